@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+// Where the ledger files and receipts live: one "Zanbeck" folder inside the
+// user's data folder. The data folder may be unknown (no HOME, a relative
+// location); then every path here is nullopt and nothing is ever written, so a
+// missing setting can never send a ledger to "/" or to the working folder.
+class StorePaths {
+public:
+    // dataFolder: the user's data folder (absolute). nullopt, empty or relative
+    // means "no usable data folder".
+    explicit StorePaths(std::optional<QString> dataFolder);
+
+    // The platform's user data folder (~/.local/share on Linux), when it has one.
+    static StorePaths system();
+
+    bool usable() const { return root_.has_value(); }
+    std::optional<QString> zanbeckFolder() const;     // <data>/Zanbeck
+    std::optional<QString> legacyFile() const;        // <data>/Zanbeck/money_data.json
+    std::optional<QString> accountsFolder() const;    // <data>/Zanbeck/accounts
+    std::optional<QString> anonymousFile() const;     // <data>/Zanbeck/accounts/anonymous.json
+    std::optional<QString> accountFile(const QString& userId) const;  // .../accounts/<sanitised>.json
+    std::optional<QString> receiptsFolder() const;    // <data>/Zanbeck/receipts
+
+    // Every Unicode scalar that is neither a letter, a mark, a digit nor "-"
+    // becomes one "_"; the rest is kept as is (no case change, no shortening).
+    static QString sanitisedId(const QString& userId);
+
+private:
+    std::optional<QString> root_;  // cleaned absolute path of <data>/Zanbeck
+};

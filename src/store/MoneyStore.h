@@ -1,0 +1,160 @@
+#pragma once
+
+#include "models/MoneyModels.h"
+#include "platform/Clock.h"
+#include "platform/WidgetCenter.h"
+#include "services/StorePaths.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QTimeZone>
+#include <optional>
+#include <utility>
+#include <vector>
+
+class NotificationCenter;
+class Preferences;
+
+// What the store reads of the signed-in family user: the id names the
+// profile's file, nickname and e-mail decide whether it is the demo account.
+// The shell fills it from the account's user, so the store needs no account code.
+struct ProfileUser {
+    QString id;
+    QString nickname;
+    QString email;
+};
+
+// The one owner of a profile's ledger. Holds the whole document in memory,
+// switches between the anonymous profile and one profile per family user,
+// rewrites the whole file (atomically, on the calling thread) after every
+// change and books recurring operations that have fallen due.
+//
+// Change signals follow the order in which the state is written; each write of
+// a value emits its signal, data on every change, the others only when the
+// value actually changes.
+class MoneyStore : public QObject {
+    Q_OBJECT
+public:
+    // Everything the store takes from outside; tests replace any part of it.
+    struct Environment {
+        StorePaths paths = StorePaths::system();
+        const Clock* clock = &Clock::system();
+        // The store's calendar (Gregorian in this zone), taken once: every day,
+        // month and week computation of the store and its queries uses it.
+        QTimeZone timeZone = QTimeZone::systemTimeZone();
+        WidgetCenter* widgets = nullptr;              // none: reloads are only counted internally
+        NotificationCenter* notifications = nullptr;  // none: goal notifications are not posted
+        Preferences* preferences = nullptr;           // none: Preferences::standard()
+    };
+
+    // Opens filePath, or the anonymous profile's file when none is given, and
+    // writes the empty ledger when no file exists there. Never fails: without a
+    // usable file the store works in memory and every save reports saveError.
+    explicit MoneyStore(Environment environment = {}, std::optional<QString> filePath = std::nullopt,
+                        QObject* parent = nullptr);
+    ~MoneyStore() override;
+
+    // --- State -------------------------------------------------------------
+    const MoneyData& data() const { return data_; }
+    // Replaces the ledger in memory and publishes it; not saved by itself (the
+    // next save of an operation writes it).
+    void setData(MoneyData data);
+
+    const std::optional<QString>& saveError() const { return saveError_; }
+    void setSaveError(std::optional<QString> message);
+
+    bool canUndoDelete() const { return canUndoDelete_; }
+    void setCanUndoDelete(bool value);
+
+    // None for the anonymous profile.
+    const std::optional<QString>& activeProfileID() const { return activeProfileID_; }
+
+    // The file of the active profile; none when there is no usable data folder.
+    const std::optional<QString>& filePath() const { return filePath_; }
+
+    const Clock& clock() const { return *clock_; }
+    QDateTime now() const { return clock_->now(); }
+    const QTimeZone& timeZone() const { return timeZone_; }
+
+    // --- Profiles ----------------------------------------------------------
+    // Makes the user's ledger (none: the anonymous ledger) the store's ledger.
+    // The same id as the active profile changes nothing.
+    void activateProfile(const std::optional<ProfileUser>& user);
+
+    // Books every active recurring operation due on or before referenceDate:
+    // at most 24 bookings per item per call; saves once if anything was booked.
+    void processDueRecurringTransactions(const QDateTime& referenceDate);
+
+    // --- Default lists -----------------------------------------------------
+    // The list in use: the stored list when the key is present, otherwise the
+    // default catalogue built at this moment. Operations that change one of
+    // these lists start from it and store the whole result.
+    std::vector<RewardTask> rewardTasksInUse() const;
+    std::vector<QuickTemplate> quickTemplatesInUse() const;
+    std::vector<SavingsChallenge> challengesInUse() const;
+
+    // --- Operations ----------------------------------------------------------
+    // The transaction and planning operations are defined in
+    // MoneyStoreTransactions.cpp and MoneyStorePlanning.cpp.
+
+signals:
+    void dataChanged();
+    void saveErrorChanged();
+    void canUndoDeleteChanged();
+    void activeProfileIDChanged();
+
+private:
+    // --- Helpers for the operations -------------------------------------------
+    // Applies f to the ledger, publishes the change, then saves once.
+    template <class F>
+    void mutate(F&& f) {
+        std::forward<F>(f)(data_);
+        emit dataChanged();
+        save();
+    }
+    // Replaces the ledger whole, publishes it, then saves once.
+    void commit(MoneyData data) {
+        data_ = std::move(data);
+        emit dataChanged();
+        save();
+    }
+    // Publishes a change already made to data_ (for operations that must
+    // interleave other state changes before saving).
+    void publishData() { emit dataChanged(); }
+
+    // Writes the whole ledger to the active profile's file. On success clears
+    // saveError, refreshes the widget snapshot and posts due goal notifications;
+    // on failure sets saveError and leaves everything else alone.
+    void save();
+
+    // Balance and today's totals into the widget snapshot.
+    void writeWidgetSnapshot();
+
+    enum class LoadResult { loaded, missing, unreadable };
+    LoadResult load(const QString& path, MoneyData& into) const;
+    // Loads the active file (falling back as the profile requires) and
+    // remembers whether an unreadable file must be set aside before writing.
+    void openProfileFile(const std::optional<ProfileUser>& user);
+    bool setAsideUnreadableFile(QString& error);
+    bool writeFile(const QByteArray& bytes, QString& error);
+
+    MoneyData data_;
+    std::optional<QString> saveError_;
+    bool canUndoDelete_ = false;
+    // The transactions removed by the last delete, in their former order.
+    std::vector<MoneyTransaction> deletedBuffer_;
+    std::optional<QString> filePath_;
+    std::optional<QString> activeProfileID_;
+
+    StorePaths paths_;
+    const Clock* clock_;
+    QTimeZone timeZone_;
+    WidgetCenter* widgets_;
+    LinuxWidgetCenter ownWidgets_;
+    NotificationCenter* notifications_;
+    Preferences* preferences_;
+    // Set while the active file exists but could not be read or decoded: it is
+    // moved aside to a fresh sibling name before the first write to its path.
+    std::optional<QString> unreadableFile_;
+};
