@@ -1,0 +1,129 @@
+#pragma once
+
+#include "account/FamilyRecords.h"
+#include "account/FamilyServerConfig.h"
+
+#include <QCoroTask>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+#include <chrono>
+#include <memory>
+#include <optional>
+
+class Keychain;
+class Preferences;
+class FamilyServerClient;
+class SessionTokenStore;
+
+// The family account client: who is signed in, the family's members and tasks,
+// the pairing and invite codes, and the operations the family screens start.
+// Lives on the main thread for the life of the process. Every write of a field
+// emits that field's signal, then changed().
+//
+// The asynchronous operations are coroutines; screens start them and do not
+// await them. Only refresh() throws: every other operation reports its failure
+// in errorMessage. restore(), refresh() and logout() never clear errorMessage;
+// the other operations clear it when they start.
+class AccountSession : public QObject {
+    Q_OBJECT
+public:
+    static constexpr const char* kCachedUserKey = "family.cachedUser.v1";
+    static constexpr const char* kTokenService = "com.quorvel.Zanbeck.family";
+    static QString offlineMessage();  // "Нет связи с сервером. Вход сохранён, данные доступны офлайн."
+
+    // Reads local state only (token and cached user); sends nothing. The base
+    // URL must be an https origin, or http on a loopback host.
+    AccountSession(Keychain& keychain, Preferences& preferences,
+                   const QUrl& baseURL = QUrl(defaultFamilyServerUrl()), QObject* parent = nullptr);
+    ~AccountSession() override;
+
+    const QUrl& baseURL() const;
+    const std::optional<FamilyUser>& user() const { return user_; }
+    const QList<FamilyMember>& members() const { return members_; }
+    const QList<FamilyTask>& tasks() const { return tasks_; }
+    const std::optional<QString>& pairingPayload() const { return pairingPayload_; }
+    const std::optional<QString>& familyInvitePayload() const { return familyInvitePayload_; }
+    bool isBusy() const { return isBusy_; }
+    bool isCreatingPairingCode() const { return isCreatingPairingCode_; }
+    bool isCreatingFamilyInvite() const { return isCreatingFamilyInvite_; }
+    const std::optional<QString>& errorMessage() const { return errorMessage_; }
+    // Screens clear the message when its alert is dismissed.
+    void setErrorMessage(const std::optional<QString>& message);
+
+    // Checks the stored sign-in with the server, then refreshes. 401 signs out;
+    // any other failure keeps the cached user and shows the offline message.
+    QCoro::Task<> restore();
+    // Signs in; isBusy is on for the whole call.
+    QCoro::Task<> login(QString email, QString password);
+    // Signs out on this device; no request.
+    void logout();
+
+    // Reloads members and tasks, and applies the family's preferences to
+    // "currencyCode" and "appLanguage". Throws (LocalizedError) and then changes nothing.
+    QCoro::Task<> refresh();
+    QCoro::Task<> updatePreferences(QString currency, QString language);
+    QCoro::Task<> createPairingCode();
+    // The code is a scanned or typed payload; its "token" query item is sent
+    // when it has one, otherwise the whole code.
+    QCoro::Task<> claim(QString code);
+    QCoro::Task<> createFamilyInvite();
+    QCoro::Task<> claimFamilyInvite(QString code);
+    // reward in currency units (for example 12.5).
+    QCoro::Task<> addTask(QString title, double reward, QString childId);
+    // action: "complete", "approve" or "return".
+    QCoro::Task<> act(QString taskId, QString action);
+
+    // What a code's token is: the first "token" query item when the code reads
+    // as a URL that has one (empty when it has no value), else the whole code.
+    static QString tokenFromCode(const QString& code);
+
+    // Per-request time-out (60 seconds unless a test shortens it).
+    void setRequestTimeout(std::chrono::milliseconds timeout);
+
+signals:
+    void userChanged();
+    void membersChanged();
+    void tasksChanged();
+    void pairingPayloadChanged();
+    void familyInvitePayloadChanged();
+    void isBusyChanged();
+    void isCreatingPairingCodeChanged();
+    void isCreatingFamilyInviteChanged();
+    void errorMessageChanged();
+    // After any of the above.
+    void changed();
+
+private:
+    void setUser(const std::optional<FamilyUser>& user);
+    void setMembers(const QList<FamilyMember>& members);
+    void setTasks(const QList<FamilyTask>& tasks);
+    void setPairingPayload(const std::optional<QString>& payload);
+    void setFamilyInvitePayload(const std::optional<QString>& payload);
+    void setBusy(bool on);
+    void setCreatingPairingCode(bool on);
+    void setCreatingFamilyInvite(bool on);
+    void cacheUser();
+    void removeCachedUser();
+    void writePreferences(const QString& currency, const QString& language);
+    // Sends an encoded body with authorization and drops the (JSON) answer.
+    QCoro::Task<> send(QString path, QByteArray method, QByteArray body);
+    // The common road of the claims and task operations: clear the message,
+    // send, refresh; a failure of either shows its text.
+    QCoro::Task<> sendThenRefresh(QString path, QByteArray method, QByteArray body);
+
+    Preferences& preferences_;
+    std::unique_ptr<SessionTokenStore> token_;
+    std::unique_ptr<FamilyServerClient> client_;
+
+    std::optional<FamilyUser> user_;
+    QList<FamilyMember> members_;
+    QList<FamilyTask> tasks_;
+    std::optional<QString> pairingPayload_;
+    std::optional<QString> familyInvitePayload_;
+    bool isBusy_ = false;
+    bool isCreatingPairingCode_ = false;
+    bool isCreatingFamilyInvite_ = false;
+    std::optional<QString> errorMessage_;
+};
