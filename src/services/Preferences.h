@@ -4,6 +4,7 @@
 #include <QString>
 #include <QVariant>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 class QSettings;
@@ -14,22 +15,34 @@ class QSettings;
 class Preferences : public QObject {
     Q_OBJECT
 public:
-    // iniPath empty: "<config folder>/Zanbeck/preferences.ini".
+    // iniPath empty: "<GenericConfigLocation>/Zanbeck/preferences.ini" (on Linux
+    // ~/.config/Zanbeck/preferences.ini), shared by the child's and the parent's
+    // build of the same user. A missing folder is created when the file is opened.
     explicit Preferences(const QString& iniPath = {}, QObject* parent = nullptr);
     ~Preferences() override;
 
     // The process-wide standard defaults (what the phone calls the standard user
-    // defaults). Money text and the catalogues read it; tests may point it at
-    // another file with resetStandard().
+    // defaults), read by the money text and every screen. resetStandard()
+    // re-points that one instance at another file (tests isolate themselves so);
+    // connections to its changed() signal survive. Empty path: the default file.
     static Preferences& standard();
     static void resetStandard(const QString& iniPath = {});
+    static QString defaultFilePath();
 
+    // Any text is a key ("family.cachedUser.v1", "notified-goal-X-388", even one
+    // with "/"); keys never nest. Values written by another process come back
+    // as text, so read through the typed accessors.
     bool contains(const QString& key) const;
     QVariant value(const QString& key) const;  // invalid QVariant when absent
     QString string(const QString& key, const QString& fallback = {}) const;
+    // A stored bool, "true"/"yes"/"false"/"no" (any case) or a number (non-zero
+    // is true); any other text reads as false. fallback only when absent.
     bool boolean(const QString& key, bool fallback) const;
     std::optional<QByteArray> data(const QString& key) const;
 
+    // Each write is flushed to the file at once, then changed(key) is emitted
+    // (also when the value did not change, and for removing an absent key).
+    // An invalid QVariant removes the key; the empty key is ignored.
     void setValue(const QString& key, const QVariant& value);
     void remove(const QString& key);
 
@@ -39,8 +52,17 @@ signals:
     void changed(const QString& key);
 
 private:
+    void reopen(const QString& iniPath);
+
+    mutable std::mutex mutex_;
     std::unique_ptr<QSettings> settings_;
 };
+
+namespace preferences_detail {
+// QSettings reads "/" and "\\" in a key as group separators; escaping them (and
+// "%") keeps every key a single, distinct entry.
+QString settingsKey(const QString& key);
+}  // namespace preferences_detail
 
 // The app group's shared defaults ("group.com.quorvel.Zanbeck"), shared with the
 // widget and the open-app intent. Opened afresh at each use; when it cannot be
@@ -49,14 +71,18 @@ class AppGroupDefaults {
 public:
     static constexpr const char* kSuiteName = "group.com.quorvel.Zanbeck";
 
-    // nullopt when the shared defaults cannot be opened.
+    // The file is "<folder>/defaults.ini"; the folder is
+    // "<GenericConfigLocation>/group.com.quorvel.Zanbeck" unless overridden.
+    // nullopt when the folder cannot be created or the file cannot be used.
     static std::optional<AppGroupDefaults> open();
     // Tests point the suite at their own folder ({} restores the default).
     static void setDirectoryOverride(const QString& directory);
+    static QString directory();
 
     QVariant value(const QString& key) const;
     void setValue(const QString& key, const QVariant& value);
     void remove(const QString& key);
+    // Writes reach the file on sync() or when this handle is destroyed.
     bool sync();  // flushes; false on a write failure
 
     ~AppGroupDefaults();
