@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QStandardPaths>
 #include <QStringView>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 const QString kAppFolder = QStringLiteral("Zanbeck");
@@ -83,4 +85,19 @@ QString StorePaths::sanitisedId(const QString& userId) {
             out.append(QLatin1Char('_'));
     }
     return out;
+}
+
+bool StorePaths::makeFolder(const QString& path, QString* error) {
+    std::error_code ec;
+    const std::filesystem::path target(path.toStdString());
+    std::filesystem::create_directories(target, ec);
+    if (!ec && std::filesystem::is_directory(target, ec))
+        return true;
+    if (error) {
+        // create_directories reports a file in the way only as "File exists";
+        // name the folder so the message says which one.
+        const std::string reason = ec ? ec.message() : std::string("Not a directory");
+        *error = QString::fromStdString(reason) + QStringLiteral(" (") + path + QLatin1Char(')');
+    }
+    return false;
 }

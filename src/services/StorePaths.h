@@ -28,6 +28,11 @@ public:
     // becomes one "_"; the rest is kept as is (no case change, no shortening).
     static QString sanitisedId(const QString& userId);
 
+    // Creates the folder with every missing parent; an existing folder is fine.
+    // false with the system's description in *error otherwise (for example a
+    // file standing where a folder should be).
+    static bool makeFolder(const QString& path, QString* error);
+
 private:
     std::optional<QString> root_;  // cleaned absolute path of <data>/Zanbeck
 };

@@ -4,6 +4,8 @@
 #include "platform/Clock.h"
 #include "platform/WidgetCenter.h"
 #include "services/StorePaths.h"
+#include "store/LedgerCalendar.h"
+#include "store/LedgerQueries.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -25,6 +27,18 @@ struct ProfileUser {
     QString email;
 };
 
+// Everything the store takes from outside; tests replace any part of it.
+struct MoneyStoreEnvironment {
+    StorePaths paths = StorePaths::system();
+    const Clock* clock = &Clock::system();
+    // The store's calendar (Gregorian in this zone), taken once: every day,
+    // month and week computation of the store and its queries uses it.
+    QTimeZone timeZone = QTimeZone::systemTimeZone();
+    WidgetCenter* widgets = nullptr;              // none: reloads are only counted internally
+    NotificationCenter* notifications = nullptr;  // none: goal notifications are not posted
+    Preferences* preferences = nullptr;           // none: Preferences::standard()
+};
+
 // The one owner of a profile's ledger. Holds the whole document in memory,
 // switches between the anonymous profile and one profile per family user,
 // rewrites the whole file (atomically, on the calling thread) after every
@@ -36,17 +50,7 @@ struct ProfileUser {
 class MoneyStore : public QObject {
     Q_OBJECT
 public:
-    // Everything the store takes from outside; tests replace any part of it.
-    struct Environment {
-        StorePaths paths = StorePaths::system();
-        const Clock* clock = &Clock::system();
-        // The store's calendar (Gregorian in this zone), taken once: every day,
-        // month and week computation of the store and its queries uses it.
-        QTimeZone timeZone = QTimeZone::systemTimeZone();
-        WidgetCenter* widgets = nullptr;              // none: reloads are only counted internally
-        NotificationCenter* notifications = nullptr;  // none: goal notifications are not posted
-        Preferences* preferences = nullptr;           // none: Preferences::standard()
-    };
+    using Environment = MoneyStoreEnvironment;
 
     // Opens filePath, or the anonymous profile's file when none is given, and
     // writes the empty ledger when no file exists there. Never fails: without a
@@ -76,6 +80,9 @@ public:
     const Clock& clock() const { return *clock_; }
     QDateTime now() const { return clock_->now(); }
     const QTimeZone& timeZone() const { return timeZone_; }
+    LedgerCalendar calendar() const { return LedgerCalendar(timeZone_); }
+    // The calendar and "now" for the ledger queries, taken at this moment.
+    QueryContext queryContext() const { return QueryContext{calendar(), now()}; }
 
     // --- Profiles ----------------------------------------------------------
     // Makes the user's ledger (none: the anonymous ledger) the store's ledger.

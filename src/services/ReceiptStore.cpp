@@ -1,0 +1,49 @@
+#include "services/ReceiptStore.h"
+
+#include <QDir>
+#include <QSaveFile>
+#include <QUuid>
+
+ReceiptStore::ReceiptStore(StorePaths paths) : paths_(std::move(paths)) {}
+
+std::optional<QString> ReceiptStore::receiptsDirectory(QString* error) const {
+    const std::optional<QString> folder = paths_.receiptsFolder();
+    if (!folder) {
+        if (error)
+            *error = QStringLiteral("No data folder is available");
+        return std::nullopt;
+    }
+    if (!StorePaths::makeFolder(*folder, error))
+        return std::nullopt;
+    return folder;
+}
+
+std::optional<QString> ReceiptStore::save(const QByteArray& bytes, QString* error) const {
+    const std::optional<QString> folder = receiptsDirectory(error);
+    if (!folder)
+        return std::nullopt;
+    const QString name = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + QStringLiteral(".jpg");
+    QSaveFile file(QDir(*folder).filePath(name));
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        if (error)
+            *error = file.errorString();
+        file.cancelWriting();
+        return std::nullopt;
+    }
+    return name;
+}
+
+bool ReceiptStore::isBareFileName(const QString& filename) {
+    return !filename.isEmpty() && filename != QLatin1String(".") && filename != QLatin1String("..") &&
+           !filename.contains(QLatin1Char('/')) && !filename.contains(QChar(0));
+}
+
+std::optional<QString> ReceiptStore::receiptPath(const QString& filename) const {
+    if (!isBareFileName(filename))
+        return std::nullopt;
+    const std::optional<QString> folder = receiptsDirectory();
+    if (!folder)
+        return std::nullopt;
+    return QDir(*folder).filePath(filename);
+}

@@ -1,0 +1,260 @@
+#include "store/MoneyStore.h"
+
+#include "models/LedgerJson.h"
+#include "services/GlobalPreferences.h"
+#include "services/GoalNotifications.h"
+#include "services/Preferences.h"
+#include "services/WidgetSnapshot.h"
+#include "store/DemoLedger.h"
+#include "store/LedgerQueries.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QUuid>
+#include <exception>
+
+namespace {
+const QString kSaveErrorPrefix = QStringLiteral("Не удалось сохранить данные: ");
+constexpr int kMaxBookingsPerItem = 24;
+
+bool sameProfile(const std::optional<QString>& a, const std::optional<QString>& b) {
+    return a.has_value() == b.has_value() && (!a || *a == *b);
+}
+
+// Something stands at the path (a dangling link counts: writing would follow it).
+bool somethingAt(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+}  // namespace
+
+MoneyStore::MoneyStore(Environment environment, std::optional<QString> filePath, QObject* parent)
+    : QObject(parent),
+      paths_(std::move(environment.paths)),
+      clock_(environment.clock ? environment.clock : &Clock::system()),
+      timeZone_(environment.timeZone.isValid() ? environment.timeZone : QTimeZone::systemTimeZone()),
+      widgets_(environment.widgets ? environment.widgets : &ownWidgets_),
+      notifications_(environment.notifications),
+      preferences_(environment.preferences ? environment.preferences : &Preferences::standard()) {
+    if (filePath) {
+        // A relative path would land in the working folder; treat it as unusable.
+        if (QDir::isAbsolutePath(*filePath))
+            filePath_ = QDir::cleanPath(*filePath);
+    } else {
+        filePath_ = paths_.anonymousFile();
+    }
+    openProfileFile(std::nullopt);
+    processDueRecurringTransactions(now());
+    writeWidgetSnapshot();
+}
+
+MoneyStore::~MoneyStore() = default;
+
+void MoneyStore::setData(MoneyData data) {
+    data_ = std::move(data);
+    emit dataChanged();
+}
+
+void MoneyStore::setSaveError(std::optional<QString> message) {
+    if (saveError_ == message)
+        return;
+    saveError_ = std::move(message);
+    emit saveErrorChanged();
+}
+
+void MoneyStore::setCanUndoDelete(bool value) {
+    if (canUndoDelete_ == value)
+        return;
+    canUndoDelete_ = value;
+    emit canUndoDeleteChanged();
+}
+
+void MoneyStore::activateProfile(const std::optional<ProfileUser>& user) {
+    const std::optional<QString> newId = user ? std::optional<QString>(user->id) : std::nullopt;
+    if (sameProfile(newId, activeProfileID_))
+        return;
+
+    activeProfileID_ = newId;
+    emit activeProfileIDChanged();
+    filePath_ = user ? paths_.accountFile(user->id) : paths_.anonymousFile();
+    deletedBuffer_.clear();
+    setCanUndoDelete(false);
+
+    openProfileFile(user);
+    processDueRecurringTransactions(now());
+    writeWidgetSnapshot();
+}
+
+MoneyStore::LoadResult MoneyStore::load(const QString& path, MoneyData& into) const {
+    if (!somethingAt(path))
+        return LoadResult::missing;
+    // From here on the file exists: any failure (a folder in its place, no
+    // permission, an I/O error, damaged JSON) is "unreadable", never "missing".
+    if (QFileInfo(path).isDir())
+        return LoadResult::unreadable;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return LoadResult::unreadable;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return LoadResult::unreadable;
+    std::optional<MoneyData> decoded = decodeMoneyData(bytes);
+    if (!decoded)
+        return LoadResult::unreadable;
+    into = std::move(*decoded);
+    return LoadResult::loaded;
+}
+
+void MoneyStore::openProfileFile(const std::optional<ProfileUser>& user) {
+    unreadableFile_.reset();
+    MoneyData loaded;
+    const LoadResult result = filePath_ ? load(*filePath_, loaded) : LoadResult::missing;
+    if (result == LoadResult::loaded) {
+        setData(std::move(loaded));
+        return;
+    }
+
+    MoneyData fallback = MoneyData::emptyLedger();
+    if (user && isDemoAccount(user->nickname, user->email)) {
+        const std::optional<QString> legacy = paths_.legacyFile();
+        MoneyData legacyData;
+        if (legacy && load(*legacy, legacyData) == LoadResult::loaded)
+            fallback = std::move(legacyData);
+        else
+            fallback = demoLedger();
+    }
+    setData(std::move(fallback));
+
+    if (result == LoadResult::unreadable)
+        unreadableFile_ = filePath_;  // kept; set aside only when something is written
+    else
+        save();
+}
+
+bool MoneyStore::setAsideUnreadableFile(QString& error) {
+    const QString path = *unreadableFile_;
+    if (!somethingAt(path)) {  // already gone (moved or removed by someone else)
+        unreadableFile_.reset();
+        return true;
+    }
+    const QString stamp = now().toUTC().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        QString target = path + QStringLiteral(".unreadable-") + stamp;
+        if (attempt > 0)
+            target += QLatin1Char('-') + QString::number(attempt);
+        if (somethingAt(target))
+            continue;
+        QFile file(path);
+        if (file.rename(target)) {
+            unreadableFile_.reset();
+            return true;
+        }
+        if (somethingAt(target))  // lost a race for that name: try the next one
+            continue;
+        error = QStringLiteral("could not move the unreadable file %1 aside: %2").arg(path, file.errorString());
+        return false;
+    }
+    error = QStringLiteral("could not find a free name to move the unreadable file %1 aside").arg(path);
+    return false;
+}
+
+bool MoneyStore::writeFile(const QByteArray& bytes, QString& error) {
+    QSaveFile file(*filePath_);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        error = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    return true;
+}
+
+void MoneyStore::save() {
+    QString error;
+    bool written = false;
+    if (!filePath_) {
+        error = QStringLiteral("no data folder is available to keep the ledger in");
+    } else if (StorePaths::makeFolder(QFileInfo(*filePath_).path(), &error)) {
+        QByteArray bytes;
+        try {
+            bytes = encodeMoneyData(data_);
+        } catch (const std::exception& e) {
+            error = QString::fromUtf8(e.what());
+        }
+        if (!bytes.isEmpty() && (!unreadableFile_ || setAsideUnreadableFile(error)))
+            written = writeFile(bytes, error);
+    }
+    if (!written) {
+        setSaveError(kSaveErrorPrefix + error);
+        return;
+    }
+    setSaveError(std::nullopt);
+    writeWidgetSnapshot();
+    if (notifications_) {
+        MoneyNotificationService service(*notifications_, *preferences_);
+        service.notifyReachedGoals(ledger::goals(data_), ledger::balance(data_));
+    }
+}
+
+void MoneyStore::writeWidgetSnapshot() {
+    const LedgerCalendar ledgerCalendar = calendar();
+    const QDateTime today = now();
+    const Decimal balance = ledger::balance(data_);
+    const Decimal income = ledger::total(data_, TransactionKind::income, today, ledgerCalendar);
+    const Decimal expense = ledger::total(data_, TransactionKind::expense, today, ledgerCalendar);
+    WidgetSnapshotWriter(*widgets_, *clock_).write(balance, income, expense);
+}
+
+void MoneyStore::processDueRecurringTransactions(const QDateTime& referenceDate) {
+    const bool wasAbsent = !data_.recurringTransactions.has_value();
+    std::vector<RecurringTransaction> items = data_.recurringTransactions.value_or(std::vector<RecurringTransaction>{});
+    std::vector<MoneyTransaction> booked;
+
+    for (RecurringTransaction& item : items) {
+        if (!item.isActive)
+            continue;
+        for (int n = 0; n < kMaxBookingsPerItem; ++n) {
+            if (!item.nextDate.isValid() || referenceDate < item.nextDate)
+                break;
+            booked.push_back(MoneyTransaction{QUuid::createUuid(), item.kind, item.amount, item.category,
+                                              QStringLiteral("Регулярно: ") + item.title, item.nextDate,
+                                              std::vector<QString>{}, false, QStringLiteral("Основной"),
+                                              std::nullopt});
+            // Weekly is seven calendar days and monthly one calendar month in
+            // the store's zone, so the wall-clock time survives clock changes and
+            // a month end clamps (Jan 31 -> Feb 28 -> Mar 28).
+            const QDateTime local = item.nextDate.toTimeZone(timeZone_);
+            QDateTime next = item.frequency == RecurringFrequency::weekly ? local.addDays(7) : local.addMonths(1);
+            if (next.isValid())
+                next = next.toUTC();
+            // A date the calendar cannot form (or one the ledger's date form
+            // cannot hold) or one that does not move forward would book the same
+            // day again and again: park the item on the reference date and stop
+            // booking it for this call.
+            if (!next.isValid() || next.date().year() > 9999 || next <= item.nextDate) {
+                item.nextDate = referenceDate;
+                break;
+            }
+            item.nextDate = next;
+        }
+    }
+
+    if (booked.empty() && !wasAbsent && *data_.recurringTransactions == items)
+        return;
+    data_.recurringTransactions = std::move(items);
+    data_.transactions.insert(data_.transactions.end(), std::make_move_iterator(booked.begin()),
+                              std::make_move_iterator(booked.end()));
+    emit dataChanged();
+    if (!booked.empty())
+        save();
+}
+
+std::vector<RewardTask> MoneyStore::rewardTasksInUse() const { return ledger::rewardTasksInUse(data_); }
+
+std::vector<QuickTemplate> MoneyStore::quickTemplatesInUse() const { return ledger::templatesInUse(data_); }
+
+std::vector<SavingsChallenge> MoneyStore::challengesInUse() const {
+    return ledger::challengesInUse(data_, queryContext(), GlobalPreferences::currencyCode());
+}
