@@ -1,0 +1,78 @@
+#include "store/LedgerCalendar.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+constexpr qint64 kMsecsPerDay = 86'400'000;
+constexpr qint64 kEpochJulianDay = 2'440'588;  // 1970-01-01
+
+qint64 floorDiv(qint64 a, qint64 b) {
+    qint64 q = a / b;
+    if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
+    return q;
+}
+
+}  // namespace
+
+LedgerCalendar::LedgerCalendar(QTimeZone zone) : zone_(zone.isValid() ? std::move(zone) : QTimeZone::utc()) {}
+
+QDate LedgerCalendar::localDate(const QDateTime& instant) const {
+    return instant.toTimeZone(zone_).date();
+}
+
+QDateTime LedgerCalendar::startOfDay(QDate day) const {
+    return day.startOfDay(zone_).toUTC();
+}
+
+LedgerCalendar::Span LedgerCalendar::daySpan(QDate day) const {
+    return {startOfDay(day).toMSecsSinceEpoch(), startOfDay(day.addDays(1)).toMSecsSinceEpoch()};
+}
+
+LedgerCalendar::Span LedgerCalendar::monthSpan(QDate day) const {
+    const QDate first(day.year(), day.month(), 1);
+    return {startOfDay(first).toMSecsSinceEpoch(), startOfDay(first.addMonths(1)).toMSecsSinceEpoch()};
+}
+
+qint64 LedgerCalendar::daysBetween(const QDateTime& from, const QDateTime& to) const {
+    return localDate(from).daysTo(localDate(to));
+}
+
+LocalDayMapper::LocalDayMapper(const QTimeZone& zone) : zone_(zone.isValid() ? zone : QTimeZone::utc()) {}
+
+qint64 LocalDayMapper::julianDay(qint64 msecsUtc) {
+    const OffsetSpan& span = spanFor(msecsUtc);
+    return floorDiv(msecsUtc + qint64(span.offsetSeconds) * 1000, kMsecsPerDay) + kEpochJulianDay;
+}
+
+const LocalDayMapper::OffsetSpan& LocalDayMapper::spanFor(qint64 msecsUtc) {
+    // Ledgers are mostly in date order, so the span used last usually fits.
+    if (last_ < spans_.size() && msecsUtc >= spans_[last_].begin && msecsUtc < spans_[last_].end)
+        return spans_[last_];
+    auto it = std::upper_bound(spans_.begin(), spans_.end(), msecsUtc,
+                               [](qint64 t, const OffsetSpan& s) { return t < s.begin; });
+    if (it != spans_.begin() && msecsUtc < std::prev(it)->end) {
+        last_ = std::size_t(std::prev(it) - spans_.begin());
+        return spans_[last_];
+    }
+
+    constexpr qint64 kMin = std::numeric_limits<qint64>::min();
+    constexpr qint64 kMax = std::numeric_limits<qint64>::max();
+    const QDateTime at = QDateTime::fromMSecsSinceEpoch(msecsUtc, QTimeZone::utc());
+    OffsetSpan span{kMin, kMax, zone_.offsetFromUtc(at)};
+    if (zone_.hasTransitions()) {
+        const QTimeZone::OffsetData prev = zone_.previousTransition(at.addMSecs(1));
+        const QTimeZone::OffsetData next = zone_.nextTransition(at);
+        if (prev.atUtc.isValid()) span.begin = prev.atUtc.toMSecsSinceEpoch();
+        if (next.atUtc.isValid()) span.end = next.atUtc.toMSecsSinceEpoch();
+        // Guard against a zone that reports spans not covering the instant.
+        if (!(msecsUtc >= span.begin && msecsUtc < span.end)) span = {msecsUtc, msecsUtc + 1, span.offsetSeconds};
+    }
+    // Trim against the neighbours so spans never overlap.
+    if (it != spans_.begin()) span.begin = std::max(span.begin, std::prev(it)->end);
+    if (it != spans_.end()) span.end = std::min(span.end, it->begin);
+    it = spans_.insert(it, span);
+    last_ = std::size_t(it - spans_.begin());
+    return spans_[last_];
+}

@@ -1,0 +1,306 @@
+#include "store/LedgerQueries.h"
+
+#include "store/DefaultCatalogs.h"
+#include "store/MoneyMath.h"
+
+#include <QHash>
+#include <algorithm>
+
+namespace ledger {
+
+namespace {
+
+qint64 msecs(const MoneyTransaction& t) { return t.date.toMSecsSinceEpoch(); }
+
+Decimal sumIn(const MoneyData& data, TransactionKind kind, const LedgerCalendar::Span& span) {
+    Decimal sum;
+    for (const MoneyTransaction& t : data.transactions)
+        if (t.kind == kind && span.contains(msecs(t))) sum = money::add(sum, t.amount);
+    return sum;
+}
+
+MonthTotals totalsIn(const MoneyData& data, const LedgerCalendar::Span& span) {
+    MonthTotals totals;
+    for (const MoneyTransaction& t : data.transactions) {
+        if (!span.contains(msecs(t))) continue;
+        Decimal& sum = t.kind == TransactionKind::income ? totals.income : totals.expense;
+        sum = money::add(sum, t.amount);
+    }
+    return totals;
+}
+
+MonthTotals thisMonth(const MoneyData& data, const QueryContext& ctx) {
+    return totalsIn(data, ctx.calendar.monthSpan(ctx.now));
+}
+
+Decimal monthlyBudget(const MoneyData& data) { return data.monthlyBudget.value_or(Decimal()); }
+
+// Length of the month containing now and today's day of the month.
+struct MonthPosition {
+    int length = 30;
+    int day = 1;
+};
+
+MonthPosition monthPosition(const QueryContext& ctx) {
+    const QDate today = ctx.calendar.localDate(ctx.now);
+    MonthPosition p;
+    if (today.isValid()) {
+        p.length = today.daysInMonth() > 0 ? today.daysInMonth() : 30;
+        p.day = std::max(today.day(), 1);
+    }
+    return p;
+}
+
+// Per-day totals of one or both kinds for `days` consecutive local days ending
+// with the reference day. One walk over the ledger: each transaction finds its
+// day among the day boundaries by binary search.
+std::vector<DailyAmount> dailyRows(const MoneyData& data, const QDateTime& referenceDate,
+                                   const LedgerCalendar& calendar, int days, bool withIncome) {
+    const QDate last = calendar.localDate(referenceDate);
+    std::vector<QDateTime> starts;
+    std::vector<qint64> bounds;
+    starts.reserve(days);
+    bounds.reserve(days + 1);
+    for (int i = 0; i <= days; ++i) {
+        const QDate day = last.addDays(i - (days - 1));
+        const QDateTime start = calendar.startOfDay(day.isValid() ? day : last);
+        if (i < days) starts.push_back(start);
+        bounds.push_back(start.toMSecsSinceEpoch());
+    }
+    std::vector<Decimal> income(days), expense(days);
+    for (const MoneyTransaction& t : data.transactions) {
+        if (!withIncome && t.kind == TransactionKind::income) continue;
+        const qint64 at = msecs(t);
+        if (at < bounds.front() || at >= bounds.back()) continue;
+        const auto slot = std::upper_bound(bounds.begin(), bounds.end(), at) - bounds.begin() - 1;
+        Decimal& sum = (t.kind == TransactionKind::income ? income : expense)[std::size_t(slot)];
+        sum = money::add(sum, t.amount);
+    }
+    std::vector<DailyAmount> rows;
+    rows.reserve(withIncome ? 2 * days : days);
+    for (int i = 0; i < days; ++i) {
+        if (withIncome) rows.push_back({starts[i], TransactionKind::income, income[i]});
+        rows.push_back({starts[i], TransactionKind::expense, expense[i]});
+    }
+    return rows;
+}
+
+}  // namespace
+
+std::vector<RewardTask> rewardTasksInUse(const MoneyData& data) {
+    return data.rewardTasks ? *data.rewardTasks : defaultRewardTasks();
+}
+
+std::vector<QuickTemplate> templatesInUse(const MoneyData& data) {
+    return data.quickTemplates ? *data.quickTemplates : defaultQuickTemplates();
+}
+
+std::vector<SavingsChallenge> challengesInUse(const MoneyData& data, const QueryContext& ctx,
+                                              const QString& currencyCode) {
+    return data.challenges ? *data.challenges : defaultChallenges(ctx.now, ctx.calendar.zone(), currencyCode);
+}
+
+Decimal balance(const MoneyData& data) {
+    Decimal sum = data.startingBalance;
+    for (const MoneyTransaction& t : data.transactions)
+        sum = t.kind == TransactionKind::income ? money::add(sum, t.amount) : money::sub(sum, t.amount);
+    return sum;
+}
+
+Decimal total(const MoneyData& data, TransactionKind kind, const QDateTime& day, const LedgerCalendar& calendar) {
+    return sumIn(data, kind, calendar.daySpan(day));
+}
+
+Decimal monthTotal(const MoneyData& data, TransactionKind kind, const QDateTime& referenceDate,
+                   const LedgerCalendar& calendar) {
+    return sumIn(data, kind, calendar.monthSpan(referenceDate));
+}
+
+MonthTotals previousMonthTotals(const MoneyData& data, const QueryContext& ctx) {
+    const QDate monthAgo = ctx.calendar.localDate(ctx.now).addMonths(-1);
+    if (!monthAgo.isValid()) return {};
+    return totalsIn(data, ctx.calendar.monthSpan(monthAgo));
+}
+
+double goalProgress(const MoneyData& data) {
+    if (data.goalAmount.signum() <= 0) return 0;
+    return std::clamp(money::ratio(balance(data), data.goalAmount), 0.0, 1.0);
+}
+
+std::vector<SavingsGoal> goals(const MoneyData& data) {
+    std::vector<SavingsGoal> result;
+    if (data.goalAmount.signum() > 0)
+        result.push_back({QStringLiteral("primary"), data.goalName.isEmpty() ? QStringLiteral("Моя цель") : data.goalName,
+                          data.goalAmount, std::nullopt, false});
+    if (data.additionalGoals)
+        for (const SavingsGoal& g : *data.additionalGoals)
+            if (!g.isArchived.value_or(false)) result.push_back(g);
+    return result;
+}
+
+std::optional<qint64> daysRemaining(const SavingsGoal& goal, const QueryContext& ctx) {
+    if (!goal.deadline) return std::nullopt;
+    const QDate today = ctx.calendar.localDate(ctx.now);
+    const QDate deadline = ctx.calendar.localDate(*goal.deadline);
+    if (!today.isValid() || !deadline.isValid()) return 0;
+    return std::max<qint64>(today.daysTo(deadline), 0);
+}
+
+qint64 completedTaskCount(const MoneyData& data) {
+    qint64 count = 0;
+    for (const RewardTask& task : rewardTasksInUse(data)) count = money::addSaturated(count, task.completionCount);
+    return count;
+}
+
+qint64 taskPoints(const MoneyData& data) {
+    qint64 points = 0;
+    for (const RewardTask& task : rewardTasksInUse(data)) {
+        const qint64 weight = std::max<qint64>(task.difficulty.value_or(1), 1);
+        points = money::addSaturated(points, money::mulSaturated(money::mulSaturated(task.completionCount, weight), 10));
+    }
+    return points;
+}
+
+double budgetProgress(const MoneyData& data, const QueryContext& ctx) {
+    const Decimal budget = monthlyBudget(data);
+    if (budget.signum() <= 0) return 0;
+    return money::ratio(thisMonth(data, ctx).expense, budget);
+}
+
+qint64 savingsRate(const MoneyData& data, const QueryContext& ctx) {
+    const MonthTotals month = thisMonth(data, ctx);
+    if (month.income.signum() <= 0) return 0;
+    return money::truncatedPercent(money::sub(month.income, month.expense), month.income);
+}
+
+Decimal projectedMonthExpense(const MoneyData& data, const QueryContext& ctx) {
+    const MonthPosition p = monthPosition(ctx);
+    const Decimal spent = thisMonth(data, ctx).expense;
+    return money::mul(money::div(spent, Decimal(p.day)), Decimal(p.length));
+}
+
+Decimal safeToSpendToday(const MoneyData& data, const QueryContext& ctx) {
+    const Decimal budget = monthlyBudget(data);
+    if (budget.signum() <= 0) return Decimal();
+    const Decimal rest = money::sub(budget, thisMonth(data, ctx).expense);
+    if (rest.signum() <= 0) return Decimal();
+    const MonthPosition p = monthPosition(ctx);
+    const int daysLeft = std::max(p.length - p.day + 1, 1);
+    return money::div(rest, Decimal(daysLeft));
+}
+
+std::optional<MoneyTransaction> largestExpense(const MoneyData& data, const QueryContext& ctx) {
+    const LedgerCalendar::Span month = ctx.calendar.monthSpan(ctx.now);
+    const MoneyTransaction* best = nullptr;
+    for (const MoneyTransaction& t : data.transactions)
+        if (t.kind == TransactionKind::expense && month.contains(msecs(t)) && (!best || best->amount < t.amount))
+            best = &t;
+    if (!best) return std::nullopt;
+    return *best;
+}
+
+qint64 currentMonthTransactionCount(const MoneyData& data, const QueryContext& ctx) {
+    const LedgerCalendar::Span month = ctx.calendar.monthSpan(ctx.now);
+    return std::count_if(data.transactions.begin(), data.transactions.end(),
+                         [&](const MoneyTransaction& t) { return month.contains(msecs(t)); });
+}
+
+Decimal categorySpent(const MoneyData& data, const QString& category, const QueryContext& ctx) {
+    const LedgerCalendar::Span month = ctx.calendar.monthSpan(ctx.now);
+    Decimal sum;
+    for (const MoneyTransaction& t : data.transactions)
+        if (t.kind == TransactionKind::expense && t.category == category && month.contains(msecs(t)))
+            sum = money::add(sum, t.amount);
+    return sum;
+}
+
+std::vector<CategoryAmount> expenseByCategoryForCurrentMonth(const MoneyData& data, const QueryContext& ctx) {
+    const LedgerCalendar::Span month = ctx.calendar.monthSpan(ctx.now);
+    std::vector<CategoryAmount> rows;
+    QHash<QString, std::size_t> index;
+    for (const MoneyTransaction& t : data.transactions) {
+        if (t.kind != TransactionKind::expense || !month.contains(msecs(t))) continue;
+        auto it = index.find(t.category);
+        if (it == index.end()) {
+            index.insert(t.category, rows.size());
+            rows.push_back({t.category, t.amount});
+        } else {
+            rows[*it].amount = money::add(rows[*it].amount, t.amount);
+        }
+    }
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const CategoryAmount& a, const CategoryAmount& b) { return b.amount < a.amount; });
+    return rows;
+}
+
+std::vector<DebtRecord> openDebts(const MoneyData& data) {
+    std::vector<DebtRecord> open;
+    if (data.debts)
+        for (const DebtRecord& d : *data.debts)
+            if (!d.isSettled) open.push_back(d);
+    return open;
+}
+
+namespace {
+Decimal openDebtTotal(const MoneyData& data, DebtDirection direction) {
+    Decimal sum;
+    if (data.debts)
+        for (const DebtRecord& d : *data.debts)
+            if (!d.isSettled && d.direction == direction) sum = money::add(sum, d.amount);
+    return sum;
+}
+}  // namespace
+
+Decimal totalOwedToMe(const MoneyData& data) { return openDebtTotal(data, DebtDirection::owesMe); }
+Decimal totalIOwe(const MoneyData& data) { return openDebtTotal(data, DebtDirection::iOwe); }
+
+std::vector<QString> customCategories(const MoneyData& data, TransactionKind kind) {
+    const auto& list = kind == TransactionKind::income ? data.customIncomeCategories : data.customExpenseCategories;
+    return list.value_or(std::vector<QString>{});
+}
+
+namespace {
+void sortNewestFirst(std::vector<MoneyTransaction>& list) {
+    std::stable_sort(list.begin(), list.end(),
+                     [](const MoneyTransaction& a, const MoneyTransaction& b) { return msecs(b) < msecs(a); });
+}
+}  // namespace
+
+std::vector<MoneyTransaction> sortedTransactions(const MoneyData& data) {
+    std::vector<MoneyTransaction> list = data.transactions;
+    sortNewestFirst(list);
+    return list;
+}
+
+std::vector<MoneyTransaction> transactionsOn(const MoneyData& data, const QDateTime& day,
+                                             const LedgerCalendar& calendar) {
+    // Filtering keeps ledger order, so sorting the day alone gives the same
+    // order as cutting the day out of the whole sorted list.
+    const LedgerCalendar::Span span = calendar.daySpan(day);
+    std::vector<MoneyTransaction> list;
+    for (const MoneyTransaction& t : data.transactions)
+        if (span.contains(msecs(t))) list.push_back(t);
+    sortNewestFirst(list);
+    return list;
+}
+
+std::vector<MoneyTransaction> monthTransactions(const MoneyData& data, TransactionKind kind,
+                                                const QDateTime& referenceDate, const LedgerCalendar& calendar) {
+    const LedgerCalendar::Span month = calendar.monthSpan(referenceDate);
+    std::vector<MoneyTransaction> list;
+    for (const MoneyTransaction& t : data.transactions)
+        if (t.kind == kind && month.contains(msecs(t))) list.push_back(t);
+    return list;
+}
+
+std::vector<DailyAmount> weeklyAmounts(const MoneyData& data, const QDateTime& referenceDate,
+                                       const LedgerCalendar& calendar) {
+    return dailyRows(data, referenceDate, calendar, 7, true);
+}
+
+std::vector<DailyAmount> thirtyDayExpenses(const MoneyData& data, const QDateTime& referenceDate,
+                                           const LedgerCalendar& calendar) {
+    return dailyRows(data, referenceDate, calendar, 30, false);
+}
+
+}  // namespace ledger

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "models/MoneyModels.h"
+#include "store/LedgerQueries.h"
+
+#include <QString>
+
+namespace ledger {
+
+// The dashboard's one-sentence advice: today's spending against the daily
+// limit, then today's net result, then this month's saving share, then a fixed
+// piece of advice. Never empty. Amounts are shown with cnyText.
+QString smartTip(const MoneyData& data, const QueryContext& ctx);
+
+}  // namespace ledger
