@@ -1,0 +1,218 @@
+#include "Cli.h"
+
+#include "DemoFamily.h"
+#include "FamilyServer.h"
+#include "FamilyStore.h"
+
+#include <signal.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace family {
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage:\n"
+    "  zanbeck-family-server serve --data DIR [--host ADDRESS] [--port N] [--cert FILE --key FILE]\n"
+    "                              [--demo] [--session-days N]\n"
+    "      Serves the family protocol. Plain HTTP is allowed on loopback only (default 127.0.0.1:8787);\n"
+    "      any other address needs --cert and --key (PEM) for HTTPS. --port 0 picks a free port.\n"
+    "      --demo makes a demo parent and child on the first start and prints their sign-in details.\n"
+    "  zanbeck-family-server add-account --data DIR --email ADDRESS --nickname NAME --role parent|child\n"
+    "      Adds an account; the password (at least 8 characters) is read from standard input.\n"
+    "  zanbeck-family-server list-accounts --data DIR\n"
+    "      Lists the accounts: id, role, e-mail, nickname, family.\n";
+
+constexpr const char* kDatabaseName = "family.sqlite3";
+
+struct Arguments {
+    std::string command;
+    std::map<std::string, std::string> values;
+    std::set<std::string> flags;
+};
+
+Arguments parse(int argc, const char* const* argv, const std::set<std::string>& valueOptions,
+                const std::set<std::string>& flagOptions) {
+    Arguments args;
+    args.command = argc > 1 ? argv[1] : "";
+    for (int i = 2; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (flagOptions.count(option)) {
+            args.flags.insert(option);
+        } else if (valueOptions.count(option)) {
+            if (i + 1 >= argc) throw std::invalid_argument(option + " needs a value");
+            args.values[option] = argv[++i];
+        } else {
+            throw std::invalid_argument("unknown option " + option);
+        }
+    }
+    return args;
+}
+
+std::string required(const Arguments& args, const std::string& option) {
+    const auto it = args.values.find(option);
+    if (it == args.values.end() || it->second.empty()) throw std::invalid_argument(option + " is required");
+    return it->second;
+}
+
+int integer(const Arguments& args, const std::string& option, int fallback, int low, int high) {
+    const auto it = args.values.find(option);
+    if (it == args.values.end()) return fallback;
+    std::size_t used = 0;
+    int value = 0;
+    try {
+        value = std::stoi(it->second, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used != it->second.size() || value < low || value > high)
+        throw std::invalid_argument(option + " must be a whole number from " + std::to_string(low) + " to " +
+                                    std::to_string(high));
+    return value;
+}
+
+std::filesystem::path dataFolder(const Arguments& args) {
+    std::filesystem::path dir = required(args, "--data");
+    std::filesystem::create_directories(dir);
+    std::filesystem::permissions(dir, std::filesystem::perms::owner_all, std::filesystem::perm_options::replace);
+    return dir;
+}
+
+std::string databasePath(const std::filesystem::path& dir) { return (dir / kDatabaseName).string(); }
+
+std::string readPassword(std::istream& in, std::ostream& err) {
+    const bool terminal = &in == &std::cin && isatty(STDIN_FILENO);
+    termios saved{};
+    if (terminal) {
+        err << "Password: " << std::flush;
+        tcgetattr(STDIN_FILENO, &saved);
+        termios quiet = saved;
+        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
+    }
+    std::string password;
+    std::getline(in, password);
+    if (terminal) {
+        tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+        err << '\n';
+    }
+    if (!password.empty() && password.back() == '\r') password.pop_back();
+    return password;
+}
+
+int addAccount(const Arguments& args, std::istream& in, std::ostream& out, std::ostream& err) {
+    const auto dir = dataFolder(args);
+    NewAccount account{required(args, "--email"), required(args, "--nickname"), required(args, "--role"), ""};
+    account.password = readPassword(in, err);
+    FamilyStore store(databasePath(dir));
+    const auto made = store.addAccount(account);
+    out << "Added " << made.role << " " << made.email << " (" << made.nickname << "), id " << made.id << '\n';
+    return 0;
+}
+
+int listAccounts(const Arguments& args, std::ostream& out) {
+    FamilyStore store(databasePath(dataFolder(args)));
+    const auto accounts = store.listAccounts();
+    if (accounts.empty()) out << "No accounts.\n";
+    for (const auto& a : accounts)
+        out << a.id << '\t' << a.role << '\t' << a.email << '\t' << a.nickname << '\t'
+            << (a.familyId ? "family " + *a.familyId : std::string("no family")) << '\n';
+    return 0;
+}
+
+void printDemo(const std::optional<DemoCredentials>& demo, const std::filesystem::path& dir, std::ostream& out,
+               std::ostream& err) {
+    if (!demo) {
+        err << "Demo family not made: one of " << kDemoParentEmail << " and " << kDemoChildEmail
+            << " is already taken by another account.\n";
+        return;
+    }
+    auto line = [&](const char* who, const char* app, const std::string& email,
+                    const std::optional<std::string>& password) {
+        out << "  " << who << " (" << app << "): e-mail " << email << "  password "
+            << (password ? *password : "(unknown: " + (dir / kDemoFileName).string() + " is missing)") << '\n';
+    };
+    out << (demo->created ? "Demo family created. Sign in with:\n" : "Demo family. Sign in with:\n");
+    line("parent", "zanbeck-parent", demo->parentEmail, demo->parentPassword);
+    line("child ", "zanbeck", demo->childEmail, demo->childPassword);
+    if (!demo->saved) err << "Could not save the demo passwords to " << (dir / kDemoFileName) << "; note them now.\n";
+}
+
+int serve(const Arguments& args, std::ostream& out, std::ostream& err) {
+    const auto dir = dataFolder(args);
+    StoreSettings settings;
+    settings.sessionLifetime = static_cast<std::int64_t>(integer(args, "--session-days", 30, 1, 3650)) * 24 * 3600;
+    ListenOptions listen;
+    if (args.values.count("--host")) listen.host = args.values.at("--host");
+    listen.port = integer(args, "--port", 8787, 0, 65535);
+    if (args.values.count("--cert")) listen.certificateFile = args.values.at("--cert");
+    if (args.values.count("--key")) listen.keyFile = args.values.at("--key");
+
+    // Signals are taken by one waiting thread, so the server stops cleanly
+    // between requests; every other thread inherits the blocked mask.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGHUP);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+
+    FamilyStore store(databasePath(dir), systemClock, settings);
+    FamilyServer server(store, listen);
+    std::optional<DemoCredentials> demo;
+    if (args.flags.count("--demo")) demo = ensureDemoFamily(store, dir);
+    server.bind();
+
+    out << "Zanbeck family server listening on " << server.origin() << " (data in " << dir.string() << ")\n";
+    if (args.flags.count("--demo")) printDemo(demo, dir, out, err);
+    out << std::flush;
+
+    std::thread([&server, stopSignals] {
+        int received = 0;
+        sigwait(&stopSignals, &received);
+        server.stop();
+    }).detach();
+    server.run();
+    out << "Stopped.\n" << std::flush;
+    return 0;
+}
+
+}  // namespace
+
+int runCli(int argc, const char* const* argv, std::istream& in, std::ostream& out, std::ostream& err) {
+    try {
+        const std::string command = argc > 1 ? argv[1] : "";
+        if (command == "serve")
+            return serve(parse(argc, argv, {"--data", "--host", "--port", "--cert", "--key", "--session-days"},
+                               {"--demo"}),
+                         out, err);
+        if (command == "add-account")
+            return addAccount(parse(argc, argv, {"--data", "--email", "--nickname", "--role"}, {}), in, out, err);
+        if (command == "list-accounts") return listAccounts(parse(argc, argv, {"--data"}, {}), out);
+        if (command == "--help" || command == "-h" || command == "help") {
+            out << kUsage;
+            return 0;
+        }
+        err << (command.empty() ? "No command given.\n" : "Unknown command " + command + ".\n") << kUsage;
+        return 2;
+    } catch (const std::invalid_argument& e) {
+        err << "zanbeck-family-server: " << e.what() << '\n';
+        return 2;
+    } catch (const std::exception& e) {
+        err << "zanbeck-family-server: " << e.what() << '\n';
+        return 1;
+    }
+}
+
+}  // namespace family

@@ -1,0 +1,5 @@
+#include "Cli.h"
+
+#include <iostream>
+
+int main(int argc, char** argv) { return family::runCli(argc, argv, std::cin, std::cout, std::cerr); }
