@@ -9,6 +9,8 @@
 
 #include <QDateTime>
 #include <QObject>
+#include <QSet>
+#include <QUuid>
 #include <QString>
 #include <QTimeZone>
 #include <optional>
@@ -104,6 +106,102 @@ public:
     // --- Operations ----------------------------------------------------------
     // The transaction and planning operations are defined in
     // MoneyStoreTransactions.cpp and MoneyStorePlanning.cpp.
+
+    // ==== Queries, exports, transaction and planning operations ==============
+    // (MoneyStoreQueries.cpp, MoneyStoreTransactions.cpp, MoneyStorePlanning.cpp)
+    // Queries are computed from data() at every call with the store's calendar
+    // and clock; nothing is cached. Operations that change the ledger publish
+    // the change and save once; a failed guard changes and saves nothing.
+
+    // Totals and budgets.
+    Decimal balance() const;
+    Decimal total(TransactionKind kind, const QDateTime& on) const;
+    Decimal monthTotal(TransactionKind kind, const QDateTime& referenceDate) const;
+    MonthTotals previousMonthTotals() const;
+    double goalProgress() const;
+    std::vector<SavingsGoal> goals() const;
+    std::optional<qint64> daysRemaining(const SavingsGoal& goal) const;
+    qint64 completedTaskCount() const;
+    qint64 taskPoints() const;
+    double budgetProgress() const;
+    qint64 savingsRate() const;
+    Decimal projectedMonthExpense() const;
+    Decimal safeToSpendToday() const;
+    std::optional<MoneyTransaction> largestExpense() const;
+    qint64 currentMonthTransactionCount() const;
+    Decimal categorySpent(const QString& category) const;
+    std::vector<CategoryAmount> expenseByCategoryForCurrentMonth() const;
+    std::vector<DebtRecord> debts() const;  // the open ones
+    Decimal totalOwedToMe() const;
+    Decimal totalIOwe() const;
+    std::vector<QString> customCategories(TransactionKind kind) const;
+
+    // Lists and chart rows.
+    std::vector<MoneyTransaction> sortedTransactions() const;
+    std::vector<MoneyTransaction> transactions(const QDateTime& on) const;
+    std::vector<DailyAmount> weeklyAmounts(const QDateTime& referenceDate) const;
+    std::vector<DailyAmount> thirtyDayExpenses(const QDateTime& referenceDate) const;
+
+    // The default catalogues as they are at this moment.
+    static std::vector<RewardTask> defaultRewardTasks();
+    static std::vector<QuickTemplate> defaultTemplates();
+    std::vector<SavingsChallenge> defaultChallenges() const;
+
+    // Badges, tip and exports.
+    std::vector<MoneyBadge> badges() const;
+    std::vector<MoneyBadge> unlockedBadges() const;
+    qint64 badgePoints() const;
+    double badgeCollectionProgress() const;
+    QString smartTip() const;
+    QString csvExport() const;
+    QString jsonExport() const;
+
+    // Transactions. New and restored transactions go to the end of the list.
+    void add(TransactionKind kind, const Decimal& amount, const QString& category, const QString& note,
+             const QDateTime& date, const std::vector<QString>& tags, bool isFavorite, const QString& wallet,
+             const std::optional<QString>& receiptFilename = std::nullopt);
+    // Removes every transaction with one of the ids; the removed ones replace
+    // the undo buffer (one step of undo). Saves even when nothing matched.
+    void deleteTransactions(const QSet<QUuid>& ids);
+    void undoDelete();
+    void toggleFavorite(const QUuid& id);
+    void duplicateTransaction(const QUuid& id);
+    void updateTransaction(const MoneyTransaction& transaction);
+
+    // Goals and settings.
+    void updateSettings(const QString& goalName, const Decimal& goalAmount, const Decimal& dailyLimit,
+                        const Decimal& startingBalance);
+    void setMonthlyBudget(const Decimal& amount);
+    void addGoal(const QString& name, const Decimal& amount, const std::optional<QDateTime>& deadline);
+    void deleteGoal(const QString& id);
+    void archiveGoal(const QString& id);
+    // The stored spelling of an equal (case-insensitive) entry, or the new
+    // trimmed name; none for a blank name.
+    std::optional<QString> addCustomCategory(const QString& name, TransactionKind kind);
+
+    // Money tasks, budgets, templates.
+    void addTask(const QString& title, const Decimal& reward, const std::optional<QDateTime>& dueDate,
+                 qint64 difficulty, bool isRecurring);
+    std::optional<RewardTask> completeTask(const QString& id);
+    void deleteTask(const QString& id);
+    void setCategoryBudget(const QString& category, const Decimal& amount);
+    void addTemplate(const QString& title, TransactionKind kind, const Decimal& amount, const QString& category);
+    void applyTemplate(const QString& id);
+    void deleteTemplate(const QString& id);
+
+    // Wishes, debts, challenges, recurring operations.
+    void addWish(const QString& title, const Decimal& price);
+    void contributeToWish(const QString& id, const Decimal& amount);
+    void deleteWish(const QString& id);
+    void addDebt(const QString& person, const Decimal& amount, DebtDirection direction, const QString& note,
+                 const std::optional<QDateTime>& dueDate);
+    void settleDebt(const QString& id);
+    void addChallenge(const QString& title, ChallengeKind kind, const Decimal& target, const QDateTime& endDate);
+    void advanceChallenge(const QString& id, const Decimal& amount);
+    void addRecurring(const QString& title, TransactionKind kind, const Decimal& amount, const QString& category,
+                      RecurringFrequency frequency, const QDateTime& nextDate);
+    void toggleRecurring(const QString& id);
+    // ==== end of queries and operations ========================================
 
 signals:
     void dataChanged();
