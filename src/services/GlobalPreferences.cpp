@@ -1,9 +1,11 @@
 #include "services/GlobalPreferences.h"
 
 #include "services/CurrencyCatalog.h"
+#include "services/LanguageCatalog.h"
 #include "services/Preferences.h"
 
 #include <QByteArray>
+#include <algorithm>
 #include <QtGlobal>
 
 namespace GlobalPreferences {
@@ -35,10 +37,24 @@ QString localeIdentifier() {
     return stored == QLatin1String(kAutoLanguage) ? systemLocaleIdentifier() : stored;
 }
 
+namespace {
+
+// ICU answers a language it has no data for with the data of its default
+// locale (whatever the environment held at start-up); an unknown language
+// gets the root data instead, the same on every machine.
+icu::Locale knownOrRoot(const QString& identifier) {
+    const icu::Locale made = icu::Locale::createFromName(identifier.toUtf8().constData());
+    if (made.isBogus()) return icu::Locale::getRoot();
+    const QString language = QString::fromLatin1(made.getLanguage());
+    const QStringList& known = LanguageCatalog::codes();
+    if (!std::binary_search(known.begin(), known.end(), language)) return icu::Locale::getRoot();
+    return made;
+}
+
+}  // namespace
+
 icu::Locale locale() {
-    const icu::Locale made = icu::Locale::createFromName(localeIdentifier().toUtf8().constData());
-    // An identifier ICU cannot even parse formats like one it does not know.
-    return made.isBogus() ? icu::Locale::getRoot() : made;
+    return knownOrRoot(localeIdentifier());
 }
 
 QString systemLocaleIdentifier() {
@@ -50,8 +66,7 @@ QString systemLocaleIdentifier() {
 }
 
 icu::Locale systemLocale() {
-    const icu::Locale made = icu::Locale::createFromName(systemLocaleIdentifier().toUtf8().constData());
-    return made.isBogus() ? icu::Locale::getRoot() : made;
+    return knownOrRoot(systemLocaleIdentifier());
 }
 
 }  // namespace GlobalPreferences

@@ -20,6 +20,8 @@ QString currencyCode();
 // The ICU locale identifier that formats numbers and money: the stored
 // "appLanguage" as given, or for "auto" (and when absent) the device's locale.
 QString localeIdentifier();
+// That identifier as an ICU locale; a language ICU has no data for (or text
+// that is no identifier) gives the root locale, the same on every machine.
 icu::Locale locale();
 
 // The device's locale, taken from the environment (LC_ALL, then LC_MONETARY,

@@ -1,0 +1,129 @@
+#include "PreferencesTestSupport.h"
+
+#include <QFile>
+#include <QSignalSpy>
+
+namespace {
+
+QString fileText(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return QString::fromUtf8(file.readAll());
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+}  // namespace
+
+TEST(PreferencesTest, EveryWriteAndRemoveEmitsChangedWithItsKey) {
+    TempDir dir;
+    Preferences prefs(dir.filePath("p.ini"));
+    QSignalSpy spy(&prefs, &Preferences::changed);
+
+    prefs.setValue("currencyCode", "USD");
+    prefs.setValue("currencyCode", "USD");  // same value: still a write
+    prefs.remove("hideBalances");           // absent key: still a write
+    prefs.setValue("profileName", QVariant());
+
+    ASSERT_EQ(spy.count(), 4);
+    EXPECT_EQ(spy.at(0).at(0).toString(), "currencyCode");
+    EXPECT_EQ(spy.at(1).at(0).toString(), "currencyCode");
+    EXPECT_EQ(spy.at(2).at(0).toString(), "hideBalances");
+    EXPECT_EQ(spy.at(3).at(0).toString(), "profileName");
+}
+
+TEST(PreferencesTest, WritesReachTheFileAtOnceAndAnotherInstanceReadsThem) {
+    TempDir dir;
+    const QString path = dir.filePath("nested/folder/p.ini");
+    Preferences writer(path);
+    writer.setValue("profileName", QStringLiteral("Маша"));
+    writer.setValue("hideBalances", true);
+
+    EXPECT_TRUE(fileText(path).contains("hideBalances=true"));
+    Preferences reader(path);
+    EXPECT_EQ(reader.string("profileName"), QStringLiteral("Маша"));
+    EXPECT_TRUE(reader.boolean("hideBalances", false));
+
+    writer.remove("profileName");
+    EXPECT_FALSE(Preferences(path).contains("profileName"));
+    EXPECT_FALSE(fileText(path).contains("profileName"));
+}
+
+TEST(PreferencesTest, KeysAreFlatWhateverCharactersTheyHold) {
+    TempDir dir;
+    Preferences prefs(dir.filePath("p.ini"));
+    prefs.setValue("family.cachedUser.v1", QByteArray("{\"id\":\"u1\"}"));
+    prefs.setValue("a", "plain");
+    prefs.setValue("a/b", "slash");
+    prefs.setValue("a\\b", "backslash");
+    prefs.setValue("a%2Fb", "percent");
+    prefs.setValue("/a", "leading slash");
+
+    EXPECT_EQ(prefs.data("family.cachedUser.v1"), QByteArray("{\"id\":\"u1\"}"));
+    EXPECT_EQ(prefs.string("a"), "plain");
+    EXPECT_EQ(prefs.string("a/b"), "slash");
+    EXPECT_EQ(prefs.string("a\\b"), "backslash");
+    EXPECT_EQ(prefs.string("a%2Fb"), "percent");
+    EXPECT_EQ(prefs.string("/a"), "leading slash");
+
+    prefs.remove("a");  // a key is never a group: its look-alikes stay
+    EXPECT_FALSE(prefs.contains("a"));
+    EXPECT_EQ(prefs.string("a/b"), "slash");
+
+    // The empty key is no key; removing it must not wipe the file.
+    prefs.remove("");
+    prefs.setValue("", "x");
+    EXPECT_FALSE(prefs.contains(""));
+    EXPECT_EQ(prefs.string("a/b"), "slash");
+}
+
+TEST(PreferencesTest, TypedReadsOfValuesWrittenAsTextByAnotherProgram) {
+    TempDir dir;
+    const QString path = dir.filePath("p.ini");
+    writeFile(path,
+              "[General]\n"
+              "on=true\nyes=YES\noff=false\none=1\nzero=0\nother=maybe\n"
+              "cached=@ByteArray(\\0\\xff{})\n"
+              "name=\xd0\x90\xd0\xb8\xd1\x8b\n");
+    const Preferences prefs(path);
+
+    EXPECT_TRUE(prefs.boolean("on", false));
+    EXPECT_TRUE(prefs.boolean("yes", false));
+    EXPECT_FALSE(prefs.boolean("off", true));
+    EXPECT_TRUE(prefs.boolean("one", false));
+    EXPECT_FALSE(prefs.boolean("zero", true));
+    EXPECT_FALSE(prefs.boolean("other", true));
+    EXPECT_TRUE(prefs.boolean("absent", true));
+    EXPECT_FALSE(prefs.boolean("absent", false));
+
+    EXPECT_EQ(prefs.data("cached"), QByteArray("\0\xff{}", 4));
+    EXPECT_EQ(prefs.data("absent"), std::nullopt);
+    EXPECT_EQ(prefs.string("name"), QStringLiteral("Аиы"));
+    EXPECT_EQ(prefs.string("absent", "fallback"), "fallback");
+    EXPECT_FALSE(prefs.value("absent").isValid());
+}
+
+TEST(PreferencesTest, ResetStandardRepointsTheOneInstanceAndKeepsItsConnections) {
+    TempDir dir;
+    Preferences& standard = Preferences::standard();
+    QSignalSpy spy(&standard, &Preferences::changed);
+
+    Preferences::resetStandard(dir.filePath("first.ini"));
+    standard.setValue("currencyCode", "RUB");
+    Preferences::resetStandard(dir.filePath("second.ini"));
+
+    EXPECT_EQ(&Preferences::standard(), &standard);
+    EXPECT_EQ(standard.filePath(), dir.filePath("second.ini"));
+    EXPECT_FALSE(standard.contains("currencyCode"));
+    standard.setValue("currencyCode", "USD");
+    EXPECT_EQ(spy.count(), 2);
+    EXPECT_EQ(Preferences(dir.filePath("first.ini")).string("currencyCode"), "RUB");
+
+    Preferences::resetStandard();
+    EXPECT_EQ(standard.filePath(), Preferences::defaultFilePath());
+    EXPECT_TRUE(Preferences::defaultFilePath().endsWith("/Zanbeck/preferences.ini"));
+}
