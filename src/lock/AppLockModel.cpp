@@ -1,0 +1,191 @@
+#include "lock/AppLockModel.h"
+
+#include "platform/Biometrics.h"
+#include "platform/Keychain.h"
+
+#include <QPointer>
+#include <QStringDecoder>
+#include <QTimer>
+#include <optional>
+
+const QString AppLockModel::kWrongCodeText = QStringLiteral("Неверный код. Попробуй ещё раз.");
+const QString AppLockModel::kInvalidCodeText = QStringLiteral("Код должен состоять из четырёх цифр.");
+const QString AppLockModel::kSaveFailedText = QStringLiteral("Не удалось сохранить код в Связке ключей.");
+const QString AppLockModel::kReadFailedText = QStringLiteral("Не удалось прочитать код из Связки ключей.");
+const QString AppLockModel::kRemoveFailedText = QStringLiteral("Не удалось удалить код из Связки ключей.");
+const QString AppLockModel::kBiometricReasonText = QStringLiteral("Открыть твою копилку");
+const QString AppLockModel::kBiometricCancelText = QStringLiteral("Ввести код");
+
+namespace {
+
+struct StoredCode {
+    Keychain::Status status;
+    std::optional<QString> code;  // set when status == ok
+};
+
+// Bytes that are not UTF-8 cannot be a code anyone could type: such an item
+// counts as no code, like a missing one.
+StoredCode readStoredCode(Keychain& keychain) {
+    const auto result = keychain.read(AppLockModel::kKeychainService, AppLockModel::kKeychainAccount);
+    if (result.status != Keychain::Status::ok) return {result.status, std::nullopt};
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString code = decoder.decode(result.secret);
+    if (decoder.hasError()) return {Keychain::Status::notFound, std::nullopt};
+    return {Keychain::Status::ok, code};
+}
+
+// Four characters, each with the Unicode numeric property (the keypad only
+// ever gives 0 to 9, but any numeric character is accepted).
+bool isValidCode(const QString& code) {
+    const QList<uint> points = code.toUcs4();
+    if (points.size() != 4) return false;
+    for (uint p : points)
+        if (!QChar::isNumber(char32_t(p))) return false;
+    return true;
+}
+
+}  // namespace
+
+AppLockModel::AppLockModel(Keychain& keychain, Biometrics* biometrics, QObject* parent)
+    : QObject(parent), keychain_(keychain), biometrics_(biometrics) {
+    const StoredCode stored = readStoredCode(keychain_);
+    switch (stored.status) {
+    case Keychain::Status::ok:
+        hasPasscode_ = true;
+        isUnlocked_ = false;
+        break;
+    case Keychain::Status::notFound:
+        hasPasscode_ = false;
+        isUnlocked_ = true;
+        break;
+    case Keychain::Status::failed:
+        hasPasscode_ = true;
+        isUnlocked_ = false;
+        storedCodeUnknown_ = true;
+        errorMessage_ = kReadFailedText;
+        break;
+    }
+}
+
+AppLockModel::~AppLockModel() {
+    if (verifyingBiometrics_ && biometrics_) {
+        ++biometricAttempt_;  // the cancelled answer must find nothing to update
+        biometrics_->cancel();
+    }
+}
+
+void AppLockModel::emitIfChanged(const State& before) {
+    if (!(state() == before)) emit changed();
+}
+
+bool AppLockModel::unlock(const QString& code) {
+    const State before = state();
+    const StoredCode stored = readStoredCode(keychain_);
+    bool unlocked = false;
+    switch (stored.status) {
+    case Keychain::Status::failed:
+        errorMessage_ = kReadFailedText;
+        break;
+    case Keychain::Status::notFound:
+        if (storedCodeUnknown_) {
+            // The keychain answers again and holds no code: the app has none.
+            storedCodeUnknown_ = false;
+            hasPasscode_ = false;
+            errorMessage_.clear();
+            isUnlocked_ = true;
+            unlocked = true;
+        } else {
+            errorMessage_ = kWrongCodeText;
+        }
+        break;
+    case Keychain::Status::ok:
+        storedCodeUnknown_ = false;
+        hasPasscode_ = true;
+        if (*stored.code == code) {
+            errorMessage_.clear();
+            isUnlocked_ = true;
+            unlocked = true;
+        } else {
+            errorMessage_ = kWrongCodeText;
+        }
+        break;
+    }
+    emitIfChanged(before);
+    return unlocked;
+}
+
+bool AppLockModel::setPasscode(const QString& code) {
+    const State before = state();
+    bool stored = false;
+    if (!isValidCode(code)) {
+        errorMessage_ = kInvalidCodeText;
+    } else if (keychain_.write(kKeychainService, kKeychainAccount, code.toUtf8()) != Keychain::Status::ok) {
+        errorMessage_ = kSaveFailedText;
+    } else {
+        storedCodeUnknown_ = false;
+        hasPasscode_ = true;
+        isUnlocked_ = true;
+        errorMessage_.clear();
+        stored = true;
+    }
+    emitIfChanged(before);
+    return stored;
+}
+
+bool AppLockModel::removePasscode() {
+    const State before = state();
+    const Keychain::Status status = keychain_.remove(kKeychainService, kKeychainAccount);
+    // Reporting success while the keychain kept the code would bring the lock
+    // back, unannounced, at the next start.
+    const bool removed = status != Keychain::Status::failed;
+    if (removed) {
+        storedCodeUnknown_ = false;
+        hasPasscode_ = false;
+        isUnlocked_ = true;
+        errorMessage_.clear();
+    } else {
+        errorMessage_ = kRemoveFailedText;
+    }
+    emitIfChanged(before);
+    return removed;
+}
+
+void AppLockModel::lock() {
+    if (!hasPasscode_) return;
+    const State before = state();
+    isUnlocked_ = false;
+    errorMessage_.clear();
+    emitIfChanged(before);
+}
+
+bool AppLockModel::biometricsAvailable() const { return biometrics_ && biometrics_->isAvailable(); }
+
+void AppLockModel::unlockWithBiometrics(std::function<void(bool)> done) {
+    if (!biometrics_ || verifyingBiometrics_) {
+        if (done) QTimer::singleShot(0, this, [done] { done(false); });
+        return;
+    }
+    const State before = state();
+    verifyingBiometrics_ = true;
+    const quint64 attempt = ++biometricAttempt_;
+    emitIfChanged(before);
+    biometrics_->verify([self = QPointer<AppLockModel>(this), attempt, done](Biometrics::Outcome outcome) {
+        if (!self || self->biometricAttempt_ != attempt) return;
+        self->finishBiometrics(outcome == Biometrics::Outcome::success, done);
+    });
+}
+
+void AppLockModel::finishBiometrics(bool success, const std::function<void(bool)>& done) {
+    const State before = state();
+    verifyingBiometrics_ = false;
+    if (success) {
+        errorMessage_.clear();
+        isUnlocked_ = true;
+    }
+    emitIfChanged(before);
+    if (done) done(success);
+}
+
+void AppLockModel::cancelBiometrics() {
+    if (verifyingBiometrics_ && biometrics_) biometrics_->cancel();
+}

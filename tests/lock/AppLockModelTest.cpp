@@ -1,0 +1,366 @@
+#include "lock/AppLockModel.h"
+
+#include "support/FakeBiometrics.h"
+#include "support/FakeKeychain.h"
+
+#include <QCoreApplication>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+const QPair<QString, QString> kItem{AppLockModel::kKeychainService, AppLockModel::kKeychainAccount};
+
+class AppLockModelTest : public ::testing::Test {
+protected:
+    std::unique_ptr<AppLockModel> start() { return std::make_unique<AppLockModel>(keychain, &biometrics); }
+    void storeCode(const QByteArray& code) { keychain.items.insert(kItem, code); }
+
+    InMemoryKeychain keychain;
+    FakeBiometrics biometrics;
+};
+
+void drainEvents() {
+    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+}
+
+}  // namespace
+
+// --- start-up ---------------------------------------------------------------
+
+TEST_F(AppLockModelTest, WithoutStoredCodeStartsUnlockedWithoutCode) {
+    auto lock = start();
+    EXPECT_FALSE(lock->hasPasscode());
+    EXPECT_TRUE(lock->isUnlocked());
+    EXPECT_TRUE(lock->errorMessage().isEmpty());
+}
+
+TEST_F(AppLockModelTest, WithStoredCodeStartsLocked) {
+    storeCode("1234");
+    auto lock = start();
+    EXPECT_TRUE(lock->hasPasscode());
+    EXPECT_FALSE(lock->isUnlocked());
+    EXPECT_TRUE(lock->errorMessage().isEmpty());
+}
+
+TEST_F(AppLockModelTest, ItemThatIsNotUtf8CountsAsNoCode) {
+    storeCode(QByteArray("\xff\xfe\xfd\xfc", 4));
+    auto lock = start();
+    EXPECT_FALSE(lock->hasPasscode());
+    EXPECT_TRUE(lock->isUnlocked());
+}
+
+// --- unlock with a code -------------------------------------------------------
+
+TEST_F(AppLockModelTest, RightCodeUnlocksAndClearsTheError) {
+    storeCode("1234");
+    auto lock = start();
+    EXPECT_FALSE(lock->unlock("9999"));
+    EXPECT_EQ(lock->errorMessage(), "Неверный код. Попробуй ещё раз.");
+    EXPECT_TRUE(lock->unlock("1234"));
+    EXPECT_TRUE(lock->isUnlocked());
+    EXPECT_TRUE(lock->errorMessage().isEmpty());
+}
+
+TEST_F(AppLockModelTest, WrongCodesNeverBlockTheRightOne) {
+    storeCode("1234");
+    auto lock = start();
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_FALSE(lock->unlock(QString::number(5000 + i)));
+        ASSERT_FALSE(lock->isUnlocked());
+    }
+    EXPECT_TRUE(lock->unlock("1234"));
+}
+
+TEST_F(AppLockModelTest, EveryAttemptReadsTheKeychainAfresh) {
+    storeCode("1234");
+    auto lock = start();
+    storeCode("5678");  // changed behind the model's back
+    EXPECT_FALSE(lock->unlock("1234"));
+    EXPECT_TRUE(lock->unlock("5678"));
+    EXPECT_EQ(keychain.reads, 3);
+}
+
+TEST_F(AppLockModelTest, UnlockWithoutStoredCodeIsAWrongCode) {
+    auto lock = start();
+    EXPECT_FALSE(lock->unlock("1234"));
+    EXPECT_EQ(lock->errorMessage(), "Неверный код. Попробуй ещё раз.");
+    EXPECT_TRUE(lock->isUnlocked());
+}
+
+// --- a keychain that cannot be read -------------------------------------------
+
+TEST_F(AppLockModelTest, UnreadableKeychainAtStartKeepsTheAppLocked) {
+    storeCode("1234");
+    keychain.failReads = true;
+    auto lock = start();
+    // Locked, and "has a code", so no screen offers to create one over the real one.
+    EXPECT_TRUE(lock->hasPasscode());
+    EXPECT_FALSE(lock->isUnlocked());
+    EXPECT_EQ(lock->errorMessage(), "Не удалось прочитать код из Связки ключей.");
+
+    // Not even the right code opens while the keychain cannot be asked.
+    EXPECT_FALSE(lock->unlock("1234"));
+    EXPECT_FALSE(lock->isUnlocked());
+    EXPECT_EQ(lock->errorMessage(), "Не удалось прочитать код из Связки ключей.");
+}
+
+TEST_F(AppLockModelTest, UnlockRetriesTheKeychainUntilItAnswers) {
+    storeCode("1234");
+    keychain.failReads = true;
+    auto lock = start();
+    EXPECT_FALSE(lock->unlock("1234"));
+    keychain.failReads = false;  // the user unlocked the keyring meanwhile
+    EXPECT_FALSE(lock->unlock("0000"));
+    EXPECT_EQ(lock->errorMessage(), "Неверный код. Попробуй ещё раз.");
+    EXPECT_TRUE(lock->unlock("1234"));
+    EXPECT_TRUE(lock->isUnlocked());
+    EXPECT_TRUE(lock->hasPasscode());
+}
+
+TEST_F(AppLockModelTest, KeychainThatAnswersWithNoCodeOpensTheAppWithoutCode) {
+    keychain.failReads = true;
+    auto lock = start();
+    EXPECT_FALSE(lock->isUnlocked());
+    keychain.failReads = false;
+    EXPECT_TRUE(lock->unlock("4821"));
+    EXPECT_FALSE(lock->hasPasscode());
+    EXPECT_TRUE(lock->isUnlocked());
+    EXPECT_TRUE(lock->errorMessage().isEmpty());
+    // From here on it is the ordinary app without a code.
+    EXPECT_FALSE(lock->unlock("4821"));
+}
+
+TEST_F(AppLockModelTest, ReadFailureAfterAnUnlockKeepsTheAppUnlocked) {
+    storeCode("1234");
+    auto lock = start();
+    ASSERT_TRUE(lock->unlock("1234"));
+    keychain.failReads = true;
+    EXPECT_FALSE(lock->unlock("1234"));
+    EXPECT_TRUE(lock->isUnlocked());
+    EXPECT_TRUE(lock->hasPasscode());
+}
+
+// --- storing, replacing, removing ----------------------------------------------
+
+TEST_F(AppLockModelTest, InvalidCodesAreRefusedAndNothingIsStored) {
+    auto lock = start();
+    for (const QString& code : {QString("123a"), QString("12345"), QString(), QString("123"), QString("12 4"),
+                                QString("-123")}) {
+        EXPECT_FALSE(lock->setPasscode(code)) << code.toStdString();
+        EXPECT_EQ(lock->errorMessage(), "Код должен состоять из четырёх цифр.");
+    }
+    EXPECT_EQ(keychain.writes, 0);
+    EXPECT_FALSE(lock->hasPasscode());
+}
+
+TEST_F(AppLockModelTest, AnyNumericCharactersMakeACode) {
+    auto lock = start();
+    const QString arabicIndic = QString::fromUtf8("١٢٣٤");
+    EXPECT_TRUE(lock->setPasscode(arabicIndic));
+    EXPECT_EQ(keychain.items.value(kItem), arabicIndic.toUtf8());
+}
+
+TEST_F(AppLockModelTest, SetPasscodeStoresUnlocksAndClearsTheError) {
+    auto lock = start();
+    lock->setPasscode("12");
+    ASSERT_FALSE(lock->errorMessage().isEmpty());
+    EXPECT_TRUE(lock->setPasscode("2580"));
+    EXPECT_TRUE(lock->hasPasscode());
+    EXPECT_TRUE(lock->isUnlocked());
+    EXPECT_TRUE(lock->errorMessage().isEmpty());
+    EXPECT_EQ(keychain.items.value(kItem), QByteArray("2580"));
+}
+
+TEST_F(AppLockModelTest, NewCodeReplacesTheOldOneForTheNextStart) {
+    storeCode("1111");
+    auto lock = start();
+    ASSERT_TRUE(lock->unlock("1111"));
+    ASSERT_TRUE(lock->setPasscode("2222"));
+
+    auto nextStart = start();
+    EXPECT_FALSE(nextStart->isUnlocked());
+    EXPECT_FALSE(nextStart->unlock("1111"));
+    EXPECT_TRUE(nextStart->unlock("2222"));
+}
+
+TEST_F(AppLockModelTest, FailedWriteKeepsThePreviousCodeAndSaysSo) {
+    storeCode("1111");
+    auto lock = start();
+    ASSERT_TRUE(lock->unlock("1111"));
+    keychain.failWrites = true;
+    EXPECT_FALSE(lock->setPasscode("2222"));
+    EXPECT_EQ(lock->errorMessage(), "Не удалось сохранить код в Связке ключей.");
+    EXPECT_TRUE(lock->hasPasscode());
+    EXPECT_TRUE(lock->isUnlocked());
+    EXPECT_EQ(keychain.items.value(kItem), QByteArray("1111"));
+}
+
+TEST_F(AppLockModelTest, FailedFirstWriteLeavesTheAppWithoutCode) {
+    auto lock = start();
+    keychain.failWrites = true;
+    EXPECT_FALSE(lock->setPasscode("2222"));
+    EXPECT_FALSE(lock->hasPasscode());
+    EXPECT_TRUE(lock->isUnlocked());
+}
+
+TEST_F(AppLockModelTest, RemovePasscodeDeletesTheItem) {
+    storeCode("1234");
+    auto lock = start();
+    ASSERT_TRUE(lock->unlock("1234"));
+    EXPECT_TRUE(lock->removePasscode());
+    EXPECT_FALSE(lock->hasPasscode());
+    EXPECT_TRUE(lock->isUnlocked());
+    EXPECT_FALSE(keychain.items.contains(kItem));
+    EXPECT_FALSE(start()->hasPasscode());
+}
+
+TEST_F(AppLockModelTest, RemovingAMissingCodeIsNoError) {
+    auto lock = start();
+    lock->setPasscode("1");
+    EXPECT_TRUE(lock->removePasscode());
+    EXPECT_FALSE(lock->hasPasscode());
+    EXPECT_TRUE(lock->isUnlocked());
+    EXPECT_TRUE(lock->errorMessage().isEmpty());
+}
+
+TEST_F(AppLockModelTest, RemoveThatTheKeychainRefusesKeepsTheCodeInForce) {
+    storeCode("1234");
+    auto lock = start();
+    ASSERT_TRUE(lock->unlock("1234"));
+    keychain.failRemoves = true;
+    EXPECT_FALSE(lock->removePasscode());
+    EXPECT_EQ(lock->errorMessage(), "Не удалось удалить код из Связки ключей.");
+    EXPECT_TRUE(lock->hasPasscode());
+    lock->lock();
+    EXPECT_FALSE(lock->isUnlocked());
+}
+
+// --- relocking and change signals ------------------------------------------------
+
+TEST_F(AppLockModelTest, LockRelocksOnlyWhenACodeIsStored) {
+    auto withoutCode = start();
+    QSignalSpy quiet(withoutCode.get(), &AppLockModel::changed);
+    withoutCode->lock();
+    EXPECT_TRUE(withoutCode->isUnlocked());
+    EXPECT_EQ(quiet.count(), 0);
+
+    storeCode("1234");
+    auto withCode = start();
+    ASSERT_TRUE(withCode->unlock("1234"));
+    ASSERT_FALSE(withCode->unlock("0000"));  // unlocked, with an error showing
+    withCode->lock();
+    EXPECT_FALSE(withCode->isUnlocked());
+    EXPECT_TRUE(withCode->errorMessage().isEmpty());
+}
+
+TEST_F(AppLockModelTest, ChangedIsEmittedOncePerChangeAndNotForNothing) {
+    storeCode("1234");
+    auto lock = start();
+    QSignalSpy spy(lock.get(), &AppLockModel::changed);
+    lock->unlock("0000");  // error appears
+    EXPECT_EQ(spy.count(), 1);
+    lock->unlock("0000");  // same error again: nothing changed
+    EXPECT_EQ(spy.count(), 1);
+    lock->unlock("1234");  // unlocked, error cleared: one signal
+    EXPECT_EQ(spy.count(), 2);
+    lock->lock();
+    EXPECT_EQ(spy.count(), 3);
+    lock->lock();
+    EXPECT_EQ(spy.count(), 3);
+}
+
+// --- biometrics -------------------------------------------------------------------
+
+TEST_F(AppLockModelTest, RecognisedFingerUnlocksAndClearsTheError) {
+    storeCode("1234");
+    auto lock = start();
+    lock->unlock("0000");
+    biometrics.answer = Biometrics::Outcome::success;
+    std::optional<bool> result;
+    lock->unlockWithBiometrics([&](bool unlocked) { result = unlocked; });
+    EXPECT_TRUE(lock->isVerifyingBiometrics());
+    EXPECT_FALSE(result.has_value());  // answered later, never from inside the call
+    drainEvents();
+    ASSERT_TRUE(result.has_value());
+    EXPECT_TRUE(*result);
+    EXPECT_TRUE(lock->isUnlocked());
+    EXPECT_TRUE(lock->errorMessage().isEmpty());
+    EXPECT_FALSE(lock->isVerifyingBiometrics());
+}
+
+TEST_F(AppLockModelTest, UnrecognisedOrCancelledCheckChangesNothing) {
+    storeCode("1234");
+    auto lock = start();
+    lock->unlock("0000");
+    for (auto outcome : {Biometrics::Outcome::noMatch, Biometrics::Outcome::cancelled,
+                         Biometrics::Outcome::unavailable, Biometrics::Outcome::failed}) {
+        biometrics.answer = outcome;
+        std::optional<bool> result;
+        lock->unlockWithBiometrics([&](bool unlocked) { result = unlocked; });
+        drainEvents();
+        ASSERT_TRUE(result.has_value());
+        EXPECT_FALSE(*result);
+        EXPECT_FALSE(lock->isUnlocked());
+        EXPECT_EQ(lock->errorMessage(), "Неверный код. Попробуй ещё раз.");
+    }
+}
+
+TEST_F(AppLockModelTest, SecondCheckWhileOneRunsIsRefused) {
+    storeCode("1234");
+    auto lock = start();
+    std::optional<bool> first, second;
+    lock->unlockWithBiometrics([&](bool unlocked) { first = unlocked; });
+    lock->unlockWithBiometrics([&](bool unlocked) { second = unlocked; });
+    drainEvents();
+    EXPECT_EQ(biometrics.verifications, 1);
+    EXPECT_EQ(second, std::optional<bool>(false));
+    EXPECT_FALSE(first.has_value());
+    biometrics.finish(Biometrics::Outcome::success);
+    EXPECT_EQ(first, std::optional<bool>(true));
+}
+
+TEST_F(AppLockModelTest, CancelEndsTheRunningCheck) {
+    storeCode("1234");
+    auto lock = start();
+    std::optional<bool> result;
+    lock->unlockWithBiometrics([&](bool unlocked) { result = unlocked; });
+    QSignalSpy spy(lock.get(), &AppLockModel::changed);
+    lock->cancelBiometrics();
+    EXPECT_EQ(result, std::optional<bool>(false));
+    EXPECT_FALSE(lock->isVerifyingBiometrics());
+    EXPECT_EQ(spy.count(), 1);
+    EXPECT_FALSE(lock->isUnlocked());
+}
+
+TEST_F(AppLockModelTest, WithoutBiometricsTheCheckGivesFalse) {
+    storeCode("1234");
+    AppLockModel lock(keychain, nullptr);
+    EXPECT_FALSE(lock.biometricsAvailable());
+    std::optional<bool> result;
+    lock.unlockWithBiometrics([&](bool unlocked) { result = unlocked; });
+    drainEvents();
+    EXPECT_EQ(result, std::optional<bool>(false));
+    EXPECT_FALSE(lock.isUnlocked());
+}
+
+TEST_F(AppLockModelTest, AvailabilityIsAskedAfreshEachTime) {
+    auto lock = start();
+    EXPECT_TRUE(lock->biometricsAvailable());
+    biometrics.available = false;
+    EXPECT_FALSE(lock->biometricsAvailable());
+    EXPECT_EQ(biometrics.availabilityChecks, 2);
+}
+
+TEST_F(AppLockModelTest, ModelDestroyedDuringACheckCancelsItSafely) {
+    storeCode("1234");
+    bool called = false;
+    {
+        auto lock = start();
+        lock->unlockWithBiometrics([&](bool) { called = true; });
+    }
+    EXPECT_EQ(biometrics.cancels, 1);
+    EXPECT_FALSE(biometrics.isVerifying());
+    EXPECT_FALSE(called);
+}
