@@ -11,12 +11,16 @@
 // coefficient, zero has exponent 0 and no sign), so equal values have equal
 // representations and 1.0 == 1.00, -0 == 0.
 //
-// +, -, * are exact; a result that needs more than 38 significant digits or
-// leaves the exponent range is refused (std::nullopt from the checked
-// functions; the operators throw std::overflow_error), never wrapped. Division is
-// rounded half-even to 38 significant digits.
+// +, -, * are exact whenever the result fits in 38 significant digits (every
+// real ledger); a longer result is rounded half-even to 38 digits, as the
+// phone platform's decimal does, and so is every quotient. A result beyond the
+// largest magnitude is refused (std::nullopt from the checked functions; the
+// operators throw std::overflow_error), never wrapped; one below the smallest
+// exponent is rounded to it (down to zero). parse() refuses both extremes.
 class Decimal {
 public:
+    __extension__ typedef __int128 Coefficient;  // __extension__: no -Wpedantic noise in every includer
+
     static constexpr int kMaxDigits = 38;
     static constexpr int kMinExponent = -128;
     static constexpr int kMaxExponent = 127;
@@ -26,7 +30,8 @@ public:
 
     // Plain decimal text: optional "-" or "+", digits with at most one ".",
     // optionally an exponent ("e"/"E" with a signed integer) as JSON numbers
-    // carry it. No spaces, no grouping. nullopt when malformed or out of range.
+    // carry it. No spaces, no grouping. More than 38 significant digits are
+    // rounded half-even. nullopt when malformed or out of range.
     static std::optional<Decimal> parse(std::string_view text);
     static std::optional<Decimal> parse(const QString& text);
 
@@ -73,10 +78,12 @@ public:
     bool operator==(const Decimal& o) const = default;
 
     // Representation, for formatters that need the exact digits.
-    __int128 coefficient() const { return coefficient_; }
+    Coefficient coefficient() const { return coefficient_; }
     int exponent() const { return exponent_; }
 
 private:
-    __int128 coefficient_ = 0;  // |coefficient_| < 10^38
+    friend struct DecimalOps;
+
+    Coefficient coefficient_ = 0;  // |coefficient_| < 10^38
     int exponent_ = 0;
 };
