@@ -13,3 +13,10 @@ inline bool privateBusIs(const char* mode) { return qgetenv("ZANBECK_PRIVATE_BUS
         if (!privateBusIs(mode))                                                                        \
             GTEST_SKIP() << "needs the private D-Bus session (" mode "); run by run-in-private-session.sh"; \
     } while (0)
+
+// For tests that bring their own stand-in services and need only some private bus.
+#define REQUIRE_ANY_PRIVATE_BUS()                                                                     \
+    do {                                                                                              \
+        if (qgetenv("ZANBECK_PRIVATE_BUS").isEmpty())                                                 \
+            GTEST_SKIP() << "needs a private D-Bus session; run by run-in-private-session.sh";        \
+    } while (0)
