@@ -1,0 +1,103 @@
+// The family operations of AccountSession: everything a signed-in user does.
+#include "account/AccountError.h"
+#include "account/AccountSession.h"
+#include "account/FamilyServerClient.h"
+#include "account/RequestBodies.h"
+
+#include <QUrlQuery>
+
+QCoro::Task<> AccountSession::refresh() {
+    const FamilyResponse family =
+        co_await client_->request<FamilyResponse>(QStringLiteral("/api/family"), "GET", std::nullopt, true);
+    setMembers(family.members);
+    setTasks(family.tasks);
+    if (family.preferences) writePreferences(family.preferences->currency_code, family.preferences->language_code);
+}
+
+QCoro::Task<> AccountSession::send(QString path, QByteArray method, QByteArray body) {
+    co_await client_->request<EmptyResponse>(std::move(path), std::move(method), std::move(body), true);
+}
+
+QCoro::Task<> AccountSession::sendThenRefresh(QString path, QByteArray method, QByteArray body) {
+    try {
+        co_await send(std::move(path), std::move(method), std::move(body));
+        co_await refresh();
+    } catch (const LocalizedError& error) {
+        setErrorMessage(error.errorDescription());
+    }
+}
+
+QCoro::Task<> AccountSession::updatePreferences(QString currency, QString language) {
+    setErrorMessage(std::nullopt);
+    try {
+        co_await send(QStringLiteral("/api/preferences"), "PATCH", RequestBody::preferences(currency, language));
+        writePreferences(currency, language);
+    } catch (const LocalizedError& error) {
+        setErrorMessage(error.errorDescription());
+    }
+}
+
+QCoro::Task<> AccountSession::createPairingCode() {
+    setCreatingPairingCode(true);
+    setErrorMessage(std::nullopt);
+    try {
+        const PairingResponse answer = co_await client_->request<PairingResponse>(
+            QStringLiteral("/api/pairing/create"), "POST", RequestBody::createPairingCode(), true);
+        setPairingPayload(answer.qrPayload);
+    } catch (const LocalizedError& error) {
+        setErrorMessage(error.errorDescription());
+    }
+    setCreatingPairingCode(false);
+}
+
+QCoro::Task<> AccountSession::createFamilyInvite() {
+    setCreatingFamilyInvite(true);
+    setErrorMessage(std::nullopt);
+    try {
+        const PairingResponse answer = co_await client_->request<PairingResponse>(
+            QStringLiteral("/api/family/parent-invite"), "POST", RequestBody::createFamilyInvite(), true);
+        setFamilyInvitePayload(answer.qrPayload);
+    } catch (const LocalizedError& error) {
+        setErrorMessage(error.errorDescription());
+    }
+    setCreatingFamilyInvite(false);
+}
+
+QString AccountSession::tokenFromCode(const QString& code) {
+    const QUrl url(code, QUrl::TolerantMode);
+    if (!url.isValid() || !url.hasQuery()) return code;
+    const QUrlQuery query(url);
+    // With the item named more than once, the first one counts.
+    for (const auto& [name, value] : query.queryItems(QUrl::FullyDecoded)) {
+        if (name == QLatin1String("token")) return value;
+    }
+    return code;
+}
+
+QCoro::Task<> AccountSession::claim(QString code) {
+    setErrorMessage(std::nullopt);
+    co_await sendThenRefresh(QStringLiteral("/api/pairing/claim"), "POST", RequestBody::claim(tokenFromCode(code)));
+}
+
+QCoro::Task<> AccountSession::claimFamilyInvite(QString code) {
+    setErrorMessage(std::nullopt);
+    co_await sendThenRefresh(QStringLiteral("/api/family/parent-invite"), "POST",
+                             RequestBody::claimFamilyInvite(tokenFromCode(code)));
+}
+
+QCoro::Task<> AccountSession::addTask(QString title, double reward, QString childId) {
+    setErrorMessage(std::nullopt);
+    QByteArray body;
+    try {
+        body = RequestBody::addTask(childId, title, reward);
+    } catch (const LocalizedError& error) {
+        setErrorMessage(error.errorDescription());
+        co_return;
+    }
+    co_await sendThenRefresh(QStringLiteral("/api/tasks"), "POST", std::move(body));
+}
+
+QCoro::Task<> AccountSession::act(QString taskId, QString action) {
+    setErrorMessage(std::nullopt);
+    co_await sendThenRefresh(QStringLiteral("/api/tasks"), "PATCH", RequestBody::act(taskId, action));
+}

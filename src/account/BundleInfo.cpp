@@ -1,0 +1,31 @@
+#include "account/BundleInfo.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonParseError>
+
+namespace {
+// Only the main thread reads the bundle information; the override is a test hook.
+std::optional<QJsonObject>& overrideSlot() {
+    static std::optional<QJsonObject> slot;
+    return slot;
+}
+}  // namespace
+
+QJsonObject BundleInfo::object() {
+    if (const auto& info = overrideSlot()) return *info;
+    QFile file(QString::fromLatin1(kResourcePath));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject()) return {};
+    return document.object();
+}
+
+QJsonValue BundleInfo::value(const QString& key) {
+    return object().value(key);
+}
+
+void BundleInfo::setOverride(std::optional<QJsonObject> info) {
+    overrideSlot() = std::move(info);
+}

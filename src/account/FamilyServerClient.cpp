@@ -1,0 +1,123 @@
+#include "account/FamilyServerClient.h"
+
+#include "account/AccountError.h"
+#include "account/FamilyServerConfig.h"
+#include "account/SessionTokenStore.h"
+
+#include <QCoroNetworkReply>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <memory>
+
+namespace {
+
+QString serverErrorText() { return QStringLiteral("Ошибка сервера"); }
+
+// The message of a failed answer: the server's "error" text when the body is
+// an object carrying one.
+QString failureMessage(const QByteArray& body) {
+    try {
+        return FamilyWire::decode<APIError>(body).error;
+    } catch (const DecodingError&) {
+        return serverErrorText();
+    }
+}
+
+struct ReplyDeleter {
+    void operator()(QNetworkReply* reply) const { reply->deleteLater(); }
+};
+
+}  // namespace
+
+QString transportFailureText(int networkError) {
+    switch (static_cast<QNetworkReply::NetworkError>(networkError)) {
+    case QNetworkReply::ConnectionRefusedError:
+        return QStringLiteral("Не удалось подключиться к серверу: соединение отклонено.");
+    case QNetworkReply::RemoteHostClosedError:
+        return QStringLiteral("Сервер неожиданно закрыл соединение.");
+    case QNetworkReply::HostNotFoundError:
+        return QStringLiteral("Сервер не найден. Проверьте подключение к интернету.");
+    case QNetworkReply::TimeoutError:
+    case QNetworkReply::OperationCanceledError:
+        return QStringLiteral("Сервер не ответил вовремя. Попробуйте ещё раз.");
+    case QNetworkReply::SslHandshakeFailedError:
+        return QStringLiteral("Не удалось установить защищённое соединение с сервером.");
+    case QNetworkReply::TooManyRedirectsError:
+    case QNetworkReply::InsecureRedirectError:
+        return QStringLiteral("Сервер перенаправил запрос на другой адрес. Запрос не отправлен.");
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::NetworkSessionFailedError:
+    case QNetworkReply::BackgroundRequestNotAllowedError:
+        return QStringLiteral("Нет подключения к интернету.");
+    case QNetworkReply::ProxyConnectionRefusedError:
+    case QNetworkReply::ProxyConnectionClosedError:
+    case QNetworkReply::ProxyNotFoundError:
+    case QNetworkReply::ProxyTimeoutError:
+    case QNetworkReply::ProxyAuthenticationRequiredError:
+        return QStringLiteral("Не удалось подключиться через прокси-сервер.");
+    default:
+        return QStringLiteral("Не удалось связаться с сервером.");
+    }
+}
+
+FamilyServerClient::FamilyServerClient(QUrl baseURL, SessionTokenStore& token)
+    : baseURL_(std::move(baseURL)), token_(token) {}
+
+QUrl FamilyServerClient::urlFor(const QString& path) const {
+    QUrl url = baseURL_;
+    QString base = url.path();
+    while (base.endsWith(QLatin1Char('/'))) base.chop(1);
+    url.setPath(base + path);
+    return url;
+}
+
+QCoro::Task<QByteArray> FamilyServerClient::exchange(QString path, QByteArray method,
+                                                      std::optional<QByteArray> body, bool authorize) {
+    // A bearer token must never cross the network in clear text.
+    if (!isAllowedFamilyServerOrigin(baseURL_))
+        throw TransportError(QStringLiteral("Адрес сервера не защищён: разрешено только https."));
+
+    QNetworkRequest request(urlFor(path));
+    request.setTransferTimeout(static_cast<int>(timeout_.count()));
+    // Same scheme, host and port only: a redirect elsewhere fails instead of
+    // carrying the Authorization header to another origin.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
+    request.setRawHeader("Content-Type", "application/json");
+    request.setRawHeader("x-zanbeck-client", "ios");
+    if (authorize) {
+        const SessionTokenStore::Read stored = token_.read();
+        // A keychain that cannot answer is not "no token": sending without one
+        // would earn a 401 and could sign the user out for nothing.
+        if (stored.status == SessionTokenStore::Status::failed)
+            throw KeychainError(QStringLiteral("Не удалось прочитать сохранённый вход из хранилища ключей."));
+        if (stored.status == SessionTokenStore::Status::found)
+            request.setRawHeader("Authorization", "Bearer " + stored.token.toUtf8());
+    }
+
+    std::unique_ptr<QNetworkReply, ReplyDeleter> reply;
+    if (method == "GET")
+        reply.reset(manager_.get(request));
+    else if (body)
+        reply.reset(manager_.sendCustomRequest(request, method, *body));
+    else
+        reply.reset(manager_.sendCustomRequest(request, method));
+
+    co_await reply.get();
+
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!status.isValid()) {
+        if (reply->error() != QNetworkReply::NoError) throw TransportError(transportFailureText(reply->error()));
+        throw AccountError::server(QStringLiteral("Некорректный ответ сервера"));
+    }
+    const int code = status.toInt();
+    // A refused cross-origin redirect arrives with its 3xx status and an error.
+    if (reply->error() == QNetworkReply::InsecureRedirectError ||
+        reply->error() == QNetworkReply::TooManyRedirectsError)
+        throw TransportError(transportFailureText(reply->error()));
+
+    const QByteArray answer = reply->readAll();
+    if (code >= 200 && code <= 299) co_return answer;
+    const QString message = failureMessage(answer);
+    if (authorize && code == 401) throw AccountError::unauthorized();
+    throw AccountError::server(message);
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "account/FamilyRecords.h"
+
+#include <QByteArray>
+#include <QCoroTask>
+#include <QNetworkAccessManager>
+#include <QString>
+#include <QUrl>
+#include <chrono>
+#include <optional>
+
+class SessionTokenStore;
+
+// One call = one JSON exchange with the family server. Sets the protocol's
+// headers, a time-out per request, and the bearer token when asked and one is
+// stored; 200-299 is success, anything else fails with the server's "error"
+// text (or "Ошибка сервера"), and 401 on an authorized request fails as
+// unauthorized. Redirects are followed only within the same origin, so the
+// token never travels to another host.
+class FamilyServerClient {
+public:
+    static constexpr std::chrono::milliseconds kDefaultTimeout{60'000};
+
+    FamilyServerClient(QUrl baseURL, SessionTokenStore& token);
+
+    const QUrl& baseURL() const { return baseURL_; }
+    void setTimeout(std::chrono::milliseconds timeout) { timeout_ = timeout; }
+
+    // The decoded answer; throws LocalizedError subclasses (AccountError,
+    // TransportError, DecodingError, KeychainError).
+    template <class T>
+    QCoro::Task<T> request(QString path, QByteArray method, std::optional<QByteArray> body, bool authorize) {
+        const QByteArray answer = co_await exchange(std::move(path), std::move(method), std::move(body), authorize);
+        co_return FamilyWire::decode<T>(answer);
+    }
+
+    // The body of a 2xx answer.
+    QCoro::Task<QByteArray> exchange(QString path, QByteArray method, std::optional<QByteArray> body,
+                                     bool authorize);
+
+    QUrl urlFor(const QString& path) const;
+
+private:
+    QUrl baseURL_;
+    SessionTokenStore& token_;
+    std::chrono::milliseconds timeout_ = kDefaultTimeout;
+    QNetworkAccessManager manager_;
+};
+
+// The Russian text for a request that got no HTTP answer.
+QString transportFailureText(int networkError);

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QMap>
+#include <QObject>
+#include <QPair>
+#include <QPointer>
+#include <QQueue>
+#include <QTcpServer>
+#include <QUrl>
+#include <functional>
+#include <optional>
+
+class QTcpSocket;
+
+// One request as the server received it.
+struct RecordedRequest {
+    QByteArray method;
+    QByteArray target;  // path with query, as sent
+    QByteArray path;    // without the query
+    QList<QPair<QByteArray, QByteArray>> headers;  // in arrival order, names as sent
+    QByteArray body;
+
+    bool hasHeader(const QByteArray& name) const;  // case-insensitive name
+    QByteArray header(const QByteArray& name) const;
+};
+
+// What the server answers.
+struct ScriptedResponse {
+    int status = 200;
+    QByteArray body;
+    QList<QPair<QByteArray, QByteArray>> headers;  // Content-Length and Connection are added
+    int delayMs = 0;                              // wait before answering (on the event loop)
+    QByteArray rawResponse;                       // when set, written as is instead of the above
+
+    static ScriptedResponse json(int status, const QByteArray& body) {
+        ScriptedResponse r;
+        r.status = status;
+        r.body = body;
+        r.headers.emplaceBack("Content-Type", "application/json");
+        return r;
+    }
+};
+
+// A scripted HTTP/1.1 server on 127.0.0.1 for tests. It runs on the test's own
+// event loop (QTcpServer), so a test drives it by waiting on the client. Every
+// request is recorded. Answers are chosen per method and path: a queued
+// one-shot answer first, else the standing answer, else the handler, else 404
+// {"error": "not scripted"}. One request per connection (Connection: close).
+class ScriptedHttpServer : public QObject {
+    Q_OBJECT
+public:
+    explicit ScriptedHttpServer(QObject* parent = nullptr);
+    ~ScriptedHttpServer() override;
+
+    bool listen();  // on 127.0.0.1, a free port
+    quint16 port() const;
+    QUrl origin() const;  // "http://127.0.0.1:<port>"
+
+    // Standing answer for every request to method + path (path without query).
+    void on(const QByteArray& method, const QByteArray& path, const ScriptedResponse& response);
+    // One-shot answers, used in order before the standing one.
+    void queue(const QByteArray& method, const QByteArray& path, const ScriptedResponse& response);
+    // Fallback for anything unscripted.
+    void setHandler(std::function<ScriptedResponse(const RecordedRequest&)> handler);
+
+    const QList<RecordedRequest>& requests() const { return requests_; }
+    QList<RecordedRequest> requestsTo(const QByteArray& method, const QByteArray& path) const;
+    void clearRequests() { requests_.clear(); }
+
+signals:
+    void requestReceived(const RecordedRequest& request);
+
+private:
+    void onNewConnection();
+    void onReadyRead(QTcpSocket* socket);
+    ScriptedResponse answerFor(const RecordedRequest& request);
+    void reply(QPointer<QTcpSocket> socket, const ScriptedResponse& response);
+
+    QTcpServer server_;
+    QHash<QTcpSocket*, QByteArray> buffers_;
+    QMap<QPair<QByteArray, QByteArray>, ScriptedResponse> standing_;
+    QMap<QPair<QByteArray, QByteArray>, QQueue<ScriptedResponse>> queued_;
+    std::function<ScriptedResponse(const RecordedRequest&)> handler_;
+    QList<RecordedRequest> requests_;
+};
