@@ -1,10 +1,10 @@
-#include "services/Preferences.h"
-
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 #include <mutex>
+
+#include "services/Preferences.h"
 
 using preferences_detail::settingsKey;
 

@@ -1,12 +1,13 @@
 #include "services/CurrencyCatalog.h"
 
-#include "services/IcuText.h"
+#include <unicode/dcfmtsym.h>
+#include <unicode/ucurr.h>
 
 #include <algorithm>
 #include <set>
 #include <string>
-#include <unicode/dcfmtsym.h>
-#include <unicode/ucurr.h>
+
+#include "services/IcuText.h"
 
 namespace CurrencyCatalog {
 

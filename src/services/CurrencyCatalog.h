@@ -1,9 +1,10 @@
 #pragma once
 
+#include <unicode/locid.h>
+
 #include <QString>
 #include <QStringList>
 #include <array>
-#include <unicode/locid.h>
 
 // The currencies the currency pickers offer.
 namespace CurrencyCatalog {

@@ -1,12 +1,12 @@
 #include "services/GlobalPreferences.h"
 
+#include <QByteArray>
+#include <QtGlobal>
+#include <algorithm>
+
 #include "services/CurrencyCatalog.h"
 #include "services/LanguageCatalog.h"
 #include "services/Preferences.h"
-
-#include <QByteArray>
-#include <algorithm>
-#include <QtGlobal>
 
 namespace GlobalPreferences {
 
@@ -53,9 +53,7 @@ icu::Locale knownOrRoot(const QString& identifier) {
 
 }  // namespace
 
-icu::Locale locale() {
-    return knownOrRoot(localeIdentifier());
-}
+icu::Locale locale() { return knownOrRoot(localeIdentifier()); }
 
 QString systemLocaleIdentifier() {
     for (const char* variable : {"LC_ALL", "LC_MONETARY", "LANG"}) {
@@ -65,8 +63,6 @@ QString systemLocaleIdentifier() {
     return QStringLiteral("en_US_POSIX");
 }
 
-icu::Locale systemLocale() {
-    return knownOrRoot(systemLocaleIdentifier());
-}
+icu::Locale systemLocale() { return knownOrRoot(systemLocaleIdentifier()); }
 
 }  // namespace GlobalPreferences

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QString>
 #include <unicode/locid.h>
+
+#include <QString>
 
 // The two money preferences, read from Preferences::standard() anew on every
 // call (the settings screen and the family account change them at any time;

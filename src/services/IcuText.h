@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QString>
 #include <unicode/unistr.h>
+
+#include <QString>
 
 // Both QString and icu::UnicodeString hold UTF-16, so text crosses between
 // them without re-encoding.

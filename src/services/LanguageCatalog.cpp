@@ -1,8 +1,9 @@
 #include "services/LanguageCatalog.h"
 
+#include <unicode/locid.h>
+
 #include <set>
 #include <string>
-#include <unicode/locid.h>
 
 namespace LanguageCatalog {
 

@@ -1,10 +1,11 @@
 #include "services/MoneyText.h"
 
-#include "services/GlobalPreferences.h"
-#include "services/IcuText.h"
+#include <unicode/numberformatter.h>
 
 #include <string>
-#include <unicode/numberformatter.h>
+
+#include "services/GlobalPreferences.h"
+#include "services/IcuText.h"
 
 QString cnyText(const Decimal& amount) {
     // A fresh formatter per call: both preferences may have changed since the
@@ -22,8 +23,8 @@ QString cnyText(const Decimal& amount) {
                                    .roundingMode(UNUM_ROUND_HALFEVEN);
         // The exact digits go to ICU as text, so no amount passes through a double.
         const std::string digits = amount.toStdString();
-        const icu::number::FormattedNumber formatted =
-            formatter.formatDecimal(icu::StringPiece(digits.data(), static_cast<int32_t>(digits.size())), status);
+        const icu::number::FormattedNumber formatted = formatter.formatDecimal(
+            icu::StringPiece(digits.data(), static_cast<int32_t>(digits.size())), status);
         if (U_SUCCESS(status)) {
             const icu::UnicodeString text = formatted.toString(status);
             if (U_SUCCESS(status) && !text.isEmpty()) return fromIcu(text);

@@ -40,9 +40,7 @@ bool textAsBool(const QString& text) {
 
 }  // namespace
 
-Preferences::Preferences(const QString& iniPath, QObject* parent) : QObject(parent) {
-    reopen(iniPath);
-}
+Preferences::Preferences(const QString& iniPath, QObject* parent) : QObject(parent) { reopen(iniPath); }
 
 Preferences::~Preferences() = default;
 
@@ -58,9 +56,7 @@ Preferences& Preferences::standard() {
     return *instance;
 }
 
-void Preferences::resetStandard(const QString& iniPath) {
-    standard().reopen(iniPath);
-}
+void Preferences::resetStandard(const QString& iniPath) { standard().reopen(iniPath); }
 
 void Preferences::reopen(const QString& iniPath) {
     const QString path = iniPath.isEmpty() ? defaultFilePath() : iniPath;
@@ -97,15 +93,15 @@ bool Preferences::boolean(const QString& key, bool fallback) const {
     const QVariant v = value(key);
     if (!v.isValid()) return fallback;
     switch (v.typeId()) {
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-        return v.toBool();
-    default:
-        return v.canConvert<QString>() && textAsBool(v.toString());
+        case QMetaType::Bool:
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+        case QMetaType::Double:
+            return v.toBool();
+        default:
+            return v.canConvert<QString>() && textAsBool(v.toString());
     }
 }
 

@@ -1,10 +1,11 @@
-#include "services/Preferences.h"
-#include "support/TempDir.h"
+#include <gtest/gtest.h>
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <gtest/gtest.h>
+
+#include "services/Preferences.h"
+#include "support/TempDir.h"
 
 namespace {
 

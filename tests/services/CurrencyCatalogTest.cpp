@@ -1,9 +1,10 @@
-#include "services/CurrencyCatalog.h"
+#include <gtest/gtest.h>
 
 #include <QRegularExpression>
-#include <gtest/gtest.h>
 #include <thread>
 #include <vector>
+
+#include "services/CurrencyCatalog.h"
 
 TEST(CurrencyCatalogTest, CodesAreSortedUniqueIsoCodesWithTheFiveExtras) {
     const QStringList& codes = CurrencyCatalog::codes();
@@ -41,7 +42,8 @@ TEST(CurrencyCatalogTest, TitleJoinsSymbolCodeAndNameInTheGivenLocale) {
     EXPECT_EQ(CurrencyCatalog::title("RUB", icu::Locale("ru")),
               QStringLiteral("\u20BD · RUB — российский рубль"));
     EXPECT_EQ(CurrencyCatalog::title("USD", icu::Locale("en_US")), QStringLiteral("$ · USD — US Dollar"));
-    EXPECT_EQ(CurrencyCatalog::title("CNY", icu::Locale("de")), QStringLiteral("CN\u00A5 · CNY — Renminbi Yuan"));
+    EXPECT_EQ(CurrencyCatalog::title("CNY", icu::Locale("de")),
+              QStringLiteral("CN\u00A5 · CNY — Renminbi Yuan"));
     EXPECT_EQ(CurrencyCatalog::title("CNY", icu::Locale("zh_CN")), QStringLiteral("\u00A5 · CNY — 人民币"));
     // The requested currency wins over one the locale already names.
     EXPECT_EQ(CurrencyCatalog::title("RUB", icu::Locale("ru@currency=USD")),
@@ -50,6 +52,7 @@ TEST(CurrencyCatalogTest, TitleJoinsSymbolCodeAndNameInTheGivenLocale) {
 
 TEST(CurrencyCatalogTest, TitleFallsBackToTheCodeWhereTheLocaleHasNoData) {
     EXPECT_EQ(CurrencyCatalog::title("ABC", icu::Locale("ru")), QStringLiteral("ABC · ABC — ABC"));
-    EXPECT_EQ(CurrencyCatalog::title("rubles", icu::Locale("ru")), QStringLiteral("rubles · rubles — rubles"));
+    EXPECT_EQ(CurrencyCatalog::title("rubles", icu::Locale("ru")),
+              QStringLiteral("rubles · rubles — rubles"));
     EXPECT_EQ(CurrencyCatalog::title("", icu::Locale("ru")), QStringLiteral(" ·  — "));
 }

@@ -1,5 +1,4 @@
 #include "PreferencesTestSupport.h"
-
 #include "services/GlobalPreferences.h"
 
 using GlobalPreferences::currencyCode;

@@ -1,7 +1,8 @@
-#include "services/LanguageCatalog.h"
+#include <gtest/gtest.h>
 
 #include <QRegularExpression>
-#include <gtest/gtest.h>
+
+#include "services/LanguageCatalog.h"
 
 TEST(LanguageCatalogTest, CodesAreSortedUniqueLanguageCodesWithoutAuto) {
     const QStringList& codes = LanguageCatalog::codes();
@@ -12,6 +13,7 @@ TEST(LanguageCatalogTest, CodesAreSortedUniqueLanguageCodesWithoutAuto) {
     const QRegularExpression language("^[a-z]{2,3}$");  // never a region, script or "auto"
     for (const QString& code : codes) EXPECT_TRUE(language.match(code).hasMatch()) << code.toStdString();
     EXPECT_FALSE(codes.contains("auto"));
-    for (const char* expected : {"de", "en", "kk", "ru", "zh"}) EXPECT_TRUE(codes.contains(expected)) << expected;
+    for (const char* expected : {"de", "en", "kk", "ru", "zh"})
+        EXPECT_TRUE(codes.contains(expected)) << expected;
     EXPECT_EQ(&LanguageCatalog::codes(), &codes);
 }

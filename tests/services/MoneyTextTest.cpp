@@ -1,5 +1,4 @@
 #include "PreferencesTestSupport.h"
-
 #include "services/MoneyText.h"
 
 namespace {

@@ -1,7 +1,7 @@
-#include "PreferencesTestSupport.h"
-
 #include <QFile>
 #include <QSignalSpy>
+
+#include "PreferencesTestSupport.h"
 
 namespace {
 

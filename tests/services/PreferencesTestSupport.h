@@ -1,13 +1,14 @@
 #pragma once
 
-#include "services/Preferences.h"
-#include "support/TempDir.h"
+#include <gtest/gtest.h>
 
 #include <QByteArray>
-#include <gtest/gtest.h>
 #include <map>
 #include <optional>
 #include <string>
+
+#include "services/Preferences.h"
+#include "support/TempDir.h"
 
 // Points the process-wide preferences at a fresh file for one test and back
 // at the default file afterwards.
