@@ -1,0 +1,167 @@
+#include "components/Button.h"
+
+#include "components/Symbols.h"
+
+#include <QEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+constexpr int kGap = 6;
+}
+
+Button::Button(const QString& text, Style style, const QString& symbol, QWidget* parent)
+    : QAbstractButton(parent), style_(style), symbol_(symbol) {
+    setText(text);
+    setAccessibleName(text);
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::StrongFocus);
+    setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+    connect(&Theme::current(), &Theme::changed, this, qOverload<>(&QWidget::update));
+}
+
+void Button::setStyle(Style style) {
+    style_ = style;
+    updateGeometry();
+    update();
+}
+
+void Button::setRole(Role role) {
+    role_ = role;
+    update();
+}
+
+void Button::setControlSize(Size size) {
+    size_ = size;
+    updateGeometry();
+    update();
+}
+
+void Button::setSymbol(const QString& symbol) {
+    symbol_ = symbol;
+    updateGeometry();
+    update();
+}
+
+void Button::setIconOnly(bool iconOnly) {
+    iconOnly_ = iconOnly;
+    updateGeometry();
+    update();
+}
+
+void Button::setFullWidth(bool fullWidth) {
+    fullWidth_ = fullWidth;
+    setSizePolicy(fullWidth ? QSizePolicy::Expanding : QSizePolicy::Maximum, QSizePolicy::Fixed);
+    updateGeometry();
+}
+
+void Button::setTextStyle(TextStyle style, int weight) {
+    textStyle_ = style;
+    weight_ = weight;
+    updateGeometry();
+    update();
+}
+
+void Button::setTint(ColorRole role) {
+    tintRole_ = role;
+    tintColor_.reset();
+    update();
+}
+
+void Button::setTint(const QColor& color) {
+    tintColor_ = color;
+    update();
+}
+
+void Button::setLabelColor(const QColor& color) {
+    labelColor_ = color;
+    update();
+}
+
+QColor Button::tint() const {
+    if (tintColor_) return *tintColor_;
+    const Theme& theme = Theme::current();
+    if (tintRole_) return theme.color(*tintRole_);
+    return theme.color(role_ == Role::Destructive ? ColorRole::Red : ColorRole::Accent);
+}
+
+QFont Button::labelFont() const {
+    int weight = weight_;
+    if (weight < 0)
+        weight = (style_ == Style::BorderedProminent || role_ == Role::Cancel) ? QFont::DemiBold : QFont::Normal;
+    return Theme::font(textStyle_, weight);
+}
+
+int Button::symbolSize() const {
+    return Symbols::sizeForText(Theme::pointSize(textStyle_));
+}
+
+QSize Button::sizeHint() const {
+    const QFontMetrics fm(labelFont());
+    int w = 0;
+    if (!symbol_.isEmpty()) w += symbolSize();
+    if (!iconOnly_ && !text().isEmpty()) w += (w ? kGap : 0) + fm.horizontalAdvance(text());
+    const int h = size_ == Size::Large ? 50 : (style_ == Style::Plain ? qMax(fm.height(), symbolSize()) + 8 : 34);
+    const int padding = style_ == Style::Plain ? 4 : (size_ == Size::Large ? 20 : 12);
+    return {w + 2 * padding, h};
+}
+
+QSize Button::minimumSizeHint() const {
+    return {qMin(sizeHint().width(), 44), sizeHint().height()};
+}
+
+void Button::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::EnabledChange) update();
+    QAbstractButton::changeEvent(event);
+}
+
+void Button::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    if (!isEnabled()) p.setOpacity(0.4);
+    else if (isDown()) p.setOpacity(0.6);
+
+    const QColor base = tint();
+    QColor fg = base;
+    const QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    const qreal radius = size_ == Size::Large ? 14 : Spacing::controlRadius;
+    if (style_ == Style::BorderedProminent) {
+        QPainterPath path;
+        path.addRoundedRect(box, radius, radius);
+        p.fillPath(path, base);
+        fg = labelColor_ ? *labelColor_ : (isLightColor(base) ? QColor(Qt::black) : QColor(Qt::white));
+    } else if (style_ == Style::Bordered) {
+        QColor fill = base;
+        fill.setAlphaF(0.15f);
+        QPainterPath path;
+        path.addRoundedRect(box, radius, radius);
+        p.fillPath(path, fill);
+    }
+    if (hasFocus() && style_ != Style::Plain) {
+        QColor ring = base;
+        ring.setAlphaF(0.5f);
+        p.setPen(QPen(ring, 2));
+        p.drawRoundedRect(box.adjusted(1, 1, -1, -1), radius, radius);
+    }
+
+    const QFont font = labelFont();
+    const QFontMetrics fm(font);
+    const bool showText = !iconOnly_ && !text().isEmpty();
+    const int sym = symbol_.isEmpty() ? 0 : symbolSize();
+    const int textWidth = showText ? fm.horizontalAdvance(text()) : 0;
+    const int padding = style_ == Style::Plain ? 4 : 12;
+    const int available = width() - 2 * padding - sym - (sym && showText ? kGap : 0);
+    const QString shown = showText ? fm.elidedText(text(), Qt::ElideRight, qMax(0, available)) : QString();
+    const int contentWidth = sym + (sym && showText ? kGap : 0) + qMin(textWidth, qMax(0, available));
+    int x = (width() - contentWidth) / 2;
+    if (style_ == Style::Plain && !fullWidth_) x = qMax(padding, x);
+    if (sym) {
+        p.drawPixmap(x, (height() - sym) / 2, Symbols::pixmap(symbol_, sym, fg, devicePixelRatioF()));
+        x += sym + kGap;
+    }
+    if (showText) {
+        p.setFont(font);
+        p.setPen(fg);
+        p.drawText(QRect(x, 0, width() - x, height()), Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, shown);
+    }
+}

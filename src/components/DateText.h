@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+// Date texts in the device's own locale and time zone, formatted by ICU as the
+// phone formats them.
+namespace DateText {
+
+// The device locale as an ICU locale name ("ru_RU"); "en_US" for the C locale.
+QString deviceLocaleName();
+
+// Abbreviated date and shortened time: "5 янв. 2024 г., 15:30", "Jan 5, 2024, 3:30 PM".
+// Empty for an invalid date.
+QString abbreviatedDateTime(const QDateTime& when, const QString& localeName = deviceLocaleName());
+
+}  // namespace DateText

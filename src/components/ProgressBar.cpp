@@ -1,0 +1,52 @@
+#include "components/ProgressBar.h"
+
+#include <QPainter>
+#include <cmath>
+
+ProgressBar::ProgressBar(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("progressBar"));
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setFixedHeight(height_);
+    connect(&Theme::current(), &Theme::changed, this, qOverload<>(&QWidget::update));
+}
+
+void ProgressBar::setValue(double fraction) {
+    if (std::isnan(fraction)) fraction = 0;
+    value_ = std::clamp(fraction, 0.0, 1.0);
+    setAccessibleDescription(QString::number(static_cast<int>(value_ * 100)) + QLatin1Char('%'));
+    update();
+}
+
+void ProgressBar::setTint(ColorRole role) {
+    role_ = role;
+    color_.reset();
+    update();
+}
+
+void ProgressBar::setTint(const QColor& color) {
+    color_ = color;
+    update();
+}
+
+QColor ProgressBar::tint() const {
+    if (color_) return *color_;
+    return Theme::current().color(role_ ? *role_ : ColorRole::Accent);
+}
+
+void ProgressBar::setBarHeight(int height) {
+    height_ = height;
+    setFixedHeight(height);
+    update();
+}
+
+void ProgressBar::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    const qreal r = height() / 2.0;
+    p.setBrush(Theme::current().color(ColorRole::Fill));
+    p.drawRoundedRect(QRectF(rect()), r, r);
+    if (value_ <= 0) return;
+    p.setBrush(tint());
+    p.drawRoundedRect(QRectF(0, 0, qMax<qreal>(height(), width() * value_), height()), r, r);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "components/Theme.h"
+
+#include <QWidget>
+#include <optional>
+
+// The platform's linear progress view: a rounded track filled to a fraction
+// (clamped to 0...1; NaN counts as 0), in the accent unless tinted.
+class ProgressBar : public QWidget {
+    Q_OBJECT
+public:
+    explicit ProgressBar(QWidget* parent = nullptr);
+
+    void setValue(double fraction);
+    double value() const { return value_; }
+    void setTint(ColorRole role);
+    void setTint(const QColor& color);
+    QColor tint() const;
+    void setBarHeight(int height);
+
+    QSize sizeHint() const override { return {120, height_}; }
+    QSize minimumSizeHint() const override { return {16, height_}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    double value_ = 0;
+    int height_ = 6;
+    std::optional<ColorRole> role_;
+    std::optional<QColor> color_;
+};

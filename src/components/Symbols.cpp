@@ -1,0 +1,163 @@
+#include "components/Symbols.h"
+
+#include "components/SymbolTable.h"
+
+#include <QFile>
+#include <QHash>
+#include <QPainter>
+#include <QPainterPath>
+#include <QSvgRenderer>
+#include <cmath>
+
+static void initIconResources() {
+    // The icons live in a static library: make sure the linker keeps them.
+    Q_INIT_RESOURCE(zanbeck_icons);
+}
+
+namespace {
+
+using symbol_table::Decoration;
+using symbol_table::Entry;
+using symbol_table::IconStyle;
+
+const Entry kFallback{"questionmark.square.dashed", IconStyle::Outline, "circle-dashed", Decoration::None};
+
+const QHash<QString, const Entry*>& index() {
+    static const QHash<QString, const Entry*> map = [] {
+        initIconResources();
+        QHash<QString, const Entry*> m;
+        for (const Entry& e : symbol_table::entries()) m.insert(QString::fromLatin1(e.name), &e);
+        return m;
+    }();
+    return map;
+}
+
+const Entry& entryFor(const QString& name) {
+    const auto it = index().constFind(name);
+    return it == index().constEnd() ? kFallback : **it;
+}
+
+QString pathOf(const Entry& e) {
+    return QStringLiteral(":/zanbeck/icons/%1/%2.svg")
+        .arg(e.style == IconStyle::Filled ? QStringLiteral("filled") : QStringLiteral("outline"),
+             QString::fromLatin1(e.icon));
+}
+
+QByteArray svgBytes(const QString& path) {
+    static QHash<QString, QByteArray> cache;
+    auto it = cache.find(path);
+    if (it == cache.end()) {
+        QFile f(path);
+        it = cache.insert(path, f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray());
+    }
+    return *it;
+}
+
+void renderSvg(QPainter& p, const QString& path, const QRectF& target, const QColor& color) {
+    QByteArray svg = svgBytes(path);
+    svg.replace("currentColor", color.name(QColor::HexRgb).toLatin1());
+    QSvgRenderer renderer(svg);
+    if (!renderer.isValid()) return;
+    p.save();
+    p.setOpacity(p.opacity() * color.alphaF());
+    renderer.render(&p, target);
+    p.restore();
+}
+
+}  // namespace
+
+namespace Symbols {
+
+bool resolves(const QString& name) {
+    const auto it = index().constFind(name);
+    return it != index().constEnd() && QFile::exists(pathOf(**it));
+}
+
+QStringList tableNames() {
+    QStringList names;
+    for (const Entry& e : symbol_table::entries()) names << QString::fromLatin1(e.name);
+    return names;
+}
+
+const QStringList& screenNames() {
+    static const QStringList names = [] {
+        QStringList list;
+        for (const char* n : symbol_table::screenNames()) list << QString::fromLatin1(n);
+        return list;
+    }();
+    return names;
+}
+
+QString resourcePath(const QString& name) {
+    index();
+    return pathOf(entryFor(name));
+}
+
+int sizeForText(int pixelSize) {
+    return static_cast<int>(std::lround(pixelSize * 1.2));
+}
+
+QPixmap pixmap(const QString& name, int size, const QColor& tint, qreal dpr) {
+    if (size <= 0) return {};
+    static QHash<QString, QPixmap> cache;
+    const QString key = QStringLiteral("%1|%2|%3|%4").arg(name).arg(size).arg(tint.rgba()).arg(dpr);
+    if (const auto it = cache.constFind(key); it != cache.constEnd()) return *it;
+
+    const Entry& e = entryFor(name);
+    const int device = static_cast<int>(std::ceil(size * dpr));
+    QPixmap pm(device, device);
+    pm.fill(Qt::transparent);
+    {
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        const QRectF full(0, 0, device, device);
+        switch (e.decoration) {
+        case Decoration::None:
+            renderSvg(p, pathOf(e), full, tint);
+            break;
+        case Decoration::Circle: {
+            const qreal w = device / 12.0;
+            p.setPen(QPen(tint, w));
+            p.setBrush(Qt::NoBrush);
+            p.drawEllipse(full.adjusted(w, w, -w, -w));
+            renderSvg(p, pathOf(e), full.adjusted(device * 0.24, device * 0.24, -device * 0.24, -device * 0.24), tint);
+            break;
+        }
+        case Decoration::CircleFill: {
+            // The glyph is cut out of the filled disc, as the platform draws it.
+            QPixmap glyph(device, device);
+            glyph.fill(Qt::transparent);
+            {
+                QPainter g(&glyph);
+                g.setRenderHint(QPainter::Antialiasing);
+                renderSvg(g, pathOf(e), full.adjusted(device * 0.22, device * 0.22, -device * 0.22, -device * 0.22),
+                          QColor(Qt::black));
+            }
+            QColor solid = tint;
+            solid.setAlpha(255);
+            p.setOpacity(tint.alphaF());
+            p.setPen(Qt::NoPen);
+            p.setBrush(solid);
+            p.drawEllipse(full.adjusted(device * 0.04, device * 0.04, -device * 0.04, -device * 0.04));
+            p.setOpacity(1.0);
+            p.setCompositionMode(QPainter::CompositionMode_DestinationOut);
+            p.drawPixmap(0, 0, glyph);
+            break;
+        }
+        }
+    }
+    pm.setDevicePixelRatio(dpr);
+    if (cache.size() > 2000) cache.clear();
+    cache.insert(key, pm);
+    return pm;
+}
+
+QIcon icon(const QString& name, const QColor& tint, int size) {
+    QIcon result;
+    result.addPixmap(pixmap(name, size, tint, 1.0));
+    result.addPixmap(pixmap(name, size, tint, 2.0));
+    return result;
+}
+
+}  // namespace Symbols

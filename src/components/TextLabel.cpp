@@ -1,0 +1,140 @@
+#include "components/TextLabel.h"
+
+#include "components/Symbols.h"
+#include "components/SymbolView.h"
+
+#include <QHBoxLayout>
+#include <QPainter>
+
+TextLabel::TextLabel(const QString& text, TextStyle style, ColorRole role, QWidget* parent)
+    : QLabel(parent), style_(style), role_(role) {
+    setTextFormat(Qt::PlainText);
+    setText(text);
+    applyTheme();
+    connect(&Theme::current(), &Theme::changed, this, &TextLabel::applyTheme);
+}
+
+void TextLabel::setTextStyle(TextStyle style, int weight) {
+    style_ = style;
+    weight_ = weight;
+    applyTheme();
+}
+
+void TextLabel::setColorRole(ColorRole role) {
+    role_ = role;
+    color_.reset();
+    applyTheme();
+}
+
+void TextLabel::setColor(const QColor& color) {
+    color_ = color;
+    applyTheme();
+}
+
+QColor TextLabel::color() const {
+    return color_ ? *color_ : Theme::current().color(role_);
+}
+
+void TextLabel::setElideMode(Qt::TextElideMode mode) {
+    elide_ = mode;
+    if (mode != Qt::ElideNone) setWordWrap(false);
+    updateGeometry();
+    update();
+}
+
+void TextLabel::applyTheme() {
+    setFont(Theme::font(style_, weight_));
+    QPalette p = palette();
+    p.setColor(QPalette::WindowText, color());
+    p.setColor(QPalette::Text, color());
+    setPalette(p);
+}
+
+QSize TextLabel::minimumSizeHint() const {
+    if (elide_ == Qt::ElideNone) return QLabel::minimumSizeHint();
+    const QFontMetrics fm(font());
+    return {fm.horizontalAdvance(QStringLiteral("…")), fm.height()};
+}
+
+QSize TextLabel::sizeHint() const {
+    if (elide_ == Qt::ElideNone) return QLabel::sizeHint();
+    const QFontMetrics fm(font());
+    const QMargins m = contentsMargins();
+    return {fm.horizontalAdvance(text()) + m.left() + m.right() + 1, fm.height() + m.top() + m.bottom()};
+}
+
+void TextLabel::paintEvent(QPaintEvent* event) {
+    if (elide_ == Qt::ElideNone) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter p(this);
+    p.setFont(font());
+    p.setPen(color());
+    const QRect r = contentsRect();
+    // A one-line label shows line breaks of the text as spaces.
+    QString line = text();
+    line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    p.drawText(r, static_cast<int>(alignment() | Qt::TextSingleLine),
+               fontMetrics().elidedText(line, elide_, r.width()));
+}
+
+SymbolLabel::SymbolLabel(const QString& title, const QString& symbol, TextStyle style, ColorRole role,
+                         QWidget* parent)
+    : QWidget(parent) {
+    setObjectName(QStringLiteral("symbolLabel"));
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(6);
+    symbol_ = new SymbolView(symbol, Symbols::sizeForText(Theme::pointSize(style)), this);
+    symbol_->setTint(role);
+    title_ = new TextLabel(title, style, role, this);
+    title_->setObjectName(QStringLiteral("title"));
+    row->addWidget(symbol_, 0, Qt::AlignVCenter);
+    row->addWidget(title_, 1, Qt::AlignVCenter);
+    setAccessibleName(title);
+}
+
+void SymbolLabel::setText(const QString& title) {
+    title_->setText(title);
+    setAccessibleName(title);
+}
+
+QString SymbolLabel::text() const {
+    return title_->text();
+}
+
+void SymbolLabel::setSymbol(const QString& symbol) {
+    symbol_->setSymbol(symbol);
+}
+
+QString SymbolLabel::symbol() const {
+    return symbol_->symbol();
+}
+
+void SymbolLabel::setTextStyle(TextStyle style, int weight) {
+    title_->setTextStyle(style, weight);
+    symbol_->setSymbolSize(Symbols::sizeForText(Theme::pointSize(style)));
+}
+
+void SymbolLabel::setColorRole(ColorRole role) {
+    title_->setColorRole(role);
+    symbol_->setTint(role);
+}
+
+void SymbolLabel::setColor(const QColor& color) {
+    title_->setColor(color);
+    symbol_->setTint(color);
+}
+
+Divider::Divider(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("divider"));
+    setFixedHeight(1);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    connect(&Theme::current(), &Theme::changed, this, qOverload<>(&QWidget::update));
+}
+
+void Divider::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), Theme::current().color(ColorRole::Separator));
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "components/Theme.h"
+
+#include <QLabel>
+#include <optional>
+
+class SymbolView;
+
+// A label in one of the theme's text styles and colours. Always plain text, so
+// user and server text is never read as markup. With an elide mode it stays on
+// one line and cuts the text with "…".
+class TextLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit TextLabel(const QString& text = {}, TextStyle style = TextStyle::Body,
+                       ColorRole role = ColorRole::Label, QWidget* parent = nullptr);
+
+    void setTextStyle(TextStyle style, int weight = -1);
+    TextStyle textStyle() const { return style_; }
+    int weight() const { return weight_; }
+
+    void setColorRole(ColorRole role);
+    void setColor(const QColor& color);
+    QColor color() const;
+
+    // Qt::ElideNone (default): wraps when word wrap is on. Anything else: one line, elided.
+    void setElideMode(Qt::TextElideMode mode);
+    Qt::TextElideMode elideMode() const { return elide_; }
+
+    QSize minimumSizeHint() const override;
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void applyTheme();
+
+    TextStyle style_;
+    int weight_ = -1;
+    ColorRole role_;
+    std::optional<QColor> color_;
+    Qt::TextElideMode elide_ = Qt::ElideNone;
+};
+
+// The platform's Label: a symbol before a title, both in one colour.
+class SymbolLabel : public QWidget {
+    Q_OBJECT
+public:
+    SymbolLabel(const QString& title, const QString& symbol, TextStyle style = TextStyle::Body,
+                ColorRole role = ColorRole::Label, QWidget* parent = nullptr);
+
+    void setText(const QString& title);
+    QString text() const;
+    void setSymbol(const QString& symbol);
+    QString symbol() const;
+    void setTextStyle(TextStyle style, int weight = -1);
+    void setColorRole(ColorRole role);
+    void setColor(const QColor& color);
+
+    TextLabel* titleLabel() const { return title_; }
+    SymbolView* symbolView() const { return symbol_; }
+
+private:
+    TextLabel* title_;
+    SymbolView* symbol_;
+};
+
+// A hairline separator between rows.
+class Divider : public QWidget {
+    Q_OBJECT
+public:
+    explicit Divider(QWidget* parent = nullptr);
+    QSize sizeHint() const override { return {1, 1}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
