@@ -158,6 +158,12 @@ int serve(const Arguments& args, std::ostream& out, std::ostream& err) {
     if (args.values.count("--cert")) listen.certificateFile = args.values.at("--cert");
     if (args.values.count("--key")) listen.keyFile = args.values.at("--key");
 
+    FamilyStore store(databasePath(dir), systemClock, settings);
+    FamilyServer server(store, listen);
+    std::optional<DemoCredentials> demo;
+    if (args.flags.count("--demo")) demo = ensureDemoFamily(store, dir);
+    server.bind();
+
     // Signals are taken by one waiting thread, so the server stops cleanly
     // between requests; every other thread inherits the blocked mask.
     sigset_t stopSignals;
@@ -167,12 +173,6 @@ int serve(const Arguments& args, std::ostream& out, std::ostream& err) {
     sigaddset(&stopSignals, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     signal(SIGPIPE, SIG_IGN);
-
-    FamilyStore store(databasePath(dir), systemClock, settings);
-    FamilyServer server(store, listen);
-    std::optional<DemoCredentials> demo;
-    if (args.flags.count("--demo")) demo = ensureDemoFamily(store, dir);
-    server.bind();
 
     out << "Zanbeck family server listening on " << server.origin() << " (data in " << dir.string() << ")\n";
     if (args.flags.count("--demo")) printDemo(demo, dir, out, err);

@@ -1,6 +1,7 @@
 #include "FamilyStore.h"
 
 #include "ApiError.h"
+#include "RewardCents.h"
 #include "Schema.h"
 #include "Secrets.h"
 #include "Sqlite.h"
@@ -208,8 +209,12 @@ struct FamilyStore::Impl {
     std::once_flag dummyOnce;
     std::string dummyHash;  // verified against when an e-mail is unknown, so timing does not tell
 
+    PasswordCost cost() const {
+        return settings.minimalPasswordCost ? minimalPasswordCost() : interactivePasswordCost();
+    }
+
     const std::string& dummy() {
-        std::call_once(dummyOnce, [this] { dummyHash = hashPassword(newId()); });
+        std::call_once(dummyOnce, [this] { dummyHash = hashPassword(newId(), cost()); });
         return dummyHash;
     }
 };
@@ -234,7 +239,7 @@ std::vector<Account> FamilyStore::addAccounts(const std::vector<NewAccount>& acc
     std::vector<std::string> hashes;
     for (const auto& a : accounts) {
         if (auto problem = accountProblem(a.email, a.nickname, a.role, a.password)) throw std::invalid_argument(*problem);
-        hashes.push_back(hashPassword(a.password));  // slow on purpose: outside the lock
+        hashes.push_back(hashPassword(a.password, d_->cost()));  // slow on purpose: outside the lock
     }
     std::lock_guard lock(d_->mutex);
     const auto now = d_->clock();
@@ -463,7 +468,7 @@ json FamilyStore::addTask(const Account& viewer, const std::string& childId, con
     if (codePoints(title) > kMaxTitleLength) throw ApiError(400, "Название задания слишком длинное.");
     if (!std::isfinite(reward) || reward <= 0) throw ApiError(400, "Награда должна быть больше нуля.");
     if (reward > kMaxReward) throw ApiError(400, "Слишком большая награда.");
-    const auto cents = static_cast<std::int64_t>(std::llround(reward * 100.0));
+    const auto cents = rewardCents(reward);
     if (cents < 1) throw ApiError(400, "Награда должна быть не меньше одной сотой.");
 
     std::lock_guard lock(d_->mutex);

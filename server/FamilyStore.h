@@ -37,6 +37,7 @@ struct NewAccount {
 struct StoreSettings {
     std::int64_t sessionLifetime = 30LL * 24 * 3600;
     std::int64_t codeLifetime = 10 * 60;  // the app tells the user a code lasts 10 minutes
+    bool minimalPasswordCost = false;     // tests only: cheap Argon2id parameters
 };
 
 // Payload prefixes of the two QR codes. Only the invite contains "family/parent":

@@ -43,10 +43,16 @@ void initSecrets() {
     if (sodium_init() < 0) throw std::runtime_error("libsodium cannot be initialised");
 }
 
-std::string hashPassword(std::string_view password) {
+PasswordCost interactivePasswordCost() {
+    return {crypto_pwhash_OPSLIMIT_INTERACTIVE, crypto_pwhash_MEMLIMIT_INTERACTIVE};
+}
+
+PasswordCost minimalPasswordCost() { return {crypto_pwhash_OPSLIMIT_MIN, crypto_pwhash_MEMLIMIT_MIN}; }
+
+std::string hashPassword(std::string_view password, PasswordCost cost) {
     std::array<char, crypto_pwhash_STRBYTES> out{};
-    if (crypto_pwhash_str_alg(out.data(), password.data(), password.size(), crypto_pwhash_OPSLIMIT_INTERACTIVE,
-                              crypto_pwhash_MEMLIMIT_INTERACTIVE, crypto_pwhash_ALG_ARGON2ID13) != 0)
+    if (crypto_pwhash_str_alg(out.data(), password.data(), password.size(), cost.operations, cost.memoryBytes,
+                              crypto_pwhash_ALG_ARGON2ID13) != 0)
         throw std::runtime_error("out of memory while hashing a password");
     return out.data();
 }

@@ -10,8 +10,17 @@ namespace family {
 // Call once before any other function here (initialises libsodium).
 void initSecrets();
 
-// Argon2id, in libsodium's self-describing string form.
-std::string hashPassword(std::string_view password);
+// Argon2id work factors. The defaults are libsodium's interactive limits;
+// tests use the minimum so that making accounts stays quick.
+struct PasswordCost {
+    unsigned long long operations;
+    std::size_t memoryBytes;
+};
+PasswordCost interactivePasswordCost();
+PasswordCost minimalPasswordCost();
+
+// Argon2id, in libsodium's self-describing string form (which carries its cost).
+std::string hashPassword(std::string_view password, PasswordCost cost = interactivePasswordCost());
 bool verifyPassword(const std::string& hash, std::string_view password);
 
 // A bearer secret as handed out: "<selector>.<verifier>". The selector finds the

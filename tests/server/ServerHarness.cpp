@@ -1,0 +1,118 @@
+#include "ServerHarness.h"
+
+#include <httplib.h>
+
+using nlohmann::json;
+
+std::string Answer::error() const {
+    if (!json.is_object() || !json.contains("error") || !json["error"].is_string()) return {};
+    return json["error"].get<std::string>();
+}
+
+ApiClient::ApiClient(std::string host, int port) : host_(std::move(host)), port_(port) {}
+
+namespace {
+
+httplib::Headers headers(const std::string& token) {
+    httplib::Headers h{{"x-zanbeck-client", "ios"}};
+    if (!token.empty()) h.emplace("Authorization", "Bearer " + token);
+    return h;
+}
+
+Answer toAnswer(const httplib::Result& result) {
+    Answer answer;
+    if (!result) {
+        ADD_FAILURE() << "no answer: " << httplib::to_string(result.error());
+        return answer;
+    }
+    answer.status = result->status;
+    answer.body = result->body;
+    answer.json = json::parse(result->body, nullptr, false);
+    return answer;
+}
+
+}  // namespace
+
+Answer ApiClient::get(const std::string& path, const std::string& token) {
+    httplib::Client client(host_, port_);
+    auto h = headers(token);
+    h.emplace("Content-Type", "application/json");
+    return toAnswer(client.Get(path.c_str(), h));
+}
+
+Answer ApiClient::post(const std::string& path, const std::string& body, const std::string& token) {
+    httplib::Client client(host_, port_);
+    return toAnswer(client.Post(path.c_str(), headers(token), body, "application/json"));
+}
+
+Answer ApiClient::patch(const std::string& path, const std::string& body, const std::string& token) {
+    httplib::Client client(host_, port_);
+    return toAnswer(client.Patch(path.c_str(), headers(token), body, "application/json"));
+}
+
+void ServerTest::SetUp() {
+    family::StoreSettings settings;
+    settings.minimalPasswordCost = true;
+    store_ = std::make_unique<family::FamilyStore>(dir_.filePath("family.sqlite3").toStdString(),
+                                                   [this] { return now_.load(); }, settings);
+    family::ListenOptions options;
+    options.port = 0;
+    server_ = std::make_unique<family::FamilyServer>(*store_, options);
+    port_ = server_->bind();
+    thread_ = std::thread([this] { server_->run(); });
+    api_.emplace("127.0.0.1", port_);
+}
+
+void ServerTest::TearDown() {
+    server_->stop();
+    if (thread_.joinable()) thread_.join();
+}
+
+family::Account ServerTest::addAccount(const std::string& email, const std::string& nickname,
+                                       const std::string& role, const std::string& password) {
+    return store_->addAccount({email, nickname, role, password});
+}
+
+std::string ServerTest::login(const std::string& email, const std::string& password) {
+    const auto answer = api_->post("/api/auth/login", json{{"email", email}, {"password", password}}.dump());
+    EXPECT_EQ(answer.status, 200) << answer.body;
+    return answer.json.value("sessionToken", "");
+}
+
+std::string ServerTest::tokenOf(const std::string& payload) {
+    const auto at = payload.find("token=");
+    return at == std::string::npos ? std::string() : payload.substr(at + 6);
+}
+
+void ServerTest::pair(const std::string& parentToken, const std::string& childToken) {
+    const auto code = api_->post("/api/pairing/create", "{}", childToken);
+    ASSERT_EQ(code.status / 100, 2) << code.body;
+    const auto claim =
+        api_->post("/api/pairing/claim", json{{"token", tokenOf(code.json["qrPayload"])}}.dump(), parentToken);
+    ASSERT_EQ(claim.status, 200) << claim.body;
+}
+
+std::string ServerTest::addTask(const std::string& parentToken, const std::string& childId, double reward,
+                                const std::string& title) {
+    const auto answer =
+        api_->post("/api/tasks", json{{"childId", childId}, {"title", title}, {"reward", reward}}.dump(), parentToken);
+    EXPECT_EQ(answer.status / 100, 2) << answer.body;
+    return answer.json.is_object() && answer.json.contains("task") ? answer.json["task"].value("id", "") : "";
+}
+
+Answer ServerTest::act(const std::string& token, const std::string& taskId, const std::string& action) {
+    return api_->patch("/api/tasks", json{{"id", taskId}, {"action", action}}.dump(), token);
+}
+
+json ServerTest::familyOf(const std::string& token) {
+    const auto answer = api_->get("/api/family", token);
+    EXPECT_EQ(answer.status, 200) << answer.body;
+    return answer.json;
+}
+
+json ServerTest::taskIn(const json& family, const std::string& taskId) {
+    for (const auto& task : family["tasks"])
+        if (task["id"] == taskId) return task;
+    ADD_FAILURE() << "task " << taskId << " is not in " << family.dump();
+    return json::object();
+}

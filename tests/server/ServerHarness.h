@@ -1,0 +1,70 @@
+#pragma once
+
+#include "FamilyServer.h"
+#include "FamilyStore.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+
+// One answer as the app would see it: the status and the parsed JSON body
+// (a discarded value when the body is not JSON).
+struct Answer {
+    int status = 0;
+    std::string body;
+    nlohmann::json json;
+    std::string error() const;  // the "error" text, or "" when there is none
+};
+
+// A plain HTTP client for one origin; every request carries the app's headers.
+class ApiClient {
+public:
+    ApiClient(std::string host, int port);
+    Answer get(const std::string& path, const std::string& token = "");
+    Answer post(const std::string& path, const std::string& body, const std::string& token = "");
+    Answer patch(const std::string& path, const std::string& body, const std::string& token = "");
+
+private:
+    std::string host_;
+    int port_;
+};
+
+// A real store in a temporary folder behind a real server on 127.0.0.1 with a
+// free port, with a clock the test moves by hand.
+class ServerTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    family::Account addAccount(const std::string& email, const std::string& nickname, const std::string& role,
+                               const std::string& password = "password1");
+    std::string login(const std::string& email, const std::string& password = "password1");
+    // Signs the account in and returns its token; the account was made with addAccount.
+    std::string tokenFor(const family::Account& account) { return login(account.email); }
+
+    // Pairs `child` with `parent` through the protocol (child makes a code, parent claims it).
+    void pair(const std::string& parentToken, const std::string& childToken);
+    // Makes a task for the child and returns its id.
+    std::string addTask(const std::string& parentToken, const std::string& childId, double reward = 10,
+                        const std::string& title = "Убрал комнату");
+    Answer act(const std::string& token, const std::string& taskId, const std::string& action);
+    nlohmann::json familyOf(const std::string& token);
+    nlohmann::json taskIn(const nlohmann::json& family, const std::string& taskId);
+    static std::string tokenOf(const std::string& payload);  // the "token" query item of a QR payload
+
+    void advance(std::int64_t seconds) { now_ += seconds; }
+
+    TempDir dir_;
+    std::atomic<std::int64_t> now_{1'800'000'000};
+    std::unique_ptr<family::FamilyStore> store_;
+    std::unique_ptr<family::FamilyServer> server_;
+    std::thread thread_;
+    int port_ = 0;
+    std::optional<ApiClient> api_;
+};
