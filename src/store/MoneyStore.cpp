@@ -18,6 +18,7 @@
 namespace {
 const QString kSaveErrorPrefix = QStringLiteral("Не удалось сохранить данные: ");
 constexpr int kMaxBookingsPerItem = 24;
+constexpr int kSetAsideAttempts = 100;
 
 bool sameProfile(const std::optional<QString>& a, const std::optional<QString>& b) {
     return a.has_value() == b.has_value() && (!a || *a == *b);
@@ -140,7 +141,7 @@ bool MoneyStore::setAsideUnreadableFile(QString& error) {
         return true;
     }
     const QString stamp = now().toUTC().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    for (int attempt = 0; attempt < 1000; ++attempt) {
+    for (int attempt = 0; attempt < kSetAsideAttempts; ++attempt) {
         QString target = path + QStringLiteral(".unreadable-") + stamp;
         if (attempt > 0)
             target += QLatin1Char('-') + QString::number(attempt);

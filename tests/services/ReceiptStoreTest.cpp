@@ -1,0 +1,70 @@
+#include "support/TempDir.h"
+#include "services/ReceiptStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+namespace {
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+}  // namespace
+
+TEST(ReceiptStoreTest, SavesBytesUnchangedUnderFreshUpperCaseNames) {
+    TempDir temp;
+    ReceiptStore receipts{StorePaths(temp.path())};
+    const QByteArray png("\x89PNG\r\n\x1a\n\0\0binary", 16);
+
+    const auto first = receipts.save(png);
+    const auto second = receipts.save(png);
+    ASSERT_TRUE(first && second);
+    EXPECT_NE(*first, *second);
+    const QRegularExpression form("^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\.jpg$");
+    EXPECT_TRUE(form.match(*first).hasMatch()) << first->toStdString();
+    EXPECT_EQ(first->size(), 40);
+    EXPECT_EQ(readAll(temp.path() + "/Zanbeck/receipts/" + *first), png);
+    // Nothing but the two receipts is left behind (no temporary files).
+    EXPECT_EQ(QDir(temp.path() + "/Zanbeck/receipts").entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+TEST(ReceiptStoreTest, FolderIsMadeOnFirstUseEvenForReading) {
+    TempDir temp;
+    ReceiptStore receipts{StorePaths(temp.path())};
+    const auto path = receipts.receiptPath("ABC.jpg");
+    ASSERT_TRUE(path);
+    EXPECT_EQ(*path, temp.path() + "/Zanbeck/receipts/ABC.jpg");
+    EXPECT_TRUE(QFileInfo(temp.path() + "/Zanbeck/receipts").isDir());
+}
+
+TEST(ReceiptStoreTest, FailsWhenTheFolderCannotBeMade) {
+    TempDir temp;
+    QDir().mkpath(temp.path() + "/Zanbeck");
+    QFile blocker(temp.path() + "/Zanbeck/receipts");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    ReceiptStore receipts{StorePaths(temp.path())};
+    QString error;
+    EXPECT_FALSE(receipts.save("jpeg", &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(receipts.receiptPath("A.jpg"));
+
+    ReceiptStore nowhere{StorePaths(std::nullopt)};
+    EXPECT_FALSE(nowhere.save("jpeg"));
+    EXPECT_FALSE(nowhere.receiptsDirectory());
+}
+
+TEST(ReceiptStoreTest, OnlyBareNamesResolve) {
+    TempDir temp;
+    ReceiptStore receipts{StorePaths(temp.path())};
+    for (const QString bad : {QString(""), QString("."), QString(".."), QString("../accounts/anonymous.json"),
+                              QString("/etc/passwd"), QString("a/b.jpg"), QString("x.jpg/"), QString("a") + QChar(0)}) {
+        EXPECT_FALSE(receipts.receiptPath(bad)) << bad.toStdString();
+        EXPECT_FALSE(ReceiptStore::isBareFileName(bad));
+    }
+    EXPECT_TRUE(receipts.receiptPath("..jpg"));
+    EXPECT_TRUE(receipts.receiptPath("чек 1.jpg"));
+}

@@ -1,0 +1,200 @@
+#include "StoreFixture.h"
+
+#include <QSignalSpy>
+
+namespace {
+
+// Makes the store save once: a due recurring item books one transaction.
+void bookOneAndSave(MoneyStore& store, const QDateTime& now) {
+    MoneyData d = store.data();
+    std::vector<RecurringTransaction> items = d.recurringTransactions.value_or(std::vector<RecurringTransaction>{});
+    items.push_back(RecurringTransaction{QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper(), "Кино",
+                                         TransactionKind::expense, Decimal(5), "Досуг", RecurringFrequency::monthly,
+                                         now.addSecs(-60), true});
+    d.recurringTransactions = items;
+    store.setData(d);
+    store.processDueRecurringTransactions(now);
+}
+
+QStringList siblingsOf(const QString& path) {
+    const QFileInfo info(path);
+    return QDir(info.path()).entryList({info.fileName() + "*"}, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                                       QDir::Name);
+}
+
+}  // namespace
+
+using MoneyStoreFiles = StoreFixture;
+
+TEST_F(MoneyStoreFiles, FreshInstallWritesTheEmptyLedgerWithEveryKey) {
+    auto store = makeStore();
+    EXPECT_EQ(store->filePath(), anonymousFile());
+    EXPECT_EQ(store->data(), MoneyData::emptyLedger());
+    EXPECT_FALSE(store->saveError());
+    const QByteArray bytes = readFile(anonymousFile());
+    const auto onDisk = decodeMoneyData(bytes);
+    ASSERT_TRUE(onDisk);
+    EXPECT_EQ(*onDisk, MoneyData::emptyLedger());
+    EXPECT_TRUE(bytes.contains("\"monthlyBudget\"")) << bytes.constData();
+    EXPECT_TRUE(bytes.contains("\"categoryBudgets\"")) << bytes.constData();
+    EXPECT_FALSE(QFileInfo::exists(zanbeck("money_data.json")));
+}
+
+TEST_F(MoneyStoreFiles, ExistingLedgerIsReadAndNotRewrittenOnOpen) {
+    MoneyData d = MoneyData::emptyLedger();
+    d.goalName = "Велосипед";
+    d.goalAmount = Decimal(300);
+    QByteArray bytes = encodeMoneyData(d);
+    bytes.replace("\"goalName\"", "\"extraKey\" : 1,\n  \"goalName\"");  // survives only while nothing is written
+    writeFile(anonymousFile(), bytes);
+
+    auto store = makeStore();
+    EXPECT_EQ(store->data(), d);
+    EXPECT_EQ(readFile(anonymousFile()), bytes);
+}
+
+TEST_F(MoneyStoreFiles, DamagedFileIsKeptAtOpenAndMovedAsideBeforeTheFirstWrite) {
+    const QByteArray damaged = "{\"startingBalance\": 0, \"transactions\": [";
+    writeFile(anonymousFile(), damaged);
+
+    auto store = makeStore();
+    EXPECT_EQ(store->data(), MoneyData::emptyLedger());
+    EXPECT_EQ(readFile(anonymousFile()), damaged);
+    EXPECT_FALSE(store->saveError());
+
+    bookOneAndSave(*store, clock.now());
+    EXPECT_FALSE(store->saveError());
+    const QStringList names = siblingsOf(anonymousFile());
+    ASSERT_EQ(names.size(), 2) << names.join(", ").toStdString();
+    EXPECT_EQ(names[0], "anonymous.json");
+    EXPECT_TRUE(names[1].startsWith("anonymous.json.unreadable-"));
+    EXPECT_EQ(readFile(zanbeck("accounts/" + names[1])), damaged);
+    const auto written = readLedger(anonymousFile());
+    ASSERT_TRUE(written);
+    EXPECT_EQ(written->transactions.size(), 1u);
+
+    // Only that first write sets a file aside; later saves overwrite normally.
+    bookOneAndSave(*store, clock.now());
+    EXPECT_EQ(siblingsOf(anonymousFile()).size(), 2);
+    EXPECT_EQ(readLedger(anonymousFile())->transactions.size(), 2u);
+}
+
+TEST_F(MoneyStoreFiles, ReadErrorIsNotMistakenForAMissingFile) {
+    // A folder where the ledger should be cannot be read, but something exists.
+    ASSERT_TRUE(QDir().mkpath(anonymousFile()));
+    writeFile(anonymousFile() + "/keep.txt", "precious");
+
+    auto store = makeStore();
+    EXPECT_TRUE(QFileInfo(anonymousFile()).isDir());
+    EXPECT_FALSE(store->saveError());
+
+    bookOneAndSave(*store, clock.now());
+    EXPECT_FALSE(store->saveError());
+    EXPECT_TRUE(QFileInfo(anonymousFile()).isFile());
+    const QStringList names = siblingsOf(anonymousFile());
+    ASSERT_EQ(names.size(), 2);
+    EXPECT_EQ(readFile(zanbeck("accounts/" + names[1] + "/keep.txt")), "precious");
+}
+
+TEST_F(MoneyStoreFiles, WriteIsRefusedWhenTheUnreadableFileCannotBeMovedAside) {
+    writeFile(anonymousFile(), "not json");
+    auto store = makeStore();
+    // Every name the store could move the file to is taken.
+    const QString stamp = clock.now().toString("yyyyMMdd-HHmmss");
+    writeFile(anonymousFile() + ".unreadable-" + stamp, "x");
+    for (int i = 1; i < 100; ++i)
+        writeFile(anonymousFile() + ".unreadable-" + stamp + "-" + QString::number(i), "x");
+
+    bookOneAndSave(*store, clock.now());
+    ASSERT_TRUE(store->saveError());
+    EXPECT_TRUE(store->saveError()->startsWith("Не удалось сохранить данные: "));
+    EXPECT_EQ(readFile(anonymousFile()), "not json");
+    EXPECT_EQ(store->data().transactions.size(), 1u);  // the change stays in memory
+}
+
+TEST_F(MoneyStoreFiles, FailedWriteSetsSaveErrorAndTheNextGoodWriteClearsIt) {
+    // A file where the accounts folder should be: the folder cannot be made.
+    writeFile(zanbeck("accounts"), "in the way");
+    auto store = makeStore();
+    ASSERT_TRUE(store->saveError());
+    EXPECT_TRUE(store->saveError()->startsWith("Не удалось сохранить данные: "));
+    EXPECT_GT(store->saveError()->size(), QString("Не удалось сохранить данные: ").size());
+    EXPECT_EQ(readFile(zanbeck("accounts")), "in the way");
+    const int reloadsAfterFailure = widgets.reloads;  // only the start-up snapshot
+
+    QSignalSpy errors(store.get(), &MoneyStore::saveErrorChanged);
+    bookOneAndSave(*store, clock.now());
+    EXPECT_TRUE(store->saveError());
+    EXPECT_EQ(errors.count(), 0);  // the same failure again
+    EXPECT_EQ(widgets.reloads, reloadsAfterFailure);  // no snapshot after a failed save
+
+    QFile::remove(zanbeck("accounts"));
+    bookOneAndSave(*store, clock.now());
+    EXPECT_FALSE(store->saveError());
+    EXPECT_EQ(errors.count(), 1);
+    EXPECT_EQ(widgets.reloads, reloadsAfterFailure + 1);
+    EXPECT_EQ(readLedger(anonymousFile())->transactions.size(), 2u);  // both bookings reach the file
+}
+
+TEST_F(MoneyStoreFiles, WithoutADataFolderNothingIsWrittenAnywhere) {
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(temp.path());
+    MoneyStore::Environment env = environment();
+    env.paths = StorePaths(std::nullopt);
+    MoneyStore store(env);
+    EXPECT_FALSE(store.filePath());
+    ASSERT_TRUE(store.saveError());
+    bookOneAndSave(store, clock.now());
+    EXPECT_TRUE(store.saveError());
+
+    MoneyStore relative(environment(), QString("ledger.json"));
+    EXPECT_TRUE(relative.saveError());
+    EXPECT_FALSE(QFileInfo::exists(temp.filePath("ledger.json")));
+    EXPECT_FALSE(QFileInfo::exists(temp.filePath("money_data.json")));
+    EXPECT_FALSE(QFileInfo::exists(temp.filePath("anonymous.json")));
+    EXPECT_FALSE(StorePaths(QString("relative/place")).usable());
+    QDir::setCurrent(cwd);
+}
+
+TEST_F(MoneyStoreFiles, SuccessfulSaveWritesSnapshotThenNotifiesReachedGoals) {
+    MoneyData d = MoneyData::emptyLedger();
+    d.goalName = "Мини ПК";
+    d.goalAmount = Decimal(5);
+    d.startingBalance = Decimal(20);
+    writeLedger(anonymousFile(), d);
+    auto store = makeStore();
+    EXPECT_TRUE(notifications.posted.isEmpty());  // opening a ledger posts nothing
+
+    bookOneAndSave(*store, clock.now());  // balance 20 - 5 = 15 passes the goal
+    ASSERT_EQ(notifications.posted.size(), 1);
+    EXPECT_EQ(notifications.posted[0].identifier, "notified-goal-primary-5");
+    EXPECT_TRUE(marks->boolean("notified-goal-primary-5", false));
+    auto shared = AppGroupDefaults::open();
+    ASSERT_TRUE(shared);
+    EXPECT_DOUBLE_EQ(shared->value("balance").toDouble(), 15.0);
+    EXPECT_DOUBLE_EQ(shared->value("todayExpense").toDouble(), 5.0);
+    EXPECT_DOUBLE_EQ(shared->value("todayIncome").toDouble(), 0.0);
+
+    bookOneAndSave(*store, clock.now());
+    EXPECT_EQ(notifications.posted.size(), 1);  // 10 still passes, but the goal is already marked
+}
+
+TEST_F(MoneyStoreFiles, SnapshotAtOpenCountsTodayInTheStoresZone) {
+    // 23:30 UTC on 14 June is 01:30 on 15 June in Berlin: today's income there.
+    MoneyData d = MoneyData::emptyLedger();
+    d.startingBalance = Decimal(100);
+    d.transactions.push_back(transaction(TransactionKind::income, 7, QDateTime(QDate(2026, 6, 14), QTime(23, 30), Qt::UTC)));
+    d.transactions.push_back(transaction(TransactionKind::expense, 3, QDateTime(QDate(2026, 6, 14), QTime(21, 0), Qt::UTC)));
+    d.transactions.push_back(transaction(TransactionKind::expense, 2, QDateTime(QDate(2026, 6, 15), QTime(8, 0), Qt::UTC)));
+    writeLedger(anonymousFile(), d);
+    clock.set(QDateTime(QDate(2026, 6, 15), QTime(9, 30, 15), Qt::UTC));
+
+    auto store = makeStore();
+    auto shared = AppGroupDefaults::open();
+    ASSERT_TRUE(shared);
+    EXPECT_DOUBLE_EQ(shared->value("balance").toDouble(), 102.0);
+    EXPECT_DOUBLE_EQ(shared->value("todayIncome").toDouble(), 7.0);
+    EXPECT_DOUBLE_EQ(shared->value("todayExpense").toDouble(), 2.0);
+    EXPECT_EQ(shared->value("updatedAt").toDateTime(), clock.now());
+    EXPECT_EQ(widgets.reloads, 1);
+}
