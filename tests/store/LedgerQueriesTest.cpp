@@ -1,0 +1,327 @@
+#include "LedgerFixture.h"
+
+#include <limits>
+
+namespace {
+using K = TransactionKind;
+}
+
+// --- balance, day and month totals -------------------------------------------
+
+using LedgerTotals = LedgerFixture;
+
+TEST_F(LedgerTotals, EmptyLedgerGivesStartingBalanceAndZeros) {
+    MoneyData d = MoneyData::emptyLedger();
+    d.startingBalance = dec("-12.5");
+    MoneyStore& s = open(d);
+    EXPECT_EQ(s.balance(), dec("-12.5"));
+    EXPECT_EQ(s.total(K::income, s.now()), Decimal());
+    EXPECT_EQ(s.monthTotal(K::expense, s.now()), Decimal());
+    EXPECT_TRUE(s.goals().empty());
+    EXPECT_FALSE(s.largestExpense());
+    EXPECT_EQ(s.savingsRate(), 0);
+    EXPECT_EQ(s.budgetProgress(), 0.0);
+    EXPECT_EQ(s.safeToSpendToday(), Decimal());
+    const auto rows = s.weeklyAmounts(s.now());
+    ASSERT_EQ(rows.size(), 14u);
+    for (const DailyAmount& r : rows) EXPECT_EQ(r.amount, Decimal());
+}
+
+TEST_F(LedgerTotals, BalanceCountsEveryDateIncludingTheFuture) {
+    setNow(local(2026, 6, 15, 14));
+    MoneyData d = ledgerWith({income(Decimal(100), local(2026, 6, 16, 9)), expense(dec("30.25"), local(2025, 1, 1)),
+                              income(dec("0.25"), local(2026, 6, 15, 8))});
+    d.startingBalance = Decimal(10);
+    MoneyStore& s = open(d);
+    EXPECT_EQ(s.balance(), Decimal(80));
+    EXPECT_EQ(s.total(K::income, s.now()), dec("0.25"));
+    EXPECT_EQ(s.total(K::income, local(2026, 6, 16, 23, 59)), Decimal(100));
+}
+
+TEST_F(LedgerTotals, DaysEndAtLocalMidnightNotUtcMidnight) {
+    // Berlin is UTC+2 in June: 00:30 local on the 15th is 22:30 UTC on the 14th.
+    MoneyStore& s = open(ledgerWith({expense(Decimal(1), local(2026, 6, 14, 23, 59, 59)),
+                                     expense(Decimal(2), local(2026, 6, 15, 0, 0, 0)),
+                                     expense(Decimal(4), local(2026, 6, 15, 23, 59, 59)),
+                                     expense(Decimal(8), local(2026, 6, 16, 0, 0, 0))}));
+    EXPECT_EQ(s.total(K::expense, local(2026, 6, 15, 0, 30)), Decimal(6));
+    EXPECT_EQ(s.total(K::expense, local(2026, 6, 14, 1)), Decimal(1));
+    EXPECT_EQ(s.total(K::income, local(2026, 6, 15)), Decimal());
+    const auto day = s.transactions(local(2026, 6, 15, 7));
+    ASSERT_EQ(day.size(), 2u);
+    EXPECT_EQ(day[0].amount, Decimal(4));  // newest first
+    EXPECT_EQ(day[1].amount, Decimal(2));
+}
+
+TEST_F(LedgerTotals, DayOfAClockChangeHasItsTwentyThreeHours) {
+    // 29 March 2026: Berlin skips from 02:00 to 03:00.
+    MoneyStore& s = open(ledgerWith({expense(Decimal(1), local(2026, 3, 29, 0, 10)),
+                                     expense(Decimal(2), local(2026, 3, 29, 23, 50)),
+                                     expense(Decimal(4), local(2026, 3, 30, 0, 10))}));
+    EXPECT_EQ(s.total(K::expense, local(2026, 3, 29, 12)), Decimal(3));
+}
+
+TEST_F(LedgerTotals, MonthsFollowTheLocalCalendar) {
+    setNow(local(2026, 6, 1, 9));
+    MoneyStore& s = open(ledgerWith({expense(Decimal(1), local(2026, 5, 31, 23, 30)),
+                                     expense(Decimal(2), local(2026, 6, 1, 0, 30)),  // still 31 May in UTC
+                                     expense(Decimal(4), local(2026, 6, 30, 23, 59, 59)),
+                                     expense(Decimal(8), local(2026, 7, 1, 0, 0)), income(Decimal(16), local(2026, 6, 2))}));
+    EXPECT_EQ(s.monthTotal(K::expense, s.now()), Decimal(6));
+    EXPECT_EQ(s.monthTotal(K::income, s.now()), Decimal(16));
+    EXPECT_EQ(s.monthTotal(K::expense, local(2026, 5, 2)), Decimal(1));
+    EXPECT_EQ(s.currentMonthTransactionCount(), 3);
+}
+
+TEST_F(LedgerTotals, PreviousMonthFromTheThirtyFirstOfMarchIsFebruary) {
+    setNow(local(2026, 3, 31, 20));
+    MoneyStore& s = open(ledgerWith({income(Decimal(5), local(2026, 2, 1, 0, 5)), expense(Decimal(3), local(2026, 2, 28, 23)),
+                                     expense(Decimal(7), local(2026, 3, 1, 0, 1)), income(Decimal(9), local(2026, 1, 31))}));
+    EXPECT_EQ(s.previousMonthTotals(), (MonthTotals{Decimal(5), Decimal(3)}));
+}
+
+// --- goals ---------------------------------------------------------------------
+
+using LedgerGoals = LedgerFixture;
+
+TEST_F(LedgerGoals, MainGoalExistsOnlyWithAPositiveAmount) {
+    MoneyData d = MoneyData::emptyLedger();
+    d.goalName = "Велосипед";
+    MoneyStore& s = open(d);
+    EXPECT_TRUE(s.goals().empty());
+    EXPECT_EQ(s.goalProgress(), 0.0);
+
+    d.goalName = "";
+    d.goalAmount = Decimal(500);
+    d.additionalGoals = std::vector<SavingsGoal>{{"A", "Скрытая", Decimal(10), std::nullopt, true},
+                                                 {"B", "Книга", Decimal(20), local(2026, 7, 1), std::nullopt},
+                                                 {"C", "Игра", Decimal(30), std::nullopt, false}};
+    MoneyStore& t = open(d);
+    const auto goals = t.goals();
+    ASSERT_EQ(goals.size(), 3u);
+    EXPECT_EQ(goals[0], (SavingsGoal{"primary", "Моя цель", Decimal(500), std::nullopt, false}));
+    EXPECT_EQ(goals[1].id, "B");
+    EXPECT_EQ(goals[2].id, "C");
+
+    d.goalName = "  ";
+    EXPECT_EQ(open(d).goals()[0].name, "  ");  // blank but not empty: used as is
+}
+
+TEST_F(LedgerGoals, ProgressIsClampedToZeroAndOne) {
+    MoneyData d = ledgerWith({income(Decimal(150), local(2026, 6, 1))});
+    d.goalAmount = Decimal(600);
+    EXPECT_DOUBLE_EQ(open(d).goalProgress(), 0.25);
+    d.goalAmount = Decimal(100);
+    EXPECT_DOUBLE_EQ(open(d).goalProgress(), 1.0);
+    d.startingBalance = Decimal(-1000);
+    EXPECT_DOUBLE_EQ(open(d).goalProgress(), 0.0);
+}
+
+TEST_F(LedgerGoals, DaysRemainingCountsCalendarDaysAndNeverGoesNegative) {
+    setNow(local(2026, 6, 15, 22));
+    MoneyStore& s = openEmpty();
+    auto goal = [](std::optional<QDateTime> deadline) { return SavingsGoal{"G", "x", Decimal(1), deadline, false}; };
+    EXPECT_FALSE(s.daysRemaining(goal(std::nullopt)));
+    EXPECT_EQ(s.daysRemaining(goal(local(2026, 6, 15, 23, 59))), 0);
+    EXPECT_EQ(s.daysRemaining(goal(local(2026, 6, 16, 0, 1))), 1);
+    EXPECT_EQ(s.daysRemaining(goal(local(2026, 6, 14, 12))), 0);
+    EXPECT_EQ(s.daysRemaining(goal(local(2027, 6, 15, 0, 0))), 365);
+}
+
+// --- budget, savings rate, projection, safe to spend ------------------------------
+
+using LedgerBudget = LedgerFixture;
+
+TEST_F(LedgerBudget, BudgetProgressIsNotClamped) {
+    MoneyData d = ledgerWith({expense(Decimal(150), local(2026, 6, 2)), expense(Decimal(500), local(2026, 5, 2))});
+    d.monthlyBudget = Decimal(100);
+    MoneyStore& s = open(d);
+    EXPECT_DOUBLE_EQ(s.budgetProgress(), 1.5);
+    EXPECT_EQ(s.safeToSpendToday(), Decimal());
+    d.monthlyBudget.reset();
+    EXPECT_EQ(open(d).budgetProgress(), 0.0);
+}
+
+TEST_F(LedgerBudget, SafeToSpendSharesTheRestOverTheDaysLeftIncludingToday) {
+    setNow(local(2026, 6, 10, 9));  // June has 30 days: 21 days left
+    MoneyData d = ledgerWith({expense(Decimal(90), local(2026, 6, 3)), expense(Decimal(1000), local(2026, 7, 1, 0, 0))});
+    d.monthlyBudget = Decimal(300);
+    d.dailyLimit = Decimal(1);  // plays no part
+    EXPECT_EQ(open(d).safeToSpendToday(), Decimal(10));
+
+    setNow(local(2026, 6, 30, 23, 30));  // last day: the rest divided by one
+    EXPECT_EQ(open(d).safeToSpendToday(), Decimal(210));
+    d.monthlyBudget = Decimal(90);
+    EXPECT_EQ(open(d).safeToSpendToday(), Decimal());
+}
+
+TEST_F(LedgerBudget, ProjectionDividesByTheDayThenMultipliesByTheMonthLength) {
+    setNow(local(2026, 7, 4, 10));
+    MoneyStore& s = open(ledgerWith({expense(Decimal(120), local(2026, 7, 1))}));
+    EXPECT_EQ(s.projectedMonthExpense(), Decimal(930));
+
+    setNow(local(2026, 7, 3, 10));
+    // 100 / 3 is rounded to 38 digits before the multiplication by 31.
+    const Decimal projected = open(ledgerWith({expense(Decimal(100), local(2026, 7, 1))})).projectedMonthExpense();
+    EXPECT_EQ(projected.rounded(2), dec("1033.33"));
+    EXPECT_LT(projected, dec("1033.3333333333333333333333333333333334"));
+    EXPECT_GT(projected, dec("1033.3333333333333333333333333333"));
+}
+
+TEST_F(LedgerBudget, SavingsRateTruncatesExactlyTowardZero) {
+    auto rate = [&](const char* in, const char* out) {
+        return open(ledgerWith({income(dec(in), local(2026, 6, 2)), expense(dec(out), local(2026, 6, 3))})).savingsRate();
+    };
+    EXPECT_EQ(rate("3", "1"), 66);
+    EXPECT_EQ(rate("100", "150"), -50);
+    // Exact shares stay exact (a double product would give 28 and 56).
+    EXPECT_EQ(rate("100", "71"), 29);
+    EXPECT_EQ(rate("100", "43"), 57);
+    EXPECT_EQ(rate("1", "0.71"), 29);
+    EXPECT_EQ(rate("3", "3.0000000001"), 0);  // -0.000003...% truncates to 0
+    EXPECT_EQ(open(ledgerWith({expense(Decimal(5), local(2026, 6, 2))})).savingsRate(), 0);
+}
+
+TEST_F(LedgerBudget, SavingsRateBeyondSixtyFourBitsSaturates) {
+    EXPECT_EQ(open(ledgerWith({income(dec("0.000000000000000000001"), local(2026, 6, 2)),
+                               expense(dec("99999999999999999999"), local(2026, 6, 3))}))
+                  .savingsRate(),
+              std::numeric_limits<qint64>::min());
+}
+
+// --- largest expense, categories ---------------------------------------------------
+
+using LedgerExpenses = LedgerFixture;
+
+TEST_F(LedgerExpenses, LargestExpenseIsTheFirstOfEqualAmountsThisMonth) {
+    MoneyTransaction first = expense(Decimal(40), local(2026, 6, 9));
+    MoneyTransaction second = expense(Decimal(40), local(2026, 6, 10));
+    MoneyStore& s = open(ledgerWith({expense(Decimal(10), local(2026, 6, 1)), first, second,
+                                     expense(Decimal(90), local(2026, 5, 30)), income(Decimal(99), local(2026, 6, 2))}));
+    ASSERT_TRUE(s.largestExpense());
+    EXPECT_EQ(s.largestExpense()->id, first.id);
+}
+
+TEST_F(LedgerExpenses, CategoriesGroupByExactTextLargestFirst) {
+    MoneyStore& s = open(ledgerWith({expense(Decimal(5), local(2026, 6, 1), "Еда"), expense(Decimal(7), local(2026, 6, 2), "еда"),
+                                     expense(Decimal(6), local(2026, 6, 3), "Еда"), expense(Decimal(50), local(2026, 5, 3), "Кино"),
+                                     income(Decimal(70), local(2026, 6, 3))}));
+    const auto rows = s.expenseByCategoryForCurrentMonth();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0], (CategoryAmount{"Еда", Decimal(11)}));
+    EXPECT_EQ(rows[1], (CategoryAmount{"еда", Decimal(7)}));
+    EXPECT_EQ(s.categorySpent("Еда"), Decimal(11));
+    EXPECT_EQ(s.categorySpent("еда"), Decimal(7));
+    EXPECT_EQ(s.categorySpent("Кино"), Decimal());
+    EXPECT_TRUE(open(MoneyData::emptyLedger()).expenseByCategoryForCurrentMonth().empty());
+}
+
+// --- tasks and debts ----------------------------------------------------------------
+
+using LedgerTasksAndDebts = LedgerFixture;
+
+TEST_F(LedgerTasksAndDebts, TaskPointsWeighByDifficultyAtLeastOne) {
+    MoneyData d = MoneyData::emptyLedger();
+    d.rewardTasks = std::vector<RewardTask>{{"a", "A", Decimal(1), 2, std::nullopt, std::nullopt, 3, true},
+                                            {"b", "B", Decimal(1), 1, std::nullopt, std::nullopt, 0, true},
+                                            {"c", "C", Decimal(1), 4, std::nullopt, std::nullopt, std::nullopt, false}};
+    MoneyStore& s = open(d);
+    EXPECT_EQ(s.taskPoints(), 60 + 10 + 40);
+    EXPECT_EQ(s.completedTaskCount(), 7);
+}
+
+TEST_F(LedgerTasksAndDebts, AbsentTaskListCountsTheDefaults) {
+    MoneyData d = MoneyData::emptyLedger();
+    d.rewardTasks.reset();
+    MoneyStore& s = open(d);
+    EXPECT_EQ(s.completedTaskCount(), 0);
+    s.completeTask("starter-it-help");
+    EXPECT_EQ(s.completedTaskCount(), 1);
+    EXPECT_EQ(s.taskPoints(), 10);
+}
+
+TEST_F(LedgerTasksAndDebts, HugeCountsSaturateInsteadOfOverflowing) {
+    constexpr qint64 kMax = std::numeric_limits<qint64>::max();
+    MoneyData d = MoneyData::emptyLedger();
+    d.rewardTasks = std::vector<RewardTask>{{"a", "A", Decimal(1), kMax, std::nullopt, std::nullopt, 3, true},
+                                            {"b", "B", Decimal(1), kMax, std::nullopt, std::nullopt, 1, true}};
+    MoneyStore& s = open(d);
+    EXPECT_EQ(s.taskPoints(), kMax);
+    EXPECT_EQ(s.completedTaskCount(), kMax);
+}
+
+TEST_F(LedgerTasksAndDebts, SettledDebtsCountNowhere) {
+    MoneyData d = MoneyData::emptyLedger();
+    d.debts = std::vector<DebtRecord>{{"1", "Маша", Decimal(5), DebtDirection::owesMe, "", std::nullopt, false},
+                                      {"2", "Петя", Decimal(7), DebtDirection::iOwe, "", std::nullopt, true},
+                                      {"3", "Оля", dec("2.5"), DebtDirection::owesMe, "", std::nullopt, false},
+                                      {"4", "Коля", Decimal(3), DebtDirection::iOwe, "", std::nullopt, false}};
+    MoneyStore& s = open(d);
+    const auto openDebts = s.debts();
+    ASSERT_EQ(openDebts.size(), 3u);
+    EXPECT_EQ(openDebts[0].id, "1");
+    EXPECT_EQ(openDebts[1].id, "3");
+    EXPECT_EQ(openDebts[2].id, "4");
+    EXPECT_EQ(s.totalOwedToMe(), dec("7.5"));
+    EXPECT_EQ(s.totalIOwe(), Decimal(3));
+}
+
+// --- lists and chart rows -----------------------------------------------------------
+
+using LedgerLists = LedgerFixture;
+
+TEST_F(LedgerLists, SortedTransactionsAreNewestFirstAndStableForEqualDates) {
+    const QDateTime same = local(2026, 6, 10, 12);
+    MoneyTransaction a = expense(Decimal(1), same), b = income(Decimal(2), local(2026, 6, 11)),
+                     c = expense(Decimal(3), same), d = expense(Decimal(4), local(2026, 6, 1));
+    MoneyStore& s = open(ledgerWith({a, b, c, d}));
+    const auto sorted = s.sortedTransactions();
+    ASSERT_EQ(sorted.size(), 4u);
+    EXPECT_EQ(sorted[0].id, b.id);
+    EXPECT_EQ(sorted[1].id, a.id);
+    EXPECT_EQ(sorted[2].id, c.id);
+    EXPECT_EQ(sorted[3].id, d.id);
+}
+
+TEST_F(LedgerLists, WeeklyRowsAreSevenLocalDaysOldestFirstIncomeThenExpense) {
+    MoneyStore& s = open(ledgerWith({income(Decimal(1), local(2026, 6, 9, 0, 0)),     // first day
+                                     expense(Decimal(2), local(2026, 6, 8, 23, 59)),  // the day before: outside
+                                     expense(Decimal(4), local(2026, 6, 15, 23, 59)), income(Decimal(8), local(2026, 6, 15, 0, 1)),
+                                     expense(Decimal(16), local(2026, 6, 12, 10)), expense(Decimal(32), local(2026, 6, 16, 0, 0))}));
+    const auto rows = s.weeklyAmounts(local(2026, 6, 15, 14));
+    ASSERT_EQ(rows.size(), 14u);
+    for (int day = 0; day < 7; ++day) {
+        EXPECT_EQ(rows[2 * day].date, QDate(2026, 6, 9 + day).startOfDay(zone));
+        EXPECT_EQ(rows[2 * day].kind, K::income);
+        EXPECT_EQ(rows[2 * day + 1].date, rows[2 * day].date);
+        EXPECT_EQ(rows[2 * day + 1].kind, K::expense);
+    }
+    EXPECT_EQ(rows[0].amount, Decimal(1));
+    EXPECT_EQ(rows[1].amount, Decimal());
+    EXPECT_EQ(rows[7].amount, Decimal(16));  // 12 June, expense
+    EXPECT_EQ(rows[12].amount, Decimal(8));
+    EXPECT_EQ(rows[13].amount, Decimal(4));
+}
+
+TEST_F(LedgerLists, ThirtyDayRowsSpanAClockChange) {
+    MoneyStore& s = open(ledgerWith({expense(Decimal(1), local(2026, 3, 2, 0, 0)), expense(Decimal(2), local(2026, 3, 29, 23, 30)),
+                                     expense(Decimal(4), local(2026, 3, 31, 23, 59)), income(Decimal(8), local(2026, 3, 31)),
+                                     expense(Decimal(16), local(2026, 3, 1, 23, 59))}));
+    const auto rows = s.thirtyDayExpenses(local(2026, 3, 31, 8));
+    ASSERT_EQ(rows.size(), 30u);
+    EXPECT_EQ(rows.front().date, QDate(2026, 3, 2).startOfDay(zone));
+    EXPECT_EQ(rows.back().date, QDate(2026, 3, 31).startOfDay(zone));
+    EXPECT_EQ(rows[0].amount, Decimal(1));
+    EXPECT_EQ(rows[27].amount, Decimal(2));
+    EXPECT_EQ(rows[29].amount, Decimal(4));
+    for (const DailyAmount& r : rows) EXPECT_EQ(r.kind, K::expense);
+}
+
+TEST_F(LedgerLists, CustomCategoriesOfAnAbsentListAreEmpty) {
+    MoneyData d = MoneyData::emptyLedger();
+    d.customIncomeCategories.reset();
+    d.customExpenseCategories = std::vector<QString>{"Игры"};
+    MoneyStore& s = open(d);
+    EXPECT_TRUE(s.customCategories(K::income).empty());
+    EXPECT_EQ(s.customCategories(K::expense), std::vector<QString>{"Игры"});
+}
