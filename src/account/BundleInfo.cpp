@@ -10,11 +10,15 @@ std::optional<QJsonObject>& overrideSlot() {
     static std::optional<QJsonObject> slot;
     return slot;
 }
+QString& sourcePath() {
+    static QString path = QString::fromLatin1(BundleInfo::kResourcePath);
+    return path;
+}
 }  // namespace
 
 QJsonObject BundleInfo::object() {
     if (const auto& info = overrideSlot()) return *info;
-    QFile file(QString::fromLatin1(kResourcePath));
+    QFile file(sourcePath());
     if (!file.open(QIODevice::ReadOnly)) return {};
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
@@ -28,4 +32,8 @@ QJsonValue BundleInfo::value(const QString& key) {
 
 void BundleInfo::setOverride(std::optional<QJsonObject> info) {
     overrideSlot() = std::move(info);
+}
+
+void BundleInfo::setSourcePath(const QString& path) {
+    sourcePath() = path.isEmpty() ? QString::fromLatin1(kResourcePath) : path;
 }

@@ -19,6 +19,8 @@ public:
     // Tests replace the bundle information with their own object; nullopt goes
     // back to the embedded resource.
     static void setOverride(std::optional<QJsonObject> info);
+    // Tests read another file in place of the resource; empty restores it.
+    static void setSourcePath(const QString& path);
 };
 
 // Sets a bundle information override for one scope (tests).

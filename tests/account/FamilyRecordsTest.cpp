@@ -4,7 +4,9 @@
 #include "account/FamilyRecords.h"
 #include "account/RequestBodies.h"
 
+#include <QFile>
 #include <QJsonArray>
+#include <QTemporaryDir>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <gtest/gtest.h>
@@ -247,4 +249,24 @@ TEST(AppAccountRoleTest, IsReadAgainOnEveryCall) {
     EXPECT_EQ(AppAccountRole::build(), AppAccountRole::parent);
     BundleInfo::setOverride(QJsonObject{{"ZanbeckRole", "child"}});
     EXPECT_EQ(AppAccountRole::build(), AppAccountRole::child);
+}
+
+TEST(BundleInfoFile, ReadsTheRoleFromTheBundleFileAndToleratesABrokenOne) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Info.json");
+    auto write = [&](const QByteArray& content) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(content);
+    };
+    BundleInfo::setSourcePath(path);
+    write(R"({"CFBundleName":"Zanbeck Parent","ZanbeckRole":"parent"})");
+    EXPECT_EQ(AppAccountRole::build(), AppAccountRole::parent);
+    write(R"({"ZanbeckRole":"parent")");  // truncated
+    EXPECT_EQ(AppAccountRole::build(), AppAccountRole::child);
+    write(R"(["parent"])");
+    EXPECT_EQ(AppAccountRole::build(), AppAccountRole::child);
+    QFile::remove(path);
+    EXPECT_EQ(AppAccountRole::build(), AppAccountRole::child);
+    BundleInfo::setSourcePath({});
 }

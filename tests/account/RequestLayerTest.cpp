@@ -167,7 +167,7 @@ TEST_F(RequestLayerTest, TransportFailuresHaveRussianTexts) {
 
 TEST_F(RequestLayerTest, SilentServerTimesOut) {
     ScriptedResponse slow = ScriptedResponse::json(200, "{}");
-    slow.delayMs = 5000;
+    slow.held = true;  // never answered
     server.on("GET", "/api/family", slow);
     client->setTimeout(std::chrono::milliseconds(200));
     const auto failure = run("GET", "/api/family", true);

@@ -226,7 +226,7 @@ TEST_F(OperationsTest, AcceptedChangeWhoseRefreshFailsReportsTheRefresh) {
 
 TEST_F(OperationsTest, OverlappingOperationsLastAnswerWinsAndEachClearsTheMessage) {
     ScriptedResponse slow = ScriptedResponse::json(500, R"({"error":"медленная ошибка"})");
-    slow.delayMs = 300;
+    slow.held = true;
     server.queue("PATCH", "/api/tasks", slow);
     server.queue("PATCH", "/api/tasks", ScriptedResponse::json(200, "{}"));
 
@@ -235,15 +235,14 @@ TEST_F(OperationsTest, OverlappingOperationsLastAnswerWinsAndEachClearsTheMessag
     auto second = session->act("t1", "return");
     ASSERT_TRUE(waitUntil([&] { return second.isReady(); }));
     EXPECT_FALSE(session->errorMessage());
+    server.releaseHeld();
     ASSERT_TRUE(waitUntil([&] { return first.isReady(); }));
     EXPECT_EQ(session->errorMessage(), "медленная ошибка");
     EXPECT_EQ(session->tasks().size(), 1);
 }
 
 TEST_F(OperationsTest, EveryOperationClearsAnEarlierMessageWhenItStarts) {
-    ScriptedResponse slow = ScriptedResponse::json(200, "{}");
-    slow.delayMs = 100;
-    server.setHandler([slow](const RecordedRequest&) { return slow; });
+    server.setHandler([](const RecordedRequest&) { return ScriptedResponse::json(200, "{}"); });
     const std::function<QCoro::Task<>()> operations[] = {
         [&] { return session->updatePreferences("RUB", "ru"); },
         [&] { return session->createPairingCode(); },

@@ -160,7 +160,7 @@ TEST_F(SessionTest, SignInWhoseRefreshIsUnauthorizedStaysSignedIn) {
 
 TEST_F(SessionTest, OverlappingSignInsEachApplyWhenTheirAnswerArrives) {
     ScriptedResponse slow = ScriptedResponse::json(200, authAnswer(kChildUser, "token-slow"));
-    slow.delayMs = 300;
+    slow.held = true;
     server.queue("POST", "/api/auth/login", slow);
     server.queue("POST", "/api/auth/login", ScriptedResponse::json(200, authAnswer(
         R"({"id":"child-2","email":"misha@family.ru","nickname":"Миша","role":"child"})", "token-fast")));
@@ -175,6 +175,7 @@ TEST_F(SessionTest, OverlappingSignInsEachApplyWhenTheirAnswerArrives) {
     EXPECT_FALSE(first.isReady());
     EXPECT_FALSE(session->isBusy()) << "the flag reports only that some sign-in ended";
 
+    server.releaseHeld();
     ASSERT_TRUE(waitUntil([&] { return first.isReady(); }));
     EXPECT_EQ(session->user()->id, "child-1") << "the last answer to arrive wins";
     EXPECT_EQ(storedToken(), "token-slow");
@@ -316,4 +317,19 @@ TEST_F(SessionTest, SignOutClearsEverythingButTheMessage) {
     EXPECT_EQ(session->errorMessage(), "Ошибка раньше");
     EXPECT_EQ(server.requests().size(), requestsBefore);
     EXPECT_FALSE(makeSession()->user()) << "a new start stays signed out";
+}
+
+TEST_F(SessionTest, SessionDestroyedWhileARequestRunsDoesNotResumeIt) {
+    ScriptedResponse slow = ScriptedResponse::json(200, authAnswer(kChildUser));
+    slow.held = true;
+    server.on("POST", "/api/auth/login", slow);
+    auto session = makeSession();
+    auto running = session->login("a", "b");
+    ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 1; }));
+    session.reset();
+    server.releaseHeld();
+    ASSERT_TRUE(waitUntil([&] { return server.answersDue() == 1; }));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(running.isReady());
+    EXPECT_FALSE(storedToken()) << "nothing of the late answer was applied";
 }

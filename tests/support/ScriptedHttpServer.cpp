@@ -3,6 +3,7 @@
 #include <QHostAddress>
 #include <QTcpSocket>
 #include <QTimer>
+#include <utility>
 
 namespace {
 
@@ -118,10 +119,17 @@ void ScriptedHttpServer::onReadyRead(QTcpSocket* socket) {
     emit requestReceived(request);
     const ScriptedResponse response = answerFor(request);
     QPointer<QTcpSocket> guarded(socket);
-    if (response.delayMs > 0)
+    if (response.held)
+        held_.append({guarded, response});
+    else if (response.delayMs > 0)
         QTimer::singleShot(response.delayMs, this, [this, guarded, response] { reply(guarded, response); });
     else
         reply(guarded, response);
+}
+
+void ScriptedHttpServer::releaseHeld() {
+    const auto held = std::exchange(held_, {});
+    for (const auto& [socket, response] : held) reply(socket, response);
 }
 
 ScriptedResponse ScriptedHttpServer::answerFor(const RecordedRequest& request) {
@@ -135,6 +143,7 @@ ScriptedResponse ScriptedHttpServer::answerFor(const RecordedRequest& request) {
 }
 
 void ScriptedHttpServer::reply(QPointer<QTcpSocket> socket, const ScriptedResponse& response) {
+    ++answersDue_;
     if (!socket || socket->state() != QAbstractSocket::ConnectedState) return;
     if (!response.rawResponse.isEmpty()) {
         socket->write(response.rawResponse);

@@ -33,6 +33,7 @@ struct ScriptedResponse {
     QByteArray body;
     QList<QPair<QByteArray, QByteArray>> headers;  // Content-Length and Connection are added
     int delayMs = 0;                              // wait before answering (on the event loop)
+    bool held = false;                            // wait until releaseHeld()
     QByteArray rawResponse;                       // when set, written as is instead of the above
 
     static ScriptedResponse json(int status, const QByteArray& body) {
@@ -69,6 +70,12 @@ public:
     const QList<RecordedRequest>& requests() const { return requests_; }
     QList<RecordedRequest> requestsTo(const QByteArray& method, const QByteArray& path) const;
     void clearRequests() { requests_.clear(); }
+    // Sends the held answers, in arrival order.
+    void releaseHeld();
+    int heldCount() const { return static_cast<int>(held_.size()); }
+    // Answers whose time has come (delayed ones included): written, or dropped
+    // because the client had already gone.
+    int answersDue() const { return answersDue_; }
 
 signals:
     void requestReceived(const RecordedRequest& request);
@@ -85,4 +92,6 @@ private:
     QMap<QPair<QByteArray, QByteArray>, QQueue<ScriptedResponse>> queued_;
     std::function<ScriptedResponse(const RecordedRequest&)> handler_;
     QList<RecordedRequest> requests_;
+    QList<QPair<QPointer<QTcpSocket>, ScriptedResponse>> held_;
+    int answersDue_ = 0;
 };
