@@ -1,0 +1,74 @@
+#include "store/LedgerCalendar.h"
+#include "store/MoneyMath.h"
+
+#include <gtest/gtest.h>
+#include <limits>
+#include <random>
+
+// --- local days ------------------------------------------------------------------
+
+TEST(LocalDays, MapperAgreesWithTheZoneAcrossClockChangesInAnyOrder) {
+    for (const char* name : {"Europe/Berlin", "America/Sao_Paulo", "Australia/Lord_Howe", "Asia/Shanghai", "UTC"}) {
+        const QTimeZone zone(name);
+        ASSERT_TRUE(zone.isValid()) << name;
+        LocalDayMapper mapper(zone);
+        std::mt19937_64 random(42);
+        // 2015..2030 in random order, then around every hour of a clock-change day.
+        std::uniform_int_distribution<qint64> span(1'420'070'400'000, 1'893'456'000'000);
+        std::vector<qint64> instants;
+        for (int i = 0; i < 3000; ++i) instants.push_back(span(random));
+        const qint64 change = QDateTime(QDate(2026, 3, 29), QTime(1, 0), QTimeZone::utc()).toMSecsSinceEpoch();
+        for (qint64 m = -1; m <= 1; ++m)
+            for (int minute = -180; minute <= 180; minute += 15) instants.push_back(change + m + minute * 60'000);
+        for (qint64 at : instants) {
+            const QDate expected = QDateTime::fromMSecsSinceEpoch(at, QTimeZone::utc()).toTimeZone(zone).date();
+            ASSERT_EQ(mapper.julianDay(at), expected.toJulianDay()) << name << " at " << at;
+        }
+    }
+}
+
+TEST(LocalDays, SpansStartAtLocalMidnight) {
+    const LedgerCalendar calendar(QTimeZone("Europe/Berlin"));
+    const auto day = calendar.daySpan(QDate(2026, 3, 29));  // 23 hours long
+    EXPECT_EQ(day.end - day.begin, 23 * 3'600'000);
+    EXPECT_EQ(QDateTime::fromMSecsSinceEpoch(day.begin, QTimeZone::utc()),
+              QDateTime(QDate(2026, 3, 28), QTime(23, 0), QTimeZone::utc()));
+    const auto month = calendar.monthSpan(QDate(2026, 2, 14));
+    EXPECT_EQ(QDateTime::fromMSecsSinceEpoch(month.end, QTimeZone::utc()),
+              QDateTime(QDate(2026, 2, 28), QTime(23, 0), QTimeZone::utc()));
+    EXPECT_TRUE(month.contains(month.begin));
+    EXPECT_FALSE(month.contains(month.end));
+    EXPECT_EQ(calendar.daysBetween(QDateTime(QDate(2026, 3, 28), QTime(23, 30), QTimeZone::utc()),
+                                   QDateTime(QDate(2026, 3, 29), QTime(21, 30), QTimeZone::utc())),
+              0);  // both are 29 March in Berlin
+}
+
+// --- arithmetic that never stops the program -----------------------------------------
+
+TEST(MoneyMath, ExactWhereTheValuesFit) {
+    EXPECT_EQ(money::add(Decimal(2), *Decimal::parse(std::string_view("0.5"))), *Decimal::parse(std::string_view("2.5")));
+    EXPECT_EQ(money::truncatedPercent(Decimal(29), Decimal(100)), 29);
+    EXPECT_EQ(money::truncatedPercent(Decimal(-2), Decimal(3)), -66);
+    EXPECT_EQ(money::truncatedPercent(Decimal(1), Decimal(0)), 0);
+}
+
+TEST(MoneyMath, LongResultsRoundInsteadOfThrowing) {
+    const Decimal third = Decimal(1) / Decimal(3);  // 38 digits
+    const Decimal product = money::mul(third, Decimal(31));
+    EXPECT_EQ(product.rounded(10), *Decimal::parse(std::string_view("10.3333333333")));
+    const Decimal huge = *Decimal::parse(std::string_view("1e100"));
+    const Decimal sum = money::add(huge, *Decimal::parse(std::string_view("0.5")));
+    EXPECT_EQ(sum, huge);  // the half is far below the 38th digit
+    EXPECT_EQ(money::add(money::largest(), money::largest()), money::largest());
+    EXPECT_EQ(money::sub(-money::largest(), money::largest()), -money::largest());
+}
+
+TEST(MoneyMath, CountersSaturate) {
+    constexpr qint64 kMax = std::numeric_limits<qint64>::max();
+    constexpr qint64 kMin = std::numeric_limits<qint64>::min();
+    EXPECT_EQ(money::addSaturated(kMax, 1), kMax);
+    EXPECT_EQ(money::addSaturated(kMin, -1), kMin);
+    EXPECT_EQ(money::mulSaturated(kMax / 2, 3), kMax);
+    EXPECT_EQ(money::mulSaturated(kMax / 2, -3), kMin);
+    EXPECT_EQ(money::mulSaturated(7, 6), 42);
+}
