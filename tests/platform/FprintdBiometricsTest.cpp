@@ -32,6 +32,8 @@ protected:
         client = std::make_unique<FprintdBiometrics>(clientConnection("fprint"));
     }
     void TearDown() override {
+        // Let the stop-and-release of this test reach this test's stand-in, not the next one.
+        waitUntil([&] { return log.calls().count("Release") >= log.calls().count("VerifyStart(any)"); });
         client.reset();
         QDBusConnection::disconnectFromBus("client-fprint");
     }
