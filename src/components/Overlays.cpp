@@ -242,12 +242,20 @@ Sheet* Sheet::present(QWidget* from, QWidget* content) {
     host->addSheet(sheet);
     sheet->show();
     sheet->raise();
-    // The first focusable widget of the content takes the focus, or else the sheet.
-    QWidget* focus = sheet->panel_->nextInFocusChain();
-    while (focus && focus != sheet && (!sheet->isAncestorOf(focus) || !(focus->focusPolicy() & Qt::TabFocus)))
-        focus = focus->nextInFocusChain();
-    if (focus && focus != sheet && sheet->isAncestorOf(focus))
-        focus->setFocus();
+    // The first text field of the content takes the focus so typing can start;
+    // without one the sheet itself takes it (for Escape).
+    QWidget* field = nullptr;
+    for (QWidget* w : sheet->panel_->findChildren<QWidget*>()) {
+        if (w->inherits("QLineEdit") || w->inherits("QAbstractSpinBox") || w->inherits("QPlainTextEdit") ||
+            w->inherits("QTextEdit")) {
+            if (w->isEnabled() && !w->isHidden()) {
+                field = w;
+                break;
+            }
+        }
+    }
+    if (field)
+        field->setFocus();
     else
         sheet->setFocus();
     if (Alert* alert = host->currentAlert(); alert && alert->box()) alert->box()->raise();

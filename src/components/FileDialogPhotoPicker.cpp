@@ -1,0 +1,43 @@
+#include "components/FileDialogPhotoPicker.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <memory>
+
+FileDialogPhotoPicker::FileDialogPhotoPicker(QWidget* window) : window_(window) {}
+
+void FileDialogPhotoPicker::pickImage(std::function<void(std::optional<QByteArray>)> done) {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (folder.isEmpty()) folder = QDir::homePath();
+    auto* dialog = new QFileDialog(window_, QStringLiteral("Фото чека"), folder,
+                                   QStringLiteral("Изображения (*.jpg *.jpeg *.png *.heic *.heif *.webp *.bmp *.gif)"));
+    dialog->setObjectName(QStringLiteral("photoPickerDialog"));
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // Whichever way the dialog ends, `done` runs exactly once.
+    auto pending = std::make_shared<std::function<void(std::optional<QByteArray>)>>(std::move(done));
+    auto finish = [pending](std::optional<QByteArray> bytes) {
+        if (!*pending) return;
+        auto callback = std::move(*pending);
+        *pending = nullptr;
+        callback(std::move(bytes));
+    };
+    QObject::connect(dialog, &QFileDialog::fileSelected, dialog,
+                     [finish](const QString& path) { finish(readImageFile(path)); });
+    QObject::connect(dialog, &QDialog::finished, dialog, [finish](int) { finish(std::nullopt); });
+    dialog->open();
+}
+
+std::optional<QByteArray> FileDialogPhotoPicker::readImageFile(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() > kMaxBytes) return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    QByteArray bytes = file.read(kMaxBytes + 1);
+    if (bytes.size() > kMaxBytes || (bytes.isEmpty() && file.error() != QFileDevice::NoError)) return std::nullopt;
+    return bytes;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "platform/PhotoPicker.h"
+
+#include <QString>
+
+class QWidget;
+
+// Picks a receipt photo with a file dialog over the window (never blocking).
+// Files larger than kMaxBytes are refused rather than read into memory.
+class FileDialogPhotoPicker : public PhotoPicker {
+public:
+    static constexpr qint64 kMaxBytes = 32LL * 1024 * 1024;
+
+    // The window the dialog is shown over; it must outlive every pick.
+    explicit FileDialogPhotoPicker(QWidget* window);
+
+    // The dialog, while open, is a child of the window named "photoPickerDialog".
+    void pickImage(std::function<void(std::optional<QByteArray> bytes)> done) override;
+
+    // One regular file's bytes, at most kMaxBytes; nullopt otherwise.
+    static std::optional<QByteArray> readImageFile(const QString& path);
+
+private:
+    QWidget* window_;
+};

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/ShareService.h"
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+class Sheet;
+
+// The share sheet of a desktop: a sheet inside the window that copies the
+// exact text to the clipboard or saves it to a file the user names.
+class ShareSheetService : public ShareService {
+public:
+    // The window the sheet is shown in; it must outlive every share.
+    explicit ShareSheetService(QWidget* window);
+
+    void share(const QString& title, const QString& text, const QString& suggestedFileName = {}) override;
+
+    // The sheet of the last share while it is open (tests).
+    Sheet* currentSheet() const { return sheet_; }
+
+    // Writes the text as UTF-8, atomically; false with the reason in *error.
+    static bool saveText(const QString& path, const QString& text, QString* error);
+
+private:
+    QWidget* window_;
+    QPointer<Sheet> sheet_;
+};
+
+// The sheet's content: the title and the three choices. Buttons are named
+// "shareCopyButton", "shareSaveButton" and "shareCancelButton"; the save
+// dialog, while open, is a child named "shareSaveDialog".
+class ShareSheetContent : public QWidget {
+    Q_OBJECT
+public:
+    ShareSheetContent(const QString& title, const QString& text, const QString& suggestedFileName,
+                      QWidget* parent = nullptr);
+
+signals:
+    void finished();
+
+private:
+    void copy();
+    void chooseFile();
+    void save(const QString& path);
+
+    QString text_;
+    QString fileName_;
+};

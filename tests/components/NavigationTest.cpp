@@ -1,0 +1,194 @@
+#include "KitFixture.h"
+
+#include "support/Gallery.h"
+#include "components/Button.h"
+#include "components/MoneyCard.h"
+#include "components/NavigationStack.h"
+#include "components/PageBody.h"
+#include "components/TabView.h"
+#include "components/TextLabel.h"
+
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+NavigationPage* pageWithCards(const QString& title, int cards) {
+    auto* page = new NavigationPage(title);
+    for (int i = 0; i < cards; ++i)
+        page->body()->addWidget(MoneyCard::withText(QStringLiteral("Карточка %1").arg(i + 1), QStringLiteral("chart.pie"),
+                                                    QStringLiteral("Содержимое карточки")));
+    return page;
+}
+
+}  // namespace
+
+TEST_F(KitTest, PushShowsBackButtonAndPopReturns) {
+    auto* root = pageWithCards(QStringLiteral("План"), 1);
+    NavigationStack stack(root);
+    stack.resize(390, 844);
+    stack.show();
+    settle();
+    EXPECT_EQ(stack.depth(), 1);
+    EXPECT_FALSE(root->backButton()->isVisible());
+    EXPECT_TRUE(root->largeTitleLabel()->isVisible());
+    EXPECT_EQ(root->largeTitleLabel()->text(), QStringLiteral("План"));
+
+    QSignalSpy rootAppeared(root, &NavigationPage::appeared);
+    QSignalSpy rootDisappeared(root, &NavigationPage::disappeared);
+    auto* settings = pageWithCards(QStringLiteral("Настройки"), 2);
+    QSignalSpy settingsAppeared(settings, &NavigationPage::appeared);
+    QPointer<NavigationPage> watch(settings);
+    stack.push(settings);
+    settle();
+    EXPECT_EQ(stack.depth(), 2);
+    EXPECT_EQ(stack.topPage(), settings);
+    EXPECT_EQ(settingsAppeared.count(), 1);
+    EXPECT_EQ(rootDisappeared.count(), 1);
+    EXPECT_TRUE(settings->isVisible());
+    EXPECT_FALSE(root->isVisible());
+    ASSERT_TRUE(settings->backButton()->isVisible());
+    EXPECT_EQ(settings->backButton()->text(), QStringLiteral("План"));
+    EXPECT_EQ(NavigationStack::of(settings->body()), &stack);
+
+    QTest::mouseClick(settings->backButton(), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(stack.depth(), 1);
+    EXPECT_EQ(stack.topPage(), root);
+    EXPECT_EQ(rootAppeared.count(), 1);
+    EXPECT_TRUE(watch.isNull());  // popped pages are deleted
+
+    stack.pop();  // the root stays
+    EXPECT_EQ(stack.depth(), 1);
+}
+
+TEST_F(KitTest, LongPreviousTitlesGiveWayToBack) {
+    NavigationStack stack(new NavigationPage(QStringLiteral("Очень длинный заголовок экрана")));
+    auto* next = new NavigationPage(QStringLiteral("Дальше"));
+    stack.push(next);
+    EXPECT_EQ(next->backButton()->text(), QStringLiteral("Назад"));
+}
+
+TEST_F(KitTest, PopToRootAndSetRootReplacePages) {
+    auto* root = new NavigationPage(QStringLiteral("Главная"));
+    NavigationStack stack(root);
+    stack.push(new NavigationPage(QStringLiteral("Один")));
+    stack.push(new NavigationPage(QStringLiteral("Два")));
+    EXPECT_EQ(stack.depth(), 3);
+    stack.popToRoot();
+    EXPECT_EQ(stack.depth(), 1);
+    EXPECT_EQ(stack.topPage(), root);
+
+    QPointer<NavigationPage> old(root);
+    auto* fresh = new NavigationPage(QStringLiteral("Семья"));
+    stack.setRoot(fresh);
+    settle();
+    EXPECT_TRUE(old.isNull());
+    EXPECT_EQ(stack.rootPage(), fresh);
+    EXPECT_EQ(stack.depth(), 1);
+}
+
+TEST_F(KitTest, ToolbarButtonsAreClickableFromTheBar) {
+    auto* page = new NavigationPage(QStringLiteral("Желания"));
+    Button* add = page->addToolbarButton(QStringLiteral("Добавить"), QStringLiteral("plus"), ToolbarPlacement::Trailing);
+    Button* cancel = page->addToolbarButton(QStringLiteral("Отмена"), {}, ToolbarPlacement::Cancellation);
+    NavigationStack stack(page);
+    stack.resize(390, 600);
+    stack.show();
+    settle();
+    QSignalSpy added(add, &QAbstractButton::clicked);
+    QTest::mouseClick(add, Qt::LeftButton);
+    EXPECT_EQ(added.count(), 1);
+    EXPECT_EQ(add->accessibleName(), QStringLiteral("Добавить"));
+    EXPECT_GT(add->geometry().left(), cancel->geometry().left());  // trailing after leading
+}
+
+TEST_F(KitTest, InlineTitleShowsOnlyOnceTheLargeTitleScrolledAway) {
+    auto* page = pageWithCards(QStringLiteral("Аналитика"), 12);
+    NavigationStack stack(page);
+    stack.resize(390, 600);
+    stack.show();
+    settle();
+    EXPECT_TRUE(page->inlineTitleLabel()->text().isEmpty());
+    page->body()->verticalScrollBar()->setValue(400);
+    EXPECT_EQ(page->inlineTitleLabel()->text(), QStringLiteral("Аналитика"));
+    page->setTitleDisplay(NavigationPage::TitleDisplay::Inline);
+    page->body()->verticalScrollBar()->setValue(0);
+    EXPECT_EQ(page->inlineTitleLabel()->text(), QStringLiteral("Аналитика"));
+    EXPECT_FALSE(page->largeTitleLabel()->isVisible());
+}
+
+TEST_F(KitTest, TabsSelectByClickAndByTagInTheirOrder) {
+    TabView tabs;
+    const std::tuple<const char*, const char*, const char*> items[] = {
+        {"family", "Задания", "checklist"},          {"dashboard", "Главная", "house.fill"},
+        {"transactions", "Операции", "list.bullet.rectangle"}, {"planner", "План", "calendar.badge.checkmark"},
+        {"calculator", "Калькулятор", "plus.forwardslash.minus"}, {"analytics", "Аналитика", "chart.bar.fill"},
+    };
+    for (const auto& [tag, title, symbol] : items)
+        tabs.addTab(QString::fromLatin1(tag), QString::fromUtf8(title), QString::fromLatin1(symbol),
+                    new NavigationStack(new NavigationPage(QString::fromUtf8(title))));
+    tabs.resize(390, 844);
+    tabs.show();
+    settle();
+    EXPECT_EQ(tabs.tags(), (QStringList{"family", "dashboard", "transactions", "planner", "calculator", "analytics"}));
+    EXPECT_EQ(tabs.currentTag(), QStringLiteral("family"));  // the first added starts selected
+
+    // The buttons sit left to right in the order added.
+    int lastX = -1;
+    for (const QString& tag : tabs.tags()) {
+        QAbstractButton* button = tabs.tabBar()->button(tag);
+        EXPECT_GT(button->geometry().left(), lastX);
+        lastX = button->geometry().left();
+    }
+
+    QSignalSpy spy(&tabs, &TabView::currentTagChanged);
+    auto* plannerStack = static_cast<NavigationStack*>(tabs.content(QStringLiteral("planner")));
+    QSignalSpy plannerAppeared(plannerStack->rootPage(), &NavigationPage::appeared);
+    QTest::mouseClick(tabs.tabBar()->findChild<QAbstractButton*>(QStringLiteral("tab_planner")), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(tabs.currentTag(), QStringLiteral("planner"));
+    EXPECT_EQ(spy.count(), 1);
+    EXPECT_EQ(plannerAppeared.count(), 1);
+    EXPECT_TRUE(tabs.tabBar()->button(QStringLiteral("planner"))->isChecked());
+    EXPECT_FALSE(tabs.tabBar()->button(QStringLiteral("family"))->isChecked());
+
+    // Clicking the selected tab keeps it.
+    QTest::mouseClick(tabs.tabBar()->button(QStringLiteral("planner")), Qt::LeftButton);
+    EXPECT_TRUE(tabs.tabBar()->button(QStringLiteral("planner"))->isChecked());
+    EXPECT_EQ(spy.count(), 1);
+
+    tabs.setCurrentTag(QStringLiteral("dashboard"));
+    EXPECT_EQ(tabs.currentTag(), QStringLiteral("dashboard"));
+    EXPECT_TRUE(tabs.currentContent()->isVisible());
+    tabs.setCurrentTag(QStringLiteral("nowhere"));
+    EXPECT_EQ(tabs.currentTag(), QStringLiteral("dashboard"));
+    EXPECT_EQ(spy.count(), 2);
+}
+
+TEST_F(KitTest, NavigationGallery) {
+    for (const char* scheme : {"light", "dark"}) {
+        setPreference("appTheme", scheme);
+        TabView tabs;
+        auto* dashboard = pageWithCards(QStringLiteral("Копилка"), 4);
+        dashboard->addToolbarButton(QStringLiteral("Настройки"), QStringLiteral("gearshape.fill"), ToolbarPlacement::Trailing);
+        tabs.addTab(QStringLiteral("family"), QStringLiteral("Задания"), QStringLiteral("checklist"),
+                    new NavigationStack(new NavigationPage(QStringLiteral("Семья"))));
+        tabs.addTab(QStringLiteral("dashboard"), QStringLiteral("Главная"), QStringLiteral("house.fill"),
+                    new NavigationStack(dashboard));
+        tabs.addTab(QStringLiteral("transactions"), QStringLiteral("Операции"), QStringLiteral("list.bullet.rectangle"),
+                    new NavigationStack(new NavigationPage(QStringLiteral("Операции"))));
+        tabs.addTab(QStringLiteral("planner"), QStringLiteral("План"), QStringLiteral("calendar.badge.checkmark"),
+                    new NavigationStack(new NavigationPage(QStringLiteral("План"))));
+        tabs.addTab(QStringLiteral("calculator"), QStringLiteral("Калькулятор"), QStringLiteral("plus.forwardslash.minus"),
+                    new NavigationStack(new NavigationPage(QStringLiteral("Калькулятор"))));
+        tabs.addTab(QStringLiteral("analytics"), QStringLiteral("Аналитика"), QStringLiteral("chart.bar.fill"),
+                    new NavigationStack(new NavigationPage(QStringLiteral("Аналитика"))));
+        tabs.setCurrentTag(QStringLiteral("dashboard"));
+        EXPECT_FALSE(Gallery::save(tabs, QStringLiteral("components-tabs-") + scheme).isEmpty());
+        auto* stack = static_cast<NavigationStack*>(tabs.content(QStringLiteral("dashboard")));
+        stack->push(pageWithCards(QStringLiteral("Настройки"), 2));
+        EXPECT_FALSE(Gallery::save(tabs, QStringLiteral("components-pushed-") + scheme).isEmpty());
+    }
+}
