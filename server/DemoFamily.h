@@ -8,11 +8,11 @@ namespace family {
 
 class FamilyStore;
 
-// The demo child's nickname is the one the app recognises as its demo account
-// and opens with the demo ledger.
-inline constexpr const char* kDemoParentEmail = "parent@zanbeck.local";
+// The demo child's nickname and e-mail are the ones the app recognises as its
+// demo account, which it opens with the demo ledger.
+inline constexpr const char* kDemoParentEmail = "parent@zanbeck.app";
 inline constexpr const char* kDemoParentNickname = "Родитель";
-inline constexpr const char* kDemoChildEmail = "coder@zanbeck.local";
+inline constexpr const char* kDemoChildEmail = "coder@zanbeck.app";
 inline constexpr const char* kDemoChildNickname = "Coder";
 inline constexpr const char* kDemoFileName = "demo-accounts.txt";
 

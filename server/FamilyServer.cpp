@@ -89,6 +89,9 @@ FamilyServer::FamilyServer(FamilyStore& store, ListenOptions options) : store_(s
     } else {
         http_ = std::make_unique<httplib::Server>();
     }
+    // The app keeps idle connections open; enough workers that a few devices
+    // on one server never queue behind each other's idle sockets.
+    http_->new_task_queue = [] { return new httplib::ThreadPool(24); };
     http_->set_payload_max_length(options_.maxBodyBytes);
     http_->set_read_timeout(30);
     http_->set_write_timeout(30);

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <semaphore>
 #include <stdexcept>
 
 namespace family {
@@ -206,6 +207,9 @@ struct FamilyStore::Impl {
     std::mutex mutex;
     Clock clock;
     StoreSettings settings;
+    // Each Argon2id check takes tens of megabytes: a burst of sign-ins waits
+    // here rather than exhausting memory.
+    std::counting_semaphore<4> hashing{4};
     std::once_flag dummyOnce;
     std::string dummyHash;  // verified against when an e-mail is unknown, so timing does not tell
 
@@ -301,7 +305,15 @@ FamilyStore::SignIn FamilyStore::login(std::string_view email, std::string_view 
             hash = s.text(5);
         }
     }
-    const bool ok = verifyPassword(account ? hash : d_->dummy(), password);
+    bool ok = false;
+    {
+        d_->hashing.acquire();
+        struct Release {
+            std::counting_semaphore<4>& semaphore;
+            ~Release() { semaphore.release(); }
+        } release{d_->hashing};
+        ok = verifyPassword(account ? hash : d_->dummy(), password);
+    }
     if (!account || !ok) throw ApiError(403, "Неверная электронная почта или пароль.");
 
     auto secret = issueSecret();
