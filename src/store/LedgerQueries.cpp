@@ -260,28 +260,38 @@ std::vector<QString> customCategories(const MoneyData& data, TransactionKind kin
 }
 
 namespace {
-void sortNewestFirst(std::vector<MoneyTransaction>& list) {
-    std::stable_sort(list.begin(), list.end(),
-                     [](const MoneyTransaction& a, const MoneyTransaction& b) { return msecs(b) < msecs(a); });
+// Newest first, equal dates in list order. Sorts (date, position) keys and
+// copies each transaction once, rather than moving whole records around.
+std::vector<MoneyTransaction> newestFirst(const std::vector<MoneyTransaction>& source,
+                                          const std::vector<std::size_t>& picked) {
+    std::vector<std::pair<qint64, std::size_t>> keys;
+    keys.reserve(picked.size());
+    for (std::size_t i : picked) keys.emplace_back(msecs(source[i]), i);
+    std::sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? b.first < a.first : a.second < b.second;
+    });
+    std::vector<MoneyTransaction> list;
+    list.reserve(keys.size());
+    for (const auto& key : keys) list.push_back(source[key.second]);
+    return list;
 }
 }  // namespace
 
 std::vector<MoneyTransaction> sortedTransactions(const MoneyData& data) {
-    std::vector<MoneyTransaction> list = data.transactions;
-    sortNewestFirst(list);
-    return list;
+    std::vector<std::size_t> all(data.transactions.size());
+    for (std::size_t i = 0; i < all.size(); ++i) all[i] = i;
+    return newestFirst(data.transactions, all);
 }
 
 std::vector<MoneyTransaction> transactionsOn(const MoneyData& data, const QDateTime& day,
                                              const LedgerCalendar& calendar) {
-    // Filtering keeps ledger order, so sorting the day alone gives the same
-    // order as cutting the day out of the whole sorted list.
+    // Sorting the day alone gives the same order as cutting the day out of
+    // the whole sorted list.
     const LedgerCalendar::Span span = calendar.daySpan(day);
-    std::vector<MoneyTransaction> list;
-    for (const MoneyTransaction& t : data.transactions)
-        if (span.contains(msecs(t))) list.push_back(t);
-    sortNewestFirst(list);
-    return list;
+    std::vector<std::size_t> picked;
+    for (std::size_t i = 0; i < data.transactions.size(); ++i)
+        if (span.contains(msecs(data.transactions[i]))) picked.push_back(i);
+    return newestFirst(data.transactions, picked);
 }
 
 std::vector<MoneyTransaction> monthTransactions(const MoneyData& data, TransactionKind kind,
