@@ -83,8 +83,9 @@ int integer(const Arguments& args, const std::string& option, int fallback, int 
 
 std::filesystem::path dataFolder(const Arguments& args) {
     std::filesystem::path dir = required(args, "--data");
-    std::filesystem::create_directories(dir);
-    std::filesystem::permissions(dir, std::filesystem::perms::owner_all, std::filesystem::perm_options::replace);
+    // A folder made here is the owner's alone; an existing one keeps its mode.
+    if (std::filesystem::create_directories(dir))
+        std::filesystem::permissions(dir, std::filesystem::perms::owner_all, std::filesystem::perm_options::replace);
     return dir;
 }
 
@@ -149,7 +150,6 @@ void printDemo(const std::optional<DemoCredentials>& demo, const std::filesystem
 }
 
 int serve(const Arguments& args, std::ostream& out, std::ostream& err) {
-    const auto dir = dataFolder(args);
     StoreSettings settings;
     settings.sessionLifetime = static_cast<std::int64_t>(integer(args, "--session-days", 30, 1, 3650)) * 24 * 3600;
     ListenOptions listen;
@@ -157,6 +157,8 @@ int serve(const Arguments& args, std::ostream& out, std::ostream& err) {
     listen.port = integer(args, "--port", 8787, 0, 65535);
     if (args.values.count("--cert")) listen.certificateFile = args.values.at("--cert");
     if (args.values.count("--key")) listen.keyFile = args.values.at("--key");
+    FamilyServer::checkListenOptions(listen);  // before anything is written
+    const auto dir = dataFolder(args);
 
     FamilyStore store(databasePath(dir), systemClock, settings);
     FamilyServer server(store, listen);

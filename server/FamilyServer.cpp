@@ -72,13 +72,18 @@ double numberField(const json& body, const char* key) {
 
 }  // namespace
 
-FamilyServer::FamilyServer(FamilyStore& store, ListenOptions options) : store_(store), options_(std::move(options)) {
-    const bool wantsTls = !options_.certificateFile.empty() || !options_.keyFile.empty();
-    if (wantsTls && (options_.certificateFile.empty() || options_.keyFile.empty()))
+void FamilyServer::checkListenOptions(const ListenOptions& options) {
+    const bool wantsTls = !options.certificateFile.empty() || !options.keyFile.empty();
+    if (wantsTls && (options.certificateFile.empty() || options.keyFile.empty()))
         throw std::invalid_argument("HTTPS needs both a certificate (--cert) and a private key (--key)");
-    if (!wantsTls && !isLoopbackHost(options_.host))
-        throw std::invalid_argument("refusing to serve plain HTTP on " + options_.host +
+    if (!wantsTls && !isLoopbackHost(options.host))
+        throw std::invalid_argument("refusing to serve plain HTTP on " + options.host +
                                     ": give --cert and --key to use HTTPS on an address other than loopback");
+}
+
+FamilyServer::FamilyServer(FamilyStore& store, ListenOptions options) : store_(store), options_(std::move(options)) {
+    checkListenOptions(options_);
+    const bool wantsTls = !options_.certificateFile.empty();
     if (wantsTls) {
         auto https = std::make_unique<httplib::SSLServer>(options_.certificateFile.c_str(), options_.keyFile.c_str());
         if (!https->is_valid())

@@ -33,6 +33,9 @@ public:
     FamilyServer(FamilyStore& store, ListenOptions options);
     ~FamilyServer();
 
+    // The host and TLS rules alone (no files are read); throws std::invalid_argument.
+    static void checkListenOptions(const ListenOptions& options);
+
     // Binds the socket and returns the port (useful with port 0). Throws on failure.
     int bind();
     // Serves until stop(); call after bind().

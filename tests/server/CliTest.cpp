@@ -68,6 +68,7 @@ TEST_F(Cli, RefusesPlainHttpOnAnOutsideAddressAndUnknownCommands) {
     const auto run = cli({"serve", "--data", data(), "--host", "0.0.0.0"});
     EXPECT_EQ(run.code, 2);
     EXPECT_NE(run.err.find("--cert"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(data())) << "nothing is written before the refusal";
     EXPECT_EQ(cli({"serve", "--data", data(), "--port", "80000"}).code, 2);
     EXPECT_EQ(cli({"serve"}).code, 2);
     EXPECT_EQ(cli({"frobnicate"}).code, 2);
