@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // The reader maps nlohmann's SAX events straight onto the records, with no
@@ -24,12 +25,35 @@ using ledgerfields::IsOptional;
 // itself keeps no recursion, but nothing in a ledger nests this far.
 constexpr std::size_t kMaxDepth = 64;
 
+// Categories, wallets and tags repeat across thousands of records: one shared
+// QString per distinct short text saves the conversion and the memory.
+class TextCache {
+public:
+    QString get(std::string_view utf8) {
+        if (utf8.size() > kMaxLength) return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+        if (auto it = texts_.find(utf8); it != texts_.end()) return it->second;
+        QString text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+        if (texts_.size() < kMaxEntries) texts_.emplace(std::string(utf8), text);
+        return text;
+    }
+
+private:
+    static constexpr std::size_t kMaxLength = 48;
+    static constexpr std::size_t kMaxEntries = 4096;
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
+    std::unordered_map<std::string, QString, Hash, std::equal_to<>> texts_;
+};
+
 struct Scalar {
     enum class Type { null, boolean, integer, unsignedInteger, number, string } type;
     bool boolean = false;
     std::int64_t integer = 0;
     std::uint64_t unsignedInteger = 0;
-    std::string_view text;  // number or string
+    std::string_view text;         // number or string
+    TextCache* texts = nullptr;    // for strings
 };
 
 struct Frame;
@@ -76,7 +100,7 @@ bool readScalar(Decimal& d, const Scalar& s) {
 
 bool readScalar(QString& str, const Scalar& s) {
     if (s.type != Scalar::Type::string) return false;
-    str = QString::fromUtf8(s.text.data(), qsizetype(s.text.size()));
+    str = s.texts->get(s.text);
     return true;
 }
 
@@ -403,6 +427,7 @@ public:
     bool string(std::string& text) {
         Scalar s{Scalar::Type::string};
         s.text = text;
+        s.texts = &texts_;
         return scalar(s);
     }
     bool binary(nlohmann::json::binary_t&) { return fail("unexpected binary value"); }
@@ -425,6 +450,7 @@ public:
 private:
     MoneyData& out_;
     std::vector<Frame> stack_;
+    TextCache texts_;
 
     bool fail(std::string message) {
         if (error.empty()) error = std::move(message);

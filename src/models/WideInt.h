@@ -126,6 +126,7 @@ inline std::uint64_t divSmall(U256& a, std::uint64_t d) {
 
 // Divides a by d (0 < d < 2^127) in place; returns the remainder.
 inline u128 divWide(U256& a, u128 d) {
+    if (d <= UINT64_MAX) return divSmall(a, static_cast<std::uint64_t>(d));
     if (a.hi == 0) {
         const u128 rem = a.lo % d;
         a.lo /= d;
