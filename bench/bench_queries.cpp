@@ -1,14 +1,15 @@
 // One dashboard's worth of ledger queries, as the screens recompute them on
 // every redraw: balance, this month's totals, goals, budget progress, the
 // smart tip, the badges and the 14 weekly chart rows.
+#include <benchmark/benchmark.h>
+
+#include <QTemporaryDir>
+
 #include "LedgerGenerator.h"
 #include "services/Preferences.h"
 #include "store/Badges.h"
 #include "store/LedgerQueries.h"
 #include "store/SmartTip.h"
-
-#include <QTemporaryDir>
-#include <benchmark/benchmark.h>
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "store/Badges.h"
 
-#include "store/MoneyMath.h"
-
 #include <QSet>
 #include <algorithm>
 #include <limits>
+
+#include "store/MoneyMath.h"
 
 namespace ledger {
 
@@ -12,9 +12,30 @@ namespace {
 
 // How a badge reads its statistic.
 enum class Rule {
-    operations, incomes, expenses, positiveBalance, balance, totalIncome, savingsRate, budgetSet, goals,
-    goalReached, completedTasks, taskLevel, completedChallenges, completedWishes, settledOwnDebts, receipts,
-    favourites, tagged, wallets, customCategories, recurring, distinctDays, longestStreak, trackingSpan
+    operations,
+    incomes,
+    expenses,
+    positiveBalance,
+    balance,
+    totalIncome,
+    savingsRate,
+    budgetSet,
+    goals,
+    goalReached,
+    completedTasks,
+    taskLevel,
+    completedChallenges,
+    completedWishes,
+    settledOwnDebts,
+    receipts,
+    favourites,
+    tagged,
+    wallets,
+    customCategories,
+    recurring,
+    distinctDays,
+    longestStreak,
+    trackingSpan
 };
 
 struct BadgeSpec {
@@ -35,40 +56,66 @@ const BadgeSpec kCatalogue[] = {
     {"first", "Первый шаг", "Добавь первую операцию", false, "figure.walk", bronze, 10, Rule::operations, 1},
     {"five", "Начало положено", "Добавь 5 операций", false, "list.bullet", bronze, 10, Rule::operations, 5},
     {"ten", "Счёт ведётся", "Добавь 10 операций", false, "list.number", bronze, 15, Rule::operations, 10},
-    {"twenty-five", "Финансовый журнал", "Добавь 25 операций", false, "book.closed.fill", silver, 25, Rule::operations, 25},
+    {"twenty-five", "Финансовый журнал", "Добавь 25 операций", false, "book.closed.fill", silver, 25,
+     Rule::operations, 25},
     {"fifty", "Опытный счетовод", "Добавь 50 операций", false, "medal.fill", gold, 50, Rule::operations, 50},
-    {"hundred", "Мастер учёта", "Добавь 100 операций", false, "crown.fill", diamond, 100, Rule::operations, 100},
-    {"first-income", "Первая монета", "Запиши первый доход", false, "arrow.down.circle.fill", bronze, 10, Rule::incomes, 1},
-    {"first-expense", "Под контролем", "Запиши первый расход", false, "cart.fill", bronze, 10, Rule::expenses, 1},
-    {"positive", "В плюсе", "Сохрани положительный баланс", false, "arrow.up.circle.fill", bronze, 15, Rule::positiveBalance, 0},
+    {"hundred", "Мастер учёта", "Добавь 100 операций", false, "crown.fill", diamond, 100, Rule::operations,
+     100},
+    {"first-income", "Первая монета", "Запиши первый доход", false, "arrow.down.circle.fill", bronze, 10,
+     Rule::incomes, 1},
+    {"first-expense", "Под контролем", "Запиши первый расход", false, "cart.fill", bronze, 10, Rule::expenses,
+     1},
+    {"positive", "В плюсе", "Сохрани положительный баланс", false, "arrow.up.circle.fill", bronze, 15,
+     Rule::positiveBalance, 0},
     {"balance-500", "Первые 500", "Накопи 500 ", true, "yensign.circle.fill", silver, 30, Rule::balance, 500},
     {"balance-1000", "Тысячник", "Накопи 1 000 ", true, "banknote.fill", gold, 60, Rule::balance, 1000},
     {"balance-5000", "Золотая копилка", "Накопи 5 000 ", true, "sparkles", diamond, 120, Rule::balance, 5000},
-    {"income-500", "Добытчик", "Заработай всего 500 ", true, "briefcase.fill", silver, 30, Rule::totalIncome, 500},
-    {"income-5000", "Большой заработок", "Заработай всего 5 000 ", true, "bolt.fill", diamond, 100, Rule::totalIncome, 5000},
-    {"saver", "Хранитель", "Сберегай не меньше 20% дохода", false, "shield.fill", silver, 35, Rule::savingsRate, 20},
-    {"super-saver", "Суперсберегатель", "Сберегай не меньше 50% дохода", false, "shield.checkered", gold, 70, Rule::savingsRate, 50},
-    {"budget", "Планировщик", "Установи месячный бюджет", false, "chart.bar.fill", bronze, 15, Rule::budgetSet, 0},
+    {"income-500", "Добытчик", "Заработай всего 500 ", true, "briefcase.fill", silver, 30, Rule::totalIncome,
+     500},
+    {"income-5000", "Большой заработок", "Заработай всего 5 000 ", true, "bolt.fill", diamond, 100,
+     Rule::totalIncome, 5000},
+    {"saver", "Хранитель", "Сберегай не меньше 20% дохода", false, "shield.fill", silver, 35,
+     Rule::savingsRate, 20},
+    {"super-saver", "Суперсберегатель", "Сберегай не меньше 50% дохода", false, "shield.checkered", gold, 70,
+     Rule::savingsRate, 50},
+    {"budget", "Планировщик", "Установи месячный бюджет", false, "chart.bar.fill", bronze, 15,
+     Rule::budgetSet, 0},
     {"first-goal", "Есть цель", "Создай цель накопления", false, "target", bronze, 15, Rule::goals, 1},
     {"three-goals", "Большие планы", "Создай 3 цели", false, "scope", silver, 35, Rule::goals, 3},
-    {"goal-reached", "Цель взята", "Накопи полную сумму хотя бы одной цели", false, "trophy.fill", gold, 75, Rule::goalReached, 1},
-    {"first-task", "Доброе дело", "Выполни первое задание", false, "hands.sparkles.fill", bronze, 15, Rule::completedTasks, 1},
-    {"ten-tasks", "Помощник", "Выполни 10 заданий", false, "star.circle.fill", silver, 40, Rule::completedTasks, 10},
-    {"fifty-tasks", "Герой семьи", "Выполни 50 заданий", false, "person.2.fill", diamond, 110, Rule::completedTasks, 50},
-    {"level-five", "Пятый уровень", "Достигни 5 уровня заданий", false, "5.circle.fill", gold, 65, Rule::taskLevel, 5},
-    {"challenge", "Победитель", "Заверши первый челлендж", false, "flag.checkered", silver, 35, Rule::completedChallenges, 1},
-    {"three-challenges", "Не сдаюсь", "Заверши 3 челленджа", false, "flame.fill", gold, 70, Rule::completedChallenges, 3},
+    {"goal-reached", "Цель взята", "Накопи полную сумму хотя бы одной цели", false, "trophy.fill", gold, 75,
+     Rule::goalReached, 1},
+    {"first-task", "Доброе дело", "Выполни первое задание", false, "hands.sparkles.fill", bronze, 15,
+     Rule::completedTasks, 1},
+    {"ten-tasks", "Помощник", "Выполни 10 заданий", false, "star.circle.fill", silver, 40,
+     Rule::completedTasks, 10},
+    {"fifty-tasks", "Герой семьи", "Выполни 50 заданий", false, "person.2.fill", diamond, 110,
+     Rule::completedTasks, 50},
+    {"level-five", "Пятый уровень", "Достигни 5 уровня заданий", false, "5.circle.fill", gold, 65,
+     Rule::taskLevel, 5},
+    {"challenge", "Победитель", "Заверши первый челлендж", false, "flag.checkered", silver, 35,
+     Rule::completedChallenges, 1},
+    {"three-challenges", "Не сдаюсь", "Заверши 3 челленджа", false, "flame.fill", gold, 70,
+     Rule::completedChallenges, 3},
     {"wish", "Мечта сбылась", "Закрой желание", false, "gift.fill", gold, 60, Rule::completedWishes, 1},
-    {"debtfree", "Без долгов", "Полностью закрой свой долг", false, "checkmark.seal.fill", gold, 60, Rule::settledOwnDebts, 1},
-    {"receipt", "Чеки в порядке", "Прикрепи фото чека", false, "doc.text.viewfinder", bronze, 15, Rule::receipts, 1},
-    {"favorites", "Важные записи", "Добавь 5 операций в избранное", false, "star.fill", silver, 25, Rule::favourites, 5},
+    {"debtfree", "Без долгов", "Полностью закрой свой долг", false, "checkmark.seal.fill", gold, 60,
+     Rule::settledOwnDebts, 1},
+    {"receipt", "Чеки в порядке", "Прикрепи фото чека", false, "doc.text.viewfinder", bronze, 15,
+     Rule::receipts, 1},
+    {"favorites", "Важные записи", "Добавь 5 операций в избранное", false, "star.fill", silver, 25,
+     Rule::favourites, 5},
     {"tags", "Мастер тегов", "Добавь теги к 5 операциям", false, "tag.fill", silver, 25, Rule::tagged, 5},
-    {"wallets", "Все кошельки", "Используй 3 разных кошелька", false, "square.stack.3d.up.fill", silver, 30, Rule::wallets, 3},
-    {"custom-category", "Мои правила", "Создай собственную категорию", false, "paintpalette.fill", bronze, 15, Rule::customCategories, 1},
-    {"recurring", "Автопилот", "Создай регулярную операцию", false, "repeat.circle.fill", silver, 30, Rule::recurring, 1},
-    {"seven-days", "Неделя учёта", "Веди записи в 7 разных дней", false, "calendar.badge.checkmark", silver, 35, Rule::distinctDays, 7},
-    {"streak-seven", "Серия 7 дней", "Добавляй операции 7 дней подряд", false, "flame.circle.fill", gold, 70, Rule::longestStreak, 7},
-    {"month", "Месяц вместе", "Веди копилку не меньше 30 дней", false, "calendar", gold, 75, Rule::trackingSpan, 30},
+    {"wallets", "Все кошельки", "Используй 3 разных кошелька", false, "square.stack.3d.up.fill", silver, 30,
+     Rule::wallets, 3},
+    {"custom-category", "Мои правила", "Создай собственную категорию", false, "paintpalette.fill", bronze, 15,
+     Rule::customCategories, 1},
+    {"recurring", "Автопилот", "Создай регулярную операцию", false, "repeat.circle.fill", silver, 30,
+     Rule::recurring, 1},
+    {"seven-days", "Неделя учёта", "Веди записи в 7 разных дней", false, "calendar.badge.checkmark", silver,
+     35, Rule::distinctDays, 7},
+    {"streak-seven", "Серия 7 дней", "Добавляй операции 7 дней подряд", false, "flame.circle.fill", gold, 70,
+     Rule::longestStreak, 7},
+    {"month", "Месяц вместе", "Веди копилку не меньше 30 дней", false, "calendar", gold, 75,
+     Rule::trackingSpan, 30},
 };
 
 double clampProgress(double value) {
@@ -92,36 +139,58 @@ Judgement byMoney(const Decimal& value, qint64 threshold) {
 
 Judgement judge(const BadgeSpec& spec, const BadgeStatistics& s) {
     switch (spec.rule) {
-    case Rule::operations: return byCount(s.operations, spec.threshold);
-    case Rule::incomes: return byCount(s.incomes, spec.threshold);
-    case Rule::expenses: return byCount(s.expenses, spec.threshold);
-    case Rule::positiveBalance: {
-        const bool on = s.balance.signum() > 0;
-        return {on, on ? 1.0 : 0.0};
-    }
-    case Rule::balance: return byMoney(s.balance, spec.threshold);
-    case Rule::totalIncome: return byMoney(s.totalIncome, spec.threshold);
-    case Rule::savingsRate: return byCount(s.savingsRate, spec.threshold);
-    case Rule::budgetSet: {
-        const bool on = s.monthlyBudget.signum() > 0;
-        return {on, on ? 1.0 : 0.0};
-    }
-    case Rule::goals: return byCount(s.goals, spec.threshold);
-    case Rule::goalReached: return {s.reachedGoals >= spec.threshold, clampProgress(s.goalProgress)};
-    case Rule::completedTasks: return byCount(s.completedTasks, spec.threshold);
-    case Rule::taskLevel: return byCount(money::addSaturated(s.taskPoints / 100, 1), spec.threshold);
-    case Rule::completedChallenges: return byCount(s.completedChallenges, spec.threshold);
-    case Rule::completedWishes: return byCount(s.completedWishes, spec.threshold);
-    case Rule::settledOwnDebts: return byCount(s.settledOwnDebts, spec.threshold);
-    case Rule::receipts: return byCount(s.receipts, spec.threshold);
-    case Rule::favourites: return byCount(s.favourites, spec.threshold);
-    case Rule::tagged: return byCount(s.tagged, spec.threshold);
-    case Rule::wallets: return byCount(s.wallets, spec.threshold);
-    case Rule::customCategories: return byCount(s.customCategories, spec.threshold);
-    case Rule::recurring: return byCount(s.recurringOperations, spec.threshold);
-    case Rule::distinctDays: return byCount(s.distinctDays, spec.threshold);
-    case Rule::longestStreak: return byCount(s.longestStreak, spec.threshold);
-    case Rule::trackingSpan: return byCount(s.trackingSpanDays, spec.threshold);
+        case Rule::operations:
+            return byCount(s.operations, spec.threshold);
+        case Rule::incomes:
+            return byCount(s.incomes, spec.threshold);
+        case Rule::expenses:
+            return byCount(s.expenses, spec.threshold);
+        case Rule::positiveBalance: {
+            const bool on = s.balance.signum() > 0;
+            return {on, on ? 1.0 : 0.0};
+        }
+        case Rule::balance:
+            return byMoney(s.balance, spec.threshold);
+        case Rule::totalIncome:
+            return byMoney(s.totalIncome, spec.threshold);
+        case Rule::savingsRate:
+            return byCount(s.savingsRate, spec.threshold);
+        case Rule::budgetSet: {
+            const bool on = s.monthlyBudget.signum() > 0;
+            return {on, on ? 1.0 : 0.0};
+        }
+        case Rule::goals:
+            return byCount(s.goals, spec.threshold);
+        case Rule::goalReached:
+            return {s.reachedGoals >= spec.threshold, clampProgress(s.goalProgress)};
+        case Rule::completedTasks:
+            return byCount(s.completedTasks, spec.threshold);
+        case Rule::taskLevel:
+            return byCount(money::addSaturated(s.taskPoints / 100, 1), spec.threshold);
+        case Rule::completedChallenges:
+            return byCount(s.completedChallenges, spec.threshold);
+        case Rule::completedWishes:
+            return byCount(s.completedWishes, spec.threshold);
+        case Rule::settledOwnDebts:
+            return byCount(s.settledOwnDebts, spec.threshold);
+        case Rule::receipts:
+            return byCount(s.receipts, spec.threshold);
+        case Rule::favourites:
+            return byCount(s.favourites, spec.threshold);
+        case Rule::tagged:
+            return byCount(s.tagged, spec.threshold);
+        case Rule::wallets:
+            return byCount(s.wallets, spec.threshold);
+        case Rule::customCategories:
+            return byCount(s.customCategories, spec.threshold);
+        case Rule::recurring:
+            return byCount(s.recurringOperations, spec.threshold);
+        case Rule::distinctDays:
+            return byCount(s.distinctDays, spec.threshold);
+        case Rule::longestStreak:
+            return byCount(s.longestStreak, spec.threshold);
+        case Rule::trackingSpan:
+            return byCount(s.trackingSpanDays, spec.threshold);
     }
     return {};
 }
@@ -232,7 +301,8 @@ std::vector<MoneyBadge> badges(const MoneyData& data, const QueryContext& ctx, c
 
 std::vector<MoneyBadge> unlockedBadges(const std::vector<MoneyBadge>& all) {
     std::vector<MoneyBadge> unlocked;
-    std::copy_if(all.begin(), all.end(), std::back_inserter(unlocked), [](const MoneyBadge& b) { return b.isUnlocked; });
+    std::copy_if(all.begin(), all.end(), std::back_inserter(unlocked),
+                 [](const MoneyBadge& b) { return b.isUnlocked; });
     return unlocked;
 }
 
@@ -245,7 +315,8 @@ qint64 badgePoints(const std::vector<MoneyBadge>& all) {
 
 double badgeCollectionProgress(const std::vector<MoneyBadge>& all) {
     if (all.empty()) return 0;
-    const auto unlocked = std::count_if(all.begin(), all.end(), [](const MoneyBadge& b) { return b.isUnlocked; });
+    const auto unlocked =
+        std::count_if(all.begin(), all.end(), [](const MoneyBadge& b) { return b.isUnlocked; });
     return double(unlocked) / double(all.size());
 }
 

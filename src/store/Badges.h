@@ -1,10 +1,10 @@
 #pragma once
 
-#include "models/MoneyModels.h"
-#include "store/LedgerQueries.h"
-
 #include <QString>
 #include <vector>
+
+#include "models/MoneyModels.h"
+#include "store/LedgerQueries.h"
 
 // The achievement catalogue: 37 badges derived from the ledger on every call.
 // Nothing is remembered: a badge is unlocked exactly while its statistic meets

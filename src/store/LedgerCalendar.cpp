@@ -18,13 +18,9 @@ qint64 floorDiv(qint64 a, qint64 b) {
 
 LedgerCalendar::LedgerCalendar(QTimeZone zone) : zone_(zone.isValid() ? std::move(zone) : QTimeZone::utc()) {}
 
-QDate LedgerCalendar::localDate(const QDateTime& instant) const {
-    return instant.toTimeZone(zone_).date();
-}
+QDate LedgerCalendar::localDate(const QDateTime& instant) const { return instant.toTimeZone(zone_).date(); }
 
-QDateTime LedgerCalendar::startOfDay(QDate day) const {
-    return day.startOfDay(zone_).toUTC();
-}
+QDateTime LedgerCalendar::startOfDay(QDate day) const { return day.startOfDay(zone_).toUTC(); }
 
 LedgerCalendar::Span LedgerCalendar::daySpan(QDate day) const {
     return {startOfDay(day).toMSecsSinceEpoch(), startOfDay(day.addDays(1)).toMSecsSinceEpoch()};
@@ -67,7 +63,8 @@ const LocalDayMapper::OffsetSpan& LocalDayMapper::spanFor(qint64 msecsUtc) {
         if (prev.atUtc.isValid()) span.begin = prev.atUtc.toMSecsSinceEpoch();
         if (next.atUtc.isValid()) span.end = next.atUtc.toMSecsSinceEpoch();
         // Guard against a zone that reports spans not covering the instant.
-        if (!(msecsUtc >= span.begin && msecsUtc < span.end)) span = {msecsUtc, msecsUtc + 1, span.offsetSeconds};
+        if (!(msecsUtc >= span.begin && msecsUtc < span.end))
+            span = {msecsUtc, msecsUtc + 1, span.offsetSeconds};
     }
     // Trim against the neighbours so spans never overlap.
     if (it != spans_.begin()) span.begin = std::max(span.begin, std::prev(it)->end);

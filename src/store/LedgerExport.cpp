@@ -1,10 +1,10 @@
 #include "store/LedgerExport.h"
 
-#include "models/LedgerJson.h"
-#include "store/LedgerQueries.h"
-
 #include <QStringList>
 #include <exception>
+
+#include "models/LedgerJson.h"
+#include "store/LedgerQueries.h"
 
 namespace ledger {
 

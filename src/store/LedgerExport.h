@@ -1,8 +1,8 @@
 #pragma once
 
-#include "models/MoneyModels.h"
-
 #include <QString>
+
+#include "models/MoneyModels.h"
 
 namespace ledger {
 

@@ -1,10 +1,10 @@
 #include "store/LedgerQueries.h"
 
-#include "store/DefaultCatalogs.h"
-#include "store/MoneyMath.h"
-
 #include <QHash>
 #include <algorithm>
+
+#include "store/DefaultCatalogs.h"
+#include "store/MoneyMath.h"
 
 namespace ledger {
 
@@ -107,7 +107,8 @@ Decimal balance(const MoneyData& data) {
     return sum;
 }
 
-Decimal total(const MoneyData& data, TransactionKind kind, const QDateTime& day, const LedgerCalendar& calendar) {
+Decimal total(const MoneyData& data, TransactionKind kind, const QDateTime& day,
+              const LedgerCalendar& calendar) {
     return sumIn(data, kind, calendar.daySpan(day));
 }
 
@@ -130,7 +131,8 @@ double goalProgress(const MoneyData& data) {
 std::vector<SavingsGoal> goals(const MoneyData& data) {
     std::vector<SavingsGoal> result;
     if (data.goalAmount.signum() > 0)
-        result.push_back({QStringLiteral("primary"), data.goalName.isEmpty() ? QStringLiteral("Моя цель") : data.goalName,
+        result.push_back({QStringLiteral("primary"),
+                          data.goalName.isEmpty() ? QStringLiteral("Моя цель") : data.goalName,
                           data.goalAmount, std::nullopt, false});
     if (data.additionalGoals)
         for (const SavingsGoal& g : *data.additionalGoals)
@@ -148,7 +150,8 @@ std::optional<qint64> daysRemaining(const SavingsGoal& goal, const QueryContext&
 
 qint64 completedTaskCount(const MoneyData& data) {
     qint64 count = 0;
-    for (const RewardTask& task : rewardTasksInUse(data)) count = money::addSaturated(count, task.completionCount);
+    for (const RewardTask& task : rewardTasksInUse(data))
+        count = money::addSaturated(count, task.completionCount);
     return count;
 }
 
@@ -156,7 +159,8 @@ qint64 taskPoints(const MoneyData& data) {
     qint64 points = 0;
     for (const RewardTask& task : rewardTasksInUse(data)) {
         const qint64 weight = std::max<qint64>(task.difficulty.value_or(1), 1);
-        points = money::addSaturated(points, money::mulSaturated(money::mulSaturated(task.completionCount, weight), 10));
+        points = money::addSaturated(
+            points, money::mulSaturated(money::mulSaturated(task.completionCount, weight), 10));
     }
     return points;
 }
@@ -193,7 +197,8 @@ std::optional<MoneyTransaction> largestExpense(const MoneyData& data, const Quer
     const LedgerCalendar::Span month = ctx.calendar.monthSpan(ctx.now);
     const MoneyTransaction* best = nullptr;
     for (const MoneyTransaction& t : data.transactions)
-        if (t.kind == TransactionKind::expense && month.contains(msecs(t)) && (!best || best->amount < t.amount))
+        if (t.kind == TransactionKind::expense && month.contains(msecs(t)) &&
+            (!best || best->amount < t.amount))
             best = &t;
     if (!best) return std::nullopt;
     return *best;
@@ -255,7 +260,8 @@ Decimal totalOwedToMe(const MoneyData& data) { return openDebtTotal(data, DebtDi
 Decimal totalIOwe(const MoneyData& data) { return openDebtTotal(data, DebtDirection::iOwe); }
 
 std::vector<QString> customCategories(const MoneyData& data, TransactionKind kind) {
-    const auto& list = kind == TransactionKind::income ? data.customIncomeCategories : data.customExpenseCategories;
+    const auto& list =
+        kind == TransactionKind::income ? data.customIncomeCategories : data.customExpenseCategories;
     return list.value_or(std::vector<QString>{});
 }
 
@@ -295,7 +301,8 @@ std::vector<MoneyTransaction> transactionsOn(const MoneyData& data, const QDateT
 }
 
 std::vector<MoneyTransaction> monthTransactions(const MoneyData& data, TransactionKind kind,
-                                                const QDateTime& referenceDate, const LedgerCalendar& calendar) {
+                                                const QDateTime& referenceDate,
+                                                const LedgerCalendar& calendar) {
     const LedgerCalendar::Span month = calendar.monthSpan(referenceDate);
     std::vector<MoneyTransaction> list;
     for (const MoneyTransaction& t : data.transactions)

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "models/MoneyModels.h"
-#include "store/LedgerCalendar.h"
-
 #include <QDateTime>
 #include <QString>
 #include <optional>
 #include <vector>
+
+#include "models/MoneyModels.h"
+#include "store/LedgerCalendar.h"
 
 // The read-only figures of a ledger: balances, totals, goals, budgets, lists
 // and chart rows. Every function walks the ledger afresh (nothing is cached)
@@ -37,7 +37,8 @@ std::vector<SavingsChallenge> challengesInUse(const MoneyData& data, const Query
 
 Decimal balance(const MoneyData& data);
 // Sum of one kind on the local day of `day`.
-Decimal total(const MoneyData& data, TransactionKind kind, const QDateTime& day, const LedgerCalendar& calendar);
+Decimal total(const MoneyData& data, TransactionKind kind, const QDateTime& day,
+              const LedgerCalendar& calendar);
 // Sum of one kind in the local month of `referenceDate`.
 Decimal monthTotal(const MoneyData& data, TransactionKind kind, const QDateTime& referenceDate,
                    const LedgerCalendar& calendar);
@@ -83,7 +84,8 @@ std::vector<MoneyTransaction> transactionsOn(const MoneyData& data, const QDateT
                                              const LedgerCalendar& calendar);
 // One kind in the local month of `referenceDate`, in ledger order.
 std::vector<MoneyTransaction> monthTransactions(const MoneyData& data, TransactionKind kind,
-                                                const QDateTime& referenceDate, const LedgerCalendar& calendar);
+                                                const QDateTime& referenceDate,
+                                                const LedgerCalendar& calendar);
 
 // 14 rows for the seven days ending with the reference day, oldest first,
 // income then expense per day.

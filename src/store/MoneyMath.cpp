@@ -25,7 +25,8 @@ int fractionDigits(const Decimal& d) { return d.exponent() < 0 ? -d.exponent() :
 // until the result fits, the way a 38-digit decimal rounds a long quotient.
 template <typename Op>
 std::optional<Decimal> retryRounded(Decimal a, Decimal b, Op op) {
-    for (int step = 0; step <= 2 * (Decimal::kMaxExponent - Decimal::kMinExponent + Decimal::kMaxDigits); ++step) {
+    for (int step = 0; step <= 2 * (Decimal::kMaxExponent - Decimal::kMinExponent + Decimal::kMaxDigits);
+         ++step) {
         if (auto r = op(a, b)) return r;
         const int fa = fractionDigits(a);
         const int fb = fractionDigits(b);
@@ -95,7 +96,8 @@ qint64 truncatedPercent(const Decimal& part, const Decimal& whole) {
     // q × whole <= scaled < (q + 1) × whole holds exactly.
     Decimal q = quotient->truncated();
     if (auto back = Decimal::checkedMul(q, whole); back && *scaled < *back) q = q - Decimal(1);
-    if (auto next = Decimal::checkedMul(q + Decimal(1), whole); next && !(*scaled < *next)) q = q + Decimal(1);
+    if (auto next = Decimal::checkedMul(q + Decimal(1), whole); next && !(*scaled < *next))
+        q = q + Decimal(1);
     const qint64 value = q.toInt64Saturated();
     if (sign > 0) return value;
     return value == kMax && q > Decimal(kMax) ? kMin : -value;
@@ -103,8 +105,8 @@ qint64 truncatedPercent(const Decimal& part, const Decimal& whole) {
 
 qint64 addSaturated(qint64 a, qint64 b) {
     qint64 r;
-    if (__builtin_add_overflow(a, b, &r)) return b > 0 ? std::numeric_limits<qint64>::max()
-                                                       : std::numeric_limits<qint64>::min();
+    if (__builtin_add_overflow(a, b, &r))
+        return b > 0 ? std::numeric_limits<qint64>::max() : std::numeric_limits<qint64>::min();
     return r;
 }
 

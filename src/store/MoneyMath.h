@@ -1,8 +1,8 @@
 #pragma once
 
-#include "models/Decimal.h"
-
 #include <QtGlobal>
+
+#include "models/Decimal.h"
 
 // Arithmetic for derived figures that must never stop the program. Money sums
 // are exact in every real ledger; only values near the limits of Decimal

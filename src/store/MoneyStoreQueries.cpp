@@ -1,11 +1,10 @@
 // The store's read-only figures: each delegates to the ledger functions with
 // the store's calendar and the clock's current moment.
-#include "store/MoneyStore.h"
-
 #include "services/GlobalPreferences.h"
 #include "store/Badges.h"
 #include "store/DefaultCatalogs.h"
 #include "store/LedgerExport.h"
+#include "store/MoneyStore.h"
 #include "store/SmartTip.h"
 
 Decimal MoneyStore::balance() const { return ledger::balance(data_); }
@@ -18,7 +17,9 @@ Decimal MoneyStore::monthTotal(TransactionKind kind, const QDateTime& referenceD
     return ledger::monthTotal(data_, kind, referenceDate, calendar());
 }
 
-MonthTotals MoneyStore::previousMonthTotals() const { return ledger::previousMonthTotals(data_, queryContext()); }
+MonthTotals MoneyStore::previousMonthTotals() const {
+    return ledger::previousMonthTotals(data_, queryContext());
+}
 
 double MoneyStore::goalProgress() const { return ledger::goalProgress(data_); }
 
@@ -36,7 +37,9 @@ double MoneyStore::budgetProgress() const { return ledger::budgetProgress(data_,
 
 qint64 MoneyStore::savingsRate() const { return ledger::savingsRate(data_, queryContext()); }
 
-Decimal MoneyStore::projectedMonthExpense() const { return ledger::projectedMonthExpense(data_, queryContext()); }
+Decimal MoneyStore::projectedMonthExpense() const {
+    return ledger::projectedMonthExpense(data_, queryContext());
+}
 
 Decimal MoneyStore::safeToSpendToday() const { return ledger::safeToSpendToday(data_, queryContext()); }
 
@@ -66,7 +69,9 @@ std::vector<QString> MoneyStore::customCategories(TransactionKind kind) const {
     return ledger::customCategories(data_, kind);
 }
 
-std::vector<MoneyTransaction> MoneyStore::sortedTransactions() const { return ledger::sortedTransactions(data_); }
+std::vector<MoneyTransaction> MoneyStore::sortedTransactions() const {
+    return ledger::sortedTransactions(data_);
+}
 
 std::vector<MoneyTransaction> MoneyStore::transactions(const QDateTime& on) const {
     return ledger::transactionsOn(data_, on, calendar());

@@ -1,8 +1,8 @@
 // Adding, deleting (with one step of undo), favouriting, duplicating and
 // replacing transactions. None of them validates: the forms do.
-#include "store/MoneyStore.h"
-
 #include <algorithm>
+
+#include "store/MoneyStore.h"
 
 namespace {
 
@@ -16,11 +16,11 @@ MoneyTransaction* findTransaction(MoneyData& data, const QUuid& id) {
 
 }  // namespace
 
-void MoneyStore::add(TransactionKind kind, const Decimal& amount, const QString& category, const QString& note,
-                     const QDateTime& date, const std::vector<QString>& tags, bool isFavorite, const QString& wallet,
-                     const std::optional<QString>& receiptFilename) {
-    MoneyTransaction t{QUuid::createUuid(), kind, amount, category, note, date.toUTC(), tags, isFavorite, wallet,
-                       receiptFilename};
+void MoneyStore::add(TransactionKind kind, const Decimal& amount, const QString& category,
+                     const QString& note, const QDateTime& date, const std::vector<QString>& tags,
+                     bool isFavorite, const QString& wallet, const std::optional<QString>& receiptFilename) {
+    MoneyTransaction t{QUuid::createUuid(), kind, amount,     category, note,
+                       date.toUTC(),        tags, isFavorite, wallet,   receiptFilename};
     mutate([&](MoneyData& d) { d.transactions.push_back(std::move(t)); });
 }
 
@@ -39,8 +39,7 @@ void MoneyStore::deleteTransactions(const QSet<QUuid>& ids) {
 }
 
 void MoneyStore::undoDelete() {
-    if (deletedBuffer_.empty())
-        return;
+    if (deletedBuffer_.empty()) return;
     data_.transactions.insert(data_.transactions.end(), deletedBuffer_.begin(), deletedBuffer_.end());
     publishData();
     deletedBuffer_.clear();
@@ -49,8 +48,7 @@ void MoneyStore::undoDelete() {
 }
 
 void MoneyStore::toggleFavorite(const QUuid& id) {
-    if (!findTransaction(data_, id))
-        return;
+    if (!findTransaction(data_, id)) return;
     mutate([&](MoneyData& d) {
         MoneyTransaction* t = findTransaction(d, id);
         t->isFavorite = !t->isFavorite.value_or(false);
@@ -59,8 +57,7 @@ void MoneyStore::toggleFavorite(const QUuid& id) {
 
 void MoneyStore::duplicateTransaction(const QUuid& id) {
     const MoneyTransaction* source = findTransaction(data_, id);
-    if (!source)
-        return;
+    if (!source) return;
     MoneyTransaction copy{QUuid::createUuid(),
                           source->kind,
                           source->amount,
@@ -75,8 +72,7 @@ void MoneyStore::duplicateTransaction(const QUuid& id) {
 }
 
 void MoneyStore::updateTransaction(const MoneyTransaction& transaction) {
-    if (!findTransaction(data_, transaction.id))
-        return;
+    if (!findTransaction(data_, transaction.id)) return;
     mutate([&](MoneyData& d) {
         MoneyTransaction replacement = transaction;
         replacement.date = replacement.date.toUTC();

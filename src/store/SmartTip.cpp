@@ -10,8 +10,8 @@ QString smartTip(const MoneyData& data, const QueryContext& ctx) {
     const Decimal todayExpense = total(data, TransactionKind::expense, ctx.now, ctx.calendar);
 
     if (data.dailyLimit.signum() > 0 && data.dailyLimit < todayExpense)
-        return QStringLiteral("Сегодня лимит превышен на ") + cnyText(money::sub(todayExpense, data.dailyLimit)) +
-               QStringLiteral(".");
+        return QStringLiteral("Сегодня лимит превышен на ") +
+               cnyText(money::sub(todayExpense, data.dailyLimit)) + QStringLiteral(".");
 
     const Decimal net = money::sub(todayIncome, todayExpense);
     if (net.signum() > 0)
@@ -19,7 +19,8 @@ QString smartTip(const MoneyData& data, const QueryContext& ctx) {
 
     const Decimal monthIncome = monthTotal(data, TransactionKind::income, ctx.now, ctx.calendar);
     if (monthIncome.signum() > 0) {
-        const Decimal saved = money::sub(monthIncome, monthTotal(data, TransactionKind::expense, ctx.now, ctx.calendar));
+        const Decimal saved =
+            money::sub(monthIncome, monthTotal(data, TransactionKind::expense, ctx.now, ctx.calendar));
         // share = saved / income >= 0.2, compared exactly: saved × 5 >= income.
         if (!(money::mul(saved, Decimal(5)) < monthIncome))
             return QStringLiteral("Ты сохраняешь больше 20% дохода — так держать!");

@@ -1,9 +1,9 @@
 #pragma once
 
+#include <QString>
+
 #include "models/MoneyModels.h"
 #include "store/LedgerQueries.h"
-
-#include <QString>
 
 namespace ledger {
 

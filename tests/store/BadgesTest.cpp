@@ -1,10 +1,9 @@
-#include "LedgerFixture.h"
-
-#include "store/Badges.h"
-
 #include <QSet>
-#include <map>
 #include <limits>
+#include <map>
+
+#include "LedgerFixture.h"
+#include "store/Badges.h"
 
 namespace {
 
@@ -26,8 +25,9 @@ protected:
     static MoneyData daily(const QDate& first, const std::vector<int>& dayOffsets) {
         MoneyData d = MoneyData::emptyLedger();
         for (int offset : dayOffsets)
-            d.transactions.push_back(tx(TransactionKind::expense, Decimal(1),
-                                        QDateTime(first.addDays(offset), QTime(23, 30), QTimeZone("Europe/Berlin"))));
+            d.transactions.push_back(
+                tx(TransactionKind::expense, Decimal(1),
+                   QDateTime(first.addDays(offset), QTime(23, 30), QTimeZone("Europe/Berlin"))));
         return d;
     }
 };
@@ -109,7 +109,8 @@ TEST_F(Badges, OperationCountsOneBelowAndAt) {
 }
 
 TEST_F(Badges, SavingsRateNineteenAndTwenty) {
-    MoneyData d = ledgerWith({income(Decimal(100), local(2026, 6, 2)), expense(Decimal(81), local(2026, 6, 3))});
+    MoneyData d =
+        ledgerWith({income(Decimal(100), local(2026, 6, 2)), expense(Decimal(81), local(2026, 6, 3))});
     EXPECT_FALSE(badgeOf(d, "saver").isUnlocked);
     EXPECT_DOUBLE_EQ(badgeOf(d, "saver").progress, 0.95);
     d.transactions[1].amount = Decimal(80);
@@ -128,7 +129,8 @@ TEST_F(Badges, StreaksAndSpansCountLocalCalendarDays) {
     EXPECT_EQ(ledger::trackingSpanDays(d, cal), 6);
     // 23:30 in Berlin is 21:30 UTC: in UTC the days would be the same here,
     // but 00:30 local belongs to the local day, which UTC would put a day earlier.
-    d.transactions.push_back(tx(TransactionKind::expense, Decimal(1), QDateTime(QDate(2026, 6, 4), QTime(0, 30), zone)));
+    d.transactions.push_back(
+        tx(TransactionKind::expense, Decimal(1), QDateTime(QDate(2026, 6, 4), QTime(0, 30), zone)));
     EXPECT_EQ(ledger::longestTransactionStreak(d, cal), 6);
     EXPECT_EQ(ledger::longestTransactionStreak(d, LedgerCalendar(QTimeZone::utc())), 3);
 }
@@ -137,7 +139,8 @@ TEST_F(Badges, SevenDayStreakAcrossAClockChange) {
     MoneyData d = daily(QDate(2026, 3, 26), {6, 5, 4, 3, 2, 1});  // out of ledger order on purpose
     EXPECT_FALSE(badgeOf(d, "streak-seven").isUnlocked);
     EXPECT_DOUBLE_EQ(badgeOf(d, "streak-seven").progress, 6.0 / 7.0);
-    d.transactions.push_back(tx(TransactionKind::expense, Decimal(1), QDateTime(QDate(2026, 3, 26), QTime(0, 0), zone)));
+    d.transactions.push_back(
+        tx(TransactionKind::expense, Decimal(1), QDateTime(QDate(2026, 3, 26), QTime(0, 0), zone)));
     const auto all = open(d).badges();
     EXPECT_TRUE(badge(all, "streak-seven").isUnlocked);
     EXPECT_TRUE(badge(all, "seven-days").isUnlocked);
@@ -189,8 +192,9 @@ TEST_F(Badges, MarksOnTransactions) {
 
 TEST_F(Badges, OnlyASettledOwnDebtFreesFromDebt) {
     MoneyData d = MoneyData::emptyLedger();
-    d.debts = std::vector<DebtRecord>{{"1", "Маша", Decimal(5), DebtDirection::owesMe, "", std::nullopt, true},
-                                      {"2", "Петя", Decimal(5), DebtDirection::iOwe, "", std::nullopt, false}};
+    d.debts =
+        std::vector<DebtRecord>{{"1", "Маша", Decimal(5), DebtDirection::owesMe, "", std::nullopt, true},
+                                {"2", "Петя", Decimal(5), DebtDirection::iOwe, "", std::nullopt, false}};
     EXPECT_FALSE(badgeOf(d, "debtfree").isUnlocked);
     MoneyStore& s = open(d);
     s.settleDebt("2");

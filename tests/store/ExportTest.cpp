@@ -1,5 +1,4 @@
 #include "LedgerFixture.h"
-
 #include "store/LedgerExport.h"
 
 namespace {
@@ -10,18 +9,18 @@ const QString kHeader = QStringLiteral("date,type,amount,category,note,wallet,ta
 
 using CsvExport = LedgerFixture;
 
-TEST_F(CsvExport, EmptyLedgerIsTheHeaderAlone) {
-    EXPECT_EQ(openEmpty().csvExport(), kHeader);
-}
+TEST_F(CsvExport, EmptyLedgerIsTheHeaderAlone) { EXPECT_EQ(openEmpty().csvExport(), kHeader); }
 
 TEST_F(CsvExport, EveryFieldIsQuotedWithInnerQuotesDoubled) {
-    MoneyTransaction t = expense(dec("12.5"), QDateTime(QDate(2026, 10, 4), QTime(8, 15, 0), QTimeZone::utc()), "Кафе \"У моря\"");
+    MoneyTransaction t = expense(
+        dec("12.5"), QDateTime(QDate(2026, 10, 4), QTime(8, 15, 0), QTimeZone::utc()), "Кафе \"У моря\"");
     t.note = "сказал \"ура\", потом\nушёл | домой";
     t.wallet = "Карта";
     t.tags = std::vector<QString>{"еда", "друзья"};
     const QString csv = open(ledgerWith({t})).csvExport();
-    EXPECT_EQ(csv, kHeader + "\n\"2026-10-04T08:15:00Z\",\"expense\",\"12.5\",\"Кафе \"\"У моря\"\"\","
-                             "\"сказал \"\"ура\"\", потом\nушёл | домой\",\"Карта\",\"еда|друзья\"");
+    EXPECT_EQ(csv, kHeader +
+                       "\n\"2026-10-04T08:15:00Z\",\"expense\",\"12.5\",\"Кафе \"\"У моря\"\"\","
+                       "\"сказал \"\"ура\"\", потом\nушёл | домой\",\"Карта\",\"еда|друзья\"");
 }
 
 TEST_F(CsvExport, AbsentWalletIsTheMainWalletAndAnEmptyOneStaysEmpty) {
@@ -44,7 +43,8 @@ TEST_F(CsvExport, AmountsArePlainWhateverTheLanguage) {
 TEST_F(CsvExport, LinesFollowTheSortedOrder) {
     const QDateTime same = local(2026, 6, 10, 9);
     MoneyTransaction a = expense(Decimal(1), same, "A"), b = expense(Decimal(2), same, "B"),
-                     future = expense(Decimal(3), local(2027, 1, 1), "F"), old = expense(Decimal(4), local(2025, 1, 1), "O");
+                     future = expense(Decimal(3), local(2027, 1, 1), "F"),
+                     old = expense(Decimal(4), local(2025, 1, 1), "O");
     const QStringList lines = open(ledgerWith({old, a, future, b})).csvExport().split('\n');
     ASSERT_EQ(lines.size(), 5);
     EXPECT_TRUE(lines[1].contains("\"F\""));
@@ -60,7 +60,8 @@ using JsonBackup = LedgerFixture;
 
 TEST_F(JsonBackup, EqualsTheSavedFileByteForByte) {
     MoneyStore& s = openEmpty();
-    s.add(TransactionKind::expense, dec("9.99"), "Кино/театр", "билет", local(2026, 6, 1, 19), {"a/b"}, true, "Карта");
+    s.add(TransactionKind::expense, dec("9.99"), "Кино/театр", "билет", local(2026, 6, 1, 19), {"a/b"}, true,
+          "Карта");
     s.setCategoryBudget("Кино/театр", Decimal(50));
     ASSERT_FALSE(s.saveError());
     const QByteArray saved = readFile(anonymousFile());

@@ -1,14 +1,16 @@
-#include "store/LedgerCalendar.h"
-#include "store/MoneyMath.h"
-
 #include <gtest/gtest.h>
+
 #include <limits>
 #include <random>
+
+#include "store/LedgerCalendar.h"
+#include "store/MoneyMath.h"
 
 // --- local days ------------------------------------------------------------------
 
 TEST(LocalDays, MapperAgreesWithTheZoneAcrossClockChangesInAnyOrder) {
-    for (const char* name : {"Europe/Berlin", "America/Sao_Paulo", "Australia/Lord_Howe", "Asia/Shanghai", "UTC"}) {
+    for (const char* name :
+         {"Europe/Berlin", "America/Sao_Paulo", "Australia/Lord_Howe", "Asia/Shanghai", "UTC"}) {
         const QTimeZone zone(name);
         ASSERT_TRUE(zone.isValid()) << name;
         LocalDayMapper mapper(zone);
@@ -17,11 +19,14 @@ TEST(LocalDays, MapperAgreesWithTheZoneAcrossClockChangesInAnyOrder) {
         std::uniform_int_distribution<qint64> span(1'420'070'400'000, 1'893'456'000'000);
         std::vector<qint64> instants;
         for (int i = 0; i < 3000; ++i) instants.push_back(span(random));
-        const qint64 change = QDateTime(QDate(2026, 3, 29), QTime(1, 0), QTimeZone::utc()).toMSecsSinceEpoch();
+        const qint64 change =
+            QDateTime(QDate(2026, 3, 29), QTime(1, 0), QTimeZone::utc()).toMSecsSinceEpoch();
         for (qint64 m = -1; m <= 1; ++m)
-            for (int minute = -180; minute <= 180; minute += 15) instants.push_back(change + m + minute * 60'000);
+            for (int minute = -180; minute <= 180; minute += 15)
+                instants.push_back(change + m + minute * 60'000);
         for (qint64 at : instants) {
-            const QDate expected = QDateTime::fromMSecsSinceEpoch(at, QTimeZone::utc()).toTimeZone(zone).date();
+            const QDate expected =
+                QDateTime::fromMSecsSinceEpoch(at, QTimeZone::utc()).toTimeZone(zone).date();
             ASSERT_EQ(mapper.julianDay(at), expected.toJulianDay()) << name << " at " << at;
         }
     }
@@ -46,7 +51,8 @@ TEST(LocalDays, SpansStartAtLocalMidnight) {
 // --- arithmetic that never stops the program -----------------------------------------
 
 TEST(MoneyMath, ExactWhereTheValuesFit) {
-    EXPECT_EQ(money::add(Decimal(2), *Decimal::parse(std::string_view("0.5"))), *Decimal::parse(std::string_view("2.5")));
+    EXPECT_EQ(money::add(Decimal(2), *Decimal::parse(std::string_view("0.5"))),
+              *Decimal::parse(std::string_view("2.5")));
     EXPECT_EQ(money::truncatedPercent(Decimal(29), Decimal(100)), 29);
     EXPECT_EQ(money::truncatedPercent(Decimal(-2), Decimal(3)), -66);
     EXPECT_EQ(money::truncatedPercent(Decimal(1), Decimal(0)), 0);

@@ -1,5 +1,15 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTimeZone>
+#include <initializer_list>
+#include <memory>
+
 #include "models/LedgerJson.h"
 #include "services/Preferences.h"
 #include "store/MoneyStore.h"
@@ -7,15 +17,6 @@
 #include "support/FakeWidgetCenter.h"
 #include "support/FixedClock.h"
 #include "support/TempDir.h"
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSignalSpy>
-#include <QTimeZone>
-#include <gtest/gtest.h>
-#include <initializer_list>
-#include <memory>
 
 // A store opened on a prepared ledger, with helpers to build transactions at
 // local times of the store's zone (Europe/Berlin, which changes its clocks)
@@ -46,7 +47,9 @@ protected:
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-    static std::optional<MoneyData> readLedger(const QString& path) { return decodeMoneyData(readFile(path)); }
+    static std::optional<MoneyData> readLedger(const QString& path) {
+        return decodeMoneyData(readFile(path));
+    }
 
     // Writes the ledger as the anonymous profile's file and opens a store on it.
     MoneyStore& open(const MoneyData& data) {
@@ -66,8 +69,8 @@ protected:
 
     static MoneyTransaction tx(TransactionKind kind, const Decimal& amount, const QDateTime& date,
                                const QString& category = QStringLiteral("Еда")) {
-        return MoneyTransaction{QUuid::createUuid(), kind, amount, category, QString(), date.toUTC(),
-                                std::nullopt, std::nullopt, std::nullopt, std::nullopt};
+        return MoneyTransaction{QUuid::createUuid(), kind,         amount,       category,     QString(),
+                                date.toUTC(),        std::nullopt, std::nullopt, std::nullopt, std::nullopt};
     }
     static MoneyTransaction income(const Decimal& amount, const QDateTime& date) {
         return tx(TransactionKind::income, amount, date);

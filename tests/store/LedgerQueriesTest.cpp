@@ -1,6 +1,6 @@
-#include "LedgerFixture.h"
-
 #include <limits>
+
+#include "LedgerFixture.h"
 
 namespace {
 using K = TransactionKind;
@@ -29,8 +29,9 @@ TEST_F(LedgerTotals, EmptyLedgerGivesStartingBalanceAndZeros) {
 
 TEST_F(LedgerTotals, BalanceCountsEveryDateIncludingTheFuture) {
     setNow(local(2026, 6, 15, 14));
-    MoneyData d = ledgerWith({income(Decimal(100), local(2026, 6, 16, 9)), expense(dec("30.25"), local(2025, 1, 1)),
-                              income(dec("0.25"), local(2026, 6, 15, 8))});
+    MoneyData d =
+        ledgerWith({income(Decimal(100), local(2026, 6, 16, 9)), expense(dec("30.25"), local(2025, 1, 1)),
+                    income(dec("0.25"), local(2026, 6, 15, 8))});
     d.startingBalance = Decimal(10);
     MoneyStore& s = open(d);
     EXPECT_EQ(s.balance(), Decimal(80));
@@ -63,10 +64,11 @@ TEST_F(LedgerTotals, DayOfAClockChangeHasItsTwentyThreeHours) {
 
 TEST_F(LedgerTotals, MonthsFollowTheLocalCalendar) {
     setNow(local(2026, 6, 1, 9));
-    MoneyStore& s = open(ledgerWith({expense(Decimal(1), local(2026, 5, 31, 23, 30)),
-                                     expense(Decimal(2), local(2026, 6, 1, 0, 30)),  // still 31 May in UTC
-                                     expense(Decimal(4), local(2026, 6, 30, 23, 59, 59)),
-                                     expense(Decimal(8), local(2026, 7, 1, 0, 0)), income(Decimal(16), local(2026, 6, 2))}));
+    MoneyStore& s = open(
+        ledgerWith({expense(Decimal(1), local(2026, 5, 31, 23, 30)),
+                    expense(Decimal(2), local(2026, 6, 1, 0, 30)),  // still 31 May in UTC
+                    expense(Decimal(4), local(2026, 6, 30, 23, 59, 59)),
+                    expense(Decimal(8), local(2026, 7, 1, 0, 0)), income(Decimal(16), local(2026, 6, 2))}));
     EXPECT_EQ(s.monthTotal(K::expense, s.now()), Decimal(6));
     EXPECT_EQ(s.monthTotal(K::income, s.now()), Decimal(16));
     EXPECT_EQ(s.monthTotal(K::expense, local(2026, 5, 2)), Decimal(1));
@@ -75,8 +77,9 @@ TEST_F(LedgerTotals, MonthsFollowTheLocalCalendar) {
 
 TEST_F(LedgerTotals, PreviousMonthFromTheThirtyFirstOfMarchIsFebruary) {
     setNow(local(2026, 3, 31, 20));
-    MoneyStore& s = open(ledgerWith({income(Decimal(5), local(2026, 2, 1, 0, 5)), expense(Decimal(3), local(2026, 2, 28, 23)),
-                                     expense(Decimal(7), local(2026, 3, 1, 0, 1)), income(Decimal(9), local(2026, 1, 31))}));
+    MoneyStore& s = open(
+        ledgerWith({income(Decimal(5), local(2026, 2, 1, 0, 5)), expense(Decimal(3), local(2026, 2, 28, 23)),
+                    expense(Decimal(7), local(2026, 3, 1, 0, 1)), income(Decimal(9), local(2026, 1, 31))}));
     EXPECT_EQ(s.previousMonthTotals(), (MonthTotals{Decimal(5), Decimal(3)}));
 }
 
@@ -120,7 +123,9 @@ TEST_F(LedgerGoals, ProgressIsClampedToZeroAndOne) {
 TEST_F(LedgerGoals, DaysRemainingCountsCalendarDaysAndNeverGoesNegative) {
     setNow(local(2026, 6, 15, 22));
     MoneyStore& s = openEmpty();
-    auto goal = [](std::optional<QDateTime> deadline) { return SavingsGoal{"G", "x", Decimal(1), deadline, false}; };
+    auto goal = [](std::optional<QDateTime> deadline) {
+        return SavingsGoal{"G", "x", Decimal(1), deadline, false};
+    };
     EXPECT_FALSE(s.daysRemaining(goal(std::nullopt)));
     EXPECT_EQ(s.daysRemaining(goal(local(2026, 6, 15, 23, 59))), 0);
     EXPECT_EQ(s.daysRemaining(goal(local(2026, 6, 16, 0, 1))), 1);
@@ -133,7 +138,8 @@ TEST_F(LedgerGoals, DaysRemainingCountsCalendarDaysAndNeverGoesNegative) {
 using LedgerBudget = LedgerFixture;
 
 TEST_F(LedgerBudget, BudgetProgressIsNotClamped) {
-    MoneyData d = ledgerWith({expense(Decimal(150), local(2026, 6, 2)), expense(Decimal(500), local(2026, 5, 2))});
+    MoneyData d =
+        ledgerWith({expense(Decimal(150), local(2026, 6, 2)), expense(Decimal(500), local(2026, 5, 2))});
     d.monthlyBudget = Decimal(100);
     MoneyStore& s = open(d);
     EXPECT_DOUBLE_EQ(s.budgetProgress(), 1.5);
@@ -144,7 +150,8 @@ TEST_F(LedgerBudget, BudgetProgressIsNotClamped) {
 
 TEST_F(LedgerBudget, SafeToSpendSharesTheRestOverTheDaysLeftIncludingToday) {
     setNow(local(2026, 6, 10, 9));  // June has 30 days: 21 days left
-    MoneyData d = ledgerWith({expense(Decimal(90), local(2026, 6, 3)), expense(Decimal(1000), local(2026, 7, 1, 0, 0))});
+    MoneyData d = ledgerWith(
+        {expense(Decimal(90), local(2026, 6, 3)), expense(Decimal(1000), local(2026, 7, 1, 0, 0))});
     d.monthlyBudget = Decimal(300);
     d.dailyLimit = Decimal(1);  // plays no part
     EXPECT_EQ(open(d).safeToSpendToday(), Decimal(10));
@@ -162,7 +169,8 @@ TEST_F(LedgerBudget, ProjectionDividesByTheDayThenMultipliesByTheMonthLength) {
 
     setNow(local(2026, 7, 3, 10));
     // 100 / 3 is rounded to 38 digits before the multiplication by 31.
-    const Decimal projected = open(ledgerWith({expense(Decimal(100), local(2026, 7, 1))})).projectedMonthExpense();
+    const Decimal projected =
+        open(ledgerWith({expense(Decimal(100), local(2026, 7, 1))})).projectedMonthExpense();
     EXPECT_EQ(projected.rounded(2), dec("1033.33"));
     EXPECT_LT(projected, dec("1033.3333333333333333333333333333333334"));
     EXPECT_GT(projected, dec("1033.3333333333333333333333333333"));
@@ -170,7 +178,8 @@ TEST_F(LedgerBudget, ProjectionDividesByTheDayThenMultipliesByTheMonthLength) {
 
 TEST_F(LedgerBudget, SavingsRateTruncatesExactlyTowardZero) {
     auto rate = [&](const char* in, const char* out) {
-        return open(ledgerWith({income(dec(in), local(2026, 6, 2)), expense(dec(out), local(2026, 6, 3))})).savingsRate();
+        return open(ledgerWith({income(dec(in), local(2026, 6, 2)), expense(dec(out), local(2026, 6, 3))}))
+            .savingsRate();
     };
     EXPECT_EQ(rate("3", "1"), 66);
     EXPECT_EQ(rate("100", "150"), -50);
@@ -196,16 +205,18 @@ using LedgerExpenses = LedgerFixture;
 TEST_F(LedgerExpenses, LargestExpenseIsTheFirstOfEqualAmountsThisMonth) {
     MoneyTransaction first = expense(Decimal(40), local(2026, 6, 9));
     MoneyTransaction second = expense(Decimal(40), local(2026, 6, 10));
-    MoneyStore& s = open(ledgerWith({expense(Decimal(10), local(2026, 6, 1)), first, second,
-                                     expense(Decimal(90), local(2026, 5, 30)), income(Decimal(99), local(2026, 6, 2))}));
+    MoneyStore& s =
+        open(ledgerWith({expense(Decimal(10), local(2026, 6, 1)), first, second,
+                         expense(Decimal(90), local(2026, 5, 30)), income(Decimal(99), local(2026, 6, 2))}));
     ASSERT_TRUE(s.largestExpense());
     EXPECT_EQ(s.largestExpense()->id, first.id);
 }
 
 TEST_F(LedgerExpenses, CategoriesGroupByExactTextLargestFirst) {
-    MoneyStore& s = open(ledgerWith({expense(Decimal(5), local(2026, 6, 1), "Еда"), expense(Decimal(7), local(2026, 6, 2), "еда"),
-                                     expense(Decimal(6), local(2026, 6, 3), "Еда"), expense(Decimal(50), local(2026, 5, 3), "Кино"),
-                                     income(Decimal(70), local(2026, 6, 3))}));
+    MoneyStore& s = open(ledgerWith(
+        {expense(Decimal(5), local(2026, 6, 1), "Еда"), expense(Decimal(7), local(2026, 6, 2), "еда"),
+         expense(Decimal(6), local(2026, 6, 3), "Еда"), expense(Decimal(50), local(2026, 5, 3), "Кино"),
+         income(Decimal(70), local(2026, 6, 3))}));
     const auto rows = s.expenseByCategoryForCurrentMonth();
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0], (CategoryAmount{"Еда", Decimal(11)}));
@@ -222,9 +233,10 @@ using LedgerTasksAndDebts = LedgerFixture;
 
 TEST_F(LedgerTasksAndDebts, TaskPointsWeighByDifficultyAtLeastOne) {
     MoneyData d = MoneyData::emptyLedger();
-    d.rewardTasks = std::vector<RewardTask>{{"a", "A", Decimal(1), 2, std::nullopt, std::nullopt, 3, true},
-                                            {"b", "B", Decimal(1), 1, std::nullopt, std::nullopt, 0, true},
-                                            {"c", "C", Decimal(1), 4, std::nullopt, std::nullopt, std::nullopt, false}};
+    d.rewardTasks =
+        std::vector<RewardTask>{{"a", "A", Decimal(1), 2, std::nullopt, std::nullopt, 3, true},
+                                {"b", "B", Decimal(1), 1, std::nullopt, std::nullopt, 0, true},
+                                {"c", "C", Decimal(1), 4, std::nullopt, std::nullopt, std::nullopt, false}};
     MoneyStore& s = open(d);
     EXPECT_EQ(s.taskPoints(), 60 + 10 + 40);
     EXPECT_EQ(s.completedTaskCount(), 7);
@@ -243,8 +255,9 @@ TEST_F(LedgerTasksAndDebts, AbsentTaskListCountsTheDefaults) {
 TEST_F(LedgerTasksAndDebts, HugeCountsSaturateInsteadOfOverflowing) {
     constexpr qint64 kMax = std::numeric_limits<qint64>::max();
     MoneyData d = MoneyData::emptyLedger();
-    d.rewardTasks = std::vector<RewardTask>{{"a", "A", Decimal(1), kMax, std::nullopt, std::nullopt, 3, true},
-                                            {"b", "B", Decimal(1), kMax, std::nullopt, std::nullopt, 1, true}};
+    d.rewardTasks =
+        std::vector<RewardTask>{{"a", "A", Decimal(1), kMax, std::nullopt, std::nullopt, 3, true},
+                                {"b", "B", Decimal(1), kMax, std::nullopt, std::nullopt, 1, true}};
     MoneyStore& s = open(d);
     EXPECT_EQ(s.taskPoints(), kMax);
     EXPECT_EQ(s.completedTaskCount(), kMax);
@@ -252,10 +265,11 @@ TEST_F(LedgerTasksAndDebts, HugeCountsSaturateInsteadOfOverflowing) {
 
 TEST_F(LedgerTasksAndDebts, SettledDebtsCountNowhere) {
     MoneyData d = MoneyData::emptyLedger();
-    d.debts = std::vector<DebtRecord>{{"1", "Маша", Decimal(5), DebtDirection::owesMe, "", std::nullopt, false},
-                                      {"2", "Петя", Decimal(7), DebtDirection::iOwe, "", std::nullopt, true},
-                                      {"3", "Оля", dec("2.5"), DebtDirection::owesMe, "", std::nullopt, false},
-                                      {"4", "Коля", Decimal(3), DebtDirection::iOwe, "", std::nullopt, false}};
+    d.debts =
+        std::vector<DebtRecord>{{"1", "Маша", Decimal(5), DebtDirection::owesMe, "", std::nullopt, false},
+                                {"2", "Петя", Decimal(7), DebtDirection::iOwe, "", std::nullopt, true},
+                                {"3", "Оля", dec("2.5"), DebtDirection::owesMe, "", std::nullopt, false},
+                                {"4", "Коля", Decimal(3), DebtDirection::iOwe, "", std::nullopt, false}};
     MoneyStore& s = open(d);
     const auto openDebts = s.debts();
     ASSERT_EQ(openDebts.size(), 3u);
@@ -284,10 +298,11 @@ TEST_F(LedgerLists, SortedTransactionsAreNewestFirstAndStableForEqualDates) {
 }
 
 TEST_F(LedgerLists, WeeklyRowsAreSevenLocalDaysOldestFirstIncomeThenExpense) {
-    MoneyStore& s = open(ledgerWith({income(Decimal(1), local(2026, 6, 9, 0, 0)),     // first day
-                                     expense(Decimal(2), local(2026, 6, 8, 23, 59)),  // the day before: outside
-                                     expense(Decimal(4), local(2026, 6, 15, 23, 59)), income(Decimal(8), local(2026, 6, 15, 0, 1)),
-                                     expense(Decimal(16), local(2026, 6, 12, 10)), expense(Decimal(32), local(2026, 6, 16, 0, 0))}));
+    MoneyStore& s = open(ledgerWith(
+        {income(Decimal(1), local(2026, 6, 9, 0, 0)),     // first day
+         expense(Decimal(2), local(2026, 6, 8, 23, 59)),  // the day before: outside
+         expense(Decimal(4), local(2026, 6, 15, 23, 59)), income(Decimal(8), local(2026, 6, 15, 0, 1)),
+         expense(Decimal(16), local(2026, 6, 12, 10)), expense(Decimal(32), local(2026, 6, 16, 0, 0))}));
     const auto rows = s.weeklyAmounts(local(2026, 6, 15, 14));
     ASSERT_EQ(rows.size(), 14u);
     for (int day = 0; day < 7; ++day) {
@@ -304,9 +319,10 @@ TEST_F(LedgerLists, WeeklyRowsAreSevenLocalDaysOldestFirstIncomeThenExpense) {
 }
 
 TEST_F(LedgerLists, ThirtyDayRowsSpanAClockChange) {
-    MoneyStore& s = open(ledgerWith({expense(Decimal(1), local(2026, 3, 2, 0, 0)), expense(Decimal(2), local(2026, 3, 29, 23, 30)),
-                                     expense(Decimal(4), local(2026, 3, 31, 23, 59)), income(Decimal(8), local(2026, 3, 31)),
-                                     expense(Decimal(16), local(2026, 3, 1, 23, 59))}));
+    MoneyStore& s = open(ledgerWith(
+        {expense(Decimal(1), local(2026, 3, 2, 0, 0)), expense(Decimal(2), local(2026, 3, 29, 23, 30)),
+         expense(Decimal(4), local(2026, 3, 31, 23, 59)), income(Decimal(8), local(2026, 3, 31)),
+         expense(Decimal(16), local(2026, 3, 1, 23, 59))}));
     const auto rows = s.thirtyDayExpenses(local(2026, 3, 31, 8));
     ASSERT_EQ(rows.size(), 30u);
     EXPECT_EQ(rows.front().date, QDate(2026, 3, 2).startOfDay(zone));

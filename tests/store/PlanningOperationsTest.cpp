@@ -1,7 +1,7 @@
-#include "LedgerFixture.h"
-
 #include <QRegularExpression>
 #include <limits>
+
+#include "LedgerFixture.h"
 
 namespace {
 using K = TransactionKind;
@@ -80,7 +80,7 @@ TEST_F(GoalOperations, DeletingThePrimaryGoalEmptiesTheMainSlot) {
     d.additionalGoals.reset();
     MoneyStore& s = open(d);
     s.deleteGoal("unknown");
-    EXPECT_EQ(saves(), 1);  // saves even when nothing matched
+    EXPECT_EQ(saves(), 1);                   // saves even when nothing matched
     EXPECT_FALSE(s.data().additionalGoals);  // an absent list stays absent
     s.deleteGoal("primary");
     EXPECT_EQ(s.data().goalName, "");
@@ -197,8 +197,9 @@ TEST_F(TaskOperations, CompletingPaysTheRewardAndKeepsRepeatableTasks) {
 
 TEST_F(TaskOperations, OneOffTasksDisappearOnceDoneAndUnmarkedOnesStay) {
     MoneyData d = MoneyData::emptyLedger();
-    d.rewardTasks = std::vector<RewardTask>{{"once", "Раз", Decimal(3), 4, std::nullopt, std::nullopt, 1, false},
-                                            {"any", "Всегда", Decimal(1), 0, std::nullopt, std::nullopt, std::nullopt, std::nullopt}};
+    d.rewardTasks = std::vector<RewardTask>{
+        {"once", "Раз", Decimal(3), 4, std::nullopt, std::nullopt, 1, false},
+        {"any", "Всегда", Decimal(1), 0, std::nullopt, std::nullopt, std::nullopt, std::nullopt}};
     MoneyStore& s = open(d);
     const auto once = s.completeTask("once");
     ASSERT_TRUE(once);
@@ -424,7 +425,8 @@ TEST_F(RecurringOperations, GuardsTestTheTextsUntrimmed) {
 TEST_F(RecurringOperations, AddingAPastItemBooksNothingUntilTheNextOpen) {
     setNow(local(2026, 6, 15, 14));
     MoneyStore& s = openEmpty();
-    s.addRecurring("Карманные", K::income, Decimal(50), "Подарок", RecurringFrequency::weekly, local(2026, 6, 1, 9));
+    s.addRecurring("Карманные", K::income, Decimal(50), "Подарок", RecurringFrequency::weekly,
+                   local(2026, 6, 1, 9));
     EXPECT_TRUE(s.data().transactions.empty());
     MoneyStore& reopened = open(*onDisk());
     EXPECT_EQ(reopened.data().transactions.size(), 3u);  // 1, 8 and 15 June

@@ -1,5 +1,4 @@
 #include "LedgerFixture.h"
-
 #include "services/MoneyText.h"
 
 namespace {
@@ -19,13 +18,11 @@ protected:
     }
 };
 
-TEST_F(SmartTip, EmptyLedgerGivesTheFixedAdvice) {
-    EXPECT_EQ(tipFor(MoneyData::emptyLedger()), kFallback);
-}
+TEST_F(SmartTip, EmptyLedgerGivesTheFixedAdvice) { EXPECT_EQ(tipFor(MoneyData::emptyLedger()), kFallback); }
 
 TEST_F(SmartTip, LimitExceededWinsEvenWithMoreIncomeToday) {
-    const QString tip = tipFor(withLimit("100", {expense(dec("130.5"), local(2026, 6, 15, 9)),
-                                                 income(Decimal(500), local(2026, 6, 15, 10))}));
+    const QString tip = tipFor(withLimit(
+        "100", {expense(dec("130.5"), local(2026, 6, 15, 9)), income(Decimal(500), local(2026, 6, 15, 10))}));
     EXPECT_EQ(tip, "Сегодня лимит превышен на " + cnyText(dec("30.5")) + ".");
     EXPECT_TRUE(tip.contains("30.50")) << tip.toStdString();
 }
@@ -43,8 +40,8 @@ TEST_F(SmartTip, ZeroLimitSwitchesTheLimitRuleOff) {
 }
 
 TEST_F(SmartTip, AheadTodayShowsTheNetAmount) {
-    const QString tip = tipFor(withLimit("0", {income(Decimal(50), local(2026, 6, 15, 9)),
-                                               expense(Decimal(20), local(2026, 6, 15, 10))}));
+    const QString tip = tipFor(withLimit(
+        "0", {income(Decimal(50), local(2026, 6, 15, 9)), expense(Decimal(20), local(2026, 6, 15, 10))}));
     EXPECT_EQ(tip, "Сегодня ты в плюсе на " + cnyText(Decimal(30)) + ". Отличный темп!");
     EXPECT_EQ(tipFor(withLimit("0", {income(Decimal(20), local(2026, 6, 15, 9)),
                                      expense(Decimal(20), local(2026, 6, 15, 10))})),
@@ -59,15 +56,19 @@ TEST_F(SmartTip, TodayIsTheLocalDay) {
 }
 
 TEST_F(SmartTip, SavingShareOfExactlyTwentyPercentCounts) {
-    EXPECT_EQ(tipFor(withLimit("0", {income(Decimal(1000), local(2026, 6, 1)), expense(Decimal(800), local(2026, 6, 2))})),
+    EXPECT_EQ(tipFor(withLimit(
+                  "0", {income(Decimal(1000), local(2026, 6, 1)), expense(Decimal(800), local(2026, 6, 2))})),
               kSaving);
-    EXPECT_EQ(tipFor(withLimit("0", {income(Decimal(1000), local(2026, 6, 1)), expense(Decimal(801), local(2026, 6, 2))})),
+    EXPECT_EQ(tipFor(withLimit(
+                  "0", {income(Decimal(1000), local(2026, 6, 1)), expense(Decimal(801), local(2026, 6, 2))})),
               kFallback);
     // 0.6 / 3 is exactly 0.2 as decimals.
-    EXPECT_EQ(tipFor(withLimit("0", {income(Decimal(3), local(2026, 6, 1)), expense(dec("2.4"), local(2026, 6, 2))})),
+    EXPECT_EQ(tipFor(withLimit(
+                  "0", {income(Decimal(3), local(2026, 6, 1)), expense(dec("2.4"), local(2026, 6, 2))})),
               kSaving);
     // Last month's income does not count.
-    EXPECT_EQ(tipFor(withLimit("0", {income(Decimal(1000), local(2026, 5, 31, 23)), expense(Decimal(1), local(2026, 6, 2))})),
+    EXPECT_EQ(tipFor(withLimit("0", {income(Decimal(1000), local(2026, 5, 31, 23)),
+                                     expense(Decimal(1), local(2026, 6, 2))})),
               kFallback);
 }
 

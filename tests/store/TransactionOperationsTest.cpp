@@ -234,8 +234,8 @@ TEST_F(EditTransactions, UpdateReplacesEveryFieldInPlace) {
     MoneyTransaction second = income(Decimal(2), local(2026, 6, 2));
     MoneyStore& s = open(ledgerWith({first, second}));
 
-    MoneyTransaction edited{first.id, K::income, dec("7.7"), "Подарок", "от бабушки", local(2026, 6, 3),
-                            std::nullopt, std::nullopt, std::nullopt, QString("P.jpg")};
+    MoneyTransaction edited{first.id,          K::income,    dec("7.7"),   "Подарок",    "от бабушки",
+                            local(2026, 6, 3), std::nullopt, std::nullopt, std::nullopt, QString("P.jpg")};
     s.updateTransaction(edited);
     EXPECT_EQ(s.data().transactions[0], edited);
     EXPECT_EQ(s.data().transactions[1], second);
