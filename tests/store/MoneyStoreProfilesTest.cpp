@@ -131,3 +131,18 @@ TEST(DemoAccountTest, NicknameOrEmailIgnoringCaseButNotBlanks) {
     EXPECT_TRUE(isDemoAccount("", demoAccountEmail().toUpper()));
     EXPECT_FALSE(isDemoAccount("", " " + demoAccountEmail()));
 }
+
+TEST_F(MoneyStoreProfiles, SwitchPublishesProfileThenUndoThenDataThenSaveResult) {
+    auto store = makeStore();
+    store->setCanUndoDelete(true);
+    store->setSaveError(QString("прошлая ошибка"));
+    QStringList order;
+    QObject::connect(store.get(), &MoneyStore::activeProfileIDChanged, [&] { order << "profile"; });
+    QObject::connect(store.get(), &MoneyStore::canUndoDeleteChanged, [&] { order << "undo"; });
+    QObject::connect(store.get(), &MoneyStore::dataChanged, [&] { order << "data"; });
+    QObject::connect(store.get(), &MoneyStore::saveErrorChanged, [&] { order << "error"; });
+
+    store->activateProfile(ProfileUser{"new-user", "Лиза", ""});  // no file yet: written at once
+    EXPECT_EQ(order, (QStringList{"profile", "undo", "data", "error"}));
+    EXPECT_FALSE(store->saveError());  // the good write cleared the old message
+}
