@@ -34,6 +34,7 @@ public:
     // rounded half-even. nullopt when malformed or out of range.
     static std::optional<Decimal> parse(std::string_view text);
     static std::optional<Decimal> parse(const QString& text);
+    static std::optional<Decimal> parse(const char* text) { return parse(std::string_view(text)); }
 
     // Plain text: "12.5", "1000", "-3", "0.001"; never an exponent, never "-0",
     // no trailing zeros after the point.
