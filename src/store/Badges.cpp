@@ -38,7 +38,7 @@ enum class Rule {
     trackingSpan
 };
 
-struct BadgeSpec {
+struct BadgeDefinition {
     const char* id;
     const char* title;
     const char* detail;  // the currency code follows when moneyDetail is set
@@ -52,7 +52,7 @@ struct BadgeSpec {
 
 using enum BadgeTier;
 
-const BadgeSpec kCatalogue[] = {
+const BadgeDefinition kCatalogue[] = {
     {"first", "Первый шаг", "Добавь первую операцию", false, "figure.walk", bronze, 10, Rule::operations, 1},
     {"five", "Начало положено", "Добавь 5 операций", false, "list.bullet", bronze, 10, Rule::operations, 5},
     {"ten", "Счёт ведётся", "Добавь 10 операций", false, "list.number", bronze, 15, Rule::operations, 10},
@@ -137,60 +137,60 @@ Judgement byMoney(const Decimal& value, qint64 threshold) {
     return {!(value < limit), clampProgress(money::ratio(value, limit))};
 }
 
-Judgement judge(const BadgeSpec& spec, const BadgeStatistics& s) {
-    switch (spec.rule) {
+Judgement judge(const BadgeDefinition& definition, const BadgeStatistics& s) {
+    switch (definition.rule) {
         case Rule::operations:
-            return byCount(s.operations, spec.threshold);
+            return byCount(s.operations, definition.threshold);
         case Rule::incomes:
-            return byCount(s.incomes, spec.threshold);
+            return byCount(s.incomes, definition.threshold);
         case Rule::expenses:
-            return byCount(s.expenses, spec.threshold);
+            return byCount(s.expenses, definition.threshold);
         case Rule::positiveBalance: {
             const bool on = s.balance.signum() > 0;
             return {on, on ? 1.0 : 0.0};
         }
         case Rule::balance:
-            return byMoney(s.balance, spec.threshold);
+            return byMoney(s.balance, definition.threshold);
         case Rule::totalIncome:
-            return byMoney(s.totalIncome, spec.threshold);
+            return byMoney(s.totalIncome, definition.threshold);
         case Rule::savingsRate:
-            return byCount(s.savingsRate, spec.threshold);
+            return byCount(s.savingsRate, definition.threshold);
         case Rule::budgetSet: {
             const bool on = s.monthlyBudget.signum() > 0;
             return {on, on ? 1.0 : 0.0};
         }
         case Rule::goals:
-            return byCount(s.goals, spec.threshold);
+            return byCount(s.goals, definition.threshold);
         case Rule::goalReached:
-            return {s.reachedGoals >= spec.threshold, clampProgress(s.goalProgress)};
+            return {s.reachedGoals >= definition.threshold, clampProgress(s.goalProgress)};
         case Rule::completedTasks:
-            return byCount(s.completedTasks, spec.threshold);
+            return byCount(s.completedTasks, definition.threshold);
         case Rule::taskLevel:
-            return byCount(money::addSaturated(s.taskPoints / 100, 1), spec.threshold);
+            return byCount(money::addSaturated(s.taskPoints / 100, 1), definition.threshold);
         case Rule::completedChallenges:
-            return byCount(s.completedChallenges, spec.threshold);
+            return byCount(s.completedChallenges, definition.threshold);
         case Rule::completedWishes:
-            return byCount(s.completedWishes, spec.threshold);
+            return byCount(s.completedWishes, definition.threshold);
         case Rule::settledOwnDebts:
-            return byCount(s.settledOwnDebts, spec.threshold);
+            return byCount(s.settledOwnDebts, definition.threshold);
         case Rule::receipts:
-            return byCount(s.receipts, spec.threshold);
+            return byCount(s.receipts, definition.threshold);
         case Rule::favourites:
-            return byCount(s.favourites, spec.threshold);
+            return byCount(s.favourites, definition.threshold);
         case Rule::tagged:
-            return byCount(s.tagged, spec.threshold);
+            return byCount(s.tagged, definition.threshold);
         case Rule::wallets:
-            return byCount(s.wallets, spec.threshold);
+            return byCount(s.wallets, definition.threshold);
         case Rule::customCategories:
-            return byCount(s.customCategories, spec.threshold);
+            return byCount(s.customCategories, definition.threshold);
         case Rule::recurring:
-            return byCount(s.recurringOperations, spec.threshold);
+            return byCount(s.recurringOperations, definition.threshold);
         case Rule::distinctDays:
-            return byCount(s.distinctDays, spec.threshold);
+            return byCount(s.distinctDays, definition.threshold);
         case Rule::longestStreak:
-            return byCount(s.longestStreak, spec.threshold);
+            return byCount(s.longestStreak, definition.threshold);
         case Rule::trackingSpan:
-            return byCount(s.trackingSpanDays, spec.threshold);
+            return byCount(s.trackingSpanDays, definition.threshold);
     }
     return {};
 }
@@ -285,12 +285,12 @@ BadgeStatistics badgeStatistics(const MoneyData& data, const QueryContext& ctx, 
 std::vector<MoneyBadge> badges(const BadgeStatistics& stats, const QString& currencyCode) {
     std::vector<MoneyBadge> list;
     list.reserve(std::size(kCatalogue));
-    for (const BadgeSpec& spec : kCatalogue) {
-        const Judgement j = judge(spec, stats);
-        QString detail = QString::fromUtf8(spec.detail);
-        if (spec.moneyDetail) detail += currencyCode;
-        list.push_back({QString::fromUtf8(spec.id), QString::fromUtf8(spec.title), detail,
-                        QString::fromUtf8(spec.symbol), spec.tier, spec.points, j.progress, j.unlocked});
+    for (const BadgeDefinition& definition : kCatalogue) {
+        const Judgement j = judge(definition, stats);
+        QString detail = QString::fromUtf8(definition.detail);
+        if (definition.moneyDetail) detail += currencyCode;
+        list.push_back({QString::fromUtf8(definition.id), QString::fromUtf8(definition.title), detail,
+                        QString::fromUtf8(definition.symbol), definition.tier, definition.points, j.progress, j.unlocked});
     }
     return list;
 }
