@@ -6,7 +6,7 @@
 #include <QString>
 #include <QWidget>
 
-class Sheet;
+#include "components/Overlays.h"
 
 // The share sheet of a desktop: a sheet inside the window that copies the
 // exact text to the clipboard or saves it to a file the user names.

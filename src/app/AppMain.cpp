@@ -1,0 +1,163 @@
+#include "app/AppMain.h"
+
+#include "account/AccountSession.h"
+#include "account/AppAccountRole.h"
+#include "account/BundleInfo.h"
+#include "app/AppWindow.h"
+#include "app/CommandLine.h"
+#include "app/Launch.h"
+#include "app/SingleInstance.h"
+#include "components/FileDialogPhotoPicker.h"
+#include "components/ShareSheet.h"
+#include "components/Theme.h"
+#include "lock/AppLockModel.h"
+#include "platform/Clock.h"
+#include "platform/FprintdBiometrics.h"
+#include "platform/FreedesktopNotificationCenter.h"
+#include "platform/Haptics.h"
+#include "platform/OutsideEntries.h"
+#include "platform/PlatformServices.h"
+#include "platform/ScreenLockMonitor.h"
+#include "platform/SecretServiceKeychain.h"
+#include "platform/WidgetCenter.h"
+#include "platform/WindowScenePhase.h"
+#include "services/Preferences.h"
+#include "store/MoneyStore.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QTextStream>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+QString bundleText(const char* key, const QString& fallback) {
+    const QJsonValue value = BundleInfo::value(QString::fromLatin1(key));
+    return value.isString() && !value.toString().isEmpty() ? value.toString() : fallback;
+}
+
+// The names that keep the two builds apart: the executable's name also names
+// its single-instance socket and its desktop entry.
+void nameApplication() {
+    const QString executable = bundleText("CFBundleExecutable", QStringLiteral("zanbeck"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Quorvel"));
+    QCoreApplication::setOrganizationDomain(QStringLiteral("quorvel.com"));
+    QCoreApplication::setApplicationName(executable);
+    QCoreApplication::setApplicationVersion(bundleText("CFBundleShortVersionString", QStringLiteral("1.0")));
+}
+
+void printLine(FILE* stream, const QString& text) {
+    QTextStream out(stream);
+    out << text << Qt::endl;
+}
+
+// Until the launch view is part of the build, the window shows the app's name.
+QWidget* makeLaunchContent(MoneyStore&, AppLockModel&, AccountSession&, const PlatformServices&) {
+    auto* label = new QLabel(QStringLiteral("Zanbeck"));
+    label->setAlignment(Qt::AlignCenter);
+    label->setObjectName(QStringLiteral("launchPlaceholder"));
+    return label;
+}
+
+// Answers the requests that need no window, with only a core application.
+int runWithoutWindow(int argc, char** argv, const LaunchRequest& request) {
+    QCoreApplication app(argc, argv);
+    nameApplication();
+    if (!request.error.isEmpty()) {
+        printLine(stderr, QStringLiteral("%1: %2").arg(QCoreApplication::applicationName(), request.error));
+        printLine(stderr, QStringLiteral("Справка: %1 --help").arg(QCoreApplication::applicationName()));
+        return 2;
+    }
+    if (request.showHelp) printLine(stdout, commandLineHelp());
+    else if (request.showVersion)
+        printLine(stdout, QCoreApplication::applicationName() + u' ' + QCoreApplication::applicationVersion());
+    else if (request.printRole) printLine(stdout, AppAccountRole::build().rawValue());
+    return 0;
+}
+
+}  // namespace
+
+int runApp(int argc, char** argv) {
+    Q_INIT_RESOURCE(app_resources);
+
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    const LaunchRequest request = parseCommandLine(arguments);
+    if (!request.error.isEmpty() || request.showHelp || request.showVersion || request.printRole)
+        return runWithoutWindow(argc, argv, request);
+
+    if (!hasDisplay(QProcessEnvironment::systemEnvironment())) {
+        printLine(stderr, noDisplayMessage(bundleText("CFBundleExecutable", QStringLiteral("zanbeck"))));
+        return 1;
+    }
+
+    QApplication app(argc, argv);
+    nameApplication();
+    QGuiApplication::setApplicationDisplayName(bundleText("CFBundleDisplayName", QStringLiteral("Zanbeck")));
+    QGuiApplication::setDesktopFileName(QCoreApplication::applicationName());
+    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/app/zanbeck.svg")));
+
+    SingleInstance instance(SingleInstance::defaultFolder(), QCoreApplication::applicationName());
+    QString error;
+    switch (claimOrForward(request, instance, &error)) {
+    case LaunchOutcome::forwarded:
+        if (request.section) printLine(stdout, QStringLiteral("Открываю Zanbeck"));
+        return 0;
+    case LaunchOutcome::failed:
+        printLine(stderr, QStringLiteral("%1: %2").arg(QCoreApplication::applicationName(), error));
+        return 1;
+    case LaunchOutcome::becomeInstance:
+        if (request.section) printLine(stdout, QStringLiteral("Открываю Zanbeck"));
+        break;
+    }
+
+    // The phone's services, as this desktop offers them.
+    SecretServiceKeychain keychain;
+    FprintdBiometrics biometrics;
+    FreedesktopNotificationCenter notifications;
+    LinuxWidgetCenter widgets;
+    SilentHaptics haptics;
+    Preferences& preferences = Preferences::standard();
+    Theme::current().install(app);
+
+    // The three long-lived objects, in this order: the ledger is loaded and its
+    // due recurring operations booked before the lock reads the keychain, and
+    // the account session comes last.
+    MoneyStore::Environment storeEnvironment;
+    storeEnvironment.paths = storePathsForRole(AppAccountRole::build());
+    storeEnvironment.widgets = &widgets;
+    storeEnvironment.notifications = &notifications;
+    storeEnvironment.preferences = &preferences;
+    MoneyStore store(storeEnvironment);
+    AppLockModel appLock(keychain, &biometrics);
+    AccountSession account(keychain, preferences);
+
+    AppWindow window;
+    window.winId();  // the native window exists from here on, for the scene phase
+    ScreenLockMonitor screenLock;
+    WindowScenePhase scenePhase(window.windowHandle(), &screenLock);
+    OutsideEntries outsideEntries;
+    ShareSheetService share(&window);
+    FileDialogPhotoPicker photos(&window);
+    const PlatformServices services{keychain, biometrics, notifications, widgets, haptics,
+                                    share,    photos,     scenePhase,    outsideEntries, Clock::system()};
+
+    QObject::connect(&instance, &SingleInstance::messageReceived, &outsideEntries,
+                     [&outsideEntries](const InstanceMessage& message) {
+                         deliverInstanceMessage(message, outsideEntries);
+                     });
+    QObject::connect(&outsideEntries, &OutsideEntries::activationRequested, &window, &AppWindow::bringToFront);
+
+    window.setContent(makeLaunchContent(store, appLock, account, services));
+    window.show();
+    if (request.url) {
+        // Delivered like a forwarded link, once the window is up.
+        QTimer::singleShot(0, &outsideEntries, [&outsideEntries, url = *request.url] {
+            emit outsideEntries.urlOpened(url);
+        });
+    }
+    return app.exec();
+}

@@ -1,0 +1,28 @@
+#include "app/AppWindow.h"
+
+#include <QIcon>
+#include <QVBoxLayout>
+
+AppWindow::AppWindow(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("appWindow"));
+    setWindowTitle(QStringLiteral("Zanbeck"));
+    setWindowIcon(QIcon(QStringLiteral(":/app/zanbeck.svg")));
+    setMinimumSize(320, 560);
+    resize(kPhoneSize);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+}
+
+void AppWindow::setContent(QWidget* content) {
+    if (content_) content_->deleteLater();
+    content_ = content;
+    if (content) layout()->addWidget(content);
+}
+
+void AppWindow::bringToFront() {
+    if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}

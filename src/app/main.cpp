@@ -1,0 +1,5 @@
+#include "app/AppMain.h"
+
+int main(int argc, char** argv) {
+    return runApp(argc, argv);
+}

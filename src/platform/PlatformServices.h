@@ -1,0 +1,27 @@
+#pragma once
+
+// The phone services the screens use, made once in main() and handed down by
+// reference so that no screen reaches for a global; tests fill it with fakes.
+class Biometrics;
+class Clock;
+class Haptics;
+class Keychain;
+class NotificationCenter;
+class OutsideEntries;
+class PhotoPicker;
+class ScenePhaseSource;
+class ShareService;
+class WidgetCenter;
+
+struct PlatformServices {
+    Keychain& keychain;
+    Biometrics& biometrics;
+    NotificationCenter& notifications;
+    WidgetCenter& widgets;
+    Haptics& haptics;
+    ShareService& share;
+    PhotoPicker& photos;
+    ScenePhaseSource& scenePhase;
+    OutsideEntries& outsideEntries;
+    const Clock& clock;
+};
