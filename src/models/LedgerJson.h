@@ -16,10 +16,16 @@ struct LedgerDecodeError {
 
 QByteArray encodeMoneyData(const MoneyData& data);
 
-// nullopt (with *error filled when given) for any violation anywhere.
+// nullopt (with *error filled when given) for any violation anywhere, and for
+// hostile input: nesting deeper than 64, invalid UTF-8, lone surrogates,
+// numbers outside Decimal's range. A repeated key takes its last value.
 std::optional<MoneyData> decodeMoneyData(QByteArrayView bytes, LedgerDecodeError* error = nullptr);
 
 // The document's date form: "YYYY-MM-DDTHH:MM:SSZ" in UTC, fraction dropped.
+// A date outside years 1 to 9999 is written as the nearest end of that range
+// and an invalid one as the epoch, so that a written document always reads back.
 QString formatLedgerDate(const QDateTime& date);
-// Strict reader of the internet date-time form with whole seconds; nullopt otherwise.
+// Strict reader of the internet date-time form with whole seconds: "Z" or a
+// "+HH:MM"/"-HH:MM" offset, upper-case "T" and "Z", real calendar dates, no
+// leap second; nullopt otherwise. The result is in UTC.
 std::optional<QDateTime> parseLedgerDate(QStringView text);
