@@ -148,7 +148,14 @@ bool readScalar(qint64& n, const Scalar& s) {
         n = qint64(s.unsignedInteger);
         return true;
     }
-    return false;
+    // Like the platform's decoder, a number such as 3.0 or 1e2 is accepted when
+    // its value is a whole number within 64 bits; 1.5 is not.
+    Decimal d;
+    if (s.type != Scalar::Type::number || !readScalar(d, s) || d.exponent() < 0) return false;
+    const long long value = d.toInt64Saturated();
+    if (Decimal(value) != d) return false;
+    n = value;
+    return true;
 }
 
 bool readScalar(bool& b, const Scalar& s) {

@@ -302,6 +302,9 @@ TEST(LedgerJsonReader, EachViolationRejectsTheWholeDocument) {
         {"fractional integer", replaced(kMinimal, "{",
                                         "{\"rewardTasks\": [{\"id\": \"a\", \"title\": \"t\", \"reward\": 1, "
                                         "\"completionCount\": 1.5}], ")},
+        {"integer beyond 64 bits", replaced(kMinimal, "{",
+                                            "{\"rewardTasks\": [{\"id\": \"a\", \"title\": \"t\", \"reward\": 1, "
+                                            "\"completionCount\": 9223372036854775808}], ")},
         {"debt direction unknown",
          replaced(kMinimal, "{",
                   "{\"debts\": [{\"id\": \"a\", \"person\": \"p\", \"amount\": 1, \"direction\": \"owes\", "
@@ -345,6 +348,18 @@ TEST(LedgerJsonReader, HostileInputIsRejectedWithoutCrashing) {
     withNul[10] = '\0';
     EXPECT_FALSE(decode(withNul).has_value());
     EXPECT_FALSE(decode("\x89PNG\r\n\x1a\n").has_value());
+}
+
+TEST(LedgerJsonReader, IntegersMayBeWrittenAsWholeNumbers) {
+    const std::string task = R"({"rewardTasks": [{"id": "a", "title": "t", "reward": 1, "completionCount": 3.0,
+                                 "difficulty": 2e0}, {"id": "b", "title": "t", "reward": 1,
+                                 "completionCount": -9223372036854775808}], )";
+    const auto data = decode(replaced(kMinimal, "{", task));
+    ASSERT_TRUE(data.has_value());
+    EXPECT_EQ(data->rewardTasks->at(0).completionCount, 3);
+    EXPECT_EQ(data->rewardTasks->at(0).difficulty, 2);
+    EXPECT_EQ(data->rewardTasks->at(1).completionCount, std::numeric_limits<qint64>::min());
+    EXPECT_FALSE(decode(replaced(kMinimal, "{", replaced(task, "3.0", "9.3e18"))).has_value());
 }
 
 TEST(LedgerJsonReader, DuplicateKeysTakeTheLastValue) {
