@@ -71,7 +71,7 @@ private:
     enum class Position { none, splash, unlock, rootReady, rootContinued };
     void setStage(Stage stage);
     Position wantedPosition() const;
-    void update();
+    void redraw();
     void clearContent();
     void closeRootOverlays();
     void updateSuggestion();

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "components/NavigationStack.h"
+#include "platform/PlatformServices.h"
+
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+class AccountSession;
+class Button;
+class QLineEdit;
+class QMenu;
+class TextLabel;
+
+// The family tab of both builds: the sign-in form while nobody is signed in;
+// once someone is, the family screen of the build (the parent center or the
+// child's family screen, chosen by the build role alone) with the
+// "Язык и валюта" menu, whose changes are sent to the family server. Each
+// time the page is shown it asks the session to restore the saved sign-in.
+// The typed e-mail and password live as long as the page.
+class FamilyAccountView : public NavigationPage {
+    Q_OBJECT
+public:
+    FamilyAccountView(AccountSession& account, const PlatformServices& services, QWidget* parent = nullptr);
+
+    // The host named in the sign-in hint: the family server's.
+    QString signInHost() const;
+    // The sign-in button's rule: an e-mail (blanks count), a password of at
+    // least 8 characters, and no sign-in running.
+    static bool canSignIn(const QString& email, const QString& password, bool busy);
+
+    // For tests.
+    QWidget* loginView() const { return loginView_; }
+    QWidget* familyView() const { return familyView_; }
+    QLineEdit* emailField() const { return email_; }
+    QLineEdit* passwordField() const { return password_; }
+    Button* signInButton() const { return signIn_; }
+    TextLabel* errorLabel() const { return error_; }
+    Button* preferencesButton() const { return menuButton_; }
+    QMenu* preferencesMenu() const { return menu_; }
+    QMenu* currencyMenu() const { return currencyMenu_; }
+    QMenu* languageMenu() const { return languageMenu_; }
+    // Fills the two pickers from the catalogues (done each time the menu opens).
+    void fillPreferenceMenus();
+
+    // Picker row titles: the device's locale, not the app's chosen language.
+    static QString currencyRowTitle(const QString& code);
+    static QString languageRowTitle(const QString& code);
+
+private:
+    void redraw();
+    void updateForm();
+    void startSignIn();
+    void preferenceChanged(const QString& key);
+    void syncPreferences();
+    void choose(const QString& key, const QString& value);
+
+    AccountSession& account_;
+    PlatformServices services_;
+    QWidget* loginScroll_ = nullptr;
+    QWidget* loginView_ = nullptr;
+    QPointer<QWidget> familyView_;
+    QLineEdit* email_ = nullptr;
+    QLineEdit* password_ = nullptr;
+    TextLabel* error_ = nullptr;
+    Button* signIn_ = nullptr;
+    Button* menuButton_ = nullptr;
+    QMenu* menu_ = nullptr;
+    QMenu* currencyMenu_ = nullptr;
+    QMenu* languageMenu_ = nullptr;
+    // The preference values last seen, so that writing an equal value syncs nothing.
+    QString currencyCode_;
+    QString languageCode_;
+};

@@ -1,0 +1,30 @@
+// The screen behind each tab and sheet of the root view. A screen that is
+// ready replaces its interim page by changing its one line here.
+
+#include "views/FamilyAccountView.h"
+#include "views/InterimPages.h"
+#include "views/RootView.h"
+
+namespace root_screens {
+
+NavigationPage* family(const RootEnvironment& e) { return new FamilyAccountView(e.account, e.services); }
+
+NavigationPage* dashboard(const RootEnvironment& e, const RootActions&) { return interim::dashboardPage(e.store); }
+
+NavigationPage* transactions(const RootEnvironment&, const RootActions&) { return interim::transactionsPage(); }
+
+NavigationPage* planner(const RootEnvironment&) { return interim::plannerPage(); }
+
+NavigationPage* calculator(const RootEnvironment&) { return interim::calculatorPage(); }
+
+NavigationPage* analytics(const RootEnvironment&) { return interim::analyticsPage(); }
+
+QWidget* addTransactionSheet(const RootEnvironment&, TransactionKind kind) {
+    return interim::addTransactionSheet(kind);
+}
+
+QWidget* goalSheet(const RootEnvironment&) { return interim::goalEditorSheet(); }
+
+QWidget* taskSheet(const RootEnvironment&) { return interim::rewardTaskEditorSheet(); }
+
+}  // namespace root_screens
