@@ -47,8 +47,12 @@ QSize AdaptiveGridLayout::sizeHint() const {
 }
 
 QSize AdaptiveGridLayout::minimumSize() const {
+    // The height follows the width (heightForWidth); the minimum is one row.
     const QMargins m = contentsMargins();
-    return {minimum_ + m.left() + m.right(), heightForWidth(minimum_ + m.left() + m.right())};
+    int row = 0;
+    for (QLayoutItem* item : items_)
+        if (!item->isEmpty()) row = qMax(row, item->minimumSize().height());
+    return {minimum_ + m.left() + m.right(), row + m.top() + m.bottom()};
 }
 
 void AdaptiveGridLayout::setGeometry(const QRect& rect) {

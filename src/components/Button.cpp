@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <cmath>
 
 namespace {
 constexpr int kGap = 6;
@@ -100,7 +101,9 @@ QSize Button::sizeHint() const {
     const QFontMetrics fm(labelFont());
     int w = 0;
     if (!symbol_.isEmpty()) w += symbolSize();
-    if (!iconOnly_ && !text().isEmpty()) w += (w ? kGap : 0) + fm.horizontalAdvance(text());
+    // Rounded up: a rounded-down advance would elide the text by a fraction of a pixel.
+    if (!iconOnly_ && !text().isEmpty())
+        w += (w ? kGap : 0) + static_cast<int>(std::ceil(QFontMetricsF(labelFont()).horizontalAdvance(text()))) + 1;
     const int h = size_ == Size::Large ? 50 : (style_ == Style::Plain ? qMax(fm.height(), symbolSize()) + 8 : 34);
     const int padding = style_ == Style::Plain ? 4 : (size_ == Size::Large ? 20 : 12);
     return {w + 2 * padding, h};

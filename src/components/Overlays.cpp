@@ -93,7 +93,9 @@ protected:
         p.setRenderHint(QPainter::Antialiasing);
         QPainterPath path;
         path.addRoundedRect(QRectF(0, 0, width(), height() + kSheetRadius), kSheetRadius, kSheetRadius);
-        p.fillPath(path, Theme::current().color(ColorRole::GroupedBackground));
+        // Lifted a little off the black page in the dark scheme.
+        const Theme& theme = Theme::current();
+        p.fillPath(path, theme.isDark() ? QColor(18, 18, 20) : theme.color(ColorRole::GroupedBackground));
     }
 };
 
@@ -393,6 +395,8 @@ void Alert::show() {
         buttonsLayout->addWidget(button);
     }
     column->addLayout(buttonsLayout);
+    // Wrapped texts need the height they take at the alert's fixed width.
+    panel->setFixedHeight(panel->heightForWidth(kAlertWidth));
 
     box_ = backdrop;
     backdrop->setGeometry(window->rect());

@@ -5,6 +5,8 @@
 
 #include <QHBoxLayout>
 #include <QPainter>
+#include <QTextLayout>
+#include <cmath>
 
 TextLabel::TextLabel(const QString& text, TextStyle style, ColorRole role, QWidget* parent)
     : QLabel(parent), style_(style), role_(role) {
@@ -50,20 +52,72 @@ void TextLabel::applyTheme() {
     setPalette(p);
 }
 
+QSizeF TextLabel::layoutText(qreal width, QTextLayout* layout) const {
+    QTextOption option(alignment() & Qt::AlignHorizontal_Mask);
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout->setText(text());
+    layout->setFont(font());
+    layout->setTextOption(option);
+    layout->beginLayout();
+    qreal height = 0;
+    qreal widest = 0;
+    for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
+        line.setLineWidth(width);
+        line.setPosition(QPointF(0, height));
+        height += line.height();
+        widest = qMax(widest, line.naturalTextWidth());
+    }
+    layout->endLayout();
+    return {widest, height};
+}
+
+int TextLabel::heightForWidth(int width) const {
+    if (!wraps()) return QLabel::heightForWidth(width);
+    const QMargins m = contentsMargins();
+    QTextLayout layout;
+    return static_cast<int>(std::ceil(layoutText(qMax(1, width - m.left() - m.right()), &layout).height())) +
+           m.top() + m.bottom();
+}
+
 QSize TextLabel::minimumSizeHint() const {
+    if (wraps()) {
+        const QMargins m = contentsMargins();
+        const QFontMetrics fm(font());
+        return {fm.averageCharWidth() * 4 + m.left() + m.right(), fm.height() + m.top() + m.bottom()};
+    }
     if (elide_ == Qt::ElideNone) return QLabel::minimumSizeHint();
     const QFontMetrics fm(font());
     return {fm.horizontalAdvance(QStringLiteral("…")), fm.height()};
 }
 
 QSize TextLabel::sizeHint() const {
+    if (wraps()) {
+        const QMargins m = contentsMargins();
+        QTextLayout layout;
+        const QSizeF natural = layoutText(1e6, &layout);
+        const int width = qMin(static_cast<int>(std::ceil(natural.width())), 320);
+        return {width + m.left() + m.right(), heightForWidth(width + m.left() + m.right())};
+    }
     if (elide_ == Qt::ElideNone) return QLabel::sizeHint();
     const QFontMetrics fm(font());
     const QMargins m = contentsMargins();
-    return {fm.horizontalAdvance(text()) + m.left() + m.right() + 1, fm.height() + m.top() + m.bottom()};
+    const int advance = static_cast<int>(std::ceil(QFontMetricsF(font()).horizontalAdvance(text())));
+    return {advance + m.left() + m.right() + 1, fm.height() + m.top() + m.bottom()};
 }
 
 void TextLabel::paintEvent(QPaintEvent* event) {
+    if (wraps()) {
+        QPainter p(this);
+        p.setPen(color());
+        const QRect r = contentsRect();
+        QTextLayout layout;
+        const QSizeF used = layoutText(r.width(), &layout);
+        qreal top = r.top();
+        if (alignment() & Qt::AlignVCenter) top += (r.height() - used.height()) / 2;
+        else if (alignment() & Qt::AlignBottom) top += r.height() - used.height();
+        layout.draw(&p, QPointF(r.left(), top));
+        return;
+    }
     if (elide_ == Qt::ElideNone) {
         QLabel::paintEvent(event);
         return;

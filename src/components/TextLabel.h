@@ -8,8 +8,9 @@
 class SymbolView;
 
 // A label in one of the theme's text styles and colours. Always plain text, so
-// user and server text is never read as markup. With an elide mode it stays on
-// one line and cuts the text with "…".
+// user and server text is never read as markup. With word wrap on it wraps at
+// word boundaries, and inside a word too long for the width; with an elide
+// mode it stays on one line and cuts the text with "…".
 class TextLabel : public QLabel {
     Q_OBJECT
 public:
@@ -30,12 +31,15 @@ public:
 
     QSize minimumSizeHint() const override;
     QSize sizeHint() const override;
+    int heightForWidth(int width) const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void applyTheme();
+    bool wraps() const { return elide_ == Qt::ElideNone && wordWrap(); }
+    QSizeF layoutText(qreal width, class QTextLayout* layout) const;
 
     TextStyle style_;
     int weight_ = -1;

@@ -25,7 +25,7 @@ QColor pick(ColorScheme scheme, const QColor& light, const QColor& dark) {
 
 bool isLightColor(const QColor& color) {
     const QColor c = color.toRgb();
-    return 0.299 * c.redF() + 0.587 * c.greenF() + 0.114 * c.blueF() > 0.6;
+    return 0.299 * c.redF() + 0.587 * c.greenF() + 0.114 * c.blueF() > 0.8;
 }
 
 Theme::Theme(Preferences& preferences, QObject* parent) : QObject(parent), preferences_(preferences) {

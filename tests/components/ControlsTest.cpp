@@ -170,7 +170,7 @@ TEST_F(KitTest, ControlsGallery) {
         auto* progress = new ProgressBar;
         progress->setValue(0.62);
         settings->addWidget(progress);
-        auto* buttons = new QHBoxLayout;
+        auto* buttons = new QVBoxLayout;
         buttons->addWidget(new Button(QStringLiteral("Создать код"), Button::Style::BorderedProminent,
                                       QStringLiteral("key.fill")));
         auto* remove = new Button(QStringLiteral("Убрать код"), Button::Style::Bordered, QStringLiteral("lock.open.fill"));

@@ -55,11 +55,15 @@ QString saveComponent(QWidget& widget, const QString& name, int width) {
     widget.setParent(&frame);
     column->addWidget(&widget);
     widget.show();
-    const int height = frame.hasHeightForWidth() ? frame.heightForWidth(width) : frame.sizeHint().height();
-    frame.resize(width, qMax(height, column->minimumSize().height()));
+    // The height the content needs at this width, no more: extra height would
+    // be shared out between the children and spread them apart.
+    const auto neededHeight = [&frame, width] {
+        return frame.hasHeightForWidth() ? frame.heightForWidth(width) : frame.sizeHint().height();
+    };
+    frame.resize(width, neededHeight());
     frame.show();
     settle();
-    frame.resize(width, qMax(frame.heightForWidth(width), frame.sizeHint().height()));
+    frame.resize(width, neededHeight());
     settle();
     const QString path = write(frame.grab().toImage(), name);
     column->removeWidget(&widget);
