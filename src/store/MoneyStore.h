@@ -79,6 +79,8 @@ public:
     // The file of the active profile; none when there is no usable data folder.
     const std::optional<QString>& filePath() const { return filePath_; }
 
+    // Where this store's files live; receipts are kept beside the ledgers.
+    const StorePaths& paths() const { return paths_; }
     const Clock& clock() const { return *clock_; }
     QDateTime now() const { return clock_->now(); }
     const QTimeZone& timeZone() const { return timeZone_; }

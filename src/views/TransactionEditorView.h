@@ -10,7 +10,7 @@
 #include <optional>
 
 class Button;
-class FormSection;
+class EditorSection;
 class MoneyStore;
 class NavigationPage;
 class PhotoPicker;
@@ -93,7 +93,6 @@ private:
     QImage replacementImage_;
     quint64 pickGeneration_ = 0;
     bool shownOnce_ = false;
-    bool syncingDate_ = false;
 
     NavigationPage* page_ = nullptr;
     Button* saveButton_ = nullptr;
@@ -109,6 +108,6 @@ private:
     Button* receiptButton_ = nullptr;
     ReceiptPhotoView* preview_ = nullptr;
     ReceiptImageView* storedReceipt_ = nullptr;
-    FormSection* fields_ = nullptr;
+    EditorSection* fields_ = nullptr;
     Button* duplicateButton_ = nullptr;
 };

@@ -1,0 +1,56 @@
+#include "views/TransactionFormParts.h"
+
+#include "components/SegmentedControl.h"
+#include "views/EditorForm.h"
+
+#include <QDateTimeEdit>
+#include <QStringList>
+
+namespace transaction_form {
+
+std::vector<QString> splitTags(const QString& text) {
+    std::vector<QString> tags;
+    for (const QString& piece : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QString tag = piece.trimmed();
+        if (!tag.isEmpty()) tags.push_back(tag);
+    }
+    return tags;
+}
+
+QString joinTags(const std::optional<std::vector<QString>>& tags) {
+    if (!tags) return {};
+    QStringList list;
+    for (const QString& tag : *tags) list << tag;
+    return list.join(QStringLiteral(", "));
+}
+
+QString kindTitle(TransactionKind kind) {
+    return kind == TransactionKind::income ? QStringLiteral("Доход") : QStringLiteral("Расход");
+}
+
+QString defaultWallet() { return QStringLiteral("Основной"); }
+
+SegmentedControl* kindPicker(TransactionKind selected) {
+    auto* picker = new SegmentedControl;
+    picker->setObjectName(QStringLiteral("kindPicker"));
+    picker->setAccessibleName(QStringLiteral("Тип"));
+    for (TransactionKind kind : allTransactionKinds()) picker->addSegment(kindTitle(kind), rawValue(kind));
+    picker->setCurrentTag(rawValue(selected));
+    return picker;
+}
+
+QDateTimeEdit* dateTimePicker(const QDateTime& moment, const QTimeZone& zone) {
+    auto* picker = new QDateTimeEdit;
+    picker->setObjectName(QStringLiteral("datePicker"));
+    picker->setAccessibleName(QStringLiteral("Дата"));
+    picker->setDisplayFormat(QStringLiteral("dd.MM.yyyy HH:mm"));
+    picker->setCalendarPopup(true);
+    picker->setDateTime(wallClock(moment, zone));
+    return picker;
+}
+
+QDateTime pickedMoment(const QDateTimeEdit& picker, const QTimeZone& zone) {
+    return fromWallClock(picker.dateTime(), zone);
+}
+
+}  // namespace transaction_form

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "models/MoneyModels.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QTimeZone>
+#include <optional>
+#include <vector>
+
+class QDateTimeEdit;
+class SegmentedControl;
+
+// What the add form and the transaction editor share.
+namespace transaction_form {
+
+// Tags typed as one text: split at every ",", each piece trimmed of white
+// space and line breaks, empty pieces dropped; order and repeats stay.
+std::vector<QString> splitTags(const QString& text);
+// Stored tags as an editor shows them: joined with ", "; "" for none.
+QString joinTags(const std::optional<std::vector<QString>>& tags);
+
+// "Доход" / "Расход", the kind picker's segment titles.
+QString kindTitle(TransactionKind kind);
+
+// The wallet a transaction without one belongs to.
+QString defaultWallet();
+
+// The kind picker titled "Тип": "Доход" (tag "income") then "Расход" ("expense").
+SegmentedControl* kindPicker(TransactionKind selected);
+
+// A date with hour and minute, shown as wall-clock time in the ledger's zone.
+QDateTimeEdit* dateTimePicker(const QDateTime& moment, const QTimeZone& zone);
+// The moment the picker shows, read back in that zone (UTC).
+QDateTime pickedMoment(const QDateTimeEdit& picker, const QTimeZone& zone);
+
+}  // namespace transaction_form
