@@ -1,0 +1,38 @@
+#pragma once
+
+#include "models/MoneyModels.h"
+
+#include <QAbstractListModel>
+#include <vector>
+
+class MoneyStore;
+
+// The operations the list shows, as positions in the store's ledger. Holds no
+// copy of a transaction: every row reads the store's ledger when it is drawn,
+// and the screen hands in new positions after every change of the ledger.
+class TransactionListModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    enum Role {
+        IdRole = Qt::UserRole + 1,  // the transaction's id (QUuid)
+        FavoriteRole,               // bool
+    };
+
+    explicit TransactionListModel(const MoneyStore& store, QObject* parent = nullptr);
+
+    // Replaces the shown positions (one reset: the list is recomputed whole).
+    void setRows(std::vector<int> rows);
+    const std::vector<int>& rows() const { return rows_; }
+
+    // The transaction on a row; null for a row outside the list.
+    const MoneyTransaction* transactionAt(int row) const;
+    // The row showing the transaction with this id; -1 when it is not shown.
+    int rowOf(const QUuid& id) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+private:
+    const MoneyStore& store_;
+    std::vector<int> rows_;
+};

@@ -1,0 +1,231 @@
+#include "views/TransactionRowDelegate.h"
+
+#include "components/Symbols.h"
+#include "components/Theme.h"
+#include "components/TransactionRow.h"
+#include "views/SwipeListView.h"
+#include "views/TransactionListModel.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QTextLayout>
+#include <QTextOption>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kSpacing = 14;      // between icon, text column and amount
+constexpr int kSpacerMin = 8;     // the flexible gap before the amount keeps at least this
+constexpr int kColumnGap = 3;     // between category and detail
+constexpr int kCornerRadius = 12;  // the rows' card
+constexpr int kStarSize = 17;
+// Widest amount and star a row is assumed to have when its height is found
+// without formatting the amount.
+constexpr int kAmountAllowance = 160;
+
+QFont categoryFont() { return Theme::font(TextStyle::Body, QFont::Medium); }
+QFont detailFont() { return Theme::font(TextStyle::Caption); }
+QFont amountFont() { return Theme::font(TextStyle::Body, QFont::DemiBold); }
+
+QTextOption wrapping() {
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    return option;
+}
+
+// Height of the category wrapped at a width, as the kit's label wraps it.
+int wrappedHeight(const QString& text, int width) {
+    QTextLayout layout(text, categoryFont());
+    layout.setTextOption(wrapping());
+    layout.beginLayout();
+    qreal height = 0;
+    const qreal leading = QFontMetricsF(categoryFont()).leading();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(std::max(width, 1));
+        height += line.height() + leading;
+    }
+    layout.endLayout();
+    return static_cast<int>(std::ceil(std::max<qreal>(height, QFontMetricsF(categoryFont()).height())));
+}
+
+// The widest advance of any letter of the Latin and Cyrillic alphabets: a
+// category of n such letters needs no more than n times it.
+int widestLetter() {
+    static const int widest = [] {
+        const QFontMetrics fm(categoryFont());
+        int w = 0;
+        for (QChar c : QStringLiteral("WMmwЩШЖЮЫМ@%"))
+            w = std::max(w, fm.horizontalAdvance(c));
+        return w;
+    }();
+    return widest;
+}
+
+bool onlyNarrowScripts(const QString& text) {
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x0530; });
+}
+
+QPainterPath cardShape(const QRectF& card, bool first, bool last) {
+    const qreal r = kCornerRadius;
+    QPainterPath path;
+    if (!first && !last) {
+        path.addRect(card);
+        return path;
+    }
+    path.moveTo(card.left(), card.top() + (first ? r : 0));
+    if (first) path.arcTo(QRectF(card.left(), card.top(), 2 * r, 2 * r), 180, -90);
+    path.lineTo(card.right() - (first ? r : 0), card.top());
+    if (first) path.arcTo(QRectF(card.right() - 2 * r, card.top(), 2 * r, 2 * r), 90, -90);
+    path.lineTo(card.right(), card.bottom() - (last ? r : 0));
+    if (last) path.arcTo(QRectF(card.right() - 2 * r, card.bottom() - 2 * r, 2 * r, 2 * r), 0, -90);
+    path.lineTo(card.left() + (last ? r : 0), card.bottom());
+    if (last) path.arcTo(QRectF(card.left(), card.bottom() - 2 * r, 2 * r, 2 * r), 270, -90);
+    path.closeSubpath();
+    return path;
+}
+
+QColor actionColor(RowAction action) {
+    const Theme& theme = Theme::current();
+    switch (action) {
+    case RowAction::favorite: return theme.color(ColorRole::Yellow);
+    case RowAction::copy: return theme.color(ColorRole::Teal);
+    case RowAction::remove: return theme.color(ColorRole::Red);
+    }
+    return theme.color(ColorRole::Gray);
+}
+
+}  // namespace
+
+TransactionRowDelegate::TransactionRowDelegate(SwipeListView* view) : QStyledItemDelegate(view), view_(view) {}
+
+int TransactionRowDelegate::categoryWidth(const MoneyTransaction& t, int cardWidth) {
+    const int amount = QFontMetrics(amountFont()).horizontalAdvance(TransactionRow::signedAmountText(t));
+    const int star = t.isFavorite.value_or(false) ? kStarSize + kStarGap : 0;
+    return cardWidth - 2 * kPaddingH - kIconBox - 2 * kSpacing - kSpacerMin - amount - star;
+}
+
+QSize TransactionRowDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const {
+    const auto* model = static_cast<const TransactionListModel*>(index.model());
+    const MoneyTransaction* t = model->transactionAt(index.row());
+    const int viewWidth = view_->viewport()->width();
+    const int cardWidth = std::max(viewWidth - 2 * SwipeListView::kSideMargin, 200);
+    const int lineHeight = QFontMetrics(categoryFont()).height();
+    int categoryHeight = lineHeight;
+    if (t) {
+        const int roomy = cardWidth - 2 * kPaddingH - kIconBox - 2 * kSpacing - kSpacerMin - kAmountAllowance -
+                          kStarSize - kStarGap;
+        const bool fitsOneLine =
+            onlyNarrowScripts(t->category) && static_cast<qint64>(t->category.size()) * widestLetter() <= roomy;
+        if (!fitsOneLine) categoryHeight = wrappedHeight(t->category, categoryWidth(*t, cardWidth));
+    }
+    const int column = categoryHeight + kColumnGap + QFontMetrics(detailFont()).height();
+    return {viewWidth, 2 * kPaddingV + std::max(kIconBox, column)};
+}
+
+void TransactionRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                                   const QModelIndex& index) const {
+    const auto* model = static_cast<const TransactionListModel*>(index.model());
+    const MoneyTransaction* t = model->transactionAt(index.row());
+    if (!t) return;
+    const bool first = index.row() == 0;
+    const bool last = index.row() == model->rowCount() - 1;
+    const QRect card = SwipeListView::cardRect(option.rect);
+    const int offset = view_->offsetOf(t->id);
+
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setClipPath(cardShape(card, first, last));
+    if (offset != 0) paintActions(painter, card, offset, first, last);
+    painter->translate(offset, 0);
+    paintContent(painter, card, *t, first, last);
+    painter->restore();
+}
+
+void TransactionRowDelegate::paintContent(QPainter* p, const QRect& card, const MoneyTransaction& t, bool,
+                                          bool last) const {
+    const Theme& theme = Theme::current();
+    const bool income = t.kind == TransactionKind::income;
+    const QColor kindColor = theme.color(income ? ColorRole::Green : ColorRole::Orange);
+    p->fillRect(card, theme.color(ColorRole::SecondaryGroupedBackground));
+
+    // Kind arrow on its pale disc.
+    const QRect icon(card.left() + kPaddingH, card.center().y() - kIconBox / 2, kIconBox, kIconBox);
+    QColor pale = kindColor;
+    pale.setAlphaF(0.12f);
+    p->setPen(Qt::NoPen);
+    p->setBrush(pale);
+    p->drawEllipse(icon);
+    const int symbolSize = Symbols::sizeForText(Theme::pointSize(TextStyle::Headline));
+    const qreal dpr = p->device() ? p->device()->devicePixelRatioF() : 1.0;
+    const QPixmap arrow = Symbols::pixmap(TransactionRow::kindSymbol(t.kind), symbolSize, kindColor, dpr);
+    p->drawPixmap(QRect(icon.center().x() - symbolSize / 2 + 1, icon.center().y() - symbolSize / 2 + 1, symbolSize,
+                        symbolSize),
+                  arrow);
+
+    // Trailing star and amount.
+    int right = card.right() - kPaddingH + 1;
+    if (t.isFavorite.value_or(false)) {
+        const QRect star(right - kStarSize, card.center().y() - kStarSize / 2, kStarSize, kStarSize);
+        p->drawPixmap(star, Symbols::pixmap(QStringLiteral("star.fill"), kStarSize, theme.color(ColorRole::Yellow), dpr));
+        right = star.left() - kStarGap;
+    }
+    const QString amountText = TransactionRow::signedAmountText(t);
+    const QFontMetrics amountMetrics(amountFont());
+    const int amountWidth = amountMetrics.horizontalAdvance(amountText);
+    const QRect amount(right - amountWidth, card.top(), amountWidth, card.height());
+    p->setFont(amountFont());
+    p->setPen(theme.color(income ? ColorRole::Green : ColorRole::Label));
+    p->drawText(amount, Qt::AlignRight | Qt::AlignVCenter, amountText);
+
+    // Category over the note (or the date).
+    const int textLeft = icon.right() + 1 + kSpacing;
+    const int textWidth = std::max(amount.left() - kSpacerMin - kSpacing - textLeft, 1);
+    const int categoryHeight = wrappedHeight(t.category, textWidth);
+    const QFontMetrics detailMetrics(detailFont());
+    const int columnHeight = categoryHeight + kColumnGap + detailMetrics.height();
+    const int top = card.center().y() - columnHeight / 2;
+    p->setFont(categoryFont());
+    p->setPen(theme.color(ColorRole::Label));
+    p->drawText(QRectF(textLeft, top, textWidth, categoryHeight), t.category, wrapping());
+    p->setFont(detailFont());
+    p->setPen(theme.color(ColorRole::SecondaryLabel));
+    const QString detail = detailMetrics.elidedText(TransactionRow::detailText(t), Qt::ElideRight, textWidth);
+    p->drawText(QRect(textLeft, top + categoryHeight + kColumnGap, textWidth, detailMetrics.height()),
+                Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, detail);
+
+    if (!last) {
+        p->setPen(QPen(theme.color(ColorRole::Separator), 0.5));
+        p->drawLine(QPointF(textLeft, card.bottom() + 0.75), QPointF(card.right() + 1, card.bottom() + 0.75));
+    }
+}
+
+void TransactionRowDelegate::paintActions(QPainter* p, const QRect& card, int offset, bool, bool) const {
+    const QVector<RowAction> actions =
+        offset > 0 ? SwipeListView::leadingActions() : SwipeListView::trailingActions();
+    const int revealed = std::abs(offset);
+    // A full swipe lets the first action take the whole uncovered width.
+    const bool full = SwipeListView::isFullSwipe(offset, card.width());
+    const int count = full ? 1 : actions.size();
+    const int width = revealed / count;
+    const QFont titleFont = Theme::font(TextStyle::Footnote, QFont::DemiBold);
+    const qreal dpr = p->device() ? p->device()->devicePixelRatioF() : 1.0;
+    for (int i = 0; i < count; ++i) {
+        // The first action is the outermost one.
+        const int w = i == count - 1 ? revealed - width * (count - 1) : width;
+        const int x = offset > 0 ? card.left() + i * width : card.right() + 1 - i * width - w;
+        const QRect button(x, card.top(), w, card.height());
+        p->fillRect(button, actionColor(actions.at(i)));
+        const int symbolSize = 20;
+        const int centre = full ? (offset > 0 ? button.right() - SwipeListView::kActionWidth / 2
+                                              : button.left() + SwipeListView::kActionWidth / 2)
+                                : button.center().x();
+        p->drawPixmap(QRect(centre - symbolSize / 2, button.center().y() - symbolSize, symbolSize, symbolSize),
+                      Symbols::pixmap(SwipeListView::symbol(actions.at(i)), symbolSize, Qt::white, dpr));
+        p->setFont(titleFont);
+        p->setPen(Qt::white);
+        p->drawText(QRect(centre - SwipeListView::kActionWidth / 2, button.center().y() + 2,
+                          SwipeListView::kActionWidth, QFontMetrics(titleFont).height()),
+                    Qt::AlignHCenter | Qt::AlignTop, SwipeListView::title(actions.at(i)));
+    }
+}
