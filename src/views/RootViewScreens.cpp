@@ -1,6 +1,7 @@
 // The screen behind each tab and sheet of the root view. A screen that is
 // ready replaces its interim page by changing its one line here.
 
+#include "views/AddTransactionView.h"
 #include "views/FamilyAccountView.h"
 #include "views/InterimPages.h"
 #include "views/RootView.h"
@@ -19,8 +20,8 @@ NavigationPage* calculator(const RootEnvironment&) { return interim::calculatorP
 
 NavigationPage* analytics(const RootEnvironment&) { return interim::analyticsPage(); }
 
-QWidget* addTransactionSheet(const RootEnvironment&, TransactionKind kind) {
-    return interim::addTransactionSheet(kind);
+QWidget* addTransactionSheet(const RootEnvironment& e, TransactionKind kind) {
+    return new AddTransactionView(e.store, kind, e.services.photos);
 }
 
 QWidget* goalSheet(const RootEnvironment&) { return interim::goalEditorSheet(); }
