@@ -22,7 +22,7 @@ bool hasScheme(const QString& text) {
 }  // namespace
 
 bool InstanceMessage::acceptableUrl(const QString& url) {
-    if (url.isEmpty() || url.size() > kMaxUrlLength || !hasScheme(url)) return false;
+    if (url.isEmpty() || url.toUtf8().size() > kMaxUrlBytes || !hasScheme(url)) return false;
     for (const QChar c : url) {
         if (c.isSpace() || c.category() == QChar::Other_Control || c.category() == QChar::Other_Format) return false;
     }
@@ -48,7 +48,8 @@ std::optional<InstanceMessage> InstanceMessage::decode(const QByteArray& line) {
     if (body == kActivate) return activate();
     if (!body.startsWith(kOpenUrl)) return std::nullopt;
 
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // A byte-order mark is kept (and refused below) rather than silently dropped.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     const QString url = decoder.decode(body.sliced(kOpenUrl.size()));
     if (decoder.hasError()) return std::nullopt;
     return openUrl(url);

@@ -13,7 +13,7 @@ struct InstanceMessage {
     enum class Kind { activate, openUrl };
 
     static constexpr qsizetype kMaxMessageBytes = 4096;
-    static constexpr qsizetype kMaxUrlLength = 2048;
+    static constexpr qsizetype kMaxUrlBytes = 2048;  // in UTF-8, so any link fits one message
 
     Kind kind = Kind::activate;
     QString url;  // openUrl only
@@ -22,8 +22,8 @@ struct InstanceMessage {
     // nullopt when the link is too long or no acceptable link (see acceptableUrl).
     static std::optional<InstanceMessage> openUrl(const QString& url);
 
-    // A link text is accepted when it is non-empty, at most kMaxUrlLength
-    // characters, starts with a URL scheme ("name:") and holds no control
+    // A link text is accepted when it is non-empty, at most kMaxUrlBytes long
+    // in UTF-8, starts with a URL scheme ("name:") and holds no control
     // characters or white space.
     static bool acceptableUrl(const QString& url);
 

@@ -1,0 +1,172 @@
+#include "KitFixture.h"
+#include "components/Button.h"
+#include "components/FileDialogPhotoPicker.h"
+#include "components/Overlays.h"
+#include "components/ShareSheet.h"
+
+#include <QClipboard>
+#include <QFile>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QTest>
+#include <QWidget>
+
+namespace {
+
+const QString kExport = QString::fromUtf8("date,kind,amount\r\n2025-01-02,expense,\"12.50\"\r\nёжик,\"a\"\"b\",\t\n");
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+}  // namespace
+
+class ShareSheetTest : public KitTest {
+protected:
+    void SetUp() override {
+        KitTest::SetUp();
+        window.resize(390, 844);
+        window.show();
+    }
+    template <typename T>
+    T* find(const char* name) {
+        return window.findChild<T*>(QString::fromLatin1(name));
+    }
+
+    QWidget window;
+    ShareSheetService share{&window};
+};
+
+TEST_F(ShareSheetTest, CopyPutsTheExactTextOnTheClipboardAndCloses) {
+    QGuiApplication::clipboard()->clear();
+    share.share("Zanbeck CSV", kExport, "Zanbeck.csv");
+    ASSERT_NE(share.currentSheet(), nullptr);
+    auto* copy = find<Button>("shareCopyButton");
+    ASSERT_NE(copy, nullptr);
+    QTest::mouseClick(copy, Qt::LeftButton);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), kExport);
+    settle();
+    EXPECT_EQ(share.currentSheet(), nullptr);
+}
+
+TEST_F(ShareSheetTest, CancelClosesWithoutTouchingTheClipboard) {
+    QGuiApplication::clipboard()->setText("before");
+    share.share("Zanbeck JSON", kExport);
+    QTest::mouseClick(find<Button>("shareCancelButton"), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(share.currentSheet(), nullptr);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "before");
+}
+
+TEST_F(ShareSheetTest, SavingWritesTheTextByteForByteUnderTheSuggestedName) {
+    share.share("Zanbeck CSV", kExport, "Zanbeck.csv");
+    QTest::mouseClick(find<Button>("shareSaveButton"), Qt::LeftButton);
+    auto* dialog = find<QFileDialog>("shareSaveDialog");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_TRUE(dialog->selectedFiles().value(0).endsWith("/Zanbeck.csv"));
+
+    const QString target = dir_.filePath("export.csv");
+    emit dialog->fileSelected(target);
+    EXPECT_EQ(readFile(target), kExport.toUtf8());
+    settle();
+    EXPECT_EQ(share.currentSheet(), nullptr);
+}
+
+TEST_F(ShareSheetTest, AFailedSaveKeepsTheSheetAndSaysWhy) {
+    share.share("Zanbeck CSV", kExport, "Zanbeck.csv");
+    QTest::mouseClick(find<Button>("shareSaveButton"), Qt::LeftButton);
+    auto* dialog = find<QFileDialog>("shareSaveDialog");
+    ASSERT_NE(dialog, nullptr);
+    emit dialog->fileSelected(dir_.filePath("missing-folder/export.csv"));
+    settle();
+    ASSERT_NE(share.currentSheet(), nullptr);
+    Alert* alert = OverlayHost::forWindow(&window)->currentAlert();
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->title(), QString::fromUtf8("Не удалось сохранить файл"));
+    EXPECT_FALSE(alert->message().isEmpty());
+}
+
+TEST_F(ShareSheetTest, SuggestedNamesNeverLeaveTheChosenFolder) {
+    share.share("../../etc/passwd", kExport);
+    QTest::mouseClick(find<Button>("shareSaveButton"), Qt::LeftButton);
+    auto* dialog = find<QFileDialog>("shareSaveDialog");
+    ASSERT_NE(dialog, nullptr);
+    const QString selected = dialog->selectedFiles().value(0);
+    EXPECT_FALSE(selected.contains("/etc/")) << selected.toStdString();
+}
+
+TEST(ShareSheetSave, ReplacesAnExistingFileWhole) {
+    TempDir dir;
+    const QString path = dir.filePath("out.json");
+    ASSERT_TRUE(ShareSheetService::saveText(path, QString(10000, u'x'), nullptr));
+    QString error;
+    ASSERT_TRUE(ShareSheetService::saveText(path, "{}", &error));
+    EXPECT_EQ(readFile(path), "{}");
+}
+
+class PhotoPickerTest : public KitTest {
+protected:
+    void SetUp() override {
+        KitTest::SetUp();
+        window.show();
+    }
+    QFileDialog* dialog() { return window.findChild<QFileDialog*>("photoPickerDialog"); }
+
+    QWidget window;
+    FileDialogPhotoPicker picker{&window};
+    int calls = 0;
+    std::optional<QByteArray> result;
+    std::function<void(std::optional<QByteArray>)> record = [this](std::optional<QByteArray> bytes) {
+        ++calls;
+        result = std::move(bytes);
+    };
+};
+
+TEST_F(PhotoPickerTest, AcceptedFileGivesItsBytesOnce) {
+    const QByteArray png = QByteArray::fromHex("89504e470d0a1a0a") + QByteArray(300, '\0');
+    QFile file(dir_.filePath("receipt.png"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(png);
+    file.close();
+
+    picker.pickImage(record);
+    ASSERT_NE(dialog(), nullptr);
+    EXPECT_EQ(calls, 0);  // never from inside the call
+    dialog()->setOption(QFileDialog::DontUseNativeDialog);
+    dialog()->selectFile(file.fileName());
+    QMetaObject::invokeMethod(dialog(), "accept");
+    settle();
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(result, png);
+}
+
+TEST_F(PhotoPickerTest, CancellingGivesNothingOnce) {
+    picker.pickImage(record);
+    ASSERT_NE(dialog(), nullptr);
+    dialog()->reject();
+    settle();
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(result, std::nullopt);
+}
+
+TEST(PhotoPickerRead, RefusesFoldersMissingAndOversizedFiles) {
+    TempDir dir;
+    EXPECT_EQ(FileDialogPhotoPicker::readImageFile(dir.path()), std::nullopt);
+    EXPECT_EQ(FileDialogPhotoPicker::readImageFile(dir.filePath("missing.jpg")), std::nullopt);
+
+    QFile big(dir.filePath("big.jpg"));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(big.resize(FileDialogPhotoPicker::kMaxBytes + 1));  // sparse, cheap
+    big.close();
+    EXPECT_EQ(FileDialogPhotoPicker::readImageFile(big.fileName()), std::nullopt);
+
+    QFile limit(dir.filePath("limit.jpg"));
+    ASSERT_TRUE(limit.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(limit.resize(FileDialogPhotoPicker::kMaxBytes));
+    limit.close();
+    const auto bytes = FileDialogPhotoPicker::readImageFile(limit.fileName());
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(bytes->size(), FileDialogPhotoPicker::kMaxBytes);
+}
