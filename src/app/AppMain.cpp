@@ -23,11 +23,14 @@
 #include "platform/WindowScenePhase.h"
 #include "services/Preferences.h"
 #include "store/MoneyStore.h"
+// The launch view's header reaches its screens through pointers; they are defined here.
+#include "views/PasscodeViews.h"
+#include "views/RootView.h"
+#include "views/AppLaunchView.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QIcon>
-#include <QLabel>
 #include <QTextStream>
 #include <QTimer>
 #include <cstdio>
@@ -52,14 +55,6 @@ void nameApplication() {
 void printLine(FILE* stream, const QString& text) {
     QTextStream out(stream);
     out << text << Qt::endl;
-}
-
-// Until the launch view is part of the build, the window shows the app's name.
-QWidget* makeLaunchContent(MoneyStore&, AppLockModel&, AccountSession&, const PlatformServices&) {
-    auto* label = new QLabel(QStringLiteral("Zanbeck"));
-    label->setAlignment(Qt::AlignCenter);
-    label->setObjectName(QStringLiteral("launchPlaceholder"));
-    return label;
 }
 
 // Answers the requests that need no window, with only a core application.
@@ -151,7 +146,7 @@ int runApp(int argc, char** argv) {
                      });
     QObject::connect(&outsideEntries, &OutsideEntries::activationRequested, &window, &AppWindow::bringToFront);
 
-    window.setContent(makeLaunchContent(store, appLock, account, services));
+    window.setContent(new AppLaunchView(store, appLock, account, services));
     window.show();
     if (request.url) {
         // Delivered like a forwarded link, once the window is up.
