@@ -182,7 +182,7 @@ void SwipeListView::finishSwipe() {
     repaintRow(id);
 }
 
-void SwipeListView::trigger(RowAction action, const QUuid& id) {
+void SwipeListView::trigger(RowAction action, QUuid id) {
     closeOpenRow();
     repaintRow(id);
     emit actionTriggered(action, id);

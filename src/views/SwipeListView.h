@@ -66,7 +66,7 @@ private:
     // The action of the open row's button under a point, if any.
     std::optional<RowAction> buttonAt(const QPoint& pos) const;
     void finishSwipe();
-    void trigger(RowAction action, const QUuid& id);
+    void trigger(RowAction action, QUuid id);  // by value: closing the row clears openId_
 
     TransactionListModel* model_;
     QUuid openId_;
