@@ -105,15 +105,18 @@ QCoro::Task<QByteArray> FamilyServerClient::exchange(QString path, QByteArray me
     co_await reply.get();
 
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (!status.isValid()) {
-        if (reply->error() != QNetworkReply::NoError) throw TransportError(transportFailureText(reply->error()));
+    const QNetworkReply::NetworkError error = reply->error();
+    // Qt numbers the connection's own failures (refused, dropped, timed out,
+    // TLS, proxy, a refused redirect) below 200; from 200 on it only mirrors the
+    // HTTP status. A status line followed by such a failure is no answer either:
+    // its body is cut short (a cut 2xx could pass for success, a cut 401 would
+    // sign the user out), and a refused cross-origin redirect keeps its 3xx.
+    const bool connectionFailed = error != QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied;
+    if (!status.isValid() || connectionFailed) {
+        if (error != QNetworkReply::NoError) throw TransportError(transportFailureText(error));
         throw AccountError::server(QStringLiteral("Некорректный ответ сервера"));
     }
     const int code = status.toInt();
-    // A refused cross-origin redirect arrives with its 3xx status and an error.
-    if (reply->error() == QNetworkReply::InsecureRedirectError ||
-        reply->error() == QNetworkReply::TooManyRedirectsError)
-        throw TransportError(transportFailureText(reply->error()));
 
     const QByteArray answer = reply->readAll();
     if (code >= 200 && code <= 299) co_return answer;

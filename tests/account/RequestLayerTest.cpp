@@ -165,6 +165,26 @@ TEST_F(RequestLayerTest, TransportFailuresHaveRussianTexts) {
     EXPECT_EQ(descriptionOf(refused), "Не удалось подключиться к серверу: соединение отклонено.");
 }
 
+TEST_F(RequestLayerTest, AnAnswerCutOffMidBodyIsATransportFailure) {
+    // The status line arrives, then the connection drops before the announced
+    // body is complete: no answer at all, whatever the status line said.
+    auto cutOff = [](const QByteArray& statusLine, const QByteArray& partialBody) {
+        ScriptedResponse r;
+        r.rawResponse = "HTTP/1.1 " + statusLine + "\r\nContent-Type: application/json\r\nContent-Length: 64\r\n"
+                        "Connection: close\r\n\r\n" + partialBody;
+        return r;
+    };
+    // A complete-looking JSON prefix of a success must not pass for the answer.
+    server.queue("PATCH", "/api/tasks", cutOff("200 OK", "{}"));
+    const auto success = run("PATCH", "/api/tasks", true, QByteArray("{}"));
+    EXPECT_TRUE(failedWith<TransportError>(success));
+    EXPECT_EQ(descriptionOf(success), "Сервер неожиданно закрыл соединение.");
+
+    // Nor may a cut-off 401 count as the server refusing the token.
+    server.queue("GET", "/api/family", cutOff("401 Unauthorized", R"({"error":)"));
+    EXPECT_TRUE(failedWith<TransportError>(run("GET", "/api/family", true)));
+}
+
 TEST_F(RequestLayerTest, SilentServerTimesOut) {
     ScriptedResponse slow = ScriptedResponse::json(200, "{}");
     slow.held = true;  // never answered
