@@ -5,8 +5,11 @@
 
 #include <QPointer>
 #include <QStringDecoder>
+#include <QTextBoundaryFinder>
 #include <QTimer>
 #include <optional>
+
+#include <unicode/uchar.h>
 
 const QString AppLockModel::kWrongCodeText = QStringLiteral("Неверный код. Попробуй ещё раз.");
 const QString AppLockModel::kInvalidCodeText = QStringLiteral("Код должен состоять из четырёх цифр.");
@@ -34,14 +37,20 @@ StoredCode readStoredCode(Keychain& keychain) {
     return {Keychain::Status::ok, code};
 }
 
-// Four characters, each with the Unicode numeric property (the keypad only
-// ever gives 0 to 9, but any numeric character is accepted).
+// Four characters as a reader sees them (grapheme clusters), each starting
+// with a code point that has a Unicode numeric type: the keypad only ever
+// gives 0 to 9, but any numeric character is accepted, "五" and "½" included.
 bool isValidCode(const QString& code) {
-    const QList<uint> points = code.toUcs4();
-    if (points.size() != 4) return false;
-    for (uint p : points)
-        if (!QChar::isNumber(char32_t(p))) return false;
-    return true;
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, code);
+    qsizetype start = 0;
+    int count = 0;
+    for (qsizetype end = clusters.toNextBoundary(); end != -1; end = clusters.toNextBoundary()) {
+        if (++count > 4) return false;
+        const char32_t first = QStringView(code).mid(start, end - start).toUcs4().constFirst();
+        if (u_getIntPropertyValue(UChar32(first), UCHAR_NUMERIC_TYPE) == U_NT_NONE) return false;
+        start = end;
+    }
+    return count == 4;
 }
 
 }  // namespace

@@ -155,11 +155,20 @@ TEST_F(AppLockModelTest, InvalidCodesAreRefusedAndNothingIsStored) {
     EXPECT_FALSE(lock->hasPasscode());
 }
 
-TEST_F(AppLockModelTest, AnyNumericCharactersMakeACode) {
+TEST_F(AppLockModelTest, AnyFourNumericCharactersMakeACode) {
     auto lock = start();
-    const QString arabicIndic = QString::fromUtf8("١٢٣٤");
-    EXPECT_TRUE(lock->setPasscode(arabicIndic));
-    EXPECT_EQ(keychain.items.value(kItem), arabicIndic.toUtf8());
+    // Counted as a reader sees characters, each judged by its first code point's
+    // numeric type: digits of any script, CJK numerals, fractions, keycaps.
+    for (const QString& code : {QStringLiteral("١٢٣٤"), QStringLiteral("五六七八"), QStringLiteral("½¼¾⅓"),
+                                QStringLiteral("1\u20E32\u20E33\u20E34\u20E3"), QStringLiteral("1\u0301234")}) {
+        EXPECT_TRUE(lock->setPasscode(code)) << code.toStdString();
+        EXPECT_EQ(keychain.items.value(kItem), code.toUtf8());
+    }
+    // Four code points that are not four characters.
+    for (const QString& code : {QStringLiteral("1\u20E32\u20E3"), QStringLiteral("123\u0301")}) {
+        EXPECT_FALSE(lock->setPasscode(code)) << code.toStdString();
+        EXPECT_EQ(lock->errorMessage(), "Код должен состоять из четырёх цифр.");
+    }
 }
 
 TEST_F(AppLockModelTest, SetPasscodeStoresUnlocksAndClearsTheError) {
