@@ -8,6 +8,20 @@
 
 #include <QTimer>
 
+namespace {
+
+// Takes a screen off the window. Deleted later, not now: the change that
+// replaces it often comes from inside it (the unlock screen's own key press).
+template <class W>
+void retire(QPointer<W>& widget) {
+    if (!widget) return;
+    widget->hide();
+    widget->deleteLater();
+    widget = nullptr;
+}
+
+}  // namespace
+
 AppLaunchView::AppLaunchView(MoneyStore& store, AppLockModel& appLock, AccountSession& account,
                              const PlatformServices& services, QWidget* parent)
     : QWidget(parent), store_(store), appLock_(appLock), account_(account), services_(services) {
@@ -89,10 +103,10 @@ void AppLaunchView::redraw() {
 
 void AppLaunchView::clearContent() {
     if (root_) closeRootOverlays();
-    delete root_;
-    delete unlock_;
-    delete splash_;
-    delete suggestion_;
+    retire(root_);
+    retire(unlock_);
+    retire(splash_);
+    retire(suggestion_);
 }
 
 void AppLaunchView::closeRootOverlays() {
@@ -118,7 +132,7 @@ void AppLaunchView::updateSuggestion() {
         suggestion_->show();
         suggestion_->raise();
     } else if (!wanted && suggestion_) {
-        delete suggestion_;
+        retire(suggestion_);
     }
 }
 

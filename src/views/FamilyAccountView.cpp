@@ -209,7 +209,9 @@ void FamilyAccountView::redraw() {
         familyView_ = familyScreenFor(role, account_, services_);
         content()->layout()->addWidget(familyView_);
     } else if (!signedIn && familyView_) {
-        delete familyView_;
+        familyView_->hide();
+        familyView_->deleteLater();  // a sign-out may come from inside it
+        familyView_ = nullptr;
     }
     loginScroll_->setVisible(!signedIn);
     if (familyView_) familyView_->setVisible(signedIn);
@@ -276,7 +278,8 @@ QString FamilyAccountView::languageRowTitle(const QString& code) {
     icu::UnicodeString name;
     language.getDisplayLanguage(GlobalPreferences::systemLocale(), name);
     const QString text = fromIcu(name);
-    return text.isEmpty() ? code : capitalized(text);
+    // Without a name ICU hands back the code, which stays as it is.
+    return text.isEmpty() || text == code ? code : capitalized(text);
 }
 
 void FamilyAccountView::choose(const QString& key, const QString& value) {

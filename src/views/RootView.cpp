@@ -121,8 +121,16 @@ void RootView::rebuild() {
     if (sheet_) sheet_->dismiss();
     presentedSheet_.reset();
     selectedTab_ = AppTab::family;
-    delete familyStack_;
-    delete tabView_;
+    // Deleted later: the user change that switches the content may come from
+    // inside it (a page that restores the sign-in as it is shown).
+    for (QWidget* old : {static_cast<QWidget*>(familyStack_), static_cast<QWidget*>(tabView_)}) {
+        if (!old) continue;
+        layout()->removeWidget(old);
+        old->hide();
+        old->deleteLater();
+    }
+    familyStack_ = nullptr;
+    tabView_ = nullptr;
     tabViewShown_ = false;
     if (content_ == Content::family)
         buildFamily();
