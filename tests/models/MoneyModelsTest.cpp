@@ -104,7 +104,3 @@ TEST(DailyAmount, IdentityIsShortestSecondsWithAFraction) {
     DailyAmount local{QDateTime::fromSecsSinceEpoch(1700000000, Qt::OffsetFromUTC, 7200), TransactionKind::expense, {}};
     EXPECT_EQ(local.identity(), QStringLiteral("1700000000.0-expense"));
 }
-
-TEST(CategoryAmount, IdentityIsTheName) {
-    EXPECT_EQ((CategoryAmount{QStringLiteral("Еда"), Decimal(3)}).identity(), QStringLiteral("Еда"));
-}

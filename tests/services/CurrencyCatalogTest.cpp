@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QRegularExpression>
-#include <thread>
-#include <vector>
 
 #include "services/CurrencyCatalog.h"
 
@@ -27,15 +25,6 @@ TEST(CurrencyCatalogTest, ContainsIsExactAndCaseSensitive) {
     EXPECT_FALSE(CurrencyCatalog::contains("CNY "));
     EXPECT_FALSE(CurrencyCatalog::contains(""));
     EXPECT_FALSE(CurrencyCatalog::contains("XYZ"));
-}
-
-TEST(CurrencyCatalogTest, BuiltOnceAndTheSameForConcurrentFirstReaders) {
-    std::vector<const QStringList*> seen(6, nullptr);
-    std::vector<std::thread> readers;
-    for (std::size_t i = 0; i < seen.size(); ++i)
-        readers.emplace_back([&seen, i] { seen[i] = &CurrencyCatalog::codes(); });
-    for (auto& reader : readers) reader.join();
-    for (const QStringList* list : seen) EXPECT_EQ(list, &CurrencyCatalog::codes());
 }
 
 TEST(CurrencyCatalogTest, TitleJoinsSymbolCodeAndNameInTheGivenLocale) {

@@ -15,5 +15,4 @@ TEST(LanguageCatalogTest, CodesAreSortedUniqueLanguageCodesWithoutAuto) {
     EXPECT_FALSE(codes.contains("auto"));
     for (const char* expected : {"de", "en", "kk", "ru", "zh"})
         EXPECT_TRUE(codes.contains(expected)) << expected;
-    EXPECT_EQ(&LanguageCatalog::codes(), &codes);
 }
