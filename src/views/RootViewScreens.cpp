@@ -5,6 +5,7 @@
 #include "views/FamilyAccountView.h"
 #include "views/InterimPages.h"
 #include "views/RootView.h"
+#include "views/TransactionsView.h"
 
 namespace root_screens {
 
@@ -12,7 +13,9 @@ NavigationPage* family(const RootEnvironment& e) { return new FamilyAccountView(
 
 NavigationPage* dashboard(const RootEnvironment& e, const RootActions&) { return interim::dashboardPage(e.store); }
 
-NavigationPage* transactions(const RootEnvironment&, const RootActions&) { return interim::transactionsPage(); }
+NavigationPage* transactions(const RootEnvironment& e, const RootActions& a) {
+    return new TransactionsView(e.store, a.addTransaction, e.services.share, e.services.photos);
+}
 
 NavigationPage* planner(const RootEnvironment&) { return interim::plannerPage(); }
 
