@@ -1,5 +1,12 @@
 #include "app/AppMain.h"
 
+#include <QApplication>
+#include <QCoreApplication>
+#include <QIcon>
+#include <QTextStream>
+#include <QTimer>
+#include <cstdio>
+
 #include "account/AccountSession.h"
 #include "account/AppAccountRole.h"
 #include "account/BundleInfo.h"
@@ -23,17 +30,9 @@
 #include "platform/WindowScenePhase.h"
 #include "services/Preferences.h"
 #include "store/MoneyStore.h"
-// The launch view's header reaches its screens through pointers; they are defined here.
-#include "views/PasscodeViews.h"
-#include "views/RootView.h"
 #include "views/AppLaunchView.h"
-
-#include <QApplication>
-#include <QCoreApplication>
-#include <QIcon>
-#include <QTextStream>
-#include <QTimer>
-#include <cstdio>
+#include "views/PasscodeViews.h"  // the launch view's screens, held through pointers
+#include "views/RootView.h"
 
 namespace {
 
@@ -66,10 +65,13 @@ int runWithoutWindow(int argc, char** argv, const LaunchRequest& request) {
         printLine(stderr, QStringLiteral("Справка: %1 --help").arg(QCoreApplication::applicationName()));
         return 2;
     }
-    if (request.showHelp) printLine(stdout, commandLineHelp());
+    if (request.showHelp)
+        printLine(stdout, commandLineHelp());
     else if (request.showVersion)
-        printLine(stdout, QCoreApplication::applicationName() + u' ' + QCoreApplication::applicationVersion());
-    else if (request.printRole) printLine(stdout, AppAccountRole::build().rawValue());
+        printLine(stdout,
+                  QCoreApplication::applicationName() + u' ' + QCoreApplication::applicationVersion());
+    else if (request.printRole)
+        printLine(stdout, AppAccountRole::build().rawValue());
     return 0;
 }
 
@@ -98,15 +100,15 @@ int runApp(int argc, char** argv) {
     SingleInstance instance(SingleInstance::defaultFolder(), QCoreApplication::applicationName());
     QString error;
     switch (claimOrForward(request, instance, &error)) {
-    case LaunchOutcome::forwarded:
-        if (request.section) printLine(stdout, QStringLiteral("Открываю Zanbeck"));
-        return 0;
-    case LaunchOutcome::failed:
-        printLine(stderr, QStringLiteral("%1: %2").arg(QCoreApplication::applicationName(), error));
-        return 1;
-    case LaunchOutcome::becomeInstance:
-        if (request.section) printLine(stdout, QStringLiteral("Открываю Zanbeck"));
-        break;
+        case LaunchOutcome::forwarded:
+            if (request.section) printLine(stdout, QStringLiteral("Открываю Zanbeck"));
+            return 0;
+        case LaunchOutcome::failed:
+            printLine(stderr, QStringLiteral("%1: %2").arg(QCoreApplication::applicationName(), error));
+            return 1;
+        case LaunchOutcome::becomeInstance:
+            if (request.section) printLine(stdout, QStringLiteral("Открываю Zanbeck"));
+            break;
     }
 
     // The phone's services, as this desktop offers them.
@@ -137,22 +139,22 @@ int runApp(int argc, char** argv) {
     OutsideEntries outsideEntries;
     ShareSheetService share(&window);
     FileDialogPhotoPicker photos(&window);
-    const PlatformServices services{keychain, biometrics, notifications, widgets, haptics,
+    const PlatformServices services{keychain, biometrics, notifications, widgets,        haptics,
                                     share,    photos,     scenePhase,    outsideEntries, Clock::system()};
 
     QObject::connect(&instance, &SingleInstance::messageReceived, &outsideEntries,
                      [&outsideEntries](const InstanceMessage& message) {
                          deliverInstanceMessage(message, outsideEntries);
                      });
-    QObject::connect(&outsideEntries, &OutsideEntries::activationRequested, &window, &AppWindow::bringToFront);
+    QObject::connect(&outsideEntries, &OutsideEntries::activationRequested, &window,
+                     &AppWindow::bringToFront);
 
     window.setContent(new AppLaunchView(store, appLock, account, services));
     window.show();
     if (request.url) {
         // Delivered like a forwarded link, once the window is up.
-        QTimer::singleShot(0, &outsideEntries, [&outsideEntries, url = *request.url] {
-            emit outsideEntries.urlOpened(url);
-        });
+        QTimer::singleShot(0, &outsideEntries,
+                           [&outsideEntries, url = *request.url] { emit outsideEntries.urlOpened(url); });
     }
     return app.exec();
 }

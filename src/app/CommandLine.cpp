@@ -1,8 +1,8 @@
 #include "app/CommandLine.h"
 
-#include "app/InstanceMessage.h"
-
 #include <QCommandLineParser>
+
+#include "app/InstanceMessage.h"
 
 namespace {
 
@@ -18,13 +18,15 @@ struct Options {
                             QStringLiteral("раздел")};
     QCommandLineOption printRole{QStringLiteral("print-role"),
                                  QStringLiteral("Показать роль этой сборки (parent или child) и выйти.")};
-    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Показать эту справку.")};
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                            QStringLiteral("Показать эту справку.")};
     QCommandLineOption version{QStringLiteral("version"), QStringLiteral("Показать версию.")};
 
     void addTo(QCommandLineParser& parser) const {
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.addOptions({open, printRole, help, version});
-        parser.addPositionalArgument(QStringLiteral("ссылка"), QStringLiteral("Ссылка вида zanbeck://add-expense."),
+        parser.addPositionalArgument(QStringLiteral("ссылка"),
+                                     QStringLiteral("Ссылка вида zanbeck://add-expense."),
                                      QStringLiteral("[ссылка]"));
     }
 };
@@ -52,7 +54,8 @@ LaunchRequest parseCommandLine(const QStringList& arguments) {
         }
         request.section = money_destination::fromRawValue(values.front());
         if (!request.section) {
-            request.error = QStringLiteral("Неизвестный раздел «%1»; есть: %2.").arg(values.front().left(64), sectionList());
+            request.error = QStringLiteral("Неизвестный раздел «%1»; есть: %2.")
+                                .arg(values.front().left(64), sectionList());
             return request;
         }
     }

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "services/MoneyDestination.h"
-
 #include <QString>
 #include <QStringList>
 #include <optional>
+
+#include "services/MoneyDestination.h"
 
 // What one launch of the app was asked to do.
 //

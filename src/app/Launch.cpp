@@ -1,10 +1,10 @@
 #include "app/Launch.h"
 
-#include "app/SingleInstance.h"
-#include "services/PendingDestination.h"
-
 #include <QDir>
 #include <QStandardPaths>
+
+#include "app/SingleInstance.h"
+#include "services/PendingDestination.h"
 
 bool hasDisplay(const QProcessEnvironment& environment) {
     return !environment.value(QStringLiteral("QT_QPA_PLATFORM")).isEmpty() ||
@@ -13,7 +13,8 @@ bool hasDisplay(const QProcessEnvironment& environment) {
 }
 
 QString noDisplayMessage(const QString& program) {
-    return QStringLiteral("%1: нет дисплея (DISPLAY и WAYLAND_DISPLAY не заданы), а приложению нужен графический сеанс.")
+    return QStringLiteral(
+               "%1: нет дисплея (DISPLAY и WAYLAND_DISPLAY не заданы), а приложению нужен графический сеанс.")
         .arg(program);
 }
 
@@ -26,18 +27,19 @@ LaunchOutcome claimOrForward(const LaunchRequest& request, SingleInstance& insta
     // Stored first, whoever ends up showing the tabs: this process or the running one.
     if (request.section) runOpenIntent(*request.section);
     switch (instance.claim()) {
-    case SingleInstance::Claim::primary:
-        return LaunchOutcome::becomeInstance;
-    case SingleInstance::Claim::secondary: {
-        const InstanceMessage message =
-            request.url ? InstanceMessage::openUrl(*request.url).value_or(InstanceMessage::activate())
-                        : InstanceMessage::activate();
-        if (instance.send(message)) return LaunchOutcome::forwarded;
-        if (error) *error = QStringLiteral("запущенное приложение не ответило (%1)").arg(instance.errorString());
-        return LaunchOutcome::failed;
-    }
-    case SingleInstance::Claim::failed:
-        break;
+        case SingleInstance::Claim::primary:
+            return LaunchOutcome::becomeInstance;
+        case SingleInstance::Claim::secondary: {
+            const InstanceMessage message =
+                request.url ? InstanceMessage::openUrl(*request.url).value_or(InstanceMessage::activate())
+                            : InstanceMessage::activate();
+            if (instance.send(message)) return LaunchOutcome::forwarded;
+            if (error)
+                *error = QStringLiteral("запущенное приложение не ответило (%1)").arg(instance.errorString());
+            return LaunchOutcome::failed;
+        }
+        case SingleInstance::Claim::failed:
+            break;
     }
     if (error) *error = instance.errorString();
     return LaunchOutcome::failed;

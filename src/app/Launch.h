@@ -1,11 +1,11 @@
 #pragma once
 
+#include <QProcessEnvironment>
+#include <QString>
+
 #include "account/AppAccountRole.h"
 #include "app/CommandLine.h"
 #include "services/StorePaths.h"
-
-#include <QProcessEnvironment>
-#include <QString>
 
 class SingleInstance;
 
@@ -30,7 +30,8 @@ enum class LaunchOutcome {
 // Runs the intent (when a section was asked for), then either becomes the
 // instance or hands the request (a link, else a plain activation) to the
 // running one. *error says why on failure.
-LaunchOutcome claimOrForward(const LaunchRequest& request, SingleInstance& instance, QString* error = nullptr);
+LaunchOutcome claimOrForward(const LaunchRequest& request, SingleInstance& instance,
+                             QString* error = nullptr);
 
 // Where this build keeps its ledgers. The child's app uses the user's data
 // folder; the parent's app keeps its own, as two phone apps have separate

@@ -1,6 +1,6 @@
 #include "app/SingleInstance.h"
 
-#include "platform/OutsideEntries.h"
+#include <unistd.h>
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -10,7 +10,8 @@
 #include <QThread>
 #include <QTimer>
 #include <memory>
-#include <unistd.h>
+
+#include "platform/OutsideEntries.h"
 
 namespace {
 
@@ -29,9 +30,7 @@ SingleInstance::SingleInstance(QString folder, QString name, QObject* parent)
     connect(&server_, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
 }
 
-SingleInstance::~SingleInstance() {
-    server_.close();
-}
+SingleInstance::~SingleInstance() { server_.close(); }
 
 QString SingleInstance::defaultFolder() {
     QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
@@ -54,7 +53,8 @@ bool SingleInstance::prepareFolder() {
     // Someone else's folder, or one others may write into, could hand our
     // launches to a stranger's socket.
     if (!info.isDir() || info.ownerId() != ::getuid() ||
-        (info.permissions() & (QFile::WriteGroup | QFile::WriteOther | QFile::ReadGroup | QFile::ReadOther))) {
+        (info.permissions() &
+         (QFile::WriteGroup | QFile::WriteOther | QFile::ReadGroup | QFile::ReadOther))) {
         error_ = QStringLiteral("%1 is not a private folder of this user").arg(folder_);
         return false;
     }
@@ -65,7 +65,8 @@ SingleInstance::Claim SingleInstance::claim() {
     if (!prepareFolder()) return Claim::failed;
     if (!lock_.tryLock(0)) {
         if (lock_.error() == QLockFile::LockFailedError) return Claim::secondary;
-        error_ = QStringLiteral("cannot take the lock %1").arg(QDir(folder_).filePath(name_ + QStringLiteral(".lock")));
+        error_ = QStringLiteral("cannot take the lock %1")
+                     .arg(QDir(folder_).filePath(name_ + QStringLiteral(".lock")));
         return Claim::failed;
     }
     const QString path = socketPath();

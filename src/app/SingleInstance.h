@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/InstanceMessage.h"
-
 #include <QLocalServer>
 #include <QLockFile>
 #include <QObject>
 #include <QString>
+
+#include "app/InstanceMessage.h"
 
 class OutsideEntries;
 

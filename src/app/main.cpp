@@ -1,5 +1,3 @@
 #include "app/AppMain.h"
 
-int main(int argc, char** argv) {
-    return runApp(argc, argv);
-}
+int main(int argc, char** argv) { return runApp(argc, argv); }

@@ -12,8 +12,9 @@ FileDialogPhotoPicker::FileDialogPhotoPicker(QWidget* window) : window_(window) 
 void FileDialogPhotoPicker::pickImage(std::function<void(std::optional<QByteArray>)> done) {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     if (folder.isEmpty()) folder = QDir::homePath();
-    auto* dialog = new QFileDialog(window_, QStringLiteral("Фото чека"), folder,
-                                   QStringLiteral("Изображения (*.jpg *.jpeg *.png *.heic *.heif *.webp *.bmp *.gif)"));
+    auto* dialog =
+        new QFileDialog(window_, QStringLiteral("Фото чека"), folder,
+                        QStringLiteral("Изображения (*.jpg *.jpeg *.png *.heic *.heif *.webp *.bmp *.gif)"));
     dialog->setObjectName(QStringLiteral("photoPickerDialog"));
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
@@ -38,6 +39,7 @@ std::optional<QByteArray> FileDialogPhotoPicker::readImageFile(const QString& pa
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
     QByteArray bytes = file.read(kMaxBytes + 1);
-    if (bytes.size() > kMaxBytes || (bytes.isEmpty() && file.error() != QFileDevice::NoError)) return std::nullopt;
+    if (bytes.size() > kMaxBytes || (bytes.isEmpty() && file.error() != QFileDevice::NoError))
+        return std::nullopt;
     return bytes;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/PhotoPicker.h"
-
 #include <QString>
+
+#include "platform/PhotoPicker.h"
 
 class QWidget;
 

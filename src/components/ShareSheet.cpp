@@ -1,9 +1,5 @@
 #include "components/ShareSheet.h"
 
-#include "components/Button.h"
-#include "components/Overlays.h"
-#include "components/TextLabel.h"
-
 #include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
@@ -11,6 +7,10 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QVBoxLayout>
+
+#include "components/Button.h"
+#include "components/Overlays.h"
+#include "components/TextLabel.h"
 
 namespace {
 
@@ -50,8 +50,8 @@ bool ShareSheetService::saveText(const QString& path, const QString& text, QStri
     return true;
 }
 
-ShareSheetContent::ShareSheetContent(const QString& title, const QString& text, const QString& suggestedFileName,
-                                     QWidget* parent)
+ShareSheetContent::ShareSheetContent(const QString& title, const QString& text,
+                                     const QString& suggestedFileName, QWidget* parent)
     : QWidget(parent), text_(text), fileName_(fileNameFor(title, suggestedFileName)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 12, 20, 20);
@@ -90,7 +90,8 @@ void ShareSheetContent::copy() {
 void ShareSheetContent::chooseFile() {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (folder.isEmpty()) folder = QDir::homePath();
-    auto* dialog = new QFileDialog(window(), QStringLiteral("Сохранить в файл"), QDir(folder).filePath(fileName_));
+    auto* dialog =
+        new QFileDialog(window(), QStringLiteral("Сохранить в файл"), QDir(folder).filePath(fileName_));
     dialog->setObjectName(QStringLiteral("shareSaveDialog"));
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);

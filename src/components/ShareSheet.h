@@ -1,12 +1,11 @@
 #pragma once
 
-#include "platform/ShareService.h"
-
 #include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include "components/Overlays.h"
+#include "platform/ShareService.h"
 
 // The share sheet of a desktop: a sheet inside the window that copies the
 // exact text to the clipboard or saves it to a file the user names.

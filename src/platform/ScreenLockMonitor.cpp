@@ -29,7 +29,8 @@ ScreenLockMonitor::ScreenLockMonitor(QDBusConnection sessionBus, QDBusConnection
 void ScreenLockMonitor::watchLoginSession(QDBusConnection systemBus) {
     const QString sessionId = qEnvironmentVariable("XDG_SESSION_ID");
     if (sessionId.isEmpty()) return;
-    QDBusInterface manager(QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+    QDBusInterface manager(QStringLiteral("org.freedesktop.login1"),
+                           QStringLiteral("/org/freedesktop/login1"),
                            QStringLiteral("org.freedesktop.login1.Manager"), systemBus);
     if (!manager.isValid()) return;
     manager.setTimeout(1000);
@@ -37,7 +38,8 @@ void ScreenLockMonitor::watchLoginSession(QDBusConnection systemBus) {
     if (!path.isValid()) return;
     const QString service = QStringLiteral("org.freedesktop.login1");
     const QString interface = QStringLiteral("org.freedesktop.login1.Session");
-    systemBus.connect(service, path.value().path(), interface, QStringLiteral("Lock"), this, SLOT(onSessionLock()));
+    systemBus.connect(service, path.value().path(), interface, QStringLiteral("Lock"), this,
+                      SLOT(onSessionLock()));
     systemBus.connect(service, path.value().path(), interface, QStringLiteral("Unlock"), this,
                       SLOT(onSessionUnlock()));
 }

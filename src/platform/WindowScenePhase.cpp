@@ -22,8 +22,8 @@ WindowSceneState WindowScenePhase::state() const {
     WindowSceneState state;
     if (window_) {
         state.visible = window_->isVisible() && window_->visibility() != QWindow::Hidden;
-        state.minimised = (window_->windowStates() & Qt::WindowMinimized) ||
-                          window_->visibility() == QWindow::Minimized;
+        state.minimised =
+            (window_->windowStates() & Qt::WindowMinimized) || window_->visibility() == QWindow::Minimized;
         state.active = window_->isActive();
     }
     state.screenLocked = screenLock_ && screenLock_->isLocked();

@@ -1,15 +1,15 @@
 #pragma once
 
-#include "platform/ScenePhase.h"
-
 #include <QPointer>
 #include <QWindow>
+
+#include "platform/ScenePhase.h"
 
 class ScreenLockMonitor;
 
 // What the scene phase is made of on a desktop.
 struct WindowSceneState {
-    bool visible = false;       // shown, not hidden
+    bool visible = false;  // shown, not hidden
     bool minimised = false;
     bool active = false;        // holds the keyboard focus
     bool screenLocked = false;  // the session's screen is locked
@@ -25,7 +25,8 @@ class WindowScenePhase : public ScenePhaseSource {
     Q_OBJECT
 public:
     // Both must outlive this object, or be destroyed with it; the monitor may be null.
-    explicit WindowScenePhase(QWindow* window, ScreenLockMonitor* screenLock = nullptr, QObject* parent = nullptr);
+    explicit WindowScenePhase(QWindow* window, ScreenLockMonitor* screenLock = nullptr,
+                              QObject* parent = nullptr);
 
     ScenePhase phase() const override { return phase_; }
     WindowSceneState state() const;

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "services/MoneyDestination.h"
-
 #include <QString>
 #include <optional>
+
+#include "services/MoneyDestination.h"
 
 // Links of the form "zanbeck://add-expense" that the desktop hands to the app.
 // Only the host counts; scheme, path and query are ignored.

@@ -9,11 +9,16 @@ QList<MoneyDestination> allCases() {
 
 QString rawValue(MoneyDestination destination) {
     switch (destination) {
-    case MoneyDestination::dashboard: return QStringLiteral("dashboard");
-    case MoneyDestination::expense: return QStringLiteral("expense");
-    case MoneyDestination::income: return QStringLiteral("income");
-    case MoneyDestination::planner: return QStringLiteral("planner");
-    case MoneyDestination::calendar: return QStringLiteral("calendar");
+        case MoneyDestination::dashboard:
+            return QStringLiteral("dashboard");
+        case MoneyDestination::expense:
+            return QStringLiteral("expense");
+        case MoneyDestination::income:
+            return QStringLiteral("income");
+        case MoneyDestination::planner:
+            return QStringLiteral("planner");
+        case MoneyDestination::calendar:
+            return QStringLiteral("calendar");
     }
     return QStringLiteral("dashboard");
 }
@@ -26,11 +31,16 @@ std::optional<MoneyDestination> fromRawValue(const QString& text) {
 
 QString displayTitle(MoneyDestination destination) {
     switch (destination) {
-    case MoneyDestination::dashboard: return QStringLiteral("Главная");
-    case MoneyDestination::expense: return QStringLiteral("Новый расход");
-    case MoneyDestination::income: return QStringLiteral("Новый доход");
-    case MoneyDestination::planner: return QStringLiteral("Планировщик");
-    case MoneyDestination::calendar: return QStringLiteral("Финансовый календарь");
+        case MoneyDestination::dashboard:
+            return QStringLiteral("Главная");
+        case MoneyDestination::expense:
+            return QStringLiteral("Новый расход");
+        case MoneyDestination::income:
+            return QStringLiteral("Новый доход");
+        case MoneyDestination::planner:
+            return QStringLiteral("Планировщик");
+        case MoneyDestination::calendar:
+            return QStringLiteral("Финансовый календарь");
     }
     return {};
 }

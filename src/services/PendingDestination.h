@@ -1,9 +1,9 @@
 #pragma once
 
-#include "services/MoneyDestination.h"
-
 #include <QString>
 #include <optional>
+
+#include "services/MoneyDestination.h"
 
 // The section the open-app intent leaves for the root view: key
 // "pendingDestination" in the app group's shared defaults. The intent writes

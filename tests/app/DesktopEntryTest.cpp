@@ -1,12 +1,13 @@
 // The desktop entries are how the open-app intent and the links reach the app.
-#include "services/DeepLink.h"
-#include "services/MoneyDestination.h"
+#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QHash>
 #include <QTextStream>
-#include <gtest/gtest.h>
+
+#include "services/DeepLink.h"
+#include "services/MoneyDestination.h"
 
 namespace {
 
@@ -20,7 +21,8 @@ DesktopEntry readEntry(const char* name) {
     QString group;
     while (!in.atEnd()) {
         const QString line = in.readLine();
-        if (line.startsWith(u'[') && line.endsWith(u']')) group = line.mid(1, line.size() - 2);
+        if (line.startsWith(u'[') && line.endsWith(u']'))
+            group = line.mid(1, line.size() - 2);
         else if (const qsizetype equals = line.indexOf(u'='); equals > 0)
             entry[group][line.left(equals)] = line.mid(equals + 1);
     }
@@ -41,13 +43,16 @@ TEST(DesktopEntry, ChildBuildOffersOneActionPerSectionInOrder) {
         const QString raw = money_destination::rawValue(destination);
         const auto action = entry.value("Desktop Action " + raw);
         EXPECT_EQ(action.value("Name"), money_destination::displayTitle(destination)) << raw.toStdString();
-        EXPECT_TRUE(action.value("Exec").endsWith("/zanbeck --open " + raw)) << action.value("Exec").toStdString();
+        EXPECT_TRUE(action.value("Exec").endsWith("/zanbeck --open " + raw))
+            << action.value("Exec").toStdString();
     }
 }
 
 TEST(DesktopEntry, ChildBuildHandlesItsLinkScheme) {
     const auto main = readEntry("zanbeck.desktop").value("Desktop Entry");
-    EXPECT_TRUE(main.value("MimeType").split(u';').contains(QStringLiteral("x-scheme-handler/") + deep_link::kScheme));
+    EXPECT_TRUE(main.value("MimeType")
+                    .split(u';')
+                    .contains(QStringLiteral("x-scheme-handler/") + deep_link::kScheme));
     EXPECT_TRUE(main.value("Exec").endsWith("/zanbeck %u"));
     EXPECT_TRUE(main.value("Keywords").contains(QString::fromUtf8("Открыть копилку")));
 }

@@ -1,5 +1,5 @@
 // Runs the two built executables, as the desktop would.
-#include "support/TempDir.h"
+#include <gtest/gtest.h>
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -7,11 +7,14 @@
 #include <QProcess>
 #include <QSettings>
 #include <QThread>
-#include <gtest/gtest.h>
+
+#include "support/TempDir.h"
 
 namespace {
 
-QString app(const char* name) { return QDir(QStringLiteral(ZANBECK_APP_DIR)).filePath(QString::fromLatin1(name)); }
+QString app(const char* name) {
+    return QDir(QStringLiteral(ZANBECK_APP_DIR)).filePath(QString::fromLatin1(name));
+}
 
 // A user of their own: home, settings, data and runtime folders in a temporary folder.
 QProcessEnvironment isolatedUser(const TempDir& dir) {
@@ -36,7 +39,8 @@ struct ProcessResult {
     QString err;
 };
 
-ProcessResult run(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment) {
+ProcessResult run(const QString& program, const QStringList& arguments,
+                  const QProcessEnvironment& environment) {
     QProcess process;
     process.setProcessEnvironment(environment);
     process.start(program, arguments);
@@ -46,7 +50,8 @@ ProcessResult run(const QString& program, const QStringList& arguments, const QP
         return {};
     }
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
 }
 
 bool waitForFile(const QString& path) {

@@ -1,7 +1,8 @@
-#include "app/InstanceMessage.h"
+#include <gtest/gtest.h>
 
 #include <QList>
-#include <gtest/gtest.h>
+
+#include "app/InstanceMessage.h"
 
 TEST(InstanceMessage, RoundTripsActivationAndLinks) {
     for (const InstanceMessage& message :
@@ -17,8 +18,9 @@ TEST(InstanceMessage, RoundTripsActivationAndLinks) {
 TEST(InstanceMessage, LinksMustLookLikeLinks) {
     EXPECT_TRUE(InstanceMessage::acceptableUrl("zanbeck:"));
     EXPECT_TRUE(InstanceMessage::acceptableUrl("x-y+z.1://h"));
-    for (const char* text : {"", "add-expense", "://x", "1abc://x", "zan beck://x", "zanbeck://a b",
-                             "zanbeck://a\nb", "zanbeck://a\tb", "zanbeck://a\x7f", "zanbeck://a\xe2\x80\x8e"})
+    for (const char* text :
+         {"", "add-expense", "://x", "1abc://x", "zan beck://x", "zanbeck://a b", "zanbeck://a\nb",
+          "zanbeck://a\tb", "zanbeck://a\x7f", "zanbeck://a\xe2\x80\x8e"})
         EXPECT_FALSE(InstanceMessage::acceptableUrl(QString::fromUtf8(text))) << text;
     EXPECT_FALSE(InstanceMessage::openUrl("no link"));
 }
@@ -41,26 +43,28 @@ TEST(InstanceMessage, GarbageIsDropped) {
     const QList<QByteArray> garbage{
         "",
         "\n",
-        "zanbeck/1 activate",                     // no end of line
-        "zanbeck/1 activate \n",                  // trailing text
+        "zanbeck/1 activate",     // no end of line
+        "zanbeck/1 activate \n",  // trailing text
         "zanbeck/1 Activate\n",
-        "zanbeck/2 activate\n",                   // another protocol version
+        "zanbeck/2 activate\n",  // another protocol version
         "activate\n",
         "zanbeck/1 open-url\n",
         "zanbeck/1 open-url \n",
         "zanbeck/1 open-url not-a-link\n",
         "zanbeck/1 open-url zanbeck://a\rb\n",
-        "zanbeck/1 open-url zanbeck://\xff\xfe\n",  // not UTF-8
-        "zanbeck/1 open-url zanbeck://\xc0\xaf\n",  // overlong encoding
+        "zanbeck/1 open-url zanbeck://\xff\xfe\n",             // not UTF-8
+        "zanbeck/1 open-url zanbeck://\xc0\xaf\n",             // overlong encoding
         "zanbeck/1 open-url \xef\xbb\xbfzanbeck://planner\n",  // byte-order mark
         "zanbeck/1 open-url zanbeck://a\nzanbeck/1 activate\n",
         QByteArray("zanbeck/1 open-url zanbeck://a\0b\n", 33),
         "zanbeck/1 delete-everything\n",
     };
-    for (const QByteArray& bytes : garbage) EXPECT_FALSE(InstanceMessage::decode(bytes)) << bytes.toStdString();
+    for (const QByteArray& bytes : garbage)
+        EXPECT_FALSE(InstanceMessage::decode(bytes)) << bytes.toStdString();
 }
 
 TEST(InstanceMessage, OversizedMessagesAreDroppedWhateverTheyHold) {
-    QByteArray bytes = "zanbeck/1 open-url zanbeck://" + QByteArray(InstanceMessage::kMaxMessageBytes, 'a') + "\n";
+    QByteArray bytes =
+        "zanbeck/1 open-url zanbeck://" + QByteArray(InstanceMessage::kMaxMessageBytes, 'a') + "\n";
     EXPECT_FALSE(InstanceMessage::decode(bytes));
 }

@@ -1,13 +1,14 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QSignalSpy>
+
 #include "app/Launch.h"
 #include "app/SingleInstance.h"
 #include "services/PendingDestination.h"
 #include "services/Preferences.h"
 #include "support/TempDir.h"
-
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QSignalSpy>
-#include <gtest/gtest.h>
 
 class LaunchTest : public ::testing::Test {
 protected:

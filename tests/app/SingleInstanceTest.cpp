@@ -1,6 +1,4 @@
-#include "app/SingleInstance.h"
-#include "platform/OutsideEntries.h"
-#include "support/TempDir.h"
+#include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -9,7 +7,10 @@
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QSignalSpy>
-#include <gtest/gtest.h>
+
+#include "app/SingleInstance.h"
+#include "platform/OutsideEntries.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -71,8 +72,8 @@ TEST_F(SingleInstanceTest, EachBuildHasItsOwnInstance) {
 TEST_F(SingleInstanceTest, TheFolderAndSocketAreTheUsersOnly) {
     ASSERT_EQ(first.claim(), SingleInstance::Claim::primary);
     const QFileInfo folderInfo(folder());
-    EXPECT_EQ(folderInfo.permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther |
-                                          QFile::WriteOther | QFile::ExeOther),
+    EXPECT_EQ(folderInfo.permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                          QFile::ReadOther | QFile::WriteOther | QFile::ExeOther),
               QFile::Permissions{});
     const QFileInfo socketInfo(first.socketPath());
     EXPECT_EQ(socketInfo.permissions() & (QFile::WriteGroup | QFile::WriteOther), QFile::Permissions{});

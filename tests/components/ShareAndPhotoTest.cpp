@@ -1,9 +1,3 @@
-#include "KitFixture.h"
-#include "components/Button.h"
-#include "components/FileDialogPhotoPicker.h"
-#include "components/Overlays.h"
-#include "components/ShareSheet.h"
-
 #include <QClipboard>
 #include <QFile>
 #include <QFileDialog>
@@ -11,9 +5,16 @@
 #include <QTest>
 #include <QWidget>
 
+#include "KitFixture.h"
+#include "components/Button.h"
+#include "components/FileDialogPhotoPicker.h"
+#include "components/Overlays.h"
+#include "components/ShareSheet.h"
+
 namespace {
 
-const QString kExport = QString::fromUtf8("date,kind,amount\r\n2025-01-02,expense,\"12.50\"\r\nёжик,\"a\"\"b\",\t\n");
+const QString kExport =
+    QString::fromUtf8("date,kind,amount\r\n2025-01-02,expense,\"12.50\"\r\nёжик,\"a\"\"b\",\t\n");
 
 QByteArray readFile(const QString& path) {
     QFile file(path);

@@ -1,13 +1,13 @@
-#include "platform/ScreenLockMonitor.h"
-#include "platform/WindowScenePhase.h"
-
-#include "DBusTestSupport.h"
-#include "PrivateBus.h"
+#include <gtest/gtest.h>
 
 #include <QDBusMessage>
 #include <QSignalSpy>
 #include <QWindow>
-#include <gtest/gtest.h>
+
+#include "DBusTestSupport.h"
+#include "PrivateBus.h"
+#include "platform/ScreenLockMonitor.h"
+#include "platform/WindowScenePhase.h"
 
 TEST(ScenePhaseMapping, HiddenMinimisedOrLockedIsBackgroundFocusLossIsNot) {
     EXPECT_EQ(scenePhaseFor({.visible = true, .minimised = false, .active = true}), ScenePhase::active);
@@ -97,7 +97,8 @@ protected:
 };
 
 TEST_F(ScreenLockMonitorOnPrivateBus, FollowsTheScreenSaverAndLocksTheSceneWhileActive) {
-    ScreenLockMonitor monitor(QDBusConnection::sessionBus(), QDBusConnection(QStringLiteral("no-such-system")));
+    ScreenLockMonitor monitor(QDBusConnection::sessionBus(),
+                              QDBusConnection(QStringLiteral("no-such-system")));
     QWindow window;
     WindowScenePhase phase(&window, &monitor);
     window.show();
@@ -129,12 +130,13 @@ TEST_F(ScreenLockMonitorOnPrivateBus, IgnoresOtherSignalsOfTheSameName) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     ScreenLockMonitor monitor(bus, QDBusConnection(QStringLiteral("no-such-system")));
     SignalMarker marker;
-    ASSERT_TRUE(bus.connect(QString(), "/org/example/Marker", "org.example.Marker", "Mark", &marker, SLOT(mark())));
+    ASSERT_TRUE(
+        bus.connect(QString(), "/org/example/Marker", "org.example.Marker", "Mark", &marker, SLOT(mark())));
 
     sendActiveChanged("/org/example/Other", "org.example.Other", true);
     sendActiveChanged("/org/freedesktop/ScreenSaver", "org.freedesktop.OtherInterface", true);
-    ASSERT_TRUE(clientConnection("screensaver").send(
-        QDBusMessage::createSignal("/org/example/Marker", "org.example.Marker", "Mark")));
+    ASSERT_TRUE(clientConnection("screensaver")
+                    .send(QDBusMessage::createSignal("/org/example/Marker", "org.example.Marker", "Mark")));
     ASSERT_TRUE(waitUntil([&] { return marker.seen == 1; }));
     EXPECT_FALSE(monitor.isLocked());
 }

@@ -1,11 +1,12 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+
 #include "services/DeepLink.h"
 #include "services/MoneyDestination.h"
 #include "services/PendingDestination.h"
 #include "services/Preferences.h"
 #include "support/TempDir.h"
-
-#include <QFile>
-#include <gtest/gtest.h>
 
 namespace md = money_destination;
 
@@ -46,9 +47,9 @@ TEST(DeepLinkHost, TakenFromTheRawTextWithoutCaseFolding) {
 }
 
 TEST(DeepLinkHost, AbsentWithoutSchemeAuthorityOrName) {
-    for (const char* text : {"zanbeck:", "zanbeck:add-expense", "zanbeck:///add-expense", "zanbeck://",
-                             "zanbeck://:80", "add-expense", "//add-expense", "", "1zanbeck://planner",
-                             "zan beck://planner"})
+    for (const char* text :
+         {"zanbeck:", "zanbeck:add-expense", "zanbeck:///add-expense", "zanbeck://", "zanbeck://:80",
+          "add-expense", "//add-expense", "", "1zanbeck://planner", "zan beck://planner"})
         EXPECT_FALSE(deep_link::host(QString::fromUtf8(text))) << text;
 }
 
