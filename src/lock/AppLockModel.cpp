@@ -161,6 +161,10 @@ bool AppLockModel::removePasscode() {
 
 void AppLockModel::lock() {
     if (!hasPasscode_) return;
+    // The phone dismisses its fingerprint prompt when the app leaves the
+    // screen; fprintd would keep reading, and a finger laid on the reader
+    // while the app is away would open it behind the user's back.
+    cancelBiometrics();
     const State before = state();
     isUnlocked_ = false;
     errorMessage_.clear();

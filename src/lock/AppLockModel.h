@@ -52,7 +52,8 @@ public:
     // Deletes the stored code; true when it is gone (or was never there).
     // When the keychain refuses, the code stays in force and false is returned.
     bool removePasscode();
-    // Relocks the app when a code is stored; clears the error.
+    // Relocks the app when a code is stored; clears the error and ends a
+    // biometric check in progress (its `done` gets false).
     void lock();
 
     // Whether the unlock screen may offer the fingerprint: a reader with an

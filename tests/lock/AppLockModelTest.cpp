@@ -343,6 +343,19 @@ TEST_F(AppLockModelTest, CancelEndsTheRunningCheck) {
     EXPECT_FALSE(lock->isUnlocked());
 }
 
+TEST_F(AppLockModelTest, LockingEndsARunningCheckSoALateFingerCannotOpenTheApp) {
+    storeCode("1234");
+    auto lock = start();
+    std::optional<bool> result;
+    lock->unlockWithBiometrics([&](bool unlocked) { result = unlocked; });
+    lock->lock();  // the app went to the background with the prompt up
+    EXPECT_EQ(result, std::optional<bool>(false));
+    EXPECT_FALSE(lock->isVerifyingBiometrics());
+    biometrics.finish(Biometrics::Outcome::success);
+    drainEvents();
+    EXPECT_FALSE(lock->isUnlocked());
+}
+
 TEST_F(AppLockModelTest, WithoutBiometricsTheCheckGivesFalse) {
     storeCode("1234");
     AppLockModel lock(keychain, nullptr);
