@@ -122,12 +122,11 @@ void AddTransactionView::buildForm() {
     categoryPicker_ = new QComboBox;
     categoryPicker_->setObjectName(QStringLiteral("categoryPicker"));
     categoryPicker_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    categoryPicker_->setMaximumWidth(240);
-    connect(categoryPicker_, &QComboBox::activated, this, [this](int index) {
+    // The list is refilled with signals blocked, so only a choice lands here.
+    connect(categoryPicker_, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0) category_ = categoryPicker_->itemText(index);
     });
-    categoryPicker_->setAccessibleName(QStringLiteral("Категория"));
-    details_->addRow(formFieldRow(QStringLiteral("Категория"), categoryPicker_));
+    details_->addRow(transaction_form::pickerRow(QStringLiteral("Категория"), categoryPicker_));
 
     customButton_ = new Button(QStringLiteral("Своя категория"), Button::Style::Plain, QStringLiteral("plus.circle"));
     customButton_->setObjectName(QStringLiteral("customCategoryButton"));
@@ -159,8 +158,7 @@ void AddTransactionView::buildForm() {
     walletPicker_->setObjectName(QStringLiteral("walletPicker"));
     walletPicker_->addItems(wallets());
     walletPicker_->setCurrentIndex(0);
-    walletPicker_->setAccessibleName(QStringLiteral("Кошелёк"));
-    details_->addRow(formFieldRow(QStringLiteral("Кошелёк"), walletPicker_));
+    details_->addRow(transaction_form::pickerRow(QStringLiteral("Кошелёк"), walletPicker_));
 
     tagsField_ = formTextField(QStringLiteral("Теги через запятую"), QStringLiteral("tagsField"));
     details_->addRow(tagsField_);
@@ -183,7 +181,7 @@ void AddTransactionView::buildForm() {
     // Only an edit replaces the moment the form was opened (seconds included).
     connect(datePicker_, &QDateTimeEdit::dateTimeChanged, this,
             [this] { date_ = transaction_form::pickedMoment(*datePicker_, store_.timeZone()); });
-    details_->addRow(formFieldRow(QStringLiteral("Дата"), datePicker_));
+    details_->addRow(transaction_form::pickerRow(QStringLiteral("Дата"), datePicker_));
 
     body->addWidget(details_);
 

@@ -1,9 +1,11 @@
 #include "views/TransactionFormParts.h"
 
 #include "components/SegmentedControl.h"
+#include "components/TextLabel.h"
 #include "views/EditorForm.h"
 
 #include <QDateTimeEdit>
+#include <QHBoxLayout>
 #include <QStringList>
 
 namespace transaction_form {
@@ -37,6 +39,22 @@ SegmentedControl* kindPicker(TransactionKind selected) {
     for (TransactionKind kind : allTransactionKinds()) picker->addSegment(kindTitle(kind), rawValue(kind));
     picker->setCurrentTag(rawValue(selected));
     return picker;
+}
+
+QWidget* pickerRow(const QString& title, QWidget* picker) {
+    auto* row = new QWidget;
+    auto* line = new QHBoxLayout(row);
+    line->setContentsMargins(0, 0, 0, 0);
+    line->setSpacing(12);
+    auto* label = new TextLabel(title, TextStyle::Body);
+    label->setObjectName(QStringLiteral("formRowTitle"));
+    line->addWidget(label, 0, Qt::AlignVCenter);
+    line->addStretch(1);
+    picker->setAccessibleName(title);
+    picker->setMinimumWidth(96);
+    picker->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    line->addWidget(picker, 0, Qt::AlignVCenter);
+    return row;
 }
 
 QDateTimeEdit* dateTimePicker(const QDateTime& moment, const QTimeZone& zone) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 class QDateTimeEdit;
+class QWidget;
 class SegmentedControl;
 
 // What the add form and the transaction editor share.
@@ -28,6 +29,11 @@ QString defaultWallet();
 
 // The kind picker titled "Тип": "Доход" (tag "income") then "Расход" ("expense").
 SegmentedControl* kindPicker(TransactionKind selected);
+
+// A row with a title at the leading edge and a picker at the trailing edge,
+// as forms show a menu picker. The picker may shrink (its text then elides)
+// so that a long entry never widens the form.
+QWidget* pickerRow(const QString& title, QWidget* picker);
 
 // A date with hour and minute, shown as wall-clock time in the ledger's zone.
 QDateTimeEdit* dateTimePicker(const QDateTime& moment, const QTimeZone& zone);

@@ -1,0 +1,148 @@
+#pragma once
+
+// The add form and the transaction editor on a real store in a temporary
+// folder, inside a phone-sized window, with a photo picker the test answers.
+
+#include "components/Overlays.h"
+#include "components/Theme.h"
+#include "platform/PhotoPicker.h"
+#include "store/StoreFixture.h"
+#include "support/Gallery.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QImage>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QWidget>
+#include <deque>
+#include <functional>
+#include <memory>
+
+namespace formstest {
+
+// Holds every pick until the test answers it, so late and overlapping answers
+// can be played in any order.
+class FakePhotoPicker : public PhotoPicker {
+public:
+    void pickImage(std::function<void(std::optional<QByteArray>)> done) override { pending.push_back(std::move(done)); }
+    // Answers the oldest open pick.
+    void answer(std::optional<QByteArray> bytes) {
+        ASSERT_FALSE(pending.empty());
+        auto done = std::move(pending.front());
+        pending.pop_front();
+        done(std::move(bytes));
+    }
+    // Answers the newest open pick.
+    void answerLatest(std::optional<QByteArray> bytes) {
+        ASSERT_FALSE(pending.empty());
+        auto done = std::move(pending.back());
+        pending.pop_back();
+        done(std::move(bytes));
+    }
+    std::deque<std::function<void(std::optional<QByteArray>)>> pending;
+};
+
+// A small picture: a red left half and a blue right half.
+inline QImage twoColourImage(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    QPainter p(&image);
+    p.fillRect(0, 0, width / 2, height, QColor(220, 30, 30));
+    p.fillRect(width / 2, 0, width - width / 2, height, QColor(30, 60, 220));
+    return image;
+}
+
+inline QByteArray encoded(const QImage& image, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+inline QByteArray pngBytes(int width = 80, int height = 40) { return encoded(twoColourImage(width, height), "PNG"); }
+
+// A JPEG carrying an EXIF orientation tag (6: turn 90° clockwise to show),
+// as phone cameras write photos taken upright.
+inline QByteArray jpegWithOrientation(const QImage& image, quint16 orientation) {
+    const QByteArray jpeg = encoded(image, "JPG");
+    const char tiff[] = {'M', 'M', 0, 42, 0, 0, 0, 8,  // big-endian header, first IFD at 8
+                         0, 1,                         // one entry
+                         0x01, 0x12, 0, 3, 0, 0, 0, 1,  // Orientation, SHORT, count 1
+                         char(orientation >> 8), char(orientation & 0xff), 0, 0,
+                         0, 0, 0, 0};  // no next IFD
+    QByteArray payload = QByteArray("Exif\0\0", 6) + QByteArray(tiff, sizeof tiff);
+    const int length = payload.size() + 2;
+    QByteArray segment;
+    segment.append(char(0xFF)).append(char(0xE1)).append(char(length >> 8)).append(char(length & 0xff));
+    segment.append(payload);
+    return jpeg.left(2) + segment + jpeg.mid(2);  // right after the start-of-image marker
+}
+
+// Types text as key presses; QTest's own typing takes ASCII only.
+inline void typeText(QWidget* widget, const QString& text) {
+    for (const QChar ch : text) {
+        QKeyEvent press(QEvent::KeyPress, ch == QLatin1Char(' ') ? Qt::Key_Space : 0, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, ch == QLatin1Char(' ') ? Qt::Key_Space : 0, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(widget, &release);
+    }
+}
+
+inline bool isReddish(QRgb c) { return qRed(c) > 150 && qBlue(c) < 110; }
+inline bool isBluish(QRgb c) { return qBlue(c) > 150 && qRed(c) < 110; }
+
+class FormsTest : public StoreFixture {
+protected:
+    void SetUp() override {
+        Theme::current().setSystemScheme(ColorScheme::Light);
+        Theme::current().refresh();
+        Theme::current().install(*qApp);
+        store = makeStore();
+        window = std::make_unique<QWidget>();
+        window->setObjectName(QStringLiteral("formsTestWindow"));
+        window->resize(Gallery::kPhoneSize);
+        window->show();
+        QApplication::setActiveWindow(window.get());
+    }
+    void TearDown() override {
+        window.reset();
+        settle();
+    }
+
+    static void settle() {
+        for (int i = 0; i < 4; ++i) {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QCoreApplication::processEvents();
+        }
+    }
+
+    // Shows the view in a sheet over the window, as the app does.
+    template <class View>
+    View* present(View* view) {
+        sheet = Sheet::present(window.get(), view);
+        settle();
+        return view;
+    }
+    bool sheetClosed() const { return !sheet || sheet->isDismissed(); }
+
+    QString receiptsFolder() const { return zanbeck("receipts"); }
+    QByteArray receiptFile(const QString& name) const { return readFile(receiptsFolder() + "/" + name); }
+    QStringList receiptFiles() const { return QDir(receiptsFolder()).entryList(QDir::Files); }
+
+    // A file where the accounts folder should be: every ledger write fails.
+    void breakLedgerWrites() {
+        QDir(zanbeck("accounts")).removeRecursively();
+        writeFile(zanbeck("accounts"), "in the way");
+    }
+    // A file where the receipts folder should be: no receipt can be written.
+    void breakReceiptWrites() { writeFile(receiptsFolder(), "in the way"); }
+
+    std::unique_ptr<MoneyStore> store;
+    FakePhotoPicker picker;
+    std::unique_ptr<QWidget> window;
+    QPointer<Sheet> sheet;
+};
+
+}  // namespace formstest
