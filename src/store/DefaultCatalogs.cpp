@@ -1,14 +1,14 @@
 #include "store/DefaultCatalogs.h"
 
+#include "store/LedgerCalendar.h"
+
 namespace {
 // Calendar arithmetic in the store's zone keeps the wall-clock time; a result
 // the calendar cannot form falls back to the moment itself.
 QDateTime inZonePlus(const QDateTime& now, const QTimeZone& zone, int days, int months) {
-    QDateTime local = now.toTimeZone(zone);
-    QDateTime moved = months != 0 ? local.addMonths(months) : local.addDays(days);
-    if (!moved.isValid())
-        return now;
-    return moved.toUTC();
+    const LedgerCalendar calendar(zone);
+    const QDateTime moved = months != 0 ? calendar.addingMonths(now, months) : calendar.addingDays(now, days);
+    return moved.isValid() ? moved : now;
 }
 }  // namespace
 

@@ -31,6 +31,33 @@ LedgerCalendar::Span LedgerCalendar::monthSpan(QDate day) const {
     return {startOfDay(first).toMSecsSinceEpoch(), startOfDay(first.addMonths(1)).toMSecsSinceEpoch()};
 }
 
+QDateTime LedgerCalendar::atLocalTime(QDate day, QTime time) const {
+    if (!day.isValid() || !time.isValid()) return {};
+    // Read the wall time with the offset in force a day earlier, before any
+    // clock change of that day: a repeated time is its first occurrence, and a
+    // skipped one lands where the clock shows it after moving on (02:30 on a
+    // spring-forward night is 03:30 summer time). Qt alone would take the second
+    // of a repeated time and push a skipped one a whole gap too far by addDays.
+    const QDateTime asUtc(day, time, QTimeZone::utc());
+    const QDateTime before = asUtc.addSecs(-zone_.offsetFromUtc(asUtc.addDays(-1)));
+    if (!before.isValid()) return {};
+    const QDateTime shown = before.toTimeZone(zone_);
+    if (shown.date() == day && shown.time() == time) return before;
+    // The offset changed earlier that day: the wall time exists with the new one.
+    const QDateTime local(day, time, zone_);
+    return local.isValid() ? local.toUTC() : before;
+}
+
+QDateTime LedgerCalendar::addingDays(const QDateTime& instant, int days) const {
+    const QDateTime local = instant.toTimeZone(zone_);
+    return atLocalTime(local.date().addDays(days), local.time());
+}
+
+QDateTime LedgerCalendar::addingMonths(const QDateTime& instant, int months) const {
+    const QDateTime local = instant.toTimeZone(zone_);
+    return atLocalTime(local.date().addMonths(months), local.time());
+}
+
 qint64 LedgerCalendar::daysBetween(const QDateTime& from, const QDateTime& to) const {
     return localDate(from).daysTo(localDate(to));
 }

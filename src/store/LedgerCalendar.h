@@ -35,11 +35,22 @@ public:
     Span monthSpan(QDate day) const;
     Span monthSpan(const QDateTime& instant) const { return monthSpan(localDate(instant)); }
 
+    // The instant `days` calendar days, or `months` calendar months (the day
+    // clamped to the month's last day), after `instant`, at the same local
+    // wall-clock time. A wall time that a clock change skips is read with the
+    // offset in force before the change (02:30 on a spring-forward night is
+    // 03:30 summer time); a repeated one is its first occurrence. Invalid when
+    // the calendar cannot form the date.
+    QDateTime addingDays(const QDateTime& instant, int days) const;
+    QDateTime addingMonths(const QDateTime& instant, int months) const;
+
     // Whole calendar days from the day of `from` to the day of `to`
     // (negative when `to` is earlier); clock changes do not matter.
     qint64 daysBetween(const QDateTime& from, const QDateTime& to) const;
 
 private:
+    QDateTime atLocalTime(QDate day, QTime time) const;
+
     QTimeZone zone_;
 };
 

@@ -212,6 +212,7 @@ void MoneyStore::processDueRecurringTransactions(const QDateTime& referenceDate)
     const bool wasAbsent = !data_.recurringTransactions.has_value();
     std::vector<RecurringTransaction> items = data_.recurringTransactions.value_or(std::vector<RecurringTransaction>{});
     std::vector<MoneyTransaction> booked;
+    const LedgerCalendar ledgerCalendar = calendar();
 
     for (RecurringTransaction& item : items) {
         if (!item.isActive)
@@ -226,10 +227,9 @@ void MoneyStore::processDueRecurringTransactions(const QDateTime& referenceDate)
             // Weekly is seven calendar days and monthly one calendar month in
             // the store's zone, so the wall-clock time survives clock changes and
             // a month end clamps (Jan 31 -> Feb 28 -> Mar 28).
-            const QDateTime local = item.nextDate.toTimeZone(timeZone_);
-            QDateTime next = item.frequency == RecurringFrequency::weekly ? local.addDays(7) : local.addMonths(1);
-            if (next.isValid())
-                next = next.toUTC();
+            const QDateTime next = item.frequency == RecurringFrequency::weekly
+                                       ? ledgerCalendar.addingDays(item.nextDate, 7)
+                                       : ledgerCalendar.addingMonths(item.nextDate, 1);
             // A date the calendar cannot form (or one the ledger's date form
             // cannot hold) or one that does not move forward would book the same
             // day again and again: park the item on the reference date and stop

@@ -48,6 +48,29 @@ TEST(LocalDays, SpansStartAtLocalMidnight) {
               0);  // both are 29 March in Berlin
 }
 
+TEST(LocalDays, AddingKeepsTheWallClockAndReadsSkippedTimesWithTheOffsetBefore) {
+    const QTimeZone berlin("Europe/Berlin");
+    const LedgerCalendar calendar(berlin);
+    const auto at = [&](int m, int d, int h, int min) { return QDateTime(QDate(2026, m, d), QTime(h, min), berlin); };
+    const auto utc = [](int m, int d, int h, int min) { return QDateTime(QDate(2026, m, d), QTime(h, min), QTimeZone::utc()); };
+
+    // A week across the spring change: 10:00 stays 10:00 although the day had 23 hours.
+    EXPECT_EQ(calendar.addingDays(at(3, 23, 10, 0), 7), utc(3, 30, 8, 0));
+    // 02:30 on 29 March does not exist: read with winter time it is 03:30 summer time,
+    // not one hour later as Qt's own addDays gives.
+    EXPECT_EQ(calendar.addingDays(at(3, 22, 2, 30), 7), utc(3, 29, 1, 30));
+    EXPECT_EQ(calendar.addingMonths(at(2, 28, 2, 30), 1), utc(3, 28, 1, 30));  // 28 Mar exists at 02:30
+    EXPECT_EQ(calendar.addingMonths(at(2, 28, 2, 30), 1).toTimeZone(berlin).time(), QTime(2, 30));
+    // 02:30 on 25 October comes twice: the first one, still summer time.
+    EXPECT_EQ(calendar.addingDays(at(10, 18, 2, 30), 7), utc(10, 25, 0, 30));
+    EXPECT_EQ(calendar.addingMonths(at(9, 25, 2, 30), 1), utc(10, 25, 0, 30));
+    // Months clamp to the last day and keep the milliseconds.
+    const QDateTime precise = at(1, 31, 9, 15).addMSecs(250);
+    EXPECT_EQ(calendar.addingMonths(precise, 1), utc(2, 28, 8, 15).addMSecs(250));
+    // A date out of the calendar's range gives nothing.
+    EXPECT_FALSE(calendar.addingDays(QDateTime(), 7).isValid());
+}
+
 // --- arithmetic that never stops the program -----------------------------------------
 
 TEST(MoneyMath, ExactWhereTheValuesFit) {

@@ -65,6 +65,16 @@ TEST_F(RecurringBooking, WeeklyKeepsWallClockTimeAcrossDaylightSavingChanges) {
     EXPECT_EQ(autumn->data().transactions[1].date.time(), QTime(9, 0));
 }
 
+TEST_F(RecurringBooking, WeeklyItemAtATimeTheClockChangeSkipsMovesOnOneHour) {
+    // 02:30 on 29 March 2026 does not exist in Berlin; the booking falls on 03:30
+    // summer time and the item goes on from there.
+    auto store = openWith({item("w", RecurringFrequency::weekly, berlin(2026, 3, 22, 2, 30))}, berlin(2026, 3, 30));
+    const QDateTime skipped = QDateTime(QDate(2026, 3, 29), QTime(1, 30), QTimeZone::utc());
+    EXPECT_EQ(bookedDates(store->data()), (std::vector<QDateTime>{berlin(2026, 3, 22, 2, 30), skipped}));
+    EXPECT_EQ(skipped.toTimeZone(QTimeZone("Europe/Berlin")).time(), QTime(3, 30));
+    EXPECT_EQ(store->data().recurringTransactions->at(0).nextDate, berlin(2026, 4, 5, 3, 30));
+}
+
 TEST_F(RecurringBooking, MonthlyInAnotherZoneUsesThatZonesMonthEnd) {
     // 31 Jan 23:30 in New York is already 1 Feb in UTC; the month end is New York's.
     zone = QTimeZone("America/New_York");
