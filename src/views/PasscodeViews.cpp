@@ -141,6 +141,7 @@ PasscodeCanvas::PasscodeCanvas(QWidget* parent) : QWidget(parent) {
     title_->setTextStyle(TextStyle::LargeTitle, QFont::Black);
     title_->setColor(Qt::white);
     title_->setAlignment(Qt::AlignHCenter);
+    title_->setWordWrap(true);  // a narrow window wraps the title instead of widening
     title_->setObjectName(QStringLiteral("passcodeTitle"));
     subtitle_ = new TextLabel({}, TextStyle::Subheadline, ColorRole::White, this);
     subtitle_->setWordWrap(true);
