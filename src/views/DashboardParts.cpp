@@ -12,6 +12,10 @@ TileButton::TileButton(ColorRole fill, qreal opacity, int radius, QWidget* paren
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::StrongFocus);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    // Labels inside take the text colour, not the button text colour (a
+    // child's text role follows the background role it inherits).
+    setBackgroundRole(QPalette::Window);
+    setForegroundRole(QPalette::WindowText);
     connect(&Theme::current(), &Theme::changed, this, qOverload<>(&QWidget::update));
 }
 

@@ -22,6 +22,7 @@
 
 #include <QGraphicsDropShadowEffect>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QMenu>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -60,7 +61,15 @@ Button* headerAddButton(const QString& objectName) {
     auto* add = new Button(QStringLiteral("Добавить"), Button::Style::Plain, QStringLiteral("plus.circle.fill"));
     add->setObjectName(objectName);
     add->setTextStyle(TextStyle::Subheadline, QFont::DemiBold);
+    add->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);  // the title beside it wraps first
     return add;
+}
+
+// A card's headline label that wraps rather than push the card wider than the screen.
+SymbolLabel* wrappingLabel(const QString& title, const QString& symbol) {
+    auto* label = new SymbolLabel(title, symbol, TextStyle::Headline);
+    label->titleLabel()->setWordWrap(true);
+    return label;
 }
 
 // The card frame of the goals, templates, tasks and recent cards.
@@ -253,8 +262,7 @@ QWidget* DashboardView::buildSpotlight() {
 QWidget* DashboardView::buildGoalsCard() {
     Card* card = framedCard(QStringLiteral("goalsCard"), 16);
     auto* header = new QHBoxLayout;
-    header->addWidget(new SymbolLabel(QStringLiteral("Мои цели"), QStringLiteral("target"), TextStyle::Headline));
-    header->addStretch(1);
+    header->addWidget(wrappingLabel(QStringLiteral("Мои цели"), QStringLiteral("target")), 1);
     Button* add = headerAddButton(QStringLiteral("addGoalButton"));
     connect(add, &QAbstractButton::clicked, this, [this] {
         if (addGoal_) addGoal_();
@@ -294,12 +302,32 @@ QWidget* DashboardView::buildQuickActions() {
     row->setSpacing(12);
     const auto makeButton = [this, row](const QString& text, const QString& symbol, ColorRole tint,
                                         TransactionKind kind, const QString& name) {
-        auto* button = new Button(text, Button::Style::BorderedProminent, symbol);
+        // A prominent button drawn here: the kit's large button pads its label
+        // too generously for both labels to fit side by side on a phone.
+        auto* button = new TileButton(tint, 1.0, 14);
         button->setObjectName(name);
-        button->setControlSize(Button::Size::Large);
-        button->setFullWidth(true);
-        button->setTint(tint);
-        button->setLabelColor(kWhite);
+        button->setAccessibleName(text);
+        button->setText(text);
+        button->setFixedHeight(50);
+        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        auto* line = new QHBoxLayout(button);
+        line->setContentsMargins(8, 0, 8, 0);
+        line->setSpacing(5);
+        line->addStretch(1);
+        auto* icon = new SymbolView(symbol, 17);
+        icon->setTint(kWhite);
+        line->addWidget(icon);
+        auto* label = new QLabel(text);
+        label->setTextFormat(Qt::PlainText);
+        QFont font = Theme::font(TextStyle::Subheadline, QFont::DemiBold);
+        font.setStretch(QFont::SemiCondensed);
+        label->setFont(font);
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, kWhite);
+        label->setPalette(palette);
+        line->addWidget(label);
+        line->addStretch(1);
+        button->makeChildrenTransparent();
         connect(button, &QAbstractButton::clicked, this, [this, kind] {
             if (addTransaction_) addTransaction_(kind);
         });
@@ -320,7 +348,8 @@ QWidget* DashboardView::buildTemplatesCard() {
     templatesStrip_->setFrameShape(QFrame::NoFrame);
     templatesStrip_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     templatesStrip_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    templatesStrip_->setWidgetResizable(true);
+    // The row is as wide as its tiles; the strip scrolls it sideways.
+    templatesStrip_->setWidgetResizable(false);
     templatesStrip_->viewport()->setAutoFillBackground(false);
     auto* content = new QWidget;
     content->setAutoFillBackground(false);
@@ -329,6 +358,7 @@ QWidget* DashboardView::buildTemplatesCard() {
     templatesRow_->setSpacing(10);
     templatesRow_->addStretch(1);
     templatesStrip_->setWidget(content);
+    content->setAutoFillBackground(false);  // setWidget turned it on; the card shows through
     card->addWidget(templatesStrip_);
     return card;
 }
@@ -338,8 +368,7 @@ QWidget* DashboardView::buildTasksCard() {
     auto* header = new QHBoxLayout;
     auto* titles = new QVBoxLayout;
     titles->setSpacing(2);
-    titles->addWidget(
-        new SymbolLabel(QStringLiteral("Денежные задания"), QStringLiteral("checkmark.seal.fill"), TextStyle::Headline));
+    titles->addWidget(wrappingLabel(QStringLiteral("Денежные задания"), QStringLiteral("checkmark.seal.fill")));
     completedCount_ = new TextLabel({}, TextStyle::Caption, ColorRole::SecondaryLabel);
     completedCount_->setObjectName(QStringLiteral("completedTaskCount"));
     titles->addWidget(completedCount_);
@@ -504,8 +533,9 @@ void DashboardView::drawTemplates(bool masked) {
     while (templatesRow_->count() > 1) discardItem(templatesRow_->takeAt(0));
     for (const QuickTemplate& t : templates) templatesRow_->insertWidget(templatesRow_->count() - 1, templateTile(t, masked));
     templatesStrip_->setVisible(!templates.empty());
-    const int height = templatesRow_->parentWidget()->sizeHint().height();
-    templatesStrip_->setFixedHeight(height);
+    QWidget* row = templatesRow_->parentWidget();
+    row->adjustSize();
+    templatesStrip_->setFixedHeight(row->sizeHint().height());
 }
 
 QWidget* DashboardView::templateTile(const QuickTemplate& item, bool masked) {
@@ -514,6 +544,7 @@ QWidget* DashboardView::templateTile(const QuickTemplate& item, bool masked) {
     tile->setProperty("templateId", item.id);
     tile->setAccessibleName(item.title);
     tile->setMinimumWidth(110);
+    tile->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);  // as wide as its title, never squeezed
     auto* column = listLayout(tile, 4);
     column->setContentsMargins(12, 12, 12, 12);
     auto* title = new TextLabel(item.title, TextStyle::Body);
