@@ -25,7 +25,7 @@ enum class RowAction { favorite, copy, remove };
 class SwipeListView : public QListView {
     Q_OBJECT
 public:
-    static constexpr int kActionWidth = 78;
+    static constexpr int kActionWidth = 86;
     static constexpr int kDragThreshold = 8;  // movement before a press becomes a drag
     static constexpr int kSideMargin = 16;    // between the rows' card and the view's edges
 

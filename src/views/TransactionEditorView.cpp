@@ -86,7 +86,7 @@ void TransactionEditorView::buildForm() {
     // Only an edit replaces the stored moment (seconds included).
     connect(datePicker_, &QDateTimeEdit::dateTimeChanged, this,
             [this] { date_ = transaction_form::pickedMoment(*datePicker_, store_.timeZone()); });
-    fields_->addRow(formFieldRow(QStringLiteral("Дата"), datePicker_));
+    fields_->addRow(transaction_form::pickerRow(QStringLiteral("Дата"), datePicker_));
 
     favoriteRow_ = new ToggleRow(QStringLiteral("Избранное"));
     favoriteRow_->setObjectName(QStringLiteral("favoriteRow"));

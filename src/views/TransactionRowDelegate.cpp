@@ -208,7 +208,7 @@ void TransactionRowDelegate::paintActions(QPainter* p, const QRect& card, int of
     const bool full = SwipeListView::isFullSwipe(offset, card.width());
     const int count = full ? 1 : actions.size();
     const int width = revealed / count;
-    const QFont titleFont = Theme::font(TextStyle::Footnote, QFont::DemiBold);
+    const QFont titleFont = Theme::font(TextStyle::Caption, QFont::DemiBold);
     const qreal dpr = p->device() ? p->device()->devicePixelRatioF() : 1.0;
     for (int i = 0; i < count; ++i) {
         // The first action is the outermost one.

@@ -156,7 +156,14 @@ QWidget* TransactionsView::buildContent() {
     operations_ = new QStackedWidget;
     operations_->setObjectName(QStringLiteral("operationsSection"));
     operations_->addWidget(list_);
-    operations_->addWidget(noResults_);
+    // The placeholder keeps its own height, a little above the middle.
+    auto* placeholder = new QWidget;
+    auto* placeholderColumn = new QVBoxLayout(placeholder);
+    placeholderColumn->setContentsMargins(Spacing::pagePadding, 0, Spacing::pagePadding, 0);
+    placeholderColumn->addStretch(1);
+    placeholderColumn->addWidget(noResults_);
+    placeholderColumn->addStretch(2);
+    operations_->addWidget(placeholder);
     column->addWidget(operations_, 1);
 
     undoBar_ = new CapsuleBar;
@@ -298,7 +305,7 @@ void TransactionsView::refresh() {
     total_->setColorRole(total.isNegative() ? ColorRole::Orange : ColorRole::Green);
 
     noResults_->titleLabel()->setText(noResultsTitle(filter_.searchText));
-    operations_->setCurrentWidget(rows.empty() ? static_cast<QWidget*>(noResults_) : list_);
+    operations_->setCurrentIndex(rows.empty() ? 1 : 0);
     model_->setRows(std::move(rows));
     syncControls();
 }
