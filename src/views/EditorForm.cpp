@@ -74,6 +74,17 @@ QWidget* formFieldRow(const QString& title, QWidget* field, const QString& trail
     return row;
 }
 
+QWidget* formControlRow(const QString& title, QWidget* control) {
+    auto* row = new QWidget;
+    auto* line = new QHBoxLayout(row);
+    line->setContentsMargins(0, 0, 0, 0);
+    line->setSpacing(8);
+    line->addWidget(new TextLabel(title, TextStyle::Body), 1);
+    control->setAccessibleName(title);
+    line->addWidget(control);
+    return row;
+}
+
 QLineEdit* formTextField(const QString& placeholder, const QString& objectName) {
     auto* field = new QLineEdit;
     field->setObjectName(objectName);

@@ -33,6 +33,8 @@ private:
 // A row of a form: a title at the leading edge, then `field` (stretching), then
 // an optional trailing text in the secondary colour ("Сумма  [ 0 ] CNY").
 QWidget* formFieldRow(const QString& title, QWidget* field, const QString& trailing = {});
+// A row with a title and a compact control at the trailing edge (the date pickers).
+QWidget* formControlRow(const QString& title, QWidget* control);
 
 // A one-line text field of a form, without a frame of its own (the section is
 // the frame).

@@ -42,7 +42,7 @@ GoalEditorView::GoalEditorView(MoneyStore& store, QWidget* parent) : QWidget(par
     picker_->setCalendarPopup(true);
     picker_->setMinimumDate(wallClock(store.now(), store.timeZone()).date());
     picker_->setDate(start.date());
-    pickerRow_ = formFieldRow(QStringLiteral("Срок"), picker_);
+    pickerRow_ = formControlRow(QStringLiteral("Срок"), picker_);
     goal->addRow(pickerRow_);
     section_ = goal;
     pickerRow_->setObjectName(QStringLiteral("deadlineRow"));

@@ -62,7 +62,7 @@ RewardTaskEditorView::RewardTaskEditorView(MoneyStore& store, QWidget* parent) :
     picker_->setDisplayFormat(QStringLiteral("dd.MM.yyyy HH:mm"));
     picker_->setMinimumDateTime(wallClock(now, store.timeZone()));
     picker_->setDateTime(wallClock(now.addSecs(kOneDay), store.timeZone()));
-    pickerRow_ = formFieldRow(QStringLiteral("Выполнить до"), picker_);
+    pickerRow_ = formControlRow(QStringLiteral("Выполнить до"), picker_);
     plan->addRow(pickerRow_);
     section_ = plan;
     pickerRow_->setObjectName(QStringLiteral("dueDateRow"));

@@ -22,6 +22,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QTest>
 #include <QTimeZone>
 #include <QVBoxLayout>
@@ -116,6 +117,20 @@ protected:
         ASSERT_NE(button, nullptr);
         QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
         settle();
+    }
+
+    // Replaces a field's text by typing: select all, erase, then the keys
+    // (any letters, as a keyboard with that layout sends them).
+    static void type(QWidget* field, const QString& text) {
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(field, Qt::Key_Backspace);
+        for (const QChar ch : text) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+            QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+            QApplication::sendEvent(field, &press);
+            QApplication::sendEvent(field, &release);
+        }
     }
 
     // A local wall-clock time in the store's zone.
