@@ -2,8 +2,11 @@
 // ready replaces its interim page by changing its one line here.
 
 #include "views/AddTransactionView.h"
+#include "views/DashboardView.h"
 #include "views/FamilyAccountView.h"
+#include "views/GoalEditorView.h"
 #include "views/InterimPages.h"
+#include "views/RewardTaskEditorView.h"
 #include "views/RootView.h"
 #include "views/TransactionsView.h"
 
@@ -11,7 +14,9 @@ namespace root_screens {
 
 NavigationPage* family(const RootEnvironment& e) { return new FamilyAccountView(e.account, e.services); }
 
-NavigationPage* dashboard(const RootEnvironment& e, const RootActions&) { return interim::dashboardPage(e.store); }
+NavigationPage* dashboard(const RootEnvironment& e, const RootActions& a) {
+    return new DashboardView(e.store, e.services.haptics, a.addTransaction, a.addGoal, a.addTask);
+}
 
 NavigationPage* transactions(const RootEnvironment& e, const RootActions& a) {
     return new TransactionsView(e.store, a.addTransaction, e.services.share, e.services.photos);
@@ -27,8 +32,8 @@ QWidget* addTransactionSheet(const RootEnvironment& e, TransactionKind kind) {
     return new AddTransactionView(e.store, kind, e.services.photos);
 }
 
-QWidget* goalSheet(const RootEnvironment&) { return interim::goalEditorSheet(); }
+QWidget* goalSheet(const RootEnvironment& e) { return new GoalEditorView(e.store); }
 
-QWidget* taskSheet(const RootEnvironment&) { return interim::rewardTaskEditorSheet(); }
+QWidget* taskSheet(const RootEnvironment& e) { return new RewardTaskEditorView(e.store); }
 
 }  // namespace root_screens
