@@ -177,9 +177,10 @@ void TransactionEditorView::save() {
     edited.date = date_;
     edited.isFavorite = favoriteRow_->isChecked();
     if (replacementReceiptData_) {
-        // A replacement that cannot be written drops the reference; the old
-        // file itself is never deleted.
-        edited.receiptFilename = receipts_.save(*replacementReceiptData_);
+        // A replacement that cannot be written must not cost the receipt
+        // already attached: the old reference (and file) stay. A written
+        // replacement leaves the old file in place too.
+        if (std::optional<QString> name = receipts_.save(*replacementReceiptData_)) edited.receiptFilename = name;
     }
     // A transaction deleted meanwhile is left alone by the store; a failed
     // write is the store's to report. The editor closes either way.

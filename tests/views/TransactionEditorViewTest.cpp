@@ -229,23 +229,35 @@ TEST_F(TransactionEditorViewTest, StoredReceiptShowsAndAReplacementKeepsTheOldFi
     EXPECT_EQ(receiptFiles().size(), 2);
 }
 
-TEST_F(TransactionEditorViewTest, ReceiptWithoutReplacementIsKeptAndAFailedReplacementDropsIt) {
+TEST_F(TransactionEditorViewTest, StoredReceiptIsKeptWithoutAReplacementAndWhenOneCannotBeWritten) {
     MoneyTransaction t = stored();
-    t.receiptFilename = saveReceipt(pngBytes());
+    const QString original = saveReceipt(pngBytes());
+    t.receiptFilename = original;
     TransactionEditorView* view = open(t);
     view->save();
-    EXPECT_EQ(find(t.id)->receiptFilename, t.receiptFilename);
+    EXPECT_EQ(find(t.id)->receiptFilename, std::optional<QString>(original));
 
-    // A replacement that cannot be written leaves no receipt reference.
+    // The replacement cannot be written: the receipt already attached stays.
     QDir(receiptsFolder()).removeRecursively();
     breakReceiptWrites();
-    ASSERT_TRUE(QFileInfo(receiptsFolder()).isFile());
     view = present(new TransactionEditorView(*store, *find(t.id), picker));
     click(view->receiptPickerButton());
-    picker.answer(pngBytes());
+    picker.answer(pngBytes(30, 30));
     ASSERT_TRUE(view->replacementReceiptData());
     view->save();
-    EXPECT_EQ(store->data().transactions.size(), 1u);
+    EXPECT_TRUE(sheetClosed());
+    EXPECT_EQ(find(t.id)->receiptFilename, std::optional<QString>(original));
+}
+
+TEST_F(TransactionEditorViewTest, ReplacementThatCannotBeWrittenForATransactionWithoutReceiptLeavesNone) {
+    breakReceiptWrites();
+    const MoneyTransaction t = stored();
+    TransactionEditorView* view = open(t);
+    click(view->receiptPickerButton());
+    picker.answer(pngBytes());
+    retype(view->amountField(), "8");
+    view->save();
+    EXPECT_EQ(find(t.id)->amount, Decimal(8));
     EXPECT_FALSE(find(t.id)->receiptFilename);
 }
 
@@ -294,8 +306,15 @@ TEST_F(TransactionEditorViewTest, Gallery) {
     settle();
 
     t.receiptFilename = "missing.jpg";
-    open(t);
+    view = present(new TransactionEditorView(*store, t, picker));
     EXPECT_FALSE(Gallery::save(*window, "transaction-editor-receipt-unavailable").isEmpty());
+
+    Preferences::standard().setValue("appTheme", "dark");
+    Theme::current().refresh();
+    settle();
+    EXPECT_FALSE(Gallery::save(*window, "transaction-editor-dark").isEmpty());
+    Preferences::standard().setValue("appTheme", "system");
+    Theme::current().refresh();
 }
 
 }  // namespace
