@@ -235,11 +235,10 @@ QWidget* DashboardView::buildSpotlight() {
     row->setSpacing(14);
 
     auto* icon = new Card;
+    spotlightIcon_ = icon;
     icon->setRadius(17);
     icon->setPadding(0);
     icon->setFixedSize(52, 52);
-    const QColor orange = Theme::current().color(ColorRole::Orange);
-    icon->setGradient(orange.lighter(118), orange);
     auto* symbol = new SymbolView(QStringLiteral("sparkles.rectangle.stack.fill"), 26);
     symbol->setTint(QColor(Qt::black));
     icon->addWidget(symbol, 0, Qt::AlignCenter);
@@ -427,6 +426,8 @@ void DashboardView::redraw() {
 }
 
 void DashboardView::drawBalance(bool masked) {
+    const QColor orange = Theme::current().color(ColorRole::Orange);
+    spotlightIcon_->setGradient(orange.lighter(118), orange);
     const QColor teal = Theme::current().color(ColorRole::Teal);
     balanceCard_->setGradient(QColor::fromRgbF(0.04f, 0.38f, 0.42f, 1.0f), teal);
     if (auto* shadow = qobject_cast<QGraphicsDropShadowEffect*>(balanceCard_->graphicsEffect()))

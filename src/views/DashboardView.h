@@ -114,6 +114,7 @@ private:
     QWidget* budget_ = nullptr;
     ProgressBar* budgetBar_ = nullptr;
     TextLabel* budgetText_ = nullptr;
+    Card* spotlightIcon_ = nullptr;
     // Lists, rebuilt only when what they show changed (the marker forces the first drawing).
     QVBoxLayout* goalsList_ = nullptr;
     QStringList goalsShown_{QStringLiteral("<not drawn>")};

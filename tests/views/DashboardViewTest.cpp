@@ -428,6 +428,21 @@ TEST_F(DashboardTest, SaveErrorAlertIsShownAndDismissingItClearsTheError) {
     EXPECT_EQ(store->data().transactions.size(), 3u);
 }
 
+TEST_F(DashboardTest, SaveErrorWaitsUntilTheDashboardIsOnScreen) {
+    open(MoneyData());
+    show();
+    click(view->findChild<QAbstractButton*>("featureSpotlight"));  // another page covers the dashboard
+    breakWrites();
+    store->applyTemplate(MoneyStore::defaultTemplates().front().id);
+    settle();
+    ASSERT_TRUE(store->saveError());
+    EXPECT_EQ(currentAlert(), nullptr);
+    stack->pop();
+    settle();
+    ASSERT_NE(currentAlert(), nullptr);
+    EXPECT_EQ(currentAlert()->title(), "Ошибка сохранения");
+}
+
 TEST_F(DashboardTest, SpotlightOpensTheFeatureCenterOnTheTabStack) {
     openEmpty();
     show();

@@ -142,6 +142,19 @@ TEST_F(GoalEditorTest, CancelClosesWithoutWriting) {
     EXPECT_EQ(store->data().goalAmount, Decimal(0));
 }
 
+TEST_F(GoalEditorTest, TypingSurvivesChangesOfTheLedger) {
+    openEmpty();
+    present();
+    type(editor->nameField(), "Велосипед");
+    type(editor->amountField(), "15");
+    store->add(TransactionKind::income, Decimal(5), "Подарок", "", clock.now(), {}, false, "");
+    settle();
+    EXPECT_EQ(editor->nameField()->text(), "Велосипед");
+    EXPECT_EQ(editor->amountField()->text(), "15");
+    EXPECT_EQ(window->focusWidget(), editor->amountField());
+    EXPECT_TRUE(editor->addButton()->isEnabled());
+}
+
 TEST_F(GoalEditorTest, FirstGoalBecomesTheMainGoal) {
     openEmpty();
     present();
