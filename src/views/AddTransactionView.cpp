@@ -1,5 +1,14 @@
 #include "views/AddTransactionView.h"
 
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPointer>
+#include <QShowEvent>
+#include <QTimer>
+#include <QVBoxLayout>
+
 #include "components/Button.h"
 #include "components/NavigationStack.h"
 #include "components/Overlays.h"
@@ -13,15 +22,6 @@
 #include "views/EditorForm.h"
 #include "views/ReceiptImageView.h"
 #include "views/TransactionFormParts.h"
-
-#include <QComboBox>
-#include <QDateTimeEdit>
-#include <QHBoxLayout>
-#include <QLineEdit>
-#include <QPointer>
-#include <QShowEvent>
-#include <QTimer>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -51,12 +51,13 @@ AddTransactionView::~AddTransactionView() = default;
 
 QStringList AddTransactionView::categories(TransactionKind kind) {
     if (kind == TransactionKind::income)
-        return {QStringLiteral("Зарплата"), QStringLiteral("Подработка"), QStringLiteral("Подарок"),
-                QStringLiteral("Продажа"), QStringLiteral("Помыл полы:)"),
-                QStringLiteral("Помог маме/папе с IT и технологиями"), QStringLiteral("Другое")};
-    return {QStringLiteral("Еда"),      QStringLiteral("Транспорт"), QStringLiteral("Покупки"),
-            QStringLiteral("Развлечения"), QStringLiteral("Здоровье"), QStringLiteral("Учёба"),
-            QStringLiteral("Счета"),    QStringLiteral("Другое")};
+        return {QStringLiteral("Зарплата"),     QStringLiteral("Подработка"),
+                QStringLiteral("Подарок"),      QStringLiteral("Продажа"),
+                QStringLiteral("Помыл полы:)"), QStringLiteral("Помог маме/папе с IT и технологиями"),
+                QStringLiteral("Другое")};
+    return {QStringLiteral("Еда"),         QStringLiteral("Транспорт"), QStringLiteral("Покупки"),
+            QStringLiteral("Развлечения"), QStringLiteral("Здоровье"),  QStringLiteral("Учёба"),
+            QStringLiteral("Счета"),       QStringLiteral("Другое")};
 }
 
 QStringList AddTransactionView::wallets() {
@@ -102,7 +103,8 @@ void AddTransactionView::buildForm() {
     amountLine->setContentsMargins(0, 8, 0, 8);
     amountLine->setSpacing(8);
     // The same sign whatever currency is chosen: the form reads no currency.
-    currencySign_ = new TextLabel(QStringLiteral("¥"), TextStyle::LargeTitle, ColorRole::SecondaryLabel, amountRow);
+    currencySign_ =
+        new TextLabel(QStringLiteral("¥"), TextStyle::LargeTitle, ColorRole::SecondaryLabel, amountRow);
     currencySign_->setObjectName(QStringLiteral("currencySign"));
     currencySign_->setTextStyle(TextStyle::LargeTitle, QFont::Bold);
     amountField_ = formTextField(QStringLiteral("0.00"), QStringLiteral("amountField"));
@@ -128,7 +130,8 @@ void AddTransactionView::buildForm() {
     });
     details_->addRow(transaction_form::pickerRow(QStringLiteral("Категория"), categoryPicker_));
 
-    customButton_ = new Button(QStringLiteral("Своя категория"), Button::Style::Plain, QStringLiteral("plus.circle"));
+    customButton_ =
+        new Button(QStringLiteral("Своя категория"), Button::Style::Plain, QStringLiteral("plus.circle"));
     customButton_->setObjectName(QStringLiteral("customCategoryButton"));
     connect(customButton_, &QAbstractButton::clicked, this, [this] { setAddingCustomCategory(true); });
     details_->addRow(customButton_);
@@ -167,7 +170,8 @@ void AddTransactionView::buildForm() {
     favoriteRow_->setObjectName(QStringLiteral("favoriteRow"));
     details_->addRow(favoriteRow_);
 
-    receiptButton_ = new Button(receiptButtonTitle(false), Button::Style::Plain, QStringLiteral("doc.text.viewfinder"));
+    receiptButton_ =
+        new Button(receiptButtonTitle(false), Button::Style::Plain, QStringLiteral("doc.text.viewfinder"));
     receiptButton_->setObjectName(QStringLiteral("receiptPickerButton"));
     connect(receiptButton_, &QAbstractButton::clicked, this, &AddTransactionView::pickReceipt);
     details_->addRow(receiptButton_);
@@ -188,7 +192,8 @@ void AddTransactionView::buildForm() {
     auto* stack = new NavigationStack(page_, this);
     outer->addWidget(stack);
 
-    page_->setTitle(kind_ == TransactionKind::income ? QStringLiteral("Новый доход") : QStringLiteral("Новый расход"));
+    page_->setTitle(kind_ == TransactionKind::income ? QStringLiteral("Новый доход")
+                                                     : QStringLiteral("Новый расход"));
     refreshCategories();
     updateSaveEnabled();
 }
@@ -197,7 +202,8 @@ void AddTransactionView::setKind(TransactionKind kind) {
     if (kind == kind_) return;
     kind_ = kind;
     kindPicker_->setCurrentTag(rawValue(kind));
-    page_->setTitle(kind == TransactionKind::income ? QStringLiteral("Новый доход") : QStringLiteral("Новый расход"));
+    page_->setTitle(kind == TransactionKind::income ? QStringLiteral("Новый доход")
+                                                    : QStringLiteral("Новый расход"));
     category_ = availableCategories().first();
     setAddingCustomCategory(false);
     customField_->clear();
@@ -234,7 +240,9 @@ void AddTransactionView::addCustomCategory() {
     refreshCategories();
 }
 
-bool AddTransactionView::canSave() const { return parsePositiveAmountInput(amountField_->text()).has_value(); }
+bool AddTransactionView::canSave() const {
+    return parsePositiveAmountInput(amountField_->text()).has_value();
+}
 
 void AddTransactionView::updateSaveEnabled() { saveButton_->setEnabled(canSave()); }
 

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "models/MoneyModels.h"
-#include "services/ReceiptStore.h"
-
 #include <QByteArray>
 #include <QDateTime>
 #include <QImage>
 #include <QStringList>
 #include <QWidget>
 #include <optional>
+
+#include "models/MoneyModels.h"
+#include "services/ReceiptStore.h"
 
 class Button;
 class EditorSection;

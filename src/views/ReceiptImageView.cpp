@@ -1,7 +1,5 @@
 #include "views/ReceiptImageView.h"
 
-#include "components/TextLabel.h"
-
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
@@ -10,6 +8,8 @@
 #include <QPainterPath>
 #include <QShowEvent>
 #include <QVBoxLayout>
+
+#include "components/TextLabel.h"
 
 namespace {
 
@@ -75,7 +75,8 @@ QSize ReceiptPhotoView::sizeHint() const {
 
 QRectF ReceiptPhotoView::photoRect() const {
     if (image_.isNull()) return {};
-    const QSizeF fitted = QSizeF(image_.size()).scaled(QSizeF(width(), qMin(height(), kMaxHeight)), Qt::KeepAspectRatio);
+    const QSizeF fitted =
+        QSizeF(image_.size()).scaled(QSizeF(width(), qMin(height(), kMaxHeight)), Qt::KeepAspectRatio);
     return QRectF(QPointF((width() - fitted.width()) / 2, 0), fitted);
 }
 
@@ -100,8 +101,9 @@ ReceiptImageView::ReceiptImageView(ReceiptStore receipts, QString filename, QWid
     column->setContentsMargins(0, 0, 0, 0);
     photo_ = new ReceiptPhotoView(this);
     photo_->setObjectName(QStringLiteral("storedReceiptPhoto"));
-    unavailable_ = new SymbolLabel(QStringLiteral("Фото чека недоступно"), QStringLiteral("photo.badge.exclamationmark"),
-                                   TextStyle::Body, ColorRole::SecondaryLabel, this);
+    unavailable_ =
+        new SymbolLabel(QStringLiteral("Фото чека недоступно"), QStringLiteral("photo.badge.exclamationmark"),
+                        TextStyle::Body, ColorRole::SecondaryLabel, this);
     unavailable_->setObjectName(QStringLiteral("receiptUnavailableLabel"));
     column->addWidget(photo_);
     column->addWidget(unavailable_);

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "services/ReceiptStore.h"
-
 #include <QByteArray>
 #include <QImage>
 #include <QString>
 #include <QWidget>
+
+#include "services/ReceiptStore.h"
 
 class SymbolLabel;
 

@@ -1,5 +1,11 @@
 #include "views/TransactionEditorView.h"
 
+#include <QDateTimeEdit>
+#include <QLineEdit>
+#include <QShowEvent>
+#include <QTimer>
+#include <QVBoxLayout>
+
 #include "components/Button.h"
 #include "components/NavigationStack.h"
 #include "components/Overlays.h"
@@ -13,14 +19,8 @@
 #include "views/ReceiptImageView.h"
 #include "views/TransactionFormParts.h"
 
-#include <QDateTimeEdit>
-#include <QLineEdit>
-#include <QShowEvent>
-#include <QTimer>
-#include <QVBoxLayout>
-
-TransactionEditorView::TransactionEditorView(MoneyStore& store, MoneyTransaction transaction, PhotoPicker& photos,
-                                             QWidget* parent)
+TransactionEditorView::TransactionEditorView(MoneyStore& store, MoneyTransaction transaction,
+                                             PhotoPicker& photos, QWidget* parent)
     : QWidget(parent),
       store_(store),
       transaction_(std::move(transaction)),
@@ -112,8 +112,8 @@ void TransactionEditorView::buildForm() {
 
     auto* copySection = new EditorSection;
     copySection->setObjectName(QStringLiteral("copySection"));
-    duplicateButton_ =
-        new Button(QStringLiteral("Создать копию"), Button::Style::Plain, QStringLiteral("plus.square.on.square"));
+    duplicateButton_ = new Button(QStringLiteral("Создать копию"), Button::Style::Plain,
+                                  QStringLiteral("plus.square.on.square"));
     duplicateButton_->setObjectName(QStringLiteral("duplicateButton"));
     connect(duplicateButton_, &QAbstractButton::clicked, this, &TransactionEditorView::duplicate);
     copySection->addRow(duplicateButton_);
@@ -132,7 +132,8 @@ void TransactionEditorView::buildForm() {
 bool TransactionEditorView::canSave() const {
     // The same trimming as the save below, so a category that would be
     // stored blank keeps the button disabled.
-    return parsePositiveAmountInput(amountField_->text()).has_value() && !categoryField_->text().trimmed().isEmpty();
+    return parsePositiveAmountInput(amountField_->text()).has_value() &&
+           !categoryField_->text().trimmed().isEmpty();
 }
 
 void TransactionEditorView::updateSaveEnabled() { saveButton_->setEnabled(canSave()); }
@@ -180,7 +181,8 @@ void TransactionEditorView::save() {
         // A replacement that cannot be written must not cost the receipt
         // already attached: the old reference (and file) stay. A written
         // replacement leaves the old file in place too.
-        if (std::optional<QString> name = receipts_.save(*replacementReceiptData_)) edited.receiptFilename = name;
+        if (std::optional<QString> name = receipts_.save(*replacementReceiptData_))
+            edited.receiptFilename = name;
     }
     // A transaction deleted meanwhile is left alone by the store; a failed
     // write is the store's to report. The editor closes either way.

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "models/MoneyModels.h"
-#include "services/ReceiptStore.h"
-
 #include <QByteArray>
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
 #include <optional>
+
+#include "models/MoneyModels.h"
+#include "services/ReceiptStore.h"
 
 class Button;
 class EditorSection;

@@ -1,12 +1,12 @@
 #include "views/TransactionFormParts.h"
 
-#include "components/SegmentedControl.h"
-#include "components/TextLabel.h"
-#include "views/EditorForm.h"
-
 #include <QDateTimeEdit>
 #include <QHBoxLayout>
 #include <QStringList>
+
+#include "components/SegmentedControl.h"
+#include "components/TextLabel.h"
+#include "views/EditorForm.h"
 
 namespace transaction_form {
 

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "models/MoneyModels.h"
-
 #include <QDateTime>
 #include <QString>
 #include <QTimeZone>
 #include <optional>
 #include <vector>
+
+#include "models/MoneyModels.h"
 
 class QDateTimeEdit;
 class QWidget;

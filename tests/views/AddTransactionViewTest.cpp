@@ -1,5 +1,10 @@
-#include "FormsTestSupport.h"
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
 
+#include "FormsTestSupport.h"
 #include "components/Button.h"
 #include "components/NavigationStack.h"
 #include "components/SegmentedControl.h"
@@ -7,12 +12,6 @@
 #include "components/Toggle.h"
 #include "views/AddTransactionView.h"
 #include "views/ReceiptImageView.h"
-
-#include <QComboBox>
-#include <QDateTimeEdit>
-#include <QLineEdit>
-#include <QSignalSpy>
-#include <QTest>
 
 using namespace formstest;
 
@@ -26,7 +25,9 @@ QStringList items(const QComboBox* box) {
 
 class AddTransactionViewTest : public FormsTest {
 protected:
-    AddTransactionView* open(TransactionKind kind) { return present(new AddTransactionView(*store, kind, picker)); }
+    AddTransactionView* open(TransactionKind kind) {
+        return present(new AddTransactionView(*store, kind, picker));
+    }
 
     static void type(QLineEdit* field, const QString& text) {
         field->clear();
@@ -51,7 +52,8 @@ TEST_F(AddTransactionViewTest, OpensForEachKindWithItsTitleAndFirstCategory) {
     EXPECT_EQ(expense->kindPicker()->segment("income")->text(), "Доход");
     EXPECT_EQ(expense->kindPicker()->segment("expense")->text(), "Расход");
     EXPECT_EQ(expense->walletPicker()->currentText(), "Основной");
-    EXPECT_EQ(items(expense->walletPicker()), QStringList({"Основной", "Наличные", "Карта", "WeChat Pay", "Alipay"}));
+    EXPECT_EQ(items(expense->walletPicker()),
+              QStringList({"Основной", "Наличные", "Карта", "WeChat Pay", "Alipay"}));
     EXPECT_EQ(expense->amountField()->placeholderText(), "0.00");
     EXPECT_EQ(expense->amountField()->accessibleName(), "Сумма");
     EXPECT_EQ(expense->receiptPickerButton()->text(), "Прикрепить фото чека");
@@ -75,9 +77,9 @@ TEST_F(AddTransactionViewTest, SaveIsEnabledOnlyForAnAmountAboveZero) {
         const char* text;
         bool enabled;
     } cases[] = {
-        {"", false},     {"0", false},     {"0,00", false}, {"-3", false},   {"12abc", false}, {"1e3", false},
-        {"1 000", false}, {"1,5,0", false}, {",", false},    {"1,5", true},   {"12.5", true},   {"0,01", true},
-        {"12,50", true},
+        {"", false},    {"0", false},     {"0,00", false},  {"-3", false}, {"12abc", false},
+        {"1e3", false}, {"1 000", false}, {"1,5,0", false}, {",", false},  {"1,5", true},
+        {"12.5", true}, {"0,01", true},   {"12,50", true},
     };
     for (const auto& c : cases) {
         type(view->amountField(), QString::fromUtf8(c.text));

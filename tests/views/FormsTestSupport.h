@@ -3,12 +3,6 @@
 // The add form and the transaction editor on a real store in a temporary
 // folder, inside a phone-sized window, with a photo picker the test answers.
 
-#include "components/Overlays.h"
-#include "components/Theme.h"
-#include "platform/PhotoPicker.h"
-#include "store/StoreFixture.h"
-#include "support/Gallery.h"
-
 #include <QApplication>
 #include <QBuffer>
 #include <QImage>
@@ -20,13 +14,21 @@
 #include <functional>
 #include <memory>
 
+#include "components/Overlays.h"
+#include "components/Theme.h"
+#include "platform/PhotoPicker.h"
+#include "store/StoreFixture.h"
+#include "support/Gallery.h"
+
 namespace formstest {
 
 // Holds every pick until the test answers it, so late and overlapping answers
 // can be played in any order.
 class FakePhotoPicker : public PhotoPicker {
 public:
-    void pickImage(std::function<void(std::optional<QByteArray>)> done) override { pending.push_back(std::move(done)); }
+    void pickImage(std::function<void(std::optional<QByteArray>)> done) override {
+        pending.push_back(std::move(done));
+    }
     // Answers the oldest open pick.
     void answer(std::optional<QByteArray> bytes) {
         ASSERT_FALSE(pending.empty());
@@ -61,17 +63,40 @@ inline QByteArray encoded(const QImage& image, const char* format) {
     return bytes;
 }
 
-inline QByteArray pngBytes(int width = 80, int height = 40) { return encoded(twoColourImage(width, height), "PNG"); }
+inline QByteArray pngBytes(int width = 80, int height = 40) {
+    return encoded(twoColourImage(width, height), "PNG");
+}
 
 // A JPEG carrying an EXIF orientation tag (6: turn 90° clockwise to show),
 // as phone cameras write photos taken upright.
 inline QByteArray jpegWithOrientation(const QImage& image, quint16 orientation) {
     const QByteArray jpeg = encoded(image, "JPG");
-    const char tiff[] = {'M', 'M', 0, 42, 0, 0, 0, 8,  // big-endian header, first IFD at 8
-                         0, 1,                         // one entry
-                         0x01, 0x12, 0, 3, 0, 0, 0, 1,  // Orientation, SHORT, count 1
-                         char(orientation >> 8), char(orientation & 0xff), 0, 0,
-                         0, 0, 0, 0};  // no next IFD
+    const char tiff[] = {'M',
+                         'M',
+                         0,
+                         42,
+                         0,
+                         0,
+                         0,
+                         8,  // big-endian header, first IFD at 8
+                         0,
+                         1,  // one entry
+                         0x01,
+                         0x12,
+                         0,
+                         3,
+                         0,
+                         0,
+                         0,
+                         1,  // Orientation, SHORT, count 1
+                         char(orientation >> 8),
+                         char(orientation & 0xff),
+                         0,
+                         0,
+                         0,
+                         0,
+                         0,
+                         0};  // no next IFD
     QByteArray payload = QByteArray("Exif\0\0", 6) + QByteArray(tiff, sizeof tiff);
     const int length = payload.size() + 2;
     QByteArray segment;
@@ -83,9 +108,11 @@ inline QByteArray jpegWithOrientation(const QImage& image, quint16 orientation) 
 // Types text as key presses; QTest's own typing takes ASCII only.
 inline void typeText(QWidget* widget, const QString& text) {
     for (const QChar ch : text) {
-        QKeyEvent press(QEvent::KeyPress, ch == QLatin1Char(' ') ? Qt::Key_Space : 0, Qt::NoModifier, QString(ch));
+        QKeyEvent press(QEvent::KeyPress, ch == QLatin1Char(' ') ? Qt::Key_Space : 0, Qt::NoModifier,
+                        QString(ch));
         QApplication::sendEvent(widget, &press);
-        QKeyEvent release(QEvent::KeyRelease, ch == QLatin1Char(' ') ? Qt::Key_Space : 0, Qt::NoModifier, QString(ch));
+        QKeyEvent release(QEvent::KeyRelease, ch == QLatin1Char(' ') ? Qt::Key_Space : 0, Qt::NoModifier,
+                          QString(ch));
         QApplication::sendEvent(widget, &release);
     }
 }

@@ -1,5 +1,4 @@
 #include "FormsTestSupport.h"
-
 #include "components/TextLabel.h"
 #include "views/ReceiptImageView.h"
 

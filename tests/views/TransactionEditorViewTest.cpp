@@ -1,5 +1,9 @@
-#include "FormsTestSupport.h"
+#include <QDateTimeEdit>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
 
+#include "FormsTestSupport.h"
 #include "components/Button.h"
 #include "components/NavigationStack.h"
 #include "components/SegmentedControl.h"
@@ -7,11 +11,6 @@
 #include "components/Toggle.h"
 #include "views/ReceiptImageView.h"
 #include "views/TransactionEditorView.h"
-
-#include <QDateTimeEdit>
-#include <QLineEdit>
-#include <QSignalSpy>
-#include <QTest>
 
 using namespace formstest;
 
@@ -22,9 +21,16 @@ protected:
     // A transaction as an older ledger may hold it: no wallet, tags,
     // favourite mark or receipt.
     MoneyTransaction stored(const QString& amount = "12.5", const QString& category = "Еда") {
-        MoneyTransaction t{QUuid::createUuid(), TransactionKind::expense, Decimal::parse(amount).value(), category,
-                           "обед", QDateTime(QDate(2026, 6, 10), QTime(8, 15, 42), Qt::UTC),
-                           std::nullopt, std::nullopt, std::nullopt, std::nullopt};
+        MoneyTransaction t{QUuid::createUuid(),
+                           TransactionKind::expense,
+                           Decimal::parse(amount).value(),
+                           category,
+                           "обед",
+                           QDateTime(QDate(2026, 6, 10), QTime(8, 15, 42), Qt::UTC),
+                           std::nullopt,
+                           std::nullopt,
+                           std::nullopt,
+                           std::nullopt};
         return t;
     }
     // Puts the transaction into the ledger (saved) and opens the editor on it.
@@ -45,9 +51,7 @@ protected:
         typeText(field, text);
     }
     static void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
-    QString saveReceipt(const QByteArray& bytes) {
-        return ReceiptStore(store->paths()).save(bytes).value();
-    }
+    QString saveReceipt(const QByteArray& bytes) { return ReceiptStore(store->paths()).save(bytes).value(); }
 };
 
 TEST_F(TransactionEditorViewTest, OpensWithTheTransactionsValuesAndNoFieldFocused) {
@@ -66,7 +70,8 @@ TEST_F(TransactionEditorViewTest, OpensWithTheTransactionsValuesAndNoFieldFocuse
     EXPECT_EQ(view->duplicateButton()->text(), "Создать копию");
     EXPECT_FALSE(view->storedReceiptView());
     EXPECT_TRUE(view->saveButton()->isEnabled());
-    for (QLineEdit* field : view->findChildren<QLineEdit*>()) EXPECT_FALSE(field->hasFocus()) << field->objectName().toStdString();
+    for (QLineEdit* field : view->findChildren<QLineEdit*>())
+        EXPECT_FALSE(field->hasFocus()) << field->objectName().toStdString();
 }
 
 TEST_F(TransactionEditorViewTest, SavingUnchangedMakesAbsentFieldsPresentAndKeepsTheId) {
