@@ -1,11 +1,11 @@
 #include "views/DashboardParts.h"
 
-#include "components/TextLabel.h"
-
 #include <QHBoxLayout>
 #include <QLayout>
 #include <QPainter>
 #include <QPainterPath>
+
+#include "components/TextLabel.h"
 
 TileButton::TileButton(ColorRole fill, qreal opacity, int radius, QWidget* parent)
     : QAbstractButton(parent), fill_(fill), opacity_(opacity), radius_(radius) {
@@ -23,13 +23,9 @@ void TileButton::makeChildrenTransparent() {
     for (QWidget* child : findChildren<QWidget*>()) child->setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
-QSize TileButton::sizeHint() const {
-    return layout() ? layout()->sizeHint() : QSize(44, 44);
-}
+QSize TileButton::sizeHint() const { return layout() ? layout()->sizeHint() : QSize(44, 44); }
 
-QSize TileButton::minimumSizeHint() const {
-    return layout() ? layout()->minimumSize() : QSize(44, 44);
-}
+QSize TileButton::minimumSizeHint() const { return layout() ? layout()->minimumSize() : QSize(44, 44); }
 
 void TileButton::paintEvent(QPaintEvent*) {
     QPainter p(this);

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "components/Theme.h"
-
 #include <QAbstractButton>
 #include <QWidget>
+
+#include "components/Theme.h"
 
 class QLayout;
 class QLayoutItem;

@@ -1,5 +1,13 @@
 #include "views/DashboardView.h"
 
+#include <QGraphicsDropShadowEffect>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
 #include "components/AdaptiveGridLayout.h"
 #include "components/Button.h"
 #include "components/Card.h"
@@ -20,14 +28,6 @@
 #include "views/DashboardParts.h"
 #include "views/InterimPages.h"
 
-#include <QGraphicsDropShadowEffect>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QMenu>
-#include <QScrollArea>
-#include <QScrollBar>
-#include <QVBoxLayout>
-
 namespace {
 
 // The preferences the page shows; a change of any of them redraws it.
@@ -38,9 +38,7 @@ const QStringList& shownPreferences() {
     return keys;
 }
 
-bool hideBalances() {
-    return Preferences::standard().boolean(QStringLiteral("hideBalances"), false);
-}
+bool hideBalances() { return Preferences::standard().boolean(QStringLiteral("hideBalances"), false); }
 
 const QColor kWhite(Qt::white);
 
@@ -58,7 +56,8 @@ QColor tealAt(qreal opacity) {
 
 // The header button of the goals and tasks cards.
 Button* headerAddButton(const QString& objectName) {
-    auto* add = new Button(QStringLiteral("Добавить"), Button::Style::Plain, QStringLiteral("plus.circle.fill"));
+    auto* add =
+        new Button(QStringLiteral("Добавить"), Button::Style::Plain, QStringLiteral("plus.circle.fill"));
     add->setObjectName(objectName);
     add->setTextStyle(TextStyle::Subheadline, QFont::DemiBold);
     add->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);  // the title beside it wraps first
@@ -90,7 +89,8 @@ QVBoxLayout* listLayout(QWidget* holder, int spacing) {
 // The five newest operations in the order of MoneyStore::sortedTransactions
 // (newest date first, equal dates in ledger order), without sorting the whole
 // ledger on every redraw.
-std::vector<MoneyTransaction> newestTransactions(const std::vector<MoneyTransaction>& all, std::size_t count) {
+std::vector<MoneyTransaction> newestTransactions(const std::vector<MoneyTransaction>& all,
+                                                 std::size_t count) {
     std::vector<std::size_t> best;  // indices, kept in display order
     best.reserve(count + 1);
     const auto before = [&all](std::size_t a, std::size_t b) {
@@ -110,10 +110,14 @@ std::vector<MoneyTransaction> newestTransactions(const std::vector<MoneyTransact
 
 }  // namespace
 
-DashboardView::DashboardView(MoneyStore& store, Haptics& haptics, AddTransaction addTransaction, Action addGoal,
-                             Action addTask, QWidget* parent)
-    : NavigationPage(QString(), parent), store_(store), haptics_(haptics),
-      addTransaction_(std::move(addTransaction)), addGoal_(std::move(addGoal)), addTask_(std::move(addTask)) {
+DashboardView::DashboardView(MoneyStore& store, Haptics& haptics, AddTransaction addTransaction,
+                             Action addGoal, Action addTask, QWidget* parent)
+    : NavigationPage(QString(), parent),
+      store_(store),
+      haptics_(haptics),
+      addTransaction_(std::move(addTransaction)),
+      addGoal_(std::move(addGoal)),
+      addTask_(std::move(addTask)) {
     setObjectName(QStringLiteral("dashboard"));
     PageBody* page = body();
     page->stack()->setContentsMargins(Spacing::pagePadding, Spacing::pagePadding, Spacing::pagePadding, 28);
@@ -150,9 +154,7 @@ DashboardView::~DashboardView() {
     }
 }
 
-QString DashboardView::mask() {
-    return QStringLiteral("••••••");
-}
+QString DashboardView::mask() { return QStringLiteral("••••••"); }
 
 QString DashboardView::titleFor(const QString& profileName) {
     return profileName.isEmpty() ? QStringLiteral("Занбек") : QStringLiteral("Привет, ") + profileName + u'!';
@@ -164,7 +166,8 @@ DashboardView::GoalProgress DashboardView::goalProgress(const Decimal& balance, 
     const std::optional<Decimal> quotient = Decimal::checkedDiv(balance, amount);
     if (!quotient) return {};
     const std::optional<Decimal> hundredths = Decimal::checkedMul(*quotient, Decimal(100));
-    const qint64 percent = hundredths ? std::clamp<qint64>(hundredths->truncated().toInt64Saturated(), 0, 99) : 0;
+    const qint64 percent =
+        hundredths ? std::clamp<qint64>(hundredths->truncated().toInt64Saturated(), 0, 99) : 0;
     return {std::clamp(quotient->toDouble(), 0.0, 1.0), percent};
 }
 
@@ -247,8 +250,8 @@ QWidget* DashboardView::buildSpotlight() {
     auto* texts = new QVBoxLayout;
     texts->setSpacing(3);
     texts->addWidget(new TextLabel(QStringLiteral("Версия 1.5"), TextStyle::Headline));
-    texts->addWidget(
-        new TextLabel(QStringLiteral("64 новых функции уже внутри"), TextStyle::Caption, ColorRole::SecondaryLabel));
+    texts->addWidget(new TextLabel(QStringLiteral("64 новых функции уже внутри"), TextStyle::Caption,
+                                   ColorRole::SecondaryLabel));
     row->addLayout(texts, 1);
     auto* chevron = new SymbolView(QStringLiteral("chevron.right"), 16);
     chevron->setTint(ColorRole::SecondaryLabel);
@@ -277,7 +280,8 @@ QWidget* DashboardView::buildGoalsCard() {
 QWidget* DashboardView::buildTodayGrid() {
     auto* grid = new AdaptiveGrid(150, 12);
     grid->setObjectName(QStringLiteral("todayGrid"));
-    const auto makeCard = [grid](const QString& title, const QString& symbol, ColorRole colour, const QString& name) {
+    const auto makeCard = [grid](const QString& title, const QString& symbol, ColorRole colour,
+                                 const QString& name) {
         MoneyCard* card = MoneyCard::withText(title, symbol, {}, TextStyle::Title3);
         TextLabel* amount = card->textLabel();
         amount->setObjectName(name);
@@ -341,7 +345,8 @@ QWidget* DashboardView::buildQuickActions() {
 
 QWidget* DashboardView::buildTemplatesCard() {
     Card* card = framedCard(QStringLiteral("templatesCard"), 12);
-    card->addWidget(new SymbolLabel(QStringLiteral("В одно касание"), QStringLiteral("bolt.fill"), TextStyle::Headline));
+    card->addWidget(
+        new SymbolLabel(QStringLiteral("В одно касание"), QStringLiteral("bolt.fill"), TextStyle::Headline));
     templatesStrip_ = new QScrollArea;
     templatesStrip_->setObjectName(QStringLiteral("templatesStrip"));
     templatesStrip_->setFrameShape(QFrame::NoFrame);
@@ -367,7 +372,8 @@ QWidget* DashboardView::buildTasksCard() {
     auto* header = new QHBoxLayout;
     auto* titles = new QVBoxLayout;
     titles->setSpacing(2);
-    titles->addWidget(wrappingLabel(QStringLiteral("Денежные задания"), QStringLiteral("checkmark.seal.fill")));
+    titles->addWidget(
+        wrappingLabel(QStringLiteral("Денежные задания"), QStringLiteral("checkmark.seal.fill")));
     completedCount_ = new TextLabel({}, TextStyle::Caption, ColorRole::SecondaryLabel);
     completedCount_->setObjectName(QStringLiteral("completedTaskCount"));
     titles->addWidget(completedCount_);
@@ -432,7 +438,8 @@ void DashboardView::drawBalance(bool masked) {
     balanceCard_->setGradient(QColor::fromRgbF(0.04f, 0.38f, 0.42f, 1.0f), teal);
     if (auto* shadow = qobject_cast<QGraphicsDropShadowEffect*>(balanceCard_->graphicsEffect()))
         shadow->setColor(tealAt(0.18));
-    currencyBadge_->setText(Preferences::standard().string(QStringLiteral("currencyCode"), QStringLiteral("CNY")));
+    currencyBadge_->setText(
+        Preferences::standard().string(QStringLiteral("currencyCode"), QStringLiteral("CNY")));
 
     const Decimal balance = store_.balance();
     balanceText_->setText(masked ? mask() : cnyText(balance));
@@ -457,14 +464,16 @@ void DashboardView::drawGoals() {
     const Decimal balance = store_.balance();
     QStringList shown;
     for (const SavingsGoal& goal : goals)
-        shown << goal.id << goal.name << cnyText(goal.amount) << QString::number(goalProgress(balance, goal.amount).percent);
+        shown << goal.id << goal.name << cnyText(goal.amount)
+              << QString::number(goalProgress(balance, goal.amount).percent);
     if (shown == goalsShown_) return;
     goalsShown_ = shown;
 
     clearLayout(goalsList_);
     if (goals.empty()) {
-        auto* placeholder = new ContentUnavailableView(QStringLiteral("Добавь первую цель"), QStringLiteral("target"),
-                                                       QStringLiteral("Например, новый компьютер или путешествие"));
+        auto* placeholder =
+            new ContentUnavailableView(QStringLiteral("Добавь первую цель"), QStringLiteral("target"),
+                                       QStringLiteral("Например, новый компьютер или путешествие"));
         placeholder->setObjectName(QStringLiteral("goalsPlaceholder"));
         goalsList_->addWidget(placeholder);
         return;
@@ -532,7 +541,8 @@ void DashboardView::drawTemplates(bool masked) {
 
     // Keep the trailing stretch; the tiles go before it.
     while (templatesRow_->count() > 1) discardItem(templatesRow_->takeAt(0));
-    for (const QuickTemplate& t : templates) templatesRow_->insertWidget(templatesRow_->count() - 1, templateTile(t, masked));
+    for (const QuickTemplate& t : templates)
+        templatesRow_->insertWidget(templatesRow_->count() - 1, templateTile(t, masked));
     templatesStrip_->setVisible(!templates.empty());
     QWidget* row = templatesRow_->parentWidget();
     row->adjustSize();
@@ -552,7 +562,8 @@ QWidget* DashboardView::templateTile(const QuickTemplate& item, bool masked) {
     title->setObjectName(QStringLiteral("templateTitle"));
     title->setTextStyle(TextStyle::Body, QFont::DemiBold);
     column->addWidget(title);
-    auto* amount = new TextLabel(masked ? mask() : cnyText(item.amount), TextStyle::Caption, ColorRole::SecondaryLabel);
+    auto* amount =
+        new TextLabel(masked ? mask() : cnyText(item.amount), TextStyle::Caption, ColorRole::SecondaryLabel);
     amount->setObjectName(QStringLiteral("templateAmount"));
     column->addWidget(amount);
     tile->makeChildrenTransparent();
@@ -596,16 +607,16 @@ QWidget* DashboardView::taskRow(const RewardTask& task) {
     title->setTextStyle(TextStyle::Subheadline, QFont::DemiBold);
     title->setWordWrap(true);
     texts->addWidget(title);
-    auto* reward = new TextLabel(QStringLiteral("Награда ") + cnyText(task.reward) + QStringLiteral(" · выполнено ") +
-                                     QString::number(task.completionCount),
+    auto* reward = new TextLabel(QStringLiteral("Награда ") + cnyText(task.reward) +
+                                     QStringLiteral(" · выполнено ") + QString::number(task.completionCount),
                                  TextStyle::Caption, ColorRole::SecondaryLabel);
     reward->setObjectName(QStringLiteral("taskReward"));
     reward->setWordWrap(true);
     texts->addWidget(reward);
     if (task.dueDate) {
         auto* due = new TextLabel(QStringLiteral("До ") + DateText::abbreviatedDateTime(*task.dueDate) +
-                                      QStringLiteral(" · сложность ") + QString::number(task.difficulty.value_or(1)) +
-                                      QStringLiteral("/3"),
+                                      QStringLiteral(" · сложность ") +
+                                      QString::number(task.difficulty.value_or(1)) + QStringLiteral("/3"),
                                   TextStyle::Caption2, ColorRole::SecondaryLabel);
         due->setObjectName(QStringLiteral("taskDue"));
         due->setWordWrap(true);
@@ -628,8 +639,9 @@ QWidget* DashboardView::taskRow(const RewardTask& task) {
     more->setIconOnly(true);
     auto* menu = new QMenu(more);
     menu->setObjectName(QStringLiteral("taskMenu"));
-    QAction* remove = menu->addAction(Symbols::icon(QStringLiteral("trash"), Theme::current().color(ColorRole::Red)),
-                                      QStringLiteral("Удалить"));
+    QAction* remove =
+        menu->addAction(Symbols::icon(QStringLiteral("trash"), Theme::current().color(ColorRole::Red)),
+                        QStringLiteral("Удалить"));
     remove->setObjectName(QStringLiteral("deleteTaskAction"));
     connect(remove, &QAction::triggered, this, [this, id] { store_.deleteTask(id); });
     connect(more, &QAbstractButton::clicked, menu, [more, menu] {
@@ -660,8 +672,9 @@ void DashboardView::drawRecent() {
 
     clearLayout(recentList_);
     if (newest.empty()) {
-        auto* placeholder = new ContentUnavailableView(QStringLiteral("Операций пока нет"), QStringLiteral("tray"),
-                                                       QStringLiteral("Добавь первый доход или расход"));
+        auto* placeholder =
+            new ContentUnavailableView(QStringLiteral("Операций пока нет"), QStringLiteral("tray"),
+                                       QStringLiteral("Добавь первый доход или расход"));
         placeholder->setObjectName(QStringLiteral("recentPlaceholder"));
         recentList_->addWidget(placeholder);
         return;
@@ -690,9 +703,10 @@ void DashboardView::showCompletionAlert(const RewardTask& task) {
         disconnect(completionAlert_, nullptr, this, nullptr);
         completionAlert_->cancel();
     }
-    Alert* alert = Alert::present(this, QStringLiteral("Задание выполнено!"),
-                                  QStringLiteral("+") + cnyText(task.reward) + QStringLiteral(" добавлено в копилку"),
-                                  {{QStringLiteral("Отлично"), AlertButton::Role::Default}});
+    Alert* alert =
+        Alert::present(this, QStringLiteral("Задание выполнено!"),
+                       QStringLiteral("+") + cnyText(task.reward) + QStringLiteral(" добавлено в копилку"),
+                       {{QStringLiteral("Отлично"), AlertButton::Role::Default}});
     completionAlert_ = alert;
     if (!alert) return;
     connect(alert, &Alert::finished, this, [this] { completedTask_.reset(); });

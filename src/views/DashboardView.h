@@ -1,12 +1,12 @@
 #pragma once
 
-#include "components/NavigationStack.h"
-#include "models/MoneyModels.h"
-
 #include <QPointer>
 #include <QStringList>
 #include <functional>
 #include <optional>
+
+#include "components/NavigationStack.h"
+#include "models/MoneyModels.h"
 
 class AdaptiveGrid;
 class Alert;

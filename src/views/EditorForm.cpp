@@ -1,14 +1,14 @@
 #include "views/EditorForm.h"
 
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
 #include "components/Button.h"
 #include "components/Card.h"
 #include "components/SymbolView.h"
 #include "components/TextLabel.h"
 #include "components/Theme.h"
-
-#include <QHBoxLayout>
-#include <QLineEdit>
-#include <QVBoxLayout>
 
 namespace {
 constexpr int kFieldHeight = 28;
@@ -113,7 +113,10 @@ QWidget* formHelpRow(const QString& text, const QString& symbol) {
 }
 
 Stepper::Stepper(int minimum, int maximum, int value, std::function<QString(int)> title, QWidget* parent)
-    : QWidget(parent), minimum_(minimum), maximum_(maximum), value_(qBound(minimum, value, maximum)),
+    : QWidget(parent),
+      minimum_(minimum),
+      maximum_(maximum),
+      value_(qBound(minimum, value, maximum)),
       titleFor_(std::move(title)) {
     auto* line = new QHBoxLayout(this);
     line->setContentsMargins(0, 0, 0, 0);

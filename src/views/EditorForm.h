@@ -49,7 +49,8 @@ QWidget* formHelpRow(const QString& text, const QString& symbol);
 class Stepper : public QWidget {
     Q_OBJECT
 public:
-    Stepper(int minimum, int maximum, int value, std::function<QString(int)> title, QWidget* parent = nullptr);
+    Stepper(int minimum, int maximum, int value, std::function<QString(int)> title,
+            QWidget* parent = nullptr);
 
     int value() const { return value_; }
     void setValue(int value);

@@ -1,5 +1,9 @@
 #include "views/GoalEditorView.h"
 
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
 #include "components/Button.h"
 #include "components/NavigationStack.h"
 #include "components/Overlays.h"
@@ -9,10 +13,6 @@
 #include "services/GlobalPreferences.h"
 #include "store/MoneyStore.h"
 #include "views/EditorForm.h"
-
-#include <QDateEdit>
-#include <QLineEdit>
-#include <QVBoxLayout>
 
 GoalEditorView::GoalEditorView(MoneyStore& store, QWidget* parent) : QWidget(parent), store_(store) {
     setObjectName(QStringLiteral("goalEditor"));
@@ -64,7 +64,8 @@ GoalEditorView::GoalEditorView(MoneyStore& store, QWidget* parent) : QWidget(par
     connect(name_, &QLineEdit::returnPressed, amount_, qOverload<>(&QWidget::setFocus));
     connect(amount_, &QLineEdit::returnPressed, this, &GoalEditorView::save);
     // Turning the switch off hides the picker but keeps the chosen date.
-    connect(hasDeadline_, &ToggleRow::toggled, this, [this](bool on) { section_->setRowVisible(pickerRow_, on); });
+    connect(hasDeadline_, &ToggleRow::toggled, this,
+            [this](bool on) { section_->setRowVisible(pickerRow_, on); });
     connect(cancel_, &QAbstractButton::clicked, this, &GoalEditorView::dismiss);
     connect(add_, &QAbstractButton::clicked, this, &GoalEditorView::save);
     refresh();
@@ -84,9 +85,7 @@ QDateTime GoalEditorView::deadline() const {
     return fromWallClock(QDateTime(picker_->date(), deadlineTime_), store_.timeZone());
 }
 
-void GoalEditorView::refresh() {
-    add_->setEnabled(isValid() && !done_);
-}
+void GoalEditorView::refresh() { add_->setEnabled(isValid() && !done_); }
 
 void GoalEditorView::save() {
     if (done_ || name_->text().trimmed().isEmpty()) return;
@@ -114,6 +113,4 @@ void GoalEditorView::showEvent(QShowEvent* event) {
     }
 }
 
-bool GoalEditorView::isPickerShown() const {
-    return section_->isRowVisible(pickerRow_);
-}
+bool GoalEditorView::isPickerShown() const { return section_->isRowVisible(pickerRow_); }

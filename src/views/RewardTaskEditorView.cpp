@@ -1,5 +1,9 @@
 #include "views/RewardTaskEditorView.h"
 
+#include <QDateTimeEdit>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
 #include "components/Button.h"
 #include "components/NavigationStack.h"
 #include "components/Overlays.h"
@@ -10,15 +14,12 @@
 #include "store/MoneyStore.h"
 #include "views/EditorForm.h"
 
-#include <QDateTimeEdit>
-#include <QLineEdit>
-#include <QVBoxLayout>
-
 namespace {
 constexpr qint64 kOneDay = 86400;  // seconds, not a calendar day
 }
 
-RewardTaskEditorView::RewardTaskEditorView(MoneyStore& store, QWidget* parent) : QWidget(parent), store_(store) {
+RewardTaskEditorView::RewardTaskEditorView(MoneyStore& store, QWidget* parent)
+    : QWidget(parent), store_(store) {
     setObjectName(QStringLiteral("rewardTaskEditor"));
     const QDateTime now = store.now();
 
@@ -38,8 +39,9 @@ RewardTaskEditorView::RewardTaskEditorView(MoneyStore& store, QWidget* parent) :
     task->addRow(formFieldRow(QStringLiteral("Награда"), reward_, GlobalPreferences::currencyCode()));
 
     auto* help = new EditorSection;
-    help->addRow(formHelpRow(QStringLiteral("После нажатия «Готово» награда автоматически записывается как доход"),
-                             QStringLiteral("sparkles")));
+    help->addRow(
+        formHelpRow(QStringLiteral("После нажатия «Готово» награда автоматически записывается как доход"),
+                    QStringLiteral("sparkles")));
 
     auto* plan = new EditorSection(QStringLiteral("План"));
     difficulty_ = new Stepper(1, 3, 1, [](int value) {
@@ -80,7 +82,8 @@ RewardTaskEditorView::RewardTaskEditorView(MoneyStore& store, QWidget* parent) :
     connect(reward_, &QLineEdit::textChanged, this, &RewardTaskEditorView::refresh);
     connect(title_, &QLineEdit::returnPressed, reward_, qOverload<>(&QWidget::setFocus));
     connect(reward_, &QLineEdit::returnPressed, this, &RewardTaskEditorView::save);
-    connect(hasDeadline_, &ToggleRow::toggled, this, [this](bool on) { section_->setRowVisible(pickerRow_, on); });
+    connect(hasDeadline_, &ToggleRow::toggled, this,
+            [this](bool on) { section_->setRowVisible(pickerRow_, on); });
     connect(cancel_, &QAbstractButton::clicked, this, &RewardTaskEditorView::dismiss);
     connect(add_, &QAbstractButton::clicked, this, &RewardTaskEditorView::save);
     refresh();
@@ -90,21 +93,15 @@ bool RewardTaskEditorView::isValid() const {
     return !title_->text().trimmed().isEmpty() && parsePositiveAmountInput(reward_->text()).has_value();
 }
 
-int RewardTaskEditorView::difficulty() const {
-    return difficulty_->value();
-}
+int RewardTaskEditorView::difficulty() const { return difficulty_->value(); }
 
-bool RewardTaskEditorView::isRecurring() const {
-    return recurring_->isChecked();
-}
+bool RewardTaskEditorView::isRecurring() const { return recurring_->isChecked(); }
 
 QDateTime RewardTaskEditorView::dueDate() const {
     return fromWallClock(picker_->dateTime(), store_.timeZone());
 }
 
-void RewardTaskEditorView::refresh() {
-    add_->setEnabled(isValid() && !done_);
-}
+void RewardTaskEditorView::refresh() { add_->setEnabled(isValid() && !done_); }
 
 void RewardTaskEditorView::save() {
     if (done_ || title_->text().trimmed().isEmpty()) return;
@@ -132,6 +129,4 @@ void RewardTaskEditorView::showEvent(QShowEvent* event) {
     }
 }
 
-bool RewardTaskEditorView::isPickerShown() const {
-    return section_->isRowVisible(pickerRow_);
-}
+bool RewardTaskEditorView::isPickerShown() const { return section_->isRowVisible(pickerRow_); }

@@ -4,6 +4,19 @@
 // file in a temporary folder, a fixed clock in a zone that changes its clocks,
 // isolated preferences and the theme installed as the app does it.
 
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QTest>
+#include <QTimeZone>
+#include <QVBoxLayout>
+#include <memory>
+
 #include "components/NavigationStack.h"
 #include "components/Overlays.h"
 #include "components/Theme.h"
@@ -16,18 +29,6 @@
 #include "support/FakeWidgetCenter.h"
 #include "support/FixedClock.h"
 #include "support/TempDir.h"
-
-#include <QAbstractButton>
-#include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QKeyEvent>
-#include <QTest>
-#include <QTimeZone>
-#include <QVBoxLayout>
-#include <gtest/gtest.h>
-#include <memory>
 
 class DashboardFixture : public ::testing::Test {
 protected:
@@ -49,7 +50,9 @@ protected:
         Theme::current().refresh();
     }
 
-    static void setPreference(const QString& key, const QVariant& value) { Preferences::standard().setValue(key, value); }
+    static void setPreference(const QString& key, const QVariant& value) {
+        Preferences::standard().setValue(key, value);
+    }
 
     QString ledgerFile() const { return temp.filePath("data") + "/Zanbeck/accounts/anonymous.json"; }
 

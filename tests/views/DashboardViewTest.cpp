@@ -1,18 +1,17 @@
-#include "DashboardFixture.h"
+#include <QMenu>
+#include <QScrollBar>
 
+#include "DashboardFixture.h"
 #include "components/Button.h"
 #include "components/ContentUnavailableView.h"
+#include "components/PageBody.h"
 #include "components/ProgressBar.h"
 #include "components/Symbols.h"
 #include "components/TextLabel.h"
-#include "components/PageBody.h"
 #include "components/TransactionRow.h"
 #include "store/DemoLedger.h"
 #include "support/Gallery.h"
 #include "views/DashboardView.h"
-
-#include <QMenu>
-#include <QScrollBar>
 
 namespace {
 
@@ -104,7 +103,8 @@ TEST_F(DashboardTest, MaskingHidesExactlyBalanceBudgetRestAndTemplateAmounts) {
     for (const QString& amount : texts(tiles, "templateAmount")) EXPECT_EQ(amount, mask);
 
     // Everything else shows the real money texts.
-    EXPECT_EQ(view->findChild<QWidget*>("balanceCard")->accessibleName(), "В копилке " + cnyText(dec("254.5")));
+    EXPECT_EQ(view->findChild<QWidget*>("balanceCard")->accessibleName(),
+              "В копилке " + cnyText(dec("254.5")));
     EXPECT_EQ(text("todayIncome"), cnyText(Decimal(300)));
     EXPECT_EQ(text("todayExpense"), cnyText(dec("45.5")));
     EXPECT_EQ(texts(all("goalRow"), "goalAmount"), QStringList{cnyText(Decimal(1000))});
@@ -158,7 +158,7 @@ TEST_F(DashboardTest, TodayAndTheMonthRollOverAtTheNextRedraw) {
     EXPECT_EQ(text("todayExpense"), cnyText(Decimal(70)));
     EXPECT_EQ(text("budgetText"), "Бюджет: осталось " + cnyText(Decimal(30)));
 
-    clock.set(local(2026, 7, 1, 0, 5));  // Berlin's midnight, 22:05 UTC the day before
+    clock.set(local(2026, 7, 1, 0, 5));     // Berlin's midnight, 22:05 UTC the day before
     setPreference("showSmartTips", false);  // any change redraws
     EXPECT_EQ(text("todayIncome"), cnyText(Decimal(0)));
     EXPECT_EQ(text("todayExpense"), cnyText(Decimal(0)));
@@ -181,8 +181,9 @@ TEST_F(DashboardTest, GoalsShareTheWholeBalanceAndCanBeDeleted) {
     MoneyData d = MoneyData::emptyLedger();
     d.goalName = "Велосипед";
     d.goalAmount = Decimal(100);
-    d.additionalGoals = std::vector<SavingsGoal>{{"G-1", "Ноутбук", Decimal(300), std::nullopt, false},
-                                                 {"G-2", "Старое", Decimal(5), std::nullopt, true}};  // archived
+    d.additionalGoals =
+        std::vector<SavingsGoal>{{"G-1", "Ноутбук", Decimal(300), std::nullopt, false},
+                                 {"G-2", "Старое", Decimal(5), std::nullopt, true}};  // archived
     d.transactions = {tx(TransactionKind::income, Decimal(150), local(2026, 6, 1))};
     open(d);
     show();
@@ -193,7 +194,8 @@ TEST_F(DashboardTest, GoalsShareTheWholeBalanceAndCanBeDeleted) {
     EXPECT_EQ(texts(rows, "goalPercent"), (QStringList{"100% накоплено", "50% накоплено"}));
     EXPECT_DOUBLE_EQ(rows[0]->findChild<ProgressBar*>("goalBar")->value(), 1.0);
     EXPECT_DOUBLE_EQ(rows[1]->findChild<ProgressBar*>("goalBar")->value(), 0.5);
-    EXPECT_EQ(rows[1]->accessibleName(), "Цель Ноутбук, " + cnyText(Decimal(300)) + ", накоплено 50 процентов");
+    EXPECT_EQ(rows[1]->accessibleName(),
+              "Цель Ноутбук, " + cnyText(Decimal(300)) + ", накоплено 50 процентов");
     EXPECT_EQ(dividersIn("goalsCard"), 1);
 
     click(rows[1]->findChild<QAbstractButton*>("deleteGoalButton"));
@@ -219,7 +221,8 @@ TEST_F(DashboardTest, NoGoalsShowsThePlaceholderAndTheAddButtonAsksTheRoot) {
     click(view->findChild<QAbstractButton*>("addExpenseButton"));
     EXPECT_EQ(goalRequests, 1);
     EXPECT_EQ(taskRequests, 1);
-    EXPECT_EQ(requestedKinds, (std::vector<TransactionKind>{TransactionKind::income, TransactionKind::expense}));
+    EXPECT_EQ(requestedKinds,
+              (std::vector<TransactionKind>{TransactionKind::income, TransactionKind::expense}));
     EXPECT_TRUE(store->data().transactions.empty());  // the dashboard itself opens nothing
 }
 
@@ -251,9 +254,9 @@ TEST_F(DashboardTest, DefaultTemplatesAndTasksOnlyWhileTheDocumentHasNoList) {
 
 TEST_F(DashboardTest, TemplateTileBooksAtOnceAndKeepsTheStrip) {
     MoneyData d = MoneyData::emptyLedger();
-    d.quickTemplates = std::vector<QuickTemplate>{
-        {"T-1", "Обед", TransactionKind::expense, dec("12.5"), "Еда"},
-        {"T-2", "Карманные", TransactionKind::income, Decimal(50), "Подарок"}};
+    d.quickTemplates =
+        std::vector<QuickTemplate>{{"T-1", "Обед", TransactionKind::expense, dec("12.5"), "Еда"},
+                                   {"T-2", "Карманные", TransactionKind::income, Decimal(50), "Подарок"}};
     open(d);
     show();
     const QList<QWidget*> tiles = all("templateTile");
@@ -302,8 +305,8 @@ TEST_F(DashboardTest, TaskRowsShowRewardCountAndDueLine) {
 
 TEST_F(DashboardTest, CompletingATaskShowsTheReturnedRewardAndPlaysTheHaptic) {
     MoneyData d = MoneyData::emptyLedger();
-    d.rewardTasks = std::vector<RewardTask>{{"K-1", "Полить цветы", dec("15.5"), 0, std::nullopt, std::nullopt,
-                                             std::nullopt, true}};
+    d.rewardTasks = std::vector<RewardTask>{
+        {"K-1", "Полить цветы", dec("15.5"), 0, std::nullopt, std::nullopt, std::nullopt, true}};
     open(d);
     show();
     click(all("taskRow")[0]->findChild<QAbstractButton*>("taskDoneButton"));
@@ -321,7 +324,8 @@ TEST_F(DashboardTest, CompletingATaskShowsTheReturnedRewardAndPlaysTheHaptic) {
     EXPECT_EQ(view->completionFeedback(), 1);
     // The reward is booked and the row counts the completion.
     EXPECT_EQ(text("balanceText"), cnyText(dec("15.5")));
-    EXPECT_EQ(texts(all("taskRow"), "taskReward"), QStringList{"Награда " + cnyText(dec("15.5")) + " · выполнено 1"});
+    EXPECT_EQ(texts(all("taskRow"), "taskReward"),
+              QStringList{"Награда " + cnyText(dec("15.5")) + " · выполнено 1"});
     EXPECT_EQ(text("completedTaskCount"), "Выполнено: 1");
 
     alert->press(0);
@@ -452,9 +456,10 @@ TEST_F(DashboardTest, SpotlightOpensTheFeatureCenterOnTheTabStack) {
 }
 
 TEST_F(DashboardTest, EverySymbolOfThePageIsInTheTable) {
-    for (const char* name : {"wallet.bifold.fill", "sparkles.rectangle.stack.fill", "chevron.right", "target",
-                             "plus.circle.fill", "minus.circle.fill", "trash", "arrow.down.left", "arrow.up.right",
-                             "bolt.fill", "checkmark.seal.fill", "ellipsis", "sparkles", "tray", "info.circle"})
+    for (const char* name :
+         {"wallet.bifold.fill", "sparkles.rectangle.stack.fill", "chevron.right", "target",
+          "plus.circle.fill", "minus.circle.fill", "trash", "arrow.down.left", "arrow.up.right", "bolt.fill",
+          "checkmark.seal.fill", "ellipsis", "sparkles", "tray", "info.circle"})
         EXPECT_TRUE(Symbols::resolves(QString::fromUtf8(name))) << name;
 }
 

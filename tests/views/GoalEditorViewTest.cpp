@@ -1,14 +1,13 @@
-#include "DashboardFixture.h"
-
-#include "components/Button.h"
-#include "components/Toggle.h"
-#include "support/Gallery.h"
-#include "views/GoalEditorView.h"
-
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
+
+#include "DashboardFixture.h"
+#include "components/Button.h"
+#include "components/Toggle.h"
+#include "support/Gallery.h"
+#include "views/GoalEditorView.h"
 
 namespace {
 

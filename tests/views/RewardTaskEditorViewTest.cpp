@@ -1,15 +1,14 @@
-#include "DashboardFixture.h"
+#include <QDateTimeEdit>
+#include <QLineEdit>
+#include <QSignalSpy>
 
+#include "DashboardFixture.h"
 #include "components/Button.h"
 #include "components/TextLabel.h"
 #include "components/Toggle.h"
 #include "support/Gallery.h"
 #include "views/EditorForm.h"
 #include "views/RewardTaskEditorView.h"
-
-#include <QDateTimeEdit>
-#include <QLineEdit>
-#include <QSignalSpy>
 
 namespace {
 
