@@ -20,9 +20,6 @@ constexpr int kSpacerMin = 8;     // the flexible gap before the amount keeps at
 constexpr int kColumnGap = 3;     // between category and detail
 constexpr int kCornerRadius = 12;  // the rows' card
 constexpr int kStarSize = 17;
-// Widest amount and star a row is assumed to have when its height is found
-// without formatting the amount.
-constexpr int kAmountAllowance = 160;
 
 QFont categoryFont() { return Theme::font(TextStyle::Body, QFont::Medium); }
 QFont detailFont() { return Theme::font(TextStyle::Caption); }
@@ -47,23 +44,6 @@ int wrappedHeight(const QString& text, int width) {
     }
     layout.endLayout();
     return static_cast<int>(std::ceil(std::max<qreal>(height, QFontMetricsF(categoryFont()).height())));
-}
-
-// The widest advance of any letter of the Latin and Cyrillic alphabets: a
-// category of n such letters needs no more than n times it.
-int widestLetter() {
-    static const int widest = [] {
-        const QFontMetrics fm(categoryFont());
-        int w = 0;
-        for (QChar c : QStringLiteral("WMmwЩШЖЮЫМ@%"))
-            w = std::max(w, fm.horizontalAdvance(c));
-        return w;
-    }();
-    return widest;
-}
-
-bool onlyNarrowScripts(const QString& text) {
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x0530; });
 }
 
 QPainterPath cardShape(const QRectF& card, bool first, bool last) {
@@ -99,10 +79,60 @@ QColor actionColor(RowAction action) {
 
 TransactionRowDelegate::TransactionRowDelegate(SwipeListView* view) : QStyledItemDelegate(view), view_(view) {}
 
-int TransactionRowDelegate::categoryWidth(const MoneyTransaction& t, int cardWidth) {
-    const int amount = QFontMetrics(amountFont()).horizontalAdvance(TransactionRow::signedAmountText(t));
+void TransactionRowDelegate::clearMeasurements() {
+    categoryMetrics_.reset();
+    amountMetrics_.reset();
+    categoryWidths_.clear();
+    amountWidths_.clear();
+    widestAmount_ = 0;
+}
+
+int TransactionRowDelegate::categoryAdvance(const QString& category) const {
+    if (!categoryMetrics_) categoryMetrics_.emplace(categoryFont());
+    if (const auto it = categoryWidths_.constFind(category); it != categoryWidths_.constEnd()) return *it;
+    const int width = categoryMetrics_->horizontalAdvance(category);
+    if (categoryWidths_.size() > 50'000) categoryWidths_.clear();  // bounded: categories are few
+    categoryWidths_.insert(category, width);
+    return width;
+}
+
+int TransactionRowDelegate::amountAdvance(const MoneyTransaction& t) const {
+    if (!amountMetrics_) amountMetrics_.emplace(amountFont());
+    // The money text shows two fraction digits, so count the whole digits
+    // after that rounding.
+    const Decimal shown = t.amount.rounded(2);
+    long long whole = shown.abs().toInt64Saturated();
+    int digits = 1;
+    while (whole >= 10) {
+        whole /= 10;
+        ++digits;
+    }
+    const int key = (digits << 2) | (t.kind == TransactionKind::income ? 2 : 0) | (shown.isNegative() ? 1 : 0);
+    if (const auto it = amountWidths_.constFind(key); it != amountWidths_.constEnd()) return *it;
+    // A stand-in of the same shape: the same kind, sign and whole digits.
+    MoneyTransaction sample = t;
+    sample.amount = Decimal::parse(QString(digits, u'8') + QStringLiteral(".88")).value_or(Decimal(0));
+    if (shown.isNegative()) sample.amount = -sample.amount;
+    const int width = std::max(amountMetrics_->horizontalAdvance(TransactionRow::signedAmountText(sample)),
+                               amountMetrics_->horizontalAdvance(TransactionRow::signedAmountText(t)));
+    amountWidths_.insert(key, width);
+    return width;
+}
+
+int TransactionRowDelegate::widestAmount() const {
+    if (widestAmount_ == 0) {
+        // Twelve whole digits, negative, as an expense: wider than any amount below a trillion.
+        MoneyTransaction sample;
+        sample.kind = TransactionKind::expense;
+        sample.amount = Decimal::parse(QStringLiteral("-888888888888.88")).value_or(Decimal(0));
+        widestAmount_ = amountAdvance(sample);
+    }
+    return widestAmount_;
+}
+
+int TransactionRowDelegate::categoryWidth(const MoneyTransaction& t, int cardWidth) const {
     const int star = t.isFavorite.value_or(false) ? kStarSize + kStarGap : 0;
-    return cardWidth - 2 * kPaddingH - kIconBox - 2 * kSpacing - kSpacerMin - amount - star;
+    return cardWidth - 2 * kPaddingH - kIconBox - 2 * kSpacing - kSpacerMin - amountAdvance(t) - star;
 }
 
 QSize TransactionRowDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const {
@@ -110,16 +140,20 @@ QSize TransactionRowDelegate::sizeHint(const QStyleOptionViewItem&, const QModel
     const MoneyTransaction* t = model->transactionAt(index.row());
     const int viewWidth = view_->viewport()->width();
     const int cardWidth = std::max(viewWidth - 2 * SwipeListView::kSideMargin, 200);
-    const int lineHeight = QFontMetrics(categoryFont()).height();
-    int categoryHeight = lineHeight;
+    if (!categoryMetrics_) categoryMetrics_.emplace(categoryFont());
+    if (detailHeight_ == 0) detailHeight_ = QFontMetrics(detailFont()).height();
+    int categoryHeight = categoryMetrics_->height();
     if (t) {
-        const int roomy = cardWidth - 2 * kPaddingH - kIconBox - 2 * kSpacing - kSpacerMin - kAmountAllowance -
-                          kStarSize - kStarGap;
-        const bool fitsOneLine =
-            onlyNarrowScripts(t->category) && static_cast<qint64>(t->category.size()) * widestLetter() <= roomy;
-        if (!fitsOneLine) categoryHeight = wrappedHeight(t->category, categoryWidth(*t, cardWidth));
+        // Most categories fit beside any amount a ledger holds; only a long
+        // one needs this row's own amount measured.
+        const int category = categoryAdvance(t->category);
+        if (category > cardWidth - 2 * kPaddingH - kIconBox - 2 * kSpacing - kSpacerMin - kStarSize - kStarGap -
+                           widestAmount()) {
+            const int room = categoryWidth(*t, cardWidth);
+            if (category > room) categoryHeight = wrappedHeight(t->category, room);
+        }
     }
-    const int column = categoryHeight + kColumnGap + QFontMetrics(detailFont()).height();
+    const int column = categoryHeight + kColumnGap + detailHeight_;
     return {viewWidth, 2 * kPaddingV + std::max(kIconBox, column)};
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QFontMetrics>
+#include <QHash>
 #include <QStyledItemDelegate>
+#include <optional>
 
 class SwipeListView;
 struct MoneyTransaction;
@@ -24,12 +27,27 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
-    // The width the category may take in a card of the given width.
-    static int categoryWidth(const MoneyTransaction& t, int cardWidth);
+    // Forgets the measured text widths (after the currency, language or theme changed).
+    void clearMeasurements();
 
 private:
+    // Text widths of categories (by text: a ledger repeats a few categories
+    // many times) and of amount texts (by kind, sign and number of whole
+    // digits: the font's digits are of equal width), so that finding the
+    // heights of all rows neither formats nor measures every amount.
+    int categoryAdvance(const QString& category) const;
+    int amountAdvance(const MoneyTransaction& t) const;
+    int categoryWidth(const MoneyTransaction& t, int cardWidth) const;
+    int widestAmount() const;
+
     void paintContent(QPainter* painter, const QRect& card, const MoneyTransaction& t, bool first, bool last) const;
     void paintActions(QPainter* painter, const QRect& card, int offset, bool first, bool last) const;
 
     SwipeListView* view_;
+    mutable std::optional<QFontMetrics> categoryMetrics_;
+    mutable std::optional<QFontMetrics> amountMetrics_;
+    mutable int detailHeight_ = 0;
+    mutable int widestAmount_ = 0;
+    mutable QHash<QString, int> categoryWidths_;
+    mutable QHash<int, int> amountWidths_;
 };

@@ -66,17 +66,22 @@ TransactionsView::TransactionsView(MoneyStore& store, std::function<void(Transac
     setContent(buildContent());
     buildToolbar();
 
-    connect(&store_, &MoneyStore::dataChanged, this, &TransactionsView::refresh);
+    connect(&store_, &MoneyStore::dataChanged, this, &TransactionsView::refreshIfShown);
     connect(&store_, &MoneyStore::canUndoDeleteChanged, this, &TransactionsView::updateUndoBar);
     connect(&Preferences::standard(), &Preferences::changed, this, [this](const QString& key) {
-        if (key == QLatin1String("currencyCode") || key == QLatin1String("appLanguage")) refresh();
+        if (key == QLatin1String("currencyCode") || key == QLatin1String("appLanguage")) {
+            delegate_->clearMeasurements();
+            refreshIfShown();
+        }
     });
-    connect(&Theme::current(), &Theme::changed, this, &TransactionsView::refresh);
-    // "Сегодня", "7 дней" and "Этот месяц" move on with the clock: recompute
-    // whenever the tab comes back into view.
+    connect(&Theme::current(), &Theme::changed, this, [this] {
+        delegate_->clearMeasurements();
+        refreshIfShown();
+    });
+    // The list is computed when the tab comes into view ("Сегодня", "7 дней"
+    // and "Этот месяц" move on with the clock) and on every change while it
+    // is in view; a tab out of view does no work.
     connect(this, &NavigationPage::appeared, this, &TransactionsView::refresh);
-
-    refresh();
     updateUndoBar();
 }
 
@@ -145,7 +150,8 @@ QWidget* TransactionsView::buildContent() {
 
     model_ = new TransactionListModel(store_, this);
     list_ = new SwipeListView(model_);
-    list_->setItemDelegate(new TransactionRowDelegate(list_));
+    delegate_ = new TransactionRowDelegate(list_);
+    list_->setItemDelegate(delegate_);
     connect(list_, &SwipeListView::rowTapped, this, &TransactionsView::select);
     connect(list_, &SwipeListView::actionTriggered, this, &TransactionsView::perform);
 
@@ -294,6 +300,10 @@ std::vector<MoneyTransaction> TransactionsView::visibleTransactions() const {
     return shown;
 }
 
+void TransactionsView::refreshIfShown() {
+    if (isVisible()) refresh();
+}
+
 void TransactionsView::refresh() {
     const auto& all = store_.data().transactions;
     // The user's calendar of this moment, not the store's.
@@ -331,6 +341,8 @@ void TransactionsView::perform(RowAction action, const QUuid& id) {
     case RowAction::remove: store_.deleteTransactions({id}); break;
     }
 }
+
+Sheet* TransactionsView::editorSheet() const { return editorSheet_; }
 
 void TransactionsView::select(const QUuid& id) {
     if (editorSheet_) return;  // one sheet at a time

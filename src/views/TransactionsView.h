@@ -24,6 +24,7 @@ class Sheet;
 class SymbolLabel;
 class TextLabel;
 class TransactionListModel;
+class TransactionRowDelegate;
 
 // The "Операции" tab: every income and expense of the profile with a search,
 // a kind switch, period, sort and favourites filters, a header with the number
@@ -55,7 +56,7 @@ public:
     // Opens the editor sheet for the transaction, as tapping its row does.
     void select(const QUuid& id);
     const std::optional<MoneyTransaction>& selectedTransaction() const { return selected_; }
-    Sheet* editorSheet() const { return editorSheet_; }
+    Sheet* editorSheet() const;
 
     // Shares the exports as the "Экспорт" menu's entries do.
     void shareCsv();
@@ -83,6 +84,7 @@ private:
     void buildToolbar();
     // Recomputes the shown list and everything drawn from it.
     void refresh();
+    void refreshIfShown();
     void syncControls();
     void updateUndoBar();
     void repaintRows();
@@ -101,6 +103,7 @@ private:
     TextLabel* total_ = nullptr;
     TransactionListModel* model_ = nullptr;
     SwipeListView* list_ = nullptr;
+    TransactionRowDelegate* delegate_ = nullptr;
     ContentUnavailableView* noResults_ = nullptr;
     QStackedWidget* operations_ = nullptr;
     QWidget* undoBar_ = nullptr;
