@@ -112,11 +112,13 @@ int runApp(int argc, char** argv) {
     }
 
     // The phone's services, as this desktop offers them.
-    SecretServiceKeychain keychain;
+    const AppAccountRole role = AppAccountRole::build();
+    SecretServiceKeychain keychain(QCoreApplication::applicationName());
     FprintdBiometrics biometrics;
     FreedesktopNotificationCenter notifications;
     LinuxWidgetCenter widgets;
     SilentHaptics haptics;
+    Preferences::resetStandard(preferencesPathForRole(role));
     Preferences& preferences = Preferences::standard();
     Theme::current().install(app);
 
@@ -124,7 +126,7 @@ int runApp(int argc, char** argv) {
     // due recurring operations booked before the lock reads the keychain, and
     // the account session comes last.
     MoneyStore::Environment storeEnvironment;
-    storeEnvironment.paths = storePathsForRole(AppAccountRole::build());
+    storeEnvironment.paths = storePathsForRole(role);
     storeEnvironment.widgets = &widgets;
     storeEnvironment.notifications = &notifications;
     storeEnvironment.preferences = &preferences;

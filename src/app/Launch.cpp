@@ -45,6 +45,13 @@ LaunchOutcome claimOrForward(const LaunchRequest& request, SingleInstance& insta
     return LaunchOutcome::failed;
 }
 
+QString preferencesPathForRole(AppAccountRole role) {
+    if (role != AppAccountRole::parent) return {};
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (config.isEmpty() || QDir::isRelativePath(config)) return {};
+    return QDir(config).filePath(QStringLiteral("zanbeck-parent/preferences.ini"));
+}
+
 StorePaths storePathsForRole(AppAccountRole role) {
     if (role != AppAccountRole::parent) return StorePaths::system();
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);

@@ -37,3 +37,8 @@ LaunchOutcome claimOrForward(const LaunchRequest& request, SingleInstance& insta
 // folder; the parent's app keeps its own, as two phone apps have separate
 // containers, so the two builds never write the same ledger file.
 StorePaths storePathsForRole(AppAccountRole role);
+
+// The standard preferences file of this build ({} = the default one). The
+// parent's app keeps its own, like its ledgers: its language, currency and
+// cached family user are not the child's.
+QString preferencesPathForRole(AppAccountRole role);

@@ -15,6 +15,7 @@ const SecretSchema* schema() {
         {
             {"service", SECRET_SCHEMA_ATTRIBUTE_STRING},
             {"account", SECRET_SCHEMA_ATTRIBUTE_STRING},
+            {"application", SECRET_SCHEMA_ATTRIBUTE_STRING},
             {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING},
         },
         0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -38,9 +39,11 @@ void setError(QString* out, const QString& text) {
 // make a locked keyring look empty. This asks the service about locked items
 // with the same attributes. Returns true when there is one (or when asking
 // failed, with the error in *errorText).
-bool lockedItemExists(const QByteArray& service, const QByteArray& account, QString* errorText) {
+bool lockedItemExists(const QByteArray& application, const QByteArray& service, const QByteArray& account,
+                      QString* errorText) {
     GHashTable* attributes = secret_attributes_build(schema(), "service", service.constData(), "account",
-                                                     account.constData(), nullptr);
+                                                     account.constData(), "application",
+                                                     application.constData(), nullptr);
     GError* error = nullptr;
     GList* items = secret_service_search_sync(nullptr, schema(), attributes, SECRET_SEARCH_ALL, nullptr, &error);
     g_hash_table_unref(attributes);
@@ -57,19 +60,22 @@ bool lockedItemExists(const QByteArray& service, const QByteArray& account, QStr
 
 }  // namespace
 
+SecretServiceKeychain::SecretServiceKeychain(const QString& application) : application_(application.toUtf8()) {}
+
 Keychain::ReadResult SecretServiceKeychain::read(const QString& service, const QString& account) {
     const QByteArray s = service.toUtf8();
     const QByteArray a = account.toUtf8();
     GError* error = nullptr;
     SecretValue* value = secret_password_lookup_binary_sync(schema(), nullptr, &error, "service", s.constData(),
-                                                            "account", a.constData(), nullptr);
+                                                            "account", a.constData(), "application",
+                                                            application_.constData(), nullptr);
     if (error) {
         if (value) secret_value_unref(value);
         return {Status::failed, {}, takeError(error)};
     }
     if (!value) {
         QString lockedError;
-        if (lockedItemExists(s, a, &lockedError)) return {Status::failed, {}, lockedError};
+        if (lockedItemExists(application_, s, a, &lockedError)) return {Status::failed, {}, lockedError};
         return {Status::notFound, {}, {}};
     }
     gsize length = 0;
@@ -91,7 +97,8 @@ Keychain::Status SecretServiceKeychain::write(const QString& service, const QStr
     const gboolean stored = secret_password_store_binary_sync(schema(), SECRET_COLLECTION_DEFAULT,
                                                               label.constData(), value, nullptr, &error,
                                                               "service", s.constData(), "account",
-                                                              a.constData(), nullptr);
+                                                              a.constData(), "application",
+                                                              application_.constData(), nullptr);
     secret_value_unref(value);
     if (!stored || error) {
         setError(errorText, takeError(error));
@@ -106,14 +113,15 @@ Keychain::Status SecretServiceKeychain::remove(const QString& service, const QSt
     const QByteArray a = account.toUtf8();
     GError* error = nullptr;
     const gboolean removed = secret_password_clear_sync(schema(), nullptr, &error, "service", s.constData(),
-                                                        "account", a.constData(), nullptr);
+                                                        "account", a.constData(), "application",
+                                                        application_.constData(), nullptr);
     if (error) {
         setError(errorText, takeError(error));
         return Status::failed;
     }
     if (removed) return Status::ok;
     QString lockedError;
-    if (lockedItemExists(s, a, &lockedError)) {
+    if (lockedItemExists(application_, s, a, &lockedError)) {
         setError(errorText, lockedError);
         return Status::failed;
     }

@@ -105,3 +105,10 @@ TEST(LaunchStorePaths, TheParentBuildKeepsItsLedgersApart) {
     EXPECT_NE(parent.anonymousFile(), child.anonymousFile());
     EXPECT_FALSE(parent.zanbeckFolder()->startsWith(*child.zanbeckFolder() + u'/'));
 }
+
+TEST(LaunchPreferences, TheParentBuildKeepsItsPreferencesApart) {
+    EXPECT_TRUE(preferencesPathForRole(AppAccountRole::child).isEmpty()) << "the child's app uses the default file";
+    const QString parent = preferencesPathForRole(AppAccountRole::parent);
+    ASSERT_FALSE(parent.isEmpty());
+    EXPECT_NE(QFileInfo(parent).absoluteFilePath(), QFileInfo(Preferences::defaultFilePath()).absoluteFilePath());
+}

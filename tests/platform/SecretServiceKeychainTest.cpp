@@ -52,6 +52,19 @@ TEST_F(SecretServiceKeychainWithKeyring, MissingItemIsNotFoundWithoutError) {
     EXPECT_TRUE(result.error.isEmpty());
 }
 
+TEST_F(SecretServiceKeychainWithKeyring, TheTwoBuildsKeepTheirItemsApart) {
+    // The child's and the parent's builds share one desktop keyring; neither
+    // may read, replace or delete the other's session token.
+    SecretServiceKeychain child(QStringLiteral("zanbeck"));
+    SecretServiceKeychain parent(QStringLiteral("zanbeck-parent"));
+    ASSERT_EQ(child.write("test.builds", "", "child-token"), Keychain::Status::ok);
+    EXPECT_EQ(parent.read("test.builds", "").status, Keychain::Status::notFound);
+    ASSERT_EQ(parent.write("test.builds", "", "parent-token"), Keychain::Status::ok);
+    EXPECT_EQ(child.read("test.builds", "").secret, QByteArray("child-token"));
+    EXPECT_EQ(parent.remove("test.builds", ""), Keychain::Status::ok);
+    EXPECT_EQ(child.read("test.builds", "").secret, QByteArray("child-token"));
+}
+
 TEST_F(SecretServiceKeychainWithKeyring, ServiceAndAccountBothIdentifyTheItem) {
     ASSERT_EQ(keychain.write("test.app-lock", "local-passcode", "4321"), Keychain::Status::ok);
     ASSERT_EQ(keychain.write("test.session", "local-passcode", "token-abc"), Keychain::Status::ok);
