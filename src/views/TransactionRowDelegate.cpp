@@ -85,12 +85,23 @@ void TransactionRowDelegate::clearMeasurements() {
     categoryWidths_.clear();
     amountWidths_.clear();
     widestAmount_ = 0;
+    recentCategories_ = {};
 }
 
 int TransactionRowDelegate::categoryAdvance(const QString& category) const {
     if (!categoryMetrics_) categoryMetrics_.emplace(categoryFont());
-    if (const auto it = categoryWidths_.constFind(category); it != categoryWidths_.constEnd()) return *it;
-    const int width = categoryMetrics_->horizontalAdvance(category);
+    // A ledger read from its file shares each repeated text; the same text
+    // object is recognised without hashing it.
+    for (const auto& [text, width] : recentCategories_)
+        if (category.isSharedWith(text)) return width;
+    int width = 0;
+    if (const auto it = categoryWidths_.constFind(category); it != categoryWidths_.constEnd())
+        width = *it;
+    else
+        width = categoryMetrics_->horizontalAdvance(category);
+    recentCategories_[nextRecent_] = {category, width};
+    nextRecent_ = (nextRecent_ + 1) % recentCategories_.size();
+    if (categoryWidths_.contains(category)) return width;
     if (categoryWidths_.size() > 50'000) categoryWidths_.clear();  // bounded: categories are few
     categoryWidths_.insert(category, width);
     return width;

@@ -3,6 +3,8 @@
 #include <QFontMetrics>
 #include <QHash>
 #include <QStyledItemDelegate>
+#include <array>
+#include <utility>
 #include <optional>
 
 class SwipeListView;
@@ -50,4 +52,6 @@ private:
     mutable int widestAmount_ = 0;
     mutable QHash<QString, int> categoryWidths_;
     mutable QHash<int, int> amountWidths_;
+    mutable std::array<std::pair<QString, int>, 8> recentCategories_;
+    mutable size_t nextRecent_ = 0;
 };
