@@ -113,6 +113,7 @@ void AccountSession::writePreferences(const QString& currency, const QString& la
 QCoro::Task<> AccountSession::restore() {
     const SessionTokenStore::Read stored = token_->read();
     if (stored.status == SessionTokenStore::Status::none) {
+        endSession();
         setUser(std::nullopt);
         removeCachedUser();
         co_return;
@@ -122,9 +123,13 @@ QCoro::Task<> AccountSession::restore() {
         setErrorMessage(offlineMessage());
         co_return;
     }
+    const quint64 generation = sessionGeneration_;
     try {
         const MeResponse me = co_await client_->request<MeResponse>(QStringLiteral("/api/auth/me"), "GET",
                                                                     std::nullopt, true);
+        // Signed out (or in as someone else) meanwhile: this check is for
+        // nobody, and adopting it would sign the old user back in.
+        if (!isCurrent(generation)) co_return;
         // The server's user of the other build's role is not adopted; the
         // stored sign-in stays as it was and the reason is told as at sign-in.
         if (me.user.role != AppAccountRole::build()) throw AccountError::wrongRole();
@@ -132,7 +137,10 @@ QCoro::Task<> AccountSession::restore() {
         cacheUser();
         co_await refresh();
     } catch (const AccountError& error) {
+        // A late 401 would otherwise delete a newer sign-in's token.
+        if (!isCurrent(generation)) co_return;
         if (error.kind() == AccountError::Kind::unauthorized) {
+            endSession();
             token_->remove();
             setUser(std::nullopt);
             removeCachedUser();
@@ -142,32 +150,42 @@ QCoro::Task<> AccountSession::restore() {
             setErrorMessage(offlineMessage());
         }
     } catch (const LocalizedError&) {
-        setErrorMessage(offlineMessage());
+        if (isCurrent(generation)) setErrorMessage(offlineMessage());
     }
 }
 
 QCoro::Task<> AccountSession::login(QString email, QString password) {
     setBusy(true);
     setErrorMessage(std::nullopt);
+    const quint64 signOuts = signOutCount_;
+    std::optional<quint64> adopted;  // the session this sign-in started, once it has
     try {
         const AuthResponse answer = co_await client_->request<AuthResponse>(
             QStringLiteral("/api/auth/login"), "POST", RequestBody::login(email, password), false);
-        if (answer.user.role != AppAccountRole::build()) throw AccountError::wrongRole();
-        // An empty token would authorize nothing; treat it as none.
-        if (!answer.sessionToken || answer.sessionToken->isEmpty()) throw AccountError::missingSession();
-        // Stored first: if the keychain refuses it, nothing else changes and
-        // the app does not look signed in without a token.
-        token_->write(*answer.sessionToken);
-        setUser(answer.user);
-        cacheUser();
-        co_await refresh();
+        // The user signed out after asking to sign in: the last word is theirs.
+        if (signOutCount_ == signOuts) {
+            if (answer.user.role != AppAccountRole::build()) throw AccountError::wrongRole();
+            // An empty token would authorize nothing; treat it as none.
+            if (!answer.sessionToken || answer.sessionToken->isEmpty()) throw AccountError::missingSession();
+            // Stored first: if the keychain refuses it, nothing else changes and
+            // the app does not look signed in without a token.
+            token_->write(*answer.sessionToken);
+            endSession();
+            adopted = sessionGeneration_;
+            setUser(answer.user);
+            cacheUser();
+            co_await refresh();
+        }
     } catch (const LocalizedError& error) {
-        setErrorMessage(error.errorDescription());
+        const bool ended = signOutCount_ != signOuts || (adopted && !isCurrent(*adopted));
+        if (!ended) setErrorMessage(error.errorDescription());
     }
     setBusy(false);
 }
 
 void AccountSession::logout() {
+    endSession();
+    ++signOutCount_;
     token_->remove();
     setUser(std::nullopt);
     setMembers({});

@@ -26,6 +26,12 @@ class SessionTokenStore;
 // await them. Only refresh() throws: every other operation reports its failure
 // in errorMessage. restore(), refresh() and logout() never clear errorMessage;
 // the other operations clear it when they start.
+//
+// Operations may overlap. An answer that arrives after the session it was asked
+// for has ended (signed out, refused by a restore, or replaced by a newer
+// sign-in) is dropped: it sets no field, cache, preference or message. A
+// sign-in's own answer is dropped only when the user signed out after it was
+// started.
 class AccountSession : public QObject {
     Q_OBJECT
 public:
@@ -107,6 +113,9 @@ private:
     void cacheUser();
     void removeCachedUser();
     void writePreferences(const QString& currency, const QString& language);
+    // Ends the signed-in session for everything still awaiting an answer.
+    void endSession() { ++sessionGeneration_; }
+    bool isCurrent(quint64 generation) const { return generation == sessionGeneration_; }
     // Sends an encoded body with authorization and drops the (JSON) answer.
     QCoro::Task<> send(QString path, QByteArray method, QByteArray body);
     // The common road of the claims and task operations: clear the message,
@@ -126,4 +135,10 @@ private:
     bool isCreatingPairingCode_ = false;
     bool isCreatingFamilyInvite_ = false;
     std::optional<QString> errorMessage_;
+    // Which session the awaited answers belong to: an operation notes it when it
+    // starts and checks it after every await.
+    quint64 sessionGeneration_ = 0;
+    // Counts logout() calls only, so a sign-in started before one of them is
+    // not applied, while a restore that signs out leaves a running sign-in alone.
+    quint64 signOutCount_ = 0;
 };

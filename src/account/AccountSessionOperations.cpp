@@ -7,8 +7,12 @@
 #include <QUrlQuery>
 
 QCoro::Task<> AccountSession::refresh() {
+    const quint64 generation = sessionGeneration_;
     const FamilyResponse family =
         co_await client_->request<FamilyResponse>(QStringLiteral("/api/family"), "GET", std::nullopt, true);
+    // The family of a session that has ended is nobody's to show, and its
+    // preferences must not follow the user out.
+    if (!isCurrent(generation)) co_return;
     setMembers(family.members);
     setTasks(family.tasks);
     if (family.preferences) writePreferences(family.preferences->currency_code, family.preferences->language_code);
@@ -19,33 +23,37 @@ QCoro::Task<> AccountSession::send(QString path, QByteArray method, QByteArray b
 }
 
 QCoro::Task<> AccountSession::sendThenRefresh(QString path, QByteArray method, QByteArray body) {
+    const quint64 generation = sessionGeneration_;
     try {
         co_await send(std::move(path), std::move(method), std::move(body));
+        if (!isCurrent(generation)) co_return;
         co_await refresh();
     } catch (const LocalizedError& error) {
-        setErrorMessage(error.errorDescription());
+        if (isCurrent(generation)) setErrorMessage(error.errorDescription());
     }
 }
 
 QCoro::Task<> AccountSession::updatePreferences(QString currency, QString language) {
     setErrorMessage(std::nullopt);
+    const quint64 generation = sessionGeneration_;
     try {
         co_await send(QStringLiteral("/api/preferences"), "PATCH", RequestBody::preferences(currency, language));
-        writePreferences(currency, language);
+        if (isCurrent(generation)) writePreferences(currency, language);
     } catch (const LocalizedError& error) {
-        setErrorMessage(error.errorDescription());
+        if (isCurrent(generation)) setErrorMessage(error.errorDescription());
     }
 }
 
 QCoro::Task<> AccountSession::createPairingCode() {
     setCreatingPairingCode(true);
     setErrorMessage(std::nullopt);
+    const quint64 generation = sessionGeneration_;
     try {
         const PairingResponse answer = co_await client_->request<PairingResponse>(
             QStringLiteral("/api/pairing/create"), "POST", RequestBody::createPairingCode(), true);
-        setPairingPayload(answer.qrPayload);
+        if (isCurrent(generation)) setPairingPayload(answer.qrPayload);
     } catch (const LocalizedError& error) {
-        setErrorMessage(error.errorDescription());
+        if (isCurrent(generation)) setErrorMessage(error.errorDescription());
     }
     setCreatingPairingCode(false);
 }
@@ -53,12 +61,13 @@ QCoro::Task<> AccountSession::createPairingCode() {
 QCoro::Task<> AccountSession::createFamilyInvite() {
     setCreatingFamilyInvite(true);
     setErrorMessage(std::nullopt);
+    const quint64 generation = sessionGeneration_;
     try {
         const PairingResponse answer = co_await client_->request<PairingResponse>(
             QStringLiteral("/api/family/parent-invite"), "POST", RequestBody::createFamilyInvite(), true);
-        setFamilyInvitePayload(answer.qrPayload);
+        if (isCurrent(generation)) setFamilyInvitePayload(answer.qrPayload);
     } catch (const LocalizedError& error) {
-        setErrorMessage(error.errorDescription());
+        if (isCurrent(generation)) setErrorMessage(error.errorDescription());
     }
     setCreatingFamilyInvite(false);
 }
