@@ -57,9 +57,9 @@ protected:
 
 class AlertButtonWidget : public QAbstractButton {
 public:
-    AlertButtonWidget(const AlertButton& spec, QWidget* parent) : QAbstractButton(parent), role_(spec.role) {
-        setText(spec.title);
-        setAccessibleName(spec.title);
+    AlertButtonWidget(const AlertButton& button, QWidget* parent) : QAbstractButton(parent), role_(button.role) {
+        setText(button.title);
+        setAccessibleName(button.title);
         setCursor(Qt::PointingHandCursor);
         setMinimumHeight(44);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
