@@ -79,7 +79,11 @@ QWidget* formControlRow(const QString& title, QWidget* control) {
     auto* line = new QHBoxLayout(row);
     line->setContentsMargins(0, 0, 0, 0);
     line->setSpacing(8);
-    line->addWidget(new TextLabel(title, TextStyle::Body), 1);
+    // The title wraps rather than push the row (and the sheet) wider than a
+    // phone when the control is wide ("Выполнить до" beside a date and time).
+    auto* label = new TextLabel(title, TextStyle::Body);
+    label->setWordWrap(true);
+    line->addWidget(label, 1);
     control->setAccessibleName(title);
     line->addWidget(control);
     return row;

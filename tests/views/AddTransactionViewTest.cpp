@@ -366,7 +366,8 @@ TEST_F(AddTransactionViewTest, Gallery) {
     type(view->tagsField(), "дом, помощь");
     click(view->receiptPickerButton());
     picker.answer(pngBytes(600, 400));
-    settle();
+    click(view->customCategoryButton());
+    expectFitsWidth(view->page()->body());
     EXPECT_FALSE(Gallery::save(*window, "add-transaction-income-filled").isEmpty());
 
     Preferences::standard().setValue("appTheme", "dark");

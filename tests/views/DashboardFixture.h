@@ -19,6 +19,7 @@
 
 #include "components/NavigationStack.h"
 #include "components/Overlays.h"
+#include "components/PageBody.h"
 #include "components/Theme.h"
 #include "models/LedgerJson.h"
 #include "services/MoneyText.h"
@@ -104,6 +105,13 @@ protected:
         Sheet* sheet = Sheet::present(window.get(), content);
         settle();
         return sheet;
+    }
+    // A page's content is never wider than its window (it would be cut off
+    // at the right edge: the pages scroll vertically only).
+    static void expectFitsWidth(PageBody* body) {
+        settle();
+        EXPECT_LE(body->content()->width(), body->viewport()->width());
+        EXPECT_LE(body->content()->minimumSizeHint().width(), body->viewport()->width());
     }
     Alert* currentAlert() const {
         OverlayHost* host = window ? OverlayHost::forWindow(window.get()) : nullptr;

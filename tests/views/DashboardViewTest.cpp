@@ -473,6 +473,7 @@ TEST_F(DashboardTest, GalleryImages) {
     open(demo);
     setPreference("profileName", "Аня");
     show();
+    expectFitsWidth(view->body());
     EXPECT_FALSE(Gallery::save(*window, "dashboard-demo").isEmpty());
     view->body()->verticalScrollBar()->setValue(view->body()->verticalScrollBar()->maximum() / 2);
     EXPECT_FALSE(Gallery::save(*window, "dashboard-demo-middle").isEmpty());

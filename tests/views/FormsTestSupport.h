@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "components/Overlays.h"
+#include "components/PageBody.h"
 #include "components/Theme.h"
 #include "platform/PhotoPicker.h"
 #include "store/StoreFixture.h"
@@ -151,6 +152,12 @@ protected:
         sheet = Sheet::present(window.get(), view);
         settle();
         return view;
+    }
+    // A form's content is never wider than the window (it would be cut off:
+    // the pages scroll vertically only).
+    static void expectFitsWidth(PageBody* body) {
+        settle();
+        EXPECT_LE(body->content()->minimumSizeHint().width(), body->viewport()->width());
     }
     bool sheetClosed() const { return !sheet || sheet->isDismissed(); }
 

@@ -172,6 +172,7 @@ TEST_F(GoalEditorTest, GalleryImages) {
     type(editor->nameField(), "Велосипед");
     type(editor->amountField(), "1500");
     click(editor->deadlineSwitch()->toggle());
+    expectFitsWidth(editor->page()->body());
     EXPECT_FALSE(Gallery::save(*window, "goal-editor").isEmpty());
     setPreference("appTheme", "dark");
     Theme::current().refresh();

@@ -154,6 +154,7 @@ TEST_F(RewardTaskEditorTest, GalleryImages) {
     type(editor->titleField(), "Полить цветы");
     type(editor->rewardField(), "15");
     click(editor->deadlineSwitch()->toggle());
+    expectFitsWidth(editor->page()->body());
     EXPECT_FALSE(Gallery::save(*window, "reward-task-editor").isEmpty());
     setPreference("appTheme", "dark");
     Theme::current().refresh();

@@ -306,6 +306,7 @@ TEST_F(TransactionEditorViewTest, Gallery) {
     t.isFavorite = true;
     t.receiptFilename = saveReceipt(pngBytes(300, 420));
     TransactionEditorView* view = open(t);
+    expectFitsWidth(view->page()->body());
     EXPECT_FALSE(Gallery::save(*window, "transaction-editor-receipt").isEmpty());
     view->cancel();
     settle();
