@@ -40,6 +40,9 @@ GoalEditorView::GoalEditorView(MoneyStore& store, QWidget* parent) : QWidget(par
     picker_ = new QDateEdit;
     picker_->setObjectName(QStringLiteral("deadlinePicker"));
     picker_->setCalendarPopup(true);
+    // Digits, as the other forms' date pickers show them: no month name in
+    // the system's language beside the Russian texts.
+    picker_->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     picker_->setMinimumDate(wallClock(store.now(), store.timeZone()).date());
     picker_->setDate(start.date());
     pickerRow_ = formControlRow(QStringLiteral("Срок"), picker_);

@@ -41,6 +41,7 @@ TEST_F(GoalEditorTest, StartsEmptyWithTheDeadlineOneMonthAhead) {
     EXPECT_EQ(window->focusWidget(), editor->nameField());  // the keyboard opens on the name
     // One calendar month after 31 January is the last day of February, at the same time.
     EXPECT_EQ(editor->deadline(), local(2026, 2, 28, 18, 30));
+    EXPECT_EQ(editor->deadlinePicker()->text(), "28.02.2026");
     EXPECT_EQ(editor->deadlinePicker()->minimumDate(), QDate(2026, 1, 31));  // nothing before today
 }
 
