@@ -49,7 +49,9 @@ TransactionRow::TransactionRow(const MoneyTransaction& transaction, QWidget* par
 
     row->addWidget(icon_, 0, Qt::AlignVCenter);
     row->addLayout(column, 1);
-    row->addSpacing(8);  // the flexible gap keeps at least 8 besides the row spacing
+    // The flexible gap before the amount keeps at least 8, with the row
+    // spacing on both of its sides (a spacer item gets none from the layout).
+    row->addSpacing(Spacing::rowSpacing + 8);
     row->addWidget(amount_, 0, Qt::AlignVCenter);
 
     refresh();

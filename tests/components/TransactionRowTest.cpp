@@ -101,6 +101,10 @@ TEST_F(KitTest, LongCategoryWrapsWhileLongNoteStaysOnOneLine) {
     // The amount keeps its full width beside the wrapped text.
     EXPECT_GE(row.amountLabel()->width(), row.amountLabel()->sizeHint().width());
     EXPECT_LE(row.amountLabel()->geometry().right(), row.width());
+    // 14 after the icon; before the amount the row spacing on both sides of a
+    // flexible gap of at least 8.
+    EXPECT_EQ(row.categoryLabel()->x() - (row.kindIcon()->geometry().right() + 1), 14);
+    EXPECT_GE(row.amountLabel()->x() - (row.categoryLabel()->geometry().right() + 1), 14 + 8 + 14);
 }
 
 TEST_F(KitTest, RowIsOneAccessibleElementWithKindAmountAndCategory) {
