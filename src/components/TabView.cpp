@@ -16,6 +16,7 @@ public:
         : QAbstractButton(parent), symbol_(symbol) {
         setText(title);
         setAccessibleName(title);
+        setProperty("symbol", symbol);
         setCheckable(true);
         setCursor(Qt::PointingHandCursor);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
@@ -31,7 +32,7 @@ protected:
         const QColor color = isChecked() ? theme.accent() : theme.color(ColorRole::Gray);
         constexpr int kSymbol = 24;
         p.drawPixmap((width() - kSymbol) / 2, 6, Symbols::pixmap(symbol_, kSymbol, color, devicePixelRatioF()));
-        const QFont font = Theme::font(TextStyle::Caption2, QFont::Medium);
+        const QFont font = TabBar::titleFont(text(), width() - 4);
         p.setFont(font);
         p.setPen(color);
         p.drawText(QRect(2, 6 + kSymbol + 2, width() - 4, 14), Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine,
@@ -55,6 +56,17 @@ TabBar::TabBar(QWidget* parent) : QWidget(parent) {
         update();
         for (const auto& [tag, button] : buttons_) button->update();
     });
+}
+
+QFont TabBar::titleFont(const QString& title, int width) {
+    // Six tabs on a phone-wide window leave about 60 points a tab: a long
+    // title gets a smaller, then a narrower face before it is cut.
+    QFont font = Theme::font(TextStyle::Caption2, QFont::Medium);
+    const auto fits = [&] { return QFontMetrics(font).horizontalAdvance(title) <= width; };
+    for (int size = font.pixelSize() - 1; size >= kMinimumTitleSize && !fits(); --size) font.setPixelSize(size);
+    if (!fits()) font.setStretch(QFont::SemiCondensed);
+    if (!fits()) font.setStretch(QFont::Condensed);
+    return font;
 }
 
 QAbstractButton* TabBar::addTab(const QString& tag, const QString& title, const QString& symbol) {

@@ -1,14 +1,16 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QFont>
 #include <QList>
 #include <QWidget>
 
 class QStackedLayout;
 class QHBoxLayout;
 
-// The bottom tab bar: one button per tab (symbol over title), named "tab_<tag>";
-// the selected one in the accent, the others grey.
+// The bottom tab bar: one button per tab (symbol over title), named "tab_<tag>"
+// and carrying its symbol name in the property "symbol"; the selected one in
+// the accent, the others grey.
 class TabBar : public QWidget {
     Q_OBJECT
 public:
@@ -21,6 +23,11 @@ public:
     QString currentTag() const { return current_; }
 
     QSize sizeHint() const override;
+
+    // The font of a tab's title: the caption2 style, made smaller (down to
+    // kMinimumTitleSize) and then narrower until the title fits the width.
+    static constexpr int kMinimumTitleSize = 9;
+    static QFont titleFont(const QString& title, int width);
 
 signals:
     void tabClicked(const QString& tag);

@@ -135,13 +135,20 @@ TEST_F(KitTest, TabsSelectByClickAndByTagInTheirOrder) {
     EXPECT_EQ(tabs.tags(), (QStringList{"family", "dashboard", "transactions", "planner", "calculator", "analytics"}));
     EXPECT_EQ(tabs.currentTag(), QStringLiteral("family"));  // the first added starts selected
 
-    // The buttons sit left to right in the order added.
+    // The buttons sit left to right in the order added, each with its
+    // symbol and its whole title (six tabs fit a phone-wide bar uncut).
     int lastX = -1;
-    for (const QString& tag : tabs.tags()) {
-        QAbstractButton* button = tabs.tabBar()->button(tag);
+    for (const auto& [tag, title, symbol] : items) {
+        QAbstractButton* button = tabs.tabBar()->button(QString::fromLatin1(tag));
         EXPECT_GT(button->geometry().left(), lastX);
         lastX = button->geometry().left();
+        EXPECT_EQ(button->property("symbol").toString(), QString::fromLatin1(symbol));
+        const QFont font = TabBar::titleFont(button->text(), button->width() - 4);
+        EXPECT_LE(QFontMetrics(font).horizontalAdvance(QString::fromUtf8(title)), button->width() - 4) << tag;
+        EXPECT_GE(font.pixelSize(), TabBar::kMinimumTitleSize);
     }
+    EXPECT_EQ(TabBar::titleFont(QStringLiteral("План"), 60).pixelSize(), Theme::pointSize(TextStyle::Caption2))
+        << "a title that fits keeps the caption2 size";
 
     QSignalSpy spy(&tabs, &TabView::currentTagChanged);
     auto* plannerStack = static_cast<NavigationStack*>(tabs.content(QStringLiteral("planner")));
