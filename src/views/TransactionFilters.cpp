@@ -58,9 +58,11 @@ Window windowFor(TransactionDateFilter filter, const QDateTime& now, const QTime
         break;
     }
     case TransactionDateFilter::week: {
-        // Six calendar days back at the same local time of day; a moment the
-        // calendar cannot form lets everything through.
-        const QDateTime from = now.toTimeZone(zone).addDays(-6);
+        // Six calendar days back at the same local time of day (a wall time a
+        // clock change skips is read with the offset before the change, as
+        // every date step of the ledger is); a moment the calendar cannot
+        // form lets everything through.
+        const QDateTime from = calendar.addingDays(now, -6);
         if (from.isValid()) w.begin = from.toMSecsSinceEpoch();
         break;
     }

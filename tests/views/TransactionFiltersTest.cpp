@@ -66,6 +66,21 @@ TEST(TransactionPeriods, SevenDaysStartsSixDaysBeforeNowAtTheSameTimeAndTakesThe
     EXPECT_EQ(categories(all, week, utc(6, 15, 10, 1)), (List{"завтра", "через год"}));
 }
 
+TEST(TransactionPeriods, SevenDaysBackAcrossAClockChangeKeepsTheWallTime) {
+    // Berlin skips 02:00-03:00 on 29 March 2026. Six days before 4 April 02:30
+    // summer time is the skipped 02:30, read with the winter offset: 01:30 UTC
+    // (03:30 summer time), not an hour later.
+    const QTimeZone berlin("Europe/Berlin");
+    const QDateTime now(QDate(2026, 4, 4), QTime(2, 30), berlin);
+    const std::vector<MoneyTransaction> all = {
+        op("на границе", TransactionKind::expense, 1, utc(3, 29, 1, 30)),
+        op("минутой раньше", TransactionKind::expense, 1, utc(3, 29, 1, 29)),
+    };
+    TransactionFilter week;
+    week.date = TransactionDateFilter::week;
+    EXPECT_EQ(categories(all, week, now, berlin), (List{"на границе"}));
+}
+
 TEST(TransactionPeriods, TodayAndMonthFollowTheGivenCalendar) {
     const std::vector<MoneyTransaction> all = {
         op("вчера поздно", TransactionKind::expense, 1, utc(6, 14, 23, 30)),
