@@ -37,7 +37,10 @@ QVariant TransactionListModel::data(const QModelIndex& index, int role) const {
     if (!t) return {};
     switch (role) {
     case Qt::DisplayRole: return t->category;
-    case Qt::AccessibleTextRole: return TransactionRow::accessibleText(*t);
+    case Qt::AccessibleTextRole:
+        // The row reads as the kit's row does, then the favourite star's label.
+        return t->isFavorite.value_or(false) ? TransactionRow::accessibleText(*t) + QStringLiteral(", Избранное")
+                                             : TransactionRow::accessibleText(*t);
     case IdRole: return t->id;
     case FavoriteRole: return t->isFavorite.value_or(false);
     default: return {};

@@ -105,13 +105,17 @@ TEST_F(OperationsListTest, KindPickerPeriodSortAndFavouritesCombine) {
         EXPECT_EQ(a->isChecked(), a->text() == QStringLiteral("Сначала крупные"));
 }
 
-TEST_F(OperationsListTest, TodayUsesTheUsersCalendarNotTheStores) {
+TEST_F(OperationsListTest, TodayAndThisMonthUseTheUsersCalendarNotTheStores) {
     // The process runs in UTC, the store's calendar is Berlin's (UTC+2 in June).
     add(TransactionKind::expense, 1, "поздно вчера", at(14, 23, 30));  // 15 June in Berlin
     add(TransactionKind::expense, 1, "поздно сегодня", at(15, 23, 30));  // 16 June in Berlin
+    add(TransactionKind::expense, 1, "конец мая", QDateTime(QDate(2026, 5, 31), QTime(23, 30), QTimeZone::utc()));
+    add(TransactionKind::expense, 1, "конец июня", at(30, 23, 30));  // 1 July in Berlin
     open();
     view->setDateFilter(TransactionDateFilter::today);
     EXPECT_EQ(rowCategories(), (List{"поздно сегодня"}));
+    view->setDateFilter(TransactionDateFilter::month);
+    EXPECT_EQ(rowCategories(), (List{"конец июня", "поздно сегодня", "поздно вчера"}));
 }
 
 TEST_F(OperationsListTest, DeleteShowsTheUndoBarAndUndoPutsTheRowBackInItsSortedPlace) {
@@ -150,8 +154,13 @@ TEST_F(OperationsListTest, CopyOfAnOldOperationComesFirstAndFavouriteShowsOnTheR
     view->perform(RowAction::favorite, old);
     const QModelIndex oldRow = view->model()->index(view->model()->rowOf(old));
     EXPECT_TRUE(oldRow.data(TransactionListModel::FavoriteRole).toBool());
+    // The star is read out after the row's own label.
+    EXPECT_EQ(oldRow.data(Qt::AccessibleTextRole).toString(),
+              QStringLiteral("Расход, ") + cnyText(Decimal(4)) + QStringLiteral(", Старое, Избранное"));
     view->perform(RowAction::favorite, old);
     EXPECT_FALSE(oldRow.data(TransactionListModel::FavoriteRole).toBool());
+    EXPECT_EQ(oldRow.data(Qt::AccessibleTextRole).toString(),
+              QStringLiteral("Расход, ") + cnyText(Decimal(4)) + QStringLiteral(", Старое"));
 }
 
 TEST_F(OperationsListTest, ContextMenuOffersTheSameActions) {
