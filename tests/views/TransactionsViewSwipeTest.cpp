@@ -2,6 +2,8 @@
 
 #include "components/Overlays.h"
 
+#include <QImage>
+
 using opslist::OperationsListTest;
 
 namespace {
@@ -55,6 +57,23 @@ TEST_F(OperationsSwipeTest, PartialSwipeRightOpensTheLeadingButtonsWhichRunTheir
     tap(QPoint(card(row).left() + 20, card(row).center().y()));
     EXPECT_TRUE(stored(second)->isFavorite.value_or(false));
     expectNoEditor();
+}
+
+TEST_F(OperationsSwipeTest, SwipeButtonsAreYellowAndTealLeadingAndRedTrailing) {
+    const Theme& theme = Theme::current();
+    const QPoint start(card(0).left() + 40, card(0).center().y());
+    drag(start, start + QPoint(120, 0));
+    QImage shown = viewport()->grab().toImage();
+    // Near each button's top edge, clear of its symbol and title.
+    const int y = card(0).top() + 4;
+    EXPECT_EQ(QColor(shown.pixel(card(0).left() + 10, y)), theme.color(ColorRole::Yellow));
+    EXPECT_EQ(QColor(shown.pixel(card(0).left() + SwipeListView::kActionWidth + 10, y)),
+              theme.color(ColorRole::Teal));
+
+    const QPoint end(card(1).right() - 30, card(1).center().y());
+    drag(end, end - QPoint(70, 0));
+    shown = viewport()->grab().toImage();
+    EXPECT_EQ(QColor(shown.pixel(card(1).right() - 10, card(1).top() + 4)), theme.color(ColorRole::Red));
 }
 
 TEST_F(OperationsSwipeTest, FullSwipeRightRunsFavouriteAndFullSwipeLeftDeletes) {

@@ -195,7 +195,6 @@ TEST_F(OperationsListTest, ShareEntriesHandOnTheExactExports) {
     ASSERT_EQ(share.shared.size(), 2u);
     EXPECT_EQ(share.shared[0].title, QStringLiteral("Операции CSV"));
     EXPECT_EQ(share.shared[0].text, store->csvExport());
-    EXPECT_EQ(share.shared[0].text.toUtf8(), store->csvExport().toUtf8());
     EXPECT_TRUE(share.shared[0].text.startsWith(QStringLiteral("date,type,amount,category,note,wallet,tags\n")));
     EXPECT_EQ(share.shared[1].title, QStringLiteral("Резервная копия JSON"));
     EXPECT_EQ(share.shared[1].text, store->jsonExport());
@@ -205,6 +204,26 @@ TEST_F(OperationsListTest, ShareEntriesHandOnTheExactExports) {
     view->exportMenu()->findChild<QAction*>("shareCsvAction")->trigger();
     EXPECT_EQ(share.shared.back().text, store->csvExport());
     EXPECT_EQ(share.shared.back().text.count(u'\n'), share.shared[0].text.count(u'\n'));
+}
+
+TEST_F(OperationsListTest, MenusListTheirEntriesInOrder) {
+    open();
+    const auto titles = [](QMenu* menu) {
+        List out;
+        for (QAction* a : menu->actions()) out.push_back(a->text());
+        return out;
+    };
+    EXPECT_EQ(titles(view->filtersMenu()), (List{"Период", "Сортировка", "Только избранное"}));
+    EXPECT_EQ(titles(view->filtersMenu()->findChild<QMenu*>("periodMenu")),
+              (List{"Всё время", "Сегодня", "7 дней", "Этот месяц"}));
+    EXPECT_EQ(titles(view->filtersMenu()->findChild<QMenu*>("sortMenu")),
+              (List{"Сначала новые", "Сначала старые", "Сначала крупные", "Сначала мелкие"}));
+    EXPECT_EQ(titles(view->exportMenu()), (List{"Поделиться CSV", "Поделиться JSON"}));
+    // The initial state is checked: every date, newest first, all favourites and not.
+    EXPECT_TRUE(view->filtersMenu()->findChild<QMenu*>("periodMenu")->actions().front()->isChecked());
+    EXPECT_TRUE(view->filtersMenu()->findChild<QMenu*>("sortMenu")->actions().front()->isChecked());
+    EXPECT_FALSE(view->filtersMenu()->findChild<QAction*>("favoritesOnlyAction")->isChecked());
+    EXPECT_EQ(view->kindPicker()->currentTag(), QStringLiteral("all"));
 }
 
 TEST_F(OperationsListTest, AddMenuAsksTheRootViewForTheForm) {
