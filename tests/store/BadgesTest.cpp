@@ -1,8 +1,8 @@
 #include <QSet>
+#include <functional>
 #include <limits>
-#include <map>
 
-#include "LedgerFixture.h"
+#include "StoreFixture.h"
 #include "store/Badges.h"
 
 namespace {
@@ -17,17 +17,21 @@ const MoneyBadge& badge(const std::vector<MoneyBadge>& all, const QString& id) {
 
 }  // namespace
 
-class Badges : public LedgerFixture {
+class Badges : public StoreFixture {
 protected:
-    MoneyBadge badgeOf(const MoneyData& d, const QString& id) { return badge(open(d).badges(), id); }
-
-    // n expenses of 1, one per local day starting on `first`, plus incomes to keep the balance.
-    static MoneyData daily(const QDate& first, const std::vector<int>& dayOffsets) {
+    // Expenses of 1 at 23:30 Berlin time on the given days after `first`.
+    MoneyData daily(const QDate& first, const std::vector<int>& dayOffsets) const {
         MoneyData d = MoneyData::emptyLedger();
         for (int offset : dayOffsets)
-            d.transactions.push_back(
-                tx(TransactionKind::expense, Decimal(1),
-                   QDateTime(first.addDays(offset), QTime(23, 30), QTimeZone("Europe/Berlin"))));
+            d.transactions.push_back(expense(Decimal(1), QDateTime(first.addDays(offset), QTime(23, 30), zone)));
+        return d;
+    }
+    MoneyData incomes(int count, const std::function<void(MoneyTransaction&, int)>& edit = {}) const {
+        MoneyData d = MoneyData::emptyLedger();
+        for (int i = 0; i < count; ++i) {
+            d.transactions.push_back(income(Decimal(1), local(2026, 6, 1)));
+            if (edit) edit(d.transactions.back(), i);
+        }
         return d;
     }
 };
@@ -37,212 +41,140 @@ TEST_F(Badges, CatalogueHasThirtySevenUniqueBadgesWorth1605Points) {
     ASSERT_EQ(all.size(), 37u);
     QSet<QString> ids;
     qint64 points = 0;
-    std::map<BadgeTier, std::pair<int, qint64>> tiers;
     for (const MoneyBadge& b : all) {
         ids.insert(b.id);
         points += b.points;
-        tiers[b.tier].first += 1;
-        tiers[b.tier].second += b.points;
     }
     EXPECT_EQ(ids.size(), 37);
     EXPECT_EQ(points, 1605);
-    EXPECT_EQ(tiers[BadgeTier::bronze], std::make_pair(11, qint64(145)));
-    EXPECT_EQ(tiers[BadgeTier::silver], std::make_pair(12, qint64(375)));
-    EXPECT_EQ(tiers[BadgeTier::gold], std::make_pair(10, qint64(655)));
-    EXPECT_EQ(tiers[BadgeTier::diamond], std::make_pair(4, qint64(430)));
     EXPECT_EQ(all.front().id, "first");
     EXPECT_EQ(all.back().id, "month");
-    EXPECT_EQ(badge(all, "streak-seven").title, "Серия 7 дней");
 }
 
-TEST_F(Badges, EmptyLedgerUnlocksNothing) {
-    MoneyStore& s = openEmpty();
-    EXPECT_TRUE(s.unlockedBadges().empty());
-    EXPECT_EQ(s.badgePoints(), 0);
-    EXPECT_EQ(s.badgeCollectionProgress(), 0.0);
+// Each badge is unlocked exactly when its statistic reaches the threshold.
+TEST_F(Badges, ThresholdsOneBelowAndAt) {
+    struct Case {
+        const char* name;
+        MoneyData ledger;
+        const char* badge;
+        bool unlocked;
+        std::optional<double> progress;
+    };
+    auto balance = [](const Decimal& start) {
+        MoneyData d = MoneyData::emptyLedger();
+        d.startingBalance = start;
+        return d;
+    };
+    auto saving = [&](int spent) {
+        return ledgerWith({income(Decimal(100), local(2026, 6, 2)), expense(Decimal(spent), local(2026, 6, 3))});
+    };
+    auto tasks = [](qint64 completions) {
+        MoneyData d = MoneyData::emptyLedger();
+        d.rewardTasks = std::vector<RewardTask>{{"a", "A", Decimal(1), completions, {}, {}, 1, true}};
+        return d;
+    };
+    auto wallets = [&](const QString& last) {
+        const QString names[] = {"Основной", "Основной", "Копилка", "", last};
+        return incomes(5, [&](MoneyTransaction& t, int i) { t.wallet = names[i]; });
+    };
+    auto marked = [&](int count) {
+        return incomes(5, [&](MoneyTransaction& t, int i) {
+            t.isFavorite = i < count;
+            t.tags = i < count ? std::vector<QString>{"x"} : std::vector<QString>{};
+        });
+    };
+    auto goals = [&](bool archived) {
+        MoneyData d = ledgerWith({income(Decimal(100), local(2026, 6, 1))});
+        d.goalAmount = Decimal(400);
+        d.additionalGoals = std::vector<SavingsGoal>{{"G", "Мяч", Decimal(100), std::nullopt, archived}};
+        return d;
+    };
+    auto debts = [](DebtDirection settledOne) {
+        MoneyData d = MoneyData::emptyLedger();
+        d.debts = std::vector<DebtRecord>{{"1", "Маша", Decimal(5), settledOne, "", std::nullopt, true}};
+        return d;
+    };
+    MoneyData sevenDays = daily(QDate(2026, 3, 26), {6, 5, 4, 3, 2, 1});  // across the clock change, unsorted
+    const MoneyData sixDays = sevenDays;
+    sevenDays.transactions.push_back(expense(Decimal(1), local(2026, 3, 26, 0, 0)));
+    MoneyData receipt = incomes(1);
+    receipt.transactions[0].receiptFilename = "";  // any file name counts, the empty text too
+
+    const Case cases[] = {
+        {"positive at zero", balance(Decimal()), "positive", false, 0.0},
+        {"positive at one cent", balance(dec("0.01")), "positive", true, 1.0},
+        {"500 at 499.99", balance(dec("499.99")), "balance-500", false, {}},
+        {"500 at 500", balance(Decimal(500)), "balance-500", true, 1.0},
+        {"1000 at 600", balance(Decimal(600)), "balance-1000", false, 0.6},
+        {"negative balance", balance(Decimal(-50)), "balance-500", false, 0.0},
+        {"negative balance, positive", balance(Decimal(-50)), "positive", false, 0.0},
+        {"four operations", incomes(4), "five", false, 0.8},
+        {"five operations", incomes(5), "five", true, 1.0},
+        {"only incomes", incomes(5), "first-income", true, 1.0},
+        {"only incomes, first expense", incomes(5), "first-expense", false, 0.0},
+        {"saving 19%", saving(81), "saver", false, 0.95},
+        {"saving 20%", saving(80), "saver", true, 1.0},
+        {"saving 20%, super", saving(80), "super-saver", false, {}},
+        {"saving 50%", saving(50), "super-saver", true, 1.0},
+        {"six day streak", sixDays, "streak-seven", false, 6.0 / 7.0},
+        {"seven day streak", sevenDays, "streak-seven", true, 1.0},
+        {"seven days", sevenDays, "seven-days", true, 1.0},
+        {"29 day span", daily(QDate(2026, 6, 1), {0, 28}), "month", false, {}},
+        {"30 day span", daily(QDate(2026, 6, 1), {0, 29}), "month", true, 1.0},
+        {"two wallets and an empty name", wallets(""), "wallets", false, 2.0 / 3.0},
+        {"wallet names differing in case", wallets("копилка"), "wallets", true, 1.0},
+        {"four favourites", marked(4), "favorites", false, 0.8},
+        {"five favourites", marked(5), "favorites", true, 1.0},
+        {"four tagged", marked(4), "tags", false, 0.8},
+        {"five tagged", marked(5), "tags", true, 1.0},
+        {"empty receipt name", receipt, "receipt", true, 1.0},
+        {"level one", MoneyData::emptyLedger(), "level-five", false, 0.2},
+        {"390 task points", tasks(39), "level-five", false, 0.8},
+        {"400 task points", tasks(40), "level-five", true, 1.0},
+        {"task points at the 64-bit limit", tasks(std::numeric_limits<qint64>::max()), "level-five", true, 1.0},
+        {"goal reached by an additional goal", goals(false), "goal-reached", true, 0.25},
+        {"archived goal", goals(true), "goal-reached", false, 0.25},
+        {"archived goal, first goal", goals(true), "first-goal", true, {}},
+        {"archived goal, three goals", goals(true), "three-goals", false, {}},
+        {"settled debt owed to me", debts(DebtDirection::owesMe), "debtfree", false, 0.0},
+        {"settled own debt", debts(DebtDirection::iOwe), "debtfree", true, 1.0},
+    };
+    for (const Case& c : cases) {
+        const MoneyBadge b = badge(open(c.ledger).badges(), c.badge);
+        EXPECT_EQ(b.isUnlocked, c.unlocked) << c.name;
+        if (c.progress) EXPECT_DOUBLE_EQ(b.progress, *c.progress) << c.name;
+    }
 }
 
-TEST_F(Badges, StartingBalanceCountsTowardTheBalanceBadges) {
+TEST_F(Badges, PointsAndCollectionProgressCountTheUnlockedOnly) {
+    EXPECT_TRUE(openEmpty().unlockedBadges().empty());
+    EXPECT_EQ(store->badgePoints(), 0);
+    EXPECT_EQ(store->badgeCollectionProgress(), 0.0);
+
     MoneyData d = MoneyData::emptyLedger();
     d.startingBalance = Decimal(600);
     MoneyStore& s = open(d);
-    const auto all = s.badges();
-    EXPECT_TRUE(badge(all, "positive").isUnlocked);
-    EXPECT_TRUE(badge(all, "balance-500").isUnlocked);
-    EXPECT_FALSE(badge(all, "balance-1000").isUnlocked);
-    EXPECT_DOUBLE_EQ(badge(all, "balance-1000").progress, 0.6);
     EXPECT_EQ(s.badgePoints(), 45);
     EXPECT_DOUBLE_EQ(s.badgeCollectionProgress(), 2.0 / 37.0);
     ASSERT_EQ(s.unlockedBadges().size(), 2u);
     EXPECT_EQ(s.unlockedBadges()[0].id, "positive");
 }
 
-TEST_F(Badges, BalanceThresholdsAtTheBoundary) {
-    MoneyData d = MoneyData::emptyLedger();
-    EXPECT_FALSE(badgeOf(d, "positive").isUnlocked);
-    EXPECT_EQ(badgeOf(d, "positive").progress, 0.0);
-    d.startingBalance = dec("0.01");
-    EXPECT_TRUE(badgeOf(d, "positive").isUnlocked);
-    EXPECT_EQ(badgeOf(d, "positive").progress, 1.0);
-    d.startingBalance = dec("499.99");
-    EXPECT_FALSE(badgeOf(d, "balance-500").isUnlocked);
-    d.startingBalance = Decimal(500);
-    EXPECT_TRUE(badgeOf(d, "balance-500").isUnlocked);
-    d.startingBalance = Decimal(-50);
-    for (const char* id : {"balance-500", "balance-1000", "balance-5000", "positive"})
-        EXPECT_EQ(badgeOf(d, id).progress, 0.0) << id;
-}
-
-TEST_F(Badges, OperationCountsOneBelowAndAt) {
-    MoneyData d = MoneyData::emptyLedger();
-    for (int i = 0; i < 4; ++i) d.transactions.push_back(income(Decimal(1), local(2026, 6, 15, 9)));
-    EXPECT_FALSE(badgeOf(d, "five").isUnlocked);
-    EXPECT_DOUBLE_EQ(badgeOf(d, "five").progress, 0.8);
-    d.transactions.push_back(income(Decimal(1), local(2026, 6, 15, 9)));
-    const auto all = open(d).badges();
-    EXPECT_TRUE(badge(all, "five").isUnlocked);
-    EXPECT_TRUE(badge(all, "first-income").isUnlocked);
-    EXPECT_FALSE(badge(all, "first-expense").isUnlocked);
-    EXPECT_EQ(ledger::transactionDayCount(d, LedgerCalendar(zone)), 1);
-    EXPECT_EQ(ledger::longestTransactionStreak(d, LedgerCalendar(zone)), 1);
-    EXPECT_EQ(ledger::trackingSpanDays(d, LedgerCalendar(zone)), 1);
-}
-
-TEST_F(Badges, SavingsRateNineteenAndTwenty) {
-    MoneyData d =
-        ledgerWith({income(Decimal(100), local(2026, 6, 2)), expense(Decimal(81), local(2026, 6, 3))});
-    EXPECT_FALSE(badgeOf(d, "saver").isUnlocked);
-    EXPECT_DOUBLE_EQ(badgeOf(d, "saver").progress, 0.95);
-    d.transactions[1].amount = Decimal(80);
-    EXPECT_TRUE(badgeOf(d, "saver").isUnlocked);
-    EXPECT_FALSE(badgeOf(d, "super-saver").isUnlocked);
-    d.transactions[1].amount = Decimal(50);
-    EXPECT_TRUE(badgeOf(d, "super-saver").isUnlocked);
-}
-
-TEST_F(Badges, StreaksAndSpansCountLocalCalendarDays) {
-    const QDate first(2026, 6, 1);
-    MoneyData d = daily(first, {0, 1, 2, 4, 5});
+TEST_F(Badges, DayStatisticsCountLocalCalendarDays) {
+    MoneyData d = daily(QDate(2026, 6, 1), {0, 1, 2, 4, 5});
     const LedgerCalendar cal(zone);
     EXPECT_EQ(ledger::longestTransactionStreak(d, cal), 3);
     EXPECT_EQ(ledger::transactionDayCount(d, cal), 5);
     EXPECT_EQ(ledger::trackingSpanDays(d, cal), 6);
-    // 23:30 in Berlin is 21:30 UTC: in UTC the days would be the same here,
-    // but 00:30 local belongs to the local day, which UTC would put a day earlier.
-    d.transactions.push_back(
-        tx(TransactionKind::expense, Decimal(1), QDateTime(QDate(2026, 6, 4), QTime(0, 30), zone)));
+    // 00:30 local on the 4th belongs to the 4th, which UTC would put on the 3rd.
+    d.transactions.push_back(expense(Decimal(1), QDateTime(QDate(2026, 6, 4), QTime(0, 30), zone)));
     EXPECT_EQ(ledger::longestTransactionStreak(d, cal), 6);
     EXPECT_EQ(ledger::longestTransactionStreak(d, LedgerCalendar(QTimeZone::utc())), 3);
-}
 
-TEST_F(Badges, SevenDayStreakAcrossAClockChange) {
-    MoneyData d = daily(QDate(2026, 3, 26), {6, 5, 4, 3, 2, 1});  // out of ledger order on purpose
-    EXPECT_FALSE(badgeOf(d, "streak-seven").isUnlocked);
-    EXPECT_DOUBLE_EQ(badgeOf(d, "streak-seven").progress, 6.0 / 7.0);
-    d.transactions.push_back(
-        tx(TransactionKind::expense, Decimal(1), QDateTime(QDate(2026, 3, 26), QTime(0, 0), zone)));
-    const auto all = open(d).badges();
-    EXPECT_TRUE(badge(all, "streak-seven").isUnlocked);
-    EXPECT_TRUE(badge(all, "seven-days").isUnlocked);
-}
-
-TEST_F(Badges, TwoDatesAYearApartSpanTheYear) {
-    MoneyData d = daily(QDate(2025, 6, 1), {0, 365});
-    EXPECT_EQ(ledger::trackingSpanDays(d, LedgerCalendar(zone)), 366);
-    EXPECT_EQ(ledger::longestTransactionStreak(d, LedgerCalendar(zone)), 1);
-    EXPECT_TRUE(badgeOf(d, "month").isUnlocked);
-    d = daily(QDate(2026, 6, 1), {0, 28});
-    EXPECT_FALSE(badgeOf(d, "month").isUnlocked);
-    d = daily(QDate(2026, 6, 1), {0, 29});
-    EXPECT_TRUE(badgeOf(d, "month").isUnlocked);
-}
-
-TEST_F(Badges, WalletsCountDistinctNonEmptyNames) {
-    MoneyData d = ledgerWith({income(Decimal(1), local(2026, 6, 1)), income(Decimal(1), local(2026, 6, 1)),
-                              income(Decimal(1), local(2026, 6, 1)), income(Decimal(1), local(2026, 6, 1)),
-                              income(Decimal(1), local(2026, 6, 1))});
-    d.transactions[0].wallet = "Основной";
-    d.transactions[1].wallet = "Основной";
-    d.transactions[2].wallet = "Копилка";
-    d.transactions[3].wallet = "";
-    EXPECT_DOUBLE_EQ(badgeOf(d, "wallets").progress, 2.0 / 3.0);
-    d.transactions[4].wallet = "копилка";  // case counts
-    EXPECT_TRUE(badgeOf(d, "wallets").isUnlocked);
-}
-
-TEST_F(Badges, MarksOnTransactions) {
-    MoneyData d = MoneyData::emptyLedger();
-    for (int i = 0; i < 5; ++i) {
-        MoneyTransaction t = income(Decimal(1), local(2026, 6, 1));
-        t.isFavorite = i < 4;
-        t.tags = i < 4 ? std::vector<QString>{"x"} : std::vector<QString>{};
-        d.transactions.push_back(t);
-    }
-    d.transactions[0].receiptFilename = "";
-    auto all = open(d).badges();
-    EXPECT_TRUE(badge(all, "receipt").isUnlocked);  // any file name, the empty text included
-    EXPECT_FALSE(badge(all, "favorites").isUnlocked);
-    EXPECT_FALSE(badge(all, "tags").isUnlocked);
-    d.transactions[4].isFavorite = true;
-    d.transactions[4].tags = std::vector<QString>{"y"};
-    all = open(d).badges();
-    EXPECT_TRUE(badge(all, "favorites").isUnlocked);
-    EXPECT_TRUE(badge(all, "tags").isUnlocked);
-}
-
-TEST_F(Badges, OnlyASettledOwnDebtFreesFromDebt) {
-    MoneyData d = MoneyData::emptyLedger();
-    d.debts =
-        std::vector<DebtRecord>{{"1", "Маша", Decimal(5), DebtDirection::owesMe, "", std::nullopt, true},
-                                {"2", "Петя", Decimal(5), DebtDirection::iOwe, "", std::nullopt, false}};
-    EXPECT_FALSE(badgeOf(d, "debtfree").isUnlocked);
-    MoneyStore& s = open(d);
-    s.settleDebt("2");
-    EXPECT_TRUE(badge(s.badges(), "debtfree").isUnlocked);
-}
-
-TEST_F(Badges, DefaultChallengesCountWhileNoneAreStored) {
-    MoneyData d = MoneyData::emptyLedger();
-    d.challenges.reset();
-    MoneyStore& s = open(d);
-    EXPECT_FALSE(badge(s.badges(), "challenge").isUnlocked);
-    s.advanceChallenge("challenge-no-sweets", Decimal(7));
-    EXPECT_TRUE(badge(s.badges(), "challenge").isUnlocked);
-    EXPECT_DOUBLE_EQ(badge(s.badges(), "three-challenges").progress, 1.0 / 3.0);
-}
-
-TEST_F(Badges, TaskLevelFiveNeedsFourHundredPoints) {
-    BadgeStatistics stats;
-    EXPECT_DOUBLE_EQ(badge(ledger::badges(stats, "CNY"), "level-five").progress, 0.2);  // level 1
-    stats.taskPoints = 399;
-    EXPECT_FALSE(badge(ledger::badges(stats, "CNY"), "level-five").isUnlocked);
-    EXPECT_DOUBLE_EQ(badge(ledger::badges(stats, "CNY"), "level-five").progress, 0.8);
-    stats.taskPoints = 400;
-    EXPECT_TRUE(badge(ledger::badges(stats, "CNY"), "level-five").isUnlocked);
-    EXPECT_EQ(badge(ledger::badges(stats, "CNY"), "level-five").progress, 1.0);
-
-    // The same through the ledger: 40 completions of weight 1 are 400 points,
-    // and counts at the 64-bit limit neither overflow nor lock the badge.
-    MoneyData d = MoneyData::emptyLedger();
-    d.rewardTasks = std::vector<RewardTask>{{"a", "A", Decimal(1), 39, std::nullopt, std::nullopt, 1, true}};
-    EXPECT_FALSE(badgeOf(d, "level-five").isUnlocked);
-    d.rewardTasks->at(0).completionCount = 40;
-    EXPECT_TRUE(badgeOf(d, "level-five").isUnlocked);
-    d.rewardTasks->at(0).completionCount = std::numeric_limits<qint64>::max();
-    EXPECT_TRUE(badgeOf(d, "level-five").isUnlocked);
-}
-
-TEST_F(Badges, GoalReachedByAnAdditionalGoalShowsThePrimaryProgress) {
-    MoneyData d = ledgerWith({income(Decimal(100), local(2026, 6, 1))});
-    d.goalAmount = Decimal(400);
-    d.additionalGoals = std::vector<SavingsGoal>{{"G", "Мяч", Decimal(100), std::nullopt, false}};
-    const MoneyBadge reached = badgeOf(d, "goal-reached");
-    EXPECT_TRUE(reached.isUnlocked);
-    EXPECT_DOUBLE_EQ(reached.progress, 0.25);
-    d.additionalGoals->at(0).isArchived = true;
-    EXPECT_FALSE(badgeOf(d, "goal-reached").isUnlocked);
-    EXPECT_TRUE(badgeOf(d, "first-goal").isUnlocked);
-    EXPECT_FALSE(badgeOf(d, "three-goals").isUnlocked);
+    d = daily(QDate(2025, 6, 1), {0, 365});
+    EXPECT_EQ(ledger::trackingSpanDays(d, cal), 366);
+    EXPECT_EQ(ledger::longestTransactionStreak(d, cal), 1);
+    EXPECT_EQ(ledger::transactionDayCount(daily(QDate(2026, 6, 1), {0, 0, 0}), cal), 1);
 }
 
 TEST_F(Badges, MoneyDetailsEndWithTheCurrencyOfTheMoment) {
@@ -253,14 +185,20 @@ TEST_F(Badges, MoneyDetailsEndWithTheCurrencyOfTheMoment) {
     EXPECT_EQ(badge(s.badges(), "income-5000").detail, "Заработай всего 5 000 USD");
 }
 
-TEST_F(Badges, UnlockedStateFollowsTheLedgerBackDown) {
-    MoneyStore& s = openEmpty();
+TEST_F(Badges, UnlockedStateFollowsTheLedgerBothWays) {
+    MoneyData d = MoneyData::emptyLedger();
+    d.challenges.reset();
+    MoneyStore& s = open(d);
     s.add(TransactionKind::income, Decimal(600), "Подарок", "", local(2026, 6, 15), {}, false, "Основной");
-    const qint64 before = s.badgePoints();
     EXPECT_TRUE(badge(s.badges(), "first").isUnlocked);
     s.deleteTransactions({s.data().transactions[0].id});
     EXPECT_FALSE(badge(s.badges(), "first").isUnlocked);
     EXPECT_FALSE(badge(s.badges(), "balance-500").isUnlocked);
-    EXPECT_LT(s.badgePoints(), before);
     EXPECT_EQ(s.badgePoints(), 0);
+
+    // The default challenges count while none are stored.
+    EXPECT_FALSE(badge(s.badges(), "challenge").isUnlocked);
+    s.advanceChallenge("challenge-no-sweets", Decimal(7));
+    EXPECT_TRUE(badge(s.badges(), "challenge").isUnlocked);
+    EXPECT_DOUBLE_EQ(badge(s.badges(), "three-challenges").progress, 1.0 / 3.0);
 }

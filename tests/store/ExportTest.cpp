@@ -1,26 +1,23 @@
-#include "LedgerFixture.h"
+#include "StoreFixture.h"
 #include "store/LedgerExport.h"
 
 namespace {
 const QString kHeader = QStringLiteral("date,type,amount,category,note,wallet,tags");
 }
 
-// --- CSV ---------------------------------------------------------------------
-
-using CsvExport = LedgerFixture;
-
-TEST_F(CsvExport, EmptyLedgerIsTheHeaderAlone) { EXPECT_EQ(openEmpty().csvExport(), kHeader); }
+using CsvExport = StoreFixture;
 
 TEST_F(CsvExport, EveryFieldIsQuotedWithInnerQuotesDoubled) {
+    EXPECT_EQ(openEmpty().csvExport(), kHeader);
     MoneyTransaction t = expense(
         dec("12.5"), QDateTime(QDate(2026, 10, 4), QTime(8, 15, 0), QTimeZone::utc()), "Кафе \"У моря\"");
     t.note = "сказал \"ура\", потом\nушёл | домой";
     t.wallet = "Карта";
     t.tags = std::vector<QString>{"еда", "друзья"};
-    const QString csv = open(ledgerWith({t})).csvExport();
-    EXPECT_EQ(csv, kHeader +
-                       "\n\"2026-10-04T08:15:00Z\",\"expense\",\"12.5\",\"Кафе \"\"У моря\"\"\","
-                       "\"сказал \"\"ура\"\", потом\nушёл | домой\",\"Карта\",\"еда|друзья\"");
+    EXPECT_EQ(open(ledgerWith({t})).csvExport(),
+              kHeader +
+                  "\n\"2026-10-04T08:15:00Z\",\"expense\",\"12.5\",\"Кафе \"\"У моря\"\"\","
+                  "\"сказал \"\"ура\"\", потом\nушёл | домой\",\"Карта\",\"еда|друзья\"");
 }
 
 TEST_F(CsvExport, AbsentWalletIsTheMainWalletAndAnEmptyOneStaysEmpty) {
@@ -34,31 +31,29 @@ TEST_F(CsvExport, AbsentWalletIsTheMainWalletAndAnEmptyOneStaysEmpty) {
     EXPECT_TRUE(lines[2].endsWith(",\"\",\"\",\"\"")) << lines[2].toStdString();
 }
 
-TEST_F(CsvExport, AmountsArePlainWhateverTheLanguage) {
+TEST_F(CsvExport, LinesFollowTheSortedOrderWithPlainAmountsWhateverTheLanguage) {
     Preferences::standard().setValue("appLanguage", "ru_RU");
-    MoneyStore& s = open(ledgerWith({expense(dec("1234567.50"), local(2026, 6, 3))}));
-    EXPECT_TRUE(s.csvExport().contains("\"expense\",\"1234567.5\",")) << s.csvExport().toStdString();
-}
-
-TEST_F(CsvExport, LinesFollowTheSortedOrder) {
     const QDateTime same = local(2026, 6, 10, 9);
-    MoneyTransaction a = expense(Decimal(1), same, "A"), b = expense(Decimal(2), same, "B"),
-                     future = expense(Decimal(3), local(2027, 1, 1), "F"),
-                     old = expense(Decimal(4), local(2025, 1, 1), "O");
-    const QStringList lines = open(ledgerWith({old, a, future, b})).csvExport().split('\n');
-    ASSERT_EQ(lines.size(), 5);
+    const QStringList lines = open(ledgerWith({expense(Decimal(4), local(2025, 1, 1), "O"),
+                                               expense(dec("1234567.50"), same, "A"),
+                                               expense(Decimal(3), local(2027, 1, 1), "F"),
+                                               expense(Decimal(2), same, "B")}))
+                                  .csvExport()
+                                  .split('\n');
+    ASSERT_EQ(lines.size(), 5);  // no line break after the last line
     EXPECT_TRUE(lines[1].contains("\"F\""));
-    EXPECT_TRUE(lines[2].contains("\"A\""));
+    EXPECT_TRUE(lines[2].contains("\"expense\",\"1234567.5\",\"A\"")) << lines[2].toStdString();
     EXPECT_TRUE(lines[3].contains("\"B\""));
     EXPECT_TRUE(lines[4].contains("\"O\""));
-    EXPECT_FALSE(lines[4].endsWith('\n'));
 }
 
-// --- JSON backup -----------------------------------------------------------------
-
-using JsonBackup = LedgerFixture;
+using JsonBackup = StoreFixture;
 
 TEST_F(JsonBackup, EqualsTheSavedFileByteForByte) {
+    MoneyStore& fresh = reopen();  // no file yet: the store writes the empty ledger itself
+    EXPECT_EQ(fresh.jsonExport().toUtf8(), readFile(anonymousFile()));
+    EXPECT_EQ(ledger::jsonExport(MoneyData::emptyLedger()).toUtf8(), readFile(anonymousFile()));
+
     MoneyStore& s = openEmpty();
     s.add(TransactionKind::expense, dec("9.99"), "Кино/театр", "билет", local(2026, 6, 1, 19), {"a/b"}, true,
           "Карта");
@@ -69,12 +64,4 @@ TEST_F(JsonBackup, EqualsTheSavedFileByteForByte) {
     EXPECT_TRUE(saved.contains("Кино\\/театр"));
     // A backup placed as a ledger file reads back as the same ledger.
     EXPECT_EQ(decodeMoneyData(s.jsonExport().toUtf8()), s.data());
-}
-
-TEST_F(JsonBackup, FreshStoreBackupIsTheFileItWrote) {
-    store = makeStore();  // no file yet: the store writes the empty ledger itself
-    const QByteArray written = readFile(anonymousFile());
-    ASSERT_FALSE(written.isEmpty());
-    EXPECT_EQ(store->jsonExport().toUtf8(), written);
-    EXPECT_EQ(ledger::jsonExport(MoneyData::emptyLedger()).toUtf8(), written);
 }

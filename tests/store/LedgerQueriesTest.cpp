@@ -1,65 +1,52 @@
 #include <limits>
 
-#include "LedgerFixture.h"
+#include "StoreFixture.h"
 
 namespace {
 using K = TransactionKind;
 }
 
-// --- balance, day and month totals -------------------------------------------
+using LedgerTotals = StoreFixture;
 
-using LedgerTotals = LedgerFixture;
-
-TEST_F(LedgerTotals, EmptyLedgerGivesStartingBalanceAndZeros) {
+TEST_F(LedgerTotals, BalanceStartsFromTheStartingBalanceAndCountsEveryDate) {
     MoneyData d = MoneyData::emptyLedger();
     d.startingBalance = dec("-12.5");
-    MoneyStore& s = open(d);
-    EXPECT_EQ(s.balance(), dec("-12.5"));
-    EXPECT_EQ(s.total(K::income, s.now()), Decimal());
-    EXPECT_EQ(s.monthTotal(K::expense, s.now()), Decimal());
-    EXPECT_TRUE(s.goals().empty());
-    EXPECT_FALSE(s.largestExpense());
-    EXPECT_EQ(s.savingsRate(), 0);
-    EXPECT_EQ(s.budgetProgress(), 0.0);
-    EXPECT_EQ(s.safeToSpendToday(), Decimal());
-    const auto rows = s.weeklyAmounts(s.now());
+    MoneyStore& empty = open(d);
+    EXPECT_EQ(empty.balance(), dec("-12.5"));
+    EXPECT_FALSE(empty.largestExpense());
+    EXPECT_EQ(empty.safeToSpendToday(), Decimal());
+    const auto rows = empty.weeklyAmounts(empty.now());
     ASSERT_EQ(rows.size(), 14u);
     for (const DailyAmount& r : rows) EXPECT_EQ(r.amount, Decimal());
-}
 
-TEST_F(LedgerTotals, BalanceCountsEveryDateIncludingTheFuture) {
     setNow(local(2026, 6, 15, 14));
-    MoneyData d =
-        ledgerWith({income(Decimal(100), local(2026, 6, 16, 9)), expense(dec("30.25"), local(2025, 1, 1)),
-                    income(dec("0.25"), local(2026, 6, 15, 8))});
+    d.transactions = {income(Decimal(100), local(2026, 6, 16, 9)), expense(dec("30.25"), local(2025, 1, 1)),
+                      income(dec("0.25"), local(2026, 6, 15, 8))};
     d.startingBalance = Decimal(10);
     MoneyStore& s = open(d);
-    EXPECT_EQ(s.balance(), Decimal(80));
+    EXPECT_EQ(s.balance(), Decimal(80));  // the future counts too
     EXPECT_EQ(s.total(K::income, s.now()), dec("0.25"));
     EXPECT_EQ(s.total(K::income, local(2026, 6, 16, 23, 59)), Decimal(100));
 }
 
 TEST_F(LedgerTotals, DaysEndAtLocalMidnightNotUtcMidnight) {
     // Berlin is UTC+2 in June: 00:30 local on the 15th is 22:30 UTC on the 14th.
+    // 29 March 2026 skips from 02:00 to 03:00 and has 23 hours.
     MoneyStore& s = open(ledgerWith({expense(Decimal(1), local(2026, 6, 14, 23, 59, 59)),
                                      expense(Decimal(2), local(2026, 6, 15, 0, 0, 0)),
                                      expense(Decimal(4), local(2026, 6, 15, 23, 59, 59)),
-                                     expense(Decimal(8), local(2026, 6, 16, 0, 0, 0))}));
+                                     expense(Decimal(8), local(2026, 6, 16, 0, 0, 0)),
+                                     expense(Decimal(16), local(2026, 3, 29, 0, 10)),
+                                     expense(Decimal(32), local(2026, 3, 29, 23, 50)),
+                                     expense(Decimal(64), local(2026, 3, 30, 0, 10))}));
     EXPECT_EQ(s.total(K::expense, local(2026, 6, 15, 0, 30)), Decimal(6));
     EXPECT_EQ(s.total(K::expense, local(2026, 6, 14, 1)), Decimal(1));
     EXPECT_EQ(s.total(K::income, local(2026, 6, 15)), Decimal());
+    EXPECT_EQ(s.total(K::expense, local(2026, 3, 29, 12)), Decimal(48));
     const auto day = s.transactions(local(2026, 6, 15, 7));
     ASSERT_EQ(day.size(), 2u);
     EXPECT_EQ(day[0].amount, Decimal(4));  // newest first
     EXPECT_EQ(day[1].amount, Decimal(2));
-}
-
-TEST_F(LedgerTotals, DayOfAClockChangeHasItsTwentyThreeHours) {
-    // 29 March 2026: Berlin skips from 02:00 to 03:00.
-    MoneyStore& s = open(ledgerWith({expense(Decimal(1), local(2026, 3, 29, 0, 10)),
-                                     expense(Decimal(2), local(2026, 3, 29, 23, 50)),
-                                     expense(Decimal(4), local(2026, 3, 30, 0, 10))}));
-    EXPECT_EQ(s.total(K::expense, local(2026, 3, 29, 12)), Decimal(3));
 }
 
 TEST_F(LedgerTotals, MonthsFollowTheLocalCalendar) {
@@ -83,9 +70,7 @@ TEST_F(LedgerTotals, PreviousMonthFromTheThirtyFirstOfMarchIsFebruary) {
     EXPECT_EQ(s.previousMonthTotals(), (MonthTotals{Decimal(5), Decimal(3)}));
 }
 
-// --- goals ---------------------------------------------------------------------
-
-using LedgerGoals = LedgerFixture;
+using LedgerGoals = StoreFixture;
 
 TEST_F(LedgerGoals, MainGoalExistsOnlyWithAPositiveAmount) {
     MoneyData d = MoneyData::emptyLedger();
@@ -133,9 +118,7 @@ TEST_F(LedgerGoals, DaysRemainingCountsCalendarDaysAndNeverGoesNegative) {
     EXPECT_EQ(s.daysRemaining(goal(local(2027, 6, 15, 0, 0))), 365);
 }
 
-// --- budget, savings rate, projection, safe to spend ------------------------------
-
-using LedgerBudget = LedgerFixture;
+using LedgerBudget = StoreFixture;
 
 TEST_F(LedgerBudget, BudgetProgressIsNotClamped) {
     MoneyData d =
@@ -188,19 +171,11 @@ TEST_F(LedgerBudget, SavingsRateTruncatesExactlyTowardZero) {
     EXPECT_EQ(rate("100", "43"), 57);
     EXPECT_EQ(rate("1", "0.71"), 29);
     EXPECT_EQ(rate("3", "3.0000000001"), 0);  // -0.000003...% truncates to 0
+    EXPECT_EQ(rate("0.000000000000000000001", "99999999999999999999"), std::numeric_limits<qint64>::min());
     EXPECT_EQ(open(ledgerWith({expense(Decimal(5), local(2026, 6, 2))})).savingsRate(), 0);
 }
 
-TEST_F(LedgerBudget, SavingsRateBeyondSixtyFourBitsSaturates) {
-    EXPECT_EQ(open(ledgerWith({income(dec("0.000000000000000000001"), local(2026, 6, 2)),
-                               expense(dec("99999999999999999999"), local(2026, 6, 3))}))
-                  .savingsRate(),
-              std::numeric_limits<qint64>::min());
-}
-
-// --- largest expense, categories ---------------------------------------------------
-
-using LedgerExpenses = LedgerFixture;
+using LedgerExpenses = StoreFixture;
 
 TEST_F(LedgerExpenses, LargestExpenseIsTheFirstOfEqualAmountsThisMonth) {
     MoneyTransaction first = expense(Decimal(40), local(2026, 6, 9));
@@ -227,40 +202,29 @@ TEST_F(LedgerExpenses, CategoriesGroupByExactTextLargestFirst) {
     EXPECT_TRUE(open(MoneyData::emptyLedger()).expenseByCategoryForCurrentMonth().empty());
 }
 
-// --- tasks and debts ----------------------------------------------------------------
+using LedgerTasksAndDebts = StoreFixture;
 
-using LedgerTasksAndDebts = LedgerFixture;
-
-TEST_F(LedgerTasksAndDebts, TaskPointsWeighByDifficultyAtLeastOne) {
+TEST_F(LedgerTasksAndDebts, TaskPointsWeighByDifficultyAtLeastOneAndSaturate) {
     MoneyData d = MoneyData::emptyLedger();
-    d.rewardTasks =
-        std::vector<RewardTask>{{"a", "A", Decimal(1), 2, std::nullopt, std::nullopt, 3, true},
-                                {"b", "B", Decimal(1), 1, std::nullopt, std::nullopt, 0, true},
-                                {"c", "C", Decimal(1), 4, std::nullopt, std::nullopt, std::nullopt, false}};
+    d.rewardTasks = std::vector<RewardTask>{{"a", "A", Decimal(1), 2, {}, {}, 3, true},
+                                            {"b", "B", Decimal(1), 1, {}, {}, 0, true},
+                                            {"c", "C", Decimal(1), 4, {}, {}, std::nullopt, false}};
     MoneyStore& s = open(d);
     EXPECT_EQ(s.taskPoints(), 60 + 10 + 40);
     EXPECT_EQ(s.completedTaskCount(), 7);
-}
 
-TEST_F(LedgerTasksAndDebts, AbsentTaskListCountsTheDefaults) {
-    MoneyData d = MoneyData::emptyLedger();
-    d.rewardTasks.reset();
-    MoneyStore& s = open(d);
-    EXPECT_EQ(s.completedTaskCount(), 0);
-    s.completeTask("starter-it-help");
-    EXPECT_EQ(s.completedTaskCount(), 1);
-    EXPECT_EQ(s.taskPoints(), 10);
-}
-
-TEST_F(LedgerTasksAndDebts, HugeCountsSaturateInsteadOfOverflowing) {
     constexpr qint64 kMax = std::numeric_limits<qint64>::max();
-    MoneyData d = MoneyData::emptyLedger();
-    d.rewardTasks =
-        std::vector<RewardTask>{{"a", "A", Decimal(1), kMax, std::nullopt, std::nullopt, 3, true},
-                                {"b", "B", Decimal(1), kMax, std::nullopt, std::nullopt, 1, true}};
-    MoneyStore& s = open(d);
-    EXPECT_EQ(s.taskPoints(), kMax);
-    EXPECT_EQ(s.completedTaskCount(), kMax);
+    d.rewardTasks = std::vector<RewardTask>{{"a", "A", Decimal(1), kMax, {}, {}, 3, true},
+                                            {"b", "B", Decimal(1), kMax, {}, {}, 1, true}};
+    EXPECT_EQ(open(d).taskPoints(), kMax);
+    EXPECT_EQ(store->completedTaskCount(), kMax);
+
+    // An absent list counts the defaults.
+    MoneyStore& defaults = open(withDefaults());
+    EXPECT_EQ(defaults.completedTaskCount(), 0);
+    defaults.completeTask("starter-it-help");
+    EXPECT_EQ(defaults.completedTaskCount(), 1);
+    EXPECT_EQ(defaults.taskPoints(), 10);
 }
 
 TEST_F(LedgerTasksAndDebts, SettledDebtsCountNowhere) {
@@ -280,22 +244,7 @@ TEST_F(LedgerTasksAndDebts, SettledDebtsCountNowhere) {
     EXPECT_EQ(s.totalIOwe(), Decimal(3));
 }
 
-// --- lists and chart rows -----------------------------------------------------------
-
-using LedgerLists = LedgerFixture;
-
-TEST_F(LedgerLists, SortedTransactionsAreNewestFirstAndStableForEqualDates) {
-    const QDateTime same = local(2026, 6, 10, 12);
-    MoneyTransaction a = expense(Decimal(1), same), b = income(Decimal(2), local(2026, 6, 11)),
-                     c = expense(Decimal(3), same), d = expense(Decimal(4), local(2026, 6, 1));
-    MoneyStore& s = open(ledgerWith({a, b, c, d}));
-    const auto sorted = s.sortedTransactions();
-    ASSERT_EQ(sorted.size(), 4u);
-    EXPECT_EQ(sorted[0].id, b.id);
-    EXPECT_EQ(sorted[1].id, a.id);
-    EXPECT_EQ(sorted[2].id, c.id);
-    EXPECT_EQ(sorted[3].id, d.id);
-}
+using LedgerLists = StoreFixture;
 
 TEST_F(LedgerLists, WeeklyRowsAreSevenLocalDaysOldestFirstIncomeThenExpense) {
     MoneyStore& s = open(ledgerWith(
@@ -331,13 +280,4 @@ TEST_F(LedgerLists, ThirtyDayRowsSpanAClockChange) {
     EXPECT_EQ(rows[27].amount, Decimal(2));
     EXPECT_EQ(rows[29].amount, Decimal(4));
     for (const DailyAmount& r : rows) EXPECT_EQ(r.kind, K::expense);
-}
-
-TEST_F(LedgerLists, CustomCategoriesOfAnAbsentListAreEmpty) {
-    MoneyData d = MoneyData::emptyLedger();
-    d.customIncomeCategories.reset();
-    d.customExpenseCategories = std::vector<QString>{"Игры"};
-    MoneyStore& s = open(d);
-    EXPECT_TRUE(s.customCategories(K::income).empty());
-    EXPECT_EQ(s.customCategories(K::expense), std::vector<QString>{"Игры"});
 }

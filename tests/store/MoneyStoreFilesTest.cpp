@@ -1,7 +1,5 @@
 #include "StoreFixture.h"
 
-#include <QSignalSpy>
-
 namespace {
 
 // Makes the store save once: a due recurring item books one transaction.
@@ -27,10 +25,10 @@ QStringList siblingsOf(const QString& path) {
 using MoneyStoreFiles = StoreFixture;
 
 TEST_F(MoneyStoreFiles, FreshInstallWritesTheEmptyLedgerWithEveryKey) {
-    auto store = makeStore();
-    EXPECT_EQ(store->filePath(), anonymousFile());
-    EXPECT_EQ(store->data(), MoneyData::emptyLedger());
-    EXPECT_FALSE(store->saveError());
+    MoneyStore& s = reopen();
+    EXPECT_EQ(s.filePath(), anonymousFile());
+    EXPECT_EQ(s.data(), MoneyData::emptyLedger());
+    EXPECT_FALSE(s.saveError());
     const QByteArray bytes = readFile(anonymousFile());
     const auto onDisk = decodeMoneyData(bytes);
     ASSERT_TRUE(onDisk);
@@ -48,8 +46,8 @@ TEST_F(MoneyStoreFiles, ExistingLedgerIsReadAndNotRewrittenOnOpen) {
     bytes.replace("\"goalName\"", "\"extraKey\" : 1,\n  \"goalName\"");  // survives only while nothing is written
     writeFile(anonymousFile(), bytes);
 
-    auto store = makeStore();
-    EXPECT_EQ(store->data(), d);
+    MoneyStore& s = reopen();
+    EXPECT_EQ(s.data(), d);
     EXPECT_EQ(readFile(anonymousFile()), bytes);
 }
 
@@ -57,13 +55,13 @@ TEST_F(MoneyStoreFiles, DamagedFileIsKeptAtOpenAndMovedAsideBeforeTheFirstWrite)
     const QByteArray damaged = "{\"startingBalance\": 0, \"transactions\": [";
     writeFile(anonymousFile(), damaged);
 
-    auto store = makeStore();
-    EXPECT_EQ(store->data(), MoneyData::emptyLedger());
+    MoneyStore& s = reopen();
+    EXPECT_EQ(s.data(), MoneyData::emptyLedger());
     EXPECT_EQ(readFile(anonymousFile()), damaged);
-    EXPECT_FALSE(store->saveError());
+    EXPECT_FALSE(s.saveError());
 
-    bookOneAndSave(*store, clock.now());
-    EXPECT_FALSE(store->saveError());
+    bookOneAndSave(s, clock.now());
+    EXPECT_FALSE(s.saveError());
     const QStringList names = siblingsOf(anonymousFile());
     ASSERT_EQ(names.size(), 2) << names.join(", ").toStdString();
     EXPECT_EQ(names[0], "anonymous.json");
@@ -74,7 +72,7 @@ TEST_F(MoneyStoreFiles, DamagedFileIsKeptAtOpenAndMovedAsideBeforeTheFirstWrite)
     EXPECT_EQ(written->transactions.size(), 1u);
 
     // Only that first write sets a file aside; later saves overwrite normally.
-    bookOneAndSave(*store, clock.now());
+    bookOneAndSave(s, clock.now());
     EXPECT_EQ(siblingsOf(anonymousFile()).size(), 2);
     EXPECT_EQ(readLedger(anonymousFile())->transactions.size(), 2u);
 }
@@ -84,12 +82,12 @@ TEST_F(MoneyStoreFiles, ReadErrorIsNotMistakenForAMissingFile) {
     ASSERT_TRUE(QDir().mkpath(anonymousFile()));
     writeFile(anonymousFile() + "/keep.txt", "precious");
 
-    auto store = makeStore();
+    MoneyStore& s = reopen();
     EXPECT_TRUE(QFileInfo(anonymousFile()).isDir());
-    EXPECT_FALSE(store->saveError());
+    EXPECT_FALSE(s.saveError());
 
-    bookOneAndSave(*store, clock.now());
-    EXPECT_FALSE(store->saveError());
+    bookOneAndSave(s, clock.now());
+    EXPECT_FALSE(s.saveError());
     EXPECT_TRUE(QFileInfo(anonymousFile()).isFile());
     const QStringList names = siblingsOf(anonymousFile());
     ASSERT_EQ(names.size(), 2);
@@ -98,39 +96,39 @@ TEST_F(MoneyStoreFiles, ReadErrorIsNotMistakenForAMissingFile) {
 
 TEST_F(MoneyStoreFiles, WriteIsRefusedWhenTheUnreadableFileCannotBeMovedAside) {
     writeFile(anonymousFile(), "not json");
-    auto store = makeStore();
+    MoneyStore& s = reopen();
     // Every name the store could move the file to is taken.
     const QString stamp = clock.now().toString("yyyyMMdd-HHmmss");
     writeFile(anonymousFile() + ".unreadable-" + stamp, "x");
     for (int i = 1; i < 100; ++i)
         writeFile(anonymousFile() + ".unreadable-" + stamp + "-" + QString::number(i), "x");
 
-    bookOneAndSave(*store, clock.now());
-    ASSERT_TRUE(store->saveError());
-    EXPECT_TRUE(store->saveError()->startsWith("Не удалось сохранить данные: "));
+    bookOneAndSave(s, clock.now());
+    ASSERT_TRUE(s.saveError());
+    EXPECT_TRUE(s.saveError()->startsWith("Не удалось сохранить данные: "));
     EXPECT_EQ(readFile(anonymousFile()), "not json");
-    EXPECT_EQ(store->data().transactions.size(), 1u);  // the change stays in memory
+    EXPECT_EQ(s.data().transactions.size(), 1u);  // the change stays in memory
 }
 
 TEST_F(MoneyStoreFiles, FailedWriteSetsSaveErrorAndTheNextGoodWriteClearsIt) {
     // A file where the accounts folder should be: the folder cannot be made.
     writeFile(zanbeck("accounts"), "in the way");
-    auto store = makeStore();
-    ASSERT_TRUE(store->saveError());
-    EXPECT_TRUE(store->saveError()->startsWith("Не удалось сохранить данные: "));
-    EXPECT_GT(store->saveError()->size(), QString("Не удалось сохранить данные: ").size());
+    MoneyStore& s = reopen();
+    ASSERT_TRUE(s.saveError());
+    EXPECT_TRUE(s.saveError()->startsWith("Не удалось сохранить данные: "));
+    EXPECT_GT(s.saveError()->size(), QString("Не удалось сохранить данные: ").size());
     EXPECT_EQ(readFile(zanbeck("accounts")), "in the way");
     const int reloadsAfterFailure = widgets.reloads;  // only the start-up snapshot
 
-    QSignalSpy errors(store.get(), &MoneyStore::saveErrorChanged);
-    bookOneAndSave(*store, clock.now());
-    EXPECT_TRUE(store->saveError());
+    QSignalSpy errors(&s, &MoneyStore::saveErrorChanged);
+    bookOneAndSave(s, clock.now());
+    EXPECT_TRUE(s.saveError());
     EXPECT_EQ(errors.count(), 0);  // the same failure again
     EXPECT_EQ(widgets.reloads, reloadsAfterFailure);  // no snapshot after a failed save
 
     QFile::remove(zanbeck("accounts"));
-    bookOneAndSave(*store, clock.now());
-    EXPECT_FALSE(store->saveError());
+    bookOneAndSave(s, clock.now());
+    EXPECT_FALSE(s.saveError());
     EXPECT_EQ(errors.count(), 1);
     EXPECT_EQ(widgets.reloads, reloadsAfterFailure + 1);
     EXPECT_EQ(readLedger(anonymousFile())->transactions.size(), 2u);  // both bookings reach the file
@@ -141,17 +139,16 @@ TEST_F(MoneyStoreFiles, WithoutADataFolderNothingIsWrittenAnywhere) {
     QDir::setCurrent(temp.path());
     MoneyStore::Environment env = environment();
     env.paths = StorePaths(std::nullopt);
-    MoneyStore store(env);
-    EXPECT_FALSE(store.filePath());
-    ASSERT_TRUE(store.saveError());
-    bookOneAndSave(store, clock.now());
-    EXPECT_TRUE(store.saveError());
+    MoneyStore nowhere(env);
+    EXPECT_FALSE(nowhere.filePath());
+    ASSERT_TRUE(nowhere.saveError());
+    bookOneAndSave(nowhere, clock.now());
+    EXPECT_TRUE(nowhere.saveError());
 
     MoneyStore relative(environment(), QString("ledger.json"));
     EXPECT_TRUE(relative.saveError());
-    EXPECT_FALSE(QFileInfo::exists(temp.filePath("ledger.json")));
-    EXPECT_FALSE(QFileInfo::exists(temp.filePath("money_data.json")));
-    EXPECT_FALSE(QFileInfo::exists(temp.filePath("anonymous.json")));
+    for (const char* name : {"ledger.json", "money_data.json", "anonymous.json"})
+        EXPECT_FALSE(QFileInfo::exists(temp.filePath(name))) << name;
     EXPECT_FALSE(StorePaths(QString("relative/place")).usable());
     QDir::setCurrent(cwd);
 }
@@ -162,10 +159,10 @@ TEST_F(MoneyStoreFiles, SuccessfulSaveWritesSnapshotThenNotifiesReachedGoals) {
     d.goalAmount = Decimal(5);
     d.startingBalance = Decimal(20);
     writeLedger(anonymousFile(), d);
-    auto store = makeStore();
+    MoneyStore& s = reopen();
     EXPECT_TRUE(notifications.posted.isEmpty());  // opening a ledger posts nothing
 
-    bookOneAndSave(*store, clock.now());  // balance 20 - 5 = 15 passes the goal
+    bookOneAndSave(s, clock.now());  // balance 20 - 5 = 15 passes the goal
     ASSERT_EQ(notifications.posted.size(), 1);
     EXPECT_EQ(notifications.posted[0].identifier, "notified-goal-primary-5");
     EXPECT_TRUE(marks->boolean("notified-goal-primary-5", false));
@@ -175,21 +172,18 @@ TEST_F(MoneyStoreFiles, SuccessfulSaveWritesSnapshotThenNotifiesReachedGoals) {
     EXPECT_DOUBLE_EQ(shared->value("todayExpense").toDouble(), 5.0);
     EXPECT_DOUBLE_EQ(shared->value("todayIncome").toDouble(), 0.0);
 
-    bookOneAndSave(*store, clock.now());
+    bookOneAndSave(s, clock.now());
     EXPECT_EQ(notifications.posted.size(), 1);  // 10 still passes, but the goal is already marked
 }
 
 TEST_F(MoneyStoreFiles, SnapshotAtOpenCountsTodayInTheStoresZone) {
     // 23:30 UTC on 14 June is 01:30 on 15 June in Berlin: today's income there.
-    MoneyData d = MoneyData::emptyLedger();
+    const auto utc = [](int d, int h, int m) { return QDateTime(QDate(2026, 6, d), QTime(h, m), QTimeZone::utc()); };
+    MoneyData d = ledgerWith({income(Decimal(7), utc(14, 23, 30)), expense(Decimal(3), utc(14, 21, 0)),
+                              expense(Decimal(2), utc(15, 8, 0))});
     d.startingBalance = Decimal(100);
-    d.transactions.push_back(transaction(TransactionKind::income, 7, QDateTime(QDate(2026, 6, 14), QTime(23, 30), Qt::UTC)));
-    d.transactions.push_back(transaction(TransactionKind::expense, 3, QDateTime(QDate(2026, 6, 14), QTime(21, 0), Qt::UTC)));
-    d.transactions.push_back(transaction(TransactionKind::expense, 2, QDateTime(QDate(2026, 6, 15), QTime(8, 0), Qt::UTC)));
-    writeLedger(anonymousFile(), d);
-    clock.set(QDateTime(QDate(2026, 6, 15), QTime(9, 30, 15), Qt::UTC));
-
-    auto store = makeStore();
+    clock.set(utc(15, 9, 30).addSecs(15));
+    open(d);
     auto shared = AppGroupDefaults::open();
     ASSERT_TRUE(shared);
     EXPECT_DOUBLE_EQ(shared->value("balance").toDouble(), 102.0);

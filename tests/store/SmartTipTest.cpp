@@ -1,80 +1,59 @@
-#include "LedgerFixture.h"
+#include "StoreFixture.h"
 #include "services/MoneyText.h"
 
-namespace {
-const QString kFallback = QStringLiteral("Перед незапланированной покупкой дай себе 10 минут на решение.");
-const QString kSaving = QStringLiteral("Ты сохраняешь больше 20% дохода — так держать!");
-}  // namespace
+using SmartTip = StoreFixture;
 
-// Now is 15 June 2026, 14:00 in Berlin.
-class SmartTip : public LedgerFixture {
-protected:
-    SmartTip() { setNow(local(2026, 6, 15, 14)); }
-    QString tipFor(const MoneyData& d) { return open(d).smartTip(); }
-    MoneyData withLimit(const char* limit, std::initializer_list<MoneyTransaction> list) {
-        MoneyData d = ledgerWith(list);
-        d.dailyLimit = dec(limit);
-        return d;
+// The first rule that applies wins: over the daily limit, ahead today, saving
+// a fifth of this month's income, else the fixed advice. Now is 15 June, 14:00.
+TEST_F(SmartTip, RulesInOrderOfPrecedence) {
+    setNow(local(2026, 6, 15, 14));
+    const QString fallback = "Перед незапланированной покупкой дай себе 10 минут на решение.";
+    const QString saving = "Ты сохраняешь больше 20% дохода — так держать!";
+    const auto over = [](const Decimal& by) { return "Сегодня лимит превышен на " + cnyText(by) + "."; };
+    const auto ahead = [](const Decimal& by) { return "Сегодня ты в плюсе на " + cnyText(by) + ". Отличный темп!"; };
+    const QDateTime today = local(2026, 6, 15, 9);
+    struct Case {
+        const char* name;
+        const char* limit;
+        std::vector<MoneyTransaction> list;
+        QString tip;
+    };
+    const Case cases[] = {
+        {"empty ledger", "0", {}, fallback},
+        {"limit exceeded beats more income today", "100",
+         {expense(dec("130.5"), today), income(Decimal(500), today)}, over(dec("30.5"))},
+        {"spending exactly the limit", "100", {expense(Decimal(100), today)}, fallback},
+        {"exactly the limit, then the month's share", "100",
+         {expense(Decimal(100), today), income(Decimal(1000), local(2026, 6, 1))}, saving},
+        {"zero limit is off", "0", {expense(Decimal(5000), today)}, fallback},
+        {"ahead today beats the month's share", "0",
+         {income(Decimal(50), today), expense(Decimal(20), today)}, ahead(Decimal(30))},
+        {"net zero is not ahead", "0", {income(Decimal(20), today), expense(Decimal(20), today)}, fallback},
+        {"today is the local day", "0",
+         {income(Decimal(7), local(2026, 6, 15, 0, 30)), income(Decimal(100), local(2026, 6, 14, 23, 59))},
+         ahead(Decimal(7))},
+        {"saving exactly 20%", "0",
+         {income(Decimal(1000), local(2026, 6, 1)), expense(Decimal(800), local(2026, 6, 2))}, saving},
+        {"saving 19.9%", "0",
+         {income(Decimal(1000), local(2026, 6, 1)), expense(Decimal(801), local(2026, 6, 2))}, fallback},
+        {"0.6 of 3 is exactly a fifth", "0",
+         {income(Decimal(3), local(2026, 6, 1)), expense(dec("2.4"), local(2026, 6, 2))}, saving},
+        {"last month's income", "0",
+         {income(Decimal(1000), local(2026, 5, 31, 23)), expense(Decimal(1), local(2026, 6, 2))}, fallback},
+    };
+    for (const Case& c : cases) {
+        MoneyData d = MoneyData::emptyLedger();
+        d.transactions = c.list;
+        d.dailyLimit = dec(c.limit);
+        EXPECT_EQ(open(d).smartTip(), c.tip) << c.name;
     }
-};
-
-TEST_F(SmartTip, EmptyLedgerGivesTheFixedAdvice) { EXPECT_EQ(tipFor(MoneyData::emptyLedger()), kFallback); }
-
-TEST_F(SmartTip, LimitExceededWinsEvenWithMoreIncomeToday) {
-    const QString tip = tipFor(withLimit(
-        "100", {expense(dec("130.5"), local(2026, 6, 15, 9)), income(Decimal(500), local(2026, 6, 15, 10))}));
-    EXPECT_EQ(tip, "Сегодня лимит превышен на " + cnyText(dec("30.5")) + ".");
-    EXPECT_TRUE(tip.contains("30.50")) << tip.toStdString();
 }
 
-TEST_F(SmartTip, SpendingExactlyTheLimitIsNotOverIt) {
-    EXPECT_EQ(tipFor(withLimit("100", {expense(Decimal(100), local(2026, 6, 15, 9))})), kFallback);
-    // Net is negative, so this month's share decides.
-    EXPECT_EQ(tipFor(withLimit("100", {expense(Decimal(100), local(2026, 6, 15, 9)),
-                                       income(Decimal(1000), local(2026, 6, 1))})),
-              kSaving);
-}
-
-TEST_F(SmartTip, ZeroLimitSwitchesTheLimitRuleOff) {
-    EXPECT_EQ(tipFor(withLimit("0", {expense(Decimal(5000), local(2026, 6, 15, 9))})), kFallback);
-}
-
-TEST_F(SmartTip, AheadTodayShowsTheNetAmount) {
-    const QString tip = tipFor(withLimit(
-        "0", {income(Decimal(50), local(2026, 6, 15, 9)), expense(Decimal(20), local(2026, 6, 15, 10))}));
-    EXPECT_EQ(tip, "Сегодня ты в плюсе на " + cnyText(Decimal(30)) + ". Отличный темп!");
-    EXPECT_EQ(tipFor(withLimit("0", {income(Decimal(20), local(2026, 6, 15, 9)),
-                                     expense(Decimal(20), local(2026, 6, 15, 10))})),
-              kFallback);  // net 0 is not ahead
-}
-
-TEST_F(SmartTip, TodayIsTheLocalDay) {
-    // 00:30 local on the 15th is 22:30 UTC on the 14th: it is today's income.
-    const QString tip = tipFor(withLimit("0", {income(Decimal(7), local(2026, 6, 15, 0, 30)),
-                                               income(Decimal(100), local(2026, 6, 14, 23, 59))}));
-    EXPECT_EQ(tip, "Сегодня ты в плюсе на " + cnyText(Decimal(7)) + ". Отличный темп!");
-}
-
-TEST_F(SmartTip, SavingShareOfExactlyTwentyPercentCounts) {
-    EXPECT_EQ(tipFor(withLimit(
-                  "0", {income(Decimal(1000), local(2026, 6, 1)), expense(Decimal(800), local(2026, 6, 2))})),
-              kSaving);
-    EXPECT_EQ(tipFor(withLimit(
-                  "0", {income(Decimal(1000), local(2026, 6, 1)), expense(Decimal(801), local(2026, 6, 2))})),
-              kFallback);
-    // 0.6 / 3 is exactly 0.2 as decimals.
-    EXPECT_EQ(tipFor(withLimit(
-                  "0", {income(Decimal(3), local(2026, 6, 1)), expense(dec("2.4"), local(2026, 6, 2))})),
-              kSaving);
-    // Last month's income does not count.
-    EXPECT_EQ(tipFor(withLimit("0", {income(Decimal(1000), local(2026, 5, 31, 23)),
-                                     expense(Decimal(1), local(2026, 6, 2))})),
-              kFallback);
-}
-
-TEST_F(SmartTip, FollowsTheSelectedCurrency) {
+TEST_F(SmartTip, AmountsFollowTheSelectedCurrency) {
+    setNow(local(2026, 6, 15, 14));
+    MoneyData d = ledgerWith({expense(dec("12.5"), local(2026, 6, 15, 9))});
+    d.dailyLimit = Decimal(10);
+    EXPECT_EQ(open(d).smartTip(), "Сегодня лимит превышен на CN¥2.50.");
     Preferences::standard().setValue("currencyCode", "USD");
-    const QString tip = tipFor(withLimit("10", {expense(Decimal(12), local(2026, 6, 15, 9))}));
-    EXPECT_EQ(tip, "Сегодня лимит превышен на " + cnyText(Decimal(2)) + ".");
-    EXPECT_TRUE(tip.contains("$")) << tip.toStdString();
+    EXPECT_EQ(store->smartTip(), "Сегодня лимит превышен на $2.50.");
 }

@@ -1,42 +1,47 @@
 #pragma once
 
-#include "support/FakeNotificationCenter.h"
-#include "support/FakeWidgetCenter.h"
-#include "support/FixedClock.h"
-#include "support/TempDir.h"
-#include "models/LedgerJson.h"
-#include "services/Preferences.h"
-#include "store/MoneyStore.h"
+#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSignalSpy>
 #include <QTimeZone>
-#include <gtest/gtest.h>
+#include <initializer_list>
 #include <memory>
 
-// A store on a temporary data folder with a fixed clock, an explicit zone,
-// its own preferences file and app group folder, and fake platform services.
+#include "models/LedgerJson.h"
+#include "services/Preferences.h"
+#include "store/MoneyStore.h"
+#include "support/FakeNotificationCenter.h"
+#include "support/FakeWidgetCenter.h"
+#include "support/FixedClock.h"
+#include "support/TempDir.h"
+
+// A store on a temporary data folder with a fixed clock (15 June 2026, 12:00 UTC),
+// an explicit zone (Europe/Berlin, which changes its clocks), its own preferences
+// and app group folder, and fake platform services. Every successful save
+// reloads the widget timelines once, which is how saves are counted.
 class StoreFixture : public ::testing::Test {
 protected:
-    StoreFixture() : clock(QDateTime(QDate(2026, 6, 15), QTime(12, 0), Qt::UTC)) {
+    StoreFixture() : clock(QDateTime(QDate(2026, 6, 15), QTime(12, 0), QTimeZone::utc())) {
         AppGroupDefaults::setDirectoryOverride(temp.filePath("group"));
         Preferences::resetStandard(temp.filePath("standard.ini"));
         Preferences::standard().setValue("appLanguage", "en_US");
-        marks = std::make_unique<Preferences>(temp.filePath("standard-marks.ini"));
+        marks = std::make_unique<Preferences>(temp.filePath("marks.ini"));
     }
     ~StoreFixture() override {
+        store.reset();
         AppGroupDefaults::setDirectoryOverride({});
         Preferences::resetStandard();
     }
 
-    QString dataFolder() const { return temp.filePath("data"); }
-    QString zanbeck(const QString& rest) const { return dataFolder() + "/Zanbeck/" + rest; }
+    QString zanbeck(const QString& rest) const { return temp.filePath("data") + "/Zanbeck/" + rest; }
     QString anonymousFile() const { return zanbeck("accounts/anonymous.json"); }
 
     MoneyStore::Environment environment() {
         MoneyStore::Environment env;
-        env.paths = StorePaths(dataFolder());
+        env.paths = StorePaths(temp.filePath("data"));
         env.clock = &clock;
         env.timeZone = zone;
         env.widgets = &widgets;
@@ -44,9 +49,18 @@ protected:
         env.preferences = marks.get();
         return env;
     }
-    std::unique_ptr<MoneyStore> makeStore(std::optional<QString> file = std::nullopt) {
-        return std::make_unique<MoneyStore>(environment(), std::move(file));
+    // A store on whatever the data folder holds now.
+    MoneyStore& reopen() {
+        store = std::make_unique<MoneyStore>(environment());
+        reloadsAtOpen = widgets.reloads;
+        return *store;
     }
+    // Writes the ledger as the anonymous profile's file and opens a store on it.
+    MoneyStore& open(const MoneyData& data) {
+        writeLedger(anonymousFile(), data);
+        return reopen();
+    }
+    MoneyStore& openEmpty() { return open(MoneyData::emptyLedger()); }
 
     static void writeFile(const QString& path, const QByteArray& bytes) {
         QDir().mkpath(QFileInfo(path).path());
@@ -61,10 +75,48 @@ protected:
     static void writeLedger(const QString& path, const MoneyData& data) { writeFile(path, encodeMoneyData(data)); }
     static std::optional<MoneyData> readLedger(const QString& path) { return decodeMoneyData(readFile(path)); }
 
-    static MoneyTransaction transaction(TransactionKind kind, int amount, const QDateTime& date,
-                                        const QString& category = "Еда") {
-        return MoneyTransaction{QUuid::createUuid(), kind, Decimal(amount), category, "", date.toUTC(),
-                                std::nullopt, std::nullopt, std::nullopt, std::nullopt};
+    // Successful saves since the store was opened.
+    int saves() const { return widgets.reloads - reloadsAtOpen; }
+    std::optional<MoneyData> onDisk() const { return readLedger(anonymousFile()); }
+
+    // A local wall-clock time in the store's zone.
+    QDateTime local(int y, int m, int d, int h = 12, int mi = 0, int s = 0) const {
+        return QDateTime(QDate(y, m, d), QTime(h, mi, s), zone).toUTC();
+    }
+    void setNow(const QDateTime& at) { clock.set(at.toUTC()); }
+    static Decimal dec(const char* text) { return *Decimal::parse(std::string_view(text)); }
+
+    static MoneyTransaction tx(TransactionKind kind, const Decimal& amount, const QDateTime& date,
+                               const QString& category = QStringLiteral("Еда")) {
+        return MoneyTransaction{QUuid::createUuid(), kind,         amount,       category,     QString(),
+                                date.toUTC(),        std::nullopt, std::nullopt, std::nullopt, std::nullopt};
+    }
+    static MoneyTransaction income(const Decimal& amount, const QDateTime& date) {
+        return tx(TransactionKind::income, amount, date);
+    }
+    static MoneyTransaction expense(const Decimal& amount, const QDateTime& date,
+                                    const QString& category = QStringLiteral("Еда")) {
+        return tx(TransactionKind::expense, amount, date, category);
+    }
+    static MoneyData ledgerWith(std::initializer_list<MoneyTransaction> list) {
+        MoneyData d = MoneyData::emptyLedger();
+        d.transactions.assign(list.begin(), list.end());
+        return d;
+    }
+    // The empty ledger with the three default-backed lists absent.
+    static MoneyData withDefaults() {
+        MoneyData d = MoneyData::emptyLedger();
+        d.rewardTasks.reset();
+        d.quickTemplates.reset();
+        d.challenges.reset();
+        return d;
+    }
+    // A transaction the store books by itself: no tags, not a favourite, main wallet, no receipt.
+    static void expectBooked(const MoneyTransaction& t, TransactionKind kind, const Decimal& amount,
+                             const QString& category, const QString& note, const QDateTime& date) {
+        EXPECT_FALSE(t.id.isNull());
+        EXPECT_EQ(t, (MoneyTransaction{t.id, kind, amount, category, note, date, std::vector<QString>{}, false,
+                                       QStringLiteral("Основной"), std::nullopt}));
     }
 
     TempDir temp;
@@ -73,4 +125,6 @@ protected:
     FakeWidgetCenter widgets;
     FakeNotificationCenter notifications;
     std::unique_ptr<Preferences> marks;
+    std::unique_ptr<MoneyStore> store;
+    int reloadsAtOpen = 0;
 };
