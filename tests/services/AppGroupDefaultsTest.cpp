@@ -45,20 +45,13 @@ TEST_F(AppGroupDefaultsTest, EachOpenSeesWhatEarlierOpensWrote) {
     EXPECT_FALSE(AppGroupDefaults::open()->value("pendingDestination").isValid());
 }
 
-TEST_F(AppGroupDefaultsTest, CannotOpenWhereAFileStandsInForTheFolder) {
+TEST_F(AppGroupDefaultsTest, CannotOpenWhereAFileStandsInForTheFolderOrAFolderForTheFile) {
     blockWithFile(dir_.filePath("blocked"));
-
-    AppGroupDefaults::setDirectoryOverride(dir_.filePath("blocked"));
-    EXPECT_FALSE(AppGroupDefaults::open().has_value());
-
-    AppGroupDefaults::setDirectoryOverride(dir_.filePath("blocked/group.com.quorvel.Zanbeck"));
-    EXPECT_FALSE(AppGroupDefaults::open().has_value());
-}
-
-TEST_F(AppGroupDefaultsTest, CannotOpenWhenTheFileIsAFolder) {
     ASSERT_TRUE(QDir().mkpath(dir_.filePath("group/defaults.ini")));
-    AppGroupDefaults::setDirectoryOverride(dir_.filePath("group"));
-    EXPECT_FALSE(AppGroupDefaults::open().has_value());
+    for (const char* folder : {"blocked", "blocked/group.com.quorvel.Zanbeck", "group"}) {
+        AppGroupDefaults::setDirectoryOverride(dir_.filePath(folder));
+        EXPECT_FALSE(AppGroupDefaults::open().has_value()) << folder;
+    }
 }
 
 TEST_F(AppGroupDefaultsTest, DefaultFolderIsNamedAfterTheGroup) {

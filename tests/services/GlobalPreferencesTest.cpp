@@ -38,14 +38,13 @@ TEST_F(GlobalPreferencesTest, LocaleIsTheStoredLanguageOrTheDevicesForAuto) {
 TEST_F(GlobalPreferencesTest, SystemLocaleComesFromTheMonetaryEnvironment) {
     ScopedLocaleEnvironment env;
     EXPECT_EQ(systemLocaleIdentifier(), "en_US_POSIX");  // nothing set
-    env.set("LANG", "de_DE@euro");
-    EXPECT_EQ(systemLocaleIdentifier(), "de_DE");
-    env.set("LC_MONETARY", "kk_KZ.UTF-8");
-    EXPECT_EQ(systemLocaleIdentifier(), "kk_KZ");
-    env.set("LC_ALL", "ru_RU.UTF-8");
-    EXPECT_EQ(systemLocaleIdentifier(), "ru_RU");
-    env.set("LC_ALL", "C.UTF-8");
-    EXPECT_EQ(systemLocaleIdentifier(), "en_US_POSIX");
-    env.set("LC_ALL", "POSIX");
-    EXPECT_EQ(systemLocaleIdentifier(), "en_US_POSIX");
+    // Each variable set on top of the ones before: LC_ALL over LC_MONETARY over LANG.
+    const std::tuple<const char*, const char*, const char*> steps[] = {
+        {"LANG", "de_DE@euro", "de_DE"},     {"LC_MONETARY", "kk_KZ.UTF-8", "kk_KZ"},
+        {"LC_ALL", "ru_RU.UTF-8", "ru_RU"},  {"LC_ALL", "C.UTF-8", "en_US_POSIX"},
+        {"LC_ALL", "POSIX", "en_US_POSIX"}};
+    for (const auto& [name, value, expected] : steps) {
+        env.set(name, value);
+        EXPECT_EQ(systemLocaleIdentifier(), expected) << name << "=" << value;
+    }
 }

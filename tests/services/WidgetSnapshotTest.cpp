@@ -4,6 +4,7 @@
 #include "services/Preferences.h"
 #include "services/WidgetSnapshot.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTimeZone>
 #include <gtest/gtest.h>
@@ -18,9 +19,11 @@ protected:
     FakeWidgetCenter widgets;
 };
 
-TEST_F(WidgetSnapshotTest, WritesTheFourKeysThenAsksForAReload) {
+TEST_F(WidgetSnapshotTest, WritesTheFourKeysThenAsksForAReloadOrNeitherWhenTheGroupCannotOpen) {
     WidgetSnapshotWriter writer(widgets, clock);
-    writer.write(*Decimal::parse(std::string_view("277.1")), Decimal(40), *Decimal::parse(std::string_view("0.01")));
+    const Decimal balance = *Decimal::parse(std::string_view("277.1"));
+    const Decimal cent = *Decimal::parse(std::string_view("0.01"));
+    writer.write(balance, Decimal(40), cent);
     auto shared = AppGroupDefaults::open();
     ASSERT_TRUE(shared);
     EXPECT_EQ(shared->value("balance").toDouble(), 277.1);
@@ -31,15 +34,15 @@ TEST_F(WidgetSnapshotTest, WritesTheFourKeysThenAsksForAReload) {
 
     // Every write renews all keys, the time included, even with equal amounts.
     clock.advanceSeconds(60);
-    writer.write(*Decimal::parse(std::string_view("277.1")), Decimal(40), *Decimal::parse(std::string_view("0.01")));
+    writer.write(balance, Decimal(40), cent);
     EXPECT_EQ(AppGroupDefaults::open()->value("updatedAt").toDateTime(), clock.now());
     EXPECT_EQ(widgets.reloads, 2);
-}
 
-TEST_F(WidgetSnapshotTest, NothingAndNoReloadWhenTheSharedDefaultsCannotOpen) {
+    // Nothing and no reload when the shared defaults cannot open.
+    QDir(temp.filePath("group")).removeRecursively();
     QFile blocker(temp.filePath("group"));  // a file where the group folder should be
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    WidgetSnapshotWriter(widgets, clock).write(Decimal(1), Decimal(2), Decimal(3));
-    EXPECT_EQ(widgets.reloads, 0);
+    writer.write(Decimal(1), Decimal(2), Decimal(3));
+    EXPECT_EQ(widgets.reloads, 2);
 }
