@@ -84,7 +84,10 @@ void TransactionRowDelegate::clearMeasurements() {
     amountMetrics_.reset();
     categoryWidths_.clear();
     amountWidths_.clear();
+    wrappedHeights_.clear();
     widestAmount_ = 0;
+    lineHeight_ = 0;
+    detailHeight_ = 0;
     recentCategories_ = {};
 }
 
@@ -146,6 +149,15 @@ int TransactionRowDelegate::categoryWidth(const MoneyTransaction& t, int cardWid
     return cardWidth - 2 * kPaddingH - kIconBox - 2 * kSpacing - kSpacerMin - amountAdvance(t) - star;
 }
 
+int TransactionRowDelegate::categoryHeight(const QString& category, int width) const {
+    const std::pair<QString, int> key(category, width);
+    if (const auto it = wrappedHeights_.constFind(key); it != wrappedHeights_.constEnd()) return *it;
+    const int height = wrappedHeight(category, width);
+    if (wrappedHeights_.size() > 50'000) wrappedHeights_.clear();  // bounded: long categories are few
+    wrappedHeights_.insert(key, height);
+    return height;
+}
+
 QSize TransactionRowDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const {
     const auto* model = static_cast<const TransactionListModel*>(index.model());
     const MoneyTransaction* t = model->transactionAt(index.row());
@@ -153,7 +165,8 @@ QSize TransactionRowDelegate::sizeHint(const QStyleOptionViewItem&, const QModel
     const int cardWidth = std::max(viewWidth - 2 * SwipeListView::kSideMargin, 200);
     if (!categoryMetrics_) categoryMetrics_.emplace(categoryFont());
     if (detailHeight_ == 0) detailHeight_ = QFontMetrics(detailFont()).height();
-    int categoryHeight = categoryMetrics_->height();
+    if (lineHeight_ == 0) lineHeight_ = categoryMetrics_->height();
+    int textHeight = lineHeight_;
     if (t) {
         // Most categories fit beside any amount a ledger holds; only a long
         // one needs this row's own amount measured.
@@ -161,10 +174,10 @@ QSize TransactionRowDelegate::sizeHint(const QStyleOptionViewItem&, const QModel
         if (category > cardWidth - 2 * kPaddingH - kIconBox - 2 * kSpacing - kSpacerMin - kStarSize - kStarGap -
                            widestAmount()) {
             const int room = categoryWidth(*t, cardWidth);
-            if (category > room) categoryHeight = wrappedHeight(t->category, room);
+            if (category > room) textHeight = categoryHeight(t->category, room);
         }
     }
-    const int column = categoryHeight + kColumnGap + detailHeight_;
+    const int column = textHeight + kColumnGap + detailHeight_;
     return {viewWidth, 2 * kPaddingV + std::max(kIconBox, column)};
 }
 
@@ -226,17 +239,17 @@ void TransactionRowDelegate::paintContent(QPainter* p, const QRect& card, const 
     // Category over the note (or the date).
     const int textLeft = icon.right() + 1 + kSpacing;
     const int textWidth = std::max(amount.left() - kSpacerMin - kSpacing - textLeft, 1);
-    const int categoryHeight = wrappedHeight(t.category, textWidth);
+    const int textHeight = categoryHeight(t.category, textWidth);
     const QFontMetrics detailMetrics(detailFont());
-    const int columnHeight = categoryHeight + kColumnGap + detailMetrics.height();
+    const int columnHeight = textHeight + kColumnGap + detailMetrics.height();
     const int top = card.center().y() - columnHeight / 2;
     p->setFont(categoryFont());
     p->setPen(theme.color(ColorRole::Label));
-    p->drawText(QRectF(textLeft, top, textWidth, categoryHeight), t.category, wrapping());
+    p->drawText(QRectF(textLeft, top, textWidth, textHeight), t.category, wrapping());
     p->setFont(detailFont());
     p->setPen(theme.color(ColorRole::SecondaryLabel));
     const QString detail = detailMetrics.elidedText(TransactionRow::detailText(t), Qt::ElideRight, textWidth);
-    p->drawText(QRect(textLeft, top + categoryHeight + kColumnGap, textWidth, detailMetrics.height()),
+    p->drawText(QRect(textLeft, top + textHeight + kColumnGap, textWidth, detailMetrics.height()),
                 Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, detail);
 
     if (!last) {

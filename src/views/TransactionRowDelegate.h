@@ -40,6 +40,8 @@ private:
     int categoryAdvance(const QString& category) const;
     int amountAdvance(const MoneyTransaction& t) const;
     int categoryWidth(const MoneyTransaction& t, int cardWidth) const;
+    // The height of a category wrapped at a width, laid out once per text and width.
+    int categoryHeight(const QString& category, int width) const;
     int widestAmount() const;
 
     void paintContent(QPainter* painter, const QRect& card, const MoneyTransaction& t, bool first, bool last) const;
@@ -49,9 +51,11 @@ private:
     mutable std::optional<QFontMetrics> categoryMetrics_;
     mutable std::optional<QFontMetrics> amountMetrics_;
     mutable int detailHeight_ = 0;
+    mutable int lineHeight_ = 0;  // one line of category
     mutable int widestAmount_ = 0;
     mutable QHash<QString, int> categoryWidths_;
     mutable QHash<int, int> amountWidths_;
+    mutable QHash<std::pair<QString, int>, int> wrappedHeights_;
     mutable std::array<std::pair<QString, int>, 8> recentCategories_;
     mutable size_t nextRecent_ = 0;
 };
