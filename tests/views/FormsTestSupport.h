@@ -1,14 +1,22 @@
 #pragma once
 
 // The add form and the transaction editor on a real store in a temporary
-// folder, inside a phone-sized window, with a photo picker the test answers.
+// folder (fixed clock at 15 June 2026, 12:00 UTC; the ledger's zone is
+// Europe/Berlin), inside a phone-sized window, with a photo picker the test
+// answers.
+
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QTimeZone>
 #include <QWidget>
 #include <deque>
 #include <functional>
@@ -18,8 +26,13 @@
 #include "components/PageBody.h"
 #include "components/Theme.h"
 #include "platform/PhotoPicker.h"
-#include "store/StoreFixture.h"
+#include "services/Preferences.h"
+#include "store/MoneyStore.h"
+#include "support/FakeNotificationCenter.h"
+#include "support/FakeWidgetCenter.h"
+#include "support/FixedClock.h"
 #include "support/Gallery.h"
+#include "support/TempDir.h"
 
 namespace formstest {
 
@@ -72,33 +85,12 @@ inline QByteArray pngBytes(int width = 80, int height = 40) {
 // as phone cameras write photos taken upright.
 inline QByteArray jpegWithOrientation(const QImage& image, quint16 orientation) {
     const QByteArray jpeg = encoded(image, "JPG");
-    const char tiff[] = {'M',
-                         'M',
-                         0,
-                         42,
-                         0,
-                         0,
-                         0,
-                         8,  // big-endian header, first IFD at 8
-                         0,
-                         1,  // one entry
-                         0x01,
-                         0x12,
-                         0,
-                         3,
-                         0,
-                         0,
-                         0,
-                         1,  // Orientation, SHORT, count 1
-                         char(orientation >> 8),
-                         char(orientation & 0xff),
-                         0,
-                         0,
-                         0,
-                         0,
-                         0,
-                         0};  // no next IFD
-    QByteArray payload = QByteArray("Exif\0\0", 6) + QByteArray(tiff, sizeof tiff);
+    // Big-endian TIFF header, first IFD at 8; one entry: Orientation (0x0112),
+    // SHORT, count 1, the value; no next IFD.
+    QByteArray ifd = QByteArray::fromHex("4d4d002a00000008" "0001" "011200030000000100000000" "00000000");
+    ifd[18] = char(orientation >> 8);
+    ifd[19] = char(orientation & 0xff);
+    const QByteArray payload = QByteArray("Exif\0\0", 6) + ifd;
     const int length = payload.size() + 2;
     QByteArray segment;
     segment.append(char(0xFF)).append(char(0xE1)).append(char(length >> 8)).append(char(length & 0xff));
@@ -121,13 +113,30 @@ inline void typeText(QWidget* widget, const QString& text) {
 inline bool isReddish(QRgb c) { return qRed(c) > 150 && qBlue(c) < 110; }
 inline bool isBluish(QRgb c) { return qBlue(c) > 150 && qRed(c) < 110; }
 
-class FormsTest : public StoreFixture {
+class FormsTest : public ::testing::Test {
 protected:
+    FormsTest() : clock(QDateTime(QDate(2026, 6, 15), QTime(12, 0), QTimeZone::utc())) {
+        AppGroupDefaults::setDirectoryOverride(temp.filePath("group"));
+        Preferences::resetStandard(temp.filePath("standard.ini"));
+        Preferences::standard().setValue("appLanguage", "en_US");
+        marks = std::make_unique<Preferences>(temp.filePath("marks.ini"));
+    }
+    ~FormsTest() override {
+        AppGroupDefaults::setDirectoryOverride({});
+        Preferences::resetStandard();
+    }
     void SetUp() override {
         Theme::current().setSystemScheme(ColorScheme::Light);
         Theme::current().refresh();
         Theme::current().install(*qApp);
-        store = makeStore();
+        MoneyStore::Environment env;
+        env.paths = StorePaths(dataFolder());
+        env.clock = &clock;
+        env.timeZone = zone;
+        env.widgets = &widgets;
+        env.notifications = &notifications;
+        env.preferences = marks.get();
+        store = std::make_unique<MoneyStore>(env);
         window = std::make_unique<QWidget>();
         window->setObjectName(QStringLiteral("formsTestWindow"));
         window->resize(Gallery::kPhoneSize);
@@ -137,6 +146,20 @@ protected:
     void TearDown() override {
         window.reset();
         settle();
+        store.reset();
+    }
+
+    QString dataFolder() const { return temp.filePath("data"); }
+    QString zanbeck(const QString& rest) const { return dataFolder() + "/Zanbeck/" + rest; }
+    static void writeFile(const QString& path, const QByteArray& bytes) {
+        QDir().mkpath(QFileInfo(path).path());
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    static QByteArray readFile(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
     static void settle() {
@@ -173,6 +196,12 @@ protected:
     // A file where the receipts folder should be: no receipt can be written.
     void breakReceiptWrites() { writeFile(receiptsFolder(), "in the way"); }
 
+    TempDir temp;
+    FixedClock clock;
+    QTimeZone zone{"Europe/Berlin"};
+    FakeWidgetCenter widgets;
+    FakeNotificationCenter notifications;
+    std::unique_ptr<Preferences> marks;
     std::unique_ptr<MoneyStore> store;
     FakePhotoPicker picker;
     std::unique_ptr<QWidget> window;
