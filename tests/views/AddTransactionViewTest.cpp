@@ -44,10 +44,14 @@ protected:
 };
 
 TEST_F(AddTransactionViewTest, OpensForEachKindWithItsTitleAndFirstCategory) {
+    Preferences::standard().setValue("currencyCode", "USD");  // the form's sign ignores it
     AddTransactionView* expense = open(TransactionKind::expense);
+    EXPECT_EQ(expense->currencySign()->text(), "¥");
     EXPECT_EQ(expense->page()->title(), "Новый расход");
     EXPECT_EQ(expense->category(), "Еда");
     EXPECT_EQ(expense->categoryPicker()->currentText(), "Еда");
+    EXPECT_EQ(items(expense->categoryPicker()), QStringList({"Еда", "Транспорт", "Покупки", "Развлечения",
+                                                             "Здоровье", "Учёба", "Счета", "Другое"}));
     EXPECT_EQ(expense->kindPicker()->tags(), QStringList({"income", "expense"}));
     EXPECT_EQ(expense->kindPicker()->segment("income")->text(), "Доход");
     EXPECT_EQ(expense->kindPicker()->segment("expense")->text(), "Расход");
@@ -66,9 +70,9 @@ TEST_F(AddTransactionViewTest, OpensForEachKindWithItsTitleAndFirstCategory) {
     AddTransactionView* income = open(TransactionKind::income);
     EXPECT_EQ(income->page()->title(), "Новый доход");
     EXPECT_EQ(income->category(), "Зарплата");
-    EXPECT_EQ(items(income->categoryPicker()), AddTransactionView::categories(TransactionKind::income));
-    EXPECT_EQ(AddTransactionView::categories(TransactionKind::income).size(), 7);
-    EXPECT_EQ(AddTransactionView::categories(TransactionKind::expense).size(), 8);
+    EXPECT_EQ(items(income->categoryPicker()),
+              QStringList({"Зарплата", "Подработка", "Подарок", "Продажа", "Помыл полы:)",
+                           "Помог маме/папе с IT и технологиями", "Другое"}));
 }
 
 TEST_F(AddTransactionViewTest, SaveIsEnabledOnlyForAnAmountAboveZero) {
@@ -84,7 +88,6 @@ TEST_F(AddTransactionViewTest, SaveIsEnabledOnlyForAnAmountAboveZero) {
     for (const auto& c : cases) {
         type(view->amountField(), QString::fromUtf8(c.text));
         EXPECT_EQ(view->saveButton()->isEnabled(), c.enabled) << c.text;
-        EXPECT_EQ(view->canSave(), c.enabled) << c.text;
     }
     // A disabled button and the save itself both refuse an invalid amount.
     type(view->amountField(), "12abc");
@@ -258,8 +261,6 @@ TEST_F(AddTransactionViewTest, PickedPhotoChangesTheLabelAndShowsAPreview) {
     EXPECT_FALSE(preview->image().isNull());
     EXPECT_LE(preview->height(), ReceiptPhotoView::kMaxHeight);
     EXPECT_LE(preview->photoRect().height(), ReceiptPhotoView::kMaxHeight);
-    // Fitted, not stretched: the photo keeps its 2:3 shape.
-    EXPECT_NEAR(preview->photoRect().width() / preview->photoRect().height(), 400.0 / 600.0, 0.02);
 
     // Picking nothing clears the photo again.
     click(view->receiptPickerButton());
@@ -299,8 +300,9 @@ TEST_F(AddTransactionViewTest, BytesThatAreNoImageShowNoPreviewButAreStillSaved)
     EXPECT_EQ(receiptFile(*onlyTransaction().receiptFilename), "not a picture at all");
 }
 
-TEST_F(AddTransactionViewTest, OnlyTheNewestPickCountsAndALateAnswerAfterClosingIsDropped) {
+TEST_F(AddTransactionViewTest, OnlyTheNewestPickCountsAndCancelWritesNothing) {
     AddTransactionView* view = open(TransactionKind::expense);
+    type(view->amountField(), "10");
     click(view->receiptPickerButton());
     click(view->receiptPickerButton());
     const QByteArray newest = pngBytes(30, 30);
@@ -308,20 +310,12 @@ TEST_F(AddTransactionViewTest, OnlyTheNewestPickCountsAndALateAnswerAfterClosing
     picker.answer(pngBytes(50, 10));  // the first pick answers late
     EXPECT_EQ(view->receiptData(), std::optional<QByteArray>(newest));
 
+    // Cancelled with a photo picked and another pick still open.
     click(view->receiptPickerButton());
     click(view->cancelButton());
     settle();
-    picker.answer(pngBytes());  // the form is gone; nothing happens
-    EXPECT_TRUE(receiptFiles().isEmpty());
-}
-
-TEST_F(AddTransactionViewTest, CancelStoresNothingAndWritesNoReceipt) {
-    AddTransactionView* view = open(TransactionKind::expense);
-    type(view->amountField(), "10");
-    click(view->receiptPickerButton());
-    picker.answer(pngBytes());
-    click(view->cancelButton());
     EXPECT_TRUE(sheetClosed());
+    picker.answer(pngBytes());  // the form is gone; nothing happens
     EXPECT_TRUE(store->data().transactions.empty());
     EXPECT_TRUE(receiptFiles().isEmpty());
 }
@@ -346,12 +340,6 @@ TEST_F(AddTransactionViewTest, FormClosesWhenTheLedgerWriteFails) {
     ASSERT_TRUE(store->saveError());
     EXPECT_TRUE(store->saveError()->startsWith("Не удалось сохранить данные: "));
     EXPECT_EQ(store->data().transactions.size(), 1u);  // the change stays in memory
-}
-
-TEST_F(AddTransactionViewTest, TheSignStaysTheSameForEveryCurrency) {
-    Preferences::standard().setValue("currencyCode", "USD");
-    AddTransactionView* view = open(TransactionKind::expense);
-    EXPECT_EQ(view->currencySign()->text(), "¥");
 }
 
 TEST_F(AddTransactionViewTest, Gallery) {

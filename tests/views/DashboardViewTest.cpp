@@ -208,13 +208,18 @@ TEST_F(DashboardTest, GoalsShareTheWholeBalanceAndCanBeDeleted) {
     EXPECT_EQ(texts(all("goalRow"), "goalPercent"), QStringList{"0% накоплено"});
 }
 
-TEST_F(DashboardTest, NoGoalsShowsThePlaceholderAndTheAddButtonAsksTheRoot) {
+TEST_F(DashboardTest, EmptyLedgerShowsThePlaceholdersAndTheButtonsAskTheRoot) {
     openEmpty();
     show();
-    const QList<ContentUnavailableView*> placeholder = all<ContentUnavailableView>("goalsPlaceholder");
-    ASSERT_EQ(placeholder.size(), 1);
-    EXPECT_EQ(placeholder[0]->titleLabel()->text(), "Добавь первую цель");
+    const QList<ContentUnavailableView*> noGoals = all<ContentUnavailableView>("goalsPlaceholder");
+    ASSERT_EQ(noGoals.size(), 1);
+    EXPECT_EQ(noGoals[0]->titleLabel()->text(), "Добавь первую цель");
     EXPECT_TRUE(all("goalRow").isEmpty());
+    const QList<ContentUnavailableView*> noOperations = all<ContentUnavailableView>("recentPlaceholder");
+    ASSERT_EQ(noOperations.size(), 1);
+    EXPECT_EQ(noOperations[0]->titleLabel()->text(), "Операций пока нет");
+    EXPECT_EQ(noOperations[0]->descriptionLabel()->text(), "Добавь первый доход или расход");
+    EXPECT_EQ(dividersIn("recentCard"), 0);
     click(view->findChild<QAbstractButton*>("addGoalButton"));
     click(view->findChild<QAbstractButton*>("addTaskButton"));
     click(view->findChild<QAbstractButton*>("addIncomeButton"));
@@ -316,7 +321,6 @@ TEST_F(DashboardTest, CompletingATaskShowsTheReturnedRewardAndPlaysTheHaptic) {
     Alert* alert = currentAlert();
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->title(), "Задание выполнено!");
-    EXPECT_EQ(alert->message(), "+" + cnyText(view->completedTask()->reward) + " добавлено в копилку");
     EXPECT_EQ(alert->message(), "+" + cnyText(dec("15.5")) + " добавлено в копилку");
     ASSERT_EQ(alert->buttons().size(), 1);
     EXPECT_EQ(alert->buttons()[0].title, "Отлично");
@@ -386,16 +390,6 @@ TEST_F(DashboardTest, RecentOperationsAreTheFiveNewestInStableOrder) {
     EXPECT_TRUE(all("recentPlaceholder").isEmpty());
 }
 
-TEST_F(DashboardTest, EmptyLedgerShowsTheOperationsPlaceholder) {
-    openEmpty();
-    show();
-    const QList<ContentUnavailableView*> placeholder = all<ContentUnavailableView>("recentPlaceholder");
-    ASSERT_EQ(placeholder.size(), 1);
-    EXPECT_EQ(placeholder[0]->titleLabel()->text(), "Операций пока нет");
-    EXPECT_EQ(placeholder[0]->descriptionLabel()->text(), "Добавь первый доход или расход");
-    EXPECT_EQ(dividersIn("recentCard"), 0);
-}
-
 TEST_F(DashboardTest, SaveErrorAlertIsShownAndDismissingItClearsTheError) {
     open(MoneyData());
     show();
@@ -435,7 +429,10 @@ TEST_F(DashboardTest, SaveErrorAlertIsShownAndDismissingItClearsTheError) {
 TEST_F(DashboardTest, SaveErrorWaitsUntilTheDashboardIsOnScreen) {
     open(MoneyData());
     show();
-    click(view->findChild<QAbstractButton*>("featureSpotlight"));  // another page covers the dashboard
+    // The spotlight pushes the feature center onto the tab's stack, covering the dashboard.
+    click(view->findChild<QAbstractButton*>("featureSpotlight"));
+    ASSERT_EQ(stack->depth(), 2);
+    EXPECT_NE(stack->topPage(), view);
     breakWrites();
     store->applyTemplate(MoneyStore::defaultTemplates().front().id);
     settle();
@@ -445,14 +442,6 @@ TEST_F(DashboardTest, SaveErrorWaitsUntilTheDashboardIsOnScreen) {
     settle();
     ASSERT_NE(currentAlert(), nullptr);
     EXPECT_EQ(currentAlert()->title(), "Ошибка сохранения");
-}
-
-TEST_F(DashboardTest, SpotlightOpensTheFeatureCenterOnTheTabStack) {
-    openEmpty();
-    show();
-    click(view->findChild<QAbstractButton*>("featureSpotlight"));
-    ASSERT_EQ(stack->depth(), 2);
-    EXPECT_NE(stack->topPage(), view);
 }
 
 TEST_F(DashboardTest, EverySymbolOfThePageIsInTheTable) {

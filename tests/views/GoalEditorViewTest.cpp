@@ -142,31 +142,6 @@ TEST_F(GoalEditorTest, CancelClosesWithoutWriting) {
     EXPECT_EQ(store->data().goalAmount, Decimal(0));
 }
 
-TEST_F(GoalEditorTest, TypingSurvivesChangesOfTheLedger) {
-    openEmpty();
-    present();
-    type(editor->nameField(), "Велосипед");
-    type(editor->amountField(), "15");
-    store->add(TransactionKind::income, Decimal(5), "Подарок", "", clock.now(), {}, false, "");
-    settle();
-    EXPECT_EQ(editor->nameField()->text(), "Велосипед");
-    EXPECT_EQ(editor->amountField()->text(), "15");
-    EXPECT_EQ(window->focusWidget(), editor->amountField());
-    EXPECT_TRUE(editor->addButton()->isEnabled());
-}
-
-TEST_F(GoalEditorTest, FirstGoalBecomesTheMainGoal) {
-    openEmpty();
-    present();
-    type(editor->nameField(), "Самокат");
-    type(editor->amountField(), "250");
-    click(editor->deadlineSwitch()->toggle());
-    click(editor->addButton());
-    EXPECT_EQ(store->data().goalName, "Самокат");
-    EXPECT_EQ(store->data().goalAmount, Decimal(250));
-    EXPECT_TRUE(store->data().additionalGoals->empty());
-}
-
 TEST_F(GoalEditorTest, GalleryImages) {
     openEmpty();
     present();
