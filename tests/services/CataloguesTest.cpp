@@ -21,7 +21,8 @@ TEST(CurrencyCatalogTest, CodesAreSortedUniqueIsoCodesWithTheFiveExtras) {
     expectSortedCodes(CurrencyCatalog::codes(), "^[A-Z]{3}$");
     for (const char* extra : CurrencyCatalog::kExtras) EXPECT_TRUE(CurrencyCatalog::contains(extra)) << extra;
     EXPECT_TRUE(CurrencyCatalog::contains("JPY"));
-    for (const char* absent : {"cny", "CNY ", "", "XYZ"}) EXPECT_FALSE(CurrencyCatalog::contains(absent)) << absent;
+    for (const char* absent : {"cny", "CNY ", "", "XYZ"})
+        EXPECT_FALSE(CurrencyCatalog::contains(absent)) << absent;
 }
 
 TEST(CurrencyCatalogTest, TitleJoinsSymbolCodeAndNameInTheGivenLocaleOrFallsBackToTheCode) {
@@ -43,5 +44,6 @@ TEST(CurrencyCatalogTest, TitleJoinsSymbolCodeAndNameInTheGivenLocaleOrFallsBack
 TEST(LanguageCatalogTest, CodesAreSortedUniqueLanguageCodesWithoutAuto) {
     const QStringList& codes = LanguageCatalog::codes();
     expectSortedCodes(codes, "^[a-z]{2,3}$");  // never a region, script or "auto"
-    for (const char* expected : {"de", "en", "kk", "ru", "zh"}) EXPECT_TRUE(codes.contains(expected)) << expected;
+    for (const char* expected : {"de", "en", "kk", "ru", "zh"})
+        EXPECT_TRUE(codes.contains(expected)) << expected;
 }

@@ -1,9 +1,9 @@
-#include "support/FakeNotificationCenter.h"
-#include "support/TempDir.h"
+#include <gtest/gtest.h>
+
 #include "services/GoalNotifications.h"
 #include "services/Preferences.h"
-
-#include <gtest/gtest.h>
+#include "support/FakeNotificationCenter.h"
+#include "support/TempDir.h"
 
 class GoalNotificationsTest : public ::testing::Test {
 protected:
@@ -25,7 +25,8 @@ protected:
 };
 
 TEST_F(GoalNotificationsTest, ReachedExactlyNotifiesOnceWithTheMoneyText) {
-    service.notifyReachedGoals({goal("primary", "Мини ПК", "388")}, *Decimal::parse(std::string_view("387.99")));
+    service.notifyReachedGoals({goal("primary", "Мини ПК", "388")},
+                               *Decimal::parse(std::string_view("387.99")));
     EXPECT_TRUE(center.posted.isEmpty());
     EXPECT_FALSE(marks.contains("notified-goal-primary-388"));
 

@@ -22,6 +22,7 @@ protected:
 // separate groups and symbols in several locales. Neighbouring rows change only
 // the language or only the currency.
 TEST_F(MoneyTextTest, LocaleAndCurrencyGiveTheirExactCharacters) {
+    // clang-format off
     const std::tuple<const char*, const char*, const char16_t*> cases[] = {
         {"ru", "RUB", u"1\u00A0234,50\u00A0\u20BD"},  {"ru", "CNY", u"1\u00A0234,50\u00A0CN\u00A5"},
         {"en_US", "CNY", u"CN\u00A51,234.50"},       {"en_US", "USD", u"$1,234.50"},
@@ -29,6 +30,7 @@ TEST_F(MoneyTextTest, LocaleAndCurrencyGiveTheirExactCharacters) {
         {"de_DE", "CNY", u"1.234,50\u00A0CN\u00A5"},  {"de_DE", "RUB", u"1.234,50\u00A0RUB"},
         {"fr_FR", "EUR", u"1\u202F234,50\u00A0\u20AC"},
     };
+    // clang-format on
     for (const auto& [language, currency, expected] : cases) {
         SCOPED_TRACE(std::string(language) + " " + currency);
         EXPECT_EQ(text("1234.5", currency, language), QString::fromUtf16(expected));
@@ -39,10 +41,12 @@ TEST_F(MoneyTextTest, LocaleAndCurrencyGiveTheirExactCharacters) {
 TEST_F(MoneyTextTest, ExactlyTwoFractionDigitsRoundedHalfEvenOnTheExactDecimal) {
     // Through a double 2.015 would be 2.01499... and print "2.01"; a double keeps
     // about 17 significant digits, the ledger 38.
+    // clang-format off
     const std::pair<const char*, const char*> cases[] = {
         {"2.015", "$2.02"},  {"2.005", "$2.00"}, {"2.025", "$2.02"}, {"2.0250001", "$2.03"},
         {"-2.015", "-$2.02"}, {"5", "$5.00"},
         {"12345678901234567890123456789012345.678", "$12,345,678,901,234,567,890,123,456,789,012,345.68"}};
+    // clang-format on
     for (const auto& [amount, expected] : cases) EXPECT_EQ(text(amount, "USD", "en_US"), expected) << amount;
     EXPECT_EQ(text("0", "RUB", "ru"), QStringLiteral("0,00\u00A0\u20BD"));
 }

@@ -24,7 +24,8 @@ TEST(MoneyDestination, RawValuesTitlesAndOrder) {
 }
 
 TEST(MoneyDestination, OnlyExactRawValuesAreSectionsAndAnythingElseStoredOpensTheDashboard) {
-    for (const char* text : {"Dashboard", "EXPENSE", " income", "planner ", "", "add-expense", "calendar\n"}) {
+    for (const char* text :
+         {"Dashboard", "EXPENSE", " income", "planner ", "", "add-expense", "calendar\n"}) {
         EXPECT_FALSE(md::fromRawValue(QString::fromUtf8(text))) << text;
         EXPECT_EQ(md::forStoredValue(QString::fromUtf8(text)), MoneyDestination::dashboard) << text;
     }

@@ -78,9 +78,11 @@ TEST(PreferencesTest, TypedReadsOfValuesWrittenAsTextByAnotherProgram) {
               "cached=@ByteArray(\\0\\xff{})\n"
               "name=\xd0\x90\xd0\xb8\xd1\x8b\n");
     const Preferences prefs(path);
+    // clang-format off
     const std::tuple<const char*, bool, bool> booleans[] = {
         {"on", false, true},     {"yes", false, true},    {"off", true, false},     {"one", false, true},
         {"zero", true, false},   {"other", true, false},  {"absent", true, true},   {"absent", false, false}};
+    // clang-format on
     for (const auto& [key, fallback, expected] : booleans)
         EXPECT_EQ(prefs.boolean(key, fallback), expected) << key << " with fallback " << fallback;
     EXPECT_EQ(prefs.data("cached"), QByteArray("\0\xff{}", 4));

@@ -1,11 +1,12 @@
-#include "support/TempDir.h"
-#include "services/ReceiptStore.h"
+#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <gtest/gtest.h>
+
+#include "services/ReceiptStore.h"
+#include "support/TempDir.h"
 
 namespace {
 QByteArray readAll(const QString& path) {
@@ -54,8 +55,9 @@ TEST(ReceiptStoreTest, FolderIsMadeOnFirstUseEvenForReadingOrNothingWorks) {
 TEST(ReceiptStoreTest, OnlyBareNamesResolve) {
     TempDir temp;
     ReceiptStore receipts{StorePaths(temp.path())};
-    for (const QString bad : {QString(""), QString("."), QString(".."), QString("../accounts/anonymous.json"),
-                              QString("/etc/passwd"), QString("a/b.jpg"), QString("x.jpg/"), QString("a") + QChar(0)}) {
+    for (const QString bad :
+         {QString(""), QString("."), QString(".."), QString("../accounts/anonymous.json"),
+          QString("/etc/passwd"), QString("a/b.jpg"), QString("x.jpg/"), QString("a") + QChar(0)}) {
         EXPECT_FALSE(receipts.receiptPath(bad)) << bad.toStdString();
         EXPECT_FALSE(ReceiptStore::isBareFileName(bad));
     }

@@ -1,13 +1,14 @@
-#include "support/FakeWidgetCenter.h"
-#include "support/FixedClock.h"
-#include "support/TempDir.h"
-#include "services/Preferences.h"
-#include "services/WidgetSnapshot.h"
+#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTimeZone>
-#include <gtest/gtest.h>
+
+#include "services/Preferences.h"
+#include "services/WidgetSnapshot.h"
+#include "support/FakeWidgetCenter.h"
+#include "support/FixedClock.h"
+#include "support/TempDir.h"
 
 class WidgetSnapshotTest : public ::testing::Test {
 protected:

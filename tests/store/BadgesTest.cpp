@@ -23,7 +23,8 @@ protected:
     MoneyData daily(const QDate& first, const std::vector<int>& dayOffsets) const {
         MoneyData d = MoneyData::emptyLedger();
         for (int offset : dayOffsets)
-            d.transactions.push_back(expense(Decimal(1), QDateTime(first.addDays(offset), QTime(23, 30), zone)));
+            d.transactions.push_back(
+                expense(Decimal(1), QDateTime(first.addDays(offset), QTime(23, 30), zone)));
         return d;
     }
     MoneyData incomes(int count, const std::function<void(MoneyTransaction&, int)>& edit = {}) const {
@@ -66,7 +67,8 @@ TEST_F(Badges, ThresholdsOneBelowAndAt) {
         return d;
     };
     auto saving = [&](int spent) {
-        return ledgerWith({income(Decimal(100), local(2026, 6, 2)), expense(Decimal(spent), local(2026, 6, 3))});
+        return ledgerWith(
+            {income(Decimal(100), local(2026, 6, 2)), expense(Decimal(spent), local(2026, 6, 3))});
     };
     auto tasks = [](qint64 completions) {
         MoneyData d = MoneyData::emptyLedger();
@@ -100,6 +102,7 @@ TEST_F(Badges, ThresholdsOneBelowAndAt) {
     MoneyData receipt = incomes(1);
     receipt.transactions[0].receiptFilename = "";  // any file name counts, the empty text too
 
+    // clang-format off
     const Case cases[] = {
         {"positive at zero", balance(Decimal()), "positive", false, 0.0},
         {"positive at one cent", balance(dec("0.01")), "positive", true, 1.0},
@@ -139,6 +142,7 @@ TEST_F(Badges, ThresholdsOneBelowAndAt) {
         {"settled debt owed to me", debts(DebtDirection::owesMe), "debtfree", false, 0.0},
         {"settled own debt", debts(DebtDirection::iOwe), "debtfree", true, 1.0},
     };
+    // clang-format on
     for (const Case& c : cases) {
         const MoneyBadge b = badge(open(c.ledger).badges(), c.badge);
         EXPECT_EQ(b.isUnlocked, c.unlocked) << c.name;

@@ -19,8 +19,9 @@ TEST(DefaultCatalogs, ChallengesFollowTheMomentAndTheCurrency) {
     const QDateTime now(QDate(2026, 1, 31), QTime(22, 0), QTimeZone::utc());  // 23:00 on 31 Jan in Berlin
     const auto challenges = defaultChallenges(now, QTimeZone("Europe/Berlin"), "USD");
     ASSERT_EQ(challenges.size(), 2u);
-    EXPECT_EQ(challenges[0], (SavingsChallenge{"challenge-no-sweets", "Неделя без сладкого", ChallengeKind::habit,
-                                               Decimal(7), Decimal(), now, now.addDays(7), false}));
+    EXPECT_EQ(challenges[0],
+              (SavingsChallenge{"challenge-no-sweets", "Неделя без сладкого", ChallengeKind::habit,
+                                Decimal(7), Decimal(), now, now.addDays(7), false}));
     EXPECT_EQ(challenges[1].title, "Накопить 500 USD");
     EXPECT_EQ(challenges[1].kind, ChallengeKind::saving);
     EXPECT_EQ(challenges[1].target, Decimal(500));

@@ -34,12 +34,11 @@ TEST_F(CsvExport, AbsentWalletIsTheMainWalletAndAnEmptyOneStaysEmpty) {
 TEST_F(CsvExport, LinesFollowTheSortedOrderWithPlainAmountsWhateverTheLanguage) {
     Preferences::standard().setValue("appLanguage", "ru_RU");
     const QDateTime same = local(2026, 6, 10, 9);
-    const QStringList lines = open(ledgerWith({expense(Decimal(4), local(2025, 1, 1), "O"),
-                                               expense(dec("1234567.50"), same, "A"),
-                                               expense(Decimal(3), local(2027, 1, 1), "F"),
-                                               expense(Decimal(2), same, "B")}))
-                                  .csvExport()
-                                  .split('\n');
+    const QStringList lines =
+        open(ledgerWith({expense(Decimal(4), local(2025, 1, 1), "O"), expense(dec("1234567.50"), same, "A"),
+                         expense(Decimal(3), local(2027, 1, 1), "F"), expense(Decimal(2), same, "B")}))
+            .csvExport()
+            .split('\n');
     ASSERT_EQ(lines.size(), 5);  // no line break after the last line
     EXPECT_TRUE(lines[1].contains("\"F\""));
     EXPECT_TRUE(lines[2].contains("\"expense\",\"1234567.5\",\"A\"")) << lines[2].toStdString();

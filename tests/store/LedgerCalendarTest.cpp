@@ -51,8 +51,12 @@ TEST(LocalDays, SpansStartAtLocalMidnight) {
 TEST(LocalDays, AddingKeepsTheWallClockAndReadsSkippedTimesWithTheOffsetBefore) {
     const QTimeZone berlin("Europe/Berlin");
     const LedgerCalendar calendar(berlin);
-    const auto at = [&](int m, int d, int h, int min) { return QDateTime(QDate(2026, m, d), QTime(h, min), berlin); };
-    const auto utc = [](int m, int d, int h, int min) { return QDateTime(QDate(2026, m, d), QTime(h, min), QTimeZone::utc()); };
+    const auto at = [&](int m, int d, int h, int min) {
+        return QDateTime(QDate(2026, m, d), QTime(h, min), berlin);
+    };
+    const auto utc = [](int m, int d, int h, int min) {
+        return QDateTime(QDate(2026, m, d), QTime(h, min), QTimeZone::utc());
+    };
 
     // A week across the spring change: 10:00 stays 10:00 although the day had 23 hours.
     EXPECT_EQ(calendar.addingDays(at(3, 23, 10, 0), 7), utc(3, 30, 8, 0));

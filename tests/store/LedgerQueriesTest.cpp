@@ -32,13 +32,12 @@ TEST_F(LedgerTotals, BalanceStartsFromTheStartingBalanceAndCountsEveryDate) {
 TEST_F(LedgerTotals, DaysEndAtLocalMidnightNotUtcMidnight) {
     // Berlin is UTC+2 in June: 00:30 local on the 15th is 22:30 UTC on the 14th.
     // 29 March 2026 skips from 02:00 to 03:00 and has 23 hours.
-    MoneyStore& s = open(ledgerWith({expense(Decimal(1), local(2026, 6, 14, 23, 59, 59)),
-                                     expense(Decimal(2), local(2026, 6, 15, 0, 0, 0)),
-                                     expense(Decimal(4), local(2026, 6, 15, 23, 59, 59)),
-                                     expense(Decimal(8), local(2026, 6, 16, 0, 0, 0)),
-                                     expense(Decimal(16), local(2026, 3, 29, 0, 10)),
-                                     expense(Decimal(32), local(2026, 3, 29, 23, 50)),
-                                     expense(Decimal(64), local(2026, 3, 30, 0, 10))}));
+    MoneyStore& s = open(ledgerWith(
+        {expense(Decimal(1), local(2026, 6, 14, 23, 59, 59)),
+         expense(Decimal(2), local(2026, 6, 15, 0, 0, 0)),
+         expense(Decimal(4), local(2026, 6, 15, 23, 59, 59)),
+         expense(Decimal(8), local(2026, 6, 16, 0, 0, 0)), expense(Decimal(16), local(2026, 3, 29, 0, 10)),
+         expense(Decimal(32), local(2026, 3, 29, 23, 50)), expense(Decimal(64), local(2026, 3, 30, 0, 10))}));
     EXPECT_EQ(s.total(K::expense, local(2026, 6, 15, 0, 30)), Decimal(6));
     EXPECT_EQ(s.total(K::expense, local(2026, 6, 14, 1)), Decimal(1));
     EXPECT_EQ(s.total(K::income, local(2026, 6, 15)), Decimal());

@@ -5,10 +5,11 @@ namespace {
 // Makes the store save once: a due recurring item books one transaction.
 void bookOneAndSave(MoneyStore& store, const QDateTime& now) {
     MoneyData d = store.data();
-    std::vector<RecurringTransaction> items = d.recurringTransactions.value_or(std::vector<RecurringTransaction>{});
+    std::vector<RecurringTransaction> items =
+        d.recurringTransactions.value_or(std::vector<RecurringTransaction>{});
     items.push_back(RecurringTransaction{QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper(), "Кино",
-                                         TransactionKind::expense, Decimal(5), "Досуг", RecurringFrequency::monthly,
-                                         now.addSecs(-60), true});
+                                         TransactionKind::expense, Decimal(5), "Досуг",
+                                         RecurringFrequency::monthly, now.addSecs(-60), true});
     d.recurringTransactions = items;
     store.setData(d);
     store.processDueRecurringTransactions(now);
@@ -16,8 +17,9 @@ void bookOneAndSave(MoneyStore& store, const QDateTime& now) {
 
 QStringList siblingsOf(const QString& path) {
     const QFileInfo info(path);
-    return QDir(info.path()).entryList({info.fileName() + "*"}, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
-                                       QDir::Name);
+    return QDir(info.path())
+        .entryList({info.fileName() + "*"}, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                   QDir::Name);
 }
 
 }  // namespace
@@ -43,7 +45,8 @@ TEST_F(MoneyStoreFiles, ExistingLedgerIsReadAndNotRewrittenOnOpen) {
     d.goalName = "Велосипед";
     d.goalAmount = Decimal(300);
     QByteArray bytes = encodeMoneyData(d);
-    bytes.replace("\"goalName\"", "\"extraKey\" : 1,\n  \"goalName\"");  // survives only while nothing is written
+    bytes.replace("\"goalName\"",
+                  "\"extraKey\" : 1,\n  \"goalName\"");  // survives only while nothing is written
     writeFile(anonymousFile(), bytes);
 
     MoneyStore& s = reopen();
@@ -123,7 +126,7 @@ TEST_F(MoneyStoreFiles, FailedWriteSetsSaveErrorAndTheNextGoodWriteClearsIt) {
     QSignalSpy errors(&s, &MoneyStore::saveErrorChanged);
     bookOneAndSave(s, clock.now());
     EXPECT_TRUE(s.saveError());
-    EXPECT_EQ(errors.count(), 0);  // the same failure again
+    EXPECT_EQ(errors.count(), 0);                     // the same failure again
     EXPECT_EQ(widgets.reloads, reloadsAfterFailure);  // no snapshot after a failed save
 
     QFile::remove(zanbeck("accounts"));
@@ -178,7 +181,9 @@ TEST_F(MoneyStoreFiles, SuccessfulSaveWritesSnapshotThenNotifiesReachedGoals) {
 
 TEST_F(MoneyStoreFiles, SnapshotAtOpenCountsTodayInTheStoresZone) {
     // 23:30 UTC on 14 June is 01:30 on 15 June in Berlin: today's income there.
-    const auto utc = [](int d, int h, int m) { return QDateTime(QDate(2026, 6, d), QTime(h, m), QTimeZone::utc()); };
+    const auto utc = [](int d, int h, int m) {
+        return QDateTime(QDate(2026, 6, d), QTime(h, m), QTimeZone::utc());
+    };
     MoneyData d = ledgerWith({income(Decimal(7), utc(14, 23, 30)), expense(Decimal(3), utc(14, 21, 0)),
                               expense(Decimal(2), utc(15, 8, 0))});
     d.startingBalance = Decimal(100);

@@ -73,9 +73,10 @@ TEST_F(MoneyStoreProfiles, UserWithDamagedFileGetsEmptyLedgerInMemoryOnly) {
 
 TEST(ProfileFiles, SanitisedIdsKeepLettersDigitsAndHyphens) {
     const std::pair<const char*, const char*> cases[] = {
-        {"user-42", "user-42"}, {"Иван.Петров@mail.ru", "Иван_Петров_mail_ru"}, {"a/b\\c d", "a_b_c_d"},
-        {"..", "__"},           {"日本語٣", "日本語٣"},                        {"😀x", "_x"},  // one scalar, one "_"
-        {"ÄBC", "ÄBC"},  // no case change
+        {"user-42", "user-42"},  {"Иван.Петров@mail.ru", "Иван_Петров_mail_ru"},
+        {"a/b\\c d", "a_b_c_d"}, {"..", "__"},
+        {"日本語٣", "日本語٣"},  {"😀x", "_x"},  // one scalar, one "_"
+        {"ÄBC", "ÄBC"},                         // no case change
     };
     for (const auto& [id, expected] : cases) EXPECT_EQ(StorePaths::sanitisedId(id), expected) << id;
 }

@@ -30,12 +30,14 @@ TEST_F(StoreGuards, RefusedInputChangesAndSavesNothing) {
     ledger.additionalGoals = std::vector<SavingsGoal>{{"X", "Мяч", Decimal(1), std::nullopt, std::nullopt}};
     ledger.customIncomeCategories.reset();
     ledger.customExpenseCategories = std::vector<QString>{"Игрушки"};
-    ledger.wishes = std::vector<WishItem>{{"W", "Наушники", Decimal(100), Decimal(), local(2026, 6, 1), false}};
+    ledger.wishes =
+        std::vector<WishItem>{{"W", "Наушники", Decimal(100), Decimal(), local(2026, 6, 1), false}};
     ledger.debts.reset();
     ledger.recurringTransactions.reset();
     ledger.transactions.push_back(expense(Decimal(1), local(2026, 6, 1)));
     const QDateTime later = local(2026, 7, 1);
     using Op = std::function<void(MoneyStore&)>;
+    // clang-format off
     const std::pair<const char*, Op> cases[] = {
         {"blank goal name", [](MoneyStore& s) { s.addGoal(" \n\t", Decimal(5), std::nullopt); }},
         {"zero goal", [](MoneyStore& s) { s.addGoal("Мяч", Decimal(0), std::nullopt); }},
@@ -77,6 +79,7 @@ TEST_F(StoreGuards, RefusedInputChangesAndSavesNothing) {
          [&](MoneyStore& s) { s.updateTransaction(expense(Decimal(9), local(2026, 6, 2))); }},
         {"undo without a deletion", [](MoneyStore& s) { s.undoDelete(); }},
     };
+    // clang-format on
     for (const auto& [name, op] : cases) {
         MoneyStore& s = open(ledger);
         const MoneyData before = s.data();
@@ -175,7 +178,8 @@ TEST_F(TaskOperations, AddingToAnAbsentListStoresTheDefaultsWithTheNewTask) {
     ASSERT_EQ(tasks.size(), 3u);
     EXPECT_EQ(idsOf(tasks)[1], "starter-it-help");
     EXPECT_TRUE(isUpperUuidText(tasks[2].id));
-    EXPECT_EQ(tasks[2], (RewardTask{tasks[2].id, "Вынести мусор", Decimal(5), 0, {}, local(2026, 7, 1), 2, false}));
+    EXPECT_EQ(tasks[2],
+              (RewardTask{tasks[2].id, "Вынести мусор", Decimal(5), 0, {}, local(2026, 7, 1), 2, false}));
     EXPECT_FALSE(s.data().quickTemplates);  // other default lists stay absent
 }
 
@@ -297,8 +301,8 @@ TEST_F(DebtOperations, PersonIsTrimmedAndTheNoteKeptAsGiven) {
     MoneyStore& s = openEmpty();
     s.addDebt(" Петя ", dec("7.5"), DebtDirection::iOwe, " за обед ", local(2026, 7, 1));
     const DebtRecord debt = s.data().debts->front();
-    EXPECT_EQ(debt, (DebtRecord{debt.id, "Петя", dec("7.5"), DebtDirection::iOwe, " за обед ", local(2026, 7, 1),
-                                false}));
+    EXPECT_EQ(debt, (DebtRecord{debt.id, "Петя", dec("7.5"), DebtDirection::iOwe, " за обед ",
+                                local(2026, 7, 1), false}));
     EXPECT_EQ(s.totalIOwe(), dec("7.5"));
 
     s.settleDebt(debt.id);
@@ -318,8 +322,8 @@ TEST_F(ChallengeOperations, AddingToAnAbsentListStoresTheDefaultsToo) {
     ASSERT_EQ(list.size(), 3u);
     EXPECT_EQ(list[0].id, "challenge-no-sweets");
     EXPECT_EQ(list[1].title, "Накопить 500 CNY");
-    EXPECT_EQ(list[2], (SavingsChallenge{list[2].id, "Бег", ChallengeKind::habit, Decimal(10), Decimal(), s.now(),
-                                         local(2026, 7, 1), false}));
+    EXPECT_EQ(list[2], (SavingsChallenge{list[2].id, "Бег", ChallengeKind::habit, Decimal(10), Decimal(),
+                                         s.now(), local(2026, 7, 1), false}));
 }
 
 TEST_F(ChallengeOperations, AdvancingADefaultChallengeStoresTheListAndCaps) {

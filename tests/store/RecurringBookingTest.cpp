@@ -2,8 +2,8 @@
 
 namespace {
 RecurringTransaction item(RecurringFrequency frequency, const QDateTime& next, bool active = true) {
-    return RecurringTransaction{"R", "Карманные", TransactionKind::income, Decimal(50), "Подарок",
-                                frequency, next, active};
+    return RecurringTransaction{"R",  "Карманные", TransactionKind::income, Decimal(50), "Подарок", frequency,
+                                next, active};
 }
 
 std::vector<QDateTime> bookedDates(const MoneyData& d) {
@@ -43,6 +43,7 @@ TEST_F(RecurringBooking, SchedulesFollowTheLocalCalendar) {
         std::vector<QDateTime> booked;
         QDateTime next;
     };
+    // clang-format off
     const Case cases[] = {
         {"monthly from the 31st", berlin, monthly, at(2026, 1, 31), at(2026, 3, 30),
          {at(2026, 1, 31), at(2026, 2, 28), at(2026, 3, 28)}, at(2026, 4, 28)},
@@ -58,6 +59,7 @@ TEST_F(RecurringBooking, SchedulesFollowTheLocalCalendar) {
         {"monthly in New York", newYork, monthly, nyTime(1, 31, 23, 30), nyTime(3, 1, 12, 0),
          {nyTime(1, 31, 23, 30), nyTime(2, 28, 23, 30)}, nyTime(3, 28, 23, 30)},
     };
+    // clang-format on
     for (const Case& c : cases) {
         zone = c.zone;
         const MoneyData& d = openWith({item(c.frequency, c.first)}, c.now).data();

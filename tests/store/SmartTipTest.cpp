@@ -10,7 +10,9 @@ TEST_F(SmartTip, RulesInOrderOfPrecedence) {
     const QString fallback = "Перед незапланированной покупкой дай себе 10 минут на решение.";
     const QString saving = "Ты сохраняешь больше 20% дохода — так держать!";
     const auto over = [](const Decimal& by) { return "Сегодня лимит превышен на " + cnyText(by) + "."; };
-    const auto ahead = [](const Decimal& by) { return "Сегодня ты в плюсе на " + cnyText(by) + ". Отличный темп!"; };
+    const auto ahead = [](const Decimal& by) {
+        return "Сегодня ты в плюсе на " + cnyText(by) + ". Отличный темп!";
+    };
     const QDateTime today = local(2026, 6, 15, 9);
     struct Case {
         const char* name;
@@ -18,6 +20,7 @@ TEST_F(SmartTip, RulesInOrderOfPrecedence) {
         std::vector<MoneyTransaction> list;
         QString tip;
     };
+    // clang-format off
     const Case cases[] = {
         {"empty ledger", "0", {}, fallback},
         {"limit exceeded beats more income today", "100",
@@ -41,6 +44,7 @@ TEST_F(SmartTip, RulesInOrderOfPrecedence) {
         {"last month's income", "0",
          {income(Decimal(1000), local(2026, 5, 31, 23)), expense(Decimal(1), local(2026, 6, 2))}, fallback},
     };
+    // clang-format on
     for (const Case& c : cases) {
         MoneyData d = MoneyData::emptyLedger();
         d.transactions = c.list;

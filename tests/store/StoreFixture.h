@@ -72,8 +72,12 @@ protected:
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-    static void writeLedger(const QString& path, const MoneyData& data) { writeFile(path, encodeMoneyData(data)); }
-    static std::optional<MoneyData> readLedger(const QString& path) { return decodeMoneyData(readFile(path)); }
+    static void writeLedger(const QString& path, const MoneyData& data) {
+        writeFile(path, encodeMoneyData(data));
+    }
+    static std::optional<MoneyData> readLedger(const QString& path) {
+        return decodeMoneyData(readFile(path));
+    }
 
     // Successful saves since the store was opened.
     int saves() const { return widgets.reloads - reloadsAtOpen; }
@@ -115,8 +119,8 @@ protected:
     static void expectBooked(const MoneyTransaction& t, TransactionKind kind, const Decimal& amount,
                              const QString& category, const QString& note, const QDateTime& date) {
         EXPECT_FALSE(t.id.isNull());
-        EXPECT_EQ(t, (MoneyTransaction{t.id, kind, amount, category, note, date, std::vector<QString>{}, false,
-                                       QStringLiteral("Основной"), std::nullopt}));
+        EXPECT_EQ(t, (MoneyTransaction{t.id, kind, amount, category, note, date, std::vector<QString>{},
+                                       false, QStringLiteral("Основной"), std::nullopt}));
     }
 
     TempDir temp;
