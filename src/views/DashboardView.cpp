@@ -463,9 +463,12 @@ void DashboardView::drawGoals() {
     const std::vector<SavingsGoal> goals = store_.goals();
     const Decimal balance = store_.balance();
     QStringList shown;
-    for (const SavingsGoal& goal : goals)
-        shown << goal.id << goal.name << cnyText(goal.amount)
-              << QString::number(goalProgress(balance, goal.amount).percent);
+    for (const SavingsGoal& goal : goals) {
+        const GoalProgress progress = goalProgress(balance, goal.amount);
+        // The bar moves within a whole percent too.
+        shown << goal.id << goal.name << cnyText(goal.amount) << QString::number(progress.percent)
+              << QString::number(progress.fraction, 'g', 17);
+    }
     if (shown == goalsShown_) return;
     goalsShown_ = shown;
 

@@ -203,6 +203,14 @@ TEST_F(DashboardTest, GoalsShareTheWholeBalanceAndCanBeDeleted) {
     EXPECT_EQ(texts(all("goalRow"), "goalName"), QStringList{"Велосипед"});
     EXPECT_EQ(dividersIn("goalsCard"), 0);
 
+    // The bar follows the balance within a whole percent as well.
+    store->add(TransactionKind::expense, dec("120.9"), "Еда", "", clock.now(), {}, false, "");
+    EXPECT_EQ(texts(all("goalRow"), "goalPercent"), QStringList{"29% накоплено"});
+    EXPECT_DOUBLE_EQ(all("goalRow")[0]->findChild<ProgressBar*>("goalBar")->value(), 0.291);
+    store->add(TransactionKind::income, dec("0.4"), "Подарок", "", clock.now(), {}, false, "");
+    EXPECT_EQ(texts(all("goalRow"), "goalPercent"), QStringList{"29% накоплено"});
+    EXPECT_DOUBLE_EQ(all("goalRow")[0]->findChild<ProgressBar*>("goalBar")->value(), 0.295);
+
     // A negative balance leaves every goal at 0.
     store->add(TransactionKind::expense, Decimal(400), "Еда", "", clock.now(), {}, false, "");
     EXPECT_EQ(texts(all("goalRow"), "goalPercent"), QStringList{"0% накоплено"});
