@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QVBoxLayout>
+#include <optional>
 
 namespace {
 
@@ -87,15 +88,22 @@ class SheetPanel : public QWidget {
 public:
     explicit SheetPanel(QWidget* parent) : QWidget(parent) { setObjectName(QStringLiteral("sheetPanel")); }
 
+    std::optional<QColor> fill;  // the content's own colour, instead of the theme's
+
+    QColor color() const {
+        if (fill) return *fill;
+        // Lifted a little off the black page in the dark scheme.
+        const Theme& theme = Theme::current();
+        return theme.isDark() ? QColor(18, 18, 20) : theme.color(ColorRole::GroupedBackground);
+    }
+
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
         QPainterPath path;
         path.addRoundedRect(QRectF(0, 0, width(), height() + kSheetRadius), kSheetRadius, kSheetRadius);
-        // Lifted a little off the black page in the dark scheme.
-        const Theme& theme = Theme::current();
-        p.fillPath(path, theme.isDark() ? QColor(18, 18, 20) : theme.color(ColorRole::GroupedBackground));
+        p.fillPath(path, color());
     }
 };
 
@@ -115,7 +123,10 @@ protected:
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(Qt::NoPen);
-        p.setBrush(Theme::current().color(ColorRole::TertiaryLabel));
+        // Drawn on the panel's colour: grey on a light panel, pale on a dark one.
+        const auto* panel = static_cast<const SheetPanel*>(parentWidget());
+        const bool onDark = panel->fill ? !isLightColor(*panel->fill) : Theme::current().isDark();
+        p.setBrush(onDark ? QColor(235, 235, 245, 77) : QColor(60, 60, 67, 77));
         p.drawRoundedRect(QRectF((width() - 36) / 2.0, 5, 36, 5), 2.5, 2.5);
     }
     void mousePressEvent(QMouseEvent* e) override { pressY_ = e->globalPosition().y(); }
@@ -269,6 +280,15 @@ Sheet* Sheet::of(const QWidget* inside) {
         if (auto* sheet = qobject_cast<Sheet*>(w)) return sheet;
     return nullptr;
 }
+
+void Sheet::setBackground(const QColor& color) {
+    auto* panel = static_cast<SheetPanel*>(panel_);
+    panel->fill = color.isValid() ? std::optional<QColor>(color) : std::nullopt;
+    panel->update();
+    grabber_->update();
+}
+
+QColor Sheet::background() const { return static_cast<const SheetPanel*>(panel_)->color(); }
 
 void Sheet::setInteractiveDismissDisabled(bool disabled) {
     interactiveDisabled_ = disabled;

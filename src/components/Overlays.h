@@ -72,6 +72,11 @@ public:
     QWidget* panel() const { return panel_; }
     bool isDismissed() const { return dismissed_; }
 
+    // The panel's colour behind the content; an invalid colour returns to the
+    // theme's. For content that paints its own full-bleed background.
+    void setBackground(const QColor& color);
+    QColor background() const;
+
     // Blocks the backdrop, Escape and swipe; dismiss() still closes.
     void setInteractiveDismissDisabled(bool disabled);
 

@@ -407,6 +407,12 @@ void PasscodeSetupView::close(bool stored) {
     if (Sheet* sheet = Sheet::of(this)) sheet->dismiss();
 }
 
+void PasscodeSetupView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The canvas runs to the sheet's top edge, under its grabber.
+    if (Sheet* sheet = Sheet::of(this)) sheet->setBackground(Qt::black);
+}
+
 void PasscodeSetupView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     const QSize hint = cancel_->sizeHint();

@@ -143,6 +143,7 @@ signals:
     void finished(bool stored);
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

@@ -121,6 +121,21 @@ TEST_F(KitTest, SheetCoversTheContentBelowAndCanRefuseInteractiveClosing) {
     EXPECT_EQ(spy.count(), 1);
 }
 
+TEST_F(KitTest, SheetPanelTakesTheThemeOrItsContentsOwnColour) {
+    Window w;
+    Sheet* sheet = Sheet::present(&w.window, sheetContent());
+    settle();
+    const QColor themed = sheet->background();
+    EXPECT_EQ(themed, Theme::current().color(ColorRole::GroupedBackground));
+    sheet->setBackground(Qt::black);
+    EXPECT_EQ(sheet->background(), QColor(Qt::black));
+    const QImage shot = sheet->grab().toImage();
+    EXPECT_EQ(QColor(shot.pixel(4, sheet->panel()->y() + 14)), QColor(Qt::black)) << "beside the grabber";
+    sheet->setBackground(QColor());
+    EXPECT_EQ(sheet->background(), themed);
+    sheet->dismiss();
+}
+
 TEST_F(KitTest, SheetsStackAndCloseWithTheSheetBelow) {
     Window w;
     Sheet* lower = Sheet::present(&w.window, sheetContent());

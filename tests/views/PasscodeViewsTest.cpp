@@ -188,6 +188,7 @@ TEST_F(SetupSheetTest, TwoEqualEntriesStoreTheCodeAndCloseTheSheet) {
     settle();
     EXPECT_EQ(view->canvas()->title(), "Создай код");
     EXPECT_EQ(view->canvas()->subtitle(), "Он защитит баланс и историю операций");
+    EXPECT_EQ(sheet->background(), QColor(Qt::black)) << "the dark canvas runs up under the grabber";
     saveGallery("passcode_setup_first");
 
     typeDigits(view->canvas(), "1357");
