@@ -87,7 +87,11 @@ inline QByteArray jpegWithOrientation(const QImage& image, quint16 orientation) 
     const QByteArray jpeg = encoded(image, "JPG");
     // Big-endian TIFF header, first IFD at 8; one entry: Orientation (0x0112),
     // SHORT, count 1, the value; no next IFD.
-    QByteArray ifd = QByteArray::fromHex("4d4d002a00000008" "0001" "011200030000000100000000" "00000000");
+    QByteArray ifd = QByteArray::fromHex(
+        "4d4d002a00000008"
+        "0001"
+        "011200030000000100000000"
+        "00000000");
     ifd[18] = char(orientation >> 8);
     ifd[19] = char(orientation & 0xff);
     const QByteArray payload = QByteArray("Exif\0\0", 6) + ifd;
