@@ -33,6 +33,7 @@ QString passcodeSheetTitle(PasscodeSheet sheet) {
 namespace {
 
 constexpr int kCodeLength = 4;
+constexpr int kCanvasMargin = 36;  // leading and trailing
 
 QColor whiteAt(qreal opacity) {
     QColor c(Qt::white);
@@ -129,7 +130,7 @@ PasscodeCanvas::PasscodeCanvas(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::StrongFocus);
 
     auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(36, 0, 36, 0);
+    column->setContentsMargins(kCanvasMargin, 0, kCanvasMargin, 0);
     column->setSpacing(26);
     column->addStretch(1);
 
@@ -185,7 +186,25 @@ PasscodeCanvas::PasscodeCanvas(QWidget* parent) : QWidget(parent) {
     setSubtitle({}, false);
 }
 
-void PasscodeCanvas::setTitle(const QString& title) { title_->setText(title); }
+void PasscodeCanvas::setTitle(const QString& title) {
+    title_->setText(title);
+    fitTitle();
+}
+
+void PasscodeCanvas::fitTitle() {
+    // The large title when it fits one line; our font runs wider than the
+    // phone's, so a title that would break ("С возвращением" on a phone-wide
+    // window) takes the next style down; only a narrower window wraps it.
+    const int available = width() - 2 * kCanvasMargin;
+    const QFont large = Theme::font(TextStyle::LargeTitle, QFont::Black);
+    const bool fits = QFontMetrics(large).horizontalAdvance(title_->text()) <= available;
+    title_->setTextStyle(fits ? TextStyle::LargeTitle : TextStyle::Title, QFont::Black);
+}
+
+void PasscodeCanvas::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    fitTitle();
+}
 
 void PasscodeCanvas::setSubtitle(const QString& subtitle, bool isError) {
     isError_ = isError;

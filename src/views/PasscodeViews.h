@@ -64,6 +64,7 @@ public:
     int length() const;
     QAbstractButton* key(const QString& digit) const;  // "0".."9"
     QAbstractButton* deleteKey() const { return delete_; }
+    TextLabel* titleLabel() const { return title_; }
     TextLabel* subtitleLabel() const { return subtitle_; }
 
 signals:
@@ -73,8 +74,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void fitTitle();
+
     TextLabel* title_;
     TextLabel* subtitle_;
     PasscodeDots* dots_;

@@ -41,6 +41,10 @@ TEST_F(UnlockScreenTest, RightCodeUnlocksAtTheFourthDigitWithoutFeedback) {
     EXPECT_EQ(view->canvas()->title(), "С возвращением");
     EXPECT_EQ(view->canvas()->subtitle(), "Введи код, чтобы открыть копилку");
     EXPECT_FALSE(view->canvas()->isError());
+    // The title stays on one line in a phone-wide window.
+    TextLabel* title = view->canvas()->titleLabel();
+    EXPECT_LT(title->height(), QFontMetrics(title->font()).height() * 3 / 2);
+    EXPECT_EQ(title->weight(), QFont::Black);
     saveGallery("passcode_unlock");
 
     typeDigits(view->canvas(), "258");
@@ -189,6 +193,7 @@ TEST_F(SetupSheetTest, TwoEqualEntriesStoreTheCodeAndCloseTheSheet) {
     EXPECT_EQ(view->canvas()->title(), "Создай код");
     EXPECT_EQ(view->canvas()->subtitle(), "Он защитит баланс и историю операций");
     EXPECT_EQ(sheet->background(), QColor(Qt::black)) << "the dark canvas runs up under the grabber";
+    EXPECT_EQ(view->canvas()->titleLabel()->textStyle(), TextStyle::LargeTitle) << "a short title keeps the large style";
     saveGallery("passcode_setup_first");
 
     typeDigits(view->canvas(), "1357");
