@@ -273,11 +273,12 @@ PasscodeUnlockView::PasscodeUnlockView(AppLockModel& appLock, Haptics& haptics, 
     biometricsButton_->setTint(QColor(Qt::white));
     connect(biometricsButton_, &QAbstractButton::clicked, this, [this] { appLock_.unlockWithBiometrics(); });
 
-    // Our own prompt while the fingerprint reader waits for a finger.
+    // Our own prompt while the fingerprint reader waits for a finger; nearly
+    // opaque, so the keypad behind it does not show through its texts.
     prompt_ = new QWidget(this);
     prompt_->setObjectName(QStringLiteral("biometricPrompt"));
     prompt_->setAttribute(Qt::WA_StyledBackground);
-    prompt_->setStyleSheet(QStringLiteral("#biometricPrompt { background: rgba(0,0,0,170); }"));
+    prompt_->setStyleSheet(QStringLiteral("#biometricPrompt { background: rgba(0,0,0,235); }"));
     auto* promptColumn = new QVBoxLayout(prompt_);
     promptColumn->setAlignment(Qt::AlignCenter);
     promptColumn->setSpacing(16);
