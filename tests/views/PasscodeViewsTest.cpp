@@ -297,6 +297,10 @@ TEST_F(UnlockScreenTest, SplashAndSuggestionGallery) {
     QSignalSpy later(suggestion, &SecuritySuggestionView::continueWithoutPasscode);
     EXPECT_EQ(suggestion->createButton()->text(), "Создать код");
     EXPECT_EQ(suggestion->laterButton()->text(), "Пока без кода");
+    QStringList texts;
+    for (TextLabel* label : suggestion->findChildren<TextLabel*>()) texts << label->text();
+    EXPECT_TRUE(texts.contains("Защити копилку"));
+    EXPECT_TRUE(texts.contains("Создай код из четырёх цифр. Мы будем спрашивать его при каждом входе."));
     saveGallery("launch_suggestion_card");
     click(suggestion->createButton());
     click(suggestion->laterButton());

@@ -63,8 +63,12 @@ TEST_F(RootTest, SignedInChildSeesSixTabsInOrderStartingOnTheFamilyTab) {
     ASSERT_TRUE(tabs);
     EXPECT_EQ(tabs->tags(), RootView::tabOrder());
     const QStringList titles{"Задания", "Главная", "Операции", "План", "Калькулятор", "Аналитика"};
-    for (int i = 0; i < titles.size(); ++i)
+    const QStringList symbols{"checklist",           "house.fill", "list.bullet.rectangle", "calendar.badge.checkmark",
+                              "plus.forwardslash.minus", "chart.bar.fill"};
+    for (int i = 0; i < titles.size(); ++i) {
         EXPECT_EQ(tabs->tabBar()->button(RootView::tabOrder()[i])->text(), titles[i]);
+        EXPECT_EQ(tabs->tabBar()->button(RootView::tabOrder()[i])->property("symbol").toString(), symbols[i]);
+    }
     EXPECT_EQ(tabs->currentTag(), "family");
     EXPECT_EQ(root->selectedTab(), AppTab::family);
     EXPECT_FALSE(root->presentedSheet());
