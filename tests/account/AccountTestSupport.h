@@ -11,9 +11,11 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QHostAddress>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
+#include <QTcpServer>
 #include <exception>
 #include <functional>
 #include <gtest/gtest.h>
@@ -63,9 +65,33 @@ inline QString descriptionOf(const std::exception_ptr& failure) {
     return {};
 }
 
+template <class E>
+bool failedWith(const std::exception_ptr& failure) {
+    try {
+        if (failure) std::rethrow_exception(failure);
+    } catch (const E&) {
+        return true;
+    } catch (...) {
+    }
+    return false;
+}
+
+// An origin on this machine where nothing listens.
+inline QUrl deadOrigin() {
+    QTcpServer probe;
+    EXPECT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+    return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(probe.serverPort()));
+}
+
 inline QJsonObject jsonOf(const QByteArray& body) { return QJsonDocument::fromJson(body).object(); }
 
+inline ScriptedResponse held(ScriptedResponse response) {
+    response.held = true;
+    return response;
+}
+
 inline const QByteArray kChildUser = R"({"id":"child-1","email":"anya@family.ru","nickname":"Аня","role":"child"})";
+inline const QByteArray kOtherChild = R"({"id":"child-2","email":"misha@family.ru","nickname":"Миша","role":"child"})";
 inline const QByteArray kParentUser = R"({"id":"parent-1","email":"mama@family.ru","nickname":"Мама","role":"parent"})";
 inline const QByteArray kFamily = R"({"members":[{"id":"parent-1","nickname":"Мама","role":"parent"},
     {"id":"child-1","nickname":"Аня","role":"child"}],
@@ -77,22 +103,29 @@ inline QByteArray authAnswer(const QByteArray& user, const char* token = "token-
 }
 inline QByteArray meAnswer(const QByteArray& user) { return "{\"user\":" + user + "}"; }
 
-// Records the order in which the session announces its fields.
+// Records the order in which the session announces its fields, for as long as it lives.
 class SignalLog {
 public:
     explicit SignalLog(AccountSession& session) {
-        auto record = [this](const char* name) { return [this, name] { names.append(QString::fromLatin1(name)); }; };
-        QObject::connect(&session, &AccountSession::userChanged, record("user"));
-        QObject::connect(&session, &AccountSession::membersChanged, record("members"));
-        QObject::connect(&session, &AccountSession::tasksChanged, record("tasks"));
-        QObject::connect(&session, &AccountSession::pairingPayloadChanged, record("pairingPayload"));
-        QObject::connect(&session, &AccountSession::familyInvitePayloadChanged, record("familyInvitePayload"));
-        QObject::connect(&session, &AccountSession::isBusyChanged, record("isBusy"));
-        QObject::connect(&session, &AccountSession::isCreatingPairingCodeChanged, record("isCreatingPairingCode"));
-        QObject::connect(&session, &AccountSession::isCreatingFamilyInviteChanged, record("isCreatingFamilyInvite"));
-        QObject::connect(&session, &AccountSession::errorMessageChanged, record("errorMessage"));
+        using S = AccountSession;
+        const std::pair<void (S::*)(), const char*> announcements[] = {
+            {&S::userChanged, "user"},
+            {&S::membersChanged, "members"},
+            {&S::tasksChanged, "tasks"},
+            {&S::pairingPayloadChanged, "pairingPayload"},
+            {&S::familyInvitePayloadChanged, "familyInvitePayload"},
+            {&S::isBusyChanged, "isBusy"},
+            {&S::isCreatingPairingCodeChanged, "isCreatingPairingCode"},
+            {&S::isCreatingFamilyInviteChanged, "isCreatingFamilyInvite"},
+            {&S::errorMessageChanged, "errorMessage"},
+        };
+        for (const auto& [signal, name] : announcements)
+            QObject::connect(&session, signal, &receiver_, [this, name = name] { names.append(QString::fromLatin1(name)); });
     }
     QStringList names;
+
+private:
+    QObject receiver_;  // disconnects the log when it goes
 };
 
 // A session against a scripted server, with its own keychain, preferences
@@ -105,9 +138,7 @@ protected:
         return std::make_unique<AccountSession>(keychain, preferences, server.origin());
     }
     void setBuildRole(const char* role) { BundleInfo::setOverride(QJsonObject{{"ZanbeckRole", role}}); }
-    void storeToken(const QString& token) {
-        keychain.items.insert({AccountSession::kTokenService, QString()}, token.toUtf8());
-    }
+    void storeToken(const QByteArray& token) { keychain.items.insert({AccountSession::kTokenService, QString()}, token); }
     std::optional<QString> storedToken() const {
         auto it = keychain.items.find({AccountSession::kTokenService, QString()});
         return it == keychain.items.end() ? std::nullopt : std::optional<QString>(QString::fromUtf8(*it));
@@ -115,9 +146,9 @@ protected:
     void storeCachedUser(const QByteArray& json) { preferences.setValue(AccountSession::kCachedUserKey, json); }
     std::optional<QByteArray> cachedUser() const { return preferences.data(AccountSession::kCachedUserKey); }
     // A signed-in session whose cached user has the build role.
-    std::unique_ptr<AccountSession> signedInSession(const QByteArray& user = kChildUser) {
+    std::unique_ptr<AccountSession> signedInSession() {
         storeToken("token-old");
-        storeCachedUser(user);
+        storeCachedUser(kChildUser);
         return makeSession();
     }
 

@@ -1,12 +1,8 @@
 #include "AccountTestSupport.h"
 
-#include "account/AccountError.h"
 #include "account/FamilyServerClient.h"
 #include "account/FamilyServerConfig.h"
 #include "account/SessionTokenStore.h"
-
-#include <QHostAddress>
-#include <QTcpServer>
 
 using namespace accounttest;
 
@@ -20,9 +16,7 @@ protected:
         client = std::make_unique<FamilyServerClient>(server.origin(), token);
     }
 
-    void storeToken(const QByteArray& value) {
-        keychain.items.insert({AccountSession::kTokenService, QString()}, value);
-    }
+    void storeToken(const QByteArray& value) { keychain.items.insert({AccountSession::kTokenService, QString()}, value); }
 
     static QCoro::Task<> exchangeInto(FamilyServerClient& c, QByteArray method, QString path, bool authorize,
                                       std::optional<QByteArray> body, QByteArray& out) {
@@ -44,155 +38,127 @@ protected:
     QByteArray answer;
 };
 
-template <class E>
-bool failedWith(const std::exception_ptr& failure) {
+ScriptedResponse raw(const QByteArray& response) {
+    ScriptedResponse r;
+    r.rawResponse = response;
+    return r;
+}
+
+// A status line, then the connection drops before the announced body is complete.
+ScriptedResponse cutOff(const QByteArray& statusLine, const QByteArray& partialBody) {
+    return raw("HTTP/1.1 " + statusLine + "\r\nContent-Type: application/json\r\nContent-Length: 64\r\n"
+               "Connection: close\r\n\r\n" + partialBody);
+}
+
+enum Outcome { success, refused, unauthorized, transport, other };
+
+Outcome outcomeOf(const std::exception_ptr& failure) {
+    if (!failure) return success;
     try {
-        if (failure) std::rethrow_exception(failure);
-    } catch (const E&) {
-        return true;
+        std::rethrow_exception(failure);
+    } catch (const AccountError& error) {
+        return error.kind() == AccountError::Kind::unauthorized ? unauthorized : refused;
+    } catch (const TransportError&) {
+        return transport;
     } catch (...) {
     }
-    return false;
+    return other;
 }
 
 }  // namespace
 
-TEST_F(RequestLayerTest, OnlyTwoHundredToTwoNinetyNineIsSuccess) {
-    server.queue("GET", "/api/family", ScriptedResponse::json(200, R"({"a":1})"));
-    EXPECT_FALSE(run("GET", "/api/family", true));
-    EXPECT_EQ(answer, R"({"a":1})");
-
-    server.queue("GET", "/api/family", ScriptedResponse::json(299, R"({"b":2})"));
-    EXPECT_FALSE(run("GET", "/api/family", true));
-    EXPECT_EQ(answer, R"({"b":2})");
-
-    server.queue("GET", "/api/family", ScriptedResponse::json(300, R"({"error":"Выбор невозможен"})"));
-    const auto at300 = run("GET", "/api/family", true);
-    EXPECT_TRUE(failedWith<AccountError>(at300));
-    EXPECT_EQ(descriptionOf(at300), "Выбор невозможен");
-
-    // 1xx is informational in HTTP; a lone 199 never becomes a successful answer.
-    ScriptedResponse informational;
-    informational.rawResponse = "HTTP/1.1 199 Scripted\r\nContent-Type: application/json\r\n"
-                                "Content-Length: 2\r\nConnection: close\r\n\r\n{}";
-    server.queue("GET", "/api/family", informational);
-    EXPECT_TRUE(run("GET", "/api/family", true));
+TEST_F(RequestLayerTest, AnswersAreSuccessOnlyFromTwoHundredToTwoNinetyNine) {
+    ScriptedResponse html401 = ScriptedResponse::json(401, "<html><body>401 Unauthorized</body></html>");
+    html401.headers = {{"Content-Type", "text/html"}};
+    const struct {
+        const char* name;
+        bool authorize;
+        ScriptedResponse response;
+        Outcome outcome;
+        QString text;  // the answer's body on success, else the failure's description
+    } cases[] = {
+        {"200", true, ScriptedResponse::json(200, R"({"a":1})"), success, R"({"a":1})"},
+        {"299", true, ScriptedResponse::json(299, R"({"b":2})"), success, R"({"b":2})"},
+        {"300 with text", true, ScriptedResponse::json(300, R"({"error":"Выбор невозможен"})"), refused,
+         "Выбор невозможен"},
+        {"lone 199", true, raw("HTTP/1.1 199 Scripted\r\nContent-Length: 2\r\nConnection: close\r\n\r\n{}"), refused,
+         "Ошибка сервера"},
+        {"500 with text", true, ScriptedResponse::json(500, R"j({"error":"База данных недоступна (код 7)"})j"),
+         refused, "База данных недоступна (код 7)"},
+        {"500 with another key", true, ScriptedResponse::json(500, R"({"message":"nope"})"), refused, "Ошибка сервера"},
+        {"404 empty", true, ScriptedResponse::json(404, ""), refused, "Ошибка сервера"},
+        {"401 authorized", true, html401, unauthorized, "Сессия истекла. Войдите снова."},
+        // Sign-in is not authorized: its 401 is the server's refusal, told in its own words.
+        {"401 sign-in", false, html401, refused, "Ошибка сервера"},
+        {"401 sign-in with text", false, ScriptedResponse::json(401, R"({"error":"Неверный e-mail или пароль"})"),
+         refused, "Неверный e-mail или пароль"},
+        // A complete-looking prefix of a success must not pass for the answer,
+        // nor a cut-off 401 count as the server refusing the token.
+        {"cut 200", true, cutOff("200 OK", "{}"), transport, "Сервер неожиданно закрыл соединение."},
+        {"cut 401", true, cutOff("401 Unauthorized", R"({"error":)"), transport, "Сервер неожиданно закрыл соединение."},
+    };
+    for (const auto& c : cases) {
+        server.queue("POST", "/api/tasks", c.response);
+        const auto failure = run("POST", "/api/tasks", c.authorize, QByteArray("{}"));
+        EXPECT_EQ(outcomeOf(failure), c.outcome) << c.name << ": " << descriptionOf(failure).toStdString();
+        const QString seen = c.outcome == success ? QString::fromUtf8(answer) : descriptionOf(failure);
+        EXPECT_EQ(seen, c.text) << c.name;
+    }
 }
 
-TEST_F(RequestLayerTest, UnauthorizedOnlyForAnAuthorizedRequest) {
-    ScriptedResponse html;
-    html.status = 401;
-    html.body = "<html><body>401 Unauthorized</body></html>";
-    html.headers.emplaceBack("Content-Type", "text/html");
-    server.on("GET", "/api/family", html);
-    server.on("POST", "/api/auth/login", html);
-
-    const auto family = run("GET", "/api/family", true);
-    ASSERT_TRUE(failedWith<AccountError>(family));
-    EXPECT_EQ(descriptionOf(family), "Сессия истекла. Войдите снова.");
-
-    const auto login = run("POST", "/api/auth/login", false, QByteArray("{}"));
-    ASSERT_TRUE(failedWith<AccountError>(login));
-    EXPECT_EQ(descriptionOf(login), "Ошибка сервера");
-
-    // The server's own text on a 401 to the sign-in is what the user sees.
-    server.on("POST", "/api/auth/login", ScriptedResponse::json(401, R"({"error":"Неверный e-mail или пароль"})"));
-    EXPECT_EQ(descriptionOf(run("POST", "/api/auth/login", false, QByteArray("{}"))), "Неверный e-mail или пароль");
-}
-
-TEST_F(RequestLayerTest, FailureTextIsTheServersErrorOrServerError) {
-    server.queue("POST", "/api/tasks", ScriptedResponse::json(500, R"j({"error":"База данных недоступна (код 7)"})j"));
-    EXPECT_EQ(descriptionOf(run("POST", "/api/tasks", true, QByteArray("{}"))), "База данных недоступна (код 7)");
-    server.queue("POST", "/api/tasks", ScriptedResponse::json(500, R"({"message":"nope"})"));
-    EXPECT_EQ(descriptionOf(run("POST", "/api/tasks", true, QByteArray("{}"))), "Ошибка сервера");
-    server.queue("POST", "/api/tasks", ScriptedResponse::json(404, ""));
-    EXPECT_EQ(descriptionOf(run("POST", "/api/tasks", true, QByteArray("{}"))), "Ошибка сервера");
-}
-
-TEST_F(RequestLayerTest, SetsTheProtocolHeadersOnEveryMethod) {
+TEST_F(RequestLayerTest, SetsTheProtocolHeadersAndTheTokenOnlyWhenAskedAndStored) {
+    server.setHandler([](const RecordedRequest&) { return ScriptedResponse::json(200, "{}"); });
+    ASSERT_FALSE(run("GET", "/api/family", true));  // no token stored: sent anyway, without the header
     storeToken("secret-token");
-    server.on("GET", "/api/family", ScriptedResponse::json(200, "{}"));
-    server.on("PATCH", "/api/tasks", ScriptedResponse::json(200, "{}"));
     ASSERT_FALSE(run("GET", "/api/family", true));
     ASSERT_FALSE(run("PATCH", "/api/tasks", true, QByteArray(R"({"id":"t","action":"approve"})")));
-
-    ASSERT_EQ(server.requests().size(), 2);
-    const RecordedRequest get = server.requests()[0];
-    EXPECT_EQ(get.method, "GET");
-    EXPECT_EQ(get.target, "/api/family");
-    EXPECT_EQ(get.header("Content-Type"), "application/json");
-    EXPECT_EQ(get.header("x-zanbeck-client"), "ios");
-    EXPECT_EQ(get.header("Authorization"), "Bearer secret-token");
-    EXPECT_TRUE(get.body.isEmpty());
-
-    const RecordedRequest patch = server.requests()[1];
-    EXPECT_EQ(patch.method, "PATCH");
-    EXPECT_EQ(patch.header("Content-Type"), "application/json");
-    EXPECT_EQ(patch.body, R"({"id":"t","action":"approve"})");
-}
-
-TEST_F(RequestLayerTest, AuthorizationOnlyWhenAskedAndStored) {
-    server.on("GET", "/api/family", ScriptedResponse::json(200, "{}"));
-    server.on("POST", "/api/auth/login", ScriptedResponse::json(200, "{}"));
-
-    ASSERT_FALSE(run("GET", "/api/family", true));  // no token stored: sent anyway, without the header
-    storeToken("t0ken");
     ASSERT_FALSE(run("POST", "/api/auth/login", false, QByteArray("{}")));
 
-    ASSERT_EQ(server.requests().size(), 2);
-    EXPECT_FALSE(server.requests()[0].hasHeader("Authorization"));
-    EXPECT_FALSE(server.requests()[1].hasHeader("Authorization"));
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 4);
+    EXPECT_FALSE(requests[0].hasHeader("Authorization"));
+    EXPECT_EQ(requests[1].target, "/api/family");
+    EXPECT_TRUE(requests[1].body.isEmpty());
+    EXPECT_EQ(requests[2].method, "PATCH");
+    EXPECT_EQ(requests[2].body, R"({"id":"t","action":"approve"})");
+    EXPECT_FALSE(requests[3].hasHeader("Authorization")) << "sign-in never carries a token";
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(requests[i].header("Content-Type"), "application/json") << i;
+        EXPECT_EQ(requests[i].header("x-zanbeck-client"), "ios") << i;
+    }
+    EXPECT_EQ(requests[1].header("Authorization"), "Bearer secret-token");
+    EXPECT_EQ(requests[2].header("Authorization"), "Bearer secret-token");
 }
 
 TEST_F(RequestLayerTest, KeychainThatCannotAnswerStopsAnAuthorizedRequest) {
     server.on("GET", "/api/family", ScriptedResponse::json(200, "{}"));
     keychain.failReads = true;
-    const auto failure = run("GET", "/api/family", true);
-    EXPECT_TRUE(failedWith<KeychainError>(failure));
+    EXPECT_TRUE(failedWith<KeychainError>(run("GET", "/api/family", true)));
     EXPECT_TRUE(server.requests().isEmpty()) << "a request without its token would earn a 401";
-    // Sign-in needs no token, so it still goes out.
-    EXPECT_FALSE(run("GET", "/api/family", false));
+    EXPECT_FALSE(run("GET", "/api/family", false)) << "sign-in needs no token, so it still goes out";
 }
 
-TEST_F(RequestLayerTest, TransportFailuresHaveRussianTexts) {
-    QTcpServer probe;  // a port that nothing listens on any more
-    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
-    const quint16 port = probe.serverPort();
-    probe.close();
-    client = std::make_unique<FamilyServerClient>(QUrl(QStringLiteral("http://127.0.0.1:%1").arg(port)), token);
-    const auto refused = run("GET", "/api/family", true);
-    EXPECT_TRUE(failedWith<TransportError>(refused));
-    EXPECT_EQ(descriptionOf(refused), "Не удалось подключиться к серверу: соединение отклонено.");
-}
-
-TEST_F(RequestLayerTest, AnAnswerCutOffMidBodyIsATransportFailure) {
-    // The status line arrives, then the connection drops before the announced
-    // body is complete: no answer at all, whatever the status line said.
-    auto cutOff = [](const QByteArray& statusLine, const QByteArray& partialBody) {
-        ScriptedResponse r;
-        r.rawResponse = "HTTP/1.1 " + statusLine + "\r\nContent-Type: application/json\r\nContent-Length: 64\r\n"
-                        "Connection: close\r\n\r\n" + partialBody;
-        return r;
+TEST_F(RequestLayerTest, RequestsWithoutAnAnswerFailWithRussianTexts) {
+    ScriptedResponse silent = ScriptedResponse::json(200, "{}");
+    silent.held = true;  // never answered
+    server.on("GET", "/api/family", silent);
+    const struct {
+        const char* name;
+        QUrl origin;
+        QString text;
+    } cases[] = {
+        {"refused", deadOrigin(), "Не удалось подключиться к серверу: соединение отклонено."},
+        {"silent", server.origin(), "Сервер не ответил вовремя. Попробуйте ещё раз."},
+        {"plain http elsewhere", QUrl("http://family.example.org"), "Адрес сервера не защищён: разрешено только https."},
     };
-    // A complete-looking JSON prefix of a success must not pass for the answer.
-    server.queue("PATCH", "/api/tasks", cutOff("200 OK", "{}"));
-    const auto success = run("PATCH", "/api/tasks", true, QByteArray("{}"));
-    EXPECT_TRUE(failedWith<TransportError>(success));
-    EXPECT_EQ(descriptionOf(success), "Сервер неожиданно закрыл соединение.");
-
-    // Nor may a cut-off 401 count as the server refusing the token.
-    server.queue("GET", "/api/family", cutOff("401 Unauthorized", R"({"error":)"));
-    EXPECT_TRUE(failedWith<TransportError>(run("GET", "/api/family", true)));
-}
-
-TEST_F(RequestLayerTest, SilentServerTimesOut) {
-    ScriptedResponse slow = ScriptedResponse::json(200, "{}");
-    slow.held = true;  // never answered
-    server.on("GET", "/api/family", slow);
-    client->setTimeout(std::chrono::milliseconds(200));
-    const auto failure = run("GET", "/api/family", true);
-    EXPECT_TRUE(failedWith<TransportError>(failure));
-    EXPECT_EQ(descriptionOf(failure), "Сервер не ответил вовремя. Попробуйте ещё раз.");
+    storeToken("secret-token");
+    for (const auto& c : cases) {
+        client = std::make_unique<FamilyServerClient>(c.origin, token);
+        client->setTimeout(std::chrono::milliseconds(200));
+        const auto failure = run("GET", "/api/family", true);
+        EXPECT_TRUE(failedWith<TransportError>(failure)) << c.name;
+        EXPECT_EQ(descriptionOf(failure), c.text) << c.name;
+    }
 }
 
 TEST_F(RequestLayerTest, RedirectsStayWithinTheOrigin) {
@@ -205,8 +171,7 @@ TEST_F(RequestLayerTest, RedirectsStayWithinTheOrigin) {
     away.status = 302;
     away.headers.emplaceBack("Location", elsewhere.origin().toString().toUtf8() + "/api/family");
     server.queue("GET", "/api/family", away);
-    const auto refused = run("GET", "/api/family", true);
-    EXPECT_TRUE(failedWith<TransportError>(refused));
+    EXPECT_TRUE(failedWith<TransportError>(run("GET", "/api/family", true)));
     EXPECT_TRUE(elsewhere.requests().isEmpty()) << "the token went to another origin";
 
     ScriptedResponse here;
@@ -219,15 +184,7 @@ TEST_F(RequestLayerTest, RedirectsStayWithinTheOrigin) {
     EXPECT_EQ(server.requestsTo("GET", "/api/family/v2").value(0).header("Authorization"), "Bearer secret-token");
 }
 
-TEST_F(RequestLayerTest, PlainHttpToAnotherHostIsNeverSent) {
-    client = std::make_unique<FamilyServerClient>(QUrl("http://family.example.org"), token);
-    storeToken("secret-token");
-    const auto failure = run("GET", "/api/family", true);
-    EXPECT_TRUE(failedWith<TransportError>(failure));
-    EXPECT_EQ(descriptionOf(failure), "Адрес сервера не защищён: разрешено только https.");
-}
-
-TEST(FamilyServerOrigin, HttpsAnywhereHttpOnlyOnLoopback) {
+TEST(FamilyServerOrigin, HttpsAnywhereHttpOnlyOnLoopbackAndPathsAppended) {
     for (const char* ok : {"https://family.example.org", "https://10.0.0.5:8443", "http://127.0.0.1:8787",
                            "http://127.8.0.1", "http://localhost:9000", "http://[::1]:8787"})
         EXPECT_TRUE(isAllowedFamilyServerOrigin(QUrl(ok))) << ok;
@@ -235,9 +192,7 @@ TEST(FamilyServerOrigin, HttpsAnywhereHttpOnlyOnLoopback) {
                             "ftp://127.0.0.1", "http://", "not a url", "http://[::ffff:10.0.0.1]"})
         EXPECT_FALSE(isAllowedFamilyServerOrigin(QUrl(bad))) << bad;
     EXPECT_TRUE(isAllowedFamilyServerOrigin(QUrl(defaultFamilyServerUrl())));
-}
 
-TEST(FamilyServerUrl, PathsAreAppendedToTheOrigin) {
     InMemoryKeychain keychain;
     SessionTokenStore token(keychain);
     EXPECT_EQ(FamilyServerClient(QUrl("https://family.example.org"), token).urlFor("/api/family").toString(),

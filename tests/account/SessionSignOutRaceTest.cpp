@@ -6,31 +6,30 @@ using namespace accounttest;
 
 namespace {
 
-const QByteArray kOtherChild = R"({"id":"child-2","email":"misha@family.ru","nickname":"Миша","role":"child"})";
 const QByteArray kFamilyWithPreferences = R"({"members":[{"id":"child-1","nickname":"Аня","role":"child"}],
     "tasks":[],"preferences":{"currency_code":"RUB","language_code":"ru"}})";
 const QByteArray kOtherFamily = R"({"members":[{"id":"child-2","nickname":"Миша","role":"child"}],"tasks":[]})";
 
-ScriptedResponse held(ScriptedResponse response) {
-    response.held = true;
-    return response;
+using Operation = std::function<QCoro::Task<>(AccountSession&)>;
+
+// The answer a case holds back until the race is set up.
+struct HeldAnswer {
+    QByteArray method, path;
+    ScriptedResponse response;
+};
+
+HeldAnswer heldAt(const QByteArray& method, const QByteArray& path, ScriptedResponse response) {
+    return {method, path, held(std::move(response))};
 }
 
 class SignOutRaceTest : public SessionTest {
 protected:
     // Each case of a table starts from the same clean device.
-    void forgetFamilyPreferences() {
+    std::unique_ptr<AccountSession> freshSignedInSession() {
         preferences.remove("currencyCode");
         preferences.remove("appLanguage");
-    }
-
-    // Starts an operation, waits until its request is held by the server,
-    // signs out, lets the answer through and runs the operation to its end.
-    void signOutWhileHeld(AccountSession& session, QCoro::Task<> running) {
-        ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 1; })) << "the request never reached the server";
-        session.logout();
-        server.releaseHeld();
-        finish(std::move(running));
+        server.clearRequests();
+        return signedInSession();
     }
 
     // What a signed-out session must look like, whatever arrived late.
@@ -44,201 +43,132 @@ protected:
         EXPECT_FALSE(session.familyInvitePayload()) << what;
         EXPECT_FALSE(preferences.contains("currencyCode")) << what;
         EXPECT_FALSE(preferences.contains("appLanguage")) << what;
-        EXPECT_FALSE(session.isBusy()) << what;
-        EXPECT_FALSE(session.isCreatingPairingCode()) << what;
-        EXPECT_FALSE(session.isCreatingFamilyInvite()) << what;
+        EXPECT_FALSE(session.isBusy() || session.isCreatingPairingCode() || session.isCreatingFamilyInvite()) << what;
         EXPECT_FALSE(makeSession()->user()) << what << ": a new start must stay signed out too";
     }
 };
 
 }  // namespace
 
-// --- restore ---------------------------------------------------------------------
-
-TEST_F(SignOutRaceTest, RestoreAnsweredAfterSignOutChangesNothing) {
-    const struct {
-        const char* name;
-        ScriptedResponse me;
-    } answers[] = {
-        {"confirmed", ScriptedResponse::json(200, meAnswer(kChildUser))},
-        {"server error", ScriptedResponse::json(500, R"({"error":"maintenance"})")},
-        {"undecodable", ScriptedResponse::json(200, "not json")},
-        {"other role", ScriptedResponse::json(200, meAnswer(kParentUser))},
-        {"unauthorized", ScriptedResponse::json(401, "")},
-    };
-    server.on("GET", "/api/family", ScriptedResponse::json(200, kFamilyWithPreferences));
-    for (const auto& answer : answers) {
-        server.clearRequests();
-        forgetFamilyPreferences();
-        const auto session = signedInSession();
-        session->setErrorMessage(QString("раньше"));
-        server.queue("GET", "/api/auth/me", held(answer.me));
-        signOutWhileHeld(*session, session->restore());
-
-        expectSignedOut(*session, answer.name);
-        EXPECT_EQ(session->errorMessage(), "раньше") << answer.name << ": nothing to report for a session that is gone";
-        EXPECT_TRUE(server.requestsTo("GET", "/api/family").isEmpty()) << answer.name;
-    }
-}
-
-TEST_F(SignOutRaceTest, RestoreWhoseRefreshIsAnsweredAfterSignOutChangesNothing) {
-    const auto session = signedInSession();
+TEST_F(SignOutRaceTest, AnswersArrivingAfterSignOutChangeNothing) {
     server.on("GET", "/api/auth/me", ScriptedResponse::json(200, meAnswer(kChildUser)));
-    server.queue("GET", "/api/family", held(ScriptedResponse::json(200, kFamilyWithPreferences)));
-    signOutWhileHeld(*session, session->restore());
-    expectSignedOut(*session, "restore");
-    EXPECT_FALSE(session->errorMessage());
-}
-
-// --- refresh ---------------------------------------------------------------------
-
-TEST_F(SignOutRaceTest, RefreshAnsweredAfterSignOutAppliesNeitherListsNorPreferences) {
-    const auto session = signedInSession();
-    server.queue("GET", "/api/family", held(ScriptedResponse::json(200, kFamilyWithPreferences)));
-    SignalLog log(*session);
-    auto running = session->refresh();
-    ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 1; }));
-    session->logout();
-    const QStringList signOutSignals = log.names;
-    server.releaseHeld();
-    EXPECT_FALSE(finish(std::move(running))) << "a dropped answer is no failure";
-
-    expectSignedOut(*session, "refresh");
-    EXPECT_EQ(log.names, signOutSignals) << "nothing is announced after the sign-out";
-}
-
-TEST_F(SignOutRaceTest, RefreshAnsweredAfterARestoreSignedOutChangesNothing) {
-    server.on("GET", "/api/auth/me", ScriptedResponse::json(401, ""));
-    for (const char* why : {"token gone", "unauthorized"}) {
-        forgetFamilyPreferences();
-        const auto session = signedInSession();
-        server.queue("GET", "/api/family", held(ScriptedResponse::json(200, kFamilyWithPreferences)));
-        auto running = session->refresh();
-        ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 1; }));
-        if (QByteArray(why) == "token gone") keychain.items.clear();
-        finish(session->restore());
-        ASSERT_FALSE(session->user()) << why;
-        server.releaseHeld();
-        finish(std::move(running));
-        expectSignedOut(*session, why);
-    }
-}
-
-TEST_F(SignOutRaceTest, RefreshOfTheOldSessionDoesNotOverwriteANewSignIn) {
-    for (const bool signOutFirst : {true, false}) {
-        forgetFamilyPreferences();
-        const auto session = signedInSession();
-        server.queue("GET", "/api/family", held(ScriptedResponse::json(200, kFamilyWithPreferences)));
-        auto old = session->refresh();
-        ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 1; }));
-        if (signOutFirst) session->logout();
-        server.on("POST", "/api/auth/login", ScriptedResponse::json(200, authAnswer(kOtherChild)));
-        server.on("GET", "/api/family", ScriptedResponse::json(200, kOtherFamily));
-        finish(session->login("misha@family.ru", "pw"));
-        ASSERT_EQ(session->members().value(0).id, "child-2");
-
-        server.releaseHeld();
-        finish(std::move(old));
-        EXPECT_EQ(session->members().size(), 1) << signOutFirst;
-        EXPECT_EQ(session->members().value(0).id, "child-2") << signOutFirst;
-        EXPECT_FALSE(preferences.contains("currencyCode")) << signOutFirst;
-    }
-}
-
-// --- family operations ---------------------------------------------------------------
-
-TEST_F(SignOutRaceTest, FamilyOperationsAnsweredAfterSignOutChangeNothing) {
     server.on("GET", "/api/family", ScriptedResponse::json(200, kFamilyWithPreferences));
-    const struct {
-        const char* name;
-        QByteArray method;
-        QByteArray path;
-        ScriptedResponse answer;
-        std::function<QCoro::Task<>(AccountSession&)> start;
-    } operations[] = {
-        {"act", "PATCH", "/api/tasks", ScriptedResponse::json(200, "{}"),
-         [](AccountSession& s) { return s.act("t1", "complete"); }},
-        {"act refused", "PATCH", "/api/tasks", ScriptedResponse::json(401, ""),
-         [](AccountSession& s) { return s.act("t1", "complete"); }},
-        {"add task", "POST", "/api/tasks", ScriptedResponse::json(201, R"({"id":"t9"})"),
-         [](AccountSession& s) { return s.addTask("Полить цветы", 5, "child-1"); }},
-        {"claim", "POST", "/api/pairing/claim", ScriptedResponse::json(200, "{}"),
-         [](AccountSession& s) { return s.claim("zanbeck://pair?token=p"); }},
-        {"preferences", "PATCH", "/api/preferences", ScriptedResponse::json(200, "{}"),
-         [](AccountSession& s) { return s.updatePreferences("EUR", "de"); }},
-        {"preferences refused", "PATCH", "/api/preferences", ScriptedResponse::json(401, ""),
-         [](AccountSession& s) { return s.updatePreferences("EUR", "de"); }},
-        {"pairing code refused", "POST", "/api/pairing/create", ScriptedResponse::json(500, ""),
-         [](AccountSession& s) { return s.createPairingCode(); }},
-        {"pairing code", "POST", "/api/pairing/create", ScriptedResponse::json(200, R"({"qrPayload":"p","expiresAt":1})"),
-         [](AccountSession& s) { return s.createPairingCode(); }},
-        {"invite", "POST", "/api/family/parent-invite", ScriptedResponse::json(200, R"({"qrPayload":"i","expiresAt":1})"),
-         [](AccountSession& s) { return s.createFamilyInvite(); }},
-        {"invite refused", "POST", "/api/family/parent-invite", ScriptedResponse::json(500, R"({"error":"сбой"})"),
-         [](AccountSession& s) { return s.createFamilyInvite(); }},
-    };
-    for (const auto& operation : operations) {
-        server.clearRequests();
-        forgetFamilyPreferences();
-        const auto session = signedInSession();
-        server.queue(operation.method, operation.path, held(operation.answer));
-        signOutWhileHeld(*session, operation.start(*session));
-
-        expectSignedOut(*session, operation.name);
-        EXPECT_FALSE(session->errorMessage()) << operation.name;
-        EXPECT_TRUE(server.requestsTo("GET", "/api/family").isEmpty()) << operation.name << ": no refresh for nobody";
-    }
-}
-
-// --- sign-in against sign-out ----------------------------------------------------------
-
-TEST_F(SignOutRaceTest, OldRestoreDoesNotOverwriteASignInThatFollowedTheSignOut) {
-    const struct {
-        const char* name;
-        ScriptedResponse me;
-    } answers[] = {
-        {"confirmed", ScriptedResponse::json(200, meAnswer(kChildUser))},
-        {"unauthorized", ScriptedResponse::json(401, "")},
-        {"server error", ScriptedResponse::json(500, "")},
-    };
-    for (const auto& answer : answers) {
-        forgetFamilyPreferences();
-        const auto session = signedInSession();
-        server.queue("GET", "/api/auth/me", held(answer.me));
-        server.on("POST", "/api/auth/login", ScriptedResponse::json(200, authAnswer(kOtherChild, "token-misha")));
-        server.on("GET", "/api/family", ScriptedResponse::json(200, kOtherFamily));
-        auto old = session->restore();
-        ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 1; }));
-        session->logout();
-        finish(session->login("misha@family.ru", "pw"));
-        ASSERT_EQ(session->user()->id, "child-2");
-
-        server.releaseHeld();
-        finish(std::move(old));
-        ASSERT_TRUE(session->user()) << answer.name;
-        EXPECT_EQ(session->user()->id, "child-2") << answer.name;
-        EXPECT_EQ(FamilyWire::decode<FamilyUser>(cachedUser().value()).id, "child-2") << answer.name;
-        EXPECT_EQ(storedToken(), "token-misha") << answer.name << ": the new token must survive the old answer";
-        EXPECT_EQ(session->members().value(0).id, "child-2") << answer.name;
-        EXPECT_FALSE(session->errorMessage()) << answer.name;
-    }
-}
-
-TEST_F(SignOutRaceTest, SignInAnsweredAfterSignOutDoesNotSignIn) {
-    const auto session = makeSession();
-    server.queue("POST", "/api/auth/login", held(ScriptedResponse::json(200, authAnswer(kChildUser))));
-    server.on("GET", "/api/family", ScriptedResponse::json(200, kFamilyWithPreferences));
-    signOutWhileHeld(*session, session->login("anya@family.ru", "pw"));
-    expectSignedOut(*session, "sign-in");
-    EXPECT_FALSE(session->errorMessage());
-    EXPECT_TRUE(server.requestsTo("GET", "/api/family").isEmpty());
-}
-
-TEST_F(SignOutRaceTest, SignInWhoseRefreshIsAnsweredAfterSignOutStaysSignedOut) {
-    const auto session = makeSession();
     server.on("POST", "/api/auth/login", ScriptedResponse::json(200, authAnswer(kChildUser)));
-    server.queue("GET", "/api/family", held(ScriptedResponse::json(500, R"({"error":"сбой"})")));
-    signOutWhileHeld(*session, session->login("anya@family.ru", "pw"));
-    expectSignedOut(*session, "sign-in refresh");
-    EXPECT_FALSE(session->errorMessage()) << "the failure belongs to a session that is gone";
+    const Operation restore = [](AccountSession& s) { return s.restore(); };
+    const Operation refresh = [](AccountSession& s) { return s.refresh(); };
+    const Operation login = [](AccountSession& s) { return s.login("anya@family.ru", "pw"); };
+    const Operation act = [](AccountSession& s) { return s.act("t1", "complete"); };
+    const Operation preferences = [](AccountSession& s) { return s.updatePreferences("EUR", "de"); };
+    const Operation pairing = [](AccountSession& s) { return s.createPairingCode(); };
+    const Operation invite = [](AccountSession& s) { return s.createFamilyInvite(); };
+    const HeldAnswer family = heldAt("GET", "/api/family", ScriptedResponse::json(200, kFamilyWithPreferences));
+    // A restore that signs out ends the session as surely as the user does.
+    const std::function<void(AccountSession&)> tokenGone = [&](AccountSession& s) {
+        keychain.items.clear();
+        finish(s.restore());
+    };
+    const std::function<void(AccountSession&)> restoreRefused = [&](AccountSession& s) {
+        server.queue("GET", "/api/auth/me", ScriptedResponse::json(401, ""));
+        finish(s.restore());
+    };
+    const struct {
+        const char* name;
+        Operation start;
+        HeldAnswer answer;
+        std::function<void(AccountSession&)> signOut;  // logout() unless set
+    } cases[] = {
+        {"restore confirmed", restore, heldAt("GET", "/api/auth/me", ScriptedResponse::json(200, meAnswer(kChildUser)))},
+        {"restore server error", restore, heldAt("GET", "/api/auth/me", ScriptedResponse::json(500, R"({"error":"x"})"))},
+        {"restore undecodable", restore, heldAt("GET", "/api/auth/me", ScriptedResponse::json(200, "not json"))},
+        {"restore other role", restore, heldAt("GET", "/api/auth/me", ScriptedResponse::json(200, meAnswer(kParentUser)))},
+        {"restore unauthorized", restore, heldAt("GET", "/api/auth/me", ScriptedResponse::json(401, ""))},
+        {"restore's refresh", restore, family},
+        {"refresh", refresh, family},
+        {"refresh, then a restore without token", refresh, family, tokenGone},
+        {"refresh, then a refused restore", refresh, family, restoreRefused},
+        {"sign-in", login, heldAt("POST", "/api/auth/login", ScriptedResponse::json(200, authAnswer(kChildUser)))},
+        {"sign-in's refresh", login, heldAt("GET", "/api/family", ScriptedResponse::json(500, R"({"error":"сбой"})"))},
+        {"act", act, heldAt("PATCH", "/api/tasks", ScriptedResponse::json(200, "{}"))},
+        {"act refused", act, heldAt("PATCH", "/api/tasks", ScriptedResponse::json(401, ""))},
+        {"add task", [](AccountSession& s) { return s.addTask("Полить цветы", 5, "child-1"); },
+         heldAt("POST", "/api/tasks", ScriptedResponse::json(201, R"({"id":"t9"})"))},
+        {"claim", [](AccountSession& s) { return s.claim("zanbeck://pair?token=p"); },
+         heldAt("POST", "/api/pairing/claim", ScriptedResponse::json(200, "{}"))},
+        {"preferences", preferences, heldAt("PATCH", "/api/preferences", ScriptedResponse::json(200, "{}"))},
+        {"preferences refused", preferences, heldAt("PATCH", "/api/preferences", ScriptedResponse::json(401, ""))},
+        {"pairing code", pairing,
+         heldAt("POST", "/api/pairing/create", ScriptedResponse::json(200, R"({"qrPayload":"p","expiresAt":1})"))},
+        {"pairing code refused", pairing, heldAt("POST", "/api/pairing/create", ScriptedResponse::json(500, ""))},
+        {"invite", invite,
+         heldAt("POST", "/api/family/parent-invite", ScriptedResponse::json(200, R"({"qrPayload":"i","expiresAt":1})"))},
+        {"invite refused", invite,
+         heldAt("POST", "/api/family/parent-invite", ScriptedResponse::json(500, R"({"error":"сбой"})"))},
+    };
+    for (const auto& c : cases) {
+        const auto session = freshSignedInSession();
+        session->setErrorMessage(QString("раньше"));
+        server.queue(c.answer.method, c.answer.path, c.answer.response);
+        SignalLog log(*session);
+        auto running = c.start(*session);
+        ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 1; })) << c.name << ": the request never arrived";
+        if (c.signOut) c.signOut(*session);
+        else session->logout();
+        ASSERT_FALSE(session->user()) << c.name;
+        // Only the running flags may still go off; expectSignedOut checks them.
+        auto fieldsOf = [](QStringList names) {
+            names.removeIf([](const QString& name) { return name.startsWith("is"); });
+            return names;
+        };
+        const QStringList announced = fieldsOf(log.names);
+        const auto message = session->errorMessage();
+        const qsizetype requests = server.requests().size();
+
+        server.releaseHeld();
+        EXPECT_FALSE(finish(std::move(running))) << c.name << ": a dropped answer is no failure";
+
+        expectSignedOut(*session, c.name);
+        EXPECT_EQ(fieldsOf(log.names), announced) << c.name << ": nothing is announced after the sign-out";
+        EXPECT_EQ(session->errorMessage(), message) << c.name << ": nothing to report for a session that is gone";
+        EXPECT_EQ(server.requests().size(), requests) << c.name << ": nothing is sent for nobody";
+    }
+}
+
+TEST_F(SignOutRaceTest, TheOldSessionsAnswerDoesNotOverwriteANewSignIn) {
+    server.on("POST", "/api/auth/login", ScriptedResponse::json(200, authAnswer(kOtherChild, "token-misha")));
+    server.on("GET", "/api/family", ScriptedResponse::json(200, kOtherFamily));
+    const Operation restore = [](AccountSession& s) { return s.restore(); };
+    const Operation refresh = [](AccountSession& s) { return s.refresh(); };
+    const HeldAnswer oldFamily = heldAt("GET", "/api/family", ScriptedResponse::json(200, kFamilyWithPreferences));
+    const struct {
+        const char* name;
+        Operation start;
+        HeldAnswer answer;
+        bool signOutFirst;
+    } cases[] = {
+        {"refresh, then sign-out", refresh, oldFamily, true},
+        {"refresh, then sign-in over it", refresh, oldFamily, false},
+        {"restore confirmed", restore, heldAt("GET", "/api/auth/me", ScriptedResponse::json(200, meAnswer(kChildUser))),
+         true},
+        {"restore unauthorized", restore, heldAt("GET", "/api/auth/me", ScriptedResponse::json(401, "")), true},
+        {"restore server error", restore, heldAt("GET", "/api/auth/me", ScriptedResponse::json(500, "")), true},
+    };
+    for (const auto& c : cases) {
+        const auto session = freshSignedInSession();
+        server.queue(c.answer.method, c.answer.path, c.answer.response);
+        auto old = c.start(*session);
+        ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 1; })) << c.name;
+        if (c.signOutFirst) session->logout();
+        finish(session->login("misha@family.ru", "pw"));
+        ASSERT_EQ(session->user().value_or(FamilyUser{}).id, "child-2") << c.name;
+
+        server.releaseHeld();
+        finish(std::move(old));
+        EXPECT_EQ(session->user().value_or(FamilyUser{}).id, "child-2") << c.name;
+        EXPECT_EQ(FamilyWire::decode<FamilyUser>(cachedUser().value_or("")).id, "child-2") << c.name;
+        EXPECT_EQ(storedToken(), "token-misha") << c.name << ": the new token must survive the old answer";
+        EXPECT_EQ(session->members().size(), 1) << c.name;
+        EXPECT_EQ(session->members().value(0).id, "child-2") << c.name;
+        EXPECT_FALSE(preferences.contains("currencyCode")) << c.name;
+        EXPECT_FALSE(session->errorMessage()) << c.name;
+    }
 }
