@@ -49,10 +49,15 @@ protected:
         env.preferences = marks.get();
         return env;
     }
+    // A store of its own, for fixtures that keep it themselves (the operations-list view tests).
+    std::unique_ptr<MoneyStore> makeStore() {
+        auto made = std::make_unique<MoneyStore>(environment());
+        reloadsAtOpen = widgets.reloads;
+        return made;
+    }
     // A store on whatever the data folder holds now.
     MoneyStore& reopen() {
-        store = std::make_unique<MoneyStore>(environment());
-        reloadsAtOpen = widgets.reloads;
+        store = makeStore();
         return *store;
     }
     // Writes the ledger as the anonymous profile's file and opens a store on it.
