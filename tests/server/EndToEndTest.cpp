@@ -70,14 +70,11 @@ TEST(EndToEnd, TheAppsAccountClientRunsTheFamilyRoadAgainstTheRealServer) {
     ASSERT_TRUE(kid.session->user()) << kid.error().toStdString();
     ASSERT_TRUE(mama.session->user()) << mama.error().toStdString();
     ASSERT_TRUE(papa.session->user()) << papa.error().toStdString();
-    EXPECT_FALSE(kid.session->isBusy());
-    EXPECT_TRUE(kid.keychain.items.contains({AccountSession::kTokenService, QString()}));
     const QString kidId = kid.session->user()->id;
 
     // The child shows a pairing code; the parent claims it.
     finish(kid.session->createPairingCode());
     ASSERT_TRUE(kid.session->pairingPayload()) << kid.error().toStdString();
-    EXPECT_FALSE(kid.session->pairingPayload()->contains("family/parent"));
     finish(mama.session->claim(*kid.session->pairingPayload()));
     EXPECT_EQ(mama.error(), QString());
     ASSERT_EQ(mama.session->members().size(), 2);
@@ -87,7 +84,6 @@ TEST(EndToEnd, TheAppsAccountClientRunsTheFamilyRoadAgainstTheRealServer) {
     // The second parent joins by invite.
     finish(mama.session->createFamilyInvite());
     ASSERT_TRUE(mama.session->familyInvitePayload()) << mama.error().toStdString();
-    EXPECT_TRUE(mama.session->familyInvitePayload()->contains("family/parent"));
     finish(papa.session->claimFamilyInvite(*mama.session->familyInvitePayload()));
     EXPECT_EQ(papa.error(), QString());
     EXPECT_EQ(papa.session->members().size(), 3);

@@ -9,45 +9,23 @@ std::string Answer::error() const {
     return json["error"].get<std::string>();
 }
 
-ApiClient::ApiClient(std::string host, int port) : host_(std::move(host)), port_(port) {}
-
-namespace {
-
-httplib::Headers headers(const std::string& token) {
-    httplib::Headers h{{"x-zanbeck-client", "ios"}};
-    if (!token.empty()) h.emplace("Authorization", "Bearer " + token);
-    return h;
-}
-
-Answer toAnswer(const httplib::Result& result) {
+Answer ApiClient::send(const std::string& method, const std::string& path, const std::string& body,
+                      const std::string& token) {
+    httplib::Client client(host_, port_);
+    httplib::Headers headers{{"x-zanbeck-client", "ios"}};
+    if (!token.empty()) headers.emplace("Authorization", "Bearer " + token);
+    httplib::Result result = method == "GET"    ? client.Get(path, headers)
+                             : method == "POST" ? client.Post(path, headers, body, "application/json")
+                                                : client.Patch(path, headers, body, "application/json");
     Answer answer;
     if (!result) {
-        ADD_FAILURE() << "no answer: " << httplib::to_string(result.error());
+        ADD_FAILURE() << method << " " << path << ": no answer: " << httplib::to_string(result.error());
         return answer;
     }
     answer.status = result->status;
     answer.body = result->body;
     answer.json = json::parse(result->body, nullptr, false);
     return answer;
-}
-
-}  // namespace
-
-Answer ApiClient::get(const std::string& path, const std::string& token) {
-    httplib::Client client(host_, port_);
-    auto h = headers(token);
-    h.emplace("Content-Type", "application/json");
-    return toAnswer(client.Get(path.c_str(), h));
-}
-
-Answer ApiClient::post(const std::string& path, const std::string& body, const std::string& token) {
-    httplib::Client client(host_, port_);
-    return toAnswer(client.Post(path.c_str(), headers(token), body, "application/json"));
-}
-
-Answer ApiClient::patch(const std::string& path, const std::string& body, const std::string& token) {
-    httplib::Client client(host_, port_);
-    return toAnswer(client.Patch(path.c_str(), headers(token), body, "application/json"));
 }
 
 void ServerTest::SetUp() {
@@ -84,11 +62,18 @@ std::string ServerTest::tokenOf(const std::string& payload) {
     return at == std::string::npos ? std::string() : payload.substr(at + 6);
 }
 
+Answer ServerTest::claimPairing(const std::string& token, const std::string& code) {
+    return api_->post("/api/pairing/claim", json{{"token", code}}.dump(), token);
+}
+
+Answer ServerTest::claimInvite(const std::string& token, const std::string& code) {
+    return api_->post("/api/family/parent-invite", json{{"action", "claim"}, {"token", code}}.dump(), token);
+}
+
 void ServerTest::pair(const std::string& parentToken, const std::string& childToken) {
-    const auto code = api_->post("/api/pairing/create", "{}", childToken);
+    const auto code = createPairing(childToken);
     ASSERT_EQ(code.status / 100, 2) << code.body;
-    const auto claim =
-        api_->post("/api/pairing/claim", json{{"token", tokenOf(code.json["qrPayload"])}}.dump(), parentToken);
+    const auto claim = claimPairing(parentToken, tokenOf(code.json["qrPayload"]));
     ASSERT_EQ(claim.status, 200) << claim.body;
 }
 
@@ -115,4 +100,14 @@ json ServerTest::taskIn(const json& family, const std::string& taskId) {
         if (task["id"] == taskId) return task;
     ADD_FAILURE() << "task " << taskId << " is not in " << family.dump();
     return json::object();
+}
+
+void FamilyTest::SetUp() {
+    ServerTest::SetUp();
+    mama_ = addAccount("mama@example.com", "Мама", "parent");
+    papa_ = addAccount("papa@example.com", "Папа", "parent");
+    kid_ = addAccount("kid@example.com", "Coder", "child");
+    mamaToken_ = tokenFor(mama_);
+    papaToken_ = tokenFor(papa_);
+    kidToken_ = tokenFor(kid_);
 }

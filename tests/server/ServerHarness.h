@@ -25,10 +25,16 @@ struct Answer {
 // A plain HTTP client for one origin; every request carries the app's headers.
 class ApiClient {
 public:
-    ApiClient(std::string host, int port);
-    Answer get(const std::string& path, const std::string& token = "");
-    Answer post(const std::string& path, const std::string& body, const std::string& token = "");
-    Answer patch(const std::string& path, const std::string& body, const std::string& token = "");
+    ApiClient(std::string host, int port) : host_(std::move(host)), port_(port) {}
+    // method: "GET", "POST" or "PATCH"; the token is sent when not empty.
+    Answer send(const std::string& method, const std::string& path, const std::string& body, const std::string& token);
+    Answer get(const std::string& path, const std::string& token = "") { return send("GET", path, "", token); }
+    Answer post(const std::string& path, const std::string& body, const std::string& token = "") {
+        return send("POST", path, body, token);
+    }
+    Answer patch(const std::string& path, const std::string& body, const std::string& token = "") {
+        return send("PATCH", path, body, token);
+    }
 
 private:
     std::string host_;
@@ -58,6 +64,13 @@ protected:
     nlohmann::json taskIn(const nlohmann::json& family, const std::string& taskId);
     static std::string tokenOf(const std::string& payload);  // the "token" query item of a QR payload
 
+    Answer createPairing(const std::string& token) { return api_->post("/api/pairing/create", "{}", token); }
+    Answer createInvite(const std::string& token) {
+        return api_->post("/api/family/parent-invite", R"({"action":"create"})", token);
+    }
+    Answer claimPairing(const std::string& token, const std::string& code);
+    Answer claimInvite(const std::string& token, const std::string& code);
+
     void advance(std::int64_t seconds) { now_ += seconds; }
 
     TempDir dir_;
@@ -67,4 +80,18 @@ protected:
     std::thread thread_;
     int port_ = 0;
     std::optional<ApiClient> api_;
+};
+
+// Two parents and a child, signed in, in no family yet.
+class FamilyTest : public ServerTest {
+protected:
+    void SetUp() override;
+
+    std::string pairingCode() { return tokenOf(createPairing(kidToken_).json["qrPayload"]); }
+    std::string inviteCode(const std::string& token) { return tokenOf(createInvite(token).json["qrPayload"]); }
+    void joinAsSecondParent() { ASSERT_EQ(claimInvite(papaToken_, inviteCode(mamaToken_)).status, 200); }
+    nlohmann::json task(const std::string& token, const std::string& id) { return taskIn(familyOf(token), id); }
+
+    family::Account mama_, papa_, kid_;
+    std::string mamaToken_, papaToken_, kidToken_;
 };
