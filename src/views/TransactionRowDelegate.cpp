@@ -16,7 +16,7 @@
 namespace {
 
 constexpr int kSpacing = 14;      // between icon, text column and amount
-constexpr int kSpacerMin = 8;     // the flexible gap before the amount keeps at least this
+constexpr int kSpacerMin = 8;     // the flexible gap before the amount keeps at least this, with kSpacing on each side
 constexpr int kColumnGap = 3;     // between category and detail
 constexpr int kCornerRadius = 12;  // the rows' card
 constexpr int kStarSize = 17;
@@ -146,7 +146,7 @@ int TransactionRowDelegate::widestAmount() const {
 
 int TransactionRowDelegate::categoryWidth(const MoneyTransaction& t, int cardWidth) const {
     const int star = t.isFavorite.value_or(false) ? kStarSize + kStarGap : 0;
-    return cardWidth - 2 * kPaddingH - kIconBox - 2 * kSpacing - kSpacerMin - amountAdvance(t) - star;
+    return cardWidth - 2 * kPaddingH - kIconBox - 3 * kSpacing - kSpacerMin - amountAdvance(t) - star;
 }
 
 int TransactionRowDelegate::categoryHeight(const QString& category, int width) const {
@@ -171,7 +171,7 @@ QSize TransactionRowDelegate::sizeHint(const QStyleOptionViewItem&, const QModel
         // Most categories fit beside any amount a ledger holds; only a long
         // one needs this row's own amount measured.
         const int category = categoryAdvance(t->category);
-        if (category > cardWidth - 2 * kPaddingH - kIconBox - 2 * kSpacing - kSpacerMin - kStarSize - kStarGap -
+        if (category > cardWidth - 2 * kPaddingH - kIconBox - 3 * kSpacing - kSpacerMin - kStarSize - kStarGap -
                            widestAmount()) {
             const int room = categoryWidth(*t, cardWidth);
             if (category > room) textHeight = categoryHeight(t->category, room);
@@ -238,7 +238,7 @@ void TransactionRowDelegate::paintContent(QPainter* p, const QRect& card, const 
 
     // Category over the note (or the date).
     const int textLeft = icon.right() + 1 + kSpacing;
-    const int textWidth = std::max(amount.left() - kSpacerMin - kSpacing - textLeft, 1);
+    const int textWidth = std::max(amount.left() - kSpacing - kSpacerMin - kSpacing - textLeft, 1);
     const int textHeight = categoryHeight(t.category, textWidth);
     const QFontMetrics detailMetrics(detailFont());
     const int columnHeight = textHeight + kColumnGap + detailMetrics.height();
