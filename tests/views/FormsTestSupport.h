@@ -1,38 +1,19 @@
 #pragma once
 
-// The add form and the transaction editor on a real store in a temporary
-// folder (fixed clock at 15 June 2026, 12:00 UTC; the ledger's zone is
-// Europe/Berlin), inside a phone-sized window, with a photo picker the test
-// answers.
+// The add form and the transaction editor on the real store (see ViewFixture),
+// in a phone-sized window, with a photo picker the test answers.
 
-#include <gtest/gtest.h>
-
-#include <QApplication>
 #include <QBuffer>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QImage>
-#include <QKeyEvent>
 #include <QPainter>
 #include <QPointer>
-#include <QTimeZone>
-#include <QWidget>
 #include <deque>
 #include <functional>
-#include <memory>
 
+#include "ViewFixture.h"
 #include "components/Overlays.h"
 #include "components/PageBody.h"
-#include "components/Theme.h"
 #include "platform/PhotoPicker.h"
-#include "services/Preferences.h"
-#include "store/MoneyStore.h"
-#include "support/FakeNotificationCenter.h"
-#include "support/FakeWidgetCenter.h"
-#include "support/FixedClock.h"
-#include "support/Gallery.h"
-#include "support/TempDir.h"
 
 namespace formstest {
 
@@ -102,76 +83,20 @@ inline QByteArray jpegWithOrientation(const QImage& image, quint16 orientation) 
     return jpeg.left(2) + segment + jpeg.mid(2);  // right after the start-of-image marker
 }
 
-// Types text as key presses; QTest's own typing takes ASCII only.
-inline void typeText(QWidget* widget, const QString& text) {
-    for (const QChar ch : text) {
-        QKeyEvent press(QEvent::KeyPress, ch == QLatin1Char(' ') ? Qt::Key_Space : 0, Qt::NoModifier,
-                        QString(ch));
-        QApplication::sendEvent(widget, &press);
-        QKeyEvent release(QEvent::KeyRelease, ch == QLatin1Char(' ') ? Qt::Key_Space : 0, Qt::NoModifier,
-                          QString(ch));
-        QApplication::sendEvent(widget, &release);
-    }
-}
+using viewtest::typeText;
 
 inline bool isReddish(QRgb c) { return qRed(c) > 150 && qBlue(c) < 110; }
 inline bool isBluish(QRgb c) { return qBlue(c) > 150 && qRed(c) < 110; }
 
-class FormsTest : public ::testing::Test {
+class FormsTest : public ViewFixture {
 protected:
-    FormsTest() : clock(QDateTime(QDate(2026, 6, 15), QTime(12, 0), QTimeZone::utc())) {
-        AppGroupDefaults::setDirectoryOverride(temp.filePath("group"));
-        Preferences::resetStandard(temp.filePath("standard.ini"));
-        Preferences::standard().setValue("appLanguage", "en_US");
-        marks = std::make_unique<Preferences>(temp.filePath("marks.ini"));
-    }
-    ~FormsTest() override {
-        AppGroupDefaults::setDirectoryOverride({});
-        Preferences::resetStandard();
-    }
     void SetUp() override {
-        Theme::current().setSystemScheme(ColorScheme::Light);
-        Theme::current().refresh();
-        Theme::current().install(*qApp);
-        MoneyStore::Environment env;
-        env.paths = StorePaths(dataFolder());
-        env.clock = &clock;
-        env.timeZone = zone;
-        env.widgets = &widgets;
-        env.notifications = &notifications;
-        env.preferences = marks.get();
-        store = std::make_unique<MoneyStore>(env);
-        window = std::make_unique<QWidget>();
-        window->setObjectName(QStringLiteral("formsTestWindow"));
-        window->resize(Gallery::kPhoneSize);
-        window->show();
+        reopen();
+        showWindow().setObjectName(QStringLiteral("formsTestWindow"));
         QApplication::setActiveWindow(window.get());
-    }
-    void TearDown() override {
-        window.reset();
-        settle();
-        store.reset();
     }
 
     QString dataFolder() const { return temp.filePath("data"); }
-    QString zanbeck(const QString& rest) const { return dataFolder() + "/Zanbeck/" + rest; }
-    static void writeFile(const QString& path, const QByteArray& bytes) {
-        QDir().mkpath(QFileInfo(path).path());
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    static QByteArray readFile(const QString& path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-
-    static void settle() {
-        for (int i = 0; i < 4; ++i) {
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            QCoreApplication::processEvents();
-        }
-    }
 
     // Shows the view in a sheet over the window, as the app does.
     template <class View>
@@ -200,15 +125,7 @@ protected:
     // A file where the receipts folder should be: no receipt can be written.
     void breakReceiptWrites() { writeFile(receiptsFolder(), "in the way"); }
 
-    TempDir temp;
-    FixedClock clock;
-    QTimeZone zone{"Europe/Berlin"};
-    FakeWidgetCenter widgets;
-    FakeNotificationCenter notifications;
-    std::unique_ptr<Preferences> marks;
-    std::unique_ptr<MoneyStore> store;
     FakePhotoPicker picker;
-    std::unique_ptr<QWidget> window;
     QPointer<Sheet> sheet;
 };
 

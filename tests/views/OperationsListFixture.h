@@ -1,25 +1,19 @@
 #pragma once
 
-// The operations list on a real store in a temporary folder with a fixed
-// clock (2026-06-15 12:00 UTC; the process runs in UTC, the store's calendar
-// is Berlin's), shown in a phone-sized window with fakes for sharing and
-// photo picking.
+// The operations list on the real store (see ViewFixture; the process runs in
+// UTC, the store's calendar is Berlin's), shown in a phone-sized window with
+// fakes for sharing and photo picking.
 
+#include "ViewFixture.h"
 #include "components/NavigationStack.h"
-#include "components/Theme.h"
 #include "platform/PhotoPicker.h"
 #include "platform/ShareService.h"
-#include "store/StoreFixture.h"
-#include "support/Gallery.h"
 #include "views/TransactionListModel.h"
 #include "views/TransactionsView.h"
 
-#include <QApplication>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTest>
-#include <QVBoxLayout>
-#include <memory>
 
 namespace opslist {
 
@@ -42,25 +36,9 @@ public:
     void pickImage(std::function<void(std::optional<QByteArray>)>) override {}
 };
 
-class OperationsListTest : public StoreFixture {
+class OperationsListTest : public ViewFixture {
 protected:
-    void SetUp() override {
-        Theme::current().setSystemScheme(ColorScheme::Light);
-        Theme::current().refresh();
-        Theme::current().install(*qApp);
-        store = makeStore();
-    }
-    void TearDown() override {
-        window.reset();
-        settle();
-    }
-
-    static void settle() {
-        for (int i = 0; i < 3; ++i) {
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            QCoreApplication::processEvents();
-        }
-    }
+    void SetUp() override { reopen(); }
 
     // Adds one operation through the store, as the add form does.
     QUuid add(TransactionKind kind, int amount, const QString& category, const QDateTime& date,
@@ -75,15 +53,9 @@ protected:
 
     // Builds the screen in its navigation stack inside a shown window.
     TransactionsView& open() {
-        window = std::make_unique<QWidget>();
-        auto* layout = new QVBoxLayout(window.get());
-        layout->setContentsMargins(0, 0, 0, 0);
         view = new TransactionsView(
             *store, [this](TransactionKind kind) { addRequests.push_back(kind); }, share, photos);
-        layout->addWidget(new NavigationStack(view));
-        window->resize(Gallery::kPhoneSize);
-        window->show();
-        settle();
+        showWindow(new NavigationStack(view));
         return *view;
     }
 
@@ -114,23 +86,11 @@ protected:
         }
         QTest::mouseRelease(viewport(), Qt::LeftButton, {}, to);
     }
-    // Types text into a widget one character at a time, as a keyboard does
-    // (QTest::keyClicks knows only ASCII).
-    static void type(QWidget* into, const QString& text) {
-        for (QChar c : text) {
-            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(into, &press);
-            QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(into, &release);
-        }
-    }
     void tap(const QPoint& at) { QTest::mouseClick(viewport(), Qt::LeftButton, {}, at); }
 
-    std::unique_ptr<MoneyStore> store;
     RecordingShareService share;
     IdlePhotoPicker photos;
     std::vector<TransactionKind> addRequests;
-    std::unique_ptr<QWidget> window;
     TransactionsView* view = nullptr;
 };
 

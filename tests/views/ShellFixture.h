@@ -25,14 +25,14 @@
 #include "support/Gallery.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempDir.h"
+#include "support/WaitUntil.h"
+#include "ViewFixture.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QJsonObject>
 #include <QTest>
 #include <QTimeZone>
-#include <QVBoxLayout>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -60,23 +60,7 @@ public:
     void pickImage(std::function<void(std::optional<QByteArray>)> done) override { done(std::nullopt); }
 };
 
-// Runs the event loop until the condition holds; a guard against a hang, not a timing check.
-inline bool waitUntil(const std::function<bool()>& condition, int guardMs = 20000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > guardMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
-    }
-    return true;
-}
-
-inline void settle() {
-    for (int i = 0; i < 4; ++i) {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCoreApplication::processEvents();
-    }
-}
+using viewtest::settle;
 
 inline void click(QAbstractButton* button) {
     ASSERT_TRUE(button);
@@ -90,9 +74,7 @@ protected:
     void SetUp() override {
         Preferences::resetStandard(dir.filePath("preferences.ini"));
         AppGroupDefaults::setDirectoryOverride(dir.filePath("group"));
-        Theme::current().setSystemScheme(ColorScheme::Light);
-        Theme::current().refresh();
-        Theme::current().install(*qApp);
+        viewtest::installLightTheme();
         biometrics.available = false;
         ASSERT_TRUE(server.listen());
         server.on("GET", "/api/auth/me", ScriptedResponse::json(200, meAnswer(kChildUser)));
@@ -149,14 +131,7 @@ protected:
     // Shows the widget as the content of a phone-sized window.
     template <class W>
     W* showInWindow(W* widget) {
-        window_ = std::make_unique<QWidget>();
-        window_->setObjectName("testWindow");
-        auto* layout = new QVBoxLayout(window_.get());
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(widget);
-        window_->resize(Gallery::kPhoneSize);
-        window_->show();
-        settle();
+        window_ = viewtest::showPhoneWindow(widget);
         return widget;
     }
     QWidget* window() const { return window_.get(); }

@@ -59,12 +59,12 @@ TEST_F(OperationsListTest, TypingInTheSearchFieldFiltersTheRowsAndTheHeader) {
     ASSERT_EQ(rowCategories(), (List{"Подарок", "Транспорт", "Еда"}));
 
     view->searchField()->setFocus();
-    type(view->searchField(), QStringLiteral("ШКОЛ"));
+    typeText(view->searchField(), QStringLiteral("ШКОЛ"));
     EXPECT_EQ(rowCategories(), (List{"Транспорт"}));
     EXPECT_EQ(view->countLabel()->text(), QStringLiteral("Найдено: 1"));
 
     view->searchField()->clear();
-    type(view->searchField(), QStringLiteral("копилка"));
+    typeText(view->searchField(), QStringLiteral("копилка"));
     EXPECT_EQ(rowCategories(), (List{"Подарок"}));
 
     QTest::keyClicks(view->searchField(), "zzz");
