@@ -6,9 +6,15 @@
 
 #include "components/Button.h"
 #include "components/Card.h"
+#include "components/NavigationStack.h"
+#include "components/Overlays.h"
+#include "components/PageBody.h"
 #include "components/SymbolView.h"
 #include "components/TextLabel.h"
 #include "components/Theme.h"
+#include "components/Toggle.h"
+#include "services/AmountInput.h"
+#include "services/GlobalPreferences.h"
 
 namespace {
 constexpr int kFieldHeight = 28;
@@ -16,6 +22,26 @@ constexpr int kRowInset = 16;
 constexpr int kRowPadding = 8;
 constexpr int kRowMinHeight = 44;
 }  // namespace
+
+EditorPage makeEditorPage(const QString& title, const QString& confirmTitle, const QString& confirmName) {
+    auto* page = new NavigationPage(title);
+    page->setTitleDisplay(NavigationPage::TitleDisplay::Inline);
+    Button* cancel = page->addToolbarButton(QStringLiteral("Отмена"), {}, ToolbarPlacement::Cancellation);
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    Button* confirm = page->addToolbarButton(confirmTitle, {}, ToolbarPlacement::Confirmation);
+    confirm->setObjectName(confirmName);
+    return {page, cancel, confirm};
+}
+
+void hostEditorPage(QWidget* sheetContent, NavigationPage* page) {
+    auto* column = new QVBoxLayout(sheetContent);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(new NavigationStack(page, sheetContent));
+}
+
+void dismissSheetOf(QWidget* sheetContent) {
+    if (Sheet* sheet = Sheet::of(sheetContent)) sheet->dismiss();
+}
 
 EditorSection::EditorSection(const QString& header, QWidget* parent) : QWidget(parent) {
     auto* column = new QVBoxLayout(this);
@@ -166,4 +192,81 @@ QDateTime wallClock(const QDateTime& moment, const QTimeZone& zone) {
 
 QDateTime fromWallClock(const QDateTime& wall, const QTimeZone& zone) {
     return QDateTime(wall.date(), wall.time(), zone).toUTC();
+}
+
+NamedAmountEditor::NamedAmountEditor(MoneyStore& store, const Texts& texts, QWidget* parent)
+    : QWidget(parent), store_(store) {
+    const EditorPage frame = makeEditorPage(texts.pageTitle, QStringLiteral("Добавить"), QStringLiteral("addButton"));
+    page_ = frame.page;
+    cancel_ = frame.cancel;
+    add_ = frame.confirm;
+
+    firstSection_ = new EditorSection(texts.sectionHeader);
+    name_ = formTextField(texts.namePlaceholder, texts.nameObjectName);
+    firstSection_->addRow(formFieldRow({}, name_));
+    amount_ = formTextField(QStringLiteral("0"), texts.amountObjectName);
+    amount_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    amount_->setInputMethodHints(Qt::ImhFormattedNumbersOnly);
+    firstSection_->addRow(formFieldRow(texts.amountTitle, amount_, GlobalPreferences::currencyCode()));
+    page_->body()->addWidget(firstSection_);
+    hostEditorPage(this, page_);
+
+    connect(name_, &QLineEdit::textChanged, this, &NamedAmountEditor::refresh);
+    connect(amount_, &QLineEdit::textChanged, this, &NamedAmountEditor::refresh);
+    connect(name_, &QLineEdit::returnPressed, amount_, qOverload<>(&QWidget::setFocus));
+    connect(amount_, &QLineEdit::returnPressed, this, &NamedAmountEditor::save);
+    connect(cancel_, &QAbstractButton::clicked, this, &NamedAmountEditor::dismiss);
+    connect(add_, &QAbstractButton::clicked, this, &NamedAmountEditor::save);
+    refresh();
+}
+
+void NamedAmountEditor::addDeadline(EditorSection* section, const QString& switchTitle, QWidget* pickerRow) {
+    hasDeadline_ = new ToggleRow(switchTitle);
+    hasDeadline_->setObjectName(QStringLiteral("deadlineSwitch"));
+    hasDeadline_->setContentsMargins(0, 0, 0, 0);
+    section->addRow(hasDeadline_);
+    section->addRow(pickerRow);
+    section->setRowVisible(pickerRow, false);
+    deadlineSection_ = section;
+    pickerRow_ = pickerRow;
+    // Turning the switch off hides the picker but keeps the chosen value.
+    connect(hasDeadline_, &ToggleRow::toggled, this,
+            [this](bool on) { deadlineSection_->setRowVisible(pickerRow_, on); });
+}
+
+bool NamedAmountEditor::hasDeadline() const { return hasDeadline_ && hasDeadline_->isChecked(); }
+
+bool NamedAmountEditor::isPickerShown() const {
+    return deadlineSection_ && deadlineSection_->isRowVisible(pickerRow_);
+}
+
+bool NamedAmountEditor::isValid() const {
+    return !name_->text().trimmed().isEmpty() && parsePositiveAmountInput(amount_->text()).has_value();
+}
+
+void NamedAmountEditor::refresh() { add_->setEnabled(isValid() && !done_); }
+
+void NamedAmountEditor::save() {
+    if (done_ || name_->text().trimmed().isEmpty()) return;
+    const std::optional<Decimal> amount = parsePositiveAmountInput(amount_->text());
+    if (!amount) return;
+    // A second tap while the sheet closes must not add the item twice.
+    done_ = true;
+    refresh();
+    commit(name_->text(), *amount);
+    dismiss();
+}
+
+void NamedAmountEditor::dismiss() {
+    emit dismissRequested();
+    dismissSheetOf(this);
+}
+
+void NamedAmountEditor::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The keyboard opens on the name field when the sheet comes up.
+    if (!focused_) {
+        focused_ = true;
+        name_->setFocus(Qt::OtherFocusReason);
+    }
 }

@@ -5,10 +5,30 @@
 #include <QWidget>
 #include <functional>
 
+#include "models/Decimal.h"
+
 class Button;
+class MoneyStore;
+class NavigationPage;
 class QLineEdit;
 class QVBoxLayout;
 class TextLabel;
+class ToggleRow;
+
+// The page of an editor sheet: an inline title, "Отмена" ("cancelButton") in
+// the cancellation place and `confirmTitle` (named `confirmName`) in the
+// confirmation place.
+struct EditorPage {
+    NavigationPage* page;
+    Button* cancel;
+    Button* confirm;
+};
+EditorPage makeEditorPage(const QString& title, const QString& confirmTitle, const QString& confirmName);
+// Fills `sheetContent` edge to edge with a navigation stack whose root is `page`.
+void hostEditorPage(QWidget* sheetContent, NavigationPage* page);
+// The one way an editor closes: the sheet showing `sheetContent`, if any, is
+// dismissed (the editor announces its closing first).
+void dismissSheetOf(QWidget* sheetContent);
 
 // A group of rows of the editor sheets: an optional header above a rounded
 // panel whose rows are separated by hairlines. A hidden row takes its hairline
@@ -77,3 +97,65 @@ private:
 // moment into the picker's plain local value and back.
 QDateTime wallClock(const QDateTime& moment, const QTimeZone& zone);
 QDateTime fromWallClock(const QDateTime& wall, const QTimeZone& zone);
+
+// What the goal and money-task sheets share: a section with a name field and
+// an amount in the selected currency, "Отмена" / "Добавить" in the toolbar,
+// and an optional deadline whose picker hides (keeping its value) while its
+// switch is off. "Добавить" is enabled only for a name that is not blank and
+// an amount above zero; it commits once and closes. Every way of closing goes
+// through dismiss(): dismissRequested, then the sheet's dismiss.
+class NamedAmountEditor : public QWidget {
+    Q_OBJECT
+public:
+    struct Texts {
+        QString pageTitle;
+        QString sectionHeader;
+        QString namePlaceholder;
+        QString nameObjectName;
+        QString amountTitle;
+        QString amountObjectName;
+    };
+
+    bool isValid() const;
+
+    NavigationPage* page() const { return page_; }
+    ToggleRow* deadlineSwitch() const { return hasDeadline_; }
+    bool isPickerShown() const;
+    Button* addButton() const { return add_; }
+    Button* cancelButton() const { return cancel_; }
+
+    void save();
+    void dismiss();
+
+signals:
+    void dismissRequested();
+
+protected:
+    NamedAmountEditor(MoneyStore& store, const Texts& texts, QWidget* parent);
+
+    // Adds the switch titled `switchTitle` and, below it, `pickerRow`, shown
+    // only while the switch is on.
+    void addDeadline(EditorSection* section, const QString& switchTitle, QWidget* pickerRow);
+    bool hasDeadline() const;
+    // Hands the typed name and the amount to the store (called once, by save).
+    virtual void commit(const QString& name, const Decimal& amount) = 0;
+
+    void showEvent(QShowEvent* event) override;
+
+    MoneyStore& store_;
+    EditorSection* firstSection_;
+    QLineEdit* name_;
+    QLineEdit* amount_;
+
+private:
+    void refresh();
+
+    NavigationPage* page_;
+    Button* cancel_;
+    Button* add_;
+    ToggleRow* hasDeadline_ = nullptr;
+    EditorSection* deadlineSection_ = nullptr;
+    QWidget* pickerRow_ = nullptr;
+    bool done_ = false;
+    bool focused_ = false;
+};
