@@ -7,26 +7,26 @@
 #include <QPointer>
 #include <QShowEvent>
 #include <QTimer>
-#include <QVBoxLayout>
 
 #include "components/Button.h"
 #include "components/NavigationStack.h"
-#include "components/Overlays.h"
 #include "components/PageBody.h"
 #include "components/SegmentedControl.h"
 #include "components/TextLabel.h"
 #include "components/Toggle.h"
-#include "platform/PhotoPicker.h"
 #include "services/AmountInput.h"
 #include "store/MoneyStore.h"
 #include "views/EditorForm.h"
 #include "views/ReceiptImageView.h"
-#include "views/TransactionFormParts.h"
 
 namespace {
 
 QString receiptButtonTitle(bool hasReceipt) {
     return hasReceipt ? QStringLiteral("Заменить фото чека") : QStringLiteral("Прикрепить фото чека");
+}
+
+QString pageTitle(TransactionKind kind) {
+    return kind == TransactionKind::income ? QStringLiteral("Новый доход") : QStringLiteral("Новый расход");
 }
 
 }  // namespace
@@ -35,8 +35,8 @@ AddTransactionView::AddTransactionView(MoneyStore& store, TransactionKind initia
                                        QWidget* parent)
     : QWidget(parent),
       store_(store),
-      photos_(photos),
       receipts_(store.paths()),
+      receiptRequest_(photos),
       kind_(initialKind),
       category_(categories(initialKind).first()),
       date_(store.now().toUTC()) {
@@ -74,16 +74,11 @@ QStringList AddTransactionView::availableCategories() const {
 }
 
 void AddTransactionView::buildForm() {
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-
-    page_ = new NavigationPage;
+    const EditorPage frame = makeEditorPage(pageTitle(kind_), QStringLiteral("Сохранить"), QStringLiteral("saveButton"));
+    page_ = frame.page;
     page_->setObjectName(QStringLiteral("addTransactionPage"));
-    page_->setTitleDisplay(NavigationPage::TitleDisplay::Inline);
-    cancelButton_ = page_->addToolbarButton(QStringLiteral("Отмена"), {}, ToolbarPlacement::Cancellation);
-    cancelButton_->setObjectName(QStringLiteral("cancelButton"));
-    saveButton_ = page_->addToolbarButton(QStringLiteral("Сохранить"), {}, ToolbarPlacement::Confirmation);
-    saveButton_->setObjectName(QStringLiteral("saveButton"));
+    cancelButton_ = frame.cancel;
+    saveButton_ = frame.confirm;
     connect(cancelButton_, &QAbstractButton::clicked, this, &AddTransactionView::cancel);
     connect(saveButton_, &QAbstractButton::clicked, this, &AddTransactionView::save);
 
@@ -181,19 +176,12 @@ void AddTransactionView::buildForm() {
     details_->addRow(preview_);
     details_->setRowVisible(preview_, false);
 
-    datePicker_ = transaction_form::dateTimePicker(date_, store_.timeZone());
-    // Only an edit replaces the moment the form was opened (seconds included).
-    connect(datePicker_, &QDateTimeEdit::dateTimeChanged, this,
-            [this] { date_ = transaction_form::pickedMoment(*datePicker_, store_.timeZone()); });
-    details_->addRow(transaction_form::pickerRow(QStringLiteral("Дата"), datePicker_));
+    // Only an edit replaces the moment the form was opened.
+    details_->addRow(transaction_form::dateRow(date_, store_.timeZone(), datePicker_));
 
     body->addWidget(details_);
+    hostEditorPage(this, page_);
 
-    auto* stack = new NavigationStack(page_, this);
-    outer->addWidget(stack);
-
-    page_->setTitle(kind_ == TransactionKind::income ? QStringLiteral("Новый доход")
-                                                     : QStringLiteral("Новый расход"));
     refreshCategories();
     updateSaveEnabled();
 }
@@ -202,8 +190,7 @@ void AddTransactionView::setKind(TransactionKind kind) {
     if (kind == kind_) return;
     kind_ = kind;
     kindPicker_->setCurrentTag(rawValue(kind));
-    page_->setTitle(kind == TransactionKind::income ? QStringLiteral("Новый доход")
-                                                    : QStringLiteral("Новый расход"));
+    page_->setTitle(pageTitle(kind));
     category_ = availableCategories().first();
     setAddingCustomCategory(false);
     customField_->clear();
@@ -247,18 +234,10 @@ bool AddTransactionView::canSave() const {
 void AddTransactionView::updateSaveEnabled() { saveButton_->setEnabled(canSave()); }
 
 void AddTransactionView::pickReceipt() {
-    // Only the newest pick counts: an answer to an earlier one arriving late
-    // is dropped, and one arriving after the form closed finds no form.
-    const quint64 generation = ++pickGeneration_;
-    QPointer<AddTransactionView> self(this);
-    photos_.pickImage([self, generation](std::optional<QByteArray> bytes) {
-        if (!self || generation != self->pickGeneration_) return;
-        self->setReceiptData(std::move(bytes));
-    });
+    receiptRequest_.start(this, [this](std::optional<QByteArray> bytes) { setReceiptData(std::move(bytes)); });
 }
 
 void AddTransactionView::setReceiptData(std::optional<QByteArray> bytes) {
-    if (bytes && bytes->isEmpty()) bytes.reset();
     receiptData_ = std::move(bytes);
     receiptButton_->setText(receiptButtonTitle(receiptData_.has_value()));
     // Bytes that are no image are still kept (and saved as the receipt file);
@@ -284,9 +263,9 @@ void AddTransactionView::save() {
 void AddTransactionView::cancel() { close(); }
 
 void AddTransactionView::close() {
-    ++pickGeneration_;  // a pick still open no longer lands here
+    receiptRequest_.forget();  // a pick still open no longer lands here
     emit closeRequested();
-    if (Sheet* sheet = Sheet::of(this)) sheet->dismiss();
+    dismissSheetOf(this);
 }
 
 void AddTransactionView::showEvent(QShowEvent* event) {

@@ -9,6 +9,7 @@
 
 #include "models/MoneyModels.h"
 #include "services/ReceiptStore.h"
+#include "views/TransactionFormParts.h"
 
 class Button;
 class EditorSection;
@@ -97,15 +98,14 @@ private:
     void close();
 
     MoneyStore& store_;
-    PhotoPicker& photos_;
     ReceiptStore receipts_;
+    transaction_form::ReceiptPhotoRequest receiptRequest_;
 
     TransactionKind kind_;
     QString category_;
     QDateTime date_;  // UTC; the picker only replaces it when the user edits it
     bool addingCustomCategory_ = false;
     std::optional<QByteArray> receiptData_;
-    quint64 pickGeneration_ = 0;
     bool shownOnce_ = false;
 
     NavigationPage* page_ = nullptr;

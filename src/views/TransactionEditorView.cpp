@@ -3,29 +3,26 @@
 #include <QDateTimeEdit>
 #include <QLineEdit>
 #include <QShowEvent>
+#include <QPointer>
 #include <QTimer>
-#include <QVBoxLayout>
 
 #include "components/Button.h"
 #include "components/NavigationStack.h"
-#include "components/Overlays.h"
 #include "components/PageBody.h"
 #include "components/SegmentedControl.h"
 #include "components/Toggle.h"
-#include "platform/PhotoPicker.h"
 #include "services/AmountInput.h"
 #include "store/MoneyStore.h"
 #include "views/EditorForm.h"
 #include "views/ReceiptImageView.h"
-#include "views/TransactionFormParts.h"
 
 TransactionEditorView::TransactionEditorView(MoneyStore& store, MoneyTransaction transaction,
                                              PhotoPicker& photos, QWidget* parent)
     : QWidget(parent),
       store_(store),
       transaction_(std::move(transaction)),
-      photos_(photos),
       receipts_(store.paths()),
+      receiptRequest_(photos),
       kind_(transaction_.kind),
       date_(transaction_.date.toUTC()) {
     setObjectName(QStringLiteral("transactionEditorView"));
@@ -37,16 +34,12 @@ TransactionEditorView::TransactionEditorView(MoneyStore& store, MoneyTransaction
 TransactionEditorView::~TransactionEditorView() = default;
 
 void TransactionEditorView::buildForm() {
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-
-    page_ = new NavigationPage(QStringLiteral("Операция"));
+    const EditorPage frame =
+        makeEditorPage(QStringLiteral("Операция"), QStringLiteral("Сохранить"), QStringLiteral("saveButton"));
+    page_ = frame.page;
     page_->setObjectName(QStringLiteral("transactionEditorPage"));
-    page_->setTitleDisplay(NavigationPage::TitleDisplay::Inline);
-    cancelButton_ = page_->addToolbarButton(QStringLiteral("Отмена"), {}, ToolbarPlacement::Cancellation);
-    cancelButton_->setObjectName(QStringLiteral("cancelButton"));
-    saveButton_ = page_->addToolbarButton(QStringLiteral("Сохранить"), {}, ToolbarPlacement::Confirmation);
-    saveButton_->setObjectName(QStringLiteral("saveButton"));
+    cancelButton_ = frame.cancel;
+    saveButton_ = frame.confirm;
     connect(cancelButton_, &QAbstractButton::clicked, this, &TransactionEditorView::cancel);
     connect(saveButton_, &QAbstractButton::clicked, this, &TransactionEditorView::save);
 
@@ -82,11 +75,8 @@ void TransactionEditorView::buildForm() {
     tagsField_->setText(transaction_form::joinTags(transaction_.tags));
     fields_->addRow(tagsField_);
 
-    datePicker_ = transaction_form::dateTimePicker(date_, store_.timeZone());
-    // Only an edit replaces the stored moment (seconds included).
-    connect(datePicker_, &QDateTimeEdit::dateTimeChanged, this,
-            [this] { date_ = transaction_form::pickedMoment(*datePicker_, store_.timeZone()); });
-    fields_->addRow(transaction_form::pickerRow(QStringLiteral("Дата"), datePicker_));
+    // Only an edit replaces the stored moment.
+    fields_->addRow(transaction_form::dateRow(date_, store_.timeZone(), datePicker_));
 
     favoriteRow_ = new ToggleRow(QStringLiteral("Избранное"));
     favoriteRow_->setObjectName(QStringLiteral("favoriteRow"));
@@ -122,8 +112,7 @@ void TransactionEditorView::buildForm() {
     connect(amountField_, &QLineEdit::textChanged, this, &TransactionEditorView::updateSaveEnabled);
     connect(categoryField_, &QLineEdit::textChanged, this, &TransactionEditorView::updateSaveEnabled);
 
-    auto* stack = new NavigationStack(page_, this);
-    outer->addWidget(stack);
+    hostEditorPage(this, page_);
 
     updateReceiptArea();
     updateSaveEnabled();
@@ -139,18 +128,11 @@ bool TransactionEditorView::canSave() const {
 void TransactionEditorView::updateSaveEnabled() { saveButton_->setEnabled(canSave()); }
 
 void TransactionEditorView::pickReceipt() {
-    // Only the newest pick counts: an answer to an earlier one arriving late
-    // is dropped, and one arriving after the editor closed finds no editor.
-    const quint64 generation = ++pickGeneration_;
-    QPointer<TransactionEditorView> self(this);
-    photos_.pickImage([self, generation](std::optional<QByteArray> bytes) {
-        if (!self || generation != self->pickGeneration_) return;
-        self->setReplacementReceipt(std::move(bytes));
-    });
+    receiptRequest_.start(this,
+                          [this](std::optional<QByteArray> bytes) { setReplacementReceipt(std::move(bytes)); });
 }
 
 void TransactionEditorView::setReplacementReceipt(std::optional<QByteArray> bytes) {
-    if (bytes && bytes->isEmpty()) bytes.reset();
     replacementReceiptData_ = std::move(bytes);
     replacementImage_ = replacementReceiptData_ ? decodeReceiptImage(*replacementReceiptData_) : QImage();
     updateReceiptArea();
@@ -199,9 +181,9 @@ void TransactionEditorView::duplicate() {
 void TransactionEditorView::cancel() { close(); }
 
 void TransactionEditorView::close() {
-    ++pickGeneration_;
+    receiptRequest_.forget();  // a pick still open no longer lands here
     emit closeRequested();
-    if (Sheet* sheet = Sheet::of(this)) sheet->dismiss();
+    dismissSheetOf(this);
 }
 
 void TransactionEditorView::showEvent(QShowEvent* event) {

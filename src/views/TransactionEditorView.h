@@ -8,6 +8,7 @@
 
 #include "models/MoneyModels.h"
 #include "services/ReceiptStore.h"
+#include "views/TransactionFormParts.h"
 
 class Button;
 class EditorSection;
@@ -84,14 +85,13 @@ private:
 
     MoneyStore& store_;
     MoneyTransaction transaction_;
-    PhotoPicker& photos_;
     ReceiptStore receipts_;
+    transaction_form::ReceiptPhotoRequest receiptRequest_;
 
     TransactionKind kind_;
     QDateTime date_;  // UTC; the picker only replaces it when the user edits it
     std::optional<QByteArray> replacementReceiptData_;
     QImage replacementImage_;
-    quint64 pickGeneration_ = 0;
     bool shownOnce_ = false;
 
     NavigationPage* page_ = nullptr;

@@ -2,10 +2,12 @@
 
 #include <QDateTimeEdit>
 #include <QHBoxLayout>
+#include <QPointer>
 #include <QStringList>
 
 #include "components/SegmentedControl.h"
 #include "components/TextLabel.h"
+#include "platform/PhotoPicker.h"
 #include "views/EditorForm.h"
 
 namespace transaction_form {
@@ -69,6 +71,25 @@ QDateTimeEdit* dateTimePicker(const QDateTime& moment, const QTimeZone& zone) {
 
 QDateTime pickedMoment(const QDateTimeEdit& picker, const QTimeZone& zone) {
     return fromWallClock(picker.dateTime(), zone);
+}
+
+QWidget* dateRow(QDateTime& moment, const QTimeZone& zone, QDateTimeEdit*& picker) {
+    picker = dateTimePicker(moment, zone);
+    QDateTimeEdit* edit = picker;
+    QObject::connect(edit, &QDateTimeEdit::dateTimeChanged, edit,
+                     [&moment, edit, zone] { moment = pickedMoment(*edit, zone); });
+    return pickerRow(QStringLiteral("Дата"), edit);
+}
+
+void ReceiptPhotoRequest::start(QObject* form, std::function<void(std::optional<QByteArray>)> deliver) {
+    const quint64 generation = ++generation_;
+    // This request lives inside the form: while the form is there, so is it.
+    photos_.pickImage([alive = QPointer<QObject>(form), this, generation,
+                       deliver = std::move(deliver)](std::optional<QByteArray> bytes) {
+        if (!alive || generation != generation_) return;
+        if (bytes && bytes->isEmpty()) bytes.reset();
+        deliver(std::move(bytes));
+    });
 }
 
 }  // namespace transaction_form

@@ -1,14 +1,18 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 #include <QTimeZone>
+#include <functional>
 #include <optional>
 #include <vector>
 
 #include "models/MoneyModels.h"
 
+class PhotoPicker;
 class QDateTimeEdit;
+class QObject;
 class QWidget;
 class SegmentedControl;
 
@@ -39,5 +43,25 @@ QWidget* pickerRow(const QString& title, QWidget* picker);
 QDateTimeEdit* dateTimePicker(const QDateTime& moment, const QTimeZone& zone);
 // The moment the picker shows, read back in that zone (UTC).
 QDateTime pickedMoment(const QDateTimeEdit& picker, const QTimeZone& zone);
+// The "Дата" row with `picker` made on `moment` (UTC): only an edit replaces
+// `moment` (seconds included), so an untouched picker keeps it exactly.
+// `moment` must outlive the picker.
+QWidget* dateRow(QDateTime& moment, const QTimeZone& zone, QDateTimeEdit*& picker);
+
+// Asks the photo picker for a receipt photo on behalf of the form that holds
+// this as a member. Only the newest request's answer is delivered (empty bytes
+// as none); an answer arriving after forget(), or after the form is gone, is
+// dropped.
+class ReceiptPhotoRequest {
+public:
+    explicit ReceiptPhotoRequest(PhotoPicker& photos) : photos_(photos) {}
+
+    void start(QObject* form, std::function<void(std::optional<QByteArray>)> deliver);
+    void forget() { ++generation_; }
+
+private:
+    PhotoPicker& photos_;
+    quint64 generation_ = 0;
+};
 
 }  // namespace transaction_form
