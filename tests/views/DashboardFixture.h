@@ -4,6 +4,7 @@
 // ViewFixture), with the clock at 10:00 UTC on 15 June 2026.
 
 #include <QAbstractButton>
+#include <QPointer>
 #include <QTest>
 
 #include "ViewFixture.h"
@@ -69,4 +70,21 @@ protected:
     }
 
     FakeHaptics haptics;
+};
+
+// An editor sheet (the goal or the money-task editor) made on the store and
+// presented in a window.
+template <class Editor>
+class EditorSheetFixture : public DashboardFixture {
+protected:
+    Editor& present() {
+        editor = new Editor(*store);
+        sheet = presentSheet(editor);
+        return *editor;
+    }
+    // Saves through the store are counted by the widget reloads that follow them.
+    int saves() const { return widgets.reloads; }
+
+    Editor* editor = nullptr;
+    QPointer<Sheet> sheet;
 };

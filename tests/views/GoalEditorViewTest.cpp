@@ -11,19 +11,7 @@
 
 namespace {
 
-class GoalEditorTest : public DashboardFixture {
-protected:
-    GoalEditorView& present() {
-        editor = new GoalEditorView(*store);
-        sheet = presentSheet(editor);
-        return *editor;
-    }
-    // Saves through the store are counted by the widget reloads that follow them.
-    int saves() const { return widgets.reloads; }
-
-    GoalEditorView* editor = nullptr;
-    QPointer<Sheet> sheet;
-};
+using GoalEditorTest = EditorSheetFixture<GoalEditorView>;
 
 }  // namespace
 

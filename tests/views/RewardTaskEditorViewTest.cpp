@@ -12,18 +12,9 @@
 
 namespace {
 
-class RewardTaskEditorTest : public DashboardFixture {
+class RewardTaskEditorTest : public EditorSheetFixture<RewardTaskEditorView> {
 protected:
-    RewardTaskEditorView& present() {
-        editor = new RewardTaskEditorView(*store);
-        sheet = presentSheet(editor);
-        return *editor;
-    }
-    int saves() const { return widgets.reloads; }
     QString stepperTitle() const { return editor->difficultyStepper()->titleLabel()->text(); }
-
-    RewardTaskEditorView* editor = nullptr;
-    QPointer<Sheet> sheet;
 };
 
 }  // namespace
