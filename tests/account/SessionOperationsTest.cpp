@@ -163,7 +163,9 @@ TEST_F(OperationsTest, AFailureShowsItsTextAndChangesNothingElse) {
         const bool throws = c.path == "/api/family";
         EXPECT_EQ(descriptionOf(thrown), throws ? c.message : QString()) << c.name;
         EXPECT_EQ(session->errorMessage(), throws ? "раньше" : c.message) << c.name;
-        if (throws) EXPECT_TRUE(log.names.isEmpty()) << c.name;
+        if (throws) {
+            EXPECT_TRUE(log.names.isEmpty()) << c.name;
+        }
         EXPECT_EQ(server.requests().size(), (c.answer ? 1 : 0) + (c.refreshFails ? 1 : 0)) << c.name;
         EXPECT_EQ(session->tasks().size(), 1) << c.name;
         EXPECT_EQ(session->members().size(), 2) << c.name;

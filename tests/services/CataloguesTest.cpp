@@ -12,7 +12,9 @@ void expectSortedCodes(const QStringList& codes, const char* form) {
     const QRegularExpression pattern(form);
     for (qsizetype i = 0; i < codes.size(); ++i) {
         EXPECT_TRUE(pattern.match(codes[i]).hasMatch()) << codes[i].toStdString();
-        if (i > 0) EXPECT_LT(codes[i - 1], codes[i]) << "not strictly ascending at " << i;
+        if (i > 0) {
+            EXPECT_LT(codes[i - 1], codes[i]) << "not strictly ascending at " << i;
+        }
     }
 }
 }  // namespace

@@ -55,7 +55,7 @@ TEST(ReceiptStoreTest, FolderIsMadeOnFirstUseEvenForReadingOrNothingWorks) {
 TEST(ReceiptStoreTest, OnlyBareNamesResolve) {
     TempDir temp;
     ReceiptStore receipts{StorePaths(temp.path())};
-    for (const QString bad :
+    for (const QString& bad :
          {QString(""), QString("."), QString(".."), QString("../accounts/anonymous.json"),
           QString("/etc/passwd"), QString("a/b.jpg"), QString("x.jpg/"), QString("a") + QChar(0)}) {
         EXPECT_FALSE(receipts.receiptPath(bad)) << bad.toStdString();

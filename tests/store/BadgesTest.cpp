@@ -146,7 +146,9 @@ TEST_F(Badges, ThresholdsOneBelowAndAt) {
     for (const Case& c : cases) {
         const MoneyBadge b = badge(open(c.ledger).badges(), c.badge);
         EXPECT_EQ(b.isUnlocked, c.unlocked) << c.name;
-        if (c.progress) EXPECT_DOUBLE_EQ(b.progress, *c.progress) << c.name;
+        if (c.progress) {
+            EXPECT_DOUBLE_EQ(b.progress, *c.progress) << c.name;
+        }
     }
 }
 
