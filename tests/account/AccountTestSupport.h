@@ -8,6 +8,7 @@
 #include "support/FakeKeychain.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempDir.h"
+#include "support/WaitUntil.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -23,16 +24,7 @@
 
 namespace accounttest {
 
-// Runs the event loop until the condition holds; a guard against a hang, not a timing check.
-inline bool waitUntil(const std::function<bool()>& condition, int guardMs = 20000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > guardMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
-    }
-    return true;
-}
+using ::waitUntil;
 
 inline QCoro::Task<> captureFailure(QCoro::Task<> task, std::exception_ptr& failure) {
     try {
