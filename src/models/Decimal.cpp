@@ -103,17 +103,26 @@ struct DecimalOps {
         return finish(negative, U256{0, m}, exp, false, false);
     }
 
+    // |x|, |y| < 10^38: two of one sign can sum past the i128 range (about
+    // 1.7 * 10^38), so that sum is taken on the magnitudes, which fit a u128.
+    static std::optional<Decimal> fromSum(i128 x, i128 y, long long exp) {
+        if ((x < 0) != (y < 0)) return fromSigned(x + y, exp);
+        const u128 m = magnitude(x) + magnitude(y);
+        if (m < kCoefficientLimit) return normalise(x < 0, m, exp);
+        return finish(x < 0, U256{0, m}, exp, false, false);
+    }
+
     static std::optional<Decimal> add(const Decimal& a, const Decimal& b) {
         if (b.coefficient_ == 0) return a;
         if (a.coefficient_ == 0) return b;
-        if (a.exponent_ == b.exponent_) return fromSigned(a.coefficient_ + b.coefficient_, a.exponent_);
+        if (a.exponent_ == b.exponent_) return fromSum(a.coefficient_, b.coefficient_, a.exponent_);
 
         // Both fit once aligned: the everyday case of amounts with a few decimals.
         const Decimal& high = a.exponent_ > b.exponent_ ? a : b;
         const Decimal& low = a.exponent_ > b.exponent_ ? b : a;
         const int shift = high.exponent_ - low.exponent_;
         if (shift < Decimal::kMaxDigits && magnitude(high.coefficient_) < kPow10.v[Decimal::kMaxDigits - shift])
-            return fromSigned(high.coefficient_ * i128(kPow10.v[shift]) + low.coefficient_, low.exponent_);
+            return fromSum(high.coefficient_ * i128(kPow10.v[shift]), low.coefficient_, low.exponent_);
 
         // General case: `big` is the operand reaching the higher digit. Digits of
         // `small` far below big's 38-digit window only decide the rounding, so

@@ -123,6 +123,10 @@ TEST(DecimalArithmetic, ResultsBeyond38DigitsRoundInsteadOfFailing) {
               "1" + std::string(36, '0') + "1");
     EXPECT_EQ(S(D("1e37") + D("0.5")), "1" + std::string(37, '0'));  // tie goes to even
     EXPECT_EQ(S(D("1e37") + D("1.5")), "1" + std::string(36, '0') + "2");
+    // Two 38-digit coefficients of one sign sum past the signed 128-bit range.
+    EXPECT_EQ(S(D(k38Nines) + D(k38Nines)), "2" + std::string(38, '0'));
+    EXPECT_EQ(S(D("-" + k38Nines) - D(k38Nines)), "-2" + std::string(38, '0'));
+    EXPECT_EQ(S(D(std::string(37, '9') + "0") + D(k38Nines)), "1" + std::string(37, '9') + "0");
     // Product of two 38-digit numbers.
     EXPECT_EQ(S(D(k38Nines) * D(k38Nines)), "99999999999999999999999999999999999998" + std::string(38, '0'));
 }
