@@ -1,7 +1,7 @@
 // The store's own costs: opening a profile (read, decode, booking check,
 // widget snapshot) and one change as the screens make it (add one transaction,
 // encode the whole ledger, write it atomically, snapshot and goal check).
-#include "LedgerGenerator.h"
+#include "BenchHarness.h"
 #include "models/LedgerJson.h"
 #include "services/Preferences.h"
 #include "store/MoneyStore.h"
@@ -12,11 +12,6 @@
 #include <memory>
 
 namespace {
-
-class BenchClock : public Clock {
-public:
-    QDateTime now() const override { return QDateTime(QDate(2026, 10, 4), QTime(12, 0), Qt::UTC); }
-};
 
 // A data folder holding the anonymous profile's ledger of `count` transactions.
 struct ProfileOnDisk {

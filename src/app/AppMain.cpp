@@ -30,9 +30,9 @@
 #include "platform/WindowScenePhase.h"
 #include "services/Preferences.h"
 #include "store/MoneyStore.h"
-#include "views/AppLaunchView.h"
-#include "views/PasscodeViews.h"  // the launch view's screens, held through pointers
-#include "views/RootView.h"
+#include "views/shell/AppLaunchView.h"
+#include "views/shell/PasscodeViews.h"  // the launch view's screens, held through pointers
+#include "views/shell/RootView.h"
 
 namespace {
 

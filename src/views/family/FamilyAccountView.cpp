@@ -1,0 +1,310 @@
+#include "views/family/FamilyAccountView.h"
+
+#include "account/AccountSession.h"
+#include "account/AppAccountRole.h"
+#include "components/Button.h"
+#include "components/PageBody.h"
+#include "components/Symbols.h"
+#include "components/TextLabel.h"
+#include "services/CurrencyCatalog.h"
+#include "services/GlobalPreferences.h"
+#include "services/IcuText.h"
+#include "services/LanguageCatalog.h"
+#include "services/Preferences.h"
+#include "views/shell/InterimPages.h"
+#include "views/shell/PasscodeViews.h"
+
+#include <unicode/locid.h>
+
+#include <QActionGroup>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTextBoundaryFinder>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+// The signed-in family screen of each build. A finished screen replaces its
+// interim page by changing its line here.
+QWidget* familyScreenFor(AppAccountRole role, AccountSession& account, const PlatformServices&) {
+    return role == AppAccountRole::parent ? interim::parentFamilyView(account) : interim::childFamilyView(account);
+}
+
+const QString kCurrencyKey = QString::fromLatin1(GlobalPreferences::kCurrencyCodeKey);
+const QString kLanguageKey = QString::fromLatin1(GlobalPreferences::kAppLanguageKey);
+
+QString storedCurrency() {
+    return Preferences::standard().string(kCurrencyKey, QString::fromLatin1(GlobalPreferences::kDefaultCurrencyCode));
+}
+QString storedLanguage() {
+    return Preferences::standard().string(kLanguageKey, QString::fromLatin1(GlobalPreferences::kAutoLanguage));
+}
+
+// Characters as a reader counts them (one emoji or accented letter is one).
+int characterCount(const QString& text) {
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    int count = 0;
+    while (finder.toNextBoundary() > 0) ++count;
+    return count;
+}
+
+// Every word's first letter upper case, the rest lower case.
+QString capitalized(const QString& text) {
+    QString result = text.toLower();
+    bool wordStart = true;
+    for (qsizetype i = 0; i < result.size(); ++i) {
+        if (result[i].isLetterOrNumber()) {
+            if (wordStart) result[i] = result[i].toUpper();
+            wordStart = false;
+        } else {
+            wordStart = true;
+        }
+    }
+    return result;
+}
+
+// The lime tile with the form's symbol.
+class SignInBadge : public QWidget {
+public:
+    SignInBadge(const QString& symbol, QWidget* parent) : QWidget(parent), symbol_(symbol) {
+        setFixedSize(82, 82);
+        setObjectName(QStringLiteral("signInBadge"));
+        setAccessibleName(symbol);
+    }
+    QString symbol() const { return symbol_; }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        QPainterPath path;
+        path.addRoundedRect(QRectF(rect()), 27, 27);
+        p.fillPath(path, passcodeLime());
+        const QPixmap icon = Symbols::pixmap(symbol_, 44, Qt::black, devicePixelRatioF());
+        const QSizeF logical = QSizeF(icon.size()) / icon.devicePixelRatio();
+        p.drawPixmap(QPointF((width() - logical.width()) / 2, (height() - logical.height()) / 2), icon);
+    }
+
+private:
+    QString symbol_;
+};
+
+}  // namespace
+
+FamilyAccountView::FamilyAccountView(AccountSession& account, const PlatformServices& services, QWidget* parent)
+    : NavigationPage(QString(), parent), account_(account), services_(services) {
+    setObjectName(QStringLiteral("familyAccountView"));
+    const bool parentBuild = AppAccountRole::build() == AppAccountRole::parent;
+
+    auto* container = new QWidget;
+    container->setObjectName(QStringLiteral("familyContent"));
+    auto* containerLayout = new QVBoxLayout(container);
+    containerLayout->setContentsMargins(0, 0, 0, 0);
+
+    // The sign-in form, in a scroll view; kept for the life of the page so
+    // that typed text survives every redraw.
+    auto* scroll = new PageBody(container);
+    scroll->setObjectName(QStringLiteral("loginScroll"));
+    scroll->setPadding(0);
+    loginScroll_ = scroll;
+    loginView_ = new QWidget;
+    loginView_->setObjectName(QStringLiteral("loginView"));
+    auto* form = new QVBoxLayout(loginView_);
+    form->setContentsMargins(24, 24, 24, 24);
+    form->setSpacing(18);
+    form->addWidget(new SignInBadge(parentBuild ? QStringLiteral("person.2.badge.gearshape.fill")
+                                                : QStringLiteral("star.circle.fill"),
+                                    loginView_),
+                    0, Qt::AlignHCenter);
+    auto* caption = new TextLabel(QStringLiteral("Версия: ") + (parentBuild ? QStringLiteral("Родитель")
+                                                                             : QStringLiteral("Ребёнок")),
+                                  TextStyle::Title, ColorRole::Label, loginView_);
+    caption->setTextStyle(TextStyle::Title, QFont::Black);
+    caption->setAlignment(Qt::AlignHCenter);
+    caption->setObjectName(QStringLiteral("versionCaption"));
+    form->addWidget(caption);
+    auto* hint = new TextLabel(QStringLiteral("Войдите в аккаунт с сайта ") + signInHost(), TextStyle::Body,
+                               ColorRole::SecondaryLabel, loginView_);
+    hint->setWordWrap(true);
+    hint->setAlignment(Qt::AlignHCenter);
+    hint->setObjectName(QStringLiteral("signInHint"));
+    form->addWidget(hint);
+
+    email_ = new QLineEdit(loginView_);
+    email_->setObjectName(QStringLiteral("emailField"));
+    email_->setPlaceholderText(QStringLiteral("Электронная почта"));
+    email_->setAccessibleName(QStringLiteral("Электронная почта"));
+    email_->setInputMethodHints(Qt::ImhEmailCharactersOnly | Qt::ImhNoAutoUppercase);
+    form->addWidget(email_);
+    password_ = new QLineEdit(loginView_);
+    password_->setObjectName(QStringLiteral("passwordField"));
+    password_->setPlaceholderText(QStringLiteral("Пароль"));
+    password_->setAccessibleName(QStringLiteral("Пароль"));
+    password_->setEchoMode(QLineEdit::Password);
+    form->addWidget(password_);
+
+    error_ = new TextLabel({}, TextStyle::Footnote, ColorRole::Red, loginView_);
+    error_->setWordWrap(true);
+    error_->setObjectName(QStringLiteral("signInError"));
+    form->addWidget(error_);
+
+    signIn_ = new Button(QStringLiteral("Войти"), Button::Style::BorderedProminent, {}, loginView_);
+    signIn_->setObjectName(QStringLiteral("signInButton"));
+    signIn_->setTextStyle(TextStyle::Body, QFont::Bold);
+    signIn_->setFullWidth(true);
+    signIn_->setControlSize(Button::Size::Large);
+    signIn_->setTint(QColor(Qt::black));
+    signIn_->setLabelColor(Qt::white);
+    form->addWidget(signIn_);
+    form->addStretch(1);
+    scroll->addWidget(loginView_);
+    containerLayout->addWidget(scroll);
+    setContent(container);
+
+    connect(email_, &QLineEdit::textChanged, this, &FamilyAccountView::updateForm);
+    connect(password_, &QLineEdit::textChanged, this, &FamilyAccountView::updateForm);
+    connect(password_, &QLineEdit::returnPressed, this, &FamilyAccountView::startSignIn);
+    connect(signIn_, &QAbstractButton::clicked, this, &FamilyAccountView::startSignIn);
+
+    // "Язык и валюта": two pickers whose rows write the preferences.
+    menuButton_ = addToolbarButton(QStringLiteral("Язык и валюта"), QStringLiteral("globe"), ToolbarPlacement::Trailing);
+    menuButton_->setObjectName(QStringLiteral("preferencesMenuButton"));
+    menu_ = new QMenu(QStringLiteral("Язык и валюта"), this);
+    menu_->setObjectName(QStringLiteral("preferencesMenu"));
+    currencyMenu_ = menu_->addMenu(QStringLiteral("Валюта"));
+    currencyMenu_->setObjectName(QStringLiteral("currencyMenu"));
+    languageMenu_ = menu_->addMenu(QStringLiteral("Язык"));
+    languageMenu_->setObjectName(QStringLiteral("languageMenu"));
+    connect(menu_, &QMenu::aboutToShow, this, &FamilyAccountView::fillPreferenceMenus);
+    connect(menuButton_, &QAbstractButton::clicked, this, [this] {
+        menu_->popup(menuButton_->mapToGlobal(QPoint(0, menuButton_->height())));
+    });
+
+    currencyCode_ = storedCurrency();
+    languageCode_ = storedLanguage();
+    connect(&Preferences::standard(), &Preferences::changed, this, &FamilyAccountView::preferenceChanged);
+
+    // Each time the page comes on screen (also when its tab is chosen again).
+    connect(this, &NavigationPage::appeared, this, [this] { account_.restore(); });
+    connect(&account_, &AccountSession::changed, this, &FamilyAccountView::redraw);
+    redraw();
+}
+
+QString FamilyAccountView::signInHost() const {
+    const QString host = account_.baseURL().host();
+    return host.isEmpty() ? account_.baseURL().toString() : host;
+}
+
+bool FamilyAccountView::canSignIn(const QString& email, const QString& password, bool busy) {
+    return !email.isEmpty() && characterCount(password) >= 8 && !busy;
+}
+
+void FamilyAccountView::redraw() {
+    const bool signedIn = account_.user().has_value();
+    const AppAccountRole role = AppAccountRole::build();
+    if (signedIn && !familyView_) {
+        familyView_ = familyScreenFor(role, account_, services_);
+        content()->layout()->addWidget(familyView_);
+    } else if (!signedIn && familyView_) {
+        familyView_->hide();
+        familyView_->deleteLater();  // a sign-out may come from inside it
+        familyView_ = nullptr;
+    }
+    loginScroll_->setVisible(!signedIn);
+    if (familyView_) familyView_->setVisible(signedIn);
+    menuButton_->setVisible(signedIn);
+    if (!signedIn) menu_->hide();
+
+    QString title = role == AppAccountRole::parent ? QStringLiteral("Семья") : QStringLiteral("Мои задания");
+    if (familyView_ && !familyView_->windowTitle().isEmpty()) title = familyView_->windowTitle();
+    setTitle(title);
+    updateForm();
+}
+
+void FamilyAccountView::updateForm() {
+    const auto& message = account_.errorMessage();
+    error_->setText(message.value_or(QString()));
+    error_->setVisible(message.has_value());
+    signIn_->setText(account_.isBusy() ? QStringLiteral("Входим…") : QStringLiteral("Войти"));
+    signIn_->setAccessibleName(signIn_->text());
+    signIn_->setEnabled(canSignIn(email_->text(), password_->text(), account_.isBusy()));
+}
+
+void FamilyAccountView::startSignIn() {
+    if (!signIn_->isEnabled()) return;
+    // Sent exactly as typed: no trimming, no change of case.
+    account_.login(email_->text(), password_->text());
+}
+
+void FamilyAccountView::fillPreferenceMenus() {
+    const QString currency = storedCurrency();
+    const QString language = storedLanguage();
+
+    currencyMenu_->clear();
+    auto* currencies = new QActionGroup(currencyMenu_);
+    for (const QString& code : CurrencyCatalog::codes()) {
+        QAction* row = currencyMenu_->addAction(currencyRowTitle(code));
+        row->setData(code);
+        row->setCheckable(true);
+        row->setChecked(code == currency);  // an unknown stored code checks no row
+        currencies->addAction(row);
+        connect(row, &QAction::triggered, this, [this, code] { choose(kCurrencyKey, code); });
+    }
+
+    languageMenu_->clear();
+    auto* languages = new QActionGroup(languageMenu_);
+    QStringList codes{QString::fromLatin1(GlobalPreferences::kAutoLanguage)};
+    codes += LanguageCatalog::codes();
+    for (const QString& code : codes) {
+        QAction* row = languageMenu_->addAction(languageRowTitle(code));
+        row->setData(code);
+        row->setCheckable(true);
+        row->setChecked(code == language);
+        languages->addAction(row);
+        connect(row, &QAction::triggered, this, [this, code] { choose(kLanguageKey, code); });
+    }
+}
+
+QString FamilyAccountView::currencyRowTitle(const QString& code) {
+    return CurrencyCatalog::title(code, GlobalPreferences::systemLocale());
+}
+
+QString FamilyAccountView::languageRowTitle(const QString& code) {
+    if (code == QLatin1String(GlobalPreferences::kAutoLanguage)) return QStringLiteral("Как на устройстве");
+    const icu::Locale language(code.toLatin1().constData());
+    icu::UnicodeString name;
+    language.getDisplayLanguage(GlobalPreferences::systemLocale(), name);
+    const QString text = fromIcu(name);
+    // Without a name ICU hands back the code, which stays as it is.
+    return text.isEmpty() || text == code ? code : capitalized(text);
+}
+
+void FamilyAccountView::choose(const QString& key, const QString& value) {
+    Preferences::standard().setValue(key, value);
+}
+
+void FamilyAccountView::preferenceChanged(const QString& key) {
+    // Any writer counts (the pickers, the settings screen, a refresh from the
+    // server), but only a value that differs from the one last seen.
+    if (key == kCurrencyKey) {
+        const QString value = storedCurrency();
+        if (value == currencyCode_) return;
+        currencyCode_ = value;
+        syncPreferences();
+    } else if (key == kLanguageKey) {
+        const QString value = storedLanguage();
+        if (value == languageCode_) return;
+        languageCode_ = value;
+        syncPreferences();
+    }
+}
+
+void FamilyAccountView::syncPreferences() {
+    if (!account_.user()) return;
+    // Sends the values stored when it runs, so two quick changes send the latest twice.
+    AccountSession* account = &account_;
+    QTimer::singleShot(0, account, [account] { account->updatePreferences(storedCurrency(), storedLanguage()); });
+}

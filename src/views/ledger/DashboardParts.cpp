@@ -1,0 +1,77 @@
+#include "views/ledger/DashboardParts.h"
+
+#include <QHBoxLayout>
+#include <QLayout>
+#include <QPainter>
+#include <QPainterPath>
+
+#include "components/TextLabel.h"
+
+TileButton::TileButton(ColorRole fill, qreal opacity, int radius, QWidget* parent)
+    : QAbstractButton(parent), fill_(fill), opacity_(opacity), radius_(radius) {
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::StrongFocus);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    // Labels inside take the text colour, not the button text colour (a
+    // child's text role follows the background role it inherits).
+    setBackgroundRole(QPalette::Window);
+    setForegroundRole(QPalette::WindowText);
+    connect(&Theme::current(), &Theme::changed, this, qOverload<>(&QWidget::update));
+}
+
+void TileButton::makeChildrenTransparent() {
+    for (QWidget* child : findChildren<QWidget*>()) child->setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+QSize TileButton::sizeHint() const { return layout() ? layout()->sizeHint() : QSize(44, 44); }
+
+QSize TileButton::minimumSizeHint() const { return layout() ? layout()->minimumSize() : QSize(44, 44); }
+
+void TileButton::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    QColor fill = Theme::current().color(fill_);
+    fill.setAlphaF(float(fill.alphaF() * opacity_));
+    if (isDown()) fill = fill.darker(110);
+    QPainterPath path;
+    path.addRoundedRect(QRectF(rect()), radius_, radius_);
+    p.fillPath(path, fill);
+    if (hasFocus()) {
+        QColor ring = Theme::current().accent();
+        ring.setAlphaF(0.5f);
+        p.setPen(QPen(ring, 2));
+        p.drawPath(path);
+    }
+}
+
+CapsuleLabel::CapsuleLabel(const QColor& fill, QWidget* parent) : QWidget(parent), fill_(fill) {
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(10, 6, 10, 6);
+    label_ = new TextLabel;
+    row->addWidget(label_);
+    setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+}
+
+void CapsuleLabel::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal r = height() / 2.0;
+    QPainterPath path;
+    path.addRoundedRect(QRectF(rect()), r, r);
+    p.fillPath(path, fill_);
+}
+
+void discardItem(QLayoutItem* item) {
+    if (!item) return;
+    if (QWidget* w = item->widget()) {
+        w->hide();
+        w->deleteLater();
+    } else if (QLayout* inner = item->layout()) {
+        clearLayout(inner);
+    }
+    delete item;
+}
+
+void clearLayout(QLayout* layout) {
+    while (QLayoutItem* item = layout->takeAt(0)) discardItem(item);
+}

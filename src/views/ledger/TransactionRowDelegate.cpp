@@ -1,0 +1,289 @@
+#include "views/ledger/TransactionRowDelegate.h"
+
+#include "components/Symbols.h"
+#include "components/Theme.h"
+#include "components/TransactionRow.h"
+#include "views/ledger/SwipeListView.h"
+#include "views/ledger/TransactionListModel.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QTextLayout>
+#include <QTextOption>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kSpacing = 14;      // between icon, text column and amount
+constexpr int kSpacerMin = 8;     // the flexible gap before the amount keeps at least this, with kSpacing on each side
+constexpr int kColumnGap = 3;     // between category and detail
+constexpr int kCornerRadius = 12;  // the rows' card
+constexpr int kStarSize = 17;
+
+QFont categoryFont() { return Theme::font(TextStyle::Body, QFont::Medium); }
+QFont detailFont() { return Theme::font(TextStyle::Caption); }
+QFont amountFont() { return Theme::font(TextStyle::Body, QFont::DemiBold); }
+
+QTextOption wrapping() {
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    return option;
+}
+
+// Height of the category wrapped at a width, as the kit's label wraps it.
+int wrappedHeight(const QString& text, int width) {
+    QTextLayout layout(text, categoryFont());
+    layout.setTextOption(wrapping());
+    layout.beginLayout();
+    qreal height = 0;
+    const qreal leading = QFontMetricsF(categoryFont()).leading();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(std::max(width, 1));
+        height += line.height() + leading;
+    }
+    layout.endLayout();
+    return static_cast<int>(std::ceil(std::max<qreal>(height, QFontMetricsF(categoryFont()).height())));
+}
+
+QPainterPath cardShape(const QRectF& card, bool first, bool last) {
+    const qreal r = kCornerRadius;
+    QPainterPath path;
+    if (!first && !last) {
+        path.addRect(card);
+        return path;
+    }
+    path.moveTo(card.left(), card.top() + (first ? r : 0));
+    if (first) path.arcTo(QRectF(card.left(), card.top(), 2 * r, 2 * r), 180, -90);
+    path.lineTo(card.right() - (first ? r : 0), card.top());
+    if (first) path.arcTo(QRectF(card.right() - 2 * r, card.top(), 2 * r, 2 * r), 90, -90);
+    path.lineTo(card.right(), card.bottom() - (last ? r : 0));
+    if (last) path.arcTo(QRectF(card.right() - 2 * r, card.bottom() - 2 * r, 2 * r, 2 * r), 0, -90);
+    path.lineTo(card.left() + (last ? r : 0), card.bottom());
+    if (last) path.arcTo(QRectF(card.left(), card.bottom() - 2 * r, 2 * r, 2 * r), 270, -90);
+    path.closeSubpath();
+    return path;
+}
+
+QColor actionColor(RowAction action) {
+    const Theme& theme = Theme::current();
+    switch (action) {
+    case RowAction::favorite: return theme.color(ColorRole::Yellow);
+    case RowAction::copy: return theme.color(ColorRole::Teal);
+    case RowAction::remove: return theme.color(ColorRole::Red);
+    }
+    return theme.color(ColorRole::Gray);
+}
+
+}  // namespace
+
+TransactionRowDelegate::TransactionRowDelegate(SwipeListView* view) : QStyledItemDelegate(view), view_(view) {}
+
+void TransactionRowDelegate::clearMeasurements() {
+    categoryMetrics_.reset();
+    amountMetrics_.reset();
+    categoryWidths_.clear();
+    amountWidths_.clear();
+    wrappedHeights_.clear();
+    widestAmount_ = 0;
+    lineHeight_ = 0;
+    detailHeight_ = 0;
+    recentCategories_ = {};
+}
+
+int TransactionRowDelegate::categoryAdvance(const QString& category) const {
+    if (!categoryMetrics_) categoryMetrics_.emplace(categoryFont());
+    // A ledger read from its file shares each repeated text; the same text
+    // object is recognised without hashing it.
+    for (const auto& [text, width] : recentCategories_)
+        if (category.isSharedWith(text)) return width;
+    int width = 0;
+    if (const auto it = categoryWidths_.constFind(category); it != categoryWidths_.constEnd())
+        width = *it;
+    else
+        width = categoryMetrics_->horizontalAdvance(category);
+    recentCategories_[nextRecent_] = {category, width};
+    nextRecent_ = (nextRecent_ + 1) % recentCategories_.size();
+    if (categoryWidths_.contains(category)) return width;
+    if (categoryWidths_.size() > 50'000) categoryWidths_.clear();  // bounded: categories are few
+    categoryWidths_.insert(category, width);
+    return width;
+}
+
+int TransactionRowDelegate::amountAdvance(const MoneyTransaction& t) const {
+    if (!amountMetrics_) amountMetrics_.emplace(amountFont());
+    // The money text shows two fraction digits, so count the whole digits
+    // after that rounding.
+    const Decimal shown = t.amount.rounded(2);
+    long long whole = shown.abs().toInt64Saturated();
+    int digits = 1;
+    while (whole >= 10) {
+        whole /= 10;
+        ++digits;
+    }
+    const int key = (digits << 2) | (t.kind == TransactionKind::income ? 2 : 0) | (shown.isNegative() ? 1 : 0);
+    if (const auto it = amountWidths_.constFind(key); it != amountWidths_.constEnd()) return *it;
+    // A stand-in of the same shape: the same kind, sign and whole digits.
+    MoneyTransaction sample = t;
+    sample.amount = Decimal::parse(QString(digits, u'8') + QStringLiteral(".88")).value_or(Decimal(0));
+    if (shown.isNegative()) sample.amount = -sample.amount;
+    const int width = std::max(amountMetrics_->horizontalAdvance(TransactionRow::signedAmountText(sample)),
+                               amountMetrics_->horizontalAdvance(TransactionRow::signedAmountText(t)));
+    amountWidths_.insert(key, width);
+    return width;
+}
+
+int TransactionRowDelegate::widestAmount() const {
+    if (widestAmount_ == 0) {
+        // Twelve whole digits, negative, as an expense: wider than any amount below a trillion.
+        MoneyTransaction sample;
+        sample.kind = TransactionKind::expense;
+        sample.amount = Decimal::parse(QStringLiteral("-888888888888.88")).value_or(Decimal(0));
+        widestAmount_ = amountAdvance(sample);
+    }
+    return widestAmount_;
+}
+
+int TransactionRowDelegate::categoryWidth(const MoneyTransaction& t, int cardWidth) const {
+    const int star = t.isFavorite.value_or(false) ? kStarSize + kStarGap : 0;
+    return cardWidth - 2 * kPaddingH - kIconBox - 3 * kSpacing - kSpacerMin - amountAdvance(t) - star;
+}
+
+int TransactionRowDelegate::categoryHeight(const QString& category, int width) const {
+    const std::pair<QString, int> key(category, width);
+    if (const auto it = wrappedHeights_.constFind(key); it != wrappedHeights_.constEnd()) return *it;
+    const int height = wrappedHeight(category, width);
+    if (wrappedHeights_.size() > 50'000) wrappedHeights_.clear();  // bounded: long categories are few
+    wrappedHeights_.insert(key, height);
+    return height;
+}
+
+QSize TransactionRowDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const {
+    const auto* model = static_cast<const TransactionListModel*>(index.model());
+    const MoneyTransaction* t = model->transactionAt(index.row());
+    const int viewWidth = view_->viewport()->width();
+    const int cardWidth = std::max(viewWidth - 2 * SwipeListView::kSideMargin, 200);
+    if (!categoryMetrics_) categoryMetrics_.emplace(categoryFont());
+    if (detailHeight_ == 0) detailHeight_ = QFontMetrics(detailFont()).height();
+    if (lineHeight_ == 0) lineHeight_ = categoryMetrics_->height();
+    int textHeight = lineHeight_;
+    if (t) {
+        // Most categories fit beside any amount a ledger holds; only a long
+        // one needs this row's own amount measured.
+        const int category = categoryAdvance(t->category);
+        if (category > cardWidth - 2 * kPaddingH - kIconBox - 3 * kSpacing - kSpacerMin - kStarSize - kStarGap -
+                           widestAmount()) {
+            const int room = categoryWidth(*t, cardWidth);
+            if (category > room) textHeight = categoryHeight(t->category, room);
+        }
+    }
+    const int column = textHeight + kColumnGap + detailHeight_;
+    return {viewWidth, 2 * kPaddingV + std::max(kIconBox, column)};
+}
+
+void TransactionRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                                   const QModelIndex& index) const {
+    const auto* model = static_cast<const TransactionListModel*>(index.model());
+    const MoneyTransaction* t = model->transactionAt(index.row());
+    if (!t) return;
+    const bool first = index.row() == 0;
+    const bool last = index.row() == model->rowCount() - 1;
+    const QRect card = SwipeListView::cardRect(option.rect);
+    const int offset = view_->offsetOf(t->id);
+
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setClipPath(cardShape(card, first, last));
+    if (offset != 0) paintActions(painter, card, offset, first, last);
+    painter->translate(offset, 0);
+    paintContent(painter, card, *t, first, last);
+    painter->restore();
+}
+
+void TransactionRowDelegate::paintContent(QPainter* p, const QRect& card, const MoneyTransaction& t, bool,
+                                          bool last) const {
+    const Theme& theme = Theme::current();
+    const bool income = t.kind == TransactionKind::income;
+    const QColor kindColor = theme.color(income ? ColorRole::Green : ColorRole::Orange);
+    p->fillRect(card, theme.color(ColorRole::SecondaryGroupedBackground));
+
+    // Kind arrow on its pale disc.
+    const QRect icon(card.left() + kPaddingH, card.center().y() - kIconBox / 2, kIconBox, kIconBox);
+    QColor pale = kindColor;
+    pale.setAlphaF(0.12f);
+    p->setPen(Qt::NoPen);
+    p->setBrush(pale);
+    p->drawEllipse(icon);
+    const int symbolSize = Symbols::sizeForText(Theme::pointSize(TextStyle::Headline));
+    const qreal dpr = p->device() ? p->device()->devicePixelRatioF() : 1.0;
+    const QPixmap arrow = Symbols::pixmap(TransactionRow::kindSymbol(t.kind), symbolSize, kindColor, dpr);
+    p->drawPixmap(QRect(icon.center().x() - symbolSize / 2 + 1, icon.center().y() - symbolSize / 2 + 1, symbolSize,
+                        symbolSize),
+                  arrow);
+
+    // Trailing star and amount.
+    int right = card.right() - kPaddingH + 1;
+    if (t.isFavorite.value_or(false)) {
+        const QRect star(right - kStarSize, card.center().y() - kStarSize / 2, kStarSize, kStarSize);
+        p->drawPixmap(star, Symbols::pixmap(QStringLiteral("star.fill"), kStarSize, theme.color(ColorRole::Yellow), dpr));
+        right = star.left() - kStarGap;
+    }
+    const QString amountText = TransactionRow::signedAmountText(t);
+    const QFontMetrics amountMetrics(amountFont());
+    const int amountWidth = amountMetrics.horizontalAdvance(amountText);
+    const QRect amount(right - amountWidth, card.top(), amountWidth, card.height());
+    p->setFont(amountFont());
+    p->setPen(theme.color(income ? ColorRole::Green : ColorRole::Label));
+    p->drawText(amount, Qt::AlignRight | Qt::AlignVCenter, amountText);
+
+    // Category over the note (or the date).
+    const int textLeft = icon.right() + 1 + kSpacing;
+    const int textWidth = std::max(amount.left() - kSpacing - kSpacerMin - kSpacing - textLeft, 1);
+    const int textHeight = categoryHeight(t.category, textWidth);
+    const QFontMetrics detailMetrics(detailFont());
+    const int columnHeight = textHeight + kColumnGap + detailMetrics.height();
+    const int top = card.center().y() - columnHeight / 2;
+    p->setFont(categoryFont());
+    p->setPen(theme.color(ColorRole::Label));
+    p->drawText(QRectF(textLeft, top, textWidth, textHeight), t.category, wrapping());
+    p->setFont(detailFont());
+    p->setPen(theme.color(ColorRole::SecondaryLabel));
+    const QString detail = detailMetrics.elidedText(TransactionRow::detailText(t), Qt::ElideRight, textWidth);
+    p->drawText(QRect(textLeft, top + textHeight + kColumnGap, textWidth, detailMetrics.height()),
+                Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, detail);
+
+    if (!last) {
+        p->setPen(QPen(theme.color(ColorRole::Separator), 0.5));
+        p->drawLine(QPointF(textLeft, card.bottom() + 0.75), QPointF(card.right() + 1, card.bottom() + 0.75));
+    }
+}
+
+void TransactionRowDelegate::paintActions(QPainter* p, const QRect& card, int offset, bool, bool) const {
+    const QVector<RowAction> actions =
+        offset > 0 ? SwipeListView::leadingActions() : SwipeListView::trailingActions();
+    const int revealed = std::abs(offset);
+    // A full swipe lets the first action take the whole uncovered width.
+    const bool full = SwipeListView::isFullSwipe(offset, card.width());
+    const int count = full ? 1 : actions.size();
+    const int width = revealed / count;
+    const QFont titleFont = Theme::font(TextStyle::Caption, QFont::DemiBold);
+    const qreal dpr = p->device() ? p->device()->devicePixelRatioF() : 1.0;
+    for (int i = 0; i < count; ++i) {
+        // The first action is the outermost one.
+        const int w = i == count - 1 ? revealed - width * (count - 1) : width;
+        const int x = offset > 0 ? card.left() + i * width : card.right() + 1 - i * width - w;
+        const QRect button(x, card.top(), w, card.height());
+        p->fillRect(button, actionColor(actions.at(i)));
+        const int symbolSize = 20;
+        const int centre = full ? (offset > 0 ? button.right() - SwipeListView::kActionWidth / 2
+                                              : button.left() + SwipeListView::kActionWidth / 2)
+                                : button.center().x();
+        p->drawPixmap(QRect(centre - symbolSize / 2, button.center().y() - symbolSize, symbolSize, symbolSize),
+                      Symbols::pixmap(SwipeListView::symbol(actions.at(i)), symbolSize, Qt::white, dpr));
+        p->setFont(titleFont);
+        p->setPen(Qt::white);
+        p->drawText(QRect(centre - SwipeListView::kActionWidth / 2, button.center().y() + 2,
+                          SwipeListView::kActionWidth, QFontMetrics(titleFont).height()),
+                    Qt::AlignHCenter | Qt::AlignTop, SwipeListView::title(actions.at(i)));
+    }
+}

@@ -1,0 +1,44 @@
+#include "views/shell/InterimPages.h"
+
+#include "components/NavigationStack.h"
+
+#include <QWidget>
+
+namespace interim {
+
+namespace {
+
+NavigationPage* page(const QString& title, const QString& objectName,
+                     NavigationPage::TitleDisplay display = NavigationPage::TitleDisplay::Large) {
+    auto* result = new NavigationPage(title);
+    result->setObjectName(objectName);
+    result->setTitleDisplay(display);
+    result->body();  // an empty scrolling body on the grouped background
+    return result;
+}
+
+}  // namespace
+
+NavigationPage* plannerPage() { return page(QStringLiteral("Планировщик"), QStringLiteral("interimPlanner")); }
+NavigationPage* calculatorPage() {
+    return page(QStringLiteral("Калькулятор"), QStringLiteral("interimCalculator"), NavigationPage::TitleDisplay::Inline);
+}
+NavigationPage* analyticsPage() { return page(QStringLiteral("Аналитика"), QStringLiteral("interimAnalytics")); }
+NavigationPage* featureCenterPage(MoneyStore*, FeatureAudience) {
+    return page(QStringLiteral("Центр 1.5"), QStringLiteral("interimFeatureCenter"));
+}
+
+QWidget* childFamilyView(AccountSession&) {
+    auto* view = new QWidget;
+    view->setObjectName(QStringLiteral("interimChildFamilyView"));
+    return view;
+}
+
+QWidget* parentFamilyView(AccountSession&) {
+    auto* view = new QWidget;
+    view->setObjectName(QStringLiteral("interimParentFamilyView"));
+    view->setWindowTitle(QStringLiteral("Родительский центр"));
+    return view;
+}
+
+}  // namespace interim

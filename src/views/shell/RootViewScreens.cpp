@@ -1,0 +1,39 @@
+// The screen behind each tab and sheet of the root view. A screen that is
+// ready replaces its interim page by changing its one line here.
+
+#include "views/ledger/AddTransactionView.h"
+#include "views/ledger/DashboardView.h"
+#include "views/family/FamilyAccountView.h"
+#include "views/ledger/GoalEditorView.h"
+#include "views/shell/InterimPages.h"
+#include "views/ledger/RewardTaskEditorView.h"
+#include "views/shell/RootView.h"
+#include "views/ledger/TransactionsView.h"
+
+namespace root_screens {
+
+NavigationPage* family(const RootEnvironment& e) { return new FamilyAccountView(e.account, e.services); }
+
+NavigationPage* dashboard(const RootEnvironment& e, const RootActions& a) {
+    return new DashboardView(e.store, e.services.haptics, a.addTransaction, a.addGoal, a.addTask);
+}
+
+NavigationPage* transactions(const RootEnvironment& e, const RootActions& a) {
+    return new TransactionsView(e.store, a.addTransaction, e.services.share, e.services.photos);
+}
+
+NavigationPage* planner(const RootEnvironment&) { return interim::plannerPage(); }
+
+NavigationPage* calculator(const RootEnvironment&) { return interim::calculatorPage(); }
+
+NavigationPage* analytics(const RootEnvironment&) { return interim::analyticsPage(); }
+
+QWidget* addTransactionSheet(const RootEnvironment& e, TransactionKind kind) {
+    return new AddTransactionView(e.store, kind, e.services.photos);
+}
+
+QWidget* goalSheet(const RootEnvironment& e) { return new GoalEditorView(e.store); }
+
+QWidget* taskSheet(const RootEnvironment& e) { return new RewardTaskEditorView(e.store); }
+
+}  // namespace root_screens

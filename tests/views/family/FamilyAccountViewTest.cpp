@@ -1,0 +1,242 @@
+#include "views/shell/ShellFixture.h"
+
+#include "components/Button.h"
+#include "components/TabView.h"
+#include "components/TextLabel.h"
+#include "services/CurrencyCatalog.h"
+#include "views/family/FamilyAccountView.h"
+#include "views/shell/RootView.h"
+
+#include <QAction>
+#include <QJsonDocument>
+#include <QLineEdit>
+#include <QMenu>
+
+using namespace shelltest;
+
+namespace {
+
+class FamilyTest : public ShellTest {
+protected:
+    FamilyAccountView* showFamily() {
+        auto* page = new FamilyAccountView(account(), services);
+        stack = new NavigationStack(page);
+        showInWindow(stack);
+        family = page;
+        return page;
+    }
+    // Key clicks cannot carry Cyrillic; the field takes the text as typed.
+    void type(QLineEdit* field, const QString& text) {
+        field->clear();
+        field->insert(text);
+    }
+    int restores() const { return int(server.requestsTo("GET", "/api/auth/me").size()); }
+    QList<QJsonObject> preferenceRequests() const {
+        QList<QJsonObject> bodies;
+        for (const auto& r : server.requestsTo("PATCH", "/api/preferences"))
+            bodies << QJsonDocument::fromJson(r.body).object();
+        return bodies;
+    }
+    QAction* row(QMenu* menu, const QString& code) const {
+        for (QAction* action : menu->actions())
+            if (action->data().toString() == code) return action;
+        return nullptr;
+    }
+    QStringList checkedRows(QMenu* menu) const {
+        QStringList codes;
+        for (QAction* action : menu->actions())
+            if (action->isChecked()) codes << action->data().toString();
+        return codes;
+    }
+
+    NavigationStack* stack = nullptr;
+    FamilyAccountView* family = nullptr;
+};
+
+}  // namespace
+
+TEST(SignInRuleTest, ButtonNeedsAnEmailAnEightCharacterPasswordAndNoSignInRunning) {
+    EXPECT_FALSE(FamilyAccountView::canSignIn("", "12345678", false));
+    EXPECT_FALSE(FamilyAccountView::canSignIn("a@b.ru", "1234567", false));
+    EXPECT_TRUE(FamilyAccountView::canSignIn("a@b.ru", "12345678", false));
+    EXPECT_TRUE(FamilyAccountView::canSignIn("   ", "12345678", false)) << "blanks count as an e-mail";
+    EXPECT_TRUE(FamilyAccountView::canSignIn("a", "        ", false)) << "blanks count as characters";
+    EXPECT_FALSE(FamilyAccountView::canSignIn("a@b.ru", "12345678", true));
+    // Characters as a reader counts them: seven emoji are seven characters.
+    EXPECT_FALSE(FamilyAccountView::canSignIn("a", QString::fromUtf8("😀😀😀😀😀😀😀"), false));
+    EXPECT_TRUE(FamilyAccountView::canSignIn("a", QString::fromUtf8("пароль12"), false));
+}
+
+TEST_F(FamilyTest, FormEnablesTheButtonAsTypedAndSendsTheTextsUnchanged) {
+    showFamily();
+    EXPECT_EQ(family->title(), "Мои задания");
+    EXPECT_EQ(family->findChild<TextLabel*>("versionCaption")->text(), "Версия: Ребёнок");
+    EXPECT_EQ(family->findChild<TextLabel*>("signInHint")->text(), "Войдите в аккаунт с сайта 127.0.0.1");
+    EXPECT_EQ(family->emailField()->placeholderText(), "Электронная почта");
+    EXPECT_EQ(family->passwordField()->placeholderText(), "Пароль");
+    EXPECT_EQ(family->passwordField()->echoMode(), QLineEdit::Password);
+    EXPECT_FALSE(family->signInButton()->isEnabled());
+    EXPECT_FALSE(family->errorLabel()->isVisible());
+    EXPECT_FALSE(family->preferencesButton()->isVisible()) << "no menu while signed out";
+    saveGallery("family_sign_in_child");
+
+    type(family->emailField(), " Anya@Family.ru ");
+    type(family->passwordField(), "пароль1");
+    EXPECT_FALSE(family->signInButton()->isEnabled());
+    QTest::keyClicks(family->passwordField(), "!");
+    EXPECT_TRUE(family->signInButton()->isEnabled());
+
+    ScriptedResponse held = ScriptedResponse::json(200, authAnswer(kChildUser));
+    held.held = true;
+    server.on("POST", "/api/auth/login", held);
+    click(family->signInButton());
+    ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 1; }));
+    EXPECT_EQ(family->signInButton()->text(), "Входим…");
+    EXPECT_FALSE(family->signInButton()->isEnabled());
+    saveGallery("family_sign_in_busy");
+
+    server.releaseHeld();
+    ASSERT_TRUE(waitUntil([&] { return account().user().has_value() && !account().isBusy(); }));
+    const auto login = server.requestsTo("POST", "/api/auth/login");
+    ASSERT_EQ(login.size(), 1);
+    EXPECT_EQ(QJsonDocument::fromJson(login[0].body).object(),
+              (QJsonObject{{"email", " Anya@Family.ru "}, {"password", "пароль1!"}}));
+    settle();
+    EXPECT_FALSE(family->loginView()->isVisible());
+    ASSERT_TRUE(family->familyView());
+    EXPECT_EQ(family->familyView()->objectName(), "interimChildFamilyView");
+    EXPECT_TRUE(family->preferencesButton()->isVisible());
+}
+
+TEST_F(FamilyTest, ErrorOfTheSessionShowsUnderThePasswordAndTypedTextSurvivesRedraws) {
+    showFamily();
+    type(family->emailField(), "anya@family.ru");
+    account().setErrorMessage(QString("Неверный логин или пароль."));
+    settle();
+    EXPECT_TRUE(family->errorLabel()->isVisible());
+    EXPECT_EQ(family->errorLabel()->text(), "Неверный логин или пароль.");
+    EXPECT_EQ(family->emailField()->text(), "anya@family.ru");
+    saveGallery("family_sign_in_error");
+    account().setErrorMessage(std::nullopt);
+    EXPECT_FALSE(family->errorLabel()->isVisible());
+}
+
+TEST_F(FamilyTest, RestoreRunsEachTimeTheFamilyTabIsShown) {
+    saveSignIn();
+    auto* root = showInWindow(new RootView(store(), appLock(), account(), services));
+    ASSERT_TRUE(waitUntil([&] { return restores() == 1; }));
+    click(root->tabView()->tabBar()->button("dashboard"));
+    settle();
+    EXPECT_EQ(restores(), 1);
+    click(root->tabView()->tabBar()->button("family"));
+    ASSERT_TRUE(waitUntil([&] { return restores() == 2; }));
+}
+
+TEST_F(FamilyTest, ChildBuildRoutesToTheChildScreenUnderItsTitle) {
+    saveSignIn();
+    showFamily();
+    ASSERT_TRUE(family->familyView());
+    EXPECT_EQ(family->familyView()->objectName(), "interimChildFamilyView");
+    EXPECT_EQ(family->title(), "Мои задания");
+    EXPECT_FALSE(family->loginView()->isVisible());
+    saveGallery("family_child_signed_in");
+
+    // The restore started on show ends (with the family loaded) before signing out.
+    ASSERT_TRUE(waitUntil([&] { return account().members().size() == 2; }));
+    account().logout();
+    settle();
+    EXPECT_FALSE(family->familyView());
+    EXPECT_TRUE(family->loginView()->isVisible());
+    EXPECT_FALSE(family->preferencesButton()->isVisible());
+}
+
+TEST_F(FamilyTest, ParentBuildRoutesToTheParentCenter) {
+    setBuildRole("parent");
+    showFamily();
+    EXPECT_EQ(family->title(), "Семья");
+    EXPECT_EQ(family->findChild<TextLabel*>("versionCaption")->text(), "Версия: Родитель");
+    EXPECT_EQ(family->findChild<QWidget*>("signInBadge")->accessibleName(), "person.2.badge.gearshape.fill");
+    saveGallery("family_sign_in_parent");
+
+    signInThroughServer(kParentUser);
+    settle();
+    ASSERT_TRUE(family->familyView());
+    EXPECT_EQ(family->familyView()->objectName(), "interimParentFamilyView");
+    EXPECT_EQ(family->title(), "Родительский центр");
+    saveGallery("family_parent_signed_in");
+}
+
+TEST_F(FamilyTest, ChildBadgeSymbol) {
+    showFamily();
+    EXPECT_EQ(family->findChild<QWidget*>("signInBadge")->accessibleName(), "star.circle.fill");
+}
+
+TEST_F(FamilyTest, PickersListTheCataloguesAndCheckTheStoredValues) {
+    saveSignIn();
+    Preferences::standard().setValue("currencyCode", "RUB");
+    showFamily();
+    family->fillPreferenceMenus();
+    EXPECT_EQ(family->currencyMenu()->title(), "Валюта");
+    EXPECT_EQ(family->languageMenu()->title(), "Язык");
+    EXPECT_EQ(family->currencyMenu()->actions().size(), CurrencyCatalog::codes().size());
+    EXPECT_EQ(checkedRows(family->currencyMenu()), QStringList{"RUB"});
+    EXPECT_EQ(row(family->currencyMenu(), "RUB")->text(), FamilyAccountView::currencyRowTitle("RUB"));
+    EXPECT_EQ(family->languageMenu()->actions().value(0)->text(), "Как на устройстве");
+    EXPECT_EQ(checkedRows(family->languageMenu()), QStringList{"auto"});
+
+    // A code the catalogue lacks (written by the server) checks no row.
+    Preferences::standard().setValue("currencyCode", "XYZ");
+    family->fillPreferenceMenus();
+    EXPECT_TRUE(checkedRows(family->currencyMenu()).isEmpty());
+}
+
+TEST(LanguageRowTest, TitlesAreCapitalisedNamesOrTheCodeItself) {
+    qputenv("LC_ALL", "ru_RU.UTF-8");
+    EXPECT_EQ(FamilyAccountView::languageRowTitle("auto"), "Как на устройстве");
+    EXPECT_EQ(FamilyAccountView::languageRowTitle("en"), "Английский");
+    EXPECT_EQ(FamilyAccountView::languageRowTitle("zh"), "Китайский");
+    EXPECT_EQ(FamilyAccountView::languageRowTitle("qqq"), "qqq");
+    qunsetenv("LC_ALL");
+}
+
+TEST_F(FamilyTest, ChoosingARowSyncsBothPreferencesOnceAndAnEqualValueSendsNothing) {
+    saveSignIn();
+    // Refused, so that no answer writes the sent values back while the next row is chosen.
+    server.on("PATCH", "/api/preferences", ScriptedResponse::json(500, R"({"error":"later"})"));
+    showFamily();
+    family->fillPreferenceMenus();
+
+    row(family->currencyMenu(), "USD")->trigger();
+    EXPECT_EQ(Preferences::standard().string("currencyCode"), "USD");
+    ASSERT_TRUE(waitUntil([&] { return preferenceRequests().size() == 1; }));
+    EXPECT_EQ(preferenceRequests()[0], (QJsonObject{{"currency", "USD"}, {"language", "auto"}}));
+
+    family->fillPreferenceMenus();
+    row(family->currencyMenu(), "USD")->trigger();  // the row already selected
+    row(family->languageMenu(), "en")->trigger();
+    ASSERT_TRUE(waitUntil([&] { return preferenceRequests().size() == 2; }));
+    EXPECT_EQ(preferenceRequests()[1], (QJsonObject{{"currency", "USD"}, {"language", "en"}}));
+
+    family->fillPreferenceMenus();
+    ASSERT_TRUE(row(family->languageMenu(), "auto"));
+    row(family->languageMenu(), "auto")->trigger();
+    ASSERT_TRUE(waitUntil([&] { return preferenceRequests().size() == 3; }));
+    EXPECT_EQ(preferenceRequests()[2].value("language").toString(), "auto");
+
+    // A change written elsewhere (the settings screen) is sent too.
+    Preferences::standard().setValue("currencyCode", "EUR");
+    ASSERT_TRUE(waitUntil([&] { return preferenceRequests().size() == 4; }));
+    EXPECT_EQ(preferenceRequests()[3].value("currency").toString(), "EUR");
+    settle();
+    EXPECT_EQ(preferenceRequests().size(), 4);
+}
+
+TEST_F(FamilyTest, NoSyncWhileSignedOut) {
+    showFamily();
+    // A preference sync would clear the session's message as it starts.
+    account().setErrorMessage(QString("старое сообщение"));
+    Preferences::standard().setValue("currencyCode", "USD");
+    settle();
+    EXPECT_EQ(account().errorMessage(), QString("старое сообщение"));
+    EXPECT_TRUE(preferenceRequests().isEmpty());
+}

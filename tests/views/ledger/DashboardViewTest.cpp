@@ -1,0 +1,490 @@
+#include <QMenu>
+#include <QScrollBar>
+
+#include "DashboardFixture.h"
+#include "components/Button.h"
+#include "components/ContentUnavailableView.h"
+#include "components/PageBody.h"
+#include "components/ProgressBar.h"
+#include "components/Symbols.h"
+#include "components/TextLabel.h"
+#include "components/TransactionRow.h"
+#include "store/DemoLedger.h"
+#include "support/Gallery.h"
+#include "views/ledger/DashboardView.h"
+
+namespace {
+
+// The dashboard in a window, with the actions it hands up recorded.
+class DashboardTest : public DashboardFixture {
+protected:
+    DashboardView& show() {
+        view = new DashboardView(
+            *store, haptics, [this](TransactionKind kind) { requestedKinds.push_back(kind); },
+            [this] { ++goalRequests; }, [this] { ++taskRequests; });
+        stack = &showInWindow(view);
+        return *view;
+    }
+
+    QString text(const char* name) const {
+        auto* label = view->findChild<TextLabel*>(QString::fromUtf8(name));
+        return label ? label->text() : QStringLiteral("<missing %1>").arg(QString::fromUtf8(name));
+    }
+    template <class T = QWidget>
+    QList<T*> all(const char* name) const {
+        settle();
+        return view->findChildren<T*>(QString::fromUtf8(name));
+    }
+    // The texts of a named label inside each of the widgets.
+    static QStringList texts(const QList<QWidget*>& rows, const char* label) {
+        QStringList result;
+        for (QWidget* row : rows) {
+            auto* l = row->findChild<TextLabel*>(QString::fromUtf8(label));
+            result << (l ? l->text() : QStringLiteral("<none>"));
+        }
+        return result;
+    }
+    QWidget* rowWithProperty(const char* rowName, const char* property, const QString& id) const {
+        for (QWidget* row : all(rowName))
+            if (row->property(property).toString() == id) return row;
+        return nullptr;
+    }
+    int dividersIn(const char* cardName) const {
+        QWidget* card = view->findChild<QWidget*>(QString::fromUtf8(cardName));
+        return card ? int(card->findChildren<Divider*>().size()) : -1;
+    }
+
+    DashboardView* view = nullptr;
+    NavigationStack* stack = nullptr;
+    std::vector<TransactionKind> requestedKinds;
+    int goalRequests = 0;
+    int taskRequests = 0;
+};
+
+MoneyData ledgerWithBudget(const Decimal& budget) {
+    MoneyData d = MoneyData::emptyLedger();
+    d.monthlyBudget = budget;
+    return d;
+}
+
+}  // namespace
+
+TEST_F(DashboardTest, TitleFollowsTheProfileNameAsStored) {
+    openEmpty();
+    show();
+    EXPECT_EQ(view->title(), "Занбек");
+    setPreference("profileName", "Аня");
+    EXPECT_EQ(view->title(), "Привет, Аня!");
+    setPreference("profileName", "  ");  // blanks are a name too
+    EXPECT_EQ(view->title(), "Привет,   !");
+    setPreference("profileName", "");
+    EXPECT_EQ(view->title(), "Занбек");
+}
+
+TEST_F(DashboardTest, MaskingHidesExactlyBalanceBudgetRestAndTemplateAmounts) {
+    MoneyData d = ledgerWithBudget(Decimal(500));
+    d.quickTemplates.reset();  // the default templates and tasks
+    d.rewardTasks.reset();
+    d.goalName = "Велосипед";
+    d.goalAmount = Decimal(1000);
+    d.transactions = {tx(TransactionKind::income, Decimal(300), local(2026, 6, 15, 9)),
+                      tx(TransactionKind::expense, dec("45.5"), local(2026, 6, 15, 11))};
+    open(d);
+    setPreference("hideBalances", true);
+    setPreference("currencyCode", "RUB");
+    show();
+
+    const QString mask = DashboardView::mask();
+    EXPECT_EQ(mask, QString::fromUtf8("••••••"));
+    EXPECT_EQ(text("balanceText"), mask);
+    EXPECT_EQ(text("budgetText"), "Бюджет: осталось " + mask);
+    const QList<QWidget*> tiles = all("templateTile");
+    ASSERT_FALSE(tiles.isEmpty());
+    for (const QString& amount : texts(tiles, "templateAmount")) EXPECT_EQ(amount, mask);
+
+    // Everything else shows the real money texts.
+    EXPECT_EQ(view->findChild<QWidget*>("balanceCard")->accessibleName(),
+              "В копилке " + cnyText(dec("254.5")));
+    EXPECT_EQ(text("todayIncome"), cnyText(Decimal(300)));
+    EXPECT_EQ(text("todayExpense"), cnyText(dec("45.5")));
+    EXPECT_EQ(texts(all("goalRow"), "goalAmount"), QStringList{cnyText(Decimal(1000))});
+    for (const QString& reward : texts(all("taskRow"), "taskReward")) EXPECT_FALSE(reward.contains(mask));
+    const QList<TransactionRow*> recent = all<TransactionRow>("recentRow");
+    ASSERT_EQ(recent.size(), 2);
+    EXPECT_EQ(recent[0]->amountLabel()->text(), QString::fromUtf8("−") + cnyText(dec("45.5")));
+    EXPECT_EQ(text("currencyBadge"), "RUB");
+
+    setPreference("hideBalances", false);
+    EXPECT_EQ(text("balanceText"), cnyText(dec("254.5")));
+    EXPECT_EQ(text("budgetText"), "Бюджет: осталось " + cnyText(dec("454.5")));
+    for (const QString& amount : texts(all("templateTile"), "templateAmount")) EXPECT_NE(amount, mask);
+}
+
+TEST_F(DashboardTest, BudgetRowStatesAtTheLimitAndJustAbove) {
+    {
+        openEmpty();
+        show();
+        EXPECT_TRUE(view->findChild<QWidget*>("budgetSection")->isHidden());  // no budget: two rows, no bar
+    }
+    MoneyData d = ledgerWithBudget(Decimal(100));
+    d.transactions = {tx(TransactionKind::expense, Decimal(60), local(2026, 6, 2)),
+                      tx(TransactionKind::expense, Decimal(40), local(2026, 6, 14)),
+                      tx(TransactionKind::expense, Decimal(999), local(2026, 5, 31, 23, 59))};  // last month
+    open(d);
+    show();
+    auto* bar = view->findChild<ProgressBar*>("budgetBar");
+    ASSERT_NE(bar, nullptr);
+    EXPECT_FALSE(view->findChild<QWidget*>("budgetSection")->isHidden());
+    EXPECT_DOUBLE_EQ(bar->value(), 1.0);
+    EXPECT_EQ(bar->tint(), QColor(Qt::white));
+    EXPECT_EQ(text("budgetText"), "Бюджет: осталось " + cnyText(Decimal(0)));
+
+    store->add(TransactionKind::expense, dec("0.01"), "Еда", "", clock.now(), {}, false, "");
+    EXPECT_DOUBLE_EQ(bar->value(), 1.0);
+    EXPECT_EQ(bar->tint(), Theme::current().color(ColorRole::Red));
+    EXPECT_EQ(text("budgetText"), "Бюджет превышен");
+    setPreference("hideBalances", true);  // nothing to mask in this line
+    EXPECT_EQ(text("budgetText"), "Бюджет превышен");
+}
+
+TEST_F(DashboardTest, TodayAndTheMonthRollOverAtTheNextRedraw) {
+    MoneyData d = ledgerWithBudget(Decimal(100));
+    d.transactions = {tx(TransactionKind::income, Decimal(20), local(2026, 6, 30, 23, 30)),
+                      tx(TransactionKind::expense, Decimal(70), local(2026, 6, 30, 8))};
+    open(d);
+    clock.set(local(2026, 6, 30, 23, 45));
+    show();
+    EXPECT_EQ(text("todayIncome"), cnyText(Decimal(20)));
+    EXPECT_EQ(text("todayExpense"), cnyText(Decimal(70)));
+    EXPECT_EQ(text("budgetText"), "Бюджет: осталось " + cnyText(Decimal(30)));
+
+    clock.set(local(2026, 7, 1, 0, 5));     // Berlin's midnight, 22:05 UTC the day before
+    setPreference("showSmartTips", false);  // any change redraws
+    EXPECT_EQ(text("todayIncome"), cnyText(Decimal(0)));
+    EXPECT_EQ(text("todayExpense"), cnyText(Decimal(0)));
+    EXPECT_EQ(text("budgetText"), "Бюджет: осталось " + cnyText(Decimal(100)));
+}
+
+TEST_F(DashboardTest, GoalPercentIsComputedInDecimalAndTruncated) {
+    EXPECT_EQ(DashboardView::goalProgress(Decimal(29), Decimal(100)).percent, 29);  // a double gives 28
+    EXPECT_EQ(DashboardView::goalProgress(dec("99.99"), Decimal(100)).percent, 99);
+    EXPECT_EQ(DashboardView::goalProgress(dec("0.57"), Decimal(1)).percent, 57);
+    EXPECT_EQ(DashboardView::goalProgress(dec("99.999999999999999999"), Decimal(100)).percent, 99);
+    EXPECT_EQ(DashboardView::goalProgress(Decimal(100), Decimal(100)).percent, 100);
+    EXPECT_DOUBLE_EQ(DashboardView::goalProgress(Decimal(500), Decimal(100)).fraction, 1.0);
+    EXPECT_EQ(DashboardView::goalProgress(Decimal(-5), Decimal(100)).percent, 0);
+    EXPECT_EQ(DashboardView::goalProgress(Decimal(50), Decimal(0)).percent, 0);
+    EXPECT_DOUBLE_EQ(DashboardView::goalProgress(Decimal(50), Decimal(200)).fraction, 0.25);
+}
+
+TEST_F(DashboardTest, GoalsShareTheWholeBalanceAndCanBeDeleted) {
+    MoneyData d = MoneyData::emptyLedger();
+    d.goalName = "Велосипед";
+    d.goalAmount = Decimal(100);
+    d.additionalGoals =
+        std::vector<SavingsGoal>{{"G-1", "Ноутбук", Decimal(300), std::nullopt, false},
+                                 {"G-2", "Старое", Decimal(5), std::nullopt, true}};  // archived
+    d.transactions = {tx(TransactionKind::income, Decimal(150), local(2026, 6, 1))};
+    open(d);
+    show();
+
+    const QList<QWidget*> rows = all("goalRow");
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(texts(rows, "goalName"), (QStringList{"Велосипед", "Ноутбук"}));
+    EXPECT_EQ(texts(rows, "goalPercent"), (QStringList{"100% накоплено", "50% накоплено"}));
+    EXPECT_DOUBLE_EQ(rows[0]->findChild<ProgressBar*>("goalBar")->value(), 1.0);
+    EXPECT_DOUBLE_EQ(rows[1]->findChild<ProgressBar*>("goalBar")->value(), 0.5);
+    EXPECT_EQ(rows[1]->accessibleName(),
+              "Цель Ноутбук, " + cnyText(Decimal(300)) + ", накоплено 50 процентов");
+    EXPECT_EQ(dividersIn("goalsCard"), 1);
+
+    click(rows[1]->findChild<QAbstractButton*>("deleteGoalButton"));
+    EXPECT_EQ(store->goals().size(), 1u);
+    EXPECT_EQ(texts(all("goalRow"), "goalName"), QStringList{"Велосипед"});
+    EXPECT_EQ(dividersIn("goalsCard"), 0);
+
+    // The bar follows the balance within a whole percent as well.
+    store->add(TransactionKind::expense, dec("120.9"), "Еда", "", clock.now(), {}, false, "");
+    EXPECT_EQ(texts(all("goalRow"), "goalPercent"), QStringList{"29% накоплено"});
+    EXPECT_DOUBLE_EQ(all("goalRow")[0]->findChild<ProgressBar*>("goalBar")->value(), 0.291);
+    store->add(TransactionKind::income, dec("0.4"), "Подарок", "", clock.now(), {}, false, "");
+    EXPECT_EQ(texts(all("goalRow"), "goalPercent"), QStringList{"29% накоплено"});
+    EXPECT_DOUBLE_EQ(all("goalRow")[0]->findChild<ProgressBar*>("goalBar")->value(), 0.295);
+
+    // A negative balance leaves every goal at 0.
+    store->add(TransactionKind::expense, Decimal(400), "Еда", "", clock.now(), {}, false, "");
+    EXPECT_EQ(texts(all("goalRow"), "goalPercent"), QStringList{"0% накоплено"});
+}
+
+TEST_F(DashboardTest, EmptyLedgerShowsThePlaceholdersAndTheButtonsAskTheRoot) {
+    openEmpty();
+    show();
+    const QList<ContentUnavailableView*> noGoals = all<ContentUnavailableView>("goalsPlaceholder");
+    ASSERT_EQ(noGoals.size(), 1);
+    EXPECT_EQ(noGoals[0]->titleLabel()->text(), "Добавь первую цель");
+    EXPECT_TRUE(all("goalRow").isEmpty());
+    const QList<ContentUnavailableView*> noOperations = all<ContentUnavailableView>("recentPlaceholder");
+    ASSERT_EQ(noOperations.size(), 1);
+    EXPECT_EQ(noOperations[0]->titleLabel()->text(), "Операций пока нет");
+    EXPECT_EQ(noOperations[0]->descriptionLabel()->text(), "Добавь первый доход или расход");
+    EXPECT_EQ(dividersIn("recentCard"), 0);
+    click(view->findChild<QAbstractButton*>("addGoalButton"));
+    click(view->findChild<QAbstractButton*>("addTaskButton"));
+    click(view->findChild<QAbstractButton*>("addIncomeButton"));
+    click(view->findChild<QAbstractButton*>("addExpenseButton"));
+    EXPECT_EQ(goalRequests, 1);
+    EXPECT_EQ(taskRequests, 1);
+    EXPECT_EQ(requestedKinds,
+              (std::vector<TransactionKind>{TransactionKind::income, TransactionKind::expense}));
+    EXPECT_TRUE(store->data().transactions.empty());  // the dashboard itself opens nothing
+}
+
+TEST_F(DashboardTest, DefaultTemplatesAndTasksOnlyWhileTheDocumentHasNoList) {
+    open(MoneyData());  // a document without the optional lists
+    show();
+    QStringList defaultTemplateIds, defaultTaskIds;
+    for (const QuickTemplate& t : MoneyStore::defaultTemplates()) defaultTemplateIds << t.id;
+    for (const RewardTask& t : MoneyStore::defaultRewardTasks()) defaultTaskIds << t.id;
+    ASSERT_FALSE(defaultTemplateIds.isEmpty());
+    ASSERT_FALSE(defaultTaskIds.isEmpty());
+    QStringList shownTemplates, shownTasks;
+    for (QWidget* tile : all("templateTile")) shownTemplates << tile->property("templateId").toString();
+    for (QWidget* row : all("taskRow")) shownTasks << row->property("taskId").toString();
+    EXPECT_EQ(shownTemplates, defaultTemplateIds);
+    EXPECT_EQ(shownTasks, defaultTaskIds);
+    EXPECT_EQ(dividersIn("tasksCard"), defaultTaskIds.size() - 1);
+
+    MoneyData stored = MoneyData::emptyLedger();  // both lists stored empty
+    ASSERT_TRUE(stored.quickTemplates && stored.quickTemplates->empty());
+    ASSERT_TRUE(stored.rewardTasks && stored.rewardTasks->empty());
+    open(stored);
+    show();
+    EXPECT_TRUE(all("templateTile").isEmpty());
+    EXPECT_TRUE(all("taskRow").isEmpty());
+    EXPECT_EQ(text("completedTaskCount"), "Выполнено: 0");  // the header stays
+    EXPECT_TRUE(view->findChild<QWidget*>("templatesStrip")->isHidden());
+}
+
+TEST_F(DashboardTest, TemplateTileBooksAtOnceAndKeepsTheStrip) {
+    MoneyData d = MoneyData::emptyLedger();
+    d.quickTemplates =
+        std::vector<QuickTemplate>{{"T-1", "Обед", TransactionKind::expense, dec("12.5"), "Еда"},
+                                   {"T-2", "Карманные", TransactionKind::income, Decimal(50), "Подарок"}};
+    open(d);
+    show();
+    const QList<QWidget*> tiles = all("templateTile");
+    ASSERT_EQ(tiles.size(), 2);
+    EXPECT_EQ(texts(tiles, "templateTitle"), (QStringList{"Обед", "Карманные"}));
+    QPointer<QWidget> first = tiles[0];
+
+    click(qobject_cast<QAbstractButton*>(tiles[1]));
+    ASSERT_EQ(store->data().transactions.size(), 1u);
+    EXPECT_EQ(store->data().transactions[0].amount, Decimal(50));
+    EXPECT_EQ(store->data().transactions[0].kind, TransactionKind::income);
+    EXPECT_EQ(text("balanceText"), cnyText(Decimal(50)));
+    ASSERT_EQ(all<TransactionRow>("recentRow").size(), 1);
+    // The templates did not change, so their tiles (and the strip's scroll) stay.
+    EXPECT_FALSE(first.isNull());
+}
+
+TEST_F(DashboardTest, TaskRowsShowRewardCountAndDueLine) {
+    MoneyData d = MoneyData::emptyLedger();
+    d.rewardTasks = std::vector<RewardTask>{
+        {"K-1", "Полить цветы", Decimal(15), 2, std::nullopt, std::nullopt, 3, true},
+        {"K-2", "Вынести мусор", Decimal(10), 0, std::nullopt, local(2026, 6, 20, 18), std::nullopt, false}};
+    open(d);
+    show();
+    const QList<QWidget*> rows = all("taskRow");
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(texts(rows, "taskTitle"), (QStringList{"Полить цветы", "Вынести мусор"}));
+    EXPECT_EQ(texts(rows, "taskReward"), (QStringList{"Награда " + cnyText(Decimal(15)) + " · выполнено 2",
+                                                      "Награда " + cnyText(Decimal(10)) + " · выполнено 0"}));
+    EXPECT_EQ(rows[0]->findChild<TextLabel*>("taskDue"), nullptr);  // no due date: no difficulty either
+    const QString due = rows[1]->findChild<TextLabel*>("taskDue")->text();
+    EXPECT_TRUE(due.startsWith("До ")) << due.toStdString();
+    EXPECT_TRUE(due.endsWith(" · сложность 1/3")) << due.toStdString();
+    EXPECT_EQ(text("completedTaskCount"), "Выполнено: 2");
+
+    // The menu's one entry deletes at once.
+    auto* menu = rows[0]->findChild<QMenu*>("taskMenu");
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), 1);
+    EXPECT_EQ(menu->actions()[0]->text(), "Удалить");
+    menu->actions()[0]->trigger();
+    settle();
+    EXPECT_EQ(texts(all("taskRow"), "taskTitle"), QStringList{"Вынести мусор"});
+    EXPECT_EQ(store->rewardTasksInUse().size(), 1u);
+}
+
+TEST_F(DashboardTest, CompletingATaskShowsTheReturnedRewardAndPlaysTheHaptic) {
+    MoneyData d = MoneyData::emptyLedger();
+    d.rewardTasks = std::vector<RewardTask>{
+        {"K-1", "Полить цветы", dec("15.5"), 0, std::nullopt, std::nullopt, std::nullopt, true}};
+    open(d);
+    show();
+    click(all("taskRow")[0]->findChild<QAbstractButton*>("taskDoneButton"));
+
+    ASSERT_TRUE(view->completedTask());
+    EXPECT_EQ(view->completedTask()->completionCount, 1);
+    Alert* alert = currentAlert();
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->title(), "Задание выполнено!");
+    EXPECT_EQ(alert->message(), "+" + cnyText(dec("15.5")) + " добавлено в копилку");
+    ASSERT_EQ(alert->buttons().size(), 1);
+    EXPECT_EQ(alert->buttons()[0].title, "Отлично");
+    EXPECT_EQ(haptics.count(Haptics::Feedback::success), 1);
+    EXPECT_EQ(view->completionFeedback(), 1);
+    // The reward is booked and the row counts the completion.
+    EXPECT_EQ(text("balanceText"), cnyText(dec("15.5")));
+    EXPECT_EQ(texts(all("taskRow"), "taskReward"),
+              QStringList{"Награда " + cnyText(dec("15.5")) + " · выполнено 1"});
+    EXPECT_EQ(text("completedTaskCount"), "Выполнено: 1");
+
+    alert->press(0);
+    settle();
+    EXPECT_FALSE(view->completedTask());
+    EXPECT_EQ(currentAlert(), nullptr);
+
+    // Without haptics the alert still comes, silently.
+    setPreference("hapticsEnabled", false);
+    click(all("taskRow")[0]->findChild<QAbstractButton*>("taskDoneButton"));
+    ASSERT_NE(currentAlert(), nullptr);
+    EXPECT_EQ(haptics.count(Haptics::Feedback::success), 1);
+    EXPECT_EQ(view->completionFeedback(), 2);
+    currentAlert()->press(0);
+    settle();
+
+    // A task that is gone: no alert, but the tap still counts and plays.
+    setPreference("hapticsEnabled", true);
+    view->completeTask("no-such-task");
+    settle();
+    EXPECT_EQ(currentAlert(), nullptr);
+    EXPECT_FALSE(view->completedTask());
+    EXPECT_EQ(view->completionFeedback(), 3);
+    EXPECT_EQ(haptics.count(Haptics::Feedback::success), 2);
+}
+
+TEST_F(DashboardTest, TipCardFollowsTheSwitch) {
+    openEmpty();
+    show();
+    auto* tip = view->findChild<QWidget*>("tipCard");
+    EXPECT_FALSE(tip->isHidden());
+    EXPECT_EQ(text("tipText"), store->smartTip());
+    EXPECT_EQ(tip->accessibleName(), "Совет: " + store->smartTip());
+    setPreference("showSmartTips", false);
+    EXPECT_TRUE(tip->isHidden());
+    setPreference("showSmartTips", true);
+    EXPECT_FALSE(tip->isHidden());
+}
+
+TEST_F(DashboardTest, RecentOperationsAreTheFiveNewestInStableOrder) {
+    MoneyData d = MoneyData::emptyLedger();
+    const QDateTime same = local(2026, 6, 10, 9);
+    d.transactions = {tx(TransactionKind::expense, Decimal(1), local(2026, 6, 1), "A"),
+                      tx(TransactionKind::expense, Decimal(2), same, "B"),
+                      tx(TransactionKind::income, Decimal(3), local(2026, 6, 12), "C"),
+                      tx(TransactionKind::expense, Decimal(4), same, "D"),
+                      tx(TransactionKind::expense, Decimal(5), local(2026, 6, 14), "E"),
+                      tx(TransactionKind::expense, Decimal(6), local(2026, 6, 5), "F")};
+    open(d);
+    show();
+    QStringList categories;
+    const QList<TransactionRow*> rows = all<TransactionRow>("recentRow");
+    for (TransactionRow* row : rows) categories << row->transaction().category;
+    EXPECT_EQ(categories, (QStringList{"E", "C", "B", "D", "F"}));  // "A" is the sixth
+    EXPECT_EQ(dividersIn("recentCard"), 4);
+    const std::vector<MoneyTransaction> sorted = store->sortedTransactions();
+    for (int i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i]->transaction(), sorted[std::size_t(i)]);
+    EXPECT_TRUE(all("recentPlaceholder").isEmpty());
+}
+
+TEST_F(DashboardTest, SaveErrorAlertIsShownAndDismissingItClearsTheError) {
+    open(MoneyData());
+    show();
+    breakWrites();
+    store->applyTemplate(MoneyStore::defaultTemplates().front().id);
+    settle();
+    ASSERT_TRUE(store->saveError());
+    Alert* alert = currentAlert();
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->title(), "Ошибка сохранения");
+    EXPECT_EQ(alert->message(), *store->saveError());
+    EXPECT_TRUE(alert->message().startsWith("Не удалось сохранить данные: "));
+    ASSERT_EQ(alert->buttons().size(), 1);
+    EXPECT_EQ(alert->buttons()[0].title, "Хорошо");
+    EXPECT_EQ(alert->buttons()[0].role, AlertButton::Role::Cancel);
+    EXPECT_EQ(store->data().transactions.size(), 1u);  // the change stays in memory
+
+    click(alert->box()->findChild<QAbstractButton*>("alertButton_0"));
+    EXPECT_FALSE(store->saveError());
+    EXPECT_EQ(currentAlert(), nullptr);
+    view->redraw();  // the alert does not come back on its own
+    settle();
+    EXPECT_EQ(currentAlert(), nullptr);
+
+    // The next failure brings it back; a later good save takes it away.
+    store->applyTemplate(MoneyStore::defaultTemplates().front().id);
+    settle();
+    ASSERT_NE(currentAlert(), nullptr);
+    repairWrites();
+    store->applyTemplate(MoneyStore::defaultTemplates().front().id);
+    settle();
+    EXPECT_FALSE(store->saveError());
+    EXPECT_EQ(currentAlert(), nullptr);
+    EXPECT_EQ(store->data().transactions.size(), 3u);
+}
+
+TEST_F(DashboardTest, SaveErrorWaitsUntilTheDashboardIsOnScreen) {
+    open(MoneyData());
+    show();
+    // The spotlight pushes the feature center onto the tab's stack, covering the dashboard.
+    click(view->findChild<QAbstractButton*>("featureSpotlight"));
+    ASSERT_EQ(stack->depth(), 2);
+    EXPECT_NE(stack->topPage(), view);
+    breakWrites();
+    store->applyTemplate(MoneyStore::defaultTemplates().front().id);
+    settle();
+    ASSERT_TRUE(store->saveError());
+    EXPECT_EQ(currentAlert(), nullptr);
+    stack->pop();
+    settle();
+    ASSERT_NE(currentAlert(), nullptr);
+    EXPECT_EQ(currentAlert()->title(), "Ошибка сохранения");
+}
+
+TEST_F(DashboardTest, EverySymbolOfThePageIsInTheTable) {
+    for (const char* name :
+         {"wallet.bifold.fill", "sparkles.rectangle.stack.fill", "chevron.right", "target",
+          "plus.circle.fill", "minus.circle.fill", "trash", "arrow.down.left", "arrow.up.right", "bolt.fill",
+          "checkmark.seal.fill", "ellipsis", "sparkles", "tray", "info.circle"})
+        EXPECT_TRUE(Symbols::resolves(QString::fromUtf8(name))) << name;
+}
+
+TEST_F(DashboardTest, GalleryImages) {
+    openEmpty();
+    show();
+    EXPECT_FALSE(Gallery::save(*window, "dashboard-empty").isEmpty());
+
+    MoneyData demo = demoLedger();
+    demo.monthlyBudget = Decimal(800);
+    open(demo);
+    setPreference("profileName", "Аня");
+    show();
+    expectFitsWidth(view->body());
+    EXPECT_FALSE(Gallery::save(*window, "dashboard-demo").isEmpty());
+    view->body()->verticalScrollBar()->setValue(view->body()->verticalScrollBar()->maximum() / 2);
+    EXPECT_FALSE(Gallery::save(*window, "dashboard-demo-middle").isEmpty());
+    view->body()->verticalScrollBar()->setValue(view->body()->verticalScrollBar()->maximum());
+    EXPECT_FALSE(Gallery::save(*window, "dashboard-demo-bottom").isEmpty());
+    view->body()->verticalScrollBar()->setValue(0);
+
+    setPreference("hideBalances", true);
+    EXPECT_FALSE(Gallery::save(*window, "dashboard-masked").isEmpty());
+    setPreference("hideBalances", false);
+
+    setPreference("appTheme", "dark");
+    Theme::current().refresh();
+    EXPECT_FALSE(Gallery::save(*window, "dashboard-dark").isEmpty());
+    view->body()->verticalScrollBar()->setValue(view->body()->verticalScrollBar()->maximum());
+    EXPECT_FALSE(Gallery::save(*window, "dashboard-dark-bottom").isEmpty());
+}

@@ -1,0 +1,243 @@
+#include "ShellFixture.h"
+
+#include "components/Button.h"
+#include "views/shell/AppLaunchView.h"
+#include "views/shell/PasscodeViews.h"
+#include "views/shell/RootView.h"
+
+#include <QSignalSpy>
+#include <QTimer>
+
+using namespace shelltest;
+
+namespace {
+
+class LaunchTest : public ShellTest {
+protected:
+    AppLaunchView* launch() {
+        view = showInWindow(new AppLaunchView(store(), appLock(), account(), services));
+        QObject::connect(view, &AppLaunchView::rootViewCreated, [this](RootView* root) {
+            EXPECT_EQ(root, view->rootView());
+            ++built;
+        });
+        return view;
+    }
+    void typeCode(const QString& code) {
+        ASSERT_TRUE(view->unlockView());
+        for (QChar d : code) click(view->unlockView()->canvas()->key(QString(d)));
+        settle();
+    }
+    PasscodeSetupView* setupView() const {
+        return view->passcodeSheet() ? view->passcodeSheet()->findChild<PasscodeSetupView*>() : nullptr;
+    }
+
+    AppLaunchView* view = nullptr;
+    int built = 0;  // new root views built since launch()
+};
+
+}  // namespace
+
+TEST_F(LaunchTest, WithoutCodeSplashThenRootWithTheSuggestion) {
+    launch();
+    EXPECT_EQ(view->stage(), AppLaunchView::Stage::splash);
+    ASSERT_TRUE(view->splashView());
+    EXPECT_FALSE(view->rootView());
+    EXPECT_TRUE(view->splashTimer()->isActive());
+    EXPECT_EQ(view->splashTimer()->interval(), 1450);
+    EXPECT_TRUE(view->splashTimer()->isSingleShot());
+
+    view->finishSplash();
+    settle();
+    EXPECT_EQ(view->stage(), AppLaunchView::Stage::ready);
+    EXPECT_FALSE(view->splashView());
+    ASSERT_TRUE(view->rootView());
+    ASSERT_TRUE(view->suggestionView());
+    EXPECT_TRUE(view->suggestionView()->isVisible());
+    EXPECT_EQ(built, 1);
+    saveGallery("launch_root_with_suggestion");
+}
+
+TEST_F(LaunchTest, WithCodeSplashThenUnlockThenANewRootOnTheFamilyTab) {
+    storePasscode("2580");
+    saveSignIn();
+    launch();
+    view->finishSplash();
+    settle();
+    ASSERT_TRUE(view->unlockView());
+    EXPECT_FALSE(view->rootView());
+    EXPECT_FALSE(view->suggestionView());
+    EXPECT_EQ(built, 0);
+
+    typeCode("2580");
+    EXPECT_FALSE(view->unlockView());
+    ASSERT_TRUE(view->rootView());
+    EXPECT_FALSE(view->suggestionView()) << "a code exists";
+    EXPECT_EQ(built, 1);
+    EXPECT_EQ(view->rootView()->content(), RootView::Content::tabs);
+    EXPECT_EQ(view->rootView()->selectedTab(), AppTab::family);
+}
+
+TEST_F(LaunchTest, CreatingACodeFromTheSuggestionKeepsTheRootView) {
+    launch();
+    view->finishSplash();
+    settle();
+    RootView* first = view->rootView();
+    click(view->suggestionView()->createButton());
+    settle();
+    ASSERT_TRUE(setupView());
+    EXPECT_EQ(view->passcodeSheet()->objectName(), "passcodeSheet_create");
+    EXPECT_EQ(setupView()->canvas()->title(), "Создай код");
+    saveGallery("launch_create_code_sheet");
+
+    for (int entry = 0; entry < 2; ++entry)
+        for (QChar d : QString("4321")) click(setupView()->canvas()->key(QString(d)));
+    settle();
+    EXPECT_FALSE(view->passcodeSheet());
+    EXPECT_FALSE(view->suggestionView());
+    EXPECT_EQ(view->rootView(), first);
+    EXPECT_EQ(built, 1) << "the suggestion leaving builds no new root view";
+    EXPECT_TRUE(appLock().isUnlocked());
+    EXPECT_FALSE(view->unlockView());
+
+    // Removing the code (the settings screen) brings the suggestion back over the same root.
+    ASSERT_TRUE(appLock().removePasscode());
+    settle();
+    EXPECT_TRUE(view->suggestionView());
+    EXPECT_EQ(view->rootView(), first);
+    EXPECT_EQ(built, 1);
+}
+
+TEST_F(LaunchTest, CancellingTheSheetLeavesTheSuggestion) {
+    launch();
+    view->finishSplash();
+    settle();
+    click(view->suggestionView()->createButton());
+    settle();
+    ASSERT_TRUE(setupView());
+    click(setupView()->cancelButton());
+    settle();
+    EXPECT_FALSE(view->passcodeSheet());
+    EXPECT_TRUE(view->suggestionView());
+    EXPECT_FALSE(appLock().hasPasscode());
+    EXPECT_EQ(built, 1);
+}
+
+TEST_F(LaunchTest, WithoutCodeTheNextBackgroundAfterLaterBringsTheSuggestionOverANewRoot) {
+    saveSignIn();
+    launch();
+    view->finishSplash();
+    settle();
+    ASSERT_EQ(built, 1);
+
+    // While the suggestion waits for an answer the background changes nothing.
+    RootView* first = view->rootView();
+    scene.setPhase(ScenePhase::background);
+    scene.setPhase(ScenePhase::active);
+    settle();
+    EXPECT_EQ(view->rootView(), first);
+    EXPECT_EQ(built, 1);
+    EXPECT_TRUE(view->suggestionView());
+
+    click(view->suggestionView()->laterButton());
+    settle();
+    EXPECT_EQ(view->stage(), AppLaunchView::Stage::continuedWithoutPasscode);
+    EXPECT_FALSE(view->suggestionView());
+    EXPECT_EQ(built, 2) << "continuing without a code is another place for the root view";
+    view->rootView()->selectTab(AppTab::analytics);
+
+    scene.setPhase(ScenePhase::background);
+    settle();
+    EXPECT_EQ(view->stage(), AppLaunchView::Stage::ready);
+    EXPECT_EQ(built, 3);
+    EXPECT_TRUE(view->suggestionView());
+    EXPECT_EQ(view->rootView()->selectedTab(), AppTab::family) << "a new root view starts on the family tab";
+}
+
+TEST_F(LaunchTest, BackgroundLocksButLosingFocusDoesNot) {
+    storePasscode("2580");
+    launch();
+    view->finishSplash();
+    settle();
+    typeCode("2580");
+    ASSERT_TRUE(view->rootView());
+
+    scene.setPhase(ScenePhase::inactive);
+    settle();
+    EXPECT_TRUE(appLock().isUnlocked());
+    EXPECT_TRUE(view->rootView());
+    EXPECT_EQ(built, 1);
+
+    scene.setPhase(ScenePhase::background);
+    settle();
+    EXPECT_FALSE(appLock().isUnlocked());
+    EXPECT_FALSE(view->rootView());
+    EXPECT_TRUE(view->unlockView());
+    scene.setPhase(ScenePhase::active);
+    settle();
+    EXPECT_TRUE(view->unlockView()) << "coming back shows the unlock screen, not the root view";
+
+    typeCode("2580");
+    EXPECT_TRUE(view->rootView());
+    EXPECT_EQ(built, 2);
+}
+
+TEST_F(LaunchTest, BackgroundDuringTheSplashIsNotUndoneByTheSplashTimer) {
+    launch();
+    scene.setPhase(ScenePhase::background);
+    settle();
+    EXPECT_EQ(view->stage(), AppLaunchView::Stage::ready);
+    EXPECT_FALSE(view->splashTimer()->isActive());
+    ASSERT_TRUE(view->suggestionView());
+    click(view->suggestionView()->laterButton());
+    settle();
+    ASSERT_EQ(view->stage(), AppLaunchView::Stage::continuedWithoutPasscode);
+
+    view->finishSplash();  // a timer that fires late
+    settle();
+    EXPECT_EQ(view->stage(), AppLaunchView::Stage::continuedWithoutPasscode);
+    EXPECT_FALSE(view->suggestionView());
+    EXPECT_EQ(built, 2);
+}
+
+TEST_F(LaunchTest, LockingClosesEverySheetAndAlertOfTheRootView) {
+    storePasscode("2580");
+    saveSignIn();
+    launch();
+    view->finishSplash();
+    settle();
+    typeCode("2580");
+    ASSERT_TRUE(view->rootView());
+    view->rootView()->present(AppSheet::add(TransactionKind::expense));
+    Alert::present(view->rootView(), "Ошибка сохранения", "диск полон");
+    Alert::present(view->rootView(), "Второе", "ждёт");
+    settle();
+    ASSERT_EQ(overlays()->sheets().size(), 1);
+    ASSERT_TRUE(overlays()->currentAlert());
+
+    scene.setPhase(ScenePhase::background);
+    settle();
+    EXPECT_TRUE(view->unlockView());
+    EXPECT_TRUE(overlays()->sheets().isEmpty());
+    EXPECT_FALSE(overlays()->currentAlert());
+    EXPECT_TRUE(overlays()->pendingAlerts().isEmpty());
+}
+
+TEST_F(LaunchTest, UnreadableKeychainStartsLockedAndNeverOffersToCreateACode) {
+    keychain.failReads = true;
+    launch();
+    view->finishSplash();
+    settle();
+    ASSERT_TRUE(view->unlockView());
+    EXPECT_FALSE(view->suggestionView());
+    EXPECT_EQ(view->unlockView()->canvas()->subtitle(), AppLockModel::kReadFailedText);
+    typeCode("0000");
+    EXPECT_FALSE(view->rootView());
+    saveGallery("launch_keychain_unreadable");
+
+    // The keyring answers again and holds the real code.
+    keychain.failReads = false;
+    storePasscode("2580");
+    typeCode("2580");
+    EXPECT_TRUE(view->rootView());
+    EXPECT_FALSE(view->suggestionView());
+}
