@@ -97,6 +97,11 @@ int runApp(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QCoreApplication::applicationName());
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/app/zanbeck.svg")));
 
+    const AppAccountRole role = AppAccountRole::build();
+    // Before the open-app intent below stores its section.
+    if (const QString group = appGroupFolderForRole(role); !group.isEmpty())
+        AppGroupDefaults::setDirectoryOverride(group);
+
     SingleInstance instance(SingleInstance::defaultFolder(), QCoreApplication::applicationName());
     QString error;
     switch (claimOrForward(request, instance, &error)) {
@@ -112,7 +117,6 @@ int runApp(int argc, char** argv) {
     }
 
     // The phone's services, as this desktop offers them.
-    const AppAccountRole role = AppAccountRole::build();
     SecretServiceKeychain keychain(QCoreApplication::applicationName());
     FprintdBiometrics biometrics;
     FreedesktopNotificationCenter notifications;
@@ -131,7 +135,7 @@ int runApp(int argc, char** argv) {
     storeEnvironment.notifications = &notifications;
     storeEnvironment.preferences = &preferences;
     MoneyStore store(storeEnvironment);
-    AppLockModel appLock(keychain, &biometrics);
+    AppLockModel appLock(keychain, preferences, &biometrics);
     AccountSession account(keychain, preferences);
 
     AppWindow window;

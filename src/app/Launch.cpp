@@ -5,6 +5,7 @@
 
 #include "app/SingleInstance.h"
 #include "services/PendingDestination.h"
+#include "services/Preferences.h"
 
 bool hasDisplay(const QProcessEnvironment& environment) {
     return !environment.value(QStringLiteral("QT_QPA_PLATFORM")).isEmpty() ||
@@ -45,11 +46,25 @@ LaunchOutcome claimOrForward(const LaunchRequest& request, SingleInstance& insta
     return LaunchOutcome::failed;
 }
 
-QString preferencesPathForRole(AppAccountRole role) {
+namespace {
+
+// A path inside the parent build's own settings folder; {} for the child's
+// build, or when the user's settings folder is unknown.
+QString parentConfigPath(AppAccountRole role, const QString& name) {
     if (role != AppAccountRole::parent) return {};
     const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     if (config.isEmpty() || QDir::isRelativePath(config)) return {};
-    return QDir(config).filePath(QStringLiteral("zanbeck-parent/preferences.ini"));
+    return QDir(config).filePath(QStringLiteral("zanbeck-parent/") + name);
+}
+
+}  // namespace
+
+QString preferencesPathForRole(AppAccountRole role) {
+    return parentConfigPath(role, QStringLiteral("preferences.ini"));
+}
+
+QString appGroupFolderForRole(AppAccountRole role) {
+    return parentConfigPath(role, QLatin1String(AppGroupDefaults::kSuiteName));
 }
 
 StorePaths storePathsForRole(AppAccountRole role) {

@@ -42,3 +42,9 @@ StorePaths storePathsForRole(AppAccountRole role);
 // parent's app keeps its own, like its ledgers: its language, currency and
 // cached family user are not the child's.
 QString preferencesPathForRole(AppAccountRole role);
+
+// The app group folder of this build ({} = the default one). Two phone apps of
+// one maker could share a group; these two builds stand for apps on two
+// phones, so the parent's keeps its own: its open-app intent must not steer
+// the child's tabs, nor its balance replace the child's widget snapshot.
+QString appGroupFolderForRole(AppAccountRole role);

@@ -2,7 +2,9 @@
 
 #include "platform/Biometrics.h"
 #include "platform/Keychain.h"
+#include "services/Preferences.h"
 
+#include <QFileInfo>
 #include <QPointer>
 #include <QStringDecoder>
 #include <QTextBoundaryFinder>
@@ -14,28 +16,16 @@
 const QString AppLockModel::kWrongCodeText = QStringLiteral("Неверный код. Попробуй ещё раз.");
 const QString AppLockModel::kInvalidCodeText = QStringLiteral("Код должен состоять из четырёх цифр.");
 const QString AppLockModel::kSaveFailedText = QStringLiteral("Не удалось сохранить код в Связке ключей.");
-const QString AppLockModel::kReadFailedText = QStringLiteral("Не удалось прочитать код из Связки ключей.");
+const QString AppLockModel::kKeychainUnavailableText = QStringLiteral(
+    "Связка ключей сейчас недоступна, поэтому код не проверить. Когда она заработает, вход по коду снова "
+    "откроется. Попроси взрослого открыть её и нажми «Повторить».");
+const QString AppLockModel::kKeychainStillUnavailableText =
+    QStringLiteral("Связка ключей всё ещё недоступна. Когда её откроют, нажми «Повторить» ещё раз.");
 const QString AppLockModel::kRemoveFailedText = QStringLiteral("Не удалось удалить код из Связки ключей.");
 const QString AppLockModel::kBiometricReasonText = QStringLiteral("Открыть твою копилку");
 const QString AppLockModel::kBiometricCancelText = QStringLiteral("Ввести код");
 
 namespace {
-
-struct StoredCode {
-    Keychain::Status status;
-    std::optional<QString> code;  // set when status == ok
-};
-
-// Bytes that are not UTF-8 cannot be a code anyone could type: such an item
-// counts as no code, like a missing one.
-StoredCode readStoredCode(Keychain& keychain) {
-    const auto result = keychain.read(AppLockModel::kKeychainService, AppLockModel::kKeychainAccount);
-    if (result.status != Keychain::Status::ok) return {result.status, std::nullopt};
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString code = decoder.decode(result.secret);
-    if (decoder.hasError()) return {Keychain::Status::notFound, std::nullopt};
-    return {Keychain::Status::ok, code};
-}
 
 // Four characters as a reader sees them (grapheme clusters), each starting
 // with a code point that has a Unicode numeric type: the keypad only ever
@@ -55,25 +45,77 @@ bool isValidCode(const QString& code) {
 
 }  // namespace
 
-AppLockModel::AppLockModel(Keychain& keychain, Biometrics* biometrics, QObject* parent)
-    : QObject(parent), keychain_(keychain), biometrics_(biometrics) {
-    const StoredCode stored = readStoredCode(keychain_);
-    switch (stored.status) {
-    case Keychain::Status::ok:
-        hasPasscode_ = true;
-        isUnlocked_ = false;
-        break;
-    case Keychain::Status::notFound:
-        hasPasscode_ = false;
-        isUnlocked_ = true;
-        break;
-    case Keychain::Status::failed:
+struct AppLockModel::StoredCode {
+    Keychain::Status status;
+    std::optional<QString> code;  // set when status == ok
+};
+
+// Bytes that are not UTF-8 cannot be a code anyone could type: such an item
+// counts as no code, like a missing one.
+AppLockModel::StoredCode AppLockModel::readStoredCode() const {
+    const auto result = keychain_.read(kKeychainService, kKeychainAccount);
+    if (result.status != Keychain::Status::ok) return {result.status, std::nullopt};
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString code = decoder.decode(result.secret);
+    if (decoder.hasError()) return {Keychain::Status::notFound, std::nullopt};
+    return {Keychain::Status::ok, code};
+}
+
+AppLockModel::AppLockModel(Keychain& keychain, Preferences& preferences, Biometrics* biometrics,
+                           QObject* parent)
+    : QObject(parent), keychain_(keychain), preferences_(preferences), biometrics_(biometrics) {
+    const StoredCode stored = readStoredCode();
+    if (stored.status != Keychain::Status::failed) {
+        adopt(stored, {});
+        isUnlocked_ = !hasPasscode_;
+    } else if (codeMayBeStored()) {
         hasPasscode_ = true;
         isUnlocked_ = false;
         storedCodeUnknown_ = true;
-        errorMessage_ = kReadFailedText;
-        break;
+        keychainUnavailable_ = true;
+        errorMessage_ = kKeychainUnavailableText;
+    } else {
+        // Kept, so that this profile is still known to have no code once its
+        // preferences hold other things.
+        rememberPasscodeSet(false);
     }
+}
+
+bool AppLockModel::codeMayBeStored() const {
+    const QString key = QString::fromLatin1(kPasscodeSetKey);
+    if (preferences_.contains(key)) return preferences_.boolean(key, true);
+    // A profile used before the mark existed may hold a code: it stays locked
+    // until the keychain answers. Preferences with nothing in them are a
+    // profile's first start, which has no code.
+    return QFileInfo(preferences_.filePath()).size() > 0;
+}
+
+void AppLockModel::rememberPasscodeSet(bool set) {
+    const QString key = QString::fromLatin1(kPasscodeSetKey);
+    if (!preferences_.contains(key) || preferences_.boolean(key, !set) != set)
+        preferences_.setValue(key, set);
+}
+
+bool AppLockModel::adopt(const StoredCode& stored, const QString& unavailableText) {
+    if (stored.status == Keychain::Status::failed) {
+        keychainUnavailable_ = true;
+        errorMessage_ = unavailableText;
+        return false;
+    }
+    keychainUnavailable_ = false;
+    const bool found = stored.status == Keychain::Status::ok;
+    rememberPasscodeSet(found);
+    if (found) {
+        hasPasscode_ = true;
+        storedCodeUnknown_ = false;
+    } else if (storedCodeUnknown_) {
+        // The keychain answers again and holds no code: the app has none.
+        storedCodeUnknown_ = false;
+        hasPasscode_ = false;
+        errorMessage_.clear();
+        isUnlocked_ = true;
+    }
+    return true;
 }
 
 AppLockModel::~AppLockModel() {
@@ -89,38 +131,30 @@ void AppLockModel::emitIfChanged(const State& before) {
 
 bool AppLockModel::unlock(const QString& code) {
     const State before = state();
-    const StoredCode stored = readStoredCode(keychain_);
+    const bool presumed = storedCodeUnknown_;
+    const StoredCode stored = readStoredCode();
     bool unlocked = false;
-    switch (stored.status) {
-    case Keychain::Status::failed:
-        errorMessage_ = kReadFailedText;
-        break;
-    case Keychain::Status::notFound:
-        if (storedCodeUnknown_) {
-            // The keychain answers again and holds no code: the app has none.
-            storedCodeUnknown_ = false;
-            hasPasscode_ = false;
+    if (adopt(stored, kKeychainUnavailableText)) {
+        if (stored.code && *stored.code == code) {
             errorMessage_.clear();
             isUnlocked_ = true;
             unlocked = true;
+        } else if (!stored.code && presumed) {
+            unlocked = true;  // adopt() opened the app: it has no code
         } else {
             errorMessage_ = kWrongCodeText;
         }
-        break;
-    case Keychain::Status::ok:
-        storedCodeUnknown_ = false;
-        hasPasscode_ = true;
-        if (*stored.code == code) {
-            errorMessage_.clear();
-            isUnlocked_ = true;
-            unlocked = true;
-        } else {
-            errorMessage_ = kWrongCodeText;
-        }
-        break;
     }
     emitIfChanged(before);
     return unlocked;
+}
+
+bool AppLockModel::retryKeychain() {
+    const State before = state();
+    const bool answered = adopt(readStoredCode(), kKeychainStillUnavailableText);
+    if (answered) errorMessage_.clear();
+    emitIfChanged(before);
+    return answered;
 }
 
 bool AppLockModel::setPasscode(const QString& code) {
@@ -128,7 +162,7 @@ bool AppLockModel::setPasscode(const QString& code) {
     bool stored = false;
     if (!isValidCode(code)) {
         errorMessage_ = kInvalidCodeText;
-    } else if (keychain_.write(kKeychainService, kKeychainAccount, code.toUtf8()) != Keychain::Status::ok) {
+    } else if (!writeCode(code)) {
         errorMessage_ = kSaveFailedText;
     } else {
         storedCodeUnknown_ = false;
@@ -141,6 +175,18 @@ bool AppLockModel::setPasscode(const QString& code) {
     return stored;
 }
 
+bool AppLockModel::writeCode(const QString& code) {
+    // The mark goes first: a code in the keychain that the mark does not know
+    // of could be opened without it while the keychain is unreadable.
+    const QString key = QString::fromLatin1(kPasscodeSetKey);
+    const QVariant previous = preferences_.value(key);
+    rememberPasscodeSet(true);
+    if (keychain_.write(kKeychainService, kKeychainAccount, code.toUtf8()) == Keychain::Status::ok)
+        return true;
+    preferences_.setValue(key, previous);
+    return false;
+}
+
 bool AppLockModel::removePasscode() {
     const State before = state();
     const Keychain::Status status = keychain_.remove(kKeychainService, kKeychainAccount);
@@ -148,6 +194,7 @@ bool AppLockModel::removePasscode() {
     // back, unannounced, at the next start.
     const bool removed = status != Keychain::Status::failed;
     if (removed) {
+        rememberPasscodeSet(false);
         storedCodeUnknown_ = false;
         hasPasscode_ = false;
         isUnlocked_ = true;
@@ -168,6 +215,7 @@ void AppLockModel::lock() {
     const State before = state();
     isUnlocked_ = false;
     errorMessage_.clear();
+    keychainUnavailable_ = false;
     emitIfChanged(before);
 }
 

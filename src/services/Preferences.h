@@ -75,7 +75,8 @@ public:
     // "<GenericConfigLocation>/group.com.quorvel.Zanbeck" unless overridden.
     // nullopt when the folder cannot be created or the file cannot be used.
     static std::optional<AppGroupDefaults> open();
-    // Tests point the suite at their own folder ({} restores the default).
+    // Points the suite at another folder ({} restores the default): the
+    // parent's build at its own, tests at theirs.
     static void setDirectoryOverride(const QString& directory);
     static QString directory();
 

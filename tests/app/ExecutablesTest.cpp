@@ -99,24 +99,30 @@ TEST(Executables, ALaterLaunchHandsItsSectionToTheRunningOneAndExits) {
     first.start(app("zanbeck"), {});
     ASSERT_TRUE(first.waitForStarted());
     ASSERT_TRUE(waitForFile(dir.filePath("run/zanbeck/zanbeck.socket")));
+    const QString childGroup = dir.filePath("config/group.com.quorvel.Zanbeck/defaults.ini");
+    ASSERT_TRUE(waitForFile(childGroup));  // the child's widget snapshot
+    const QVariant childSnapshot = QSettings(childGroup, QSettings::IniFormat).value("updatedAt");
 
-    // The parent's build runs beside it: its own instance.
+    // The parent's build runs beside it: its own instance and its own app group.
     QProcess parent;
     parent.setProcessEnvironment(environment);
     parent.start(app("zanbeck-parent"), {});
     ASSERT_TRUE(parent.waitForStarted());
     ASSERT_TRUE(waitForFile(dir.filePath("run/zanbeck/zanbeck-parent.socket")));
+    ASSERT_TRUE(waitForFile(dir.filePath("config/zanbeck-parent/group.com.quorvel.Zanbeck/defaults.ini")));
 
     const ProcessResult intent = run(app("zanbeck"), {"--open", "calendar"}, environment);
     EXPECT_EQ(intent.exitCode, 0) << intent.err.toStdString();
     EXPECT_EQ(intent.out.trimmed(), QString::fromUtf8("Открываю Zanbeck"));
     const ProcessResult opened = run(app("zanbeck"), {"zanbeck://add-expense"}, environment);
     EXPECT_EQ(opened.exitCode, 0) << opened.err.toStdString();
+    EXPECT_EQ(run(app("zanbeck-parent"), {"--open", "income"}, environment).exitCode, 0);
 
     EXPECT_EQ(first.state(), QProcess::Running);
     EXPECT_EQ(parent.state(), QProcess::Running);
-    QSettings group(dir.filePath("config/group.com.quorvel.Zanbeck/defaults.ini"), QSettings::IniFormat);
+    QSettings group(childGroup, QSettings::IniFormat);
     EXPECT_EQ(group.value("pendingDestination").toString(), "calendar");
+    EXPECT_EQ(group.value("updatedAt"), childSnapshot);
     // Two builds, two ledger folders.
     EXPECT_TRUE(QFileInfo::exists(dir.filePath("data/Zanbeck/accounts/anonymous.json")));
     EXPECT_TRUE(QFileInfo::exists(dir.filePath("data/zanbeck-parent/Zanbeck/accounts/anonymous.json")));

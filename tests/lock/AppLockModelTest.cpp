@@ -1,7 +1,9 @@
 #include "lock/AppLockModel.h"
 
+#include "services/Preferences.h"
 #include "support/FakeBiometrics.h"
 #include "support/FakeKeychain.h"
+#include "support/TempDir.h"
 
 #include <QCoreApplication>
 #include <QSignalSpy>
@@ -14,9 +16,16 @@ const QPair<QString, QString> kItem{AppLockModel::kKeychainService, AppLockModel
 
 class AppLockModelTest : public ::testing::Test {
 protected:
-    std::unique_ptr<AppLockModel> start() { return std::make_unique<AppLockModel>(keychain, &biometrics); }
-    void storeCode(const QByteArray& code) { keychain.items.insert(kItem, code); }
+    std::unique_ptr<AppLockModel> start() {
+        return std::make_unique<AppLockModel>(keychain, preferences, &biometrics);
+    }
+    void storeCode(const QByteArray& code) {
+        keychain.items.insert(kItem, code);
+        preferences.setValue(AppLockModel::kPasscodeSetKey, true);
+    }
 
+    TempDir dir;
+    Preferences preferences{dir.filePath("preferences.ini")};
     InMemoryKeychain keychain;
     FakeBiometrics biometrics;
 };
@@ -91,19 +100,72 @@ TEST_F(AppLockModelTest, UnlockWithoutStoredCodeIsAWrongCode) {
 
 // --- a keychain that cannot be read -------------------------------------------
 
-TEST_F(AppLockModelTest, UnreadableKeychainAtStartKeepsTheAppLocked) {
+TEST_F(AppLockModelTest, UnreadableKeychainAtStartLocksOnlyAProfileThatMayHoldACode) {
+    const QString key = AppLockModel::kPasscodeSetKey;
+    struct Case {
+        const char* profile;
+        std::function<void(Preferences&)> prepare;
+        bool locked;
+        const char* markAfter;  // "" when absent
+    };
+    const Case cases[] = {
+        {"code set", [&](Preferences& p) { p.setValue(key, true); }, true, "true"},
+        {"code removed", [&](Preferences& p) { p.setValue(key, false); }, false, "false"},
+        // Now known to have no code, also once its preferences hold other things.
+        {"first start", [](Preferences&) {}, false, "false"},
+        // Used before the mark existed: it may hold a code, so it waits for the keychain.
+        {"used, no mark", [](Preferences& p) { p.setValue("biometricsEnabled", false); }, true, ""},
+    };
+    keychain.failReads = true;
+    for (const Case& c : cases) {
+        TempDir profile;
+        Preferences prefs(profile.filePath("preferences.ini"));
+        c.prepare(prefs);
+        AppLockModel lock(keychain, prefs, nullptr);
+        // Locked means "has a code" too, so no screen offers a code over the real one.
+        EXPECT_EQ(lock.hasPasscode(), c.locked) << c.profile;
+        EXPECT_EQ(lock.isUnlocked(), !c.locked) << c.profile;
+        EXPECT_EQ(lock.isKeychainUnavailable(), c.locked) << c.profile;
+        EXPECT_EQ(lock.errorMessage(), c.locked ? AppLockModel::kKeychainUnavailableText : QString())
+            << c.profile;
+        EXPECT_EQ(prefs.string(key), c.markAfter) << c.profile;
+    }
+}
+
+TEST_F(AppLockModelTest, MarkFollowsTheKeychainSoAnUpgradedProfileStaysLocked) {
+    keychain.items.insert(kItem, "1234");  // stored before the mark existed
+    EXPECT_FALSE(start()->isUnlocked());
+    keychain.failReads = true;
+    EXPECT_FALSE(start()->isUnlocked());
+
+    keychain.failReads = false;
+    auto lock = start();
+    ASSERT_TRUE(lock->unlock("1234"));
+    ASSERT_TRUE(lock->removePasscode());
+    keychain.failReads = true;
+    EXPECT_TRUE(start()->isUnlocked());
+
+    keychain.failReads = false;
+    keychain.failWrites = true;
+    EXPECT_FALSE(start()->setPasscode("2580"));  // a refused code leaves the mark as it was
+    keychain.failReads = true;
+    EXPECT_TRUE(start()->isUnlocked());
+}
+
+TEST_F(AppLockModelTest, RetryReadsTheKeychainAgainAndLetsTheCodeBeTyped) {
     storeCode("1234");
     keychain.failReads = true;
     auto lock = start();
-    // Locked, and "has a code", so no screen offers to create one over the real one.
-    EXPECT_TRUE(lock->hasPasscode());
+    EXPECT_FALSE(lock->retryKeychain());
+    EXPECT_EQ(lock->errorMessage(), AppLockModel::kKeychainStillUnavailableText);
     EXPECT_FALSE(lock->isUnlocked());
-    EXPECT_EQ(lock->errorMessage(), "Не удалось прочитать код из Связки ключей.");
 
-    // Not even the right code opens while the keychain cannot be asked.
-    EXPECT_FALSE(lock->unlock("1234"));
+    keychain.failReads = false;
+    EXPECT_TRUE(lock->retryKeychain());
+    EXPECT_FALSE(lock->isKeychainUnavailable());
+    EXPECT_TRUE(lock->errorMessage().isEmpty());
     EXPECT_FALSE(lock->isUnlocked());
-    EXPECT_EQ(lock->errorMessage(), "Не удалось прочитать код из Связки ключей.");
+    EXPECT_TRUE(lock->unlock("1234"));
 }
 
 TEST_F(AppLockModelTest, UnlockRetriesTheKeychainUntilItAnswers) {
@@ -120,6 +182,7 @@ TEST_F(AppLockModelTest, UnlockRetriesTheKeychainUntilItAnswers) {
 }
 
 TEST_F(AppLockModelTest, KeychainThatAnswersWithNoCodeOpensTheAppWithoutCode) {
+    preferences.setValue(AppLockModel::kPasscodeSetKey, true);  // the code was removed behind the app's back
     keychain.failReads = true;
     auto lock = start();
     EXPECT_FALSE(lock->isUnlocked());
@@ -358,7 +421,7 @@ TEST_F(AppLockModelTest, LockingEndsARunningCheckSoALateFingerCannotOpenTheApp) 
 
 TEST_F(AppLockModelTest, WithoutBiometricsTheCheckGivesFalse) {
     storeCode("1234");
-    AppLockModel lock(keychain, nullptr);
+    AppLockModel lock(keychain, preferences, nullptr);
     EXPECT_FALSE(lock.biometricsAvailable());
     std::optional<bool> result;
     lock.unlockWithBiometrics([&](bool unlocked) { result = unlocked; });

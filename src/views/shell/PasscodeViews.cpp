@@ -17,6 +17,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QVariantAnimation>
 
@@ -34,6 +35,7 @@ namespace {
 
 constexpr int kCodeLength = 4;
 constexpr int kCanvasMargin = 36;  // leading and trailing
+constexpr int kRetryBlinkMilliseconds = 180;
 
 QColor whiteAt(qreal opacity) {
     QColor c(Qt::white);
@@ -136,7 +138,7 @@ PasscodeCanvas::PasscodeCanvas(QWidget* parent) : QWidget(parent) {
 
     column->addWidget(lockBadge(this), 0, Qt::AlignHCenter);
 
-    auto* texts = new QVBoxLayout;
+    auto* texts = texts_ = new QVBoxLayout;
     texts->setSpacing(8);
     title_ = new TextLabel({}, TextStyle::LargeTitle, ColorRole::White, this);
     title_->setTextStyle(TextStyle::LargeTitle, QFont::Black);
@@ -214,6 +216,11 @@ void PasscodeCanvas::setSubtitle(const QString& subtitle, bool isError) {
 
 void PasscodeCanvas::setLength(int length) { dots_->setLength(length); }
 
+void PasscodeCanvas::addBelowSubtitle(QWidget* widget) {
+    widget->setParent(this);
+    texts_->addWidget(widget, 0, Qt::AlignHCenter);
+}
+
 QString PasscodeCanvas::title() const { return title_->text(); }
 QString PasscodeCanvas::subtitle() const { return subtitle_->text(); }
 int PasscodeCanvas::length() const { return dots_->length(); }
@@ -273,6 +280,14 @@ PasscodeUnlockView::PasscodeUnlockView(AppLockModel& appLock, Haptics& haptics, 
     biometricsButton_->setTint(QColor(Qt::white));
     connect(biometricsButton_, &QAbstractButton::clicked, this, [this] { appLock_.unlockWithBiometrics(); });
 
+    retry_ =
+        new Button(QStringLiteral("Повторить"), Button::Style::Bordered, QStringLiteral("arrow.clockwise"));
+    retry_->setObjectName(QStringLiteral("keychainRetryButton"));
+    retry_->setTextStyle(TextStyle::Subheadline, QFont::DemiBold);
+    retry_->setTint(passcodeLime());
+    canvas_->addBelowSubtitle(retry_);
+    connect(retry_, &QAbstractButton::clicked, this, &PasscodeUnlockView::retryKeychain);
+
     // Our own prompt while the fingerprint reader waits for a finger; nearly
     // opaque, so the keypad behind it does not show through its texts.
     prompt_ = new QWidget(this);
@@ -322,11 +337,20 @@ void PasscodeUnlockView::enter(const PasscodeKey& key) {
     }
 }
 
+void PasscodeUnlockView::retryKeychain() {
+    if (appLock_.retryKeychain()) return;  // the screen redraws from the model
+    haptics_.play(Haptics::Feedback::error);
+    // The same text may come back: blink it, so that the tap is seen.
+    canvas_->subtitleLabel()->setColor(Qt::transparent);
+    QTimer::singleShot(kRetryBlinkMilliseconds, this, &PasscodeUnlockView::redraw);
+}
+
 void PasscodeUnlockView::redraw() {
     const QString error = appLock_.errorMessage();
     canvas_->setSubtitle(error.isEmpty() ? QStringLiteral("Введи код, чтобы открыть копилку") : error,
                          !error.isEmpty());
     canvas_->setLength(int(passcode_.size()));
+    retry_->setVisible(appLock_.isKeychainUnavailable() && !appLock_.isUnlocked());
     biometricsButton_->setVisible(!appLock_.isVerifyingBiometrics() && biometricsOffered());
     prompt_->setVisible(appLock_.isVerifyingBiometrics());
     if (prompt_->isVisible()) prompt_->raise();

@@ -10,6 +10,7 @@
 class AppLockModel;
 class Button;
 class Haptics;
+class QVBoxLayout;
 class QVariantAnimation;
 class TextLabel;
 
@@ -57,6 +58,8 @@ public:
     void setTitle(const QString& title);
     void setSubtitle(const QString& subtitle, bool isError);
     void setLength(int length);
+    // A control under the subtitle, owned by the canvas from then on.
+    void addBelowSubtitle(QWidget* widget);
 
     QString title() const;
     QString subtitle() const;
@@ -81,6 +84,7 @@ private:
 
     TextLabel* title_;
     TextLabel* subtitle_;
+    QVBoxLayout* texts_;
     PasscodeDots* dots_;
     QList<QAbstractButton*> keys_;
     QAbstractButton* delete_;
@@ -89,7 +93,8 @@ private:
 
 // The unlock screen: the canvas titled "С возвращением"; the fourth digit
 // checks the code at once, a wrong code empties the dots and plays the error
-// feedback. Offers the fingerprint when "biometricsEnabled" is on and a reader
+// feedback. While the keychain cannot be read the subtitle says so and
+// "Повторить" asks it again. Offers the fingerprint when "biometricsEnabled" is on and a reader
 // is there, and asks for it once each time the screen is shown.
 class PasscodeUnlockView : public QWidget {
     Q_OBJECT
@@ -104,6 +109,8 @@ public:
     Button* biometricsButton() const { return biometricsButton_; }
     // The prompt shown while a fingerprint check runs (hidden otherwise).
     QWidget* biometricPrompt() const { return prompt_; }
+    // "Повторить", under the subtitle while the keychain cannot be read.
+    Button* retryButton() const { return retry_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -113,11 +120,13 @@ private:
     bool biometricsOffered() const;
     void redraw();
     void layoutOverlays();
+    void retryKeychain();
 
     AppLockModel& appLock_;
     Haptics& haptics_;
     PasscodeCanvas* canvas_;
     Button* biometricsButton_;
+    Button* retry_;
     QWidget* prompt_;
     QString passcode_;
     int failedAttempts_ = 0;

@@ -222,22 +222,41 @@ TEST_F(LaunchTest, LockingClosesEverySheetAndAlertOfTheRootView) {
     EXPECT_TRUE(overlays()->pendingAlerts().isEmpty());
 }
 
-TEST_F(LaunchTest, UnreadableKeychainStartsLockedAndNeverOffersToCreateACode) {
+TEST_F(LaunchTest, UnreadableKeychainKeepsACodedAppLockedSaysWhyAndRetries) {
+    storePasscode("2580");
     keychain.failReads = true;
     launch();
     view->finishSplash();
     settle();
     ASSERT_TRUE(view->unlockView());
     EXPECT_FALSE(view->suggestionView());
-    EXPECT_EQ(view->unlockView()->canvas()->subtitle(), AppLockModel::kReadFailedText);
-    typeCode("0000");
+    PasscodeCanvas* canvas = view->unlockView()->canvas();
+    EXPECT_EQ(canvas->subtitle(), AppLockModel::kKeychainUnavailableText);
+    EXPECT_TRUE(canvas->isError());
+    typeCode("2580");
     EXPECT_FALSE(view->rootView());
-    saveGallery("launch_keychain_unreadable");
+    saveGallery("launch_keychain_unavailable");
 
-    // The keyring answers again and holds the real code.
-    keychain.failReads = false;
-    storePasscode("2580");
+    click(view->unlockView()->retryButton());
+    EXPECT_EQ(canvas->subtitle(), AppLockModel::kKeychainStillUnavailableText);
+    EXPECT_EQ(haptics.count(Haptics::Feedback::error), 2);  // the code typed in vain, then the retry
+
+    keychain.failReads = false;  // the keyring was opened
+    click(view->unlockView()->retryButton());
+    settle();
+    EXPECT_FALSE(view->unlockView()->retryButton()->isVisible());
+    EXPECT_FALSE(canvas->isError());
     typeCode("2580");
     EXPECT_TRUE(view->rootView());
     EXPECT_FALSE(view->suggestionView());
+}
+
+TEST_F(LaunchTest, UnreadableKeychainNeverLocksAnAppThatHasNoCode) {
+    keychain.failReads = true;
+    launch();
+    view->finishSplash();
+    settle();
+    EXPECT_FALSE(view->unlockView());
+    EXPECT_TRUE(view->rootView());
+    EXPECT_TRUE(view->suggestionView());
 }

@@ -105,7 +105,8 @@ protected:
         return *store_;
     }
     AppLockModel& appLock() {
-        if (!appLock_) appLock_ = std::make_unique<AppLockModel>(keychain, &biometrics);
+        if (!appLock_)
+            appLock_ = std::make_unique<AppLockModel>(keychain, Preferences::standard(), &biometrics);
         return *appLock_;
     }
     AccountSession& account() {
@@ -114,8 +115,10 @@ protected:
     }
 
     void setBuildRole(const char* role) { BundleInfo::setOverride(QJsonObject{{"ZanbeckRole", role}}); }
+    // A code stored through the app, with its mark beside the preferences.
     void storePasscode(const QByteArray& code) {
         keychain.items.insert({AppLockModel::kKeychainService, AppLockModel::kKeychainAccount}, code);
+        Preferences::standard().setValue(AppLockModel::kPasscodeSetKey, true);
     }
     // A sign-in saved on this device, which the session adopts when it is made.
     void saveSignIn(const QByteArray& user = kChildUser) {
