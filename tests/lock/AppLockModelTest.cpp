@@ -16,9 +16,7 @@ const QPair<QString, QString> kItem{AppLockModel::kKeychainService, AppLockModel
 
 class AppLockModelTest : public ::testing::Test {
 protected:
-    std::unique_ptr<AppLockModel> start() {
-        return std::make_unique<AppLockModel>(keychain, preferences, &biometrics);
-    }
+    auto start() { return std::make_unique<AppLockModel>(keychain, preferences, &biometrics); }
     void storeCode(const QByteArray& code) {
         keychain.items.insert(kItem, code);
         preferences.setValue(AppLockModel::kPasscodeSetKey, true);
@@ -104,68 +102,39 @@ TEST_F(AppLockModelTest, UnreadableKeychainAtStartLocksOnlyAProfileThatMayHoldAC
     const QString key = AppLockModel::kPasscodeSetKey;
     struct Case {
         const char* profile;
-        std::function<void(Preferences&)> prepare;
-        bool locked;
-        const char* markAfter;  // "" when absent
+        QVariant mark;
+        bool usedBefore, locked;
+        const char* markAfter;
     };
-    const Case cases[] = {
-        {"code set", [&](Preferences& p) { p.setValue(key, true); }, true, "true"},
-        {"code removed", [&](Preferences& p) { p.setValue(key, false); }, false, "false"},
-        // Now known to have no code, also once its preferences hold other things.
-        {"first start", [](Preferences&) {}, false, "false"},
-        // Used before the mark existed: it may hold a code, so it waits for the keychain.
-        {"used, no mark", [](Preferences& p) { p.setValue("biometricsEnabled", false); }, true, ""},
-    };
+    // A first start is marked as such; a profile used before the mark existed waits for the keychain.
+    const Case cases[] = {{"code set", true, true, true, "true"},
+                          {"code removed", false, true, false, "false"},
+                          {"first start", {}, false, false, "false"},
+                          {"used, no mark", {}, true, true, ""}};
     keychain.failReads = true;
     for (const Case& c : cases) {
         TempDir profile;
         Preferences prefs(profile.filePath("preferences.ini"));
-        c.prepare(prefs);
+        if (c.usedBefore) prefs.setValue("biometricsEnabled", false);
+        prefs.setValue(key, c.mark);
         AppLockModel lock(keychain, prefs, nullptr);
         // Locked means "has a code" too, so no screen offers a code over the real one.
         EXPECT_EQ(lock.hasPasscode(), c.locked) << c.profile;
         EXPECT_EQ(lock.isUnlocked(), !c.locked) << c.profile;
-        EXPECT_EQ(lock.isKeychainUnavailable(), c.locked) << c.profile;
-        EXPECT_EQ(lock.errorMessage(), c.locked ? AppLockModel::kKeychainUnavailableText : QString())
-            << c.profile;
         EXPECT_EQ(prefs.string(key), c.markAfter) << c.profile;
     }
 }
 
 TEST_F(AppLockModelTest, MarkFollowsTheKeychainSoAnUpgradedProfileStaysLocked) {
     keychain.items.insert(kItem, "1234");  // stored before the mark existed
-    EXPECT_FALSE(start()->isUnlocked());
+    auto lock = start();
+    EXPECT_FALSE(lock->isUnlocked());
     keychain.failReads = true;
     EXPECT_FALSE(start()->isUnlocked());
-
     keychain.failReads = false;
-    auto lock = start();
-    ASSERT_TRUE(lock->unlock("1234"));
-    ASSERT_TRUE(lock->removePasscode());
+    ASSERT_TRUE(lock->unlock("1234") && lock->removePasscode());
     keychain.failReads = true;
     EXPECT_TRUE(start()->isUnlocked());
-
-    keychain.failReads = false;
-    keychain.failWrites = true;
-    EXPECT_FALSE(start()->setPasscode("2580"));  // a refused code leaves the mark as it was
-    keychain.failReads = true;
-    EXPECT_TRUE(start()->isUnlocked());
-}
-
-TEST_F(AppLockModelTest, RetryReadsTheKeychainAgainAndLetsTheCodeBeTyped) {
-    storeCode("1234");
-    keychain.failReads = true;
-    auto lock = start();
-    EXPECT_FALSE(lock->retryKeychain());
-    EXPECT_EQ(lock->errorMessage(), AppLockModel::kKeychainStillUnavailableText);
-    EXPECT_FALSE(lock->isUnlocked());
-
-    keychain.failReads = false;
-    EXPECT_TRUE(lock->retryKeychain());
-    EXPECT_FALSE(lock->isKeychainUnavailable());
-    EXPECT_TRUE(lock->errorMessage().isEmpty());
-    EXPECT_FALSE(lock->isUnlocked());
-    EXPECT_TRUE(lock->unlock("1234"));
 }
 
 TEST_F(AppLockModelTest, UnlockRetriesTheKeychainUntilItAnswers) {

