@@ -77,12 +77,9 @@ TEST_F(KitTest, ProgressBarClampsItsValue) {
 
 TEST_F(KitTest, AdaptiveGridFitsAsManyColumnsAsTheMinimumWidthAllows) {
     AdaptiveGridLayout grid(145, 12);
-    EXPECT_EQ(grid.columnCount(100), 1);
-    EXPECT_EQ(grid.columnCount(145), 1);
-    EXPECT_EQ(grid.columnCount(301), 1);
-    EXPECT_EQ(grid.columnCount(302), 2);  // 145 + 12 + 145
-    EXPECT_EQ(grid.columnCount(358), 2);
-    EXPECT_EQ(grid.columnCount(459), 3);
+    const std::pair<int, int> cases[] = {{100, 1}, {145, 1}, {301, 1}, {302, 2} /* 145 + 12 + 145 */,
+                                         {358, 2}, {459, 3}};
+    for (const auto& [width, columns] : cases) EXPECT_EQ(grid.columnCount(width), columns) << width;
     grid.setFixedColumns(2);
     EXPECT_EQ(grid.columnCount(1000), 2);
 }

@@ -58,56 +58,38 @@ TEST_F(SecretServiceKeychainWithKeyring, ServiceAccountAndBuildEachKeepItemsApar
     EXPECT_EQ(child.read("test.builds", "").secret, QByteArray("child-token"));
 }
 
-// On a bus without any Secret Service every call fails: nothing may pass for
+// Every call fails with an error text and no secret: nothing may pass for
 // "no item", or the app lock would open without its code.
-class SecretServiceKeychainWithoutService : public ::testing::Test {
-protected:
-    void SetUp() override { REQUIRE_PRIVATE_BUS("empty"); }
-    SecretServiceKeychain keychain;
-};
-
-TEST_F(SecretServiceKeychainWithoutService, EveryCallFailsWithAnErrorText) {
-    auto result = keychain.read("test.absent", "alice");
+void expectEveryCallFails(SecretServiceKeychain& keychain, const QString& service) {
+    const auto result = keychain.read(service, "alice");
     EXPECT_EQ(result.status, Keychain::Status::failed);
     EXPECT_FALSE(result.error.isEmpty());
-
-    QString writeError;
-    EXPECT_EQ(keychain.write("test.absent", "alice", "1234", &writeError), Keychain::Status::failed);
+    EXPECT_TRUE(result.secret.isEmpty());
+    QString writeError, removeError;
+    EXPECT_EQ(keychain.write(service, "alice", "9999", &writeError), Keychain::Status::failed);
     EXPECT_FALSE(writeError.isEmpty());
-
-    QString removeError;
-    EXPECT_EQ(keychain.remove("test.absent", "alice", &removeError), Keychain::Status::failed);
+    EXPECT_EQ(keychain.remove(service, "alice", &removeError), Keychain::Status::failed);
     EXPECT_FALSE(removeError.isEmpty());
+}
+
+TEST(SecretServiceKeychainWithoutService, EveryCallFailsWithAnErrorText) {
+    REQUIRE_PRIVATE_BUS("empty");
+    SecretServiceKeychain keychain;
+    expectEveryCallFails(keychain, "test.absent");
 }
 
 // A keyring that is locked (the user has not unlocked it this session) must
 // not pass for an empty one. Runs in a session of its own, since it leaves the
 // collection locked.
-class SecretServiceKeychainLockedKeyring : public ::testing::Test {
-protected:
-    void SetUp() override {
-        REQUIRE_PRIVATE_BUS("keyring");
-        ASSERT_EQ(keychain.write("test.locked", "alice", "1234"), Keychain::Status::ok);
-        QDBusMessage lock = QDBusMessage::createMethodCall(
-            "org.freedesktop.secrets", "/org/freedesktop/secrets", "org.freedesktop.Secret.Service", "Lock");
-        lock << QVariant::fromValue(
-            QList<QDBusObjectPath>{QDBusObjectPath("/org/freedesktop/secrets/aliases/default")});
-        QDBusMessage reply = QDBusConnection::sessionBus().call(lock, QDBus::Block, 5000);
-        ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
-    }
+TEST(SecretServiceKeychainLockedKeyring, CallsFailInsteadOfFindingNothing) {
+    REQUIRE_PRIVATE_BUS("keyring");
     SecretServiceKeychain keychain;
-};
-
-TEST_F(SecretServiceKeychainLockedKeyring, CallsFailInsteadOfFindingNothing) {
-    auto result = keychain.read("test.locked", "alice");
-    EXPECT_EQ(result.status, Keychain::Status::failed);
-    EXPECT_FALSE(result.error.isEmpty());
-    EXPECT_TRUE(result.secret.isEmpty());
-
-    QString error;
-    EXPECT_EQ(keychain.write("test.locked", "alice", "9999", &error), Keychain::Status::failed);
-    EXPECT_FALSE(error.isEmpty());
-    error.clear();
-    EXPECT_EQ(keychain.remove("test.locked", "alice", &error), Keychain::Status::failed);
-    EXPECT_FALSE(error.isEmpty());
+    ASSERT_EQ(keychain.write("test.locked", "alice", "1234"), Keychain::Status::ok);
+    QDBusMessage lock = QDBusMessage::createMethodCall("org.freedesktop.secrets", "/org/freedesktop/secrets",
+                                                       "org.freedesktop.Secret.Service", "Lock");
+    lock << QVariant::fromValue(
+        QList<QDBusObjectPath>{QDBusObjectPath("/org/freedesktop/secrets/aliases/default")});
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(lock, QDBus::Block, 5000);
+    ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+    expectEveryCallFails(keychain, "test.locked");
 }
