@@ -9,11 +9,6 @@ LaunchRequest parse(QStringList arguments) {
 }
 }  // namespace
 
-TEST(CommandLine, NoArgumentsJustStarts) {
-    EXPECT_EQ(parse({}), LaunchRequest{});
-    EXPECT_EQ(parseCommandLine({}), LaunchRequest{});
-}
-
 TEST(CommandLine, OpenTakesEverySectionInBothSpellings) {
     for (MoneyDestination destination : money_destination::allCases()) {
         const QString raw = money_destination::rawValue(destination);
@@ -41,7 +36,9 @@ TEST(CommandLine, OneLinkAsThePositionalArgument) {
     EXPECT_FALSE(parse({"zanbeck://" + QString(5000, u'x')}).error.isEmpty());
 }
 
-TEST(CommandLine, InformationOptionsAndUnknownOptions) {
+TEST(CommandLine, NoArgumentsInformationOptionsAndUnknownOptions) {
+    EXPECT_EQ(parse({}), LaunchRequest{});
+    EXPECT_EQ(parseCommandLine({}), LaunchRequest{});
     EXPECT_TRUE(parse({"--print-role"}).printRole);
     EXPECT_TRUE(parse({"--help"}).showHelp);
     EXPECT_TRUE(parse({"-h"}).showHelp);

@@ -31,7 +31,7 @@ DesktopEntry readEntry(const char* name) {
 
 }  // namespace
 
-TEST(DesktopEntry, ChildBuildOffersOneActionPerSectionInOrder) {
+TEST(DesktopEntry, ChildBuildOffersOneActionPerSectionInOrderAndHandlesItsLinks) {
     const DesktopEntry entry = readEntry("zanbeck.desktop");
     ASSERT_TRUE(entry.contains("Desktop Entry"));
     QStringList expected;
@@ -46,10 +46,7 @@ TEST(DesktopEntry, ChildBuildOffersOneActionPerSectionInOrder) {
         EXPECT_TRUE(action.value("Exec").endsWith("/zanbeck --open " + raw))
             << action.value("Exec").toStdString();
     }
-}
-
-TEST(DesktopEntry, ChildBuildHandlesItsLinkScheme) {
-    const auto main = readEntry("zanbeck.desktop").value("Desktop Entry");
+    const auto main = entry.value("Desktop Entry");
     EXPECT_TRUE(main.value("MimeType")
                     .split(u';')
                     .contains(QStringLiteral("x-scheme-handler/") + deep_link::kScheme));

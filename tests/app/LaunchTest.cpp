@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QSignalSpy>
 
 #include "app/Launch.h"
@@ -9,6 +8,7 @@
 #include "services/PendingDestination.h"
 #include "services/Preferences.h"
 #include "support/TempDir.h"
+#include "support/WaitUntil.h"
 
 class LaunchTest : public ::testing::Test {
 protected:
@@ -20,33 +20,30 @@ protected:
         const QVariant value = defaults ? defaults->value(pending_destination::kKey) : QVariant();
         return value.isValid() ? std::optional<QString>(value.toString()) : std::nullopt;
     }
-    static bool processUntil(const std::function<bool()>& done) {
-        QDeadlineTimer deadline(5000);
-        while (!done()) {
-            if (deadline.hasExpired()) return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        }
-        return true;
-    }
-
     TempDir dir;
     SingleInstance running{dir.filePath("run"), "zanbeck"};
 };
 
-TEST_F(LaunchTest, TheIntentLeavesItsSectionAndActivatesTheRunningInstance) {
+TEST_F(LaunchTest, TheIntentLeavesItsSectionAndActivatesTheRunningInstanceALinkIsForwardedAsALink) {
     ASSERT_EQ(running.claim(), SingleInstance::Claim::primary);
     QSignalSpy spy(&running, &SingleInstance::messageReceived);
-
     SingleInstance launch(dir.filePath("run"), "zanbeck");
-    LaunchRequest request;
-    request.section = MoneyDestination::calendar;
-    EXPECT_EQ(claimOrForward(request, launch), LaunchOutcome::forwarded);
+    LaunchRequest intent;
+    intent.section = MoneyDestination::calendar;
+    EXPECT_EQ(claimOrForward(intent, launch), LaunchOutcome::forwarded);
     EXPECT_EQ(pending(), "calendar");
-
-    ASSERT_TRUE(processUntil([&] { return spy.size() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return spy.size() == 1; }));
     EXPECT_EQ(spy.front().at(0).value<InstanceMessage>(), InstanceMessage::activate());
     // The root view reads it once, and it is gone.
     EXPECT_EQ(pending_destination::take(), "calendar");
+    EXPECT_EQ(pending(), std::nullopt);
+
+    LaunchRequest link;
+    link.url = "zanbeck://add-income";
+    SingleInstance linkLaunch(dir.filePath("run"), "zanbeck");
+    EXPECT_EQ(claimOrForward(link, linkLaunch), LaunchOutcome::forwarded);
+    ASSERT_TRUE(waitUntil([&] { return spy.size() == 2; }));
+    EXPECT_EQ(spy.back().at(0).value<InstanceMessage>().url, "zanbeck://add-income");
     EXPECT_EQ(pending(), std::nullopt);
 }
 
@@ -55,18 +52,6 @@ TEST_F(LaunchTest, TheIntentWithNoInstanceRunningStoresAndBecomesTheInstance) {
     request.section = MoneyDestination::income;
     EXPECT_EQ(claimOrForward(request, running), LaunchOutcome::becomeInstance);
     EXPECT_EQ(pending(), "income");
-}
-
-TEST_F(LaunchTest, ALinkIsForwardedAsALinkAndStoresNothing) {
-    ASSERT_EQ(running.claim(), SingleInstance::Claim::primary);
-    QSignalSpy spy(&running, &SingleInstance::messageReceived);
-    SingleInstance launch(dir.filePath("run"), "zanbeck");
-    LaunchRequest request;
-    request.url = "zanbeck://add-income";
-    EXPECT_EQ(claimOrForward(request, launch), LaunchOutcome::forwarded);
-    ASSERT_TRUE(processUntil([&] { return spy.size() == 1; }));
-    EXPECT_EQ(spy.front().at(0).value<InstanceMessage>().url, "zanbeck://add-income");
-    EXPECT_EQ(pending(), std::nullopt);
 }
 
 TEST_F(LaunchTest, TheIntentAnswersEvenWhenTheGroupCannotBeWritten) {
@@ -78,22 +63,17 @@ TEST_F(LaunchTest, TheIntentAnswersEvenWhenTheGroupCannotBeWritten) {
 }
 
 TEST(LaunchDisplay, APlatformOrADisplayIsNeeded) {
-    QProcessEnvironment environment;
-    EXPECT_FALSE(hasDisplay(environment));
-    environment.insert("DISPLAY", "");
-    EXPECT_FALSE(hasDisplay(environment));
-    environment.insert("DISPLAY", ":0");
-    EXPECT_TRUE(hasDisplay(environment));
-    EXPECT_TRUE(hasDisplay([] {
-        QProcessEnvironment e;
-        e.insert("WAYLAND_DISPLAY", "wayland-0");
-        return e;
-    }()));
-    EXPECT_TRUE(hasDisplay([] {
-        QProcessEnvironment e;
-        e.insert("QT_QPA_PLATFORM", "offscreen");
-        return e;
-    }()));
+    const std::pair<std::pair<const char*, const char*>, bool> cases[] = {
+        {{nullptr, nullptr}, false},
+        {{"DISPLAY", ""}, false},
+        {{"DISPLAY", ":0"}, true},
+        {{"WAYLAND_DISPLAY", "wayland-0"}, true},
+        {{"QT_QPA_PLATFORM", "offscreen"}, true}};
+    for (const auto& [variable, has] : cases) {
+        QProcessEnvironment environment;
+        if (variable.first) environment.insert(variable.first, variable.second);
+        EXPECT_EQ(hasDisplay(environment), has) << (variable.first ? variable.first : "none");
+    }
 }
 
 TEST(LaunchStorePaths, TheParentBuildKeepsItsLedgersApart) {
@@ -107,8 +87,10 @@ TEST(LaunchStorePaths, TheParentBuildKeepsItsLedgersApart) {
 }
 
 TEST(LaunchPreferences, TheParentBuildKeepsItsPreferencesApart) {
-    EXPECT_TRUE(preferencesPathForRole(AppAccountRole::child).isEmpty()) << "the child's app uses the default file";
+    EXPECT_TRUE(preferencesPathForRole(AppAccountRole::child).isEmpty())
+        << "the child's app uses the default file";
     const QString parent = preferencesPathForRole(AppAccountRole::parent);
     ASSERT_FALSE(parent.isEmpty());
-    EXPECT_NE(QFileInfo(parent).absoluteFilePath(), QFileInfo(Preferences::defaultFilePath()).absoluteFilePath());
+    EXPECT_NE(QFileInfo(parent).absoluteFilePath(),
+              QFileInfo(Preferences::defaultFilePath()).absoluteFilePath());
 }

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,18 +10,9 @@
 #include "app/SingleInstance.h"
 #include "platform/OutsideEntries.h"
 #include "support/TempDir.h"
+#include "support/WaitUntil.h"
 
 namespace {
-
-// Runs the event loop until the condition holds (bounded, so a fault fails instead of hanging).
-bool processUntil(const std::function<bool()>& done) {
-    QDeadlineTimer deadline(5000);
-    while (!done()) {
-        if (deadline.hasExpired()) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 QList<InstanceMessage> received(const QSignalSpy& spy) {
     QList<InstanceMessage> list;
@@ -48,42 +38,16 @@ protected:
     SingleInstance first{folder(), "zanbeck"};
 };
 
-TEST_F(SingleInstanceTest, TheFirstBecomesTheInstanceLaterOnesForward) {
-    ASSERT_EQ(first.claim(), SingleInstance::Claim::primary);
-    QSignalSpy spy(&first, &SingleInstance::messageReceived);
-
-    SingleInstance second(folder(), "zanbeck");
-    ASSERT_EQ(second.claim(), SingleInstance::Claim::secondary);
-    ASSERT_TRUE(second.send(InstanceMessage::activate()));
-    ASSERT_TRUE(second.send(*InstanceMessage::openUrl("zanbeck://add-expense")));
-
-    ASSERT_TRUE(processUntil([&] { return spy.size() == 2; }));
-    EXPECT_EQ(received(spy), (QList<InstanceMessage>{InstanceMessage::activate(),
-                                                     *InstanceMessage::openUrl("zanbeck://add-expense")}));
-}
-
-TEST_F(SingleInstanceTest, EachBuildHasItsOwnInstance) {
-    ASSERT_EQ(first.claim(), SingleInstance::Claim::primary);
-    SingleInstance parent(folder(), "zanbeck-parent");
-    EXPECT_EQ(parent.claim(), SingleInstance::Claim::primary);
-    EXPECT_NE(parent.socketPath(), first.socketPath());
-}
-
-TEST_F(SingleInstanceTest, TheFolderAndSocketAreTheUsersOnly) {
-    ASSERT_EQ(first.claim(), SingleInstance::Claim::primary);
-    const QFileInfo folderInfo(folder());
-    EXPECT_EQ(folderInfo.permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
-                                          QFile::ReadOther | QFile::WriteOther | QFile::ExeOther),
-              QFile::Permissions{});
-    const QFileInfo socketInfo(first.socketPath());
-    EXPECT_EQ(socketInfo.permissions() & (QFile::WriteGroup | QFile::WriteOther), QFile::Permissions{});
-}
-
-TEST_F(SingleInstanceTest, AnOpenFolderIsClosedToOthersFirst) {
+// Forwarding from a later launch is checked in LaunchTest and ExecutablesTest.
+TEST_F(SingleInstanceTest, TheFolderAndSocketAreTheUsersOnlyEvenIfTheFolderWasOpen) {
     ASSERT_TRUE(QDir().mkpath(folder()));
     QFile::setPermissions(folder(), QFile::Permissions(0x7777));
-    EXPECT_EQ(first.claim(), SingleInstance::Claim::primary);
-    EXPECT_FALSE(QFileInfo(folder()).permissions() & QFile::WriteOther);
+    ASSERT_EQ(first.claim(), SingleInstance::Claim::primary);
+    EXPECT_EQ(QFileInfo(folder()).permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                                   QFile::ReadOther | QFile::WriteOther | QFile::ExeOther),
+              QFile::Permissions{});
+    EXPECT_EQ(QFileInfo(first.socketPath()).permissions() & (QFile::WriteGroup | QFile::WriteOther),
+              QFile::Permissions{});
 }
 
 TEST_F(SingleInstanceTest, AFileInPlaceOfTheFolderFails) {
@@ -111,7 +75,7 @@ TEST_F(SingleInstanceTest, AfterTheInstanceEndsTheNextLaunchTakesOverItsLeftover
     SingleInstance later(folder(), "zanbeck-other");
     ASSERT_EQ(later.claim(), SingleInstance::Claim::secondary);
     ASSERT_TRUE(later.send(InstanceMessage::activate()));
-    EXPECT_TRUE(processUntil([&] { return spy.size() == 1; }));
+    EXPECT_TRUE(waitUntil([&] { return spy.size() == 1; }));
 }
 
 TEST_F(SingleInstanceTest, SendingWithNobodyListeningFails) {
@@ -121,39 +85,26 @@ TEST_F(SingleInstanceTest, SendingWithNobodyListeningFails) {
     EXPECT_FALSE(lonely.errorString().isEmpty());
 }
 
-TEST_F(SingleInstanceTest, GarbageIsDroppedAndTheInstanceKeepsServing) {
+TEST_F(SingleInstanceTest, GarbageIsDroppedOneMessageCountsPerConnectionAndTheInstanceKeepsServing) {
     ASSERT_EQ(first.claim(), SingleInstance::Claim::primary);
     QSignalSpy spy(&first, &SingleInstance::messageReceived);
-
-    QLocalSocket junk;
-    sendRaw("zanbeck/1 open-url not a link\n", junk);
-    ASSERT_TRUE(processUntil([&] { return junk.state() == QLocalSocket::UnconnectedState; }));
-
-    QLocalSocket flood;
-    sendRaw(QByteArray(InstanceMessage::kMaxMessageBytes * 4, 'x'), flood);
-    // Closed once the limit is passed, without waiting for an end of line.
-    ASSERT_TRUE(processUntil([&] { return flood.state() == QLocalSocket::UnconnectedState; }));
-
-    QLocalSocket binary;
-    sendRaw(QByteArray::fromHex("00ff10fe0a"), binary);
-    ASSERT_TRUE(processUntil([&] { return binary.state() == QLocalSocket::UnconnectedState; }));
-    EXPECT_TRUE(spy.isEmpty());
+    // The flood is closed once the limit is passed, without waiting for an end of line.
+    for (const QByteArray& bytes :
+         {QByteArray("zanbeck/1 open-url not a link\n"),
+          QByteArray(InstanceMessage::kMaxMessageBytes * 4, 'x'), QByteArray::fromHex("00ff10fe0a"),
+          InstanceMessage::activate().encode() + InstanceMessage::openUrl("zanbeck://x")->encode()}) {
+        QLocalSocket socket;
+        sendRaw(bytes, socket);
+        ASSERT_TRUE(waitUntil([&] { return socket.state() == QLocalSocket::UnconnectedState; }));
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(received(spy), QList<InstanceMessage>{InstanceMessage::activate()});
 
     SingleInstance second(folder(), "zanbeck");
     ASSERT_EQ(second.claim(), SingleInstance::Claim::secondary);
     ASSERT_TRUE(second.send(*InstanceMessage::openUrl("zanbeck://planner")));
-    ASSERT_TRUE(processUntil([&] { return spy.size() == 1; }));
-    EXPECT_EQ(received(spy).front().url, "zanbeck://planner");
-}
-
-TEST_F(SingleInstanceTest, OnlyTheFirstMessageOfAConnectionCounts) {
-    ASSERT_EQ(first.claim(), SingleInstance::Claim::primary);
-    QSignalSpy spy(&first, &SingleInstance::messageReceived);
-    QLocalSocket socket;
-    sendRaw(InstanceMessage::activate().encode() + InstanceMessage::openUrl("zanbeck://x")->encode(), socket);
-    ASSERT_TRUE(processUntil([&] { return socket.state() == QLocalSocket::UnconnectedState; }));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(received(spy), QList<InstanceMessage>{InstanceMessage::activate()});
+    ASSERT_TRUE(waitUntil([&] { return spy.size() == 2; }));
+    EXPECT_EQ(received(spy).back().url, "zanbeck://planner");
 }
 
 TEST(InstanceMessageDelivery, EveryMessageActivatesALinkIsThenOpened) {

@@ -1,6 +1,8 @@
-#include "KitFixture.h"
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
 
-#include "support/Gallery.h"
+#include "KitFixture.h"
 #include "components/Button.h"
 #include "components/MoneyCard.h"
 #include "components/NavigationStack.h"
@@ -8,18 +10,31 @@
 #include "components/TabView.h"
 #include "components/TextLabel.h"
 
-#include <QScrollBar>
-#include <QSignalSpy>
-#include <QTest>
-
 namespace {
 
 NavigationPage* pageWithCards(const QString& title, int cards) {
     auto* page = new NavigationPage(title);
     for (int i = 0; i < cards; ++i)
-        page->body()->addWidget(MoneyCard::withText(QStringLiteral("Карточка %1").arg(i + 1), QStringLiteral("chart.pie"),
+        page->body()->addWidget(MoneyCard::withText(QStringLiteral("Карточка %1").arg(i + 1),
+                                                    QStringLiteral("chart.pie"),
                                                     QStringLiteral("Содержимое карточки")));
     return page;
+}
+
+// The app's six tabs in their order: tag, title, symbol.
+const std::tuple<const char*, const char*, const char*> kTabs[] = {
+    {"family", "Задания", "checklist"},
+    {"dashboard", "Главная", "house.fill"},
+    {"transactions", "Операции", "list.bullet.rectangle"},
+    {"planner", "План", "calendar.badge.checkmark"},
+    {"calculator", "Калькулятор", "plus.forwardslash.minus"},
+    {"analytics", "Аналитика", "chart.bar.fill"},
+};
+
+void addTabs(TabView& tabs) {
+    for (const auto& [tag, title, symbol] : kTabs)
+        tabs.addTab(QString::fromLatin1(tag), QString::fromUtf8(title), QString::fromLatin1(symbol),
+                    new NavigationStack(new NavigationPage(QString::fromUtf8(title))));
 }
 
 }  // namespace
@@ -33,7 +48,6 @@ TEST_F(KitTest, PushShowsBackButtonAndPopReturns) {
     EXPECT_EQ(stack.depth(), 1);
     EXPECT_FALSE(root->backButton()->isVisible());
     EXPECT_TRUE(root->largeTitleLabel()->isVisible());
-    EXPECT_EQ(root->largeTitleLabel()->text(), QStringLiteral("План"));
 
     QSignalSpy rootAppeared(root, &NavigationPage::appeared);
     QSignalSpy rootDisappeared(root, &NavigationPage::disappeared);
@@ -42,11 +56,9 @@ TEST_F(KitTest, PushShowsBackButtonAndPopReturns) {
     QPointer<NavigationPage> watch(settings);
     stack.push(settings);
     settle();
-    EXPECT_EQ(stack.depth(), 2);
     EXPECT_EQ(stack.topPage(), settings);
     EXPECT_EQ(settingsAppeared.count(), 1);
     EXPECT_EQ(rootDisappeared.count(), 1);
-    EXPECT_TRUE(settings->isVisible());
     EXPECT_FALSE(root->isVisible());
     ASSERT_TRUE(settings->backButton()->isVisible());
     EXPECT_EQ(settings->backButton()->text(), QStringLiteral("План"));
@@ -54,7 +66,6 @@ TEST_F(KitTest, PushShowsBackButtonAndPopReturns) {
 
     QTest::mouseClick(settings->backButton(), Qt::LeftButton);
     settle();
-    EXPECT_EQ(stack.depth(), 1);
     EXPECT_EQ(stack.topPage(), root);
     EXPECT_EQ(rootAppeared.count(), 1);
     EXPECT_TRUE(watch.isNull());  // popped pages are deleted
@@ -63,17 +74,12 @@ TEST_F(KitTest, PushShowsBackButtonAndPopReturns) {
     EXPECT_EQ(stack.depth(), 1);
 }
 
-TEST_F(KitTest, LongPreviousTitlesGiveWayToBack) {
-    NavigationStack stack(new NavigationPage(QStringLiteral("Очень длинный заголовок экрана")));
-    auto* next = new NavigationPage(QStringLiteral("Дальше"));
-    stack.push(next);
-    EXPECT_EQ(next->backButton()->text(), QStringLiteral("Назад"));
-}
-
-TEST_F(KitTest, PopToRootAndSetRootReplacePages) {
-    auto* root = new NavigationPage(QStringLiteral("Главная"));
+TEST_F(KitTest, LongTitlesGiveWayToBackAndPopToRootAndSetRootReplacePages) {
+    auto* root = new NavigationPage(QStringLiteral("Очень длинный заголовок экрана"));
     NavigationStack stack(root);
-    stack.push(new NavigationPage(QStringLiteral("Один")));
+    auto* next = new NavigationPage(QStringLiteral("Один"));
+    stack.push(next);
+    EXPECT_EQ(next->backButton()->text(), QStringLiteral("Назад"));  // a long previous title gives way
     stack.push(new NavigationPage(QStringLiteral("Два")));
     EXPECT_EQ(stack.depth(), 3);
     stack.popToRoot();
@@ -89,9 +95,10 @@ TEST_F(KitTest, PopToRootAndSetRootReplacePages) {
     EXPECT_EQ(stack.depth(), 1);
 }
 
-TEST_F(KitTest, ToolbarButtonsAreClickableFromTheBar) {
-    auto* page = new NavigationPage(QStringLiteral("Желания"));
-    Button* add = page->addToolbarButton(QStringLiteral("Добавить"), QStringLiteral("plus"), ToolbarPlacement::Trailing);
+TEST_F(KitTest, ToolbarButtonsWorkAndTheInlineTitleShowsOnceTheLargeTitleScrolledAway) {
+    auto* page = pageWithCards(QStringLiteral("Аналитика"), 12);
+    Button* add = page->addToolbarButton(QStringLiteral("Добавить"), QStringLiteral("plus"),
+                                         ToolbarPlacement::Trailing);
     Button* cancel = page->addToolbarButton(QStringLiteral("Отмена"), {}, ToolbarPlacement::Cancellation);
     NavigationStack stack(page);
     stack.resize(390, 600);
@@ -102,14 +109,7 @@ TEST_F(KitTest, ToolbarButtonsAreClickableFromTheBar) {
     EXPECT_EQ(added.count(), 1);
     EXPECT_EQ(add->accessibleName(), QStringLiteral("Добавить"));
     EXPECT_GT(add->geometry().left(), cancel->geometry().left());  // trailing after leading
-}
 
-TEST_F(KitTest, InlineTitleShowsOnlyOnceTheLargeTitleScrolledAway) {
-    auto* page = pageWithCards(QStringLiteral("Аналитика"), 12);
-    NavigationStack stack(page);
-    stack.resize(390, 600);
-    stack.show();
-    settle();
     EXPECT_TRUE(page->inlineTitleLabel()->text().isEmpty());
     page->body()->verticalScrollBar()->setValue(400);
     EXPECT_EQ(page->inlineTitleLabel()->text(), QStringLiteral("Аналитика"));
@@ -121,24 +121,16 @@ TEST_F(KitTest, InlineTitleShowsOnlyOnceTheLargeTitleScrolledAway) {
 
 TEST_F(KitTest, TabsSelectByClickAndByTagInTheirOrder) {
     TabView tabs;
-    const std::tuple<const char*, const char*, const char*> items[] = {
-        {"family", "Задания", "checklist"},          {"dashboard", "Главная", "house.fill"},
-        {"transactions", "Операции", "list.bullet.rectangle"}, {"planner", "План", "calendar.badge.checkmark"},
-        {"calculator", "Калькулятор", "plus.forwardslash.minus"}, {"analytics", "Аналитика", "chart.bar.fill"},
-    };
-    for (const auto& [tag, title, symbol] : items)
-        tabs.addTab(QString::fromLatin1(tag), QString::fromUtf8(title), QString::fromLatin1(symbol),
-                    new NavigationStack(new NavigationPage(QString::fromUtf8(title))));
+    addTabs(tabs);
     tabs.resize(390, 844);
     tabs.show();
     settle();
-    EXPECT_EQ(tabs.tags(), (QStringList{"family", "dashboard", "transactions", "planner", "calculator", "analytics"}));
     EXPECT_EQ(tabs.currentTag(), QStringLiteral("family"));  // the first added starts selected
 
     // The buttons sit left to right in the order added, each with its
     // symbol and its whole title (six tabs fit a phone-wide bar uncut).
     int lastX = -1;
-    for (const auto& [tag, title, symbol] : items) {
+    for (const auto& [tag, title, symbol] : kTabs) {
         QAbstractButton* button = tabs.tabBar()->button(QString::fromLatin1(tag));
         EXPECT_GT(button->geometry().left(), lastX);
         lastX = button->geometry().left();
@@ -147,13 +139,15 @@ TEST_F(KitTest, TabsSelectByClickAndByTagInTheirOrder) {
         EXPECT_LE(QFontMetrics(font).horizontalAdvance(QString::fromUtf8(title)), button->width() - 4) << tag;
         EXPECT_GE(font.pixelSize(), TabBar::kMinimumTitleSize);
     }
-    EXPECT_EQ(TabBar::titleFont(QStringLiteral("План"), 60).pixelSize(), Theme::pointSize(TextStyle::Caption2))
+    EXPECT_EQ(TabBar::titleFont(QStringLiteral("План"), 60).pixelSize(),
+              Theme::pointSize(TextStyle::Caption2))
         << "a title that fits keeps the caption2 size";
 
     QSignalSpy spy(&tabs, &TabView::currentTagChanged);
     auto* plannerStack = static_cast<NavigationStack*>(tabs.content(QStringLiteral("planner")));
     QSignalSpy plannerAppeared(plannerStack->rootPage(), &NavigationPage::appeared);
-    QTest::mouseClick(tabs.tabBar()->findChild<QAbstractButton*>(QStringLiteral("tab_planner")), Qt::LeftButton);
+    QTest::mouseClick(tabs.tabBar()->findChild<QAbstractButton*>(QStringLiteral("tab_planner")),
+                      Qt::LeftButton);
     settle();
     EXPECT_EQ(tabs.currentTag(), QStringLiteral("planner"));
     EXPECT_EQ(spy.count(), 1);
@@ -172,30 +166,4 @@ TEST_F(KitTest, TabsSelectByClickAndByTagInTheirOrder) {
     tabs.setCurrentTag(QStringLiteral("nowhere"));
     EXPECT_EQ(tabs.currentTag(), QStringLiteral("dashboard"));
     EXPECT_EQ(spy.count(), 2);
-}
-
-TEST_F(KitTest, NavigationGallery) {
-    for (const char* scheme : {"light", "dark"}) {
-        setPreference("appTheme", scheme);
-        TabView tabs;
-        auto* dashboard = pageWithCards(QStringLiteral("Копилка"), 4);
-        dashboard->addToolbarButton(QStringLiteral("Настройки"), QStringLiteral("gearshape.fill"), ToolbarPlacement::Trailing);
-        tabs.addTab(QStringLiteral("family"), QStringLiteral("Задания"), QStringLiteral("checklist"),
-                    new NavigationStack(new NavigationPage(QStringLiteral("Семья"))));
-        tabs.addTab(QStringLiteral("dashboard"), QStringLiteral("Главная"), QStringLiteral("house.fill"),
-                    new NavigationStack(dashboard));
-        tabs.addTab(QStringLiteral("transactions"), QStringLiteral("Операции"), QStringLiteral("list.bullet.rectangle"),
-                    new NavigationStack(new NavigationPage(QStringLiteral("Операции"))));
-        tabs.addTab(QStringLiteral("planner"), QStringLiteral("План"), QStringLiteral("calendar.badge.checkmark"),
-                    new NavigationStack(new NavigationPage(QStringLiteral("План"))));
-        tabs.addTab(QStringLiteral("calculator"), QStringLiteral("Калькулятор"), QStringLiteral("plus.forwardslash.minus"),
-                    new NavigationStack(new NavigationPage(QStringLiteral("Калькулятор"))));
-        tabs.addTab(QStringLiteral("analytics"), QStringLiteral("Аналитика"), QStringLiteral("chart.bar.fill"),
-                    new NavigationStack(new NavigationPage(QStringLiteral("Аналитика"))));
-        tabs.setCurrentTag(QStringLiteral("dashboard"));
-        EXPECT_FALSE(Gallery::save(tabs, QStringLiteral("components-tabs-") + scheme).isEmpty());
-        auto* stack = static_cast<NavigationStack*>(tabs.content(QStringLiteral("dashboard")));
-        stack->push(pageWithCards(QStringLiteral("Настройки"), 2));
-        EXPECT_FALSE(Gallery::save(tabs, QStringLiteral("components-pushed-") + scheme).isEmpty());
-    }
 }

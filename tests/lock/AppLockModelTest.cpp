@@ -1,14 +1,14 @@
-#include "lock/AppLockModel.h"
+#include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QSignalSpy>
+#include <memory>
+
+#include "lock/AppLockModel.h"
 #include "services/Preferences.h"
 #include "support/FakeBiometrics.h"
 #include "support/FakeKeychain.h"
 #include "support/TempDir.h"
-
-#include <QCoreApplication>
-#include <QSignalSpy>
-#include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 
@@ -36,31 +36,25 @@ void drainEvents() {
 
 // --- start-up ---------------------------------------------------------------
 
-TEST_F(AppLockModelTest, WithoutStoredCodeStartsUnlockedWithoutCode) {
-    auto lock = start();
-    EXPECT_FALSE(lock->hasPasscode());
-    EXPECT_TRUE(lock->isUnlocked());
-    EXPECT_TRUE(lock->errorMessage().isEmpty());
-}
-
-TEST_F(AppLockModelTest, WithStoredCodeStartsLocked) {
-    storeCode("1234");
-    auto lock = start();
-    EXPECT_TRUE(lock->hasPasscode());
-    EXPECT_FALSE(lock->isUnlocked());
-    EXPECT_TRUE(lock->errorMessage().isEmpty());
-}
-
-TEST_F(AppLockModelTest, ItemThatIsNotUtf8CountsAsNoCode) {
-    storeCode(QByteArray("\xff\xfe\xfd\xfc", 4));
-    auto lock = start();
-    EXPECT_FALSE(lock->hasPasscode());
-    EXPECT_TRUE(lock->isUnlocked());
+TEST_F(AppLockModelTest, StartsLockedOnlyWithAStoredCode) {
+    const std::pair<std::optional<QByteArray>, bool> cases[] = {
+        {std::nullopt, false},
+        {QByteArray("1234"), true},
+        {QByteArray("\xff\xfe\xfd\xfc", 4), false}};  // not UTF-8
+    for (const auto& [stored, locked] : cases) {
+        keychain.items.clear();
+        if (stored) storeCode(*stored);
+        auto lock = start();
+        EXPECT_EQ(lock->hasPasscode(), locked);
+        EXPECT_EQ(lock->isUnlocked(), !locked);
+        EXPECT_TRUE(lock->errorMessage().isEmpty());
+    }
 }
 
 // --- unlock with a code -------------------------------------------------------
 
 TEST_F(AppLockModelTest, RightCodeUnlocksAndClearsTheError) {
+    EXPECT_FALSE(start()->unlock("1234")) << "without a stored code any code is wrong";
     storeCode("1234");
     auto lock = start();
     EXPECT_FALSE(lock->unlock("9999"));
@@ -87,13 +81,10 @@ TEST_F(AppLockModelTest, EveryAttemptReadsTheKeychainAfresh) {
     EXPECT_FALSE(lock->unlock("1234"));
     EXPECT_TRUE(lock->unlock("5678"));
     EXPECT_EQ(keychain.reads, 3);
-}
-
-TEST_F(AppLockModelTest, UnlockWithoutStoredCodeIsAWrongCode) {
-    auto lock = start();
-    EXPECT_FALSE(lock->unlock("1234"));
-    EXPECT_EQ(lock->errorMessage(), "Неверный код. Попробуй ещё раз.");
+    keychain.failReads = true;  // a failure after an unlock keeps the app unlocked
+    EXPECT_FALSE(lock->unlock("5678"));
     EXPECT_TRUE(lock->isUnlocked());
+    EXPECT_TRUE(lock->hasPasscode());
 }
 
 // --- a keychain that cannot be read -------------------------------------------
@@ -137,17 +128,23 @@ TEST_F(AppLockModelTest, MarkFollowsTheKeychainSoAnUpgradedProfileStaysLocked) {
     EXPECT_TRUE(start()->isUnlocked());
 }
 
-TEST_F(AppLockModelTest, UnlockRetriesTheKeychainUntilItAnswers) {
+TEST_F(AppLockModelTest, UnreadableKeychainKeepsTheAppLockedUntilItAnswers) {
     storeCode("1234");
     keychain.failReads = true;
     auto lock = start();
+    // Locked, and "has a code", so no screen offers to create one over the real one.
+    EXPECT_TRUE(lock->hasPasscode());
+    EXPECT_FALSE(lock->isUnlocked());
+    EXPECT_EQ(lock->errorMessage(), AppLockModel::kKeychainUnavailableText);
+    // Not even the right code opens while the keychain cannot be asked.
     EXPECT_FALSE(lock->unlock("1234"));
+    EXPECT_EQ(lock->errorMessage(), AppLockModel::kKeychainUnavailableText);
+
     keychain.failReads = false;  // the user unlocked the keyring meanwhile
     EXPECT_FALSE(lock->unlock("0000"));
     EXPECT_EQ(lock->errorMessage(), "Неверный код. Попробуй ещё раз.");
     EXPECT_TRUE(lock->unlock("1234"));
     EXPECT_TRUE(lock->isUnlocked());
-    EXPECT_TRUE(lock->hasPasscode());
 }
 
 TEST_F(AppLockModelTest, KeychainThatAnswersWithNoCodeOpensTheAppWithoutCode) {
@@ -164,72 +161,48 @@ TEST_F(AppLockModelTest, KeychainThatAnswersWithNoCodeOpensTheAppWithoutCode) {
     EXPECT_FALSE(lock->unlock("4821"));
 }
 
-TEST_F(AppLockModelTest, ReadFailureAfterAnUnlockKeepsTheAppUnlocked) {
-    storeCode("1234");
-    auto lock = start();
-    ASSERT_TRUE(lock->unlock("1234"));
-    keychain.failReads = true;
-    EXPECT_FALSE(lock->unlock("1234"));
-    EXPECT_TRUE(lock->isUnlocked());
-    EXPECT_TRUE(lock->hasPasscode());
-}
-
 // --- storing, replacing, removing ----------------------------------------------
 
-TEST_F(AppLockModelTest, InvalidCodesAreRefusedAndNothingIsStored) {
+TEST_F(AppLockModelTest, OnlyFourNumericCharactersMakeACode) {
     auto lock = start();
-    for (const QString& code : {QString("123a"), QString("12345"), QString(), QString("123"), QString("12 4"),
-                                QString("-123")}) {
+    // Counted as a reader sees characters, each judged by its first code point's
+    // numeric type: digits of any script, CJK numerals, fractions, keycaps.
+    for (const QString& code :
+         {QString("123a"), QString("12345"), QString(), QString("123"), QString("12 4"), QString("-123"),
+          QStringLiteral("1\u20E32\u20E3"), QStringLiteral("123\u0301")}) {
         EXPECT_FALSE(lock->setPasscode(code)) << code.toStdString();
         EXPECT_EQ(lock->errorMessage(), "Код должен состоять из четырёх цифр.");
     }
     EXPECT_EQ(keychain.writes, 0);
     EXPECT_FALSE(lock->hasPasscode());
-}
-
-TEST_F(AppLockModelTest, AnyFourNumericCharactersMakeACode) {
-    auto lock = start();
-    // Counted as a reader sees characters, each judged by its first code point's
-    // numeric type: digits of any script, CJK numerals, fractions, keycaps.
-    for (const QString& code : {QStringLiteral("١٢٣٤"), QStringLiteral("五六七八"), QStringLiteral("½¼¾⅓"),
-                                QStringLiteral("1\u20E32\u20E33\u20E34\u20E3"), QStringLiteral("1\u0301234")}) {
+    for (const QString& code :
+         {QStringLiteral("١٢٣٤"), QStringLiteral("五六七八"), QStringLiteral("½¼¾⅓"),
+          QStringLiteral("1\u20E32\u20E33\u20E34\u20E3"), QStringLiteral("1\u0301234")}) {
         EXPECT_TRUE(lock->setPasscode(code)) << code.toStdString();
         EXPECT_EQ(keychain.items.value(kItem), code.toUtf8());
-    }
-    // Four code points that are not four characters.
-    for (const QString& code : {QStringLiteral("1\u20E32\u20E3"), QStringLiteral("123\u0301")}) {
-        EXPECT_FALSE(lock->setPasscode(code)) << code.toStdString();
-        EXPECT_EQ(lock->errorMessage(), "Код должен состоять из четырёх цифр.");
+        EXPECT_TRUE(lock->errorMessage().isEmpty());
     }
 }
 
-TEST_F(AppLockModelTest, SetPasscodeStoresUnlocksAndClearsTheError) {
+TEST_F(AppLockModelTest, NewCodeIsStoredAndReplacesTheOldOneForTheNextStart) {
     auto lock = start();
-    lock->setPasscode("12");
-    ASSERT_FALSE(lock->errorMessage().isEmpty());
-    EXPECT_TRUE(lock->setPasscode("2580"));
+    ASSERT_TRUE(lock->setPasscode("1111"));
     EXPECT_TRUE(lock->hasPasscode());
     EXPECT_TRUE(lock->isUnlocked());
-    EXPECT_TRUE(lock->errorMessage().isEmpty());
-    EXPECT_EQ(keychain.items.value(kItem), QByteArray("2580"));
-}
-
-TEST_F(AppLockModelTest, NewCodeReplacesTheOldOneForTheNextStart) {
-    storeCode("1111");
-    auto lock = start();
-    ASSERT_TRUE(lock->unlock("1111"));
     ASSERT_TRUE(lock->setPasscode("2222"));
-
     auto nextStart = start();
     EXPECT_FALSE(nextStart->isUnlocked());
     EXPECT_FALSE(nextStart->unlock("1111"));
     EXPECT_TRUE(nextStart->unlock("2222"));
 }
 
-TEST_F(AppLockModelTest, FailedWriteKeepsThePreviousCodeAndSaysSo) {
-    storeCode("1111");
+TEST_F(AppLockModelTest, FailedWriteKeepsThePreviousCodeOrNoneAndSaysSo) {
     auto lock = start();
-    ASSERT_TRUE(lock->unlock("1111"));
+    keychain.failWrites = true;
+    EXPECT_FALSE(lock->setPasscode("2222"));
+    EXPECT_FALSE(lock->hasPasscode());
+    keychain.failWrites = false;
+    ASSERT_TRUE(lock->setPasscode("1111"));
     keychain.failWrites = true;
     EXPECT_FALSE(lock->setPasscode("2222"));
     EXPECT_EQ(lock->errorMessage(), "Не удалось сохранить код в Связке ключей.");
@@ -238,32 +211,17 @@ TEST_F(AppLockModelTest, FailedWriteKeepsThePreviousCodeAndSaysSo) {
     EXPECT_EQ(keychain.items.value(kItem), QByteArray("1111"));
 }
 
-TEST_F(AppLockModelTest, FailedFirstWriteLeavesTheAppWithoutCode) {
-    auto lock = start();
-    keychain.failWrites = true;
-    EXPECT_FALSE(lock->setPasscode("2222"));
-    EXPECT_FALSE(lock->hasPasscode());
-    EXPECT_TRUE(lock->isUnlocked());
-}
-
-TEST_F(AppLockModelTest, RemovePasscodeDeletesTheItem) {
+TEST_F(AppLockModelTest, RemovePasscodeDeletesTheItemAndAMissingOneIsNoError) {
     storeCode("1234");
     auto lock = start();
     ASSERT_TRUE(lock->unlock("1234"));
-    EXPECT_TRUE(lock->removePasscode());
-    EXPECT_FALSE(lock->hasPasscode());
-    EXPECT_TRUE(lock->isUnlocked());
-    EXPECT_FALSE(keychain.items.contains(kItem));
-    EXPECT_FALSE(start()->hasPasscode());
-}
-
-TEST_F(AppLockModelTest, RemovingAMissingCodeIsNoError) {
-    auto lock = start();
-    lock->setPasscode("1");
+    lock->setPasscode("1");  // leaves an error showing
     EXPECT_TRUE(lock->removePasscode());
     EXPECT_FALSE(lock->hasPasscode());
     EXPECT_TRUE(lock->isUnlocked());
     EXPECT_TRUE(lock->errorMessage().isEmpty());
+    EXPECT_FALSE(start()->hasPasscode());
+    EXPECT_TRUE(lock->removePasscode());
 }
 
 TEST_F(AppLockModelTest, RemoveThatTheKeychainRefusesKeepsTheCodeInForce) {
@@ -314,37 +272,24 @@ TEST_F(AppLockModelTest, ChangedIsEmittedOncePerChangeAndNotForNothing) {
 
 // --- biometrics -------------------------------------------------------------------
 
-TEST_F(AppLockModelTest, RecognisedFingerUnlocksAndClearsTheError) {
+TEST_F(AppLockModelTest, OnlyARecognisedFingerUnlocksAndClearsTheError) {
     storeCode("1234");
     auto lock = start();
     lock->unlock("0000");
-    biometrics.answer = Biometrics::Outcome::success;
-    std::optional<bool> result;
-    lock->unlockWithBiometrics([&](bool unlocked) { result = unlocked; });
-    EXPECT_TRUE(lock->isVerifyingBiometrics());
-    EXPECT_FALSE(result.has_value());  // answered later, never from inside the call
-    drainEvents();
-    ASSERT_TRUE(result.has_value());
-    EXPECT_TRUE(*result);
-    EXPECT_TRUE(lock->isUnlocked());
-    EXPECT_TRUE(lock->errorMessage().isEmpty());
-    EXPECT_FALSE(lock->isVerifyingBiometrics());
-}
-
-TEST_F(AppLockModelTest, UnrecognisedOrCancelledCheckChangesNothing) {
-    storeCode("1234");
-    auto lock = start();
-    lock->unlock("0000");
-    for (auto outcome : {Biometrics::Outcome::noMatch, Biometrics::Outcome::cancelled,
-                         Biometrics::Outcome::unavailable, Biometrics::Outcome::failed}) {
+    for (auto outcome :
+         {Biometrics::Outcome::noMatch, Biometrics::Outcome::cancelled, Biometrics::Outcome::unavailable,
+          Biometrics::Outcome::failed, Biometrics::Outcome::success}) {
+        const bool success = outcome == Biometrics::Outcome::success;
         biometrics.answer = outcome;
         std::optional<bool> result;
         lock->unlockWithBiometrics([&](bool unlocked) { result = unlocked; });
+        EXPECT_TRUE(lock->isVerifyingBiometrics());
+        EXPECT_FALSE(result.has_value());  // answered later, never from inside the call
         drainEvents();
-        ASSERT_TRUE(result.has_value());
-        EXPECT_FALSE(*result);
-        EXPECT_FALSE(lock->isUnlocked());
-        EXPECT_EQ(lock->errorMessage(), "Неверный код. Попробуй ещё раз.");
+        EXPECT_EQ(result, std::optional<bool>(success));
+        EXPECT_EQ(lock->isUnlocked(), success);
+        EXPECT_EQ(lock->errorMessage().isEmpty(), success);
+        EXPECT_FALSE(lock->isVerifyingBiometrics());
     }
 }
 
@@ -362,33 +307,31 @@ TEST_F(AppLockModelTest, SecondCheckWhileOneRunsIsRefused) {
     EXPECT_EQ(first, std::optional<bool>(true));
 }
 
-TEST_F(AppLockModelTest, CancelEndsTheRunningCheck) {
+// Locking happens when the app goes to the background with the prompt up.
+TEST_F(AppLockModelTest, CancelOrLockEndsTheRunningCheckSoALateFingerCannotOpenTheApp) {
     storeCode("1234");
-    auto lock = start();
-    std::optional<bool> result;
-    lock->unlockWithBiometrics([&](bool unlocked) { result = unlocked; });
-    QSignalSpy spy(lock.get(), &AppLockModel::changed);
-    lock->cancelBiometrics();
-    EXPECT_EQ(result, std::optional<bool>(false));
-    EXPECT_FALSE(lock->isVerifyingBiometrics());
-    EXPECT_EQ(spy.count(), 1);
-    EXPECT_FALSE(lock->isUnlocked());
+    for (const bool cancel : {true, false}) {
+        auto lock = start();
+        std::optional<bool> result;
+        lock->unlockWithBiometrics([&](bool unlocked) { result = unlocked; });
+        QSignalSpy spy(lock.get(), &AppLockModel::changed);
+        cancel ? lock->cancelBiometrics() : lock->lock();
+        EXPECT_EQ(result, std::optional<bool>(false));
+        EXPECT_FALSE(lock->isVerifyingBiometrics());
+        EXPECT_EQ(spy.count(), 1);
+        biometrics.finish(Biometrics::Outcome::success);
+        drainEvents();
+        EXPECT_FALSE(lock->isUnlocked());
+    }
 }
 
-TEST_F(AppLockModelTest, LockingEndsARunningCheckSoALateFingerCannotOpenTheApp) {
-    storeCode("1234");
-    auto lock = start();
-    std::optional<bool> result;
-    lock->unlockWithBiometrics([&](bool unlocked) { result = unlocked; });
-    lock->lock();  // the app went to the background with the prompt up
-    EXPECT_EQ(result, std::optional<bool>(false));
-    EXPECT_FALSE(lock->isVerifyingBiometrics());
-    biometrics.finish(Biometrics::Outcome::success);
-    drainEvents();
-    EXPECT_FALSE(lock->isUnlocked());
-}
+TEST_F(AppLockModelTest, AvailabilityIsAskedAfreshAndWithoutBiometricsTheCheckGivesFalse) {
+    auto withReader = start();
+    EXPECT_TRUE(withReader->biometricsAvailable());
+    biometrics.available = false;
+    EXPECT_FALSE(withReader->biometricsAvailable());
+    EXPECT_EQ(biometrics.availabilityChecks, 2);
 
-TEST_F(AppLockModelTest, WithoutBiometricsTheCheckGivesFalse) {
     storeCode("1234");
     AppLockModel lock(keychain, preferences, nullptr);
     EXPECT_FALSE(lock.biometricsAvailable());
@@ -397,14 +340,6 @@ TEST_F(AppLockModelTest, WithoutBiometricsTheCheckGivesFalse) {
     drainEvents();
     EXPECT_EQ(result, std::optional<bool>(false));
     EXPECT_FALSE(lock.isUnlocked());
-}
-
-TEST_F(AppLockModelTest, AvailabilityIsAskedAfreshEachTime) {
-    auto lock = start();
-    EXPECT_TRUE(lock->biometricsAvailable());
-    biometrics.available = false;
-    EXPECT_FALSE(lock->biometricsAvailable());
-    EXPECT_EQ(biometrics.availabilityChecks, 2);
 }
 
 TEST_F(AppLockModelTest, ModelDestroyedDuringACheckCancelsItSafely) {

@@ -1,11 +1,11 @@
-#include "platform/FprintdBiometrics.h"
+#include <gtest/gtest.h>
+
+#include <optional>
 
 #include "DBusTestSupport.h"
 #include "FakeDBusServices.h"
 #include "PrivateBus.h"
-
-#include <gtest/gtest.h>
-#include <optional>
+#include "platform/FprintdBiometrics.h"
 
 using Outcome = Biometrics::Outcome;
 
@@ -59,43 +59,38 @@ protected:
 TEST_F(FprintdBiometricsOnPrivateBus, AvailableWithAReaderAndAnEnrolledFinger) {
     EXPECT_TRUE(client->isAvailable());
     EXPECT_TRUE(log.calls().contains("ListEnrolledFingers()"));  // the calling user
-}
-
-TEST_F(FprintdBiometricsOnPrivateBus, UnavailableWithoutReader) {
-    manager->hasDevice = false;
-    EXPECT_FALSE(client->isAvailable());
-    EXPECT_EQ(verifyOnce(), Outcome::unavailable);
-    EXPECT_FALSE(log.calls().contains("Claim()"));
-}
-
-TEST_F(FprintdBiometricsOnPrivateBus, UnavailableWithoutEnrolledFinger) {
     device->enrolled.clear();
     EXPECT_FALSE(client->isAvailable());
 }
 
-TEST_F(FprintdBiometricsOnPrivateBus, MatchingFingerSucceedsAndReleasesTheReader) {
-    device->script = {{"verify-match", true}};
-    EXPECT_EQ(verifyOnce(), Outcome::success);
-    EXPECT_TRUE(releasedAfterStop());
-    const QStringList calls = log.calls();
-    EXPECT_LT(calls.indexOf("Claim()"), calls.indexOf("VerifyStart(any)"));
+TEST_F(FprintdBiometricsOnPrivateBus, UnavailableWithoutReaderOrService) {
+    manager->hasDevice = false;
+    EXPECT_FALSE(client->isAvailable());
+    EXPECT_EQ(verifyOnce(), Outcome::unavailable);
+    EXPECT_FALSE(log.calls().contains("Claim()"));
+    service.reset();  // fprintd gone from the bus
+    EXPECT_FALSE(client->isAvailable());
+    EXPECT_EQ(verifyOnce(), Outcome::unavailable);
 }
 
-TEST_F(FprintdBiometricsOnPrivateBus, RetryHintsKeepWaitingForTheFinger) {
-    device->script = {{"verify-retry-scan", false}, {"verify-swipe-too-short", false}, {"verify-match", true}};
-    EXPECT_EQ(verifyOnce(), Outcome::success);
-}
-
-TEST_F(FprintdBiometricsOnPrivateBus, UnknownFingerIsNoMatch) {
-    device->script = {{"verify-no-match", true}};
-    EXPECT_EQ(verifyOnce(), Outcome::noMatch);
-    EXPECT_TRUE(releasedAfterStop());
-}
-
-TEST_F(FprintdBiometricsOnPrivateBus, ReaderErrorFails) {
-    device->script = {{"verify-disconnected", true}};
-    EXPECT_EQ(verifyOnce(), Outcome::failed);
-    EXPECT_TRUE(releasedAfterStop());
+// Each verification claims the reader, and stops and releases it whatever the answer.
+TEST_F(FprintdBiometricsOnPrivateBus, TheReadersAnswerDecidesTheOutcome) {
+    const std::pair<std::vector<std::pair<QString, bool>>, Outcome> cases[] = {
+        {{{"verify-match", true}}, Outcome::success},
+        {{{"verify-retry-scan", false}, {"verify-swipe-too-short", false}, {"verify-match", true}},
+         Outcome::success},
+        {{{"verify-no-match", true}}, Outcome::noMatch},
+        {{{"verify-disconnected", true}}, Outcome::failed},
+    };
+    for (const auto& [script, outcome] : cases) {
+        device->script = script;
+        const int before = log.calls().size();
+        EXPECT_EQ(verifyOnce(), outcome) << script.back().first.toStdString();
+        ASSERT_TRUE(waitUntil([&] { return log.calls().mid(before).contains("Release"); }));
+        const QStringList calls = log.calls().mid(before);
+        EXPECT_LT(calls.indexOf("Claim()"), calls.indexOf("VerifyStart(any)"));
+        EXPECT_LT(calls.indexOf("VerifyStop"), calls.indexOf("Release"));
+    }
 }
 
 TEST_F(FprintdBiometricsOnPrivateBus, ReaderInUseFailsWithoutStarting) {
@@ -128,10 +123,4 @@ TEST_F(FprintdBiometricsOnPrivateBus, SecondVerificationWhileOneRunsFails) {
     ASSERT_TRUE(waitUntil([&] { return first.has_value(); }));
     EXPECT_EQ(first, Outcome::success);
     EXPECT_EQ(log.calls().count("Claim()"), 1);
-}
-
-TEST_F(FprintdBiometricsOnPrivateBus, AbsentServiceIsUnavailable) {
-    service.reset();  // fprintd gone from the bus
-    EXPECT_FALSE(client->isAvailable());
-    EXPECT_EQ(verifyOnce(), Outcome::unavailable);
 }

@@ -1,11 +1,11 @@
-#include "platform/SecretServiceKeychain.h"
-
-#include "PrivateBus.h"
+#include <gtest/gtest.h>
 
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <gtest/gtest.h>
+
+#include "PrivateBus.h"
+#include "platform/SecretServiceKeychain.h"
 
 // Against a real gnome-keyring in a private session (see run-in-private-session.sh).
 class SecretServiceKeychainWithKeyring : public ::testing::Test {
@@ -14,45 +14,39 @@ protected:
     SecretServiceKeychain keychain;
 };
 
-TEST_F(SecretServiceKeychainWithKeyring, WrittenSecretIsReadBackAndSurvivesANewInstance) {
-    ASSERT_EQ(keychain.write("test.roundtrip", "alice", "1234"), Keychain::Status::ok);
-    auto result = keychain.read("test.roundtrip", "alice");
+TEST_F(SecretServiceKeychainWithKeyring, SecretsAreReadBackReplacedAndRemoved) {
+    const QString service = QString::fromUtf8("test.копилка"), account = QString::fromUtf8("Маша");
+    const QByteArray binary = QByteArray::fromHex("00fffe6162630080");  // "\0\xff\xfeabc\0\x80"
+    ASSERT_EQ(keychain.write(service, account, "1111"), Keychain::Status::ok);
+    ASSERT_EQ(keychain.write(service, account, binary), Keychain::Status::ok);
+    auto result = keychain.read(service, account);
     EXPECT_EQ(result.status, Keychain::Status::ok);
-    EXPECT_EQ(result.secret, QByteArray("1234"));
+    EXPECT_EQ(result.secret, binary);
     EXPECT_TRUE(result.error.isEmpty());
-
     // The next start of the app builds a new keychain object; the item is still there.
-    SecretServiceKeychain later;
-    EXPECT_EQ(later.read("test.roundtrip", "alice").secret, QByteArray("1234"));
-}
+    EXPECT_EQ(SecretServiceKeychain().read(service, account).secret, binary);
 
-TEST_F(SecretServiceKeychainWithKeyring, WritingAgainReplacesTheSecret) {
-    ASSERT_EQ(keychain.write("test.overwrite", "alice", "1111"), Keychain::Status::ok);
-    ASSERT_EQ(keychain.write("test.overwrite", "alice", "2222"), Keychain::Status::ok);
-    EXPECT_EQ(keychain.read("test.overwrite", "alice").secret, QByteArray("2222"));
     // One remove clears it: the overwrite left no second item that could come back.
-    EXPECT_EQ(keychain.remove("test.overwrite", "alice"), Keychain::Status::ok);
-    EXPECT_EQ(keychain.read("test.overwrite", "alice").status, Keychain::Status::notFound);
-}
-
-TEST_F(SecretServiceKeychainWithKeyring, RemoveDeletesAndReportsAMissingItemAsNotFound) {
-    ASSERT_EQ(keychain.write("test.remove", "alice", "secret"), Keychain::Status::ok);
     QString error;
-    EXPECT_EQ(keychain.remove("test.remove", "alice", &error), Keychain::Status::ok);
+    EXPECT_EQ(keychain.remove(service, account, &error), Keychain::Status::ok);
     EXPECT_TRUE(error.isEmpty());
-    EXPECT_EQ(keychain.read("test.remove", "alice").status, Keychain::Status::notFound);
-    EXPECT_EQ(keychain.remove("test.remove", "alice", &error), Keychain::Status::notFound);
-    EXPECT_TRUE(error.isEmpty());
-}
-
-TEST_F(SecretServiceKeychainWithKeyring, MissingItemIsNotFoundWithoutError) {
-    auto result = keychain.read("test.never-written", "nobody");
+    result = keychain.read(service, account);
     EXPECT_EQ(result.status, Keychain::Status::notFound);
     EXPECT_TRUE(result.secret.isEmpty());
     EXPECT_TRUE(result.error.isEmpty());
+    EXPECT_EQ(keychain.remove(service, account, &error), Keychain::Status::notFound);
+    EXPECT_TRUE(error.isEmpty());
 }
 
-TEST_F(SecretServiceKeychainWithKeyring, TheTwoBuildsKeepTheirItemsApart) {
+TEST_F(SecretServiceKeychainWithKeyring, ServiceAccountAndBuildEachKeepItemsApart) {
+    ASSERT_EQ(keychain.write("test.app-lock", "local-passcode", "4321"), Keychain::Status::ok);
+    ASSERT_EQ(keychain.write("test.session", "local-passcode", "token-abc"), Keychain::Status::ok);
+    ASSERT_EQ(keychain.write("test.app-lock", "other-account", "9999"), Keychain::Status::ok);
+    EXPECT_EQ(keychain.read("test.session", "local-passcode").secret, QByteArray("token-abc"));
+    ASSERT_EQ(keychain.remove("test.session", "local-passcode"), Keychain::Status::ok);
+    EXPECT_EQ(keychain.read("test.app-lock", "local-passcode").secret, QByteArray("4321"));
+    EXPECT_EQ(keychain.read("test.app-lock", "other-account").secret, QByteArray("9999"));
+
     // The child's and the parent's builds share one desktop keyring; neither
     // may read, replace or delete the other's session token.
     SecretServiceKeychain child(QStringLiteral("zanbeck"));
@@ -60,86 +54,42 @@ TEST_F(SecretServiceKeychainWithKeyring, TheTwoBuildsKeepTheirItemsApart) {
     ASSERT_EQ(child.write("test.builds", "", "child-token"), Keychain::Status::ok);
     EXPECT_EQ(parent.read("test.builds", "").status, Keychain::Status::notFound);
     ASSERT_EQ(parent.write("test.builds", "", "parent-token"), Keychain::Status::ok);
-    EXPECT_EQ(child.read("test.builds", "").secret, QByteArray("child-token"));
     EXPECT_EQ(parent.remove("test.builds", ""), Keychain::Status::ok);
     EXPECT_EQ(child.read("test.builds", "").secret, QByteArray("child-token"));
 }
 
-TEST_F(SecretServiceKeychainWithKeyring, ServiceAndAccountBothIdentifyTheItem) {
-    ASSERT_EQ(keychain.write("test.app-lock", "local-passcode", "4321"), Keychain::Status::ok);
-    ASSERT_EQ(keychain.write("test.session", "local-passcode", "token-abc"), Keychain::Status::ok);
-    ASSERT_EQ(keychain.write("test.app-lock", "other-account", "9999"), Keychain::Status::ok);
-
-    EXPECT_EQ(keychain.read("test.app-lock", "local-passcode").secret, QByteArray("4321"));
-    EXPECT_EQ(keychain.read("test.session", "local-passcode").secret, QByteArray("token-abc"));
-    EXPECT_EQ(keychain.read("test.app-lock", "other-account").secret, QByteArray("9999"));
-
-    // Removing one leaves its neighbours alone.
-    ASSERT_EQ(keychain.remove("test.session", "local-passcode"), Keychain::Status::ok);
-    EXPECT_EQ(keychain.read("test.app-lock", "local-passcode").secret, QByteArray("4321"));
-    EXPECT_EQ(keychain.read("test.app-lock", "other-account").secret, QByteArray("9999"));
-}
-
-TEST_F(SecretServiceKeychainWithKeyring, BinarySecretsAndNonAsciiNamesRoundTrip) {
-    const QByteArray bytes("\x00\xff\xfe" "abc\x00" "\x80", 8);
-    ASSERT_EQ(keychain.write(QString::fromUtf8("test.копилка"), QString::fromUtf8("Маша"), bytes),
-              Keychain::Status::ok);
-    auto result = keychain.read(QString::fromUtf8("test.копилка"), QString::fromUtf8("Маша"));
-    EXPECT_EQ(result.status, Keychain::Status::ok);
-    EXPECT_EQ(result.secret, bytes);
-    EXPECT_EQ(keychain.read(QString::fromUtf8("test.копилка"), QString::fromUtf8("Миша")).status,
-              Keychain::Status::notFound);
-}
-
-// On a bus without any Secret Service every call fails: nothing may pass for
+// Every call fails with an error text and no secret: nothing may pass for
 // "no item", or the app lock would open without its code.
-class SecretServiceKeychainWithoutService : public ::testing::Test {
-protected:
-    void SetUp() override { REQUIRE_PRIVATE_BUS("empty"); }
-    SecretServiceKeychain keychain;
-};
-
-TEST_F(SecretServiceKeychainWithoutService, EveryCallFailsWithAnErrorText) {
-    auto result = keychain.read("test.absent", "alice");
+void expectEveryCallFails(SecretServiceKeychain& keychain, const QString& service) {
+    const auto result = keychain.read(service, "alice");
     EXPECT_EQ(result.status, Keychain::Status::failed);
     EXPECT_FALSE(result.error.isEmpty());
-
-    QString writeError;
-    EXPECT_EQ(keychain.write("test.absent", "alice", "1234", &writeError), Keychain::Status::failed);
+    EXPECT_TRUE(result.secret.isEmpty());
+    QString writeError, removeError;
+    EXPECT_EQ(keychain.write(service, "alice", "9999", &writeError), Keychain::Status::failed);
     EXPECT_FALSE(writeError.isEmpty());
-
-    QString removeError;
-    EXPECT_EQ(keychain.remove("test.absent", "alice", &removeError), Keychain::Status::failed);
+    EXPECT_EQ(keychain.remove(service, "alice", &removeError), Keychain::Status::failed);
     EXPECT_FALSE(removeError.isEmpty());
+}
+
+TEST(SecretServiceKeychainWithoutService, EveryCallFailsWithAnErrorText) {
+    REQUIRE_PRIVATE_BUS("empty");
+    SecretServiceKeychain keychain;
+    expectEveryCallFails(keychain, "test.absent");
 }
 
 // A keyring that is locked (the user has not unlocked it this session) must
 // not pass for an empty one. Runs in a session of its own, since it leaves the
 // collection locked.
-class SecretServiceKeychainLockedKeyring : public ::testing::Test {
-protected:
-    void SetUp() override {
-        REQUIRE_PRIVATE_BUS("keyring");
-        ASSERT_EQ(keychain.write("test.locked", "alice", "1234"), Keychain::Status::ok);
-        QDBusMessage lock = QDBusMessage::createMethodCall(
-            "org.freedesktop.secrets", "/org/freedesktop/secrets", "org.freedesktop.Secret.Service", "Lock");
-        lock << QVariant::fromValue(QList<QDBusObjectPath>{QDBusObjectPath("/org/freedesktop/secrets/aliases/default")});
-        QDBusMessage reply = QDBusConnection::sessionBus().call(lock, QDBus::Block, 5000);
-        ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
-    }
+TEST(SecretServiceKeychainLockedKeyring, CallsFailInsteadOfFindingNothing) {
+    REQUIRE_PRIVATE_BUS("keyring");
     SecretServiceKeychain keychain;
-};
-
-TEST_F(SecretServiceKeychainLockedKeyring, CallsFailInsteadOfFindingNothing) {
-    auto result = keychain.read("test.locked", "alice");
-    EXPECT_EQ(result.status, Keychain::Status::failed);
-    EXPECT_FALSE(result.error.isEmpty());
-    EXPECT_TRUE(result.secret.isEmpty());
-
-    QString error;
-    EXPECT_EQ(keychain.write("test.locked", "alice", "9999", &error), Keychain::Status::failed);
-    EXPECT_FALSE(error.isEmpty());
-    error.clear();
-    EXPECT_EQ(keychain.remove("test.locked", "alice", &error), Keychain::Status::failed);
-    EXPECT_FALSE(error.isEmpty());
+    ASSERT_EQ(keychain.write("test.locked", "alice", "1234"), Keychain::Status::ok);
+    QDBusMessage lock = QDBusMessage::createMethodCall("org.freedesktop.secrets", "/org/freedesktop/secrets",
+                                                       "org.freedesktop.Secret.Service", "Lock");
+    lock << QVariant::fromValue(
+        QList<QDBusObjectPath>{QDBusObjectPath("/org/freedesktop/secrets/aliases/default")});
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(lock, QDBus::Block, 5000);
+    ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+    expectEveryCallFails(keychain, "test.locked");
 }

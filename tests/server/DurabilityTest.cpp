@@ -1,45 +1,23 @@
-#include "FamilyStore.h"
-#include "ServerProcess.h"
-#include "support/TempDir.h"
-
 #include <gtest/gtest.h>
-#include <httplib.h>
-#include <nlohmann/json.hpp>
 #include <sqlite3.h>
 
 #include <condition_variable>
 #include <csignal>
 #include <map>
 #include <mutex>
+#include <nlohmann/json.hpp>
 #include <thread>
+
+#include "ServerHarness.h"
+#include "ServerProcess.h"
 
 using nlohmann::json;
 
 namespace {
 
-struct Client {
-    int port;
-    std::string token;
-    // The answer's status, or 0 when the server did not answer.
-    int send(const char* method, const std::string& path, const json& body, json* answer = nullptr) const {
-        httplib::Client http("127.0.0.1", port);
-        http.set_connection_timeout(5);
-        const httplib::Headers headers{{"Authorization", "Bearer " + token}};
-        httplib::Result result = std::string(method) == "GET" ? http.Get(path.c_str(), headers)
-                                 : std::string(method) == "POST"
-                                     ? http.Post(path.c_str(), headers, body.dump(), "application/json")
-                                     : http.Patch(path.c_str(), headers, body.dump(), "application/json");
-        if (!result) return 0;
-        if (answer) *answer = json::parse(result->body, nullptr, false);
-        return result->status;
-    }
-};
-
-std::string signIn(int port, const std::string& email) {
-    httplib::Client http("127.0.0.1", port);
-    const auto result = http.Post("/api/auth/login", json{{"email", email}, {"password", "password1"}}.dump(),
-                                  "application/json");
-    return result && result->status == 200 ? json::parse(result->body)["sessionToken"].get<std::string>() : "";
+std::string signIn(ApiClient& api, const std::string& email) {
+    return api.post("/api/auth/login", json{{"email", email}, {"password", "password1"}}.dump())
+        .json.value("sessionToken", "");
 }
 
 std::vector<std::string> pragmaRows(const std::string& path, const char* sql) {
@@ -64,35 +42,28 @@ std::vector<std::string> pragmaRows(const std::string& path, const char* sql) {
 TEST(Durability, NothingAcknowledgedIsLostWhenTheServerIsKilledMidBurst) {
     TempDir dir;
     const std::string data = dir.filePath("data").toStdString();
-    std::string childId;
-    {
-        std::filesystem::create_directories(data);
-        family::StoreSettings settings;
-        settings.minimalPasswordCost = true;
-        family::FamilyStore store(data + "/family.sqlite3", family::systemClock, settings);
-        const auto made = store.addAccounts({{"mama@example.com", "Мама", "parent", "password1"},
-                                             {"kid@example.com", "Coder", "child", "password1"}},
-                                            true);
-        childId = made[1].id;
-    }
-
+    const std::string childId = seedStore(data,
+                                          {{"mama@example.com", "Мама", "parent", "password1"},
+                                           {"kid@example.com", "Coder", "child", "password1"}},
+                                          true)[1]
+                                    .id;
     ServerProcess server(data);
     const int port = server.start();
     ASSERT_GT(port, 0);
-    const Client parent{port, signIn(port, "mama@example.com")};
-    const Client child{port, signIn(port, "kid@example.com")};
-    ASSERT_FALSE(parent.token.empty());
-    ASSERT_FALSE(child.token.empty());
+    ApiClient api("127.0.0.1", port);
+    const std::string parent = signIn(api, "mama@example.com"), child = signIn(api, "kid@example.com");
+    ASSERT_FALSE(parent.empty());
+    ASSERT_FALSE(child.empty());
 
     constexpr int kTasks = 60;
     std::vector<std::string> ids;
     for (int i = 0; i < kTasks; ++i) {
-        json answer;
-        ASSERT_EQ(parent.send("POST", "/api/tasks",
-                              {{"childId", childId}, {"title", "Задание " + std::to_string(i)}, {"reward", i + 1}},
-                              &answer),
-                  201);
-        ids.push_back(answer["task"]["id"]);
+        const auto answer = api.post(
+            "/api/tasks",
+            json{{"childId", childId}, {"title", "Задание " + std::to_string(i)}, {"reward", i + 1}}.dump(),
+            parent);
+        ASSERT_EQ(answer.status, 201);
+        ids.push_back(answer.json["task"]["id"]);
     }
 
     // What the server acknowledged, per task: "complete" or "approve".
@@ -102,7 +73,9 @@ TEST(Durability, NothingAcknowledgedIsLostWhenTheServerIsKilledMidBurst) {
     std::thread burst([&] {
         for (const auto& id : ids) {
             for (const auto& [who, action] : {std::pair{&child, "complete"}, std::pair{&parent, "approve"}}) {
-                const int status = who->send("PATCH", "/api/tasks", {{"id", id}, {"action", action}});
+                const int status =
+                    api.send("PATCH", "/api/tasks", json{{"id", id}, {"action", action}}.dump(), *who, true)
+                        .status;
                 if (status == 0) return;  // the server is gone
                 ASSERT_EQ(status, 200) << action;
                 std::lock_guard lock(mutex);
@@ -125,9 +98,9 @@ TEST(Durability, NothingAcknowledgedIsLostWhenTheServerIsKilledMidBurst) {
     ServerProcess restarted(data);
     const int newPort = restarted.start();
     ASSERT_GT(newPort, 0);
-    const Client parentAgain{newPort, parent.token};  // sessions survive too
-    json family;
-    ASSERT_EQ(parentAgain.send("GET", "/api/family", {}, &family), 200);
+    const auto answer = ApiClient("127.0.0.1", newPort).get("/api/family", parent);  // sessions survive too
+    ASSERT_EQ(answer.status, 200);
+    const json& family = answer.json;
     ASSERT_EQ(family["tasks"].size(), static_cast<std::size_t>(kTasks));
     for (const auto& task : family["tasks"]) {
         const auto it = acknowledged.find(task["id"]);

@@ -1,4 +1,5 @@
-#include "FamilyStore.h"
+#include <gtest/gtest.h>
+
 #include "ServerProcess.h"
 #include "account/AccountSession.h"
 #include "account/AccountTestSupport.h"
@@ -6,10 +7,6 @@
 #include "services/Preferences.h"
 #include "support/FakeKeychain.h"
 #include "support/TempDir.h"
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
 
 using accounttest::finish;
 
@@ -49,16 +46,11 @@ struct Device {
 TEST(EndToEnd, TheAppsAccountClientRunsTheFamilyRoadAgainstTheRealServer) {
     TempDir dir;
     const std::string data = dir.filePath("data").toStdString();
-    std::filesystem::create_directories(data);
-    {
-        family::StoreSettings settings;
-        settings.minimalPasswordCost = true;
-        family::FamilyStore store(data + "/family.sqlite3", family::systemClock, settings);
-        store.addAccounts({{"mama@example.com", "Мама", "parent", "password1"},
-                           {"papa@example.com", "Папа", "parent", "password1"},
-                           {"kid@example.com", "Coder", "child", "password1"}},
-                          false);
-    }
+    seedStore(data,
+              {{"mama@example.com", "Мама", "parent", "password1"},
+               {"papa@example.com", "Папа", "parent", "password1"},
+               {"kid@example.com", "Coder", "child", "password1"}},
+              false);
     ServerProcess server(data);
     const int port = server.start();
     ASSERT_GT(port, 0);
@@ -129,7 +121,8 @@ TEST(EndToEnd, TheAppsAccountClientRunsTheFamilyRoadAgainstTheRealServer) {
     // A stored sign-in is confirmed by the server on the next start.
     {
         ScopedBundleInfo build(QJsonObject{{"ZanbeckRole", "child"}});
-        AccountSession restarted(kid.keychain, kid.preferences, QUrl(QStringLiteral("http://127.0.0.1:%1").arg(port)));
+        AccountSession restarted(kid.keychain, kid.preferences,
+                                 QUrl(QStringLiteral("http://127.0.0.1:%1").arg(port)));
         ASSERT_TRUE(restarted.user());
         finish(restarted.restore());
         EXPECT_EQ(restarted.errorMessage(), std::nullopt);

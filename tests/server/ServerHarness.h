@@ -1,17 +1,17 @@
 #pragma once
 
-#include "FamilyServer.h"
-#include "FamilyStore.h"
-#include "support/TempDir.h"
-
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 #include <atomic>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <thread>
+
+#include "FamilyServer.h"
+#include "FamilyStore.h"
+#include "support/TempDir.h"
 
 // One answer as the app would see it: the status and the parsed JSON body
 // (a discarded value when the body is not JSON).
@@ -26,9 +26,13 @@ struct Answer {
 class ApiClient {
 public:
     ApiClient(std::string host, int port) : host_(std::move(host)), port_(port) {}
-    // method: "GET", "POST" or "PATCH"; the token is sent when not empty.
-    Answer send(const std::string& method, const std::string& path, const std::string& body, const std::string& token);
-    Answer get(const std::string& path, const std::string& token = "") { return send("GET", path, "", token); }
+    // method: "GET", "POST" or "PATCH"; the token is sent when not empty. No
+    // answer is status 0, and a test failure unless `mayFail`.
+    Answer send(const std::string& method, const std::string& path, const std::string& body,
+                const std::string& token, bool mayFail = false);
+    Answer get(const std::string& path, const std::string& token = "") {
+        return send("GET", path, "", token);
+    }
     Answer post(const std::string& path, const std::string& body, const std::string& token = "") {
         return send("POST", path, body, token);
     }
@@ -88,9 +92,13 @@ protected:
     void SetUp() override;
 
     std::string pairingCode() { return tokenOf(createPairing(kidToken_).json["qrPayload"]); }
-    std::string inviteCode(const std::string& token) { return tokenOf(createInvite(token).json["qrPayload"]); }
+    std::string inviteCode(const std::string& token) {
+        return tokenOf(createInvite(token).json["qrPayload"]);
+    }
     void joinAsSecondParent() { ASSERT_EQ(claimInvite(papaToken_, inviteCode(mamaToken_)).status, 200); }
-    nlohmann::json task(const std::string& token, const std::string& id) { return taskIn(familyOf(token), id); }
+    nlohmann::json task(const std::string& token, const std::string& id) {
+        return taskIn(familyOf(token), id);
+    }
 
     family::Account mama_, papa_, kid_;
     std::string mamaToken_, papaToken_, kidToken_;

@@ -1,10 +1,21 @@
 #include "ServerProcess.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <filesystem>
+
+std::vector<family::Account> seedStore(const std::string& dataDir,
+                                       const std::vector<family::NewAccount>& accounts, bool sameFamily) {
+    std::filesystem::create_directories(dataDir);
+    family::StoreSettings settings;
+    settings.minimalPasswordCost = true;
+    family::FamilyStore store(dataDir + "/family.sqlite3", family::systemClock, settings);
+    return store.addAccounts(accounts, sameFamily);
+}
 
 ServerProcess::ServerProcess(std::string dataDir) : dataDir_(std::move(dataDir)) {}
 
@@ -20,8 +31,8 @@ int ServerProcess::start() {
         dup2(fds[1], STDOUT_FILENO);
         close(fds[0]);
         close(fds[1]);
-        execl(ZANBECK_SERVER_EXECUTABLE, ZANBECK_SERVER_EXECUTABLE, "serve", "--data", dataDir_.c_str(), "--host",
-              "127.0.0.1", "--port", "0", static_cast<char*>(nullptr));
+        execl(ZANBECK_SERVER_EXECUTABLE, ZANBECK_SERVER_EXECUTABLE, "serve", "--data", dataDir_.c_str(),
+              "--host", "127.0.0.1", "--port", "0", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);

@@ -1,7 +1,16 @@
 #pragma once
 
-#include <string>
 #include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+#include "FamilyStore.h"
+
+// Creates the data folder and its store with these accounts (cheap password
+// hashing), as an operator would before the first start.
+std::vector<family::Account> seedStore(const std::string& dataDir,
+                                       const std::vector<family::NewAccount>& accounts, bool sameFamily);
 
 // The real zanbeck-family-server executable, started on 127.0.0.1 with a free
 // port over a data folder, as an operator would run it.

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "platform/Keychain.h"
-
 #include <QHash>
 #include <QPair>
 
-// Keychain kept in memory; failNext* flags let a test make one call fail.
+#include "platform/Keychain.h"
+
+// Keychain kept in memory; the fail* flags make its calls fail until cleared.
 class InMemoryKeychain : public Keychain {
 public:
     ReadResult read(const QString& service, const QString& account) override {
@@ -39,10 +39,4 @@ public:
     bool failRemoves = false;
     int reads = 0;
     int writes = 0;
-};
-
-// Every call fails, as with no keyring at all.
-class FailingKeychain : public InMemoryKeychain {
-public:
-    FailingKeychain() { failReads = failWrites = failRemoves = true; }
 };

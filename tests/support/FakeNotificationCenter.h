@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/NotificationCenter.h"
-
 #include <QList>
 #include <QTimer>
+
+#include "platform/NotificationCenter.h"
 
 // Records every posted request; requestPermission answers `permitted` on the
 // next event-loop turn, as the real one answers later.
@@ -11,12 +11,10 @@ class FakeNotificationCenter : public NotificationCenter {
 public:
     void post(const NotificationRequest& request) override { posted.append(request); }
     void requestPermission(std::function<void(bool granted)> done) override {
-        ++permissionRequests;
         const bool answer = permitted;
         QTimer::singleShot(0, [done = std::move(done), answer] { done(answer); });
     }
 
     QList<NotificationRequest> posted;
     bool permitted = true;
-    int permissionRequests = 0;
 };

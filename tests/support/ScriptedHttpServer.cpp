@@ -2,27 +2,9 @@
 
 #include <QHostAddress>
 #include <QTcpSocket>
-#include <QTimer>
 #include <utility>
 
 namespace {
-
-QByteArray reasonPhrase(int status) {
-    switch (status) {
-    case 200: return "OK";
-    case 201: return "Created";
-    case 204: return "No Content";
-    case 301: return "Moved Permanently";
-    case 302: return "Found";
-    case 307: return "Temporary Redirect";
-    case 400: return "Bad Request";
-    case 401: return "Unauthorized";
-    case 403: return "Forbidden";
-    case 404: return "Not Found";
-    case 500: return "Internal Server Error";
-    default: return "Scripted";
-    }
-}
 
 // Status codes after which HTTP allows no body.
 bool bodyless(int status) { return status == 204 || status == 304 || (status >= 100 && status < 200); }
@@ -51,15 +33,15 @@ bool ScriptedHttpServer::listen() { return server_.listen(QHostAddress::LocalHos
 
 quint16 ScriptedHttpServer::port() const { return server_.serverPort(); }
 
-QUrl ScriptedHttpServer::origin() const {
-    return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(port()));
-}
+QUrl ScriptedHttpServer::origin() const { return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(port())); }
 
-void ScriptedHttpServer::on(const QByteArray& method, const QByteArray& path, const ScriptedResponse& response) {
+void ScriptedHttpServer::on(const QByteArray& method, const QByteArray& path,
+                            const ScriptedResponse& response) {
     standing_.insert({method, path}, response);
 }
 
-void ScriptedHttpServer::queue(const QByteArray& method, const QByteArray& path, const ScriptedResponse& response) {
+void ScriptedHttpServer::queue(const QByteArray& method, const QByteArray& path,
+                               const ScriptedResponse& response) {
     queued_[{method, path}].enqueue(response);
 }
 
@@ -67,7 +49,8 @@ void ScriptedHttpServer::setHandler(std::function<ScriptedResponse(const Recorde
     handler_ = std::move(handler);
 }
 
-QList<RecordedRequest> ScriptedHttpServer::requestsTo(const QByteArray& method, const QByteArray& path) const {
+QList<RecordedRequest> ScriptedHttpServer::requestsTo(const QByteArray& method,
+                                                      const QByteArray& path) const {
     QList<RecordedRequest> matching;
     for (const auto& request : requests_)
         if (request.method == method && request.path == path) matching.append(request);
@@ -116,13 +99,10 @@ void ScriptedHttpServer::onReadyRead(QTcpSocket* socket) {
     disconnect(socket, &QTcpSocket::readyRead, this, nullptr);  // one request per connection
 
     requests_.append(request);
-    emit requestReceived(request);
     const ScriptedResponse response = answerFor(request);
     QPointer<QTcpSocket> guarded(socket);
     if (response.held)
         held_.append({guarded, response});
-    else if (response.delayMs > 0)
-        QTimer::singleShot(response.delayMs, this, [this, guarded, response] { reply(guarded, response); });
     else
         reply(guarded, response);
 }
@@ -148,10 +128,11 @@ void ScriptedHttpServer::reply(QPointer<QTcpSocket> socket, const ScriptedRespon
     if (!response.rawResponse.isEmpty()) {
         socket->write(response.rawResponse);
     } else {
-        QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) +
-                          "\r\n";
+        // Clients read the status code only; one reason phrase serves them all.
+        QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + " Scripted\r\n";
         for (const auto& [name, value] : response.headers) head += name + ": " + value + "\r\n";
-        if (!bodyless(response.status)) head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
+        if (!bodyless(response.status))
+            head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
         head += "Connection: close\r\n\r\n";
         socket->write(head);
         if (!bodyless(response.status)) socket->write(response.body);

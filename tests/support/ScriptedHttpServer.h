@@ -18,8 +18,8 @@ class QTcpSocket;
 // One request as the server received it.
 struct RecordedRequest {
     QByteArray method;
-    QByteArray target;  // path with query, as sent
-    QByteArray path;    // without the query
+    QByteArray target;                             // path with query, as sent
+    QByteArray path;                               // without the query
     QList<QPair<QByteArray, QByteArray>> headers;  // in arrival order, names as sent
     QByteArray body;
 
@@ -32,9 +32,8 @@ struct ScriptedResponse {
     int status = 200;
     QByteArray body;
     QList<QPair<QByteArray, QByteArray>> headers;  // Content-Length and Connection are added
-    int delayMs = 0;                              // wait before answering (on the event loop)
-    bool held = false;                            // wait until releaseHeld()
-    QByteArray rawResponse;                       // when set, written as is instead of the above
+    bool held = false;                             // wait until releaseHeld()
+    QByteArray rawResponse;                        // when set, written as is instead of the above
 
     static ScriptedResponse json(int status, const QByteArray& body) {
         ScriptedResponse r;
@@ -73,12 +72,8 @@ public:
     // Sends the held answers, in arrival order.
     void releaseHeld();
     int heldCount() const { return static_cast<int>(held_.size()); }
-    // Answers whose time has come (delayed ones included): written, or dropped
-    // because the client had already gone.
+    // Answers whose time has come: written, or dropped because the client had already gone.
     int answersDue() const { return answersDue_; }
-
-signals:
-    void requestReceived(const RecordedRequest& request);
 
 private:
     void onNewConnection();
