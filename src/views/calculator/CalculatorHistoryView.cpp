@@ -42,7 +42,14 @@ CalculatorHistoryView::CalculatorHistoryView(QList<CalculationHistoryItem> items
     placeholder_ = new ContentUnavailableView(
         QStringLiteral("История пока пуста"), QStringLiteral("clock"),
         QStringLiteral("Завершённые вычисления появятся здесь после нажатия «=»."));
-    column->addWidget(placeholder_, 1);
+    // Centred in the height the list would take.
+    emptyState_ = new QWidget;
+    auto* centred = new QVBoxLayout(emptyState_);
+    centred->setContentsMargins(0, 0, 0, 0);
+    centred->addStretch(1);
+    centred->addWidget(placeholder_);
+    centred->addStretch(1);
+    column->addWidget(emptyState_, 1);
 
     list_ = new PageBody;
     list_->setObjectName(QStringLiteral("historyList"));
@@ -67,7 +74,7 @@ void CalculatorHistoryView::rebuild() {
     stale_ = false;
     const bool empty = items_.isEmpty();
     clear_->setVisible(!empty);
-    placeholder_->setVisible(empty);
+    emptyState_->setVisible(empty);
     list_->setVisible(!empty);
     list_->clear();
     for (const CalculationHistoryItem& item : items_) list_->addWidget(row(item));

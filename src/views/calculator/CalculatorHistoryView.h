@@ -49,5 +49,6 @@ private:
     bool stale_ = true;
     Button* clear_;
     ContentUnavailableView* placeholder_;
+    QWidget* emptyState_;
     PageBody* list_;
 };

@@ -1,4 +1,5 @@
 #include <QTest>
+#include <algorithm>
 
 #include "components/Button.h"
 #include "components/ContentUnavailableView.h"
