@@ -407,30 +407,15 @@ std::optional<CalculatorKey> CalculatorView::keyFor(const QKeyEvent& event) {
     }
     const QString text = event.text();
     if (text.size() != 1) return std::nullopt;
-    switch (text.front().unicode()) {
-        case u'.':
-        case u',':
-            return CalculatorKey::decimal;
-        case u'-':
-            return CalculatorKey::subtract;
-        case u'*':
-            return CalculatorKey::multiply;
-        case u'/':
-            return CalculatorKey::divide;
-        case u'+':
-            return CalculatorKey::add;
-        case u'(':
-            return CalculatorKey::open;
-        case u')':
-            return CalculatorKey::close;
-        case u'=':
-            return CalculatorKey::equals;
-        default:
-            break;
-    }
-    if (!text.front().isDigit() || text.front().unicode() > u'9') return std::nullopt;
+    // The keyboard's spellings of the keypad's symbols; "C" and "⌫" only through their keys above.
+    const QChar typed = text.front();
+    const QString face = typed == u','   ? QStringLiteral(".")
+                         : typed == u'-' ? QStringLiteral("−")
+                         : typed == u'*' ? QStringLiteral("×")
+                         : typed == u'/' ? QStringLiteral("÷")
+                                         : text;
     for (const KeyInfo& key : kKeys)
-        if (key.role == KeyRole::digit && text == QLatin1String(key.face)) return key.key;
+        if (key.role != KeyRole::control && face == QString::fromUtf8(key.face)) return key.key;
     return std::nullopt;
 }
 
