@@ -44,8 +44,37 @@ void TextLabel::setElideMode(Qt::TextElideMode mode) {
     update();
 }
 
+void TextLabel::setPixelSize(int pixelSize) {
+    pixelSize_ = pixelSize;
+    applyTheme();
+}
+
+void TextLabel::setMonospaced(bool monospaced) {
+    monospaced_ = monospaced;
+    applyTheme();
+}
+
+void TextLabel::setMinimumScaleFactor(qreal factor) {
+    minimumScale_ = qBound(0.1, factor, 1.0);
+    update();
+}
+
+QFont TextLabel::shownFont() const {
+    QFont shown = font();
+    if (elide_ == Qt::ElideNone || minimumScale_ >= 1.0) return shown;
+    const qreal natural = QFontMetricsF(shown).horizontalAdvance(text());
+    const int available = contentsRect().width();
+    if (natural <= available) return shown;
+    const qreal scale = qMax(minimumScale_, available / natural);
+    shown.setPixelSize(qMax(1, static_cast<int>(std::floor(shown.pixelSize() * scale))));
+    return shown;
+}
+
 void TextLabel::applyTheme() {
-    setFont(Theme::font(style_, weight_));
+    QFont f = Theme::font(style_, weight_);
+    if (pixelSize_ > 0) f.setPixelSize(pixelSize_);
+    if (monospaced_) f.setFamily(Theme::monospacedFontFamily());
+    setFont(f);
     QPalette p = palette();
     p.setColor(QPalette::WindowText, color());
     p.setColor(QPalette::Text, color());
@@ -123,14 +152,15 @@ void TextLabel::paintEvent(QPaintEvent* event) {
         return;
     }
     QPainter p(this);
-    p.setFont(font());
+    const QFont shown = shownFont();
+    p.setFont(shown);
     p.setPen(color());
     const QRect r = contentsRect();
     // A one-line label shows line breaks of the text as spaces.
     QString line = text();
     line.replace(QLatin1Char('\n'), QLatin1Char(' '));
     p.drawText(r, static_cast<int>(alignment() | Qt::TextSingleLine),
-               fontMetrics().elidedText(line, elide_, r.width()));
+               QFontMetrics(shown).elidedText(line, elide_, r.width()));
 }
 
 SymbolLabel::SymbolLabel(const QString& title, const QString& symbol, TextStyle style, ColorRole role,

@@ -29,6 +29,17 @@ public:
     void setElideMode(Qt::TextElideMode mode);
     Qt::TextElideMode elideMode() const { return elide_; }
 
+    // A size outside the text styles, in pixels (0: the style's own).
+    void setPixelSize(int pixelSize);
+    // The theme's monospaced family in place of its proportional one.
+    void setMonospaced(bool monospaced);
+    // For one-line labels (an elide mode set): a text too wide first shrinks,
+    // down to this fraction of the font's size, and only then is cut.
+    void setMinimumScaleFactor(qreal factor);
+    // The font the text is drawn in at the current width (smaller than font()
+    // while shrunk).
+    QFont shownFont() const;
+
     QSize minimumSizeHint() const override;
     QSize sizeHint() const override;
     int heightForWidth(int width) const override;
@@ -46,6 +57,9 @@ private:
     ColorRole role_;
     std::optional<QColor> color_;
     Qt::TextElideMode elide_ = Qt::ElideNone;
+    int pixelSize_ = 0;
+    bool monospaced_ = false;
+    qreal minimumScale_ = 1.0;
 };
 
 // The platform's Label: a symbol before a title, both in one colour.

@@ -123,15 +123,28 @@ int Theme::pointSize(TextStyle style) {
     return 17;
 }
 
+namespace {
+
+QString firstInstalledFamily(std::initializer_list<QString> candidates, const QString& fallback) {
+    const QStringList families = QFontDatabase::families();
+    for (const QString& candidate : candidates)
+        if (families.contains(candidate)) return candidate;
+    return fallback;
+}
+
+}  // namespace
+
 QString Theme::fontFamily() {
     // DejaVu Sans covers Cyrillic and draws every digit at the same width, so
     // amounts line up without a separate monospaced-digit variant.
-    static const QString family = [] {
-        const QStringList families = QFontDatabase::families();
-        for (const QString& candidate : {QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans")})
-            if (families.contains(candidate)) return candidate;
-        return QStringLiteral("Sans Serif");
-    }();
+    static const QString family = firstInstalledFamily(
+        {QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans")}, QStringLiteral("Sans Serif"));
+    return family;
+}
+
+QString Theme::monospacedFontFamily() {
+    static const QString family = firstInstalledFamily(
+        {QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Noto Sans Mono")}, QStringLiteral("Monospace"));
     return family;
 }
 

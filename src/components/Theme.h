@@ -80,6 +80,8 @@ public:
     static QFont font(TextStyle style, int weight = -1);
     static int pointSize(TextStyle style);
     static QString fontFamily();
+    // Every character the same width (codes, expressions).
+    static QString monospacedFontFamily();
 
     // Pure mapping rules, exact and case-sensitive: "light" and "dark" pick a
     // scheme, anything else follows the system; "lime", "purple", "orange",

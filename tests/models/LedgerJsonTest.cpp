@@ -4,11 +4,11 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
 #include <clocale>
+
+#include "support/CommaNumericLocale.h"
 
 namespace {
 
@@ -252,21 +252,13 @@ TEST(LedgerJsonReader, ReadsValuesExactly) {
 // The app runs under the user's locale (Qt sets it from the environment) and
 // the JSON lexer writes the C locale's decimal point into number tokens.
 TEST(LedgerJsonReader, DecimalsSurviveACommaLocale) {
-    const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
-    QTemporaryDir localeDir;
-    bool haveLocale = std::setlocale(LC_NUMERIC, "ru_RU.UTF-8") != nullptr;
-    if (!haveLocale && localeDir.isValid() &&
-        QProcess::execute(QStringLiteral("localedef"), {QStringLiteral("-i"), QStringLiteral("ru_RU"),
-                                                        QStringLiteral("-f"), QStringLiteral("UTF-8"),
-                                                        localeDir.filePath(QStringLiteral("ru_RU.UTF-8"))}) == 0) {
-        qputenv("LOCPATH", localeDir.path().toLocal8Bit());
-        haveLocale = std::setlocale(LC_NUMERIC, "ru_RU.UTF-8") != nullptr;
+    std::optional<MoneyData> data;
+    {
+        const CommaNumericLocale comma;
+        if (!comma.active()) GTEST_SKIP() << "no locale with a decimal comma available";
+        ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+        data = decode(replaced(kMinimal, "\"goalAmount\": 0", "\"goalAmount\": 12.75e1"));
     }
-    if (!haveLocale) GTEST_SKIP() << "no locale with a decimal comma available";
-    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
-    const auto data = decode(replaced(kMinimal, "\"goalAmount\": 0", "\"goalAmount\": 12.75e1"));
-    std::setlocale(LC_NUMERIC, saved.c_str());
-    qunsetenv("LOCPATH");
     ASSERT_TRUE(data.has_value());
     EXPECT_EQ(data->goalAmount, D("127.5"));
 }

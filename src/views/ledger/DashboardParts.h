@@ -1,36 +1,13 @@
 #pragma once
 
-#include <QAbstractButton>
 #include <QWidget>
 
 #include "components/Theme.h"
+#include "components/TileButton.h"
 
 class QLayout;
 class QLayoutItem;
 class TextLabel;
-
-// A tappable panel whose content is a layout of ordinary widgets: the
-// dashboard's feature spotlight and its template tiles. The fill is a theme
-// colour at an opacity, taken when painting so that it follows the theme.
-class TileButton : public QAbstractButton {
-    Q_OBJECT
-public:
-    TileButton(ColorRole fill, qreal opacity, int radius, QWidget* parent = nullptr);
-
-    // Lets taps on the content reach the button itself.
-    void makeChildrenTransparent();
-
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    ColorRole fill_;
-    qreal opacity_;
-    int radius_;
-};
 
 // A short text on a capsule (the currency badge).
 class CapsuleLabel : public QWidget {

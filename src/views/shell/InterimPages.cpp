@@ -20,9 +20,6 @@ NavigationPage* page(const QString& title, const QString& objectName,
 }  // namespace
 
 NavigationPage* plannerPage() { return page(QStringLiteral("Планировщик"), QStringLiteral("interimPlanner")); }
-NavigationPage* calculatorPage() {
-    return page(QStringLiteral("Калькулятор"), QStringLiteral("interimCalculator"), NavigationPage::TitleDisplay::Inline);
-}
 NavigationPage* analyticsPage() { return page(QStringLiteral("Аналитика"), QStringLiteral("interimAnalytics")); }
 NavigationPage* featureCenterPage(MoneyStore*, FeatureAudience) {
     return page(QStringLiteral("Центр 1.5"), QStringLiteral("interimFeatureCenter"));

@@ -17,7 +17,6 @@ namespace interim {
 
 // Tabs, and the page the dashboard's feature spotlight opens.
 NavigationPage* plannerPage();     // "Планировщик"
-NavigationPage* calculatorPage();  // "Калькулятор"
 NavigationPage* analyticsPage();   // "Аналитика"
 NavigationPage* featureCenterPage(MoneyStore* store, FeatureAudience audience);  // "Центр 1.5"
 

@@ -1,6 +1,7 @@
 // The screen behind each tab and sheet of the root view. A screen that is
 // ready replaces its interim page by changing its one line here.
 
+#include "views/calculator/CalculatorView.h"
 #include "views/ledger/AddTransactionView.h"
 #include "views/ledger/DashboardView.h"
 #include "views/family/FamilyAccountView.h"
@@ -24,7 +25,7 @@ NavigationPage* transactions(const RootEnvironment& e, const RootActions& a) {
 
 NavigationPage* planner(const RootEnvironment&) { return interim::plannerPage(); }
 
-NavigationPage* calculator(const RootEnvironment&) { return interim::calculatorPage(); }
+NavigationPage* calculator(const RootEnvironment& e) { return new CalculatorView(e.services.haptics); }
 
 NavigationPage* analytics(const RootEnvironment&) { return interim::analyticsPage(); }
 

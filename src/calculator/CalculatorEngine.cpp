@@ -1,0 +1,172 @@
+#include "calculator/CalculatorEngine.h"
+
+#include <QTextBoundaryFinder>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace {
+
+using Error = CalculatorEngine::CalculationError;
+
+// Carries the first error out of the recursion; caught once per evaluation.
+struct Failure {
+    Error error;
+};
+
+[[noreturn]] void fail(Error error) { throw Failure{error}; }
+
+// Reads the text once, left to right, one grapheme cluster at a time: the
+// boundary finder is asked for the next boundary only as the read position
+// moves on, so nothing is segmented ahead or copied per step.
+//
+//   expression := term (("+" | "-") term)*
+//   term       := factor (("*" | "/") factor)*
+//   factor     := "-" factor | "+" factor | "(" expression ")" | number
+class Parser {
+public:
+    explicit Parser(QStringView text) : text_(text), finder_(QTextBoundaryFinder::Grapheme, text) { next(); }
+
+    bool atEnd() const { return start_ >= text_.size(); }
+
+    void skipSpaces() {
+        while (!atEnd() && QChar::isSpace(firstCodePoint())) next();
+    }
+
+    double parseExpression() {
+        double value = parseTerm();
+        for (;;) {
+            skipSpaces();
+            const char16_t op = single();
+            if (op != u'+' && op != u'-') return value;
+            next();
+            const double operand = parseTerm();
+            value = op == u'+' ? value + operand : value - operand;
+        }
+    }
+
+    double parseTerm() {
+        double value = parseFactor();
+        for (;;) {
+            skipSpaces();
+            const char16_t op = single();
+            const bool multiply = op == u'*' || op == u'×';
+            if (!multiply && op != u'/' && op != u'÷') return value;
+            next();
+            const double operand = parseFactor();
+            if (multiply) {
+                value *= operand;
+            } else {
+                if (operand == 0.0) fail(Error::divisionByZero);  // +0 and -0 alike
+                value /= operand;
+            }
+        }
+    }
+
+    double parseFactor() {
+        skipSpaces();
+        const char16_t lead = single();
+        if (lead != u'-' && lead != u'+' && lead != u'(') return parseNumber();
+        if (nesting_ == CalculatorEngine::kMaxNesting) fail(Error::invalidExpression);
+        ++nesting_;
+        next();
+        double value;
+        if (lead == u'(') {
+            value = parseExpression();
+            skipSpaces();
+            if (single() != u')') fail(Error::invalidExpression);
+            next();
+        } else {
+            value = parseFactor();
+            if (lead == u'-') value = -value;
+        }
+        --nesting_;
+        return value;
+    }
+
+    // The longest run of numeric characters and at most one "." or ",". Only
+    // runs of ASCII digits convert; other numeric characters ("½", "٣") join
+    // the run and then make it fail.
+    double parseNumber() {
+        skipSpaces();
+        digits_.clear();
+        bool separator = false;
+        bool convertible = true;
+        while (!atEnd()) {
+            const char16_t c = single();
+            if (c == u'.' || c == u',') {
+                if (separator) break;
+                separator = true;
+                digits_ += '.';
+            } else if (QChar::isNumber(firstCodePoint())) {
+                if (c >= u'0' && c <= u'9')
+                    digits_ += static_cast<char>(c);
+                else
+                    convertible = false;
+            } else {
+                break;
+            }
+            next();
+        }
+        if (digits_.empty() || !convertible) fail(Error::invalidExpression);
+        return convert();
+    }
+
+private:
+    // digits_ as a decimal literal, independent of the process's locale (the
+    // C library's strtod reads a comma under ru_RU).
+    double convert() const {
+        const char* first = digits_.data();
+        const char* last = first + digits_.size();
+        double value = 0;
+        const auto [end, ec] = std::from_chars(first, last, value, std::chars_format::fixed);
+        if (ec == std::errc::invalid_argument || end != last) fail(Error::invalidExpression);  // a lone "."
+        if (ec == std::errc::result_out_of_range) {
+            // As strtod: too large becomes infinity, too small zero.
+            const bool wholePart = digits_.find_first_of("123456789") < digits_.find('.');
+            return wholePart ? std::numeric_limits<double>::infinity() : 0.0;
+        }
+        return value;
+    }
+
+    void next() {
+        start_ = end_;
+        if (atEnd()) return;
+        const qsizetype boundary = finder_.toNextBoundary();
+        end_ = boundary < 0 ? text_.size() : boundary;
+    }
+
+    // The current character when it is one UTF-16 unit, else 0 (also at the end).
+    char16_t single() const { return end_ - start_ == 1 ? text_[start_].unicode() : 0; }
+
+    // The first code point of the current character decides whether it is white
+    // space or numeric ("\r\n" is one character and white space).
+    char32_t firstCodePoint() const {
+        const QChar high = text_[start_];
+        if (high.isHighSurrogate() && start_ + 1 < end_ && text_[start_ + 1].isLowSurrogate())
+            return QChar::surrogateToUcs4(high, text_[start_ + 1]);
+        return high.unicode();
+    }
+
+    QStringView text_;
+    QTextBoundaryFinder finder_;
+    qsizetype start_ = 0;  // the current character is [start_, end_)
+    qsizetype end_ = 0;
+    int nesting_ = 0;  // brackets and unary signs open now
+    std::string digits_;
+};
+
+}  // namespace
+
+CalculatorEngine::Result CalculatorEngine::evaluate(QStringView text) const {
+    try {
+        Parser parser(text);
+        const double value = parser.parseExpression();
+        parser.skipSpaces();
+        if (!parser.atEnd() || !std::isfinite(value)) return CalculationError::invalidExpression;
+        return value;
+    } catch (const Failure& failure) {
+        return failure.error;
+    }
+}
