@@ -1,14 +1,15 @@
 // The screen behind each tab and sheet of the root view. A screen that is
 // ready replaces its interim page by changing its one line here.
 
+#include "views/family/FamilyAccountView.h"
 #include "views/ledger/AddTransactionView.h"
 #include "views/ledger/DashboardView.h"
-#include "views/family/FamilyAccountView.h"
 #include "views/ledger/GoalEditorView.h"
-#include "views/shell/InterimPages.h"
 #include "views/ledger/RewardTaskEditorView.h"
-#include "views/shell/RootView.h"
 #include "views/ledger/TransactionsView.h"
+#include "views/planning/PlannerView.h"
+#include "views/shell/InterimPages.h"
+#include "views/shell/RootView.h"
 
 namespace root_screens {
 
@@ -22,7 +23,7 @@ NavigationPage* transactions(const RootEnvironment& e, const RootActions& a) {
     return new TransactionsView(e.store, a.addTransaction, e.services.share, e.services.photos);
 }
 
-NavigationPage* planner(const RootEnvironment&) { return interim::plannerPage(); }
+NavigationPage* planner(const RootEnvironment& e) { return new PlannerView(e.store, e.appLock); }
 
 NavigationPage* calculator(const RootEnvironment&) { return interim::calculatorPage(); }
 
