@@ -1,8 +1,8 @@
 #include "views/shell/InterimPages.h"
 
-#include <QWidget>
-
 #include "components/NavigationStack.h"
+
+#include <QWidget>
 
 namespace interim {
 
@@ -22,12 +22,9 @@ NavigationPage* page(const QString& title, const QString& objectName,
 NavigationPage* emptyPage(const QString& title, const QString& objectName) { return page(title, objectName); }
 
 NavigationPage* calculatorPage() {
-    return page(QStringLiteral("Калькулятор"), QStringLiteral("interimCalculator"),
-                NavigationPage::TitleDisplay::Inline);
+    return page(QStringLiteral("Калькулятор"), QStringLiteral("interimCalculator"), NavigationPage::TitleDisplay::Inline);
 }
-NavigationPage* analyticsPage() {
-    return page(QStringLiteral("Аналитика"), QStringLiteral("interimAnalytics"));
-}
+NavigationPage* analyticsPage() { return page(QStringLiteral("Аналитика"), QStringLiteral("interimAnalytics")); }
 NavigationPage* featureCenterPage(MoneyStore*, FeatureAudience) {
     return page(QStringLiteral("Центр 1.5"), QStringLiteral("interimFeatureCenter"));
 }

@@ -22,8 +22,8 @@ namespace interim {
 NavigationPage* emptyPage(const QString& title, const QString& objectName);
 
 // Tabs, and the page the dashboard's feature spotlight opens.
-NavigationPage* calculatorPage();                                                // "Калькулятор"
-NavigationPage* analyticsPage();                                                 // "Аналитика"
+NavigationPage* calculatorPage();  // "Калькулятор"
+NavigationPage* analyticsPage();   // "Аналитика"
 NavigationPage* featureCenterPage(MoneyStore* store, FeatureAudience audience);  // "Центр 1.5"
 
 // The signed-in family screens shown inside the family tab's page. The page

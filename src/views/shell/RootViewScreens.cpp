@@ -1,15 +1,15 @@
 // The screen behind each tab and sheet of the root view. A screen that is
 // ready replaces its interim page by changing its one line here.
 
-#include "views/family/FamilyAccountView.h"
 #include "views/ledger/AddTransactionView.h"
 #include "views/ledger/DashboardView.h"
+#include "views/family/FamilyAccountView.h"
 #include "views/ledger/GoalEditorView.h"
-#include "views/ledger/RewardTaskEditorView.h"
-#include "views/ledger/TransactionsView.h"
 #include "views/planning/PlannerView.h"
 #include "views/shell/InterimPages.h"
+#include "views/ledger/RewardTaskEditorView.h"
 #include "views/shell/RootView.h"
+#include "views/ledger/TransactionsView.h"
 
 namespace root_screens {
 
