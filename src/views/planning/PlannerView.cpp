@@ -50,6 +50,8 @@ TileButton* linkButton(SymbolLabel* label, ColorRole fill, qreal opacity, int ra
     label->titleLabel()->setWordWrap(true);
     line->addWidget(label, 1);
     button->makeChildrenTransparent();
+    // As tall as the label needs at the row's width, once it wraps.
+    button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     button->setAccessibleName(label->text());
     return button;
 }

@@ -239,6 +239,7 @@ TEST_F(PlannerTest, GalleryImages) {
         EXPECT_FALSE(Gallery::save(*window, "planner-demo-" + QString::number(part)).isEmpty());
     }
     demo.monthlyBudget = Decimal(10);
+    demo.transactions.push_back(expense(25, local(2026, 6, 14)));
     store->setData(demo);
     scroll->setValue(0);
     EXPECT_FALSE(Gallery::save(*window, "planner-overspent").isEmpty());
