@@ -144,13 +144,17 @@ QString CategoryLimitsCard::limitText(const MoneyData& data, const QString& cate
 
 void CategoryLimitsCard::draw(const std::vector<CategoryAmount>& monthSpent) {
     const MoneyData& data = store_.data();
-    rows_->setKeys(expenseCategories(data), [this, &data](const QString& category) -> QWidget* {
-        return new CategoryBudgetRow(store_, category, limitText(data, category));
-    });
     QHash<QString, Decimal> spent;
     for (const CategoryAmount& row : monthSpent) spent.insert(row.name, row.amount);
-    for (const QString& category : rows_->keys())
-        row(category)->draw(storedLimit(data, category), spent.value(category));
+    rows_->setKeys(
+        expenseCategories(data),
+        [this, &data](const QString& category) -> QWidget* {
+            return new CategoryBudgetRow(store_, category, limitText(data, category));
+        },
+        [&data, &spent](int, QWidget* widget) {
+            auto* row = static_cast<CategoryBudgetRow*>(widget);
+            row->draw(storedLimit(data, row->category()), spent.value(row->category()));
+        });
 }
 
 void CategoryLimitsCard::refill() {

@@ -86,11 +86,13 @@ void GoalsPlanCard::draw(const QueryContext& ctx, const Decimal& balance) {
     QStringList ids;
     ids.reserve(qsizetype(goals.size()));
     for (const SavingsGoal& goal : goals) ids.append(goal.id);
-    rows_->setKeys(KeyedRowList::uniqueKeys(ids), [this](const QString&) { return new GoalPlanRow(store_); });
     // With no goals the card holds only its title.
     rows_->setVisible(!goals.empty());
-    for (std::size_t i = 0; i < goals.size(); ++i)
-        rowAt(int(i))->draw(goals[i], balance, ledger::daysRemaining(goals[i], ctx));
+    rows_->setKeys(
+        KeyedRowList::uniqueKeys(ids), [this](const QString&) { return new GoalPlanRow(store_); },
+        [&](int i, QWidget* row) {
+            static_cast<GoalPlanRow*>(row)->draw(goals[i], balance, ledger::daysRemaining(goals[i], ctx));
+        });
 }
 
 int GoalsPlanCard::rowCount() const { return int(rows_->keys().size()); }

@@ -1,5 +1,6 @@
 #include "views/planning/KeyedRowList.h"
 
+#include <QApplication>
 #include <QSet>
 #include <QVBoxLayout>
 
@@ -20,8 +21,17 @@ KeyedRowList::KeyedRowList(int spacing, QWidget* parent) : QWidget(parent) {
     column_->setSpacing(spacing);
 }
 
-bool KeyedRowList::setKeys(const QStringList& keys, const std::function<QWidget*(const QString&)>& make) {
-    if (keys == keys_) return false;
+void KeyedRowList::setKeys(const QStringList& keys, const std::function<QWidget*(const QString&)>& make,
+                           const std::function<void(int, QWidget*)>& draw) {
+    const bool changed = keys != keys_;
+    const bool batch = changed && !isHidden() && !isAncestorOf(QApplication::focusWidget());
+    if (batch) hide();
+    if (changed) rebuild(keys, make);
+    for (int i = 0; i < keys_.size(); ++i) draw(i, rows_.value(keys_[i]));
+    if (batch) show();
+}
+
+void KeyedRowList::rebuild(const QStringList& keys, const std::function<QWidget*(const QString&)>& make) {
     const QSet<QString> wanted(keys.begin(), keys.end());
     for (auto it = rows_.begin(); it != rows_.end();) {
         if (wanted.contains(it.key())) {
@@ -48,7 +58,6 @@ bool KeyedRowList::setKeys(const QStringList& keys, const std::function<QWidget*
         row->show();
     }
     keys_ = keys;
-    return true;
 }
 
 QStringList KeyedRowList::uniqueKeys(const QStringList& ids) {

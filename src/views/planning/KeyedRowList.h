@@ -17,9 +17,15 @@ public:
     explicit KeyedRowList(int spacing, QWidget* parent = nullptr);
 
     // Shows one row per key, in this order; `make` builds the row of a key not
-    // shown yet. Keys must be unique (see uniqueKeys). Returns true when a row
-    // came, went or moved.
-    bool setKeys(const QStringList& keys, const std::function<QWidget*(const QString& key)>& make);
+    // shown yet, then `draw` brings every row up to date. Keys must be unique
+    // (see uniqueKeys).
+    //
+    // Showing a widget inside a shown window lays out all its ancestors at
+    // once, so adding rows one by one would lay the whole page out once per
+    // row. New rows are therefore put in while the list is hidden, unless
+    // the list holds the focus (typing must not lose it).
+    void setKeys(const QStringList& keys, const std::function<QWidget*(const QString& key)>& make,
+                 const std::function<void(int index, QWidget* row)>& draw);
     const QStringList& keys() const { return keys_; }
     QWidget* row(const QString& key) const { return rows_.value(key); }
     template <class Row>
@@ -32,6 +38,8 @@ public:
     static QStringList uniqueKeys(const QStringList& ids);
 
 private:
+    void rebuild(const QStringList& keys, const std::function<QWidget*(const QString& key)>& make);
+
     QVBoxLayout* column_;
     QStringList keys_;
     QHash<QString, QWidget*> rows_;

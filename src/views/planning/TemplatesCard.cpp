@@ -75,9 +75,10 @@ void TemplatesCard::draw() {
     QStringList ids;
     ids.reserve(qsizetype(templates.size()));
     for (const QuickTemplate& t : templates) ids.append(t.id);
-    rows_->setKeys(KeyedRowList::uniqueKeys(ids), [this](const QString&) { return new TemplateRow(store_); });
     rows_->setVisible(!templates.empty());
-    for (std::size_t i = 0; i < templates.size(); ++i) rowAt(int(i))->draw(templates[i]);
+    rows_->setKeys(
+        KeyedRowList::uniqueKeys(ids), [this](const QString&) { return new TemplateRow(store_); },
+        [&templates](int i, QWidget* row) { static_cast<TemplateRow*>(row)->draw(templates[i]); });
 }
 
 int TemplatesCard::rowCount() const { return int(rows_->keys().size()); }
