@@ -100,12 +100,27 @@ QSizeF TextLabel::layoutText(qreal width, QTextLayout* layout) const {
     return {widest, height};
 }
 
+QSizeF TextLabel::measure(qreal width) const {
+    if (measuredText_ != text() || measuredFont_ != font() || measuredAlignment_ != alignment()) {
+        measuredText_ = text();
+        measuredFont_ = font();
+        measuredAlignment_ = alignment();
+        measured_.clear();
+    }
+    for (const Measured& m : measured_)
+        if (m.width == width) return m.size;
+    QTextLayout layout;
+    const QSizeF size = layoutText(width, &layout);
+    if (measured_.size() == 4) measured_.removeFirst();
+    measured_.append({width, size});
+    return size;
+}
+
 int TextLabel::heightForWidth(int width) const {
     if (!wraps()) return QLabel::heightForWidth(width);
     const QMargins m = contentsMargins();
-    QTextLayout layout;
-    return static_cast<int>(std::ceil(layoutText(qMax(1, width - m.left() - m.right()), &layout).height())) +
-           m.top() + m.bottom();
+    return static_cast<int>(std::ceil(measure(qMax(1, width - m.left() - m.right())).height())) + m.top() +
+           m.bottom();
 }
 
 QSize TextLabel::minimumSizeHint() const {
@@ -122,8 +137,7 @@ QSize TextLabel::minimumSizeHint() const {
 QSize TextLabel::sizeHint() const {
     if (wraps()) {
         const QMargins m = contentsMargins();
-        QTextLayout layout;
-        const QSizeF natural = layoutText(1e6, &layout);
+        const QSizeF natural = measure(1e6);
         const int width = qMin(static_cast<int>(std::ceil(natural.width())), 320);
         return {width + m.left() + m.right(), heightForWidth(width + m.left() + m.right())};
     }

@@ -2,7 +2,9 @@
 
 #include "components/Theme.h"
 
+#include <QFont>
 #include <QLabel>
+#include <QList>
 #include <optional>
 
 class SymbolView;
@@ -51,6 +53,10 @@ private:
     void applyTheme();
     bool wraps() const { return elide_ == Qt::ElideNone && wordWrap(); }
     QSizeF layoutText(qreal width, class QTextLayout* layout) const;
+    // layoutText's size without drawing. A layout pass asks a wrapping label
+    // for its height several times, so the last few answers are kept for as
+    // long as the text, the font and the alignment stay the same.
+    QSizeF measure(qreal width) const;
 
     TextStyle style_;
     int weight_ = -1;
@@ -60,6 +66,14 @@ private:
     int pixelSize_ = 0;
     bool monospaced_ = false;
     qreal minimumScale_ = 1.0;
+    struct Measured {
+        qreal width;
+        QSizeF size;
+    };
+    mutable QString measuredText_;
+    mutable QFont measuredFont_;
+    mutable Qt::Alignment measuredAlignment_;
+    mutable QList<Measured> measured_;
 };
 
 // The platform's Label: a symbol before a title, both in one colour.

@@ -29,7 +29,8 @@ void TileButton::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::Antialiasing);
     QColor fill = Theme::current().color(fill_);
     fill.setAlphaF(float(fill.alphaF() * opacity_));
-    if (isDown()) fill = fill.darker(110);
+    // A tile without a fill of its own still shows the press.
+    if (isDown()) fill = opacity_ > 0 ? fill.darker(110) : Theme::current().color(ColorRole::Fill);
     QPainterPath path;
     path.addRoundedRect(QRectF(rect()), radius_, radius_);
     p.fillPath(path, fill);

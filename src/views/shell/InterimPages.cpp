@@ -19,7 +19,8 @@ NavigationPage* page(const QString& title, const QString& objectName,
 
 }  // namespace
 
-NavigationPage* plannerPage() { return page(QStringLiteral("Планировщик"), QStringLiteral("interimPlanner")); }
+NavigationPage* emptyPage(const QString& title, const QString& objectName) { return page(title, objectName); }
+
 NavigationPage* analyticsPage() { return page(QStringLiteral("Аналитика"), QStringLiteral("interimAnalytics")); }
 NavigationPage* featureCenterPage(MoneyStore*, FeatureAudience) {
     return page(QStringLiteral("Центр 1.5"), QStringLiteral("interimFeatureCenter"));

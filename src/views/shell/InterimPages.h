@@ -3,11 +3,13 @@
 // Stand-ins for screens that are still being written. Each is an empty page
 // under the title its real screen has, so that the navigation around it
 // already works; replace one by changing the factory that returns it
-// (views/RootViewScreens.cpp, views/FamilyAccountView.cpp) and delete it here.
+// (views/shell/RootViewScreens.cpp, views/shell/ScreenFactories.cpp,
+// views/family/FamilyAccountView.cpp) and delete it here.
 
 class AccountSession;
 class MoneyStore;
 class NavigationPage;
+class QString;
 class QWidget;
 
 // Whose feature list the feature center shows.
@@ -15,8 +17,11 @@ enum class FeatureAudience { child, parent, everyone };
 
 namespace interim {
 
+// An empty page under a title, for a pushed screen still to come (see
+// views/shell/ScreenFactories.cpp).
+NavigationPage* emptyPage(const QString& title, const QString& objectName);
+
 // Tabs, and the page the dashboard's feature spotlight opens.
-NavigationPage* plannerPage();     // "Планировщик"
 NavigationPage* analyticsPage();   // "Аналитика"
 NavigationPage* featureCenterPage(MoneyStore* store, FeatureAudience audience);  // "Центр 1.5"
 

@@ -6,6 +6,7 @@
 #include "views/ledger/DashboardView.h"
 #include "views/family/FamilyAccountView.h"
 #include "views/ledger/GoalEditorView.h"
+#include "views/planning/PlannerView.h"
 #include "views/shell/InterimPages.h"
 #include "views/ledger/RewardTaskEditorView.h"
 #include "views/shell/RootView.h"
@@ -23,7 +24,7 @@ NavigationPage* transactions(const RootEnvironment& e, const RootActions& a) {
     return new TransactionsView(e.store, a.addTransaction, e.services.share, e.services.photos);
 }
 
-NavigationPage* planner(const RootEnvironment&) { return interim::plannerPage(); }
+NavigationPage* planner(const RootEnvironment& e) { return new PlannerView(e.store, e.appLock); }
 
 NavigationPage* calculator(const RootEnvironment& e) { return new CalculatorView(e.services.haptics); }
 

@@ -1,0 +1,83 @@
+// The "План" tab as the user meets it, offscreen: opening the tab (build the
+// screen, draw every card from the store, lay out and paint the window) and
+// the redraw after one change (one more expense this month, published with
+// setData, which does not save). Each timed step ends with the window painted.
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <memory>
+
+#include "BenchHarness.h"
+#include "components/NavigationStack.h"
+#include "lock/AppLockModel.h"
+#include "platform/Keychain.h"
+#include "store/MoneyStore.h"
+#include "views/planning/GoalsPlanCard.h"
+#include "views/planning/PlannerView.h"
+#include "views/planning/TemplatesCard.h"
+
+namespace {
+
+// No passcode stored: the planner only hands the lock model on.
+class EmptyKeychain : public Keychain {
+public:
+    ReadResult read(const QString&, const QString&) override { return {Status::notFound, {}, {}}; }
+    Status write(const QString&, const QString&, const QByteArray&, QString*) override { return Status::ok; }
+    Status remove(const QString&, const QString&, QString*) override { return Status::notFound; }
+};
+
+struct Lock {
+    EmptyKeychain keychain;
+    AppLockModel model{keychain};
+};
+
+// The planner tab's stack in the phone window.
+struct Screen {
+    Screen(GeneratedStore& ledger, Lock& lock)
+        : view(new PlannerView(*ledger.store, lock.model)), phone(new NavigationStack(view)) {}
+
+    PlannerView* view;
+    PhoneWindow phone;
+};
+
+void openTab(benchmark::State& state) {
+    GeneratedStore ledger(static_cast<int>(state.range(0)));
+    Lock lock;
+    for (auto _ : state) {
+        auto screen = std::make_unique<Screen>(ledger, lock);
+        state.PauseTiming();
+        state.counters["goals"] = screen->view->goalsCard()->rowCount();
+        state.counters["templates"] = screen->view->templatesCard()->rowCount();
+        screen.reset();  // closing the tab is not part of opening it
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        state.ResumeTiming();
+    }
+}
+
+void redrawAfterExpense(benchmark::State& state) {
+    GeneratedStore ledger(static_cast<int>(state.range(0)));
+    Lock lock;
+    Screen screen(ledger, lock);
+    MoneyStore& store = *ledger.store;
+    for (auto _ : state) {
+        state.PauseTiming();
+        MoneyData data = store.data();
+        MoneyTransaction expense;
+        expense.id = QUuid::createUuid();
+        expense.kind = TransactionKind::expense;
+        expense.amount = Decimal(7);
+        expense.category = QStringLiteral("Еда");
+        expense.date = store.now();
+        data.transactions.push_back(expense);
+        state.ResumeTiming();
+        store.setData(std::move(data));
+        screen.phone.redraw();
+    }
+}
+
+}  // namespace
+
+BENCHMARK(openTab)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(redrawAfterExpense)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+int main(int argc, char** argv) { return runWidgetBenchmarks(argc, argv); }

@@ -1,0 +1,18 @@
+#pragma once
+
+// Sizes of the planner tab and its template sheet, in points.
+namespace planner_style {
+
+inline constexpr int rowGap = 8;          // between the parts of a card's row
+inline constexpr int toolRowPadding = 6;  // above and below a tools link
+inline constexpr int limitFieldWidth = 80;
+inline constexpr int limitRowSpacing = 6;  // a category row and its progress lines
+inline constexpr int goalRowSpacing = 5;
+inline constexpr int templateTextSpacing = 2;  // a template's title over its kind and amount
+inline constexpr int listSpacing = 10;         // between a list's rows and its hairlines
+inline constexpr int budgetLinesSpacing = 8;
+inline constexpr int gameSymbolSize = 44;
+inline constexpr int settingsLinkPadding = 18;
+inline constexpr int pressedRadius = 8;  // the highlight behind a pressed plain row
+
+}  // namespace planner_style

@@ -1,0 +1,189 @@
+#include "views/planning/PlannerView.h"
+
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include "components/Overlays.h"
+#include "components/PageBody.h"
+#include "components/TextLabel.h"
+#include "services/Preferences.h"
+#include "store/MoneyMath.h"
+#include "store/MoneyStore.h"
+#include "views/ledger/DashboardParts.h"
+#include "views/planning/BudgetCard.h"
+#include "views/planning/CategoryLimitsCard.h"
+#include "views/planning/GameProgressCard.h"
+#include "views/planning/GoalsPlanCard.h"
+#include "views/planning/PlannerStyle.h"
+#include "views/planning/TemplateEditorView.h"
+#include "views/planning/TemplatesCard.h"
+#include "views/shell/InterimPages.h"
+#include "views/shell/ScreenFactories.h"
+
+namespace {
+
+struct ToolLink {
+    PlannerView::Tool tool;
+    const char* title;
+    const char* symbol;
+    ColorRole color;
+    const char* objectName;
+};
+
+const ToolLink kTools[] = {
+    {PlannerView::Tool::wishlist, "Список желаний", "gift.fill", ColorRole::Pink, "toolWishlist"},
+    {PlannerView::Tool::challenges, "Челленджи", "flag.checkered", ColorRole::Purple, "toolChallenges"},
+    {PlannerView::Tool::debts, "Долги", "person.2.fill", ColorRole::Orange, "toolDebts"},
+    {PlannerView::Tool::calendar, "Финансовый календарь", "calendar", ColorRole::Blue, "toolCalendar"},
+    {PlannerView::Tool::recurring, "Регулярные операции", "repeat.circle.fill", ColorRole::Green,
+     "toolRecurring"},
+    {PlannerView::Tool::badges, "Медали и награды", "medal.fill", ColorRole::Yellow, "toolBadges"},
+    {PlannerView::Tool::featureCenter, "64 функции версии 1.5", "sparkles.rectangle.stack.fill",
+     ColorRole::Orange, "toolFeatureCenter"},
+};
+
+// A full-width row that is one button: `label` on a tile of `fill` at `opacity`.
+TileButton* linkButton(SymbolLabel* label, ColorRole fill, qreal opacity, int radius, int padding) {
+    auto* button = new TileButton(fill, opacity, radius);
+    auto* line = new QHBoxLayout(button);
+    line->setContentsMargins(padding, padding, padding, padding);
+    label->titleLabel()->setWordWrap(true);
+    line->addWidget(label, 1);
+    button->makeChildrenTransparent();
+    // As tall as the label needs at the row's width, once it wraps.
+    button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    button->setAccessibleName(label->text());
+    return button;
+}
+
+}  // namespace
+
+PlannerView::PlannerView(MoneyStore& store, AppLockModel& appLock, QWidget* parent)
+    : NavigationPage(QStringLiteral("Планировщик"), parent), store_(store), appLock_(appLock) {
+    setObjectName(QStringLiteral("planner"));
+    PageBody* page = body();
+    page->setSpacing(Spacing::pageStack);
+    toolsCard_ = buildToolsCard();
+    budget_ = new BudgetCard(store_);
+    limits_ = new CategoryLimitsCard(store_);
+    goals_ = new GoalsPlanCard(store_);
+    templates_ = new TemplatesCard(store_, [this] { presentTemplateEditor(); });
+    game_ = new GameProgressCard;
+    settingsLink_ = buildSettingsLink();
+    for (QWidget* part : std::initializer_list<QWidget*>{toolsCard_, budget_, limits_, goals_, templates_,
+                                                         game_, settingsLink_})
+        page->addWidget(part);
+
+    connect(&store_, &MoneyStore::dataChanged, this, &PlannerView::storeChanged);
+    connect(&store_, &MoneyStore::activeProfileIDChanged, this, [this] { refillLimits_ = true; });
+    connect(&Preferences::standard(), &Preferences::changed, this, [this](const QString& key) {
+        if (key == QLatin1String("currencyCode") || key == QLatin1String("appLanguage")) storeChanged();
+    });
+    connect(&Theme::current(), &Theme::changed, this, &PlannerView::storeChanged);
+    // Coming on screen (the tab, or back from a pushed screen) reads the
+    // budget afresh and takes the present day and month.
+    connect(this, &NavigationPage::appeared, this, [this] {
+        budget_->refillField();
+        redraw();
+    });
+}
+
+MoneyCard* PlannerView::buildToolsCard() {
+    auto* card =
+        new MoneyCard(QStringLiteral("Центр возможностей"), QStringLiteral("sparkles.rectangle.stack.fill"));
+    card->setObjectName(QStringLiteral("toolsCard"));
+    auto* list = new QWidget;
+    auto* column = new QVBoxLayout(list);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    for (const ToolLink& link : kTools) {
+        if (!tools_.isEmpty()) column->addWidget(new Divider);
+        auto* label = new SymbolLabel(QString::fromUtf8(link.title), QString::fromUtf8(link.symbol),
+                                      TextStyle::Body, link.color);
+        TileButton* row = linkButton(label, ColorRole::Fill, 0, planner_style::pressedRadius, 0);
+        row->setObjectName(QString::fromUtf8(link.objectName));
+        row->layout()->setContentsMargins(0, planner_style::toolRowPadding, 0, planner_style::toolRowPadding);
+        const Tool tool = link.tool;
+        connect(row, &QAbstractButton::clicked, this, [this, tool] { openTool(tool); });
+        column->addWidget(row);
+        tools_.append(row);
+    }
+    card->addWidget(list);
+    return card;
+}
+
+QAbstractButton* PlannerView::buildSettingsLink() {
+    auto* label =
+        new SymbolLabel(QStringLiteral("Открыть настройки приложения"), QStringLiteral("gearshape.fill"));
+    TileButton* link = linkButton(label, ColorRole::SecondaryGroupedBackground, 1.0, Spacing::cardRadius,
+                                  planner_style::settingsLinkPadding);
+    link->setObjectName(QStringLiteral("settingsLink"));
+    connect(link, &QAbstractButton::clicked, this, &PlannerView::openSettings);
+    return link;
+}
+
+QAbstractButton* PlannerView::toolButton(Tool tool) const { return tools_.value(int(tool)); }
+
+void PlannerView::storeChanged() {
+    // A hidden planner waits: it redraws when it appears.
+    if (isOnTop()) redraw();
+}
+
+void PlannerView::redraw() {
+    const QueryContext ctx = store_.queryContext();
+    const MoneyData& data = store_.data();
+    // One walk gives every category's spending this month, and with it the month's expenses.
+    const std::vector<CategoryAmount> spent = ledger::expenseByCategoryForCurrentMonth(data, ctx);
+    Decimal monthExpense;
+    for (const CategoryAmount& row : spent) monthExpense = money::add(monthExpense, row.amount);
+
+    budget_->draw(ctx, monthExpense);
+    limits_->draw(spent);
+    if (refillLimits_) {
+        refillLimits_ = false;
+        limits_->refill();
+    }
+    goals_->draw(ctx, ledger::balance(data));
+    templates_->draw();
+    game_->draw(ledger::taskPoints(data));
+}
+
+void PlannerView::openTool(Tool tool) {
+    NavigationStack* stack = navigationStack();
+    if (!stack) return;
+    NavigationPage* page = nullptr;
+    switch (tool) {
+        case Tool::wishlist:
+            page = screens::wishlist(store_);
+            break;
+        case Tool::challenges:
+            page = screens::challenges(store_);
+            break;
+        case Tool::debts:
+            page = screens::debts(store_);
+            break;
+        case Tool::calendar:
+            page = screens::moneyCalendar(store_, store_.now());
+            break;
+        case Tool::recurring:
+            page = screens::recurring(store_);
+            break;
+        case Tool::badges:
+            page = screens::badges(store_);
+            break;
+        case Tool::featureCenter:
+            page = screens::featureCenter(&store_, FeatureAudience::child);
+            break;
+    }
+    stack->push(page);
+}
+
+void PlannerView::openSettings() {
+    if (NavigationStack* stack = navigationStack()) stack->push(screens::settings(store_, appLock_));
+}
+
+void PlannerView::presentTemplateEditor() {
+    if (sheet_) return;
+    sheet_ = Sheet::present(this, new TemplateEditorView(store_));
+    if (sheet_) connect(sheet_, &Sheet::dismissed, this, [this] { sheet_ = nullptr; });
+}

@@ -1,0 +1,42 @@
+#include "views/shell/ScreenFactories.h"
+
+#include <QDateTime>
+
+#include "components/NavigationStack.h"
+#include "views/shell/InterimPages.h"
+
+namespace screens {
+
+NavigationPage* wishlist(MoneyStore&) {
+    return interim::emptyPage(QStringLiteral("Желания"), QStringLiteral("interimWishlist"));
+}
+
+NavigationPage* challenges(MoneyStore&) {
+    return interim::emptyPage(QStringLiteral("Челленджи"), QStringLiteral("interimChallenges"));
+}
+
+NavigationPage* debts(MoneyStore&) {
+    return interim::emptyPage(QStringLiteral("Долги"), QStringLiteral("interimDebts"));
+}
+
+NavigationPage* moneyCalendar(MoneyStore&, const QDateTime&) {
+    return interim::emptyPage(QStringLiteral("Календарь"), QStringLiteral("interimCalendar"));
+}
+
+NavigationPage* recurring(MoneyStore&) {
+    return interim::emptyPage(QStringLiteral("Регулярные"), QStringLiteral("interimRecurring"));
+}
+
+NavigationPage* badges(MoneyStore&) {
+    return interim::emptyPage(QStringLiteral("Медали"), QStringLiteral("interimBadges"));
+}
+
+NavigationPage* featureCenter(MoneyStore* store, FeatureAudience audience) {
+    return interim::featureCenterPage(store, audience);
+}
+
+NavigationPage* settings(MoneyStore&, AppLockModel&) {
+    return interim::emptyPage(QStringLiteral("Настройки"), QStringLiteral("interimSettings"));
+}
+
+}  // namespace screens

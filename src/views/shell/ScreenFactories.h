@@ -1,0 +1,28 @@
+#pragma once
+
+// The screens that more than one opener pushes (the planner's tools card and
+// settings link, the feature center, the analytics screen), one function per
+// destination. Every opener builds through these, so a finished screen
+// replaces its interim page by changing its one line in ScreenFactories.cpp.
+
+class AppLockModel;
+class MoneyStore;
+class NavigationPage;
+class QDateTime;
+enum class FeatureAudience;
+
+namespace screens {
+
+NavigationPage* wishlist(MoneyStore& store);    // "Желания"
+NavigationPage* challenges(MoneyStore& store);  // "Челленджи"
+NavigationPage* debts(MoneyStore& store);       // "Долги"
+// "Календарь", its picked day starting on `selected`.
+NavigationPage* moneyCalendar(MoneyStore& store, const QDateTime& selected);
+NavigationPage* recurring(MoneyStore& store);  // "Регулярные"
+NavigationPage* badges(MoneyStore& store);     // "Медали"
+// "Центр 1.5"; no store for the parent's center.
+NavigationPage* featureCenter(MoneyStore* store, FeatureAudience audience);
+// "Настройки": the app's and the ledger's settings and the passcode.
+NavigationPage* settings(MoneyStore& store, AppLockModel& appLock);
+
+}  // namespace screens

@@ -1,0 +1,50 @@
+#pragma once
+
+// The planner tab on the real store (see ViewFixture) as the root of its
+// stack in a phone-sized window, with a lock model over an in-memory keychain.
+
+#include <QLineEdit>
+#include <QScrollBar>
+
+#include "components/Button.h"
+#include "components/ProgressBar.h"
+#include "components/TextLabel.h"
+#include "lock/AppLockModel.h"
+#include "support/FakeKeychain.h"
+#include "views/ledger/DashboardFixture.h"
+#include "views/ledger/DashboardParts.h"
+#include "views/planning/BudgetCard.h"
+#include "views/planning/CategoryLimitsCard.h"
+#include "views/planning/GameProgressCard.h"
+#include "views/planning/GoalsPlanCard.h"
+#include "views/planning/PlannerView.h"
+#include "views/planning/TemplateEditorView.h"
+#include "views/planning/TemplatesCard.h"
+
+class PlannerFixture : public DashboardFixture {
+protected:
+    PlannerView& show(const MoneyData& data) {
+        open(data);
+        view = new PlannerView(*store, lock);
+        stack = &showInWindow(view);
+        return *view;
+    }
+    BudgetCard& budget() const { return *view->budgetCard(); }
+    CategoryBudgetRow& limitRow(const QString& category) const {
+        CategoryBudgetRow* row = view->limitsCard()->row(category);
+        EXPECT_NE(row, nullptr) << category.toStdString();
+        return *row;
+    }
+    GoalPlanRow& goalRow(int index) const { return *view->goalsCard()->rowAt(index); }
+    // Pushes the wish list and comes back, as a user returning to the planner.
+    void pushAndPop() {
+        click(view->toolButton(PlannerView::Tool::wishlist));
+        stack->pop();
+        settle();
+    }
+
+    InMemoryKeychain keychain;
+    AppLockModel lock{keychain};
+    PlannerView* view = nullptr;
+    NavigationStack* stack = nullptr;
+};

@@ -1,0 +1,253 @@
+#include "PlannerFixture.h"
+#include "store/DemoLedger.h"
+
+namespace {
+
+using PlannerTest = PlannerFixture;
+
+const QString kFood = QStringLiteral("Еда");
+
+SavingsGoal goal(const QString& id, int amount, std::optional<QDateTime> deadline) {
+    return SavingsGoal{id, QStringLiteral("Цель ") + id, Decimal(amount), deadline, std::nullopt};
+}
+
+RewardTask task(qint64 completions) {
+    RewardTask t;
+    t.id = QStringLiteral("t1");
+    t.title = QStringLiteral("Помыть посуду");
+    t.reward = Decimal(5);
+    t.completionCount = completions;
+    t.difficulty = 1;
+    return t;
+}
+
+}  // namespace
+
+TEST_F(PlannerTest, BudgetFieldShowsTheStoredBudgetOnEveryAppearance) {
+    show(MoneyData::emptyLedger());
+    EXPECT_EQ(view->title(), "Планировщик");
+    EXPECT_EQ(budget().field()->text(), "0");
+    EXPECT_FALSE(budget().progressLines()->isVisible());
+    type(budget().field(), "123");  // not saved: replaced on return
+    store->setMonthlyBudget(dec("1500.5"));
+    EXPECT_EQ(budget().field()->text(), "123");
+    pushAndPop();
+    EXPECT_EQ(budget().field()->text(), "1500.5");
+}
+
+TEST_F(PlannerTest, SavingTheBudgetReadsUnreadableTextAsZeroAndKeepsTheText) {
+    show(MoneyData::emptyLedger());
+    const struct {
+        const char* typed;
+        const char* stored;
+    } cases[] = {{"1500,5", "1500.5"}, {"", "0"}, {"abc", "0"}, {"-5", "0"}};
+    for (const auto& c : cases) {
+        type(budget().field(), QString::fromUtf8(c.typed));
+        click(budget().saveButton());
+        EXPECT_EQ(store->data().monthlyBudget, dec(c.stored)) << c.typed;
+        EXPECT_EQ(budget().field()->text(), QString::fromUtf8(c.typed));
+        EXPECT_EQ(budget().progressLines()->isVisible(), dec(c.stored).signum() > 0) << c.typed;
+    }
+}
+
+TEST_F(PlannerTest, BudgetIsTealAtExactlyTheBudgetAndRedAboveIt) {
+    MoneyData d = ledgerWith({expense(60, local(2026, 6, 1, 0, 0)), expense(40, local(2026, 6, 15, 9)),
+                              expense(500, local(2026, 5, 31, 23, 59))});  // last month's: not counted
+    d.monthlyBudget = Decimal(100);
+    show(d);
+    EXPECT_EQ(budget().spentLabel()->text(), "Потрачено " + cnyText(100));
+    EXPECT_EQ(budget().restLabel()->text(), "Осталось " + cnyText(0));
+    EXPECT_EQ(budget().bar()->value(), 1.0);
+    EXPECT_EQ(budget().bar()->tint(), Theme::current().color(ColorRole::Teal));
+    EXPECT_EQ(budget().safeLabel()->text(), "Безопасно сегодня: " + cnyText(0));
+
+    store->add(TransactionKind::expense, dec("0.01"), kFood, {}, store->now(), {}, false, "Основной");
+    EXPECT_EQ(budget().restLabel()->text(), "Перерасход " + cnyText(dec("0.01")));
+    EXPECT_EQ(budget().bar()->tint(), Theme::current().color(ColorRole::Red));
+}
+
+TEST_F(PlannerTest, CategoriesAreTheDefaultsAndEveryExpenseCategoryInCodePointOrder) {
+    MoneyData d = ledgerWith({expense(1, local(2025, 1, 1), "игры"), expense(1, local(2025, 1, 1), "Books"),
+                              expense(1, local(2025, 1, 1), "🎮"), expense(1, local(2025, 1, 1), "Ａ"),
+                              expense(1, local(2025, 1, 1), kFood), income(1, local(2025, 1, 1))});
+    d.transactions.back().category = "Зарплата";  // an income's category is no expense category
+    show(d);
+    EXPECT_EQ(view->limitsCard()->categories(),
+              (QStringList{"Books", "Еда", "Здоровье", "Покупки", "Развлечения", "Счета", "Транспорт",
+                           "Учёба", "игры", "Ａ", "🎮"}));
+}
+
+TEST_F(PlannerTest, OkSetsALimitAndRemovesItForZeroNegativeAndUnreadableText) {
+    show(ledgerWith({expense(30, local(2026, 6, 2))}));
+    const struct {
+        const char* typed;
+        bool kept;
+    } cases[] = {{"20", true}, {"0", false}, {"50,5", true}, {"-3", false}, {"12abc", false}};
+    for (const auto& c : cases) {
+        type(limitRow(kFood).field(), QString::fromUtf8(c.typed));
+        click(limitRow(kFood).okButton());
+        const auto& limits = store->data().categoryBudgets;
+        EXPECT_EQ(limits && limits->contains(kFood), c.kept) << c.typed;
+        EXPECT_EQ(limitRow(kFood).progressLines()->isVisible(), c.kept) << c.typed;
+        EXPECT_EQ(limitRow(kFood).field()->text(), QString::fromUtf8(c.typed));
+    }
+    type(limitRow(kFood).field(), "20");
+    click(limitRow(kFood).okButton());
+    EXPECT_EQ(limitRow(kFood).spentLabel()->text(), "Потрачено " + cnyText(30) + " из " + cnyText(20));
+    EXPECT_EQ(limitRow(kFood).spentLabel()->color(), Theme::current().color(ColorRole::Red));
+}
+
+TEST_F(PlannerTest, TypedLimitsSurviveStoreChangesAndNewRows) {
+    show(MoneyData::emptyLedger());
+    CategoryBudgetRow* food = &limitRow(kFood);
+    type(food->field(), "77");
+    store->add(TransactionKind::expense, Decimal(5), "Кино", {}, store->now(), {}, false, "Основной");
+    EXPECT_TRUE(view->limitsCard()->categories().contains("Кино"));
+    EXPECT_EQ(&limitRow(kFood), food);
+    EXPECT_EQ(food->field()->text(), "77");
+    EXPECT_TRUE(food->field()->hasFocus());
+    EXPECT_EQ(limitRow("Кино").field()->text(), "0");
+}
+
+TEST_F(PlannerTest, AProfileSwitchRefillsEveryLimitField) {
+    MoneyData other = MoneyData::emptyLedger();
+    other.categoryBudgets = QMap<QString, Decimal>{{kFood, Decimal(75)}};
+    writeLedger(zanbeck("accounts/child-2.json"), other);
+    show(MoneyData::emptyLedger());
+    type(limitRow(kFood).field(), "999");
+    type(limitRow("Счета").field(), "5");
+    store->activateProfile(ProfileUser{"child-2", "Петя", "petya@family.ru"});
+    EXPECT_EQ(limitRow(kFood).field()->text(), "75");
+    EXPECT_EQ(limitRow("Счета").field()->text(), "0");
+}
+
+TEST_F(PlannerTest, GoalsPlanShowsWhatIsLeftTheDaysAndThePerDayAmount) {
+    MoneyData d = ledgerWith({income(40, local(2026, 6, 1))});
+    d.goalName = "Главная";
+    d.goalAmount = Decimal(30);  // reached by the balance
+    d.additionalGoals =
+        std::vector<SavingsGoal>{goal("a", 140, local(2026, 6, 18)), goal("b", 40, local(2026, 6, 30)),
+                                 goal("c", 50, local(2026, 6, 15, 23)), goal("d", 50, local(2026, 6, 12))};
+    show(d);
+    ASSERT_EQ(view->goalsCard()->rowCount(), 5);
+    const struct {
+        Decimal left;
+        const char* days;
+        std::optional<Decimal> perDay;
+    } expected[] = {{0, nullptr, std::nullopt},
+                    {100, "3 дн. до срока", dec("33.33")},
+                    {0, "15 дн. до срока", Decimal(0)},
+                    {10, "0 дн. до срока", std::nullopt},   // due today
+                    {10, "0 дн. до срока", std::nullopt}};  // passed
+    for (int i = 0; i < 5; ++i) {
+        GoalPlanRow& row = goalRow(i);
+        EXPECT_EQ(row.leftLabel()->text(), "Осталось " + cnyText(expected[i].left)) << i;
+        EXPECT_EQ(row.daysLabel()->isVisible(), expected[i].days != nullptr) << i;
+        if (expected[i].days) {
+            EXPECT_EQ(row.daysLabel()->text(), QString::fromUtf8(expected[i].days)) << i;
+        }
+        EXPECT_EQ(row.perDayLabel()->isVisible(), expected[i].perDay.has_value()) << i;
+        if (expected[i].perDay) {
+            EXPECT_EQ(row.perDayLabel()->text(),
+                      "Нужно откладывать " + cnyText(*expected[i].perDay) + " в день");
+        }
+        EXPECT_EQ(row.archiveButton()->isVisible(), i > 0) << i;
+    }
+
+    click(goalRow(1).archiveButton());
+    EXPECT_EQ(view->goalsCard()->rowCount(), 4);
+    EXPECT_EQ(goalRow(1).nameLabel()->text(), "Цель b");
+    EXPECT_TRUE(store->data().additionalGoals->front().isArchived.value_or(false));
+}
+
+TEST_F(PlannerTest, GameProgressTurnsPointsIntoLevels) {
+    show(MoneyData::emptyLedger());
+    const struct {
+        qint64 completions;
+        const char *level, *points, *next;
+        double bar;
+    } cases[] = {{0, "Уровень 1", "0 очков", "До следующего уровня: 100 очков", 0},
+                 {25, "Уровень 3", "250 очков", "До следующего уровня: 50 очков", 0.5},
+                 {-5, "Уровень 1", "0 очков", "До следующего уровня: 100 очков", 0}};  // a hand-edited file
+    for (const auto& c : cases) {
+        MoneyData d = MoneyData::emptyLedger();
+        d.rewardTasks = std::vector<RewardTask>{task(c.completions)};
+        store->setData(d);
+        EXPECT_EQ(view->gameCard()->levelLabel()->text(), QString::fromUtf8(c.level));
+        EXPECT_EQ(view->gameCard()->pointsLabel()->text(), QString::fromUtf8(c.points));
+        EXPECT_EQ(view->gameCard()->nextLevelLabel()->text(), QString::fromUtf8(c.next));
+        EXPECT_EQ(view->gameCard()->bar()->value(), c.bar);
+    }
+}
+
+TEST_F(PlannerTest, TemplatesBookAtATapAndDeleteAtOnce) {
+    show(MoneyData::emptyLedger());  // a stored empty list: no defaults
+    EXPECT_EQ(view->templatesCard()->rowCount(), 0);
+    show(withDefaults());
+    TemplatesCard& card = *view->templatesCard();
+    ASSERT_EQ(card.rowCount(), 3);
+    EXPECT_EQ(card.rowAt(0)->detailLabel()->text(), "Расход · " + cnyText(15));
+    click(card.rowAt(0)->applyButton());
+    ASSERT_EQ(store->data().transactions.size(), 1u);
+    expectBooked(store->data().transactions[0], TransactionKind::expense, Decimal(15), kFood,
+                 "Быстрый шаблон", store->now());
+    while (card.rowCount() > 0) click(card.rowAt(0)->deleteButton());
+    EXPECT_EQ(store->data().quickTemplates, std::vector<QuickTemplate>{});
+    EXPECT_TRUE(card.newTemplateButton()->isVisible());
+    click(card.newTemplateButton());
+    ASSERT_TRUE(view->templateSheet());
+    EXPECT_TRUE(qobject_cast<TemplateEditorView*>(view->templateSheet()->content()));
+    EXPECT_FALSE(Gallery::save(*window, "planner-template-editor").isEmpty());
+}
+
+TEST_F(PlannerTest, ToolRowsAndTheSettingsLinkPushTheirScreens) {
+    show(MoneyData::emptyLedger());
+    const struct {
+        QAbstractButton* button;
+        const char *page, *title;
+    } rows[] = {{view->toolButton(PlannerView::Tool::wishlist), "interimWishlist", "Желания"},
+                {view->toolButton(PlannerView::Tool::challenges), "interimChallenges", "Челленджи"},
+                {view->toolButton(PlannerView::Tool::debts), "interimDebts", "Долги"},
+                {view->toolButton(PlannerView::Tool::calendar), "interimCalendar", "Календарь"},
+                {view->toolButton(PlannerView::Tool::recurring), "interimRecurring", "Регулярные"},
+                {view->toolButton(PlannerView::Tool::badges), "interimBadges", "Медали"},
+                {view->toolButton(PlannerView::Tool::featureCenter), "interimFeatureCenter", "Центр 1.5"},
+                {view->settingsLink(), "interimSettings", "Настройки"}};
+    for (const auto& row : rows) {
+        click(row.button);
+        ASSERT_EQ(stack->depth(), 2) << row.page;
+        EXPECT_EQ(stack->topPage()->objectName(), row.page);
+        EXPECT_EQ(stack->topPage()->title(), QString::fromUtf8(row.title));
+        stack->pop();
+        settle();
+    }
+}
+
+TEST_F(PlannerTest, GalleryImages) {
+    show(MoneyData::emptyLedger());
+    expectFitsWidth(view->body());
+    EXPECT_FALSE(Gallery::save(*window, "planner-empty").isEmpty());
+
+    MoneyData demo = demoLedger();
+    demo.monthlyBudget = Decimal(800);
+    demo.categoryBudgets = QMap<QString, Decimal>{{kFood, Decimal(40)}, {"Транспорт", Decimal(500)}};
+    show(demo);
+    expectFitsWidth(view->body());
+    QScrollBar* scroll = view->body()->verticalScrollBar();
+    for (const int part : {0, 1, 2, 3}) {
+        scroll->setValue(scroll->maximum() * part / 3);
+        EXPECT_FALSE(Gallery::save(*window, "planner-demo-" + QString::number(part)).isEmpty());
+    }
+    demo.monthlyBudget = Decimal(10);
+    demo.transactions.push_back(expense(25, local(2026, 6, 14)));
+    store->setData(demo);
+    scroll->setValue(0);
+    EXPECT_FALSE(Gallery::save(*window, "planner-overspent").isEmpty());
+
+    setPreference("appTheme", "dark");
+    Theme::current().refresh();
+    for (const int part : {0, 2}) {
+        scroll->setValue(scroll->maximum() * part / 3);
+        EXPECT_FALSE(Gallery::save(*window, "planner-dark-" + QString::number(part)).isEmpty());
+    }
+}
