@@ -1,18 +1,17 @@
 #include "components/DateText.h"
 
-#include "services/IcuText.h"
-
-#include <QLocale>
-#include <memory>
 #include <unicode/datefmt.h>
 #include <unicode/locid.h>
 
+#include <QLocale>
+#include <memory>
+
+#include "services/GlobalPreferences.h"
+#include "services/IcuText.h"
+
 namespace DateText {
 
-QString deviceLocaleName() {
-    const QString name = QLocale::system().name();
-    return name == u"C" || name.isEmpty() ? QStringLiteral("en_US") : name;
-}
+QString deviceLocaleName() { return GlobalPreferences::systemLocaleIdentifier(); }
 
 QString abbreviatedDateTime(const QDateTime& when, const QString& localeName) {
     if (!when.isValid()) return {};

@@ -11,11 +11,14 @@ FileDialogPhotoPicker::FileDialogPhotoPicker(QWidget* window) : window_(window) 
 
 void FileDialogPhotoPicker::pickImage(std::function<void(std::optional<QByteArray>)> done) {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    if (folder.isEmpty()) folder = QDir::homePath();
+    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
     auto* dialog =
         new QFileDialog(window_, QStringLiteral("Фото чека"), folder,
                         QStringLiteral("Изображения (*.jpg *.jpeg *.png *.heic *.heif *.webp *.bmp *.gif)"));
     dialog->setObjectName(QStringLiteral("photoPickerDialog"));
+    // Qt's own dialog rather than the desktop's: it speaks the app's language
+    // (Qt's translations) and is kept inside the window like every pop-up.
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setAttribute(Qt::WA_DeleteOnClose);

@@ -1,8 +1,5 @@
 #include "components/Overlays.h"
 
-#include "components/TextLabel.h"
-#include "components/Theme.h"
-
 #include <QAbstractButton>
 #include <QEvent>
 #include <QHBoxLayout>
@@ -12,6 +9,9 @@
 #include <QPainterPath>
 #include <QVBoxLayout>
 #include <optional>
+
+#include "components/TextLabel.h"
+#include "components/Theme.h"
 
 namespace {
 
@@ -58,7 +58,8 @@ protected:
 
 class AlertButtonWidget : public QAbstractButton {
 public:
-    AlertButtonWidget(const AlertButton& button, QWidget* parent) : QAbstractButton(parent), role_(button.role) {
+    AlertButtonWidget(const AlertButton& button, QWidget* parent)
+        : QAbstractButton(parent), role_(button.role) {
         setText(button.title);
         setAccessibleName(button.title);
         setCursor(Qt::PointingHandCursor);
@@ -74,7 +75,8 @@ protected:
         if (isDown()) p.fillRect(rect(), theme.color(ColorRole::TertiaryFill));
         p.fillRect(QRect(0, 0, width(), 1), theme.color(ColorRole::Separator));
         p.setPen(role_ == AlertButton::Role::Destructive ? theme.color(ColorRole::Red) : theme.accent());
-        const QFont font = Theme::font(TextStyle::Body, role_ == AlertButton::Role::Cancel ? QFont::DemiBold : QFont::Normal);
+        const QFont font = Theme::font(TextStyle::Body,
+                                       role_ == AlertButton::Role::Cancel ? QFont::DemiBold : QFont::Normal);
         p.setFont(font);
         p.drawText(rect().adjusted(6, 0, -6, 0), Qt::AlignCenter | Qt::TextSingleLine,
                    QFontMetrics(font).elidedText(text(), Qt::ElideRight, width() - 12));
@@ -181,7 +183,8 @@ QList<Alert*> OverlayHost::pendingAlerts() const {
 }
 
 bool OverlayHost::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == window_ && (event->type() == QEvent::Resize || event->type() == QEvent::Show)) layoutOverlays();
+    if (watched == window_ && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
+        layoutOverlays();
     if (watched == window_ && event->type() == QEvent::ChildAdded) {
         // Content added to the window later must not cover the overlays.
         QMetaObject::invokeMethod(this, &OverlayHost::layoutOverlays, Qt::QueuedConnection);
@@ -290,17 +293,29 @@ void Sheet::setBackground(const QColor& color) {
 
 QColor Sheet::background() const { return static_cast<const SheetPanel*>(panel_)->color(); }
 
-void Sheet::setInteractiveDismissDisabled(bool disabled) {
-    interactiveDisabled_ = disabled;
+void Sheet::setInteractiveDismissDisabled(bool disabled) { interactiveDisabled_ = disabled; }
+
+int Sheet::topGap() const { return qMin(44, height() / 10); }
+
+void Sheet::setDetent(Detent detent) {
+    detent_ = detent;
+    placePanel();
 }
 
-int Sheet::topGap() const {
-    return qMin(44, height() / 10);
+void Sheet::placePanel() {
+    int panelHeight = height() - topGap();
+    if (detent_ == Detent::Fitted) {
+        const QLayout* column = panel_->layout();
+        const int wanted =
+            column->hasHeightForWidth() ? column->heightForWidth(width()) : column->sizeHint().height();
+        panelHeight = qMin(panelHeight, wanted);
+    }
+    panel_->setGeometry(0, height() - panelHeight, width(), panelHeight);
 }
 
 void Sheet::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    panel_->setGeometry(0, topGap(), width(), height() - topGap());
+    placePanel();
 }
 
 void Sheet::paintEvent(QPaintEvent*) {
@@ -310,7 +325,8 @@ void Sheet::paintEvent(QPaintEvent*) {
 
 void Sheet::mousePressEvent(QMouseEvent* event) {
     event->accept();
-    if (!panel_->geometry().contains(event->position().toPoint())) interactiveDismiss(DismissReason::Backdrop);
+    if (!panel_->geometry().contains(event->position().toPoint()))
+        interactiveDismiss(DismissReason::Backdrop);
 }
 
 void Sheet::keyPressEvent(QKeyEvent* event) {
@@ -331,27 +347,32 @@ void Sheet::dismiss(DismissReason reason) {
     if (host_) {
         // Sheets shown from this one close first, top down.
         const QList<Sheet*> all = host_->sheets();
-        for (qsizetype i = all.size() - 1; i >= 0 && all[i] != this; --i) all[i]->dismiss(DismissReason::Parent);
+        for (qsizetype i = all.size() - 1; i >= 0 && all[i] != this; --i)
+            all[i]->dismiss(DismissReason::Parent);
         host_->removeSheet(this);
     }
     hide();
     emit dismissed(reason);
     deleteLater();
     if (host_) {
-        if (Sheet* below = host_->topSheet())
-            below->setFocus();
+        if (Sheet* below = host_->topSheet()) below->setFocus();
     }
 }
 
 // ---- Alert ----
 
 Alert::Alert(OverlayHost* host, QString title, QString message, QList<AlertButton> buttons)
-    : QObject(host), host_(host), title_(std::move(title)), message_(std::move(message)), buttons_(std::move(buttons)) {
+    : QObject(host),
+      host_(host),
+      title_(std::move(title)),
+      message_(std::move(message)),
+      buttons_(std::move(buttons)) {
     setObjectName(QStringLiteral("alertRequest"));
     if (buttons_.isEmpty()) buttons_.append({QStringLiteral("OK"), AlertButton::Role::Cancel, {}});
 }
 
-Alert* Alert::present(QWidget* from, const QString& title, const QString& message, QList<AlertButton> buttons) {
+Alert* Alert::present(QWidget* from, const QString& title, const QString& message,
+                      QList<AlertButton> buttons) {
     OverlayHost* host = OverlayHost::forWindow(from);
     if (!host) return nullptr;
     auto* alert = new Alert(host, title, message, std::move(buttons));

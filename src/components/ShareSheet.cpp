@@ -11,6 +11,7 @@
 #include "components/Button.h"
 #include "components/Overlays.h"
 #include "components/TextLabel.h"
+#include "components/Toast.h"
 
 namespace {
 
@@ -30,6 +31,7 @@ void ShareSheetService::share(const QString& title, const QString& text, const Q
     if (sheet_) sheet_->dismiss();
     auto* content = new ShareSheetContent(title, text, suggestedFileName);
     sheet_ = Sheet::present(window_, content);
+    sheet_->setDetent(Sheet::Detent::Fitted);
     QObject::connect(content, &ShareSheetContent::finished, sheet_, [sheet = sheet_] {
         if (sheet) sheet->dismiss();
     });
@@ -79,20 +81,21 @@ ShareSheetContent::ShareSheetContent(const QString& title, const QString& text,
     cancelButton->setRole(Button::Role::Cancel);
     connect(cancelButton, &QAbstractButton::clicked, this, &ShareSheetContent::finished);
     layout->addWidget(cancelButton);
-    layout->addStretch();
 }
 
 void ShareSheetContent::copy() {
     QGuiApplication::clipboard()->setText(text_);
+    Toast::show(this, QStringLiteral("Скопировано"));
     emit finished();
 }
 
 void ShareSheetContent::chooseFile() {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty()) folder = QDir::homePath();
+    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
     auto* dialog =
         new QFileDialog(window(), QStringLiteral("Сохранить в файл"), QDir(folder).filePath(fileName_));
     dialog->setObjectName(QStringLiteral("shareSaveDialog"));
+    dialog->setOption(QFileDialog::DontUseNativeDialog);  // in the app's language, inside the window
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setAttribute(Qt::WA_DeleteOnClose);

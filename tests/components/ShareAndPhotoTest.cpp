@@ -10,6 +10,7 @@
 #include "components/FileDialogPhotoPicker.h"
 #include "components/Overlays.h"
 #include "components/ShareSheet.h"
+#include "components/Toast.h"
 
 namespace {
 
@@ -43,12 +44,17 @@ TEST_F(ShareSheetTest, CopyPutsTheExactTextOnTheClipboardAndCloses) {
     QGuiApplication::clipboard()->clear();
     share.share("Zanbeck CSV", kExport, "Zanbeck.csv");
     ASSERT_NE(share.currentSheet(), nullptr);
+    EXPECT_LT(share.currentSheet()->panel()->height(), window.height() / 2) << "a compact sheet";
     auto* copy = find<Button>("shareCopyButton");
     ASSERT_NE(copy, nullptr);
     QTest::mouseClick(copy, Qt::LeftButton);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), kExport);
     settle();
     EXPECT_EQ(share.currentSheet(), nullptr);
+    auto* toast = find<Toast>("toast");
+    ASSERT_NE(toast, nullptr);
+    EXPECT_EQ(toast->text(), QString::fromUtf8("Скопировано"));
+    EXPECT_TRUE(toast->isVisible());
 }
 
 TEST_F(ShareSheetTest, CancelClosesWithoutTouchingTheClipboard) {

@@ -1,5 +1,10 @@
 #include "views/shell/RootView.h"
 
+#include <QEvent>
+#include <QLocale>
+#include <QTimer>
+#include <QVBoxLayout>
+
 #include "account/AccountSession.h"
 #include "account/AppAccountRole.h"
 #include "components/NavigationStack.h"
@@ -11,11 +16,6 @@
 #include "services/PendingDestination.h"
 #include "services/Preferences.h"
 #include "store/MoneyStore.h"
-
-#include <QEvent>
-#include <QLocale>
-#include <QTimer>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -48,12 +48,18 @@ std::optional<QString> idOf(const std::optional<FamilyUser>& user) {
 
 QString appTabTag(AppTab tab) {
     switch (tab) {
-    case AppTab::family: return QStringLiteral("family");
-    case AppTab::dashboard: return QStringLiteral("dashboard");
-    case AppTab::transactions: return QStringLiteral("transactions");
-    case AppTab::calculator: return QStringLiteral("calculator");
-    case AppTab::analytics: return QStringLiteral("analytics");
-    case AppTab::planner: return QStringLiteral("planner");
+        case AppTab::family:
+            return QStringLiteral("family");
+        case AppTab::dashboard:
+            return QStringLiteral("dashboard");
+        case AppTab::transactions:
+            return QStringLiteral("transactions");
+        case AppTab::calculator:
+            return QStringLiteral("calculator");
+        case AppTab::analytics:
+            return QStringLiteral("analytics");
+        case AppTab::planner:
+            return QStringLiteral("planner");
     }
     return {};
 }
@@ -66,9 +72,12 @@ std::optional<AppTab> appTabFromTag(const QString& tag) {
 
 QString AppSheet::id() const {
     switch (kind) {
-    case Kind::add: return QStringLiteral("add-") + rawValue(transactionKind);
-    case Kind::goal: return QStringLiteral("goal");
-    case Kind::task: return QStringLiteral("task");
+        case Kind::add:
+            return QStringLiteral("add-") + rawValue(transactionKind);
+        case Kind::goal:
+            return QStringLiteral("goal");
+        case Kind::task:
+            return QStringLiteral("task");
     }
     return {};
 }
@@ -152,12 +161,24 @@ void RootView::buildTabs() {
     for (const TabInfo& info : kTabs) {
         NavigationPage* page = nullptr;
         switch (info.tab) {
-        case AppTab::family: page = root_screens::family(environment_); break;
-        case AppTab::dashboard: page = root_screens::dashboard(environment_, handed); break;
-        case AppTab::transactions: page = root_screens::transactions(environment_, handed); break;
-        case AppTab::planner: page = root_screens::planner(environment_); break;
-        case AppTab::calculator: page = root_screens::calculator(environment_); break;
-        case AppTab::analytics: page = root_screens::analytics(environment_); break;
+            case AppTab::family:
+                page = root_screens::family(environment_);
+                break;
+            case AppTab::dashboard:
+                page = root_screens::dashboard(environment_, handed);
+                break;
+            case AppTab::transactions:
+                page = root_screens::transactions(environment_, handed);
+                break;
+            case AppTab::planner:
+                page = root_screens::planner(environment_);
+                break;
+            case AppTab::calculator:
+                page = root_screens::calculator(environment_);
+                break;
+            case AppTab::analytics:
+                page = root_screens::analytics(environment_);
+                break;
         }
         tabs->addTab(appTabTag(info.tab), QString::fromUtf8(info.title), QString::fromUtf8(info.symbol),
                      new NavigationStack(page));
@@ -198,9 +219,15 @@ void RootView::present(const AppSheet& wanted) {
 
     QWidget* content = nullptr;
     switch (wanted.kind) {
-    case AppSheet::Kind::add: content = root_screens::addTransactionSheet(environment_, wanted.transactionKind); break;
-    case AppSheet::Kind::goal: content = root_screens::goalSheet(environment_); break;
-    case AppSheet::Kind::task: content = root_screens::taskSheet(environment_); break;
+        case AppSheet::Kind::add:
+            content = root_screens::addTransactionSheet(environment_, wanted.transactionKind);
+            break;
+        case AppSheet::Kind::goal:
+            content = root_screens::goalSheet(environment_);
+            break;
+        case AppSheet::Kind::task:
+            content = root_screens::taskSheet(environment_);
+            break;
     }
     Sheet* sheet = Sheet::present(this, content);
     if (!sheet) {
@@ -219,11 +246,19 @@ void RootView::present(const AppSheet& wanted) {
 
 void RootView::apply(MoneyDestination destination) {
     switch (destination) {
-    case MoneyDestination::dashboard: selectTab(AppTab::dashboard); break;
-    case MoneyDestination::expense: present(AppSheet::add(TransactionKind::expense)); break;
-    case MoneyDestination::income: present(AppSheet::add(TransactionKind::income)); break;
-    case MoneyDestination::planner:
-    case MoneyDestination::calendar: selectTab(AppTab::planner); break;  // no calendar screen is opened
+        case MoneyDestination::dashboard:
+            selectTab(AppTab::dashboard);
+            break;
+        case MoneyDestination::expense:
+            present(AppSheet::add(TransactionKind::expense));
+            break;
+        case MoneyDestination::income:
+            present(AppSheet::add(TransactionKind::income));
+            break;
+        case MoneyDestination::planner:
+        case MoneyDestination::calendar:
+            selectTab(AppTab::planner);
+            break;  // no calendar screen is opened
     }
 }
 
@@ -271,5 +306,8 @@ void RootView::onUserChanged() {
 void RootView::applyLocale() {
     const QString language =
         Preferences::standard().string(GlobalPreferences::kAppLanguageKey, GlobalPreferences::kAutoLanguage);
-    setLocale(language == QLatin1String(GlobalPreferences::kAutoLanguage) ? QLocale::system() : QLocale(language));
+    // "auto" is the device's locale as the money text reads it (Russian when unset or C).
+    setLocale(QLocale(language == QLatin1String(GlobalPreferences::kAutoLanguage)
+                          ? GlobalPreferences::systemLocaleIdentifier()
+                          : language));
 }
