@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -254,6 +255,9 @@ Sheet* Sheet::present(QWidget* from, QWidget* content) {
     OverlayHost* host = OverlayHost::forWindow(from);
     if (!host) return nullptr;
     auto* sheet = new Sheet(host->window(), content);
+    // The content speaks the locale of the screen that shows it (its dates,
+    // calendars and numbers), not the bare window's.
+    sheet->setLocale(from->locale());
     sheet->host_ = host;
     host->addSheet(sheet);
     sheet->show();

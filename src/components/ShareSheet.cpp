@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "components/Button.h"
+#include "components/FileDialogs.h"
 #include "components/Overlays.h"
 #include "components/TextLabel.h"
 #include "components/Toast.h"
@@ -79,6 +80,7 @@ ShareSheetContent::ShareSheetContent(const QString& title, const QString& text,
     auto* cancelButton = new Button(QStringLiteral("Отмена"), Button::Style::Plain);
     cancelButton->setObjectName(QStringLiteral("shareCancelButton"));
     cancelButton->setRole(Button::Role::Cancel);
+    cancelButton->setFullWidth(true);
     connect(cancelButton, &QAbstractButton::clicked, this, &ShareSheetContent::finished);
     layout->addWidget(cancelButton);
 }
@@ -90,15 +92,12 @@ void ShareSheetContent::copy() {
 }
 
 void ShareSheetContent::chooseFile() {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
+    const QString folder = FileDialogs::startFolder(QStandardPaths::DocumentsLocation);
     auto* dialog =
-        new QFileDialog(window(), QStringLiteral("Сохранить в файл"), QDir(folder).filePath(fileName_));
+        FileDialogs::create(window(), QStringLiteral("Сохранить в файл"), QDir(folder).filePath(fileName_));
     dialog->setObjectName(QStringLiteral("shareSaveDialog"));
-    dialog->setOption(QFileDialog::DontUseNativeDialog);  // in the app's language, inside the window
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QFileDialog::fileSelected, this, &ShareSheetContent::save);
     connect(this, &QObject::destroyed, dialog, &QWidget::close);
     dialog->open();

@@ -1,4 +1,5 @@
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -150,8 +151,15 @@ TEST_F(PhotoPickerTest, AcceptedFileGivesItsBytesOnce) {
 }
 
 TEST_F(PhotoPickerTest, CancellingGivesNothingOnce) {
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", dir_.path().toUtf8());  // a user whose pictures folder is known
+    ASSERT_TRUE(QDir(dir_.path()).mkpath("Pictures"));
     picker.pickImage(record);
+    qputenv("HOME", home);
     ASSERT_NE(dialog(), nullptr);
+    EXPECT_EQ(dialog()->directory().absolutePath(), QDir(dir_.filePath("Pictures")).absolutePath());
+    EXPECT_TRUE(dialog()->testOption(QFileDialog::DontUseNativeDialog))
+        << "Qt's dialog, in the app's language";
     dialog()->reject();
     settle();
     EXPECT_EQ(calls, 1);

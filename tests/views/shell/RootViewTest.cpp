@@ -1,12 +1,12 @@
-#include "ShellFixture.h"
+#include <QSignalSpy>
 
+#include "ShellFixture.h"
 #include "components/NavigationStack.h"
 #include "components/TabView.h"
 #include "services/PendingDestination.h"
+#include "services/PreferencesTestSupport.h"
 #include "views/family/FamilyAccountView.h"
 #include "views/shell/RootView.h"
-
-#include <QSignalSpy>
 
 using namespace shelltest;
 
@@ -63,8 +63,12 @@ TEST_F(RootTest, SignedInChildSeesSixTabsInOrderStartingOnTheFamilyTab) {
     ASSERT_TRUE(tabs);
     EXPECT_EQ(tabs->tags(), RootView::tabOrder());
     const QStringList titles{"Задания", "Главная", "Операции", "План", "Калькулятор", "Аналитика"};
-    const QStringList symbols{"checklist",           "house.fill", "list.bullet.rectangle", "calendar.badge.checkmark",
-                              "plus.forwardslash.minus", "chart.bar.fill"};
+    const QStringList symbols{"checklist",
+                              "house.fill",
+                              "list.bullet.rectangle",
+                              "calendar.badge.checkmark",
+                              "plus.forwardslash.minus",
+                              "chart.bar.fill"};
     for (int i = 0; i < titles.size(); ++i) {
         EXPECT_EQ(tabs->tabBar()->button(RootView::tabOrder()[i])->text(), titles[i]);
         EXPECT_EQ(tabs->tabBar()->button(RootView::tabOrder()[i])->property("symbol").toString(), symbols[i]);
@@ -273,8 +277,11 @@ TEST_F(RootTest, LocaleFollowsTheLanguagePreference) {
     Preferences::standard().setValue("appLanguage", "de");
     showRoot();
     EXPECT_EQ(root->locale().language(), QLocale::German);
-    Preferences::standard().setValue("appLanguage", "auto");
-    EXPECT_EQ(root->locale(), QLocale::system());
+    {
+        ScopedLocaleEnvironment noLocale;  // "auto" on a machine without a locale: the app's language
+        Preferences::standard().setValue("appLanguage", "auto");
+        EXPECT_EQ(root->locale().language(), QLocale::Russian);
+    }
     Preferences::standard().setValue("appLanguage", "fr_FR");
     EXPECT_EQ(root->locale().language(), QLocale::French);
 }
