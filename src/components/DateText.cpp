@@ -1,13 +1,12 @@
 #include "components/DateText.h"
 
-#include <unicode/datefmt.h>
-#include <unicode/locid.h>
+#include "services/GlobalPreferences.h"
+#include "services/IcuText.h"
 
 #include <QLocale>
 #include <memory>
-
-#include "services/GlobalPreferences.h"
-#include "services/IcuText.h"
+#include <unicode/datefmt.h>
+#include <unicode/locid.h>
 
 namespace DateText {
 

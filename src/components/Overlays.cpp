@@ -1,5 +1,8 @@
 #include "components/Overlays.h"
 
+#include "components/TextLabel.h"
+#include "components/Theme.h"
+
 #include <QAbstractButton>
 #include <QEvent>
 #include <QHBoxLayout>
@@ -10,9 +13,6 @@
 #include <QPainterPath>
 #include <QVBoxLayout>
 #include <optional>
-
-#include "components/TextLabel.h"
-#include "components/Theme.h"
 
 namespace {
 
@@ -59,8 +59,7 @@ protected:
 
 class AlertButtonWidget : public QAbstractButton {
 public:
-    AlertButtonWidget(const AlertButton& button, QWidget* parent)
-        : QAbstractButton(parent), role_(button.role) {
+    AlertButtonWidget(const AlertButton& button, QWidget* parent) : QAbstractButton(parent), role_(button.role) {
         setText(button.title);
         setAccessibleName(button.title);
         setCursor(Qt::PointingHandCursor);
@@ -76,8 +75,7 @@ protected:
         if (isDown()) p.fillRect(rect(), theme.color(ColorRole::TertiaryFill));
         p.fillRect(QRect(0, 0, width(), 1), theme.color(ColorRole::Separator));
         p.setPen(role_ == AlertButton::Role::Destructive ? theme.color(ColorRole::Red) : theme.accent());
-        const QFont font = Theme::font(TextStyle::Body,
-                                       role_ == AlertButton::Role::Cancel ? QFont::DemiBold : QFont::Normal);
+        const QFont font = Theme::font(TextStyle::Body, role_ == AlertButton::Role::Cancel ? QFont::DemiBold : QFont::Normal);
         p.setFont(font);
         p.drawText(rect().adjusted(6, 0, -6, 0), Qt::AlignCenter | Qt::TextSingleLine,
                    QFontMetrics(font).elidedText(text(), Qt::ElideRight, width() - 12));
@@ -184,8 +182,7 @@ QList<Alert*> OverlayHost::pendingAlerts() const {
 }
 
 bool OverlayHost::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == window_ && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
-        layoutOverlays();
+    if (watched == window_ && (event->type() == QEvent::Resize || event->type() == QEvent::Show)) layoutOverlays();
     if (watched == window_ && event->type() == QEvent::ChildAdded) {
         // Content added to the window later must not cover the overlays.
         QMetaObject::invokeMethod(this, &OverlayHost::layoutOverlays, Qt::QueuedConnection);
@@ -297,9 +294,13 @@ void Sheet::setBackground(const QColor& color) {
 
 QColor Sheet::background() const { return static_cast<const SheetPanel*>(panel_)->color(); }
 
-void Sheet::setInteractiveDismissDisabled(bool disabled) { interactiveDisabled_ = disabled; }
+void Sheet::setInteractiveDismissDisabled(bool disabled) {
+    interactiveDisabled_ = disabled;
+}
 
-int Sheet::topGap() const { return qMin(44, height() / 10); }
+int Sheet::topGap() const {
+    return qMin(44, height() / 10);
+}
 
 void Sheet::setDetent(Detent detent) {
     detent_ = detent;
@@ -329,8 +330,7 @@ void Sheet::paintEvent(QPaintEvent*) {
 
 void Sheet::mousePressEvent(QMouseEvent* event) {
     event->accept();
-    if (!panel_->geometry().contains(event->position().toPoint()))
-        interactiveDismiss(DismissReason::Backdrop);
+    if (!panel_->geometry().contains(event->position().toPoint())) interactiveDismiss(DismissReason::Backdrop);
 }
 
 void Sheet::keyPressEvent(QKeyEvent* event) {
@@ -351,32 +351,27 @@ void Sheet::dismiss(DismissReason reason) {
     if (host_) {
         // Sheets shown from this one close first, top down.
         const QList<Sheet*> all = host_->sheets();
-        for (qsizetype i = all.size() - 1; i >= 0 && all[i] != this; --i)
-            all[i]->dismiss(DismissReason::Parent);
+        for (qsizetype i = all.size() - 1; i >= 0 && all[i] != this; --i) all[i]->dismiss(DismissReason::Parent);
         host_->removeSheet(this);
     }
     hide();
     emit dismissed(reason);
     deleteLater();
     if (host_) {
-        if (Sheet* below = host_->topSheet()) below->setFocus();
+        if (Sheet* below = host_->topSheet())
+            below->setFocus();
     }
 }
 
 // ---- Alert ----
 
 Alert::Alert(OverlayHost* host, QString title, QString message, QList<AlertButton> buttons)
-    : QObject(host),
-      host_(host),
-      title_(std::move(title)),
-      message_(std::move(message)),
-      buttons_(std::move(buttons)) {
+    : QObject(host), host_(host), title_(std::move(title)), message_(std::move(message)), buttons_(std::move(buttons)) {
     setObjectName(QStringLiteral("alertRequest"));
     if (buttons_.isEmpty()) buttons_.append({QStringLiteral("OK"), AlertButton::Role::Cancel, {}});
 }
 
-Alert* Alert::present(QWidget* from, const QString& title, const QString& message,
-                      QList<AlertButton> buttons) {
+Alert* Alert::present(QWidget* from, const QString& title, const QString& message, QList<AlertButton> buttons) {
     OverlayHost* host = OverlayHost::forWindow(from);
     if (!host) return nullptr;
     auto* alert = new Alert(host, title, message, std::move(buttons));

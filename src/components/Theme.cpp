@@ -1,11 +1,11 @@
 #include "components/Theme.h"
 
+#include "components/Popups.h"
+#include "services/Preferences.h"
+
 #include <QApplication>
 #include <QFontDatabase>
 #include <QPalette>
-
-#include "components/Popups.h"
-#include "services/Preferences.h"
 
 namespace {
 
@@ -69,96 +69,57 @@ ColorScheme Theme::schemeFor(const QString& appTheme, ColorScheme system) {
 
 QColor Theme::colorFor(ColorRole role, ColorScheme s, const QString& accentTheme) {
     switch (role) {
-        case ColorRole::Accent:
-            if (accentTheme == u"lime") return QColor::fromRgbF(0.55f, 0.75f, 0.05f);
-            if (accentTheme == u"purple") return colorFor(ColorRole::Purple, s);
-            if (accentTheme == u"orange") return colorFor(ColorRole::Orange, s);
-            if (accentTheme == u"pink") return colorFor(ColorRole::Pink, s);
-            return colorFor(ColorRole::Teal, s);
-        case ColorRole::OnAccent:
-            return QColor(Qt::white);
-        case ColorRole::Label:
-            return pick(s, rgb(0, 0, 0), rgb(255, 255, 255));
-        case ColorRole::SecondaryLabel:
-            return pick(s, rgb(60, 60, 67, 0.6), rgb(235, 235, 245, 0.6));
-        case ColorRole::TertiaryLabel:
-            return pick(s, rgb(60, 60, 67, 0.3), rgb(235, 235, 245, 0.3));
-        case ColorRole::Background:
-            return pick(s, rgb(255, 255, 255), rgb(0, 0, 0));
-        case ColorRole::GroupedBackground:
-            return pick(s, rgb(242, 242, 247), rgb(0, 0, 0));
-        case ColorRole::SecondaryGroupedBackground:
-            return pick(s, rgb(255, 255, 255), rgb(28, 28, 30));
-        case ColorRole::TertiaryGroupedBackground:
-            return pick(s, rgb(242, 242, 247), rgb(44, 44, 46));
-        case ColorRole::Separator:
-            return pick(s, rgb(60, 60, 67, 0.29), rgb(84, 84, 88, 0.6));
-        case ColorRole::Fill:
-            return pick(s, rgb(120, 120, 128, 0.2), rgb(120, 120, 128, 0.36));
-        case ColorRole::TertiaryFill:
-            return pick(s, rgb(118, 118, 128, 0.12), rgb(118, 118, 128, 0.24));
-        case ColorRole::BarBackground:
-            return pick(s, rgb(249, 249, 249, 0.97), rgb(22, 22, 24, 0.97));
-        case ColorRole::Scrim:
-            return pick(s, rgb(0, 0, 0, 0.3), rgb(0, 0, 0, 0.55));
-        case ColorRole::Green:
-            return pick(s, rgb(52, 199, 89), rgb(48, 209, 88));
-        case ColorRole::Red:
-            return pick(s, rgb(255, 59, 48), rgb(255, 69, 58));
-        case ColorRole::Orange:
-            return pick(s, rgb(255, 149, 0), rgb(255, 159, 10));
-        case ColorRole::Yellow:
-            return pick(s, rgb(255, 204, 0), rgb(255, 214, 10));
-        case ColorRole::Blue:
-            return pick(s, rgb(0, 122, 255), rgb(10, 132, 255));
-        case ColorRole::Purple:
-            return pick(s, rgb(175, 82, 222), rgb(191, 90, 242));
-        case ColorRole::Pink:
-            return pick(s, rgb(255, 45, 85), rgb(255, 55, 95));
-        case ColorRole::Teal:
-            return pick(s, rgb(48, 176, 199), rgb(64, 200, 224));
-        case ColorRole::Indigo:
-            return pick(s, rgb(88, 86, 214), rgb(94, 92, 230));
-        case ColorRole::Mint:
-            return pick(s, rgb(0, 199, 190), rgb(99, 230, 226));
-        case ColorRole::Cyan:
-            return pick(s, rgb(50, 173, 230), rgb(100, 210, 255));
-        case ColorRole::Brown:
-            return pick(s, rgb(162, 132, 94), rgb(172, 142, 104));
-        case ColorRole::Gray:
-            return rgb(142, 142, 147);
-        case ColorRole::White:
-            return rgb(255, 255, 255);
-        case ColorRole::Black:
-            return rgb(0, 0, 0);
+    case ColorRole::Accent:
+        if (accentTheme == u"lime") return QColor::fromRgbF(0.55f, 0.75f, 0.05f);
+        if (accentTheme == u"purple") return colorFor(ColorRole::Purple, s);
+        if (accentTheme == u"orange") return colorFor(ColorRole::Orange, s);
+        if (accentTheme == u"pink") return colorFor(ColorRole::Pink, s);
+        return colorFor(ColorRole::Teal, s);
+    case ColorRole::OnAccent: return QColor(Qt::white);
+    case ColorRole::Label: return pick(s, rgb(0, 0, 0), rgb(255, 255, 255));
+    case ColorRole::SecondaryLabel: return pick(s, rgb(60, 60, 67, 0.6), rgb(235, 235, 245, 0.6));
+    case ColorRole::TertiaryLabel: return pick(s, rgb(60, 60, 67, 0.3), rgb(235, 235, 245, 0.3));
+    case ColorRole::Background: return pick(s, rgb(255, 255, 255), rgb(0, 0, 0));
+    case ColorRole::GroupedBackground: return pick(s, rgb(242, 242, 247), rgb(0, 0, 0));
+    case ColorRole::SecondaryGroupedBackground: return pick(s, rgb(255, 255, 255), rgb(28, 28, 30));
+    case ColorRole::TertiaryGroupedBackground: return pick(s, rgb(242, 242, 247), rgb(44, 44, 46));
+    case ColorRole::Separator: return pick(s, rgb(60, 60, 67, 0.29), rgb(84, 84, 88, 0.6));
+    case ColorRole::Fill: return pick(s, rgb(120, 120, 128, 0.2), rgb(120, 120, 128, 0.36));
+    case ColorRole::TertiaryFill: return pick(s, rgb(118, 118, 128, 0.12), rgb(118, 118, 128, 0.24));
+    case ColorRole::BarBackground: return pick(s, rgb(249, 249, 249, 0.97), rgb(22, 22, 24, 0.97));
+    case ColorRole::Scrim: return pick(s, rgb(0, 0, 0, 0.3), rgb(0, 0, 0, 0.55));
+    case ColorRole::Green: return pick(s, rgb(52, 199, 89), rgb(48, 209, 88));
+    case ColorRole::Red: return pick(s, rgb(255, 59, 48), rgb(255, 69, 58));
+    case ColorRole::Orange: return pick(s, rgb(255, 149, 0), rgb(255, 159, 10));
+    case ColorRole::Yellow: return pick(s, rgb(255, 204, 0), rgb(255, 214, 10));
+    case ColorRole::Blue: return pick(s, rgb(0, 122, 255), rgb(10, 132, 255));
+    case ColorRole::Purple: return pick(s, rgb(175, 82, 222), rgb(191, 90, 242));
+    case ColorRole::Pink: return pick(s, rgb(255, 45, 85), rgb(255, 55, 95));
+    case ColorRole::Teal: return pick(s, rgb(48, 176, 199), rgb(64, 200, 224));
+    case ColorRole::Indigo: return pick(s, rgb(88, 86, 214), rgb(94, 92, 230));
+    case ColorRole::Mint: return pick(s, rgb(0, 199, 190), rgb(99, 230, 226));
+    case ColorRole::Cyan: return pick(s, rgb(50, 173, 230), rgb(100, 210, 255));
+    case ColorRole::Brown: return pick(s, rgb(162, 132, 94), rgb(172, 142, 104));
+    case ColorRole::Gray: return rgb(142, 142, 147);
+    case ColorRole::White: return rgb(255, 255, 255);
+    case ColorRole::Black: return rgb(0, 0, 0);
     }
     return {};
 }
 
 int Theme::pointSize(TextStyle style) {
     switch (style) {
-        case TextStyle::LargeTitle:
-            return 34;
-        case TextStyle::Title:
-            return 28;
-        case TextStyle::Title2:
-            return 22;
-        case TextStyle::Title3:
-            return 20;
-        case TextStyle::Headline:
-            return 17;
-        case TextStyle::Body:
-            return 17;
-        case TextStyle::Callout:
-            return 16;
-        case TextStyle::Subheadline:
-            return 15;
-        case TextStyle::Footnote:
-            return 13;
-        case TextStyle::Caption:
-            return 12;
-        case TextStyle::Caption2:
-            return 11;
+    case TextStyle::LargeTitle: return 34;
+    case TextStyle::Title: return 28;
+    case TextStyle::Title2: return 22;
+    case TextStyle::Title3: return 20;
+    case TextStyle::Headline: return 17;
+    case TextStyle::Body: return 17;
+    case TextStyle::Callout: return 16;
+    case TextStyle::Subheadline: return 15;
+    case TextStyle::Footnote: return 13;
+    case TextStyle::Caption: return 12;
+    case TextStyle::Caption2: return 11;
     }
     return 17;
 }
@@ -180,15 +141,9 @@ QFont Theme::font(TextStyle style, int weight) {
     f.setPixelSize(pointSize(style));
     if (weight < 0) {
         switch (style) {
-            case TextStyle::LargeTitle:
-                weight = QFont::Bold;
-                break;
-            case TextStyle::Headline:
-                weight = QFont::DemiBold;
-                break;
-            default:
-                weight = QFont::Normal;
-                break;
+        case TextStyle::LargeTitle: weight = QFont::Bold; break;
+        case TextStyle::Headline: weight = QFont::DemiBold; break;
+        default: weight = QFont::Normal; break;
         }
     }
     f.setWeight(static_cast<QFont::Weight>(weight));
@@ -242,15 +197,13 @@ QString Theme::inputStyleSheet() const {
                "QComboBox {"
                " background: %1; color: %3; border: 1px solid %2; border-radius: 8px;"
                " padding: 6px 8px; selection-background-color: %4; }"
-               "QLineEdit:focus, QPlainTextEdit:focus, QTextEdit:focus, QComboBox:focus { border: 1px solid "
-               "%4; }"
+               "QLineEdit:focus, QPlainTextEdit:focus, QTextEdit:focus, QComboBox:focus { border: 1px solid %4; }"
                "QLineEdit[readOnly=\"true\"] { color: %5; }"
                // The drop-down of combo and calendar fields: a chevron inside the rounded field.
                "QComboBox, QDateTimeEdit[calendarPopup=\"true\"] { padding-right: 30px; }"
                "QComboBox::drop-down, QDateTimeEdit::drop-down { subcontrol-origin: padding;"
                " subcontrol-position: center right; width: 30px; border: none; background: transparent; }"
-               "QComboBox::down-arrow, QDateTimeEdit::down-arrow { image: url(%6); width: 14px; height: "
-               "14px; }"
+               "QComboBox::down-arrow, QDateTimeEdit::down-arrow { image: url(%6); width: 14px; height: 14px; }"
                "QComboBox QAbstractItemView { background: %7; color: %3; border: 1px solid %2;"
                " selection-background-color: %4; selection-color: %8; outline: 0; }"
                "QScrollBar:vertical { width: 6px; background: transparent; margin: 2px; }"

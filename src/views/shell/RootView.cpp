@@ -1,10 +1,5 @@
 #include "views/shell/RootView.h"
 
-#include <QEvent>
-#include <QLocale>
-#include <QTimer>
-#include <QVBoxLayout>
-
 #include "account/AccountSession.h"
 #include "account/AppAccountRole.h"
 #include "components/NavigationStack.h"
@@ -16,6 +11,11 @@
 #include "services/PendingDestination.h"
 #include "services/Preferences.h"
 #include "store/MoneyStore.h"
+
+#include <QEvent>
+#include <QLocale>
+#include <QTimer>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -48,18 +48,12 @@ std::optional<QString> idOf(const std::optional<FamilyUser>& user) {
 
 QString appTabTag(AppTab tab) {
     switch (tab) {
-        case AppTab::family:
-            return QStringLiteral("family");
-        case AppTab::dashboard:
-            return QStringLiteral("dashboard");
-        case AppTab::transactions:
-            return QStringLiteral("transactions");
-        case AppTab::calculator:
-            return QStringLiteral("calculator");
-        case AppTab::analytics:
-            return QStringLiteral("analytics");
-        case AppTab::planner:
-            return QStringLiteral("planner");
+    case AppTab::family: return QStringLiteral("family");
+    case AppTab::dashboard: return QStringLiteral("dashboard");
+    case AppTab::transactions: return QStringLiteral("transactions");
+    case AppTab::calculator: return QStringLiteral("calculator");
+    case AppTab::analytics: return QStringLiteral("analytics");
+    case AppTab::planner: return QStringLiteral("planner");
     }
     return {};
 }
@@ -72,12 +66,9 @@ std::optional<AppTab> appTabFromTag(const QString& tag) {
 
 QString AppSheet::id() const {
     switch (kind) {
-        case Kind::add:
-            return QStringLiteral("add-") + rawValue(transactionKind);
-        case Kind::goal:
-            return QStringLiteral("goal");
-        case Kind::task:
-            return QStringLiteral("task");
+    case Kind::add: return QStringLiteral("add-") + rawValue(transactionKind);
+    case Kind::goal: return QStringLiteral("goal");
+    case Kind::task: return QStringLiteral("task");
     }
     return {};
 }
@@ -161,24 +152,12 @@ void RootView::buildTabs() {
     for (const TabInfo& info : kTabs) {
         NavigationPage* page = nullptr;
         switch (info.tab) {
-            case AppTab::family:
-                page = root_screens::family(environment_);
-                break;
-            case AppTab::dashboard:
-                page = root_screens::dashboard(environment_, handed);
-                break;
-            case AppTab::transactions:
-                page = root_screens::transactions(environment_, handed);
-                break;
-            case AppTab::planner:
-                page = root_screens::planner(environment_);
-                break;
-            case AppTab::calculator:
-                page = root_screens::calculator(environment_);
-                break;
-            case AppTab::analytics:
-                page = root_screens::analytics(environment_);
-                break;
+        case AppTab::family: page = root_screens::family(environment_); break;
+        case AppTab::dashboard: page = root_screens::dashboard(environment_, handed); break;
+        case AppTab::transactions: page = root_screens::transactions(environment_, handed); break;
+        case AppTab::planner: page = root_screens::planner(environment_); break;
+        case AppTab::calculator: page = root_screens::calculator(environment_); break;
+        case AppTab::analytics: page = root_screens::analytics(environment_); break;
         }
         tabs->addTab(appTabTag(info.tab), QString::fromUtf8(info.title), QString::fromUtf8(info.symbol),
                      new NavigationStack(page));
@@ -219,15 +198,9 @@ void RootView::present(const AppSheet& wanted) {
 
     QWidget* content = nullptr;
     switch (wanted.kind) {
-        case AppSheet::Kind::add:
-            content = root_screens::addTransactionSheet(environment_, wanted.transactionKind);
-            break;
-        case AppSheet::Kind::goal:
-            content = root_screens::goalSheet(environment_);
-            break;
-        case AppSheet::Kind::task:
-            content = root_screens::taskSheet(environment_);
-            break;
+    case AppSheet::Kind::add: content = root_screens::addTransactionSheet(environment_, wanted.transactionKind); break;
+    case AppSheet::Kind::goal: content = root_screens::goalSheet(environment_); break;
+    case AppSheet::Kind::task: content = root_screens::taskSheet(environment_); break;
     }
     Sheet* sheet = Sheet::present(this, content);
     if (!sheet) {
@@ -246,19 +219,11 @@ void RootView::present(const AppSheet& wanted) {
 
 void RootView::apply(MoneyDestination destination) {
     switch (destination) {
-        case MoneyDestination::dashboard:
-            selectTab(AppTab::dashboard);
-            break;
-        case MoneyDestination::expense:
-            present(AppSheet::add(TransactionKind::expense));
-            break;
-        case MoneyDestination::income:
-            present(AppSheet::add(TransactionKind::income));
-            break;
-        case MoneyDestination::planner:
-        case MoneyDestination::calendar:
-            selectTab(AppTab::planner);
-            break;  // no calendar screen is opened
+    case MoneyDestination::dashboard: selectTab(AppTab::dashboard); break;
+    case MoneyDestination::expense: present(AppSheet::add(TransactionKind::expense)); break;
+    case MoneyDestination::income: present(AppSheet::add(TransactionKind::income)); break;
+    case MoneyDestination::planner:
+    case MoneyDestination::calendar: selectTab(AppTab::planner); break;  // no calendar screen is opened
     }
 }
 

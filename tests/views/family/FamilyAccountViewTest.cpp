@@ -1,8 +1,4 @@
-#include <QAction>
-#include <QJsonDocument>
-#include <QLineEdit>
-#include <QListView>
-#include <QMenu>
+#include "views/shell/ShellFixture.h"
 
 #include "components/Button.h"
 #include "components/ListPickerSheet.h"
@@ -12,7 +8,12 @@
 #include "services/LanguageCatalog.h"
 #include "views/family/FamilyAccountView.h"
 #include "views/shell/RootView.h"
-#include "views/shell/ShellFixture.h"
+
+#include <QAction>
+#include <QJsonDocument>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
 
 using namespace shelltest;
 

@@ -1,12 +1,13 @@
-#include <QSignalSpy>
-
 #include "ShellFixture.h"
+
 #include "components/NavigationStack.h"
 #include "components/TabView.h"
 #include "services/PendingDestination.h"
 #include "services/PreferencesTestSupport.h"
 #include "views/family/FamilyAccountView.h"
 #include "views/shell/RootView.h"
+
+#include <QSignalSpy>
 
 using namespace shelltest;
 
@@ -63,12 +64,8 @@ TEST_F(RootTest, SignedInChildSeesSixTabsInOrderStartingOnTheFamilyTab) {
     ASSERT_TRUE(tabs);
     EXPECT_EQ(tabs->tags(), RootView::tabOrder());
     const QStringList titles{"Задания", "Главная", "Операции", "План", "Калькулятор", "Аналитика"};
-    const QStringList symbols{"checklist",
-                              "house.fill",
-                              "list.bullet.rectangle",
-                              "calendar.badge.checkmark",
-                              "plus.forwardslash.minus",
-                              "chart.bar.fill"};
+    const QStringList symbols{"checklist",           "house.fill", "list.bullet.rectangle", "calendar.badge.checkmark",
+                              "plus.forwardslash.minus", "chart.bar.fill"};
     for (int i = 0; i < titles.size(); ++i) {
         EXPECT_EQ(tabs->tabBar()->button(RootView::tabOrder()[i])->text(), titles[i]);
         EXPECT_EQ(tabs->tabBar()->button(RootView::tabOrder()[i])->property("symbol").toString(), symbols[i]);
