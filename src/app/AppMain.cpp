@@ -13,6 +13,7 @@
 #include "app/AppWindow.h"
 #include "app/CommandLine.h"
 #include "app/Launch.h"
+#include "app/QtTranslations.h"
 #include "app/SingleInstance.h"
 #include "components/FileDialogPhotoPicker.h"
 #include "components/ShareSheet.h"
@@ -57,9 +58,13 @@ void printLine(FILE* stream, const QString& text) {
 }
 
 // Answers the requests that need no window, with only a core application.
-int runWithoutWindow(int argc, char** argv, const LaunchRequest& request) {
+// The arguments are read again once Qt's texts speak the app's language, so
+// that the help and Qt's own errors read in Russian like the rest.
+int runWithoutWindow(int argc, char** argv, const QStringList& arguments) {
     QCoreApplication app(argc, argv);
     nameApplication();
+    QtTranslations::install(app);
+    const LaunchRequest request = parseCommandLine(arguments);
     if (!request.error.isEmpty()) {
         printLine(stderr, QStringLiteral("%1: %2").arg(QCoreApplication::applicationName(), request.error));
         printLine(stderr, QStringLiteral("Справка: %1 --help").arg(QCoreApplication::applicationName()));
@@ -84,7 +89,7 @@ int runApp(int argc, char** argv) {
     for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
     const LaunchRequest request = parseCommandLine(arguments);
     if (!request.error.isEmpty() || request.showHelp || request.showVersion || request.printRole)
-        return runWithoutWindow(argc, argv, request);
+        return runWithoutWindow(argc, argv, arguments);
 
     if (!hasDisplay(QProcessEnvironment::systemEnvironment())) {
         printLine(stderr, noDisplayMessage(bundleText("CFBundleExecutable", QStringLiteral("zanbeck"))));
@@ -93,6 +98,7 @@ int runApp(int argc, char** argv) {
 
     QApplication app(argc, argv);
     nameApplication();
+    QtTranslations::install(app);
     QGuiApplication::setApplicationDisplayName(bundleText("CFBundleDisplayName", QStringLiteral("Zanbeck")));
     QGuiApplication::setDesktopFileName(QCoreApplication::applicationName());
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/app/zanbeck.svg")));

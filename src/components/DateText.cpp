@@ -1,5 +1,6 @@
 #include "components/DateText.h"
 
+#include "services/GlobalPreferences.h"
 #include "services/IcuText.h"
 
 #include <QLocale>
@@ -9,10 +10,7 @@
 
 namespace DateText {
 
-QString deviceLocaleName() {
-    const QString name = QLocale::system().name();
-    return name == u"C" || name.isEmpty() ? QStringLiteral("en_US") : name;
-}
+QString deviceLocaleName() { return GlobalPreferences::systemLocaleIdentifier(); }
 
 QString abbreviatedDateTime(const QDateTime& when, const QString& localeName) {
     if (!when.isValid()) return {};

@@ -7,7 +7,8 @@
 // phone formats them.
 namespace DateText {
 
-// The device locale as an ICU locale name ("ru_RU"); "en_US" for the C locale.
+// The device locale as an ICU locale name ("ru_RU"), the same one money text
+// uses for "auto": an unset or C locale gives the app's language, "ru_RU".
 QString deviceLocaleName();
 
 // Abbreviated date and shortened time: "5 янв. 2024 г., 15:30", "Jan 5, 2024, 3:30 PM".

@@ -1,24 +1,21 @@
 #include "components/FileDialogPhotoPicker.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <memory>
+
+#include "components/FileDialogs.h"
 
 FileDialogPhotoPicker::FileDialogPhotoPicker(QWidget* window) : window_(window) {}
 
 void FileDialogPhotoPicker::pickImage(std::function<void(std::optional<QByteArray>)> done) {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    if (folder.isEmpty()) folder = QDir::homePath();
-    auto* dialog =
-        new QFileDialog(window_, QStringLiteral("Фото чека"), folder,
-                        QStringLiteral("Изображения (*.jpg *.jpeg *.png *.heic *.heif *.webp *.bmp *.gif)"));
+    auto* dialog = FileDialogs::create(
+        window_, QStringLiteral("Фото чека"), FileDialogs::startFolder(QStandardPaths::PicturesLocation),
+        QStringLiteral("Изображения (*.jpg *.jpeg *.png *.heic *.heif *.webp *.bmp *.gif)"));
     dialog->setObjectName(QStringLiteral("photoPickerDialog"));
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
     // Whichever way the dialog ends, `done` runs exactly once.
     auto pending = std::make_shared<std::function<void(std::optional<QByteArray>)>>(std::move(done));
     auto finish = [pending](std::optional<QByteArray> bytes) {

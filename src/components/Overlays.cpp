@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -251,6 +252,9 @@ Sheet* Sheet::present(QWidget* from, QWidget* content) {
     OverlayHost* host = OverlayHost::forWindow(from);
     if (!host) return nullptr;
     auto* sheet = new Sheet(host->window(), content);
+    // The content speaks the locale of the screen that shows it (its dates,
+    // calendars and numbers), not the bare window's.
+    sheet->setLocale(from->locale());
     sheet->host_ = host;
     host->addSheet(sheet);
     sheet->show();
@@ -298,9 +302,25 @@ int Sheet::topGap() const {
     return qMin(44, height() / 10);
 }
 
+void Sheet::setDetent(Detent detent) {
+    detent_ = detent;
+    placePanel();
+}
+
+void Sheet::placePanel() {
+    int panelHeight = height() - topGap();
+    if (detent_ == Detent::Fitted) {
+        const QLayout* column = panel_->layout();
+        const int wanted =
+            column->hasHeightForWidth() ? column->heightForWidth(width()) : column->sizeHint().height();
+        panelHeight = qMin(panelHeight, wanted);
+    }
+    panel_->setGeometry(0, height() - panelHeight, width(), panelHeight);
+}
+
 void Sheet::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    panel_->setGeometry(0, topGap(), width(), height() - topGap());
+    placePanel();
 }
 
 void Sheet::paintEvent(QPaintEvent*) {

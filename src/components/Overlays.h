@@ -80,6 +80,13 @@ public:
     // Blocks the backdrop, Escape and swipe; dismiss() still closes.
     void setInteractiveDismissDisabled(bool disabled);
 
+    // How tall the panel is: Large fills the window below a small gap; Fitted
+    // takes the height its content asks for at the window's width, at the
+    // bottom (a short list of choices), and no more than Large.
+    enum class Detent { Large, Fitted };
+    void setDetent(Detent detent);
+    Detent detent() const { return detent_; }
+
     void dismiss(DismissReason reason = DismissReason::Programmatic);
 
 signals:
@@ -96,6 +103,7 @@ private:
     Sheet(QWidget* window, QWidget* content);
     void interactiveDismiss(DismissReason reason);
     int topGap() const;
+    void placePanel();
 
     QWidget* panel_;
     QWidget* grabber_;
@@ -103,6 +111,7 @@ private:
     OverlayHost* host_ = nullptr;
     bool dismissed_ = false;
     bool interactiveDisabled_ = false;
+    Detent detent_ = Detent::Large;
 };
 
 struct AlertButton {
@@ -120,7 +129,8 @@ struct AlertButton {
 //   Alert::present(this, "Ошибка сохранения", store.saveError(),
 //                  {{"OK", AlertButton::Role::Cancel, [&] { store.clearSaveError(); }}});
 //   Alert::present(this, "Убрать защиту?", "...",
-//                  {{"Отмена", AlertButton::Role::Cancel}, {"Убрать код", AlertButton::Role::Destructive, remove}});
+//                  {{"Отмена", AlertButton::Role::Cancel}, {"Убрать код", AlertButton::Role::Destructive,
+//                  remove}});
 class Alert : public QObject {
     Q_OBJECT
 public:

@@ -9,8 +9,10 @@
 #include <QVBoxLayout>
 
 #include "components/Button.h"
+#include "components/FileDialogs.h"
 #include "components/Overlays.h"
 #include "components/TextLabel.h"
+#include "components/Toast.h"
 
 namespace {
 
@@ -30,6 +32,7 @@ void ShareSheetService::share(const QString& title, const QString& text, const Q
     if (sheet_) sheet_->dismiss();
     auto* content = new ShareSheetContent(title, text, suggestedFileName);
     sheet_ = Sheet::present(window_, content);
+    sheet_->setDetent(Sheet::Detent::Fitted);
     QObject::connect(content, &ShareSheetContent::finished, sheet_, [sheet = sheet_] {
         if (sheet) sheet->dismiss();
     });
@@ -77,25 +80,24 @@ ShareSheetContent::ShareSheetContent(const QString& title, const QString& text,
     auto* cancelButton = new Button(QStringLiteral("Отмена"), Button::Style::Plain);
     cancelButton->setObjectName(QStringLiteral("shareCancelButton"));
     cancelButton->setRole(Button::Role::Cancel);
+    cancelButton->setFullWidth(true);
     connect(cancelButton, &QAbstractButton::clicked, this, &ShareSheetContent::finished);
     layout->addWidget(cancelButton);
-    layout->addStretch();
 }
 
 void ShareSheetContent::copy() {
     QGuiApplication::clipboard()->setText(text_);
+    Toast::show(this, QStringLiteral("Скопировано"));
     emit finished();
 }
 
 void ShareSheetContent::chooseFile() {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty()) folder = QDir::homePath();
+    const QString folder = FileDialogs::startFolder(QStandardPaths::DocumentsLocation);
     auto* dialog =
-        new QFileDialog(window(), QStringLiteral("Сохранить в файл"), QDir(folder).filePath(fileName_));
+        FileDialogs::create(window(), QStringLiteral("Сохранить в файл"), QDir(folder).filePath(fileName_));
     dialog->setObjectName(QStringLiteral("shareSaveDialog"));
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QFileDialog::fileSelected, this, &ShareSheetContent::save);
     connect(this, &QObject::destroyed, dialog, &QWidget::close);
     dialog->open();

@@ -7,8 +7,9 @@
 #include "components/Overlays.h"
 #include "platform/ShareService.h"
 
-// The share sheet of a desktop: a sheet inside the window that copies the
-// exact text to the clipboard or saves it to a file the user names.
+// The share sheet of a desktop: a compact sheet at the bottom of the window
+// that copies the exact text to the clipboard (confirmed by a short
+// "Скопировано") or saves it to a file the user names.
 class ShareSheetService : public ShareService {
 public:
     // The window the sheet is shown in; it must outlive every share.

@@ -1,5 +1,6 @@
 #include "components/Theme.h"
 
+#include "components/Popups.h"
 #include "services/Preferences.h"
 
 #include <QApplication>
@@ -165,6 +166,7 @@ QFont Theme::font(TextStyle style, int weight) {
 
 void Theme::install(QApplication& app) {
     installedOn_ = &app;
+    Popups::install(app);
     applyToApplication();
 }
 
@@ -201,6 +203,8 @@ QString Theme::inputStyleSheet() const {
     const QString text = color(ColorRole::Label).name(QColor::HexArgb);
     const QString accent = color(ColorRole::Accent).name(QColor::HexArgb);
     const QString placeholder = color(ColorRole::TertiaryLabel).name(QColor::HexArgb);
+    const QString chevron = isDark() ? QStringLiteral(":/zanbeck/icons/kit/chevron-down-dark.svg")
+                                     : QStringLiteral(":/zanbeck/icons/kit/chevron-down-light.svg");
     return QStringLiteral(
                "QLineEdit, QPlainTextEdit, QTextEdit, QSpinBox, QDoubleSpinBox, QDateEdit, QDateTimeEdit, "
                "QComboBox {"
@@ -208,9 +212,18 @@ QString Theme::inputStyleSheet() const {
                " padding: 6px 8px; selection-background-color: %4; }"
                "QLineEdit:focus, QPlainTextEdit:focus, QTextEdit:focus, QComboBox:focus { border: 1px solid %4; }"
                "QLineEdit[readOnly=\"true\"] { color: %5; }"
+               // The drop-down of combo and calendar fields: a chevron inside the rounded field.
+               "QComboBox, QDateTimeEdit[calendarPopup=\"true\"] { padding-right: 30px; }"
+               "QComboBox::drop-down, QDateTimeEdit::drop-down { subcontrol-origin: padding;"
+               " subcontrol-position: center right; width: 30px; border: none; background: transparent; }"
+               "QComboBox::down-arrow, QDateTimeEdit::down-arrow { image: url(%6); width: 14px; height: 14px; }"
+               "QComboBox QAbstractItemView { background: %7; color: %3; border: 1px solid %2;"
+               " selection-background-color: %4; selection-color: %8; outline: 0; }"
                "QScrollBar:vertical { width: 6px; background: transparent; margin: 2px; }"
                "QScrollBar::handle:vertical { background: %2; border-radius: 3px; min-height: 24px; }"
                "QScrollBar::add-line, QScrollBar::sub-line { height: 0; width: 0; }"
                "QScrollBar::add-page, QScrollBar::sub-page { background: transparent; }")
-        .arg(field, border, text, accent, placeholder);
+        .arg(field, border, text, accent, placeholder, chevron,
+             color(ColorRole::SecondaryGroupedBackground).name(QColor::HexArgb),
+             color(ColorRole::OnAccent).name(QColor::HexArgb));
 }

@@ -12,15 +12,20 @@ namespace GlobalPreferences {
 
 namespace {
 
+// The device locale when the environment names none: the app's own language.
+// The C locale is no one's language, and taking it would mix English dates
+// and amounts into Russian screens.
+const QString kDefaultDeviceLocale = QStringLiteral("ru_RU");
+
 // "ru_RU.UTF-8" -> "ru_RU", "de_DE@euro" -> "de_DE"; the C locale has no
-// language of its own and maps to ICU's name for it.
+// language of its own and maps to the app's default.
 QString localeFromPosixName(const QByteArray& posix) {
     QString name = QString::fromLatin1(posix);
     for (const QChar stop : {u'.', u'@'}) {
         const qsizetype at = name.indexOf(stop);
         if (at >= 0) name.truncate(at);
     }
-    if (name == u"C" || name == u"POSIX") return QStringLiteral("en_US_POSIX");
+    if (name.isEmpty() || name == u"C" || name == u"POSIX") return kDefaultDeviceLocale;
     return name;
 }
 
@@ -60,7 +65,7 @@ QString systemLocaleIdentifier() {
         const QByteArray value = qgetenv(variable);
         if (!value.isEmpty()) return localeFromPosixName(value);
     }
-    return QStringLiteral("en_US_POSIX");
+    return kDefaultDeviceLocale;
 }
 
 icu::Locale systemLocale() { return knownOrRoot(systemLocaleIdentifier()); }

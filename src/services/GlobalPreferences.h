@@ -27,7 +27,8 @@ icu::Locale locale();
 
 // The device's locale, taken from the environment (LC_ALL, then LC_MONETARY,
 // then LANG) on every call, without codeset or modifier: "ru_RU.UTF-8" gives
-// "ru_RU". The C/POSIX locale, or none set, gives "en_US_POSIX".
+// "ru_RU". The C/POSIX locale, or none set, gives the app's language, "ru_RU".
+// Every use of the device's locale (money, dates, picker titles) reads this.
 QString systemLocaleIdentifier();
 icu::Locale systemLocale();
 

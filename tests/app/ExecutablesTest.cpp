@@ -72,6 +72,19 @@ TEST(Executables, EachCarriesItsOwnRole) {
     EXPECT_EQ(run(app("zanbeck-parent"), {"--print-role"}, environment).out.trimmed(), "parent");
 }
 
+TEST(Executables, HelpAndQtsOwnErrorsSpeakRussianInBothBuilds) {
+    TempDir dir;
+    const QProcessEnvironment environment = isolatedUser(dir);
+    for (const char* name : {"zanbeck", "zanbeck-parent"}) {
+        const QString help = run(app(name), {"--help"}, environment).out;
+        EXPECT_TRUE(help.contains(QString::fromUtf8("Показать эту справку."))) << help.toStdString();
+        for (const char* english : {"Usage", "Options", "Arguments", "options]"})
+            EXPECT_FALSE(help.contains(QLatin1String(english))) << name << ": " << help.toStdString();
+        const QString error = run(app(name), {"--colour"}, environment).err;
+        EXPECT_FALSE(error.contains(QLatin1String("Unknown option"))) << error.toStdString();
+    }
+}
+
 TEST(Executables, WithoutADisplaySayItInOneLineAndFail) {
     TempDir dir;
     QProcessEnvironment environment = isolatedUser(dir);

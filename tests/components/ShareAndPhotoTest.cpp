@@ -1,4 +1,5 @@
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -10,6 +11,7 @@
 #include "components/FileDialogPhotoPicker.h"
 #include "components/Overlays.h"
 #include "components/ShareSheet.h"
+#include "components/Toast.h"
 
 namespace {
 
@@ -39,17 +41,22 @@ protected:
     ShareSheetService share{&window};
 };
 
-TEST_F(ShareSheetTest, CopyPutsTheExactTextOnTheClipboardAndCancelLeavesItAlone) {
+TEST_F(ShareSheetTest, CopyPutsTheExactTextOnTheClipboardAndSaysSoCancelLeavesItAlone) {
     for (const auto& [button, clipboard] :
          {std::pair{"shareCancelButton", QStringLiteral("before")}, std::pair{"shareCopyButton", kExport}}) {
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
         share.share("Zanbeck CSV", kExport, "Zanbeck.csv");
         ASSERT_NE(share.currentSheet(), nullptr);
+        EXPECT_LT(share.currentSheet()->panel()->height(), window.height() / 2) << "a compact sheet";
         QTest::mouseClick(find<Button>(button), Qt::LeftButton);
         EXPECT_EQ(QGuiApplication::clipboard()->text(), clipboard) << button;
         settle();
         EXPECT_EQ(share.currentSheet(), nullptr) << button;
     }
+    auto* toast = find<Toast>("toast");
+    ASSERT_NE(toast, nullptr);
+    EXPECT_EQ(toast->text(), QString::fromUtf8("Скопировано"));
+    EXPECT_TRUE(toast->isVisible());
 }
 
 TEST_F(ShareSheetTest, SavingWritesTheTextByteForByteAndAFailureKeepsTheSheetAndSaysWhy) {
@@ -131,8 +138,15 @@ TEST_F(PhotoPickerTest, AcceptedFileGivesItsBytesOnce) {
 }
 
 TEST_F(PhotoPickerTest, CancellingGivesNothingOnce) {
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", dir_.path().toUtf8());  // a user whose pictures folder is known
+    ASSERT_TRUE(QDir(dir_.path()).mkpath("Pictures"));
     picker.pickImage(record);
+    qputenv("HOME", home);
     ASSERT_NE(dialog(), nullptr);
+    EXPECT_EQ(dialog()->directory().absolutePath(), QDir(dir_.filePath("Pictures")).absolutePath());
+    EXPECT_TRUE(dialog()->testOption(QFileDialog::DontUseNativeDialog))
+        << "Qt's dialog, in the app's language";
     dialog()->reject();
     settle();
     EXPECT_EQ(calls, 1);

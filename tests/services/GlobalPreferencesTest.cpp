@@ -37,13 +37,13 @@ TEST_F(GlobalPreferencesTest, LocaleIsTheStoredLanguageOrTheDevicesForAuto) {
 
 TEST_F(GlobalPreferencesTest, SystemLocaleComesFromTheMonetaryEnvironment) {
     ScopedLocaleEnvironment env;
-    EXPECT_EQ(systemLocaleIdentifier(), "en_US_POSIX");  // nothing set
+    EXPECT_EQ(systemLocaleIdentifier(), "ru_RU");  // nothing set: the app's language
     // Each variable set on top of the ones before: LC_ALL over LC_MONETARY over LANG.
     // clang-format off
     const std::tuple<const char*, const char*, const char*> steps[] = {
         {"LANG", "de_DE@euro", "de_DE"},     {"LC_MONETARY", "kk_KZ.UTF-8", "kk_KZ"},
-        {"LC_ALL", "ru_RU.UTF-8", "ru_RU"},  {"LC_ALL", "C.UTF-8", "en_US_POSIX"},
-        {"LC_ALL", "POSIX", "en_US_POSIX"}};
+        {"LC_ALL", "en_GB.UTF-8", "en_GB"},  {"LC_ALL", "C.UTF-8", "ru_RU"},
+        {"LC_ALL", "POSIX", "ru_RU"},        {"LC_ALL", "C", "ru_RU"}};
     // clang-format on
     for (const auto& [name, value, expected] : steps) {
         env.set(name, value);

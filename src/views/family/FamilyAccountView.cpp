@@ -1,22 +1,7 @@
 #include "views/family/FamilyAccountView.h"
 
-#include "account/AccountSession.h"
-#include "account/AppAccountRole.h"
-#include "components/Button.h"
-#include "components/PageBody.h"
-#include "components/Symbols.h"
-#include "components/TextLabel.h"
-#include "services/CurrencyCatalog.h"
-#include "services/GlobalPreferences.h"
-#include "services/IcuText.h"
-#include "services/LanguageCatalog.h"
-#include "services/Preferences.h"
-#include "views/shell/InterimPages.h"
-#include "views/shell/PasscodeViews.h"
-
 #include <unicode/locid.h>
 
-#include <QActionGroup>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
@@ -25,22 +10,42 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "account/AccountSession.h"
+#include "account/AppAccountRole.h"
+#include "components/Button.h"
+#include "components/ListPickerSheet.h"
+#include "components/Overlays.h"
+#include "components/PageBody.h"
+#include "components/Symbols.h"
+#include "components/TextLabel.h"
+#include "components/Theme.h"
+#include "services/CurrencyCatalog.h"
+#include "services/GlobalPreferences.h"
+#include "services/IcuText.h"
+#include "services/LanguageCatalog.h"
+#include "services/Preferences.h"
+#include "views/shell/InterimPages.h"
+#include "views/shell/PasscodeViews.h"
+
 namespace {
 
 // The signed-in family screen of each build. A finished screen replaces its
 // interim page by changing its line here.
 QWidget* familyScreenFor(AppAccountRole role, AccountSession& account, const PlatformServices&) {
-    return role == AppAccountRole::parent ? interim::parentFamilyView(account) : interim::childFamilyView(account);
+    return role == AppAccountRole::parent ? interim::parentFamilyView(account)
+                                          : interim::childFamilyView(account);
 }
 
 const QString kCurrencyKey = QString::fromLatin1(GlobalPreferences::kCurrencyCodeKey);
 const QString kLanguageKey = QString::fromLatin1(GlobalPreferences::kAppLanguageKey);
 
 QString storedCurrency() {
-    return Preferences::standard().string(kCurrencyKey, QString::fromLatin1(GlobalPreferences::kDefaultCurrencyCode));
+    return Preferences::standard().string(kCurrencyKey,
+                                          QString::fromLatin1(GlobalPreferences::kDefaultCurrencyCode));
 }
 QString storedLanguage() {
-    return Preferences::standard().string(kLanguageKey, QString::fromLatin1(GlobalPreferences::kAutoLanguage));
+    return Preferences::standard().string(kLanguageKey,
+                                          QString::fromLatin1(GlobalPreferences::kAutoLanguage));
 }
 
 // Characters as a reader counts them (one emoji or accented letter is one).
@@ -94,7 +99,8 @@ private:
 
 }  // namespace
 
-FamilyAccountView::FamilyAccountView(AccountSession& account, const PlatformServices& services, QWidget* parent)
+FamilyAccountView::FamilyAccountView(AccountSession& account, const PlatformServices& services,
+                                     QWidget* parent)
     : NavigationPage(QString(), parent), account_(account), services_(services) {
     setObjectName(QStringLiteral("familyAccountView"));
     const bool parentBuild = AppAccountRole::build() == AppAccountRole::parent;
@@ -119,9 +125,9 @@ FamilyAccountView::FamilyAccountView(AccountSession& account, const PlatformServ
                                                 : QStringLiteral("star.circle.fill"),
                                     loginView_),
                     0, Qt::AlignHCenter);
-    auto* caption = new TextLabel(QStringLiteral("Версия: ") + (parentBuild ? QStringLiteral("Родитель")
-                                                                             : QStringLiteral("Ребёнок")),
-                                  TextStyle::Title, ColorRole::Label, loginView_);
+    auto* caption = new TextLabel(
+        QStringLiteral("Версия: ") + (parentBuild ? QStringLiteral("Родитель") : QStringLiteral("Ребёнок")),
+        TextStyle::Title, ColorRole::Label, loginView_);
     caption->setTextStyle(TextStyle::Title, QFont::Black);
     caption->setAlignment(Qt::AlignHCenter);
     caption->setObjectName(QStringLiteral("versionCaption"));
@@ -169,18 +175,26 @@ FamilyAccountView::FamilyAccountView(AccountSession& account, const PlatformServ
     connect(password_, &QLineEdit::returnPressed, this, &FamilyAccountView::startSignIn);
     connect(signIn_, &QAbstractButton::clicked, this, &FamilyAccountView::startSignIn);
 
-    // "Язык и валюта": two pickers whose rows write the preferences.
-    menuButton_ = addToolbarButton(QStringLiteral("Язык и валюта"), QStringLiteral("globe"), ToolbarPlacement::Trailing);
+    // "Язык и валюта": two pickers whose rows write the preferences. The
+    // lists are long (hundreds of currencies), so each opens as a list sheet.
+    menuButton_ = addToolbarButton(QStringLiteral("Язык и валюта"), QStringLiteral("globe"),
+                                   ToolbarPlacement::Trailing);
     menuButton_->setObjectName(QStringLiteral("preferencesMenuButton"));
     menu_ = new QMenu(QStringLiteral("Язык и валюта"), this);
     menu_->setObjectName(QStringLiteral("preferencesMenu"));
-    currencyMenu_ = menu_->addMenu(QStringLiteral("Валюта"));
-    currencyMenu_->setObjectName(QStringLiteral("currencyMenu"));
-    languageMenu_ = menu_->addMenu(QStringLiteral("Язык"));
-    languageMenu_->setObjectName(QStringLiteral("languageMenu"));
-    connect(menu_, &QMenu::aboutToShow, this, &FamilyAccountView::fillPreferenceMenus);
+    const QColor menuTint = Theme::current().color(ColorRole::Label);
+    currencyAction_ =
+        menu_->addAction(Symbols::icon(QStringLiteral("banknote"), menuTint), QStringLiteral("Валюта"));
+    currencyAction_->setObjectName(QStringLiteral("currencyPickerAction"));
+    connect(currencyAction_, &QAction::triggered, this, &FamilyAccountView::showCurrencyPicker);
+    languageAction_ =
+        menu_->addAction(Symbols::icon(QStringLiteral("globe"), menuTint), QStringLiteral("Язык"));
+    languageAction_->setObjectName(QStringLiteral("languagePickerAction"));
+    connect(languageAction_, &QAction::triggered, this, &FamilyAccountView::showLanguagePicker);
     connect(menuButton_, &QAbstractButton::clicked, this, [this] {
-        menu_->popup(menuButton_->mapToGlobal(QPoint(0, menuButton_->height())));
+        updateMenuRows();
+        menu_->popup(menuButton_->mapToGlobal(
+            QPoint(menuButton_->width() - menu_->sizeHint().width(), menuButton_->height())));
     });
 
     currencyCode_ = storedCurrency();
@@ -216,7 +230,10 @@ void FamilyAccountView::redraw() {
     loginScroll_->setVisible(!signedIn);
     if (familyView_) familyView_->setVisible(signedIn);
     menuButton_->setVisible(signedIn);
-    if (!signedIn) menu_->hide();
+    if (!signedIn) {
+        menu_->hide();
+        if (Sheet* sheet = picker_ ? Sheet::of(picker_) : nullptr) sheet->dismiss();
+    }
 
     QString title = role == AppAccountRole::parent ? QStringLiteral("Семья") : QStringLiteral("Мои задания");
     if (familyView_ && !familyView_->windowTitle().isEmpty()) title = familyView_->windowTitle();
@@ -239,33 +256,33 @@ void FamilyAccountView::startSignIn() {
     account_.login(email_->text(), password_->text());
 }
 
-void FamilyAccountView::fillPreferenceMenus() {
-    const QString currency = storedCurrency();
-    const QString language = storedLanguage();
+void FamilyAccountView::updateMenuRows() {
+    // Each row shows its current choice at the trailing edge.
+    currencyAction_->setText(QStringLiteral("Валюта\t") + storedCurrency());
+    languageAction_->setText(QStringLiteral("Язык\t") + languageRowTitle(storedLanguage()));
+}
 
-    currencyMenu_->clear();
-    auto* currencies = new QActionGroup(currencyMenu_);
-    for (const QString& code : CurrencyCatalog::codes()) {
-        QAction* row = currencyMenu_->addAction(currencyRowTitle(code));
-        row->setData(code);
-        row->setCheckable(true);
-        row->setChecked(code == currency);  // an unknown stored code checks no row
-        currencies->addAction(row);
-        connect(row, &QAction::triggered, this, [this, code] { choose(kCurrencyKey, code); });
-    }
+ListPickerSheet* FamilyAccountView::showCurrencyPicker() {
+    QList<ListPickerEntry> rows;
+    for (const QString& code : CurrencyCatalog::codes()) rows.append({code, currencyRowTitle(code)});
+    // An unknown stored code (written by the server) checks no row.
+    return showPicker(QStringLiteral("Валюта"), kCurrencyKey, rows, storedCurrency());
+}
 
-    languageMenu_->clear();
-    auto* languages = new QActionGroup(languageMenu_);
-    QStringList codes{QString::fromLatin1(GlobalPreferences::kAutoLanguage)};
-    codes += LanguageCatalog::codes();
-    for (const QString& code : codes) {
-        QAction* row = languageMenu_->addAction(languageRowTitle(code));
-        row->setData(code);
-        row->setCheckable(true);
-        row->setChecked(code == language);
-        languages->addAction(row);
-        connect(row, &QAction::triggered, this, [this, code] { choose(kLanguageKey, code); });
-    }
+ListPickerSheet* FamilyAccountView::showLanguagePicker() {
+    QList<ListPickerEntry> rows;
+    const QString automatic = QString::fromLatin1(GlobalPreferences::kAutoLanguage);
+    rows.append({automatic, languageRowTitle(automatic)});
+    for (const QString& code : LanguageCatalog::codes()) rows.append({code, languageRowTitle(code)});
+    return showPicker(QStringLiteral("Язык"), kLanguageKey, rows, storedLanguage());
+}
+
+ListPickerSheet* FamilyAccountView::showPicker(const QString& title, const QString& key,
+                                               const QList<ListPickerEntry>& rows, const QString& current) {
+    picker_ = ListPickerSheet::present(this, title, rows, current);
+    connect(picker_, &ListPickerSheet::picked, this,
+            [this, key](const QString& value) { choose(key, value); });
+    return picker_;
 }
 
 QString FamilyAccountView::currencyRowTitle(const QString& code) {
@@ -306,5 +323,6 @@ void FamilyAccountView::syncPreferences() {
     if (!account_.user()) return;
     // Sends the values stored when it runs, so two quick changes send the latest twice.
     AccountSession* account = &account_;
-    QTimer::singleShot(0, account, [account] { account->updatePreferences(storedCurrency(), storedLanguage()); });
+    QTimer::singleShot(0, account,
+                       [account] { account->updatePreferences(storedCurrency(), storedLanguage()); });
 }

@@ -1,14 +1,16 @@
 #pragma once
 
-#include "components/NavigationStack.h"
-#include "platform/PlatformServices.h"
-
 #include <QPointer>
 #include <QString>
 #include <QStringList>
 
+#include "components/ListPickerSheet.h"
+#include "components/NavigationStack.h"
+#include "platform/PlatformServices.h"
+
 class AccountSession;
 class Button;
+class QAction;
 class QLineEdit;
 class QMenu;
 class TextLabel;
@@ -39,10 +41,12 @@ public:
     TextLabel* errorLabel() const { return error_; }
     Button* preferencesButton() const { return menuButton_; }
     QMenu* preferencesMenu() const { return menu_; }
-    QMenu* currencyMenu() const { return currencyMenu_; }
-    QMenu* languageMenu() const { return languageMenu_; }
-    // Fills the two pickers from the catalogues (done each time the menu opens).
-    void fillPreferenceMenus();
+    QAction* currencyAction() const { return currencyAction_; }
+    QAction* languageAction() const { return languageAction_; }
+    // The two pickers, each a list sheet over the window, filled from the
+    // catalogues when opened; a pick writes the preference.
+    ListPickerSheet* showCurrencyPicker();
+    ListPickerSheet* showLanguagePicker();
 
     // Picker row titles: the device's locale, not the app's chosen language.
     static QString currencyRowTitle(const QString& code);
@@ -55,6 +59,9 @@ private:
     void preferenceChanged(const QString& key);
     void syncPreferences();
     void choose(const QString& key, const QString& value);
+    void updateMenuRows();
+    ListPickerSheet* showPicker(const QString& title, const QString& key, const QList<ListPickerEntry>& rows,
+                                const QString& current);
 
     AccountSession& account_;
     PlatformServices services_;
@@ -67,8 +74,9 @@ private:
     Button* signIn_ = nullptr;
     Button* menuButton_ = nullptr;
     QMenu* menu_ = nullptr;
-    QMenu* currencyMenu_ = nullptr;
-    QMenu* languageMenu_ = nullptr;
+    QAction* currencyAction_ = nullptr;
+    QAction* languageAction_ = nullptr;
+    QPointer<ListPickerSheet> picker_;  // the open picker, closed on sign-out
     // The preference values last seen, so that writing an equal value syncs nothing.
     QString currencyCode_;
     QString languageCode_;

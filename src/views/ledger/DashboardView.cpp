@@ -16,6 +16,7 @@
 #include "components/MoneyCard.h"
 #include "components/Overlays.h"
 #include "components/PageBody.h"
+#include "components/Popups.h"
 #include "components/ProgressBar.h"
 #include "components/SymbolView.h"
 #include "components/Symbols.h"
@@ -646,6 +647,7 @@ QWidget* DashboardView::taskRow(const RewardTask& task) {
         menu->addAction(Symbols::icon(QStringLiteral("trash"), Theme::current().color(ColorRole::Red)),
                         QStringLiteral("Удалить"));
     remove->setObjectName(QStringLiteral("deleteTaskAction"));
+    Popups::setDestructive(remove);
     connect(remove, &QAction::triggered, this, [this, id] { store_.deleteTask(id); });
     connect(more, &QAbstractButton::clicked, menu, [more, menu] {
         menu->popup(more->mapToGlobal(QPoint(more->width() - menu->sizeHint().width(), more->height())));

@@ -1,5 +1,6 @@
 #include "views/ledger/SwipeListView.h"
 
+#include "components/Popups.h"
 #include "components/Symbols.h"
 #include "components/Theme.h"
 #include "views/ledger/TransactionListModel.h"
@@ -201,6 +202,7 @@ void SwipeListView::contextMenuEvent(QContextMenuEvent* event) {
         QAction* item = menu->addAction(Symbols::icon(symbol(action), color), title(action));
         static const char* const names[] = {"rowAction_favorite", "rowAction_copy", "rowAction_remove"};
         item->setObjectName(QString::fromLatin1(names[static_cast<int>(action)]));
+        if (action == RowAction::remove) Popups::setDestructive(item);
         connect(item, &QAction::triggered, this, [this, action, id] { emit actionTriggered(action, id); });
     }
     menu->popup(event->globalPos());

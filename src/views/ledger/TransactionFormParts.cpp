@@ -59,6 +59,10 @@ QWidget* pickerRow(const QString& title, QWidget* picker) {
     return row;
 }
 
+namespace {
+constexpr int kDateFieldChrome = 56;  // padding, border and the chevron's room
+}  // namespace
+
 QDateTimeEdit* dateTimePicker(const QDateTime& moment, const QTimeZone& zone) {
     auto* picker = new QDateTimeEdit;
     picker->setObjectName(QStringLiteral("datePicker"));
@@ -66,6 +70,8 @@ QDateTimeEdit* dateTimePicker(const QDateTime& moment, const QTimeZone& zone) {
     picker->setDisplayFormat(QStringLiteral("dd.MM.yyyy HH:mm"));
     picker->setCalendarPopup(true);
     picker->setDateTime(wallClock(moment, zone));
+    // The whole date and time beside the field's drop-down chevron.
+    picker->setMinimumWidth(picker->fontMetrics().horizontalAdvance(picker->text()) + kDateFieldChrome);
     return picker;
 }
 

@@ -271,5 +271,8 @@ void RootView::onUserChanged() {
 void RootView::applyLocale() {
     const QString language =
         Preferences::standard().string(GlobalPreferences::kAppLanguageKey, GlobalPreferences::kAutoLanguage);
-    setLocale(language == QLatin1String(GlobalPreferences::kAutoLanguage) ? QLocale::system() : QLocale(language));
+    // "auto" is the device's locale as the money text reads it (Russian when unset or C).
+    setLocale(QLocale(language == QLatin1String(GlobalPreferences::kAutoLanguage)
+                          ? GlobalPreferences::systemLocaleIdentifier()
+                          : language));
 }

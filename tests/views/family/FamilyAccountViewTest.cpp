@@ -1,15 +1,18 @@
 #include "views/shell/ShellFixture.h"
 
 #include "components/Button.h"
+#include "components/ListPickerSheet.h"
 #include "components/TabView.h"
 #include "components/TextLabel.h"
 #include "services/CurrencyCatalog.h"
+#include "services/LanguageCatalog.h"
 #include "views/family/FamilyAccountView.h"
 #include "views/shell/RootView.h"
 
 #include <QAction>
 #include <QJsonDocument>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 
 using namespace shelltest;
@@ -37,17 +40,15 @@ protected:
             bodies << QJsonDocument::fromJson(r.body).object();
         return bodies;
     }
-    QAction* row(QMenu* menu, const QString& code) const {
-        for (QAction* action : menu->actions())
-            if (action->data().toString() == code) return action;
-        return nullptr;
+    // Picks a row as a tap does; the picker's sheet closes.
+    void pick(ListPickerSheet* picker, const QString& value) {
+        const QModelIndex row = picker->listView()->model()->index(picker->visibleValues().indexOf(value), 0);
+        ASSERT_TRUE(row.isValid()) << value.toStdString();
+        QTest::mouseClick(picker->listView()->viewport(), Qt::LeftButton, {},
+                          picker->listView()->visualRect(row).center());
+        settle();
     }
-    QStringList checkedRows(QMenu* menu) const {
-        QStringList codes;
-        for (QAction* action : menu->actions())
-            if (action->isChecked()) codes << action->data().toString();
-        return codes;
-    }
+    QRect windowArea() const { return QRect(window()->mapToGlobal(QPoint()), window()->size()); }
 
     NavigationStack* stack = nullptr;
     FamilyAccountView* family = nullptr;
@@ -143,8 +144,10 @@ TEST_F(FamilyTest, ChildBuildRoutesToTheChildScreenUnderItsTitle) {
 
     // The restore started on show ends (with the family loaded) before signing out.
     ASSERT_TRUE(waitUntil([&] { return account().members().size() == 2; }));
+    family->showCurrencyPicker();
     account().logout();
     settle();
+    EXPECT_TRUE(overlays()->sheets().isEmpty()) << "no picking while signed out";
     EXPECT_FALSE(family->familyView());
     EXPECT_TRUE(family->loginView()->isVisible());
     EXPECT_FALSE(family->preferencesButton()->isVisible());
@@ -171,23 +174,43 @@ TEST_F(FamilyTest, ChildBadgeSymbol) {
     EXPECT_EQ(family->findChild<QWidget*>("signInBadge")->accessibleName(), "star.circle.fill");
 }
 
-TEST_F(FamilyTest, PickersListTheCataloguesAndCheckTheStoredValues) {
+TEST_F(FamilyTest, GlobeMenuAndBothPickersStayInsideTheWindowAndListTheCatalogues) {
     saveSignIn();
     Preferences::standard().setValue("currencyCode", "RUB");
     showFamily();
-    family->fillPreferenceMenus();
-    EXPECT_EQ(family->currencyMenu()->title(), "Валюта");
-    EXPECT_EQ(family->languageMenu()->title(), "Язык");
-    EXPECT_EQ(family->currencyMenu()->actions().size(), CurrencyCatalog::codes().size());
-    EXPECT_EQ(checkedRows(family->currencyMenu()), QStringList{"RUB"});
-    EXPECT_EQ(row(family->currencyMenu(), "RUB")->text(), FamilyAccountView::currencyRowTitle("RUB"));
-    EXPECT_EQ(family->languageMenu()->actions().value(0)->text(), "Как на устройстве");
-    EXPECT_EQ(checkedRows(family->languageMenu()), QStringList{"auto"});
+    click(family->preferencesButton());
+    ASSERT_TRUE(family->preferencesMenu()->isVisible());
+    EXPECT_TRUE(windowArea().contains(family->preferencesMenu()->geometry()));
+    EXPECT_EQ(family->currencyAction()->text(), "Валюта\tRUB");
+    EXPECT_EQ(family->languageAction()->text(), "Язык\tКак на устройстве");
+    family->preferencesMenu()->hide();
 
-    // A code the catalogue lacks (written by the server) checks no row.
-    Preferences::standard().setValue("currencyCode", "XYZ");
-    family->fillPreferenceMenus();
-    EXPECT_TRUE(checkedRows(family->currencyMenu()).isEmpty());
+    struct Case {
+        ListPickerSheet* (FamilyAccountView::*open)();
+        int rows;
+        QString checked, title, gallery;
+    };
+    const QList<Case> cases = {
+        {&FamilyAccountView::showCurrencyPicker, int(CurrencyCatalog::codes().size()), "RUB",
+         FamilyAccountView::currencyRowTitle("RUB"), "family_currency_sheet"},
+        {&FamilyAccountView::showLanguagePicker, int(LanguageCatalog::codes().size()) + 1, "auto",
+         "Как на устройстве", "family_language_sheet"}};
+    for (const Case& c : cases) {
+        ListPickerSheet* picker = (family->*c.open)();
+        settle();
+        Sheet* sheet = Sheet::of(picker);
+        ASSERT_TRUE(sheet);
+        EXPECT_TRUE(windowArea().contains(QRect(sheet->mapToGlobal(QPoint()), sheet->size())));
+        EXPECT_EQ(picker->visibleValues().size(), c.rows);
+        const QModelIndex current =
+            picker->listView()->model()->index(picker->visibleValues().indexOf(c.checked), 0);
+        EXPECT_EQ(current.data().toString(), c.title);
+        EXPECT_TRUE(picker->listView()->viewport()->rect().contains(picker->listView()->visualRect(current)))
+            << "scrolled to the current row";
+        saveGallery(c.gallery);
+        sheet->dismiss();
+        settle();
+    }
 }
 
 TEST(LanguageRowTest, TitlesAreCapitalisedNamesOrTheCodeItself) {
@@ -204,22 +227,18 @@ TEST_F(FamilyTest, ChoosingARowSyncsBothPreferencesOnceAndAnEqualValueSendsNothi
     // Refused, so that no answer writes the sent values back while the next row is chosen.
     server.on("PATCH", "/api/preferences", ScriptedResponse::json(500, R"({"error":"later"})"));
     showFamily();
-    family->fillPreferenceMenus();
-
-    row(family->currencyMenu(), "USD")->trigger();
+    pick(family->showCurrencyPicker(), "USD");
+    EXPECT_TRUE(overlays()->sheets().isEmpty()) << "a pick closes the picker";
     EXPECT_EQ(Preferences::standard().string("currencyCode"), "USD");
     ASSERT_TRUE(waitUntil([&] { return preferenceRequests().size() == 1; }));
     EXPECT_EQ(preferenceRequests()[0], (QJsonObject{{"currency", "USD"}, {"language", "auto"}}));
 
-    family->fillPreferenceMenus();
-    row(family->currencyMenu(), "USD")->trigger();  // the row already selected
-    row(family->languageMenu(), "en")->trigger();
+    pick(family->showCurrencyPicker(), "USD");  // the row already selected
+    pick(family->showLanguagePicker(), "en");
     ASSERT_TRUE(waitUntil([&] { return preferenceRequests().size() == 2; }));
     EXPECT_EQ(preferenceRequests()[1], (QJsonObject{{"currency", "USD"}, {"language", "en"}}));
 
-    family->fillPreferenceMenus();
-    ASSERT_TRUE(row(family->languageMenu(), "auto"));
-    row(family->languageMenu(), "auto")->trigger();
+    pick(family->showLanguagePicker(), "auto");
     ASSERT_TRUE(waitUntil([&] { return preferenceRequests().size() == 3; }));
     EXPECT_EQ(preferenceRequests()[2].value("language").toString(), "auto");
 

@@ -3,6 +3,7 @@
 #include "components/NavigationStack.h"
 #include "components/TabView.h"
 #include "services/PendingDestination.h"
+#include "services/PreferencesTestSupport.h"
 #include "views/family/FamilyAccountView.h"
 #include "views/shell/RootView.h"
 
@@ -273,8 +274,11 @@ TEST_F(RootTest, LocaleFollowsTheLanguagePreference) {
     Preferences::standard().setValue("appLanguage", "de");
     showRoot();
     EXPECT_EQ(root->locale().language(), QLocale::German);
-    Preferences::standard().setValue("appLanguage", "auto");
-    EXPECT_EQ(root->locale(), QLocale::system());
+    {
+        ScopedLocaleEnvironment noLocale;  // "auto" on a machine without a locale: the app's language
+        Preferences::standard().setValue("appLanguage", "auto");
+        EXPECT_EQ(root->locale().language(), QLocale::Russian);
+    }
     Preferences::standard().setValue("appLanguage", "fr_FR");
     EXPECT_EQ(root->locale().language(), QLocale::French);
 }
