@@ -1,5 +1,4 @@
 #include "AccountTestSupport.h"
-
 #include "account/FamilyServerClient.h"
 #include "account/FamilyServerConfig.h"
 #include "account/SessionTokenStore.h"
@@ -16,7 +15,9 @@ protected:
         client = std::make_unique<FamilyServerClient>(server.origin(), token);
     }
 
-    void storeToken(const QByteArray& value) { keychain.items.insert({AccountSession::kTokenService, QString()}, value); }
+    void storeToken(const QByteArray& value) {
+        keychain.items.insert({AccountSession::kTokenService, QString()}, value);
+    }
 
     static QCoro::Task<> exchangeInto(FamilyServerClient& c, QByteArray method, QString path, bool authorize,
                                       std::optional<QByteArray> body, QByteArray& out) {
@@ -46,8 +47,10 @@ ScriptedResponse raw(const QByteArray& response) {
 
 // A status line, then the connection drops before the announced body is complete.
 ScriptedResponse cutOff(const QByteArray& statusLine, const QByteArray& partialBody) {
-    return raw("HTTP/1.1 " + statusLine + "\r\nContent-Type: application/json\r\nContent-Length: 64\r\n"
-               "Connection: close\r\n\r\n" + partialBody);
+    return raw("HTTP/1.1 " + statusLine +
+               "\r\nContent-Type: application/json\r\nContent-Length: 64\r\n"
+               "Connection: close\r\n\r\n" +
+               partialBody);
 }
 
 enum Outcome { success, refused, unauthorized, transport, other };
@@ -81,21 +84,27 @@ TEST_F(RequestLayerTest, AnswersAreSuccessOnlyFromTwoHundredToTwoNinetyNine) {
         {"299", true, ScriptedResponse::json(299, R"({"b":2})"), success, R"({"b":2})"},
         {"300 with text", true, ScriptedResponse::json(300, R"({"error":"Выбор невозможен"})"), refused,
          "Выбор невозможен"},
-        {"lone 199", true, raw("HTTP/1.1 199 Scripted\r\nContent-Length: 2\r\nConnection: close\r\n\r\n{}"), refused,
+        {"lone 199", true, raw("HTTP/1.1 199 Scripted\r\nContent-Length: 2\r\nConnection: close\r\n\r\n{}"),
+         refused, "Ошибка сервера"},
+        {"500 with text", true,
+         ScriptedResponse::json(500, R"j({"error":"База данных недоступна (код 7)"})j"), refused,
+         "База данных недоступна (код 7)"},
+        {"500 with another key", true, ScriptedResponse::json(500, R"({"message":"nope"})"), refused,
          "Ошибка сервера"},
-        {"500 with text", true, ScriptedResponse::json(500, R"j({"error":"База данных недоступна (код 7)"})j"),
-         refused, "База данных недоступна (код 7)"},
-        {"500 with another key", true, ScriptedResponse::json(500, R"({"message":"nope"})"), refused, "Ошибка сервера"},
         {"404 empty", true, ScriptedResponse::json(404, ""), refused, "Ошибка сервера"},
         {"401 authorized", true, html401, unauthorized, "Сессия истекла. Войдите снова."},
         // Sign-in is not authorized: its 401 is the server's refusal, told in its own words.
         {"401 sign-in", false, html401, refused, "Ошибка сервера"},
-        {"401 sign-in with text", false, ScriptedResponse::json(401, R"({"error":"Неверный e-mail или пароль"})"),
-         refused, "Неверный e-mail или пароль"},
+        {"401 sign-in with text", false,
+         ScriptedResponse::json(401, R"({"error":"Неверный e-mail или пароль"})"), refused,
+         "Неверный e-mail или пароль"},
         // A complete-looking prefix of a success must not pass for the answer,
         // nor a cut-off 401 count as the server refusing the token.
         {"cut 200", true, cutOff("200 OK", "{}"), transport, "Сервер неожиданно закрыл соединение."},
-        {"cut 401", true, cutOff("401 Unauthorized", R"({"error":)"), transport, "Сервер неожиданно закрыл соединение."},
+        {"cut 401", true, cutOff("401 Unauthorized", R"({"error":)"), transport,
+         "Сервер неожиданно закрыл соединение."},
+        {"cut 500", true, cutOff("500 Internal Server Error", R"({"error":"Сбой"})"), transport,
+         "Сервер неожиданно закрыл соединение."},
     };
     for (const auto& c : cases) {
         server.queue("POST", "/api/tasks", c.response);
@@ -149,7 +158,8 @@ TEST_F(RequestLayerTest, RequestsWithoutAnAnswerFailWithRussianTexts) {
     } cases[] = {
         {"refused", deadOrigin(), "Не удалось подключиться к серверу: соединение отклонено."},
         {"silent", server.origin(), "Сервер не ответил вовремя. Попробуйте ещё раз."},
-        {"plain http elsewhere", QUrl("http://family.example.org"), "Адрес сервера не защищён: разрешено только https."},
+        {"plain http elsewhere", QUrl("http://family.example.org"),
+         "Адрес сервера не защищён: разрешено только https."},
     };
     storeToken("secret-token");
     for (const auto& c : cases) {
@@ -181,15 +191,17 @@ TEST_F(RequestLayerTest, RedirectsStayWithinTheOrigin) {
     server.on("GET", "/api/family/v2", ScriptedResponse::json(200, R"({"moved":true})"));
     EXPECT_FALSE(run("GET", "/api/family", true));
     EXPECT_EQ(answer, R"({"moved":true})");
-    EXPECT_EQ(server.requestsTo("GET", "/api/family/v2").value(0).header("Authorization"), "Bearer secret-token");
+    EXPECT_EQ(server.requestsTo("GET", "/api/family/v2").value(0).header("Authorization"),
+              "Bearer secret-token");
 }
 
 TEST(FamilyServerOrigin, HttpsAnywhereHttpOnlyOnLoopbackAndPathsAppended) {
     for (const char* ok : {"https://family.example.org", "https://10.0.0.5:8443", "http://127.0.0.1:8787",
                            "http://127.8.0.1", "http://localhost:9000", "http://[::1]:8787"})
         EXPECT_TRUE(isAllowedFamilyServerOrigin(QUrl(ok))) << ok;
-    for (const char* bad : {"http://family.example.org", "http://192.168.1.10:8787", "http://127.0.0.1.example.org",
-                            "ftp://127.0.0.1", "http://", "not a url", "http://[::ffff:10.0.0.1]"})
+    for (const char* bad :
+         {"http://family.example.org", "http://192.168.1.10:8787", "http://127.0.0.1.example.org",
+          "ftp://127.0.0.1", "http://", "not a url", "http://[::ffff:10.0.0.1]"})
         EXPECT_FALSE(isAllowedFamilyServerOrigin(QUrl(bad))) << bad;
     EXPECT_TRUE(isAllowedFamilyServerOrigin(QUrl(defaultFamilyServerUrl())));
 
@@ -197,6 +209,8 @@ TEST(FamilyServerOrigin, HttpsAnywhereHttpOnlyOnLoopbackAndPathsAppended) {
     SessionTokenStore token(keychain);
     EXPECT_EQ(FamilyServerClient(QUrl("https://family.example.org"), token).urlFor("/api/family").toString(),
               "https://family.example.org/api/family");
-    EXPECT_EQ(FamilyServerClient(QUrl("https://family.example.org/zanbeck/"), token).urlFor("/api/tasks").toString(),
+    EXPECT_EQ(FamilyServerClient(QUrl("https://family.example.org/zanbeck/"), token)
+                  .urlFor("/api/tasks")
+                  .toString(),
               "https://family.example.org/zanbeck/api/tasks");
 }
