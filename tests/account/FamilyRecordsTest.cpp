@@ -1,4 +1,8 @@
-#include <gtest/gtest.h>
+#include "account/AccountError.h"
+#include "account/AppAccountRole.h"
+#include "account/BundleInfo.h"
+#include "account/FamilyRecords.h"
+#include "account/RequestBodies.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -6,13 +10,8 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
-
-#include "account/AccountError.h"
-#include "account/AppAccountRole.h"
-#include "account/BundleInfo.h"
-#include "account/FamilyRecords.h"
-#include "account/RequestBodies.h"
 
 namespace {
 
@@ -43,40 +42,27 @@ TEST(FamilyWireDecoding, RejectsEveryAnswerThatIsNotTheExpectedRecord) {
         void (*decode)(const QByteArray&);
         QList<QByteArray> bodies;
     } cases[] = {
-        {"user: every field present, not null, of its type",
-         decodeAs<FamilyUser>,
-         {R"({"email":"a@b.ru","nickname":"n","role":"child"})",
-          R"({"id":null,"email":"e","nickname":"n","role":"child"})",
+        {"user: every field present, not null, of its type", decodeAs<FamilyUser>,
+         {R"({"email":"a@b.ru","nickname":"n","role":"child"})", R"({"id":null,"email":"e","nickname":"n","role":"child"})",
           R"({"id":7,"email":"e","nickname":"n","role":"child"})", R"(["u","a@b.ru","n","child"])"}},
-        {"user: only the exact role texts",
-         decodeAs<FamilyUser>,
-         {R"({"id":"u","email":"e","nickname":"n","role":"Parent"})",
-          R"({"id":"u","email":"e","nickname":"n","role":"admin"})",
+        {"user: only the exact role texts", decodeAs<FamilyUser>,
+         {R"({"id":"u","email":"e","nickname":"n","role":"Parent"})", R"({"id":"u","email":"e","nickname":"n","role":"admin"})",
           R"({"id":"u","email":"e","nickname":"n","role":true})"}},
-        {"user: whole JSON",
-         decodeAs<FamilyUser>,
-         {R"({"id":"u","email":"e","nickname":"n","role":"child")", ""}},
-        {"task: approval flag is an integer",
-         decodeAs<FamilyTask>,
+        {"user: whole JSON", decodeAs<FamilyUser>, {R"({"id":"u","email":"e","nickname":"n","role":"child")", ""}},
+        {"task: approval flag is an integer", decodeAs<FamilyTask>,
          {task("1250", R"(,"current_user_approved":true)"), task("1250", R"(,"current_user_approved":"1")")}},
-        {"task: reward is a whole 64-bit number",
-         decodeAs<FamilyTask>,
-         {task("12.5"), task("9223372036854775808"), task("1e300"), task("\"1250\""), task("true"),
-          task("null")}},
-        {"family: one bad element fails it all",
-         decodeAs<FamilyResponse>,
+        {"task: reward is a whole 64-bit number", decodeAs<FamilyTask>,
+         {task("12.5"), task("9223372036854775808"), task("1e300"), task("\"1250\""), task("true"), task("null")}},
+        {"family: one bad element fails it all", decodeAs<FamilyResponse>,
          {R"({"members":[{"id":"p","nickname":"Мама","role":"parent"},{"id":"g","nickname":"Б","role":"grandparent"}],
               "tasks":[]})",
           R"({"members":[],"tasks":[{"id":"t"}]})", R"({"members":[]})", R"({"members":{},"tasks":[]})",
           R"({"members":[],"tasks":[],"preferences":{"currency_code":"RUB"}})"}},
         {"auth: the user is required", decodeAs<AuthResponse>, {R"({"sessionToken":"abc"})"}},
         {"me: the user is required", decodeAs<MeResponse>, {R"({"user":null})"}},
-        {"pairing: a numeric expiry is required",
-         decodeAs<PairingResponse>,
+        {"pairing: a numeric expiry is required", decodeAs<PairingResponse>,
          {R"({"qrPayload":"x"})", R"({"qrPayload":"x","expiresAt":"soon"})"}},
-        {"error: text under \"error\"",
-         decodeAs<APIError>,
-         {R"({"error":{"text":"x"}})", R"({"message":"x"})"}},
+        {"error: text under \"error\"", decodeAs<APIError>, {R"({"error":{"text":"x"}})", R"({"message":"x"})"}},
         {"empty answer: still one JSON text", decodeAs<EmptyResponse>, {"", "OK", "{", "{} {}"}},
     };
     for (const auto& c : cases) {
@@ -85,28 +71,24 @@ TEST(FamilyWireDecoding, RejectsEveryAnswerThatIsNotTheExpectedRecord) {
                 c.decode(body);
                 ADD_FAILURE() << c.rule << ": decoded " << body.constData();
             } catch (const DecodingError& error) {
-                EXPECT_TRUE(error.errorDescription().startsWith("Не удалось прочитать ответ сервера"))
-                    << c.rule;
+                EXPECT_TRUE(error.errorDescription().startsWith("Не удалось прочитать ответ сервера")) << c.rule;
             }
         }
     }
 }
 
 TEST(FamilyWireDecoding, ReadsWhatTheServerSends) {
-    EXPECT_EQ(FamilyWire::decode<FamilyUser>(
-                  R"({"id":"u1","email":"a@b.ru","nickname":"Папа","role":"parent","x":1})"),
+    EXPECT_EQ(FamilyWire::decode<FamilyUser>(R"({"id":"u1","email":"a@b.ru","nickname":"Папа","role":"parent","x":1})"),
               (FamilyUser{"u1", "a@b.ru", "Папа", AppAccountRole::parent}));
 
-    for (const char* extra :
-         {"", R"(,"approval_count":null,"required_approvals":null,"current_user_approved":null)"}) {
+    for (const char* extra : {"", R"(,"approval_count":null,"required_approvals":null,"current_user_approved":null)"}) {
         const FamilyTask plain = FamilyWire::decode<FamilyTask>(task("1250", extra));
         EXPECT_EQ(plain.reward_cents, 1250);
         EXPECT_EQ(plain.child_nickname, "Аня");
-        EXPECT_FALSE(plain.approval_count || plain.required_approvals || plain.current_user_approved)
-            << extra;
+        EXPECT_FALSE(plain.approval_count || plain.required_approvals || plain.current_user_approved) << extra;
     }
-    const auto approved = FamilyWire::decode<FamilyTask>(
-        task("1250", R"(,"approval_count":1,"required_approvals":2,"current_user_approved":1)"));
+    const auto approved =
+        FamilyWire::decode<FamilyTask>(task("1250", R"(,"approval_count":1,"required_approvals":2,"current_user_approved":1)"));
     EXPECT_TRUE(approved.approval_count == 1 && approved.required_approvals == 2 &&
                 approved.current_user_approved == 1);
     for (const auto& [reward, cents] :
@@ -121,20 +103,16 @@ TEST(FamilyWireDecoding, ReadsWhatTheServerSends) {
     EXPECT_EQ(family.preferences->currency_code, "RUB");
     EXPECT_EQ(family.preferences->language_code, "ru");
     EXPECT_FALSE(FamilyWire::decode<FamilyResponse>(R"({"members":[],"tasks":[]})").preferences);
-    EXPECT_FALSE(
-        FamilyWire::decode<FamilyResponse>(R"({"members":[],"tasks":[],"preferences":null})").preferences);
+    EXPECT_FALSE(FamilyWire::decode<FamilyResponse>(R"({"members":[],"tasks":[],"preferences":null})").preferences);
 
-    EXPECT_EQ(FamilyWire::decode<AuthResponse>(R"({"sessionToken":"abc","user":)" + kUser + "}").sessionToken,
-              "abc");
+    EXPECT_EQ(FamilyWire::decode<AuthResponse>(R"({"sessionToken":"abc","user":)" + kUser + "}").sessionToken, "abc");
     for (const QByteArray& none : {QByteArray(), QByteArray(R"("sessionToken":null,)")})
         EXPECT_FALSE(FamilyWire::decode<AuthResponse>("{" + none + R"("user":)" + kUser + "}").sessionToken);
     EXPECT_EQ(FamilyWire::decode<MeResponse>(R"({"user":)" + kUser + "}").user.id, "u");
-    const auto pairing =
-        FamilyWire::decode<PairingResponse>(R"({"qrPayload":"zanbeck://pair?token=x","expiresAt":17})");
+    const auto pairing = FamilyWire::decode<PairingResponse>(R"({"qrPayload":"zanbeck://pair?token=x","expiresAt":17})");
     EXPECT_EQ(pairing.qrPayload, "zanbeck://pair?token=x");
     EXPECT_EQ(pairing.expiresAt, 17);
-    EXPECT_EQ(FamilyWire::decode<APIError>(R"({"error":"Неверный пароль","code":3})").error,
-              "Неверный пароль");
+    EXPECT_EQ(FamilyWire::decode<APIError>(R"({"error":"Неверный пароль","code":3})").error, "Неверный пароль");
     for (const char* body : {"{}", "[]", "null", "42", "\"ok\"", " {} \n"})
         EXPECT_NO_THROW(FamilyWire::decode<EmptyResponse>(body)) << body;
 }
@@ -147,8 +125,7 @@ TEST(FamilyWireEncoding, TheCachedUserRoundTripsAndAbsentCountsStayOut) {
     EXPECT_EQ(FamilyWire::decode<FamilyUser>(FamilyWire::encode(user)), user);
 
     const QJsonObject plain = jsonObject(FamilyWire::encode(FamilyWire::decode<FamilyTask>(task())));
-    EXPECT_EQ(plain.keys(),
-              (QStringList{"child_nickname", "child_user_id", "id", "reward_cents", "status", "title"}));
+    EXPECT_EQ(plain.keys(), (QStringList{"child_nickname", "child_user_id", "id", "reward_cents", "status", "title"}));
     const auto counted = FamilyWire::decode<FamilyTask>(task("1250", R"(,"approval_count":2)"));
     EXPECT_EQ(FamilyWire::decode<FamilyTask>(FamilyWire::encode(counted)).approval_count, 2);
 }
@@ -162,12 +139,8 @@ TEST(AppAccountRoleTest, OnlyTheExactTextParentMakesTheParentBuildReadOnEveryCal
     EXPECT_EQ(AppAccountRole::build(), AppAccountRole::child) << "no bundle information in the test program";
     // In turn, so that a role remembered from an earlier call shows.
     const std::pair<QJsonValue, AppAccountRole::Value> cases[] = {
-        {"parent", AppAccountRole::parent},
-        {"Parent", AppAccountRole::child},
-        {"parent", AppAccountRole::parent},
-        {" parent", AppAccountRole::child},
-        {1, AppAccountRole::child},
-        {true, AppAccountRole::child},
+        {"parent", AppAccountRole::parent},  {"Parent", AppAccountRole::child}, {"parent", AppAccountRole::parent},
+        {" parent", AppAccountRole::child},  {1, AppAccountRole::child},        {true, AppAccountRole::child},
         {QJsonArray{"parent"}, AppAccountRole::child},
     };
     for (const auto& [value, role] : cases) {

@@ -1,4 +1,5 @@
 #include "AccountTestSupport.h"
+
 #include "account/FamilyServerClient.h"
 #include "account/FamilyServerConfig.h"
 #include "account/SessionTokenStore.h"
@@ -15,9 +16,7 @@ protected:
         client = std::make_unique<FamilyServerClient>(server.origin(), token);
     }
 
-    void storeToken(const QByteArray& value) {
-        keychain.items.insert({AccountSession::kTokenService, QString()}, value);
-    }
+    void storeToken(const QByteArray& value) { keychain.items.insert({AccountSession::kTokenService, QString()}, value); }
 
     static QCoro::Task<> exchangeInto(FamilyServerClient& c, QByteArray method, QString path, bool authorize,
                                       std::optional<QByteArray> body, QByteArray& out) {
@@ -47,10 +46,8 @@ ScriptedResponse raw(const QByteArray& response) {
 
 // A status line, then the connection drops before the announced body is complete.
 ScriptedResponse cutOff(const QByteArray& statusLine, const QByteArray& partialBody) {
-    return raw("HTTP/1.1 " + statusLine +
-               "\r\nContent-Type: application/json\r\nContent-Length: 64\r\n"
-               "Connection: close\r\n\r\n" +
-               partialBody);
+    return raw("HTTP/1.1 " + statusLine + "\r\nContent-Type: application/json\r\nContent-Length: 64\r\n"
+               "Connection: close\r\n\r\n" + partialBody);
 }
 
 enum Outcome { success, refused, unauthorized, transport, other };
@@ -158,8 +155,7 @@ TEST_F(RequestLayerTest, RequestsWithoutAnAnswerFailWithRussianTexts) {
     } cases[] = {
         {"refused", deadOrigin(), "Не удалось подключиться к серверу: соединение отклонено."},
         {"silent", server.origin(), "Сервер не ответил вовремя. Попробуйте ещё раз."},
-        {"plain http elsewhere", QUrl("http://family.example.org"),
-         "Адрес сервера не защищён: разрешено только https."},
+        {"plain http elsewhere", QUrl("http://family.example.org"), "Адрес сервера не защищён: разрешено только https."},
     };
     storeToken("secret-token");
     for (const auto& c : cases) {
@@ -191,17 +187,15 @@ TEST_F(RequestLayerTest, RedirectsStayWithinTheOrigin) {
     server.on("GET", "/api/family/v2", ScriptedResponse::json(200, R"({"moved":true})"));
     EXPECT_FALSE(run("GET", "/api/family", true));
     EXPECT_EQ(answer, R"({"moved":true})");
-    EXPECT_EQ(server.requestsTo("GET", "/api/family/v2").value(0).header("Authorization"),
-              "Bearer secret-token");
+    EXPECT_EQ(server.requestsTo("GET", "/api/family/v2").value(0).header("Authorization"), "Bearer secret-token");
 }
 
 TEST(FamilyServerOrigin, HttpsAnywhereHttpOnlyOnLoopbackAndPathsAppended) {
     for (const char* ok : {"https://family.example.org", "https://10.0.0.5:8443", "http://127.0.0.1:8787",
                            "http://127.8.0.1", "http://localhost:9000", "http://[::1]:8787"})
         EXPECT_TRUE(isAllowedFamilyServerOrigin(QUrl(ok))) << ok;
-    for (const char* bad :
-         {"http://family.example.org", "http://192.168.1.10:8787", "http://127.0.0.1.example.org",
-          "ftp://127.0.0.1", "http://", "not a url", "http://[::ffff:10.0.0.1]"})
+    for (const char* bad : {"http://family.example.org", "http://192.168.1.10:8787", "http://127.0.0.1.example.org",
+                            "ftp://127.0.0.1", "http://", "not a url", "http://[::ffff:10.0.0.1]"})
         EXPECT_FALSE(isAllowedFamilyServerOrigin(QUrl(bad))) << bad;
     EXPECT_TRUE(isAllowedFamilyServerOrigin(QUrl(defaultFamilyServerUrl())));
 
@@ -209,8 +203,6 @@ TEST(FamilyServerOrigin, HttpsAnywhereHttpOnlyOnLoopbackAndPathsAppended) {
     SessionTokenStore token(keychain);
     EXPECT_EQ(FamilyServerClient(QUrl("https://family.example.org"), token).urlFor("/api/family").toString(),
               "https://family.example.org/api/family");
-    EXPECT_EQ(FamilyServerClient(QUrl("https://family.example.org/zanbeck/"), token)
-                  .urlFor("/api/tasks")
-                  .toString(),
+    EXPECT_EQ(FamilyServerClient(QUrl("https://family.example.org/zanbeck/"), token).urlFor("/api/tasks").toString(),
               "https://family.example.org/zanbeck/api/tasks");
 }

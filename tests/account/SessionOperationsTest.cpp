@@ -1,6 +1,6 @@
-#include <cmath>
-
 #include "AccountTestSupport.h"
+
+#include <cmath>
 
 using namespace accounttest;
 
@@ -33,8 +33,7 @@ TEST_F(OperationsTest, RefreshReplacesListsAndAppliesFamilyPreferences) {
 
     QStringList written;
     QObject::connect(&preferences, &Preferences::changed, [&](const QString& key) { written.append(key); });
-    server.on("GET", "/api/family",
-              ScriptedResponse::json(200, R"({"members":[{"id":"p","nickname":"Папа","role":"parent"}],
+    server.on("GET", "/api/family", ScriptedResponse::json(200, R"({"members":[{"id":"p","nickname":"Папа","role":"parent"}],
         "tasks":[],"preferences":{"currency_code":"RUB","language_code":"ru"}})"));
     SignalLog log(*session);
     EXPECT_FALSE(finish(session->refresh()));
@@ -50,8 +49,7 @@ TEST_F(OperationsTest, RefreshReplacesListsAndAppliesFamilyPreferences) {
 
 TEST_F(OperationsTest, EachOperationClearsTheMessageSendsItsRequestAndRefreshesAfterAChange) {
     server.setHandler([](const RecordedRequest& request) {
-        return ScriptedResponse::json(
-            200, R"({"qrPayload":"zanbeck://x?token=)" + request.path + R"(","expiresAt":99})");
+        return ScriptedResponse::json(200, R"({"qrPayload":"zanbeck://x?token=)" + request.path + R"(","expiresAt":99})");
     });
     const QStringList refreshed{"errorMessage", "members", "tasks"};
     const struct {
@@ -61,60 +59,24 @@ TEST_F(OperationsTest, EachOperationClearsTheMessageSendsItsRequestAndRefreshesA
         QJsonObject body;
         QStringList announced;  // ends in "tasks" when the change is followed by a refresh
     } cases[] = {
-        {"preferences",
-         [](AccountSession& s) { return s.updatePreferences("EUR", "de"); },
-         "PATCH",
-         "/api/preferences",
-         {{"currency", "EUR"}, {"language", "de"}},
-         {"errorMessage"}},
-        {"pairing code",
-         [](AccountSession& s) { return s.createPairingCode(); },
-         "POST",
-         "/api/pairing/create",
-         {},
+        {"preferences", [](AccountSession& s) { return s.updatePreferences("EUR", "de"); }, "PATCH",
+         "/api/preferences", {{"currency", "EUR"}, {"language", "de"}}, {"errorMessage"}},
+        {"pairing code", [](AccountSession& s) { return s.createPairingCode(); }, "POST", "/api/pairing/create", {},
          {"isCreatingPairingCode", "errorMessage", "pairingPayload", "isCreatingPairingCode"}},
-        {"invite",
-         [](AccountSession& s) { return s.createFamilyInvite(); },
-         "POST",
-         "/api/family/parent-invite",
-         {{"action", "create"}},
-         {"isCreatingFamilyInvite", "errorMessage", "familyInvitePayload", "isCreatingFamilyInvite"}},
-        {"claim",
-         [](AccountSession& s) { return s.claim("zanbeck://pair?token=kid-7"); },
-         "POST",
-         "/api/pairing/claim",
-         {{"token", "kid-7"}},
-         refreshed},
-        {"claim invite",
-         [](AccountSession& s) { return s.claimFamilyInvite(" typed code "); },
-         "POST",
-         "/api/family/parent-invite",
-         {{"action", "claim"}, {"token", " typed code "}},
-         refreshed},
-        {"add task",
-         [](AccountSession& s) { return s.addTask("Помыть посуду", 12.5, "child-1"); },
-         "POST",
-         "/api/tasks",
-         {{"childId", "child-1"}, {"title", "Помыть посуду"}, {"reward", 12.5}},
-         refreshed},
-        {"complete",
-         [](AccountSession& s) { return s.act("t1", "complete"); },
-         "PATCH",
-         "/api/tasks",
-         {{"id", "t1"}, {"action", "complete"}},
-         refreshed},
-        {"approve",
-         [](AccountSession& s) { return s.act("t1", "approve"); },
-         "PATCH",
-         "/api/tasks",
-         {{"id", "t1"}, {"action", "approve"}},
-         refreshed},
-        {"return",
-         [](AccountSession& s) { return s.act("t1", "return"); },
-         "PATCH",
-         "/api/tasks",
-         {{"id", "t1"}, {"action", "return"}},
-         refreshed},
+        {"invite", [](AccountSession& s) { return s.createFamilyInvite(); }, "POST", "/api/family/parent-invite",
+         {{"action", "create"}}, {"isCreatingFamilyInvite", "errorMessage", "familyInvitePayload", "isCreatingFamilyInvite"}},
+        {"claim", [](AccountSession& s) { return s.claim("zanbeck://pair?token=kid-7"); }, "POST", "/api/pairing/claim",
+         {{"token", "kid-7"}}, refreshed},
+        {"claim invite", [](AccountSession& s) { return s.claimFamilyInvite(" typed code "); }, "POST",
+         "/api/family/parent-invite", {{"action", "claim"}, {"token", " typed code "}}, refreshed},
+        {"add task", [](AccountSession& s) { return s.addTask("Помыть посуду", 12.5, "child-1"); }, "POST",
+         "/api/tasks", {{"childId", "child-1"}, {"title", "Помыть посуду"}, {"reward", 12.5}}, refreshed},
+        {"complete", [](AccountSession& s) { return s.act("t1", "complete"); }, "PATCH", "/api/tasks",
+         {{"id", "t1"}, {"action", "complete"}}, refreshed},
+        {"approve", [](AccountSession& s) { return s.act("t1", "approve"); }, "PATCH", "/api/tasks",
+         {{"id", "t1"}, {"action", "approve"}}, refreshed},
+        {"return", [](AccountSession& s) { return s.act("t1", "return"); }, "PATCH", "/api/tasks",
+         {{"id", "t1"}, {"action", "return"}}, refreshed},
     };
     for (const auto& c : cases) {
         server.clearRequests();
@@ -141,17 +103,14 @@ TEST_F(OperationsTest, EachOperationClearsTheMessageSendsItsRequestAndRefreshesA
     EXPECT_EQ(preferences.string("currencyCode"), "EUR");
     EXPECT_EQ(preferences.string("appLanguage"), "de");
     EXPECT_EQ(session->pairingPayload(), "zanbeck://x?token=/api/pairing/create");
-    EXPECT_EQ(session->familyInvitePayload(), "zanbeck://x?token=/api/family/parent-invite")
-        << "refreshes leave it";
+    EXPECT_EQ(session->familyInvitePayload(), "zanbeck://x?token=/api/family/parent-invite") << "refreshes leave it";
 }
 
 TEST_F(OperationsTest, AFailureShowsItsTextAndChangesNothingElse) {
     // Everything an operation could spoil: lists, both payloads, preferences, the sign-in.
     finish(session->refresh());
-    server.queue("POST", "/api/pairing/create",
-                 ScriptedResponse::json(200, R"({"qrPayload":"old","expiresAt":1})"));
-    server.queue("POST", "/api/family/parent-invite",
-                 ScriptedResponse::json(200, R"({"qrPayload":"old-i","expiresAt":1})"));
+    server.queue("POST", "/api/pairing/create", ScriptedResponse::json(200, R"({"qrPayload":"old","expiresAt":1})"));
+    server.queue("POST", "/api/family/parent-invite", ScriptedResponse::json(200, R"({"qrPayload":"old-i","expiresAt":1})"));
     finish(session->createPairingCode());
     finish(session->createFamilyInvite());
     preferences.setValue("currencyCode", "CNY");
@@ -178,25 +137,23 @@ TEST_F(OperationsTest, AFailureShowsItsTextAndChangesNothingElse) {
          ScriptedResponse::json(410, R"({"error":"Код устарел"})"), "Код устарел"},
         {"act unauthorized", [](AccountSession& s) { return s.act("t1", "approve"); }, "PATCH", "/api/tasks",
          ScriptedResponse::json(401, "<html/>"), kExpired},
-        {"preferences without a body", [](AccountSession& s) { return s.updatePreferences("EUR", "de"); },
-         "PATCH", "/api/preferences", ScriptedResponse::json(200, ""), malformed},
+        {"preferences without a body", [](AccountSession& s) { return s.updatePreferences("EUR", "de"); }, "PATCH",
+         "/api/preferences", ScriptedResponse::json(200, ""), malformed},
         {"preferences 204", [](AccountSession& s) { return s.updatePreferences("EUR", "de"); }, "PATCH",
          "/api/preferences", noContent, malformed},
         {"pairing code without expiry", [](AccountSession& s) { return s.createPairingCode(); }, "POST",
          "/api/pairing/create", ScriptedResponse::json(200, R"({"qrPayload":"new"})"), missing},
         {"invite unauthorized", [](AccountSession& s) { return s.createFamilyInvite(); }, "POST",
          "/api/family/parent-invite", ScriptedResponse::json(401, ""), kExpired},
-        {"reward not a number", [](AccountSession& s) { return s.addTask("x", std::nan(""), "child-1"); }, "",
-         "", std::nullopt, "Не удалось отправить задание: награда должна быть числом."},
-        {"task accepted, refresh failed",
-         [](AccountSession& s) { return s.addTask("Убрать игрушки", 3, "child-1"); }, "POST", "/api/tasks",
-         ScriptedResponse::json(200, "{}"), "Шлюз недоступен", true},
+        {"reward not a number", [](AccountSession& s) { return s.addTask("x", std::nan(""), "child-1"); }, "", "",
+         std::nullopt, "Не удалось отправить задание: награда должна быть числом."},
+        {"task accepted, refresh failed", [](AccountSession& s) { return s.addTask("Убрать игрушки", 3, "child-1"); },
+         "POST", "/api/tasks", ScriptedResponse::json(200, "{}"), "Шлюз недоступен", true},
     };
     for (const auto& c : cases) {
         server.clearRequests();
         if (c.answer) server.queue(c.method, c.path, *c.answer);
-        if (c.refreshFails)
-            server.queue("GET", "/api/family", ScriptedResponse::json(502, R"({"error":"Шлюз недоступен"})"));
+        if (c.refreshFails) server.queue("GET", "/api/family", ScriptedResponse::json(502, R"({"error":"Шлюз недоступен"})"));
         session->setErrorMessage(QString("раньше"));
 
         SignalLog log(*session);

@@ -80,8 +80,7 @@ TEST_F(SessionTest, SignInFailuresLeaveTheEarlierSignInAsItWas) {
          "Сервер не вернул сохранённую сессию."},
         {"empty token", ScriptedResponse::json(200, authAnswer(kOtherChild, "")), false,
          "Сервер не вернул сохранённую сессию."},
-        {"401 with text", ScriptedResponse::json(401, R"({"error":"Неверный пароль"})"), false,
-         "Неверный пароль"},
+        {"401 with text", ScriptedResponse::json(401, R"({"error":"Неверный пароль"})"), false, "Неверный пароль"},
         {"500 without text", ScriptedResponse::json(500, "<h1>oops</h1>"), false, "Ошибка сервера"},
         {"undecodable", ScriptedResponse::json(200, R"({"user":{"id":"x"},"sessionToken":"t"})"), false,
          "Не удалось прочитать ответ сервера: нет нужных данных."},
@@ -94,8 +93,7 @@ TEST_F(SessionTest, SignInFailuresLeaveTheEarlierSignInAsItWas) {
     for (const auto& c : cases) {
         const auto session = signedInSession();
         keychain.failWrites = c.keychainRefuses;
-        server.on("POST", "/api/auth/login",
-                  c.answer);  // standing: the client may resend after a dropped line
+        server.on("POST", "/api/auth/login", c.answer);  // standing: the client may resend after a dropped line
         finish(session->login("misha@family.ru", "pw"));
         EXPECT_EQ(session->errorMessage(), c.message) << c.name;
         EXPECT_EQ(session->user().value_or(FamilyUser{}).id, "child-1") << c.name;
@@ -120,10 +118,8 @@ TEST_F(SessionTest, SignInWhoseRefreshIsUnauthorizedStaysSignedIn) {
 }
 
 TEST_F(SessionTest, OverlappingSignInsEachApplyWhenTheirAnswerArrives) {
-    server.queue("POST", "/api/auth/login",
-                 held(ScriptedResponse::json(200, authAnswer(kChildUser, "token-slow"))));
-    server.queue("POST", "/api/auth/login",
-                 ScriptedResponse::json(200, authAnswer(kOtherChild, "token-fast")));
+    server.queue("POST", "/api/auth/login", held(ScriptedResponse::json(200, authAnswer(kChildUser, "token-slow"))));
+    server.queue("POST", "/api/auth/login", ScriptedResponse::json(200, authAnswer(kOtherChild, "token-fast")));
     server.on("GET", "/api/family", ScriptedResponse::json(200, kFamily));
     const auto session = makeSession();
 
@@ -146,8 +142,7 @@ TEST_F(SessionTest, OverlappingSignInsEachApplyWhenTheirAnswerArrives) {
 TEST_F(SessionTest, RestoreWithAValidTokenConfirmsUserAndRefreshes) {
     const auto session = signedInSession();
     session->setErrorMessage(kEarlier);
-    const QByteArray renamed =
-        R"({"id":"child-1","email":"anya@family.ru","nickname":"Анечка","role":"child"})";
+    const QByteArray renamed = R"({"id":"child-1","email":"anya@family.ru","nickname":"Анечка","role":"child"})";
     server.on("GET", "/api/auth/me", ScriptedResponse::json(200, meAnswer(renamed)));
     server.on("GET", "/api/family", ScriptedResponse::json(200, kFamily));
     SignalLog log(*session);
@@ -174,52 +169,25 @@ TEST_F(SessionTest, RestoreSignsOutOnlyWhenRefusedAndOtherwiseKeepsTheAccount) {
         QString message;
     } cases[] = {
         {"no token", false, false, false, {}, {}, true, kEarlier},
-        {"user check refused",
-         true,
-         false,
-         false,
-         ScriptedResponse::json(401, R"({"error":"expired"})"),
-         {},
-         true,
+        {"user check refused", true, false, false, ScriptedResponse::json(401, R"({"error":"expired"})"), {}, true,
          kEarlier},
-        {"refresh refused", true, false, false, me, ScriptedResponse::json(401, "<html>no</html>"), true,
-         kEarlier},
-        {"server error",
-         true,
-         false,
-         false,
-         ScriptedResponse::json(500, R"({"error":"maintenance"})"),
-         {},
-         false,
+        {"refresh refused", true, false, false, me, ScriptedResponse::json(401, "<html>no</html>"), true, kEarlier},
+        {"server error", true, false, false, ScriptedResponse::json(500, R"({"error":"maintenance"})"), {}, false,
          kOffline},
         {"not json", true, false, false, ScriptedResponse::json(200, "not json"), {}, false, kOffline},
-        {"undecodable",
-         true,
-         false,
-         false,
-         ScriptedResponse::json(200, meAnswer(R"({"id":"child-1"})")),
-         {},
-         false,
+        {"undecodable", true, false, false, ScriptedResponse::json(200, meAnswer(R"({"id":"child-1"})")), {}, false,
          kOffline},
         {"no server", true, false, true, {}, {}, false, kOffline},
         {"keychain cannot answer", true, true, false, {}, {}, false, kOffline},
-        {"other role",
-         true,
-         false,
-         false,
-         ScriptedResponse::json(200, meAnswer(kParentUser)),
-         {},
-         false,
-         kWrongRole},
+        {"other role", true, false, false, ScriptedResponse::json(200, meAnswer(kParentUser)), {}, false, kWrongRole},
     };
     for (const auto& c : cases) {
         keychain.items.clear();
         keychain.failReads = false;
         if (c.token) storeToken("token-old");
         storeCachedUser(kChildUser);
-        const auto session = c.serverGone
-                                 ? std::make_unique<AccountSession>(keychain, preferences, deadOrigin())
-                                 : makeSession();
+        const auto session = c.serverGone ? std::make_unique<AccountSession>(keychain, preferences, deadOrigin())
+                                          : makeSession();
         if (c.token && !c.serverGone) {  // lists from an earlier refresh, which every outcome keeps
             server.queue("GET", "/api/family", ScriptedResponse::json(200, kFamily));
             ASSERT_FALSE(finish(session->refresh())) << c.name;
@@ -255,10 +223,8 @@ TEST_F(SessionTest, SignOutClearsEverythingButTheMessageWithoutARequest) {
     const auto session = signedInSession();
     server.on("GET", "/api/auth/me", ScriptedResponse::json(200, meAnswer(kChildUser)));
     server.on("GET", "/api/family", ScriptedResponse::json(200, kFamily));
-    server.on("POST", "/api/pairing/create",
-              ScriptedResponse::json(200, R"({"qrPayload":"p","expiresAt":1})"));
-    server.on("POST", "/api/family/parent-invite",
-              ScriptedResponse::json(200, R"({"qrPayload":"i","expiresAt":1})"));
+    server.on("POST", "/api/pairing/create", ScriptedResponse::json(200, R"({"qrPayload":"p","expiresAt":1})"));
+    server.on("POST", "/api/family/parent-invite", ScriptedResponse::json(200, R"({"qrPayload":"i","expiresAt":1})"));
     finish(session->restore());
     finish(session->createPairingCode());
     finish(session->createFamilyInvite());

@@ -8,8 +8,7 @@ namespace {
 
 const QByteArray kFamilyWithPreferences = R"({"members":[{"id":"child-1","nickname":"Аня","role":"child"}],
     "tasks":[],"preferences":{"currency_code":"RUB","language_code":"ru"}})";
-const QByteArray kOtherFamily =
-    R"({"members":[{"id":"child-2","nickname":"Миша","role":"child"}],"tasks":[]})";
+const QByteArray kOtherFamily = R"({"members":[{"id":"child-2","nickname":"Миша","role":"child"}],"tasks":[]})";
 
 using Operation = std::function<QCoro::Task<>(AccountSession&)>;
 
@@ -19,8 +18,8 @@ struct HeldAnswer {
     ScriptedResponse response;
 };
 
-HeldAnswer heldAt(const QByteArray& method, const QByteArray& path, ScriptedResponse response) {
-    return {method, path, held(std::move(response))};
+HeldAnswer heldAt(const QByteArray& method, const QByteArray& path, int status, const QByteArray& body) {
+    return {method, path, held(ScriptedResponse::json(status, body))};
 }
 
 class SignOutRaceTest : public SessionTest {
@@ -44,8 +43,7 @@ protected:
         EXPECT_FALSE(session.familyInvitePayload()) << what;
         EXPECT_FALSE(preferences.contains("currencyCode")) << what;
         EXPECT_FALSE(preferences.contains("appLanguage")) << what;
-        EXPECT_FALSE(session.isBusy() || session.isCreatingPairingCode() || session.isCreatingFamilyInvite())
-            << what;
+        EXPECT_FALSE(session.isBusy() || session.isCreatingPairingCode() || session.isCreatingFamilyInvite()) << what;
         EXPECT_FALSE(makeSession()->user()) << what << ": a new start must stay signed out too";
     }
 };
@@ -63,8 +61,7 @@ TEST_F(SignOutRaceTest, AnswersArrivingAfterSignOutChangeNothing) {
     const Operation preferences = [](AccountSession& s) { return s.updatePreferences("EUR", "de"); };
     const Operation pairing = [](AccountSession& s) { return s.createPairingCode(); };
     const Operation invite = [](AccountSession& s) { return s.createFamilyInvite(); };
-    const HeldAnswer family =
-        heldAt("GET", "/api/family", ScriptedResponse::json(200, kFamilyWithPreferences));
+    const HeldAnswer family = heldAt("GET", "/api/family", 200, kFamilyWithPreferences);
     // A restore that signs out ends the session as surely as the user does.
     const std::function<void(AccountSession&)> tokenGone = [&](AccountSession& s) {
         keychain.items.clear();
@@ -80,42 +77,31 @@ TEST_F(SignOutRaceTest, AnswersArrivingAfterSignOutChangeNothing) {
         HeldAnswer answer;
         std::function<void(AccountSession&)> signOut;  // logout() unless set
     } cases[] = {
-        {"restore confirmed", restore,
-         heldAt("GET", "/api/auth/me", ScriptedResponse::json(200, meAnswer(kChildUser)))},
-        {"restore server error", restore,
-         heldAt("GET", "/api/auth/me", ScriptedResponse::json(500, R"({"error":"x"})"))},
-        {"restore undecodable", restore,
-         heldAt("GET", "/api/auth/me", ScriptedResponse::json(200, "not json"))},
-        {"restore other role", restore,
-         heldAt("GET", "/api/auth/me", ScriptedResponse::json(200, meAnswer(kParentUser)))},
-        {"restore unauthorized", restore, heldAt("GET", "/api/auth/me", ScriptedResponse::json(401, ""))},
+        {"restore confirmed", restore, heldAt("GET", "/api/auth/me", 200, meAnswer(kChildUser))},
+        {"restore server error", restore, heldAt("GET", "/api/auth/me", 500, R"({"error":"x"})")},
+        {"restore undecodable", restore, heldAt("GET", "/api/auth/me", 200, "not json")},
+        {"restore other role", restore, heldAt("GET", "/api/auth/me", 200, meAnswer(kParentUser))},
+        {"restore unauthorized", restore, heldAt("GET", "/api/auth/me", 401, "")},
         {"restore's refresh", restore, family},
         {"refresh", refresh, family},
         {"refresh, then a restore without token", refresh, family, tokenGone},
         {"refresh, then a refused restore", refresh, family, restoreRefused},
-        {"sign-in", login,
-         heldAt("POST", "/api/auth/login", ScriptedResponse::json(200, authAnswer(kChildUser)))},
-        {"sign-in's refresh", login,
-         heldAt("GET", "/api/family", ScriptedResponse::json(500, R"({"error":"сбой"})"))},
-        {"act", act, heldAt("PATCH", "/api/tasks", ScriptedResponse::json(200, "{}"))},
-        {"act refused", act, heldAt("PATCH", "/api/tasks", ScriptedResponse::json(401, ""))},
+        {"sign-in", login, heldAt("POST", "/api/auth/login", 200, authAnswer(kChildUser))},
+        {"sign-in's refresh", login, heldAt("GET", "/api/family", 500, R"({"error":"сбой"})")},
+        {"act", act, heldAt("PATCH", "/api/tasks", 200, "{}")},
+        {"act refused", act, heldAt("PATCH", "/api/tasks", 401, "")},
         {"add task", [](AccountSession& s) { return s.addTask("Полить цветы", 5, "child-1"); },
-         heldAt("POST", "/api/tasks", ScriptedResponse::json(201, R"({"id":"t9"})"))},
+         heldAt("POST", "/api/tasks", 201, R"({"id":"t9"})")},
         {"claim", [](AccountSession& s) { return s.claim("zanbeck://pair?token=p"); },
-         heldAt("POST", "/api/pairing/claim", ScriptedResponse::json(200, "{}"))},
-        {"preferences", preferences, heldAt("PATCH", "/api/preferences", ScriptedResponse::json(200, "{}"))},
-        {"preferences refused", preferences,
-         heldAt("PATCH", "/api/preferences", ScriptedResponse::json(401, ""))},
+         heldAt("POST", "/api/pairing/claim", 200, "{}")},
+        {"preferences", preferences, heldAt("PATCH", "/api/preferences", 200, "{}")},
+        {"preferences refused", preferences, heldAt("PATCH", "/api/preferences", 401, "")},
         {"pairing code", pairing,
-         heldAt("POST", "/api/pairing/create",
-                ScriptedResponse::json(200, R"({"qrPayload":"p","expiresAt":1})"))},
-        {"pairing code refused", pairing,
-         heldAt("POST", "/api/pairing/create", ScriptedResponse::json(500, ""))},
+         heldAt("POST", "/api/pairing/create", 200, R"({"qrPayload":"p","expiresAt":1})")},
+        {"pairing code refused", pairing, heldAt("POST", "/api/pairing/create", 500, "")},
         {"invite", invite,
-         heldAt("POST", "/api/family/parent-invite",
-                ScriptedResponse::json(200, R"({"qrPayload":"i","expiresAt":1})"))},
-        {"invite refused", invite,
-         heldAt("POST", "/api/family/parent-invite", ScriptedResponse::json(500, R"({"error":"сбой"})"))},
+         heldAt("POST", "/api/family/parent-invite", 200, R"({"qrPayload":"i","expiresAt":1})")},
+        {"invite refused", invite, heldAt("POST", "/api/family/parent-invite", 500, R"({"error":"сбой"})")},
     };
     for (const auto& c : cases) {
         const auto session = freshSignedInSession();
@@ -123,12 +109,9 @@ TEST_F(SignOutRaceTest, AnswersArrivingAfterSignOutChangeNothing) {
         server.queue(c.answer.method, c.answer.path, c.answer.response);
         SignalLog log(*session);
         auto running = c.start(*session);
-        ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 1; }))
-            << c.name << ": the request never arrived";
-        if (c.signOut)
-            c.signOut(*session);
-        else
-            session->logout();
+        ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 1; })) << c.name << ": the request never arrived";
+        if (c.signOut) c.signOut(*session);
+        else session->logout();
         ASSERT_FALSE(session->user()) << c.name;
         // Only the running flags may still go off; expectSignedOut checks them.
         auto fieldsOf = [](QStringList names) {
@@ -144,8 +127,7 @@ TEST_F(SignOutRaceTest, AnswersArrivingAfterSignOutChangeNothing) {
 
         expectSignedOut(*session, c.name);
         EXPECT_EQ(fieldsOf(log.names), announced) << c.name << ": nothing is announced after the sign-out";
-        EXPECT_EQ(session->errorMessage(), message)
-            << c.name << ": nothing to report for a session that is gone";
+        EXPECT_EQ(session->errorMessage(), message) << c.name << ": nothing to report for a session that is gone";
         EXPECT_EQ(server.requests().size(), requests) << c.name << ": nothing is sent for nobody";
     }
 }
@@ -155,8 +137,7 @@ TEST_F(SignOutRaceTest, TheOldSessionsAnswerDoesNotOverwriteANewSignIn) {
     server.on("GET", "/api/family", ScriptedResponse::json(200, kOtherFamily));
     const Operation restore = [](AccountSession& s) { return s.restore(); };
     const Operation refresh = [](AccountSession& s) { return s.refresh(); };
-    const HeldAnswer oldFamily =
-        heldAt("GET", "/api/family", ScriptedResponse::json(200, kFamilyWithPreferences));
+    const HeldAnswer oldFamily = heldAt("GET", "/api/family", 200, kFamilyWithPreferences);
     const struct {
         const char* name;
         Operation start;
@@ -165,12 +146,9 @@ TEST_F(SignOutRaceTest, TheOldSessionsAnswerDoesNotOverwriteANewSignIn) {
     } cases[] = {
         {"refresh, then sign-out", refresh, oldFamily, true},
         {"refresh, then sign-in over it", refresh, oldFamily, false},
-        {"restore confirmed", restore,
-         heldAt("GET", "/api/auth/me", ScriptedResponse::json(200, meAnswer(kChildUser))), true},
-        {"restore unauthorized", restore, heldAt("GET", "/api/auth/me", ScriptedResponse::json(401, "")),
-         true},
-        {"restore server error", restore, heldAt("GET", "/api/auth/me", ScriptedResponse::json(500, "")),
-         true},
+        {"restore confirmed", restore, heldAt("GET", "/api/auth/me", 200, meAnswer(kChildUser)), true},
+        {"restore unauthorized", restore, heldAt("GET", "/api/auth/me", 401, ""), true},
+        {"restore server error", restore, heldAt("GET", "/api/auth/me", 500, ""), true},
     };
     for (const auto& c : cases) {
         const auto session = freshSignedInSession();
