@@ -1,13 +1,13 @@
 #include "account/FamilyServerClient.h"
 
-#include "account/AccountError.h"
-#include "account/FamilyServerConfig.h"
-#include "account/SessionTokenStore.h"
-
 #include <QCoroNetworkReply>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <memory>
+
+#include "account/AccountError.h"
+#include "account/FamilyServerConfig.h"
+#include "account/SessionTokenStore.h"
 
 namespace {
 
@@ -23,6 +23,21 @@ QString failureMessage(const QByteArray& body) {
     }
 }
 
+// Whether the body stops short of the length the status line's headers
+// announced. Qt can end such a reply as if it were complete: when the server
+// closes the connection mid-body and no bytes are left to read, the reply is
+// finished with its status (a 401 then reads as a refused token) and the
+// connection's own error never reaches it. A compressed body is counted before
+// Qt inflates it, so its length says nothing about what readAll() returns; and
+// 1xx, 204 and 304 answers carry no body whatever their headers announce.
+bool endedBeforeItsLength(const QNetworkReply& reply, int status, qsizetype received) {
+    if (status < 200 || status == 204 || status == 304) return false;
+    const QVariant announced = reply.header(QNetworkRequest::ContentLengthHeader);
+    const QByteArray encoding = reply.rawHeader("Content-Encoding").trimmed().toLower();
+    if (!announced.isValid() || !(encoding.isEmpty() || encoding == "identity")) return false;
+    return received < announced.toLongLong();
+}
+
 struct ReplyDeleter {
     void operator()(QNetworkReply* reply) const { reply->deleteLater(); }
 };
@@ -31,32 +46,32 @@ struct ReplyDeleter {
 
 QString transportFailureText(int networkError) {
     switch (static_cast<QNetworkReply::NetworkError>(networkError)) {
-    case QNetworkReply::ConnectionRefusedError:
-        return QStringLiteral("Не удалось подключиться к серверу: соединение отклонено.");
-    case QNetworkReply::RemoteHostClosedError:
-        return QStringLiteral("Сервер неожиданно закрыл соединение.");
-    case QNetworkReply::HostNotFoundError:
-        return QStringLiteral("Сервер не найден. Проверьте подключение к интернету.");
-    case QNetworkReply::TimeoutError:
-    case QNetworkReply::OperationCanceledError:
-        return QStringLiteral("Сервер не ответил вовремя. Попробуйте ещё раз.");
-    case QNetworkReply::SslHandshakeFailedError:
-        return QStringLiteral("Не удалось установить защищённое соединение с сервером.");
-    case QNetworkReply::TooManyRedirectsError:
-    case QNetworkReply::InsecureRedirectError:
-        return QStringLiteral("Сервер перенаправил запрос на другой адрес. Запрос не отправлен.");
-    case QNetworkReply::TemporaryNetworkFailureError:
-    case QNetworkReply::NetworkSessionFailedError:
-    case QNetworkReply::BackgroundRequestNotAllowedError:
-        return QStringLiteral("Нет подключения к интернету.");
-    case QNetworkReply::ProxyConnectionRefusedError:
-    case QNetworkReply::ProxyConnectionClosedError:
-    case QNetworkReply::ProxyNotFoundError:
-    case QNetworkReply::ProxyTimeoutError:
-    case QNetworkReply::ProxyAuthenticationRequiredError:
-        return QStringLiteral("Не удалось подключиться через прокси-сервер.");
-    default:
-        return QStringLiteral("Не удалось связаться с сервером.");
+        case QNetworkReply::ConnectionRefusedError:
+            return QStringLiteral("Не удалось подключиться к серверу: соединение отклонено.");
+        case QNetworkReply::RemoteHostClosedError:
+            return QStringLiteral("Сервер неожиданно закрыл соединение.");
+        case QNetworkReply::HostNotFoundError:
+            return QStringLiteral("Сервер не найден. Проверьте подключение к интернету.");
+        case QNetworkReply::TimeoutError:
+        case QNetworkReply::OperationCanceledError:
+            return QStringLiteral("Сервер не ответил вовремя. Попробуйте ещё раз.");
+        case QNetworkReply::SslHandshakeFailedError:
+            return QStringLiteral("Не удалось установить защищённое соединение с сервером.");
+        case QNetworkReply::TooManyRedirectsError:
+        case QNetworkReply::InsecureRedirectError:
+            return QStringLiteral("Сервер перенаправил запрос на другой адрес. Запрос не отправлен.");
+        case QNetworkReply::TemporaryNetworkFailureError:
+        case QNetworkReply::NetworkSessionFailedError:
+        case QNetworkReply::BackgroundRequestNotAllowedError:
+            return QStringLiteral("Нет подключения к интернету.");
+        case QNetworkReply::ProxyConnectionRefusedError:
+        case QNetworkReply::ProxyConnectionClosedError:
+        case QNetworkReply::ProxyNotFoundError:
+        case QNetworkReply::ProxyTimeoutError:
+        case QNetworkReply::ProxyAuthenticationRequiredError:
+            return QStringLiteral("Не удалось подключиться через прокси-сервер.");
+        default:
+            return QStringLiteral("Не удалось связаться с сервером.");
     }
 }
 
@@ -72,7 +87,7 @@ QUrl FamilyServerClient::urlFor(const QString& path) const {
 }
 
 QCoro::Task<QByteArray> FamilyServerClient::exchange(QString path, QByteArray method,
-                                                      std::optional<QByteArray> body, bool authorize) {
+                                                     std::optional<QByteArray> body, bool authorize) {
     // A bearer token must never cross the network in clear text.
     if (!isAllowedFamilyServerOrigin(baseURL_))
         throw TransportError(QStringLiteral("Адрес сервера не защищён: разрешено только https."));
@@ -111,7 +126,8 @@ QCoro::Task<QByteArray> FamilyServerClient::exchange(QString path, QByteArray me
     // HTTP status. A status line followed by such a failure is no answer either:
     // its body is cut short (a cut 2xx could pass for success, a cut 401 would
     // sign the user out), and a refused cross-origin redirect keeps its 3xx.
-    const bool connectionFailed = error != QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied;
+    const bool connectionFailed =
+        error != QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied;
     if (!status.isValid() || connectionFailed) {
         if (error != QNetworkReply::NoError) throw TransportError(transportFailureText(error));
         throw AccountError::server(QStringLiteral("Некорректный ответ сервера"));
@@ -119,6 +135,8 @@ QCoro::Task<QByteArray> FamilyServerClient::exchange(QString path, QByteArray me
     const int code = status.toInt();
 
     const QByteArray answer = reply->readAll();
+    if (endedBeforeItsLength(*reply, code, answer.size()))
+        throw TransportError(transportFailureText(QNetworkReply::RemoteHostClosedError));
     if (code >= 200 && code <= 299) co_return answer;
     const QString message = failureMessage(answer);
     if (authorize && code == 401) throw AccountError::unauthorized();

@@ -89,13 +89,11 @@ TEST(FamilyWireDecoding, ReadsWhatTheServerSends) {
     }
     const auto approved =
         FamilyWire::decode<FamilyTask>(task("1250", R"(,"approval_count":1,"required_approvals":2,"current_user_approved":1)"));
-    EXPECT_EQ(approved.approval_count, 1);
-    EXPECT_EQ(approved.required_approvals, 2);
-    EXPECT_EQ(approved.current_user_approved, 1);
-    EXPECT_EQ(FamilyWire::decode<FamilyTask>(task("9223372036854775807")).reward_cents,
-              std::numeric_limits<qint64>::max());
-    EXPECT_EQ(FamilyWire::decode<FamilyTask>(task("-5")).reward_cents, -5);
-    EXPECT_EQ(FamilyWire::decode<FamilyTask>(task("300.0")).reward_cents, 300);
+    EXPECT_TRUE(approved.approval_count == 1 && approved.required_approvals == 2 &&
+                approved.current_user_approved == 1);
+    for (const auto& [reward, cents] :
+         {std::pair<const char*, qint64>{"9223372036854775807", INT64_MAX}, {"-5", -5}, {"300.0", 300}})
+        EXPECT_EQ(FamilyWire::decode<FamilyTask>(task(reward)).reward_cents, cents) << reward;
 
     const auto family = FamilyWire::decode<FamilyResponse>(
         R"({"members":[{"id":"p","nickname":"Мама","role":"parent"},{"id":"c","nickname":"Аня","role":"child"}],
@@ -108,8 +106,8 @@ TEST(FamilyWireDecoding, ReadsWhatTheServerSends) {
     EXPECT_FALSE(FamilyWire::decode<FamilyResponse>(R"({"members":[],"tasks":[],"preferences":null})").preferences);
 
     EXPECT_EQ(FamilyWire::decode<AuthResponse>(R"({"sessionToken":"abc","user":)" + kUser + "}").sessionToken, "abc");
-    EXPECT_FALSE(FamilyWire::decode<AuthResponse>(R"({"user":)" + kUser + "}").sessionToken);
-    EXPECT_FALSE(FamilyWire::decode<AuthResponse>(R"({"sessionToken":null,"user":)" + kUser + "}").sessionToken);
+    for (const QByteArray& none : {QByteArray(), QByteArray(R"("sessionToken":null,)")})
+        EXPECT_FALSE(FamilyWire::decode<AuthResponse>("{" + none + R"("user":)" + kUser + "}").sessionToken);
     EXPECT_EQ(FamilyWire::decode<MeResponse>(R"({"user":)" + kUser + "}").user.id, "u");
     const auto pairing = FamilyWire::decode<PairingResponse>(R"({"qrPayload":"zanbeck://pair?token=x","expiresAt":17})");
     EXPECT_EQ(pairing.qrPayload, "zanbeck://pair?token=x");
@@ -139,8 +137,6 @@ TEST(RequestBodies, ARewardJsonCannotCarryIsRefused) {
 
 TEST(AppAccountRoleTest, OnlyTheExactTextParentMakesTheParentBuildReadOnEveryCall) {
     EXPECT_EQ(AppAccountRole::build(), AppAccountRole::child) << "no bundle information in the test program";
-    EXPECT_EQ(AppAccountRole(AppAccountRole::parent).rawValue(), "parent");
-    EXPECT_FALSE(AppAccountRole::fromRawValue(""));
     // In turn, so that a role remembered from an earlier call shows.
     const std::pair<QJsonValue, AppAccountRole::Value> cases[] = {
         {"parent", AppAccountRole::parent},  {"Parent", AppAccountRole::child}, {"parent", AppAccountRole::parent},

@@ -181,11 +181,13 @@ TEST_F(OperationsTest, AFailureShowsItsTextAndChangesNothingElse) {
 }
 
 TEST(ClaimToken, ComesFromTheTokenQueryItemOrIsTheWholeCode) {
-    EXPECT_EQ(AccountSession::tokenFromCode("zanbeck://pair?token=abc123&x=1"), "abc123");
-    EXPECT_EQ(AccountSession::tokenFromCode("https://family.example.org/family/parent?v=2&token=a%20b%2Bc"), "a b+c");
-    EXPECT_EQ(AccountSession::tokenFromCode("pair?token"), "");
-    EXPECT_EQ(AccountSession::tokenFromCode("pair?token="), "");
-    EXPECT_EQ(AccountSession::tokenFromCode("zanbeck://pair?token=first&token=second"), "first");
+    const std::pair<const char*, const char*> items[] = {
+        {"zanbeck://pair?token=abc123&x=1", "abc123"},
+        {"https://family.example.org/p?v=2&token=a%20b%2Bc", "a b+c"},
+        {"pair?token", ""},
+        {"pair?token=", ""},
+        {"zanbeck://pair?token=first&token=second", "first"}};
+    for (const auto& [code, token] : items) EXPECT_EQ(AccountSession::tokenFromCode(code), token) << code;
     for (const char* whole : {"zanbeck://pair", "zanbeck://pair?tok=1", "  ABC-123  ", "", "%%%?"})
         EXPECT_EQ(AccountSession::tokenFromCode(whole), whole) << whole;
 }

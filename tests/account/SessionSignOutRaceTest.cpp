@@ -18,8 +18,8 @@ struct HeldAnswer {
     ScriptedResponse response;
 };
 
-HeldAnswer heldAt(const QByteArray& method, const QByteArray& path, ScriptedResponse response) {
-    return {method, path, held(std::move(response))};
+HeldAnswer heldAt(const QByteArray& method, const QByteArray& path, int status, const QByteArray& body) {
+    return {method, path, held(ScriptedResponse::json(status, body))};
 }
 
 class SignOutRaceTest : public SessionTest {
@@ -61,7 +61,7 @@ TEST_F(SignOutRaceTest, AnswersArrivingAfterSignOutChangeNothing) {
     const Operation preferences = [](AccountSession& s) { return s.updatePreferences("EUR", "de"); };
     const Operation pairing = [](AccountSession& s) { return s.createPairingCode(); };
     const Operation invite = [](AccountSession& s) { return s.createFamilyInvite(); };
-    const HeldAnswer family = heldAt("GET", "/api/family", ScriptedResponse::json(200, kFamilyWithPreferences));
+    const HeldAnswer family = heldAt("GET", "/api/family", 200, kFamilyWithPreferences);
     // A restore that signs out ends the session as surely as the user does.
     const std::function<void(AccountSession&)> tokenGone = [&](AccountSession& s) {
         keychain.items.clear();
@@ -77,32 +77,31 @@ TEST_F(SignOutRaceTest, AnswersArrivingAfterSignOutChangeNothing) {
         HeldAnswer answer;
         std::function<void(AccountSession&)> signOut;  // logout() unless set
     } cases[] = {
-        {"restore confirmed", restore, heldAt("GET", "/api/auth/me", ScriptedResponse::json(200, meAnswer(kChildUser)))},
-        {"restore server error", restore, heldAt("GET", "/api/auth/me", ScriptedResponse::json(500, R"({"error":"x"})"))},
-        {"restore undecodable", restore, heldAt("GET", "/api/auth/me", ScriptedResponse::json(200, "not json"))},
-        {"restore other role", restore, heldAt("GET", "/api/auth/me", ScriptedResponse::json(200, meAnswer(kParentUser)))},
-        {"restore unauthorized", restore, heldAt("GET", "/api/auth/me", ScriptedResponse::json(401, ""))},
+        {"restore confirmed", restore, heldAt("GET", "/api/auth/me", 200, meAnswer(kChildUser))},
+        {"restore server error", restore, heldAt("GET", "/api/auth/me", 500, R"({"error":"x"})")},
+        {"restore undecodable", restore, heldAt("GET", "/api/auth/me", 200, "not json")},
+        {"restore other role", restore, heldAt("GET", "/api/auth/me", 200, meAnswer(kParentUser))},
+        {"restore unauthorized", restore, heldAt("GET", "/api/auth/me", 401, "")},
         {"restore's refresh", restore, family},
         {"refresh", refresh, family},
         {"refresh, then a restore without token", refresh, family, tokenGone},
         {"refresh, then a refused restore", refresh, family, restoreRefused},
-        {"sign-in", login, heldAt("POST", "/api/auth/login", ScriptedResponse::json(200, authAnswer(kChildUser)))},
-        {"sign-in's refresh", login, heldAt("GET", "/api/family", ScriptedResponse::json(500, R"({"error":"сбой"})"))},
-        {"act", act, heldAt("PATCH", "/api/tasks", ScriptedResponse::json(200, "{}"))},
-        {"act refused", act, heldAt("PATCH", "/api/tasks", ScriptedResponse::json(401, ""))},
+        {"sign-in", login, heldAt("POST", "/api/auth/login", 200, authAnswer(kChildUser))},
+        {"sign-in's refresh", login, heldAt("GET", "/api/family", 500, R"({"error":"сбой"})")},
+        {"act", act, heldAt("PATCH", "/api/tasks", 200, "{}")},
+        {"act refused", act, heldAt("PATCH", "/api/tasks", 401, "")},
         {"add task", [](AccountSession& s) { return s.addTask("Полить цветы", 5, "child-1"); },
-         heldAt("POST", "/api/tasks", ScriptedResponse::json(201, R"({"id":"t9"})"))},
+         heldAt("POST", "/api/tasks", 201, R"({"id":"t9"})")},
         {"claim", [](AccountSession& s) { return s.claim("zanbeck://pair?token=p"); },
-         heldAt("POST", "/api/pairing/claim", ScriptedResponse::json(200, "{}"))},
-        {"preferences", preferences, heldAt("PATCH", "/api/preferences", ScriptedResponse::json(200, "{}"))},
-        {"preferences refused", preferences, heldAt("PATCH", "/api/preferences", ScriptedResponse::json(401, ""))},
+         heldAt("POST", "/api/pairing/claim", 200, "{}")},
+        {"preferences", preferences, heldAt("PATCH", "/api/preferences", 200, "{}")},
+        {"preferences refused", preferences, heldAt("PATCH", "/api/preferences", 401, "")},
         {"pairing code", pairing,
-         heldAt("POST", "/api/pairing/create", ScriptedResponse::json(200, R"({"qrPayload":"p","expiresAt":1})"))},
-        {"pairing code refused", pairing, heldAt("POST", "/api/pairing/create", ScriptedResponse::json(500, ""))},
+         heldAt("POST", "/api/pairing/create", 200, R"({"qrPayload":"p","expiresAt":1})")},
+        {"pairing code refused", pairing, heldAt("POST", "/api/pairing/create", 500, "")},
         {"invite", invite,
-         heldAt("POST", "/api/family/parent-invite", ScriptedResponse::json(200, R"({"qrPayload":"i","expiresAt":1})"))},
-        {"invite refused", invite,
-         heldAt("POST", "/api/family/parent-invite", ScriptedResponse::json(500, R"({"error":"сбой"})"))},
+         heldAt("POST", "/api/family/parent-invite", 200, R"({"qrPayload":"i","expiresAt":1})")},
+        {"invite refused", invite, heldAt("POST", "/api/family/parent-invite", 500, R"({"error":"сбой"})")},
     };
     for (const auto& c : cases) {
         const auto session = freshSignedInSession();
@@ -138,7 +137,7 @@ TEST_F(SignOutRaceTest, TheOldSessionsAnswerDoesNotOverwriteANewSignIn) {
     server.on("GET", "/api/family", ScriptedResponse::json(200, kOtherFamily));
     const Operation restore = [](AccountSession& s) { return s.restore(); };
     const Operation refresh = [](AccountSession& s) { return s.refresh(); };
-    const HeldAnswer oldFamily = heldAt("GET", "/api/family", ScriptedResponse::json(200, kFamilyWithPreferences));
+    const HeldAnswer oldFamily = heldAt("GET", "/api/family", 200, kFamilyWithPreferences);
     const struct {
         const char* name;
         Operation start;
@@ -147,10 +146,9 @@ TEST_F(SignOutRaceTest, TheOldSessionsAnswerDoesNotOverwriteANewSignIn) {
     } cases[] = {
         {"refresh, then sign-out", refresh, oldFamily, true},
         {"refresh, then sign-in over it", refresh, oldFamily, false},
-        {"restore confirmed", restore, heldAt("GET", "/api/auth/me", ScriptedResponse::json(200, meAnswer(kChildUser))),
-         true},
-        {"restore unauthorized", restore, heldAt("GET", "/api/auth/me", ScriptedResponse::json(401, "")), true},
-        {"restore server error", restore, heldAt("GET", "/api/auth/me", ScriptedResponse::json(500, "")), true},
+        {"restore confirmed", restore, heldAt("GET", "/api/auth/me", 200, meAnswer(kChildUser)), true},
+        {"restore unauthorized", restore, heldAt("GET", "/api/auth/me", 401, ""), true},
+        {"restore server error", restore, heldAt("GET", "/api/auth/me", 500, ""), true},
     };
     for (const auto& c : cases) {
         const auto session = freshSignedInSession();

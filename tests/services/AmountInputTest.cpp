@@ -4,7 +4,8 @@
 
 TEST(AmountInput, AcceptsPlainDecimalsWithPointOrCommaOnly) {
     const std::pair<const char*, const char*> good[] = {{"12.5", "12.5"}, {"12,5", "12.5"}, {" 40 ", "40"},
-                                                        {".5", "0.5"},    {"5.", "5"},      {"-3", "-3"}};
+                                                        {".5", "0.5"},    {"5.", "5"},      {"-3", "-3"},
+                                                        {"+5", "5"}};
     for (const auto& [text, value] : good) EXPECT_EQ(parseAmountInput(text), Decimal::parse(value)) << text;
     for (const char* bad : {"", " ", "12abc", "abc", "1e3", "1E3", "1 000", "1.2.3", "1,2,3", "--1", "+", ".",
                             "0x10", "١٢", "12\n3", "inf", "nan"})

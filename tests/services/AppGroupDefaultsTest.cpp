@@ -7,30 +7,18 @@
 #include "services/Preferences.h"
 #include "support/TempDir.h"
 
-namespace {
-
-class AppGroupDefaultsTest : public ::testing::Test {
-protected:
-    void TearDown() override { AppGroupDefaults::setDirectoryOverride({}); }
-
-    void blockWithFile(const QString& path) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("not a folder");
-    }
-
-    TempDir dir_;
-};
-
-TEST_F(AppGroupDefaultsTest, EachOpenSeesWhatEarlierOpensWrote) {
-    const QString folder = dir_.filePath("group/created/on/demand");
+TEST(AppGroupDefaultsTest, EachOpenSeesWhatEarlierOpensWroteInAFolderNamedAfterTheGroup) {
+    EXPECT_TRUE(AppGroupDefaults::directory().endsWith("/group.com.quorvel.Zanbeck"));
+    TempDir dir;
+    const QString folder = dir.filePath("group/created/on/demand");
     AppGroupDefaults::setDirectoryOverride(folder);
+    const QDateTime at(QDate(2024, 5, 1), QTime(8, 30), Qt::UTC);
     {
         auto defaults = AppGroupDefaults::open();
         ASSERT_TRUE(defaults.has_value());
         defaults->setValue("pendingDestination", "planner");
         defaults->setValue("balance", 1234.5);
-        defaults->setValue("updatedAt", QDateTime(QDate(2024, 5, 1), QTime(8, 30), Qt::UTC));
+        defaults->setValue("updatedAt", at);
     }  // closing the handle flushes it
     EXPECT_TRUE(QFile::exists(folder + "/defaults.ini"));
 
@@ -38,27 +26,19 @@ TEST_F(AppGroupDefaultsTest, EachOpenSeesWhatEarlierOpensWrote) {
     ASSERT_TRUE(reader.has_value());
     EXPECT_EQ(reader->value("pendingDestination").toString(), "planner");
     EXPECT_DOUBLE_EQ(reader->value("balance").toDouble(), 1234.5);
-    EXPECT_EQ(reader->value("updatedAt").toDateTime(), QDateTime(QDate(2024, 5, 1), QTime(8, 30), Qt::UTC));
-
+    EXPECT_EQ(reader->value("updatedAt").toDateTime(), at);
     reader->remove("pendingDestination");
     EXPECT_TRUE(reader->sync());
     EXPECT_FALSE(AppGroupDefaults::open()->value("pendingDestination").isValid());
-}
 
-TEST_F(AppGroupDefaultsTest, CannotOpenWhereAFileStandsInForTheFolderOrAFolderForTheFile) {
-    blockWithFile(dir_.filePath("blocked"));
-    ASSERT_TRUE(QDir().mkpath(dir_.filePath("group/defaults.ini")));
-    for (const char* folder : {"blocked", "blocked/group.com.quorvel.Zanbeck", "group"}) {
-        AppGroupDefaults::setDirectoryOverride(dir_.filePath(folder));
-        EXPECT_FALSE(AppGroupDefaults::open().has_value()) << folder;
+    // A file where the folder should be, or a folder where the file should be.
+    QFile blocker(dir.filePath("blocked"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("other/defaults.ini")));
+    for (const char* unusable : {"blocked", "blocked/group.com.quorvel.Zanbeck", "other"}) {
+        AppGroupDefaults::setDirectoryOverride(dir.filePath(unusable));
+        EXPECT_FALSE(AppGroupDefaults::open().has_value()) << unusable;
     }
-}
-
-TEST_F(AppGroupDefaultsTest, DefaultFolderIsNamedAfterTheGroup) {
-    AppGroupDefaults::setDirectoryOverride(dir_.path());
-    EXPECT_EQ(AppGroupDefaults::directory(), dir_.path());
     AppGroupDefaults::setDirectoryOverride({});
-    EXPECT_TRUE(AppGroupDefaults::directory().endsWith("/group.com.quorvel.Zanbeck"));
 }
-
-}  // namespace

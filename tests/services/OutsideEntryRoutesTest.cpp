@@ -10,99 +10,70 @@
 
 namespace md = money_destination;
 
-TEST(MoneyDestination, RawValuesTitlesAndOrder) {
-    const QList<MoneyDestination> all = md::allCases();
-    ASSERT_EQ(all.size(), 5);
+TEST(MoneyDestination, RawValuesTitlesAndOrderAndAnythingElseStoredOpensTheDashboard) {
     const QStringList raw{"dashboard", "expense", "income", "planner", "calendar"};
     const QStringList titles{"Главная", "Новый расход", "Новый доход", "Планировщик", "Финансовый календарь"};
-    for (int i = 0; i < all.size(); ++i) {
-        EXPECT_EQ(md::rawValue(all[i]), raw[i]);
-        EXPECT_EQ(md::displayTitle(all[i]), titles[i]);
-        EXPECT_EQ(md::fromRawValue(raw[i]), all[i]);
+    ASSERT_EQ(md::allCases().size(), 5);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(md::rawValue(md::allCases()[i]), raw[i]);
+        EXPECT_EQ(md::displayTitle(md::allCases()[i]), titles[i]);
+        EXPECT_EQ(md::forStoredValue(raw[i]), md::allCases()[i]);
     }
     EXPECT_EQ(md::typeDisplayName(), "Раздел Zanbeck");
-}
-
-TEST(MoneyDestination, OnlyExactRawValuesAreSectionsAndAnythingElseStoredOpensTheDashboard) {
     for (const char* text :
          {"Dashboard", "EXPENSE", " income", "planner ", "", "add-expense", "calendar\n"}) {
         EXPECT_FALSE(md::fromRawValue(QString::fromUtf8(text))) << text;
         EXPECT_EQ(md::forStoredValue(QString::fromUtf8(text)), MoneyDestination::dashboard) << text;
     }
-    EXPECT_EQ(md::forStoredValue("calendar"), MoneyDestination::calendar);
-    EXPECT_EQ(md::forStoredValue("income"), MoneyDestination::income);
 }
 
-TEST(DeepLinkHost, TakenFromTheRawTextWithoutCaseFolding) {
-    EXPECT_EQ(deep_link::host("zanbeck://add-expense"), "add-expense");
-    EXPECT_EQ(deep_link::host("zanbeck://Add-Expense"), "Add-Expense");
-    EXPECT_EQ(deep_link::host("ZANBECK://PLANNER/x?y=1#z"), "PLANNER");
-    EXPECT_EQ(deep_link::host("zanbeck://user:pw@calendar:8080/path"), "calendar");
-    EXPECT_EQ(deep_link::host("zanbeck://add%2Dincome"), "add-income");
-    EXPECT_EQ(deep_link::host("zanbeck://[::1]:80/"), "[::1]");
-    EXPECT_EQ(deep_link::host("https://planner?x"), "planner");
-}
-
-TEST(DeepLinkHost, AbsentWithoutSchemeAuthorityOrName) {
+TEST(DeepLink, HostComesFromTheRawTextUnfoldedAndOnlyExactHostsOpenTheirSections) {
+    const std::pair<const char*, const char*> hosts[] = {{"zanbeck://Add-Expense", "Add-Expense"},
+                                                         {"ZANBECK://PLANNER/x?y=1#z", "PLANNER"},
+                                                         {"zanbeck://user:pw@calendar:8080/path", "calendar"},
+                                                         {"zanbeck://add%2Dincome", "add-income"},
+                                                         {"zanbeck://[::1]:80/", "[::1]"},
+                                                         {"https://planner?x", "planner"}};
+    for (const auto& [link, host] : hosts) EXPECT_EQ(deep_link::host(link), host) << link;
     for (const char* text :
          {"zanbeck:", "zanbeck:add-expense", "zanbeck:///add-expense", "zanbeck://", "zanbeck://:80",
           "add-expense", "//add-expense", "", "1zanbeck://planner", "zan beck://planner"})
         EXPECT_FALSE(deep_link::host(QString::fromUtf8(text))) << text;
+
+    const std::pair<const char*, MoneyDestination> destinations[] = {
+        {"zanbeck://add-expense", MoneyDestination::expense},
+        {"zanbeck://add-income/ignored?q=1", MoneyDestination::income},
+        {"zanbeck://planner", MoneyDestination::planner},
+        {"zanbeck://calendar", MoneyDestination::calendar},
+        {"zanbeck://ADD-EXPENSE", MoneyDestination::dashboard},  // another case is another host
+        {"zanbeck://Planner", MoneyDestination::dashboard},
+        {"zanbeck://elsewhere", MoneyDestination::dashboard},
+        {"zanbeck:", MoneyDestination::dashboard},
+        {"not a url", MoneyDestination::dashboard}};
+    for (const auto& [link, destination] : destinations)
+        EXPECT_EQ(deep_link::destination(link), destination) << link;
 }
 
-TEST(DeepLinkDestination, HostsOpenTheirSectionsAndEverythingElseTheDashboard) {
-    EXPECT_EQ(deep_link::destination("zanbeck://add-expense"), MoneyDestination::expense);
-    EXPECT_EQ(deep_link::destination("zanbeck://add-income/ignored?q=1"), MoneyDestination::income);
-    EXPECT_EQ(deep_link::destination("zanbeck://planner"), MoneyDestination::planner);
-    EXPECT_EQ(deep_link::destination("zanbeck://calendar"), MoneyDestination::calendar);
-    // Case-sensitive: a host in another case is just another host.
-    EXPECT_EQ(deep_link::destination("zanbeck://ADD-EXPENSE"), MoneyDestination::dashboard);
-    EXPECT_EQ(deep_link::destination("zanbeck://Planner"), MoneyDestination::dashboard);
-    EXPECT_EQ(deep_link::destination("zanbeck://elsewhere"), MoneyDestination::dashboard);
-    EXPECT_EQ(deep_link::destination("zanbeck:"), MoneyDestination::dashboard);
-    EXPECT_EQ(deep_link::destination("not a url"), MoneyDestination::dashboard);
-}
-
-class PendingDestinationTest : public ::testing::Test {
-protected:
-    void SetUp() override { AppGroupDefaults::setDirectoryOverride(dir.filePath("group")); }
-    void TearDown() override { AppGroupDefaults::setDirectoryOverride({}); }
-
-    static void write(const QString& value) {
-        auto defaults = AppGroupDefaults::open();
-        ASSERT_TRUE(defaults);
-        defaults->setValue(pending_destination::kKey, value);
-        ASSERT_TRUE(defaults->sync());
-    }
-    static bool stored() {
-        auto defaults = AppGroupDefaults::open();
-        return defaults && defaults->value(pending_destination::kKey).isValid();
-    }
-
+TEST(PendingDestination, TakeReadsTheLastStoredOnceAndRemovesOnlyItAndAnUnusableGroupHoldsNothing) {
     TempDir dir;
-};
-
-TEST_F(PendingDestinationTest, TakeReadsTheLastStoredOnceAndRemovesOnlyIt) {
+    AppGroupDefaults::setDirectoryOverride(dir.filePath("group"));
     AppGroupDefaults::open()->setValue("balance", "12.50");
     ASSERT_TRUE(pending_destination::store(MoneyDestination::income));
     ASSERT_TRUE(pending_destination::store(MoneyDestination::calendar));
     EXPECT_EQ(pending_destination::take(), "calendar");
-    EXPECT_FALSE(stored());
     EXPECT_EQ(pending_destination::take(), std::nullopt);
     EXPECT_EQ(AppGroupDefaults::open()->value("balance").toString(), "12.50");
 
-    write("Calendar");  // unknown values are consumed too
-    const std::optional<QString> value = pending_destination::take();
-    ASSERT_TRUE(value);
-    EXPECT_EQ(md::forStoredValue(*value), MoneyDestination::dashboard);
-    EXPECT_FALSE(stored());
-}
+    AppGroupDefaults::open()->setValue(pending_destination::kKey,
+                                       "Calendar");  // unknown values are consumed too
+    EXPECT_EQ(pending_destination::take(), "Calendar");
+    EXPECT_EQ(pending_destination::take(), std::nullopt);
 
-TEST_F(PendingDestinationTest, AnUnusableGroupStoresNothingAndTakesNothing) {
-    QFile blocker(dir.filePath("blocked"));
+    QFile blocker(dir.filePath("blocked"));  // a file where the folder should be
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    AppGroupDefaults::setDirectoryOverride(dir.filePath("blocked"));  // a file where the folder should be
+    AppGroupDefaults::setDirectoryOverride(dir.filePath("blocked"));
     EXPECT_FALSE(pending_destination::store(MoneyDestination::expense));
     EXPECT_EQ(pending_destination::take(), std::nullopt);
+    AppGroupDefaults::setDirectoryOverride({});
 }

@@ -37,7 +37,7 @@ protected:
     }
 };
 
-TEST_F(Badges, CatalogueHasThirtySevenUniqueBadgesWorth1605Points) {
+TEST_F(Badges, CatalogueHasThirtySevenUniqueBadgesWorth1605PointsAndOnlyUnlockedOnesCount) {
     const auto all = openEmpty().badges();
     ASSERT_EQ(all.size(), 37u);
     QSet<QString> ids;
@@ -50,6 +50,16 @@ TEST_F(Badges, CatalogueHasThirtySevenUniqueBadgesWorth1605Points) {
     EXPECT_EQ(points, 1605);
     EXPECT_EQ(all.front().id, "first");
     EXPECT_EQ(all.back().id, "month");
+    EXPECT_TRUE(store->unlockedBadges().empty());
+    EXPECT_EQ(store->badgePoints(), 0);
+
+    MoneyData d = MoneyData::emptyLedger();
+    d.startingBalance = Decimal(600);
+    MoneyStore& s = open(d);
+    EXPECT_EQ(s.badgePoints(), 45);
+    EXPECT_DOUBLE_EQ(s.badgeCollectionProgress(), 2.0 / 37.0);
+    ASSERT_EQ(s.unlockedBadges().size(), 2u);
+    EXPECT_EQ(s.unlockedBadges()[0].id, "positive");
 }
 
 // Each badge is unlocked exactly when its statistic reaches the threshold.
@@ -150,20 +160,6 @@ TEST_F(Badges, ThresholdsOneBelowAndAt) {
             EXPECT_DOUBLE_EQ(b.progress, *c.progress) << c.name;
         }
     }
-}
-
-TEST_F(Badges, PointsAndCollectionProgressCountTheUnlockedOnly) {
-    EXPECT_TRUE(openEmpty().unlockedBadges().empty());
-    EXPECT_EQ(store->badgePoints(), 0);
-    EXPECT_EQ(store->badgeCollectionProgress(), 0.0);
-
-    MoneyData d = MoneyData::emptyLedger();
-    d.startingBalance = Decimal(600);
-    MoneyStore& s = open(d);
-    EXPECT_EQ(s.badgePoints(), 45);
-    EXPECT_DOUBLE_EQ(s.badgeCollectionProgress(), 2.0 / 37.0);
-    ASSERT_EQ(s.unlockedBadges().size(), 2u);
-    EXPECT_EQ(s.unlockedBadges()[0].id, "positive");
 }
 
 TEST_F(Badges, DayStatisticsCountLocalCalendarDays) {

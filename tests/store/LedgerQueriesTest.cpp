@@ -217,13 +217,6 @@ TEST_F(LedgerTasksAndDebts, TaskPointsWeighByDifficultyAtLeastOneAndSaturate) {
                                             {"b", "B", Decimal(1), kMax, {}, {}, 1, true}};
     EXPECT_EQ(open(d).taskPoints(), kMax);
     EXPECT_EQ(store->completedTaskCount(), kMax);
-
-    // An absent list counts the defaults.
-    MoneyStore& defaults = open(withDefaults());
-    EXPECT_EQ(defaults.completedTaskCount(), 0);
-    defaults.completeTask("starter-it-help");
-    EXPECT_EQ(defaults.completedTaskCount(), 1);
-    EXPECT_EQ(defaults.taskPoints(), 10);
 }
 
 TEST_F(LedgerTasksAndDebts, SettledDebtsCountNowhere) {

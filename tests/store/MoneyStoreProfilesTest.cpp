@@ -81,34 +81,28 @@ TEST(ProfileFiles, SanitisedIdsKeepLettersDigitsAndHyphens) {
     for (const auto& [id, expected] : cases) EXPECT_EQ(StorePaths::sanitisedId(id), expected) << id;
 }
 
-TEST_F(MoneyStoreProfiles, DemoAccountCopiesTheLegacyLedgerAndNeverWritesIt) {
+// The demo account starts from the legacy file, copied to its own and never
+// written; without a readable one, from the demo ledger. A damaged own file is kept.
+TEST_F(MoneyStoreProfiles, DemoAccountStartsFromTheLegacyLedgerOrTheDemoLedger) {
     const MoneyData legacy = ledgerWithGoal("из старой версии");
     writeLedger(zanbeck("money_data.json"), legacy);
     const QByteArray legacyBytes = readFile(zanbeck("money_data.json"));
-    MoneyStore& s = reopen();
-
-    s.activateProfile(ProfileUser{"coder-1", "CODER", "someone@example.org"});
-    EXPECT_EQ(s.data(), legacy);
+    reopen().activateProfile(ProfileUser{"coder-1", "CODER", "someone@example.org"});
+    EXPECT_EQ(store->data(), legacy);
     EXPECT_EQ(readLedger(zanbeck("accounts/coder-1.json")), legacy);
     EXPECT_EQ(readFile(zanbeck("money_data.json")), legacyBytes);
-}
 
-TEST_F(MoneyStoreProfiles, DemoAccountWithoutLegacyFileGetsTheDemoLedger) {
-    MoneyStore& s = reopen();
-    s.activateProfile(ProfileUser{"d-1", "nick", demoAccountEmail().toUpper()});
-    EXPECT_EQ(s.data().transactions.size(), 6u);
-    EXPECT_EQ(ledger::balance(s.data()), Decimal(277));
-    EXPECT_EQ(s.data().goalName, "Мини ПК");
+    QFile::remove(zanbeck("money_data.json"));
+    reopen().activateProfile(ProfileUser{"d-1", "nick", demoAccountEmail().toUpper()});
+    EXPECT_EQ(store->data().transactions.size(), 6u);
+    EXPECT_EQ(ledger::balance(store->data()), Decimal(277));
     EXPECT_TRUE(QFileInfo::exists(zanbeck("accounts/d-1.json")));
     EXPECT_FALSE(QFileInfo::exists(zanbeck("money_data.json")));
-}
 
-TEST_F(MoneyStoreProfiles, DemoAccountWithDamagedOwnFileFallsBackWithoutOverwritingIt) {
     writeFile(zanbeck("accounts/d-2.json"), "[]");
     writeFile(zanbeck("money_data.json"), "also broken");
-    MoneyStore& s = reopen();
-    s.activateProfile(ProfileUser{"d-2", "Coder", ""});
-    EXPECT_EQ(s.data().goalName, "Мини ПК");  // legacy unreadable: demo ledger
+    reopen().activateProfile(ProfileUser{"d-2", "Coder", ""});
+    EXPECT_EQ(store->data().goalName, "Мини ПК");  // legacy unreadable: demo ledger
     EXPECT_EQ(readFile(zanbeck("accounts/d-2.json")), "[]");
 }
 

@@ -171,32 +171,23 @@ TEST_F(CustomCategories, NewNamesAreTrimmedAndAppendedToTheirKindsList) {
 
 using TaskOperations = StoreFixture;
 
-TEST_F(TaskOperations, AddingToAnAbsentListStoresTheDefaultsWithTheNewTask) {
-    MoneyStore& s = open(withDefaults());
-    s.addTask("  Вынести мусор ", Decimal(5), local(2026, 7, 1), 2, false);
-    const auto& tasks = *s.data().rewardTasks;
-    ASSERT_EQ(tasks.size(), 3u);
-    EXPECT_EQ(idsOf(tasks)[1], "starter-it-help");
-    EXPECT_TRUE(isUpperUuidText(tasks[2].id));
-    EXPECT_EQ(tasks[2],
-              (RewardTask{tasks[2].id, "Вынести мусор", Decimal(5), 0, {}, local(2026, 7, 1), 2, false}));
-    EXPECT_FALSE(s.data().quickTemplates);  // other default lists stay absent
-}
-
-TEST_F(TaskOperations, CompletingPaysTheRewardAndKeepsRepeatableTasks) {
+TEST_F(TaskOperations, AddTrimsTheTitleAndCompletingPaysTheReward) {
     setNow(local(2026, 6, 15, 14));
-    MoneyStore& s = open(withDefaults());
-    const auto done = s.completeTask("starter-it-help");
+    MoneyStore& s = openEmpty();
+    s.addTask("  Вынести мусор ", Decimal(5), local(2026, 7, 1), 2, false);
+    const RewardTask& added = s.data().rewardTasks->front();
+    EXPECT_TRUE(isUpperUuidText(added.id));
+    EXPECT_EQ(added, (RewardTask{added.id, "Вынести мусор", Decimal(5), 0, {}, local(2026, 7, 1), 2, false}));
+
+    const auto done = open(withDefaults()).completeTask("starter-it-help");
     ASSERT_TRUE(done);
     EXPECT_EQ(done->completionCount, 1);
-    EXPECT_EQ(done->lastCompletedAt, s.now());
-    EXPECT_EQ(saves(), 1);
-    ASSERT_EQ(s.data().rewardTasks->size(), 2u);
-    EXPECT_EQ(s.data().rewardTasks->at(1), *done);
-    ASSERT_EQ(s.data().transactions.size(), 1u);
-    expectBooked(s.data().transactions[0], K::income, Decimal(20), "Помог маме/папе с IT и технологиями",
-                 "Выполнено задание", s.now());
-    EXPECT_EQ(onDisk(), s.data());
+    EXPECT_EQ(done->lastCompletedAt, store->now());
+    EXPECT_EQ(store->data().rewardTasks->at(1), *done);
+    ASSERT_EQ(store->data().transactions.size(), 1u);
+    expectBooked(store->data().transactions[0], K::income, Decimal(20), "Помог маме/папе с IT и технологиями",
+                 "Выполнено задание", store->now());
+    EXPECT_EQ(onDisk(), store->data());
 }
 
 TEST_F(TaskOperations, OneOffTasksDisappearOnceDoneAndCountsSaturate) {
@@ -210,20 +201,6 @@ TEST_F(TaskOperations, OneOffTasksDisappearOnceDoneAndCountsSaturate) {
     EXPECT_EQ(s.completeTask("any")->completionCount, kMax);  // unmarked tasks stay
     EXPECT_EQ(idsOf(*s.data().rewardTasks), std::vector<QString>{"any"});
     EXPECT_EQ(s.data().transactions.size(), 2u);
-}
-
-TEST_F(TaskOperations, DeleteStoresTheListInUseEvenWithoutAMatch) {
-    MoneyStore& s = open(withDefaults());
-    s.deleteTask("nothing");
-    EXPECT_EQ(saves(), 1);
-    EXPECT_EQ(idsOf(*s.data().rewardTasks), (std::vector<QString>{"starter-clean-floor", "starter-it-help"}));
-    s.deleteTask("starter-clean-floor");
-    s.deleteTask("starter-it-help");
-    ASSERT_TRUE(s.data().rewardTasks);
-    EXPECT_TRUE(s.data().rewardTasks->empty());
-    // An empty stored list hides the defaults for good.
-    EXPECT_FALSE(s.completeTask("starter-it-help"));
-    EXPECT_TRUE(open(*onDisk()).rewardTasksInUse().empty());
 }
 
 using CategoryBudgets = StoreFixture;
@@ -246,27 +223,16 @@ TEST_F(CategoryBudgets, ZeroOrNegativeRemovesTheLimitAndTheMapStaysPresent) {
 
 using TemplateOperations = StoreFixture;
 
-TEST_F(TemplateOperations, DefaultsAreBookedWithoutStoringTheListUntilItChanges) {
+TEST_F(TemplateOperations, ApplyingBooksNowAndAddingKeepsTheTitleUntrimmed) {
     setNow(local(2026, 6, 15, 14));
     MoneyStore& s = open(withDefaults());
     s.applyTemplate("template-snack");
-    EXPECT_FALSE(s.data().quickTemplates);
     ASSERT_EQ(s.data().transactions.size(), 1u);
     expectBooked(s.data().transactions[0], K::expense, Decimal(15), "Еда", "Быстрый шаблон", s.now());
-    EXPECT_EQ(saves(), 1);
-
-    s.deleteTemplate("template-transport");
-    EXPECT_EQ(idsOf(*s.data().quickTemplates), (std::vector<QString>{"template-snack", "template-help"}));
-    s.deleteTemplate("template-snack");
-    s.deleteTemplate("template-help");
-    EXPECT_TRUE(s.data().quickTemplates->empty());
-    s.applyTemplate("template-snack");  // an empty stored list finds nothing
-    EXPECT_EQ(s.data().transactions.size(), 1u);
-
-    s.addTemplate(" ", K::income, Decimal(1), "");  // the title is not trimmed
-    ASSERT_EQ(s.data().quickTemplates->size(), 1u);
-    EXPECT_EQ(s.data().quickTemplates->front().title, " ");
-    EXPECT_TRUE(isUpperUuidText(s.data().quickTemplates->front().id));
+    s.addTemplate(" ", K::income, Decimal(1), "");
+    ASSERT_EQ(s.data().quickTemplates->size(), 4u);
+    EXPECT_EQ(s.data().quickTemplates->back().title, " ");
+    EXPECT_TRUE(isUpperUuidText(s.data().quickTemplates->back().id));
 }
 
 using WishOperations = StoreFixture;
@@ -314,27 +280,18 @@ TEST_F(DebtOperations, PersonIsTrimmedAndTheNoteKeptAsGiven) {
 
 using ChallengeOperations = StoreFixture;
 
-TEST_F(ChallengeOperations, AddingToAnAbsentListStoresTheDefaultsToo) {
+TEST_F(ChallengeOperations, AddTrimsTheTitleAndProgressStopsAtTheTarget) {
     setNow(local(2026, 6, 15, 14));
-    MoneyStore& s = open(withDefaults());
+    MoneyStore& s = openEmpty();
     s.addChallenge(" Бег ", ChallengeKind::habit, Decimal(10), local(2026, 7, 1));
-    const auto& list = *s.data().challenges;
-    ASSERT_EQ(list.size(), 3u);
-    EXPECT_EQ(list[0].id, "challenge-no-sweets");
-    EXPECT_EQ(list[1].title, "Накопить 500 CNY");
-    EXPECT_EQ(list[2], (SavingsChallenge{list[2].id, "Бег", ChallengeKind::habit, Decimal(10), Decimal(),
-                                         s.now(), local(2026, 7, 1), false}));
-}
-
-TEST_F(ChallengeOperations, AdvancingADefaultChallengeStoresTheListAndCaps) {
-    MoneyStore& s = open(withDefaults());
-    s.advanceChallenge("challenge-save-500", Decimal(499));
-    ASSERT_TRUE(s.data().challenges);
-    EXPECT_FALSE((*s.data().challenges)[1].isCompleted);
-    s.advanceChallenge("challenge-save-500", Decimal(2));
-    EXPECT_EQ((*s.data().challenges)[1].progress, Decimal(500));
-    EXPECT_TRUE((*s.data().challenges)[1].isCompleted);
-    EXPECT_EQ((*s.data().challenges)[0].progress, Decimal());
+    const SavingsChallenge added = s.data().challenges->front();
+    EXPECT_EQ(added, (SavingsChallenge{added.id, "Бег", ChallengeKind::habit, Decimal(10), Decimal(), s.now(),
+                                       local(2026, 7, 1), false}));
+    s.advanceChallenge(added.id, Decimal(9));
+    EXPECT_FALSE(s.data().challenges->front().isCompleted);
+    s.advanceChallenge(added.id, Decimal(2));
+    EXPECT_EQ(s.data().challenges->front().progress, Decimal(10));
+    EXPECT_TRUE(s.data().challenges->front().isCompleted);
 }
 
 using RecurringOperations = StoreFixture;

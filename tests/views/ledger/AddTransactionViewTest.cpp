@@ -81,9 +81,8 @@ TEST_F(AddTransactionViewTest, SaveIsEnabledOnlyForAnAmountAboveZero) {
         const char* text;
         bool enabled;
     } cases[] = {
-        {"", false},    {"0", false},     {"0,00", false},  {"-3", false}, {"12abc", false},
-        {"1e3", false}, {"1 000", false}, {"1,5,0", false}, {",", false},  {"1,5", true},
-        {"12.5", true}, {"0,01", true},   {"12,50", true},
+        // The parser's own table holds the rules; this shows the form applies them.
+        {"", false}, {"0", false}, {"-3", false}, {"12abc", false}, {"1,5", true}, {"12.5", true},
     };
     for (const auto& c : cases) {
         type(view->amountField(), QString::fromUtf8(c.text));
