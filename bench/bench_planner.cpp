@@ -11,6 +11,7 @@
 #include "components/NavigationStack.h"
 #include "lock/AppLockModel.h"
 #include "platform/Keychain.h"
+#include "services/Preferences.h"
 #include "store/MoneyStore.h"
 #include "views/planning/GoalsPlanCard.h"
 #include "views/planning/PlannerView.h"
@@ -28,7 +29,7 @@ public:
 
 struct Lock {
     EmptyKeychain keychain;
-    AppLockModel model{keychain};
+    AppLockModel model{keychain, Preferences::standard()};
 };
 
 // The planner tab's stack in the phone window.

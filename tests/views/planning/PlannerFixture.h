@@ -44,7 +44,7 @@ protected:
     }
 
     InMemoryKeychain keychain;
-    AppLockModel lock{keychain};
+    AppLockModel lock{keychain, Preferences::standard()};
     PlannerView* view = nullptr;
     NavigationStack* stack = nullptr;
 };
