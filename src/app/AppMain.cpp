@@ -14,6 +14,7 @@
 #include "app/CommandLine.h"
 #include "app/Launch.h"
 #include "app/SingleInstance.h"
+#include "components/CameraQrCodeScanner.h"
 #include "components/FileDialogPhotoPicker.h"
 #include "components/ShareSheet.h"
 #include "components/Theme.h"
@@ -141,8 +142,10 @@ int runApp(int argc, char** argv) {
     OutsideEntries outsideEntries;
     ShareSheetService share(&window);
     FileDialogPhotoPicker photos(&window);
-    const PlatformServices services{keychain, biometrics, notifications, widgets,        haptics,
-                                    share,    photos,     scenePhase,    outsideEntries, Clock::system()};
+    CameraQrCodeScannerFactory qrScanners;
+    const PlatformServices services{keychain,   biometrics,     notifications,  widgets,
+                                    haptics,    share,          photos,         qrScanners,
+                                    scenePhase, outsideEntries, Clock::system()};
 
     QObject::connect(&instance, &SingleInstance::messageReceived, &outsideEntries,
                      [&outsideEntries](const InstanceMessage& message) {

@@ -1,8 +1,8 @@
 #include "views/shell/InterimPages.h"
 
-#include "components/NavigationStack.h"
-
 #include <QWidget>
+
+#include "components/NavigationStack.h"
 
 namespace interim {
 
@@ -19,19 +19,18 @@ NavigationPage* page(const QString& title, const QString& objectName,
 
 }  // namespace
 
-NavigationPage* plannerPage() { return page(QStringLiteral("Планировщик"), QStringLiteral("interimPlanner")); }
-NavigationPage* calculatorPage() {
-    return page(QStringLiteral("Калькулятор"), QStringLiteral("interimCalculator"), NavigationPage::TitleDisplay::Inline);
+NavigationPage* plannerPage() {
+    return page(QStringLiteral("Планировщик"), QStringLiteral("interimPlanner"));
 }
-NavigationPage* analyticsPage() { return page(QStringLiteral("Аналитика"), QStringLiteral("interimAnalytics")); }
+NavigationPage* calculatorPage() {
+    return page(QStringLiteral("Калькулятор"), QStringLiteral("interimCalculator"),
+                NavigationPage::TitleDisplay::Inline);
+}
+NavigationPage* analyticsPage() {
+    return page(QStringLiteral("Аналитика"), QStringLiteral("interimAnalytics"));
+}
 NavigationPage* featureCenterPage(MoneyStore*, FeatureAudience) {
     return page(QStringLiteral("Центр 1.5"), QStringLiteral("interimFeatureCenter"));
-}
-
-QWidget* childFamilyView(AccountSession&) {
-    auto* view = new QWidget;
-    view->setObjectName(QStringLiteral("interimChildFamilyView"));
-    return view;
 }
 
 QWidget* parentFamilyView(AccountSession&) {

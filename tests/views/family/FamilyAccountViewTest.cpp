@@ -1,4 +1,7 @@
-#include "views/shell/ShellFixture.h"
+#include <QAction>
+#include <QJsonDocument>
+#include <QLineEdit>
+#include <QMenu>
 
 #include "components/Button.h"
 #include "components/TabView.h"
@@ -6,11 +9,7 @@
 #include "services/CurrencyCatalog.h"
 #include "views/family/FamilyAccountView.h"
 #include "views/shell/RootView.h"
-
-#include <QAction>
-#include <QJsonDocument>
-#include <QLineEdit>
-#include <QMenu>
+#include "views/shell/ShellFixture.h"
 
 using namespace shelltest;
 
@@ -104,7 +103,7 @@ TEST_F(FamilyTest, FormEnablesTheButtonAsTypedAndSendsTheTextsUnchanged) {
     settle();
     EXPECT_FALSE(family->loginView()->isVisible());
     ASSERT_TRUE(family->familyView());
-    EXPECT_EQ(family->familyView()->objectName(), "interimChildFamilyView");
+    EXPECT_EQ(family->familyView()->objectName(), "childFamilyView");
     EXPECT_TRUE(family->preferencesButton()->isVisible());
 }
 
@@ -136,7 +135,7 @@ TEST_F(FamilyTest, ChildBuildRoutesToTheChildScreenUnderItsTitle) {
     saveSignIn();
     showFamily();
     ASSERT_TRUE(family->familyView());
-    EXPECT_EQ(family->familyView()->objectName(), "interimChildFamilyView");
+    EXPECT_EQ(family->familyView()->objectName(), "childFamilyView");
     EXPECT_EQ(family->title(), "Мои задания");
     EXPECT_FALSE(family->loginView()->isVisible());
     saveGallery("family_child_signed_in");

@@ -4,6 +4,16 @@
 // the lock model over an in-memory keychain, the account session against a
 // scripted server, and fakes for every platform service.
 
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QJsonObject>
+#include <QTest>
+#include <QTimeZone>
+#include <functional>
+#include <memory>
+
 #include "account/AccountSession.h"
 #include "account/BundleInfo.h"
 #include "components/Overlays.h"
@@ -19,6 +29,7 @@
 #include "support/FakeHaptics.h"
 #include "support/FakeKeychain.h"
 #include "support/FakeNotificationCenter.h"
+#include "support/FakeQrCodeScanner.h"
 #include "support/FakeScenePhaseSource.h"
 #include "support/FakeWidgetCenter.h"
 #include "support/FixedClock.h"
@@ -28,19 +39,12 @@
 #include "support/WaitUntil.h"
 #include "views/ViewFixture.h"
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QJsonObject>
-#include <QTest>
-#include <QTimeZone>
-#include <functional>
-#include <gtest/gtest.h>
-#include <memory>
-
 namespace shelltest {
 
-inline const QByteArray kChildUser = R"({"id":"child-1","email":"anya@family.ru","nickname":"Аня","role":"child"})";
-inline const QByteArray kParentUser = R"({"id":"parent-1","email":"mama@family.ru","nickname":"Мама","role":"parent"})";
+inline const QByteArray kChildUser =
+    R"({"id":"child-1","email":"anya@family.ru","nickname":"Аня","role":"child"})";
+inline const QByteArray kParentUser =
+    R"({"id":"parent-1","email":"mama@family.ru","nickname":"Мама","role":"parent"})";
 inline const QByteArray kFamily = R"({"members":[{"id":"parent-1","nickname":"Мама","role":"parent"},
     {"id":"child-1","nickname":"Аня","role":"child"}],"tasks":[]})";
 
@@ -109,7 +113,8 @@ protected:
         return *appLock_;
     }
     AccountSession& account() {
-        if (!account_) account_ = std::make_unique<AccountSession>(keychain, Preferences::standard(), server.origin());
+        if (!account_)
+            account_ = std::make_unique<AccountSession>(keychain, Preferences::standard(), server.origin());
         return *account_;
     }
 
@@ -152,8 +157,9 @@ protected:
     FakeScenePhaseSource scene;
     OutsideEntries outside;
     FixedClock clock{QDateTime(QDate(2024, 5, 14), QTime(10, 0), QTimeZone::utc())};
-    PlatformServices services{keychain, biometrics, notifications, widgets, haptics,
-                              share,    photos,     scene,         outside, clock};
+    FakeQrCodeScannerFactory qrScanners;
+    PlatformServices services{keychain, biometrics, notifications, widgets, haptics, share,
+                              photos,   qrScanners, scene,         outside, clock};
     ScriptedHttpServer server;
     ScopedBundleInfo childBuild{QJsonObject{{"ZanbeckRole", "child"}}};
 
