@@ -21,6 +21,7 @@ std::optional<QString> decodeView(const ZXing::ImageView& view) {
     hints.setFormats(ZXing::BarcodeFormat::QRCode);
     // A QR code is found at any angle without turning the picture.
     hints.setTryRotate(false);
+    hints.setTryHarder(false);
     const ZXing::Result result = ZXing::ReadBarcode(view, hints);
     if (!result.isValid()) return std::nullopt;
     return QString::fromStdString(result.text());

@@ -134,6 +134,9 @@ void ChildFamilyView::drawPairing() {
     qrBlock_->setVisible(image.has_value());
     creatingRow_->setVisible(!image && creating);
     pairingPlaceholder_->setVisible(!image && !creating);
+    // Disabling the focused button would hand its focus to the next one,
+    // and the page would scroll away to show it.
+    if (creating && create_->hasFocus()) create_->clearFocus();
     create_->setEnabled(!creating);
 }
 

@@ -66,6 +66,9 @@ void ChildTaskRow::setTask(const FamilyTask& task, const QString& currencyCode, 
     if (done_->isHidden() == active) done_->setVisible(active);
     // Held until its request ends: a second tap would send a second "complete",
     // which the server refuses once the task waits for review.
+    // Dropping the focus first keeps Qt from passing it on, and the page from
+    // scrolling to wherever it went.
+    if (acting && done_->hasFocus()) done_->clearFocus();
     done_->setEnabled(!acting);
 }
 

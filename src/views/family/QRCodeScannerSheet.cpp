@@ -109,7 +109,7 @@ QRCodeScannerSheet::QRCodeScannerSheet(std::unique_ptr<QrCodeScanner> scanner, T
     auto* picture = new CameraPicture(page_);
     preview_ = picture;
     auto* column = new QVBoxLayout(picture);
-    column->setContentsMargins(16, 0, 16, FamilyStyle::hintBottom);
+    column->setContentsMargins(8, 0, 8, FamilyStyle::hintBottom);
     column->addStretch(1);
     auto* hint = new HintCapsule(QStringLiteral("Наведите камеру на QR-код ребёнка"), picture);
     hint_ = hint->label;
