@@ -1,16 +1,5 @@
 #include "views/family/FamilyAccountView.h"
 
-#include <unicode/locid.h>
-
-#include <QActionGroup>
-#include <QLineEdit>
-#include <QMenu>
-#include <QPainter>
-#include <QPainterPath>
-#include <QTextBoundaryFinder>
-#include <QTimer>
-#include <QVBoxLayout>
-
 #include "account/AccountSession.h"
 #include "account/AppAccountRole.h"
 #include "components/Button.h"
@@ -26,6 +15,17 @@
 #include "views/shell/InterimPages.h"
 #include "views/shell/PasscodeViews.h"
 
+#include <unicode/locid.h>
+
+#include <QActionGroup>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTextBoundaryFinder>
+#include <QTimer>
+#include <QVBoxLayout>
+
 namespace {
 
 // The signed-in family screen of each build. A finished screen replaces its
@@ -39,12 +39,10 @@ const QString kCurrencyKey = QString::fromLatin1(GlobalPreferences::kCurrencyCod
 const QString kLanguageKey = QString::fromLatin1(GlobalPreferences::kAppLanguageKey);
 
 QString storedCurrency() {
-    return Preferences::standard().string(kCurrencyKey,
-                                          QString::fromLatin1(GlobalPreferences::kDefaultCurrencyCode));
+    return Preferences::standard().string(kCurrencyKey, QString::fromLatin1(GlobalPreferences::kDefaultCurrencyCode));
 }
 QString storedLanguage() {
-    return Preferences::standard().string(kLanguageKey,
-                                          QString::fromLatin1(GlobalPreferences::kAutoLanguage));
+    return Preferences::standard().string(kLanguageKey, QString::fromLatin1(GlobalPreferences::kAutoLanguage));
 }
 
 // Characters as a reader counts them (one emoji or accented letter is one).
@@ -98,8 +96,7 @@ private:
 
 }  // namespace
 
-FamilyAccountView::FamilyAccountView(AccountSession& account, const PlatformServices& services,
-                                     QWidget* parent)
+FamilyAccountView::FamilyAccountView(AccountSession& account, const PlatformServices& services, QWidget* parent)
     : NavigationPage(QString(), parent), account_(account), services_(services) {
     setObjectName(QStringLiteral("familyAccountView"));
     const bool parentBuild = AppAccountRole::build() == AppAccountRole::parent;
@@ -124,9 +121,9 @@ FamilyAccountView::FamilyAccountView(AccountSession& account, const PlatformServ
                                                 : QStringLiteral("star.circle.fill"),
                                     loginView_),
                     0, Qt::AlignHCenter);
-    auto* caption = new TextLabel(
-        QStringLiteral("Версия: ") + (parentBuild ? QStringLiteral("Родитель") : QStringLiteral("Ребёнок")),
-        TextStyle::Title, ColorRole::Label, loginView_);
+    auto* caption = new TextLabel(QStringLiteral("Версия: ") + (parentBuild ? QStringLiteral("Родитель")
+                                                                             : QStringLiteral("Ребёнок")),
+                                  TextStyle::Title, ColorRole::Label, loginView_);
     caption->setTextStyle(TextStyle::Title, QFont::Black);
     caption->setAlignment(Qt::AlignHCenter);
     caption->setObjectName(QStringLiteral("versionCaption"));
@@ -175,8 +172,7 @@ FamilyAccountView::FamilyAccountView(AccountSession& account, const PlatformServ
     connect(signIn_, &QAbstractButton::clicked, this, &FamilyAccountView::startSignIn);
 
     // "Язык и валюта": two pickers whose rows write the preferences.
-    menuButton_ = addToolbarButton(QStringLiteral("Язык и валюта"), QStringLiteral("globe"),
-                                   ToolbarPlacement::Trailing);
+    menuButton_ = addToolbarButton(QStringLiteral("Язык и валюта"), QStringLiteral("globe"), ToolbarPlacement::Trailing);
     menuButton_->setObjectName(QStringLiteral("preferencesMenuButton"));
     menu_ = new QMenu(QStringLiteral("Язык и валюта"), this);
     menu_->setObjectName(QStringLiteral("preferencesMenu"));
@@ -185,8 +181,9 @@ FamilyAccountView::FamilyAccountView(AccountSession& account, const PlatformServ
     languageMenu_ = menu_->addMenu(QStringLiteral("Язык"));
     languageMenu_->setObjectName(QStringLiteral("languageMenu"));
     connect(menu_, &QMenu::aboutToShow, this, &FamilyAccountView::fillPreferenceMenus);
-    connect(menuButton_, &QAbstractButton::clicked, this,
-            [this] { menu_->popup(menuButton_->mapToGlobal(QPoint(0, menuButton_->height()))); });
+    connect(menuButton_, &QAbstractButton::clicked, this, [this] {
+        menu_->popup(menuButton_->mapToGlobal(QPoint(0, menuButton_->height())));
+    });
 
     currencyCode_ = storedCurrency();
     languageCode_ = storedLanguage();
@@ -311,6 +308,5 @@ void FamilyAccountView::syncPreferences() {
     if (!account_.user()) return;
     // Sends the values stored when it runs, so two quick changes send the latest twice.
     AccountSession* account = &account_;
-    QTimer::singleShot(0, account,
-                       [account] { account->updatePreferences(storedCurrency(), storedLanguage()); });
+    QTimer::singleShot(0, account, [account] { account->updatePreferences(storedCurrency(), storedLanguage()); });
 }

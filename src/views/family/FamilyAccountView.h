@@ -1,11 +1,11 @@
 #pragma once
 
+#include "components/NavigationStack.h"
+#include "platform/PlatformServices.h"
+
 #include <QPointer>
 #include <QString>
 #include <QStringList>
-
-#include "components/NavigationStack.h"
-#include "platform/PlatformServices.h"
 
 class AccountSession;
 class Button;

@@ -1,8 +1,8 @@
 #include "views/shell/InterimPages.h"
 
-#include <QWidget>
-
 #include "components/NavigationStack.h"
+
+#include <QWidget>
 
 namespace interim {
 
@@ -19,16 +19,11 @@ NavigationPage* page(const QString& title, const QString& objectName,
 
 }  // namespace
 
-NavigationPage* plannerPage() {
-    return page(QStringLiteral("Планировщик"), QStringLiteral("interimPlanner"));
-}
+NavigationPage* plannerPage() { return page(QStringLiteral("Планировщик"), QStringLiteral("interimPlanner")); }
 NavigationPage* calculatorPage() {
-    return page(QStringLiteral("Калькулятор"), QStringLiteral("interimCalculator"),
-                NavigationPage::TitleDisplay::Inline);
+    return page(QStringLiteral("Калькулятор"), QStringLiteral("interimCalculator"), NavigationPage::TitleDisplay::Inline);
 }
-NavigationPage* analyticsPage() {
-    return page(QStringLiteral("Аналитика"), QStringLiteral("interimAnalytics"));
-}
+NavigationPage* analyticsPage() { return page(QStringLiteral("Аналитика"), QStringLiteral("interimAnalytics")); }
 NavigationPage* featureCenterPage(MoneyStore*, FeatureAudience) {
     return page(QStringLiteral("Центр 1.5"), QStringLiteral("interimFeatureCenter"));
 }

@@ -16,9 +16,9 @@ enum class FeatureAudience { child, parent, everyone };
 namespace interim {
 
 // Tabs, and the page the dashboard's feature spotlight opens.
-NavigationPage* plannerPage();                                                   // "Планировщик"
-NavigationPage* calculatorPage();                                                // "Калькулятор"
-NavigationPage* analyticsPage();                                                 // "Аналитика"
+NavigationPage* plannerPage();     // "Планировщик"
+NavigationPage* calculatorPage();  // "Калькулятор"
+NavigationPage* analyticsPage();   // "Аналитика"
 NavigationPage* featureCenterPage(MoneyStore* store, FeatureAudience audience);  // "Центр 1.5"
 
 // The parent's signed-in family screen shown inside the family tab's page. The

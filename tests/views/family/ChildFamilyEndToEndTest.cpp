@@ -8,6 +8,7 @@
 #include "FamilyStore.h"
 #include "ServerProcess.h"
 #include "account/AccountSession.h"
+#include "account/AccountTestSupport.h"
 #include "account/BundleInfo.h"
 #include "components/Button.h"
 #include "components/CameraQrCodeScanner.h"
@@ -21,18 +22,7 @@
 #include "views/family/ChildFamilyView.h"
 #include "views/family/ChildTaskList.h"
 
-namespace {
-
-bool finished(QCoro::Task<> task) {
-    bool done = false;
-    [](QCoro::Task<> t, bool& d) -> QCoro::Task<> {
-        co_await t;
-        d = true;
-    }(std::move(task), done);
-    return waitUntil([&] { return done; });
-}
-
-}  // namespace
+using accounttest::finish;
 
 // The child's screen against the real server executable: its code, read from
 // the screen by the scanner, pairs it; the parent's task arrives with a pull;
@@ -62,11 +52,11 @@ TEST(ChildFamilyEndToEnd, CodeFromTheScreenPairsATaskArrivesByPullAndGoesToRevie
     AccountSession mama(mamaKeys, mamaPreferences, origin);
     {
         ScopedBundleInfo build(QJsonObject{{"ZanbeckRole", "parent"}});
-        ASSERT_TRUE(finished(mama.login("mama@example.com", "password1")));
+        ASSERT_FALSE(finish(mama.login("mama@example.com", "password1")));
     }
     ScopedBundleInfo build(QJsonObject{{"ZanbeckRole", "child"}});
     auto kid = std::make_unique<AccountSession>(kidKeys, Preferences::standard(), origin);
-    ASSERT_TRUE(finished(kid->login("kid@example.com", "password1")));
+    ASSERT_FALSE(finish(kid->login("kid@example.com", "password1")));
     ASSERT_TRUE(kid->user() && mama.user());
 
     auto* view = new ChildFamilyView(*kid);
@@ -86,9 +76,9 @@ TEST(ChildFamilyEndToEnd, CodeFromTheScreenPairsATaskArrivesByPullAndGoesToRevie
     ASSERT_TRUE(waitUntil([&] { return !scanned.isEmpty(); }));
     EXPECT_EQ(scanned, *kid->pairingPayload());
 
-    ASSERT_TRUE(finished(mama.claim(scanned)));
+    ASSERT_FALSE(finish(mama.claim(scanned)));
     ASSERT_EQ(mama.members().size(), 2) << mama.errorMessage().value_or("").toStdString();
-    ASSERT_TRUE(finished(mama.addTask("Полить цветы", 12.5, kid->user()->id)));
+    ASSERT_FALSE(finish(mama.addTask("Полить цветы", 12.5, kid->user()->id)));
     ASSERT_EQ(mama.tasks().size(), 1);
 
     view->pullToRefresh()->refresh();

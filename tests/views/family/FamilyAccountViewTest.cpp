@@ -1,7 +1,4 @@
-#include <QAction>
-#include <QJsonDocument>
-#include <QLineEdit>
-#include <QMenu>
+#include "views/shell/ShellFixture.h"
 
 #include "components/Button.h"
 #include "components/TabView.h"
@@ -9,7 +6,11 @@
 #include "services/CurrencyCatalog.h"
 #include "views/family/FamilyAccountView.h"
 #include "views/shell/RootView.h"
-#include "views/shell/ShellFixture.h"
+
+#include <QAction>
+#include <QJsonDocument>
+#include <QLineEdit>
+#include <QMenu>
 
 using namespace shelltest;
 

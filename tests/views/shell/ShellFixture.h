@@ -4,16 +4,6 @@
 // the lock model over an in-memory keychain, the account session against a
 // scripted server, and fakes for every platform service.
 
-#include <gtest/gtest.h>
-
-#include <QAbstractButton>
-#include <QApplication>
-#include <QJsonObject>
-#include <QTest>
-#include <QTimeZone>
-#include <functional>
-#include <memory>
-
 #include "account/AccountSession.h"
 #include "account/BundleInfo.h"
 #include "components/Overlays.h"
@@ -39,12 +29,19 @@
 #include "support/WaitUntil.h"
 #include "views/ViewFixture.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QJsonObject>
+#include <QTest>
+#include <QTimeZone>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
 namespace shelltest {
 
-inline const QByteArray kChildUser =
-    R"({"id":"child-1","email":"anya@family.ru","nickname":"Аня","role":"child"})";
-inline const QByteArray kParentUser =
-    R"({"id":"parent-1","email":"mama@family.ru","nickname":"Мама","role":"parent"})";
+inline const QByteArray kChildUser = R"({"id":"child-1","email":"anya@family.ru","nickname":"Аня","role":"child"})";
+inline const QByteArray kParentUser = R"({"id":"parent-1","email":"mama@family.ru","nickname":"Мама","role":"parent"})";
 inline const QByteArray kFamily = R"({"members":[{"id":"parent-1","nickname":"Мама","role":"parent"},
     {"id":"child-1","nickname":"Аня","role":"child"}],"tasks":[]})";
 
@@ -113,8 +110,7 @@ protected:
         return *appLock_;
     }
     AccountSession& account() {
-        if (!account_)
-            account_ = std::make_unique<AccountSession>(keychain, Preferences::standard(), server.origin());
+        if (!account_) account_ = std::make_unique<AccountSession>(keychain, Preferences::standard(), server.origin());
         return *account_;
     }
 
