@@ -15,6 +15,7 @@
 #include "app/Launch.h"
 #include "app/QtTranslations.h"
 #include "app/SingleInstance.h"
+#include "components/CameraQrCodeScanner.h"
 #include "components/FileDialogPhotoPicker.h"
 #include "components/ShareSheet.h"
 #include "components/Theme.h"
@@ -151,8 +152,10 @@ int runApp(int argc, char** argv) {
     OutsideEntries outsideEntries;
     ShareSheetService share(&window);
     FileDialogPhotoPicker photos(&window);
-    const PlatformServices services{keychain, biometrics, notifications, widgets,        haptics,
-                                    share,    photos,     scenePhase,    outsideEntries, Clock::system()};
+    CameraQrCodeScannerFactory qrScanners;
+    const PlatformServices services{keychain,   biometrics,     notifications,  widgets,
+                                    haptics,    share,          photos,         qrScanners,
+                                    scenePhase, outsideEntries, Clock::system()};
 
     QObject::connect(&instance, &SingleInstance::messageReceived, &outsideEntries,
                      [&outsideEntries](const InstanceMessage& message) {

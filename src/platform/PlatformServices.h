@@ -9,6 +9,7 @@ class Keychain;
 class NotificationCenter;
 class OutsideEntries;
 class PhotoPicker;
+class QrCodeScannerFactory;
 class ScenePhaseSource;
 class ShareService;
 class WidgetCenter;
@@ -21,6 +22,7 @@ struct PlatformServices {
     Haptics& haptics;
     ShareService& share;
     PhotoPicker& photos;
+    QrCodeScannerFactory& qrScanners;  // a fresh scanner for each scanner sheet
     ScenePhaseSource& scenePhase;
     OutsideEntries& outsideEntries;
     const Clock& clock;

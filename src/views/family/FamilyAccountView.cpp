@@ -24,6 +24,7 @@
 #include "services/IcuText.h"
 #include "services/LanguageCatalog.h"
 #include "services/Preferences.h"
+#include "views/family/ChildFamilyView.h"
 #include "views/shell/InterimPages.h"
 #include "views/shell/PasscodeViews.h"
 
@@ -32,8 +33,8 @@ namespace {
 // The signed-in family screen of each build. A finished screen replaces its
 // interim page by changing its line here.
 QWidget* familyScreenFor(AppAccountRole role, AccountSession& account, const PlatformServices&) {
-    return role == AppAccountRole::parent ? interim::parentFamilyView(account)
-                                          : interim::childFamilyView(account);
+    if (role == AppAccountRole::parent) return interim::parentFamilyView(account);
+    return new ChildFamilyView(account);
 }
 
 const QString kCurrencyKey = QString::fromLatin1(GlobalPreferences::kCurrencyCodeKey);

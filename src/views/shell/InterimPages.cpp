@@ -26,12 +26,6 @@ NavigationPage* featureCenterPage(MoneyStore*, FeatureAudience) {
     return page(QStringLiteral("Центр 1.5"), QStringLiteral("interimFeatureCenter"));
 }
 
-QWidget* childFamilyView(AccountSession&) {
-    auto* view = new QWidget;
-    view->setObjectName(QStringLiteral("interimChildFamilyView"));
-    return view;
-}
-
 QWidget* parentFamilyView(AccountSession&) {
     auto* view = new QWidget;
     view->setObjectName(QStringLiteral("interimParentFamilyView"));

@@ -25,9 +25,8 @@ NavigationPage* emptyPage(const QString& title, const QString& objectName);
 NavigationPage* analyticsPage();   // "Аналитика"
 NavigationPage* featureCenterPage(MoneyStore* store, FeatureAudience audience);  // "Центр 1.5"
 
-// The signed-in family screens shown inside the family tab's page. The page
-// takes a screen's windowTitle, when it has one, as its own title.
-QWidget* childFamilyView(AccountSession& account);   // no title of its own ("Мои задания" stays)
+// The parent's signed-in family screen shown inside the family tab's page. The
+// page takes a screen's windowTitle, when it has one, as its own title.
 QWidget* parentFamilyView(AccountSession& account);  // "Родительский центр"
 
 }  // namespace interim

@@ -105,7 +105,7 @@ TEST_F(FamilyTest, FormEnablesTheButtonAsTypedAndSendsTheTextsUnchanged) {
     settle();
     EXPECT_FALSE(family->loginView()->isVisible());
     ASSERT_TRUE(family->familyView());
-    EXPECT_EQ(family->familyView()->objectName(), "interimChildFamilyView");
+    EXPECT_EQ(family->familyView()->objectName(), "childFamilyView");
     EXPECT_TRUE(family->preferencesButton()->isVisible());
 }
 
@@ -137,7 +137,7 @@ TEST_F(FamilyTest, ChildBuildRoutesToTheChildScreenUnderItsTitle) {
     saveSignIn();
     showFamily();
     ASSERT_TRUE(family->familyView());
-    EXPECT_EQ(family->familyView()->objectName(), "interimChildFamilyView");
+    EXPECT_EQ(family->familyView()->objectName(), "childFamilyView");
     EXPECT_EQ(family->title(), "Мои задания");
     EXPECT_FALSE(family->loginView()->isVisible());
     saveGallery("family_child_signed_in");

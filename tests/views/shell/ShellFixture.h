@@ -19,6 +19,7 @@
 #include "support/FakeHaptics.h"
 #include "support/FakeKeychain.h"
 #include "support/FakeNotificationCenter.h"
+#include "support/FakeQrCodeScanner.h"
 #include "support/FakeScenePhaseSource.h"
 #include "support/FakeWidgetCenter.h"
 #include "support/FixedClock.h"
@@ -155,8 +156,9 @@ protected:
     FakeScenePhaseSource scene;
     OutsideEntries outside;
     FixedClock clock{QDateTime(QDate(2024, 5, 14), QTime(10, 0), QTimeZone::utc())};
-    PlatformServices services{keychain, biometrics, notifications, widgets, haptics,
-                              share,    photos,     scene,         outside, clock};
+    FakeQrCodeScannerFactory qrScanners;
+    PlatformServices services{keychain, biometrics, notifications, widgets, haptics, share,
+                              photos,   qrScanners, scene,         outside, clock};
     ScriptedHttpServer server;
     ScopedBundleInfo childBuild{QJsonObject{{"ZanbeckRole", "child"}}};
 

@@ -1,0 +1,208 @@
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QMouseEvent>
+#include <QWheelEvent>
+
+#include "components/Button.h"
+#include "components/ContentUnavailableView.h"
+#include "components/PageBody.h"
+#include "components/PullToRefresh.h"
+#include "components/QrImage.h"
+#include "components/Spinner.h"
+#include "components/TextLabel.h"
+#include "views/family/ChildFamilyView.h"
+#include "views/family/ChildTaskList.h"
+#include "views/family/FamilyAccountView.h"
+#include "views/shell/ShellFixture.h"
+
+using namespace shelltest;
+
+namespace {
+
+const QString kPayload = QStringLiteral("zanbeck://pair?token=3f9a1c0e7d4b4a559e2f1b6c8d0a2e44");
+
+struct TaskSpec {
+    const char* id;
+    qint64 cents;
+    const char* status;
+};
+
+QByteArray familyWith(const QList<TaskSpec>& tasks) {
+    QJsonArray list;
+    for (const TaskSpec& t : tasks)
+        list.append(QJsonObject{{"id", t.id},
+                                {"title", QStringLiteral("Задание %1").arg(t.id)},
+                                {"reward_cents", t.cents},
+                                {"status", t.status},
+                                {"child_user_id", "child-1"},
+                                {"child_nickname", "Аня"}});
+    const QJsonObject child{{"id", "child-1"}, {"nickname", "Аня"}, {"role", "child"}};
+    return QJsonDocument(QJsonObject{{"members", QJsonArray{child}}, {"tasks", list}}).toJson();
+}
+
+ScriptedResponse held(ScriptedResponse response) {
+    response.held = true;
+    return response;
+}
+
+class ChildFamilyTest : public ShellTest {
+protected:
+    // Signed in as the child; the family tab restores and loads the family on show.
+    ChildFamilyView& show(const QList<TaskSpec>& tasks = {}) {
+        server.on("GET", "/api/family", ScriptedResponse::json(200, familyWith(tasks)));
+        saveSignIn();
+        page = new FamilyAccountView(account(), services);
+        showInWindow(new NavigationStack(page));
+        EXPECT_TRUE(waitUntil([&] { return account().members().size() == 1; }));
+        view = qobject_cast<ChildFamilyView*>(page->familyView());
+        EXPECT_TRUE(view);
+        return *view;
+    }
+    int families() const { return int(server.requestsTo("GET", "/api/family").size()); }
+    QList<ChildTaskRow*> rows() const { return view->taskList()->rows(); }
+    QStringList column(TextLabel* (ChildTaskRow::*label)() const) const {
+        QStringList texts;
+        for (ChildTaskRow* row : rows()) texts << (row->*label)()->text();
+        return texts;
+    }
+
+    FamilyAccountView* page = nullptr;
+    ChildFamilyView* view = nullptr;
+};
+
+}  // namespace
+
+TEST_F(ChildFamilyTest, PairingCardMovesFromPlaceholderToSpinnerToCodeAndKeepsTheCodeThroughAFailure) {
+    show();
+    EXPECT_EQ(page->title(), "Мои задания");
+    EXPECT_TRUE(view->pairingPlaceholder()->isVisible());
+    EXPECT_EQ(view->pairingPlaceholder()->descriptionLabel()->text(), "Нажмите кнопку ниже");
+    EXPECT_TRUE(view->tasksPlaceholder()->isVisible());
+    EXPECT_FALSE(view->errorLabel()->isVisible());
+    saveGallery("child_family_empty");
+
+    const auto answer =
+        ScriptedResponse::json(201, "{\"qrPayload\":\"" + kPayload.toUtf8() + "\",\"expiresAt\":1}");
+    const auto failure = ScriptedResponse::json(500, R"({"error":"Сервер занят."})");
+    for (const ScriptedResponse& response : {answer, failure}) {
+        const bool hadCode = view->qrBlock()->isVisible();
+        server.queue("POST", "/api/pairing/create", held(response));
+        click(view->createButton());
+        ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 1; }));
+        EXPECT_FALSE(view->createButton()->isEnabled());
+        EXPECT_EQ(view->creatingRow()->isVisible(), !hadCode)
+            << "an older code stays while a new one is made";
+        EXPECT_EQ(view->qrBlock()->isVisible(), hadCode);
+        server.releaseHeld();
+        ASSERT_TRUE(waitUntil([&] { return !account().isCreatingPairingCode(); }));
+        settle();
+        EXPECT_TRUE(view->createButton()->isEnabled());
+        EXPECT_TRUE(view->qrBlock()->isVisible());
+        EXPECT_EQ(view->qrView()->image(), *qrImage(kPayload));
+        saveGallery(hadCode ? "child_family_error" : "child_family_qr");
+    }
+    EXPECT_TRUE(view->errorLabel()->isVisible());
+    EXPECT_EQ(view->errorLabel()->text(), "Сервер занят.");
+
+    // A payload no QR code can hold falls back to the placeholder.
+    server.queue(
+        "POST", "/api/pairing/create",
+        ScriptedResponse::json(201, "{\"qrPayload\":\"" + QByteArray(8000, 'x') + "\",\"expiresAt\":1}"));
+    click(view->createButton());
+    ASSERT_TRUE(waitUntil([&] { return account().pairingPayload()->size() == 8000; }));
+    EXPECT_FALSE(view->qrBlock()->isVisible());
+    EXPECT_TRUE(view->pairingPlaceholder()->isVisible());
+}
+
+TEST_F(ChildFamilyTest, RewardsAndStatusesFollowTheTasksAndTheCurrencyWithoutRebuildingRows) {
+    show({{"a", 0, "active"},
+          {"b", 99, "review"},
+          {"c", 100, "done"},
+          {"d", 1999, "paused"},
+          {"e", 15000, "active"}});
+    EXPECT_FALSE(view->tasksPlaceholder()->isVisible());
+    EXPECT_EQ(column(&ChildTaskRow::titleLabel),
+              (QStringList{"Задание a", "Задание b", "Задание c", "Задание d", "Задание e"}));
+    EXPECT_EQ(column(&ChildTaskRow::statusLabel),
+              (QStringList{"В работе", "Ждёт проверки", "Выполнено", "Выполнено", "В работе"}));
+    QList<bool> buttons;
+    for (ChildTaskRow* row : rows()) buttons << row->doneButton()->isVisible();
+    EXPECT_EQ(buttons, (QList<bool>{true, false, false, false, true}));
+    saveGallery("child_family_tasks");
+
+    const QList<ChildTaskRow*> before = rows();
+    const std::pair<const char*, const char*> currencies[] = {
+        {nullptr, "CNY"}, {"USD", "USD"}, {"XYZ", "CNY"}};
+    for (const auto& [stored, shown] : currencies) {
+        if (stored) Preferences::standard().setValue("currencyCode", QString::fromLatin1(stored));
+        const QString c = QString::fromLatin1(shown);
+        EXPECT_EQ(column(&ChildTaskRow::rewardLabel),
+                  (QStringList{"+0 " + c, "+0 " + c, "+1 " + c, "+19 " + c, "+150 " + c}));
+    }
+    account().setErrorMessage(QString("Нет связи с сервером."));
+    server.queue("POST", "/api/pairing/create", held(ScriptedResponse::json(500, "{}")));
+    click(view->createButton());
+    ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 1; }));
+    EXPECT_EQ(rows(), before) << "a busy flag, a message or the currency rebuilds no row";
+}
+
+// The road to "Ждёт проверки" runs against the real server (ChildFamilyEndToEnd).
+TEST_F(ChildFamilyTest, DoneIsHeldWhileItsRequestRunsAFailureShowsInRedAndSignOutMeanwhileIsSafe) {
+    show({{"a", 500, "active"}, {"b", 700, "active"}});
+    server.queue("PATCH", "/api/tasks",
+                 ScriptedResponse::json(409, R"({"error":"Задание уже ждёт проверки."})"));
+    server.queue("PATCH", "/api/tasks", held(ScriptedResponse::json(200, "{}")));
+    Button* done = rows()[1]->doneButton();
+    click(done);
+    ASSERT_TRUE(waitUntil([&] { return view->errorLabel()->isVisible() && done->isEnabled(); }));
+    EXPECT_EQ(view->errorLabel()->text(), "Задание уже ждёт проверки.");
+
+    click(done);
+    ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 1; }));
+    EXPECT_FALSE(done->isEnabled());
+    EXPECT_TRUE(rows()[0]->doneButton()->isEnabled()) << "only the acting row waits";
+    EXPECT_EQ(server.requestsTo("PATCH", "/api/tasks").size(), 2);
+    const int requests = int(server.requests().size());
+    click(view->signOutButton());
+    settle();
+    EXPECT_TRUE(page->loginView()->isVisible());
+    EXPECT_EQ(server.requests().size(), requests) << "signing out sends nothing";
+    server.releaseHeld();
+    ASSERT_TRUE(waitUntil([&] { return server.answersDue() >= requests; }));
+    settle();
+    EXPECT_FALSE(account().user());
+}
+
+TEST_F(ChildFamilyTest, PullAndWheelRefreshOneAtATimeAndAFailedPullKeepsTheRowsSilently) {
+    show({{"a", 500, "active"}});
+    server.queue("GET", "/api/family",
+                 held(ScriptedResponse::json(200, familyWith({{"n", 100, "active"}, {"a", 500, "active"}}))));
+    QWidget* viewport = view->body()->viewport();
+    for (int pull = 0; pull < 2; ++pull) {  // the second pull, while the first runs, starts nothing
+        for (const auto& [type, y] : {std::pair{QEvent::MouseButtonPress, 20},
+                                      {QEvent::MouseMove, 160},
+                                      {QEvent::MouseButtonRelease, 160}}) {
+            QMouseEvent event(type, QPointF(195, y), viewport->mapToGlobal(QPointF(195, y)), Qt::LeftButton,
+                              type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, {});
+            QApplication::sendEvent(viewport, &event);
+        }
+    }
+    ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 1; }));
+    EXPECT_EQ(families(), 2);
+    EXPECT_TRUE(view->pullToRefresh()->spinner()->isVisible());
+    saveGallery("child_family_pull");
+    server.releaseHeld();
+    ASSERT_TRUE(waitUntil([&] { return !view->pullToRefresh()->isRefreshing(); }));
+    EXPECT_EQ(column(&ChildTaskRow::titleLabel), (QStringList{"Задание n", "Задание a"}));
+
+    server.queue("GET", "/api/family", ScriptedResponse::json(500, R"({"error":"Ошибка"})"));
+    for (int notch = 0; notch < 3; ++notch) {
+        QWheelEvent wheel(QPointF(195, 200), viewport->mapToGlobal(QPointF(195, 200)), {}, QPoint(0, 120),
+                          Qt::NoButton, {}, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &wheel);
+    }
+    ASSERT_TRUE(waitUntil([&] { return families() == 3 && !view->pullToRefresh()->isRefreshing(); }));
+    EXPECT_EQ(rows().size(), 2);
+    EXPECT_FALSE(view->errorLabel()->isVisible());
+    EXPECT_FALSE(view->pullToRefresh()->spinner()->isVisible());
+}
