@@ -1,15 +1,16 @@
 #include "components/NavigationStack.h"
 
-#include "components/Button.h"
-#include "components/PageBody.h"
-#include "components/TextLabel.h"
-#include "components/Theme.h"
-
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStackedLayout>
 #include <QVBoxLayout>
+
+#include "components/Button.h"
+#include "components/PageBody.h"
+#include "components/TextFit.h"
+#include "components/TextLabel.h"
+#include "components/Theme.h"
 
 namespace {
 
@@ -29,8 +30,10 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
-        p.fillRect(rect(), Theme::current().color(hairline ? ColorRole::BarBackground : ColorRole::GroupedBackground));
-        if (hairline) p.fillRect(QRect(0, height() - 1, width(), 1), Theme::current().color(ColorRole::Separator));
+        p.fillRect(rect(), Theme::current().color(hairline ? ColorRole::BarBackground
+                                                           : ColorRole::GroupedBackground));
+        if (hairline)
+            p.fillRect(QRect(0, height() - 1, width(), 1), Theme::current().color(ColorRole::Separator));
     }
 };
 
@@ -75,7 +78,8 @@ NavigationPage::NavigationPage(const QString& title, QWidget* parent) : QWidget(
 
     largeTitle_ = new TextLabel(title, TextStyle::LargeTitle, ColorRole::Label, this);
     largeTitle_->setObjectName(QStringLiteral("largeTitle"));
-    largeTitle_->setWordWrap(true);
+    // A long title shrinks to fit its line rather than wrap.
+    largeTitle_->setMinimumScaleFactor(TextFit::kMinimumScale);
     largeTitle_->setContentsMargins(Spacing::pagePadding, 0, Spacing::pagePadding, 4);
     column_->addWidget(largeTitle_);
     column_->addStretch(1);
@@ -105,13 +109,15 @@ PageBody* NavigationPage::body() {
         column_->removeWidget(largeTitle_);
         largeTitle_->setContentsMargins(0, 0, 0, 0);
         body_->stack()->insertWidget(0, largeTitle_);
-        body_->stack()->setContentsMargins(Spacing::pagePadding, 0, Spacing::pagePadding, Spacing::pagePadding);
+        body_->stack()->setContentsMargins(Spacing::pagePadding, 0, Spacing::pagePadding,
+                                           Spacing::pagePadding);
         if (QLayoutItem* stretch = column_->itemAt(column_->count() - 1); stretch && stretch->spacerItem()) {
             column_->removeItem(stretch);
             delete stretch;
         }
         column_->addWidget(body_, 1);
-        connect(body_->verticalScrollBar(), &QScrollBar::valueChanged, this, &NavigationPage::updateInlineTitle);
+        connect(body_->verticalScrollBar(), &QScrollBar::valueChanged, this,
+                &NavigationPage::updateInlineTitle);
         updateInlineTitle();
     }
     return body_;
@@ -127,9 +133,11 @@ void NavigationPage::setContent(QWidget* content) {
     column_->addWidget(content, 1);
 }
 
-Button* NavigationPage::addToolbarButton(const QString& text, const QString& symbol, ToolbarPlacement placement) {
+Button* NavigationPage::addToolbarButton(const QString& text, const QString& symbol,
+                                         ToolbarPlacement placement) {
     auto* button = new Button(text, Button::Style::Plain, symbol, bar_);
-    if (!symbol.isEmpty() && (placement == ToolbarPlacement::Leading || placement == ToolbarPlacement::Trailing))
+    if (!symbol.isEmpty() &&
+        (placement == ToolbarPlacement::Leading || placement == ToolbarPlacement::Trailing))
         button->setIconOnly(true);
     if (placement == ToolbarPlacement::Confirmation) button->setTextStyle(TextStyle::Body, QFont::DemiBold);
     button->setToolTip(text);
@@ -151,13 +159,9 @@ void NavigationPage::setBackButtonHidden(bool hidden) {
     back_->setVisible(hasPrevious_ && !backHidden_);
 }
 
-void NavigationPage::setNavigationBarHidden(bool hidden) {
-    bar_->setVisible(!hidden);
-}
+void NavigationPage::setNavigationBarHidden(bool hidden) { bar_->setVisible(!hidden); }
 
-NavigationStack* NavigationPage::navigationStack() const {
-    return NavigationStack::of(this);
-}
+NavigationStack* NavigationPage::navigationStack() const { return NavigationStack::of(this); }
 
 void NavigationPage::setBackTarget(const QString& previousTitle, bool hasPrevious) {
     hasPrevious_ = hasPrevious;

@@ -1,12 +1,14 @@
 #include "components/TabView.h"
 
-#include "components/Symbols.h"
-#include "components/Theme.h"
-
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QStackedLayout>
 #include <QVBoxLayout>
+#include <optional>
+#include <utility>
+
+#include "components/Symbols.h"
+#include "components/Theme.h"
 
 namespace {
 
@@ -31,11 +33,14 @@ protected:
         const Theme& theme = Theme::current();
         const QColor color = isChecked() ? theme.accent() : theme.color(ColorRole::Gray);
         constexpr int kSymbol = 24;
-        p.drawPixmap((width() - kSymbol) / 2, 6, Symbols::pixmap(symbol_, kSymbol, color, devicePixelRatioF()));
-        const QFont font = TabBar::titleFont(text(), width() - 4);
+        p.drawPixmap((width() - kSymbol) / 2, 6,
+                     Symbols::pixmap(symbol_, kSymbol, color, devicePixelRatioF()));
+        const auto* bar = qobject_cast<const TabBar*>(parentWidget());
+        const QFont font = bar ? bar->titleFont() : TabBar::titleFont(text(), width() - 4);
         p.setFont(font);
         p.setPen(color);
-        p.drawText(QRect(2, 6 + kSymbol + 2, width() - 4, 14), Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine,
+        p.drawText(QRect(2, 6 + kSymbol + 2, width() - 4, 14),
+                   Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine,
                    QFontMetrics(font).elidedText(text(), Qt::ElideRight, width() - 4));
     }
 
@@ -63,10 +68,23 @@ QFont TabBar::titleFont(const QString& title, int width) {
     // title gets a smaller, then a narrower face before it is cut.
     QFont font = Theme::font(TextStyle::Caption2, QFont::Medium);
     const auto fits = [&] { return QFontMetrics(font).horizontalAdvance(title) <= width; };
-    for (int size = font.pixelSize() - 1; size >= kMinimumTitleSize && !fits(); --size) font.setPixelSize(size);
+    for (int size = font.pixelSize() - 1; size >= kMinimumTitleSize && !fits(); --size)
+        font.setPixelSize(size);
     if (!fits()) font.setStretch(QFont::SemiCondensed);
     if (!fits()) font.setStretch(QFont::Condensed);
     return font;
+}
+
+QFont TabBar::titleFont() const {
+    std::optional<QFont> shared;
+    const auto rank = [](const QFont& f) {
+        return std::pair(f.pixelSize(), int(f.stretch() == 0 ? 100 : f.stretch()));
+    };
+    for (const auto& [tag, button] : buttons_) {
+        const QFont font = titleFont(button->text(), button->width() - 4);
+        if (!shared || rank(font) < rank(*shared)) shared = font;
+    }
+    return shared.value_or(Theme::font(TextStyle::Caption2, QFont::Medium));
 }
 
 QAbstractButton* TabBar::addTab(const QString& tag, const QString& title, const QString& symbol) {
@@ -100,9 +118,7 @@ void TabBar::setCurrentTag(const QString& tag) {
     for (const auto& [t, b] : buttons_) b->setChecked(t == tag);
 }
 
-QSize TabBar::sizeHint() const {
-    return {qMax(1, int(buttons_.size())) * 64, 56};
-}
+QSize TabBar::sizeHint() const { return {qMax(1, int(buttons_.size())) * 64, 56}; }
 
 void TabBar::paintEvent(QPaintEvent*) {
     QPainter p(this);

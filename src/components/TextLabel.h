@@ -1,16 +1,22 @@
 #pragma once
 
-#include "components/Theme.h"
-
 #include <QLabel>
 #include <optional>
+
+#include "components/Theme.h"
 
 class SymbolView;
 
 // A label in one of the theme's text styles and colours. Always plain text, so
-// user and server text is never read as markup. With word wrap on it wraps at
-// word boundaries, and inside a word too long for the width; with an elide
-// mode it stays on one line and cuts the text with "…".
+// user and server text is never read as markup. With word wrap on it wraps
+// between words only (a word too long for the width is elided on its own
+// line, see TextFit); with an elide mode it stays on one line and cuts the
+// text with "…"; with a minimum scale factor it stays on one line and first
+// shrinks its font, down to that share of its size, before it elides (money
+// and titles that must not wrap).
+//
+//   auto* balance = new TextLabel(cnyText(total), TextStyle::LargeTitle);
+//   balance->setMinimumScaleFactor(TextFit::kMinimumScale);
 class TextLabel : public QLabel {
     Q_OBJECT
 public:
@@ -29,6 +35,12 @@ public:
     void setElideMode(Qt::TextElideMode mode);
     Qt::TextElideMode elideMode() const { return elide_; }
 
+    // 0 (default): no shrinking. Between 0 and 1: one line, shrunk to fit, then elided.
+    void setMinimumScaleFactor(qreal factor);
+    qreal minimumScaleFactor() const { return minimumScale_; }
+    // The font the text is drawn in at the current width.
+    QFont fittedFont() const;
+
     QSize minimumSizeHint() const override;
     QSize sizeHint() const override;
     int heightForWidth(int width) const override;
@@ -39,13 +51,13 @@ protected:
 private:
     void applyTheme();
     bool wraps() const { return elide_ == Qt::ElideNone && wordWrap(); }
-    QSizeF layoutText(qreal width, class QTextLayout* layout) const;
 
     TextStyle style_;
     int weight_ = -1;
     ColorRole role_;
     std::optional<QColor> color_;
     Qt::TextElideMode elide_ = Qt::ElideNone;
+    qreal minimumScale_ = 0;
 };
 
 // The platform's Label: a symbol before a title, both in one colour.

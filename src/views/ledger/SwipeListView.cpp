@@ -1,16 +1,17 @@
 #include "views/ledger/SwipeListView.h"
 
-#include "components/Symbols.h"
-#include "components/Theme.h"
-#include "views/ledger/TransactionListModel.h"
-
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <algorithm>
 
-SwipeListView::SwipeListView(TransactionListModel* model, QWidget* parent) : QListView(parent), model_(model) {
+#include "components/Symbols.h"
+#include "components/Theme.h"
+#include "views/ledger/TransactionListModel.h"
+
+SwipeListView::SwipeListView(TransactionListModel* model, QWidget* parent)
+    : QListView(parent), model_(model) {
     setObjectName(QStringLiteral("operationsList"));
     setModel(model);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
@@ -32,23 +33,40 @@ SwipeListView::SwipeListView(TransactionListModel* model, QWidget* parent) : QLi
 
 QString SwipeListView::title(RowAction action) {
     switch (action) {
-    case RowAction::favorite: return QStringLiteral("Избранное");
-    case RowAction::copy: return QStringLiteral("Копия");
-    case RowAction::remove: return QStringLiteral("Удалить");
+        case RowAction::favorite:
+            return QStringLiteral("Избранное");
+        case RowAction::copy:
+            return QStringLiteral("Копия");
+        case RowAction::remove:
+            return QStringLiteral("Удалить");
     }
     return {};
 }
 
 QString SwipeListView::symbol(RowAction action) {
     switch (action) {
-    case RowAction::favorite: return QStringLiteral("star");
-    case RowAction::copy: return QStringLiteral("plus.square.on.square");
-    case RowAction::remove: return QStringLiteral("trash");
+        case RowAction::favorite:
+            return QStringLiteral("star");
+        case RowAction::copy:
+            return QStringLiteral("plus.square.on.square");
+        case RowAction::remove:
+            return QStringLiteral("trash");
     }
     return {};
 }
 
-QRect SwipeListView::cardRect(const QRect& itemRect) { return itemRect.adjusted(kSideMargin, 0, -kSideMargin, 0); }
+void SwipeListView::resizeEvent(QResizeEvent* event) {
+    QListView::resizeEvent(event);
+    // A list flowing top to bottom lays its rows out again only when its
+    // height changes; here a row's height depends on the width (a long
+    // category wraps), and the width changes whenever the scroll bar comes
+    // or goes, so the rows are measured again.
+    if (event->size().width() != event->oldSize().width()) scheduleDelayedItemsLayout();
+}
+
+QRect SwipeListView::cardRect(const QRect& itemRect) {
+    return itemRect.adjusted(kSideMargin, 0, -kSideMargin, 0);
+}
 
 bool SwipeListView::isFullSwipe(int offset, int cardWidth) {
     if (offset == 0) return false;

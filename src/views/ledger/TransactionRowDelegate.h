@@ -4,8 +4,10 @@
 #include <QHash>
 #include <QStyledItemDelegate>
 #include <array>
-#include <utility>
 #include <optional>
+#include <utility>
+
+#include "components/TransactionRow.h"
 
 class SwipeListView;
 struct MoneyTransaction;
@@ -21,16 +23,21 @@ class TransactionRowDelegate : public QStyledItemDelegate {
 public:
     static constexpr int kPaddingH = 16;
     static constexpr int kPaddingV = 10;
-    static constexpr int kIconBox = 42;
+    static constexpr int kIconBox = TransactionRow::kIconBox;
     static constexpr int kStarGap = 8;
 
     explicit TransactionRowDelegate(SwipeListView* view);
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
     // Forgets the measured text widths (after the currency, language or theme changed).
     void clearMeasurements();
+
+    // The width of a row's text column on a card of that width: everything
+    // the icon, the gaps, the amount and the favourite star leave.
+    int textWidth(const MoneyTransaction& t, int cardWidth) const;
 
 private:
     // Text widths of categories (by text: a ledger repeats a few categories
@@ -39,12 +46,15 @@ private:
     // heights of all rows neither formats nor measures every amount.
     int categoryAdvance(const QString& category) const;
     int amountAdvance(const MoneyTransaction& t) const;
-    int categoryWidth(const MoneyTransaction& t, int cardWidth) const;
+    // What the row leaves its text column and amount together.
+    static int textRoom(const MoneyTransaction& t, int cardWidth);
     // The height of a category wrapped at a width, laid out once per text and width.
     int categoryHeight(const QString& category, int width) const;
+    int widestWord(const QString& category) const;
     int widestAmount() const;
 
-    void paintContent(QPainter* painter, const QRect& card, const MoneyTransaction& t, bool first, bool last) const;
+    void paintContent(QPainter* painter, const QRect& card, const MoneyTransaction& t, bool first,
+                      bool last) const;
     void paintActions(QPainter* painter, const QRect& card, int offset, bool first, bool last) const;
 
     SwipeListView* view_;
@@ -56,6 +66,7 @@ private:
     mutable QHash<QString, int> categoryWidths_;
     mutable QHash<int, int> amountWidths_;
     mutable QHash<std::pair<QString, int>, int> wrappedHeights_;
+    mutable QHash<QString, int> widestWords_;
     mutable std::array<std::pair<QString, int>, 8> recentCategories_;
     mutable size_t nextRecent_ = 0;
 };

@@ -1,12 +1,11 @@
-#include "OperationsListFixture.h"
-
-#include "components/Overlays.h"
-#include "components/TextLabel.h"
-#include "store/DemoLedger.h"
-
 #include <QFileInfo>
 #include <QImage>
 #include <QSet>
+
+#include "OperationsListFixture.h"
+#include "components/Overlays.h"
+#include "components/TextLabel.h"
+#include "store/DemoLedger.h"
 
 using opslist::OperationsListTest;
 

@@ -1,5 +1,8 @@
-#include "OperationsListFixture.h"
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
 
+#include "OperationsListFixture.h"
 #include "components/Button.h"
 #include "components/ContentUnavailableView.h"
 #include "components/Overlays.h"
@@ -7,10 +10,6 @@
 #include "components/TextLabel.h"
 #include "services/MoneyText.h"
 #include "views/ledger/TransactionEditorView.h"
-
-#include <QContextMenuEvent>
-#include <QLineEdit>
-#include <QMenu>
 
 using opslist::OperationsListTest;
 
@@ -69,7 +68,8 @@ TEST_F(OperationsListTest, TypingInTheSearchFieldFiltersTheRowsAndTheHeader) {
 
     QTest::keyClicks(view->searchField(), "zzz");
     EXPECT_TRUE(view->noResultsView()->isVisible());
-    EXPECT_EQ(view->noResultsView()->titleLabel()->text(), QStringLiteral("Нет результатов для «копилкаzzz»"));
+    EXPECT_EQ(view->noResultsView()->titleLabel()->text(),
+              QStringLiteral("Нет результатов для «копилкаzzz»"));
     EXPECT_EQ(view->countLabel()->text(), QStringLiteral("Найдено: 0"));
 }
 
@@ -107,9 +107,10 @@ TEST_F(OperationsListTest, KindPickerPeriodSortAndFavouritesCombine) {
 
 TEST_F(OperationsListTest, TodayAndThisMonthUseTheUsersCalendarNotTheStores) {
     // The process runs in UTC, the store's calendar is Berlin's (UTC+2 in June).
-    add(TransactionKind::expense, 1, "поздно вчера", at(14, 23, 30));  // 15 June in Berlin
+    add(TransactionKind::expense, 1, "поздно вчера", at(14, 23, 30));    // 15 June in Berlin
     add(TransactionKind::expense, 1, "поздно сегодня", at(15, 23, 30));  // 16 June in Berlin
-    add(TransactionKind::expense, 1, "конец мая", QDateTime(QDate(2026, 5, 31), QTime(23, 30), QTimeZone::utc()));
+    add(TransactionKind::expense, 1, "конец мая",
+        QDateTime(QDate(2026, 5, 31), QTime(23, 30), QTimeZone::utc()));
     add(TransactionKind::expense, 1, "конец июня", at(30, 23, 30));  // 1 July in Berlin
     open();
     view->setDateFilter(TransactionDateFilter::today);
@@ -143,7 +144,8 @@ TEST_F(OperationsListTest, DeleteShowsTheUndoBarAndUndoPutsTheRowBackInItsSorted
 }
 
 TEST_F(OperationsListTest, CopyOfAnOldOperationComesFirstAndFavouriteShowsOnTheRow) {
-    const QUuid old = add(TransactionKind::expense, 4, "Старое", QDateTime(QDate(2026, 5, 1), QTime(8, 0), QTimeZone::utc()));
+    const QUuid old = add(TransactionKind::expense, 4, "Старое",
+                          QDateTime(QDate(2026, 5, 1), QTime(8, 0), QTimeZone::utc()));
     add(TransactionKind::expense, 5, "Новое", at(14));
     open();
     view->perform(RowAction::copy, old);
@@ -161,17 +163,6 @@ TEST_F(OperationsListTest, CopyOfAnOldOperationComesFirstAndFavouriteShowsOnTheR
     EXPECT_FALSE(oldRow.data(TransactionListModel::FavoriteRole).toBool());
     EXPECT_EQ(oldRow.data(Qt::AccessibleTextRole).toString(),
               QStringLiteral("Расход, ") + cnyText(Decimal(4)) + QStringLiteral(", Старое"));
-}
-
-TEST_F(OperationsListTest, ALongCategoryWrapsIntoATallerRowAndALongNoteDoesNot) {
-    const QString longText = QStringLiteral("Подарок на день рождения бабушке и дедушке от всей семьи");
-    add(TransactionKind::expense, 5, "Еда", at(14, 12));
-    add(TransactionKind::expense, 5, longText, at(14, 11));
-    add(TransactionKind::expense, 5, "Кино", at(14, 10), longText);
-    open();
-    ASSERT_EQ(rowCategories(), (List{"Еда", longText, "Кино"}));
-    EXPECT_GT(rowRect(1).height(), rowRect(0).height());
-    EXPECT_EQ(rowRect(2).height(), rowRect(0).height());
 }
 
 TEST_F(OperationsListTest, ContextMenuOffersTheSameActions) {
@@ -206,7 +197,8 @@ TEST_F(OperationsListTest, ShareEntriesHandOnTheExactExports) {
     ASSERT_EQ(share.shared.size(), 2u);
     EXPECT_EQ(share.shared[0].title, QStringLiteral("Операции CSV"));
     EXPECT_EQ(share.shared[0].text, store->csvExport());
-    EXPECT_TRUE(share.shared[0].text.startsWith(QStringLiteral("date,type,amount,category,note,wallet,tags\n")));
+    EXPECT_TRUE(
+        share.shared[0].text.startsWith(QStringLiteral("date,type,amount,category,note,wallet,tags\n")));
     EXPECT_EQ(share.shared[1].title, QStringLiteral("Резервная копия JSON"));
     EXPECT_EQ(share.shared[1].text, store->jsonExport());
 
