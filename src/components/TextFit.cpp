@@ -127,8 +127,11 @@ void drawOneLine(QPainter* painter, const QRectF& rect, const QString& text, con
     const QFont fitted = shrunkToFit(line, font, rect.width(), minimumScale);
     painter->save();
     painter->setFont(fitted);
-    painter->drawText(rect, static_cast<int>(alignment | Qt::TextSingleLine),
-                      QFontMetricsF(fitted).elidedText(line, elide, rect.width()));
+    // A text over by less than rounding is drawn whole, as shrunkToFit counted it as fitting.
+    const QFontMetricsF metrics(fitted);
+    const bool fits = !overflows(metrics.horizontalAdvance(line), rect.width());
+    painter->drawText(rect.adjusted(-1, 0, 1, 0), static_cast<int>(alignment | Qt::TextSingleLine),
+                      fits ? line : metrics.elidedText(line, elide, rect.width()));
     painter->restore();
 }
 
