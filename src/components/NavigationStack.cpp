@@ -1,16 +1,16 @@
 #include "components/NavigationStack.h"
 
-#include <QHBoxLayout>
-#include <QPainter>
-#include <QScrollBar>
-#include <QStackedLayout>
-#include <QVBoxLayout>
-
 #include "components/Button.h"
 #include "components/PageBody.h"
 #include "components/TextFit.h"
 #include "components/TextLabel.h"
 #include "components/Theme.h"
+
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStackedLayout>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -30,10 +30,8 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
-        p.fillRect(rect(), Theme::current().color(hairline ? ColorRole::BarBackground
-                                                           : ColorRole::GroupedBackground));
-        if (hairline)
-            p.fillRect(QRect(0, height() - 1, width(), 1), Theme::current().color(ColorRole::Separator));
+        p.fillRect(rect(), Theme::current().color(hairline ? ColorRole::BarBackground : ColorRole::GroupedBackground));
+        if (hairline) p.fillRect(QRect(0, height() - 1, width(), 1), Theme::current().color(ColorRole::Separator));
     }
 };
 
@@ -109,15 +107,13 @@ PageBody* NavigationPage::body() {
         column_->removeWidget(largeTitle_);
         largeTitle_->setContentsMargins(0, 0, 0, 0);
         body_->stack()->insertWidget(0, largeTitle_);
-        body_->stack()->setContentsMargins(Spacing::pagePadding, 0, Spacing::pagePadding,
-                                           Spacing::pagePadding);
+        body_->stack()->setContentsMargins(Spacing::pagePadding, 0, Spacing::pagePadding, Spacing::pagePadding);
         if (QLayoutItem* stretch = column_->itemAt(column_->count() - 1); stretch && stretch->spacerItem()) {
             column_->removeItem(stretch);
             delete stretch;
         }
         column_->addWidget(body_, 1);
-        connect(body_->verticalScrollBar(), &QScrollBar::valueChanged, this,
-                &NavigationPage::updateInlineTitle);
+        connect(body_->verticalScrollBar(), &QScrollBar::valueChanged, this, &NavigationPage::updateInlineTitle);
         updateInlineTitle();
     }
     return body_;
@@ -133,11 +129,9 @@ void NavigationPage::setContent(QWidget* content) {
     column_->addWidget(content, 1);
 }
 
-Button* NavigationPage::addToolbarButton(const QString& text, const QString& symbol,
-                                         ToolbarPlacement placement) {
+Button* NavigationPage::addToolbarButton(const QString& text, const QString& symbol, ToolbarPlacement placement) {
     auto* button = new Button(text, Button::Style::Plain, symbol, bar_);
-    if (!symbol.isEmpty() &&
-        (placement == ToolbarPlacement::Leading || placement == ToolbarPlacement::Trailing))
+    if (!symbol.isEmpty() && (placement == ToolbarPlacement::Leading || placement == ToolbarPlacement::Trailing))
         button->setIconOnly(true);
     if (placement == ToolbarPlacement::Confirmation) button->setTextStyle(TextStyle::Body, QFont::DemiBold);
     button->setToolTip(text);
@@ -159,9 +153,13 @@ void NavigationPage::setBackButtonHidden(bool hidden) {
     back_->setVisible(hasPrevious_ && !backHidden_);
 }
 
-void NavigationPage::setNavigationBarHidden(bool hidden) { bar_->setVisible(!hidden); }
+void NavigationPage::setNavigationBarHidden(bool hidden) {
+    bar_->setVisible(!hidden);
+}
 
-NavigationStack* NavigationPage::navigationStack() const { return NavigationStack::of(this); }
+NavigationStack* NavigationPage::navigationStack() const {
+    return NavigationStack::of(this);
+}
 
 void NavigationPage::setBackTarget(const QString& previousTitle, bool hasPrevious) {
     hasPrevious_ = hasPrevious;

@@ -1,14 +1,14 @@
 #include "components/TabView.h"
 
+#include "components/Symbols.h"
+#include "components/Theme.h"
+
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QStackedLayout>
 #include <QVBoxLayout>
 #include <optional>
 #include <utility>
-
-#include "components/Symbols.h"
-#include "components/Theme.h"
 
 namespace {
 
@@ -33,14 +33,12 @@ protected:
         const Theme& theme = Theme::current();
         const QColor color = isChecked() ? theme.accent() : theme.color(ColorRole::Gray);
         constexpr int kSymbol = 24;
-        p.drawPixmap((width() - kSymbol) / 2, 6,
-                     Symbols::pixmap(symbol_, kSymbol, color, devicePixelRatioF()));
+        p.drawPixmap((width() - kSymbol) / 2, 6, Symbols::pixmap(symbol_, kSymbol, color, devicePixelRatioF()));
         const auto* bar = qobject_cast<const TabBar*>(parentWidget());
         const QFont font = bar ? bar->titleFont() : TabBar::titleFont(text(), width() - 4);
         p.setFont(font);
         p.setPen(color);
-        p.drawText(QRect(2, 6 + kSymbol + 2, width() - 4, 14),
-                   Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine,
+        p.drawText(QRect(2, 6 + kSymbol + 2, width() - 4, 14), Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine,
                    QFontMetrics(font).elidedText(text(), Qt::ElideRight, width() - 4));
     }
 
@@ -68,8 +66,7 @@ QFont TabBar::titleFont(const QString& title, int width) {
     // title gets a smaller, then a narrower face before it is cut.
     QFont font = Theme::font(TextStyle::Caption2, QFont::Medium);
     const auto fits = [&] { return QFontMetrics(font).horizontalAdvance(title) <= width; };
-    for (int size = font.pixelSize() - 1; size >= kMinimumTitleSize && !fits(); --size)
-        font.setPixelSize(size);
+    for (int size = font.pixelSize() - 1; size >= kMinimumTitleSize && !fits(); --size) font.setPixelSize(size);
     if (!fits()) font.setStretch(QFont::SemiCondensed);
     if (!fits()) font.setStretch(QFont::Condensed);
     return font;
@@ -118,7 +115,9 @@ void TabBar::setCurrentTag(const QString& tag) {
     for (const auto& [t, b] : buttons_) b->setChecked(t == tag);
 }
 
-QSize TabBar::sizeHint() const { return {qMax(1, int(buttons_.size())) * 64, 56}; }
+QSize TabBar::sizeHint() const {
+    return {qMax(1, int(buttons_.size())) * 64, 56};
+}
 
 void TabBar::paintEvent(QPaintEvent*) {
     QPainter p(this);

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "components/Theme.h"
+
 #include <QLabel>
 #include <optional>
-
-#include "components/Theme.h"
 
 class SymbolView;
 

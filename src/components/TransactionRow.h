@@ -1,9 +1,9 @@
 #pragma once
 
+#include "models/MoneyModels.h"
+
 #include <QFont>
 #include <QWidget>
-
-#include "models/MoneyModels.h"
 
 class SymbolView;
 class TextLabel;

@@ -1,23 +1,23 @@
-#include <QScrollBar>
-#include <QSignalSpy>
-#include <QTest>
-
 #include "KitFixture.h"
+
+#include "support/Gallery.h"
 #include "components/Button.h"
 #include "components/MoneyCard.h"
 #include "components/NavigationStack.h"
 #include "components/PageBody.h"
 #include "components/TabView.h"
 #include "components/TextLabel.h"
-#include "support/Gallery.h"
+
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
 
 namespace {
 
 NavigationPage* pageWithCards(const QString& title, int cards) {
     auto* page = new NavigationPage(title);
     for (int i = 0; i < cards; ++i)
-        page->body()->addWidget(MoneyCard::withText(QStringLiteral("Карточка %1").arg(i + 1),
-                                                    QStringLiteral("chart.pie"),
+        page->body()->addWidget(MoneyCard::withText(QStringLiteral("Карточка %1").arg(i + 1), QStringLiteral("chart.pie"),
                                                     QStringLiteral("Содержимое карточки")));
     return page;
 }
@@ -91,8 +91,7 @@ TEST_F(KitTest, PopToRootAndSetRootReplacePages) {
 
 TEST_F(KitTest, ToolbarButtonsAreClickableFromTheBar) {
     auto* page = new NavigationPage(QStringLiteral("Желания"));
-    Button* add = page->addToolbarButton(QStringLiteral("Добавить"), QStringLiteral("plus"),
-                                         ToolbarPlacement::Trailing);
+    Button* add = page->addToolbarButton(QStringLiteral("Добавить"), QStringLiteral("plus"), ToolbarPlacement::Trailing);
     Button* cancel = page->addToolbarButton(QStringLiteral("Отмена"), {}, ToolbarPlacement::Cancellation);
     NavigationStack stack(page);
     stack.resize(390, 600);
@@ -123,12 +122,9 @@ TEST_F(KitTest, InlineTitleShowsOnlyOnceTheLargeTitleScrolledAway) {
 TEST_F(KitTest, TabsSelectByClickAndByTagInTheirOrder) {
     TabView tabs;
     const std::tuple<const char*, const char*, const char*> items[] = {
-        {"family", "Задания", "checklist"},
-        {"dashboard", "Главная", "house.fill"},
-        {"transactions", "Операции", "list.bullet.rectangle"},
-        {"planner", "План", "calendar.badge.checkmark"},
-        {"calculator", "Калькулятор", "plus.forwardslash.minus"},
-        {"analytics", "Аналитика", "chart.bar.fill"},
+        {"family", "Задания", "checklist"},          {"dashboard", "Главная", "house.fill"},
+        {"transactions", "Операции", "list.bullet.rectangle"}, {"planner", "План", "calendar.badge.checkmark"},
+        {"calculator", "Калькулятор", "plus.forwardslash.minus"}, {"analytics", "Аналитика", "chart.bar.fill"},
     };
     for (const auto& [tag, title, symbol] : items)
         tabs.addTab(QString::fromLatin1(tag), QString::fromUtf8(title), QString::fromLatin1(symbol),
@@ -136,8 +132,7 @@ TEST_F(KitTest, TabsSelectByClickAndByTagInTheirOrder) {
     tabs.resize(390, 844);
     tabs.show();
     settle();
-    EXPECT_EQ(tabs.tags(),
-              (QStringList{"family", "dashboard", "transactions", "planner", "calculator", "analytics"}));
+    EXPECT_EQ(tabs.tags(), (QStringList{"family", "dashboard", "transactions", "planner", "calculator", "analytics"}));
     EXPECT_EQ(tabs.currentTag(), QStringLiteral("family"));  // the first added starts selected
 
     // The buttons sit left to right in the order added, each with its
@@ -155,15 +150,13 @@ TEST_F(KitTest, TabsSelectByClickAndByTagInTheirOrder) {
         EXPECT_LE(QFontMetrics(font).horizontalAdvance(QString::fromUtf8(title)), button->width() - 4) << tag;
         EXPECT_GE(font.pixelSize(), TabBar::kMinimumTitleSize);
     }
-    EXPECT_EQ(TabBar::titleFont(QStringLiteral("План"), 60).pixelSize(),
-              Theme::pointSize(TextStyle::Caption2))
+    EXPECT_EQ(TabBar::titleFont(QStringLiteral("План"), 60).pixelSize(), Theme::pointSize(TextStyle::Caption2))
         << "a title that fits keeps the caption2 size";
 
     QSignalSpy spy(&tabs, &TabView::currentTagChanged);
     auto* plannerStack = static_cast<NavigationStack*>(tabs.content(QStringLiteral("planner")));
     QSignalSpy plannerAppeared(plannerStack->rootPage(), &NavigationPage::appeared);
-    QTest::mouseClick(tabs.tabBar()->findChild<QAbstractButton*>(QStringLiteral("tab_planner")),
-                      Qt::LeftButton);
+    QTest::mouseClick(tabs.tabBar()->findChild<QAbstractButton*>(QStringLiteral("tab_planner")), Qt::LeftButton);
     settle();
     EXPECT_EQ(tabs.currentTag(), QStringLiteral("planner"));
     EXPECT_EQ(spy.count(), 1);
@@ -189,23 +182,18 @@ TEST_F(KitTest, NavigationGallery) {
         setPreference("appTheme", scheme);
         TabView tabs;
         auto* dashboard = pageWithCards(QStringLiteral("Копилка"), 4);
-        dashboard->addToolbarButton(QStringLiteral("Настройки"), QStringLiteral("gearshape.fill"),
-                                    ToolbarPlacement::Trailing);
+        dashboard->addToolbarButton(QStringLiteral("Настройки"), QStringLiteral("gearshape.fill"), ToolbarPlacement::Trailing);
         tabs.addTab(QStringLiteral("family"), QStringLiteral("Задания"), QStringLiteral("checklist"),
                     new NavigationStack(new NavigationPage(QStringLiteral("Семья"))));
         tabs.addTab(QStringLiteral("dashboard"), QStringLiteral("Главная"), QStringLiteral("house.fill"),
                     new NavigationStack(dashboard));
-        tabs.addTab(QStringLiteral("transactions"), QStringLiteral("Операции"),
-                    QStringLiteral("list.bullet.rectangle"),
+        tabs.addTab(QStringLiteral("transactions"), QStringLiteral("Операции"), QStringLiteral("list.bullet.rectangle"),
                     new NavigationStack(new NavigationPage(QStringLiteral("Операции"))));
-        tabs.addTab(QStringLiteral("planner"), QStringLiteral("План"),
-                    QStringLiteral("calendar.badge.checkmark"),
+        tabs.addTab(QStringLiteral("planner"), QStringLiteral("План"), QStringLiteral("calendar.badge.checkmark"),
                     new NavigationStack(new NavigationPage(QStringLiteral("План"))));
-        tabs.addTab(QStringLiteral("calculator"), QStringLiteral("Калькулятор"),
-                    QStringLiteral("plus.forwardslash.minus"),
+        tabs.addTab(QStringLiteral("calculator"), QStringLiteral("Калькулятор"), QStringLiteral("plus.forwardslash.minus"),
                     new NavigationStack(new NavigationPage(QStringLiteral("Калькулятор"))));
-        tabs.addTab(QStringLiteral("analytics"), QStringLiteral("Аналитика"),
-                    QStringLiteral("chart.bar.fill"),
+        tabs.addTab(QStringLiteral("analytics"), QStringLiteral("Аналитика"), QStringLiteral("chart.bar.fill"),
                     new NavigationStack(new NavigationPage(QStringLiteral("Аналитика"))));
         tabs.setCurrentTag(QStringLiteral("dashboard"));
         EXPECT_FALSE(Gallery::save(tabs, QStringLiteral("components-tabs-") + scheme).isEmpty());

@@ -1,13 +1,14 @@
-#include <QVBoxLayout>
-
 #include "KitFixture.h"
+
+#include "support/Gallery.h"
 #include "components/DateText.h"
 #include "components/MoneyCard.h"
 #include "components/SymbolView.h"
 #include "components/TextLabel.h"
 #include "components/TransactionRow.h"
 #include "services/MoneyText.h"
-#include "support/Gallery.h"
+
+#include <QVBoxLayout>
 
 namespace {
 
@@ -28,8 +29,7 @@ MoneyTransaction operation(TransactionKind kind, const char* amount, const QStri
 }  // namespace
 
 TEST_F(KitTest, ExpenseRowShowsMinusSignPrimaryAmountAndOrangeArrow) {
-    const MoneyTransaction t =
-        operation(TransactionKind::expense, "5", QStringLiteral("Еда"), QStringLiteral("Обед"));
+    const MoneyTransaction t = operation(TransactionKind::expense, "5", QStringLiteral("Еда"), QStringLiteral("Обед"));
     TransactionRow row(t);
     const Theme& theme = Theme::current();
 
@@ -59,8 +59,7 @@ TEST_F(KitTest, RowTextsFollowTheCurrencyAndTheTheme) {
     TransactionRow row(operation(TransactionKind::income, "12.5", QStringLiteral("Подарок")));
     setPreference("currencyCode", "USD");
     row.setTransaction(row.transaction());
-    EXPECT_EQ(row.amountLabel()->text(),
-              QStringLiteral("+") + cnyText(*Decimal::parse(std::string_view("12.5"))));
+    EXPECT_EQ(row.amountLabel()->text(), QStringLiteral("+") + cnyText(*Decimal::parse(std::string_view("12.5"))));
     EXPECT_TRUE(row.amountLabel()->text().contains(QStringLiteral("$")));
 
     setPreference("appTheme", "dark");
@@ -73,15 +72,13 @@ TEST_F(KitTest, EmptyNoteShowsTheDateWhileABlankNoteStays) {
     EXPECT_EQ(row.detailLabel()->text(), DateText::abbreviatedDateTime(dated.date));
     EXPECT_FALSE(row.detailLabel()->text().isEmpty());
 
-    TransactionRow blank(
-        operation(TransactionKind::expense, "3", QStringLiteral("Транспорт"), QStringLiteral("   ")));
+    TransactionRow blank(operation(TransactionKind::expense, "3", QStringLiteral("Транспорт"), QStringLiteral("   ")));
     EXPECT_EQ(blank.detailLabel()->text(), QStringLiteral("   "));
 }
 
 TEST_F(KitTest, AbbreviatedDateTimeUsesTheGivenLocale) {
     const QDateTime when(QDate(2024, 1, 5), QTime(15, 30), Qt::UTC);  // TZ is UTC in tests
-    EXPECT_EQ(DateText::abbreviatedDateTime(when, QStringLiteral("ru_RU")),
-              QStringLiteral("5 янв. 2024\u202Fг., 15:30"));
+    EXPECT_EQ(DateText::abbreviatedDateTime(when, QStringLiteral("ru_RU")), QStringLiteral("5 янв. 2024\u202Fг., 15:30"));
     const QString english = DateText::abbreviatedDateTime(when, QStringLiteral("en_US"));
     EXPECT_TRUE(english.startsWith(QStringLiteral("Jan 5, 2024"))) << english.toStdString();
     EXPECT_TRUE(english.contains(QStringLiteral("3:30"))) << english.toStdString();
@@ -89,10 +86,8 @@ TEST_F(KitTest, AbbreviatedDateTimeUsesTheGivenLocale) {
 }
 
 TEST_F(KitTest, LongCategoryWrapsWhileLongNoteStaysOnOneLine) {
-    const QString longText =
-        QStringLiteral("Очень длинная категория расходов на школьные принадлежности и книги");
-    TransactionRow row(
-        operation(TransactionKind::expense, "100", longText, longText + QStringLiteral(" и ещё")));
+    const QString longText = QStringLiteral("Очень длинная категория расходов на школьные принадлежности и книги");
+    TransactionRow row(operation(TransactionKind::expense, "100", longText, longText + QStringLiteral(" и ещё")));
     row.resize(358, row.heightForWidth(358) > 0 ? row.heightForWidth(358) : row.sizeHint().height());
     row.show();
     settle();
@@ -117,11 +112,9 @@ TEST_F(KitTest, LongCategoryWrapsWhileLongNoteStaysOnOneLine) {
 TEST_F(KitTest, RowIsOneAccessibleElementWithKindAmountAndCategory) {
     const MoneyTransaction expense = operation(TransactionKind::expense, "5", QStringLiteral("Еда"));
     TransactionRow row(expense);
-    EXPECT_EQ(row.accessibleName(),
-              QStringLiteral("Расход, ") + cnyText(Decimal(5)) + QStringLiteral(", Еда"));
+    EXPECT_EQ(row.accessibleName(), QStringLiteral("Расход, ") + cnyText(Decimal(5)) + QStringLiteral(", Еда"));
     row.setTransaction(operation(TransactionKind::income, "7", QStringLiteral("Карманные")));
-    EXPECT_EQ(row.accessibleName(),
-              QStringLiteral("Доход, ") + cnyText(Decimal(7)) + QStringLiteral(", Карманные"));
+    EXPECT_EQ(row.accessibleName(), QStringLiteral("Доход, ") + cnyText(Decimal(7)) + QStringLiteral(", Карманные"));
     EXPECT_FALSE(row.accessibleName().contains(QLatin1Char('+')));
 }
 
@@ -131,21 +124,18 @@ TEST_F(KitTest, RowsAndCardGallery) {
         auto* card = new Card;
         card->setSpacing(14);
         card->addWidget(new TextLabel(QStringLiteral("Последние операции"), TextStyle::Headline));
+        card->addWidget(new TransactionRow(operation(TransactionKind::income, "250", QStringLiteral("Карманные"),
+                                                     QStringLiteral("От мамы"))));
+        card->addWidget(new TransactionRow(operation(TransactionKind::expense, "45.5", QStringLiteral("Еда"))));
         card->addWidget(new TransactionRow(operation(
-            TransactionKind::income, "250", QStringLiteral("Карманные"), QStringLiteral("От мамы"))));
-        card->addWidget(
-            new TransactionRow(operation(TransactionKind::expense, "45.5", QStringLiteral("Еда"))));
-        card->addWidget(new TransactionRow(
-            operation(TransactionKind::expense, "1200",
-                      QStringLiteral("Очень длинная категория на школьные принадлежности"),
-                      QStringLiteral("Тетради, ручки, рюкзак и ещё много всего нужного к школе"))));
+            TransactionKind::expense, "1200", QStringLiteral("Очень длинная категория на школьные принадлежности"),
+            QStringLiteral("Тетради, ручки, рюкзак и ещё много всего нужного к школе"))));
         QWidget page;
         auto* column = new QVBoxLayout(&page);
         column->setContentsMargins(0, 0, 0, 0);
         column->setSpacing(18);
-        column->addWidget(
-            MoneyCard::withText(QStringLiteral("Доход сегодня"), QStringLiteral("arrow.down.left"),
-                                QStringLiteral("+") + cnyText(Decimal(250)), TextStyle::Headline));
+        column->addWidget(MoneyCard::withText(QStringLiteral("Доход сегодня"), QStringLiteral("arrow.down.left"),
+                                              QStringLiteral("+") + cnyText(Decimal(250)), TextStyle::Headline));
         column->addWidget(card);
         EXPECT_FALSE(Gallery::saveComponent(page, QStringLiteral("components-rows-") + scheme).isEmpty());
     }

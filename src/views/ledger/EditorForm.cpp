@@ -198,8 +198,7 @@ QDateTime fromWallClock(const QDateTime& wall, const QTimeZone& zone) {
 
 NamedAmountEditor::NamedAmountEditor(MoneyStore& store, const Texts& texts, QWidget* parent)
     : QWidget(parent), store_(store) {
-    const EditorPage frame =
-        makeEditorPage(texts.pageTitle, QStringLiteral("Добавить"), QStringLiteral("addButton"));
+    const EditorPage frame = makeEditorPage(texts.pageTitle, QStringLiteral("Добавить"), QStringLiteral("addButton"));
     page_ = frame.page;
     cancel_ = frame.cancel;
     add_ = frame.confirm;

@@ -1,17 +1,16 @@
 #include "views/ledger/SwipeListView.h"
 
+#include "components/Symbols.h"
+#include "components/Theme.h"
+#include "views/ledger/TransactionListModel.h"
+
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <algorithm>
 
-#include "components/Symbols.h"
-#include "components/Theme.h"
-#include "views/ledger/TransactionListModel.h"
-
-SwipeListView::SwipeListView(TransactionListModel* model, QWidget* parent)
-    : QListView(parent), model_(model) {
+SwipeListView::SwipeListView(TransactionListModel* model, QWidget* parent) : QListView(parent), model_(model) {
     setObjectName(QStringLiteral("operationsList"));
     setModel(model);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
@@ -33,28 +32,29 @@ SwipeListView::SwipeListView(TransactionListModel* model, QWidget* parent)
 
 QString SwipeListView::title(RowAction action) {
     switch (action) {
-        case RowAction::favorite:
-            return QStringLiteral("Избранное");
-        case RowAction::copy:
-            return QStringLiteral("Копия");
-        case RowAction::remove:
-            return QStringLiteral("Удалить");
+    case RowAction::favorite: return QStringLiteral("Избранное");
+    case RowAction::copy: return QStringLiteral("Копия");
+    case RowAction::remove: return QStringLiteral("Удалить");
     }
     return {};
 }
 
 QString SwipeListView::symbol(RowAction action) {
     switch (action) {
-        case RowAction::favorite:
-            return QStringLiteral("star");
-        case RowAction::copy:
-            return QStringLiteral("plus.square.on.square");
-        case RowAction::remove:
-            return QStringLiteral("trash");
+    case RowAction::favorite: return QStringLiteral("star");
+    case RowAction::copy: return QStringLiteral("plus.square.on.square");
+    case RowAction::remove: return QStringLiteral("trash");
     }
     return {};
 }
 
+QRect SwipeListView::cardRect(const QRect& itemRect) { return itemRect.adjusted(kSideMargin, 0, -kSideMargin, 0); }
+
+bool SwipeListView::isFullSwipe(int offset, int cardWidth) {
+    if (offset == 0) return false;
+    const int buttons = (offset > 0 ? leadingActions() : trailingActions()).size() * kActionWidth;
+    return std::abs(offset) >= std::max(cardWidth / 2, buttons + 24);
+}
 void SwipeListView::resizeEvent(QResizeEvent* event) {
     QListView::resizeEvent(event);
     // A list flowing top to bottom lays its rows out again only when its
@@ -64,15 +64,6 @@ void SwipeListView::resizeEvent(QResizeEvent* event) {
     if (event->size().width() != event->oldSize().width()) scheduleDelayedItemsLayout();
 }
 
-QRect SwipeListView::cardRect(const QRect& itemRect) {
-    return itemRect.adjusted(kSideMargin, 0, -kSideMargin, 0);
-}
-
-bool SwipeListView::isFullSwipe(int offset, int cardWidth) {
-    if (offset == 0) return false;
-    const int buttons = (offset > 0 ? leadingActions() : trailingActions()).size() * kActionWidth;
-    return std::abs(offset) >= std::max(cardWidth / 2, buttons + 24);
-}
 
 int SwipeListView::offsetOf(const QUuid& id) const {
     if (id.isNull()) return 0;

@@ -4,8 +4,8 @@
 #include <QHash>
 #include <QStyledItemDelegate>
 #include <array>
-#include <optional>
 #include <utility>
+#include <optional>
 
 #include "components/TransactionRow.h"
 
@@ -28,8 +28,7 @@ public:
 
     explicit TransactionRowDelegate(SwipeListView* view);
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
     // Forgets the measured text widths (after the currency, language or theme changed).
@@ -53,8 +52,7 @@ private:
     int widestWord(const QString& category) const;
     int widestAmount() const;
 
-    void paintContent(QPainter* painter, const QRect& card, const MoneyTransaction& t, bool first,
-                      bool last) const;
+    void paintContent(QPainter* painter, const QRect& card, const MoneyTransaction& t, bool first, bool last) const;
     void paintActions(QPainter* painter, const QRect& card, int offset, bool first, bool last) const;
 
     SwipeListView* view_;

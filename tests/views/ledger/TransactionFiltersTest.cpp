@@ -1,8 +1,7 @@
-#include <gtest/gtest.h>
+#include "views/ledger/TransactionFilters.h"
 
 #include <QTimeZone>
-
-#include "views/ledger/TransactionFilters.h"
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -26,8 +25,7 @@ MoneyTransaction op(const QString& category, TransactionKind kind = TransactionK
 std::vector<QString> categories(const std::vector<MoneyTransaction>& all, const TransactionFilter& filter,
                                 const QDateTime& now = utc(6, 15), const QTimeZone& zone = kUtc) {
     std::vector<QString> out;
-    for (int i : visibleTransactionIndices(all, filter, now, zone))
-        out.push_back(all[static_cast<size_t>(i)].category);
+    for (int i : visibleTransactionIndices(all, filter, now, zone)) out.push_back(all[static_cast<size_t>(i)].category);
     return out;
 }
 
@@ -146,8 +144,8 @@ TEST(TransactionSearch, SpacesCountAsTyped) {
 TEST(TransactionSorts, AreStableAndCompareSignedAmountsWhateverTheKind) {
     const QDateTime same = utc(6, 10);
     const std::vector<MoneyTransaction> all = {
-        op("a5", TransactionKind::expense, 5, utc(6, 1)),    op("b20", TransactionKind::income, 20, same),
-        op("c20", TransactionKind::expense, 20, utc(6, 3)),  op("d5", TransactionKind::income, 5, same),
+        op("a5", TransactionKind::expense, 5, utc(6, 1)),      op("b20", TransactionKind::income, 20, same),
+        op("c20", TransactionKind::expense, 20, utc(6, 3)),    op("d5", TransactionKind::income, 5, same),
         op("e-3", TransactionKind::expense, -3, utc(6, 12)),
     };
     TransactionFilter f;
@@ -171,9 +169,8 @@ TEST(TransactionFilterCombination, EveryTestMustPassAndTheTotalNetsKinds) {
     MoneyTransaction oldFavourite = op("Подарок бабушке", TransactionKind::expense, 40, utc(5, 1));
     oldFavourite.isFavorite = true;
     const MoneyTransaction unmarked = op("Подарок брату", TransactionKind::expense, 7, utc(6, 14));
-    const std::vector<MoneyTransaction> all = {
-        favouriteIncome, favouriteExpense, plainExpense,
-        oldFavourite,    unmarked,         op("Еда", TransactionKind::expense, 1, utc(6, 14))};
+    const std::vector<MoneyTransaction> all = {favouriteIncome, favouriteExpense, plainExpense, oldFavourite,
+                                               unmarked, op("Еда", TransactionKind::expense, 1, utc(6, 14))};
 
     TransactionFilter f;
     f.searchText = "подарок";

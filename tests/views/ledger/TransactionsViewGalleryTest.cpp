@@ -1,11 +1,12 @@
-#include <QFileInfo>
-#include <QImage>
-#include <QSet>
-
 #include "OperationsListFixture.h"
+
 #include "components/Overlays.h"
 #include "components/TextLabel.h"
 #include "store/DemoLedger.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QSet>
 
 using opslist::OperationsListTest;
 

@@ -1,7 +1,8 @@
-#include <QImage>
-
 #include "OperationsListFixture.h"
+
 #include "components/Overlays.h"
+
+#include <QImage>
 
 using opslist::OperationsListTest;
 
@@ -137,8 +138,7 @@ TEST_F(OperationsSwipeTest, OneRowOpenAtATimeAndATapElsewhereOnlyCloses) {
 }
 
 TEST_F(OperationsSwipeTest, VerticalDragsScrollTheListWithoutTappingOrSwiping) {
-    for (int i = 0; i < 40; ++i)
-        add(TransactionKind::expense, i + 1, QStringLiteral("Строка %1").arg(i), at(1));
+    for (int i = 0; i < 40; ++i) add(TransactionKind::expense, i + 1, QStringLiteral("Строка %1").arg(i), at(1));
     settle();
     QScrollBar* bar = view->list()->verticalScrollBar();
     ASSERT_GT(bar->maximum(), 0);

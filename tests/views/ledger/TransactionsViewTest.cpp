@@ -1,8 +1,5 @@
-#include <QContextMenuEvent>
-#include <QLineEdit>
-#include <QMenu>
-
 #include "OperationsListFixture.h"
+
 #include "components/Button.h"
 #include "components/ContentUnavailableView.h"
 #include "components/Overlays.h"
@@ -10,6 +7,10 @@
 #include "components/TextLabel.h"
 #include "services/MoneyText.h"
 #include "views/ledger/TransactionEditorView.h"
+
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
 
 using opslist::OperationsListTest;
 
@@ -68,8 +69,7 @@ TEST_F(OperationsListTest, TypingInTheSearchFieldFiltersTheRowsAndTheHeader) {
 
     QTest::keyClicks(view->searchField(), "zzz");
     EXPECT_TRUE(view->noResultsView()->isVisible());
-    EXPECT_EQ(view->noResultsView()->titleLabel()->text(),
-              QStringLiteral("Нет результатов для «копилкаzzz»"));
+    EXPECT_EQ(view->noResultsView()->titleLabel()->text(), QStringLiteral("Нет результатов для «копилкаzzz»"));
     EXPECT_EQ(view->countLabel()->text(), QStringLiteral("Найдено: 0"));
 }
 
@@ -107,10 +107,9 @@ TEST_F(OperationsListTest, KindPickerPeriodSortAndFavouritesCombine) {
 
 TEST_F(OperationsListTest, TodayAndThisMonthUseTheUsersCalendarNotTheStores) {
     // The process runs in UTC, the store's calendar is Berlin's (UTC+2 in June).
-    add(TransactionKind::expense, 1, "поздно вчера", at(14, 23, 30));    // 15 June in Berlin
+    add(TransactionKind::expense, 1, "поздно вчера", at(14, 23, 30));  // 15 June in Berlin
     add(TransactionKind::expense, 1, "поздно сегодня", at(15, 23, 30));  // 16 June in Berlin
-    add(TransactionKind::expense, 1, "конец мая",
-        QDateTime(QDate(2026, 5, 31), QTime(23, 30), QTimeZone::utc()));
+    add(TransactionKind::expense, 1, "конец мая", QDateTime(QDate(2026, 5, 31), QTime(23, 30), QTimeZone::utc()));
     add(TransactionKind::expense, 1, "конец июня", at(30, 23, 30));  // 1 July in Berlin
     open();
     view->setDateFilter(TransactionDateFilter::today);
@@ -144,8 +143,7 @@ TEST_F(OperationsListTest, DeleteShowsTheUndoBarAndUndoPutsTheRowBackInItsSorted
 }
 
 TEST_F(OperationsListTest, CopyOfAnOldOperationComesFirstAndFavouriteShowsOnTheRow) {
-    const QUuid old = add(TransactionKind::expense, 4, "Старое",
-                          QDateTime(QDate(2026, 5, 1), QTime(8, 0), QTimeZone::utc()));
+    const QUuid old = add(TransactionKind::expense, 4, "Старое", QDateTime(QDate(2026, 5, 1), QTime(8, 0), QTimeZone::utc()));
     add(TransactionKind::expense, 5, "Новое", at(14));
     open();
     view->perform(RowAction::copy, old);
@@ -197,8 +195,7 @@ TEST_F(OperationsListTest, ShareEntriesHandOnTheExactExports) {
     ASSERT_EQ(share.shared.size(), 2u);
     EXPECT_EQ(share.shared[0].title, QStringLiteral("Операции CSV"));
     EXPECT_EQ(share.shared[0].text, store->csvExport());
-    EXPECT_TRUE(
-        share.shared[0].text.startsWith(QStringLiteral("date,type,amount,category,note,wallet,tags\n")));
+    EXPECT_TRUE(share.shared[0].text.startsWith(QStringLiteral("date,type,amount,category,note,wallet,tags\n")));
     EXPECT_EQ(share.shared[1].title, QStringLiteral("Резервная копия JSON"));
     EXPECT_EQ(share.shared[1].text, store->jsonExport());
 
