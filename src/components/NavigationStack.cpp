@@ -2,6 +2,7 @@
 
 #include "components/Button.h"
 #include "components/PageBody.h"
+#include "components/TextFit.h"
 #include "components/TextLabel.h"
 #include "components/Theme.h"
 
@@ -75,7 +76,8 @@ NavigationPage::NavigationPage(const QString& title, QWidget* parent) : QWidget(
 
     largeTitle_ = new TextLabel(title, TextStyle::LargeTitle, ColorRole::Label, this);
     largeTitle_->setObjectName(QStringLiteral("largeTitle"));
-    largeTitle_->setWordWrap(true);
+    // A long title shrinks to fit its line rather than wrap.
+    largeTitle_->setMinimumScaleFactor(TextFit::kMinimumScale);
     largeTitle_->setContentsMargins(Spacing::pagePadding, 0, Spacing::pagePadding, 4);
     column_->addWidget(largeTitle_);
     column_->addStretch(1);

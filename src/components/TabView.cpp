@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QStackedLayout>
 #include <QVBoxLayout>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -32,7 +34,8 @@ protected:
         const QColor color = isChecked() ? theme.accent() : theme.color(ColorRole::Gray);
         constexpr int kSymbol = 24;
         p.drawPixmap((width() - kSymbol) / 2, 6, Symbols::pixmap(symbol_, kSymbol, color, devicePixelRatioF()));
-        const QFont font = TabBar::titleFont(text(), width() - 4);
+        const auto* bar = qobject_cast<const TabBar*>(parentWidget());
+        const QFont font = bar ? bar->titleFont() : TabBar::titleFont(text(), width() - 4);
         p.setFont(font);
         p.setPen(color);
         p.drawText(QRect(2, 6 + kSymbol + 2, width() - 4, 14), Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine,
@@ -67,6 +70,18 @@ QFont TabBar::titleFont(const QString& title, int width) {
     if (!fits()) font.setStretch(QFont::SemiCondensed);
     if (!fits()) font.setStretch(QFont::Condensed);
     return font;
+}
+
+QFont TabBar::titleFont() const {
+    std::optional<QFont> shared;
+    const auto rank = [](const QFont& f) {
+        return std::pair(f.pixelSize(), int(f.stretch() == 0 ? 100 : f.stretch()));
+    };
+    for (const auto& [tag, button] : buttons_) {
+        const QFont font = titleFont(button->text(), button->width() - 4);
+        if (!shared || rank(font) < rank(*shared)) shared = font;
+    }
+    return shared.value_or(Theme::font(TextStyle::Caption2, QFont::Medium));
 }
 
 QAbstractButton* TabBar::addTab(const QString& tag, const QString& title, const QString& symbol) {

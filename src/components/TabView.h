@@ -28,6 +28,9 @@ public:
     // kMinimumTitleSize) and then narrower until the title fits the width.
     static constexpr int kMinimumTitleSize = 9;
     static QFont titleFont(const QString& title, int width);
+    // The one face every tab's title is drawn in: the largest in which all
+    // of them fit their tabs, so that no title looks smaller than the others.
+    QFont titleFont() const;
 
 signals:
     void tabClicked(const QString& tag);

@@ -1,12 +1,13 @@
 #include "components/TextLabel.h"
 
-#include "components/Symbols.h"
-#include "components/SymbolView.h"
-
 #include <QHBoxLayout>
 #include <QPainter>
-#include <QTextLayout>
+#include <algorithm>
 #include <cmath>
+
+#include "components/SymbolView.h"
+#include "components/Symbols.h"
+#include "components/TextFit.h"
 
 TextLabel::TextLabel(const QString& text, TextStyle style, ColorRole role, QWidget* parent)
     : QLabel(parent), style_(style), role_(role) {
@@ -33,9 +34,7 @@ void TextLabel::setColor(const QColor& color) {
     applyTheme();
 }
 
-QColor TextLabel::color() const {
-    return color_ ? *color_ : Theme::current().color(role_);
-}
+QColor TextLabel::color() const { return color_ ? *color_ : Theme::current().color(role_); }
 
 void TextLabel::setElideMode(Qt::TextElideMode mode) {
     elide_ = mode;
@@ -54,22 +53,6 @@ void TextLabel::setMonospaced(bool monospaced) {
     applyTheme();
 }
 
-void TextLabel::setMinimumScaleFactor(qreal factor) {
-    minimumScale_ = qBound(0.1, factor, 1.0);
-    update();
-}
-
-QFont TextLabel::shownFont() const {
-    QFont shown = font();
-    if (elide_ == Qt::ElideNone || minimumScale_ >= 1.0) return shown;
-    const qreal natural = QFontMetricsF(shown).horizontalAdvance(text());
-    const int available = contentsRect().width();
-    if (natural <= available) return shown;
-    const qreal scale = qMax(minimumScale_, available / natural);
-    shown.setPixelSize(qMax(1, static_cast<int>(std::floor(shown.pixelSize() * scale))));
-    return shown;
-}
-
 void TextLabel::applyTheme() {
     QFont f = Theme::font(style_, weight_);
     if (pixelSize_ > 0) f.setPixelSize(pixelSize_);
@@ -81,23 +64,16 @@ void TextLabel::applyTheme() {
     setPalette(p);
 }
 
-QSizeF TextLabel::layoutText(qreal width, QTextLayout* layout) const {
-    QTextOption option(alignment() & Qt::AlignHorizontal_Mask);
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout->setText(text());
-    layout->setFont(font());
-    layout->setTextOption(option);
-    layout->beginLayout();
-    qreal height = 0;
-    qreal widest = 0;
-    for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
-        line.setLineWidth(width);
-        line.setPosition(QPointF(0, height));
-        height += line.height();
-        widest = qMax(widest, line.naturalTextWidth());
-    }
-    layout->endLayout();
-    return {widest, height};
+void TextLabel::setMinimumScaleFactor(qreal factor) {
+    minimumScale_ = std::clamp<qreal>(factor, 0, 1);
+    if (minimumScale_ > 0 && elide_ == Qt::ElideNone) setElideMode(Qt::ElideRight);
+    updateGeometry();
+    update();
+}
+
+QFont TextLabel::fittedFont() const {
+    if (minimumScale_ <= 0) return font();
+    return TextFit::shrunkToFit(text(), font(), contentsRect().width(), minimumScale_);
 }
 
 QSizeF TextLabel::measure(qreal width) const {
@@ -109,8 +85,7 @@ QSizeF TextLabel::measure(qreal width) const {
     }
     for (const Measured& m : measured_)
         if (m.width == width) return m.size;
-    QTextLayout layout;
-    const QSizeF size = layoutText(width, &layout);
+    const QSizeF size = TextFit::WrappedText(text(), font(), width, alignment()).size();
     if (measured_.size() == 4) measured_.removeFirst();
     measured_.append({width, size});
     return size;
@@ -119,7 +94,7 @@ QSizeF TextLabel::measure(qreal width) const {
 int TextLabel::heightForWidth(int width) const {
     if (!wraps()) return QLabel::heightForWidth(width);
     const QMargins m = contentsMargins();
-    return static_cast<int>(std::ceil(measure(qMax(1, width - m.left() - m.right())).height())) + m.top() +
+    return static_cast<int>(std::ceil(measure(qMax(1, width - m.left() - m.right())).height() - 0.01)) + m.top() +
            m.bottom();
 }
 
@@ -131,7 +106,9 @@ QSize TextLabel::minimumSizeHint() const {
     }
     if (elide_ == Qt::ElideNone) return QLabel::minimumSizeHint();
     const QFontMetrics fm(font());
-    return {fm.horizontalAdvance(QStringLiteral("…")), fm.height()};
+    const QMargins m = contentsMargins();
+    return {fm.horizontalAdvance(QStringLiteral("…")) + m.left() + m.right(),
+            fm.height() + m.top() + m.bottom()};
 }
 
 QSize TextLabel::sizeHint() const {
@@ -149,16 +126,17 @@ QSize TextLabel::sizeHint() const {
 }
 
 void TextLabel::paintEvent(QPaintEvent* event) {
+    const QRect r = contentsRect();
     if (wraps()) {
         QPainter p(this);
         p.setPen(color());
-        const QRect r = contentsRect();
-        QTextLayout layout;
-        const QSizeF used = layoutText(r.width(), &layout);
+        const TextFit::WrappedText wrapped(text(), font(), r.width(), alignment());
         qreal top = r.top();
-        if (alignment() & Qt::AlignVCenter) top += (r.height() - used.height()) / 2;
-        else if (alignment() & Qt::AlignBottom) top += r.height() - used.height();
-        layout.draw(&p, QPointF(r.left(), top));
+        if (alignment() & Qt::AlignVCenter)
+            top += (r.height() - wrapped.size().height()) / 2;
+        else if (alignment() & Qt::AlignBottom)
+            top += r.height() - wrapped.size().height();
+        wrapped.draw(&p, QPointF(r.left(), top));
         return;
     }
     if (elide_ == Qt::ElideNone) {
@@ -166,15 +144,9 @@ void TextLabel::paintEvent(QPaintEvent* event) {
         return;
     }
     QPainter p(this);
-    const QFont shown = shownFont();
-    p.setFont(shown);
     p.setPen(color());
-    const QRect r = contentsRect();
     // A one-line label shows line breaks of the text as spaces.
-    QString line = text();
-    line.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    p.drawText(r, static_cast<int>(alignment() | Qt::TextSingleLine),
-               QFontMetrics(shown).elidedText(line, elide_, r.width()));
+    TextFit::drawOneLine(&p, r, text(), font(), alignment(), minimumScale_ > 0 ? minimumScale_ : 1, elide_);
 }
 
 SymbolLabel::SymbolLabel(const QString& title, const QString& symbol, TextStyle style, ColorRole role,
@@ -198,17 +170,11 @@ void SymbolLabel::setText(const QString& title) {
     setAccessibleName(title);
 }
 
-QString SymbolLabel::text() const {
-    return title_->text();
-}
+QString SymbolLabel::text() const { return title_->text(); }
 
-void SymbolLabel::setSymbol(const QString& symbol) {
-    symbol_->setSymbol(symbol);
-}
+void SymbolLabel::setSymbol(const QString& symbol) { symbol_->setSymbol(symbol); }
 
-QString SymbolLabel::symbol() const {
-    return symbol_->symbol();
-}
+QString SymbolLabel::symbol() const { return symbol_->symbol(); }
 
 void SymbolLabel::setTextStyle(TextStyle style, int weight) {
     title_->setTextStyle(style, weight);

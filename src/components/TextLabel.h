@@ -2,17 +2,21 @@
 
 #include "components/Theme.h"
 
-#include <QFont>
 #include <QLabel>
-#include <QList>
 #include <optional>
 
 class SymbolView;
 
 // A label in one of the theme's text styles and colours. Always plain text, so
-// user and server text is never read as markup. With word wrap on it wraps at
-// word boundaries, and inside a word too long for the width; with an elide
-// mode it stays on one line and cuts the text with "…".
+// user and server text is never read as markup. With word wrap on it wraps
+// between words only (a word too long for the width is elided on its own
+// line, see TextFit); with an elide mode it stays on one line and cuts the
+// text with "…"; with a minimum scale factor it stays on one line and first
+// shrinks its font, down to that share of its size, before it elides (money
+// and titles that must not wrap).
+//
+//   auto* balance = new TextLabel(cnyText(total), TextStyle::LargeTitle);
+//   balance->setMinimumScaleFactor(TextFit::kMinimumScale);
 class TextLabel : public QLabel {
     Q_OBJECT
 public:
@@ -35,12 +39,13 @@ public:
     void setPixelSize(int pixelSize);
     // The theme's monospaced family in place of its proportional one.
     void setMonospaced(bool monospaced);
-    // For one-line labels (an elide mode set): a text too wide first shrinks,
-    // down to this fraction of the font's size, and only then is cut.
+
+    // 0 (default): no shrinking. Between 0 and 1: one line, shrunk to fit, then
+    // elided (on the right unless another elide mode is set).
     void setMinimumScaleFactor(qreal factor);
-    // The font the text is drawn in at the current width (smaller than font()
-    // while shrunk).
-    QFont shownFont() const;
+    qreal minimumScaleFactor() const { return minimumScale_; }
+    // The font the text is drawn in at the current width.
+    QFont fittedFont() const;
 
     QSize minimumSizeHint() const override;
     QSize sizeHint() const override;
@@ -52,10 +57,9 @@ protected:
 private:
     void applyTheme();
     bool wraps() const { return elide_ == Qt::ElideNone && wordWrap(); }
-    QSizeF layoutText(qreal width, class QTextLayout* layout) const;
-    // layoutText's size without drawing. A layout pass asks a wrapping label
-    // for its height several times, so the last few answers are kept for as
-    // long as the text, the font and the alignment stay the same.
+    // The wrapped size at a width. A layout pass asks a wrapping label for its
+    // height several times, so the last few answers are kept for as long as
+    // the text, the font and the alignment stay the same.
     QSizeF measure(qreal width) const;
 
     TextStyle style_;
@@ -65,7 +69,7 @@ private:
     Qt::TextElideMode elide_ = Qt::ElideNone;
     int pixelSize_ = 0;
     bool monospaced_ = false;
-    qreal minimumScale_ = 1.0;
+    qreal minimumScale_ = 0;
     struct Measured {
         qreal width;
         QSizeF size;

@@ -1,19 +1,31 @@
 #include "components/TransactionRow.h"
 
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
 #include "components/DateText.h"
-#include "components/Symbols.h"
 #include "components/SymbolView.h"
+#include "components/Symbols.h"
+#include "components/TextFit.h"
 #include "components/TextLabel.h"
 #include "components/Theme.h"
 #include "services/MoneyText.h"
 
-#include <QHBoxLayout>
-#include <QVBoxLayout>
-
 namespace {
-constexpr int kIconBox = 42;
 const QChar kMinusSign(0x2212);
 }  // namespace
+
+QFont TransactionRow::categoryFont() { return Theme::font(TextStyle::Body, QFont::Medium); }
+QFont TransactionRow::detailFont() { return Theme::font(TextStyle::Caption); }
+QFont TransactionRow::amountFont() { return Theme::font(TextStyle::Body, QFont::DemiBold); }
+
+int TransactionRow::amountWidth(int natural, int room, int widestWord) {
+    // A little over the smallest face's share, so that face still shows the whole amount.
+    const int smallest = static_cast<int>(std::ceil(natural * (TextFit::kMinimumScale + 0.05)));
+    return std::min(natural, std::max(room - widestWord, smallest));
+}
 
 TransactionRow::TransactionRow(const MoneyTransaction& transaction, QWidget* parent)
     : QWidget(parent), transaction_(transaction) {
@@ -29,7 +41,7 @@ TransactionRow::TransactionRow(const MoneyTransaction& transaction, QWidget* par
     icon_->setFixedSize(kIconBox, kIconBox);
 
     auto* column = new QVBoxLayout;
-    column->setSpacing(3);
+    column->setSpacing(kColumnGap);
     column->setContentsMargins(0, 0, 0, 0);
     category_ = new TextLabel({}, TextStyle::Body, ColorRole::Label, this);
     category_->setObjectName(QStringLiteral("category"));
@@ -46,16 +58,31 @@ TransactionRow::TransactionRow(const MoneyTransaction& transaction, QWidget* par
     amount_->setTextStyle(TextStyle::Body, QFont::DemiBold);
     amount_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     amount_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    amount_->setMinimumScaleFactor(TextFit::kMinimumScale);
 
     row->addWidget(icon_, 0, Qt::AlignVCenter);
     row->addLayout(column, 1);
     // The flexible gap before the amount keeps at least 8, with the row
     // spacing on both of its sides (a spacer item gets none from the layout).
-    row->addSpacing(Spacing::rowSpacing + 8);
+    row->addSpacing(Spacing::rowSpacing + kSpacerMin);
     row->addWidget(amount_, 0, Qt::AlignVCenter);
 
     refresh();
     connect(&Theme::current(), &Theme::changed, this, &TransactionRow::refresh);
+}
+
+void TransactionRow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    fitAmount();
+}
+
+void TransactionRow::fitAmount() {
+    const int natural = amount_->sizeHint().width();
+    const int room = width() - kIconBox - 3 * Spacing::rowSpacing - kSpacerMin;
+    const int allowed =
+        width() > 0 ? amountWidth(natural, room, TextFit::widestWord(category_->text(), category_->font()))
+                    : natural;
+    if (amount_->maximumWidth() != allowed) amount_->setMaximumWidth(allowed);
 }
 
 void TransactionRow::setTransaction(const MoneyTransaction& transaction) {
@@ -64,7 +91,8 @@ void TransactionRow::setTransaction(const MoneyTransaction& transaction) {
 }
 
 QString TransactionRow::kindSymbol(TransactionKind kind) {
-    return kind == TransactionKind::income ? QStringLiteral("arrow.down.left") : QStringLiteral("arrow.up.right");
+    return kind == TransactionKind::income ? QStringLiteral("arrow.down.left")
+                                           : QStringLiteral("arrow.up.right");
 }
 
 QString TransactionRow::signedAmountText(const MoneyTransaction& t) {
@@ -77,7 +105,8 @@ QString TransactionRow::detailText(const MoneyTransaction& t) {
 }
 
 QString TransactionRow::accessibleText(const MoneyTransaction& t) {
-    const QString kind = t.kind == TransactionKind::income ? QStringLiteral("Доход") : QStringLiteral("Расход");
+    const QString kind =
+        t.kind == TransactionKind::income ? QStringLiteral("Доход") : QStringLiteral("Расход");
     return kind + QStringLiteral(", ") + cnyText(t.amount) + QStringLiteral(", ") + t.category;
 }
 
@@ -101,4 +130,5 @@ void TransactionRow::refresh() {
         amount_->setColorRole(ColorRole::Label);
 
     setAccessibleName(accessibleText(transaction_));
+    fitAmount();
 }

@@ -2,6 +2,7 @@
 
 #include "models/MoneyModels.h"
 
+#include <QFont>
 #include <QWidget>
 
 class SymbolView;
@@ -13,6 +14,21 @@ class TextLabel;
 class TransactionRow : public QWidget {
     Q_OBJECT
 public:
+    // Sizes and faces shared with the painted rows of the operations list.
+    static constexpr int kIconBox = 42;
+    static constexpr int kSpacerMin =
+        8;  // the flexible gap before the amount, with the row spacing on both sides
+    static constexpr int kColumnGap = 3;  // between the category and the note or date
+    static QFont categoryFont();
+    static QFont detailFont();
+    static QFont amountFont();
+    // The width the amount takes of `room` (what the row leaves its text
+    // column and amount together): its natural width while the category's
+    // widest word still fits beside it; otherwise it shrinks (TextFit, down
+    // to about half its size) to make room for that word, so that a large
+    // amount does not cut a word of the category.
+    static int amountWidth(int natural, int room, int widestWord);
+
     explicit TransactionRow(const MoneyTransaction& transaction, QWidget* parent = nullptr);
 
     void setTransaction(const MoneyTransaction& transaction);
@@ -31,8 +47,12 @@ public:
     static QString accessibleText(const MoneyTransaction& transaction);
     static QString kindSymbol(TransactionKind kind);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void refresh();
+    void fitAmount();
 
     MoneyTransaction transaction_;
     SymbolView* icon_;

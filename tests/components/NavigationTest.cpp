@@ -128,14 +128,17 @@ TEST_F(KitTest, TabsSelectByClickAndByTagInTheirOrder) {
     EXPECT_EQ(tabs.currentTag(), QStringLiteral("family"));  // the first added starts selected
 
     // The buttons sit left to right in the order added, each with its
-    // symbol and its whole title (six tabs fit a phone-wide bar uncut).
+    // symbol and its whole title (six tabs fit a phone-wide bar uncut), all
+    // titles in one face: the one the longest title needs.
     int lastX = -1;
+    const QFont font = tabs.tabBar()->titleFont();
+    QAbstractButton* longest = tabs.tabBar()->button(QStringLiteral("calculator"));
+    EXPECT_EQ(font, TabBar::titleFont(longest->text(), longest->width() - 4));
     for (const auto& [tag, title, symbol] : kTabs) {
         QAbstractButton* button = tabs.tabBar()->button(QString::fromLatin1(tag));
         EXPECT_GT(button->geometry().left(), lastX);
         lastX = button->geometry().left();
         EXPECT_EQ(button->property("symbol").toString(), QString::fromLatin1(symbol));
-        const QFont font = TabBar::titleFont(button->text(), button->width() - 4);
         EXPECT_LE(QFontMetrics(font).horizontalAdvance(QString::fromUtf8(title)), button->width() - 4) << tag;
         EXPECT_GE(font.pixelSize(), TabBar::kMinimumTitleSize);
     }

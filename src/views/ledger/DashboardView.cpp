@@ -20,6 +20,7 @@
 #include "components/ProgressBar.h"
 #include "components/SymbolView.h"
 #include "components/Symbols.h"
+#include "components/TextFit.h"
 #include "components/TextLabel.h"
 #include "components/TransactionRow.h"
 #include "platform/Haptics.h"
@@ -61,14 +62,14 @@ Button* headerAddButton(const QString& objectName) {
         new Button(QStringLiteral("Добавить"), Button::Style::Plain, QStringLiteral("plus.circle.fill"));
     add->setObjectName(objectName);
     add->setTextStyle(TextStyle::Subheadline, QFont::DemiBold);
-    add->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);  // the title beside it wraps first
+    add->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);  // the title beside it shrinks first
     return add;
 }
 
-// A card's headline label that wraps rather than push the card wider than the screen.
-SymbolLabel* wrappingLabel(const QString& title, const QString& symbol) {
+// A card's headline, shrunk to fit beside the header's button rather than wrapped or pushing the card wider.
+SymbolLabel* headerLabel(const QString& title, const QString& symbol) {
     auto* label = new SymbolLabel(title, symbol, TextStyle::Headline);
-    label->titleLabel()->setWordWrap(true);
+    label->titleLabel()->setMinimumScaleFactor(TextFit::kMinimumScale);
     return label;
 }
 
@@ -211,7 +212,7 @@ QWidget* DashboardView::buildBalanceCard() {
     balanceText_->setObjectName(QStringLiteral("balanceText"));
     balanceText_->setTextStyle(TextStyle::LargeTitle, QFont::Bold);
     balanceText_->setColor(kWhite);
-    balanceText_->setWordWrap(true);
+    balanceText_->setMinimumScaleFactor(TextFit::kMinimumScale);
     amount->addWidget(balanceText_);
     card->stack()->addLayout(amount);
 
@@ -265,7 +266,7 @@ QWidget* DashboardView::buildSpotlight() {
 QWidget* DashboardView::buildGoalsCard() {
     Card* card = framedCard(QStringLiteral("goalsCard"), 16);
     auto* header = new QHBoxLayout;
-    header->addWidget(wrappingLabel(QStringLiteral("Мои цели"), QStringLiteral("target")), 1);
+    header->addWidget(headerLabel(QStringLiteral("Мои цели"), QStringLiteral("target")), 1);
     Button* add = headerAddButton(QStringLiteral("addGoalButton"));
     connect(add, &QAbstractButton::clicked, this, [this] {
         if (addGoal_) addGoal_();
@@ -288,6 +289,7 @@ QWidget* DashboardView::buildTodayGrid() {
         amount->setObjectName(name);
         amount->setTextStyle(TextStyle::Title3, QFont::Bold);
         amount->setColorRole(colour);
+        amount->setMinimumScaleFactor(TextFit::kMinimumScale);
         grid->addWidget(card);
         return amount;
     };
@@ -373,8 +375,7 @@ QWidget* DashboardView::buildTasksCard() {
     auto* header = new QHBoxLayout;
     auto* titles = new QVBoxLayout;
     titles->setSpacing(2);
-    titles->addWidget(
-        wrappingLabel(QStringLiteral("Денежные задания"), QStringLiteral("checkmark.seal.fill")));
+    titles->addWidget(headerLabel(QStringLiteral("Денежные задания"), QStringLiteral("checkmark.seal.fill")));
     completedCount_ = new TextLabel({}, TextStyle::Caption, ColorRole::SecondaryLabel);
     completedCount_->setObjectName(QStringLiteral("completedTaskCount"));
     titles->addWidget(completedCount_);
@@ -508,6 +509,7 @@ QWidget* DashboardView::goalRow(const SavingsGoal& goal, const Decimal& balance)
     top->addWidget(name, 1);
     auto* sum = new TextLabel(amount, TextStyle::Subheadline);
     sum->setObjectName(QStringLiteral("goalAmount"));
+    sum->setMinimumScaleFactor(TextFit::kMinimumScale);
     top->addWidget(sum);
     auto* remove = new Button(QStringLiteral("Удалить цель"), Button::Style::Plain, QStringLiteral("trash"));
     remove->setObjectName(QStringLiteral("deleteGoalButton"));

@@ -10,6 +10,7 @@
 #include "components/Overlays.h"
 #include "components/PageBody.h"
 #include "components/SymbolView.h"
+#include "components/TextFit.h"
 #include "components/TextLabel.h"
 #include "components/Theme.h"
 #include "components/Toggle.h"
@@ -105,10 +106,11 @@ QWidget* formControlRow(const QString& title, QWidget* control) {
     auto* line = new QHBoxLayout(row);
     line->setContentsMargins(0, 0, 0, 0);
     line->setSpacing(8);
-    // The title wraps rather than push the row (and the sheet) wider than a
-    // phone when the control is wide ("Выполнить до" beside a date and time).
+    // The title shrinks to fit its line rather than push the row (and the
+    // sheet) wider than a phone when the control is wide ("Выполнить до"
+    // beside a date and time), or break onto a second line.
     auto* label = new TextLabel(title, TextStyle::Body);
-    label->setWordWrap(true);
+    label->setMinimumScaleFactor(TextFit::kMinimumScale);
     line->addWidget(label, 1);
     control->setAccessibleName(title);
     line->addWidget(control);

@@ -56,6 +56,15 @@ bool SwipeListView::isFullSwipe(int offset, int cardWidth) {
     const int buttons = (offset > 0 ? leadingActions() : trailingActions()).size() * kActionWidth;
     return std::abs(offset) >= std::max(cardWidth / 2, buttons + 24);
 }
+void SwipeListView::resizeEvent(QResizeEvent* event) {
+    QListView::resizeEvent(event);
+    // A list flowing top to bottom lays its rows out again only when its
+    // height changes; here a row's height depends on the width (a long
+    // category wraps), and the width changes whenever the scroll bar comes
+    // or goes, so the rows are measured again.
+    if (event->size().width() != event->oldSize().width()) scheduleDelayedItemsLayout();
+}
+
 
 int SwipeListView::offsetOf(const QUuid& id) const {
     if (id.isNull()) return 0;

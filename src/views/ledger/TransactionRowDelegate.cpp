@@ -1,50 +1,28 @@
 #include "views/ledger/TransactionRowDelegate.h"
 
+#include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
+#include <cmath>
+
 #include "components/Symbols.h"
+#include "components/TextFit.h"
 #include "components/Theme.h"
 #include "components/TransactionRow.h"
 #include "views/ledger/SwipeListView.h"
 #include "views/ledger/TransactionListModel.h"
 
-#include <QPainter>
-#include <QPainterPath>
-#include <QTextLayout>
-#include <QTextOption>
-#include <algorithm>
-#include <cmath>
-
 namespace {
 
-constexpr int kSpacing = 14;      // between icon, text column and amount
-constexpr int kSpacerMin = 8;     // the flexible gap before the amount keeps at least this, with kSpacing on each side
-constexpr int kColumnGap = 3;     // between category and detail
+constexpr int kSpacing = Spacing::rowSpacing;  // between icon, text column and amount
+constexpr int kSpacerMin = TransactionRow::kSpacerMin;
+constexpr int kColumnGap = TransactionRow::kColumnGap;
 constexpr int kCornerRadius = 12;  // the rows' card
 constexpr int kStarSize = 17;
 
-QFont categoryFont() { return Theme::font(TextStyle::Body, QFont::Medium); }
-QFont detailFont() { return Theme::font(TextStyle::Caption); }
-QFont amountFont() { return Theme::font(TextStyle::Body, QFont::DemiBold); }
-
-QTextOption wrapping() {
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    return option;
-}
-
-// Height of the category wrapped at a width, as the kit's label wraps it.
-int wrappedHeight(const QString& text, int width) {
-    QTextLayout layout(text, categoryFont());
-    layout.setTextOption(wrapping());
-    layout.beginLayout();
-    qreal height = 0;
-    const qreal leading = QFontMetricsF(categoryFont()).leading();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(std::max(width, 1));
-        height += line.height() + leading;
-    }
-    layout.endLayout();
-    return static_cast<int>(std::ceil(std::max<qreal>(height, QFontMetricsF(categoryFont()).height())));
-}
+QFont categoryFont() { return TransactionRow::categoryFont(); }
+QFont detailFont() { return TransactionRow::detailFont(); }
+QFont amountFont() { return TransactionRow::amountFont(); }
 
 QPainterPath cardShape(const QRectF& card, bool first, bool last) {
     const qreal r = kCornerRadius;
@@ -68,16 +46,20 @@ QPainterPath cardShape(const QRectF& card, bool first, bool last) {
 QColor actionColor(RowAction action) {
     const Theme& theme = Theme::current();
     switch (action) {
-    case RowAction::favorite: return theme.color(ColorRole::Yellow);
-    case RowAction::copy: return theme.color(ColorRole::Teal);
-    case RowAction::remove: return theme.color(ColorRole::Red);
+        case RowAction::favorite:
+            return theme.color(ColorRole::Yellow);
+        case RowAction::copy:
+            return theme.color(ColorRole::Teal);
+        case RowAction::remove:
+            return theme.color(ColorRole::Red);
     }
     return theme.color(ColorRole::Gray);
 }
 
 }  // namespace
 
-TransactionRowDelegate::TransactionRowDelegate(SwipeListView* view) : QStyledItemDelegate(view), view_(view) {}
+TransactionRowDelegate::TransactionRowDelegate(SwipeListView* view)
+    : QStyledItemDelegate(view), view_(view) {}
 
 void TransactionRowDelegate::clearMeasurements() {
     categoryMetrics_.reset();
@@ -85,6 +67,7 @@ void TransactionRowDelegate::clearMeasurements() {
     categoryWidths_.clear();
     amountWidths_.clear();
     wrappedHeights_.clear();
+    widestWords_.clear();
     widestAmount_ = 0;
     lineHeight_ = 0;
     detailHeight_ = 0;
@@ -121,7 +104,8 @@ int TransactionRowDelegate::amountAdvance(const MoneyTransaction& t) const {
         whole /= 10;
         ++digits;
     }
-    const int key = (digits << 2) | (t.kind == TransactionKind::income ? 2 : 0) | (shown.isNegative() ? 1 : 0);
+    const int key =
+        (digits << 2) | (t.kind == TransactionKind::income ? 2 : 0) | (shown.isNegative() ? 1 : 0);
     if (const auto it = amountWidths_.constFind(key); it != amountWidths_.constEnd()) return *it;
     // A stand-in of the same shape: the same kind, sign and whole digits.
     MoneyTransaction sample = t;
@@ -144,15 +128,28 @@ int TransactionRowDelegate::widestAmount() const {
     return widestAmount_;
 }
 
-int TransactionRowDelegate::categoryWidth(const MoneyTransaction& t, int cardWidth) const {
+int TransactionRowDelegate::textRoom(const MoneyTransaction& t, int cardWidth) {
     const int star = t.isFavorite.value_or(false) ? kStarSize + kStarGap : 0;
-    return cardWidth - 2 * kPaddingH - kIconBox - 3 * kSpacing - kSpacerMin - amountAdvance(t) - star;
+    return cardWidth - 2 * kPaddingH - kIconBox - 3 * kSpacing - kSpacerMin - star;
+}
+
+int TransactionRowDelegate::textWidth(const MoneyTransaction& t, int cardWidth) const {
+    const int room = textRoom(t, cardWidth);
+    return room - TransactionRow::amountWidth(amountAdvance(t), room, widestWord(t.category));
+}
+
+int TransactionRowDelegate::widestWord(const QString& category) const {
+    if (const auto it = widestWords_.constFind(category); it != widestWords_.constEnd()) return *it;
+    const int width = TextFit::widestWord(category, categoryFont());
+    if (widestWords_.size() > 50'000) widestWords_.clear();  // bounded: long categories are few
+    widestWords_.insert(category, width);
+    return width;
 }
 
 int TransactionRowDelegate::categoryHeight(const QString& category, int width) const {
     const std::pair<QString, int> key(category, width);
     if (const auto it = wrappedHeights_.constFind(key); it != wrappedHeights_.constEnd()) return *it;
-    const int height = wrappedHeight(category, width);
+    const int height = TextFit::wrappedHeight(category, categoryFont(), width);
     if (wrappedHeights_.size() > 50'000) wrappedHeights_.clear();  // bounded: long categories are few
     wrappedHeights_.insert(key, height);
     return height;
@@ -161,8 +158,10 @@ int TransactionRowDelegate::categoryHeight(const QString& category, int width) c
 QSize TransactionRowDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const {
     const auto* model = static_cast<const TransactionListModel*>(index.model());
     const MoneyTransaction* t = model->transactionAt(index.row());
+    // Measured for the viewport's width of this moment: the list lays its rows
+    // out again whenever that width changes (a scroll bar comes or goes).
     const int viewWidth = view_->viewport()->width();
-    const int cardWidth = std::max(viewWidth - 2 * SwipeListView::kSideMargin, 200);
+    const int cardWidth = SwipeListView::cardRect(QRect(0, 0, viewWidth, 1)).width();
     if (!categoryMetrics_) categoryMetrics_.emplace(categoryFont());
     if (detailHeight_ == 0) detailHeight_ = QFontMetrics(detailFont()).height();
     if (lineHeight_ == 0) lineHeight_ = categoryMetrics_->height();
@@ -171,10 +170,12 @@ QSize TransactionRowDelegate::sizeHint(const QStyleOptionViewItem&, const QModel
         // Most categories fit beside any amount a ledger holds; only a long
         // one needs this row's own amount measured.
         const int category = categoryAdvance(t->category);
-        if (category > cardWidth - 2 * kPaddingH - kIconBox - 3 * kSpacing - kSpacerMin - kStarSize - kStarGap -
-                           widestAmount()) {
-            const int room = categoryWidth(*t, cardWidth);
-            if (category > room) textHeight = categoryHeight(t->category, room);
+        MoneyTransaction favourite;
+        favourite.isFavorite = true;
+        const int room = textRoom(favourite, cardWidth);
+        if (category > room - widestAmount()) {
+            const int column = textWidth(*t, cardWidth);
+            if (category > column) textHeight = categoryHeight(t->category, column);
         }
     }
     const int column = textHeight + kColumnGap + detailHeight_;
@@ -217,39 +218,41 @@ void TransactionRowDelegate::paintContent(QPainter* p, const QRect& card, const 
     const int symbolSize = Symbols::sizeForText(Theme::pointSize(TextStyle::Headline));
     const qreal dpr = p->device() ? p->device()->devicePixelRatioF() : 1.0;
     const QPixmap arrow = Symbols::pixmap(TransactionRow::kindSymbol(t.kind), symbolSize, kindColor, dpr);
-    p->drawPixmap(QRect(icon.center().x() - symbolSize / 2 + 1, icon.center().y() - symbolSize / 2 + 1, symbolSize,
-                        symbolSize),
+    p->drawPixmap(QRect(icon.center().x() - symbolSize / 2 + 1, icon.center().y() - symbolSize / 2 + 1,
+                        symbolSize, symbolSize),
                   arrow);
 
     // Trailing star and amount.
     int right = card.right() - kPaddingH + 1;
     if (t.isFavorite.value_or(false)) {
         const QRect star(right - kStarSize, card.center().y() - kStarSize / 2, kStarSize, kStarSize);
-        p->drawPixmap(star, Symbols::pixmap(QStringLiteral("star.fill"), kStarSize, theme.color(ColorRole::Yellow), dpr));
+        p->drawPixmap(star, Symbols::pixmap(QStringLiteral("star.fill"), kStarSize,
+                                            theme.color(ColorRole::Yellow), dpr));
         right = star.left() - kStarGap;
     }
     const QString amountText = TransactionRow::signedAmountText(t);
-    const QFontMetrics amountMetrics(amountFont());
-    const int amountWidth = amountMetrics.horizontalAdvance(amountText);
+    const int natural = QFontMetrics(amountFont()).horizontalAdvance(amountText);
+    const int amountWidth =
+        TransactionRow::amountWidth(natural, textRoom(t, card.width()), widestWord(t.category));
     const QRect amount(right - amountWidth, card.top(), amountWidth, card.height());
-    p->setFont(amountFont());
     p->setPen(theme.color(income ? ColorRole::Green : ColorRole::Label));
-    p->drawText(amount, Qt::AlignRight | Qt::AlignVCenter, amountText);
+    TextFit::drawOneLine(p, amount, amountText, amountFont(), Qt::AlignRight | Qt::AlignVCenter);
 
     // Category over the note (or the date).
+    // The text column takes every pixel the amount leaves, measured as for the row's height.
     const int textLeft = icon.right() + 1 + kSpacing;
-    const int textWidth = std::max(amount.left() - kSpacing - kSpacerMin - kSpacing - textLeft, 1);
-    const int textHeight = categoryHeight(t.category, textWidth);
+    const int columnWidth = std::max(textWidth(t, card.width()), 1);
+    const int textHeight = categoryHeight(t.category, columnWidth);
     const QFontMetrics detailMetrics(detailFont());
     const int columnHeight = textHeight + kColumnGap + detailMetrics.height();
     const int top = card.center().y() - columnHeight / 2;
-    p->setFont(categoryFont());
     p->setPen(theme.color(ColorRole::Label));
-    p->drawText(QRectF(textLeft, top, textWidth, textHeight), t.category, wrapping());
+    TextFit::WrappedText(t.category, categoryFont(), columnWidth).draw(p, QPointF(textLeft, top));
     p->setFont(detailFont());
     p->setPen(theme.color(ColorRole::SecondaryLabel));
-    const QString detail = detailMetrics.elidedText(TransactionRow::detailText(t), Qt::ElideRight, textWidth);
-    p->drawText(QRect(textLeft, top + textHeight + kColumnGap, textWidth, detailMetrics.height()),
+    const QString detail =
+        detailMetrics.elidedText(TransactionRow::detailText(t), Qt::ElideRight, columnWidth);
+    p->drawText(QRect(textLeft, top + textHeight + kColumnGap, columnWidth, detailMetrics.height()),
                 Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, detail);
 
     if (!last) {
@@ -278,8 +281,9 @@ void TransactionRowDelegate::paintActions(QPainter* p, const QRect& card, int of
         const int centre = full ? (offset > 0 ? button.right() - SwipeListView::kActionWidth / 2
                                               : button.left() + SwipeListView::kActionWidth / 2)
                                 : button.center().x();
-        p->drawPixmap(QRect(centre - symbolSize / 2, button.center().y() - symbolSize, symbolSize, symbolSize),
-                      Symbols::pixmap(SwipeListView::symbol(actions.at(i)), symbolSize, Qt::white, dpr));
+        p->drawPixmap(
+            QRect(centre - symbolSize / 2, button.center().y() - symbolSize, symbolSize, symbolSize),
+            Symbols::pixmap(SwipeListView::symbol(actions.at(i)), symbolSize, Qt::white, dpr));
         p->setFont(titleFont);
         p->setPen(Qt::white);
         p->drawText(QRect(centre - SwipeListView::kActionWidth / 2, button.center().y() + 2,

@@ -7,6 +7,8 @@
 #include <utility>
 #include <optional>
 
+#include "components/TransactionRow.h"
+
 class SwipeListView;
 struct MoneyTransaction;
 
@@ -21,7 +23,7 @@ class TransactionRowDelegate : public QStyledItemDelegate {
 public:
     static constexpr int kPaddingH = 16;
     static constexpr int kPaddingV = 10;
-    static constexpr int kIconBox = 42;
+    static constexpr int kIconBox = TransactionRow::kIconBox;
     static constexpr int kStarGap = 8;
 
     explicit TransactionRowDelegate(SwipeListView* view);
@@ -32,6 +34,10 @@ public:
     // Forgets the measured text widths (after the currency, language or theme changed).
     void clearMeasurements();
 
+    // The width of a row's text column on a card of that width: everything
+    // the icon, the gaps, the amount and the favourite star leave.
+    int textWidth(const MoneyTransaction& t, int cardWidth) const;
+
 private:
     // Text widths of categories (by text: a ledger repeats a few categories
     // many times) and of amount texts (by kind, sign and number of whole
@@ -39,9 +45,11 @@ private:
     // heights of all rows neither formats nor measures every amount.
     int categoryAdvance(const QString& category) const;
     int amountAdvance(const MoneyTransaction& t) const;
-    int categoryWidth(const MoneyTransaction& t, int cardWidth) const;
+    // What the row leaves its text column and amount together.
+    static int textRoom(const MoneyTransaction& t, int cardWidth);
     // The height of a category wrapped at a width, laid out once per text and width.
     int categoryHeight(const QString& category, int width) const;
+    int widestWord(const QString& category) const;
     int widestAmount() const;
 
     void paintContent(QPainter* painter, const QRect& card, const MoneyTransaction& t, bool first, bool last) const;
@@ -56,6 +64,7 @@ private:
     mutable QHash<QString, int> categoryWidths_;
     mutable QHash<int, int> amountWidths_;
     mutable QHash<std::pair<QString, int>, int> wrappedHeights_;
+    mutable QHash<QString, int> widestWords_;
     mutable std::array<std::pair<QString, int>, 8> recentCategories_;
     mutable size_t nextRecent_ = 0;
 };

@@ -1,20 +1,5 @@
 #include "views/ledger/TransactionsView.h"
 
-#include "components/Button.h"
-#include "components/Card.h"
-#include "components/ContentUnavailableView.h"
-#include "components/Overlays.h"
-#include "components/SegmentedControl.h"
-#include "components/Symbols.h"
-#include "components/TextLabel.h"
-#include "platform/ShareService.h"
-#include "services/MoneyText.h"
-#include "services/Preferences.h"
-#include "store/MoneyStore.h"
-#include "views/ledger/TransactionEditorView.h"
-#include "views/ledger/TransactionListModel.h"
-#include "views/ledger/TransactionRowDelegate.h"
-
 #include <QActionGroup>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -23,6 +8,23 @@
 #include <QStackedWidget>
 #include <QTimeZone>
 #include <QVBoxLayout>
+
+#include "components/Button.h"
+#include "components/Card.h"
+#include "components/ContentUnavailableView.h"
+#include "components/Overlays.h"
+#include "components/SearchField.h"
+#include "components/SegmentedControl.h"
+#include "components/Symbols.h"
+#include "components/TextFit.h"
+#include "components/TextLabel.h"
+#include "platform/ShareService.h"
+#include "services/MoneyText.h"
+#include "services/Preferences.h"
+#include "store/MoneyStore.h"
+#include "views/ledger/TransactionEditorView.h"
+#include "views/ledger/TransactionListModel.h"
+#include "views/ledger/TransactionRowDelegate.h"
 
 namespace {
 
@@ -100,12 +102,8 @@ QWidget* TransactionsView::buildContent() {
     top->setContentsMargins(Spacing::pagePadding, 0, Spacing::pagePadding, 0);
     top->setSpacing(12);
 
-    search_ = new QLineEdit;
+    search_ = new SearchField(QStringLiteral("Категория, заметка, тег или кошелёк"));
     search_->setObjectName(QStringLiteral("searchField"));
-    search_->setPlaceholderText(QStringLiteral("Категория, заметка, тег или кошелёк"));
-    search_->setClearButtonEnabled(true);
-    search_->addAction(Symbols::icon(QStringLiteral("magnifyingglass"), Theme::current().color(ColorRole::SecondaryLabel)),
-                       QLineEdit::LeadingPosition);
     connect(search_, &QLineEdit::textChanged, this, [this](const QString& text) {
         filter_.searchText = text;
         refresh();
@@ -124,6 +122,7 @@ QWidget* TransactionsView::buildContent() {
     total_->setObjectName(QStringLiteral("visibleTotal"));
     total_->setTextStyle(TextStyle::Body, QFont::DemiBold);
     total_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    total_->setMinimumScaleFactor(TextFit::kMinimumScale);
     row->addWidget(count_, 0, Qt::AlignVCenter);
     row->addStretch(1);
     row->addWidget(total_, 0, Qt::AlignVCenter);
@@ -155,8 +154,9 @@ QWidget* TransactionsView::buildContent() {
     connect(list_, &SwipeListView::rowTapped, this, &TransactionsView::select);
     connect(list_, &SwipeListView::actionTriggered, this, &TransactionsView::perform);
 
-    noResults_ = new ContentUnavailableView(noResultsTitle({}), QStringLiteral("magnifyingglass"),
-                                            QStringLiteral("Проверьте написание или попробуйте новый запрос."));
+    noResults_ =
+        new ContentUnavailableView(noResultsTitle({}), QStringLiteral("magnifyingglass"),
+                                   QStringLiteral("Проверьте написание или попробуйте новый запрос."));
     noResults_->setObjectName(QStringLiteral("noResults"));
 
     operations_ = new QStackedWidget;
@@ -188,8 +188,9 @@ QWidget* TransactionsView::buildContent() {
 void TransactionsView::buildToolbar() {
     const QColor menuTint = Theme::current().color(ColorRole::Label);
 
-    filtersButton_ = addToolbarButton(QStringLiteral("Фильтры"), QStringLiteral("line.3.horizontal.decrease.circle"),
-                                      ToolbarPlacement::Leading);
+    filtersButton_ =
+        addToolbarButton(QStringLiteral("Фильтры"), QStringLiteral("line.3.horizontal.decrease.circle"),
+                         ToolbarPlacement::Leading);
     filtersButton_->setObjectName(QStringLiteral("filtersButton"));
     filtersButton_->setIconOnly(true);
     filtersMenu_ = new QMenu(QStringLiteral("Фильтры"), this);
@@ -236,11 +237,11 @@ void TransactionsView::buildToolbar() {
                                            QStringLiteral("Поделиться JSON"));
     json->setObjectName(QStringLiteral("shareJsonAction"));
     connect(json, &QAction::triggered, this, &TransactionsView::shareJson);
-    connect(exportButton_, &QAbstractButton::clicked, this, [this] {
-        exportMenu_->popup(exportButton_->mapToGlobal(QPoint(0, exportButton_->height())));
-    });
+    connect(exportButton_, &QAbstractButton::clicked, this,
+            [this] { exportMenu_->popup(exportButton_->mapToGlobal(QPoint(0, exportButton_->height()))); });
 
-    addButton_ = addToolbarButton(QStringLiteral("Добавить"), QStringLiteral("plus"), ToolbarPlacement::Trailing);
+    addButton_ =
+        addToolbarButton(QStringLiteral("Добавить"), QStringLiteral("plus"), ToolbarPlacement::Trailing);
     addButton_->setObjectName(QStringLiteral("addButton"));
     addButton_->setIconOnly(true);
     addMenu_ = new QMenu(QStringLiteral("Добавить"), this);
@@ -257,9 +258,8 @@ void TransactionsView::buildToolbar() {
     connect(expense, &QAction::triggered, this, [this] {
         if (addTransaction_) addTransaction_(TransactionKind::expense);
     });
-    connect(addButton_, &QAbstractButton::clicked, this, [this] {
-        addMenu_->popup(addButton_->mapToGlobal(QPoint(0, addButton_->height())));
-    });
+    connect(addButton_, &QAbstractButton::clicked, this,
+            [this] { addMenu_->popup(addButton_->mapToGlobal(QPoint(0, addButton_->height()))); });
     syncControls();
 }
 
@@ -307,7 +307,8 @@ void TransactionsView::refreshIfShown() {
 void TransactionsView::refresh() {
     const auto& all = store_.data().transactions;
     // The user's calendar of this moment, not the store's.
-    std::vector<int> rows = visibleTransactionIndices(all, filter_, store_.now(), QTimeZone::systemTimeZone());
+    std::vector<int> rows =
+        visibleTransactionIndices(all, filter_, store_.now(), QTimeZone::systemTimeZone());
 
     count_->setText(QStringLiteral("Найдено: ") + QString::number(rows.size()));
     const Decimal total = visibleTotal(all, rows);
@@ -321,14 +322,16 @@ void TransactionsView::refresh() {
 }
 
 void TransactionsView::syncControls() {
-    const QString tag = !filter_.kind ? kAllTag : (*filter_.kind == TransactionKind::income ? kIncomeTag : kExpenseTag);
+    const QString tag =
+        !filter_.kind ? kAllTag : (*filter_.kind == TransactionKind::income ? kIncomeTag : kExpenseTag);
     if (kindPicker_->currentTag() != tag) {
         const QSignalBlocker block(kindPicker_);
         kindPicker_->setCurrentTag(tag);
     }
     for (size_t i = 0; i < dateActions_.size(); ++i)
         dateActions_[i]->setChecked(kTransactionDateFilters[i] == filter_.date);
-    for (size_t i = 0; i < sortActions_.size(); ++i) sortActions_[i]->setChecked(kTransactionSorts[i] == filter_.sort);
+    for (size_t i = 0; i < sortActions_.size(); ++i)
+        sortActions_[i]->setChecked(kTransactionSorts[i] == filter_.sort);
     if (favoritesAction_) favoritesAction_->setChecked(filter_.favoritesOnly);
 }
 
@@ -336,9 +339,15 @@ void TransactionsView::updateUndoBar() { undoBar_->setVisible(store_.canUndoDele
 
 void TransactionsView::perform(RowAction action, const QUuid& id) {
     switch (action) {
-    case RowAction::favorite: store_.toggleFavorite(id); break;
-    case RowAction::copy: store_.duplicateTransaction(id); break;
-    case RowAction::remove: store_.deleteTransactions({id}); break;
+        case RowAction::favorite:
+            store_.toggleFavorite(id);
+            break;
+        case RowAction::copy:
+            store_.duplicateTransaction(id);
+            break;
+        case RowAction::remove:
+            store_.deleteTransactions({id});
+            break;
     }
 }
 
@@ -347,7 +356,8 @@ Sheet* TransactionsView::editorSheet() const { return editorSheet_; }
 void TransactionsView::select(const QUuid& id) {
     if (editorSheet_) return;  // one sheet at a time
     const auto& all = store_.data().transactions;
-    const auto it = std::find_if(all.begin(), all.end(), [&](const MoneyTransaction& t) { return t.id == id; });
+    const auto it =
+        std::find_if(all.begin(), all.end(), [&](const MoneyTransaction& t) { return t.id == id; });
     if (it == all.end()) return;
     selected_ = *it;
     // The edit sheet: the one place that builds the editor.
@@ -362,5 +372,6 @@ void TransactionsView::shareCsv() {
 }
 
 void TransactionsView::shareJson() {
-    share_.share(QStringLiteral("Резервная копия JSON"), store_.jsonExport(), QStringLiteral("Резервная копия.json"));
+    share_.share(QStringLiteral("Резервная копия JSON"), store_.jsonExport(),
+                 QStringLiteral("Резервная копия.json"));
 }

@@ -7,6 +7,7 @@
 #include "components/PageBody.h"
 #include "components/ProgressBar.h"
 #include "components/Symbols.h"
+#include "components/TextFit.h"
 #include "components/TextLabel.h"
 #include "components/TransactionRow.h"
 #include "store/DemoLedger.h"
@@ -458,6 +459,43 @@ TEST_F(DashboardTest, EverySymbolOfThePageIsInTheTable) {
           "plus.circle.fill", "minus.circle.fill", "trash", "arrow.down.left", "arrow.up.right", "bolt.fill",
           "checkmark.seal.fill", "ellipsis", "sparkles", "tray", "info.circle"})
         EXPECT_TRUE(Symbols::resolves(QString::fromUtf8(name))) << name;
+}
+
+TEST_F(DashboardTest, LargeAmountsShrinkOntoOneLineAndCategoriesWrapBetweenWords) {
+    openEmpty();
+    const QString builtIn = QStringLiteral("Помог маме/папе с IT и технологиями");
+    store->add(TransactionKind::income, dec("123457132.69"), QStringLiteral("Подработка"), {}, clock.now(),
+               {}, false, "Основной");
+    store->add(TransactionKind::expense, dec("1234.5"), builtIn,
+               QStringLiteral("Очень длинная заметка к операции, которая не помещается в строку"),
+               clock.now(), {}, false, "Основной");
+    show();
+    for (const char* name : {"balanceText", "todayIncome"}) {
+        auto* label = view->findChild<TextLabel*>(QString::fromUtf8(name));
+        ASSERT_NE(label, nullptr);
+        const QFont fitted = label->fittedFont();
+        EXPECT_LT(fitted.pixelSize(), label->font().pixelSize()) << name;
+        EXPECT_GE(fitted.pixelSize() * 2, label->font().pixelSize()) << name;
+        // The whole amount on one line: neither wrapped nor elided.
+        EXPECT_LE(QFontMetrics(fitted).horizontalAdvance(label->text()), label->contentsRect().width())
+            << name;
+        EXPECT_EQ(label->height(), QFontMetrics(label->font()).height()) << name;
+    }
+    for (auto* row : all<TransactionRow>("transactionRow")) {
+        TextLabel* category = row->categoryLabel();
+        EXPECT_EQ(category->height(), category->heightForWidth(category->width()));  // no line cut
+        // The amount shrinks rather than cut a word of the category.
+        const TextFit::WrappedText lines(category->text(), category->font(), category->width());
+        EXPECT_FALSE(lines.lines().join(QString()).contains(QChar(0x2026))) << category->text().toStdString();
+    }
+    for (const char* scheme : {"light", "dark"}) {
+        setPreference("appTheme", scheme);
+        view->body()->verticalScrollBar()->setValue(0);
+        EXPECT_FALSE(Gallery::save(*window, QStringLiteral("dashboard-large-balance-") + scheme).isEmpty());
+        view->body()->verticalScrollBar()->setValue(view->body()->verticalScrollBar()->maximum());
+        EXPECT_FALSE(
+            Gallery::save(*window, QStringLiteral("dashboard-large-balance-bottom-") + scheme).isEmpty());
+    }
 }
 
 TEST_F(DashboardTest, GalleryImages) {

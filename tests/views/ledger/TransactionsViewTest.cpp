@@ -163,17 +163,6 @@ TEST_F(OperationsListTest, CopyOfAnOldOperationComesFirstAndFavouriteShowsOnTheR
               QStringLiteral("Расход, ") + cnyText(Decimal(4)) + QStringLiteral(", Старое"));
 }
 
-TEST_F(OperationsListTest, ALongCategoryWrapsIntoATallerRowAndALongNoteDoesNot) {
-    const QString longText = QStringLiteral("Подарок на день рождения бабушке и дедушке от всей семьи");
-    add(TransactionKind::expense, 5, "Еда", at(14, 12));
-    add(TransactionKind::expense, 5, longText, at(14, 11));
-    add(TransactionKind::expense, 5, "Кино", at(14, 10), longText);
-    open();
-    ASSERT_EQ(rowCategories(), (List{"Еда", longText, "Кино"}));
-    EXPECT_GT(rowRect(1).height(), rowRect(0).height());
-    EXPECT_EQ(rowRect(2).height(), rowRect(0).height());
-}
-
 TEST_F(OperationsListTest, ContextMenuOffersTheSameActions) {
     const QUuid only = add(TransactionKind::expense, 4, "Еда", at(14));
     open();

@@ -1,0 +1,138 @@
+#include "components/TextFit.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QTextOption>
+#include <algorithm>
+#include <cmath>
+
+namespace TextFit {
+
+namespace {
+
+// A line wider than the width by more than rounding holds a word that does not fit.
+bool overflows(qreal natural, qreal width) { return natural > width + 0.5; }
+
+int fontSize(const QFont& font) {
+    return font.pixelSize() > 0 ? font.pixelSize() : static_cast<int>(std::lround(font.pointSizeF()));
+}
+
+void setFontSize(QFont& font, int size) {
+    if (font.pixelSize() > 0)
+        font.setPixelSize(size);
+    else
+        font.setPointSize(size);
+}
+
+}  // namespace
+
+WrappedText::WrappedText(const QString& text, const QFont& font, qreal width, Qt::Alignment alignment)
+    : layout_(std::make_unique<QTextLayout>()), width_(std::max<qreal>(width, 1)), alignment_(alignment) {
+    QString shown = text;
+    // Line breaks typed in the text stay line breaks.
+    shown.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    QTextOption option(alignment & Qt::AlignHorizontal_Mask);
+    option.setWrapMode(QTextOption::WordWrap);
+    layout_->setText(shown);
+    layout_->setFont(font);
+    layout_->setTextOption(option);
+    layout_->beginLayout();
+    qreal height = 0;
+    qreal widest = 0;
+    for (QTextLine line = layout_->createLine(); line.isValid(); line = layout_->createLine()) {
+        line.setLineWidth(width_);
+        line.setPosition(QPointF(0, height));
+        height += line.height();
+        widest = std::max(widest, std::min(line.naturalTextWidth(), width_));
+    }
+    layout_->endLayout();
+    size_ = {widest, std::max(height, QFontMetricsF(font).height())};
+}
+
+int WrappedText::height() const { return static_cast<int>(std::ceil(size_.height() - 0.01)); }
+
+QString WrappedText::lineText(int index) const {
+    const QTextLine line = layout_->lineAt(index);
+    const QString text = layout_->text().mid(line.textStart(), line.textLength()).trimmed();
+    if (!overflows(line.naturalTextWidth(), width_)) return text;
+    // A word too long for the width keeps a line of its own, elided.
+    return QFontMetricsF(layout_->font()).elidedText(text, Qt::ElideRight, width_);
+}
+
+QStringList WrappedText::lines() const {
+    QStringList out;
+    for (int i = 0; i < layout_->lineCount(); ++i) out << lineText(i);
+    return out;
+}
+
+void WrappedText::draw(QPainter* painter, const QPointF& topLeft) const {
+    const QFont font = layout_->font();
+    const QFontMetricsF metrics(font);
+    for (int i = 0; i < layout_->lineCount(); ++i) {
+        const QTextLine line = layout_->lineAt(i);
+        if (!overflows(line.naturalTextWidth(), width_)) {
+            line.draw(painter, topLeft);
+            continue;
+        }
+        const QString elided = lineText(i);
+        const qreal advance = metrics.horizontalAdvance(elided);
+        qreal x = topLeft.x();
+        if (alignment_ & Qt::AlignHCenter)
+            x += (width_ - advance) / 2;
+        else if (alignment_ & Qt::AlignRight)
+            x += width_ - advance;
+        painter->save();
+        painter->setFont(font);
+        painter->drawText(QPointF(x, topLeft.y() + line.y() + line.ascent()), elided);
+        painter->restore();
+    }
+}
+
+int widestWord(const QString& text, const QFont& font) {
+    // Laid out at no width, every piece between two break opportunities gets
+    // a line of its own, measured as the wrapped text measures it.
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    qreal widest = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(0);
+        widest = std::max(widest, line.naturalTextWidth());
+    }
+    layout.endLayout();
+    return static_cast<int>(std::ceil(widest));
+}
+
+int wrappedHeight(const QString& text, const QFont& font, int width) {
+    return WrappedText(text, font, width).height();
+}
+
+QFont shrunkToFit(const QString& text, const QFont& font, qreal width, qreal minimumScale) {
+    QFont fitted = font;
+    const int full = fontSize(font);
+    const int smallest = std::max(1, static_cast<int>(std::ceil(full * minimumScale)));
+    for (int size = full; size > smallest; --size) {
+        if (!overflows(QFontMetricsF(fitted).horizontalAdvance(text), width)) return fitted;
+        setFontSize(fitted, size - 1);
+    }
+    return fitted;
+}
+
+void drawOneLine(QPainter* painter, const QRectF& rect, const QString& text, const QFont& font,
+                 Qt::Alignment alignment, qreal minimumScale, Qt::TextElideMode elide) {
+    QString line = text;
+    line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    const QFont fitted = shrunkToFit(line, font, rect.width(), minimumScale);
+    painter->save();
+    painter->setFont(fitted);
+    // A text over by less than rounding is drawn whole, as shrunkToFit counted it as fitting.
+    const QFontMetricsF metrics(fitted);
+    const bool fits = !overflows(metrics.horizontalAdvance(line), rect.width());
+    painter->drawText(rect.adjusted(-1, 0, 1, 0), static_cast<int>(alignment | Qt::TextSingleLine),
+                      fits ? line : metrics.elidedText(line, elide, rect.width()));
+    painter->restore();
+}
+
+}  // namespace TextFit

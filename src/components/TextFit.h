@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QFont>
+#include <QSizeF>
+#include <QString>
+#include <QStringList>
+#include <QTextLayout>
+#include <memory>
+
+class QPainter;
+
+// How the kit fits a text into a width, shared by the widgets (TextLabel) and
+// the painted rows of long lists, so that both break the same text alike:
+// - wrapped: broken only between words over as many lines as it needs; a
+//   single word wider than the width stays on a line of its own and is
+//   elided there, never split;
+// - one line: the font is made smaller, down to a scale of its size, until
+//   the text fits; what still does not fit is elided.
+namespace TextFit {
+
+// Money texts and titles shrink to half their size at most before they elide.
+inline constexpr qreal kMinimumScale = 0.5;
+
+// A text laid out in lines at a width; laid out once, measured and drawn.
+class WrappedText {
+public:
+    WrappedText(const QString& text, const QFont& font, qreal width, Qt::Alignment alignment = Qt::AlignLeft);
+
+    // The widest line (never past the width) and the sum of the line heights;
+    // an empty text still takes one line.
+    QSizeF size() const { return size_; }
+    int height() const;
+    int lineCount() const { return layout_->lineCount(); }
+    // The lines as they are drawn, an elided word with its "…".
+    QStringList lines() const;
+
+    // Draws the lines with the painter's pen, the first line's top at `topLeft`.
+    void draw(QPainter* painter, const QPointF& topLeft) const;
+
+private:
+    QString lineText(int index) const;
+
+    std::unique_ptr<QTextLayout> layout_;
+    qreal width_;
+    Qt::Alignment alignment_;
+    QSizeF size_;
+};
+
+// The width of the text's widest word (the widest piece it can never be broken inside).
+int widestWord(const QString& text, const QFont& font);
+
+// The height of a text wrapped at a width, in whole pixels.
+int wrappedHeight(const QString& text, const QFont& font, int width);
+
+// The font, made smaller in whole pixels down to `minimumScale` of its size,
+// until the text fits on one line of the width (the smallest allowed when it
+// never fits).
+QFont shrunkToFit(const QString& text, const QFont& font, qreal width, qreal minimumScale = kMinimumScale);
+
+// Draws one line of text in `rect` with shrunkToFit's font, elided when even
+// that is too wide. The painter's pen gives the colour.
+void drawOneLine(QPainter* painter, const QRectF& rect, const QString& text, const QFont& font,
+                 Qt::Alignment alignment, qreal minimumScale = kMinimumScale,
+                 Qt::TextElideMode elide = Qt::ElideRight);
+
+}  // namespace TextFit

@@ -1,0 +1,89 @@
+#include "OperationsListFixture.h"
+#include "components/TextFit.h"
+#include "components/TransactionRow.h"
+#include "views/ledger/TransactionRowDelegate.h"
+
+using opslist::OperationsListTest;
+
+namespace {
+
+const QString kBuiltIn = QStringLiteral("Помог маме/папе с IT и технологиями");
+const QString kOneWord = QStringLiteral("Сверхпревысокопревосходительство");
+
+// Whether the lines are the text broken only after a blank, a slash or a hyphen.
+bool brokenBetweenWords(const QStringList& lines, const QString& text) {
+    qsizetype at = 0;
+    for (const QString& line : lines) {
+        if (at > 0 && !text.at(at - 1).isSpace() && !QStringLiteral("/-").contains(text.at(at - 1)))
+            return false;
+        if (text.mid(at, line.size()) != line) return false;
+        at += line.size();
+        while (at < text.size() && text.at(at).isSpace()) ++at;
+    }
+    return at == text.size();
+}
+
+}  // namespace
+
+// Rows at a phone's width, with and without the scroll bar, after a period
+// filter and after the width changes: the text column takes all the width the
+// amount leaves (and more: the amount shrinks rather than cut the widest
+// word of the category), a category wraps between words only (a word wider than the
+// column is elided, never split), and every row is exactly as tall as its
+// text at the width it is drawn at, so nothing is cut and no gap is left.
+TEST_F(OperationsListTest, RowsFitTheirTextAtTheViewportWidth) {
+    add(TransactionKind::income, 20, kBuiltIn, at(14, 12));
+    add(TransactionKind::expense, 123457132, kOneWord, at(14, 11), QStringLiteral("заметка"), {}, true);
+    for (int i = 0; i < 30; ++i) add(TransactionKind::expense, 5, QStringLiteral("Еда"), at(1, 9));
+    open();
+    auto* delegate = static_cast<TransactionRowDelegate*>(view->list()->itemDelegate());
+    const QFontMetrics amount(TransactionRow::amountFont());
+    const int detail = QFontMetrics(TransactionRow::detailFont()).height();
+
+    struct Step {
+        TransactionDateFilter period;
+        int width;
+        bool scrollBar;
+    };
+    for (const Step step :
+         {Step{TransactionDateFilter::all, 390, true}, Step{TransactionDateFilter::week, 390, false},
+          Step{TransactionDateFilter::week, 375, false}, Step{TransactionDateFilter::all, 375, true}}) {
+        view->setDateFilter(step.period);
+        window->resize(step.width, Gallery::kPhoneSize.height());
+        settle();
+        SCOPED_TRACE(step.width);
+        EXPECT_EQ(view->list()->verticalScrollBar()->isVisible(), step.scrollBar);
+        for (int row : {0, 1}) {
+            const MoneyTransaction& t = *view->model()->transactionAt(row);
+            const QRect item = rowRect(row);
+            const int card = SwipeListView::cardRect(item).width();
+            EXPECT_EQ(item.width(), viewport()->width());
+            const int star = row == 1 ? 17 + TransactionRowDelegate::kStarGap : 0;
+            const int column = delegate->textWidth(t, card);
+            const int room =
+                card - 2 * 16 - TransactionRow::kIconBox - 3 * 14 - TransactionRow::kSpacerMin - star;
+            const int natural = amount.horizontalAdvance(TransactionRow::signedAmountText(t));
+            EXPECT_GE(column, room - natural - 1);  // everything the amount leaves, or more as it shrinks
+            const TextFit::WrappedText category(t.category, TransactionRow::categoryFont(), column);
+            const int text = category.height() + TransactionRow::kColumnGap + detail;
+            EXPECT_EQ(item.height(),
+                      2 * TransactionRowDelegate::kPaddingV + std::max(TransactionRow::kIconBox, text));
+            if (row == 0) {
+                EXPECT_GT(category.lineCount(), 1);
+                EXPECT_TRUE(brokenBetweenWords(category.lines(), kBuiltIn))
+                    << category.lines().join('|').toStdString();
+            } else {
+                ASSERT_EQ(category.lines().size(), 1);
+                EXPECT_TRUE(category.lines().first().endsWith(QChar(0x2026)));
+                EXPECT_TRUE(kOneWord.startsWith(category.lines().first().chopped(1)));
+            }
+        }
+    }
+    window->resize(Gallery::kPhoneSize);
+    view->setDateFilter(TransactionDateFilter::all);
+    for (const char* scheme : {"light", "dark"}) {
+        Preferences::standard().setValue("appTheme", scheme);
+        EXPECT_FALSE(
+            Gallery::save(*window, QStringLiteral("TransactionsView_long_categories_") + scheme).isEmpty());
+    }
+}
