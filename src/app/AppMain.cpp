@@ -33,7 +33,9 @@
 #include "services/Preferences.h"
 #include "store/MoneyStore.h"
 #include "views/shell/AppLaunchView.h"
-#include "views/shell/PasscodeViews.h"  // the launch view's screens, held through pointers
+#include "views/shell/LaunchSplashView.h"  // the launch view's screens, held through pointers
+#include "views/shell/PasscodeUnlockView.h"
+#include "views/shell/SecuritySuggestionView.h"
 #include "views/shell/RootView.h"
 
 namespace {

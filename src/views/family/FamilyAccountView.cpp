@@ -26,7 +26,7 @@
 #include "services/Preferences.h"
 #include "views/family/ChildFamilyView.h"
 #include "views/shell/InterimPages.h"
-#include "views/shell/PasscodeViews.h"
+#include "views/shell/PasscodeStyle.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "components/Overlays.h"
 #include "components/TextLabel.h"
 #include "views/family/FamilyStyle.h"
-#include "views/shell/PasscodeViews.h"
+#include "views/shell/PasscodeStyle.h"
 
 namespace {
 

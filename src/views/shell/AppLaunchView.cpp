@@ -3,7 +3,10 @@
 #include "components/Overlays.h"
 #include "lock/AppLockModel.h"
 #include "platform/ScenePhase.h"
-#include "views/shell/PasscodeViews.h"
+#include "views/shell/LaunchSplashView.h"
+#include "views/shell/PasscodeSetupView.h"
+#include "views/shell/PasscodeUnlockView.h"
+#include "views/shell/SecuritySuggestionView.h"
 #include "views/shell/RootView.h"
 
 #include <QTimer>

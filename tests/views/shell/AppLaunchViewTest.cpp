@@ -2,7 +2,10 @@
 
 #include "components/Button.h"
 #include "views/shell/AppLaunchView.h"
-#include "views/shell/PasscodeViews.h"
+#include "views/shell/LaunchSplashView.h"
+#include "views/shell/PasscodeSetupView.h"
+#include "views/shell/PasscodeUnlockView.h"
+#include "views/shell/SecuritySuggestionView.h"
 #include "views/shell/RootView.h"
 
 #include <QSignalSpy>
@@ -20,6 +23,13 @@ protected:
             EXPECT_EQ(root, view->rootView());
             ++built;
         });
+        return view;
+    }
+    // Launched, with the splash over.
+    AppLaunchView* launchPastSplash() {
+        launch();
+        view->finishSplash();
+        settle();
         return view;
     }
     void typeCode(const QString& code) {
@@ -45,6 +55,10 @@ TEST_F(LaunchTest, WithoutCodeSplashThenRootWithTheSuggestion) {
     EXPECT_TRUE(view->splashTimer()->isActive());
     EXPECT_EQ(view->splashTimer()->interval(), 1450);
     EXPECT_TRUE(view->splashTimer()->isSingleShot());
+    EXPECT_EQ(view->splashView()->accessibleName(), "Zanbeck. Твои деньги, твои правила");
+    view->splashTimer()->stop();  // the test ends the splash itself, after the picture
+    waitUntil([] { return false; }, 800);  // let the wordmark spring into place
+    saveGallery("launch_splash");
 
     view->finishSplash();
     settle();
@@ -54,15 +68,15 @@ TEST_F(LaunchTest, WithoutCodeSplashThenRootWithTheSuggestion) {
     ASSERT_TRUE(view->suggestionView());
     EXPECT_TRUE(view->suggestionView()->isVisible());
     EXPECT_EQ(built, 1);
+    EXPECT_EQ(view->suggestionView()->createButton()->text(), "Создать код");
+    EXPECT_EQ(view->suggestionView()->laterButton()->text(), "Пока без кода");
     saveGallery("launch_root_with_suggestion");
 }
 
 TEST_F(LaunchTest, WithCodeSplashThenUnlockThenANewRootOnTheFamilyTab) {
     storePasscode("2580");
     saveSignIn();
-    launch();
-    view->finishSplash();
-    settle();
+    launchPastSplash();
     ASSERT_TRUE(view->unlockView());
     EXPECT_FALSE(view->rootView());
     EXPECT_FALSE(view->suggestionView());
@@ -77,11 +91,18 @@ TEST_F(LaunchTest, WithCodeSplashThenUnlockThenANewRootOnTheFamilyTab) {
     EXPECT_EQ(view->rootView()->selectedTab(), AppTab::family);
 }
 
-TEST_F(LaunchTest, CreatingACodeFromTheSuggestionKeepsTheRootView) {
-    launch();
-    view->finishSplash();
-    settle();
+TEST_F(LaunchTest, CancellingTheSheetLeavesTheSuggestionAndCreatingACodeKeepsTheRootView) {
+    launchPastSplash();
     RootView* first = view->rootView();
+    click(view->suggestionView()->createButton());
+    settle();
+    ASSERT_TRUE(setupView());
+    click(setupView()->cancelButton());
+    settle();
+    EXPECT_FALSE(view->passcodeSheet());
+    EXPECT_TRUE(view->suggestionView());
+    EXPECT_FALSE(appLock().hasPasscode());
+
     click(view->suggestionView()->createButton());
     settle();
     ASSERT_TRUE(setupView());
@@ -107,26 +128,9 @@ TEST_F(LaunchTest, CreatingACodeFromTheSuggestionKeepsTheRootView) {
     EXPECT_EQ(built, 1);
 }
 
-TEST_F(LaunchTest, CancellingTheSheetLeavesTheSuggestion) {
-    launch();
-    view->finishSplash();
-    settle();
-    click(view->suggestionView()->createButton());
-    settle();
-    ASSERT_TRUE(setupView());
-    click(setupView()->cancelButton());
-    settle();
-    EXPECT_FALSE(view->passcodeSheet());
-    EXPECT_TRUE(view->suggestionView());
-    EXPECT_FALSE(appLock().hasPasscode());
-    EXPECT_EQ(built, 1);
-}
-
 TEST_F(LaunchTest, WithoutCodeTheNextBackgroundAfterLaterBringsTheSuggestionOverANewRoot) {
     saveSignIn();
-    launch();
-    view->finishSplash();
-    settle();
+    launchPastSplash();
     ASSERT_EQ(built, 1);
 
     // While the suggestion waits for an answer the background changes nothing.
@@ -153,25 +157,33 @@ TEST_F(LaunchTest, WithoutCodeTheNextBackgroundAfterLaterBringsTheSuggestionOver
     EXPECT_EQ(view->rootView()->selectedTab(), AppTab::family) << "a new root view starts on the family tab";
 }
 
-TEST_F(LaunchTest, BackgroundLocksButLosingFocusDoesNot) {
+TEST_F(LaunchTest, BackgroundLocksAndClosesEverySheetAndAlertButLosingFocusDoesNot) {
     storePasscode("2580");
-    launch();
-    view->finishSplash();
-    settle();
+    saveSignIn();
+    launchPastSplash();
     typeCode("2580");
     ASSERT_TRUE(view->rootView());
+    view->rootView()->present(AppSheet::add(TransactionKind::expense));
+    Alert::present(view->rootView(), "Ошибка сохранения", "диск полон");
+    Alert::present(view->rootView(), "Второе", "ждёт");
+    settle();
 
     scene.setPhase(ScenePhase::inactive);
     settle();
     EXPECT_TRUE(appLock().isUnlocked());
     EXPECT_TRUE(view->rootView());
     EXPECT_EQ(built, 1);
+    ASSERT_EQ(overlays()->sheets().size(), 1);
+    ASSERT_TRUE(overlays()->currentAlert());
 
     scene.setPhase(ScenePhase::background);
     settle();
     EXPECT_FALSE(appLock().isUnlocked());
     EXPECT_FALSE(view->rootView());
     EXPECT_TRUE(view->unlockView());
+    EXPECT_TRUE(overlays()->sheets().isEmpty());
+    EXPECT_FALSE(overlays()->currentAlert());
+    EXPECT_TRUE(overlays()->pendingAlerts().isEmpty());
     scene.setPhase(ScenePhase::active);
     settle();
     EXPECT_TRUE(view->unlockView()) << "coming back shows the unlock screen, not the root view";
@@ -199,35 +211,10 @@ TEST_F(LaunchTest, BackgroundDuringTheSplashIsNotUndoneByTheSplashTimer) {
     EXPECT_EQ(built, 2);
 }
 
-TEST_F(LaunchTest, LockingClosesEverySheetAndAlertOfTheRootView) {
-    storePasscode("2580");
-    saveSignIn();
-    launch();
-    view->finishSplash();
-    settle();
-    typeCode("2580");
-    ASSERT_TRUE(view->rootView());
-    view->rootView()->present(AppSheet::add(TransactionKind::expense));
-    Alert::present(view->rootView(), "Ошибка сохранения", "диск полон");
-    Alert::present(view->rootView(), "Второе", "ждёт");
-    settle();
-    ASSERT_EQ(overlays()->sheets().size(), 1);
-    ASSERT_TRUE(overlays()->currentAlert());
-
-    scene.setPhase(ScenePhase::background);
-    settle();
-    EXPECT_TRUE(view->unlockView());
-    EXPECT_TRUE(overlays()->sheets().isEmpty());
-    EXPECT_FALSE(overlays()->currentAlert());
-    EXPECT_TRUE(overlays()->pendingAlerts().isEmpty());
-}
-
 TEST_F(LaunchTest, UnreadableKeychainKeepsACodedAppLockedSaysWhyAndRetries) {
     storePasscode("2580");
     keychain.failReads = true;
-    launch();
-    view->finishSplash();
-    settle();
+    launchPastSplash();
     ASSERT_TRUE(view->unlockView());
     EXPECT_FALSE(view->suggestionView());
     PasscodeCanvas* canvas = view->unlockView()->canvas();

@@ -2,7 +2,8 @@
 
 #include "components/Button.h"
 #include "components/TextLabel.h"
-#include "views/shell/PasscodeViews.h"
+#include "views/shell/PasscodeSetupView.h"
+#include "views/shell/PasscodeUnlockView.h"
 
 #include <QSignalSpy>
 
@@ -22,6 +23,13 @@ class UnlockScreenTest : public ShellTest {
 protected:
     PasscodeUnlockView* showUnlock() {
         return showInWindow(new PasscodeUnlockView(appLock(), haptics));
+    }
+    // A setup view in a sheet over a window, as the launch view presents it.
+    PasscodeSetupView* presentSetup() {
+        auto* view = new PasscodeSetupView(appLock(), haptics, "Создай код");
+        Sheet::present(showInWindow(new QWidget), view);
+        settle();
+        return view;
     }
     QByteArray storedCode() const {
         return keychain.items.value({AppLockModel::kKeychainService, AppLockModel::kKeychainAccount});
@@ -82,53 +90,29 @@ TEST_F(UnlockScreenTest, WrongCodeEmptiesTheDotsShowsTheErrorAndPlaysFeedbackOnc
     EXPECT_EQ(haptics.count(Haptics::Feedback::error), 2);
 }
 
-TEST_F(UnlockScreenTest, FifthDigitIsIgnoredAndNotCheckedAgain) {
+TEST_F(UnlockScreenTest, KeypadKeyboardAndDeleteEditTheEntryAndAFifthDigitIsIgnored) {
     storePasscode("2580");
     auto* view = showUnlock();
-    typeDigits(view->canvas(), "2580");
+    EXPECT_EQ(view->canvas()->key("7")->accessibleName(), "Цифра 7");
+    EXPECT_EQ(view->canvas()->deleteKey()->accessibleName(), "Удалить цифру");
+    click(view->canvas()->deleteKey());  // nothing to delete
+    EXPECT_EQ(view->passcode(), "");
+    QTest::keyClicks(view->canvas(), "25");
+    click(view->canvas()->deleteKey());
+    EXPECT_EQ(view->passcode(), "2");
+    EXPECT_EQ(view->canvas()->length(), 1);
+    QTest::keyClick(view->canvas(), Qt::Key_Backspace);
+    QTest::keyClicks(view->canvas(), "a2x58");  // letters are not digits
+    EXPECT_EQ(view->passcode(), "258");
+    EXPECT_FALSE(appLock().isUnlocked());
+    typeDigits(view->canvas(), "0");
     ASSERT_TRUE(appLock().isUnlocked());
+
     const int readsAfterCheck = keychain.reads;
     view->enter(PasscodeKey{"7"});
     EXPECT_EQ(view->passcode(), "2580");
     EXPECT_EQ(view->canvas()->length(), 4);
     EXPECT_EQ(keychain.reads, readsAfterCheck) << "a fifth digit must not start another check";
-}
-
-TEST_F(UnlockScreenTest, DeleteRemovesTheLastDigitAndDoesNothingOnAnEmptyEntry) {
-    storePasscode("2580");
-    auto* view = showUnlock();
-    click(view->canvas()->deleteKey());
-    EXPECT_EQ(view->passcode(), "");
-    typeDigits(view->canvas(), "25");
-    click(view->canvas()->deleteKey());
-    EXPECT_EQ(view->passcode(), "2");
-    EXPECT_EQ(view->canvas()->length(), 1);
-    typeDigits(view->canvas(), "58");
-    EXPECT_EQ(view->passcode(), "258");
-    EXPECT_FALSE(appLock().isUnlocked());
-    typeDigits(view->canvas(), "0");
-    EXPECT_TRUE(appLock().isUnlocked());
-}
-
-TEST_F(UnlockScreenTest, KeyboardDigitsAndBackspaceWorkLikeTheKeypad) {
-    storePasscode("2580");
-    auto* view = showUnlock();
-    QTest::keyClicks(view->canvas(), "25");
-    EXPECT_EQ(view->passcode(), "25");
-    QTest::keyClick(view->canvas(), Qt::Key_Backspace);
-    QTest::keyClicks(view->canvas(), "a5x80");  // letters are not digits
-    EXPECT_TRUE(appLock().isUnlocked());
-}
-
-TEST_F(UnlockScreenTest, KeyAccessibilityNames) {
-    storePasscode("2580");
-    auto* view = showUnlock();
-    for (int d = 0; d <= 9; ++d) {
-        auto* key = view->canvas()->key(QString::number(d));
-        ASSERT_TRUE(key);
-        EXPECT_EQ(key->accessibleName(), "Цифра " + QString::number(d));
-    }
-    EXPECT_EQ(view->canvas()->deleteKey()->accessibleName(), "Удалить цифру");
 }
 
 TEST_F(UnlockScreenTest, FingerprintOfferedAndAskedOnceOnShowOnlyWhenEnabledAndAvailable) {
@@ -184,12 +168,10 @@ TEST_F(UnlockScreenTest, FingerprintPromptCancelsAndSucceeds) {
 // --- setup sheet -------------------------------------------------------------------
 
 TEST_F(SetupSheetTest, TwoEqualEntriesStoreTheCodeAndCloseTheSheet) {
-    auto* view = new PasscodeSetupView(appLock(), haptics, "Создай код");
+    auto* view = presentSetup();
     QSignalSpy finished(view, &PasscodeSetupView::finished);
-    auto* host = showInWindow(new QWidget);
-    Sheet* sheet = Sheet::present(host, view);
+    Sheet* sheet = Sheet::of(view);
     QPointer<Sheet> guard(sheet);
-    settle();
     EXPECT_EQ(view->canvas()->title(), "Создай код");
     EXPECT_EQ(view->canvas()->subtitle(), "Он защитит баланс и историю операций");
     EXPECT_EQ(sheet->background(), QColor(Qt::black)) << "the dark canvas runs up under the grabber";
@@ -259,11 +241,9 @@ TEST_F(SetupSheetTest, RefusedKeychainWriteShowsTheLockTextNotTheMismatch) {
 
 TEST_F(SetupSheetTest, CancelClosesWithoutStoringInEitherStep) {
     for (const QString& typed : {QString(), QString("1357")}) {
-        auto* view = new PasscodeSetupView(appLock(), haptics, "Создай код");
+        auto* view = presentSetup();
         QSignalSpy finished(view, &PasscodeSetupView::finished);
-        auto* host = showInWindow(new QWidget);
-        QPointer<Sheet> sheet = Sheet::present(host, view);
-        settle();
+        QPointer<Sheet> sheet = Sheet::of(view);
         typeDigits(view->canvas(), typed);
         EXPECT_EQ(view->isConfirming(), !typed.isEmpty());
         click(view->cancelButton());
@@ -274,36 +254,4 @@ TEST_F(SetupSheetTest, CancelClosesWithoutStoringInEitherStep) {
         EXPECT_EQ(keychain.writes, 0);
         EXPECT_FALSE(appLock().hasPasscode());
     }
-}
-
-TEST(PasscodeSheetTest, RawValuesAndTitles) {
-    EXPECT_EQ(passcodeSheetRawValue(PasscodeSheet::create), "create");
-    EXPECT_EQ(passcodeSheetRawValue(PasscodeSheet::change), "change");
-    EXPECT_EQ(passcodeSheetTitle(PasscodeSheet::create), "Создай код");
-    EXPECT_EQ(passcodeSheetTitle(PasscodeSheet::change), "Новый код");
-}
-
-// --- splash and suggestion ------------------------------------------------------------
-
-TEST_F(UnlockScreenTest, SplashAndSuggestionGallery) {
-    auto* splash = showInWindow(new LaunchSplashView);
-    EXPECT_TRUE(splash->appeared());
-    EXPECT_EQ(splash->accessibleName(), "Zanbeck. Твои деньги, твои правила");
-    waitUntil([] { return false; }, 800);  // let the wordmark spring into place for the picture
-    saveGallery("launch_splash");
-
-    auto* suggestion = showInWindow(new SecuritySuggestionView);
-    QSignalSpy create(suggestion, &SecuritySuggestionView::createPasscode);
-    QSignalSpy later(suggestion, &SecuritySuggestionView::continueWithoutPasscode);
-    EXPECT_EQ(suggestion->createButton()->text(), "Создать код");
-    EXPECT_EQ(suggestion->laterButton()->text(), "Пока без кода");
-    QStringList texts;
-    for (TextLabel* label : suggestion->findChildren<TextLabel*>()) texts << label->text();
-    EXPECT_TRUE(texts.contains("Защити копилку"));
-    EXPECT_TRUE(texts.contains("Создай код из четырёх цифр. Мы будем спрашивать его при каждом входе."));
-    saveGallery("launch_suggestion_card");
-    click(suggestion->createButton());
-    click(suggestion->laterButton());
-    EXPECT_EQ(create.count(), 1);
-    EXPECT_EQ(later.count(), 1);
 }

@@ -45,17 +45,6 @@ protected:
 
 }  // namespace
 
-TEST(AppTabTest, TagsAndSheetIdentities) {
-    EXPECT_EQ(RootView::tabOrder(),
-              (QStringList{"family", "dashboard", "transactions", "planner", "calculator", "analytics"}));
-    for (const QString& tag : RootView::tabOrder()) EXPECT_EQ(appTabTag(appTabFromTag(tag).value()), tag);
-    EXPECT_FALSE(appTabFromTag("Family"));
-    EXPECT_EQ(AppSheet::add(TransactionKind::income).id(), "add-income");
-    EXPECT_EQ(AppSheet::add(TransactionKind::expense).id(), "add-expense");
-    EXPECT_EQ(AppSheet::goal().id(), "goal");
-    EXPECT_EQ(AppSheet::task().id(), "task");
-}
-
 TEST_F(RootTest, SignedInChildSeesSixTabsInOrderStartingOnTheFamilyTab) {
     saveSignIn();
     showRoot();
@@ -281,14 +270,4 @@ TEST_F(RootTest, LocaleFollowsTheLanguagePreference) {
     }
     Preferences::standard().setValue("appLanguage", "fr_FR");
     EXPECT_EQ(root->locale().language(), QLocale::French);
-}
-
-TEST_F(RootTest, DashboardTitleFollowsTheProfileName) {
-    saveSignIn();
-    showRoot();
-    EXPECT_EQ(pageTitle("dashboard"), "Занбек");
-    Preferences::standard().setValue("profileName", "Аня");
-    EXPECT_EQ(pageTitle("dashboard"), "Привет, Аня!");
-    Preferences::standard().setValue("profileName", "  ");
-    EXPECT_EQ(pageTitle("dashboard"), "Привет,   !") << "blanks count as a name";
 }
