@@ -46,9 +46,7 @@ MoneyStore::MoneyStore(Environment environment, std::optional<QString> filePath,
     } else {
         filePath_ = paths_.anonymousFile();
     }
-    openProfileFile(std::nullopt);
-    processDueRecurringTransactions(now());
-    writeWidgetSnapshot();
+    openActiveProfile(std::nullopt);
 }
 
 MoneyStore::~MoneyStore() = default;
@@ -83,9 +81,14 @@ void MoneyStore::activateProfile(const std::optional<ProfileUser>& user) {
     deletedBuffer_.clear();
     setCanUndoDelete(false);
 
+    openActiveProfile(user);
+}
+
+void MoneyStore::openActiveProfile(const std::optional<ProfileUser>& user) {
+    const int writesBefore = snapshotWrites_;
     openProfileFile(user);
     processDueRecurringTransactions(now());
-    writeWidgetSnapshot();
+    if (snapshotWrites_ == writesBefore) writeWidgetSnapshot();
 }
 
 MoneyStore::LoadResult MoneyStore::load(const QString& path, MoneyData& into) const {
@@ -206,6 +209,7 @@ void MoneyStore::writeWidgetSnapshot() {
     const Decimal income = ledger::total(data_, TransactionKind::income, today, ledgerCalendar);
     const Decimal expense = ledger::total(data_, TransactionKind::expense, today, ledgerCalendar);
     WidgetSnapshotWriter(*widgets_, *clock_).write(balance, income, expense);
+    ++snapshotWrites_;
 }
 
 void MoneyStore::processDueRecurringTransactions(const QDateTime& referenceDate) {

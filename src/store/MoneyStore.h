@@ -243,12 +243,19 @@ private:
     // Loads the active file (falling back as the profile requires) and
     // remembers whether an unreadable file must be set aside before writing.
     void openProfileFile(const std::optional<ProfileUser>& user);
+    // Opens the active profile's file and books its due recurring operations,
+    // then writes the widget snapshot once: a save on the way (a new file, a
+    // booking) has already written it, and a second write moments later would
+    // show readers of the app group (a widget, the other build) two start-up
+    // snapshots.
+    void openActiveProfile(const std::optional<ProfileUser>& user);
     bool setAsideUnreadableFile(QString& error);
     bool writeFile(const QByteArray& bytes, QString& error);
 
     MoneyData data_;
     std::optional<QString> saveError_;
     bool canUndoDelete_ = false;
+    int snapshotWrites_ = 0;
     // The transactions removed by the last delete, in their former order.
     std::vector<MoneyTransaction> deletedBuffer_;
     std::optional<QString> filePath_;

@@ -33,6 +33,7 @@ TEST_F(MoneyStoreFiles, FreshInstallWritesTheEmptyLedgerWithEveryKey) {
     EXPECT_EQ(onDisk(), MoneyData::emptyLedger());  // absent keys would read back as absent
     EXPECT_FALSE(s.saveError());
     EXPECT_FALSE(QFileInfo::exists(zanbeck("money_data.json")));
+    EXPECT_EQ(widgets.reloads, 1) << "one start-up snapshot, written with the new file";
 }
 
 TEST_F(MoneyStoreFiles, ExistingLedgerIsReadAndNotRewrittenOnOpen) {
