@@ -6,7 +6,6 @@
 
 #include "KitFixture.h"
 #include "components/Button.h"
-#include "components/MoneyCard.h"
 #include "components/NavigationStack.h"
 #include "components/Overlays.h"
 #include "components/PageBody.h"
@@ -230,21 +229,14 @@ TEST_F(KitTest, AlertsStayAboveSheetsAndBlockThem) {
 TEST_F(KitTest, OverlaysGallery) {
     for (const char* scheme : {"light", "dark"}) {
         setPreference("appTheme", scheme);
-        QWidget window;
-        window.resize(390, 844);
-        auto* page = new NavigationPage(QStringLiteral("Копилка"));
-        page->body()->addWidget(MoneyCard::withText(QStringLiteral("Баланс"), QStringLiteral("banknote.fill"),
-                                                    QStringLiteral("1 250,00 ¥")));
-        auto* stack = new NavigationStack(page, &window);
-        stack->setGeometry(window.rect());
-        window.show();
-        Sheet* sheet = Sheet::present(&window, sheetContent());
-        EXPECT_FALSE(Gallery::save(window, QStringLiteral("components-sheet-") + scheme).isEmpty());
-        Alert::present(&window, QStringLiteral("Убрать защиту?"),
+        Window w;
+        Sheet* sheet = Sheet::present(&w.window, sheetContent());
+        EXPECT_FALSE(Gallery::save(w.window, QStringLiteral("components-sheet-") + scheme).isEmpty());
+        Alert::present(&w.window, QStringLiteral("Убрать защиту?"),
                        QStringLiteral("При следующем входе приложение больше не будет запрашивать код."),
                        {{QStringLiteral("Отмена"), AlertButton::Role::Cancel},
                         {QStringLiteral("Убрать код"), AlertButton::Role::Destructive}});
-        EXPECT_FALSE(Gallery::save(window, QStringLiteral("components-alert-") + scheme).isEmpty());
+        EXPECT_FALSE(Gallery::save(w.window, QStringLiteral("components-alert-") + scheme).isEmpty());
         sheet->dismiss();
     }
 }
