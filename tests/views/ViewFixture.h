@@ -5,6 +5,7 @@
 // services), the light theme installed as the app does it, and a phone-sized
 // window that always goes before the store it shows.
 
+#include "components/PageBody.h"
 #include "components/Theme.h"
 #include "store/StoreFixture.h"
 #include "support/Gallery.h"
@@ -93,6 +94,13 @@ protected:
     }
 
     static void settle() { viewtest::settle(); }
+    // A page's content is never wider than its window (it would be cut off at
+    // the right edge: the pages scroll vertically only).
+    static void expectFitsWidth(PageBody* body) {
+        settle();
+        EXPECT_LE(body->content()->width(), body->viewport()->width());
+        EXPECT_LE(body->content()->minimumSizeHint().width(), body->viewport()->width());
+    }
     static void typeText(QWidget* widget, const QString& text) { viewtest::typeText(widget, text); }
 
     std::unique_ptr<QWidget> window;

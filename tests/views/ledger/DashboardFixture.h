@@ -43,13 +43,6 @@ protected:
         settle();
         return sheet;
     }
-    // A page's content is never wider than its window (it would be cut off
-    // at the right edge: the pages scroll vertically only).
-    static void expectFitsWidth(PageBody* body) {
-        settle();
-        EXPECT_LE(body->content()->width(), body->viewport()->width());
-        EXPECT_LE(body->content()->minimumSizeHint().width(), body->viewport()->width());
-    }
     Alert* currentAlert() const {
         OverlayHost* host = window ? OverlayHost::forWindow(window.get()) : nullptr;
         return host ? host->currentAlert() : nullptr;

@@ -105,12 +105,6 @@ protected:
         settle();
         return view;
     }
-    // A form's content is never wider than the window (it would be cut off:
-    // the pages scroll vertically only).
-    static void expectFitsWidth(PageBody* body) {
-        settle();
-        EXPECT_LE(body->content()->minimumSizeHint().width(), body->viewport()->width());
-    }
     bool sheetClosed() const { return !sheet || sheet->isDismissed(); }
 
     QString receiptsFolder() const { return zanbeck("receipts"); }

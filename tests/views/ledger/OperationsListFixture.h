@@ -11,8 +11,10 @@
 #include "views/ledger/TransactionListModel.h"
 #include "views/ledger/TransactionsView.h"
 
+#include <QImage>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QSet>
 #include <QTest>
 
 namespace opslist {
@@ -87,6 +89,18 @@ protected:
         QTest::mouseRelease(viewport(), Qt::LeftButton, {}, to);
     }
     void tap(const QPoint& at) { QTest::mouseClick(viewport(), Qt::LeftButton, {}, at); }
+
+    // Leaves a picture of the window in the gallery and checks it is not blank.
+    void snap(const QString& name) {
+        const QString path = Gallery::save(*window, name);
+        ASSERT_FALSE(path.isEmpty());
+        const QImage image(path);
+        ASSERT_EQ(image.size(), Gallery::kPhoneSize);
+        QSet<QRgb> colours;
+        for (int y = 0; y < image.height(); y += 7)
+            for (int x = 0; x < image.width(); x += 7) colours.insert(image.pixel(x, y));
+        EXPECT_GT(colours.size(), 12) << "a blank picture";
+    }
 
     RecordingShareService share;
     IdlePhotoPicker photos;

@@ -2,7 +2,6 @@
 
 #include "components/Overlays.h"
 
-#include <QImage>
 
 using opslist::OperationsListTest;
 
@@ -42,6 +41,7 @@ TEST_F(OperationsSwipeTest, PartialSwipeRightOpensTheLeadingButtonsWhichRunTheir
     EXPECT_EQ(view->list()->openRow(), first);
     EXPECT_EQ(offset(first), 2 * SwipeListView::kActionWidth);
     expectNoEditor();
+    snap("TransactionsView_swipe_leading");
     EXPECT_EQ(store->data().transactions.size(), 2u);
 
     // "Копия" is the inner of the two buttons.
@@ -57,23 +57,6 @@ TEST_F(OperationsSwipeTest, PartialSwipeRightOpensTheLeadingButtonsWhichRunTheir
     tap(QPoint(card(row).left() + 20, card(row).center().y()));
     EXPECT_TRUE(stored(second)->isFavorite.value_or(false));
     expectNoEditor();
-}
-
-TEST_F(OperationsSwipeTest, SwipeButtonsAreYellowAndTealLeadingAndRedTrailing) {
-    const Theme& theme = Theme::current();
-    const QPoint start(card(0).left() + 40, card(0).center().y());
-    drag(start, start + QPoint(120, 0));
-    QImage shown = viewport()->grab().toImage();
-    // Near each button's top edge, clear of its symbol and title.
-    const int y = card(0).top() + 4;
-    EXPECT_EQ(QColor(shown.pixel(card(0).left() + 10, y)), theme.color(ColorRole::Yellow));
-    EXPECT_EQ(QColor(shown.pixel(card(0).left() + SwipeListView::kActionWidth + 10, y)),
-              theme.color(ColorRole::Teal));
-
-    const QPoint end(card(1).right() - 30, card(1).center().y());
-    drag(end, end - QPoint(70, 0));
-    shown = viewport()->grab().toImage();
-    EXPECT_EQ(QColor(shown.pixel(card(1).right() - 10, card(1).top() + 4)), theme.color(ColorRole::Red));
 }
 
 TEST_F(OperationsSwipeTest, FullSwipeRightRunsFavouriteAndFullSwipeLeftDeletes) {
@@ -117,14 +100,23 @@ TEST_F(OperationsSwipeTest, ADragNeverCountsAsATap) {
     EXPECT_EQ(store->data().transactions.size(), 2u);
 }
 
-TEST_F(OperationsSwipeTest, OneRowOpenAtATimeAndATapElsewhereOnlyCloses) {
+TEST_F(OperationsSwipeTest, ButtonsAreYellowAndTealLeadingAndRedTrailingAndOneRowOpensAtATime) {
+    const Theme& theme = Theme::current();
     const QPoint a(card(0).left() + 40, card(0).center().y());
     drag(a, a + QPoint(120, 0));
     EXPECT_EQ(view->list()->openRow(), first);
+    QImage shown = viewport()->grab().toImage();
+    // Near each button's top edge, clear of its symbol and title.
+    EXPECT_EQ(QColor(shown.pixel(card(0).left() + 10, card(0).top() + 4)), theme.color(ColorRole::Yellow));
+    EXPECT_EQ(QColor(shown.pixel(card(0).left() + SwipeListView::kActionWidth + 10, card(0).top() + 4)),
+              theme.color(ColorRole::Teal));
     const QPoint b(card(1).right() - 30, card(1).center().y());
     drag(b, b - QPoint(70, 0));
     EXPECT_EQ(view->list()->openRow(), second);
     EXPECT_EQ(offset(first), 0);
+    shown = viewport()->grab().toImage();
+    EXPECT_EQ(QColor(shown.pixel(card(1).right() - 10, card(1).top() + 4)), theme.color(ColorRole::Red));
+    snap("TransactionsView_swipe_trailing");
 
     // While a row is open, a tap on another row closes it and opens nothing.
     tap(card(0).center() + QPoint(80, 0));

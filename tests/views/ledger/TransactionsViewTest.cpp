@@ -6,6 +6,7 @@
 #include "components/SegmentedControl.h"
 #include "components/TextLabel.h"
 #include "services/MoneyText.h"
+#include "store/DemoLedger.h"
 #include "views/ledger/TransactionEditorView.h"
 
 #include <QContextMenuEvent>
@@ -28,6 +29,22 @@ TEST_F(OperationsListTest, EmptyLedgerShowsZeroFoundGreenZeroAndTheNoResultsView
     EXPECT_FALSE(view->list()->isVisible());
     EXPECT_FALSE(view->undoBar()->isVisible());
     EXPECT_EQ(view->searchField()->placeholderText(), QStringLiteral("Категория, заметка, тег или кошелёк"));
+    snap("TransactionsView_empty");
+}
+
+TEST_F(OperationsListTest, DemoLedgerPicturesAndMaskingLeavesTheListsAmountsShown) {
+    store->setData(demoLedger());
+    open();
+    ASSERT_GT(view->model()->rowCount(), 3);
+    snap("TransactionsView_demo");
+    // Masking covers the dashboard's balance, budget rest and templates only.
+    Preferences::standard().setValue("hideBalances", true);
+    open();
+    EXPECT_FALSE(view->totalLabel()->text().contains(QChar(0x2022)));
+    snap("TransactionsView_masked");
+    Preferences::standard().setValue("appTheme", "dark");
+    view->setSearchText(QStringLiteral("а"));
+    snap("TransactionsView_dark");
 }
 
 TEST_F(OperationsListTest, HeaderTotalIsOrangeBelowZeroAndGreenOtherwise) {
@@ -206,7 +223,7 @@ TEST_F(OperationsListTest, ShareEntriesHandOnTheExactExports) {
     EXPECT_EQ(share.shared.back().text.count(u'\n'), share.shared[0].text.count(u'\n'));
 }
 
-TEST_F(OperationsListTest, MenusListTheirEntriesInOrder) {
+TEST_F(OperationsListTest, MenusListTheirEntriesInOrderAndAddAsksTheRootViewForTheForm) {
     open();
     const auto titles = [](QMenu* menu) {
         List out;
@@ -219,18 +236,13 @@ TEST_F(OperationsListTest, MenusListTheirEntriesInOrder) {
     EXPECT_EQ(titles(view->filtersMenu()->findChild<QMenu*>("sortMenu")),
               (List{"Сначала новые", "Сначала старые", "Сначала крупные", "Сначала мелкие"}));
     EXPECT_EQ(titles(view->exportMenu()), (List{"Поделиться CSV", "Поделиться JSON"}));
+    EXPECT_EQ(titles(view->addMenu()), (List{"Доход", "Расход"}));
     // The initial state is checked: every date, newest first, all favourites and not.
     EXPECT_TRUE(view->filtersMenu()->findChild<QMenu*>("periodMenu")->actions().front()->isChecked());
     EXPECT_TRUE(view->filtersMenu()->findChild<QMenu*>("sortMenu")->actions().front()->isChecked());
     EXPECT_FALSE(view->filtersMenu()->findChild<QAction*>("favoritesOnlyAction")->isChecked());
     EXPECT_EQ(view->kindPicker()->currentTag(), QStringLiteral("all"));
-}
 
-TEST_F(OperationsListTest, AddMenuAsksTheRootViewForTheForm) {
-    open();
-    List titles;
-    for (QAction* a : view->addMenu()->actions()) titles.push_back(a->text());
-    EXPECT_EQ(titles, (List{"Доход", "Расход"}));
     view->addMenu()->findChild<QAction*>("addIncomeAction")->trigger();
     view->addMenu()->findChild<QAction*>("addExpenseAction")->trigger();
     EXPECT_EQ(addRequests, (std::vector<TransactionKind>{TransactionKind::income, TransactionKind::expense}));
