@@ -1,29 +1,35 @@
-#include "models/LedgerDateText.h"
-#include "models/LedgerFields.h"
-#include "models/LedgerJson.h"
+#include <simdjson.h>
 
-#include <nlohmann/json.hpp>
-
-#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <unordered_map>
 #include <vector>
 
-// The reader maps nlohmann's SAX events straight onto the records, with no
-// document tree in between. A stack of frames follows the nesting; each frame
-// knows the record, list or map it fills. The first violation stops the parse.
+#include "models/LedgerDateText.h"
+#include "models/LedgerFields.h"
+#include "models/LedgerJson.h"
+
+// The reader walks simdjson's On-Demand iterator straight into the records,
+// with no document tree in between. simdjson checks the structure, UTF-8 and
+// escapes as it goes; what it lets through that a strict JSON reader must not
+// (values it never looks at, number forms, lone surrogates in \u escapes,
+// content after the document, nesting depth) is checked here. Every value is
+// visited, including those under ignored keys, so the whole document is
+// validated before anything is accepted. Numbers are taken as their text, so a
+// decimal never passes through a double.
 
 namespace {
 
+namespace od = simdjson::ondemand;
 using ledgerfields::IsOptional;
 
-// Containers deeper than any real document are refused early; the parser
-// itself keeps no recursion, but nothing in a ledger nests this far.
-constexpr std::size_t kMaxDepth = 64;
+// Containers deeper than any real document are refused early: the walk below
+// recurses once per level, and nothing in a ledger nests this far.
+constexpr int kMaxDepth = 64;
 
 // Categories, wallets and tags repeat across thousands of records: one shared
 // QString per distinct short text saves the conversion and the memory.
@@ -47,70 +53,7 @@ private:
     std::unordered_map<std::string, QString, Hash, std::equal_to<>> texts_;
 };
 
-struct Scalar {
-    enum class Type { null, boolean, integer, unsignedInteger, number, string } type;
-    bool boolean = false;
-    std::int64_t integer = 0;
-    std::uint64_t unsignedInteger = 0;
-    std::string_view text;         // number or string
-    TextCache* texts = nullptr;    // for strings
-};
-
-struct Frame;
-struct FrameOps {
-    bool (*key)(Frame&, std::string_view);
-    bool (*scalar)(Frame&, const Scalar&);
-    bool (*start)(Frame&, bool isObject, Frame& child);
-    bool (*end)(Frame&);
-};
-
-struct Frame {
-    const FrameOps* ops = nullptr;
-    void* target = nullptr;
-    std::uint32_t seen = 0;   // object frames: fields read so far
-    int field = -1;           // object frames: field of the pending value; kUnknownKey to skip it
-    std::string key;          // map frames: key of the pending value
-    std::string error;        // filled by the failing operation
-};
-constexpr int kUnknownKey = -2;
-
-// --- scalars into fields ---------------------------------------------------
-
-bool readScalar(Decimal& d, const Scalar& s) {
-    std::optional<Decimal> v;
-    if (s.type == Scalar::Type::integer) {
-        v = Decimal(static_cast<long long>(s.integer));
-    } else if (s.type == Scalar::Type::unsignedInteger) {
-        char buf[24];
-        v = Decimal::parse(std::string_view(buf, std::size_t(std::to_chars(buf, buf + 24, s.unsignedInteger).ptr - buf)));
-    } else if (s.type == Scalar::Type::number) {
-        // The lexer writes the C locale's decimal point into the token; undo that.
-        if (s.text.find(',') != std::string_view::npos) {
-            std::string copy(s.text);
-            std::replace(copy.begin(), copy.end(), ',', '.');
-            v = Decimal::parse(std::string_view(copy));
-        } else {
-            v = Decimal::parse(s.text);
-        }
-    }
-    if (!v) return false;
-    d = *v;
-    return true;
-}
-
-bool readScalar(QString& str, const Scalar& s) {
-    if (s.type != Scalar::Type::string) return false;
-    str = s.texts->get(s.text);
-    return true;
-}
-
-bool readScalar(QDateTime& date, const Scalar& s) {
-    if (s.type != Scalar::Type::string) return false;
-    const auto secs = ledgerdate::parseSeconds(s.text);
-    if (!secs) return false;
-    date = QDateTime::fromSecsSinceEpoch(*secs, Qt::UTC);
-    return true;
-}
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 int hexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -119,187 +62,112 @@ int hexValue(char c) {
     return -1;
 }
 
-// The canonical 8-4-4-4-12 form, either case.
-bool readScalar(QUuid& id, const Scalar& s) {
-    if (s.type != Scalar::Type::string || s.text.size() != 36) return false;
-    std::uint8_t bytes[16];
-    int n = 0;
-    for (std::size_t i = 0; i < 36;) {
-        if (i == 8 || i == 13 || i == 18 || i == 23) {
-            if (s.text[i] != '-') return false;
-            ++i;
-            continue;
+// The four hex digits after "\u", or -1.
+int escapedUnit(const char* p) {
+    int unit = 0;
+    for (int i = 0; i < 4; ++i) {
+        const int h = hexValue(p[i]);
+        if (h < 0) return -1;
+        unit = unit << 4 | h;
+    }
+    return unit;
+}
+
+// Checks the text of a string token from just after its opening quote up to
+// its closing quote: no raw control characters, and every \u escape a whole
+// code point (a high surrogate followed by an escaped low one, never a lone
+// half). The other escapes are checked by simdjson when it unescapes.
+bool stringTokenIsSound(const char* p) {
+    for (;; ++p) {
+        const auto c = static_cast<unsigned char>(*p);
+        if (c == '"') return true;
+        if (c < 0x20) return false;
+        if (c != '\\') continue;
+        ++p;
+        if (*p != 'u') continue;  // a one-letter escape; the next loop step moves past it
+        const int unit = escapedUnit(p + 1);
+        if (unit < 0 || (unit >= 0xDC00 && unit <= 0xDFFF)) return false;
+        p += 4;
+        if (unit >= 0xD800 && unit <= 0xDBFF) {
+            if (p[1] != '\\' || p[2] != 'u') return false;
+            const int low = escapedUnit(p + 3);
+            if (low < 0xDC00 || low > 0xDFFF) return false;
+            p += 6;
         }
-        const int hi = hexValue(s.text[i]), lo = hexValue(s.text[i + 1]);
-        if (hi < 0 || lo < 0) return false;
-        bytes[n++] = std::uint8_t(hi << 4 | lo);
-        i += 2;
     }
-    id = QUuid::fromRfc4122(QByteArrayView(reinterpret_cast<const char*>(bytes), 16));
-    return true;
 }
 
-bool readScalar(qint64& n, const Scalar& s) {
-    if (s.type == Scalar::Type::integer) {
-        n = s.integer;
-        return true;
+// A number token in JSON's grammar (no "+", no leading zeros, digits on both
+// sides of the point) whose value is finite as a double, as strict JSON
+// readers require even of numbers they never use.
+bool numberTokenIsSound(std::string_view s) {
+    std::size_t i = 0;
+    const std::size_t n = s.size();
+    if (i < n && s[i] == '-') ++i;
+    if (i == n || !isDigit(s[i])) return false;
+    // Decimal order of magnitude of the leading significant digit, for the overflow test.
+    long long magnitude = 0;
+    bool significant = false;
+    if (s[i] == '0') {
+        ++i;
+    } else {
+        significant = true;
+        for (; i < n && isDigit(s[i]); ++i) ++magnitude;
     }
-    if (s.type == Scalar::Type::unsignedInteger && s.unsignedInteger <= std::uint64_t(INT64_MAX)) {
-        n = qint64(s.unsignedInteger);
-        return true;
+    if (i < n && s[i] == '.') {
+        ++i;
+        if (i == n || !isDigit(s[i])) return false;
+        for (; i < n && isDigit(s[i]); ++i) {
+            if (significant) continue;
+            if (s[i] != '0')
+                significant = true;
+            else
+                --magnitude;
+        }
     }
-    // Like the platform's decoder, a number such as 3.0 or 1e2 is accepted when
-    // its value is a whole number within 64 bits; 1.5 is not.
-    Decimal d;
-    if (s.type != Scalar::Type::number || !readScalar(d, s) || d.exponent() < 0) return false;
-    const long long value = d.toInt64Saturated();
-    if (Decimal(value) != d) return false;
-    n = value;
-    return true;
-}
-
-bool readScalar(bool& b, const Scalar& s) {
-    if (s.type != Scalar::Type::boolean) return false;
-    b = s.boolean;
-    return true;
+    if (i < n && (s[i] == 'e' || s[i] == 'E')) {
+        ++i;
+        bool negative = false;
+        if (i < n && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+        if (i == n || !isDigit(s[i])) return false;
+        long long e = 0;
+        for (; i < n && isDigit(s[i]); ++i) e = std::min(e * 10 + (s[i] - '0'), 1'000'000'000'000LL);
+        magnitude += negative ? -e : e;
+    }
+    if (i != n) return false;
+    // Below 10^308 every value is finite; near and above it let the double conversion decide.
+    if (!significant || magnitude <= 308) return true;
+    double value = 0;
+    return std::from_chars(s.data(), s.data() + n, value).ec == std::errc();
 }
 
 template <typename E>
 const std::vector<E>& allCases();
 template <>
-const std::vector<TransactionKind>& allCases() { return allTransactionKinds(); }
+const std::vector<TransactionKind>& allCases() {
+    return allTransactionKinds();
+}
 template <>
-const std::vector<DebtDirection>& allCases() { return allDebtDirections(); }
+const std::vector<DebtDirection>& allCases() {
+    return allDebtDirections();
+}
 template <>
-const std::vector<ChallengeKind>& allCases() { return allChallengeKinds(); }
+const std::vector<ChallengeKind>& allCases() {
+    return allChallengeKinds();
+}
 template <>
-const std::vector<RecurringFrequency>& allCases() { return allRecurringFrequencies(); }
-
-template <typename E>
-    requires std::is_enum_v<E>
-bool readScalar(E& e, const Scalar& s) {
-    static const std::vector<std::pair<E, std::string>> table = [] {
-        std::vector<std::pair<E, std::string>> t;
-        for (E c : allCases<E>()) t.emplace_back(c, rawValue(c).toStdString());
-        return t;
-    }();
-    if (s.type != Scalar::Type::string) return false;
-    for (const auto& [value, raw] : table) {
-        if (s.text == raw) {
-            e = value;
-            return true;
-        }
-    }
-    return false;
+const std::vector<RecurringFrequency>& allCases() {
+    return allRecurringFrequencies();
 }
-
-template <typename T>
-bool readScalar(std::optional<T>& opt, const Scalar& s) {
-    if (s.type == Scalar::Type::null) {
-        opt.reset();
-        return true;
-    }
-    T value{};
-    if (!readScalar(value, s)) return false;
-    opt = std::move(value);
-    return true;
-}
-
-// Records, lists and maps are never scalars.
-template <typename T>
-bool readScalar(T&, const Scalar&) {
-    return false;
-}
-
-// --- containers ------------------------------------------------------------
-
-template <typename T>
-struct ListOps;
-template <typename R>
-struct RecordOps;
-struct MapOps;
-struct SkipOps;
-
-template <typename T>
-bool startField(std::vector<T>& list, bool isObject, Frame& child);
-bool startField(QMap<QString, Decimal>& map, bool isObject, Frame& child);
-template <typename T>
-bool startField(std::optional<T>& opt, bool isObject, Frame& child) {
-    opt.emplace();
-    return startField(*opt, isObject, child);
-}
-template <typename T>
-bool startField(T&, bool, Frame&) {
-    return false;
-}
-
-template <typename T>
-bool startElement(std::vector<T>& list, bool isObject, Frame& child);
-
-struct SkipOps {
-    static bool key(Frame&, std::string_view) { return true; }
-    static bool scalar(Frame&, const Scalar&) { return true; }
-    static bool start(Frame&, bool, Frame& child) {
-        child.ops = &ops;
-        return true;
-    }
-    static bool end(Frame&) { return true; }
-    static constexpr FrameOps ops{key, scalar, start, end};
-};
-
-template <typename T>
-struct ListOps {
-    static bool key(Frame&, std::string_view) { return false; }
-    static bool scalar(Frame& f, const Scalar& s) {
-        auto& list = *static_cast<std::vector<T>*>(f.target);
-        T value{};
-        if (!readScalar(value, s)) {
-            f.error = "wrong value in a list";
-            return false;
-        }
-        list.push_back(std::move(value));
-        return true;
-    }
-    static bool start(Frame& f, bool isObject, Frame& child) {
-        if (startElement(*static_cast<std::vector<T>*>(f.target), isObject, child)) return true;
-        f.error = "wrong value in a list";
-        return false;
-    }
-    static bool end(Frame&) { return true; }
-    static constexpr FrameOps ops{key, scalar, start, end};
-};
-
-struct MapOps {
-    static bool key(Frame& f, std::string_view k) {
-        f.key.assign(k);
-        return true;
-    }
-    static bool scalar(Frame& f, const Scalar& s) {
-        Decimal d;
-        if (!readScalar(d, s)) {
-            f.error = "category budget is not a number";
-            return false;
-        }
-        static_cast<QMap<QString, Decimal>*>(f.target)->insert(QString::fromStdString(f.key), d);
-        return true;
-    }
-    static bool start(Frame& f, bool, Frame&) {
-        f.error = "category budget is not a number";
-        return false;
-    }
-    static bool end(Frame&) { return true; }
-    static constexpr FrameOps ops{key, scalar, start, end};
-};
 
 template <typename R>
-struct RecordOps {
-    struct Layout {
-        std::vector<std::string_view> names;
-        std::uint32_t required = 0;
-    };
-    static const Layout& layout() {
-        static const Layout l = [] {
-            Layout out;
+struct RecordLayout {
+    std::vector<std::string_view> names;
+    std::uint32_t required = 0;
+
+    static const RecordLayout& get() {
+        static const RecordLayout l = [] {
+            RecordLayout out;
             R probe{};
             ledgerfields::fields(probe, [&](const char* name, auto& field) {
                 if (!IsOptional<std::remove_cvref_t<decltype(field)>>::value)
@@ -311,187 +179,306 @@ struct RecordOps {
         return l;
     }
 
-    // Calls fn on the field at `index`.
-    template <typename Fn>
-    static bool onField(R& r, int index, Fn&& fn) {
-        int i = 0;
-        bool result = false;
-        ledgerfields::fields(r, [&](const char*, auto& field) {
-            if (i++ == index) result = fn(field);
-        });
-        return result;
+    int indexOf(std::string_view key) const {
+        for (std::size_t i = 0; i < names.size(); ++i)
+            if (names[i] == key) return int(i);
+        return -1;
     }
-
-    static bool key(Frame& f, std::string_view k) {
-        const auto& names = layout().names;
-        f.field = kUnknownKey;
-        for (std::size_t i = 0; i < names.size(); ++i) {
-            if (names[i] == k) {
-                f.field = int(i);
-                break;
-            }
-        }
-        return true;
-    }
-
-    static bool fail(Frame& f, const char* what) {
-        f.error = std::string(what) + " '" + std::string(layout().names[std::size_t(f.field)]) + "' in " +
-                  ledgerfields::recordName(static_cast<R*>(nullptr));
-        return false;
-    }
-
-    static bool scalar(Frame& f, const Scalar& s) {
-        if (f.field == kUnknownKey) return true;
-        const bool ok = onField(*static_cast<R*>(f.target), f.field,
-                                [&](auto& field) { return readScalar(field, s); });
-        if (!ok) return fail(f, s.type == Scalar::Type::null ? "null for required key" : "wrong value for key");
-        f.seen |= std::uint32_t(1) << f.field;
-        return true;
-    }
-
-    static bool start(Frame& f, bool isObject, Frame& child) {
-        if (f.field == kUnknownKey) {
-            child.ops = &SkipOps::ops;
-            return true;
-        }
-        const bool ok = onField(*static_cast<R*>(f.target), f.field,
-                                [&](auto& field) { return startField(field, isObject, child); });
-        if (!ok) return fail(f, "wrong value for key");
-        f.seen |= std::uint32_t(1) << f.field;
-        return true;
-    }
-
-    static bool end(Frame& f) {
-        const std::uint32_t missing = layout().required & ~f.seen;
-        if (missing == 0) return true;
-        f.field = std::countr_zero(missing);
-        return fail(f, "missing key");
-    }
-
-    static constexpr FrameOps ops{key, scalar, start, end};
 };
 
-template <typename T>
-bool startField(std::vector<T>& list, bool isObject, Frame& child) {
-    if (isObject) return false;
-    list.clear();
-    child.ops = &ListOps<T>::ops;
-    child.target = &list;
-    return true;
-}
-
-bool startField(QMap<QString, Decimal>& map, bool isObject, Frame& child) {
-    if (!isObject) return false;
-    map.clear();
-    child.ops = &MapOps::ops;
-    child.target = &map;
-    return true;
-}
-
-template <typename T>
-bool startElement(std::vector<T>& list, bool isObject, Frame& child) {
-    if constexpr (std::is_same_v<T, QString>) {
-        return false;
-    } else {
-        if (!isObject) return false;
-        // The frame points into the list; nothing is appended to it while the
-        // element's own frame is open.
-        child.ops = &RecordOps<T>::ops;
-        child.target = &list.emplace_back();
-        return true;
-    }
-}
-
-// --- the SAX handler -------------------------------------------------------
-
-class LedgerSax {
+class LedgerReader {
 public:
-    explicit LedgerSax(MoneyData& out) : out_(out) { stack_.reserve(8); }
-
     std::string error;
 
-    bool null() { return scalar({Scalar::Type::null}); }
-    bool boolean(bool b) {
-        Scalar s{Scalar::Type::boolean};
-        s.boolean = b;
-        return scalar(s);
-    }
-    bool number_integer(std::int64_t n) {
-        Scalar s{Scalar::Type::integer};
-        s.integer = n;
-        return scalar(s);
-    }
-    bool number_unsigned(std::uint64_t n) {
-        Scalar s{Scalar::Type::unsignedInteger};
-        s.unsignedInteger = n;
-        return scalar(s);
-    }
-    bool number_float(double, const std::string& text) {
-        Scalar s{Scalar::Type::number};
-        s.text = text;
-        return scalar(s);
-    }
-    bool string(std::string& text) {
-        Scalar s{Scalar::Type::string};
-        s.text = text;
-        s.texts = &texts_;
-        return scalar(s);
-    }
-    bool binary(nlohmann::json::binary_t&) { return fail("unexpected binary value"); }
-
-    bool start_object(std::size_t) { return start(true); }
-    bool start_array(std::size_t) { return start(false); }
-    bool end_object() { return end(); }
-    bool end_array() { return end(); }
-
-    bool key(std::string& k) {
-        Frame& f = stack_.back();
-        if (!f.ops->key(f, k)) return fail(f.error.empty() ? "unexpected key" : f.error);
+    bool readDocument(od::document& doc, MoneyData& out) {
+        od::json_type type{};
+        if (!check(doc.type().get(type))) return false;
+        if (type != od::json_type::object) return fail("the document is not a JSON object");
+        od::object root;
+        if (!check(doc.get_object().get(root))) return false;
+        depth_ = 1;
+        if (!readRecord(root, out)) return false;
+        // Anything but whitespace after the object is a second value.
+        if (!doc.current_location().error()) return fail("content after the document");
         return true;
-    }
-
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& e) {
-        return fail(e.what());
     }
 
 private:
-    MoneyData& out_;
-    std::vector<Frame> stack_;
     TextCache texts_;
+    int depth_ = 0;
 
     bool fail(std::string message) {
         if (error.empty()) error = std::move(message);
         return false;
     }
+    bool check(simdjson::error_code code) {
+        return code == simdjson::SUCCESS || fail(simdjson::error_message(code));
+    }
 
-    bool scalar(const Scalar& s) {
-        if (stack_.empty()) return fail("the document is not a JSON object");
-        Frame& f = stack_.back();
-        if (!f.ops->scalar(f, s)) return fail(f.error);
+    bool typeOf(od::value& v, od::json_type& type) { return check(v.type().get(type)); }
+
+    bool enter() {
+        if (depth_ >= kMaxDepth) return fail("nested too deeply");
+        ++depth_;
         return true;
     }
 
-    bool start(bool isObject) {
-        if (stack_.empty()) {
-            if (!isObject) return fail("the document is not a JSON object");
-            Frame root;
-            root.ops = &RecordOps<MoneyData>::ops;
-            root.target = &out_;
-            stack_.push_back(std::move(root));
+    // --- scalars -----------------------------------------------------------
+
+    // The number's own text, checked; false for anything but a sound number.
+    bool numberText(od::value& v, std::string_view& text) {
+        od::json_type type{};
+        if (!typeOf(v, type) || type != od::json_type::number) return false;
+        text = v.raw_json_token();
+        while (!text.empty() &&
+               (text.back() == ' ' || text.back() == '\n' || text.back() == '\r' || text.back() == '\t'))
+            text.remove_suffix(1);
+        return numberTokenIsSound(text) || fail("malformed number");
+    }
+
+    bool stringText(od::value& v, std::string_view& text) {
+        od::json_type type{};
+        if (!typeOf(v, type) || type != od::json_type::string) return false;
+        if (!stringTokenIsSound(v.raw_json_token().data() + 1)) return fail("malformed text");
+        return check(v.get_string().get(text));
+    }
+
+    bool readNull(od::value& v) {
+        bool isNull = false;
+        return check(v.is_null().get(isNull)) && (isNull || fail("malformed null"));
+    }
+
+    bool read(od::value& v, Decimal& d) {
+        std::string_view text;
+        if (!numberText(v, text)) return false;
+        const auto value = Decimal::parse(text);
+        if (!value) return fail("number out of range");
+        d = *value;
+        return true;
+    }
+
+    bool read(od::value& v, qint64& n) {
+        std::string_view text;
+        if (!numberText(v, text)) return false;
+        const char* end = text.data() + text.size();
+        if (const auto r = std::from_chars(text.data(), end, n); r.ec == std::errc() && r.ptr == end)
+            return true;
+        // Like the platform's decoder, a number such as 3.0 or 1e2 is accepted when
+        // its value is a whole number within 64 bits; 1.5 is not.
+        const auto d = Decimal::parse(text);
+        if (!d || d->exponent() < 0) return false;
+        const long long value = d->toInt64Saturated();
+        if (Decimal(value) != *d) return false;
+        n = value;
+        return true;
+    }
+
+    bool read(od::value& v, QString& s) {
+        std::string_view text;
+        if (!stringText(v, text)) return false;
+        s = texts_.get(text);
+        return true;
+    }
+
+    bool read(od::value& v, QDateTime& date) {
+        std::string_view text;
+        if (!stringText(v, text)) return false;
+        const auto secs = ledgerdate::parseSeconds(text);
+        if (!secs) return false;
+        date = QDateTime::fromSecsSinceEpoch(*secs, Qt::UTC);
+        return true;
+    }
+
+    // The canonical 8-4-4-4-12 form, either case.
+    bool read(od::value& v, QUuid& id) {
+        std::string_view text;
+        if (!stringText(v, text) || text.size() != 36) return false;
+        std::uint8_t bytes[16];
+        int n = 0;
+        for (std::size_t i = 0; i < 36;) {
+            if (i == 8 || i == 13 || i == 18 || i == 23) {
+                if (text[i] != '-') return false;
+                ++i;
+                continue;
+            }
+            const int hi = hexValue(text[i]), lo = hexValue(text[i + 1]);
+            if (hi < 0 || lo < 0) return false;
+            bytes[n++] = std::uint8_t(hi << 4 | lo);
+            i += 2;
+        }
+        id = QUuid::fromRfc4122(QByteArrayView(reinterpret_cast<const char*>(bytes), 16));
+        return true;
+    }
+
+    bool read(od::value& v, bool& b) {
+        od::json_type type{};
+        return typeOf(v, type) && type == od::json_type::boolean && check(v.get_bool().get(b));
+    }
+
+    template <typename E>
+    requires std::is_enum_v<E>
+    bool read(od::value& v, E& e) {
+        static const std::vector<std::pair<E, std::string>> table = [] {
+            std::vector<std::pair<E, std::string>> t;
+            for (E c : allCases<E>()) t.emplace_back(c, rawValue(c).toStdString());
+            return t;
+        }();
+        std::string_view text;
+        if (!stringText(v, text)) return false;
+        for (const auto& [value, raw] : table) {
+            if (text == raw) {
+                e = value;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    template <typename T>
+    bool read(od::value& v, std::optional<T>& opt) {
+        od::json_type type{};
+        if (!typeOf(v, type)) return false;
+        if (type == od::json_type::null) {
+            if (!readNull(v)) return false;
+            opt.reset();
             return true;
         }
-        if (stack_.size() >= kMaxDepth) return fail("nested too deeply");
-        Frame child;
-        Frame& parent = stack_.back();
-        if (!parent.ops->start(parent, isObject, child)) return fail(parent.error);
-        stack_.push_back(std::move(child));
+        opt.emplace();
+        return read(v, *opt);
+    }
+
+    // --- containers --------------------------------------------------------
+
+    template <typename T>
+    bool read(od::value& v, std::vector<T>& list) {
+        od::json_type type{};
+        if (!typeOf(v, type) || type != od::json_type::array) return false;
+        od::array array;
+        if (!enter() || !check(v.get_array().get(array))) return false;
+        list.clear();
+        for (auto element : array) {
+            od::value value;
+            if (!check(std::move(element).get(value))) return false;
+            if (!read(value, list.emplace_back())) return fail("wrong value in a list");
+        }
+        --depth_;
         return true;
     }
 
-    bool end() {
-        Frame& f = stack_.back();
-        if (!f.ops->end(f)) return fail(f.error);
-        stack_.pop_back();
+    bool read(od::value& v, QMap<QString, Decimal>& map) {
+        od::json_type type{};
+        if (!typeOf(v, type) || type != od::json_type::object) return fail("category budget is not a number");
+        od::object object;
+        if (!enter() || !check(v.get_object().get(object))) return false;
+        map.clear();
+        for (auto member : object) {
+            od::field field;
+            std::string_view key;
+            Decimal amount;
+            if (!check(std::move(member).get(field)) || !readKey(field, key)) return false;
+            const QString name = QString::fromUtf8(key.data(), qsizetype(key.size()));
+            if (!read(field.value(), amount)) return fail("category budget is not a number");
+            map.insert(name, amount);
+        }
+        --depth_;
+        return true;
+    }
+
+    template <typename R>
+    requires requires(R& r) { ledgerfields::recordName(&r); }
+    bool read(od::value& v, R& record) {
+        od::json_type type{};
+        if (!typeOf(v, type) || type != od::json_type::object) return false;
+        od::object object;
+        return enter() && check(v.get_object().get(object)) && readRecord(object, record);
+    }
+
+    bool readKey(od::field& field, std::string_view& key) {
+        if (!stringTokenIsSound(field.key().raw())) return fail("malformed key");
+        return check(field.unescaped_key().get(key));
+    }
+
+    template <typename R>
+    bool readRecord(od::object& object, R& record) {
+        const auto& layout = RecordLayout<R>::get();
+        std::uint32_t seen = 0;
+        for (auto member : object) {
+            od::field field;
+            std::string_view key;
+            if (!check(std::move(member).get(field)) || !readKey(field, key)) return false;
+            const int index = layout.indexOf(key);
+            if (index < 0) {
+                if (!skip(field.value())) return false;
+                continue;
+            }
+            bool wasNull = false;
+            int i = 0;
+            bool ok = false;
+            ledgerfields::fields(record, [&](const char*, auto& target) {
+                if (i++ != index) return;
+                if constexpr (!IsOptional<std::remove_cvref_t<decltype(target)>>::value) {
+                    od::json_type type{};
+                    wasNull =
+                        field.value().type().get(type) == simdjson::SUCCESS && type == od::json_type::null;
+                }
+                ok = read(field.value(), target);
+            });
+            if (!ok) return failField<R>(wasNull ? "null for required key" : "wrong value for key", index);
+            seen |= std::uint32_t(1) << index;
+        }
+        const std::uint32_t missing = layout.required & ~seen;
+        if (missing != 0) return failField<R>("missing key", std::countr_zero(missing));
+        --depth_;
+        return true;
+    }
+
+    template <typename R>
+    bool failField(const char* what, int index) {
+        return fail(std::string(what) + " '" + std::string(RecordLayout<R>::get().names[std::size_t(index)]) +
+                    "' in " + ledgerfields::recordName(static_cast<R*>(nullptr)));
+    }
+
+    // Walks a value nobody reads, checking it as strictly as the rest.
+    bool skip(od::value& v) {
+        od::json_type type{};
+        if (!typeOf(v, type)) return false;
+        switch (type) {
+            case od::json_type::object: {
+                od::object object;
+                if (!enter() || !check(v.get_object().get(object))) return false;
+                for (auto member : object) {
+                    od::field field;
+                    std::string_view key;
+                    if (!check(std::move(member).get(field)) || !readKey(field, key) || !skip(field.value()))
+                        return false;
+                }
+                break;
+            }
+            case od::json_type::array: {
+                od::array array;
+                if (!enter() || !check(v.get_array().get(array))) return false;
+                for (auto element : array) {
+                    od::value value;
+                    if (!check(std::move(element).get(value)) || !skip(value)) return false;
+                }
+                break;
+            }
+            case od::json_type::number: {
+                std::string_view text;
+                return numberText(v, text);
+            }
+            case od::json_type::string: {
+                std::string_view text;
+                return stringText(v, text);
+            }
+            case od::json_type::boolean: {
+                bool b;
+                return check(v.get_bool().get(b));
+            }
+            case od::json_type::null:
+                return readNull(v);
+        }
+        --depth_;
         return true;
     }
 };
@@ -500,18 +487,20 @@ private:
 
 std::optional<MoneyData> decodeMoneyData(QByteArrayView bytes, LedgerDecodeError* error) {
     MoneyData data;
-    LedgerSax sax(data);
+    LedgerReader reader;
+    // simdjson reads a few bytes past the end of its input, so it gets a padded copy.
+    const simdjson::padded_string input(bytes.data(), std::size_t(bytes.size()));
+    od::parser parser;
+    od::document doc;
     bool ok = false;
-    try {
-        const char* begin = bytes.data();
-        ok = nlohmann::json::sax_parse(begin, begin + bytes.size(), &sax, nlohmann::json::input_format_t::json,
-                                       /*strict=*/true, /*ignore_comments=*/false);
-    } catch (const std::exception& e) {
-        ok = false;
-        if (sax.error.empty()) sax.error = e.what();
-    }
+    if (const auto code = parser.iterate(input).get(doc); code != simdjson::SUCCESS)
+        reader.error = simdjson::error_message(code);
+    else
+        ok = reader.readDocument(doc, data);
     if (!ok) {
-        if (error) error->message = QString::fromStdString(sax.error.empty() ? "unreadable document" : sax.error);
+        if (error)
+            error->message =
+                QString::fromStdString(reader.error.empty() ? "unreadable document" : reader.error);
         return std::nullopt;
     }
     return data;

@@ -3,7 +3,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
-
 #include <clocale>
 
 #include "models/LedgerJson.h"
@@ -326,6 +325,29 @@ TEST(LedgerJsonReader, HostileInputIsRejectedWithoutCrashing) {
     withNul[10] = '\0';
     EXPECT_FALSE(decode(withNul).has_value());
     EXPECT_FALSE(decode("\x89PNG\r\n\x1a\n").has_value());
+}
+
+// Values under ignored keys are checked as strictly as the ones read, and
+// number and text forms beyond JSON's grammar are refused wherever they stand.
+TEST(LedgerJsonReader, StrictEverywhereIncludingIgnoredValues) {
+    const auto withExtra = [](const std::string& value) {
+        return replaced(kMinimal, "{", "{\"extra\": " + value + ", ");
+    };
+    for (const std::string& value :
+         {std::string("[1, {\"a\": tru}]"), std::string("nul"), std::string("[1 2]"), std::string("1e400"),
+          std::string("-1e999"), std::string("01"), std::string("+1"), std::string(".5"), std::string("1."),
+          std::string("1e"), std::string("-"), std::string("1.5x"), std::string("\"a\tb\""),
+          std::string("\"\\x\""), std::string("\"\\u12\""), std::string("{\"\\ud800\": 1}"),
+          std::string("{\"a\" 1}"), std::string("{\"a\": 1,}")})
+        EXPECT_FALSE(decode(withExtra(value)).has_value()) << value;
+    for (const std::string& value :
+         {std::string("1e300"), std::string("-0.0e-999"), std::string("\"\\ud83d\\ude00\""),
+          std::string("{\"\\u0061\": [null, false, -0]}")})
+        EXPECT_TRUE(decode(withExtra(value)).has_value()) << value;
+    // An escaped key still names its field.
+    const auto escaped = decode(replaced(kMinimal, "\"goalName\": \"\"", "\"goal\\u004eame\": \"x\""));
+    ASSERT_TRUE(escaped.has_value());
+    EXPECT_EQ(escaped->goalName, QStringLiteral("x"));
 }
 
 TEST(LedgerJsonReader, IntegersMayBeWrittenAsWholeNumbers) {
