@@ -1,0 +1,161 @@
+#include "ApiRoutes.h"
+
+#include <cctype>
+#include <functional>
+#include <nlohmann/json.hpp>
+
+#include "ApiError.h"
+#include "FamilyStore.h"
+
+namespace family {
+
+using nlohmann::json;
+
+namespace {
+
+ApiAnswer jsonAnswer(int status, const json& body) {
+    return {status, body.dump(-1, ' ', false, json::error_handler_t::replace)};
+}
+
+std::string bearerToken(std::string_view header) {
+    constexpr std::string_view scheme = "bearer ";
+    if (header.size() <= scheme.size()) return {};
+    for (std::size_t i = 0; i < scheme.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(header[i])) != scheme[i]) return {};
+    auto token = header.substr(scheme.size());
+    while (!token.empty() && token.front() == ' ') token.remove_prefix(1);
+    while (!token.empty() && token.back() == ' ') token.remove_suffix(1);
+    return std::string(token);
+}
+
+// The request body as a JSON object; an empty body counts as {} where allowed.
+json bodyObject(const ApiRequest& req, bool emptyAllowed = false) {
+    if (req.body.empty() && emptyAllowed) return json::object();
+    json body = json::parse(req.body, nullptr, false);
+    if (body.is_discarded() || !body.is_object())
+        throw ApiError(400, "Некорректный запрос: ожидается JSON-объект.");
+    return body;
+}
+
+std::string textField(const json& body, const char* key) {
+    const auto it = body.find(key);
+    if (it == body.end() || !it->is_string())
+        throw ApiError(400, std::string("Некорректный запрос: нужно текстовое поле «") + key + "».");
+    return it->get<std::string>();
+}
+
+double numberField(const json& body, const char* key) {
+    const auto it = body.find(key);
+    if (it == body.end() || !it->is_number())
+        throw ApiError(400, std::string("Некорректный запрос: нужно числовое поле «") + key + "».");
+    return it->get<double>();
+}
+
+Account signedIn(FamilyStore& store, const ApiRequest& req) {
+    const auto token = bearerToken(req.authorization);
+    if (token.empty()) throw ApiError(401, "Войдите в аккаунт.");
+    return store.authenticate(token);
+}
+
+// A handler returns the success body and may change the status from 200.
+using Handler = std::function<json(FamilyStore&, const ApiRequest&, int& status)>;
+
+struct Route {
+    std::string_view method;
+    std::string_view path;
+    Handler handler;
+};
+
+const std::vector<Route>& routes() {
+    static const std::vector<Route> table{
+        {"POST", "/api/auth/login",
+         [](FamilyStore& store, const ApiRequest& req, int&) {
+             const auto body = bodyObject(req);
+             const auto email = textField(body, "email");
+             const auto password = textField(body, "password");
+             const auto signIn = store.login(email, password);
+             return json{{"user", FamilyStore::userJson(signIn.user)}, {"sessionToken", signIn.token}};
+         }},
+        {"GET", "/api/auth/me",
+         [](FamilyStore& store, const ApiRequest& req, int&) {
+             return json{{"user", FamilyStore::userJson(signedIn(store, req))}};
+         }},
+        {"GET", "/api/family",
+         [](FamilyStore& store, const ApiRequest& req, int&) { return store.family(signedIn(store, req)); }},
+        {"PATCH", "/api/preferences",
+         [](FamilyStore& store, const ApiRequest& req, int&) {
+             const auto me = signedIn(store, req);
+             const auto body = bodyObject(req);
+             return store.setPreferences(me, textField(body, "currency"), textField(body, "language"));
+         }},
+        {"POST", "/api/pairing/create",
+         [](FamilyStore& store, const ApiRequest& req, int& status) {
+             const auto me = signedIn(store, req);
+             bodyObject(req, true);
+             status = 201;
+             return store.createPairingCode(me);
+         }},
+        {"POST", "/api/pairing/claim",
+         [](FamilyStore& store, const ApiRequest& req, int&) {
+             const auto me = signedIn(store, req);
+             const auto body = bodyObject(req);
+             return store.claimPairingCode(me, textField(body, "token"));
+         }},
+        {"POST", "/api/family/parent-invite",
+         [](FamilyStore& store, const ApiRequest& req, int& status) {
+             const auto me = signedIn(store, req);
+             const auto body = bodyObject(req);
+             const auto action = textField(body, "action");
+             if (action == "create") {
+                 status = 201;
+                 return store.createParentInvite(me);
+             }
+             if (action == "claim") return store.claimParentInvite(me, textField(body, "token"));
+             throw ApiError(400, "Некорректный запрос: действие должно быть «create» или «claim».");
+         }},
+        {"POST", "/api/tasks",
+         [](FamilyStore& store, const ApiRequest& req, int& status) {
+             const auto me = signedIn(store, req);
+             const auto body = bodyObject(req);
+             const auto childId = textField(body, "childId");
+             const auto title = textField(body, "title");
+             const auto reward = numberField(body, "reward");
+             status = 201;
+             return store.addTask(me, childId, title, reward);
+         }},
+        {"PATCH", "/api/tasks",
+         [](FamilyStore& store, const ApiRequest& req, int&) {
+             const auto me = signedIn(store, req);
+             const auto body = bodyObject(req);
+             return store.actOnTask(me, textField(body, "id"), textField(body, "action"));
+         }},
+    };
+    return table;
+}
+
+}  // namespace
+
+ApiAnswer errorAnswer(int status, const std::string& message) {
+    return jsonAnswer(status, json{{"error", message}});
+}
+
+ApiAnswer answerApiRequest(FamilyStore& store, const ApiRequest& request) {
+    const auto path = request.target.substr(0, request.target.find('?'));
+    for (const auto& route : routes()) {
+        if (route.method != request.method || route.path != path) continue;
+        // Every answer leaves here: success is a JSON body, failure a JSON
+        // {"error"} with the refusal's status, and nothing escapes as an exception.
+        try {
+            int status = 200;
+            const json body = route.handler(store, request, status);
+            return jsonAnswer(status, body);
+        } catch (const ApiError& e) {
+            return errorAnswer(e.status(), e.what());
+        } catch (const std::exception&) {
+            return errorAnswer(500, "Внутренняя ошибка сервера. Попробуйте ещё раз позже.");
+        }
+    }
+    return errorAnswer(404, "Неизвестный адрес.");
+}
+
+}  // namespace family
