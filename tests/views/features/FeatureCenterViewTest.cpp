@@ -115,8 +115,8 @@ TEST_F(FeatureCenterTest, WorkingModulesOpenTheirScreenAndBackKeepsQueryAndChip)
     click(view->chip(FeatureGroup::goals));  // a second tap keeps it
     type(view->searchField(), "цел");
     const QStringList before = rows();
-    EXPECT_EQ(before,
-              (QStringList{"goal-deadline", "goal-milestones", "goal-pause", "goal-share", "goal-bonus"}));
+    EXPECT_EQ(before, (QStringList{"goal-deadline", "goal-photo", "goal-milestones", "goal-pause",
+                                   "goal-share", "goal-bonus"}));
     openDetail("goal-deadline");
     click(qobject_cast<FeatureModuleDetail*>(stack->topPage())->openButton());
     stack->pop();
