@@ -6,7 +6,6 @@
 
 #include "components/SymbolView.h"
 #include "components/Symbols.h"
-#include "components/TextFit.h"
 #include "components/TextLabel.h"
 #include "views/features/FeatureCenterStyle.h"
 
@@ -129,7 +128,7 @@ FeatureModuleRow::FeatureModuleRow(const FeatureModule& module, bool isWorking, 
     texts->setSpacing(fs::rowTextSpacing);
     auto* title = new TextLabel(title_, TextStyle::Subheadline);
     title->setTextStyle(TextStyle::Subheadline, QFont::Bold);
-    title->setMinimumScaleFactor(TextFit::kMinimumScale);
+    title->setWordWrap(true);
     auto* detail = new TextLabel(detail_, TextStyle::Caption, ColorRole::SecondaryLabel);
     detail->setWordWrap(true);
     texts->addWidget(title);
