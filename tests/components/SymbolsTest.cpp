@@ -8,6 +8,7 @@
 
 #include "KitFixture.h"
 #include "components/Symbols.h"
+#include "features/FeatureCatalog.h"
 
 namespace {
 
@@ -90,6 +91,10 @@ TEST_F(KitTest, EveryTableEntryAndScreenSymbolHasABundledIcon) {
     EXPECT_GE(Symbols::screenNames().size(), 120);
     for (const QString& name : Symbols::screenNames())
         EXPECT_TRUE(Symbols::resolves(name)) << name.toStdString();
+    // The feature catalogue names its symbols as data.
+    for (const FeatureModule& module : FeatureCatalog::modules)
+        EXPECT_TRUE(Symbols::resolves(module.symbolName())) << module.id;
+    for (const FeatureGroup group : kFeatureGroups) EXPECT_TRUE(Symbols::resolves(symbol(group)));
 }
 
 TEST_F(KitTest, EverySymbolNameInTheSourcesResolves) {

@@ -28,7 +28,8 @@
 #include "services/Preferences.h"
 #include "store/MoneyStore.h"
 #include "views/ledger/DashboardParts.h"
-#include "views/shell/InterimPages.h"
+#include "features/FeatureCatalog.h"
+#include "views/shell/ScreenFactories.h"
 
 namespace {
 
@@ -721,7 +722,7 @@ void DashboardView::showCompletionAlert(const RewardTask& task) {
 
 void DashboardView::openFeatureCenter() {
     if (NavigationStack* stack = navigationStack())
-        stack->push(interim::featureCenterPage(&store_, FeatureAudience::child));
+        stack->push(screens::featureCenter(&store_, FeatureAudience::child));
 }
 
 void DashboardView::showEvent(QShowEvent* event) {

@@ -17,7 +17,7 @@
 #include "views/planning/PlannerStyle.h"
 #include "views/planning/TemplateEditorView.h"
 #include "views/planning/TemplatesCard.h"
-#include "views/shell/InterimPages.h"
+#include "features/FeatureCatalog.h"
 #include "views/shell/ScreenFactories.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include "views/shell/InterimPages.h"
 
-#include "components/NavigationStack.h"
-
 #include <QWidget>
+
+#include "components/NavigationStack.h"
 
 namespace interim {
 
@@ -21,9 +21,8 @@ NavigationPage* page(const QString& title, const QString& objectName,
 
 NavigationPage* emptyPage(const QString& title, const QString& objectName) { return page(title, objectName); }
 
-NavigationPage* analyticsPage() { return page(QStringLiteral("Аналитика"), QStringLiteral("interimAnalytics")); }
-NavigationPage* featureCenterPage(MoneyStore*, FeatureAudience) {
-    return page(QStringLiteral("Центр 1.5"), QStringLiteral("interimFeatureCenter"));
+NavigationPage* analyticsPage() {
+    return page(QStringLiteral("Аналитика"), QStringLiteral("interimAnalytics"));
 }
 
 QWidget* parentFamilyView(AccountSession&) {

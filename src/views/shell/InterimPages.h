@@ -7,13 +7,9 @@
 // views/family/FamilyAccountView.cpp) and delete it here.
 
 class AccountSession;
-class MoneyStore;
 class NavigationPage;
 class QString;
 class QWidget;
-
-// Whose feature list the feature center shows.
-enum class FeatureAudience { child, parent, everyone };
 
 namespace interim {
 
@@ -21,9 +17,8 @@ namespace interim {
 // views/shell/ScreenFactories.cpp).
 NavigationPage* emptyPage(const QString& title, const QString& objectName);
 
-// Tabs, and the page the dashboard's feature spotlight opens.
-NavigationPage* analyticsPage();   // "Аналитика"
-NavigationPage* featureCenterPage(MoneyStore* store, FeatureAudience audience);  // "Центр 1.5"
+// Tabs.
+NavigationPage* analyticsPage();  // "Аналитика"
 
 // The parent's signed-in family screen shown inside the family tab's page. The
 // page takes a screen's windowTitle, when it has one, as its own title.

@@ -3,6 +3,7 @@
 #include <QDateTime>
 
 #include "components/NavigationStack.h"
+#include "views/features/FeatureCenterView.h"
 #include "views/shell/InterimPages.h"
 
 namespace screens {
@@ -32,8 +33,10 @@ NavigationPage* badges(MoneyStore&) {
 }
 
 NavigationPage* featureCenter(MoneyStore* store, FeatureAudience audience) {
-    return interim::featureCenterPage(store, audience);
+    return new FeatureCenterView(store, audience);
 }
+
+NavigationPage* analytics(MoneyStore&) { return interim::analyticsPage(); }
 
 NavigationPage* settings(MoneyStore&, AppLockModel&) {
     return interim::emptyPage(QStringLiteral("Настройки"), QStringLiteral("interimSettings"));

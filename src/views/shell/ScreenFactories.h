@@ -1,7 +1,7 @@
 #pragma once
 
 // The screens that more than one opener pushes (the planner's tools card and
-// settings link, the feature center, the analytics screen), one function per
+// settings link, the feature center and the screens it opens), one function per
 // destination. Every opener builds through these, so a finished screen
 // replaces its interim page by changing its one line in ScreenFactories.cpp.
 
@@ -22,6 +22,7 @@ NavigationPage* recurring(MoneyStore& store);  // "Регулярные"
 NavigationPage* badges(MoneyStore& store);     // "Медали"
 // "Центр 1.5"; no store for the parent's center.
 NavigationPage* featureCenter(MoneyStore* store, FeatureAudience audience);
+NavigationPage* analytics(MoneyStore& store);  // "Аналитика"
 // "Настройки": the app's and the ledger's settings and the passcode.
 NavigationPage* settings(MoneyStore& store, AppLockModel& appLock);
 

@@ -9,6 +9,7 @@
 #include "components/TextFit.h"
 #include "components/TextLabel.h"
 #include "components/TransactionRow.h"
+#include "views/features/FeatureCenterView.h"
 #include "store/DemoLedger.h"
 #include "support/Gallery.h"
 #include "views/ledger/DashboardView.h"
@@ -427,6 +428,7 @@ TEST_F(DashboardTest, SaveErrorAlertIsShownOnceTheDashboardIsOnScreenAndDismissi
     // While another page covers the dashboard the alert waits for it.
     click(view->findChild<QAbstractButton*>("featureSpotlight"));  // the feature center
     ASSERT_EQ(stack->depth(), 2);
+    EXPECT_TRUE(qobject_cast<FeatureCenterView*>(stack->topPage()));
     breakWrites();
     store->applyTemplate(MoneyStore::defaultTemplates().front().id);
     settle();

@@ -211,7 +211,7 @@ TEST_F(PlannerTest, ToolRowsAndTheSettingsLinkPushTheirScreens) {
                 {view->toolButton(PlannerView::Tool::calendar), "interimCalendar", "Календарь"},
                 {view->toolButton(PlannerView::Tool::recurring), "interimRecurring", "Регулярные"},
                 {view->toolButton(PlannerView::Tool::badges), "interimBadges", "Медали"},
-                {view->toolButton(PlannerView::Tool::featureCenter), "interimFeatureCenter", "Центр 1.5"},
+                {view->toolButton(PlannerView::Tool::featureCenter), "featureCenterView", "Центр 1.5"},
                 {view->settingsLink(), "interimSettings", "Настройки"}};
     for (const auto& row : rows) {
         click(row.button);
