@@ -21,7 +21,6 @@ NavigationPage* page(const QString& title, const QString& objectName,
 
 NavigationPage* emptyPage(const QString& title, const QString& objectName) { return page(title, objectName); }
 
-NavigationPage* analyticsPage() { return page(QStringLiteral("Аналитика"), QStringLiteral("interimAnalytics")); }
 NavigationPage* featureCenterPage(MoneyStore*, FeatureAudience) {
     return page(QStringLiteral("Центр 1.5"), QStringLiteral("interimFeatureCenter"));
 }

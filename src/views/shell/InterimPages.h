@@ -21,8 +21,7 @@ namespace interim {
 // views/shell/ScreenFactories.cpp).
 NavigationPage* emptyPage(const QString& title, const QString& objectName);
 
-// Tabs, and the page the dashboard's feature spotlight opens.
-NavigationPage* analyticsPage();   // "Аналитика"
+// The page the dashboard's feature spotlight opens.
 NavigationPage* featureCenterPage(MoneyStore* store, FeatureAudience audience);  // "Центр 1.5"
 
 // The parent's signed-in family screen shown inside the family tab's page. The
