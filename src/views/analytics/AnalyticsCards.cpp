@@ -182,11 +182,12 @@ ComparisonCard::ComparisonCard(QWidget* parent)
     line->setSpacing(rowSpacing);
     auto* label = new TextLabel(QStringLiteral("Самая крупная покупка"));
     label->setWordWrap(true);
-    line->addWidget(label, 1);
+    // The label wraps between its words; the purchase keeps most of the line.
+    line->addWidget(label, 2);
     largestValue_ = amountLabel(TextStyle::Body, ColorRole::Label, QFont::DemiBold);
     largestValue_->setObjectName(QStringLiteral("largestPurchaseValue"));
     largestValue_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    line->addWidget(largestValue_, 1);
+    line->addWidget(largestValue_, 3);
     for (QWidget* part :
          std::initializer_list<QWidget*>{income_, new Divider, expense_, largestDivider_, largest_})
         addWidget(part);

@@ -14,6 +14,7 @@
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "services/GlobalPreferences.h"
 #include "services/IcuText.h"
@@ -60,10 +61,23 @@ void styleAxis(QAbstractAxis* axis) {
     axis->setLinePenColor(Theme::current().color(ColorRole::Separator));
 }
 
-// From 0 to at least 1, so that a ledger without amounts still draws its axis.
+// From 0 to at least 1, so that a ledger without amounts still draws its
+// axis, in a few round steps from 0.
 void fitValues(QValueAxis* axis, double largest) {
-    axis->setRange(0, std::max(largest, 1.0));
-    axis->applyNiceNumbers();
+    const double top = std::max(largest, 1.0);
+    const double rough = top / valueSteps;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(rough)));
+    double step = magnitude * 10;
+    for (const double factor : {1.0, 2.0, 2.5, 5.0})
+        if (magnitude * factor >= rough) {
+            step = magnitude * factor;
+            break;
+        }
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0);
+    axis->setTickInterval(step);
+    axis->setRange(0, std::ceil(top / step) * step);
+    axis->setLabelFormat(step < 1 ? QStringLiteral("%g") : QStringLiteral("%.0f"));
 }
 
 // The standalone narrow weekday names of the app's language, Monday first.
@@ -81,6 +95,14 @@ QStringList narrowWeekdays() {
         result << (names && icuIndex < count ? fromIcu(names[icuIndex]) : QString::number(day));
     }
     return result;
+}
+
+// An amount as a chart value; a hand-edited amount beyond a double's range
+// stays at its largest finite value.
+double plotted(const Decimal& amount) {
+    const double value = amount.toDouble();
+    if (std::isnan(value)) return 0;
+    return std::clamp(value, std::numeric_limits<double>::lowest(), std::numeric_limits<double>::max());
 }
 
 }  // namespace
@@ -101,7 +123,6 @@ WeeklyChart::WeeklyChart(QWidget* parent)
     values_ = new QValueAxis;
     values_->setTitleText(QStringLiteral("Сумма"));
     values_->setTitleVisible(false);
-    values_->setLabelFormat(QStringLiteral("%.0f"));
     chart_->addAxis(days_, Qt::AlignBottom);
     chart_->addAxis(values_, Qt::AlignRight);
     series->attachAxis(days_);
@@ -120,7 +141,7 @@ void WeeklyChart::draw(const std::vector<DailyAmount>& weekly, const LedgerCalen
     QList<qreal> expenses;
     double largest = 0;
     for (const DailyAmount& row : weekly) {
-        const double value = row.amount.toDouble();
+        const double value = plotted(row.amount);
         largest = std::max(largest, value);
         if (row.kind == TransactionKind::income) {
             incomes << value;
@@ -163,8 +184,9 @@ TrendChart::TrendChart(QWidget* parent)
                 parent) {
     setObjectName(QStringLiteral("trendChart"));
     chart_ = quietChart();
-    areaEdge_ = new QLineSeries(this);
+    areaEdge_ = new QLineSeries;
     area_ = new QAreaSeries(areaEdge_);
+    areaEdge_->setParent(area_);  // goes with the area, which the chart owns
     area_->setName(QStringLiteral("Расход"));
     line_ = new QLineSeries;
     line_->setName(QStringLiteral("Расход"));
@@ -178,7 +200,6 @@ TrendChart::TrendChart(QWidget* parent)
     values_ = new QValueAxis;
     values_->setTitleText(QStringLiteral("Расход"));
     values_->setTitleVisible(false);
-    values_->setLabelFormat(QStringLiteral("%.0f"));
     chart_->addAxis(dates_, Qt::AlignBottom);
     chart_->addAxis(values_, Qt::AlignRight);
     for (QAbstractSeries* series : std::initializer_list<QAbstractSeries*>{area_, line_}) {
@@ -195,9 +216,11 @@ void TrendChart::draw(const std::vector<DailyAmount>& days) {
     QList<QPointF> points;
     double largest = 0;
     for (const DailyAmount& day : days) {
-        const double value = day.amount.toDouble();
+        const double value = plotted(day.amount);
         largest = std::max(largest, value);
-        points << QPointF(double(day.date.toMSecsSinceEpoch()), value);
+        // At the day's noon, so that the date labels name the same day in
+        // any zone within twelve hours of the ledger's.
+        points << QPointF(double(day.date.addSecs(12 * 3600).toMSecsSinceEpoch()), value);
     }
     const QList<QPointF> curve = smoothCurve(points, trendSamplesPerDay);
     line_->replace(curve);

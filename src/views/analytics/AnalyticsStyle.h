@@ -25,6 +25,7 @@ inline constexpr qreal trendAreaOpacity = 0.16;
 inline constexpr int trendLineWidth = 2;
 inline constexpr int trendSamplesPerDay = 8;  // points of the smooth curve between two days
 inline constexpr int trendDateTicks = 4;
+inline constexpr int valueSteps = 4;  // about this many steps up the value axis
 inline constexpr int chartLabelPixelSize = 11;
 inline constexpr int visibleBadgeLines = 4;
 

@@ -124,6 +124,7 @@ TEST_F(AnalyticsTest, DifferenceCarriesPlusUnlessNegativeAndLargestPurchaseShows
 }
 
 TEST_F(AnalyticsTest, ExpensesEitherSideOfMidnightLandInTheirOwnBars) {
+    setPreference("appLanguage", "ru_RU");
     show(ledgerWith({expense(7, local(2026, 6, 14, 23, 59)), expense(3, local(2026, 6, 15, 0, 0)),
                      income(5, local(2026, 6, 9, 0, 0))}));
     EXPECT_EQ(values(view->weeklyChart()->expenseSet()), (QList<qreal>{0, 0, 0, 0, 0, 7, 3}));
@@ -162,6 +163,7 @@ TEST_F(AnalyticsTest, GalleryImages) {
     show(MoneyData::emptyLedger());
     expectFitsWidth(view->body());
     EXPECT_FALSE(Gallery::save(*window, "analytics-empty").isEmpty());
+    setNow(local(2026, 10, 4, 21));  // the evening of the demo ledger's day
     show(demoLedger());
     expectFitsWidth(view->body());
     QScrollBar* scroll = view->body()->verticalScrollBar();
