@@ -25,19 +25,6 @@ struct Screen {
     PhoneWindow phone;
 };
 
-// The ledger with one more expense now.
-MoneyData withOneMoreExpense(const MoneyStore& store) {
-    MoneyData data = store.data();
-    MoneyTransaction expense;
-    expense.id = QUuid::createUuid();
-    expense.kind = TransactionKind::expense;
-    expense.amount = Decimal(7);
-    expense.category = QStringLiteral("Еда");
-    expense.date = store.now();
-    data.transactions.push_back(expense);
-    return data;
-}
-
 void openTab(benchmark::State& state) {
     GeneratedStore ledger(static_cast<int>(state.range(0)));
     for (auto _ : state) {
@@ -53,14 +40,7 @@ void openTab(benchmark::State& state) {
 void redrawAfterExpense(benchmark::State& state) {
     GeneratedStore ledger(static_cast<int>(state.range(0)));
     Screen screen(ledger);
-    MoneyStore& store = *ledger.store;
-    for (auto _ : state) {
-        state.PauseTiming();
-        MoneyData data = withOneMoreExpense(store);
-        state.ResumeTiming();
-        store.setData(std::move(data));
-        screen.phone.redraw();
-    }
+    timeRedrawsAfterExpense(state, *ledger.store, screen.phone);
 }
 
 void returnAfterExpense(benchmark::State& state) {

@@ -2,12 +2,14 @@
 
 // What the benchmark programs share: a fixed clock, a store holding a generated
 // ledger, and the phone-sized offscreen window a screen is timed in.
-#include "LedgerGenerator.h"
-#include "store/MoneyStore.h"
+#include <benchmark/benchmark.h>
 
 #include <QTemporaryDir>
 #include <QWidget>
 #include <memory>
+
+#include "LedgerGenerator.h"
+#include "store/MoneyStore.h"
 
 // 4 October 2026, noon UTC: the day the generated ledgers end on.
 class BenchClock : public Clock {
@@ -38,6 +40,14 @@ struct PhoneWindow {
 
     QWidget window;
 };
+
+// The store's ledger with one more expense of 7 in "Еда" at the store's now
+// (what a redraw benchmark publishes with setData, which does not save).
+MoneyData withOneMoreExpense(const MoneyStore& store);
+
+// The timed loop of a redraw benchmark: each step publishes one more expense
+// (prepared untimed) and ends with `phone` painted.
+void timeRedrawsAfterExpense(benchmark::State& state, MoneyStore& store, PhoneWindow& phone);
 
 // main() of a benchmark program that shows widgets: an offscreen QApplication
 // with the app's theme installed, then Google Benchmark.
