@@ -1,15 +1,16 @@
 #include "BenchHarness.h"
 
-#include <benchmark/benchmark.h>
+#include "components/Theme.h"
+#include "services/Preferences.h"
 
 #include <QApplication>
 #include <QStandardPaths>
 #include <QVBoxLayout>
+#include <benchmark/benchmark.h>
 
-#include "components/Theme.h"
-#include "services/Preferences.h"
-
-QDateTime BenchClock::now() const { return QDateTime(QDate(2026, 10, 4), QTime(12, 0), Qt::UTC); }
+QDateTime BenchClock::now() const {
+    return QDateTime(QDate(2026, 10, 4), QTime(12, 0), Qt::UTC);
+}
 
 GeneratedStore::GeneratedStore(int count) {
     Preferences::resetStandard(dir.filePath("standard.ini"));

@@ -2,14 +2,13 @@
 
 // What the benchmark programs share: a fixed clock, a store holding a generated
 // ledger, and the phone-sized offscreen window a screen is timed in.
-#include <benchmark/benchmark.h>
+#include "LedgerGenerator.h"
+#include "store/MoneyStore.h"
 
 #include <QTemporaryDir>
 #include <QWidget>
+#include <benchmark/benchmark.h>
 #include <memory>
-
-#include "LedgerGenerator.h"
-#include "store/MoneyStore.h"
 
 // 4 October 2026, noon UTC: the day the generated ledgers end on.
 class BenchClock : public Clock {
