@@ -71,7 +71,8 @@ int runWidgetBenchmarks(int argc, char** argv) {
     QApplication app(argc, argv);
     Theme::current().install(app);
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;
