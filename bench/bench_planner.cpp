@@ -59,21 +59,7 @@ void redrawAfterExpense(benchmark::State& state) {
     GeneratedStore ledger(static_cast<int>(state.range(0)));
     Lock lock;
     Screen screen(ledger, lock);
-    MoneyStore& store = *ledger.store;
-    for (auto _ : state) {
-        state.PauseTiming();
-        MoneyData data = store.data();
-        MoneyTransaction expense;
-        expense.id = QUuid::createUuid();
-        expense.kind = TransactionKind::expense;
-        expense.amount = Decimal(7);
-        expense.category = QStringLiteral("Еда");
-        expense.date = store.now();
-        data.transactions.push_back(expense);
-        state.ResumeTiming();
-        store.setData(std::move(data));
-        screen.phone.redraw();
-    }
+    timeRedrawsAfterExpense(state, *ledger.store, screen.phone);
 }
 
 }  // namespace

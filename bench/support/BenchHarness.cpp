@@ -43,6 +43,28 @@ void PhoneWindow::redraw() {
     benchmark::DoNotOptimize(window.grab());
 }
 
+MoneyData withOneMoreExpense(const MoneyStore& store) {
+    MoneyData data = store.data();
+    MoneyTransaction expense;
+    expense.id = QUuid::createUuid();
+    expense.kind = TransactionKind::expense;
+    expense.amount = Decimal(7);
+    expense.category = QStringLiteral("Еда");
+    expense.date = store.now();
+    data.transactions.push_back(expense);
+    return data;
+}
+
+void timeRedrawsAfterExpense(benchmark::State& state, MoneyStore& store, PhoneWindow& phone) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        MoneyData data = withOneMoreExpense(store);
+        state.ResumeTiming();
+        store.setData(std::move(data));
+        phone.redraw();
+    }
+}
+
 int runWidgetBenchmarks(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QStandardPaths::setTestModeEnabled(true);

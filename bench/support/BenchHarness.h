@@ -7,6 +7,7 @@
 
 #include <QTemporaryDir>
 #include <QWidget>
+#include <benchmark/benchmark.h>
 #include <memory>
 
 // 4 October 2026, noon UTC: the day the generated ledgers end on.
@@ -38,6 +39,14 @@ struct PhoneWindow {
 
     QWidget window;
 };
+
+// The store's ledger with one more expense of 7 in "Еда" at the store's now
+// (what a redraw benchmark publishes with setData, which does not save).
+MoneyData withOneMoreExpense(const MoneyStore& store);
+
+// The timed loop of a redraw benchmark: each step publishes one more expense
+// (prepared untimed) and ends with `phone` painted.
+void timeRedrawsAfterExpense(benchmark::State& state, MoneyStore& store, PhoneWindow& phone);
 
 // main() of a benchmark program that shows widgets: an offscreen QApplication
 // with the app's theme installed, then Google Benchmark.

@@ -123,6 +123,10 @@ MonthTotals previousMonthTotals(const MoneyData& data, const QueryContext& ctx) 
     return totalsIn(data, ctx.calendar.monthSpan(monthAgo));
 }
 
+MonthTotals currentMonthTotals(const MoneyData& data, const QueryContext& ctx) {
+    return thisMonth(data, ctx);
+}
+
 double goalProgress(const MoneyData& data) {
     if (data.goalAmount.signum() <= 0) return 0;
     return std::clamp(money::ratio(balance(data), data.goalAmount), 0.0, 1.0);
@@ -172,7 +176,10 @@ double budgetProgress(const MoneyData& data, const QueryContext& ctx) {
 }
 
 qint64 savingsRate(const MoneyData& data, const QueryContext& ctx) {
-    const MonthTotals month = thisMonth(data, ctx);
+    return savingsRate(thisMonth(data, ctx));
+}
+
+qint64 savingsRate(const MonthTotals& month) {
     if (month.income.signum() <= 0) return 0;
     return money::truncatedPercent(money::sub(month.income, month.expense), month.income);
 }

@@ -43,6 +43,8 @@ Decimal total(const MoneyData& data, TransactionKind kind, const QDateTime& day,
 Decimal monthTotal(const MoneyData& data, TransactionKind kind, const QDateTime& referenceDate,
                    const LedgerCalendar& calendar);
 MonthTotals previousMonthTotals(const MoneyData& data, const QueryContext& ctx);
+// Both totals of the month of now, in one walk.
+MonthTotals currentMonthTotals(const MoneyData& data, const QueryContext& ctx);
 
 // Balance over the main goal's amount, clamped to 0...1; 0 without a main goal.
 double goalProgress(const MoneyData& data);
@@ -61,6 +63,8 @@ double budgetProgress(const MoneyData& data, const QueryContext& ctx);
 // (income − expense) / income × 100 this month, truncated toward zero,
 // computed exactly; 0 without income.
 qint64 savingsRate(const MoneyData& data, const QueryContext& ctx);
+// The same rule over month totals a caller already has.
+qint64 savingsRate(const MonthTotals& month);
 Decimal projectedMonthExpense(const MoneyData& data, const QueryContext& ctx);
 Decimal safeToSpendToday(const MoneyData& data, const QueryContext& ctx);
 std::optional<MoneyTransaction> largestExpense(const MoneyData& data, const QueryContext& ctx);

@@ -21,10 +21,6 @@ NavigationPage* page(const QString& title, const QString& objectName,
 
 NavigationPage* emptyPage(const QString& title, const QString& objectName) { return page(title, objectName); }
 
-NavigationPage* analyticsPage() {
-    return page(QStringLiteral("Аналитика"), QStringLiteral("interimAnalytics"));
-}
-
 QWidget* parentFamilyView(AccountSession&) {
     auto* view = new QWidget;
     view->setObjectName(QStringLiteral("interimParentFamilyView"));

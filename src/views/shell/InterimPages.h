@@ -17,8 +17,6 @@ namespace interim {
 // views/shell/ScreenFactories.cpp).
 NavigationPage* emptyPage(const QString& title, const QString& objectName);
 
-// Tabs.
-NavigationPage* analyticsPage();  // "Аналитика"
 
 // The parent's signed-in family screen shown inside the family tab's page. The
 // page takes a screen's windowTitle, when it has one, as its own title.

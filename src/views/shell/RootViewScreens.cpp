@@ -1,6 +1,7 @@
 // The screen behind each tab and sheet of the root view. A screen that is
 // ready replaces its interim page by changing its one line here.
 
+#include "views/analytics/AnalyticsView.h"
 #include "views/calculator/CalculatorView.h"
 #include "views/ledger/AddTransactionView.h"
 #include "views/ledger/DashboardView.h"
@@ -28,7 +29,7 @@ NavigationPage* planner(const RootEnvironment& e) { return new PlannerView(e.sto
 
 NavigationPage* calculator(const RootEnvironment& e) { return new CalculatorView(e.services.haptics); }
 
-NavigationPage* analytics(const RootEnvironment&) { return interim::analyticsPage(); }
+NavigationPage* analytics(const RootEnvironment& e) { return new AnalyticsView(e.store); }
 
 QWidget* addTransactionSheet(const RootEnvironment& e, TransactionKind kind) {
     return new AddTransactionView(e.store, kind, e.services.photos);

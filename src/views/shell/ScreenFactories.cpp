@@ -1,5 +1,7 @@
 #include "views/shell/ScreenFactories.h"
 
+#include "views/analytics/AnalyticsView.h"
+
 #include <QDateTime>
 
 #include "components/NavigationStack.h"
@@ -36,7 +38,7 @@ NavigationPage* featureCenter(MoneyStore* store, FeatureAudience audience) {
     return new FeatureCenterView(store, audience);
 }
 
-NavigationPage* analytics(MoneyStore&) { return interim::analyticsPage(); }
+NavigationPage* analytics(MoneyStore& store) { return new AnalyticsView(store); }
 
 NavigationPage* settings(MoneyStore&, AppLockModel&) {
     return interim::emptyPage(QStringLiteral("Настройки"), QStringLiteral("interimSettings"));

@@ -1,0 +1,67 @@
+// The "Аналитика" tab on generated ledgers, offscreen: opening the tab (build
+// the screen, read every figure, lay out and paint the window), the redraw
+// after one change while the tab is shown (one more expense this month,
+// published with setData, which does not save), and returning to the tab
+// after such a change made while another page covered it. Each timed step
+// ends with the window painted.
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <memory>
+
+#include "BenchHarness.h"
+#include "components/NavigationStack.h"
+#include "store/MoneyStore.h"
+#include "views/analytics/AnalyticsView.h"
+
+namespace {
+
+struct Screen {
+    explicit Screen(GeneratedStore& ledger)
+        : view(new AnalyticsView(*ledger.store)), stack(new NavigationStack(view)), phone(stack) {}
+
+    AnalyticsView* view;
+    NavigationStack* stack;
+    PhoneWindow phone;
+};
+
+void openTab(benchmark::State& state) {
+    GeneratedStore ledger(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        auto screen = std::make_unique<Screen>(ledger);
+        state.PauseTiming();
+        state.counters["redraws"] = screen->view->redrawCount();
+        screen.reset();  // closing the tab is not part of opening it
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        state.ResumeTiming();
+    }
+}
+
+void redrawAfterExpense(benchmark::State& state) {
+    GeneratedStore ledger(static_cast<int>(state.range(0)));
+    Screen screen(ledger);
+    timeRedrawsAfterExpense(state, *ledger.store, screen.phone);
+}
+
+void returnAfterExpense(benchmark::State& state) {
+    GeneratedStore ledger(static_cast<int>(state.range(0)));
+    Screen screen(ledger);
+    MoneyStore& store = *ledger.store;
+    for (auto _ : state) {
+        state.PauseTiming();
+        screen.stack->push(new NavigationPage(QStringLiteral("Медали")));
+        screen.phone.redraw();
+        store.setData(withOneMoreExpense(store));  // hidden: the tab only waits
+        state.ResumeTiming();
+        screen.stack->pop();
+        screen.phone.redraw();
+    }
+}
+
+}  // namespace
+
+BENCHMARK(openTab)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(redrawAfterExpense)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(returnAfterExpense)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+int main(int argc, char** argv) { return runWidgetBenchmarks(argc, argv); }

@@ -1,0 +1,180 @@
+#include <QBarCategoryAxis>
+#include <QBarSet>
+#include <QScrollBar>
+#include <QValueAxis>
+
+#include "components/Button.h"
+#include "components/ProgressBar.h"
+#include "components/TextLabel.h"
+#include "store/DemoLedger.h"
+#include "views/analytics/AchievementsCard.h"
+#include "views/analytics/AnalyticsCards.h"
+#include "views/analytics/AnalyticsCharts.h"
+#include "views/analytics/AnalyticsView.h"
+#include "views/ledger/DashboardFixture.h"
+
+namespace {
+
+class AnalyticsTest : public DashboardFixture {
+protected:
+    AnalyticsView& show(const MoneyData& data) {
+        open(data);
+        view = new AnalyticsView(*store);
+        stack = &showInWindow(view);
+        return *view;
+    }
+    InsightTile& tile(InsightsGrid::Tile which) const { return *view->insightsGrid()->tile(which); }
+    QString tileText(InsightsGrid::Tile which) const { return tile(which).valueLabel()->text(); }
+    static QList<qreal> values(QBarSet* set) {
+        QList<qreal> result;
+        for (int i = 0; i < set->count(); ++i) result << set->at(i);
+        return result;
+    }
+
+    AnalyticsView* view = nullptr;
+    NavigationStack* stack = nullptr;
+};
+
+}  // namespace
+
+TEST_F(AnalyticsTest, EmptyLedgerShowsZeroesFlatChartsAndTheEmptyTexts) {
+    show(MoneyData::emptyLedger());
+    EXPECT_EQ(view->title(), "Аналитика");
+    EXPECT_EQ(view->summaryCards()->incomeLabel()->text(), cnyText(0));
+    EXPECT_EQ(view->summaryCards()->expenseLabel()->text(), cnyText(0));
+    EXPECT_EQ(tileText(InsightsGrid::savingsRate), "0%");
+    EXPECT_EQ(tile(InsightsGrid::savingsRate).color(), ColorRole::Orange);
+    EXPECT_EQ(tileText(InsightsGrid::averagePerDay), cnyText(0));
+    EXPECT_EQ(tileText(InsightsGrid::operations), "0");
+    EXPECT_EQ(tileText(InsightsGrid::topCategory), "—");
+    EXPECT_TRUE(view->categoriesCard()->emptyLabel()->isVisible());
+    EXPECT_EQ(view->categoriesCard()->rowCount(), 0);
+    EXPECT_FALSE(view->comparisonCard()->largestPurchase()->isVisible());
+
+    WeeklyChart* weekly = view->weeklyChart();
+    EXPECT_EQ(values(weekly->incomeSet()), QList<qreal>(7, 0));
+    EXPECT_EQ(values(weekly->expenseSet()), QList<qreal>(7, 0));
+    EXPECT_EQ(weekly->dayAxis()->count(), 7);
+    const QList<QPointF> trend = view->trendChart()->dayPoints();
+    ASSERT_EQ(trend.size(), 30);
+    for (const QPointF& p : trend) EXPECT_EQ(p.y(), 0);
+    for (QValueAxis* axis : {weekly->valueAxis(), view->trendChart()->valueAxis()}) {
+        EXPECT_EQ(axis->min(), 0);
+        EXPECT_GE(axis->max(), 1);
+    }
+
+    AchievementsCard* achievements = view->achievementsCard();
+    EXPECT_EQ(achievements->rankLabel()->text(), "Новичок");
+    EXPECT_EQ(achievements->pointsLabel()->text(), "0 очков наград");
+    EXPECT_EQ(achievements->countLabel()->text(), "0/37");
+    EXPECT_TRUE(achievements->emptyLabel()->isVisible());
+    EXPECT_TRUE(achievements->badgeLines().isEmpty());
+}
+
+TEST_F(AnalyticsTest, SavingsRateIsExactAndGreenFromTwenty) {
+    show(MoneyData::emptyLedger());
+    const struct {
+        int income;
+        int expense;
+        const char* text;
+        ColorRole color;
+    } months[] = {{100, 80, "20%", ColorRole::Green},
+                  {100, 81, "19%", ColorRole::Orange},
+                  {100, 71, "29%", ColorRole::Green},
+                  {0, 50, "0%", ColorRole::Orange},
+                  {100, 140, "-40%", ColorRole::Orange}};
+    for (const auto& m : months) {
+        MoneyData d = ledgerWith({expense(m.expense, local(2026, 6, 3))});
+        if (m.income) d.transactions.push_back(income(m.income, local(2026, 6, 2)));
+        store->setData(d);
+        EXPECT_EQ(tileText(InsightsGrid::savingsRate), m.text) << m.income << "/" << m.expense;
+        EXPECT_EQ(tile(InsightsGrid::savingsRate).color(), m.color) << m.text;
+    }
+}
+
+TEST_F(AnalyticsTest, AveragePerDayDividesByTheDayOfTheMonth) {
+    const struct {
+        int day;
+        const char* average;
+    } cases[] = {{1, "30"}, {15, "2"}};
+    for (const auto& c : cases) {
+        setNow(local(2026, 6, c.day, 10));
+        show(ledgerWith({expense(30, local(2026, 6, 1, 0, 0))}));
+        EXPECT_EQ(tileText(InsightsGrid::averagePerDay), cnyText(dec(c.average))) << c.day;
+    }
+}
+
+TEST_F(AnalyticsTest, DifferenceCarriesPlusUnlessNegativeAndLargestPurchaseShows) {
+    show(MoneyData::emptyLedger());
+    const struct {
+        int previous;
+        int current;
+        QString difference;
+    } cases[] = {{50, 50, "+" + cnyText(0)}, {40, 50, "+" + cnyText(10)}, {60, 50, cnyText(-10)}};
+    for (const auto& c : cases) {
+        store->setData(ledgerWith({expense(c.previous, local(2026, 5, 10)),
+                                   expense(c.current, local(2026, 6, 10), QStringLiteral("Игры"))}));
+        ComparisonRow* row = view->comparisonCard()->expenseRow();
+        EXPECT_EQ(row->differenceLabel()->text(), c.difference) << c.previous;
+        EXPECT_EQ(row->previousLabel()->text(), "Было " + cnyText(c.previous));
+    }
+    EXPECT_TRUE(view->comparisonCard()->largestPurchase()->isVisible());
+    EXPECT_EQ(view->comparisonCard()->largestPurchaseLabel()->text(), "Игры · " + cnyText(50));
+    EXPECT_EQ(tileText(InsightsGrid::topCategory), "Игры");
+}
+
+TEST_F(AnalyticsTest, ExpensesEitherSideOfMidnightLandInTheirOwnBars) {
+    setPreference("appLanguage", "ru_RU");
+    show(ledgerWith({expense(7, local(2026, 6, 14, 23, 59)), expense(3, local(2026, 6, 15, 0, 0)),
+                     income(5, local(2026, 6, 9, 0, 0))}));
+    EXPECT_EQ(values(view->weeklyChart()->expenseSet()), (QList<qreal>{0, 0, 0, 0, 0, 7, 3}));
+    EXPECT_EQ(values(view->weeklyChart()->incomeSet()), (QList<qreal>{5, 0, 0, 0, 0, 0, 0}));
+    // 9 June 2026 is a Tuesday; seven distinct labels although two narrow names repeat.
+    const QStringList days = view->weeklyChart()->dayAxis()->categories();
+    EXPECT_EQ(days.front(), "В");
+    EXPECT_EQ(QSet<QString>(days.begin(), days.end()).size(), 7);
+    EXPECT_EQ(view->trendChart()->dayPoints().back().y(), 3);
+}
+
+TEST_F(AnalyticsTest, FirstFourUnlockedBadgesAndTheLinkOntoTheSameStack) {
+    show(demoLedger());
+    const std::vector<MoneyBadge> unlocked = store->unlockedBadges();
+    ASSERT_GE(unlocked.size(), 5u);
+    AchievementsCard* card = view->achievementsCard();
+    EXPECT_EQ(card->badgeLines(),
+              (QStringList{unlocked[0].title, unlocked[1].title, unlocked[2].title, unlocked[3].title}));
+    EXPECT_EQ(card->countLabel()->text(), QString::number(unlocked.size()) + "/37");
+    EXPECT_FALSE(card->emptyLabel()->isVisible());
+
+    click(card->badgesLink());
+    EXPECT_EQ(stack->depth(), 2);
+    EXPECT_TRUE(stack->topPage()->title().startsWith("Медали"));
+    const int redraws = view->redrawCount();
+    const QString count = tileText(InsightsGrid::operations);
+    store->add(TransactionKind::expense, Decimal(4), QStringLiteral("Еда"), {}, store->now(), {}, false,
+               QStringLiteral("Основной"));
+    EXPECT_EQ(view->redrawCount(), redraws);  // hidden: waits
+    stack->pop();
+    settle();
+    EXPECT_EQ(tileText(InsightsGrid::operations), QString::number(count.toInt() + 1));
+}
+
+TEST_F(AnalyticsTest, GalleryImages) {
+    show(MoneyData::emptyLedger());
+    expectFitsWidth(view->body());
+    EXPECT_FALSE(Gallery::save(*window, "analytics-empty").isEmpty());
+    setNow(local(2026, 10, 4, 21));  // the evening of the demo ledger's day
+    show(demoLedger());
+    expectFitsWidth(view->body());
+    QScrollBar* scroll = view->body()->verticalScrollBar();
+    for (const int part : {0, 1, 2, 3}) {
+        scroll->setValue(scroll->maximum() * part / 3);
+        EXPECT_FALSE(Gallery::save(*window, "analytics-demo-" + QString::number(part)).isEmpty());
+    }
+    setPreference("appTheme", "dark");
+    Theme::current().refresh();
+    for (const int part : {0, 2}) {
+        scroll->setValue(scroll->maximum() * part / 3);
+        EXPECT_FALSE(Gallery::save(*window, "analytics-dark-" + QString::number(part)).isEmpty());
+    }
+}
