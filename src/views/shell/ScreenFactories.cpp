@@ -3,6 +3,7 @@
 #include <QDateTime>
 
 #include "components/NavigationStack.h"
+#include "views/settings/SettingsView.h"
 #include "views/shell/InterimPages.h"
 
 namespace screens {
@@ -35,8 +36,8 @@ NavigationPage* featureCenter(MoneyStore* store, FeatureAudience audience) {
     return interim::featureCenterPage(store, audience);
 }
 
-NavigationPage* settings(MoneyStore&, AppLockModel&) {
-    return interim::emptyPage(QStringLiteral("Настройки"), QStringLiteral("interimSettings"));
+NavigationPage* settings(MoneyStore& store, AppLockModel& appLock, const PlatformServices& services) {
+    return SettingsView::page(store, appLock, services);
 }
 
 }  // namespace screens

@@ -9,6 +9,7 @@ class AppLockModel;
 class MoneyStore;
 class NavigationPage;
 class QDateTime;
+struct PlatformServices;
 enum class FeatureAudience;
 
 namespace screens {
@@ -23,6 +24,6 @@ NavigationPage* badges(MoneyStore& store);     // "Медали"
 // "Центр 1.5"; no store for the parent's center.
 NavigationPage* featureCenter(MoneyStore* store, FeatureAudience audience);
 // "Настройки": the app's and the ledger's settings and the passcode.
-NavigationPage* settings(MoneyStore& store, AppLockModel& appLock);
+NavigationPage* settings(MoneyStore& store, AppLockModel& appLock, const PlatformServices& services);
 
 }  // namespace screens
