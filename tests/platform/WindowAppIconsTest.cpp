@@ -29,7 +29,8 @@ TEST(WindowAppIconsTest, EveryNamedIconHasAnImageAndTheLastOneSetComesBackAtStar
     const QString state = dir.filePath("config/app-icon");
     WindowAppIcons icons(state);
     EXPECT_TRUE(icons.supportsAlternateIcons());
-    for (const QString& name : WindowAppIcons::alternateNames() << QString()) {
+    const QStringList names = WindowAppIcons::alternateNames() << QString();  // and the primary
+    for (const QString& name : names) {
         EXPECT_EQ(setIcon(icons, name), std::nullopt) << name.toStdString();
         EXPECT_EQ(windowIconImage(), WindowAppIcons::icon(name).pixmap(32).toImage());
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QTimeZone>
 #include <functional>
 #include <optional>
 

@@ -4,8 +4,8 @@
 #include <QPointer>
 
 #include "components/MoneyCard.h"
+#include "components/Overlays.h"
 
-class Alert;
 class Button;
 class Haptics;
 class MoneyStore;

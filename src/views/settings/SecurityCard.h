@@ -3,13 +3,12 @@
 #include <QPointer>
 
 #include "components/MoneyCard.h"
+#include "components/Overlays.h"
 #include "views/shell/PasscodeViews.h"
 
-class Alert;
 class AppLockModel;
 class Button;
 class Haptics;
-class Sheet;
 class SymbolView;
 class TextLabel;
 class ToggleRow;

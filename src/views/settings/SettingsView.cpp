@@ -109,6 +109,8 @@ QWidget* SettingsView::buildComfortCard() {
     notify_ = new Button(QStringLiteral("Включить уведомления о целях"), Button::Style::Plain,
                          QStringLiteral("bell.badge.fill"));
     notify_->setObjectName(QStringLiteral("notificationsButton"));
+    // A size smaller keeps the whole label on one line at the phone's width.
+    notify_->setTextStyle(TextStyle::Subheadline);
     connect(notify_, &QAbstractButton::clicked, this, &SettingsView::requestNotifications);
     rows->addWidget(notify_, 0, Qt::AlignLeft);
     notifyStatus_ = new TextLabel(QString(), TextStyle::Caption, ColorRole::SecondaryLabel);

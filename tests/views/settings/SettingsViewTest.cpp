@@ -81,6 +81,7 @@ TEST_F(SettingsTest, EachControlWritesItsKeyWithItsTagAndShowsAnOutsideWrite) {
         EXPECT_EQ(stored(row.key), row.tag.toString()) << row.key;
     }
     // Typing inside the name keeps the cursor where it is: each write is not read back.
+    view->profileField()->setFocus();
     view->profileField()->setCursorPosition(1);
     typeText(view->profileField(), "н");
     EXPECT_EQ(stored("profileName"), "Ання");
