@@ -90,10 +90,7 @@ AppearanceCard::AppearanceCard(AppIcons& icons, QWidget* parent)
     : MoneyCard(QStringLiteral("Оформление"), QStringLiteral("paintpalette.fill"), nullptr, parent),
       icons_(icons) {
     setObjectName(QStringLiteral("appearanceCard"));
-    auto* column = new QWidget;
-    auto* rows = new QVBoxLayout(column);
-    rows->setContentsMargins(0, 0, 0, 0);
-    rows->setSpacing(settings_style::rowSpacing);
+    QVBoxLayout* rows = cardColumn(this);
 
     auto* themeTitle = new TextLabel(QStringLiteral("Тема"), TextStyle::Body);
     rows->addWidget(themeTitle);
@@ -122,7 +119,6 @@ AppearanceCard::AppearanceCard(AppIcons& icons, QWidget* parent)
     iconError_->setWordWrap(true);
     iconError_->hide();
     rows->addWidget(iconError_);
-    addWidget(column);
 
     shownIcon_ = storedPreference(kIconKey, kDefaultIcon);
     showValues();

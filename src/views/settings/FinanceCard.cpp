@@ -26,10 +26,7 @@ FinanceCard::FinanceCard(MoneyStore& store, Haptics& haptics, QWidget* parent)
       store_(store),
       haptics_(haptics) {
     setObjectName(QStringLiteral("financeCard"));
-    auto* column = new QWidget;
-    auto* rows = new QVBoxLayout(column);
-    rows->setContentsMargins(0, 0, 0, 0);
-    rows->setSpacing(settings_style::rowSpacing);
+    QVBoxLayout* rows = cardColumn(this);
 
     name_ = new QLineEdit;
     name_->setObjectName(QStringLiteral("goalNameField"));
@@ -46,7 +43,6 @@ FinanceCard::FinanceCard(MoneyStore& store, Haptics& haptics, QWidget* parent)
     save_->setFullWidth(true);
     connect(save_, &QAbstractButton::clicked, this, &FinanceCard::save);
     rows->addWidget(save_);
-    addWidget(column);
 
     showCurrency();
     updateSaveButton();

@@ -18,10 +18,7 @@ SecurityCard::SecurityCard(AppLockModel& appLock, Haptics& haptics, QWidget* par
       haptics_(haptics),
       hadPasscode_(appLock.hasPasscode()) {
     setObjectName(QStringLiteral("securityCard"));
-    auto* column = new QWidget;
-    auto* rows = new QVBoxLayout(column);
-    rows->setContentsMargins(0, 0, 0, 0);
-    rows->setSpacing(settings_style::rowSpacing);
+    QVBoxLayout* rows = cardColumn(this);
 
     auto* status = new QHBoxLayout;
     status->setSpacing(settings_style::statusSpacing);
@@ -64,7 +61,6 @@ SecurityCard::SecurityCard(AppLockModel& appLock, Haptics& haptics, QWidget* par
     error_->setObjectName(QStringLiteral("lockError"));
     error_->setWordWrap(true);
     rows->addWidget(error_);
-    addWidget(column);
 
     connect(&appLock_, &AppLockModel::changed, this, &SecurityCard::lockChanged);
     redraw();

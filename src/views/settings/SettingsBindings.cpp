@@ -1,7 +1,9 @@
 #include "views/settings/SettingsBindings.h"
 
 #include <QHBoxLayout>
+#include <QVBoxLayout>
 
+#include "components/MoneyCard.h"
 #include "components/SymbolView.h"
 #include "components/TextFit.h"
 #include "components/TextLabel.h"
@@ -50,4 +52,13 @@ void PickerRow::setValueText(const QString& text) {
 
 QString storedPreference(const QString& key, const QString& fallback) {
     return Preferences::standard().string(key, fallback);
+}
+
+QVBoxLayout* cardColumn(MoneyCard* card) {
+    auto* column = new QWidget;
+    auto* rows = new QVBoxLayout(column);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(settings_style::rowSpacing);
+    card->addWidget(column);
+    return rows;
 }

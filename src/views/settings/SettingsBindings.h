@@ -4,6 +4,8 @@
 
 #include "components/TileButton.h"
 
+class MoneyCard;
+class QVBoxLayout;
 class TextLabel;
 class ToggleRow;
 
@@ -32,3 +34,6 @@ private:
 
 // The stored text of a key, or its default while absent.
 QString storedPreference(const QString& key, const QString& fallback);
+
+// The column of a settings card's rows, added to the card.
+QVBoxLayout* cardColumn(MoneyCard* card);

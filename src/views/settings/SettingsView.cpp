@@ -27,15 +27,6 @@ namespace {
 const QString kProfileKey = QStringLiteral("profileName");
 const QString kCurrencyKey = QString::fromLatin1(GlobalPreferences::kCurrencyCodeKey);
 
-QVBoxLayout* cardColumn(MoneyCard* card) {
-    auto* column = new QWidget;
-    auto* rows = new QVBoxLayout(column);
-    rows->setContentsMargins(0, 0, 0, 0);
-    rows->setSpacing(settings_style::rowSpacing);
-    card->addWidget(column);
-    return rows;
-}
-
 // A title at the leading edge and its value at the trailing edge.
 QWidget* labeledRow(const QString& title, TextLabel* value) {
     auto* row = new QWidget;
