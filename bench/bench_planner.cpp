@@ -13,6 +13,7 @@
 #include "platform/Keychain.h"
 #include "services/Preferences.h"
 #include "store/MoneyStore.h"
+#include "support/FakePlatform.h"
 #include "views/planning/GoalsPlanCard.h"
 #include "views/planning/PlannerView.h"
 #include "views/planning/TemplatesCard.h"
@@ -30,12 +31,14 @@ public:
 struct Lock {
     EmptyKeychain keychain;
     AppLockModel model{keychain, Preferences::standard()};
+    FakePlatform platform;  // handed on to the settings screen, never used here
 };
 
 // The planner tab's stack in the phone window.
 struct Screen {
     Screen(GeneratedStore& ledger, Lock& lock)
-        : view(new PlannerView(*ledger.store, lock.model)), phone(new NavigationStack(view)) {}
+        : view(new PlannerView(*ledger.store, lock.model, lock.platform.services)),
+          phone(new NavigationStack(view)) {}
 
     PlannerView* view;
     PhoneWindow phone;

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QIcon>
 #include <QTextStream>
 #include <QTimer>
@@ -29,6 +31,7 @@
 #include "platform/ScreenLockMonitor.h"
 #include "platform/SecretServiceKeychain.h"
 #include "platform/WidgetCenter.h"
+#include "platform/WindowAppIcons.h"
 #include "platform/WindowScenePhase.h"
 #include "services/Preferences.h"
 #include "store/MoneyStore.h"
@@ -134,6 +137,9 @@ int runApp(int argc, char** argv) {
     Preferences::resetStandard(preferencesPathForRole(role));
     Preferences& preferences = Preferences::standard();
     Theme::current().install(app);
+    // The icon picked last in the settings, kept beside the preferences.
+    WindowAppIcons appIcons(QFileInfo(preferences.filePath()).dir().filePath(QStringLiteral("app-icon")));
+    appIcons.applyStored();
 
     // The three long-lived objects, in this order: the ledger is loaded and its
     // due recurring operations booked before the lock reads the keychain, and
@@ -155,9 +161,9 @@ int runApp(int argc, char** argv) {
     ShareSheetService share(&window);
     FileDialogPhotoPicker photos(&window);
     CameraQrCodeScannerFactory qrScanners;
-    const PlatformServices services{keychain,   biometrics,     notifications,  widgets,
-                                    haptics,    share,          photos,         qrScanners,
-                                    scenePhase, outsideEntries, Clock::system()};
+    const PlatformServices services{keychain,   biometrics,     notifications,   widgets,
+                                    haptics,    share,          photos,          qrScanners,
+                                    scenePhase, outsideEntries, Clock::system(), appIcons};
 
     QObject::connect(&instance, &SingleInstance::messageReceived, &outsideEntries,
                      [&outsideEntries](const InstanceMessage& message) {

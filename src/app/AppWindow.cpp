@@ -6,7 +6,7 @@
 AppWindow::AppWindow(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("appWindow"));
     setWindowTitle(QStringLiteral("Zanbeck"));
-    setWindowIcon(QIcon(QStringLiteral(":/app/zanbeck.svg")));
+    // No icon of its own: the window shows the app's, which the settings can change.
     setMinimumSize(320, 560);
     resize(kPhoneSize);
     auto* layout = new QVBoxLayout(this);

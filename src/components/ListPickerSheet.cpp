@@ -15,6 +15,10 @@
 #include "components/Symbols.h"
 #include "components/TextLabel.h"
 #include "components/Theme.h"
+#include "services/CurrencyCatalog.h"
+#include "services/GlobalPreferences.h"
+#include "services/LanguageCatalog.h"
+#include "services/PickerTitles.h"
 
 namespace {
 
@@ -195,4 +199,18 @@ void ListPickerSheet::scrollToCurrent() {
     if (found.isEmpty()) return;
     const QModelIndex row = rows_->mapFromSource(found.first());
     if (row.isValid()) list_->scrollTo(row, QAbstractItemView::PositionAtCenter);
+}
+
+QList<ListPickerEntry> currencyPickerEntries() {
+    QList<ListPickerEntry> rows;
+    for (const QString& code : CurrencyCatalog::codes()) rows.append({code, PickerTitles::currency(code)});
+    return rows;
+}
+
+QList<ListPickerEntry> languagePickerEntries() {
+    QList<ListPickerEntry> rows;
+    const QString automatic = QString::fromLatin1(GlobalPreferences::kAutoLanguage);
+    rows.append({automatic, PickerTitles::language(automatic)});
+    for (const QString& code : LanguageCatalog::codes()) rows.append({code, PickerTitles::language(code)});
+    return rows;
 }

@@ -59,3 +59,8 @@ private:
     QStandardItemModel* model_;
     QSortFilterProxyModel* rows_;
 };
+
+// The rows of the two preference pickers, titled by PickerTitles: every
+// currency of CurrencyCatalog; "auto" and then every language of LanguageCatalog.
+QList<ListPickerEntry> currencyPickerEntries();
+QList<ListPickerEntry> languagePickerEntries();

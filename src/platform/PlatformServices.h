@@ -2,6 +2,7 @@
 
 // The phone services the screens use, made once in main() and handed down by
 // reference so that no screen reaches for a global; tests fill it with fakes.
+class AppIcons;
 class Biometrics;
 class Clock;
 class Haptics;
@@ -26,4 +27,5 @@ struct PlatformServices {
     ScenePhaseSource& scenePhase;
     OutsideEntries& outsideEntries;
     const Clock& clock;
+    AppIcons& appIcons;
 };

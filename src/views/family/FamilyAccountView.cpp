@@ -1,7 +1,5 @@
 #include "views/family/FamilyAccountView.h"
 
-#include <unicode/locid.h>
-
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
@@ -19,10 +17,8 @@
 #include "components/Symbols.h"
 #include "components/TextLabel.h"
 #include "components/Theme.h"
-#include "services/CurrencyCatalog.h"
 #include "services/GlobalPreferences.h"
-#include "services/IcuText.h"
-#include "services/LanguageCatalog.h"
+#include "services/PickerTitles.h"
 #include "services/Preferences.h"
 #include "views/family/ChildFamilyView.h"
 #include "views/shell/InterimPages.h"
@@ -55,21 +51,6 @@ int characterCount(const QString& text) {
     int count = 0;
     while (finder.toNextBoundary() > 0) ++count;
     return count;
-}
-
-// Every word's first letter upper case, the rest lower case.
-QString capitalized(const QString& text) {
-    QString result = text.toLower();
-    bool wordStart = true;
-    for (qsizetype i = 0; i < result.size(); ++i) {
-        if (result[i].isLetterOrNumber()) {
-            if (wordStart) result[i] = result[i].toUpper();
-            wordStart = false;
-        } else {
-            wordStart = true;
-        }
-    }
-    return result;
 }
 
 // The lime tile with the form's symbol.
@@ -260,22 +241,16 @@ void FamilyAccountView::startSignIn() {
 void FamilyAccountView::updateMenuRows() {
     // Each row shows its current choice at the trailing edge.
     currencyAction_->setText(QStringLiteral("Валюта\t") + storedCurrency());
-    languageAction_->setText(QStringLiteral("Язык\t") + languageRowTitle(storedLanguage()));
+    languageAction_->setText(QStringLiteral("Язык\t") + PickerTitles::language(storedLanguage()));
 }
 
 ListPickerSheet* FamilyAccountView::showCurrencyPicker() {
-    QList<ListPickerEntry> rows;
-    for (const QString& code : CurrencyCatalog::codes()) rows.append({code, currencyRowTitle(code)});
     // An unknown stored code (written by the server) checks no row.
-    return showPicker(QStringLiteral("Валюта"), kCurrencyKey, rows, storedCurrency());
+    return showPicker(QStringLiteral("Валюта"), kCurrencyKey, currencyPickerEntries(), storedCurrency());
 }
 
 ListPickerSheet* FamilyAccountView::showLanguagePicker() {
-    QList<ListPickerEntry> rows;
-    const QString automatic = QString::fromLatin1(GlobalPreferences::kAutoLanguage);
-    rows.append({automatic, languageRowTitle(automatic)});
-    for (const QString& code : LanguageCatalog::codes()) rows.append({code, languageRowTitle(code)});
-    return showPicker(QStringLiteral("Язык"), kLanguageKey, rows, storedLanguage());
+    return showPicker(QStringLiteral("Язык"), kLanguageKey, languagePickerEntries(), storedLanguage());
 }
 
 ListPickerSheet* FamilyAccountView::showPicker(const QString& title, const QString& key,
@@ -284,20 +259,6 @@ ListPickerSheet* FamilyAccountView::showPicker(const QString& title, const QStri
     connect(picker_, &ListPickerSheet::picked, this,
             [this, key](const QString& value) { choose(key, value); });
     return picker_;
-}
-
-QString FamilyAccountView::currencyRowTitle(const QString& code) {
-    return CurrencyCatalog::title(code, GlobalPreferences::systemLocale());
-}
-
-QString FamilyAccountView::languageRowTitle(const QString& code) {
-    if (code == QLatin1String(GlobalPreferences::kAutoLanguage)) return QStringLiteral("Как на устройстве");
-    const icu::Locale language(code.toLatin1().constData());
-    icu::UnicodeString name;
-    language.getDisplayLanguage(GlobalPreferences::systemLocale(), name);
-    const QString text = fromIcu(name);
-    // Without a name ICU hands back the code, which stays as it is.
-    return text.isEmpty() || text == code ? code : capitalized(text);
 }
 
 void FamilyAccountView::choose(const QString& key, const QString& value) {

@@ -48,10 +48,6 @@ public:
     ListPickerSheet* showCurrencyPicker();
     ListPickerSheet* showLanguagePicker();
 
-    // Picker row titles: the device's locale, not the app's chosen language.
-    static QString currencyRowTitle(const QString& code);
-    static QString languageRowTitle(const QString& code);
-
 private:
     void redraw();
     void updateForm();

@@ -58,8 +58,12 @@ TileButton* linkButton(SymbolLabel* label, ColorRole fill, qreal opacity, int ra
 
 }  // namespace
 
-PlannerView::PlannerView(MoneyStore& store, AppLockModel& appLock, QWidget* parent)
-    : NavigationPage(QStringLiteral("Планировщик"), parent), store_(store), appLock_(appLock) {
+PlannerView::PlannerView(MoneyStore& store, AppLockModel& appLock, const PlatformServices& services,
+                         QWidget* parent)
+    : NavigationPage(QStringLiteral("Планировщик"), parent),
+      store_(store),
+      appLock_(appLock),
+      services_(services) {
     setObjectName(QStringLiteral("planner"));
     PageBody* page = body();
     page->setSpacing(Spacing::pageStack);
@@ -179,7 +183,8 @@ void PlannerView::openTool(Tool tool) {
 }
 
 void PlannerView::openSettings() {
-    if (NavigationStack* stack = navigationStack()) stack->push(screens::settings(store_, appLock_));
+    if (NavigationStack* stack = navigationStack())
+        stack->push(screens::settings(store_, appLock_, services_));
 }
 
 void PlannerView::presentTemplateEditor() {

@@ -5,6 +5,7 @@
 #include "components/NavigationStack.h"
 #include "components/Overlays.h"
 
+struct PlatformServices;
 class AppLockModel;
 class BudgetCard;
 class CategoryLimitsCard;
@@ -31,7 +32,9 @@ public:
     // The rows of the tools card, in their order.
     enum class Tool { wishlist, challenges, debts, calendar, recurring, badges, featureCenter };
 
-    PlannerView(MoneyStore& store, AppLockModel& appLock, QWidget* parent = nullptr);
+    // The services go on to the settings screen.
+    PlannerView(MoneyStore& store, AppLockModel& appLock, const PlatformServices& services,
+                QWidget* parent = nullptr);
 
     void redraw();
     void openTool(Tool tool);
@@ -56,6 +59,7 @@ private:
 
     MoneyStore& store_;
     AppLockModel& appLock_;
+    const PlatformServices& services_;
     MoneyCard* toolsCard_;
     BudgetCard* budget_;
     CategoryLimitsCard* limits_;

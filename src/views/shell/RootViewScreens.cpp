@@ -25,7 +25,7 @@ NavigationPage* transactions(const RootEnvironment& e, const RootActions& a) {
     return new TransactionsView(e.store, a.addTransaction, e.services.share, e.services.photos);
 }
 
-NavigationPage* planner(const RootEnvironment& e) { return new PlannerView(e.store, e.appLock); }
+NavigationPage* planner(const RootEnvironment& e) { return new PlannerView(e.store, e.appLock, e.services); }
 
 NavigationPage* calculator(const RootEnvironment& e) { return new CalculatorView(e.services.haptics); }
 

@@ -6,6 +6,7 @@
 
 #include "components/NavigationStack.h"
 #include "views/features/FeatureCenterView.h"
+#include "views/settings/SettingsView.h"
 #include "views/shell/InterimPages.h"
 
 namespace screens {
@@ -40,8 +41,8 @@ NavigationPage* featureCenter(MoneyStore* store, FeatureAudience audience) {
 
 NavigationPage* analytics(MoneyStore& store) { return new AnalyticsView(store); }
 
-NavigationPage* settings(MoneyStore&, AppLockModel&) {
-    return interim::emptyPage(QStringLiteral("Настройки"), QStringLiteral("interimSettings"));
+NavigationPage* settings(MoneyStore& store, AppLockModel& appLock, const PlatformServices& services) {
+    return SettingsView::page(store, appLock, services);
 }
 
 }  // namespace screens

@@ -9,6 +9,7 @@ class AppLockModel;
 class MoneyStore;
 class NavigationPage;
 class QDateTime;
+struct PlatformServices;
 enum class FeatureAudience;
 
 namespace screens {
@@ -24,6 +25,6 @@ NavigationPage* badges(MoneyStore& store);     // "Медали"
 NavigationPage* featureCenter(MoneyStore* store, FeatureAudience audience);
 NavigationPage* analytics(MoneyStore& store);  // "Аналитика"
 // "Настройки": the app's and the ledger's settings and the passcode.
-NavigationPage* settings(MoneyStore& store, AppLockModel& appLock);
+NavigationPage* settings(MoneyStore& store, AppLockModel& appLock, const PlatformServices& services);
 
 }  // namespace screens

@@ -6,6 +6,7 @@
 #include "components/TextLabel.h"
 #include "services/CurrencyCatalog.h"
 #include "services/LanguageCatalog.h"
+#include "services/PickerTitles.h"
 #include "views/family/FamilyAccountView.h"
 #include "views/shell/RootView.h"
 
@@ -192,7 +193,7 @@ TEST_F(FamilyTest, GlobeMenuAndBothPickersStayInsideTheWindowAndListTheCatalogue
     };
     const QList<Case> cases = {
         {&FamilyAccountView::showCurrencyPicker, int(CurrencyCatalog::codes().size()), "RUB",
-         FamilyAccountView::currencyRowTitle("RUB"), "family_currency_sheet"},
+         PickerTitles::currency("RUB"), "family_currency_sheet"},
         {&FamilyAccountView::showLanguagePicker, int(LanguageCatalog::codes().size()) + 1, "auto",
          "Как на устройстве", "family_language_sheet"}};
     for (const Case& c : cases) {
@@ -215,10 +216,10 @@ TEST_F(FamilyTest, GlobeMenuAndBothPickersStayInsideTheWindowAndListTheCatalogue
 
 TEST(LanguageRowTest, TitlesAreCapitalisedNamesOrTheCodeItself) {
     qputenv("LC_ALL", "ru_RU.UTF-8");
-    EXPECT_EQ(FamilyAccountView::languageRowTitle("auto"), "Как на устройстве");
-    EXPECT_EQ(FamilyAccountView::languageRowTitle("en"), "Английский");
-    EXPECT_EQ(FamilyAccountView::languageRowTitle("zh"), "Китайский");
-    EXPECT_EQ(FamilyAccountView::languageRowTitle("qqq"), "qqq");
+    EXPECT_EQ(PickerTitles::language("auto"), "Как на устройстве");
+    EXPECT_EQ(PickerTitles::language("en"), "Английский");
+    EXPECT_EQ(PickerTitles::language("zh"), "Китайский");
+    EXPECT_EQ(PickerTitles::language("qqq"), "qqq");
     qunsetenv("LC_ALL");
 }
 

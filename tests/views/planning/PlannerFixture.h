@@ -11,6 +11,7 @@
 #include "components/TextLabel.h"
 #include "lock/AppLockModel.h"
 #include "support/FakeKeychain.h"
+#include "support/FakePlatform.h"
 #include "views/ledger/DashboardFixture.h"
 #include "views/ledger/DashboardParts.h"
 #include "views/planning/BudgetCard.h"
@@ -25,7 +26,7 @@ class PlannerFixture : public DashboardFixture {
 protected:
     PlannerView& show(const MoneyData& data) {
         open(data);
-        view = new PlannerView(*store, lock);
+        view = new PlannerView(*store, lock, platform.services);
         stack = &showInWindow(view);
         return *view;
     }
@@ -43,6 +44,7 @@ protected:
         settle();
     }
 
+    FakePlatform platform;
     InMemoryKeychain keychain;
     AppLockModel lock{keychain, Preferences::standard()};
     PlannerView* view = nullptr;

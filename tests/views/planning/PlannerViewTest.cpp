@@ -212,7 +212,7 @@ TEST_F(PlannerTest, ToolRowsAndTheSettingsLinkPushTheirScreens) {
                 {view->toolButton(PlannerView::Tool::recurring), "interimRecurring", "Регулярные"},
                 {view->toolButton(PlannerView::Tool::badges), "interimBadges", "Медали"},
                 {view->toolButton(PlannerView::Tool::featureCenter), "featureCenterView", "Центр 1.5"},
-                {view->settingsLink(), "interimSettings", "Настройки"}};
+                {view->settingsLink(), "settingsPage", "Настройки"}};
     for (const auto& row : rows) {
         click(row.button);
         ASSERT_EQ(stack->depth(), 2) << row.page;

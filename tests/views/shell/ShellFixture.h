@@ -19,6 +19,7 @@
 #include "support/FakeHaptics.h"
 #include "support/FakeKeychain.h"
 #include "support/FakeNotificationCenter.h"
+#include "support/FakePlatform.h"
 #include "support/FakeQrCodeScanner.h"
 #include "support/FakeScenePhaseSource.h"
 #include "support/FakeWidgetCenter.h"
@@ -49,17 +50,6 @@ inline QByteArray authAnswer(const QByteArray& user) {
     return "{\"user\":" + user + ",\"sessionToken\":\"token-new\"}";
 }
 inline QByteArray meAnswer(const QByteArray& user) { return "{\"user\":" + user + "}"; }
-
-class FakeShareService : public ShareService {
-public:
-    void share(const QString&, const QString&, const QString&) override { ++shares; }
-    int shares = 0;
-};
-
-class FakePhotoPicker : public PhotoPicker {
-public:
-    void pickImage(std::function<void(std::optional<QByteArray>)> done) override { done(std::nullopt); }
-};
 
 using viewtest::settle;
 
@@ -157,8 +147,9 @@ protected:
     OutsideEntries outside;
     FixedClock clock{QDateTime(QDate(2024, 5, 14), QTime(10, 0), QTimeZone::utc())};
     FakeQrCodeScannerFactory qrScanners;
+    FakeAppIcons appIcons;
     PlatformServices services{keychain, biometrics, notifications, widgets, haptics, share,
-                              photos,   qrScanners, scene,         outside, clock};
+                              photos,   qrScanners, scene,         outside, clock,   appIcons};
     ScriptedHttpServer server;
     ScopedBundleInfo childBuild{QJsonObject{{"ZanbeckRole", "child"}}};
 
