@@ -26,11 +26,4 @@ NavigationPage* featureCenterPage(MoneyStore*, FeatureAudience) {
     return page(QStringLiteral("Центр 1.5"), QStringLiteral("interimFeatureCenter"));
 }
 
-QWidget* parentFamilyView(AccountSession&) {
-    auto* view = new QWidget;
-    view->setObjectName(QStringLiteral("interimParentFamilyView"));
-    view->setWindowTitle(QStringLiteral("Родительский центр"));
-    return view;
-}
-
 }  // namespace interim

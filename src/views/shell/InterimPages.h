@@ -6,7 +6,6 @@
 // (views/shell/RootViewScreens.cpp, views/shell/ScreenFactories.cpp,
 // views/family/FamilyAccountView.cpp) and delete it here.
 
-class AccountSession;
 class MoneyStore;
 class NavigationPage;
 class QString;
@@ -24,9 +23,5 @@ NavigationPage* emptyPage(const QString& title, const QString& objectName);
 // Tabs, and the page the dashboard's feature spotlight opens.
 NavigationPage* analyticsPage();   // "Аналитика"
 NavigationPage* featureCenterPage(MoneyStore* store, FeatureAudience audience);  // "Центр 1.5"
-
-// The parent's signed-in family screen shown inside the family tab's page. The
-// page takes a screen's windowTitle, when it has one, as its own title.
-QWidget* parentFamilyView(AccountSession& account);  // "Родительский центр"
 
 }  // namespace interim
