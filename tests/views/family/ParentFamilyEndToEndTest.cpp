@@ -10,6 +10,7 @@
 #include "account/AccountTestSupport.h"
 #include "components/Button.h"
 #include "components/CameraQrCodeScanner.h"
+#include "components/Chip.h"
 #include "components/DisclosureGroup.h"
 #include "components/QrImage.h"
 #include "components/TextLabel.h"
