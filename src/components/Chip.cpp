@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cmath>
 
 #include "components/Symbols.h"
 
@@ -67,7 +68,9 @@ Chip::Colors Chip::current() const {
 QSize Chip::sizeHint() const {
     const QFontMetrics metrics(Theme::font(style_, weight_));
     const int symbol = Symbols::sizeForText(metrics.height());
-    const int width = symbol + kSymbolGap + metrics.horizontalAdvance(title_) + 2 * paddingX_;
+    // Rounded up, and a pixel more: a text given exactly its advance may still be elided.
+    const int text = int(std::ceil(QFontMetricsF(Theme::font(style_, weight_)).horizontalAdvance(title_))) + 1;
+    const int width = symbol + kSymbolGap + text + 2 * paddingX_;
     return {width, std::max(symbol, metrics.height()) + 2 * paddingY_};
 }
 
@@ -104,6 +107,8 @@ ChipRow::ChipRow(int spacing, QWidget* parent) : QScrollArea(parent) {
     row_ = new QHBoxLayout(content);
     row_->setContentsMargins(0, 0, 0, 0);
     row_->setSpacing(spacing);
+    // The row is as wide as its items want; the scroll area shows a part of it.
+    row_->setSizeConstraint(QLayout::SetMinimumSize);
     row_->addStretch(1);
     setWidget(content);
     viewport()->setAutoFillBackground(false);
@@ -111,7 +116,10 @@ ChipRow::ChipRow(int spacing, QWidget* parent) : QScrollArea(parent) {
 }
 
 void ChipRow::addWidget(QWidget* widget) {
+    widget->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     row_->insertWidget(row_->count() - 1, widget);
+    // Added to a row already on screen, it shows only when told.
+    if (!widget->isHidden() || !widget->testAttribute(Qt::WA_WState_ExplicitShowHide)) widget->show();
     updateGeometry();
 }
 
@@ -129,11 +137,10 @@ QSize ChipRow::sizeHint() const { return {widget()->sizeHint().width(), widget()
 QSize ChipRow::minimumSizeHint() const { return {0, widget()->sizeHint().height()}; }
 
 void ChipRow::wheelEvent(QWheelEvent* event) {
-    // A vertical wheel over the row scrolls it sideways only while there is
-    // something to scroll to; otherwise the page scrolls.
+    // Only a sideways wheel or swipe moves the row; an upright one scrolls the page.
+    const int delta = event->angleDelta().x();
     QScrollBar* bar = horizontalScrollBar();
-    const int delta = event->angleDelta().x() != 0 ? event->angleDelta().x() : event->angleDelta().y();
-    if (bar->maximum() == 0 || delta == 0) {
+    if (delta == 0 || bar->maximum() == 0) {
         event->ignore();
         return;
     }

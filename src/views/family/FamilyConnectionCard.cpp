@@ -82,7 +82,9 @@ FamilyConnectionCard::FamilyConnectionCard(AccountSession& account, QWidget* par
                          QStringLiteral("person.badge.plus"));
     invite_->setObjectName(QStringLiteral("inviteButton"));
     invite_->setTint(ColorRole::Label);
-    addWidget(invite_, 0, Qt::AlignLeft);
+    invite_->setTextStyle(TextStyle::Subheadline, QFont::DemiBold);
+    invite_->setFullWidth(true);
+    addWidget(invite_);
     dualApproval_ =
         new SymbolLabel(QStringLiteral("Режим двойного подтверждения включён"),
                         QStringLiteral("checkmark.shield.fill"), TextStyle::Subheadline, ColorRole::Green);

@@ -96,6 +96,7 @@ TaskCard::TaskCard(QWidget* parent) : Card(parent) {
     return_->setObjectName(QStringLiteral("returnButton"));
     return_->setTint(ColorRole::Label);
     return_->setFullWidth(true);
+    return_->setTextStyle(TextStyle::Footnote, QFont::Bold);
     buttonRow->addWidget(return_, 1);
     approve_ = new Button(QStringLiteral("Подтвердить"), Button::Style::BorderedProminent,
                           QStringLiteral("checkmark"));
@@ -103,6 +104,7 @@ TaskCard::TaskCard(QWidget* parent) : Card(parent) {
     approve_->setTint(parentcenter::lime());
     approve_->setLabelColor(Qt::black);
     approve_->setFullWidth(true);
+    approve_->setTextStyle(TextStyle::Footnote, QFont::Bold);
     buttonRow->addWidget(approve_, 1);
     reviewColumn->addWidget(buttons_);
 
