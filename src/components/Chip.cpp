@@ -69,7 +69,8 @@ QSize Chip::sizeHint() const {
     const QFontMetrics metrics(Theme::font(style_, weight_));
     const int symbol = Symbols::sizeForText(metrics.height());
     // Rounded up, and a pixel more: a text given exactly its advance may still be elided.
-    const int text = int(std::ceil(QFontMetricsF(Theme::font(style_, weight_)).horizontalAdvance(title_))) + 1;
+    const int text =
+        int(std::ceil(QFontMetricsF(Theme::font(style_, weight_)).horizontalAdvance(title_))) + 1;
     const int width = symbol + kSymbolGap + text + 2 * paddingX_;
     return {width, std::max(symbol, metrics.height()) + 2 * paddingY_};
 }

@@ -17,6 +17,7 @@ DisclosureGroup::DisclosureGroup(const QString& title, QWidget* content, QWidget
     header->setObjectName(QStringLiteral("disclosureHeader"));
     header->setAccessibleName(title);
     header->setCursor(Qt::PointingHandCursor);
+    header->setFocusPolicy(Qt::TabFocus);  // a tap opens it without leaving a focus frame
     auto* line = new QHBoxLayout(header);
     line->setContentsMargins(0, 0, 0, 0);
     title_ = new TextLabel(title, TextStyle::Subheadline, ColorRole::Accent, header);
