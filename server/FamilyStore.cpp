@@ -109,7 +109,19 @@ struct CodeRow {
     std::optional<std::string> familyId;
 };
 
-CodeRow findCode(Database& db, std::string_view token, const std::string& kind, std::int64_t now) {
+// What a claim presents: a token, often pasted with a line end or a space
+// around it, or a whole payload of ours, which the app sends as it is when
+// the blank before it keeps it from reading as a link.
+std::string claimedToken(std::string_view presented) {
+    std::string token = trimmed(presented);
+    for (const std::string_view prefix : {kPairingPayloadPrefix, kInvitePayloadPrefix}) {
+        if (std::string_view(token).substr(0, prefix.size()) == prefix) return token.substr(prefix.size());
+    }
+    return token;
+}
+
+CodeRow findCode(Database& db, std::string_view rawToken, const std::string& kind, std::int64_t now) {
+    const std::string token = claimedToken(rawToken);
     const auto presented = parseSecret(token);
     if (!presented) throw ApiError(404, "Код не найден. Попросите создать новый QR-код.");
     auto s = db.prepare(

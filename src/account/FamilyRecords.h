@@ -40,6 +40,7 @@ struct FamilyTask {
     std::optional<qint64> approval_count;
     std::optional<qint64> required_approvals;
     std::optional<qint64> current_user_approved;  // 0 or 1; a JSON boolean does not decode
+    friend bool operator==(const FamilyTask&, const FamilyTask&) = default;
 };
 
 struct AccountPreferences {

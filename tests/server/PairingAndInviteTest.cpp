@@ -95,3 +95,13 @@ TEST_F(FamilyTest, AFamilyMadeOnlyForPreferencesIsLeftWhenJoining) {
     joinAsSecondParent();
     EXPECT_EQ(familyOf(papaToken_)["members"].size(), 3u);
 }
+
+TEST_F(FamilyTest, AClaimReadsTheTokenWithoutBlanksAroundItAndOutOfAPayloadOfOurs) {
+    const auto payload = createPairing(kidToken_).json["qrPayload"].get<std::string>();
+    const auto pasted = claimPairing(mamaToken_, " " + payload + "\n");
+    EXPECT_EQ(pasted.status, 200) << pasted.body;
+    const auto invite = inviteCode(mamaToken_);
+    const auto joined = claimInvite(papaToken_, "\t" + invite + "\r\n");
+    EXPECT_EQ(joined.status, 200) << joined.body;
+    EXPECT_EQ(claimPairing(mamaToken_, "zanbeck://pair?token= ").status, 404);
+}

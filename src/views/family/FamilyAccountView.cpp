@@ -14,6 +14,7 @@
 #include "components/ListPickerSheet.h"
 #include "components/Overlays.h"
 #include "components/PageBody.h"
+#include "components/Popups.h"
 #include "components/Symbols.h"
 #include "components/TextLabel.h"
 #include "components/Theme.h"
@@ -21,15 +22,15 @@
 #include "services/PickerTitles.h"
 #include "services/Preferences.h"
 #include "views/family/ChildFamilyView.h"
-#include "views/shell/InterimPages.h"
+#include "views/family/ParentFamilyView.h"
 #include "views/shell/PasscodeStyle.h"
 
 namespace {
 
 // The signed-in family screen of each build. A finished screen replaces its
 // interim page by changing its line here.
-QWidget* familyScreenFor(AppAccountRole role, AccountSession& account, const PlatformServices&) {
-    if (role == AppAccountRole::parent) return interim::parentFamilyView(account);
+QWidget* familyScreenFor(AppAccountRole role, AccountSession& account, const PlatformServices& services) {
+    if (role == AppAccountRole::parent) return new ParentFamilyView(account, services.qrScanners);
     return new ChildFamilyView(account);
 }
 
@@ -179,6 +180,31 @@ FamilyAccountView::FamilyAccountView(AccountSession& account, const PlatformServ
             QPoint(menuButton_->width() - menu_->sizeHint().width(), menuButton_->height())));
     });
 
+    // The parent center's own menu, beside it: reload, or sign out at once.
+    if (parentBuild) {
+        centerMenuButton_ = addToolbarButton(QStringLiteral("Ещё"), QStringLiteral("ellipsis.circle.fill"),
+                                             ToolbarPlacement::Trailing);
+        centerMenuButton_->setObjectName(QStringLiteral("centerMenuButton"));
+        centerMenu_ = new QMenu(this);
+        centerMenu_->setObjectName(QStringLiteral("centerMenu"));
+        refreshAction_ = centerMenu_->addAction(Symbols::icon(QStringLiteral("arrow.clockwise"), menuTint),
+                                                QStringLiteral("Обновить"));
+        refreshAction_->setObjectName(QStringLiteral("refreshAction"));
+        connect(refreshAction_, &QAction::triggered, this,
+                [this] { ParentFamilyView::refreshQuietly(&account_); });
+        signOutAction_ =
+            centerMenu_->addAction(Symbols::icon(QStringLiteral("rectangle.portrait.and.arrow.right"),
+                                                 Theme::current().color(ColorRole::Red)),
+                                   QStringLiteral("Выйти"));
+        signOutAction_->setObjectName(QStringLiteral("signOutAction"));
+        Popups::setDestructive(signOutAction_);
+        connect(signOutAction_, &QAction::triggered, this, [this] { account_.logout(); });
+        connect(centerMenuButton_, &QAbstractButton::clicked, this, [this] {
+            centerMenu_->popup(centerMenuButton_->mapToGlobal(QPoint(
+                centerMenuButton_->width() - centerMenu_->sizeHint().width(), centerMenuButton_->height())));
+        });
+    }
+
     currencyCode_ = storedCurrency();
     languageCode_ = storedLanguage();
     connect(&Preferences::standard(), &Preferences::changed, this, &FamilyAccountView::preferenceChanged);
@@ -212,8 +238,10 @@ void FamilyAccountView::redraw() {
     loginScroll_->setVisible(!signedIn);
     if (familyView_) familyView_->setVisible(signedIn);
     menuButton_->setVisible(signedIn);
+    if (centerMenuButton_) centerMenuButton_->setVisible(signedIn);
     if (!signedIn) {
         menu_->hide();
+        if (centerMenu_) centerMenu_->hide();
         if (Sheet* sheet = picker_ ? Sheet::of(picker_) : nullptr) sheet->dismiss();
     }
 

@@ -43,6 +43,11 @@ public:
     QMenu* preferencesMenu() const { return menu_; }
     QAction* currencyAction() const { return currencyAction_; }
     QAction* languageAction() const { return languageAction_; }
+    // The parent center's menu ("Обновить", "Выйти"); null in the child's build.
+    Button* centerMenuButton() const { return centerMenuButton_; }
+    QMenu* centerMenu() const { return centerMenu_; }
+    QAction* refreshAction() const { return refreshAction_; }
+    QAction* signOutAction() const { return signOutAction_; }
     // The two pickers, each a list sheet over the window, filled from the
     // catalogues when opened; a pick writes the preference.
     ListPickerSheet* showCurrencyPicker();
@@ -72,6 +77,10 @@ private:
     QMenu* menu_ = nullptr;
     QAction* currencyAction_ = nullptr;
     QAction* languageAction_ = nullptr;
+    Button* centerMenuButton_ = nullptr;
+    QMenu* centerMenu_ = nullptr;
+    QAction* refreshAction_ = nullptr;
+    QAction* signOutAction_ = nullptr;
     QPointer<ListPickerSheet> picker_;  // the open picker, closed on sign-out
     // The preference values last seen, so that writing an equal value syncs nothing.
     QString currencyCode_;

@@ -4,7 +4,7 @@
 
 #include "components/MoneyCard.h"
 #include "components/Overlays.h"
-#include "views/shell/PasscodeViews.h"
+#include "views/shell/PasscodeSetupView.h"
 
 class AppLockModel;
 class Button;

@@ -21,11 +21,4 @@ NavigationPage* page(const QString& title, const QString& objectName,
 
 NavigationPage* emptyPage(const QString& title, const QString& objectName) { return page(title, objectName); }
 
-QWidget* parentFamilyView(AccountSession&) {
-    auto* view = new QWidget;
-    view->setObjectName(QStringLiteral("interimParentFamilyView"));
-    view->setWindowTitle(QStringLiteral("Родительский центр"));
-    return view;
-}
-
 }  // namespace interim

@@ -6,7 +6,6 @@
 // (views/shell/RootViewScreens.cpp, views/shell/ScreenFactories.cpp,
 // views/family/FamilyAccountView.cpp) and delete it here.
 
-class AccountSession;
 class NavigationPage;
 class QString;
 class QWidget;
@@ -17,9 +16,5 @@ namespace interim {
 // views/shell/ScreenFactories.cpp).
 NavigationPage* emptyPage(const QString& title, const QString& objectName);
 
-
-// The parent's signed-in family screen shown inside the family tab's page. The
-// page takes a screen's windowTitle, when it has one, as its own title.
-QWidget* parentFamilyView(AccountSession& account);  // "Родительский центр"
 
 }  // namespace interim

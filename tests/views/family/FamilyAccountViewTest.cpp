@@ -165,7 +165,7 @@ TEST_F(FamilyTest, ParentBuildRoutesToTheParentCenter) {
     signInThroughServer(kParentUser);
     settle();
     ASSERT_TRUE(family->familyView());
-    EXPECT_EQ(family->familyView()->objectName(), "interimParentFamilyView");
+    EXPECT_EQ(family->familyView()->objectName(), "parentFamilyView");
     EXPECT_EQ(family->title(), "Родительский центр");
     saveGallery("family_parent_signed_in");
 }

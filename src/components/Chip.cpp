@@ -1,0 +1,150 @@
+#include "components/Chip.h"
+
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+
+#include "components/Symbols.h"
+
+namespace {
+constexpr int kSymbolGap = 6;
+}
+
+Chip::Chip(const QString& title, const QString& symbol, QWidget* parent)
+    : QAbstractButton(parent), title_(title), symbol_(symbol) {
+    setCursor(Qt::PointingHandCursor);
+    setAccessibleName(title);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    connect(&Theme::current(), &Theme::changed, this, qOverload<>(&QWidget::update));
+}
+
+void Chip::setTitle(const QString& title) {
+    if (title == title_) return;
+    title_ = title;
+    setAccessibleName(title);
+    updateGeometry();
+    update();
+}
+
+void Chip::setSelected(bool selected) {
+    if (selected == selected_) return;
+    selected_ = selected;
+    update();
+}
+
+void Chip::setTextStyle(TextStyle style, int weight) {
+    style_ = style;
+    weight_ = weight;
+    updateGeometry();
+    update();
+}
+
+void Chip::setPadding(int horizontal, int vertical) {
+    paddingX_ = horizontal;
+    paddingY_ = vertical;
+    updateGeometry();
+}
+
+void Chip::setColors(const Colors& selected, const Colors& normal) {
+    selectedColors_ = selected;
+    normalColors_ = normal;
+    update();
+}
+
+Chip::Colors Chip::current() const {
+    Colors colors = selected_ ? selectedColors_ : normalColors_;
+    const Theme& theme = Theme::current();
+    if (!colors.fill.isValid())
+        colors.fill = theme.color(selected_ ? ColorRole::Label : ColorRole::SecondaryGroupedBackground);
+    if (!colors.text.isValid())
+        colors.text = theme.color(selected_ ? ColorRole::SecondaryGroupedBackground : ColorRole::Label);
+    return colors;
+}
+
+QSize Chip::sizeHint() const {
+    const QFontMetrics metrics(Theme::font(style_, weight_));
+    const int symbol = Symbols::sizeForText(metrics.height());
+    // Rounded up, and a pixel more: a text given exactly its advance may still be elided.
+    const int text =
+        int(std::ceil(QFontMetricsF(Theme::font(style_, weight_)).horizontalAdvance(title_))) + 1;
+    const int width = symbol + kSymbolGap + text + 2 * paddingX_;
+    return {width, std::max(symbol, metrics.height()) + 2 * paddingY_};
+}
+
+void Chip::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const Colors colors = current();
+    QPainterPath capsule;
+    capsule.addRoundedRect(QRectF(rect()), height() / 2.0, height() / 2.0);
+    p.fillPath(capsule, colors.fill);
+    if (isDown()) p.fillPath(capsule, QColor(0, 0, 0, 30));
+
+    const QFont font = Theme::font(style_, weight_);
+    const QFontMetrics metrics(font);
+    const int symbol = Symbols::sizeForText(metrics.height());
+    const QPixmap icon = Symbols::pixmap(symbol_, symbol, colors.text, devicePixelRatioF());
+    p.drawPixmap(QPointF(paddingX_, (height() - symbol) / 2.0), icon);
+    p.setFont(font);
+    p.setPen(colors.text);
+    const QRect textRect(paddingX_ + symbol + kSymbolGap, 0, width() - paddingX_ * 2 - symbol - kSymbolGap,
+                         height());
+    p.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,
+               metrics.elidedText(title_, Qt::ElideRight, textRect.width()));
+}
+
+ChipRow::ChipRow(int spacing, QWidget* parent) : QScrollArea(parent) {
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setWidgetResizable(true);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    auto* content = new QWidget;
+    content->setAutoFillBackground(false);
+    row_ = new QHBoxLayout(content);
+    row_->setContentsMargins(0, 0, 0, 0);
+    row_->setSpacing(spacing);
+    // The row is as wide as its items want; the scroll area shows a part of it.
+    row_->setSizeConstraint(QLayout::SetMinimumSize);
+    row_->addStretch(1);
+    setWidget(content);
+    viewport()->setAutoFillBackground(false);
+    setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
+}
+
+void ChipRow::addWidget(QWidget* widget) {
+    widget->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    row_->insertWidget(row_->count() - 1, widget);
+    // Added to a row already on screen, it shows only when told.
+    if (!widget->isHidden() || !widget->testAttribute(Qt::WA_WState_ExplicitShowHide)) widget->show();
+    updateGeometry();
+}
+
+void ChipRow::clear() {
+    while (row_->count() > 1) {
+        QLayoutItem* item = row_->takeAt(0);
+        delete item->widget();
+        delete item;
+    }
+    updateGeometry();
+}
+
+QSize ChipRow::sizeHint() const { return {widget()->sizeHint().width(), widget()->sizeHint().height()}; }
+
+QSize ChipRow::minimumSizeHint() const { return {0, widget()->sizeHint().height()}; }
+
+void ChipRow::wheelEvent(QWheelEvent* event) {
+    // Only a sideways wheel or swipe moves the row; an upright one scrolls the page.
+    const int delta = event->angleDelta().x();
+    QScrollBar* bar = horizontalScrollBar();
+    if (delta == 0 || bar->maximum() == 0) {
+        event->ignore();
+        return;
+    }
+    bar->setValue(bar->value() - delta / 2);
+    event->accept();
+}

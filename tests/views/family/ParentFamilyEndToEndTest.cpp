@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPainter>
+#include <QVideoSink>
+#include <filesystem>
+
+#include "FamilyStore.h"
+#include "ServerProcess.h"
+#include "account/AccountTestSupport.h"
+#include "components/Button.h"
+#include "components/CameraQrCodeScanner.h"
+#include "components/Chip.h"
+#include "components/DisclosureGroup.h"
+#include "components/QrImage.h"
+#include "components/TextLabel.h"
+#include "views/family/FamilyConnectionCard.h"
+#include "views/family/ParentFamilyView.h"
+#include "views/family/TaskBoard.h"
+#include "views/family/TaskComposer.h"
+#include "views/shell/ShellFixture.h"
+
+using accounttest::finish;
+using namespace shelltest;
+
+namespace {
+
+// Camera scanners fed with pictures by the test.
+class FedCameras : public QrCodeScannerFactory {
+public:
+    std::unique_ptr<QrCodeScanner> makeScanner() override {
+        auto scanner = std::make_unique<CameraQrCodeScanner>(CameraQrCodeScanner::Input::fedFrames);
+        last = scanner.get();
+        return scanner;
+    }
+    // Shows the camera a screen holding `code` (as the widget draws it).
+    void look(QWidget& code) {
+        ASSERT_TRUE(waitUntil([&] { return last && last->isCameraActive(); }));
+        QImage picture(1280, 720, QImage::Format_RGB32);
+        picture.fill(QColor(150, 150, 150));
+        QPainter(&picture).drawImage(QPoint(400, 200), code.grab().toImage());
+        last->videoSink()->setVideoFrame(videoFrameFromImage(picture, QVideoFrameFormat::Format_NV12));
+    }
+    QPointer<CameraQrCodeScanner> last;
+};
+
+class ParentEndToEnd : public ShellTest {
+protected:
+    // A session of its own (keychain and preferences) against the server.
+    std::unique_ptr<AccountSession> session(const QUrl& origin) {
+        keys_.push_back(std::make_unique<InMemoryKeychain>());
+        preferences_.push_back(
+            std::make_unique<Preferences>(dir.filePath(QStringLiteral("session%1.ini").arg(keys_.size()))));
+        return std::make_unique<AccountSession>(*keys_.back(), *preferences_.back(), origin);
+    }
+
+private:
+    std::vector<std::unique_ptr<InMemoryKeychain>> keys_;
+    std::vector<std::unique_ptr<Preferences>> preferences_;
+};
+
+}  // namespace
+
+// Two parent centers and a child's session against the real server: the
+// child is paired by its code on screen, the second parent joins by scanning
+// the invite, a task goes out, comes back for review and needs both votes.
+TEST_F(ParentEndToEnd, ParentCentersPairInviteComposeAndApproveTogetherThroughTheRealServer) {
+    const std::string data = dir.filePath("server").toStdString();
+    std::filesystem::create_directories(data);
+    {
+        family::StoreSettings settings;
+        settings.minimalPasswordCost = true;
+        family::FamilyStore store(data + "/family.sqlite3", family::systemClock, settings);
+        store.addAccounts({{"mama@example.com", "Мама", "parent", "password1"},
+                           {"papa@example.com", "Папа", "parent", "password1"},
+                           {"kid@example.com", "Коля", "child", "password1"},
+                           {"kid2@example.com", "Оля", "child", "password1"}},
+                          false);
+    }
+    ServerProcess server(data);
+    const int port = server.start();
+    ASSERT_GT(port, 0);
+    const QUrl origin(QStringLiteral("http://127.0.0.1:%1").arg(port));
+
+    auto kid = session(origin), kid2 = session(origin);
+    ASSERT_FALSE(finish(kid->login("kid@example.com", "password1")));
+    ASSERT_FALSE(finish(kid2->login("kid2@example.com", "password1")));
+    setBuildRole("parent");
+    auto mama = session(origin), papa = session(origin);
+    ASSERT_FALSE(finish(mama->login("mama@example.com", "password1")));
+    ASSERT_FALSE(finish(papa->login("papa@example.com", "password1")));
+    ASSERT_TRUE(kid->user() && kid2->user() && mama->user() && papa->user());
+
+    FedCameras cameras;
+    auto* mamaView = new ParentFamilyView(*mama, cameras);
+    auto mamaWindow = viewtest::showPhoneWindow(mamaView);
+    auto papaWindow = viewtest::showPhoneWindow(new ParentFamilyView(*papa, cameras));
+    auto* papaView = papaWindow->findChild<ParentFamilyView*>();
+
+    // The child's code, read by mama's camera.
+    ASSERT_FALSE(finish(kid->createPairingCode()));
+    QrImageView kidScreen(240);
+    kidScreen.resize(240, 240);
+    kidScreen.setImage(*qrImage(*kid->pairingPayload()));
+    click(mamaView->emptyFamilyCard()->scanButton());
+    cameras.look(kidScreen);
+    ASSERT_TRUE(waitUntil([&] { return mamaView->children().size() == 1; }))
+        << mama->errorMessage().value_or("").toStdString();
+    EXPECT_EQ(mamaView->connectionCard()->codeField()->text(), *kid->pairingPayload());
+    EXPECT_EQ(mamaView->composer()->childId(), kid->user()->id);
+
+    // Papa scans the invite on mama's screen.
+    click(mamaView->connectionCard()->inviteButton());
+    ASSERT_TRUE(waitUntil([&] { return mamaView->connectionCard()->inviteBlock()->isVisible(); }));
+    click(papaView->connectionCard()->scanButton());
+    cameras.look(*mamaView->connectionCard()->inviteQr());
+    ASSERT_TRUE(waitUntil([&] { return papaView->parents().size() == 2; }))
+        << papa->errorMessage().value_or("").toStdString();
+    ASSERT_FALSE(finish(ParentFamilyView::refreshQuietly(mama.get())));
+    EXPECT_TRUE(mamaView->connectionCard()->dualApprovalLabel()->isVisible());
+
+    // Mama sends a task; the child reports it done.
+    mamaView->composer()->titleField()->setText("Полить цветы");
+    mamaView->composer()->rewardField()->setText("12,5");
+    click(mamaView->composer()->sendButton());
+    ASSERT_TRUE(waitUntil([&] { return !mamaView->composer()->isCreatingTask(); }));
+    ASSERT_EQ(mama->tasks().size(), 1) << mama->errorMessage().value_or("").toStdString();
+    const QString taskId = mama->tasks()[0].id;
+    ASSERT_FALSE(finish(kid->act(taskId, "complete")));
+
+    // Mama's vote leaves 1/2; papa's moves the card under "Готово".
+    ASSERT_FALSE(finish(ParentFamilyView::refreshQuietly(mama.get())));
+    TaskCard* card = mamaView->board()->card(taskId);
+    ASSERT_TRUE(card && card->approveButton()->isVisible());
+    EXPECT_EQ(card->approvalsLabel()->text(), "Подтверждения: 0/2");
+    click(card->approveButton());
+    ASSERT_TRUE(waitUntil([&] { return !mamaView->board()->actionInFlight(); }));
+    EXPECT_EQ(card->approvalsLabel()->text(), "Подтверждения: 1/2");
+    EXPECT_TRUE(card->ownVoteLabel()->isVisible());
+    EXPECT_FALSE(card->approveButton()->isVisible());
+    ASSERT_FALSE(finish(ParentFamilyView::refreshQuietly(papa.get())));
+    click(papaView->board()->card(taskId)->approveButton());
+    ASSERT_TRUE(waitUntil([&] { return !papaView->board()->actionInFlight(); }));
+    click(papaView->board()->filterChip(ParentTaskFilter::done));
+    ASSERT_EQ(papaView->board()->visibleCards().size(), 1);
+    EXPECT_EQ(papaView->board()->visibleCards()[0]->subtitleLabel()->text(), "Коля · выполнено");
+    EXPECT_EQ(papaView->board()->visibleCards()[0]->rewardLabel()->text(), "+12 CNY");
+
+    // A code pasted with its line end still pairs.
+    ASSERT_FALSE(finish(kid2->createPairingCode()));
+    click(papaView->connectionCard()->manualCode()->header());
+    papaView->connectionCard()->codeField()->setText(*kid2->pairingPayload() + "\n");
+    click(papaView->connectionCard()->claimButton());
+    ASSERT_TRUE(waitUntil([&] { return papaView->children().size() == 2; }))
+        << papa->errorMessage().value_or("").toStdString();
+    EXPECT_FALSE(papa->errorMessage());
+}

@@ -1,0 +1,401 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLineEdit>
+#include <QMenu>
+
+#include "account/AccountTestSupport.h"
+#include "components/Button.h"
+#include "components/Chip.h"
+#include "components/ContentUnavailableView.h"
+#include "components/DisclosureGroup.h"
+#include "components/PageBody.h"
+#include "components/QrImage.h"
+#include "components/Spinner.h"
+#include "components/TextLabel.h"
+#include "components/TileButton.h"
+#include "support/CommaNumericLocale.h"
+#include "views/family/FamilyAccountView.h"
+#include "views/family/FamilyConnectionCard.h"
+#include "views/family/ParentFamilyView.h"
+#include "views/family/TaskBoard.h"
+#include "views/family/TaskComposer.h"
+#include "views/shell/ShellFixture.h"
+
+using namespace shelltest;
+
+namespace {
+
+const QString kInvite = QStringLiteral("zanbeck://family/parent?token=inv.1");
+
+struct Task {
+    const char* id;
+    const char* status;
+    const char* child = "child-1";
+    qint64 cents = 5000;
+    QJsonObject extra = {};
+};
+
+QByteArray family(int parents, QList<std::pair<const char*, const char*>> kids,
+                  const QList<Task>& tasks = {}) {
+    QJsonArray members{QJsonObject{{"id", "parent-1"}, {"nickname", "Мама"}, {"role", "parent"}}};
+    if (parents > 1)
+        members.append(QJsonObject{{"id", "parent-2"}, {"nickname", "Папа"}, {"role", "parent"}});
+    for (const auto& [id, nickname] : kids)
+        members.append(QJsonObject{{"id", id}, {"nickname", QString::fromUtf8(nickname)}, {"role", "child"}});
+    QJsonArray list;
+    for (const Task& t : tasks) {
+        QJsonObject task{{"id", t.id},
+                         {"title", QStringLiteral("Задание %1").arg(t.id)},
+                         {"reward_cents", t.cents},
+                         {"status", t.status},
+                         {"child_user_id", t.child},
+                         {"child_nickname", t.child == QLatin1String("child-2") ? "Миша" : "Аня"}};
+        for (auto it = t.extra.begin(); it != t.extra.end(); ++it) task.insert(it.key(), it.value());
+        list.append(task);
+    }
+    return QJsonDocument(QJsonObject{{"members", members}, {"tasks", list}}).toJson();
+}
+
+const QList<std::pair<const char*, const char*>> kTwoKids = {{"child-1", "Аня & Co"}, {"child-2", "Миша"}};
+
+ScriptedResponse held(ScriptedResponse response) {
+    response.held = true;
+    return response;
+}
+ScriptedResponse ok() { return ScriptedResponse::json(200, "{}"); }
+ScriptedResponse failure() { return ScriptedResponse::json(500, R"({"error":"Сервер занят."})"); }
+
+class ParentCenterTest : public ShellTest {
+protected:
+    ParentFamilyView& show(const QByteArray& answer) {
+        setBuildRole("parent");
+        server.on("GET", "/api/auth/me", ScriptedResponse::json(200, meAnswer(kParentUser)));
+        server.on("GET", "/api/family", ScriptedResponse::json(200, answer));
+        saveSignIn(kParentUser);
+        page = new FamilyAccountView(account(), services);
+        showInWindow(new NavigationStack(page));
+        EXPECT_TRUE(waitUntil([&] { return !account().members().isEmpty(); }));
+        settle();
+        view = qobject_cast<ParentFamilyView*>(page->familyView());
+        EXPECT_TRUE(view);
+        return *view;
+    }
+    // Answers the next family request with `answer` and reloads.
+    void reload(const QByteArray& answer) {
+        server.on("GET", "/api/family", ScriptedResponse::json(200, answer));
+        ASSERT_FALSE(accounttest::finish(ParentFamilyView::refreshQuietly(&account())));
+        settle();
+    }
+    QStringList figures() const {
+        QStringList texts;
+        for (TextLabel* label : view->figures()) texts << label->text();
+        return texts;
+    }
+    QStringList cardTitles() const {
+        QStringList titles;
+        for (TaskCard* card : view->board()->visibleCards()) titles << card->titleLabel()->text();
+        return titles;
+    }
+    QJsonObject lastBody(const QByteArray& method, const QByteArray& path) const {
+        const auto requests = server.requestsTo(method, path);
+        return requests.isEmpty() ? QJsonObject() : QJsonDocument::fromJson(requests.last().body).object();
+    }
+
+    FamilyAccountView* page = nullptr;
+    ParentFamilyView* view = nullptr;
+};
+
+}  // namespace
+
+TEST_F(ParentCenterTest, SectionsFiguresChipsAndTheChosenChildFollowTheFamily) {
+    show(family(1, {}));
+    EXPECT_EQ(page->title(), "Родительский центр");
+    EXPECT_EQ(figures(), QStringList({"0", "1", "0"}));
+    EXPECT_TRUE(view->emptyFamilyCard()->isVisible());
+    for (QWidget* hidden : {view->childSelector(), static_cast<QWidget*>(view->composer()),
+                            static_cast<QWidget*>(view->board()), view->errorBanner()})
+        EXPECT_FALSE(hidden->isVisible()) << hidden->objectName().toStdString();
+    EXPECT_TRUE(view->connectionCard()->isVisible());
+    EXPECT_TRUE(view->featureCenterLink()->isVisible());
+    EXPECT_EQ(view->connectionCard()->sizeLabel()->text(), "1 род. · 0 дет.");
+    saveGallery("parent_center_empty_family");
+    click(view->emptyFamilyCard()->scanButton());
+    ASSERT_TRUE(view->scannerSheet());
+    EXPECT_TRUE(qrScanners.last());
+    view->scannerSheet()->dismiss();
+    settle();
+
+    // A pairing brings the sections and the chosen child without a tap.
+    reload(family(2, kTwoKids,
+                  {{"t1", "review"}, {"t2", "review"}, {"t3", "review", "child-2"}, {"t4", "active"}}));
+    EXPECT_FALSE(view->emptyFamilyCard()->isVisible());
+    EXPECT_TRUE(view->composer()->isVisible() && view->board()->isVisible());
+    EXPECT_EQ(figures(), QStringList({"2", "2", "3"}));
+    EXPECT_EQ(view->composer()->childId(), "child-1");
+    ASSERT_EQ(view->childChips().size(), 3);
+    EXPECT_EQ(view->childChips()[1]->title(), "Аня & Co") << "plain text, no shortcut marker";
+    EXPECT_TRUE(view->childChips()[0]->isSelected());
+
+    click(view->childChips()[2]);
+    EXPECT_EQ(cardTitles(), QStringList({"Задание t3"}));
+    EXPECT_EQ(figures()[2], "3");
+    EXPECT_EQ(view->board()->filterChip(ParentTaskFilter::review)->title(), "Проверить 3");
+    saveGallery("parent_center_full_family");
+
+    // Миша leaves: his filter selects no chip and lists nothing; Аня stays chosen.
+    reload(family(2, {{"child-1", "Аня & Co"}}, {{"t1", "review"}}));
+    for (Chip* chip : view->childChips()) EXPECT_FALSE(chip->isSelected());
+    EXPECT_TRUE(cardTitles().isEmpty());
+    EXPECT_EQ(view->composer()->childId(), "child-1");
+    // Аня leaves too, and a new child comes: the composer follows.
+    reload(family(2, {{"child-2", "Миша"}}));
+    EXPECT_EQ(view->composer()->childId(), "child-2");
+}
+
+TEST_F(ParentCenterTest, ComposerRulesRewardTextsAndWhatASendKeeps) {
+    show(family(1, {{"child-1", "Аня"}}));
+    TaskComposer* composer = view->composer();
+    EXPECT_EQ(composer->rewardField()->text(), "25");
+    EXPECT_EQ(composer->currencyLabel()->text(), "CNY");
+    EXPECT_FALSE(composer->sendButton()->isEnabled());
+    composer->titleField()->setText("   ");
+    EXPECT_FALSE(composer->sendButton()->isEnabled());
+    composer->titleField()->setText("Вынести мусор");
+    click(composer->quickStartButtons()[2]);
+    EXPECT_EQ(composer->titleField()->text(), "Убрал комнату");
+    EXPECT_TRUE(composer->sendButton()->isEnabled());
+    server.on("PATCH", "/api/preferences", ok());  // the family tab sends the new currency
+    Preferences::standard().setValue("currencyCode", "EUR");
+    EXPECT_EQ(composer->currencyLabel()->text(), "EUR");
+
+    server.on("POST", "/api/tasks", ScriptedResponse::json(201, "{}"));
+    auto sendWith = [&](const QString& reward) {
+        const auto before = server.requestsTo("POST", "/api/tasks").size();
+        composer->titleField()->setText("  Полить цветы ");
+        composer->rewardField()->setText(reward);
+        click(composer->sendButton());
+        EXPECT_TRUE(waitUntil([&] { return !composer->isCreatingTask(); }));
+        EXPECT_EQ(server.requestsTo("POST", "/api/tasks").size(), before + 1);
+        return lastBody("POST", "/api/tasks");
+    };
+    const QList<std::pair<QString, double>> rewards = {{"12,5", 12.5}, {"25", 25},  {"-5", -5}, {"+5", 5},
+                                                       {"1e2", 100},   {"", 0},     {" 5", 0},  {"5 ", 0},
+                                                       {"1.234,5", 0}, {"0x10", 16}};
+    for (const auto& [text, expected] : rewards) {
+        const QJsonObject body = sendWith(text);
+        EXPECT_EQ(body["reward"].toDouble(), expected) << text.toStdString();
+        EXPECT_EQ(body["title"].toString(), "Полить цветы");
+        EXPECT_EQ(body["childId"].toString(), "child-1");
+        EXPECT_TRUE(composer->titleField()->text().isEmpty())
+            << "a success clears the title: " << account().errorMessage().value_or("").toStdString();
+        EXPECT_EQ(composer->rewardField()->text(), text) << "and keeps the reward";
+    }
+    {
+        CommaNumericLocale comma;
+        ASSERT_TRUE(comma.active());
+        EXPECT_EQ(sendWith("12.5")["reward"].toDouble(), 12.5);
+    }
+
+    // Held: the button reads "Отправляем…"; a failure keeps the title as typed.
+    server.queue("POST", "/api/tasks", held(failure()));
+    composer->titleField()->setText("  Полить цветы ");
+    click(composer->sendButton());
+    ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 1; }));
+    EXPECT_EQ(composer->sendButton()->text(), "Отправляем…");
+    EXPECT_FALSE(composer->sendButton()->isEnabled());
+    server.releaseHeld();
+    ASSERT_TRUE(waitUntil([&] { return !composer->isCreatingTask(); }));
+    EXPECT_EQ(composer->titleField()->text(), "  Полить цветы ");
+    EXPECT_TRUE(view->errorBanner()->isVisible());
+    EXPECT_EQ(view->errorLabel()->text(), "Сервер занят.");
+    EXPECT_TRUE(composer->sendButton()->isEnabled());
+}
+
+TEST_F(ParentCenterTest, BoardCountsCardTextsAndOneActionAtATime) {
+    const QList<Task> tasks = {
+        {"a", "active", "child-1", 199},
+        {"d", "done", "child-1", 50},
+        {"r", "review", "child-1", 5000, {}},
+        {"h", "review", "child-2", 5000, {{"approval_count", 1}, {"required_approvals", 2}}},
+        {"v",
+         "review",
+         "child-1",
+         5000,
+         {{"approval_count", 1}, {"required_approvals", 2}, {"current_user_approved", 1}}},
+        {"x", "paused"}};
+    show(family(2, kTwoKids, tasks));
+    TaskBoard* board = view->board();
+    QStringList chips;
+    for (ParentTaskFilter filter : parentcenter::allFilters()) chips << board->filterChip(filter)->title();
+    EXPECT_EQ(chips, QStringList({"Все 6", "Проверить 3", "В работе 1", "Готово 1"}));
+    EXPECT_EQ(board->waitingLabel()->text(), "3 ждут вас");
+
+    struct Expected {
+        const char* id;
+        QString subtitle, reward, approvals;
+        bool ownVote, approve;
+    };
+    const QList<Expected> cards = {
+        {"a", "Аня · в работе", "+1 CNY", {}, false, false},
+        {"d", "Аня · выполнено", "+0 CNY", {}, false, false},
+        {"r", "Аня · ждёт проверки", "+50 CNY", "Подтверждения: 0/1", false, true},
+        {"h", "Миша · ждёт проверки", "+50 CNY", "Подтверждения: 1/2", false, true},
+        {"v", "Аня · ждёт проверки", "+50 CNY", "Подтверждения: 1/2", true, false},
+        {"x", "Аня · выполнено", "+50 CNY", {}, false, false}};
+    for (const Expected& e : cards) {
+        TaskCard* card = board->card(e.id);
+        ASSERT_TRUE(card) << e.id;
+        EXPECT_EQ(card->subtitleLabel()->text(), e.subtitle) << e.id;
+        EXPECT_EQ(card->rewardLabel()->text(), e.reward) << e.id;
+        EXPECT_EQ(card->reviewPart()->isVisible(), !e.approvals.isEmpty()) << e.id;
+        if (e.approvals.isEmpty()) continue;
+        EXPECT_EQ(card->approvalsLabel()->text(), e.approvals) << e.id;
+        EXPECT_EQ(card->ownVoteLabel()->isVisible(), e.ownVote) << e.id;
+        EXPECT_EQ(card->approveButton()->isVisible(), e.approve) << e.id;
+        EXPECT_TRUE(card->returnButton()->isVisible()) << e.id;
+    }
+
+    click(board->filterChip(ParentTaskFilter::done));
+    EXPECT_EQ(cardTitles(), QStringList({"Задание d"}));
+    click(view->childChips()[2]);
+    EXPECT_TRUE(cardTitles().isEmpty());
+    EXPECT_TRUE(board->placeholder()->isVisible());
+    EXPECT_EQ(board->placeholder()->titleLabel()->text(), "Здесь пока пусто");
+    click(view->childChips()[0]);
+    click(board->filterChip(ParentTaskFilter::review));
+    EXPECT_EQ(cardTitles(), QStringList({"Задание r", "Задание h", "Задание v"}));
+
+    // One held action disables every card's buttons; its failure gives them back.
+    server.queue("PATCH", "/api/tasks", held(failure()));
+    click(board->card("h")->approveButton());
+    ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 1; }));
+    EXPECT_EQ(lastBody("PATCH", "/api/tasks"), QJsonObject({{"id", "h"}, {"action", "approve"}}));
+    for (const char* id : {"r", "h", "v"}) EXPECT_FALSE(board->card(id)->returnButton()->isEnabled()) << id;
+    EXPECT_TRUE(board->card("h")->spinner()->isVisible());
+    EXPECT_FALSE(board->card("r")->spinner()->isVisible());
+    server.releaseHeld();
+    ASSERT_TRUE(waitUntil([&] { return !board->actionInFlight(); }));
+    for (const char* id : {"r", "h", "v"}) EXPECT_TRUE(board->card(id)->returnButton()->isEnabled()) << id;
+    EXPECT_FALSE(board->card("h")->spinner()->isVisible());
+    EXPECT_EQ(view->errorLabel()->text(), "Сервер занят.");
+}
+
+TEST_F(ParentCenterTest, InviteManualCodeAndScannedCodesReachTheRightClaim) {
+    show(family(1, {{"child-1", "Аня"}}));
+    FamilyConnectionCard* card = view->connectionCard();
+    EXPECT_TRUE(card->inviteButton()->isVisible());
+    EXPECT_FALSE(card->dualApprovalLabel()->isVisible());
+    EXPECT_FALSE(card->inviteBlock()->isVisible());
+
+    // The invite: busy, then its QR; a failed second one keeps the first.
+    for (const ScriptedResponse& answer :
+         {ScriptedResponse::json(201, "{\"qrPayload\":\"" + kInvite.toUtf8() + "\",\"expiresAt\":1}"),
+          failure()}) {
+        server.queue("POST", "/api/family/parent-invite", held(answer));
+        click(card->inviteButton());
+        ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 1; }));
+        EXPECT_EQ(card->inviteButton()->text(), "Создаём приглашение…");
+        EXPECT_FALSE(card->inviteButton()->isEnabled());
+        server.releaseHeld();
+        ASSERT_TRUE(waitUntil([&] { return !account().isCreatingFamilyInvite(); }));
+        EXPECT_TRUE(card->inviteBlock()->isVisible());
+        EXPECT_EQ(card->inviteQr()->image(), *qrImage(kInvite));
+        EXPECT_TRUE(card->inviteButton()->isEnabled());
+    }
+    reload(family(2, {{"child-1", "Аня"}}));
+    EXPECT_FALSE(card->inviteButton()->isVisible());
+    EXPECT_TRUE(card->dualApprovalLabel()->isVisible());
+    EXPECT_TRUE(card->inviteBlock()->isVisible());
+    EXPECT_EQ(card->sizeLabel()->text(), "2 род. · 1 дет.");
+    view->body()->ensureWidgetVisible(card->inviteBlock());
+    saveGallery("parent_center_invite_block");
+
+    // The manual code: blanks keep it shut; the rest goes to the pairing claim as typed.
+    click(card->manualCode()->header());
+    EXPECT_TRUE(card->codeField()->isVisible());
+    card->codeField()->setText("  \n ");
+    EXPECT_FALSE(card->claimButton()->isEnabled());
+    QApplication::clipboard()->setText(" pasted.code\n");
+    card->codeField()->clear();
+    card->codeField()->paste();
+    server.on("POST", "/api/pairing/claim", ok());
+    for (const QString& code : {QString(" pasted.code\n"), kInvite}) {
+        card->codeField()->setText(code);
+        server.queue("POST", "/api/pairing/claim", held(ok()));
+        click(card->claimButton());
+        ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 1; }));
+        EXPECT_FALSE(card->claimButton()->isEnabled()) << "one claim at a time";
+        server.releaseHeld();
+        ASSERT_TRUE(waitUntil([&] { return card->claimButton()->isEnabled(); }));
+    }
+    const auto claims = server.requestsTo("POST", "/api/pairing/claim");
+    ASSERT_EQ(claims.size(), 2);
+    EXPECT_EQ(QJsonDocument::fromJson(claims[0].body)["token"].toString(), " pasted.code\n");
+    EXPECT_EQ(QJsonDocument::fromJson(claims[1].body)["token"].toString(), "inv.1");
+    EXPECT_TRUE(server.requestsTo("POST", "/api/family/parent-invite").size() == 2) << "no invite claim";
+
+    // Scanned: the field gets the code, the sheet closes, and only "family/parent" joins.
+    server.on("POST", "/api/family/parent-invite", ok());
+    const QList<std::pair<QString, QByteArray>> routes = {
+        {kInvite, "/api/family/parent-invite"},
+        {"zanbeck://FAMILY/PARENT?token=x", "/api/pairing/claim"},
+        {"bare-token", "/api/pairing/claim"}};
+    for (const auto& [code, path] : routes) {
+        server.clearRequests();
+        click(view->connectionCard()->scanButton());
+        ASSERT_TRUE(view->scannerSheet());
+        settle();
+        qrScanners.last()->read(code);
+        settle();
+        EXPECT_FALSE(view->scannerSheet() && !view->scannerSheet()->isDismissed());
+        EXPECT_EQ(card->codeField()->text(), code);
+        ASSERT_TRUE(waitUntil([&] { return server.requestsTo("POST", path).size() == 1; }))
+            << code.toStdString();
+    }
+
+    // A scanner that cannot start: the sheet closes and the alert shows its text.
+    click(view->connectionCard()->scanButton());
+    qrScanners.last()->cameraFailure = QStringLiteral("Камера недоступна.");
+    settle();
+    EXPECT_TRUE(!view->scannerSheet() || view->scannerSheet()->isDismissed());
+    ASSERT_TRUE(view->scannerAlert());
+    EXPECT_EQ(view->scannerAlert()->title(), "Не удалось открыть сканер");
+    EXPECT_EQ(view->scannerAlert()->message(), "Камера недоступна.");
+    EXPECT_EQ(view->scannerAlert()->buttons()[0].title, "Хорошо");
+    saveGallery("parent_center_scanner_alert");
+    view->scannerAlert()->press(0);
+    settle();
+    EXPECT_FALSE(view->scannerAlert());
+}
+
+TEST_F(ParentCenterTest, RefreshIsSilentAndSigningOutMidRequestSendsNothingAndCrashesNothing) {
+    show(family(2, {{"child-1", "Аня"}}, {{"r", "review"}}));
+    server.on("GET", "/api/family", failure());
+    page->refreshAction()->trigger();
+    ASSERT_TRUE(waitUntil([&] { return server.requestsTo("GET", "/api/family").size() == 2; }));
+    settle();
+    EXPECT_FALSE(view->errorBanner()->isVisible());
+    EXPECT_EQ(view->board()->visibleCards().size(), 1);
+
+    // A send, an action and a claim held; "Выйти" ends the page under them.
+    server.on("POST", "/api/tasks", held(ok()));
+    server.on("PATCH", "/api/tasks", held(ok()));
+    server.on("POST", "/api/pairing/claim", held(ok()));
+    view->composer()->titleField()->setText("Полить цветы");
+    click(view->composer()->sendButton());
+    click(view->board()->card("r")->approveButton());
+    click(view->connectionCard()->manualCode()->header());
+    view->connectionCard()->codeField()->setText("code");
+    click(view->connectionCard()->claimButton());
+    ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 3; }));
+    const auto sent = server.requests().size();
+    page->signOutAction()->trigger();
+    settle();
+    EXPECT_FALSE(page->familyView());
+    EXPECT_FALSE(page->centerMenuButton()->isVisible());
+    server.releaseHeld();
+    settle();
+    EXPECT_EQ(server.requests().size(), sent) << "signing out sends nothing";
+}
