@@ -23,6 +23,7 @@
 #include "views/family/TaskBoard.h"
 #include "views/family/TaskComposer.h"
 #include "views/shell/InterimPages.h"
+#include "features/FeatureCatalog.h"
 #include "views/shell/ScreenFactories.h"
 
 namespace {
