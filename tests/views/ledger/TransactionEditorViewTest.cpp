@@ -92,7 +92,7 @@ TEST_F(TransactionEditorViewTest, SavingUnchangedMakesAbsentFieldsPresentAndKeep
     EXPECT_TRUE(sheetClosed());
 }
 
-TEST_F(TransactionEditorViewTest, SaveTrimsTextsParsesTheAmountKeepsTheCategoryAndReadsTheDateInTheLedgersZone) {
+TEST_F(TransactionEditorViewTest, SaveTrimsParsesKeepsTheCategoryAndReadsTheDateInTheLedgersZone) {
     MoneyTransaction t = stored();
     t.wallet = "Карта";
     TransactionEditorView* view = open(t);
