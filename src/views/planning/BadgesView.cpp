@@ -199,7 +199,6 @@ BadgesView::BadgesView(MoneyStore& store, QWidget* parent)
     texts->addWidget(rank_);
     points_ = new TextLabel({}, TextStyle::Subheadline, ColorRole::SecondaryLabel);
     points_->setObjectName(QStringLiteral("badgePoints"));
-    points_->setMonospaced(true);
     texts->addWidget(points_);
     head->addLayout(texts, 1);
     auto* headWidget = new QWidget;

@@ -16,8 +16,10 @@ MoneyCalendarView::MoneyCalendarView(MoneyStore& store, const QDateTime& selecte
     calendar_ = new QCalendarWidget;
     calendar_->setObjectName(QStringLiteral("calendarPicker"));
     calendar_->setAccessibleName(QStringLiteral("Дата"));
-    calendar_->setLocale(QLocale::system());
-    calendar_->setFirstDayOfWeek(QLocale::system().firstDayOfWeek());
+    // The device's locale, as the day header below is written in.
+    const QLocale device(DateText::deviceLocaleName());
+    calendar_->setLocale(device);
+    calendar_->setFirstDayOfWeek(device.firstDayOfWeek());
     calendar_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     calendar_->setSelectedDate(store.calendar().localDate(selected.isValid() ? selected : store.now()));
     body()->addWidget(calendar_);

@@ -147,17 +147,17 @@ void SwipeCell::runAction() {
 }
 
 void SwipeCell::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) press(event->position().toPoint());
+    if (event->button() == Qt::LeftButton) press(mapFromGlobal(event->globalPosition().toPoint()));
     event->accept();
 }
 
 void SwipeCell::mouseMoveEvent(QMouseEvent* event) {
-    moveTo(event->position().toPoint(), nullptr);
+    moveTo(mapFromGlobal(event->globalPosition().toPoint()), nullptr);
     event->accept();
 }
 
 void SwipeCell::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) release(event->position().toPoint());
+    if (event->button() == Qt::LeftButton) release(mapFromGlobal(event->globalPosition().toPoint()));
     event->accept();
 }
 
@@ -173,7 +173,9 @@ bool SwipeCell::eventFilter(QObject* watched, QEvent* event) {
                     type != QEvent::MouseButtonRelease && type != QEvent::MouseButtonDblClick))
         return QWidget::eventFilter(watched, event);
     auto* mouse = static_cast<QMouseEvent*>(event);
-    const QPoint pos = widget->mapTo(this, mouse->position().toPoint());
+    // From the screen position: the content, and the button under the finger
+    // with it, moves while the row is dragged.
+    const QPoint pos = mapFromGlobal(mouse->globalPosition().toPoint());
     if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)
         return mouse->button() == Qt::LeftButton && press(pos);
     if (type == QEvent::MouseMove) return moveTo(pos, widget);
