@@ -118,26 +118,18 @@ ChallengeEditorView::ChallengeEditorView(MoneyStore& store, QWidget* parent)
                         parent) {
     setObjectName(QStringLiteral("challengeEditor"));
     page()->setTitleDisplay(NavigationPage::TitleDisplay::Large);
-    kind_ = new SegmentedControl;
-    kind_->setObjectName(QStringLiteral("challengeKindPicker"));
-    kind_->setAccessibleName(QStringLiteral("Тип"));
-    for (ChallengeKind k : {ChallengeKind::saving, ChallengeKind::habit})
-        kind_->addSegment(kindTitle(k), rawValue(k));
-    kind_->setCurrentTag(rawValue(ChallengeKind::saving));
+    kind_ = tool_form::segments(QStringLiteral("challengeKindPicker"), QStringLiteral("Тип"),
+                                {{kindTitle(ChallengeKind::saving), rawValue(ChallengeKind::saving)},
+                                 {kindTitle(ChallengeKind::habit), rawValue(ChallengeKind::habit)}},
+                                rawValue(ChallengeKind::saving));
     // Title, kind, target: the kind goes between the two fields.
     firstSection_->insertRow(1, kind_);
     connect(kind_, &SegmentedControl::currentTagChanged, this, &ChallengeEditorView::showKind);
 
-    // Seven calendar days ahead at this time of day, whatever clock change lies between.
-    const LedgerCalendar calendar = store.calendar();
-    const QDateTime start = wallClock(calendar.addingDays(store.now(), 7), store.timeZone());
+    const QDateTime start = tool_form::weekAhead(store);
     endTime_ = start.time();
-    picker_ = new QDateEdit;
-    picker_->setObjectName(QStringLiteral("endPicker"));
-    picker_->setCalendarPopup(true);
-    picker_->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-    picker_->setMinimumDate(calendar.localDate(store.now()));
-    picker_->setDate(start.date());
+    picker_ = tool_form::dayPicker(QStringLiteral("endPicker"), start.date(),
+                                   store.calendar().localDate(store.now()));
     firstSection_->addRow(formControlRow(QStringLiteral("Завершить до"), picker_));
     showKind();
 }

@@ -158,26 +158,19 @@ DebtEditorView::DebtEditorView(MoneyStore& store, QWidget* parent)
                         parent) {
     setObjectName(QStringLiteral("debtEditor"));
     page()->setTitleDisplay(NavigationPage::TitleDisplay::Large);
-    direction_ = new SegmentedControl;
-    direction_->setObjectName(QStringLiteral("directionPicker"));
-    direction_->setAccessibleName(QStringLiteral("Кто кому"));
-    for (DebtDirection d : {DebtDirection::owesMe, DebtDirection::iOwe})
-        direction_->addSegment(debtDirectionTitle(d), rawValue(d));
-    direction_->setCurrentTag(rawValue(DebtDirection::owesMe));
+    direction_ =
+        tool_form::segments(QStringLiteral("directionPicker"), QStringLiteral("Кто кому"),
+                            {{debtDirectionTitle(DebtDirection::owesMe), rawValue(DebtDirection::owesMe)},
+                             {debtDirectionTitle(DebtDirection::iOwe), rawValue(DebtDirection::iOwe)}},
+                            rawValue(DebtDirection::owesMe));
     firstSection_->insertRow(0, direction_);
     note_ = formTextField(QStringLiteral("Комментарий"), QStringLiteral("debtNoteField"));
     firstSection_->addRow(formFieldRow({}, note_));
 
-    // Seven calendar days ahead at this time of day, whatever clock change lies between.
-    const LedgerCalendar calendar = store.calendar();
-    const QDateTime start = wallClock(calendar.addingDays(store.now(), 7), store.timeZone());
+    const QDateTime start = tool_form::weekAhead(store);
     dueTime_ = start.time();
-    picker_ = new QDateEdit;
-    picker_->setObjectName(QStringLiteral("duePicker"));
-    picker_->setCalendarPopup(true);
-    picker_->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-    picker_->setMinimumDate(calendar.localDate(store.now()));
-    picker_->setDate(start.date());
+    picker_ = tool_form::dayPicker(QStringLiteral("duePicker"), start.date(),
+                                   store.calendar().localDate(store.now()));
     QWidget* pickerRow = formControlRow(QStringLiteral("Вернуть до"), picker_);
     pickerRow->setObjectName(QStringLiteral("dueRow"));
     addDeadline(firstSection_, QStringLiteral("Указать срок"), pickerRow);

@@ -124,11 +124,7 @@ RecurringEditorView::RecurringEditorView(MoneyStore& store, QWidget* parent)
 
     opened_ = store.now();
     openedDay_ = store.calendar().localDate(opened_);
-    picker_ = new QDateEdit;
-    picker_->setObjectName(QStringLiteral("firstDatePicker"));
-    picker_->setCalendarPopup(true);
-    picker_->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-    picker_->setDate(openedDay_);
+    picker_ = tool_form::dayPicker(QStringLiteral("firstDatePicker"), openedDay_);
     firstSection_->addRow(formControlRow(QStringLiteral("Первая дата"), picker_));
     connect(category_, &QLineEdit::textChanged, this, &RecurringEditorView::refresh);
     refresh();

@@ -1,13 +1,16 @@
 #include "views/planning/ToolScreen.h"
 
+#include <QDateEdit>
 #include <QVBoxLayout>
 
 #include "components/Button.h"
 #include "components/Card.h"
 #include "components/PageBody.h"
+#include "components/SegmentedControl.h"
 #include "components/TextLabel.h"
 #include "services/Preferences.h"
 #include "store/MoneyStore.h"
+#include "views/ledger/EditorForm.h"
 #include "views/planning/KeyedRowList.h"
 #include "views/planning/ToolsStyle.h"
 
@@ -60,3 +63,32 @@ void ToolList::setIds(const QStringList& ids, const std::function<QWidget*(const
 int ToolList::count() const { return int(rows_->keys().size()); }
 
 QWidget* ToolList::rowAt(int index) const { return rows_->row(rows_->keys().value(index)); }
+
+namespace tool_form {
+
+QDateEdit* dayPicker(const QString& objectName, QDate day, QDate minimum) {
+    auto* picker = new QDateEdit;
+    picker->setObjectName(objectName);
+    picker->setCalendarPopup(true);
+    // Digits, as the other forms' date pickers show them.
+    picker->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    if (minimum.isValid()) picker->setMinimumDate(minimum);
+    picker->setDate(day);
+    return picker;
+}
+
+QDateTime weekAhead(const MoneyStore& store) {
+    return wallClock(store.calendar().addingDays(store.now(), 7), store.timeZone());
+}
+
+SegmentedControl* segments(const QString& objectName, const QString& accessibleName,
+                           const QList<QPair<QString, QString>>& items, const QString& current) {
+    auto* picker = new SegmentedControl;
+    picker->setObjectName(objectName);
+    picker->setAccessibleName(accessibleName);
+    for (const auto& [title, tag] : items) picker->addSegment(title, tag);
+    picker->setCurrentTag(current);
+    return picker;
+}
+
+}  // namespace tool_form

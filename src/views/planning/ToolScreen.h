@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QPointer>
 #include <QStringList>
 #include <functional>
@@ -9,8 +10,9 @@
 
 class Button;
 class KeyedRowList;
+class QDateEdit;
+class SegmentedControl;
 class MoneyStore;
-class QDateTime;
 
 // The page of a money tool, pushed onto its opener's stack. It is drawn from
 // the store alone, with "now" taken at each redraw: on every store change and
@@ -57,3 +59,16 @@ private:
     QWidget* panel_;
     KeyedRowList* rows_;
 };
+
+// Pieces of the tools' editors.
+namespace tool_form {
+// A date-only picker (digits, a calendar pop-up) on `day`, from `minimum` on
+// when one is given.
+QDateEdit* dayPicker(const QString& objectName, QDate day, QDate minimum = {});
+// Seven calendar days after now at this time of day, as the pickers' wall
+// clock: no clock change between moves it off its hour.
+QDateTime weekAhead(const MoneyStore& store);
+// A segmented picker of (title, tag) pairs with `current` selected.
+SegmentedControl* segments(const QString& objectName, const QString& accessibleName,
+                           const QList<QPair<QString, QString>>& items, const QString& current);
+}  // namespace tool_form
