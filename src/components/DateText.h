@@ -15,4 +15,9 @@ QString deviceLocaleName();
 // Empty for an invalid date.
 QString abbreviatedDateTime(const QDateTime& when, const QString& localeName = deviceLocaleName());
 
+// A calendar day without time, abbreviated ("5 янв. 2024 г.", "Jan 5, 2024")
+// or long ("5 января 2024 г.", "January 5, 2024"). Empty for an invalid day.
+QString abbreviatedDate(QDate day, const QString& localeName = deviceLocaleName());
+QString longDate(QDate day, const QString& localeName = deviceLocaleName());
+
 }  // namespace DateText

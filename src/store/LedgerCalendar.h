@@ -48,9 +48,10 @@ public:
     // (negative when `to` is earlier); clock changes do not matter.
     qint64 daysBetween(const QDateTime& from, const QDateTime& to) const;
 
-private:
+    // The instant of a local wall time, read as addingDays reads it.
     QDateTime atLocalTime(QDate day, QTime time) const;
 
+private:
     QTimeZone zone_;
 };
 

@@ -16,6 +16,7 @@
 #include "components/Toggle.h"
 #include "services/AmountInput.h"
 #include "services/GlobalPreferences.h"
+#include "store/LedgerCalendar.h"
 
 namespace {
 constexpr int kFieldHeight = 28;
@@ -62,20 +63,33 @@ EditorSection::EditorSection(const QString& header, QWidget* parent) : QWidget(p
     column->addWidget(panel);
 }
 
-void EditorSection::addRow(QWidget* row) {
+void EditorSection::addRow(QWidget* row) { rows_->addWidget(rowSlot(row, rows_->count() > 0)); }
+
+void EditorSection::insertRow(int index, QWidget* row) {
+    if (index > 0) {
+        rows_->insertWidget(index, rowSlot(row, true));
+        return;
+    }
+    // The former first row gets the hairline above it.
+    if (QLayoutItem* first = rows_->itemAt(0); first && first->widget())
+        static_cast<QVBoxLayout*>(first->widget()->layout())->insertWidget(0, new Divider);
+    rows_->insertWidget(0, rowSlot(row, false));
+}
+
+QWidget* EditorSection::rowSlot(QWidget* row, bool hairline) {
     // A slot holds the row with the hairline above it (none above the first).
     auto* slot = new QWidget;
     slot->setObjectName(QStringLiteral("formRowSlot"));
     auto* stack = new QVBoxLayout(slot);
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(0);
-    if (rows_->count() > 0) stack->addWidget(new Divider);
+    if (hairline) stack->addWidget(new Divider);
     auto* inner = new QVBoxLayout;
     inner->setContentsMargins(0, kRowPadding, 0, kRowPadding);
     row->setMinimumHeight(qMax(row->minimumHeight(), kRowMinHeight - 2 * kRowPadding));
     inner->addWidget(row);
     stack->addLayout(inner);
-    rows_->addWidget(slot);
+    return slot;
 }
 
 void EditorSection::setRowVisible(QWidget* row, bool visible) {
@@ -193,12 +207,13 @@ QDateTime wallClock(const QDateTime& moment, const QTimeZone& zone) {
 }
 
 QDateTime fromWallClock(const QDateTime& wall, const QTimeZone& zone) {
-    return QDateTime(wall.date(), wall.time(), zone).toUTC();
+    return LedgerCalendar(zone).atLocalTime(wall.date(), wall.time()).toUTC();
 }
 
 NamedAmountEditor::NamedAmountEditor(MoneyStore& store, const Texts& texts, QWidget* parent)
     : QWidget(parent), store_(store) {
-    const EditorPage frame = makeEditorPage(texts.pageTitle, QStringLiteral("Добавить"), QStringLiteral("addButton"));
+    const EditorPage frame =
+        makeEditorPage(texts.pageTitle, QStringLiteral("Добавить"), QStringLiteral("addButton"));
     page_ = frame.page;
     cancel_ = frame.cancel;
     add_ = frame.confirm;
@@ -206,10 +221,15 @@ NamedAmountEditor::NamedAmountEditor(MoneyStore& store, const Texts& texts, QWid
     firstSection_ = new EditorSection(texts.sectionHeader);
     name_ = formTextField(texts.namePlaceholder, texts.nameObjectName);
     firstSection_->addRow(formFieldRow({}, name_));
-    amount_ = formTextField(QStringLiteral("0"), texts.amountObjectName);
-    amount_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    amount_ = formTextField(texts.amountPlaceholder.isEmpty() ? QStringLiteral("0") : texts.amountPlaceholder,
+                            texts.amountObjectName);
     amount_->setInputMethodHints(Qt::ImhFormattedNumbersOnly);
-    firstSection_->addRow(formFieldRow(texts.amountTitle, amount_, GlobalPreferences::currencyCode()));
+    if (texts.amountPlaceholder.isEmpty()) {
+        amount_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        firstSection_->addRow(formFieldRow(texts.amountTitle, amount_, GlobalPreferences::currencyCode()));
+    } else {
+        firstSection_->addRow(formFieldRow({}, amount_));
+    }
     page_->body()->addWidget(firstSection_);
     hostEditorPage(this, page_);
 
@@ -249,7 +269,7 @@ bool NamedAmountEditor::isValid() const {
 void NamedAmountEditor::refresh() { add_->setEnabled(isValid() && !done_); }
 
 void NamedAmountEditor::save() {
-    if (done_ || name_->text().trimmed().isEmpty()) return;
+    if (done_ || !isValid()) return;
     const std::optional<Decimal> amount = parsePositiveAmountInput(amount_->text());
     if (!amount) return;
     // A second tap while the sheet closes must not add the item twice.

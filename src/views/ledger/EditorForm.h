@@ -39,11 +39,15 @@ public:
     explicit EditorSection(const QString& header = {}, QWidget* parent = nullptr);
 
     void addRow(QWidget* row);
+    // Puts a row before the one now at `index` (0: first).
+    void insertRow(int index, QWidget* row);
     void setRowVisible(QWidget* row, bool visible);
     bool isRowVisible(QWidget* row) const;
     TextLabel* headerLabel() const { return header_; }
 
 private:
+    static QWidget* rowSlot(QWidget* row, bool hairline);
+
     TextLabel* header_ = nullptr;
     QVBoxLayout* rows_;
 };
@@ -94,7 +98,8 @@ private:
 };
 
 // The date pickers work on wall-clock time in the ledger's zone; these turn a
-// moment into the picker's plain local value and back.
+// moment into the picker's plain local value and back. A wall time that a
+// clock change skips is read with the offset in force before the change.
 QDateTime wallClock(const QDateTime& moment, const QTimeZone& zone);
 QDateTime fromWallClock(const QDateTime& wall, const QTimeZone& zone);
 
@@ -114,9 +119,14 @@ public:
         QString nameObjectName;
         QString amountTitle;
         QString amountObjectName;
+        // When set, the amount is a plain field with this placeholder, without
+        // a title or the currency after it.
+        QString amountPlaceholder = {};
     };
 
-    bool isValid() const;
+    // A name that is not blank and an amount above zero, unless an editor
+    // asks for more or less.
+    virtual bool isValid() const;
 
     NavigationPage* page() const { return page_; }
     ToggleRow* deadlineSwitch() const { return hasDeadline_; }
@@ -141,6 +151,8 @@ protected:
     virtual void commit(const QString& name, const Decimal& amount) = 0;
 
     void showEvent(QShowEvent* event) override;
+    // Brings "Добавить" up to date after a change that isValid() reads.
+    void refresh();
 
     MoneyStore& store_;
     EditorSection* firstSection_;
@@ -148,8 +160,6 @@ protected:
     QLineEdit* amount_;
 
 private:
-    void refresh();
-
     NavigationPage* page_;
     Button* cancel_;
     Button* add_;

@@ -7,33 +7,29 @@
 #include "components/NavigationStack.h"
 #include "views/features/FeatureCenterView.h"
 #include "views/settings/SettingsView.h"
+#include "views/planning/BadgesView.h"
+#include "views/planning/ChallengesView.h"
+#include "views/planning/DebtsView.h"
+#include "views/planning/MoneyCalendarView.h"
+#include "views/planning/RecurringTransactionsView.h"
+#include "views/planning/WishlistView.h"
 #include "views/shell/InterimPages.h"
 
 namespace screens {
 
-NavigationPage* wishlist(MoneyStore&) {
-    return interim::emptyPage(QStringLiteral("Желания"), QStringLiteral("interimWishlist"));
+NavigationPage* wishlist(MoneyStore& store) { return new WishlistView(store); }
+
+NavigationPage* challenges(MoneyStore& store) { return new ChallengesView(store); }
+
+NavigationPage* debts(MoneyStore& store) { return new DebtsView(store); }
+
+NavigationPage* moneyCalendar(MoneyStore& store, const QDateTime& selected) {
+    return new MoneyCalendarView(store, selected);
 }
 
-NavigationPage* challenges(MoneyStore&) {
-    return interim::emptyPage(QStringLiteral("Челленджи"), QStringLiteral("interimChallenges"));
-}
+NavigationPage* recurring(MoneyStore& store) { return new RecurringTransactionsView(store); }
 
-NavigationPage* debts(MoneyStore&) {
-    return interim::emptyPage(QStringLiteral("Долги"), QStringLiteral("interimDebts"));
-}
-
-NavigationPage* moneyCalendar(MoneyStore&, const QDateTime&) {
-    return interim::emptyPage(QStringLiteral("Календарь"), QStringLiteral("interimCalendar"));
-}
-
-NavigationPage* recurring(MoneyStore&) {
-    return interim::emptyPage(QStringLiteral("Регулярные"), QStringLiteral("interimRecurring"));
-}
-
-NavigationPage* badges(MoneyStore&) {
-    return interim::emptyPage(QStringLiteral("Медали"), QStringLiteral("interimBadges"));
-}
+NavigationPage* badges(MoneyStore& store) { return new BadgesView(store); }
 
 NavigationPage* featureCenter(MoneyStore* store, FeatureAudience audience) {
     return new FeatureCenterView(store, audience);

@@ -205,12 +205,12 @@ TEST_F(PlannerTest, ToolRowsAndTheSettingsLinkPushTheirScreens) {
     const struct {
         QAbstractButton* button;
         const char *page, *title;
-    } rows[] = {{view->toolButton(PlannerView::Tool::wishlist), "interimWishlist", "Желания"},
-                {view->toolButton(PlannerView::Tool::challenges), "interimChallenges", "Челленджи"},
-                {view->toolButton(PlannerView::Tool::debts), "interimDebts", "Долги"},
-                {view->toolButton(PlannerView::Tool::calendar), "interimCalendar", "Календарь"},
-                {view->toolButton(PlannerView::Tool::recurring), "interimRecurring", "Регулярные"},
-                {view->toolButton(PlannerView::Tool::badges), "interimBadges", "Медали"},
+    } rows[] = {{view->toolButton(PlannerView::Tool::wishlist), "wishlist", "Желания"},
+                {view->toolButton(PlannerView::Tool::challenges), "challenges", "Челленджи"},
+                {view->toolButton(PlannerView::Tool::debts), "debts", "Долги"},
+                {view->toolButton(PlannerView::Tool::calendar), "moneyCalendar", "Календарь"},
+                {view->toolButton(PlannerView::Tool::recurring), "recurring", "Регулярные"},
+                {view->toolButton(PlannerView::Tool::badges), "badges", "Медали 0/37"},
                 {view->toolButton(PlannerView::Tool::featureCenter), "featureCenterView", "Центр 1.5"},
                 {view->settingsLink(), "settingsPage", "Настройки"}};
     for (const auto& row : rows) {

@@ -1,0 +1,132 @@
+// The money tools as the user meets them, offscreen: opening each of the six
+// screens (build from the store, lay out and paint the window), switching the
+// badges filter, picking another calendar day, and the wish list's redraw
+// after one contribution published with setData. Each timed step ends with
+// the window painted.
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <functional>
+#include <memory>
+
+#include "BenchHarness.h"
+#include "components/NavigationStack.h"
+#include "store/MoneyStore.h"
+#include "views/planning/BadgesView.h"
+#include "views/planning/MoneyCalendarView.h"
+#include "views/shell/ScreenFactories.h"
+
+namespace {
+
+enum Tool { wishlist, debts, challenges, recurring, calendar, badges };
+
+NavigationPage* build(Tool tool, MoneyStore& store) {
+    switch (tool) {
+        case wishlist:
+            return screens::wishlist(store);
+        case debts:
+            return screens::debts(store);
+        case challenges:
+            return screens::challenges(store);
+        case recurring:
+            return screens::recurring(store);
+        case calendar:
+            return screens::moneyCalendar(store, store.now());
+        case badges:
+            return screens::badges(store);
+    }
+    return nullptr;
+}
+
+struct Screen {
+    Screen(MoneyStore& store, Tool tool) : page(build(tool, store)), phone(new NavigationStack(page)) {}
+    NavigationPage* page;
+    PhoneWindow phone;
+};
+
+void openScreen(benchmark::State& state, Tool tool) {
+    GeneratedStore ledger(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        auto screen = std::make_unique<Screen>(*ledger.store, tool);
+        state.PauseTiming();
+        screen.reset();  // leaving the screen is not part of opening it
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        state.ResumeTiming();
+    }
+}
+
+void switchBadgeFilter(benchmark::State& state) {
+    GeneratedStore ledger(static_cast<int>(state.range(0)));
+    Screen screen(*ledger.store, badges);
+    auto* view = static_cast<BadgesView*>(screen.page);
+    int step = 0;
+    for (auto _ : state) {
+        view->setFilter(static_cast<BadgesView::Filter>(++step % 3));
+        screen.phone.redraw();
+    }
+}
+
+void pickCalendarDay(benchmark::State& state) {
+    GeneratedStore ledger(static_cast<int>(state.range(0)));
+    Screen screen(*ledger.store, calendar);
+    auto* view = static_cast<MoneyCalendarView*>(screen.page);
+    const QDate today = view->selectedDay();
+    int step = 0;
+    for (auto _ : state) {
+        view->selectDay(today.addDays(-(++step % 20)));
+        screen.phone.redraw();
+    }
+}
+
+void redrawAfterContribution(benchmark::State& state) {
+    GeneratedStore ledger(static_cast<int>(state.range(0)));
+    Screen screen(*ledger.store, wishlist);
+    MoneyStore& store = *ledger.store;
+    for (auto _ : state) {
+        state.PauseTiming();
+        MoneyData data = store.data();
+        WishItem& wish = data.wishes->front();
+        wish.savedAmount = wish.savedAmount + Decimal(1);
+        state.ResumeTiming();
+        store.setData(std::move(data));
+        screen.phone.redraw();
+    }
+}
+
+}  // namespace
+
+BENCHMARK_CAPTURE(openScreen, wishlist, wishlist)
+    ->Arg(10'000)
+    ->Arg(100'000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(openScreen, debts, debts)
+    ->Arg(10'000)
+    ->Arg(100'000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(openScreen, challenges, challenges)
+    ->Arg(10'000)
+    ->Arg(100'000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(openScreen, recurring, recurring)
+    ->Arg(10'000)
+    ->Arg(100'000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(openScreen, calendar, calendar)
+    ->Arg(10'000)
+    ->Arg(100'000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(openScreen, badges, badges)
+    ->Arg(10'000)
+    ->Arg(100'000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(switchBadgeFilter)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(pickCalendarDay)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(redrawAfterContribution)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+int main(int argc, char** argv) { return runWidgetBenchmarks(argc, argv); }

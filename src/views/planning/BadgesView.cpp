@@ -1,0 +1,288 @@
+#include "views/planning/BadgesView.h"
+
+#include <QGraphicsOpacityEffect>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QPainterPath>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "components/AdaptiveGridLayout.h"
+#include "components/Card.h"
+#include "components/PageBody.h"
+#include "components/ProgressBar.h"
+#include "components/SegmentedControl.h"
+#include "components/SymbolView.h"
+#include "components/TextFit.h"
+#include "components/TextLabel.h"
+#include "store/Badges.h"
+#include "store/MoneyStore.h"
+#include "views/planning/BadgeRank.h"
+#include "views/planning/ToolsStyle.h"
+
+namespace {
+
+QColor withAlpha(QColor color, double alpha) {
+    color.setAlphaF(alpha);
+    return color;
+}
+
+// The tier title on a pale capsule of the tier colour.
+class TierCapsule : public QWidget {
+public:
+    explicit TierCapsule(TextLabel* label) {
+        auto* line = new QHBoxLayout(this);
+        line->setContentsMargins(8, 4, 8, 4);
+        line->addWidget(label);
+        setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+    }
+    void setFill(const QColor& fill) {
+        fill_ = fill;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(fill_);
+        p.drawRoundedRect(QRectF(rect()), height() / 2.0, height() / 2.0);
+    }
+
+private:
+    QColor fill_;
+};
+
+}  // namespace
+
+qint64 BadgeCell::percent(double progress, bool unlocked) {
+    if (!std::isfinite(progress) || progress <= 0) return 0;
+    const double product = std::round(progress * 100.0 * 1e6) / 1e6;
+    const qint64 whole = qint64(std::min(std::trunc(product), 100.0));
+    return unlocked ? whole : std::min<qint64>(whole, 99);
+}
+
+BadgeCell::BadgeCell(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("badgeCell"));
+    setMinimumHeight(tools_style::tileMinimumHeight);
+    auto* column = new QVBoxLayout(this);
+    const int pad = tools_style::tilePadding;
+    column->setContentsMargins(pad, pad, pad, pad);
+    column->setSpacing(tools_style::tileSpacing);
+
+    auto* top = new QHBoxLayout;
+    tier_ = new TextLabel({}, TextStyle::Caption2);
+    tier_->setObjectName(QStringLiteral("badgeTier"));
+    tier_->setTextStyle(TextStyle::Caption2, QFont::Bold);
+    tierCapsule_ = new TierCapsule(tier_);
+    top->addWidget(tierCapsule_);
+    top->addStretch(1);
+    points_ = new TextLabel({}, TextStyle::Caption, ColorRole::SecondaryLabel);
+    points_->setTextStyle(TextStyle::Caption, QFont::Bold);
+    points_->setMonospaced(true);
+    top->addWidget(points_);
+    column->addLayout(top);
+
+    symbol_ = new SymbolView({}, tools_style::tileSymbolSize);
+    symbol_->setObjectName(QStringLiteral("badgeSymbol"));
+    symbol_->setFixedSize(tools_style::tileSymbolFrame, tools_style::tileSymbolFrame);
+    lock_ = new SymbolView(QStringLiteral("lock.fill"), tools_style::tileLockSize, symbol_);
+    lock_->setObjectName(QStringLiteral("badgeLock"));
+    const int lockBox = tools_style::tileLockSize + 12;
+    lock_->setFixedSize(lockBox, lockBox);
+    lock_->move(tools_style::tileSymbolFrame - lockBox, tools_style::tileSymbolFrame - lockBox);
+    column->addWidget(symbol_, 0, Qt::AlignHCenter);
+
+    title_ = new TextLabel({}, TextStyle::Subheadline);
+    title_->setObjectName(QStringLiteral("badgeTitle"));
+    title_->setTextStyle(TextStyle::Subheadline, QFont::Bold);
+    title_->setWordWrap(true);
+    title_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    column->addWidget(title_);
+    detail_ = new TextLabel({}, TextStyle::Caption, ColorRole::SecondaryLabel);
+    detail_->setObjectName(QStringLiteral("badgeDetail"));
+    detail_->setWordWrap(true);
+    detail_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    detail_->setMinimumHeight(tools_style::tileDetailMinimumHeight);
+    column->addWidget(detail_);
+
+    unlocked_ = new SymbolLabel(QStringLiteral("Получено"), QStringLiteral("checkmark.seal.fill"),
+                                TextStyle::Caption, ColorRole::Green);
+    unlocked_->setObjectName(QStringLiteral("badgeUnlocked"));
+    unlocked_->setTextStyle(TextStyle::Caption, QFont::Bold);
+    column->addWidget(unlocked_, 0, Qt::AlignHCenter);
+    bar_ = new ProgressBar;
+    bar_->setObjectName(QStringLiteral("badgeBar"));
+    column->addWidget(bar_);
+    percent_ = new TextLabel({}, TextStyle::Caption2, ColorRole::SecondaryLabel);
+    percent_->setObjectName(QStringLiteral("badgePercent"));
+    percent_->setMonospaced(true);
+    percent_->setAlignment(Qt::AlignHCenter);
+    column->addWidget(percent_);
+    column->addStretch(1);
+}
+
+void BadgeCell::draw(const MoneyBadge& badge) {
+    const Theme& theme = Theme::current();
+    const BadgeTierStyle tier = badgeTierStyle(badge.tier);
+    tierColor_ = theme.color(tier.color);
+    tier_->setText(tier.title);
+    tier_->setColor(tierColor_);
+    static_cast<TierCapsule*>(tierCapsule_)->setFill(withAlpha(tierColor_, tools_style::tierCapsuleOpacity));
+    points_->setText(QStringLiteral("+") + QString::number(badge.points));
+    symbol_->setSymbol(badge.symbol);
+    if (badge.isUnlocked)
+        symbol_->setTint(tierColor_);
+    else
+        symbol_->setTint(ColorRole::SecondaryLabel);
+    symbol_->setCircleBackground(withAlpha(tierColor_, badge.isUnlocked
+                                                           ? tools_style::symbolCircleOpacity
+                                                           : tools_style::lockedSymbolCircleOpacity));
+    lock_->setVisible(!badge.isUnlocked);
+    lock_->setTint(ColorRole::White);
+    lock_->setCircleBackground(theme.color(ColorRole::SecondaryLabel));
+    title_->setText(badge.title);
+    detail_->setText(badge.detail);
+    unlocked_->setVisible(badge.isUnlocked);
+    bar_->setVisible(!badge.isUnlocked);
+    percent_->setVisible(!badge.isUnlocked);
+    const qint64 pct = percent(badge.progress, badge.isUnlocked);
+    bar_->setValue(badge.progress);
+    bar_->setTint(tierColor_);
+    percent_->setText(QString::number(pct) + QStringLiteral("%"));
+    setAccessibleName(badge.title + QStringLiteral(", ") + tier.title + QStringLiteral(", ") +
+                      QString::number(badge.points) + QStringLiteral(" очков"));
+    setAccessibleDescription(badge.isUnlocked ? QStringLiteral("Получено")
+                                              : QStringLiteral("Выполнено ") + QString::number(pct) +
+                                                    QStringLiteral(" процентов"));
+    if (faded_ != !badge.isUnlocked) {
+        faded_ = !badge.isUnlocked;
+        if (faded_) {
+            auto* effect = new QGraphicsOpacityEffect(this);
+            effect->setOpacity(tools_style::lockedTileOpacity);
+            setGraphicsEffect(effect);
+        } else {
+            setGraphicsEffect(nullptr);
+        }
+    }
+    update();
+}
+
+void BadgeCell::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Theme::current().color(ColorRole::SecondaryGroupedBackground));
+    p.drawRoundedRect(QRectF(rect()), tools_style::tileRadius, tools_style::tileRadius);
+}
+
+BadgesView::BadgesView(MoneyStore& store, QWidget* parent)
+    : ToolScreen(store, QStringLiteral("Медали"), QStringLiteral("badges"), parent) {
+    body()->setSpacing(tools_style::badgeStack);
+
+    auto* summary = new Card;
+    summary->setObjectName(QStringLiteral("badgeSummary"));
+    summary->setSpacing(tools_style::summaryLineSpacing);
+    auto* head = new QHBoxLayout;
+    head->setSpacing(tools_style::summaryLineSpacing);
+    trophy_ = new SymbolView(QStringLiteral("trophy.fill"), tools_style::summaryTrophySize);
+    trophy_->setFixedSize(tools_style::summaryTrophyFrame, tools_style::summaryTrophyFrame);
+    trophy_->setTint(ColorRole::Yellow);
+    head->addWidget(trophy_, 0, Qt::AlignVCenter);
+    auto* texts = new QVBoxLayout;
+    texts->setSpacing(tools_style::summaryTitleSpacing);
+    rank_ = new TextLabel({}, TextStyle::Title3);
+    rank_->setObjectName(QStringLiteral("badgeRank"));
+    rank_->setTextStyle(TextStyle::Title3, QFont::Bold);
+    rank_->setMinimumScaleFactor(TextFit::kMinimumScale);
+    texts->addWidget(rank_);
+    points_ = new TextLabel({}, TextStyle::Subheadline, ColorRole::SecondaryLabel);
+    points_->setObjectName(QStringLiteral("badgePoints"));
+    texts->addWidget(points_);
+    head->addLayout(texts, 1);
+    auto* headWidget = new QWidget;
+    headWidget->setLayout(head);
+    head->setContentsMargins(0, 0, 0, 0);
+    summary->addWidget(headWidget);
+    progress_ = new ProgressBar;
+    progress_->setTint(ColorRole::Yellow);
+    summary->addWidget(progress_);
+    caption_ = new TextLabel({}, TextStyle::Caption, ColorRole::SecondaryLabel);
+    caption_->setObjectName(QStringLiteral("badgeSummaryCaption"));
+    caption_->setWordWrap(true);
+    summary->addWidget(caption_);
+    body()->addWidget(summary);
+
+    picker_ = new SegmentedControl;
+    picker_->setObjectName(QStringLiteral("badgeFilter"));
+    picker_->setAccessibleName(QStringLiteral("Фильтр медалей"));
+    picker_->addSegment(QStringLiteral("Все"), QStringLiteral("all"));
+    picker_->addSegment(QStringLiteral("Получены"), QStringLiteral("unlocked"));
+    picker_->addSegment(QStringLiteral("В процессе"), QStringLiteral("locked"));
+    picker_->setCurrentTag(QStringLiteral("all"));
+    body()->addWidget(picker_);
+    connect(picker_, &SegmentedControl::currentTagChanged, this, [this](const QString& tag) {
+        setFilter(tag == QLatin1String("unlocked") ? Filter::unlocked
+                  : tag == QLatin1String("locked") ? Filter::locked
+                                                   : Filter::all);
+    });
+
+    grid_ = new AdaptiveGrid(tools_style::badgeColumnMinimum, tools_style::badgeGridSpacing);
+    grid_->setObjectName(QStringLiteral("badgeGrid"));
+    body()->addWidget(grid_);
+    redraw();
+}
+
+void BadgesView::redraw() {
+    // One catalogue per redraw; the unlocked list, points and progress come
+    // from it rather than from three more passes over the ledger.
+    const std::vector<MoneyBadge> all = store_.badges();
+    const std::vector<MoneyBadge> unlocked = ledger::unlockedBadges(all);
+    const qint64 points = ledger::badgePoints(all);
+    setTitle(QStringLiteral("Медали ") + QString::number(unlocked.size()) + QStringLiteral("/") +
+             QString::number(all.size()));
+    rank_->setText(badgeRankTitle(points));
+    points_->setText(QString::number(points) + QStringLiteral(" очков наград"));
+    progress_->setValue(ledger::badgeCollectionProgress(all));
+    caption_->setText(QStringLiteral("Получено ") + QString::number(unlocked.size()) +
+                      QStringLiteral(" из ") + QString::number(all.size()) + QStringLiteral(" медалей"));
+    trophy_->setCircleBackground(
+        withAlpha(Theme::current().color(ColorRole::Yellow), tools_style::symbolCircleOpacity));
+
+    while (cells_.size() < qsizetype(all.size())) {
+        auto* cell = new BadgeCell;
+        cells_.append(cell);
+        grid_->addWidget(cell);
+    }
+    unlocked_.assign(all.size(), false);
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        cells_[qsizetype(i)]->draw(all[i]);
+        unlocked_[i] = all[i].isUnlocked;
+    }
+    applyFilter();
+}
+
+void BadgesView::setFilter(Filter filter) {
+    filter_ = filter;
+    const QString tag = filter == Filter::unlocked ? QStringLiteral("unlocked")
+                        : filter == Filter::locked ? QStringLiteral("locked")
+                                                   : QStringLiteral("all");
+    if (picker_->currentTag() != tag) picker_->setCurrentTag(tag);
+    applyFilter();
+}
+
+void BadgesView::applyFilter() {
+    for (qsizetype i = 0; i < cells_.size(); ++i) {
+        const bool exists = std::size_t(i) < unlocked_.size();
+        const bool on = exists && unlocked_[std::size_t(i)];
+        const bool shown = filter_ == Filter::all ? exists : filter_ == Filter::unlocked ? on : exists && !on;
+        cells_[i]->setVisible(shown);
+    }
+}
+
+int BadgesView::visibleCellCount() const {
+    int n = 0;
+    for (BadgeCell* cell : cells_) n += cell->isHidden() ? 0 : 1;
+    return n;
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QWidget>
+
+#include "models/MoneyModels.h"
+#include "views/planning/ToolScreen.h"
+
+class ProgressBar;
+class SegmentedControl;
+class SymbolLabel;
+class SymbolView;
+class TextLabel;
+
+// One badge tile: tier capsule and points, the symbol (with a lock while
+// locked), title, description, then "Получено" or the progress. A locked tile
+// is faded.
+class BadgeCell : public QWidget {
+    Q_OBJECT
+public:
+    explicit BadgeCell(QWidget* parent = nullptr);
+    void draw(const MoneyBadge& badge);
+
+    // The whole percent shown for a progress: the product rounded to six
+    // decimals before it is truncated (0.29 shows 29, not 28), and never 100
+    // while the badge is locked.
+    static qint64 percent(double progress, bool unlocked);
+
+    TextLabel* tierLabel() const { return tier_; }
+    SymbolView* symbolView() const { return symbol_; }
+    SymbolView* lockView() const { return lock_; }
+    TextLabel* titleLabel() const { return title_; }
+    SymbolLabel* unlockedLabel() const { return unlocked_; }
+    ProgressBar* bar() const { return bar_; }
+    TextLabel* percentLabel() const { return percent_; }
+    bool isFaded() const { return faded_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QWidget* tierCapsule_;
+    TextLabel* tier_;
+    TextLabel* points_;
+    SymbolView* symbol_;
+    SymbolView* lock_;
+    TextLabel* title_;
+    TextLabel* detail_;
+    SymbolLabel* unlocked_;
+    ProgressBar* bar_;
+    TextLabel* percent_;
+    QColor tierColor_;
+    bool faded_ = false;
+};
+
+// "Медали u/t": the rank summary, the filter and the grid of all badges. The
+// tiles are made once; the filter only hides them. The catalogue is computed
+// once per redraw.
+class BadgesView : public ToolScreen {
+    Q_OBJECT
+public:
+    enum class Filter { all, unlocked, locked };
+
+    explicit BadgesView(MoneyStore& store, QWidget* parent = nullptr);
+    void redraw() override;
+
+    void setFilter(Filter filter);
+    Filter filter() const { return filter_; }
+    SegmentedControl* filterPicker() const { return picker_; }
+    TextLabel* rankLabel() const { return rank_; }
+    TextLabel* pointsLabel() const { return points_; }
+    TextLabel* summaryCaption() const { return caption_; }
+    QList<BadgeCell*> cells() const { return cells_; }
+    int visibleCellCount() const;
+
+private:
+    void applyFilter();
+
+    Filter filter_ = Filter::all;
+    SegmentedControl* picker_;
+    TextLabel* rank_;
+    TextLabel* points_;
+    ProgressBar* progress_;
+    TextLabel* caption_;
+    SymbolView* trophy_;
+    class AdaptiveGrid* grid_;
+    QList<BadgeCell*> cells_;
+    std::vector<bool> unlocked_;
+};

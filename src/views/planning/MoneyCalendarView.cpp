@@ -1,0 +1,66 @@
+#include "views/planning/MoneyCalendarView.h"
+
+#include <QCalendarWidget>
+#include <QLocale>
+
+#include "components/Card.h"
+#include "components/DateText.h"
+#include "components/PageBody.h"
+#include "components/TextLabel.h"
+#include "components/TransactionRow.h"
+#include "store/MoneyStore.h"
+#include "views/planning/ToolsStyle.h"
+
+MoneyCalendarView::MoneyCalendarView(MoneyStore& store, const QDateTime& selected, QWidget* parent)
+    : ToolScreen(store, QStringLiteral("Календарь"), QStringLiteral("moneyCalendar"), parent) {
+    calendar_ = new QCalendarWidget;
+    calendar_->setObjectName(QStringLiteral("calendarPicker"));
+    calendar_->setAccessibleName(QStringLiteral("Дата"));
+    // The device's locale, as the day header below is written in.
+    const QLocale device(DateText::deviceLocaleName());
+    calendar_->setLocale(device);
+    calendar_->setFirstDayOfWeek(device.firstDayOfWeek());
+    calendar_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    calendar_->setSelectedDate(store.calendar().localDate(selected.isValid() ? selected : store.now()));
+    body()->addWidget(calendar_);
+
+    header_ = new TextLabel({}, TextStyle::Footnote, ColorRole::SecondaryLabel);
+    header_->setObjectName(QStringLiteral("calendarDayHeader"));
+    header_->setWordWrap(true);
+    header_->setContentsMargins(Spacing::pagePadding, 0, Spacing::pagePadding, 0);
+    body()->addWidget(header_);
+    empty_ =
+        new TextLabel(QStringLiteral("В этот день операций нет"), TextStyle::Body, ColorRole::SecondaryLabel);
+    empty_->setObjectName(QStringLiteral("calendarEmptyDay"));
+    empty_->setWordWrap(true);
+    auto* emptyCard = new Card;
+    emptyCard->setPadding(Spacing::pagePadding, tools_style::listRowPadding);
+    emptyCard->addWidget(empty_);
+    body()->addWidget(emptyCard);
+    list_ = new ToolList;
+    list_->setObjectName(QStringLiteral("calendarDayList"));
+    body()->addWidget(list_);
+    connect(calendar_, &QCalendarWidget::selectionChanged, this, &MoneyCalendarView::redraw);
+    redraw();
+}
+
+QDate MoneyCalendarView::selectedDay() const { return calendar_->selectedDate(); }
+
+void MoneyCalendarView::selectDay(QDate day) { calendar_->setSelectedDate(day); }
+
+void MoneyCalendarView::redraw() {
+    const QDate day = selectedDay();
+    header_->setText(DateText::longDate(day).toUpper());
+    // The first instant of the day, which exists even where a clock change
+    // skips midnight.
+    const std::vector<MoneyTransaction> items = store_.transactions(store_.calendar().startOfDay(day));
+    empty_->parentWidget()->setVisible(items.empty());
+    QStringList ids;
+    ids.reserve(qsizetype(items.size()));
+    for (const MoneyTransaction& t : items) ids.append(t.id.toString(QUuid::WithoutBraces));
+    list_->setIds(
+        ids, [](const QString&) { return new TransactionRow(MoneyTransaction{}); },
+        [&items](int i, QWidget* row) {
+            static_cast<TransactionRow*>(row)->setTransaction(items[std::size_t(i)]);
+        });
+}

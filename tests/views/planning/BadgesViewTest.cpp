@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include "components/SymbolView.h"
+#include "store/Badges.h"
+#include "store/DemoLedger.h"
+#include "views/planning/BadgeRank.h"
+#include "views/planning/BadgesView.h"
+#include "views/planning/MoneyToolsFixture.h"
+
+namespace {
+
+using BadgesTest = MoneyToolsFixture;
+
+TEST(BadgeRankTest, TitlesChangeAtTheirThresholds) {
+    const struct {
+        qint64 points;
+        const char* title;
+    } cases[] = {{99, "Новичок"},         {100, "Искатель медалей"}, {299, "Искатель медалей"},
+                 {300, "Коллекционер"},   {699, "Коллекционер"},     {700, "Мастер наград"},
+                 {1199, "Мастер наград"}, {1200, "Легенда копилки"}};
+    for (const auto& c : cases) EXPECT_EQ(badgeRankTitle(c.points), QString::fromUtf8(c.title)) << c.points;
+}
+
+TEST(BadgeRankTest, PercentRoundsTheProductBeforeTruncating) {
+    const struct {
+        double progress;
+        bool unlocked;
+        qint64 percent;
+    } cases[] = {
+        {0.29, false, 29}, {0.999, false, 99}, {0.9999999, false, 99}, {1.0, true, 100}, {0.4, false, 40}};
+    for (const auto& c : cases)
+        EXPECT_EQ(BadgeCell::percent(c.progress, c.unlocked), c.percent) << c.progress;
+}
+
+TEST_F(BadgesTest, FilterHidesTilesAndTheTitleCountsThemAll) {
+    BadgesView& view = show<BadgesView>(demoLedger());
+    const std::vector<MoneyBadge> all = store->badges();
+    const int unlocked = int(ledger::unlockedBadges(all).size());
+    ASSERT_GT(unlocked, 0);
+    const QString title = QStringLiteral("Медали %1/%2").arg(unlocked).arg(all.size());
+    const struct {
+        BadgesView::Filter filter;
+        int shown;
+    } cases[] = {{BadgesView::Filter::unlocked, unlocked},
+                 {BadgesView::Filter::locked, int(all.size()) - unlocked},
+                 {BadgesView::Filter::all, int(all.size())}};
+    for (const auto& c : cases) {
+        view.setFilter(c.filter);
+        settle();
+        EXPECT_EQ(view.visibleCellCount(), c.shown);
+        EXPECT_EQ(view.title(), title);
+    }
+    EXPECT_EQ(view.cells().size(), qsizetype(all.size()));
+}
+
+TEST_F(BadgesTest, LockedTilesFadeAndShowTheirProgress) {
+    BadgesView& view = show<BadgesView>(demoLedger());
+    const std::vector<MoneyBadge> all = store->badges();
+    for (const bool locked : {true, false}) {
+        const auto it =
+            std::find_if(all.begin(), all.end(), [&](const MoneyBadge& b) { return b.isUnlocked != locked; });
+        ASSERT_NE(it, all.end());
+        BadgeCell* cell = view.cells().at(it - all.begin());
+        EXPECT_EQ(cell->isFaded(), locked);
+        EXPECT_EQ(cell->lockView()->isVisible(), locked);
+        EXPECT_EQ(cell->bar()->isVisible(), locked);
+        EXPECT_EQ(cell->unlockedLabel()->isVisible(), !locked);
+        EXPECT_TRUE(cell->accessibleName().startsWith(it->title + ", " + badgeTierStyle(it->tier).title));
+        EXPECT_EQ(cell->accessibleDescription().startsWith("Выполнено "), locked);
+    }
+}
+
+TEST_F(BadgesTest, Gallery) { galleryOf<BadgesView>("badges", demoLedger()); }
+
+}  // namespace

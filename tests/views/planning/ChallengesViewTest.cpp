@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include "components/SegmentedControl.h"
+#include "store/DemoLedger.h"
+#include "views/planning/ChallengesView.h"
+#include "views/planning/MoneyToolsFixture.h"
+
+namespace {
+
+class ChallengesTest : public MoneyToolsFixture {
+protected:
+    SavingsChallenge challenge(ChallengeKind kind, const char* progress, const char* target) const {
+        return {QStringLiteral("c1"), QStringLiteral("Копилка"), kind, dec(target), dec(progress),
+                clock.now(),          local(2026, 6, 30),        false};
+    }
+    MoneyData withChallenge(const SavingsChallenge& c) const {
+        MoneyData d = MoneyData::emptyLedger();
+        d.challenges = std::vector<SavingsChallenge>{c};
+        return d;
+    }
+};
+
+TEST_F(ChallengesTest, DefaultsShowOnlyWhileNoListIsStoredAndAdvancingStoresThem) {
+    ChallengesView& empty = show<ChallengesView>(MoneyData::emptyLedger());
+    EXPECT_EQ(empty.list()->count(), 0);
+
+    ChallengesView& view = show<ChallengesView>(withDefaults());
+    ASSERT_EQ(view.list()->count(), 2);
+    EXPECT_FALSE(store->data().challenges.has_value());
+    click(view.rowAt(0)->stepButton());
+    ASSERT_TRUE(store->data().challenges.has_value());
+    EXPECT_EQ(store->data().challenges->size(), 2u);
+    EXPECT_GT(store->data().challenges->front().progress, Decimal());
+}
+
+TEST_F(ChallengesTest, StepsCompleteAndCapAtTheTarget) {
+    const struct {
+        ChallengeKind kind;
+        const char *progress, *target, *button, *after;
+    } cases[] = {{ChallengeKind::habit, "6", "7", "Засчитать день", "7"},
+                 {ChallengeKind::saving, "100", "120", "Добавить 50 CNY", "120"}};
+    for (const auto& c : cases) {
+        ChallengesView& view = show<ChallengesView>(withChallenge(challenge(c.kind, c.progress, c.target)));
+        EXPECT_EQ(view.rowAt(0)->stepButton()->text(), QString::fromUtf8(c.button));
+        click(view.rowAt(0)->stepButton());
+        EXPECT_EQ(store->data().challenges->front().progress, dec(c.after));
+        ChallengeRow* row = view.rowAt(0);
+        EXPECT_EQ(row->percentLabel()->text(), "100%");
+        EXPECT_EQ(row->titleLabel()->symbol(), "trophy.fill");
+        EXPECT_FALSE(row->stepButton()->isVisible());
+    }
+}
+
+TEST_F(ChallengesTest, PercentTruncatesTheExactShare) {
+    const struct {
+        const char *progress, *target, *percent;
+    } cases[] = {{"1", "3", "33%"}, {"2", "3", "66%"}, {"29", "100", "29%"}, {"5", "0", "0%"}};
+    for (const auto& c : cases) {
+        ChallengesView& view =
+            show<ChallengesView>(withChallenge(challenge(ChallengeKind::saving, c.progress, c.target)));
+        EXPECT_EQ(view.rowAt(0)->percentLabel()->text(), c.percent);
+        EXPECT_LE(view.rowAt(0)->bar()->value(), 1.0);
+    }
+}
+
+TEST_F(ChallengesTest, EditorFollowsTheKindAndNeedsATitleAndTarget) {
+    ChallengesView& view = show<ChallengesView>(MoneyData::emptyLedger());
+    auto& editor = openEditor<ChallengeEditorView>(view);
+    EXPECT_EQ(editor.targetField()->placeholderText(), "Цель в CNY");
+    editor.kindPicker()->setCurrentTag("habit");
+    EXPECT_EQ(editor.targetField()->placeholderText(), "Количество дней");
+    EXPECT_EQ(editor.endDate(), local(2026, 6, 22));
+    type(field(editor, "challengeTitleField"), "  ");
+    type(editor.targetField(), "12,5");
+    EXPECT_FALSE(editor.addButton()->isEnabled());
+    type(field(editor, "challengeTitleField"), "Зарядка");
+    EXPECT_TRUE(editor.addButton()->isEnabled());
+    click(editor.addButton());
+    const SavingsChallenge& added = store->data().challenges->back();
+    EXPECT_EQ(added.kind, ChallengeKind::habit);
+    EXPECT_EQ(added.target, dec("12.5"));
+    EXPECT_EQ(view.list()->count(), 1);
+}
+
+TEST_F(ChallengesTest, Gallery) {
+    MoneyData demo = demoLedger();
+    demo.challenges.reset();
+    galleryOf<ChallengesView>("challenges", demo);
+}
+
+}  // namespace

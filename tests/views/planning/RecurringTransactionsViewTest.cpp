@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDateEdit>
+
+#include "components/SegmentedControl.h"
+#include "services/MoneyText.h"
+#include "store/DemoLedger.h"
+#include "views/planning/MoneyToolsFixture.h"
+#include "views/planning/RecurringTransactionsView.h"
+
+namespace {
+
+class RecurringTest : public MoneyToolsFixture {
+protected:
+    // Fills the editor; the title and category are handed on untrimmed.
+    void fill(RecurringEditorView& editor, const char* title, const char* amount, const char* category) {
+        type(field(editor, "recurringTitleField"), QString::fromUtf8(title));
+        type(field(editor, "recurringAmountField"), QString::fromUtf8(amount));
+        type(editor.categoryField(), QString::fromUtf8(category));
+    }
+};
+
+TEST_F(RecurringTest, EmptyStateThenARowThatTogglesTwice) {
+    RecurringTransactionsView& view = show<RecurringTransactionsView>(MoneyData::emptyLedger());
+    EXPECT_TRUE(view.placeholder()->isVisible());
+    auto& editor = openEditor<RecurringEditorView>(view);
+    EXPECT_EQ(editor.kindPicker()->currentTag(), "expense");
+    editor.kindPicker()->setCurrentTag("income");
+    fill(editor, "Зарплата", "300", "Подарки");
+    click(editor.addButton());
+    EXPECT_FALSE(view.placeholder()->isVisible());
+    ASSERT_EQ(view.list()->count(), 1);
+    RecurringRow* row = view.rowAt(0);
+    EXPECT_EQ(row->amountLabel()->text(), cnyText(Decimal(300)));  // no sign for an income
+    const int before = saves();
+    for (const char* name : {"Включить", "Выключить"}) {
+        click(row->toggleButton());
+        EXPECT_EQ(row->toggleButton()->accessibleName(), QString::fromUtf8(name));
+    }
+    EXPECT_TRUE(store->data().recurringTransactions->front().isActive);
+    EXPECT_EQ(saves(), before + 2);
+}
+
+TEST_F(RecurringTest, EditorTestsTitleAndCategoryAsTyped) {
+    const struct {
+        const char *title, *amount, *category;
+        bool valid;
+    } cases[] = {{"Кино", "12,5", "Досуг", true}, {" ", "5", " ", true},
+                 {"Кино", "5", "", false},        {"", "5", "Досуг", false},
+                 {"Кино", "0", "Досуг", false},   {"Кино", "x", "Досуг", false}};
+    for (const auto& c : cases) {
+        RecurringTransactionsView& view = show<RecurringTransactionsView>(MoneyData::emptyLedger());
+        auto& editor = openEditor<RecurringEditorView>(view);
+        fill(editor, c.title, c.amount, c.category);
+        EXPECT_EQ(editor.addButton()->isEnabled(), c.valid)
+            << c.title << "|" << c.amount << "|" << c.category;
+    }
+}
+
+TEST_F(RecurringTest, AnUntouchedPickerPassesTheOpeningMomentAndAPastDateWaitsForTheNextOpening) {
+    RecurringTransactionsView& view = show<RecurringTransactionsView>(MoneyData::emptyLedger());
+    auto& editor = openEditor<RecurringEditorView>(view);
+    EXPECT_EQ(editor.nextDate(), clock.now());
+    editor.frequencyPicker()->setCurrentIndex(0);
+    editor.datePicker()->setDate(QDate(2026, 6, 1));
+    fill(editor, "Кружок", "20", "Учёба");
+    click(editor.addButton());
+    const RecurringTransaction stored = store->data().recurringTransactions->front();
+    EXPECT_EQ(stored.frequency, RecurringFrequency::weekly);
+    EXPECT_EQ(stored.nextDate, local(2026, 6, 1, 12));
+    EXPECT_TRUE(store->data().transactions.empty());
+    const QString before = view.rowAt(0)->captionLabel()->text();
+
+    RecurringTransactionsView& reopened = show<RecurringTransactionsView>(store->data());
+    EXPECT_EQ(store->data().transactions.size(), 3u);  // 1, 8 and 15 June
+    EXPECT_NE(reopened.rowAt(0)->captionLabel()->text(), before);
+}
+
+TEST_F(RecurringTest, Gallery) {
+    MoneyData demo = demoLedger();
+    demo.recurringTransactions = std::vector<RecurringTransaction>{
+        {"r1", "Карманные деньги", TransactionKind::income, Decimal(500), "Подарки",
+         RecurringFrequency::weekly, local(2026, 6, 20), true},
+        {"r2", "Подписка на музыку", TransactionKind::expense, Decimal(169), "Развлечения",
+         RecurringFrequency::monthly, local(2026, 7, 1), false}};
+    galleryOf<RecurringTransactionsView>("recurring", demo);
+}
+
+}  // namespace
