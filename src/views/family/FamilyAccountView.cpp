@@ -27,8 +27,7 @@
 
 namespace {
 
-// The signed-in family screen of each build. A finished screen replaces its
-// interim page by changing its line here.
+// The signed-in family screen of each build.
 QWidget* familyScreenFor(AppAccountRole role, AccountSession& account, const PlatformServices& services) {
     if (role == AppAccountRole::parent) return new ParentFamilyView(account, services.qrScanners);
     return new ChildFamilyView(account);

@@ -22,7 +22,6 @@
 #include "views/family/QRCodeScannerSheet.h"
 #include "views/family/TaskBoard.h"
 #include "views/family/TaskComposer.h"
-#include "views/shell/InterimPages.h"
 #include "features/FeatureCatalog.h"
 #include "views/shell/ScreenFactories.h"
 

@@ -54,8 +54,7 @@ struct RootActions {
     std::function<void()> addTask;
 };
 
-// The screen of each tab and sheet. Each is one function (RootViewScreens.cpp)
-// so that a real screen replaces its interim page by changing one line.
+// The screen of each tab and sheet, one function each (RootViewScreens.cpp).
 namespace root_screens {
 NavigationPage* family(const RootEnvironment& environment);  // FamilyAccountView
 NavigationPage* dashboard(const RootEnvironment& environment, const RootActions& actions);

@@ -1,5 +1,4 @@
-// The screen behind each tab and sheet of the root view. A screen that is
-// ready replaces its interim page by changing its one line here.
+// The screen behind each tab and sheet of the root view, one line each.
 
 #include "views/analytics/AnalyticsView.h"
 #include "views/calculator/CalculatorView.h"
@@ -8,7 +7,6 @@
 #include "views/family/FamilyAccountView.h"
 #include "views/ledger/GoalEditorView.h"
 #include "views/planning/PlannerView.h"
-#include "views/shell/InterimPages.h"
 #include "views/ledger/RewardTaskEditorView.h"
 #include "views/shell/RootView.h"
 #include "views/ledger/TransactionsView.h"

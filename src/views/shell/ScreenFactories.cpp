@@ -13,7 +13,6 @@
 #include "views/planning/MoneyCalendarView.h"
 #include "views/planning/RecurringTransactionsView.h"
 #include "views/planning/WishlistView.h"
-#include "views/shell/InterimPages.h"
 
 namespace screens {
 

@@ -2,8 +2,8 @@
 
 // The screens that more than one opener pushes (the planner's tools card and
 // settings link, the feature center and the screens it opens), one function per
-// destination. Every opener builds through these, so a finished screen
-// replaces its interim page by changing its one line in ScreenFactories.cpp.
+// destination. Every opener builds through these, so each screen is made in
+// one place.
 
 class AppLockModel;
 class MoneyStore;

@@ -92,7 +92,7 @@ TEST_F(FeatureCenterTest, WorkingModulesOpenTheirScreenAndBackKeepsQueryAndChip)
                   {"goal-deadline", "Желания"},
                   {"morning-task", "Челленджи"},
                   {"week-chart", "Аналитика"},
-                  {"xp-levels", "Медали"},
+                  {"xp-levels", "Медали 0/37"},
                   {"family-feed", nullptr},
                   {"privacy-screen", nullptr},
                   {"compact-cards", nullptr}};
