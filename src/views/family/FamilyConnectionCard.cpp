@@ -90,6 +90,8 @@ FamilyConnectionCard::FamilyConnectionCard(AccountSession& account, QWidget* par
                         QStringLiteral("checkmark.shield.fill"), TextStyle::Subheadline, ColorRole::Green);
     dualApproval_->setObjectName(QStringLiteral("dualApprovalLabel"));
     dualApproval_->setTextStyle(TextStyle::Subheadline, QFont::Bold);
+    // Wider than a phone's card in bold: it wraps rather than widening the page.
+    dualApproval_->titleLabel()->setWordWrap(true);
     addWidget(dualApproval_);
 
     auto* manual = new QWidget;
