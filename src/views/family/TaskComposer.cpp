@@ -223,19 +223,27 @@ void TaskComposer::updateSend() {
 void TaskComposer::createTask() {
     const QString title = title_->text().trimmed();
     if (title.isEmpty() || childId_.isEmpty() || creating_) return;
+    const Draft draft{title, rewardFromText(reward_->text()), childId_};
+    if (draft != keyedDraft_) {
+        keyedDraft_ = draft;
+        idempotencyKey_ = AccountSession::newIdempotencyKey();
+    }
     creating_ = true;
     updateSend();
-    send(title);
+    send(draft.title, draft.reward, draft.childId, idempotencyKey_);
 }
 
-QCoro::Task<> TaskComposer::send(QString title) {
+QCoro::Task<> TaskComposer::send(QString title, double reward, QString childId, QString key) {
     // The parent center may be gone ("Выйти") before the answer; the session outlives it.
     QPointer<TaskComposer> self(this);
     AccountSession* account = &account_;
-    const double reward = rewardFromText(reward_->text());
-    co_await account->addTask(title, reward, childId_);
+    co_await account->addTask(title, reward, childId, key);
     if (!self) co_return;
-    if (!account->errorMessage()) title_->clear();
+    if (!account->errorMessage()) {
+        title_->clear();
+        // Sent: the same words again are a new task.
+        keyedDraft_.reset();
+    }
     creating_ = false;
     updateSend();
 }

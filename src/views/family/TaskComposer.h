@@ -3,6 +3,7 @@
 #include <QCoroTask>
 #include <QList>
 #include <QWidget>
+#include <optional>
 
 #include "account/FamilyRecords.h"
 #include "components/Card.h"
@@ -53,7 +54,7 @@ private:
     void updateSend();
     void drawCurrency();
     void drawChild();
-    QCoro::Task<> send(QString title);
+    QCoro::Task<> send(QString title, double reward, QString childId, QString key);
 
     AccountSession& account_;
     QLineEdit* title_;
@@ -68,4 +69,15 @@ private:
     QList<FamilyMember> children_;
     QString childId_;
     bool creating_ = false;
+    // The draft whose "Idempotency-Key" is kept until it is sent successfully:
+    // sending the same draft again (after a time-out, say) repeats the key, so
+    // the server stores that task once; any other draft gets a new key.
+    struct Draft {
+        QString title;
+        double reward = 0;
+        QString childId;
+        bool operator==(const Draft&) const = default;
+    };
+    std::optional<Draft> keyedDraft_;
+    QString idempotencyKey_;
 };

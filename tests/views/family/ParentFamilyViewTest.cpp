@@ -4,6 +4,8 @@
 #include <QJsonDocument>
 #include <QLineEdit>
 #include <QMenu>
+#include <QSet>
+#include <QUuid>
 
 #include "account/AccountTestSupport.h"
 #include "components/Button.h"
@@ -211,6 +213,46 @@ TEST_F(ParentCenterTest, ComposerRulesRewardTextsAndWhatASendKeeps) {
     EXPECT_TRUE(view->errorBanner()->isVisible());
     EXPECT_EQ(view->errorLabel()->text(), "Сервер занят.");
     EXPECT_TRUE(composer->sendButton()->isEnabled());
+}
+
+TEST_F(ParentCenterTest, ComposerKeepsOneIdempotencyKeyPerDraftUntilItIsSent) {
+    show(family(1, kTwoKids));
+    TaskComposer* composer = view->composer();
+    composer->setChildId("child-1");
+    server.on("POST", "/api/tasks", ScriptedResponse::json(201, "{}"));
+    // Sends the composer's draft, answered by `answer`; the key it carried.
+    auto sendDraft = [&](const QString& title, const QString& reward, const ScriptedResponse& answer) {
+        server.queue("POST", "/api/tasks", answer);
+        composer->titleField()->setText(title);
+        composer->rewardField()->setText(reward);
+        const auto before = server.requestsTo("POST", "/api/tasks").size();
+        click(composer->sendButton());
+        EXPECT_TRUE(waitUntil([&] { return !composer->isCreatingTask(); }));
+        const auto sent = server.requestsTo("POST", "/api/tasks");
+        EXPECT_EQ(sent.size(), before + 1);
+        return sent.isEmpty() ? QByteArray() : sent.last().header("Idempotency-Key");
+    };
+    const QByteArray first = sendDraft("Полить цветы", "25", failure());
+    EXPECT_FALSE(QUuid::fromString(QString::fromLatin1(first)).isNull()) << first.constData();
+    EXPECT_EQ(sendDraft("Полить цветы", "25", failure()), first) << "a retry of the same draft";
+    EXPECT_EQ(sendDraft("Полить цветы", "25,0", ok()), first) << "the same reward, typed otherwise";
+    const QByteArray afterSuccess = sendDraft("Полить цветы", "25", failure());
+    EXPECT_NE(afterSuccess, first) << "sent once, the same words are a new task";
+
+    struct Change {
+        const char* what;
+        QString title, reward, child;
+    } changes[] = {{"title", "Полить цветы!", "25", "child-1"},
+                   {"reward", "Полить цветы!", "30", "child-1"},
+                   {"child", "Полить цветы!", "30", "child-2"}};
+    QSet<QByteArray> keys{first, afterSuccess};
+    for (const Change& c : changes) {
+        composer->setChildId(c.child);
+        const QByteArray key = sendDraft(c.title, c.reward, failure());
+        EXPECT_FALSE(keys.contains(key)) << "a changed " << c.what << " is a new draft";
+        keys.insert(key);
+        EXPECT_EQ(sendDraft(c.title, c.reward, failure()), key) << "and keeps its own key: " << c.what;
+    }
 }
 
 TEST_F(ParentCenterTest, BoardCountsCardTextsAndOneActionAtATime) {
