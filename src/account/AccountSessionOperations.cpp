@@ -112,8 +112,9 @@ QCoro::Task<> AccountSession::addTask(QString title, double reward, QString chil
         co_return;
     }
     if (idempotencyKey.isEmpty()) idempotencyKey = newIdempotencyKey();
-    co_await sendThenRefresh(QStringLiteral("/api/tasks"), "POST", std::move(body),
-                             {{QByteArrayLiteral("Idempotency-Key"), idempotencyKey.toUtf8()}});
+    Headers headers;
+    headers.append({QByteArray("Idempotency-Key"), idempotencyKey.toUtf8()});
+    co_await sendThenRefresh(QStringLiteral("/api/tasks"), "POST", std::move(body), std::move(headers));
 }
 
 QCoro::Task<> AccountSession::act(QString taskId, QString action) {

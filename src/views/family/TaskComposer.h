@@ -9,6 +9,7 @@
 #include "components/Card.h"
 
 class AccountSession;
+class QActionGroup;
 class Button;
 class QLineEdit;
 class QMenu;
@@ -63,6 +64,7 @@ private:
     TileButton* picker_;
     TextLabel* pickerLabel_;
     QMenu* menu_;
+    QActionGroup* childGroup_;
     Button* send_;
     Spinner* spinner_;
     QList<Button*> quickStart_;

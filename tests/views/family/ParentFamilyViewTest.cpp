@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLineEdit>
+#include <QActionGroup>
 #include <QMenu>
 #include <QSet>
 #include <QUuid>
@@ -253,6 +254,41 @@ TEST_F(ParentCenterTest, ComposerKeepsOneIdempotencyKeyPerDraftUntilItIsSent) {
         keys.insert(key);
         EXPECT_EQ(sendDraft(c.title, c.reward, failure()), key) << "and keeps its own key: " << c.what;
     }
+}
+
+TEST_F(ParentCenterTest, ComposerMarksOneChildAndShowsEveryRewardWhole) {
+    show(family(1, kTwoKids));
+    TaskComposer* composer = view->composer();
+    composer->setChildId("child-2");
+    const QList<QAction*> rows = composer->childMenu()->actions();
+    ASSERT_EQ(rows.size(), 2);
+    for (QAction* row : rows) {
+        ASSERT_TRUE(row->actionGroup()) << "a single choice, drawn as one";
+        EXPECT_TRUE(row->actionGroup()->isExclusive());
+    }
+    EXPECT_EQ(QList<bool>({rows[0]->isChecked(), rows[1]->isChecked()}), QList<bool>({false, true}));
+    rows[0]->trigger();
+    EXPECT_EQ(composer->childId(), "child-1");
+    EXPECT_EQ(QList<bool>({rows[0]->isChecked(), rows[1]->isChecked()}), QList<bool>({true, false}));
+
+    QLineEdit* reward = composer->rewardField();
+    const int fullSize = reward->font().pixelSize() > 0 ? reward->font().pixelSize() : reward->font().pointSize();
+    const int height = reward->height();
+    for (const QString& text : {QString("25"), QString("99999999"), QString("12345,67"), QString()}) {
+        reward->setText(text);
+        settle();
+        const QString shown = text.isEmpty() ? reward->placeholderText() : text;
+        EXPECT_LE(QFontMetrics(reward->font()).horizontalAdvance(shown), reward->contentsRect().width() - 4)
+            << text.toStdString() << " shows whole";
+        EXPECT_EQ(reward->height(), height) << "the row keeps its height";
+    }
+    reward->setText("25");
+    settle();
+    EXPECT_EQ(reward->font().pixelSize() > 0 ? reward->font().pixelSize() : reward->font().pointSize(), fullSize)
+        << "a short reward is back at full size";
+    reward->setText("99999999");
+    settle();
+    saveGallery("parent_center_composer_long_reward");
 }
 
 TEST_F(ParentCenterTest, BoardCountsCardTextsAndOneActionAtATime) {
