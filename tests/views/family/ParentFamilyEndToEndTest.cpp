@@ -73,6 +73,22 @@ ScannerImageInput* imageInputOf(ParentFamilyView& view) {
 
 class ParentEndToEnd : public ShellTest {
 protected:
+    // The real server on a fresh data folder holding these accounts (each in
+    // a family of their own); its origin, invalid when it did not start.
+    QUrl startServer(const std::vector<family::NewAccount>& accounts) {
+        const std::string data = dir.filePath("server").toStdString();
+        std::filesystem::create_directories(data);
+        {
+            family::StoreSettings settings;
+            settings.minimalPasswordCost = true;
+            family::FamilyStore store(data + "/family.sqlite3", family::systemClock, settings);
+            store.addAccounts(accounts, false);
+        }
+        server_ = std::make_unique<ServerProcess>(data);
+        const int port = server_->start();
+        return port > 0 ? QUrl(QStringLiteral("http://127.0.0.1:%1").arg(port)) : QUrl();
+    }
+
     // A session of its own (keychain and preferences) against the server.
     std::unique_ptr<AccountSession> session(const QUrl& origin) {
         keys_.push_back(std::make_unique<InMemoryKeychain>());
@@ -82,6 +98,7 @@ protected:
     }
 
 private:
+    std::unique_ptr<ServerProcess> server_;
     std::vector<std::unique_ptr<InMemoryKeychain>> keys_;
     std::vector<std::unique_ptr<Preferences>> preferences_;
 };
@@ -92,22 +109,11 @@ private:
 // child is paired by its code on screen, the second parent joins by scanning
 // the invite, a task goes out, comes back for review and needs both votes.
 TEST_F(ParentEndToEnd, ParentCentersPairInviteComposeAndApproveTogetherThroughTheRealServer) {
-    const std::string data = dir.filePath("server").toStdString();
-    std::filesystem::create_directories(data);
-    {
-        family::StoreSettings settings;
-        settings.minimalPasswordCost = true;
-        family::FamilyStore store(data + "/family.sqlite3", family::systemClock, settings);
-        store.addAccounts({{"mama@example.com", "Мама", "parent", "password1"},
-                           {"papa@example.com", "Папа", "parent", "password1"},
-                           {"kid@example.com", "Коля", "child", "password1"},
-                           {"kid2@example.com", "Оля", "child", "password1"}},
-                          false);
-    }
-    ServerProcess server(data);
-    const int port = server.start();
-    ASSERT_GT(port, 0);
-    const QUrl origin(QStringLiteral("http://127.0.0.1:%1").arg(port));
+    const QUrl origin = startServer({{"mama@example.com", "Мама", "parent", "password1"},
+                                     {"papa@example.com", "Папа", "parent", "password1"},
+                                     {"kid@example.com", "Коля", "child", "password1"},
+                                     {"kid2@example.com", "Оля", "child", "password1"}});
+    ASSERT_TRUE(origin.isValid());
 
     auto kid = session(origin), kid2 = session(origin);
     ASSERT_FALSE(finish(kid->login("kid@example.com", "password1")));
@@ -187,21 +193,10 @@ TEST_F(ParentEndToEnd, ParentCentersPairInviteComposeAndApproveTogetherThroughTh
 // without a code and an empty clipboard are both refused with their reasons;
 // the scanned invite goes to the invite claim, as from a camera.
 TEST_F(ParentEndToEnd, APngOfTheInviteJoinsTheSecondParentThroughTheRealServer) {
-    const std::string data = dir.filePath("server").toStdString();
-    std::filesystem::create_directories(data);
-    {
-        family::StoreSettings settings;
-        settings.minimalPasswordCost = true;
-        family::FamilyStore store(data + "/family.sqlite3", family::systemClock, settings);
-        store.addAccounts({{"mama@example.com", "Мама", "parent", "password1"},
-                           {"papa@example.com", "Папа", "parent", "password1"},
-                           {"kid@example.com", "Коля", "child", "password1"}},
-                          false);
-    }
-    ServerProcess server(data);
-    const int port = server.start();
-    ASSERT_GT(port, 0);
-    const QUrl origin(QStringLiteral("http://127.0.0.1:%1").arg(port));
+    const QUrl origin = startServer({{"mama@example.com", "Мама", "parent", "password1"},
+                                     {"papa@example.com", "Папа", "parent", "password1"},
+                                     {"kid@example.com", "Коля", "child", "password1"}});
+    ASSERT_TRUE(origin.isValid());
 
     auto kid = session(origin);
     ASSERT_FALSE(finish(kid->login("kid@example.com", "password1")));
