@@ -10,6 +10,11 @@ QString AccountSession::offlineMessage() {
     return QStringLiteral("Нет связи с сервером. Вход сохранён, данные доступны офлайн.");
 }
 
+QString AccountSession::offlineNothingLoadedMessage() {
+    return QStringLiteral("Нет связи с сервером. Вход сохранён, но данных семьи на устройстве пока нет: "
+                          "они появятся, когда связь вернётся.");
+}
+
 AccountSession::AccountSession(Keychain& keychain, Preferences& preferences, const QUrl& baseURL, QObject* parent)
     : QObject(parent),
       preferences_(preferences),
@@ -86,9 +91,19 @@ void AccountSession::setCreatingFamilyInvite(bool on) {
 }
 
 void AccountSession::setErrorMessage(const std::optional<QString>& message) {
+    errorFromRestore_ = false;
     errorMessage_ = message;
     emit errorMessageChanged();
     emit changed();
+}
+
+void AccountSession::setRestoreError(const QString& message) {
+    setErrorMessage(message);
+    errorFromRestore_ = true;
+}
+
+void AccountSession::clearRestoreError() {
+    if (errorFromRestore_) setErrorMessage(std::nullopt);
 }
 
 // --- local state ----------------------------------------------------------------
@@ -118,9 +133,11 @@ QCoro::Task<> AccountSession::restore() {
         removeCachedUser();
         co_return;
     }
+    // Offline, the family shows what this session loaded, if anything.
+    const auto offline = [this] { return familyLoaded_ ? offlineMessage() : offlineNothingLoadedMessage(); };
     if (stored.status == SessionTokenStore::Status::failed) {
         // The token may well be there; keep the cached account.
-        setErrorMessage(offlineMessage());
+        setRestoreError(offline());
         co_return;
     }
     const quint64 generation = sessionGeneration_;
@@ -142,15 +159,17 @@ QCoro::Task<> AccountSession::restore() {
         if (error.kind() == AccountError::Kind::unauthorized) {
             endSession();
             token_->remove();
+            // Signed out: the ended account's messages go with it.
+            if (errorMessage_) setErrorMessage(std::nullopt);
             setUser(std::nullopt);
             removeCachedUser();
         } else if (error.kind() == AccountError::Kind::wrongRole) {
-            setErrorMessage(error.errorDescription());
+            setRestoreError(error.errorDescription());
         } else {
-            setErrorMessage(offlineMessage());
+            setRestoreError(offline());
         }
     } catch (const LocalizedError&) {
-        if (isCurrent(generation)) setErrorMessage(offlineMessage());
+        if (isCurrent(generation)) setRestoreError(offline());
     }
 }
 
@@ -187,6 +206,8 @@ void AccountSession::logout() {
     endSession();
     ++signOutCount_;
     token_->remove();
+    // Nothing the previous account was told belongs on the sign-in form.
+    if (errorMessage_) setErrorMessage(std::nullopt);
     setUser(std::nullopt);
     setMembers({});
     setTasks({});

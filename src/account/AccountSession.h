@@ -5,6 +5,7 @@
 
 #include <QCoroTask>
 #include <QList>
+#include <QPair>
 #include <QObject>
 #include <QString>
 #include <QUrl>
@@ -24,8 +25,10 @@ class SessionTokenStore;
 //
 // The asynchronous operations are coroutines; screens start them and do not
 // await them. Only refresh() throws: every other operation reports its failure
-// in errorMessage. restore(), refresh() and logout() never clear errorMessage;
-// the other operations clear it when they start.
+// in errorMessage. The other operations clear it when they start; restore()
+// and refresh() clear only the message a failed restore left (the cause is
+// gone once the family loads again), and signing out clears any message, so
+// that nothing of the previous account is shown on the sign-in form.
 //
 // Operations may overlap. An answer that arrives after the session it was asked
 // for has ended (signed out, refused by a restore, or replaced by a newer
@@ -38,6 +41,8 @@ public:
     static constexpr const char* kCachedUserKey = "family.cachedUser.v1";
     static constexpr const char* kTokenService = "com.quorvel.Zanbeck.family";
     static QString offlineMessage();  // "Нет связи с сервером. Вход сохранён, данные доступны офлайн."
+    // The same when nothing of the family was loaded yet, so nothing is there to show offline.
+    static QString offlineNothingLoadedMessage();
 
     // Reads local state only (token and cached user); sends nothing. The base
     // URL must be an https origin, or http on a loopback host.
@@ -55,6 +60,9 @@ public:
     bool isCreatingPairingCode() const { return isCreatingPairingCode_; }
     bool isCreatingFamilyInvite() const { return isCreatingFamilyInvite_; }
     const std::optional<QString>& errorMessage() const { return errorMessage_; }
+    // Whether members and tasks came from the server in this session (only the
+    // user is kept across starts): empty lists then mean an empty family.
+    bool hasLoadedFamily() const { return familyLoaded_; }
     // Screens clear the message when its alert is dismissed.
     void setErrorMessage(const std::optional<QString>& message);
 
@@ -76,8 +84,13 @@ public:
     QCoro::Task<> claim(QString code);
     QCoro::Task<> createFamilyInvite();
     QCoro::Task<> claimFamilyInvite(QString code);
-    // reward in currency units (for example 12.5).
-    QCoro::Task<> addTask(QString title, double reward, QString childId);
+    // reward in currency units (for example 12.5). Sent with an
+    // "Idempotency-Key" header, so that a server that stored the task before
+    // its answer was lost stores it once: the composer passes the same key
+    // again when it sends the same draft again. Without one, a fresh key.
+    QCoro::Task<> addTask(QString title, double reward, QString childId, QString idempotencyKey = {});
+    // A new key for one draft of a task (a UUID).
+    static QString newIdempotencyKey();
     // action: "complete", "approve" or "return".
     QCoro::Task<> act(QString taskId, QString action);
 
@@ -114,13 +127,21 @@ private:
     void removeCachedUser();
     void writePreferences(const QString& currency, const QString& language);
     // Ends the signed-in session for everything still awaiting an answer.
-    void endSession() { ++sessionGeneration_; }
+    void endSession() {
+        ++sessionGeneration_;
+        familyLoaded_ = false;
+    }
+    // A failure of restore() (the server unreachable, the keychain silent):
+    // the loaded family's own message, which the next load that succeeds clears.
+    void setRestoreError(const QString& message);
+    void clearRestoreError();
     bool isCurrent(quint64 generation) const { return generation == sessionGeneration_; }
+    using Headers = QList<QPair<QByteArray, QByteArray>>;
     // Sends an encoded body with authorization and drops the (JSON) answer.
-    QCoro::Task<> send(QString path, QByteArray method, QByteArray body);
+    QCoro::Task<> send(QString path, QByteArray method, QByteArray body, Headers headers = {});
     // The common road of the claims and task operations: clear the message,
     // send, refresh; a failure of either shows its text.
-    QCoro::Task<> sendThenRefresh(QString path, QByteArray method, QByteArray body);
+    QCoro::Task<> sendThenRefresh(QString path, QByteArray method, QByteArray body, Headers headers = {});
 
     Preferences& preferences_;
     std::unique_ptr<SessionTokenStore> token_;
@@ -135,6 +156,8 @@ private:
     bool isCreatingPairingCode_ = false;
     bool isCreatingFamilyInvite_ = false;
     std::optional<QString> errorMessage_;
+    bool errorFromRestore_ = false;  // errorMessage_ was set by setRestoreError
+    bool familyLoaded_ = false;
     // Which session the awaited answers belong to: an operation notes it when it
     // starts and checks it after every await.
     quint64 sessionGeneration_ = 0;

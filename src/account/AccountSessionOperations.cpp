@@ -5,6 +5,7 @@
 #include "account/RequestBodies.h"
 
 #include <QUrlQuery>
+#include <QUuid>
 
 QCoro::Task<> AccountSession::refresh() {
     const quint64 generation = sessionGeneration_;
@@ -13,19 +14,24 @@ QCoro::Task<> AccountSession::refresh() {
     // The family of a session that has ended is nobody's to show, and its
     // preferences must not follow the user out.
     if (!isCurrent(generation)) co_return;
+    familyLoaded_ = true;
     setMembers(family.members);
     setTasks(family.tasks);
+    // The server answers again: "no connection" and the like are over.
+    clearRestoreError();
     if (family.preferences) writePreferences(family.preferences->currency_code, family.preferences->language_code);
 }
 
-QCoro::Task<> AccountSession::send(QString path, QByteArray method, QByteArray body) {
-    co_await client_->request<EmptyResponse>(std::move(path), std::move(method), std::move(body), true);
+QCoro::Task<> AccountSession::send(QString path, QByteArray method, QByteArray body, Headers headers) {
+    co_await client_->request<EmptyResponse>(std::move(path), std::move(method), std::move(body), true,
+                                             std::move(headers));
 }
 
-QCoro::Task<> AccountSession::sendThenRefresh(QString path, QByteArray method, QByteArray body) {
+QCoro::Task<> AccountSession::sendThenRefresh(QString path, QByteArray method, QByteArray body,
+                                              Headers headers) {
     const quint64 generation = sessionGeneration_;
     try {
-        co_await send(std::move(path), std::move(method), std::move(body));
+        co_await send(std::move(path), std::move(method), std::move(body), std::move(headers));
         if (!isCurrent(generation)) co_return;
         co_await refresh();
     } catch (const LocalizedError& error) {
@@ -94,7 +100,9 @@ QCoro::Task<> AccountSession::claimFamilyInvite(QString code) {
                              RequestBody::claimFamilyInvite(tokenFromCode(code)));
 }
 
-QCoro::Task<> AccountSession::addTask(QString title, double reward, QString childId) {
+QString AccountSession::newIdempotencyKey() { return QUuid::createUuid().toString(QUuid::WithoutBraces); }
+
+QCoro::Task<> AccountSession::addTask(QString title, double reward, QString childId, QString idempotencyKey) {
     setErrorMessage(std::nullopt);
     QByteArray body;
     try {
@@ -103,7 +111,10 @@ QCoro::Task<> AccountSession::addTask(QString title, double reward, QString chil
         setErrorMessage(error.errorDescription());
         co_return;
     }
-    co_await sendThenRefresh(QStringLiteral("/api/tasks"), "POST", std::move(body));
+    if (idempotencyKey.isEmpty()) idempotencyKey = newIdempotencyKey();
+    Headers headers;
+    headers.append({QByteArray("Idempotency-Key"), idempotencyKey.toUtf8()});
+    co_await sendThenRefresh(QStringLiteral("/api/tasks"), "POST", std::move(body), std::move(headers));
 }
 
 QCoro::Task<> AccountSession::act(QString taskId, QString action) {

@@ -87,7 +87,8 @@ QUrl FamilyServerClient::urlFor(const QString& path) const {
 }
 
 QCoro::Task<QByteArray> FamilyServerClient::exchange(QString path, QByteArray method,
-                                                     std::optional<QByteArray> body, bool authorize) {
+                                                     std::optional<QByteArray> body, bool authorize,
+                                                     Headers headers) {
     // A bearer token must never cross the network in clear text.
     if (!isAllowedFamilyServerOrigin(baseURL_))
         throw TransportError(QStringLiteral("Адрес сервера не защищён: разрешено только https."));
@@ -99,6 +100,7 @@ QCoro::Task<QByteArray> FamilyServerClient::exchange(QString path, QByteArray me
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
     request.setRawHeader("Content-Type", "application/json");
     request.setRawHeader("x-zanbeck-client", "ios");
+    for (const auto& [name, value] : std::as_const(headers)) request.setRawHeader(name, value);
     if (authorize) {
         const SessionTokenStore::Read stored = token_.read();
         // A keychain that cannot answer is not "no token": sending without one

@@ -3,6 +3,8 @@
 #include "account/FamilyRecords.h"
 
 #include <QByteArray>
+#include <QList>
+#include <QPair>
 #include <QCoroTask>
 #include <QNetworkAccessManager>
 #include <QString>
@@ -27,17 +29,22 @@ public:
     const QUrl& baseURL() const { return baseURL_; }
     void setTimeout(std::chrono::milliseconds timeout) { timeout_ = timeout; }
 
+    // Headers a call adds to the protocol's own (an "Idempotency-Key", say).
+    using Headers = QList<QPair<QByteArray, QByteArray>>;
+
     // The decoded answer; throws LocalizedError subclasses (AccountError,
     // TransportError, DecodingError, KeychainError).
     template <class T>
-    QCoro::Task<T> request(QString path, QByteArray method, std::optional<QByteArray> body, bool authorize) {
-        const QByteArray answer = co_await exchange(std::move(path), std::move(method), std::move(body), authorize);
+    QCoro::Task<T> request(QString path, QByteArray method, std::optional<QByteArray> body, bool authorize,
+                           Headers headers = {}) {
+        const QByteArray answer = co_await exchange(std::move(path), std::move(method), std::move(body), authorize,
+                                                    std::move(headers));
         co_return FamilyWire::decode<T>(answer);
     }
 
     // The body of a 2xx answer.
     QCoro::Task<QByteArray> exchange(QString path, QByteArray method, std::optional<QByteArray> body,
-                                     bool authorize);
+                                     bool authorize, Headers headers = {});
 
     QUrl urlFor(const QString& path) const;
 

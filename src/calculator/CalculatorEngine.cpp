@@ -1,6 +1,7 @@
 #include "calculator/CalculatorEngine.h"
 
 #include <QTextBoundaryFinder>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -110,22 +111,60 @@ public:
             next();
         }
         if (digits_.empty() || !convertible) fail(Error::invalidExpression);
+        parseExponent();
         return convert();
     }
 
 private:
+    // "e" or "E", an optional sign and ASCII digits after a number: the form
+    // the screen's "±" and "%" show for values too small or too precise for
+    // fixed notation, so that what the display shows reads back. A letter "e"
+    // not followed by that is no expression at all.
+    void parseExponent() {
+        const char16_t mark = single();
+        if (mark != u'e' && mark != u'E') return;
+        digits_ += 'e';
+        next();
+        if (const char16_t sign = single(); sign == u'+' || sign == u'-') {
+            digits_ += static_cast<char>(sign);
+            next();
+        }
+        bool any = false;
+        for (char16_t c = single(); c >= u'0' && c <= u'9'; c = single()) {
+            digits_ += static_cast<char>(c);
+            any = true;
+            next();
+        }
+        if (!any) fail(Error::invalidExpression);
+    }
+
     // digits_ as a decimal literal, independent of the process's locale (the
     // C library's strtod reads a comma under ru_RU).
     double convert() const {
         const char* first = digits_.data();
         const char* last = first + digits_.size();
         double value = 0;
-        const auto [end, ec] = std::from_chars(first, last, value, std::chars_format::fixed);
+        const auto [end, ec] = std::from_chars(first, last, value, std::chars_format::general);
         if (ec == std::errc::invalid_argument || end != last) fail(Error::invalidExpression);  // a lone "."
         if (ec == std::errc::result_out_of_range) {
-            // As strtod: too large becomes infinity, too small zero.
-            const bool wholePart = digits_.find_first_of("123456789") < digits_.find('.');
-            return wholePart ? std::numeric_limits<double>::infinity() : 0.0;
+            // As strtod: too large becomes infinity, too small zero. The
+            // magnitude is where the first significant digit stands.
+            const std::size_t exponentAt = std::min(digits_.find('e'), digits_.size());
+            const std::size_t pointAt = std::min(digits_.find('.'), exponentAt);
+            const std::size_t leading = digits_.find_first_of("123456789");
+            long long magnitude = leading < pointAt ? static_cast<long long>(pointAt - leading)
+                                                    : -static_cast<long long>(leading - pointAt - 1);
+            if (exponentAt < digits_.size()) {
+                // Clamped: a thousand-digit exponent only has to keep its sign.
+                const std::string exponent = digits_.substr(exponentAt + 1);
+                const bool negative = exponent.front() == '-';
+                const std::size_t firstDigit = exponent.find_first_not_of("+-0");
+                long long amount = 0;
+                if (firstDigit != std::string::npos)
+                    amount = exponent.size() - firstDigit > 6 ? 1'000'000 : std::stoll(exponent.substr(firstDigit));
+                magnitude += negative ? -amount : amount;
+            }
+            return magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
         }
         return value;
     }

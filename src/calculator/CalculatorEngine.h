@@ -8,7 +8,8 @@
 // read as "*" and "/"; nothing else is mapped (the screen turns its "−" into
 // "-" itself). Characters are grapheme clusters, white space is skipped
 // between numbers and operators, and a number is digits with at most one "."
-// or "," (no exponent, no grouping). Holds no state and does not depend on the
+// or ",", then optionally an exponent ("1e-09", as the screen shows tiny
+// values), with no grouping. Holds no state and does not depend on the
 // process's locale.
 //
 //   const auto result = CalculatorEngine().evaluate(u"2+3×4");

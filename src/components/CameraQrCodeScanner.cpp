@@ -9,6 +9,7 @@
 #include <QMediaCaptureSession>
 #include <QMediaDevices>
 #include <QVideoSink>
+#include <algorithm>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
@@ -176,11 +177,15 @@ CameraQrCodeScanner::~CameraQrCodeScanner() {
 }
 
 std::optional<QString> CameraQrCodeScanner::startCamera() {
-    if (input_ == Input::none) return cameraUnavailableText();
+    // No camera means no pipeline at all: pictures are read instead.
+    const auto withoutCamera = [this] {
+        offerImageInput();
+        return std::nullopt;
+    };
+    if (input_ == Input::none) return withoutCamera();
     if (input_ == Input::defaultCamera) {
-        // No camera means no pipeline at all.
         const QCameraDevice device = QMediaDevices::defaultVideoInput();
-        if (device.isNull() || QMediaDevices::videoInputs().isEmpty()) return cameraUnavailableText();
+        if (device.isNull() || QMediaDevices::videoInputs().isEmpty()) return withoutCamera();
         camera_ = std::make_unique<QCamera>(device);
         session_ = std::make_unique<QMediaCaptureSession>();
         session_->setCamera(camera_.get());
@@ -201,6 +206,18 @@ std::optional<QString> CameraQrCodeScanner::startCamera() {
     decoder_ = std::make_unique<Decoder>(this);
     cameraActive_ = true;
     return std::nullopt;
+}
+
+std::optional<QString> CameraQrCodeScanner::decodeImage(const QImage& image) const {
+    // A photo far larger than any camera frame is brought down to a camera's
+    // size first; a code in it stays far above the few pixels a module needs.
+    constexpr int kLargestSide = 4096;
+    const QImage picture = std::max(image.width(), image.height()) > kLargestSide
+                               ? image.scaled(kLargestSide, kLargestSide, Qt::KeepAspectRatio,
+                                              Qt::SmoothTransformation)
+                               : image;
+    // As a camera of a common layout would deliver the picture.
+    return decodeQrFrame(videoFrameFromImage(picture, QVideoFrameFormat::Format_BGRA8888));
 }
 
 void CameraQrCodeScanner::stopCamera() {

@@ -25,14 +25,16 @@ QVideoFrame videoFrameFromImage(const QImage& image, QVideoFrameFormat::PixelFor
 // picture and offered to a decoder thread that works on the newest frame only;
 // frames arriving while it decodes replace the waiting one, never queue.
 //
-// Qt 6.4 has no camera permission API, so access counts as granted. No video
-// input, or any QCamera error, is reported as the camera being unavailable.
+// Qt 6.4 has no camera permission API, so access counts as granted. Without a
+// video input the scanner offers to read pictures instead (readImage(): each
+// one goes through the frame decoder as a camera frame would); any QCamera
+// error is reported as the camera being unavailable.
 class CameraQrCodeScanner : public QrCodeScanner {
     Q_OBJECT
 public:
     enum class Input {
         defaultCamera,  // the system's default video input
-        none,           // as on a machine without a camera
+        none,           // as on a machine without a camera: pictures only
         fedFrames,      // no camera: frames come only through videoSink()
     };
 
@@ -49,6 +51,7 @@ protected:
     void requestAccess(std::function<void(bool)> answer) override { answer(true); }
     std::optional<QString> startCamera() override;
     void stopCamera() override;
+    std::optional<QString> decodeImage(const QImage& image) const override;
 
 private:
     class Decoder;

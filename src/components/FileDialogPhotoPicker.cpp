@@ -7,13 +7,14 @@
 
 #include "components/FileDialogs.h"
 
-FileDialogPhotoPicker::FileDialogPhotoPicker(QWidget* window) : window_(window) {}
+FileDialogPhotoPicker::FileDialogPhotoPicker(QWidget* window, QString title, QString dialogName)
+    : window_(window), title_(std::move(title)), dialogName_(std::move(dialogName)) {}
 
 void FileDialogPhotoPicker::pickImage(std::function<void(std::optional<QByteArray>)> done) {
     auto* dialog = FileDialogs::create(
-        window_, QStringLiteral("Фото чека"), FileDialogs::startFolder(QStandardPaths::PicturesLocation),
+        window_, title_, FileDialogs::startFolder(QStandardPaths::PicturesLocation),
         QStringLiteral("Изображения (*.jpg *.jpeg *.png *.heic *.heif *.webp *.bmp *.gif)"));
-    dialog->setObjectName(QStringLiteral("photoPickerDialog"));
+    dialog->setObjectName(dialogName_);
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     // Whichever way the dialog ends, `done` runs exactly once.

@@ -12,10 +12,12 @@ class FileDialogPhotoPicker : public PhotoPicker {
 public:
     static constexpr qint64 kMaxBytes = 32LL * 1024 * 1024;
 
-    // The window the dialog is shown over; it must outlive every pick.
-    explicit FileDialogPhotoPicker(QWidget* window);
+    // The window the dialog is shown over; it must outlive every pick. The
+    // picker itself may go as soon as pickImage() returns.
+    explicit FileDialogPhotoPicker(QWidget* window, QString title = QStringLiteral("Фото чека"),
+                                   QString dialogName = QStringLiteral("photoPickerDialog"));
 
-    // The dialog, while open, is a child of the window named "photoPickerDialog".
+    // The dialog, while open, is a child of the window named by dialogName.
     void pickImage(std::function<void(std::optional<QByteArray> bytes)> done) override;
 
     // One regular file's bytes, at most kMaxBytes; nullopt otherwise.
@@ -23,4 +25,6 @@ public:
 
 private:
     QWidget* window_;
+    QString title_;
+    QString dialogName_;
 };

@@ -65,6 +65,17 @@ void QrCodeScanner::configure() {
         return;
     }
     cameraStarted_ = true;
+    if (imageInput_) emit imageInputOffered();
+}
+
+std::optional<QString> QrCodeScanner::decodeImage(const QImage&) const { return std::nullopt; }
+
+bool QrCodeScanner::readImage(const QImage& image) {
+    if (!offersImageInput() || delivered_ || image.isNull()) return false;
+    const std::optional<QString> text = decodeImage(image);
+    if (!text) return false;
+    deliverCode(*text);
+    return true;
 }
 
 void QrCodeScanner::stop() {

@@ -19,6 +19,12 @@
 //
 // This class runs those rules; an implementation supplies the access check
 // and the camera.
+//
+// A scanner on a machine without a camera may offer to read the code from a
+// picture instead (a screenshot of the other device's code, say): it then
+// announces imageInputOffered() in place of the failure, and each picture
+// handed to readImage() is searched as a camera frame would be; the first code
+// found is delivered like a scanned one, on the same terms.
 class QrCodeScanner : public QObject {
     Q_OBJECT
 public:
@@ -42,6 +48,12 @@ public:
     // Stops the camera and drops every later callback.
     void stop();
 
+    // The first QR code in the picture, delivered through onCode as from the
+    // camera. False when it holds none, or when no picture is being waited for
+    // (no image input offered, stopped, or a code already delivered).
+    bool readImage(const QImage& image);
+    bool offersImageInput() const { return imageInput_ && isScanning(); }
+
     bool isStarted() const { return started_; }
     bool isStopped() const { return stopped_; }
     bool hasDeliveredCode() const { return delivered_; }
@@ -49,6 +61,8 @@ public:
 signals:
     // Each camera picture while scanning, for the live preview.
     void frameArrived(const QImage& frame);
+    // No camera, but pictures are read instead (readImage()); once, after start().
+    void imageInputOffered();
 
 protected:
     virtual Access access() const = 0;
@@ -58,6 +72,12 @@ protected:
     virtual std::optional<QString> startCamera() = 0;
     // Stops and releases the camera; called at most once, and only after startCamera().
     virtual void stopCamera() = 0;
+
+    // The code in a picture; none unless the implementation reads pictures.
+    virtual std::optional<QString> decodeImage(const QImage& image) const;
+    // For startCamera() on a machine without a camera: succeed without one and
+    // take pictures instead of frames.
+    void offerImageInput() { imageInput_ = true; }
 
     // For implementations, on the main thread. Ignored unless scanning.
     void deliverCode(const QString& text);
@@ -76,6 +96,7 @@ private:
     bool cameraStarted_ = false;
     bool stopped_ = false;
     bool delivered_ = false;
+    bool imageInput_ = false;
     // Expires with the scanner, for answers that come from other threads.
     std::shared_ptr<int> life_ = std::make_shared<int>(0);
 };

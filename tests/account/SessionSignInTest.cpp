@@ -6,6 +6,8 @@ namespace {
 const QString kOffline = "Нет связи с сервером. Вход сохранён, данные доступны офлайн.";
 const QString kWrongRole = "Этот аккаунт предназначен для другой версии приложения.";
 const QString kEarlier = "раньше";
+const QString kOfflineNothingLoaded =
+    "Нет связи с сервером. Вход сохранён, но данных семьи на устройстве пока нет: они появятся, когда связь вернётся.";
 
 }  // namespace
 
@@ -166,18 +168,22 @@ TEST_F(SessionTest, RestoreSignsOutOnlyWhenRefusedAndOtherwiseKeepsTheAccount) {
         bool serverGone;
         std::optional<ScriptedResponse> me, family;
         bool signsOut;
-        QString message;
+        std::optional<QString> message;
     } cases[] = {
+        // Nobody was signed in: a sign-in form's own message stays.
         {"no token", false, false, false, {}, {}, true, kEarlier},
+        // A session ends: nothing of it is left on the sign-in form.
         {"user check refused", true, false, false, ScriptedResponse::json(401, R"({"error":"expired"})"), {}, true,
-         kEarlier},
-        {"refresh refused", true, false, false, me, ScriptedResponse::json(401, "<html>no</html>"), true, kEarlier},
+         std::nullopt},
+        {"refresh refused", true, false, false, me, ScriptedResponse::json(401, "<html>no</html>"), true,
+         std::nullopt},
         {"server error", true, false, false, ScriptedResponse::json(500, R"({"error":"maintenance"})"), {}, false,
          kOffline},
         {"not json", true, false, false, ScriptedResponse::json(200, "not json"), {}, false, kOffline},
         {"undecodable", true, false, false, ScriptedResponse::json(200, meAnswer(R"({"id":"child-1"})")), {}, false,
          kOffline},
-        {"no server", true, false, true, {}, {}, false, kOffline},
+        // The one case whose family never loaded: nothing is there to show offline.
+        {"no server", true, false, true, {}, {}, false, kOfflineNothingLoaded},
         {"keychain cannot answer", true, true, false, {}, {}, false, kOffline},
         {"other role", true, false, false, ScriptedResponse::json(200, meAnswer(kParentUser)), {}, false, kWrongRole},
     };
@@ -219,7 +225,7 @@ TEST_F(SessionTest, RestoreSignsOutOnlyWhenRefusedAndOtherwiseKeepsTheAccount) {
 
 // --- sign-out --------------------------------------------------------------------
 
-TEST_F(SessionTest, SignOutClearsEverythingButTheMessageWithoutARequest) {
+TEST_F(SessionTest, SignOutClearsEverythingAndTheMessageWithoutARequest) {
     const auto session = signedInSession();
     server.on("GET", "/api/auth/me", ScriptedResponse::json(200, meAnswer(kChildUser)));
     server.on("GET", "/api/family", ScriptedResponse::json(200, kFamily));
@@ -241,7 +247,8 @@ TEST_F(SessionTest, SignOutClearsEverythingButTheMessageWithoutARequest) {
     EXPECT_FALSE(session->familyInvitePayload());
     EXPECT_FALSE(storedToken());
     EXPECT_FALSE(cachedUser());
-    EXPECT_EQ(session->errorMessage(), "Ошибка раньше");
+    EXPECT_FALSE(session->errorMessage()) << "the previous account's message goes with it";
+    EXPECT_FALSE(session->hasLoadedFamily());
     EXPECT_EQ(server.requests().size(), requestsBefore);
     EXPECT_FALSE(makeSession()->user()) << "a new start stays signed out";
 }
@@ -257,4 +264,43 @@ TEST_F(SessionTest, SessionDestroyedWhileARequestRunsDoesNotResumeIt) {
     QCoreApplication::processEvents();
     EXPECT_FALSE(running.isReady());
     EXPECT_FALSE(storedToken()) << "nothing of the late answer was applied";
+}
+
+TEST_F(SessionTest, ARestoresMessageLastsUntilTheFamilyLoadsAgainAndNoLonger) {
+    const ScriptedResponse me = ScriptedResponse::json(200, meAnswer(kChildUser));
+    const ScriptedResponse down = ScriptedResponse::json(503, R"({"error":"maintenance"})");
+    const ScriptedResponse family = ScriptedResponse::json(200, kFamily);
+    const ScriptedResponse busy = ScriptedResponse::json(500, R"({"error":"Сервер занят."})");
+    const auto session = signedInSession();
+    EXPECT_FALSE(session->hasLoadedFamily());
+
+    // Started offline with nothing loaded: it says there is nothing to show.
+    server.queue("GET", "/api/auth/me", down);
+    finish(session->restore());
+    EXPECT_EQ(session->errorMessage(), kOfflineNothingLoaded);
+    EXPECT_FALSE(session->hasLoadedFamily());
+
+    // The server is back: a pull to refresh that loads the family clears it.
+    server.queue("GET", "/api/family", family);
+    ASSERT_FALSE(finish(session->refresh()));
+    EXPECT_FALSE(session->errorMessage());
+    EXPECT_TRUE(session->hasLoadedFamily());
+
+    // Offline again, now with a family loaded; the next restore that succeeds clears that.
+    server.queue("GET", "/api/auth/me", down);
+    finish(session->restore());
+    EXPECT_EQ(session->errorMessage(), kOffline);
+    server.queue("GET", "/api/auth/me", me);
+    server.queue("GET", "/api/family", family);
+    finish(session->restore());
+    EXPECT_FALSE(session->errorMessage());
+
+    // Another request's failure is not a restore's: loading the family leaves it.
+    server.queue("PATCH", "/api/tasks", busy);
+    finish(session->act("t1", "complete"));
+    ASSERT_EQ(session->errorMessage(), "Сервер занят.");
+    server.queue("GET", "/api/auth/me", me);
+    server.queue("GET", "/api/family", family);
+    finish(session->restore());
+    EXPECT_EQ(session->errorMessage(), "Сервер занят.");
 }

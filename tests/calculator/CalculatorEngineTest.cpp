@@ -45,7 +45,7 @@ std::vector<Row> rows() {
         // Characters are grapheme clusters: a combining mark makes "+" and "2" something else.
         {"1+\u03012", kInvalid},
         {"2\u0301", kInvalid},
-        // Numbers: at most one separator, ASCII digits only, no exponent.
+        // Numbers: at most one separator, ASCII digits only, an optional exponent.
         {"5.", 5.0},
         {".5", 0.5},
         {"12,", 12.0},
@@ -56,7 +56,19 @@ std::vector<Row> rows() {
         {"½", kInvalid},
         {"1½", kInvalid},
         {"٣", kInvalid},
-        {"1e5", kInvalid},
+        {"1e5", 100000.0},
+        {"-1e-09*1000000000", -1.0},
+        {"2E+3", 2000.0},
+        {"1,5e1", 15.0},
+        {"1e-400", 0.0},
+        {"1" + repeated("0", 400) + "e-400", 1.0},
+        {"1e400", kInvalid},
+        {"0.001e309", 1e306},
+        {"1e", kInvalid},
+        {"1e+", kInvalid},
+        {"1e5.5", kInvalid},
+        {"e5", kInvalid},
+        {".e5", kInvalid},
         // The keypad's operators are read; its minus sign is not.
         {"6×7", 42.0},
         {"9÷4", 2.25},

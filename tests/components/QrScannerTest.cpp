@@ -93,7 +93,7 @@ TEST(CameraQrCodeScannerTest, FedFramesDeliverTheFirstCodeOnlyThenTheCameraStops
     EXPECT_TRUE(delivered.errors.isEmpty());
 }
 
-TEST(CameraQrCodeScannerTest, TwoCodesInOneFrameGiveOneAndNoCameraGivesItsText) {
+TEST(CameraQrCodeScannerTest, TwoCodesInOneFrameGiveOneAndNoCameraReadsPicturesInstead) {
     CameraQrCodeScanner scanner(CameraQrCodeScanner::Input::fedFrames);
     Delivered two;
     two.listen(scanner);
@@ -105,13 +105,31 @@ TEST(CameraQrCodeScannerTest, TwoCodesInOneFrameGiveOneAndNoCameraGivesItsText) 
     ASSERT_EQ(two.codes.size(), 1);
     EXPECT_TRUE(two.codes[0] == kPayload || two.codes[0] == kCyrillic);
 
+    EXPECT_FALSE(scanner.readImage(*qrImage(kCyrillic))) << "a camera scanner takes no pictures";
+
+    // No camera: no failure, but pictures are read as camera frames would be.
     CameraQrCodeScanner none(CameraQrCodeScanner::Input::none);
-    Delivered failed;
-    failed.listen(none);
-    EXPECT_TRUE(failed.errors.isEmpty());
-    ASSERT_TRUE(waitUntil([&] { return !failed.errors.isEmpty(); }));
-    EXPECT_EQ(failed.errors, QStringList{QrCodeScanner::cameraUnavailableText()});
+    Delivered pictures;
+    int offers = 0;
+    QObject::connect(&none, &QrCodeScanner::imageInputOffered, &none, [&] { ++offers; });
+    EXPECT_FALSE(none.readImage(*qrImage(kPayload))) << "not before it has started";
+    pictures.listen(none);
+    ASSERT_TRUE(waitUntil([&] { return offers == 1; }));
+    EXPECT_TRUE(pictures.errors.isEmpty());
     EXPECT_FALSE(none.isCameraActive());
+    EXPECT_TRUE(none.offersImageInput());
+    QImage photo(2400, 1600, QImage::Format_RGB32);  // a large picture, the code off centre
+    photo.fill(QColor(200, 190, 180));
+    EXPECT_FALSE(none.readImage(photo));
+    EXPECT_FALSE(none.readImage(QImage()));
+    QPainter(&photo).drawImage(QRect(1700, 1000, 400, 400), *qrImage(kCyrillic));
+    EXPECT_TRUE(none.readImage(photo));
+    EXPECT_EQ(pictures.codes, QStringList{kCyrillic});
+    EXPECT_FALSE(none.readImage(photo)) << "one code in a scanner's life";
+    EXPECT_FALSE(none.offersImageInput());
+    settle();
+    EXPECT_EQ(pictures.codes.size(), 1);
+    EXPECT_TRUE(pictures.errors.isEmpty());
 }
 
 TEST(QrCodeScannerTest, AccessAnswersAndFailuresReachOnErrorOnceAndAClosedScannerHearsNothing) {

@@ -74,7 +74,8 @@ std::optional<double> decimalNumber(const QString& text) {
     const char* body = first + (first != last && *first == '-');
     if (body == last || !((*body >= '0' && *body <= '9') || *body == '.')) return std::nullopt;
     double value = 0;
-    const auto [end, ec] = std::from_chars(first, last, value, std::chars_format::fixed);
+    // Exponent forms too: "±" and "%" show them for the values below.
+    const auto [end, ec] = std::from_chars(first, last, value, std::chars_format::general);
     if (ec != std::errc() || end != last) return std::nullopt;
     return value;
 }
@@ -357,12 +358,33 @@ void CalculatorView::calculate() {
     showResult(text);
 }
 
-void CalculatorView::applyToNumber(double (*change)(double)) {
-    if (const std::optional<double> value = decimalNumber(display_)) showResult(formatResult(change(*value)));
+QString CalculatorView::formatSignOrPercent(double value) {
+    // Like a result of "=" wherever that text reads back as the same number.
+    const QString fixed = formatResult(value);
+    if (decimalNumber(fixed) == value) return fixed;
+    // Beyond it ("=" would show 0.000000001 as "0"): "%g", with more digits
+    // only when six would change the number, up to the fifteen that any typed
+    // number keeps (so 0.333333333 stays whole, while 1e-07 % shows 1e-09
+    // rather than its binary neighbour 9.999999999999999e-10). Never zero.
+    // to_chars, not snprintf: "." whatever LC_NUMERIC the process runs with.
+    std::array<char, 32> buffer{};
+    for (int precision = 6;; ++precision) {
+        const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                             std::chars_format::general, precision);
+        const QString text = QString::fromLatin1(buffer.data(), end - buffer.data());
+        if (decimalNumber(text) == value || precision >= 15) return text;
+    }
 }
 
-// Formatted like a result of "=", so that no digit is lost and the text reads
-// back as the same number.
+void CalculatorView::applyToNumber(double (*change)(double)) {
+    const std::optional<double> value = decimalNumber(display_);
+    if (!value) return;
+    const double changed = change(*value);
+    // A hundredth of the smallest double is no number the display can show.
+    if (changed == 0 && *value != 0) return;
+    showResult(formatSignOrPercent(changed));
+}
+
 void CalculatorView::toggleSign() {
     applyToNumber([](double value) { return -value; });
 }

@@ -49,6 +49,9 @@ public:
     static QString accessibilityLabel(CalculatorKey key);
     // "%.8f" with "." whatever the locale, then trailing zeros and a trailing "." removed.
     static QString formatResult(double value);
+    // What "±" and "%" show: formatResult's text when it reads back as the
+    // value, else the "%g" form (1e-09), as many digits as the value needs.
+    static QString formatSignOrPercent(double value);
 
     void press(CalculatorKey key);
     void append(const QString& text);

@@ -93,6 +93,13 @@ ChildFamilyView::ChildFamilyView(AccountSession& account, QWidget* parent)
                                                    QStringLiteral("checklist"), {}, tasksContent);
     tasksPlaceholder_->setObjectName(QStringLiteral("tasksPlaceholder"));
     tasksColumn->addWidget(tasksPlaceholder_);
+    // Until the family has loaded once, no list is no evidence of no tasks.
+    tasksNotLoaded_ = new ContentUnavailableView(QStringLiteral("Задания не загружены"),
+                                                 QStringLiteral("wifi.slash"),
+                                                 QStringLiteral("Они появятся, когда будет связь с сервером."),
+                                                 tasksContent);
+    tasksNotLoaded_->setObjectName(QStringLiteral("tasksNotLoaded"));
+    tasksColumn->addWidget(tasksNotLoaded_);
     tasks_ = new ChildTaskList(tasksContent);
     tasksColumn->addWidget(tasks_);
     tasksSection->addRow(tasksContent);
@@ -148,7 +155,9 @@ void ChildFamilyView::drawError() {
 
 void ChildFamilyView::drawTasks() {
     const QList<FamilyTask>& tasks = account_.tasks();
-    tasksPlaceholder_->setVisible(tasks.isEmpty());
+    const bool loaded = account_.hasLoadedFamily();
+    tasksPlaceholder_->setVisible(tasks.isEmpty() && loaded);
+    tasksNotLoaded_->setVisible(tasks.isEmpty() && !loaded);
     tasks_->setVisible(!tasks.isEmpty());
     tasks_->setTasks(tasks, GlobalPreferences::currencyCode(), acting_);
 }

@@ -36,6 +36,7 @@ public:
     TextLabel* errorLabel() const { return error_; }
     Button* createButton() const { return create_; }
     ContentUnavailableView* tasksPlaceholder() const { return tasksPlaceholder_; }
+    ContentUnavailableView* tasksNotLoadedPlaceholder() const { return tasksNotLoaded_; }
     ChildTaskList* taskList() const { return tasks_; }
     Button* signOutButton() const { return signOut_; }
 
@@ -56,6 +57,7 @@ private:
     TextLabel* error_;
     Button* create_;
     ContentUnavailableView* tasksPlaceholder_;
+    ContentUnavailableView* tasksNotLoaded_;
     ChildTaskList* tasks_;
     Button* signOut_;
     // Tasks whose "complete" is being sent.

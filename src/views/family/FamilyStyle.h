@@ -22,6 +22,10 @@ inline constexpr int hintPaddingX = 18;
 inline constexpr int hintPaddingY = 12;
 inline constexpr int hintBottom = 34;  // above the bottom of the sheet
 inline constexpr qreal hintOpacity = 0.72;
+// The scanner without a camera: reading the code from a picture.
+inline constexpr int imageInputMargin = 28;
+inline constexpr int imageInputSpacing = 14;
+inline constexpr int imageInputSymbolSize = 44;
 
 // The parent center.
 inline constexpr int centerSpacing = 18;  // between the page's sections

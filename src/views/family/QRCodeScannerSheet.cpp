@@ -10,6 +10,7 @@
 #include "components/Overlays.h"
 #include "components/TextLabel.h"
 #include "views/family/FamilyStyle.h"
+#include "views/family/ScannerImageInput.h"
 #include "views/shell/PasscodeStyle.h"
 
 namespace {
@@ -26,6 +27,11 @@ public:
         frame_ = frame;
         update();
     }
+    // Without a camera there is nothing to aim, so no viewfinder either.
+    void setViewfinderShown(bool shown) {
+        viewfinder_ = shown;
+        update();
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -39,7 +45,7 @@ protected:
             p.setRenderHint(QPainter::SmoothPixmapTransform);
             p.drawImage(target, frame_);
         }
-        drawViewfinder(p);
+        if (viewfinder_) drawViewfinder(p);
     }
 
 private:
@@ -61,6 +67,7 @@ private:
     }
 
     QImage frame_;
+    bool viewfinder_ = true;
 };
 
 // White text on a dark capsule.
@@ -115,6 +122,16 @@ QRCodeScannerSheet::QRCodeScannerSheet(std::unique_ptr<QrCodeScanner> scanner, T
     hint_ = hint->label;
     column->addWidget(hint, 0, Qt::AlignHCenter);
     page_->setContent(picture);
+
+    // No camera: the picture area offers to read the code from an image.
+    connect(scanner_.get(), &QrCodeScanner::imageInputOffered, this, [this, picture, hint, column] {
+        if (imageInput_) return;
+        picture->setViewfinderShown(false);
+        hint->hide();
+        imageInput_ = new ScannerImageInput(*scanner_, picture);
+        delete column->takeAt(0);  // the stretch above the hint: the panel fills the area
+        column->insertWidget(0, imageInput_, 1);
+    });
 
     auto* stack = new QVBoxLayout(this);
     stack->setContentsMargins(0, 0, 0, 0);

@@ -7,12 +7,16 @@
 
 class Button;
 class NavigationPage;
+class ScannerImageInput;
 class Sheet;
 class TextLabel;
 
 // The camera scanner as a sheet: the camera's picture filling the sheet on
 // black, the lime viewfinder (drawn only: a code anywhere in the picture is
 // read), the hint, the inline title "Сканирование QR" and "Закрыть".
+//
+// Where the scanner has no camera but reads pictures, the picture area offers
+// that instead (ScannerImageInput) and a code read goes the same way.
 //
 // The scanner starts with the sheet and hands its first code to `onCode`, or
 // a failure text to `onError`; the sheet passes both on unchanged and closes
@@ -40,6 +44,8 @@ public:
     Button* closeButton() const { return close_; }
     QWidget* preview() const { return preview_; }
     TextLabel* hintLabel() const { return hint_; }
+    // Shown in place of the camera's picture when the scanner reads images instead.
+    ScannerImageInput* imageInput() const { return imageInput_; }
 
 protected:
     void hideEvent(QHideEvent* event) override;
@@ -50,4 +56,5 @@ private:
     Button* close_;
     QWidget* preview_;
     TextLabel* hint_;
+    ScannerImageInput* imageInput_ = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include <locale.h>
 
+#include <QActionGroup>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMenu>
@@ -15,6 +16,7 @@
 #include "components/Chip.h"
 #include "components/Spinner.h"
 #include "components/SymbolView.h"
+#include "components/TextFit.h"
 #include "components/TextLabel.h"
 #include "components/TileButton.h"
 #include "services/GlobalPreferences.h"
@@ -38,6 +40,40 @@ void makeBare(QLineEdit* field) {
     field->setFrame(false);
     field->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; padding: 0; }"));
 }
+
+// A one-line field whose font shrinks (to half its size at most) so that the
+// whole text, or the placeholder while it is empty, fits its width; its
+// height stays that of the full-size font, so the row never jumps.
+class ShrinkingLineEdit : public QLineEdit {
+public:
+    explicit ShrinkingLineEdit(const QString& text) : QLineEdit(text) {
+        connect(this, &QLineEdit::textChanged, this, [this] { fit(); });
+    }
+    void setBaseFont(const QFont& font) {
+        base_ = font;
+        setFont(font);
+        setFixedHeight(sizeHint().height());
+        fit();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QLineEdit::resizeEvent(event);
+        fit();
+    }
+
+private:
+    void fit() {
+        // QLineEdit keeps 2 px beside the text on each side, and the cursor's pixel.
+        const qreal room = contentsRect().width() - 5;
+        if (room <= 0) return;
+        const QString shown = text().isEmpty() ? placeholderText() : text();
+        const QFont fitted = TextFit::shrunkToFit(shown, base_, room);
+        if (fitted != font()) setFont(fitted);
+    }
+
+    QFont base_ = font();
+};
 
 }  // namespace
 
@@ -121,6 +157,9 @@ TaskComposer::TaskComposer(AccountSession& account, QWidget* parent) : Card(pare
     row->addWidget(picker_, 1);
     menu_ = new QMenu(this);
     menu_->setObjectName(QStringLiteral("childMenu"));
+    // One child a task: the rows are marked as a single choice, not as check boxes.
+    childGroup_ = new QActionGroup(menu_);
+    childGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     connect(picker_, &QAbstractButton::clicked, this, [this] {
         if (children_.isEmpty()) return;
         menu_->popup(picker_->mapToGlobal(QPoint(0, picker_->height())));
@@ -134,13 +173,15 @@ TaskComposer::TaskComposer(AccountSession& account, QWidget* parent) : Card(pare
     rewardBox->setFixedWidth(FamilyStyle::rewardBoxWidth);
     auto* rewardLine = new QHBoxLayout;
     rewardLine->setSpacing(5);
-    reward_ = new QLineEdit(QStringLiteral("25"));
+    auto* reward = new ShrinkingLineEdit(QStringLiteral("25"));
+    reward_ = reward;
     reward_->setObjectName(QStringLiteral("rewardField"));
     reward_->setPlaceholderText(QStringLiteral("25"));
     reward_->setAccessibleName(QStringLiteral("Награда"));
     reward_->setAlignment(Qt::AlignRight);
     reward_->setInputMethodHints(Qt::ImhFormattedNumbersOnly);
     makeBare(reward_);
+    reward->setBaseFont(reward_->font());
     rewardLine->addWidget(reward_, 1);
     currency_ = new TextLabel({}, TextStyle::Caption, ColorRole::SecondaryLabel);
     currency_->setObjectName(QStringLiteral("rewardCurrency"));
@@ -185,6 +226,7 @@ void TaskComposer::setChildren(const QList<FamilyMember>& children) {
         QAction* action =
             menu_->addAction(QString(child.nickname).replace(QLatin1Char('&'), QStringLiteral("&&")));
         action->setCheckable(true);
+        action->setActionGroup(childGroup_);
         action->setChecked(child.id == childId_);
         const QString id = child.id;
         connect(action, &QAction::triggered, this, [this, id] { setChildId(id); });
@@ -223,19 +265,27 @@ void TaskComposer::updateSend() {
 void TaskComposer::createTask() {
     const QString title = title_->text().trimmed();
     if (title.isEmpty() || childId_.isEmpty() || creating_) return;
+    const Draft draft{title, rewardFromText(reward_->text()), childId_};
+    if (draft != keyedDraft_) {
+        keyedDraft_ = draft;
+        idempotencyKey_ = AccountSession::newIdempotencyKey();
+    }
     creating_ = true;
     updateSend();
-    send(title);
+    send(draft.title, draft.reward, draft.childId, idempotencyKey_);
 }
 
-QCoro::Task<> TaskComposer::send(QString title) {
+QCoro::Task<> TaskComposer::send(QString title, double reward, QString childId, QString key) {
     // The parent center may be gone ("Выйти") before the answer; the session outlives it.
     QPointer<TaskComposer> self(this);
     AccountSession* account = &account_;
-    const double reward = rewardFromText(reward_->text());
-    co_await account->addTask(title, reward, childId_);
+    co_await account->addTask(title, reward, childId, key);
     if (!self) co_return;
-    if (!account->errorMessage()) title_->clear();
+    if (!account->errorMessage()) {
+        title_->clear();
+        // Sent: the same words again are a new task.
+        keyedDraft_.reset();
+    }
     creating_ = false;
     updateSend();
 }

@@ -3,11 +3,13 @@
 #include <QCoroTask>
 #include <QList>
 #include <QWidget>
+#include <optional>
 
 #include "account/FamilyRecords.h"
 #include "components/Card.h"
 
 class AccountSession;
+class QActionGroup;
 class Button;
 class QLineEdit;
 class QMenu;
@@ -53,7 +55,7 @@ private:
     void updateSend();
     void drawCurrency();
     void drawChild();
-    QCoro::Task<> send(QString title);
+    QCoro::Task<> send(QString title, double reward, QString childId, QString key);
 
     AccountSession& account_;
     QLineEdit* title_;
@@ -62,10 +64,22 @@ private:
     TileButton* picker_;
     TextLabel* pickerLabel_;
     QMenu* menu_;
+    QActionGroup* childGroup_;
     Button* send_;
     Spinner* spinner_;
     QList<Button*> quickStart_;
     QList<FamilyMember> children_;
     QString childId_;
     bool creating_ = false;
+    // The draft whose "Idempotency-Key" is kept until it is sent successfully:
+    // sending the same draft again (after a time-out, say) repeats the key, so
+    // the server stores that task once; any other draft gets a new key.
+    struct Draft {
+        QString title;
+        double reward = 0;
+        QString childId;
+        bool operator==(const Draft&) const = default;
+    };
+    std::optional<Draft> keyedDraft_;
+    QString idempotencyKey_;
 };

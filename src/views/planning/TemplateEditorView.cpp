@@ -13,10 +13,11 @@
 
 namespace {
 
-// Blank means only spaces and tabs here, as the form has always tested it.
+// Blank means white space that is not a line break: the tab and every space
+// separator (U+0020, U+00A0, U+2007, U+3000 …); a line break is not blank here.
 bool isBlank(const QString& text) {
     for (const QChar ch : text)
-        if (ch != QLatin1Char(' ') && ch != QLatin1Char('\t')) return false;
+        if (ch != QLatin1Char('\t') && ch.category() != QChar::Separator_Space) return false;
     return true;
 }
 

@@ -123,6 +123,27 @@ TEST_F(AnalyticsTest, DifferenceCarriesPlusUnlessNegativeAndLargestPurchaseShows
     EXPECT_EQ(tileText(InsightsGrid::topCategory), "Игры");
 }
 
+TEST_F(AnalyticsTest, TopCategoryIsTheLargestSumNotTheLargestPurchaseNorTheMostFrequent) {
+    show(MoneyData::emptyLedger());
+    // "Еда" sums 50 over two purchases, "Игры" is one purchase of 45, "Кино"
+    // has the most purchases (15 over three); the order they were booked in
+    // must not matter.
+    const auto food = [&](int day) { return expense(25, local(2026, 6, day), QStringLiteral("Еда")); };
+    const auto games = [&] { return expense(45, local(2026, 6, 3), QStringLiteral("Игры")); };
+    const auto cinema = [&](int day) { return expense(5, local(2026, 6, day), QStringLiteral("Кино")); };
+    const std::vector<std::vector<MoneyTransaction>> orders = {
+        {food(1), food(2), games(), cinema(4), cinema(5), cinema(6)},
+        {games(), cinema(4), food(1), cinema(5), food(2), cinema(6)},
+        {cinema(4), cinema(5), cinema(6), games(), food(2), food(1)},
+    };
+    for (const auto& order : orders) {
+        MoneyData d = MoneyData::emptyLedger();
+        d.transactions = order;
+        store->setData(d);
+        EXPECT_EQ(tileText(InsightsGrid::topCategory), "Еда");
+    }
+}
+
 TEST_F(AnalyticsTest, ExpensesEitherSideOfMidnightLandInTheirOwnBars) {
     setPreference("appLanguage", "ru_RU");
     show(ledgerWith({expense(7, local(2026, 6, 14, 23, 59)), expense(3, local(2026, 6, 15, 0, 0)),

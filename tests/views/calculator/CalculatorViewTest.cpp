@@ -78,6 +78,15 @@ TEST_F(CalculatorViewTest, KeySequencesGiveTheDisplay) {
         {"1 ÷ 4 = ± ±", "0.25"},
         {"5 . %", "0.05"},
         {"1 ÷ 0 = ±", "Ошибка"},
+        // Beyond what "=" shows exactly, "%g": a non-zero value never becomes
+        // zero, and what is shown reads back (× 1e9 = gives the number again).
+        {"0 . 0 0 0 0 0 0 0 0 1 ±", "-1e-09"},
+        {"0 . 0 0 0 0 0 0 0 0 1 ± ±", "1e-09"},
+        {"0 . 0 0 0 0 0 0 1 %", "1e-09"},
+        {"0 . 0 0 0 0 0 0 1 % %", "1e-11"},
+        {"0 . 0 0 0 0 0 0 0 0 1 ± × 1 0 0 0 0 0 0 0 0 0 =", "-1"},
+        {"0 . 3 3 3 3 3 3 3 3 3 ±", "-0.333333333"},
+        {"1 . 5 %", "0.015"},
     };
     for (const auto& [sequence, expected] : table) {
         click("C MC");

@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QWheelEvent>
 
+#include "account/AccountTestSupport.h"
 #include "components/Button.h"
 #include "components/ContentUnavailableView.h"
 #include "components/PageBody.h"
@@ -205,4 +206,38 @@ TEST_F(ChildFamilyTest, PullAndWheelRefreshOneAtATimeAndAFailedPullKeepsTheRowsS
     EXPECT_EQ(rows().size(), 2);
     EXPECT_FALSE(view->errorLabel()->isVisible());
     EXPECT_FALSE(view->pullToRefresh()->spinner()->isVisible());
+}
+
+TEST_F(ChildFamilyTest, AnOfflineStartSaysNothingIsLoadedAndMessagesEndWithTheirCause) {
+    // Started offline with nothing loaded yet: neither "available offline" nor "no tasks".
+    server.on("GET", "/api/auth/me", ScriptedResponse::json(503, R"({"error":"maintenance"})"));
+    saveSignIn();
+    page = new FamilyAccountView(account(), services);
+    showInWindow(new NavigationStack(page));
+    ASSERT_TRUE(waitUntil([&] { return account().errorMessage().has_value(); }));
+    settle();
+    view = qobject_cast<ChildFamilyView*>(page->familyView());
+    ASSERT_TRUE(view);
+    EXPECT_EQ(view->errorLabel()->text(), AccountSession::offlineNothingLoadedMessage());
+    EXPECT_TRUE(view->tasksNotLoadedPlaceholder()->isVisible());
+    EXPECT_FALSE(view->tasksPlaceholder()->isVisible());
+    saveGallery("child_family_offline_nothing_loaded");
+
+    // The server is back: the pull to refresh that loads the family ends the message.
+    server.on("GET", "/api/family", ScriptedResponse::json(200, familyWith({})));
+    ASSERT_FALSE(accounttest::finish(account().refresh()));
+    settle();
+    EXPECT_FALSE(view->errorLabel()->isVisible());
+    EXPECT_TRUE(view->tasksPlaceholder()->isVisible());
+    EXPECT_FALSE(view->tasksNotLoadedPlaceholder()->isVisible());
+
+    // Signing out leaves nothing of the account on the sign-in form.
+    server.queue("POST", "/api/pairing/create", ScriptedResponse::json(500, R"({"error":"Сервер занят."})"));
+    click(view->createButton());
+    ASSERT_TRUE(waitUntil([&] { return view->errorLabel()->isVisible(); }));
+    click(view->signOutButton());
+    settle();
+    ASSERT_TRUE(page->loginView()->isVisible());
+    EXPECT_FALSE(page->errorLabel()->isVisible());
+    EXPECT_FALSE(account().errorMessage());
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QFileDialog>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPainter>
 #include <QVideoSink>
@@ -11,11 +14,15 @@
 #include "components/Button.h"
 #include "components/CameraQrCodeScanner.h"
 #include "components/Chip.h"
+#include "components/Overlays.h"
 #include "components/DisclosureGroup.h"
 #include "components/QrImage.h"
 #include "components/TextLabel.h"
+#include "support/QrScreenshot.h"
 #include "views/family/FamilyConnectionCard.h"
 #include "views/family/ParentFamilyView.h"
+#include "views/family/QRCodeScannerSheet.h"
+#include "views/family/ScannerImageInput.h"
 #include "views/family/TaskBoard.h"
 #include "views/family/TaskComposer.h"
 #include "views/shell/ShellFixture.h"
@@ -44,8 +51,44 @@ public:
     QPointer<CameraQrCodeScanner> last;
 };
 
+// Scanners of a machine without a camera.
+class NoCameras : public QrCodeScannerFactory {
+public:
+    std::unique_ptr<QrCodeScanner> makeScanner() override {
+        return std::make_unique<CameraQrCodeScanner>(CameraQrCodeScanner::Input::none);
+    }
+};
+
+// The picture area of the view's open scanner sheet, once it offers images.
+ScannerImageInput* imageInputOf(ParentFamilyView& view) {
+    ScannerImageInput* input = nullptr;
+    EXPECT_TRUE(waitUntil([&] {
+        auto* sheet =
+            view.scannerSheet() ? qobject_cast<QRCodeScannerSheet*>(view.scannerSheet()->content()) : nullptr;
+        input = sheet ? sheet->imageInput() : nullptr;
+        return input && input->isVisible();
+    }));
+    return input;
+}
+
 class ParentEndToEnd : public ShellTest {
 protected:
+    // The real server on a fresh data folder holding these accounts (each in
+    // a family of their own); its origin, invalid when it did not start.
+    QUrl startServer(const std::vector<family::NewAccount>& accounts) {
+        const std::string data = dir.filePath("server").toStdString();
+        std::filesystem::create_directories(data);
+        {
+            family::StoreSettings settings;
+            settings.minimalPasswordCost = true;
+            family::FamilyStore store(data + "/family.sqlite3", family::systemClock, settings);
+            store.addAccounts(accounts, false);
+        }
+        server_ = std::make_unique<ServerProcess>(data);
+        const int port = server_->start();
+        return port > 0 ? QUrl(QStringLiteral("http://127.0.0.1:%1").arg(port)) : QUrl();
+    }
+
     // A session of its own (keychain and preferences) against the server.
     std::unique_ptr<AccountSession> session(const QUrl& origin) {
         keys_.push_back(std::make_unique<InMemoryKeychain>());
@@ -55,6 +98,7 @@ protected:
     }
 
 private:
+    std::unique_ptr<ServerProcess> server_;
     std::vector<std::unique_ptr<InMemoryKeychain>> keys_;
     std::vector<std::unique_ptr<Preferences>> preferences_;
 };
@@ -65,22 +109,11 @@ private:
 // child is paired by its code on screen, the second parent joins by scanning
 // the invite, a task goes out, comes back for review and needs both votes.
 TEST_F(ParentEndToEnd, ParentCentersPairInviteComposeAndApproveTogetherThroughTheRealServer) {
-    const std::string data = dir.filePath("server").toStdString();
-    std::filesystem::create_directories(data);
-    {
-        family::StoreSettings settings;
-        settings.minimalPasswordCost = true;
-        family::FamilyStore store(data + "/family.sqlite3", family::systemClock, settings);
-        store.addAccounts({{"mama@example.com", "Мама", "parent", "password1"},
-                           {"papa@example.com", "Папа", "parent", "password1"},
-                           {"kid@example.com", "Коля", "child", "password1"},
-                           {"kid2@example.com", "Оля", "child", "password1"}},
-                          false);
-    }
-    ServerProcess server(data);
-    const int port = server.start();
-    ASSERT_GT(port, 0);
-    const QUrl origin(QStringLiteral("http://127.0.0.1:%1").arg(port));
+    const QUrl origin = startServer({{"mama@example.com", "Мама", "parent", "password1"},
+                                     {"papa@example.com", "Папа", "parent", "password1"},
+                                     {"kid@example.com", "Коля", "child", "password1"},
+                                     {"kid2@example.com", "Оля", "child", "password1"}});
+    ASSERT_TRUE(origin.isValid());
 
     auto kid = session(origin), kid2 = session(origin);
     ASSERT_FALSE(finish(kid->login("kid@example.com", "password1")));
@@ -154,4 +187,64 @@ TEST_F(ParentEndToEnd, ParentCentersPairInviteComposeAndApproveTogetherThroughTh
     ASSERT_TRUE(waitUntil([&] { return papaView->children().size() == 2; }))
         << papa->errorMessage().value_or("").toStdString();
     EXPECT_FALSE(papa->errorMessage());
+}
+
+// Papa has no camera: he reads mama's invite from a PNG file, after a picture
+// without a code and an empty clipboard are both refused with their reasons;
+// the scanned invite goes to the invite claim, as from a camera.
+TEST_F(ParentEndToEnd, APngOfTheInviteJoinsTheSecondParentThroughTheRealServer) {
+    const QUrl origin = startServer({{"mama@example.com", "Мама", "parent", "password1"},
+                                     {"papa@example.com", "Папа", "parent", "password1"},
+                                     {"kid@example.com", "Коля", "child", "password1"}});
+    ASSERT_TRUE(origin.isValid());
+
+    auto kid = session(origin);
+    ASSERT_FALSE(finish(kid->login("kid@example.com", "password1")));
+    setBuildRole("parent");
+    auto mama = session(origin), papa = session(origin);
+    ASSERT_FALSE(finish(mama->login("mama@example.com", "password1")));
+    ASSERT_FALSE(finish(papa->login("papa@example.com", "password1")));
+    ASSERT_FALSE(finish(kid->createPairingCode()));
+    ASSERT_FALSE(finish(mama->claim(*kid->pairingPayload())));
+    ASSERT_FALSE(finish(mama->createFamilyInvite()));
+    const QString invite = *mama->familyInvitePayload();
+    ASSERT_TRUE(invite.contains("family/parent")) << invite.toStdString();
+
+    NoCameras cameras;
+    auto* papaView = new ParentFamilyView(*papa, cameras);
+    showInWindow(papaView);
+    click(papaView->connectionCard()->scanButton());
+    ScannerImageInput* input = imageInputOf(*papaView);
+    ASSERT_TRUE(input);
+    saveGallery("scanner_sheet_no_camera");
+
+    // Nothing on the clipboard, then a picture without a code: told, and the sheet stays.
+    QGuiApplication::clipboard()->clear();
+    click(input->pasteButton());
+    EXPECT_EQ(input->statusLabel()->text(), ScannerImageInput::noClipboardImageText());
+    QImage blank(800, 600, QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    QGuiApplication::clipboard()->setImage(blank);
+    click(input->pasteButton());
+    EXPECT_EQ(input->statusLabel()->text(), ScannerImageInput::noCodeText());
+    EXPECT_TRUE(input->statusLabel()->isVisible());
+    EXPECT_FALSE(papaView->scannerSheet()->isDismissed());
+    EXPECT_EQ(papaView->parents().size(), 1);
+
+    // The PNG file, through the file dialog.
+    const QString png = dir.filePath("invite.png");
+    ASSERT_TRUE(qrScreenshot(invite).save(png, "PNG"));
+    click(input->chooseButton());
+    auto* dialog = window()->findChild<QFileDialog*>("scannerImageDialog");
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(dialog->windowTitle(), "QR-код из файла");
+    dialog->selectFile(png);
+    QMetaObject::invokeMethod(dialog, "accept");
+    ASSERT_TRUE(waitUntil([&] { return papaView->parents().size() == 2; }))
+        << papa->errorMessage().value_or("").toStdString();
+    EXPECT_TRUE(papaView->scannerSheet() == nullptr || papaView->scannerSheet()->isDismissed());
+    EXPECT_FALSE(papa->errorMessage());
+    EXPECT_EQ(papaView->connectionCard()->codeField()->text(), invite) << "as a scanned code shows";
+    ASSERT_FALSE(finish(mama->refresh()));
+    EXPECT_EQ(mama->members().size(), 3) << "mama sees papa and the child";
 }

@@ -3,7 +3,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLineEdit>
+#include <QActionGroup>
 #include <QMenu>
+#include <QSet>
+#include <QUuid>
 
 #include "account/AccountTestSupport.h"
 #include "components/Button.h"
@@ -211,6 +214,81 @@ TEST_F(ParentCenterTest, ComposerRulesRewardTextsAndWhatASendKeeps) {
     EXPECT_TRUE(view->errorBanner()->isVisible());
     EXPECT_EQ(view->errorLabel()->text(), "Сервер занят.");
     EXPECT_TRUE(composer->sendButton()->isEnabled());
+}
+
+TEST_F(ParentCenterTest, ComposerKeepsOneIdempotencyKeyPerDraftUntilItIsSent) {
+    show(family(1, kTwoKids));
+    TaskComposer* composer = view->composer();
+    composer->setChildId("child-1");
+    server.on("POST", "/api/tasks", ScriptedResponse::json(201, "{}"));
+    // Sends the composer's draft, answered by `answer`; the key it carried.
+    auto sendDraft = [&](const QString& title, const QString& reward, const ScriptedResponse& answer) {
+        server.queue("POST", "/api/tasks", answer);
+        composer->titleField()->setText(title);
+        composer->rewardField()->setText(reward);
+        const auto before = server.requestsTo("POST", "/api/tasks").size();
+        click(composer->sendButton());
+        EXPECT_TRUE(waitUntil([&] { return !composer->isCreatingTask(); }));
+        const auto sent = server.requestsTo("POST", "/api/tasks");
+        EXPECT_EQ(sent.size(), before + 1);
+        return sent.isEmpty() ? QByteArray() : sent.last().header("Idempotency-Key");
+    };
+    const QByteArray first = sendDraft("Полить цветы", "25", failure());
+    EXPECT_FALSE(QUuid::fromString(QString::fromLatin1(first)).isNull()) << first.constData();
+    EXPECT_EQ(sendDraft("Полить цветы", "25", failure()), first) << "a retry of the same draft";
+    EXPECT_EQ(sendDraft("Полить цветы", "25,0", ok()), first) << "the same reward, typed otherwise";
+    const QByteArray afterSuccess = sendDraft("Полить цветы", "25", failure());
+    EXPECT_NE(afterSuccess, first) << "sent once, the same words are a new task";
+
+    struct Change {
+        const char* what;
+        QString title, reward, child;
+    } changes[] = {{"title", "Полить цветы!", "25", "child-1"},
+                   {"reward", "Полить цветы!", "30", "child-1"},
+                   {"child", "Полить цветы!", "30", "child-2"}};
+    QSet<QByteArray> keys{first, afterSuccess};
+    for (const Change& c : changes) {
+        composer->setChildId(c.child);
+        const QByteArray key = sendDraft(c.title, c.reward, failure());
+        EXPECT_FALSE(keys.contains(key)) << "a changed " << c.what << " is a new draft";
+        keys.insert(key);
+        EXPECT_EQ(sendDraft(c.title, c.reward, failure()), key) << "and keeps its own key: " << c.what;
+    }
+}
+
+TEST_F(ParentCenterTest, ComposerMarksOneChildAndShowsEveryRewardWhole) {
+    show(family(1, kTwoKids));
+    TaskComposer* composer = view->composer();
+    composer->setChildId("child-2");
+    const QList<QAction*> rows = composer->childMenu()->actions();
+    ASSERT_EQ(rows.size(), 2);
+    for (QAction* row : rows) {
+        ASSERT_TRUE(row->actionGroup()) << "a single choice, drawn as one";
+        EXPECT_TRUE(row->actionGroup()->isExclusive());
+    }
+    EXPECT_EQ(QList<bool>({rows[0]->isChecked(), rows[1]->isChecked()}), QList<bool>({false, true}));
+    rows[0]->trigger();
+    EXPECT_EQ(composer->childId(), "child-1");
+    EXPECT_EQ(QList<bool>({rows[0]->isChecked(), rows[1]->isChecked()}), QList<bool>({true, false}));
+
+    QLineEdit* reward = composer->rewardField();
+    const int fullSize = reward->font().pixelSize() > 0 ? reward->font().pixelSize() : reward->font().pointSize();
+    const int height = reward->height();
+    for (const QString& text : {QString("25"), QString("99999999"), QString("12345,67"), QString()}) {
+        reward->setText(text);
+        settle();
+        const QString shown = text.isEmpty() ? reward->placeholderText() : text;
+        EXPECT_LE(QFontMetrics(reward->font()).horizontalAdvance(shown), reward->contentsRect().width() - 4)
+            << text.toStdString() << " shows whole";
+        EXPECT_EQ(reward->height(), height) << "the row keeps its height";
+    }
+    reward->setText("25");
+    settle();
+    EXPECT_EQ(reward->font().pixelSize() > 0 ? reward->font().pixelSize() : reward->font().pointSize(), fullSize)
+        << "a short reward is back at full size";
+    reward->setText("99999999");
+    settle();
+    saveGallery("parent_center_composer_long_reward");
 }
 
 TEST_F(ParentCenterTest, BoardCountsCardTextsAndOneActionAtATime) {

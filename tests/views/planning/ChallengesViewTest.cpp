@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "components/DateText.h"
 #include "components/SegmentedControl.h"
 #include "store/DemoLedger.h"
 #include "views/planning/ChallengesView.h"
@@ -60,6 +61,19 @@ TEST_F(ChallengesTest, PercentTruncatesTheExactShare) {
             show<ChallengesView>(withChallenge(challenge(ChallengeKind::saving, c.progress, c.target)));
         EXPECT_EQ(view.rowAt(0)->percentLabel()->text(), c.percent);
         EXPECT_LE(view.rowAt(0)->bar()->value(), 1.0);
+    }
+}
+
+TEST_F(ChallengesTest, CaptionShowsPlainProgressTargetAndTheEndDay) {
+    const struct {
+        ChallengeKind kind;
+        const char *progress, *target, *caption;
+    } cases[] = {{ChallengeKind::saving, "12.5", "120", "12.5 из 120 · до "},
+                 {ChallengeKind::habit, "0", "7", "0 из 7 · до "}};
+    for (const auto& c : cases) {
+        ChallengesView& view = show<ChallengesView>(withChallenge(challenge(c.kind, c.progress, c.target)));
+        EXPECT_EQ(view.rowAt(0)->captionLabel()->text(),
+                  QString::fromUtf8(c.caption) + DateText::abbreviatedDate(QDate(2026, 6, 30)));
     }
 }
 

@@ -168,6 +168,9 @@ TEST_F(PlannerTest, GameProgressTurnsPointsIntoLevels) {
         double bar;
     } cases[] = {{0, "Уровень 1", "0 очков", "До следующего уровня: 100 очков", 0},
                  {25, "Уровень 3", "250 очков", "До следующего уровня: 50 очков", 0.5},
+                 // Either side of the first level's end.
+                 {9, "Уровень 1", "90 очков", "До следующего уровня: 10 очков", 0.9},
+                 {10, "Уровень 2", "100 очков", "До следующего уровня: 100 очков", 0},
                  {-5, "Уровень 1", "0 очков", "До следующего уровня: 100 очков", 0}};  // a hand-edited file
     for (const auto& c : cases) {
         MoneyData d = MoneyData::emptyLedger();

@@ -26,7 +26,10 @@ TEST_F(TemplateEditorTest, AddIsEnabledForATitleACategoryAndAnAmountAboveZero) {
     } cases[] = {{"Кино", "2,5", "Досуг", true}, {" \t", "5", "Досуг", false},
                  {"Кино", "5", "  ", false},     {"Кино", "0", "Досуг", false},
                  {"Кино", "-1", "Досуг", false}, {"Кино", "abc", "Досуг", false},
-                 {"Кино", "", "Досуг", false},   {" Кино ", "0,01", " Досуг", true}};
+                 {"Кино", "", "Досуг", false},   {" Кино ", "0,01", " Досуг", true},
+                 // Every space separator is blank, not only U+0020 and the tab.
+                 {"\u00A0", "5", "Досуг", false}, {"Кино", "5", "\u2007\u3000\t", false},
+                 {"\u3000Кино", "5", "\u00A0Досуг", true}};
     for (const auto& c : cases) {
         fill(QString::fromUtf8(c.title), QString::fromUtf8(c.amount), QString::fromUtf8(c.category));
         EXPECT_EQ(editor->addButton()->isEnabled(), c.enabled)
