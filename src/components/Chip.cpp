@@ -177,7 +177,10 @@ bool SidewaysScroller::eventFilter(QObject* watched, QEvent* event) {
     }
     case QEvent::Wheel:
         // What the strip cannot take goes on to the page.
-        if (wheel(static_cast<QWheelEvent*>(event))) return true;
+        if (wheel(static_cast<QWheelEvent*>(event))) {
+            event->accept();
+            return true;
+        }
         break;
     case QEvent::MouseButtonPress: {
         auto* mouse = static_cast<QMouseEvent*>(event);

@@ -368,7 +368,8 @@ void Sheet::dismiss(DismissReason reason) {
     // else to the page (or the sheet below), never to a control that moves money.
     if (host_) {
         Sheet* below = host_->topSheet();
-        MoneyFocus::restore(opener_, below ? static_cast<QWidget*>(below) : from_.data());
+        QWidget* page = below ? static_cast<QWidget*>(below) : from_ ? from_.data() : host_->window();
+        MoneyFocus::restore(opener_, page);
     }
 }
 
