@@ -3,6 +3,7 @@
 // that stands in for a save's haptic.
 
 #include <QLineEdit>
+#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
@@ -19,6 +20,7 @@
 #include "components/Symbols.h"
 #include "components/Toast.h"
 #include "platform/Haptics.h"
+#include "support/Gallery.h"
 #include "support/Ink.h"
 
 namespace {
@@ -248,5 +250,25 @@ TEST_F(KitTest, TheDesktopHapticsShowASavesOutcomeInTheWindowAndNothingElse) {
         EXPECT_EQ(toast->text(), QString::fromUtf8(s.message));
         EXPECT_TRUE(window.rect().contains(toast->geometry()));
         EXPECT_EQ(window.findChildren<Toast*>().size(), 1);  // the newer one replaces the older
+    }
+}
+
+TEST_F(KitTest, EmojiInTitlesComeFromTheColourEmojiFontInBothAppearances) {
+    for (const char* scheme : {"light", "dark"}) {
+        setPreference(QStringLiteral("appTheme"), QString::fromLatin1(scheme));
+        Chip chip(QStringLiteral("Убрать комнату 🧹"), QStringLiteral("checklist"));
+        EXPECT_FALSE(Gallery::saveComponent(chip, QStringLiteral("components-emoji-chip-%1").arg(scheme)).isEmpty());
+        // A box would be drawn in the text colour; the broom is drawn in its own colours.
+        QImage shot(120, 60, QImage::Format_ARGB32);
+        shot.fill(Theme::current().color(ColorRole::Background));
+        QPainter painter(&shot);
+        painter.setFont(Theme::font(TextStyle::Title));
+        painter.setPen(Theme::current().color(ColorRole::Label));
+        painter.drawText(shot.rect(), Qt::AlignCenter, QStringLiteral("🧹"));
+        painter.end();
+        int coloured = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x) coloured += shot.pixelColor(x, y).hsvSaturationF() > 0.3f;
+        EXPECT_GT(coloured, 40) << scheme;
     }
 }
