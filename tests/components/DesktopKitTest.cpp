@@ -251,6 +251,12 @@ TEST_F(KitTest, TheDesktopHapticsShowASavesOutcomeInTheWindowAndNothingElse) {
         EXPECT_TRUE(window.rect().contains(toast->geometry()));
         EXPECT_EQ(window.findChildren<Toast*>().size(), 1);  // the newer one replaces the older
     }
+    for (const char* scheme : {"light", "dark"}) {
+        setPreference(QStringLiteral("appTheme"), QString::fromLatin1(scheme));
+        haptics.playSaveOutcome(Haptics::Feedback::success, QStringLiteral("Сохранено"));
+        ASSERT_NE(shown(), nullptr);
+        EXPECT_FALSE(Gallery::save(window, QStringLiteral("components-saved-toast-%1").arg(scheme)).isEmpty());
+    }
 }
 
 TEST_F(KitTest, EmojiInTitlesComeFromTheColourEmojiFontInBothAppearances) {
