@@ -21,6 +21,7 @@
 #include "components/FileDialogPhotoPicker.h"
 #include "components/ShareSheet.h"
 #include "components/Theme.h"
+#include "components/Toast.h"
 #include "lock/AppLockModel.h"
 #include "platform/Clock.h"
 #include "platform/FprintdBiometrics.h"
@@ -133,7 +134,6 @@ int runApp(int argc, char** argv) {
     FprintdBiometrics biometrics;
     FreedesktopNotificationCenter notifications;
     LinuxWidgetCenter widgets;
-    SilentHaptics haptics;
     Preferences::resetStandard(preferencesPathForRole(role));
     Preferences& preferences = Preferences::standard();
     Theme::current().install(app);
@@ -154,6 +154,9 @@ int runApp(int argc, char** argv) {
     AccountSession account(keychain, preferences);
 
     AppWindow window;
+    WindowHaptics haptics([&window](Haptics::Feedback feedback, const QString& message) {
+        Toast::showOutcome(&window, feedback != Haptics::Feedback::error, message);
+    });
     window.winId();  // the native window exists from here on, for the scene phase
     ScreenLockMonitor screenLock;
     WindowScenePhase scenePhase(window.windowHandle(), &screenLock);

@@ -1,15 +1,52 @@
 #include "components/Button.h"
 
+#include "components/MoneyFocus.h"
 #include "components/Symbols.h"
 
 #include <QEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 #include <cmath>
 
 namespace {
+
 constexpr int kGap = 6;
+// Below this a label on its fill no longer reads (white on light cyan is 2.0).
+constexpr double kMinimumLabelContrast = 2.2;
+// A grey fill this close to every background of the appearance is not seen.
+constexpr double kMinimumFillContrast = 1.5;
+constexpr float kNeutralSaturation = 0.15f;
+
+double luminance(const QColor& color) {
+    const auto channel = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(color.redF()) + 0.7152 * channel(color.greenF()) + 0.0722 * channel(color.blueF());
 }
+
+double contrast(const QColor& a, const QColor& b) {
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// A black or white fill is meant as ink: on the backgrounds of the other
+// appearance (black on a dark screen) it becomes the label colour, which
+// always stands out.
+QColor visibleFill(const QColor& tint) {
+    if (tint.hsvSaturationF() > kNeutralSaturation) return tint;
+    const Theme& theme = Theme::current();
+    for (ColorRole role :
+         {ColorRole::Background, ColorRole::SecondaryGroupedBackground, ColorRole::TertiaryGroupedBackground})
+        if (contrast(tint, theme.color(role)) < kMinimumFillContrast) return theme.color(ColorRole::Label);
+    return tint;
+}
+
+// The wanted label colour while it reads on the fill, else black or white, whichever reads better.
+QColor readableOn(const QColor& fill, const QColor& wanted) {
+    if (contrast(wanted, fill) >= kMinimumLabelContrast) return wanted;
+    return contrast(Qt::black, fill) >= contrast(Qt::white, fill) ? QColor(Qt::black) : QColor(Qt::white);
+}
+
+}  // namespace
 
 Button::Button(const QString& text, Style style, const QString& symbol, QWidget* parent)
     : QAbstractButton(parent), style_(style), symbol_(symbol) {
@@ -29,6 +66,8 @@ void Button::setStyle(Style style) {
 
 void Button::setRole(Role role) {
     role_ = role;
+    // A red button deletes or takes back: it never takes the focus by itself.
+    if (role == Role::Destructive) MoneyFocus::mark(this);
     update();
 }
 
@@ -124,7 +163,7 @@ void Button::paintEvent(QPaintEvent*) {
     if (!isEnabled()) p.setOpacity(0.4);
     else if (isDown()) p.setOpacity(0.6);
 
-    const QColor base = tint();
+    const QColor base = style_ == Style::BorderedProminent ? visibleFill(tint()) : tint();
     QColor fg = base;
     const QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     const qreal radius = size_ == Size::Large ? 14 : Spacing::controlRadius;
@@ -132,7 +171,7 @@ void Button::paintEvent(QPaintEvent*) {
         QPainterPath path;
         path.addRoundedRect(box, radius, radius);
         p.fillPath(path, base);
-        fg = labelColor_ ? *labelColor_ : (isLightColor(base) ? QColor(Qt::black) : QColor(Qt::white));
+        fg = readableOn(base, labelColor_ ? *labelColor_ : (isLightColor(base) ? QColor(Qt::black) : QColor(Qt::white)));
     } else if (style_ == Style::Bordered) {
         QColor fill = base;
         fill.setAlphaF(0.15f);

@@ -1,6 +1,9 @@
 #include "components/Chip.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QHBoxLayout>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollBar>
@@ -114,6 +117,7 @@ ChipRow::ChipRow(int spacing, QWidget* parent) : QScrollArea(parent) {
     setWidget(content);
     viewport()->setAutoFillBackground(false);
     setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
+    SidewaysScroller::attach(this);
 }
 
 void ChipRow::addWidget(QWidget* widget) {
@@ -137,14 +141,80 @@ QSize ChipRow::sizeHint() const { return {widget()->sizeHint().width(), widget()
 
 QSize ChipRow::minimumSizeHint() const { return {0, widget()->sizeHint().height()}; }
 
-void ChipRow::wheelEvent(QWheelEvent* event) {
-    // Only a sideways wheel or swipe moves the row; an upright one scrolls the page.
-    const int delta = event->angleDelta().x();
-    QScrollBar* bar = horizontalScrollBar();
-    if (delta == 0 || bar->maximum() == 0) {
-        event->ignore();
-        return;
+SidewaysScroller* SidewaysScroller::attach(QScrollArea* strip) {
+    if (auto* existing = strip->findChild<SidewaysScroller*>(QString(), Qt::FindDirectChildrenOnly)) return existing;
+    return new SidewaysScroller(strip);
+}
+
+SidewaysScroller::SidewaysScroller(QScrollArea* strip) : QObject(strip), strip_(strip) {
+    watch(strip->viewport());
+}
+
+// The strip's viewport and everything on it, controls added later included:
+// a press lands on a chip, not on the viewport.
+void SidewaysScroller::watch(QObject* object) {
+    object->installEventFilter(this);
+    for (QObject* child : object->children())
+        if (child->isWidgetType()) watch(child);
+}
+
+bool SidewaysScroller::wheel(QWheelEvent* event) {
+    const QPoint delta = event->angleDelta();
+    const int step = delta.x() != 0 ? delta.x() : delta.y();
+    QScrollBar* bar = strip_->horizontalScrollBar();
+    const int before = bar->value();
+    bar->setValue(before - step / 2);
+    // At either end the wheel goes on to the page.
+    return bar->value() != before;
+}
+
+bool SidewaysScroller::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::ChildAdded: {
+        QObject* child = static_cast<QChildEvent*>(event)->child();
+        if (child->isWidgetType()) watch(child);
+        break;
     }
-    bar->setValue(bar->value() - delta / 2);
-    event->accept();
+    case QEvent::Wheel:
+        // What the strip cannot take goes on to the page.
+        if (wheel(static_cast<QWheelEvent*>(event))) {
+            event->accept();
+            return true;
+        }
+        break;
+    case QEvent::MouseButtonPress: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::LeftButton) break;
+        pressed_ = true;
+        dragging_ = false;
+        pressedAt_ = mouse->globalPosition().toPoint();
+        pressedValue_ = strip_->horizontalScrollBar()->value();
+        break;
+    }
+    case QEvent::MouseMove: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (!pressed_ || !(mouse->buttons() & Qt::LeftButton)) break;
+        const int dx = mouse->globalPosition().toPoint().x() - pressedAt_.x();
+        if (!dragging_ && std::abs(dx) < QApplication::startDragDistance()) break;
+        if (!dragging_) {
+            dragging_ = true;
+            // The control the drag started on lets go without a click.
+            if (auto* button = qobject_cast<QAbstractButton*>(watched)) button->setDown(false);
+        }
+        strip_->horizontalScrollBar()->setValue(pressedValue_ - dx);
+        return true;
+    }
+    case QEvent::MouseButtonRelease: {
+        if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton) break;
+        const bool dragged = dragging_;
+        pressed_ = dragging_ = false;
+        if (dragged) {
+            if (auto* button = qobject_cast<QAbstractButton*>(watched)) button->setDown(false);
+            return true;
+        }
+        break;
+    }
+    default: break;
+    }
+    return QObject::eventFilter(watched, event);
 }

@@ -6,6 +6,7 @@
 #include "components/Theme.h"
 
 class QHBoxLayout;
+class QWheelEvent;
 
 // A filter chip: a symbol and a title on a capsule, filled one way when
 // selected and another way when not. The title is drawn as plain text (an
@@ -53,6 +54,32 @@ private:
     Colors normalColors_;
 };
 
+// Makes a sideways strip scroll as a desktop expects: an upright wheel moves
+// it too (until its end, then the page goes on scrolling), and a mouse dragged
+// across it moves it; a drag presses none of the controls it starts on.
+// Belongs to the strip.
+//
+//   SidewaysScroller::attach(strip);
+class SidewaysScroller : public QObject {
+    Q_OBJECT
+public:
+    static SidewaysScroller* attach(QScrollArea* strip);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    explicit SidewaysScroller(QScrollArea* strip);
+    void watch(QObject* object);
+    bool wheel(QWheelEvent* event);
+
+    QScrollArea* strip_;
+    QPoint pressedAt_;
+    int pressedValue_ = 0;
+    bool pressed_ = false;
+    bool dragging_ = false;
+};
+
 // A row of chips (or other small controls) that scrolls sideways without a
 // scroll bar when it is wider than the page.
 class ChipRow : public QScrollArea {
@@ -67,9 +94,6 @@ public:
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
-
-protected:
-    void wheelEvent(QWheelEvent* event) override;
 
 private:
     QHBoxLayout* row_;

@@ -103,7 +103,7 @@ ListPickerSheet::ListPickerSheet(const QString& title, const QList<ListPickerEnt
     search_->setAccessibleName(QStringLiteral("Поиск"));
     search_->setClearButtonEnabled(true);
     search_->addAction(
-        Symbols::icon(QStringLiteral("magnifyingglass"), Theme::current().color(ColorRole::SecondaryLabel)),
+        Symbols::icon(QStringLiteral("magnifyingglass"), ColorRole::SecondaryLabel),
         QLineEdit::LeadingPosition);
     auto* searchRow = new QVBoxLayout;
     searchRow->setContentsMargins(kRowPadding, 0, kRowPadding, 0);

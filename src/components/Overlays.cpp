@@ -1,9 +1,11 @@
 #include "components/Overlays.h"
 
+#include "components/MoneyFocus.h"
 #include "components/TextLabel.h"
 #include "components/Theme.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -65,6 +67,7 @@ public:
         setCursor(Qt::PointingHandCursor);
         setMinimumHeight(44);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        if (role_ == AlertButton::Role::Destructive) MoneyFocus::mark(this);
     }
     QSize sizeHint() const override { return {100, 44}; }
 
@@ -256,6 +259,10 @@ Sheet* Sheet::present(QWidget* from, QWidget* content) {
     // calendars and numbers), not the bare window's.
     sheet->setLocale(from->locale());
     sheet->host_ = host;
+    // Focus goes back where it came from when the sheet closes.
+    QWidget* focused = QApplication::focusWidget();
+    sheet->opener_ = focused && focused->window() == host->window() ? focused : from;
+    sheet->from_ = from;
     host->addSheet(sheet);
     sheet->show();
     sheet->raise();
@@ -357,9 +364,12 @@ void Sheet::dismiss(DismissReason reason) {
     hide();
     emit dismissed(reason);
     deleteLater();
+    // The one way back for the focus: to the control that opened the sheet,
+    // else to the page (or the sheet below), never to a control that moves money.
     if (host_) {
-        if (Sheet* below = host_->topSheet())
-            below->setFocus();
+        Sheet* below = host_->topSheet();
+        QWidget* page = below ? static_cast<QWidget*>(below) : from_ ? from_.data() : host_->window();
+        MoneyFocus::restore(opener_, page);
     }
 }
 

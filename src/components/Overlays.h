@@ -109,6 +109,8 @@ private:
     QWidget* grabber_;
     QWidget* content_;
     OverlayHost* host_ = nullptr;
+    QPointer<QWidget> opener_;  // had the focus when the sheet was shown
+    QPointer<QWidget> from_;
     bool dismissed_ = false;
     bool interactiveDisabled_ = false;
     Detent detent_ = Detent::Large;

@@ -18,7 +18,7 @@ SearchField::SearchField(const QString& prompt, QWidget* parent) : QLineEdit(par
     setPlaceholderText(prompt);
     setClearButtonEnabled(true);
     addAction(
-        Symbols::icon(QStringLiteral("magnifyingglass"), Theme::current().color(ColorRole::SecondaryLabel)),
+        Symbols::icon(QStringLiteral("magnifyingglass"), ColorRole::SecondaryLabel),
         QLineEdit::LeadingPosition);
     connect(&Theme::current(), &Theme::changed, this, &SearchField::fitPrompt);
     fitPrompt();

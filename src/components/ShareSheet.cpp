@@ -109,5 +109,7 @@ void ShareSheetContent::save(const QString& path) {
         Alert::present(this, QStringLiteral("Не удалось сохранить файл"), error);
         return;
     }
+    // A desktop has no success haptic: the written file is confirmed in the window.
+    Toast::show(this, QStringLiteral("Сохранено"));
     emit finished();
 }

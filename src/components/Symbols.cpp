@@ -3,11 +3,16 @@
 #include "components/SymbolTable.h"
 
 #include <QFile>
+#include <QGuiApplication>
+#include <QIconEngine>
+#include <QPalette>
 #include <QHash>
 #include <QPainter>
 #include <QPainterPath>
 #include <QSvgRenderer>
+#include <algorithm>
 #include <cmath>
+#include <optional>
 
 static void initIconResources() {
     // The icons live in a static library: make sure the linker keeps them.
@@ -154,6 +159,50 @@ QPixmap pixmap(const QString& name, int size, const QColor& tint, qreal dpr) {
     cache.insert(key, pm);
     return pm;
 }
+
+namespace {
+
+// Draws a symbol in colours looked up at paint time.
+class LiveSymbolEngine : public QIconEngine {
+public:
+    LiveSymbolEngine(const QString& name, std::optional<ColorRole> role) : name_(name), role_(role) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override {
+        const qreal dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        const int side = std::min(rect.width(), rect.height());
+        const QRect square(rect.x() + (rect.width() - side) / 2, rect.y() + (rect.height() - side) / 2, side, side);
+        painter->drawPixmap(square, Symbols::pixmap(name_, side, colorFor(mode), dpr));
+    }
+    // Qt asks for device pixels and sets the ratio itself.
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
+        return Symbols::pixmap(name_, std::min(size.width(), size.height()), colorFor(mode), 1.0);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+        const int side = std::min(size.width(), size.height());
+        return {side, side};
+    }
+    QIconEngine* clone() const override { return new LiveSymbolEngine(name_, role_); }
+    QString key() const override { return QStringLiteral("zanbeckLiveSymbol"); }
+
+private:
+    QColor colorFor(QIcon::Mode mode) const {
+        const QPalette palette = QGuiApplication::palette();
+        if (role_)
+            return Theme::current().color(mode == QIcon::Disabled ? ColorRole::TertiaryLabel : *role_);
+        if (mode == QIcon::Disabled) return palette.color(QPalette::Disabled, QPalette::Text);
+        if (mode == QIcon::Active || mode == QIcon::Selected) return palette.color(QPalette::HighlightedText);
+        return palette.color(QPalette::Text);
+    }
+
+    QString name_;
+    std::optional<ColorRole> role_;  // none: the menu's palette
+};
+
+}  // namespace
+
+QIcon icon(const QString& name, ColorRole role) { return QIcon(new LiveSymbolEngine(name, role)); }
+
+QIcon menuIcon(const QString& name) { return QIcon(new LiveSymbolEngine(name, std::nullopt)); }
 
 QIcon icon(const QString& name, const QColor& tint, int size) {
     QIcon result;

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "components/Theme.h"
+
 // System-symbol names ("plus.circle.fill", "chart.pie", ...) drawn with the
 // bundled icon set (Tabler Icons, MIT, in components/icons). One table maps
 // every name the screens use to an icon; a name missing from it draws the
@@ -26,6 +28,14 @@ const QStringList& screenNames();
 // ".circle" or ".circle.fill" without an icon of their own get a drawn circle.
 QPixmap pixmap(const QString& name, int size, const QColor& tint, qreal devicePixelRatio = 1.0);
 QIcon icon(const QString& name, const QColor& tint, int size = 24);
+// The symbol in a theme colour read each time it is drawn, so that it follows
+// the appearance (light or dark) without being made again; a disabled one is
+// drawn in the tertiary label colour.
+QIcon icon(const QString& name, ColorRole role);
+// A menu row's symbol in the menu's own colours, read as it is drawn: its text
+// colour, the highlighted text on the row under the pointer, the disabled
+// text on a disabled row. Black on a dark menu cannot happen.
+QIcon menuIcon(const QString& name);
 
 // Resource path of the icon file behind a name (the fallback's for unknown names).
 QString resourcePath(const QString& name);

@@ -150,7 +150,9 @@ QString Theme::monospacedFontFamily() {
 }
 
 QFont Theme::font(TextStyle style, int weight) {
-    QFont f(fontFamily());
+    QFont f;
+    // The text font has no emoji ("🧹" in a task title): they come from the colour emoji font.
+    f.setFamilies({fontFamily(), QStringLiteral("Noto Color Emoji")});
     f.setPixelSize(pointSize(style));
     if (weight < 0) {
         switch (style) {

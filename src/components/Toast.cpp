@@ -38,6 +38,11 @@ Toast* Toast::show(QWidget* from, const QString& text, const QString& symbol) {
     return toast;
 }
 
+Toast* Toast::showOutcome(QWidget* from, bool succeeded, const QString& text) {
+    return show(from, text,
+                succeeded ? QStringLiteral("checkmark.circle.fill") : QStringLiteral("exclamationmark.triangle.fill"));
+}
+
 QSize Toast::sizeHint() const {
     const QFontMetrics metrics(Theme::font(TextStyle::Subheadline, QFont::DemiBold));
     const int symbol = Symbols::sizeForText(Theme::pointSize(TextStyle::Subheadline));

@@ -15,6 +15,8 @@ public:
 
     static Toast* show(QWidget* from, const QString& text,
                        const QString& symbol = QStringLiteral("checkmark.circle.fill"));
+    // A save's outcome: the check mark when it worked, the warning sign when not.
+    static Toast* showOutcome(QWidget* from, bool succeeded, const QString& text);
 
     QString text() const { return text_; }
     QSize sizeHint() const override;

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include "components/MoneyFocus.h"
 #include "components/Button.h"
 #include "components/TextLabel.h"
 #include "components/Theme.h"
@@ -44,6 +45,7 @@ ChildTaskRow::ChildTaskRow(QWidget* parent) : QWidget(parent) {
 
     done_ = new Button(QStringLiteral("Готово"), Button::Style::BorderedProminent, {}, this);
     done_->setObjectName(QStringLiteral("taskDoneButton"));
+    MoneyFocus::mark(done_);
     done_->setTint(QColor(Qt::black));
     done_->setLabelColor(Qt::white);
     column->addWidget(done_, 0, Qt::AlignLeft);

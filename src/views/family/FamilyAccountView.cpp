@@ -164,13 +164,12 @@ FamilyAccountView::FamilyAccountView(AccountSession& account, const PlatformServ
     menuButton_->setObjectName(QStringLiteral("preferencesMenuButton"));
     menu_ = new QMenu(QStringLiteral("Язык и валюта"), this);
     menu_->setObjectName(QStringLiteral("preferencesMenu"));
-    const QColor menuTint = Theme::current().color(ColorRole::Label);
     currencyAction_ =
-        menu_->addAction(Symbols::icon(QStringLiteral("banknote"), menuTint), QStringLiteral("Валюта"));
+        menu_->addAction(Symbols::menuIcon(QStringLiteral("banknote")), QStringLiteral("Валюта"));
     currencyAction_->setObjectName(QStringLiteral("currencyPickerAction"));
     connect(currencyAction_, &QAction::triggered, this, &FamilyAccountView::showCurrencyPicker);
     languageAction_ =
-        menu_->addAction(Symbols::icon(QStringLiteral("globe"), menuTint), QStringLiteral("Язык"));
+        menu_->addAction(Symbols::menuIcon(QStringLiteral("globe")), QStringLiteral("Язык"));
     languageAction_->setObjectName(QStringLiteral("languagePickerAction"));
     connect(languageAction_, &QAction::triggered, this, &FamilyAccountView::showLanguagePicker);
     connect(menuButton_, &QAbstractButton::clicked, this, [this] {
@@ -186,14 +185,13 @@ FamilyAccountView::FamilyAccountView(AccountSession& account, const PlatformServ
         centerMenuButton_->setObjectName(QStringLiteral("centerMenuButton"));
         centerMenu_ = new QMenu(this);
         centerMenu_->setObjectName(QStringLiteral("centerMenu"));
-        refreshAction_ = centerMenu_->addAction(Symbols::icon(QStringLiteral("arrow.clockwise"), menuTint),
+        refreshAction_ = centerMenu_->addAction(Symbols::menuIcon(QStringLiteral("arrow.clockwise")),
                                                 QStringLiteral("Обновить"));
         refreshAction_->setObjectName(QStringLiteral("refreshAction"));
         connect(refreshAction_, &QAction::triggered, this,
                 [this] { ParentFamilyView::refreshQuietly(&account_); });
         signOutAction_ =
-            centerMenu_->addAction(Symbols::icon(QStringLiteral("rectangle.portrait.and.arrow.right"),
-                                                 Theme::current().color(ColorRole::Red)),
+            centerMenu_->addAction(Symbols::icon(QStringLiteral("rectangle.portrait.and.arrow.right"), ColorRole::Red),
                                    QStringLiteral("Выйти"));
         signOutAction_->setObjectName(QStringLiteral("signOutAction"));
         Popups::setDestructive(signOutAction_);

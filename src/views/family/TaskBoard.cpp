@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "account/AccountSession.h"
+#include "components/MoneyFocus.h"
 #include "components/Button.h"
 #include "components/Chip.h"
 #include "components/ContentUnavailableView.h"
@@ -94,6 +95,7 @@ TaskCard::TaskCard(QWidget* parent) : Card(parent) {
     return_ = new Button(QStringLiteral("Вернуть"), Button::Style::Bordered,
                          QStringLiteral("arrow.uturn.backward"));
     return_->setObjectName(QStringLiteral("returnButton"));
+    MoneyFocus::mark(return_);
     return_->setTint(ColorRole::Label);
     return_->setFullWidth(true);
     return_->setTextStyle(TextStyle::Footnote, QFont::Bold);
@@ -101,6 +103,7 @@ TaskCard::TaskCard(QWidget* parent) : Card(parent) {
     approve_ = new Button(QStringLiteral("Подтвердить"), Button::Style::BorderedProminent,
                           QStringLiteral("checkmark"));
     approve_->setObjectName(QStringLiteral("approveButton"));
+    MoneyFocus::mark(approve_);
     approve_->setTint(parentcenter::lime());
     approve_->setLabelColor(Qt::black);
     approve_->setFullWidth(true);

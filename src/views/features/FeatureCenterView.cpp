@@ -6,8 +6,8 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
-#include <QWheelEvent>
 
+#include "components/Chip.h"
 #include "components/Button.h"
 #include "components/Overlays.h"
 #include "components/PageBody.h"
@@ -25,28 +25,6 @@ namespace {
 bool isAvailable(const FeatureModule& module, FeatureAudience audience) {
     return module.audience == FeatureAudience::everyone || module.audience == audience;
 }
-
-// The chip strip scrolls sideways; a mouse wheel turned over it moves it too.
-class SidewaysWheel : public QObject {
-public:
-    explicit SidewaysWheel(QScrollArea* strip) : QObject(strip), strip_(strip) {
-        strip->viewport()->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() != QEvent::Wheel) return false;
-        const QPoint delta = static_cast<QWheelEvent*>(event)->angleDelta();
-        const int step = delta.x() != 0 ? delta.x() : delta.y();
-        QScrollBar* bar = strip_->horizontalScrollBar();
-        if (bar->maximum() == 0) return false;
-        bar->setValue(bar->value() - step / 2);
-        return true;
-    }
-
-private:
-    QScrollArea* strip_;
-};
 
 }  // namespace
 
@@ -168,7 +146,7 @@ QWidget* FeatureCenterView::buildGroupPicker() {
     chipStrip_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     chipStrip_->setWidgetResizable(false);
     chipStrip_->viewport()->setAutoFillBackground(false);
-    new SidewaysWheel(chipStrip_);
+    SidewaysScroller::attach(chipStrip_);
     auto* content = new QWidget;
     auto* row = new QHBoxLayout(content);
     row->setContentsMargins(0, 0, 0, 0);

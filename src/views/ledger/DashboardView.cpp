@@ -8,6 +8,8 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include "components/Chip.h"
+#include "components/MoneyFocus.h"
 #include "components/AdaptiveGridLayout.h"
 #include "components/Button.h"
 #include "components/Card.h"
@@ -359,6 +361,7 @@ QWidget* DashboardView::buildTemplatesCard() {
     // The row is as wide as its tiles; the strip scrolls it sideways.
     templatesStrip_->setWidgetResizable(false);
     templatesStrip_->viewport()->setAutoFillBackground(false);
+    SidewaysScroller::attach(templatesStrip_);
     auto* content = new QWidget;
     content->setAutoFillBackground(false);
     templatesRow_ = new QHBoxLayout(content);
@@ -559,6 +562,7 @@ void DashboardView::drawTemplates(bool masked) {
 QWidget* DashboardView::templateTile(const QuickTemplate& item, bool masked) {
     auto* tile = new TileButton(ColorRole::Teal, 0.1, 14);
     tile->setObjectName(QStringLiteral("templateTile"));
+    MoneyFocus::mark(tile);
     tile->setProperty("templateId", item.id);
     tile->setAccessibleName(item.title);
     tile->setMinimumWidth(110);
@@ -635,6 +639,7 @@ QWidget* DashboardView::taskRow(const RewardTask& task) {
     const QString id = task.id;
     auto* done = new Button(QStringLiteral("Готово"), Button::Style::BorderedProminent);
     done->setObjectName(QStringLiteral("taskDoneButton"));
+    MoneyFocus::mark(done);
     done->setTint(ColorRole::Teal);
     done->setLabelColor(kWhite);
     done->setTextStyle(TextStyle::Subheadline, QFont::DemiBold);
@@ -647,7 +652,7 @@ QWidget* DashboardView::taskRow(const RewardTask& task) {
     auto* menu = new QMenu(more);
     menu->setObjectName(QStringLiteral("taskMenu"));
     QAction* remove =
-        menu->addAction(Symbols::icon(QStringLiteral("trash"), Theme::current().color(ColorRole::Red)),
+        menu->addAction(Symbols::icon(QStringLiteral("trash"), ColorRole::Red),
                         QStringLiteral("Удалить"));
     remove->setObjectName(QStringLiteral("deleteTaskAction"));
     Popups::setDestructive(remove);

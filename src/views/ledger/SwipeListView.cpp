@@ -177,10 +177,10 @@ void SwipeListView::contextMenuEvent(QContextMenuEvent* event) {
     auto* menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("rowContextMenu"));
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    const QColor tint = Theme::current().color(ColorRole::Label);
     for (RowAction action : {RowAction::favorite, RowAction::copy, RowAction::remove}) {
-        const QColor color = action == RowAction::remove ? Theme::current().color(ColorRole::Red) : tint;
-        QAction* item = menu->addAction(Symbols::icon(symbol(action), color), title(action));
+        const QIcon icon = action == RowAction::remove ? Symbols::icon(symbol(action), ColorRole::Red)
+                                                       : Symbols::menuIcon(symbol(action));
+        QAction* item = menu->addAction(icon, title(action));
         static const char* const names[] = {"rowAction_favorite", "rowAction_copy", "rowAction_remove"};
         item->setObjectName(QString::fromLatin1(names[static_cast<int>(action)]));
         if (action == RowAction::remove) Popups::setDestructive(item);

@@ -186,7 +186,6 @@ QWidget* TransactionsView::buildContent() {
 }
 
 void TransactionsView::buildToolbar() {
-    const QColor menuTint = Theme::current().color(ColorRole::Label);
 
     filtersButton_ =
         addToolbarButton(QStringLiteral("Фильтры"), QStringLiteral("line.3.horizontal.decrease.circle"),
@@ -229,11 +228,11 @@ void TransactionsView::buildToolbar() {
     exportButton_->setIconOnly(true);
     exportMenu_ = new QMenu(QStringLiteral("Экспорт"), this);
     exportMenu_->setObjectName(QStringLiteral("exportMenu"));
-    QAction* csv = exportMenu_->addAction(Symbols::icon(QStringLiteral("tablecells"), menuTint),
+    QAction* csv = exportMenu_->addAction(Symbols::menuIcon(QStringLiteral("tablecells")),
                                           QStringLiteral("Поделиться CSV"));
     csv->setObjectName(QStringLiteral("shareCsvAction"));
     connect(csv, &QAction::triggered, this, &TransactionsView::shareCsv);
-    QAction* json = exportMenu_->addAction(Symbols::icon(QStringLiteral("doc.text"), menuTint),
+    QAction* json = exportMenu_->addAction(Symbols::menuIcon(QStringLiteral("doc.text")),
                                            QStringLiteral("Поделиться JSON"));
     json->setObjectName(QStringLiteral("shareJsonAction"));
     connect(json, &QAction::triggered, this, &TransactionsView::shareJson);
@@ -246,13 +245,13 @@ void TransactionsView::buildToolbar() {
     addButton_->setIconOnly(true);
     addMenu_ = new QMenu(QStringLiteral("Добавить"), this);
     addMenu_->setObjectName(QStringLiteral("addMenu"));
-    QAction* income = addMenu_->addAction(Symbols::icon(QStringLiteral("arrow.down.left"), menuTint),
+    QAction* income = addMenu_->addAction(Symbols::menuIcon(QStringLiteral("arrow.down.left")),
                                           QStringLiteral("Доход"));
     income->setObjectName(QStringLiteral("addIncomeAction"));
     connect(income, &QAction::triggered, this, [this] {
         if (addTransaction_) addTransaction_(TransactionKind::income);
     });
-    QAction* expense = addMenu_->addAction(Symbols::icon(QStringLiteral("arrow.up.right"), menuTint),
+    QAction* expense = addMenu_->addAction(Symbols::menuIcon(QStringLiteral("arrow.up.right")),
                                            QStringLiteral("Расход"));
     expense->setObjectName(QStringLiteral("addExpenseAction"));
     connect(expense, &QAction::triggered, this, [this] {

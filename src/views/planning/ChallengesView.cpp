@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "components/MoneyFocus.h"
 #include "components/Button.h"
 #include "components/DateText.h"
 #include "components/PageBody.h"
@@ -51,6 +52,7 @@ ChallengeRow::ChallengeRow(MoneyStore& store, QWidget* parent) : QWidget(parent)
     column->addWidget(caption_);
     step_ = new Button({}, Button::Style::BorderedProminent);
     step_->setObjectName(QStringLiteral("challengeStepButton"));
+    MoneyFocus::mark(step_);
     step_->setTint(ColorRole::Purple);
     step_->setTextStyle(TextStyle::Subheadline);
     column->addWidget(step_, 0, Qt::AlignLeft);

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "components/MoneyFocus.h"
 #include "components/Button.h"
 #include "components/Card.h"
 #include "components/ContentUnavailableView.h"
@@ -74,6 +75,7 @@ DebtRow::DebtRow(MoneyStore& store, QWidget* parent) : QWidget(parent), store_(s
     settle_ = new Button(QStringLiteral("Закрыть долг"), Button::Style::Bordered,
                          QStringLiteral("checkmark.circle"));
     settle_->setObjectName(QStringLiteral("settleDebtButton"));
+    MoneyFocus::mark(settle_);
     settle_->setTextStyle(TextStyle::Subheadline);
     column->addWidget(settle_, 0, Qt::AlignLeft);
     connect(settle_, &QAbstractButton::clicked, this, [this] { store_.settleDebt(debtId_); });

@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "components/MoneyFocus.h"
 #include "components/Button.h"
 #include "components/TextLabel.h"
 #include "services/MoneyText.h"
@@ -44,6 +45,7 @@ GoalPlanRow::GoalPlanRow(MoneyStore& store, QWidget* parent) : QWidget(parent), 
     column->addWidget(perDay_);
     archive_ = new Button(QStringLiteral("Архивировать"), Button::Style::Plain, QStringLiteral("archivebox"));
     archive_->setObjectName(QStringLiteral("archiveGoalButton"));
+    MoneyFocus::mark(archive_);
     archive_->setTextStyle(TextStyle::Caption);
     column->addWidget(archive_, 0, Qt::AlignLeft);
     connect(archive_, &QAbstractButton::clicked, this, [this] { store_.archiveGoal(goalId_); });

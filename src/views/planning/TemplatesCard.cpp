@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "components/MoneyFocus.h"
 #include "components/Button.h"
 #include "components/TextLabel.h"
 #include "services/MoneyText.h"
@@ -21,6 +22,7 @@ TemplateRow::TemplateRow(MoneyStore& store, QWidget* parent) : QWidget(parent), 
     // A plain button: no fill, only the press shows.
     apply_ = new TileButton(ColorRole::Fill, 0, planner_style::pressedRadius);
     apply_->setObjectName(QStringLiteral("applyTemplateButton"));
+    MoneyFocus::mark(apply_);
     auto* texts = new QVBoxLayout(apply_);
     texts->setContentsMargins(0, 2, 0, 2);
     texts->setSpacing(planner_style::templateTextSpacing);
@@ -38,6 +40,7 @@ TemplateRow::TemplateRow(MoneyStore& store, QWidget* parent) : QWidget(parent), 
 
     delete_ = new Button(QStringLiteral("Удалить"), Button::Style::Plain, QStringLiteral("trash"));
     delete_->setObjectName(QStringLiteral("deleteTemplateButton"));
+    MoneyFocus::mark(delete_);
     delete_->setIconOnly(true);
     delete_->setRole(Button::Role::Destructive);
     line->addWidget(delete_, 0, Qt::AlignVCenter);

@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "components/MoneyFocus.h"
 #include "components/Button.h"
 #include "components/ContentUnavailableView.h"
 #include "components/PageBody.h"
@@ -64,6 +65,7 @@ WishRow::WishRow(MoneyStore& store, QWidget* parent) : QWidget(parent), store_(s
     for (int i = 0; i < 3; ++i) {
         auto* button = new Button(QString::fromUtf8(titles[i]), Button::Style::Bordered);
         button->setObjectName(QString::fromUtf8(names[i]));
+        MoneyFocus::mark(button);
         button->setTextStyle(TextStyle::Subheadline);
         connect(button, &QAbstractButton::clicked, this, [this, i] { contribute(i); });
         line->addWidget(button);

@@ -112,11 +112,11 @@ void FinanceCard::save() {
     store_.updateSettings(name_->text().trimmed(), *goal, *limit, *start);
     const std::optional<QString>& error = store_.saveError();
     if (!error) {
-        haptics_.play(Haptics::Feedback::success);
+        haptics_.playSaveOutcome(Haptics::Feedback::success, QStringLiteral("Сохранено"));
         return;
     }
     // A write that failed is no success: say so, as the dashboard does.
-    haptics_.play(Haptics::Feedback::error);
+    haptics_.playSaveOutcome(Haptics::Feedback::error, QStringLiteral("Ошибка сохранения"));
     if (errorAlert_) return;
     errorAlert_ = Alert::present(this, QStringLiteral("Ошибка сохранения"), *error,
                                  {{QStringLiteral("Хорошо"), AlertButton::Role::Cancel}});

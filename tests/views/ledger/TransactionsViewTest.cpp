@@ -7,11 +7,15 @@
 #include "components/TextLabel.h"
 #include "services/MoneyText.h"
 #include "store/DemoLedger.h"
+#include "support/Gallery.h"
+#include "support/Ink.h"
 #include "views/ledger/TransactionEditorView.h"
 
 #include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QDir>
 #include <QMenu>
+#include <QPainter>
 
 using opslist::OperationsListTest;
 
@@ -268,4 +272,28 @@ TEST_F(OperationsListTest, TappingARowOpensTheEditorForExactlyThatOperation) {
     settle();
     EXPECT_EQ(rowCategories(), (List{"Театр", "Еда"}));
     EXPECT_FALSE(view->selectedTransaction());
+}
+
+TEST_F(OperationsListTest, MenuSymbolsReadOnTheDarkMenusPicturedInTheGallery) {
+    open();
+    Preferences::standard().setValue("appTheme", "dark");
+    settle();
+    for (QMenu* menu : {view->exportMenu(), view->addMenu(), view->filtersMenu()}) {
+        const QColor behind = menu->palette().color(QPalette::Window);
+        for (QAction* action : menu->actions()) {
+            if (action->icon().isNull()) continue;
+            EXPECT_GT(ink::contrast(ink::averageOf(action->icon().pixmap(24)), behind), 4.5)
+                << action->text().toStdString();
+        }
+        // The window with the menu open over it, as the user sees it.
+        menu->popup(window->mapToGlobal(QPoint(180, 60)));
+        settle();
+        QImage shot = window->grab().toImage();
+        QPainter painter(&shot);
+        painter.drawPixmap(window->mapFromGlobal(menu->pos()), menu->grab());
+        painter.end();
+        QDir().mkpath(Gallery::directory());
+        EXPECT_TRUE(shot.save(QDir(Gallery::directory()).filePath(menu->objectName() + "-dark.png")));
+        menu->hide();
+    }
 }

@@ -48,6 +48,22 @@ TEST_F(DebtsTest, TotalsFollowTheOpenDebtsAndSettlingDropsOne) {
     EXPECT_TRUE(store->data().debts->front().isSettled);
 }
 
+TEST_F(DebtsTest, AddedWithReturnTheFocusGoesBackToAddAndASpaceSettlesNothing) {
+    DebtsView& view = show<DebtsView>(withDebts({debt("a", "150", DebtDirection::owesMe)}));
+    window->activateWindow();
+    settle();
+    auto& editor = openEditor<DebtEditorView>(view);
+    type(field(editor, "debtPersonField"), "Петя");
+    type(field(editor, "debtAmountField"), "25");
+    QTest::keyClick(field(editor, "debtAmountField"), Qt::Key_Return);
+    settle();
+    ASSERT_EQ(view.list()->count(), 2);
+    EXPECT_EQ(QApplication::focusWidget(), view.addButton());  // the control that opened the sheet
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    settle();
+    for (const DebtRecord& stored : *store->data().debts) EXPECT_FALSE(stored.isSettled) << stored.id.toStdString();
+}
+
 TEST_F(DebtsTest, DueLineTurnsRedOnlyAfterItsDay) {
     const struct {
         std::optional<QDateTime> due;

@@ -1,5 +1,8 @@
 #include "PlannerFixture.h"
+#include "components/MoneyFocus.h"
 #include "store/DemoLedger.h"
+
+#include <QTest>
 
 namespace {
 
@@ -158,6 +161,31 @@ TEST_F(PlannerTest, GoalsPlanShowsWhatIsLeftTheDaysAndThePerDayAmount) {
     EXPECT_EQ(view->goalsCard()->rowCount(), 4);
     EXPECT_EQ(goalRow(1).nameLabel()->text(), "Цель b");
     EXPECT_TRUE(store->data().additionalGoals->front().isArchived.value_or(false));
+}
+
+TEST_F(PlannerTest, FocusLeftByAnArchivedGoalLandsOnNoControlThatMovesMoney) {
+    MoneyData d = withDefaults();
+    d.additionalGoals = std::vector<SavingsGoal>{goal("a", 140, std::nullopt), goal("b", 40, std::nullopt)};
+    show(d);
+    window->activateWindow();
+    settle();
+    const int rows = view->goalsCard()->rowCount();
+    ASSERT_GE(rows, 2);
+    ASSERT_GT(view->templatesCard()->rowCount(), 0);
+    int first = 0;  // the first goal that can be archived
+    while (first < rows && !goalRow(first).archiveButton()->isVisible()) ++first;
+    ASSERT_LT(first, rows - 1);
+    click(goalRow(first).archiveButton());
+    ASSERT_EQ(view->goalsCard()->rowCount(), rows - 1);
+    QWidget* focused = QApplication::focusWidget();
+    ASSERT_NE(focused, nullptr);
+    EXPECT_FALSE(MoneyFocus::isMarked(focused)) << focused->objectName().toStdString();
+    // A Space pressed next books no template and archives no other goal.
+    QTest::keyClick(focused, Qt::Key_Space);
+    settle();
+    EXPECT_TRUE(store->data().transactions.empty());
+    EXPECT_FALSE(store->data().additionalGoals->at(1).isArchived.value_or(false));
+    EXPECT_TRUE(store->data().additionalGoals->at(0).isArchived.value_or(false));
 }
 
 TEST_F(PlannerTest, GameProgressTurnsPointsIntoLevels) {

@@ -218,6 +218,8 @@ TEST_F(SettingsTest, FinanceFieldsParseSaveAndReportAFailedWrite) {
     click(finance().saveButton());
     EXPECT_EQ(platform.haptics.count(Haptics::Feedback::success), 2);
     EXPECT_EQ(platform.haptics.count(Haptics::Feedback::error), 1);
+    // Each save's outcome goes to the haptics as a confirmation the desktop shows.
+    EXPECT_EQ(platform.haptics.saveMessages, (QStringList{"Сохранено", "Сохранено", "Ошибка сохранения"}));
     ASSERT_TRUE(currentAlert());
     EXPECT_EQ(currentAlert()->title(), "Ошибка сохранения");
     currentAlert()->press(0);
