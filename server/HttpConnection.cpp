@@ -1,5 +1,6 @@
 #include "HttpConnection.h"
 
+#include <boost/asio/dispatch.hpp>
 #include <boost/asio/post.hpp>
 #include <boost/asio/steady_timer.hpp>
 #include <boost/beast/core.hpp>
@@ -30,6 +31,7 @@ constexpr auto kLingerDeadline = std::chrono::seconds(2);
 constexpr std::size_t kLingerBytes = 256 * 1024;
 constexpr std::size_t kReadChunk = 16 * 1024;
 constexpr int kOverLimitRetrySeconds = 10;
+constexpr int kStoppingRetrySeconds = 30;
 
 std::string_view view(beast::string_view text) { return {text.data(), text.size()}; }
 
@@ -45,6 +47,12 @@ bool isSignIn(const http::request<http::string_body>& req) {
 ApiAnswer overLimitAnswer() {
     auto answer = errorAnswer(503, "Слишком много соединений с вашего адреса. Попробуйте ещё раз позже.");
     answer.retryAfterSeconds = kOverLimitRetrySeconds;
+    return answer;
+}
+
+ApiAnswer stoppingAnswer() {
+    auto answer = errorAnswer(503, "Сервер перезапускается. Попробуйте ещё раз через минуту.");
+    answer.retryAfterSeconds = kStoppingRetrySeconds;
     return answer;
 }
 
@@ -66,7 +74,24 @@ public:
         finishRequest();
     }
 
+    // Called by the acceptor; everything after runs on the connection's strand.
     void start() {
+        asio::dispatch(stream_.get_executor(), [self = this->shared_from_this()] { self->open(); });
+    }
+
+    // From the per-address limit or the server's stop, on any thread.
+    void giveUp() override {
+        asio::post(stream_.get_executor(), [self = this->shared_from_this()] {
+            if (!self->waitingHead_) return;  // its head arrived meanwhile
+            self->gaveUp_ = true;
+            self->transport().cancel();
+        });
+    }
+
+private:
+    static constexpr bool kTls = !std::is_same_v<Stream, beast::tcp_stream>;
+
+    void open() {
         // Counted as waiting for a head from the first moment, the TLS handshake included.
         const bool admitted = context_.headWaits.begin(this->shared_from_this(), client_, true);
         waitingHead_ = admitted;
@@ -87,18 +112,6 @@ public:
                 send(overLimitAnswer(), false);
         }
     }
-
-    // From the per-address limit or the server's stop, on any thread.
-    void giveUp() override {
-        asio::post(stream_.get_executor(), [self = this->shared_from_this()] {
-            if (!self->waitingHead_) return;  // its head arrived meanwhile
-            self->gaveUp_ = true;
-            self->transport().cancel();
-        });
-    }
-
-private:
-    static constexpr bool kTls = !std::is_same_v<Stream, beast::tcp_stream>;
 
     beast::tcp_stream& transport() { return beast::get_lowest_layer(stream_); }
 
@@ -140,7 +153,8 @@ private:
         if (ec == asio::error::operation_aborted && (timedOut_ || gaveUp_)) {
             // Nothing of a next request has come: an idle connection just closes.
             if (buffer_.size() == 0) return close();
-            return send(timedOut_ ? errorAnswer(408, "Запрос не пришёл вовремя.") : overLimitAnswer(), false);
+            if (timedOut_) return send(errorAnswer(408, "Запрос не пришёл вовремя."), false);
+            return send(context_.stopping ? stoppingAnswer() : overLimitAnswer(), false);
         }
         if (ec) return refuse(ec);
         requestCounted_ = true;

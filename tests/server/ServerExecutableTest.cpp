@@ -40,6 +40,16 @@ struct SeededFamily {
     std::string childId;
 };
 
+// A seeded family served by the real executable.
+struct ServedFamily : SeededFamily {
+    explicit ServedFamily(std::vector<std::string> arguments = {})
+        : server(data, std::move(arguments)), port(server.start()), api("127.0.0.1", port) {}
+
+    ServerProcess server;
+    int port;
+    ApiClient api;
+};
+
 std::string signIn(ApiClient& api, const std::string& email) {
     const auto answer = api.post("/api/auth/login", json{{"email", email}, {"password", "password1"}}.dump());
     EXPECT_EQ(answer.status, 200) << answer.body;
@@ -139,11 +149,11 @@ TEST(ServerExecutable, RefusesToStartOnADataFolderOrDatabaseItCannotWrite) {
 }
 
 TEST(ServerExecutable, LogsStartsStopsFailuresAndRefusalsWithoutSecrets) {
-    SeededFamily family;
-    ServerProcess server(family.data);
-    const int port = server.start();
-    ASSERT_GT(port, 0);
-    ApiClient api("127.0.0.1", port);
+    ServedFamily family;
+    ASSERT_GT(family.port, 0);
+    auto& server = family.server;
+    auto& api = family.api;
+    const int port = family.port;
     const auto parent = signIn(api, "mama@example.com");
     const auto child = signIn(api, "kid@example.com");
     const std::string payload = api.post("/api/pairing/create", "{}", child).json.value("qrPayload", "");
@@ -184,9 +194,8 @@ TEST(ServerExecutable, LogsStartsStopsFailuresAndRefusalsWithoutSecrets) {
 }
 
 TEST(ServerExecutable, StalledConnectionsNeverShutOutTheirAddressNorKeepAliveClients) {
-    SeededFamily family;
-    ServerProcess server(family.data);
-    const int port = server.start();
+    ServedFamily family;
+    const int port = family.port;
     ASSERT_GT(port, 0);
 
     std::vector<std::unique_ptr<RawConnection>> stalled;
@@ -220,12 +229,10 @@ TEST(ServerExecutable, StalledConnectionsNeverShutOutTheirAddressNorKeepAliveCli
 }
 
 TEST(ServerExecutable, ASignInFloodNeitherStarvesFamilyReadsNorGoesUnanswered) {
-    SeededFamily family;
-    ServerProcess server(family.data);
-    const int port = server.start();
+    ServedFamily family;
+    const int port = family.port;
     ASSERT_GT(port, 0);
-    ApiClient api("127.0.0.1", port);
-    const auto parent = signIn(api, "mama@example.com");
+    const auto parent = signIn(family.api, "mama@example.com");
 
     // A few failures a minute for one account, then 429 even with the right password.
     for (int i = 0; i < 5; ++i) EXPECT_EQ(rawSignIn(port, "127.0.0.3", "mama@example.com", "wrong one").status, 403);
@@ -263,7 +270,7 @@ TEST(ServerExecutable, ASignInFloodNeitherStarvesFamilyReadsNorGoesUnanswered) {
     std::chrono::steady_clock::duration slowest{};
     for (int i = 0; i < 20; ++i) {
         const auto asked = std::chrono::steady_clock::now();
-        EXPECT_EQ(api.get("/api/family", parent).status, 200);
+        EXPECT_EQ(family.api.get("/api/family", parent).status, 200);
         slowest = std::max(slowest, std::chrono::steady_clock::now() - asked);
     }
     flooding = false;
@@ -287,9 +294,8 @@ TEST(ServerExecutable, ASignInFloodNeitherStarvesFamilyReadsNorGoesUnanswered) {
 }
 
 TEST(ServerExecutable, BehindATrustedProxyEachForwardedClientHasItsOwnSignInLimit) {
-    SeededFamily family;
-    ServerProcess server(family.data, {"--trusted-proxy", "127.0.0.6"});
-    const int port = server.start();
+    ServedFamily family({"--trusted-proxy", "127.0.0.6"});
+    const int port = family.port;
     ASSERT_GT(port, 0);
     const auto fail = [&](const std::string& source, const std::string& client, int n) {
         return rawSignIn(port, source, "nobody" + std::to_string(n) + "@example.com", "x",
