@@ -1,6 +1,11 @@
 #include "SignIns.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <boost/asio/post.hpp>
+#include <latch>
+#include <memory>
 #include <nlohmann/json.hpp>
 
 #include "ServerLog.h"
@@ -13,6 +18,7 @@ constexpr auto kWindow = std::chrono::minutes(1);
 constexpr std::size_t kPruneAbove = 4096;  // keys kept before the stale ones are swept
 constexpr int kBusyRetrySeconds = 5;
 constexpr int kWrongPasswordStatus = 403;
+constexpr int kSignInNice = 10;
 
 // The account a sign-in names, as the store compares it; empty when the body
 // names none (the store then refuses it without hashing anything).
@@ -30,7 +36,16 @@ std::string accountKey(std::string_view body) {
 }  // namespace
 
 SignIns::SignIns(FamilyStore& store, SignInOptions limits)
-    : store_(store), limits_(limits), pool_(static_cast<std::size_t>(limits.threads)) {}
+    : store_(store), limits_(limits), pool_(static_cast<std::size_t>(limits.threads)) {
+    // Password checks yield the processor to every other request: each of the
+    // pool's threads lowers its own priority, held at a latch until all have.
+    auto started = std::make_shared<std::latch>(limits.threads);
+    for (int i = 0; i < limits.threads; ++i)
+        boost::asio::post(pool_, [started] {
+            setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kSignInNice);
+            started->arrive_and_wait();
+        });
+}
 
 SignIns::~SignIns() { pool_.join(); }
 
