@@ -109,3 +109,31 @@ TEST_F(ServerTest, ABodyIsOneJsonValueWithNothingAfterIt) {
         EXPECT_EQ(answer.error(), "Некорректный запрос: ожидается JSON-объект.");
     }
 }
+
+namespace {
+
+// Two waiting connections per address, none of them old enough to count as stalled.
+class TightLimit : public ServerTest {
+protected:
+    family::ListenOptions listenOptions() const override {
+        auto options = ServerTest::listenOptions();
+        options.maxConnectionsPerAddress = 2;
+        options.stalledAfter = std::chrono::minutes(1);
+        return options;
+    }
+};
+
+}  // namespace
+
+TEST_F(TightLimit, AFloodOfFreshConnectionsIsAnswered503OnlyFarPastTheLimit) {
+    std::vector<std::unique_ptr<RawConnection>> fresh;
+    for (int i = 0; i < 16; ++i) fresh.push_back(std::make_unique<RawConnection>(port_, "", "127.0.0.2"));
+    RawConnection refused(port_, "", "127.0.0.2");
+    const auto answer = refused.answer();
+    EXPECT_EQ(answer.status, 503);
+    EXPECT_GT(retryAfter(answer), 0);
+    EXPECT_FALSE(answer.error().empty());
+    for (const auto& connection : fresh) EXPECT_TRUE(connection->waiting());
+    RawConnection elsewhere(port_, head("GET /api/auth/me HTTP/1.1", ""), "127.0.0.3");
+    EXPECT_EQ(elsewhere.answer().status, 401);
+}
