@@ -3,6 +3,7 @@
 // with wrong passwords (a full-cost password check each). Either must cost the
 // readers little: compare their p50 and p99 with the run beside nobody.
 #include <arpa/inet.h>
+#include <benchmark/benchmark.h>
 #include <httplib.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -11,7 +12,6 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <atomic>
-#include <benchmark/benchmark.h>
 #include <chrono>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -44,8 +44,8 @@ struct ServedFamily {
         port = server->bind();
         thread = std::thread([this] { server->run(); });
         httplib::Client client("127.0.0.1", port);
-        const auto answer = client.Post("/api/auth/login", R"({"email":"mama@example.com","password":"password1"})",
-                                        "application/json");
+        const auto answer = client.Post(
+            "/api/auth/login", R"({"email":"mama@example.com","password":"password1"})", "application/json");
         token = nlohmann::json::parse(answer->body)["sessionToken"];
     }
     ~ServedFamily() {
@@ -119,7 +119,8 @@ void timeFamilyReads(benchmark::State& state, ServedFamily& family) {
                 for (int i = 0; i < kRequestsPerClient; ++i) {
                     const auto start = std::chrono::steady_clock::now();
                     const auto answer = client.Get("/api/family", headers);
-                    const std::chrono::duration<double, std::micro> took = std::chrono::steady_clock::now() - start;
+                    const std::chrono::duration<double, std::micro> took =
+                        std::chrono::steady_clock::now() - start;
                     if (!answer || answer->status != 200) return;
                     perClient[c].push_back(took.count());
                 }
@@ -142,7 +143,8 @@ void BM_FamilyReadsBesideStalledConnections(benchmark::State& state) {
     auto& family = served(false);
     std::vector<int> stalled;
     for (int i = 0; i < state.range(0); ++i)
-        stalled.push_back(connection(family.port, "127.0.0.2", "GET /api/family HTTP/1.1\r\nHost: 127.0.0.1\r\nX-"));
+        stalled.push_back(
+            connection(family.port, "127.0.0.2", "GET /api/family HTTP/1.1\r\nHost: 127.0.0.1\r\nX-"));
     timeFamilyReads(state, family);
     for (const int fd : stalled) close(fd);
 }
@@ -159,7 +161,16 @@ void BM_FamilyReadsDuringSignInFlood(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_FamilyReadsBesideStalledConnections)->Arg(0)->Arg(40)->Iterations(5)->UseRealTime()->Unit(
-    benchmark::kMillisecond);
-BENCHMARK(BM_FamilyReadsDuringSignInFlood)->Arg(0)->Arg(32)->Arg(128)->Iterations(3)->UseRealTime()->Unit(
-    benchmark::kMillisecond);
+BENCHMARK(BM_FamilyReadsBesideStalledConnections)
+    ->Arg(0)
+    ->Arg(40)
+    ->Iterations(5)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FamilyReadsDuringSignInFlood)
+    ->Arg(0)
+    ->Arg(32)
+    ->Arg(128)
+    ->Iterations(3)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);

@@ -248,15 +248,19 @@ int serve(const Arguments& args, std::ostream& out, std::ostream& err) {
 int runCli(int argc, const char* const* argv, std::istream& in, std::ostream& out, std::ostream& err) {
     try {
         const std::string command = argc > 1 ? argv[1] : "";
-        if (command == "serve") try {
-            return serve(parse(argc, argv, {"--data", "--host", "--port", "--cert", "--key", "--session-days",
-                                               "--trusted-proxy"},
-                               {"--demo"}),
-                         out, err);
-        } catch (const std::invalid_argument& e) {
-            throw std::invalid_argument(std::string("not started: ") + e.what());
-        } catch (const std::exception& e) {
-            throw std::runtime_error(std::string("not started: ") + e.what());
+        if (command == "serve") {
+            // Every refused start says so in its one line.
+            try {
+                return serve(parse(argc, argv,
+                                   {"--data", "--host", "--port", "--cert", "--key", "--session-days",
+                                    "--trusted-proxy"},
+                                   {"--demo"}),
+                             out, err);
+            } catch (const std::invalid_argument& e) {
+                throw std::invalid_argument(std::string("not started: ") + e.what());
+            } catch (const std::exception& e) {
+                throw std::runtime_error(std::string("not started: ") + e.what());
+            }
         }
         if (command == "add-account")
             return addAccount(parse(argc, argv, {"--data", "--email", "--nickname", "--role"}, {}), in, out, err);

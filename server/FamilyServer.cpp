@@ -4,10 +4,10 @@
 
 #include <algorithm>
 #include <atomic>
-#include <boost/asio/post.hpp>
 #include <boost/asio/executor_work_guard.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/post.hpp>
 #include <boost/asio/ssl/context.hpp>
 #include <boost/asio/steady_timer.hpp>
 #include <boost/asio/strand.hpp>
@@ -128,25 +128,25 @@ int FamilyServer::bind() {
 }
 
 void FamilyServer::accept() {
-    d_->acceptor.async_accept(asio::make_strand(d_->io), [this](boost::system::error_code ec,
-                                                                tcp::socket socket) {
-        if (ec == asio::error::operation_aborted) return;
-        if (ec) {
-            // Out of descriptors or similar: give open connections time to end.
-            d_->acceptRetry.expires_after(kAcceptRetry);
-            d_->acceptRetry.async_wait([this](boost::system::error_code) { accept(); });
-            return;
-        }
-        boost::system::error_code peerError;
-        const auto peer = socket.remote_endpoint(peerError);
-        if (!peerError) {
-            if (d_->tls)
-                serveHttps(std::move(socket), *d_->tls, *d_->context, peer.address().to_string());
-            else
-                serveHttp(std::move(socket), *d_->context, peer.address().to_string());
-        }
-        accept();
-    });
+    d_->acceptor.async_accept(
+        asio::make_strand(d_->io), [this](boost::system::error_code ec, tcp::socket socket) {
+            if (ec == asio::error::operation_aborted) return;
+            if (ec) {
+                // Out of descriptors or similar: give open connections time to end.
+                d_->acceptRetry.expires_after(kAcceptRetry);
+                d_->acceptRetry.async_wait([this](boost::system::error_code) { accept(); });
+                return;
+            }
+            boost::system::error_code peerError;
+            const auto peer = socket.remote_endpoint(peerError);
+            if (!peerError) {
+                if (d_->tls)
+                    serveHttps(std::move(socket), *d_->tls, *d_->context, peer.address().to_string());
+                else
+                    serveHttp(std::move(socket), *d_->context, peer.address().to_string());
+            }
+            accept();
+        });
 }
 
 void FamilyServer::run() {

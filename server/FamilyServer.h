@@ -11,9 +11,9 @@ namespace family {
 class FamilyStore;
 
 struct SignInOptions {
-    int threads = 2;                // Argon2id checks at once, each with tens of megabytes
-    std::size_t queue = 32;         // waiting and running; beyond it a sign-in is answered 503 at once
-    int failuresPerAddress = 10;    // failed sign-ins a minute before 429
+    int threads = 2;              // Argon2id checks at once, each with tens of megabytes
+    std::size_t queue = 32;       // waiting and running; beyond it a sign-in is answered 503 at once
+    int failuresPerAddress = 10;  // failed sign-ins a minute before 429
     int failuresPerAccount = 5;
 };
 

@@ -15,7 +15,8 @@ constexpr int kFreshAllowance = 8;
 HeadWaits::HeadWaits(int limit, std::chrono::milliseconds stalledAfter)
     : limit_(limit), stalledAfter_(stalledAfter) {}
 
-bool HeadWaits::begin(const std::shared_ptr<HeadWaiter>& who, const std::string& address, bool newConnection) {
+bool HeadWaits::begin(const std::shared_ptr<HeadWaiter>& who, const std::string& address,
+                      bool newConnection) {
     std::shared_ptr<HeadWaiter> evicted;
     bool admitted = true;
     {

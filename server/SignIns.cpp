@@ -88,7 +88,8 @@ void SignIns::submit(const ApiRequest& request, const std::string& address, Done
         queued_.fetch_sub(1);
         logLine("sign-in from " + address + " refused with 503: " + std::to_string(limits_.queue) +
                 " sign-ins are already waiting");
-        auto answer = errorAnswer(503, "Сервер занят: слишком много входов одновременно. Попробуйте ещё раз.");
+        auto answer =
+            errorAnswer(503, "Сервер занят: слишком много входов одновременно. Попробуйте ещё раз.");
         answer.retryAfterSeconds = kBusyRetrySeconds;
         return done(std::move(answer));
     }

@@ -59,12 +59,12 @@ std::string signIn(ApiClient& api, const std::string& email) {
 Answer rawSignIn(int port, const std::string& source, const std::string& email, const std::string& password,
                  const std::string& fields = "") {
     const auto body = json{{"email", email}, {"password", password}}.dump();
-    RawConnection connection(port,
-                             requestHead("POST /api/auth/login HTTP/1.1",
-                                         fields + "Connection: close\r\nContent-Length: " +
-                                             std::to_string(body.size()) + "\r\n") +
-                                 body,
-                             source);
+    RawConnection connection(
+        port,
+        requestHead("POST /api/auth/login HTTP/1.1",
+                    fields + "Connection: close\r\nContent-Length: " + std::to_string(body.size()) + "\r\n") +
+            body,
+        source);
     return connection.answer();
 }
 
@@ -96,9 +96,10 @@ TEST(ServerExecutable, EveryStopSignalFinishesTheWritesUnderWayAndClosesTheDatab
             writers.emplace_back([&, w] {
                 for (int i = 0;; ++i) {
                     const auto title = "Задание " + std::to_string(w) + "-" + std::to_string(i);
-                    const auto answer = api.send(
-                        "POST", "/api/tasks",
-                        json{{"childId", family.childId}, {"title", title}, {"reward", 1}}.dump(), parent, true);
+                    const auto answer =
+                        api.send("POST", "/api/tasks",
+                                 json{{"childId", family.childId}, {"title", title}, {"reward", 1}}.dump(),
+                                 parent, true);
                     if (answer.status == 0) return;  // the server has stopped listening
                     ASSERT_EQ(answer.status, 201) << answer.body;
                     std::lock_guard lock(mutex);
@@ -162,8 +163,8 @@ TEST(ServerExecutable, LogsStartsStopsFailuresAndRefusalsWithoutSecrets) {
 
     const std::string wrong = "wrong-password-7";
     const auto wrongSignIn = [&] {
-        return api.send("POST", "/api/auth/login", json{{"email", "mama@example.com"}, {"password", wrong}}.dump(),
-                        "");
+        return api.send("POST", "/api/auth/login",
+                        json{{"email", "mama@example.com"}, {"password", wrong}}.dump(), "");
     };
     for (int i = 0; i < 5; ++i) ASSERT_EQ(wrongSignIn().status, 403);
     EXPECT_EQ(wrongSignIn().status, 429);
@@ -171,7 +172,8 @@ TEST(ServerExecutable, LogsStartsStopsFailuresAndRefusalsWithoutSecrets) {
     // A fault under the server: the tasks' table goes away.
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(family.database().c_str(), &db), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db, "ALTER TABLE tasks RENAME TO tasks_moved", nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, "ALTER TABLE tasks RENAME TO tasks_moved", nullptr, nullptr, nullptr),
+              SQLITE_OK);
     sqlite3_close(db);
     EXPECT_EQ(api.get("/api/family", parent).status, 500);
 
@@ -235,7 +237,8 @@ TEST(ServerExecutable, ASignInFloodNeitherStarvesFamilyReadsNorGoesUnanswered) {
     const auto parent = signIn(family.api, "mama@example.com");
 
     // A few failures a minute for one account, then 429 even with the right password.
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(rawSignIn(port, "127.0.0.3", "mama@example.com", "wrong one").status, 403);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(rawSignIn(port, "127.0.0.3", "mama@example.com", "wrong one").status, 403);
     const auto limited = rawSignIn(port, "127.0.0.4", "mama@example.com", "password1");
     EXPECT_EQ(limited.status, 429);
     EXPECT_EQ(limited.error(), "Слишком много неудачных попыток входа. Попробуйте через минуту.");
@@ -243,7 +246,8 @@ TEST(ServerExecutable, ASignInFloodNeitherStarvesFamilyReadsNorGoesUnanswered) {
     EXPECT_LE(retryAfter(limited), 60);
     // And a few a minute for one address, whatever account it names.
     for (int i = 0; i < 10; ++i)
-        EXPECT_EQ(rawSignIn(port, "127.0.0.5", "nobody" + std::to_string(i) + "@example.com", "x").status, 403);
+        EXPECT_EQ(rawSignIn(port, "127.0.0.5", "nobody" + std::to_string(i) + "@example.com", "x").status,
+                  403);
     EXPECT_EQ(rawSignIn(port, "127.0.0.5", "someone@example.com", "x").status, 429);
 
     // 128 clients, each from its own address, trying unknown accounts (a full-cost
@@ -256,7 +260,8 @@ TEST(ServerExecutable, ASignInFloodNeitherStarvesFamilyReadsNorGoesUnanswered) {
         flood.emplace_back([&, i] {
             const auto source = "127.0.1." + std::to_string(i + 1);
             for (int n = 0; flooding; ++n) {
-                auto answer = rawSignIn(port, source, "x" + std::to_string(i) + "-" + std::to_string(n) + "@example.com",
+                auto answer = rawSignIn(port, source,
+                                        "x" + std::to_string(i) + "-" + std::to_string(n) + "@example.com",
                                         "wrong password");
                 const bool busy = answer.status == 503;
                 {
@@ -306,6 +311,7 @@ TEST(ServerExecutable, BehindATrustedProxyEachForwardedClientHasItsOwnSignInLimi
     EXPECT_EQ(fail("127.0.0.6", "203.0.113.1", 10), 429);
     EXPECT_EQ(fail("127.0.0.6", "203.0.113.2", 11), 403) << "another client behind the proxy";
     // From anywhere else the field is the client's own word, and ignored.
-    for (int i = 0; i < 10; ++i) ASSERT_EQ(fail("127.0.0.7", "203.0.113." + std::to_string(20 + i), 20 + i), 403);
+    for (int i = 0; i < 10; ++i)
+        ASSERT_EQ(fail("127.0.0.7", "203.0.113." + std::to_string(20 + i), 20 + i), 403);
     EXPECT_EQ(fail("127.0.0.7", "203.0.113.99", 30), 429);
 }

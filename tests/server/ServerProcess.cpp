@@ -52,8 +52,8 @@ ServerProcess::~ServerProcess() {
 int ServerProcess::start() {
     int fds[2];
     if (pipe(fds) != 0) return 0;
-    std::vector<std::string> args{ZANBECK_SERVER_EXECUTABLE, "serve", "--data", dataDir_, "--host",
-                                  "127.0.0.1",               "--port", "0"};
+    std::vector<std::string> args{
+        ZANBECK_SERVER_EXECUTABLE, "serve", "--data", dataDir_, "--host", "127.0.0.1", "--port", "0"};
     args.insert(args.end(), extraArguments_.begin(), extraArguments_.end());
     std::vector<char*> argv;
     for (auto& arg : args) argv.push_back(arg.data());
