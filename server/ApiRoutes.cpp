@@ -6,6 +6,7 @@
 
 #include "ApiError.h"
 #include "FamilyStore.h"
+#include "ServerLog.h"
 
 namespace family {
 
@@ -31,6 +32,10 @@ std::string bearerToken(std::string_view header) {
 // The request body as a JSON object; an empty body counts as {} where allowed.
 json bodyObject(const ApiRequest& req, bool emptyAllowed = false) {
     if (req.body.empty() && emptyAllowed) return json::object();
+    // The parser takes a NUL for the end of its input, so a body with one
+    // inside would pass with whatever follows it unread.
+    if (req.body.find('\0') != std::string_view::npos)
+        throw ApiError(400, "Некорректный запрос: ожидается JSON-объект.");
     json body = json::parse(req.body, nullptr, false);
     if (body.is_discarded() || !body.is_object())
         throw ApiError(400, "Некорректный запрос: ожидается JSON-объект.");
@@ -133,6 +138,12 @@ const std::vector<Route>& routes() {
     return table;
 }
 
+// The path alone names the request: a query, a header or a body may carry a secret.
+void logFailure(const ApiRequest& request, std::string_view path, int status, std::string_view cause) {
+    logLine(std::to_string(status) + " on " + std::string(request.method) + " " + std::string(path) + ": " +
+            std::string(cause));
+}
+
 }  // namespace
 
 ApiAnswer errorAnswer(int status, const std::string& message) {
@@ -150,8 +161,10 @@ ApiAnswer answerApiRequest(FamilyStore& store, const ApiRequest& request) {
             const json body = route.handler(store, request, status);
             return jsonAnswer(status, body);
         } catch (const ApiError& e) {
+            if (e.status() >= 500) logFailure(request, path, e.status(), e.what());
             return errorAnswer(e.status(), e.what());
-        } catch (const std::exception&) {
+        } catch (const std::exception& e) {
+            logFailure(request, path, 500, e.what());
             return errorAnswer(500, "Внутренняя ошибка сервера. Попробуйте ещё раз позже.");
         }
     }

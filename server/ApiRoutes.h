@@ -20,6 +20,7 @@ struct ApiRequest {
 struct ApiAnswer {
     int status = 200;
     std::string body;
+    int retryAfterSeconds = 0;  // sent as Retry-After when positive (429, 503)
 };
 
 // Answers one request of the family protocol from the store. Never throws:

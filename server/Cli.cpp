@@ -3,11 +3,16 @@
 #include "DemoFamily.h"
 #include "FamilyServer.h"
 #include "FamilyStore.h"
+#include "ServerLog.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <map>
@@ -24,16 +29,20 @@ namespace {
 constexpr const char* kUsage =
     "Usage:\n"
     "  zanbeck-family-server serve --data DIR [--host ADDRESS] [--port N] [--cert FILE --key FILE]\n"
-    "                              [--demo] [--session-days N]\n"
+    "                              [--demo] [--session-days N] [--trusted-proxy ADDRESS]\n"
     "      Serves the family protocol. Plain HTTP is allowed on loopback only (default 127.0.0.1:8787);\n"
     "      any other address needs --cert and --key (PEM) for HTTPS. --port 0 picks a free port.\n"
     "      --demo makes a demo parent and child on the first start and prints their sign-in details.\n"
+    "      --trusted-proxy: requests from this reverse proxy count against the sign-in limits by the\n"
+    "      last address of their X-Forwarded-For field.\n"
     "  zanbeck-family-server add-account --data DIR --email ADDRESS --nickname NAME --role parent|child\n"
     "      Adds an account; the password (at least 8 characters) is read from standard input.\n"
     "  zanbeck-family-server list-accounts --data DIR\n"
     "      Lists the accounts: id, role, e-mail, nickname, family.\n";
 
 constexpr const char* kDatabaseName = "family.sqlite3";
+// How long a stop waits for the requests under way before it drops them.
+constexpr auto kStopGrace = std::chrono::seconds(5);
 
 struct Arguments {
     std::string command;
@@ -149,6 +158,51 @@ void printDemo(const std::optional<DemoCredentials>& demo, const std::filesystem
     if (!demo->saved) err << "Could not save the demo passwords to " << (dir / kDemoFileName) << "; note them now.\n";
 }
 
+// Blocks the stop signals in this thread, and so in every thread started
+// after it, until serve() returns: one waiting thread takes them, and the
+// server stops between requests instead of in the middle of one.
+class StopSignals {
+public:
+    StopSignals() {
+        sigemptyset(&set_);
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set_, signal);
+        pthread_sigmask(SIG_BLOCK, &set_, &previous_);
+    }
+    ~StopSignals() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+    int wait() const {
+        int received = 0;
+        sigwait(&set_, &received);
+        return received;
+    }
+
+private:
+    sigset_t set_{};
+    sigset_t previous_{};
+};
+
+void requireWritable(const std::filesystem::path& file, bool create) {
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CLOEXEC | (create ? O_CREAT | O_EXCL : 0), 0600);
+    if (fd < 0)
+        throw std::runtime_error((create ? "the data folder " + file.parent_path().string()
+                                         : file.string()) +
+                                 " is not writable (" + std::strerror(errno) +
+                                 "): the server needs to write its database there");
+    ::close(fd);
+    if (create) ::unlink(file.c_str());
+}
+
+// SQLite opens a database it may not write read-only without a word, and every
+// change would then fail; refuse to start instead.
+void requireWritableData(const std::filesystem::path& dir) {
+    requireWritable(dir / (".write-check-" + std::to_string(getpid())), true);
+    for (const auto& name : {std::string(kDatabaseName), std::string(kDatabaseName) + "-wal",
+                             std::string(kDatabaseName) + "-shm"})
+        if (std::filesystem::exists(dir / name)) requireWritable(dir / name, false);
+}
+
 int serve(const Arguments& args, std::ostream& out, std::ostream& err) {
     StoreSettings settings;
     settings.sessionLifetime = static_cast<std::int64_t>(integer(args, "--session-days", 30, 1, 3650)) * 24 * 3600;
@@ -157,35 +211,34 @@ int serve(const Arguments& args, std::ostream& out, std::ostream& err) {
     listen.port = integer(args, "--port", 8787, 0, 65535);
     if (args.values.count("--cert")) listen.certificateFile = args.values.at("--cert");
     if (args.values.count("--key")) listen.keyFile = args.values.at("--key");
+    if (args.values.count("--trusted-proxy")) listen.trustedProxy = args.values.at("--trusted-proxy");
     FamilyServer::checkListenOptions(listen);  // before anything is written
-    const auto dir = dataFolder(args);
-
-    FamilyStore store(databasePath(dir), systemClock, settings);
-    FamilyServer server(store, listen);
-    std::optional<DemoCredentials> demo;
-    if (args.flags.count("--demo")) demo = ensureDemoFamily(store, dir);
-    server.bind();
-
-    // Signals are taken by one waiting thread, so the server stops cleanly
-    // between requests; every other thread inherits the blocked mask.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    sigaddset(&stopSignals, SIGHUP);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    const StopSignals stopSignals;              // before the store or the server starts a thread
     signal(SIGPIPE, SIG_IGN);
+    const auto dir = dataFolder(args);
+    requireWritableData(dir);
 
-    out << "Zanbeck family server listening on " << server.origin() << " (data in " << dir.string() << ")\n";
-    if (args.flags.count("--demo")) printDemo(demo, dir, out, err);
-    out << std::flush;
+    {
+        FamilyStore store(databasePath(dir), systemClock, settings);
+        FamilyServer server(store, listen);
+        std::optional<DemoCredentials> demo;
+        if (args.flags.count("--demo")) demo = ensureDemoFamily(store, dir);
+        server.bind();
 
-    std::thread([&server, stopSignals] {
-        int received = 0;
-        sigwait(&stopSignals, &received);
-        server.stop();
-    }).detach();
-    server.run();
+        out << "Zanbeck family server listening on " << server.origin() << " (data in " << dir.string() << ")\n";
+        if (args.flags.count("--demo")) printDemo(demo, dir, out, err);
+        out << std::flush;
+        logLine("started: listening on " + server.origin() + ", data in " + dir.string());
+
+        std::thread waiter([&server, &stopSignals] {
+            const int received = stopSignals.wait();
+            logLine(std::string("stopping on SIG") + sigabbrev_np(received) + ": finishing the requests under way");
+            server.shutdown(kStopGrace);
+        });
+        server.run();
+        waiter.join();
+    }  // the store closes here, folding its write-ahead log back into the database
+    logLine("stopped");
     out << "Stopped.\n" << std::flush;
     return 0;
 }
@@ -195,10 +248,20 @@ int serve(const Arguments& args, std::ostream& out, std::ostream& err) {
 int runCli(int argc, const char* const* argv, std::istream& in, std::ostream& out, std::ostream& err) {
     try {
         const std::string command = argc > 1 ? argv[1] : "";
-        if (command == "serve")
-            return serve(parse(argc, argv, {"--data", "--host", "--port", "--cert", "--key", "--session-days"},
-                               {"--demo"}),
-                         out, err);
+        if (command == "serve") {
+            // Every refused start says so in its one line.
+            try {
+                return serve(parse(argc, argv,
+                                   {"--data", "--host", "--port", "--cert", "--key", "--session-days",
+                                    "--trusted-proxy"},
+                                   {"--demo"}),
+                             out, err);
+            } catch (const std::invalid_argument& e) {
+                throw std::invalid_argument(std::string("not started: ") + e.what());
+            } catch (const std::exception& e) {
+                throw std::runtime_error(std::string("not started: ") + e.what());
+            }
+        }
         if (command == "add-account")
             return addAccount(parse(argc, argv, {"--data", "--email", "--nickname", "--role"}, {}), in, out, err);
         if (command == "list-accounts") return listAccounts(parse(argc, argv, {"--data"}, {}), out);

@@ -3,20 +3,23 @@
 #include <arpa/inet.h>
 
 #include <algorithm>
+#include <atomic>
+#include <boost/asio/executor_work_guard.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/post.hpp>
 #include <boost/asio/ssl/context.hpp>
 #include <boost/asio/steady_timer.hpp>
 #include <boost/asio/strand.hpp>
 #include <boost/asio/thread_pool.hpp>
-#include <map>
-#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <thread>
 #include <vector>
 
+#include "HeadWaits.h"
 #include "HttpConnection.h"
+#include "SignIns.h"
 
 namespace family {
 
@@ -26,9 +29,10 @@ using asio::ip::tcp;
 namespace {
 
 // Socket waits are cheap, so two threads carry every connection; the workers
-// take the store calls, of which sign-in (password hashing) is the slow one.
+// take the store calls, and sign-ins (password hashing) have threads of their own.
 constexpr int kIoThreads = 2;
 constexpr auto kAcceptRetry = std::chrono::milliseconds(100);
+constexpr auto kShutdownPoll = std::chrono::milliseconds(20);
 
 unsigned workerCount() { return std::clamp(std::thread::hardware_concurrency(), 2u, 8u); }
 
@@ -43,29 +47,24 @@ bool isLoopbackHost(std::string_view host) {
 }
 
 struct FamilyServer::Impl {
+    explicit Impl(const ListenOptions& options)
+        : headWaits(options.maxConnectionsPerAddress, options.stalledAfter) {}
+
     // Declared before the io_context: connections still queued in it at
-    // destruction give their address slot back here.
-    std::mutex addressesMutex;
-    std::map<std::string, int> connectionsByAddress;
+    // destruction tell these that they end.
+    HeadWaits headWaits;
+    std::atomic<int> requestsInFlight{0};
+    std::atomic<bool> stopping{false};
     std::optional<asio::ssl::context> tls;
     asio::thread_pool workers{workerCount()};
+    std::optional<SignIns> signIns;
     asio::io_context io{kIoThreads};
+    // A request on the workers leaves its connection with nothing to wait
+    // for; without this, run() would return once the acceptor has closed.
+    asio::executor_work_guard<asio::io_context::executor_type> keepRunning{io.get_executor()};
     tcp::acceptor acceptor{io};
     asio::steady_timer acceptRetry{io};
     std::optional<HttpContext> context;
-
-    // Counts a connection against its client address while the returned slot
-    // lives; empty when the address already holds its share.
-    std::optional<std::shared_ptr<void>> claimSlot(const std::string& address, int limit) {
-        std::lock_guard lock(addressesMutex);
-        int& open = connectionsByAddress[address];
-        if (open >= limit) return std::nullopt;
-        ++open;
-        return std::shared_ptr<void>(nullptr, [this, address](void*) {
-            std::lock_guard lock(addressesMutex);
-            if (--connectionsByAddress[address] <= 0) connectionsByAddress.erase(address);
-        });
-    }
 };
 
 void FamilyServer::checkListenOptions(const ListenOptions& options) {
@@ -78,7 +77,7 @@ void FamilyServer::checkListenOptions(const ListenOptions& options) {
 }
 
 FamilyServer::FamilyServer(FamilyStore& store, ListenOptions options)
-    : store_(store), options_(std::move(options)), d_(std::make_unique<Impl>()) {
+    : store_(store), options_(std::move(options)), d_(std::make_unique<Impl>(options_)) {
     checkListenOptions(options_);
     if (!options_.certificateFile.empty()) {
         auto& tls = d_->tls.emplace(asio::ssl::context::tls_server);
@@ -95,12 +94,16 @@ FamilyServer::FamilyServer(FamilyStore& store, ListenOptions options)
         }
         tls_ = true;
     }
-    d_->context.emplace(HttpContext{store_, options_, d_->workers});
+    d_->signIns.emplace(store_, options_.signIns);
+    d_->context.emplace(HttpContext{store_, options_, d_->workers, *d_->signIns, d_->headWaits,
+                                    d_->requestsInFlight, d_->stopping});
 }
 
 FamilyServer::~FamilyServer() {
     stop();
+    // Their answers are posted to the io_context, which must outlive them.
     d_->workers.join();
+    d_->signIns.reset();
 }
 
 int FamilyServer::bind() {
@@ -125,27 +128,25 @@ int FamilyServer::bind() {
 }
 
 void FamilyServer::accept() {
-    d_->acceptor.async_accept(asio::make_strand(d_->io), [this](boost::system::error_code ec,
-                                                                tcp::socket socket) {
-        if (ec == asio::error::operation_aborted) return;
-        if (ec) {
-            // Out of descriptors or similar: give open connections time to end.
-            d_->acceptRetry.expires_after(kAcceptRetry);
-            d_->acceptRetry.async_wait([this](boost::system::error_code) { accept(); });
-            return;
-        }
-        boost::system::error_code peerError;
-        const auto peer = socket.remote_endpoint(peerError);
-        auto slot = peerError ? std::nullopt
-                              : d_->claimSlot(peer.address().to_string(), options_.maxConnectionsPerAddress);
-        if (slot) {
-            if (d_->tls)
-                serveHttps(std::move(socket), *d_->tls, *d_->context, std::move(*slot));
-            else
-                serveHttp(std::move(socket), *d_->context, std::move(*slot));
-        }
-        accept();
-    });
+    d_->acceptor.async_accept(
+        asio::make_strand(d_->io), [this](boost::system::error_code ec, tcp::socket socket) {
+            if (ec == asio::error::operation_aborted) return;
+            if (ec) {
+                // Out of descriptors or similar: give open connections time to end.
+                d_->acceptRetry.expires_after(kAcceptRetry);
+                d_->acceptRetry.async_wait([this](boost::system::error_code) { accept(); });
+                return;
+            }
+            boost::system::error_code peerError;
+            const auto peer = socket.remote_endpoint(peerError);
+            if (!peerError) {
+                if (d_->tls)
+                    serveHttps(std::move(socket), *d_->tls, *d_->context, peer.address().to_string());
+                else
+                    serveHttp(std::move(socket), *d_->context, peer.address().to_string());
+            }
+            accept();
+        });
 }
 
 void FamilyServer::run() {
@@ -156,6 +157,22 @@ void FamilyServer::run() {
 }
 
 void FamilyServer::stop() { d_->io.stop(); }
+
+void FamilyServer::shutdown(std::chrono::milliseconds grace) {
+    d_->stopping = true;
+    asio::post(d_->io, [this] {
+        boost::system::error_code ignored;
+        d_->acceptor.close(ignored);
+        d_->acceptRetry.cancel();
+    });
+    d_->headWaits.releaseAll();
+    const auto until = std::chrono::steady_clock::now() + grace;
+    while (d_->requestsInFlight > 0 && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(kShutdownPoll);
+    // Answers just written get a moment to leave before their sockets go.
+    std::this_thread::sleep_for(kShutdownPoll);
+    stop();
+}
 
 std::string FamilyServer::origin() const {
     const bool v6 = options_.host.find(':') != std::string::npos;

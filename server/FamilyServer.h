@@ -10,6 +10,13 @@ namespace family {
 
 class FamilyStore;
 
+struct SignInOptions {
+    int threads = 2;              // Argon2id checks at once, each with tens of megabytes
+    std::size_t queue = 32;       // waiting and running; beyond it a sign-in is answered 503 at once
+    int failuresPerAddress = 10;  // failed sign-ins a minute before 429
+    int failuresPerAccount = 5;
+};
+
 struct ListenOptions {
     std::string host = "127.0.0.1";
     int port = 8787;              // 0 picks a free port
@@ -22,8 +29,18 @@ struct ListenOptions {
     // the bytes trickle; an idle keep-alive connection is closed after it too.
     std::chrono::seconds headDeadline{10};
     std::chrono::seconds transferDeadline{30};  // reading one body, writing one answer
-    // A household's devices may share one address; more than this are refused.
+    // Connections from one address still waiting for a whole request head;
+    // past it the address's oldest stalled one is closed. Connections with a
+    // request under way never count, so a household or a reverse proxy
+    // behind one address is not shut out.
     int maxConnectionsPerAddress = 64;
+    // A waiting connection counts as stalled, and may be closed for a new
+    // one, once it has waited this long.
+    std::chrono::milliseconds stalledAfter{1000};
+    SignInOptions signIns;
+    // A reverse proxy's address: requests from it are counted against the
+    // sign-in limits by the last address of their X-Forwarded-For field.
+    std::string trustedProxy;
 };
 
 // True for addresses that never leave the machine: 127.0.0.0/8, ::1, "localhost".
@@ -46,9 +63,13 @@ public:
 
     // Binds the socket and returns the port (useful with port 0). Throws on failure.
     int bind();
-    // Serves until stop(); call after bind().
+    // Serves until stop() or shutdown(); call after bind().
     void run();
+    // Drops every connection at once.
     void stop();
+    // Stops accepting, closes idle connections, lets the requests under way
+    // finish for up to `grace`, then stops; run() returns. Any thread.
+    void shutdown(std::chrono::milliseconds grace);
     bool usesTls() const { return tls_; }
     std::string origin() const;
 

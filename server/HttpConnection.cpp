@@ -1,6 +1,8 @@
 #include "HttpConnection.h"
 
+#include <boost/asio/dispatch.hpp>
 #include <boost/asio/post.hpp>
+#include <boost/asio/steady_timer.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 #include <boost/beast/ssl.hpp>
@@ -10,6 +12,8 @@
 
 #include "ApiRoutes.h"
 #include "FamilyServer.h"
+#include "HeadWaits.h"
+#include "SignIns.h"
 
 namespace family {
 
@@ -26,6 +30,8 @@ using beast::error_code;
 constexpr auto kLingerDeadline = std::chrono::seconds(2);
 constexpr std::size_t kLingerBytes = 256 * 1024;
 constexpr std::size_t kReadChunk = 16 * 1024;
+constexpr int kOverLimitRetrySeconds = 10;
+constexpr int kStoppingRetrySeconds = 30;
 
 std::string_view view(beast::string_view text) { return {text.data(), text.size()}; }
 
@@ -33,109 +39,221 @@ bool isHttpError(const error_code& ec) {
     return ec.category() == make_error_code(http::error::bad_target).category();
 }
 
+bool isSignIn(const http::request<http::string_body>& req) {
+    const auto target = view(req.target());
+    return req.method() == http::verb::post && target.substr(0, target.find('?')) == "/api/auth/login";
+}
+
+ApiAnswer overLimitAnswer() {
+    auto answer = errorAnswer(503, "Слишком много соединений с вашего адреса. Попробуйте ещё раз позже.");
+    answer.retryAfterSeconds = kOverLimitRetrySeconds;
+    return answer;
+}
+
+ApiAnswer stoppingAnswer() {
+    auto answer = errorAnswer(503, "Сервер перезапускается. Попробуйте ещё раз через минуту.");
+    answer.retryAfterSeconds = kStoppingRetrySeconds;
+    return answer;
+}
+
 // One connection from the first byte to its close. Every step runs on the
-// connection's strand; only a complete request leaves it, for the workers.
+// connection's strand; only a complete request leaves it, for the workers or
+// the sign-in threads.
 template <class Stream>
-class Connection : public std::enable_shared_from_this<Connection<Stream>> {
+class Connection : public HeadWaiter, public std::enable_shared_from_this<Connection<Stream>> {
 public:
     template <class... StreamArgs>
-    Connection(const HttpContext& context, std::shared_ptr<void> slot, StreamArgs&&... streamArgs)
-        : stream_(std::forward<StreamArgs>(streamArgs)...), context_(context), slot_(std::move(slot)) {}
+    Connection(const HttpContext& context, std::string address, StreamArgs&&... streamArgs)
+        : stream_(std::forward<StreamArgs>(streamArgs)...),
+          context_(context),
+          client_(std::move(address)),
+          deadline_(stream_.get_executor()) {}
 
+    ~Connection() override {
+        context_.headWaits.end(*this);
+        finishRequest();
+    }
+
+    // Called by the acceptor; everything after runs on the connection's strand.
     void start() {
-        if constexpr (kTls) {
-            transport().expires_after(context_.limits.headDeadline);
-            stream_.async_handshake(asio::ssl::stream_base::server,
-                                    [self = this->shared_from_this()](error_code ec) {
-                                        if (!ec) self->readHead();
-                                    });
-        } else {
-            readHead();
-        }
+        asio::dispatch(stream_.get_executor(), [self = this->shared_from_this()] { self->open(); });
+    }
+
+    // From the per-address limit or the server's stop, on any thread.
+    void giveUp() override {
+        asio::post(stream_.get_executor(), [self = this->shared_from_this()] {
+            if (!self->waitingHead_) return;  // its head arrived meanwhile
+            self->gaveUp_ = true;
+            self->transport().cancel();
+        });
     }
 
 private:
     static constexpr bool kTls = !std::is_same_v<Stream, beast::tcp_stream>;
 
+    void open() {
+        // Counted as waiting for a head from the first moment, the TLS handshake included.
+        const bool admitted = context_.headWaits.begin(this->shared_from_this(), client_, true);
+        waitingHead_ = admitted;
+        if constexpr (kTls) {
+            transport().expires_after(context_.limits.headDeadline);
+            stream_.async_handshake(asio::ssl::stream_base::server,
+                                    [self = this->shared_from_this(), admitted](error_code ec) {
+                                        if (ec) return;
+                                        if (admitted)
+                                            self->readHead();
+                                        else
+                                            self->send(overLimitAnswer(), false);
+                                    });
+        } else {
+            if (admitted)
+                readHead();
+            else
+                send(overLimitAnswer(), false);
+        }
+    }
+
     beast::tcp_stream& transport() { return beast::get_lowest_layer(stream_); }
 
+    // Socket deadlines of the stream itself close the socket at once; reads
+    // use this timer instead, so a late head or body can still be answered 408.
+    void armDeadline(std::chrono::steady_clock::duration after) {
+        const auto generation = ++deadlineGeneration_;
+        deadline_.expires_after(after);
+        deadline_.async_wait([self = this->shared_from_this(), generation](error_code ec) {
+            if (ec || generation != self->deadlineGeneration_) return;
+            self->timedOut_ = true;
+            self->transport().cancel();
+        });
+    }
+
+    void disarmDeadline() {
+        ++deadlineGeneration_;
+        deadline_.cancel();
+    }
+
     void readHead() {
+        if (context_.stopping) return close();
         parser_.emplace();
         parser_->header_limit(static_cast<std::uint32_t>(context_.limits.maxHeadBytes));
         // Checked against Content-Length as soon as the head is parsed, so an
         // announced oversized body is refused without waiting for it.
         parser_->body_limit(context_.limits.maxBodyBytes);
-        transport().expires_after(context_.limits.headDeadline);
+        transport().expires_never();
+        armDeadline(context_.limits.headDeadline);
         http::async_read_header(
             stream_, buffer_, *parser_,
             [self = this->shared_from_this()](error_code ec, std::size_t) { self->onHead(ec); });
     }
 
     void onHead(error_code ec) {
+        waitingHead_ = false;
+        context_.headWaits.end(*this);
+        disarmDeadline();
+        if (ec == asio::error::operation_aborted && (timedOut_ || gaveUp_)) {
+            // Nothing of a next request has come: an idle connection just closes.
+            if (buffer_.size() == 0) return close();
+            if (timedOut_) return send(errorAnswer(408, "Запрос не пришёл вовремя."), false);
+            return send(context_.stopping ? stoppingAnswer() : overLimitAnswer(), false);
+        }
         if (ec) return refuse(ec);
+        requestCounted_ = true;
+        ++context_.requestsInFlight;
         const auto& head = parser_->get();
         version_ = head.version();
         keepAlive_ = head.keep_alive();
-        transport().expires_after(context_.limits.transferDeadline);
+        armDeadline(context_.limits.transferDeadline);
         if (!beast::iequals(head[http::field::expect], "100-continue")) return readBody();
         interim_.emplace(http::status::continue_, version_);
+        transport().expires_after(context_.limits.transferDeadline);
         http::async_write(stream_, *interim_, [self = this->shared_from_this()](error_code ec, std::size_t) {
-            if (!ec) self->readBody();
+            if (ec) return self->disarmDeadline();
+            self->transport().expires_never();
+            self->readBody();
         });
     }
 
     void readBody() {
         http::async_read(stream_, buffer_, *parser_,
                          [self = this->shared_from_this()](error_code ec, std::size_t) {
+                             self->disarmDeadline();
+                             if (ec == asio::error::operation_aborted && self->timedOut_)
+                                 return self->send(errorAnswer(408, "Запрос не пришёл вовремя."), false);
                              if (ec) return self->refuse(ec);
                              self->dispatch();
                          });
     }
 
     void dispatch() {
-        transport().expires_never();
-        asio::post(context_.workers, [self = this->shared_from_this()] {
-            const auto& req = self->parser_->get();
-            const ApiRequest request{view(req.method_string()), view(req.target()),
-                                     view(req[http::field::authorization]), req.body()};
-            auto answer = answerApiRequest(self->context_.store, request);
+        auto reply = [self = this->shared_from_this()](ApiAnswer answer) {
             asio::post(self->stream_.get_executor(), [self, answer = std::move(answer)]() mutable {
                 self->send(std::move(answer), self->keepAlive_);
             });
+        };
+        const auto& req = parser_->get();
+        const ApiRequest request{view(req.method_string()), view(req.target()),
+                                 view(req[http::field::authorization]), req.body()};
+        if (isSignIn(req)) return context_.signIns.submit(request, signInClient(req), std::move(reply));
+        asio::post(context_.workers, [self = this->shared_from_this(), request, reply = std::move(reply)] {
+            reply(answerApiRequest(self->context_.store, request));
         });
     }
 
+    // Behind the trusted proxy every client shares its address; the proxy
+    // names the client in the last (its own) X-Forwarded-For entry.
+    std::string signInClient(const http::request<http::string_body>& req) const {
+        if (context_.limits.trustedProxy.empty() || client_ != context_.limits.trustedProxy) return client_;
+        auto forwarded = view(req["X-Forwarded-For"]);
+        forwarded = forwarded.substr(forwarded.rfind(',') + 1);
+        const auto first = forwarded.find_first_not_of(' ');
+        const auto last = forwarded.find_last_not_of(' ');
+        if (first == std::string_view::npos) return client_;
+        return std::string(forwarded.substr(first, last - first + 1));
+    }
+
     // A request that could not be read: answer what deserves an answer, then
-    // close. A stalled, timed-out or vanished client gets nothing.
+    // close. A vanished client gets nothing.
     void refuse(error_code ec) {
         if (ec == http::error::header_limit)
             return send(errorAnswer(431, "Слишком большие заголовки запроса."), false);
         if (ec == http::error::body_limit) return send(errorAnswer(413, "Слишком большой запрос."), false);
         if (isHttpError(ec) && ec != http::error::end_of_stream && ec != http::error::partial_message)
-            send(errorAnswer(400, "Некорректный запрос."), false);
+            return send(errorAnswer(400, "Некорректный запрос."), false);
+        finishRequest();
     }
 
     void send(ApiAnswer answer, bool keepAlive) {
+        keepAlive = keepAlive && !context_.stopping;
         response_.emplace();
         response_->version(version_);
         response_->result(static_cast<unsigned>(answer.status));
         response_->set(http::field::cache_control, "no-store");
         response_->set(http::field::content_type, "application/json; charset=utf-8");
+        if (answer.retryAfterSeconds > 0)
+            response_->set(http::field::retry_after, std::to_string(answer.retryAfterSeconds));
         response_->body() = std::move(answer.body);
         response_->keep_alive(keepAlive);
         response_->prepare_payload();
         transport().expires_after(context_.limits.transferDeadline);
         http::async_write(stream_, *response_,
                           [self = this->shared_from_this(), keepAlive](error_code ec, std::size_t) {
+                              self->finishRequest();
                               if (ec) return;
-                              if (keepAlive)
+                              if (keepAlive && self->context_.headWaits.begin(self, self->client_, false)) {
+                                  self->waitingHead_ = true;
                                   self->readHead();
-                              else
+                              } else {
                                   self->close();
+                              }
                           });
     }
 
+    void finishRequest() {
+        if (std::exchange(requestCounted_, false)) --context_.requestsInFlight;
+    }
+
     void close() {
+        disarmDeadline();
         transport().expires_after(kLingerDeadline);
         if constexpr (kTls) {
             stream_.async_shutdown([self = this->shared_from_this()](error_code) {});
@@ -157,25 +275,31 @@ private:
 
     Stream stream_;
     HttpContext context_;
-    std::shared_ptr<void> slot_;
+    std::string client_;  // the peer's address
+    asio::steady_timer deadline_;
+    std::uint64_t deadlineGeneration_ = 0;
     beast::flat_buffer buffer_;
     std::optional<http::request_parser<http::string_body>> parser_;
     std::optional<http::response<http::empty_body>> interim_;
     std::optional<http::response<http::string_body>> response_;
     unsigned version_ = 11;
     bool keepAlive_ = false;
+    bool waitingHead_ = false;
+    bool timedOut_ = false;
+    bool gaveUp_ = false;
+    bool requestCounted_ = false;
     std::size_t drained_ = 0;
 };
 
 }  // namespace
 
-void serveHttp(asio::ip::tcp::socket socket, const HttpContext& context, std::shared_ptr<void> slot) {
-    std::make_shared<Connection<beast::tcp_stream>>(context, std::move(slot), std::move(socket))->start();
+void serveHttp(asio::ip::tcp::socket socket, const HttpContext& context, std::string address) {
+    std::make_shared<Connection<beast::tcp_stream>>(context, std::move(address), std::move(socket))->start();
 }
 
 void serveHttps(asio::ip::tcp::socket socket, asio::ssl::context& tls, const HttpContext& context,
-                std::shared_ptr<void> slot) {
-    std::make_shared<Connection<beast::ssl_stream<beast::tcp_stream>>>(context, std::move(slot),
+                std::string address) {
+    std::make_shared<Connection<beast::ssl_stream<beast::tcp_stream>>>(context, std::move(address),
                                                                        std::move(socket), tls)
         ->start();
 }

@@ -1,13 +1,16 @@
 #pragma once
 
+#include <atomic>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/ssl/context.hpp>
 #include <boost/asio/thread_pool.hpp>
-#include <memory>
+#include <string>
 
 namespace family {
 
 class FamilyStore;
+class HeadWaits;
+class SignIns;
 struct ListenOptions;
 
 // What every connection shares with its server; all of it outlives the connections.
@@ -15,12 +18,16 @@ struct HttpContext {
     FamilyStore& store;
     const ListenOptions& limits;
     boost::asio::thread_pool& workers;  // runs the store calls, never socket waits
+    SignIns& signIns;                   // runs sign-ins, away from the workers
+    HeadWaits& headWaits;
+    std::atomic<int>& requestsInFlight;  // from a whole head to the end of its answer
+    std::atomic<bool>& stopping;         // answers end their connection; no new request is read
 };
 
-// Serve one accepted connection until it closes. The socket must be bound to a
-// strand of the server's io_context; `slot` is released when the connection ends.
-void serveHttp(boost::asio::ip::tcp::socket socket, const HttpContext& context, std::shared_ptr<void> slot);
+// Serve one accepted connection from `address` until it closes. The socket
+// must be bound to a strand of the server's io_context.
+void serveHttp(boost::asio::ip::tcp::socket socket, const HttpContext& context, std::string address);
 void serveHttps(boost::asio::ip::tcp::socket socket, boost::asio::ssl::context& tls,
-                const HttpContext& context, std::shared_ptr<void> slot);
+                const HttpContext& context, std::string address);
 
 }  // namespace family

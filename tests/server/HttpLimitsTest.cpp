@@ -1,62 +1,15 @@
 // What a hostile or broken client can do to the HTTP layer, through real sockets.
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <thread>
 
+#include "RawConnection.h"
 #include "ServerHarness.h"
 
 using nlohmann::json;
 
 namespace {
 
-// One raw connection to the server that sends exactly the given bytes.
-class RawConnection {
-public:
-    RawConnection(int port, const std::string& bytes) : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(static_cast<uint16_t>(port));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        const timeval bound{20, 0};  // only so a broken server fails the test instead of hanging it
-        setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &bound, sizeof bound);
-        EXPECT_EQ(connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        EXPECT_EQ(send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL), static_cast<ssize_t>(bytes.size()));
-    }
-    ~RawConnection() { close(fd_); }
-
-    // Neither answered nor closed by the server so far.
-    bool waiting() const {
-        char byte = 0;
-        return recv(fd_, &byte, 1, MSG_PEEK | MSG_DONTWAIT) < 0 && errno == EAGAIN;
-    }
-
-    // Reads one answer: the status line, the head, and a Content-Length body.
-    Answer answer() {
-        std::string text;
-        char chunk[4096];
-        std::size_t headEnd = std::string::npos, length = 0;
-        while (headEnd == std::string::npos || text.size() < headEnd + 4 + length) {
-            const auto n = recv(fd_, chunk, sizeof chunk, 0);
-            if (n <= 0) break;
-            text.append(chunk, static_cast<std::size_t>(n));
-            headEnd = text.find("\r\n\r\n");
-            const auto field = text.find("Content-Length: ");
-            if (field != std::string::npos && field < headEnd) length = std::stoul(text.substr(field + 16));
-        }
-        Answer answer;
-        if (headEnd == std::string::npos) return answer;
-        answer.status = std::stoi(text.substr(text.find(' ') + 1));
-        answer.body = text.substr(headEnd + 4);
-        answer.json = json::parse(answer.body, nullptr, false);
-        return answer;
-    }
-
-private:
-    int fd_;
-};
-
 std::string head(const std::string& requestLine, const std::string& fields) {
-    return requestLine + "\r\nHost: 127.0.0.1\r\n" + fields + "\r\n";
+    return requestHead(requestLine, fields);
 }
 
 }  // namespace
@@ -106,4 +59,81 @@ TEST_F(ServerTest, RangeIsIgnoredAndEveryAnswerStaysWholeJson) {
     const auto refused = anonymous.answer();
     EXPECT_EQ(refused.status, 401);
     EXPECT_EQ(refused.error(), "Войдите в аккаунт.");
+}
+
+namespace {
+
+// Deadlines short enough to watch them pass.
+class ShortDeadlines : public ServerTest {
+protected:
+    family::ListenOptions listenOptions() const override {
+        auto options = ServerTest::listenOptions();
+        options.headDeadline = std::chrono::seconds(1);
+        options.transferDeadline = std::chrono::seconds(1);
+        return options;
+    }
+};
+
+}  // namespace
+
+TEST_F(ShortDeadlines, ALateHeadOrBodyIsAnswered408AndAnIdleConnectionJustCloses) {
+    const std::string body = R"({"email":"mama@example.com","password":"password1"})";
+    RawConnection lateHead(port_, "GET /api/family HTTP/1.1\r\nHost: 127.0.0.1\r\nX-");
+    RawConnection lateBody(port_, head("POST /api/auth/login HTTP/1.1",
+                                       "Content-Length: " + std::to_string(body.size()) + "\r\n") +
+                                      body.substr(0, 10));
+    RawConnection idle(port_);
+    for (auto* connection : {&lateHead, &lateBody}) {
+        const auto answer = connection->answer();
+        EXPECT_EQ(answer.status, 408);
+        EXPECT_EQ(answer.error(), "Запрос не пришёл вовремя.");
+        EXPECT_NE(answer.head.find("Connection: close"), std::string::npos);
+        EXPECT_TRUE(connection->closedSilently()) << "closed after the answer";
+    }
+    EXPECT_TRUE(idle.closedSilently());
+}
+
+TEST_F(ServerTest, ABodyIsOneJsonValueWithNothingAfterIt) {
+    addAccount("mama@example.com", "Мама", "parent");
+    const std::string signIn = R"({"email":"mama@example.com","password":"password1"})";
+    const auto request = [&](const std::string& body) {
+        RawConnection connection(port_, head("POST /api/auth/login HTTP/1.1",
+                                             "Content-Length: " + std::to_string(body.size()) + "\r\n") +
+                                            body);
+        return connection.answer();
+    };
+    EXPECT_EQ(request(signIn).status, 200);
+    for (const auto& tail : {std::string("\0", 1) + "junk", std::string("\0", 1), std::string(" {}")}) {
+        const auto answer = request(signIn + tail);
+        EXPECT_EQ(answer.status, 400) << json(tail).dump();
+        EXPECT_EQ(answer.error(), "Некорректный запрос: ожидается JSON-объект.");
+    }
+}
+
+namespace {
+
+// Two waiting connections per address, none of them old enough to count as stalled.
+class TightLimit : public ServerTest {
+protected:
+    family::ListenOptions listenOptions() const override {
+        auto options = ServerTest::listenOptions();
+        options.maxConnectionsPerAddress = 2;
+        options.stalledAfter = std::chrono::minutes(1);
+        return options;
+    }
+};
+
+}  // namespace
+
+TEST_F(TightLimit, AFloodOfFreshConnectionsIsAnswered503OnlyFarPastTheLimit) {
+    std::vector<std::unique_ptr<RawConnection>> fresh;
+    for (int i = 0; i < 16; ++i) fresh.push_back(std::make_unique<RawConnection>(port_, "", "127.0.0.2"));
+    RawConnection refused(port_, "", "127.0.0.2");
+    const auto answer = refused.answer();
+    EXPECT_EQ(answer.status, 503);
+    EXPECT_GT(retryAfter(answer), 0);
+    EXPECT_FALSE(answer.error().empty());
+    for (const auto& connection : fresh) EXPECT_TRUE(connection->waiting());
+    RawConnection elsewhere(port_, head("GET /api/auth/me HTTP/1.1", ""), "127.0.0.3");
+    EXPECT_EQ(elsewhere.answer().status, 401);
 }

@@ -34,12 +34,16 @@ void ServerTest::SetUp() {
     settings.minimalPasswordCost = true;
     store_ = std::make_unique<family::FamilyStore>(
         dir_.filePath("family.sqlite3").toStdString(), [this] { return now_.load(); }, settings);
-    family::ListenOptions options;
-    options.port = 0;
-    server_ = std::make_unique<family::FamilyServer>(*store_, options);
+    server_ = std::make_unique<family::FamilyServer>(*store_, listenOptions());
     port_ = server_->bind();
     thread_ = std::thread([this] { server_->run(); });
     api_.emplace("127.0.0.1", port_);
+}
+
+family::ListenOptions ServerTest::listenOptions() const {
+    family::ListenOptions options;
+    options.port = 0;
+    return options;
 }
 
 void ServerTest::TearDown() {

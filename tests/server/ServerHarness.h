@@ -17,6 +17,7 @@
 // (a discarded value when the body is not JSON).
 struct Answer {
     int status = 0;
+    std::string head;  // status line and header fields, where the client keeps them
     std::string body;
     nlohmann::json json;
     std::string error() const;  // the "error" text, or "" when there is none
@@ -50,6 +51,8 @@ private:
 class ServerTest : public ::testing::Test {
 protected:
     void SetUp() override;
+    // The server's limits; a fixture may shorten them.
+    virtual family::ListenOptions listenOptions() const;
     void TearDown() override;
 
     family::Account addAccount(const std::string& email, const std::string& nickname, const std::string& role,

@@ -1,12 +1,30 @@
 #include "ServerProcess.h"
 
+#include <fcntl.h>
+#include <linux/capability.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
-#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+// Root may write anywhere whatever the modes say; the server under test must
+// meet the modes as an unprivileged operator would.
+void dropFileOverride() {
+    if (geteuid() != 0) return;
+    // Root's capabilities are refilled from the bounding set at exec.
+    for (const int capability : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER})
+        prctl(PR_CAPBSET_DROP, capability, 0, 0, 0);
+}
+
+}  // namespace
 
 std::vector<family::Account> seedStore(const std::string& dataDir,
                                        const std::vector<family::NewAccount>& accounts, bool sameFamily) {
@@ -17,42 +35,70 @@ std::vector<family::Account> seedStore(const std::string& dataDir,
     return store.addAccounts(accounts, sameFamily);
 }
 
-ServerProcess::ServerProcess(std::string dataDir) : dataDir_(std::move(dataDir)) {}
+ServerProcess::ServerProcess(std::string dataDir, std::vector<std::string> extraArguments)
+    : dataDir_(std::move(dataDir)), extraArguments_(std::move(extraArguments)) {
+    char path[] = "/tmp/zanbeck-server-log-XXXXXX";
+    const int fd = mkstemp(path);
+    if (fd >= 0) close(fd);
+    logPath_ = path;
+}
 
 ServerProcess::~ServerProcess() {
     if (running()) stop(SIGTERM);
+    if (out_) std::fclose(out_);
+    std::filesystem::remove(logPath_);
 }
 
 int ServerProcess::start() {
     int fds[2];
     if (pipe(fds) != 0) return 0;
+    std::vector<std::string> args{
+        ZANBECK_SERVER_EXECUTABLE, "serve", "--data", dataDir_, "--host", "127.0.0.1", "--port", "0"};
+    args.insert(args.end(), extraArguments_.begin(), extraArguments_.end());
+    std::vector<char*> argv;
+    for (auto& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
     pid_ = fork();
     if (pid_ == 0) {
         dup2(fds[1], STDOUT_FILENO);
+        const int log = open(logPath_.c_str(), O_WRONLY | O_TRUNC);
+        if (log >= 0) dup2(log, STDERR_FILENO);
         close(fds[0]);
         close(fds[1]);
-        execl(ZANBECK_SERVER_EXECUTABLE, ZANBECK_SERVER_EXECUTABLE, "serve", "--data", dataDir_.c_str(),
-              "--host", "127.0.0.1", "--port", "0", static_cast<char*>(nullptr));
+        dropFileOverride();
+        execv(argv[0], argv.data());
         _exit(127);
     }
     close(fds[1]);
-    FILE* out = fdopen(fds[0], "r");
+    out_ = fdopen(fds[0], "r");
     int port = 0;
     char line[1024];
-    while (port == 0 && std::fgets(line, sizeof line, out)) {
-        if (const char* at = std::strstr(line, "listening on http://127.0.0.1:")) {
-            port = std::atoi(at + std::strlen("listening on http://127.0.0.1:"));
-        }
+    constexpr const char* kListening = "listening on http://127.0.0.1:";
+    while (port == 0 && std::fgets(line, sizeof line, out_)) {
+        output_ += line;
+        if (const char* at = std::strstr(line, kListening)) port = std::atoi(at + std::strlen(kListening));
     }
-    std::fclose(out);  // the server ignores SIGPIPE; later lines are dropped
-    if (port == 0) stop(SIGKILL);
+    if (port == 0) reap();  // it ended before listening
     return port;
 }
 
-void ServerProcess::stop(int signal) {
-    if (pid_ <= 0) return;
+int ServerProcess::stop(int signal) {
+    if (pid_ <= 0) return status_;
     kill(pid_, signal);
-    int status = 0;
-    waitpid(pid_, &status, 0);
+    reap();
+    return status_;
+}
+
+void ServerProcess::reap() {
+    waitpid(pid_, &status_, 0);
     pid_ = -1;
+    char chunk[4096];
+    while (out_ && std::fgets(chunk, sizeof chunk, out_)) output_ += chunk;
+}
+
+std::string ServerProcess::log() const {
+    std::ifstream in(logPath_);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
 }

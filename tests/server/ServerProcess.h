@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -13,22 +14,35 @@ std::vector<family::Account> seedStore(const std::string& dataDir,
                                        const std::vector<family::NewAccount>& accounts, bool sameFamily);
 
 // The real zanbeck-family-server executable, started on 127.0.0.1 with a free
-// port over a data folder, as an operator would run it.
+// port over a data folder, as an operator would run it. Run by root, it runs
+// without root's power to write where the file modes forbid it.
 class ServerProcess {
 public:
-    explicit ServerProcess(std::string dataDir);
+    // `extraArguments` follow the usual ones, so a later "--port N" wins.
+    explicit ServerProcess(std::string dataDir, std::vector<std::string> extraArguments = {});
     ~ServerProcess();
     ServerProcess(const ServerProcess&) = delete;
     ServerProcess& operator=(const ServerProcess&) = delete;
 
     // Starts the server and waits until it says it listens; returns the port,
-    // or 0 when it exited first.
+    // or 0 when it exited first (exitStatus() then tells how).
     int start();
-    // Sends `signal` and waits for the process to end.
-    void stop(int signal);
+    // Sends `signal`, waits for the process to end and returns its wait status.
+    int stop(int signal);
     bool running() const { return pid_ > 0; }
+    int exitStatus() const { return status_; }
+    // What it wrote to standard output and standard error; whole once it has ended.
+    std::string output() const { return output_; }
+    std::string log() const;
 
 private:
+    void reap();
+
     std::string dataDir_;
+    std::vector<std::string> extraArguments_;
+    std::string logPath_;
     pid_t pid_ = -1;
+    std::FILE* out_ = nullptr;
+    std::string output_;
+    int status_ = -1;
 };
