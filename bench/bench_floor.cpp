@@ -14,21 +14,21 @@
 
 namespace {
 
-void closeWindow(std::unique_ptr<PhoneWindow>& phone) {
-    phone.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-void paintedOpen(benchmark::State& state) {
+// Construction to the first full paint of the window holding `Floor` of N rows.
+template <class Floor>
+void openFloor(benchmark::State& state) {
     const int rows = int(state.range(0));
     for (auto _ : state) {
-        auto phone = std::make_unique<PhoneWindow>(new PaintedFloorList(rows));
+        auto phone = std::make_unique<PhoneWindow>(new Floor(rows));
         state.PauseTiming();
-        closeWindow(phone);
+        phone.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         state.ResumeTiming();
     }
     state.counters["peak_rss_MiB"] = peakResidentMiB();
 }
+
+void paintedOpen(benchmark::State& state) { openFloor<PaintedFloorList>(state); }
 
 void paintedReset(benchmark::State& state) {
     auto* list = new PaintedFloorList(int(state.range(0)));
@@ -39,16 +39,7 @@ void paintedReset(benchmark::State& state) {
     }
 }
 
-void widgetOpen(benchmark::State& state) {
-    const int rows = int(state.range(0));
-    for (auto _ : state) {
-        auto phone = std::make_unique<PhoneWindow>(new WidgetFloorColumn(rows));
-        state.PauseTiming();
-        closeWindow(phone);
-        state.ResumeTiming();
-    }
-    state.counters["peak_rss_MiB"] = peakResidentMiB();
-}
+void widgetOpen(benchmark::State& state) { openFloor<WidgetFloorColumn>(state); }
 
 void widgetReplace(benchmark::State& state) {
     auto* column = new WidgetFloorColumn(int(state.range(0)));
