@@ -1,8 +1,10 @@
 // The money tools as the user meets them, offscreen: opening each of the six
-// screens (build from the store, lay out and paint the window), switching the
+// screens (build from the store, push it into the planner's stack already
+// shown in the window, lay out and paint), switching the
 // badges filter, picking another calendar day, and the wish list's redraw
 // after one contribution published with setData. Each timed step ends with
-// the window painted.
+// the window painted; the opens also report their ratio to the painted floor
+// at the ledger's number of transactions (vs_floor).
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -46,11 +48,14 @@ struct Screen {
 
 void openScreen(benchmark::State& state, Tool tool) {
     GeneratedStore ledger(static_cast<int>(state.range(0)));
+    ShownStack shown;
+    VersusFloor ratio(state, static_cast<int>(state.range(0)), VersusFloor::Against::open);
     for (auto _ : state) {
-        auto screen = std::make_unique<Screen>(*ledger.store, tool);
+        ratio.start();
+        shown.open(build(tool, *ledger.store));
+        ratio.stop();
         state.PauseTiming();
-        screen.reset();  // leaving the screen is not part of opening it
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        shown.close();  // leaving the screen is not part of opening it
         state.ResumeTiming();
     }
 }

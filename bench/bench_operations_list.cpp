@@ -1,7 +1,20 @@
 // The operations tab as the user meets it, offscreen: opening the tab (build
 // the screen, compute the shown list, lay out and paint the window), typing
 // one character into the search, and switching a filter (the kind picker).
-// Each timed step ends with the window painted, as one redraw of the screen.
+// Each timed step ends with the window painted, as one redraw of the screen,
+// and is reported against the painted floor at the same number of rows
+// (vs_floor: the open against the floor's open, the others against its reset).
+// `height_measures` counts the rows' height computations of one open.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QVBoxLayout>
+#include <memory>
+
 #include "BenchHarness.h"
 #include "components/NavigationStack.h"
 #include "components/SegmentedControl.h"
@@ -11,16 +24,8 @@
 #include "services/Preferences.h"
 #include "store/MoneyStore.h"
 #include "views/ledger/TransactionListModel.h"
+#include "views/ledger/TransactionRowDelegate.h"
 #include "views/ledger/TransactionsView.h"
-
-#include <QApplication>
-#include <QLineEdit>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QVBoxLayout>
-#include <benchmark/benchmark.h>
-#include <memory>
 
 namespace {
 
@@ -48,10 +53,16 @@ struct Screen {
 
 void openTab(benchmark::State& state) {
     GeneratedStore ledger(static_cast<int>(state.range(0)));
+    VersusFloor ratio(state, static_cast<int>(state.range(0)), VersusFloor::Against::open);
     for (auto _ : state) {
+        const qint64 measuredBefore = TransactionRowDelegate::heightMeasurements();
+        ratio.start();
         auto screen = std::make_unique<Screen>(ledger);
         benchmark::DoNotOptimize(screen->view->model()->rowCount());
+        ratio.stop();
         state.PauseTiming();
+        state.counters["height_measures"] =
+            double(TransactionRowDelegate::heightMeasurements() - measuredBefore);
         screen.reset();  // closing the tab is not part of opening it
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         state.ResumeTiming();
@@ -62,10 +73,13 @@ void typeOneCharacter(benchmark::State& state) {
     GeneratedStore ledger(static_cast<int>(state.range(0)));
     Screen screen(ledger);
     QLineEdit* search = screen.view->searchField();
+    VersusFloor ratio(state, static_cast<int>(state.range(0)), VersusFloor::Against::reset);
     for (auto _ : state) {
+        ratio.start();
         QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("е"));
         QApplication::sendEvent(search, &press);
         screen.redraw();
+        ratio.stop();
         state.PauseTiming();
         state.counters["shown"] = screen.view->model()->rowCount();
         search->clear();
@@ -79,9 +93,12 @@ void switchFilter(benchmark::State& state) {
     Screen screen(ledger);
     QAbstractButton* expenses = screen.view->kindPicker()->segment(QStringLiteral("expense"));
     QAbstractButton* all = screen.view->kindPicker()->segment(QStringLiteral("all"));
+    VersusFloor ratio(state, static_cast<int>(state.range(0)), VersusFloor::Against::reset);
     for (auto _ : state) {
+        ratio.start();
         QTest::mouseClick(expenses, Qt::LeftButton);
         screen.redraw();
+        ratio.stop();
         state.PauseTiming();
         state.counters["shown"] = screen.view->model()->rowCount();
         QTest::mouseClick(all, Qt::LeftButton);

@@ -101,8 +101,11 @@ struct NoScanner : QrCodeScannerFactory {
 
 void openPage(benchmark::State& state) {
     Family family(static_cast<int>(state.range(0)));
+    VersusFloor ratio(state, static_cast<int>(state.range(0)), VersusFloor::Against::open);
     for (auto _ : state) {
+        ratio.start();
         auto phone = std::make_unique<PhoneWindow>(new ParentFamilyView(*family.account, scanners));
+        ratio.stop();
         state.PauseTiming();
         phone.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -115,12 +118,15 @@ void refreshWithOneChange(benchmark::State& state) {
     Family family(count);
     PhoneWindow phone(new ParentFamilyView(*family.account, scanners));
     int revision = 0;
+    VersusFloor ratio(state, count, VersusFloor::Against::reset);
     for (auto _ : state) {
         state.PauseTiming();
         family.server.on("GET", "/api/family", ScriptedResponse::json(200, familyAnswer(count, ++revision)));
         state.ResumeTiming();
+        ratio.start();
         await(family.account->refresh());
         phone.redraw();
+        ratio.stop();
     }
 }
 
@@ -129,10 +135,13 @@ void switchStatusChip(benchmark::State& state) {
     auto* view = new ParentFamilyView(*family.account, scanners);
     PhoneWindow phone(view);
     bool review = false;
+    VersusFloor ratio(state, static_cast<int>(state.range(0)), VersusFloor::Against::reset);
     for (auto _ : state) {
         review = !review;
+        ratio.start();
         view->board()->setSelectedFilter(review ? ParentTaskFilter::review : ParentTaskFilter::all);
         phone.redraw();
+        ratio.stop();
     }
 }
 

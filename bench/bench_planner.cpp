@@ -1,7 +1,8 @@
 // The "План" tab as the user meets it, offscreen: opening the tab (build the
 // screen, draw every card from the store, lay out and paint the window) and
 // the redraw after one change (one more expense this month, published with
-// setData, which does not save). Each timed step ends with the window painted.
+// setData, which does not save). Each timed step ends with the window painted
+// and is reported against the painted floor at the ledger's size (vs_floor).
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -47,8 +48,11 @@ struct Screen {
 void openTab(benchmark::State& state) {
     GeneratedStore ledger(static_cast<int>(state.range(0)));
     Lock lock;
+    VersusFloor ratio(state, static_cast<int>(state.range(0)), VersusFloor::Against::open);
     for (auto _ : state) {
+        ratio.start();
         auto screen = std::make_unique<Screen>(ledger, lock);
+        ratio.stop();
         state.PauseTiming();
         state.counters["goals"] = screen->view->goalsCard()->rowCount();
         state.counters["templates"] = screen->view->templatesCard()->rowCount();
@@ -62,7 +66,8 @@ void redrawAfterExpense(benchmark::State& state) {
     GeneratedStore ledger(static_cast<int>(state.range(0)));
     Lock lock;
     Screen screen(ledger, lock);
-    timeRedrawsAfterExpense(state, *ledger.store, screen.phone);
+    VersusFloor ratio(state, static_cast<int>(state.range(0)), VersusFloor::Against::reset);
+    timeRedrawsAfterExpense(state, *ledger.store, screen.phone, &ratio);
 }
 
 }  // namespace

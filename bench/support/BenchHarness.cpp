@@ -1,12 +1,18 @@
 #include "BenchHarness.h"
 
-#include "components/Theme.h"
-#include "services/Preferences.h"
+#include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QStandardPaths>
+#include <QTimeZone>
 #include <QVBoxLayout>
-#include <benchmark/benchmark.h>
+
+#include "PaintedFloor.h"
+#include "components/NavigationStack.h"
+#include "components/Theme.h"
+#include "models/LedgerJson.h"
+#include "services/Preferences.h"
 
 QDateTime BenchClock::now() const {
     return QDateTime(QDate(2026, 10, 4), QTime(12, 0), Qt::UTC);
@@ -29,6 +35,43 @@ GeneratedStore::~GeneratedStore() {
     Preferences::resetStandard();
 }
 
+ProfileOnDisk::ProfileOnDisk(int count, Recurring recurring) {
+    Preferences::resetStandard(dir.filePath("standard.ini"));
+    AppGroupDefaults::setDirectoryOverride(dir.filePath("group"));
+    env.paths = StorePaths(dir.path());
+    env.clock = &clock;
+    env.timeZone = QTimeZone("Europe/Berlin");
+    env.preferences = &Preferences::standard();
+    StorePaths::makeFolder(*env.paths.accountsFolder(), nullptr);
+    MoneyData ledger = generateLedger(count);
+    if (recurring == Recurring::due && ledger.recurringTransactions)
+        for (RecurringTransaction& item : *ledger.recurringTransactions)
+            item.nextDate = clock.now().addDays(-7);
+    unsettled = encodeMoneyData(ledger);
+    writeUnsettled();
+    if (recurring == Recurring::settled) MoneyStore settle(env);
+}
+
+ProfileOnDisk::~ProfileOnDisk() {
+    AppGroupDefaults::setDirectoryOverride({});
+    Preferences::resetStandard();
+}
+
+QString ProfileOnDisk::file() const { return *env.paths.anonymousFile(); }
+
+void ProfileOnDisk::writeUnsettled() {
+    QFile out(file());
+    if (out.open(QIODevice::WriteOnly)) out.write(unsettled);
+}
+
+double peakResidentMiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    return 0;
+}
+
 PhoneWindow::PhoneWindow(QWidget* content) {
     auto* layout = new QVBoxLayout(&window);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -43,6 +86,32 @@ void PhoneWindow::redraw() {
     benchmark::DoNotOptimize(window.grab());
 }
 
+ShownStack::ShownStack()
+    : stack(new NavigationStack(new NavigationPage(QStringLiteral("Планы")))), phone(stack) {}
+
+void ShownStack::open(NavigationPage* page) {
+    stack->push(page);
+    phone.redraw();
+}
+
+void ShownStack::close() {
+    stack->popToRoot();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    phone.redraw();
+}
+
+VersusFloor::VersusFloor(benchmark::State& state, int records, Against against)
+    : state_(state),
+      floorMs_(against == Against::open ? paintedFloor(records).openMs : paintedFloor(records).resetMs) {}
+
+VersusFloor::~VersusFloor() {
+    if (steps_ == 0) return;
+    const double stepMs = double(totalNs_) / 1e6 / double(steps_);
+    state_.counters["step_ms"] = stepMs;
+    state_.counters["floor_ms"] = floorMs_;
+    state_.counters["vs_floor"] = floorMs_ > 0 ? stepMs / floorMs_ : 0;
+}
+
 MoneyData withOneMoreExpense(const MoneyStore& store) {
     MoneyData data = store.data();
     MoneyTransaction expense;
@@ -55,13 +124,16 @@ MoneyData withOneMoreExpense(const MoneyStore& store) {
     return data;
 }
 
-void timeRedrawsAfterExpense(benchmark::State& state, MoneyStore& store, PhoneWindow& phone) {
+void timeRedrawsAfterExpense(benchmark::State& state, MoneyStore& store, PhoneWindow& phone,
+                             VersusFloor* ratio) {
     for (auto _ : state) {
         state.PauseTiming();
         MoneyData data = withOneMoreExpense(store);
         state.ResumeTiming();
+        if (ratio) ratio->start();
         store.setData(std::move(data));
         phone.redraw();
+        if (ratio) ratio->stop();
     }
 }
 

@@ -2,13 +2,18 @@
 
 // What the benchmark programs share: a fixed clock, a store holding a generated
 // ledger, and the phone-sized offscreen window a screen is timed in.
+#include <benchmark/benchmark.h>
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <memory>
+
 #include "LedgerGenerator.h"
 #include "store/MoneyStore.h"
 
-#include <QTemporaryDir>
-#include <QWidget>
-#include <benchmark/benchmark.h>
-#include <memory>
+class NavigationPage;
+class NavigationStack;
 
 // 4 October 2026, noon UTC: the day the generated ledgers end on.
 class BenchClock : public Clock {
@@ -30,6 +35,30 @@ struct GeneratedStore {
     std::unique_ptr<MoneyStore> store;
 };
 
+// A data folder holding the anonymous profile's ledger file of `count`
+// transactions, as the app finds it at start-up. Settled, every open finds
+// the same file and books nothing; with recurring operations due, every
+// active one fell due a week ago (writeUnsettled puts that file back).
+struct ProfileOnDisk {
+    enum class Recurring { settled, due };
+    explicit ProfileOnDisk(int count, Recurring recurring = Recurring::settled);
+    ~ProfileOnDisk();
+    ProfileOnDisk(const ProfileOnDisk&) = delete;
+    ProfileOnDisk& operator=(const ProfileOnDisk&) = delete;
+
+    // Writes the ledger as it was generated (with its due recurring operations).
+    void writeUnsettled();
+    QString file() const;
+
+    QTemporaryDir dir;
+    BenchClock clock;
+    MoneyStore::Environment env;
+    QByteArray unsettled;  // the generated ledger's file
+};
+
+// The process's peak resident memory (VmHWM), in MiB.
+double peakResidentMiB();
+
 // A 390 x 844 window holding `content` edge to edge, shown and painted once.
 struct PhoneWindow {
     explicit PhoneWindow(QWidget* content);
@@ -40,13 +69,69 @@ struct PhoneWindow {
     QWidget window;
 };
 
+// A tab's navigation stack already shown in the phone window, as the app has
+// it when the user opens a screen: a pushed page is laid out and painted into
+// a window that exists, and is reparented once (into the stack), as in the app.
+//
+//   ShownStack shown;
+//   for (auto _ : state) {
+//       shown.open(screens::wishlist(store));  // push, lay out, paint
+//       state.PauseTiming(); shown.close(); state.ResumeTiming();
+//   }
+struct ShownStack {
+    ShownStack();
+    // Pushes the page and paints the window.
+    void open(NavigationPage* page);
+    // Pops the page opened last (deleting it) and paints the root again.
+    void close();
+
+    NavigationStack* stack;
+    PhoneWindow phone;
+};
+
+// Times the steps of a screen benchmark by hand beside the Google Benchmark
+// timer, and reports them against the painted floor at the same number of
+// records (PaintedFloor.h) measured in the same run:
+//   step_ms    the mean of the timed steps
+//   floor_ms   the floor's open (or reset) at that size
+//   vs_floor   step_ms / floor_ms
+//
+//   VersusFloor ratio(state, transactions, VersusFloor::Against::open);
+//   for (auto _ : state) {
+//       ratio.start(); ...timed step...; ratio.stop();
+//       state.PauseTiming(); ...untimed...; state.ResumeTiming();
+//   }
+class VersusFloor {
+public:
+    enum class Against { open, reset };
+    VersusFloor(benchmark::State& state, int records, Against against);
+    ~VersusFloor();
+    VersusFloor(const VersusFloor&) = delete;
+    VersusFloor& operator=(const VersusFloor&) = delete;
+
+    void start() { timer_.start(); }
+    void stop() {
+        totalNs_ += timer_.nsecsElapsed();
+        ++steps_;
+    }
+
+private:
+    benchmark::State& state_;
+    double floorMs_;
+    QElapsedTimer timer_;
+    qint64 totalNs_ = 0;
+    qint64 steps_ = 0;
+};
+
 // The store's ledger with one more expense of 7 in "Еда" at the store's now
 // (what a redraw benchmark publishes with setData, which does not save).
 MoneyData withOneMoreExpense(const MoneyStore& store);
 
 // The timed loop of a redraw benchmark: each step publishes one more expense
 // (prepared untimed) and ends with `phone` painted.
-void timeRedrawsAfterExpense(benchmark::State& state, MoneyStore& store, PhoneWindow& phone);
+// With `ratio`, each redraw is also timed against the floor.
+void timeRedrawsAfterExpense(benchmark::State& state, MoneyStore& store, PhoneWindow& phone,
+                             VersusFloor* ratio = nullptr);
 
 // main() of a benchmark program that shows widgets: an offscreen QApplication
 // with the app's theme installed, then Google Benchmark.

@@ -3,10 +3,12 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QIcon>
 #include <QTextStream>
 #include <QTimer>
+#include <QWindow>
 #include <cstdio>
 
 #include "account/AccountSession.h"
@@ -39,8 +41,8 @@
 #include "views/shell/AppLaunchView.h"
 #include "views/shell/LaunchSplashView.h"  // the launch view's screens, held through pointers
 #include "views/shell/PasscodeUnlockView.h"
-#include "views/shell/SecuritySuggestionView.h"
 #include "views/shell/RootView.h"
+#include "views/shell/SecuritySuggestionView.h"
 
 namespace {
 
@@ -85,6 +87,20 @@ int runWithoutWindow(int argc, char** argv, const QStringList& arguments) {
     else if (request.printRole)
         printLine(stdout, AppAccountRole::build().rawValue());
     return 0;
+}
+
+// Paints the window once it is mapped, before the ledger is read. Only the
+// window system's events run meanwhile: no input, and no other process's
+// message (the single-instance socket waits until everything is connected).
+void presentLaunchScreen(QWidget& window) {
+    constexpr int kLongestWaitMs = 250;
+    constexpr auto kOnlyWindowEvents =
+        QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers;
+    QElapsedTimer waited;
+    waited.start();
+    while (window.windowHandle() && !window.windowHandle()->isExposed() && waited.elapsed() < kLongestWaitMs)
+        QCoreApplication::processEvents(kOnlyWindowEvents, 10);
+    window.repaint();
 }
 
 }  // namespace
@@ -141,6 +157,15 @@ int runApp(int argc, char** argv) {
     WindowAppIcons appIcons(QFileInfo(preferences.filePath()).dir().filePath(QStringLiteral("app-icon")));
     appIcons.applyStored();
 
+    // The launch screen, as a phone shows one while an app starts: the
+    // splash's first frame, still, on screen before a large ledger is read.
+    // The app's own first screen, the splash, still comes after the three
+    // long-lived objects exist.
+    AppWindow window;
+    window.setContent(new LaunchSplashView(LaunchSplashView::Motion::still));
+    window.show();
+    presentLaunchScreen(window);
+
     // The three long-lived objects, in this order: the ledger is loaded and its
     // due recurring operations booked before the lock reads the keychain, and
     // the account session comes last.
@@ -153,7 +178,6 @@ int runApp(int argc, char** argv) {
     AppLockModel appLock(keychain, preferences, &biometrics);
     AccountSession account(keychain, preferences);
 
-    AppWindow window;
     WindowHaptics haptics([&window](Haptics::Feedback feedback, const QString& message) {
         Toast::showOutcome(&window, feedback != Haptics::Feedback::error, message);
     });

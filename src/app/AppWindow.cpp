@@ -15,7 +15,12 @@ AppWindow::AppWindow(QWidget* parent) : QWidget(parent) {
 }
 
 void AppWindow::setContent(QWidget* content) {
-    if (content_) content_->deleteLater();
+    if (content_) {
+        // Out of the layout at once, so the new content takes the whole window from its first frame.
+        layout()->removeWidget(content_);
+        content_->hide();
+        content_->deleteLater();
+    }
     content_ = content;
     if (content) layout()->addWidget(content);
 }

@@ -236,12 +236,16 @@ qint64 spanOf(const MoneyData& data, const LedgerCalendar& calendar) {
 BadgeStatistics badgeStatistics(const MoneyData& data, const QueryContext& ctx, const QString& currencyCode) {
     BadgeStatistics s;
     QSet<QString> wallets;
+    // The balance in the same walk and the same order as ledger::balance.
+    s.balance = data.startingBalance;
     for (const MoneyTransaction& t : data.transactions) {
         if (t.kind == TransactionKind::income) {
             ++s.incomes;
             s.totalIncome = money::add(s.totalIncome, t.amount);
+            s.balance = money::add(s.balance, t.amount);
         } else {
             ++s.expenses;
+            s.balance = money::sub(s.balance, t.amount);
         }
         if (t.receiptFilename) ++s.receipts;
         if (t.isFavorite.value_or(false)) ++s.favourites;
@@ -250,7 +254,6 @@ BadgeStatistics badgeStatistics(const MoneyData& data, const QueryContext& ctx, 
     }
     s.operations = qint64(data.transactions.size());
     s.wallets = wallets.size();
-    s.balance = balance(data);
     s.savingsRate = savingsRate(data, ctx);
     s.monthlyBudget = data.monthlyBudget.value_or(Decimal());
 
@@ -259,7 +262,9 @@ BadgeStatistics badgeStatistics(const MoneyData& data, const QueryContext& ctx, 
     s.reachedGoals = std::count_if(all.begin(), all.end(), [&](const SavingsGoal& g) {
         return g.amount.signum() > 0 && !(s.balance < g.amount);
     });
-    s.goalProgress = goalProgress(data);
+    // The main goal's share of the balance (ledger::goalProgress), without walking the ledger again.
+    if (data.goalAmount.signum() > 0)
+        s.goalProgress = std::clamp(money::ratio(s.balance, data.goalAmount), 0.0, 1.0);
 
     s.completedTasks = completedTaskCount(data);
     s.taskPoints = taskPoints(data);

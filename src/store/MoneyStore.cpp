@@ -53,7 +53,7 @@ MoneyStore::~MoneyStore() = default;
 
 void MoneyStore::setData(MoneyData data) {
     data_ = std::move(data);
-    emit dataChanged();
+    publishData();
 }
 
 void MoneyStore::setSaveError(std::optional<QString> message) {
@@ -251,7 +251,7 @@ void MoneyStore::processDueRecurringTransactions(const QDateTime& referenceDate)
     data_.recurringTransactions = std::move(items);
     data_.transactions.insert(data_.transactions.end(), std::make_move_iterator(booked.begin()),
                               std::make_move_iterator(booked.end()));
-    emit dataChanged();
+    publishData();
     if (!booked.empty())
         save();
 }

@@ -63,6 +63,10 @@ public:
 
     // --- State -------------------------------------------------------------
     const MoneyData& data() const { return data_; }
+    // Counts the changes of data(): it moves before every dataChanged, so a
+    // value worked out from the ledger at one revision is current exactly
+    // while the revision stays the same.
+    quint64 revision() const { return revision_; }
     // Replaces the ledger in memory and publishes it; not saved by itself (the
     // next save of an operation writes it).
     void setData(MoneyData data);
@@ -217,18 +221,21 @@ private:
     template <class F>
     void mutate(F&& f) {
         std::forward<F>(f)(data_);
-        emit dataChanged();
+        publishData();
         save();
     }
     // Replaces the ledger whole, publishes it, then saves once.
     void commit(MoneyData data) {
         data_ = std::move(data);
-        emit dataChanged();
+        publishData();
         save();
     }
     // Publishes a change already made to data_ (for operations that must
     // interleave other state changes before saving).
-    void publishData() { emit dataChanged(); }
+    void publishData() {
+        ++revision_;
+        emit dataChanged();
+    }
 
     // Writes the whole ledger to the active profile's file. On success clears
     // saveError, refreshes the widget snapshot and posts due goal notifications;
@@ -253,6 +260,7 @@ private:
     bool writeFile(const QByteArray& bytes, QString& error);
 
     MoneyData data_;
+    quint64 revision_ = 0;
     std::optional<QString> saveError_;
     bool canUndoDelete_ = false;
     int snapshotWrites_ = 0;

@@ -117,3 +117,53 @@ TEST_F(RecurringBooking, ItemWhoseNextDateCannotBeFormedStopsForThisCall) {
     EXPECT_EQ(s.data().recurringTransactions->at(0).nextDate, now);
     EXPECT_FALSE(s.saveError());
 }
+
+// Start-up writes the file only when it booked something, and then once,
+// with every booking; with nothing due the file is not written at all (its
+// modification time stays where it was set). Every save writes the widget
+// snapshot, and a start-up that saved writes no second one, so the widget
+// reloads count the saves.
+TEST_F(RecurringBooking, StartUpSavesOnceWhenItBooksAndNeverOtherwise) {
+    const QDateTime now = at(2026, 6, 15);
+    const QDateTime longAgo(QDate(2001, 1, 1), QTime(0, 0), QTimeZone::utc());
+    const struct {
+        const char* name;
+        std::vector<RecurringTransaction> items;
+        size_t booked;
+    } cases[] = {
+        {"weekly and monthly due",
+         {item(RecurringFrequency::weekly, at(2026, 6, 1)),
+          item(RecurringFrequency::monthly, at(2026, 5, 15))},
+         5},
+        {"one due among idle ones",
+         {item(RecurringFrequency::weekly, at(2026, 6, 20)),
+          item(RecurringFrequency::weekly, at(2026, 6, 1), false),
+          item(RecurringFrequency::monthly, at(2026, 6, 15))},
+         1},
+        {"nothing due",
+         {item(RecurringFrequency::weekly, at(2026, 6, 20)),
+          item(RecurringFrequency::monthly, at(2026, 1, 1), false)},
+         0},
+    };
+    clock.set(now);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MoneyData d = ledgerWith({expense(Decimal(3), at(2026, 6, 2))});
+        d.recurringTransactions = c.items;
+        writeLedger(anonymousFile(), d);
+        for (int start = 0; start < 2; ++start) {
+            {
+                QFile file(anonymousFile());
+                ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+                ASSERT_TRUE(file.setFileTime(longAgo, QFileDevice::FileModificationTime));
+            }
+            const int reloads = widgets.reloads;
+            reopen();
+            const bool books = start == 0 && c.booked > 0;  // the second start finds nothing due
+            EXPECT_EQ(store->data().transactions.size(), 1 + c.booked) << start;
+            EXPECT_EQ(widgets.reloads - reloads, 1) << start;
+            EXPECT_EQ(QFileInfo(anonymousFile()).lastModified() != longAgo, books) << start;
+            EXPECT_EQ(onDisk(), store->data()) << start;
+        }
+    }
+}

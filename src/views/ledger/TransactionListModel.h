@@ -24,6 +24,10 @@ public:
     void setRows(std::vector<int> rows);
     const std::vector<int>& rows() const { return rows_; }
 
+    // The ledger position a row shows; -1 for a row outside the list.
+    int positionAt(int row) const {
+        return row >= 0 && row < static_cast<int>(rows_.size()) ? rows_[static_cast<size_t>(row)] : -1;
+    }
     // The transaction on a row; null for a row outside the list.
     const MoneyTransaction* transactionAt(int row) const;
     // The row showing the transaction with this id; -1 when it is not shown.

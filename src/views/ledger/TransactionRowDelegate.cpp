@@ -4,6 +4,7 @@
 #include <QPainterPath>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "components/Symbols.h"
 #include "components/TextFit.h"
@@ -72,7 +73,10 @@ void TransactionRowDelegate::clearMeasurements() {
     lineHeight_ = 0;
     detailHeight_ = 0;
     recentCategories_ = {};
+    forgetHeights();
 }
+
+void TransactionRowDelegate::forgetHeights() { heights_.clear(); }
 
 int TransactionRowDelegate::categoryAdvance(const QString& category) const {
     if (!categoryMetrics_) categoryMetrics_.emplace(categoryFont());
@@ -128,13 +132,13 @@ int TransactionRowDelegate::widestAmount() const {
     return widestAmount_;
 }
 
-int TransactionRowDelegate::textRoom(const MoneyTransaction& t, int cardWidth) {
-    const int star = t.isFavorite.value_or(false) ? kStarSize + kStarGap : 0;
+int TransactionRowDelegate::textRoom(bool favourite, int cardWidth) {
+    const int star = favourite ? kStarSize + kStarGap : 0;
     return cardWidth - 2 * kPaddingH - kIconBox - 3 * kSpacing - kSpacerMin - star;
 }
 
 int TransactionRowDelegate::textWidth(const MoneyTransaction& t, int cardWidth) const {
-    const int room = textRoom(t, cardWidth);
+    const int room = textRoom(t.isFavorite.value_or(false), cardWidth);
     return room - TransactionRow::amountWidth(amountAdvance(t), room, widestWord(t.category));
 }
 
@@ -157,29 +161,50 @@ int TransactionRowDelegate::categoryHeight(const QString& category, int width) c
 
 QSize TransactionRowDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const {
     const auto* model = static_cast<const TransactionListModel*>(index.model());
-    const MoneyTransaction* t = model->transactionAt(index.row());
     // Measured for the viewport's width of this moment: the list lays its rows
     // out again whenever that width changes (a scroll bar comes or goes).
     const int viewWidth = view_->viewport()->width();
     const int cardWidth = SwipeListView::cardRect(QRect(0, 0, viewWidth, 1)).width();
+    const int position = model->positionAt(index.row());
+    const MoneyTransaction* t = model->transactionAt(index.row());
+    if (!t) return {viewWidth, measureHeight(nullptr, cardWidth).height};
+    if (static_cast<size_t>(position) >= heights_.size()) heights_.resize(static_cast<size_t>(position) + 1);
+    MeasuredHeight& known = heights_[static_cast<size_t>(position)];
+    if (known.height == 0 || cardWidth < known.fromWidth || cardWidth > known.toWidth)
+        known = measureHeight(t, cardWidth);
+    return {viewWidth, known.height};
+}
+
+TransactionRowDelegate::MeasuredHeight TransactionRowDelegate::measureHeight(const MoneyTransaction* t,
+                                                                             int cardWidth) const {
+    ++heightMeasurements_;
     if (!categoryMetrics_) categoryMetrics_.emplace(categoryFont());
     if (detailHeight_ == 0) detailHeight_ = QFontMetrics(detailFont()).height();
     if (lineHeight_ == 0) lineHeight_ = categoryMetrics_->height();
     int textHeight = lineHeight_;
+    MeasuredHeight measured{0, cardWidth, cardWidth};
     if (t) {
-        // Most categories fit beside any amount a ledger holds; only a long
-        // one needs this row's own amount measured.
+        // Most categories fit beside any amount a ledger holds (and a star);
+        // only a long one needs this row's own amount measured.
         const int category = categoryAdvance(t->category);
-        MoneyTransaction favourite;
-        favourite.isFavorite = true;
-        const int room = textRoom(favourite, cardWidth);
-        if (category > room - widestAmount()) {
-            const int column = textWidth(*t, cardWidth);
-            if (category > column) textHeight = categoryHeight(t->category, column);
+        // The room a favourite's row leaves grows with the card, width for width.
+        const int fitsFrom = category + widestAmount() + (cardWidth - textRoom(true, cardWidth));
+        if (fitsFrom <= cardWidth) {
+            measured.fromWidth = fitsFrom;
+            measured.toWidth = std::numeric_limits<int>::max();
+        } else if (const int column = textWidth(*t, cardWidth); category > column) {
+            textHeight = categoryHeight(t->category, column);
+        } else {
+            // One line as long as the column keeps its lead over the category.
+            // The column shrinks by at most one pixel per pixel of card (the
+            // amount only ever gives way), so the lead is how far it may narrow.
+            measured.fromWidth = cardWidth - (column - category);
+            measured.toWidth = std::numeric_limits<int>::max();
         }
     }
     const int column = textHeight + kColumnGap + detailHeight_;
-    return {viewWidth, 2 * kPaddingV + std::max(kIconBox, column)};
+    measured.height = 2 * kPaddingV + std::max(kIconBox, column);
+    return measured;
 }
 
 void TransactionRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -232,8 +257,8 @@ void TransactionRowDelegate::paintContent(QPainter* p, const QRect& card, const 
     }
     const QString amountText = TransactionRow::signedAmountText(t);
     const int natural = QFontMetrics(amountFont()).horizontalAdvance(amountText);
-    const int amountWidth =
-        TransactionRow::amountWidth(natural, textRoom(t, card.width()), widestWord(t.category));
+    const int room = textRoom(t.isFavorite.value_or(false), card.width());
+    const int amountWidth = TransactionRow::amountWidth(natural, room, widestWord(t.category));
     const QRect amount(right - amountWidth, card.top(), amountWidth, card.height());
     p->setPen(theme.color(income ? ColorRole::Green : ColorRole::Label));
     TextFit::drawOneLine(p, amount, amountText, amountFont(), Qt::AlignRight | Qt::AlignVCenter);

@@ -4,8 +4,9 @@
 #include <QHash>
 #include <QStyledItemDelegate>
 #include <array>
-#include <utility>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "components/TransactionRow.h"
 
@@ -31,14 +32,30 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
-    // Forgets the measured text widths (after the currency, language or theme changed).
+    // Forgets the measured text widths and row heights (after the currency,
+    // language or theme changed).
     void clearMeasurements();
+    // Forgets the row heights (after the ledger changed: a row's position may
+    // now hold another transaction, or the same one with other texts).
+    void forgetHeights();
+    // How many row heights were worked out (not read back) in this process.
+    static qint64 heightMeasurements() { return heightMeasurements_; }
 
     // The width of a row's text column on a card of that width: everything
     // the icon, the gaps, the amount and the favourite star leave.
     int textWidth(const MoneyTransaction& t, int cardWidth) const;
 
 private:
+    // A row's height and the card widths it holds for: a category on one line
+    // beside any amount keeps its height at every width from where it fits;
+    // a longer one holds only for the width it was wrapped at.
+    struct MeasuredHeight {
+        int height = 0;  // 0: not measured
+        int fromWidth = 0;
+        int toWidth = 0;
+    };
+    MeasuredHeight measureHeight(const MoneyTransaction* t, int cardWidth) const;
+
     // Text widths of categories (by text: a ledger repeats a few categories
     // many times) and of amount texts (by kind, sign and number of whole
     // digits: the font's digits are of equal width), so that finding the
@@ -46,7 +63,7 @@ private:
     int categoryAdvance(const QString& category) const;
     int amountAdvance(const MoneyTransaction& t) const;
     // What the row leaves its text column and amount together.
-    static int textRoom(const MoneyTransaction& t, int cardWidth);
+    static int textRoom(bool favourite, int cardWidth);
     // The height of a category wrapped at a width, laid out once per text and width.
     int categoryHeight(const QString& category, int width) const;
     int widestWord(const QString& category) const;
@@ -67,4 +84,9 @@ private:
     mutable QHash<QString, int> widestWords_;
     mutable std::array<std::pair<QString, int>, 8> recentCategories_;
     mutable size_t nextRecent_ = 0;
+    // By ledger position, so that a filter or a search keystroke (which
+    // shows other positions of the same ledger) measures nothing again, and
+    // the list's several layouts of one open measure each row once.
+    mutable std::vector<MeasuredHeight> heights_;
+    static inline qint64 heightMeasurements_ = 0;
 };

@@ -68,7 +68,10 @@ TransactionsView::TransactionsView(MoneyStore& store, std::function<void(Transac
     setContent(buildContent());
     buildToolbar();
 
-    connect(&store_, &MoneyStore::dataChanged, this, &TransactionsView::refreshIfShown);
+    connect(&store_, &MoneyStore::dataChanged, this, [this] {
+        delegate_->forgetHeights();  // measured for the ledger before this change
+        refreshIfShown();
+    });
     connect(&store_, &MoneyStore::canUndoDeleteChanged, this, &TransactionsView::updateUndoBar);
     connect(&Preferences::standard(), &Preferences::changed, this, [this](const QString& key) {
         if (key == QLatin1String("currencyCode") || key == QLatin1String("appLanguage")) {

@@ -9,14 +9,17 @@
 
 using namespace passcode_style;
 
-LaunchSplashView::LaunchSplashView(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("launchSplashView"));
+LaunchSplashView::LaunchSplashView(QWidget* parent) : LaunchSplashView(Motion::springs, parent) {}
+
+LaunchSplashView::LaunchSplashView(Motion motion, QWidget* parent) : QWidget(parent), motion_(motion) {
+    setObjectName(motion == Motion::still ? QStringLiteral("launchScreen")
+                                          : QStringLiteral("launchSplashView"));
     setAccessibleName(QStringLiteral("Zanbeck. Твои деньги, твои правила"));
 }
 
 void LaunchSplashView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (appeared_) return;  // springs into place once, never again while shown
+    if (appeared_ || motion_ == Motion::still) return;  // springs into place once, never again while shown
     appeared_ = true;
     animation_ = new QVariantAnimation(this);
     animation_->setStartValue(0.0);

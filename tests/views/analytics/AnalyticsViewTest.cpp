@@ -2,6 +2,7 @@
 #include <QBarSet>
 #include <QScrollBar>
 #include <QValueAxis>
+#include <functional>
 
 #include "components/Button.h"
 #include "components/ProgressBar.h"
@@ -10,6 +11,7 @@
 #include "views/analytics/AchievementsCard.h"
 #include "views/analytics/AnalyticsCards.h"
 #include "views/analytics/AnalyticsCharts.h"
+#include "views/analytics/AnalyticsFigures.h"
 #include "views/analytics/AnalyticsView.h"
 #include "views/ledger/DashboardFixture.h"
 
@@ -178,6 +180,54 @@ TEST_F(AnalyticsTest, FirstFourUnlockedBadgesAndTheLinkOntoTheSameStack) {
     stack->pop();
     settle();
     EXPECT_EQ(tileText(InsightsGrid::operations), QString::number(count.toInt() + 1));
+}
+
+// The figures are worked out once per change of the store and shared until
+// the next one: a redraw without a change (the theme, the page coming back)
+// reads them again, while every change of the ledger, through setData or an
+// operation, and a new month on the clock show new figures at once.
+TEST_F(AnalyticsTest, SharedFiguresFollowEveryChangeOfTheStoreAndTheDay) {
+    show(ledgerWith({expense(30, local(2026, 6, 3)), income(100, local(2026, 6, 2))}));
+    const int first = analyticsFiguresComputed(*store);
+    EXPECT_EQ(view->summaryCards()->expenseLabel()->text(), cnyText(30));
+
+    Theme::current().refresh();
+    stack->push(new NavigationPage(QStringLiteral("Медали")));
+    stack->pop();
+    settle();
+    EXPECT_GT(view->redrawCount(), 1);
+    EXPECT_EQ(analyticsFiguresComputed(*store), first) << "no change of the store: the figures are shared";
+
+    const struct {
+        std::function<void()> change;
+        QString expense;
+        QString operations;
+    } changes[] = {
+        {[&] {
+             store->setData(ledgerWith({expense(45, local(2026, 6, 3)), income(100, local(2026, 6, 2))}));
+         },
+         cnyText(45), "2"},
+        {[&] {
+             store->add(TransactionKind::expense, Decimal(5), QStringLiteral("Еда"), {}, store->now(), {},
+                        false, QStringLiteral("Основной"));
+         },
+         cnyText(50), "3"},
+        {[&] { store->deleteTransactions({store->data().transactions.back().id}); }, cnyText(45), "2"},
+    };
+    for (const auto& c : changes) {
+        c.change();
+        EXPECT_EQ(view->summaryCards()->expenseLabel()->text(), c.expense);
+        EXPECT_EQ(tileText(InsightsGrid::operations), c.operations);
+        EXPECT_EQ(view->achievementsCard()->countLabel()->text(),
+                  QString::number(store->unlockedBadges().size()) + "/37");
+        EXPECT_EQ(view->achievementsCard()->pointsLabel()->text(),
+                  QString::number(store->badgePoints()) + " очков наград");
+    }
+
+    setNow(local(2026, 7, 1, 10));  // a new month, the ledger unchanged
+    view->redraw();
+    EXPECT_EQ(view->summaryCards()->expenseLabel()->text(), cnyText(0));
+    EXPECT_EQ(view->comparisonCard()->expenseRow()->previousLabel()->text(), "Было " + cnyText(45));
 }
 
 TEST_F(AnalyticsTest, GalleryImages) {

@@ -87,3 +87,58 @@ TEST_F(OperationsListTest, RowsFitTheirTextAtTheViewportWidth) {
             Gallery::save(*window, QStringLiteral("TransactionsView_long_categories_") + scheme).isEmpty());
     }
 }
+
+// Each row's height is worked out once per content and width: the list's
+// several layouts of one open, a filter and a search read it back, while a
+// change of the ledger (a category that now wraps, or no longer does) and a
+// change of the width measure again, and the rows keep the height of the
+// text they show.
+TEST_F(OperationsListTest, HeightsAreMeasuredOncePerContentAndWidth) {
+    const QUuid grows = add(TransactionKind::expense, 5, QStringLiteral("Еда"), at(14, 12));
+    const QUuid shrinks = add(TransactionKind::income, 20, kBuiltIn, at(14, 11));
+    for (int i = 0; i < 40; ++i) add(TransactionKind::expense, 5 + i, QStringLiteral("Транспорт"), at(1, 9));
+    const qint64 before = TransactionRowDelegate::heightMeasurements();
+    open();
+    settle();
+    const int rows = view->model()->rowCount();
+    const qint64 atOpen = TransactionRowDelegate::heightMeasurements() - before;
+    EXPECT_GE(atOpen, rows);
+    EXPECT_LE(atOpen, rows + 4) << "the open's layouts measured rows again";
+
+    auto* delegate = static_cast<TransactionRowDelegate*>(view->list()->itemDelegate());
+    const int detail = QFontMetrics(TransactionRow::detailFont()).height();
+    auto expectedHeight = [&](const QUuid& id) {
+        const int row = view->model()->rowOf(id);
+        const MoneyTransaction& t = *view->model()->transactionAt(row);
+        const int column = delegate->textWidth(t, SwipeListView::cardRect(rowRect(row)).width());
+        const TextFit::WrappedText category(t.category, TransactionRow::categoryFont(), column);
+        return 2 * TransactionRowDelegate::kPaddingV +
+               std::max(TransactionRow::kIconBox, category.height() + TransactionRow::kColumnGap + detail);
+    };
+    auto heightOf = [&](const QUuid& id) { return rowRect(view->model()->rowOf(id)).height(); };
+
+    const qint64 beforeFilters = TransactionRowDelegate::heightMeasurements();
+    view->setSearchText(QStringLiteral("Тран"));
+    settle();
+    view->setSearchText({});
+    view->setSort(TransactionSort::biggest);
+    settle();
+    EXPECT_EQ(TransactionRowDelegate::heightMeasurements(), beforeFilters) << "same ledger, same width";
+
+    MoneyTransaction longer = *view->model()->transactionAt(view->model()->rowOf(grows));
+    longer.category = kBuiltIn;
+    store->updateTransaction(longer);
+    MoneyTransaction shorter = *view->model()->transactionAt(view->model()->rowOf(shrinks));
+    shorter.category = QStringLiteral("Подарок");
+    store->updateTransaction(shorter);
+    settle();
+    EXPECT_GT(heightOf(grows), heightOf(shrinks));
+    for (const QUuid& id : {grows, shrinks}) EXPECT_EQ(heightOf(id), expectedHeight(id));
+
+    for (const int width : {320, 390}) {
+        window->resize(width, Gallery::kPhoneSize.height());
+        settle();
+        SCOPED_TRACE(width);
+        for (const QUuid& id : {grows, shrinks}) EXPECT_EQ(heightOf(id), expectedHeight(id));
+    }
+}

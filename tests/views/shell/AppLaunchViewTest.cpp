@@ -1,15 +1,15 @@
-#include "ShellFixture.h"
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
 
+#include "ShellFixture.h"
 #include "components/Button.h"
 #include "views/shell/AppLaunchView.h"
 #include "views/shell/LaunchSplashView.h"
 #include "views/shell/PasscodeSetupView.h"
 #include "views/shell/PasscodeUnlockView.h"
-#include "views/shell/SecuritySuggestionView.h"
 #include "views/shell/RootView.h"
-
-#include <QSignalSpy>
-#include <QTimer>
+#include "views/shell/SecuritySuggestionView.h"
 
 using namespace shelltest;
 
@@ -234,4 +234,22 @@ TEST_F(LaunchTest, UnreadableKeychainKeepsACodedAppLockedSaysWhyAndRetries) {
     typeCode("2580");
     EXPECT_TRUE(view->rootView());
     EXPECT_FALSE(view->suggestionView());
+}
+
+// The launch screen the window shows while the ledger is read is the splash's
+// first frame, still: the splash that follows starts from the same picture,
+// and the launch screen never moves on its own.
+TEST_F(LaunchTest, LaunchScreenIsTheSplashsFirstFrameAndStaysStill) {
+    auto still = viewtest::showPhoneWindow(new LaunchSplashView(LaunchSplashView::Motion::still));
+    const QImage launchScreen = still->grab().toImage();
+    auto* splash = new LaunchSplashView;
+    auto springing = viewtest::showPhoneWindow(splash);
+    EXPECT_TRUE(splash->appeared());
+    EXPECT_EQ(springing->grab().toImage(), launchScreen)
+        << "the splash starts where the launch screen stands";
+
+    QTest::qWait(150);  // the splash springs meanwhile; the launch screen does not
+    EXPECT_NE(springing->grab().toImage(), launchScreen);
+    EXPECT_EQ(still->grab().toImage(), launchScreen);
+    EXPECT_FALSE(still->findChild<LaunchSplashView*>()->appeared());
 }
