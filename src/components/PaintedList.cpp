@@ -61,17 +61,15 @@ void PaintedList::updateRow(const QString& id) {
         measures_by_id_.remove(id);  // a hidden row is measured when it is shown
         return;
     }
-    const int before = measuredHeight(id, laidWidth_);
+    otherTotals_.clear();
     measures_by_id_.remove(id);
-    if (measuredHeight(id, laidWidth_) != before)
-        layoutRows();
+    if (measuredHeight(id, laidWidth_) != laidHeight(index_.value(id))) layoutRows();
     dropGoneFocus();
     repaintRow(id);
 }
 
 void PaintedList::updateAllRows() {
     measures_by_id_.clear();
-    hfwWidth_ = -1;
     layoutRows();
     dropGoneFocus();
     update();
@@ -80,7 +78,6 @@ void PaintedList::updateAllRows() {
 void PaintedList::setSpacing(int spacing) {
     if (spacing_ == spacing) return;
     spacing_ = spacing;
-    hfwWidth_ = -1;
     layoutRows();
     update();
 }
@@ -106,20 +103,37 @@ void PaintedList::layoutRows() {
     }
     tops_.back() = y;
     laidWidth_ = width;
-    hfwWidth_ = width;
-    hfwHeight_ = y;
+    otherTotals_.clear();
     if (y != oldTotal) updateGeometry();
 }
 
+int PaintedList::laidHeight(int row) const {
+    // The height the row was laid out with (the cache may hold another width's).
+    const size_t r = size_t(row);
+    return (r + 1 < size_t(ids_.size()) ? tops_[r + 1] - spacing_ : tops_.back()) - tops_[r];
+}
+
 int PaintedList::heightForWidth(int width) const {
-    if (width == hfwWidth_) return hfwHeight_;
-    // Asked for another width than the list has: measured at that width (the
-    // layout then gives the list that width, and the heights are reused).
+    if (width == laidWidth_) return tops_.back();
+    // A layout trying another width: the total is worked out once per width
+    // and content, and the rows' own heights stay those of the list's width.
+    if (const auto it = otherTotals_.constFind(width); it != otherTotals_.constEnd()) return *it;
     int y = 0;
-    for (int i = 0; i < ids_.size(); ++i)
-        y += measuredHeight(ids_.at(i), width) + (i + 1 < ids_.size() ? spacing_ : 0);
-    hfwWidth_ = width;
-    hfwHeight_ = y;
+    for (int i = 0; i < ids_.size(); ++i) {
+        const QString& id = ids_.at(i);
+        const auto m = measures_by_id_.constFind(id);
+        const bool busy = busy_.contains(id);
+        int height = 0;
+        if (m != measures_by_id_.constEnd() && m->width == width && m->busy == busy) {
+            height = m->height;
+        } else {
+            height = delegate_.rowHeight(id, width, busy);
+            ++measures_;
+        }
+        y += height + (i + 1 < ids_.size() ? spacing_ : 0);
+    }
+    if (otherTotals_.size() > 8) otherTotals_.clear();
+    otherTotals_.insert(width, y);
     return y;
 }
 
@@ -250,8 +264,8 @@ void PaintedList::setBusy(const QString& id, bool busy) {
         busy_.remove(id);
     if (!index_.contains(id)) return;
     // A busy row may be taller (its spinner), so it is measured again.
-    const int before = measures_by_id_.value(id).height;
-    if (measuredHeight(id, laidWidth_) != before) {
+    otherTotals_.clear();
+    if (measuredHeight(id, laidWidth_) != laidHeight(index_.value(id))) {
         layoutRows();
         update();
     } else {

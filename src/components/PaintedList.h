@@ -211,6 +211,7 @@ private:
     int measuredHeight(const QString& id, int width) const;
     void layoutRows();
     int rowAt(int y) const;  // -1 outside every row
+    int laidHeight(int row) const;
     QList<PaintedButton> buttonsOf(int row) const;  // in the list's coordinates, enabled as the rules say
     ButtonRef buttonAt(const QPoint& pos, int* row = nullptr) const;
     // Records what a row shows now; true when it changed since last seen.
@@ -231,8 +232,7 @@ private:
     mutable qint64 measures_ = 0;
     std::vector<int> tops_;  // row tops at laidWidth_, plus the total height at the end
     int laidWidth_ = -1;
-    mutable int hfwWidth_ = -1;
-    mutable int hfwHeight_ = 0;
+    mutable QHash<int, int> otherTotals_;  // heightForWidth at widths other than laidWidth_
     int spacing_ = 0;
     bool held_ = false;
     QSet<QString> busy_;
