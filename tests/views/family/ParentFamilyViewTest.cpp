@@ -233,6 +233,14 @@ TEST_F(ParentCenterTest, BoardCountsCardTextsAndOneActionAtATime) {
     for (ParentTaskFilter filter : parentcenter::allFilters()) chips << board->filterChip(filter)->title();
     EXPECT_EQ(chips, QStringList({"Все 6", "Проверить 3", "В работе 1", "Готово 1"}));
     EXPECT_EQ(board->waitingLabel()->text(), "3 ждут вас");
+    view->body()->ensureWidgetVisible(board->list(), 0, 0);
+    settle();
+    saveGallery("parent_center_board");
+    Theme::current().setSystemScheme(ColorScheme::Dark);
+    settle();
+    saveGallery("parent_center_board_dark");
+    Theme::current().setSystemScheme(ColorScheme::Light);
+    settle();
 
     struct Expected {
         const char* id;
