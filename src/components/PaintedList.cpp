@@ -69,6 +69,7 @@ void PaintedList::updateRow(const QString& id) {
 }
 
 void PaintedList::updateAllRows() {
+    delegate_.forgetMeasurements();
     measures_by_id_.clear();
     layoutRows();
     dropGoneFocus();

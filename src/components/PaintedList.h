@@ -114,6 +114,9 @@ public:
     }
     virtual void paintRow(QPainter* painter, const QString& id, const QRect& rect,
                           const PaintedRowState& state) const = 0;
+    // Drops what the delegate keeps to measure faster (font metrics, text
+    // widths); the list calls it from updateAllRows() (theme, currency).
+    virtual void forgetMeasurements() const {}
 };
 
 class PaintedList : public QWidget {

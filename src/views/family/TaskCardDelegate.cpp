@@ -27,8 +27,7 @@ QFont rewardFont() { return Theme::font(TextStyle::Caption, QFont::Black); }
 QFont approvalsFont() { return Theme::font(TextStyle::Caption, QFont::Bold); }
 
 // One line when it fits (measured without laying the text out), else wrapped.
-int textHeight(const QString& text, const QFont& font, int width) {
-    const QFontMetrics metrics(font);
+int textHeight(const QString& text, const QFontMetrics& metrics, const QFont& font, int width) {
     if (metrics.horizontalAdvance(text) <= width) return metrics.height();
     return TextFit::wrappedHeight(text, font, width);
 }
@@ -92,23 +91,32 @@ TaskCardContent TaskCardContent::of(const FamilyTask& task, const QString& curre
     return c;
 }
 
+const TaskCardDelegate::Metrics& TaskCardDelegate::metrics() const {
+    if (!metrics_)
+        metrics_.emplace(Metrics{QFontMetrics(titleFont()), QFontMetrics(subtitleFont()), QFontMetrics(rewardFont()),
+                                 std::max(kApprovalsSymbol, QFontMetrics(approvalsFont()).height()),
+                                 Button::faceSize(returnFace()).height()});
+    return *metrics_;
+}
+
 TaskCardDelegate::Layout TaskCardDelegate::layout(const TaskCardContent& c, int width, bool busy) const {
     Layout l;
+    const Metrics& m = metrics();
     const int pad = FamilyStyle::taskCardPadding;
     const int inner = std::max(width - 2 * pad, 1);
-    const int natural = QFontMetrics(rewardFont()).horizontalAdvance(c.reward) + 1;
+    const int natural = m.reward.horizontalAdvance(c.reward) + 1;
     l.rewardWidth = std::min(natural, inner / 3);
     l.textLeft = pad + FamilyStyle::statusTile + kTopSpacing;
     l.textWidth = std::max(inner - FamilyStyle::statusTile - 2 * kTopSpacing - l.rewardWidth, 1);
-    l.titleHeight = textHeight(c.title, titleFont(), l.textWidth);
-    l.subtitleHeight = textHeight(c.subtitle, subtitleFont(), l.textWidth);
+    l.titleHeight = textHeight(c.title, m.title, titleFont(), l.textWidth);
+    l.subtitleHeight = textHeight(c.subtitle, m.subtitle, subtitleFont(), l.textWidth);
     l.topHeight = std::max(FamilyStyle::statusTile, l.titleHeight + kTextSpacing + l.subtitleHeight);
     int y = pad + l.topHeight;
     if (c.review) {
         l.approvalsTop = y + FamilyStyle::taskCardSpacing;
-        l.approvalsHeight = std::max(kApprovalsSymbol, QFontMetrics(approvalsFont()).height());
+        l.approvalsHeight = m.approvalsHeight;
         l.buttonsTop = l.approvalsTop + l.approvalsHeight + FamilyStyle::taskCardSpacing;
-        y = l.buttonsTop + Button::faceSize(returnFace()).height();
+        y = l.buttonsTop + m.buttonHeight;
         if (busy) {
             l.spinnerTop = y + FamilyStyle::taskCardSpacing;
             y = l.spinnerTop + Spinner::kDefaultSize;
@@ -132,7 +140,7 @@ QList<PaintedButton> TaskCardDelegate::buttons(const QString& id, int width, boo
     const Layout l = layout(c, width, busy);
     const int pad = FamilyStyle::taskCardPadding;
     const int inner = width - 2 * pad;
-    const int height = Button::faceSize(returnFace()).height();
+    const int height = metrics().buttonHeight;
     // Two buttons share the row equally; a lone "Вернуть" fills it.
     if (c.ownVote) return {{kReturn, QRect(pad, l.buttonsTop, inner, height), QStringLiteral("Вернуть")}};
     const int half = (inner - FamilyStyle::taskButtonSpacing) / 2;
