@@ -150,6 +150,7 @@ struct TaskRow {
     std::string familyId;
     std::string childId;
     std::string status;
+    bool returned = false;  // active again because a parent returned it
 };
 
 // Columns every task answer is made from; `?1` is the viewer's id.
@@ -182,10 +183,11 @@ json loadTaskJson(Database& db, const std::string& taskId, const Account& viewer
 
 // A task the viewer can see: any task of a parent's family, only a child's own.
 TaskRow visibleTask(Database& db, const Account& viewer, const std::string& taskId) {
-    auto s = db.prepare("SELECT id, family_id, child_user_id, status FROM tasks WHERE id = ?");
+    auto s = db.prepare(
+        "SELECT id, family_id, child_user_id, status, returned_at IS NOT NULL FROM tasks WHERE id = ?");
     s.bind(1, taskId);
     if (!s.step()) throw ApiError(404, "Задание не найдено.");
-    TaskRow task{s.text(0), s.text(1), s.text(2), s.text(3)};
+    TaskRow task{s.text(0), s.text(1), s.text(2), s.text(3), s.integer(4) != 0};
     const bool visible = viewer.role == "parent" ? viewer.familyId && *viewer.familyId == task.familyId
                                                  : task.childId == viewer.id;
     if (!visible) throw ApiError(404, "Задание не найдено.");
@@ -200,9 +202,11 @@ void setStatus(Database& db, const std::string& taskId, const char* status, std:
         .run();
 }
 
-[[noreturn]] void refuseStatus(const std::string& status) {
-    if (status == "done") throw ApiError(409, "Задание уже выполнено.");
-    if (status == "review") throw ApiError(409, "Задание уже ждёт проверки.");
+[[noreturn]] void refuseStatus(const TaskRow& task) {
+    if (task.status == "done") throw ApiError(409, "Задание уже выполнено.");
+    if (task.status == "review") throw ApiError(409, "Задание уже ждёт проверки.");
+    // Approving or returning a task another parent has just returned.
+    if (task.returned) throw ApiError(409, "Задание уже вернули ребёнку.");
     throw ApiError(409, "Ребёнок ещё не отметил задание выполненным.");
 }
 
@@ -534,10 +538,11 @@ json FamilyStore::actOnTask(const Account& viewer, const std::string& taskId, co
     const Account me = currentAccount(d_->db, viewer);
     const TaskRow task = visibleTask(d_->db, me, taskId);
     if (action == "complete") {
-        if (task.status != "active") refuseStatus(task.status);
+        if (task.status != "active") refuseStatus(task);
         setStatus(d_->db, task.id, "review", now);
+        d_->db.prepare("UPDATE tasks SET returned_at = NULL WHERE id = ?").bind(1, task.id).run();
     } else if (action == "approve") {
-        if (task.status != "review") refuseStatus(task.status);
+        if (task.status != "review") refuseStatus(task);
         auto insert = d_->db.prepare(
             "INSERT OR IGNORE INTO task_approvals (task_id, parent_user_id, approved_at) VALUES (?, ?, ?)");
         insert.bind(1, task.id).bind(2, me.id).bind(3, now).run();
@@ -546,9 +551,10 @@ json FamilyStore::actOnTask(const Account& viewer, const std::string& taskId, co
         if (approvals >= parentCount(d_->db, task.familyId)) setStatus(d_->db, task.id, "done", now);
         else setStatus(d_->db, task.id, "review", now);
     } else {
-        if (task.status != "review") refuseStatus(task.status);
+        if (task.status != "review") refuseStatus(task);
         d_->db.prepare("DELETE FROM task_approvals WHERE task_id = ?").bind(1, task.id).run();
         setStatus(d_->db, task.id, "active", now);
+        d_->db.prepare("UPDATE tasks SET returned_at = ? WHERE id = ?").bind(1, now).bind(2, task.id).run();
     }
     auto answer = loadTaskJson(d_->db, task.id, me);
     tx.commit();

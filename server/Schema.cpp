@@ -64,6 +64,12 @@ CREATE TABLE task_approvals (
 );
 )sql";
 
+// A task a parent returned keeps the moment until the child reports it done
+// again, so that a parent acting on a card that is out of date hears why.
+constexpr const char* kVersion2 = R"sql(
+ALTER TABLE tasks ADD COLUMN returned_at INTEGER;
+)sql";
+
 int userVersion(Database& db) {
     auto stmt = db.prepare("PRAGMA user_version");
     return stmt.step() ? static_cast<int>(stmt.integer(0)) : 0;
@@ -82,6 +88,13 @@ void migrate(Database& db) {
         if (userVersion(db) >= 1) return;
         db.exec(kVersion1);
         db.exec("PRAGMA user_version = 1");
+        tx.commit();
+    }
+    if (userVersion(db) < 2) {
+        Transaction tx(db);
+        if (userVersion(db) >= 2) return;
+        db.exec(kVersion2);
+        db.exec("PRAGMA user_version = 2");
         tx.commit();
     }
 }

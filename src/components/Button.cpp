@@ -125,28 +125,47 @@ QColor Button::tint() const {
     return theme.color(role_ == Role::Destructive ? ColorRole::Red : ColorRole::Accent);
 }
 
-QFont Button::labelFont() const {
-    int weight = weight_;
-    if (weight < 0)
-        weight = (style_ == Style::BorderedProminent || role_ == Role::Cancel) ? QFont::DemiBold : QFont::Normal;
-    return Theme::font(textStyle_, weight);
+Button::Face Button::face() const {
+    Face f;
+    f.text = iconOnly_ ? QString() : text();
+    f.symbol = symbol_;
+    f.style = style_;
+    f.size = size_;
+    f.textStyle = textStyle_;
+    f.weight = weight_ < 0 && role_ == Role::Cancel ? int(QFont::DemiBold) : weight_;
+    f.tint = tint();
+    f.labelColor = labelColor_;
+    f.enabled = isEnabled();
+    f.down = isDown();
+    f.focused = hasFocus();
+    f.fullWidth = fullWidth_;
+    return f;
 }
 
-int Button::symbolSize() const {
-    return Symbols::sizeForText(Theme::pointSize(textStyle_));
+QFont Button::labelFont(const Face& face) {
+    int weight = face.weight;
+    if (weight < 0) weight = face.style == Style::BorderedProminent ? QFont::DemiBold : QFont::Normal;
+    return Theme::font(face.textStyle, weight);
 }
 
-QSize Button::sizeHint() const {
-    const QFontMetrics fm(labelFont());
+int Button::symbolSize(const Face& face) { return Symbols::sizeForText(Theme::pointSize(face.textStyle)); }
+
+QSize Button::faceSize(const Face& face) {
+    const QFont font = labelFont(face);
+    const QFontMetrics fm(font);
     int w = 0;
-    if (!symbol_.isEmpty()) w += symbolSize();
+    if (!face.symbol.isEmpty()) w += symbolSize(face);
     // Rounded up: a rounded-down advance would elide the text by a fraction of a pixel.
-    if (!iconOnly_ && !text().isEmpty())
-        w += (w ? kGap : 0) + static_cast<int>(std::ceil(QFontMetricsF(labelFont()).horizontalAdvance(text()))) + 1;
-    const int h = size_ == Size::Large ? 50 : (style_ == Style::Plain ? qMax(fm.height(), symbolSize()) + 8 : 34);
-    const int padding = style_ == Style::Plain ? 4 : (size_ == Size::Large ? 20 : 12);
+    if (!face.text.isEmpty())
+        w += (w ? kGap : 0) + static_cast<int>(std::ceil(QFontMetricsF(font).horizontalAdvance(face.text))) + 1;
+    const int h = face.size == Size::Large
+                      ? 50
+                      : (face.style == Style::Plain ? qMax(fm.height(), symbolSize(face)) + 8 : 34);
+    const int padding = face.style == Style::Plain ? 4 : (face.size == Size::Large ? 20 : 12);
     return {w + 2 * padding, h};
 }
+
+QSize Button::sizeHint() const { return faceSize(face()); }
 
 QSize Button::minimumSizeHint() const {
     return {qMin(sizeHint().width(), 44), sizeHint().height()};
@@ -159,51 +178,60 @@ void Button::changeEvent(QEvent* event) {
 
 void Button::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    if (!isEnabled()) p.setOpacity(0.4);
-    else if (isDown()) p.setOpacity(0.6);
+    paintFace(&p, rect(), face());
+}
 
-    const QColor base = style_ == Style::BorderedProminent ? visibleFill(tint()) : tint();
+void Button::paintFace(QPainter* painter, const QRect& rect, const Face& face) {
+    QPainter& p = *painter;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    if (!face.enabled) p.setOpacity(p.opacity() * 0.4);
+    else if (face.down) p.setOpacity(p.opacity() * 0.6);
+
+    const QColor base = face.style == Style::BorderedProminent ? visibleFill(face.tint) : face.tint;
     QColor fg = base;
-    const QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    const qreal radius = size_ == Size::Large ? 14 : Spacing::controlRadius;
-    if (style_ == Style::BorderedProminent) {
+    const QRectF box = QRectF(rect).adjusted(0.5, 0.5, -0.5, -0.5);
+    const qreal radius = face.size == Size::Large ? 14 : Spacing::controlRadius;
+    if (face.style == Style::BorderedProminent) {
         QPainterPath path;
         path.addRoundedRect(box, radius, radius);
         p.fillPath(path, base);
-        fg = readableOn(base, labelColor_ ? *labelColor_ : (isLightColor(base) ? QColor(Qt::black) : QColor(Qt::white)));
-    } else if (style_ == Style::Bordered) {
+        fg = readableOn(base, face.labelColor ? *face.labelColor : (isLightColor(base) ? QColor(Qt::black) : QColor(Qt::white)));
+    } else if (face.style == Style::Bordered) {
         QColor fill = base;
         fill.setAlphaF(0.15f);
         QPainterPath path;
         path.addRoundedRect(box, radius, radius);
         p.fillPath(path, fill);
     }
-    if (hasFocus() && style_ != Style::Plain) {
+    if (face.focused && face.style != Style::Plain) {
         QColor ring = base;
         ring.setAlphaF(0.5f);
         p.setPen(QPen(ring, 2));
         p.drawRoundedRect(box.adjusted(1, 1, -1, -1), radius, radius);
     }
 
-    const QFont font = labelFont();
+    const QFont font = labelFont(face);
     const QFontMetrics fm(font);
-    const bool showText = !iconOnly_ && !text().isEmpty();
-    const int sym = symbol_.isEmpty() ? 0 : symbolSize();
-    const int textWidth = showText ? fm.horizontalAdvance(text()) : 0;
-    const int padding = style_ == Style::Plain ? 4 : 12;
-    const int available = width() - 2 * padding - sym - (sym && showText ? kGap : 0);
-    const QString shown = showText ? fm.elidedText(text(), Qt::ElideRight, qMax(0, available)) : QString();
+    const bool showText = !face.text.isEmpty();
+    const int sym = face.symbol.isEmpty() ? 0 : symbolSize(face);
+    const int textWidth = showText ? fm.horizontalAdvance(face.text) : 0;
+    const int padding = face.style == Style::Plain ? 4 : 12;
+    const int available = rect.width() - 2 * padding - sym - (sym && showText ? kGap : 0);
+    const QString shown = showText ? fm.elidedText(face.text, Qt::ElideRight, qMax(0, available)) : QString();
     const int contentWidth = sym + (sym && showText ? kGap : 0) + qMin(textWidth, qMax(0, available));
-    int x = (width() - contentWidth) / 2;
-    if (style_ == Style::Plain && !fullWidth_) x = qMax(padding, x);
+    int x = rect.left() + (rect.width() - contentWidth) / 2;
+    if (face.style == Style::Plain && !face.fullWidth) x = qMax(rect.left() + padding, x);
     if (sym) {
-        p.drawPixmap(x, (height() - sym) / 2, Symbols::pixmap(symbol_, sym, fg, devicePixelRatioF()));
+        const qreal dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
+        p.drawPixmap(x, rect.top() + (rect.height() - sym) / 2, Symbols::pixmap(face.symbol, sym, fg, dpr));
         x += sym + kGap;
     }
     if (showText) {
         p.setFont(font);
         p.setPen(fg);
-        p.drawText(QRect(x, 0, width() - x, height()), Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, shown);
+        p.drawText(QRect(x, rect.top(), rect.right() + 1 - x, rect.height()),
+                   Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, shown);
     }
+    p.restore();
 }

@@ -5,6 +5,8 @@
 #include <QAbstractButton>
 #include <optional>
 
+class QPainter;
+
 // A push button in the platform's styles. The tint is the accent unless set;
 // the destructive role draws it red.
 //
@@ -41,13 +43,34 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
+    // How a button looks, apart from any widget: painted lists draw the
+    // buttons of their rows with it, so that they look like this widget.
+    struct Face {
+        QString text;
+        QString symbol;
+        Style style = Style::Plain;
+        Size size = Size::Regular;
+        TextStyle textStyle = TextStyle::Body;
+        int weight = -1;  // -1: semibold when prominent, regular otherwise
+        QColor tint;
+        std::optional<QColor> labelColor;  // on a prominent fill
+        bool enabled = true;
+        bool down = false;
+        bool focused = false;
+        bool fullWidth = false;
+    };
+    static void paintFace(QPainter* painter, const QRect& rect, const Face& face);
+    // The natural size of a face (its height is the button's height).
+    static QSize faceSize(const Face& face);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
-    QFont labelFont() const;
-    int symbolSize() const;
+    Face face() const;
+    static QFont labelFont(const Face& face);
+    static int symbolSize(const Face& face);
 
     Style style_;
     Role role_ = Role::Normal;

@@ -3,10 +3,6 @@
 #include <QPainter>
 #include <QTimer>
 
-namespace {
-constexpr int kSpokes = 12;
-constexpr int kStepMs = 80;  // one turn a second, near enough
-}  // namespace
 
 Spinner::Spinner(int size, QWidget* parent) : QWidget(parent), size_(size), timer_(new QTimer(this)) {
     setObjectName(QStringLiteral("spinner"));
@@ -34,15 +30,21 @@ void Spinner::hideEvent(QHideEvent* event) {
 
 void Spinner::paintEvent(QPaintEvent*) {
     QPainter p(this);
+    paintSpokes(&p, QPointF(width() / 2.0, height() / 2.0), size_, step_);
+}
+
+void Spinner::paintSpokes(QPainter* painter, const QPointF& centre, int size, int step) {
+    QPainter& p = *painter;
+    p.save();
     p.setRenderHint(QPainter::Antialiasing);
-    p.translate(width() / 2.0, height() / 2.0);
-    const qreal radius = size_ / 2.0;
+    p.translate(centre);
+    const qreal radius = size / 2.0;
     QPen pen(Theme::current().color(ColorRole::SecondaryLabel));
-    pen.setWidthF(qMax(2.0, size_ / 10.0));
+    pen.setWidthF(qMax(2.0, size / 10.0));
     pen.setCapStyle(Qt::RoundCap);
     for (int i = 0; i < kSpokes; ++i) {
         // The spoke at the current step is darkest; the ones behind it fade.
-        const int age = (step_ - i + kSpokes) % kSpokes;
+        const int age = (step - i + kSpokes) % kSpokes;
         QColor color = pen.color();
         color.setAlphaF(1.0 - 0.75 * age / (kSpokes - 1));
         QPen spoke = pen;
@@ -53,4 +55,5 @@ void Spinner::paintEvent(QPaintEvent*) {
         p.drawLine(QPointF(0, -radius * 0.5), QPointF(0, -radius + pen.widthF() / 2));
         p.restore();
     }
+    p.restore();
 }

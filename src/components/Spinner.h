@@ -4,6 +4,7 @@
 
 #include "components/Theme.h"
 
+class QPainter;
 class QTimer;
 
 // The platform's activity indicator: twelve spokes fading round a circle. It
@@ -16,6 +17,11 @@ public:
     explicit Spinner(int size = kDefaultSize, QWidget* parent = nullptr);
 
     bool isSpinning() const;
+    // Draws the spokes of a spinner of `size` centred at `centre`, the
+    // `step`th of twelve steps of a turn (painted lists draw theirs so).
+    static void paintSpokes(QPainter* painter, const QPointF& centre, int size, int step);
+    static constexpr int kStepMs = 80;  // one turn a second, near enough
+    static constexpr int kSpokes = 12;
     QSize sizeHint() const override { return {size_, size_}; }
     QSize minimumSizeHint() const override { return sizeHint(); }
 

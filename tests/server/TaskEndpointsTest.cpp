@@ -44,6 +44,13 @@ TEST_F(TaskEndpoints, WithTwoParentsEachApprovesOnceAndReturningForgetsTheApprov
     ASSERT_EQ(returned.status, 200) << returned.body;
     EXPECT_EQ(returned.json["task"]["status"], "active");
     EXPECT_EQ(returned.json["task"]["approval_count"], 0);
+    // Mama's card still offers both buttons: what she sends is refused with
+    // the truth, the task was returned, not that it was never reported done.
+    for (const char* action : {"approve", "return"}) {
+        const auto late = act(mamaToken_, id, action);
+        EXPECT_EQ(late.status, 409) << action;
+        EXPECT_EQ(late.error(), "Задание уже вернули ребёнку.") << action;
+    }
 
     ASSERT_EQ(act(kidToken_, id, "complete").status, 200);
     EXPECT_EQ(task(mamaToken_, id)["current_user_approved"], 0);

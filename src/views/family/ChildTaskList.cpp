@@ -1,131 +1,145 @@
 #include "views/family/ChildTaskList.h"
 
-#include <QHBoxLayout>
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include "components/MoneyFocus.h"
-#include "components/Button.h"
-#include "components/TextLabel.h"
+#include "components/TextFit.h"
 #include "components/Theme.h"
 #include "views/family/FamilyStyle.h"
 #include "views/family/TaskTexts.h"
 
 namespace {
 
-void setTextIfChanged(TextLabel* label, const QString& text) {
-    if (label->text() != text) label->setText(text);
+constexpr int kRewardGap = 8;
+
+QFont titleFont() { return Theme::font(TextStyle::Body, QFont::Bold); }
+QFont rewardFont() { return Theme::font(TextStyle::Body); }
+QFont statusFont() { return Theme::font(TextStyle::Caption); }
+
+Button::Face doneFace() {
+    Button::Face face;
+    face.text = QStringLiteral("Готово");
+    face.style = Button::Style::BorderedProminent;
+    face.tint = QColor(Qt::black);
+    face.labelColor = QColor(Qt::white);
+    return face;
 }
 
 }  // namespace
 
-ChildTaskRow::ChildTaskRow(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("childTaskRow"));
-    auto* column = new QVBoxLayout(this);
-    const int padding = FamilyStyle::taskRowPadding + FamilyStyle::taskRowInset;
-    column->setContentsMargins(0, padding, 0, padding);
-    column->setSpacing(FamilyStyle::taskLineSpacing);
-
-    auto* line = new QHBoxLayout;
-    line->setSpacing(8);
-    title_ = new TextLabel({}, TextStyle::Body, ColorRole::Label, this);
-    title_->setObjectName(QStringLiteral("taskTitle"));
-    title_->setTextStyle(TextStyle::Body, QFont::Bold);
-    title_->setWordWrap(true);
-    line->addWidget(title_, 1);
-    reward_ = new TextLabel({}, TextStyle::Body, ColorRole::Green, this);
-    reward_->setObjectName(QStringLiteral("taskReward"));
-    reward_->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    line->addWidget(reward_, 0, Qt::AlignTop);
-    column->addLayout(line);
-
-    status_ = new TextLabel({}, TextStyle::Caption, ColorRole::SecondaryLabel, this);
-    status_->setObjectName(QStringLiteral("taskStatus"));
-    column->addWidget(status_);
-
-    done_ = new Button(QStringLiteral("Готово"), Button::Style::BorderedProminent, {}, this);
-    done_->setObjectName(QStringLiteral("taskDoneButton"));
-    MoneyFocus::mark(done_);
-    done_->setTint(QColor(Qt::black));
-    done_->setLabelColor(Qt::white);
-    column->addWidget(done_, 0, Qt::AlignLeft);
-    connect(done_, &QAbstractButton::clicked, this, [this] { emit completeRequested(taskId_); });
-    connect(&Theme::current(), &Theme::changed, this, qOverload<>(&QWidget::update));
-}
-
-QString ChildTaskRow::statusText(const QString& status) {
+QString ChildTaskContent::statusText(const QString& status) {
     if (status == QLatin1String("active")) return QStringLiteral("В работе");
     if (status == QLatin1String("review")) return QStringLiteral("Ждёт проверки");
     return QStringLiteral("Выполнено");
 }
 
-void ChildTaskRow::setTask(const FamilyTask& task, const QString& currencyCode, bool acting) {
-    taskId_ = task.id;
-    setTextIfChanged(title_, task.title);
-    setTextIfChanged(reward_, taskRewardText(task.reward_cents, currencyCode));
-    setTextIfChanged(status_, statusText(task.status));
-    const bool active = task.status == QLatin1String("active");
-    if (done_->isHidden() == active) done_->setVisible(active);
-    // Held until its request ends: a second tap would send a second "complete",
-    // which the server refuses once the task waits for review.
-    // Dropping the focus first keeps Qt from passing it on, and the page from
-    // scrolling to wherever it went.
-    if (acting && done_->hasFocus()) done_->clearFocus();
-    done_->setEnabled(!acting);
+ChildTaskContent ChildTaskContent::of(const FamilyTask& task, const QString& currencyCode) {
+    return {task.title, taskRewardText(task.reward_cents, currencyCode), statusText(task.status),
+            task.status == QLatin1String("active")};
 }
 
-void ChildTaskRow::setFirst(bool first) {
-    if (first_ == first) return;
-    first_ = first;
-    update();
+ChildTaskDelegate::Layout ChildTaskDelegate::layout(const ChildTaskContent& c, int width) const {
+    Layout l;
+    const int padding = FamilyStyle::taskRowPadding + FamilyStyle::taskRowInset;
+    l.rewardWidth = std::min(QFontMetrics(rewardFont()).horizontalAdvance(c.reward) + 1, width / 2);
+    l.titleWidth = std::max(width - l.rewardWidth - kRewardGap, 1);
+    const QFontMetrics title(titleFont());
+    l.titleHeight = title.horizontalAdvance(c.title) <= l.titleWidth
+                        ? title.height()
+                        : TextFit::wrappedHeight(c.title, titleFont(), l.titleWidth);
+    l.titleHeight = std::max(l.titleHeight, QFontMetrics(rewardFont()).height());
+    l.statusTop = padding + l.titleHeight + FamilyStyle::taskLineSpacing;
+    int y = l.statusTop + QFontMetrics(statusFont()).height();
+    if (c.done) {
+        l.buttonTop = y + FamilyStyle::taskLineSpacing;
+        y = l.buttonTop + Button::faceSize(doneFace()).height();
+    }
+    l.height = y + padding;
+    return l;
 }
 
-void ChildTaskRow::paintEvent(QPaintEvent*) {
-    if (first_) return;
-    QPainter p(this);
-    p.fillRect(QRect(0, 0, width(), 1), Theme::current().color(ColorRole::Separator));
+int ChildTaskDelegate::rowHeight(const QString& id, int width, bool) const {
+    const auto it = tasks_.constFind(id);
+    return it == tasks_.constEnd() ? 0 : layout(ChildTaskContent::of(*it, currency_), width).height;
+}
+
+QList<PaintedButton> ChildTaskDelegate::buttons(const QString& id, int width, bool) const {
+    const auto it = tasks_.constFind(id);
+    if (it == tasks_.constEnd()) return {};
+    const ChildTaskContent c = ChildTaskContent::of(*it, currency_);
+    if (!c.done) return {};
+    const Layout l = layout(c, width);
+    const QSize size = Button::faceSize(doneFace());
+    return {{kDone, QRect(QPoint(0, l.buttonTop), QSize(std::min(size.width(), width), size.height())),
+             QStringLiteral("Готово")}};
+}
+
+void ChildTaskDelegate::paintRow(QPainter* p, const QString& id, const QRect& rect,
+                                 const PaintedRowState& state) const {
+    const auto it = tasks_.constFind(id);
+    if (it == tasks_.constEnd()) return;
+    const ChildTaskContent c = ChildTaskContent::of(*it, currency_);
+    const Layout l = layout(c, rect.width());
+    const Theme& theme = Theme::current();
+    if (!state.first) p->fillRect(QRect(rect.left(), rect.top(), rect.width(), 1), theme.color(ColorRole::Separator));
+    const int top = rect.top() + FamilyStyle::taskRowPadding + FamilyStyle::taskRowInset;
+    p->setPen(theme.color(ColorRole::Label));
+    TextFit::WrappedText(c.title, titleFont(), l.titleWidth).draw(p, QPointF(rect.left(), top));
+    p->setPen(theme.color(ColorRole::Green));
+    TextFit::drawOneLine(p, QRect(rect.right() + 1 - l.rewardWidth, top, l.rewardWidth,
+                                  QFontMetrics(rewardFont()).height()),
+                         c.reward, rewardFont(), Qt::AlignRight | Qt::AlignTop);
+    p->setPen(theme.color(ColorRole::SecondaryLabel));
+    p->setFont(statusFont());
+    p->drawText(QRect(rect.left(), rect.top() + l.statusTop, rect.width(), QFontMetrics(statusFont()).height()),
+                Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, c.status);
+    for (const PaintedButton& button : buttons(id, rect.width(), state.busy))
+        PaintedList::paintButton(p, rect, button, doneFace(), state);
 }
 
 ChildTaskList::ChildTaskList(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("childTaskList"));
-    column_ = new QVBoxLayout(this);
-    column_->setContentsMargins(0, 0, 0, 0);
-    column_->setSpacing(0);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    list_ = new PaintedList(delegate_);
+    list_->setObjectName(QStringLiteral("childTaskRows"));
+    column->addWidget(list_);
+    connect(list_, &PaintedList::buttonClicked, this, [this](const QString& key, const QString&) {
+        const auto it = tasks_.constFind(key);
+        if (it != tasks_.constEnd()) emit completeRequested(it->id);
+    });
+}
+
+std::optional<ChildTaskContent> ChildTaskList::row(const QString& key) const {
+    const auto it = tasks_.constFind(key);
+    if (it == tasks_.constEnd()) return std::nullopt;
+    return ChildTaskContent::of(*it, delegate_.currencyCode());
 }
 
 void ChildTaskList::setTasks(const QList<FamilyTask>& tasks, const QString& currencyCode,
                              const QSet<QString>& acting) {
-    QHash<QString, ChildTaskRow*> kept;
-    kept.reserve(tasks.size());
-    QList<ChildTaskRow*> order;
-    order.reserve(tasks.size());
+    const bool currencyChanged = currencyCode != delegate_.currencyCode();
+    delegate_.setCurrencyCode(currencyCode);
+    QHash<QString, FamilyTask> next;
+    next.reserve(tasks.size());
+    QStringList keys, changed;
+    QSet<QString> busy;
     for (const FamilyTask& task : tasks) {
         // A repeated id (which the server never sends) gets a row of its own.
         QString key = task.id;
-        for (int n = 1; kept.contains(key); ++n) key = task.id + QChar(0) + QString::number(n);
-        ChildTaskRow* row = rowsByKey_.take(key);
-        if (!row) {
-            row = new ChildTaskRow(this);
-            connect(row, &ChildTaskRow::completeRequested, this, &ChildTaskList::completeRequested);
-        }
-        row->setTask(task, currencyCode, acting.contains(task.id));
-        row->setFirst(order.isEmpty());
-        kept.insert(key, row);
-        order.append(row);
+        for (int n = 1; next.contains(key); ++n) key = task.id + QChar(0) + QString::number(n);
+        const auto old = tasks_.constFind(key);
+        if (old == tasks_.constEnd() || !(*old == task)) changed << key;
+        if (acting.contains(task.id)) busy.insert(key);
+        next.insert(key, task);
+        keys << key;
     }
-    for (ChildTaskRow* gone : std::as_const(rowsByKey_)) {
-        column_->removeWidget(gone);
-        gone->hide();
-        gone->deleteLater();  // its "Готово" may be what is calling
+    tasks_ = std::move(next);
+    if (keys != list_->rows()) list_->setRows(keys);
+    list_->setBusyRows(busy);
+    if (currencyChanged) {
+        list_->updateAllRows();
+        return;
     }
-    rowsByKey_ = std::move(kept);
-    if (order != order_) {
-        // Laid out again only when the order changed (a new task, one gone).
-        for (ChildTaskRow* row : std::as_const(order)) column_->removeWidget(row);
-        for (ChildTaskRow* row : std::as_const(order)) {
-            column_->addWidget(row);
-            row->show();
-        }
-        order_ = std::move(order);
-    }
+    for (const QString& key : std::as_const(changed)) list_->updateRow(key);
 }

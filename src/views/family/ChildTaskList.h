@@ -4,67 +4,71 @@
 #include <QList>
 #include <QSet>
 #include <QWidget>
-#include <functional>
+#include <optional>
 
 #include "account/FamilyRecords.h"
+#include "components/PaintedList.h"
 
-class Button;
-class QVBoxLayout;
-class TextLabel;
+// What one row of the child's task list shows.
+struct ChildTaskContent {
+    QString title;
+    QString reward;  // "+12 CNY"
+    QString status;  // statusText()
+    bool done = false;  // "Готово" is offered (the task is active)
 
-// One money task on the child's screen: the title in bold with the reward in
-// green at the trailing end, the status below it and, while the task is
-// active, "Готово".
-class ChildTaskRow : public QWidget {
-    Q_OBJECT
-public:
-    explicit ChildTaskRow(QWidget* parent = nullptr);
-
-    // acting: a "complete" for this task is being sent.
-    void setTask(const FamilyTask& task, const QString& currencyCode, bool acting);
-    // The hairline above every row but the first.
-    void setFirst(bool first);
-
-    const QString& taskId() const { return taskId_; }
-    TextLabel* titleLabel() const { return title_; }
-    TextLabel* rewardLabel() const { return reward_; }
-    TextLabel* statusLabel() const { return status_; }
-    Button* doneButton() const { return done_; }
-
+    static ChildTaskContent of(const FamilyTask& task, const QString& currencyCode);
     // "В работе" for "active", "Ждёт проверки" for "review", "Выполнено" for anything else.
     static QString statusText(const QString& status);
-
-signals:
-    void completeRequested(const QString& taskId);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    QString taskId_;
-    bool first_ = true;
-    TextLabel* title_;
-    TextLabel* reward_;
-    TextLabel* status_;
-    Button* done_;
 };
 
-// The task rows in the server's order. A redraw updates the rows it already
-// has in place (by task id), adds the new ones and drops the gone ones, so the
-// rows, and the page's scroll position, survive every refresh.
+// Paints a money task of the child's screen: the title in bold with the
+// reward in green at the trailing end, the status below it and, while the task
+// is active, "Готово" (key "done"); a hairline above every row but the first.
+class ChildTaskDelegate : public PaintedRowDelegate {
+public:
+    static inline const QString kDone = QStringLiteral("done");
+
+    explicit ChildTaskDelegate(const QHash<QString, FamilyTask>& tasks) : tasks_(tasks) {}
+    void setCurrencyCode(const QString& code) { currency_ = code; }
+    const QString& currencyCode() const { return currency_; }
+
+    int rowHeight(const QString& id, int width, bool busy) const override;
+    QList<PaintedButton> buttons(const QString& id, int width, bool busy) const override;
+    void paintRow(QPainter* painter, const QString& id, const QRect& rect,
+                  const PaintedRowState& state) const override;
+
+private:
+    struct Layout {
+        int rewardWidth = 0, titleWidth = 0, titleHeight = 0, statusTop = 0, buttonTop = 0, height = 0;
+    };
+    Layout layout(const ChildTaskContent& content, int width) const;
+
+    const QHash<QString, FamilyTask>& tasks_;
+    QString currency_;
+};
+
+// The task rows in the server's order, painted in one list. A redraw repaints
+// only the rows whose task changed, so the page's scroll position survives
+// every refresh; a row's "Готово" is held while its "complete" is sent.
 class ChildTaskList : public QWidget {
     Q_OBJECT
 public:
     explicit ChildTaskList(QWidget* parent = nullptr);
 
+    // `acting`: ids of the tasks whose "complete" is being sent.
     void setTasks(const QList<FamilyTask>& tasks, const QString& currencyCode, const QSet<QString>& acting);
-    QList<ChildTaskRow*> rows() const { return order_; }
+
+    // For tests: the list (rows are the row keys, the button key is "done"),
+    // the keys in order, and what a row shows.
+    PaintedList* list() const { return list_; }
+    QStringList rowKeys() const { return list_->rows(); }
+    std::optional<ChildTaskContent> row(const QString& key) const;
 
 signals:
     void completeRequested(const QString& taskId);
 
 private:
-    QVBoxLayout* column_;
-    QHash<QString, ChildTaskRow*> rowsByKey_;
-    QList<ChildTaskRow*> order_;
+    QHash<QString, FamilyTask> tasks_;  // by row key
+    ChildTaskDelegate delegate_{tasks_};
+    PaintedList* list_;
 };

@@ -20,6 +20,7 @@
 #include "support/WaitUntil.h"
 #include "views/ViewFixture.h"
 #include "views/family/ChildFamilyView.h"
+#include "support/PaintedListInput.h"
 #include "views/family/ChildTaskList.h"
 
 using accounttest::finish;
@@ -83,14 +84,15 @@ TEST(ChildFamilyEndToEnd, CodeFromTheScreenPairsATaskArrivesByPullAndGoesToRevie
 
     view->pullToRefresh()->refresh();
     ASSERT_TRUE(waitUntil([&] { return !view->pullToRefresh()->isRefreshing(); }));
-    ASSERT_EQ(view->taskList()->rows().size(), 1);
-    ChildTaskRow* row = view->taskList()->rows()[0];
-    EXPECT_EQ(row->titleLabel()->text(), "Полить цветы");
-    EXPECT_EQ(row->rewardLabel()->text(), "+12 CNY");
-    EXPECT_EQ(row->statusLabel()->text(), "В работе");
-    QTest::mouseClick(row->doneButton(), Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([&] { return row->statusLabel()->text() == "Ждёт проверки"; }));
-    EXPECT_FALSE(row->doneButton()->isVisible());
+    ASSERT_EQ(view->taskList()->rowKeys().size(), 1);
+    const QString key = view->taskList()->rowKeys()[0];
+    auto row = [&] { return *view->taskList()->row(key); };
+    EXPECT_EQ(row().title, "Полить цветы");
+    EXPECT_EQ(row().reward, "+12 CNY");
+    EXPECT_EQ(row().status, "В работе");
+    ASSERT_TRUE(paintedlist::clickButton(view->taskList()->list(), key, "done"));
+    ASSERT_TRUE(waitUntil([&] { return row().status == "Ждёт проверки"; }));
+    EXPECT_TRUE(view->taskList()->list()->buttonKeys(key).isEmpty());
     EXPECT_FALSE(view->errorLabel()->isVisible());
 
     window.reset();

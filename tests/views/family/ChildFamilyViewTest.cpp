@@ -12,6 +12,7 @@
 #include "components/Spinner.h"
 #include "components/TextLabel.h"
 #include "views/family/ChildFamilyView.h"
+#include "support/PaintedListInput.h"
 #include "views/family/ChildTaskList.h"
 #include "views/family/FamilyAccountView.h"
 #include "views/shell/ShellFixture.h"
@@ -60,12 +61,13 @@ protected:
         return *view;
     }
     int families() const { return int(server.requestsTo("GET", "/api/family").size()); }
-    QList<ChildTaskRow*> rows() const { return view->taskList()->rows(); }
-    QStringList column(TextLabel* (ChildTaskRow::*label)() const) const {
+    QStringList rows() const { return view->taskList()->rowKeys(); }
+    QStringList column(QString ChildTaskContent::*text) const {
         QStringList texts;
-        for (ChildTaskRow* row : rows()) texts << (row->*label)()->text();
+        for (const QString& key : rows()) texts << (*view->taskList()->row(key)).*text;
         return texts;
     }
+    PaintedList* list() const { return view->taskList()->list(); }
 
     FamilyAccountView* page = nullptr;
     ChildFamilyView* view = nullptr;
@@ -122,29 +124,46 @@ TEST_F(ChildFamilyTest, RewardsAndStatusesFollowTheTasksAndTheCurrencyWithoutReb
           {"d", 1999, "paused"},
           {"e", 15000, "active"}});
     EXPECT_FALSE(view->tasksPlaceholder()->isVisible());
-    EXPECT_EQ(column(&ChildTaskRow::titleLabel),
+    EXPECT_EQ(column(&ChildTaskContent::title),
               (QStringList{"Задание a", "Задание b", "Задание c", "Задание d", "Задание e"}));
-    EXPECT_EQ(column(&ChildTaskRow::statusLabel),
+    EXPECT_EQ(column(&ChildTaskContent::status),
               (QStringList{"В работе", "Ждёт проверки", "Выполнено", "Выполнено", "В работе"}));
     QList<bool> buttons;
-    for (ChildTaskRow* row : rows()) buttons << row->doneButton()->isVisible();
+    for (const QString& key : rows()) buttons << list()->buttonKeys(key).contains("done");
     EXPECT_EQ(buttons, (QList<bool>{true, false, false, false, true}));
     saveGallery("child_family_tasks");
 
-    const QList<ChildTaskRow*> before = rows();
     const std::pair<const char*, const char*> currencies[] = {
         {nullptr, "CNY"}, {"USD", "USD"}, {"XYZ", "CNY"}};
     for (const auto& [stored, shown] : currencies) {
         if (stored) Preferences::standard().setValue("currencyCode", QString::fromLatin1(stored));
         const QString c = QString::fromLatin1(shown);
-        EXPECT_EQ(column(&ChildTaskRow::rewardLabel),
+        EXPECT_EQ(column(&ChildTaskContent::reward),
                   (QStringList{"+0 " + c, "+0 " + c, "+1 " + c, "+19 " + c, "+150 " + c}));
     }
+    const QStringList keys = rows();
     account().setErrorMessage(QString("Нет связи с сервером."));
     server.queue("POST", "/api/pairing/create", held(ScriptedResponse::json(500, "{}")));
     click(view->createButton());
     ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 1; }));
-    EXPECT_EQ(rows(), before) << "a busy flag, a message or the currency rebuilds no row";
+    EXPECT_EQ(rows(), keys) << "a busy flag or a message keeps every row";
+}
+
+// A double-click on "Готово" sends one "complete": the second press of the
+// gesture is dropped, and so is a press on the row whose button just went.
+TEST_F(ChildFamilyTest, ADoubleClickOnDoneSendsOneComplete) {
+    show({{"a", 500, "active"}, {"b", 700, "active"}});
+    server.queue("PATCH", "/api/tasks", ScriptedResponse::json(200, "{}"));
+    server.on("GET", "/api/family", ScriptedResponse::json(200, familyWith({{"a", 500, "review"}, {"b", 700, "active"}})));
+    const QRect done = list()->buttonRect("a", "done");
+    ASSERT_TRUE(paintedlist::doubleClickButton(list(), "a", "done", [&] {
+        ASSERT_TRUE(waitUntil([&] { return view->taskList()->row("a")->status == "Ждёт проверки"; }));
+    }));
+    QTest::mouseClick(list(), Qt::LeftButton, {}, done.center());
+    settle();
+    EXPECT_EQ(server.requestsTo("PATCH", "/api/tasks").size(), 1);
+    EXPECT_TRUE(list()->buttonKeys("a").isEmpty());
+    EXPECT_TRUE(list()->isButtonEnabled("b", "done"));
 }
 
 // The road to "Ждёт проверки" runs against the real server (ChildFamilyEndToEnd).
@@ -153,15 +172,14 @@ TEST_F(ChildFamilyTest, DoneIsHeldWhileItsRequestRunsAFailureShowsInRedAndSignOu
     server.queue("PATCH", "/api/tasks",
                  ScriptedResponse::json(409, R"({"error":"Задание уже ждёт проверки."})"));
     server.queue("PATCH", "/api/tasks", held(ScriptedResponse::json(200, "{}")));
-    Button* done = rows()[1]->doneButton();
-    click(done);
-    ASSERT_TRUE(waitUntil([&] { return view->errorLabel()->isVisible() && done->isEnabled(); }));
+    ASSERT_TRUE(paintedlist::clickButton(list(), "b", "done"));
+    ASSERT_TRUE(waitUntil([&] { return view->errorLabel()->isVisible() && list()->isButtonEnabled("b", "done"); }));
     EXPECT_EQ(view->errorLabel()->text(), "Задание уже ждёт проверки.");
 
-    click(done);
+    ASSERT_TRUE(paintedlist::clickButton(list(), "b", "done"));
     ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 1; }));
-    EXPECT_FALSE(done->isEnabled());
-    EXPECT_TRUE(rows()[0]->doneButton()->isEnabled()) << "only the acting row waits";
+    EXPECT_FALSE(list()->isButtonEnabled("b", "done"));
+    EXPECT_TRUE(list()->isButtonEnabled("a", "done")) << "only the acting row waits";
     EXPECT_EQ(server.requestsTo("PATCH", "/api/tasks").size(), 2);
     const int requests = int(server.requests().size());
     click(view->signOutButton());
@@ -194,7 +212,7 @@ TEST_F(ChildFamilyTest, PullAndWheelRefreshOneAtATimeAndAFailedPullKeepsTheRowsS
     saveGallery("child_family_pull");
     server.releaseHeld();
     ASSERT_TRUE(waitUntil([&] { return !view->pullToRefresh()->isRefreshing(); }));
-    EXPECT_EQ(column(&ChildTaskRow::titleLabel), (QStringList{"Задание n", "Задание a"}));
+    EXPECT_EQ(column(&ChildTaskContent::title), (QStringList{"Задание n", "Задание a"}));
 
     server.queue("GET", "/api/family", ScriptedResponse::json(500, R"({"error":"Ошибка"})"));
     for (int notch = 0; notch < 3; ++notch) {

@@ -18,6 +18,7 @@
 #include "components/DisclosureGroup.h"
 #include "components/QrImage.h"
 #include "components/TextLabel.h"
+#include "support/PaintedListInput.h"
 #include "support/QrScreenshot.h"
 #include "views/family/FamilyConnectionCard.h"
 #include "views/family/ParentFamilyView.h"
@@ -163,21 +164,24 @@ TEST_F(ParentEndToEnd, ParentCentersPairInviteComposeAndApproveTogetherThroughTh
 
     // Mama's vote leaves 1/2; papa's moves the card under "Готово".
     ASSERT_FALSE(finish(ParentFamilyView::refreshQuietly(mama.get())));
-    TaskCard* card = mamaView->board()->card(taskId);
-    ASSERT_TRUE(card && card->approveButton()->isVisible());
-    EXPECT_EQ(card->approvalsLabel()->text(), "Подтверждения: 0/2");
-    click(card->approveButton());
+    PaintedList* mamaCards = mamaView->board()->list();
+    std::optional<TaskCardContent> card = mamaView->board()->card(taskId);
+    ASSERT_TRUE(card && mamaCards->buttonKeys(taskId).contains("approve"));
+    EXPECT_EQ(card->approvals, "Подтверждения: 0/2");
+    ASSERT_TRUE(paintedlist::clickButton(mamaCards, taskId, "approve"));
     ASSERT_TRUE(waitUntil([&] { return !mamaView->board()->actionInFlight(); }));
-    EXPECT_EQ(card->approvalsLabel()->text(), "Подтверждения: 1/2");
-    EXPECT_TRUE(card->ownVoteLabel()->isVisible());
-    EXPECT_FALSE(card->approveButton()->isVisible());
+    card = mamaView->board()->card(taskId);
+    EXPECT_EQ(card->approvals, "Подтверждения: 1/2");
+    EXPECT_TRUE(card->ownVote);
+    EXPECT_EQ(mamaCards->buttonKeys(taskId), QStringList({"return"}));
     ASSERT_FALSE(finish(ParentFamilyView::refreshQuietly(papa.get())));
-    click(papaView->board()->card(taskId)->approveButton());
+    ASSERT_TRUE(paintedlist::clickButton(papaView->board()->list(), taskId, "approve"));
     ASSERT_TRUE(waitUntil([&] { return !papaView->board()->actionInFlight(); }));
     click(papaView->board()->filterChip(ParentTaskFilter::done));
-    ASSERT_EQ(papaView->board()->visibleCards().size(), 1);
-    EXPECT_EQ(papaView->board()->visibleCards()[0]->subtitleLabel()->text(), "Коля · выполнено");
-    EXPECT_EQ(papaView->board()->visibleCards()[0]->rewardLabel()->text(), "+12 CNY");
+    ASSERT_EQ(papaView->board()->list()->rows(), QStringList({taskId}));
+    EXPECT_EQ(papaView->board()->card(taskId)->subtitle, "Коля · выполнено");
+    EXPECT_EQ(papaView->board()->card(taskId)->reward, "+12 CNY");
+    EXPECT_TRUE(papaView->board()->list()->buttonKeys(taskId).isEmpty());
 
     // A code pasted with its line end still pairs.
     ASSERT_FALSE(finish(kid2->createPairingCode()));

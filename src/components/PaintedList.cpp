@@ -1,0 +1,559 @@
+#include "components/PaintedList.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollArea>
+#include <QTimerEvent>
+#include <algorithm>
+
+#include "components/PaintedListAccessible.h"
+#include "components/Spinner.h"
+#include "components/Theme.h"
+
+PaintedList::PaintedList(const PaintedRowDelegate& delegate, QWidget* parent)
+    : QWidget(parent), delegate_(delegate) {
+    setObjectName(QStringLiteral("paintedList"));
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
+    // Tab only: a click on a row's button leaves the keyboard focus where it
+    // was, so that Space never repeats a money action the mouse just made.
+    setFocusPolicy(Qt::TabFocus);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_Hover, false);
+    clock_.start();
+    tops_ = {0};
+    PaintedListAccessible::install();
+    connect(qApp, &QApplication::focusChanged, this, &PaintedList::onFocusChanged);
+    connect(&Theme::current(), &Theme::changed, this, &PaintedList::updateAllRows);
+}
+
+PaintedList::~PaintedList() = default;
+
+// ---- rows and heights ----
+
+void PaintedList::setRows(const QStringList& ids) {
+    ids_ = ids;
+    index_.clear();
+    index_.reserve(ids_.size());
+    for (int i = 0; i < ids_.size(); ++i) index_.insert(ids_.at(i), i);
+    // Heights of rows a filter hides are kept, so that showing them again
+    // costs no measuring; the cache is bounded by the rows shown.
+    if (measures_by_id_.size() > 2 * ids_.size() + 1024) {
+        for (auto it = measures_by_id_.begin(); it != measures_by_id_.end();)
+            it = index_.contains(it.key()) ? std::next(it) : measures_by_id_.erase(it);
+    }
+    for (auto it = seen_.begin(); it != seen_.end();) it = index_.contains(it.key()) ? std::next(it) : seen_.erase(it);
+    if (!index_.contains(hover_.id)) hover_ = {};
+    if (!index_.contains(pressed_.id)) pressed_ = {};
+    dropGoneFocus();
+    layoutRows();
+    updateSpinnerTimer();
+    update();
+}
+
+void PaintedList::updateRow(const QString& id) {
+    if (!index_.contains(id)) {
+        measures_by_id_.remove(id);  // a hidden row is measured when it is shown
+        return;
+    }
+    otherTotals_.clear();
+    measures_by_id_.remove(id);
+    if (measuredHeight(id, laidWidth_) != laidHeight(index_.value(id))) layoutRows();
+    dropGoneFocus();
+    repaintRow(id);
+}
+
+void PaintedList::updateAllRows() {
+    delegate_.forgetMeasurements();
+    measures_by_id_.clear();
+    layoutRows();
+    dropGoneFocus();
+    update();
+}
+
+void PaintedList::setSpacing(int spacing) {
+    if (spacing_ == spacing) return;
+    spacing_ = spacing;
+    layoutRows();
+    update();
+}
+
+int PaintedList::measuredHeight(const QString& id, int width) const {
+    const bool busy = busy_.contains(id);
+    Measure& m = measures_by_id_[id];
+    if (m.width != width || m.busy != busy) {
+        m = {width, busy, delegate_.rowHeight(id, width, busy)};
+        ++measures_;
+    }
+    return m.height;
+}
+
+void PaintedList::layoutRows() {
+    const int width = this->width();
+    const int oldTotal = tops_.back();
+    tops_.resize(size_t(ids_.size()) + 1);
+    int y = 0;
+    for (int i = 0; i < ids_.size(); ++i) {
+        tops_[size_t(i)] = y;
+        y += measuredHeight(ids_.at(i), width) + (i + 1 < ids_.size() ? spacing_ : 0);
+    }
+    tops_.back() = y;
+    laidWidth_ = width;
+    otherTotals_.clear();
+    if (y != oldTotal) updateGeometry();
+}
+
+int PaintedList::laidHeight(int row) const {
+    // The height the row was laid out with (the cache may hold another width's).
+    const size_t r = size_t(row);
+    return (r + 1 < size_t(ids_.size()) ? tops_[r + 1] - spacing_ : tops_.back()) - tops_[r];
+}
+
+int PaintedList::heightForWidth(int width) const {
+    if (width == laidWidth_) return tops_.back();
+    // A layout trying another width: the total is worked out once per width
+    // and content, and the rows' own heights stay those of the list's width.
+    if (const auto it = otherTotals_.constFind(width); it != otherTotals_.constEnd()) return *it;
+    int y = 0;
+    for (int i = 0; i < ids_.size(); ++i) {
+        const QString& id = ids_.at(i);
+        const auto m = measures_by_id_.constFind(id);
+        const bool busy = busy_.contains(id);
+        int height = 0;
+        if (m != measures_by_id_.constEnd() && m->width == width && m->busy == busy) {
+            height = m->height;
+        } else {
+            height = delegate_.rowHeight(id, width, busy);
+            ++measures_;
+        }
+        y += height + (i + 1 < ids_.size() ? spacing_ : 0);
+    }
+    if (otherTotals_.size() > 8) otherTotals_.clear();
+    otherTotals_.insert(width, y);
+    return y;
+}
+
+QSize PaintedList::sizeHint() const {
+    const int width = laidWidth_ > 0 ? laidWidth_ : 320;
+    return {width, heightForWidth(width)};
+}
+
+void PaintedList::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (width() != laidWidth_) layoutRows();
+}
+
+int PaintedList::rowAt(int y) const {
+    if (ids_.isEmpty() || y < 0 || y >= tops_.back()) return -1;
+    const auto it = std::upper_bound(tops_.begin(), tops_.end() - 1, y);
+    const int row = int(it - tops_.begin()) - 1;
+    if (row < 0) return -1;
+    // Between two rows (the spacing) is no row.
+    return y < tops_[size_t(row)] + measuredHeight(ids_.at(row), laidWidth_) ? row : -1;
+}
+
+QRect PaintedList::rowRect(const QString& id) const {
+    const int row = index_.value(id, -1);
+    if (row < 0) return {};
+    return QRect(0, tops_[size_t(row)], laidWidth_, measuredHeight(id, laidWidth_));
+}
+
+// ---- buttons ----
+
+QList<PaintedButton> PaintedList::buttonsOf(int row) const {
+    const QString& id = ids_.at(row);
+    const bool busy = busy_.contains(id);
+    QList<PaintedButton> buttons = delegate_.buttons(id, laidWidth_, busy);
+    const QPoint origin(0, tops_[size_t(row)]);
+    for (PaintedButton& b : buttons) {
+        b.rect.translate(origin);
+        b.enabled = b.enabled && !busy && !held_;
+    }
+    return buttons;
+}
+
+QRect PaintedList::buttonRect(const QString& id, const QString& key) const {
+    const int row = index_.value(id, -1);
+    if (row < 0) return {};
+    for (const PaintedButton& b : buttonsOf(row))
+        if (b.key == key) return b.rect;
+    return {};
+}
+
+QStringList PaintedList::buttonKeys(const QString& id) const {
+    QStringList keys;
+    const int row = index_.value(id, -1);
+    if (row >= 0)
+        for (const PaintedButton& b : buttonsOf(row)) keys << b.key;
+    return keys;
+}
+
+bool PaintedList::isButtonEnabled(const QString& id, const QString& key) const {
+    const int row = index_.value(id, -1);
+    if (row < 0) return false;
+    for (const PaintedButton& b : buttonsOf(row))
+        if (b.key == key) return b.enabled && isEnabled();
+    return false;
+}
+
+QString PaintedList::buttonName(const QString& id, const QString& key) const {
+    const int row = index_.value(id, -1);
+    if (row < 0) return {};
+    for (const PaintedButton& b : buttonsOf(row))
+        if (b.key == key) return b.name;
+    return {};
+}
+
+QList<PaintedList::ButtonRef> PaintedList::allButtons() const {
+    QList<ButtonRef> all;
+    for (int row = 0; row < ids_.size(); ++row)
+        for (const PaintedButton& b : buttonsOf(row)) all.append({ids_.at(row), b.key});
+    return all;
+}
+
+PaintedList::ButtonRef PaintedList::buttonAt(const QPoint& pos, int* rowOut) const {
+    const int row = rowAt(pos.y());
+    if (rowOut) *rowOut = row;
+    if (row < 0) return {};
+    for (const PaintedButton& b : buttonsOf(row))
+        if (b.rect.contains(pos)) return {ids_.at(row), b.key};
+    return {};
+}
+
+bool PaintedList::see(const QString& id, const QList<PaintedButton>& shown) {
+    auto it = seen_.find(id);
+    if (it == seen_.end()) {
+        seen_.insert(id, Seen{shown, -1});
+        return false;
+    }
+    if (it->buttons == shown) return false;
+    it->buttons = shown;
+    it->changedAt = clock_.elapsed();
+    return true;
+}
+
+bool PaintedList::acceptsPresses(const QString& id) const {
+    const auto it = seen_.constFind(id);
+    if (it == seen_.constEnd() || it->changedAt < 0) return true;
+    return clock_.elapsed() - it->changedAt >= QApplication::doubleClickInterval();
+}
+
+bool PaintedList::pressButton(const QString& id, const QString& key) {
+    if (!isButtonEnabled(id, key)) return false;
+    emit buttonClicked(id, key);
+    return true;
+}
+
+// ---- states ----
+
+void PaintedList::setHeld(bool held) {
+    if (held_ == held) return;
+    held_ = held;
+    update();
+}
+
+void PaintedList::setBusy(const QString& id, bool busy) {
+    if (busy_.contains(id) == busy) return;
+    if (busy)
+        busy_.insert(id);
+    else
+        busy_.remove(id);
+    if (!index_.contains(id)) return;
+    // A busy row may be taller (its spinner), so it is measured again.
+    otherTotals_.clear();
+    if (measuredHeight(id, laidWidth_) != laidHeight(index_.value(id))) {
+        layoutRows();
+        update();
+    } else {
+        repaintRow(id);
+    }
+    updateSpinnerTimer();
+}
+
+void PaintedList::setBusyRows(const QSet<QString>& ids) {
+    const QSet<QString> was = busy_;
+    for (const QString& id : was)
+        if (!ids.contains(id)) setBusy(id, false);
+    for (const QString& id : ids)
+        if (!was.contains(id)) setBusy(id, true);
+}
+
+void PaintedList::repaintRow(const QString& id) {
+    const QRect rect = rowRect(id);
+    if (!rect.isEmpty()) update(rect);
+}
+
+void PaintedList::updateSpinnerTimer() {
+    bool any = false;
+    for (const QString& id : std::as_const(busy_)) any = any || index_.contains(id);
+    if (any) {
+        if (!spinnerTimer_.isActive()) spinnerTimer_.start(Spinner::kStepMs, this);
+    } else {
+        spinnerTimer_.stop();
+    }
+}
+
+void PaintedList::timerEvent(QTimerEvent* event) {
+    if (event->timerId() != spinnerTimer_.timerId()) return QWidget::timerEvent(event);
+    spinnerStep_ = (spinnerStep_ + 1) % Spinner::kSpokes;
+    for (const QString& id : std::as_const(busy_)) repaintRow(id);
+}
+
+void PaintedList::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange) update();
+}
+
+// ---- painting ----
+
+void PaintedList::paintEvent(QPaintEvent* event) {
+    if (ids_.isEmpty()) return;
+    QPainter p(this);
+    const QRect exposed = event->rect();
+    auto it = std::upper_bound(tops_.begin(), tops_.end() - 1, exposed.top());
+    int row = std::max(0, int(it - tops_.begin()) - 1);
+    for (; row < ids_.size() && tops_[size_t(row)] <= exposed.bottom(); ++row) {
+        const QString& id = ids_.at(row);
+        const QRect rect(0, tops_[size_t(row)], laidWidth_, measuredHeight(id, laidWidth_));
+        if (!rect.intersects(exposed)) continue;
+        PaintedRowState state;
+        state.busy = busy_.contains(id);
+        state.held = held_ || !isEnabled();
+        state.pressedKey = pressed_.id == id ? pressed_.key : QString();
+        state.hoverKey = hover_.id == id ? hover_.key : QString();
+        state.focusKey = focus_.id == id && hasFocus() ? focus_.key : QString();
+        state.spinnerStep = spinnerStep_;
+        state.first = row == 0;
+        state.last = row == ids_.size() - 1;
+        p.save();
+        delegate_.paintRow(&p, id, rect, state);
+        p.restore();
+        see(id, buttonsOf(row));
+    }
+}
+
+void PaintedList::paintButton(QPainter* painter, const QRect& rowRect, const PaintedButton& button,
+                              Button::Face face, const PaintedRowState& state) {
+    face.enabled = state.isEnabled(button);
+    face.down = face.enabled && state.pressedKey == button.key;
+    face.focused = state.focusKey == button.key;
+    if (face.text.isNull()) face.text = button.name;
+    QRect rect = button.rect.translated(rowRect.topLeft());
+    if (face.enabled && state.hoverKey == button.key && !face.down) {
+        // Hover: a faint veil over the face, as the pointer's only sign.
+        Button::paintFace(painter, rect, face);
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        QColor veil = Theme::current().color(ColorRole::Label);
+        veil.setAlphaF(0.06f);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(veil);
+        painter->drawRoundedRect(QRectF(rect).adjusted(0.5, 0.5, -0.5, -0.5), Spacing::controlRadius,
+                                 Spacing::controlRadius);
+        painter->restore();
+        return;
+    }
+    Button::paintFace(painter, rect, face);
+}
+
+void PaintedList::paintSpinner(QPainter* painter, const QPoint& centre, const PaintedRowState& state) {
+    Spinner::paintSpokes(painter, centre, Spinner::kDefaultSize, state.spinnerStep);
+}
+
+// ---- mouse ----
+
+void PaintedList::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    if (event->button() != Qt::LeftButton) return;
+    int row = -1;
+    const QPoint pos = event->position().toPoint();
+    const ButtonRef hit = buttonAt(pos, &row);
+    if (row < 0) return;
+    const QString& id = ids_.at(row);
+    // What is under the pointer now may not be what the user saw: a change
+    // not yet painted counts as a change made just now.
+    see(id, buttonsOf(row));
+    if (!acceptsPresses(id)) return;
+    if (!hit.key.isEmpty()) {
+        if (!isButtonEnabled(hit.id, hit.key)) return;
+        pressed_ = hit;
+        repaintRow(id);
+        return;
+    }
+    pressedOnRow_ = true;
+    pressedRow_ = id;
+}
+
+void PaintedList::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The second press of a double-click is never a press of a button.
+    event->accept();
+}
+
+void PaintedList::mouseMoveEvent(QMouseEvent* event) {
+    const ButtonRef hit = buttonAt(event->position().toPoint());
+    if (hit == hover_) return;
+    const QString old = hover_.id;
+    hover_ = hit;
+    repaintRow(old);
+    repaintRow(hit.id);
+    setCursor(hit.key.isEmpty() ? Qt::ArrowCursor : Qt::PointingHandCursor);
+}
+
+void PaintedList::leaveEvent(QEvent* event) {
+    QWidget::leaveEvent(event);
+    const QString old = hover_.id;
+    hover_ = {};
+    repaintRow(old);
+}
+
+void PaintedList::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+    if (event->button() != Qt::LeftButton) return;
+    const ButtonRef pressed = pressed_;
+    const QString pressedRow = pressedOnRow_ ? pressedRow_ : QString();
+    pressed_ = {};
+    pressedOnRow_ = false;
+    pressedRow_.clear();
+    if (!pressed.key.isEmpty()) {
+        repaintRow(pressed.id);
+        if (buttonAt(event->position().toPoint()) == pressed && isButtonEnabled(pressed.id, pressed.key))
+            emit buttonClicked(pressed.id, pressed.key);
+        return;
+    }
+    int row = -1;
+    const ButtonRef hit = buttonAt(event->position().toPoint(), &row);
+    if (!pressedRow.isEmpty() && hit.key.isEmpty() && row >= 0 && ids_.at(row) == pressedRow)
+        emit rowClicked(pressedRow);
+}
+
+// ---- keyboard and focus ----
+
+void PaintedList::setFocusButton(const ButtonRef& ref) {
+    const QString old = focus_.id;
+    focus_ = ref;
+    repaintRow(old);
+    repaintRow(ref.id);
+    if (!ref.key.isEmpty()) {
+        ensureFocusVisible();
+        if (QAccessible::isActive()) PaintedListAccessible::notifyFocus(this, ref.id, ref.key);
+    }
+}
+
+void PaintedList::dropGoneFocus() {
+    if (focus_.key.isEmpty()) return;
+    // The focused button went: no other takes its place by itself.
+    if (!buttonKeys(focus_.id).contains(focus_.key)) setFocusButton({});
+}
+
+bool PaintedList::moveFocus(int step) {
+    const QList<ButtonRef> all = allButtons();
+    int at = all.indexOf(focus_);
+    if (at < 0) at = step > 0 ? -1 : int(all.size());
+    for (int i = at + step; i >= 0 && i < all.size(); i += step) {
+        if (isButtonEnabled(all.at(i).id, all.at(i).key)) {
+            setFocusButton(all.at(i));
+            return true;
+        }
+    }
+    return false;
+}
+
+bool PaintedList::moveFocusRow(int step) {
+    int row = index_.value(focus_.id, step > 0 ? -1 : int(ids_.size()));
+    for (row += step; row >= 0 && row < ids_.size(); row += step) {
+        const QList<PaintedButton> buttons = buttonsOf(row);
+        const PaintedButton* choice = nullptr;
+        for (const PaintedButton& b : buttons) {
+            if (!b.enabled) continue;
+            if (b.key == focus_.key) {
+                choice = &b;
+                break;
+            }
+            if (!choice) choice = &b;
+        }
+        if (choice) {
+            setFocusButton({ids_.at(row), choice->key});
+            return true;
+        }
+    }
+    return false;
+}
+
+void PaintedList::ensureFocusVisible() {
+    const QRect rect = buttonRect(focus_.id, focus_.key);
+    if (rect.isEmpty()) return;
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+        auto* area = qobject_cast<QScrollArea*>(w);
+        if (!area || !area->widget() || !area->widget()->isAncestorOf(this)) continue;
+        const QPoint centre = mapTo(area->widget(), rect.center());
+        area->ensureVisible(centre.x(), centre.y(), rect.width() / 2 + 8, rect.height() / 2 + 8);
+        return;
+    }
+}
+
+bool PaintedList::focusNextPrevChild(bool next) {
+    if (hasFocus() && moveFocus(next ? 1 : -1)) return true;
+    setFocusButton({});
+    return QWidget::focusNextPrevChild(next);
+}
+
+void PaintedList::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Space:
+        case Qt::Key_Enter:
+        case Qt::Key_Return:
+            // A held key repeats: one press is one action.
+            if (!event->isAutoRepeat() && !focus_.key.isEmpty()) pressButton(focus_.id, focus_.key);
+            event->accept();
+            return;
+        case Qt::Key_Down:
+            if (!moveFocusRow(1)) event->ignore();
+            return;
+        case Qt::Key_Up:
+            if (!moveFocusRow(-1)) event->ignore();
+            return;
+        case Qt::Key_Right:
+        case Qt::Key_Left: {
+            const int step = event->key() == Qt::Key_Right ? 1 : -1;
+            const QList<ButtonRef> all = allButtons();
+            const int at = all.indexOf(focus_);
+            for (int i = at + step; at >= 0 && i >= 0 && i < all.size() && all.at(i).id == focus_.id; i += step) {
+                if (isButtonEnabled(all.at(i).id, all.at(i).key)) {
+                    setFocusButton(all.at(i));
+                    break;
+                }
+            }
+            event->accept();
+            return;
+        }
+        default:
+            QWidget::keyPressEvent(event);
+    }
+}
+
+void PaintedList::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    focusReason_ = event->reason();
+}
+
+void PaintedList::onFocusChanged(QWidget* old, QWidget* now) {
+    if (now != this) return;
+    // Tab or Backtab from a widget the user left: the first or last button.
+    // A widget that hid itself while focused passes the focus on with the
+    // same reason; then no button is chosen.
+    const bool byUser = old && old->isVisible();
+    if (focus_.key.isEmpty() && byUser &&
+        (focusReason_ == Qt::TabFocusReason || focusReason_ == Qt::BacktabFocusReason))
+        moveFocus(focusReason_ == Qt::TabFocusReason ? 1 : -1);
+    update();
+}
+
+void PaintedList::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    setFocusButton({});
+}

@@ -1,0 +1,126 @@
+#include "components/PaintedListAccessible.h"
+
+#include <QAccessibleActionInterface>
+#include <QPointer>
+#include <mutex>
+
+#include "components/PaintedList.h"
+
+namespace {
+
+QString childKey(const QString& id, const QString& key) { return id + QChar(0) + key; }
+
+// One painted button. It names its row and key, not a position: after the
+// rows change it still speaks of the same button, or is invalid once gone.
+class ButtonAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    ButtonAccessible(PaintedList* list, QString id, QString key)
+        : list_(list), id_(std::move(id)), key_(std::move(key)) {}
+
+    bool isValid() const override { return list_ && list_->buttonKeys(id_).contains(key_); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return list_ ? list_->window()->windowHandle() : nullptr; }
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(list_); }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface* focusChild() const override { return nullptr; }
+    QString text(QAccessible::Text t) const override {
+        return t == QAccessible::Name && list_ ? list_->buttonName(id_, key_) : QString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override {
+        if (!list_) return {};
+        const QRect r = list_->buttonRect(id_, key_);
+        return QRect(list_->mapToGlobal(r.topLeft()), r.size());
+    }
+    QAccessible::Role role() const override { return QAccessible::Button; }
+    QAccessible::State state() const override {
+        QAccessible::State s;
+        s.focusable = true;
+        s.disabled = !list_ || !list_->isButtonEnabled(id_, key_);
+        s.focused = list_ && list_->hasFocus() && list_->focusedRow() == id_ && list_->focusedButton() == key_;
+        s.invisible = !list_ || !list_->isVisible();
+        return s;
+    }
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& name) override {
+        if (name == pressAction() && list_) list_->pressButton(id_, key_);
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+    const QString& id() const { return id_; }
+    const QString& key() const { return key_; }
+
+private:
+    QPointer<PaintedList> list_;
+    QString id_;
+    QString key_;
+};
+
+QAccessibleInterface* factory(const QString& className, QObject* object) {
+    if (className == QLatin1String("PaintedList") && object && object->isWidgetType())
+        return new PaintedListAccessible(static_cast<PaintedList*>(object));
+    return nullptr;
+}
+
+}  // namespace
+
+PaintedListAccessible::PaintedListAccessible(PaintedList* list) : QAccessibleWidget(list, QAccessible::List) {}
+
+PaintedListAccessible::~PaintedListAccessible() {
+    for (QAccessible::Id id : std::as_const(children_)) QAccessible::deleteAccessibleInterface(id);
+}
+
+void PaintedListAccessible::install() {
+    static std::once_flag once;
+    std::call_once(once, [] { QAccessible::installFactory(factory); });
+}
+
+PaintedList* PaintedListAccessible::list() const { return static_cast<PaintedList*>(widget()); }
+
+QAccessibleInterface* PaintedListAccessible::buttonChild(const QString& id, const QString& key) const {
+    const QString k = childKey(id, key);
+    if (const auto it = children_.constFind(k); it != children_.constEnd())
+        return QAccessible::accessibleInterface(*it);
+    auto* child = new ButtonAccessible(list(), id, key);
+    children_.insert(k, QAccessible::registerAccessibleInterface(child));
+    return child;
+}
+
+int PaintedListAccessible::childCount() const { return int(list()->allButtons().size()); }
+
+QAccessibleInterface* PaintedListAccessible::child(int index) const {
+    const QList<PaintedList::ButtonRef> all = list()->allButtons();
+    if (index < 0 || index >= all.size()) return nullptr;
+    return buttonChild(all.at(index).id, all.at(index).key);
+}
+
+int PaintedListAccessible::indexOfChild(const QAccessibleInterface* child) const {
+    const auto* button = dynamic_cast<const ButtonAccessible*>(child);
+    if (!button) return -1;
+    return int(list()->allButtons().indexOf(PaintedList::ButtonRef{button->id(), button->key()}));
+}
+
+QAccessibleInterface* PaintedListAccessible::childAt(int x, int y) const {
+    const QPoint local = list()->mapFromGlobal(QPoint(x, y));
+    for (const PaintedList::ButtonRef& b : list()->allButtons())
+        if (list()->buttonRect(b.id, b.key).contains(local)) return buttonChild(b.id, b.key);
+    return nullptr;
+}
+
+QAccessibleInterface* PaintedListAccessible::focusChild() const {
+    if (!list()->hasFocus() || list()->focusedButton().isEmpty()) return nullptr;
+    return buttonChild(list()->focusedRow(), list()->focusedButton());
+}
+
+void PaintedListAccessible::notifyFocus(PaintedList* list, const QString& id, const QString& key) {
+    auto* self = static_cast<PaintedListAccessible*>(QAccessible::queryAccessibleInterface(list));
+    if (!self) return;
+    QAccessibleEvent event(self->buttonChild(id, key), QAccessible::Focus);
+    QAccessible::updateAccessibility(&event);
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QFontMetrics>
+#include <QHash>
+#include <optional>
+#include <QString>
+
+#include "account/FamilyRecords.h"
+#include "components/PaintedList.h"
+#include "components/Theme.h"
+
+// What one task's card shows, worked out from the task alone: the delegate
+// paints it, and tests read it.
+struct TaskCardContent {
+    QString symbol;  // the status icon
+    ColorRole symbolColor = ColorRole::SecondaryLabel;
+    QString title;
+    QString subtitle;  // "nickname · status word"
+    QString reward;    // "+50 CNY"
+    bool review = false;  // the approval row and the buttons are shown
+    QString approvals;    // "Подтверждения: 1/2"
+    bool ownVote = false;  // "Ваш голос учтён", and no "Подтвердить"
+
+    static TaskCardContent of(const FamilyTask& task, const QString& currencyCode);
+    // "в работе", "ждёт проверки", or "выполнено" for any other status.
+    static QString statusWord(const QString& status);
+};
+
+// Paints the board's task cards: status tile, title, "nickname · status" and
+// reward, and for a task awaiting review the approvals, "Вернуть" and
+// "Подтвердить" (keys "return" and "approve") and, while its action runs, a
+// spinner. Reads the board's tasks by id; never copies them.
+class TaskCardDelegate : public PaintedRowDelegate {
+public:
+    static inline const QString kReturn = QStringLiteral("return");
+    static inline const QString kApprove = QStringLiteral("approve");
+
+    explicit TaskCardDelegate(const QHash<QString, FamilyTask>& tasks) : tasks_(tasks) {}
+    void setCurrencyCode(const QString& code) { currency_ = code; }
+    const QString& currencyCode() const { return currency_; }
+
+    int rowHeight(const QString& id, int width, bool busy) const override;
+    QList<PaintedButton> buttons(const QString& id, int width, bool busy) const override;
+    void paintRow(QPainter* painter, const QString& id, const QRect& rect,
+                  const PaintedRowState& state) const override;
+    void forgetMeasurements() const override { metrics_.reset(); }
+
+private:
+    // The fonts' metrics, made once: a thousand cards are measured with them.
+    struct Metrics {
+        QFontMetrics title, subtitle, reward;
+        int approvalsHeight, buttonHeight;
+    };
+    const Metrics& metrics() const;
+    mutable std::optional<Metrics> metrics_;
+    struct Layout {
+        int textLeft = 0, textWidth = 0, rewardWidth = 0;
+        int titleHeight = 0, subtitleHeight = 0, topHeight = 0;
+        int approvalsTop = 0, approvalsHeight = 0;
+        int buttonsTop = 0, spinnerTop = 0;
+        int height = 0;
+    };
+    Layout layout(const TaskCardContent& content, int width, bool busy) const;
+
+    const QHash<QString, FamilyTask>& tasks_;
+    QString currency_;
+};

@@ -1,0 +1,369 @@
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QLineEdit>
+#include <QPainter>
+#include <QScrollArea>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include "KitFixture.h"
+#include "components/PaintedList.h"
+#include "support/PaintedListInput.h"
+
+namespace {
+
+// Rows of text that wrap at 10 px a character into 20 px lines, with the
+// buttons "a" and, unless a row says otherwise, "b" on its last line.
+struct Row {
+    int chars = 10;
+    bool twoButtons = true;
+};
+
+class TextDelegate : public PaintedRowDelegate {
+public:
+    QHash<QString, Row> rows;
+    mutable QHash<QString, int> painted;
+
+    static int lines(const Row& row, int width) { return std::max(1, (row.chars * 10 + width - 1) / std::max(width, 1)); }
+    int rowHeight(const QString& id, int width, bool busy) const override {
+        return lines(rows.value(id), width) * 20 + 40 + (busy ? 20 : 0);
+    }
+    QList<PaintedButton> buttons(const QString& id, int width, bool) const override {
+        const Row row = rows.value(id);
+        const int top = lines(row, width) * 20 + 4;
+        if (!row.twoButtons) return {{"a", QRect(0, top, width, 32), "Кнопка " + id}};
+        return {{"a", QRect(0, top, width / 2 - 4, 32), "Кнопка " + id},
+                {"b", QRect(width / 2 + 4, top, width / 2 - 4, 32), "Вторая " + id}};
+    }
+    void paintRow(QPainter* p, const QString& id, const QRect& rect, const PaintedRowState& state) const override {
+        ++painted[id];
+        p->fillRect(rect, Qt::white);
+        Button::Face face;
+        face.style = Button::Style::Bordered;
+        face.tint = Qt::black;
+        for (const PaintedButton& b : buttons(id, rect.width(), state.busy))
+            PaintedList::paintButton(p, rect, b, face, state);
+    }
+};
+
+class PaintedListTest : public KitTest {
+protected:
+    void SetUp() override {
+        KitTest::SetUp();
+        for (const char* id : {"r1", "r2", "r3", "r4"}) delegate.rows.insert(id, Row{});
+        window.resize(300, 600);
+        auto* column = new QVBoxLayout(&window);
+        column->setContentsMargins(0, 0, 0, 0);
+        before = new QLineEdit(&window);
+        column->addWidget(before);
+        list = new PaintedList(delegate, &window);
+        list->setSpacing(10);
+        column->addWidget(list);
+        after = new QLineEdit(&window);
+        column->addWidget(after);
+        column->addStretch(1);
+        list->setRows({"r1", "r2", "r3", "r4"});
+        window.show();
+        window.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+        settle();
+        paintedlist::paint(list);
+    }
+    QWidget window;
+    TextDelegate delegate;
+    QLineEdit* before = nullptr;
+    PaintedList* list = nullptr;
+    QLineEdit* after = nullptr;
+};
+
+using Click = QList<QVariant>;
+
+TEST_F(PaintedListTest, ClicksReachTheButtonUnderThePointerUnlessHeldOrBusy) {
+    QSignalSpy clicks(list, &PaintedList::buttonClicked);
+    QSignalSpy rowClicks(list, &PaintedList::rowClicked);
+    ASSERT_TRUE(paintedlist::clickButton(list, "r2", "b"));
+    ASSERT_EQ(clicks.size(), 1);
+    EXPECT_EQ(clicks.takeFirst(), (Click{"r2", "b"}));
+    // Outside the buttons: the row, not a button.
+    QTest::mouseClick(list, Qt::LeftButton, {}, list->rowRect("r3").topLeft() + QPoint(5, 5));
+    EXPECT_EQ(clicks.size(), 0);
+    ASSERT_EQ(rowClicks.size(), 1);
+    EXPECT_EQ(rowClicks.at(0).at(0).toString(), "r3");
+    // Pressed on one button, released on another: nothing.
+    QTest::mousePress(list, Qt::LeftButton, {}, list->buttonRect("r1", "a").center());
+    QTest::mouseRelease(list, Qt::LeftButton, {}, list->buttonRect("r1", "b").center());
+    EXPECT_EQ(clicks.size(), 0);
+
+    struct Case {
+        const char* name;
+        std::function<void()> set;
+        QStringList enabledRows;
+    };
+    const QList<Case> cases = {
+        {"held", [&] { list->setHeld(true); }, {}},
+        {"one busy row", [&] { list->setBusy("r3", true); }, {"r1", "r2", "r4"}},
+        {"busy rows replaced", [&] { list->setBusyRows({"r1", "r4"}); }, {"r2", "r3"}},
+        {"nothing", [] {}, {"r1", "r2", "r3", "r4"}},
+    };
+    for (const Case& c : cases) {
+        list->setHeld(false);
+        list->setBusyRows({});
+        c.set();
+        for (const QString& id : list->rows()) {
+            const bool enabled = c.enabledRows.contains(id);
+            EXPECT_EQ(list->isButtonEnabled(id, "a"), enabled) << c.name << " " << id.toStdString();
+            paintedlist::clickButton(list, id, "a");
+            EXPECT_EQ(clicks.size(), enabled ? 1 : 0) << c.name << " " << id.toStdString();
+            clicks.clear();
+        }
+    }
+
+    // A row shown while the list is held is held as well.
+    list->setBusyRows({});
+    list->setHeld(true);
+    delegate.rows.insert("r5", Row{});
+    list->setRows({"r5", "r1"});
+    EXPECT_FALSE(list->isButtonEnabled("r5", "a"));
+    paintedlist::clickButton(list, "r5", "a");
+    EXPECT_EQ(clicks.size(), 0);
+}
+
+TEST_F(PaintedListTest, KeyboardWalksTheEnabledButtonsAndSpacePressesOne) {
+    QSignalSpy clicks(list, &PaintedList::buttonClicked);
+    before->setFocus();
+    list->setBusy("r2", true);
+    struct Step {
+        int key;
+        QString row, button;  // the focus after the key; empty row: the list lost it
+    };
+    const QList<Step> steps = {
+        {Qt::Key_Tab, "r1", "a"},  {Qt::Key_Right, "r1", "b"}, {Qt::Key_Down, "r3", "b"},  // r2 is busy
+        {Qt::Key_Left, "r3", "a"}, {Qt::Key_Up, "r1", "a"},     {Qt::Key_Tab, "r1", "b"},
+        {Qt::Key_Tab, "r3", "a"},  {Qt::Key_Backtab, "r1", "b"},
+    };
+    for (const Step& s : steps) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(s.key));
+        EXPECT_EQ(list->focusedRow(), s.row) << s.key;
+        EXPECT_EQ(list->focusedButton(), s.button) << s.key;
+        EXPECT_TRUE(list->hasFocus()) << s.key;
+    }
+    QTest::keyClick(list, Qt::Key_Space);
+    QTest::keyClick(list, Qt::Key_Return);
+    ASSERT_EQ(clicks.size(), 2);
+    EXPECT_EQ(clicks.at(0), (Click{"r1", "b"}));
+    // A held key repeats; it presses once.
+    QTest::keyEvent(QTest::Press, list, Qt::Key_Space, Qt::NoModifier, -1);
+    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QString(" "), true);
+    QApplication::sendEvent(list, &repeat);
+    EXPECT_EQ(clicks.size(), 3);
+    // Past the last enabled button Tab leaves the list.
+    for (int i = 0; i < 8 && list->hasFocus(); ++i) QTest::keyClick(list, Qt::Key_Tab);
+    EXPECT_TRUE(after->hasFocus());
+    EXPECT_TRUE(list->focusedButton().isEmpty());
+    // Backtab into the list lands on its last button.
+    QTest::keyClick(after, Qt::Key_Backtab);
+    EXPECT_EQ(list->focusedRow(), "r4");
+    EXPECT_EQ(list->focusedButton(), "b");
+}
+
+TEST_F(PaintedListTest, NoButtonTakesTheFocusByItself) {
+    // The focused button's row goes: the list keeps the focus, no button has it.
+    before->setFocus();
+    QTest::keyClick(before, Qt::Key_Tab);
+    QTest::keyClick(list, Qt::Key_Down);
+    ASSERT_EQ(list->focusedRow(), "r2");
+    list->setRows({"r1", "r3", "r4"});
+    EXPECT_TRUE(list->hasFocus());
+    EXPECT_TRUE(list->focusedButton().isEmpty());
+    QSignalSpy clicks(list, &PaintedList::buttonClicked);
+    QTest::keyClick(list, Qt::Key_Space);
+    EXPECT_EQ(clicks.size(), 0);
+
+    // The focused button goes while its row stays (a lone button is left).
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Right);
+    ASSERT_EQ(list->focusedButton(), "b");
+    delegate.rows["r1"].twoButtons = false;
+    list->updateRow("r1");
+    EXPECT_TRUE(list->focusedButton().isEmpty());
+    QTest::keyClick(list, Qt::Key_Space);
+    EXPECT_EQ(clicks.size(), 0);
+
+    // The focused widget before the list hides: the focus passes on to the
+    // list with the Tab reason, and still no button takes it.
+    before->setFocus();
+    ASSERT_TRUE(before->hasFocus());
+    before->hide();
+    ASSERT_TRUE(list->hasFocus());
+    EXPECT_TRUE(list->focusedButton().isEmpty());
+    // A click leaves the keyboard focus where it was.
+    after->setFocus();
+    paintedlist::clickButton(list, "r3", "a");
+    EXPECT_TRUE(after->hasFocus());
+}
+
+TEST_F(PaintedListTest, EveryButtonIsAnAccessibleChildWithItsNameStateAndPress) {
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(list);
+    ASSERT_TRUE(iface);
+    EXPECT_EQ(iface->role(), QAccessible::List);
+    ASSERT_EQ(iface->childCount(), 8);
+    QStringList names;
+    for (int i = 0; i < iface->childCount(); ++i) {
+        QAccessibleInterface* child = iface->child(i);
+        ASSERT_TRUE(child && child->isValid());
+        EXPECT_EQ(child->role(), QAccessible::Button);
+        EXPECT_EQ(iface->indexOfChild(child), i);
+        names << child->text(QAccessible::Name);
+    }
+    EXPECT_EQ(names, QStringList({"Кнопка r1", "Вторая r1", "Кнопка r2", "Вторая r2", "Кнопка r3", "Вторая r3",
+                                  "Кнопка r4", "Вторая r4"}));
+    QAccessibleInterface* second = iface->child(3);
+    const QRect rect = list->buttonRect("r2", "b");
+    EXPECT_EQ(second->rect(), QRect(list->mapToGlobal(rect.topLeft()), rect.size()));
+    EXPECT_EQ(iface->childAt(second->rect().center().x(), second->rect().center().y()), second);
+
+    QSignalSpy clicks(list, &PaintedList::buttonClicked);
+    second->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    ASSERT_EQ(clicks.size(), 1);
+    EXPECT_EQ(clicks.at(0), (Click{"r2", "b"}));
+    list->setBusy("r2", true);
+    EXPECT_TRUE(second->state().disabled);
+    EXPECT_FALSE(iface->child(0)->state().disabled);
+    second->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(clicks.size(), 1) << "a disabled button is not pressed through accessibility either";
+    // The child names its button, not a position: once the row goes it is invalid.
+    list->setRows({"r1"});
+    EXPECT_FALSE(second->isValid());
+    EXPECT_EQ(iface->childCount(), 2);
+}
+
+TEST_F(PaintedListTest, AnUpdateByIdMeasuresAndPaintsThatRowOnly) {
+    const qint64 measured = list->measureCount();
+    delegate.painted.clear();
+    delegate.rows["r2"].chars = 100;  // wraps over more lines: taller
+    const int oldHeight = list->rowRect("r2").height();
+    const int oldR3 = list->rowRect("r3").top();
+    list->updateRow("r2");
+    EXPECT_EQ(list->measureCount(), measured + 1);
+    EXPECT_GT(list->rowRect("r2").height(), oldHeight);
+    EXPECT_EQ(list->rowRect("r3").top() - oldR3, list->rowRect("r2").height() - oldHeight);
+    settle();
+    EXPECT_EQ(list->height(), list->heightForWidth(list->width())) << "the page gives the list its new height";
+
+    // Same height: exactly that row is painted again.
+    delegate.painted.clear();
+    list->updateRow("r1");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(delegate.painted.keys(), QStringList({"r1"}));
+
+    // A new order keeps every measured row; a new record is measured once.
+    const qint64 before = list->measureCount();
+    delegate.rows.insert("r9", Row{});
+    list->setRows({"r4", "r9", "r3", "r2", "r1"});
+    EXPECT_EQ(list->measureCount(), before + 1);
+    EXPECT_EQ(list->rowRect("r4").top(), 0);
+    EXPECT_EQ(list->rowRect("r9").top(), list->rowRect("r4").height() + 10);
+}
+
+TEST_F(PaintedListTest, HeightsFollowTheWidthAndAreMeasuredOncePerWidth) {
+    delegate.rows["r1"].chars = 45;  // 450 px of text
+    list->updateAllRows();
+    struct Case {
+        int width;
+        int r1Lines;
+    };
+    for (const Case c : {Case{300, 2}, Case{150, 3}, Case{460, 1}}) {
+        window.resize(c.width, 800);
+        settle();
+        ASSERT_EQ(list->width(), c.width);
+        const qint64 measured = list->measureCount();
+        EXPECT_EQ(list->rowRect("r1").height(), c.r1Lines * 20 + 40) << c.width;
+        int sum = 0;
+        for (const QString& id : list->rows()) sum += list->rowRect(id).height();
+        EXPECT_EQ(list->heightForWidth(c.width), sum + 3 * 10) << c.width;
+        EXPECT_EQ(list->height(), sum + 3 * 10) << c.width;
+        paintedlist::paint(list);
+        EXPECT_EQ(list->measureCount(), measured) << "painting and hit-testing measure nothing again";
+        EXPECT_EQ(list->buttonRect("r1", "b").right(), c.width - 1) << c.width;
+    }
+}
+
+TEST_F(PaintedListTest, TheSecondClickOfOneGestureNeverReachesAnotherButton) {
+    QSignalSpy clicks(list, &PaintedList::buttonClicked);
+    // A double-click presses once: its second press is a double-click event.
+    ASSERT_TRUE(paintedlist::doubleClickButton(list, "r1", "a"));
+    EXPECT_EQ(clicks.size(), 1);
+    clicks.clear();
+
+    // The first click changes the row: its lone "a" now lies under the pointer
+    // where "b" was. A press there within the double-click interval is dropped,
+    // even as a plain press; after the interval the row takes presses again.
+    QObject::connect(list, &PaintedList::buttonClicked, list, [&](const QString& id, const QString& key) {
+        if (key != "b") return;
+        delegate.rows[id].twoButtons = false;
+        list->updateRow(id);
+    });
+    const QPoint onB = list->buttonRect("r2", "b").center();
+    ASSERT_TRUE(paintedlist::clickButton(list, "r2", "b"));
+    ASSERT_EQ(clicks.size(), 1);
+    paintedlist::paint(list);
+    ASSERT_TRUE(list->buttonRect("r2", "a").contains(onB));
+    EXPECT_FALSE(list->acceptsPresses("r2"));
+    QTest::mouseClick(list, Qt::LeftButton, {}, onB);
+    EXPECT_EQ(clicks.size(), 1) << "the second click reached the button that moved under it";
+    EXPECT_TRUE(list->acceptsPresses("r3")) << "only the row that changed waits";
+    QTest::qWait(QApplication::doubleClickInterval() + 20);
+    QTest::mouseClick(list, Qt::LeftButton, {}, onB);
+    ASSERT_EQ(clicks.size(), 2);
+    EXPECT_EQ(clicks.at(1), (Click{"r2", "a"}));
+
+    // A row that moved up under the pointer (the row above went) waits too,
+    // even before it was painted in its new place.
+    QTest::qWait(QApplication::doubleClickInterval() + 20);
+    const QPoint where = list->buttonRect("r2", "a").topLeft() + QPoint(20, 10);
+    list->setRows({"r1", "r3", "r4"});
+    ASSERT_TRUE(list->buttonRect("r3", "a").contains(where));
+    QTest::mouseClick(list, Qt::LeftButton, {}, where);
+    EXPECT_EQ(clicks.size(), 2);
+    EXPECT_FALSE(list->acceptsPresses("r3"));
+}
+
+TEST_F(PaintedListTest, BusyRowsGrowByTheirSpinnerAndPaintOnlyTheExposedRows) {
+    const int before = list->rowRect("r2").height();
+    list->setBusy("r2", true);
+    EXPECT_EQ(list->rowRect("r2").height(), before + 20);
+    list->setBusy("r2", false);
+    EXPECT_EQ(list->rowRect("r2").height(), before);
+
+    // In a scrolling page only the rows in view are painted.
+    QStringList ids;
+    for (int i = 0; i < 1000; ++i) {
+        ids << QString::number(i);
+        delegate.rows.insert(ids.last(), Row{});
+    }
+    QScrollArea area;
+    area.resize(300, 400);
+    area.setWidgetResizable(true);
+    auto* page = new QWidget;
+    auto* column = new QVBoxLayout(page);
+    auto* big = new PaintedList(delegate);
+    column->addWidget(big);
+    area.setWidget(page);
+    big->setRows(ids);
+    area.show();
+    settle();
+    delegate.painted.clear();
+    big->repaint();
+    EXPECT_EQ(big->height(), 1000 * 60);
+    EXPECT_GT(delegate.painted.size(), 0);
+    EXPECT_LT(delegate.painted.size(), 10);
+    // Tab into the list scrolls its focused button into view.
+    big->setFocus(Qt::TabFocusReason);
+    for (int i = 0; i < 40; ++i) QTest::keyClick(big, Qt::Key_Down);
+    const QRect focused = big->buttonRect(big->focusedRow(), big->focusedButton());
+    const QPoint inViewport = big->mapTo(area.viewport(), focused.center());
+    EXPECT_TRUE(area.viewport()->rect().contains(inViewport));
+}
+
+}  // namespace
