@@ -1,5 +1,6 @@
 #include "components/Theme.h"
 
+#include "components/InputStyle.h"
 #include "components/Popups.h"
 #include "services/Preferences.h"
 
@@ -167,6 +168,7 @@ QFont Theme::font(TextStyle style, int weight) {
 void Theme::install(QApplication& app) {
     installedOn_ = &app;
     Popups::install(app);
+    InputStyler::of(app);
     applyToApplication();
 }
 
@@ -192,7 +194,8 @@ void Theme::applyToApplication() {
     p.setColor(QPalette::Disabled, QPalette::ButtonText, color(ColorRole::TertiaryLabel));
     installedOn_->setPalette(p);
     installedOn_->setFont(font(TextStyle::Body));
-    installedOn_->setStyleSheet(inputStyleSheet());
+    // The inputs carry their sheet themselves; no widget else pays for it.
+    InputStyler::of(*installedOn_).setSheet(inputStyleSheet());
 }
 
 QString Theme::inputStyleSheet() const {
