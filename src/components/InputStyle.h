@@ -22,7 +22,9 @@ public:
     static bool takesInputStyle(const QWidget* widget);
 
     // Sets the sheet on the input widgets made so far and on those to come.
-    void setSheet(const QString& sheet);
+    // An input with a sheet of its own keeps it, after `textColours` (the
+    // text and selection colours it took from the application's sheet).
+    void setSheet(const QString& sheet, const QString& textColours);
     const QString& sheet() const { return sheet_; }
 
 protected:
@@ -33,4 +35,5 @@ private:
     void style(QWidget* widget) const;
 
     QString sheet_;
+    QString textColours_;
 };

@@ -195,7 +195,10 @@ void Theme::applyToApplication() {
     installedOn_->setPalette(p);
     installedOn_->setFont(font(TextStyle::Body));
     // The inputs carry their sheet themselves; no widget else pays for it.
-    InputStyler::of(*installedOn_).setSheet(inputStyleSheet());
+    const QString textColours = QStringLiteral("* { color: %1; selection-background-color: %2; }")
+                                    .arg(color(ColorRole::Label).name(QColor::HexArgb),
+                                         color(ColorRole::Accent).name(QColor::HexArgb));
+    InputStyler::of(*installedOn_).setSheet(inputStyleSheet(), textColours);
 }
 
 QString Theme::inputStyleSheet() const {

@@ -29,7 +29,12 @@ TEST_F(KitTest, OnlyInputWidgetsAndScrollBarsCarryTheInputSheetAndFollowTheTheme
     auto* scroll = new QScrollArea;
     auto* label = new QLabel(QStringLiteral("Текст"));
     auto* button = new QPushButton(QStringLiteral("Кнопка"));
-    for (QWidget* w : std::initializer_list<QWidget*>{field, editor, spin, date, combo, scroll, label, button})
+    // A borderless field styles itself; the theme must not take that away.
+    auto* borderless = new QLineEdit;
+    const QString own = QStringLiteral("QLineEdit { background: transparent; border: none; padding: 0; }");
+    borderless->setStyleSheet(own);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{field, editor, spin, date, combo, scroll, label, button, borderless})
         column->addWidget(w);
     window->show();
     settle();
@@ -43,7 +48,9 @@ TEST_F(KitTest, OnlyInputWidgetsAndScrollBarsCarryTheInputSheetAndFollowTheTheme
         bool styled;
     } cases[] = {{field, true},  {editor, true},        {spin, true},  {date, true},
                  {combo, true},  {scroll->verticalScrollBar(), true}, {label, false}, {button, false},
-                 {scroll, false}, {window.get(), false}};
+                 {scroll, false}, {window.get(), false},
+                 // drawn as part of the spin box, from the sheet it inherits
+                 {spin->findChild<QLineEdit*>(), false}};
     for (const auto& c : cases) {
         EXPECT_EQ(c.widget->styleSheet().contains(light), c.styled) << c.widget->metaObject()->className();
         EXPECT_EQ(InputStyler::takesInputStyle(c.widget), c.styled) << c.widget->metaObject()->className();
@@ -54,6 +61,9 @@ TEST_F(KitTest, OnlyInputWidgetsAndScrollBarsCarryTheInputSheetAndFollowTheTheme
     const QString dark = fieldColour();
     ASSERT_NE(dark, light);
     for (const auto& c : cases) EXPECT_EQ(c.widget->styleSheet().contains(dark), c.styled);
+    EXPECT_TRUE(borderless->styleSheet().endsWith(own));
+    // Its text takes the dark theme's colour all the same.
+    EXPECT_EQ(borderless->palette().color(QPalette::Text), Theme::current().color(ColorRole::Label));
     // A widget made after the change takes the sheet of the theme in force.
     auto* late = new QLineEdit;
     column->addWidget(late);
