@@ -15,7 +15,8 @@ namespace {
 constexpr std::size_t kExtraPasses = 8;
 
 bool hiddenOnPurpose(const QWidget* widget) {
-    return widget->testAttribute(Qt::WA_WState_ExplicitShowHide) && widget->testAttribute(Qt::WA_WState_Hidden);
+    return widget->testAttribute(Qt::WA_WState_ExplicitShowHide) &&
+           widget->testAttribute(Qt::WA_WState_Hidden);
 }
 
 }  // namespace
@@ -32,9 +33,7 @@ LazyColumn::~LazyColumn() {
         if (entry.widget && entry.widget->parent() != this) delete entry.widget.data();
 }
 
-QWidget* LazyColumn::host() const {
-    return parentWidget() ? parentWidget() : const_cast<LazyColumn*>(this);
-}
+QWidget* LazyColumn::host() const { return parentWidget() ? parentWidget() : const_cast<LazyColumn*>(this); }
 
 void LazyColumn::watchHost() {
     if (host_ == host()) return;
@@ -218,14 +217,14 @@ void LazyColumn::layoutCards(int anchor) {
     std::vector<std::pair<int, std::pair<long long, int>>> sums;
     for (const Entry& entry : entries_) {
         if (entry.kind == 0 || !entry.widget || entry.measured < 0) continue;
-        auto it = std::find_if(sums.begin(), sums.end(), [&](const auto& s) { return s.first == entry.kind; });
+        auto it =
+            std::find_if(sums.begin(), sums.end(), [&](const auto& s) { return s.first == entry.kind; });
         if (it == sums.end()) it = sums.insert(sums.end(), {entry.kind, {0, 0}});
         it->second.first += entry.measured;
         ++it->second.second;
     }
     kindMeans_.clear();
     for (const auto& [kind, sum] : sums) kindMeans_.emplace_back(kind, int(sum.first / sum.second));
-
 
     tops_.assign(entries_.size(), 0);
     int y = margins.top();
@@ -328,9 +327,7 @@ void LazyColumn::attachToScrollArea() {
     area->viewport()->installEventFilter(this);
 }
 
-void LazyColumn::scheduleRefresh() {
-    QCoreApplication::postEvent(this, new QEvent(QEvent::LayoutRequest));
-}
+void LazyColumn::scheduleRefresh() { QCoreApplication::postEvent(this, new QEvent(QEvent::LayoutRequest)); }
 
 QSize LazyColumn::sizeHint() const { return {minimumWidth_, totalHeight_}; }
 
@@ -350,19 +347,19 @@ bool LazyColumn::event(QEvent* event) {
 
 bool LazyColumn::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
-    case QEvent::Resize:
-        if (scrollArea_ && watched == scrollArea_->viewport()) scheduleRefresh();
-        break;
-    case QEvent::ShowToParent:
-    case QEvent::HideToParent:
-        if (isCard(watched)) scheduleRefresh();
-        break;
-    case QEvent::LayoutRequest:
-        // A card's content changed its size, or the page's stack moved the column.
-        if (watched == host_ || isCard(watched)) scheduleRefresh();
-        break;
-    default:
-        break;
+        case QEvent::Resize:
+            if (scrollArea_ && watched == scrollArea_->viewport()) scheduleRefresh();
+            break;
+        case QEvent::ShowToParent:
+        case QEvent::HideToParent:
+            if (isCard(watched)) scheduleRefresh();
+            break;
+        case QEvent::LayoutRequest:
+            // A card's content changed its size, or the page's stack moved the column.
+            if (watched == host_ || isCard(watched)) scheduleRefresh();
+            break;
+        default:
+            break;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -46,9 +46,16 @@ TEST_F(KitTest, OnlyInputWidgetsAndScrollBarsCarryTheInputSheetAndFollowTheTheme
     const struct {
         QWidget* widget;
         bool styled;
-    } cases[] = {{field, true},  {editor, true},        {spin, true},  {date, true},
-                 {combo, true},  {scroll->verticalScrollBar(), true}, {label, false}, {button, false},
-                 {scroll, false}, {window.get(), false},
+    } cases[] = {{field, true},
+                 {editor, true},
+                 {spin, true},
+                 {date, true},
+                 {combo, true},
+                 {scroll->verticalScrollBar(), true},
+                 {label, false},
+                 {button, false},
+                 {scroll, false},
+                 {window.get(), false},
                  // drawn as part of the spin box, from the sheet it inherits
                  {spin->findChild<QLineEdit*>(), false}};
     for (const auto& c : cases) {

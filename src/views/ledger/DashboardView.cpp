@@ -76,7 +76,8 @@ DashboardView::DashboardView(MoneyStore& store, Haptics& haptics, AddTransaction
 void DashboardView::addParts() {
     MoneyStore& store = store_;
     // In the order of Part.
-    addCard<BalanceCard>(cards_, [&store] { return new BalanceCard(store); }, style::balanceEstimate);
+    addCard<BalanceCard>(
+        cards_, [&store] { return new BalanceCard(store); }, style::balanceEstimate);
     addCard<FeatureSpotlight>(
         cards_,
         [this] {
@@ -86,9 +87,15 @@ void DashboardView::addParts() {
         },
         style::spotlightEstimate);
     addCard<GoalsCard>(
-        cards_, [this, &store] { return new GoalsCard(store, [this] { if (addGoal_) addGoal_(); }); },
+        cards_,
+        [this, &store] {
+            return new GoalsCard(store, [this] {
+                if (addGoal_) addGoal_();
+            });
+        },
         style::listCardEstimate);
-    addCard<TodayCard>(cards_, [&store] { return new TodayCard(store); }, style::todayEstimate);
+    addCard<TodayCard>(
+        cards_, [&store] { return new TodayCard(store); }, style::todayEstimate);
     cards_->addCard(
         [this]() -> QWidget* {
             return new QuickActions([this](TransactionKind kind) {
@@ -96,17 +103,23 @@ void DashboardView::addParts() {
             });
         },
         {}, style::quickActionsEstimate);
-    addCard<QuickTemplatesCard>(cards_, [&store] { return new QuickTemplatesCard(store); },
-                                style::templatesEstimate);
+    addCard<QuickTemplatesCard>(
+        cards_, [&store] { return new QuickTemplatesCard(store); }, style::templatesEstimate);
     addCard<TasksCard>(
         cards_,
         [this, &store] {
             return new TasksCard(
-                store, [this] { if (addTask_) addTask_(); }, [this](const QString& id) { completeTask(id); });
+                store,
+                [this] {
+                    if (addTask_) addTask_();
+                },
+                [this](const QString& id) { completeTask(id); });
         },
         style::listCardEstimate);
-    addCard<TipCard>(cards_, [&store] { return new TipCard(store); }, style::tipEstimate);
-    addCard<RecentCard>(cards_, [&store] { return new RecentCard(store); }, style::listCardEstimate);
+    addCard<TipCard>(
+        cards_, [&store] { return new TipCard(store); }, style::tipEstimate);
+    addCard<RecentCard>(
+        cards_, [&store] { return new RecentCard(store); }, style::listCardEstimate);
 }
 
 DashboardView::~DashboardView() {

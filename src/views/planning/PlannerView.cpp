@@ -7,6 +7,7 @@
 #include "components/Overlays.h"
 #include "components/PageBody.h"
 #include "components/TextLabel.h"
+#include "features/FeatureCatalog.h"
 #include "services/Preferences.h"
 #include "store/MoneyMath.h"
 #include "store/MoneyStore.h"
@@ -18,7 +19,6 @@
 #include "views/planning/PlannerStyle.h"
 #include "views/planning/TemplateEditorView.h"
 #include "views/planning/TemplatesCard.h"
-#include "features/FeatureCatalog.h"
 #include "views/shell/ScreenFactories.h"
 
 namespace {
@@ -80,7 +80,8 @@ PlannerView::PlannerView(MoneyStore& store, AppLockModel& appLock, const Platfor
     // Coming on screen (the tab, or back from a pushed screen) reads the
     // budget afresh and takes the present day and month.
     connect(this, &NavigationPage::appeared, this, [this] {
-        if (auto* budget = static_cast<BudgetCard*>(cards_->builtCard(int(Part::budget)))) budget->refillField();
+        if (auto* budget = static_cast<BudgetCard*>(cards_->builtCard(int(Part::budget))))
+            budget->refillField();
         redraw();
     });
 }
@@ -101,27 +102,29 @@ void PlannerView::addParts() {
         },
         style::budgetEstimate);
     cards_->addCard([this]() -> QWidget* { return new CategoryLimitsCard(store_); },
-                     [this](QWidget* widget) {
-                         auto* card = static_cast<CategoryLimitsCard*>(widget);
-                         card->draw(figures().spent);
-                         if (refillLimits_) {
-                             refillLimits_ = false;
-                             card->refill();
-                         }
-                     },
-                     style::limitsEstimate);
+                    [this](QWidget* widget) {
+                        auto* card = static_cast<CategoryLimitsCard*>(widget);
+                        card->draw(figures().spent);
+                        if (refillLimits_) {
+                            refillLimits_ = false;
+                            card->refill();
+                        }
+                    },
+                    style::limitsEstimate);
     cards_->addCard([this]() -> QWidget* { return new GoalsPlanCard(store_); },
-                     [this](QWidget* card) {
-                         static_cast<GoalsPlanCard*>(card)->draw(figures().ctx, ledger::balance(store_.data()));
-                     },
-                     style::goalsEstimate);
-    cards_->addCard([this]() -> QWidget* { return new TemplatesCard(store_, [this] { presentTemplateEditor(); }); },
-                     [](QWidget* card) { static_cast<TemplatesCard*>(card)->draw(); }, style::templatesEstimate);
+                    [this](QWidget* card) {
+                        static_cast<GoalsPlanCard*>(card)->draw(figures().ctx,
+                                                                ledger::balance(store_.data()));
+                    },
+                    style::goalsEstimate);
+    cards_->addCard(
+        [this]() -> QWidget* { return new TemplatesCard(store_, [this] { presentTemplateEditor(); }); },
+        [](QWidget* card) { static_cast<TemplatesCard*>(card)->draw(); }, style::templatesEstimate);
     cards_->addCard([]() -> QWidget* { return new GameProgressCard; },
-                     [this](QWidget* card) {
-                         static_cast<GameProgressCard*>(card)->draw(ledger::taskPoints(store_.data()));
-                     },
-                     style::gameEstimate);
+                    [this](QWidget* card) {
+                        static_cast<GameProgressCard*>(card)->draw(ledger::taskPoints(store_.data()));
+                    },
+                    style::gameEstimate);
     cards_->addCard([this]() -> QWidget* { return buildSettingsLink(); }, {}, style::settingsLinkEstimate);
 }
 
@@ -183,7 +186,9 @@ BudgetCard* PlannerView::budgetCard() { return static_cast<BudgetCard*>(cards_->
 CategoryLimitsCard* PlannerView::limitsCard() {
     return static_cast<CategoryLimitsCard*>(cards_->card(int(Part::limits)));
 }
-GoalsPlanCard* PlannerView::goalsCard() { return static_cast<GoalsPlanCard*>(cards_->card(int(Part::goals))); }
+GoalsPlanCard* PlannerView::goalsCard() {
+    return static_cast<GoalsPlanCard*>(cards_->card(int(Part::goals)));
+}
 TemplatesCard* PlannerView::templatesCard() {
     return static_cast<TemplatesCard*>(cards_->card(int(Part::templates)));
 }

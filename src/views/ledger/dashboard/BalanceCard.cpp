@@ -75,7 +75,8 @@ void BalanceCard::draw() {
     const bool masked = hideBalances();
     const QColor teal = Theme::current().color(ColorRole::Teal);
     setGradient(QColor::fromRgbF(0.04f, 0.38f, 0.42f, 1.0f), teal);
-    if (auto* shadow = qobject_cast<QGraphicsDropShadowEffect*>(graphicsEffect())) shadow->setColor(tealAt(0.18));
+    if (auto* shadow = qobject_cast<QGraphicsDropShadowEffect*>(graphicsEffect()))
+        shadow->setColor(tealAt(0.18));
     currencyBadge_->setText(
         Preferences::standard().string(QStringLiteral("currencyCode"), QStringLiteral("CNY")));
 
@@ -94,5 +95,6 @@ void BalanceCard::draw() {
     budgetBar_->setValue(std::min(store_.budgetProgress(), 1.0));
     budgetBar_->setTint(over ? Theme::current().color(ColorRole::Red) : QColor(Qt::white));
     budgetText_->setText(over ? QStringLiteral("Бюджет превышен")
-                              : QStringLiteral("Бюджет: осталось ") + (masked ? dashboard::mask() : cnyText(rest)));
+                              : QStringLiteral("Бюджет: осталось ") +
+                                    (masked ? dashboard::mask() : cnyText(rest)));
 }

@@ -23,7 +23,8 @@ FeatureSpotlight::FeatureSpotlight(QWidget* parent)
     icon_->setRadius(style::spotlightIconRadius);
     icon_->setPadding(0);
     icon_->setFixedSize(style::spotlightIconSize, style::spotlightIconSize);
-    auto* symbol = new SymbolView(QStringLiteral("sparkles.rectangle.stack.fill"), style::spotlightSymbolSize);
+    auto* symbol =
+        new SymbolView(QStringLiteral("sparkles.rectangle.stack.fill"), style::spotlightSymbolSize);
     symbol->setTint(QColor(Qt::black));
     icon_->addWidget(symbol, 0, Qt::AlignCenter);
     row->addWidget(icon_);

@@ -68,8 +68,8 @@ QWidget* QuickTemplatesCard::tile(const QuickTemplate& item, bool masked) {
     title->setObjectName(QStringLiteral("templateTitle"));
     title->setTextStyle(TextStyle::Body, QFont::DemiBold);
     column->addWidget(title);
-    auto* amount =
-        new TextLabel(masked ? dashboard::mask() : cnyText(item.amount), TextStyle::Caption, ColorRole::SecondaryLabel);
+    auto* amount = new TextLabel(masked ? dashboard::mask() : cnyText(item.amount), TextStyle::Caption,
+                                 ColorRole::SecondaryLabel);
     amount->setObjectName(QStringLiteral("templateAmount"));
     column->addWidget(amount);
     tile->makeChildrenTransparent();
