@@ -1,5 +1,6 @@
 #include "components/Theme.h"
 
+#include "components/InputStyle.h"
 #include "components/Popups.h"
 #include "services/Preferences.h"
 
@@ -169,6 +170,7 @@ QFont Theme::font(TextStyle style, int weight) {
 void Theme::install(QApplication& app) {
     installedOn_ = &app;
     Popups::install(app);
+    InputStyler::of(app);
     applyToApplication();
 }
 
@@ -194,7 +196,11 @@ void Theme::applyToApplication() {
     p.setColor(QPalette::Disabled, QPalette::ButtonText, color(ColorRole::TertiaryLabel));
     installedOn_->setPalette(p);
     installedOn_->setFont(font(TextStyle::Body));
-    installedOn_->setStyleSheet(inputStyleSheet());
+    // The inputs carry their sheet themselves; no widget else pays for it.
+    const QString textColours = QStringLiteral("* { color: %1; selection-background-color: %2; }")
+                                    .arg(color(ColorRole::Label).name(QColor::HexArgb),
+                                         color(ColorRole::Accent).name(QColor::HexArgb));
+    InputStyler::of(*installedOn_).setSheet(inputStyleSheet(), textColours);
 }
 
 QString Theme::inputStyleSheet() const {

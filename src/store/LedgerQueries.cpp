@@ -132,6 +132,17 @@ double goalProgress(const MoneyData& data) {
     return std::clamp(money::ratio(balance(data), data.goalAmount), 0.0, 1.0);
 }
 
+GoalProgress goalProgress(const Decimal& balance, const Decimal& amount) {
+    if (amount.signum() <= 0 || balance.signum() <= 0) return {};
+    if (balance >= amount) return {1.0, 100};
+    const std::optional<Decimal> quotient = Decimal::checkedDiv(balance, amount);
+    if (!quotient) return {};
+    const std::optional<Decimal> hundredths = Decimal::checkedMul(*quotient, Decimal(100));
+    const qint64 percent =
+        hundredths ? std::clamp<qint64>(hundredths->truncated().toInt64Saturated(), 0, 99) : 0;
+    return {std::clamp(quotient->toDouble(), 0.0, 1.0), percent};
+}
+
 std::vector<SavingsGoal> goals(const MoneyData& data) {
     std::vector<SavingsGoal> result;
     if (data.goalAmount.signum() > 0)
@@ -294,6 +305,24 @@ std::vector<MoneyTransaction> sortedTransactions(const MoneyData& data) {
     std::vector<std::size_t> all(data.transactions.size());
     for (std::size_t i = 0; i < all.size(); ++i) all[i] = i;
     return newestFirst(data.transactions, all);
+}
+
+std::vector<MoneyTransaction> newestTransactions(const MoneyData& data, std::size_t count) {
+    const std::vector<MoneyTransaction>& all = data.transactions;
+    std::vector<std::size_t> best;  // indices, kept in display order
+    best.reserve(count + 1);
+    const auto before = [&all](std::size_t a, std::size_t b) {
+        return all[a].date != all[b].date ? all[a].date > all[b].date : a < b;
+    };
+    for (std::size_t i = 0; i < all.size() && count > 0; ++i) {
+        if (best.size() == count && !before(i, best.back())) continue;
+        best.insert(std::upper_bound(best.begin(), best.end(), i, before), i);
+        if (best.size() > count) best.pop_back();
+    }
+    std::vector<MoneyTransaction> result;
+    result.reserve(best.size());
+    for (std::size_t i : best) result.push_back(all[i]);
+    return result;
 }
 
 std::vector<MoneyTransaction> transactionsOn(const MoneyData& data, const QDateTime& day,

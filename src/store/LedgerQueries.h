@@ -20,6 +20,13 @@ struct QueryContext {
     QDateTime now;
 };
 
+// A goal measured against the whole balance: the bar's fraction (0...1) and
+// the whole percent.
+struct GoalProgress {
+    double fraction = 0;
+    qint64 percent = 0;
+};
+
 struct MonthTotals {
     Decimal income;
     Decimal expense;
@@ -48,6 +55,9 @@ MonthTotals currentMonthTotals(const MoneyData& data, const QueryContext& ctx);
 
 // Balance over the main goal's amount, clamped to 0...1; 0 without a main goal.
 double goalProgress(const MoneyData& data);
+// One goal's share of `balance`, computed in decimals and truncated, so the
+// percent is 100 only once the balance reaches the amount.
+GoalProgress goalProgress(const Decimal& balance, const Decimal& amount);
 // The main goal ("primary") while its amount is above 0, then the additional
 // goals that are not archived, in stored order.
 std::vector<SavingsGoal> goals(const MoneyData& data);
@@ -83,6 +93,8 @@ std::vector<QString> customCategories(const MoneyData& data, TransactionKind kin
 
 // Newest first; equal dates keep ledger order.
 std::vector<MoneyTransaction> sortedTransactions(const MoneyData& data);
+// The first `count` of sortedTransactions, without sorting the whole ledger.
+std::vector<MoneyTransaction> newestTransactions(const MoneyData& data, std::size_t count);
 // The local day of `day`, newest first.
 std::vector<MoneyTransaction> transactionsOn(const MoneyData& data, const QDateTime& day,
                                              const LedgerCalendar& calendar);

@@ -104,6 +104,31 @@ TEST_F(LedgerGoals, ProgressIsClampedToZeroAndOne) {
     EXPECT_DOUBLE_EQ(open(d).goalProgress(), 0.0);
 }
 
+TEST(LedgerGoalShare, PercentIsComputedInDecimalAndTruncated) {
+    const auto dec = [](const char* text) { return *Decimal::parse(std::string_view(text)); };
+    const struct {
+        Decimal balance;
+        Decimal amount;
+        qint64 percent;
+        double fraction;
+    } cases[] = {
+        {Decimal(29), Decimal(100), 29, 0.29},  // a double gives 28
+        {dec("99.99"), Decimal(100), 99, 0.9999},
+        {dec("0.57"), Decimal(1), 57, 0.57},
+        {dec("99.999999999999999999"), Decimal(100), 99, 1.0},  // 100 only once the amount is reached
+        {Decimal(100), Decimal(100), 100, 1.0},
+        {Decimal(500), Decimal(100), 100, 1.0},
+        {Decimal(-5), Decimal(100), 0, 0.0},
+        {Decimal(50), Decimal(0), 0, 0.0},
+        {Decimal(50), Decimal(200), 25, 0.25},
+    };
+    for (const auto& c : cases) {
+        const GoalProgress progress = ledger::goalProgress(c.balance, c.amount);
+        EXPECT_EQ(progress.percent, c.percent) << c.balance.toString().toStdString();
+        EXPECT_DOUBLE_EQ(progress.fraction, c.fraction) << c.balance.toString().toStdString();
+    }
+}
+
 TEST_F(LedgerGoals, DaysRemainingCountsCalendarDaysAndNeverGoesNegative) {
     setNow(local(2026, 6, 15, 22));
     MoneyStore& s = openEmpty();
@@ -272,4 +297,24 @@ TEST_F(LedgerLists, ThirtyDayRowsSpanAClockChange) {
     EXPECT_EQ(rows[27].amount, Decimal(2));
     EXPECT_EQ(rows[29].amount, Decimal(4));
     for (const DailyAmount& r : rows) EXPECT_EQ(r.kind, K::expense);
+}
+
+TEST_F(LedgerLists, NewestTransactionsAreTheHeadOfTheSortedListWithTiesInLedgerOrder) {
+    // Equal dates (ties) spread over the ledger, and the newest last in it.
+    MoneyData d = ledgerWith({income(Decimal(1), local(2026, 6, 3)), expense(Decimal(2), local(2026, 6, 5)),
+                              income(Decimal(3), local(2026, 6, 3)), expense(Decimal(4), local(2026, 6, 1)),
+                              income(Decimal(5), local(2026, 6, 5)), expense(Decimal(6), local(2026, 6, 4)),
+                              income(Decimal(7), local(2026, 6, 9))});
+    const std::vector<MoneyTransaction> sorted = ledger::sortedTransactions(d);
+    for (const std::size_t count : {std::size_t(0), std::size_t(1), std::size_t(3), std::size_t(5),
+                                    std::size_t(7), std::size_t(20)}) {
+        const std::vector<MoneyTransaction> newest = ledger::newestTransactions(d, count);
+        ASSERT_EQ(newest.size(), std::min(count, sorted.size())) << count;
+        for (std::size_t i = 0; i < newest.size(); ++i) EXPECT_EQ(newest[i].id, sorted[i].id) << count << " " << i;
+    }
+    const std::vector<MoneyTransaction> five = ledger::newestTransactions(d, 5);
+    QStringList amounts;
+    for (const MoneyTransaction& t : five) amounts << t.amount.toString();
+    EXPECT_EQ(amounts, (QStringList{"7", "2", "5", "6", "1"}));
+    EXPECT_TRUE(ledger::newestTransactions(MoneyData::emptyLedger(), 5).empty());
 }

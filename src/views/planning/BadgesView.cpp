@@ -9,6 +9,7 @@
 
 #include "components/AdaptiveGridLayout.h"
 #include "components/Card.h"
+#include "components/LazyColumn.h"
 #include "components/PageBody.h"
 #include "components/ProgressBar.h"
 #include "components/SegmentedControl.h"
@@ -228,61 +229,100 @@ BadgesView::BadgesView(MoneyStore& store, QWidget* parent)
                                                    : Filter::all);
     });
 
-    grid_ = new AdaptiveGrid(tools_style::badgeColumnMinimum, tools_style::badgeGridSpacing);
+    // The rows are spaced as the tiles in a row.
+    grid_ = LazyColumn::addTo(body());
     grid_->setObjectName(QStringLiteral("badgeGrid"));
-    body()->addWidget(grid_);
+    grid_->setSpacing(tools_style::badgeGridSpacing);
+    grid_->installEventFilter(this);
     redraw();
+}
+
+bool BadgesView::eventFilter(QObject* watched, QEvent* event) {
+    // A new width may fit another number of columns: the rows are laid out
+    // again once the resize is over.
+    if (watched == grid_ && event->type() == QEvent::Resize)
+        QMetaObject::invokeMethod(this, &BadgesView::widthChanged, Qt::QueuedConnection);
+    return ToolScreen::eventFilter(watched, event);
 }
 
 void BadgesView::redraw() {
     // One catalogue per redraw; the unlocked list, points and progress come
     // from it rather than from three more passes over the ledger.
-    const std::vector<MoneyBadge> all = store_.badges();
-    const std::vector<MoneyBadge> unlocked = ledger::unlockedBadges(all);
-    const qint64 points = ledger::badgePoints(all);
+    all_ = store_.badges();
+    const std::vector<MoneyBadge> unlocked = ledger::unlockedBadges(all_);
+    const qint64 points = ledger::badgePoints(all_);
     setTitle(QStringLiteral("Медали ") + QString::number(unlocked.size()) + QStringLiteral("/") +
-             QString::number(all.size()));
+             QString::number(all_.size()));
     rank_->setText(badgeRankTitle(points));
     points_->setText(QString::number(points) + QStringLiteral(" очков наград"));
-    progress_->setValue(ledger::badgeCollectionProgress(all));
+    progress_->setValue(ledger::badgeCollectionProgress(all_));
     caption_->setText(QStringLiteral("Получено ") + QString::number(unlocked.size()) +
-                      QStringLiteral(" из ") + QString::number(all.size()) + QStringLiteral(" медалей"));
+                      QStringLiteral(" из ") + QString::number(all_.size()) + QStringLiteral(" медалей"));
     trophy_->setCircleBackground(
         withAlpha(Theme::current().color(ColorRole::Yellow), tools_style::symbolCircleOpacity));
 
-    while (cells_.size() < qsizetype(all.size())) {
-        auto* cell = new BadgeCell;
-        cells_.append(cell);
-        grid_->addWidget(cell);
+    std::vector<int> shown;
+    for (std::size_t i = 0; i < all_.size(); ++i) {
+        const bool on = all_[i].isUnlocked;
+        if (filter_ == Filter::all || (filter_ == Filter::unlocked) == on) shown.push_back(int(i));
     }
-    unlocked_.assign(all.size(), false);
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        cells_[qsizetype(i)]->draw(all[i]);
-        unlocked_[i] = all[i].isUnlocked;
+    // The same tiles in the same places: the built rows are drawn again.
+    if (shown == shown_ && grid_->count() > 0) {
+        grid_->redraw();
+        return;
     }
-    applyFilter();
+    shown_ = std::move(shown);
+    layOutRows();
 }
 
 void BadgesView::setFilter(Filter filter) {
-    filter_ = filter;
     const QString tag = filter == Filter::unlocked ? QStringLiteral("unlocked")
                         : filter == Filter::locked ? QStringLiteral("locked")
                                                    : QStringLiteral("all");
     if (picker_->currentTag() != tag) picker_->setCurrentTag(tag);
-    applyFilter();
+    if (filter == filter_) return;
+    filter_ = filter;
+    redraw();
 }
 
-void BadgesView::applyFilter() {
-    for (qsizetype i = 0; i < cells_.size(); ++i) {
-        const bool exists = std::size_t(i) < unlocked_.size();
-        const bool on = exists && unlocked_[std::size_t(i)];
-        const bool shown = filter_ == Filter::all ? exists : filter_ == Filter::unlocked ? on : exists && !on;
-        cells_[i]->setVisible(shown);
+void BadgesView::widthChanged() {
+    AdaptiveGridLayout measure(tools_style::badgeColumnMinimum, tools_style::badgeGridSpacing);
+    if (measure.columnCount(grid_->width()) != columns_) layOutRows();
+}
+
+void BadgesView::layOutRows() {
+    AdaptiveGridLayout measure(tools_style::badgeColumnMinimum, tools_style::badgeGridSpacing);
+    columns_ = measure.columnCount(grid_->width());
+    grid_->clear();
+    const int rows = (int(shown_.size()) + columns_ - 1) / columns_;
+    for (int row = 0; row < rows; ++row) {
+        const int tiles = std::min(columns_, int(shown_.size()) - row * columns_);
+        const int columns = columns_;
+        grid_->addCard(
+            [tiles, columns]() -> QWidget* {
+                auto* line = new AdaptiveGrid(tools_style::badgeColumnMinimum, tools_style::badgeGridSpacing);
+                line->setObjectName(QStringLiteral("badgeRow"));
+                line->grid()->setFixedColumns(columns);
+                for (int i = 0; i < tiles; ++i) line->addWidget(new BadgeCell);
+                return line;
+            },
+            [this, row](QWidget* widget) { drawRow(row, widget); }, tools_style::tileMinimumHeight, 1);
+    }
+    grid_->refresh();
+}
+
+void BadgesView::drawRow(int row, QWidget* widget) const {
+    auto* line = static_cast<AdaptiveGrid*>(widget);
+    for (int i = 0; i < line->grid()->count(); ++i) {
+        const std::size_t position = std::size_t(row * columns_ + i);
+        if (position >= shown_.size()) break;
+        static_cast<BadgeCell*>(line->grid()->itemAt(i)->widget())->draw(all_[std::size_t(shown_[position])]);
     }
 }
 
-int BadgesView::visibleCellCount() const {
-    int n = 0;
-    for (BadgeCell* cell : cells_) n += cell->isHidden() ? 0 : 1;
-    return n;
+BadgeCell* BadgesView::cell(int position) {
+    if (position < 0 || position >= int(shown_.size()) || columns_ <= 0) return nullptr;
+    auto* line = static_cast<AdaptiveGrid*>(grid_->card(position / columns_));
+    QLayoutItem* item = line ? line->grid()->itemAt(position % columns_) : nullptr;
+    return item ? static_cast<BadgeCell*>(item->widget()) : nullptr;
 }

@@ -5,6 +5,7 @@
 #include "models/MoneyModels.h"
 #include "views/planning/ToolScreen.h"
 
+class LazyColumn;
 class ProgressBar;
 class SegmentedControl;
 class SymbolLabel;
@@ -52,8 +53,10 @@ private:
     bool faded_ = false;
 };
 
-// "Медали u/t": the rank summary, the filter and the grid of all badges. The
-// tiles are made once; the filter only hides them. The catalogue is computed
+// "Медали u/t": the rank summary, the filter and the grid of the badges the
+// filter keeps. The grid's rows stack in a lazy column: a row below the
+// visible area is built when it is scrolled near, and a filter or a change of
+// the number of columns lays the rows out afresh. The catalogue is computed
 // once per redraw.
 class BadgesView : public ToolScreen {
     Q_OBJECT
@@ -69,11 +72,22 @@ public:
     TextLabel* rankLabel() const { return rank_; }
     TextLabel* pointsLabel() const { return points_; }
     TextLabel* summaryCaption() const { return caption_; }
-    QList<BadgeCell*> cells() const { return cells_; }
-    int visibleCellCount() const;
+    LazyColumn* grid() const { return grid_; }
+    // How many tiles the filter keeps in the grid.
+    int visibleCellCount() const { return int(shown_.size()); }
+    int columnCount() const { return columns_; }
+    // The tile at `position` in the grid (its row built now if it was not);
+    // nullptr past the last tile.
+    BadgeCell* cell(int position);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void applyFilter();
+    // Lays the kept tiles out in rows of the current number of columns.
+    void layOutRows();
+    void drawRow(int row, QWidget* widget) const;
+    void widthChanged();
 
     Filter filter_ = Filter::all;
     SegmentedControl* picker_;
@@ -82,7 +96,8 @@ private:
     ProgressBar* progress_;
     TextLabel* caption_;
     SymbolView* trophy_;
-    class AdaptiveGrid* grid_;
-    QList<BadgeCell*> cells_;
-    std::vector<bool> unlocked_;
+    LazyColumn* grid_;
+    std::vector<MoneyBadge> all_;  // the catalogue of the last redraw
+    std::vector<int> shown_;       // the catalogue positions the filter keeps
+    int columns_ = 0;
 };

@@ -15,4 +15,14 @@ inline constexpr int gameSymbolSize = 44;
 inline constexpr int settingsLinkPadding = 18;
 inline constexpr int pressedRadius = 8;  // the highlight behind a pressed plain row
 
+// The cards' heights at a phone's width before they are built (the lazy
+// column corrects them as they are).
+inline constexpr int toolsEstimate = 420;
+inline constexpr int budgetEstimate = 150;
+inline constexpr int limitsEstimate = 520;
+inline constexpr int goalsEstimate = 200;
+inline constexpr int templatesEstimate = 180;
+inline constexpr int gameEstimate = 140;
+inline constexpr int settingsLinkEstimate = 62;
+
 }  // namespace planner_style

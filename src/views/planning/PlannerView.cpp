@@ -3,9 +3,11 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "components/LazyColumn.h"
 #include "components/Overlays.h"
 #include "components/PageBody.h"
 #include "components/TextLabel.h"
+#include "features/FeatureCatalog.h"
 #include "services/Preferences.h"
 #include "store/MoneyMath.h"
 #include "store/MoneyStore.h"
@@ -17,7 +19,6 @@
 #include "views/planning/PlannerStyle.h"
 #include "views/planning/TemplateEditorView.h"
 #include "views/planning/TemplatesCard.h"
-#include "features/FeatureCatalog.h"
 #include "views/shell/ScreenFactories.h"
 
 namespace {
@@ -67,16 +68,8 @@ PlannerView::PlannerView(MoneyStore& store, AppLockModel& appLock, const Platfor
     setObjectName(QStringLiteral("planner"));
     PageBody* page = body();
     page->setSpacing(Spacing::pageStack);
-    toolsCard_ = buildToolsCard();
-    budget_ = new BudgetCard(store_);
-    limits_ = new CategoryLimitsCard(store_);
-    goals_ = new GoalsPlanCard(store_);
-    templates_ = new TemplatesCard(store_, [this] { presentTemplateEditor(); });
-    game_ = new GameProgressCard;
-    settingsLink_ = buildSettingsLink();
-    for (QWidget* part : std::initializer_list<QWidget*>{toolsCard_, budget_, limits_, goals_, templates_,
-                                                         game_, settingsLink_})
-        page->addWidget(part);
+    cards_ = LazyColumn::addTo(page);
+    addParts();
 
     connect(&store_, &MoneyStore::dataChanged, this, &PlannerView::storeChanged);
     connect(&store_, &MoneyStore::activeProfileIDChanged, this, [this] { refillLimits_ = true; });
@@ -87,9 +80,63 @@ PlannerView::PlannerView(MoneyStore& store, AppLockModel& appLock, const Platfor
     // Coming on screen (the tab, or back from a pushed screen) reads the
     // budget afresh and takes the present day and month.
     connect(this, &NavigationPage::appeared, this, [this] {
-        budget_->refillField();
+        if (auto* budget = static_cast<BudgetCard*>(cards_->builtCard(int(Part::budget))))
+            budget->refillField();
         redraw();
     });
+}
+
+void PlannerView::addParts() {
+    namespace style = planner_style;
+    // In the order of Part. A card built late reads the store as it is then.
+    cards_->addCard([this]() -> QWidget* { return buildToolsCard(); }, {}, style::toolsEstimate);
+    cards_->addCard(
+        [this]() -> QWidget* {
+            auto* card = new BudgetCard(store_);
+            card->refillField();
+            return card;
+        },
+        [this](QWidget* card) {
+            const Figures& f = figures();
+            static_cast<BudgetCard*>(card)->draw(f.ctx, f.monthExpense);
+        },
+        style::budgetEstimate);
+    cards_->addCard([this]() -> QWidget* { return new CategoryLimitsCard(store_); },
+                    [this](QWidget* widget) {
+                        auto* card = static_cast<CategoryLimitsCard*>(widget);
+                        card->draw(figures().spent);
+                        if (refillLimits_) {
+                            refillLimits_ = false;
+                            card->refill();
+                        }
+                    },
+                    style::limitsEstimate);
+    cards_->addCard([this]() -> QWidget* { return new GoalsPlanCard(store_); },
+                    [this](QWidget* card) {
+                        static_cast<GoalsPlanCard*>(card)->draw(figures().ctx,
+                                                                ledger::balance(store_.data()));
+                    },
+                    style::goalsEstimate);
+    cards_->addCard(
+        [this]() -> QWidget* { return new TemplatesCard(store_, [this] { presentTemplateEditor(); }); },
+        [](QWidget* card) { static_cast<TemplatesCard*>(card)->draw(); }, style::templatesEstimate);
+    cards_->addCard([]() -> QWidget* { return new GameProgressCard; },
+                    [this](QWidget* card) {
+                        static_cast<GameProgressCard*>(card)->draw(ledger::taskPoints(store_.data()));
+                    },
+                    style::gameEstimate);
+    cards_->addCard([this]() -> QWidget* { return buildSettingsLink(); }, {}, style::settingsLinkEstimate);
+}
+
+const PlannerView::Figures& PlannerView::figures() {
+    if (!figures_) {
+        Figures f{store_.queryContext(), {}, {}};
+        // One walk gives every category's spending this month, and with it the month's expenses.
+        f.spent = ledger::expenseByCategoryForCurrentMonth(store_.data(), f.ctx);
+        for (const CategoryAmount& row : f.spent) f.monthExpense = money::add(f.monthExpense, row.amount);
+        figures_ = std::move(f);
+    }
+    return *figures_;
 }
 
 MoneyCard* PlannerView::buildToolsCard() {
@@ -126,30 +173,39 @@ QAbstractButton* PlannerView::buildSettingsLink() {
     return link;
 }
 
-QAbstractButton* PlannerView::toolButton(Tool tool) const { return tools_.value(int(tool)); }
+QAbstractButton* PlannerView::toolButton(Tool tool) {
+    toolsCard();
+    return tools_.value(int(tool));
+}
+
+QAbstractButton* PlannerView::settingsLink() {
+    return static_cast<QAbstractButton*>(cards_->card(int(Part::settingsLink)));
+}
+MoneyCard* PlannerView::toolsCard() { return static_cast<MoneyCard*>(cards_->card(int(Part::tools))); }
+BudgetCard* PlannerView::budgetCard() { return static_cast<BudgetCard*>(cards_->card(int(Part::budget))); }
+CategoryLimitsCard* PlannerView::limitsCard() {
+    return static_cast<CategoryLimitsCard*>(cards_->card(int(Part::limits)));
+}
+GoalsPlanCard* PlannerView::goalsCard() {
+    return static_cast<GoalsPlanCard*>(cards_->card(int(Part::goals)));
+}
+TemplatesCard* PlannerView::templatesCard() {
+    return static_cast<TemplatesCard*>(cards_->card(int(Part::templates)));
+}
+GameProgressCard* PlannerView::gameCard() {
+    return static_cast<GameProgressCard*>(cards_->card(int(Part::game)));
+}
 
 void PlannerView::storeChanged() {
+    // Whatever a card reads is read afresh, even by a card built while the planner waits.
+    figures_.reset();
     // A hidden planner waits: it redraws when it appears.
     if (isOnTop()) redraw();
 }
 
 void PlannerView::redraw() {
-    const QueryContext ctx = store_.queryContext();
-    const MoneyData& data = store_.data();
-    // One walk gives every category's spending this month, and with it the month's expenses.
-    const std::vector<CategoryAmount> spent = ledger::expenseByCategoryForCurrentMonth(data, ctx);
-    Decimal monthExpense;
-    for (const CategoryAmount& row : spent) monthExpense = money::add(monthExpense, row.amount);
-
-    budget_->draw(ctx, monthExpense);
-    limits_->draw(spent);
-    if (refillLimits_) {
-        refillLimits_ = false;
-        limits_->refill();
-    }
-    goals_->draw(ctx, ledger::balance(data));
-    templates_->draw();
-    game_->draw(ledger::taskPoints(data));
+    figures_.reset();  // "now" is taken afresh
+    cards_->redraw();
 }
 
 void PlannerView::openTool(Tool tool) {

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QPointer>
+#include <optional>
+#include <vector>
 
 #include "components/NavigationStack.h"
 #include "components/Overlays.h"
+#include "store/LedgerQueries.h"
 
 struct PlatformServices;
 class AppLockModel;
@@ -11,6 +14,7 @@ class BudgetCard;
 class CategoryLimitsCard;
 class GameProgressCard;
 class GoalsPlanCard;
+class LazyColumn;
 class MoneyCard;
 class MoneyStore;
 class QAbstractButton;
@@ -23,9 +27,11 @@ class TemplatesCard;
 //
 // Drawn from the store with "now" taken at each redraw: on every store change
 // and on a change of the currency, the language or the theme while the page is
-// on screen, and each time it appears (it only waits while hidden). Cards
-// whose content did not change keep their widgets; the budget and limit
-// fields are never rebuilt, so typing and focus survive a redraw.
+// on screen, and each time it appears (it only waits while hidden). The cards
+// stack in a lazy column: a card below the visible area is built when it is
+// scrolled near. Cards whose content did not change keep their widgets; the
+// budget and limit fields are never rebuilt, so typing and focus survive a
+// redraw.
 class PlannerView : public NavigationPage {
     Q_OBJECT
 public:
@@ -42,17 +48,31 @@ public:
     // Shows the new template sheet unless it is already shown.
     void presentTemplateEditor();
 
-    QAbstractButton* toolButton(Tool tool) const;
-    QAbstractButton* settingsLink() const { return settingsLink_; }
-    MoneyCard* toolsCard() const { return toolsCard_; }
-    BudgetCard* budgetCard() const { return budget_; }
-    CategoryLimitsCard* limitsCard() const { return limits_; }
-    GoalsPlanCard* goalsCard() const { return goals_; }
-    TemplatesCard* templatesCard() const { return templates_; }
-    GameProgressCard* gameCard() const { return game_; }
+    // The cards in their order down the page.
+    enum class Part { tools, budget, limits, goals, templates, game, settingsLink };
+
+    // The parts, each built now if it was not yet.
+    QAbstractButton* toolButton(Tool tool);
+    QAbstractButton* settingsLink();
+    MoneyCard* toolsCard();
+    BudgetCard* budgetCard();
+    CategoryLimitsCard* limitsCard();
+    GoalsPlanCard* goalsCard();
+    TemplatesCard* templatesCard();
+    GameProgressCard* gameCard();
+    LazyColumn* column() const { return cards_; }
     Sheet* templateSheet() const { return sheet_; }
 
 private:
+    // What several cards read, computed once per change of the store.
+    struct Figures {
+        QueryContext ctx;
+        std::vector<CategoryAmount> spent;  // this month, by category
+        Decimal monthExpense;
+    };
+    const Figures& figures();
+
+    void addParts();
     MoneyCard* buildToolsCard();
     QAbstractButton* buildSettingsLink();
     void storeChanged();
@@ -60,13 +80,8 @@ private:
     MoneyStore& store_;
     AppLockModel& appLock_;
     const PlatformServices& services_;
-    MoneyCard* toolsCard_;
-    BudgetCard* budget_;
-    CategoryLimitsCard* limits_;
-    GoalsPlanCard* goals_;
-    TemplatesCard* templates_;
-    GameProgressCard* game_;
-    QAbstractButton* settingsLink_;
+    LazyColumn* cards_;
+    std::optional<Figures> figures_;
     QList<QAbstractButton*> tools_;
     QPointer<Sheet> sheet_;
     // Set when another profile's ledger comes in: the limit fields are

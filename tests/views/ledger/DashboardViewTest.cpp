@@ -2,7 +2,9 @@
 #include <QScrollBar>
 
 #include "DashboardFixture.h"
+#include "views/PageScrolling.h"
 #include "components/Button.h"
+#include "components/LazyColumn.h"
 #include "components/ContentUnavailableView.h"
 #include "components/PageBody.h"
 #include "components/ProgressBar.h"
@@ -24,6 +26,7 @@ protected:
             *store, haptics, [this](TransactionKind kind) { requestedKinds.push_back(kind); },
             [this] { ++goalRequests; }, [this] { ++taskRequests; });
         stack = &showInWindow(view);
+        viewtest::scrollThrough(view->body());
         return *view;
     }
 
@@ -152,18 +155,6 @@ TEST_F(DashboardTest, TodayAndTheMonthRollOverAtTheNextRedraw) {
     EXPECT_EQ(text("todayIncome"), cnyText(Decimal(0)));
     EXPECT_EQ(text("todayExpense"), cnyText(Decimal(0)));
     EXPECT_EQ(text("budgetText"), "Бюджет: осталось " + cnyText(Decimal(100)));
-}
-
-TEST_F(DashboardTest, GoalPercentIsComputedInDecimalAndTruncated) {
-    EXPECT_EQ(DashboardView::goalProgress(Decimal(29), Decimal(100)).percent, 29);  // a double gives 28
-    EXPECT_EQ(DashboardView::goalProgress(dec("99.99"), Decimal(100)).percent, 99);
-    EXPECT_EQ(DashboardView::goalProgress(dec("0.57"), Decimal(1)).percent, 57);
-    EXPECT_EQ(DashboardView::goalProgress(dec("99.999999999999999999"), Decimal(100)).percent, 99);
-    EXPECT_EQ(DashboardView::goalProgress(Decimal(100), Decimal(100)).percent, 100);
-    EXPECT_DOUBLE_EQ(DashboardView::goalProgress(Decimal(500), Decimal(100)).fraction, 1.0);
-    EXPECT_EQ(DashboardView::goalProgress(Decimal(-5), Decimal(100)).percent, 0);
-    EXPECT_EQ(DashboardView::goalProgress(Decimal(50), Decimal(0)).percent, 0);
-    EXPECT_DOUBLE_EQ(DashboardView::goalProgress(Decimal(50), Decimal(200)).fraction, 0.25);
 }
 
 TEST_F(DashboardTest, GoalsShareTheWholeBalanceAndCanBeDeleted) {
@@ -477,6 +468,38 @@ TEST_F(DashboardTest, LargeAmountsShrinkOntoOneLineAndCategoriesWrapBetweenWords
         EXPECT_FALSE(
             Gallery::save(*window, QStringLiteral("dashboard-large-balance-bottom-") + scheme).isEmpty());
     }
+}
+
+TEST_F(DashboardTest, CardsBelowTheScreenAreBuiltWhenScrolledToAndShowTheLatestRedraw) {
+    MoneyData demo = demoLedger();
+    demo.monthlyBudget = Decimal(800);
+    // Enough goals that the newest operations start more than a screen below the viewport.
+    std::vector<SavingsGoal> goals = demo.additionalGoals.value_or(std::vector<SavingsGoal>{});
+    for (int i = 0; i < 12; ++i)
+        goals.push_back({QStringLiteral("g%1").arg(i), QStringLiteral("Цель %1").arg(i), Decimal(100 + i),
+                         std::nullopt, false});
+    demo.additionalGoals = goals;
+    open(demo);
+    view = new DashboardView(*store, haptics, {}, {}, {});
+    stack = &showInWindow(view);
+    LazyColumn* column = view->column();
+    const int recent = int(DashboardView::Part::recent);
+    ASSERT_EQ(column->count(), recent + 1);
+    EXPECT_TRUE(column->isBuilt(int(DashboardView::Part::balance)));
+    EXPECT_FALSE(column->isBuilt(recent));
+    EXPECT_EQ(view->findChild<QWidget*>("recentCard"), nullptr);
+
+    // A change while the card is not built yet is what it shows once built.
+    store->add(TransactionKind::income, Decimal(7), QStringLiteral("Подарок"), {}, clock.now().addYears(1), {},
+               false, "Основной");
+    QScrollBar* bar = view->body()->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    settle();
+    ASSERT_TRUE(column->isBuilt(recent));
+    const QList<TransactionRow*> rows = all<TransactionRow>("recentRow");
+    ASSERT_EQ(rows.size(), 5);
+    EXPECT_EQ(rows[0]->categoryLabel()->text(), QStringLiteral("Подарок"));
+    EXPECT_TRUE(rows[0]->isVisible());
 }
 
 TEST_F(DashboardTest, GalleryImages) {

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <QScrollBar>
+
+#include "components/LazyColumn.h"
 #include "components/SymbolView.h"
 #include "store/Badges.h"
 #include "store/DemoLedger.h"
 #include "views/planning/BadgeRank.h"
 #include "views/planning/BadgesView.h"
 #include "views/planning/MoneyToolsFixture.h"
+#include "views/planning/ToolsStyle.h"
 
 namespace {
 
@@ -49,8 +53,15 @@ TEST_F(BadgesTest, FilterHidesTilesAndTheTitleCountsThemAll) {
         settle();
         EXPECT_EQ(view.visibleCellCount(), c.shown);
         EXPECT_EQ(view.title(), title);
+        // The grid holds exactly that many tiles, each showing a badge the filter keeps.
+        ASSERT_NE(view.cell(c.shown - 1), nullptr);
+        EXPECT_EQ(view.cell(c.shown), nullptr);
+        for (int i = 0; i < c.shown; ++i) {
+            const bool faded = view.cell(i)->isFaded();
+            if (c.filter != BadgesView::Filter::all)
+                EXPECT_EQ(faded, c.filter == BadgesView::Filter::locked) << i;
+        }
     }
-    EXPECT_EQ(view.cells().size(), qsizetype(all.size()));
 }
 
 TEST_F(BadgesTest, LockedTilesFadeAndShowTheirProgress) {
@@ -60,7 +71,8 @@ TEST_F(BadgesTest, LockedTilesFadeAndShowTheirProgress) {
         const auto it =
             std::find_if(all.begin(), all.end(), [&](const MoneyBadge& b) { return b.isUnlocked != locked; });
         ASSERT_NE(it, all.end());
-        BadgeCell* cell = view.cells().at(it - all.begin());
+        BadgeCell* cell = view.cell(int(it - all.begin()));
+        ASSERT_NE(cell, nullptr);
         EXPECT_EQ(cell->isFaded(), locked);
         EXPECT_EQ(cell->lockView()->isVisible(), locked);
         EXPECT_EQ(cell->bar()->isVisible(), locked);
@@ -68,6 +80,24 @@ TEST_F(BadgesTest, LockedTilesFadeAndShowTheirProgress) {
         EXPECT_TRUE(cell->accessibleName().startsWith(it->title + ", " + badgeTierStyle(it->tier).title));
         EXPECT_EQ(cell->accessibleDescription().startsWith("Выполнено "), locked);
     }
+}
+
+TEST_F(BadgesTest, GridRowsBelowTheScreenAreBuiltWhenScrolledTo) {
+    BadgesView& view = show<BadgesView>(demoLedger());
+    ASSERT_EQ(view.columnCount(), 2);  // two tiles a row at a phone's width
+    LazyColumn* grid = view.grid();
+    const int rows = (view.visibleCellCount() + 1) / 2;
+    ASSERT_EQ(grid->count(), rows);
+    ASSERT_FALSE(grid->isBuilt(rows - 1));
+    EXPECT_LT(grid->builtCount(), rows);
+    QScrollBar* bar = view.body()->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    settle();
+    EXPECT_TRUE(grid->isBuilt(rows - 1));
+    EXPECT_TRUE(grid->builtCard(rows - 1)->isVisible());
+    // Tiles of one row share its height; a row stands below the one before it.
+    QWidget* last = grid->builtCard(rows - 1);
+    EXPECT_GE(last->height(), tools_style::tileMinimumHeight);
 }
 
 TEST_F(BadgesTest, Gallery) { galleryOf<BadgesView>("badges", demoLedger()); }

@@ -1,5 +1,6 @@
 #include "PlannerFixture.h"
 #include "components/MoneyFocus.h"
+#include "views/PageScrolling.h"
 #include "store/DemoLedger.h"
 
 #include <QTest>
@@ -263,6 +264,7 @@ TEST_F(PlannerTest, GalleryImages) {
     demo.monthlyBudget = Decimal(800);
     demo.categoryBudgets = QMap<QString, Decimal>{{kFood, Decimal(40)}, {"Транспорт", Decimal(500)}};
     show(demo);
+    viewtest::scrollThrough(view->body());
     expectFitsWidth(view->body());
     QScrollBar* scroll = view->body()->verticalScrollBar();
     for (const int part : {0, 1, 2, 3}) {
