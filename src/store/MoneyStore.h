@@ -3,6 +3,7 @@
 #include "models/MoneyModels.h"
 #include "platform/Clock.h"
 #include "platform/WidgetCenter.h"
+#include "services/StoreDisk.h"
 #include "services/StorePaths.h"
 #include "store/LedgerCalendar.h"
 #include "store/LedgerQueries.h"
@@ -39,6 +40,7 @@ struct MoneyStoreEnvironment {
     WidgetCenter* widgets = nullptr;              // none: reloads are only counted internally
     NotificationCenter* notifications = nullptr;  // none: goal notifications are not posted
     Preferences* preferences = nullptr;           // none: Preferences::standard()
+    StoreDisk* disk = nullptr;                    // none: the plain disk (tests count through their own)
 };
 
 // The one owner of a profile's ledger. Holds the whole document in memory,
@@ -250,7 +252,6 @@ private:
     // snapshots.
     void openActiveProfile(const std::optional<ProfileUser>& user);
     bool setAsideUnreadableFile(QString& error);
-    bool writeFile(const QByteArray& bytes, QString& error);
 
     MoneyData data_;
     std::optional<QString> saveError_;
@@ -266,6 +267,8 @@ private:
     QTimeZone timeZone_;
     WidgetCenter* widgets_;
     LinuxWidgetCenter ownWidgets_;
+    StoreDisk* disk_;
+    StoreDisk ownDisk_;
     NotificationCenter* notifications_;
     Preferences* preferences_;
     // Set while the active file exists but could not be read or decoded: it is
