@@ -53,6 +53,7 @@ MoneyStore::~MoneyStore() = default;
 
 void MoneyStore::setData(MoneyData data) {
     data_ = std::move(data);
+    sharedTexts_.reset();
     emit dataChanged();
 }
 
@@ -217,6 +218,7 @@ void MoneyStore::processDueRecurringTransactions(const QDateTime& referenceDate)
                                               QStringLiteral("Регулярно: ") + item.title, item.nextDate,
                                               std::vector<QString>{}, false, QStringLiteral("Основной"),
                                               std::nullopt});
+            shareTexts(booked.back());
             // Weekly is seven calendar days and monthly one calendar month in
             // the store's zone, so the wall-clock time survives clock changes and
             // a month end clamps (Jan 31 -> Feb 28 -> Mar 28).

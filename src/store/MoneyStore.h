@@ -7,6 +7,7 @@
 #include "services/StorePaths.h"
 #include "store/LedgerCalendar.h"
 #include "store/LedgerQueries.h"
+#include "store/SharedTexts.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -237,6 +238,10 @@ private:
     // on failure sets saveError and leaves everything else alone.
     void save();
 
+    // A new or edited transaction's short texts shared with the equal ones of
+    // the ledger.
+    void shareTexts(MoneyTransaction& t) { sharedTexts_.share(t, data_); }
+
     // Balance and today's totals into the widget snapshot.
     void writeWidgetSnapshot();
 
@@ -257,6 +262,7 @@ private:
     std::optional<QString> saveError_;
     bool canUndoDelete_ = false;
     int snapshotWrites_ = 0;
+    SharedTexts sharedTexts_;
     // The transactions removed by the last delete, in their former order.
     std::vector<MoneyTransaction> deletedBuffer_;
     std::optional<QString> filePath_;
