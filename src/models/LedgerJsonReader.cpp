@@ -31,6 +31,9 @@ using ledgerfields::IsOptional;
 // recurses once per level, and nothing in a ledger nests this far.
 constexpr int kMaxDepth = 64;
 
+// Unused list capacity worth returning after a list is read.
+constexpr std::size_t kSlackBytes = 64 * 1024;
+
 // Categories, wallets and tags repeat across thousands of records: one shared
 // QString per distinct short text saves the conversion and the memory.
 class TextCache {
@@ -361,6 +364,9 @@ private:
             if (!check(std::move(element).get(value))) return false;
             if (!read(value, list.emplace_back())) return fail("wrong value in a list");
         }
+        // The list's doubling leaves up to half its slots empty for as long as the
+        // ledger is loaded; a long list gives them back (one move of its records).
+        if ((list.capacity() - list.size()) * sizeof(T) > kSlackBytes) list.shrink_to_fit();
         --depth_;
         return true;
     }
