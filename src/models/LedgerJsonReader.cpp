@@ -31,9 +31,6 @@ using ledgerfields::IsOptional;
 // recurses once per level, and nothing in a ledger nests this far.
 constexpr int kMaxDepth = 64;
 
-// Unused list capacity worth returning after a list is read.
-constexpr std::size_t kSlackBytes = 64 * 1024;
-
 // Categories, wallets and tags repeat across thousands of records: one shared
 // QString per distinct short text saves the conversion and the memory.
 class TextCache {
@@ -359,14 +356,17 @@ private:
         od::array array;
         if (!enter() || !check(v.get_array().get(array))) return false;
         list.clear();
+        // Counted first (a scan of simdjson's index, then back to the start), so
+        // the records are built in place once and no slots stay empty for as long
+        // as the ledger is loaded, as a list grown by doubling would leave them.
+        std::size_t count = 0;
+        if (!check(array.count_elements().get(count))) return false;
+        list.reserve(count);
         for (auto element : array) {
             od::value value;
             if (!check(std::move(element).get(value))) return false;
             if (!read(value, list.emplace_back())) return fail("wrong value in a list");
         }
-        // The list's doubling leaves up to half its slots empty for as long as the
-        // ledger is loaded; a long list gives them back (one move of its records).
-        if ((list.capacity() - list.size()) * sizeof(T) > kSlackBytes) list.shrink_to_fit();
         --depth_;
         return true;
     }
