@@ -31,8 +31,9 @@ using ledgerfields::IsOptional;
 // recurses once per level, and nothing in a ledger nests this far.
 constexpr int kMaxDepth = 64;
 
-// Categories, wallets and tags repeat across thousands of records: one shared
-// QString per distinct short text saves the conversion and the memory.
+// Categories, wallets and tags repeat across thousands of records, and so do
+// everyday notes ("обед в школьной столовой"): one shared QString per distinct
+// text of up to a short sentence saves the conversion and the memory.
 class TextCache {
 public:
     QString get(std::string_view utf8) {
@@ -44,7 +45,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t kMaxLength = 48;
+    static constexpr std::size_t kMaxLength = 128;
     static constexpr std::size_t kMaxEntries = 4096;
     struct Hash {
         using is_transparent = void;
