@@ -1,5 +1,8 @@
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 #include <simdjson.h>
+
+#include <chrono>
 
 #include "LedgerGenerator.h"
 #include "models/LedgerJson.h"
@@ -54,19 +57,72 @@ std::size_t walk(simdjson::ondemand::value value) {
 }
 }  // namespace
 
+namespace {
+// Copies the bytes into simdjson's padded buffer (the reader does the same),
+// parses and walks the whole document.
+std::size_t parseAndWalk(const QByteArray& bytes) {
+    const simdjson::padded_string input(bytes.constData(), std::size_t(bytes.size()));
+    simdjson::ondemand::parser parser;
+    auto doc = parser.iterate(input);
+    std::size_t n = 0;
+    for (auto field : doc.get_object()) n += walk(field.value());
+    return n;
+}
+
+double millisecondsOf(const auto& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+}  // namespace
+
 static void BM_SimdjsonWalk(benchmark::State& state) {
     const QByteArray bytes = encodeMoneyData(generateLedger(int(state.range(0))));
-    for (auto _ : state) {
-        const simdjson::padded_string input(bytes.constData(), std::size_t(bytes.size()));
-        simdjson::ondemand::parser parser;
-        auto doc = parser.iterate(input);
-        std::size_t n = 0;
-        for (auto field : doc.get_object()) n += walk(field.value());
-        benchmark::DoNotOptimize(n);
-    }
+    for (auto _ : state) benchmark::DoNotOptimize(parseAndWalk(bytes));
     state.SetBytesProcessed(int64_t(state.iterations()) * bytes.size());
 }
 BENCHMARK(BM_SimdjsonWalk)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// Decoding beside its anchor in one run, alternating, so that the machine's
+// load weighs on both alike: decode_ms, walk_ms and their ratio.
+static void BM_DecodeOverParseAndWalk(benchmark::State& state) {
+    const QByteArray bytes = encodeMoneyData(generateLedger(int(state.range(0))));
+    double decodeMs = 0;
+    double walkMs = 0;
+    for (auto _ : state) {
+        std::optional<MoneyData> data;
+        decodeMs += millisecondsOf([&] { data = decodeMoneyData(bytes); });
+        if (!data) state.SkipWithError("the generated ledger did not decode");
+        data.reset();
+        walkMs += millisecondsOf([&] { benchmark::DoNotOptimize(parseAndWalk(bytes)); });
+    }
+    const double n = double(state.iterations());
+    state.counters["decode_ms"] = decodeMs / n;
+    state.counters["walk_ms"] = walkMs / n;
+    state.counters["ratio"] = walkMs > 0 ? decodeMs / walkMs : 0;
+}
+BENCHMARK(BM_DecodeOverParseAndWalk)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// What one loaded transaction keeps on the heap and in its slot of the list:
+// the allocator's bytes in use after decoding, less those before, per
+// transaction (the rest of the document, a few hundred records, included).
+static void BM_LoadedTransactionMemory(benchmark::State& state) {
+    const int count = int(state.range(0));
+    const QByteArray bytes = encodeMoneyData(generateLedger(count));
+    double perTransaction = 0;
+    for (auto _ : state) {
+        malloc_trim(0);
+        const std::size_t before = mallinfo2().uordblks;
+        std::optional<MoneyData> data = decodeMoneyData(bytes);
+        const std::size_t after = mallinfo2().uordblks;
+        if (!data) state.SkipWithError("the generated ledger did not decode");
+        perTransaction = double(after - before) / count;
+        state.counters["slot_bytes"] = double(sizeof(MoneyTransaction));
+        state.counters["capacity_slots"] = data ? double(data->transactions.capacity()) / count : 0;
+    }
+    state.counters["bytes_per_tx"] = perTransaction;
+}
+BENCHMARK(BM_LoadedTransactionMemory)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 static void BM_EncodeLedger(benchmark::State& state) {
     const MoneyData data = generateLedger(int(state.range(0)));

@@ -1,5 +1,6 @@
 #include <simdjson.h>
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cstdint>
@@ -31,8 +32,9 @@ using ledgerfields::IsOptional;
 // recurses once per level, and nothing in a ledger nests this far.
 constexpr int kMaxDepth = 64;
 
-// Categories, wallets and tags repeat across thousands of records: one shared
-// QString per distinct short text saves the conversion and the memory.
+// Categories, wallets and tags repeat across thousands of records, and so do
+// everyday notes ("обед в школьной столовой"): one shared QString per distinct
+// text of up to a short sentence saves the conversion and the memory.
 class TextCache {
 public:
     QString get(std::string_view utf8) {
@@ -44,7 +46,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t kMaxLength = 48;
+    static constexpr std::size_t kMaxLength = 128;
     static constexpr std::size_t kMaxEntries = 4096;
     struct Hash {
         using is_transparent = void;
@@ -76,25 +78,32 @@ int escapedUnit(const char* p) {
 // Checks the text of a string token from just after its opening quote up to
 // its closing quote: no raw control characters, and every \u escape a whole
 // code point (a high surrogate followed by an escaped low one, never a lone
-// half). The other escapes are checked by simdjson when it unescapes.
-bool stringTokenIsSound(const char* p) {
+// half). The other escapes are checked by simdjson when it unescapes. Gives the
+// closing quote (nullptr when unsound) and whether any escape was met.
+const char* soundStringEnd(const char* p, bool& escaped) {
     for (;; ++p) {
         const auto c = static_cast<unsigned char>(*p);
-        if (c == '"') return true;
-        if (c < 0x20) return false;
+        if (c == '"') return p;
+        if (c < 0x20) return nullptr;
         if (c != '\\') continue;
+        escaped = true;
         ++p;
         if (*p != 'u') continue;  // a one-letter escape; the next loop step moves past it
         const int unit = escapedUnit(p + 1);
-        if (unit < 0 || (unit >= 0xDC00 && unit <= 0xDFFF)) return false;
+        if (unit < 0 || (unit >= 0xDC00 && unit <= 0xDFFF)) return nullptr;
         p += 4;
         if (unit >= 0xD800 && unit <= 0xDBFF) {
-            if (p[1] != '\\' || p[2] != 'u') return false;
+            if (p[1] != '\\' || p[2] != 'u') return nullptr;
             const int low = escapedUnit(p + 3);
-            if (low < 0xDC00 || low > 0xDFFF) return false;
+            if (low < 0xDC00 || low > 0xDFFF) return nullptr;
             p += 6;
         }
     }
+}
+
+bool stringTokenIsSound(const char* p) {
+    bool escaped = false;
+    return soundStringEnd(p, escaped) != nullptr;
 }
 
 // A number token in JSON's grammar (no "+", no leading zeros, digits on both
@@ -164,6 +173,10 @@ template <typename R>
 struct RecordLayout {
     std::vector<std::string_view> names;
     std::uint32_t required = 0;
+    // Written documents sort their keys: the field whose name comes first, and
+    // after each field the one whose name follows it (a search starts there).
+    std::size_t first = 0;
+    std::vector<std::size_t> after;
 
     static const RecordLayout& get() {
         static const RecordLayout l = [] {
@@ -174,14 +187,24 @@ struct RecordLayout {
                     out.required |= std::uint32_t(1) << out.names.size();
                 out.names.emplace_back(name);
             });
+            std::vector<std::size_t> order(out.names.size());
+            for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+            std::sort(order.begin(), order.end(),
+                      [&](std::size_t a, std::size_t b) { return out.names[a] < out.names[b]; });
+            out.after.assign(order.size(), 0);
+            if (!order.empty()) out.first = order.front();
+            for (std::size_t k = 0; k + 1 < order.size(); ++k) out.after[order[k]] = order[k + 1];
             return out;
         }();
         return l;
     }
 
-    int indexOf(std::string_view key) const {
-        for (std::size_t i = 0; i < names.size(); ++i)
+    int indexOf(std::string_view key, std::size_t from) const {
+        const std::size_t n = names.size();
+        for (std::size_t k = 0; k < n; ++k) {
+            const std::size_t i = (from + k) % n;
             if (names[i] == key) return int(i);
+        }
         return -1;
     }
 };
@@ -356,6 +379,12 @@ private:
         od::array array;
         if (!enter() || !check(v.get_array().get(array))) return false;
         list.clear();
+        // Counted first (a scan of simdjson's index, then back to the start), so
+        // the records are built in place once and no slots stay empty for as long
+        // as the ledger is loaded, as a list grown by doubling would leave them.
+        std::size_t count = 0;
+        if (!check(array.count_elements().get(count))) return false;
+        list.reserve(count);
         for (auto element : array) {
             od::value value;
             if (!check(std::move(element).get(value))) return false;
@@ -394,7 +423,15 @@ private:
     }
 
     bool readKey(od::field& field, std::string_view& key) {
-        if (!stringTokenIsSound(field.key().raw())) return fail("malformed key");
+        const char* raw = field.key().raw();
+        bool escaped = false;
+        const char* end = soundStringEnd(raw, escaped);
+        if (!end) return fail("malformed key");
+        // A key without escapes is its own text (simdjson has checked its UTF-8).
+        if (!escaped) {
+            key = std::string_view(raw, std::size_t(end - raw));
+            return true;
+        }
         return check(field.unescaped_key().get(key));
     }
 
@@ -402,11 +439,13 @@ private:
     bool readRecord(od::object& object, R& record) {
         const auto& layout = RecordLayout<R>::get();
         std::uint32_t seen = 0;
+        std::size_t next = layout.first;
         for (auto member : object) {
             od::field field;
             std::string_view key;
             if (!check(std::move(member).get(field)) || !readKey(field, key)) return false;
-            const int index = layout.indexOf(key);
+            const int index = layout.indexOf(key, next);
+            if (index >= 0) next = layout.after[std::size_t(index)];
             if (index < 0) {
                 if (!skip(field.value())) return false;
                 continue;

@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QUuid>
 #include <exception>
 
@@ -37,6 +36,7 @@ MoneyStore::MoneyStore(Environment environment, std::optional<QString> filePath,
       clock_(environment.clock ? environment.clock : &Clock::system()),
       timeZone_(environment.timeZone.isValid() ? environment.timeZone : QTimeZone::systemTimeZone()),
       widgets_(environment.widgets ? environment.widgets : &ownWidgets_),
+      disk_(environment.disk ? environment.disk : &ownDisk_),
       notifications_(environment.notifications),
       preferences_(environment.preferences ? environment.preferences : &Preferences::standard()) {
     if (filePath) {
@@ -53,6 +53,7 @@ MoneyStore::~MoneyStore() = default;
 
 void MoneyStore::setData(MoneyData data) {
     data_ = std::move(data);
+    sharedTexts_.reset();
     publishData();
 }
 
@@ -164,17 +165,6 @@ bool MoneyStore::setAsideUnreadableFile(QString& error) {
     return false;
 }
 
-bool MoneyStore::writeFile(const QByteArray& bytes, QString& error) {
-    QSaveFile file(*filePath_);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    return true;
-}
-
 void MoneyStore::save() {
     QString error;
     bool written = false;
@@ -188,7 +178,7 @@ void MoneyStore::save() {
             error = QString::fromUtf8(e.what());
         }
         if (!bytes.isEmpty() && (!unreadableFile_ || setAsideUnreadableFile(error)))
-            written = writeFile(bytes, error);
+            written = disk_->replaceFile(*filePath_, bytes, error);
     }
     if (!written) {
         setSaveError(kSaveErrorPrefix + error);
@@ -208,7 +198,7 @@ void MoneyStore::writeWidgetSnapshot() {
     const Decimal balance = ledger::balance(data_);
     const Decimal income = ledger::total(data_, TransactionKind::income, today, ledgerCalendar);
     const Decimal expense = ledger::total(data_, TransactionKind::expense, today, ledgerCalendar);
-    WidgetSnapshotWriter(*widgets_, *clock_).write(balance, income, expense);
+    WidgetSnapshotWriter(*widgets_, *clock_, *disk_).write(balance, income, expense);
     ++snapshotWrites_;
 }
 
@@ -228,6 +218,7 @@ void MoneyStore::processDueRecurringTransactions(const QDateTime& referenceDate)
                                               QStringLiteral("Регулярно: ") + item.title, item.nextDate,
                                               std::vector<QString>{}, false, QStringLiteral("Основной"),
                                               std::nullopt});
+            shareTexts(booked.back());
             // Weekly is seven calendar days and monthly one calendar month in
             // the store's zone, so the wall-clock time survives clock changes and
             // a month end clamps (Jan 31 -> Feb 28 -> Mar 28).

@@ -3,9 +3,11 @@
 #include "models/MoneyModels.h"
 #include "platform/Clock.h"
 #include "platform/WidgetCenter.h"
+#include "services/StoreDisk.h"
 #include "services/StorePaths.h"
 #include "store/LedgerCalendar.h"
 #include "store/LedgerQueries.h"
+#include "store/SharedTexts.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -39,6 +41,7 @@ struct MoneyStoreEnvironment {
     WidgetCenter* widgets = nullptr;              // none: reloads are only counted internally
     NotificationCenter* notifications = nullptr;  // none: goal notifications are not posted
     Preferences* preferences = nullptr;           // none: Preferences::standard()
+    StoreDisk* disk = nullptr;                    // none: the plain disk (tests count through their own)
 };
 
 // The one owner of a profile's ledger. Holds the whole document in memory,
@@ -242,6 +245,10 @@ private:
     // on failure sets saveError and leaves everything else alone.
     void save();
 
+    // A new or edited transaction's short texts shared with the equal ones of
+    // the ledger.
+    void shareTexts(MoneyTransaction& t) { sharedTexts_.share(t, data_); }
+
     // Balance and today's totals into the widget snapshot.
     void writeWidgetSnapshot();
 
@@ -257,13 +264,13 @@ private:
     // snapshots.
     void openActiveProfile(const std::optional<ProfileUser>& user);
     bool setAsideUnreadableFile(QString& error);
-    bool writeFile(const QByteArray& bytes, QString& error);
 
     MoneyData data_;
     quint64 revision_ = 0;
     std::optional<QString> saveError_;
     bool canUndoDelete_ = false;
     int snapshotWrites_ = 0;
+    SharedTexts sharedTexts_;
     // The transactions removed by the last delete, in their former order.
     std::vector<MoneyTransaction> deletedBuffer_;
     std::optional<QString> filePath_;
@@ -274,6 +281,8 @@ private:
     QTimeZone timeZone_;
     WidgetCenter* widgets_;
     LinuxWidgetCenter ownWidgets_;
+    StoreDisk* disk_;
+    StoreDisk ownDisk_;
     NotificationCenter* notifications_;
     Preferences* preferences_;
     // Set while the active file exists but could not be read or decoded: it is

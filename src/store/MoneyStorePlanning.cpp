@@ -130,6 +130,7 @@ std::optional<RewardTask> MoneyStore::completeTask(const QString& id) {
                             false,
                             kMainWallet,
                             std::nullopt};
+    shareTexts(income);
     mutate([&](MoneyData& d) {
         d.rewardTasks = std::move(tasks);
         d.transactions.push_back(std::move(income));

@@ -21,6 +21,7 @@ void MoneyStore::add(TransactionKind kind, const Decimal& amount, const QString&
                      bool isFavorite, const QString& wallet, const std::optional<QString>& receiptFilename) {
     MoneyTransaction t{QUuid::createUuid(), kind, amount,     category, note,
                        date.toUTC(),        tags, isFavorite, wallet,   receiptFilename};
+    shareTexts(t);
     mutate([&](MoneyData& d) { d.transactions.push_back(std::move(t)); });
 }
 
@@ -68,14 +69,16 @@ void MoneyStore::duplicateTransaction(const QUuid& id) {
                           source->isFavorite.value_or(false),
                           source->wallet.value_or(kMainWallet),
                           source->receiptFilename};
+    shareTexts(copy);
     mutate([&](MoneyData& d) { d.transactions.push_back(std::move(copy)); });
 }
 
 void MoneyStore::updateTransaction(const MoneyTransaction& transaction) {
     if (!findTransaction(data_, transaction.id)) return;
+    MoneyTransaction replacement = transaction;
+    replacement.date = replacement.date.toUTC();
+    shareTexts(replacement);
     mutate([&](MoneyData& d) {
-        MoneyTransaction replacement = transaction;
-        replacement.date = replacement.date.toUTC();
         *findTransaction(d, transaction.id) = std::move(replacement);
     });
 }

@@ -373,6 +373,38 @@ TEST(LedgerJsonReader, DuplicateKeysTakeTheLastValue) {
     EXPECT_EQ(twice->transactions.size(), 1u);
 }
 
+// A read ledger holds one string per repeated text, so that caches keyed by the
+// text object (the operations list's measurements) recognise it; what is
+// written back is unchanged.
+TEST(LedgerJsonReader, RepeatedTextsOfADocumentShareOneString) {
+    MoneyData d = fullLedger();
+    const QString note = QStringLiteral("подарок от бабушки на день рождения");
+    for (int i = 0; i < 3; ++i) {
+        MoneyTransaction t = d.transactions[0];
+        t.id = QUuid::createUuid();
+        t.category = QStringLiteral("Подар") + QStringLiteral("ки");  // equal, not shared, in memory
+        t.note = note + QString();
+        t.tags = std::vector<QString>{QStringLiteral("Подарки"), QStringLiteral("школа")};
+        t.wallet = QStringLiteral("Копи") + QStringLiteral("лка");
+        d.transactions.push_back(t);
+    }
+    const QByteArray bytes = encodeMoneyData(d);
+    const auto read = decodeMoneyData(bytes);
+    ASSERT_TRUE(read);
+    ASSERT_EQ(*read, d);
+    const auto& list = read->transactions;
+    const MoneyTransaction& first = list[0];
+    for (std::size_t i = 2; i < list.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(list[i].category.isSharedWith(first.category));
+        EXPECT_TRUE(list[i].wallet->isSharedWith(*first.wallet));
+        EXPECT_TRUE((*list[i].tags)[0].isSharedWith(first.category));  // a tag equal to a category
+        EXPECT_TRUE((*list[i].tags)[1].isSharedWith((*list[2].tags)[1]));
+        EXPECT_TRUE(list[i].note.isSharedWith(list[2].note));
+    }
+    EXPECT_EQ(encodeMoneyData(*read), bytes);
+}
+
 TEST(LedgerDate, StrictInternetDateTime) {
     EXPECT_EQ(parseLedgerDate(u"2026-10-04T02:26:58Z")->toSecsSinceEpoch(), 1791080818);
     EXPECT_EQ(parseLedgerDate(u"2026-10-04T05:26:58+03:00")->toSecsSinceEpoch(), 1791080818);

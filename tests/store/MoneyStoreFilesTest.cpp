@@ -1,5 +1,7 @@
 #include "StoreFixture.h"
 
+#include <functional>
+
 namespace {
 
 // Makes the store save once: a due recurring item books one transaction.
@@ -201,4 +203,82 @@ TEST_F(MoneyStoreFiles, SnapshotAtOpenCountsTodayInTheStoresZone) {
     EXPECT_DOUBLE_EQ(shared->value("todayExpense").toDouble(), 2.0);
     EXPECT_EQ(shared->value("updatedAt").toDateTime(), clock.now());
     EXPECT_EQ(widgets.reloads, 1);
+}
+
+// Each change of a saved profile replaces the ledger file once; the widget
+// snapshot is written (and the widgets reloaded) only when the balance or one of
+// today's totals moved.
+TEST_F(MoneyStoreFiles, EveryChangeSyncsTheLedgerOnceAndTheSnapshotOnlyWhenItsFiguresMove) {
+    MoneyData d = ledgerWith({income(Decimal(40), local(2026, 6, 10))});
+    d.startingBalance = Decimal(10);
+    MoneyStore& s = open(d);
+    ASSERT_EQ(disk.appGroupWrites, 1);  // the start-up snapshot
+    const QUuid old = s.data().transactions[0].id;
+    const QDateTime today = clock.now();
+
+    const auto book = [&](TransactionKind kind, const Decimal& amount, const QDateTime& at) {
+        return [=](MoneyStore& m) { m.add(kind, amount, "Еда", "", at, {}, false, "Основной"); };
+    };
+    struct Change {
+        const char* what;
+        std::function<void(MoneyStore&)> apply;
+        bool movesSnapshot;
+    };
+    const std::vector<Change> changes = {
+        {"expense today", book(TransactionKind::expense, dec("2.5"), today), true},
+        {"favourite mark", [&](MoneyStore& m) { m.toggleFavorite(old); }, false},
+        {"income last week", book(TransactionKind::income, Decimal(3), local(2026, 6, 8)), true},
+        {"a wish", [](MoneyStore& m) { m.addWish("Самокат", Decimal(90)); }, false},
+        {"copy of the old income, dated now", [&](MoneyStore& m) { m.duplicateTransaction(old); }, true},
+        {"monthly budget", [](MoneyStore& m) { m.setMonthlyBudget(Decimal(300)); }, false},
+        {"income today", book(TransactionKind::income, dec("0.1"), today), true},
+        {"a debt", [](MoneyStore& m) { m.addDebt("Лёша", Decimal(4), DebtDirection::owesMe, "", {}); },
+         false},
+        {"goal settings", [](MoneyStore& m) { m.updateSettings("Велосипед", Decimal(500), {}, Decimal(10)); },
+         false},
+        {"delete the old income", [&](MoneyStore& m) { m.deleteTransactions({old}); }, true},
+    };
+    int snapshotChanges = 0;
+    for (const Change& change : changes) {
+        const int ledgerBefore = disk.ledgerWrites;
+        const int groupBefore = disk.appGroupWrites;
+        const int reloadsBefore = widgets.reloads;
+        change.apply(s);
+        snapshotChanges += change.movesSnapshot ? 1 : 0;
+        EXPECT_FALSE(s.saveError()) << change.what;
+        EXPECT_EQ(disk.ledgerWrites, ledgerBefore + 1) << change.what;
+        EXPECT_EQ(disk.appGroupWrites, groupBefore + (change.movesSnapshot ? 1 : 0)) << change.what;
+        EXPECT_EQ(widgets.reloads, reloadsBefore + (change.movesSnapshot ? 1 : 0)) << change.what;
+    }
+    EXPECT_EQ(saves(), 10);
+    EXPECT_EQ(disk.appGroupWrites, 1 + snapshotChanges);
+
+    // What the widget reads is the last change's figures: 10 + 40 - 2.5 + 3 + 40 + 0.1 - 40, and
+    // today the copy (dated now) and 0.1 in, 2.5 out.
+    auto shared = AppGroupDefaults::open();
+    ASSERT_TRUE(shared);
+    EXPECT_DOUBLE_EQ(shared->value("balance").toDouble(), 50.6);
+    EXPECT_DOUBLE_EQ(shared->value("todayIncome").toDouble(), 40.1);
+    EXPECT_DOUBLE_EQ(shared->value("todayExpense").toDouble(), 2.5);
+    EXPECT_EQ(onDisk(), s.data());
+}
+
+TEST_F(MoneyStoreFiles, SnapshotIsWrittenAgainWhenTheDayTurnsOrTheSharedFiguresDiffer) {
+    MoneyStore& s = open(ledgerWith({expense(Decimal(5), clock.now())}));
+    ASSERT_EQ(disk.appGroupWrites, 1);
+    s.setMonthlyBudget(Decimal(100));
+    EXPECT_EQ(disk.appGroupWrites, 1);
+
+    // Next day: the same ledger shows no expense today any more.
+    setNow(clock.now().addDays(1));
+    s.setMonthlyBudget(Decimal(120));
+    EXPECT_EQ(disk.appGroupWrites, 2);
+    EXPECT_DOUBLE_EQ(AppGroupDefaults::open()->value("todayExpense").toDouble(), 0.0);
+
+    // Someone else (another profile's store, a cleared app group) left other
+    // figures there: the next save puts this profile's back.
+    AppGroupDefaults::open()->setValue("balance", 999.0);
+    s.setMonthlyBudget(Decimal(130));
+    EXPECT_EQ(disk.appGroupWrites, 3);
+    EXPECT_DOUBLE_EQ(AppGroupDefaults::open()->value("balance").toDouble(), -5.0);
 }

@@ -24,6 +24,10 @@ TEST_F(MoneyStoreProfiles, SameProfileIdChangesNothing) {
     EXPECT_EQ(data.count(), 0);
     EXPECT_TRUE(s.canUndoDelete());
 
+    // u-1's ledger holds other figures, so switching to it rewrites the snapshot.
+    MoneyData masha = MoneyData::emptyLedger();
+    masha.startingBalance = Decimal(25);
+    writeLedger(zanbeck("accounts/u-1.json"), masha);
     s.activateProfile(ProfileUser{"u-1", "Маша", "masha@example.org"});
     s.setCanUndoDelete(true);
     data.clear();

@@ -13,6 +13,7 @@
 #include "models/LedgerJson.h"
 #include "services/Preferences.h"
 #include "store/MoneyStore.h"
+#include "support/CountingStoreDisk.h"
 #include "support/FakeNotificationCenter.h"
 #include "support/FakeWidgetCenter.h"
 #include "support/FixedClock.h"
@@ -20,8 +21,8 @@
 
 // A store on a temporary data folder with a fixed clock (15 June 2026, 12:00 UTC),
 // an explicit zone (Europe/Berlin, which changes its clocks), its own preferences
-// and app group folder, and fake platform services. Every successful save
-// reloads the widget timelines once, which is how saves are counted.
+// and app group folder, and fake platform services. Saves are counted where
+// they reach the disk: one ledger file replaced per successful save.
 class StoreFixture : public ::testing::Test {
 protected:
     StoreFixture() : clock(QDateTime(QDate(2026, 6, 15), QTime(12, 0), QTimeZone::utc())) {
@@ -47,12 +48,13 @@ protected:
         env.widgets = &widgets;
         env.notifications = &notifications;
         env.preferences = marks.get();
+        env.disk = &disk;
         return env;
     }
     // A store of its own, for fixtures that keep it themselves (the operations-list view tests).
     std::unique_ptr<MoneyStore> makeStore() {
         auto made = std::make_unique<MoneyStore>(environment());
-        reloadsAtOpen = widgets.reloads;
+        savesAtOpen = disk.ledgerWrites;
         return made;
     }
     // A store on whatever the data folder holds now.
@@ -85,7 +87,7 @@ protected:
     }
 
     // Successful saves since the store was opened.
-    int saves() const { return widgets.reloads - reloadsAtOpen; }
+    int saves() const { return disk.ledgerWrites - savesAtOpen; }
     std::optional<MoneyData> onDisk() const { return readLedger(anonymousFile()); }
 
     // A local wall-clock time in the store's zone.
@@ -133,7 +135,8 @@ protected:
     QTimeZone zone{"Europe/Berlin"};
     FakeWidgetCenter widgets;
     FakeNotificationCenter notifications;
+    CountingStoreDisk disk;
     std::unique_ptr<Preferences> marks;
     std::unique_ptr<MoneyStore> store;
-    int reloadsAtOpen = 0;
+    int savesAtOpen = 0;
 };

@@ -181,3 +181,48 @@ TEST_F(EditTransactions, UpdateReplacesEveryFieldInPlace) {
     EXPECT_EQ(s.data().transactions[1], second);
     EXPECT_EQ(onDisk(), s.data());
 }
+
+using SharedTextsInTheStore = StoreFixture;
+
+// Texts typed into a form are new string objects; once stored they share the
+// loaded ledger's equal texts, as the reader makes the loaded ones share.
+TEST_F(SharedTextsInTheStore, NewEditedAndBookedTransactionsShareTheLedgersEqualTexts) {
+    MoneyTransaction loaded = expense(Decimal(1), local(2026, 6, 1), "Еда");
+    loaded.wallet = "Основной";
+    loaded.tags = std::vector<QString>{"школа", "обед"};
+    MoneyData d = ledgerWith({loaded});
+    d.recurringTransactions = std::vector<RecurringTransaction>{
+        {"R1", "Кружок", K::expense, Decimal(2), QString("Е") + "да", RecurringFrequency::monthly,
+         local(2026, 6, 10), true}};
+    MoneyStore& s = open(d);
+    ASSERT_EQ(s.data().transactions.size(), 2u);  // the recurring one was booked at open
+    // By index: every append may move the records.
+    const auto at = [&](std::size_t i) -> const MoneyTransaction& { return s.data().transactions[i]; };
+    const auto shares = [](const QString& a, const QString& b) { return a == b && a.isSharedWith(b); };
+
+    EXPECT_TRUE(shares(at(1).category, at(0).category));
+    EXPECT_TRUE(shares(*at(1).wallet, *at(0).wallet));
+
+    const auto typed = [](const char* utf8) { return QString::fromUtf8(utf8).trimmed(); };
+    s.add(K::expense, Decimal(3), typed("Еда "), "", clock.now(), {typed("обед"), typed("новый тег")}, false,
+          typed("Основной"));
+    EXPECT_TRUE(shares(at(2).category, at(0).category));
+    EXPECT_TRUE(shares(*at(2).wallet, *at(0).wallet));
+    EXPECT_TRUE(shares((*at(2).tags)[0], (*at(0).tags)[1]));
+
+    // A text new to the ledger is shared from then on, as is an edited record's.
+    MoneyTransaction edited = at(0);
+    edited.category = typed("Кафе");
+    edited.tags = std::vector<QString>{typed("новый тег")};
+    s.updateTransaction(edited);
+    s.add(K::expense, Decimal(4), typed("Кафе"), "", clock.now(), {}, false, typed("Основной"));
+    EXPECT_TRUE(shares(at(0).category, at(3).category));
+    EXPECT_TRUE(shares((*at(0).tags)[0], (*at(2).tags)[1]));
+
+    // A ledger replaced whole is collected afresh: its texts, not the old ones, are shared.
+    MoneyData other = ledgerWith({expense(Decimal(5), local(2026, 6, 2), typed("Игры"))});
+    s.setData(other);
+    s.add(K::expense, Decimal(6), typed("Игры"), "", clock.now(), {}, false, typed("Основной"));
+    EXPECT_TRUE(shares(at(1).category, at(0).category));
+    EXPECT_EQ(onDisk(), s.data());  // what is written is unchanged by the sharing
+}

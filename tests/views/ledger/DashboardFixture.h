@@ -75,8 +75,8 @@ protected:
         sheet = presentSheet(editor);
         return *editor;
     }
-    // Saves through the store are counted by the widget reloads that follow them.
-    int saves() const { return widgets.reloads; }
+    // Ledger writes since the store was made (its own start-up write included).
+    int saves() const { return disk.ledgerWrites; }
 
     Editor* editor = nullptr;
     QPointer<Sheet> sheet;

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QVariant>
+#include <utility>
+#include <vector>
+
+class AppGroupDefaults;
+
+// The two places where a save reaches the disk: the ledger's file, replaced
+// atomically, and the app group's shared defaults, which hold the widget
+// snapshot. The store writes through one of these; tests hand in a subclass
+// that counts what reaches the disk (and still writes it).
+class StoreDisk {
+public:
+    using Values = std::vector<std::pair<QString, QVariant>>;
+
+    virtual ~StoreDisk() = default;
+
+    // Writes bytes to a temporary file beside path, flushes it to the disk and
+    // renames it over path, so a reader sees the old ledger or the new one,
+    // never half of one. On failure path is left alone and error says why.
+    virtual bool replaceFile(const QString& path, const QByteArray& bytes, QString& error);
+
+    // Stores the values in the opened shared defaults and flushes them in one
+    // write; false when the write fails.
+    virtual bool writeAppGroup(AppGroupDefaults& shared, const Values& values);
+};
