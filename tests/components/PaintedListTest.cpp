@@ -331,19 +331,7 @@ TEST_F(PaintedListTest, TheSecondClickOfOneGestureNeverReachesAnotherButton) {
     EXPECT_FALSE(list->acceptsPresses("r3"));
 }
 
-// A press at `from` in the list, moves in steps by `by` (on the screen, as a
-// finger would while the list scrolls under it) and a release.
-void drag(PaintedList* list, const QPoint& from, const QPoint& by, int steps = 6) {
-    const QPoint origin = list->mapToGlobal(QPoint());
-    QTest::mousePress(list, Qt::LeftButton, {}, from);
-    for (int i = 1; i <= steps; ++i) {
-        const QPoint p = from + by * i / steps;
-        QMouseEvent move(QEvent::MouseMove, p, origin + p, Qt::NoButton, Qt::LeftButton, {});
-        QApplication::sendEvent(list, &move);
-    }
-    QTest::mouseRelease(list, Qt::LeftButton, {}, from + by);
-    QCoreApplication::processEvents();
-}
+using paintedlist::drag;
 
 TEST_F(PaintedListTest, SwipesOpenOneRowAtATimeRunActionsAndAreNeverTaps) {
     list->setSwipeActions({{"pin", "Закрепить", "star", ColorRole::Orange}},

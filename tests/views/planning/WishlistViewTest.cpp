@@ -22,16 +22,8 @@ protected:
         return d;
     }
     QDateTime now() const { return clock.now(); }
-    // A press at `from` in the list, moves in steps by `by`, and a release.
-    static void drag(PaintedList* on, const QPoint& from, const QPoint& by, int steps = 6) {
-        const QPoint origin = on->mapToGlobal(QPoint());
-        QTest::mousePress(on, Qt::LeftButton, {}, from);
-        for (int i = 1; i <= steps; ++i) {
-            const QPoint p = from + by * i / steps;
-            QMouseEvent move(QEvent::MouseMove, p, origin + p, Qt::NoButton, Qt::LeftButton, {});
-            QApplication::sendEvent(on, &move);
-        }
-        QTest::mouseRelease(on, Qt::LeftButton, {}, from + by);
+    static void drag(PaintedList* on, const QPoint& from, const QPoint& by) {
+        paintedlist::drag(on, from, by);
         settle();
     }
     static const QString& key(int index) {
