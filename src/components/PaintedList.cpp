@@ -7,11 +7,14 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTimerEvent>
 #include <algorithm>
 
 #include "components/PaintedListAccessible.h"
 #include "components/Spinner.h"
+#include "components/SwipeGesture.h"
+#include "components/Symbols.h"
 #include "components/Theme.h"
 
 PaintedList::PaintedList(const PaintedRowDelegate& delegate, QWidget* parent)
@@ -50,6 +53,10 @@ void PaintedList::setRows(const QStringList& ids) {
     for (auto it = seen_.begin(); it != seen_.end();) it = index_.contains(it.key()) ? std::next(it) : seen_.erase(it);
     if (!index_.contains(hover_.id)) hover_ = {};
     if (!index_.contains(pressed_.id)) pressed_ = {};
+    // A row that went can be neither open nor dragged.
+    if (swipe_ && ((!swipe_->openKey().isEmpty() && !index_.contains(swipe_->openKey())) ||
+                   (!swipe_->pressedKey().isEmpty() && !index_.contains(swipe_->pressedKey()))))
+        swipe_->reset();
     dropGoneFocus();
     layoutRows();
     updateSpinnerTimer();
@@ -80,6 +87,12 @@ void PaintedList::setSpacing(int spacing) {
     if (spacing_ == spacing) return;
     spacing_ = spacing;
     layoutRows();
+    update();
+}
+
+void PaintedList::setDividers(bool dividers) {
+    if (dividers_ == dividers) return;
+    dividers_ = dividers;
     update();
 }
 
@@ -330,10 +343,61 @@ void PaintedList::paintEvent(QPaintEvent* event) {
         state.spinnerStep = spinnerStep_;
         state.first = row == 0;
         state.last = row == ids_.size() - 1;
+        const int offset = swipe_ ? swipe_->offsetOf(id) : 0;
         p.save();
+        if (offset != 0) {
+            // The row slides over its actions; the pointer's hover stays behind.
+            paintSwipeActions(&p, rect, offset);
+            p.setClipRect(rect);
+            p.translate(offset, 0);
+            state.hoverKey.clear();
+        }
         delegate_.paintRow(&p, id, rect, state);
         p.restore();
         see(id, buttonsOf(row));
+    }
+    if (dividers_ && spacing_ > 0) {
+        // Drawn apart from the rows: an exposed strip may hold only a gap.
+        const QColor line = Theme::current().color(ColorRole::Separator);
+        auto first = std::upper_bound(tops_.begin(), tops_.end() - 1, exposed.top());
+        for (int r = std::max(1, int(first - tops_.begin()) - 1); r < ids_.size(); ++r) {
+            const int y = tops_[size_t(r)] - spacing_ + spacing_ / 2;
+            if (y > exposed.bottom()) break;
+            p.fillRect(QRect(0, y, laidWidth_, 1), line);
+        }
+    }
+}
+
+void PaintedList::paintSwipeActions(QPainter* p, const QRect& rowRect, int offset) const {
+    const QList<SwipeAction>& actions = offset > 0 ? leading_ : trailing_;
+    if (actions.isEmpty()) return;
+    const int shown = std::abs(offset);
+    const QRect area = offset > 0 ? QRect(rowRect.left(), rowRect.top(), shown, rowRect.height())
+                                  : QRect(rowRect.right() + 1 - shown, rowRect.top(), shown, rowRect.height());
+    const Theme& theme = Theme::current();
+    const QColor white = theme.color(ColorRole::White);
+    const int symbol = 20;
+    const int slot = std::max(shown / int(actions.size()), 1);
+    p->setRenderHint(QPainter::Antialiasing);
+    for (int i = 0; i < actions.size(); ++i) {
+        const SwipeAction& action = actions.at(i);
+        // The first action at the outer edge; a full swipe widens it alone.
+        const int width = i == 0 ? shown - slot * (int(actions.size()) - 1) : slot;
+        const int fromEdge = i == 0 ? 0 : shown - slot * (int(actions.size()) - i);
+        const QRect cell = offset > 0 ? QRect(area.left() + fromEdge, area.top(), width, area.height())
+                                      : QRect(area.right() + 1 - fromEdge - width, area.top(), width, area.height());
+        p->fillRect(cell, theme.color(action.color));
+        // The label stays beside the row as the cell widens.
+        const int labelWidth = std::min(cell.width(), SwipeGesture::kActionWidth);
+        const QRect label = offset > 0 ? QRect(cell.right() + 1 - labelWidth, cell.top(), labelWidth, cell.height())
+                                       : QRect(cell.left(), cell.top(), labelWidth, cell.height());
+        if (label.width() < symbol) continue;
+        p->drawPixmap(label.center().x() - symbol / 2, label.center().y() - symbol,
+                      Symbols::pixmap(action.symbol, symbol, white, devicePixelRatioF()));
+        p->setPen(white);
+        p->setFont(Theme::font(TextStyle::Caption));
+        p->drawText(label.adjusted(0, symbol + 4, 0, 0), Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine,
+                    action.title);
     }
 }
 
@@ -370,6 +434,12 @@ void PaintedList::paintSpinner(QPainter* painter, const QPoint& centre, const Pa
 void PaintedList::mousePressEvent(QMouseEvent* event) {
     event->accept();
     if (event->button() != Qt::LeftButton) return;
+    if (swipe_) {
+        // A press always starts afresh: a release lost to another window leaves no drag behind.
+        pressSwipe(event, false);
+        // While a row is open a press only runs one of its actions or closes it.
+        if (!swipe_->openKey().isEmpty()) return;
+    }
     int row = -1;
     const QPoint pos = event->position().toPoint();
     const ButtonRef hit = buttonAt(pos, &row);
@@ -390,11 +460,15 @@ void PaintedList::mousePressEvent(QMouseEvent* event) {
 }
 
 void PaintedList::mouseDoubleClickEvent(QMouseEvent* event) {
-    // The second press of a double-click is never a press of a button.
+    // The second press of a double-click is never a press of a button, nor
+    // of a swipe action; it may still start a drag.
     event->accept();
+    if (swipe_ && event->button() == Qt::LeftButton && swipe_->phase() == SwipeGesture::Phase::idle)
+        pressSwipe(event, true);
 }
 
 void PaintedList::mouseMoveEvent(QMouseEvent* event) {
+    if (moveSwipe(event)) return;
     const ButtonRef hit = buttonAt(event->position().toPoint());
     if (hit == hover_) return;
     const QString old = hover_.id;
@@ -414,6 +488,7 @@ void PaintedList::leaveEvent(QEvent* event) {
 void PaintedList::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
     if (event->button() != Qt::LeftButton) return;
+    if (releaseSwipe(event)) return;
     const ButtonRef pressed = pressed_;
     const QString pressedRow = pressedOnRow_ ? pressedRow_ : QString();
     pressed_ = {};
@@ -429,6 +504,110 @@ void PaintedList::mouseReleaseEvent(QMouseEvent* event) {
     const ButtonRef hit = buttonAt(event->position().toPoint(), &row);
     if (!pressedRow.isEmpty() && hit.key.isEmpty() && row >= 0 && ids_.at(row) == pressedRow)
         emit rowClicked(pressedRow);
+}
+
+// ---- swipes ----
+
+void PaintedList::setSwipeActions(const QList<SwipeAction>& leading, const QList<SwipeAction>& trailing) {
+    leading_ = leading;
+    trailing_ = trailing;
+    if (leading.isEmpty() && trailing.isEmpty())
+        swipe_.reset();
+    else
+        swipe_ = std::make_unique<SwipeGesture>(int(leading.size()), int(trailing.size()));
+    update();
+}
+
+int PaintedList::swipeOffset(const QString& id) const { return swipe_ ? swipe_->offsetOf(id) : 0; }
+
+QString PaintedList::openRow() const { return swipe_ ? swipe_->openKey() : QString(); }
+
+void PaintedList::closeOpenRow() {
+    if (!swipe_) return;
+    const QString open = swipe_->openKey();
+    swipe_->closeOpenRow();
+    repaintRow(open);
+}
+
+QAbstractScrollArea* PaintedList::scrollArea() const {
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget())
+        if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) return area;
+    return nullptr;
+}
+
+void PaintedList::pressSwipe(QMouseEvent* event, bool doubleClick) {
+    const int row = rowAt(event->position().toPoint().y());
+    // On the screen: the list moves under the finger while it scrolls the page.
+    swipe_->press(event->globalPosition().toPoint(), row >= 0 ? ids_.at(row) : QString());
+    swipeFromDoubleClick_ = doubleClick;
+    if (QAbstractScrollArea* area = scrollArea()) scrollStart_ = area->verticalScrollBar()->value();
+}
+
+bool PaintedList::moveSwipe(QMouseEvent* event) {
+    if (!swipe_ || swipe_->phase() == SwipeGesture::Phase::idle) return false;
+    QString closed;
+    const QPoint global = event->globalPosition().toPoint();
+    const SwipeGesture::Phase phase = swipe_->move(global, laidWidth_, &closed);
+    if (!closed.isEmpty()) repaintRow(closed);
+    if (phase == SwipeGesture::Phase::pending) return true;
+    // A drag is never a tap: the button it started on is let go.
+    if (!pressed_.key.isEmpty()) repaintRow(pressed_.id);
+    pressed_ = {};
+    pressedOnRow_ = false;
+    pressedRow_.clear();
+    if (!hover_.id.isEmpty()) {
+        repaintRow(hover_.id);
+        hover_ = {};
+    }
+    if (phase == SwipeGesture::Phase::swipe) {
+        repaintRow(swipe_->pressedKey());
+    } else if (QAbstractScrollArea* area = scrollArea()) {
+        area->verticalScrollBar()->setValue(scrollStart_ - swipe_->scrollDelta(global));
+    }
+    return true;
+}
+
+std::optional<SwipeAction> PaintedList::openActionAt(const QPoint& pos) const {
+    const QRect rect = rowRect(swipe_->openKey());
+    if (rect.isEmpty() || pos.y() < rect.top() || pos.y() > rect.bottom()) return std::nullopt;
+    const int side = swipe_->openSide();
+    const std::optional<int> index = swipe_->buttonAt(side > 0 ? pos.x() - rect.left() : rect.right() - pos.x());
+    if (!index) return std::nullopt;
+    return (side > 0 ? leading_ : trailing_).value(*index);
+}
+
+bool PaintedList::releaseSwipe(QMouseEvent* event) {
+    if (!swipe_ || swipe_->phase() == SwipeGesture::Phase::idle) return false;
+    const QPoint pos = event->position().toPoint();
+    const int row = rowAt(pos.y());
+    // Read before the release: a tap on an open row's action needs the row still open.
+    const std::optional<SwipeAction> action = openActionAt(pos);
+    const bool doubleClick = swipeFromDoubleClick_;
+    swipeFromDoubleClick_ = false;
+    const SwipeGesture::Release release = swipe_->release(row >= 0 ? ids_.at(row) : QString(), laidWidth_);
+    using Kind = SwipeGesture::Release::Kind;
+    switch (release.kind) {
+        case Kind::tapWhileOpen: {
+            const QString open = release.key;
+            closeOpenRow();
+            if (action && !doubleClick) emit swipeActionTriggered(open, action->key);
+            return true;
+        }
+        case Kind::fullSwipe: {
+            repaintRow(release.key);
+            const QList<SwipeAction>& side = release.side > 0 ? leading_ : trailing_;
+            if (!side.isEmpty()) emit swipeActionTriggered(release.key, side.first().key);
+            return true;
+        }
+        case Kind::settled:
+            repaintRow(release.key);
+            return true;
+        case Kind::tap:
+        case Kind::none:
+            // A tap is the list's own click; after a scroll nothing is pressed any more.
+            return false;
+    }
+    return false;
 }
 
 // ---- keyboard and focus ----

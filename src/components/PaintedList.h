@@ -9,11 +9,15 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <memory>
+#include <optional>
 #include <vector>
 
 #include "components/Button.h"
 
+class QAbstractScrollArea;
 class QPainter;
+class SwipeGesture;
 
 // A list of records painted by a delegate instead of one widget tree per
 // record: it stays as cheap at a thousand records as at ten. Records are named
@@ -77,6 +81,15 @@ class QPainter;
 // Accessibility: every button of every row is a child of the list's
 // accessible interface (role Button, its name, its state, a press action).
 //
+// Swipes (optional, setSwipeActions): a row dragged sideways slides over its
+// actions, as the operations list's rows do (SwipeGesture): released past the
+// middle of its actions it stays open, dragged beyond half the row it runs the
+// first action of that side (a full swipe). A drag that is mostly vertical
+// scrolls the enclosing scroll area; a drag is never a tap, not even one that
+// starts on a button; one row is open at a time, and while one is, a press
+// only runs one of its actions or closes it. A double-click never runs an
+// action either.
+//
 // Tests reach a button through its hit area: buttonRect(id, key) in the
 // list's coordinates, isButtonEnabled(id, key), acceptsPresses(id); and
 // tests/support/PaintedListInput.h clicks it as a user would.
@@ -92,6 +105,14 @@ struct PaintedButton {
 };
 
 // What the delegate needs to paint a row as the user should see it now.
+// An action shown under a row pushed aside by a swipe.
+struct SwipeAction {
+    QString key;     // names the action, e.g. "delete"
+    QString title;   // "Удалить"
+    QString symbol;  // "trash"
+    ColorRole color = ColorRole::Red;
+};
+
 struct PaintedRowState {
     bool busy = false;  // the row's request runs: its buttons are disabled and it shows a spinner
     bool held = false;  // the list holds every button
@@ -135,6 +156,18 @@ public:
     void updateAllRows();
     // Space between rows.
     void setSpacing(int spacing);
+    // A hairline in the middle of the space between each two rows.
+    void setDividers(bool dividers);
+
+    // Leading actions show when a row is pushed right, trailing ones when it
+    // is pushed left; the first of a side sits at the outer edge and is the
+    // one a full swipe runs. No actions on either side: no swipes.
+    void setSwipeActions(const QList<SwipeAction>& leading, const QList<SwipeAction>& trailing);
+    // How far a row is pushed aside now: positive while its leading actions
+    // show, negative while its trailing ones do.
+    int swipeOffset(const QString& id) const;
+    QString openRow() const;
+    void closeOpenRow();
 
     // The list-wide rule: while held, no row's button can be pressed.
     void setHeld(bool held);
@@ -183,6 +216,8 @@ signals:
     void buttonClicked(const QString& id, const QString& key);
     // A press and release on a row outside its buttons.
     void rowClicked(const QString& id);
+    // A swipe action ran: a full swipe, or a tap on the open row's action.
+    void swipeActionTriggered(const QString& id, const QString& key);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -227,6 +262,13 @@ private:
     void ensureFocusVisible();
     void updateSpinnerTimer();
     void onFocusChanged(QWidget* old, QWidget* now);
+    // Swipes: feeds a press to the gesture; the open row's action under a point.
+    void pressSwipe(QMouseEvent* event, bool doubleClick);
+    bool moveSwipe(QMouseEvent* event);     // true when the gesture took the move
+    bool releaseSwipe(QMouseEvent* event);  // true when the gesture took the release
+    std::optional<SwipeAction> openActionAt(const QPoint& pos) const;
+    void paintSwipeActions(QPainter* p, const QRect& rowRect, int offset) const;
+    QAbstractScrollArea* scrollArea() const;
 
     const PaintedRowDelegate& delegate_;
     QStringList ids_;
@@ -237,6 +279,12 @@ private:
     int laidWidth_ = -1;
     mutable QHash<int, int> otherTotals_;  // heightForWidth at widths other than laidWidth_
     int spacing_ = 0;
+    bool dividers_ = false;
+    std::unique_ptr<SwipeGesture> swipe_;
+    QList<SwipeAction> leading_;
+    QList<SwipeAction> trailing_;
+    int scrollStart_ = 0;
+    bool swipeFromDoubleClick_ = false;
     bool held_ = false;
     QSet<QString> busy_;
     QHash<QString, Seen> seen_;

@@ -1,6 +1,7 @@
 #include "components/ProgressBar.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 ProgressBar::ProgressBar(QWidget* parent) : QWidget(parent) {
@@ -41,12 +42,22 @@ void ProgressBar::setBarHeight(int height) {
 
 void ProgressBar::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    const qreal r = height() / 2.0;
-    p.setBrush(Theme::current().color(ColorRole::Fill));
-    p.drawRoundedRect(QRectF(rect()), r, r);
-    if (value_ <= 0) return;
-    p.setBrush(tint());
-    p.drawRoundedRect(QRectF(0, 0, qMax<qreal>(height(), width() * value_), height()), r, r);
+    paint(&p, QRectF(rect()), value_, tint());
+}
+
+void ProgressBar::paint(QPainter* p, const QRectF& rect, double fraction, const QColor& tint) {
+    if (std::isnan(fraction)) fraction = 0;
+    fraction = std::clamp(fraction, 0.0, 1.0);
+    p->save();
+    p->setRenderHint(QPainter::Antialiasing);
+    p->setPen(Qt::NoPen);
+    const qreal r = rect.height() / 2.0;
+    p->setBrush(Theme::current().color(ColorRole::Fill));
+    p->drawRoundedRect(rect, r, r);
+    if (fraction > 0) {
+        p->setBrush(tint);
+        p->drawRoundedRect(QRectF(rect.topLeft(), QSizeF(qMax(rect.height(), rect.width() * fraction), rect.height())),
+                           r, r);
+    }
+    p->restore();
 }

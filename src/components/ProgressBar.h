@@ -3,6 +3,8 @@
 #include "components/Theme.h"
 
 #include <QWidget>
+
+class QPainter;
 #include <optional>
 
 // The platform's linear progress view: a rounded track filled to a fraction
@@ -18,6 +20,8 @@ public:
     void setTint(const QColor& color);
     QColor tint() const;
     void setBarHeight(int height);
+    // Draws a bar as the widget does, for painted rows.
+    static void paint(QPainter* painter, const QRectF& rect, double fraction, const QColor& tint);
 
     QSize sizeHint() const override { return {120, height_}; }
     QSize minimumSizeHint() const override { return {16, height_}; }

@@ -3,12 +3,14 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
 
 #include "KitFixture.h"
 #include "components/PaintedList.h"
+#include "components/SwipeGesture.h"
 #include "support/PaintedListInput.h"
 
 namespace {
@@ -327,6 +329,106 @@ TEST_F(PaintedListTest, TheSecondClickOfOneGestureNeverReachesAnotherButton) {
     QTest::mouseClick(list, Qt::LeftButton, {}, where);
     EXPECT_EQ(clicks.size(), 2);
     EXPECT_FALSE(list->acceptsPresses("r3"));
+}
+
+using paintedlist::drag;
+
+TEST_F(PaintedListTest, SwipesOpenOneRowAtATimeRunActionsAndAreNeverTaps) {
+    list->setSwipeActions({{"pin", "Закрепить", "star", ColorRole::Orange}},
+                          {{"delete", "Удалить", "trash"}, {"copy", "Копия", "plus.square.on.square", ColorRole::Blue}});
+    QSignalSpy clicks(list, &PaintedList::buttonClicked);
+    QSignalSpy rowClicks(list, &PaintedList::rowClicked);
+    QSignalSpy actions(list, &PaintedList::swipeActionTriggered);
+    const int kAction = SwipeGesture::kActionWidth;
+
+    // A plain click still presses the button.
+    ASSERT_TRUE(paintedlist::clickButton(list, "r4", "a"));
+    ASSERT_EQ(clicks.size(), 1);
+    clicks.clear();
+
+    // A sideways drag from a button opens the row on its actions, pressing nothing.
+    drag(list, list->buttonRect("r2", "a").center(), QPoint(-120, 3));
+    EXPECT_EQ(list->openRow(), "r2");
+    EXPECT_EQ(list->swipeOffset("r2"), -2 * kAction);
+    // Another row opening closes the first.
+    drag(list, list->rowRect("r3").center() - QPoint(60, 0), QPoint(70, 0));
+    EXPECT_EQ(list->openRow(), "r3");
+    EXPECT_EQ(list->swipeOffset("r2"), 0);
+    EXPECT_EQ(list->swipeOffset("r3"), kAction);
+    EXPECT_TRUE(clicks.isEmpty() && rowClicks.isEmpty() && actions.isEmpty());
+
+    // While a row is open a click on a button only closes the row.
+    QTest::mouseClick(list, Qt::LeftButton, {}, list->buttonRect("r1", "a").center());
+    EXPECT_TRUE(list->openRow().isEmpty());
+    EXPECT_TRUE(clicks.isEmpty());
+
+    // A tap on an open row's action runs it; the first action of a side sits at its outer edge.
+    struct Case {
+        int dx;
+        int fromEdge;  // where the tap lands, from the side's outer edge
+        const char* action;
+    } cases[] = {{-120, 10, "delete"}, {-120, kAction + 10, "copy"}, {70, 10, "pin"}};
+    for (const Case& c : cases) {
+        actions.clear();
+        drag(list, list->rowRect("r1").center(), QPoint(c.dx, 0));
+        ASSERT_EQ(list->openRow(), "r1") << c.action;
+        const QRect row = list->rowRect("r1");
+        const int x = c.dx < 0 ? row.right() - c.fromEdge : row.left() + c.fromEdge;
+        QTest::mouseClick(list, Qt::LeftButton, {}, QPoint(x, row.center().y()));
+        ASSERT_EQ(actions.size(), 1) << c.action;
+        EXPECT_EQ(actions.at(0), (Click{"r1", c.action}));
+        EXPECT_TRUE(list->openRow().isEmpty());
+    }
+
+    // A full swipe runs the side's first action at once, from either side.
+    for (const Case& c : {Case{-250, 0, "delete"}, Case{250, 0, "pin"}}) {
+        actions.clear();
+        const QRect row = list->rowRect("r2");
+        drag(list, QPoint(c.dx < 0 ? row.right() - 10 : row.left() + 10, row.center().y()), QPoint(c.dx, 0));
+        ASSERT_EQ(actions.size(), 1) << c.action;
+        EXPECT_EQ(actions.at(0), (Click{"r2", c.action}));
+        EXPECT_EQ(list->swipeOffset("r2"), 0);
+    }
+    EXPECT_TRUE(clicks.isEmpty());
+    EXPECT_TRUE(rowClicks.isEmpty());
+
+    // An open row that goes leaves no row open.
+    drag(list, list->rowRect("r3").center(), QPoint(-120, 0));
+    ASSERT_EQ(list->openRow(), "r3");
+    list->setRows({"r1", "r2", "r4"});
+    EXPECT_TRUE(list->openRow().isEmpty());
+}
+
+TEST_F(PaintedListTest, AVerticalDragScrollsThePageAndPressesNothing) {
+    QWidget frame;
+    frame.resize(300, 200);
+    auto* area = new QScrollArea(&frame);
+    area->setWidgetResizable(true);
+    area->resize(300, 200);
+    auto* page = new QWidget;
+    auto* column = new QVBoxLayout(page);
+    TextDelegate many;
+    QStringList ids;
+    for (int i = 0; i < 20; ++i) {
+        ids << QString::number(i);
+        many.rows.insert(ids.last(), Row{});
+    }
+    auto* scrolled = new PaintedList(many);
+    scrolled->setSwipeActions({}, {{"delete", "Удалить", "trash"}});
+    scrolled->setRows(ids);
+    column->addWidget(scrolled);
+    area->setWidget(page);
+    frame.show();
+    settle();
+    paintedlist::paint(scrolled);
+    QSignalSpy clicks(scrolled, &PaintedList::buttonClicked);
+    QSignalSpy actions(scrolled, &PaintedList::swipeActionTriggered);
+    ASSERT_EQ(area->verticalScrollBar()->value(), 0);
+    drag(scrolled, scrolled->buttonRect("1", "a").center(), QPoint(4, -100));
+    EXPECT_EQ(area->verticalScrollBar()->value(), 100);
+    EXPECT_TRUE(scrolled->openRow().isEmpty());
+    EXPECT_TRUE(clicks.isEmpty());
+    EXPECT_TRUE(actions.isEmpty());
 }
 
 TEST_F(PaintedListTest, BusyRowsGrowByTheirSpinnerAndPaintOnlyTheExposedRows) {

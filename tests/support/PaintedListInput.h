@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QTest>
 #include <functional>
 
@@ -45,6 +46,21 @@ inline bool doubleClickButton(PaintedList* list, const QString& id, const QStrin
     QTest::mouseDClick(list, Qt::LeftButton, Qt::NoModifier, rect.center());
     QTest::mouseRelease(list, Qt::LeftButton, Qt::NoModifier, rect.center());
     return true;
+}
+
+// A press at `from` in the list, moves in steps by `by` and a release. The
+// moves carry their screen position from where the list was at the press, as
+// a finger's do while the list scrolls under it.
+inline void drag(PaintedList* list, const QPoint& from, const QPoint& by, int steps = 6) {
+    const QPoint origin = list->mapToGlobal(QPoint());
+    QTest::mousePress(list, Qt::LeftButton, {}, from);
+    for (int i = 1; i <= steps; ++i) {
+        const QPoint p = from + by * i / steps;
+        QMouseEvent move(QEvent::MouseMove, p, origin + p, Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(list, &move);
+    }
+    QTest::mouseRelease(list, Qt::LeftButton, {}, from + by);
+    QCoreApplication::processEvents();
 }
 
 }  // namespace paintedlist

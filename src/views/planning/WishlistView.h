@@ -2,69 +2,46 @@
 
 #include <QWidget>
 
+#include <QHash>
+#include <optional>
+
+#include "components/PaintedList.h"
 #include "models/MoneyModels.h"
 #include "views/ledger/EditorForm.h"
 #include "views/planning/ToolScreen.h"
+#include "views/planning/WishRowDelegate.h"
 
-class Button;
+class Card;
 class ContentUnavailableView;
-class ProgressBar;
-class SwipeCell;
-class SwipeRows;
-class SymbolLabel;
-class TextLabel;
-struct WishItem;
 
-// One wish: its title and price, the saved share, and while it is open the
-// "+10", "+50" and "До цели" buttons, each of which reads the wish afresh from
-// the store at the tap.
-class WishRow : public QWidget {
-    Q_OBJECT
-public:
-    explicit WishRow(MoneyStore& store, QWidget* parent = nullptr);
-    void draw(const WishItem& wish);
-
-    const QString& wishId() const { return wishId_; }
-    SymbolLabel* titleLabel() const { return title_; }
-    ProgressBar* bar() const { return bar_; }
-    TextLabel* captionLabel() const { return caption_; }
-    Button* button(int index) const;  // "+10", "+50", "До цели"
-
-    // The bar's share: saved of price, capped at 1; a price at or below zero
-    // (only from a file written elsewhere) gives an empty bar, or a full one
-    // for a completed wish.
-    static double savedShare(const WishItem& wish);
-
-private:
-    void contribute(int index);
-
-    MoneyStore& store_;
-    QString wishId_;
-    SymbolLabel* title_;
-    TextLabel* price_;
-    ProgressBar* bar_;
-    TextLabel* caption_;
-    QWidget* buttons_;
-    QList<Button*> buttonList_;
-};
-
-// "Желания": the wishes in stored order, or a placeholder while there is none.
-// A trailing swipe deletes a wish.
+// "Желания": the wishes in stored order, painted in one list, or a
+// placeholder while there is none. A row's "+10", "+50" and "До цели" each
+// read the wish afresh from the store at the tap; a trailing swipe deletes
+// the wish. A redraw repaints only the rows whose wish changed.
 class WishlistView : public ToolScreen {
     Q_OBJECT
 public:
+    static inline const QString kDelete = QStringLiteral("delete");
+
     explicit WishlistView(MoneyStore& store, QWidget* parent = nullptr);
     void redraw() override;
 
     ContentUnavailableView* placeholder() const { return placeholder_; }
-    ToolList* list() const { return list_; }
-    WishRow* rowAt(int index) const;
-    SwipeCell* cellAt(int index) const;
+    // For tests: the rows (keys are the wishes' ids, made unique), what a row shows.
+    PaintedList* list() const { return list_; }
+    int count() const { return int(list_->rows().size()); }
+    QString rowKey(int index) const { return list_->rows().value(index); }
+    std::optional<WishRowContent> row(int index) const;
+    const WishRowDelegate& delegate() const { return delegate_; }
 
 private:
+    void contribute(const QString& key, const QString& button);
+
+    QHash<QString, WishItem> wishes_;  // by row key
+    WishRowDelegate delegate_{wishes_};
     ContentUnavailableView* placeholder_;
-    ToolList* list_;
-    SwipeRows* swipe_;
+    Card* panel_;
+    PaintedList* list_;
 };
 
 // "Новое желание": a title (not blank) and a price above zero.

@@ -6,7 +6,9 @@
 #include "services/MoneyText.h"
 #include "store/DemoLedger.h"
 #include "views/planning/MoneyToolsFixture.h"
-#include "views/planning/SwipeRows.h"
+#include "components/SwipeGesture.h"
+#include "components/TextFit.h"
+#include "support/PaintedListInput.h"
 #include "views/planning/WishlistView.h"
 
 namespace {
@@ -20,18 +22,13 @@ protected:
         return d;
     }
     QDateTime now() const { return clock.now(); }
-    // A press at the widget's centre, moves in steps by `by`, and a release.
-    static void drag(QWidget* on, const QPoint& by, int steps = 6) {
-        const QPoint from = on->rect().center();
-        const QPoint origin = on->mapToGlobal(QPoint());  // the widget moves with the row
-        QTest::mousePress(on, Qt::LeftButton, {}, from);
-        for (int i = 1; i <= steps; ++i) {
-            const QPoint p = from + by * i / steps;
-            QMouseEvent move(QEvent::MouseMove, p, origin + p, Qt::NoButton, Qt::LeftButton, {});
-            QApplication::sendEvent(on, &move);
-        }
-        QTest::mouseRelease(on, Qt::LeftButton, {}, from + by);
+    static void drag(PaintedList* on, const QPoint& from, const QPoint& by) {
+        paintedlist::drag(on, from, by);
         settle();
+    }
+    static const QString& key(int index) {
+        static const QString keys[] = {WishRowDelegate::kPlus10, WishRowDelegate::kPlus50, WishRowDelegate::kToGoal};
+        return keys[index];
     }
     const WishItem& stored() const { return store->data().wishes->front(); }
 };
@@ -42,7 +39,7 @@ TEST_F(WishlistTest, AbsentOrEmptyListShowsThePlaceholder) {
     for (const MoneyData& data : {absent, MoneyData::emptyLedger()}) {
         WishlistView& view = show<WishlistView>(data);
         EXPECT_TRUE(view.placeholder()->isVisible());
-        EXPECT_EQ(view.list()->count(), 0);
+        EXPECT_EQ(view.count(), 0);
     }
 }
 
@@ -53,21 +50,23 @@ TEST_F(WishlistTest, ContributionsStopAtThePriceAndCompleteTheWish) {
     } cases[] = {{"95", "+10", 0}, {"95", "+50", 1}, {"30", "До цели", 2}};
     for (const auto& c : cases) {
         WishlistView& view = show<WishlistView>(withWish("100", c.saved));
-        click(view.rowAt(0)->button(c.index));
+        EXPECT_EQ(view.list()->buttonName(view.rowKey(0), key(c.index)), QString::fromUtf8(c.button));
+        ASSERT_TRUE(paintedlist::clickButton(view.list(), view.rowKey(0), key(c.index)));
         EXPECT_EQ(stored().savedAmount, Decimal(100)) << c.button;
         EXPECT_TRUE(stored().isCompleted) << c.button;
-        WishRow* row = view.rowAt(0);
-        EXPECT_EQ(row->titleLabel()->symbol(), "checkmark.circle.fill");
-        EXPECT_DOUBLE_EQ(row->bar()->value(), 1.0);
-        EXPECT_FALSE(row->button(0)->isVisible());
-        EXPECT_TRUE(row->captionLabel()->text().endsWith(cnyText(Decimal())));
+        const std::optional<WishRowContent> row = view.row(0);
+        ASSERT_TRUE(row);
+        EXPECT_EQ(row->symbol, "checkmark.circle.fill");
+        EXPECT_DOUBLE_EQ(row->share, 1.0);
+        EXPECT_TRUE(view.list()->buttonKeys(view.rowKey(0)).isEmpty());
+        EXPECT_TRUE(row->caption.endsWith(cnyText(Decimal())));
     }
 }
 
 TEST_F(WishlistTest, AStoredPriceOfZeroDrawsAnEmptyOrFullBar) {
     for (const bool completed : {false, true}) {
         WishlistView& view = show<WishlistView>(withWish("0", "0", completed));
-        EXPECT_DOUBLE_EQ(view.rowAt(0)->bar()->value(), completed ? 1.0 : 0.0);
+        EXPECT_DOUBLE_EQ(view.row(0)->share, completed ? 1.0 : 0.0);
     }
 }
 
@@ -92,21 +91,74 @@ TEST_F(WishlistTest, EditorAddsOnceOnlyForATitleAndAPositivePrice) {
         settle();
         ASSERT_EQ(store->data().wishes->size(), 1u);
         EXPECT_EQ(stored().price, dec("12.5"));
-        EXPECT_EQ(view.list()->count(), 1);
+        EXPECT_EQ(view.count(), 1);
     }
 }
 
 TEST_F(WishlistTest, AFullSwipeDeletesAndADragOnAButtonIsNoTap) {
     WishlistView& view = show<WishlistView>(withWish("100", "10"));
+    PaintedList* list = view.list();
+    paintedlist::paint(list);
     // A sideways drag that starts on "+10" moves the row instead of pressing it.
-    drag(view.rowAt(0)->button(0), QPoint(-60, 2));
-    ASSERT_EQ(view.list()->count(), 1);
+    drag(list, list->buttonRect("w1", key(0)).center(), QPoint(-60, 2));
+    ASSERT_EQ(view.count(), 1);
     EXPECT_EQ(stored().savedAmount, Decimal(10));
-    EXPECT_EQ(view.cellAt(0)->offset(), -SwipeGesture::kActionWidth);  // open on "Удалить"
-    drag(view.cellAt(0), QPoint(-300, 0));
+    EXPECT_EQ(list->swipeOffset("w1"), -SwipeGesture::kActionWidth);  // open on "Удалить"
+    drag(list, list->rowRect("w1").center(), QPoint(-300, 0));
     settle();
     EXPECT_TRUE(store->data().wishes->empty());
     EXPECT_TRUE(view.placeholder()->isVisible());
+}
+
+TEST_F(WishlistTest, TheSecondClickOfOneGestureNeverContributesAgain) {
+    MoneyData data = withWish("100", "0");
+    data.wishes->push_back({QStringLiteral("w2"), QStringLiteral("Книга"), dec("100"), dec("95"), now(), false});
+    data.wishes->push_back({QStringLiteral("w3"), QStringLiteral("Мяч"), dec("100"), dec("0"), now(), false});
+    WishlistView& view = show<WishlistView>(data);
+    PaintedList* list = view.list();
+    // A double-click on "+10" adds 10 once.
+    ASSERT_TRUE(paintedlist::doubleClickButton(list, "w1", key(0)));
+    EXPECT_EQ(stored().savedAmount, Decimal(10));
+
+    // "+10" completes "Книга": its buttons go and the rows below move up
+    // under the pointer; a second plain click there, within the double-click
+    // interval, reaches nothing that moved.
+    const QPoint at = list->buttonRect("w2", key(0)).center();
+    ASSERT_TRUE(paintedlist::clickButton(list, "w2", key(0)));
+    ASSERT_TRUE(store->data().wishes->at(1).isCompleted);
+    EXPECT_TRUE(list->buttonKeys("w2").isEmpty());
+    QTest::mouseClick(list, Qt::LeftButton, {}, at);
+    EXPECT_FALSE(list->acceptsPresses("w3")) << "the row that moved waits";
+    settle();
+    EXPECT_EQ(store->data().wishes->at(2).savedAmount, Decimal(0));
+    EXPECT_EQ(store->data().wishes->at(1).savedAmount, Decimal(100));
+}
+
+TEST_F(WishlistTest, AChangedWishRedrawsItsRowOnly) {
+    MoneyData data = withWish("100", "0");
+    data.wishes->push_back({QStringLiteral("w2"), QStringLiteral("Книга"), dec("300"), dec("0"), now(), false});
+    WishlistView& view = show<WishlistView>(data);
+    const qint64 measured = view.list()->measureCount();
+    ASSERT_TRUE(paintedlist::clickButton(view.list(), "w2", key(1)));
+    EXPECT_EQ(view.list()->measureCount(), measured + 1) << "only the wish that changed is measured again";
+    EXPECT_EQ(view.row(1)->caption, "Накоплено " + cnyText(Decimal(50)) + " · осталось " + cnyText(Decimal(250)));
+    EXPECT_EQ(view.row(0)->caption, "Накоплено " + cnyText(Decimal(0)) + " · осталось " + cnyText(Decimal(100)));
+}
+
+TEST_F(WishlistTest, ALongTitleWrapsOnTwoLinesAndThePriceShrinksFirst) {
+    MoneyData data = withWish("100", "0");
+    data.wishes->front().title = QStringLiteral("Большие наушники с шумоподавлением");
+    data.wishes->front().price = dec("1234567");
+    WishlistView& view = show<WishlistView>(data);
+    const int width = view.list()->width();
+    const WishRowDelegate::Layout l = view.delegate().layout("w1", width);
+    EXPECT_EQ(l.titleLines, 2) << l.titleWidth << " " << l.priceWidth << " " << width;
+    QFont price = Theme::font(TextStyle::Subheadline);
+    price.setFamily(Theme::monospacedFontFamily());
+    const int natural = QFontMetrics(price).horizontalAdvance(cnyText(dec("1234567")));
+    EXPECT_LT(l.priceWidth, natural) << "the price gave way";
+    EXPECT_GE(l.titleWidth, TextFit::widestWord(data.wishes->front().title, Theme::font(TextStyle::Headline)));
+    EXPECT_LE(l.titleLeft + l.titleWidth + l.priceWidth, width) << "nothing leaves the row";
 }
 
 TEST_F(WishlistTest, Gallery) {
