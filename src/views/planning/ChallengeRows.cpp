@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr int kSymbolGap = 6;  // as a symbol label's
 constexpr int kSpacing = tools_style::challengeRowSpacing;
 constexpr int kBarHeight = 6;  // as the kit's progress bar
 
@@ -28,6 +27,11 @@ Button::Face stepFace(const QString& text) {
     face.textStyle = TextStyle::Subheadline;
     face.tint = Theme::current().color(ColorRole::Purple);
     return face;
+}
+
+TitleLine titleLine(const ChallengeRowContent& row, int width) {
+    return {row.title, titleFont(), row.percent, percentFont(), Symbols::sizeForText(Theme::pointSize(TextStyle::Headline)),
+            width};
 }
 
 }  // namespace
@@ -57,13 +61,7 @@ QString ChallengeRowContent::symbol() const {
 
 ChallengeRowDelegate::Layout ChallengeRowDelegate::layout(const ChallengeRowContent& row, int width) const {
     Layout l;
-    l.symbolSize = Symbols::sizeForText(Theme::pointSize(TextStyle::Headline));
-    l.titleLeft = l.symbolSize + kSymbolGap;
-    const int line = std::max(width - l.titleLeft - tools_style::buttonGap, 1);
-    l.percentWidth = trailingAmountWidth(row.percent, percentFont(), row.title, titleFont(), line);
-    l.titleWidth = std::max(line - l.percentWidth, 1);
-    const TwoLineTitle title(row.title, titleFont(), l.titleWidth);
-    l.headerHeight = std::max({title.height, l.symbolSize, QFontMetrics(percentFont()).height()});
+    l.headerHeight = titleLine(row, width).height;
     l.barTop = l.headerHeight + kSpacing;
     l.captionTop = l.barTop + kBarHeight + kSpacing;
     l.captionHeight = TextFit::wrappedHeight(row.caption, captionFont(), width);
@@ -95,15 +93,7 @@ void ChallengeRowDelegate::paintContent(QPainter* p, const QString& id, const QR
     const Layout l = layout(row, rect.width());
     const Theme& theme = Theme::current();
     const QColor titleColor = theme.color(row.completed ? ColorRole::Yellow : ColorRole::Label);
-    p->drawPixmap(QRect(rect.left(), rect.top() + (QFontMetrics(titleFont()).height() - l.symbolSize) / 2,
-                        l.symbolSize, l.symbolSize),
-                  Symbols::pixmap(row.symbol(), l.symbolSize, titleColor, p->device()->devicePixelRatioF()));
-    p->setPen(titleColor);
-    TwoLineTitle(row.title, titleFont(), l.titleWidth).draw(p, QPoint(rect.left() + l.titleLeft, rect.top()));
-    p->setPen(theme.color(ColorRole::Label));
-    TextFit::drawOneLine(p, QRect(rect.right() + 1 - l.percentWidth, rect.top(), l.percentWidth,
-                                  QFontMetrics(percentFont()).height()),
-                         row.percent, percentFont(), Qt::AlignRight | Qt::AlignVCenter);
+    titleLine(row, rect.width()).paint(p, rect.topLeft(), row.symbol(), titleColor, theme.color(ColorRole::Label));
 
     // The bar as the kit's progress bar draws it.
     const QRectF bar(rect.left(), rect.top() + l.barTop, rect.width(), kBarHeight);

@@ -41,7 +41,7 @@ protected:
 
 private:
     struct Layout {
-        int symbolSize = 0, titleLeft = 0, titleWidth = 0, percentWidth = 0, headerHeight = 0;
+        int headerHeight = 0;
         int barTop = 0, captionTop = 0, captionHeight = 0, buttonTop = 0, height = 0;
     };
     Layout layout(const ChallengeRowContent& row, int width) const;

@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr int kSymbolGap = 6;  // as a symbol label's
 constexpr int kSpacing = tools_style::debtRowSpacing;
 
 QFont personFont() { return Theme::font(TextStyle::Body, QFont::DemiBold); }
@@ -33,6 +32,11 @@ Button::Face settleFace() {
     face.textStyle = TextStyle::Subheadline;
     face.tint = Theme::current().color(ColorRole::Accent);
     return face;
+}
+
+TitleLine titleLine(const DebtRowContent& row, int width) {
+    return {row.person, personFont(), row.amount, amountFont(), Symbols::sizeForText(Theme::pointSize(TextStyle::Body)),
+            width};
 }
 
 QString directionSymbol(DebtDirection direction) {
@@ -60,13 +64,7 @@ DebtRowContent DebtRowContent::of(const DebtRecord& debt, QDate today, QDate due
 
 DebtRowDelegate::Layout DebtRowDelegate::layout(const DebtRowContent& row, int width) const {
     Layout l;
-    l.symbolSize = Symbols::sizeForText(Theme::pointSize(TextStyle::Body));
-    l.titleLeft = l.symbolSize + kSymbolGap;
-    const int line = std::max(width - l.titleLeft - tools_style::buttonGap, 1);
-    l.amountWidth = trailingAmountWidth(row.amount, amountFont(), row.person, personFont(), line);
-    l.titleWidth = std::max(line - l.amountWidth, 1);
-    const TwoLineTitle title(row.person, personFont(), l.titleWidth);
-    l.headerHeight = std::max({title.height, l.symbolSize, QFontMetrics(amountFont()).height()});
+    l.headerHeight = titleLine(row, width).height;
     l.detailTop = l.headerHeight + kSpacing;
     l.detailHeight = TextFit::wrappedHeight(row.detail, detailFont(), width);
     int y = l.detailTop + l.detailHeight;
@@ -100,15 +98,8 @@ void DebtRowDelegate::paintContent(QPainter* p, const QString& id, const QRect& 
     const DebtRowContent& row = *it;
     const Layout l = layout(row, rect.width());
     const Theme& theme = Theme::current();
-    const QFontMetrics titleMetrics(personFont());
-    p->drawPixmap(QRect(rect.left(), rect.top() + (titleMetrics.height() - l.symbolSize) / 2, l.symbolSize,
-                        l.symbolSize),
-                  Symbols::pixmap(row.symbol, l.symbolSize, theme.color(ColorRole::Label), p->device()->devicePixelRatioF()));
-    p->setPen(theme.color(ColorRole::Label));
-    TwoLineTitle(row.person, personFont(), l.titleWidth).draw(p, QPoint(rect.left() + l.titleLeft, rect.top()));
-    TextFit::drawOneLine(p, QRect(rect.right() + 1 - l.amountWidth, rect.top(), l.amountWidth,
-                                  QFontMetrics(amountFont()).height()),
-                         row.amount, amountFont(), Qt::AlignRight | Qt::AlignVCenter);
+    titleLine(row, rect.width())
+        .paint(p, rect.topLeft(), row.symbol, theme.color(ColorRole::Label), theme.color(ColorRole::Label));
     p->setPen(theme.color(ColorRole::SecondaryLabel));
     TextFit::WrappedText(row.detail, detailFont(), rect.width()).draw(p, QPointF(rect.left(), rect.top() + l.detailTop));
     if (!row.due.isEmpty()) {

@@ -40,7 +40,7 @@ protected:
 
 private:
     struct Layout {
-        int symbolSize = 0, titleLeft = 0, titleWidth = 0, amountWidth = 0, headerHeight = 0;
+        int headerHeight = 0;
         int detailTop = 0, detailHeight = 0, dueTop = 0, dueHeight = 0, buttonTop = 0, height = 0;
     };
     Layout layout(const DebtRowContent& row, int width) const;

@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "components/Card.h"
+#include "components/Symbols.h"
 #include "components/TextFit.h"
 #include "components/TextLabel.h"
 #include "components/Theme.h"
@@ -84,6 +85,40 @@ int trailingAmountWidth(const QString& amount, const QFont& amountFont, const QS
         (titleFits(width - middle) ? fits : tooWide) = middle;
     }
     return fits;
+}
+
+namespace {
+constexpr int kSymbolGap = 6;  // as a symbol label's
+
+int titleLineWidth(int symbolSize, int width) {
+    return std::max(width - symbolSize - kSymbolGap - tools_style::buttonGap, 1);
+}
+}  // namespace
+
+TitleLine::TitleLine(const QString& titleText, const QFont& titleFont, const QString& trailingText,
+                     const QFont& trailingTextFont, int symbol, int lineWidth)
+    : trailing(trailingText),
+      trailingFont(trailingTextFont),
+      symbolSize(symbol),
+      titleLeft(symbol + kSymbolGap),
+      width(lineWidth),
+      trailingWidth(trailingAmountWidth(trailingText, trailingTextFont, titleText, titleFont,
+                                        titleLineWidth(symbol, lineWidth))),
+      title(titleText, titleFont, std::max(titleLineWidth(symbol, lineWidth) - trailingWidth, 1)),
+      height(std::max({title.height, symbol, QFontMetrics(trailingTextFont).height()})) {}
+
+void TitleLine::paint(QPainter* p, const QPoint& topLeft, const QString& symbol, const QColor& titleColor,
+                      const QColor& trailingColor) const {
+    // The symbol is centred on the title's first line.
+    const int firstLine = QFontMetrics(title.font).height();
+    p->drawPixmap(QRect(topLeft.x(), topLeft.y() + (firstLine - symbolSize) / 2, symbolSize, symbolSize),
+                  Symbols::pixmap(symbol, symbolSize, titleColor, p->device()->devicePixelRatioF()));
+    p->setPen(titleColor);
+    title.draw(p, QPoint(topLeft.x() + titleLeft, topLeft.y()));
+    p->setPen(trailingColor);
+    TextFit::drawOneLine(p, QRect(topLeft.x() + width - trailingWidth, topLeft.y(), trailingWidth,
+                                  QFontMetrics(trailingFont).height()),
+                         trailing, trailingFont, Qt::AlignRight | Qt::AlignVCenter);
 }
 
 ToolRows::ToolRows(const PaintedRowDelegate& delegate, const QString& header, QWidget* parent) : QWidget(parent) {

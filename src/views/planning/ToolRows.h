@@ -46,6 +46,23 @@ struct TwoLineTitle {
 int trailingAmountWidth(const QString& amount, const QFont& amountFont, const QString& title,
                         const QFont& titleFont, int width);
 
+// The first line of a tool's row: a symbol, the title in two lines at most,
+// and a trailing text (an amount, a percentage) that shrinks first.
+struct TitleLine {
+    TitleLine(const QString& title, const QFont& titleFont, const QString& trailing, const QFont& trailingFont,
+              int symbolSize, int width);
+    // The symbol and the title in `titleColor`, the trailing text in
+    // `trailingColor`, the line's top left at `topLeft`.
+    void paint(QPainter* painter, const QPoint& topLeft, const QString& symbol, const QColor& titleColor,
+               const QColor& trailingColor) const;
+
+    QString trailing;
+    QFont trailingFont;
+    int symbolSize = 0, titleLeft = 0, width = 0, trailingWidth = 0;
+    TwoLineTitle title;
+    int height = 0;
+};
+
 // A list tool's rows on one rounded panel under an optional header; the panel
 // is hidden while empty.
 class ToolRows : public QWidget {
