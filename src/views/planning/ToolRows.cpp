@@ -7,8 +7,8 @@
 #include "components/Card.h"
 #include "components/Symbols.h"
 #include "components/TextFit.h"
-#include "components/TextLabel.h"
 #include "components/Theme.h"
+#include "views/planning/ToolScreen.h"
 #include "views/planning/ToolsStyle.h"
 
 namespace {
@@ -125,11 +125,7 @@ ToolRows::ToolRows(const PaintedRowDelegate& delegate, const QString& header, QW
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(tools_style::listSectionGap);
-    if (!header.isEmpty()) {
-        auto* title = new TextLabel(header.toUpper(), TextStyle::Footnote, ColorRole::SecondaryLabel);
-        title->setContentsMargins(Spacing::pagePadding, 0, Spacing::pagePadding, 0);
-        column->addWidget(title);
-    }
+    if (!header.isEmpty()) column->addWidget(toolListHeader(header));
     panel_ = new Card;
     // The rows carry their own padding above and below.
     panel_->setPadding(Spacing::pagePadding, 0);
