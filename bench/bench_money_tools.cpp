@@ -1,13 +1,14 @@
 // The money tools as the user meets them, offscreen: opening each of the six
 // screens (build from the store, push it into the planner's stack already
 // shown in the window, lay out and paint), switching the
-// badges filter, picking another calendar day, and the wish list's redraw
-// after one contribution published with setData. Each timed step ends with
+// badges filter, picking another calendar day, and the wish list's, debts'
+// and challenges' redraw after one record published with setData. Each timed step ends with
 // the window painted; the opens also report their ratio to the painted floor
 // at the ledger's number of transactions (vs_floor).
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -98,8 +99,42 @@ void redrawAfterContribution(benchmark::State& state) {
     }
 }
 
+// One record changed and published with setData, as a step or an edit from
+// another screen does: the screen redraws and paints one row again.
+void redrawAfterOneRecord(benchmark::State& state, Tool tool) {
+    GeneratedStore ledger(static_cast<int>(state.range(0)));
+    Screen screen(*ledger.store, tool);
+    MoneyStore& store = *ledger.store;
+    for (auto _ : state) {
+        state.PauseTiming();
+        MoneyData data = store.data();
+        if (tool == debts) {
+            // An open debt: a settled one has no row.
+            auto debt = std::find_if(data.debts->begin(), data.debts->end(),
+                                     [](const DebtRecord& d) { return !d.isSettled; });
+            debt->amount = debt->amount + Decimal(1);
+        } else {
+            SavingsChallenge& challenge = data.challenges->front();
+            challenge.target = challenge.target + Decimal(1);
+        }
+        state.ResumeTiming();
+        store.setData(std::move(data));
+        screen.phone.redraw();
+    }
+}
+
 }  // namespace
 
+BENCHMARK_CAPTURE(redrawAfterOneRecord, debts, debts)
+    ->Arg(10'000)
+    ->Arg(100'000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(redrawAfterOneRecord, challenges, challenges)
+    ->Arg(10'000)
+    ->Arg(100'000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK_CAPTURE(openScreen, wishlist, wishlist)
     ->Arg(10'000)
     ->Arg(100'000)

@@ -1,56 +1,39 @@
 #pragma once
 
+#include <QHash>
 #include <QWidget>
+#include <optional>
 
 #include "models/MoneyModels.h"
+#include "views/planning/ChallengeRows.h"
 #include "views/ledger/EditorForm.h"
 #include "views/planning/ToolScreen.h"
 
-class ProgressBar;
 class QDateEdit;
 class SegmentedControl;
-class SymbolLabel;
-class TextLabel;
-struct SavingsChallenge;
-
-// One challenge: title and percentage, a purple bar, progress of target with
-// the end day, and while it is open the step button of its kind.
-class ChallengeRow : public QWidget {
-    Q_OBJECT
-public:
-    explicit ChallengeRow(MoneyStore& store, QWidget* parent = nullptr);
-    void draw(const SavingsChallenge& challenge, QDate endDay);
-
-    SymbolLabel* titleLabel() const { return title_; }
-    TextLabel* percentLabel() const { return percent_; }
-    ProgressBar* bar() const { return bar_; }
-    TextLabel* captionLabel() const { return caption_; }
-    Button* stepButton() const { return step_; }
-
-private:
-    MoneyStore& store_;
-    QString challengeId_;
-    Decimal stepAmount_;
-    SymbolLabel* title_;
-    TextLabel* percent_;
-    ProgressBar* bar_;
-    TextLabel* caption_;
-    Button* step_;
-};
+class ToolRows;
 
 // "Челленджи": the challenges in use (the two defaults while the ledger stores
-// no list), with no text when the list is empty.
+// no list), with no text when the list is empty. The challenges are painted
+// rows of one list; a redraw measures and paints again only the rows whose
+// challenge changed, and a row's step button advances its challenge.
 class ChallengesView : public ToolScreen {
     Q_OBJECT
 public:
     explicit ChallengesView(MoneyStore& store, QWidget* parent = nullptr);
     void redraw() override;
 
-    ToolList* list() const { return list_; }
-    ChallengeRow* rowAt(int index) const;
+    ToolRows* list() const { return list_; }
+    // For tests: the painted list (rows by key, the button key is
+    // ChallengeRowDelegate::kStep), the keys in order, and what a row shows.
+    PaintedList* rows() const;
+    QStringList rowKeys() const;
+    std::optional<ChallengeRowContent> row(int index) const;
 
 private:
-    ToolList* list_;
+    QHash<QString, ChallengeRowContent> rows_;  // by row key
+    ChallengeRowDelegate delegate_{rows_};
+    ToolRows* list_;
 };
 
 // "Новый челлендж": a title that is not blank, the kind, a target above zero

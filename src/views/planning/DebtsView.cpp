@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "components/MoneyFocus.h"
 #include "components/Button.h"
 #include "components/Card.h"
 #include "components/ContentUnavailableView.h"
@@ -17,14 +16,11 @@
 #include "components/Toggle.h"
 #include "services/MoneyText.h"
 #include "store/MoneyStore.h"
+#include "views/planning/KeyedRowList.h"
+#include "views/planning/ToolRows.h"
 #include "views/planning/ToolsStyle.h"
 
 namespace {
-
-QString directionSymbol(DebtDirection direction) {
-    return direction == DebtDirection::owesMe ? QStringLiteral("arrow.down.left.circle.fill")
-                                              : QStringLiteral("arrow.up.right.circle.fill");
-}
 
 // A label and value row of the totals, the whole row in one colour.
 QWidget* totalRow(const QString& title, ColorRole color, TextLabel** value) {
@@ -46,57 +42,6 @@ QString debtDirectionTitle(DebtDirection direction) {
     return direction == DebtDirection::owesMe ? QStringLiteral("Должны мне") : QStringLiteral("Должен я");
 }
 
-DebtRow::DebtRow(MoneyStore& store, QWidget* parent) : QWidget(parent), store_(store) {
-    setObjectName(QStringLiteral("debtRow"));
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(tools_style::debtRowSpacing);
-    auto* header = new QHBoxLayout;
-    header->setSpacing(tools_style::buttonGap);
-    person_ = new SymbolLabel({}, {}, TextStyle::Body);
-    person_->setObjectName(QStringLiteral("debtPerson"));
-    person_->setTextStyle(TextStyle::Body, QFont::DemiBold);
-    person_->titleLabel()->setWordWrap(true);
-    header->addWidget(person_, 1);
-    amount_ = new TextLabel({}, TextStyle::Body);
-    amount_->setObjectName(QStringLiteral("debtAmount"));
-    amount_->setMonospaced(true);
-    amount_->setMinimumScaleFactor(TextFit::kMinimumScale);
-    header->addWidget(amount_, 0, Qt::AlignTop);
-    column->addLayout(header);
-    detail_ = new TextLabel({}, TextStyle::Caption, ColorRole::SecondaryLabel);
-    detail_->setObjectName(QStringLiteral("debtDetail"));
-    detail_->setWordWrap(true);
-    column->addWidget(detail_);
-    due_ = new TextLabel({}, TextStyle::Caption2, ColorRole::SecondaryLabel);
-    due_->setObjectName(QStringLiteral("debtDue"));
-    due_->setWordWrap(true);
-    column->addWidget(due_);
-    settle_ = new Button(QStringLiteral("Закрыть долг"), Button::Style::Bordered,
-                         QStringLiteral("checkmark.circle"));
-    settle_->setObjectName(QStringLiteral("settleDebtButton"));
-    MoneyFocus::mark(settle_);
-    settle_->setTextStyle(TextStyle::Subheadline);
-    column->addWidget(settle_, 0, Qt::AlignLeft);
-    connect(settle_, &QAbstractButton::clicked, this, [this] { store_.settleDebt(debtId_); });
-}
-
-void DebtRow::draw(const DebtRecord& debt, QDate today, QDate dueDay) {
-    debtId_ = debt.id;
-    person_->setText(debt.person);
-    person_->setSymbol(directionSymbol(debt.direction));
-    amount_->setText(cnyText(debt.amount));
-    QString detail = debtDirectionTitle(debt.direction);
-    if (!debt.note.isEmpty()) detail += QStringLiteral(" · ") + debt.note;
-    detail_->setText(detail);
-    due_->setVisible(debt.dueDate.has_value());
-    if (debt.dueDate) {
-        due_->setText(QStringLiteral("До ") + DateText::abbreviatedDate(dueDay));
-        // Overdue once its whole day has passed, not during the day itself.
-        due_->setColorRole(dueDay < today ? ColorRole::Red : ColorRole::SecondaryLabel);
-    }
-}
-
 DebtsView::DebtsView(MoneyStore& store, QWidget* parent)
     : ToolScreen(store, QStringLiteral("Долги"), QStringLiteral("debts"), parent) {
     auto* totals = new QWidget;
@@ -116,9 +61,14 @@ DebtsView::DebtsView(MoneyStore& store, QWidget* parent)
     totalsColumn->addWidget(card);
     body()->addWidget(totals);
 
-    list_ = new ToolList(QStringLiteral("Открытые долги"));
+    list_ = new ToolRows(delegate_, QStringLiteral("Открытые долги"));
     list_->setObjectName(QStringLiteral("debtList"));
+    list_->list()->setObjectName(QStringLiteral("debtRows"));
     body()->addWidget(list_);
+    connect(list_->list(), &PaintedList::buttonClicked, this, [this](const QString& key, const QString&) {
+        const auto it = rows_.constFind(key);
+        if (it != rows_.constEnd()) store_.settleDebt(it->debtId);
+    });
     placeholder_ = new ContentUnavailableView(QStringLiteral("Долгов нет"), QStringLiteral("checkmark.seal"),
                                               QStringLiteral("И это прекрасно"));
     placeholder_->setObjectName(QStringLiteral("debtsPlaceholder"));
@@ -127,7 +77,15 @@ DebtsView::DebtsView(MoneyStore& store, QWidget* parent)
     redraw();
 }
 
-DebtRow* DebtsView::rowAt(int index) const { return static_cast<DebtRow*>(list_->rowAt(index)); }
+PaintedList* DebtsView::rows() const { return list_->list(); }
+
+QStringList DebtsView::rowKeys() const { return list_->list()->rows(); }
+
+std::optional<DebtRowContent> DebtsView::row(int index) const {
+    const auto it = rows_.constFind(rowKeys().value(index));
+    if (it == rows_.constEnd()) return std::nullopt;
+    return *it;
+}
 
 void DebtsView::redraw() {
     owedToMe_->setText(cnyText(store_.totalOwedToMe()));
@@ -139,13 +97,20 @@ void DebtsView::redraw() {
     QStringList ids;
     ids.reserve(qsizetype(debts.size()));
     for (const DebtRecord& debt : debts) ids.append(debt.id);
-    list_->setIds(
-        ids, [this](const QString&) { return new DebtRow(store_); },
-        [&](int i, QWidget* row) {
-            const DebtRecord& debt = debts[std::size_t(i)];
-            const QDate dueDay = debt.dueDate ? calendar.localDate(*debt.dueDate) : QDate();
-            static_cast<DebtRow*>(row)->draw(debt, today, dueDay);
-        });
+    const QStringList keys = KeyedRowList::uniqueKeys(ids);
+    QHash<QString, DebtRowContent> next;
+    next.reserve(keys.size());
+    QStringList changed;
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        const DebtRecord& debt = debts[std::size_t(i)];
+        DebtRowContent row =
+            DebtRowContent::of(debt, today, debt.dueDate ? calendar.localDate(*debt.dueDate) : QDate());
+        const auto old = rows_.constFind(keys[i]);
+        if (old != rows_.constEnd() && !(*old == row)) changed << keys[i];
+        next.insert(keys[i], std::move(row));
+    }
+    rows_ = std::move(next);
+    list_->setRows(keys, changed);
 }
 
 DebtEditorView::DebtEditorView(MoneyStore& store, QWidget* parent)

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QHash>
 #include <QWidget>
+#include <optional>
 
 #include "models/MoneyModels.h"
+#include "views/planning/DebtRows.h"
 #include "views/ledger/EditorForm.h"
 #include "views/planning/ToolScreen.h"
 
@@ -10,35 +13,12 @@ class ContentUnavailableView;
 class QDateEdit;
 class QLineEdit;
 class SegmentedControl;
-class SymbolLabel;
 class TextLabel;
-struct DebtRecord;
+class ToolRows;
 
-// One open debt: who and how much, the direction with the note, the due day
-// when there is one, and "Закрыть долг".
-class DebtRow : public QWidget {
-    Q_OBJECT
-public:
-    explicit DebtRow(MoneyStore& store, QWidget* parent = nullptr);
-    // `today` is the present day in the store's calendar.
-    void draw(const DebtRecord& debt, QDate today, QDate dueDay);
-
-    SymbolLabel* personLabel() const { return person_; }
-    TextLabel* detailLabel() const { return detail_; }
-    TextLabel* dueLabel() const { return due_; }
-    Button* settleButton() const { return settle_; }
-
-private:
-    MoneyStore& store_;
-    QString debtId_;
-    SymbolLabel* person_;
-    TextLabel* amount_;
-    TextLabel* detail_;
-    TextLabel* due_;
-    Button* settle_;
-};
-
-// "Долги": the two totals, then the open debts or "Долгов нет".
+// "Долги": the two totals, then the open debts or "Долгов нет". The debts
+// are painted rows of one list; a redraw measures and paints again only the
+// rows whose debt changed, and "Закрыть долг" settles the row's debt.
 class DebtsView : public ToolScreen {
     Q_OBJECT
 public:
@@ -48,14 +28,20 @@ public:
     TextLabel* owedToMeLabel() const { return owedToMe_; }
     TextLabel* iOweLabel() const { return iOwe_; }
     ContentUnavailableView* placeholder() const { return placeholder_; }
-    ToolList* list() const { return list_; }
-    DebtRow* rowAt(int index) const;
+    ToolRows* list() const { return list_; }
+    // For tests: the painted list (rows by key, the button key is
+    // DebtRowDelegate::kSettle), the keys in order, and what a row shows.
+    PaintedList* rows() const;
+    QStringList rowKeys() const;
+    std::optional<DebtRowContent> row(int index) const;
 
 private:
     TextLabel* owedToMe_;
     TextLabel* iOwe_;
     ContentUnavailableView* placeholder_;
-    ToolList* list_;
+    QHash<QString, DebtRowContent> rows_;  // by row key
+    DebtRowDelegate delegate_{rows_};
+    ToolRows* list_;
 };
 
 // "Новый долг": direction ("Должны мне" first), a name that is not blank, an

@@ -37,15 +37,17 @@ void ToolScreen::presentEditor() {
     sheet_ = Sheet::present(this, makeEditor_());
 }
 
+QWidget* toolListHeader(const QString& header) {
+    auto* title = new TextLabel(header.toUpper(), TextStyle::Footnote, ColorRole::SecondaryLabel);
+    title->setContentsMargins(Spacing::pagePadding, 0, Spacing::pagePadding, 0);
+    return title;
+}
+
 ToolList::ToolList(const QString& header, QWidget* parent) : QWidget(parent) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(tools_style::listSectionGap);
-    if (!header.isEmpty()) {
-        auto* title = new TextLabel(header.toUpper(), TextStyle::Footnote, ColorRole::SecondaryLabel);
-        title->setContentsMargins(Spacing::pagePadding, 0, Spacing::pagePadding, 0);
-        column->addWidget(title);
-    }
+    if (!header.isEmpty()) column->addWidget(toolListHeader(header));
     auto* card = new Card;
     card->setPadding(Spacing::pagePadding, tools_style::listRowPadding);
     rows_ = new KeyedRowList(tools_style::listRowPadding);

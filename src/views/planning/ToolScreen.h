@@ -60,6 +60,9 @@ private:
     KeyedRowList* rows_;
 };
 
+// The upper-case header above a list tool's panel, inset as the page's text.
+QWidget* toolListHeader(const QString& header);
+
 // Pieces of the tools' editors.
 namespace tool_form {
 // A date-only picker (digits, a calendar pop-up) on `day`, from `minimum` on

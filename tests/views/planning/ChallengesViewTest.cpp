@@ -3,6 +3,7 @@
 #include "components/DateText.h"
 #include "components/SegmentedControl.h"
 #include "store/DemoLedger.h"
+#include "support/PaintedListInput.h"
 #include "views/planning/ChallengesView.h"
 #include "views/planning/MoneyToolsFixture.h"
 
@@ -28,7 +29,7 @@ TEST_F(ChallengesTest, DefaultsShowOnlyWhileNoListIsStoredAndAdvancingStoresThem
     ChallengesView& view = show<ChallengesView>(withDefaults());
     ASSERT_EQ(view.list()->count(), 2);
     EXPECT_FALSE(store->data().challenges.has_value());
-    click(view.rowAt(0)->stepButton());
+    ASSERT_TRUE(paintedlist::clickButton(view.rows(), view.rowKeys()[0], ChallengeRowDelegate::kStep));
     ASSERT_TRUE(store->data().challenges.has_value());
     EXPECT_EQ(store->data().challenges->size(), 2u);
     EXPECT_GT(store->data().challenges->front().progress, Decimal());
@@ -42,13 +43,14 @@ TEST_F(ChallengesTest, StepsCompleteAndCapAtTheTarget) {
                  {ChallengeKind::saving, "100", "120", "Добавить 50 CNY", "120"}};
     for (const auto& c : cases) {
         ChallengesView& view = show<ChallengesView>(withChallenge(challenge(c.kind, c.progress, c.target)));
-        EXPECT_EQ(view.rowAt(0)->stepButton()->text(), QString::fromUtf8(c.button));
-        click(view.rowAt(0)->stepButton());
+        EXPECT_EQ(view.row(0)->step, QString::fromUtf8(c.button));
+        EXPECT_EQ(view.rows()->buttonName("c1", ChallengeRowDelegate::kStep), QString::fromUtf8(c.button));
+        ASSERT_TRUE(paintedlist::clickButton(view.rows(), "c1", ChallengeRowDelegate::kStep));
         EXPECT_EQ(store->data().challenges->front().progress, dec(c.after));
-        ChallengeRow* row = view.rowAt(0);
-        EXPECT_EQ(row->percentLabel()->text(), "100%");
-        EXPECT_EQ(row->titleLabel()->symbol(), "trophy.fill");
-        EXPECT_FALSE(row->stepButton()->isVisible());
+        const std::optional<ChallengeRowContent> row = view.row(0);
+        EXPECT_EQ(row->percent, "100%");
+        EXPECT_EQ(row->symbol(), "trophy.fill");
+        EXPECT_TRUE(view.rows()->buttonKeys("c1").isEmpty());
     }
 }
 
@@ -59,8 +61,8 @@ TEST_F(ChallengesTest, PercentTruncatesTheExactShare) {
     for (const auto& c : cases) {
         ChallengesView& view =
             show<ChallengesView>(withChallenge(challenge(ChallengeKind::saving, c.progress, c.target)));
-        EXPECT_EQ(view.rowAt(0)->percentLabel()->text(), c.percent);
-        EXPECT_LE(view.rowAt(0)->bar()->value(), 1.0);
+        EXPECT_EQ(view.row(0)->percent, c.percent);
+        EXPECT_LE(view.row(0)->fraction, 1.0);
     }
 }
 
@@ -72,9 +74,37 @@ TEST_F(ChallengesTest, CaptionShowsPlainProgressTargetAndTheEndDay) {
                  {ChallengeKind::habit, "0", "7", "0 из 7 · до "}};
     for (const auto& c : cases) {
         ChallengesView& view = show<ChallengesView>(withChallenge(challenge(c.kind, c.progress, c.target)));
-        EXPECT_EQ(view.rowAt(0)->captionLabel()->text(),
+        EXPECT_EQ(view.row(0)->caption,
                   QString::fromUtf8(c.caption) + DateText::abbreviatedDate(QDate(2026, 6, 30)));
     }
+}
+
+TEST_F(ChallengesTest, ADoubleClickOnAStepAdvancesOnceAndNotTheRowBelow) {
+    SavingsChallenge last = challenge(ChallengeKind::habit, "6", "7");
+    SavingsChallenge next = challenge(ChallengeKind::habit, "0", "7");
+    next.id = QStringLiteral("c2");
+    MoneyData data = MoneyData::emptyLedger();
+    data.challenges = std::vector<SavingsChallenge>{last, next};
+    ChallengesView& view = show<ChallengesView>(data);
+    // The first click completes "c1": its button goes and "c2"'s moves up under the pointer.
+    ASSERT_TRUE(paintedlist::doubleClickButton(view.rows(), "c1", ChallengeRowDelegate::kStep));
+    settle();
+    EXPECT_EQ(store->data().challenges->at(0).progress, dec("7"));
+    EXPECT_EQ(store->data().challenges->at(1).progress, dec("0"));
+}
+
+TEST_F(ChallengesTest, AStepMeasuresOnlyItsOwnRowAgain) {
+    SavingsChallenge second = challenge(ChallengeKind::saving, "0", "500");
+    second.id = QStringLiteral("c2");
+    MoneyData data = MoneyData::emptyLedger();
+    data.challenges = std::vector<SavingsChallenge>{challenge(ChallengeKind::habit, "1", "7"), second};
+    ChallengesView& view = show<ChallengesView>(data);
+    paintedlist::paint(view.rows());
+    const qint64 before = view.rows()->measureCount();
+    ASSERT_TRUE(paintedlist::clickButton(view.rows(), "c2", ChallengeRowDelegate::kStep));
+    paintedlist::paint(view.rows());
+    EXPECT_EQ(view.row(1)->caption.left(9), "50 из 500");
+    EXPECT_EQ(view.rows()->measureCount(), before + 1);
 }
 
 TEST_F(ChallengesTest, EditorFollowsTheKindAndNeedsATitleAndTarget) {

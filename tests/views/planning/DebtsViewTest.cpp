@@ -6,6 +6,7 @@
 #include "components/Toggle.h"
 #include "services/MoneyText.h"
 #include "store/DemoLedger.h"
+#include "support/PaintedListInput.h"
 #include "views/planning/DebtsView.h"
 #include "views/planning/MoneyToolsFixture.h"
 
@@ -40,9 +41,9 @@ TEST_F(DebtsTest, TotalsFollowTheOpenDebtsAndSettlingDropsOne) {
                                    debt("b", "40", DebtDirection::iOwe)}));
     EXPECT_EQ(view.owedToMeLabel()->text(), cnyText(Decimal(150)));
     EXPECT_EQ(view.iOweLabel()->text(), cnyText(Decimal(40)));
-    EXPECT_EQ(view.rowAt(0)->detailLabel()->text(), "Должны мне · за обед");
-    EXPECT_EQ(view.rowAt(1)->detailLabel()->text(), "Должен я");
-    click(view.rowAt(0)->settleButton());
+    EXPECT_EQ(view.row(0)->detail, "Должны мне · за обед");
+    EXPECT_EQ(view.row(1)->detail, "Должен я");
+    ASSERT_TRUE(paintedlist::clickButton(view.rows(), "a", DebtRowDelegate::kSettle));
     EXPECT_EQ(view.owedToMeLabel()->text(), cnyText(Decimal()));
     EXPECT_EQ(view.list()->count(), 1);
     EXPECT_TRUE(store->data().debts->front().isSettled);
@@ -59,6 +60,7 @@ TEST_F(DebtsTest, AddedWithReturnTheFocusGoesBackToAddAndASpaceSettlesNothing) {
     settle();
     ASSERT_EQ(view.list()->count(), 2);
     EXPECT_EQ(QApplication::focusWidget(), view.addButton());  // the control that opened the sheet
+    EXPECT_TRUE(view.rows()->focusedButton().isEmpty());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
     settle();
     for (const DebtRecord& stored : *store->data().debts) EXPECT_FALSE(stored.isSettled) << stored.id.toStdString();
@@ -74,12 +76,39 @@ TEST_F(DebtsTest, DueLineTurnsRedOnlyAfterItsDay) {
                  {std::nullopt, false, false}};
     for (const auto& c : cases) {
         DebtsView& view = show<DebtsView>(withDebts({debt("a", "5", DebtDirection::owesMe, c.due)}));
-        TextLabel* due = view.rowAt(0)->dueLabel();
-        EXPECT_EQ(due->isVisible(), c.shown);
-        if (c.shown)
-            EXPECT_EQ(due->color(),
-                      Theme::current().color(c.red ? ColorRole::Red : ColorRole::SecondaryLabel));
+        const std::optional<DebtRowContent> row = view.row(0);
+        ASSERT_TRUE(row);
+        EXPECT_EQ(!row->due.isEmpty(), c.shown);
+        if (c.shown) EXPECT_EQ(row->dueColor, c.red ? ColorRole::Red : ColorRole::SecondaryLabel);
     }
+}
+
+TEST_F(DebtsTest, ADoubleClickOnCloseSettlesOneDebtNotTheOneMovingUp) {
+    DebtsView& view = show<DebtsView>(withDebts({debt("a", "150", DebtDirection::owesMe),
+                                                 debt("b", "40", DebtDirection::owesMe)}));
+    // The first click settles "a" at once and "b" moves up under the pointer.
+    ASSERT_TRUE(paintedlist::doubleClickButton(view.rows(), "a", DebtRowDelegate::kSettle));
+    settle();
+    EXPECT_EQ(view.rowKeys(), QStringList{"b"});
+    const std::vector<DebtRecord>& stored = *store->data().debts;
+    EXPECT_TRUE(stored[0].isSettled);
+    EXPECT_FALSE(stored[1].isSettled);
+}
+
+TEST_F(DebtsTest, ARedrawMeasuresOnlyTheRowsWhoseDebtChanged) {
+    DebtsView& view = show<DebtsView>(withDebts({debt("a", "5", DebtDirection::owesMe, local(2026, 6, 16)),
+                                                 debt("b", "6", DebtDirection::iOwe, local(2026, 6, 30)),
+                                                 debt("c", "7", DebtDirection::owesMe)}));
+    paintedlist::paint(view.rows());
+    const qint64 before = view.rows()->measureCount();
+    view.redraw();  // nothing changed
+    EXPECT_EQ(view.rows()->measureCount(), before);
+    setNow(local(2026, 6, 20));  // only "a" is overdue now
+    view.redraw();
+    paintedlist::paint(view.rows());
+    EXPECT_EQ(view.rows()->measureCount(), before + 1);
+    EXPECT_EQ(view.row(0)->dueColor, ColorRole::Red);
+    EXPECT_EQ(view.row(1)->dueColor, ColorRole::SecondaryLabel);
 }
 
 TEST_F(DebtsTest, EditorStoresTheDueDateOnlyWithTheSwitchOn) {
@@ -118,8 +147,11 @@ TEST_F(DebtsTest, DefaultDueDateIsSevenCalendarDaysAcrossTheClockChange) {
 TEST_F(DebtsTest, Gallery) {
     MoneyData demo = demoLedger();
     demo.debts = withDebts({debt("a", "150", DebtDirection::owesMe, local(2026, 6, 10), "за кино и попкорн"),
-                            debt("b", "40", DebtDirection::iOwe, local(2026, 6, 30))})
+                            debt("b", "40", DebtDirection::iOwe, local(2026, 6, 30)),
+                            debt("c", "12345678901", DebtDirection::owesMe)})
                      .debts;
+    // A long name beside an 11-digit amount: the amount shrinks, the name wraps between words.
+    demo.debts->back().person = QStringLiteral("Александра Константиновна Преображенская");
     galleryOf<DebtsView>("debts", demo);
 }
 

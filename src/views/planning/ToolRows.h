@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QFont>
+#include <QStringList>
+#include <QWidget>
+
+#include "components/PaintedList.h"
+
+class Card;
+
+// The painted rows of a list tool: each row is padded above and below as the
+// widget rows were, with a hairline above every row but the first. A tool's
+// delegate lays out and paints only the content between the paddings, in the
+// content's own coordinates.
+class ToolRowDelegate : public PaintedRowDelegate {
+public:
+    int rowHeight(const QString& id, int width, bool busy) const final;
+    QList<PaintedButton> buttons(const QString& id, int width, bool busy) const final;
+    void paintRow(QPainter* painter, const QString& id, const QRect& rect, const PaintedRowState& state) const final;
+
+protected:
+    virtual int contentHeight(const QString& id, int width) const = 0;
+    virtual QList<PaintedButton> contentButtons(const QString& id, int width) const {
+        Q_UNUSED(id) Q_UNUSED(width) return {};
+    }
+    // `rect` is the content's rectangle; buttons of contentButtons() are
+    // painted with PaintedList::paintButton(painter, rect, ...).
+    virtual void paintContent(QPainter* painter, const QString& id, const QRect& rect,
+                              const PaintedRowState& state) const = 0;
+};
+
+// A record title beside its amount: wrapped between words on at most two
+// lines, made smaller when two lines at its size are not enough, the rest of
+// the second line elided only when even the smallest size cannot hold it.
+struct TwoLineTitle {
+    TwoLineTitle(const QString& text, const QFont& font, int width);
+    QFont font;
+    QStringList lines;
+    int height = 0;
+    void draw(QPainter* painter, const QPoint& topLeft) const;
+};
+
+// The width an amount takes at the trailing end of a title line of `width`:
+// its natural width when the title fits beside it on two lines; otherwise the
+// amount shrinks first (down to its smallest scale) until the title does.
+int trailingAmountWidth(const QString& amount, const QFont& amountFont, const QString& title,
+                        const QFont& titleFont, int width);
+
+// The first line of a tool's row: a symbol, the title in two lines at most,
+// and a trailing text (an amount, a percentage) that shrinks first.
+struct TitleLine {
+    TitleLine(const QString& title, const QFont& titleFont, const QString& trailing, const QFont& trailingFont,
+              int symbolSize, int width);
+    // The symbol and the title in `titleColor`, the trailing text in
+    // `trailingColor`, the line's top left at `topLeft`.
+    void paint(QPainter* painter, const QPoint& topLeft, const QString& symbol, const QColor& titleColor,
+               const QColor& trailingColor) const;
+
+    QString trailing;
+    QFont trailingFont;
+    int symbolSize = 0, titleLeft = 0, width = 0, trailingWidth = 0;
+    TwoLineTitle title;
+    int height = 0;
+};
+
+// A list tool's rows on one rounded panel under an optional header; the panel
+// is hidden while empty.
+class ToolRows : public QWidget {
+    Q_OBJECT
+public:
+    explicit ToolRows(const PaintedRowDelegate& delegate, const QString& header = {}, QWidget* parent = nullptr);
+
+    PaintedList* list() const { return list_; }
+    // Rows in order; only a new order resets the list, and only the rows in
+    // `changed` are measured and painted again.
+    void setRows(const QStringList& keys, const QStringList& changed);
+    int count() const { return int(list_->rows().size()); }
+
+private:
+    Card* panel_;
+    PaintedList* list_;
+};
