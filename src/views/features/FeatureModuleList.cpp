@@ -57,16 +57,21 @@ QString FeatureRowDelegate::headerTitle(const QString& id) const {
     return it == headers_.constEnd() ? QString() : rawValue(*it);
 }
 
-FeatureRowDelegate::Layout FeatureRowDelegate::layout(const Record& record, int width) const {
-    Layout l;
+const FeatureRowDelegate::Layout& FeatureRowDelegate::layout(const QString& id, const Record& record,
+                                                             int width) const {
+    Layout& l = layouts_[id];
+    if (l.width == width) return l;
+    l.width = width;
     l.badgeWidth =
         QFontMetrics(badgeFont())
             .horizontalAdvance(record.working ? QStringLiteral("Работает") : QStringLiteral("Скоро"));
     l.textWidth = std::max(
         1, width - 2 * fs::rowPadding - fs::rowTile - 3 * fs::rowSpacing - l.badgeWidth - fs::chevronSize);
-    l.titleHeight = TextFit::wrappedHeight(record.module.titleText(), titleFont(), l.textWidth);
-    l.detailHeight = int(detailLines(record.module.detailText(), l.textWidth).size()) *
-                     QFontMetrics(detailFont()).height();
+    l.title =
+        std::make_shared<const TextFit::WrappedText>(record.module.titleText(), titleFont(), l.textWidth);
+    l.titleHeight = l.title->height();
+    l.detail = detailLines(record.module.detailText(), l.textWidth);
+    l.detailHeight = int(l.detail.size()) * QFontMetrics(detailFont()).height();
     l.height =
         2 * fs::rowPadding + std::max(fs::rowTile, l.titleHeight + fs::rowTextSpacing + l.detailHeight);
     return l;
@@ -81,7 +86,7 @@ int FeatureRowDelegate::rowHeight(const QString& id, int width, bool) const {
     if (isHeader(id))
         return headerGap(id) + std::max(QFontMetrics(headerFont()).height(), headerSymbolSize());
     const auto it = records_.constFind(id);
-    return it == records_.constEnd() ? 0 : layout(*it, width).height;
+    return it == records_.constEnd() ? 0 : layout(id, *it, width).height;
 }
 
 QList<PaintedButton> FeatureRowDelegate::buttons(const QString& id, int width, bool busy) const {
@@ -122,7 +127,7 @@ void FeatureRowDelegate::paintRow(QPainter* painter, const QString& id, const QR
     }
     const Record& record = *it;
     const Theme& theme = Theme::current();
-    const Layout l = layout(record, rect.width());
+    const Layout& l = layout(id, record, rect.width());
     const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
 
     QColor fill = theme.color(ColorRole::SecondaryGroupedBackground);
@@ -151,13 +156,12 @@ void FeatureRowDelegate::paintRow(QPainter* painter, const QString& id, const QR
     const int block = l.titleHeight + fs::rowTextSpacing + l.detailHeight;
     int top = rect.top() + (rect.height() - block) / 2;
     painter->setPen(theme.color(ColorRole::Label));
-    TextFit::WrappedText(record.module.titleText(), titleFont(), l.textWidth)
-        .draw(painter, QPointF(textLeft, top));
+    l.title->draw(painter, QPointF(textLeft, top));
     top += l.titleHeight + fs::rowTextSpacing;
     painter->setPen(theme.color(ColorRole::SecondaryLabel));
     painter->setFont(detailFont());
     const QFontMetrics detailMetrics(detailFont());
-    for (const QString& line : detailLines(record.module.detailText(), l.textWidth)) {
+    for (const QString& line : l.detail) {
         painter->drawText(QRect(textLeft, top, l.textWidth, detailMetrics.height()),
                           Qt::AlignLeft | Qt::AlignVCenter, line);
         top += detailMetrics.height();

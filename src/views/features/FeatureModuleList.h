@@ -2,8 +2,11 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
+#include <memory>
 
 #include "components/PaintedList.h"
+#include "components/TextFit.h"
 #include "features/FeatureCatalog.h"
 
 // The feature center's modules as rows of one painted list: a group's header
@@ -36,25 +39,31 @@ public:
     QList<PaintedButton> buttons(const QString& id, int width, bool busy) const override;
     void paintRow(QPainter* painter, const QString& id, const QRect& rect,
                   const PaintedRowState& state) const override;
+    void forgetMeasurements() const override { layouts_.clear(); }
 
 private:
     struct Record {
         FeatureModule module;
         bool working = false;
     };
-    // The text column's width and heights of one module row.
+    // One module row laid out at a width: kept until the width or the theme
+    // changes, so that painting a row lays out no text again.
     struct Layout {
+        int width = -1;
         int textWidth = 0;
         int badgeWidth = 0;
         int titleHeight = 0;
         int detailHeight = 0;
         int height = 0;
+        std::shared_ptr<const TextFit::WrappedText> title;
+        QStringList detail;
     };
-    Layout layout(const Record& record, int width) const;
+    const Layout& layout(const QString& id, const Record& record, int width) const;
     int headerGap(const QString& id) const;
     void paintHeader(QPainter* painter, const QString& id, const QRect& rect) const;
 
     QHash<QString, Record> records_;
     QHash<QString, FeatureGroup> headers_;
     QString firstHeader_;
+    mutable QHash<QString, Layout> layouts_;
 };
