@@ -29,4 +29,13 @@ inline constexpr int valueSteps = 4;  // about this many steps up the value axis
 inline constexpr int chartLabelPixelSize = 11;
 inline constexpr int visibleBadgeLines = 4;
 
+// Heights the lazy column assumes before a card is built.
+inline constexpr int summaryEstimate = 110;
+inline constexpr int insightsEstimate = 330;
+inline constexpr int comparisonEstimate = 200;
+inline constexpr int weeklyEstimate = 290;
+inline constexpr int trendEstimate = 260;
+inline constexpr int categoriesEstimate = 220;
+inline constexpr int achievementsEstimate = 300;
+
 }  // namespace analytics_style

@@ -1,11 +1,15 @@
 #pragma once
 
+#include <optional>
+
 #include "components/NavigationStack.h"
+#include "views/analytics/AnalyticsFigures.h"
 
 class AchievementsCard;
 class CategoriesCard;
 class ComparisonCard;
 class InsightsGrid;
+class LazyColumn;
 class MoneyStore;
 class SummaryCards;
 class TrendChart;
@@ -19,7 +23,9 @@ class WeeklyChart;
 // Every figure is read from the store with "now" taken at each redraw: on
 // every store change and on a change of the currency, the language or the
 // theme while the page is on screen, and each time it appears (while hidden it
-// only waits). The cards and charts keep their widgets across redraws.
+// only waits). The cards are built as they are scrolled near and keep their
+// widgets across redraws; a card built late is drawn from the figures of the
+// last redraw, which a change of the store replaces.
 class AnalyticsView : public NavigationPage {
     Q_OBJECT
 public:
@@ -28,26 +34,24 @@ public:
     void redraw();
     void openBadges();
 
-    SummaryCards* summaryCards() const { return summary_; }
-    InsightsGrid* insightsGrid() const { return insights_; }
-    ComparisonCard* comparisonCard() const { return comparison_; }
-    WeeklyChart* weeklyChart() const { return weekly_; }
-    TrendChart* trendChart() const { return trend_; }
-    CategoriesCard* categoriesCard() const { return categories_; }
-    AchievementsCard* achievementsCard() const { return achievements_; }
+    // The cards, built (and drawn) on first use when not yet scrolled near.
+    SummaryCards* summaryCards() const;
+    InsightsGrid* insightsGrid() const;
+    ComparisonCard* comparisonCard() const;
+    WeeklyChart* weeklyChart() const;
+    TrendChart* trendChart() const;
+    CategoriesCard* categoriesCard() const;
+    AchievementsCard* achievementsCard() const;
     // How many redraws have run (a hidden page waits for its appearance).
     int redrawCount() const { return redraws_; }
 
 private:
     void changed();
+    void addCards();
+    const AnalyticsFigures& figures();
 
     MoneyStore& store_;
-    SummaryCards* summary_;
-    InsightsGrid* insights_;
-    ComparisonCard* comparison_;
-    WeeklyChart* weekly_;
-    TrendChart* trend_;
-    CategoriesCard* categories_;
-    AchievementsCard* achievements_;
+    LazyColumn* cards_;
+    std::optional<AnalyticsFigures> figures_;  // of the last redraw; none after a change while hidden
     int redraws_ = 0;
 };

@@ -1,12 +1,9 @@
 #include "views/features/FeatureCenterParts.h"
 
-#include <QHBoxLayout>
 #include <QPainter>
-#include <QVBoxLayout>
 
 #include "components/SymbolView.h"
 #include "components/Symbols.h"
-#include "components/TextLabel.h"
 #include "views/features/FeatureCenterStyle.h"
 
 namespace fs = feature_style;
@@ -97,58 +94,4 @@ void FeatureChip::paintEvent(QPaintEvent*) {
     painter.setPen(label);
     const int textLeft = fs::chipPaddingX + fs::chipSymbol + fs::chipGap;
     painter.drawText(rect().adjusted(textLeft, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, text());
-}
-
-FeatureModuleRow::FeatureModuleRow(const FeatureModule& module, bool isWorking, QWidget* parent)
-    : TileButton(ColorRole::SecondaryGroupedBackground, 1.0, fs::rowRadius, parent),
-      module_(module),
-      working_(isWorking),
-      title_(module.titleText()),
-      detail_(module.detailText()) {
-    setObjectName(QStringLiteral("featureRow_") + module.idText());
-    setAccessibleName(title_);
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(fs::rowPadding, fs::rowPadding, fs::rowPadding, fs::rowPadding);
-    row->setSpacing(fs::rowSpacing);
-
-    auto* tile = new Card;
-    tile->setRadius(fs::rowTileRadius);
-    tile->setPadding(0);
-    tile->setFixedSize(fs::rowTile, fs::rowTile);
-    tile->setBackground(isWorking ? ColorRole::Orange : ColorRole::TertiaryGroupedBackground);
-    auto* symbol = new SymbolView(module.symbolName(), fs::rowSymbol);
-    if (isWorking)
-        symbol->setTint(QColor(Qt::black));
-    else
-        symbol->setTint(ColorRole::SecondaryLabel);
-    tile->addWidget(symbol, 0, Qt::AlignCenter);
-    row->addWidget(tile, 0, Qt::AlignVCenter);
-
-    auto* texts = new QVBoxLayout;
-    texts->setSpacing(fs::rowTextSpacing);
-    auto* title = new TextLabel(title_, TextStyle::Subheadline);
-    title->setTextStyle(TextStyle::Subheadline, QFont::Bold);
-    title->setWordWrap(true);
-    auto* detail = new TextLabel(detail_, TextStyle::Caption, ColorRole::SecondaryLabel);
-    detail->setWordWrap(true);
-    texts->addWidget(title);
-    texts->addWidget(detail);
-    row->addLayout(texts, 1);
-
-    badge_ = new TextLabel(isWorking ? QStringLiteral("Работает") : QStringLiteral("Скоро"),
-                           TextStyle::Caption2, isWorking ? ColorRole::Green : ColorRole::SecondaryLabel);
-    badge_->setObjectName(QStringLiteral("featureBadge"));
-    badge_->setTextStyle(TextStyle::Caption2, QFont::Bold);
-    row->addWidget(badge_, 0, Qt::AlignVCenter);
-    auto* chevron = new SymbolView(QStringLiteral("chevron.right"), fs::chevronSize);
-    chevron->setTint(ColorRole::TertiaryLabel);
-    row->addWidget(chevron, 0, Qt::AlignVCenter);
-
-    makeChildrenTransparent();
-    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
-}
-
-bool FeatureModuleRow::matches(const QString& query) const {
-    return query.isEmpty() || title_.contains(query, Qt::CaseInsensitive) ||
-           detail_.contains(query, Qt::CaseInsensitive);
 }

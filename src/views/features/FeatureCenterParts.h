@@ -3,10 +3,7 @@
 #include <QAbstractButton>
 
 #include "components/Card.h"
-#include "components/TileButton.h"
 #include "features/FeatureCatalog.h"
-
-class TextLabel;
 
 // A tile filled with the orange gradient holding a black symbol (the hero's
 // and the detail page's icon); the gradient follows the theme.
@@ -41,25 +38,4 @@ protected:
 
 private:
     QString symbol_;
-};
-
-// A module's row: its symbol tile (black on orange when it works), the title
-// over the detail, "Работает" or "Скоро", and a chevron.
-class FeatureModuleRow : public TileButton {
-    Q_OBJECT
-public:
-    FeatureModuleRow(const FeatureModule& module, bool isWorking, QWidget* parent = nullptr);
-
-    const FeatureModule& module() const { return module_; }
-    bool isWorking() const { return working_; }
-    TextLabel* badge() const { return badge_; }
-    // Case-insensitive match of the title or the detail; an empty query matches.
-    bool matches(const QString& query) const;
-
-private:
-    FeatureModule module_;
-    bool working_;
-    QString title_;
-    QString detail_;
-    TextLabel* badge_;
 };

@@ -32,6 +32,15 @@ inline constexpr int rowTileRadius = 14;
 inline constexpr int rowSymbol = 20;
 inline constexpr int rowTextSpacing = 2;
 inline constexpr int chevronSize = 12;
+inline constexpr int rowDetailLines = 2;  // a longer detail ends in "…" on its second line
+inline constexpr int rowPressedDarker = 110;
+inline constexpr int rowFocusWidth = 2;
+inline constexpr int headerSymbolGap = 6;
+
+// Heights the lazy column assumes before a card is built.
+inline constexpr int heroEstimate = 260;
+inline constexpr int pickerEstimate = 34;
+inline constexpr int listEstimate = 3600;
 
 inline constexpr int detailPadding = 28;
 inline constexpr int detailSpacing = 16;

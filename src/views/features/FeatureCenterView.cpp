@@ -7,10 +7,12 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
-#include "components/Chip.h"
 #include "components/Button.h"
+#include "components/Chip.h"
+#include "components/LazyColumn.h"
 #include "components/Overlays.h"
 #include "components/PageBody.h"
+#include "components/PaintedList.h"
 #include "components/ProgressBar.h"
 #include "components/SearchField.h"
 #include "components/TextFit.h"
@@ -25,6 +27,16 @@ namespace {
 bool isAvailable(const FeatureModule& module, FeatureAudience audience) {
     return module.audience == FeatureAudience::everyone || module.audience == audience;
 }
+
+// The chip's group (none: all) and the query, used as typed (a lone space is a
+// query too); case-insensitive on the title and the detail.
+bool passesFilter(const FeatureModule& module, std::optional<FeatureGroup> group, const QString& query) {
+    if (group && *group != module.group) return false;
+    return query.isEmpty() || module.titleText().contains(query, Qt::CaseInsensitive) ||
+           module.detailText().contains(query, Qt::CaseInsensitive);
+}
+
+enum Card { heroCard, pickerCard, listCard };
 
 }  // namespace
 
@@ -44,10 +56,20 @@ FeatureCenterView::FeatureCenterView(MoneyStore* store, FeatureAudience audience
         applyFilter();
     });
     page->addWidget(search_);
-    page->addWidget(buildHero());
-    page->addWidget(buildGroupPicker());
-    for (const FeatureGroup group : kFeatureGroups) page->addWidget(buildSection(group));
-    applyFilter();
+    for (const FeatureModule& module : availableModules())
+        delegate_.addModule(module, destination(module).has_value());
+    cards_ = LazyColumn::addTo(page);
+    cards_->addCard([this]() -> QWidget* { return buildHero(); }, {}, fs::heroEstimate);
+    cards_->addCard([this]() -> QWidget* { return buildGroupPicker(); }, {}, fs::pickerEstimate);
+    cards_->addCard([this]() -> QWidget* { return buildModuleList(); }, {}, fs::listEstimate);
+    connect(&Theme::current(), &Theme::changed, this, [this] {
+        if (list_) list_->updateAllRows();
+    });
+}
+
+FeatureCenterView::~FeatureCenterView() {
+    // The list paints from the delegate, a member that goes before the children.
+    delete list_;
 }
 
 std::vector<FeatureModule> FeatureCenterView::availableModules() const {
@@ -88,9 +110,8 @@ int FeatureCenterView::workingModuleCount() const {
 
 std::vector<FeatureModule> FeatureCenterView::visibleModules() const {
     std::vector<FeatureModule> modules;
-    for (const FeatureModuleRow* row : rows_)
-        if ((!selectedGroup_ || *selectedGroup_ == row->module().group) && row->matches(query_))
-            modules.push_back(row->module());
+    for (const FeatureModule& module : availableModules())
+        if (passesFilter(module, selectedGroup_, query_)) modules.push_back(module);
     return modules;
 }
 
@@ -166,44 +187,47 @@ QWidget* FeatureCenterView::buildGroupPicker() {
     };
     addChip(QStringLiteral("Все"), QStringLiteral("square.grid.2x2.fill"), std::nullopt);
     for (const FeatureGroup group : kFeatureGroups) addChip(rawValue(group), symbol(group), group);
-    chipList_.front()->setChecked(true);
+    chipList_[selectedGroup_ ? std::size_t(static_cast<int>(*selectedGroup_)) + 1 : 0]->setChecked(true);
     chipStrip_->setWidget(content);
     content->setAutoFillBackground(false);
     chipStrip_->setFixedHeight(content->sizeHint().height());
     return chipStrip_;
 }
 
-QWidget* FeatureCenterView::buildSection(FeatureGroup group) {
-    auto* section = new QWidget;
-    section->setObjectName(QStringLiteral("featureSection_") + rawValue(group));
-    auto* column = new QVBoxLayout(section);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(fs::sectionSpacing);
-    auto* header = new SymbolLabel(rawValue(group), symbol(group), TextStyle::Headline);
-    header->setContentsMargins(fs::sectionHeaderInset, 0, fs::sectionHeaderInset, 0);
-    column->addWidget(header);
-    for (const FeatureModule& module : FeatureCatalog::modules) {
-        if (module.group != group || !isAvailable(module, audience_)) continue;
-        auto* row = new FeatureModuleRow(module, destination(module).has_value());
-        connect(row, &QAbstractButton::clicked, this, [this, row] { openModule(row->module()); });
-        column->addWidget(row);
-        rows_.push_back(row);
-    }
-    sections_[static_cast<int>(group)] = section;
-    return section;
+PaintedList* FeatureCenterView::buildModuleList() {
+    list_ = new PaintedList(delegate_);
+    list_->setObjectName(QStringLiteral("featureModules"));
+    list_->setSpacing(fs::sectionSpacing);
+    connect(list_, &PaintedList::buttonClicked, this, [this](const QString& id, const QString& key) {
+        const FeatureModule* module = delegate_.module(id);
+        if (module && key == QLatin1String(FeatureRowDelegate::kOpen)) openModule(*module);
+    });
+    applyFilter();
+    return list_;
 }
 
 void FeatureCenterView::applyFilter() {
-    bool shown[kFeatureGroups.size()] = {};
-    for (FeatureModuleRow* row : rows_) {
-        const FeatureGroup group = row->module().group;
-        const bool visible = (!selectedGroup_ || *selectedGroup_ == group) && row->matches(query_);
-        row->setVisible(visible);
-        shown[static_cast<int>(group)] |= visible;
-    }
+    if (!list_) return;  // the list reads the filter when it is built
     // A group with nothing to show leaves no trace, not even its header.
-    for (const FeatureGroup group : kFeatureGroups)
-        sections_[static_cast<int>(group)]->setVisible(shown[static_cast<int>(group)]);
+    QStringList ids;
+    for (const FeatureGroup group : kFeatureGroups) {
+        bool headed = false;
+        for (const FeatureModule& module : availableModules()) {
+            if (module.group != group || !passesFilter(module, selectedGroup_, query_)) continue;
+            if (!headed) ids << FeatureRowDelegate::headerId(group);
+            headed = true;
+            ids << module.idText();
+        }
+    }
+    const QString before = delegate_.firstHeader();
+    const QString first = ids.isEmpty() ? QString() : ids.front();
+    delegate_.setFirstHeader(first);
+    list_->setRows(ids);
+    // Only the header that starts or stopped starting the list changes height.
+    if (before != first) {
+        if (list_->contains(before)) list_->updateRow(before);
+        if (list_->contains(first)) list_->updateRow(first);
+    }
 }
 
 void FeatureCenterView::selectGroup(std::optional<FeatureGroup> group) {
@@ -235,11 +259,26 @@ void FeatureCenterView::openModule(const FeatureModule& module) {
 }
 
 FeatureChip* FeatureCenterView::chip(std::optional<FeatureGroup> group) const {
+    cards_->card(pickerCard);
     return chipList_[group ? std::size_t(static_cast<int>(*group)) + 1 : 0];
 }
 
-FeatureModuleRow* FeatureCenterView::row(const QString& id) const {
-    for (FeatureModuleRow* row : rows_)
-        if (row->module().idText() == id) return row;
-    return nullptr;
+ProgressBar* FeatureCenterView::progressBar() const {
+    cards_->card(heroCard);
+    return bar_;
+}
+
+TextLabel* FeatureCenterView::caption() const {
+    cards_->card(heroCard);
+    return caption_;
+}
+
+Button* FeatureCenterView::suggestionButton() const {
+    cards_->card(heroCard);
+    return suggestion_;
+}
+
+PaintedList* FeatureCenterView::moduleList() const {
+    cards_->card(listCard);
+    return list_;
 }

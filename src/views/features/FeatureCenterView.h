@@ -8,11 +8,13 @@
 #include "components/NavigationStack.h"
 #include "features/FeatureCatalog.h"
 #include "views/features/FeatureModuleDetail.h"
+#include "views/features/FeatureModuleList.h"
 
 class Alert;
 class Button;
 class FeatureChip;
-class FeatureModuleRow;
+class LazyColumn;
+class PaintedList;
 class MoneyStore;
 class ProgressBar;
 class QButtonGroup;
@@ -23,8 +25,9 @@ class TextLabel;
 // "Центр 1.5": the catalogue's modules for one audience, grouped, with a
 // search field and group chips, a hero with how many of them already open a
 // working screen, and a random suggestion. A module works only on a child's
-// center that has a store. Every row is built once; the query and the chip
-// only show and hide them.
+// center that has a store. The hero, the chips and the modules are cards of a
+// lazy column; the modules are rows of one painted list (a group's header
+// row above its modules), and the query and the chip only choose its rows.
 class FeatureCenterView : public NavigationPage {
     Q_OBJECT
 public:
@@ -32,6 +35,7 @@ public:
     using RandomIndex = std::function<int(int count)>;
 
     FeatureCenterView(MoneyStore* store, FeatureAudience audience, QWidget* parent = nullptr);
+    ~FeatureCenterView() override;
 
     // The modules of the audience and of everyone, in catalogue order.
     std::vector<FeatureModule> availableModules() const;
@@ -49,18 +53,20 @@ public:
     void setRandomSource(RandomIndex random) { random_ = std::move(random); }
     void openModule(const FeatureModule& module);
 
+    // The parts below are built on first use when they were not yet scrolled near.
     SearchField* searchField() const { return search_; }
     FeatureChip* chip(std::optional<FeatureGroup> group) const;
-    FeatureModuleRow* row(const QString& id) const;
-    QWidget* section(FeatureGroup group) const { return sections_[static_cast<int>(group)]; }
-    ProgressBar* progressBar() const { return bar_; }
-    TextLabel* caption() const { return caption_; }
-    Button* suggestionButton() const { return suggestion_; }
+    ProgressBar* progressBar() const;
+    TextLabel* caption() const;
+    Button* suggestionButton() const;
+    // The modules' painted list and what its rows read.
+    PaintedList* moduleList() const;
+    const FeatureRowDelegate& rowDelegate() const { return delegate_; }
 
 private:
     QWidget* buildHero();
     QWidget* buildGroupPicker();
-    QWidget* buildSection(FeatureGroup group);
+    PaintedList* buildModuleList();
     void applyFilter();
 
     MoneyStore* store_;
@@ -77,7 +83,8 @@ private:
     QButtonGroup* chips_ = nullptr;
     QScrollArea* chipStrip_ = nullptr;
     std::vector<FeatureChip*> chipList_;  // "Все" first, then the groups in order
-    std::vector<FeatureModuleRow*> rows_;
-    QWidget* sections_[kFeatureGroups.size()] = {};
+    FeatureRowDelegate delegate_;         // read by list_, which the destructor removes first
+    QPointer<PaintedList> list_;
+    LazyColumn* cards_ = nullptr;
     QPointer<Alert> alert_;
 };

@@ -8,6 +8,7 @@
 #include "components/ProgressBar.h"
 #include "components/TextLabel.h"
 #include "store/DemoLedger.h"
+#include "views/PageScrolling.h"
 #include "views/analytics/AchievementsCard.h"
 #include "views/analytics/AnalyticsCards.h"
 #include "views/analytics/AnalyticsCharts.h"
@@ -232,10 +233,12 @@ TEST_F(AnalyticsTest, SharedFiguresFollowEveryChangeOfTheStoreAndTheDay) {
 
 TEST_F(AnalyticsTest, GalleryImages) {
     show(MoneyData::emptyLedger());
+    viewtest::scrollThrough(view->body());
     expectFitsWidth(view->body());
     EXPECT_FALSE(Gallery::save(*window, "analytics-empty").isEmpty());
     setNow(local(2026, 10, 4, 21));  // the evening of the demo ledger's day
     show(demoLedger());
+    viewtest::scrollThrough(view->body());
     expectFitsWidth(view->body());
     QScrollBar* scroll = view->body()->verticalScrollBar();
     for (const int part : {0, 1, 2, 3}) {
@@ -248,4 +251,19 @@ TEST_F(AnalyticsTest, GalleryImages) {
         scroll->setValue(scroll->maximum() * part / 3);
         EXPECT_FALSE(Gallery::save(*window, "analytics-dark-" + QString::number(part)).isEmpty());
     }
+}
+
+// Cards are built as they are scrolled near: one built late reads the figures
+// of the last redraw (never working them out again), and follows the store
+// like the others from then on.
+TEST_F(AnalyticsTest, CardsBuiltWhileScrollingShareTheFiguresAndFollowTheStore) {
+    show(ledgerWith({expense(30, local(2026, 6, 3))}));
+    const int computed = analyticsFiguresComputed(*store);
+    viewtest::scrollThrough(view->body());
+    EXPECT_EQ(analyticsFiguresComputed(*store), computed);
+    EXPECT_EQ(view->categoriesCard()->rowCount(), 1);
+    store->add(TransactionKind::expense, Decimal(4), QStringLiteral("Игры"), {}, store->now(), {}, false,
+               QStringLiteral("Основной"));
+    EXPECT_EQ(view->categoriesCard()->rowCount(), 2);
+    EXPECT_EQ(view->summaryCards()->expenseLabel()->text(), cnyText(34));
 }

@@ -5,6 +5,8 @@
 #include "components/ProgressBar.h"
 #include "components/SearchField.h"
 #include "components/TextLabel.h"
+#include "support/PaintedListInput.h"
+#include "views/PageScrolling.h"
 #include "views/features/FeatureCenterParts.h"
 #include "views/features/FeatureCenterView.h"
 #include "views/ledger/DashboardFixture.h"
@@ -19,19 +21,25 @@ protected:
         stack = &showInWindow(view);
         return *view;
     }
-    template <class Widget>
-    QStringList shown(const QString& prefix) const {
-        QStringList names;
-        for (Widget* widget : view->findChildren<Widget*>())
-            if (widget->objectName().startsWith(prefix) && widget->isVisibleTo(view))
-                names << widget->objectName().mid(prefix.size());
-        return names;
+    // The module rows of the painted list, in order.
+    QStringList rows() const {
+        QStringList ids;
+        for (const QString& id : view->moduleList()->rows())
+            if (!view->rowDelegate().isHeader(id)) ids << id;
+        return ids;
     }
-    QStringList rows() const { return shown<FeatureModuleRow>(QStringLiteral("featureRow_")); }
-    QStringList sections() const { return shown<QWidget>(QStringLiteral("featureSection_")); }
-    // Opens a row's detail page; true when it offers the working screen.
+    // The group headers shown, by title.
+    QStringList sections() const {
+        QStringList titles;
+        for (const QString& id : view->moduleList()->rows())
+            if (view->rowDelegate().isHeader(id)) titles << view->rowDelegate().headerTitle(id);
+        return titles;
+    }
+    // Opens a row's detail page as a tap on the row does; true when it offers the working screen.
     bool openDetail(const QString& id) {
-        click(view->row(id));
+        EXPECT_TRUE(paintedlist::clickButton(view->moduleList(), id, FeatureRowDelegate::kOpen))
+            << id.toStdString();
+        settle();
         auto* detail = qobject_cast<FeatureModuleDetail*>(stack->topPage());
         EXPECT_NE(detail, nullptr) << id.toStdString();
         EXPECT_EQ(detail->title(), "Возможность");
@@ -60,7 +68,7 @@ TEST_F(FeatureCenterTest, CountsBadgesCaptionAndBarFollowAudienceAndStore) {
         ASSERT_EQ(rows().size(), c.rows);
         int working = 0;
         for (const QString& id : rows()) {
-            const QString badge = view->row(id)->badge()->text();
+            const QString badge = view->rowDelegate().badgeText(id);
             working += badge == "Работает";
             EXPECT_TRUE(badge == "Работает" || badge == "Скоро");
         }
@@ -70,6 +78,7 @@ TEST_F(FeatureCenterTest, CountsBadgesCaptionAndBarFollowAudienceAndStore) {
                                                " функций открывают готовые разделы · остальные честно "
                                                "помечены как будущие");
         EXPECT_DOUBLE_EQ(view->progressBar()->value(), double(c.working) / c.rows);
+        viewtest::scrollThrough(view->body());
         expectFitsWidth(view->body());
         if (c.gallery) {
             EXPECT_FALSE(Gallery::save(*window, c.gallery).isEmpty());
@@ -197,4 +206,43 @@ TEST_F(FeatureCenterTest, DarkThemeGallery) {
     EXPECT_FALSE(Gallery::save(*window, "feature-center-dark").isEmpty());
     openDetail("xp-levels");
     EXPECT_FALSE(Gallery::save(*window, "feature-detail-dark").isEmpty());
+}
+
+TEST_F(FeatureCenterTest, ADoubleClickOnARowOpensOneDetailPageNamedForTheModule) {
+    show(true, FeatureAudience::child);
+    PaintedList* list = view->moduleList();
+    EXPECT_EQ(list->buttonName("goal-deadline", FeatureRowDelegate::kOpen),
+              view->rowDelegate().module("goal-deadline")->titleText());
+    EXPECT_TRUE(list->buttonKeys("section:Цели и мечты").isEmpty());  // a header opens nothing
+    ASSERT_TRUE(paintedlist::doubleClickButton(list, "goal-deadline", FeatureRowDelegate::kOpen,
+                                               [this] { settle(); }));
+    settle();
+    EXPECT_EQ(stack->depth(), 2);
+    auto* detail = qobject_cast<FeatureModuleDetail*>(stack->topPage());
+    ASSERT_NE(detail, nullptr);
+    const QString title = view->rowDelegate().module("goal-deadline")->titleText();
+    bool titled = false;
+    for (const TextLabel* label : detail->findChildren<TextLabel*>()) titled |= label->text() == title;
+    EXPECT_TRUE(titled);
+}
+
+TEST_F(FeatureCenterTest, SearchChoosesRowsWithoutMeasuringThemAgain) {
+    show(true, FeatureAudience::child);
+    PaintedList* list = view->moduleList();
+    list->grab();  // every row measured and painted once
+    const qint64 measured = list->measureCount();
+    // Queries that keep the page taller than the window, so that its width stays.
+    for (const char* query : {"о", "е", "и"}) {
+        view->searchField()->clear();
+        type(view->searchField(), QString::fromUtf8(query));
+        ASSERT_GT(rows().size(), 20) << query;
+        list->grab();
+    }
+    view->searchField()->clear();
+    settle();
+    list->grab();
+    // Only a header that comes to start the list, or stops starting it, is measured again.
+    EXPECT_LE(list->measureCount() - measured, 2 * 4);
+    EXPECT_EQ(rows().size(), 48);
+    EXPECT_EQ(sections().size(), qsizetype(kFeatureGroups.size()));
 }
