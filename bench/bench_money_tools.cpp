@@ -98,6 +98,23 @@ void redrawAfterContribution(benchmark::State& state) {
     }
 }
 
+// One recurring operation switched off and on: its row alone is measured and
+// painted again.
+void redrawAfterRecurringToggle(benchmark::State& state) {
+    GeneratedStore ledger(static_cast<int>(state.range(0)));
+    Screen screen(*ledger.store, recurring);
+    MoneyStore& store = *ledger.store;
+    for (auto _ : state) {
+        state.PauseTiming();
+        MoneyData data = store.data();
+        RecurringTransaction& item = data.recurringTransactions->front();
+        item.isActive = !item.isActive;
+        state.ResumeTiming();
+        store.setData(std::move(data));
+        screen.phone.redraw();
+    }
+}
+
 }  // namespace
 
 BENCHMARK_CAPTURE(openScreen, wishlist, wishlist)
@@ -132,6 +149,11 @@ BENCHMARK_CAPTURE(openScreen, badges, badges)
     ->UseRealTime();
 BENCHMARK(switchBadgeFilter)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(pickCalendarDay)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(redrawAfterRecurringToggle)
+    ->Arg(10'000)
+    ->Arg(100'000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(redrawAfterContribution)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) { return runWidgetBenchmarks(argc, argv); }

@@ -18,17 +18,25 @@ int textRoom(int contentWidth) {
 Columns columns(const MoneyTransaction& t, int contentWidth) {
     const QFont category = TransactionRow::categoryFont();
     const int room = textRoom(contentWidth);
-    const int natural = QFontMetrics(TransactionRow::amountFont()).horizontalAdvance(TransactionRow::signedAmountText(t));
+    const int natural =
+        QFontMetrics(TransactionRow::amountFont()).horizontalAdvance(TransactionRow::signedAmountText(t));
     // The amount gives way to the category's widest word and to the date (a
     // note, which may be long, elides instead).
-    int keep = TextFit::widestWord(t.category, category);
-    if (t.note.isEmpty())
-        keep = std::max(keep, QFontMetrics(TransactionRow::detailFont()).horizontalAdvance(TransactionRow::detailText(t)));
-    Columns c;
-    c.amountWidth = TransactionRow::amountWidth(natural, room, keep);
-    c.textWidth = std::max(room - c.amountWidth, 1);
     const QFontMetrics metrics(category);
-    c.categoryHeight = metrics.horizontalAdvance(t.category) <= c.textWidth
+    const int categoryLine = metrics.horizontalAdvance(t.category);
+    const int date =
+        t.note.isEmpty()
+            ? QFontMetrics(TransactionRow::detailFont()).horizontalAdvance(TransactionRow::detailText(t))
+            : 0;
+    Columns c;
+    // Most rows fit beside their whole amount: no word is looked for.
+    if (std::max(categoryLine, date) <= room - natural)
+        c.amountWidth = natural;
+    else
+        c.amountWidth = TransactionRow::amountWidth(
+            natural, room, std::max(TextFit::widestWord(t.category, category), date));
+    c.textWidth = std::max(room - c.amountWidth, 1);
+    c.categoryHeight = categoryLine <= c.textWidth
                            ? metrics.height()
                            : TextFit::wrappedHeight(t.category, category, c.textWidth);
     return c;
@@ -76,10 +84,12 @@ void paint(QPainter* p, const QRect& content, const MoneyTransaction& t, const C
     const int columnHeight = c.categoryHeight + TransactionRow::kColumnGap + detailMetrics.height();
     const int top = content.center().y() - columnHeight / 2;
     p->setPen(theme.color(ColorRole::Label));
-    TextFit::WrappedText(t.category, TransactionRow::categoryFont(), c.textWidth).draw(p, QPointF(textLeft, top));
+    TextFit::WrappedText(t.category, TransactionRow::categoryFont(), c.textWidth)
+        .draw(p, QPointF(textLeft, top));
     p->setFont(detailFont);
     p->setPen(theme.color(ColorRole::SecondaryLabel));
-    const QString detail = detailMetrics.elidedText(TransactionRow::detailText(t), Qt::ElideRight, c.textWidth);
+    const QString detail =
+        detailMetrics.elidedText(TransactionRow::detailText(t), Qt::ElideRight, c.textWidth);
     p->drawText(QRect(textLeft, top + c.categoryHeight + TransactionRow::kColumnGap, c.textWidth,
                       detailMetrics.height()),
                 Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, detail);

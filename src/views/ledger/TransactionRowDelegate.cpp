@@ -243,8 +243,8 @@ void TransactionRowDelegate::paintContent(QPainter* p, const QRect& card, const 
     const QRect content(QPoint(card.left() + kPaddingH, card.top()), QPoint(right - 1, card.bottom()));
     TransactionRowPainter::Columns columns;
     const int natural = QFontMetrics(amountFont()).horizontalAdvance(TransactionRow::signedAmountText(t));
-    columns.amountWidth = TransactionRow::amountWidth(natural, textRoom(t.isFavorite.value_or(false), card.width()),
-                                                      widestWord(t.category));
+    columns.amountWidth = TransactionRow::amountWidth(
+        natural, textRoom(t.isFavorite.value_or(false), card.width()), widestWord(t.category));
     // The text column takes every pixel the amount leaves, measured as for the row's height.
     columns.textWidth = std::max(textWidth(t, card.width()), 1);
     columns.categoryHeight = categoryHeight(t.category, columns.textWidth);

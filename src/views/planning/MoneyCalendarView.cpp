@@ -20,7 +20,8 @@ CalendarDayRow CalendarDayRow::of(const MoneyTransaction& t) {
 int CalendarDayDelegate::contentHeight(const QString& id, int width) const {
     const auto it = rows_.constFind(id);
     if (it == rows_.constEnd()) return 0;
-    return TransactionRowPainter::contentHeight(TransactionRowPainter::columns(it->transaction, width).categoryHeight);
+    return TransactionRowPainter::contentHeight(
+        TransactionRowPainter::columns(it->transaction, width).categoryHeight);
 }
 
 void CalendarDayDelegate::paintContent(QPainter* painter, const QString& id, const QRect& content,
@@ -83,7 +84,8 @@ void MoneyCalendarView::redraw() {
     const QStringList keys = PaintedToolList::keysOf(ids);
     QHash<QString, CalendarDayRow> next;
     next.reserve(keys.size());
-    for (qsizetype i = 0; i < keys.size(); ++i) next.insert(keys[i], CalendarDayRow::of(items[std::size_t(i)]));
+    for (qsizetype i = 0; i < keys.size(); ++i)
+        next.insert(keys[i], CalendarDayRow::of(items[std::size_t(i)]));
     rows_->setRows(keys, content_, std::move(next));
 }
 

@@ -2,8 +2,8 @@
 
 #include <QComboBox>
 #include <QDateEdit>
-#include <QPainter>
 #include <QLineEdit>
+#include <QPainter>
 #include <algorithm>
 
 #include "components/Button.h"
@@ -64,13 +64,24 @@ RecurringRowDelegate::Layout RecurringRowDelegate::layout(const RecurringRowCont
     const int gap = tools_style::buttonGap;
     const int room = std::max(width - l.button.width() - 2 * gap, 1);
     const int natural = QFontMetrics(amountFont()).horizontalAdvance(row.amount) + 1;
-    const int widest = std::max(TextFit::widestWord(row.title, titleFont()),
-                                TextFit::widestWord(row.caption, captionFont()));
-    l.amountWidth = TransactionRow::amountWidth(natural, room, widest);
+    const QFontMetrics title(titleFont()), caption(captionFont());
+    const int titleLine = title.horizontalAdvance(row.title),
+              captionLine = caption.horizontalAdvance(row.caption);
+    // Most rows fit on one line each beside the whole amount: nothing is laid out.
+    if (std::max(titleLine, captionLine) <= room - natural) {
+        l.amountWidth = natural;
+    } else {
+        const int widest =
+            std::max(widestWord(row.title, titleFont()), widestWord(row.caption, captionFont()));
+        l.amountWidth = TransactionRow::amountWidth(natural, room, widest);
+    }
     l.textWidth = std::max(room - l.amountWidth, 1);
-    l.titleHeight = TextFit::wrappedHeight(row.title, titleFont(), l.textWidth);
+    l.titleHeight =
+        titleLine <= l.textWidth ? title.height() : wrappedHeight(row.title, titleFont(), l.textWidth);
     l.captionTop = l.titleHeight + tools_style::recurringLineSpacing;
-    const int texts = l.captionTop + TextFit::wrappedHeight(row.caption, captionFont(), l.textWidth);
+    const int texts =
+        l.captionTop + (captionLine <= l.textWidth ? caption.height()
+                                                   : wrappedHeight(row.caption, captionFont(), l.textWidth));
     l.height = std::max({texts, l.button.height(), QFontMetrics(amountFont()).height()});
     return l;
 }

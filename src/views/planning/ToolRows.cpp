@@ -4,13 +4,29 @@
 #include <QVBoxLayout>
 
 #include "components/Card.h"
+#include "components/TextFit.h"
 #include "components/Theme.h"
 #include "views/planning/KeyedRowList.h"
 #include "views/planning/ToolsStyle.h"
 
 namespace {
 constexpr int kHairline = 1;
+constexpr qsizetype kKeptTexts = 10'000;  // bounded: a list's distinct texts are few
 }  // namespace
+
+int ToolRowDelegate::wrappedHeight(const QString& text, const QFont& font, int width) const {
+    const QString key = font.key() + QChar(0) + QString::number(width) + QChar(0) + text;
+    if (const auto it = wrapped_.constFind(key); it != wrapped_.cend()) return *it;
+    if (wrapped_.size() > kKeptTexts) wrapped_.clear();
+    return *wrapped_.insert(key, TextFit::wrappedHeight(text, font, width));
+}
+
+int ToolRowDelegate::widestWord(const QString& text, const QFont& font) const {
+    const QString key = font.key() + QChar(0) + text;
+    if (const auto it = widest_.constFind(key); it != widest_.cend()) return *it;
+    if (widest_.size() > kKeptTexts) widest_.clear();
+    return *widest_.insert(key, TextFit::widestWord(text, font));
+}
 
 int ToolRowDelegate::contentTop(const QString& id) const {
     return (id == first_ ? 0 : kHairline) + tools_style::listRowPadding;

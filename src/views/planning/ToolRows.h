@@ -21,12 +21,21 @@ public:
 
     // The list's first row carries no hairline (PaintedToolList keeps it).
     void setFirstRow(const QString& id) { first_ = id; }
+    void forgetMeasurements() const override { wrapped_.clear(), widest_.clear(); }
 
 protected:
+    // TextFit's wrapped height and widest word, kept per text, font and
+    // width: a list repeats a few titles many times, and the list measures
+    // its rows at more than one width while it is laid out.
+    int wrappedHeight(const QString& text, const QFont& font, int width) const;
+    int widestWord(const QString& text, const QFont& font) const;
+
     virtual int contentHeight(const QString& id, int width) const = 0;
     // In the content's coordinates.
     virtual QList<PaintedButton> contentButtons(const QString& id, int width) const {
-        Q_UNUSED(id) Q_UNUSED(width) return {};
+        Q_UNUSED(id)
+        Q_UNUSED(width)
+        return {};
     }
     virtual void paintContent(QPainter* painter, const QString& id, const QRect& content,
                               const PaintedRowState& state) const = 0;
@@ -35,6 +44,8 @@ private:
     int contentTop(const QString& id) const;
 
     QString first_;
+    mutable QHash<QString, int> wrapped_;  // by font, width and text
+    mutable QHash<QString, int> widest_;   // by font and text
 };
 
 // The rows of a list tool on one rounded panel, hidden while empty. The
