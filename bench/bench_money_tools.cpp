@@ -100,7 +100,8 @@ void redrawAfterContribution(benchmark::State& state) {
 }
 
 // One record changed and published with setData, as a step or an edit from
-// another screen does: the screen redraws and paints one row again.
+// another screen does (a recurring operation switched off or on): the
+// screen redraws and paints one row again.
 void redrawAfterOneRecord(benchmark::State& state, Tool tool) {
     GeneratedStore ledger(static_cast<int>(state.range(0)));
     Screen screen(*ledger.store, tool);
@@ -113,6 +114,9 @@ void redrawAfterOneRecord(benchmark::State& state, Tool tool) {
             auto debt = std::find_if(data.debts->begin(), data.debts->end(),
                                      [](const DebtRecord& d) { return !d.isSettled; });
             debt->amount = debt->amount + Decimal(1);
+        } else if (tool == recurring) {
+            RecurringTransaction& item = data.recurringTransactions->front();
+            item.isActive = !item.isActive;
         } else {
             SavingsChallenge& challenge = data.challenges->front();
             challenge.target = challenge.target + Decimal(1);
@@ -167,6 +171,11 @@ BENCHMARK_CAPTURE(openScreen, badges, badges)
     ->UseRealTime();
 BENCHMARK(switchBadgeFilter)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(pickCalendarDay)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(redrawAfterOneRecord, recurring, recurring)
+    ->Arg(10'000)
+    ->Arg(100'000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(redrawAfterContribution)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) { return runWidgetBenchmarks(argc, argv); }

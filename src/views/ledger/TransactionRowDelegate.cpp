@@ -10,13 +10,13 @@
 #include "components/TextFit.h"
 #include "components/Theme.h"
 #include "components/TransactionRow.h"
+#include "components/TransactionRowPainter.h"
 #include "views/ledger/SwipeListView.h"
 #include "views/ledger/TransactionListModel.h"
 
 namespace {
 
 constexpr int kSpacing = Spacing::rowSpacing;  // between icon, text column and amount
-constexpr int kSpacerMin = TransactionRow::kSpacerMin;
 constexpr int kColumnGap = TransactionRow::kColumnGap;
 constexpr int kCornerRadius = 12;  // the rows' card
 constexpr int kStarSize = 17;
@@ -134,7 +134,7 @@ int TransactionRowDelegate::widestAmount() const {
 
 int TransactionRowDelegate::textRoom(bool favourite, int cardWidth) {
     const int star = favourite ? kStarSize + kStarGap : 0;
-    return cardWidth - 2 * kPaddingH - kIconBox - 3 * kSpacing - kSpacerMin - star;
+    return TransactionRowPainter::textRoom(cardWidth - 2 * kPaddingH - star);
 }
 
 int TransactionRowDelegate::textWidth(const MoneyTransaction& t, int cardWidth) const {
@@ -229,56 +229,27 @@ void TransactionRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem
 void TransactionRowDelegate::paintContent(QPainter* p, const QRect& card, const MoneyTransaction& t, bool,
                                           bool last) const {
     const Theme& theme = Theme::current();
-    const bool income = t.kind == TransactionKind::income;
-    const QColor kindColor = theme.color(income ? ColorRole::Green : ColorRole::Orange);
     p->fillRect(card, theme.color(ColorRole::SecondaryGroupedBackground));
 
-    // Kind arrow on its pale disc.
-    const QRect icon(card.left() + kPaddingH, card.center().y() - kIconBox / 2, kIconBox, kIconBox);
-    QColor pale = kindColor;
-    pale.setAlphaF(0.12f);
-    p->setPen(Qt::NoPen);
-    p->setBrush(pale);
-    p->drawEllipse(icon);
-    const int symbolSize = Symbols::sizeForText(Theme::pointSize(TextStyle::Headline));
-    const qreal dpr = p->device() ? p->device()->devicePixelRatioF() : 1.0;
-    const QPixmap arrow = Symbols::pixmap(TransactionRow::kindSymbol(t.kind), symbolSize, kindColor, dpr);
-    p->drawPixmap(QRect(icon.center().x() - symbolSize / 2 + 1, icon.center().y() - symbolSize / 2 + 1,
-                        symbolSize, symbolSize),
-                  arrow);
-
-    // Trailing star and amount.
+    // A favourite's star at the trailing end; the content ends before it.
     int right = card.right() - kPaddingH + 1;
     if (t.isFavorite.value_or(false)) {
+        const qreal dpr = p->device() ? p->device()->devicePixelRatioF() : 1.0;
         const QRect star(right - kStarSize, card.center().y() - kStarSize / 2, kStarSize, kStarSize);
         p->drawPixmap(star, Symbols::pixmap(QStringLiteral("star.fill"), kStarSize,
                                             theme.color(ColorRole::Yellow), dpr));
         right = star.left() - kStarGap;
     }
-    const QString amountText = TransactionRow::signedAmountText(t);
-    const int natural = QFontMetrics(amountFont()).horizontalAdvance(amountText);
-    const int room = textRoom(t.isFavorite.value_or(false), card.width());
-    const int amountWidth = TransactionRow::amountWidth(natural, room, widestWord(t.category));
-    const QRect amount(right - amountWidth, card.top(), amountWidth, card.height());
-    p->setPen(theme.color(income ? ColorRole::Green : ColorRole::Label));
-    TextFit::drawOneLine(p, amount, amountText, amountFont(), Qt::AlignRight | Qt::AlignVCenter);
-
-    // Category over the note (or the date).
+    const QRect content(QPoint(card.left() + kPaddingH, card.top()), QPoint(right - 1, card.bottom()));
+    TransactionRowPainter::Columns columns;
+    const int natural = QFontMetrics(amountFont()).horizontalAdvance(TransactionRow::signedAmountText(t));
+    columns.amountWidth = TransactionRow::amountWidth(
+        natural, textRoom(t.isFavorite.value_or(false), card.width()), widestWord(t.category));
     // The text column takes every pixel the amount leaves, measured as for the row's height.
-    const int textLeft = icon.right() + 1 + kSpacing;
-    const int columnWidth = std::max(textWidth(t, card.width()), 1);
-    const int textHeight = categoryHeight(t.category, columnWidth);
-    const QFontMetrics detailMetrics(detailFont());
-    const int columnHeight = textHeight + kColumnGap + detailMetrics.height();
-    const int top = card.center().y() - columnHeight / 2;
-    p->setPen(theme.color(ColorRole::Label));
-    TextFit::WrappedText(t.category, categoryFont(), columnWidth).draw(p, QPointF(textLeft, top));
-    p->setFont(detailFont());
-    p->setPen(theme.color(ColorRole::SecondaryLabel));
-    const QString detail =
-        detailMetrics.elidedText(TransactionRow::detailText(t), Qt::ElideRight, columnWidth);
-    p->drawText(QRect(textLeft, top + textHeight + kColumnGap, columnWidth, detailMetrics.height()),
-                Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, detail);
+    columns.textWidth = std::max(textWidth(t, card.width()), 1);
+    columns.categoryHeight = categoryHeight(t.category, columns.textWidth);
+    TransactionRowPainter::paint(p, content, t, columns);
+    const int textLeft = content.left() + kIconBox + kSpacing;
 
     if (!last) {
         p->setPen(QPen(theme.color(ColorRole::Separator), 0.5));

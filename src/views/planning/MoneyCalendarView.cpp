@@ -2,14 +2,36 @@
 
 #include <QCalendarWidget>
 #include <QLocale>
+#include <QPainter>
 
 #include "components/Card.h"
 #include "components/DateText.h"
 #include "components/PageBody.h"
 #include "components/TextLabel.h"
 #include "components/TransactionRow.h"
+#include "components/TransactionRowPainter.h"
 #include "store/MoneyStore.h"
 #include "views/planning/ToolsStyle.h"
+
+CalendarDayRow CalendarDayRow::of(const MoneyTransaction& t) {
+    return {t, TransactionRow::signedAmountText(t), TransactionRow::detailText(t)};
+}
+
+int CalendarDayDelegate::contentHeight(const QString& id, int width) const {
+    const auto it = rows_.constFind(id);
+    if (it == rows_.constEnd()) return 0;
+    return TransactionRowPainter::contentHeight(
+        TransactionRowPainter::columns(it->transaction, width).categoryHeight);
+}
+
+void CalendarDayDelegate::paintContent(QPainter* painter, const QString& id, const QRect& content,
+                                       const PaintedRowState&) const {
+    const auto it = rows_.constFind(id);
+    if (it == rows_.constEnd()) return;
+    painter->setRenderHint(QPainter::Antialiasing);
+    TransactionRowPainter::paint(painter, content, it->transaction,
+                                 TransactionRowPainter::columns(it->transaction, content.width()));
+}
 
 MoneyCalendarView::MoneyCalendarView(MoneyStore& store, const QDateTime& selected, QWidget* parent)
     : ToolScreen(store, QStringLiteral("Календарь"), QStringLiteral("moneyCalendar"), parent) {
@@ -37,9 +59,10 @@ MoneyCalendarView::MoneyCalendarView(MoneyStore& store, const QDateTime& selecte
     emptyCard->setPadding(Spacing::pagePadding, tools_style::listRowPadding);
     emptyCard->addWidget(empty_);
     body()->addWidget(emptyCard);
-    list_ = new ToolList;
-    list_->setObjectName(QStringLiteral("calendarDayList"));
-    body()->addWidget(list_);
+    rows_ = new ToolRows(delegate_);
+    rows_->setObjectName(QStringLiteral("calendarDayList"));
+    rows_->list()->setObjectName(QStringLiteral("calendarDayRows"));
+    body()->addWidget(rows_);
     connect(calendar_, &QCalendarWidget::selectionChanged, this, &MoneyCalendarView::redraw);
     redraw();
 }
@@ -58,9 +81,16 @@ void MoneyCalendarView::redraw() {
     QStringList ids;
     ids.reserve(qsizetype(items.size()));
     for (const MoneyTransaction& t : items) ids.append(t.id.toString(QUuid::WithoutBraces));
-    list_->setIds(
-        ids, [](const QString&) { return new TransactionRow(MoneyTransaction{}); },
-        [&items](int i, QWidget* row) {
-            static_cast<TransactionRow*>(row)->setTransaction(items[std::size_t(i)]);
-        });
+    const QStringList keys = ToolRows::keysOf(ids);
+    QHash<QString, CalendarDayRow> next;
+    next.reserve(keys.size());
+    for (qsizetype i = 0; i < keys.size(); ++i)
+        next.insert(keys[i], CalendarDayRow::of(items[std::size_t(i)]));
+    rows_->setRows(keys, content_, std::move(next));
+}
+
+std::optional<MoneyTransaction> MoneyCalendarView::transactionAt(int index) const {
+    const auto it = content_.constFind(rows_->keyAt(index));
+    if (it == content_.constEnd()) return std::nullopt;
+    return it->transaction;
 }

@@ -1,11 +1,40 @@
 #pragma once
 
 #include <QDate>
+#include <QHash>
+#include <optional>
 
+#include "models/MoneyModels.h"
+#include "views/planning/ToolRows.h"
 #include "views/planning/ToolScreen.h"
 
 class QCalendarWidget;
 class TextLabel;
+
+// What a row of the picked day shows: the operation, and its texts as the
+// currency and language write them now (a change of either redraws the row).
+struct CalendarDayRow {
+    MoneyTransaction transaction;
+    QString amount;
+    QString detail;
+
+    static CalendarDayRow of(const MoneyTransaction& t);
+    bool operator==(const CalendarDayRow&) const = default;
+};
+
+// Paints an operation of the picked day as the operations list does.
+class CalendarDayDelegate : public ToolRowDelegate {
+public:
+    explicit CalendarDayDelegate(const QHash<QString, CalendarDayRow>& rows) : rows_(rows) {}
+
+protected:
+    int contentHeight(const QString& id, int width) const override;
+    void paintContent(QPainter* painter, const QString& id, const QRect& content,
+                      const PaintedRowState& state) const override;
+
+private:
+    const QHash<QString, CalendarDayRow>& rows_;
+};
 
 // "Календарь": a month calendar in the device's locale and, under it, the
 // operations of the picked day, newest first, as display-only rows.
@@ -22,11 +51,15 @@ public:
     QCalendarWidget* calendar() const { return calendar_; }
     TextLabel* headerLabel() const { return header_; }
     TextLabel* emptyLabel() const { return empty_; }
-    ToolList* list() const { return list_; }
+    // For tests: the day's rows and the operation a row shows.
+    ToolRows* rows() const { return rows_; }
+    std::optional<MoneyTransaction> transactionAt(int index) const;
 
 private:
     QCalendarWidget* calendar_;
     TextLabel* header_;
     TextLabel* empty_;
-    ToolList* list_;
+    QHash<QString, CalendarDayRow> content_;  // by row key
+    CalendarDayDelegate delegate_{content_};
+    ToolRows* rows_;
 };

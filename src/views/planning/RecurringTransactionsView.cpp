@@ -2,9 +2,9 @@
 
 #include <QComboBox>
 #include <QDateEdit>
-#include <QHBoxLayout>
 #include <QLineEdit>
-#include <QVBoxLayout>
+#include <QPainter>
+#include <algorithm>
 
 #include "components/Button.h"
 #include "components/ContentUnavailableView.h"
@@ -13,6 +13,8 @@
 #include "components/SegmentedControl.h"
 #include "components/TextFit.h"
 #include "components/TextLabel.h"
+#include "components/Theme.h"
+#include "components/TransactionRow.h"
 #include "services/AmountInput.h"
 #include "services/MoneyText.h"
 #include "store/MoneyStore.h"
@@ -24,44 +26,98 @@ QString recurringFrequencyTitle(RecurringFrequency frequency) {
                                                    : QStringLiteral("Каждый месяц");
 }
 
-RecurringRow::RecurringRow(MoneyStore& store, QWidget* parent) : QWidget(parent), store_(store) {
-    setObjectName(QStringLiteral("recurringRow"));
-    auto* line = new QHBoxLayout(this);
-    line->setContentsMargins(0, 0, 0, 0);
-    line->setSpacing(tools_style::buttonGap);
-    auto* texts = new QVBoxLayout;
-    texts->setSpacing(tools_style::recurringLineSpacing);
-    title_ = new TextLabel({}, TextStyle::Body);
-    title_->setObjectName(QStringLiteral("recurringTitle"));
-    title_->setTextStyle(TextStyle::Body, QFont::DemiBold);
-    title_->setWordWrap(true);
-    texts->addWidget(title_);
-    caption_ = new TextLabel({}, TextStyle::Caption, ColorRole::SecondaryLabel);
-    caption_->setObjectName(QStringLiteral("recurringCaption"));
-    caption_->setWordWrap(true);
-    texts->addWidget(caption_);
-    line->addLayout(texts, 1);
-    amount_ = new TextLabel({}, TextStyle::Body);
-    amount_->setObjectName(QStringLiteral("recurringAmount"));
-    amount_->setMonospaced(true);
-    amount_->setMinimumScaleFactor(TextFit::kMinimumScale);
-    line->addWidget(amount_, 0, Qt::AlignVCenter);
-    toggle_ = new Button({}, Button::Style::Plain);
-    toggle_->setObjectName(QStringLiteral("recurringToggle"));
-    toggle_->setIconOnly(true);
-    line->addWidget(toggle_, 0, Qt::AlignVCenter);
-    connect(toggle_, &QAbstractButton::clicked, this, [this] { store_.toggleRecurring(itemId_); });
+namespace {
+
+QFont titleFont() { return Theme::font(TextStyle::Body, QFont::DemiBold); }
+QFont captionFont() { return Theme::font(TextStyle::Caption); }
+QFont amountFont() {
+    QFont font = Theme::font(TextStyle::Body);
+    font.setFamily(Theme::monospacedFontFamily());
+    return font;
 }
 
-void RecurringRow::draw(const RecurringTransaction& item, QDate nextDay) {
-    itemId_ = item.id;
-    title_->setText(item.title);
-    caption_->setText(recurringFrequencyTitle(item.frequency) + QStringLiteral(" · следующая ") +
-                      DateText::abbreviatedDate(nextDay));
-    amount_->setText(cnyText(item.amount));
-    toggle_->setText(item.isActive ? QStringLiteral("Выключить") : QStringLiteral("Включить"));
-    toggle_->setAccessibleName(toggle_->text());
-    toggle_->setSymbol(item.isActive ? QStringLiteral("pause.circle") : QStringLiteral("play.circle"));
+Button::Face toggleFace(const RecurringRowContent& row) {
+    Button::Face face;
+    face.text = QStringLiteral("");  // icon only; not null, or the list writes the name
+    face.symbol = row.active ? QStringLiteral("pause.circle") : QStringLiteral("play.circle");
+    face.style = Button::Style::Plain;
+    face.tint = Theme::current().color(ColorRole::Accent);
+    return face;
+}
+
+}  // namespace
+
+RecurringRowContent RecurringRowContent::of(const RecurringTransaction& item, QDate nextDay) {
+    return {item.id, item.title,
+            recurringFrequencyTitle(item.frequency) + QStringLiteral(" · следующая ") +
+                DateText::abbreviatedDate(nextDay),
+            cnyText(item.amount), item.isActive};
+}
+
+QString RecurringRowContent::toggleName() const {
+    return active ? QStringLiteral("Выключить") : QStringLiteral("Включить");
+}
+
+RecurringRowDelegate::Layout RecurringRowDelegate::layout(const RecurringRowContent& row, int width) const {
+    Layout l;
+    l.button = Button::faceSize(toggleFace(row));
+    const int gap = tools_style::buttonGap;
+    const int room = std::max(width - l.button.width() - 2 * gap, 1);
+    const int natural = QFontMetrics(amountFont()).horizontalAdvance(row.amount) + 1;
+    const QFontMetrics title(titleFont()), caption(captionFont());
+    const int titleLine = title.horizontalAdvance(row.title),
+              captionLine = caption.horizontalAdvance(row.caption);
+    // Most rows fit on one line each beside the whole amount: nothing is laid out.
+    if (std::max(titleLine, captionLine) <= room - natural) {
+        l.amountWidth = natural;
+    } else {
+        const int widest =
+            std::max(widestWord(row.title, titleFont()), widestWord(row.caption, captionFont()));
+        l.amountWidth = TransactionRow::amountWidth(natural, room, widest);
+    }
+    l.textWidth = std::max(room - l.amountWidth, 1);
+    l.titleHeight =
+        titleLine <= l.textWidth ? title.height() : wrappedHeight(row.title, titleFont(), l.textWidth);
+    l.captionTop = l.titleHeight + tools_style::recurringLineSpacing;
+    const int texts =
+        l.captionTop + (captionLine <= l.textWidth ? caption.height()
+                                                   : wrappedHeight(row.caption, captionFont(), l.textWidth));
+    l.height = std::max({texts, l.button.height(), QFontMetrics(amountFont()).height()});
+    return l;
+}
+
+int RecurringRowDelegate::contentHeight(const QString& id, int width) const {
+    const auto it = rows_.constFind(id);
+    return it == rows_.constEnd() ? 0 : layout(*it, width).height;
+}
+
+QList<PaintedButton> RecurringRowDelegate::contentButtons(const QString& id, int width) const {
+    const auto it = rows_.constFind(id);
+    if (it == rows_.constEnd()) return {};
+    const Layout l = layout(*it, width);
+    const QRect rect(width - l.button.width(), (l.height - l.button.height()) / 2, l.button.width(),
+                     l.button.height());
+    return {{kToggle, rect, it->toggleName()}};
+}
+
+void RecurringRowDelegate::paintContent(QPainter* p, const QString& id, const QRect& content,
+                                        const PaintedRowState& state) const {
+    const auto it = rows_.constFind(id);
+    if (it == rows_.constEnd()) return;
+    const Layout l = layout(*it, content.width());
+    const Theme& theme = Theme::current();
+    p->setPen(theme.color(ColorRole::Label));
+    TextFit::WrappedText(it->title, titleFont(), l.textWidth).draw(p, content.topLeft());
+    p->setPen(theme.color(ColorRole::SecondaryLabel));
+    TextFit::WrappedText(it->caption, captionFont(), l.textWidth)
+        .draw(p, QPointF(content.left(), content.top() + l.captionTop));
+    const int amountRight = content.right() + 1 - l.button.width() - tools_style::buttonGap;
+    p->setPen(theme.color(ColorRole::Label));
+    TextFit::drawOneLine(p, QRect(amountRight - l.amountWidth, content.top(), l.amountWidth, l.height),
+                         it->amount, amountFont(), Qt::AlignRight | Qt::AlignVCenter);
+    // Content buttons are placed from the content's top left.
+    for (const PaintedButton& button : contentButtons(id, content.width()))
+        PaintedList::paintButton(p, content, button, toggleFace(*it), state);
 }
 
 RecurringTransactionsView::RecurringTransactionsView(MoneyStore& store, QWidget* parent)
@@ -70,16 +126,25 @@ RecurringTransactionsView::RecurringTransactionsView(MoneyStore& store, QWidget*
         QStringLiteral("Регулярных операций нет"), QStringLiteral("repeat.circle"),
         QStringLiteral("Добавь зарплату, подписку или другой повторяющийся платёж"));
     placeholder_->setObjectName(QStringLiteral("recurringPlaceholder"));
-    list_ = new ToolList;
-    list_->setObjectName(QStringLiteral("recurringList"));
+    rows_ = new ToolRows(delegate_);
+    rows_->setObjectName(QStringLiteral("recurringList"));
+    rows_->list()->setObjectName(QStringLiteral("recurringRows"));
     body()->addWidget(placeholder_);
-    body()->addWidget(list_);
+    body()->addWidget(rows_);
     addEditorButton([this] { return new RecurringEditorView(store_); });
+    connect(rows_->list(), &PaintedList::buttonClicked, this, [this](const QString& key, const QString&) {
+        const auto it = content_.constFind(key);
+        if (it != content_.constEnd()) store_.toggleRecurring(it->itemId);
+    });
     redraw();
 }
 
-RecurringRow* RecurringTransactionsView::rowAt(int index) const {
-    return static_cast<RecurringRow*>(list_->rowAt(index));
+PaintedList* RecurringTransactionsView::list() const { return rows_->list(); }
+
+std::optional<RecurringRowContent> RecurringTransactionsView::row(int index) const {
+    const auto it = content_.constFind(rows_->keyAt(index));
+    if (it == content_.constEnd()) return std::nullopt;
+    return *it;
 }
 
 void RecurringTransactionsView::redraw() {
@@ -90,12 +155,14 @@ void RecurringTransactionsView::redraw() {
     QStringList ids;
     ids.reserve(qsizetype(items.size()));
     for (const RecurringTransaction& item : items) ids.append(item.id);
-    list_->setIds(
-        ids, [this](const QString&) { return new RecurringRow(store_); },
-        [&](int i, QWidget* row) {
-            const RecurringTransaction& item = items[std::size_t(i)];
-            static_cast<RecurringRow*>(row)->draw(item, calendar.localDate(item.nextDate));
-        });
+    const QStringList keys = ToolRows::keysOf(ids);
+    QHash<QString, RecurringRowContent> next;
+    next.reserve(keys.size());
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        const RecurringTransaction& item = items[std::size_t(i)];
+        next.insert(keys[i], RecurringRowContent::of(item, calendar.localDate(item.nextDate)));
+    }
+    rows_->setRows(keys, content_, std::move(next));
 }
 
 RecurringEditorView::RecurringEditorView(MoneyStore& store, QWidget* parent)

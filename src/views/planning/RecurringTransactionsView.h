@@ -1,40 +1,60 @@
 #pragma once
 
+#include <QHash>
 #include <QWidget>
+#include <optional>
 
 #include "models/MoneyModels.h"
 #include "views/ledger/EditorForm.h"
+#include "views/planning/ToolRows.h"
 #include "views/planning/ToolScreen.h"
 
 class ContentUnavailableView;
 class QComboBox;
 class QDateEdit;
 class SegmentedControl;
-class TextLabel;
 struct RecurringTransaction;
 
 QString recurringFrequencyTitle(RecurringFrequency frequency);
 
-// One recurring operation: title, frequency and next day, the amount without
-// sign, and the icon-only "Выключить" / "Включить" button.
-class RecurringRow : public QWidget {
-    Q_OBJECT
-public:
-    explicit RecurringRow(MoneyStore& store, QWidget* parent = nullptr);
-    void draw(const RecurringTransaction& item, QDate nextDay);
+// What one recurring operation's row shows: title, frequency and next day,
+// the amount without sign, and the icon-only "Выключить" / "Включить".
+struct RecurringRowContent {
+    QString itemId;
+    QString title;
+    QString caption;
+    QString amount;
+    bool active = false;
 
-    TextLabel* titleLabel() const { return title_; }
-    TextLabel* captionLabel() const { return caption_; }
-    TextLabel* amountLabel() const { return amount_; }
-    Button* toggleButton() const { return toggle_; }
+    static RecurringRowContent of(const RecurringTransaction& item, QDate nextDay);
+    QString toggleName() const;
+    bool operator==(const RecurringRowContent&) const = default;
+};
+
+// Paints a recurring operation: the title in semibold over the caption, both
+// wrapped between words, then the amount and the toggle (key "toggle") at the
+// trailing end. The amount keeps its size while the title's widest word fits
+// beside it and shrinks first otherwise.
+class RecurringRowDelegate : public ToolRowDelegate {
+public:
+    static inline const QString kToggle = QStringLiteral("toggle");
+
+    explicit RecurringRowDelegate(const QHash<QString, RecurringRowContent>& rows) : rows_(rows) {}
+
+protected:
+    int contentHeight(const QString& id, int width) const override;
+    QList<PaintedButton> contentButtons(const QString& id, int width) const override;
+    void paintContent(QPainter* painter, const QString& id, const QRect& content,
+                      const PaintedRowState& state) const override;
 
 private:
-    MoneyStore& store_;
-    QString itemId_;
-    TextLabel* title_;
-    TextLabel* caption_;
-    TextLabel* amount_;
-    Button* toggle_;
+    struct Layout {
+        int textWidth = 0, titleHeight = 0, captionTop = 0, amountWidth = 0, height = 0;
+        QSize button;
+    };
+    Layout layout(const RecurringRowContent& row, int width) const;
+
+    const QHash<QString, RecurringRowContent>& rows_;
 };
 
 // "Регулярные": the stored recurring operations, or an empty state.
@@ -45,12 +65,16 @@ public:
     void redraw() override;
 
     ContentUnavailableView* placeholder() const { return placeholder_; }
-    ToolList* list() const { return list_; }
-    RecurringRow* rowAt(int index) const;
+    // For tests: the rows (by row key) and what a row shows.
+    ToolRows* rows() const { return rows_; }
+    PaintedList* list() const;
+    std::optional<RecurringRowContent> row(int index) const;
 
 private:
     ContentUnavailableView* placeholder_;
-    ToolList* list_;
+    QHash<QString, RecurringRowContent> content_;  // by row key
+    RecurringRowDelegate delegate_{content_};
+    ToolRows* rows_;
 };
 
 // "Регулярная операция": title and category tested as typed (not trimmed),

@@ -8,12 +8,28 @@
 #include "components/Symbols.h"
 #include "components/TextFit.h"
 #include "components/Theme.h"
+#include "views/planning/KeyedRowList.h"
 #include "views/planning/ToolScreen.h"
 #include "views/planning/ToolsStyle.h"
 
 namespace {
 constexpr int kPadding = tools_style::listRowPadding;
+constexpr qsizetype kKeptTexts = 10'000;  // bounded: a list's distinct texts are few
 }  // namespace
+
+int ToolRowDelegate::wrappedHeight(const QString& text, const QFont& font, int width) const {
+    const QString key = font.key() + QChar(0) + QString::number(width) + QChar(0) + text;
+    if (const auto it = wrapped_.constFind(key); it != wrapped_.cend()) return *it;
+    if (wrapped_.size() > kKeptTexts) wrapped_.clear();
+    return *wrapped_.insert(key, TextFit::wrappedHeight(text, font, width));
+}
+
+int ToolRowDelegate::widestWord(const QString& text, const QFont& font) const {
+    const QString key = font.key() + QChar(0) + text;
+    if (const auto it = widest_.constFind(key); it != widest_.cend()) return *it;
+    if (widest_.size() > kKeptTexts) widest_.clear();
+    return *widest_.insert(key, TextFit::widestWord(text, font));
+}
 
 int ToolRowDelegate::rowHeight(const QString& id, int width, bool) const {
     return contentHeight(id, width) + 2 * kPadding;
@@ -139,3 +155,5 @@ void ToolRows::setRows(const QStringList& keys, const QStringList& changed) {
     if (keys != list_->rows()) list_->setRows(keys);
     for (const QString& key : changed) list_->updateRow(key);
 }
+
+QStringList ToolRows::keysOf(const QStringList& ids) { return KeyedRowList::uniqueKeys(ids); }

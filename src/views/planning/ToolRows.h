@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QHash>
 #include <QStringList>
 #include <QWidget>
 
@@ -18,7 +19,15 @@ public:
     QList<PaintedButton> buttons(const QString& id, int width, bool busy) const final;
     void paintRow(QPainter* painter, const QString& id, const QRect& rect, const PaintedRowState& state) const final;
 
+    void forgetMeasurements() const override { wrapped_.clear(), widest_.clear(); }
+
 protected:
+    // TextFit's wrapped height and widest word, kept per text, font and
+    // width: a list repeats a few titles many times, and the list measures
+    // its rows at more than one width while it is laid out.
+    int wrappedHeight(const QString& text, const QFont& font, int width) const;
+    int widestWord(const QString& text, const QFont& font) const;
+
     virtual int contentHeight(const QString& id, int width) const = 0;
     virtual QList<PaintedButton> contentButtons(const QString& id, int width) const {
         Q_UNUSED(id) Q_UNUSED(width) return {};
@@ -27,6 +36,10 @@ protected:
     // painted with PaintedList::paintButton(painter, rect, ...).
     virtual void paintContent(QPainter* painter, const QString& id, const QRect& rect,
                               const PaintedRowState& state) const = 0;
+
+private:
+    mutable QHash<QString, int> wrapped_;  // by font, width and text
+    mutable QHash<QString, int> widest_;   // by font and text
 };
 
 // A record title beside its amount: wrapped between words on at most two
@@ -75,6 +88,24 @@ public:
     // `changed` are measured and painted again.
     void setRows(const QStringList& keys, const QStringList& changed);
     int count() const { return int(list_->rows().size()); }
+    QString keyAt(int index) const { return list_->rows().value(index); }
+
+    // The ids made row keys (a repeated id, possible only in a hand-edited
+    // file, gets a row of its own), in order.
+    static QStringList keysOf(const QStringList& ids);
+
+    // Puts `next` (what each row shows, by key) in place of `content` and
+    // shows its rows in the order of `keys`: only rows kept whose content
+    // changed are measured and painted again.
+    template <class Row>
+    void setRows(const QStringList& keys, QHash<QString, Row>& content, QHash<QString, Row>&& next) {
+        QStringList changed;
+        for (auto it = next.cbegin(); it != next.cend(); ++it)
+            if (const auto old = content.constFind(it.key()); old != content.cend() && !(*old == *it))
+                changed << it.key();
+        content = std::move(next);
+        setRows(keys, changed);
+    }
 
 private:
     Card* panel_;

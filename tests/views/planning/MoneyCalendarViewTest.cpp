@@ -5,6 +5,7 @@
 #include "components/DateText.h"
 #include "components/TransactionRow.h"
 #include "store/DemoLedger.h"
+#include "support/PaintedListInput.h"
 #include "views/ledger/EditorForm.h"
 #include "views/planning/MoneyCalendarView.h"
 #include "views/planning/MoneyToolsFixture.h"
@@ -15,8 +16,7 @@ class CalendarTest : public MoneyToolsFixture {
 protected:
     QList<QUuid> shownIds(MoneyCalendarView& view) const {
         QList<QUuid> ids;
-        for (int i = 0; i < view.list()->count(); ++i)
-            ids.append(static_cast<TransactionRow*>(view.list()->rowAt(i))->transaction().id);
+        for (int i = 0; i < view.rows()->count(); ++i) ids.append(view.transactionAt(i)->id);
         return ids;
     }
 };
@@ -53,6 +53,29 @@ TEST(WallClockTest, SkippedAndRepeatedTimesReadWithTheEarlierOffset) {
         {QDateTime(QDate(2026, 6, 1), QTime(12, 0)), QDateTime(QDate(2026, 6, 1), QTime(10, 0), Qt::UTC)}};
     for (const auto& c : cases)
         EXPECT_EQ(fromWallClock(c.wall, berlin), c.utc) << c.wall.toString().toStdString();
+}
+
+// An edit of one operation of the day measures only its row again; an
+// 11-digit amount shrinks inside its row and never widens the page.
+TEST_F(CalendarTest, AnEditMeasuresOneRowAndAHugeAmountStaysInsideTheWindow) {
+    MoneyData data = MoneyData::emptyLedger();
+    auto& day = data.transactions;
+    for (int hour = 8; hour < 14; ++hour) day.push_back(expense(Decimal(hour), local(2026, 6, 10, hour)));
+    day.push_back(income(Decimal::parse(QStringLiteral("12345678901.25")).value(), local(2026, 6, 10, 20)));
+    MoneyCalendarView& view = show<MoneyCalendarView>(data, local(2026, 6, 10, 8));
+    PaintedList* list = view.rows()->list();
+    paintedlist::paint(list);
+    EXPECT_LE(list->mapTo(window.get(), QPoint(list->width(), 0)).x(), window->width());
+    EXPECT_LE(view.width(), window->width());
+    EXPECT_FALSE(Gallery::save(*window, QStringLiteral("calendar-huge-amount")).isEmpty());
+
+    const qint64 measured = list->measureCount();
+    MoneyTransaction edited = day[2];
+    edited.note = QStringLiteral("Обед");
+    store->updateTransaction(edited);
+    settle();
+    ASSERT_EQ(view.transactionAt(4)->note, "Обед");  // newest first: the 10 o'clock one
+    EXPECT_EQ(list->measureCount(), measured + 1);
 }
 
 TEST_F(CalendarTest, Gallery) { galleryOf<MoneyCalendarView>("calendar", demoLedger(), QDateTime()); }

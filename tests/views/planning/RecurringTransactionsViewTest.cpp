@@ -6,6 +6,7 @@
 #include "components/SegmentedControl.h"
 #include "services/MoneyText.h"
 #include "store/DemoLedger.h"
+#include "support/PaintedListInput.h"
 #include "views/planning/MoneyToolsFixture.h"
 #include "views/planning/RecurringTransactionsView.h"
 
@@ -30,13 +31,13 @@ TEST_F(RecurringTest, EmptyStateThenARowThatTogglesTwice) {
     fill(editor, "Зарплата", "300", "Подарки");
     click(editor.addButton());
     EXPECT_FALSE(view.placeholder()->isVisible());
-    ASSERT_EQ(view.list()->count(), 1);
-    RecurringRow* row = view.rowAt(0);
-    EXPECT_EQ(row->amountLabel()->text(), cnyText(Decimal(300)));  // no sign for an income
+    ASSERT_EQ(view.rows()->count(), 1);
+    EXPECT_EQ(view.row(0)->amount, cnyText(Decimal(300)));  // no sign for an income
+    const QString key = view.rows()->keyAt(0);
     const int before = saves();
     for (const char* name : {"Включить", "Выключить"}) {
-        click(row->toggleButton());
-        EXPECT_EQ(row->toggleButton()->accessibleName(), QString::fromUtf8(name));
+        ASSERT_TRUE(paintedlist::clickButton(view.list(), key, RecurringRowDelegate::kToggle));
+        EXPECT_EQ(view.list()->buttonName(key, RecurringRowDelegate::kToggle), QString::fromUtf8(name));
     }
     EXPECT_TRUE(store->data().recurringTransactions->front().isActive);
     EXPECT_EQ(saves(), before + 2);
@@ -70,11 +71,32 @@ TEST_F(RecurringTest, AnUntouchedPickerPassesTheOpeningMomentAndAPastDateWaitsFo
     EXPECT_EQ(stored.frequency, RecurringFrequency::weekly);
     EXPECT_EQ(stored.nextDate, local(2026, 6, 1, 12));
     EXPECT_TRUE(store->data().transactions.empty());
-    const QString before = view.rowAt(0)->captionLabel()->text();
+    const QString before = view.row(0)->caption;
 
     RecurringTransactionsView& reopened = show<RecurringTransactionsView>(store->data());
     EXPECT_EQ(store->data().transactions.size(), 3u);  // 1, 8 and 15 June
-    EXPECT_NE(reopened.rowAt(0)->captionLabel()->text(), before);
+    EXPECT_NE(reopened.row(0)->caption, before);
+}
+
+// One gesture toggles once, and a toggle measures only its own row again.
+TEST_F(RecurringTest, ADoubleClickTogglesOnceAndOnlyThatRowIsMeasuredAgain) {
+    MoneyData data = MoneyData::emptyLedger();
+    std::vector<RecurringTransaction> items;
+    for (const char* id : {"r1", "r2", "r3"})
+        items.push_back({id, "Подписка", TransactionKind::expense, Decimal(169), "Развлечения",
+                         RecurringFrequency::monthly, local(2026, 7, 1), true});
+    data.recurringTransactions = items;
+    RecurringTransactionsView& view = show<RecurringTransactionsView>(data);
+    paintedlist::paint(view.list());
+    const qint64 measured = view.list()->measureCount();
+    const int before = saves();
+    ASSERT_TRUE(paintedlist::doubleClickButton(view.list(), "r2", RecurringRowDelegate::kToggle));
+    EXPECT_EQ(saves(), before + 1);
+    const auto& stored = *store->data().recurringTransactions;
+    EXPECT_EQ((std::vector<bool>{stored[0].isActive, stored[1].isActive, stored[2].isActive}),
+              (std::vector<bool>{true, false, true}));
+    EXPECT_EQ(view.list()->buttonName("r2", RecurringRowDelegate::kToggle), "Включить");
+    EXPECT_EQ(view.list()->measureCount(), measured + 1);
 }
 
 TEST_F(RecurringTest, Gallery) {

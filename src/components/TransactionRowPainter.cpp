@@ -1,0 +1,98 @@
+#include "components/TransactionRowPainter.h"
+
+#include <QPainter>
+#include <algorithm>
+
+#include "components/Symbols.h"
+#include "components/TextFit.h"
+#include "components/Theme.h"
+#include "components/TransactionRow.h"
+#include "models/MoneyModels.h"
+
+namespace TransactionRowPainter {
+
+int textRoom(int contentWidth) {
+    return contentWidth - TransactionRow::kIconBox - 3 * Spacing::rowSpacing - TransactionRow::kSpacerMin;
+}
+
+Columns columns(const MoneyTransaction& t, int contentWidth) {
+    const QFont category = TransactionRow::categoryFont();
+    const int room = textRoom(contentWidth);
+    const int natural =
+        QFontMetrics(TransactionRow::amountFont()).horizontalAdvance(TransactionRow::signedAmountText(t));
+    // The amount gives way to the category's widest word and to the date (a
+    // note, which may be long, elides instead).
+    const QFontMetrics metrics(category);
+    const int categoryLine = metrics.horizontalAdvance(t.category);
+    const int date =
+        t.note.isEmpty()
+            ? QFontMetrics(TransactionRow::detailFont()).horizontalAdvance(TransactionRow::detailText(t))
+            : 0;
+    Columns c;
+    // Most rows fit beside their whole amount: no word is looked for.
+    if (std::max(categoryLine, date) <= room - natural)
+        c.amountWidth = natural;
+    else
+        c.amountWidth = TransactionRow::amountWidth(
+            natural, room, std::max(TextFit::widestWord(t.category, category), date));
+    c.textWidth = std::max(room - c.amountWidth, 1);
+    c.categoryHeight = categoryLine <= c.textWidth
+                           ? metrics.height()
+                           : TextFit::wrappedHeight(t.category, category, c.textWidth);
+    return c;
+}
+
+int contentHeight(int categoryHeight) {
+    const int column =
+        categoryHeight + TransactionRow::kColumnGap + QFontMetrics(TransactionRow::detailFont()).height();
+    return std::max(TransactionRow::kIconBox, column);
+}
+
+void paint(QPainter* p, const QRect& content, const MoneyTransaction& t, const Columns& c) {
+    const Theme& theme = Theme::current();
+    const bool income = t.kind == TransactionKind::income;
+    const QColor kindColor = theme.color(income ? ColorRole::Green : ColorRole::Orange);
+    const int box = TransactionRow::kIconBox;
+
+    // Kind arrow on its pale disc.
+    const QRect icon(content.left(), content.center().y() - box / 2, box, box);
+    QColor pale = kindColor;
+    pale.setAlphaF(0.12f);
+    p->save();
+    p->setRenderHint(QPainter::Antialiasing);
+    p->setPen(Qt::NoPen);
+    p->setBrush(pale);
+    p->drawEllipse(icon);
+    p->restore();
+    const int symbolSize = Symbols::sizeForText(Theme::pointSize(TextStyle::Headline));
+    const qreal dpr = p->device() ? p->device()->devicePixelRatioF() : 1.0;
+    const QPixmap arrow = Symbols::pixmap(TransactionRow::kindSymbol(t.kind), symbolSize, kindColor, dpr);
+    p->drawPixmap(QRect(icon.center().x() - symbolSize / 2 + 1, icon.center().y() - symbolSize / 2 + 1,
+                        symbolSize, symbolSize),
+                  arrow);
+
+    // The amount at the trailing end, shrunk and then elided inside its width.
+    const QRect amount(content.right() + 1 - c.amountWidth, content.top(), c.amountWidth, content.height());
+    p->setPen(theme.color(income ? ColorRole::Green : ColorRole::Label));
+    TextFit::drawOneLine(p, amount, TransactionRow::signedAmountText(t), TransactionRow::amountFont(),
+                         Qt::AlignRight | Qt::AlignVCenter);
+
+    // Category over the note (or the date).
+    const int textLeft = icon.right() + 1 + Spacing::rowSpacing;
+    const QFont detailFont = TransactionRow::detailFont();
+    const QFontMetrics detailMetrics(detailFont);
+    const int columnHeight = c.categoryHeight + TransactionRow::kColumnGap + detailMetrics.height();
+    const int top = content.center().y() - columnHeight / 2;
+    p->setPen(theme.color(ColorRole::Label));
+    TextFit::WrappedText(t.category, TransactionRow::categoryFont(), c.textWidth)
+        .draw(p, QPointF(textLeft, top));
+    p->setFont(detailFont);
+    p->setPen(theme.color(ColorRole::SecondaryLabel));
+    const QString detail =
+        detailMetrics.elidedText(TransactionRow::detailText(t), Qt::ElideRight, c.textWidth);
+    p->drawText(QRect(textLeft, top + c.categoryHeight + TransactionRow::kColumnGap, c.textWidth,
+                      detailMetrics.height()),
+                Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, detail);
+}
+
+}  // namespace TransactionRowPainter

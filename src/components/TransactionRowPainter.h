@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QRect>
+
+class QPainter;
+struct MoneyTransaction;
+
+// Paints a ledger operation as TransactionRow lays it out (the kind arrow on
+// a pale disc, the category over the note or date, the signed amount), for
+// every painted list that shows operations: the operations list and the
+// calendar's day. The amount shrinks and then elides inside its width, so a
+// row never widens its page.
+namespace TransactionRowPainter {
+
+// How a row's content shares its width.
+struct Columns {
+    int amountWidth = 0;     // what the amount is given: its natural width, or less
+    int textWidth = 0;       // the text column: every pixel the amount leaves
+    int categoryHeight = 0;  // the category wrapped at the column's width
+};
+
+// What a row's content leaves its text column and amount together.
+int textRoom(int contentWidth);
+// The columns of a row whose content (the row without its paddings) is
+// `contentWidth` wide, measured afresh: the amount keeps its size while the
+// category's widest word and the date fit beside it, and shrinks first.
+Columns columns(const MoneyTransaction& t, int contentWidth);
+// The content's height: the icon's, or the text column's when taller.
+int contentHeight(int categoryHeight);
+// Paints the content in `content`: the icon at its left edge, the amount
+// ending at its right edge, the texts between, centred on its middle.
+void paint(QPainter* painter, const QRect& content, const MoneyTransaction& t, const Columns& columns);
+
+}  // namespace TransactionRowPainter
