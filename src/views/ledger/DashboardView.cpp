@@ -67,10 +67,11 @@ Button* headerAddButton(const QString& objectName) {
     return add;
 }
 
-// A card's headline, shrunk to fit beside the header's button rather than wrapped or pushing the card wider.
+// A card's headline, in the size of every card header: beside the header's
+// button it wraps between its words rather than shrink or push the card wider.
 SymbolLabel* headerLabel(const QString& title, const QString& symbol) {
     auto* label = new SymbolLabel(title, symbol, TextStyle::Headline);
-    label->titleLabel()->setMinimumScaleFactor(TextFit::kMinimumScale);
+    label->titleLabel()->setWordWrap(true);
     return label;
 }
 

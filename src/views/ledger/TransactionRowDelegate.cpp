@@ -64,6 +64,7 @@ TransactionRowDelegate::TransactionRowDelegate(SwipeListView* view)
 void TransactionRowDelegate::clearMeasurements() {
     categoryMetrics_.reset();
     amountMetrics_.reset();
+    detailMetrics_.reset();
     categoryWidths_.clear();
     amountWidths_.clear();
     wrappedHeights_.clear();
@@ -72,6 +73,7 @@ void TransactionRowDelegate::clearMeasurements() {
     lineHeight_ = 0;
     detailHeight_ = 0;
     recentCategories_ = {};
+    shared_ = {};
 }
 
 int TransactionRowDelegate::categoryAdvance(const QString& category) const {
@@ -135,7 +137,63 @@ int TransactionRowDelegate::textRoom(const MoneyTransaction& t, int cardWidth) {
 
 int TransactionRowDelegate::textWidth(const MoneyTransaction& t, int cardWidth) const {
     const int room = textRoom(t, cardWidth);
-    return room - TransactionRow::amountWidth(amountAdvance(t), room, widestWord(t.category));
+    return room - TransactionRow::amountWidth(amountAdvance(t), room, neededColumn(t, room));
+}
+
+int TransactionRowDelegate::neededColumn(const MoneyTransaction& t, int room) const {
+    int word = widestWord(t.category);
+    // A short category stays on one line.
+    if (const int category = categoryAdvance(t.category);
+        category <= static_cast<int>(room * TransactionRow::kShortCategoryShare))
+        word = std::max(word, category);
+    if (!t.note.isEmpty()) return word;
+    // The date line is shown whole (a note elides).
+    if (!detailMetrics_) detailMetrics_.emplace(detailFont());
+    return std::max(word, detailMetrics_->horizontalAdvance(TransactionRow::detailText(t)));
+}
+
+int TransactionRowDelegate::amountWidthIn(const MoneyTransaction& t, int cardWidth) const {
+    const int natural = QFontMetrics(amountFont()).horizontalAdvance(TransactionRow::signedAmountText(t));
+    const int room = textRoom(t, cardWidth);
+    return TransactionRow::amountWidth(natural, room, neededColumn(t, room));
+}
+
+int TransactionRowDelegate::fittingAmountSize(const MoneyTransaction& t, int cardWidth) const {
+    return TextFit::shrunkToFit(TransactionRow::signedAmountText(t), amountFont(), amountWidthIn(t, cardWidth))
+        .pixelSize();
+}
+
+int TransactionRowDelegate::sharedAmountSize(int cardWidth) const {
+    const auto* model = static_cast<const TransactionListModel*>(view_->model());
+    if (watchedModel_ != model) {
+        // Any change of the rows may change the amounts on screen.
+        watchedModel_ = model;
+        connect(model, &QAbstractItemModel::modelReset, this, [this] { shared_ = {}; });
+        connect(model, &QAbstractItemModel::layoutChanged, this, [this] { shared_ = {}; });
+        connect(model, &QAbstractItemModel::dataChanged, this, [this] { shared_ = {}; });
+        connect(model, &QAbstractItemModel::rowsInserted, this, [this] { shared_ = {}; });
+        connect(model, &QAbstractItemModel::rowsRemoved, this, [this] { shared_ = {}; });
+    }
+    const int body = amountFont().pixelSize();
+    const QRect viewport = view_->viewport()->rect();
+    const QModelIndex top = view_->indexAt(QPoint(viewport.center().x(), viewport.top() + 1));
+    QModelIndex bottom = view_->indexAt(QPoint(viewport.center().x(), viewport.bottom() - 1));
+    if (!top.isValid()) return body;
+    if (!bottom.isValid()) bottom = model->index(model->rowCount() - 1, 0);
+    const MoneyTransaction* first = model->transactionAt(top.row());
+    const MoneyTransaction* last = model->transactionAt(bottom.row());
+    if (!first || !last) return body;
+    const int rows = bottom.row() - top.row() + 1;
+    if (shared_.size > 0 && shared_.first == first->id && shared_.last == last->id && shared_.rows == rows &&
+        shared_.width == cardWidth)
+        return shared_.size;
+    const int floor = static_cast<int>(std::ceil(body * TransactionRow::kSharedSizeFloor));
+    int size = body;
+    for (int row = top.row(); row <= bottom.row(); ++row)
+        if (const MoneyTransaction* t = model->transactionAt(row))
+            if (const int fitting = fittingAmountSize(*t, cardWidth); fitting >= floor) size = std::min(size, fitting);
+    shared_ = {first->id, last->id, rows, cardWidth, size};
+    return size;
 }
 
 int TransactionRowDelegate::widestWord(const QString& category) const {
@@ -231,12 +289,14 @@ void TransactionRowDelegate::paintContent(QPainter* p, const QRect& card, const 
         right = star.left() - kStarGap;
     }
     const QString amountText = TransactionRow::signedAmountText(t);
-    const int natural = QFontMetrics(amountFont()).horizontalAdvance(amountText);
-    const int amountWidth =
-        TransactionRow::amountWidth(natural, textRoom(t, card.width()), widestWord(t.category));
+    const int amountWidth = amountWidthIn(t, card.width());
     const QRect amount(right - amountWidth, card.top(), amountWidth, card.height());
     p->setPen(theme.color(income ? ColorRole::Green : ColorRole::Label));
-    TextFit::drawOneLine(p, amount, amountText, amountFont(), Qt::AlignRight | Qt::AlignVCenter);
+    // The size the rows on screen share, unless this amount only fits far smaller.
+    QFont face = amountFont();
+    const int floor = static_cast<int>(std::ceil(face.pixelSize() * TransactionRow::kSharedSizeFloor));
+    if (fittingAmountSize(t, card.width()) >= floor) face.setPixelSize(sharedAmountSize(card.width()));
+    TextFit::drawOneLine(p, amount, amountText, face, Qt::AlignRight | Qt::AlignVCenter);
 
     // Category over the note (or the date).
     // The text column takes every pixel the amount leaves, measured as for the row's height.

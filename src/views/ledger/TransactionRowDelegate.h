@@ -2,7 +2,9 @@
 
 #include <QFontMetrics>
 #include <QHash>
+#include <QPointer>
 #include <QStyledItemDelegate>
+#include <QUuid>
 #include <array>
 #include <utility>
 #include <optional>
@@ -50,6 +52,14 @@ private:
     // The height of a category wrapped at a width, laid out once per text and width.
     int categoryHeight(const QString& category, int width) const;
     int widestWord(const QString& category) const;
+    // What the text column needs at least (TransactionRow::neededColumn), the widest words cached.
+    int neededColumn(const MoneyTransaction& t, int room) const;
+    // The amount's width in a row of a card that wide, and the size its whole amount fits at there.
+    int amountWidthIn(const MoneyTransaction& t, int cardWidth) const;
+    int fittingAmountSize(const MoneyTransaction& t, int cardWidth) const;
+    // The size the amounts of the rows on screen share (TransactionRow::shareAmountSize):
+    // the largest every one of them fits at, leaving out one that only fits far smaller.
+    int sharedAmountSize(int cardWidth) const;
     int widestAmount() const;
 
     void paintContent(QPainter* painter, const QRect& card, const MoneyTransaction& t, bool first, bool last) const;
@@ -58,6 +68,7 @@ private:
     SwipeListView* view_;
     mutable std::optional<QFontMetrics> categoryMetrics_;
     mutable std::optional<QFontMetrics> amountMetrics_;
+    mutable std::optional<QFontMetrics> detailMetrics_;
     mutable int detailHeight_ = 0;
     mutable int lineHeight_ = 0;  // one line of category
     mutable int widestAmount_ = 0;
@@ -67,4 +78,14 @@ private:
     mutable QHash<QString, int> widestWords_;
     mutable std::array<std::pair<QString, int>, 8> recentCategories_;
     mutable size_t nextRecent_ = 0;
+    // The shared size, for the rows on screen (first and last id) at a width.
+    struct SharedSize {
+        QUuid first;
+        QUuid last;
+        int rows = 0;
+        int width = 0;
+        int size = 0;
+    };
+    mutable SharedSize shared_;
+    mutable QPointer<const QAbstractItemModel> watchedModel_;
 };
