@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QFontMetricsF>
 #include <QLineEdit>
+#include <QTimer>
 #include <cmath>
 
 namespace {
@@ -12,27 +13,38 @@ namespace {
 constexpr int kLineEditMargin = 2;
 constexpr int kCursor = 1;
 
+// Watches the field's text box: it is resized after the field has placed
+// it inside its padding and chevron, so both geometries are final then.
 class WholeValue : public QObject {
 public:
-    using QObject::QObject;
+    explicit WholeValue(QDateTimeEdit* field) : QObject(field), field_(field) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         switch (event->type()) {
-            case QEvent::Show:
             case QEvent::Resize:
+            case QEvent::Show:
             case QEvent::FontChange:
             case QEvent::StyleChange:
-                if (auto* field = qobject_cast<QDateTimeEdit*>(watched)) {
-                    const int needed = DateField::wholeValueWidth(*field);
-                    if (needed > field->minimumWidth()) field->setMinimumWidth(needed);
-                }
+                // Not while the field is being torn down (its text box outlives its date part).
+                if (!qobject_cast<QDateTimeEdit*>(field_) || pending_) break;
+                // After the event: widening the field while it is shown or resized re-enters both.
+                pending_ = true;
+                QTimer::singleShot(0, this, [this] {
+                    pending_ = false;
+                    if (const int needed = DateField::wholeValueWidth(*field_); needed > field_->minimumWidth())
+                        field_->setMinimumWidth(needed);
+                });
                 break;
             default:
                 break;
         }
         return QObject::eventFilter(watched, event);
     }
+
+private:
+    QDateTimeEdit* field_;
+    bool pending_ = false;
 };
 
 }  // namespace
@@ -56,8 +68,11 @@ int wholeValueWidth(const QDateTimeEdit& field) {
 }
 
 void showWholeValue(QDateTimeEdit* field) {
-    if (field->findChild<WholeValue*>(QString(), Qt::FindDirectChildrenOnly)) return;
-    field->installEventFilter(new WholeValue(field));
+    if (field->property("zanbeckWholeValue").toBool()) return;
+    field->setProperty("zanbeckWholeValue", true);
+    auto* watcher = new WholeValue(field);
+    field->installEventFilter(watcher);
+    if (auto* edit = field->findChild<QLineEdit*>()) edit->installEventFilter(watcher);
 }
 
 }  // namespace DateField

@@ -7,12 +7,14 @@
 #include "components/Theme.h"
 
 #include <QEvent>
+#include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStackedLayout>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -52,7 +54,11 @@ private:
     static int sideWidth(const QHBoxLayout* side) { return side->isEmpty() ? 0 : side->sizeHint().width(); }
     void balanceTitle() {
         if (!title || !leading || !trailing) return;
-        const int difference = sideWidth(leading) - sideWidth(trailing);
+        // Centred as far as the whole title still fits; a long one moves aside instead of shrinking.
+        const int natural =
+            static_cast<int>(std::ceil(QFontMetricsF(title->font()).horizontalAdvance(title->text()))) + 1;
+        const int spare = std::max(title->width() - natural, 0);
+        const int difference = std::clamp(sideWidth(leading) - sideWidth(trailing), -spare, spare);
         const QMargins margins(std::max(-difference, 0), 0, std::max(difference, 0), 0);
         if (title->contentsMargins() != margins) title->setContentsMargins(margins);
     }

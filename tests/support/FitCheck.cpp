@@ -44,11 +44,9 @@ const QAbstractScrollArea* areaOfViewport(const QWidget* widget) {
     return area && area->viewport() == widget ? area : nullptr;
 }
 
-bool overlapsVertically(const QRect& a, const QRect& b) { return a.top() <= b.bottom() && b.top() <= a.bottom(); }
-
-// The width a widget could have on its row: its own plus the empty pixels
-// beside it (up to the next widget on the row or its parent's inner edge),
-// less the gap a row keeps between neighbours anyway.
+// The width a widget could have: its own plus the empty pixels beside it (up
+// to the nearest widget on either side or its parent's inner edge), less the
+// gap a row keeps between neighbours anyway.
 int roomFor(const QWidget* widget) {
     const QWidget* parent = widget->parentWidget();
     if (!parent) return widget->width();
@@ -61,7 +59,9 @@ int roomFor(const QWidget* widget) {
         const auto* other = qobject_cast<const QWidget*>(object);
         if (!other || other == widget || other->isWindow() || !other->isVisibleTo(parent)) continue;
         const QRect theirs = other->geometry();
-        if (theirs.isEmpty() || !overlapsVertically(theirs, mine)) continue;
+        // Anything beside it blocks, on its line or not (a row's amount sits
+        // level with the two lines of text to its left).
+        if (theirs.isEmpty()) continue;
         if (theirs.left() > mine.right()) right = std::min(right, theirs.left() - 1);
         if (theirs.right() < mine.left()) left = std::max(left, theirs.right() + 1);
     }

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "components/DateField.h"
+#include "components/Toggle.h"
 #include "components/TextLabel.h"
 #include "components/TransactionRow.h"
 #include "store/DemoLedger.h"
@@ -127,19 +128,23 @@ TEST_F(ScreensFitTest, EveryEditorsDateFieldShowsItsWholeValue) {
              openEmpty();
              auto* view = new GoalEditorView(*store);
              presentSheet(view);
-             return static_cast<QDateTimeEdit*>(view->findChild<QDateEdit*>());
+             click(view->deadlineSwitch()->toggle());  // the deadline is optional
+             return static_cast<QDateTimeEdit*>(view->deadlinePicker());
          }},
         {"task-editor",
          [&] {
              openEmpty();
              auto* view = new RewardTaskEditorView(*store);
              presentSheet(view);
+             click(view->deadlineSwitch()->toggle());
              return static_cast<QDateTimeEdit*>(view->dueDatePicker());
          }},
         {"debt-editor",
          [&] {
              auto& screen = show<DebtsView>(MoneyData::emptyLedger());
-             return static_cast<QDateTimeEdit*>(openEditor<DebtEditorView>(screen).duePicker());
+             auto& editor = openEditor<DebtEditorView>(screen);
+             click(editor.findChild<ToggleRow*>()->toggle());  // the due date is optional
+             return static_cast<QDateTimeEdit*>(editor.duePicker());
          }},
         {"challenge-editor",
          [&] {

@@ -35,13 +35,17 @@ PickerRow::PickerRow(const QString& title, QWidget* parent)
     // words rather than shrink below its neighbours or push the row out.
     value_->setWordWrap(true);
     value_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    value_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    QSizePolicy valuePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    valuePolicy.setHeightForWidth(true);  // its wrapped lines set the row's height
+    value_->setSizePolicy(valuePolicy);
     auto* chevron = new SymbolView(QStringLiteral("chevron.right"), settings_style::chevronSize);
     chevron->setTint(ColorRole::TertiaryLabel);
     line->addWidget(title_);
     line->addWidget(value_, 1);
     line->addWidget(chevron);
     makeChildrenTransparent();
+    // As tall as a wrapped value needs (a tile keeps its hinted height otherwise).
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
     setAccessibleName(title);
 }
 
