@@ -21,11 +21,13 @@ QFont TransactionRow::categoryFont() { return Theme::font(TextStyle::Body, QFont
 QFont TransactionRow::detailFont() { return Theme::font(TextStyle::Caption); }
 QFont TransactionRow::amountFont() { return Theme::font(TextStyle::Body, QFont::DemiBold); }
 
-int TransactionRow::amountWidth(int natural, int room, int needed) {
+int TransactionRow::amountWidth(int natural, int room, int needed, int widestWord) {
     // A little over the smallest face's share, so that face still shows the whole amount.
     const int smallest = static_cast<int>(std::ceil(natural * (TextFit::kMinimumScale + 0.05)));
     const int width = std::min(natural, std::max(room - needed, smallest));
-    return std::clamp(width, 0, std::max(room - std::min(needed, room / 3), 0));
+    // The column keeps its widest word (up to half the room) and a third of the room.
+    const int column = std::max(std::min(needed, room / 3), std::min(widestWord, room / 2));
+    return std::clamp(width, 0, std::max(room - column, 0));
 }
 
 int TransactionRow::neededColumn(const MoneyTransaction& t, int shortCategory) {
@@ -111,7 +113,8 @@ TransactionRow::Split TransactionRow::split(int width) const {
     const int natural =
         static_cast<int>(std::ceil(QFontMetricsF(amountFont()).horizontalAdvance(amount_->text()))) + 1;
     const int shortCategory = static_cast<int>(room * kShortCategoryShare);
-    const int amount = amountWidth(natural, room, neededColumn(transaction_, shortCategory));
+    const int amount = amountWidth(natural, room, neededColumn(transaction_, shortCategory),
+                                   TextFit::widestWord(transaction_.category, categoryFont()));
     return {room - amount, amount};
 }
 

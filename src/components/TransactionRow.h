@@ -29,8 +29,9 @@ public:
     // date line); otherwise it shrinks (TextFit, down to about half its
     // size) to leave the column that much, down to the width its smallest
     // face needs; it never takes the column below a third of the room (or
-    // what the column needs, when less): an amount too long for that elides.
-    static int amountWidth(int natural, int room, int needed);
+    // what the column needs, when less) nor below the category's widest word
+    // (up to half the room): an amount too long for that elides.
+    static int amountWidth(int natural, int room, int needed, int widestWord);
     // What the text column needs at least: the widest word of the category,
     // the whole category when it is short (up to `shortCategory` wide: it
     // stays on one line), and, when the row shows the date (no note), the

@@ -31,11 +31,13 @@ namespace {
 
 class ScreensFitTest : public MoneyToolsFixture {
 protected:
-    // The demo ledger with today's two largest operations: eleven whole digits each.
+    // The demo ledger with its two newest operations of eleven whole digits each.
     MoneyData hugeLedger() const {
         MoneyData data = demoLedger();
-        data.transactions.push_back(expense(dec("12345678901.55"), clock.now().addSecs(-60), "Без категории"));
-        MoneyTransaction income = StoreFixture::income(dec("98765432109.99"), clock.now().addSecs(-120));
+        QDateTime newest = clock.now();
+        for (const MoneyTransaction& t : data.transactions) newest = std::max(newest, t.date);
+        data.transactions.push_back(expense(dec("12345678901.55"), newest.addSecs(60), "Без категории"));
+        MoneyTransaction income = StoreFixture::income(dec("98765432109.99"), newest.addSecs(120));
         income.category = QStringLiteral("Зарплата");
         income.isFavorite = true;
         data.transactions.push_back(income);
@@ -90,7 +92,8 @@ TEST_F(ScreensFitTest, ElevenDigitAmountsShrinkInsteadOfWideningAnyPage) {
     expectRowsFit();
     saveBothSchemes(QStringLiteral("huge-amount-dashboard"), dashboard->body()->verticalScrollBar());
 
-    auto& calendar = show<MoneyCalendarView>(hugeLedger(), clock.now());
+    const MoneyData huge = hugeLedger();
+    auto& calendar = show<MoneyCalendarView>(huge, huge.transactions.back().date);
     expectFitsWidth(calendar.body());
     EXPECT_GE(calendar.findChildren<TransactionRow*>().size(), 2);
     expectRowsFit();

@@ -130,14 +130,16 @@ int TransactionRowDelegate::widestAmount() const {
     return widestAmount_;
 }
 
-int TransactionRowDelegate::textRoom(const MoneyTransaction& t, int cardWidth) {
-    const int star = t.isFavorite.value_or(false) ? kStarSize + kStarGap : 0;
-    return cardWidth - 2 * kPaddingH - kIconBox - 3 * kSpacing - kSpacerMin - star;
+int TransactionRowDelegate::textRoom(const MoneyTransaction&, int cardWidth) {
+    // A favourite's star sits in the gap before its amount's place, which
+    // moves left by the star's width: its text and amount keep the room (and
+    // the size) of every other row rather than shrink beside the star.
+    return cardWidth - 2 * kPaddingH - kIconBox - 3 * kSpacing - kSpacerMin;
 }
 
 int TransactionRowDelegate::textWidth(const MoneyTransaction& t, int cardWidth) const {
     const int room = textRoom(t, cardWidth);
-    return room - TransactionRow::amountWidth(amountAdvance(t), room, neededColumn(t, room));
+    return room - TransactionRow::amountWidth(amountAdvance(t), room, neededColumn(t, room), widestWord(t.category));
 }
 
 int TransactionRowDelegate::neededColumn(const MoneyTransaction& t, int room) const {
@@ -155,7 +157,16 @@ int TransactionRowDelegate::neededColumn(const MoneyTransaction& t, int room) co
 int TransactionRowDelegate::amountWidthIn(const MoneyTransaction& t, int cardWidth) const {
     const int natural = QFontMetrics(amountFont()).horizontalAdvance(TransactionRow::signedAmountText(t));
     const int room = textRoom(t, cardWidth);
-    return TransactionRow::amountWidth(natural, room, neededColumn(t, room));
+    return TransactionRow::amountWidth(natural, room, neededColumn(t, room), widestWord(t.category));
+}
+
+QFont TransactionRowDelegate::amountFace(const MoneyTransaction& t, int cardWidth) const {
+    // The size the rows on screen share, unless this amount only fits far smaller.
+    QFont face = amountFont();
+    const int floor = static_cast<int>(std::ceil(face.pixelSize() * TransactionRow::kSharedSizeFloor));
+    const int fitting = fittingAmountSize(t, cardWidth);
+    face.setPixelSize(fitting >= floor ? std::min(fitting, sharedAmountSize(cardWidth)) : fitting);
+    return face;
 }
 
 int TransactionRowDelegate::fittingAmountSize(const MoneyTransaction& t, int cardWidth) const {
@@ -292,11 +303,7 @@ void TransactionRowDelegate::paintContent(QPainter* p, const QRect& card, const 
     const int amountWidth = amountWidthIn(t, card.width());
     const QRect amount(right - amountWidth, card.top(), amountWidth, card.height());
     p->setPen(theme.color(income ? ColorRole::Green : ColorRole::Label));
-    // The size the rows on screen share, unless this amount only fits far smaller.
-    QFont face = amountFont();
-    const int floor = static_cast<int>(std::ceil(face.pixelSize() * TransactionRow::kSharedSizeFloor));
-    if (fittingAmountSize(t, card.width()) >= floor) face.setPixelSize(sharedAmountSize(card.width()));
-    TextFit::drawOneLine(p, amount, amountText, face, Qt::AlignRight | Qt::AlignVCenter);
+    TextFit::drawOneLine(p, amount, amountText, amountFace(t, card.width()), Qt::AlignRight | Qt::AlignVCenter);
 
     // Category over the note (or the date).
     // The text column takes every pixel the amount leaves, measured as for the row's height.

@@ -37,8 +37,12 @@ public:
     void clearMeasurements();
 
     // The width of a row's text column on a card of that width: everything
-    // the icon, the gaps, the amount and the favourite star leave.
+    // the icon, the gaps and the amount leave (a favourite's star narrows
+    // the gap before its amount instead).
     int textWidth(const MoneyTransaction& t, int cardWidth) const;
+    // The face a row's amount is drawn in: the size the rows on screen share
+    // (a favourite's too), or a smaller one for an amount that only fits far smaller.
+    QFont amountFace(const MoneyTransaction& t, int cardWidth) const;
 
 private:
     // Text widths of categories (by text: a ledger repeats a few categories
@@ -47,7 +51,7 @@ private:
     // heights of all rows neither formats nor measures every amount.
     int categoryAdvance(const QString& category) const;
     int amountAdvance(const MoneyTransaction& t) const;
-    // What the row leaves its text column and amount together.
+    // What the row leaves its text column and amount together (a favourite's too).
     static int textRoom(const MoneyTransaction& t, int cardWidth);
     // The height of a category wrapped at a width, laid out once per text and width.
     int categoryHeight(const QString& category, int width) const;
