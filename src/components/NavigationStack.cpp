@@ -6,11 +6,15 @@
 #include "components/TextLabel.h"
 #include "components/Theme.h"
 
+#include <QEvent>
+#include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStackedLayout>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -26,12 +30,37 @@ public:
         connect(&Theme::current(), &Theme::changed, this, qOverload<>(&QWidget::update));
     }
     bool hairline = false;
+    // The title, centred on the bar rather than in the space between the
+    // items: the narrower side gets the difference as an inner margin.
+    TextLabel* title = nullptr;
+    QHBoxLayout* leading = nullptr;
+    QHBoxLayout* trailing = nullptr;
 
 protected:
+    bool event(QEvent* event) override {
+        // The bar's layout has placed its items by the time these arrive.
+        const bool handled = QWidget::event(event);
+        if (event->type() == QEvent::LayoutRequest || event->type() == QEvent::Resize) balanceTitle();
+        return handled;
+    }
+
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.fillRect(rect(), Theme::current().color(hairline ? ColorRole::BarBackground : ColorRole::GroupedBackground));
         if (hairline) p.fillRect(QRect(0, height() - 1, width(), 1), Theme::current().color(ColorRole::Separator));
+    }
+
+private:
+    static int sideWidth(const QHBoxLayout* side) { return side->isEmpty() ? 0 : side->sizeHint().width(); }
+    void balanceTitle() {
+        if (!title || !leading || !trailing) return;
+        // Centred as far as the whole title still fits; a long one moves aside instead of shrinking.
+        const int natural =
+            static_cast<int>(std::ceil(QFontMetricsF(title->font()).horizontalAdvance(title->text()))) + 1;
+        const int spare = std::max(title->width() - natural, 0);
+        const int difference = std::clamp(sideWidth(leading) - sideWidth(trailing), -spare, spare);
+        const QMargins margins(std::max(-difference, 0), 0, std::max(difference, 0), 0);
+        if (title->contentsMargins() != margins) title->setContentsMargins(margins);
     }
 };
 
@@ -67,11 +96,16 @@ NavigationPage::NavigationPage(const QString& title, QWidget* parent) : QWidget(
     leading_->addWidget(back_);
     inlineTitle_ = new TextLabel(title, TextStyle::Headline, ColorRole::Label, bar_);
     inlineTitle_->setObjectName(QStringLiteral("navigationTitle"));
-    inlineTitle_->setElideMode(Qt::ElideRight);
+    // A long title shrinks to fit its line, then elides.
+    inlineTitle_->setMinimumScaleFactor(TextFit::kMinimumScale);
     inlineTitle_->setAlignment(Qt::AlignCenter);
     barRow->addLayout(leading_);
     barRow->addWidget(inlineTitle_, 1);
     barRow->addLayout(trailing_);
+    auto* bar = static_cast<NavigationBar*>(bar_);
+    bar->title = inlineTitle_;
+    bar->leading = leading_;
+    bar->trailing = trailing_;
     column_->addWidget(bar_);
 
     largeTitle_ = new TextLabel(title, TextStyle::LargeTitle, ColorRole::Label, this);

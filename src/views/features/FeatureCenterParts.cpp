@@ -130,7 +130,9 @@ FeatureModuleRow::FeatureModuleRow(const FeatureModule& module, bool isWorking, 
     title->setTextStyle(TextStyle::Subheadline, QFont::Bold);
     title->setWordWrap(true);
     auto* detail = new TextLabel(detail_, TextStyle::Caption, ColorRole::SecondaryLabel);
+    detail->setObjectName(QStringLiteral("featureDetail"));
     detail->setWordWrap(true);
+    detail->setMaximumLineCount(2);
     texts->addWidget(title);
     texts->addWidget(detail);
     row->addLayout(texts, 1);
