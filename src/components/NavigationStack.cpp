@@ -137,20 +137,45 @@ void NavigationPage::setTitleDisplay(TitleDisplay display) {
 PageBody* NavigationPage::body() {
     if (!body_) {
         body_ = new PageBody(this);
-        // The large title moves into the body so that it scrolls away.
-        column_->removeWidget(largeTitle_);
-        largeTitle_->setContentsMargins(0, 0, 0, 0);
-        body_->stack()->insertWidget(0, largeTitle_);
         body_->stack()->setContentsMargins(Spacing::pagePadding, 0, Spacing::pagePadding, Spacing::pagePadding);
         if (QLayoutItem* stretch = column_->itemAt(column_->count() - 1); stretch && stretch->spacerItem()) {
             column_->removeItem(stretch);
             delete stretch;
         }
         column_->addWidget(body_, 1);
-        connect(body_->verticalScrollBar(), &QScrollBar::valueChanged, this, &NavigationPage::updateInlineTitle);
-        updateInlineTitle();
+        setScrollingBody(body_);
     }
     return body_;
+}
+
+void NavigationPage::setScrollingBody(PageBody* body) {
+    if (body == scrolling_) return;
+    if (scrolling_) {
+        disconnect(scrolling_->verticalScrollBar(), nullptr, this, nullptr);
+        scrolling_->stack()->removeWidget(largeTitle_);
+    } else {
+        column_->removeWidget(largeTitle_);
+    }
+    scrolling_ = body;
+    if (body) {
+        // The title is the body's first row, so that it scrolls away; the
+        // body's side padding is the title's.
+        largeTitle_->setContentsMargins(0, 0, 0, 0);
+        QMargins margins = body->stack()->contentsMargins();
+        margins.setTop(0);
+        body->stack()->setContentsMargins(margins);
+        // Below a pull-to-refresh strip, which stays above everything.
+        QLayoutItem* first = body->stack()->itemAt(0);
+        const bool belowStrip = first && first->widget() &&
+                                first->widget()->objectName() == QLatin1String("pullToRefresh");
+        body->stack()->insertWidget(belowStrip ? 1 : 0, largeTitle_);
+        connect(body->verticalScrollBar(), &QScrollBar::valueChanged, this, &NavigationPage::updateInlineTitle);
+    } else {
+        largeTitle_->setParent(this);
+        largeTitle_->setContentsMargins(Spacing::pagePadding, 0, Spacing::pagePadding, 4);
+        column_->insertWidget(column_->indexOf(bar_) + 1, largeTitle_);
+    }
+    updateInlineTitle();
 }
 
 void NavigationPage::setContent(QWidget* content) {
@@ -215,7 +240,8 @@ void NavigationPage::updateInlineTitle() {
     const bool large = display_ == TitleDisplay::Large && !title_.isEmpty();
     largeTitle_->setVisible(large);
     bool showInline = !large;
-    if (large && body_) showInline = body_->verticalScrollBar()->value() > largeTitle_->geometry().bottom();
+    if (large && scrolling_)
+        showInline = scrolling_->verticalScrollBar()->value() > largeTitle_->geometry().bottom();
     inlineTitle_->setText(showInline ? title_ : QString());
     auto* bar = static_cast<NavigationBar*>(bar_);
     bar->hairline = large && showInline;
