@@ -120,8 +120,8 @@ const std::vector<Route>& routes() {
              const auto childId = textField(body, "childId");
              const auto title = textField(body, "title");
              const auto reward = numberField(body, "reward");
-             status = 201;
-             return store.addTask(me, childId, title, reward);
+             status = 201;  // a repeated Idempotency-Key is answered as the first time
+             return store.addTask(me, childId, title, reward, req.idempotencyKey);
          }},
         {"PATCH", "/api/tasks",
          [](FamilyStore& store, const ApiRequest& req, int&) {

@@ -13,6 +13,7 @@ struct ApiRequest {
     std::string_view method;         // "GET", "POST", "PATCH", ...
     std::string_view target;         // path, possibly with a query
     std::string_view authorization;  // the Authorization header, or empty
+    std::string_view idempotencyKey;  // the Idempotency-Key header, or empty
     std::string_view body;
 };
 
