@@ -8,12 +8,15 @@
 #include <cstring>
 #include <filesystem>
 
+#include "Database.h"
+
 std::vector<family::Account> seedStore(const std::string& dataDir,
                                        const std::vector<family::NewAccount>& accounts, bool sameFamily) {
-    std::filesystem::create_directories(dataDir);
+    const bool postgres = family::isPostgresLocation(dataDir);
+    if (!postgres) std::filesystem::create_directories(dataDir);
     family::StoreSettings settings;
     settings.minimalPasswordCost = true;
-    family::FamilyStore store(dataDir + "/family.sqlite3", family::systemClock, settings);
+    family::FamilyStore store(postgres ? dataDir : dataDir + "/family.sqlite3", family::systemClock, settings);
     return store.addAccounts(accounts, sameFamily);
 }
 
@@ -31,7 +34,8 @@ int ServerProcess::start() {
         dup2(fds[1], STDOUT_FILENO);
         close(fds[0]);
         close(fds[1]);
-        execl(ZANBECK_SERVER_EXECUTABLE, ZANBECK_SERVER_EXECUTABLE, "serve", "--data", dataDir_.c_str(),
+        const char* storeOption = family::isPostgresLocation(dataDir_) ? "--database" : "--data";
+        execl(ZANBECK_SERVER_EXECUTABLE, ZANBECK_SERVER_EXECUTABLE, "serve", storeOption, dataDir_.c_str(),
               "--host", "127.0.0.1", "--port", "0", static_cast<char*>(nullptr));
         _exit(127);
     }
