@@ -2,6 +2,10 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
+#include <map>
+#include <thread>
+
 namespace family {
 
 namespace {
@@ -15,13 +19,31 @@ namespace {
     throw DatabaseError(std::string(what) + ": " + sqlite3_errmsg(db), kind);
 }
 
+// A statement compiled once per connection and kept: compiling costs more than
+// running most of the store's statements.
+struct CachedStatement {
+    sqlite3_stmt* stmt = nullptr;
+    bool inUse = false;
+};
+
 class SqliteCursor final : public Cursor {
 public:
     SqliteCursor(sqlite3* db, std::string_view sql) : db_(db) {
         if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr) != SQLITE_OK)
             fail(db_, "prepare");
     }
-    ~SqliteCursor() override { sqlite3_finalize(stmt_); }
+    SqliteCursor(sqlite3* db, CachedStatement& cached) : db_(db), stmt_(cached.stmt), cached_(&cached) {
+        cached.inUse = true;
+    }
+    ~SqliteCursor() override {
+        if (!cached_) {
+            sqlite3_finalize(stmt_);
+            return;
+        }
+        sqlite3_reset(stmt_);
+        sqlite3_clear_bindings(stmt_);
+        cached_->inUse = false;
+    }
 
     void bindText(int index, std::string_view text) override {
         if (sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT) !=
@@ -61,6 +83,7 @@ public:
 private:
     sqlite3* db_;
     sqlite3_stmt* stmt_ = nullptr;
+    CachedStatement* cached_ = nullptr;
 };
 
 class SqliteDatabase final : public Database {
@@ -76,14 +99,28 @@ public:
         }
         // A writer waits here for another connection's write to end; what is
         // still busy after this is retried by the store.
-        sqlite3_busy_timeout(db_, 5000);
+        sqlite3_busy_handler(db_, &SqliteDatabase::waitForLock, nullptr);
         exec("PRAGMA foreign_keys = ON");
         // WAL keeps readers and the writer apart; FULL syncs every commit so an
         // acknowledged change survives a crash of the process or of the machine.
         exec("PRAGMA journal_mode = WAL");
         exec("PRAGMA synchronous = FULL");
     }
-    ~SqliteDatabase() override { sqlite3_close(db_); }
+    ~SqliteDatabase() override {
+        for (auto& [sql, cached] : statements_) sqlite3_finalize(cached.stmt);
+        sqlite3_close(db_);
+    }
+
+    // SQLite's own busy timeout sleeps in steps of up to 100 ms, so a queue of
+    // writers hands the lock on slowly; a write takes well under a millisecond,
+    // so poll in short, slowly growing naps instead, for up to about 5 s.
+    static int waitForLock(void*, int attempt) {
+        constexpr int kMaxAttempts = 20000;
+        if (attempt >= kMaxAttempts) return 0;
+        const int micros = attempt < 20 ? 20 : attempt < 200 ? 100 : 250;
+        std::this_thread::sleep_for(std::chrono::microseconds(micros));
+        return 1;
+    }
 
     Kind kind() const override { return Kind::Sqlite; }
 
@@ -97,7 +134,19 @@ public:
             throw DatabaseError("SQL failed: " + text, busy ? DatabaseError::Retry : DatabaseError::Other);
         }
     }
-    Statement prepare(std::string_view sql) override { return Statement(std::make_unique<SqliteCursor>(db_, sql)); }
+    Statement prepare(std::string_view sql) override {
+        auto found = statements_.find(sql);
+        if (found == statements_.end()) {
+            CachedStatement cached;
+            if (sqlite3_prepare_v3(db_, sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
+                                   &cached.stmt, nullptr) != SQLITE_OK)
+                fail(db_, "prepare");
+            found = statements_.emplace(std::string(sql), cached).first;
+        }
+        // The same text still running (a statement inside a loop over itself) gets one of its own.
+        if (found->second.inUse) return Statement(std::make_unique<SqliteCursor>(db_, sql));
+        return Statement(std::make_unique<SqliteCursor>(db_, found->second));
+    }
     std::int64_t changes() const override { return sqlite3_changes(db_); }
 
     // IMMEDIATE takes the write lock at once, so a write transaction never
@@ -115,6 +164,7 @@ public:
 
 private:
     sqlite3* db_ = nullptr;
+    std::map<std::string, CachedStatement, std::less<>> statements_;
 };
 
 }  // namespace
