@@ -262,7 +262,7 @@ int main(int argc, char** argv) try {
     std::optional<TempPostgres> cluster;
     std::string store = options.database;
     if (store.empty() && options.postgres) {
-        cluster.emplace();
+        cluster.emplace(true);
         if (!cluster->problem().empty()) throw std::runtime_error("PostgreSQL: " + cluster->problem());
         store = cluster->newDatabase();
     }

@@ -30,7 +30,7 @@ std::string postgresBin() {
 
 }  // namespace
 
-TempPostgres::TempPostgres() {
+TempPostgres::TempPostgres(bool durable) {
     bin_ = postgresBin();
     if (bin_.empty()) {
         problem_ = "no PostgreSQL server under /usr/lib/postgresql (scripts/setup installs postgresql)";
@@ -58,10 +58,10 @@ TempPostgres::TempPostgres() {
         problem_ = "initdb failed (see " + folder_ + "/initdb.log)";
         return;
     }
-    // Unix socket only, in the private folder; fsync off since the cluster dies with the test.
+    // Unix socket only, in the private folder.
     const std::string start = as + bin_ + "/pg_ctl -D " + folder_ + "/data -l " + folder_ +
                               "/server.log -w -o \"-c listen_addresses= -k " + folder_ +
-                              " -c fsync=off -c max_connections=300\" start > /dev/null 2>&1";
+                              (durable ? "" : " -c fsync=off") + " -c max_connections=300\" start > /dev/null 2>&1";
     if (std::system(start.c_str()) != 0) {
         problem_ = "pg_ctl start failed (see " + folder_ + "/server.log)";
         return;

@@ -8,7 +8,9 @@
 // and removed with the object.
 class TempPostgres {
 public:
-    TempPostgres();
+    // durable: fsync on, as a real server runs (for measurements); the tests
+    // leave it off, since the cluster dies with them.
+    explicit TempPostgres(bool durable = false);
     ~TempPostgres();
     TempPostgres(const TempPostgres&) = delete;
     TempPostgres& operator=(const TempPostgres&) = delete;
