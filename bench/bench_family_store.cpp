@@ -36,7 +36,7 @@ void BM_FamilyRead(benchmark::State& state) {
     Family f(static_cast<int>(state.range(0)));
     std::size_t bytes = 0;
     for (auto _ : state) {
-        const auto answer = f.store->family(f.store->authenticate(f.token)).dump();
+        const auto answer = f.store->familyText(f.store->authenticate(f.token));
         bytes = answer.size();
         benchmark::DoNotOptimize(answer.data());
     }

@@ -76,6 +76,8 @@ public:
     Account authenticate(std::string_view token);
 
     nlohmann::json family(const Account& viewer);
+    // The same answer as JSON text, written without building a document: what GET /api/family sends.
+    std::string familyText(const Account& viewer);
     nlohmann::json setPreferences(const Account& viewer, const std::string& currency, const std::string& language);
     nlohmann::json createPairingCode(const Account& viewer);
     nlohmann::json createParentInvite(const Account& viewer);
