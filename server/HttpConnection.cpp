@@ -97,8 +97,8 @@ private:
         asio::post(context_.workers, [self = this->shared_from_this()] {
             const auto& req = self->parser_->get();
             const ApiRequest request{view(req.method_string()), view(req.target()),
-                                     view(req[http::field::authorization]), view(req["Idempotency-Key"]),
-                                     req.body()};
+                                     view(req[http::field::authorization]), req.body(),
+                                     view(req["Idempotency-Key"])};
             auto answer = answerApiRequest(self->context_.store, request);
             asio::post(self->stream_.get_executor(), [self, answer = std::move(answer)]() mutable {
                 self->send(std::move(answer), self->keepAlive_);

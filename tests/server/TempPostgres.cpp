@@ -1,6 +1,7 @@
 #include "TempPostgres.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -45,7 +46,9 @@ TempPostgres::TempPostgres(bool durable) {
     std::string as;
     if (geteuid() == 0) {
         const passwd* user = getpwnam(kUnprivilegedUser);
-        if (!user || chown(folder_.c_str(), user->pw_uid, user->pw_gid) != 0) {
+        // Search only for others: a server process without root's power over
+        // file modes still reaches the socket inside.
+        if (!user || chown(folder_.c_str(), user->pw_uid, user->pw_gid) != 0 || chmod(folder_.c_str(), 0711) != 0) {
             problem_ = std::string("cannot hand ") + folder_ + " to the user " + kUnprivilegedUser;
             return;
         }
