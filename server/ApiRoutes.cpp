@@ -65,10 +65,14 @@ Account signedIn(FamilyStore& store, const ApiRequest& req) {
 // A handler returns the success body and may change the status from 200.
 using Handler = std::function<json(FamilyStore&, const ApiRequest&, int& status)>;
 
+// A handler whose success body is JSON text already (status 200).
+using TextHandler = std::function<std::string(FamilyStore&, const ApiRequest&)>;
+
 struct Route {
     std::string_view method;
     std::string_view path;
     Handler handler;
+    TextHandler text = nullptr;
 };
 
 const std::vector<Route>& routes() {
@@ -85,8 +89,8 @@ const std::vector<Route>& routes() {
          [](FamilyStore& store, const ApiRequest& req, int&) {
              return json{{"user", FamilyStore::userJson(signedIn(store, req))}};
          }},
-        {"GET", "/api/family",
-         [](FamilyStore& store, const ApiRequest& req, int&) { return store.family(signedIn(store, req)); }},
+        {"GET", "/api/family", nullptr,
+         [](FamilyStore& store, const ApiRequest& req) { return store.familyText(signedIn(store, req)); }},
         {"PATCH", "/api/preferences",
          [](FamilyStore& store, const ApiRequest& req, int&) {
              const auto me = signedIn(store, req);
@@ -125,8 +129,8 @@ const std::vector<Route>& routes() {
              const auto childId = textField(body, "childId");
              const auto title = textField(body, "title");
              const auto reward = numberField(body, "reward");
-             status = 201;
-             return store.addTask(me, childId, title, reward);
+             status = 201;  // a repeated Idempotency-Key is answered as the first time
+             return store.addTask(me, childId, title, reward, req.idempotencyKey);
          }},
         {"PATCH", "/api/tasks",
          [](FamilyStore& store, const ApiRequest& req, int&) {
@@ -157,6 +161,7 @@ ApiAnswer answerApiRequest(FamilyStore& store, const ApiRequest& request) {
         // Every answer leaves here: success is a JSON body, failure a JSON
         // {"error"} with the refusal's status, and nothing escapes as an exception.
         try {
+            if (route.text) return {200, route.text(store, request)};
             int status = 200;
             const json body = route.handler(store, request, status);
             return jsonAnswer(status, body);

@@ -14,6 +14,7 @@ struct ApiRequest {
     std::string_view target;         // path, possibly with a query
     std::string_view authorization;  // the Authorization header, or empty
     std::string_view body;
+    std::string_view idempotencyKey = {};  // the Idempotency-Key header, or empty
 };
 
 // A status and its JSON body, ready to send with the JSON content type.

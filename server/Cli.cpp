@@ -2,7 +2,9 @@
 
 #include "DemoFamily.h"
 #include "FamilyServer.h"
+#include "Database.h"
 #include "FamilyStore.h"
+#include "Postgres.h"
 #include "ServerLog.h"
 
 #include <fcntl.h>
@@ -28,16 +30,21 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage:\n"
-    "  zanbeck-family-server serve --data DIR [--host ADDRESS] [--port N] [--cert FILE --key FILE]\n"
-    "                              [--demo] [--session-days N] [--trusted-proxy ADDRESS]\n"
+    "  zanbeck-family-server serve (--data DIR | --database URI) [--host ADDRESS] [--port N]\n"
+    "                              [--cert FILE --key FILE] [--demo] [--session-days N]\n"
+    "                              [--trusted-proxy ADDRESS]\n"
     "      Serves the family protocol. Plain HTTP is allowed on loopback only (default 127.0.0.1:8787);\n"
     "      any other address needs --cert and --key (PEM) for HTTPS. --port 0 picks a free port.\n"
-    "      --demo makes a demo parent and child on the first start and prints their sign-in details.\n"
+    "      --data keeps everything in an SQLite file in DIR; --database postgresql://... keeps it in\n"
+    "      PostgreSQL, which several server processes may share.\n"
+    "      --demo makes a demo parent and child on the first start and prints their sign-in details\n"
+    "      (kept in --data DIR, which it needs).\n"
     "      --trusted-proxy: requests from this reverse proxy count against the sign-in limits by the\n"
     "      last address of their X-Forwarded-For field.\n"
-    "  zanbeck-family-server add-account --data DIR --email ADDRESS --nickname NAME --role parent|child\n"
+    "  zanbeck-family-server add-account (--data DIR | --database URI) --email ADDRESS --nickname NAME\n"
+    "                                    --role parent|child\n"
     "      Adds an account; the password (at least 8 characters) is read from standard input.\n"
-    "  zanbeck-family-server list-accounts --data DIR\n"
+    "  zanbeck-family-server list-accounts (--data DIR | --database URI)\n"
     "      Lists the accounts: id, role, e-mail, nickname, family.\n";
 
 constexpr const char* kDatabaseName = "family.sqlite3";
@@ -100,6 +107,21 @@ std::filesystem::path dataFolder(const Arguments& args) {
 
 std::string databasePath(const std::filesystem::path& dir) { return (dir / kDatabaseName).string(); }
 
+// The store named on the command line: PostgreSQL with --database, else the
+// SQLite file in --data.
+std::string storeLocation(const Arguments& args) {
+    const auto database = args.values.find("--database");
+    if (database == args.values.end()) return databasePath(dataFolder(args));
+    if (!isPostgresLocation(database->second))
+        throw std::invalid_argument("--database takes a PostgreSQL URI (postgresql://...)");
+    return database->second;
+}
+
+std::string storeDescription(const std::string& location) {
+    return isPostgresLocation(location) ? describePostgres(location)
+                                        : std::filesystem::path(location).parent_path().string();
+}
+
 std::string readPassword(std::istream& in, std::ostream& err) {
     const bool terminal = &in == &std::cin && isatty(STDIN_FILENO);
     termios saved{};
@@ -121,17 +143,17 @@ std::string readPassword(std::istream& in, std::ostream& err) {
 }
 
 int addAccount(const Arguments& args, std::istream& in, std::ostream& out, std::ostream& err) {
-    const auto dir = dataFolder(args);
+    const auto location = storeLocation(args);
     NewAccount account{required(args, "--email"), required(args, "--nickname"), required(args, "--role"), ""};
     account.password = readPassword(in, err);
-    FamilyStore store(databasePath(dir));
+    FamilyStore store(location);
     const auto made = store.addAccount(account);
     out << "Added " << made.role << " " << made.email << " (" << made.nickname << "), id " << made.id << '\n';
     return 0;
 }
 
 int listAccounts(const Arguments& args, std::ostream& out) {
-    FamilyStore store(databasePath(dataFolder(args)));
+    FamilyStore store(storeLocation(args));
     const auto accounts = store.listAccounts();
     if (accounts.empty()) out << "No accounts.\n";
     for (const auto& a : accounts)
@@ -213,22 +235,28 @@ int serve(const Arguments& args, std::ostream& out, std::ostream& err) {
     if (args.values.count("--key")) listen.keyFile = args.values.at("--key");
     if (args.values.count("--trusted-proxy")) listen.trustedProxy = args.values.at("--trusted-proxy");
     FamilyServer::checkListenOptions(listen);  // before anything is written
-    const StopSignals stopSignals;              // before the store or the server starts a thread
+    const StopSignals stopSignals;  // before the store or the server starts a thread
     signal(SIGPIPE, SIG_IGN);
-    const auto dir = dataFolder(args);
-    requireWritableData(dir);
+    const bool demoWanted = args.flags.count("--demo") > 0;
+    if (demoWanted && !args.values.count("--data"))
+        throw std::invalid_argument("--demo keeps the demo passwords in --data DIR, which is required with it");
+    const auto location = storeLocation(args);
+    const std::filesystem::path dir = args.values.count("--data") ? dataFolder(args) : std::filesystem::path();
+    // Only an SQLite store lives in the data folder; PostgreSQL checks its own rights.
+    if (!isPostgresLocation(location)) requireWritableData(dir);
 
     {
-        FamilyStore store(databasePath(dir), systemClock, settings);
+        FamilyStore store(location, systemClock, settings);
         FamilyServer server(store, listen);
         std::optional<DemoCredentials> demo;
-        if (args.flags.count("--demo")) demo = ensureDemoFamily(store, dir);
+        if (demoWanted) demo = ensureDemoFamily(store, dir);
         server.bind();
 
-        out << "Zanbeck family server listening on " << server.origin() << " (data in " << dir.string() << ")\n";
-        if (args.flags.count("--demo")) printDemo(demo, dir, out, err);
+        const std::string description = storeDescription(location);
+        out << "Zanbeck family server listening on " << server.origin() << " (data in " << description << ")\n";
+        if (demoWanted) printDemo(demo, dir, out, err);
         out << std::flush;
-        logLine("started: listening on " + server.origin() + ", data in " + dir.string());
+        logLine("started: listening on " + server.origin() + ", data in " + description);
 
         std::thread waiter([&server, &stopSignals] {
             const int received = stopSignals.wait();
@@ -252,7 +280,7 @@ int runCli(int argc, const char* const* argv, std::istream& in, std::ostream& ou
             // Every refused start says so in its one line.
             try {
                 return serve(parse(argc, argv,
-                                   {"--data", "--host", "--port", "--cert", "--key", "--session-days",
+                                   {"--data", "--database", "--host", "--port", "--cert", "--key", "--session-days",
                                     "--trusted-proxy"},
                                    {"--demo"}),
                              out, err);
@@ -263,8 +291,8 @@ int runCli(int argc, const char* const* argv, std::istream& in, std::ostream& ou
             }
         }
         if (command == "add-account")
-            return addAccount(parse(argc, argv, {"--data", "--email", "--nickname", "--role"}, {}), in, out, err);
-        if (command == "list-accounts") return listAccounts(parse(argc, argv, {"--data"}, {}), out);
+            return addAccount(parse(argc, argv, {"--data", "--database", "--email", "--nickname", "--role"}, {}), in, out, err);
+        if (command == "list-accounts") return listAccounts(parse(argc, argv, {"--data", "--database"}, {}), out);
         if (command == "--help" || command == "-h" || command == "help") {
             out << kUsage;
             return 0;

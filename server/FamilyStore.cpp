@@ -1,16 +1,20 @@
 #include "FamilyStore.h"
 
 #include "ApiError.h"
+#include "Database.h"
+#include "JsonText.h"
 #include "RewardCents.h"
 #include "Schema.h"
 #include "Secrets.h"
-#include "Sqlite.h"
 #include "TextRules.h"
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
+#include <mutex>
 #include <semaphore>
 #include <stdexcept>
+#include <thread>
 
 namespace family {
 
@@ -27,6 +31,7 @@ constexpr const char* kPairing = "pairing";
 constexpr const char* kInvite = "parent-invite";
 constexpr int kMaxParents = 2;
 constexpr double kMaxReward = 1e9;  // currency units; keeps cents far inside 64 bits
+constexpr int kWriteAttempts = 8;   // a busy database or a lost race, before the request fails
 
 constexpr const char* kAccountColumns = "id, email, nickname, role, family_id";
 
@@ -63,26 +68,54 @@ std::int64_t parentCount(Database& db, const std::string& familyId) {
     return count(db, "SELECT COUNT(*) FROM users WHERE family_id = ? AND role = 'parent'", familyId);
 }
 
+// The parent slot (1 or 2) still free in a family; none when it has two
+// parents. The unique (family, slot) index refuses a third parent even when two
+// claims race from two processes.
+std::optional<std::int64_t> freeParentSlot(Database& db, const std::string& familyId) {
+    auto s = db.prepare("SELECT parent_slot FROM users WHERE family_id = ? AND role = 'parent'");
+    s.bind(1, familyId);
+    bool taken[kMaxParents + 1] = {};
+    while (s.step())
+        if (!s.isNull(0) && s.integer(0) >= 1 && s.integer(0) <= kMaxParents) taken[s.integer(0)] = true;
+    for (int slot = 1; slot <= kMaxParents; ++slot)
+        if (!taken[slot]) return slot;
+    return std::nullopt;
+}
+
 std::string createFamily(Database& db, std::int64_t now) {
     const std::string id = newId();
     db.prepare("INSERT INTO families (id, created_at) VALUES (?, ?)").bind(1, id).bind(2, now).run();
     return id;
 }
 
-void joinFamily(Database& db, const std::string& userId, const std::string& familyId, std::int64_t now) {
-    db.prepare("UPDATE users SET family_id = ?, joined_at = ? WHERE id = ?")
-        .bind(1, familyId)
-        .bind(2, now)
-        .bind(3, userId)
-        .run();
+// Moves the account from `from` (as read in this transaction) into `to`. When
+// another transaction moved it first, the whole transaction runs again on what
+// is now stored.
+void joinFamily(Database& db, const Account& account, const std::optional<std::string>& from,
+                const std::optional<std::string>& to, std::optional<std::int64_t> parentSlot, std::int64_t now) {
+    auto s = db.prepare(
+        "UPDATE users SET family_id = ?, parent_slot = ?, joined_at = ? WHERE id = ? AND family_id IS NOT DISTINCT FROM ?");
+    s.bind(1, to);
+    if (parentSlot) s.bind(2, *parentSlot);
+    else s.bindNull(2);
+    s.bind(3, now).bind(4, account.id).bind(5, from);
+    try {
+        s.run();
+    } catch (const DatabaseError& e) {
+        if (e.kind() == DatabaseError::Conflict) throw ApiError(409, "В семье уже два родителя.");
+        throw;
+    }
+    if (db.changes() == 0) throw DatabaseError("the account changed family meanwhile", DatabaseError::Retry);
 }
 
 // The account's family, made on first need: a parent who has not yet paired a
 // child or invited anyone has none.
 std::string ensureFamily(Database& db, Account& account, std::int64_t now) {
     if (!account.familyId) {
-        account.familyId = createFamily(db, now);
-        joinFamily(db, account.id, *account.familyId, now);
+        const auto made = createFamily(db, now);
+        joinFamily(db, account, std::nullopt, made, account.role == "parent" ? std::optional<std::int64_t>(1) : std::nullopt,
+                   now);
+        account.familyId = made;
     }
     return *account.familyId;
 }
@@ -99,7 +132,12 @@ void moveToFamily(Database& db, const Account& account, const std::string& targe
         if (others.integer(0) > 0 || count(db, "SELECT COUNT(*) FROM tasks WHERE family_id = ?", *previous) > 0)
             throw ApiError(409, refusal);
     }
-    joinFamily(db, account.id, target, now);
+    std::optional<std::int64_t> slot;
+    if (account.role == "parent") {
+        slot = freeParentSlot(db, target);
+        if (!slot) throw ApiError(409, "В семье уже два родителя.");
+    }
+    joinFamily(db, account, previous, target, slot, now);
     if (previous) db.prepare("DELETE FROM families WHERE id = ?").bind(1, *previous).run();
 }
 
@@ -120,7 +158,11 @@ std::string claimedToken(std::string_view presented) {
     return token;
 }
 
-CodeRow findCode(Database& db, std::string_view rawToken, const std::string& kind, std::int64_t now) {
+constexpr const char* kCodeUsed = "Этот код уже использован. Попросите создать новый QR-код.";
+
+// Finds the code and marks it used in one step: the conditional update lets
+// only one claim through, however many run at once in however many processes.
+CodeRow claimCode(Database& db, std::string_view rawToken, const std::string& kind, std::int64_t now) {
     const std::string token = claimedToken(rawToken);
     const auto presented = parseSecret(token);
     if (!presented) throw ApiError(404, "Код не найден. Попросите создать новый QR-код.");
@@ -136,13 +178,15 @@ CodeRow findCode(Database& db, std::string_view rawToken, const std::string& kin
                            "его камерой в своём приложении.");
         throw ApiError(400, "Это код подключения ребёнка, а не приглашение второго родителя.");
     }
-    if (!s.isNull(6)) throw ApiError(409, "Этот код уже использован. Попросите создать новый QR-код.");
+    if (!s.isNull(6)) throw ApiError(409, kCodeUsed);
     if (s.integer(5) <= now) throw ApiError(409, "Срок действия кода истёк. Попросите создать новый QR-код.");
-    return CodeRow{s.text(0), s.text(3), s.optionalText(4)};
-}
-
-void markUsed(Database& db, const std::string& selector, std::int64_t now) {
-    db.prepare("UPDATE codes SET used_at = ? WHERE selector = ?").bind(1, now).bind(2, selector).run();
+    CodeRow code{s.text(0), s.text(3), s.optionalText(4)};
+    db.prepare("UPDATE codes SET used_at = ? WHERE selector = ? AND used_at IS NULL")
+        .bind(1, now)
+        .bind(2, code.selector)
+        .run();
+    if (db.changes() == 0) throw ApiError(409, kCodeUsed);
+    return code;
 }
 
 struct TaskRow {
@@ -150,18 +194,20 @@ struct TaskRow {
     std::string familyId;
     std::string childId;
     std::string status;
+    std::int64_t approvals = 0;
     bool returned = false;  // active again because a parent returned it
 };
 
-// Columns every task answer is made from; `?1` is the viewer's id.
+// Columns every task answer is made from; `?1` is the viewer's id. One pass
+// over the family's tasks in the (family_id, seq) index, with the viewer's own
+// approval found by primary key: no query per task.
 constexpr const char* kTaskSelect =
-    "SELECT t.id, t.title, t.reward_cents, t.status, t.child_user_id, u.nickname, "
-    "(SELECT COUNT(*) FROM task_approvals a WHERE a.task_id = t.id), "
-    "(SELECT COUNT(*) FROM task_approvals a WHERE a.task_id = t.id AND a.parent_user_id = ?1), "
-    "(SELECT COUNT(*) FROM users p WHERE p.family_id = t.family_id AND p.role = 'parent') "
-    "FROM tasks t JOIN users u ON u.id = t.child_user_id ";
+    "SELECT t.id, t.title, t.reward_cents, t.status, t.child_user_id, u.nickname, t.approval_count, "
+    "mine.parent_user_id "
+    "FROM tasks t JOIN users u ON u.id = t.child_user_id "
+    "LEFT JOIN task_approvals mine ON mine.task_id = t.id AND mine.parent_user_id = ?1 ";
 
-json taskJson(const Statement& s, const Account& viewer) {
+json taskJson(const Statement& s, const Account& viewer, std::int64_t parents) {
     json task{{"id", s.text(0)},
               {"title", s.text(1)},
               {"reward_cents", s.integer(2)},
@@ -169,37 +215,45 @@ json taskJson(const Statement& s, const Account& viewer) {
               {"child_user_id", s.text(4)},
               {"child_nickname", s.text(5)},
               {"approval_count", s.integer(6)},
-              {"required_approvals", std::max<std::int64_t>(1, s.integer(8))}};
-    if (viewer.role == "parent") task["current_user_approved"] = s.integer(7) > 0 ? 1 : 0;
+              {"required_approvals", std::max<std::int64_t>(1, parents)}};
+    if (viewer.role == "parent") task["current_user_approved"] = s.isNull(7) ? 0 : 1;
     return task;
 }
 
-json loadTaskJson(Database& db, const std::string& taskId, const Account& viewer) {
+json loadTaskJson(Database& db, const std::string& taskId, const Account& viewer, const std::string& familyId) {
     auto s = db.prepare(std::string(kTaskSelect) + "WHERE t.id = ?2");
     s.bind(1, viewer.id).bind(2, taskId);
     if (!s.step()) throw ApiError(404, "Задание не найдено.");
-    return taskJson(s, viewer);
+    return taskJson(s, viewer, parentCount(db, familyId));
 }
 
-// A task the viewer can see: any task of a parent's family, only a child's own.
-TaskRow visibleTask(Database& db, const Account& viewer, const std::string& taskId) {
+// A task the viewer can see (any task of a parent's family, only a child's
+// own), locked until the transaction ends: a second parent's approval of the
+// same task, from this process or another, waits here and then sees the first.
+TaskRow lockVisibleTask(Database& db, const Account& viewer, const std::string& taskId, std::int64_t now) {
     auto s = db.prepare(
-        "SELECT id, family_id, child_user_id, status, returned_at IS NOT NULL FROM tasks WHERE id = ?");
-    s.bind(1, taskId);
+        "UPDATE tasks SET updated_at = ? WHERE id = ? "
+        "RETURNING id, family_id, child_user_id, status, approval_count, "
+        "CASE WHEN returned_at IS NULL THEN 0 ELSE 1 END");
+    s.bind(1, now).bind(2, taskId);
     if (!s.step()) throw ApiError(404, "Задание не найдено.");
-    TaskRow task{s.text(0), s.text(1), s.text(2), s.text(3), s.integer(4) != 0};
+    TaskRow task{s.text(0), s.text(1), s.text(2), s.text(3), s.integer(4), s.integer(5) != 0};
+    s.run();
     const bool visible = viewer.role == "parent" ? viewer.familyId && *viewer.familyId == task.familyId
                                                  : task.childId == viewer.id;
     if (!visible) throw ApiError(404, "Задание не найдено.");
     return task;
 }
 
-void setStatus(Database& db, const std::string& taskId, const char* status, std::int64_t now) {
-    db.prepare("UPDATE tasks SET status = ?, updated_at = ? WHERE id = ?")
+// Moves the task on only from the status this transaction read under its lock.
+void setStatus(Database& db, const TaskRow& task, const char* status, std::int64_t approvals) {
+    db.prepare("UPDATE tasks SET status = ?, approval_count = ? WHERE id = ? AND status = ?")
         .bind(1, std::string_view(status))
-        .bind(2, now)
-        .bind(3, taskId)
+        .bind(2, approvals)
+        .bind(3, task.id)
+        .bind(4, task.status)
         .run();
+    if (db.changes() != 1) throw DatabaseError("the task changed meanwhile", DatabaseError::Retry);
 }
 
 [[noreturn]] void refuseStatus(const TaskRow& task) {
@@ -214,20 +268,58 @@ json codeAnswer(std::string_view prefix, const std::string& token, std::int64_t 
     return json{{"qrPayload", std::string(prefix) + token}, {"expiresAt", expiresAt}};
 }
 
+std::atomic<std::uint64_t> storeGenerations{0};
+
 }  // namespace
 
 struct FamilyStore::Impl {
-    Impl(const std::string& path, Clock c, StoreSettings s) : db(path), clock(std::move(c)), settings(s) {}
+    Impl(std::string where, Clock c, StoreSettings s)
+        : location(std::move(where)), generation(++storeGenerations), clock(std::move(c)), settings(s) {}
 
-    Database db;
-    std::mutex mutex;
+    std::string location;
+    const std::uint64_t generation;  // never reused, so a thread's cached connection is never another store's
     Clock clock;
     StoreSettings settings;
+    std::mutex connectionsMutex;  // taken once per thread, when its connection is opened
+    std::vector<std::unique_ptr<Database>> connections;
     // Each Argon2id check takes tens of megabytes: a burst of sign-ins waits
     // here rather than exhausting memory.
     std::counting_semaphore<4> hashing{4};
     std::once_flag dummyOnce;
     std::string dummyHash;  // verified against when an e-mail is unknown, so timing does not tell
+
+    // This thread's connection: reads on different threads never wait for each other here.
+    Database& db() {
+        thread_local std::vector<std::pair<std::uint64_t, Database*>> mine;
+        for (const auto& [owner, connection] : mine)
+            if (owner == generation) return *connection;
+        auto opened = openDatabase(location);
+        Database* raw = opened.get();
+        {
+            std::lock_guard lock(connectionsMutex);
+            connections.push_back(std::move(opened));
+        }
+        mine.emplace_back(generation, raw);
+        return *raw;
+    }
+
+    // Runs `change` in one write transaction, again when the database was busy
+    // or another transaction won a race the change must see the end of.
+    template <class Change>
+    auto write(Change&& change) {
+        for (int attempt = 1;; ++attempt) {
+            Database& connection = db();
+            try {
+                Transaction tx(connection);
+                auto result = change(connection);
+                tx.commit();
+                return result;
+            } catch (const DatabaseError& e) {
+                if (e.kind() != DatabaseError::Retry || attempt >= kWriteAttempts) throw;
+                std::this_thread::sleep_for(std::chrono::milliseconds(attempt * attempt));
+            }
+        }
+    }
 
     PasswordCost cost() const {
         return settings.minimalPasswordCost ? minimalPasswordCost() : interactivePasswordCost();
@@ -239,10 +331,10 @@ struct FamilyStore::Impl {
     }
 };
 
-FamilyStore::FamilyStore(const std::string& databasePath, Clock clock, StoreSettings settings)
-    : d_(std::make_unique<Impl>(databasePath, std::move(clock), settings)) {
+FamilyStore::FamilyStore(const std::string& location, Clock clock, StoreSettings settings)
+    : d_(std::make_unique<Impl>(location, std::move(clock), settings)) {
     initSecrets();
-    migrate(d_->db);
+    migrate(d_->db());
 }
 
 FamilyStore::~FamilyStore() = default;
@@ -257,51 +349,60 @@ Account FamilyStore::addAccount(const NewAccount& account) { return addAccounts(
 
 std::vector<Account> FamilyStore::addAccounts(const std::vector<NewAccount>& accounts, bool sameFamily) {
     std::vector<std::string> hashes;
+    int parents = 0;
     for (const auto& a : accounts) {
         if (auto problem = accountProblem(a.email, a.nickname, a.role, a.password)) throw std::invalid_argument(*problem);
-        hashes.push_back(hashPassword(a.password, d_->cost()));  // slow on purpose: outside the lock
+        if (a.role == "parent") ++parents;
+        hashes.push_back(hashPassword(a.password, d_->cost()));  // slow on purpose: outside the transaction
     }
-    std::lock_guard lock(d_->mutex);
-    const auto now = d_->clock();
-    Transaction tx(d_->db);
-    std::optional<std::string> familyId;
-    if (sameFamily) familyId = createFamily(d_->db, now);
-    std::vector<Account> made;
-    for (std::size_t i = 0; i < accounts.size(); ++i) {
-        const auto& a = accounts[i];
-        auto taken = d_->db.prepare("SELECT 1 FROM users WHERE email = ?");
-        taken.bind(1, trimmed(a.email));
-        if (taken.step()) throw std::invalid_argument("an account with the e-mail " + trimmed(a.email) + " exists");
-        Account account{newId(), trimmed(a.email), trimmed(a.nickname), a.role, familyId};
-        d_->db
-            .prepare("INSERT INTO users (id, email, nickname, role, password_hash, family_id, joined_at, created_at) "
-                     "VALUES (?, ?, ?, ?, ?, ?, ?, ?)")
-            .bind(1, account.id)
-            .bind(2, account.email)
-            .bind(3, account.nickname)
-            .bind(4, account.role)
-            .bind(5, hashes[i])
-            .bind(6, familyId)
-            .bind(7, now)
-            .bind(8, now)
-            .run();
-        made.push_back(account);
+    if (sameFamily && parents > kMaxParents) throw std::invalid_argument("a family has at most two parents");
+    try {
+        return d_->write([&](Database& db) {
+            const auto now = d_->clock();
+            std::optional<std::string> familyId;
+            if (sameFamily) familyId = createFamily(db, now);
+            std::vector<Account> made;
+            std::int64_t slot = 0;
+            for (std::size_t i = 0; i < accounts.size(); ++i) {
+                const auto& a = accounts[i];
+                auto taken = db.prepare("SELECT 1 FROM users WHERE lower(email) = lower(?)");
+                taken.bind(1, trimmed(a.email));
+                if (taken.step()) throw std::invalid_argument("an account with the e-mail " + trimmed(a.email) + " exists");
+                Account account{newId(), trimmed(a.email), trimmed(a.nickname), a.role, familyId};
+                auto insert = db.prepare(
+                    "INSERT INTO users (id, email, nickname, role, password_hash, family_id, parent_slot, joined_at, "
+                    "created_at) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                insert.bind(1, account.id)
+                    .bind(2, account.email)
+                    .bind(3, account.nickname)
+                    .bind(4, account.role)
+                    .bind(5, hashes[i])
+                    .bind(6, familyId);
+                if (familyId && a.role == "parent") insert.bind(7, ++slot);
+                else insert.bindNull(7);
+                insert.bind(8, now).bind(9, now).run();
+                made.push_back(account);
+            }
+            return made;
+        });
+    } catch (const DatabaseError& e) {
+        // Another process added the same e-mail between the check and the insert.
+        if (e.kind() == DatabaseError::Conflict) throw std::invalid_argument("an account with one of these e-mails exists");
+        throw;
     }
-    tx.commit();
-    return made;
 }
 
 std::vector<Account> FamilyStore::listAccounts() {
-    std::lock_guard lock(d_->mutex);
-    auto s = d_->db.prepare(std::string("SELECT ") + kAccountColumns + " FROM users ORDER BY created_at, rowid");
+    Database& db = d_->db();
+    auto s = db.prepare(std::string("SELECT ") + kAccountColumns + " FROM users ORDER BY created_at, " +
+                        db.insertionOrder());
     std::vector<Account> out;
     while (s.step()) out.push_back(readAccount(s));
     return out;
 }
 
 std::optional<Account> FamilyStore::findAccountByEmail(std::string_view email) {
-    std::lock_guard lock(d_->mutex);
-    auto s = d_->db.prepare(std::string("SELECT ") + kAccountColumns + " FROM users WHERE email = ?");
+    auto s = d_->db().prepare(std::string("SELECT ") + kAccountColumns + " FROM users WHERE lower(email) = lower(?)");
     s.bind(1, trimmed(email));
     if (!s.step()) return std::nullopt;
     return readAccount(s);
@@ -313,8 +414,8 @@ FamilyStore::SignIn FamilyStore::login(std::string_view email, std::string_view 
     std::optional<Account> account;
     std::string hash;
     {
-        std::lock_guard lock(d_->mutex);
-        auto s = d_->db.prepare(std::string("SELECT ") + kAccountColumns + ", password_hash FROM users WHERE email = ?");
+        auto s = d_->db().prepare(std::string("SELECT ") + kAccountColumns +
+                                  ", password_hash FROM users WHERE lower(email) = lower(?)");
         s.bind(1, trimmed(email));
         if (s.step()) {
             account = readAccount(s);
@@ -333,28 +434,28 @@ FamilyStore::SignIn FamilyStore::login(std::string_view email, std::string_view 
     if (!account || !ok) throw ApiError(403, "Неверная электронная почта или пароль.");
 
     auto secret = issueSecret();
-    std::lock_guard lock(d_->mutex);
-    const auto now = d_->clock();
-    Transaction tx(d_->db);
-    d_->db.prepare("DELETE FROM sessions WHERE expires_at <= ?").bind(1, now).run();
-    d_->db
-        .prepare("INSERT INTO sessions (selector, verifier_hash, user_id, created_at, expires_at) VALUES (?, ?, ?, ?, ?)")
-        .bind(1, secret.selector)
-        .bind(2, secret.verifierHash)
-        .bind(3, account->id)
-        .bind(4, now)
-        .bind(5, now + d_->settings.sessionLifetime)
-        .run();
-    tx.commit();
+    d_->write([&](Database& db) {
+        const auto now = d_->clock();
+        db.prepare("DELETE FROM sessions WHERE user_id = ? AND expires_at <= ?").bind(1, account->id).bind(2, now).run();
+        db.prepare(
+              "INSERT INTO sessions (selector, verifier_hash, user_id, created_at, expires_at) VALUES (?, ?, ?, ?, ?)")
+            .bind(1, secret.selector)
+            .bind(2, secret.verifierHash)
+            .bind(3, account->id)
+            .bind(4, now)
+            .bind(5, now + d_->settings.sessionLifetime)
+            .run();
+        return 0;
+    });
     return SignIn{*account, secret.text};
 }
 
 Account FamilyStore::authenticate(std::string_view token) {
     const auto presented = parseSecret(token);
     if (!presented) throw ApiError(401, "Сессия истекла. Войдите снова.");
-    std::lock_guard lock(d_->mutex);
-    auto s = d_->db.prepare("SELECT s.verifier_hash, s.expires_at, u.id, u.email, u.nickname, u.role, u.family_id "
-                            "FROM sessions s JOIN users u ON u.id = s.user_id WHERE s.selector = ?");
+    auto s = d_->db().prepare(
+        "SELECT s.verifier_hash, s.expires_at, u.id, u.email, u.nickname, u.role, u.family_id "
+        "FROM sessions s JOIN users u ON u.id = s.user_id WHERE s.selector = ?");
     s.bind(1, presented->selector);
     if (!s.step() || !sameHash(s.blob(0), presented->verifierHash) || s.integer(1) <= d_->clock())
         throw ApiError(401, "Сессия истекла. Войдите снова.");
@@ -363,46 +464,78 @@ Account FamilyStore::authenticate(std::string_view token) {
 
 // ---- family ----
 
-json FamilyStore::family(const Account& viewer) {
-    std::lock_guard lock(d_->mutex);
-    Transaction tx(d_->db, Transaction::Read);
-    const Account me = currentAccount(d_->db, viewer);
-    json answer{{"members", json::array()}, {"tasks", json::array()}};
-    if (!me.familyId) {
-        answer["members"].push_back(memberJson(me.id, me.nickname, me.role));
-        return answer;
-    }
-    auto members = d_->db.prepare("SELECT id, nickname, role FROM users WHERE family_id = ? ORDER BY joined_at, rowid");
-    members.bind(1, *me.familyId);
-    while (members.step()) answer["members"].push_back(memberJson(members.text(0), members.text(1), members.text(2)));
+json FamilyStore::family(const Account& viewer) { return json::parse(familyText(viewer)); }
 
+// Written as text straight from the rows: a family with thousands of tasks
+// would otherwise spend most of its read building and freeing a document.
+std::string FamilyStore::familyText(const Account& viewer) {
+    Database& db = d_->db();
+    Transaction tx(db, Transaction::Read);
+    const Account me = currentAccount(db, viewer);
+    JsonText out;
+    const auto member = [&](bool first, const std::string& id, const std::string& nickname, const std::string& role) {
+        if (!first) out.raw(",");
+        out.raw("{").key("id", true).string(id).key("nickname").string(nickname).key("role").string(role).raw("}");
+    };
+    out.raw("{").key("members", true).raw("[");
+    if (!me.familyId) {
+        member(true, me.id, me.nickname, me.role);
+        out.raw("]").key("tasks").raw("[]}");
+        return std::move(out.text());
+    }
+    std::int64_t parents = 0;
+    {
+        auto members = db.prepare(
+            std::string("SELECT id, nickname, role FROM users WHERE family_id = ? ORDER BY joined_at, ") +
+            db.insertionOrder());
+        members.bind(1, *me.familyId);
+        for (bool first = true; members.step(); first = false) {
+            member(first, members.text(0), members.text(1), members.text(2));
+            if (members.text(2) == "parent") ++parents;
+        }
+    }
+    out.raw("]");
+    {
+        auto prefs = db.prepare("SELECT currency_code, language_code FROM families WHERE id = ?");
+        prefs.bind(1, *me.familyId);
+        if (prefs.step() && !prefs.isNull(0) && !prefs.isNull(1)) {
+            out.key("preferences").raw("{").key("currency_code", true).string(prefs.text(0));
+            out.key("language_code").string(prefs.text(1)).raw("}");
+        }
+    }
+    out.key("tasks").raw("[");
     std::string where = "WHERE t.family_id = ?2 ";
     if (me.role == "child") where += "AND t.child_user_id = ?1 ";
-    auto tasks = d_->db.prepare(std::string(kTaskSelect) + where + "ORDER BY t.seq DESC");
+    auto tasks = db.prepare(std::string(kTaskSelect) + where + "ORDER BY t.seq DESC");
     tasks.bind(1, me.id).bind(2, *me.familyId);
-    while (tasks.step()) answer["tasks"].push_back(taskJson(tasks, me));
-
-    auto prefs = d_->db.prepare("SELECT currency_code, language_code FROM families WHERE id = ?");
-    prefs.bind(1, *me.familyId);
-    if (prefs.step() && !prefs.isNull(0) && !prefs.isNull(1))
-        answer["preferences"] = json{{"currency_code", prefs.text(0)}, {"language_code", prefs.text(1)}};
-    return answer;
+    const auto required = std::max<std::int64_t>(1, parents);
+    for (bool first = true; tasks.step(); first = false) {
+        if (!first) out.raw(",");
+        // Keys in the order taskJson's document writes them.
+        out.raw("{").key("approval_count", true).integer(tasks.integer(6));
+        out.key("child_nickname").string(tasks.text(5)).key("child_user_id").string(tasks.text(4));
+        if (me.role == "parent") out.key("current_user_approved").integer(tasks.isNull(7) ? 0 : 1);
+        out.key("id").string(tasks.text(0)).key("required_approvals").integer(required);
+        out.key("reward_cents").integer(tasks.integer(2)).key("status").string(tasks.text(3));
+        out.key("title").string(tasks.text(1)).raw("}");
+    }
+    out.raw("]}");
+    return std::move(out.text());
 }
 
 json FamilyStore::setPreferences(const Account& viewer, const std::string& currency, const std::string& language) {
     if (!isCurrencyCode(currency)) throw ApiError(400, "Некорректный код валюты.");
     if (!isLanguageCode(language)) throw ApiError(400, "Некорректный код языка.");
-    std::lock_guard lock(d_->mutex);
-    const auto now = d_->clock();
-    Transaction tx(d_->db);
-    Account me = currentAccount(d_->db, viewer);
-    const auto familyId = ensureFamily(d_->db, me, now);
-    d_->db.prepare("UPDATE families SET currency_code = ?, language_code = ? WHERE id = ?")
-        .bind(1, currency)
-        .bind(2, language)
-        .bind(3, familyId)
-        .run();
-    tx.commit();
+    d_->write([&](Database& db) {
+        Account me = currentAccount(db, viewer);
+        const auto familyId = ensureFamily(db, me, d_->clock());
+        db.prepare("UPDATE families SET currency_code = ?, language_code = ? WHERE id = ?")
+            .bind(1, currency)
+            .bind(2, language)
+            .bind(3, familyId)
+            .run();
+        return 0;
+    });
     return json{{"preferences", {{"currency_code", currency}, {"language_code", language}}}};
 }
 
@@ -411,86 +544,80 @@ json FamilyStore::setPreferences(const Account& viewer, const std::string& curre
 json FamilyStore::createPairingCode(const Account& viewer) {
     if (viewer.role != "child") throw ApiError(403, "Код подключения к семье создаёт только ребёнок.");
     auto secret = issueSecret();
-    std::lock_guard lock(d_->mutex);
-    const auto now = d_->clock();
-    const auto expiresAt = now + d_->settings.codeLifetime;
-    Transaction tx(d_->db);
-    const Account me = currentAccount(d_->db, viewer);
-    d_->db.prepare("DELETE FROM codes WHERE expires_at <= ?").bind(1, now).run();
-    d_->db.prepare("INSERT INTO codes (selector, verifier_hash, kind, user_id, expires_at) VALUES (?, ?, ?, ?, ?)")
-        .bind(1, secret.selector)
-        .bind(2, secret.verifierHash)
-        .bind(3, std::string_view(kPairing))
-        .bind(4, me.id)
-        .bind(5, expiresAt)
-        .run();
-    tx.commit();
+    const auto expiresAt = d_->write([&](Database& db) {
+        const auto now = d_->clock();
+        const Account me = currentAccount(db, viewer);
+        db.prepare("DELETE FROM codes WHERE expires_at <= ?").bind(1, now).run();
+        db.prepare("INSERT INTO codes (selector, verifier_hash, kind, user_id, expires_at) VALUES (?, ?, ?, ?, ?)")
+            .bind(1, secret.selector)
+            .bind(2, secret.verifierHash)
+            .bind(3, std::string_view(kPairing))
+            .bind(4, me.id)
+            .bind(5, now + d_->settings.codeLifetime)
+            .run();
+        return now + d_->settings.codeLifetime;
+    });
     return codeAnswer(kPairingPayloadPrefix, secret.text, expiresAt);
 }
 
 json FamilyStore::createParentInvite(const Account& viewer) {
     if (viewer.role != "parent") throw ApiError(403, "Пригласить второго родителя может только родитель.");
     auto secret = issueSecret();
-    std::lock_guard lock(d_->mutex);
-    const auto now = d_->clock();
-    const auto expiresAt = now + d_->settings.codeLifetime;
-    Transaction tx(d_->db);
-    Account me = currentAccount(d_->db, viewer);
-    const auto familyId = ensureFamily(d_->db, me, now);
-    if (parentCount(d_->db, familyId) >= kMaxParents) throw ApiError(409, "В семье уже два родителя.");
-    d_->db.prepare("DELETE FROM codes WHERE expires_at <= ?").bind(1, now).run();
-    d_->db
-        .prepare("INSERT INTO codes (selector, verifier_hash, kind, user_id, family_id, expires_at) "
-                 "VALUES (?, ?, ?, ?, ?, ?)")
-        .bind(1, secret.selector)
-        .bind(2, secret.verifierHash)
-        .bind(3, std::string_view(kInvite))
-        .bind(4, me.id)
-        .bind(5, familyId)
-        .bind(6, expiresAt)
-        .run();
-    tx.commit();
+    const auto expiresAt = d_->write([&](Database& db) {
+        const auto now = d_->clock();
+        Account me = currentAccount(db, viewer);
+        const auto familyId = ensureFamily(db, me, now);
+        if (parentCount(db, familyId) >= kMaxParents) throw ApiError(409, "В семье уже два родителя.");
+        db.prepare("DELETE FROM codes WHERE expires_at <= ?").bind(1, now).run();
+        db.prepare(
+              "INSERT INTO codes (selector, verifier_hash, kind, user_id, family_id, expires_at) "
+              "VALUES (?, ?, ?, ?, ?, ?)")
+            .bind(1, secret.selector)
+            .bind(2, secret.verifierHash)
+            .bind(3, std::string_view(kInvite))
+            .bind(4, me.id)
+            .bind(5, familyId)
+            .bind(6, now + d_->settings.codeLifetime)
+            .run();
+        return now + d_->settings.codeLifetime;
+    });
     return codeAnswer(kInvitePayloadPrefix, secret.text, expiresAt);
 }
 
 json FamilyStore::claimPairingCode(const Account& viewer, std::string_view token) {
     if (viewer.role != "parent") throw ApiError(403, "Подключить ребёнка к семье может только родитель.");
-    std::lock_guard lock(d_->mutex);
-    const auto now = d_->clock();
-    Transaction tx(d_->db);
-    Account me = currentAccount(d_->db, viewer);
-    const auto code = findCode(d_->db, token, kPairing, now);
-    const auto child = accountById(d_->db, code.userId);
-    if (!child) throw ApiError(404, "Код не найден. Попросите создать новый QR-код.");
-    const auto familyId = ensureFamily(d_->db, me, now);
-    if (child->familyId != familyId)
-        moveToFamily(d_->db, *child, familyId, now, "Ребёнок уже состоит в другой семье.");
-    markUsed(d_->db, code.selector, now);
-    tx.commit();
-    return json{{"member", memberJson(child->id, child->nickname, child->role)}};
+    return d_->write([&](Database& db) {
+        const auto now = d_->clock();
+        Account me = currentAccount(db, viewer);
+        const auto code = claimCode(db, token, kPairing, now);
+        const auto child = accountById(db, code.userId);
+        if (!child) throw ApiError(404, "Код не найден. Попросите создать новый QR-код.");
+        const auto familyId = ensureFamily(db, me, now);
+        if (child->familyId != familyId) moveToFamily(db, *child, familyId, now, "Ребёнок уже состоит в другой семье.");
+        return json{{"member", memberJson(child->id, child->nickname, child->role)}};
+    });
 }
 
 json FamilyStore::claimParentInvite(const Account& viewer, std::string_view token) {
     if (viewer.role != "parent") throw ApiError(403, "Принять приглашение второго родителя может только родитель.");
-    std::lock_guard lock(d_->mutex);
-    const auto now = d_->clock();
-    Transaction tx(d_->db);
-    const Account me = currentAccount(d_->db, viewer);
-    const auto code = findCode(d_->db, token, kInvite, now);
-    if (!code.familyId) throw ApiError(404, "Код не найден. Попросите создать новый QR-код.");
-    if (me.familyId == code.familyId) throw ApiError(409, "Вы уже состоите в этой семье.");
-    if (parentCount(d_->db, *code.familyId) >= kMaxParents) throw ApiError(409, "В семье уже два родителя.");
-    moveToFamily(d_->db, me, *code.familyId, now, "Вы уже состоите в другой семье.");
-    markUsed(d_->db, code.selector, now);
-    tx.commit();
-    return json{{"familyId", *code.familyId}};
+    return d_->write([&](Database& db) {
+        const auto now = d_->clock();
+        const Account me = currentAccount(db, viewer);
+        const auto code = claimCode(db, token, kInvite, now);
+        if (!code.familyId) throw ApiError(404, "Код не найден. Попросите создать новый QR-код.");
+        if (me.familyId == code.familyId) throw ApiError(409, "Вы уже состоите в этой семье.");
+        moveToFamily(db, me, *code.familyId, now, "Вы уже состоите в другой семье.");
+        return json{{"familyId", *code.familyId}};
+    });
 }
 
 // ---- tasks ----
 
 json FamilyStore::addTask(const Account& viewer, const std::string& childId, const std::string& rawTitle,
-                          double reward) {
+                          double reward, std::string_view idempotencyKey) {
     if (viewer.role != "parent") throw ApiError(403, "Создавать задания может только родитель.");
+    if (idempotencyKey.size() > kMaxIdempotencyKeyLength)
+        throw ApiError(400, "Некорректный запрос: слишком длинный ключ Idempotency-Key.");
     const std::string title = trimmed(rawTitle);
     if (title.empty()) throw ApiError(400, "Введите название задания.");
     if (codePoints(title) > kMaxTitleLength) throw ApiError(400, "Название задания слишком длинное.");
@@ -499,29 +626,53 @@ json FamilyStore::addTask(const Account& viewer, const std::string& childId, con
     const auto cents = rewardCents(reward);
     if (cents < 1) throw ApiError(400, "Награда должна быть не меньше одной сотой.");
 
-    std::lock_guard lock(d_->mutex);
-    const auto now = d_->clock();
-    Transaction tx(d_->db);
-    const Account me = currentAccount(d_->db, viewer);
-    const auto child = accountById(d_->db, childId);
-    if (!me.familyId || !child || child->role != "child" || child->familyId != me.familyId)
-        throw ApiError(403, "Этот ребёнок не состоит в вашей семье.");
-    const std::string id = newId();
-    d_->db
-        .prepare("INSERT INTO tasks (id, family_id, child_user_id, title, reward_cents, status, created_by, "
-                 "created_at, updated_at) VALUES (?, ?, ?, ?, ?, 'active', ?, ?, ?)")
-        .bind(1, id)
-        .bind(2, *me.familyId)
-        .bind(3, child->id)
-        .bind(4, title)
-        .bind(5, cents)
-        .bind(6, me.id)
-        .bind(7, now)
-        .bind(8, now)
-        .run();
-    auto task = loadTaskJson(d_->db, id, me);
-    tx.commit();
-    return json{{"task", task}};
+    return d_->write([&](Database& db) {
+        const auto now = d_->clock();
+        const Account me = currentAccount(db, viewer);
+        const std::string id = newId();
+        if (!idempotencyKey.empty()) {
+            db.prepare("DELETE FROM task_requests WHERE user_id = ? AND created_at < ?")
+                .bind(1, me.id)
+                .bind(2, now - kIdempotencyKeyLifetime)
+                .run();
+            // The key is claimed before the task is made: a repeat that races
+            // the first request waits for it here and then finds its task.
+            db.prepare(
+                  "INSERT INTO task_requests (user_id, idempotency_key, task_id, created_at) VALUES (?, ?, ?, ?) "
+                  "ON CONFLICT DO NOTHING")
+                .bind(1, me.id)
+                .bind(2, idempotencyKey)
+                .bind(3, id)
+                .bind(4, now)
+                .run();
+            if (db.changes() == 0) {
+                auto earlier = db.prepare("SELECT task_id FROM task_requests WHERE user_id = ? AND idempotency_key = ?");
+                earlier.bind(1, me.id).bind(2, idempotencyKey);
+                if (!earlier.step()) throw DatabaseError("the idempotency key vanished", DatabaseError::Retry);
+                const auto taskId = earlier.text(0);
+                auto task = db.prepare("SELECT family_id FROM tasks WHERE id = ?");
+                task.bind(1, taskId);
+                if (!task.step()) throw ApiError(404, "Задание не найдено.");
+                return json{{"task", loadTaskJson(db, taskId, me, task.text(0))}};
+            }
+        }
+        const auto child = accountById(db, childId);
+        if (!me.familyId || !child || child->role != "child" || child->familyId != me.familyId)
+            throw ApiError(403, "Этот ребёнок не состоит в вашей семье.");
+        db.prepare(
+              "INSERT INTO tasks (id, family_id, child_user_id, title, reward_cents, status, created_by, "
+              "created_at, updated_at) VALUES (?, ?, ?, ?, ?, 'active', ?, ?, ?)")
+            .bind(1, id)
+            .bind(2, *me.familyId)
+            .bind(3, child->id)
+            .bind(4, title)
+            .bind(5, cents)
+            .bind(6, me.id)
+            .bind(7, now)
+            .bind(8, now)
+            .run();
+        return json{{"task", loadTaskJson(db, id, me, *me.familyId)}};
+    });
 }
 
 json FamilyStore::actOnTask(const Account& viewer, const std::string& taskId, const std::string& action) {
@@ -532,33 +683,35 @@ json FamilyStore::actOnTask(const Account& viewer, const std::string& taskId, co
     if (action != "complete" && viewer.role != "parent")
         throw ApiError(403, "Подтвердить или вернуть задание может только родитель.");
 
-    std::lock_guard lock(d_->mutex);
-    const auto now = d_->clock();
-    Transaction tx(d_->db);
-    const Account me = currentAccount(d_->db, viewer);
-    const TaskRow task = visibleTask(d_->db, me, taskId);
-    if (action == "complete") {
-        if (task.status != "active") refuseStatus(task);
-        setStatus(d_->db, task.id, "review", now);
-        d_->db.prepare("UPDATE tasks SET returned_at = NULL WHERE id = ?").bind(1, task.id).run();
-    } else if (action == "approve") {
-        if (task.status != "review") refuseStatus(task);
-        auto insert = d_->db.prepare(
-            "INSERT OR IGNORE INTO task_approvals (task_id, parent_user_id, approved_at) VALUES (?, ?, ?)");
-        insert.bind(1, task.id).bind(2, me.id).bind(3, now).run();
-        if (d_->db.changes() == 0) throw ApiError(409, "Вы уже подтвердили это задание.");
-        const auto approvals = count(d_->db, "SELECT COUNT(*) FROM task_approvals WHERE task_id = ?", task.id);
-        if (approvals >= parentCount(d_->db, task.familyId)) setStatus(d_->db, task.id, "done", now);
-        else setStatus(d_->db, task.id, "review", now);
-    } else {
-        if (task.status != "review") refuseStatus(task);
-        d_->db.prepare("DELETE FROM task_approvals WHERE task_id = ?").bind(1, task.id).run();
-        setStatus(d_->db, task.id, "active", now);
-        d_->db.prepare("UPDATE tasks SET returned_at = ? WHERE id = ?").bind(1, now).bind(2, task.id).run();
-    }
-    auto answer = loadTaskJson(d_->db, task.id, me);
-    tx.commit();
-    return json{{"task", answer}};
+    return d_->write([&](Database& db) {
+        const auto now = d_->clock();
+        const Account me = currentAccount(db, viewer);
+        const TaskRow task = lockVisibleTask(db, me, taskId, now);
+        if (action == "complete") {
+            if (task.status != "active") refuseStatus(task);
+            setStatus(db, task, "review", 0);
+            db.prepare("UPDATE tasks SET returned_at = NULL WHERE id = ?").bind(1, task.id).run();
+        } else if (action == "approve") {
+            if (task.status != "review") refuseStatus(task);
+            // The primary key (task, parent) counts each parent once.
+            db.prepare(
+                  "INSERT INTO task_approvals (task_id, parent_user_id, approved_at) VALUES (?, ?, ?) "
+                  "ON CONFLICT DO NOTHING")
+                .bind(1, task.id)
+                .bind(2, me.id)
+                .bind(3, now)
+                .run();
+            if (db.changes() == 0) throw ApiError(409, "Вы уже подтвердили это задание.");
+            const auto approvals = task.approvals + 1;
+            setStatus(db, task, approvals >= parentCount(db, task.familyId) ? "done" : "review", approvals);
+        } else {
+            if (task.status != "review") refuseStatus(task);
+            db.prepare("DELETE FROM task_approvals WHERE task_id = ?").bind(1, task.id).run();
+            setStatus(db, task, "active", 0);
+            db.prepare("UPDATE tasks SET returned_at = ? WHERE id = ?").bind(1, now).bind(2, task.id).run();
+        }
+        return json{{"task", loadTaskJson(db, task.id, me, task.familyId)}};
+    });
 }
 
 }  // namespace family

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,12 +44,20 @@ struct StoreSettings {
 inline constexpr std::string_view kPairingPayloadPrefix = "zanbeck://pair?token=";
 inline constexpr std::string_view kInvitePayloadPrefix = "zanbeck://family/parent?token=";
 
-// Accounts, sessions, families, codes and tasks in one SQLite database. Every
-// public member is safe to call from several threads; each change is one
-// transaction. Protocol members throw ApiError with the answer's status and text.
+// How long a task's idempotency key is remembered for its account.
+inline constexpr std::int64_t kIdempotencyKeyLifetime = 24 * 3600 + 3600;
+inline constexpr std::size_t kMaxIdempotencyKeyLength = 128;
+
+// Accounts, sessions, families, codes and tasks in one SQLite or PostgreSQL
+// database. Every public member is safe to call from several threads: each
+// thread has a connection of its own, reads run side by side, and each change
+// is one transaction whose rules the database itself keeps (constraints, row
+// locks, conditional updates), so several processes may share a PostgreSQL
+// database. Protocol members throw ApiError with the answer's status and text.
 class FamilyStore {
 public:
-    explicit FamilyStore(const std::string& databasePath, Clock clock = systemClock, StoreSettings settings = {});
+    // `location`: the path of an SQLite file, or a "postgresql://" URI.
+    explicit FamilyStore(const std::string& location, Clock clock = systemClock, StoreSettings settings = {});
     ~FamilyStore();
 
     // Operator provisioning. Throws std::invalid_argument on bad input or a taken e-mail.
@@ -69,12 +76,17 @@ public:
     Account authenticate(std::string_view token);
 
     nlohmann::json family(const Account& viewer);
+    // The same answer as JSON text, written without building a document: what GET /api/family sends.
+    std::string familyText(const Account& viewer);
     nlohmann::json setPreferences(const Account& viewer, const std::string& currency, const std::string& language);
     nlohmann::json createPairingCode(const Account& viewer);
     nlohmann::json createParentInvite(const Account& viewer);
     nlohmann::json claimPairingCode(const Account& viewer, std::string_view token);
     nlohmann::json claimParentInvite(const Account& viewer, std::string_view token);
-    nlohmann::json addTask(const Account& viewer, const std::string& childId, const std::string& title, double reward);
+    // A repeated non-empty idempotency key of the same account answers the task
+    // the first request made, and makes no other.
+    nlohmann::json addTask(const Account& viewer, const std::string& childId, const std::string& title, double reward,
+                           std::string_view idempotencyKey = {});
     nlohmann::json actOnTask(const Account& viewer, const std::string& taskId, const std::string& action);
 
     static nlohmann::json userJson(const Account& account);

@@ -192,7 +192,8 @@ private:
         };
         const auto& req = parser_->get();
         const ApiRequest request{view(req.method_string()), view(req.target()),
-                                 view(req[http::field::authorization]), req.body()};
+                                 view(req[http::field::authorization]), req.body(),
+                                 view(req["Idempotency-Key"])};
         if (isSignIn(req)) return context_.signIns.submit(request, signInClient(req), std::move(reply));
         asio::post(context_.workers, [self = this->shared_from_this(), request, reply = std::move(reply)] {
             reply(answerApiRequest(self->context_.store, request));

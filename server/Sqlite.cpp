@@ -2,127 +2,173 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
+#include <map>
+#include <thread>
+
 namespace family {
 
 namespace {
+
 [[noreturn]] void fail(sqlite3* db, std::string_view what) {
-    throw SqliteError(std::string(what) + ": " + (db ? sqlite3_errmsg(db) : "out of memory"));
+    if (!db) throw DatabaseError(std::string(what) + ": out of memory");
+    const int code = sqlite3_extended_errcode(db);
+    auto kind = DatabaseError::Other;
+    if (code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY) kind = DatabaseError::Conflict;
+    if ((code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED) kind = DatabaseError::Retry;
+    throw DatabaseError(std::string(what) + ": " + sqlite3_errmsg(db), kind);
 }
-}  // namespace
 
-Database::Database(const std::string& path) {
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
-    if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
-        std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
+// A statement compiled once per connection and kept: compiling costs more than
+// running most of the store's statements.
+struct CachedStatement {
+    sqlite3_stmt* stmt = nullptr;
+    bool inUse = false;
+};
+
+class SqliteCursor final : public Cursor {
+public:
+    SqliteCursor(sqlite3* db, std::string_view sql) : db_(db) {
+        if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr) != SQLITE_OK)
+            fail(db_, "prepare");
+    }
+    SqliteCursor(sqlite3* db, CachedStatement& cached) : db_(db), stmt_(cached.stmt), cached_(&cached) {
+        cached.inUse = true;
+    }
+    ~SqliteCursor() override {
+        if (!cached_) {
+            sqlite3_finalize(stmt_);
+            return;
+        }
+        sqlite3_reset(stmt_);
+        sqlite3_clear_bindings(stmt_);
+        cached_->inUse = false;
+    }
+
+    void bindText(int index, std::string_view text) override {
+        if (sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT) !=
+            SQLITE_OK)
+            fail(db_, "bind");
+    }
+    void bindInteger(int index, std::int64_t value) override {
+        if (sqlite3_bind_int64(stmt_, index, value) != SQLITE_OK) fail(db_, "bind");
+    }
+    void bindBlob(int index, const std::vector<unsigned char>& blob) override {
+        if (sqlite3_bind_blob(stmt_, index, blob.data(), static_cast<int>(blob.size()), SQLITE_TRANSIENT) !=
+            SQLITE_OK)
+            fail(db_, "bind");
+    }
+    void bindNull(int index) override {
+        if (sqlite3_bind_null(stmt_, index) != SQLITE_OK) fail(db_, "bind");
+    }
+    bool step() override {
+        const int rc = sqlite3_step(stmt_);
+        if (rc == SQLITE_ROW) return true;
+        if (rc == SQLITE_DONE) return false;
+        fail(db_, "step");
+    }
+    std::string text(int column) const override {
+        const auto* p = sqlite3_column_text(stmt_, column);
+        return p ? std::string(reinterpret_cast<const char*>(p), sqlite3_column_bytes(stmt_, column))
+                 : std::string();
+    }
+    std::int64_t integer(int column) const override { return sqlite3_column_int64(stmt_, column); }
+    std::vector<unsigned char> blob(int column) const override {
+        const auto* p = static_cast<const unsigned char*>(sqlite3_column_blob(stmt_, column));
+        return p ? std::vector<unsigned char>(p, p + sqlite3_column_bytes(stmt_, column))
+                 : std::vector<unsigned char>();
+    }
+    bool isNull(int column) const override { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
+
+private:
+    sqlite3* db_;
+    sqlite3_stmt* stmt_ = nullptr;
+    CachedStatement* cached_ = nullptr;
+};
+
+class SqliteDatabase final : public Database {
+public:
+    explicit SqliteDatabase(const std::string& path) {
+        // One connection per thread: no mutex of SQLite's own is needed on it.
+        const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+        if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
+            std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
+            sqlite3_close(db_);
+            db_ = nullptr;
+            throw DatabaseError("cannot open " + path + ": " + message);
+        }
+        // A writer waits here for another connection's write to end; what is
+        // still busy after this is retried by the store.
+        sqlite3_busy_handler(db_, &SqliteDatabase::waitForLock, nullptr);
+        exec("PRAGMA foreign_keys = ON");
+        // WAL keeps readers and the writer apart; FULL syncs every commit so an
+        // acknowledged change survives a crash of the process or of the machine.
+        exec("PRAGMA journal_mode = WAL");
+        exec("PRAGMA synchronous = FULL");
+    }
+    ~SqliteDatabase() override {
+        for (auto& [sql, cached] : statements_) sqlite3_finalize(cached.stmt);
         sqlite3_close(db_);
-        db_ = nullptr;
-        throw SqliteError("cannot open " + path + ": " + message);
     }
-    sqlite3_busy_timeout(db_, 5000);
-    exec("PRAGMA foreign_keys = ON");
-    // WAL keeps readers and the writer apart; FULL syncs every commit so an
-    // acknowledged change survives a crash of the process or of the machine.
-    exec("PRAGMA journal_mode = WAL");
-    exec("PRAGMA synchronous = FULL");
-}
 
-Database::~Database() { sqlite3_close(db_); }
-
-void Database::exec(std::string_view sql) {
-    char* message = nullptr;
-    if (sqlite3_exec(db_, std::string(sql).c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
-        std::string text = message ? message : "unknown error";
-        sqlite3_free(message);
-        throw SqliteError("SQL failed: " + text);
+    // SQLite's own busy timeout sleeps in steps of up to 100 ms, so a queue of
+    // writers hands the lock on slowly; a write takes well under a millisecond,
+    // so poll in short, slowly growing naps instead, for up to about 5 s.
+    static int waitForLock(void*, int attempt) {
+        constexpr int kMaxAttempts = 20000;
+        if (attempt >= kMaxAttempts) return 0;
+        const int micros = attempt < 20 ? 20 : attempt < 200 ? 100 : 250;
+        std::this_thread::sleep_for(std::chrono::microseconds(micros));
+        return 1;
     }
-}
 
-Statement Database::prepare(std::string_view sql) { return Statement(db_, sql); }
+    Kind kind() const override { return Kind::Sqlite; }
 
-std::int64_t Database::changes() const { return sqlite3_changes(db_); }
-
-Statement::Statement(sqlite3* db, std::string_view sql) : db_(db) {
-    if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr) != SQLITE_OK)
-        fail(db_, "prepare");
-}
-
-Statement::~Statement() { sqlite3_finalize(stmt_); }
-
-Statement::Statement(Statement&& other) noexcept : db_(other.db_), stmt_(other.stmt_) { other.stmt_ = nullptr; }
-
-Statement& Statement::bind(int index, std::string_view text) {
-    if (sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT) != SQLITE_OK)
-        fail(db_, "bind");
-    return *this;
-}
-
-Statement& Statement::bind(int index, std::int64_t value) {
-    if (sqlite3_bind_int64(stmt_, index, value) != SQLITE_OK) fail(db_, "bind");
-    return *this;
-}
-
-Statement& Statement::bind(int index, const std::vector<unsigned char>& blob) {
-    if (sqlite3_bind_blob(stmt_, index, blob.data(), static_cast<int>(blob.size()), SQLITE_TRANSIENT) != SQLITE_OK)
-        fail(db_, "bind");
-    return *this;
-}
-
-Statement& Statement::bindNull(int index) {
-    if (sqlite3_bind_null(stmt_, index) != SQLITE_OK) fail(db_, "bind");
-    return *this;
-}
-
-Statement& Statement::bind(int index, const std::optional<std::string>& text) {
-    return text ? bind(index, std::string_view(*text)) : bindNull(index);
-}
-
-bool Statement::step() {
-    const int rc = sqlite3_step(stmt_);
-    if (rc == SQLITE_ROW) return true;
-    if (rc == SQLITE_DONE) return false;
-    fail(db_, "step");
-}
-
-void Statement::run() {
-    while (step()) {
-    }
-}
-
-std::string Statement::text(int column) const {
-    const auto* p = sqlite3_column_text(stmt_, column);
-    return p ? std::string(reinterpret_cast<const char*>(p), sqlite3_column_bytes(stmt_, column)) : std::string();
-}
-
-std::optional<std::string> Statement::optionalText(int column) const {
-    if (isNull(column)) return std::nullopt;
-    return text(column);
-}
-
-std::int64_t Statement::integer(int column) const { return sqlite3_column_int64(stmt_, column); }
-
-std::vector<unsigned char> Statement::blob(int column) const {
-    const auto* p = static_cast<const unsigned char*>(sqlite3_column_blob(stmt_, column));
-    return p ? std::vector<unsigned char>(p, p + sqlite3_column_bytes(stmt_, column)) : std::vector<unsigned char>();
-}
-
-bool Statement::isNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
-
-Transaction::Transaction(Database& db, Mode mode) : db_(db) {
-    db_.exec(mode == Write ? "BEGIN IMMEDIATE" : "BEGIN");
-}
-
-Transaction::~Transaction() {
-    if (!done_) {
-        try {
-            db_.exec("ROLLBACK");
-        } catch (...) {
+    void exec(std::string_view sql) override {
+        char* message = nullptr;
+        if (sqlite3_exec(db_, std::string(sql).c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+            std::string text = message ? message : "unknown error";
+            sqlite3_free(message);
+            const int code = sqlite3_extended_errcode(db_);
+            const bool busy = (code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED;
+            throw DatabaseError("SQL failed: " + text, busy ? DatabaseError::Retry : DatabaseError::Other);
         }
     }
-}
+    Statement prepare(std::string_view sql) override {
+        auto found = statements_.find(sql);
+        if (found == statements_.end()) {
+            CachedStatement cached;
+            if (sqlite3_prepare_v3(db_, sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
+                                   &cached.stmt, nullptr) != SQLITE_OK)
+                fail(db_, "prepare");
+            found = statements_.emplace(std::string(sql), cached).first;
+        }
+        // The same text still running (a statement inside a loop over itself) gets one of its own.
+        if (found->second.inUse) return Statement(std::make_unique<SqliteCursor>(db_, sql));
+        return Statement(std::make_unique<SqliteCursor>(db_, found->second));
+    }
+    std::int64_t changes() const override { return sqlite3_changes(db_); }
 
-void Transaction::commit() {
-    db_.exec("COMMIT");
-    done_ = true;
-}
+    // IMMEDIATE takes the write lock at once, so a write transaction never
+    // fails half-way on a lock upgrade.
+    void begin(Mode mode) override { exec(mode == Mode::Write ? "BEGIN IMMEDIATE" : "BEGIN"); }
+    void commit() override { exec("COMMIT"); }
+    void rollback() override { exec("ROLLBACK"); }
+
+    int lockedSchemaVersion() override {
+        auto stmt = prepare("PRAGMA user_version");
+        return stmt.step() ? static_cast<int>(stmt.integer(0)) : 0;
+    }
+    void setSchemaVersion(int version) override { exec("PRAGMA user_version = " + std::to_string(version)); }
+    const char* insertionOrder() const override { return "rowid"; }
+
+private:
+    sqlite3* db_ = nullptr;
+    std::map<std::string, CachedStatement, std::less<>> statements_;
+};
+
+}  // namespace
+
+std::unique_ptr<Database> openSqlite(const std::string& path) { return std::make_unique<SqliteDatabase>(path); }
 
 }  // namespace family

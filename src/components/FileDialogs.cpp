@@ -4,10 +4,13 @@
 #include <QFileDialog>
 #include <QWidget>
 
+#include "components/Popups.h"
+
 namespace FileDialogs {
 
 namespace {
-constexpr int kFieldMinimum = 120;
+// Room for the places, the file list's columns and a whole path.
+constexpr QSize kDialogSize(kMinimumWidth, kMinimumHeight);
 }  // namespace
 
 QString startFolder(QStandardPaths::StandardLocation location) {
@@ -19,17 +22,17 @@ QFileDialog* create(QWidget* window, const QString& title, const QString& path, 
     auto* dialog = new QFileDialog(window, title, path, filter);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    // The places column, the captions, the file types (one filter at a time
-    // here), "forward" and the view switches would make it wider than the
-    // window; the folder box, "back", "up", "new folder", the file list and
-    // the name field remain.
-    for (const char* wide : {"sidebar", "lookInLabel", "fileTypeLabel", "fileTypeCombo", "forwardButton",
-                             "listModeButton", "detailModeButton"})
-        if (auto* part = dialog->findChild<QWidget*>(QString::fromLatin1(wide))) part->hide();
-    for (const char* field : {"fileNameEdit", "lookInCombo"})
-        if (auto* part = dialog->findChild<QWidget*>(QString::fromLatin1(field)))
-            part->setMinimumWidth(kFieldMinimum);
-    if (window) dialog->resize(window->window()->size());
+    // Squeezed to the phone-sized window, the path and the file list's
+    // columns were cut: the dialog has a desktop size of its own, centred
+    // over the app's window and kept on the screen.
+    Popups::keepOwnSize(dialog);
+    dialog->resize(kDialogSize.expandedTo(dialog->minimumSizeHint()));
+    if (window) {
+        const QWidget* top = window->window();
+        QRect placed(QPoint(), dialog->size());
+        placed.moveCenter(top->geometry().center());
+        dialog->move(placed.topLeft());
+    }
     return dialog;
 }
 

@@ -6,11 +6,15 @@
 #include "components/TextLabel.h"
 #include "components/Theme.h"
 
+#include <QEvent>
+#include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStackedLayout>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -26,12 +30,37 @@ public:
         connect(&Theme::current(), &Theme::changed, this, qOverload<>(&QWidget::update));
     }
     bool hairline = false;
+    // The title, centred on the bar rather than in the space between the
+    // items: the narrower side gets the difference as an inner margin.
+    TextLabel* title = nullptr;
+    QHBoxLayout* leading = nullptr;
+    QHBoxLayout* trailing = nullptr;
 
 protected:
+    bool event(QEvent* event) override {
+        // The bar's layout has placed its items by the time these arrive.
+        const bool handled = QWidget::event(event);
+        if (event->type() == QEvent::LayoutRequest || event->type() == QEvent::Resize) balanceTitle();
+        return handled;
+    }
+
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.fillRect(rect(), Theme::current().color(hairline ? ColorRole::BarBackground : ColorRole::GroupedBackground));
         if (hairline) p.fillRect(QRect(0, height() - 1, width(), 1), Theme::current().color(ColorRole::Separator));
+    }
+
+private:
+    static int sideWidth(const QHBoxLayout* side) { return side->isEmpty() ? 0 : side->sizeHint().width(); }
+    void balanceTitle() {
+        if (!title || !leading || !trailing) return;
+        // Centred as far as the whole title still fits; a long one moves aside instead of shrinking.
+        const int natural =
+            static_cast<int>(std::ceil(QFontMetricsF(title->font()).horizontalAdvance(title->text()))) + 1;
+        const int spare = std::max(title->width() - natural, 0);
+        const int difference = std::clamp(sideWidth(leading) - sideWidth(trailing), -spare, spare);
+        const QMargins margins(std::max(-difference, 0), 0, std::max(difference, 0), 0);
+        if (title->contentsMargins() != margins) title->setContentsMargins(margins);
     }
 };
 
@@ -67,11 +96,16 @@ NavigationPage::NavigationPage(const QString& title, QWidget* parent) : QWidget(
     leading_->addWidget(back_);
     inlineTitle_ = new TextLabel(title, TextStyle::Headline, ColorRole::Label, bar_);
     inlineTitle_->setObjectName(QStringLiteral("navigationTitle"));
-    inlineTitle_->setElideMode(Qt::ElideRight);
+    // A long title shrinks to fit its line, then elides.
+    inlineTitle_->setMinimumScaleFactor(TextFit::kMinimumScale);
     inlineTitle_->setAlignment(Qt::AlignCenter);
     barRow->addLayout(leading_);
     barRow->addWidget(inlineTitle_, 1);
     barRow->addLayout(trailing_);
+    auto* bar = static_cast<NavigationBar*>(bar_);
+    bar->title = inlineTitle_;
+    bar->leading = leading_;
+    bar->trailing = trailing_;
     column_->addWidget(bar_);
 
     largeTitle_ = new TextLabel(title, TextStyle::LargeTitle, ColorRole::Label, this);
@@ -103,20 +137,45 @@ void NavigationPage::setTitleDisplay(TitleDisplay display) {
 PageBody* NavigationPage::body() {
     if (!body_) {
         body_ = new PageBody(this);
-        // The large title moves into the body so that it scrolls away.
-        column_->removeWidget(largeTitle_);
-        largeTitle_->setContentsMargins(0, 0, 0, 0);
-        body_->stack()->insertWidget(0, largeTitle_);
         body_->stack()->setContentsMargins(Spacing::pagePadding, 0, Spacing::pagePadding, Spacing::pagePadding);
         if (QLayoutItem* stretch = column_->itemAt(column_->count() - 1); stretch && stretch->spacerItem()) {
             column_->removeItem(stretch);
             delete stretch;
         }
         column_->addWidget(body_, 1);
-        connect(body_->verticalScrollBar(), &QScrollBar::valueChanged, this, &NavigationPage::updateInlineTitle);
-        updateInlineTitle();
+        setScrollingBody(body_);
     }
     return body_;
+}
+
+void NavigationPage::setScrollingBody(PageBody* body) {
+    if (body == scrolling_) return;
+    if (scrolling_) {
+        disconnect(scrolling_->verticalScrollBar(), nullptr, this, nullptr);
+        scrolling_->stack()->removeWidget(largeTitle_);
+    } else {
+        column_->removeWidget(largeTitle_);
+    }
+    scrolling_ = body;
+    if (body) {
+        // The title is the body's first row, so that it scrolls away; the
+        // body's side padding is the title's.
+        largeTitle_->setContentsMargins(0, 0, 0, 0);
+        QMargins margins = body->stack()->contentsMargins();
+        margins.setTop(0);
+        body->stack()->setContentsMargins(margins);
+        // Below a pull-to-refresh strip, which stays above everything.
+        QLayoutItem* first = body->stack()->itemAt(0);
+        const bool belowStrip = first && first->widget() &&
+                                first->widget()->objectName() == QLatin1String("pullToRefresh");
+        body->stack()->insertWidget(belowStrip ? 1 : 0, largeTitle_);
+        connect(body->verticalScrollBar(), &QScrollBar::valueChanged, this, &NavigationPage::updateInlineTitle);
+    } else {
+        largeTitle_->setParent(this);
+        largeTitle_->setContentsMargins(Spacing::pagePadding, 0, Spacing::pagePadding, 4);
+        column_->insertWidget(column_->indexOf(bar_) + 1, largeTitle_);
+    }
+    updateInlineTitle();
 }
 
 void NavigationPage::setContent(QWidget* content) {
@@ -181,7 +240,8 @@ void NavigationPage::updateInlineTitle() {
     const bool large = display_ == TitleDisplay::Large && !title_.isEmpty();
     largeTitle_->setVisible(large);
     bool showInline = !large;
-    if (large && body_) showInline = body_->verticalScrollBar()->value() > largeTitle_->geometry().bottom();
+    if (large && scrolling_)
+        showInline = scrolling_->verticalScrollBar()->value() > largeTitle_->geometry().bottom();
     inlineTitle_->setText(showInline ? title_ : QString());
     auto* bar = static_cast<NavigationBar*>(bar_);
     bar->hairline = large && showInline;

@@ -44,6 +44,13 @@ public:
     // Or a content of the page's own (a list, a form): fills the page below the title.
     void setContent(QWidget* content);
     QWidget* content() const { return content_; }
+    // A content that scrolls in a body of its own (a screen that switches
+    // between bodies, as the family tab does between its form and the family
+    // screen) names that body here: the large title moves into it and scrolls
+    // away with it. Null puts the title back above the content. A body must be
+    // released (another named, or null) before it is deleted.
+    void setScrollingBody(PageBody* body);
+    PageBody* scrollingBody() const { return scrolling_; }
 
     Button* addToolbarButton(const QString& text, const QString& symbol, ToolbarPlacement placement);
     void addToolbarItem(QWidget* item, ToolbarPlacement placement);
@@ -80,6 +87,7 @@ private:
     TextLabel* largeTitle_;
     QVBoxLayout* column_;
     PageBody* body_ = nullptr;
+    PageBody* scrolling_ = nullptr;  // the body the large title scrolls in: body_ or a content's
     QWidget* content_ = nullptr;
     bool backHidden_ = false;
     bool hasPrevious_ = false;

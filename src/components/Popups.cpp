@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QProxyStyle>
+#include <QScreen>
 #include <QStyleFactory>
 #include <QStyleOptionMenuItem>
 
@@ -14,12 +15,13 @@
 namespace {
 
 constexpr const char* kDestructiveProperty = "zanbeckDestructive";
+constexpr const char* kOwnSizeProperty = "zanbeckOwnSize";
 
 // Windows the desktop places on its own and which must stay in ours.
 bool isPlaced(const QWidget* widget) {
     if (!widget->isWindow()) return false;
     const Qt::WindowType type = widget->windowType();
-    return type == Qt::Popup || type == Qt::Dialog;
+    return type == Qt::Popup || type == Qt::Dialog || type == Qt::ToolTip;
 }
 
 // Moves every pop-up and dialog back into its window whenever it is shown,
@@ -41,7 +43,10 @@ protected:
 
 private:
     void fit(QWidget* widget) {
-        const QRect bounds = Popups::boundsFor(widget);
+        QRect bounds = Popups::boundsFor(widget);
+        // A window of its own size stays on the screen instead.
+        if (widget->property(kOwnSizeProperty).toBool() && widget->screen())
+            bounds = widget->screen()->availableGeometry();
         if (bounds.isEmpty()) return;
         const QRect target = Popups::fitted(widget->geometry(), bounds);
         if (target == widget->geometry()) return;
@@ -93,7 +98,8 @@ void install(QApplication& app) {
 
 QRect boundsFor(const QWidget* popup) {
     const QWidget* from = popup->parentWidget();
-    if (!from && popup->windowType() == Qt::Popup) from = QApplication::activeWindow();
+    const Qt::WindowType type = popup->windowType();
+    if (!from && (type == Qt::Popup || type == Qt::ToolTip)) from = QApplication::activeWindow();
     while (from) {
         const QWidget* window = from->window();
         if (!isPlaced(window)) return QRect(window->mapToGlobal(QPoint(0, 0)), window->size());
@@ -108,6 +114,8 @@ QRect fitted(const QRect& geometry, const QRect& bounds) {
     result.moveTop(qBound(bounds.top(), result.top(), bounds.bottom() + 1 - result.height()));
     return result;
 }
+
+void keepOwnSize(QWidget* dialog) { dialog->setProperty(kOwnSizeProperty, true); }
 
 void setDestructive(QAction* action) { action->setProperty(kDestructiveProperty, true); }
 

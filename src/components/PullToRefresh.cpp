@@ -34,6 +34,8 @@ PullToRefresh::PullToRefresh(PageBody* body, std::function<QCoro::Task<>()> refr
     spinner_->hide();
     // Above everything the page stacks, and not counted as one of its items.
     body_->stack()->insertWidget(0, strip_);
+    // Out of the stack's spacing until the page is pulled.
+    strip_->hide();
     body_->viewport()->installEventFilter(this);
     lastWheel_.invalidate();
 }
@@ -48,6 +50,7 @@ void PullToRefresh::pullTo(qreal distance) {
     if (refreshing_) return;
     const int height = qMin(kIndicatorHeight, qRound(pull_ * kResistance));
     strip_->setFixedHeight(height);
+    strip_->setVisible(height > 0);
     spinner_->setVisible(height >= Spinner::kDefaultSize);
 }
 
@@ -64,6 +67,7 @@ void PullToRefresh::refresh() {
     if (refreshing_) return;
     refreshing_ = true;
     strip_->setFixedHeight(kIndicatorHeight);
+    strip_->show();
     spinner_->show();
     run();
 }

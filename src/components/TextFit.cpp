@@ -26,7 +26,8 @@ void setFontSize(QFont& font, int size) {
 
 }  // namespace
 
-WrappedText::WrappedText(const QString& text, const QFont& font, qreal width, Qt::Alignment alignment)
+WrappedText::WrappedText(const QString& text, const QFont& font, qreal width, Qt::Alignment alignment,
+                         int maximumLines)
     : layout_(std::make_unique<QTextLayout>()), width_(std::max<qreal>(width, 1)), alignment_(alignment) {
     QString shown = text;
     // Line breaks typed in the text stay line breaks.
@@ -42,10 +43,12 @@ WrappedText::WrappedText(const QString& text, const QFont& font, qreal width, Qt
     for (QTextLine line = layout_->createLine(); line.isValid(); line = layout_->createLine()) {
         line.setLineWidth(width_);
         line.setPosition(QPointF(0, height));
+        if (maximumLines > 0 && layout_->lineCount() > maximumLines) continue;  // laid out, not shown
         height += line.height();
         widest = std::max(widest, std::min(line.naturalTextWidth(), width_));
     }
     layout_->endLayout();
+    shown_ = maximumLines > 0 ? std::min(layout_->lineCount(), maximumLines) : layout_->lineCount();
     size_ = {widest, std::max(height, QFontMetricsF(font).height())};
 }
 
@@ -53,6 +56,11 @@ int WrappedText::height() const { return static_cast<int>(std::ceil(size_.height
 
 QString WrappedText::lineText(int index) const {
     const QTextLine line = layout_->lineAt(index);
+    if (truncated() && index == shown_ - 1) {
+        // The last line shown carries on with the rest of the text, cut with "…".
+        const QString rest = layout_->text().mid(line.textStart()).trimmed();
+        return QFontMetricsF(layout_->font()).elidedText(rest, Qt::ElideRight, width_);
+    }
     const QString text = layout_->text().mid(line.textStart(), line.textLength()).trimmed();
     if (!overflows(line.naturalTextWidth(), width_)) return text;
     // A word too long for the width keeps a line of its own, elided.
@@ -61,16 +69,17 @@ QString WrappedText::lineText(int index) const {
 
 QStringList WrappedText::lines() const {
     QStringList out;
-    for (int i = 0; i < layout_->lineCount(); ++i) out << lineText(i);
+    for (int i = 0; i < shown_; ++i) out << lineText(i);
     return out;
 }
 
 void WrappedText::draw(QPainter* painter, const QPointF& topLeft) const {
     const QFont font = layout_->font();
     const QFontMetricsF metrics(font);
-    for (int i = 0; i < layout_->lineCount(); ++i) {
+    for (int i = 0; i < shown_; ++i) {
         const QTextLine line = layout_->lineAt(i);
-        if (!overflows(line.naturalTextWidth(), width_)) {
+        const bool cut = truncated() && i == shown_ - 1;
+        if (!cut && !overflows(line.naturalTextWidth(), width_)) {
             line.draw(painter, topLeft);
             continue;
         }

@@ -22,15 +22,20 @@ namespace TextFit {
 inline constexpr qreal kMinimumScale = 0.5;
 
 // A text laid out in lines at a width; laid out once, measured and drawn.
+// With a line limit, the lines past it are left out and the last one shown
+// ends with "…".
 class WrappedText {
 public:
-    WrappedText(const QString& text, const QFont& font, qreal width, Qt::Alignment alignment = Qt::AlignLeft);
+    WrappedText(const QString& text, const QFont& font, qreal width, Qt::Alignment alignment = Qt::AlignLeft,
+                int maximumLines = 0);
 
     // The widest line (never past the width) and the sum of the line heights;
     // an empty text still takes one line.
     QSizeF size() const { return size_; }
     int height() const;
-    int lineCount() const { return layout_->lineCount(); }
+    int lineCount() const { return shown_; }
+    // Whether lines were left out for the line limit.
+    bool truncated() const { return shown_ < layout_->lineCount(); }
     // The lines as they are drawn, an elided word with its "…".
     QStringList lines() const;
 
@@ -43,6 +48,7 @@ private:
     std::unique_ptr<QTextLayout> layout_;
     qreal width_;
     Qt::Alignment alignment_;
+    int shown_ = 0;
     QSizeF size_;
 };
 

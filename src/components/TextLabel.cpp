@@ -43,7 +43,15 @@ void TextLabel::setElideMode(Qt::TextElideMode mode) {
     update();
 }
 
+void TextLabel::setMaximumLineCount(int lines) {
+    maximumLines_ = std::max(lines, 0);
+    measured_.clear();
+    updateGeometry();
+    update();
+}
+
 void TextLabel::setPixelSize(int pixelSize) {
+    if (pixelSize == pixelSize_) return;
     pixelSize_ = pixelSize;
     applyTheme();
 }
@@ -85,7 +93,7 @@ QSizeF TextLabel::measure(qreal width) const {
     }
     for (const Measured& m : measured_)
         if (m.width == width) return m.size;
-    const QSizeF size = TextFit::WrappedText(text(), font(), width, alignment()).size();
+    const QSizeF size = TextFit::WrappedText(text(), font(), width, alignment(), maximumLines_).size();
     if (measured_.size() == 4) measured_.removeFirst();
     measured_.append({width, size});
     return size;
@@ -130,7 +138,7 @@ void TextLabel::paintEvent(QPaintEvent* event) {
     if (wraps()) {
         QPainter p(this);
         p.setPen(color());
-        const TextFit::WrappedText wrapped(text(), font(), r.width(), alignment());
+        const TextFit::WrappedText wrapped(text(), font(), r.width(), alignment(), maximumLines_);
         qreal top = r.top();
         if (alignment() & Qt::AlignVCenter)
             top += (r.height() - wrapped.size().height()) / 2;

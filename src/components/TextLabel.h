@@ -19,6 +19,10 @@ class SymbolView;
 //   balance->setMinimumScaleFactor(TextFit::kMinimumScale);
 class TextLabel : public QLabel {
     Q_OBJECT
+    // How the text is fitted, readable without knowing the class (fit checks).
+    Q_PROPERTY(Qt::TextElideMode elideMode READ elideMode)
+    Q_PROPERTY(qreal minimumScaleFactor READ minimumScaleFactor)
+    Q_PROPERTY(int maximumLineCount READ maximumLineCount)
 public:
     explicit TextLabel(const QString& text = {}, TextStyle style = TextStyle::Body,
                        ColorRole role = ColorRole::Label, QWidget* parent = nullptr);
@@ -37,8 +41,14 @@ public:
 
     // A size outside the text styles, in pixels (0: the style's own).
     void setPixelSize(int pixelSize);
+    int pixelSize() const { return pixelSize_; }
     // The theme's monospaced family in place of its proportional one.
     void setMonospaced(bool monospaced);
+
+    // 0 (default): as many lines as the text needs. Otherwise a wrapping
+    // label shows at most that many, the last one ending with "…".
+    void setMaximumLineCount(int lines);
+    int maximumLineCount() const { return maximumLines_; }
 
     // 0 (default): no shrinking. Between 0 and 1: one line, shrunk to fit, then
     // elided (on the right unless another elide mode is set).
@@ -70,6 +80,7 @@ private:
     int pixelSize_ = 0;
     bool monospaced_ = false;
     qreal minimumScale_ = 0;
+    int maximumLines_ = 0;
     struct Measured {
         qreal width;
         QSizeF size;

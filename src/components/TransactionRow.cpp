@@ -1,7 +1,7 @@
 #include "components/TransactionRow.h"
 
-#include <QHBoxLayout>
-#include <QVBoxLayout>
+#include <QFontMetricsF>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 
@@ -21,28 +21,74 @@ QFont TransactionRow::categoryFont() { return Theme::font(TextStyle::Body, QFont
 QFont TransactionRow::detailFont() { return Theme::font(TextStyle::Caption); }
 QFont TransactionRow::amountFont() { return Theme::font(TextStyle::Body, QFont::DemiBold); }
 
-int TransactionRow::amountWidth(int natural, int room, int widestWord) {
+int TransactionRow::amountWidth(int natural, int room, int needed, int widestWord) {
     // A little over the smallest face's share, so that face still shows the whole amount.
     const int smallest = static_cast<int>(std::ceil(natural * (TextFit::kMinimumScale + 0.05)));
-    return std::min(natural, std::max(room - widestWord, smallest));
+    const int width = std::min(natural, std::max(room - needed, smallest));
+    // The column keeps its widest word (up to half the room) and a third of the room.
+    const int column = std::max(std::min(needed, room / 3), std::min(widestWord, room / 2));
+    return std::clamp(width, 0, std::max(room - column, 0));
 }
+
+int TransactionRow::neededColumn(const MoneyTransaction& t, int shortCategory) {
+    int needed = TextFit::widestWord(t.category, categoryFont());
+    const int category = static_cast<int>(std::ceil(QFontMetricsF(categoryFont()).horizontalAdvance(t.category)));
+    if (category <= shortCategory) needed = std::max(needed, category);
+    if (!t.note.isEmpty()) return needed;
+    const QFontMetricsF detail(detailFont());
+    return std::max(needed, static_cast<int>(std::ceil(detail.horizontalAdvance(detailText(t)))));
+}
+
+void TransactionRow::shareAmountSize(const QList<TransactionRow*>& rows) {
+    const int body = amountFont().pixelSize();
+    const int floor = static_cast<int>(std::ceil(body * kSharedSizeFloor));
+    int shared = body;
+    for (const TransactionRow* row : rows)
+        if (const int size = row->fittingAmountSize(); size >= floor) shared = std::min(shared, size);
+    for (TransactionRow* row : rows) {
+        const bool alone = row->fittingAmountSize() < floor;
+        row->amount_->setPixelSize(alone || shared == body ? 0 : shared);
+    }
+}
+
+int TransactionRow::fittingAmountSize() const {
+    const int allowed = split(width()).amount;
+    return TextFit::shrunkToFit(amount_->text(), amountFont(), allowed).pixelSize();
+}
+
+void TransactionRow::scheduleSharing() {
+    QWidget* list = parentWidget();
+    if (!list || list->property("zanbeckSharingAmounts").toBool()) return;
+    list->setProperty("zanbeckSharingAmounts", true);
+    // Once for all the rows placed in this pass of the event loop.
+    QTimer::singleShot(0, list, [list] {
+        list->setProperty("zanbeckSharingAmounts", false);
+        QList<TransactionRow*> rows;
+        for (TransactionRow* row : list->findChildren<TransactionRow*>(Qt::FindDirectChildrenOnly))
+            if (row->isVisibleTo(list) && row->width() > 0) rows << row;
+        shareAmountSize(rows);
+    });
+}
+
+namespace {
+// The icon, the row spacing on either side of the text column, and the
+// flexible gap of at least 8 before the amount.
+constexpr int kChrome = TransactionRow::kIconBox + 3 * Spacing::rowSpacing + TransactionRow::kSpacerMin;
+}  // namespace
 
 TransactionRow::TransactionRow(const MoneyTransaction& transaction, QWidget* parent)
     : QWidget(parent), transaction_(transaction) {
     setObjectName(QStringLiteral("transactionRow"));
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
 
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(Spacing::rowSpacing);
-
+    // Laid out by hand (place()): the text column takes every pixel the
+    // amount leaves, which a box layout would share out by size hints.
     icon_ = new SymbolView({}, Symbols::sizeForText(Theme::pointSize(TextStyle::Headline)), this);
     icon_->setObjectName(QStringLiteral("kindIcon"));
     icon_->setFixedSize(kIconBox, kIconBox);
 
-    auto* column = new QVBoxLayout;
-    column->setSpacing(kColumnGap);
-    column->setContentsMargins(0, 0, 0, 0);
     category_ = new TextLabel({}, TextStyle::Body, ColorRole::Label, this);
     category_->setObjectName(QStringLiteral("category"));
     category_->setTextStyle(TextStyle::Body, QFont::Medium);
@@ -50,39 +96,67 @@ TransactionRow::TransactionRow(const MoneyTransaction& transaction, QWidget* par
     detail_ = new TextLabel({}, TextStyle::Caption, ColorRole::SecondaryLabel, this);
     detail_->setObjectName(QStringLiteral("detail"));
     detail_->setElideMode(Qt::ElideRight);
-    column->addWidget(category_);
-    column->addWidget(detail_);
 
     amount_ = new TextLabel({}, TextStyle::Body, ColorRole::Label, this);
     amount_->setObjectName(QStringLiteral("amount"));
     amount_->setTextStyle(TextStyle::Body, QFont::DemiBold);
     amount_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    amount_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     amount_->setMinimumScaleFactor(TextFit::kMinimumScale);
-
-    row->addWidget(icon_, 0, Qt::AlignVCenter);
-    row->addLayout(column, 1);
-    // The flexible gap before the amount keeps at least 8, with the row
-    // spacing on both of its sides (a spacer item gets none from the layout).
-    row->addSpacing(Spacing::rowSpacing + kSpacerMin);
-    row->addWidget(amount_, 0, Qt::AlignVCenter);
 
     refresh();
     connect(&Theme::current(), &Theme::changed, this, &TransactionRow::refresh);
 }
 
-void TransactionRow::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    fitAmount();
+TransactionRow::Split TransactionRow::split(int width) const {
+    const int room = std::max(width - kChrome, 0);
+    // Measured in the body size, whatever size the list shares now.
+    const int natural =
+        static_cast<int>(std::ceil(QFontMetricsF(amountFont()).horizontalAdvance(amount_->text()))) + 1;
+    const int shortCategory = static_cast<int>(room * kShortCategoryShare);
+    const int amount = amountWidth(natural, room, neededColumn(transaction_, shortCategory),
+                                   TextFit::widestWord(transaction_.category, categoryFont()));
+    return {room - amount, amount};
 }
 
-void TransactionRow::fitAmount() {
-    const int natural = amount_->sizeHint().width();
-    const int room = width() - kIconBox - 3 * Spacing::rowSpacing - kSpacerMin;
-    const int allowed =
-        width() > 0 ? amountWidth(natural, room, TextFit::widestWord(category_->text(), category_->font()))
-                    : natural;
-    if (amount_->maximumWidth() != allowed) amount_->setMaximumWidth(allowed);
+int TransactionRow::columnHeight(int columnWidth) const {
+    return category_->heightForWidth(columnWidth) + kColumnGap + detail_->sizeHint().height();
+}
+
+int TransactionRow::heightForWidth(int width) const {
+    return std::max(kIconBox, columnHeight(std::max(split(width).column, 1)));
+}
+
+QSize TransactionRow::sizeHint() const {
+    const int column = std::max(category_->sizeHint().width(), detail_->sizeHint().width());
+    const int width = kChrome + column + QFontMetrics(amountFont()).horizontalAdvance(amount_->text()) + 1;
+    return {width, heightForWidth(width)};
+}
+
+QSize TransactionRow::minimumSizeHint() const {
+    // Never wider than a phone: the amount shrinks and the text wraps instead.
+    const int width = kChrome + 2 * kIconBox;
+    return {width, heightForWidth(width)};
+}
+
+void TransactionRow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    place();
+}
+
+void TransactionRow::place() {
+    const Split parts = split(width());
+    const int middle = height() / 2;
+    icon_->move(0, middle - kIconBox / 2);
+    const int column = std::max(parts.column, 1);
+    const int categoryHeight = category_->heightForWidth(column);
+    const int detailHeight = detail_->sizeHint().height();
+    const int top = middle - (categoryHeight + kColumnGap + detailHeight) / 2;
+    const int left = kIconBox + Spacing::rowSpacing;
+    category_->setGeometry(left, top, column, categoryHeight);
+    detail_->setGeometry(left, top + categoryHeight + kColumnGap, column, detailHeight);
+    const int amountHeight = QFontMetrics(amountFont()).height();
+    amount_->setGeometry(width() - parts.amount, middle - amountHeight / 2, parts.amount, amountHeight);
+    scheduleSharing();
 }
 
 void TransactionRow::setTransaction(const MoneyTransaction& transaction) {
@@ -130,5 +204,6 @@ void TransactionRow::refresh() {
         amount_->setColorRole(ColorRole::Label);
 
     setAccessibleName(accessibleText(transaction_));
-    fitAmount();
+    updateGeometry();
+    place();
 }

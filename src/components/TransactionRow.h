@@ -23,11 +23,30 @@ public:
     static QFont detailFont();
     static QFont amountFont();
     // The width the amount takes of `room` (what the row leaves its text
-    // column and amount together): its natural width while the category's
-    // widest word still fits beside it; otherwise it shrinks (TextFit, down
-    // to about half its size) to make room for that word, so that a large
-    // amount does not cut a word of the category.
-    static int amountWidth(int natural, int room, int widestWord);
+    // column and amount together); the text column gets all the rest. The
+    // amount keeps its natural width while the column still gets `needed`
+    // (what the text must have whole: the category's widest word and the
+    // date line); otherwise it shrinks (TextFit, down to about half its
+    // size) to leave the column that much, down to the width its smallest
+    // face needs; it never takes the column below a third of the room (or
+    // what the column needs, when less) nor below the category's widest word
+    // (up to half the room): an amount too long for that elides.
+    static int amountWidth(int natural, int room, int needed, int widestWord);
+    // What the text column needs at least: the widest word of the category,
+    // the whole category when it is short (up to `shortCategory` wide: it
+    // stays on one line), and, when the row shows the date (no note), the
+    // whole date line. A note elides instead.
+    static int neededColumn(const MoneyTransaction& transaction, int shortCategory);
+    // The share of the room up to which a category counts as short.
+    static constexpr qreal kShortCategoryShare = 0.6;
+
+    // Rows side by side in one list (children of one widget) draw their
+    // amounts in one size: the largest at which every amount fits its row,
+    // leaving out an amount that only fits far smaller (it shrinks alone).
+    // Rows do this by themselves whenever they are placed; this does it now.
+    static void shareAmountSize(const QList<TransactionRow*>& rows);
+    // Amounts that need less than this share of the body size shrink alone.
+    static constexpr qreal kSharedSizeFloor = 0.7;
 
     explicit TransactionRow(const MoneyTransaction& transaction, QWidget* parent = nullptr);
 
@@ -47,12 +66,27 @@ public:
     static QString accessibleText(const MoneyTransaction& transaction);
     static QString kindSymbol(TransactionKind kind);
 
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The text column's width and the amount's at a row width.
+    struct Split {
+        int column;
+        int amount;
+    };
+    Split split(int width) const;
+    // The pixel size at which the whole amount fits the row now (at least the smallest face).
+    int fittingAmountSize() const;
+    void scheduleSharing();
+    int columnHeight(int columnWidth) const;
     void refresh();
-    void fitAmount();
+    void place();
 
     MoneyTransaction transaction_;
     SymbolView* icon_;

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "KitFixture.h"
+#include "components/TextFit.h"
 #include "components/AdaptiveGridLayout.h"
 #include "components/Button.h"
 #include "components/Card.h"
@@ -119,4 +120,32 @@ TEST_F(KitTest, PlaceholderHidesAnAbsentDescriptionAndButtonsTurnRedWhenDestruct
     EXPECT_EQ(save.tint(), Theme::current().accent());
     save.setRole(Button::Role::Destructive);
     EXPECT_EQ(save.tint(), Theme::current().color(ColorRole::Red));
+}
+
+// A wrapping label with a line limit shows at most that many lines, the last
+// ending with "…" when text is left out; without one it takes every line.
+TEST_F(KitTest, WrappedLabelKeepsToItsLineLimit) {
+    const QString detail = QStringLiteral(
+        "Отслеживает подписки, напоминает о списаниях, считает расходы за месяц и год и подсказывает, "
+        "от чего можно отказаться без сожаления");
+    const struct {
+        int limit;
+        int width;
+        int lines;
+        bool cut;
+    } cases[] = {{2, 200, 2, true}, {0, 200, 0, false}, {2, 2000, 1, false}, {1, 200, 1, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.limit * 10000 + c.width);
+        TextLabel label(detail, TextStyle::Caption, ColorRole::SecondaryLabel);
+        label.setWordWrap(true);
+        label.setMaximumLineCount(c.limit);
+        const TextFit::WrappedText all(detail, label.font(), c.width);
+        const TextFit::WrappedText shown(detail, label.font(), c.width, Qt::AlignLeft, c.limit);
+        const int lines = c.lines > 0 ? c.lines : all.lineCount();
+        EXPECT_EQ(shown.lineCount(), lines);
+        EXPECT_EQ(shown.truncated(), c.cut);
+        EXPECT_EQ(shown.lines().last().endsWith(QChar(0x2026)), c.cut);
+        const int line = QFontMetrics(label.font()).lineSpacing();
+        EXPECT_NEAR(label.heightForWidth(c.width), lines * line, lines);
+    }
 }

@@ -119,6 +119,35 @@ TEST_F(KitTest, ToolbarButtonsWorkAndTheInlineTitleShowsOnceTheLargeTitleScrolle
     EXPECT_FALSE(page->largeTitleLabel()->isVisible());
 }
 
+TEST_F(KitTest, ANamedScrollingBodyCarriesTheLargeTitleAwayAndNullHandsItBack) {
+    // A page whose content scrolls in a body of its own.
+    auto* page = pageWithCards(QStringLiteral("Семья"), 0);
+    auto* body = new PageBody;
+    for (int i = 0; i < 12; ++i)
+        body->addWidget(MoneyCard::withText(QStringLiteral("Карточка %1").arg(i + 1), QStringLiteral("chart.pie"),
+                                            QStringLiteral("Содержимое карточки")));
+    page->setContent(body);
+    NavigationStack stack(page);
+    stack.resize(390, 600);
+    stack.show();
+    page->setScrollingBody(body);
+    settle();
+    TextLabel* large = page->largeTitleLabel();
+    ASSERT_TRUE(body->content()->isAncestorOf(large));
+    EXPECT_EQ(large->mapTo(page, QPoint()).y(), page->inlineTitleLabel()->parentWidget()->height());
+    body->verticalScrollBar()->setValue(400);
+    EXPECT_EQ(page->inlineTitleLabel()->text(), QStringLiteral("Семья"));
+
+    page->setScrollingBody(nullptr);
+    settle();
+    EXPECT_FALSE(body->content()->isAncestorOf(large));
+    EXPECT_TRUE(large->isVisible());
+    EXPECT_TRUE(page->inlineTitleLabel()->text().isEmpty()) << "the released body no longer moves the title";
+    QPointer<TextLabel> title(large);
+    delete body;  // a released body may go; the title stays with the page
+    ASSERT_FALSE(title.isNull());
+}
+
 TEST_F(KitTest, TabsSelectByClickAndByTagInTheirOrder) {
     TabView tabs;
     addTabs(tabs);

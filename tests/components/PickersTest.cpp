@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 
 #include "KitFixture.h"
 #include "components/DateText.h"
@@ -25,6 +26,12 @@ protected:
         settle();
     }
     QRect windowArea() const { return QRect(window.mapToGlobal(QPoint()), window.size()); }
+    // Qt's tooltip window, while one is shown.
+    static QWidget* tooltip() {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->windowType() == Qt::ToolTip && top->isVisible()) return top;
+        return nullptr;
+    }
     ListPickerSheet* present(const QString& current) {
         QList<ListPickerEntry> rows;
         for (int i = 0; i < 60; ++i)
@@ -96,10 +103,17 @@ TEST_F(PickerTest, PopupsOpenedAtTheWindowsEdgesStayInsideIt) {
         [&]() -> QWidget* {
             menu.popup(window.mapToGlobal(QPoint(380, 830)));
             return &menu;
+        },
+        [&]() -> QWidget* {
+            // A tooltip asked for at the window's corner, wider than what is left of it.
+            QToolTip::showText(window.mapToGlobal(QPoint(385, 838)),
+                               QStringLiteral("Поделиться резервной копией JSON"), combo);
+            return tooltip();
         }};
     for (const auto& open : opened) {
         QWidget* popup = open();
         settle();
+        ASSERT_NE(popup, nullptr);
         ASSERT_TRUE(popup->isVisible());
         EXPECT_TRUE(windowArea().contains(popup->geometry())) << popup->metaObject()->className();
         popup->hide();

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QTest>
 #include <QWidget>
+#include <QScreen>
 
 #include "KitFixture.h"
 #include "components/Button.h"
@@ -66,6 +67,18 @@ TEST_F(ShareSheetTest, SavingWritesTheTextByteForByteAndAFailureKeepsTheSheetAnd
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
     EXPECT_TRUE(dialog->selectedFiles().value(0).endsWith("/Zanbeck.csv"));
+    // A desktop-sized dialog of its own over the app's window, not one
+    // squeezed into the phone-sized window (where the path and columns were cut).
+    settle();
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_GE(dialog->width(), 640);
+    EXPECT_GE(dialog->height(), 480);
+    // Over the app's window (centred on it as far as the screen allows).
+    EXPECT_TRUE(dialog->geometry().contains(window.geometry().center()));
+    EXPECT_TRUE(dialog->screen()->availableGeometry().contains(dialog->geometry()));
+    for (QWidget* part : dialog->findChildren<QWidget*>())
+        if (part->isVisible() && part->parentWidget() == dialog)
+            EXPECT_TRUE(dialog->rect().contains(part->geometry())) << part->objectName().toStdString();
 
     emit dialog->fileSelected(dir_.filePath("missing-folder/export.csv"));
     settle();

@@ -106,3 +106,91 @@ TEST_F(KitTest, LongCategoryWrapsWhileLongNoteStaysOnOneLine) {
     EXPECT_EQ(row.categoryLabel()->x() - (row.kindIcon()->geometry().right() + 1), 14);
     EXPECT_GE(row.amountLabel()->x() - (row.categoryLabel()->geometry().right() + 1), 14 + 8 + 14);
 }
+
+// Rows as wide as the dashboard's list (322) and the calendar's at 390: the
+// text column takes everything the amount leaves, a short category stays on
+// one line, the date line is whole beside any everyday amount, and no amount,
+// however long, makes a row wider than its place: it shrinks, then elides.
+TEST_F(KitTest, RowSplitsItsWidthBetweenTheTextAndTheAmount) {
+    const struct Case {
+        const char* amount;
+        const char* category;
+        bool dateWhole;
+        bool amountWhole;
+    } cases[] = {
+        {"5", "Без категории", true, true},
+        {"1234.56", "Без категории", true, true},
+        {"99999.99", "Развлечения", true, true},
+        {"12345678901.55", "Еда", false, true},
+        {"123456789012345678901234.00", "Еда", false, false},
+    };
+    const int body = TransactionRow::amountFont().pixelSize();
+    for (const int width : {322, 358}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.amount) + " at " + std::to_string(width));
+            TransactionRow row(operation(TransactionKind::expense, c.amount, QString::fromUtf8(c.category)));
+            EXPECT_LE(row.minimumSizeHint().width(), width);
+            row.resize(width, row.heightForWidth(width));
+            row.show();
+            settle();
+            TextLabel* amount = row.amountLabel();
+            TextLabel* category = row.categoryLabel();
+            TextLabel* detail = row.detailLabel();
+            // Every pixel between the icon and the amount's gap is the column's.
+            EXPECT_EQ(category->x(), TransactionRow::kIconBox + 14);
+            EXPECT_EQ(amount->x() - (category->geometry().right() + 1), 14 + TransactionRow::kSpacerMin + 14);
+            EXPECT_EQ(amount->geometry().right(), width - 1);
+            EXPECT_EQ(detail->width(), category->width());
+            EXPECT_EQ(row.height(), std::max(TransactionRow::kIconBox,
+                                             category->height() + TransactionRow::kColumnGap + detail->height()));
+            // A short category is on one line.
+            EXPECT_EQ(category->height(), QFontMetrics(category->font()).height());
+            const bool dateWhole =
+                QFontMetricsF(detail->font()).horizontalAdvance(detail->text()) <= detail->width() + 0.5;
+            if (c.dateWhole) EXPECT_TRUE(dateWhole);
+            const QFont fitted = amount->fittedFont();
+            EXPECT_GE(fitted.pixelSize() * 2, body);
+            const bool whole =
+                QFontMetricsF(fitted).horizontalAdvance(amount->text()) <= amount->contentsRect().width() + 0.5;
+            EXPECT_EQ(whole, c.amountWhole);
+        }
+    }
+}
+
+// Amounts of one list keep one size, the largest all of them fit at; an
+// amount that only fits far smaller shrinks alone. Where every amount fits,
+// that is the body size.
+TEST_F(KitTest, RowsOfOneListShareTheirAmountSize) {
+    const int body = TransactionRow::amountFont().pixelSize();
+    const struct {
+        int width;
+        std::vector<const char*> amounts;
+        bool lastAlone;  // the last amount shrinks below the others
+    } lists[] = {
+        {322, {"5", "12.5", "1234.56", "12345678901.55"}, true},
+        {420, {"5", "12.5", "1234.56"}, false},
+    };
+    for (const auto& l : lists) {
+        SCOPED_TRACE(l.width);
+        QWidget list;
+        QList<TransactionRow*> rows;
+        for (const char* amount : l.amounts)
+            rows << new TransactionRow(operation(TransactionKind::income, amount, QStringLiteral("Без категории")),
+                                       &list);
+        list.resize(l.width, 400);
+        for (TransactionRow* row : rows) row->resize(l.width, row->heightForWidth(l.width));
+        list.show();
+        settle();
+        const int shared = rows[0]->amountLabel()->fittedFont().pixelSize();
+        const qsizetype together = rows.size() - (l.lastAlone ? 1 : 0);
+        for (qsizetype i = 1; i < together; ++i)
+            EXPECT_EQ(rows[i]->amountLabel()->fittedFont().pixelSize(), shared) << l.amounts[i];
+        if (l.lastAlone) EXPECT_LT(rows.last()->amountLabel()->fittedFont().pixelSize(), shared);
+        else EXPECT_EQ(shared, body);
+        for (TransactionRow* row : rows) {
+            const TextLabel* amount = row->amountLabel();
+            EXPECT_LE(QFontMetricsF(amount->fittedFont()).horizontalAdvance(amount->text()),
+                      amount->contentsRect().width() + 0.5);
+        }
+    }
+}

@@ -2,6 +2,7 @@
 #include "DemoFamily.h"
 #include "FamilyStore.h"
 #include "support/TempDir.h"
+#include "TempPostgres.h"
 
 #include <gtest/gtest.h>
 
@@ -62,6 +63,30 @@ TEST_F(Cli, RefusesShortPasswordsBadRolesAndTakenAddresses) {
     EXPECT_EQ(taken.code, 2);
     EXPECT_NE(taken.err.find("exists"), std::string::npos);
     EXPECT_EQ(family::FamilyStore(database()).listAccounts().size(), 1u);
+}
+
+// The operator's commands work the same on PostgreSQL; a --database that is no
+// PostgreSQL URI, and --demo without a folder for its passwords, are refused.
+TEST_F(Cli, AccountsAreAddedAndListedInPostgresToo) {
+    EXPECT_EQ(cli({"list-accounts", "--database", "/tmp/family.sqlite3"}).code, 2);
+    EXPECT_EQ(cli({"serve", "--database", "postgresql://nobody@/none", "--demo"}).code, 2);
+    if (!sharedPostgres().installed()) GTEST_SKIP() << "PostgreSQL cannot run here: " << sharedPostgres().problem();
+    const auto uri = sharedPostgres().newDatabase();
+    ASSERT_FALSE(uri.empty()) << sharedPostgres().problem();
+    const auto added = cli({"add-account", "--database", uri, "--email", "mama@example.com", "--nickname", "Мама",
+                            "--role", "parent"},
+                           "long enough pw\n");
+    ASSERT_EQ(added.code, 0) << added.err;
+    EXPECT_EQ(cli({"add-account", "--database", uri, "--email", "MAMA@example.com", "--nickname", "Мама", "--role",
+                   "parent"},
+                  "long enough pw\n")
+                  .code,
+              2);
+    const auto list = cli({"list-accounts", "--database", uri});
+    EXPECT_EQ(list.code, 0);
+    EXPECT_NE(list.out.find("mama@example.com"), std::string::npos);
+    EXPECT_EQ(family::FamilyStore(uri).login("mama@example.com", "long enough pw").user.role, "parent");
+    EXPECT_EQ(cli({"list-accounts", "--database", "postgresql://zanbeck@/no_such_database?host=/nonexistent"}).code, 1);
 }
 
 TEST_F(Cli, RefusesPlainHttpOnAnOutsideAddressAndUnknownCommands) {

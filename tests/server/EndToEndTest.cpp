@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ServerProcess.h"
+#include "TempPostgres.h"
 #include "account/AccountSession.h"
 #include "account/AccountTestSupport.h"
 #include "account/BundleInfo.h"
@@ -45,7 +46,7 @@ struct Device {
 // road of one money task, from pairing to the second parent's approval.
 TEST(EndToEnd, TheAppsAccountClientRunsTheFamilyRoadAgainstTheRealServer) {
     TempDir dir;
-    const std::string data = dir.filePath("data").toStdString();
+    SERVER_STORE_OR_SKIP(data, dir.filePath("data").toStdString());
     seedStore(data,
               {{"mama@example.com", "Мама", "parent", "password1"},
                {"papa@example.com", "Папа", "parent", "password1"},

@@ -2,6 +2,8 @@
 
 #include <httplib.h>
 
+#include "TempPostgres.h"
+
 using nlohmann::json;
 
 std::string Answer::error() const {
@@ -32,8 +34,15 @@ Answer ApiClient::send(const std::string& method, const std::string& path, const
 void ServerTest::SetUp() {
     family::StoreSettings settings;
     settings.minimalPasswordCost = true;
-    store_ = std::make_unique<family::FamilyStore>(
-        dir_.filePath("family.sqlite3").toStdString(), [this] { return now_.load(); }, settings);
+    std::string location = dir_.filePath("family.sqlite3").toStdString();
+    if (testsUsePostgres()) {
+        location = sharedPostgres().newDatabase();
+        if (location.empty()) {
+            if (sharedPostgres().installed()) FAIL() << "PostgreSQL did not start: " << sharedPostgres().problem();
+            GTEST_SKIP() << "PostgreSQL cannot run here: " << sharedPostgres().problem();
+        }
+    }
+    store_ = std::make_unique<family::FamilyStore>(location, [this] { return now_.load(); }, settings);
     server_ = std::make_unique<family::FamilyServer>(*store_, listenOptions());
     port_ = server_->bind();
     thread_ = std::thread([this] { server_->run(); });
@@ -47,6 +56,7 @@ family::ListenOptions ServerTest::listenOptions() const {
 }
 
 void ServerTest::TearDown() {
+    if (!server_) return;
     server_->stop();
     if (thread_.joinable()) thread_.join();
 }
@@ -109,6 +119,7 @@ json ServerTest::taskIn(const json& family, const std::string& taskId) {
 
 void FamilyTest::SetUp() {
     ServerTest::SetUp();
+    if (!server_) return;
     mama_ = addAccount("mama@example.com", "Мама", "parent");
     papa_ = addAccount("papa@example.com", "Папа", "parent");
     kid_ = addAccount("kid@example.com", "Coder", "child");

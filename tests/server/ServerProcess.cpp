@@ -13,6 +13,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "Database.h"
+
 namespace {
 
 // Root may write anywhere whatever the modes say; the server under test must
@@ -28,10 +30,11 @@ void dropFileOverride() {
 
 std::vector<family::Account> seedStore(const std::string& dataDir,
                                        const std::vector<family::NewAccount>& accounts, bool sameFamily) {
-    std::filesystem::create_directories(dataDir);
+    const bool postgres = family::isPostgresLocation(dataDir);
+    if (!postgres) std::filesystem::create_directories(dataDir);
     family::StoreSettings settings;
     settings.minimalPasswordCost = true;
-    family::FamilyStore store(dataDir + "/family.sqlite3", family::systemClock, settings);
+    family::FamilyStore store(postgres ? dataDir : dataDir + "/family.sqlite3", family::systemClock, settings);
     return store.addAccounts(accounts, sameFamily);
 }
 
@@ -52,8 +55,9 @@ ServerProcess::~ServerProcess() {
 int ServerProcess::start() {
     int fds[2];
     if (pipe(fds) != 0) return 0;
+    const char* storeOption = family::isPostgresLocation(dataDir_) ? "--database" : "--data";
     std::vector<std::string> args{
-        ZANBECK_SERVER_EXECUTABLE, "serve", "--data", dataDir_, "--host", "127.0.0.1", "--port", "0"};
+        ZANBECK_SERVER_EXECUTABLE, "serve", storeOption, dataDir_, "--host", "127.0.0.1", "--port", "0"};
     args.insert(args.end(), extraArguments_.begin(), extraArguments_.end());
     std::vector<char*> argv;
     for (auto& arg : args) argv.push_back(arg.data());

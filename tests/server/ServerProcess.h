@@ -8,6 +8,8 @@
 
 #include "FamilyStore.h"
 
+// `dataDir` below may also be a "postgresql://" URI: the store is then that database.
+
 // Creates the data folder and its store with these accounts (cheap password
 // hashing), as an operator would before the first start.
 std::vector<family::Account> seedStore(const std::string& dataDir,

@@ -6,6 +6,7 @@ class TaskEndpoints : public FamilyTest {
 protected:
     void SetUp() override {
         FamilyTest::SetUp();
+        if (!server_) return;
         pair(mamaToken_, kidToken_);
     }
 };
@@ -103,7 +104,23 @@ TEST_F(TaskEndpoints, TasksOutsideTheAccountsViewAreUnknown) {
     EXPECT_EQ(notHers.error(), "Задание не найдено.");
 
     ASSERT_EQ(act(kidToken_, id, "complete").status, 200);
-    EXPECT_EQ(act(tokenFor(addAccount("other@example.com", "Чужой", "parent")), id, "approve").status, 404);
+    // Outside parents, with no family and with one of their own: a family id
+    // of their own must not pass for the task's.
+    const auto loner = tokenFor(addAccount("other@example.com", "Чужой", "parent"));
+    const auto stranger = tokenFor(addAccount("stranger@example.com", "Сосед", "parent"));
+    pair(stranger, tokenFor(addAccount("ownkid@example.com", "Свой", "child")));
+    ASSERT_EQ(familyOf(stranger)["members"].size(), 2u);
+    for (const auto& token : {loner, stranger}) {
+        for (const char* action : {"approve", "return"}) {
+            const auto answer = act(token, id, action);
+            EXPECT_EQ(answer.status, 404) << action << ": " << answer.body;
+            EXPECT_EQ(answer.error(), "Задание не найдено.") << action;
+        }
+    }
+    EXPECT_TRUE(familyOf(stranger)["tasks"].empty());
     EXPECT_EQ(act(mamaToken_, "no-such-task", "approve").status, 404);
-    EXPECT_EQ(task(mamaToken_, id)["approval_count"], 0);
+    const auto unchanged = task(mamaToken_, id);
+    EXPECT_EQ(unchanged["status"], "review");
+    EXPECT_EQ(unchanged["approval_count"], 0);
 }
+

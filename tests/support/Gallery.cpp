@@ -1,11 +1,14 @@
 #include "Gallery.h"
 
+#include "FitCheck.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QImage>
 #include <QPainter>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <gtest/gtest.h>
 
 #ifndef ZANBECK_GALLERY_DIR
 #define ZANBECK_GALLERY_DIR "gallery"
@@ -28,6 +31,14 @@ QString write(const QImage& image, const QString& name) {
     return image.save(path, "PNG") ? path : QString();
 }
 
+// Every picture taken is also a look at whether the screen fits its window.
+void expectFits(const QWidget& window, const QString& name) {
+    const QStringList problems = FitCheck::problems(window);
+    if (!problems.isEmpty())
+        ADD_FAILURE() << "gallery image " << name.toStdString() << " does not fit:\n"
+                      << problems.join(QLatin1Char('\n')).toStdString();
+}
+
 }  // namespace
 
 namespace Gallery {
@@ -42,6 +53,7 @@ QString save(QWidget& widget, const QString& name, QSize size) {
     if (window == &widget) window->resize(size);
     if (!window->isVisible()) window->show();
     settle();
+    expectFits(*window, name);
     return write(widget.grab().toImage(), name);
 }
 
@@ -65,6 +77,7 @@ QString saveComponent(QWidget& widget, const QString& name, int width) {
     settle();
     frame.resize(width, neededHeight());
     settle();
+    expectFits(frame, name);
     const QString path = write(frame.grab().toImage(), name);
     column->removeWidget(&widget);
     widget.setParent(oldParent);

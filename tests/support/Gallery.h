@@ -7,7 +7,8 @@ class QWidget;
 
 // Renders widgets offscreen into PNG files so every test run leaves a gallery
 // of the screens: <build>/gallery/<name>.png, or the folder named by the
-// environment variable ZANBECK_GALLERY_DIR.
+// environment variable ZANBECK_GALLERY_DIR. Every picture is also checked
+// for fitting its window (FitCheck): a problem fails the test taking it.
 namespace Gallery {
 
 inline constexpr QSize kPhoneSize{390, 844};

@@ -177,17 +177,17 @@ ComparisonCard::ComparisonCard(QWidget* parent)
     largestDivider_ = new Divider;
     largest_ = new QWidget;
     largest_->setObjectName(QStringLiteral("largestPurchase"));
-    auto* line = new QHBoxLayout(largest_);
+    // The caption over the purchase: beside it, both squeezed (the caption
+    // over three lines, the purchase shrunk to a few pixels).
+    auto* line = new QVBoxLayout(largest_);
     line->setContentsMargins(0, 0, 0, 0);
-    line->setSpacing(rowSpacing);
+    line->setSpacing(4);
     auto* label = new TextLabel(QStringLiteral("Самая крупная покупка"));
     label->setWordWrap(true);
-    // The label wraps between its words; the purchase keeps most of the line.
-    line->addWidget(label, 2);
+    line->addWidget(label);
     largestValue_ = amountLabel(TextStyle::Body, ColorRole::Label, QFont::DemiBold);
     largestValue_->setObjectName(QStringLiteral("largestPurchaseValue"));
-    largestValue_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    line->addWidget(largestValue_, 3);
+    line->addWidget(largestValue_);
     for (QWidget* part :
          std::initializer_list<QWidget*>{income_, new Divider, expense_, largestDivider_, largest_})
         addWidget(part);

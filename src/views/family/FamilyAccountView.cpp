@@ -27,10 +27,18 @@
 
 namespace {
 
-// The signed-in family screen of each build.
-QWidget* familyScreenFor(AppAccountRole role, AccountSession& account, const PlatformServices& services) {
-    if (role == AppAccountRole::parent) return new ParentFamilyView(account, services.qrScanners);
-    return new ChildFamilyView(account);
+// The signed-in family screen of each build, and the body it scrolls in.
+struct FamilyScreen {
+    QWidget* screen;
+    PageBody* body;
+};
+FamilyScreen familyScreenFor(AppAccountRole role, AccountSession& account, const PlatformServices& services) {
+    if (role == AppAccountRole::parent) {
+        auto* center = new ParentFamilyView(account, services.qrScanners);
+        return {center, center->body()};
+    }
+    auto* child = new ChildFamilyView(account);
+    return {child, child->body()};
 }
 
 const QString kCurrencyKey = QString::fromLatin1(GlobalPreferences::kCurrencyCodeKey);
@@ -94,14 +102,19 @@ FamilyAccountView::FamilyAccountView(AccountSession& account, const PlatformServ
 
     // The sign-in form, in a scroll view; kept for the life of the page so
     // that typed text survives every redraw.
+    // The page's large title scrolls in it, at the side padding of every page;
+    // the form makes up the rest of its 24-point inset.
     auto* scroll = new PageBody(container);
     scroll->setObjectName(QStringLiteral("loginScroll"));
     scroll->setPadding(0);
+    scroll->stack()->setContentsMargins(Spacing::pagePadding, 0, Spacing::pagePadding, 0);
     loginScroll_ = scroll;
     loginView_ = new QWidget;
     loginView_->setObjectName(QStringLiteral("loginView"));
     auto* form = new QVBoxLayout(loginView_);
-    form->setContentsMargins(24, 24, 24, 24);
+    constexpr int formInset = 24;
+    form->setContentsMargins(formInset - Spacing::pagePadding, formInset, formInset - Spacing::pagePadding,
+                             formInset);
     form->setSpacing(18);
     form->addWidget(new SignInBadge(parentBuild ? QStringLiteral("person.2.badge.gearshape.fill")
                                                 : QStringLiteral("star.circle.fill"),
@@ -225,14 +238,20 @@ void FamilyAccountView::redraw() {
     const bool signedIn = account_.user().has_value();
     const AppAccountRole role = AppAccountRole::build();
     if (signedIn && !familyView_) {
-        familyView_ = familyScreenFor(role, account_, services_);
+        const FamilyScreen screen = familyScreenFor(role, account_, services_);
+        familyView_ = screen.screen;
+        familyBody_ = screen.body;
         content()->layout()->addWidget(familyView_);
     } else if (!signedIn && familyView_) {
+        // The large title leaves the family screen's body before it goes.
+        setScrollingBody(loginScroll_);
+        familyBody_ = nullptr;
         familyView_->hide();
         familyView_->deleteLater();  // a sign-out may come from inside it
         familyView_ = nullptr;
     }
     loginScroll_->setVisible(!signedIn);
+    setScrollingBody(familyView_ ? familyBody_ : loginScroll_);
     if (familyView_) familyView_->setVisible(signedIn);
     menuButton_->setVisible(signedIn);
     if (centerMenuButton_) centerMenuButton_->setVisible(signedIn);

@@ -10,6 +10,7 @@
 
 class AccountSession;
 class Button;
+class PageBody;
 class QAction;
 class QLineEdit;
 class QMenu;
@@ -35,6 +36,7 @@ public:
     // For tests.
     QWidget* loginView() const { return loginView_; }
     QWidget* familyView() const { return familyView_; }
+    PageBody* loginScroll() const { return loginScroll_; }
     QLineEdit* emailField() const { return email_; }
     QLineEdit* passwordField() const { return password_; }
     Button* signInButton() const { return signIn_; }
@@ -66,9 +68,10 @@ private:
 
     AccountSession& account_;
     PlatformServices services_;
-    QWidget* loginScroll_ = nullptr;
+    PageBody* loginScroll_ = nullptr;
     QWidget* loginView_ = nullptr;
     QPointer<QWidget> familyView_;
+    PageBody* familyBody_ = nullptr;  // the body the family screen scrolls in
     QLineEdit* email_ = nullptr;
     QLineEdit* password_ = nullptr;
     TextLabel* error_ = nullptr;

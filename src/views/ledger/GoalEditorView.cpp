@@ -2,6 +2,7 @@
 
 #include <QDateEdit>
 
+#include "components/DateField.h"
 #include "components/NavigationStack.h"
 #include "components/PageBody.h"
 #include "store/MoneyStore.h"
@@ -24,6 +25,7 @@ GoalEditorView::GoalEditorView(MoneyStore& store, QWidget* parent)
     picker_->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     picker_->setMinimumDate(wallClock(store.now(), store.timeZone()).date());
     picker_->setDate(start.date());
+    DateField::showWholeValue(picker_);
     QWidget* pickerRow = formControlRow(QStringLiteral("Срок"), picker_);
     pickerRow->setObjectName(QStringLiteral("deadlineRow"));
     addDeadline(firstSection_, QStringLiteral("Добавить срок"), pickerRow);

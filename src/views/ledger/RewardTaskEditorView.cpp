@@ -2,6 +2,7 @@
 
 #include <QDateTimeEdit>
 
+#include "components/DateField.h"
 #include "components/NavigationStack.h"
 #include "components/PageBody.h"
 #include "components/Toggle.h"
@@ -42,6 +43,7 @@ RewardTaskEditorView::RewardTaskEditorView(MoneyStore& store, QWidget* parent)
     picker_->setDisplayFormat(QStringLiteral("dd.MM.yyyy HH:mm"));
     picker_->setMinimumDateTime(wallClock(now, store.timeZone()));
     picker_->setDateTime(wallClock(now.addSecs(kOneDay), store.timeZone()));
+    DateField::showWholeValue(picker_);
     QWidget* pickerRow = formControlRow(QStringLiteral("Выполнить до"), picker_);
     pickerRow->setObjectName(QStringLiteral("dueDateRow"));
     addDeadline(plan, QStringLiteral("Есть срок"), pickerRow);

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QStringList>
 
+#include "components/DateField.h"
 #include "components/SegmentedControl.h"
 #include "components/TextLabel.h"
 #include "platform/PhotoPicker.h"
@@ -59,10 +60,6 @@ QWidget* pickerRow(const QString& title, QWidget* picker) {
     return row;
 }
 
-namespace {
-constexpr int kDateFieldChrome = 56;  // padding, border and the chevron's room
-}  // namespace
-
 QDateTimeEdit* dateTimePicker(const QDateTime& moment, const QTimeZone& zone) {
     auto* picker = new QDateTimeEdit;
     picker->setObjectName(QStringLiteral("datePicker"));
@@ -71,7 +68,7 @@ QDateTimeEdit* dateTimePicker(const QDateTime& moment, const QTimeZone& zone) {
     picker->setCalendarPopup(true);
     picker->setDateTime(wallClock(moment, zone));
     // The whole date and time beside the field's drop-down chevron.
-    picker->setMinimumWidth(picker->fontMetrics().horizontalAdvance(picker->text()) + kDateFieldChrome);
+    DateField::showWholeValue(picker);
     return picker;
 }
 

@@ -10,13 +10,13 @@
 #include "components/TextFit.h"
 #include "components/Theme.h"
 #include "components/TransactionRow.h"
-#include "components/TransactionRowPainter.h"
 #include "views/ledger/SwipeListView.h"
 #include "views/ledger/TransactionListModel.h"
 
 namespace {
 
 constexpr int kSpacing = Spacing::rowSpacing;  // between icon, text column and amount
+constexpr int kSpacerMin = TransactionRow::kSpacerMin;
 constexpr int kColumnGap = TransactionRow::kColumnGap;
 constexpr int kCornerRadius = 12;  // the rows' card
 constexpr int kStarSize = 17;
@@ -65,6 +65,7 @@ TransactionRowDelegate::TransactionRowDelegate(SwipeListView* view)
 void TransactionRowDelegate::clearMeasurements() {
     categoryMetrics_.reset();
     amountMetrics_.reset();
+    detailMetrics_.reset();
     categoryWidths_.clear();
     amountWidths_.clear();
     wrappedHeights_.clear();
@@ -73,6 +74,7 @@ void TransactionRowDelegate::clearMeasurements() {
     lineHeight_ = 0;
     detailHeight_ = 0;
     recentCategories_ = {};
+    shared_ = {};
     forgetHeights();
 }
 
@@ -132,14 +134,81 @@ int TransactionRowDelegate::widestAmount() const {
     return widestAmount_;
 }
 
-int TransactionRowDelegate::textRoom(bool favourite, int cardWidth) {
-    const int star = favourite ? kStarSize + kStarGap : 0;
-    return TransactionRowPainter::textRoom(cardWidth - 2 * kPaddingH - star);
+int TransactionRowDelegate::textRoom(const MoneyTransaction&, int cardWidth) {
+    // A favourite's star sits in the gap before its amount's place, which
+    // moves left by the star's width: its text and amount keep the room (and
+    // the size) of every other row rather than shrink beside the star.
+    return cardWidth - 2 * kPaddingH - kIconBox - 3 * kSpacing - kSpacerMin;
 }
 
 int TransactionRowDelegate::textWidth(const MoneyTransaction& t, int cardWidth) const {
-    const int room = textRoom(t.isFavorite.value_or(false), cardWidth);
-    return room - TransactionRow::amountWidth(amountAdvance(t), room, widestWord(t.category));
+    const int room = textRoom(t, cardWidth);
+    return room - TransactionRow::amountWidth(amountAdvance(t), room, neededColumn(t, room), widestWord(t.category));
+}
+
+int TransactionRowDelegate::neededColumn(const MoneyTransaction& t, int room) const {
+    int word = widestWord(t.category);
+    // A short category stays on one line.
+    if (const int category = categoryAdvance(t.category);
+        category <= static_cast<int>(room * TransactionRow::kShortCategoryShare))
+        word = std::max(word, category);
+    if (!t.note.isEmpty()) return word;
+    // The date line is shown whole (a note elides).
+    if (!detailMetrics_) detailMetrics_.emplace(detailFont());
+    return std::max(word, detailMetrics_->horizontalAdvance(TransactionRow::detailText(t)));
+}
+
+int TransactionRowDelegate::amountWidthIn(const MoneyTransaction& t, int cardWidth) const {
+    const int natural = QFontMetrics(amountFont()).horizontalAdvance(TransactionRow::signedAmountText(t));
+    const int room = textRoom(t, cardWidth);
+    return TransactionRow::amountWidth(natural, room, neededColumn(t, room), widestWord(t.category));
+}
+
+QFont TransactionRowDelegate::amountFace(const MoneyTransaction& t, int cardWidth) const {
+    // The size the rows on screen share, unless this amount only fits far smaller.
+    QFont face = amountFont();
+    const int floor = static_cast<int>(std::ceil(face.pixelSize() * TransactionRow::kSharedSizeFloor));
+    const int fitting = fittingAmountSize(t, cardWidth);
+    face.setPixelSize(fitting >= floor ? std::min(fitting, sharedAmountSize(cardWidth)) : fitting);
+    return face;
+}
+
+int TransactionRowDelegate::fittingAmountSize(const MoneyTransaction& t, int cardWidth) const {
+    return TextFit::shrunkToFit(TransactionRow::signedAmountText(t), amountFont(), amountWidthIn(t, cardWidth))
+        .pixelSize();
+}
+
+int TransactionRowDelegate::sharedAmountSize(int cardWidth) const {
+    const auto* model = static_cast<const TransactionListModel*>(view_->model());
+    if (watchedModel_ != model) {
+        // Any change of the rows may change the amounts on screen.
+        watchedModel_ = model;
+        connect(model, &QAbstractItemModel::modelReset, this, [this] { shared_ = {}; });
+        connect(model, &QAbstractItemModel::layoutChanged, this, [this] { shared_ = {}; });
+        connect(model, &QAbstractItemModel::dataChanged, this, [this] { shared_ = {}; });
+        connect(model, &QAbstractItemModel::rowsInserted, this, [this] { shared_ = {}; });
+        connect(model, &QAbstractItemModel::rowsRemoved, this, [this] { shared_ = {}; });
+    }
+    const int body = amountFont().pixelSize();
+    const QRect viewport = view_->viewport()->rect();
+    const QModelIndex top = view_->indexAt(QPoint(viewport.center().x(), viewport.top() + 1));
+    QModelIndex bottom = view_->indexAt(QPoint(viewport.center().x(), viewport.bottom() - 1));
+    if (!top.isValid()) return body;
+    if (!bottom.isValid()) bottom = model->index(model->rowCount() - 1, 0);
+    const MoneyTransaction* first = model->transactionAt(top.row());
+    const MoneyTransaction* last = model->transactionAt(bottom.row());
+    if (!first || !last) return body;
+    const int rows = bottom.row() - top.row() + 1;
+    if (shared_.size > 0 && shared_.first == first->id && shared_.last == last->id && shared_.rows == rows &&
+        shared_.width == cardWidth)
+        return shared_.size;
+    const int floor = static_cast<int>(std::ceil(body * TransactionRow::kSharedSizeFloor));
+    int size = body;
+    for (int row = top.row(); row <= bottom.row(); ++row)
+        if (const MoneyTransaction* t = model->transactionAt(row))
+            if (const int fitting = fittingAmountSize(*t, cardWidth); fitting >= floor) size = std::min(size, fitting);
+    shared_ = {first->id, last->id, rows, cardWidth, size};
+    return size;
 }
 
 int TransactionRowDelegate::widestWord(const QString& category) const {
@@ -184,11 +253,13 @@ TransactionRowDelegate::MeasuredHeight TransactionRowDelegate::measureHeight(con
     int textHeight = lineHeight_;
     MeasuredHeight measured{0, cardWidth, cardWidth};
     if (t) {
-        // Most categories fit beside any amount a ledger holds (and a star);
-        // only a long one needs this row's own amount measured.
+        // Most categories fit beside any amount a ledger holds (a star takes
+        // the gap, not the text's room); only a long one needs this row's own
+        // amount measured.
         const int category = categoryAdvance(t->category);
-        // The room a favourite's row leaves grows with the card, width for width.
-        const int fitsFrom = category + widestAmount() + (cardWidth - textRoom(true, cardWidth));
+        const int room = textRoom(*t, cardWidth);
+        // The room grows with the card, width for width.
+        const int fitsFrom = category + widestAmount() + (cardWidth - room);
         if (fitsFrom <= cardWidth) {
             measured.fromWidth = fitsFrom;
             measured.toWidth = std::numeric_limits<int>::max();
@@ -196,9 +267,22 @@ TransactionRowDelegate::MeasuredHeight TransactionRowDelegate::measureHeight(con
             textHeight = categoryHeight(t->category, column);
         } else {
             // One line as long as the column keeps its lead over the category.
-            // The column shrinks by at most one pixel per pixel of card (the
-            // amount only ever gives way), so the lead is how far it may narrow.
+            // While what the column needs stays the same, the column shrinks
+            // by at most one pixel per pixel of card (the amount only ever
+            // gives way), so the lead is how far it may narrow. A category
+            // counted short keeps the column's need only down to the room
+            // where it stops being short: below that the amount may take more.
             measured.fromWidth = cardWidth - (column - category);
+            if (category <= static_cast<int>(room * TransactionRow::kShortCategoryShare)) {
+                const auto isShort = [&](int r) {
+                    return category <= static_cast<int>(r * TransactionRow::kShortCategoryShare);
+                };
+                // The narrowest room it is short in (the rounding settled by a step either way).
+                int shortFrom = static_cast<int>(std::ceil(category / TransactionRow::kShortCategoryShare));
+                while (shortFrom > 0 && isShort(shortFrom - 1)) --shortFrom;
+                while (!isShort(shortFrom)) ++shortFrom;
+                measured.fromWidth = std::max(measured.fromWidth, cardWidth - (room - shortFrom));
+            }
             measured.toWidth = std::numeric_limits<int>::max();
         }
     }
@@ -229,27 +313,54 @@ void TransactionRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem
 void TransactionRowDelegate::paintContent(QPainter* p, const QRect& card, const MoneyTransaction& t, bool,
                                           bool last) const {
     const Theme& theme = Theme::current();
+    const bool income = t.kind == TransactionKind::income;
+    const QColor kindColor = theme.color(income ? ColorRole::Green : ColorRole::Orange);
     p->fillRect(card, theme.color(ColorRole::SecondaryGroupedBackground));
 
-    // A favourite's star at the trailing end; the content ends before it.
+    // Kind arrow on its pale disc.
+    const QRect icon(card.left() + kPaddingH, card.center().y() - kIconBox / 2, kIconBox, kIconBox);
+    QColor pale = kindColor;
+    pale.setAlphaF(0.12f);
+    p->setPen(Qt::NoPen);
+    p->setBrush(pale);
+    p->drawEllipse(icon);
+    const int symbolSize = Symbols::sizeForText(Theme::pointSize(TextStyle::Headline));
+    const qreal dpr = p->device() ? p->device()->devicePixelRatioF() : 1.0;
+    const QPixmap arrow = Symbols::pixmap(TransactionRow::kindSymbol(t.kind), symbolSize, kindColor, dpr);
+    p->drawPixmap(QRect(icon.center().x() - symbolSize / 2 + 1, icon.center().y() - symbolSize / 2 + 1,
+                        symbolSize, symbolSize),
+                  arrow);
+
+    // Trailing star and amount.
     int right = card.right() - kPaddingH + 1;
     if (t.isFavorite.value_or(false)) {
-        const qreal dpr = p->device() ? p->device()->devicePixelRatioF() : 1.0;
         const QRect star(right - kStarSize, card.center().y() - kStarSize / 2, kStarSize, kStarSize);
         p->drawPixmap(star, Symbols::pixmap(QStringLiteral("star.fill"), kStarSize,
                                             theme.color(ColorRole::Yellow), dpr));
         right = star.left() - kStarGap;
     }
-    const QRect content(QPoint(card.left() + kPaddingH, card.top()), QPoint(right - 1, card.bottom()));
-    TransactionRowPainter::Columns columns;
-    const int natural = QFontMetrics(amountFont()).horizontalAdvance(TransactionRow::signedAmountText(t));
-    columns.amountWidth = TransactionRow::amountWidth(
-        natural, textRoom(t.isFavorite.value_or(false), card.width()), widestWord(t.category));
+    const QString amountText = TransactionRow::signedAmountText(t);
+    const int amountWidth = amountWidthIn(t, card.width());
+    const QRect amount(right - amountWidth, card.top(), amountWidth, card.height());
+    p->setPen(theme.color(income ? ColorRole::Green : ColorRole::Label));
+    TextFit::drawOneLine(p, amount, amountText, amountFace(t, card.width()), Qt::AlignRight | Qt::AlignVCenter);
+
+    // Category over the note (or the date).
     // The text column takes every pixel the amount leaves, measured as for the row's height.
-    columns.textWidth = std::max(textWidth(t, card.width()), 1);
-    columns.categoryHeight = categoryHeight(t.category, columns.textWidth);
-    TransactionRowPainter::paint(p, content, t, columns);
-    const int textLeft = content.left() + kIconBox + kSpacing;
+    const int textLeft = icon.right() + 1 + kSpacing;
+    const int columnWidth = std::max(textWidth(t, card.width()), 1);
+    const int textHeight = categoryHeight(t.category, columnWidth);
+    const QFontMetrics detailMetrics(detailFont());
+    const int columnHeight = textHeight + kColumnGap + detailMetrics.height();
+    const int top = card.center().y() - columnHeight / 2;
+    p->setPen(theme.color(ColorRole::Label));
+    TextFit::WrappedText(t.category, categoryFont(), columnWidth).draw(p, QPointF(textLeft, top));
+    p->setFont(detailFont());
+    p->setPen(theme.color(ColorRole::SecondaryLabel));
+    const QString detail =
+        detailMetrics.elidedText(TransactionRow::detailText(t), Qt::ElideRight, columnWidth);
+    p->drawText(QRect(textLeft, top + textHeight + kColumnGap, columnWidth, detailMetrics.height()),
+                Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, detail);
 
     if (!last) {
         p->setPen(QPen(theme.color(ColorRole::Separator), 0.5));

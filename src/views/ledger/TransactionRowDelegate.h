@@ -2,7 +2,9 @@
 
 #include <QFontMetrics>
 #include <QHash>
+#include <QPointer>
 #include <QStyledItemDelegate>
+#include <QUuid>
 #include <array>
 #include <optional>
 #include <utility>
@@ -42,8 +44,12 @@ public:
     static qint64 heightMeasurements() { return heightMeasurements_; }
 
     // The width of a row's text column on a card of that width: everything
-    // the icon, the gaps, the amount and the favourite star leave.
+    // the icon, the gaps and the amount leave (a favourite's star narrows
+    // the gap before its amount instead).
     int textWidth(const MoneyTransaction& t, int cardWidth) const;
+    // The face a row's amount is drawn in: the size the rows on screen share
+    // (a favourite's too), or a smaller one for an amount that only fits far smaller.
+    QFont amountFace(const MoneyTransaction& t, int cardWidth) const;
 
 private:
     // A row's height and the card widths it holds for: a category on one line
@@ -62,11 +68,19 @@ private:
     // heights of all rows neither formats nor measures every amount.
     int categoryAdvance(const QString& category) const;
     int amountAdvance(const MoneyTransaction& t) const;
-    // What the row leaves its text column and amount together.
-    static int textRoom(bool favourite, int cardWidth);
+    // What the row leaves its text column and amount together (a favourite's too).
+    static int textRoom(const MoneyTransaction& t, int cardWidth);
     // The height of a category wrapped at a width, laid out once per text and width.
     int categoryHeight(const QString& category, int width) const;
     int widestWord(const QString& category) const;
+    // What the text column needs at least (TransactionRow::neededColumn), the widest words cached.
+    int neededColumn(const MoneyTransaction& t, int room) const;
+    // The amount's width in a row of a card that wide, and the size its whole amount fits at there.
+    int amountWidthIn(const MoneyTransaction& t, int cardWidth) const;
+    int fittingAmountSize(const MoneyTransaction& t, int cardWidth) const;
+    // The size the amounts of the rows on screen share (TransactionRow::shareAmountSize):
+    // the largest every one of them fits at, leaving out one that only fits far smaller.
+    int sharedAmountSize(int cardWidth) const;
     int widestAmount() const;
 
     void paintContent(QPainter* painter, const QRect& card, const MoneyTransaction& t, bool first, bool last) const;
@@ -75,6 +89,7 @@ private:
     SwipeListView* view_;
     mutable std::optional<QFontMetrics> categoryMetrics_;
     mutable std::optional<QFontMetrics> amountMetrics_;
+    mutable std::optional<QFontMetrics> detailMetrics_;
     mutable int detailHeight_ = 0;
     mutable int lineHeight_ = 0;  // one line of category
     mutable int widestAmount_ = 0;
@@ -89,4 +104,14 @@ private:
     // the list's several layouts of one open measure each row once.
     mutable std::vector<MeasuredHeight> heights_;
     static inline qint64 heightMeasurements_ = 0;
+    // The shared size, for the rows on screen (first and last id) at a width.
+    struct SharedSize {
+        QUuid first;
+        QUuid last;
+        int rows = 0;
+        int width = 0;
+        int size = 0;
+    };
+    mutable SharedSize shared_;
+    mutable QPointer<const QAbstractItemModel> watchedModel_;
 };

@@ -5,6 +5,7 @@
 
 #include "components/Button.h"
 #include "components/Card.h"
+#include "components/DateField.h"
 #include "components/PageBody.h"
 #include "components/SegmentedControl.h"
 #include "components/TextLabel.h"
@@ -76,6 +77,7 @@ QDateEdit* dayPicker(const QString& objectName, QDate day, QDate minimum) {
     picker->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     if (minimum.isValid()) picker->setMinimumDate(minimum);
     picker->setDate(day);
+    DateField::showWholeValue(picker);
     return picker;
 }
 

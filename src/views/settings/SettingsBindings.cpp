@@ -5,7 +5,6 @@
 
 #include "components/MoneyCard.h"
 #include "components/SymbolView.h"
-#include "components/TextFit.h"
 #include "components/TextLabel.h"
 #include "components/Toggle.h"
 #include "services/Preferences.h"
@@ -32,16 +31,21 @@ PickerRow::PickerRow(const QString& title, QWidget* parent)
     line->setSpacing(settings_style::pickerValueGap);
     title_ = new TextLabel(title, TextStyle::Body);
     value_ = new TextLabel(QString(), TextStyle::Body, ColorRole::Accent);
-    // A long currency title shrinks (and only then is cut), never pushing the row out.
-    value_->setMinimumScaleFactor(TextFit::kMinimumScale);
+    // Every value in the body size: a long currency title wraps between its
+    // words rather than shrink below its neighbours or push the row out.
+    value_->setWordWrap(true);
     value_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    value_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    QSizePolicy valuePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    valuePolicy.setHeightForWidth(true);  // its wrapped lines set the row's height
+    value_->setSizePolicy(valuePolicy);
     auto* chevron = new SymbolView(QStringLiteral("chevron.right"), settings_style::chevronSize);
     chevron->setTint(ColorRole::TertiaryLabel);
     line->addWidget(title_);
     line->addWidget(value_, 1);
     line->addWidget(chevron);
     makeChildrenTransparent();
+    // As tall as a wrapped value needs (a tile keeps its hinted height otherwise).
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
     setAccessibleName(title);
 }
 

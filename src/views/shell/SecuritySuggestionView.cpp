@@ -18,6 +18,7 @@ SecuritySuggestionView::SecuritySuggestionView(QWidget* parent) : QWidget(parent
     outer->addStretch(1);
 
     auto* card = new QWidget(this);
+    card_ = card;
     card->setObjectName(QStringLiteral("suggestionCard"));
     auto* column = new QVBoxLayout(card);
     column->setContentsMargins(26, 26, 26, 26);
@@ -70,8 +71,7 @@ void SecuritySuggestionView::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.fillRect(rect(), QColor::fromRgbF(0, 0, 0, 0.62f));
-    auto* card = findChild<QWidget*>(QStringLiteral("suggestionCard"));
-    if (!card) return;
+    const QWidget* card = card_;
     const QRectF box = QRectF(card->geometry());
     // A soft shadow below the card.
     for (int i = 0; i < 12; ++i) {
@@ -83,12 +83,20 @@ void SecuritySuggestionView::paintEvent(QPaintEvent*) {
     }
     QPainterPath path;
     path.addRoundedRect(box, 32, 32);
-    p.fillPath(path, Theme::current().color(ColorRole::Background));
+    p.fillPath(path, cardColor(Theme::current().scheme()));
     if (auto* badge = card->findChild<QWidget*>(QStringLiteral("suggestionBadge"))) {
         QPainterPath badgePath;
         badgePath.addRoundedRect(QRectF(badge->geometry()).translated(box.topLeft()), 24, 24);
         p.fillPath(badgePath, passcodeLime());
     }
+}
+
+QColor SecuritySuggestionView::cardColor(ColorScheme scheme) {
+    // The dark system background of a raised surface (a sheet, a card over
+    // the screen) is the secondary one.
+    return Theme::colorFor(scheme == ColorScheme::Dark ? ColorRole::SecondaryGroupedBackground
+                                                       : ColorRole::Background,
+                           scheme);
 }
 
 void SecuritySuggestionView::mousePressEvent(QMouseEvent* event) {

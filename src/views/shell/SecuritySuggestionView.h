@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "components/Theme.h"
+
 class Button;
 
 // The card over the root view that suggests a code while none exists.
@@ -12,6 +14,12 @@ public:
     explicit SecuritySuggestionView(QWidget* parent = nullptr);
     Button* createButton() const { return create_; }
     Button* laterButton() const { return later_; }
+    QWidget* card() const { return card_; }
+
+    // The card's surface: the system background. On the dark appearance that
+    // is black, which vanishes against the dimmed backdrop, so the card takes
+    // the raised variant of the same background there.
+    static QColor cardColor(ColorScheme scheme);
 
 signals:
     void createPasscode();
@@ -24,4 +32,5 @@ protected:
 private:
     Button* create_;
     Button* later_;
+    QWidget* card_;
 };

@@ -2,16 +2,22 @@
 
 #include "components/Button.h"
 #include "components/ListPickerSheet.h"
+#include "components/PageBody.h"
 #include "components/TabView.h"
 #include "components/TextLabel.h"
 #include "services/CurrencyCatalog.h"
 #include "services/LanguageCatalog.h"
 #include "services/PickerTitles.h"
+#include "views/family/ChildFamilyView.h"
 #include "views/family/FamilyAccountView.h"
+#include "views/family/ParentFamilyView.h"
 #include "views/shell/RootView.h"
 
 #include <QAction>
+#include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
+#include <QScrollBar>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
@@ -168,6 +174,81 @@ TEST_F(FamilyTest, ParentBuildRoutesToTheParentCenter) {
     EXPECT_EQ(family->familyView()->objectName(), "parentFamilyView");
     EXPECT_EQ(family->title(), "Родительский центр");
     saveGallery("family_parent_signed_in");
+}
+
+TEST_F(FamilyTest, TheLargeTitleScrollsAwayWithTheFormAndWithEitherFamilyScreen) {
+    // Enough tasks for either family screen to scroll well past its title.
+    QJsonObject answer = QJsonDocument::fromJson(kFamily).object();
+    QJsonArray tasks;
+    for (int i = 0; i < 12; ++i)
+        tasks.append(QJsonObject{{"id", QStringLiteral("t%1").arg(i)},
+                                 {"title", QStringLiteral("Задание %1").arg(i + 1)},
+                                 {"reward_cents", 5000},
+                                 {"status", "active"},
+                                 {"child_user_id", "child-1"},
+                                 {"child_nickname", "Аня"}});
+    answer.insert("tasks", tasks);
+    server.on("GET", "/api/family", ScriptedResponse::json(200, QJsonDocument(answer).toJson()));
+
+    // Where every page puts its large title: the first row of the body, just
+    // under the bar, at the page padding; and the inline title follows the scroll.
+    const auto expectTitleIn = [&](PageBody* body, const QString& title, bool scrolls) {
+        ASSERT_TRUE(body);
+        TextLabel* large = family->largeTitleLabel();
+        EXPECT_EQ(family->scrollingBody(), body);
+        ASSERT_TRUE(body->content()->isAncestorOf(large));
+        EXPECT_TRUE(large->isVisible());
+        EXPECT_EQ(large->text(), title);
+        const int barBottom = family->inlineTitleLabel()->parentWidget()->geometry().bottom() + 1;
+        EXPECT_EQ(large->mapTo(family, QPoint()), QPoint(Spacing::pagePadding, barBottom));
+        EXPECT_TRUE(family->inlineTitleLabel()->text().isEmpty());
+        if (!scrolls) return;
+        QScrollBar* bar = body->verticalScrollBar();
+        ASSERT_GT(bar->maximum(), large->geometry().bottom());
+        bar->setValue(bar->maximum());
+        EXPECT_EQ(family->inlineTitleLabel()->text(), title);
+        bar->setValue(0);
+        EXPECT_TRUE(family->inlineTitleLabel()->text().isEmpty());
+    };
+
+    const struct {
+        const char* role;
+        QByteArray user;
+        const char* title;
+        const char* signedOutTitle;
+        const char* gallery;
+    } builds[] = {{"child", kChildUser, "Мои задания", "Мои задания", "family_child_scrolled"},
+                  {"parent", kParentUser, "Родительский центр", "Семья", "family_parent_scrolled"}};
+    for (const auto& build : builds) {
+        SCOPED_TRACE(build.role);
+        setBuildRole(build.role);
+        showFamily();
+        expectTitleIn(family->loginScroll(), build.signedOutTitle, false);
+        signInThroughServer(build.user);
+        ASSERT_TRUE(waitUntil([&] { return account().tasks().size() == 12; }));
+        settle();
+        ASSERT_TRUE(family->familyView());
+        auto* parentCenter = qobject_cast<ParentFamilyView*>(family->familyView());
+        auto* childScreen = qobject_cast<ChildFamilyView*>(family->familyView());
+        PageBody* body = parentCenter ? parentCenter->body() : childScreen ? childScreen->body() : nullptr;
+        expectTitleIn(body, build.title, true);
+        for (const char* scheme : {"light", "dark"}) {
+            Preferences::standard().setValue("appTheme", scheme);
+            settle();
+            body->verticalScrollBar()->setValue(300);
+            settle();
+            saveGallery(QStringLiteral("%1_%2").arg(build.gallery, scheme));
+            body->verticalScrollBar()->setValue(0);
+        }
+        Preferences::standard().setValue("appTheme", "light");
+
+        // Signing out hands the title back to the form before the family screen goes.
+        QPointer<QWidget> screen(family->familyView());
+        account().logout();
+        settle();
+        ASSERT_TRUE(screen.isNull());
+        expectTitleIn(family->loginScroll(), build.signedOutTitle, false);
+    }
 }
 
 TEST_F(FamilyTest, ChildBadgeSymbol) {

@@ -1,4 +1,7 @@
 #include "OperationsListFixture.h"
+
+#include <map>
+
 #include "components/TextFit.h"
 #include "components/TransactionRow.h"
 #include "views/ledger/TransactionRowDelegate.h"
@@ -58,7 +61,7 @@ TEST_F(OperationsListTest, RowsFitTheirTextAtTheViewportWidth) {
             const QRect item = rowRect(row);
             const int card = SwipeListView::cardRect(item).width();
             EXPECT_EQ(item.width(), viewport()->width());
-            const int star = row == 1 ? 17 + TransactionRowDelegate::kStarGap : 0;
+            const int star = 0;  // a favourite's star narrows the gap before its amount, not the text
             const int column = delegate->textWidth(t, card);
             const int room =
                 card - 2 * 16 - TransactionRow::kIconBox - 3 * 14 - TransactionRow::kSpacerMin - star;
@@ -140,5 +143,34 @@ TEST_F(OperationsListTest, HeightsAreMeasuredOncePerContentAndWidth) {
         settle();
         SCOPED_TRACE(width);
         for (const QUuid& id : {grows, shrinks}) EXPECT_EQ(heightOf(id), expectedHeight(id));
+    }
+}
+
+// A favourite's amount is drawn in the size of its neighbours (its star takes
+// the text's room, not a size of its own), every everyday amount on screen
+// shares one size, and an amount of eleven digits shrinks alone inside its row.
+TEST_F(OperationsListTest, AmountsOnScreenShareOneSizeFavouritesIncluded) {
+    add(TransactionKind::expense, 16, QStringLiteral("Без категории"), at(14, 9));
+    add(TransactionKind::expense, 167, QStringLiteral("Без категории"), at(14, 10), {}, {}, true);
+    add(TransactionKind::income, 470, QStringLiteral("Развлечения"), at(14, 11));
+    (void)store->add(TransactionKind::expense, *Decimal::parse(std::string_view("12345678901.55")),
+               QStringLiteral("Без категории"), {}, at(14, 12), {}, true, QStringLiteral("Основной"));
+    open();
+    auto* delegate = static_cast<TransactionRowDelegate*>(view->list()->itemDelegate());
+    for (const char* scheme : {"light", "dark"}) {
+        Preferences::standard().setValue("appTheme", scheme);
+        settle();
+        std::map<int, int> sizes;  // by amount's whole digits
+        for (int row = 0; row < view->model()->rowCount(); ++row) {
+            const MoneyTransaction& t = *view->model()->transactionAt(row);
+            const int card = SwipeListView::cardRect(rowRect(row)).width();
+            const QFont face = delegate->amountFace(t, card);
+            sizes[int(QString::number(t.amount.toInt64Saturated()).size())] = face.pixelSize();
+            EXPECT_GE(face.pixelSize() * 2, TransactionRow::amountFont().pixelSize());
+        }
+        ASSERT_EQ(sizes.size(), 3u);
+        EXPECT_EQ(sizes[2], sizes[3]);  // 16 and the favourite 167 and 470
+        EXPECT_LT(sizes[11], sizes[3]);
+        EXPECT_FALSE(Gallery::save(*window, QStringLiteral("TransactionsView_favourites_") + scheme).isEmpty());
     }
 }

@@ -1,9 +1,12 @@
+#include <QImage>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
 #include "ShellFixture.h"
 #include "components/Button.h"
+#include "components/Theme.h"
+#include "services/Preferences.h"
 #include "views/shell/AppLaunchView.h"
 #include "views/shell/LaunchSplashView.h"
 #include "views/shell/PasscodeSetupView.h"
@@ -71,6 +74,33 @@ TEST_F(LaunchTest, WithoutCodeSplashThenRootWithTheSuggestion) {
     EXPECT_EQ(view->suggestionView()->createButton()->text(), "Создать код");
     EXPECT_EQ(view->suggestionView()->laterButton()->text(), "Пока без кода");
     saveGallery("launch_root_with_suggestion");
+}
+
+TEST_F(LaunchTest, TheSuggestionCardAndItsCreateButtonStandOutOfTheBackdropInBothAppearances) {
+    launchPastSplash();
+    for (const char* scheme : {"light", "dark"}) {
+        SCOPED_TRACE(scheme);
+        Preferences::standard().setValue("appTheme", scheme);
+        settle();
+        SecuritySuggestionView* suggestion = view->suggestionView();
+        ASSERT_TRUE(suggestion);
+        const QImage shot = window()->grab().toImage();
+        const auto pixel = [&](QWidget* widget, QPoint at) {
+            return QColor(shot.pixel(widget->mapTo(window(), at)));
+        };
+        QWidget* card = suggestion->card();
+        // Inside the card, right of the badge; the dimmed root view just above the card.
+        const QColor surface = pixel(card, QPoint(card->width() - 48, 40));
+        const QColor backdrop = pixel(card, QPoint(card->width() / 2, -12));
+        const QColor expected = SecuritySuggestionView::cardColor(Theme::current().scheme());
+        EXPECT_EQ(surface.rgb(), expected.rgb());
+        EXPECT_GE(std::abs(surface.lightness() - backdrop.lightness()), 20) << "the card is seen on its backdrop";
+        // The prominent button's fill, beside its centred label.
+        Button* create = suggestion->createButton();
+        const QColor fill = pixel(create, QPoint(12, create->height() / 2));
+        EXPECT_GE(std::abs(fill.lightness() - surface.lightness()), 120) << "the button is seen on the card";
+        saveGallery(QStringLiteral("launch_root_with_suggestion_%1").arg(scheme));
+    }
 }
 
 TEST_F(LaunchTest, WithCodeSplashThenUnlockThenANewRootOnTheFamilyTab) {

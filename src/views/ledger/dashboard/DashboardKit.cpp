@@ -39,7 +39,7 @@ Button* headerAddButton(const QString& objectName) {
 
 SymbolLabel* headerLabel(const QString& title, const QString& symbol) {
     auto* label = new SymbolLabel(title, symbol, TextStyle::Headline);
-    label->titleLabel()->setMinimumScaleFactor(TextFit::kMinimumScale);
+    label->titleLabel()->setWordWrap(true);
     return label;
 }
 

@@ -21,8 +21,8 @@ QColor tealAt(qreal opacity);
 
 // The header button of the goals and tasks cards.
 Button* headerAddButton(const QString& objectName);
-// A card's headline, shrunk to fit beside the header's button rather than
-// wrapped or pushing the card wider.
+// A card's headline, in the size of every card header: beside the header's
+// button it wraps between its words rather than shrink or push the card wider.
 SymbolLabel* headerLabel(const QString& title, const QString& symbol);
 // The frame of the goals, templates, tasks and recent cards.
 void frameCard(Card* card, const QString& objectName, int spacing);

@@ -1,0 +1,385 @@
+// Load tool for the family server (not a test, not run by ctest): starts one or
+// more real server processes over one store, drives them from N keep-alive
+// clients on loopback with the app's own calls for a bounded time, reports
+// requests per second and p50/p99 latency, and afterwards checks that no task
+// the server acknowledged was lost or made twice. Then it reads one family
+// (2 parents, 2 children, 20 tasks) from 64 connections and, when nginx is
+// installed, reads the same bytes from nginx serving a file, in the same run.
+//
+//   zanbeck-family-load [--clients 16] [--seconds 10] [--servers 1]
+//                       [--postgres | --database postgresql://...] [--read-connections 64]
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <boost/asio/connect.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Database.h"
+#include "ServerProcess.h"
+#include "TempPostgres.h"
+
+namespace asio = boost::asio;
+namespace beast = boost::beast;
+namespace http = beast::http;
+using asio::ip::tcp;
+using nlohmann::json;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+struct Options {
+    int clients = 16;
+    int seconds = 10;
+    int servers = 1;
+    int readConnections = 64;
+    bool postgres = false;
+    std::string database;
+};
+
+// One keep-alive HTTP/1.1 connection; reconnects after a failure.
+class Connection {
+public:
+    explicit Connection(int port) : port_(port) {}
+
+    // Status 0 when there was no answer.
+    std::pair<int, std::string> send(http::verb verb, const std::string& target, const std::string& token,
+                                     const std::string& body = {}, const std::string& key = {}) {
+        try {
+            if (!socket_.is_open()) socket_.connect(tcp::endpoint(asio::ip::make_address("127.0.0.1"), port_));
+            http::request<http::string_body> req{verb, target, 11};
+            req.set(http::field::host, "127.0.0.1");
+            if (!token.empty()) req.set(http::field::authorization, "Bearer " + token);
+            if (!key.empty()) req.set("Idempotency-Key", key);
+            if (!body.empty()) req.set(http::field::content_type, "application/json");
+            req.body() = body;
+            req.prepare_payload();
+            http::write(socket_, req);
+            http::response<http::string_body> res;
+            http::read(socket_, buffer_, res);
+            if (!res.keep_alive()) close();
+            return {res.result_int(), std::move(res.body())};
+        } catch (const std::exception&) {
+            close();
+            return {0, {}};
+        }
+    }
+
+private:
+    void close() {
+        beast::error_code ignored;
+        socket_.close(ignored);
+        buffer_.clear();
+    }
+    int port_;
+    asio::io_context io_;
+    tcp::socket socket_{io_};
+    beast::flat_buffer buffer_;
+};
+
+struct Latencies {
+    std::mutex mutex;
+    std::vector<double> micros;
+    long failures = 0;
+    void add(std::vector<double>& mine, long failed) {
+        std::lock_guard lock(mutex);
+        micros.insert(micros.end(), mine.begin(), mine.end());
+        failures += failed;
+    }
+    void report(const char* what, double seconds) {
+        std::sort(micros.begin(), micros.end());
+        const auto at = [&](double q) { return micros.empty() ? 0.0 : micros[std::size_t(q * (micros.size() - 1))]; };
+        std::printf("%-44s %9.0f req/s   p50 %7.2f ms   p99 %7.2f ms   (%zu requests, %ld failed)\n", what,
+                    micros.size() / seconds, at(0.5) / 1000, at(0.99) / 1000, micros.size(), failures);
+    }
+    double rate(double seconds) const { return micros.size() / seconds; }
+};
+
+std::string signIn(int port, const std::string& email) {
+    Connection c(port);
+    const auto [status, body] =
+        c.send(http::verb::post, "/api/auth/login", "", json{{"email", email}, {"password", "password1"}}.dump());
+    if (status != 200) throw std::runtime_error("cannot sign in " + email + ": " + std::to_string(status));
+    return json::parse(body)["sessionToken"];
+}
+
+// What one client's family should hold: each acknowledged task and the last
+// state the server acknowledged for it.
+struct Ledger {
+    std::map<std::string, std::string> tasks;
+    long unanswered = 0;  // writes that got no answer: they may or may not have happened
+};
+
+void mixedClient(int port, const std::string& parent, const std::string& child, const std::string& childId,
+                 Clock::time_point end, Ledger& ledger, std::vector<double>& micros, long& failed) {
+    Connection p(port), c(port);
+    int n = 0;
+    const auto timed = [&](Connection& conn, http::verb verb, const char* target, const std::string& token,
+                           const std::string& body, const std::string& key = {}) {
+        const auto begin = Clock::now();
+        auto answer = conn.send(verb, target, token, body, key);
+        micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - begin).count());
+        if (answer.first / 100 != 2) ++failed;
+        return answer;
+    };
+    while (Clock::now() < end) {
+        const auto key = childId + "-" + std::to_string(++n);
+        const auto made = timed(p, http::verb::post, "/api/tasks", parent,
+                                json{{"childId", childId}, {"title", "Задание " + std::to_string(n)}, {"reward", 1}}.dump(),
+                                key);
+        if (made.first != 201) {
+            ++ledger.unanswered;
+            continue;
+        }
+        const std::string id = json::parse(made.second)["task"]["id"];
+        ledger.tasks[id] = "active";
+        const auto act = [&](Connection& conn, const std::string& token, const char* action, const char* after) {
+            const auto answer =
+                timed(conn, http::verb::patch, "/api/tasks", token, json{{"id", id}, {"action", action}}.dump());
+            if (answer.first == 200) ledger.tasks[id] = after;
+            else ++ledger.unanswered;
+            return answer.first == 200;
+        };
+        if (act(c, child, "complete", "review")) act(p, parent, "approve", "done");
+        timed(p, http::verb::get, "/api/family", parent, "");
+    }
+}
+
+void readClient(int port, const std::string& target, const std::string& token, Clock::time_point end,
+                std::vector<double>& micros, long& failed) {
+    Connection conn(port);
+    while (Clock::now() < end) {
+        const auto begin = Clock::now();
+        const auto [status, body] = conn.send(http::verb::get, target, token);
+        micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - begin).count());
+        if (status != 200) ++failed;
+    }
+}
+
+double readPhase(const char* what, const std::vector<int>& ports, const std::string& target, const std::string& token,
+                 const Options& options) {
+    Latencies all;
+    const auto end = Clock::now() + std::chrono::seconds(options.seconds);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < options.readConnections; ++i)
+        threads.emplace_back([&, i] {
+            std::vector<double> micros;
+            long failed = 0;
+            readClient(ports[i % ports.size()], target, token, end, micros, failed);
+            all.add(micros, failed);
+        });
+    for (auto& t : threads) t.join();
+    all.report(what, options.seconds);
+    return all.rate(options.seconds);
+}
+
+int freePort() {
+    asio::io_context io;
+    tcp::acceptor acceptor(io, tcp::endpoint(asio::ip::make_address("127.0.0.1"), 0));
+    return acceptor.local_endpoint().port();
+}
+
+// nginx serving `body` from a file at /api/family, with as many workers as the
+// family server has worker threads. Returns its pid and port, or nothing when
+// nginx is not installed.
+std::optional<std::pair<pid_t, int>> startNginx(const std::filesystem::path& folder, const std::string& body) {
+    const char* binary = "/usr/sbin/nginx";
+    if (access(binary, X_OK) != 0) return std::nullopt;
+    std::filesystem::create_directories(folder);
+    chmod(folder.c_str(), 0755);
+    std::ofstream(folder / "family.json") << body;
+    chmod((folder / "family.json").c_str(), 0644);
+    const int port = freePort();
+    const unsigned workers = std::clamp(std::thread::hardware_concurrency(), 2u, 8u);
+    std::ofstream(folder / "nginx.conf")
+        << (geteuid() == 0 ? "user nobody nogroup;\n" : "") << "worker_processes " << workers << ";\n"
+        << "daemon off;\npid " << (folder / "nginx.pid").string() << ";\nerror_log " << (folder / "error.log").string()
+        << ";\nevents { worker_connections 1024; }\nhttp {\n  access_log off;\n  keepalive_requests 1000000;\n"
+        << "  client_body_temp_path " << folder.string() << ";\n  proxy_temp_path " << folder.string() << ";\n"
+        << "  fastcgi_temp_path " << folder.string() << ";\n  uwsgi_temp_path " << folder.string() << ";\n"
+        << "  scgi_temp_path " << folder.string() << ";\n"
+        << "  server {\n    listen 127.0.0.1:" << port << ";\n    location = /api/family {\n"
+        << "      default_type application/json;\n      alias " << (folder / "family.json").string() << ";\n    }\n  }\n}\n";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execl(binary, binary, "-c", (folder / "nginx.conf").c_str(), "-p", folder.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    for (int i = 0; i < 100; ++i) {  // until it answers
+        if (Connection(port).send(http::verb::get, "/api/family", "").first == 200) return std::pair{pid, port};
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+    return std::nullopt;
+}
+
+Options parse(int argc, char** argv) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const auto next = [&] {
+            if (i + 1 >= argc) throw std::invalid_argument(a + " needs a value");
+            return std::string(argv[++i]);
+        };
+        if (a == "--clients") o.clients = std::stoi(next());
+        else if (a == "--seconds") o.seconds = std::stoi(next());
+        else if (a == "--servers") o.servers = std::stoi(next());
+        else if (a == "--read-connections") o.readConnections = std::stoi(next());
+        else if (a == "--postgres") o.postgres = true;
+        else if (a == "--database") o.database = next();
+        else throw std::invalid_argument("unknown option " + a);
+    }
+    return o;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) try {
+    const Options options = parse(argc, argv);
+    signal(SIGPIPE, SIG_IGN);
+    char pattern[] = "/tmp/zanbeck-load-XXXXXX";
+    const std::filesystem::path folder = mkdtemp(pattern);
+    chmod(folder.c_str(), 0755);  // nginx's workers run as nobody and read a file inside
+    std::optional<TempPostgres> cluster;
+    std::string store = options.database;
+    if (store.empty() && options.postgres) {
+        cluster.emplace(true);
+        if (!cluster->problem().empty()) throw std::runtime_error("PostgreSQL: " + cluster->problem());
+        store = cluster->newDatabase();
+    }
+    if (store.empty()) store = (folder / "data").string();
+    std::printf("store: %s, %d server process(es), %d clients for %d s\n",
+                family::isPostgresLocation(store) ? "PostgreSQL" : "SQLite", options.servers, options.clients,
+                options.seconds);
+
+    // One family per client, and the family the read phase reads.
+    std::vector<family::NewAccount> accounts;
+    for (int i = 0; i < options.clients; ++i) {
+        accounts.push_back({"p" + std::to_string(i) + "@load.test", "Родитель", "parent", "password1"});
+        accounts.push_back({"c" + std::to_string(i) + "@load.test", "Ребёнок", "child", "password1"});
+    }
+    std::vector<std::string> childIds;
+    {
+        std::vector<family::NewAccount> pair(2);
+        for (int i = 0; i < options.clients; ++i) {
+            pair[0] = accounts[2 * i];
+            pair[1] = accounts[2 * i + 1];
+            childIds.push_back(seedStore(store, pair, true)[1].id);
+        }
+    }
+    const auto readFamily = seedStore(store,
+                                      {{"mama@load.test", "Мама", "parent", "password1"},
+                                       {"papa@load.test", "Папа", "parent", "password1"},
+                                       {"kid1@load.test", "Первый", "child", "password1"},
+                                       {"kid2@load.test", "Вторая", "child", "password1"}},
+                                      true);
+
+    std::vector<std::unique_ptr<ServerProcess>> servers;
+    std::vector<int> ports;
+    for (int i = 0; i < options.servers; ++i) {
+        servers.push_back(std::make_unique<ServerProcess>(store));
+        ports.push_back(servers.back()->start());
+        if (ports.back() == 0) throw std::runtime_error("the server did not start");
+    }
+
+    std::vector<std::string> parents, children;
+    for (int i = 0; i < options.clients; ++i) {
+        parents.push_back(signIn(ports[i % ports.size()], accounts[2 * i].email));
+        children.push_back(signIn(ports[i % ports.size()], accounts[2 * i + 1].email));
+    }
+
+    // Mixed phase: create, complete, approve, refresh, per client's own family.
+    std::vector<Ledger> ledgers(options.clients);
+    Latencies mixed;
+    {
+        const auto end = Clock::now() + std::chrono::seconds(options.seconds);
+        std::vector<std::thread> threads;
+        for (int i = 0; i < options.clients; ++i)
+            threads.emplace_back([&, i] {
+                std::vector<double> micros;
+                long failed = 0;
+                mixedClient(ports[i % ports.size()], parents[i], children[i], childIds[i], end, ledgers[i], micros,
+                            failed);
+                mixed.add(micros, failed);
+            });
+        for (auto& t : threads) t.join();
+    }
+    mixed.report("mixed (create, complete, approve, refresh)", options.seconds);
+
+    // Nothing acknowledged lost, nothing made twice.
+    long lost = 0, duplicated = 0, wrong = 0, extra = 0, acknowledged = 0;
+    for (int i = 0; i < options.clients; ++i) {
+        const auto [status, body] = Connection(ports[0]).send(http::verb::get, "/api/family", parents[i]);
+        if (status != 200) throw std::runtime_error("cannot read a family after the run");
+        std::map<std::string, int> seen;
+        std::map<std::string, std::string> state;
+        const auto family = json::parse(body);
+        for (const auto& task : family["tasks"]) {
+            ++seen[task["id"]];
+            state[task["id"]] = task["status"];
+        }
+        for (const auto& [id, times] : seen) {
+            if (times > 1) duplicated += times - 1;
+            if (!ledgers[i].tasks.count(id)) ++extra;
+        }
+        for (const auto& [id, last] : ledgers[i].tasks) {
+            ++acknowledged;
+            if (!seen.count(id)) ++lost;
+            else if (state[id] != last && ledgers[i].unanswered == 0) ++wrong;
+        }
+    }
+    std::printf("after the run: %ld acknowledged tasks, %ld lost, %ld duplicated, %ld in another state, "
+                "%ld unacknowledged extra\n",
+                acknowledged, lost, duplicated, wrong, extra);
+
+    // Read phase: one family of 2 parents, 2 children and 20 tasks.
+    const int readPort = ports[0];
+    const auto mama = signIn(readPort, "mama@load.test");
+    for (int i = 0; i < 20; ++i) {
+        Connection c(readPort);
+        c.send(http::verb::post, "/api/tasks", mama,
+               json{{"childId", readFamily[2 + i % 2].id}, {"title", "Задание на неделю номер " + std::to_string(i)},
+                    {"reward", 12.5}}
+                   .dump());
+    }
+    const auto body = Connection(readPort).send(http::verb::get, "/api/family", mama).second;
+    std::printf("GET /api/family: %zu bytes\n", body.size());
+    const double server =
+        readPhase("GET /api/family, family server", ports, "/api/family", mama, options);
+    if (auto nginx = startNginx(folder / "nginx", body)) {
+        const double file = readPhase("GET /api/family, nginx (same bytes, a file)", {nginx->second}, "/api/family",
+                                      "", options);
+        std::printf("family server / nginx: %.1f %%\n", file > 0 ? 100 * server / file : 0.0);
+        kill(nginx->first, SIGQUIT);
+        waitpid(nginx->first, nullptr, 0);
+    } else {
+        std::printf("nginx is not installed: no comparison\n");
+    }
+
+    servers.clear();
+    std::error_code ec;
+    std::filesystem::remove_all(folder, ec);
+    return lost == 0 && duplicated == 0 ? 0 : 1;
+} catch (const std::exception& e) {
+    std::fprintf(stderr, "zanbeck-family-load: %s\n", e.what());
+    return 1;
+}

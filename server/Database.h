@@ -1,0 +1,145 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace family {
+
+// Thrown for every database failure; the HTTP layer turns it into a 500 unless
+// the store handles the kind itself.
+class DatabaseError : public std::runtime_error {
+public:
+    enum Kind {
+        Other,
+        Conflict,  // a unique or primary key constraint refused the change
+        Retry,     // busy, a serialization failure or a deadlock: run the transaction again
+    };
+    explicit DatabaseError(const std::string& what, Kind kind = Other) : std::runtime_error(what), kind_(kind) {}
+    Kind kind() const { return kind_; }
+
+private:
+    Kind kind_;
+};
+
+// One prepared statement of one driver. Parameters are numbered from 1.
+class Cursor {
+public:
+    virtual ~Cursor() = default;
+    virtual void bindText(int index, std::string_view text) = 0;
+    virtual void bindInteger(int index, std::int64_t value) = 0;
+    virtual void bindBlob(int index, const std::vector<unsigned char>& blob) = 0;
+    virtual void bindNull(int index) = 0;
+    // True while a row is available; false once the statement is done.
+    virtual bool step() = 0;
+    virtual std::string text(int column) const = 0;
+    virtual std::int64_t integer(int column) const = 0;
+    virtual std::vector<unsigned char> blob(int column) const = 0;
+    virtual bool isNull(int column) const = 0;
+};
+
+class Statement {
+public:
+    explicit Statement(std::unique_ptr<Cursor> cursor) : cursor_(std::move(cursor)) {}
+
+    Statement& bind(int index, std::string_view text) { return cursor_->bindText(index, text), *this; }
+    Statement& bind(int index, const std::string& text) { return bind(index, std::string_view(text)); }
+    Statement& bind(int index, const char* text) { return bind(index, std::string_view(text)); }
+    Statement& bind(int index, std::int64_t value) { return cursor_->bindInteger(index, value), *this; }
+    Statement& bind(int index, const std::vector<unsigned char>& blob) { return cursor_->bindBlob(index, blob), *this; }
+    Statement& bindNull(int index) { return cursor_->bindNull(index), *this; }
+    Statement& bind(int index, const std::optional<std::string>& text) {
+        return text ? bind(index, std::string_view(*text)) : bindNull(index);
+    }
+
+    bool step() { return cursor_->step(); }
+    // Runs a statement that returns no rows.
+    void run() {
+        while (step()) {
+        }
+    }
+
+    std::string text(int column) const { return cursor_->text(column); }
+    std::optional<std::string> optionalText(int column) const {
+        if (isNull(column)) return std::nullopt;
+        return text(column);
+    }
+    std::int64_t integer(int column) const { return cursor_->integer(column); }
+    std::vector<unsigned char> blob(int column) const { return cursor_->blob(column); }
+    bool isNull(int column) const { return cursor_->isNull(column); }
+
+private:
+    std::unique_ptr<Cursor> cursor_;
+};
+
+// One connection to the store's database. Not thread-safe by itself: the store
+// gives every thread a connection of its own.
+//
+// The store writes one SQL text for both drivers: `?` and `?N` parameters, the
+// subset of SQL that SQLite 3.40 and PostgreSQL 15 share (ON CONFLICT DO
+// NOTHING, UPDATE ... RETURNING, IS NOT DISTINCT FROM). What differs (schema
+// types, the schema version's home, transaction modes) lives in the drivers and
+// in Schema.cpp.
+class Database {
+public:
+    enum class Kind { Sqlite, Postgres };
+    enum class Mode { Write, Read };
+
+    virtual ~Database() = default;
+    virtual Kind kind() const = 0;
+    // Statements without parameters, possibly several separated by semicolons.
+    virtual void exec(std::string_view sql) = 0;
+    virtual Statement prepare(std::string_view sql) = 0;
+    // Rows changed by the statement that ran last.
+    virtual std::int64_t changes() const = 0;
+    // Write: serialised with every other write to the same rows (SQLite: with
+    // every write). Read: one consistent snapshot.
+    virtual void begin(Mode mode) = 0;
+    virtual void commit() = 0;
+    virtual void rollback() = 0;
+    // Inside a write transaction: the schema version, read after the lock that
+    // keeps two processes from migrating at once.
+    virtual int lockedSchemaVersion() = 0;
+    virtual void setSchemaVersion(int version) = 0;
+    // A column that orders rows of `users` as they were inserted.
+    virtual const char* insertionOrder() const = 0;
+};
+
+// "postgresql://..." or "postgres://..." (a libpq connection URI) opens
+// PostgreSQL; anything else is the path of an SQLite file.
+bool isPostgresLocation(std::string_view location);
+std::unique_ptr<Database> openDatabase(const std::string& location);
+
+// BEGIN ... COMMIT; rolls back when left without commit(), for instance by an exception.
+class Transaction {
+public:
+    using Mode = Database::Mode;
+    static constexpr Mode Write = Mode::Write;
+    static constexpr Mode Read = Mode::Read;
+
+    explicit Transaction(Database& db, Mode mode = Write) : db_(db) { db_.begin(mode); }
+    ~Transaction() {
+        if (!done_) {
+            try {
+                db_.rollback();
+            } catch (...) {
+            }
+        }
+    }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void commit() {
+        db_.commit();
+        done_ = true;
+    }
+
+private:
+    Database& db_;
+    bool done_ = false;
+};
+
+}  // namespace family
