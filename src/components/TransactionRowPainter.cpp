@@ -20,21 +20,14 @@ Columns columns(const MoneyTransaction& t, int contentWidth) {
     const int room = textRoom(contentWidth);
     const int natural =
         QFontMetrics(TransactionRow::amountFont()).horizontalAdvance(TransactionRow::signedAmountText(t));
-    // The amount gives way to the category's widest word and to the date (a
-    // note, which may be long, elides instead).
+    // The amount gives way to what the text column needs whole: the
+    // category's widest word, a short category, and the date (a note, which
+    // may be long, elides instead), by the rule the widget row follows.
     const QFontMetrics metrics(category);
     const int categoryLine = metrics.horizontalAdvance(t.category);
-    const int date =
-        t.note.isEmpty()
-            ? QFontMetrics(TransactionRow::detailFont()).horizontalAdvance(TransactionRow::detailText(t))
-            : 0;
+    const int needed = TransactionRow::neededColumn(t, int(room * TransactionRow::kShortCategoryShare));
     Columns c;
-    // Most rows fit beside their whole amount: no word is looked for.
-    if (std::max(categoryLine, date) <= room - natural)
-        c.amountWidth = natural;
-    else
-        c.amountWidth = TransactionRow::amountWidth(
-            natural, room, std::max(TextFit::widestWord(t.category, category), date));
+    c.amountWidth = TransactionRow::amountWidth(natural, room, needed, TextFit::widestWord(t.category, category));
     c.textWidth = std::max(room - c.amountWidth, 1);
     c.categoryHeight = categoryLine <= c.textWidth
                            ? metrics.height()

@@ -73,7 +73,7 @@ RecurringRowDelegate::Layout RecurringRowDelegate::layout(const RecurringRowCont
     } else {
         const int widest =
             std::max(widestWord(row.title, titleFont()), widestWord(row.caption, captionFont()));
-        l.amountWidth = TransactionRow::amountWidth(natural, room, widest);
+        l.amountWidth = TransactionRow::amountWidth(natural, room, widest, widest);
     }
     l.textWidth = std::max(room - l.amountWidth, 1);
     l.titleHeight =
