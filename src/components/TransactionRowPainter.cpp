@@ -9,6 +9,9 @@
 #include "components/TransactionRow.h"
 #include "models/MoneyModels.h"
 
+#include <QList>
+#include <cmath>
+
 namespace TransactionRowPainter {
 
 int textRoom(int contentWidth) {
@@ -33,6 +36,19 @@ Columns columns(const MoneyTransaction& t, int contentWidth) {
                            ? metrics.height()
                            : TextFit::wrappedHeight(t.category, category, c.textWidth);
     return c;
+}
+
+int sharedAmountSize(const QList<const MoneyTransaction*>& rows, int contentWidth) {
+    const QFont body = TransactionRow::amountFont();
+    const int floor = static_cast<int>(std::ceil(body.pixelSize() * TransactionRow::kSharedSizeFloor));
+    int shared = body.pixelSize();
+    for (const MoneyTransaction* t : rows) {
+        const int fits = TextFit::shrunkToFit(TransactionRow::signedAmountText(*t), body,
+                                              columns(*t, contentWidth).amountWidth)
+                             .pixelSize();
+        if (fits >= floor) shared = std::min(shared, fits);
+    }
+    return shared == body.pixelSize() ? 0 : shared;
 }
 
 int contentHeight(int categoryHeight) {
@@ -67,7 +83,9 @@ void paint(QPainter* p, const QRect& content, const MoneyTransaction& t, const C
     // The amount at the trailing end, shrunk and then elided inside its width.
     const QRect amount(content.right() + 1 - c.amountWidth, content.top(), c.amountWidth, content.height());
     p->setPen(theme.color(income ? ColorRole::Green : ColorRole::Label));
-    TextFit::drawOneLine(p, amount, TransactionRow::signedAmountText(t), TransactionRow::amountFont(),
+    QFont amountFont = TransactionRow::amountFont();
+    if (c.amountPixelSize > 0) amountFont.setPixelSize(c.amountPixelSize);
+    TextFit::drawOneLine(p, amount, TransactionRow::signedAmountText(t), amountFont,
                          Qt::AlignRight | Qt::AlignVCenter);
 
     // Category over the note (or the date).

@@ -17,6 +17,7 @@ struct Columns {
     int amountWidth = 0;     // what the amount is given: its natural width, or less
     int textWidth = 0;       // the text column: every pixel the amount leaves
     int categoryHeight = 0;  // the category wrapped at the column's width
+    int amountPixelSize = 0;  // the size the list's amounts share; 0: the amount's own
 };
 
 // What a row's content leaves its text column and amount together.
@@ -25,6 +26,10 @@ int textRoom(int contentWidth);
 // `contentWidth` wide, measured afresh: the amount keeps its size while the
 // category's widest word and the date fit beside it, and shrinks first.
 Columns columns(const MoneyTransaction& t, int contentWidth);
+// The size at which every amount of a list fits its row at `contentWidth`,
+// leaving out an amount that only fits far smaller (it shrinks alone), as
+// the widget rows of one list share theirs; 0 when the full size fits all.
+int sharedAmountSize(const QList<const MoneyTransaction*>& rows, int contentWidth);
 // The content's height: the icon's, or the text column's when taller.
 int contentHeight(int categoryHeight);
 // Paints the content in `content`: the icon at its left edge, the amount

@@ -3,6 +3,7 @@
 #include "components/SymbolView.h"
 #include "components/TextLabel.h"
 #include "components/TransactionRow.h"
+#include "components/TransactionRowPainter.h"
 #include "services/MoneyText.h"
 
 namespace {
@@ -191,6 +192,23 @@ TEST_F(KitTest, RowsOfOneListShareTheirAmountSize) {
             const TextLabel* amount = row->amountLabel();
             EXPECT_LE(QFontMetricsF(amount->fittedFont()).horizontalAdvance(amount->text()),
                       amount->contentsRect().width() + 0.5);
+        }
+
+        // Painted rows of one list (the calendar's day) share their size by the same rule.
+        QList<const MoneyTransaction*> painted;
+        for (TransactionRow* row : rows) painted << &row->transaction();
+        const int paintedShared = TransactionRowPainter::sharedAmountSize(painted, l.width);
+        if (l.lastAlone)
+            EXPECT_EQ(paintedShared, TransactionRowPainter::sharedAmountSize(painted.mid(0, together), l.width));
+        else
+            EXPECT_EQ(paintedShared, 0);
+        QFont face = TransactionRow::amountFont();
+        if (paintedShared > 0) face.setPixelSize(paintedShared);
+        for (qsizetype i = 0; i < together; ++i) {
+            const MoneyTransaction& t = *painted[i];
+            EXPECT_LE(QFontMetricsF(face).horizontalAdvance(TransactionRow::signedAmountText(t)),
+                      TransactionRowPainter::columns(t, l.width).amountWidth + 1)
+                << l.amounts[i];
         }
     }
 }

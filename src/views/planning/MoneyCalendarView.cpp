@@ -29,8 +29,15 @@ void CalendarDayDelegate::paintContent(QPainter* painter, const QString& id, con
     const auto it = rows_.constFind(id);
     if (it == rows_.constEnd()) return;
     painter->setRenderHint(QPainter::Antialiasing);
-    TransactionRowPainter::paint(painter, content, it->transaction,
-                                 TransactionRowPainter::columns(it->transaction, content.width()));
+    if (sharedWidth_ != content.width()) {
+        QList<const MoneyTransaction*> day;
+        for (const CalendarDayRow& row : rows_) day << &row.transaction;
+        sharedSize_ = TransactionRowPainter::sharedAmountSize(day, content.width());
+        sharedWidth_ = content.width();
+    }
+    TransactionRowPainter::Columns columns = TransactionRowPainter::columns(it->transaction, content.width());
+    columns.amountPixelSize = sharedSize_;
+    TransactionRowPainter::paint(painter, content, it->transaction, columns);
 }
 
 MoneyCalendarView::MoneyCalendarView(MoneyStore& store, const QDateTime& selected, QWidget* parent)
@@ -86,6 +93,7 @@ void MoneyCalendarView::redraw() {
     next.reserve(keys.size());
     for (qsizetype i = 0; i < keys.size(); ++i)
         next.insert(keys[i], CalendarDayRow::of(items[std::size_t(i)]));
+    delegate_.forgetSharedSize();
     rows_->setRows(keys, content_, std::move(next));
 }
 

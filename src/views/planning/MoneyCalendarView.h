@@ -26,6 +26,8 @@ struct CalendarDayRow {
 class CalendarDayDelegate : public ToolRowDelegate {
 public:
     explicit CalendarDayDelegate(const QHash<QString, CalendarDayRow>& rows) : rows_(rows) {}
+    // The day's rows changed: the amounts' shared size is found again.
+    void forgetSharedSize() const { sharedWidth_ = -1; }
 
 protected:
     int contentHeight(const QString& id, int width) const override;
@@ -34,6 +36,8 @@ protected:
 
 private:
     const QHash<QString, CalendarDayRow>& rows_;
+    mutable int sharedWidth_ = -1;  // the content width the shared size was found at
+    mutable int sharedSize_ = 0;
 };
 
 // "Календарь": a month calendar in the device's locale and, under it, the
