@@ -66,6 +66,7 @@ void TransactionRowDelegate::clearMeasurements() {
     categoryMetrics_.reset();
     amountMetrics_.reset();
     detailMetrics_.reset();
+    dateLineWidths_.clear();
     categoryWidths_.clear();
     amountWidths_.clear();
     wrappedHeights_.clear();
@@ -154,8 +155,22 @@ int TransactionRowDelegate::neededColumn(const MoneyTransaction& t, int room) co
         word = std::max(word, category);
     if (!t.note.isEmpty()) return word;
     // The date line is shown whole (a note elides).
+    return std::max(word, dateLineWidth(t.date));
+}
+
+int TransactionRowDelegate::dateLineWidth(const QDateTime& date) const {
+    // Formatting a date costs more than the rest of a row's measuring. The
+    // font's digits are of equal width, so the line's width follows from its
+    // month's name and its numbers' lengths: rows of one month whose days
+    // have as many digits, at the same hour, share it.
+    const QDateTime local = date.toLocalTime();
+    const QDate day = local.date();
+    const int key = ((day.year() * 13 + day.month()) * 2 + (day.day() >= 10 ? 1 : 0)) * 24 + local.time().hour();
+    if (const auto it = dateLineWidths_.constFind(key); it != dateLineWidths_.cend()) return *it;
     if (!detailMetrics_) detailMetrics_.emplace(detailFont());
-    return std::max(word, detailMetrics_->horizontalAdvance(TransactionRow::detailText(t)));
+    MoneyTransaction probe;
+    probe.date = date;
+    return *dateLineWidths_.insert(key, detailMetrics_->horizontalAdvance(TransactionRow::detailText(probe)));
 }
 
 int TransactionRowDelegate::amountWidthIn(const MoneyTransaction& t, int cardWidth) const {

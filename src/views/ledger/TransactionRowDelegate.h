@@ -75,6 +75,8 @@ private:
     int widestWord(const QString& category) const;
     // What the text column needs at least (TransactionRow::neededColumn), the widest words cached.
     int neededColumn(const MoneyTransaction& t, int room) const;
+    // The width of a row's date line, measured once per month, day length and hour.
+    int dateLineWidth(const QDateTime& date) const;
     // The amount's width in a row of a card that wide, and the size its whole amount fits at there.
     int amountWidthIn(const MoneyTransaction& t, int cardWidth) const;
     int fittingAmountSize(const MoneyTransaction& t, int cardWidth) const;
@@ -90,6 +92,7 @@ private:
     mutable std::optional<QFontMetrics> categoryMetrics_;
     mutable std::optional<QFontMetrics> amountMetrics_;
     mutable std::optional<QFontMetrics> detailMetrics_;
+    mutable QHash<int, int> dateLineWidths_;
     mutable int detailHeight_ = 0;
     mutable int lineHeight_ = 0;  // one line of category
     mutable int widestAmount_ = 0;
