@@ -29,7 +29,7 @@ QString AppGroupDefaults::directory() {
            QLatin1String(kSuiteName);
 }
 
-std::optional<AppGroupDefaults> AppGroupDefaults::open() {
+std::optional<QString> AppGroupDefaults::usableFile() {
     const QString folder = directory();
     if (!QDir().mkpath(folder)) return std::nullopt;
     const QFileInfo folderInfo(folder);
@@ -39,8 +39,13 @@ std::optional<AppGroupDefaults> AppGroupDefaults::open() {
     const QFileInfo fileInfo(path);
     if (fileInfo.exists() && (!fileInfo.isFile() || !fileInfo.isReadable() || !fileInfo.isWritable()))
         return std::nullopt;
+    return path;
+}
 
-    auto settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
+std::optional<AppGroupDefaults> AppGroupDefaults::open() {
+    const std::optional<QString> path = usableFile();
+    if (!path) return std::nullopt;
+    auto settings = std::make_unique<QSettings>(*path, QSettings::IniFormat);
     if (settings->status() == QSettings::AccessError) return std::nullopt;
     return AppGroupDefaults(std::move(settings));
 }

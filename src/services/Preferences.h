@@ -75,6 +75,9 @@ public:
     // "<GenericConfigLocation>/group.com.quorvel.Zanbeck" unless overridden.
     // nullopt when the folder cannot be created or the file cannot be used.
     static std::optional<AppGroupDefaults> open();
+    // The file's path after the same checks as open() (the folder is created),
+    // for a writer that edits the file itself; nullopt when it cannot be used.
+    static std::optional<QString> usableFile();
     // Points the suite at another folder ({} restores the default): the
     // parent's build at its own, tests at theirs.
     static void setDirectoryOverride(const QString& directory);

@@ -2,8 +2,12 @@
 
 #include "platform/Clock.h"
 #include "platform/WidgetCenter.h"
+#include "services/AppGroupIni.h"
 #include "services/Preferences.h"
 #include "services/StoreDisk.h"
+
+#include <QFile>
+#include <QFileInfo>
 
 namespace {
 const QString kBalance = QStringLiteral("balance");
@@ -11,10 +15,10 @@ const QString kIncome = QStringLiteral("todayIncome");
 const QString kExpense = QStringLiteral("todayExpense");
 const QString kUpdatedAt = QStringLiteral("updatedAt");
 
-bool holds(const AppGroupDefaults& shared, const QString& key, double value) {
+bool holds(const QByteArray& ini, const QString& key, double value) {
+    const std::optional<QByteArray> stored = app_group_ini::rawValue(ini, key);
     bool ok = false;
-    const double stored = shared.value(key).toDouble(&ok);
-    return ok && stored == value;
+    return stored && stored->toDouble(&ok) == value && ok;
 }
 }  // namespace
 
@@ -22,19 +26,33 @@ WidgetSnapshotWriter::WidgetSnapshotWriter(WidgetCenter& widgets, const Clock& c
     : widgets_(widgets), clock_(clock), disk_(disk) {}
 
 bool WidgetSnapshotWriter::write(const Decimal& balance, const Decimal& income, const Decimal& expense) {
-    std::optional<AppGroupDefaults> shared = AppGroupDefaults::open();
-    if (!shared)
+    const std::optional<QString> path = AppGroupDefaults::usableFile();
+    if (!path)
         return false;
+    QByteArray ini;
+    if (QFile file(*path); file.exists()) {
+        if (!file.open(QIODevice::ReadOnly))
+            return false;
+        ini = file.readAll();
+    }
     const double balanceValue = balance.toDouble();
     const double incomeValue = income.toDouble();
     const double expenseValue = expense.toDouble();
-    if (holds(*shared, kBalance, balanceValue) && holds(*shared, kIncome, incomeValue) &&
-        holds(*shared, kExpense, expenseValue) && shared->value(kUpdatedAt).isValid())
+    if (holds(ini, kBalance, balanceValue) && holds(ini, kIncome, incomeValue) &&
+        holds(ini, kExpense, expenseValue) && app_group_ini::rawValue(ini, kUpdatedAt))
         return false;
-    disk_.writeAppGroup(*shared, {{kBalance, balanceValue},
-                                  {kIncome, incomeValue},
-                                  {kExpense, expenseValue},
-                                  {kUpdatedAt, clock_.now()}});
+
+    const StoreDisk::Values values = {{kBalance, balanceValue},
+                                      {kIncome, incomeValue},
+                                      {kExpense, expenseValue},
+                                      {kUpdatedAt, clock_.now()}};
+    if (QFileInfo::exists(*path + QStringLiteral(".lock"))) {
+        std::optional<AppGroupDefaults> shared = AppGroupDefaults::open();
+        if (!shared || !disk_.writeAppGroup(*shared, values))
+            return false;
+    } else if (!disk_.replaceDerivedFile(*path, app_group_ini::withValues(ini, values))) {
+        return false;
+    }
     widgets_.reloadAllTimelines();
     return true;
 }

@@ -13,8 +13,17 @@ class WidgetCenter;
 //
 // A snapshot whose three amounts equal what the shared defaults already hold is
 // not written again and asks for no reload: the widget would draw the same
-// figures, and every write costs the disk a sync. "updatedAt" therefore tells
-// when the figures last changed.
+// figures. "updatedAt" therefore tells when the figures last changed.
+//
+// The snapshot is written without syncing the disk (StoreDisk's
+// replaceDerivedFile): the four keys are set in the defaults file's text,
+// which then replaces the file in one rename, so a reader never sees half a
+// file. Losing it to a crash is harmless: it is derived from the ledger, which
+// was synced before it, so it never runs ahead of what is on disk; a lost
+// snapshot leaves the previous figures (or an empty file), and the next start
+// compares the snapshot with the ledger and writes it again. Only while
+// another process holds QSettings' lock on the file is it written through
+// QSettings, under that lock, so neither write undoes the other.
 class WidgetSnapshotWriter {
 public:
     WidgetSnapshotWriter(WidgetCenter& widgets, const Clock& clock, StoreDisk& disk);

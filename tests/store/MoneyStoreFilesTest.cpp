@@ -1,4 +1,5 @@
 #include "StoreFixture.h"
+#include "support/DiskSyncs.h"
 
 #include <functional>
 
@@ -205,14 +206,18 @@ TEST_F(MoneyStoreFiles, SnapshotAtOpenCountsTodayInTheStoresZone) {
     EXPECT_EQ(widgets.reloads, 1);
 }
 
-// Each change of a saved profile replaces the ledger file once; the widget
-// snapshot is written (and the widgets reloaded) only when the balance or one of
-// today's totals moved.
+// Each change of a saved profile replaces the ledger file once and syncs the
+// disk once, for the ledger; the widget snapshot is written (and the widgets
+// reloaded) only when the balance or one of today's totals moved, and never
+// syncs the disk (it is written again from the ledger at the next start).
 TEST_F(MoneyStoreFiles, EveryChangeSyncsTheLedgerOnceAndTheSnapshotOnlyWhenItsFiguresMove) {
     MoneyData d = ledgerWith({income(Decimal(40), local(2026, 6, 10))});
     d.startingBalance = Decimal(10);
     MoneyStore& s = open(d);
-    ASSERT_EQ(disk.appGroupWrites, 1);  // the start-up snapshot
+    ASSERT_EQ(disk.snapshotWrites(), 1);  // the start-up snapshot
+    const QString ledgerFolder = zanbeck("accounts");
+    const QString groupFolder = temp.filePath("group");
+    disk_syncs::reset();
     const QUuid old = s.data().transactions[0].id;
     const QDateTime today = clock.now();
 
@@ -241,17 +246,24 @@ TEST_F(MoneyStoreFiles, EveryChangeSyncsTheLedgerOnceAndTheSnapshotOnlyWhenItsFi
     int snapshotChanges = 0;
     for (const Change& change : changes) {
         const int ledgerBefore = disk.ledgerWrites;
-        const int groupBefore = disk.appGroupWrites;
+        const int groupBefore = disk.snapshotWrites();
+        const int ledgerSyncsBefore = disk_syncs::countIn(ledgerFolder);
+        const int syncsBefore = int(disk_syncs::folders().size());
         const int reloadsBefore = widgets.reloads;
         change.apply(s);
         snapshotChanges += change.movesSnapshot ? 1 : 0;
         EXPECT_FALSE(s.saveError()) << change.what;
         EXPECT_EQ(disk.ledgerWrites, ledgerBefore + 1) << change.what;
-        EXPECT_EQ(disk.appGroupWrites, groupBefore + (change.movesSnapshot ? 1 : 0)) << change.what;
+        EXPECT_EQ(disk.snapshotWrites(), groupBefore + (change.movesSnapshot ? 1 : 0)) << change.what;
+        EXPECT_EQ(disk_syncs::countIn(ledgerFolder), ledgerSyncsBefore + 1) << change.what;
+        EXPECT_EQ(int(disk_syncs::folders().size()), syncsBefore + 1) << change.what << ": only the ledger syncs";
         EXPECT_EQ(widgets.reloads, reloadsBefore + (change.movesSnapshot ? 1 : 0)) << change.what;
     }
     EXPECT_EQ(saves(), 10);
-    EXPECT_EQ(disk.appGroupWrites, 1 + snapshotChanges);
+    EXPECT_EQ(disk.snapshotWrites(), 1 + snapshotChanges);
+    EXPECT_EQ(disk.appGroupWrites, 0) << "no other writer held the group's lock";
+    EXPECT_EQ(disk_syncs::countIn(ledgerFolder), 10);
+    EXPECT_EQ(disk_syncs::countIn(groupFolder), 0);
 
     // What the widget reads is the last change's figures: 10 + 40 - 2.5 + 3 + 40 + 0.1 - 40, and
     // today the copy (dated now) and 0.1 in, 2.5 out.
@@ -265,20 +277,20 @@ TEST_F(MoneyStoreFiles, EveryChangeSyncsTheLedgerOnceAndTheSnapshotOnlyWhenItsFi
 
 TEST_F(MoneyStoreFiles, SnapshotIsWrittenAgainWhenTheDayTurnsOrTheSharedFiguresDiffer) {
     MoneyStore& s = open(ledgerWith({expense(Decimal(5), clock.now())}));
-    ASSERT_EQ(disk.appGroupWrites, 1);
+    ASSERT_EQ(disk.snapshotWrites(), 1);
     s.setMonthlyBudget(Decimal(100));
-    EXPECT_EQ(disk.appGroupWrites, 1);
+    EXPECT_EQ(disk.snapshotWrites(), 1);
 
     // Next day: the same ledger shows no expense today any more.
     setNow(clock.now().addDays(1));
     s.setMonthlyBudget(Decimal(120));
-    EXPECT_EQ(disk.appGroupWrites, 2);
+    EXPECT_EQ(disk.snapshotWrites(), 2);
     EXPECT_DOUBLE_EQ(AppGroupDefaults::open()->value("todayExpense").toDouble(), 0.0);
 
     // Someone else (another profile's store, a cleared app group) left other
     // figures there: the next save puts this profile's back.
     AppGroupDefaults::open()->setValue("balance", 999.0);
     s.setMonthlyBudget(Decimal(130));
-    EXPECT_EQ(disk.appGroupWrites, 3);
+    EXPECT_EQ(disk.snapshotWrites(), 3);
     EXPECT_DOUBLE_EQ(AppGroupDefaults::open()->value("balance").toDouble(), -5.0);
 }

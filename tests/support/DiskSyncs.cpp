@@ -1,0 +1,66 @@
+#include "support/DiskSyncs.h"
+
+#include <QFileInfo>
+#include <dlfcn.h>
+#include <mutex>
+#include <unistd.h>
+
+namespace {
+
+std::mutex syncsMutex;
+QStringList syncedFolders;
+
+// The folder of an open descriptor's file; a QSaveFile's unnamed temporary
+// ("/folder/#123 (deleted)") counts for the folder it will be linked into.
+QString folderOf(int fd) {
+    char target[4096];
+    const QByteArray link = "/proc/self/fd/" + QByteArray::number(fd);
+    const ssize_t n = readlink(link.constData(), target, sizeof target - 1);
+    if (n <= 0) return {};
+    return QFileInfo(QString::fromLocal8Bit(target, n)).absolutePath();
+}
+
+void record(int fd) {
+    const QString folder = folderOf(fd);
+    std::lock_guard lock(syncsMutex);
+    syncedFolders.append(folder);
+}
+
+template <class F>
+F real(const char* name) {
+    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
+}
+
+}  // namespace
+
+extern "C" int fsync(int fd) {
+    static const auto libc = real<int (*)(int)>("fsync");
+    record(fd);
+    return libc(fd);
+}
+
+extern "C" int fdatasync(int fd) {
+    static const auto libc = real<int (*)(int)>("fdatasync");
+    record(fd);
+    return libc(fd);
+}
+
+namespace disk_syncs {
+
+QStringList folders() {
+    std::lock_guard lock(syncsMutex);
+    return syncedFolders;
+}
+
+int countIn(const QString& folder) {
+    const QString wanted = QFileInfo(folder).canonicalFilePath();
+    std::lock_guard lock(syncsMutex);
+    return int(syncedFolders.count(wanted));
+}
+
+void reset() {
+    std::lock_guard lock(syncsMutex);
+    syncedFolders.clear();
+}
+
+}  // namespace disk_syncs

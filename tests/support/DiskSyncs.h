@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Counts the syncs this process asks of the disk. The program links its own
+// fsync and fdatasync ahead of the C library's, so every sync made by Qt (a
+// QSaveFile's commit, QSettings' lock file) or by our code passes through them
+// and is recorded with the folder of the file synced, then done for real.
+namespace disk_syncs {
+
+// The folders of the files synced since the last reset, in order.
+QStringList folders();
+int countIn(const QString& folder);
+void reset();
+
+}  // namespace disk_syncs
