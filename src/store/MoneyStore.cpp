@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSignalBlocker>
 #include <QUuid>
 #include <exception>
 
@@ -49,7 +50,19 @@ MoneyStore::MoneyStore(Environment environment, std::optional<QString> filePath,
     openActiveProfile(std::nullopt);
 }
 
-MoneyStore::~MoneyStore() = default;
+MoneyStore::~MoneyStore() {
+    // Closing before the window showed the bookings: write them now rather
+    // than book them again at the next start. Nobody listens any more.
+    const QSignalBlocker quiet(this);
+    saveBookings();
+}
+
+void MoneyStore::saveBookings() {
+    if (!unsavedBookings_)
+        return;
+    unsavedBookings_ = false;
+    save();
+}
 
 void MoneyStore::setData(MoneyData data) {
     data_ = std::move(data);
@@ -76,6 +89,7 @@ void MoneyStore::activateProfile(const std::optional<ProfileUser>& user) {
     if (sameProfile(newId, activeProfileID_))
         return;
 
+    saveBookings();  // into the file they were booked for, before it changes
     activeProfileID_ = newId;
     emit activeProfileIDChanged();
     filePath_ = user ? paths_.accountFile(user->id) : paths_.anonymousFile();
@@ -88,8 +102,10 @@ void MoneyStore::activateProfile(const std::optional<ProfileUser>& user) {
 void MoneyStore::openActiveProfile(const std::optional<ProfileUser>& user) {
     const int writesBefore = snapshotWrites_;
     openProfileFile(user);
-    processDueRecurringTransactions(now());
-    if (snapshotWrites_ == writesBefore) writeWidgetSnapshot();
+    if (bookDueRecurring(now()))
+        unsavedBookings_ = true;
+    else if (snapshotWrites_ == writesBefore)
+        writeWidgetSnapshot();
 }
 
 MoneyStore::LoadResult MoneyStore::load(const QString& path, MoneyData& into) const {
@@ -185,6 +201,7 @@ void MoneyStore::save() {
         return;
     }
     setSaveError(std::nullopt);
+    unsavedBookings_ = false;
     writeWidgetSnapshot();
     if (notifications_) {
         MoneyNotificationService service(*notifications_, *preferences_);
@@ -203,6 +220,11 @@ void MoneyStore::writeWidgetSnapshot() {
 }
 
 void MoneyStore::processDueRecurringTransactions(const QDateTime& referenceDate) {
+    if (bookDueRecurring(referenceDate))
+        save();
+}
+
+bool MoneyStore::bookDueRecurring(const QDateTime& referenceDate) {
     const bool wasAbsent = !data_.recurringTransactions.has_value();
     std::vector<RecurringTransaction> items = data_.recurringTransactions.value_or(std::vector<RecurringTransaction>{});
     std::vector<MoneyTransaction> booked;
@@ -238,13 +260,12 @@ void MoneyStore::processDueRecurringTransactions(const QDateTime& referenceDate)
     }
 
     if (booked.empty() && !wasAbsent && *data_.recurringTransactions == items)
-        return;
+        return false;
     data_.recurringTransactions = std::move(items);
     data_.transactions.insert(data_.transactions.end(), std::make_move_iterator(booked.begin()),
                               std::make_move_iterator(booked.end()));
     publishData();
-    if (!booked.empty())
-        save();
+    return !booked.empty();
 }
 
 std::vector<RewardTask> MoneyStore::rewardTasksInUse() const { return ledger::rewardTasksInUse(data_); }

@@ -104,6 +104,20 @@ public:
     // at most 24 bookings per item per call; saves once if anything was booked.
     void processDueRecurringTransactions(const QDateTime& referenceDate);
 
+    // Opening a profile (at start-up or on a switch) books its due operations
+    // in memory only, so that the first frame does not wait for the whole file
+    // to be rewritten; the window calls saveBookings() once that frame is on
+    // screen. Until then the file holds the ledger as it was read: the
+    // bookings and the items' advanced dates reach it together in one atomic
+    // write, so a process killed at any moment leaves a file on which the
+    // next start finds the same operations due, booked none or all, never
+    // half and never twice.
+    bool hasUnsavedBookings() const { return unsavedBookings_; }
+    // Saves once if the opening's bookings are not on disk yet (any other
+    // save since has written them). A failed save leaves them in memory, for
+    // the next save to write, as with any change.
+    void saveBookings();
+
     // --- Default lists -----------------------------------------------------
     // The list in use: the stored list when the key is present, otherwise the
     // default catalogue built at this moment. Operations that change one of
@@ -252,16 +266,20 @@ private:
     // Balance and today's totals into the widget snapshot.
     void writeWidgetSnapshot();
 
+    // Books the due operations into data_ and publishes the change; true when
+    // something was booked (the caller saves).
+    bool bookDueRecurring(const QDateTime& referenceDate);
+
     enum class LoadResult { loaded, missing, unreadable };
     LoadResult load(const QString& path, MoneyData& into) const;
     // Loads the active file (falling back as the profile requires) and
     // remembers whether an unreadable file must be set aside before writing.
     void openProfileFile(const std::optional<ProfileUser>& user);
-    // Opens the active profile's file and books its due recurring operations,
-    // then writes the widget snapshot once: a save on the way (a new file, a
-    // booking) has already written it, and a second write moments later would
-    // show readers of the app group (a widget, the other build) two start-up
-    // snapshots.
+    // Opens the active profile's file and books its due recurring operations
+    // (saved later, by saveBookings()), then writes the widget snapshot once:
+    // a save on the way (a new file) has already written it, and with unsaved
+    // bookings it waits for their save, so that it never shows figures the
+    // file does not hold yet.
     void openActiveProfile(const std::optional<ProfileUser>& user);
     bool setAsideUnreadableFile(QString& error);
 
@@ -269,6 +287,7 @@ private:
     quint64 revision_ = 0;
     std::optional<QString> saveError_;
     bool canUndoDelete_ = false;
+    bool unsavedBookings_ = false;
     int snapshotWrites_ = 0;
     SharedTexts sharedTexts_;
     // The transactions removed by the last delete, in their former order.

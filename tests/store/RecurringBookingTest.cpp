@@ -58,7 +58,9 @@ TEST_F(RecurringBooking, SchedulesFollowTheLocalCalendar) {
     // clang-format on
     for (const Case& c : cases) {
         zone = c.zone;
-        const MoneyData& d = openWith({item(c.frequency, c.first)}, c.now).data();
+        MoneyStore& s = openWith({item(c.frequency, c.first)}, c.now);
+        s.saveBookings();  // as the window does once it has shown them
+        const MoneyData& d = s.data();
         EXPECT_EQ(bookedDates(d), c.booked) << c.name;
         EXPECT_EQ(d.recurringTransactions->at(0).nextDate, c.next) << c.name;
         EXPECT_EQ(onDisk(), d) << c.name;  // the bookings were saved with the advanced item
@@ -119,10 +121,8 @@ TEST_F(RecurringBooking, ItemWhoseNextDateCannotBeFormedStopsForThisCall) {
 }
 
 // Start-up writes the file only when it booked something, and then once,
-// with every booking; with nothing due the file is not written at all (its
-// modification time stays where it was set). Every save writes the widget
-// snapshot, and a start-up that saved writes no second one, so the widget
-// reloads count the saves.
+// with every booking, after the window has shown them; with nothing due the
+// file is not written at all (its modification time stays where it was set).
 TEST_F(RecurringBooking, StartUpSavesOnceWhenItBooksAndNeverOtherwise) {
     const QDateTime now = at(2026, 6, 15);
     const QDateTime longAgo(QDate(2001, 1, 1), QTime(0, 0), QTimeZone::utc());
@@ -158,9 +158,16 @@ TEST_F(RecurringBooking, StartUpSavesOnceWhenItBooksAndNeverOtherwise) {
                 ASSERT_TRUE(file.setFileTime(longAgo, QFileDevice::FileModificationTime));
             }
             const int writes = disk.ledgerWrites;
+            const QByteArray before = readFile(anonymousFile());
             reopen();
             const bool books = start == 0 && c.booked > 0;  // the second start finds nothing due
             EXPECT_EQ(store->data().transactions.size(), 1 + c.booked) << start;
+            EXPECT_EQ(disk.ledgerWrites, writes) << start << ": nothing written before the first frame";
+            EXPECT_EQ(store->hasUnsavedBookings(), books) << start;
+            EXPECT_EQ(readFile(anonymousFile()), before) << start;
+            store->saveBookings();
+            store->saveBookings();
+            EXPECT_FALSE(store->hasUnsavedBookings());
             EXPECT_EQ(disk.ledgerWrites - writes, books ? 1 : 0) << start;
             EXPECT_EQ(QFileInfo(anonymousFile()).lastModified() != longAgo, books) << start;
             EXPECT_EQ(onDisk(), store->data()) << start;

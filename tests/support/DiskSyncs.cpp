@@ -9,6 +9,7 @@ namespace {
 
 std::mutex syncsMutex;
 QStringList syncedFolders;
+std::function<void(const QString&)> afterSync;
 
 // The folder of an open descriptor's file; a QSaveFile's unnamed temporary
 // ("/folder/#123 (deleted)") counts for the folder it will be linked into.
@@ -20,10 +21,22 @@ QString folderOf(int fd) {
     return QFileInfo(QString::fromLocal8Bit(target, n)).absolutePath();
 }
 
-void record(int fd) {
+QString record(int fd) {
     const QString folder = folderOf(fd);
     std::lock_guard lock(syncsMutex);
     syncedFolders.append(folder);
+    return folder;
+}
+
+int synced(int fd, int result) {
+    std::function<void(const QString&)> hook;
+    const QString folder = record(fd);
+    {
+        std::lock_guard lock(syncsMutex);
+        hook = afterSync;
+    }
+    if (hook) hook(folder);
+    return result;
 }
 
 template <class F>
@@ -35,14 +48,12 @@ F real(const char* name) {
 
 extern "C" int fsync(int fd) {
     static const auto libc = real<int (*)(int)>("fsync");
-    record(fd);
-    return libc(fd);
+    return synced(fd, libc(fd));
 }
 
 extern "C" int fdatasync(int fd) {
     static const auto libc = real<int (*)(int)>("fdatasync");
-    record(fd);
-    return libc(fd);
+    return synced(fd, libc(fd));
 }
 
 namespace disk_syncs {
@@ -61,6 +72,11 @@ int countIn(const QString& folder) {
 void reset() {
     std::lock_guard lock(syncsMutex);
     syncedFolders.clear();
+}
+
+void setAfterSync(std::function<void(const QString& folder)> hook) {
+    std::lock_guard lock(syncsMutex);
+    afterSync = std::move(hook);
 }
 
 }  // namespace disk_syncs

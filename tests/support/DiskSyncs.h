@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // Counts the syncs this process asks of the disk. The program links its own
 // fsync and fdatasync ahead of the C library's, so every sync made by Qt (a
@@ -13,5 +14,9 @@ namespace disk_syncs {
 QStringList folders();
 int countIn(const QString& folder);
 void reset();
+
+// Called with the folder of each file right after it was synced (for a test
+// that stops the process there); {} removes it.
+void setAfterSync(std::function<void(const QString& folder)> hook);
 
 }  // namespace disk_syncs

@@ -242,10 +242,23 @@ void RootView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (shownOnce_) return;
     shownOnce_ = true;
+    // A window paints in answer to an update request; the save is queued
+    // from there and runs once that frame is drawn and flushed.
+    window()->installEventFilter(this);
     activateProfile();
 }
 
+void RootView::saveBookingsAfterFrame(QEvent::Type type) {
+    if (type != QEvent::UpdateRequest || bookingsSaveQueued_ || !environment_.store.hasUnsavedBookings()) return;
+    bookingsSaveQueued_ = true;
+    QTimer::singleShot(0, this, [this] {
+        bookingsSaveQueued_ = false;
+        environment_.store.saveBookings();
+    });
+}
+
 bool RootView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == window()) saveBookingsAfterFrame(event->type());
     if (watched == tabView_ && event->type() == QEvent::Show && !tabViewShown_) {
         tabViewShown_ = true;
         QPointer<TabView> tabs = tabView_;

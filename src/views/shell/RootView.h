@@ -7,6 +7,7 @@
 #include "platform/PlatformServices.h"
 #include "services/MoneyDestination.h"
 
+#include <QEvent>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -127,6 +128,9 @@ private:
     void activateProfile();
     void onUserChanged();
     void applyLocale();
+    // After a frame that follows the opening of a profile with due recurring
+    // operations, saves what the store booked (see MoneyStore::saveBookings).
+    void saveBookingsAfterFrame(QEvent::Type type);
 
     PlatformServices services_;
     RootEnvironment environment_;  // refers to services_
@@ -137,6 +141,7 @@ private:
     QPointer<NavigationStack> familyStack_;
     QPointer<TabView> tabView_;
     bool tabViewShown_ = false;
+    bool bookingsSaveQueued_ = false;
     AppTab selectedTab_ = AppTab::family;
     std::optional<AppSheet> presentedSheet_;
     QPointer<Sheet> sheet_;

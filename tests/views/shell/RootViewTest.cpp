@@ -2,11 +2,14 @@
 
 #include "components/NavigationStack.h"
 #include "components/TabView.h"
+#include "models/LedgerJson.h"
 #include "services/PendingDestination.h"
 #include "services/PreferencesTestSupport.h"
 #include "views/family/FamilyAccountView.h"
 #include "views/shell/RootView.h"
 
+#include <QDir>
+#include <QFile>
 #include <QSignalSpy>
 
 using namespace shelltest;
@@ -229,6 +232,57 @@ TEST_F(RootTest, ProfileIsActivatedOnFirstShowAndOnEveryChangeOfTheUserId) {
     showRoot();
     EXPECT_EQ(store().activeProfileID(), "child-1");
     EXPECT_EQ(switches.count(), 3);
+}
+
+// Opening the signed-in user's ledger books its due operations for the first
+// frame; the file is rewritten only once a frame has been drawn, and once.
+TEST_F(RootTest, BookingsOfTheOpenedProfileAreSavedAfterAFrameIsDrawn) {
+    MoneyData ledger = MoneyData::emptyLedger();
+    ledger.recurringTransactions = std::vector<RecurringTransaction>{
+        {"R", "Карманные", TransactionKind::income, Decimal(50), "Подарок", RecurringFrequency::weekly,
+         clock.now().addDays(-7), true}};
+    const QString childFile = dir.filePath("data/Zanbeck/accounts/child-1.json");
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(childFile).path()));
+    {
+        QFile file(childFile);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(encodeMoneyData(ledger));
+    }
+    saveSignIn();
+
+    // Counts the frames drawn so far, and notes that count when the ledger is written.
+    struct FrameWatch : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint) ++paints;
+            return false;
+        }
+    } frames;
+    struct Disk : CountingStoreDisk {
+        const int* paints = nullptr;
+        std::vector<int> paintsAtWrite;
+        bool replaceFile(const QString& path, const QByteArray& bytes, QString& error) override {
+            paintsAtWrite.push_back(*paints);
+            return CountingStoreDisk::replaceFile(path, bytes, error);
+        }
+    } disk;
+    disk.paints = &frames.paints;
+    storeDisk = &disk;
+    store();
+    disk.paintsAtWrite.clear();  // the anonymous profile's first file
+    qApp->installEventFilter(&frames);
+
+    root = showInWindow(new RootView(store(), appLock(), account(), services));
+    ASSERT_TRUE(waitUntil([&] { return !store().hasUnsavedBookings(); }));
+    settle();
+    qApp->removeEventFilter(&frames);
+    EXPECT_EQ(store().activeProfileID(), "child-1");
+    EXPECT_EQ(store().data().transactions.size(), 2u) << "a week ago and today";
+    ASSERT_EQ(disk.paintsAtWrite.size(), 1u);
+    EXPECT_GT(disk.paintsAtWrite[0], 0) << "written after a frame was drawn";
+    QFile file(childFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(decodeMoneyData(file.readAll()), store().data());
 }
 
 TEST_F(RootTest, ActionsPresentOneSheetAtATimeWithoutChangingTheTab) {

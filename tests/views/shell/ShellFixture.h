@@ -91,6 +91,7 @@ protected:
             env.widgets = &widgets;
             env.notifications = &notifications;
             env.preferences = &Preferences::standard();
+            env.disk = storeDisk;
             store_ = std::make_unique<MoneyStore>(env);
         }
         return *store_;
@@ -152,6 +153,7 @@ protected:
                               photos,   qrScanners, scene,         outside, clock,   appIcons};
     ScriptedHttpServer server;
     ScopedBundleInfo childBuild{QJsonObject{{"ZanbeckRole", "child"}}};
+    StoreDisk* storeDisk = nullptr;  // set before store() to watch its writes
 
 private:
     std::unique_ptr<MoneyStore> store_;
