@@ -34,7 +34,9 @@ double readAndDecodeMs(const QString& path) {
     timer.start();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return 0;
-    const std::optional<MoneyData> data = decodeMoneyData(file.readAll());
+    const std::optional<QByteArray> bytes = readLedgerBytes(file);
+    if (!bytes) return 0;
+    const std::optional<MoneyData> data = decodeMoneyData(*bytes);
     benchmark::DoNotOptimize(data);
     return double(timer.nsecsElapsed()) / 1e6;
 }

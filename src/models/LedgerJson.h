@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QFile>
 #include <QString>
 #include <optional>
 
@@ -20,6 +21,16 @@ QByteArray encodeMoneyData(const MoneyData& data);
 // hostile input: nesting deeper than 64, invalid UTF-8, lone surrogates,
 // numbers outside Decimal's range. A repeated key takes its last value.
 std::optional<MoneyData> decodeMoneyData(QByteArrayView bytes, LedgerDecodeError* error = nullptr);
+
+// The reader looks a few bytes past the end of the document. Bytes read with
+// this much spare capacity behind them (see readLedgerBytes) are decoded where
+// they are; others are first copied into a padded buffer, which for a large
+// ledger costs a copy of the whole file.
+inline constexpr qsizetype kLedgerReadPadding = 64;
+std::optional<MoneyData> decodeMoneyData(const QByteArray& bytes, LedgerDecodeError* error = nullptr);
+// The rest of an open file, with that spare capacity behind it (filled, so the
+// reader never looks at unset memory); nullopt on a read error.
+std::optional<QByteArray> readLedgerBytes(QFile& file);
 
 // The document's date form: "YYYY-MM-DDTHH:MM:SSZ" in UTC, fraction dropped.
 // A date outside years 1 to 9999 is written as the nearest end of that range

@@ -101,11 +101,6 @@ const char* soundStringEnd(const char* p, bool& escaped) {
     }
 }
 
-bool stringTokenIsSound(const char* p) {
-    bool escaped = false;
-    return soundStringEnd(p, escaped) != nullptr;
-}
-
 // A number token in JSON's grammar (no "+", no leading zeros, digits on both
 // sides of the point) whose value is finite as a double, as strict JSON
 // readers require even of numbers they never use.
@@ -262,7 +257,17 @@ private:
     bool stringText(od::value& v, std::string_view& text) {
         od::json_type type{};
         if (!typeOf(v, type) || type != od::json_type::string) return false;
-        if (!stringTokenIsSound(v.raw_json_token().data() + 1)) return fail("malformed text");
+        const char* raw = v.raw_json_token().data() + 1;
+        bool escaped = false;
+        const char* end = soundStringEnd(raw, escaped);
+        if (!end) return fail("malformed text");
+        // Like a key, a text without escapes is its own bytes (UTF-8 already
+        // checked): nothing to unescape or copy, and the iterator steps over
+        // the value it was not asked to read.
+        if (!escaped) {
+            text = std::string_view(raw, std::size_t(end - raw));
+            return true;
+        }
         return check(v.get_string().get(text));
     }
 
@@ -524,15 +529,16 @@ private:
 
 }  // namespace
 
-std::optional<MoneyData> decodeMoneyData(QByteArrayView bytes, LedgerDecodeError* error) {
+namespace {
+
+std::optional<MoneyData> decode(const char* bytes, std::size_t size, std::size_t allocated,
+                                LedgerDecodeError* error) {
     MoneyData data;
     LedgerReader reader;
-    // simdjson reads a few bytes past the end of its input, so it gets a padded copy.
-    const simdjson::padded_string input(bytes.data(), std::size_t(bytes.size()));
     od::parser parser;
     od::document doc;
     bool ok = false;
-    if (const auto code = parser.iterate(input).get(doc); code != simdjson::SUCCESS)
+    if (const auto code = parser.iterate(bytes, size, allocated).get(doc); code != simdjson::SUCCESS)
         reader.error = simdjson::error_message(code);
     else
         ok = reader.readDocument(doc, data);
@@ -543,4 +549,34 @@ std::optional<MoneyData> decodeMoneyData(QByteArrayView bytes, LedgerDecodeError
         return std::nullopt;
     }
     return data;
+}
+
+}  // namespace
+
+std::optional<MoneyData> decodeMoneyData(QByteArrayView bytes, LedgerDecodeError* error) {
+    // simdjson reads a few bytes past the end of its input, so it gets a padded copy.
+    const simdjson::padded_string input(bytes.data(), std::size_t(bytes.size()));
+    return decode(input.data(), input.size(), input.size() + simdjson::SIMDJSON_PADDING, error);
+}
+
+std::optional<MoneyData> decodeMoneyData(const QByteArray& bytes, LedgerDecodeError* error) {
+    static_assert(kLedgerReadPadding >= simdjson::SIMDJSON_PADDING);
+    if (bytes.capacity() - bytes.size() < qsizetype(simdjson::SIMDJSON_PADDING))
+        return decodeMoneyData(QByteArrayView(bytes), error);
+    return decode(bytes.constData(), std::size_t(bytes.size()), std::size_t(bytes.capacity()), error);
+}
+
+std::optional<QByteArray> readLedgerBytes(QFile& file) {
+    const qint64 expected = file.size() - file.pos();
+    QByteArray bytes;
+    if (expected > 0) {
+        bytes.resize(qsizetype(expected) + kLedgerReadPadding, ' ');
+        const qint64 got = file.read(bytes.data(), expected);
+        if (got < 0) return std::nullopt;
+        bytes.resize(qsizetype(got));  // keeps the capacity, and the spaces behind the end
+    }
+    // A file that grew while it was read: the rest, with a copy to pad later.
+    if (!file.atEnd()) bytes += file.readAll();
+    if (file.error() != QFileDevice::NoError) return std::nullopt;
+    return bytes;
 }

@@ -118,10 +118,10 @@ MoneyStore::LoadResult MoneyStore::load(const QString& path, MoneyData& into) co
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return LoadResult::unreadable;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    const std::optional<QByteArray> bytes = readLedgerBytes(file);
+    if (!bytes)
         return LoadResult::unreadable;
-    std::optional<MoneyData> decoded = decodeMoneyData(bytes);
+    std::optional<MoneyData> decoded = decodeMoneyData(*bytes);
     if (!decoded)
         return LoadResult::unreadable;
     into = std::move(*decoded);

@@ -3,6 +3,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QTemporaryFile>
 #include <clocale>
 
 #include "models/LedgerJson.h"
@@ -83,8 +84,22 @@ std::vector<std::string> keysAtIndent(const std::string& json, int indent) {
     return keys;
 }
 
+// Decodes the text both ways the reader takes it, from a padded copy and in
+// place as a file is read for it, and expects the same answer of both.
 std::optional<MoneyData> decode(const std::string& json) {
-    return decodeMoneyData(QByteArrayView(json.data(), qsizetype(json.size())));
+    std::optional<MoneyData> copied = decodeMoneyData(QByteArrayView(json.data(), qsizetype(json.size())));
+    QTemporaryFile file;
+    EXPECT_TRUE(file.open());
+    file.write(json.data(), qint64(json.size()));
+    file.seek(0);
+    const std::optional<QByteArray> bytes = readLedgerBytes(file);
+    EXPECT_TRUE(bytes);
+    if (bytes) {
+        EXPECT_EQ(bytes->size(), qsizetype(json.size()));
+        EXPECT_GE(bytes->capacity() - bytes->size(), kLedgerReadPadding);
+        EXPECT_EQ(decodeMoneyData(*bytes), copied) << json;
+    }
+    return copied;
 }
 
 // kMinimal with one transaction object inserted.
