@@ -140,29 +140,33 @@ private:
 
     // UTF-16 to escaped UTF-8 in one pass; a lone surrogate becomes U+FFFD.
     void string(const QString& s) {
-        out += '"';
+        // Written through a pointer into room for the longest form (a UTF-16
+        // unit is at most six bytes: "\u001f"; a surrogate pair four in all),
+        // then cut to what was written: one size check per text, not per byte.
+        const std::size_t start = out.size();
+        out.resize(start + 2 + std::size_t(s.size()) * 6);
+        char* w = out.data() + start;
+        *w++ = '"';
         const char16_t* p = reinterpret_cast<const char16_t*>(s.utf16());
         const char16_t* end = p + s.size();
         while (p < end) {
             char32_t c = *p++;
             if (c < 0x80) {
                 switch (c) {
-                    case '"': out += "\\\""; break;
-                    case '\\': out += "\\\\"; break;
-                    case '/': out += "\\/"; break;
-                    case '\n': out += "\\n"; break;
-                    case '\r': out += "\\r"; break;
-                    case '\t': out += "\\t"; break;
-                    case '\b': out += "\\b"; break;
-                    case '\f': out += "\\f"; break;
+                    case '"': *w++ = '\\'; *w++ = '"'; break;
+                    case '\\': *w++ = '\\'; *w++ = '\\'; break;
+                    case '/': *w++ = '\\'; *w++ = '/'; break;
+                    case '\n': *w++ = '\\'; *w++ = 'n'; break;
+                    case '\r': *w++ = '\\'; *w++ = 'r'; break;
+                    case '\t': *w++ = '\\'; *w++ = 't'; break;
+                    case '\b': *w++ = '\\'; *w++ = 'b'; break;
+                    case '\f': *w++ = '\\'; *w++ = 'f'; break;
                     default:
                         if (c < 0x20) {
                             static constexpr char kHex[] = "0123456789abcdef";
-                            out += "\\u00";
-                            out += kHex[c >> 4];
-                            out += kHex[c & 15];
+                            for (const char ch : {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 15]}) *w++ = ch;
                         } else {
-                            out += char(c);
+                            *w++ = char(c);
                         }
                 }
                 continue;
@@ -173,20 +177,21 @@ private:
                 c = 0xFFFD;
             }
             if (c < 0x800) {
-                out += char(0xC0 | (c >> 6));
-                out += char(0x80 | (c & 0x3F));
+                *w++ = char(0xC0 | (c >> 6));
+                *w++ = char(0x80 | (c & 0x3F));
             } else if (c < 0x10000) {
-                out += char(0xE0 | (c >> 12));
-                out += char(0x80 | ((c >> 6) & 0x3F));
-                out += char(0x80 | (c & 0x3F));
+                *w++ = char(0xE0 | (c >> 12));
+                *w++ = char(0x80 | ((c >> 6) & 0x3F));
+                *w++ = char(0x80 | (c & 0x3F));
             } else {
-                out += char(0xF0 | (c >> 18));
-                out += char(0x80 | ((c >> 12) & 0x3F));
-                out += char(0x80 | ((c >> 6) & 0x3F));
-                out += char(0x80 | (c & 0x3F));
+                *w++ = char(0xF0 | (c >> 18));
+                *w++ = char(0x80 | ((c >> 12) & 0x3F));
+                *w++ = char(0x80 | ((c >> 6) & 0x3F));
+                *w++ = char(0x80 | (c & 0x3F));
             }
         }
-        out += '"';
+        *w++ = '"';
+        out.resize(std::size_t(w - out.data()));
     }
 };
 

@@ -198,6 +198,34 @@ TEST(LedgerJsonWriter, ValueForms) {
     EXPECT_EQ(written.substr(second, written.find('}', second) - second).find("tags"), std::string::npos);
 }
 
+// Every escape the writer makes, also where texts are long or made only of
+// characters that grow most when written.
+TEST(LedgerJsonWriter, TextsAreEscapedAndEncodedAsUtf8) {
+    const QString loneHigh = QString(QChar(0xD800)) + "x";
+    const QString controls = QString::fromUtf16(u"\u0001\u001f\b\f\r");
+    const std::vector<std::pair<QString, std::string>> cases = {
+        {"", "\"\""},
+        {"plain", "\"plain\""},
+        {"a/b\"c\\d", "\"a\\/b\\\"c\\\\d\""},
+        {controls, "\"\\u0001\\u001f\\b\\f\\r\""},
+        {QString(200, QChar(0x1f)), "\"" + [] { std::string s; for (int i = 0; i < 200; ++i) s += "\\u001f"; return s; }() + "\""},
+        {QString::fromUtf8("Ж😀€"), "\"Ж😀€\""},
+        {loneHigh, "\"\xEF\xBF\xBDx\""},
+        {QString(QChar(0xDC00)), "\"\xEF\xBF\xBD\""},
+    };
+    for (const auto& [value, form] : cases) {
+        MoneyData d = MoneyData::emptyLedger();
+        d.goalName = value;
+        const std::string written = text(encodeMoneyData(d));
+        EXPECT_NE(written.find("\"goalName\" : " + form + ",\n"), std::string::npos) << form;
+        const std::optional<MoneyData> back = decodeMoneyData(encodeMoneyData(d));
+        ASSERT_TRUE(back) << form;
+        if (!value.contains(QChar(0xD800)) && !value.contains(QChar(0xDC00))) {
+            EXPECT_EQ(back->goalName, value);
+        }
+    }
+}
+
 TEST(LedgerJsonReader, OptionalNullOrMissingIsAbsentAndUnknownKeysAreDropped) {
     const std::string json =
         withTransaction(replaced(kGoodTransaction, "\"note\": \"\"",
