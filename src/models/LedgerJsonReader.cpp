@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <charconv>
+#include <cstring>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -570,7 +571,8 @@ std::optional<QByteArray> readLedgerBytes(QFile& file) {
     const qint64 expected = file.size() - file.pos();
     QByteArray bytes;
     if (expected > 0) {
-        bytes.resize(qsizetype(expected) + kLedgerReadPadding, ' ');
+        bytes.resize(qsizetype(expected) + kLedgerReadPadding);
+        std::memset(bytes.data() + expected, ' ', std::size_t(kLedgerReadPadding));
         const qint64 got = file.read(bytes.data(), expected);
         if (got < 0) return std::nullopt;
         bytes.resize(qsizetype(got));  // keeps the capacity, and the spaces behind the end

@@ -20,19 +20,23 @@ QString SharedTexts::shared(const QString& text) {
 
 void SharedTexts::collect(const MoneyData& ledger) {
     collected_ = true;
-    // Most records repeat the previous one's category and wallet; a text
-    // shared with it needs no second look.
-    const QString* lastCategory = nullptr;
-    const QString* lastWallet = nullptr;
-    const auto take = [this](const QString& text, const QString*& last) {
-        if (!last || !text.isSharedWith(*last)) shared(text);
-        last = &text;
+    // A ledger read from its file already shares its equal texts, so most
+    // records hold a string whose data was met before: known by its address,
+    // it needs no hashing of its characters.
+    // (A ledger built in memory holds many copies of one text: their
+    // addresses are remembered only up to a bound.)
+    QSet<const QChar*> seen;
+    const auto take = [&](const QString& text) {
+        const QChar* data = text.constData();
+        if (seen.contains(data)) return;
+        if (seen.size() < kMaxEntries) seen.insert(data);
+        shared(text);
     };
     for (const MoneyTransaction& t : ledger.transactions) {
-        take(t.category, lastCategory);
-        if (t.wallet) take(*t.wallet, lastWallet);
+        take(t.category);
+        if (t.wallet) take(*t.wallet);
         if (t.tags)
-            for (const QString& tag : *t.tags) shared(tag);
+            for (const QString& tag : *t.tags) take(tag);
     }
 }
 
