@@ -58,6 +58,7 @@ void PaintedList::setRows(const QStringList& ids) {
                    (!swipe_->pressedKey().isEmpty() && !index_.contains(swipe_->pressedKey()))))
         swipe_->reset();
     dropGoneFocus();
+    otherTotals_.clear();
     layoutRows();
     updateSpinnerTimer();
     update();
@@ -78,6 +79,7 @@ void PaintedList::updateRow(const QString& id) {
 void PaintedList::updateAllRows() {
     delegate_.forgetMeasurements();
     measures_by_id_.clear();
+    otherTotals_.clear();
     layoutRows();
     dropGoneFocus();
     update();
@@ -86,6 +88,7 @@ void PaintedList::updateAllRows() {
 void PaintedList::setSpacing(int spacing) {
     if (spacing_ == spacing) return;
     spacing_ = spacing;
+    otherTotals_.clear();
     layoutRows();
     update();
 }
@@ -116,8 +119,8 @@ void PaintedList::layoutRows() {
         y += measuredHeight(ids_.at(i), width) + (i + 1 < ids_.size() ? spacing_ : 0);
     }
     tops_.back() = y;
+    // The totals at other widths stay: a new width changes no row's content.
     laidWidth_ = width;
-    otherTotals_.clear();
     if (y != oldTotal) updateGeometry();
 }
 

@@ -124,11 +124,13 @@ void TaskBoard::drawTasks() {
     next.reserve(tasks.size());
     QStringList changed;
     for (const FamilyTask& task : tasks) {
+        // Before the first draw the list has measured nothing to forget.
         const auto old = tasks_.constFind(task.id);
-        if (old == tasks_.constEnd() || !(*old == task)) changed << task.id;
+        if (old == tasks_.constEnd() ? drawn_ : !(*old == task)) changed << task.id;
         next.insert(task.id, task);
     }
     tasks_ = std::move(next);
+    drawn_ = true;
     drawCounts();
     drawList();
     for (const QString& id : std::as_const(changed)) list_->updateRow(id);

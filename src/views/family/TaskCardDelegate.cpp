@@ -26,12 +26,6 @@ QFont subtitleFont() { return Theme::font(TextStyle::Caption); }
 QFont rewardFont() { return Theme::font(TextStyle::Caption, QFont::Black); }
 QFont approvalsFont() { return Theme::font(TextStyle::Caption, QFont::Bold); }
 
-// One line when it fits (measured without laying the text out), else wrapped.
-int textHeight(const QString& text, const QFontMetrics& metrics, const QFont& font, int width) {
-    if (metrics.horizontalAdvance(text) <= width) return metrics.height();
-    return TextFit::wrappedHeight(text, font, width);
-}
-
 Button::Face returnFace() {
     Button::Face face;
     face.text = QStringLiteral("Вернуть");
@@ -91,6 +85,17 @@ TaskCardContent TaskCardContent::of(const FamilyTask& task, const QString& curre
     return c;
 }
 
+void TaskCardDelegate::setCurrencyCode(const QString& code) {
+    if (code == currency_) return;
+    currency_ = code;
+    cards_.clear();
+}
+
+void TaskCardDelegate::forgetMeasurements() const {
+    metrics_.reset();
+    cards_.clear();
+}
+
 const TaskCardDelegate::Metrics& TaskCardDelegate::metrics() const {
     if (!metrics_)
         metrics_.emplace(Metrics{QFontMetrics(titleFont()), QFontMetrics(subtitleFont()), QFontMetrics(rewardFont()),
@@ -99,17 +104,45 @@ const TaskCardDelegate::Metrics& TaskCardDelegate::metrics() const {
     return *metrics_;
 }
 
-TaskCardDelegate::Layout TaskCardDelegate::layout(const TaskCardContent& c, int width, bool busy) const {
+TaskCardDelegate::Card* TaskCardDelegate::cardOf(const QString& id) const {
+    const auto task = tasks_.constFind(id);
+    if (task == tasks_.constEnd()) return nullptr;
+    auto it = cards_.find(id);
+    if (it != cards_.end() && it->task == *task) return &*it;
+    // Entries of tasks the board dropped go once they outnumber the tasks.
+    if (cards_.size() > 2 * tasks_.size() + 64)
+        for (auto old = cards_.begin(); old != cards_.end();)
+            old = tasks_.contains(old.key()) ? std::next(old) : cards_.erase(old);
+    const Metrics& m = metrics();
+    Card card;
+    card.task = *task;
+    card.content = TaskCardContent::of(*task, currency_);
+    card.titleWidth = m.title.horizontalAdvance(card.content.title);
+    card.subtitleWidth = m.subtitle.horizontalAdvance(card.content.subtitle);
+    card.rewardWidth = m.reward.horizontalAdvance(card.content.reward) + 1;
+    return &*cards_.insert(id, std::move(card));
+}
+
+TaskCardDelegate::Layout TaskCardDelegate::layout(Card& card, int width, bool busy) const {
     Layout l;
     const Metrics& m = metrics();
+    const TaskCardContent& c = card.content;
     const int pad = FamilyStyle::taskCardPadding;
     const int inner = std::max(width - 2 * pad, 1);
-    const int natural = m.reward.horizontalAdvance(c.reward) + 1;
-    l.rewardWidth = std::min(natural, inner / 3);
+    l.rewardWidth = std::min(card.rewardWidth, inner / 3);
     l.textLeft = pad + FamilyStyle::statusTile + kTopSpacing;
     l.textWidth = std::max(inner - FamilyStyle::statusTile - 2 * kTopSpacing - l.rewardWidth, 1);
-    l.titleHeight = textHeight(c.title, m.title, titleFont(), l.textWidth);
-    l.subtitleHeight = textHeight(c.subtitle, m.subtitle, subtitleFont(), l.textWidth);
+    if (card.textWidth != l.textWidth) {
+        // One line when it fits, else wrapped (the only case that lays text out).
+        card.textWidth = l.textWidth;
+        card.titleHeight = card.titleWidth <= l.textWidth ? m.title.height()
+                                                          : TextFit::wrappedHeight(c.title, titleFont(), l.textWidth);
+        card.subtitleHeight = card.subtitleWidth <= l.textWidth
+                                  ? m.subtitle.height()
+                                  : TextFit::wrappedHeight(c.subtitle, subtitleFont(), l.textWidth);
+    }
+    l.titleHeight = card.titleHeight;
+    l.subtitleHeight = card.subtitleHeight;
     l.topHeight = std::max(FamilyStyle::statusTile, l.titleHeight + kTextSpacing + l.subtitleHeight);
     int y = pad + l.topHeight;
     if (c.review) {
@@ -127,22 +160,20 @@ TaskCardDelegate::Layout TaskCardDelegate::layout(const TaskCardContent& c, int 
 }
 
 int TaskCardDelegate::rowHeight(const QString& id, int width, bool busy) const {
-    const auto it = tasks_.constFind(id);
-    if (it == tasks_.constEnd()) return 0;
-    return layout(TaskCardContent::of(*it, currency_), width, busy).height;
+    Card* card = cardOf(id);
+    return card ? layout(*card, width, busy).height : 0;
 }
 
 QList<PaintedButton> TaskCardDelegate::buttons(const QString& id, int width, bool busy) const {
-    const auto it = tasks_.constFind(id);
-    if (it == tasks_.constEnd()) return {};
-    const TaskCardContent c = TaskCardContent::of(*it, currency_);
-    if (!c.review) return {};
-    const Layout l = layout(c, width, busy);
+    Card* card = cardOf(id);
+    if (!card || !card->content.review) return {};
+    const Layout l = layout(*card, width, busy);
     const int pad = FamilyStyle::taskCardPadding;
     const int inner = width - 2 * pad;
     const int height = metrics().buttonHeight;
     // Two buttons share the row equally; a lone "Вернуть" fills it.
-    if (c.ownVote) return {{kReturn, QRect(pad, l.buttonsTop, inner, height), QStringLiteral("Вернуть")}};
+    if (card->content.ownVote)
+        return {{kReturn, QRect(pad, l.buttonsTop, inner, height), QStringLiteral("Вернуть")}};
     const int half = (inner - FamilyStyle::taskButtonSpacing) / 2;
     return {{kReturn, QRect(pad, l.buttonsTop, half, height), QStringLiteral("Вернуть")},
             {kApprove, QRect(width - pad - half, l.buttonsTop, half, height), QStringLiteral("Подтвердить")}};
@@ -150,10 +181,10 @@ QList<PaintedButton> TaskCardDelegate::buttons(const QString& id, int width, boo
 
 void TaskCardDelegate::paintRow(QPainter* p, const QString& id, const QRect& rect,
                                 const PaintedRowState& state) const {
-    const auto it = tasks_.constFind(id);
-    if (it == tasks_.constEnd()) return;
-    const TaskCardContent c = TaskCardContent::of(*it, currency_);
-    const Layout l = layout(c, rect.width(), state.busy);
+    Card* card = cardOf(id);
+    if (!card) return;
+    const TaskCardContent& c = card->content;
+    const Layout l = layout(*card, rect.width(), state.busy);
     const Theme& theme = Theme::current();
     const qreal dpr = p->device() ? p->device()->devicePixelRatioF() : 1.0;
     const int pad = FamilyStyle::taskCardPadding;
@@ -161,9 +192,9 @@ void TaskCardDelegate::paintRow(QPainter* p, const QString& id, const QRect& rec
 
     // The card, outlined in gold while it awaits review.
     const qreal radius = FamilyStyle::taskCardRadius;
-    QPainterPath card;
-    card.addRoundedRect(QRectF(rect), radius, radius);
-    p->fillPath(card, theme.color(ColorRole::SecondaryGroupedBackground));
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect), radius, radius);
+    p->fillPath(shape, theme.color(ColorRole::SecondaryGroupedBackground));
     if (c.review) {
         QColor outline = parentcenter::gold();
         outline.setAlphaF(0.7f);

@@ -36,14 +36,14 @@ public:
     static inline const QString kApprove = QStringLiteral("approve");
 
     explicit TaskCardDelegate(const QHash<QString, FamilyTask>& tasks) : tasks_(tasks) {}
-    void setCurrencyCode(const QString& code) { currency_ = code; }
+    void setCurrencyCode(const QString& code);
     const QString& currencyCode() const { return currency_; }
 
     int rowHeight(const QString& id, int width, bool busy) const override;
     QList<PaintedButton> buttons(const QString& id, int width, bool busy) const override;
     void paintRow(QPainter* painter, const QString& id, const QRect& rect,
                   const PaintedRowState& state) const override;
-    void forgetMeasurements() const override { metrics_.reset(); }
+    void forgetMeasurements() const override;
 
 private:
     // The fonts' metrics, made once: a thousand cards are measured with them.
@@ -60,8 +60,21 @@ private:
         int buttonsTop = 0, spinnerTop = 0;
         int height = 0;
     };
-    Layout layout(const TaskCardContent& content, int width, bool busy) const;
+    // A card's texts and their one-line widths, worked out once per task
+    // content: a layout trying another width then measures no text again
+    // unless a text wraps. Checked against the task on every use, so a
+    // changed task is never drawn from an old entry.
+    struct Card {
+        FamilyTask task;  // what the entry was worked out from
+        TaskCardContent content;
+        int titleWidth = 0, subtitleWidth = 0, rewardWidth = 0;
+        // The texts' heights at the last text width they were laid out in.
+        int textWidth = -1, titleHeight = 0, subtitleHeight = 0;
+    };
+    Card* cardOf(const QString& id) const;  // none for a task the board does not hold
+    Layout layout(Card& card, int width, bool busy) const;
 
     const QHash<QString, FamilyTask>& tasks_;
     QString currency_;
+    mutable QHash<QString, Card> cards_;
 };
