@@ -20,7 +20,11 @@
 PaintedList::PaintedList(const PaintedRowDelegate& delegate, QWidget* parent)
     : QWidget(parent), delegate_(delegate) {
     setObjectName(QStringLiteral("paintedList"));
-    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    // Its height is the sum of its rows wherever a layout has room (a box
+    // layout gives a height-for-width item its height as its minimum), but
+    // it never sets a window's minimum: outside a scroll area a fixed policy
+    // would grow the window to every row's height and paint them all.
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
     // Tab only: a click on a row's button leaves the keyboard focus where it
