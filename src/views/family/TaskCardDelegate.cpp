@@ -94,6 +94,7 @@ void TaskCardDelegate::setCurrencyCode(const QString& code) {
 void TaskCardDelegate::forgetMeasurements() const {
     metrics_.reset();
     cards_.clear();
+    subtitleWidths_.clear();
 }
 
 const TaskCardDelegate::Metrics& TaskCardDelegate::metrics() const {
@@ -104,48 +105,53 @@ const TaskCardDelegate::Metrics& TaskCardDelegate::metrics() const {
     return *metrics_;
 }
 
-TaskCardDelegate::Card* TaskCardDelegate::cardOf(const QString& id) const {
+TaskCardDelegate::Card* TaskCardDelegate::cardOf(const QString& id, const FamilyTask** taskOut) const {
     const auto task = tasks_.constFind(id);
     if (task == tasks_.constEnd()) return nullptr;
-    auto it = cards_.find(id);
-    if (it != cards_.end() && it->task == *task) return &*it;
-    // Entries of tasks the board dropped go once they outnumber the tasks.
-    if (cards_.size() > 2 * tasks_.size() + 64)
-        for (auto old = cards_.begin(); old != cards_.end();)
-            old = tasks_.contains(old.key()) ? std::next(old) : cards_.erase(old);
+    if (taskOut) *taskOut = &*task;
+    if (const auto it = cards_.find(id); it != cards_.end()) return &*it;
     const Metrics& m = metrics();
+    const TaskCardContent content = TaskCardContent::of(*task, currency_);
     Card card;
-    card.task = *task;
-    card.content = TaskCardContent::of(*task, currency_);
-    card.titleWidth = m.title.horizontalAdvance(card.content.title);
-    card.subtitleWidth = m.subtitle.horizontalAdvance(card.content.subtitle);
-    card.rewardWidth = m.reward.horizontalAdvance(card.content.reward) + 1;
-    return &*cards_.insert(id, std::move(card));
+    card.titleWidth = m.title.horizontalAdvance(content.title);
+    auto subtitle = subtitleWidths_.constFind(content.subtitle);
+    if (subtitle == subtitleWidths_.constEnd()) {
+        if (subtitleWidths_.size() > 256) subtitleWidths_.clear();
+        subtitle = subtitleWidths_.insert(content.subtitle, m.subtitle.horizontalAdvance(content.subtitle));
+    }
+    card.subtitleWidth = *subtitle;
+    card.rewardWidth = m.reward.horizontalAdvance(content.reward) + 1;
+    card.review = content.review;
+    card.ownVote = content.ownVote;
+    return &*cards_.insert(id, card);
 }
 
-TaskCardDelegate::Layout TaskCardDelegate::layout(Card& card, int width, bool busy) const {
+TaskCardDelegate::Layout TaskCardDelegate::layout(Card& card, const FamilyTask& task,
+                                                  const TaskCardContent* content, int width, bool busy) const {
     Layout l;
     const Metrics& m = metrics();
-    const TaskCardContent& c = card.content;
     const int pad = FamilyStyle::taskCardPadding;
     const int inner = std::max(width - 2 * pad, 1);
     l.rewardWidth = std::min(card.rewardWidth, inner / 3);
     l.textLeft = pad + FamilyStyle::statusTile + kTopSpacing;
     l.textWidth = std::max(inner - FamilyStyle::statusTile - 2 * kTopSpacing - l.rewardWidth, 1);
     if (card.textWidth != l.textWidth) {
-        // One line when it fits, else wrapped (the only case that lays text out).
+        // One line when it fits, else wrapped: only then is text laid out.
+        const bool titleFits = card.titleWidth <= l.textWidth;
+        const bool subtitleFits = card.subtitleWidth <= l.textWidth;
+        std::optional<TaskCardContent> made;
+        if (!content && (!titleFits || !subtitleFits)) content = &made.emplace(TaskCardContent::of(task, currency_));
         card.textWidth = l.textWidth;
-        card.titleHeight = card.titleWidth <= l.textWidth ? m.title.height()
-                                                          : TextFit::wrappedHeight(c.title, titleFont(), l.textWidth);
-        card.subtitleHeight = card.subtitleWidth <= l.textWidth
-                                  ? m.subtitle.height()
-                                  : TextFit::wrappedHeight(c.subtitle, subtitleFont(), l.textWidth);
+        card.titleHeight =
+            titleFits ? m.title.height() : TextFit::wrappedHeight(content->title, titleFont(), l.textWidth);
+        card.subtitleHeight = subtitleFits ? m.subtitle.height()
+                                           : TextFit::wrappedHeight(content->subtitle, subtitleFont(), l.textWidth);
     }
     l.titleHeight = card.titleHeight;
     l.subtitleHeight = card.subtitleHeight;
     l.topHeight = std::max(FamilyStyle::statusTile, l.titleHeight + kTextSpacing + l.subtitleHeight);
     int y = pad + l.topHeight;
-    if (c.review) {
+    if (card.review) {
         l.approvalsTop = y + FamilyStyle::taskCardSpacing;
         l.approvalsHeight = m.approvalsHeight;
         l.buttonsTop = l.approvalsTop + l.approvalsHeight + FamilyStyle::taskCardSpacing;
@@ -160,20 +166,21 @@ TaskCardDelegate::Layout TaskCardDelegate::layout(Card& card, int width, bool bu
 }
 
 int TaskCardDelegate::rowHeight(const QString& id, int width, bool busy) const {
-    Card* card = cardOf(id);
-    return card ? layout(*card, width, busy).height : 0;
+    const FamilyTask* task = nullptr;
+    Card* card = cardOf(id, &task);
+    return card ? layout(*card, *task, nullptr, width, busy).height : 0;
 }
 
 QList<PaintedButton> TaskCardDelegate::buttons(const QString& id, int width, bool busy) const {
-    Card* card = cardOf(id);
-    if (!card || !card->content.review) return {};
-    const Layout l = layout(*card, width, busy);
+    const FamilyTask* task = nullptr;
+    Card* card = cardOf(id, &task);
+    if (!card || !card->review) return {};
+    const Layout l = layout(*card, *task, nullptr, width, busy);
     const int pad = FamilyStyle::taskCardPadding;
     const int inner = width - 2 * pad;
     const int height = metrics().buttonHeight;
     // Two buttons share the row equally; a lone "Вернуть" fills it.
-    if (card->content.ownVote)
-        return {{kReturn, QRect(pad, l.buttonsTop, inner, height), QStringLiteral("Вернуть")}};
+    if (card->ownVote) return {{kReturn, QRect(pad, l.buttonsTop, inner, height), QStringLiteral("Вернуть")}};
     const int half = (inner - FamilyStyle::taskButtonSpacing) / 2;
     return {{kReturn, QRect(pad, l.buttonsTop, half, height), QStringLiteral("Вернуть")},
             {kApprove, QRect(width - pad - half, l.buttonsTop, half, height), QStringLiteral("Подтвердить")}};
@@ -181,10 +188,11 @@ QList<PaintedButton> TaskCardDelegate::buttons(const QString& id, int width, boo
 
 void TaskCardDelegate::paintRow(QPainter* p, const QString& id, const QRect& rect,
                                 const PaintedRowState& state) const {
-    Card* card = cardOf(id);
+    const FamilyTask* task = nullptr;
+    Card* card = cardOf(id, &task);
     if (!card) return;
-    const TaskCardContent& c = card->content;
-    const Layout l = layout(*card, rect.width(), state.busy);
+    const TaskCardContent c = TaskCardContent::of(*task, currency_);
+    const Layout l = layout(*card, *task, &c, rect.width(), state.busy);
     const Theme& theme = Theme::current();
     const qreal dpr = p->device() ? p->device()->devicePixelRatioF() : 1.0;
     const int pad = FamilyStyle::taskCardPadding;

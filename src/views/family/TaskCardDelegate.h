@@ -44,6 +44,8 @@ public:
     void paintRow(QPainter* painter, const QString& id, const QRect& rect,
                   const PaintedRowState& state) const override;
     void forgetMeasurements() const override;
+    // The task changed or went: its card is measured again when next asked.
+    void forget(const QString& id) { cards_.remove(id); }
 
 private:
     // The fonts' metrics, made once: a thousand cards are measured with them.
@@ -60,21 +62,23 @@ private:
         int buttonsTop = 0, spinnerTop = 0;
         int height = 0;
     };
-    // A card's texts and their one-line widths, worked out once per task
-    // content: a layout trying another width then measures no text again
-    // unless a text wraps. Checked against the task on every use, so a
-    // changed task is never drawn from an old entry.
+    // A card's one-line text widths and its texts' heights at the last width,
+    // worked out once per task content: a layout trying another width then
+    // measures no text again unless a text wraps. The board forgets a task's
+    // entry whenever the task changes (forget), as it tells the list.
     struct Card {
-        FamilyTask task;  // what the entry was worked out from
-        TaskCardContent content;
         int titleWidth = 0, subtitleWidth = 0, rewardWidth = 0;
-        // The texts' heights at the last text width they were laid out in.
         int textWidth = -1, titleHeight = 0, subtitleHeight = 0;
+        bool review = false, ownVote = false;
     };
-    Card* cardOf(const QString& id) const;  // none for a task the board does not hold
-    Layout layout(Card& card, int width, bool busy) const;
+    // The card of a task the board holds (none else), and the task.
+    Card* cardOf(const QString& id, const FamilyTask** task = nullptr) const;
+    // `content` is the task's when the caller made it already, else null.
+    Layout layout(Card& card, const FamilyTask& task, const TaskCardContent* content, int width, bool busy) const;
 
     const QHash<QString, FamilyTask>& tasks_;
     QString currency_;
     mutable QHash<QString, Card> cards_;
+    // Subtitles repeat (a few children, three statuses): measured once each.
+    mutable QHash<QString, int> subtitleWidths_;
 };
