@@ -99,7 +99,8 @@ void TaskCardDelegate::forgetMeasurements() const {
 
 const TaskCardDelegate::Metrics& TaskCardDelegate::metrics() const {
     if (!metrics_)
-        metrics_.emplace(Metrics{QFontMetrics(titleFont()), QFontMetrics(subtitleFont()), QFontMetrics(rewardFont()),
+        metrics_.emplace(Metrics{QFontMetricsF(titleFont()), QFontMetricsF(subtitleFont()), QFontMetrics(rewardFont()),
+                                 QFontMetrics(titleFont()).height(), QFontMetrics(subtitleFont()).height(),
                                  std::max(kApprovalsSymbol, QFontMetrics(approvalsFont()).height()),
                                  Button::faceSize(returnFace()).height()});
     return *metrics_;
@@ -137,14 +138,16 @@ TaskCardDelegate::Layout TaskCardDelegate::layout(Card& card, const FamilyTask& 
     l.textWidth = std::max(inner - FamilyStyle::statusTile - 2 * kTopSpacing - l.rewardWidth, 1);
     if (card.textWidth != l.textWidth) {
         // One line when it fits, else wrapped: only then is text laid out.
-        const bool titleFits = card.titleWidth <= l.textWidth;
-        const bool subtitleFits = card.subtitleWidth <= l.textWidth;
+        // A text within a pixel of the width is laid out as it is drawn, so
+        // that it breaks where the drawing breaks it.
+        const bool titleFits = card.titleWidth <= l.textWidth - 1;
+        const bool subtitleFits = card.subtitleWidth <= l.textWidth - 1;
         std::optional<TaskCardContent> made;
         if (!content && (!titleFits || !subtitleFits)) content = &made.emplace(TaskCardContent::of(task, currency_));
         card.textWidth = l.textWidth;
         card.titleHeight =
-            titleFits ? m.title.height() : TextFit::wrappedHeight(content->title, titleFont(), l.textWidth);
-        card.subtitleHeight = subtitleFits ? m.subtitle.height()
+            titleFits ? m.titleHeight : TextFit::wrappedHeight(content->title, titleFont(), l.textWidth);
+        card.subtitleHeight = subtitleFits ? m.subtitleHeight
                                            : TextFit::wrappedHeight(content->subtitle, subtitleFont(), l.textWidth);
     }
     l.titleHeight = card.titleHeight;

@@ -50,7 +50,9 @@ public:
 private:
     // The fonts' metrics, made once: a thousand cards are measured with them.
     struct Metrics {
-        QFontMetrics title, subtitle, reward;
+        QFontMetricsF title, subtitle;  // fractional widths, as lines are broken
+        QFontMetrics reward;
+        int titleHeight, subtitleHeight;  // of one line
         int approvalsHeight, buttonHeight;
     };
     const Metrics& metrics() const;
@@ -67,7 +69,8 @@ private:
     // measures no text again unless a text wraps. The board forgets a task's
     // entry whenever the task changes (forget), as it tells the list.
     struct Card {
-        int titleWidth = 0, subtitleWidth = 0, rewardWidth = 0;
+        qreal titleWidth = 0, subtitleWidth = 0;
+        int rewardWidth = 0;
         int textWidth = -1, titleHeight = 0, subtitleHeight = 0;
         bool review = false, ownVote = false;
     };
@@ -80,5 +83,5 @@ private:
     QString currency_;
     mutable QHash<QString, Card> cards_;
     // Subtitles repeat (a few children, three statuses): measured once each.
-    mutable QHash<QString, int> subtitleWidths_;
+    mutable QHash<QString, qreal> subtitleWidths_;
 };
