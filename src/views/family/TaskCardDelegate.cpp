@@ -168,6 +168,14 @@ TaskCardDelegate::Layout TaskCardDelegate::layout(Card& card, const FamilyTask& 
     return l;
 }
 
+std::optional<TaskCardDelegate::TitleBox> TaskCardDelegate::titleBox(const QString& id, int width) const {
+    const FamilyTask* task = nullptr;
+    Card* card = cardOf(id, &task);
+    if (!card) return std::nullopt;
+    const Layout l = layout(*card, *task, nullptr, width, false);
+    return TitleBox{l.textWidth, l.titleHeight};
+}
+
 int TaskCardDelegate::rowHeight(const QString& id, int width, bool busy) const {
     const FamilyTask* task = nullptr;
     Card* card = cardOf(id, &task);

@@ -47,6 +47,14 @@ public:
     // The task changed or went: its card is measured again when next asked.
     void forget(const QString& id) { cards_.remove(id); }
 
+    // For tests: the width a card's title is laid out in at a card width, and
+    // the height the card gives the title there.
+    struct TitleBox {
+        int width = 0;
+        int height = 0;
+    };
+    std::optional<TitleBox> titleBox(const QString& id, int width) const;
+
 private:
     // The fonts' metrics, made once: a thousand cards are measured with them.
     struct Metrics {
