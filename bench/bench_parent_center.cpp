@@ -1,6 +1,7 @@
 // The parent center offscreen at 390 x 844 with 2 parents, 3 children and N
 // tasks (a quarter awaiting review), each timed step ending with the window
-// painted: opening the page (its first family already loaded); opening the
+// painted: opening the page (its first family already loaded; with the heap
+// bytes the open page holds beside the painted floor's); opening the
 // task board alone; applying a refresh answer in which one task changed (the
 // loopback request, decoding and the redraw); switching the board's status
 // chip, each direction timed on its own ("Проверить" hides three quarters of
@@ -102,17 +103,26 @@ struct NoScanner : QrCodeScannerFactory {
 } scanners;
 
 void openPage(benchmark::State& state) {
-    Family family(static_cast<int>(state.range(0)));
-    VersusFloor ratio(state, static_cast<int>(state.range(0)), VersusFloor::Against::open);
+    const int count = static_cast<int>(state.range(0));
+    Family family(count);
+    VersusFloor ratio(state, count, VersusFloor::Against::open);
+    qint64 held = 0;
+    qint64 opens = 0;
     for (auto _ : state) {
+        state.PauseTiming();
+        const qint64 heapBefore = heapBytesInUse();
+        state.ResumeTiming();
         ratio.start();
         auto phone = std::make_unique<PhoneWindow>(new ParentFamilyView(*family.account, scanners));
         ratio.stop();
         state.PauseTiming();
+        held += heapBytesInUse() - heapBefore;
+        ++opens;
         phone.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         state.ResumeTiming();
     }
+    if (opens > 0) reportHeldBytes(state, count, held / opens);
 }
 
 void refreshWithOneChange(benchmark::State& state) {

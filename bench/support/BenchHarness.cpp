@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 #include <QTimeZone>
 #include <QVBoxLayout>
+#include <malloc.h>
 
 #include "PaintedFloor.h"
 #include "components/NavigationStack.h"
@@ -70,6 +71,19 @@ double peakResidentMiB() {
     for (const QByteArray& line : status.readAll().split('\n'))
         if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
     return 0;
+}
+
+qint64 heapBytesInUse() {
+    const struct mallinfo2 heap = mallinfo2();
+    return qint64(heap.uordblks + heap.hblkhd);
+}
+
+void reportHeldBytes(benchmark::State& state, int records, qint64 heldBytes) {
+    const double floorBytes = double(paintedFloor(records).heldBytes);
+    state.counters["held_KiB"] = double(heldBytes) / 1024.0;
+    state.counters["floor_held_KiB"] = floorBytes / 1024.0;
+    state.counters["held_vs_floor"] = floorBytes > 0 ? double(heldBytes) / floorBytes : 0;
+    state.counters["peak_rss_MiB"] = peakResidentMiB();
 }
 
 PhoneWindow::PhoneWindow(QWidget* content) {

@@ -59,6 +59,19 @@ struct ProfileOnDisk {
 // The process's peak resident memory (VmHWM), in MiB.
 double peakResidentMiB();
 
+// The bytes the heap hands out now (small blocks and mapped ones): the
+// difference across an open is what the opened screen holds, whatever the
+// allocator kept from earlier runs.
+qint64 heapBytesInUse();
+
+// Reports what a screen holds once opened (`heldBytes`, the mean of the opens
+// measured) beside the painted floor's window of the same number of rows:
+//   held_KiB        the screen's bytes
+//   floor_held_KiB  the floor's bytes at that size
+//   held_vs_floor   their ratio
+//   peak_rss_MiB    the process's peak resident memory so far
+void reportHeldBytes(benchmark::State& state, int records, qint64 heldBytes);
+
 // A 390 x 844 window holding `content` edge to edge, shown and painted once.
 struct PhoneWindow {
     explicit PhoneWindow(QWidget* content);

@@ -154,12 +154,15 @@ const FloorFigures& paintedFloor(int rows) {
     if (const auto it = measured.find(rows); it != measured.end()) return it->second;
     std::vector<double> opens;
     std::vector<double> resets;
+    std::vector<double> held;
     QElapsedTimer timer;
     for (int run = 0; run < kMeasuredRuns; ++run) {
+        const qint64 heapBefore = heapBytesInUse();
         timer.start();
         auto* list = new PaintedFloorList(rows);
         auto phone = std::make_unique<PhoneWindow>(list);
         opens.push_back(double(timer.nsecsElapsed()) / 1e6);
+        held.push_back(double(heapBytesInUse() - heapBefore));
         timer.start();
         list->floorModel()->reset();
         phone->redraw();
@@ -167,5 +170,5 @@ const FloorFigures& paintedFloor(int rows) {
         phone.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    return measured[rows] = FloorFigures{median(opens), median(resets)};
+    return measured[rows] = FloorFigures{median(opens), median(resets), qint64(median(held))};
 }

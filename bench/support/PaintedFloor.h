@@ -66,11 +66,13 @@ private:
     int generation_ = 0;
 };
 
-// The painted floor's two costs at one size, in milliseconds: construction to
-// the first full paint of the phone window, and one model reset plus repaint.
+// The painted floor's costs at one size: construction to the first full paint
+// of the phone window and one model reset plus repaint, in milliseconds, and
+// the bytes the opened window holds.
 struct FloorFigures {
     double openMs = 0;
     double resetMs = 0;
+    qint64 heldBytes = 0;  // what the opened window holds on the heap (heapBytesInUse)
 };
 
 // Measured once per program run for each size (the median of several opens

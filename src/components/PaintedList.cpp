@@ -20,7 +20,11 @@
 PaintedList::PaintedList(const PaintedRowDelegate& delegate, QWidget* parent)
     : QWidget(parent), delegate_(delegate) {
     setObjectName(QStringLiteral("paintedList"));
-    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    // Its height is the sum of its rows wherever a layout has room (a box
+    // layout gives a height-for-width item its height as its minimum), but
+    // it never sets a window's minimum: outside a scroll area a fixed policy
+    // would grow the window to every row's height and paint them all.
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
     // Tab only: a click on a row's button leaves the keyboard focus where it
@@ -58,6 +62,7 @@ void PaintedList::setRows(const QStringList& ids) {
                    (!swipe_->pressedKey().isEmpty() && !index_.contains(swipe_->pressedKey()))))
         swipe_->reset();
     dropGoneFocus();
+    otherTotals_.clear();
     layoutRows();
     updateSpinnerTimer();
     update();
@@ -78,6 +83,7 @@ void PaintedList::updateRow(const QString& id) {
 void PaintedList::updateAllRows() {
     delegate_.forgetMeasurements();
     measures_by_id_.clear();
+    otherTotals_.clear();
     layoutRows();
     dropGoneFocus();
     update();
@@ -86,6 +92,7 @@ void PaintedList::updateAllRows() {
 void PaintedList::setSpacing(int spacing) {
     if (spacing_ == spacing) return;
     spacing_ = spacing;
+    otherTotals_.clear();
     layoutRows();
     update();
 }
@@ -116,8 +123,8 @@ void PaintedList::layoutRows() {
         y += measuredHeight(ids_.at(i), width) + (i + 1 < ids_.size() ? spacing_ : 0);
     }
     tops_.back() = y;
+    // The totals at other widths stay: a new width changes no row's content.
     laidWidth_ = width;
-    otherTotals_.clear();
     if (y != oldTotal) updateGeometry();
 }
 

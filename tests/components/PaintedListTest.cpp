@@ -469,3 +469,33 @@ TEST_F(PaintedListTest, BusyRowsGrowByTheirSpinnerAndPaintOnlyTheExposedRows) {
 }
 
 }  // namespace
+
+TEST_F(PaintedListTest, OutsideAScrollAreaAWindowKeepsItsSizeAndPaintsOnlyTheRowsInIt) {
+    // A window whose layout holds a thousand rows directly: its minimum is
+    // not every row's height, so it stays as sized and paints what it shows.
+    QStringList ids;
+    for (int i = 0; i < 1000; ++i) {
+        ids << QString::number(i);
+        delegate.rows.insert(ids.last(), Row{});
+    }
+    QWidget phone;
+    auto* column = new QVBoxLayout(&phone);
+    column->setContentsMargins(0, 0, 0, 0);
+    auto* big = new PaintedList(delegate);
+    column->addWidget(big);
+    big->setRows(ids);
+    phone.resize(390, 844);
+    phone.show();
+    settle();
+    delegate.painted.clear();
+    phone.repaint();
+    EXPECT_EQ(phone.size(), QSize(390, 844));
+    EXPECT_LT(phone.minimumHeight(), 844);
+    EXPECT_GT(delegate.painted.size(), 0);
+    EXPECT_LT(delegate.painted.size(), 20);
+    // The rows are still laid out at the list's width, and the first ones clickable.
+    EXPECT_EQ(big->rowRect("0").width(), 390);
+    QSignalSpy clicks(big, &PaintedList::buttonClicked);
+    ASSERT_TRUE(paintedlist::clickButton(big, "1", "a"));
+    EXPECT_EQ(clicks.size(), 1);
+}

@@ -8,6 +8,7 @@
 #include "account/AccountSession.h"
 #include "components/Card.h"
 #include "components/Chip.h"
+#include "components/LazyColumn.h"
 #include "components/NavigationStack.h"
 #include "components/Overlays.h"
 #include "components/PageBody.h"
@@ -76,6 +77,33 @@ protected:
     }
 };
 
+// The link to the parent's feature list.
+TileButton* makeFeatureLink() {
+    auto* featureLink = new TileButton(ColorRole::SecondaryGroupedBackground, 1.0, FamilyStyle::linkRadius);
+    featureLink->setObjectName(QStringLiteral("featureCenterLink"));
+    featureLink->setAccessibleName(QStringLiteral("Все возможности"));
+    featureLink->setCursor(Qt::PointingHandCursor);
+    auto* link = new QHBoxLayout(featureLink);
+    link->setContentsMargins(FamilyStyle::linkPadding, FamilyStyle::linkPadding, FamilyStyle::linkPadding,
+                             FamilyStyle::linkPadding);
+    link->setSpacing(FamilyStyle::linkSpacing);
+    link->addWidget(symbolTile(QStringLiteral("sparkles.rectangle.stack.fill"), 24, parentcenter::lime(),
+                               Qt::black, FamilyStyle::linkTile, FamilyStyle::linkTileRadius));
+    auto* linkTexts = new QVBoxLayout;
+    linkTexts->setSpacing(3);
+    linkTexts->addWidget(new TextLabel(QStringLiteral("Все возможности"), TextStyle::Headline));
+    auto* linkCaption = new TextLabel(QStringLiteral("Цели, награды, долги и настройки"), TextStyle::Caption,
+                                      ColorRole::SecondaryLabel);
+    linkCaption->setWordWrap(true);
+    linkTexts->addWidget(linkCaption);
+    link->addLayout(linkTexts, 1);
+    auto* chevron = new SymbolView(QStringLiteral("chevron.right"), 14);
+    chevron->setTint(ColorRole::SecondaryLabel);
+    link->addWidget(chevron);
+    featureLink->makeChildrenTransparent();
+    return featureLink;
+}
+
 }  // namespace
 
 ParentFamilyView::ParentFamilyView(AccountSession& account, QrCodeScannerFactory& scanners, QWidget* parent)
@@ -87,6 +115,10 @@ ParentFamilyView::ParentFamilyView(AccountSession& account, QrCodeScannerFactory
     body_->stack()->setContentsMargins(FamilyStyle::sectionCardPadding, 0, FamilyStyle::sectionCardPadding,
                                        FamilyStyle::centerBottom);
     body_->setSpacing(FamilyStyle::centerSpacing);
+    // One column holds every section: those on screen from the start, and
+    // below the board (which a family's tasks make long) the cards built once
+    // scrolled near. It measures each section itself, once per content and width.
+    cards_ = LazyColumn::addTo(body_);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->addWidget(body_);
@@ -148,7 +180,7 @@ ParentFamilyView::ParentFamilyView(AccountSession& account, QrCodeScannerFactory
         figures_.append(value);
     }
     summary->stack()->addLayout(metrics);
-    body_->addWidget(summary);
+    cards_->addWidget(summary);
 
     // The session's last error, as it set it.
     auto* banner = new Card;
@@ -169,10 +201,10 @@ ParentFamilyView::ParentFamilyView(AccountSession& account, QrCodeScannerFactory
     bannerLine->addWidget(bannerText_, 1);
     banner->stack()->addLayout(bannerLine);
     banner_ = banner;
-    body_->addWidget(banner_);
+    cards_->addWidget(banner_);
 
     empty_ = new EmptyFamilyCard;
-    body_->addWidget(empty_);
+    cards_->addWidget(empty_);
 
     selector_ = new QWidget;
     selector_->setObjectName(QStringLiteral("childSelector"));
@@ -183,55 +215,55 @@ ParentFamilyView::ParentFamilyView(AccountSession& account, QrCodeScannerFactory
         parentcenter::sectionTitle(QStringLiteral("Дети"), QStringLiteral("person.2.fill")));
     chipRow_ = new ChipRow(FamilyStyle::childChipSpacing, selector_);
     selectorColumn->addWidget(chipRow_);
-    body_->addWidget(selector_);
+    cards_->addWidget(selector_);
 
     composer_ = new TaskComposer(account_);
-    body_->addWidget(composer_);
+    cards_->addWidget(composer_);
     board_ = new TaskBoard(account_);
-    body_->addWidget(board_);
-    connection_ = new FamilyConnectionCard(account_);
-    body_->addWidget(connection_);
-
-    // The link to the parent's feature list.
-    featureLink_ = new TileButton(ColorRole::SecondaryGroupedBackground, 1.0, FamilyStyle::linkRadius);
-    featureLink_->setObjectName(QStringLiteral("featureCenterLink"));
-    featureLink_->setAccessibleName(QStringLiteral("Все возможности"));
-    featureLink_->setCursor(Qt::PointingHandCursor);
-    auto* link = new QHBoxLayout(featureLink_);
-    link->setContentsMargins(FamilyStyle::linkPadding, FamilyStyle::linkPadding, FamilyStyle::linkPadding,
-                             FamilyStyle::linkPadding);
-    link->setSpacing(FamilyStyle::linkSpacing);
-    link->addWidget(symbolTile(QStringLiteral("sparkles.rectangle.stack.fill"), 24, parentcenter::lime(),
-                               Qt::black, FamilyStyle::linkTile, FamilyStyle::linkTileRadius));
-    auto* linkTexts = new QVBoxLayout;
-    linkTexts->setSpacing(3);
-    linkTexts->addWidget(new TextLabel(QStringLiteral("Все возможности"), TextStyle::Headline));
-    auto* linkCaption = new TextLabel(QStringLiteral("Цели, награды, долги и настройки"), TextStyle::Caption,
-                                      ColorRole::SecondaryLabel);
-    linkCaption->setWordWrap(true);
-    linkTexts->addWidget(linkCaption);
-    link->addLayout(linkTexts, 1);
-    auto* chevron = new SymbolView(QStringLiteral("chevron.right"), 14);
-    chevron->setTint(ColorRole::SecondaryLabel);
-    link->addWidget(chevron);
-    featureLink_->makeChildrenTransparent();
-    body_->addWidget(featureLink_);
+    cards_->addWidget(board_);
+    addCardsBelowTheBoard();
 
     pull_ = new PullToRefresh(
         body_, [account = &account_] { return account->refresh(); }, this);
 
-    connect(featureLink_, &QAbstractButton::clicked, this, [this] {
-        if (NavigationStack* stack = NavigationStack::of(this))
-            stack->push(screens::featureCenter(nullptr, FeatureAudience::parent));
-    });
     connect(empty_, &EmptyFamilyCard::scanRequested, this, &ParentFamilyView::presentScanner);
-    connect(connection_, &FamilyConnectionCard::scanRequested, this, &ParentFamilyView::presentScanner);
     connect(&account_, &AccountSession::membersChanged, this, &ParentFamilyView::drawMembers);
     connect(&account_, &AccountSession::errorMessageChanged, this, &ParentFamilyView::drawError);
     connect(&account_, &AccountSession::tasksChanged, this, &ParentFamilyView::drawReviewFigure);
     drawMembers();
     drawError();
     drawReviewFigure();
+}
+
+void ParentFamilyView::addCardsBelowTheBoard() {
+    connectionIndex_ = cards_->addCard(
+        [this]() -> QWidget* {
+            auto* card = new FamilyConnectionCard(account_);
+            connect(card, &FamilyConnectionCard::scanRequested, this, &ParentFamilyView::presentScanner);
+            return card;
+        },
+        [this](QWidget* card) {
+            static_cast<FamilyConnectionCard*>(card)->setFamilySize(int(parents().size()), int(children().size()));
+        },
+        FamilyStyle::connectionCardEstimate);
+    featureLinkIndex_ = cards_->addCard(
+        [this]() -> QWidget* {
+            TileButton* link = makeFeatureLink();
+            connect(link, &QAbstractButton::clicked, this, [this] {
+                if (NavigationStack* stack = NavigationStack::of(this))
+                    stack->push(screens::featureCenter(nullptr, FeatureAudience::parent));
+            });
+            return link;
+        },
+        {}, FamilyStyle::featureLinkEstimate);
+}
+
+FamilyConnectionCard* ParentFamilyView::connectionCard() {
+    return static_cast<FamilyConnectionCard*>(cards_->card(connectionIndex_));
+}
+
+TileButton* ParentFamilyView::featureCenterLink() {
+    return static_cast<TileButton*>(cards_->card(featureLinkIndex_));
 }
 
 ParentFamilyView::~ParentFamilyView() {
@@ -286,7 +318,9 @@ void ParentFamilyView::drawMembers() {
     const int parentCount = int(parents().size());
     figures_[0]->setText(QString::number(kids.size()));
     figures_[1]->setText(QString::number(parentCount));
-    connection_->setFamilySize(parentCount, int(kids.size()));
+    // The connection card shows the family's size once built (its draw does then).
+    if (QWidget* card = cards_->builtCard(connectionIndex_))
+        static_cast<FamilyConnectionCard*>(card)->setFamilySize(parentCount, int(kids.size()));
 
     const bool hasChildren = !kids.isEmpty();
     empty_->setVisible(!hasChildren);
@@ -351,7 +385,7 @@ void ParentFamilyView::presentScanner() {
 }
 
 void ParentFamilyView::scanned(const QString& code) {
-    connection_->setPairingCode(code);
+    connectionCard()->setPairingCode(code);
     if (scanner_ && !scanner_->isDismissed()) scanner_->dismiss();
     claimScanned(code);
 }

@@ -14,6 +14,7 @@ class Chip;
 class ChipRow;
 class EmptyFamilyCard;
 class FamilyConnectionCard;
+class LazyColumn;
 class PageBody;
 class PullToRefresh;
 class TaskBoard;
@@ -24,7 +25,8 @@ class TileButton;
 // The parent center, shown in the family tab once a parent is signed in:
 // the family's figures, the session's last error, the child chips, the
 // composer and the board (or the empty-family card while there is no child),
-// the connection card and the link to the feature center. Everything shown
+// the connection card and the link to the feature center, in one lazy column
+// (the last two built once scrolled near, which a long board puts off). Everything shown
 // comes from the session and is redrawn part by part from its signals; the
 // typed texts, the chosen child, the filters and the scroll position live as
 // long as the page. Scanned codes go to the invite claim when they name
@@ -61,9 +63,11 @@ public:
     QList<Chip*> childChips() const { return childChips_; }
     TaskComposer* composer() const { return composer_; }
     TaskBoard* board() const { return board_; }
-    FamilyConnectionCard* connectionCard() const { return connection_; }
+    // Built now if not yet scrolled to (a scanned code lands in the card).
+    FamilyConnectionCard* connectionCard();
     EmptyFamilyCard* emptyFamilyCard() const { return empty_; }
-    TileButton* featureCenterLink() const { return featureLink_; }
+    TileButton* featureCenterLink();
+    LazyColumn* cards() const { return cards_; }
     Sheet* scannerSheet() const { return scanner_; }
     Alert* scannerAlert() const { return alert_; }
 
@@ -71,6 +75,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void addCardsBelowTheBoard();
     void drawMembers();
     void drawError();
     void drawReviewFigure();
@@ -90,9 +95,10 @@ private:
     QList<Chip*> childChips_;
     TaskComposer* composer_;
     TaskBoard* board_;
-    FamilyConnectionCard* connection_;
     EmptyFamilyCard* empty_;
-    TileButton* featureLink_;
+    LazyColumn* cards_;
+    int connectionIndex_ = -1;
+    int featureLinkIndex_ = -1;
     QPointer<Sheet> scanner_;
     QPointer<Alert> alert_;
     QString childFilter_;

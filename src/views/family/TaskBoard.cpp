@@ -124,11 +124,18 @@ void TaskBoard::drawTasks() {
     next.reserve(tasks.size());
     QStringList changed;
     for (const FamilyTask& task : tasks) {
+        // Before the first draw nothing was measured that could be forgotten.
         const auto old = tasks_.constFind(task.id);
-        if (old == tasks_.constEnd() || !(*old == task)) changed << task.id;
+        if (old == tasks_.constEnd() ? drawn_ : !(*old == task)) {
+            changed << task.id;
+            delegate_.forget(task.id);
+        }
         next.insert(task.id, task);
     }
+    for (auto it = tasks_.cbegin(); it != tasks_.cend(); ++it)
+        if (!next.contains(it.key())) delegate_.forget(it.key());
     tasks_ = std::move(next);
+    drawn_ = true;
     drawCounts();
     drawList();
     for (const QString& id : std::as_const(changed)) list_->updateRow(id);

@@ -64,4 +64,5 @@ private:
     QString childFilter_;
     ParentTaskFilter selected_ = ParentTaskFilter::all;
     std::optional<QString> inFlight_;
+    bool drawn_ = false;
 };

@@ -26,12 +26,6 @@ QFont subtitleFont() { return Theme::font(TextStyle::Caption); }
 QFont rewardFont() { return Theme::font(TextStyle::Caption, QFont::Black); }
 QFont approvalsFont() { return Theme::font(TextStyle::Caption, QFont::Bold); }
 
-// One line when it fits (measured without laying the text out), else wrapped.
-int textHeight(const QString& text, const QFontMetrics& metrics, const QFont& font, int width) {
-    if (metrics.horizontalAdvance(text) <= width) return metrics.height();
-    return TextFit::wrappedHeight(text, font, width);
-}
-
 Button::Face returnFace() {
     Button::Face face;
     face.text = QStringLiteral("Вернуть");
@@ -91,28 +85,76 @@ TaskCardContent TaskCardContent::of(const FamilyTask& task, const QString& curre
     return c;
 }
 
+void TaskCardDelegate::setCurrencyCode(const QString& code) {
+    if (code == currency_) return;
+    currency_ = code;
+    cards_.clear();
+}
+
+void TaskCardDelegate::forgetMeasurements() const {
+    metrics_.reset();
+    cards_.clear();
+    subtitleWidths_.clear();
+}
+
 const TaskCardDelegate::Metrics& TaskCardDelegate::metrics() const {
     if (!metrics_)
-        metrics_.emplace(Metrics{QFontMetrics(titleFont()), QFontMetrics(subtitleFont()), QFontMetrics(rewardFont()),
+        metrics_.emplace(Metrics{QFontMetricsF(titleFont()), QFontMetricsF(subtitleFont()), QFontMetrics(rewardFont()),
+                                 QFontMetrics(titleFont()).height(), QFontMetrics(subtitleFont()).height(),
                                  std::max(kApprovalsSymbol, QFontMetrics(approvalsFont()).height()),
                                  Button::faceSize(returnFace()).height()});
     return *metrics_;
 }
 
-TaskCardDelegate::Layout TaskCardDelegate::layout(const TaskCardContent& c, int width, bool busy) const {
+TaskCardDelegate::Card* TaskCardDelegate::cardOf(const QString& id, const FamilyTask** taskOut) const {
+    const auto task = tasks_.constFind(id);
+    if (task == tasks_.constEnd()) return nullptr;
+    if (taskOut) *taskOut = &*task;
+    if (const auto it = cards_.find(id); it != cards_.end()) return &*it;
+    const Metrics& m = metrics();
+    const TaskCardContent content = TaskCardContent::of(*task, currency_);
+    Card card;
+    card.titleWidth = m.title.horizontalAdvance(content.title);
+    auto subtitle = subtitleWidths_.constFind(content.subtitle);
+    if (subtitle == subtitleWidths_.constEnd()) {
+        if (subtitleWidths_.size() > 256) subtitleWidths_.clear();
+        subtitle = subtitleWidths_.insert(content.subtitle, m.subtitle.horizontalAdvance(content.subtitle));
+    }
+    card.subtitleWidth = *subtitle;
+    card.rewardWidth = m.reward.horizontalAdvance(content.reward) + 1;
+    card.review = content.review;
+    card.ownVote = content.ownVote;
+    return &*cards_.insert(id, card);
+}
+
+TaskCardDelegate::Layout TaskCardDelegate::layout(Card& card, const FamilyTask& task,
+                                                  const TaskCardContent* content, int width, bool busy) const {
     Layout l;
     const Metrics& m = metrics();
     const int pad = FamilyStyle::taskCardPadding;
     const int inner = std::max(width - 2 * pad, 1);
-    const int natural = m.reward.horizontalAdvance(c.reward) + 1;
-    l.rewardWidth = std::min(natural, inner / 3);
+    l.rewardWidth = std::min(card.rewardWidth, inner / 3);
     l.textLeft = pad + FamilyStyle::statusTile + kTopSpacing;
     l.textWidth = std::max(inner - FamilyStyle::statusTile - 2 * kTopSpacing - l.rewardWidth, 1);
-    l.titleHeight = textHeight(c.title, m.title, titleFont(), l.textWidth);
-    l.subtitleHeight = textHeight(c.subtitle, m.subtitle, subtitleFont(), l.textWidth);
+    if (card.textWidth != l.textWidth) {
+        // One line when it fits, else wrapped: only then is text laid out.
+        // A text within a pixel of the width is laid out as it is drawn, so
+        // that it breaks where the drawing breaks it.
+        const bool titleFits = card.titleWidth <= l.textWidth - 1;
+        const bool subtitleFits = card.subtitleWidth <= l.textWidth - 1;
+        std::optional<TaskCardContent> made;
+        if (!content && (!titleFits || !subtitleFits)) content = &made.emplace(TaskCardContent::of(task, currency_));
+        card.textWidth = l.textWidth;
+        card.titleHeight =
+            titleFits ? m.titleHeight : TextFit::wrappedHeight(content->title, titleFont(), l.textWidth);
+        card.subtitleHeight = subtitleFits ? m.subtitleHeight
+                                           : TextFit::wrappedHeight(content->subtitle, subtitleFont(), l.textWidth);
+    }
+    l.titleHeight = card.titleHeight;
+    l.subtitleHeight = card.subtitleHeight;
     l.topHeight = std::max(FamilyStyle::statusTile, l.titleHeight + kTextSpacing + l.subtitleHeight);
     int y = pad + l.topHeight;
-    if (c.review) {
+    if (card.review) {
         l.approvalsTop = y + FamilyStyle::taskCardSpacing;
         l.approvalsHeight = m.approvalsHeight;
         l.buttonsTop = l.approvalsTop + l.approvalsHeight + FamilyStyle::taskCardSpacing;
@@ -126,23 +168,30 @@ TaskCardDelegate::Layout TaskCardDelegate::layout(const TaskCardContent& c, int 
     return l;
 }
 
+std::optional<TaskCardDelegate::TitleBox> TaskCardDelegate::titleBox(const QString& id, int width) const {
+    const FamilyTask* task = nullptr;
+    Card* card = cardOf(id, &task);
+    if (!card) return std::nullopt;
+    const Layout l = layout(*card, *task, nullptr, width, false);
+    return TitleBox{l.textWidth, l.titleHeight};
+}
+
 int TaskCardDelegate::rowHeight(const QString& id, int width, bool busy) const {
-    const auto it = tasks_.constFind(id);
-    if (it == tasks_.constEnd()) return 0;
-    return layout(TaskCardContent::of(*it, currency_), width, busy).height;
+    const FamilyTask* task = nullptr;
+    Card* card = cardOf(id, &task);
+    return card ? layout(*card, *task, nullptr, width, busy).height : 0;
 }
 
 QList<PaintedButton> TaskCardDelegate::buttons(const QString& id, int width, bool busy) const {
-    const auto it = tasks_.constFind(id);
-    if (it == tasks_.constEnd()) return {};
-    const TaskCardContent c = TaskCardContent::of(*it, currency_);
-    if (!c.review) return {};
-    const Layout l = layout(c, width, busy);
+    const FamilyTask* task = nullptr;
+    Card* card = cardOf(id, &task);
+    if (!card || !card->review) return {};
+    const Layout l = layout(*card, *task, nullptr, width, busy);
     const int pad = FamilyStyle::taskCardPadding;
     const int inner = width - 2 * pad;
     const int height = metrics().buttonHeight;
     // Two buttons share the row equally; a lone "Вернуть" fills it.
-    if (c.ownVote) return {{kReturn, QRect(pad, l.buttonsTop, inner, height), QStringLiteral("Вернуть")}};
+    if (card->ownVote) return {{kReturn, QRect(pad, l.buttonsTop, inner, height), QStringLiteral("Вернуть")}};
     const int half = (inner - FamilyStyle::taskButtonSpacing) / 2;
     return {{kReturn, QRect(pad, l.buttonsTop, half, height), QStringLiteral("Вернуть")},
             {kApprove, QRect(width - pad - half, l.buttonsTop, half, height), QStringLiteral("Подтвердить")}};
@@ -150,10 +199,11 @@ QList<PaintedButton> TaskCardDelegate::buttons(const QString& id, int width, boo
 
 void TaskCardDelegate::paintRow(QPainter* p, const QString& id, const QRect& rect,
                                 const PaintedRowState& state) const {
-    const auto it = tasks_.constFind(id);
-    if (it == tasks_.constEnd()) return;
-    const TaskCardContent c = TaskCardContent::of(*it, currency_);
-    const Layout l = layout(c, rect.width(), state.busy);
+    const FamilyTask* task = nullptr;
+    Card* card = cardOf(id, &task);
+    if (!card) return;
+    const TaskCardContent c = TaskCardContent::of(*task, currency_);
+    const Layout l = layout(*card, *task, &c, rect.width(), state.busy);
     const Theme& theme = Theme::current();
     const qreal dpr = p->device() ? p->device()->devicePixelRatioF() : 1.0;
     const int pad = FamilyStyle::taskCardPadding;
@@ -161,9 +211,9 @@ void TaskCardDelegate::paintRow(QPainter* p, const QString& id, const QRect& rec
 
     // The card, outlined in gold while it awaits review.
     const qreal radius = FamilyStyle::taskCardRadius;
-    QPainterPath card;
-    card.addRoundedRect(QRectF(rect), radius, radius);
-    p->fillPath(card, theme.color(ColorRole::SecondaryGroupedBackground));
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect), radius, radius);
+    p->fillPath(shape, theme.color(ColorRole::SecondaryGroupedBackground));
     if (c.review) {
         QColor outline = parentcenter::gold();
         outline.setAlphaF(0.7f);

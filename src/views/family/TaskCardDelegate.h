@@ -36,19 +36,31 @@ public:
     static inline const QString kApprove = QStringLiteral("approve");
 
     explicit TaskCardDelegate(const QHash<QString, FamilyTask>& tasks) : tasks_(tasks) {}
-    void setCurrencyCode(const QString& code) { currency_ = code; }
+    void setCurrencyCode(const QString& code);
     const QString& currencyCode() const { return currency_; }
 
     int rowHeight(const QString& id, int width, bool busy) const override;
     QList<PaintedButton> buttons(const QString& id, int width, bool busy) const override;
     void paintRow(QPainter* painter, const QString& id, const QRect& rect,
                   const PaintedRowState& state) const override;
-    void forgetMeasurements() const override { metrics_.reset(); }
+    void forgetMeasurements() const override;
+    // The task changed or went: its card is measured again when next asked.
+    void forget(const QString& id) { cards_.remove(id); }
+
+    // For tests: the width a card's title is laid out in at a card width, and
+    // the height the card gives the title there.
+    struct TitleBox {
+        int width = 0;
+        int height = 0;
+    };
+    std::optional<TitleBox> titleBox(const QString& id, int width) const;
 
 private:
     // The fonts' metrics, made once: a thousand cards are measured with them.
     struct Metrics {
-        QFontMetrics title, subtitle, reward;
+        QFontMetricsF title, subtitle;  // fractional widths, as lines are broken
+        QFontMetrics reward;
+        int titleHeight, subtitleHeight;  // of one line
         int approvalsHeight, buttonHeight;
     };
     const Metrics& metrics() const;
@@ -60,8 +72,24 @@ private:
         int buttonsTop = 0, spinnerTop = 0;
         int height = 0;
     };
-    Layout layout(const TaskCardContent& content, int width, bool busy) const;
+    // A card's one-line text widths and its texts' heights at the last width,
+    // worked out once per task content: a layout trying another width then
+    // measures no text again unless a text wraps. The board forgets a task's
+    // entry whenever the task changes (forget), as it tells the list.
+    struct Card {
+        qreal titleWidth = 0, subtitleWidth = 0;
+        int rewardWidth = 0;
+        int textWidth = -1, titleHeight = 0, subtitleHeight = 0;
+        bool review = false, ownVote = false;
+    };
+    // The card of a task the board holds (none else), and the task.
+    Card* cardOf(const QString& id, const FamilyTask** task = nullptr) const;
+    // `content` is the task's when the caller made it already, else null.
+    Layout layout(Card& card, const FamilyTask& task, const TaskCardContent* content, int width, bool busy) const;
 
     const QHash<QString, FamilyTask>& tasks_;
     QString currency_;
+    mutable QHash<QString, Card> cards_;
+    // Subtitles repeat (a few children, three statuses): measured once each.
+    mutable QHash<QString, qreal> subtitleWidths_;
 };

@@ -14,6 +14,7 @@
 #include "components/Chip.h"
 #include "components/ContentUnavailableView.h"
 #include "components/DisclosureGroup.h"
+#include "components/LazyColumn.h"
 #include "components/PageBody.h"
 #include "components/QrImage.h"
 #include "components/Spinner.h"
@@ -26,6 +27,7 @@
 #include "views/family/ParentFamilyView.h"
 #include "views/family/TaskBoard.h"
 #include "views/family/TaskComposer.h"
+#include "views/PageScrolling.h"
 #include "views/shell/ShellFixture.h"
 
 using namespace shelltest;
@@ -553,4 +555,56 @@ TEST_F(ParentCenterTest, RefreshIsSilentAndSigningOutMidRequestSendsNothingAndCr
     server.releaseHeld();
     settle();
     EXPECT_EQ(server.requests().size(), sent) << "signing out sends nothing";
+}
+
+TEST_F(ParentCenterTest, ALongBoardPutsOffTheCardsBelowItAndACardIsMeasuredOncePerContentAndWidth) {
+    QList<Task> tasks;
+    QList<QByteArray> ids;
+    for (int i = 0; i < 60; ++i) ids << "t" + QByteArray::number(i);
+    for (int i = 0; i < 60; ++i) tasks.append(Task{ids[i].constData(), i % 2 ? "active" : "done"});
+    show(family(2, kTwoKids, tasks));
+    // The page opened again with the family loaded, as the tab shows it after a
+    // sign-in: below sixty cards the connection card and the feature link are
+    // not made until the page is scrolled there; then they show the family.
+    view = showInWindow(new ParentFamilyView(account(), qrScanners));
+    settle();
+    EXPECT_EQ(view->board()->list()->rows().size(), 60);
+
+    EXPECT_TRUE(view->findChildren<FamilyConnectionCard*>().isEmpty());
+    EXPECT_FALSE(view->findChild<QWidget*>("featureCenterLink"));
+    EXPECT_EQ(view->cards()->builtCount(), view->cards()->count() - 2);
+    viewtest::scrollThrough(view->body());
+    ASSERT_EQ(view->findChildren<FamilyConnectionCard*>().size(), 1);
+    FamilyConnectionCard* connection = view->findChildren<FamilyConnectionCard*>().first();
+    EXPECT_EQ(connection->sizeLabel()->text(), "2 род. · 2 дет.");
+    EXPECT_TRUE(view->findChild<QWidget*>("featureCenterLink"));
+    EXPECT_EQ(view->connectionCard(), connection);
+    reload(family(1, kTwoKids, tasks));
+    EXPECT_EQ(connection->sizeLabel()->text(), "1 род. · 2 дет.");
+
+    // A refresh that changes one task's title measures that card again, and
+    // only that card changes height: the long title wraps at the phone's width.
+    PaintedList* list = view->board()->list();
+    QHash<QString, int> heights;
+    for (const QString& id : list->rows()) heights.insert(id, list->rowRect(id).height());
+    const QString longTitle = QStringLiteral("Разобрать шкаф в детской и отнести старые игрушки соседям");
+    tasks[5].extra = {{"title", longTitle}};
+    reload(family(1, kTwoKids, tasks));
+    EXPECT_EQ(view->board()->card("t5")->title, longTitle);
+    const int wrapped = list->rowRect("t5").height();
+    EXPECT_GT(wrapped, heights.value("t5"));
+    for (const QString& id : list->rows())
+        if (id != "t5") EXPECT_EQ(list->rowRect(id).height(), heights.value(id)) << id.toStdString();
+
+    // A wider window fits the title on one line; back at the phone's width it
+    // wraps again, as tall as before.
+    const QSize phone = window()->size();
+    window()->resize(phone.width() * 3, phone.height());
+    settle();
+    EXPECT_EQ(list->rowRect("t5").height(), heights.value("t5"));
+    EXPECT_EQ(list->height(), list->heightForWidth(list->width()));
+    window()->resize(phone);
+    settle();
+    EXPECT_EQ(list->rowRect("t5").height(), wrapped);
+    EXPECT_EQ(list->height(), list->heightForWidth(list->width()));
 }
