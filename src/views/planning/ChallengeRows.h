@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QHash>
+#include <optional>
 
 #include "views/planning/ToolRows.h"
 
@@ -33,6 +34,11 @@ public:
 
     explicit ChallengeRowDelegate(const QHash<QString, ChallengeRowContent>& rows) : rows_(rows) {}
 
+    void forgetMeasurements() const override {
+        ToolRowDelegate::forgetMeasurements();
+        measured_.clear();
+    }
+
 protected:
     int contentHeight(const QString& id, int width) const override;
     QList<PaintedButton> contentButtons(const QString& id, int width) const override;
@@ -43,8 +49,19 @@ private:
     struct Layout {
         int headerHeight = 0;
         int barTop = 0, captionTop = 0, captionHeight = 0, buttonTop = 0, height = 0;
+        QSize buttonSize;  // empty without the step button
     };
-    Layout layout(const ChallengeRowContent& row, int width) const;
+    Layout layout(const ChallengeRowContent& row, const TitleLine& title, int width) const;
+    // A row's title line and layout, kept per row for its content and width:
+    // measuring, hit-testing and painting a row all read them.
+    struct Measured {
+        int width = -1;
+        ChallengeRowContent row;
+        std::optional<TitleLine> title;
+        Layout layout;
+    };
+    const Measured* measured(const QString& id, int width) const;
 
     const QHash<QString, ChallengeRowContent>& rows_;
+    mutable QHash<QString, Measured> measured_;
 };

@@ -30,6 +30,8 @@ ChallengesView::ChallengesView(MoneyStore& store, QWidget* parent)
     list_ = new ToolRows(delegate_);
     list_->setObjectName(QStringLiteral("challengeList"));
     list_->list()->setObjectName(QStringLiteral("challengeRows"));
+    // A long list measures the challenges the user scrolls near, not all of them.
+    list_->list()->setMeasuredAhead(tools_style::estimatedRowHeight);
     body()->addWidget(list_);
     connect(list_->list(), &PaintedList::buttonClicked, this, [this](const QString& key, const QString&) {
         const auto it = rows_.constFind(key);
@@ -58,17 +60,31 @@ void ChallengesView::redraw() {
     ids.reserve(qsizetype(challenges.size()));
     for (const SavingsChallenge& c : challenges) ids.append(c.id);
     const QStringList keys = KeyedRowList::uniqueKeys(ids);
+    const QString writtenWith =
+        QString::fromUtf8(store_.timeZone().id()) + QChar(0) + currency + QChar(0) + DateText::deviceLocaleName();
+    if (writtenWith != writtenWith_) sources_.clear();
+    writtenWith_ = writtenWith;
     QHash<QString, ChallengeRowContent> next;
+    QHash<QString, SavingsChallenge> nextSources;
     next.reserve(keys.size());
+    nextSources.reserve(keys.size());
     QStringList changed;
     for (qsizetype i = 0; i < keys.size(); ++i) {
+        const QString& key = keys[i];
         const SavingsChallenge& c = challenges[std::size_t(i)];
-        ChallengeRowContent row = ChallengeRowContent::of(c, calendar.localDate(c.endDate), currency);
-        const auto old = rows_.constFind(keys[i]);
-        if (old != rows_.constEnd() && !(*old == row)) changed << keys[i];
-        next.insert(keys[i], std::move(row));
+        const auto old = rows_.constFind(key);
+        const auto was = sources_.constFind(key);
+        if (old != rows_.constEnd() && was != sources_.constEnd() && *was == c) {
+            next.insert(key, *old);
+        } else {
+            ChallengeRowContent row = ChallengeRowContent::of(c, calendar.localDate(c.endDate), currency);
+            if (old != rows_.constEnd() && !(*old == row)) changed << key;
+            next.insert(key, std::move(row));
+        }
+        nextSources.insert(key, c);
     }
     rows_ = std::move(next);
+    sources_ = std::move(nextSources);
     list_->setRows(keys, changed);
 }
 

@@ -32,6 +32,12 @@ public:
 
 private:
     QHash<QString, ChallengeRowContent> rows_;  // by row key
+    // The challenge each row was written from, by row key, and the time
+    // zone, currency and language of that writing: while they stay, a row
+    // whose challenge is unchanged keeps its texts (formatting days is the
+    // costly part of a row).
+    QHash<QString, SavingsChallenge> sources_;
+    QString writtenWith_;
     ChallengeRowDelegate delegate_{rows_};
     ToolRows* list_;
 };

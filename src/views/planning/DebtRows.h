@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QHash>
+#include <optional>
 
 #include "components/Theme.h"
 #include "views/planning/ToolRows.h"
@@ -32,6 +33,11 @@ public:
 
     explicit DebtRowDelegate(const QHash<QString, DebtRowContent>& rows) : rows_(rows) {}
 
+    void forgetMeasurements() const override {
+        ToolRowDelegate::forgetMeasurements();
+        measured_.clear();
+    }
+
 protected:
     int contentHeight(const QString& id, int width) const override;
     QList<PaintedButton> contentButtons(const QString& id, int width) const override;
@@ -42,8 +48,19 @@ private:
     struct Layout {
         int headerHeight = 0;
         int detailTop = 0, detailHeight = 0, dueTop = 0, dueHeight = 0, buttonTop = 0, height = 0;
+        QSize buttonSize;
     };
-    Layout layout(const DebtRowContent& row, int width) const;
+    Layout layout(const DebtRowContent& row, const TitleLine& title, int width) const;
+    // A row's title line and layout, kept per row for its content and width:
+    // measuring, hit-testing and painting a row all read them.
+    struct Measured {
+        int width = -1;
+        DebtRowContent row;
+        std::optional<TitleLine> title;
+        Layout layout;
+    };
+    const Measured* measured(const QString& id, int width) const;
 
     const QHash<QString, DebtRowContent>& rows_;
+    mutable QHash<QString, Measured> measured_;
 };

@@ -14,6 +14,7 @@
 #include "components/TextFit.h"
 #include "components/TextLabel.h"
 #include "components/Toggle.h"
+#include "services/GlobalPreferences.h"
 #include "services/MoneyText.h"
 #include "store/MoneyStore.h"
 #include "views/planning/KeyedRowList.h"
@@ -64,6 +65,8 @@ DebtsView::DebtsView(MoneyStore& store, QWidget* parent)
     list_ = new ToolRows(delegate_, QStringLiteral("Открытые долги"));
     list_->setObjectName(QStringLiteral("debtList"));
     list_->list()->setObjectName(QStringLiteral("debtRows"));
+    // A long list measures the debts the user scrolls near, not all of them.
+    list_->list()->setMeasuredAhead(tools_style::estimatedRowHeight);
     body()->addWidget(list_);
     connect(list_->list(), &PaintedList::buttonClicked, this, [this](const QString& key, const QString&) {
         const auto it = rows_.constFind(key);
@@ -98,18 +101,33 @@ void DebtsView::redraw() {
     ids.reserve(qsizetype(debts.size()));
     for (const DebtRecord& debt : debts) ids.append(debt.id);
     const QStringList keys = KeyedRowList::uniqueKeys(ids);
+    const QString writtenWith = today.toString(Qt::ISODate) + QChar(0) + QString::fromUtf8(store_.timeZone().id()) + QChar(0) +
+                                GlobalPreferences::currencyCode() + QChar(0) + GlobalPreferences::localeIdentifier() +
+                                QChar(0) + DateText::deviceLocaleName();
+    if (writtenWith != writtenWith_) sources_.clear();
+    writtenWith_ = writtenWith;
     QHash<QString, DebtRowContent> next;
+    QHash<QString, DebtRecord> nextSources;
     next.reserve(keys.size());
+    nextSources.reserve(keys.size());
     QStringList changed;
     for (qsizetype i = 0; i < keys.size(); ++i) {
+        const QString& key = keys[i];
         const DebtRecord& debt = debts[std::size_t(i)];
-        DebtRowContent row =
-            DebtRowContent::of(debt, today, debt.dueDate ? calendar.localDate(*debt.dueDate) : QDate());
-        const auto old = rows_.constFind(keys[i]);
-        if (old != rows_.constEnd() && !(*old == row)) changed << keys[i];
-        next.insert(keys[i], std::move(row));
+        const auto old = rows_.constFind(key);
+        const auto was = sources_.constFind(key);
+        if (old != rows_.constEnd() && was != sources_.constEnd() && *was == debt) {
+            next.insert(key, *old);
+        } else {
+            DebtRowContent row =
+                DebtRowContent::of(debt, today, debt.dueDate ? calendar.localDate(*debt.dueDate) : QDate());
+            if (old != rows_.constEnd() && !(*old == row)) changed << key;
+            next.insert(key, std::move(row));
+        }
+        nextSources.insert(key, debt);
     }
     rows_ = std::move(next);
+    sources_ = std::move(nextSources);
     list_->setRows(keys, changed);
 }
 

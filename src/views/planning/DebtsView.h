@@ -40,6 +40,12 @@ private:
     TextLabel* iOwe_;
     ContentUnavailableView* placeholder_;
     QHash<QString, DebtRowContent> rows_;  // by row key
+    // The debt each row was written from, by row key, and the day, time
+    // zone, currency and languages of that writing: while they stay, a row
+    // whose debt is unchanged keeps its texts (formatting money and days is
+    // the costly part of a row).
+    QHash<QString, DebtRecord> sources_;
+    QString writtenWith_;
     DebtRowDelegate delegate_{rows_};
     ToolRows* list_;
 };

@@ -24,6 +24,8 @@ WishlistView::WishlistView(MoneyStore& store, QWidget* parent)
     // A hairline halfway between two rows, each row padded as a list row.
     list_->setSpacing(2 * tools_style::listRowPadding + 1);
     list_->setDividers(true);
+    // A long list measures the wishes the user scrolls near, not all of them.
+    list_->setMeasuredAhead(tools_style::estimatedRowHeight);
     list_->setSwipeActions({}, {{kDelete, QStringLiteral("Удалить"), QStringLiteral("trash"), ColorRole::Red}});
     panel_->addWidget(list_);
     connect(list_, &PaintedList::buttonClicked, this, &WishlistView::contribute);
