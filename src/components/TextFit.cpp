@@ -129,6 +129,47 @@ QFont shrunkToFit(const QString& text, const QFont& font, qreal width, qreal min
     return fitted;
 }
 
+TitleBesideAmount::TitleBesideAmount(const QString& title, const QFont& font, const QString& amount,
+                                     const QFont& amountFont, int width)
+    : titleFont(font) {
+    width = std::max(width, 2);
+    const int natural = std::min(QFontMetrics(amountFont).horizontalAdvance(amount) + 1, width - 1);
+    // At its smallest size the amount still shows whole.
+    const int least =
+        std::min(natural, QFontMetrics(shrunkToFit(amount, amountFont, 0)).horizontalAdvance(amount) + 1);
+    int widest = widestWord(title, titleFont);
+    const auto fits = [&](int titleWidth) {
+        return widest <= titleWidth && WrappedText(title, titleFont, titleWidth).lineCount() <= 2;
+    };
+    if (!fits(width - least)) {
+        // Two lines are out of reach even beside the smallest amount: the
+        // title shrinks, down to its own smallest size.
+        const int full = fontSize(font);
+        const int smallest = std::max(1, static_cast<int>(std::ceil(full * kMinimumScale)));
+        for (int size = full - 1; size >= smallest && !fits(width - least); --size) {
+            setFontSize(titleFont, size);
+            widest = widestWord(title, titleFont);
+        }
+    }
+    if (fits(width - natural)) {
+        amountWidth = natural;
+    } else if (fits(width - least)) {
+        // The widest amount that leaves the title two lines.
+        int fitting = least, tooWide = natural;
+        while (tooWide - fitting > 1) {
+            const int middle = (fitting + tooWide) / 2;
+            (fits(width - middle) ? fitting : tooWide) = middle;
+        }
+        amountWidth = fitting;
+    } else {
+        amountWidth = least;
+    }
+    titleWidth = width - amountWidth;
+    const WrappedText wrapped(title, titleFont, titleWidth);
+    titleLines = wrapped.lineCount();
+    titleHeight = wrapped.height();
+}
+
 void drawOneLine(QPainter* painter, const QRectF& rect, const QString& text, const QFont& font,
                  Qt::Alignment alignment, qreal minimumScale, Qt::TextElideMode elide) {
     QString line = text;

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "components/PaintedList.h"
+#include "components/TextFit.h"
 
 class Card;
 
@@ -42,25 +43,9 @@ private:
     mutable QHash<QString, int> widest_;   // by font and text
 };
 
-// A record title beside its amount: wrapped between words on at most two
-// lines, made smaller when two lines at its size are not enough, the rest of
-// the second line elided only when even the smallest size cannot hold it.
-struct TwoLineTitle {
-    TwoLineTitle(const QString& text, const QFont& font, int width);
-    QFont font;
-    QStringList lines;
-    int height = 0;
-    void draw(QPainter* painter, const QPoint& topLeft) const;
-};
-
-// The width an amount takes at the trailing end of a title line of `width`:
-// its natural width when the title fits beside it on two lines; otherwise the
-// amount shrinks first (down to its smallest scale) until the title does.
-int trailingAmountWidth(const QString& amount, const QFont& amountFont, const QString& title,
-                        const QFont& titleFont, int width);
-
-// The first line of a tool's row: a symbol, the title in two lines at most,
-// and a trailing text (an amount, a percentage) that shrinks first.
+// The first line of a tool's row: a symbol, then the title beside a trailing
+// text (an amount, a percentage) by TextFit's rule: the title wraps on two
+// lines at most, and the trailing text shrinks first.
 struct TitleLine {
     TitleLine(const QString& title, const QFont& titleFont, const QString& trailing, const QFont& trailingFont,
               int symbolSize, int width);
@@ -69,10 +54,11 @@ struct TitleLine {
     void paint(QPainter* painter, const QPoint& topLeft, const QString& symbol, const QColor& titleColor,
                const QColor& trailingColor) const;
 
+    QString titleText;
     QString trailing;
     QFont trailingFont;
-    int symbolSize = 0, titleLeft = 0, width = 0, trailingWidth = 0;
-    TwoLineTitle title;
+    int symbolSize = 0, titleLeft = 0, width = 0;
+    TextFit::TitleBesideAmount fit;
     int height = 0;
 };
 

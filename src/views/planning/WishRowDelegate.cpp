@@ -40,11 +40,6 @@ const Contribution kContributions[] = {{WishRowDelegate::kPlus10, "+10"},
                                        {WishRowDelegate::kPlus50, "+50"},
                                        {WishRowDelegate::kToGoal, "До цели"}};
 
-// The title fits: no word elided and at most two lines.
-bool titleFits(const QString& title, const QFont& font, int width, int widestWord) {
-    return width >= widestWord && TextFit::WrappedText(title, font, width).lineCount() <= 2;
-}
-
 }  // namespace
 
 double WishRowContent::savedShare(const WishItem& wish) {
@@ -73,39 +68,15 @@ WishRowDelegate::Layout WishRowDelegate::measure(const WishItem& wish, int width
     const QFont title = titleFont();
     l.symbolSize = Symbols::sizeForText(Theme::pointSize(TextStyle::Headline));
     l.titleLeft = l.symbolSize + kSymbolGap;
-    // Title and price share what the symbol leaves; the price gives way
-    // first (down to the smallest size it may take), then the title wraps
-    // onto more lines rather than losing a word.
-    const int room = std::max(width - l.titleLeft - tools_style::buttonGap, 2);
-    const int priceNatural = QFontMetrics(priceFont()).horizontalAdvance(c.price) + 1;
-    // The price at the smallest size it may take, still whole.
-    const int priceLeast = std::min(
-        QFontMetrics(TextFit::shrunkToFit(c.price, priceFont(), 1)).horizontalAdvance(c.price) + 1, priceNatural);
-    const int widest = TextFit::widestWord(c.title, title);
-    int titleWidth = std::max(room - priceNatural, 1);
-    if (!titleFits(c.title, title, titleWidth, widest)) {
-        const int most = std::max(room - priceLeast, 1);
-        if (titleFits(c.title, title, most, widest)) {
-            int low = titleWidth + 1, high = most;  // the narrowest title width that fits
-            while (low < high) {
-                const int mid = (low + high) / 2;
-                if (titleFits(c.title, title, mid, widest))
-                    high = mid;
-                else
-                    low = mid + 1;
-            }
-            titleWidth = high;
-        } else {
-            // Two lines are out of reach: the title takes more, and the price
-            // gives way only as far as the longest word needs.
-            titleWidth = std::clamp(widest, titleWidth, most);
-        }
-    }
-    l.titleWidth = titleWidth;
-    l.priceWidth = std::max(room - titleWidth, 1);
-    const TextFit::WrappedText wrapped(c.title, title, titleWidth);
-    l.titleLines = wrapped.lineCount();
-    l.titleHeight = wrapped.height();
+    // Title and price share what the symbol leaves, by the kit's rule for a
+    // title beside its amount.
+    const TextFit::TitleBesideAmount fit(c.title, title, c.price, priceFont(),
+                                         std::max(width - l.titleLeft - tools_style::buttonGap, 2));
+    l.titleFont = fit.titleFont;
+    l.titleWidth = fit.titleWidth;
+    l.priceWidth = fit.amountWidth;
+    l.titleLines = fit.titleLines;
+    l.titleHeight = fit.titleHeight;
     const int header = std::max({l.titleHeight, l.symbolSize, QFontMetrics(priceFont()).height()});
     l.barTop = header + tools_style::wishRowSpacing;
     l.captionTop = l.barTop + kBarHeight + tools_style::wishRowSpacing;
@@ -155,7 +126,7 @@ void WishRowDelegate::paintRow(QPainter* p, const QString& id, const QRect& rect
     p->drawPixmap(rect.left(), top + (l.titleHeight - l.symbolSize) / 2,
                   Symbols::pixmap(c.symbol, l.symbolSize, tint, p->device()->devicePixelRatioF()));
     p->setPen(tint);
-    TextFit::WrappedText(c.title, titleFont(), l.titleWidth).draw(p, QPointF(rect.left() + l.titleLeft, top));
+    TextFit::WrappedText(c.title, l.titleFont, l.titleWidth).draw(p, QPointF(rect.left() + l.titleLeft, top));
     p->setPen(theme.color(ColorRole::Label));
     TextFit::drawOneLine(p, QRect(rect.right() + 1 - l.priceWidth, top, l.priceWidth, QFontMetrics(priceFont()).height()),
                          c.price, priceFont(), Qt::AlignRight | Qt::AlignTop);

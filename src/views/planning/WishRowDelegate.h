@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QHash>
 #include <QString>
 
@@ -49,6 +50,7 @@ public:
     // Where the title and price go at a width (for the fit tests).
     struct Layout {
         int symbolSize = 0;
+        QFont titleFont;  // smaller than the headline only for a title two lines cannot hold
         int titleLeft = 0, titleWidth = 0, titleHeight = 0, titleLines = 0;
         int priceWidth = 0;
         int barTop = 0, captionTop = 0, captionHeight = 0;
