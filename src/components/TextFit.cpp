@@ -134,13 +134,33 @@ TitleBesideAmount::TitleBesideAmount(const QString& title, const QFont& font, co
     : titleFont(font) {
     width = std::max(width, 2);
     const int natural = std::min(QFontMetrics(amountFont).horizontalAdvance(amount) + 1, width - 1);
+    int widest = widestWord(title, titleFont);
+    // The title as last laid out at the current font (width -1: none yet).
+    int laidWidth = -1, laidLines = 0, laidHeight = 0;
+    const auto layOut = [&](int at) {
+        const WrappedText wrapped(title, titleFont, at);
+        laidWidth = at, laidLines = wrapped.lineCount(), laidHeight = wrapped.height();
+    };
+    const auto fits = [&](int at) {
+        if (widest > at) return false;
+        if (laidWidth != at) layOut(at);
+        return laidLines <= 2;
+    };
+    const auto settle = [&] {
+        titleWidth = width - amountWidth;
+        if (laidWidth != titleWidth) layOut(titleWidth);
+        titleLines = laidLines;
+        titleHeight = laidHeight;
+    };
+    // Most titles fit beside the whole amount.
+    if (fits(width - natural)) {
+        amountWidth = natural;
+        settle();
+        return;
+    }
     // At its smallest size the amount still shows whole.
     const int least =
         std::min(natural, QFontMetrics(shrunkToFit(amount, amountFont, 0)).horizontalAdvance(amount) + 1);
-    int widest = widestWord(title, titleFont);
-    const auto fits = [&](int titleWidth) {
-        return widest <= titleWidth && WrappedText(title, titleFont, titleWidth).lineCount() <= 2;
-    };
     if (!fits(width - least)) {
         // Two lines are out of reach even beside the smallest amount: the
         // title shrinks, down to its own smallest size.
@@ -149,6 +169,7 @@ TitleBesideAmount::TitleBesideAmount(const QString& title, const QFont& font, co
         for (int size = full - 1; size >= smallest && !fits(width - least); --size) {
             setFontSize(titleFont, size);
             widest = widestWord(title, titleFont);
+            laidWidth = -1;
         }
     }
     if (fits(width - natural)) {
@@ -164,10 +185,7 @@ TitleBesideAmount::TitleBesideAmount(const QString& title, const QFont& font, co
     } else {
         amountWidth = least;
     }
-    titleWidth = width - amountWidth;
-    const WrappedText wrapped(title, titleFont, titleWidth);
-    titleLines = wrapped.lineCount();
-    titleHeight = wrapped.height();
+    settle();
 }
 
 void drawOneLine(QPainter* painter, const QRectF& rect, const QString& text, const QFont& font,

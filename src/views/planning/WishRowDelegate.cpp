@@ -62,8 +62,7 @@ WishRowContent WishRowContent::of(const WishItem& wish) {
     return c;
 }
 
-WishRowDelegate::Layout WishRowDelegate::measure(const WishItem& wish, int width) const {
-    const WishRowContent c = WishRowContent::of(wish);
+WishRowDelegate::Layout WishRowDelegate::measure(const WishRowContent& c, int width) const {
     Layout l;
     const QFont title = titleFont();
     l.symbolSize = Symbols::sizeForText(Theme::pointSize(TextStyle::Headline));
@@ -98,27 +97,38 @@ WishRowDelegate::Layout WishRowDelegate::measure(const WishItem& wish, int width
     return l;
 }
 
-WishRowDelegate::Layout WishRowDelegate::layout(const QString& id, int width) const {
+const WishRowDelegate::Cached* WishRowDelegate::measured(const QString& id, int width) const {
     const auto it = wishes_.constFind(id);
-    if (it == wishes_.constEnd()) return {};
+    if (it == wishes_.constEnd()) return nullptr;
     Cached& cached = layouts_[id];
-    if (cached.width != width || !(cached.wish == *it) || cached.currency != currency_)
-        cached = {width, *it, currency_, measure(*it, width)};
-    return cached.layout;
+    if (cached.width != width || !(cached.wish == *it) || cached.currency != currency_) {
+        cached = {width, *it, currency_, WishRowContent::of(*it), {}};
+        cached.layout = measure(cached.content, width);
+    }
+    return &cached;
 }
 
-int WishRowDelegate::rowHeight(const QString& id, int width, bool) const { return layout(id, width).height; }
+WishRowDelegate::Layout WishRowDelegate::layout(const QString& id, int width) const {
+    const Cached* cached = measured(id, width);
+    return cached ? cached->layout : Layout{};
+}
+
+int WishRowDelegate::rowHeight(const QString& id, int width, bool) const {
+    const Cached* cached = measured(id, width);
+    return cached ? cached->layout.height : 0;
+}
 
 QList<PaintedButton> WishRowDelegate::buttons(const QString& id, int width, bool) const {
-    return layout(id, width).buttons;
+    const Cached* cached = measured(id, width);
+    return cached ? cached->layout.buttons : QList<PaintedButton>{};
 }
 
 void WishRowDelegate::paintRow(QPainter* p, const QString& id, const QRect& rect,
                                const PaintedRowState& state) const {
-    const auto it = wishes_.constFind(id);
-    if (it == wishes_.constEnd()) return;
-    const WishRowContent c = WishRowContent::of(*it);
-    const Layout l = layout(id, rect.width());
+    const Cached* cached = measured(id, rect.width());
+    if (!cached) return;
+    const WishRowContent& c = cached->content;
+    const Layout& l = cached->layout;
     const Theme& theme = Theme::current();
     const QColor tint = theme.color(c.tint);
     const int top = rect.top();

@@ -61,13 +61,17 @@ public:
     Layout layout(const QString& id, int width) const;
 
 private:
+    // A row's texts and layout, kept per row for its wish, currency and
+    // width: measuring, hit-testing and painting a row all read them.
     struct Cached {
         int width = -1;
         WishItem wish;
         QString currency;
+        WishRowContent content;
         Layout layout;
     };
-    Layout measure(const WishItem& wish, int width) const;
+    Layout measure(const WishRowContent& content, int width) const;
+    const Cached* measured(const QString& id, int width) const;
 
     const QHash<QString, WishItem>& wishes_;
     QString currency_;
