@@ -2,7 +2,8 @@
 // screens (build from the store, push it into the planner's stack already
 // shown in the window, lay out and paint), switching the
 // badges filter, picking another calendar day, and the wish list's, debts'
-// and challenges' redraw after one record published with setData. Each timed step ends with
+// and challenges' redraw after one record published with setData (beside the
+// publication alone, with no screen open). Each timed step ends with
 // the window painted; the opens also report their ratio to the painted floor
 // at the ledger's number of transactions (vs_floor).
 #include <benchmark/benchmark.h>
@@ -127,8 +128,26 @@ void redrawAfterOneRecord(benchmark::State& state, Tool tool) {
     }
 }
 
+// The same publication with no screen open: what every redraw step above
+// pays in the store itself (the whole previous ledger is let go), held apart
+// from what the screens' own redraws cost at that size.
+void publishWithoutScreen(benchmark::State& state) {
+    GeneratedStore ledger(static_cast<int>(state.range(0)));
+    MoneyStore& store = *ledger.store;
+    for (auto _ : state) {
+        state.PauseTiming();
+        MoneyData data = store.data();
+        SavingsChallenge& challenge = data.challenges->front();
+        challenge.target = challenge.target + Decimal(1);
+        state.ResumeTiming();
+        store.setData(std::move(data));
+        QCoreApplication::processEvents();
+    }
+}
+
 }  // namespace
 
+BENCHMARK(publishWithoutScreen)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(redrawAfterOneRecord, debts, debts)
     ->Arg(10'000)
     ->Arg(100'000)

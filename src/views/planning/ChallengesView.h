@@ -6,6 +6,7 @@
 
 #include "models/MoneyModels.h"
 #include "views/planning/ChallengeRows.h"
+#include "views/planning/RecordRows.h"
 #include "views/ledger/EditorForm.h"
 #include "views/planning/ToolScreen.h"
 
@@ -31,14 +32,8 @@ public:
     std::optional<ChallengeRowContent> row(int index) const;
 
 private:
-    QHash<QString, ChallengeRowContent> rows_;  // by row key
-    // The challenge each row was written from, by row key, and the time
-    // zone, currency and language of that writing: while they stay, a row
-    // whose challenge is unchanged keeps its texts (formatting days is the
-    // costly part of a row).
-    QHash<QString, SavingsChallenge> sources_;
-    QString writtenWith_;
-    ChallengeRowDelegate delegate_{rows_};
+    RecordRows<SavingsChallenge, ChallengeRowContent> rows_;
+    ChallengeRowDelegate delegate_{rows_.rows()};
     ToolRows* list_;
 };
 

@@ -17,7 +17,6 @@
 #include "services/GlobalPreferences.h"
 #include "services/MoneyText.h"
 #include "store/MoneyStore.h"
-#include "views/planning/KeyedRowList.h"
 #include "views/planning/ToolRows.h"
 #include "views/planning/ToolsStyle.h"
 
@@ -69,8 +68,8 @@ DebtsView::DebtsView(MoneyStore& store, QWidget* parent)
     list_->list()->setMeasuredAhead(tools_style::estimatedRowHeight);
     body()->addWidget(list_);
     connect(list_->list(), &PaintedList::buttonClicked, this, [this](const QString& key, const QString&) {
-        const auto it = rows_.constFind(key);
-        if (it != rows_.constEnd()) store_.settleDebt(it->debtId);
+        const auto it = rows_.rows().constFind(key);
+        if (it != rows_.rows().constEnd()) store_.settleDebt(it->debtId);
     });
     placeholder_ = new ContentUnavailableView(QStringLiteral("Долгов нет"), QStringLiteral("checkmark.seal"),
                                               QStringLiteral("И это прекрасно"));
@@ -85,8 +84,8 @@ PaintedList* DebtsView::rows() const { return list_->list(); }
 QStringList DebtsView::rowKeys() const { return list_->list()->rows(); }
 
 std::optional<DebtRowContent> DebtsView::row(int index) const {
-    const auto it = rows_.constFind(rowKeys().value(index));
-    if (it == rows_.constEnd()) return std::nullopt;
+    const auto it = rows_.rows().constFind(rowKeys().value(index));
+    if (it == rows_.rows().constEnd()) return std::nullopt;
     return *it;
 }
 
@@ -97,38 +96,15 @@ void DebtsView::redraw() {
     placeholder_->setVisible(debts.empty());
     const LedgerCalendar calendar = store_.calendar();
     const QDate today = calendar.localDate(store_.now());
-    QStringList ids;
-    ids.reserve(qsizetype(debts.size()));
-    for (const DebtRecord& debt : debts) ids.append(debt.id);
-    const QStringList keys = KeyedRowList::uniqueKeys(ids);
-    const QString writtenWith = today.toString(Qt::ISODate) + QChar(0) + QString::fromUtf8(store_.timeZone().id()) + QChar(0) +
-                                GlobalPreferences::currencyCode() + QChar(0) + GlobalPreferences::localeIdentifier() +
-                                QChar(0) + DateText::deviceLocaleName();
-    if (writtenWith != writtenWith_) sources_.clear();
-    writtenWith_ = writtenWith;
-    QHash<QString, DebtRowContent> next;
-    QHash<QString, DebtRecord> nextSources;
-    next.reserve(keys.size());
-    nextSources.reserve(keys.size());
-    QStringList changed;
-    for (qsizetype i = 0; i < keys.size(); ++i) {
-        const QString& key = keys[i];
-        const DebtRecord& debt = debts[std::size_t(i)];
-        const auto old = rows_.constFind(key);
-        const auto was = sources_.constFind(key);
-        if (old != rows_.constEnd() && was != sources_.constEnd() && *was == debt) {
-            next.insert(key, *old);
-        } else {
-            DebtRowContent row =
-                DebtRowContent::of(debt, today, debt.dueDate ? calendar.localDate(*debt.dueDate) : QDate());
-            if (old != rows_.constEnd() && !(*old == row)) changed << key;
-            next.insert(key, std::move(row));
-        }
-        nextSources.insert(key, debt);
-    }
-    rows_ = std::move(next);
-    sources_ = std::move(nextSources);
-    list_->setRows(keys, changed);
+    // Each row is written with the day (overdue or not), the time zone (the
+    // due day), the currency and the languages.
+    const QString context = today.toString(Qt::ISODate) + QChar(0) + QString::fromUtf8(store_.timeZone().id()) +
+                            QChar(0) + GlobalPreferences::currencyCode() + QChar(0) +
+                            GlobalPreferences::localeIdentifier() + QChar(0) + DateText::deviceLocaleName();
+    const QStringList changed = rows_.update(debts, context, [&](const DebtRecord& debt) {
+        return DebtRowContent::of(debt, today, debt.dueDate ? calendar.localDate(*debt.dueDate) : QDate());
+    });
+    list_->setRows(rows_.keys(), changed);
 }
 
 DebtEditorView::DebtEditorView(MoneyStore& store, QWidget* parent)

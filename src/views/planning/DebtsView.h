@@ -6,6 +6,7 @@
 
 #include "models/MoneyModels.h"
 #include "views/planning/DebtRows.h"
+#include "views/planning/RecordRows.h"
 #include "views/ledger/EditorForm.h"
 #include "views/planning/ToolScreen.h"
 
@@ -39,14 +40,8 @@ private:
     TextLabel* owedToMe_;
     TextLabel* iOwe_;
     ContentUnavailableView* placeholder_;
-    QHash<QString, DebtRowContent> rows_;  // by row key
-    // The debt each row was written from, by row key, and the day, time
-    // zone, currency and languages of that writing: while they stay, a row
-    // whose debt is unchanged keeps its texts (formatting money and days is
-    // the costly part of a row).
-    QHash<QString, DebtRecord> sources_;
-    QString writtenWith_;
-    DebtRowDelegate delegate_{rows_};
+    RecordRows<DebtRecord, DebtRowContent> rows_;
+    DebtRowDelegate delegate_{rows_.rows()};
     ToolRows* list_;
 };
 
