@@ -76,15 +76,9 @@ ChallengeRowDelegate::Layout ChallengeRowDelegate::layout(const ChallengeRowCont
 }
 
 const ChallengeRowDelegate::Measured* ChallengeRowDelegate::measured(const QString& id, int width) const {
-    const auto it = rows_.constFind(id);
-    if (it == rows_.constEnd()) return nullptr;
-    auto kept = measured_.find(id);
-    if (kept == measured_.end() || kept->width != width || !(kept->row == *it)) {
-        if (measured_.size() > 2 * rows_.size() + 64) measured_.clear();  // rows gone since
-        kept = measured_.insert(id, {width, *it, titleLine(*it, width), {}});
-        kept->layout = layout(*it, *kept->title, width);
-    }
-    return &*kept;
+    return measured_.find(id, width, titleLine, [this](const ChallengeRowContent& row, const TitleLine& title, int at) {
+        return layout(row, title, at);
+    });
 }
 
 int ChallengeRowDelegate::contentHeight(const QString& id, int width) const {

@@ -2,7 +2,6 @@
 
 #include <QDate>
 #include <QHash>
-#include <optional>
 
 #include "views/planning/ToolRows.h"
 
@@ -52,16 +51,9 @@ private:
         QSize buttonSize;  // empty without the step button
     };
     Layout layout(const ChallengeRowContent& row, const TitleLine& title, int width) const;
-    // A row's title line and layout, kept per row for its content and width:
-    // measuring, hit-testing and painting a row all read them.
-    struct Measured {
-        int width = -1;
-        ChallengeRowContent row;
-        std::optional<TitleLine> title;
-        Layout layout;
-    };
+    using Measured = MeasuredRows<ChallengeRowContent, Layout>::Measured;
     const Measured* measured(const QString& id, int width) const;
 
     const QHash<QString, ChallengeRowContent>& rows_;
-    mutable QHash<QString, Measured> measured_;
+    MeasuredRows<ChallengeRowContent, Layout> measured_{rows_};
 };

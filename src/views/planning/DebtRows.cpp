@@ -80,15 +80,9 @@ DebtRowDelegate::Layout DebtRowDelegate::layout(const DebtRowContent& row, const
 }
 
 const DebtRowDelegate::Measured* DebtRowDelegate::measured(const QString& id, int width) const {
-    const auto it = rows_.constFind(id);
-    if (it == rows_.constEnd()) return nullptr;
-    auto kept = measured_.find(id);
-    if (kept == measured_.end() || kept->width != width || !(kept->row == *it)) {
-        if (measured_.size() > 2 * rows_.size() + 64) measured_.clear();  // rows gone since
-        kept = measured_.insert(id, {width, *it, titleLine(*it, width), {}});
-        kept->layout = layout(*it, *kept->title, width);
-    }
-    return &*kept;
+    return measured_.find(id, width, titleLine, [this](const DebtRowContent& row, const TitleLine& title, int at) {
+        return layout(row, title, at);
+    });
 }
 
 int DebtRowDelegate::contentHeight(const QString& id, int width) const {

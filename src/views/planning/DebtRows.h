@@ -2,7 +2,6 @@
 
 #include <QDate>
 #include <QHash>
-#include <optional>
 
 #include "components/Theme.h"
 #include "views/planning/ToolRows.h"
@@ -51,16 +50,9 @@ private:
         QSize buttonSize;
     };
     Layout layout(const DebtRowContent& row, const TitleLine& title, int width) const;
-    // A row's title line and layout, kept per row for its content and width:
-    // measuring, hit-testing and painting a row all read them.
-    struct Measured {
-        int width = -1;
-        DebtRowContent row;
-        std::optional<TitleLine> title;
-        Layout layout;
-    };
+    using Measured = MeasuredRows<DebtRowContent, Layout>::Measured;
     const Measured* measured(const QString& id, int width) const;
 
     const QHash<QString, DebtRowContent>& rows_;
-    mutable QHash<QString, Measured> measured_;
+    MeasuredRows<DebtRowContent, Layout> measured_{rows_};
 };

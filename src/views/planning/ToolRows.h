@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QHash>
+#include <optional>
 #include <QStringList>
 #include <QWidget>
 
@@ -60,6 +61,43 @@ struct TitleLine {
     int symbolSize = 0, titleLeft = 0, width = 0;
     TextFit::TitleBesideAmount fit;
     int height = 0;
+};
+
+// What a tool's delegate measures of a row (its title line and the rest of
+// its layout), kept per row key for the row's content and width: measuring,
+// hit-testing and painting a row all read it.
+template <class Content, class Layout>
+class MeasuredRows {
+public:
+    struct Measured {
+        int width = -1;
+        Content row;
+        std::optional<TitleLine> title;
+        Layout layout;
+    };
+    // The delegate's rows by key.
+    explicit MeasuredRows(const QHash<QString, Content>& rows) : rows_(rows) {}
+
+    // The row's measures at `width`, made with `title(row, width)` and
+    // `layout(row, title, width)` when its content or the width changed;
+    // none for a key without a row.
+    template <class Title, class Lay>
+    const Measured* find(const QString& id, int width, Title title, Lay layout) const {
+        const auto it = rows_.constFind(id);
+        if (it == rows_.constEnd()) return nullptr;
+        auto kept = kept_.find(id);
+        if (kept == kept_.end() || kept->width != width || !(kept->row == *it)) {
+            if (kept_.size() > 2 * rows_.size() + 64) kept_.clear();  // rows gone since
+            kept = kept_.insert(id, {width, *it, title(*it, width), {}});
+            kept->layout = layout(*it, *kept->title, width);
+        }
+        return &*kept;
+    }
+    void clear() const { kept_.clear(); }
+
+private:
+    const QHash<QString, Content>& rows_;
+    mutable QHash<QString, Measured> kept_;
 };
 
 // A list tool's rows on one rounded panel under an optional header; the panel
