@@ -4,8 +4,9 @@
 // badges filter, picking another calendar day, and the wish list's, debts'
 // and challenges' redraw after one record published with setData (beside the
 // publication alone, with no screen open). Each timed step ends with
-// the window painted; the opens also report their ratio to the painted floor
-// at the ledger's number of transactions (vs_floor).
+// the window painted; the opens report their ratio to the painted floor's
+// open at the ledger's number of transactions, the redraws and the
+// publication alone theirs to its reset (vs_floor).
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -89,14 +90,17 @@ void redrawAfterContribution(benchmark::State& state) {
     GeneratedStore ledger(static_cast<int>(state.range(0)));
     Screen screen(*ledger.store, wishlist);
     MoneyStore& store = *ledger.store;
+    VersusFloor ratio(state, static_cast<int>(state.range(0)), VersusFloor::Against::reset);
     for (auto _ : state) {
         state.PauseTiming();
         MoneyData data = store.data();
         WishItem& wish = data.wishes->front();
         wish.savedAmount = wish.savedAmount + Decimal(1);
         state.ResumeTiming();
+        ratio.start();
         store.setData(std::move(data));
         screen.phone.redraw();
+        ratio.stop();
     }
 }
 
@@ -107,6 +111,7 @@ void redrawAfterOneRecord(benchmark::State& state, Tool tool) {
     GeneratedStore ledger(static_cast<int>(state.range(0)));
     Screen screen(*ledger.store, tool);
     MoneyStore& store = *ledger.store;
+    VersusFloor ratio(state, static_cast<int>(state.range(0)), VersusFloor::Against::reset);
     for (auto _ : state) {
         state.PauseTiming();
         MoneyData data = store.data();
@@ -123,8 +128,10 @@ void redrawAfterOneRecord(benchmark::State& state, Tool tool) {
             challenge.target = challenge.target + Decimal(1);
         }
         state.ResumeTiming();
+        ratio.start();
         store.setData(std::move(data));
         screen.phone.redraw();
+        ratio.stop();
     }
 }
 
@@ -134,14 +141,17 @@ void redrawAfterOneRecord(benchmark::State& state, Tool tool) {
 void publishWithoutScreen(benchmark::State& state) {
     GeneratedStore ledger(static_cast<int>(state.range(0)));
     MoneyStore& store = *ledger.store;
+    VersusFloor ratio(state, static_cast<int>(state.range(0)), VersusFloor::Against::reset);
     for (auto _ : state) {
         state.PauseTiming();
         MoneyData data = store.data();
         SavingsChallenge& challenge = data.challenges->front();
         challenge.target = challenge.target + Decimal(1);
         state.ResumeTiming();
+        ratio.start();
         store.setData(std::move(data));
         QCoreApplication::processEvents();
+        ratio.stop();
     }
 }
 
