@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QTimerEvent>
 #include <algorithm>
+#include <limits>
 
 #include "components/PaintedListAccessible.h"
 #include "components/Spinner.h"
@@ -75,6 +76,8 @@ void PaintedList::updateRow(const QString& id) {
     }
     otherTotals_.clear();
     measures_by_id_.remove(id);
+    // A row not measured yet is measured when it comes near.
+    if (index_.value(id) >= exactRows_) return dropGoneFocus();
     if (measuredHeight(id, laidWidth_) != laidHeight(index_.value(id))) layoutRows();
     dropGoneFocus();
     repaintRow(id);
@@ -114,18 +117,72 @@ int PaintedList::measuredHeight(const QString& id, int width) const {
 }
 
 void PaintedList::layoutRows() {
-    const int width = this->width();
     const int oldTotal = tops_.back();
-    tops_.resize(size_t(ids_.size()) + 1);
-    int y = 0;
-    for (int i = 0; i < ids_.size(); ++i) {
+    tops_.assign(size_t(ids_.size()) + 1, 0);
+    laidWidth_ = width();
+    exactRows_ = 0;
+    exactHeights_ = 0;
+    placeRows(aheadEstimate_ > 0 ? aheadBottom() : std::numeric_limits<int>::max());
+    // Measured in full, the totals at other widths stay: a new width changes no
+    // row's content. Measured ahead, they were estimated from the rows measured
+    // so far, which start again here.
+    if (aheadEstimate_ > 0) otherTotals_.clear();
+    if (tops_.back() != oldTotal) updateGeometry();
+}
+
+void PaintedList::placeRows(int bottom, int through) const {
+    const int count = int(ids_.size());
+    int y = tops_[size_t(exactRows_)];
+    int i = exactRows_;
+    for (; i < count && (i <= through || y <= bottom); ++i) {
         tops_[size_t(i)] = y;
-        y += measuredHeight(ids_.at(i), width) + (i + 1 < ids_.size() ? spacing_ : 0);
+        const int height = measuredHeight(ids_.at(i), laidWidth_);
+        exactHeights_ += height;
+        y += height + (i + 1 < count ? spacing_ : 0);
+    }
+    exactRows_ = i;
+    // The rest at the mean of the measured rows: nearer their sum than any fixed guess.
+    const int estimate = exactRows_ > 0 ? int(exactHeights_ / exactRows_) : aheadEstimate_;
+    for (; i < count; ++i) {
+        tops_[size_t(i)] = y;
+        y += estimate + (i + 1 < count ? spacing_ : 0);
     }
     tops_.back() = y;
-    // The totals at other widths stay: a new width changes no row's content.
-    laidWidth_ = width;
-    if (y != oldTotal) updateGeometry();
+}
+
+void PaintedList::measureDownTo(int bottom) const {
+    if (exactRows_ >= ids_.size() || tops_[size_t(exactRows_)] > bottom) return;
+    const int oldTotal = tops_.back();
+    placeRows(bottom);
+    if (tops_.back() == oldTotal) return;
+    otherTotals_.clear();
+    // The list's height follows; what is above the rows just measured stays put.
+    const_cast<PaintedList*>(this)->updateGeometry();
+}
+
+void PaintedList::measureThrough(int row) const {
+    if (row < exactRows_) return;
+    const int oldTotal = tops_.back();
+    placeRows(-1, row);
+    if (tops_.back() == oldTotal) return;
+    otherTotals_.clear();
+    const_cast<PaintedList*>(this)->updateGeometry();
+}
+
+int PaintedList::aheadBottom() const {
+    // Hidden, nothing is measured yet: the width may not be the one shown.
+    if (!isVisible()) return -1;
+    const QAbstractScrollArea* area = scrollArea();
+    const QWidget* view = area ? area->viewport() : window();
+    return mapFrom(view, QPoint(0, view->height())).y() + view->height();
+}
+
+void PaintedList::setMeasuredAhead(int estimate) {
+    if (aheadEstimate_ == estimate) return;
+    aheadEstimate_ = estimate;
+    otherTotals_.clear();
+    layoutRows();
+    update();
 }
 
 int PaintedList::laidHeight(int row) const {
@@ -139,20 +196,24 @@ int PaintedList::heightForWidth(int width) const {
     // A layout trying another width: the total is worked out once per width
     // and content, and the rows' own heights stay those of the list's width.
     if (const auto it = otherTotals_.constFind(width); it != otherTotals_.constEnd()) return *it;
-    int y = 0;
-    for (int i = 0; i < ids_.size(); ++i) {
+    // Measured lazily, the rows measured at the list's width are measured at
+    // this one too, and the rest count at their mean.
+    const int measured = aheadEstimate_ > 0 ? exactRows_ : int(ids_.size());
+    qint64 sum = 0;
+    for (int i = 0; i < measured; ++i) {
         const QString& id = ids_.at(i);
         const auto m = measures_by_id_.constFind(id);
         const bool busy = busy_.contains(id);
-        int height = 0;
         if (m != measures_by_id_.constEnd() && m->width == width && m->busy == busy) {
-            height = m->height;
+            sum += m->height;
         } else {
-            height = delegate_.rowHeight(id, width, busy);
+            sum += delegate_.rowHeight(id, width, busy);
             ++measures_;
         }
-        y += height + (i + 1 < ids_.size() ? spacing_ : 0);
     }
+    const int rest = int(ids_.size()) - measured;
+    if (rest > 0) sum += qint64(rest) * (measured > 0 ? sum / measured : aheadEstimate_);
+    const int y = int(sum) + (ids_.isEmpty() ? 0 : spacing_ * int(ids_.size() - 1));
     if (otherTotals_.size() > 8) otherTotals_.clear();
     otherTotals_.insert(width, y);
     return y;
@@ -169,7 +230,9 @@ void PaintedList::resizeEvent(QResizeEvent* event) {
 }
 
 int PaintedList::rowAt(int y) const {
-    if (ids_.isEmpty() || y < 0 || y >= tops_.back()) return -1;
+    if (ids_.isEmpty() || y < 0) return -1;
+    measureDownTo(y);
+    if (y >= tops_.back()) return -1;
     const auto it = std::upper_bound(tops_.begin(), tops_.end() - 1, y);
     const int row = int(it - tops_.begin()) - 1;
     if (row < 0) return -1;
@@ -180,12 +243,14 @@ int PaintedList::rowAt(int y) const {
 QRect PaintedList::rowRect(const QString& id) const {
     const int row = index_.value(id, -1);
     if (row < 0) return {};
+    measureThrough(row);
     return QRect(0, tops_[size_t(row)], laidWidth_, measuredHeight(id, laidWidth_));
 }
 
 // ---- buttons ----
 
 QList<PaintedButton> PaintedList::buttonsOf(int row) const {
+    measureThrough(row);
     const QString& id = ids_.at(row);
     const bool busy = busy_.contains(id);
     QList<PaintedButton> buttons = delegate_.buttons(id, laidWidth_, busy);
@@ -286,11 +351,14 @@ void PaintedList::setBusy(const QString& id, bool busy) {
     if (!index_.contains(id)) return;
     // A busy row may be taller (its spinner), so it is measured again.
     otherTotals_.clear();
-    if (measuredHeight(id, laidWidth_) != laidHeight(index_.value(id))) {
-        layoutRows();
-        update();
-    } else {
-        repaintRow(id);
+    // (A row not measured yet is measured when it comes near.)
+    if (index_.value(id) < exactRows_) {
+        if (measuredHeight(id, laidWidth_) != laidHeight(index_.value(id))) {
+            layoutRows();
+            update();
+        } else {
+            repaintRow(id);
+        }
     }
     updateSpinnerTimer();
 }
@@ -333,8 +401,11 @@ void PaintedList::changeEvent(QEvent* event) {
 
 void PaintedList::paintEvent(QPaintEvent* event) {
     if (ids_.isEmpty()) return;
-    QPainter p(this);
     const QRect exposed = event->rect();
+    // Rows coming into view, and a screen below them, are measured before
+    // anything is painted: the rows above them keep their places.
+    if (aheadEstimate_ > 0) measureDownTo(std::max(exposed.bottom(), aheadBottom()));
+    QPainter p(this);
     auto it = std::upper_bound(tops_.begin(), tops_.end() - 1, exposed.top());
     int row = std::max(0, int(it - tops_.begin()) - 1);
     for (; row < ids_.size() && tops_[size_t(row)] <= exposed.bottom(); ++row) {

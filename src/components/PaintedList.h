@@ -158,6 +158,15 @@ public:
     void setSpacing(int spacing);
     // A hairline in the middle of the space between each two rows.
     void setDividers(bool dividers);
+    // Rows measured as they come near: only the rows down to a screen below
+    // the visible part are measured, the rest count at the mean height of
+    // those (`estimate` before any is); a row is measured when it is painted,
+    // hit-tested or asked for. Off (0) by default: every row is measured.
+    // Rows are measured from the top down, so a correction only moves rows
+    // below those the user sees.
+    void setMeasuredAhead(int estimate);
+    // How many rows, from the top, are measured at the list's width now.
+    int measuredRows() const { return exactRows_; }
 
     // Leading actions show when a row is pushed right, trailing ones when it
     // is pushed left; the first of a side sits at the outer edge and is the
@@ -248,6 +257,14 @@ private:
 
     int measuredHeight(const QString& id, int width) const;
     void layoutRows();
+    // Measures rows from the first not measured on, at least through `row`
+    // and until a row starts below `bottom`, and places the rest at the
+    // estimate (rows measured lazily; otherwise every row is measured).
+    void placeRows(int bottom, int row = -1) const;
+    void measureDownTo(int bottom) const;  // lazily: rows starting at or above `bottom`
+    void measureThrough(int row) const;
+    // The bottom of what the user sees of the list, plus a screen (-1 while hidden).
+    int aheadBottom() const;
     int rowAt(int y) const;  // -1 outside every row
     int laidHeight(int row) const;
     QList<PaintedButton> buttonsOf(int row) const;  // in the list's coordinates, enabled as the rules say
@@ -275,7 +292,12 @@ private:
     QHash<QString, int> index_;
     mutable QHash<QString, Measure> measures_by_id_;
     mutable qint64 measures_ = 0;
-    std::vector<int> tops_;  // row tops at laidWidth_, plus the total height at the end
+    // Row tops at laidWidth_, plus the total height at the end; measured
+    // rows first, then (measured lazily) rows placed at the estimate.
+    mutable std::vector<int> tops_;
+    int aheadEstimate_ = 0;           // 0: every row is measured
+    mutable int exactRows_ = 0;       // rows from the top measured at laidWidth_
+    mutable qint64 exactHeights_ = 0;  // their heights' sum
     int laidWidth_ = -1;
     mutable QHash<int, int> otherTotals_;  // heightForWidth at widths other than laidWidth_
     int spacing_ = 0;

@@ -129,6 +129,65 @@ QFont shrunkToFit(const QString& text, const QFont& font, qreal width, qreal min
     return fitted;
 }
 
+TitleBesideAmount::TitleBesideAmount(const QString& title, const QFont& font, const QString& amount,
+                                     const QFont& amountFont, int width)
+    : titleFont(font) {
+    width = std::max(width, 2);
+    const int natural = std::min(QFontMetrics(amountFont).horizontalAdvance(amount) + 1, width - 1);
+    int widest = widestWord(title, titleFont);
+    // The title as last laid out at the current font (width -1: none yet).
+    int laidWidth = -1, laidLines = 0, laidHeight = 0;
+    const auto layOut = [&](int at) {
+        const WrappedText wrapped(title, titleFont, at);
+        laidWidth = at, laidLines = wrapped.lineCount(), laidHeight = wrapped.height();
+    };
+    const auto fits = [&](int at) {
+        if (widest > at) return false;
+        if (laidWidth != at) layOut(at);
+        return laidLines <= 2;
+    };
+    const auto settle = [&] {
+        titleWidth = width - amountWidth;
+        if (laidWidth != titleWidth) layOut(titleWidth);
+        titleLines = laidLines;
+        titleHeight = laidHeight;
+    };
+    // Most titles fit beside the whole amount.
+    if (fits(width - natural)) {
+        amountWidth = natural;
+        settle();
+        return;
+    }
+    // At its smallest size the amount still shows whole.
+    const int least =
+        std::min(natural, QFontMetrics(shrunkToFit(amount, amountFont, 0)).horizontalAdvance(amount) + 1);
+    if (!fits(width - least)) {
+        // Two lines are out of reach even beside the smallest amount: the
+        // title shrinks, down to its own smallest size.
+        const int full = fontSize(font);
+        const int smallest = std::max(1, static_cast<int>(std::ceil(full * kMinimumScale)));
+        for (int size = full - 1; size >= smallest && !fits(width - least); --size) {
+            setFontSize(titleFont, size);
+            widest = widestWord(title, titleFont);
+            laidWidth = -1;
+        }
+    }
+    if (fits(width - natural)) {
+        amountWidth = natural;
+    } else if (fits(width - least)) {
+        // The widest amount that leaves the title two lines.
+        int fitting = least, tooWide = natural;
+        while (tooWide - fitting > 1) {
+            const int middle = (fitting + tooWide) / 2;
+            (fits(width - middle) ? fitting : tooWide) = middle;
+        }
+        amountWidth = fitting;
+    } else {
+        amountWidth = least;
+    }
+    settle();
+}
+
 void drawOneLine(QPainter* painter, const QRectF& rect, const QString& text, const QFont& font,
                  Qt::Alignment alignment, qreal minimumScale, Qt::TextElideMode elide) {
     QString line = text;

@@ -63,6 +63,24 @@ int wrappedHeight(const QString& text, const QFont& font, int width);
 // never fits).
 QFont shrunkToFit(const QString& text, const QFont& font, qreal width, qreal minimumScale = kMinimumScale);
 
+// A record's title beside its amount on one line of `width` (the amount at the
+// trailing end, both sharing the width): the title wraps between words on up
+// to two lines. To give it room the amount shrinks first (down to its smallest
+// size, still whole); only when two lines beside the smallest amount cannot
+// hold the title does its font shrink too, to the largest size that two lines
+// hold, and the amount then takes what that title leaves. A title that needs
+// more than two lines even at its smallest size wraps on as many as it needs.
+// No word is ever split and no line cut.
+struct TitleBesideAmount {
+    TitleBesideAmount(const QString& title, const QFont& titleFont, const QString& amount, const QFont& amountFont,
+                      int width);
+    QFont titleFont;      // the title's size: smaller only when two lines at its own cannot hold it
+    int titleWidth = 0;   // the title's column, from the leading end
+    int amountWidth = 0;  // the amount's column at the trailing end (drawOneLine shrinks it to fit)
+    int titleLines = 0;
+    int titleHeight = 0;
+};
+
 // Draws one line of text in `rect` with shrunkToFit's font, elided when even
 // that is too wide. The painter's pen gives the colour.
 void drawOneLine(QPainter* painter, const QRectF& rect, const QString& text, const QFont& font,

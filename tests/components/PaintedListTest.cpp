@@ -468,6 +468,73 @@ TEST_F(PaintedListTest, BusyRowsGrowByTheirSpinnerAndPaintOnlyTheExposedRows) {
     EXPECT_TRUE(area.viewport()->rect().contains(inViewport));
 }
 
+TEST_F(PaintedListTest, MeasuredAheadMeasuresTheRowsInViewAndAScreenBelowAndTheRestAsTheyComeNear) {
+    // Rows of one to four lines, as records of a long tool list.
+    QStringList ids;
+    for (int i = 0; i < 1000; ++i) {
+        ids << "m" + QString::number(i);
+        delegate.rows.insert(ids.last(), Row{10 + (i % 4) * 30, i % 3 != 0});
+    }
+    QScrollArea area;
+    area.resize(300, 400);
+    area.setWidgetResizable(true);
+    auto* page = new QWidget;
+    auto* column = new QVBoxLayout(page);
+    column->setContentsMargins(0, 0, 0, 0);
+    auto* lazy = new PaintedList(delegate);
+    lazy->setSpacing(10);
+    lazy->setMeasuredAhead(70);
+    column->addWidget(lazy);
+    area.setWidget(page);
+    lazy->setRows(ids);
+    area.show();
+    settle();
+    paintedlist::paint(lazy);
+    // The same rows, every one measured, at the same width.
+    PaintedList every(delegate);
+    every.setSpacing(10);
+    every.resize(lazy->width(), 100);
+    every.setRows(ids);
+    const auto sameAsEvery = [&](const QString& id) { return lazy->rowRect(id) == every.rowRect(id); };
+
+    const int viewBottom = area.viewport()->height();
+    EXPECT_GT(lazy->measuredRows(), 0);
+    EXPECT_LT(lazy->measuredRows(), 40) << "a screen in view and one below, not a thousand rows";
+    EXPECT_LT(lazy->measureCount(), 120);
+    for (int i = 0; i < lazy->measuredRows() && every.rowRect(ids[i]).top() < viewBottom; ++i)
+        EXPECT_TRUE(sameAsEvery(ids[i])) << i;
+    EXPECT_EQ(lazy->height(), lazy->heightForWidth(lazy->width())) << "the page follows the estimate";
+
+    // A row far below changes: nothing is measured until it comes near.
+    const qint64 measured = lazy->measureCount();
+    delegate.rows["m900"].chars = 200;
+    every.updateRow("m900");
+    lazy->updateRow("m900");
+    EXPECT_EQ(lazy->measureCount(), measured);
+
+    // Scrolled halfway: the rows coming into view are measured before they
+    // are painted, and the rows above keep their places.
+    const QRect first = lazy->rowRect("m0");
+    area.verticalScrollBar()->setValue(area.verticalScrollBar()->maximum() / 2);
+    settle();
+    paintedlist::paint(lazy);
+    EXPECT_EQ(lazy->rowRect("m0"), first);
+    const int middle = lazy->mapFrom(area.viewport(), QPoint(5, viewBottom - 1)).y();
+    int inView = 0;
+    while (inView < 999 && every.rowRect(ids[inView + 1]).top() <= middle) ++inView;
+    EXPECT_GT(lazy->measuredRows(), inView) << "measured by painting, not by this test's asking";
+    EXPECT_TRUE(sameAsEvery(ids[inView]));
+    EXPECT_LT(lazy->measuredRows(), 1000);
+
+    // Hit-testing a row measures the rows down to it: the last button is
+    // where a fully measured list has it, and the list is as tall.
+    EXPECT_EQ(lazy->buttonRect("m999", "a"), every.buttonRect("m999", "a"));
+    EXPECT_EQ(lazy->buttonRect("m900", "a"), every.buttonRect("m900", "a"));
+    EXPECT_EQ(lazy->measuredRows(), 1000);
+    settle();
+    EXPECT_EQ(lazy->height(), every.heightForWidth(every.width()));
+}
+
 }  // namespace
 
 TEST_F(PaintedListTest, OutsideAScrollAreaAWindowKeepsItsSizeAndPaintsOnlyTheRowsInIt) {

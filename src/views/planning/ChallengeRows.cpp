@@ -59,41 +59,49 @@ QString ChallengeRowContent::symbol() const {
     return completed ? QStringLiteral("trophy.fill") : QStringLiteral("flag.fill");
 }
 
-ChallengeRowDelegate::Layout ChallengeRowDelegate::layout(const ChallengeRowContent& row, int width) const {
+ChallengeRowDelegate::Layout ChallengeRowDelegate::layout(const ChallengeRowContent& row, const TitleLine& title,
+                                                          int width) const {
     Layout l;
-    l.headerHeight = titleLine(row, width).height;
+    l.headerHeight = title.height;
     l.barTop = l.headerHeight + kSpacing;
     l.captionTop = l.barTop + kBarHeight + kSpacing;
-    l.captionHeight = TextFit::wrappedHeight(row.caption, captionFont(), width);
+    l.captionHeight = wrappedHeight(row.caption, captionFont(), width);
     l.height = l.captionTop + l.captionHeight;
     if (!row.step.isEmpty()) {
         l.buttonTop = l.height + kSpacing;
-        l.height = l.buttonTop + Button::faceSize(stepFace(row.step)).height();
+        l.buttonSize = Button::faceSize(stepFace(row.step));
+        l.height = l.buttonTop + l.buttonSize.height();
     }
     return l;
 }
 
+const ChallengeRowDelegate::Measured* ChallengeRowDelegate::measured(const QString& id, int width) const {
+    return measured_.find(id, width, titleLine, [this](const ChallengeRowContent& row, const TitleLine& title, int at) {
+        return layout(row, title, at);
+    });
+}
+
 int ChallengeRowDelegate::contentHeight(const QString& id, int width) const {
-    const auto it = rows_.constFind(id);
-    return it == rows_.constEnd() ? 0 : layout(*it, width).height;
+    const Measured* m = measured(id, width);
+    return m ? m->layout.height : 0;
 }
 
 QList<PaintedButton> ChallengeRowDelegate::contentButtons(const QString& id, int width) const {
-    const auto it = rows_.constFind(id);
-    if (it == rows_.constEnd() || it->step.isEmpty()) return {};
-    const QSize size = Button::faceSize(stepFace(it->step));
-    return {{kStep, QRect(0, layout(*it, width).buttonTop, std::min(size.width(), width), size.height()), it->step}};
+    const Measured* m = measured(id, width);
+    if (!m || m->row.step.isEmpty()) return {};
+    const QSize size = m->layout.buttonSize;
+    return {{kStep, QRect(0, m->layout.buttonTop, std::min(size.width(), width), size.height()), m->row.step}};
 }
 
 void ChallengeRowDelegate::paintContent(QPainter* p, const QString& id, const QRect& rect,
                                         const PaintedRowState& state) const {
-    const auto it = rows_.constFind(id);
-    if (it == rows_.constEnd()) return;
-    const ChallengeRowContent& row = *it;
-    const Layout l = layout(row, rect.width());
+    const Measured* m = measured(id, rect.width());
+    if (!m) return;
+    const ChallengeRowContent& row = m->row;
+    const Layout& l = m->layout;
     const Theme& theme = Theme::current();
     const QColor titleColor = theme.color(row.completed ? ColorRole::Yellow : ColorRole::Label);
-    titleLine(row, rect.width()).paint(p, rect.topLeft(), row.symbol(), titleColor, theme.color(ColorRole::Label));
+    m->title->paint(p, rect.topLeft(), row.symbol(), titleColor, theme.color(ColorRole::Label));
 
     // The bar as the kit's progress bar draws it.
     const QRectF bar(rect.left(), rect.top() + l.barTop, rect.width(), kBarHeight);

@@ -33,6 +33,11 @@ public:
 
     explicit ChallengeRowDelegate(const QHash<QString, ChallengeRowContent>& rows) : rows_(rows) {}
 
+    void forgetMeasurements() const override {
+        ToolRowDelegate::forgetMeasurements();
+        measured_.clear();
+    }
+
 protected:
     int contentHeight(const QString& id, int width) const override;
     QList<PaintedButton> contentButtons(const QString& id, int width) const override;
@@ -43,8 +48,12 @@ private:
     struct Layout {
         int headerHeight = 0;
         int barTop = 0, captionTop = 0, captionHeight = 0, buttonTop = 0, height = 0;
+        QSize buttonSize;  // empty without the step button
     };
-    Layout layout(const ChallengeRowContent& row, int width) const;
+    Layout layout(const ChallengeRowContent& row, const TitleLine& title, int width) const;
+    using Measured = MeasuredRows<ChallengeRowContent, Layout>::Measured;
+    const Measured* measured(const QString& id, int width) const;
 
     const QHash<QString, ChallengeRowContent>& rows_;
+    MeasuredRows<ChallengeRowContent, Layout> measured_{rows_};
 };

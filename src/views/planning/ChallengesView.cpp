@@ -13,7 +13,6 @@
 #include "components/TextLabel.h"
 #include "services/GlobalPreferences.h"
 #include "store/MoneyStore.h"
-#include "views/planning/KeyedRowList.h"
 #include "views/planning/ToolRows.h"
 #include "views/planning/ToolsStyle.h"
 
@@ -30,10 +29,12 @@ ChallengesView::ChallengesView(MoneyStore& store, QWidget* parent)
     list_ = new ToolRows(delegate_);
     list_->setObjectName(QStringLiteral("challengeList"));
     list_->list()->setObjectName(QStringLiteral("challengeRows"));
+    // A long list measures the challenges the user scrolls near, not all of them.
+    list_->list()->setMeasuredAhead(tools_style::estimatedRowHeight);
     body()->addWidget(list_);
     connect(list_->list(), &PaintedList::buttonClicked, this, [this](const QString& key, const QString&) {
-        const auto it = rows_.constFind(key);
-        if (it != rows_.constEnd()) store_.advanceChallenge(it->challengeId, Decimal(it->stepAmount));
+        const auto it = rows_.rows().constFind(key);
+        if (it != rows_.rows().constEnd()) store_.advanceChallenge(it->challengeId, Decimal(it->stepAmount));
     });
     addEditorButton([this] { return new ChallengeEditorView(store_); });
     redraw();
@@ -44,8 +45,8 @@ PaintedList* ChallengesView::rows() const { return list_->list(); }
 QStringList ChallengesView::rowKeys() const { return list_->list()->rows(); }
 
 std::optional<ChallengeRowContent> ChallengesView::row(int index) const {
-    const auto it = rows_.constFind(rowKeys().value(index));
-    if (it == rows_.constEnd()) return std::nullopt;
+    const auto it = rows_.rows().constFind(rowKeys().value(index));
+    if (it == rows_.rows().constEnd()) return std::nullopt;
     return *it;
 }
 
@@ -54,22 +55,13 @@ void ChallengesView::redraw() {
     const std::vector<SavingsChallenge> challenges = store_.challengesInUse();
     const LedgerCalendar calendar = store_.calendar();
     const QString currency = GlobalPreferences::currencyCode();
-    QStringList ids;
-    ids.reserve(qsizetype(challenges.size()));
-    for (const SavingsChallenge& c : challenges) ids.append(c.id);
-    const QStringList keys = KeyedRowList::uniqueKeys(ids);
-    QHash<QString, ChallengeRowContent> next;
-    next.reserve(keys.size());
-    QStringList changed;
-    for (qsizetype i = 0; i < keys.size(); ++i) {
-        const SavingsChallenge& c = challenges[std::size_t(i)];
-        ChallengeRowContent row = ChallengeRowContent::of(c, calendar.localDate(c.endDate), currency);
-        const auto old = rows_.constFind(keys[i]);
-        if (old != rows_.constEnd() && !(*old == row)) changed << keys[i];
-        next.insert(keys[i], std::move(row));
-    }
-    rows_ = std::move(next);
-    list_->setRows(keys, changed);
+    // Each row is written with the time zone (the end day), the currency and the language.
+    const QString context =
+        QString::fromUtf8(store_.timeZone().id()) + QChar(0) + currency + QChar(0) + DateText::deviceLocaleName();
+    const QStringList changed = rows_.update(challenges, context, [&](const SavingsChallenge& c) {
+        return ChallengeRowContent::of(c, calendar.localDate(c.endDate), currency);
+    });
+    list_->setRows(rows_.keys(), changed);
 }
 
 ChallengeEditorView::ChallengeEditorView(MoneyStore& store, QWidget* parent)

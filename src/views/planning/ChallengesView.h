@@ -6,6 +6,7 @@
 
 #include "models/MoneyModels.h"
 #include "views/planning/ChallengeRows.h"
+#include "views/planning/RecordRows.h"
 #include "views/ledger/EditorForm.h"
 #include "views/planning/ToolScreen.h"
 
@@ -31,8 +32,8 @@ public:
     std::optional<ChallengeRowContent> row(int index) const;
 
 private:
-    QHash<QString, ChallengeRowContent> rows_;  // by row key
-    ChallengeRowDelegate delegate_{rows_};
+    RecordRows<SavingsChallenge, ChallengeRowContent> rows_;
+    ChallengeRowDelegate delegate_{rows_.rows()};
     ToolRows* list_;
 };
 

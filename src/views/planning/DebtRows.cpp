@@ -62,44 +62,50 @@ DebtRowContent DebtRowContent::of(const DebtRecord& debt, QDate today, QDate due
     return row;
 }
 
-DebtRowDelegate::Layout DebtRowDelegate::layout(const DebtRowContent& row, int width) const {
+DebtRowDelegate::Layout DebtRowDelegate::layout(const DebtRowContent& row, const TitleLine& title, int width) const {
     Layout l;
-    l.headerHeight = titleLine(row, width).height;
+    l.headerHeight = title.height;
     l.detailTop = l.headerHeight + kSpacing;
-    l.detailHeight = TextFit::wrappedHeight(row.detail, detailFont(), width);
+    l.detailHeight = wrappedHeight(row.detail, detailFont(), width);
     int y = l.detailTop + l.detailHeight;
     if (!row.due.isEmpty()) {
         l.dueTop = y + kSpacing;
-        l.dueHeight = TextFit::wrappedHeight(row.due, dueFont(), width);
+        l.dueHeight = wrappedHeight(row.due, dueFont(), width);
         y = l.dueTop + l.dueHeight;
     }
     l.buttonTop = y + kSpacing;
-    l.height = l.buttonTop + Button::faceSize(settleFace()).height();
+    l.buttonSize = Button::faceSize(settleFace());
+    l.height = l.buttonTop + l.buttonSize.height();
     return l;
 }
 
+const DebtRowDelegate::Measured* DebtRowDelegate::measured(const QString& id, int width) const {
+    return measured_.find(id, width, titleLine, [this](const DebtRowContent& row, const TitleLine& title, int at) {
+        return layout(row, title, at);
+    });
+}
+
 int DebtRowDelegate::contentHeight(const QString& id, int width) const {
-    const auto it = rows_.constFind(id);
-    return it == rows_.constEnd() ? 0 : layout(*it, width).height;
+    const Measured* m = measured(id, width);
+    return m ? m->layout.height : 0;
 }
 
 QList<PaintedButton> DebtRowDelegate::contentButtons(const QString& id, int width) const {
-    const auto it = rows_.constFind(id);
-    if (it == rows_.constEnd()) return {};
-    const QSize size = Button::faceSize(settleFace());
-    return {{kSettle, QRect(0, layout(*it, width).buttonTop, std::min(size.width(), width), size.height()),
+    const Measured* m = measured(id, width);
+    if (!m) return {};
+    const QSize size = m->layout.buttonSize;
+    return {{kSettle, QRect(0, m->layout.buttonTop, std::min(size.width(), width), size.height()),
              QStringLiteral("Закрыть долг")}};
 }
 
 void DebtRowDelegate::paintContent(QPainter* p, const QString& id, const QRect& rect,
                                    const PaintedRowState& state) const {
-    const auto it = rows_.constFind(id);
-    if (it == rows_.constEnd()) return;
-    const DebtRowContent& row = *it;
-    const Layout l = layout(row, rect.width());
+    const Measured* m = measured(id, rect.width());
+    if (!m) return;
+    const DebtRowContent& row = m->row;
+    const Layout& l = m->layout;
     const Theme& theme = Theme::current();
-    titleLine(row, rect.width())
-        .paint(p, rect.topLeft(), row.symbol, theme.color(ColorRole::Label), theme.color(ColorRole::Label));
+    m->title->paint(p, rect.topLeft(), row.symbol, theme.color(ColorRole::Label), theme.color(ColorRole::Label));
     p->setPen(theme.color(ColorRole::SecondaryLabel));
     TextFit::WrappedText(row.detail, detailFont(), rect.width()).draw(p, QPointF(rect.left(), rect.top() + l.detailTop));
     if (!row.due.isEmpty()) {

@@ -32,6 +32,11 @@ public:
 
     explicit DebtRowDelegate(const QHash<QString, DebtRowContent>& rows) : rows_(rows) {}
 
+    void forgetMeasurements() const override {
+        ToolRowDelegate::forgetMeasurements();
+        measured_.clear();
+    }
+
 protected:
     int contentHeight(const QString& id, int width) const override;
     QList<PaintedButton> contentButtons(const QString& id, int width) const override;
@@ -42,8 +47,12 @@ private:
     struct Layout {
         int headerHeight = 0;
         int detailTop = 0, detailHeight = 0, dueTop = 0, dueHeight = 0, buttonTop = 0, height = 0;
+        QSize buttonSize;
     };
-    Layout layout(const DebtRowContent& row, int width) const;
+    Layout layout(const DebtRowContent& row, const TitleLine& title, int width) const;
+    using Measured = MeasuredRows<DebtRowContent, Layout>::Measured;
+    const Measured* measured(const QString& id, int width) const;
 
     const QHash<QString, DebtRowContent>& rows_;
+    MeasuredRows<DebtRowContent, Layout> measured_{rows_};
 };

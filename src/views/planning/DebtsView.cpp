@@ -14,9 +14,9 @@
 #include "components/TextFit.h"
 #include "components/TextLabel.h"
 #include "components/Toggle.h"
+#include "services/GlobalPreferences.h"
 #include "services/MoneyText.h"
 #include "store/MoneyStore.h"
-#include "views/planning/KeyedRowList.h"
 #include "views/planning/ToolRows.h"
 #include "views/planning/ToolsStyle.h"
 
@@ -64,10 +64,12 @@ DebtsView::DebtsView(MoneyStore& store, QWidget* parent)
     list_ = new ToolRows(delegate_, QStringLiteral("Открытые долги"));
     list_->setObjectName(QStringLiteral("debtList"));
     list_->list()->setObjectName(QStringLiteral("debtRows"));
+    // A long list measures the debts the user scrolls near, not all of them.
+    list_->list()->setMeasuredAhead(tools_style::estimatedRowHeight);
     body()->addWidget(list_);
     connect(list_->list(), &PaintedList::buttonClicked, this, [this](const QString& key, const QString&) {
-        const auto it = rows_.constFind(key);
-        if (it != rows_.constEnd()) store_.settleDebt(it->debtId);
+        const auto it = rows_.rows().constFind(key);
+        if (it != rows_.rows().constEnd()) store_.settleDebt(it->debtId);
     });
     placeholder_ = new ContentUnavailableView(QStringLiteral("Долгов нет"), QStringLiteral("checkmark.seal"),
                                               QStringLiteral("И это прекрасно"));
@@ -82,8 +84,8 @@ PaintedList* DebtsView::rows() const { return list_->list(); }
 QStringList DebtsView::rowKeys() const { return list_->list()->rows(); }
 
 std::optional<DebtRowContent> DebtsView::row(int index) const {
-    const auto it = rows_.constFind(rowKeys().value(index));
-    if (it == rows_.constEnd()) return std::nullopt;
+    const auto it = rows_.rows().constFind(rowKeys().value(index));
+    if (it == rows_.rows().constEnd()) return std::nullopt;
     return *it;
 }
 
@@ -94,23 +96,15 @@ void DebtsView::redraw() {
     placeholder_->setVisible(debts.empty());
     const LedgerCalendar calendar = store_.calendar();
     const QDate today = calendar.localDate(store_.now());
-    QStringList ids;
-    ids.reserve(qsizetype(debts.size()));
-    for (const DebtRecord& debt : debts) ids.append(debt.id);
-    const QStringList keys = KeyedRowList::uniqueKeys(ids);
-    QHash<QString, DebtRowContent> next;
-    next.reserve(keys.size());
-    QStringList changed;
-    for (qsizetype i = 0; i < keys.size(); ++i) {
-        const DebtRecord& debt = debts[std::size_t(i)];
-        DebtRowContent row =
-            DebtRowContent::of(debt, today, debt.dueDate ? calendar.localDate(*debt.dueDate) : QDate());
-        const auto old = rows_.constFind(keys[i]);
-        if (old != rows_.constEnd() && !(*old == row)) changed << keys[i];
-        next.insert(keys[i], std::move(row));
-    }
-    rows_ = std::move(next);
-    list_->setRows(keys, changed);
+    // Each row is written with the day (overdue or not), the time zone (the
+    // due day), the currency and the languages.
+    const QString context = today.toString(Qt::ISODate) + QChar(0) + QString::fromUtf8(store_.timeZone().id()) +
+                            QChar(0) + GlobalPreferences::currencyCode() + QChar(0) +
+                            GlobalPreferences::localeIdentifier() + QChar(0) + DateText::deviceLocaleName();
+    const QStringList changed = rows_.update(debts, context, [&](const DebtRecord& debt) {
+        return DebtRowContent::of(debt, today, debt.dueDate ? calendar.localDate(*debt.dueDate) : QDate());
+    });
+    list_->setRows(rows_.keys(), changed);
 }
 
 DebtEditorView::DebtEditorView(MoneyStore& store, QWidget* parent)

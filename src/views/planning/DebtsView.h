@@ -6,6 +6,7 @@
 
 #include "models/MoneyModels.h"
 #include "views/planning/DebtRows.h"
+#include "views/planning/RecordRows.h"
 #include "views/ledger/EditorForm.h"
 #include "views/planning/ToolScreen.h"
 
@@ -39,8 +40,8 @@ private:
     TextLabel* owedToMe_;
     TextLabel* iOwe_;
     ContentUnavailableView* placeholder_;
-    QHash<QString, DebtRowContent> rows_;  // by row key
-    DebtRowDelegate delegate_{rows_};
+    RecordRows<DebtRecord, DebtRowContent> rows_;
+    DebtRowDelegate delegate_{rows_.rows()};
     ToolRows* list_;
 };
 

@@ -50,59 +50,6 @@ void ToolRowDelegate::paintRow(QPainter* painter, const QString& id, const QRect
     paintContent(painter, id, rect.adjusted(0, kPadding, 0, -kPadding), state);
 }
 
-TwoLineTitle::TwoLineTitle(const QString& text, const QFont& base, int width) : font(base) {
-    const int smallest = std::max(1, int(base.pixelSize() * TextFit::kMinimumScale));
-    for (;;) {
-        const TextFit::WrappedText wrapped(text, font, width);
-        const bool fits = wrapped.lineCount() <= 2 && TextFit::widestWord(text, font) <= width;
-        if (fits || font.pixelSize() <= smallest) {
-            lines = wrapped.lines();
-            break;
-        }
-        font.setPixelSize(font.pixelSize() - 1);
-    }
-    if (lines.size() > 2) {
-        // Even the smallest size needs three lines: the second keeps what it can.
-        const QString rest = lines.mid(1).join(QLatin1Char(' '));
-        lines = {lines.first(), QFontMetrics(font).elidedText(rest, Qt::ElideRight, width)};
-    }
-    height = int(lines.size()) * QFontMetrics(font).height();
-}
-
-void TwoLineTitle::draw(QPainter* painter, const QPoint& topLeft) const {
-    painter->save();
-    painter->setFont(font);
-    const QFontMetrics metrics(font);
-    int y = topLeft.y();
-    for (const QString& line : lines) {
-        painter->drawText(QPoint(topLeft.x(), y + metrics.ascent()), line);
-        y += metrics.height();
-    }
-    painter->restore();
-}
-
-int trailingAmountWidth(const QString& amount, const QFont& amountFont, const QString& title,
-                        const QFont& titleFont, int width) {
-    const int natural = std::min(QFontMetrics(amountFont).horizontalAdvance(amount) + 1, width);
-    // At the smallest size the amount still shows whole: it is elided only past that.
-    const QFont smallestFont = TextFit::shrunkToFit(amount, amountFont, 0);
-    const int smallest = std::min(natural, QFontMetrics(smallestFont).horizontalAdvance(amount) + 1);
-    const int widestWord = TextFit::widestWord(title, titleFont);
-    const auto titleFits = [&](int titleWidth) {
-        return titleWidth > 0 && widestWord <= titleWidth &&
-               TextFit::WrappedText(title, titleFont, titleWidth).lineCount() <= 2;
-    };
-    if (titleFits(width - natural)) return natural;
-    if (!titleFits(width - smallest)) return smallest;
-    // The widest amount that leaves the title two lines at its size.
-    int fits = smallest, tooWide = natural;
-    while (tooWide - fits > 1) {
-        const int middle = (fits + tooWide) / 2;
-        (titleFits(width - middle) ? fits : tooWide) = middle;
-    }
-    return fits;
-}
-
 namespace {
 constexpr int kSymbolGap = 6;  // as a symbol label's
 
@@ -111,28 +58,27 @@ int titleLineWidth(int symbolSize, int width) {
 }
 }  // namespace
 
-TitleLine::TitleLine(const QString& titleText, const QFont& titleFont, const QString& trailingText,
+TitleLine::TitleLine(const QString& title, const QFont& titleFont, const QString& trailingText,
                      const QFont& trailingTextFont, int symbol, int lineWidth)
-    : trailing(trailingText),
+    : titleText(title),
+      trailing(trailingText),
       trailingFont(trailingTextFont),
       symbolSize(symbol),
       titleLeft(symbol + kSymbolGap),
       width(lineWidth),
-      trailingWidth(trailingAmountWidth(trailingText, trailingTextFont, titleText, titleFont,
-                                        titleLineWidth(symbol, lineWidth))),
-      title(titleText, titleFont, std::max(titleLineWidth(symbol, lineWidth) - trailingWidth, 1)),
-      height(std::max({title.height, symbol, QFontMetrics(trailingTextFont).height()})) {}
+      fit(title, titleFont, trailingText, trailingTextFont, titleLineWidth(symbol, lineWidth)),
+      height(std::max({fit.titleHeight, symbol, QFontMetrics(trailingTextFont).height()})) {}
 
 void TitleLine::paint(QPainter* p, const QPoint& topLeft, const QString& symbol, const QColor& titleColor,
                       const QColor& trailingColor) const {
     // The symbol is centred on the title's first line.
-    const int firstLine = QFontMetrics(title.font).height();
+    const int firstLine = QFontMetrics(fit.titleFont).height();
     p->drawPixmap(QRect(topLeft.x(), topLeft.y() + (firstLine - symbolSize) / 2, symbolSize, symbolSize),
                   Symbols::pixmap(symbol, symbolSize, titleColor, p->device()->devicePixelRatioF()));
     p->setPen(titleColor);
-    title.draw(p, QPoint(topLeft.x() + titleLeft, topLeft.y()));
+    TextFit::WrappedText(titleText, fit.titleFont, fit.titleWidth).draw(p, QPointF(topLeft.x() + titleLeft, topLeft.y()));
     p->setPen(trailingColor);
-    TextFit::drawOneLine(p, QRect(topLeft.x() + width - trailingWidth, topLeft.y(), trailingWidth,
+    TextFit::drawOneLine(p, QRect(topLeft.x() + width - fit.amountWidth, topLeft.y(), fit.amountWidth,
                                   QFontMetrics(trailingFont).height()),
                          trailing, trailingFont, Qt::AlignRight | Qt::AlignVCenter);
 }

@@ -2,10 +2,12 @@
 
 #include <QFont>
 #include <QHash>
+#include <optional>
 #include <QStringList>
 #include <QWidget>
 
 #include "components/PaintedList.h"
+#include "components/TextFit.h"
 
 class Card;
 
@@ -42,25 +44,9 @@ private:
     mutable QHash<QString, int> widest_;   // by font and text
 };
 
-// A record title beside its amount: wrapped between words on at most two
-// lines, made smaller when two lines at its size are not enough, the rest of
-// the second line elided only when even the smallest size cannot hold it.
-struct TwoLineTitle {
-    TwoLineTitle(const QString& text, const QFont& font, int width);
-    QFont font;
-    QStringList lines;
-    int height = 0;
-    void draw(QPainter* painter, const QPoint& topLeft) const;
-};
-
-// The width an amount takes at the trailing end of a title line of `width`:
-// its natural width when the title fits beside it on two lines; otherwise the
-// amount shrinks first (down to its smallest scale) until the title does.
-int trailingAmountWidth(const QString& amount, const QFont& amountFont, const QString& title,
-                        const QFont& titleFont, int width);
-
-// The first line of a tool's row: a symbol, the title in two lines at most,
-// and a trailing text (an amount, a percentage) that shrinks first.
+// The first line of a tool's row: a symbol, then the title beside a trailing
+// text (an amount, a percentage) by TextFit's rule: the title wraps on two
+// lines at most, and the trailing text shrinks first.
 struct TitleLine {
     TitleLine(const QString& title, const QFont& titleFont, const QString& trailing, const QFont& trailingFont,
               int symbolSize, int width);
@@ -69,11 +55,49 @@ struct TitleLine {
     void paint(QPainter* painter, const QPoint& topLeft, const QString& symbol, const QColor& titleColor,
                const QColor& trailingColor) const;
 
+    QString titleText;
     QString trailing;
     QFont trailingFont;
-    int symbolSize = 0, titleLeft = 0, width = 0, trailingWidth = 0;
-    TwoLineTitle title;
+    int symbolSize = 0, titleLeft = 0, width = 0;
+    TextFit::TitleBesideAmount fit;
     int height = 0;
+};
+
+// What a tool's delegate measures of a row (its title line and the rest of
+// its layout), kept per row key for the row's content and width: measuring,
+// hit-testing and painting a row all read it.
+template <class Content, class Layout>
+class MeasuredRows {
+public:
+    struct Measured {
+        int width = -1;
+        Content row;
+        std::optional<TitleLine> title;
+        Layout layout;
+    };
+    // The delegate's rows by key.
+    explicit MeasuredRows(const QHash<QString, Content>& rows) : rows_(rows) {}
+
+    // The row's measures at `width`, made with `title(row, width)` and
+    // `layout(row, title, width)` when its content or the width changed;
+    // none for a key without a row.
+    template <class Title, class Lay>
+    const Measured* find(const QString& id, int width, Title title, Lay layout) const {
+        const auto it = rows_.constFind(id);
+        if (it == rows_.constEnd()) return nullptr;
+        auto kept = kept_.find(id);
+        if (kept == kept_.end() || kept->width != width || !(kept->row == *it)) {
+            if (kept_.size() > 2 * rows_.size() + 64) kept_.clear();  // rows gone since
+            kept = kept_.insert(id, {width, *it, title(*it, width), {}});
+            kept->layout = layout(*it, *kept->title, width);
+        }
+        return &*kept;
+    }
+    void clear() const { kept_.clear(); }
+
+private:
+    const QHash<QString, Content>& rows_;
+    mutable QHash<QString, Measured> kept_;
 };
 
 // A list tool's rows on one rounded panel under an optional header; the panel

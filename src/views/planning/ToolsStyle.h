@@ -12,6 +12,8 @@ inline constexpr int challengeRowSpacing = 8;
 inline constexpr int recurringLineSpacing = 4;
 inline constexpr int buttonGap = 8;  // between the small buttons of a row
 inline constexpr int placeholderPadding = 32;
+// A record's row height counted before any row of the list is measured.
+inline constexpr int estimatedRowHeight = 110;
 
 inline constexpr int badgeColumnMinimum = 155;
 inline constexpr int badgeGridSpacing = 12;

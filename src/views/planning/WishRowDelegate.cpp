@@ -40,11 +40,6 @@ const Contribution kContributions[] = {{WishRowDelegate::kPlus10, "+10"},
                                        {WishRowDelegate::kPlus50, "+50"},
                                        {WishRowDelegate::kToGoal, "До цели"}};
 
-// The title fits: no word elided and at most two lines.
-bool titleFits(const QString& title, const QFont& font, int width, int widestWord) {
-    return width >= widestWord && TextFit::WrappedText(title, font, width).lineCount() <= 2;
-}
-
 }  // namespace
 
 double WishRowContent::savedShare(const WishItem& wish) {
@@ -67,45 +62,20 @@ WishRowContent WishRowContent::of(const WishItem& wish) {
     return c;
 }
 
-WishRowDelegate::Layout WishRowDelegate::measure(const WishItem& wish, int width) const {
-    const WishRowContent c = WishRowContent::of(wish);
+WishRowDelegate::Layout WishRowDelegate::measure(const WishRowContent& c, int width) const {
     Layout l;
     const QFont title = titleFont();
     l.symbolSize = Symbols::sizeForText(Theme::pointSize(TextStyle::Headline));
     l.titleLeft = l.symbolSize + kSymbolGap;
-    // Title and price share what the symbol leaves; the price gives way
-    // first (down to the smallest size it may take), then the title wraps
-    // onto more lines rather than losing a word.
-    const int room = std::max(width - l.titleLeft - tools_style::buttonGap, 2);
-    const int priceNatural = QFontMetrics(priceFont()).horizontalAdvance(c.price) + 1;
-    // The price at the smallest size it may take, still whole.
-    const int priceLeast = std::min(
-        QFontMetrics(TextFit::shrunkToFit(c.price, priceFont(), 1)).horizontalAdvance(c.price) + 1, priceNatural);
-    const int widest = TextFit::widestWord(c.title, title);
-    int titleWidth = std::max(room - priceNatural, 1);
-    if (!titleFits(c.title, title, titleWidth, widest)) {
-        const int most = std::max(room - priceLeast, 1);
-        if (titleFits(c.title, title, most, widest)) {
-            int low = titleWidth + 1, high = most;  // the narrowest title width that fits
-            while (low < high) {
-                const int mid = (low + high) / 2;
-                if (titleFits(c.title, title, mid, widest))
-                    high = mid;
-                else
-                    low = mid + 1;
-            }
-            titleWidth = high;
-        } else {
-            // Two lines are out of reach: the title takes more, and the price
-            // gives way only as far as the longest word needs.
-            titleWidth = std::clamp(widest, titleWidth, most);
-        }
-    }
-    l.titleWidth = titleWidth;
-    l.priceWidth = std::max(room - titleWidth, 1);
-    const TextFit::WrappedText wrapped(c.title, title, titleWidth);
-    l.titleLines = wrapped.lineCount();
-    l.titleHeight = wrapped.height();
+    // Title and price share what the symbol leaves, by the kit's rule for a
+    // title beside its amount.
+    const TextFit::TitleBesideAmount fit(c.title, title, c.price, priceFont(),
+                                         std::max(width - l.titleLeft - tools_style::buttonGap, 2));
+    l.titleFont = fit.titleFont;
+    l.titleWidth = fit.titleWidth;
+    l.priceWidth = fit.amountWidth;
+    l.titleLines = fit.titleLines;
+    l.titleHeight = fit.titleHeight;
     const int header = std::max({l.titleHeight, l.symbolSize, QFontMetrics(priceFont()).height()});
     l.barTop = header + tools_style::wishRowSpacing;
     l.captionTop = l.barTop + kBarHeight + tools_style::wishRowSpacing;
@@ -127,27 +97,38 @@ WishRowDelegate::Layout WishRowDelegate::measure(const WishItem& wish, int width
     return l;
 }
 
-WishRowDelegate::Layout WishRowDelegate::layout(const QString& id, int width) const {
+const WishRowDelegate::Cached* WishRowDelegate::measured(const QString& id, int width) const {
     const auto it = wishes_.constFind(id);
-    if (it == wishes_.constEnd()) return {};
+    if (it == wishes_.constEnd()) return nullptr;
     Cached& cached = layouts_[id];
-    if (cached.width != width || !(cached.wish == *it) || cached.currency != currency_)
-        cached = {width, *it, currency_, measure(*it, width)};
-    return cached.layout;
+    if (cached.width != width || !(cached.wish == *it) || cached.currency != currency_) {
+        cached = {width, *it, currency_, WishRowContent::of(*it), {}};
+        cached.layout = measure(cached.content, width);
+    }
+    return &cached;
 }
 
-int WishRowDelegate::rowHeight(const QString& id, int width, bool) const { return layout(id, width).height; }
+WishRowDelegate::Layout WishRowDelegate::layout(const QString& id, int width) const {
+    const Cached* cached = measured(id, width);
+    return cached ? cached->layout : Layout{};
+}
+
+int WishRowDelegate::rowHeight(const QString& id, int width, bool) const {
+    const Cached* cached = measured(id, width);
+    return cached ? cached->layout.height : 0;
+}
 
 QList<PaintedButton> WishRowDelegate::buttons(const QString& id, int width, bool) const {
-    return layout(id, width).buttons;
+    const Cached* cached = measured(id, width);
+    return cached ? cached->layout.buttons : QList<PaintedButton>{};
 }
 
 void WishRowDelegate::paintRow(QPainter* p, const QString& id, const QRect& rect,
                                const PaintedRowState& state) const {
-    const auto it = wishes_.constFind(id);
-    if (it == wishes_.constEnd()) return;
-    const WishRowContent c = WishRowContent::of(*it);
-    const Layout l = layout(id, rect.width());
+    const Cached* cached = measured(id, rect.width());
+    if (!cached) return;
+    const WishRowContent& c = cached->content;
+    const Layout& l = cached->layout;
     const Theme& theme = Theme::current();
     const QColor tint = theme.color(c.tint);
     const int top = rect.top();
@@ -155,7 +136,7 @@ void WishRowDelegate::paintRow(QPainter* p, const QString& id, const QRect& rect
     p->drawPixmap(rect.left(), top + (l.titleHeight - l.symbolSize) / 2,
                   Symbols::pixmap(c.symbol, l.symbolSize, tint, p->device()->devicePixelRatioF()));
     p->setPen(tint);
-    TextFit::WrappedText(c.title, titleFont(), l.titleWidth).draw(p, QPointF(rect.left() + l.titleLeft, top));
+    TextFit::WrappedText(c.title, l.titleFont, l.titleWidth).draw(p, QPointF(rect.left() + l.titleLeft, top));
     p->setPen(theme.color(ColorRole::Label));
     TextFit::drawOneLine(p, QRect(rect.right() + 1 - l.priceWidth, top, l.priceWidth, QFontMetrics(priceFont()).height()),
                          c.price, priceFont(), Qt::AlignRight | Qt::AlignTop);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QHash>
 #include <QString>
 
@@ -49,6 +50,7 @@ public:
     // Where the title and price go at a width (for the fit tests).
     struct Layout {
         int symbolSize = 0;
+        QFont titleFont;  // smaller than the headline only for a title two lines cannot hold
         int titleLeft = 0, titleWidth = 0, titleHeight = 0, titleLines = 0;
         int priceWidth = 0;
         int barTop = 0, captionTop = 0, captionHeight = 0;
@@ -59,13 +61,17 @@ public:
     Layout layout(const QString& id, int width) const;
 
 private:
+    // A row's texts and layout, kept per row for its wish, currency and
+    // width: measuring, hit-testing and painting a row all read them.
     struct Cached {
         int width = -1;
         WishItem wish;
         QString currency;
+        WishRowContent content;
         Layout layout;
     };
-    Layout measure(const WishItem& wish, int width) const;
+    Layout measure(const WishRowContent& content, int width) const;
+    const Cached* measured(const QString& id, int width) const;
 
     const QHash<QString, WishItem>& wishes_;
     QString currency_;

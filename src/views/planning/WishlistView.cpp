@@ -7,7 +7,6 @@
 #include "services/MoneyText.h"
 #include "store/MoneyMath.h"
 #include "store/MoneyStore.h"
-#include "views/planning/KeyedRowList.h"
 #include "views/planning/ToolsStyle.h"
 
 WishlistView::WishlistView(MoneyStore& store, QWidget* parent)
@@ -24,12 +23,14 @@ WishlistView::WishlistView(MoneyStore& store, QWidget* parent)
     // A hairline halfway between two rows, each row padded as a list row.
     list_->setSpacing(2 * tools_style::listRowPadding + 1);
     list_->setDividers(true);
+    // A long list measures the wishes the user scrolls near, not all of them.
+    list_->setMeasuredAhead(tools_style::estimatedRowHeight);
     list_->setSwipeActions({}, {{kDelete, QStringLiteral("Удалить"), QStringLiteral("trash"), ColorRole::Red}});
     panel_->addWidget(list_);
     connect(list_, &PaintedList::buttonClicked, this, &WishlistView::contribute);
     connect(list_, &PaintedList::swipeActionTriggered, this, [this](const QString& key, const QString& action) {
-        const auto it = wishes_.constFind(key);
-        if (action == kDelete && it != wishes_.constEnd()) store_.deleteWish(it->id);
+        const auto it = wishes_.rows().constFind(key);
+        if (action == kDelete && it != wishes_.rows().constEnd()) store_.deleteWish(it->id);
     });
     body()->addWidget(placeholder_);
     body()->addWidget(panel_);
@@ -38,14 +39,14 @@ WishlistView::WishlistView(MoneyStore& store, QWidget* parent)
 }
 
 std::optional<WishRowContent> WishlistView::row(int index) const {
-    const auto it = wishes_.constFind(rowKey(index));
-    if (it == wishes_.constEnd()) return std::nullopt;
+    const auto it = wishes_.rows().constFind(rowKey(index));
+    if (it == wishes_.rows().constEnd()) return std::nullopt;
     return WishRowContent::of(*it);
 }
 
 void WishlistView::contribute(const QString& key, const QString& button) {
-    const auto row = wishes_.constFind(key);
-    if (row == wishes_.constEnd() || !store_.data().wishes) return;
+    const auto row = wishes_.rows().constFind(key);
+    if (row == wishes_.rows().constEnd() || !store_.data().wishes) return;
     // The wish as it is now: another tap or tab may have changed it since
     // this row was drawn.
     const WishItem* wish = nullptr;
@@ -63,21 +64,8 @@ void WishlistView::redraw() {
     const std::vector<WishItem>& wishes = store_.data().wishes ? *store_.data().wishes : none;
     placeholder_->setVisible(wishes.empty());
     panel_->setVisible(!wishes.empty());
-    QStringList ids;
-    ids.reserve(qsizetype(wishes.size()));
-    for (const WishItem& wish : wishes) ids.append(wish.id);
-    const QStringList keys = KeyedRowList::uniqueKeys(ids);
-    QHash<QString, WishItem> next;
-    next.reserve(keys.size());
-    QStringList changed;
-    for (qsizetype i = 0; i < keys.size(); ++i) {
-        const WishItem& wish = wishes[std::size_t(i)];
-        const auto old = wishes_.constFind(keys.at(i));
-        if (old == wishes_.constEnd() || !(*old == wish)) changed << keys.at(i);
-        next.insert(keys.at(i), wish);
-    }
-    wishes_ = std::move(next);
-    if (keys != list_->rows()) list_->setRows(keys);
+    const QStringList changed = wishes_.update(wishes, {}, [](const WishItem& wish) { return wish; });
+    if (wishes_.keys() != list_->rows()) list_->setRows(wishes_.keys());
     // Every amount is written in the currency: a new one changes every row.
     const QString currency = GlobalPreferences::currencyCode();
     if (currency != delegate_.currencyCode()) {

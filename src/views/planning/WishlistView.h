@@ -8,6 +8,7 @@
 #include "components/PaintedList.h"
 #include "models/MoneyModels.h"
 #include "views/ledger/EditorForm.h"
+#include "views/planning/RecordRows.h"
 #include "views/planning/ToolScreen.h"
 #include "views/planning/WishRowDelegate.h"
 
@@ -37,8 +38,8 @@ public:
 private:
     void contribute(const QString& key, const QString& button);
 
-    QHash<QString, WishItem> wishes_;  // by row key
-    WishRowDelegate delegate_{wishes_};
+    RecordRows<WishItem, WishItem> wishes_;  // a row shows its wish
+    WishRowDelegate delegate_{wishes_.rows()};
     ContentUnavailableView* placeholder_;
     Card* panel_;
     PaintedList* list_;

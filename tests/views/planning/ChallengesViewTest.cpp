@@ -107,6 +107,17 @@ TEST_F(ChallengesTest, AStepMeasuresOnlyItsOwnRowAgain) {
     EXPECT_EQ(view.rows()->measureCount(), before + 1);
 }
 
+TEST_F(ChallengesTest, ANewCurrencyWritesTheRowsAgainThoughNoChallengeChanged) {
+    ChallengesView& view = show<ChallengesView>(withChallenge(challenge(ChallengeKind::saving, "0", "500")));
+    EXPECT_EQ(view.row(0)->step, "Добавить 50 CNY");
+    const std::vector<SavingsChallenge> stored = *store->data().challenges;
+    setPreference("currencyCode", "EUR");
+    settle();
+    EXPECT_EQ(*store->data().challenges, stored);
+    EXPECT_EQ(view.row(0)->step, "Добавить 50 EUR");
+    EXPECT_EQ(view.rows()->buttonName("c1", ChallengeRowDelegate::kStep), "Добавить 50 EUR");
+}
+
 TEST_F(ChallengesTest, EditorFollowsTheKindAndNeedsATitleAndTarget) {
     ChallengesView& view = show<ChallengesView>(MoneyData::emptyLedger());
     auto& editor = openEditor<ChallengeEditorView>(view);

@@ -2,10 +2,12 @@
 
 #include <QMouseEvent>
 #include <QPointer>
+#include <QScrollBar>
 
 #include "services/MoneyText.h"
 #include "store/DemoLedger.h"
 #include "views/planning/MoneyToolsFixture.h"
+#include "components/PageBody.h"
 #include "components/SwipeGesture.h"
 #include "components/TextFit.h"
 #include "support/PaintedListInput.h"
@@ -159,6 +161,36 @@ TEST_F(WishlistTest, ALongTitleWrapsOnTwoLinesAndThePriceShrinksFirst) {
     EXPECT_LT(l.priceWidth, natural) << "the price gave way";
     EXPECT_GE(l.titleWidth, TextFit::widestWord(data.wishes->front().title, Theme::font(TextStyle::Headline)));
     EXPECT_LE(l.titleLeft + l.titleWidth + l.priceWidth, width) << "nothing leaves the row";
+}
+
+TEST_F(WishlistTest, ALongListMeasuresTheWishesNearTheViewAndTheRestAsTheyAreScrolledTo) {
+    MoneyData data = MoneyData::emptyLedger();
+    for (int i = 0; i < 200; ++i)
+        data.wishes->push_back({QStringLiteral("w%1").arg(i),
+                                i % 3 ? QStringLiteral("Велосипед") : QStringLiteral("Большие наушники с шумоподавлением"),
+                                dec("100"), dec("0"), now(), false});
+    WishlistView& view = show<WishlistView>(data);
+    PaintedList* list = view.list();
+    paintedlist::paint(list);
+    EXPECT_GT(list->measuredRows(), 0);
+    EXPECT_LT(list->measuredRows(), 40) << "the wishes in view and a screen below, not all 200";
+
+    // Scrolled to the end a screen at a time, as a user does: every wish is
+    // measured on the way, and the page ends just below the last one.
+    QScrollBar* bar = view.body()->verticalScrollBar();
+    for (int guard = 0; guard < 400 && bar->value() < bar->maximum(); ++guard) {
+        bar->setValue(bar->value() + view.body()->viewport()->height() / 2);
+        settle();
+    }
+    EXPECT_EQ(list->measuredRows(), 200);
+    const QRect last = list->rowRect("w199");
+    const QPoint bottom = list->mapTo(view.body()->viewport(), last.bottomLeft());
+    EXPECT_LE(bottom.y(), view.body()->viewport()->height()) << "the last wish is in view";
+    EXPECT_GT(bottom.y(), view.body()->viewport()->height() - 100) << "and the page ends below it";
+
+    // The last wish takes its contribution, through its row's hit area.
+    ASSERT_TRUE(paintedlist::clickButton(list, "w199", key(0)));
+    EXPECT_EQ(store->data().wishes->back().savedAmount, Decimal(10));
 }
 
 TEST_F(WishlistTest, Gallery) {

@@ -1,0 +1,73 @@
+#include <QFontMetrics>
+
+#include "KitFixture.h"
+#include "components/TextFit.h"
+
+namespace {
+
+class TextFitTest : public KitTest {};
+
+QFont monospaced(TextStyle style) {
+    QFont font = Theme::font(style);
+    font.setFamily(Theme::monospacedFontFamily());
+    return font;
+}
+
+int sizeOf(const QFont& font) { return font.pixelSize() > 0 ? font.pixelSize() : font.pointSize(); }
+
+// A title beside its amount: two lines at most, the amount gives way first,
+// then the title's size, and never a word split or a line cut.
+TEST_F(TextFitTest, ATitleBesideItsAmountWrapsOnTwoLinesAndTheAmountShrinksFirst) {
+    const QFont title = Theme::font(TextStyle::Headline);
+    const QFont amount = monospaced(TextStyle::Subheadline);
+    struct Case {
+        const char* name;
+        QString title;
+        QString amount;
+        int width;
+        bool amountWhole;   // the amount keeps its natural width
+        bool titleWhole;    // the title keeps its size
+        int mostLines;
+    };
+    const QList<Case> cases = {
+        {"short", QStringLiteral("Велосипед"), QStringLiteral("100,00 ¥"), 300, true, true, 1},
+        {"long beside a long amount", QStringLiteral("Большие наушники с шумоподавлением"),
+         QStringLiteral("12 345 678 901,00 ¥"), 300, false, true, 2},
+        {"longer than two lines hold", QStringLiteral("Наушники с шумоподавлением и длинным названием"),
+         QStringLiteral("2 500,00 ¥"), 280, false, false, 2},
+        {"longer than two lines at the smallest size",
+         QStringLiteral("Очень длинное название желания, которое не поместится в две строки ни при каком "
+                        "размере шрифта, сколько его ни уменьшай"),
+         QStringLiteral("2 500,00 ¥"), 200, false, false, 100},
+    };
+    for (const Case& c : cases) {
+        const TextFit::TitleBesideAmount fit(c.title, title, c.amount, amount, c.width);
+        const int amountNatural = QFontMetrics(amount).horizontalAdvance(c.amount) + 1;
+        EXPECT_EQ(fit.titleWidth + fit.amountWidth, c.width) << c.name;
+        EXPECT_EQ(fit.amountWidth == amountNatural, c.amountWhole) << c.name << " " << fit.amountWidth;
+        EXPECT_EQ(sizeOf(fit.titleFont) == sizeOf(title), c.titleWhole) << c.name;
+        EXPECT_GE(sizeOf(fit.titleFont), int(std::ceil(sizeOf(title) * TextFit::kMinimumScale))) << c.name;
+        EXPECT_LE(fit.titleLines, c.mostLines) << c.name;
+        EXPECT_EQ(fit.titleLines > 2, c.mostLines > 2) << c.name << ": more lines only past the smallest size";
+        // No word split: every word fits the title's column whole, and the
+        // lines hold every word of the title (nothing cut).
+        EXPECT_LE(TextFit::widestWord(c.title, fit.titleFont), fit.titleWidth) << c.name;
+        const TextFit::WrappedText wrapped(c.title, fit.titleFont, fit.titleWidth);
+        EXPECT_EQ(wrapped.lines().join(QLatin1Char(' ')).simplified(), c.title.simplified()) << c.name;
+        EXPECT_EQ(wrapped.lineCount(), fit.titleLines) << c.name;
+        // The amount is never made narrower than its smallest size needs.
+        const QFont least = TextFit::shrunkToFit(c.amount, amount, 0);
+        EXPECT_GE(fit.amountWidth, std::min(amountNatural, QFontMetrics(least).horizontalAdvance(c.amount) + 1))
+            << c.name;
+        if (!c.amountWhole && c.titleWhole) {
+            // It gave way only as far as the title needs: one pixel less and
+            // the title would no longer fit two lines.
+            const int narrower = fit.titleWidth - 1;
+            EXPECT_TRUE(TextFit::WrappedText(c.title, title, narrower).lineCount() > 2 ||
+                        TextFit::widestWord(c.title, title) > narrower)
+                << c.name;
+        }
+    }
+}
+
+}  // namespace
