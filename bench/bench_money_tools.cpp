@@ -3,8 +3,9 @@
 // shown in the window, lay out and paint), switching the
 // badges filter, picking another calendar day, and the wish list's, debts'
 // and challenges' redraw after one record published with setData. Each timed step ends with
-// the window painted; the opens also report their ratio to the painted floor
-// at the ledger's number of transactions (vs_floor).
+// the window painted; the opens report their ratio to the painted floor's open
+// at the ledger's number of transactions (vs_floor), the filter switch, the
+// day picked and the one-record redraws theirs to the floor's reset.
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -65,10 +66,13 @@ void switchBadgeFilter(benchmark::State& state) {
     GeneratedStore ledger(static_cast<int>(state.range(0)));
     Screen screen(*ledger.store, badges);
     auto* view = static_cast<BadgesView*>(screen.page);
+    VersusFloor ratio(state, static_cast<int>(state.range(0)), VersusFloor::Against::reset);
     int step = 0;
     for (auto _ : state) {
+        ratio.start();
         view->setFilter(static_cast<BadgesView::Filter>(++step % 3));
         screen.phone.redraw();
+        ratio.stop();
     }
 }
 
@@ -77,10 +81,13 @@ void pickCalendarDay(benchmark::State& state) {
     Screen screen(*ledger.store, calendar);
     auto* view = static_cast<MoneyCalendarView*>(screen.page);
     const QDate today = view->selectedDay();
+    VersusFloor ratio(state, static_cast<int>(state.range(0)), VersusFloor::Against::reset);
     int step = 0;
     for (auto _ : state) {
+        ratio.start();
         view->selectDay(today.addDays(-(++step % 20)));
         screen.phone.redraw();
+        ratio.stop();
     }
 }
 
@@ -106,6 +113,7 @@ void redrawAfterOneRecord(benchmark::State& state, Tool tool) {
     GeneratedStore ledger(static_cast<int>(state.range(0)));
     Screen screen(*ledger.store, tool);
     MoneyStore& store = *ledger.store;
+    VersusFloor ratio(state, static_cast<int>(state.range(0)), VersusFloor::Against::reset);
     for (auto _ : state) {
         state.PauseTiming();
         MoneyData data = store.data();
@@ -122,8 +130,10 @@ void redrawAfterOneRecord(benchmark::State& state, Tool tool) {
             challenge.target = challenge.target + Decimal(1);
         }
         state.ResumeTiming();
+        ratio.start();
         store.setData(std::move(data));
         screen.phone.redraw();
+        ratio.stop();
     }
 }
 
