@@ -62,6 +62,67 @@ private:
     QString key_;
 };
 
+// A row itself: what the delegate says for it, and the row's swipe actions
+// (and the menu that lists them) as actions a screen reader can run.
+class RowAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    RowAccessible(PaintedList* list, QString id) : list_(list), id_(std::move(id)) {}
+
+    bool isValid() const override { return list_ && list_->rows().contains(id_); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return list_ ? list_->window()->windowHandle() : nullptr; }
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(list_); }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface* focusChild() const override { return nullptr; }
+    QString text(QAccessible::Text t) const override {
+        return t == QAccessible::Name && list_ ? list_->rowName(id_) : QString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override {
+        if (!list_) return {};
+        const QRect r = list_->rowRect(id_);
+        return QRect(list_->mapToGlobal(r.topLeft()), r.size());
+    }
+    QAccessible::Role role() const override { return QAccessible::ListItem; }
+    QAccessible::State state() const override {
+        QAccessible::State s;
+        s.focusable = list_ && !list_->swipeActions().isEmpty();
+        s.focused = list_ && list_->hasFocus() && list_->focusedRow() == id_ &&
+                    list_->focusedButton() == PaintedList::kRowKey;
+        s.invisible = !list_ || !list_->isVisible();
+        return s;
+    }
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
+    }
+    QStringList actionNames() const override {
+        QStringList names;
+        if (!list_ || list_->swipeActions().isEmpty()) return names;
+        names << showMenuAction();
+        for (const SwipeAction& action : list_->swipeActions()) names << action.title;
+        return names;
+    }
+    void doAction(const QString& name) override {
+        if (!list_) return;
+        if (name == showMenuAction()) return list_->showRowActions(id_);
+        for (const SwipeAction& action : list_->swipeActions())
+            if (action.title == name) list_->runSwipeAction(id_, action.key);
+    }
+    QStringList keyBindingsForAction(const QString& name) const override {
+        return name == showMenuAction() ? QStringList{QStringLiteral("Menu"), QStringLiteral("Shift+F10")}
+                                        : QStringList{};
+    }
+
+    const QString& id() const { return id_; }
+
+private:
+    QPointer<PaintedList> list_;
+    QString id_;
+};
+
 QAccessibleInterface* factory(const QString& className, QObject* object) {
     if (className == QLatin1String("PaintedList") && object && object->isWidgetType())
         return new PaintedListAccessible(static_cast<PaintedList*>(object));
@@ -87,29 +148,37 @@ QAccessibleInterface* PaintedListAccessible::buttonChild(const QString& id, cons
     const QString k = childKey(id, key);
     if (const auto it = children_.constFind(k); it != children_.constEnd())
         return QAccessible::accessibleInterface(*it);
-    auto* child = new ButtonAccessible(list(), id, key);
+    QAccessibleInterface* child = key == PaintedList::kRowKey
+                                      ? static_cast<QAccessibleInterface*>(new RowAccessible(list(), id))
+                                      : new ButtonAccessible(list(), id, key);
     children_.insert(k, QAccessible::registerAccessibleInterface(child));
     return child;
 }
 
-int PaintedListAccessible::childCount() const { return int(list()->allButtons().size()); }
+int PaintedListAccessible::childCount() const { return int(list()->accessibleItems().size()); }
 
 QAccessibleInterface* PaintedListAccessible::child(int index) const {
-    const QList<PaintedList::ButtonRef> all = list()->allButtons();
+    const QList<PaintedList::ButtonRef> all = list()->accessibleItems();
     if (index < 0 || index >= all.size()) return nullptr;
     return buttonChild(all.at(index).id, all.at(index).key);
 }
 
 int PaintedListAccessible::indexOfChild(const QAccessibleInterface* child) const {
+    if (const auto* row = dynamic_cast<const RowAccessible*>(child))
+        return int(list()->accessibleItems().indexOf(PaintedList::ButtonRef{row->id(), PaintedList::kRowKey}));
     const auto* button = dynamic_cast<const ButtonAccessible*>(child);
     if (!button) return -1;
-    return int(list()->allButtons().indexOf(PaintedList::ButtonRef{button->id(), button->key()}));
+    return int(list()->accessibleItems().indexOf(PaintedList::ButtonRef{button->id(), button->key()}));
 }
 
 QAccessibleInterface* PaintedListAccessible::childAt(int x, int y) const {
     const QPoint local = list()->mapFromGlobal(QPoint(x, y));
     for (const PaintedList::ButtonRef& b : list()->allButtons())
         if (list()->buttonRect(b.id, b.key).contains(local)) return buttonChild(b.id, b.key);
+    // Outside a button: the row itself, when it is a child.
+    for (const PaintedList::ButtonRef& item : list()->accessibleItems())
+        if (item.key == PaintedList::kRowKey && list()->rowRect(item.id).contains(local))
+            return buttonChild(item.id, item.key);
     return nullptr;
 }
 

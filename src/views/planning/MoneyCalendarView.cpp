@@ -34,6 +34,13 @@ TransactionRowPainter::Columns CalendarDayDelegate::columns(const CalendarDayRow
     return *columns_.insert(key, TransactionRowPainter::columns(t, width));
 }
 
+QString CalendarDayDelegate::accessibleName(const QString& id) const {
+    const auto it = rows_.constFind(id);
+    if (it == rows_.constEnd()) return {};
+    return TransactionRow::accessibleText(it->transaction) + QStringLiteral(", ") +
+           DateText::abbreviatedDateTime(it->transaction.date);
+}
+
 int CalendarDayDelegate::contentHeight(const QString& id, int width) const {
     const auto it = rows_.constFind(id);
     if (it == rows_.constEnd()) return 0;

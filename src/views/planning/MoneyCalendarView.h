@@ -30,6 +30,8 @@ public:
     // The day's rows changed: the amounts' shared size is found again.
     void forgetSharedSize() const { sharedWidth_ = -1; }
     void forgetMeasurements() const override;
+    // As the operations list's row says it, with the operation's time.
+    QString accessibleName(const QString& id) const override;
 
 protected:
     int contentHeight(const QString& id, int width) const override;

@@ -138,6 +138,13 @@ WishRowDelegate::Layout WishRowDelegate::layout(const QString& id, int width) co
 
 int WishRowDelegate::rowHeight(const QString& id, int width, bool) const { return layout(id, width).height; }
 
+QString WishRowDelegate::accessibleName(const QString& id) const {
+    const auto it = wishes_.constFind(id);
+    if (it == wishes_.constEnd()) return {};
+    const WishRowContent c = WishRowContent::of(*it);
+    return c.title + QStringLiteral(", ") + c.price + QStringLiteral(", ") + c.caption;
+}
+
 QList<PaintedButton> WishRowDelegate::buttons(const QString& id, int width, bool) const {
     return layout(id, width).buttons;
 }

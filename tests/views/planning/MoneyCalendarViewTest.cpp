@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QCalendarWidget>
 
 #include "components/DateText.h"
@@ -31,6 +32,15 @@ TEST_F(CalendarTest, DayListsNewestFirstKeepsEqualMomentsAndFollowsThePick) {
         show<MoneyCalendarView>(ledgerWith({morning, same1, evening, same2}), local(2026, 6, 10, 8));
     EXPECT_EQ(shownIds(view), (QList<QUuid>{evening.id, morning.id}));
     EXPECT_EQ(view.headerLabel()->text(), DateText::longDate(QDate(2026, 6, 10)).toUpper());
+    // A screen reader reads each operation as the operations list's rows say it, with its time.
+    QAccessibleInterface* rows = QAccessible::queryAccessibleInterface(view.rows()->list());
+    ASSERT_EQ(rows->childCount(), 2);
+    for (int i = 0; i < 2; ++i) {
+        const MoneyTransaction& t = i == 0 ? evening : morning;
+        EXPECT_EQ(rows->child(i)->role(), QAccessible::ListItem);
+        EXPECT_EQ(rows->child(i)->text(QAccessible::Name),
+                  TransactionRow::accessibleText(t) + ", " + DateText::abbreviatedDateTime(t.date));
+    }
 
     const struct {
         QDate day;
