@@ -358,14 +358,19 @@ void PaintedList::paintEvent(QPaintEvent* event) {
             p.translate(offset, 0);
             state.hoverKey.clear();
         }
-        delegate_.paintRow(&p, id, rect, state);
         if (state.focusKey == kRowKey) {
-            // The row's own stop: a ring around the whole row.
+            // The row's own stop: the whole row is tinted under its content,
+            // which keeps every edge clear.
+            QColor tint = Theme::current().color(ColorRole::Accent);
+            tint.setAlphaF(0.16f);
+            p.save();
             p.setRenderHint(QPainter::Antialiasing);
-            p.setPen(QPen(Theme::current().color(ColorRole::Accent), 2));
-            p.setBrush(Qt::NoBrush);
-            p.drawRoundedRect(QRectF(rect).adjusted(1, 1, -1, -1), Spacing::controlRadius, Spacing::controlRadius);
+            p.setPen(Qt::NoPen);
+            p.setBrush(tint);
+            p.drawRoundedRect(QRectF(rect), Spacing::controlRadius, Spacing::controlRadius);
+            p.restore();
         }
+        delegate_.paintRow(&p, id, rect, state);
         p.restore();
         see(id, buttonsOf(row));
     }

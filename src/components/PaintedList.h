@@ -78,7 +78,7 @@ class SwipeGesture;
 // leave the list; Up and Down go to the neighbouring rows, Left and Right
 // along a row; Space, Enter and Return press the focused button.
 // With swipe actions every row also has a stop of its own (kRowKey, ahead of
-// its buttons, drawn as a ring around the row): Space, Enter or Return there,
+// its buttons, shown as a tint under the whole row): Space, Enter or Return there,
 // or the Menu key or Shift+F10 anywhere in the row, shows the row's actions
 // as a menu (as a right-click does), where an action runs only once it is
 // picked: no key runs one by itself.
