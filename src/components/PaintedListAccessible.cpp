@@ -10,14 +10,11 @@ namespace {
 
 QString childKey(const QString& id, const QString& key) { return id + QChar(0) + key; }
 
-// One painted button. It names its row and key, not a position: after the
-// rows change it still speaks of the same button, or is invalid once gone.
-class ButtonAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+// A painted part of a row of the list: a leaf with no object of its own.
+class PartAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
 public:
-    ButtonAccessible(PaintedList* list, QString id, QString key)
-        : list_(list), id_(std::move(id)), key_(std::move(key)) {}
+    PartAccessible(PaintedList* list, QString id) : list_(list), id_(std::move(id)) {}
 
-    bool isValid() const override { return list_ && list_->buttonKeys(id_).contains(key_); }
     QObject* object() const override { return nullptr; }
     QWindow* window() const override { return list_ ? list_->window()->windowHandle() : nullptr; }
     QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(list_); }
@@ -26,10 +23,29 @@ public:
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QAccessibleInterface* focusChild() const override { return nullptr; }
+    void setText(QAccessible::Text, const QString&) override {}
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
+    }
+
+    const QString& id() const { return id_; }
+
+protected:
+    QPointer<PaintedList> list_;
+    QString id_;
+};
+
+// One painted button. It names its row and key, not a position: after the
+// rows change it still speaks of the same button, or is invalid once gone.
+class ButtonAccessible : public PartAccessible {
+public:
+    ButtonAccessible(PaintedList* list, QString id, QString key)
+        : PartAccessible(list, std::move(id)), key_(std::move(key)) {}
+
+    bool isValid() const override { return list_ && list_->buttonKeys(id_).contains(key_); }
     QString text(QAccessible::Text t) const override {
         return t == QAccessible::Name && list_ ? list_->buttonName(id_, key_) : QString();
     }
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override {
         if (!list_) return {};
         const QRect r = list_->buttonRect(id_, key_);
@@ -44,43 +60,28 @@ public:
         s.invisible = !list_ || !list_->isVisible();
         return s;
     }
-    void* interface_cast(QAccessible::InterfaceType type) override {
-        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
-    }
     QStringList actionNames() const override { return {pressAction()}; }
     void doAction(const QString& name) override {
         if (name == pressAction() && list_) list_->pressButton(id_, key_);
     }
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
-    const QString& id() const { return id_; }
     const QString& key() const { return key_; }
 
 private:
-    QPointer<PaintedList> list_;
-    QString id_;
     QString key_;
 };
 
 // A row itself: what the delegate says for it, and the row's swipe actions
 // (and the menu that lists them) as actions a screen reader can run.
-class RowAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+class RowAccessible : public PartAccessible {
 public:
-    RowAccessible(PaintedList* list, QString id) : list_(list), id_(std::move(id)) {}
+    using PartAccessible::PartAccessible;
 
     bool isValid() const override { return list_ && list_->rows().contains(id_); }
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override { return list_ ? list_->window()->windowHandle() : nullptr; }
-    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(list_); }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-    QAccessibleInterface* focusChild() const override { return nullptr; }
     QString text(QAccessible::Text t) const override {
         return t == QAccessible::Name && list_ ? list_->rowName(id_) : QString();
     }
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override {
         if (!list_) return {};
         const QRect r = list_->rowRect(id_);
@@ -94,9 +95,6 @@ public:
                     list_->focusedButton() == PaintedList::kRowKey;
         s.invisible = !list_ || !list_->isVisible();
         return s;
-    }
-    void* interface_cast(QAccessible::InterfaceType type) override {
-        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
     }
     QStringList actionNames() const override {
         QStringList names;
@@ -115,12 +113,6 @@ public:
         return name == showMenuAction() ? QStringList{QStringLiteral("Menu"), QStringLiteral("Shift+F10")}
                                         : QStringList{};
     }
-
-    const QString& id() const { return id_; }
-
-private:
-    QPointer<PaintedList> list_;
-    QString id_;
 };
 
 QAccessibleInterface* factory(const QString& className, QObject* object) {
