@@ -105,8 +105,8 @@ void MoneyCalendarView::selectDay(QDate day) { calendar_->setSelectedDate(day); 
 void MoneyCalendarView::redraw() {
     const QDate day = selectedDay();
     header_->setText(DateText::longDate(day).toUpper());
-    // The ledger is put in order once per change of the store; a day is then
-    // one run of it, found without walking the ledger again.
+    // The ledger's moments are read once per change of the store; a day is
+    // then found among plain numbers.
     const std::vector<MoneyTransaction> items = tool_figures::timeline(store_)->day(store_, day);
     empty_->parentWidget()->setVisible(items.empty());
     QStringList ids;

@@ -50,8 +50,8 @@ Button::Face toggleFace(const RecurringRowContent& row) {
 }  // namespace
 
 RecurringRowContent RecurringRowContent::of(const RecurringTransaction& item, const QString& nextDay) {
-    return {item.id, item.title, recurringFrequencyTitle(item.frequency) + QStringLiteral(" · следующая ") + nextDay,
-            cnyText(item.amount), item.isActive};
+    const QString lead = recurringFrequencyTitle(item.frequency) + QStringLiteral(" · следующая");
+    return {item.id, item.title, lead + QLatin1Char(' ') + nextDay, cnyText(item.amount), item.isActive, lead, nextDay};
 }
 
 QString RecurringRowContent::toggleName() const {
@@ -93,8 +93,10 @@ RecurringRowDelegate::Layout RecurringRowDelegate::measure(const RecurringRowCon
     if (std::max(titleLine, captionLine) <= room - natural) {
         l.amountWidth = natural;
     } else {
-        const int widest =
-            std::max(widestWord(row.title, titleFont()), widestWord(row.caption, captionFont()));
+        // A space breaks the caption between its parts: its widest word is
+        // the wider of theirs, and the few leads and days are measured once.
+        const int widest = std::max({widestWord(row.title, titleFont()), widestWord(row.captionLead, captionFont()),
+                                     widestWord(row.nextDay, captionFont())});
         l.amountWidth = TransactionRow::amountWidth(natural, room, widest, widest);
     }
     l.textWidth = std::max(room - l.amountWidth, 1);

@@ -22,9 +22,13 @@ QString recurringFrequencyTitle(RecurringFrequency frequency);
 struct RecurringRowContent {
     QString itemId;
     QString title;
-    QString caption;
+    QString caption;  // the frequency, " · следующая " and the next day
     QString amount;
     bool active = false;
+    // The caption's two parts, whose widest words are the caption's: the
+    // frequency with "· следующая", and the next day.
+    QString captionLead;
+    QString nextDay;
 
     static RecurringRowContent of(const RecurringTransaction& item, const QString& nextDay);
     QString toggleName() const;

@@ -53,24 +53,23 @@ std::shared_ptr<const std::vector<MoneyBadge>> badges(const MoneyStore& store) {
 }
 
 Timeline::Timeline(const std::vector<MoneyTransaction>& transactions) {
-    entries_.reserve(transactions.size());
-    for (std::size_t i = 0; i < transactions.size(); ++i)
-        entries_.emplace_back(transactions[i].date.toMSecsSinceEpoch(), i);
-    std::sort(entries_.begin(), entries_.end(), [](const auto& a, const auto& b) {
-        return a.first != b.first ? b.first < a.first : a.second < b.second;
-    });
+    msecs_.reserve(transactions.size());
+    for (const MoneyTransaction& t : transactions) msecs_.push_back(t.date.toMSecsSinceEpoch());
 }
 
 std::vector<MoneyTransaction> Timeline::day(const MoneyStore& store, QDate day) const {
     const LedgerCalendar::Span span = store.calendar().daySpan(day);
-    // Newest first: the day's last moment comes first.
-    const auto first = std::lower_bound(
-        entries_.begin(), entries_.end(), span,
-        [](const std::pair<qint64, std::size_t>& entry, const LedgerCalendar::Span& s) { return entry.first >= s.end; });
+    std::vector<std::pair<qint64, std::size_t>> picked;
+    for (std::size_t i = 0; i < msecs_.size(); ++i)
+        if (span.contains(msecs_[i])) picked.emplace_back(msecs_[i], i);
+    std::sort(picked.begin(), picked.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? b.first < a.first : a.second < b.second;
+    });
     std::vector<MoneyTransaction> out;
+    out.reserve(picked.size());
     const std::vector<MoneyTransaction>& all = store.data().transactions;
-    for (auto it = first; it != entries_.end() && span.contains(it->first); ++it)
-        if (it->second < all.size()) out.push_back(all[it->second]);
+    for (const auto& [moment, index] : picked)
+        if (index < all.size()) out.push_back(all[index]);
     return out;
 }
 

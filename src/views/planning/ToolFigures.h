@@ -19,17 +19,17 @@ namespace tool_figures {
 // The badge catalogue, in its order.
 std::shared_ptr<const std::vector<MoneyBadge>> badges(const MoneyStore& store);
 
-// The ledger's operations newest first (equal moments in the ledger's order),
-// by index into the ledger: the operations of any span of time are one run.
+// The moments of the ledger's operations, read once: a day is then found by
+// comparing numbers, without reading a date of the ledger again.
 class Timeline {
 public:
     explicit Timeline(const std::vector<MoneyTransaction>& transactions);
-    // The operations of a local day of the store's calendar, newest first, as
-    // the store lists them for that day.
+    // The operations of a local day of the store's calendar, newest first
+    // (equal moments in the ledger's order), as the store lists them for that day.
     std::vector<MoneyTransaction> day(const MoneyStore& store, QDate day) const;
 
 private:
-    std::vector<std::pair<qint64, std::size_t>> entries_;  // (ms since the epoch, index), newest first
+    std::vector<qint64> msecs_;  // ms since the epoch, in the ledger's order
 };
 std::shared_ptr<const Timeline> timeline(const MoneyStore& store);
 

@@ -89,10 +89,10 @@ TEST_F(CalendarTest, AnEditMeasuresOneRowAndAHugeAmountStaysInsideTheWindow) {
     EXPECT_EQ(list->measureCount(), measured + 1);
 }
 
-// The day list comes from the ledger put in order once per change of the
+// The day list comes from the ledger's moments read once per change of the
 // store: every day shows what the store lists for it, across a clock change
-// and after an edit, and picking days walks the ledger no more.
-TEST_F(CalendarTest, EveryDayShowsTheStoresDayListFromOneOrderingPerChange) {
+// and after an edit, and picking days reads no date of the ledger again.
+TEST_F(CalendarTest, EveryDayShowsTheStoresDayListFromOneReadingPerChange) {
     MoneyData data = MoneyData::emptyLedger();
     // Around the autumn clock change in the fixture's zone, and late and early hours.
     const QDateTime base = local(2026, 10, 23, 0);
