@@ -4,9 +4,10 @@
 // badges filter, picking another calendar day, and the wish list's, debts'
 // and challenges' redraw after one record published with setData (beside the
 // publication alone, with no screen open). Each timed step ends with
-// the window painted; the opens report their ratio to the painted floor's
-// open at the ledger's number of transactions, the redraws and the
-// publication alone theirs to its reset (vs_floor).
+// the window painted; the opens report their ratio to the painted floor's open
+// at the ledger's number of transactions (vs_floor), the filter switch, the
+// day picked, the one-record redraws and the publication alone theirs to the
+// floor's reset.
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -67,10 +68,13 @@ void switchBadgeFilter(benchmark::State& state) {
     GeneratedStore ledger(static_cast<int>(state.range(0)));
     Screen screen(*ledger.store, badges);
     auto* view = static_cast<BadgesView*>(screen.page);
+    VersusFloor ratio(state, static_cast<int>(state.range(0)), VersusFloor::Against::reset);
     int step = 0;
     for (auto _ : state) {
+        ratio.start();
         view->setFilter(static_cast<BadgesView::Filter>(++step % 3));
         screen.phone.redraw();
+        ratio.stop();
     }
 }
 
@@ -79,10 +83,13 @@ void pickCalendarDay(benchmark::State& state) {
     Screen screen(*ledger.store, calendar);
     auto* view = static_cast<MoneyCalendarView*>(screen.page);
     const QDate today = view->selectedDay();
+    VersusFloor ratio(state, static_cast<int>(state.range(0)), VersusFloor::Against::reset);
     int step = 0;
     for (auto _ : state) {
+        ratio.start();
         view->selectDay(today.addDays(-(++step % 20)));
         screen.phone.redraw();
+        ratio.stop();
     }
 }
 

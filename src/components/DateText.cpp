@@ -4,22 +4,52 @@
 #include <unicode/locid.h>
 #include <unicode/timezone.h>
 
+#include <QHash>
 #include <QLocale>
 #include <memory>
-#include <vector>
 
 #include "services/GlobalPreferences.h"
 #include "services/IcuText.h"
 
 namespace DateText {
 
+namespace {
+
+// Making an ICU formatter costs far more than formatting with it, and a list
+// formats many dates in a row: one formatter is kept per style, locale and
+// time zone (a formatter reads the default zone when it is made), per thread.
+icu::DateFormat* formatter(icu::DateFormat::EStyle dateStyle, icu::DateFormat::EStyle timeStyle,
+                           const QString& localeName, const icu::TimeZone* zone) {
+    thread_local QHash<QString, std::shared_ptr<icu::DateFormat>> kept;
+    icu::UnicodeString zoneId;
+    if (zone) {
+        zone->getID(zoneId);
+    } else {
+        std::unique_ptr<icu::TimeZone> current(icu::TimeZone::createDefault());
+        current->getID(zoneId);
+    }
+    const QString key = QString::number(int(dateStyle)) + QChar(u'/') + QString::number(int(timeStyle)) +
+                        QChar(u'/') + localeName + QChar(u'/') + fromIcu(zoneId);
+    if (const auto it = kept.constFind(key); it != kept.cend()) return it->get();
+    const icu::Locale locale(localeName.toLatin1().constData());
+    std::shared_ptr<icu::DateFormat> format(
+        timeStyle == icu::DateFormat::kNone ? icu::DateFormat::createDateInstance(dateStyle, locale)
+                                            : icu::DateFormat::createDateTimeInstance(dateStyle, timeStyle, locale));
+    if (!format) return nullptr;
+    if (zone) format->setTimeZone(*zone);
+    if (kept.size() > 32) kept.clear();
+    kept.insert(key, format);
+    return format.get();
+}
+
+}  // namespace
+
 QString deviceLocaleName() { return GlobalPreferences::systemLocaleIdentifier(); }
 
 QString abbreviatedDateTime(const QDateTime& when, const QString& localeName) {
     if (!when.isValid()) return {};
-    const icu::Locale locale(localeName.toLatin1().constData());
-    std::unique_ptr<icu::DateFormat> format(
-        icu::DateFormat::createDateTimeInstance(icu::DateFormat::kMedium, icu::DateFormat::kShort, locale));
+    icu::DateFormat* format =
+        formatter(icu::DateFormat::kMedium, icu::DateFormat::kShort, localeName, nullptr);
     if (!format) return QLocale::system().toString(when.toLocalTime(), QLocale::ShortFormat);
     icu::UnicodeString text;
     format->format(static_cast<UDate>(when.toMSecsSinceEpoch()), text);
@@ -28,32 +58,11 @@ QString abbreviatedDateTime(const QDateTime& when, const QString& localeName) {
 
 namespace {
 
-// The day formatter of a style and locale, on UTC; none when ICU has none.
-// Making one costs many times more than formatting a day with it, and a list
-// formats a day per row: each is made once per thread (a formatter is not
-// safe to share between threads) and kept.
-icu::DateFormat* dayFormat(icu::DateFormat::EStyle style, const QString& localeName) {
-    struct Kept {
-        icu::DateFormat::EStyle style;
-        QString localeName;
-        std::unique_ptr<icu::DateFormat> format;
-    };
-    thread_local std::vector<Kept> kept;
-    for (const Kept& k : kept)
-        if (k.style == style && k.localeName == localeName) return k.format.get();
-    const icu::Locale locale(localeName.toLatin1().constData());
-    std::unique_ptr<icu::DateFormat> format(icu::DateFormat::createDateInstance(style, locale));
-    if (!format) return nullptr;
-    format->adoptTimeZone(icu::TimeZone::createTimeZone("Etc/UTC"));
-    if (kept.size() >= 16) kept.clear();  // a few languages at most in one run
-    kept.push_back({style, localeName, std::move(format)});
-    return kept.back().format.get();
-}
-
 // A day is formatted as its noon in UTC, so no zone's clock change moves it.
 QString dateOnly(QDate day, icu::DateFormat::EStyle style, const QString& localeName) {
     if (!day.isValid()) return {};
-    icu::DateFormat* format = dayFormat(style, localeName);
+    static const std::unique_ptr<icu::TimeZone> utc(icu::TimeZone::createTimeZone("Etc/UTC"));
+    icu::DateFormat* format = formatter(style, icu::DateFormat::kNone, localeName, utc.get());
     if (!format) return QLocale::system().toString(day, QLocale::ShortFormat);
     const QDateTime noon(day, QTime(12, 0), Qt::UTC);
     icu::UnicodeString text;

@@ -105,6 +105,27 @@ int LazyColumn::cardTop(int index) const {
     return index >= 0 && std::size_t(index) < tops_.size() ? tops_[std::size_t(index)] : 0;
 }
 
+void LazyColumn::setCardShown(int index, bool shown) {
+    if (index < 0 || index >= count()) return;
+    Entry& entry = entries_[std::size_t(index)];
+    if (entry.out == !shown) return;
+    entry.out = !shown;
+    if (entry.widget) {
+        entry.hiddenWithColumn = false;
+        if (!shown)
+            entry.widget->hide();
+        else if (isHidden())
+            entry.hiddenWithColumn = true;  // shown again with the column
+        else
+            entry.widget->show();
+    }
+    scheduleRefresh();
+}
+
+bool LazyColumn::isCardShown(int index) const {
+    return index >= 0 && index < count() && !entries_[std::size_t(index)].out;
+}
+
 void LazyColumn::setSpacing(int spacing) {
     spacing_ = spacing;
     scheduleRefresh();
@@ -145,7 +166,7 @@ QWidget* LazyColumn::build(int index) {
     widget->installEventFilter(this);
     entry.widget = widget;
     if (entry.draw) entry.draw(widget);
-    if (!hidden && !hiddenOnPurpose(widget) && !isHidden()) widget->show();
+    if (!entry.out && !hidden && !hiddenOnPurpose(widget) && !isHidden()) widget->show();
     return widget;
 }
 
@@ -166,6 +187,7 @@ int LazyColumn::estimateFor(const Entry& entry) const {
 }
 
 int LazyColumn::heightOf(const Entry& entry) const {
+    if (entry.out) return -1;
     if (!entry.widget) return estimateFor(entry);
     return entry.widget->isHidden() ? -1 : std::max(entry.measured, 0);
 }
@@ -295,7 +317,7 @@ void LazyColumn::refresh() {
         const QRect near = reach();
         bool built = false;
         for (std::size_t i = 0; i < entries_.size() && !built; ++i) {
-            if (entries_[i].widget) continue;
+            if (entries_[i].widget || entries_[i].out) continue;
             const int top = tops_[i];
             if (top + std::max(heightOf(entries_[i]), 1) > near.top() && top < near.bottom()) {
                 build(int(i));

@@ -51,6 +51,12 @@ public:
     // The card's top within the column (estimated while it is not built).
     int cardTop(int index) const;
 
+    // Leaves a card out of the column or puts it back: a card left out takes
+    // no room, is not built while out, and a built one keeps its widget
+    // (hidden), so a filter that only changes what shows builds nothing again.
+    void setCardShown(int index, bool shown);
+    bool isCardShown(int index) const;
+
     void setSpacing(int spacing);
     int spacing() const { return spacing_; }
     // The distance beyond the viewport, above and below, within which cards
@@ -86,6 +92,7 @@ private:
         int kind = 0;
         int measured = -1;  // the built card's height at the last layout
         bool hiddenWithColumn = false;
+        bool out = false;  // left out by setCardShown(index, false)
     };
 
     // The cards are children of the column's parent, laid over the column's

@@ -329,6 +329,12 @@ bool PaintedList::acceptsPresses(const QString& id) const {
 }
 
 bool PaintedList::pressButton(const QString& id, const QString& key) {
+    if (key == kRowKey) {
+        // A row's own stop only shows its actions: one of them runs once picked.
+        if (!hasRowStops() || !index_.contains(id)) return false;
+        showRowActions(id);
+        return true;
+    }
     if (!isButtonEnabled(id, key)) return false;
     emit buttonClicked(id, key);
     return true;
@@ -429,6 +435,18 @@ void PaintedList::paintEvent(QPaintEvent* event) {
             p.setClipRect(rect);
             p.translate(offset, 0);
             state.hoverKey.clear();
+        }
+        if (state.focusKey == kRowKey) {
+            // The row's own stop: the whole row is tinted under its content,
+            // which keeps every edge clear.
+            QColor tint = Theme::current().color(ColorRole::Accent);
+            tint.setAlphaF(0.16f);
+            p.save();
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(Qt::NoPen);
+            p.setBrush(tint);
+            p.drawRoundedRect(QRectF(rect), Spacing::controlRadius, Spacing::controlRadius);
+            p.restore();
         }
         delegate_.paintRow(&p, id, rect, state);
         p.restore();
@@ -703,46 +721,41 @@ void PaintedList::setFocusButton(const ButtonRef& ref) {
 
 void PaintedList::dropGoneFocus() {
     if (focus_.key.isEmpty()) return;
+    if (focus_.key == kRowKey) {
+        if (!hasRowStops() || !index_.contains(focus_.id)) setFocusButton({});
+        return;
+    }
     // The focused button went: no other takes its place by itself.
     if (!buttonKeys(focus_.id).contains(focus_.key)) setFocusButton({});
 }
 
 bool PaintedList::moveFocus(int step) {
-    const QList<ButtonRef> all = allButtons();
+    QList<ButtonRef> all;
+    for (int row = 0; row < ids_.size(); ++row) all += focusStops(row);
     int at = all.indexOf(focus_);
     if (at < 0) at = step > 0 ? -1 : int(all.size());
-    for (int i = at + step; i >= 0 && i < all.size(); i += step) {
-        if (isButtonEnabled(all.at(i).id, all.at(i).key)) {
-            setFocusButton(all.at(i));
-            return true;
-        }
-    }
-    return false;
+    const int next = at + step;
+    if (next < 0 || next >= all.size()) return false;
+    setFocusButton(all.at(next));
+    return true;
 }
 
 bool PaintedList::moveFocusRow(int step) {
     int row = index_.value(focus_.id, step > 0 ? -1 : int(ids_.size()));
     for (row += step; row >= 0 && row < ids_.size(); row += step) {
-        const QList<PaintedButton> buttons = buttonsOf(row);
-        const PaintedButton* choice = nullptr;
-        for (const PaintedButton& b : buttons) {
-            if (!b.enabled) continue;
-            if (b.key == focus_.key) {
-                choice = &b;
-                break;
-            }
-            if (!choice) choice = &b;
-        }
-        if (choice) {
-            setFocusButton({ids_.at(row), choice->key});
-            return true;
-        }
+        // The same button in the next row with one, else its first stop.
+        const QList<ButtonRef> stops = focusStops(row);
+        if (stops.isEmpty()) continue;
+        const auto same = std::find_if(stops.begin(), stops.end(),
+                                       [this](const ButtonRef& b) { return b.key == focus_.key; });
+        setFocusButton(same != stops.end() ? *same : stops.first());
+        return true;
     }
     return false;
 }
 
 void PaintedList::ensureFocusVisible() {
-    const QRect rect = buttonRect(focus_.id, focus_.key);
+    const QRect rect = focus_.key == kRowKey ? rowRect(focus_.id) : buttonRect(focus_.id, focus_.key);
     if (rect.isEmpty()) return;
     for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
         auto* area = qobject_cast<QScrollArea*>(w);
@@ -760,6 +773,13 @@ bool PaintedList::focusNextPrevChild(bool next) {
 }
 
 void PaintedList::keyPressEvent(QKeyEvent* event) {
+    const bool menuKey = event->key() == Qt::Key_Menu ||
+                         (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier);
+    if (menuKey && hasRowStops()) {
+        if (!event->isAutoRepeat() && index_.contains(focus_.id)) showRowActions(focus_.id);
+        event->accept();
+        return;
+    }
     switch (event->key()) {
         case Qt::Key_Space:
         case Qt::Key_Enter:
@@ -777,14 +797,9 @@ void PaintedList::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Right:
         case Qt::Key_Left: {
             const int step = event->key() == Qt::Key_Right ? 1 : -1;
-            const QList<ButtonRef> all = allButtons();
-            const int at = all.indexOf(focus_);
-            for (int i = at + step; at >= 0 && i >= 0 && i < all.size() && all.at(i).id == focus_.id; i += step) {
-                if (isButtonEnabled(all.at(i).id, all.at(i).key)) {
-                    setFocusButton(all.at(i));
-                    break;
-                }
-            }
+            const QList<ButtonRef> stops = focusStops(index_.value(focus_.id, -1));
+            const int at = int(stops.indexOf(focus_));
+            if (at >= 0 && at + step >= 0 && at + step < stops.size()) setFocusButton(stops.at(at + step));
             event->accept();
             return;
         }
@@ -812,5 +827,7 @@ void PaintedList::onFocusChanged(QWidget* old, QWidget* now) {
 
 void PaintedList::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
-    setFocusButton({});
+    // A row's menu takes the focus for a moment: the row keeps its stop for
+    // when the menu closes.
+    if (event->reason() != Qt::PopupFocusReason) setFocusButton({});
 }

@@ -77,9 +77,17 @@ class SwipeGesture;
 // Keyboard: Tab and Backtab walk the enabled buttons of all rows and then
 // leave the list; Up and Down go to the neighbouring rows, Left and Right
 // along a row; Space, Enter and Return press the focused button.
+// With swipe actions every row also has a stop of its own (kRowKey, ahead of
+// its buttons, shown as a tint under the whole row): Space, Enter or Return there,
+// or the Menu key or Shift+F10 anywhere in the row, shows the row's actions
+// as a menu (as a right-click does), where an action runs only once it is
+// picked: no key runs one by itself.
 //
 // Accessibility: every button of every row is a child of the list's
 // accessible interface (role Button, its name, its state, a press action).
+// A row the delegate names, or any row of a list with swipe actions, is a
+// child too (role ListItem, ahead of its buttons), offering the row's swipe
+// actions and the menu as actions.
 //
 // Swipes (optional, setSwipeActions): a row dragged sideways slides over its
 // actions, as the operations list's rows do (SwipeGesture): released past the
@@ -138,6 +146,11 @@ public:
     // Drops what the delegate keeps to measure faster (font metrics, text
     // widths); the list calls it from updateAllRows() (theme, currency).
     virtual void forgetMeasurements() const {}
+    // What a screen reader says for the whole row, as the operations list's
+    // rows say it; empty: the row is not announced on its own.
+    virtual QString accessibleName(const QString& id) const {
+        Q_UNUSED(id) return {};
+    }
 };
 
 class PaintedList : public QWidget {
@@ -168,6 +181,9 @@ public:
     // How many rows, from the top, are measured at the list's width now.
     int measuredRows() const { return exactRows_; }
 
+    // The key of a row's own keyboard stop in a list with swipe actions.
+    static inline const QString kRowKey = QStringLiteral("\u0001row");
+
     // Leading actions show when a row is pushed right, trailing ones when it
     // is pushed left; the first of a side sits at the outer edge and is the
     // one a full swipe runs. No actions on either side: no swipes.
@@ -177,6 +193,12 @@ public:
     int swipeOffset(const QString& id) const;
     QString openRow() const;
     void closeOpenRow();
+    // The row's swipe actions as a menu at `globalPos` (below the row when
+    // none is given); a picked action is reported as a swipe's would be.
+    void showRowActions(const QString& id, const QPoint& globalPos = {});
+    QList<SwipeAction> swipeActions() const { return leading_ + trailing_; }
+    // Runs one of the row's swipe actions, as picking it in the menu does.
+    bool runSwipeAction(const QString& id, const QString& key);
 
     // The list-wide rule: while held, no row's button can be pressed.
     void setHeld(bool held);
@@ -217,6 +239,10 @@ public:
         bool operator==(const ButtonRef&) const = default;
     };
     QList<ButtonRef> allButtons() const;
+    // What the accessible interface lists, in order: for every row, the row
+    // itself (key kRowKey) when it is named or has swipe actions, then its buttons.
+    QList<ButtonRef> accessibleItems() const;
+    QString rowName(const QString& id) const;
     QString buttonName(const QString& id, const QString& key) const;
     // Presses a button as Space would (nothing when it cannot be pressed).
     bool pressButton(const QString& id, const QString& key);
@@ -237,6 +263,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     bool focusNextPrevChild(bool next) override;
@@ -274,6 +301,9 @@ private:
     void repaintRow(const QString& id);
     void setFocusButton(const ButtonRef& ref);
     void dropGoneFocus();
+    // The keyboard stops of a row: its own (with swipe actions), then its enabled buttons.
+    QList<ButtonRef> focusStops(int row) const;
+    bool hasRowStops() const { return bool(swipe_); }
     bool moveFocus(int step);      // along all enabled buttons; false past the ends
     bool moveFocusRow(int step);   // to a neighbouring row
     void ensureFocusVisible();

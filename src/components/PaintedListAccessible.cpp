@@ -10,14 +10,11 @@ namespace {
 
 QString childKey(const QString& id, const QString& key) { return id + QChar(0) + key; }
 
-// One painted button. It names its row and key, not a position: after the
-// rows change it still speaks of the same button, or is invalid once gone.
-class ButtonAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+// A painted part of a row of the list: a leaf with no object of its own.
+class PartAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
 public:
-    ButtonAccessible(PaintedList* list, QString id, QString key)
-        : list_(list), id_(std::move(id)), key_(std::move(key)) {}
+    PartAccessible(PaintedList* list, QString id) : list_(list), id_(std::move(id)) {}
 
-    bool isValid() const override { return list_ && list_->buttonKeys(id_).contains(key_); }
     QObject* object() const override { return nullptr; }
     QWindow* window() const override { return list_ ? list_->window()->windowHandle() : nullptr; }
     QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(list_); }
@@ -26,10 +23,29 @@ public:
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QAccessibleInterface* focusChild() const override { return nullptr; }
+    void setText(QAccessible::Text, const QString&) override {}
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
+    }
+
+    const QString& id() const { return id_; }
+
+protected:
+    QPointer<PaintedList> list_;
+    QString id_;
+};
+
+// One painted button. It names its row and key, not a position: after the
+// rows change it still speaks of the same button, or is invalid once gone.
+class ButtonAccessible : public PartAccessible {
+public:
+    ButtonAccessible(PaintedList* list, QString id, QString key)
+        : PartAccessible(list, std::move(id)), key_(std::move(key)) {}
+
+    bool isValid() const override { return list_ && list_->buttonKeys(id_).contains(key_); }
     QString text(QAccessible::Text t) const override {
         return t == QAccessible::Name && list_ ? list_->buttonName(id_, key_) : QString();
     }
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override {
         if (!list_) return {};
         const QRect r = list_->buttonRect(id_, key_);
@@ -44,22 +60,59 @@ public:
         s.invisible = !list_ || !list_->isVisible();
         return s;
     }
-    void* interface_cast(QAccessible::InterfaceType type) override {
-        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
-    }
     QStringList actionNames() const override { return {pressAction()}; }
     void doAction(const QString& name) override {
         if (name == pressAction() && list_) list_->pressButton(id_, key_);
     }
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
-    const QString& id() const { return id_; }
     const QString& key() const { return key_; }
 
 private:
-    QPointer<PaintedList> list_;
-    QString id_;
     QString key_;
+};
+
+// A row itself: what the delegate says for it, and the row's swipe actions
+// (and the menu that lists them) as actions a screen reader can run.
+class RowAccessible : public PartAccessible {
+public:
+    using PartAccessible::PartAccessible;
+
+    bool isValid() const override { return list_ && list_->rows().contains(id_); }
+    QString text(QAccessible::Text t) const override {
+        return t == QAccessible::Name && list_ ? list_->rowName(id_) : QString();
+    }
+    QRect rect() const override {
+        if (!list_) return {};
+        const QRect r = list_->rowRect(id_);
+        return QRect(list_->mapToGlobal(r.topLeft()), r.size());
+    }
+    QAccessible::Role role() const override { return QAccessible::ListItem; }
+    QAccessible::State state() const override {
+        QAccessible::State s;
+        s.focusable = list_ && !list_->swipeActions().isEmpty();
+        s.focused = list_ && list_->hasFocus() && list_->focusedRow() == id_ &&
+                    list_->focusedButton() == PaintedList::kRowKey;
+        s.invisible = !list_ || !list_->isVisible();
+        return s;
+    }
+    QStringList actionNames() const override {
+        QStringList names;
+        if (!list_ || list_->swipeActions().isEmpty()) return names;
+        names << showMenuAction();
+        for (const SwipeAction& action : list_->swipeActions()) names << action.title;
+        return names;
+    }
+    void doAction(const QString& name) override {
+        if (!list_) return;
+        if (name == showMenuAction()) return list_->showRowActions(id_);
+        for (const SwipeAction& action : list_->swipeActions())
+            if (action.title == name) list_->runSwipeAction(id_, action.key);
+    }
+    QStringList keyBindingsForAction(const QString& name) const override {
+        return name == showMenuAction() ? QStringList{QStringLiteral("Menu"), QStringLiteral("Shift+F10")}
+                                        : QStringList{};
+    }
 };
 
 QAccessibleInterface* factory(const QString& className, QObject* object) {
@@ -87,29 +140,37 @@ QAccessibleInterface* PaintedListAccessible::buttonChild(const QString& id, cons
     const QString k = childKey(id, key);
     if (const auto it = children_.constFind(k); it != children_.constEnd())
         return QAccessible::accessibleInterface(*it);
-    auto* child = new ButtonAccessible(list(), id, key);
+    QAccessibleInterface* child = key == PaintedList::kRowKey
+                                      ? static_cast<QAccessibleInterface*>(new RowAccessible(list(), id))
+                                      : new ButtonAccessible(list(), id, key);
     children_.insert(k, QAccessible::registerAccessibleInterface(child));
     return child;
 }
 
-int PaintedListAccessible::childCount() const { return int(list()->allButtons().size()); }
+int PaintedListAccessible::childCount() const { return int(list()->accessibleItems().size()); }
 
 QAccessibleInterface* PaintedListAccessible::child(int index) const {
-    const QList<PaintedList::ButtonRef> all = list()->allButtons();
+    const QList<PaintedList::ButtonRef> all = list()->accessibleItems();
     if (index < 0 || index >= all.size()) return nullptr;
     return buttonChild(all.at(index).id, all.at(index).key);
 }
 
 int PaintedListAccessible::indexOfChild(const QAccessibleInterface* child) const {
+    if (const auto* row = dynamic_cast<const RowAccessible*>(child))
+        return int(list()->accessibleItems().indexOf(PaintedList::ButtonRef{row->id(), PaintedList::kRowKey}));
     const auto* button = dynamic_cast<const ButtonAccessible*>(child);
     if (!button) return -1;
-    return int(list()->allButtons().indexOf(PaintedList::ButtonRef{button->id(), button->key()}));
+    return int(list()->accessibleItems().indexOf(PaintedList::ButtonRef{button->id(), button->key()}));
 }
 
 QAccessibleInterface* PaintedListAccessible::childAt(int x, int y) const {
     const QPoint local = list()->mapFromGlobal(QPoint(x, y));
     for (const PaintedList::ButtonRef& b : list()->allButtons())
         if (list()->buttonRect(b.id, b.key).contains(local)) return buttonChild(b.id, b.key);
+    // Outside a button: the row itself, when it is a child.
+    for (const PaintedList::ButtonRef& item : list()->accessibleItems())
+        if (item.key == PaintedList::kRowKey && list()->rowRect(item.id).contains(local))
+            return buttonChild(item.id, item.key);
     return nullptr;
 }
 

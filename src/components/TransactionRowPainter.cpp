@@ -39,13 +39,19 @@ Columns columns(const MoneyTransaction& t, int contentWidth) {
 }
 
 int sharedAmountSize(const QList<const MoneyTransaction*>& rows, int contentWidth) {
+    QList<QPair<QString, int>> amounts;
+    amounts.reserve(rows.size());
+    for (const MoneyTransaction* t : rows)
+        amounts.append({TransactionRow::signedAmountText(*t), columns(*t, contentWidth).amountWidth});
+    return sharedAmountSize(amounts);
+}
+
+int sharedAmountSize(const QList<QPair<QString, int>>& amounts) {
     const QFont body = TransactionRow::amountFont();
     const int floor = static_cast<int>(std::ceil(body.pixelSize() * TransactionRow::kSharedSizeFloor));
     int shared = body.pixelSize();
-    for (const MoneyTransaction* t : rows) {
-        const int fits = TextFit::shrunkToFit(TransactionRow::signedAmountText(*t), body,
-                                              columns(*t, contentWidth).amountWidth)
-                             .pixelSize();
+    for (const auto& [text, width] : amounts) {
+        const int fits = TextFit::shrunkToFit(text, body, width).pixelSize();
         if (fits >= floor) shared = std::min(shared, fits);
     }
     return shared == body.pixelSize() ? 0 : shared;

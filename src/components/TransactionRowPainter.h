@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
+#include <QPair>
 #include <QRect>
+#include <QString>
 
 class QPainter;
 struct MoneyTransaction;
@@ -30,6 +33,9 @@ Columns columns(const MoneyTransaction& t, int contentWidth);
 // leaving out an amount that only fits far smaller (it shrinks alone), as
 // the widget rows of one list share theirs; 0 when the full size fits all.
 int sharedAmountSize(const QList<const MoneyTransaction*>& rows, int contentWidth);
+// The same for rows whose columns are known: each row's signed amount text
+// and the amount width of its columns.
+int sharedAmountSize(const QList<QPair<QString, int>>& amounts);
 // The content's height: the icon's, or the text column's when taller.
 int contentHeight(int categoryHeight);
 // Paints the content in `content`: the icon at its left edge, the amount

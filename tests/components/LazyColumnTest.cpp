@@ -199,4 +199,29 @@ TEST_F(LazyColumnTest, AHiddenCardTakesNoRoomAndShowingItAgainMakesRoom) {
     EXPECT_EQ(column->y(), 40 + kSpacing);
 }
 
+// A filter leaves cards out: built or not, they take no room, those not built
+// are not built while out, and the built ones come back with their widgets.
+TEST_F(LazyColumnTest, CardsLeftOutTakeNoRoomAreNotBuiltAndComeBackWithTheirWidgets) {
+    show(100, 100);
+    QWidget* first = column->builtCard(0);
+    const int builtBefore = built;
+    const int total = column->height();
+    for (int i = 0; i < kCards; ++i) column->setCardShown(i, i == 0 || i >= kCards - 2);
+    settle();
+    // Three cards remain: the column shrinks to them and the last two get built.
+    EXPECT_EQ(column->height(), 3 * 100 + 2 * kSpacing);
+    EXPECT_TRUE(column->isBuilt(kCards - 1));
+    EXPECT_FALSE(column->isBuilt(kCards / 2));
+    EXPECT_FALSE(column->builtCard(1)->isVisible());
+    EXPECT_EQ(column->cardTop(kCards - 2), 100 + kSpacing);
+    EXPECT_EQ(built, builtBefore + 2);
+
+    for (int i = 0; i < kCards; ++i) column->setCardShown(i, true);
+    settle();
+    EXPECT_EQ(column->builtCard(0), first);
+    EXPECT_TRUE(column->builtCard(1)->isVisible());
+    EXPECT_EQ(column->height(), total);
+    EXPECT_EQ(built, builtBefore + 2);  // the cards built before came back as they were
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -397,6 +398,82 @@ TEST_F(PaintedListTest, SwipesOpenOneRowAtATimeRunActionsAndAreNeverTaps) {
     ASSERT_EQ(list->openRow(), "r3");
     list->setRows({"r1", "r2", "r4"});
     EXPECT_TRUE(list->openRow().isEmpty());
+}
+
+// The swipe actions without a swipe: every row gets a keyboard stop of its
+// own, and Space there or the Menu key anywhere in the row shows the actions
+// as a menu; only an action picked in it runs, for the row it was opened on.
+TEST_F(PaintedListTest, SwipeActionsHaveAKeyboardWayThatRunsOnlyAPickedAction) {
+    list->setSwipeActions({{"pin", "Закрепить", "star", ColorRole::Orange}},
+                          {{"delete", "Удалить", "trash"}, {"copy", "Копия", "plus.square.on.square", ColorRole::Blue}});
+    QSignalSpy clicks(list, &PaintedList::buttonClicked);
+    QSignalSpy actions(list, &PaintedList::swipeActionTriggered);
+    before->setFocus();
+    const QString row = PaintedList::kRowKey;
+    const struct {
+        int key;
+        QString row, stop;
+    } steps[] = {{Qt::Key_Tab, "r1", row}, {Qt::Key_Right, "r1", "a"}, {Qt::Key_Left, "r1", row},
+                 {Qt::Key_Down, "r2", row}, {Qt::Key_Right, "r2", "a"}, {Qt::Key_Down, "r3", "a"}};
+    for (const auto& s : steps) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(s.key));
+        EXPECT_EQ(list->focusedRow(), s.row) << s.key;
+        EXPECT_EQ(list->focusedButton(), s.stop) << s.key;
+    }
+    const auto menu = [this]() { return list->findChild<QMenu*>("rowActionsMenu"); };
+
+    // The Menu key on a button of r3 shows r3's actions; a second key at once
+    // (Return, as a double press would) runs nothing.
+    QTest::keyClick(list, Qt::Key_Menu);
+    ASSERT_TRUE(menu() && menu()->isVisible());
+    QStringList titles;
+    for (QAction* a : menu()->actions()) titles << a->text();
+    EXPECT_EQ(titles, (QStringList{"Закрепить", "Удалить", "Копия"}));
+    QTest::keyClick(menu(), Qt::Key_Return);
+    EXPECT_TRUE(actions.isEmpty());
+    if (menu()) menu()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // Picked with the arrows, the action runs once for that row; the row kept its stop meanwhile.
+    ASSERT_EQ(list->focusedRow(), "r3");
+    QTest::keyClick(list, Qt::Key_F10, Qt::ShiftModifier);
+    ASSERT_TRUE(menu() && menu()->isVisible());
+    QTest::keyClick(menu(), Qt::Key_Down);
+    QTest::keyClick(menu(), Qt::Key_Down);
+    QTest::keyClick(menu(), Qt::Key_Return);
+    ASSERT_EQ(actions.size(), 1);
+    EXPECT_EQ(actions.takeFirst(), (Click{"r3", "delete"}));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // Space on a row's own stop shows the menu too; its row goes meanwhile: nothing runs.
+    list->setRows({"r1", "r2", "r3", "r4"});
+    before->setFocus();
+    QTest::keyClick(before, Qt::Key_Tab);
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Right);
+    ASSERT_EQ(list->focusedButton(), "a");
+    QTest::keyClick(list, Qt::Key_Left);
+    ASSERT_EQ(list->focusedButton(), row);
+    QTest::keyClick(list, Qt::Key_Space);
+    ASSERT_TRUE(menu() && menu()->isVisible());
+    list->setRows({"r1", "r3", "r4"});
+    menu()->findChild<QAction*>("rowAction_copy")->trigger();
+    EXPECT_TRUE(actions.isEmpty());
+    EXPECT_TRUE(clicks.isEmpty());
+    if (menu()) menu()->close();
+
+    // A screen reader finds each row ahead of its buttons, with the actions to run.
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(list);
+    ASSERT_EQ(iface->childCount(), 3 * 3);
+    QAccessibleInterface* first = iface->child(0);
+    EXPECT_EQ(first->role(), QAccessible::ListItem);
+    EXPECT_EQ(iface->child(1)->text(QAccessible::Name), "Кнопка r1");
+    QAccessibleActionInterface* rowActions = first->actionInterface();
+    ASSERT_NE(rowActions, nullptr);
+    EXPECT_TRUE(rowActions->actionNames().contains("Удалить"));
+    rowActions->doAction("Копия");
+    ASSERT_EQ(actions.size(), 1);
+    EXPECT_EQ(actions.takeFirst(), (Click{"r1", "copy"}));
 }
 
 TEST_F(PaintedListTest, AVerticalDragScrollsThePageAndPressesNothing) {

@@ -19,6 +19,7 @@
 #include "store/Badges.h"
 #include "store/MoneyStore.h"
 #include "views/planning/BadgeRank.h"
+#include "views/planning/ToolFigures.h"
 #include "views/planning/ToolsStyle.h"
 
 namespace {
@@ -245,34 +246,30 @@ bool BadgesView::eventFilter(QObject* watched, QEvent* event) {
     return ToolScreen::eventFilter(watched, event);
 }
 
+bool BadgesView::refreshCatalogue() {
+    std::shared_ptr<const std::vector<MoneyBadge>> now = tool_figures::badges(store_);
+    if (now == all_) return false;
+    all_ = std::move(now);
+    return true;
+}
+
 void BadgesView::redraw() {
     // One catalogue per redraw; the unlocked list, points and progress come
     // from it rather than from three more passes over the ledger.
-    all_ = store_.badges();
-    const std::vector<MoneyBadge> unlocked = ledger::unlockedBadges(all_);
-    const qint64 points = ledger::badgePoints(all_);
+    refreshCatalogue();
+    const std::vector<MoneyBadge>& all = *all_;
+    const std::vector<MoneyBadge> unlocked = ledger::unlockedBadges(all);
+    const qint64 points = ledger::badgePoints(all);
     setTitle(QStringLiteral("Медали ") + QString::number(unlocked.size()) + QStringLiteral("/") +
-             QString::number(all_.size()));
+             QString::number(all.size()));
     rank_->setText(badgeRankTitle(points));
     points_->setText(QString::number(points) + QStringLiteral(" очков наград"));
-    progress_->setValue(ledger::badgeCollectionProgress(all_));
+    progress_->setValue(ledger::badgeCollectionProgress(all));
     caption_->setText(QStringLiteral("Получено ") + QString::number(unlocked.size()) +
-                      QStringLiteral(" из ") + QString::number(all_.size()) + QStringLiteral(" медалей"));
+                      QStringLiteral(" из ") + QString::number(all.size()) + QStringLiteral(" медалей"));
     trophy_->setCircleBackground(
         withAlpha(Theme::current().color(ColorRole::Yellow), tools_style::symbolCircleOpacity));
-
-    std::vector<int> shown;
-    for (std::size_t i = 0; i < all_.size(); ++i) {
-        const bool on = all_[i].isUnlocked;
-        if (filter_ == Filter::all || (filter_ == Filter::unlocked) == on) shown.push_back(int(i));
-    }
-    // The same tiles in the same places: the built rows are drawn again.
-    if (shown == shown_ && grid_->count() > 0) {
-        grid_->redraw();
-        return;
-    }
-    shown_ = std::move(shown);
-    layOutRows();
+    showFilter();
 }
 
 void BadgesView::setFilter(Filter filter) {
@@ -282,7 +279,29 @@ void BadgesView::setFilter(Filter filter) {
     if (picker_->currentTag() != tag) picker_->setCurrentTag(tag);
     if (filter == filter_) return;
     filter_ = filter;
-    redraw();
+    // The store may have moved on since the last redraw (or the day turned):
+    // then the whole screen is drawn again, otherwise only the grid changes.
+    if (refreshCatalogue())
+        redraw();
+    else
+        showFilter();
+}
+
+void BadgesView::showFilter() {
+    const std::vector<MoneyBadge>& all = *all_;
+    std::vector<int> shown;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const bool on = all[i].isUnlocked;
+        if (filter_ == Filter::all || (filter_ == Filter::unlocked) == on) shown.push_back(int(i));
+    }
+    shown_ = std::move(shown);
+    if (columns_ <= 0 || grid_->count() != (int(all.size()) + columns_ - 1) / columns_) {
+        layOutRows();
+        return;
+    }
+    const int needed = (int(shown_.size()) + columns_ - 1) / columns_;
+    for (int row = 0; row < grid_->count(); ++row) grid_->setCardShown(row, row < needed);
+    grid_->redraw();
 }
 
 void BadgesView::widthChanged() {
@@ -294,19 +313,20 @@ void BadgesView::layOutRows() {
     AdaptiveGridLayout measure(tools_style::badgeColumnMinimum, tools_style::badgeGridSpacing);
     columns_ = measure.columnCount(grid_->width());
     grid_->clear();
-    const int rows = (int(shown_.size()) + columns_ - 1) / columns_;
+    const int rows = (int(all_->size()) + columns_ - 1) / columns_;
+    const int needed = (int(shown_.size()) + columns_ - 1) / columns_;
     for (int row = 0; row < rows; ++row) {
-        const int tiles = std::min(columns_, int(shown_.size()) - row * columns_);
         const int columns = columns_;
         grid_->addCard(
-            [tiles, columns]() -> QWidget* {
+            [columns]() -> QWidget* {
                 auto* line = new AdaptiveGrid(tools_style::badgeColumnMinimum, tools_style::badgeGridSpacing);
                 line->setObjectName(QStringLiteral("badgeRow"));
                 line->grid()->setFixedColumns(columns);
-                for (int i = 0; i < tiles; ++i) line->addWidget(new BadgeCell);
+                for (int i = 0; i < columns; ++i) line->addWidget(new BadgeCell);
                 return line;
             },
             [this, row](QWidget* widget) { drawRow(row, widget); }, tools_style::tileMinimumHeight, 1);
+        grid_->setCardShown(row, row < needed);
     }
     grid_->refresh();
 }
@@ -315,13 +335,20 @@ void BadgesView::drawRow(int row, QWidget* widget) const {
     auto* line = static_cast<AdaptiveGrid*>(widget);
     for (int i = 0; i < line->grid()->count(); ++i) {
         const std::size_t position = std::size_t(row * columns_ + i);
-        if (position >= shown_.size()) break;
-        static_cast<BadgeCell*>(line->grid()->itemAt(i)->widget())->draw(all_[std::size_t(shown_[position])]);
+        auto* cell = static_cast<BadgeCell*>(line->grid()->itemAt(i)->widget());
+        // The last row's places past the kept badges stay empty.
+        if (position >= shown_.size()) {
+            cell->hide();
+            continue;
+        }
+        cell->draw((*all_)[std::size_t(shown_[position])]);
+        cell->show();
     }
 }
 
 BadgeCell* BadgesView::cell(int position) {
     if (position < 0 || position >= int(shown_.size()) || columns_ <= 0) return nullptr;
+    if (!grid_->isCardShown(position / columns_)) return nullptr;
     auto* line = static_cast<AdaptiveGrid*>(grid_->card(position / columns_));
     QLayoutItem* item = line ? line->grid()->itemAt(position % columns_) : nullptr;
     return item ? static_cast<BadgeCell*>(item->widget()) : nullptr;

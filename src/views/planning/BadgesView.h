@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
 
 #include "models/MoneyModels.h"
 #include "views/planning/ToolScreen.h"
@@ -55,9 +56,12 @@ private:
 
 // "Медали u/t": the rank summary, the filter and the grid of the badges the
 // filter keeps. The grid's rows stack in a lazy column: a row below the
-// visible area is built when it is scrolled near, and a filter or a change of
-// the number of columns lays the rows out afresh. The catalogue is computed
-// once per redraw.
+// visible area is built when it is scrolled near. The column holds rows for
+// the whole catalogue; a filter only draws the built rows with the badges it
+// keeps and leaves the rows it does not need out, so switching builds
+// nothing again. A change of the number of columns lays the rows out afresh.
+// The catalogue is worked out once per state of the store, day and currency:
+// a filter switch or a redraw for the theme reads the same one.
 class BadgesView : public ToolScreen {
     Q_OBJECT
 public:
@@ -84,7 +88,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Lays the kept tiles out in rows of the current number of columns.
+    // Takes the store's catalogue as it is now (worked out again only when the
+    // store, the day or the currency changed); true when it is another one.
+    bool refreshCatalogue();
+    // Shows the tiles the filter keeps in the rows laid out.
+    void showFilter();
+    // Lays rows for the whole catalogue out in the current number of columns.
     void layOutRows();
     void drawRow(int row, QWidget* widget) const;
     void widthChanged();
@@ -97,7 +106,7 @@ private:
     TextLabel* caption_;
     SymbolView* trophy_;
     LazyColumn* grid_;
-    std::vector<MoneyBadge> all_;  // the catalogue of the last redraw
+    std::shared_ptr<const std::vector<MoneyBadge>> all_;  // the catalogue of the last redraw
     std::vector<int> shown_;       // the catalogue positions the filter keeps
     int columns_ = 0;
 };

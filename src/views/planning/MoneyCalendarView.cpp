@@ -11,17 +11,40 @@
 #include "components/TransactionRow.h"
 #include "components/TransactionRowPainter.h"
 #include "store/MoneyStore.h"
+#include "views/planning/ToolFigures.h"
 #include "views/planning/ToolsStyle.h"
 
 CalendarDayRow CalendarDayRow::of(const MoneyTransaction& t) {
     return {t, TransactionRow::signedAmountText(t), TransactionRow::detailText(t)};
 }
 
+void CalendarDayDelegate::forgetMeasurements() const {
+    columns_.clear();
+    sharedWidth_ = -1;
+}
+
+TransactionRowPainter::Columns CalendarDayDelegate::columns(const CalendarDayRow& row, int width) const {
+    // What the columns depend on: the amount's text, the category, and the
+    // date line unless a note (which elides) stands there.
+    const MoneyTransaction& t = row.transaction;
+    const QString key = QString::number(width) + QChar(0) + row.amount + QChar(0) + t.category + QChar(0) +
+                        (t.note.isEmpty() ? row.detail : QString());
+    if (const auto it = columns_.constFind(key); it != columns_.cend()) return *it;
+    if (columns_.size() > 10'000) columns_.clear();  // bounded: a day holds a few hundred rows
+    return *columns_.insert(key, TransactionRowPainter::columns(t, width));
+}
+
+QString CalendarDayDelegate::accessibleName(const QString& id) const {
+    const auto it = rows_.constFind(id);
+    if (it == rows_.constEnd()) return {};
+    return TransactionRow::accessibleText(it->transaction) + QStringLiteral(", ") +
+           DateText::abbreviatedDateTime(it->transaction.date);
+}
+
 int CalendarDayDelegate::contentHeight(const QString& id, int width) const {
     const auto it = rows_.constFind(id);
     if (it == rows_.constEnd()) return 0;
-    return TransactionRowPainter::contentHeight(
-        TransactionRowPainter::columns(it->transaction, width).categoryHeight);
+    return TransactionRowPainter::contentHeight(columns(*it, width).categoryHeight);
 }
 
 void CalendarDayDelegate::paintContent(QPainter* painter, const QString& id, const QRect& content,
@@ -30,14 +53,15 @@ void CalendarDayDelegate::paintContent(QPainter* painter, const QString& id, con
     if (it == rows_.constEnd()) return;
     painter->setRenderHint(QPainter::Antialiasing);
     if (sharedWidth_ != content.width()) {
-        QList<const MoneyTransaction*> day;
-        for (const CalendarDayRow& row : rows_) day << &row.transaction;
-        sharedSize_ = TransactionRowPainter::sharedAmountSize(day, content.width());
+        QList<QPair<QString, int>> amounts;
+        amounts.reserve(rows_.size());
+        for (const CalendarDayRow& row : rows_) amounts.append({row.amount, columns(row, content.width()).amountWidth});
+        sharedSize_ = TransactionRowPainter::sharedAmountSize(amounts);
         sharedWidth_ = content.width();
     }
-    TransactionRowPainter::Columns columns = TransactionRowPainter::columns(it->transaction, content.width());
-    columns.amountPixelSize = sharedSize_;
-    TransactionRowPainter::paint(painter, content, it->transaction, columns);
+    TransactionRowPainter::Columns laid = columns(*it, content.width());
+    laid.amountPixelSize = sharedSize_;
+    TransactionRowPainter::paint(painter, content, it->transaction, laid);
 }
 
 MoneyCalendarView::MoneyCalendarView(MoneyStore& store, const QDateTime& selected, QWidget* parent)
@@ -81,9 +105,9 @@ void MoneyCalendarView::selectDay(QDate day) { calendar_->setSelectedDate(day); 
 void MoneyCalendarView::redraw() {
     const QDate day = selectedDay();
     header_->setText(DateText::longDate(day).toUpper());
-    // The first instant of the day, which exists even where a clock change
-    // skips midnight.
-    const std::vector<MoneyTransaction> items = store_.transactions(store_.calendar().startOfDay(day));
+    // The ledger's moments are read once per change of the store; a day is
+    // then found among plain numbers.
+    const std::vector<MoneyTransaction> items = tool_figures::timeline(store_)->day(store_, day);
     empty_->parentWidget()->setVisible(items.empty());
     QStringList ids;
     ids.reserve(qsizetype(items.size()));

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <optional>
 
+#include "components/TransactionRowPainter.h"
 #include "models/MoneyModels.h"
 #include "views/planning/ToolRows.h"
 #include "views/planning/ToolScreen.h"
@@ -28,6 +29,9 @@ public:
     explicit CalendarDayDelegate(const QHash<QString, CalendarDayRow>& rows) : rows_(rows) {}
     // The day's rows changed: the amounts' shared size is found again.
     void forgetSharedSize() const { sharedWidth_ = -1; }
+    void forgetMeasurements() const override;
+    // As the operations list's row says it, with the operation's time.
+    QString accessibleName(const QString& id) const override;
 
 protected:
     int contentHeight(const QString& id, int width) const override;
@@ -35,7 +39,12 @@ protected:
                       const PaintedRowState& state) const override;
 
 private:
+    // A row's columns, worked out once per text and width: the list measures
+    // a row, shares the amounts' size and paints it with the same columns.
+    TransactionRowPainter::Columns columns(const CalendarDayRow& row, int width) const;
+
     const QHash<QString, CalendarDayRow>& rows_;
+    mutable QHash<QString, TransactionRowPainter::Columns> columns_;
     mutable int sharedWidth_ = -1;  // the content width the shared size was found at
     mutable int sharedSize_ = 0;
 };

@@ -28,6 +28,8 @@ QString recurringFrequencyTitle(RecurringFrequency frequency) {
 
 namespace {
 
+constexpr qsizetype kKeptLayouts = 10'000;  // bounded: a few hundred rows at three widths
+
 QFont titleFont() { return Theme::font(TextStyle::Body, QFont::DemiBold); }
 QFont captionFont() { return Theme::font(TextStyle::Caption); }
 QFont amountFont() {
@@ -47,32 +49,54 @@ Button::Face toggleFace(const RecurringRowContent& row) {
 
 }  // namespace
 
-RecurringRowContent RecurringRowContent::of(const RecurringTransaction& item, QDate nextDay) {
-    return {item.id, item.title,
-            recurringFrequencyTitle(item.frequency) + QStringLiteral(" · следующая ") +
-                DateText::abbreviatedDate(nextDay),
-            cnyText(item.amount), item.isActive};
+RecurringRowContent RecurringRowContent::of(const RecurringTransaction& item, const QString& nextDay) {
+    const QString lead = recurringFrequencyTitle(item.frequency) + QStringLiteral(" · следующая");
+    return {item.id, item.title, lead + QLatin1Char(' ') + nextDay, cnyText(item.amount), item.isActive, lead, nextDay};
 }
 
 QString RecurringRowContent::toggleName() const {
     return active ? QStringLiteral("Выключить") : QStringLiteral("Включить");
 }
 
+void RecurringRowDelegate::forgetMeasurements() const {
+    ToolRowDelegate::forgetMeasurements();
+    layouts_.clear();
+    titleWidths_.clear();
+    captionWidths_.clear();
+    amountWidths_.clear();
+}
+
+int RecurringRowDelegate::lineWidth(const QString& text, const QFont& font, QHash<QString, int>& kept) const {
+    if (const auto it = kept.constFind(text); it != kept.cend()) return *it;
+    if (kept.size() > kKeptLayouts) kept.clear();
+    return *kept.insert(text, QFontMetrics(font).horizontalAdvance(text));
+}
+
 RecurringRowDelegate::Layout RecurringRowDelegate::layout(const RecurringRowContent& row, int width) const {
+    const QString key = QString::number(width) + QChar(row.active ? u'1' : u'0') + row.amount + QChar(0) +
+                        row.title + QChar(0) + row.caption;
+    if (const auto it = layouts_.constFind(key); it != layouts_.cend()) return *it;
+    if (layouts_.size() > kKeptLayouts) layouts_.clear();
+    return *layouts_.insert(key, measure(row, width));
+}
+
+RecurringRowDelegate::Layout RecurringRowDelegate::measure(const RecurringRowContent& row, int width) const {
     Layout l;
     l.button = Button::faceSize(toggleFace(row));
     const int gap = tools_style::buttonGap;
     const int room = std::max(width - l.button.width() - 2 * gap, 1);
-    const int natural = QFontMetrics(amountFont()).horizontalAdvance(row.amount) + 1;
+    const int natural = lineWidth(row.amount, amountFont(), amountWidths_) + 1;
     const QFontMetrics title(titleFont()), caption(captionFont());
-    const int titleLine = title.horizontalAdvance(row.title),
-              captionLine = caption.horizontalAdvance(row.caption);
+    const int titleLine = lineWidth(row.title, titleFont(), titleWidths_),
+              captionLine = lineWidth(row.caption, captionFont(), captionWidths_);
     // Most rows fit on one line each beside the whole amount: nothing is laid out.
     if (std::max(titleLine, captionLine) <= room - natural) {
         l.amountWidth = natural;
     } else {
-        const int widest =
-            std::max(widestWord(row.title, titleFont()), widestWord(row.caption, captionFont()));
+        // A space breaks the caption between its parts: its widest word is
+        // the wider of theirs, and the few leads and days are measured once.
+        const int widest = std::max({widestWord(row.title, titleFont()), widestWord(row.captionLead, captionFont()),
+                                     widestWord(row.nextDay, captionFont())});
         l.amountWidth = TransactionRow::amountWidth(natural, room, widest, widest);
     }
     l.textWidth = std::max(room - l.amountWidth, 1);
@@ -160,9 +184,19 @@ void RecurringTransactionsView::redraw() {
     next.reserve(keys.size());
     for (qsizetype i = 0; i < keys.size(); ++i) {
         const RecurringTransaction& item = items[std::size_t(i)];
-        next.insert(keys[i], RecurringRowContent::of(item, calendar.localDate(item.nextDate)));
+        next.insert(keys[i], RecurringRowContent::of(item, dayText(calendar.localDate(item.nextDate))));
     }
     rows_->setRows(keys, content_, std::move(next));
+}
+
+QString RecurringTransactionsView::dayText(QDate day) {
+    const QString locale = DateText::deviceLocaleName();
+    if (locale != dayTextsLocale_ || dayTexts_.size() > kKeptLayouts) {
+        dayTexts_.clear();
+        dayTextsLocale_ = locale;
+    }
+    if (const auto it = dayTexts_.constFind(day); it != dayTexts_.cend()) return *it;
+    return *dayTexts_.insert(day, DateText::abbreviatedDate(day, locale));
 }
 
 RecurringEditorView::RecurringEditorView(MoneyStore& store, QWidget* parent)

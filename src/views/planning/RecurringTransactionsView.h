@@ -22,11 +22,15 @@ QString recurringFrequencyTitle(RecurringFrequency frequency);
 struct RecurringRowContent {
     QString itemId;
     QString title;
-    QString caption;
+    QString caption;  // the frequency, " · следующая " and the next day
     QString amount;
     bool active = false;
+    // The caption's two parts, whose widest words are the caption's: the
+    // frequency with "· следующая", and the next day.
+    QString captionLead;
+    QString nextDay;
 
-    static RecurringRowContent of(const RecurringTransaction& item, QDate nextDay);
+    static RecurringRowContent of(const RecurringTransaction& item, const QString& nextDay);
     QString toggleName() const;
     bool operator==(const RecurringRowContent&) const = default;
 };
@@ -40,6 +44,7 @@ public:
     static inline const QString kToggle = QStringLiteral("toggle");
 
     explicit RecurringRowDelegate(const QHash<QString, RecurringRowContent>& rows) : rows_(rows) {}
+    void forgetMeasurements() const override;
 
 protected:
     int contentHeight(const QString& id, int width) const override;
@@ -52,9 +57,15 @@ private:
         int textWidth = 0, titleHeight = 0, captionTop = 0, amountWidth = 0, height = 0;
         QSize button;
     };
+    // Worked out once per row content and width: the list asks for a row's
+    // height, buttons and paint at up to three widths while a page is laid out.
     Layout layout(const RecurringRowContent& row, int width) const;
+    Layout measure(const RecurringRowContent& row, int width) const;
+    int lineWidth(const QString& text, const QFont& font, QHash<QString, int>& kept) const;
 
     const QHash<QString, RecurringRowContent>& rows_;
+    mutable QHash<QString, Layout> layouts_;  // by width, toggle state and texts
+    mutable QHash<QString, int> titleWidths_, captionWidths_, amountWidths_;
 };
 
 // "Регулярные": the stored recurring operations, or an empty state.
@@ -72,8 +83,13 @@ public:
 
 private:
     ContentUnavailableView* placeholder_;
+    // A next day's text, formatted once per day and locale.
+    QString dayText(QDate day);
+
     QHash<QString, RecurringRowContent> content_;  // by row key
     RecurringRowDelegate delegate_{content_};
+    QHash<QDate, QString> dayTexts_;
+    QString dayTextsLocale_;
     ToolRows* rows_;
 };
 

@@ -118,6 +118,13 @@ int WishRowDelegate::rowHeight(const QString& id, int width, bool) const {
     return cached ? cached->layout.height : 0;
 }
 
+QString WishRowDelegate::accessibleName(const QString& id) const {
+    const auto it = wishes_.constFind(id);
+    if (it == wishes_.constEnd()) return {};
+    const WishRowContent c = WishRowContent::of(*it);
+    return c.title + QStringLiteral(", ") + c.price + QStringLiteral(", ") + c.caption;
+}
+
 QList<PaintedButton> WishRowDelegate::buttons(const QString& id, int width, bool) const {
     const Cached* cached = measured(id, width);
     return cached ? cached->layout.buttons : QList<PaintedButton>{};

@@ -46,6 +46,8 @@ public:
     void paintRow(QPainter* painter, const QString& id, const QRect& rect,
                   const PaintedRowState& state) const override;
     void forgetMeasurements() const override { layouts_.clear(); }
+    // The title, the price and the saving, as the row shows them.
+    QString accessibleName(const QString& id) const override;
 
     // Where the title and price go at a width (for the fit tests).
     struct Layout {

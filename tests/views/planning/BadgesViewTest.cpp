@@ -9,6 +9,7 @@
 #include "views/planning/BadgeRank.h"
 #include "views/planning/BadgesView.h"
 #include "views/planning/MoneyToolsFixture.h"
+#include "views/planning/ToolFigures.h"
 #include "views/planning/ToolsStyle.h"
 
 namespace {
@@ -98,6 +99,36 @@ TEST_F(BadgesTest, GridRowsBelowTheScreenAreBuiltWhenScrolledTo) {
     // Tiles of one row share its height; a row stands below the one before it.
     QWidget* last = grid->builtCard(rows - 1);
     EXPECT_GE(last->height(), tools_style::tileMinimumHeight);
+}
+
+// A filter switch only changes what shows: no row is built again, the
+// catalogue is worked out once for the store as it is, and a change of the
+// store draws the grid from a new one.
+TEST_F(BadgesTest, SwitchingTheFilterBuildsNoRowAgainAndReadsTheCatalogueOnce) {
+    BadgesView& view = show<BadgesView>(demoLedger());
+    const int computed = tool_figures::badgesComputed(*store);
+    QList<QWidget*> rows;
+    for (int i = 0; i < view.grid()->count(); ++i) rows << view.grid()->builtCard(i);
+    for (const auto filter : {BadgesView::Filter::locked, BadgesView::Filter::unlocked, BadgesView::Filter::all}) {
+        view.setFilter(filter);
+        settle();
+    }
+    EXPECT_EQ(tool_figures::badgesComputed(*store), computed);
+    for (int i = 0; i < view.grid()->count(); ++i)
+        if (rows.at(i)) EXPECT_EQ(view.grid()->builtCard(i), rows.at(i)) << i;
+    // Rows the filter does not need are out of the column: no room, no tile.
+    view.setFilter(BadgesView::Filter::unlocked);
+    settle();
+    const int needed = (view.visibleCellCount() + view.columnCount() - 1) / view.columnCount();
+    EXPECT_TRUE(view.grid()->isCardShown(needed - 1));
+    EXPECT_FALSE(view.grid()->isCardShown(needed));
+
+    store->add(TransactionKind::expense, Decimal(3), QStringLiteral("Еда"), {}, store->now(), {}, false, {});
+    settle();
+    EXPECT_EQ(tool_figures::badgesComputed(*store), computed + 1);
+    EXPECT_EQ(view.title(), QStringLiteral("Медали %1/%2")
+                                .arg(ledger::unlockedBadges(store->badges()).size())
+                                .arg(store->badges().size()));
 }
 
 TEST_F(BadgesTest, Gallery) { galleryOf<BadgesView>("badges", demoLedger()); }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QCalendarWidget>
 
 #include "components/DateText.h"
@@ -9,6 +10,7 @@
 #include "views/ledger/EditorForm.h"
 #include "views/planning/MoneyCalendarView.h"
 #include "views/planning/MoneyToolsFixture.h"
+#include "views/planning/ToolFigures.h"
 
 namespace {
 
@@ -30,6 +32,15 @@ TEST_F(CalendarTest, DayListsNewestFirstKeepsEqualMomentsAndFollowsThePick) {
         show<MoneyCalendarView>(ledgerWith({morning, same1, evening, same2}), local(2026, 6, 10, 8));
     EXPECT_EQ(shownIds(view), (QList<QUuid>{evening.id, morning.id}));
     EXPECT_EQ(view.headerLabel()->text(), DateText::longDate(QDate(2026, 6, 10)).toUpper());
+    // A screen reader reads each operation as the operations list's rows say it, with its time.
+    QAccessibleInterface* rows = QAccessible::queryAccessibleInterface(view.rows()->list());
+    ASSERT_EQ(rows->childCount(), 2);
+    for (int i = 0; i < 2; ++i) {
+        const MoneyTransaction& t = i == 0 ? evening : morning;
+        EXPECT_EQ(rows->child(i)->role(), QAccessible::ListItem);
+        EXPECT_EQ(rows->child(i)->text(QAccessible::Name),
+                  TransactionRow::accessibleText(t) + ", " + DateText::abbreviatedDateTime(t.date));
+    }
 
     const struct {
         QDate day;
@@ -76,6 +87,42 @@ TEST_F(CalendarTest, AnEditMeasuresOneRowAndAHugeAmountStaysInsideTheWindow) {
     settle();
     ASSERT_EQ(view.transactionAt(4)->note, "Обед");  // newest first: the 10 o'clock one
     EXPECT_EQ(list->measureCount(), measured + 1);
+}
+
+// The day list comes from the ledger's moments read once per change of the
+// store: every day shows what the store lists for it, across a clock change
+// and after an edit, and picking days reads no date of the ledger again.
+TEST_F(CalendarTest, EveryDayShowsTheStoresDayListFromOneReadingPerChange) {
+    MoneyData data = MoneyData::emptyLedger();
+    // Around the autumn clock change in the fixture's zone, and late and early hours.
+    const QDateTime base = local(2026, 10, 23, 0);
+    for (int i = 0; i < 60; ++i) {
+        const QDateTime when = base.addSecs(qint64(i) * 5 * 3600 + (i % 3) * 59 * 60);
+        data.transactions.push_back(i % 4 ? expense(Decimal(i + 1), when) : income(Decimal(i + 1), when));
+    }
+    data.transactions.push_back(expense(Decimal(9), data.transactions[5].date));  // an equal moment
+    MoneyCalendarView& view = show<MoneyCalendarView>(data, base);
+    const int computed = tool_figures::timelinesComputed(*store);
+    const auto compare = [&](QDate day) {
+        view.selectDay(day);
+        QList<QUuid> expected;
+        for (const MoneyTransaction& t : store->transactions(store->calendar().startOfDay(day)))
+            expected.append(t.id);
+        EXPECT_EQ(shownIds(view), expected) << day.toString().toStdString();
+        return expected.size();
+    };
+    qsizetype seen = 0;
+    for (QDate day = QDate(2026, 10, 22); day <= QDate(2026, 11, 6); day = day.addDays(1)) seen += compare(day);
+    EXPECT_EQ(seen, qsizetype(data.transactions.size()));
+    EXPECT_EQ(tool_figures::timelinesComputed(*store), computed);
+
+    MoneyTransaction moved = store->data().transactions[7];
+    moved.date = local(2026, 10, 30, 12);
+    store->updateTransaction(moved);
+    settle();
+    EXPECT_GT(compare(QDate(2026, 10, 30)), 0);
+    EXPECT_TRUE(shownIds(view).contains(moved.id));
+    EXPECT_EQ(tool_figures::timelinesComputed(*store), computed + 1);
 }
 
 TEST_F(CalendarTest, Gallery) { galleryOf<MoneyCalendarView>("calendar", demoLedger(), QDateTime()); }

@@ -3,7 +3,10 @@
 #include <QComboBox>
 #include <QDateEdit>
 
+#include "components/DateText.h"
 #include "components/SegmentedControl.h"
+#include "components/TextFit.h"
+#include "components/Theme.h"
 #include "services/MoneyText.h"
 #include "store/DemoLedger.h"
 #include "support/PaintedListInput.h"
@@ -97,6 +100,27 @@ TEST_F(RecurringTest, ADoubleClickTogglesOnceAndOnlyThatRowIsMeasuredAgain) {
               (std::vector<bool>{true, false, true}));
     EXPECT_EQ(view.list()->buttonName("r2", RecurringRowDelegate::kToggle), "Включить");
     EXPECT_EQ(view.list()->measureCount(), measured + 1);
+}
+
+// A row's caption is measured by its parts: its widest word must be the
+// wider of theirs, for either frequency and days written in any locale.
+TEST(RecurringCaptionTest, TheWidestWordOfTheCaptionIsTheWiderOfItsParts) {
+    const QFont font = Theme::font(TextStyle::Caption);
+    for (const char* locale : {"ru_RU", "en_US", "de_DE", "uk_UA"}) {
+        for (const RecurringFrequency frequency : {RecurringFrequency::weekly, RecurringFrequency::monthly}) {
+            for (const QDate day : {QDate(2027, 1, 5), QDate(2026, 12, 31), QDate(2027, 9, 17)}) {
+                RecurringTransaction item;
+                item.title = QStringLiteral("Карманные деньги");
+                item.frequency = frequency;
+                item.amount = Decimal(100);
+                const RecurringRowContent row =
+                    RecurringRowContent::of(item, DateText::abbreviatedDate(day, QString::fromLatin1(locale)));
+                EXPECT_EQ(std::max(TextFit::widestWord(row.captionLead, font), TextFit::widestWord(row.nextDay, font)),
+                          TextFit::widestWord(row.caption, font))
+                    << locale << " " << row.caption.toStdString();
+            }
+        }
+    }
 }
 
 TEST_F(RecurringTest, Gallery) {

@@ -9,6 +9,8 @@
 #include "views/planning/MoneyToolsFixture.h"
 #include "components/PageBody.h"
 #include "components/SwipeGesture.h"
+#include <QAccessible>
+#include <QMenu>
 #include "components/TextFit.h"
 #include "support/PaintedListInput.h"
 #include "views/planning/WishlistView.h"
@@ -110,6 +112,34 @@ TEST_F(WishlistTest, AFullSwipeDeletesAndADragOnAButtonIsNoTap) {
     settle();
     EXPECT_TRUE(store->data().wishes->empty());
     EXPECT_TRUE(view.placeholder()->isVisible());
+}
+
+// A completed wish has no button, yet the keyboard reaches its row and its
+// "Удалить", which runs only once picked in the row's menu.
+TEST_F(WishlistTest, TheKeyboardDeletesACompletedWishThroughItsRowsMenu) {
+    MoneyData data = withWish("100", "100");
+    data.wishes->front().isCompleted = true;
+    WishlistView& view = show<WishlistView>(data);
+    PaintedList* list = view.list();
+    ASSERT_TRUE(list->buttonKeys("w1").isEmpty());
+    QAccessibleInterface* row = QAccessible::queryAccessibleInterface(list)->child(0);
+    EXPECT_TRUE(row->text(QAccessible::Name).startsWith(stored().title + ", "));
+    list->setFocus(Qt::OtherFocusReason);
+    ASSERT_TRUE(list->focusedButton().isEmpty());  // focus given by the program picks no stop
+    QTest::keyClick(list, Qt::Key_Down);
+    ASSERT_EQ(list->focusedButton(), PaintedList::kRowKey);
+    QTest::keyClick(list, Qt::Key_Return);
+    auto* menu = list->findChild<QMenu*>("rowActionsMenu");
+    ASSERT_TRUE(menu && menu->isVisible());
+    QTest::keyClick(menu, Qt::Key_Return);  // nothing chosen yet
+    ASSERT_EQ(view.count(), 1);
+    QTest::keyClick(list, Qt::Key_Menu);
+    menu = list->findChild<QMenu*>("rowActionsMenu");
+    ASSERT_TRUE(menu && menu->isVisible());
+    QTest::keyClick(menu, Qt::Key_Down);
+    QTest::keyClick(menu, Qt::Key_Return);
+    settle();
+    EXPECT_TRUE(store->data().wishes->empty());
 }
 
 TEST_F(WishlistTest, TheSecondClickOfOneGestureNeverContributesAgain) {

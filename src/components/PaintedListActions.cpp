@@ -1,0 +1,78 @@
+// The ways to a row's swipe actions other than a swipe: the row's own
+// keyboard stop, the menu (right-click, the Menu key, Shift+F10) and the
+// accessible row's actions.
+#include <QContextMenuEvent>
+#include <QMenu>
+
+#include "components/PaintedList.h"
+#include "components/Popups.h"
+#include "components/SwipeGesture.h"
+#include "components/Symbols.h"
+
+QList<PaintedList::ButtonRef> PaintedList::focusStops(int row) const {
+    QList<ButtonRef> stops;
+    if (row < 0 || row >= ids_.size()) return stops;
+    const QString& id = ids_.at(row);
+    if (hasRowStops()) stops.append({id, kRowKey});
+    for (const PaintedButton& b : buttonsOf(row))
+        if (b.enabled && isEnabled()) stops.append({id, b.key});
+    return stops;
+}
+
+QList<PaintedList::ButtonRef> PaintedList::accessibleItems() const {
+    QList<ButtonRef> items;
+    for (int row = 0; row < ids_.size(); ++row) {
+        const QString& id = ids_.at(row);
+        if (hasRowStops() || !rowName(id).isEmpty()) items.append({id, kRowKey});
+        for (const PaintedButton& b : buttonsOf(row)) items.append({id, b.key});
+    }
+    return items;
+}
+
+QString PaintedList::rowName(const QString& id) const {
+    return index_.contains(id) ? delegate_.accessibleName(id) : QString();
+}
+
+bool PaintedList::runSwipeAction(const QString& id, const QString& key) {
+    // The row may have gone while its menu was open.
+    if (!index_.contains(id)) return false;
+    const QList<SwipeAction> actions = swipeActions();
+    if (std::none_of(actions.begin(), actions.end(), [&](const SwipeAction& a) { return a.key == key; }))
+        return false;
+    closeOpenRow();
+    emit swipeActionTriggered(id, key);
+    return true;
+}
+
+void PaintedList::showRowActions(const QString& id, const QPoint& globalPos) {
+    if (!hasRowStops() || !index_.contains(id)) return;
+    closeOpenRow();
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("rowActionsMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (const SwipeAction& action : swipeActions()) {
+        const bool destructive = action.color == ColorRole::Red;
+        QAction* item = menu->addAction(destructive ? Symbols::icon(action.symbol, ColorRole::Red)
+                                                    : Symbols::menuIcon(action.symbol),
+                                        action.title);
+        item->setObjectName(QStringLiteral("rowAction_") + action.key);
+        if (destructive) Popups::setDestructive(item);
+        connect(item, &QAction::triggered, this, [this, id, key = action.key] { runSwipeAction(id, key); });
+    }
+    const QRect row = rowRect(id);
+    menu->popup(globalPos.isNull() ? mapToGlobal(QPoint(row.left() + row.width() / 2, row.bottom())) : globalPos);
+    // Nothing is chosen until the user moves to an action: a second Enter
+    // or Space right after the one that opened the menu runs nothing.
+    menu->setActiveAction(nullptr);
+}
+
+void PaintedList::contextMenuEvent(QContextMenuEvent* event) {
+    if (!hasRowStops()) return QWidget::contextMenuEvent(event);
+    event->accept();
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        if (index_.contains(focus_.id)) showRowActions(focus_.id);
+        return;
+    }
+    const int row = rowAt(event->pos().y());
+    if (row >= 0) showRowActions(ids_.at(row), event->globalPos());
+}
