@@ -10,6 +10,7 @@
 #include "components/Symbols.h"
 #include "components/Theme.h"
 #include "views/ledger/TransactionListModel.h"
+#include "views/ledger/TransactionRowDelegate.h"
 
 SwipeListView::SwipeListView(TransactionListModel* model, QWidget* parent)
     : QListView(parent), model_(model) {
@@ -67,6 +68,16 @@ void SwipeListView::resizeEvent(QResizeEvent* event) {
     // category wraps), and the width changes whenever the scroll bar comes
     // or goes, so the rows are measured again.
     if (event->size().width() != event->oldSize().width()) scheduleDelayedItemsLayout();
+}
+
+void SwipeListView::doItemsLayout() {
+    // Rows that are all one line tall share one height: the view then takes
+    // it from one row instead of asking every row of the list (a ledger's
+    // worth at every layout). A category that wraps at this width makes the
+    // view ask each row.
+    const auto* rows = qobject_cast<const TransactionRowDelegate*>(itemDelegate());
+    setUniformItemSizes(rows && rows->allRowsOneLine(viewport()->width()));
+    QListView::doItemsLayout();
 }
 
 int SwipeListView::offsetOf(const QUuid& id) const { return gesture_.offsetOf(keyOf(id)); }

@@ -71,7 +71,6 @@ void TransactionRowDelegate::clearMeasurements() {
     amountWidths_.clear();
     wrappedHeights_.clear();
     widestWords_.clear();
-    widestAmount_ = 0;
     lineHeight_ = 0;
     detailHeight_ = 0;
     recentCategories_ = {};
@@ -79,7 +78,11 @@ void TransactionRowDelegate::clearMeasurements() {
     forgetHeights();
 }
 
-void TransactionRowDelegate::forgetHeights() { heights_.clear(); }
+void TransactionRowDelegate::forgetHeights() {
+    heights_.clear();
+    categoryAmounts_.reset();
+    oneLineAt_.reset();
+}
 
 int TransactionRowDelegate::categoryAdvance(const QString& category) const {
     if (!categoryMetrics_) categoryMetrics_.emplace(categoryFont());
@@ -100,10 +103,25 @@ int TransactionRowDelegate::categoryAdvance(const QString& category) const {
     return width;
 }
 
-int TransactionRowDelegate::amountAdvance(const MoneyTransaction& t) const {
-    if (!amountMetrics_) amountMetrics_.emplace(amountFont());
+int TransactionRowDelegate::amountShape(const MoneyTransaction& t) {
     // The money text shows two fraction digits, so count the whole digits
-    // after that rounding.
+    // after that rounding (saturated as a 64-bit whole part is).
+    constexpr int kMostDigits = 19;
+    const int income = t.kind == TransactionKind::income ? 2 : 0;
+    const Decimal::Coefficient coefficient = t.amount.coefficient();
+    const int exponent = t.amount.exponent();
+    if (exponent >= -2) {
+        // Nothing to round: the digits follow from the representation.
+        const Decimal::Coefficient magnitude = coefficient < 0 ? -coefficient : coefficient;
+        int digits = kMostDigits + 1;  // beyond 64 bits: saturated anyway
+        if (magnitude <= std::numeric_limits<quint64>::max()) {
+            const auto small = static_cast<quint64>(magnitude);
+            digits = 0;
+            for (quint64 power = 1; digits < 20 && small >= power; power *= 10) ++digits;
+        }
+        digits = std::clamp(digits + exponent, 1, kMostDigits);
+        return (digits << 2) | income | (coefficient < 0 ? 1 : 0);
+    }
     const Decimal shown = t.amount.rounded(2);
     long long whole = shown.abs().toInt64Saturated();
     int digits = 1;
@@ -111,28 +129,22 @@ int TransactionRowDelegate::amountAdvance(const MoneyTransaction& t) const {
         whole /= 10;
         ++digits;
     }
-    const int key =
-        (digits << 2) | (t.kind == TransactionKind::income ? 2 : 0) | (shown.isNegative() ? 1 : 0);
+    return (digits << 2) | income | (shown.isNegative() ? 1 : 0);
+}
+
+int TransactionRowDelegate::amountAdvance(const MoneyTransaction& t) const {
+    const int key = amountShape(t);
     if (const auto it = amountWidths_.constFind(key); it != amountWidths_.constEnd()) return *it;
+    if (!amountMetrics_) amountMetrics_.emplace(amountFont());
     // A stand-in of the same shape: the same kind, sign and whole digits.
+    const int digits = key >> 2;
     MoneyTransaction sample = t;
     sample.amount = Decimal::parse(QString(digits, u'8') + QStringLiteral(".88")).value_or(Decimal(0));
-    if (shown.isNegative()) sample.amount = -sample.amount;
+    if (key & 1) sample.amount = -sample.amount;
     const int width = std::max(amountMetrics_->horizontalAdvance(TransactionRow::signedAmountText(sample)),
                                amountMetrics_->horizontalAdvance(TransactionRow::signedAmountText(t)));
     amountWidths_.insert(key, width);
     return width;
-}
-
-int TransactionRowDelegate::widestAmount() const {
-    if (widestAmount_ == 0) {
-        // Twelve whole digits, negative, as an expense: wider than any amount below a trillion.
-        MoneyTransaction sample;
-        sample.kind = TransactionKind::expense;
-        sample.amount = Decimal::parse(QStringLiteral("-888888888888.88")).value_or(Decimal(0));
-        widestAmount_ = amountAdvance(sample);
-    }
-    return widestAmount_;
 }
 
 int TransactionRowDelegate::textRoom(const MoneyTransaction&, int cardWidth) {
@@ -144,18 +156,104 @@ int TransactionRowDelegate::textRoom(const MoneyTransaction&, int cardWidth) {
 
 int TransactionRowDelegate::textWidth(const MoneyTransaction& t, int cardWidth) const {
     const int room = textRoom(t, cardWidth);
-    return room - TransactionRow::amountWidth(amountAdvance(t), room, neededColumn(t, room), widestWord(t.category));
+    return columnFor(t, room, neededColumn(t, room));
+}
+
+int TransactionRowDelegate::columnFor(const MoneyTransaction& t, int room, int needed) const {
+    return columnFor(amountAdvance(t), t.category, room, needed);
+}
+
+int TransactionRowDelegate::columnFor(int amount, const QString& category, int room, int needed) const {
+    return room - TransactionRow::amountWidth(amount, room, needed, widestWord(category));
 }
 
 int TransactionRowDelegate::neededColumn(const MoneyTransaction& t, int room) const {
-    int word = widestWord(t.category);
-    // A short category stays on one line.
-    if (const int category = categoryAdvance(t.category);
-        category <= static_cast<int>(room * TransactionRow::kShortCategoryShare))
-        word = std::max(word, category);
+    const int word = neededBesideDate(t, room);
     if (!t.note.isEmpty()) return word;
     // The date line is shown whole (a note elides).
     return std::max(word, dateLineWidth(t.date));
+}
+
+int TransactionRowDelegate::neededBesideDate(const MoneyTransaction& t, int room) const {
+    return neededBesideDate(t.category, room);
+}
+
+int TransactionRowDelegate::neededBesideDate(const QString& category, int room) const {
+    int word = widestWord(category);
+    // A short category stays on one line.
+    if (const int width = categoryAdvance(category);
+        width <= static_cast<int>(room * TransactionRow::kShortCategoryShare))
+        word = std::max(word, width);
+    return word;
+}
+
+const std::vector<TransactionRowDelegate::CategoryAmounts>& TransactionRowDelegate::categoryAmounts() const {
+    if (categoryAmounts_) return *categoryAmounts_;
+    categoryAmounts_.emplace();
+    std::vector<CategoryAmounts>& out = *categoryAmounts_;
+    QHash<QString, size_t> byText;  // for texts shared with no category found before
+    size_t last = 0;
+    const auto* model = static_cast<const TransactionListModel*>(view_->model());
+    for (const MoneyTransaction& t : model->ledger()) {
+        // A ledger read from its file shares each repeated text: most rows
+        // find their category without hashing it.
+        if (last >= out.size() || !t.category.isSharedWith(out[last].category)) {
+            last = out.size();
+            for (size_t i = 0; i < std::min<size_t>(out.size(), 64); ++i)
+                if (t.category.isSharedWith(out[i].category)) {
+                    last = i;
+                    break;
+                }
+        }
+        if (last == out.size()) {
+            const auto it = byText.constFind(t.category);
+            if (it != byText.constEnd()) {
+                last = *it;
+            } else {
+                last = out.size();
+                byText.insert(t.category, last);
+                out.push_back({t.category, 0, {}});
+            }
+        }
+        // The most whole digits of each kind and sign, with a row that has them.
+        const int shape = amountShape(t);
+        const auto& [digits, row] = out[last].widest[static_cast<size_t>(shape & 3)];
+        if (shape >> 2 > digits) out[last].widest[static_cast<size_t>(shape & 3)] = {shape >> 2, &t};
+    }
+    for (CategoryAmounts& c : out)
+        for (const auto& [digits, row] : c.widest)
+            if (row) c.widestAmount = std::max(c.widestAmount, amountAdvance(*row));
+    return out;
+}
+
+bool TransactionRowDelegate::allRowsOneLine(int viewportWidth) const {
+    if (oneLineAt_ && oneLineAt_->first == viewportWidth) return oneLineAt_->second;
+    const int cardWidth = SwipeListView::cardRect(QRect(0, 0, viewportWidth, 1)).width();
+    const int room = textRoom(MoneyTransaction{}, cardWidth);
+    // A row's column only narrows as its amount widens, and only widens as
+    // what the column needs grows (the date line left out here), so the
+    // category with its widest amount and without the date settles all its rows.
+    bool oneLine = true;
+    for (const CategoryAmounts& c : categoryAmounts()) {
+        const int category = categoryAdvance(c.category);
+        if (category + c.widestAmount <= room) continue;
+        if (category > columnFor(c.widestAmount, c.category, room, neededBesideDate(c.category, room))) {
+            oneLine = false;
+            break;
+        }
+    }
+    oneLineAt_ = {viewportWidth, oneLine};
+    return oneLine;
+}
+
+int TransactionRowDelegate::oneLineColumn(const MoneyTransaction& t, int room, int category) const {
+    // The column only widens as what it needs grows (the amount gives way),
+    // so a category that fits the column left without the date line fits
+    // the row's own: the date (which costs more to format than the rest of
+    // the row) is worked out only for a row that may wrap.
+    const int withoutDate = columnFor(t, room, neededBesideDate(t, room));
+    if (category <= withoutDate || !t.note.isEmpty()) return withoutDate;
+    return columnFor(t, room, neededColumn(t, room));
 }
 
 int TransactionRowDelegate::dateLineWidth(const QDateTime& date) const {
@@ -268,17 +366,18 @@ TransactionRowDelegate::MeasuredHeight TransactionRowDelegate::measureHeight(con
     int textHeight = lineHeight_;
     MeasuredHeight measured{0, cardWidth, cardWidth};
     if (t) {
-        // Most categories fit beside any amount a ledger holds (a star takes
-        // the gap, not the text's room); only a long one needs this row's own
-        // amount measured.
+        // Most categories fit beside the row's amount at its natural width (a
+        // star takes the gap, not the text's room): the amount never takes
+        // more, so such a row is one line without working out what its text
+        // column needs.
         const int category = categoryAdvance(t->category);
         const int room = textRoom(*t, cardWidth);
         // The room grows with the card, width for width.
-        const int fitsFrom = category + widestAmount() + (cardWidth - room);
+        const int fitsFrom = category + amountAdvance(*t) + (cardWidth - room);
         if (fitsFrom <= cardWidth) {
             measured.fromWidth = fitsFrom;
             measured.toWidth = std::numeric_limits<int>::max();
-        } else if (const int column = textWidth(*t, cardWidth); category > column) {
+        } else if (const int column = oneLineColumn(*t, room, category); category > column) {
             textHeight = categoryHeight(t->category, column);
         } else {
             // One line as long as the column keeps its lead over the category.

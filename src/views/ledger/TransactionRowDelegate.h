@@ -42,6 +42,11 @@ public:
     void forgetHeights();
     // How many row heights were worked out (not read back) in this process.
     static qint64 heightMeasurements() { return heightMeasurements_; }
+    // Whether every operation of the ledger is one line tall in a view of
+    // that viewport width, so that the rows share one height and the view
+    // need not ask each row's. Settled per category (with the widest amount
+    // of its rows), once per ledger and width.
+    bool allRowsOneLine(int viewportWidth) const;
 
     // The width of a row's text column on a card of that width: everything
     // the icon, the gaps and the amount leave (a favourite's star narrows
@@ -68,6 +73,8 @@ private:
     // heights of all rows neither formats nor measures every amount.
     int categoryAdvance(const QString& category) const;
     int amountAdvance(const MoneyTransaction& t) const;
+    // An amount's kind, sign and whole digits, as one key.
+    static int amountShape(const MoneyTransaction& t);
     // What the row leaves its text column and amount together (a favourite's too).
     static int textRoom(const MoneyTransaction& t, int cardWidth);
     // The height of a category wrapped at a width, laid out once per text and width.
@@ -75,6 +82,16 @@ private:
     int widestWord(const QString& category) const;
     // What the text column needs at least (TransactionRow::neededColumn), the widest words cached.
     int neededColumn(const MoneyTransaction& t, int room) const;
+    // The same without the date line: what a row with a note needs, and
+    // never more than what a row with its date needs.
+    int neededBesideDate(const MoneyTransaction& t, int room) const;
+    int neededBesideDate(const QString& category, int room) const;
+    // The text column a row's amount leaves when the column needs `needed`.
+    int columnFor(const MoneyTransaction& t, int room, int needed) const;
+    int columnFor(int amount, const QString& category, int room, int needed) const;
+    // The row's text column, or a narrower one that still holds its category
+    // on one line (the date line left out where that settles it).
+    int oneLineColumn(const MoneyTransaction& t, int room, int category) const;
     // The width of a row's date line, measured once per month, day length and hour.
     int dateLineWidth(const QDateTime& date) const;
     // The amount's width in a row of a card that wide, and the size its whole amount fits at there.
@@ -83,7 +100,6 @@ private:
     // The size the amounts of the rows on screen share (TransactionRow::shareAmountSize):
     // the largest every one of them fits at, leaving out one that only fits far smaller.
     int sharedAmountSize(int cardWidth) const;
-    int widestAmount() const;
 
     void paintContent(QPainter* painter, const QRect& card, const MoneyTransaction& t, bool first, bool last) const;
     void paintActions(QPainter* painter, const QRect& card, int offset, bool first, bool last) const;
@@ -95,7 +111,6 @@ private:
     mutable QHash<int, int> dateLineWidths_;
     mutable int detailHeight_ = 0;
     mutable int lineHeight_ = 0;  // one line of category
-    mutable int widestAmount_ = 0;
     mutable QHash<QString, int> categoryWidths_;
     mutable QHash<int, int> amountWidths_;
     mutable QHash<std::pair<QString, int>, int> wrappedHeights_;
@@ -106,6 +121,17 @@ private:
     // shows other positions of the same ledger) measures nothing again, and
     // the list's several layouts of one open measure each row once.
     mutable std::vector<MeasuredHeight> heights_;
+    // The ledger's categories, each with the widest amount of its rows
+    // (an amount's width follows from its shape: a row with the most whole
+    // digits of each kind and sign stands for all).
+    struct CategoryAmounts {
+        QString category;
+        int widestAmount = 0;
+        std::array<std::pair<int, const MoneyTransaction*>, 4> widest;  // by kind and sign
+    };
+    mutable std::optional<std::vector<CategoryAmounts>> categoryAmounts_;
+    mutable std::optional<std::pair<int, bool>> oneLineAt_;  // viewport width, answer
+    const std::vector<CategoryAmounts>& categoryAmounts() const;
     static inline qint64 heightMeasurements_ = 0;
     // The shared size, for the rows on screen (first and last id) at a width.
     struct SharedSize {
