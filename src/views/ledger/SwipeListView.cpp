@@ -64,10 +64,15 @@ bool SwipeListView::isFullSwipe(int offset, int cardWidth) {
 void SwipeListView::resizeEvent(QResizeEvent* event) {
     QListView::resizeEvent(event);
     // A list flowing top to bottom lays its rows out again only when its
-    // height changes; here a row's height depends on the width (a long
+    // height changes; here a row's height may depend on the width (a long
     // category wraps), and the width changes whenever the scroll bar comes
-    // or goes, so the rows are measured again.
-    if (event->size().width() != event->oldSize().width()) scheduleDelayedItemsLayout();
+    // or goes, so the rows are measured again. Rows that are all one line
+    // at both widths keep their height (each takes the viewport's width as
+    // it is drawn), so nothing needs laying out.
+    if (event->size().width() == event->oldSize().width()) return;
+    const auto* rows = qobject_cast<const TransactionRowDelegate*>(itemDelegate());
+    if (uniformItemSizes() && rows && rows->allRowsOneLine(viewport()->width())) return;
+    scheduleDelayedItemsLayout();
 }
 
 void SwipeListView::doItemsLayout() {

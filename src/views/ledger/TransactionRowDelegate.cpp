@@ -349,12 +349,14 @@ QSize TransactionRowDelegate::sizeHint(const QStyleOptionViewItem&, const QModel
     const int cardWidth = SwipeListView::cardRect(QRect(0, 0, viewWidth, 1)).width();
     const int position = model->positionAt(index.row());
     const MoneyTransaction* t = model->transactionAt(index.row());
-    if (!t) return {viewWidth, measureHeight(nullptr, cardWidth).height};
+    // No width of its own: the view gives every row the viewport's width as
+    // it draws it, whether or not the scroll bar shows.
+    if (!t) return {0, measureHeight(nullptr, cardWidth).height};
     if (static_cast<size_t>(position) >= heights_.size()) heights_.resize(static_cast<size_t>(position) + 1);
     MeasuredHeight& known = heights_[static_cast<size_t>(position)];
     if (known.height == 0 || cardWidth < known.fromWidth || cardWidth > known.toWidth)
         known = measureHeight(t, cardWidth);
-    return {viewWidth, known.height};
+    return {0, known.height};
 }
 
 TransactionRowDelegate::MeasuredHeight TransactionRowDelegate::measureHeight(const MoneyTransaction* t,

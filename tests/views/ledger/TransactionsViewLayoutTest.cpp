@@ -213,6 +213,7 @@ TEST_F(OperationsListTest, RowsShareOneHeightUntilACategoryWraps) {
                       2 * TransactionRowDelegate::kPaddingV +
                           std::max(TransactionRow::kIconBox, category.height() + TransactionRow::kColumnGap + detail));
             if (row > 0) EXPECT_EQ(rowRect(row).top(), rowRect(row - 1).bottom() + 1);
+            EXPECT_EQ(rowRect(row).width(), viewport()->width());  // beside the scroll bar, never under it
         }
         // Rows found by position, at the top, in the middle and at the end of the list.
         for (int row : {0, rows / 2, rows - 1}) {
