@@ -70,6 +70,7 @@ void TransactionRowDelegate::clearMeasurements() {
     categoryWidths_.clear();
     amountWidths_.clear();
     wrappedHeights_.clear();
+    fittingSizes_.clear();
     widestWords_.clear();
     lineHeight_ = 0;
     detailHeight_ = 0;
@@ -272,7 +273,8 @@ int TransactionRowDelegate::dateLineWidth(const QDateTime& date) const {
 }
 
 int TransactionRowDelegate::amountWidthIn(const MoneyTransaction& t, int cardWidth) const {
-    const int natural = QFontMetrics(amountFont()).horizontalAdvance(TransactionRow::signedAmountText(t));
+    if (!amountMetrics_) amountMetrics_.emplace(amountFont());
+    const int natural = amountMetrics_->horizontalAdvance(TransactionRow::signedAmountText(t));
     const int room = textRoom(t, cardWidth);
     return TransactionRow::amountWidth(natural, room, neededColumn(t, room), widestWord(t.category));
 }
@@ -287,8 +289,14 @@ QFont TransactionRowDelegate::amountFace(const MoneyTransaction& t, int cardWidt
 }
 
 int TransactionRowDelegate::fittingAmountSize(const MoneyTransaction& t, int cardWidth) const {
-    return TextFit::shrunkToFit(TransactionRow::signedAmountText(t), amountFont(), amountWidthIn(t, cardWidth))
-        .pixelSize();
+    // Once per amount text and width: the rows on screen ask again after
+    // every filter, search keystroke and scroll.
+    std::pair<QString, int> key(TransactionRow::signedAmountText(t), amountWidthIn(t, cardWidth));
+    if (const auto it = fittingSizes_.constFind(key); it != fittingSizes_.constEnd()) return *it;
+    const int size = TextFit::shrunkToFit(key.first, amountFont(), key.second).pixelSize();
+    if (fittingSizes_.size() > 10'000) fittingSizes_.clear();  // bounded: only rows on screen are asked
+    fittingSizes_.insert(std::move(key), size);
+    return size;
 }
 
 int TransactionRowDelegate::sharedAmountSize(int cardWidth) const {

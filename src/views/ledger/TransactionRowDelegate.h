@@ -114,6 +114,7 @@ private:
     mutable QHash<QString, int> categoryWidths_;
     mutable QHash<int, int> amountWidths_;
     mutable QHash<std::pair<QString, int>, int> wrappedHeights_;
+    mutable QHash<std::pair<QString, int>, int> fittingSizes_;  // by amount text and width
     mutable QHash<QString, int> widestWords_;
     mutable std::array<std::pair<QString, int>, 8> recentCategories_;
     mutable size_t nextRecent_ = 0;

@@ -208,11 +208,15 @@ TEST_F(OperationsListTest, RowsShareOneHeightUntilACategoryWraps) {
             const MoneyTransaction& t = *view->model()->transactionAt(row);
             const int column = delegate->textWidth(t, SwipeListView::cardRect(rowRect(row)).width());
             const TextFit::WrappedText category(t.category, TransactionRow::categoryFont(), column);
-            if (t.id == books) EXPECT_EQ(category.lineCount() > 1, step.booksWrap);
+            if (t.id == books) {
+                EXPECT_EQ(category.lineCount() > 1, step.booksWrap);
+            }
             EXPECT_EQ(rowRect(row).height(),
                       2 * TransactionRowDelegate::kPaddingV +
                           std::max(TransactionRow::kIconBox, category.height() + TransactionRow::kColumnGap + detail));
-            if (row > 0) EXPECT_EQ(rowRect(row).top(), rowRect(row - 1).bottom() + 1);
+            if (row > 0) {
+                EXPECT_EQ(rowRect(row).top(), rowRect(row - 1).bottom() + 1);
+            }
             EXPECT_EQ(rowRect(row).width(), viewport()->width());  // beside the scroll bar, never under it
         }
         // Rows found by position, at the top, in the middle and at the end of the list.
