@@ -84,6 +84,26 @@ QChar* writeFolded(QChar* out, QStringView text) {
     return out;
 }
 
+// Orders positions by their keys, smallest first, equal keys keeping their
+// order: a byte at a time from the lowest (bytes every key shares are
+// skipped), which costs a few passes over the ledger where comparing sorts
+// cost a score of them.
+void sortStably(std::vector<int>& positions, const std::vector<quint64>& keys) {
+    std::vector<int> sorted(positions.size());
+    for (int shift = 0; shift < 64; shift += 8) {
+        std::array<size_t, 257> starts{};
+        for (int i : positions) ++starts[((keys[size_t(i)] >> shift) & 0xff) + 1];
+        if (std::find(starts.begin() + 1, starts.end(), positions.size()) != starts.end()) continue;
+        for (size_t b = 1; b < starts.size(); ++b) starts[b] += starts[b - 1];
+        for (int i : positions) sorted[starts[(keys[size_t(i)] >> shift) & 0xff]++] = i;
+        positions.swap(sorted);
+    }
+}
+
+// A signed key as an unsigned one of the same order, or of the reverse order.
+quint64 ascending(qint64 key) { return quint64(key) ^ (quint64(1) << 63); }
+quint64 descending(qint64 key) { return ~ascending(key); }
+
 QString decimalText(Decimal::Coefficient units, int exponent) {
     const bool negative = units < 0;
     __extension__ typedef unsigned __int128 Magnitude;
@@ -133,26 +153,22 @@ const std::vector<int>& TransactionListIndex::order(TransactionSort sort) const 
     for (size_t i = 0; i < positions.size(); ++i) positions[i] = static_cast<int>(i);
     // Stable: equal keys keep their ledger order, so a filter taken from this
     // order is the filtered ledger sorted.
-    const auto byAmount = [this](int a, int b) {
-        if (unitsExact_) return units_[size_t(a)] < units_[size_t(b)];
-        return transactions_[size_t(a)].amount < transactions_[size_t(b)].amount;
-    };
-    switch (sort) {
-    case TransactionSort::newest:
-        std::stable_sort(positions.begin(), positions.end(),
-                         [this](int a, int b) { return at_[size_t(a)] > at_[size_t(b)]; });
-        break;
-    case TransactionSort::oldest:
-        std::stable_sort(positions.begin(), positions.end(),
-                         [this](int a, int b) { return at_[size_t(a)] < at_[size_t(b)]; });
-        break;
-    case TransactionSort::biggest:
-        std::stable_sort(positions.begin(), positions.end(), [&](int a, int b) { return byAmount(b, a); });
-        break;
-    case TransactionSort::smallest:
-        std::stable_sort(positions.begin(), positions.end(), byAmount);
-        break;
+    const bool byDate = sort == TransactionSort::newest || sort == TransactionSort::oldest;
+    const bool largestFirst = sort == TransactionSort::newest || sort == TransactionSort::biggest;
+    if (!byDate && !unitsExact_) {
+        const auto byAmount = [this](int a, int b) {
+            return transactions_[size_t(a)].amount < transactions_[size_t(b)].amount;
+        };
+        if (largestFirst)
+            std::stable_sort(positions.begin(), positions.end(), [&](int a, int b) { return byAmount(b, a); });
+        else
+            std::stable_sort(positions.begin(), positions.end(), byAmount);
+        return positions;
     }
+    const std::vector<qint64>& values = byDate ? at_ : units_;
+    std::vector<quint64> keys(values.size());
+    for (size_t i = 0; i < keys.size(); ++i) keys[i] = largestFirst ? descending(values[i]) : ascending(values[i]);
+    sortStably(positions, keys);
     return positions;
 }
 

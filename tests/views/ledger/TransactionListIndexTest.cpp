@@ -142,3 +142,39 @@ TEST(TransactionListIndexTotals, AreTheExactDecimalSum) {
         EXPECT_EQ(index.total({}), Decimal());
     }
 }
+
+// Every sort is the ledger stably ordered by its key, for keys on both sides
+// of zero (dates before 1970, negative amounts), far apart and equal, and for
+// amounts too fine to count in whole units.
+TEST(TransactionListIndexQueries, SortsAreStableOverEveryKey) {
+    const std::vector<QDateTime> dates = {
+        QDateTime(QDate(1969, 12, 31), QTime(23, 59), kUtc), QDateTime(QDate(1970, 1, 1), QTime(0, 0), kUtc),
+        june(3), june(3), QDateTime(QDate(2099, 1, 1), QTime(0, 0), kUtc), QDateTime(QDate(1900, 5, 5), QTime(1, 0), kUtc)};
+    for (const std::vector<const char*>& amounts :
+         {std::vector<const char*>{"-3", "0", "5", "5.5", "-1000000", "123456789.01", "0.01"},
+          std::vector<const char*>{"1e-30", "2", "-2", "1e-30"}}) {
+        std::vector<MoneyTransaction> all;
+        for (int i = 0; i < 300; ++i)
+            all.push_back(op("Тест", i % 3 ? TransactionKind::expense : TransactionKind::income,
+                             amounts[size_t(i * 7 % int(amounts.size()))], dates[size_t(i * 5 % int(dates.size()))]));
+        const TransactionListIndex index(all);
+        for (TransactionSort sort : kTransactionSorts) {
+            std::vector<int> expected(all.size());
+            for (size_t i = 0; i < expected.size(); ++i) expected[i] = static_cast<int>(i);
+            std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) {
+                const MoneyTransaction& x = all[size_t(a)];
+                const MoneyTransaction& y = all[size_t(b)];
+                switch (sort) {
+                case TransactionSort::newest: return x.date > y.date;
+                case TransactionSort::oldest: return x.date < y.date;
+                case TransactionSort::biggest: return x.amount > y.amount;
+                case TransactionSort::smallest: return x.amount < y.amount;
+                }
+                return false;
+            });
+            TransactionFilter filter;
+            filter.sort = sort;
+            EXPECT_EQ(index.visible(filter, kNow, kUtc), expected) << rawValue(sort).toStdString() << amounts[0];
+        }
+    }
+}
