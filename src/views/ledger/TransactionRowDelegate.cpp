@@ -193,6 +193,9 @@ const std::vector<TransactionRowDelegate::CategoryAmounts>& TransactionRowDelega
     categoryAmounts_.emplace();
     std::vector<CategoryAmounts>& out = *categoryAmounts_;
     QHash<QString, size_t> byText;  // for texts shared with no category found before
+    // An amount's width follows from its shape: a row with the most whole
+    // digits of each kind and sign stands for all the category's rows.
+    std::vector<std::array<std::pair<int, const MoneyTransaction*>, 4>> widest;
     size_t last = 0;
     const auto* model = static_cast<const TransactionListModel*>(view_->model());
     for (const MoneyTransaction& t : model->ledger()) {
@@ -213,17 +216,21 @@ const std::vector<TransactionRowDelegate::CategoryAmounts>& TransactionRowDelega
             } else {
                 last = out.size();
                 byText.insert(t.category, last);
-                out.push_back({t.category, 0, {}});
+                out.push_back({t.category, 0});
+                widest.emplace_back();
             }
         }
         // The most whole digits of each kind and sign, with a row that has them.
         const int shape = amountShape(t);
-        const auto& [digits, row] = out[last].widest[static_cast<size_t>(shape & 3)];
-        if (shape >> 2 > digits) out[last].widest[static_cast<size_t>(shape & 3)] = {shape >> 2, &t};
+        auto& [digits, row] = widest[last][static_cast<size_t>(shape & 3)];
+        if (shape >> 2 > digits) {
+            digits = shape >> 2;
+            row = &t;
+        }
     }
-    for (CategoryAmounts& c : out)
-        for (const auto& [digits, row] : c.widest)
-            if (row) c.widestAmount = std::max(c.widestAmount, amountAdvance(*row));
+    for (size_t i = 0; i < out.size(); ++i)
+        for (const auto& [digits, row] : widest[i])
+            if (row) out[i].widestAmount = std::max(out[i].widestAmount, amountAdvance(*row));
     return out;
 }
 

@@ -122,13 +122,10 @@ private:
     // shows other positions of the same ledger) measures nothing again, and
     // the list's several layouts of one open measure each row once.
     mutable std::vector<MeasuredHeight> heights_;
-    // The ledger's categories, each with the widest amount of its rows
-    // (an amount's width follows from its shape: a row with the most whole
-    // digits of each kind and sign stands for all).
+    // The ledger's categories, each with the widest amount of its rows.
     struct CategoryAmounts {
         QString category;
         int widestAmount = 0;
-        std::array<std::pair<int, const MoneyTransaction*>, 4> widest;  // by kind and sign
     };
     mutable std::optional<std::vector<CategoryAmounts>> categoryAmounts_;
     mutable std::optional<std::pair<int, bool>> oneLineAt_;  // viewport width, answer
