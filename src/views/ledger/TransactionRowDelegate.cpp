@@ -71,6 +71,7 @@ void TransactionRowDelegate::clearMeasurements() {
     amountWidths_.clear();
     wrappedHeights_.clear();
     fittingSizes_.clear();
+    dateTexts_.clear();
     widestWords_.clear();
     lineHeight_ = 0;
     detailHeight_ = 0;
@@ -277,6 +278,18 @@ int TransactionRowDelegate::dateLineWidth(const QDateTime& date) const {
     MoneyTransaction probe;
     probe.date = date;
     return *dateLineWidths_.insert(key, detailMetrics_->horizontalAdvance(TransactionRow::detailText(probe)));
+}
+
+QString TransactionRowDelegate::detailText(const MoneyTransaction& t) const {
+    if (!t.note.isEmpty()) return t.note;
+    // A date is formatted once per instant: formatting costs more than the
+    // rest of a row's painting.
+    const qint64 at = t.date.toMSecsSinceEpoch();
+    if (const auto it = dateTexts_.constFind(at); it != dateTexts_.constEnd()) return *it;
+    const QString text = TransactionRow::detailText(t);
+    if (dateTexts_.size() > 10'000) dateTexts_.clear();  // bounded: only rows on screen are asked
+    dateTexts_.insert(at, text);
+    return text;
 }
 
 int TransactionRowDelegate::amountWidthIn(const MoneyTransaction& t, int cardWidth) const {
@@ -489,7 +502,7 @@ void TransactionRowDelegate::paintContent(QPainter* p, const QRect& card, const 
     p->setFont(detailFont());
     p->setPen(theme.color(ColorRole::SecondaryLabel));
     const QString detail =
-        detailMetrics.elidedText(TransactionRow::detailText(t), Qt::ElideRight, columnWidth);
+        detailMetrics.elidedText(detailText(t), Qt::ElideRight, columnWidth);
     p->drawText(QRect(textLeft, top + textHeight + kColumnGap, columnWidth, detailMetrics.height()),
                 Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, detail);
 

@@ -94,6 +94,8 @@ private:
     int oneLineColumn(const MoneyTransaction& t, int room, int category) const;
     // The width of a row's date line, measured once per month, day length and hour.
     int dateLineWidth(const QDateTime& date) const;
+    // The note, or the date when the note is empty (TransactionRow::detailText).
+    QString detailText(const MoneyTransaction& t) const;
     // The amount's width in a row of a card that wide, and the size its whole amount fits at there.
     int amountWidthIn(const MoneyTransaction& t, int cardWidth) const;
     int fittingAmountSize(const MoneyTransaction& t, int cardWidth) const;
@@ -115,6 +117,7 @@ private:
     mutable QHash<int, int> amountWidths_;
     mutable QHash<std::pair<QString, int>, int> wrappedHeights_;
     mutable QHash<std::pair<QString, int>, int> fittingSizes_;  // by amount text and width
+    mutable QHash<qint64, QString> dateTexts_;                   // by instant
     mutable QHash<QString, int> widestWords_;
     mutable std::array<std::pair<QString, int>, 8> recentCategories_;
     mutable size_t nextRecent_ = 0;
