@@ -81,7 +81,7 @@ void SwipeListView::doItemsLayout() {
     // worth at every layout). A category that wraps at this width makes the
     // view ask each row.
     const auto* rows = qobject_cast<const TransactionRowDelegate*>(itemDelegate());
-    setUniformItemSizes(rows && rows->allRowsOneLine(viewport()->width()));
+    if (model()->rowCount() > 0) setUniformItemSizes(rows && rows->allRowsOneLine(viewport()->width()));
     QListView::doItemsLayout();
 }
 
