@@ -10,6 +10,7 @@
 #include "components/Symbols.h"
 #include "components/Theme.h"
 #include "views/ledger/TransactionListModel.h"
+#include "views/ledger/TransactionRowDelegate.h"
 
 SwipeListView::SwipeListView(TransactionListModel* model, QWidget* parent)
     : QListView(parent), model_(model) {
@@ -63,10 +64,25 @@ bool SwipeListView::isFullSwipe(int offset, int cardWidth) {
 void SwipeListView::resizeEvent(QResizeEvent* event) {
     QListView::resizeEvent(event);
     // A list flowing top to bottom lays its rows out again only when its
-    // height changes; here a row's height depends on the width (a long
+    // height changes; here a row's height may depend on the width (a long
     // category wraps), and the width changes whenever the scroll bar comes
-    // or goes, so the rows are measured again.
-    if (event->size().width() != event->oldSize().width()) scheduleDelayedItemsLayout();
+    // or goes, so the rows are measured again. Rows that are all one line
+    // at both widths keep their height (each takes the viewport's width as
+    // it is drawn), so nothing needs laying out.
+    if (event->size().width() == event->oldSize().width()) return;
+    const auto* rows = qobject_cast<const TransactionRowDelegate*>(itemDelegate());
+    if (uniformItemSizes() && rows && rows->allRowsOneLine(viewport()->width())) return;
+    scheduleDelayedItemsLayout();
+}
+
+void SwipeListView::doItemsLayout() {
+    // Rows that are all one line tall share one height: the view then takes
+    // it from one row instead of asking every row of the list (a ledger's
+    // worth at every layout). A category that wraps at this width makes the
+    // view ask each row.
+    const auto* rows = qobject_cast<const TransactionRowDelegate*>(itemDelegate());
+    if (model()->rowCount() > 0) setUniformItemSizes(rows && rows->allRowsOneLine(viewport()->width()));
+    QListView::doItemsLayout();
 }
 
 int SwipeListView::offsetOf(const QUuid& id) const { return gesture_.offsetOf(keyOf(id)); }

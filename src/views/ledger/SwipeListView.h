@@ -42,6 +42,8 @@ public:
     // Whether an offset is far enough for a full swipe on a card of that width.
     static bool isFullSwipe(int offset, int cardWidth);
 
+    void doItemsLayout() override;
+
 signals:
     void rowTapped(const QUuid& id);
     void actionTriggered(RowAction action, const QUuid& id);

@@ -12,6 +12,8 @@ void TransactionListModel::setRows(std::vector<int> rows) {
     endResetModel();
 }
 
+const std::vector<MoneyTransaction>& TransactionListModel::ledger() const { return store_.data().transactions; }
+
 const MoneyTransaction* TransactionListModel::transactionAt(int row) const {
     if (row < 0 || row >= static_cast<int>(rows_.size())) return nullptr;
     const auto& all = store_.data().transactions;

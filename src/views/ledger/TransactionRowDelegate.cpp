@@ -70,8 +70,9 @@ void TransactionRowDelegate::clearMeasurements() {
     categoryWidths_.clear();
     amountWidths_.clear();
     wrappedHeights_.clear();
+    fittingSizes_.clear();
+    dateTexts_.clear();
     widestWords_.clear();
-    widestAmount_ = 0;
     lineHeight_ = 0;
     detailHeight_ = 0;
     recentCategories_ = {};
@@ -79,7 +80,11 @@ void TransactionRowDelegate::clearMeasurements() {
     forgetHeights();
 }
 
-void TransactionRowDelegate::forgetHeights() { heights_.clear(); }
+void TransactionRowDelegate::forgetHeights() {
+    heights_.clear();
+    categoryAmounts_.reset();
+    oneLineAt_.reset();
+}
 
 int TransactionRowDelegate::categoryAdvance(const QString& category) const {
     if (!categoryMetrics_) categoryMetrics_.emplace(categoryFont());
@@ -100,10 +105,25 @@ int TransactionRowDelegate::categoryAdvance(const QString& category) const {
     return width;
 }
 
-int TransactionRowDelegate::amountAdvance(const MoneyTransaction& t) const {
-    if (!amountMetrics_) amountMetrics_.emplace(amountFont());
+int TransactionRowDelegate::amountShape(const MoneyTransaction& t) {
     // The money text shows two fraction digits, so count the whole digits
-    // after that rounding.
+    // after that rounding (saturated as a 64-bit whole part is).
+    constexpr int kMostDigits = 19;
+    const int income = t.kind == TransactionKind::income ? 2 : 0;
+    const Decimal::Coefficient coefficient = t.amount.coefficient();
+    const int exponent = t.amount.exponent();
+    if (exponent >= -2) {
+        // Nothing to round: the digits follow from the representation.
+        const Decimal::Coefficient magnitude = coefficient < 0 ? -coefficient : coefficient;
+        int digits = kMostDigits + 1;  // beyond 64 bits: saturated anyway
+        if (magnitude <= std::numeric_limits<quint64>::max()) {
+            const auto small = static_cast<quint64>(magnitude);
+            digits = 0;
+            for (quint64 power = 1; digits < 20 && small >= power; power *= 10) ++digits;
+        }
+        digits = std::clamp(digits + exponent, 1, kMostDigits);
+        return (digits << 2) | income | (coefficient < 0 ? 1 : 0);
+    }
     const Decimal shown = t.amount.rounded(2);
     long long whole = shown.abs().toInt64Saturated();
     int digits = 1;
@@ -111,28 +131,22 @@ int TransactionRowDelegate::amountAdvance(const MoneyTransaction& t) const {
         whole /= 10;
         ++digits;
     }
-    const int key =
-        (digits << 2) | (t.kind == TransactionKind::income ? 2 : 0) | (shown.isNegative() ? 1 : 0);
+    return (digits << 2) | income | (shown.isNegative() ? 1 : 0);
+}
+
+int TransactionRowDelegate::amountAdvance(const MoneyTransaction& t) const {
+    const int key = amountShape(t);
     if (const auto it = amountWidths_.constFind(key); it != amountWidths_.constEnd()) return *it;
+    if (!amountMetrics_) amountMetrics_.emplace(amountFont());
     // A stand-in of the same shape: the same kind, sign and whole digits.
+    const int digits = key >> 2;
     MoneyTransaction sample = t;
     sample.amount = Decimal::parse(QString(digits, u'8') + QStringLiteral(".88")).value_or(Decimal(0));
-    if (shown.isNegative()) sample.amount = -sample.amount;
+    if (key & 1) sample.amount = -sample.amount;
     const int width = std::max(amountMetrics_->horizontalAdvance(TransactionRow::signedAmountText(sample)),
                                amountMetrics_->horizontalAdvance(TransactionRow::signedAmountText(t)));
     amountWidths_.insert(key, width);
     return width;
-}
-
-int TransactionRowDelegate::widestAmount() const {
-    if (widestAmount_ == 0) {
-        // Twelve whole digits, negative, as an expense: wider than any amount below a trillion.
-        MoneyTransaction sample;
-        sample.kind = TransactionKind::expense;
-        sample.amount = Decimal::parse(QStringLiteral("-888888888888.88")).value_or(Decimal(0));
-        widestAmount_ = amountAdvance(sample);
-    }
-    return widestAmount_;
 }
 
 int TransactionRowDelegate::textRoom(const MoneyTransaction&, int cardWidth) {
@@ -144,18 +158,111 @@ int TransactionRowDelegate::textRoom(const MoneyTransaction&, int cardWidth) {
 
 int TransactionRowDelegate::textWidth(const MoneyTransaction& t, int cardWidth) const {
     const int room = textRoom(t, cardWidth);
-    return room - TransactionRow::amountWidth(amountAdvance(t), room, neededColumn(t, room), widestWord(t.category));
+    return columnFor(t, room, neededColumn(t, room));
+}
+
+int TransactionRowDelegate::columnFor(const MoneyTransaction& t, int room, int needed) const {
+    return columnFor(amountAdvance(t), t.category, room, needed);
+}
+
+int TransactionRowDelegate::columnFor(int amount, const QString& category, int room, int needed) const {
+    return room - TransactionRow::amountWidth(amount, room, needed, widestWord(category));
 }
 
 int TransactionRowDelegate::neededColumn(const MoneyTransaction& t, int room) const {
-    int word = widestWord(t.category);
-    // A short category stays on one line.
-    if (const int category = categoryAdvance(t.category);
-        category <= static_cast<int>(room * TransactionRow::kShortCategoryShare))
-        word = std::max(word, category);
+    const int word = neededBesideDate(t, room);
     if (!t.note.isEmpty()) return word;
     // The date line is shown whole (a note elides).
     return std::max(word, dateLineWidth(t.date));
+}
+
+int TransactionRowDelegate::neededBesideDate(const MoneyTransaction& t, int room) const {
+    return neededBesideDate(t.category, room);
+}
+
+int TransactionRowDelegate::neededBesideDate(const QString& category, int room) const {
+    int word = widestWord(category);
+    // A short category stays on one line.
+    if (const int width = categoryAdvance(category);
+        width <= static_cast<int>(room * TransactionRow::kShortCategoryShare))
+        word = std::max(word, width);
+    return word;
+}
+
+const std::vector<TransactionRowDelegate::CategoryAmounts>& TransactionRowDelegate::categoryAmounts() const {
+    if (categoryAmounts_) return *categoryAmounts_;
+    categoryAmounts_.emplace();
+    std::vector<CategoryAmounts>& out = *categoryAmounts_;
+    QHash<QString, size_t> byText;  // for texts shared with no category found before
+    // An amount's width follows from its shape: a row with the most whole
+    // digits of each kind and sign stands for all the category's rows.
+    std::vector<std::array<std::pair<int, const MoneyTransaction*>, 4>> widest;
+    size_t last = 0;
+    const auto* model = static_cast<const TransactionListModel*>(view_->model());
+    for (const MoneyTransaction& t : model->ledger()) {
+        // A ledger read from its file shares each repeated text: most rows
+        // find their category without hashing it.
+        if (last >= out.size() || !t.category.isSharedWith(out[last].category)) {
+            last = out.size();
+            for (size_t i = 0; i < std::min<size_t>(out.size(), 64); ++i)
+                if (t.category.isSharedWith(out[i].category)) {
+                    last = i;
+                    break;
+                }
+        }
+        if (last == out.size()) {
+            const auto it = byText.constFind(t.category);
+            if (it != byText.constEnd()) {
+                last = *it;
+            } else {
+                last = out.size();
+                byText.insert(t.category, last);
+                out.push_back({t.category, 0});
+                widest.emplace_back();
+            }
+        }
+        // The most whole digits of each kind and sign, with a row that has them.
+        const int shape = amountShape(t);
+        auto& [digits, row] = widest[last][static_cast<size_t>(shape & 3)];
+        if (shape >> 2 > digits) {
+            digits = shape >> 2;
+            row = &t;
+        }
+    }
+    for (size_t i = 0; i < out.size(); ++i)
+        for (const auto& [digits, row] : widest[i])
+            if (row) out[i].widestAmount = std::max(out[i].widestAmount, amountAdvance(*row));
+    return out;
+}
+
+bool TransactionRowDelegate::allRowsOneLine(int viewportWidth) const {
+    if (oneLineAt_ && oneLineAt_->first == viewportWidth) return oneLineAt_->second;
+    const int cardWidth = SwipeListView::cardRect(QRect(0, 0, viewportWidth, 1)).width();
+    const int room = textRoom(MoneyTransaction{}, cardWidth);
+    // A row's column only narrows as its amount widens, and only widens as
+    // what the column needs grows (the date line left out here), so the
+    // category with its widest amount and without the date settles all its rows.
+    bool oneLine = true;
+    for (const CategoryAmounts& c : categoryAmounts()) {
+        const int category = categoryAdvance(c.category);
+        if (category + c.widestAmount <= room) continue;
+        if (category > columnFor(c.widestAmount, c.category, room, neededBesideDate(c.category, room))) {
+            oneLine = false;
+            break;
+        }
+    }
+    oneLineAt_ = {viewportWidth, oneLine};
+    return oneLine;
+}
+
+int TransactionRowDelegate::oneLineColumn(const MoneyTransaction& t, int room, int category) const {
+    // The column only widens as what it needs grows (the amount gives way),
+    // so a category that fits the column left without the date line fits
+    // the row's own: the date (which costs more to format than the rest of
+    // the row) is worked out only for a row that may wrap.
+    const int withoutDate = columnFor(t, room, neededBesideDate(t, room));
+    if (category <= withoutDate || !t.note.isEmpty()) return withoutDate;
+    return columnFor(t, room, neededColumn(t, room));
 }
 
 int TransactionRowDelegate::dateLineWidth(const QDateTime& date) const {
@@ -173,8 +280,21 @@ int TransactionRowDelegate::dateLineWidth(const QDateTime& date) const {
     return *dateLineWidths_.insert(key, detailMetrics_->horizontalAdvance(TransactionRow::detailText(probe)));
 }
 
+QString TransactionRowDelegate::detailText(const MoneyTransaction& t) const {
+    if (!t.note.isEmpty()) return t.note;
+    // A date is formatted once per instant: formatting costs more than the
+    // rest of a row's painting.
+    const qint64 at = t.date.toMSecsSinceEpoch();
+    if (const auto it = dateTexts_.constFind(at); it != dateTexts_.constEnd()) return *it;
+    const QString text = TransactionRow::detailText(t);
+    if (dateTexts_.size() > 10'000) dateTexts_.clear();  // bounded: only rows on screen are asked
+    dateTexts_.insert(at, text);
+    return text;
+}
+
 int TransactionRowDelegate::amountWidthIn(const MoneyTransaction& t, int cardWidth) const {
-    const int natural = QFontMetrics(amountFont()).horizontalAdvance(TransactionRow::signedAmountText(t));
+    if (!amountMetrics_) amountMetrics_.emplace(amountFont());
+    const int natural = amountMetrics_->horizontalAdvance(TransactionRow::signedAmountText(t));
     const int room = textRoom(t, cardWidth);
     return TransactionRow::amountWidth(natural, room, neededColumn(t, room), widestWord(t.category));
 }
@@ -189,8 +309,14 @@ QFont TransactionRowDelegate::amountFace(const MoneyTransaction& t, int cardWidt
 }
 
 int TransactionRowDelegate::fittingAmountSize(const MoneyTransaction& t, int cardWidth) const {
-    return TextFit::shrunkToFit(TransactionRow::signedAmountText(t), amountFont(), amountWidthIn(t, cardWidth))
-        .pixelSize();
+    // Once per amount text and width: the rows on screen ask again after
+    // every filter, search keystroke and scroll.
+    std::pair<QString, int> key(TransactionRow::signedAmountText(t), amountWidthIn(t, cardWidth));
+    if (const auto it = fittingSizes_.constFind(key); it != fittingSizes_.constEnd()) return *it;
+    const int size = TextFit::shrunkToFit(key.first, amountFont(), key.second).pixelSize();
+    if (fittingSizes_.size() > 10'000) fittingSizes_.clear();  // bounded: only rows on screen are asked
+    fittingSizes_.insert(std::move(key), size);
+    return size;
 }
 
 int TransactionRowDelegate::sharedAmountSize(int cardWidth) const {
@@ -251,12 +377,14 @@ QSize TransactionRowDelegate::sizeHint(const QStyleOptionViewItem&, const QModel
     const int cardWidth = SwipeListView::cardRect(QRect(0, 0, viewWidth, 1)).width();
     const int position = model->positionAt(index.row());
     const MoneyTransaction* t = model->transactionAt(index.row());
-    if (!t) return {viewWidth, measureHeight(nullptr, cardWidth).height};
+    // No width of its own: the view gives every row the viewport's width as
+    // it draws it, whether or not the scroll bar shows.
+    if (!t) return {0, measureHeight(nullptr, cardWidth).height};
     if (static_cast<size_t>(position) >= heights_.size()) heights_.resize(static_cast<size_t>(position) + 1);
     MeasuredHeight& known = heights_[static_cast<size_t>(position)];
     if (known.height == 0 || cardWidth < known.fromWidth || cardWidth > known.toWidth)
         known = measureHeight(t, cardWidth);
-    return {viewWidth, known.height};
+    return {0, known.height};
 }
 
 TransactionRowDelegate::MeasuredHeight TransactionRowDelegate::measureHeight(const MoneyTransaction* t,
@@ -268,17 +396,18 @@ TransactionRowDelegate::MeasuredHeight TransactionRowDelegate::measureHeight(con
     int textHeight = lineHeight_;
     MeasuredHeight measured{0, cardWidth, cardWidth};
     if (t) {
-        // Most categories fit beside any amount a ledger holds (a star takes
-        // the gap, not the text's room); only a long one needs this row's own
-        // amount measured.
+        // Most categories fit beside the row's amount at its natural width (a
+        // star takes the gap, not the text's room): the amount never takes
+        // more, so such a row is one line without working out what its text
+        // column needs.
         const int category = categoryAdvance(t->category);
         const int room = textRoom(*t, cardWidth);
         // The room grows with the card, width for width.
-        const int fitsFrom = category + widestAmount() + (cardWidth - room);
+        const int fitsFrom = category + amountAdvance(*t) + (cardWidth - room);
         if (fitsFrom <= cardWidth) {
             measured.fromWidth = fitsFrom;
             measured.toWidth = std::numeric_limits<int>::max();
-        } else if (const int column = textWidth(*t, cardWidth); category > column) {
+        } else if (const int column = oneLineColumn(*t, room, category); category > column) {
             textHeight = categoryHeight(t->category, column);
         } else {
             // One line as long as the column keeps its lead over the category.
@@ -373,7 +502,7 @@ void TransactionRowDelegate::paintContent(QPainter* p, const QRect& card, const 
     p->setFont(detailFont());
     p->setPen(theme.color(ColorRole::SecondaryLabel));
     const QString detail =
-        detailMetrics.elidedText(TransactionRow::detailText(t), Qt::ElideRight, columnWidth);
+        detailMetrics.elidedText(detailText(t), Qt::ElideRight, columnWidth);
     p->drawText(QRect(textLeft, top + textHeight + kColumnGap, columnWidth, detailMetrics.height()),
                 Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, detail);
 

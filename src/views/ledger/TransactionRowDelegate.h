@@ -42,6 +42,11 @@ public:
     void forgetHeights();
     // How many row heights were worked out (not read back) in this process.
     static qint64 heightMeasurements() { return heightMeasurements_; }
+    // Whether every operation of the ledger is one line tall in a view of
+    // that viewport width, so that the rows share one height and the view
+    // need not ask each row's. Settled per category (with the widest amount
+    // of its rows), once per ledger and width.
+    bool allRowsOneLine(int viewportWidth) const;
 
     // The width of a row's text column on a card of that width: everything
     // the icon, the gaps and the amount leave (a favourite's star narrows
@@ -68,6 +73,8 @@ private:
     // heights of all rows neither formats nor measures every amount.
     int categoryAdvance(const QString& category) const;
     int amountAdvance(const MoneyTransaction& t) const;
+    // An amount's kind, sign and whole digits, as one key.
+    static int amountShape(const MoneyTransaction& t);
     // What the row leaves its text column and amount together (a favourite's too).
     static int textRoom(const MoneyTransaction& t, int cardWidth);
     // The height of a category wrapped at a width, laid out once per text and width.
@@ -75,15 +82,26 @@ private:
     int widestWord(const QString& category) const;
     // What the text column needs at least (TransactionRow::neededColumn), the widest words cached.
     int neededColumn(const MoneyTransaction& t, int room) const;
+    // The same without the date line: what a row with a note needs, and
+    // never more than what a row with its date needs.
+    int neededBesideDate(const MoneyTransaction& t, int room) const;
+    int neededBesideDate(const QString& category, int room) const;
+    // The text column a row's amount leaves when the column needs `needed`.
+    int columnFor(const MoneyTransaction& t, int room, int needed) const;
+    int columnFor(int amount, const QString& category, int room, int needed) const;
+    // The row's text column, or a narrower one that still holds its category
+    // on one line (the date line left out where that settles it).
+    int oneLineColumn(const MoneyTransaction& t, int room, int category) const;
     // The width of a row's date line, measured once per month, day length and hour.
     int dateLineWidth(const QDateTime& date) const;
+    // The note, or the date when the note is empty (TransactionRow::detailText).
+    QString detailText(const MoneyTransaction& t) const;
     // The amount's width in a row of a card that wide, and the size its whole amount fits at there.
     int amountWidthIn(const MoneyTransaction& t, int cardWidth) const;
     int fittingAmountSize(const MoneyTransaction& t, int cardWidth) const;
     // The size the amounts of the rows on screen share (TransactionRow::shareAmountSize):
     // the largest every one of them fits at, leaving out one that only fits far smaller.
     int sharedAmountSize(int cardWidth) const;
-    int widestAmount() const;
 
     void paintContent(QPainter* painter, const QRect& card, const MoneyTransaction& t, bool first, bool last) const;
     void paintActions(QPainter* painter, const QRect& card, int offset, bool first, bool last) const;
@@ -95,10 +113,11 @@ private:
     mutable QHash<int, int> dateLineWidths_;
     mutable int detailHeight_ = 0;
     mutable int lineHeight_ = 0;  // one line of category
-    mutable int widestAmount_ = 0;
     mutable QHash<QString, int> categoryWidths_;
     mutable QHash<int, int> amountWidths_;
     mutable QHash<std::pair<QString, int>, int> wrappedHeights_;
+    mutable QHash<std::pair<QString, int>, int> fittingSizes_;  // by amount text and width
+    mutable QHash<qint64, QString> dateTexts_;                   // by instant
     mutable QHash<QString, int> widestWords_;
     mutable std::array<std::pair<QString, int>, 8> recentCategories_;
     mutable size_t nextRecent_ = 0;
@@ -106,6 +125,14 @@ private:
     // shows other positions of the same ledger) measures nothing again, and
     // the list's several layouts of one open measure each row once.
     mutable std::vector<MeasuredHeight> heights_;
+    // The ledger's categories, each with the widest amount of its rows.
+    struct CategoryAmounts {
+        QString category;
+        int widestAmount = 0;
+    };
+    mutable std::optional<std::vector<CategoryAmounts>> categoryAmounts_;
+    mutable std::optional<std::pair<int, bool>> oneLineAt_;  // viewport width, answer
+    const std::vector<CategoryAmounts>& categoryAmounts() const;
     static inline qint64 heightMeasurements_ = 0;
     // The shared size, for the rows on screen (first and last id) at a width.
     struct SharedSize {

@@ -297,9 +297,19 @@ void TransactionsView::setSearchText(const QString& text) {
 std::vector<MoneyTransaction> TransactionsView::visibleTransactions() const {
     const auto& all = store_.data().transactions;
     std::vector<MoneyTransaction> shown;
-    for (int i : visibleTransactionIndices(all, filter_, store_.now(), QTimeZone::systemTimeZone()))
+    for (int i : index().visible(filter_, store_.now(), QTimeZone::systemTimeZone()))
         shown.push_back(all[static_cast<size_t>(i)]);
     return shown;
+}
+
+const TransactionListIndex& TransactionsView::index() const {
+    // Read once per state of the ledger: every filter, search keystroke and
+    // sort of that state walks it.
+    if (!index_ || indexRevision_ != store_.revision()) {
+        index_.emplace(store_.data().transactions);
+        indexRevision_ = store_.revision();
+    }
+    return *index_;
 }
 
 void TransactionsView::refreshIfShown() {
@@ -307,13 +317,11 @@ void TransactionsView::refreshIfShown() {
 }
 
 void TransactionsView::refresh() {
-    const auto& all = store_.data().transactions;
     // The user's calendar of this moment, not the store's.
-    std::vector<int> rows =
-        visibleTransactionIndices(all, filter_, store_.now(), QTimeZone::systemTimeZone());
+    std::vector<int> rows = index().visible(filter_, store_.now(), QTimeZone::systemTimeZone());
 
     count_->setText(QStringLiteral("Найдено: ") + QString::number(rows.size()));
-    const Decimal total = visibleTotal(all, rows);
+    const Decimal total = index().total(rows);
     total_->setText(cnyText(total));
     total_->setColorRole(total.isNegative() ? ColorRole::Orange : ColorRole::Green);
 

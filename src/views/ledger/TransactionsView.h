@@ -4,6 +4,7 @@
 #include "models/MoneyModels.h"
 #include "views/ledger/SwipeListView.h"
 #include "views/ledger/TransactionFilters.h"
+#include "views/ledger/TransactionListIndex.h"
 
 #include <QPointer>
 #include <functional>
@@ -88,12 +89,16 @@ private:
     void syncControls();
     void updateUndoBar();
     void repaintRows();
+    // The ledger's filter keys, for the store's current revision.
+    const TransactionListIndex& index() const;
 
     MoneyStore& store_;
     std::function<void(TransactionKind)> addTransaction_;
     ShareService& share_;
     PhotoPicker& photos_;
     TransactionFilter filter_;
+    mutable std::optional<TransactionListIndex> index_;
+    mutable quint64 indexRevision_ = 0;
     std::optional<MoneyTransaction> selected_;
     QPointer<Sheet> editorSheet_;
 

@@ -174,3 +174,56 @@ TEST_F(OperationsListTest, AmountsOnScreenShareOneSizeFavouritesIncluded) {
         EXPECT_FALSE(Gallery::save(*window, QStringLiteral("TransactionsView_favourites_") + scheme).isEmpty());
     }
 }
+
+// While every operation of the ledger is one line tall the rows share one
+// height and the view takes it from one row; a category that wraps at a
+// narrower width makes the view measure each row again, and back at the
+// wider width the rows share one height once more. At every step each row
+// is as tall as its text, the rows follow one another without a gap, and a
+// point inside a row finds that row, after a search as before it.
+TEST_F(OperationsListTest, RowsShareOneHeightUntilACategoryWraps) {
+    const QString wrapsWhenNarrow = QStringLiteral("Книги и игры");
+    for (int i = 0; i < 30; ++i) add(TransactionKind::expense, 5 + i, QStringLiteral("Еда"), at(1 + i % 20, 9));
+    const QUuid books = add(TransactionKind::income, 250, wrapsWhenNarrow, at(14, 12));
+    open();
+    auto* delegate = static_cast<TransactionRowDelegate*>(view->list()->itemDelegate());
+    const int detail = QFontMetrics(TransactionRow::detailFont()).height();
+
+    struct Step {
+        int width;
+        const char* search;
+        bool shareOneHeight;
+        bool booksWrap;
+    };
+    for (const Step step : {Step{390, "", true, false}, Step{320, "", false, true}, Step{320, "еда", false, false},
+                            Step{390, "еда", true, false}, Step{390, "", true, false}}) {
+        window->resize(step.width, Gallery::kPhoneSize.height());
+        view->setSearchText(QString::fromUtf8(step.search));
+        settle();
+        SCOPED_TRACE(std::to_string(step.width) + " " + step.search);
+        EXPECT_EQ(view->list()->uniformItemSizes(), step.shareOneHeight);
+        const int rows = view->model()->rowCount();
+        ASSERT_EQ(rows, *step.search ? 30 : 31);
+        for (int row = 0; row < rows; ++row) {
+            const MoneyTransaction& t = *view->model()->transactionAt(row);
+            const int column = delegate->textWidth(t, SwipeListView::cardRect(rowRect(row)).width());
+            const TextFit::WrappedText category(t.category, TransactionRow::categoryFont(), column);
+            if (t.id == books) {
+                EXPECT_EQ(category.lineCount() > 1, step.booksWrap);
+            }
+            EXPECT_EQ(rowRect(row).height(),
+                      2 * TransactionRowDelegate::kPaddingV +
+                          std::max(TransactionRow::kIconBox, category.height() + TransactionRow::kColumnGap + detail));
+            if (row > 0) {
+                EXPECT_EQ(rowRect(row).top(), rowRect(row - 1).bottom() + 1);
+            }
+            EXPECT_EQ(rowRect(row).width(), viewport()->width());  // beside the scroll bar, never under it
+        }
+        // Rows found by position, at the top, in the middle and at the end of the list.
+        for (int row : {0, rows / 2, rows - 1}) {
+            view->list()->scrollTo(view->model()->index(row));
+            EXPECT_EQ(view->list()->indexAt(rowRect(row).center()).row(), row);
+        }
+        view->list()->scrollToTop();
+    }
+}
