@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 #include <QVBoxLayout>
 
 #include "components/Card.h"
@@ -104,6 +105,54 @@ int trailingAmountWidth(const QString& amount, const QFont& amountFont, const QS
 }
 
 namespace {
+// A text with a line break of its own never fits on one line.
+bool breaksLine(const QString& text) {
+    return text.contains(QLatin1Char('\n')) || text.contains(QChar::LineSeparator);
+}
+}  // namespace
+
+qreal TextMeasures::advance(const QString& text, const QFont& font) const {
+    const QString key = font.key() + QChar(0) + text;
+    if (const auto it = advances_.constFind(key); it != advances_.cend()) return *it;
+    if (advances_.size() > kKeptTexts) advances_.clear();
+    return *advances_.insert(key, QFontMetricsF(font).horizontalAdvance(text));
+}
+
+bool TextMeasures::fitsOneLine(const QString& text, const QFont& font, int width) const {
+    // A pixel to spare: the line breaker measures in fractions.
+    return !breaksLine(text) && std::ceil(advance(text, font)) + 1 <= width;
+}
+
+int TextMeasures::lineHeight(const QFont& font) const {
+    const QString key = font.key();
+    if (const auto it = lineHeights_.constFind(key); it != lineHeights_.cend()) return *it;
+    return *lineHeights_.insert(key, TextFit::wrappedHeight(QStringLiteral("x"), font, 1000));
+}
+
+int TextMeasures::wrappedHeight(const QString& text, const QFont& font, int width) const {
+    if (!text.isEmpty() && fitsOneLine(text, font, width)) return lineHeight(font);
+    return TextFit::wrappedHeight(text, font, width);
+}
+
+int TextMeasures::trailingAmountWidth(const QString& amount, const QFont& amountFont, const QString& title,
+                                      const QFont& titleFont, int width) const {
+    // The amount's natural width, as trailingAmountWidth counts it.
+    const int natural = std::min(qRound(advance(amount, amountFont)) + 1, width);
+    if (!title.isEmpty() && fitsOneLine(title, titleFont, width - natural)) return natural;
+    return ::trailingAmountWidth(amount, amountFont, title, titleFont, width);
+}
+
+int TextMeasures::twoLineTitleHeight(const QString& title, const QFont& font, int width) const {
+    if (!title.isEmpty() && fitsOneLine(title, font, width)) return QFontMetrics(font).height();
+    return TwoLineTitle(title, font, width).height;
+}
+
+void TextMeasures::clear() const {
+    advances_.clear();
+    lineHeights_.clear();
+}
+
+namespace {
 constexpr int kSymbolGap = 6;  // as a symbol label's
 
 int titleLineWidth(int symbolSize, int width) {
@@ -152,8 +201,12 @@ ToolRows::ToolRows(const PaintedRowDelegate& delegate, const QString& header, QW
 
 void ToolRows::setRows(const QStringList& keys, const QStringList& changed) {
     panel_->setVisible(!keys.isEmpty());
-    if (keys != list_->rows()) list_->setRows(keys);
-    for (const QString& key : changed) list_->updateRow(key);
+    showRows(list_, keys, changed);
+}
+
+void showRows(PaintedList* list, const QStringList& keys, const QStringList& changed) {
+    if (keys != list->rows()) list->setRows(keys);
+    for (const QString& key : changed) list->updateRow(key);
 }
 
 QStringList ToolRows::keysOf(const QStringList& ids) { return KeyedRowList::uniqueKeys(ids); }

@@ -42,6 +42,60 @@ private:
     mutable QHash<QString, int> widest_;   // by font and text
 };
 
+// Text measures that painted rows ask for again and again, kept per font and
+// text: a list measures its rows at more than one width while it is laid
+// out, and most texts of a row fit on one line, which their advance alone
+// tells without laying them out.
+class TextMeasures {
+public:
+    // The text's advance on one line, as QFontMetricsF gives it.
+    qreal advance(const QString& text, const QFont& font) const;
+    // Whether the text fits on one line of `width` (no line break of its own).
+    bool fitsOneLine(const QString& text, const QFont& font, int width) const;
+    // TextFit::wrappedHeight, without the layout when the text fits on one line.
+    int wrappedHeight(const QString& text, const QFont& font, int width) const;
+    // The width trailingAmountWidth gives, without its search when the title
+    // fits on one line beside the whole amount.
+    int trailingAmountWidth(const QString& amount, const QFont& amountFont, const QString& title,
+                            const QFont& titleFont, int width) const;
+    // TwoLineTitle's height, without the layout when the title fits on one line.
+    int twoLineTitleHeight(const QString& title, const QFont& font, int width) const;
+    void clear() const;
+
+private:
+    int lineHeight(const QFont& font) const;
+
+    mutable QHash<QString, qreal> advances_;  // by font and text
+    mutable QHash<QString, int> lineHeights_;  // by font
+};
+
+// A row's layout kept per row until the row's width or what it shows
+// changes: a painted row is laid out to be measured, and again each time it
+// is painted or pressed.
+template <class Content, class Layout>
+class KeptLayouts {
+public:
+    template <class Make>
+    const Layout& get(const QString& id, const Content& content, int width, Make&& make) const {
+        auto it = kept_.find(id);
+        if (it == kept_.end() || it->width != width || !(it->content == content)) {
+            if (kept_.size() > kLimit) kept_.clear();
+            it = kept_.insert(id, Kept{width, content, make()});
+        }
+        return it->layout;
+    }
+    void clear() const { kept_.clear(); }
+
+private:
+    static constexpr qsizetype kLimit = 10'000;
+    struct Kept {
+        int width;
+        Content content;
+        Layout layout;
+    };
+    mutable QHash<QString, Kept> kept_;
+};
+
 // A record title beside its amount: wrapped between words on at most two
 // lines, made smaller when two lines at its size are not enough, the rest of
 // the second line elided only when even the smallest size cannot hold it.
@@ -76,6 +130,22 @@ struct TitleLine {
     int height = 0;
 };
 
+// Puts `next` (what each row shows, by key) in place of `content` and returns
+// the keys of the rows kept whose content changed: only those need measuring
+// and painting again.
+template <class Row>
+QStringList replaceRows(QHash<QString, Row>& content, QHash<QString, Row>&& next) {
+    QStringList changed;
+    for (auto it = next.cbegin(); it != next.cend(); ++it)
+        if (const auto old = content.constFind(it.key()); old != content.cend() && !(*old == *it)) changed << it.key();
+    content = std::move(next);
+    return changed;
+}
+
+// Shows the rows of `keys` in `list` after their content changed: only a new
+// order resets the list, and only the rows in `changed` are measured again.
+void showRows(PaintedList* list, const QStringList& keys, const QStringList& changed);
+
 // A list tool's rows on one rounded panel under an optional header; the panel
 // is hidden while empty.
 class ToolRows : public QWidget {
@@ -99,12 +169,7 @@ public:
     // changed are measured and painted again.
     template <class Row>
     void setRows(const QStringList& keys, QHash<QString, Row>& content, QHash<QString, Row>&& next) {
-        QStringList changed;
-        for (auto it = next.cbegin(); it != next.cend(); ++it)
-            if (const auto old = content.constFind(it.key()); old != content.cend() && !(*old == *it))
-                changed << it.key();
-        content = std::move(next);
-        setRows(keys, changed);
+        setRows(keys, replaceRows(content, std::move(next)));
     }
 
 private:

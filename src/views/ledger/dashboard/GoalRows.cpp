@@ -1,0 +1,100 @@
+#include "views/ledger/dashboard/GoalRows.h"
+
+#include <QPainter>
+#include <algorithm>
+
+#include "components/ProgressBar.h"
+#include "components/TextFit.h"
+#include "components/Theme.h"
+#include "services/MoneyText.h"
+#include "store/LedgerQueries.h"
+#include "views/ledger/dashboard/DashboardStyle.h"
+
+namespace {
+
+namespace style = dashboard_style;
+
+QFont nameFont() { return Theme::font(TextStyle::Subheadline, QFont::DemiBold); }
+QFont amountFont() { return Theme::font(TextStyle::Subheadline); }
+QFont percentFont() { return Theme::font(TextStyle::Caption); }
+
+Button::Face deleteFace() {
+    Button::Face face;
+    face.text = QLatin1String("");  // only the symbol; the name is the accessible name
+    face.symbol = QStringLiteral("trash");
+    face.tint = Theme::current().color(ColorRole::Red);
+    return face;
+}
+
+}  // namespace
+
+GoalRowContent GoalRowContent::of(const SavingsGoal& goal, const Decimal& balance) {
+    const GoalProgress progress = ledger::goalProgress(balance, goal.amount);
+    return {goal.id, goal.name, cnyText(goal.amount), progress.fraction, progress.percent};
+}
+
+QString GoalRowContent::percentText() const { return QString::number(percent) + QStringLiteral("% накоплено"); }
+
+QString GoalRowContent::accessibleName() const {
+    return QStringLiteral("Цель ") + name + QStringLiteral(", ") + amount + QStringLiteral(", накоплено ") +
+           QString::number(percent) + QStringLiteral(" процентов");
+}
+
+const GoalRowDelegate::Layout& GoalRowDelegate::layout(const QString& id, const GoalRowContent& row, int width) const {
+    return layouts_.get(id, row, width, [&] {
+        Layout l;
+        l.button = Button::faceSize(deleteFace());
+        const int beside = std::max(width - l.button.width() - 2 * style::goalRowGap, 1);
+        l.amountWidth = texts_.trailingAmountWidth(row.amount, amountFont(), row.name, nameFont(), beside);
+        l.nameWidth = std::max(beside - l.amountWidth, 1);
+        l.nameHeight = texts_.twoLineTitleHeight(row.name, nameFont(), l.nameWidth);
+        l.lineHeight = std::max({l.nameHeight, l.button.height(), QFontMetrics(amountFont()).height()});
+        l.barTop = l.lineHeight + style::goalRowSpacing;
+        l.percentTop = l.barTop + style::goalBarHeight + style::goalRowSpacing;
+        l.height = l.percentTop + QFontMetrics(percentFont()).height();
+        return l;
+    });
+}
+
+void GoalRowDelegate::forgetMeasurements() const {
+    texts_.clear();
+    layouts_.clear();
+}
+
+int GoalRowDelegate::rowHeight(const QString& id, int width, bool) const {
+    const auto it = rows_.constFind(id);
+    return it == rows_.constEnd() ? 0 : layout(id, *it, width).height;
+}
+
+QList<PaintedButton> GoalRowDelegate::buttons(const QString& id, int width, bool) const {
+    const auto it = rows_.constFind(id);
+    if (it == rows_.constEnd()) return {};
+    const Layout& l = layout(id, *it, width);
+    const QRect rect(width - l.button.width(), (l.lineHeight - l.button.height()) / 2, l.button.width(),
+                     l.button.height());
+    return {{kDelete, rect, QStringLiteral("Удалить цель")}};
+}
+
+void GoalRowDelegate::paintRow(QPainter* p, const QString& id, const QRect& rect,
+                               const PaintedRowState& state) const {
+    const auto it = rows_.constFind(id);
+    if (it == rows_.constEnd()) return;
+    const GoalRowContent& row = *it;
+    const Layout& l = layout(id, row, rect.width());
+    const Theme& theme = Theme::current();
+    p->setPen(theme.color(ColorRole::Label));
+    // The name sits on the line's middle when it is one line.
+    TwoLineTitle(row.name, nameFont(), l.nameWidth)
+        .draw(p, QPoint(rect.left(), rect.top() + (l.lineHeight - l.nameHeight) / 2));
+    const int amountRight = rect.right() + 1 - l.button.width() - style::goalRowGap;
+    TextFit::drawOneLine(p, QRect(amountRight - l.amountWidth, rect.top(), l.amountWidth, l.lineHeight), row.amount,
+                         amountFont(), Qt::AlignRight | Qt::AlignVCenter);
+    for (const PaintedButton& button : buttons(id, rect.width(), state.busy))
+        PaintedList::paintButton(p, rect, button, deleteFace(), state);
+    ProgressBar::paint(p, QRectF(rect.left(), rect.top() + l.barTop, rect.width(), style::goalBarHeight),
+                       row.fraction, theme.color(ColorRole::Teal));
+    p->setPen(theme.color(ColorRole::SecondaryLabel));
+    p->setFont(percentFont());
+    p->drawText(QRect(rect.left(), rect.top() + l.percentTop, rect.width(), QFontMetrics(percentFont()).height()),
+                Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, row.percentText());
+}
