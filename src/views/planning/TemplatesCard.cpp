@@ -104,7 +104,6 @@ TemplatesCard::TemplatesCard(MoneyStore& store, std::function<void()> newTemplat
     list_->setObjectName(QStringLiteral("templateRows"));
     list_->setSpacing(2 * style::listSpacing + 1);
     list_->setDividers(true);
-    list_->hide();
     addWidget(list_);
     connect(list_, &PaintedList::buttonClicked, this, [this](const QString& key, const QString& button) {
         const auto it = rows_.constFind(key);

@@ -112,10 +112,10 @@ bool breaksLine(const QString& text) {
 }  // namespace
 
 qreal TextMeasures::advance(const QString& text, const QFont& font) const {
-    const QString key = font.key() + QChar(0) + text;
-    if (const auto it = advances_.constFind(key); it != advances_.cend()) return *it;
-    if (advances_.size() > kKeptTexts) advances_.clear();
-    return *advances_.insert(key, QFontMetricsF(font).horizontalAdvance(text));
+    QHash<QString, qreal>& texts = advances_[font];
+    if (const auto it = texts.constFind(text); it != texts.cend()) return *it;
+    if (texts.size() > kKeptTexts) texts.clear();
+    return *texts.insert(text, QFontMetricsF(font).horizontalAdvance(text));
 }
 
 bool TextMeasures::fitsOneLine(const QString& text, const QFont& font, int width) const {
@@ -124,9 +124,8 @@ bool TextMeasures::fitsOneLine(const QString& text, const QFont& font, int width
 }
 
 int TextMeasures::lineHeight(const QFont& font) const {
-    const QString key = font.key();
-    if (const auto it = lineHeights_.constFind(key); it != lineHeights_.cend()) return *it;
-    return *lineHeights_.insert(key, TextFit::wrappedHeight(QStringLiteral("x"), font, 1000));
+    if (const auto it = lineHeights_.constFind(font); it != lineHeights_.cend()) return *it;
+    return *lineHeights_.insert(font, TextFit::wrappedHeight(QStringLiteral("x"), font, 1000));
 }
 
 int TextMeasures::wrappedHeight(const QString& text, const QFont& font, int width) const {

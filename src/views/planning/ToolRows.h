@@ -65,8 +65,8 @@ public:
 private:
     int lineHeight(const QFont& font) const;
 
-    mutable QHash<QString, qreal> advances_;  // by font and text
-    mutable QHash<QString, int> lineHeights_;  // by font
+    mutable QHash<QFont, QHash<QString, qreal>> advances_;  // by font, then text
+    mutable QHash<QFont, int> lineHeights_;
 };
 
 // A row's layout kept per row until the row's width or what it shows

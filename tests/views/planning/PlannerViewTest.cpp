@@ -286,3 +286,46 @@ TEST_F(PlannerTest, GalleryImages) {
         EXPECT_FALSE(Gallery::save(*window, "planner-dark-" + QString::number(part)).isEmpty());
     }
 }
+
+TEST_F(PlannerTest, ADoubleClickBooksOneTemplateAndArchivesOneGoal) {
+    MoneyData d = withDefaults();
+    d.additionalGoals = std::vector<SavingsGoal>{goal("a", 140, std::nullopt), goal("b", 40, std::nullopt),
+                                                 goal("c", 50, std::nullopt)};
+    show(d);
+    viewtest::scrollThrough(view->body());
+    TemplatesCard& templates = *view->templatesCard();
+    ASSERT_TRUE(paintedlist::doubleClickButton(templates.list(), templates.keyAt(0), TemplateRowDelegate::kApply));
+    settle();
+    EXPECT_EQ(store->data().transactions.size(), 1u);
+
+    // The second click lands where the next goal's button moves up to: it is not archived.
+    GoalsPlanCard& goals = *view->goalsCard();
+    int first = 0;
+    while (!goalRow(first).archivable) ++first;
+    ASSERT_TRUE(paintedlist::doubleClickButton(goals.list(), goals.keyAt(first), GoalPlanDelegate::kArchive));
+    settle();
+    const std::vector<SavingsGoal>& stored = *store->data().additionalGoals;
+    EXPECT_TRUE(stored[0].isArchived.value_or(false));
+    EXPECT_FALSE(stored[1].isArchived.value_or(false));
+    EXPECT_FALSE(stored[2].isArchived.value_or(false));
+}
+
+TEST_F(PlannerTest, AStoreChangeMeasuresOnlyTheRowsWhoseContentChanged) {
+    MoneyData d = withDefaults();
+    d.additionalGoals = std::vector<SavingsGoal>{goal("a", 140, std::nullopt), goal("b", 10, std::nullopt),
+                                                 goal("c", 50, std::nullopt)};
+    d.transactions = {income(20, local(2026, 6, 1))};
+    show(d);
+    viewtest::scrollThrough(view->body());
+    PaintedList* goals = view->goalsCard()->list();
+    PaintedList* templates = view->templatesCard()->list();
+    const qint64 goalsMeasured = goals->measureCount();
+    const qint64 templatesMeasured = templates->measureCount();
+    // 20 → 15: "a" and "c" have more left to save; "b" stays reached.
+    store->add(TransactionKind::expense, Decimal(5), kFood, {}, store->now(), {}, false, "Основной");
+    settle();
+    EXPECT_EQ(goals->measureCount(), goalsMeasured + 2);
+    EXPECT_EQ(templates->measureCount(), templatesMeasured);
+    EXPECT_EQ(goalRow(0).left, "Осталось " + cnyText(125));
+    EXPECT_EQ(goalRow(1).left, "Осталось " + cnyText(0));
+}

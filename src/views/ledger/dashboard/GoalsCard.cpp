@@ -34,7 +34,6 @@ GoalsCard::GoalsCard(MoneyStore& store, std::function<void()> addGoal, QWidget* 
     list_->setObjectName(QStringLiteral("goalRows"));
     list_->setSpacing(2 * dashboard_style::goalListGap + 1);
     list_->setDividers(true);
-    list_->hide();
     addWidget(list_);
     connect(list_, &PaintedList::buttonClicked, this, [this](const QString& key, const QString&) {
         // Deleted at once, without confirmation.

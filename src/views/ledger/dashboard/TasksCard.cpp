@@ -38,7 +38,6 @@ TasksCard::TasksCard(MoneyStore& store, std::function<void()> addTask,
     list_->setObjectName(QStringLiteral("taskRows"));
     list_->setSpacing(2 * dashboard_style::taskListGap + 1);
     list_->setDividers(true);
-    list_->hide();
     addWidget(list_);
     connect(list_, &PaintedList::buttonClicked, this, [this](const QString& key, const QString& button) {
         const auto it = rows_.constFind(key);
