@@ -40,58 +40,45 @@ GoalPlanContent GoalPlanContent::of(const SavingsGoal& goal, const Decimal& bala
     return row;
 }
 
-const GoalPlanDelegate::Layout& GoalPlanDelegate::layout(const QString& id, const GoalPlanContent& row,
-                                                         int width) const {
-    return layouts_.get(id, row, width, [&] {
-        Layout l;
-        const int beside = std::max(width - style::rowGap, 1);
-        l.leftWidth = texts_.trailingAmountWidth(row.left, captionFont(), row.name, nameFont(), beside);
-        l.nameWidth = std::max(beside - l.leftWidth, 1);
-        l.nameHeight = texts_.twoLineTitleHeight(row.name, nameFont(), l.nameWidth);
-        const int caption = QFontMetrics(captionFont()).height();
-        l.lineHeight = std::max(l.nameHeight, caption);
-        int y = l.lineHeight;
-        if (!row.days.isEmpty()) {
-            l.daysTop = y + style::goalRowSpacing;
-            y = l.daysTop + caption;
-        }
-        if (!row.perDay.isEmpty()) {
-            l.perDayTop = y + style::goalRowSpacing;
-            y = l.perDayTop + texts_.wrappedHeight(row.perDay, captionFont(), width);
-        }
-        if (row.archivable) {
-            l.buttonTop = y + style::goalRowSpacing;
-            y = l.buttonTop + Button::faceSize(archiveFace()).height();
-        }
-        l.height = y;
-        return l;
-    });
-}
-
-void GoalPlanDelegate::forgetMeasurements() const {
-    texts_.clear();
-    layouts_.clear();
-}
-
-int GoalPlanDelegate::rowHeight(const QString& id, int width, bool) const {
-    const auto it = rows_.constFind(id);
-    return it == rows_.constEnd() ? 0 : layout(id, *it, width).height;
+GoalPlanLayout GoalPlanDelegate::measure(const GoalPlanContent& row, int width) const {
+    GoalPlanLayout l;
+    const int beside = std::max(width - style::rowGap, 1);
+    l.leftWidth = texts_.trailingAmountWidth(row.left, captionFont(), row.name, nameFont(), beside);
+    l.nameWidth = std::max(beside - l.leftWidth, 1);
+    l.nameHeight = texts_.twoLineTitleHeight(row.name, nameFont(), l.nameWidth);
+    const int caption = QFontMetrics(captionFont()).height();
+    l.lineHeight = std::max(l.nameHeight, caption);
+    int y = l.lineHeight;
+    if (!row.days.isEmpty()) {
+        l.daysTop = y + style::goalRowSpacing;
+        y = l.daysTop + caption;
+    }
+    if (!row.perDay.isEmpty()) {
+        l.perDayTop = y + style::goalRowSpacing;
+        y = l.perDayTop + texts_.wrappedHeight(row.perDay, captionFont(), width);
+    }
+    if (row.archivable) {
+        l.buttonTop = y + style::goalRowSpacing;
+        y = l.buttonTop + Button::faceSize(archiveFace()).height();
+    }
+    l.height = y;
+    return l;
 }
 
 QList<PaintedButton> GoalPlanDelegate::buttons(const QString& id, int width, bool) const {
-    const auto it = rows_.constFind(id);
-    if (it == rows_.constEnd() || !it->archivable) return {};
+    const GoalPlanContent* row = find(id);
+    if (!row || !row->archivable) return {};
     const QSize size = Button::faceSize(archiveFace());
-    return {{kArchive, QRect(QPoint(0, layout(id, *it, width).buttonTop), QSize(std::min(size.width(), width), size.height())),
+    return {{kArchive, QRect(QPoint(0, layout(id, *row, width).buttonTop), QSize(std::min(size.width(), width), size.height())),
              QStringLiteral("Архивировать")}};
 }
 
 void GoalPlanDelegate::paintRow(QPainter* p, const QString& id, const QRect& rect,
                                 const PaintedRowState& state) const {
-    const auto it = rows_.constFind(id);
-    if (it == rows_.constEnd()) return;
-    const GoalPlanContent& row = *it;
-    const Layout& l = layout(id, row, rect.width());
+    const GoalPlanContent* found = find(id);
+    if (!found) return;
+    const GoalPlanContent& row = *found;
+    const GoalPlanLayout& l = layout(id, row, rect.width());
     const Theme& theme = Theme::current();
     const QFontMetrics caption(captionFont());
     p->setPen(theme.color(ColorRole::Label));

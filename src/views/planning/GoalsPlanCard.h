@@ -28,31 +28,26 @@ struct GoalPlanContent {
     bool operator==(const GoalPlanContent&) const = default;
 };
 
+struct GoalPlanLayout {
+    int leftWidth = 0, nameWidth = 0, nameHeight = 0, lineHeight = 0;
+    int daysTop = 0, perDayTop = 0, buttonTop = 0, height = 0;
+};
+
 // Paints a goal of the plan: the name (semibold, up to two lines) with what is
 // left at the trailing end, the days and per-day lines when there are any,
 // and "Архивировать" (key "archive") for an additional goal.
-class GoalPlanDelegate : public PaintedRowDelegate {
+class GoalPlanDelegate : public ContentRowDelegate<GoalPlanContent, GoalPlanLayout> {
 public:
     static inline const QString kArchive = QStringLiteral("archive");
 
-    explicit GoalPlanDelegate(const QHash<QString, GoalPlanContent>& rows) : rows_(rows) {}
+    using ContentRowDelegate::ContentRowDelegate;
 
-    int rowHeight(const QString& id, int width, bool busy) const override;
     QList<PaintedButton> buttons(const QString& id, int width, bool busy) const override;
     void paintRow(QPainter* painter, const QString& id, const QRect& rect,
                   const PaintedRowState& state) const override;
-    void forgetMeasurements() const override;
 
-private:
-    struct Layout {
-        int leftWidth = 0, nameWidth = 0, nameHeight = 0, lineHeight = 0;
-        int daysTop = 0, perDayTop = 0, buttonTop = 0, height = 0;
-    };
-    const Layout& layout(const QString& id, const GoalPlanContent& row, int width) const;
-
-    const QHash<QString, GoalPlanContent>& rows_;
-    TextMeasures texts_;
-    KeptLayouts<GoalPlanContent, Layout> layouts_;
+protected:
+    GoalPlanLayout measure(const GoalPlanContent& row, int width) const override;
 };
 
 // "План целей": a painted row per active goal, nothing below the title without goals.

@@ -33,46 +33,33 @@ TemplateRowContent TemplateRowContent::of(const QuickTemplate& item) {
             transaction_form::kindTitle(item.kind) + QStringLiteral(" · ") + cnyText(item.amount)};
 }
 
-const TemplateRowDelegate::Layout& TemplateRowDelegate::layout(const QString& id, const TemplateRowContent& row,
-                                                               int width) const {
-    return layouts_.get(id, row, width, [&] {
-        Layout l;
-        l.textWidth = std::max(width - Button::faceSize(deleteFace()).width() - style::rowGap, 1);
-        l.detailTop = style::templateRowInset + texts_.wrappedHeight(row.title, titleFont(), l.textWidth) +
-                      style::templateTextSpacing;
-        const int texts =
-            l.detailTop + texts_.wrappedHeight(row.detail, detailFont(), l.textWidth) + style::templateRowInset;
-        l.height = std::max(texts, Button::faceSize(deleteFace()).height());
-        return l;
-    });
-}
-
-void TemplateRowDelegate::forgetMeasurements() const {
-    texts_.clear();
-    layouts_.clear();
-}
-
-int TemplateRowDelegate::rowHeight(const QString& id, int width, bool) const {
-    const auto it = rows_.constFind(id);
-    return it == rows_.constEnd() ? 0 : layout(id, *it, width).height;
+TemplateRowLayout TemplateRowDelegate::measure(const TemplateRowContent& row, int width) const {
+    TemplateRowLayout l;
+    l.textWidth = std::max(width - Button::faceSize(deleteFace()).width() - style::rowGap, 1);
+    l.detailTop = style::templateRowInset + texts_.wrappedHeight(row.title, titleFont(), l.textWidth) +
+                  style::templateTextSpacing;
+    const int texts =
+        l.detailTop + texts_.wrappedHeight(row.detail, detailFont(), l.textWidth) + style::templateRowInset;
+    l.height = std::max(texts, Button::faceSize(deleteFace()).height());
+    return l;
 }
 
 QList<PaintedButton> TemplateRowDelegate::buttons(const QString& id, int width, bool) const {
-    const auto it = rows_.constFind(id);
-    if (it == rows_.constEnd()) return {};
-    const Layout& l = layout(id, *it, width);
+    const TemplateRowContent* row = find(id);
+    if (!row) return {};
+    const TemplateRowLayout& l = layout(id, *row, width);
     const QSize trash = Button::faceSize(deleteFace());
-    return {{kApply, QRect(0, 0, l.textWidth, l.height), it->accessibleName()},
+    return {{kApply, QRect(0, 0, l.textWidth, l.height), row->accessibleName()},
             {kDelete, QRect(width - trash.width(), (l.height - trash.height()) / 2, trash.width(), trash.height()),
              QStringLiteral("Удалить")}};
 }
 
 void TemplateRowDelegate::paintRow(QPainter* p, const QString& id, const QRect& rect,
                                    const PaintedRowState& state) const {
-    const auto it = rows_.constFind(id);
-    if (it == rows_.constEnd()) return;
-    const TemplateRowContent& row = *it;
-    const Layout& l = layout(id, row, rect.width());
+    const TemplateRowContent* found = find(id);
+    if (!found) return;
+    const TemplateRowContent& row = *found;
+    const TemplateRowLayout& l = layout(id, row, rect.width());
     const Theme& theme = Theme::current();
     const QList<PaintedButton> shown = buttons(id, rect.width(), state.busy);
     // The texts are a plain button: no fill, only the press and the focus show.

@@ -24,31 +24,26 @@ struct TemplateRowContent {
     bool operator==(const TemplateRowContent&) const = default;
 };
 
+struct TemplateRowLayout {
+    int textWidth = 0, detailTop = 0, height = 0;
+};
+
 // Paints a quick template: its title (semibold) and detail, which together
 // are one plain button (key "apply": a tap books it), and the trash button
 // (key "delete": deletes it at once) at the trailing end.
-class TemplateRowDelegate : public PaintedRowDelegate {
+class TemplateRowDelegate : public ContentRowDelegate<TemplateRowContent, TemplateRowLayout> {
 public:
     static inline const QString kApply = QStringLiteral("apply");
     static inline const QString kDelete = QStringLiteral("delete");
 
-    explicit TemplateRowDelegate(const QHash<QString, TemplateRowContent>& rows) : rows_(rows) {}
+    using ContentRowDelegate::ContentRowDelegate;
 
-    int rowHeight(const QString& id, int width, bool busy) const override;
     QList<PaintedButton> buttons(const QString& id, int width, bool busy) const override;
     void paintRow(QPainter* painter, const QString& id, const QRect& rect,
                   const PaintedRowState& state) const override;
-    void forgetMeasurements() const override;
 
-private:
-    struct Layout {
-        int textWidth = 0, detailTop = 0, height = 0;
-    };
-    const Layout& layout(const QString& id, const TemplateRowContent& row, int width) const;
-
-    const QHash<QString, TemplateRowContent>& rows_;
-    TextMeasures texts_;
-    KeptLayouts<TemplateRowContent, Layout> layouts_;
+protected:
+    TemplateRowLayout measure(const TemplateRowContent& row, int width) const override;
 };
 
 // "Быстрые шаблоны": the templates in use as painted rows, then "Новый шаблон".

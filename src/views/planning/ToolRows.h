@@ -96,6 +96,40 @@ private:
     mutable QHash<QString, Kept> kept_;
 };
 
+// A delegate over a screen's rows, each showing a Content kept by row key:
+// a row is laid out by measure() once per content and width, and the layout
+// is kept for painting and hit-testing until the row changes.
+template <class Content, class Layout>
+class ContentRowDelegate : public PaintedRowDelegate {
+public:
+    explicit ContentRowDelegate(const QHash<QString, Content>& rows) : rows_(rows) {}
+
+    int rowHeight(const QString& id, int width, bool) const override {
+        const Content* row = find(id);
+        return row ? layout(id, *row, width).height : 0;
+    }
+    void forgetMeasurements() const override {
+        texts_.clear();
+        layouts_.clear();
+    }
+
+protected:
+    const Content* find(const QString& id) const {
+        const auto it = rows_.constFind(id);
+        return it == rows_.constEnd() ? nullptr : &*it;
+    }
+    const Layout& layout(const QString& id, const Content& row, int width) const {
+        return layouts_.get(id, row, width, [&] { return measure(row, width); });
+    }
+    virtual Layout measure(const Content& row, int width) const = 0;
+
+    TextMeasures texts_;
+
+private:
+    const QHash<QString, Content>& rows_;
+    KeptLayouts<Content, Layout> layouts_;
+};
+
 // A record title beside its amount: wrapped between words on at most two
 // lines, made smaller when two lines at its size are not enough, the rest of
 // the second line elided only when even the smallest size cannot hold it.

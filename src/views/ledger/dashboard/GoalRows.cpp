@@ -40,36 +40,24 @@ QString GoalRowContent::accessibleName() const {
            QString::number(percent) + QStringLiteral(" процентов");
 }
 
-const GoalRowDelegate::Layout& GoalRowDelegate::layout(const QString& id, const GoalRowContent& row, int width) const {
-    return layouts_.get(id, row, width, [&] {
-        Layout l;
-        l.button = Button::faceSize(deleteFace());
-        const int beside = std::max(width - l.button.width() - 2 * style::goalRowGap, 1);
-        l.amountWidth = texts_.trailingAmountWidth(row.amount, amountFont(), row.name, nameFont(), beside);
-        l.nameWidth = std::max(beside - l.amountWidth, 1);
-        l.nameHeight = texts_.twoLineTitleHeight(row.name, nameFont(), l.nameWidth);
-        l.lineHeight = std::max({l.nameHeight, l.button.height(), QFontMetrics(amountFont()).height()});
-        l.barTop = l.lineHeight + style::goalRowSpacing;
-        l.percentTop = l.barTop + style::goalBarHeight + style::goalRowSpacing;
-        l.height = l.percentTop + QFontMetrics(percentFont()).height();
-        return l;
-    });
-}
-
-void GoalRowDelegate::forgetMeasurements() const {
-    texts_.clear();
-    layouts_.clear();
-}
-
-int GoalRowDelegate::rowHeight(const QString& id, int width, bool) const {
-    const auto it = rows_.constFind(id);
-    return it == rows_.constEnd() ? 0 : layout(id, *it, width).height;
+GoalRowLayout GoalRowDelegate::measure(const GoalRowContent& row, int width) const {
+    GoalRowLayout l;
+    l.button = Button::faceSize(deleteFace());
+    const int beside = std::max(width - l.button.width() - 2 * style::goalRowGap, 1);
+    l.amountWidth = texts_.trailingAmountWidth(row.amount, amountFont(), row.name, nameFont(), beside);
+    l.nameWidth = std::max(beside - l.amountWidth, 1);
+    l.nameHeight = texts_.twoLineTitleHeight(row.name, nameFont(), l.nameWidth);
+    l.lineHeight = std::max({l.nameHeight, l.button.height(), QFontMetrics(amountFont()).height()});
+    l.barTop = l.lineHeight + style::goalRowSpacing;
+    l.percentTop = l.barTop + style::goalBarHeight + style::goalRowSpacing;
+    l.height = l.percentTop + QFontMetrics(percentFont()).height();
+    return l;
 }
 
 QList<PaintedButton> GoalRowDelegate::buttons(const QString& id, int width, bool) const {
-    const auto it = rows_.constFind(id);
-    if (it == rows_.constEnd()) return {};
-    const Layout& l = layout(id, *it, width);
+    const GoalRowContent* row = find(id);
+    if (!row) return {};
+    const GoalRowLayout& l = layout(id, *row, width);
     const QRect rect(width - l.button.width(), (l.lineHeight - l.button.height()) / 2, l.button.width(),
                      l.button.height());
     return {{kDelete, rect, QStringLiteral("Удалить цель")}};
@@ -77,10 +65,10 @@ QList<PaintedButton> GoalRowDelegate::buttons(const QString& id, int width, bool
 
 void GoalRowDelegate::paintRow(QPainter* p, const QString& id, const QRect& rect,
                                const PaintedRowState& state) const {
-    const auto it = rows_.constFind(id);
-    if (it == rows_.constEnd()) return;
-    const GoalRowContent& row = *it;
-    const Layout& l = layout(id, row, rect.width());
+    const GoalRowContent* found = find(id);
+    if (!found) return;
+    const GoalRowContent& row = *found;
+    const GoalRowLayout& l = layout(id, row, rect.width());
     const Theme& theme = Theme::current();
     p->setPen(theme.color(ColorRole::Label));
     // The name sits on the line's middle when it is one line.

@@ -23,31 +23,26 @@ struct GoalRowContent {
     bool operator==(const GoalRowContent&) const = default;
 };
 
+struct GoalRowLayout {
+    QSize button;
+    int amountWidth = 0, nameWidth = 0, nameHeight = 0;
+    int lineHeight = 0;  // the first line: the name, the amount and the button
+    int barTop = 0, percentTop = 0, height = 0;
+};
+
 // Paints a goal: the name (semibold, up to two lines) with the amount and the
 // trash button ("Удалить цель", key "delete") at the trailing end, the teal
 // bar of its progress and the percent below.
-class GoalRowDelegate : public PaintedRowDelegate {
+class GoalRowDelegate : public ContentRowDelegate<GoalRowContent, GoalRowLayout> {
 public:
     static inline const QString kDelete = QStringLiteral("delete");
 
-    explicit GoalRowDelegate(const QHash<QString, GoalRowContent>& rows) : rows_(rows) {}
+    using ContentRowDelegate::ContentRowDelegate;
 
-    int rowHeight(const QString& id, int width, bool busy) const override;
     QList<PaintedButton> buttons(const QString& id, int width, bool busy) const override;
     void paintRow(QPainter* painter, const QString& id, const QRect& rect,
                   const PaintedRowState& state) const override;
-    void forgetMeasurements() const override;
 
-private:
-    struct Layout {
-        QSize button;
-        int amountWidth = 0, nameWidth = 0, nameHeight = 0;
-        int lineHeight = 0;  // the first line: the name, the amount and the button
-        int barTop = 0, percentTop = 0, height = 0;
-    };
-    const Layout& layout(const QString& id, const GoalRowContent& row, int width) const;
-
-    const QHash<QString, GoalRowContent>& rows_;
-    TextMeasures texts_;
-    KeptLayouts<GoalRowContent, Layout> layouts_;
+protected:
+    GoalRowLayout measure(const GoalRowContent& row, int width) const override;
 };

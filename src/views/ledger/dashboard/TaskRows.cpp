@@ -55,37 +55,24 @@ TaskRowContent TaskRowContent::of(const RewardTask& task) {
     return row;
 }
 
-const TaskRowDelegate::Layout& TaskRowDelegate::layout(const QString& id, const TaskRowContent& row,
-                                                       int width) const {
-    return layouts_.get(id, row, width, [&] {
-        Layout l;
-        l.textWidth = std::max(width - buttonsWidth(), 1);
-        l.rewardTop = texts_.wrappedHeight(row.title, titleFont(), l.textWidth) + style::taskTextSpacing;
-        int y = l.rewardTop + texts_.wrappedHeight(row.reward, rewardFont(), l.textWidth);
-        if (!row.due.isEmpty()) {
-            l.dueTop = y + style::taskTextSpacing;
-            y = l.dueTop + texts_.wrappedHeight(row.due, dueFont(), l.textWidth);
-        }
-        l.textHeight = y;
-        l.height = std::max({y, Button::faceSize(doneFace()).height(), Button::faceSize(moreFace()).height()});
-        return l;
-    });
-}
-
-void TaskRowDelegate::forgetMeasurements() const {
-    texts_.clear();
-    layouts_.clear();
-}
-
-int TaskRowDelegate::rowHeight(const QString& id, int width, bool) const {
-    const auto it = rows_.constFind(id);
-    return it == rows_.constEnd() ? 0 : layout(id, *it, width).height;
+TaskRowLayout TaskRowDelegate::measure(const TaskRowContent& row, int width) const {
+    TaskRowLayout l;
+    l.textWidth = std::max(width - buttonsWidth(), 1);
+    l.rewardTop = texts_.wrappedHeight(row.title, titleFont(), l.textWidth) + style::taskTextSpacing;
+    int y = l.rewardTop + texts_.wrappedHeight(row.reward, rewardFont(), l.textWidth);
+    if (!row.due.isEmpty()) {
+        l.dueTop = y + style::taskTextSpacing;
+        y = l.dueTop + texts_.wrappedHeight(row.due, dueFont(), l.textWidth);
+    }
+    l.textHeight = y;
+    l.height = std::max({y, Button::faceSize(doneFace()).height(), Button::faceSize(moreFace()).height()});
+    return l;
 }
 
 QList<PaintedButton> TaskRowDelegate::buttons(const QString& id, int width, bool) const {
-    const auto it = rows_.constFind(id);
-    if (it == rows_.constEnd()) return {};
-    const int height = layout(id, *it, width).height;
+    const TaskRowContent* row = find(id);
+    if (!row) return {};
+    const int height = layout(id, *row, width).height;
     const QSize more = Button::faceSize(moreFace());
     const QSize done = Button::faceSize(doneFace());
     // Both centred on the row, the actions button at the trailing edge.
@@ -97,10 +84,10 @@ QList<PaintedButton> TaskRowDelegate::buttons(const QString& id, int width, bool
 
 void TaskRowDelegate::paintRow(QPainter* p, const QString& id, const QRect& rect,
                                const PaintedRowState& state) const {
-    const auto it = rows_.constFind(id);
-    if (it == rows_.constEnd()) return;
-    const TaskRowContent& row = *it;
-    const Layout& l = layout(id, row, rect.width());
+    const TaskRowContent* found = find(id);
+    if (!found) return;
+    const TaskRowContent& row = *found;
+    const TaskRowLayout& l = layout(id, row, rect.width());
     const Theme& theme = Theme::current();
     // The texts are centred on the row as the buttons are.
     const int top = rect.top() + (l.height - l.textHeight) / 2;

@@ -17,29 +17,24 @@ struct TaskRowContent {
     bool operator==(const TaskRowContent&) const = default;
 };
 
+struct TaskRowLayout {
+    int textWidth = 0, rewardTop = 0, dueTop = 0, textHeight = 0, height = 0;
+};
+
 // Paints a money task: its title (semibold), reward and due lines, each
 // wrapped between words, then "Готово" (key "done") and the actions button
 // ("Действия", key "more") at the trailing end.
-class TaskRowDelegate : public PaintedRowDelegate {
+class TaskRowDelegate : public ContentRowDelegate<TaskRowContent, TaskRowLayout> {
 public:
     static inline const QString kDone = QStringLiteral("done");
     static inline const QString kMore = QStringLiteral("more");
 
-    explicit TaskRowDelegate(const QHash<QString, TaskRowContent>& rows) : rows_(rows) {}
+    using ContentRowDelegate::ContentRowDelegate;
 
-    int rowHeight(const QString& id, int width, bool busy) const override;
     QList<PaintedButton> buttons(const QString& id, int width, bool busy) const override;
     void paintRow(QPainter* painter, const QString& id, const QRect& rect,
                   const PaintedRowState& state) const override;
-    void forgetMeasurements() const override;
 
-private:
-    struct Layout {
-        int textWidth = 0, rewardTop = 0, dueTop = 0, textHeight = 0, height = 0;
-    };
-    const Layout& layout(const QString& id, const TaskRowContent& row, int width) const;
-
-    const QHash<QString, TaskRowContent>& rows_;
-    TextMeasures texts_;
-    KeptLayouts<TaskRowContent, Layout> layouts_;
+protected:
+    TaskRowLayout measure(const TaskRowContent& row, int width) const override;
 };
