@@ -125,16 +125,11 @@ std::optional<Decimal> GoalsPlanCard::perDay(const Decimal& left, std::optional<
 
 void GoalsPlanCard::draw(const QueryContext& ctx, const Decimal& balance) {
     const std::vector<SavingsGoal> goals = ledger::goals(store_.data());
-    QStringList ids;
-    ids.reserve(qsizetype(goals.size()));
-    for (const SavingsGoal& goal : goals) ids.append(goal.id);
-    const QStringList keys = ToolRows::keysOf(ids);
-    QHash<QString, GoalPlanContent> next;
-    next.reserve(keys.size());
-    for (qsizetype i = 0; i < keys.size(); ++i) {
-        const SavingsGoal& goal = goals[size_t(i)];
-        next.insert(keys[i], GoalPlanContent::of(goal, balance, ledger::daysRemaining(goal, ctx)));
-    }
+    auto [keys, next] = rowsOf<GoalPlanContent>(
+        goals, [](const SavingsGoal& goal) { return goal.id; },
+        [&](const SavingsGoal& goal) {
+            return GoalPlanContent::of(goal, balance, ledger::daysRemaining(goal, ctx));
+        });
     // With no goals the card holds only its title.
     list_->setVisible(!goals.empty());
     showRows(list_, keys, replaceRows(rows_, std::move(next)));

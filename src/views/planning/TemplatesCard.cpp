@@ -18,14 +18,6 @@ namespace style = planner_style;
 QFont titleFont() { return Theme::font(TextStyle::Body, QFont::DemiBold); }
 QFont detailFont() { return Theme::font(TextStyle::Caption); }
 
-Button::Face deleteFace() {
-    Button::Face face;
-    face.text = QLatin1String("");  // only the symbol; the name is the accessible name
-    face.symbol = QStringLiteral("trash");
-    face.tint = Theme::current().color(ColorRole::Red);
-    return face;
-}
-
 }  // namespace
 
 TemplateRowContent TemplateRowContent::of(const QuickTemplate& item) {
@@ -35,12 +27,12 @@ TemplateRowContent TemplateRowContent::of(const QuickTemplate& item) {
 
 TemplateRowLayout TemplateRowDelegate::measure(const TemplateRowContent& row, int width) const {
     TemplateRowLayout l;
-    l.textWidth = std::max(width - Button::faceSize(deleteFace()).width() - style::rowGap, 1);
+    l.textWidth = std::max(width - Button::faceSize(trashFace()).width() - style::rowGap, 1);
     l.detailTop = style::templateRowInset + texts_.wrappedHeight(row.title, titleFont(), l.textWidth) +
                   style::templateTextSpacing;
     const int texts =
         l.detailTop + texts_.wrappedHeight(row.detail, detailFont(), l.textWidth) + style::templateRowInset;
-    l.height = std::max(texts, Button::faceSize(deleteFace()).height());
+    l.height = std::max(texts, Button::faceSize(trashFace()).height());
     return l;
 }
 
@@ -48,7 +40,7 @@ QList<PaintedButton> TemplateRowDelegate::buttons(const QString& id, int width, 
     const TemplateRowContent* row = find(id);
     if (!row) return {};
     const TemplateRowLayout& l = layout(id, *row, width);
-    const QSize trash = Button::faceSize(deleteFace());
+    const QSize trash = Button::faceSize(trashFace());
     return {{kApply, QRect(0, 0, l.textWidth, l.height), row->accessibleName()},
             {kDelete, QRect(width - trash.width(), (l.height - trash.height()) / 2, trash.width(), trash.height()),
              QStringLiteral("Удалить")}};
@@ -81,7 +73,7 @@ void TemplateRowDelegate::paintRow(QPainter* p, const QString& id, const QRect& 
         .draw(p, QPointF(rect.left(), rect.top() + style::templateRowInset));
     p->setPen(theme.color(ColorRole::SecondaryLabel));
     TextFit::WrappedText(row.detail, detailFont(), l.textWidth).draw(p, QPointF(rect.left(), rect.top() + l.detailTop));
-    PaintedList::paintButton(p, rect, shown[1], deleteFace(), state);
+    PaintedList::paintButton(p, rect, shown[1], trashFace(), state);
 }
 
 TemplatesCard::TemplatesCard(MoneyStore& store, std::function<void()> newTemplate, QWidget* parent)
@@ -111,13 +103,8 @@ TemplatesCard::TemplatesCard(MoneyStore& store, std::function<void()> newTemplat
 
 void TemplatesCard::draw() {
     const std::vector<QuickTemplate> templates = store_.quickTemplatesInUse();
-    QStringList ids;
-    ids.reserve(qsizetype(templates.size()));
-    for (const QuickTemplate& t : templates) ids.append(t.id);
-    const QStringList keys = ToolRows::keysOf(ids);
-    QHash<QString, TemplateRowContent> next;
-    next.reserve(keys.size());
-    for (qsizetype i = 0; i < keys.size(); ++i) next.insert(keys[i], TemplateRowContent::of(templates[size_t(i)]));
+    auto [keys, next] = rowsOf<TemplateRowContent>(
+        templates, [](const QuickTemplate& item) { return item.id; }, &TemplateRowContent::of);
     list_->setVisible(!templates.empty());
     showRows(list_, keys, replaceRows(rows_, std::move(next)));
 }

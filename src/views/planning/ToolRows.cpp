@@ -208,4 +208,12 @@ void showRows(PaintedList* list, const QStringList& keys, const QStringList& cha
     for (const QString& key : changed) list->updateRow(key);
 }
 
+Button::Face trashFace() {
+    Button::Face face;
+    face.text = QLatin1String("");  // not null: a null text would show the name
+    face.symbol = QStringLiteral("trash");
+    face.tint = Theme::current().color(ColorRole::Red);
+    return face;
+}
+
 QStringList ToolRows::keysOf(const QStringList& ids) { return KeyedRowList::uniqueKeys(ids); }

@@ -4,6 +4,8 @@
 #include <QHash>
 #include <QStringList>
 #include <QWidget>
+#include <utility>
+#include <vector>
 
 #include "components/PaintedList.h"
 
@@ -176,9 +178,18 @@ QStringList replaceRows(QHash<QString, Row>& content, QHash<QString, Row>&& next
     return changed;
 }
 
+// The rows of `items` in order: their keys (the items' ids made unique, as
+// ToolRows::keysOf does) and what each row shows, made by `contentOf`.
+template <class Content, class Item, class Id, class Of>
+std::pair<QStringList, QHash<QString, Content>> rowsOf(const std::vector<Item>& items, Id idOf, Of contentOf);
+
 // Shows the rows of `keys` in `list` after their content changed: only a new
 // order resets the list, and only the rows in `changed` are measured again.
 void showRows(PaintedList* list, const QStringList& keys, const QStringList& changed);
+
+// The face of a row's trash button: only the symbol, in red (the button's
+// name is its accessible name).
+Button::Face trashFace();
 
 // A list tool's rows on one rounded panel under an optional header; the panel
 // is hidden while empty.
@@ -210,3 +221,15 @@ private:
     Card* panel_;
     PaintedList* list_;
 };
+
+template <class Content, class Item, class Id, class Of>
+std::pair<QStringList, QHash<QString, Content>> rowsOf(const std::vector<Item>& items, Id idOf, Of contentOf) {
+    QStringList ids;
+    ids.reserve(qsizetype(items.size()));
+    for (const Item& item : items) ids << idOf(item);
+    QStringList keys = ToolRows::keysOf(ids);
+    QHash<QString, Content> rows;
+    rows.reserve(keys.size());
+    for (qsizetype i = 0; i < keys.size(); ++i) rows.insert(keys[i], contentOf(items[std::size_t(i)]));
+    return {std::move(keys), std::move(rows)};
+}

@@ -18,14 +18,6 @@ QFont nameFont() { return Theme::font(TextStyle::Subheadline, QFont::DemiBold); 
 QFont amountFont() { return Theme::font(TextStyle::Subheadline); }
 QFont percentFont() { return Theme::font(TextStyle::Caption); }
 
-Button::Face deleteFace() {
-    Button::Face face;
-    face.text = QLatin1String("");  // only the symbol; the name is the accessible name
-    face.symbol = QStringLiteral("trash");
-    face.tint = Theme::current().color(ColorRole::Red);
-    return face;
-}
-
 }  // namespace
 
 GoalRowContent GoalRowContent::of(const SavingsGoal& goal, const Decimal& balance) {
@@ -42,7 +34,7 @@ QString GoalRowContent::accessibleName() const {
 
 GoalRowLayout GoalRowDelegate::measure(const GoalRowContent& row, int width) const {
     GoalRowLayout l;
-    l.button = Button::faceSize(deleteFace());
+    l.button = Button::faceSize(trashFace());
     const int beside = std::max(width - l.button.width() - 2 * style::goalRowGap, 1);
     l.amountWidth = texts_.trailingAmountWidth(row.amount, amountFont(), row.name, nameFont(), beside);
     l.nameWidth = std::max(beside - l.amountWidth, 1);
@@ -78,7 +70,7 @@ void GoalRowDelegate::paintRow(QPainter* p, const QString& id, const QRect& rect
     TextFit::drawOneLine(p, QRect(amountRight - l.amountWidth, rect.top(), l.amountWidth, l.lineHeight), row.amount,
                          amountFont(), Qt::AlignRight | Qt::AlignVCenter);
     for (const PaintedButton& button : buttons(id, rect.width(), state.busy))
-        PaintedList::paintButton(p, rect, button, deleteFace(), state);
+        PaintedList::paintButton(p, rect, button, trashFace(), state);
     ProgressBar::paint(p, QRectF(rect.left(), rect.top() + l.barTop, rect.width(), style::goalBarHeight),
                        row.fraction, theme.color(ColorRole::Teal));
     p->setPen(theme.color(ColorRole::SecondaryLabel));

@@ -49,14 +49,9 @@ std::optional<GoalRowContent> GoalsCard::row(const QString& key) const {
 void GoalsCard::draw() {
     const std::vector<SavingsGoal> goals = store_.goals();
     const Decimal balance = LedgerFigures(store_).balance();
-    QStringList ids;
-    ids.reserve(qsizetype(goals.size()));
-    for (const SavingsGoal& goal : goals) ids << goal.id;
-    const QStringList keys = ToolRows::keysOf(ids);
-    QHash<QString, GoalRowContent> next;
-    next.reserve(keys.size());
-    for (qsizetype i = 0; i < keys.size(); ++i) next.insert(keys[i], GoalRowContent::of(goals[size_t(i)], balance));
-
+    auto [keys, next] = rowsOf<GoalRowContent>(
+        goals, [](const SavingsGoal& goal) { return goal.id; },
+        [&](const SavingsGoal& goal) { return GoalRowContent::of(goal, balance); });
     placeholder_->setVisible(goals.empty());
     list_->setVisible(!goals.empty());
     showRows(list_, keys, replaceRows(rows_, std::move(next)));

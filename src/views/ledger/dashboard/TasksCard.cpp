@@ -69,13 +69,8 @@ std::optional<TaskRowContent> TasksCard::row(const QString& key) const {
 void TasksCard::draw() {
     completedCount_->setText(QStringLiteral("Выполнено: ") + QString::number(store_.completedTaskCount()));
     const std::vector<RewardTask> tasks = store_.rewardTasksInUse();
-    QStringList ids;
-    ids.reserve(qsizetype(tasks.size()));
-    for (const RewardTask& task : tasks) ids << task.id;
-    const QStringList keys = ToolRows::keysOf(ids);
-    QHash<QString, TaskRowContent> next;
-    next.reserve(keys.size());
-    for (qsizetype i = 0; i < keys.size(); ++i) next.insert(keys[i], TaskRowContent::of(tasks[size_t(i)]));
+    auto [keys, next] = rowsOf<TaskRowContent>(
+        tasks, [](const RewardTask& task) { return task.id; }, &TaskRowContent::of);
     list_->setVisible(!tasks.empty());
     showRows(list_, keys, replaceRows(rows_, std::move(next)));
 }
