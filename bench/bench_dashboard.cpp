@@ -3,7 +3,8 @@
 // window), the redraw after one change (one more expense today, published
 // with setData, which does not save), and scrolling from the top to the end
 // (the cards below the screen are built on the way). Each timed step ends
-// with the window painted.
+// with the window painted; opening and the redraw are also reported against
+// the painted floor at the ledger's size (vs_floor).
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -32,8 +33,11 @@ struct Screen {
 void openTab(benchmark::State& state) {
     GeneratedStore ledger(static_cast<int>(state.range(0)));
     SilentHaptics haptics;
+    VersusFloor ratio(state, static_cast<int>(state.range(0)), VersusFloor::Against::open);
     for (auto _ : state) {
+        ratio.start();
         auto screen = std::make_unique<Screen>(ledger, haptics);
+        ratio.stop();
         state.PauseTiming();
         state.counters["built"] = screen->view->column()->builtCount();
         screen.reset();  // closing the tab is not part of opening it
@@ -46,7 +50,8 @@ void redrawAfterExpense(benchmark::State& state) {
     GeneratedStore ledger(static_cast<int>(state.range(0)));
     SilentHaptics haptics;
     Screen screen(ledger, haptics);
-    timeRedrawsAfterExpense(state, *ledger.store, screen.phone);
+    VersusFloor ratio(state, static_cast<int>(state.range(0)), VersusFloor::Against::reset);
+    timeRedrawsAfterExpense(state, *ledger.store, screen.phone, &ratio);
 }
 
 void scrollToTheEnd(benchmark::State& state) {

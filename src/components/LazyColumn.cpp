@@ -165,6 +165,14 @@ QWidget* LazyColumn::build(int index) {
     widget->setParent(host());
     widget->installEventFilter(this);
     entry.widget = widget;
+    // Laid out at the column's width before it is drawn, so that what it
+    // measures while drawing (the rows of a painted list) is measured at the
+    // width it is shown at, not at a new widget's default width first.
+    const QMargins margins = contentsMargins();
+    if (const int w = width() - margins.left() - margins.right(); w > 0) {
+        widget->resize(w, widget->height());
+        if (QLayout* layout = widget->layout()) layout->activate();
+    }
     if (entry.draw) entry.draw(widget);
     if (!entry.out && !hidden && !hiddenOnPurpose(widget) && !isHidden()) widget->show();
     return widget;

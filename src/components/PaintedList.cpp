@@ -427,6 +427,7 @@ void PaintedList::paintEvent(QPaintEvent* event) {
         state.spinnerStep = spinnerStep_;
         state.first = row == 0;
         state.last = row == ids_.size() - 1;
+        state.exposed = exposed;
         const int offset = swipe_ ? swipe_->offsetOf(id) : 0;
         p.save();
         if (offset != 0) {

@@ -130,6 +130,9 @@ struct PaintedRowState {
     int spinnerStep = 0;
     bool first = false;
     bool last = false;
+    // The part of the list being painted, in the list's coordinates (a row
+    // wider than the screen, a strip of tiles, paints only what lies in it).
+    QRect exposed;
 
     bool isEnabled(const PaintedButton& button) const { return button.enabled && !busy && !held; }
 };

@@ -72,6 +72,7 @@ QFont shrunkToFit(const QString& text, const QFont& font, qreal width, qreal min
 // more than two lines even at its smallest size wraps on as many as it needs.
 // No word is ever split and no line cut.
 struct TitleBesideAmount {
+    TitleBesideAmount() = default;
     TitleBesideAmount(const QString& title, const QFont& titleFont, const QString& amount, const QFont& amountFont,
                       int width);
     QFont titleFont;      // the title's size: smaller only when two lines at its own cannot hold it

@@ -77,7 +77,7 @@ void BudgetCard::save() {
     store_.setMonthlyBudget(parseAmountInput(field_->text()).value_or(Decimal()));
 }
 
-void BudgetCard::draw(const QueryContext& ctx, const Decimal& monthExpense) {
+void BudgetCard::draw(const Decimal& monthExpense, const Decimal& safeToSpendToday) {
     currency_->setText(GlobalPreferences::currencyCode());
     const Decimal budget = store_.data().monthlyBudget.value_or(Decimal());
     lines_->setVisible(budget.signum() > 0);
@@ -92,5 +92,5 @@ void BudgetCard::draw(const QueryContext& ctx, const Decimal& monthExpense) {
     rest_->setText(over ? QStringLiteral("Перерасход ") + cnyText(money::sub(Decimal(), rest))
                         : QStringLiteral("Осталось ") + cnyText(rest));
     safe_->setText(QStringLiteral("Безопасно сегодня: ") +
-                   cnyText(ledger::safeToSpendToday(store_.data(), ctx)));
+                   cnyText(safeToSpendToday));
 }

@@ -7,7 +7,6 @@ class Button;
 class MoneyStore;
 class ProgressBar;
 class QLineEdit;
-struct QueryContext;
 
 // "Бюджет месяца": the month budget field with the currency and "Сохранить",
 // and, while a budget above 0 is stored, the bar of this month's spending, the
@@ -21,8 +20,8 @@ public:
 
     // The stored budget's plain text ("0" when none), replacing any typing.
     void refillField();
-    // `monthExpense`: the expenses of the month of ctx.now.
-    void draw(const QueryContext& ctx, const Decimal& monthExpense);
+    // `monthExpense`: this month's expenses.
+    void draw(const Decimal& monthExpense, const Decimal& safeToSpendToday);
     // "Сохранить": text that does not read as an amount saves 0.
     void save();
 

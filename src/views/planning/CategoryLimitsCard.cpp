@@ -142,12 +142,12 @@ QString CategoryLimitsCard::limitText(const MoneyData& data, const QString& cate
     return data.categoryBudgets->value(category).toString();
 }
 
-void CategoryLimitsCard::draw(const std::vector<CategoryAmount>& monthSpent) {
+void CategoryLimitsCard::draw(const std::vector<CategoryAmount>& monthSpent, const QStringList& categories) {
     const MoneyData& data = store_.data();
     QHash<QString, Decimal> spent;
     for (const CategoryAmount& row : monthSpent) spent.insert(row.name, row.amount);
     rows_->setKeys(
-        expenseCategories(data),
+        categories,
         [this, &data](const QString& category) -> QWidget* {
             return new CategoryBudgetRow(store_, category, limitText(data, category));
         },

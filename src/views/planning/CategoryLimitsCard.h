@@ -61,8 +61,9 @@ public:
     // The plain text of a category's stored limit, "0" for none.
     static QString limitText(const MoneyData& data, const QString& category);
 
-    // `monthSpent`: this month's expenses per category.
-    void draw(const std::vector<CategoryAmount>& monthSpent);
+    // `monthSpent`: this month's expenses per category; `categories`: the
+    // ledger's expenseCategories().
+    void draw(const std::vector<CategoryAmount>& monthSpent, const QStringList& categories);
     // Every field back to its category's stored limit (another ledger is shown).
     void refill();
 

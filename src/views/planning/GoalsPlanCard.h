@@ -1,44 +1,58 @@
 #pragma once
 
+#include <QHash>
 #include <optional>
 #include <vector>
 
 #include "components/MoneyCard.h"
+#include "components/PaintedList.h"
+#include "components/TextFit.h"
 #include "models/MoneyModels.h"
+#include "views/planning/ToolRows.h"
 
-class Button;
-class KeyedRowList;
 class MoneyStore;
 struct QueryContext;
 
-// One goal of the plan: what is left to save against the whole balance, the
-// days to the deadline and what to put aside a day, and "Архивировать" for an
-// additional goal.
-class GoalPlanRow : public QWidget {
-    Q_OBJECT
-public:
-    explicit GoalPlanRow(MoneyStore& store, QWidget* parent = nullptr);
+// What one goal of the plan shows: what is left to save against the whole
+// balance, the days to the deadline and what to put aside a day, and whether
+// it can be archived (an additional goal).
+struct GoalPlanContent {
+    QString goalId;
+    QString name;
+    QString left;    // "Осталось <money>"
+    QString days;    // "<n> дн. до срока"; empty without a deadline
+    QString perDay;  // "Нужно откладывать <money> в день"; empty without one
+    bool archivable = false;
 
     // `days`: whole days to the deadline (none without one).
-    void draw(const SavingsGoal& goal, const Decimal& balance, std::optional<qint64> days);
-
-    TextLabel* nameLabel() const { return name_; }
-    TextLabel* leftLabel() const { return left_; }
-    TextLabel* daysLabel() const { return days_; }
-    TextLabel* perDayLabel() const { return perDay_; }
-    Button* archiveButton() const { return archive_; }
-
-private:
-    MoneyStore& store_;
-    QString goalId_;
-    TextLabel* name_;
-    TextLabel* left_;
-    TextLabel* days_;
-    TextLabel* perDay_;
-    Button* archive_;
+    static GoalPlanContent of(const SavingsGoal& goal, const Decimal& balance, std::optional<qint64> days);
+    bool operator==(const GoalPlanContent&) const = default;
 };
 
-// "План целей": a row per active goal, nothing below the title without goals.
+struct GoalPlanLayout {
+    TextFit::TitleBesideAmount name;  // the name beside what is left
+    int lineHeight = 0;
+    int daysTop = 0, perDayTop = 0, buttonTop = 0, height = 0;
+};
+
+// Paints a goal of the plan: the name (semibold, up to two lines) with what is
+// left at the trailing end, the days and per-day lines when there are any,
+// and "Архивировать" (key "archive") for an additional goal.
+class GoalPlanDelegate : public ContentRowDelegate<GoalPlanContent, GoalPlanLayout> {
+public:
+    static inline const QString kArchive = QStringLiteral("archive");
+
+    using ContentRowDelegate::ContentRowDelegate;
+
+    QList<PaintedButton> buttons(const QString& id, int width, bool busy) const override;
+    void paintRow(QPainter* painter, const QString& id, const QRect& rect,
+                  const PaintedRowState& state) const override;
+
+protected:
+    GoalPlanLayout measure(const GoalPlanContent& row, int width) const override;
+};
+
+// "План целей": a painted row per active goal, nothing below the title without goals.
 class GoalsPlanCard : public MoneyCard {
     Q_OBJECT
 public:
@@ -49,13 +63,18 @@ public:
     // What to put aside a day over `days` (none below one day).
     static std::optional<Decimal> perDay(const Decimal& left, std::optional<qint64> days);
 
+    // Measures and paints again only the rows whose goal changed.
     void draw(const QueryContext& ctx, const Decimal& balance);
 
     int rowCount() const;
-    // The row of the i-th goal shown.
-    GoalPlanRow* rowAt(int index) const;
+    // The i-th goal shown: its row's key in list() and what it shows.
+    QString keyAt(int index) const;
+    std::optional<GoalPlanContent> rowAt(int index) const;
+    PaintedList* list() const { return list_; }
 
 private:
     MoneyStore& store_;
-    KeyedRowList* rows_;
+    QHash<QString, GoalPlanContent> rows_;
+    GoalPlanDelegate delegate_{rows_};
+    PaintedList* list_;
 };

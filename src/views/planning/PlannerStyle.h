@@ -9,6 +9,7 @@ inline constexpr int limitFieldWidth = 80;
 inline constexpr int limitRowSpacing = 6;  // a category row and its progress lines
 inline constexpr int goalRowSpacing = 5;
 inline constexpr int templateTextSpacing = 2;  // a template's title over its kind and amount
+inline constexpr int templateRowInset = 2;     // above and below a template's texts
 inline constexpr int listSpacing = 10;         // between a list's rows and its hairlines
 inline constexpr int budgetLinesSpacing = 8;
 inline constexpr int gameSymbolSize = 44;

@@ -12,6 +12,7 @@
 #include "store/MoneyMath.h"
 #include "store/MoneyStore.h"
 #include "views/ledger/DashboardParts.h"
+#include "views/ledger/LedgerFigures.h"
 #include "views/planning/BudgetCard.h"
 #include "views/planning/CategoryLimitsCard.h"
 #include "views/planning/GameProgressCard.h"
@@ -97,14 +98,19 @@ void PlannerView::addParts() {
             return card;
         },
         [this](QWidget* card) {
-            const Figures& f = figures();
-            static_cast<BudgetCard*>(card)->draw(f.ctx, f.monthExpense);
+            LedgerFigures figures(store_);
+            static_cast<BudgetCard*>(card)->draw(monthExpense(figures.monthExpenseByCategory()),
+                                                 figures.safeToSpendToday());
         },
         style::budgetEstimate);
     cards_->addCard([this]() -> QWidget* { return new CategoryLimitsCard(store_); },
                     [this](QWidget* widget) {
                         auto* card = static_cast<CategoryLimitsCard*>(widget);
-                        card->draw(figures().spent);
+                        LedgerFigures figures(store_);
+                        card->draw(figures.monthExpenseByCategory(),
+                                   figures.shared<QStringList>(QStringLiteral("expenseCategories"), [this] {
+                                       return CategoryLimitsCard::expenseCategories(store_.data());
+                                   }));
                         if (refillLimits_) {
                             refillLimits_ = false;
                             card->refill();
@@ -113,8 +119,8 @@ void PlannerView::addParts() {
                     style::limitsEstimate);
     cards_->addCard([this]() -> QWidget* { return new GoalsPlanCard(store_); },
                     [this](QWidget* card) {
-                        static_cast<GoalsPlanCard*>(card)->draw(figures().ctx,
-                                                                ledger::balance(store_.data()));
+                        LedgerFigures figures(store_);
+                        static_cast<GoalsPlanCard*>(card)->draw(figures.context(), figures.balance());
                     },
                     style::goalsEstimate);
     cards_->addCard(
@@ -128,15 +134,10 @@ void PlannerView::addParts() {
     cards_->addCard([this]() -> QWidget* { return buildSettingsLink(); }, {}, style::settingsLinkEstimate);
 }
 
-const PlannerView::Figures& PlannerView::figures() {
-    if (!figures_) {
-        Figures f{store_.queryContext(), {}, {}};
-        // One walk gives every category's spending this month, and with it the month's expenses.
-        f.spent = ledger::expenseByCategoryForCurrentMonth(store_.data(), f.ctx);
-        for (const CategoryAmount& row : f.spent) f.monthExpense = money::add(f.monthExpense, row.amount);
-        figures_ = std::move(f);
-    }
-    return *figures_;
+Decimal PlannerView::monthExpense(const std::vector<CategoryAmount>& spent) {
+    Decimal sum;
+    for (const CategoryAmount& row : spent) sum = money::add(sum, row.amount);
+    return sum;
 }
 
 MoneyCard* PlannerView::buildToolsCard() {
@@ -197,14 +198,11 @@ GameProgressCard* PlannerView::gameCard() {
 }
 
 void PlannerView::storeChanged() {
-    // Whatever a card reads is read afresh, even by a card built while the planner waits.
-    figures_.reset();
     // A hidden planner waits: it redraws when it appears.
     if (isOnTop()) redraw();
 }
 
 void PlannerView::redraw() {
-    figures_.reset();  // "now" is taken afresh
     cards_->redraw();
 }
 

@@ -64,13 +64,8 @@ public:
     Sheet* templateSheet() const { return sheet_; }
 
 private:
-    // What several cards read, computed once per change of the store.
-    struct Figures {
-        QueryContext ctx;
-        std::vector<CategoryAmount> spent;  // this month, by category
-        Decimal monthExpense;
-    };
-    const Figures& figures();
+    // This month's expenses: the sum of the month's spending by category.
+    static Decimal monthExpense(const std::vector<CategoryAmount>& spent);
 
     void addParts();
     MoneyCard* buildToolsCard();
@@ -81,7 +76,6 @@ private:
     AppLockModel& appLock_;
     const PlatformServices& services_;
     LazyColumn* cards_;
-    std::optional<Figures> figures_;
     QList<QAbstractButton*> tools_;
     QPointer<Sheet> sheet_;
     // Set when another profile's ledger comes in: the limit fields are

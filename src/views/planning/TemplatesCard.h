@@ -1,51 +1,71 @@
 #pragma once
 
+#include <QHash>
 #include <functional>
+#include <optional>
 
 #include "components/MoneyCard.h"
+#include "components/PaintedList.h"
 #include "models/MoneyModels.h"
+#include "views/planning/ToolRows.h"
 
 class Button;
-class KeyedRowList;
 class MoneyStore;
-class TileButton;
 
-// One quick template: a tap books it, the trash button deletes it at once.
-class TemplateRow : public QWidget {
-    Q_OBJECT
-public:
-    explicit TemplateRow(MoneyStore& store, QWidget* parent = nullptr);
+// What one quick template's row shows.
+struct TemplateRowContent {
+    QString templateId;
+    QString title;
+    QString detail;  // the kind's title, " · " and the amount
 
-    void draw(const QuickTemplate& item);
-
-    TileButton* applyButton() const { return apply_; }
-    Button* deleteButton() const { return delete_; }
-    TextLabel* titleLabel() const { return title_; }
-    TextLabel* detailLabel() const { return detail_; }
-
-private:
-    MoneyStore& store_;
-    QString templateId_;
-    TileButton* apply_;
-    TextLabel* title_;
-    TextLabel* detail_;
-    Button* delete_;
+    static TemplateRowContent of(const QuickTemplate& item);
+    // What a tap on the row says: "<title>, <detail>".
+    QString accessibleName() const { return title + QStringLiteral(", ") + detail; }
+    bool operator==(const TemplateRowContent&) const = default;
 };
 
-// "Быстрые шаблоны": the templates in use, then "Новый шаблон".
+struct TemplateRowLayout {
+    int textWidth = 0, detailTop = 0, height = 0;
+};
+
+// Paints a quick template: its title (semibold) and detail, which together
+// are one plain button (key "apply": a tap books it), and the trash button
+// (key "delete": deletes it at once) at the trailing end.
+class TemplateRowDelegate : public ContentRowDelegate<TemplateRowContent, TemplateRowLayout> {
+public:
+    static inline const QString kApply = QStringLiteral("apply");
+    static inline const QString kDelete = QStringLiteral("delete");
+
+    using ContentRowDelegate::ContentRowDelegate;
+
+    QList<PaintedButton> buttons(const QString& id, int width, bool busy) const override;
+    void paintRow(QPainter* painter, const QString& id, const QRect& rect,
+                  const PaintedRowState& state) const override;
+
+protected:
+    TemplateRowLayout measure(const TemplateRowContent& row, int width) const override;
+};
+
+// "Быстрые шаблоны": the templates in use as painted rows, then "Новый шаблон".
 class TemplatesCard : public MoneyCard {
     Q_OBJECT
 public:
     TemplatesCard(MoneyStore& store, std::function<void()> newTemplate, QWidget* parent = nullptr);
 
+    // Measures and paints again only the rows whose template changed.
     void draw();
 
     int rowCount() const;
-    TemplateRow* rowAt(int index) const;
+    // The i-th template shown: its row's key in list() and what it shows.
+    QString keyAt(int index) const;
+    std::optional<TemplateRowContent> rowAt(int index) const;
+    PaintedList* list() const { return list_; }
     Button* newTemplateButton() const { return new_; }
 
 private:
     MoneyStore& store_;
-    KeyedRowList* rows_;
+    QHash<QString, TemplateRowContent> rows_;
+    TemplateRowDelegate delegate_{rows_};
+    PaintedList* list_;
     Button* new_;
 };

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 #include <QVBoxLayout>
 
 #include "components/Card.h"
@@ -48,6 +49,57 @@ void ToolRowDelegate::paintRow(QPainter* painter, const QString& id, const QRect
         painter->fillRect(QRect(rect.left(), rect.top(), rect.width(), 1),
                           Theme::current().color(ColorRole::Separator));
     paintContent(painter, id, rect.adjusted(0, kPadding, 0, -kPadding), state);
+}
+
+namespace {
+// A text with a line break of its own never fits on one line.
+bool breaksLine(const QString& text) {
+    return text.contains(QLatin1Char('\n')) || text.contains(QChar::LineSeparator);
+}
+}  // namespace
+
+qreal TextMeasures::advance(const QString& text, const QFont& font) const {
+    QHash<QString, qreal>& texts = advances_[font];
+    if (const auto it = texts.constFind(text); it != texts.cend()) return *it;
+    if (texts.size() > kKeptTexts) texts.clear();
+    return *texts.insert(text, QFontMetricsF(font).horizontalAdvance(text));
+}
+
+bool TextMeasures::fitsOneLine(const QString& text, const QFont& font, int width) const {
+    // A pixel to spare: the line breaker measures in fractions.
+    return !breaksLine(text) && std::ceil(advance(text, font)) + 1 <= width;
+}
+
+int TextMeasures::lineHeight(const QFont& font) const {
+    if (const auto it = lineHeights_.constFind(font); it != lineHeights_.cend()) return *it;
+    return *lineHeights_.insert(font, TextFit::wrappedHeight(QStringLiteral("x"), font, 1000));
+}
+
+int TextMeasures::wrappedHeight(const QString& text, const QFont& font, int width) const {
+    if (!text.isEmpty() && fitsOneLine(text, font, width)) return lineHeight(font);
+    return TextFit::wrappedHeight(text, font, width);
+}
+
+TextFit::TitleBesideAmount TextMeasures::titleBesideAmount(const QString& title, const QFont& titleFont,
+                                                         const QString& amount, const QFont& amountFont,
+                                                         int width) const {
+    // The amount's natural width as TitleBesideAmount counts it.
+    const int at = std::max(width, 2);
+    const int natural = std::min(QFontMetrics(amountFont).horizontalAdvance(amount) + 1, at - 1);
+    if (title.isEmpty() || !fitsOneLine(title, titleFont, at - natural))
+        return TextFit::TitleBesideAmount(title, titleFont, amount, amountFont, width);
+    TextFit::TitleBesideAmount fit;
+    fit.titleFont = titleFont;
+    fit.amountWidth = natural;
+    fit.titleWidth = at - natural;
+    fit.titleLines = 1;
+    fit.titleHeight = lineHeight(titleFont);
+    return fit;
+}
+
+void TextMeasures::clear() const {
+    advances_.clear();
+    lineHeights_.clear();
 }
 
 namespace {
@@ -98,8 +150,20 @@ ToolRows::ToolRows(const PaintedRowDelegate& delegate, const QString& header, QW
 
 void ToolRows::setRows(const QStringList& keys, const QStringList& changed) {
     panel_->setVisible(!keys.isEmpty());
-    if (keys != list_->rows()) list_->setRows(keys);
-    for (const QString& key : changed) list_->updateRow(key);
+    showRows(list_, keys, changed);
+}
+
+void showRows(PaintedList* list, const QStringList& keys, const QStringList& changed) {
+    if (keys != list->rows()) list->setRows(keys);
+    for (const QString& key : changed) list->updateRow(key);
+}
+
+Button::Face trashFace() {
+    Button::Face face;
+    face.text = QLatin1String("");  // not null: a null text would show the name
+    face.symbol = QStringLiteral("trash");
+    face.tint = Theme::current().color(ColorRole::Red);
+    return face;
 }
 
 QStringList ToolRows::keysOf(const QStringList& ids) { return KeyedRowList::uniqueKeys(ids); }

@@ -5,6 +5,8 @@
 #include <optional>
 #include <QStringList>
 #include <QWidget>
+#include <utility>
+#include <vector>
 
 #include "components/PaintedList.h"
 #include "components/TextFit.h"
@@ -42,6 +44,92 @@ protected:
 private:
     mutable QHash<QString, int> wrapped_;  // by font, width and text
     mutable QHash<QString, int> widest_;   // by font and text
+};
+
+// Text measures that painted rows ask for again and again, kept per font and
+// text: a list measures its rows at more than one width while it is laid
+// out, and most texts of a row fit on one line, which their advance alone
+// tells without laying them out.
+class TextMeasures {
+public:
+    // The text's advance on one line, as QFontMetricsF gives it.
+    qreal advance(const QString& text, const QFont& font) const;
+    // Whether the text fits on one line of `width` (no line break of its own).
+    bool fitsOneLine(const QString& text, const QFont& font, int width) const;
+    // TextFit::wrappedHeight, without the layout when the text fits on one line.
+    int wrappedHeight(const QString& text, const QFont& font, int width) const;
+    // TextFit's title beside its amount, without laying the title out when it
+    // fits on one line beside the whole amount (most titles do).
+    TextFit::TitleBesideAmount titleBesideAmount(const QString& title, const QFont& titleFont, const QString& amount,
+                                                 const QFont& amountFont, int width) const;
+    void clear() const;
+
+private:
+    int lineHeight(const QFont& font) const;
+
+    mutable QHash<QFont, QHash<QString, qreal>> advances_;  // by font, then text
+    mutable QHash<QFont, int> lineHeights_;
+};
+
+// A row's layout kept per row until the row's width or what it shows
+// changes: a painted row is laid out to be measured, and again each time it
+// is painted or pressed.
+template <class Content, class Layout>
+class KeptLayouts {
+public:
+    template <class Make>
+    const Layout& get(const QString& id, const Content& content, int width, Make&& make) const {
+        auto it = kept_.find(id);
+        if (it == kept_.end() || it->width != width || !(it->content == content)) {
+            if (kept_.size() > kLimit) kept_.clear();
+            it = kept_.insert(id, Kept{width, content, make()});
+        }
+        return it->layout;
+    }
+    void clear() const { kept_.clear(); }
+
+private:
+    static constexpr qsizetype kLimit = 10'000;
+    struct Kept {
+        int width;
+        Content content;
+        Layout layout;
+    };
+    mutable QHash<QString, Kept> kept_;
+};
+
+// A delegate over a screen's rows, each showing a Content kept by row key:
+// a row is laid out by measure() once per content and width, and the layout
+// is kept for painting and hit-testing until the row changes.
+template <class Content, class Layout>
+class ContentRowDelegate : public PaintedRowDelegate {
+public:
+    explicit ContentRowDelegate(const QHash<QString, Content>& rows) : rows_(rows) {}
+
+    int rowHeight(const QString& id, int width, bool) const override {
+        const Content* row = find(id);
+        return row ? layout(id, *row, width).height : 0;
+    }
+    void forgetMeasurements() const override {
+        texts_.clear();
+        layouts_.clear();
+    }
+
+protected:
+    const Content* find(const QString& id) const {
+        const auto it = rows_.constFind(id);
+        return it == rows_.constEnd() ? nullptr : &*it;
+    }
+    const Layout& layout(const QString& id, const Content& row, int width) const {
+        return layouts_.get(id, row, width, [&] { return measure(row, width); });
+    }
+    virtual Layout measure(const Content& row, int width) const = 0;
+
+    TextMeasures texts_;
+
+private:
+    const QHash<QString, Content>& rows_;
+    KeptLayouts<Content, Layout> layouts_;
 };
 
 // The first line of a tool's row: a symbol, then the title beside a trailing
@@ -100,6 +188,31 @@ private:
     mutable QHash<QString, Measured> kept_;
 };
 
+// Puts `next` (what each row shows, by key) in place of `content` and returns
+// the keys of the rows kept whose content changed: only those need measuring
+// and painting again.
+template <class Row>
+QStringList replaceRows(QHash<QString, Row>& content, QHash<QString, Row>&& next) {
+    QStringList changed;
+    for (auto it = next.cbegin(); it != next.cend(); ++it)
+        if (const auto old = content.constFind(it.key()); old != content.cend() && !(*old == *it)) changed << it.key();
+    content = std::move(next);
+    return changed;
+}
+
+// The rows of `items` in order: their keys (the items' ids made unique, as
+// ToolRows::keysOf does) and what each row shows, made by `contentOf`.
+template <class Content, class Item, class Id, class Of>
+std::pair<QStringList, QHash<QString, Content>> rowsOf(const std::vector<Item>& items, Id idOf, Of contentOf);
+
+// Shows the rows of `keys` in `list` after their content changed: only a new
+// order resets the list, and only the rows in `changed` are measured again.
+void showRows(PaintedList* list, const QStringList& keys, const QStringList& changed);
+
+// The face of a row's trash button: only the symbol, in red (the button's
+// name is its accessible name).
+Button::Face trashFace();
+
 // A list tool's rows on one rounded panel under an optional header; the panel
 // is hidden while empty.
 class ToolRows : public QWidget {
@@ -123,15 +236,22 @@ public:
     // changed are measured and painted again.
     template <class Row>
     void setRows(const QStringList& keys, QHash<QString, Row>& content, QHash<QString, Row>&& next) {
-        QStringList changed;
-        for (auto it = next.cbegin(); it != next.cend(); ++it)
-            if (const auto old = content.constFind(it.key()); old != content.cend() && !(*old == *it))
-                changed << it.key();
-        content = std::move(next);
-        setRows(keys, changed);
+        setRows(keys, replaceRows(content, std::move(next)));
     }
 
 private:
     Card* panel_;
     PaintedList* list_;
 };
+
+template <class Content, class Item, class Id, class Of>
+std::pair<QStringList, QHash<QString, Content>> rowsOf(const std::vector<Item>& items, Id idOf, Of contentOf) {
+    QStringList ids;
+    ids.reserve(qsizetype(items.size()));
+    for (const Item& item : items) ids << idOf(item);
+    QStringList keys = ToolRows::keysOf(ids);
+    QHash<QString, Content> rows;
+    rows.reserve(keys.size());
+    for (qsizetype i = 0; i < keys.size(); ++i) rows.insert(keys[i], contentOf(items[std::size_t(i)]));
+    return {std::move(keys), std::move(rows)};
+}

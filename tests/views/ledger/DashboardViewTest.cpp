@@ -15,6 +15,10 @@
 #include "store/DemoLedger.h"
 #include "support/Gallery.h"
 #include "views/ledger/DashboardView.h"
+#include "views/ledger/dashboard/GoalsCard.h"
+#include "views/ledger/dashboard/QuickTemplatesCard.h"
+#include "views/ledger/dashboard/TasksCard.h"
+#include "support/PaintedListInput.h"
 
 namespace {
 
@@ -39,23 +43,68 @@ protected:
         settle();
         return view->findChildren<T*>(QString::fromUtf8(name));
     }
-    // The texts of a named label inside each of the widgets.
-    static QStringList texts(const QList<QWidget*>& rows, const char* label) {
-        QStringList result;
-        for (QWidget* row : rows) {
-            auto* l = row->findChild<TextLabel*>(QString::fromUtf8(label));
-            result << (l ? l->text() : QStringLiteral("<none>"));
-        }
-        return result;
-    }
-    QWidget* rowWithProperty(const char* rowName, const char* property, const QString& id) const {
-        for (QWidget* row : all(rowName))
-            if (row->property(property).toString() == id) return row;
-        return nullptr;
-    }
     int dividersIn(const char* cardName) const {
         QWidget* card = view->findChild<QWidget*>(QString::fromUtf8(cardName));
         return card ? int(card->findChildren<Divider*>().size()) : -1;
+    }
+    // The hairlines painted in the gaps of a painted list: one in every gap
+    // between two rows, none after the last.
+    static int dividersIn(PaintedList* list) {
+        const QImage image = list->grab().toImage();
+        int lines = 0;
+        for (int r = 1; r < list->rows().size(); ++r) {
+            const int top = list->rowRect(list->rows()[r - 1]).bottom() + 1;
+            const int bottom = list->rowRect(list->rows()[r]).top();
+            const QColor gap = image.pixelColor(list->width() / 2, top);
+            for (int y = top; y < bottom; ++y)
+                if (image.pixelColor(list->width() / 2, y) != gap) {
+                    ++lines;
+                    break;
+                }
+        }
+        return lines;
+    }
+
+    GoalsCard* goalsCard() const { return static_cast<GoalsCard*>(view->part(DashboardView::Part::goals)); }
+    TasksCard* tasksCard() const { return static_cast<TasksCard*>(view->part(DashboardView::Part::tasks)); }
+    QuickTemplatesCard* templatesCard() const {
+        return static_cast<QuickTemplatesCard*>(view->part(DashboardView::Part::templates));
+    }
+    // What the painted rows show, in order.
+    QList<GoalRowContent> goalRows() const {
+        settle();
+        QList<GoalRowContent> rows;
+        for (const QString& key : goalsCard()->list()->rows()) rows << *goalsCard()->row(key);
+        return rows;
+    }
+    QList<TaskRowContent> taskRows() const {
+        settle();
+        QList<TaskRowContent> rows;
+        for (const QString& key : tasksCard()->list()->rows()) rows << *tasksCard()->row(key);
+        return rows;
+    }
+    std::vector<TemplateTile> tiles() const {
+        settle();
+        return templatesCard()->tiles();
+    }
+    template <class Row, class Field>
+    static QStringList column(const QList<Row>& rows, Field field) {
+        QStringList out;
+        for (const Row& row : rows) out << row.*field;
+        return out;
+    }
+    static QStringList amounts(const std::vector<TemplateTile>& tiles) {
+        QStringList out;
+        for (const TemplateTile& tile : tiles) out << tile.amount;
+        return out;
+    }
+    void clickTile(const QString& key) {
+        ASSERT_TRUE(paintedlist::clickButton(templatesCard()->list(), TemplateTileDelegate::kRow, key));
+        settle();
+    }
+    void clickTaskButton(const QString& taskId, const QString& button) {
+        ASSERT_TRUE(paintedlist::clickButton(tasksCard()->list(), taskId, button));
+        settle();
     }
 
     DashboardView* view = nullptr;
@@ -90,17 +139,17 @@ TEST_F(DashboardTest, MaskingHidesExactlyBalanceBudgetRestAndTemplateAmounts) {
     EXPECT_EQ(mask, QString::fromUtf8("••••••"));
     EXPECT_EQ(text("balanceText"), mask);
     EXPECT_EQ(text("budgetText"), "Бюджет: осталось " + mask);
-    const QList<QWidget*> tiles = all("templateTile");
-    ASSERT_FALSE(tiles.isEmpty());
-    for (const QString& amount : texts(tiles, "templateAmount")) EXPECT_EQ(amount, mask);
+    ASSERT_FALSE(tiles().empty());
+    for (const QString& amount : amounts(tiles())) EXPECT_EQ(amount, mask);
 
     // Everything else shows the real money texts.
     EXPECT_EQ(view->findChild<QWidget*>("balanceCard")->accessibleName(),
               "В копилке " + cnyText(dec("254.5")));
     EXPECT_EQ(text("todayIncome"), cnyText(Decimal(300)));
     EXPECT_EQ(text("todayExpense"), cnyText(dec("45.5")));
-    EXPECT_EQ(texts(all("goalRow"), "goalAmount"), QStringList{cnyText(Decimal(1000))});
-    for (const QString& reward : texts(all("taskRow"), "taskReward")) EXPECT_FALSE(reward.contains(mask));
+    EXPECT_EQ(column(goalRows(), &GoalRowContent::amount), QStringList{cnyText(Decimal(1000))});
+    ASSERT_FALSE(taskRows().isEmpty());
+    for (const QString& reward : column(taskRows(), &TaskRowContent::reward)) EXPECT_FALSE(reward.contains(mask));
     const QList<TransactionRow*> recent = all<TransactionRow>("recentRow");
     ASSERT_EQ(recent.size(), 2);
     EXPECT_EQ(recent[0]->amountLabel()->text(), QString::fromUtf8("−") + cnyText(dec("45.5")));
@@ -109,7 +158,7 @@ TEST_F(DashboardTest, MaskingHidesExactlyBalanceBudgetRestAndTemplateAmounts) {
     setPreference("hideBalances", false);
     EXPECT_EQ(text("balanceText"), cnyText(dec("254.5")));
     EXPECT_EQ(text("budgetText"), "Бюджет: осталось " + cnyText(dec("454.5")));
-    for (const QString& amount : texts(all("templateTile"), "templateAmount")) EXPECT_NE(amount, mask);
+    for (const QString& amount : amounts(tiles())) EXPECT_NE(amount, mask);
 }
 
 TEST_F(DashboardTest, BudgetRowStatesAtTheLimitAndJustAbove) {
@@ -168,32 +217,35 @@ TEST_F(DashboardTest, GoalsShareTheWholeBalanceAndCanBeDeleted) {
     open(d);
     show();
 
-    const QList<QWidget*> rows = all("goalRow");
+    const QList<GoalRowContent> rows = goalRows();
     ASSERT_EQ(rows.size(), 2);
-    EXPECT_EQ(texts(rows, "goalName"), (QStringList{"Велосипед", "Ноутбук"}));
-    EXPECT_EQ(texts(rows, "goalPercent"), (QStringList{"100% накоплено", "50% накоплено"}));
-    EXPECT_DOUBLE_EQ(rows[0]->findChild<ProgressBar*>("goalBar")->value(), 1.0);
-    EXPECT_DOUBLE_EQ(rows[1]->findChild<ProgressBar*>("goalBar")->value(), 0.5);
-    EXPECT_EQ(rows[1]->accessibleName(),
-              "Цель Ноутбук, " + cnyText(Decimal(300)) + ", накоплено 50 процентов");
-    EXPECT_EQ(dividersIn("goalsCard"), 1);
+    EXPECT_EQ(column(rows, &GoalRowContent::name), (QStringList{"Велосипед", "Ноутбук"}));
+    EXPECT_EQ(rows[0].percentText(), "100% накоплено");
+    EXPECT_EQ(rows[1].percentText(), "50% накоплено");
+    EXPECT_DOUBLE_EQ(rows[0].fraction, 1.0);
+    EXPECT_DOUBLE_EQ(rows[1].fraction, 0.5);
+    EXPECT_EQ(rows[1].accessibleName(), "Цель Ноутбук, " + cnyText(Decimal(300)) + ", накоплено 50 процентов");
+    EXPECT_EQ(goalsCard()->list()->buttonName("G-1", GoalRowDelegate::kDelete), "Удалить цель");
+    EXPECT_EQ(dividersIn(goalsCard()->list()), 1);
+    EXPECT_TRUE(view->findChild<QWidget*>("goalsPlaceholder")->isHidden());
 
-    click(rows[1]->findChild<QAbstractButton*>("deleteGoalButton"));
+    ASSERT_TRUE(paintedlist::clickButton(goalsCard()->list(), "G-1", GoalRowDelegate::kDelete));
+    settle();
     EXPECT_EQ(store->goals().size(), 1u);
-    EXPECT_EQ(texts(all("goalRow"), "goalName"), QStringList{"Велосипед"});
-    EXPECT_EQ(dividersIn("goalsCard"), 0);
+    EXPECT_EQ(column(goalRows(), &GoalRowContent::name), QStringList{"Велосипед"});
+    EXPECT_EQ(dividersIn(goalsCard()->list()), 0);
 
     // The bar follows the balance within a whole percent as well.
     store->add(TransactionKind::expense, dec("120.9"), "Еда", "", clock.now(), {}, false, "");
-    EXPECT_EQ(texts(all("goalRow"), "goalPercent"), QStringList{"29% накоплено"});
-    EXPECT_DOUBLE_EQ(all("goalRow")[0]->findChild<ProgressBar*>("goalBar")->value(), 0.291);
+    EXPECT_EQ(goalRows()[0].percentText(), "29% накоплено");
+    EXPECT_DOUBLE_EQ(goalRows()[0].fraction, 0.291);
     store->add(TransactionKind::income, dec("0.4"), "Подарок", "", clock.now(), {}, false, "");
-    EXPECT_EQ(texts(all("goalRow"), "goalPercent"), QStringList{"29% накоплено"});
-    EXPECT_DOUBLE_EQ(all("goalRow")[0]->findChild<ProgressBar*>("goalBar")->value(), 0.295);
+    EXPECT_EQ(goalRows()[0].percentText(), "29% накоплено");
+    EXPECT_DOUBLE_EQ(goalRows()[0].fraction, 0.295);
 
     // A negative balance leaves every goal at 0.
     store->add(TransactionKind::expense, Decimal(400), "Еда", "", clock.now(), {}, false, "");
-    EXPECT_EQ(texts(all("goalRow"), "goalPercent"), QStringList{"0% накоплено"});
+    EXPECT_EQ(goalRows()[0].percentText(), "0% накоплено");
 }
 
 TEST_F(DashboardTest, EmptyLedgerShowsThePlaceholdersTheTipAndTheNamedTitleAndTheButtonsAskTheRoot) {
@@ -218,7 +270,7 @@ TEST_F(DashboardTest, EmptyLedgerShowsThePlaceholdersTheTipAndTheNamedTitleAndTh
     const QList<ContentUnavailableView*> noGoals = all<ContentUnavailableView>("goalsPlaceholder");
     ASSERT_EQ(noGoals.size(), 1);
     EXPECT_EQ(noGoals[0]->titleLabel()->text(), "Добавь первую цель");
-    EXPECT_TRUE(all("goalRow").isEmpty());
+    EXPECT_TRUE(goalRows().isEmpty());
     const QList<ContentUnavailableView*> noOperations = all<ContentUnavailableView>("recentPlaceholder");
     ASSERT_EQ(noOperations.size(), 1);
     EXPECT_EQ(noOperations[0]->titleLabel()->text(), "Операций пока нет");
@@ -244,19 +296,19 @@ TEST_F(DashboardTest, DefaultTemplatesAndTasksOnlyWhileTheDocumentHasNoList) {
     ASSERT_FALSE(defaultTemplateIds.isEmpty());
     ASSERT_FALSE(defaultTaskIds.isEmpty());
     QStringList shownTemplates, shownTasks;
-    for (QWidget* tile : all("templateTile")) shownTemplates << tile->property("templateId").toString();
-    for (QWidget* row : all("taskRow")) shownTasks << row->property("taskId").toString();
+    for (const TemplateTile& tile : tiles()) shownTemplates << tile.templateId;
+    shownTasks = column(taskRows(), &TaskRowContent::taskId);
     EXPECT_EQ(shownTemplates, defaultTemplateIds);
     EXPECT_EQ(shownTasks, defaultTaskIds);
-    EXPECT_EQ(dividersIn("tasksCard"), defaultTaskIds.size() - 1);
+    EXPECT_EQ(dividersIn(tasksCard()->list()), defaultTaskIds.size() - 1);
 
     MoneyData stored = MoneyData::emptyLedger();  // both lists stored empty
     ASSERT_TRUE(stored.quickTemplates && stored.quickTemplates->empty());
     ASSERT_TRUE(stored.rewardTasks && stored.rewardTasks->empty());
     open(stored);
     show();
-    EXPECT_TRUE(all("templateTile").isEmpty());
-    EXPECT_TRUE(all("taskRow").isEmpty());
+    EXPECT_TRUE(tiles().empty());
+    EXPECT_TRUE(taskRows().isEmpty());
     EXPECT_EQ(text("completedTaskCount"), "Выполнено: 0");  // the header stays
     EXPECT_TRUE(view->findChild<QWidget*>("templatesStrip")->isHidden());
 }
@@ -268,19 +320,23 @@ TEST_F(DashboardTest, TemplateTileBooksAtOnceAndKeepsTheStrip) {
                                    {"T-2", "Карманные", TransactionKind::income, Decimal(50), "Подарок"}};
     open(d);
     show();
-    const QList<QWidget*> tiles = all("templateTile");
-    ASSERT_EQ(tiles.size(), 2);
-    EXPECT_EQ(texts(tiles, "templateTitle"), (QStringList{"Обед", "Карманные"}));
-    QPointer<QWidget> first = tiles[0];
+    const std::vector<TemplateTile> shown = tiles();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].title, "Обед");
+    EXPECT_EQ(shown[1].title, "Карманные");
+    PaintedList* strip = templatesCard()->list();
+    EXPECT_EQ(strip->buttonName(TemplateTileDelegate::kRow, shown[1].key), "Карманные");
+    const qint64 measured = strip->measureCount();
 
-    click(qobject_cast<QAbstractButton*>(tiles[1]));
+    clickTile(shown[1].key);
     ASSERT_EQ(store->data().transactions.size(), 1u);
     EXPECT_EQ(store->data().transactions[0].amount, Decimal(50));
     EXPECT_EQ(store->data().transactions[0].kind, TransactionKind::income);
     EXPECT_EQ(text("balanceText"), cnyText(Decimal(50)));
     ASSERT_EQ(all<TransactionRow>("recentRow").size(), 1);
     // The templates did not change, so their tiles (and the strip's scroll) stay.
-    EXPECT_FALSE(first.isNull());
+    EXPECT_EQ(templatesCard()->list(), strip);
+    EXPECT_EQ(strip->measureCount(), measured);
 }
 
 TEST_F(DashboardTest, TaskRowsShowRewardCountAndDueLine) {
@@ -290,25 +346,33 @@ TEST_F(DashboardTest, TaskRowsShowRewardCountAndDueLine) {
         {"K-2", "Вынести мусор", Decimal(10), 0, std::nullopt, local(2026, 6, 20, 18), std::nullopt, false}};
     open(d);
     show();
-    const QList<QWidget*> rows = all("taskRow");
+    const QList<TaskRowContent> rows = taskRows();
     ASSERT_EQ(rows.size(), 2);
-    EXPECT_EQ(texts(rows, "taskTitle"), (QStringList{"Полить цветы", "Вынести мусор"}));
-    EXPECT_EQ(texts(rows, "taskReward"), (QStringList{"Награда " + cnyText(Decimal(15)) + " · выполнено 2",
-                                                      "Награда " + cnyText(Decimal(10)) + " · выполнено 0"}));
-    EXPECT_EQ(rows[0]->findChild<TextLabel*>("taskDue"), nullptr);  // no due date: no difficulty either
-    const QString due = rows[1]->findChild<TextLabel*>("taskDue")->text();
+    EXPECT_EQ(column(rows, &TaskRowContent::title), (QStringList{"Полить цветы", "Вынести мусор"}));
+    EXPECT_EQ(column(rows, &TaskRowContent::reward),
+              (QStringList{"Награда " + cnyText(Decimal(15)) + " · выполнено 2",
+                           "Награда " + cnyText(Decimal(10)) + " · выполнено 0"}));
+    EXPECT_TRUE(rows[0].due.isEmpty());  // no due date: no difficulty either
+    const QString due = rows[1].due;
     EXPECT_TRUE(due.startsWith("До ")) << due.toStdString();
     EXPECT_TRUE(due.endsWith(" · сложность 1/3")) << due.toStdString();
     EXPECT_EQ(text("completedTaskCount"), "Выполнено: 2");
 
-    // The menu's one entry deletes at once.
-    auto* menu = rows[0]->findChild<QMenu*>("taskMenu");
+    EXPECT_EQ(tasksCard()->list()->buttonKeys("K-1"),
+              (QStringList{TaskRowDelegate::kDone, TaskRowDelegate::kMore}));
+    EXPECT_EQ(tasksCard()->list()->buttonName("K-1", TaskRowDelegate::kMore), "Действия");
+
+    // The menu's one entry deletes at once the task whose "Действия" opened it.
+    clickTaskButton("K-1", TaskRowDelegate::kMore);
+    auto* menu = view->findChild<QMenu*>("taskMenu");
     ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(menu->isVisible());
     ASSERT_EQ(menu->actions().size(), 1);
     EXPECT_EQ(menu->actions()[0]->text(), "Удалить");
     menu->actions()[0]->trigger();
+    menu->close();
     settle();
-    EXPECT_EQ(texts(all("taskRow"), "taskTitle"), QStringList{"Вынести мусор"});
+    EXPECT_EQ(column(taskRows(), &TaskRowContent::title), QStringList{"Вынести мусор"});
     EXPECT_EQ(store->rewardTasksInUse().size(), 1u);
 }
 
@@ -318,7 +382,7 @@ TEST_F(DashboardTest, CompletingATaskShowsTheReturnedRewardAndPlaysTheHaptic) {
         {"K-1", "Полить цветы", dec("15.5"), 0, std::nullopt, std::nullopt, std::nullopt, true}};
     open(d);
     show();
-    click(all("taskRow")[0]->findChild<QAbstractButton*>("taskDoneButton"));
+    clickTaskButton("K-1", TaskRowDelegate::kDone);
 
     ASSERT_TRUE(view->completedTask());
     EXPECT_EQ(view->completedTask()->completionCount, 1);
@@ -332,7 +396,7 @@ TEST_F(DashboardTest, CompletingATaskShowsTheReturnedRewardAndPlaysTheHaptic) {
     EXPECT_EQ(view->completionFeedback(), 1);
     // The reward is booked and the row counts the completion.
     EXPECT_EQ(text("balanceText"), cnyText(dec("15.5")));
-    EXPECT_EQ(texts(all("taskRow"), "taskReward"),
+    EXPECT_EQ(column(taskRows(), &TaskRowContent::reward),
               QStringList{"Награда " + cnyText(dec("15.5")) + " · выполнено 1"});
     EXPECT_EQ(text("completedTaskCount"), "Выполнено: 1");
 
@@ -343,7 +407,7 @@ TEST_F(DashboardTest, CompletingATaskShowsTheReturnedRewardAndPlaysTheHaptic) {
 
     // Without haptics the alert still comes, silently.
     setPreference("hapticsEnabled", false);
-    click(all("taskRow")[0]->findChild<QAbstractButton*>("taskDoneButton"));
+    clickTaskButton("K-1", TaskRowDelegate::kDone);
     ASSERT_NE(currentAlert(), nullptr);
     EXPECT_EQ(haptics.count(Haptics::Feedback::success), 1);
     EXPECT_EQ(view->completionFeedback(), 2);

@@ -12,6 +12,7 @@
 #include "lock/AppLockModel.h"
 #include "support/FakeKeychain.h"
 #include "support/FakePlatform.h"
+#include "support/PaintedListInput.h"
 #include "views/ledger/DashboardFixture.h"
 #include "views/ledger/DashboardParts.h"
 #include "views/planning/BudgetCard.h"
@@ -36,7 +37,19 @@ protected:
         EXPECT_NE(row, nullptr) << category.toStdString();
         return *row;
     }
-    GoalPlanRow& goalRow(int index) const { return *view->goalsCard()->rowAt(index); }
+    GoalPlanContent goalRow(int index) const {
+        const std::optional<GoalPlanContent> row = view->goalsCard()->rowAt(index);
+        EXPECT_TRUE(row) << index;
+        return row.value_or(GoalPlanContent{});
+    }
+    // Clicks a painted row's button as a user would.
+    static void clickRow(PaintedList* list, const QString& key, const QString& button) {
+        ASSERT_TRUE(paintedlist::clickButton(list, key, button)) << key.toStdString() << " " << button.toStdString();
+        settle();
+    }
+    void archiveGoal(int index) {
+        clickRow(view->goalsCard()->list(), view->goalsCard()->keyAt(index), GoalPlanDelegate::kArchive);
+    }
     // Pushes the wish list and comes back, as a user returning to the planner.
     void pushAndPop() {
         click(view->toolButton(PlannerView::Tool::wishlist));

@@ -9,7 +9,9 @@
 #include "components/TextLabel.h"
 #include "services/MoneyText.h"
 #include "services/Preferences.h"
+#include "store/MoneyMath.h"
 #include "store/MoneyStore.h"
+#include "views/ledger/LedgerFigures.h"
 #include "views/ledger/DashboardParts.h"
 #include "views/ledger/dashboard/DashboardKit.h"
 #include "views/ledger/dashboard/DashboardStyle.h"
@@ -80,7 +82,8 @@ void BalanceCard::draw() {
     currencyBadge_->setText(
         Preferences::standard().string(QStringLiteral("currencyCode"), QStringLiteral("CNY")));
 
-    const Decimal balance = store_.balance();
+    LedgerFigures figures(store_);
+    const Decimal balance = figures.balance();
     balanceText_->setText(masked ? dashboard::mask() : cnyText(balance));
     // The spoken label always tells the real balance.
     setAccessibleName(QStringLiteral("В копилке ") + cnyText(balance));
@@ -88,11 +91,11 @@ void BalanceCard::draw() {
     const Decimal budget = store_.data().monthlyBudget.value_or(Decimal());
     budget_->setVisible(budget.signum() > 0);
     if (budget.signum() <= 0) return;
-    const Decimal spent = store_.monthTotal(TransactionKind::expense, store_.now());
+    const Decimal spent = figures.monthExpense();
     const Decimal rest = budget - spent;
     // Over budget is decided on the exact amounts, so bar and line always agree.
     const bool over = rest.signum() < 0;
-    budgetBar_->setValue(std::min(store_.budgetProgress(), 1.0));
+    budgetBar_->setValue(std::min(money::ratio(spent, budget), 1.0));
     budgetBar_->setTint(over ? Theme::current().color(ColorRole::Red) : QColor(Qt::white));
     budgetText_->setText(over ? QStringLiteral("Бюджет превышен")
                               : QStringLiteral("Бюджет: осталось ") +

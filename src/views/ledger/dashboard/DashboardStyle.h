@@ -23,9 +23,21 @@ inline constexpr int gridSpacing = 12;
 inline constexpr int quickButtonHeight = 50;
 inline constexpr int tileRadius = 14;
 inline constexpr int templateTileMinimumWidth = 110;
-inline constexpr int templateTileSpacing = 10;
+inline constexpr int templateTileSpacingAcross = 10;  // between two tiles
+inline constexpr int templateTilePadding = 12;
+inline constexpr int templateTileSpacing = 4;  // a tile's title over its amount
 inline constexpr int tipRadius = 18;
 inline constexpr int tipPadding = 16;
+
+// The painted lists of the goals and tasks cards: a row, the gap, a hairline,
+// the gap, the next row.
+inline constexpr int goalListGap = 16;
+inline constexpr int taskListGap = 14;
+inline constexpr int goalRowGap = 8;      // between the name, the amount and the button
+inline constexpr int goalRowSpacing = 8;  // between the name line, the bar and the percent
+inline constexpr int goalBarHeight = 6;
+inline constexpr int taskRowGap = 12;     // between the texts and the buttons
+inline constexpr int taskTextSpacing = 3;
 
 // The estimated heights of the cards at a phone's width, before they are built.
 inline constexpr int balanceEstimate = 206;

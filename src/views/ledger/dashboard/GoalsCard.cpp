@@ -1,19 +1,15 @@
 #include "views/ledger/dashboard/GoalsCard.h"
 
 #include <QHBoxLayout>
-#include <QVBoxLayout>
 
 #include "components/Button.h"
 #include "components/ContentUnavailableView.h"
-#include "components/MoneyCard.h"
-#include "components/ProgressBar.h"
-#include "components/TextFit.h"
 #include "components/TextLabel.h"
-#include "services/MoneyText.h"
-#include "store/LedgerQueries.h"
 #include "store/MoneyStore.h"
-#include "views/ledger/DashboardParts.h"
+#include "views/ledger/LedgerFigures.h"
 #include "views/ledger/dashboard/DashboardKit.h"
+#include "views/ledger/dashboard/DashboardStyle.h"
+#include "views/planning/ToolRows.h"
 
 using namespace dashboard;
 
@@ -28,78 +24,35 @@ GoalsCard::GoalsCard(MoneyStore& store, std::function<void()> addGoal, QWidget* 
     });
     header->addWidget(add);
     stack()->addLayout(header);
-    auto* list = new QWidget;
-    list_ = listLayout(list, 16);
-    addWidget(list);
+
+    placeholder_ = new ContentUnavailableView(QStringLiteral("Добавь первую цель"), QStringLiteral("target"),
+                                              QStringLiteral("Например, новый компьютер или путешествие"));
+    placeholder_->setObjectName(QStringLiteral("goalsPlaceholder"));
+    placeholder_->hide();
+    addWidget(placeholder_);
+    list_ = new PaintedList(delegate_);
+    list_->setObjectName(QStringLiteral("goalRows"));
+    list_->setSpacing(2 * dashboard_style::goalListGap + 1);
+    list_->setDividers(true);
+    addWidget(list_);
+    connect(list_, &PaintedList::buttonClicked, this, [this](const QString& key, const QString&) {
+        // Deleted at once, without confirmation.
+        if (const auto it = rows_.constFind(key); it != rows_.constEnd()) store_.deleteGoal(it->goalId);
+    });
+}
+
+std::optional<GoalRowContent> GoalsCard::row(const QString& key) const {
+    const auto it = rows_.constFind(key);
+    return it == rows_.constEnd() ? std::nullopt : std::optional(*it);
 }
 
 void GoalsCard::draw() {
     const std::vector<SavingsGoal> goals = store_.goals();
-    const Decimal balance = store_.balance();
-    QStringList shown;
-    for (const SavingsGoal& goal : goals) {
-        const GoalProgress progress = ledger::goalProgress(balance, goal.amount);
-        // The bar moves within a whole percent too.
-        shown << goal.id << goal.name << cnyText(goal.amount) << QString::number(progress.percent)
-              << QString::number(progress.fraction, 'g', 17);
-    }
-    if (shown == shown_) return;
-    shown_ = shown;
-
-    clearLayout(list_);
-    if (goals.empty()) {
-        auto* placeholder =
-            new ContentUnavailableView(QStringLiteral("Добавь первую цель"), QStringLiteral("target"),
-                                       QStringLiteral("Например, новый компьютер или путешествие"));
-        placeholder->setObjectName(QStringLiteral("goalsPlaceholder"));
-        list_->addWidget(placeholder);
-        return;
-    }
-    for (std::size_t i = 0; i < goals.size(); ++i) {
-        list_->addWidget(goalRow(goals[i], balance));
-        if (i + 1 < goals.size()) list_->addWidget(new Divider);
-    }
-}
-
-QWidget* GoalsCard::goalRow(const SavingsGoal& goal, const Decimal& balance) {
-    const GoalProgress progress = ledger::goalProgress(balance, goal.amount);
-    const QString amount = cnyText(goal.amount);
-    auto* row = new QWidget;
-    row->setObjectName(QStringLiteral("goalRow"));
-    row->setProperty("goalId", goal.id);
-    row->setAccessibleName(QStringLiteral("Цель ") + goal.name + QStringLiteral(", ") + amount +
-                           QStringLiteral(", накоплено ") + QString::number(progress.percent) +
-                           QStringLiteral(" процентов"));
-    auto* column = listLayout(row, 8);
-
-    auto* top = new QHBoxLayout;
-    top->setSpacing(8);
-    auto* name = new TextLabel(goal.name, TextStyle::Subheadline);
-    name->setObjectName(QStringLiteral("goalName"));
-    name->setTextStyle(TextStyle::Subheadline, QFont::DemiBold);
-    name->setWordWrap(true);
-    top->addWidget(name, 1);
-    auto* sum = new TextLabel(amount, TextStyle::Subheadline);
-    sum->setObjectName(QStringLiteral("goalAmount"));
-    sum->setMinimumScaleFactor(TextFit::kMinimumScale);
-    top->addWidget(sum);
-    auto* remove = new Button(QStringLiteral("Удалить цель"), Button::Style::Plain, QStringLiteral("trash"));
-    remove->setObjectName(QStringLiteral("deleteGoalButton"));
-    remove->setIconOnly(true);
-    remove->setRole(Button::Role::Destructive);
-    const QString id = goal.id;
-    connect(remove, &QAbstractButton::clicked, this, [this, id] { store_.deleteGoal(id); });
-    top->addWidget(remove);
-    column->addLayout(top);
-
-    auto* bar = new ProgressBar;
-    bar->setObjectName(QStringLiteral("goalBar"));
-    bar->setTint(ColorRole::Teal);
-    bar->setValue(progress.fraction);
-    column->addWidget(bar);
-    auto* percent = new TextLabel(QString::number(progress.percent) + QStringLiteral("% накоплено"),
-                                  TextStyle::Caption, ColorRole::SecondaryLabel);
-    percent->setObjectName(QStringLiteral("goalPercent"));
-    column->addWidget(percent);
-    return row;
+    const Decimal balance = LedgerFigures(store_).balance();
+    auto [keys, next] = rowsOf<GoalRowContent>(
+        goals, [](const SavingsGoal& goal) { return goal.id; },
+        [&](const SavingsGoal& goal) { return GoalRowContent::of(goal, balance); });
+    placeholder_->setVisible(goals.empty());
+    list_->setVisible(!goals.empty());
+    showRows(list_, keys, replaceRows(rows_, std::move(next)));
 }

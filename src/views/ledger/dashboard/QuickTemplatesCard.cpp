@@ -1,16 +1,14 @@
 #include "views/ledger/dashboard/QuickTemplatesCard.h"
 
-#include <QHBoxLayout>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
 #include "components/Chip.h"
-#include "components/MoneyFocus.h"
 #include "components/TextLabel.h"
-#include "components/TileButton.h"
 #include "services/MoneyText.h"
 #include "store/MoneyStore.h"
-#include "views/ledger/DashboardParts.h"
+#include "components/PaintedList.h"
+#include "views/planning/ToolRows.h"
 #include "views/ledger/dashboard/DashboardKit.h"
 #include "views/ledger/dashboard/DashboardStyle.h"
 
@@ -30,55 +28,41 @@ QuickTemplatesCard::QuickTemplatesCard(MoneyStore& store, QWidget* parent) : Car
     strip_->setWidgetResizable(false);
     SidewaysScroller::attach(strip_);
     strip_->viewport()->setAutoFillBackground(false);
-    auto* content = new QWidget;
-    content->setAutoFillBackground(false);
-    row_ = new QHBoxLayout(content);
-    row_->setContentsMargins(0, 0, 0, 0);
-    row_->setSpacing(style::templateTileSpacing);
-    row_->addStretch(1);
-    strip_->setWidget(content);
-    content->setAutoFillBackground(false);  // setWidget turned it on; the card shows through
+    list_ = new PaintedList(delegate_);
+    list_->setObjectName(QStringLiteral("templateTiles"));
+    list_->setAutoFillBackground(false);
+    strip_->setWidget(list_);
+    list_->setAutoFillBackground(false);  // setWidget turned it on; the card shows through
     addWidget(strip_);
+    connect(list_, &PaintedList::buttonClicked, this, [this](const QString&, const QString& key) {
+        // One tap books the operation at once.
+        for (const TemplateTile& tile : tiles_)
+            if (tile.key == key) {
+                store_.applyTemplate(tile.templateId);
+                return;
+            }
+    });
 }
 
 void QuickTemplatesCard::draw() {
     const bool masked = hideBalances();
     const std::vector<QuickTemplate> templates = store_.quickTemplatesInUse();
-    QStringList shown{masked ? QStringLiteral("masked") : QStringLiteral("shown")};
-    for (const QuickTemplate& t : templates) shown << t.id << t.title << cnyText(t.amount);
-    if (shown == shown_) return;
-    shown_ = shown;
-
-    // Keep the trailing stretch; the tiles go before it.
-    while (row_->count() > 1) discardItem(row_->takeAt(0));
-    for (const QuickTemplate& t : templates) row_->insertWidget(row_->count() - 1, tile(t, masked));
-    strip_->setVisible(!templates.empty());
-    QWidget* row = row_->parentWidget();
-    row->adjustSize();
-    strip_->setFixedHeight(row->sizeHint().height());
-}
-
-QWidget* QuickTemplatesCard::tile(const QuickTemplate& item, bool masked) {
-    auto* tile = new TileButton(ColorRole::Teal, 0.1, style::tileRadius);
-    tile->setObjectName(QStringLiteral("templateTile"));
-    MoneyFocus::mark(tile);
-    tile->setProperty("templateId", item.id);
-    tile->setAccessibleName(item.title);
-    tile->setMinimumWidth(style::templateTileMinimumWidth);
-    tile->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);  // as wide as its title, never squeezed
-    auto* column = listLayout(tile, 4);
-    column->setContentsMargins(12, 12, 12, 12);
-    auto* title = new TextLabel(item.title, TextStyle::Body);
-    title->setObjectName(QStringLiteral("templateTitle"));
-    title->setTextStyle(TextStyle::Body, QFont::DemiBold);
-    column->addWidget(title);
-    auto* amount = new TextLabel(masked ? dashboard::mask() : cnyText(item.amount), TextStyle::Caption,
-                                 ColorRole::SecondaryLabel);
-    amount->setObjectName(QStringLiteral("templateAmount"));
-    column->addWidget(amount);
-    tile->makeChildrenTransparent();
-    const QString id = item.id;
-    // One tap books the operation at once.
-    connect(tile, &QAbstractButton::clicked, this, [this, id] { store_.applyTemplate(id); });
-    return tile;
+    QStringList ids;
+    ids.reserve(qsizetype(templates.size()));
+    for (const QuickTemplate& t : templates) ids << t.id;
+    const QStringList keys = ToolRows::keysOf(ids);
+    std::vector<TemplateTile> tiles;
+    tiles.reserve(templates.size());
+    for (std::size_t i = 0; i < templates.size(); ++i)
+        tiles.push_back({keys[qsizetype(i)], templates[i].id, templates[i].title,
+                         masked ? dashboard::mask() : cnyText(templates[i].amount)});
+    delegate_.layOut(tiles);
+    strip_->setVisible(!tiles.empty());
+    if (tiles == tiles_) return;  // the strip keeps its place
+    tiles_ = std::move(tiles);
+    const QSize size = TemplateTileDelegate::stripSize(tiles_);
+    list_->setFixedSize(size);
+    strip_->setFixedHeight(size.height());
+    list_->setRows(tiles_.empty() ? QStringList() : QStringList{TemplateTileDelegate::kRow});
+    list_->updateRow(TemplateTileDelegate::kRow);
 }

@@ -5,6 +5,7 @@
 #include "components/TextLabel.h"
 #include "services/MoneyText.h"
 #include "store/MoneyStore.h"
+#include "views/ledger/LedgerFigures.h"
 #include "views/ledger/dashboard/DashboardStyle.h"
 
 TodayCard::TodayCard(MoneyStore& store, QWidget* parent)
@@ -28,7 +29,7 @@ TodayCard::TodayCard(MoneyStore& store, QWidget* parent)
 }
 
 void TodayCard::draw() {
-    const QDateTime now = store_.now();
-    income_->setText(cnyText(store_.total(TransactionKind::income, now)));
-    expense_->setText(cnyText(store_.total(TransactionKind::expense, now)));
+    LedgerFigures figures(store_);
+    income_->setText(cnyText(figures.todayTotal(TransactionKind::income)));
+    expense_->setText(cnyText(figures.todayTotal(TransactionKind::expense)));
 }
