@@ -1,13 +1,16 @@
 #include "store/SmartTip.h"
 
 #include "services/MoneyText.h"
+#include "store/LedgerSummary.h"
 #include "store/MoneyMath.h"
 
 namespace ledger {
 
 QString smartTip(const MoneyData& data, const QueryContext& ctx) {
-    const Decimal todayIncome = total(data, TransactionKind::income, ctx.now, ctx.calendar);
-    const Decimal todayExpense = total(data, TransactionKind::expense, ctx.now, ctx.calendar);
+    // Today's and this month's totals in one walk.
+    const LedgerSummary sums = summarize(data, ctx, LedgerSummary::withTotals);
+    const Decimal& todayIncome = sums.today.income;
+    const Decimal& todayExpense = sums.today.expense;
 
     if (data.dailyLimit.signum() > 0 && data.dailyLimit < todayExpense)
         return QStringLiteral("Сегодня лимит превышен на ") +
@@ -17,10 +20,9 @@ QString smartTip(const MoneyData& data, const QueryContext& ctx) {
     if (net.signum() > 0)
         return QStringLiteral("Сегодня ты в плюсе на ") + cnyText(net) + QStringLiteral(". Отличный темп!");
 
-    const Decimal monthIncome = monthTotal(data, TransactionKind::income, ctx.now, ctx.calendar);
+    const Decimal& monthIncome = sums.month.income;
     if (monthIncome.signum() > 0) {
-        const Decimal saved =
-            money::sub(monthIncome, monthTotal(data, TransactionKind::expense, ctx.now, ctx.calendar));
+        const Decimal saved = money::sub(monthIncome, sums.month.expense);
         // share = saved / income >= 0.2, compared exactly: saved × 5 >= income.
         if (!(money::mul(saved, Decimal(5)) < monthIncome))
             return QStringLiteral("Ты сохраняешь больше 20% дохода — так держать!");
