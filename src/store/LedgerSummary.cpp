@@ -108,6 +108,61 @@ private:
     QHash<QString, std::size_t> index_;
 };
 
+constexpr qint64 kMsecsPerDay = 86'400'000;
+constexpr qint64 kEpochJulianDay = 2'440'588;  // 1970-01-01
+
+qint64 floorDiv(qint64 a, qint64 b) {
+    const qint64 q = a / b;
+    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+}
+
+// Local day numbers of many instants between two known ones. The zone's
+// offset is looked up once per UTC day of that range (from its list of clock
+// changes), so an instant costs a division; a UTC day holding a clock change
+// asks the zone itself. A range too wide for a table asks the zone for every
+// instant.
+class LocalDays {
+public:
+    LocalDays(const QTimeZone& zone, qint64 firstAt, qint64 lastAt) : mapper_(zone) {
+        firstDay_ = floorDiv(firstAt, kMsecsPerDay);
+        const qint64 days = floorDiv(lastAt, kMsecsPerDay) - firstDay_ + 1;
+        if (days <= 0 || days > kMaxTableDays) return;
+        offsets_.assign(std::size_t(days), 0);
+        const QDateTime from = QDateTime::fromMSecsSinceEpoch(firstDay_ * kMsecsPerDay, QTimeZone::utc());
+        const QDateTime to = QDateTime::fromMSecsSinceEpoch((firstDay_ + days) * kMsecsPerDay, QTimeZone::utc());
+        int offset = zone.offsetFromUtc(from);
+        const QTimeZone::OffsetDataList changes =
+            zone.hasTransitions() ? zone.transitions(from, to) : QTimeZone::OffsetDataList();
+        qsizetype next = 0;
+        for (qint64 day = 0; day < days; ++day) {
+            const qint64 end = (firstDay_ + day + 1) * kMsecsPerDay;
+            bool changed = false;
+            while (next < changes.size() && changes[next].atUtc.toMSecsSinceEpoch() < end) {
+                changed = true;
+                offset = changes[next].offsetFromUtc;
+                ++next;
+            }
+            offsets_[std::size_t(day)] = changed ? kMixed : offset;
+        }
+    }
+
+    qint64 julianDay(qint64 at) {
+        if (!offsets_.empty()) {
+            const qint64 day = floorDiv(at, kMsecsPerDay) - firstDay_;
+            if (day >= 0 && day < qint64(offsets_.size()) && offsets_[std::size_t(day)] != kMixed)
+                return floorDiv(at + qint64(offsets_[std::size_t(day)]) * 1000, kMsecsPerDay) + kEpochJulianDay;
+        }
+        return mapper_.julianDay(at);
+    }
+
+private:
+    static constexpr qint64 kMaxTableDays = 1 << 20;
+    static constexpr int kMixed = std::numeric_limits<int>::min();
+    LocalDayMapper mapper_;
+    qint64 firstDay_ = 0;
+    std::vector<int> offsets_;  // seconds east of UTC for each UTC day, or kMixed
+};
+
 struct DayStatistics {
     qint64 distinct = 0;
     qint64 longestStreak = 0;
@@ -203,14 +258,10 @@ LedgerSummary summarize(const MoneyData& data, const QueryContext& ctx, unsigned
     CategorySums categories;
     const MoneyTransaction* largest = nullptr;
     DistinctTexts wallets;
-    std::optional<LocalDayMapper> mapper;
-    std::vector<qint64> dayNumbers;
-    qint64 firstDay = std::numeric_limits<qint64>::max(), lastDay = std::numeric_limits<qint64>::min();
+    // The instants, for their local days once the range is known.
+    std::vector<qint64> instants;
     qint64 firstAt = std::numeric_limits<qint64>::max(), lastAt = std::numeric_limits<qint64>::min();
-    if (wantBadges) {
-        mapper.emplace(ctx.calendar.zone());
-        dayNumbers.reserve(data.transactions.size());
-    }
+    if (wantBadges) instants.reserve(data.transactions.size());
 
     LedgerSummary s;
     for (const MoneyTransaction& t : data.transactions) {
@@ -251,11 +302,7 @@ LedgerSummary summarize(const MoneyData& data, const QueryContext& ctx, unsigned
             if (t.isFavorite.value_or(false)) ++s.favourites;
             if (t.tags && !t.tags->empty()) ++s.tagged;
             if (t.wallet && !t.wallet->isEmpty()) wallets.add(*t.wallet);
-            const qint64 day = mapper->julianDay(at);
-            // Ledgers are mostly in date order: a run of one day is kept once.
-            if (dayNumbers.empty() || dayNumbers.back() != day) dayNumbers.push_back(day);
-            firstDay = std::min(firstDay, day);
-            lastDay = std::max(lastDay, day);
+            instants.push_back(at);
             firstAt = std::min(firstAt, at);
             lastAt = std::max(lastAt, at);
         }
@@ -285,12 +332,21 @@ LedgerSummary summarize(const MoneyData& data, const QueryContext& ctx, unsigned
     }
     if (wantBadges) {
         s.wallets = wallets.count();
-        const DayStatistics stats = dayStatistics(dayNumbers, firstDay, lastDay);
-        s.distinctDays = stats.distinct;
-        s.longestStreak = stats.longestStreak;
-        // The span counts from the day of the earliest instant to the day of
-        // the latest, as trackingSpanDays reads them.
-        if (!data.transactions.empty()) s.trackingSpanDays = mapper->julianDay(lastAt) - mapper->julianDay(firstAt) + 1;
+        if (!instants.empty()) {
+            LocalDays local(ctx.calendar.zone(), firstAt, lastAt);
+            // The instants become their days in place.
+            qint64 firstDay = std::numeric_limits<qint64>::max(), lastDay = std::numeric_limits<qint64>::min();
+            for (qint64& at : instants) {
+                at = local.julianDay(at);
+                firstDay = std::min(firstDay, at);
+                lastDay = std::max(lastDay, at);
+            }
+            const DayStatistics stats = dayStatistics(instants, firstDay, lastDay);
+            s.distinctDays = stats.distinct;
+            s.longestStreak = stats.longestStreak;
+            // From the day of the earliest instant to the day of the latest.
+            s.trackingSpanDays = local.julianDay(lastAt) - local.julianDay(firstAt) + 1;
+        }
     }
     return s;
 }
