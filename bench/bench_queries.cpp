@@ -83,7 +83,7 @@ void dashboardFromOneSummary(benchmark::State& state) {
         const ledger::LedgerSummary summary = ledger::summarize(data, ctx, ledger::LedgerSummary::withTotals);
         benchmark::DoNotOptimize(ledger::budgetProgress(data, summary.month.expense));
         benchmark::DoNotOptimize(ledger::goals(data));
-        benchmark::DoNotOptimize(ledger::smartTip(data, ctx));
+        benchmark::DoNotOptimize(ledger::smartTip(data, summary));
         benchmark::DoNotOptimize(ledger::newestTransactions(data, 5));
         benchmark::DoNotOptimize(ledger::completedTaskCount(data));
         benchmark::DoNotOptimize(summary);

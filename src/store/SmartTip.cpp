@@ -8,7 +8,10 @@ namespace ledger {
 
 QString smartTip(const MoneyData& data, const QueryContext& ctx) {
     // Today's and this month's totals in one walk.
-    const LedgerSummary sums = summarize(data, ctx, LedgerSummary::withTotals);
+    return smartTip(data, summarize(data, ctx, LedgerSummary::withTotals));
+}
+
+QString smartTip(const MoneyData& data, const LedgerSummary& sums) {
     const Decimal& todayIncome = sums.today.income;
     const Decimal& todayExpense = sums.today.expense;
 

@@ -385,6 +385,7 @@ TEST_P(SummaryAgainstReference, SmartTipReadsTheSameTotals) {
     const MonthTotals today = reference::totalsIn(data, ctx.calendar.daySpan(ctx.now));
     const MonthTotals month = reference::totalsIn(data, ctx.calendar.monthSpan(ctx.now));
     const QString tip = ledger::smartTip(data, ctx);
+    EXPECT_EQ(ledger::smartTip(data, ledger::summarize(data, ctx, ledger::LedgerSummary::withTotals)), tip);
     if (data.dailyLimit.signum() > 0 && data.dailyLimit < today.expense)
         EXPECT_TRUE(tip.startsWith(QStringLiteral("Сегодня лимит превышен"))) << tip.toStdString();
     else if (money::sub(today.income, today.expense).signum() > 0)
