@@ -34,39 +34,6 @@ MonthTotals thisMonth(const MoneyData& data, const QueryContext& ctx) {
 }
 
 
-// Per-day totals of one or both kinds for `days` consecutive local days ending
-// with the reference day. One walk over the ledger: each transaction finds its
-// day among the day boundaries by binary search.
-std::vector<DailyAmount> dailyRows(const MoneyData& data, const QDateTime& referenceDate,
-                                   const LedgerCalendar& calendar, int days, bool withIncome) {
-    const QDate last = calendar.localDate(referenceDate);
-    std::vector<QDateTime> starts;
-    std::vector<qint64> bounds;
-    starts.reserve(days);
-    bounds.reserve(days + 1);
-    for (int i = 0; i <= days; ++i) {
-        const QDate day = last.addDays(i - (days - 1));
-        const QDateTime start = calendar.startOfDay(day.isValid() ? day : last);
-        if (i < days) starts.push_back(start);
-        bounds.push_back(start.toMSecsSinceEpoch());
-    }
-    std::vector<MoneySum> income(days), expense(days);
-    for (const MoneyTransaction& t : data.transactions) {
-        if (!withIncome && t.kind == TransactionKind::income) continue;
-        const qint64 at = msecs(t);
-        if (at < bounds.front() || at >= bounds.back()) continue;
-        const auto slot = std::upper_bound(bounds.begin(), bounds.end(), at) - bounds.begin() - 1;
-        (t.kind == TransactionKind::income ? income : expense)[std::size_t(slot)].add(t.amount);
-    }
-    std::vector<DailyAmount> rows;
-    rows.reserve(withIncome ? 2 * days : days);
-    for (int i = 0; i < days; ++i) {
-        if (withIncome) rows.push_back({starts[i], TransactionKind::income, income[i].value()});
-        rows.push_back({starts[i], TransactionKind::expense, expense[i].value()});
-    }
-    return rows;
-}
-
 }  // namespace
 
 std::vector<RewardTask> rewardTasksInUse(const MoneyData& data) {
@@ -317,12 +284,12 @@ std::vector<MoneyTransaction> monthTransactions(const MoneyData& data, Transacti
 
 std::vector<DailyAmount> weeklyAmounts(const MoneyData& data, const QDateTime& referenceDate,
                                        const LedgerCalendar& calendar) {
-    return dailyRows(data, referenceDate, calendar, 7, true);
+    return summarize(data, QueryContext{calendar, referenceDate}, LedgerSummary::withDailyRows).weekly;
 }
 
 std::vector<DailyAmount> thirtyDayExpenses(const MoneyData& data, const QDateTime& referenceDate,
                                            const LedgerCalendar& calendar) {
-    return dailyRows(data, referenceDate, calendar, 30, false);
+    return summarize(data, QueryContext{calendar, referenceDate}, LedgerSummary::withDailyRows).thirtyDays;
 }
 
 }  // namespace ledger
