@@ -145,7 +145,14 @@ QWidget* LazyColumn::build(int index) {
     widget->installEventFilter(this);
     entry.widget = widget;
     if (entry.draw) entry.draw(widget);
-    if (!hidden && !hiddenOnPurpose(widget) && !isHidden()) widget->show();
+    if (!hidden && !hiddenOnPurpose(widget) && !isHidden()) {
+        // Shown at the column's width, so that its first resize is its last:
+        // a card that lays out costly content (a chart) does so once.
+        const QMargins margins = contentsMargins();
+        const int w = width() - margins.left() - margins.right();
+        if (w > 0) widget->resize(w, measure(widget, w));
+        widget->show();
+    }
     return widget;
 }
 
