@@ -15,6 +15,13 @@
 #include "models/LedgerJson.h"
 #include "services/Preferences.h"
 
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#else
+#define CALLGRIND_TOGGLE_COLLECT
+#define CALLGRIND_DUMP_STATS
+#endif
+
 QDateTime BenchClock::now() const {
     return QDateTime(QDate(2026, 10, 4), QTime(12, 0), Qt::UTC);
 }
@@ -118,8 +125,22 @@ VersusFloor::VersusFloor(benchmark::State& state, int records, Against against)
     : state_(state),
       floorMs_(against == Against::open ? paintedFloor(records).openMs : paintedFloor(records).resetMs) {}
 
+void VersusFloor::start() {
+    timer_.start();
+    CALLGRIND_TOGGLE_COLLECT;
+}
+
+void VersusFloor::stop() {
+    CALLGRIND_TOGGLE_COLLECT;
+    totalNs_ += timer_.nsecsElapsed();
+    ++steps_;
+}
+
 VersusFloor::~VersusFloor() {
     if (steps_ == 0) return;
+    // One callgrind dump per run: with --benchmark_repetitions=2 the second
+    // holds the steps of a warm process (one-time set-up left out).
+    CALLGRIND_DUMP_STATS;
     const double stepMs = double(totalNs_) / 1e6 / double(steps_);
     state_.counters["step_ms"] = stepMs;
     state_.counters["floor_ms"] = floorMs_;

@@ -174,7 +174,13 @@ QWidget* LazyColumn::build(int index) {
         if (QLayout* layout = widget->layout()) layout->activate();
     }
     if (entry.draw) entry.draw(widget);
-    if (!entry.out && !hidden && !hiddenOnPurpose(widget) && !isHidden()) widget->show();
+    if (!entry.out && !hidden && !hiddenOnPurpose(widget) && !isHidden()) {
+        // Shown at the height it takes at that width, so that its first
+        // resize is its last: a card that lays out costly content (a chart)
+        // does so once.
+        if (const int w = width() - margins.left() - margins.right(); w > 0) widget->resize(w, measure(widget, w));
+        widget->show();
+    }
     return widget;
 }
 

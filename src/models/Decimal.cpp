@@ -263,6 +263,12 @@ Decimal::Decimal(long long value) {
 
 std::optional<Decimal> Decimal::parse(std::string_view text) { return DecimalOps::parse(text); }
 
+std::optional<Decimal> Decimal::fromParts(Coefficient coefficient, int exponent) {
+    const u128 m = coefficient < 0 ? u128(0) - u128(coefficient) : u128(coefficient);
+    if (!(m < kCoefficientLimit)) return std::nullopt;
+    return DecimalOps::normalise(coefficient < 0, m, exponent);
+}
+
 std::optional<Decimal> Decimal::parse(const QString& text) {
     const QByteArray utf8 = text.toUtf8();
     return parse(std::string_view(utf8.constData(), std::size_t(utf8.size())));

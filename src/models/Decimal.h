@@ -36,6 +36,11 @@ public:
     static std::optional<Decimal> parse(const QString& text);
     static std::optional<Decimal> parse(const char* text) { return parse(std::string_view(text)); }
 
+    // coefficient × 10^exponent, normalised; nullopt when it needs more than
+    // 38 digits or lies outside the exponent range. For sums kept as a raw
+    // coefficient on the way (exact accumulators).
+    static std::optional<Decimal> fromParts(Coefficient coefficient, int exponent);
+
     // Plain text: "12.5", "1000", "-3", "0.001"; never an exponent, never "-0",
     // no trailing zeros after the point.
     QString toString() const;

@@ -1,9 +1,9 @@
 #include "store/Badges.h"
 
-#include <QSet>
 #include <algorithm>
 #include <limits>
 
+#include "store/LedgerSummary.h"
 #include "store/MoneyMath.h"
 
 namespace ledger {
@@ -195,66 +195,26 @@ Judgement judge(const BadgeDefinition& definition, const BadgeStatistics& s) {
     return {};
 }
 
-// The distinct local days of all transactions, ascending (Julian day numbers).
-std::vector<qint64> distinctDays(const MoneyData& data, const LedgerCalendar& calendar) {
-    LocalDayMapper mapper(calendar.zone());
-    std::vector<qint64> days;
-    days.reserve(data.transactions.size());
-    for (const MoneyTransaction& t : data.transactions) {
-        const qint64 day = mapper.julianDay(t.date.toMSecsSinceEpoch());
-        if (days.empty() || days.back() != day) days.push_back(day);  // ledgers are mostly in date order
-    }
-    std::sort(days.begin(), days.end());
-    days.erase(std::unique(days.begin(), days.end()), days.end());
-    return days;
-}
-
-qint64 streakOf(const std::vector<qint64>& days) {
-    if (days.size() < 2) return qint64(days.size());
-    qint64 best = 1, run = 1;
-    for (std::size_t i = 1; i < days.size(); ++i) {
-        run = days[i] - days[i - 1] == 1 ? run + 1 : 1;
-        best = std::max(best, run);
-    }
-    return best;
-}
-
-qint64 spanOf(const MoneyData& data, const LedgerCalendar& calendar) {
-    if (data.transactions.empty()) return 0;
-    qint64 first = std::numeric_limits<qint64>::max(), last = std::numeric_limits<qint64>::min();
-    for (const MoneyTransaction& t : data.transactions) {
-        const qint64 at = t.date.toMSecsSinceEpoch();
-        first = std::min(first, at);
-        last = std::max(last, at);
-    }
-    LocalDayMapper mapper(calendar.zone());
-    return mapper.julianDay(last) - mapper.julianDay(first) + 1;
-}
-
 }  // namespace
 
 BadgeStatistics badgeStatistics(const MoneyData& data, const QueryContext& ctx, const QString& currencyCode) {
+    return badgeStatistics(data, summarize(data, ctx, LedgerSummary::withTotals | LedgerSummary::withBadgeCounts), ctx,
+                           currencyCode);
+}
+
+BadgeStatistics badgeStatistics(const MoneyData& data, const LedgerSummary& summary, const QueryContext& ctx,
+                                const QString& currencyCode) {
     BadgeStatistics s;
-    QSet<QString> wallets;
-    // The balance in the same walk and the same order as ledger::balance.
-    s.balance = data.startingBalance;
-    for (const MoneyTransaction& t : data.transactions) {
-        if (t.kind == TransactionKind::income) {
-            ++s.incomes;
-            s.totalIncome = money::add(s.totalIncome, t.amount);
-            s.balance = money::add(s.balance, t.amount);
-        } else {
-            ++s.expenses;
-            s.balance = money::sub(s.balance, t.amount);
-        }
-        if (t.receiptFilename) ++s.receipts;
-        if (t.isFavorite.value_or(false)) ++s.favourites;
-        if (t.tags && !t.tags->empty()) ++s.tagged;
-        if (t.wallet && !t.wallet->isEmpty()) wallets.insert(*t.wallet);
-    }
     s.operations = qint64(data.transactions.size());
-    s.wallets = wallets.size();
-    s.savingsRate = savingsRate(data, ctx);
+    s.incomes = summary.incomes;
+    s.expenses = summary.expenses;
+    s.balance = summary.balance;
+    s.totalIncome = summary.totalIncome;
+    s.receipts = summary.receipts;
+    s.favourites = summary.favourites;
+    s.tagged = summary.tagged;
+    s.wallets = summary.wallets;
+    s.savingsRate = savingsRate(summary.month);
     s.monthlyBudget = data.monthlyBudget.value_or(Decimal());
 
     const std::vector<SavingsGoal> all = goals(data);
@@ -280,10 +240,9 @@ BadgeStatistics badgeStatistics(const MoneyData& data, const QueryContext& ctx, 
                                 data.customExpenseCategories.value_or(std::vector<QString>{}).size());
     s.recurringOperations = qint64(data.recurringTransactions ? data.recurringTransactions->size() : 0);
 
-    const std::vector<qint64> days = distinctDays(data, ctx.calendar);
-    s.distinctDays = qint64(days.size());
-    s.longestStreak = streakOf(days);
-    s.trackingSpanDays = spanOf(data, ctx.calendar);
+    s.distinctDays = summary.distinctDays;
+    s.longestStreak = summary.longestStreak;
+    s.trackingSpanDays = summary.trackingSpanDays;
     return s;
 }
 
@@ -325,16 +284,23 @@ double badgeCollectionProgress(const std::vector<MoneyBadge>& all) {
     return double(unlocked) / double(all.size());
 }
 
+namespace {
+LedgerSummary daySummary(const MoneyData& data, const LedgerCalendar& calendar) {
+    // The day statistics do not depend on the moment of the query.
+    return summarize(data, QueryContext{calendar, QDateTime()}, LedgerSummary::withBadgeCounts);
+}
+}  // namespace
+
 qint64 transactionDayCount(const MoneyData& data, const LedgerCalendar& calendar) {
-    return qint64(distinctDays(data, calendar).size());
+    return daySummary(data, calendar).distinctDays;
 }
 
 qint64 longestTransactionStreak(const MoneyData& data, const LedgerCalendar& calendar) {
-    return streakOf(distinctDays(data, calendar));
+    return daySummary(data, calendar).longestStreak;
 }
 
 qint64 trackingSpanDays(const MoneyData& data, const LedgerCalendar& calendar) {
-    return spanOf(data, calendar);
+    return daySummary(data, calendar).trackingSpanDays;
 }
 
 }  // namespace ledger

@@ -5,6 +5,7 @@
 
 #include "models/MoneyModels.h"
 #include "store/LedgerQueries.h"
+#include "store/LedgerSummary.h"
 
 // The achievement catalogue: 37 badges derived from the ledger on every call.
 // Nothing is remembered: a badge is unlocked exactly while its statistic meets
@@ -43,6 +44,9 @@ namespace ledger {
 // currencyCode ends the five money details ("Накопи 500 CNY") and the default
 // challenge title; it is the selected currency at the moment of the call.
 BadgeStatistics badgeStatistics(const MoneyData& data, const QueryContext& ctx, const QString& currencyCode);
+// The same from a summary of the ledger that holds its totals and badge counts.
+BadgeStatistics badgeStatistics(const MoneyData& data, const LedgerSummary& summary, const QueryContext& ctx,
+                                const QString& currencyCode);
 std::vector<MoneyBadge> badges(const BadgeStatistics& stats, const QString& currencyCode);
 std::vector<MoneyBadge> badges(const MoneyData& data, const QueryContext& ctx, const QString& currencyCode);
 

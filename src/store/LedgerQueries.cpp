@@ -1,10 +1,11 @@
 #include "store/LedgerQueries.h"
 
-#include <QHash>
 #include <algorithm>
 
 #include "store/DefaultCatalogs.h"
+#include "store/LedgerSummary.h"
 #include "store/MoneyMath.h"
+#include "store/MoneySum.h"
 
 namespace ledger {
 
@@ -13,77 +14,25 @@ namespace {
 qint64 msecs(const MoneyTransaction& t) { return t.date.toMSecsSinceEpoch(); }
 
 Decimal sumIn(const MoneyData& data, TransactionKind kind, const LedgerCalendar::Span& span) {
-    Decimal sum;
+    MoneySum sum;
     for (const MoneyTransaction& t : data.transactions)
-        if (t.kind == kind && span.contains(msecs(t))) sum = money::add(sum, t.amount);
-    return sum;
+        if (t.kind == kind && span.contains(msecs(t))) sum.add(t.amount);
+    return sum.value();
 }
 
 MonthTotals totalsIn(const MoneyData& data, const LedgerCalendar::Span& span) {
-    MonthTotals totals;
+    MoneySum income, expense;
     for (const MoneyTransaction& t : data.transactions) {
         if (!span.contains(msecs(t))) continue;
-        Decimal& sum = t.kind == TransactionKind::income ? totals.income : totals.expense;
-        sum = money::add(sum, t.amount);
+        (t.kind == TransactionKind::income ? income : expense).add(t.amount);
     }
-    return totals;
+    return {income.value(), expense.value()};
 }
 
 MonthTotals thisMonth(const MoneyData& data, const QueryContext& ctx) {
     return totalsIn(data, ctx.calendar.monthSpan(ctx.now));
 }
 
-Decimal monthlyBudget(const MoneyData& data) { return data.monthlyBudget.value_or(Decimal()); }
-
-// Length of the month containing now and today's day of the month.
-struct MonthPosition {
-    int length = 30;
-    int day = 1;
-};
-
-MonthPosition monthPosition(const QueryContext& ctx) {
-    const QDate today = ctx.calendar.localDate(ctx.now);
-    MonthPosition p;
-    if (today.isValid()) {
-        p.length = today.daysInMonth() > 0 ? today.daysInMonth() : 30;
-        p.day = std::max(today.day(), 1);
-    }
-    return p;
-}
-
-// Per-day totals of one or both kinds for `days` consecutive local days ending
-// with the reference day. One walk over the ledger: each transaction finds its
-// day among the day boundaries by binary search.
-std::vector<DailyAmount> dailyRows(const MoneyData& data, const QDateTime& referenceDate,
-                                   const LedgerCalendar& calendar, int days, bool withIncome) {
-    const QDate last = calendar.localDate(referenceDate);
-    std::vector<QDateTime> starts;
-    std::vector<qint64> bounds;
-    starts.reserve(days);
-    bounds.reserve(days + 1);
-    for (int i = 0; i <= days; ++i) {
-        const QDate day = last.addDays(i - (days - 1));
-        const QDateTime start = calendar.startOfDay(day.isValid() ? day : last);
-        if (i < days) starts.push_back(start);
-        bounds.push_back(start.toMSecsSinceEpoch());
-    }
-    std::vector<Decimal> income(days), expense(days);
-    for (const MoneyTransaction& t : data.transactions) {
-        if (!withIncome && t.kind == TransactionKind::income) continue;
-        const qint64 at = msecs(t);
-        if (at < bounds.front() || at >= bounds.back()) continue;
-        const auto slot = std::upper_bound(bounds.begin(), bounds.end(), at) - bounds.begin() - 1;
-        Decimal& sum = (t.kind == TransactionKind::income ? income : expense)[std::size_t(slot)];
-        sum = money::add(sum, t.amount);
-    }
-    std::vector<DailyAmount> rows;
-    rows.reserve(withIncome ? 2 * days : days);
-    for (int i = 0; i < days; ++i) {
-        if (withIncome) rows.push_back({starts[i], TransactionKind::income, income[i]});
-        rows.push_back({starts[i], TransactionKind::expense, expense[i]});
-    }
-    return rows;
-}
 
 }  // namespace
 
@@ -101,10 +50,14 @@ std::vector<SavingsChallenge> challengesInUse(const MoneyData& data, const Query
 }
 
 Decimal balance(const MoneyData& data) {
-    Decimal sum = data.startingBalance;
-    for (const MoneyTransaction& t : data.transactions)
-        sum = t.kind == TransactionKind::income ? money::add(sum, t.amount) : money::sub(sum, t.amount);
-    return sum;
+    MoneySum sum(data.startingBalance);
+    for (const MoneyTransaction& t : data.transactions) {
+        if (t.kind == TransactionKind::income)
+            sum.add(t.amount);
+        else
+            sum.sub(t.amount);
+    }
+    return sum.value();
 }
 
 Decimal total(const MoneyData& data, TransactionKind kind, const QDateTime& day,
@@ -181,9 +134,8 @@ qint64 taskPoints(const MoneyData& data) {
 }
 
 double budgetProgress(const MoneyData& data, const QueryContext& ctx) {
-    const Decimal budget = monthlyBudget(data);
-    if (budget.signum() <= 0) return 0;
-    return money::ratio(thisMonth(data, ctx).expense, budget);
+    if (data.monthlyBudget.value_or(Decimal()).signum() <= 0) return 0;
+    return budgetProgress(data, sumIn(data, TransactionKind::expense, ctx.calendar.monthSpan(ctx.now)));
 }
 
 qint64 savingsRate(const MoneyData& data, const QueryContext& ctx) {
@@ -196,19 +148,12 @@ qint64 savingsRate(const MonthTotals& month) {
 }
 
 Decimal projectedMonthExpense(const MoneyData& data, const QueryContext& ctx) {
-    const MonthPosition p = monthPosition(ctx);
-    const Decimal spent = thisMonth(data, ctx).expense;
-    return money::mul(money::div(spent, Decimal(p.day)), Decimal(p.length));
+    return projectedMonthExpense(sumIn(data, TransactionKind::expense, ctx.calendar.monthSpan(ctx.now)), ctx);
 }
 
 Decimal safeToSpendToday(const MoneyData& data, const QueryContext& ctx) {
-    const Decimal budget = monthlyBudget(data);
-    if (budget.signum() <= 0) return Decimal();
-    const Decimal rest = money::sub(budget, thisMonth(data, ctx).expense);
-    if (rest.signum() <= 0) return Decimal();
-    const MonthPosition p = monthPosition(ctx);
-    const int daysLeft = std::max(p.length - p.day + 1, 1);
-    return money::div(rest, Decimal(daysLeft));
+    if (data.monthlyBudget.value_or(Decimal()).signum() <= 0) return Decimal();
+    return safeToSpendToday(data, sumIn(data, TransactionKind::expense, ctx.calendar.monthSpan(ctx.now)), ctx);
 }
 
 std::optional<MoneyTransaction> largestExpense(const MoneyData& data, const QueryContext& ctx) {
@@ -230,30 +175,16 @@ qint64 currentMonthTransactionCount(const MoneyData& data, const QueryContext& c
 
 Decimal categorySpent(const MoneyData& data, const QString& category, const QueryContext& ctx) {
     const LedgerCalendar::Span month = ctx.calendar.monthSpan(ctx.now);
-    Decimal sum;
+    MoneySum sum;
     for (const MoneyTransaction& t : data.transactions)
-        if (t.kind == TransactionKind::expense && t.category == category && month.contains(msecs(t)))
-            sum = money::add(sum, t.amount);
-    return sum;
+        if (t.kind == TransactionKind::expense && month.contains(msecs(t)) &&
+            (t.category.isSharedWith(category) || t.category == category))
+            sum.add(t.amount);
+    return sum.value();
 }
 
 std::vector<CategoryAmount> expenseByCategoryForCurrentMonth(const MoneyData& data, const QueryContext& ctx) {
-    const LedgerCalendar::Span month = ctx.calendar.monthSpan(ctx.now);
-    std::vector<CategoryAmount> rows;
-    QHash<QString, std::size_t> index;
-    for (const MoneyTransaction& t : data.transactions) {
-        if (t.kind != TransactionKind::expense || !month.contains(msecs(t))) continue;
-        auto it = index.find(t.category);
-        if (it == index.end()) {
-            index.insert(t.category, rows.size());
-            rows.push_back({t.category, t.amount});
-        } else {
-            rows[*it].amount = money::add(rows[*it].amount, t.amount);
-        }
-    }
-    std::stable_sort(rows.begin(), rows.end(),
-                     [](const CategoryAmount& a, const CategoryAmount& b) { return b.amount < a.amount; });
-    return rows;
+    return summarize(data, ctx, LedgerSummary::withCategories).categories;
 }
 
 std::vector<DebtRecord> openDebts(const MoneyData& data) {
@@ -314,10 +245,15 @@ std::vector<MoneyTransaction> newestTransactions(const MoneyData& data, std::siz
     const auto before = [&all](std::size_t a, std::size_t b) {
         return all[a].date != all[b].date ? all[a].date > all[b].date : a < b;
     };
+    // The instant a later transaction must pass to enter a full list: one
+    // at the same instant or earlier comes after every one listed.
+    std::optional<qint64> entry;
     for (std::size_t i = 0; i < all.size() && count > 0; ++i) {
+        if (entry && msecs(all[i]) <= *entry && all[i].date.isValid()) continue;
         if (best.size() == count && !before(i, best.back())) continue;
         best.insert(std::upper_bound(best.begin(), best.end(), i, before), i);
         if (best.size() > count) best.pop_back();
+        if (best.size() == count && all[best.back()].date.isValid()) entry = msecs(all[best.back()]);
     }
     std::vector<MoneyTransaction> result;
     result.reserve(best.size());
@@ -348,12 +284,12 @@ std::vector<MoneyTransaction> monthTransactions(const MoneyData& data, Transacti
 
 std::vector<DailyAmount> weeklyAmounts(const MoneyData& data, const QDateTime& referenceDate,
                                        const LedgerCalendar& calendar) {
-    return dailyRows(data, referenceDate, calendar, 7, true);
+    return summarize(data, QueryContext{calendar, referenceDate}, LedgerSummary::withDailyRows).weekly;
 }
 
 std::vector<DailyAmount> thirtyDayExpenses(const MoneyData& data, const QDateTime& referenceDate,
                                            const LedgerCalendar& calendar) {
-    return dailyRows(data, referenceDate, calendar, 30, false);
+    return summarize(data, QueryContext{calendar, referenceDate}, LedgerSummary::withDailyRows).thirtyDays;
 }
 
 }  // namespace ledger

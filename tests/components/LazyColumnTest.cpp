@@ -1,5 +1,6 @@
 #include <QLabel>
 #include <QLineEdit>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <memory>
@@ -225,3 +226,54 @@ TEST_F(LazyColumnTest, CardsLeftOutTakeNoRoomAreNotBuiltAndComeBackWithTheirWidg
 }
 
 }  // namespace
+
+namespace {
+// A card that remembers the widths of the resizes it was sent.
+class ResizeLog : public QLabel {
+public:
+    QList<int> widths;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        widths << event->size().width();
+        QLabel::resizeEvent(event);
+    }
+};
+}  // namespace
+
+// A card is shown at the column's width: what it lays out on a resize (a
+// chart's axes) it lays out once, whether built at the first show or when
+// scrolled near.
+TEST_F(LazyColumnTest, ACardIsShownAtTheColumnsWidthSoItsFirstResizeIsItsLast) {
+    window = std::make_unique<QWidget>();
+    auto* layout = new QVBoxLayout(window.get());
+    layout->setContentsMargins(0, 0, 0, 0);
+    body = new PageBody;
+    layout->addWidget(body);
+    column = LazyColumn::addTo(body);
+    column->setBuildMargin(0);
+    std::vector<ResizeLog*> cards;
+    for (int i = 0; i < 30; ++i)
+        column->addCard(
+            [&cards] {
+                auto* card = new ResizeLog;
+                card->setWordWrap(true);
+                card->setText(QStringLiteral("Строка, которая переносится по словам на узкой странице"));
+                card->setMinimumHeight(120);
+                cards.push_back(card);
+                return card;
+            },
+            {}, 120);
+    window->resize(390, 844);
+    window->show();
+    settle();
+    scrollTo(bar()->maximum());
+    ASSERT_GT(cards.size(), 2u);
+    for (const ResizeLog* card : cards) {
+        ASSERT_FALSE(card->widths.isEmpty());
+        EXPECT_EQ(card->widths, QList<int>(card->widths.size(), column->width() - column->contentsMargins().left() -
+                                                                     column->contentsMargins().right()))
+            << card->widths.size() << " resizes";
+        EXPECT_EQ(card->widths.size(), 1);
+    }
+}

@@ -69,10 +69,15 @@ void AchievementsCard::draw(const AnalyticsFigures& f) {
                     QString::number(f.badges.size()));
     bar_->setValue(f.badgeCollectionProgress);
 
-    clearLayout(lines_);
     empty_->setVisible(f.unlockedBadges.empty());
     list_->setVisible(!f.unlockedBadges.empty());
     const size_t shown = std::min<size_t>(f.unlockedBadges.size(), visibleBadgeLines);
+    // The lines name the badges only: the same badges keep their lines.
+    std::vector<QString> ids;
+    for (size_t i = 0; i < shown; ++i) ids.push_back(f.unlockedBadges[i].id);
+    if (ids == shownIds_) return;
+    shownIds_ = std::move(ids);
+    clearLayout(lines_);
     for (size_t i = 0; i < shown; ++i) {
         const MoneyBadge& badge = f.unlockedBadges[i];
         auto* line = new SymbolLabel(badge.title, badge.symbol, TextStyle::Body, ColorRole::Teal);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "components/MoneyCard.h"
 #include "views/analytics/AnalyticsFigures.h"
@@ -36,4 +37,5 @@ private:
     QWidget* list_;
     QVBoxLayout* lines_;
     Button* link_;
+    std::vector<QString> shownIds_;  // the badges the lines show, in order
 };

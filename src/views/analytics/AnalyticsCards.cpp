@@ -219,27 +219,45 @@ CategoriesCard::CategoriesCard(QWidget* parent)
 }
 
 void CategoriesCard::draw(const std::vector<CategoryAmount>& categories) {
-    clearLayout(rows_);
     empty_->setVisible(categories.empty());
     list_->setVisible(!categories.empty());
-    for (const CategoryAmount& category : categories) {
-        if (rows_->count() > 0) rows_->addWidget(new Divider);
-        auto* row = new QWidget;
-        row->setObjectName(QStringLiteral("categoryRow"));
-        auto* line = new QHBoxLayout(row);
-        line->setContentsMargins(0, 0, 0, 0);
-        line->setSpacing(rowSpacing);
-        auto* name = new TextLabel(category.name);
-        name->setObjectName(QStringLiteral("categoryName"));
-        name->setWordWrap(true);
-        line->addWidget(name, 1);
-        TextLabel* amount = amountLabel(TextStyle::Body, ColorRole::Label, QFont::DemiBold);
-        amount->setObjectName(QStringLiteral("categoryAmount"));
-        amount->setText(cnyText(category.amount));
-        amount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        line->addWidget(amount);
-        rows_->addWidget(row);
+    // The rows already built take the new texts; only a longer list builds
+    // more and a shorter one drops its last: a redraw after one expense
+    // changes texts, not widgets.
+    while (shown_.size() > categories.size()) {
+        const Row gone = shown_.back();
+        shown_.pop_back();
+        if (gone.divider) delete gone.divider;
+        delete gone.row;
     }
+    for (std::size_t i = 0; i < categories.size(); ++i) {
+        if (i == shown_.size()) shown_.push_back(addRow(i > 0));
+        shown_[i].name->setText(categories[i].name);
+        shown_[i].amount->setText(cnyText(categories[i].amount));
+    }
+}
+
+CategoriesCard::Row CategoriesCard::addRow(bool withDivider) {
+    Row made;
+    if (withDivider) {
+        made.divider = new Divider;
+        rows_->addWidget(made.divider);
+    }
+    made.row = new QWidget;
+    made.row->setObjectName(QStringLiteral("categoryRow"));
+    auto* line = new QHBoxLayout(made.row);
+    line->setContentsMargins(0, 0, 0, 0);
+    line->setSpacing(rowSpacing);
+    made.name = new TextLabel(QString());
+    made.name->setObjectName(QStringLiteral("categoryName"));
+    made.name->setWordWrap(true);
+    line->addWidget(made.name, 1);
+    made.amount = amountLabel(TextStyle::Body, ColorRole::Label, QFont::DemiBold);
+    made.amount->setObjectName(QStringLiteral("categoryAmount"));
+    made.amount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    line->addWidget(made.amount);
+    rows_->addWidget(made.row);
+    return made;
 }
 
 // Rows and the dividers between them alternate.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <vector>
 
 #include "components/AdaptiveGridLayout.h"
 #include "components/Card.h"
@@ -11,7 +12,8 @@ class QVBoxLayout;
 class TextLabel;
 
 // The text parts of the analytics screen. Each keeps its widgets and only
-// changes their texts when it is drawn again; the category list is rebuilt.
+// changes their texts when it is drawn again; the category list keeps a row
+// per category it has shown and builds or drops rows only as the count moves.
 
 // "Доходы месяца" and "Расходы месяца" side by side.
 class SummaryCards : public QWidget {
@@ -110,7 +112,17 @@ public:
     int rowCount() const;
 
 private:
+    // A category's row and the divider above it (none for the first).
+    struct Row {
+        QWidget* divider = nullptr;
+        QWidget* row = nullptr;
+        TextLabel* name = nullptr;
+        TextLabel* amount = nullptr;
+    };
+    Row addRow(bool withDivider);
+
     TextLabel* empty_;
     QWidget* list_;
     QVBoxLayout* rows_;
+    std::vector<Row> shown_;
 };

@@ -41,7 +41,13 @@ QChartView* chartView(QChart* chart, int height, const QString& accessibleName) 
     view->setFrameShape(QFrame::NoFrame);
     view->setBackgroundBrush(Qt::NoBrush);
     view->viewport()->setAutoFillBackground(false);
-    view->setStyleSheet(QStringLiteral("background: transparent"));
+    // The card shows through. A palette does it without a style sheet of the
+    // view's own, which Qt would parse and apply for every chart built.
+    QPalette clear = view->palette();
+    for (const QPalette::ColorRole role : {QPalette::Base, QPalette::Window})
+        clear.setColor(role, Qt::transparent);
+    view->setPalette(clear);
+    view->setAutoFillBackground(false);
     // Read-only: touches and the wheel go on to the page so that it scrolls.
     view->setAttribute(Qt::WA_TransparentForMouseEvents);
     view->setAccessibleName(accessibleName);

@@ -5,6 +5,7 @@
 
 #include "services/GlobalPreferences.h"
 #include "store/Badges.h"
+#include "store/LedgerSummary.h"
 #include "store/MoneyMath.h"
 #include "store/MoneyStore.h"
 
@@ -51,22 +52,24 @@ private:
 };
 
 AnalyticsFigures compute(const MoneyData& data, const QueryContext& ctx, const QString& currency) {
+    // One walk over the ledger gives every figure below.
+    const ledger::LedgerSummary summary = ledger::summarize(data, ctx);
     AnalyticsFigures f;
     f.calendar = ctx.calendar;
     f.now = ctx.now;
-    f.month = ledger::currentMonthTotals(data, ctx);
-    f.previousMonth = ledger::previousMonthTotals(data, ctx);
+    f.month = summary.month;
+    f.previousMonth = summary.previousMonth;
     f.savingsRate = ledger::savingsRate(f.month);
     const int day = std::max(ctx.calendar.localDate(ctx.now).day(), 1);
     f.averagePerDay = money::div(f.month.expense, Decimal(day));
-    f.projectedMonthExpense = ledger::projectedMonthExpense(data, ctx);
-    f.safeToSpendToday = ledger::safeToSpendToday(data, ctx);
-    f.monthTransactionCount = ledger::currentMonthTransactionCount(data, ctx);
-    f.largestExpense = ledger::largestExpense(data, ctx);
-    f.categories = ledger::expenseByCategoryForCurrentMonth(data, ctx);
-    f.weekly = ledger::weeklyAmounts(data, ctx.now, ctx.calendar);
-    f.thirtyDays = ledger::thirtyDayExpenses(data, ctx.now, ctx.calendar);
-    f.badges = ledger::badges(data, ctx, currency);
+    f.projectedMonthExpense = ledger::projectedMonthExpense(f.month.expense, ctx);
+    f.safeToSpendToday = ledger::safeToSpendToday(data, f.month.expense, ctx);
+    f.monthTransactionCount = summary.monthTransactionCount;
+    f.largestExpense = summary.largestExpense;
+    f.categories = summary.categories;
+    f.weekly = summary.weekly;
+    f.thirtyDays = summary.thirtyDays;
+    f.badges = ledger::badges(ledger::badgeStatistics(data, summary, ctx, currency), currency);
     f.unlockedBadges = ledger::unlockedBadges(f.badges);
     f.badgePoints = ledger::badgePoints(f.badges);
     f.badgeCollectionProgress = ledger::badgeCollectionProgress(f.badges);

@@ -267,3 +267,52 @@ TEST_F(AnalyticsTest, CardsBuiltWhileScrollingShareTheFiguresAndFollowTheStore) 
     EXPECT_EQ(view->categoriesCard()->rowCount(), 2);
     EXPECT_EQ(view->summaryCards()->expenseLabel()->text(), cnyText(34));
 }
+
+// A redraw changes the category rows' texts in place: the same number of
+// categories keeps the same row widgets, a shorter list drops its last rows
+// and a longer one builds only the new ones; the achievements keep their
+// lines while the same badges lead the list.
+TEST_F(AnalyticsTest, RedrawsKeepTheCategoryRowsAndBadgeLinesTheyCanReuse) {
+    show(ledgerWith({expense(30, local(2026, 6, 3), "Еда"), expense(20, local(2026, 6, 4), "Игры")}));
+    CategoriesCard* card = view->categoriesCard();
+    const auto rows = [card] { return card->findChildren<QWidget*>(QStringLiteral("categoryRow")); };
+    const auto texts = [card](const QString& name) {
+        QStringList result;
+        for (TextLabel* label : card->findChildren<TextLabel*>(name)) result << label->text();
+        return result;
+    };
+    const QList<QWidget*> before = rows();
+    ASSERT_EQ(before.size(), 2);
+    const QStringList badgeLines = view->achievementsCard()->badgeLines();
+    const QList<SymbolLabel*> lines = view->achievementsCard()->findChildren<SymbolLabel*>("badgeLine");
+
+    const struct {
+        std::vector<MoneyTransaction> ledger;
+        QStringList names;
+        QStringList amounts;
+    } steps[] = {
+        // The order turns over: the same two rows, new texts.
+        {{expense(30, local(2026, 6, 3), "Еда"), expense(45, local(2026, 6, 4), "Игры")},
+         {"Игры", "Еда"},
+         {cnyText(45), cnyText(30)}},
+        {{expense(30, local(2026, 6, 3), "Еда")}, {"Еда"}, {cnyText(30)}},
+        {{expense(5, local(2026, 6, 3), "Кино"), expense(6, local(2026, 6, 3), "Еда"),
+          expense(7, local(2026, 6, 3), "Книги")},
+         {"Книги", "Еда", "Кино"},
+         {cnyText(7), cnyText(6), cnyText(5)}},
+    };
+    for (const auto& step : steps) {
+        MoneyData data = MoneyData::emptyLedger();
+        data.transactions = step.ledger;
+        store->setData(data);
+        settle();
+        EXPECT_EQ(card->rowCount(), step.names.size());
+        EXPECT_EQ(rows().size(), step.names.size());
+        EXPECT_EQ(texts("categoryName"), step.names);
+        EXPECT_EQ(texts("categoryAmount"), step.amounts);
+        // The first row is the same widget throughout.
+        EXPECT_EQ(rows().value(0), before.value(0));
+    }
+    EXPECT_EQ(view->achievementsCard()->badgeLines(), badgeLines);
+    EXPECT_EQ(view->achievementsCard()->findChildren<SymbolLabel*>("badgeLine"), lines);
+}
