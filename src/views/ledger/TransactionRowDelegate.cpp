@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 
+#include "components/DateText.h"
 #include "components/Symbols.h"
 #include "components/TextFit.h"
 #include "components/Theme.h"
@@ -69,12 +70,14 @@ void TransactionRowDelegate::clearMeasurements() {
     dateLineWidths_.clear();
     categoryWidths_.clear();
     amountWidths_.clear();
+    smallestAmountWidths_.clear();
     wrappedHeights_.clear();
     fittingSizes_.clear();
     dateTexts_.clear();
     widestWords_.clear();
     lineHeight_ = 0;
     detailHeight_ = 0;
+    numericDateWidth_ = 0;
     recentCategories_ = {};
     shared_ = {};
     forgetHeights();
@@ -162,11 +165,35 @@ int TransactionRowDelegate::textWidth(const MoneyTransaction& t, int cardWidth) 
 }
 
 int TransactionRowDelegate::columnFor(const MoneyTransaction& t, int room, int needed) const {
-    return columnFor(amountAdvance(t), t.category, room, needed);
+    return columnFor(amountAdvance(t), keptWidth(t, room), room, needed);
 }
 
-int TransactionRowDelegate::columnFor(int amount, const QString& category, int room, int needed) const {
-    return room - TransactionRow::amountWidth(amount, room, needed, widestWord(category));
+int TransactionRowDelegate::columnFor(int amount, int kept, int room, int needed) const {
+    return room - TransactionRow::amountWidth(amount, room, needed, kept);
+}
+
+int TransactionRowDelegate::keptWidth(const MoneyTransaction& t, int room) const {
+    // A row showing its date keeps room for it in digits (every such date
+    // is as wide: the font's digits are of equal width), which it shows
+    // where a long amount leaves too little for the abbreviated date; but
+    // never the room the amount needs whole in its smallest face.
+    if (!t.note.isEmpty()) return widestWord(t.category);
+    if (numericDateWidth_ == 0) {
+        if (!detailMetrics_) detailMetrics_.emplace(detailFont());
+        numericDateWidth_ = detailMetrics_->horizontalAdvance(
+            DateText::numericDateTime(QDateTime(QDate(2000, 10, 20), QTime(20, 0), Qt::UTC)));
+    }
+    return std::max(widestWord(t.category), std::min(numericDateWidth_, room - smallestAmountAdvance(t)));
+}
+
+int TransactionRowDelegate::smallestAmountAdvance(const MoneyTransaction& t) const {
+    const int key = amountShape(t);
+    if (const auto it = smallestAmountWidths_.constFind(key); it != smallestAmountWidths_.constEnd()) return *it;
+    // The amount of that shape in the smallest face it may shrink to.
+    const QString text = TransactionRow::signedAmountText(t);
+    const int width = QFontMetrics(TextFit::shrunkToFit(text, amountFont(), 0)).horizontalAdvance(text) + 1;
+    smallestAmountWidths_.insert(key, width);
+    return width;
 }
 
 int TransactionRowDelegate::neededColumn(const MoneyTransaction& t, int room) const {
@@ -246,7 +273,8 @@ bool TransactionRowDelegate::allRowsOneLine(int viewportWidth) const {
     for (const CategoryAmounts& c : categoryAmounts()) {
         const int category = categoryAdvance(c.category);
         if (category + c.widestAmount <= room) continue;
-        if (category > columnFor(c.widestAmount, c.category, room, neededBesideDate(c.category, room))) {
+        // The date a row keeps in digits is left out too: it only widens the column.
+        if (category > columnFor(c.widestAmount, widestWord(c.category), room, neededBesideDate(c.category, room))) {
             oneLine = false;
             break;
         }
@@ -280,6 +308,12 @@ int TransactionRowDelegate::dateLineWidth(const QDateTime& date) const {
     return *dateLineWidths_.insert(key, detailMetrics_->horizontalAdvance(TransactionRow::detailText(probe)));
 }
 
+QString TransactionRowDelegate::detailLine(const MoneyTransaction& t, int columnWidth) const {
+    // The abbreviated date where it fits whole, else the date in digits.
+    if (!t.note.isEmpty() || dateLineWidth(t.date) <= columnWidth) return detailText(t);
+    return DateText::numericDateTime(t.date);
+}
+
 QString TransactionRowDelegate::detailText(const MoneyTransaction& t) const {
     if (!t.note.isEmpty()) return t.note;
     // A date is formatted once per instant: formatting costs more than the
@@ -296,7 +330,7 @@ int TransactionRowDelegate::amountWidthIn(const MoneyTransaction& t, int cardWid
     if (!amountMetrics_) amountMetrics_.emplace(amountFont());
     const int natural = amountMetrics_->horizontalAdvance(TransactionRow::signedAmountText(t));
     const int room = textRoom(t, cardWidth);
-    return TransactionRow::amountWidth(natural, room, neededColumn(t, room), widestWord(t.category));
+    return TransactionRow::amountWidth(natural, room, neededColumn(t, room), keptWidth(t, room));
 }
 
 QFont TransactionRowDelegate::amountFace(const MoneyTransaction& t, int cardWidth) const {
@@ -501,8 +535,7 @@ void TransactionRowDelegate::paintContent(QPainter* p, const QRect& card, const 
     TextFit::WrappedText(t.category, categoryFont(), columnWidth).draw(p, QPointF(textLeft, top));
     p->setFont(detailFont());
     p->setPen(theme.color(ColorRole::SecondaryLabel));
-    const QString detail =
-        detailMetrics.elidedText(detailText(t), Qt::ElideRight, columnWidth);
+    const QString detail = detailMetrics.elidedText(detailLine(t, columnWidth), Qt::ElideRight, columnWidth);
     p->drawText(QRect(textLeft, top + textHeight + kColumnGap, columnWidth, detailMetrics.height()),
                 Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, detail);
 

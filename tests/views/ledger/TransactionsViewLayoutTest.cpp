@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "components/DateText.h"
 #include "components/TextFit.h"
 #include "components/TransactionRow.h"
 #include "views/ledger/TransactionRowDelegate.h"
@@ -225,5 +226,61 @@ TEST_F(OperationsListTest, RowsShareOneHeightUntilACategoryWraps) {
             EXPECT_EQ(view->list()->indexAt(rowRect(row).center()).row(), row);
         }
         view->list()->scrollToTop();
+    }
+}
+
+// A row that shows its date shows all of it beside any amount: the
+// abbreviated date where it fits, the date in digits beside an amount of
+// eleven digits, and the amount stays whole in its smallest face at a
+// phone's widths, a favourite's too.
+TEST_F(OperationsListTest, DateLineIsWholeBesideLongAmounts) {
+    const QUuid everyday = add(TransactionKind::expense, 167, QStringLiteral("Без категории"), at(14, 10));
+    (void)store->add(TransactionKind::expense, *Decimal::parse(std::string_view("12345678901.55")),
+                     QStringLiteral("Без категории"), {}, at(24, 14, 35), {}, false, QStringLiteral("Основной"));
+    const QUuid expense = store->data().transactions.back().id;
+    (void)store->add(TransactionKind::income, *Decimal::parse(std::string_view("98765432109.99")),
+                     QStringLiteral("Зарплата"), {}, at(28, 22, 5), {}, true, QStringLiteral("Основной"));
+    const QUuid income = store->data().transactions.back().id;
+    open();
+    auto* delegate = static_cast<TransactionRowDelegate*>(view->list()->itemDelegate());
+    const QFontMetrics detail(TransactionRow::detailFont());
+
+    struct Row {
+        QUuid id;
+        bool abbreviated;  // at 390
+    };
+    for (const int width : {390, 375}) {
+        window->resize(width, Gallery::kPhoneSize.height());
+        settle();
+        for (const Row row : {Row{everyday, true}, Row{expense, false}, Row{income, false}}) {
+            const int at = view->model()->rowOf(row.id);
+            const MoneyTransaction& t = *view->model()->transactionAt(at);
+            SCOPED_TRACE(std::to_string(width) + " " + t.amount.toString().toStdString());
+            const int card = SwipeListView::cardRect(rowRect(at)).width();
+            const int column = delegate->textWidth(t, card);
+            const QString line = delegate->detailLine(t, column);
+            const QString amount = TransactionRow::signedAmountText(t);
+            const QFont face = delegate->amountFace(t, card);
+            // Whole at the phone's width; narrower, only an amount already
+            // at its smallest face takes a part of the date.
+            if (width == 390 || face.pixelSize() > TextFit::shrunkToFit(amount, TransactionRow::amountFont(), 0).pixelSize()) {
+                EXPECT_LE(detail.horizontalAdvance(line), column);
+            }
+            if (width == 390) {
+                EXPECT_EQ(line == DateText::abbreviatedDateTime(t.date), row.abbreviated) << line.toStdString();
+            }
+            if (line != DateText::abbreviatedDateTime(t.date)) {
+                EXPECT_EQ(line, t.date.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")));
+            }
+            // The amount whole beside the column, in the face it is drawn in.
+            const int room = card - 2 * TransactionRowDelegate::kPaddingH - TransactionRow::kIconBox -
+                             3 * 14 - TransactionRow::kSpacerMin;
+            EXPECT_LE(QFontMetricsF(face).horizontalAdvance(amount), room - column + 0.5);
+        }
+    }
+    for (const char* scheme : {"light", "dark"}) {
+        Preferences::standard().setValue("appTheme", scheme);
+        window->resize(Gallery::kPhoneSize);
+        EXPECT_FALSE(Gallery::save(*window, QStringLiteral("TransactionsView_long_amounts_") + scheme).isEmpty());
     }
 }
