@@ -120,9 +120,19 @@ int TransactionRowDelegate::amountShape(const MoneyTransaction& t) {
         const Decimal::Coefficient magnitude = coefficient < 0 ? -coefficient : coefficient;
         int digits = kMostDigits + 1;  // beyond 64 bits: saturated anyway
         if (magnitude <= std::numeric_limits<quint64>::max()) {
+            // The digits from the bit length (log10(2) ~ 1233 / 4096), then
+            // one more where the estimate falls a power of ten short: this
+            // runs for every row of the ledger once per change.
+            static constexpr std::array<quint64, 20> kPowers = [] {
+                std::array<quint64, 20> p{};
+                p[0] = 1;
+                for (size_t i = 1; i < p.size(); ++i) p[i] = p[i - 1] * 10;
+                return p;
+            }();
             const auto small = static_cast<quint64>(magnitude);
-            digits = 0;
-            for (quint64 power = 1; digits < 20 && small >= power; power *= 10) ++digits;
+            const int bits = small == 0 ? 0 : 64 - __builtin_clzll(small);
+            digits = (bits * 1233) >> 12;
+            if (digits < 20 && small >= kPowers[size_t(digits)]) ++digits;
         }
         digits = std::clamp(digits + exponent, 1, kMostDigits);
         return (digits << 2) | income | (coefficient < 0 ? 1 : 0);
@@ -224,20 +234,21 @@ const std::vector<TransactionRowDelegate::CategoryAmounts>& TransactionRowDelega
     // An amount's width follows from its shape: a row with the most whole
     // digits of each kind and sign stands for all the category's rows.
     std::vector<std::array<std::pair<int, const MoneyTransaction*>, 4>> widest;
-    size_t last = 0;
+    // A ledger read from its file shares each repeated text: most rows find
+    // their category by where its characters are, in a small table of the
+    // places met, without comparing or hashing the text.
+    struct Seen {
+        const QChar* data = nullptr;
+        qsizetype size = -1;
+        size_t category = 0;
+    };
+    std::array<Seen, 256> seen{};
     const auto* model = static_cast<const TransactionListModel*>(view_->model());
     for (const MoneyTransaction& t : model->ledger()) {
-        // A ledger read from its file shares each repeated text: most rows
-        // find their category without hashing it.
-        if (last >= out.size() || !t.category.isSharedWith(out[last].category)) {
-            last = out.size();
-            for (size_t i = 0; i < std::min<size_t>(out.size(), 64); ++i)
-                if (t.category.isSharedWith(out[i].category)) {
-                    last = i;
-                    break;
-                }
-        }
-        if (last == out.size()) {
+        const QChar* data = t.category.constData();
+        Seen& slot = seen[(quintptr(data) >> 4) & (seen.size() - 1)];
+        size_t last = slot.category;
+        if (slot.data != data || slot.size != t.category.size()) {
             const auto it = byText.constFind(t.category);
             if (it != byText.constEnd()) {
                 last = *it;
@@ -247,6 +258,7 @@ const std::vector<TransactionRowDelegate::CategoryAmounts>& TransactionRowDelega
                 out.push_back({t.category, 0});
                 widest.emplace_back();
             }
+            slot = {data, t.category.size(), last};
         }
         // The most whole digits of each kind and sign, with a row that has them.
         const int shape = amountShape(t);
