@@ -85,6 +85,7 @@ void TransactionRowDelegate::clearMeasurements() {
 
 void TransactionRowDelegate::forgetHeights() {
     heights_.clear();
+    rowPaints_.clear();
     categoryAmounts_.reset();
     oneLineAt_.reset();
 }
@@ -393,7 +394,8 @@ int TransactionRowDelegate::sharedAmountSize(int cardWidth) const {
     int size = body;
     for (int row = top.row(); row <= bottom.row(); ++row)
         if (const MoneyTransaction* t = model->transactionAt(row))
-            if (const int fitting = fittingAmountSize(*t, cardWidth); fitting >= floor) size = std::min(size, fitting);
+            if (const int fitting = rowPaint(model->positionAt(row), *t, cardWidth).fittingSize; fitting >= floor)
+                size = std::min(size, fitting);
     shared_ = {first->id, last->id, rows, cardWidth, size};
     return size;
 }
@@ -496,12 +498,37 @@ void TransactionRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem
     painter->setClipPath(cardShape(card, first, last));
     if (offset != 0) paintActions(painter, card, offset, first, last);
     painter->translate(offset, 0);
-    paintContent(painter, card, *t, first, last);
+    // The shared size first: working it out may keep other rows' paint, which moves this row's.
+    const int shared = sharedAmountSize(card.width());
+    paintContent(painter, card, *t, rowPaint(model->positionAt(index.row()), *t, card.width()), shared, last);
     painter->restore();
 }
 
-void TransactionRowDelegate::paintContent(QPainter* p, const QRect& card, const MoneyTransaction& t, bool,
-                                          bool last) const {
+TransactionRowDelegate::RowPaint& TransactionRowDelegate::rowPaint(int position, const MoneyTransaction& t,
+                                                                        int cardWidth) const {
+    auto it = rowPaints_.find(position);
+    if (it != rowPaints_.end() && it->cardWidth == cardWidth) return *it;
+    if (it == rowPaints_.end()) {
+        if (rowPaints_.size() > 2'000) rowPaints_.clear();  // bounded: only rows on screen are painted
+        it = rowPaints_.insert(position, {});
+    }
+    RowPaint& row = *it;
+    row = {};
+    row.cardWidth = cardWidth;
+    row.amountText = TransactionRow::signedAmountText(t);
+    row.amountWidth = amountWidthIn(t, cardWidth);
+    row.fittingSize = fittingAmountSize(t, cardWidth);
+    // The text column takes every pixel the amount leaves, measured as for the row's height.
+    row.columnWidth = std::max(textWidth(t, cardWidth), 1);
+    row.textHeight = categoryHeight(t.category, row.columnWidth);
+    row.category = std::make_shared<const TextFit::WrappedText>(t.category, categoryFont(), row.columnWidth);
+    if (!detailMetrics_) detailMetrics_.emplace(detailFont());
+    row.detail = detailMetrics_->elidedText(detailLine(t, row.columnWidth), Qt::ElideRight, row.columnWidth);
+    return row;
+}
+
+void TransactionRowDelegate::paintContent(QPainter* p, const QRect& card, const MoneyTransaction& t,
+                                          RowPaint& row, int sharedSize, bool last) const {
     const Theme& theme = Theme::current();
     const bool income = t.kind == TransactionKind::income;
     const QColor kindColor = theme.color(income ? ColorRole::Green : ColorRole::Orange);
@@ -529,27 +556,36 @@ void TransactionRowDelegate::paintContent(QPainter* p, const QRect& card, const 
                                             theme.color(ColorRole::Yellow), dpr));
         right = star.left() - kStarGap;
     }
-    const QString amountText = TransactionRow::signedAmountText(t);
-    const int amountWidth = amountWidthIn(t, card.width());
-    const QRect amount(right - amountWidth, card.top(), amountWidth, card.height());
+    // The size the rows on screen share, unless this amount only fits far smaller.
+    const int floor = static_cast<int>(std::ceil(amountFont().pixelSize() * TransactionRow::kSharedSizeFloor));
+    const int size = row.fittingSize >= floor ? std::min(row.fittingSize, sharedSize) : row.fittingSize;
+    if (row.drawnSize != size) {
+        // As TextFit::drawOneLine fits and elides it, once per size.
+        QFont face = amountFont();
+        face.setPixelSize(size);
+        row.drawnFont = TextFit::shrunkToFit(row.amountText, face, row.amountWidth);
+        const QFontMetricsF metrics(row.drawnFont);
+        row.drawnText = metrics.horizontalAdvance(row.amountText) <= row.amountWidth + 0.5
+                            ? row.amountText
+                            : metrics.elidedText(row.amountText, Qt::ElideRight, row.amountWidth);
+        row.drawnSize = size;
+    }
+    const QRect amount(right - row.amountWidth, card.top(), row.amountWidth, card.height());
     p->setPen(theme.color(income ? ColorRole::Green : ColorRole::Label));
-    TextFit::drawOneLine(p, amount, amountText, amountFace(t, card.width()), Qt::AlignRight | Qt::AlignVCenter);
+    p->setFont(row.drawnFont);
+    p->drawText(amount.adjusted(-1, 0, 1, 0), Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, row.drawnText);
 
     // Category over the note (or the date).
-    // The text column takes every pixel the amount leaves, measured as for the row's height.
     const int textLeft = icon.right() + 1 + kSpacing;
-    const int columnWidth = std::max(textWidth(t, card.width()), 1);
-    const int textHeight = categoryHeight(t.category, columnWidth);
-    const QFontMetrics detailMetrics(detailFont());
-    const int columnHeight = textHeight + kColumnGap + detailMetrics.height();
+    if (detailHeight_ == 0) detailHeight_ = QFontMetrics(detailFont()).height();
+    const int columnHeight = row.textHeight + kColumnGap + detailHeight_;
     const int top = card.center().y() - columnHeight / 2;
     p->setPen(theme.color(ColorRole::Label));
-    TextFit::WrappedText(t.category, categoryFont(), columnWidth).draw(p, QPointF(textLeft, top));
+    row.category->draw(p, QPointF(textLeft, top));
     p->setFont(detailFont());
     p->setPen(theme.color(ColorRole::SecondaryLabel));
-    const QString detail = detailMetrics.elidedText(detailLine(t, columnWidth), Qt::ElideRight, columnWidth);
-    p->drawText(QRect(textLeft, top + textHeight + kColumnGap, columnWidth, detailMetrics.height()),
-                Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, detail);
+    p->drawText(QRect(textLeft, top + row.textHeight + kColumnGap, row.columnWidth, detailHeight_),
+                Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, row.detail);
 
     if (!last) {
         p->setPen(QPen(theme.color(ColorRole::Separator), 0.5));

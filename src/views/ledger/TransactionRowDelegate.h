@@ -6,10 +6,12 @@
 #include <QStyledItemDelegate>
 #include <QUuid>
 #include <array>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
 
+#include "components/TextFit.h"
 #include "components/TransactionRow.h"
 
 class SwipeListView;
@@ -113,7 +115,27 @@ private:
     // the largest every one of them fits at, leaving out one that only fits far smaller.
     int sharedAmountSize(int cardWidth) const;
 
-    void paintContent(QPainter* painter, const QRect& card, const MoneyTransaction& t, bool first, bool last) const;
+    // What painting a row works out from its content and the card's width,
+    // kept by ledger position until the ledger, the fonts or the width
+    // change: a row painted again (a scroll, a filter, a keystroke, a swipe)
+    // is drawn without formatting, measuring, wrapping or eliding.
+    struct RowPaint {
+        int cardWidth = -1;
+        QString amountText;
+        int amountWidth = 0;
+        int fittingSize = 0;  // the size the amount fits at alone
+        int columnWidth = 0;
+        int textHeight = 0;
+        std::shared_ptr<const TextFit::WrappedText> category;
+        QString detail;  // the second line, elided to the column
+        // The amount as drawn at a shared size: its face and text.
+        int drawnSize = 0;
+        QFont drawnFont;
+        QString drawnText;
+    };
+    RowPaint& rowPaint(int position, const MoneyTransaction& t, int cardWidth) const;
+    void paintContent(QPainter* painter, const QRect& card, const MoneyTransaction& t, RowPaint& row,
+                      int sharedSize, bool last) const;
     void paintActions(QPainter* painter, const QRect& card, int offset, bool first, bool last) const;
 
     SwipeListView* view_;
@@ -137,6 +159,7 @@ private:
     // shows other positions of the same ledger) measures nothing again, and
     // the list's several layouts of one open measure each row once.
     mutable std::vector<MeasuredHeight> heights_;
+    mutable QHash<int, RowPaint> rowPaints_;  // by ledger position
     // The ledger's categories, each with the widest amount of its rows.
     struct CategoryAmounts {
         QString category;

@@ -1,5 +1,6 @@
 #include "OperationsListFixture.h"
 
+#include <functional>
 #include <map>
 
 #include "components/DateText.h"
@@ -282,5 +283,53 @@ TEST_F(OperationsListTest, DateLineIsWholeBesideLongAmounts) {
         Preferences::standard().setValue("appTheme", scheme);
         window->resize(Gallery::kPhoneSize);
         EXPECT_FALSE(Gallery::save(*window, QStringLiteral("TransactionsView_long_amounts_") + scheme).isEmpty());
+    }
+}
+
+// Rows painted again keep nothing of what they showed before: after each
+// change of a row's content, of the width or of what is shown, the list
+// draws exactly what a list opened afresh on the same ledger draws.
+TEST_F(OperationsListTest, RowsPaintedAgainDrawWhatAFreshListDraws) {
+    const QUuid food = add(TransactionKind::expense, 5, QStringLiteral("Еда"), at(14, 12));
+    const QUuid salary = add(TransactionKind::income, 470, QStringLiteral("Зарплата"), at(13, 9));
+    for (int i = 0; i < 12; ++i) add(TransactionKind::expense, 10 + i, QStringLiteral("Транспорт"), at(1 + i, 8));
+    open();
+    const auto edit = [&](const QUuid& id, const std::function<void(MoneyTransaction&)>& change) {
+        MoneyTransaction t = *view->model()->transactionAt(view->model()->rowOf(id));
+        change(t);
+        store->updateTransaction(t);
+    };
+
+    struct Step {
+        const char* name;
+        std::function<void()> run;
+    };
+    const Step steps[] = {
+        {"as opened", [] {}},
+        {"another category", [&] { edit(food, [](MoneyTransaction& t) { t.category = QStringLiteral("Книги и игры"); }); }},
+        {"a favourite", [&] { store->toggleFavorite(salary); }},
+        {"eleven digits", [&] { edit(food, [](MoneyTransaction& t) { t.amount = *Decimal::parse(std::string_view("12345678901.55")); }); }},
+        {"a note", [&] { edit(salary, [](MoneyTransaction& t) { t.note = QStringLiteral("аванс"); }); }},
+        {"narrower", [&] { window->resize(320, Gallery::kPhoneSize.height()); }},
+        {"a search", [&] { view->setSearchText(QStringLiteral("тран")); }},
+        {"wider again, all shown", [&] {
+             view->setSearchText({});
+             window->resize(Gallery::kPhoneSize);
+         }},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.run();
+        settle();
+        const QImage shown = view->list()->viewport()->grab().toImage();
+
+        auto* other = new TransactionsView(*store, [](TransactionKind) {}, share, photos);
+        other->setSearchText(view->filter().searchText);
+        const std::unique_ptr<QWidget> fresh = viewtest::showPhoneWindow(new NavigationStack(other));
+        fresh->resize(window->size());
+        settle();
+        const QImage expected = other->list()->viewport()->grab().toImage();
+        ASSERT_EQ(shown.size(), expected.size());
+        EXPECT_TRUE(shown == expected);
     }
 }
