@@ -56,6 +56,11 @@ QString abbreviatedDateTime(const QDateTime& when, const QString& localeName) {
     return fromIcu(text);
 }
 
+QString numericDateTime(const QDateTime& when) {
+    if (!when.isValid()) return {};
+    return when.toLocalTime().toString(QString::fromLatin1(kNumericDateTimeFormat));
+}
+
 namespace {
 
 // A day is formatted as its noon in UTC, so no zone's clock change moves it.

@@ -15,6 +15,13 @@ QString deviceLocaleName();
 // Empty for an invalid date.
 QString abbreviatedDateTime(const QDateTime& when, const QString& localeName = deviceLocaleName());
 
+// The date and time in digits, as the editors' date-and-time fields show
+// them ("05.01.2024 15:30", kNumericDateTimeFormat), on the device's clock:
+// the shorter form for where the abbreviated one does not fit. Empty for an
+// invalid date.
+inline constexpr const char* kNumericDateTimeFormat = "dd.MM.yyyy HH:mm";
+QString numericDateTime(const QDateTime& when);
+
 // A calendar day without time, abbreviated ("5 янв. 2024 г.", "Jan 5, 2024")
 // or long ("5 января 2024 г.", "January 5, 2024"). Empty for an invalid day.
 QString abbreviatedDate(QDate day, const QString& localeName = deviceLocaleName());

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include "components/DateField.h"
+#include "components/DateText.h"
 #include "components/SegmentedControl.h"
 #include "components/TextLabel.h"
 #include "platform/PhotoPicker.h"
@@ -64,7 +65,7 @@ QDateTimeEdit* dateTimePicker(const QDateTime& moment, const QTimeZone& zone) {
     auto* picker = new QDateTimeEdit;
     picker->setObjectName(QStringLiteral("datePicker"));
     picker->setAccessibleName(QStringLiteral("Дата"));
-    picker->setDisplayFormat(QStringLiteral("dd.MM.yyyy HH:mm"));
+    picker->setDisplayFormat(QString::fromLatin1(DateText::kNumericDateTimeFormat));
     picker->setCalendarPopup(true);
     picker->setDateTime(wallClock(moment, zone));
     // The whole date and time beside the field's drop-down chevron.

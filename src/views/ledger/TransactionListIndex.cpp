@@ -165,11 +165,36 @@ const std::vector<int>& TransactionListIndex::order(TransactionSort sort) const 
             std::stable_sort(positions.begin(), positions.end(), byAmount);
         return positions;
     }
+    if (byDate && inDateOrder(positions, largestFirst)) return positions;
     const std::vector<qint64>& values = byDate ? at_ : units_;
     std::vector<quint64> keys(values.size());
     for (size_t i = 0; i < keys.size(); ++i) keys[i] = largestFirst ? descending(values[i]) : ascending(values[i]);
     sortStably(positions, keys);
     return positions;
+}
+
+bool TransactionListIndex::inDateOrder(std::vector<int>& positions, bool newestFirst) const {
+    // A ledger is mostly written as it happens, oldest first: then its
+    // order by date is itself, or itself run backwards a day at a time
+    // (equal instants keep their ledger order), found in one pass.
+    const size_t n = at_.size();
+    bool ascending = true;
+    bool descending = true;
+    for (size_t i = 1; i < n && (ascending || descending); ++i) {
+        ascending = ascending && at_[i - 1] <= at_[i];
+        descending = descending && at_[i - 1] >= at_[i];
+    }
+    if (!ascending && !descending) return false;
+    if (ascending != newestFirst || (ascending && descending)) return true;  // the ledger's order already
+    // Runs of equal instants, last run first, each in ledger order.
+    size_t out = 0;
+    for (size_t end = n; end > 0;) {
+        size_t begin = end - 1;
+        while (begin > 0 && at_[begin - 1] == at_[end - 1]) --begin;
+        for (size_t i = begin; i < end; ++i) positions[out++] = static_cast<int>(i);
+        end = begin;
+    }
+    return true;
 }
 
 QString TransactionListIndex::folded(QStringView text) {

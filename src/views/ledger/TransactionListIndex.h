@@ -35,6 +35,10 @@ private:
 
     // The ledger's positions in a sort's order, worked out on first use.
     const std::vector<int>& order(TransactionSort sort) const;
+    // Puts the positions in date order (newest or oldest first) without
+    // sorting when the ledger already runs in date order either way; false
+    // (positions untouched) when it does not.
+    bool inDateOrder(std::vector<int>& positions, bool newestFirst) const;
     // The folded searchable texts, end to end, worked out on the first search.
     void foldTexts() const;
 

@@ -36,6 +36,13 @@ public:
     int rowOf(const QUuid& id) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
+    // A flat list's index without the virtual calls of the generic one: the
+    // list view asks it for every row each time it lays the rows out.
+    QModelIndex index(int row, int column = 0, const QModelIndex& parent = {}) const override {
+        return !parent.isValid() && column == 0 && row >= 0 && row < static_cast<int>(rows_.size())
+                   ? createIndex(row, 0)
+                   : QModelIndex();
+    }
     QVariant data(const QModelIndex& index, int role) const override;
 
 private:

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 
+#include "components/DateText.h"
 #include "components/Symbols.h"
 #include "components/TextFit.h"
 #include "components/Theme.h"
@@ -69,12 +70,14 @@ void TransactionRowDelegate::clearMeasurements() {
     dateLineWidths_.clear();
     categoryWidths_.clear();
     amountWidths_.clear();
+    smallestAmountWidths_.clear();
     wrappedHeights_.clear();
     fittingSizes_.clear();
     dateTexts_.clear();
     widestWords_.clear();
     lineHeight_ = 0;
     detailHeight_ = 0;
+    numericDateWidth_ = 0;
     recentCategories_ = {};
     shared_ = {};
     forgetHeights();
@@ -82,6 +85,7 @@ void TransactionRowDelegate::clearMeasurements() {
 
 void TransactionRowDelegate::forgetHeights() {
     heights_.clear();
+    rowPaints_.clear();
     categoryAmounts_.reset();
     oneLineAt_.reset();
 }
@@ -117,9 +121,19 @@ int TransactionRowDelegate::amountShape(const MoneyTransaction& t) {
         const Decimal::Coefficient magnitude = coefficient < 0 ? -coefficient : coefficient;
         int digits = kMostDigits + 1;  // beyond 64 bits: saturated anyway
         if (magnitude <= std::numeric_limits<quint64>::max()) {
+            // The digits from the bit length (log10(2) ~ 1233 / 4096), then
+            // one more where the estimate falls a power of ten short: this
+            // runs for every row of the ledger once per change.
+            static constexpr std::array<quint64, 20> kPowers = [] {
+                std::array<quint64, 20> p{};
+                p[0] = 1;
+                for (size_t i = 1; i < p.size(); ++i) p[i] = p[i - 1] * 10;
+                return p;
+            }();
             const auto small = static_cast<quint64>(magnitude);
-            digits = 0;
-            for (quint64 power = 1; digits < 20 && small >= power; power *= 10) ++digits;
+            const int bits = small == 0 ? 0 : 64 - __builtin_clzll(small);
+            digits = (bits * 1233) >> 12;
+            if (digits < 20 && small >= kPowers[size_t(digits)]) ++digits;
         }
         digits = std::clamp(digits + exponent, 1, kMostDigits);
         return (digits << 2) | income | (coefficient < 0 ? 1 : 0);
@@ -162,11 +176,35 @@ int TransactionRowDelegate::textWidth(const MoneyTransaction& t, int cardWidth) 
 }
 
 int TransactionRowDelegate::columnFor(const MoneyTransaction& t, int room, int needed) const {
-    return columnFor(amountAdvance(t), t.category, room, needed);
+    return columnFor(amountAdvance(t), keptWidth(t, room), room, needed);
 }
 
-int TransactionRowDelegate::columnFor(int amount, const QString& category, int room, int needed) const {
-    return room - TransactionRow::amountWidth(amount, room, needed, widestWord(category));
+int TransactionRowDelegate::columnFor(int amount, int kept, int room, int needed) const {
+    return room - TransactionRow::amountWidth(amount, room, needed, kept);
+}
+
+int TransactionRowDelegate::keptWidth(const MoneyTransaction& t, int room) const {
+    // A row showing its date keeps room for it in digits (every such date
+    // is as wide: the font's digits are of equal width), which it shows
+    // where a long amount leaves too little for the abbreviated date; but
+    // never the room the amount needs whole in its smallest face.
+    if (!t.note.isEmpty()) return widestWord(t.category);
+    if (numericDateWidth_ == 0) {
+        if (!detailMetrics_) detailMetrics_.emplace(detailFont());
+        numericDateWidth_ = detailMetrics_->horizontalAdvance(
+            DateText::numericDateTime(QDateTime(QDate(2000, 10, 20), QTime(20, 0), Qt::UTC)));
+    }
+    return std::max(widestWord(t.category), std::min(numericDateWidth_, room - smallestAmountAdvance(t)));
+}
+
+int TransactionRowDelegate::smallestAmountAdvance(const MoneyTransaction& t) const {
+    const int key = amountShape(t);
+    if (const auto it = smallestAmountWidths_.constFind(key); it != smallestAmountWidths_.constEnd()) return *it;
+    // The amount of that shape in the smallest face it may shrink to.
+    const QString text = TransactionRow::signedAmountText(t);
+    const int width = QFontMetrics(TextFit::shrunkToFit(text, amountFont(), 0)).horizontalAdvance(text) + 1;
+    smallestAmountWidths_.insert(key, width);
+    return width;
 }
 
 int TransactionRowDelegate::neededColumn(const MoneyTransaction& t, int room) const {
@@ -197,20 +235,21 @@ const std::vector<TransactionRowDelegate::CategoryAmounts>& TransactionRowDelega
     // An amount's width follows from its shape: a row with the most whole
     // digits of each kind and sign stands for all the category's rows.
     std::vector<std::array<std::pair<int, const MoneyTransaction*>, 4>> widest;
-    size_t last = 0;
+    // A ledger read from its file shares each repeated text: most rows find
+    // their category by where its characters are, in a small table of the
+    // places met, without comparing or hashing the text.
+    struct Seen {
+        const QChar* data = nullptr;
+        qsizetype size = -1;
+        size_t category = 0;
+    };
+    std::array<Seen, 256> seen{};
     const auto* model = static_cast<const TransactionListModel*>(view_->model());
     for (const MoneyTransaction& t : model->ledger()) {
-        // A ledger read from its file shares each repeated text: most rows
-        // find their category without hashing it.
-        if (last >= out.size() || !t.category.isSharedWith(out[last].category)) {
-            last = out.size();
-            for (size_t i = 0; i < std::min<size_t>(out.size(), 64); ++i)
-                if (t.category.isSharedWith(out[i].category)) {
-                    last = i;
-                    break;
-                }
-        }
-        if (last == out.size()) {
+        const QChar* data = t.category.constData();
+        Seen& slot = seen[(quintptr(data) >> 4) & (seen.size() - 1)];
+        size_t last = slot.category;
+        if (slot.data != data || slot.size != t.category.size()) {
             const auto it = byText.constFind(t.category);
             if (it != byText.constEnd()) {
                 last = *it;
@@ -220,6 +259,7 @@ const std::vector<TransactionRowDelegate::CategoryAmounts>& TransactionRowDelega
                 out.push_back({t.category, 0});
                 widest.emplace_back();
             }
+            slot = {data, t.category.size(), last};
         }
         // The most whole digits of each kind and sign, with a row that has them.
         const int shape = amountShape(t);
@@ -246,7 +286,8 @@ bool TransactionRowDelegate::allRowsOneLine(int viewportWidth) const {
     for (const CategoryAmounts& c : categoryAmounts()) {
         const int category = categoryAdvance(c.category);
         if (category + c.widestAmount <= room) continue;
-        if (category > columnFor(c.widestAmount, c.category, room, neededBesideDate(c.category, room))) {
+        // The date a row keeps in digits is left out too: it only widens the column.
+        if (category > columnFor(c.widestAmount, widestWord(c.category), room, neededBesideDate(c.category, room))) {
             oneLine = false;
             break;
         }
@@ -280,6 +321,12 @@ int TransactionRowDelegate::dateLineWidth(const QDateTime& date) const {
     return *dateLineWidths_.insert(key, detailMetrics_->horizontalAdvance(TransactionRow::detailText(probe)));
 }
 
+QString TransactionRowDelegate::detailLine(const MoneyTransaction& t, int columnWidth) const {
+    // The abbreviated date where it fits whole, else the date in digits.
+    if (!t.note.isEmpty() || dateLineWidth(t.date) <= columnWidth) return detailText(t);
+    return DateText::numericDateTime(t.date);
+}
+
 QString TransactionRowDelegate::detailText(const MoneyTransaction& t) const {
     if (!t.note.isEmpty()) return t.note;
     // A date is formatted once per instant: formatting costs more than the
@@ -296,7 +343,7 @@ int TransactionRowDelegate::amountWidthIn(const MoneyTransaction& t, int cardWid
     if (!amountMetrics_) amountMetrics_.emplace(amountFont());
     const int natural = amountMetrics_->horizontalAdvance(TransactionRow::signedAmountText(t));
     const int room = textRoom(t, cardWidth);
-    return TransactionRow::amountWidth(natural, room, neededColumn(t, room), widestWord(t.category));
+    return TransactionRow::amountWidth(natural, room, neededColumn(t, room), keptWidth(t, room));
 }
 
 QFont TransactionRowDelegate::amountFace(const MoneyTransaction& t, int cardWidth) const {
@@ -347,7 +394,8 @@ int TransactionRowDelegate::sharedAmountSize(int cardWidth) const {
     int size = body;
     for (int row = top.row(); row <= bottom.row(); ++row)
         if (const MoneyTransaction* t = model->transactionAt(row))
-            if (const int fitting = fittingAmountSize(*t, cardWidth); fitting >= floor) size = std::min(size, fitting);
+            if (const int fitting = rowPaint(model->positionAt(row), *t, cardWidth).fittingSize; fitting >= floor)
+                size = std::min(size, fitting);
     shared_ = {first->id, last->id, rows, cardWidth, size};
     return size;
 }
@@ -450,12 +498,37 @@ void TransactionRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem
     painter->setClipPath(cardShape(card, first, last));
     if (offset != 0) paintActions(painter, card, offset, first, last);
     painter->translate(offset, 0);
-    paintContent(painter, card, *t, first, last);
+    // The shared size first: working it out may keep other rows' paint, which moves this row's.
+    const int shared = sharedAmountSize(card.width());
+    paintContent(painter, card, *t, rowPaint(model->positionAt(index.row()), *t, card.width()), shared, last);
     painter->restore();
 }
 
-void TransactionRowDelegate::paintContent(QPainter* p, const QRect& card, const MoneyTransaction& t, bool,
-                                          bool last) const {
+TransactionRowDelegate::RowPaint& TransactionRowDelegate::rowPaint(int position, const MoneyTransaction& t,
+                                                                        int cardWidth) const {
+    auto it = rowPaints_.find(position);
+    if (it != rowPaints_.end() && it->cardWidth == cardWidth) return *it;
+    if (it == rowPaints_.end()) {
+        if (rowPaints_.size() > 2'000) rowPaints_.clear();  // bounded: only rows on screen are painted
+        it = rowPaints_.insert(position, {});
+    }
+    RowPaint& row = *it;
+    row = {};
+    row.cardWidth = cardWidth;
+    row.amountText = TransactionRow::signedAmountText(t);
+    row.amountWidth = amountWidthIn(t, cardWidth);
+    row.fittingSize = fittingAmountSize(t, cardWidth);
+    // The text column takes every pixel the amount leaves, measured as for the row's height.
+    row.columnWidth = std::max(textWidth(t, cardWidth), 1);
+    row.textHeight = categoryHeight(t.category, row.columnWidth);
+    row.category = std::make_shared<const TextFit::WrappedText>(t.category, categoryFont(), row.columnWidth);
+    if (!detailMetrics_) detailMetrics_.emplace(detailFont());
+    row.detail = detailMetrics_->elidedText(detailLine(t, row.columnWidth), Qt::ElideRight, row.columnWidth);
+    return row;
+}
+
+void TransactionRowDelegate::paintContent(QPainter* p, const QRect& card, const MoneyTransaction& t,
+                                          RowPaint& row, int sharedSize, bool last) const {
     const Theme& theme = Theme::current();
     const bool income = t.kind == TransactionKind::income;
     const QColor kindColor = theme.color(income ? ColorRole::Green : ColorRole::Orange);
@@ -483,28 +556,36 @@ void TransactionRowDelegate::paintContent(QPainter* p, const QRect& card, const 
                                             theme.color(ColorRole::Yellow), dpr));
         right = star.left() - kStarGap;
     }
-    const QString amountText = TransactionRow::signedAmountText(t);
-    const int amountWidth = amountWidthIn(t, card.width());
-    const QRect amount(right - amountWidth, card.top(), amountWidth, card.height());
+    // The size the rows on screen share, unless this amount only fits far smaller.
+    const int floor = static_cast<int>(std::ceil(amountFont().pixelSize() * TransactionRow::kSharedSizeFloor));
+    const int size = row.fittingSize >= floor ? std::min(row.fittingSize, sharedSize) : row.fittingSize;
+    if (row.drawnSize != size) {
+        // As TextFit::drawOneLine fits and elides it, once per size.
+        QFont face = amountFont();
+        face.setPixelSize(size);
+        row.drawnFont = TextFit::shrunkToFit(row.amountText, face, row.amountWidth);
+        const QFontMetricsF metrics(row.drawnFont);
+        row.drawnText = metrics.horizontalAdvance(row.amountText) <= row.amountWidth + 0.5
+                            ? row.amountText
+                            : metrics.elidedText(row.amountText, Qt::ElideRight, row.amountWidth);
+        row.drawnSize = size;
+    }
+    const QRect amount(right - row.amountWidth, card.top(), row.amountWidth, card.height());
     p->setPen(theme.color(income ? ColorRole::Green : ColorRole::Label));
-    TextFit::drawOneLine(p, amount, amountText, amountFace(t, card.width()), Qt::AlignRight | Qt::AlignVCenter);
+    p->setFont(row.drawnFont);
+    p->drawText(amount.adjusted(-1, 0, 1, 0), Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, row.drawnText);
 
     // Category over the note (or the date).
-    // The text column takes every pixel the amount leaves, measured as for the row's height.
     const int textLeft = icon.right() + 1 + kSpacing;
-    const int columnWidth = std::max(textWidth(t, card.width()), 1);
-    const int textHeight = categoryHeight(t.category, columnWidth);
-    const QFontMetrics detailMetrics(detailFont());
-    const int columnHeight = textHeight + kColumnGap + detailMetrics.height();
+    if (detailHeight_ == 0) detailHeight_ = QFontMetrics(detailFont()).height();
+    const int columnHeight = row.textHeight + kColumnGap + detailHeight_;
     const int top = card.center().y() - columnHeight / 2;
     p->setPen(theme.color(ColorRole::Label));
-    TextFit::WrappedText(t.category, categoryFont(), columnWidth).draw(p, QPointF(textLeft, top));
+    row.category->draw(p, QPointF(textLeft, top));
     p->setFont(detailFont());
     p->setPen(theme.color(ColorRole::SecondaryLabel));
-    const QString detail =
-        detailMetrics.elidedText(detailText(t), Qt::ElideRight, columnWidth);
-    p->drawText(QRect(textLeft, top + textHeight + kColumnGap, columnWidth, detailMetrics.height()),
-                Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, detail);
+    p->drawText(QRect(textLeft, top + row.textHeight + kColumnGap, row.columnWidth, detailHeight_),
+                Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, row.detail);
 
     if (!last) {
         p->setPen(QPen(theme.color(ColorRole::Separator), 0.5));

@@ -6,10 +6,12 @@
 #include <QStyledItemDelegate>
 #include <QUuid>
 #include <array>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
 
+#include "components/TextFit.h"
 #include "components/TransactionRow.h"
 
 class SwipeListView;
@@ -52,6 +54,10 @@ public:
     // the icon, the gaps and the amount leave (a favourite's star narrows
     // the gap before its amount instead).
     int textWidth(const MoneyTransaction& t, int cardWidth) const;
+    // A row's second line in a text column of that width, before any
+    // eliding: the note, or the abbreviated date where it fits whole, else
+    // the date in digits (which the column always keeps room for).
+    QString detailLine(const MoneyTransaction& t, int columnWidth) const;
     // The face a row's amount is drawn in: the size the rows on screen share
     // (a favourite's too), or a smaller one for an amount that only fits far smaller.
     QFont amountFace(const MoneyTransaction& t, int cardWidth) const;
@@ -88,7 +94,13 @@ private:
     int neededBesideDate(const QString& category, int room) const;
     // The text column a row's amount leaves when the column needs `needed`.
     int columnFor(const MoneyTransaction& t, int room, int needed) const;
-    int columnFor(int amount, const QString& category, int room, int needed) const;
+    int columnFor(int amount, int kept, int room, int needed) const;
+    // What the row's text column keeps whole beside any amount: the
+    // category's widest word and, on a row showing its date, the date in
+    // digits, as far as the amount stays whole in its smallest face.
+    int keptWidth(const MoneyTransaction& t, int room) const;
+    // The width of the row's amount in the smallest face it shrinks to, by its shape.
+    int smallestAmountAdvance(const MoneyTransaction& t) const;
     // The row's text column, or a narrower one that still holds its category
     // on one line (the date line left out where that settles it).
     int oneLineColumn(const MoneyTransaction& t, int room, int category) const;
@@ -103,7 +115,27 @@ private:
     // the largest every one of them fits at, leaving out one that only fits far smaller.
     int sharedAmountSize(int cardWidth) const;
 
-    void paintContent(QPainter* painter, const QRect& card, const MoneyTransaction& t, bool first, bool last) const;
+    // What painting a row works out from its content and the card's width,
+    // kept by ledger position until the ledger, the fonts or the width
+    // change: a row painted again (a scroll, a filter, a keystroke, a swipe)
+    // is drawn without formatting, measuring, wrapping or eliding.
+    struct RowPaint {
+        int cardWidth = -1;
+        QString amountText;
+        int amountWidth = 0;
+        int fittingSize = 0;  // the size the amount fits at alone
+        int columnWidth = 0;
+        int textHeight = 0;
+        std::shared_ptr<const TextFit::WrappedText> category;
+        QString detail;  // the second line, elided to the column
+        // The amount as drawn at a shared size: its face and text.
+        int drawnSize = 0;
+        QFont drawnFont;
+        QString drawnText;
+    };
+    RowPaint& rowPaint(int position, const MoneyTransaction& t, int cardWidth) const;
+    void paintContent(QPainter* painter, const QRect& card, const MoneyTransaction& t, RowPaint& row,
+                      int sharedSize, bool last) const;
     void paintActions(QPainter* painter, const QRect& card, int offset, bool first, bool last) const;
 
     SwipeListView* view_;
@@ -113,8 +145,10 @@ private:
     mutable QHash<int, int> dateLineWidths_;
     mutable int detailHeight_ = 0;
     mutable int lineHeight_ = 0;  // one line of category
+    mutable int numericDateWidth_ = 0;
     mutable QHash<QString, int> categoryWidths_;
     mutable QHash<int, int> amountWidths_;
+    mutable QHash<int, int> smallestAmountWidths_;
     mutable QHash<std::pair<QString, int>, int> wrappedHeights_;
     mutable QHash<std::pair<QString, int>, int> fittingSizes_;  // by amount text and width
     mutable QHash<qint64, QString> dateTexts_;                   // by instant
@@ -125,6 +159,7 @@ private:
     // shows other positions of the same ledger) measures nothing again, and
     // the list's several layouts of one open measure each row once.
     mutable std::vector<MeasuredHeight> heights_;
+    mutable QHash<int, RowPaint> rowPaints_;  // by ledger position
     // The ledger's categories, each with the widest amount of its rows.
     struct CategoryAmounts {
         QString category;

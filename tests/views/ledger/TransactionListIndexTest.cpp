@@ -178,3 +178,40 @@ TEST(TransactionListIndexQueries, SortsAreStableOverEveryKey) {
         }
     }
 }
+
+// A ledger written as it happens runs in date order already (oldest first,
+// or newest first after an import): its order by date is found without
+// sorting, and must still be the stable sort's, equal instants in ledger
+// order; one operation out of place makes it sort as any other ledger.
+TEST(TransactionListIndexQueries, LedgersAlreadyInDateOrderSortAsStablyAsOthers) {
+    struct Ledger {
+        const char* name;
+        std::vector<int> days;  // of June, one operation each, in ledger order
+    };
+    const Ledger ledgers[] = {
+        {"empty", {}},
+        {"one", {5}},
+        {"oldest first with runs", {1, 1, 2, 3, 3, 3, 7, 9, 9}},
+        {"newest first with runs", {9, 9, 7, 3, 3, 3, 2, 1, 1}},
+        {"all on one day", {4, 4, 4, 4}},
+        {"oldest first but the last", {1, 2, 3, 4, 5, 2}},
+        {"newest first but the first", {1, 9, 8, 7, 6, 5}},
+    };
+    for (const Ledger& ledger : ledgers) {
+        std::vector<MoneyTransaction> all;
+        for (size_t i = 0; i < ledger.days.size(); ++i)
+            all.push_back(op(QString::number(i), TransactionKind::expense, "1", june(ledger.days[i])));
+        const TransactionListIndex index(all);
+        for (TransactionSort sort : {TransactionSort::newest, TransactionSort::oldest}) {
+            std::vector<int> expected(all.size());
+            for (size_t i = 0; i < expected.size(); ++i) expected[i] = static_cast<int>(i);
+            std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) {
+                return sort == TransactionSort::newest ? all[size_t(a)].date > all[size_t(b)].date
+                                                       : all[size_t(a)].date < all[size_t(b)].date;
+            });
+            TransactionFilter filter;
+            filter.sort = sort;
+            EXPECT_EQ(index.visible(filter, kNow, kUtc), expected) << ledger.name << " " << rawValue(sort).toStdString();
+        }
+    }
+}

@@ -1,7 +1,9 @@
 #include "OperationsListFixture.h"
 
+#include <functional>
 #include <map>
 
+#include "components/DateText.h"
 #include "components/TextFit.h"
 #include "components/TransactionRow.h"
 #include "views/ledger/TransactionRowDelegate.h"
@@ -225,5 +227,109 @@ TEST_F(OperationsListTest, RowsShareOneHeightUntilACategoryWraps) {
             EXPECT_EQ(view->list()->indexAt(rowRect(row).center()).row(), row);
         }
         view->list()->scrollToTop();
+    }
+}
+
+// A row that shows its date shows all of it beside any amount: the
+// abbreviated date where it fits, the date in digits beside an amount of
+// eleven digits, and the amount stays whole in its smallest face at a
+// phone's widths, a favourite's too.
+TEST_F(OperationsListTest, DateLineIsWholeBesideLongAmounts) {
+    const QUuid everyday = add(TransactionKind::expense, 167, QStringLiteral("Без категории"), at(14, 10));
+    (void)store->add(TransactionKind::expense, *Decimal::parse(std::string_view("12345678901.55")),
+                     QStringLiteral("Без категории"), {}, at(24, 14, 35), {}, false, QStringLiteral("Основной"));
+    const QUuid expense = store->data().transactions.back().id;
+    (void)store->add(TransactionKind::income, *Decimal::parse(std::string_view("98765432109.99")),
+                     QStringLiteral("Зарплата"), {}, at(28, 22, 5), {}, true, QStringLiteral("Основной"));
+    const QUuid income = store->data().transactions.back().id;
+    open();
+    auto* delegate = static_cast<TransactionRowDelegate*>(view->list()->itemDelegate());
+    const QFontMetrics detail(TransactionRow::detailFont());
+
+    struct Row {
+        QUuid id;
+        bool abbreviated;  // at 390
+    };
+    for (const int width : {390, 375}) {
+        window->resize(width, Gallery::kPhoneSize.height());
+        settle();
+        for (const Row row : {Row{everyday, true}, Row{expense, false}, Row{income, false}}) {
+            const int at = view->model()->rowOf(row.id);
+            const MoneyTransaction& t = *view->model()->transactionAt(at);
+            SCOPED_TRACE(std::to_string(width) + " " + t.amount.toString().toStdString());
+            const int card = SwipeListView::cardRect(rowRect(at)).width();
+            const int column = delegate->textWidth(t, card);
+            const QString line = delegate->detailLine(t, column);
+            const QString amount = TransactionRow::signedAmountText(t);
+            const QFont face = delegate->amountFace(t, card);
+            // Whole at the phone's width; narrower, only an amount already
+            // at its smallest face takes a part of the date.
+            if (width == 390 || face.pixelSize() > TextFit::shrunkToFit(amount, TransactionRow::amountFont(), 0).pixelSize()) {
+                EXPECT_LE(detail.horizontalAdvance(line), column);
+            }
+            if (width == 390) {
+                EXPECT_EQ(line == DateText::abbreviatedDateTime(t.date), row.abbreviated) << line.toStdString();
+            }
+            if (line != DateText::abbreviatedDateTime(t.date)) {
+                EXPECT_EQ(line, t.date.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")));
+            }
+            // The amount whole beside the column, in the face it is drawn in.
+            const int room = card - 2 * TransactionRowDelegate::kPaddingH - TransactionRow::kIconBox -
+                             3 * 14 - TransactionRow::kSpacerMin;
+            EXPECT_LE(QFontMetricsF(face).horizontalAdvance(amount), room - column + 0.5);
+        }
+    }
+    for (const char* scheme : {"light", "dark"}) {
+        Preferences::standard().setValue("appTheme", scheme);
+        window->resize(Gallery::kPhoneSize);
+        EXPECT_FALSE(Gallery::save(*window, QStringLiteral("TransactionsView_long_amounts_") + scheme).isEmpty());
+    }
+}
+
+// Rows painted again keep nothing of what they showed before: after each
+// change of a row's content, of the width or of what is shown, the list
+// draws exactly what a list opened afresh on the same ledger draws.
+TEST_F(OperationsListTest, RowsPaintedAgainDrawWhatAFreshListDraws) {
+    const QUuid food = add(TransactionKind::expense, 5, QStringLiteral("Еда"), at(14, 12));
+    const QUuid salary = add(TransactionKind::income, 470, QStringLiteral("Зарплата"), at(13, 9));
+    for (int i = 0; i < 12; ++i) add(TransactionKind::expense, 10 + i, QStringLiteral("Транспорт"), at(1 + i, 8));
+    open();
+    const auto edit = [&](const QUuid& id, const std::function<void(MoneyTransaction&)>& change) {
+        MoneyTransaction t = *view->model()->transactionAt(view->model()->rowOf(id));
+        change(t);
+        store->updateTransaction(t);
+    };
+
+    struct Step {
+        const char* name;
+        std::function<void()> run;
+    };
+    const Step steps[] = {
+        {"as opened", [] {}},
+        {"another category", [&] { edit(food, [](MoneyTransaction& t) { t.category = QStringLiteral("Книги и игры"); }); }},
+        {"a favourite", [&] { store->toggleFavorite(salary); }},
+        {"eleven digits", [&] { edit(food, [](MoneyTransaction& t) { t.amount = *Decimal::parse(std::string_view("12345678901.55")); }); }},
+        {"a note", [&] { edit(salary, [](MoneyTransaction& t) { t.note = QStringLiteral("аванс"); }); }},
+        {"narrower", [&] { window->resize(320, Gallery::kPhoneSize.height()); }},
+        {"a search", [&] { view->setSearchText(QStringLiteral("тран")); }},
+        {"wider again, all shown", [&] {
+             view->setSearchText({});
+             window->resize(Gallery::kPhoneSize);
+         }},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.run();
+        settle();
+        const QImage shown = view->list()->viewport()->grab().toImage();
+
+        auto* other = new TransactionsView(*store, [](TransactionKind) {}, share, photos);
+        other->setSearchText(view->filter().searchText);
+        const std::unique_ptr<QWidget> fresh = viewtest::showPhoneWindow(new NavigationStack(other));
+        fresh->resize(window->size());
+        settle();
+        const QImage expected = other->list()->viewport()->grab().toImage();
+        ASSERT_EQ(shown.size(), expected.size());
+        EXPECT_TRUE(shown == expected);
     }
 }
