@@ -6,7 +6,9 @@
 #include "services/Preferences.h"
 #include "services/WidgetSnapshot.h"
 #include "store/DemoLedger.h"
+#include "store/KeptFigures.h"
 #include "store/LedgerQueries.h"
+#include "store/LedgerSummary.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +16,7 @@
 #include <QSignalBlocker>
 #include <QUuid>
 #include <exception>
+#include <memory>
 
 namespace {
 const QString kSaveErrorPrefix = QStringLiteral("Не удалось сохранить данные: ");
@@ -205,17 +208,14 @@ void MoneyStore::save() {
     writeWidgetSnapshot();
     if (notifications_) {
         MoneyNotificationService service(*notifications_, *preferences_);
-        service.notifyReachedGoals(ledger::goals(data_), ledger::balance(data_));
+        service.notifyReachedGoals(ledger::goals(data_), kept_figures::sums(*this)->balance);
     }
 }
 
 void MoneyStore::writeWidgetSnapshot() {
-    const LedgerCalendar ledgerCalendar = calendar();
-    const QDateTime today = now();
-    const Decimal balance = ledger::balance(data_);
-    const Decimal income = ledger::total(data_, TransactionKind::income, today, ledgerCalendar);
-    const Decimal expense = ledger::total(data_, TransactionKind::expense, today, ledgerCalendar);
-    WidgetSnapshotWriter(*widgets_, *clock_, *disk_).write(balance, income, expense);
+    // The same sums the screens read after this change: one walk serves both.
+    const std::shared_ptr<const ledger::LedgerSummary> sums = kept_figures::sums(*this);
+    WidgetSnapshotWriter(*widgets_, *clock_, *disk_).write(sums->balance, sums->today.income, sums->today.expense);
     ++snapshotWrites_;
 }
 
