@@ -14,9 +14,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSignalBlocker>
+#include <QThreadPool>
 #include <QUuid>
 #include <exception>
 #include <memory>
+#include <utility>
 
 namespace {
 const QString kSaveErrorPrefix = QStringLiteral("Не удалось сохранить данные: ");
@@ -32,6 +34,20 @@ bool somethingAt(const QString& path) {
     const QFileInfo info(path);
     return info.exists() || info.isSymLink();
 }
+
+// Letting go of a large ledger frees every record's texts and lists, which
+// costs the thread in proportion to the whole ledger: a replaced one is let
+// go on a worker, so that replacing the ledger costs the screens only what
+// they draw again. Its texts and dates are implicitly shared with atomic
+// counts, which any thread may drop.
+constexpr std::size_t kReleaseAsideFrom = 4096;
+
+void releaseAside(MoneyData&& old) {
+    if (old.transactions.size() < kReleaseAsideFrom) return;  // small: the caller lets it go at once
+    auto held = std::make_shared<MoneyData>(std::move(old));
+    QThreadPool::globalInstance()->start([held = std::move(held)]() mutable { held.reset(); });
+}
+
 }  // namespace
 
 MoneyStore::MoneyStore(Environment environment, std::optional<QString> filePath, QObject* parent)
@@ -68,7 +84,7 @@ void MoneyStore::saveBookings() {
 }
 
 void MoneyStore::setData(MoneyData data) {
-    data_ = std::move(data);
+    releaseAside(std::exchange(data_, std::move(data)));
     sharedTexts_.reset();
     publishData();
 }
