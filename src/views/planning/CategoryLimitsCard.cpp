@@ -5,7 +5,6 @@
 #include <QSet>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <vector>
 
 #include "components/Button.h"
 #include "components/ProgressBar.h"
@@ -18,10 +17,6 @@
 #include "views/planning/PlannerStyle.h"
 
 namespace {
-
-// Category strings remembered by their data; past this many distinct ones
-// (a ledger built in memory, texts not shared) the set's lookup decides.
-constexpr std::size_t kMetTexts = 64;
 
 Decimal storedLimit(const MoneyData& data, const QString& category) {
     return data.categoryBudgets ? data.categoryBudgets->value(category) : Decimal();
@@ -127,15 +122,12 @@ bool CategoryLimitsCard::codePointLess(const QString& a, const QString& b) {
 QStringList CategoryLimitsCard::expenseCategories(const MoneyData& data) {
     QStringList names = defaultCategories();
     QSet<QString> seen(names.begin(), names.end());
-    // The ledger's equal texts share one string (the reader and the store
-    // see to it), so a category met before is mostly known by its data
-    // alone, without hashing its characters.
-    std::vector<const QChar*> met;
+    const QString* previous = nullptr;
     for (const MoneyTransaction& t : data.transactions) {
         if (t.kind != TransactionKind::expense) continue;
-        const QChar* text = t.category.constData();
-        if (std::find(met.begin(), met.end(), text) != met.end()) continue;
-        if (met.size() < kMetTexts) met.push_back(text);
+        // Runs of one category are common; skip the lookup for them.
+        if (previous && *previous == t.category) continue;
+        previous = &t.category;
         if (!seen.contains(t.category)) {
             seen.insert(t.category);
             names.append(t.category);
