@@ -254,7 +254,7 @@ bool MoneyStore::bookDueRecurring(const QDateTime& referenceDate) {
                 break;
             booked.push_back(MoneyTransaction{QUuid::createUuid(), item.kind, item.amount, item.category,
                                               QStringLiteral("Регулярно: ") + item.title, item.nextDate,
-                                              std::vector<QString>{}, false, QStringLiteral("Основной"),
+                                              QStringList{}, false, QStringLiteral("Основной"),
                                               std::nullopt});
             shareTexts(booked.back());
             // Weekly is seven calendar days and monthly one calendar month in
