@@ -69,7 +69,7 @@ MoneyTransaction transaction(Generator& g) {
     t.note = g.pick(kNotes);
     t.date = g.date();
     if (g.chance(50)) {
-        std::vector<QString> tags;
+        QStringList tags;
         for (std::uint32_t i = 0, n = g.below(4); i < n; ++i) tags.push_back(g.pick(kTags));
         t.tags = std::move(tags);
     }

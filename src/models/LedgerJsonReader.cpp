@@ -380,6 +380,14 @@ private:
 
     template <typename T>
     bool read(od::value& v, std::vector<T>& list) {
+        return readList(v, list);
+    }
+    template <typename T>
+    bool read(od::value& v, QList<T>& list) {
+        return readList(v, list);
+    }
+    template <typename List>
+    bool readList(od::value& v, List& list) {
         od::json_type type{};
         if (!typeOf(v, type) || type != od::json_type::array) return false;
         od::array array;
@@ -390,7 +398,7 @@ private:
         // as the ledger is loaded, as a list grown by doubling would leave them.
         std::size_t count = 0;
         if (!check(array.count_elements().get(count))) return false;
-        list.reserve(count);
+        list.reserve(decltype(list.size())(count));
         for (auto element : array) {
             od::value value;
             if (!check(std::move(element).get(value))) return false;

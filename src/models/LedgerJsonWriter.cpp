@@ -116,13 +116,21 @@ private:
 
     template <typename T>
     void write(const std::vector<T>& list) {
+        writeList(list);
+    }
+    template <typename T>
+    void write(const QList<T>& list) {
+        writeList(list);
+    }
+    template <typename List>
+    void writeList(const List& list) {
         if (list.empty()) {
             out += "[]";
             return;
         }
         out += '[';
         ++depth_;
-        for (std::size_t i = 0; i < list.size(); ++i) {
+        for (decltype(list.size()) i = 0; i < list.size(); ++i) {
             if (i > 0) out += ',';
             newline();
             element(list[i]);

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 #include <QUuid>
 #include <optional>
 #include <vector>
@@ -44,7 +45,9 @@ struct MoneyTransaction {
     QString category;
     QString note;
     QDateTime date;
-    std::optional<std::vector<QString>> tags;
+    // Shared between copies of a ledger, so that copying one and letting go of
+    // it allocates and frees nothing per record.
+    std::optional<QStringList> tags;
     std::optional<bool> isFavorite;
     std::optional<QString> wallet;
     std::optional<QString> receiptFilename;

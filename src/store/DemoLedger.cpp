@@ -26,7 +26,7 @@ MoneyTransaction demoTransaction(const DemoRow& row, const QTimeZone& zone) {
                             QString::fromUtf8(row.category),
                             QString::fromUtf8(row.note),
                             date.toUTC(),
-                            std::vector<QString>{},
+                            QStringList{},
                             false,
                             QStringLiteral("Основной"),
                             std::nullopt};

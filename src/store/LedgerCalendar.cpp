@@ -7,6 +7,8 @@ namespace {
 
 constexpr qint64 kMsecsPerDay = 86'400'000;
 constexpr qint64 kEpochJulianDay = 2'440'588;  // 1970-01-01
+// More whole days than any zone has ever skipped at once.
+constexpr int kLongestSkip = 4;
 
 qint64 floorDiv(qint64 a, qint64 b) {
     qint64 q = a / b;
@@ -20,7 +22,17 @@ LedgerCalendar::LedgerCalendar(QTimeZone zone) : zone_(zone.isValid() ? std::mov
 
 QDate LedgerCalendar::localDate(const QDateTime& instant) const { return instant.toTimeZone(zone_).date(); }
 
-QDateTime LedgerCalendar::startOfDay(QDate day) const { return day.startOfDay(zone_).toUTC(); }
+QDateTime LedgerCalendar::startOfDay(QDate day) const {
+    if (!day.isValid()) return {};
+    // A day the zone skipped whole (Samoa went from 29 to 31 December 2011)
+    // has no first instant: it begins, and ends, where the next day that
+    // exists begins, so it holds nothing and its neighbours keep their own.
+    for (int ahead = 0; ahead < kLongestSkip; ++ahead) {
+        const QDateTime start = day.addDays(ahead).startOfDay(zone_);
+        if (start.isValid()) return start.toUTC();
+    }
+    return {};
+}
 
 LedgerCalendar::Span LedgerCalendar::daySpan(QDate day) const {
     return {startOfDay(day).toMSecsSinceEpoch(), startOfDay(day.addDays(1)).toMSecsSinceEpoch()};

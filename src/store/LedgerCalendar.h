@@ -25,7 +25,8 @@ public:
     // The local calendar date of an instant.
     QDate localDate(const QDateTime& instant) const;
     // The first instant of a local day, in UTC (the first valid local time
-    // when midnight is skipped by a clock change).
+    // when midnight is skipped by a clock change; for a day the zone skipped
+    // whole, the first instant of the next day, so that its span is empty).
     QDateTime startOfDay(QDate day) const;
     QDateTime startOfDay(const QDateTime& instant) const { return startOfDay(localDate(instant)); }
 

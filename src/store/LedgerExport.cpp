@@ -17,10 +17,7 @@ QString quoted(QString field) {
 
 QString tagsText(const MoneyTransaction& t) {
     if (!t.tags) return {};
-    QStringList tags;
-    tags.reserve(qsizetype(t.tags->size()));
-    for (const QString& tag : *t.tags) tags.append(tag);
-    return tags.join(QLatin1Char('|'));
+    return t.tags->join(QLatin1Char('|'));
 }
 
 }  // namespace

@@ -6,14 +6,19 @@
 #include "services/Preferences.h"
 #include "services/WidgetSnapshot.h"
 #include "store/DemoLedger.h"
+#include "store/KeptFigures.h"
 #include "store/LedgerQueries.h"
+#include "store/LedgerSummary.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSignalBlocker>
+#include <QThreadPool>
 #include <QUuid>
 #include <exception>
+#include <memory>
+#include <utility>
 
 namespace {
 const QString kSaveErrorPrefix = QStringLiteral("Не удалось сохранить данные: ");
@@ -29,6 +34,20 @@ bool somethingAt(const QString& path) {
     const QFileInfo info(path);
     return info.exists() || info.isSymLink();
 }
+
+// Letting go of a large ledger frees every record's texts and lists, which
+// costs the thread in proportion to the whole ledger: a replaced one is let
+// go on a worker, so that replacing the ledger costs the screens only what
+// they draw again. Its texts and dates are implicitly shared with atomic
+// counts, which any thread may drop.
+constexpr std::size_t kReleaseAsideFrom = 4096;
+
+void releaseAside(MoneyData&& old) {
+    if (old.transactions.size() < kReleaseAsideFrom) return;  // small: the caller lets it go at once
+    auto held = std::make_shared<MoneyData>(std::move(old));
+    QThreadPool::globalInstance()->start([held = std::move(held)]() mutable { held.reset(); });
+}
+
 }  // namespace
 
 MoneyStore::MoneyStore(Environment environment, std::optional<QString> filePath, QObject* parent)
@@ -65,7 +84,7 @@ void MoneyStore::saveBookings() {
 }
 
 void MoneyStore::setData(MoneyData data) {
-    data_ = std::move(data);
+    releaseAside(std::exchange(data_, std::move(data)));
     sharedTexts_.reset();
     publishData();
 }
@@ -205,17 +224,14 @@ void MoneyStore::save() {
     writeWidgetSnapshot();
     if (notifications_) {
         MoneyNotificationService service(*notifications_, *preferences_);
-        service.notifyReachedGoals(ledger::goals(data_), ledger::balance(data_));
+        service.notifyReachedGoals(ledger::goals(data_), kept_figures::sums(*this)->balance);
     }
 }
 
 void MoneyStore::writeWidgetSnapshot() {
-    const LedgerCalendar ledgerCalendar = calendar();
-    const QDateTime today = now();
-    const Decimal balance = ledger::balance(data_);
-    const Decimal income = ledger::total(data_, TransactionKind::income, today, ledgerCalendar);
-    const Decimal expense = ledger::total(data_, TransactionKind::expense, today, ledgerCalendar);
-    WidgetSnapshotWriter(*widgets_, *clock_, *disk_).write(balance, income, expense);
+    // The same sums the screens read after this change: one walk serves both.
+    const std::shared_ptr<const ledger::LedgerSummary> sums = kept_figures::sums(*this);
+    WidgetSnapshotWriter(*widgets_, *clock_, *disk_).write(sums->balance, sums->today.income, sums->today.expense);
     ++snapshotWrites_;
 }
 
@@ -238,7 +254,7 @@ bool MoneyStore::bookDueRecurring(const QDateTime& referenceDate) {
                 break;
             booked.push_back(MoneyTransaction{QUuid::createUuid(), item.kind, item.amount, item.category,
                                               QStringLiteral("Регулярно: ") + item.title, item.nextDate,
-                                              std::vector<QString>{}, false, QStringLiteral("Основной"),
+                                              QStringList{}, false, QStringLiteral("Основной"),
                                               std::nullopt});
             shareTexts(booked.back());
             // Weekly is seven calendar days and monthly one calendar month in

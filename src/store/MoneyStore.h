@@ -181,7 +181,7 @@ public:
 
     // Transactions. New and restored transactions go to the end of the list.
     void add(TransactionKind kind, const Decimal& amount, const QString& category, const QString& note,
-             const QDateTime& date, const std::vector<QString>& tags, bool isFavorite, const QString& wallet,
+             const QDateTime& date, const QStringList& tags, bool isFavorite, const QString& wallet,
              const std::optional<QString>& receiptFilename = std::nullopt);
     // Removes every transaction with one of the ids; the removed ones replace
     // the undo buffer (one step of undo). Saves even when nothing matched.

@@ -126,7 +126,7 @@ std::optional<RewardTask> MoneyStore::completeTask(const QString& id) {
                             done.title,
                             QStringLiteral("Выполнено задание"),
                             at,
-                            std::vector<QString>{},
+                            QStringList{},
                             false,
                             kMainWallet,
                             std::nullopt};

@@ -17,7 +17,7 @@ MoneyTransaction* findTransaction(MoneyData& data, const QUuid& id) {
 }  // namespace
 
 void MoneyStore::add(TransactionKind kind, const Decimal& amount, const QString& category,
-                     const QString& note, const QDateTime& date, const std::vector<QString>& tags,
+                     const QString& note, const QDateTime& date, const QStringList& tags,
                      bool isFavorite, const QString& wallet, const std::optional<QString>& receiptFilename) {
     MoneyTransaction t{QUuid::createUuid(), kind, amount,     category, note,
                        date.toUTC(),        tags, isFavorite, wallet,   receiptFilename};
@@ -65,7 +65,7 @@ void MoneyStore::duplicateTransaction(const QUuid& id) {
                           source->category,
                           source->note,
                           now().toUTC(),
-                          source->tags.value_or(std::vector<QString>{}),
+                          source->tags.value_or(QStringList{}),
                           source->isFavorite.value_or(false),
                           source->wallet.value_or(kMainWallet),
                           source->receiptFilename};

@@ -31,7 +31,7 @@ MoneyData fullLedger() {
     t.category = QStringLiteral("Подарки");
     t.note = QStringLiteral("от бабушки \"Маши\"\n\ttab \\ 😀");
     t.date = utc("2026-10-04T02:26:58Z");
-    t.tags = std::vector<QString>{QStringLiteral("день рождения"), QStringLiteral("a/b")};
+    t.tags = QStringList{QStringLiteral("день рождения"), QStringLiteral("a/b")};
     t.isFavorite = true;
     t.wallet = QStringLiteral("Копилка");
     t.receiptFilename = QStringLiteral("ABC.jpg");
@@ -253,7 +253,7 @@ TEST(LedgerJsonReader, ReadsValuesExactly) {
     const MoneyTransaction& t = data->transactions[0];
     EXPECT_EQ(t.amount.toStdString(), "0.30000000000000000000000000001");
     EXPECT_EQ(t.note, QString::fromUtf8("А/😀"));
-    EXPECT_EQ(t.tags, std::vector<QString>{});
+    EXPECT_EQ(t.tags, QStringList{});
     EXPECT_EQ(t.id, QUuid(QStringLiteral("3F2504E0-4F89-11D3-9A0C-0305E82C3301")));
     EXPECT_EQ(t.date.toSecsSinceEpoch(), 1791080818);
     EXPECT_EQ(data->startingBalance, D("1500"));
@@ -427,7 +427,7 @@ TEST(LedgerJsonReader, RepeatedTextsOfADocumentShareOneString) {
         t.id = QUuid::createUuid();
         t.category = QStringLiteral("Подар") + QStringLiteral("ки");  // equal, not shared, in memory
         t.note = note + QString();
-        t.tags = std::vector<QString>{QStringLiteral("Подарки"), QStringLiteral("школа")};
+        t.tags = QStringList{QStringLiteral("Подарки"), QStringLiteral("школа")};
         t.wallet = QStringLiteral("Копи") + QStringLiteral("лка");
         d.transactions.push_back(t);
     }

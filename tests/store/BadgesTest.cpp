@@ -92,7 +92,7 @@ TEST_F(Badges, ThresholdsOneBelowAndAt) {
     auto marked = [&](int count) {
         return incomes(5, [&](MoneyTransaction& t, int i) {
             t.isFavorite = i < count;
-            t.tags = i < count ? std::vector<QString>{"x"} : std::vector<QString>{};
+            t.tags = i < count ? QStringList{"x"} : QStringList{};
         });
     };
     auto goals = [&](bool archived) {

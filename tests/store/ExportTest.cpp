@@ -13,7 +13,7 @@ TEST_F(CsvExport, EveryFieldIsQuotedWithInnerQuotesDoubled) {
         dec("12.5"), QDateTime(QDate(2026, 10, 4), QTime(8, 15, 0), QTimeZone::utc()), "Кафе \"У моря\"");
     t.note = "сказал \"ура\", потом\nушёл | домой";
     t.wallet = "Карта";
-    t.tags = std::vector<QString>{"еда", "друзья"};
+    t.tags = QStringList{"еда", "друзья"};
     EXPECT_EQ(open(ledgerWith({t})).csvExport(),
               kHeader +
                   "\n\"2026-10-04T08:15:00Z\",\"expense\",\"12.5\",\"Кафе \"\"У моря\"\"\","
@@ -24,7 +24,7 @@ TEST_F(CsvExport, AbsentWalletIsTheMainWalletAndAnEmptyOneStaysEmpty) {
     MoneyTransaction none = income(Decimal(-3), local(2026, 6, 3));
     MoneyTransaction empty = income(Decimal(1), local(2026, 6, 2));
     empty.wallet = "";
-    empty.tags = std::vector<QString>{};
+    empty.tags = QStringList{};
     const QStringList lines = open(ledgerWith({none, empty})).csvExport().split('\n');
     ASSERT_EQ(lines.size(), 3);
     EXPECT_TRUE(lines[1].endsWith(",\"-3\",\"Еда\",\"\",\"Основной\",\"\"")) << lines[1].toStdString();

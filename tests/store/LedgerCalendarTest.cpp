@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QHash>
+#include <QUuid>
 #include <limits>
 #include <random>
 
 #include "store/LedgerCalendar.h"
+#include "store/LedgerSummary.h"
 #include "store/MoneyMath.h"
 
 // --- local days ------------------------------------------------------------------
@@ -86,4 +89,116 @@ TEST(MoneyMath, LongResultsRoundInsteadOfThrowing) {
     EXPECT_EQ(sum, huge);  // the half is far below the 38th digit
     EXPECT_EQ(money::add(money::largest(), money::largest()), money::largest());
     EXPECT_EQ(money::sub(-money::largest(), money::largest()), -money::largest());
+}
+
+// --- days a zone skips --------------------------------------------------------------
+
+namespace {
+
+QDateTime utcAt(int y, int m, int d, int h) { return QDateTime(QDate(y, m, d), QTime(h, 0), QTimeZone::utc()); }
+
+MoneyTransaction spentAt(const QDateTime& when, int amount) {
+    MoneyTransaction t;
+    t.id = QUuid::createUuid();
+    t.kind = TransactionKind::expense;
+    t.amount = Decimal(amount);
+    t.category = QStringLiteral("Еда");
+    t.date = when;
+    return t;
+}
+
+}  // namespace
+
+// Samoa went from 29 December 2011 straight to 31 December; Sao Paulo's
+// clocks skipped midnight into 4 November 2018. A skipped day is empty and
+// its neighbours keep their whole length; a day without its midnight starts
+// at its first hour.
+TEST(LocalDays, ASkippedDayIsEmptyAndItsNeighboursKeepTheirHours) {
+    const struct {
+        const char* zone;
+        QDate day;
+        QDateTime begin;  // UTC
+        qint64 hours;
+    } cases[] = {
+        {"Pacific/Apia", QDate(2011, 12, 28), utcAt(2011, 12, 28, 10), 24},
+        {"Pacific/Apia", QDate(2011, 12, 29), utcAt(2011, 12, 29, 10), 24},
+        {"Pacific/Apia", QDate(2011, 12, 30), utcAt(2011, 12, 30, 10), 0},
+        {"Pacific/Apia", QDate(2011, 12, 31), utcAt(2011, 12, 30, 10), 24},
+        {"America/Sao_Paulo", QDate(2018, 11, 3), utcAt(2018, 11, 3, 3), 24},
+        {"America/Sao_Paulo", QDate(2018, 11, 4), utcAt(2018, 11, 4, 3), 23},
+        {"Europe/Berlin", QDate(2026, 3, 29), utcAt(2026, 3, 28, 23), 23},
+    };
+    for (const auto& c : cases) {
+        const QTimeZone zone(c.zone);
+        ASSERT_TRUE(zone.isValid()) << c.zone;
+        const LedgerCalendar calendar(zone);
+        const QString what = QString::fromLatin1(c.zone) + u' ' + c.day.toString(Qt::ISODate);
+        const QDateTime start = calendar.startOfDay(c.day);
+        ASSERT_TRUE(start.isValid()) << what.toStdString();
+        EXPECT_EQ(start, c.begin) << what.toStdString();
+        const LedgerCalendar::Span span = calendar.daySpan(c.day);
+        EXPECT_EQ(span.begin, c.begin.toMSecsSinceEpoch()) << what.toStdString();
+        EXPECT_EQ(span.end - span.begin, c.hours * 3'600'000) << what.toStdString();
+        // Every instant of the span is on that day, and the instant before it on an earlier one.
+        if (c.hours > 0) {
+            const QDateTime last = QDateTime::fromMSecsSinceEpoch(span.end - 1, QTimeZone::utc());
+            EXPECT_EQ(calendar.localDate(start), c.day) << what.toStdString();
+            EXPECT_EQ(calendar.localDate(last), c.day) << what.toStdString();
+        }
+        EXPECT_LT(calendar.localDate(start.addMSecs(-1)), c.day) << what.toStdString();
+    }
+    // The month around the skipped day still ends where January begins.
+    const LedgerCalendar apia(QTimeZone("Pacific/Apia"));
+    const LedgerCalendar::Span december = apia.monthSpan(QDate(2011, 12, 15));
+    EXPECT_EQ(december.end, apia.startOfDay(QDate(2012, 1, 1)).toMSecsSinceEpoch());
+    EXPECT_EQ(december.end - december.begin, 30 * 24 * 3'600'000LL);
+}
+
+// The chart rows of days around the skipped one: the skipped day's row is
+// empty, and every other day's row holds exactly that day's expenses.
+TEST(LocalDays, ChartRowsAroundASkippedDayHoldEachDaysOwnExpenses) {
+    const QTimeZone zone("Pacific/Apia");
+    ASSERT_TRUE(zone.isValid());
+    const LedgerCalendar calendar(zone);
+    MoneyData data = MoneyData::emptyLedger();
+    // 27, 29, 31 December and 2 January, at local noon or near the day's edges.
+    const struct {
+        QDate day;
+        QTime time;
+        int amount;
+    } spent[] = {
+        {QDate(2011, 12, 27), QTime(12, 0), 1},   {QDate(2011, 12, 29), QTime(0, 0), 10},
+        {QDate(2011, 12, 29), QTime(23, 59), 20}, {QDate(2011, 12, 31), QTime(0, 0), 100},
+        {QDate(2011, 12, 31), QTime(23, 59), 200}, {QDate(2012, 1, 2), QTime(12, 0), 1000},
+    };
+    QHash<QDate, int> expected;
+    for (const auto& s : spent) {
+        const QDateTime when(s.day, s.time, zone);
+        ASSERT_TRUE(when.isValid());
+        data.transactions.push_back(spentAt(when.toUTC(), s.amount));
+        expected[s.day] += s.amount;
+    }
+    for (const QDate today : {QDate(2012, 1, 2), QDate(2012, 1, 5)}) {
+        const QueryContext ctx{calendar, QDateTime(today, QTime(18, 0), zone).toUTC()};
+        const ledger::LedgerSummary s = ledger::summarize(data, ctx, ledger::LedgerSummary::withDailyRows);
+        ASSERT_EQ(s.thirtyDays.size(), 30u);
+        ASSERT_EQ(s.weekly.size(), 14u);
+        for (int i = 0; i < 30; ++i) {
+            const QDate day = today.addDays(i - 29);
+            const DailyAmount& row = s.thirtyDays[std::size_t(i)];
+            EXPECT_TRUE(row.date.isValid()) << day.toString(Qt::ISODate).toStdString();
+            EXPECT_EQ(row.amount, Decimal(expected.value(day))) << day.toString(Qt::ISODate).toStdString();
+        }
+        for (int i = 0; i < 7; ++i) {
+            const QDate day = today.addDays(i - 6);
+            EXPECT_EQ(s.weekly[std::size_t(2 * i + 1)].amount, Decimal(expected.value(day)))
+                << day.toString(Qt::ISODate).toStdString();
+        }
+        // The month holds every expense of December, none of January.
+        const LedgerCalendar::Span december = calendar.monthSpan(QDate(2011, 12, 1));
+        int inDecember = 0;
+        for (const MoneyTransaction& t : data.transactions)
+            if (december.contains(t.date.toMSecsSinceEpoch())) inDecember += int(t.amount.toInt64Saturated());
+        EXPECT_EQ(inDecember, 331);
+    }
 }

@@ -196,7 +196,7 @@ public:
                         t.wallet = QStringLiteral("W") + QString::number(pick(manyWallets ? 60 : 2));
                 }
             }
-            if (pick(3) == 0) t.tags = pick(2) ? std::vector<QString>{} : std::vector<QString>{QStringLiteral("школа")};
+            if (pick(3) == 0) t.tags = pick(2) ? QStringList{} : QStringList{QStringLiteral("школа")};
             if (pick(4) == 0) t.isFavorite = pick(2) == 0;
             if (pick(10) == 0) t.receiptFilename = QStringLiteral("r.jpg");
             d.transactions.push_back(std::move(t));

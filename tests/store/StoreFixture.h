@@ -126,7 +126,7 @@ protected:
     static void expectBooked(const MoneyTransaction& t, TransactionKind kind, const Decimal& amount,
                              const QString& category, const QString& note, const QDateTime& date) {
         EXPECT_FALSE(t.id.isNull());
-        EXPECT_EQ(t, (MoneyTransaction{t.id, kind, amount, category, note, date, std::vector<QString>{},
+        EXPECT_EQ(t, (MoneyTransaction{t.id, kind, amount, category, note, date, QStringList{},
                                        false, QStringLiteral("Основной"), std::nullopt}));
     }
 

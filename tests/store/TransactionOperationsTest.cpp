@@ -31,7 +31,7 @@ TEST_F(AddTransaction, StoresTheValuesAsGivenAtTheEndAndSavesOnce) {
     const MoneyTransaction& second = s.data().transactions[1];
     EXPECT_NE(second.id, s.data().transactions[0].id);
     EXPECT_EQ(second, (MoneyTransaction{second.id, K::income, Decimal(5), "A", "n", local(2026, 6, 2),
-                                        std::vector<QString>{"x", "x"}, true, "Карта", "r.jpg"}));
+                                        QStringList{"x", "x"}, true, "Карта", "r.jpg"}));
 }
 
 class DeleteAndUndo : public StoreFixture {
@@ -143,7 +143,7 @@ TEST_F(EditTransactions, DuplicateIsDatedNowWithDefaultsFilledIn) {
     MoneyTransaction favourite = income(Decimal(2), local(2026, 6, 1));
     favourite.isFavorite = true;
     favourite.wallet = "Карта";
-    favourite.tags = std::vector<QString>{"a"};
+    favourite.tags = QStringList{"a"};
     MoneyStore& s = open(ledgerWith({source, favourite}));
     s.deleteTransactions({QUuid::createUuid()});  // the undo flag must stay as it is
     s.duplicateTransaction(source.id);
@@ -155,9 +155,9 @@ TEST_F(EditTransactions, DuplicateIsDatedNowWithDefaultsFilledIn) {
     EXPECT_NE(list[2].id, source.id);
     // Both copies name the same receipt file.
     EXPECT_EQ(list[2], (MoneyTransaction{list[2].id, K::expense, dec("12.5"), "Кино", "с другом", s.now(),
-                                         std::vector<QString>{}, false, "Основной", "R.jpg"}));
+                                         QStringList{}, false, "Основной", "R.jpg"}));
     EXPECT_EQ(list[3], (MoneyTransaction{list[3].id, K::income, Decimal(2), "Еда", "", s.now(),
-                                         std::vector<QString>{"a"}, true, "Карта", std::nullopt}));
+                                         QStringList{"a"}, true, "Карта", std::nullopt}));
     // Both copies are dated now: they sort first, in ledger order.
     const auto sorted = s.sortedTransactions();
     EXPECT_EQ(sorted[0].id, list[2].id);
@@ -168,7 +168,7 @@ TEST_F(EditTransactions, DuplicateIsDatedNowWithDefaultsFilledIn) {
 
 TEST_F(EditTransactions, UpdateReplacesEveryFieldInPlace) {
     MoneyTransaction first = expense(Decimal(1), local(2026, 6, 1));
-    first.tags = std::vector<QString>{"t"};
+    first.tags = QStringList{"t"};
     first.wallet = "Карта";
     first.isFavorite = true;
     MoneyTransaction second = income(Decimal(2), local(2026, 6, 2));
@@ -189,7 +189,7 @@ using SharedTextsInTheStore = StoreFixture;
 TEST_F(SharedTextsInTheStore, NewEditedAndBookedTransactionsShareTheLedgersEqualTexts) {
     MoneyTransaction loaded = expense(Decimal(1), local(2026, 6, 1), "Еда");
     loaded.wallet = "Основной";
-    loaded.tags = std::vector<QString>{"школа", "обед"};
+    loaded.tags = QStringList{"школа", "обед"};
     MoneyData d = ledgerWith({loaded});
     d.recurringTransactions = std::vector<RecurringTransaction>{
         {"R1", "Кружок", K::expense, Decimal(2), QString("Е") + "да", RecurringFrequency::monthly,
@@ -213,7 +213,7 @@ TEST_F(SharedTextsInTheStore, NewEditedAndBookedTransactionsShareTheLedgersEqual
     // A text new to the ledger is shared from then on, as is an edited record's.
     MoneyTransaction edited = at(0);
     edited.category = typed("Кафе");
-    edited.tags = std::vector<QString>{typed("новый тег")};
+    edited.tags = QStringList{typed("новый тег")};
     s.updateTransaction(edited);
     s.add(K::expense, Decimal(4), typed("Кафе"), "", clock.now(), {}, false, typed("Основной"));
     EXPECT_TRUE(shares(at(0).category, at(3).category));

@@ -146,15 +146,23 @@ void WeeklyChart::draw(const std::vector<DailyAmount>& weekly, const LedgerCalen
     QList<qreal> incomes;
     QList<qreal> expenses;
     double largest = 0;
+    // The rows are consecutive days ending today. A day the zone skipped
+    // starts where the next one does, so a day is named by its place before
+    // today rather than by its first instant.
+    const qsizetype days = std::count_if(weekly.begin(), weekly.end(), [](const DailyAmount& row) {
+        return row.kind == TransactionKind::income;
+    });
+    const QDate today = weekly.empty() ? QDate() : calendar.localDate(weekly.back().date);
     for (const DailyAmount& row : weekly) {
         const double value = plotted(row.amount);
         largest = std::max(largest, value);
         if (row.kind == TransactionKind::income) {
+            const QDate day = today.addDays(incomes.size() - (days - 1));
             incomes << value;
             // Two days may share a narrow name ("С" for both Wednesday and
             // Saturday); the axis needs distinct texts, so later ones carry
             // invisible zero-width spaces.
-            QString label = weekdays.value(calendar.localDate(row.date).dayOfWeek() - 1);
+            QString label = weekdays.value(day.dayOfWeek() - 1);
             while (labels.contains(label)) label += QChar(0x200B);
             labels << label;
         } else {

@@ -1,55 +1,17 @@
 #include "views/analytics/AnalyticsFigures.h"
 
-#include <QObject>
 #include <algorithm>
 
 #include "services/GlobalPreferences.h"
 #include "store/Badges.h"
+#include "store/KeptFigures.h"
 #include "store/LedgerSummary.h"
 #include "store/MoneyMath.h"
 #include "store/MoneyStore.h"
 
 namespace {
 
-// The figures of one state of a store's ledger, kept beside the store (a
-// child object, gone with it). Every figure depends on "now" only through
-// its day in the store's calendar (today, this week, this month, the day of
-// the month), and on the currency only through the badges' texts.
-class SharedFigures : public QObject {
-public:
-    static constexpr const char* kName = "analyticsSharedFigures";
-
-    explicit SharedFigures(MoneyStore& store) : QObject(&store) { setObjectName(QLatin1String(kName)); }
-
-    static SharedFigures* find(const MoneyStore& store) {
-        return static_cast<SharedFigures*>(
-            store.findChild<QObject*>(QLatin1String(kName), Qt::FindDirectChildrenOnly));
-    }
-    static SharedFigures& of(const MoneyStore& store) {
-        if (SharedFigures* shared = find(store)) return *shared;
-        // The store is only read; the child holds what was read from it.
-        return *new SharedFigures(const_cast<MoneyStore&>(store));
-    }
-
-    bool holds(quint64 revision, const QDate& day, const QString& currency) const {
-        return figures && revision == revision_ && day == day_ && currency == currency_;
-    }
-    void keep(quint64 revision, const QDate& day, const QString& currency, AnalyticsFigures computed) {
-        revision_ = revision;
-        day_ = day;
-        currency_ = currency;
-        figures = std::move(computed);
-        ++computations;
-    }
-
-    std::optional<AnalyticsFigures> figures;
-    int computations = 0;
-
-private:
-    quint64 revision_ = 0;
-    QDate day_;
-    QString currency_;
-};
+const QString kFiguresKey = QStringLiteral("analytics/figures/");
 
 AnalyticsFigures compute(const MoneyData& data, const QueryContext& ctx, const QString& currency) {
     // One walk over the ledger gives every figure below.
@@ -80,17 +42,14 @@ AnalyticsFigures compute(const MoneyData& data, const QueryContext& ctx, const Q
 
 AnalyticsFigures analyticsFigures(const MoneyStore& store) {
     const QueryContext ctx = store.queryContext();
-    const QDate day = ctx.calendar.localDate(ctx.now);
+    // The badges' texts name the currency.
     const QString currency = GlobalPreferences::currencyCode();
-    SharedFigures& shared = SharedFigures::of(store);
-    if (!shared.holds(store.revision(), day, currency))
-        shared.keep(store.revision(), day, currency, compute(store.data(), ctx, currency));
-    AnalyticsFigures figures = *shared.figures;
+    AnalyticsFigures figures = *kept_figures::get<AnalyticsFigures>(
+        store, kFiguresKey + currency, [&] { return compute(store.data(), ctx, currency); });
     figures.now = ctx.now;
     return figures;
 }
 
 int analyticsFiguresComputed(const MoneyStore& store) {
-    const SharedFigures* shared = SharedFigures::find(store);
-    return shared ? shared->computations : 0;
+    return kept_figures::computations(store, kFiguresKey + GlobalPreferences::currencyCode());
 }

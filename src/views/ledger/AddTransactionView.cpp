@@ -249,7 +249,7 @@ void AddTransactionView::setReceiptData(std::optional<QByteArray> bytes) {
 void AddTransactionView::save() {
     const std::optional<Decimal> amount = parsePositiveAmountInput(amountField_->text());
     if (!amount) return;
-    const std::vector<QString> tags = transaction_form::splitTags(tagsField_->text());
+    const QStringList tags = transaction_form::splitTags(tagsField_->text());
     // A receipt that cannot be written leaves the transaction without one.
     std::optional<QString> receiptName;
     if (receiptData_) receiptName = receipts_.save(*receiptData_);

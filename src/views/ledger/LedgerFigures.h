@@ -1,22 +1,23 @@
 #pragma once
 
 #include <QString>
-#include <any>
+#include <memory>
 #include <utility>
 #include <vector>
 
+#include "store/KeptFigures.h"
 #include "store/LedgerQueries.h"
+#include "store/LedgerSummary.h"
 
 class MoneyStore;
-class QObject;
 
 // The whole-ledger figures the dashboard's and the planner's cards show (the
-// balance, today's and this month's totals, ...), each worked out at most once
-// per state of the store's ledger and day of its calendar, and only once a
-// card asks for it: the cards of one redraw, a redraw for the theme or the
-// currency and the page coming back on screen share one walk of the ledger. A
-// change of the ledger, of the day or of the time zone works every figure out
-// afresh, so a shared value is never stale.
+// balance, today's and this month's totals, ...), all from one walk of the
+// ledger per state of the store and day of its calendar, made once a card
+// asks for any of them: the cards of one redraw, a redraw for the theme or
+// the currency and the page coming back on screen share that walk. A change
+// of the ledger, of the day or of the time zone walks it afresh, so a shared
+// value is never stale.
 //
 //   LedgerFigures figures(store);  // at the start of a card's draw
 //   balance_->setText(cnyText(figures.balance()));
@@ -27,33 +28,33 @@ public:
     // The store's calendar and the moment these figures were asked for.
     const QueryContext& context() const { return ctx_; }
 
-    Decimal balance();
+    Decimal balance() { return summary().balance; }
     // The sum of one kind today.
-    Decimal todayTotal(TransactionKind kind);
+    Decimal todayTotal(TransactionKind kind) {
+        return kind == TransactionKind::income ? summary().today.income : summary().today.expense;
+    }
     // This month's expenses.
-    Decimal monthExpense();
+    Decimal monthExpense() { return summary().month.expense; }
     // This month's expenses by category (largest first).
-    std::vector<CategoryAmount> monthExpenseByCategory();
+    std::vector<CategoryAmount> monthExpenseByCategory() { return summary().categories; }
     Decimal safeToSpendToday();
+    // The tip for today, as MoneyStore::smartTip gives it.
+    QString smartTip();
 
     // Any other figure that depends only on the ledger and the day, kept
     // under `key` and worked out by `compute` when it is not kept yet.
     template <class T, class Compute>
     T shared(const QString& key, Compute&& compute) {
-        if (const std::any* kept = find(key)) return std::any_cast<T>(*kept);
-        T value = std::forward<Compute>(compute)();
-        keep(key, std::any(value));
-        return value;
+        return *kept_figures::get<T>(store_, QStringLiteral("ledger/") + key, std::forward<Compute>(compute));
     }
 
-    // How many figures were worked out for this store so far.
+    // How many times the store's ledger was walked for these figures so far.
     static int computations(const MoneyStore& store);
 
 private:
-    const std::any* find(const QString& key) const;
-    void keep(const QString& key, std::any value);
+    const ledger::LedgerSummary& summary();
 
     const MoneyStore& store_;
     QueryContext ctx_;
-    QObject* kept_;
+    std::shared_ptr<const ledger::LedgerSummary> summary_;
 };

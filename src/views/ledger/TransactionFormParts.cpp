@@ -14,8 +14,8 @@
 
 namespace transaction_form {
 
-std::vector<QString> splitTags(const QString& text) {
-    std::vector<QString> tags;
+QStringList splitTags(const QString& text) {
+    QStringList tags;
     for (const QString& piece : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const QString tag = piece.trimmed();
         if (!tag.isEmpty()) tags.push_back(tag);
@@ -23,11 +23,9 @@ std::vector<QString> splitTags(const QString& text) {
     return tags;
 }
 
-QString joinTags(const std::optional<std::vector<QString>>& tags) {
+QString joinTags(const std::optional<QStringList>& tags) {
     if (!tags) return {};
-    QStringList list;
-    for (const QString& tag : *tags) list << tag;
-    return list.join(QStringLiteral(", "));
+    return tags->join(QStringLiteral(", "));
 }
 
 QString kindTitle(TransactionKind kind) {

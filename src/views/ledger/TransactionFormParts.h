@@ -21,9 +21,9 @@ namespace transaction_form {
 
 // Tags typed as one text: split at every ",", each piece trimmed of white
 // space and line breaks, empty pieces dropped; order and repeats stay.
-std::vector<QString> splitTags(const QString& text);
+QStringList splitTags(const QString& text);
 // Stored tags as an editor shows them: joined with ", "; "" for none.
-QString joinTags(const std::optional<std::vector<QString>>& tags);
+QString joinTags(const std::optional<QStringList>& tags);
 
 // "Доход" / "Расход", the kind picker's segment titles.
 QString kindTitle(TransactionKind kind);

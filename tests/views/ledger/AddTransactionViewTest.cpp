@@ -114,7 +114,7 @@ TEST_F(AddTransactionViewTest, SavesWhatWasTypedAndCloses) {
     EXPECT_EQ(t.category, "Транспорт");
     EXPECT_EQ(t.note, "   ");  // stored as typed
     EXPECT_EQ(t.wallet, std::optional<QString>("Карта"));
-    EXPECT_EQ(t.tags, std::optional<std::vector<QString>>({"школа", "кино", "школа"}));
+    EXPECT_EQ(t.tags, std::optional<QStringList>({"школа", "кино", "школа"}));
     EXPECT_EQ(t.isFavorite, std::optional<bool>(true));
     EXPECT_EQ(t.date, clock.now());  // the moment the form was opened
     EXPECT_FALSE(t.receiptFilename);
@@ -130,7 +130,7 @@ TEST_F(AddTransactionViewTest, EmptyTagsAreStoredAsAnEmptyListAndAnEditedDateIsK
     view->datePicker()->setDateTime(QDateTime(QDate(2026, 6, 1), QTime(9, 30)));
     view->save();
     const MoneyTransaction& t = onlyTransaction();
-    EXPECT_EQ(t.tags, std::optional<std::vector<QString>>(std::vector<QString>{}));
+    EXPECT_EQ(t.tags, std::optional<QStringList>(QStringList{}));
     EXPECT_EQ(t.isFavorite, std::optional<bool>(false));
     EXPECT_EQ(t.category, "Зарплата");
     EXPECT_EQ(t.date, QDateTime(QDate(2026, 6, 1), QTime(7, 30), Qt::UTC));

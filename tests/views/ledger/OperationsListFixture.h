@@ -44,7 +44,7 @@ protected:
 
     // Adds one operation through the store, as the add form does.
     QUuid add(TransactionKind kind, int amount, const QString& category, const QDateTime& date,
-              const QString& note = {}, std::vector<QString> tags = {}, bool favorite = false,
+              const QString& note = {}, QStringList tags = {}, bool favorite = false,
               const QString& wallet = QStringLiteral("Основной")) {
         store->add(kind, Decimal(amount), category, note, date, tags, favorite, wallet);
         return store->data().transactions.back().id;

@@ -56,7 +56,7 @@ protected:
 
 TEST_F(TransactionEditorViewTest, OpensWithTheTransactionsValuesAndNoFieldFocused) {
     MoneyTransaction t = stored();
-    t.tags = std::vector<QString>{"кино", "школа"};
+    t.tags = QStringList{"кино", "школа"};
     TransactionEditorView* view = open(t);
     EXPECT_EQ(view->page()->title(), "Операция");
     EXPECT_EQ(view->kindPicker()->currentTag(), "expense");
@@ -83,7 +83,7 @@ TEST_F(TransactionEditorViewTest, SavingUnchangedMakesAbsentFieldsPresentAndKeep
     ASSERT_TRUE(saved);
     EXPECT_EQ(store->data().transactions.size(), 1u);
     EXPECT_EQ(saved->wallet, std::optional<QString>("Основной"));
-    EXPECT_EQ(saved->tags, std::optional<std::vector<QString>>(std::vector<QString>{}));
+    EXPECT_EQ(saved->tags, std::optional<QStringList>(QStringList{}));
     EXPECT_EQ(saved->isFavorite, std::optional<bool>(false));
     EXPECT_FALSE(saved->receiptFilename);
     EXPECT_EQ(saved->amount, t.amount);
@@ -113,7 +113,7 @@ TEST_F(TransactionEditorViewTest, SaveTrimsParsesKeepsTheCategoryAndReadsTheDate
     EXPECT_EQ(saved->category, "Кафе");
     EXPECT_EQ(saved->note, "");
     EXPECT_EQ(saved->wallet, std::optional<QString>(""));  // cleared, not the default
-    EXPECT_EQ(saved->tags, std::optional<std::vector<QString>>({"школа", "кино", "школа"}));
+    EXPECT_EQ(saved->tags, std::optional<QStringList>({"школа", "кино", "школа"}));
     EXPECT_EQ(saved->isFavorite, std::optional<bool>(true));
     EXPECT_EQ(saved->kind, TransactionKind::income);
     EXPECT_EQ(saved->date, QDateTime(QDate(2026, 1, 5), QTime(17, 0), Qt::UTC));  // winter: UTC+1
@@ -287,7 +287,7 @@ TEST_F(TransactionEditorViewTest, Gallery) {
     MoneyTransaction t = stored("349.9", "Покупки");
     t.note = "Кроссовки";
     t.wallet = "Карта";
-    t.tags = std::vector<QString>{"спорт", "обувь"};
+    t.tags = QStringList{"спорт", "обувь"};
     t.isFavorite = true;
     t.receiptFilename = saveReceipt(pngBytes(300, 420));
     TransactionEditorView* view = open(t);

@@ -107,7 +107,7 @@ TEST(TransactionSearch, LooksInCategoryNoteWalletAndTagsIgnoringCase) {
     MoneyTransaction food = op("Еда");
     food.note = "Обед в кафе";
     food.wallet = "Копилка";
-    food.tags = std::vector<QString>{"школа", "друзья"};
+    food.tags = QStringList{"школа", "друзья"};
     MoneyTransaction game = op("Игры", TransactionKind::expense, 150);
     game.note = "";
     const std::vector<MoneyTransaction> all = {food, game};

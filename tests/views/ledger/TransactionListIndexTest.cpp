@@ -78,7 +78,7 @@ TEST(TransactionListIndexQueries, ARunOfFiltersAnswersAsFreshOnes) {
     };
     all[2].isFavorite = true;
     all[5].isFavorite = true;
-    all[5].tags = std::vector<QString>{QStringLiteral("семья"), QStringLiteral("ЕДА")};
+    all[5].tags = QStringList{QStringLiteral("семья"), QStringLiteral("ЕДА")};
     all[3].wallet = QStringLiteral("Копилка");
 
     struct Query {

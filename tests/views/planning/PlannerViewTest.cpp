@@ -329,3 +329,50 @@ TEST_F(PlannerTest, AStoreChangeMeasuresOnlyTheRowsWhoseContentChanged) {
     EXPECT_EQ(goalRow(0).left, "Осталось " + cnyText(125));
     EXPECT_EQ(goalRow(1).left, "Осталось " + cnyText(0));
 }
+
+// The limits card lists the default categories and every category ever spent
+// in, once each, in code point order, whether the ledger's equal texts share
+// one string (as read from a file) or are separate copies (as built in
+// memory), and however many distinct ones there are.
+TEST(CategoryLimitsList, EveryExpenseCategoryOnceWhetherItsTextsAreSharedOrNot) {
+    const auto reference = [](const MoneyData& data) {
+        QSet<QString> all(CategoryLimitsCard::defaultCategories().begin(),
+                          CategoryLimitsCard::defaultCategories().end());
+        for (const MoneyTransaction& t : data.transactions)
+            if (t.kind == TransactionKind::expense) all.insert(t.category);
+        QStringList names(all.begin(), all.end());
+        std::sort(names.begin(), names.end(), CategoryLimitsCard::codePointLess);
+        return names;
+    };
+    const auto spend = [](TransactionKind kind, const QString& category) {
+        MoneyTransaction t;
+        t.id = QUuid::createUuid();
+        t.kind = kind;
+        t.amount = Decimal(1);
+        t.category = category;
+        t.date = QDateTime(QDate(2026, 6, 1), QTime(12, 0), QTimeZone::utc());
+        return t;
+    };
+    const struct {
+        const char* ledger;
+        int distinct;
+        bool shared;
+    } cases[] = {{"empty", 0, true}, {"few, shared", 5, true}, {"few, copies", 5, false},
+                 {"many, shared", 150, true}, {"many, copies", 150, false}};
+    for (const auto& c : cases) {
+        MoneyData data = MoneyData::emptyLedger();
+        std::vector<QString> names;
+        for (int i = 0; i < c.distinct; ++i) names.push_back(QStringLiteral("Трата %1").arg(i));
+        for (int round = 0; round < 3; ++round)
+            for (int i = 0; i < c.distinct; ++i) {
+                // Copies hold equal characters in separate strings.
+                const QString text = c.shared ? names[std::size_t(i)] : QString(names[std::size_t(i)].constData(),
+                                                                                 names[std::size_t(i)].size());
+                data.transactions.push_back(spend(TransactionKind::expense, text));
+                data.transactions.push_back(spend(TransactionKind::income, text + QStringLiteral(" доход")));
+            }
+        data.transactions.push_back(spend(TransactionKind::expense, CategoryLimitsCard::defaultCategories().front()));
+        data.transactions.push_back(spend(TransactionKind::expense, QString()));
+        EXPECT_EQ(CategoryLimitsCard::expenseCategories(data), reference(data)) << c.ledger;
+    }
+}

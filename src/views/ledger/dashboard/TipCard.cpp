@@ -6,6 +6,7 @@
 #include "components/TextLabel.h"
 #include "services/Preferences.h"
 #include "store/MoneyStore.h"
+#include "views/ledger/LedgerFigures.h"
 #include "views/ledger/dashboard/DashboardKit.h"
 #include "views/ledger/dashboard/DashboardStyle.h"
 
@@ -30,7 +31,7 @@ void TipCard::draw() {
     setVisible(on);
     if (!on) return;
     setBackground(dashboard::tealAt(0.09));
-    const QString tip = store_.smartTip();
+    const QString tip = LedgerFigures(store_).smartTip();
     text_->setText(tip);
     setAccessibleName(QStringLiteral("Совет: ") + tip);
 }
