@@ -74,6 +74,8 @@ TaskBoard::TaskBoard(AccountSession& account, QWidget* parent) : QWidget(parent)
     list_ = new PaintedList(delegate_);
     list_->setObjectName(QStringLiteral("boardList"));
     list_->setSpacing(FamilyStyle::boardSpacing);
+    // A family's thousand tasks are not measured to open the page.
+    list_->setMeasuredAhead(FamilyStyle::taskCardEstimate);
     column->addWidget(list_);
     connect(list_, &PaintedList::buttonClicked, this, [this](const QString& id, const QString& key) {
         const auto it = tasks_.constFind(id);
