@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cstddef>
-#include <cstdint>
-#include <cstring>
 #include <string_view>
 #include <system_error>
 
@@ -35,28 +33,12 @@ inline int escapedUnit(const char* p) {
     return unit;
 }
 
-// Whether none of the eight bytes at `p` is a quote, a backslash or a
-// control character (in which case nothing in them needs a look).
-inline bool plainWord(const char* p) {
-    constexpr std::uint64_t ones = 0x0101010101010101ULL;
-    constexpr std::uint64_t highs = 0x8080808080808080ULL;
-    std::uint64_t word;
-    std::memcpy(&word, p, sizeof word);
-    const auto below = [](std::uint64_t w, std::uint64_t n) { return (w - ones * n) & ~w & highs; };
-    return !(below(word, 0x20) | below(word ^ (ones * '"'), 1) | below(word ^ (ones * '\\'), 1));
-}
-
 // Checks the text of a string token from just after its opening quote up to
 // its closing quote: no raw control characters, and every \u escape a whole
 // code point (a high surrogate followed by an escaped low one, never a lone
 // half). The other escapes are checked by simdjson when it unescapes. Gives the
 // closing quote (nullptr when unsound) and whether any escape was met.
-//
-// The text must lie in a buffer padded as simdjson pads its input: its plain
-// start is passed over eight bytes at a time, reading up to seven bytes past
-// the closing quote.
 inline const char* soundStringEnd(const char* p, bool& escaped) {
-    while (plainWord(p)) p += 8;
     for (;; ++p) {
         const auto c = static_cast<unsigned char>(*p);
         if (c == '"') return p;
