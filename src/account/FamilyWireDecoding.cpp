@@ -21,6 +21,7 @@
 
 #include <array>
 #include <charconv>
+#include <cstdint>
 #include <string_view>
 
 namespace {
@@ -237,7 +238,7 @@ public:
     }
 
     // A list of records: the first element that fails names the fault. An
-    // element must be the record itself (null included, anything else is wrong).
+    // element that is no object (a null as well) is a wrong one.
     template <class T, class Read>
     bool list(od::value& v, QList<T>& out, Fault& fault, Read read) {
         od::json_type type{};
