@@ -11,9 +11,11 @@
 // Records exchanged with the family server. JSON keys are the field names
 // exactly (the snake-case ones included). Decoding is strict: a missing
 // required key, a JSON null in a required field, a value of the wrong JSON type
-// or an unknown role fails the whole answer; unknown keys are ignored; an
+// or an unknown role fails the whole answer; unknown keys are ignored (their
+// values must still be sound JSON); of repeated keys the last counts; an
 // optional field is absent when its key is missing or null, and is left out
-// when encoded.
+// when encoded. A whole number is read exactly from its text, also when
+// written with a fraction or an exponent (300.0, 3e2); 1.5 is refused.
 
 struct FamilyUser {
     QString id;

@@ -8,9 +8,10 @@
 #include <string>
 #include <string_view>
 #include <system_error>
-#include <unordered_map>
 #include <vector>
 
+#include "models/JsonTokens.h"
+#include "models/JsonTextCache.h"
 #include "models/LedgerDateText.h"
 #include "models/LedgerFields.h"
 #include "models/LedgerJson.h"
@@ -33,118 +34,9 @@ using ledgerfields::IsOptional;
 // recurses once per level, and nothing in a ledger nests this far.
 constexpr int kMaxDepth = 64;
 
-// Categories, wallets and tags repeat across thousands of records, and so do
-// everyday notes ("обед в школьной столовой"): one shared QString per distinct
-// text of up to a short sentence saves the conversion and the memory.
-class TextCache {
-public:
-    QString get(std::string_view utf8) {
-        if (utf8.size() > kMaxLength) return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
-        if (auto it = texts_.find(utf8); it != texts_.end()) return it->second;
-        QString text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
-        if (texts_.size() < kMaxEntries) texts_.emplace(std::string(utf8), text);
-        return text;
-    }
-
-private:
-    static constexpr std::size_t kMaxLength = 128;
-    static constexpr std::size_t kMaxEntries = 4096;
-    struct Hash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
-    };
-    std::unordered_map<std::string, QString, Hash, std::equal_to<>> texts_;
-};
-
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-// The four hex digits after "\u", or -1.
-int escapedUnit(const char* p) {
-    int unit = 0;
-    for (int i = 0; i < 4; ++i) {
-        const int h = hexValue(p[i]);
-        if (h < 0) return -1;
-        unit = unit << 4 | h;
-    }
-    return unit;
-}
-
-// Checks the text of a string token from just after its opening quote up to
-// its closing quote: no raw control characters, and every \u escape a whole
-// code point (a high surrogate followed by an escaped low one, never a lone
-// half). The other escapes are checked by simdjson when it unescapes. Gives the
-// closing quote (nullptr when unsound) and whether any escape was met.
-const char* soundStringEnd(const char* p, bool& escaped) {
-    for (;; ++p) {
-        const auto c = static_cast<unsigned char>(*p);
-        if (c == '"') return p;
-        if (c < 0x20) return nullptr;
-        if (c != '\\') continue;
-        escaped = true;
-        ++p;
-        if (*p != 'u') continue;  // a one-letter escape; the next loop step moves past it
-        const int unit = escapedUnit(p + 1);
-        if (unit < 0 || (unit >= 0xDC00 && unit <= 0xDFFF)) return nullptr;
-        p += 4;
-        if (unit >= 0xD800 && unit <= 0xDBFF) {
-            if (p[1] != '\\' || p[2] != 'u') return nullptr;
-            const int low = escapedUnit(p + 3);
-            if (low < 0xDC00 || low > 0xDFFF) return nullptr;
-            p += 6;
-        }
-    }
-}
-
-// A number token in JSON's grammar (no "+", no leading zeros, digits on both
-// sides of the point) whose value is finite as a double, as strict JSON
-// readers require even of numbers they never use.
-bool numberTokenIsSound(std::string_view s) {
-    std::size_t i = 0;
-    const std::size_t n = s.size();
-    if (i < n && s[i] == '-') ++i;
-    if (i == n || !isDigit(s[i])) return false;
-    // Decimal order of magnitude of the leading significant digit, for the overflow test.
-    long long magnitude = 0;
-    bool significant = false;
-    if (s[i] == '0') {
-        ++i;
-    } else {
-        significant = true;
-        for (; i < n && isDigit(s[i]); ++i) ++magnitude;
-    }
-    if (i < n && s[i] == '.') {
-        ++i;
-        if (i == n || !isDigit(s[i])) return false;
-        for (; i < n && isDigit(s[i]); ++i) {
-            if (significant) continue;
-            if (s[i] != '0')
-                significant = true;
-            else
-                --magnitude;
-        }
-    }
-    if (i < n && (s[i] == 'e' || s[i] == 'E')) {
-        ++i;
-        bool negative = false;
-        if (i < n && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-        if (i == n || !isDigit(s[i])) return false;
-        long long e = 0;
-        for (; i < n && isDigit(s[i]); ++i) e = std::min(e * 10 + (s[i] - '0'), 1'000'000'000'000LL);
-        magnitude += negative ? -e : e;
-    }
-    if (i != n) return false;
-    // Below 10^308 every value is finite; near and above it let the double conversion decide.
-    if (!significant || magnitude <= 308) return true;
-    double value = 0;
-    return std::from_chars(s.data(), s.data() + n, value).ec == std::errc();
-}
+using jsontokens::hexValue;
+using jsontokens::numberTokenIsSound;
+using jsontokens::soundStringEnd;
 
 template <typename E>
 const std::vector<E>& allCases();
@@ -223,7 +115,7 @@ public:
     }
 
 private:
-    TextCache texts_;
+    JsonTextCache texts_;
     int depth_ = 0;
 
     bool fail(std::string message) {

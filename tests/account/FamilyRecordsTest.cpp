@@ -117,6 +117,101 @@ TEST(FamilyWireDecoding, ReadsWhatTheServerSends) {
         EXPECT_NO_THROW(FamilyWire::decode<EmptyResponse>(body)) << body;
 }
 
+TEST(FamilyWireDecoding, JudgesTheWholeTextFirstThenTheFieldsInTheirOrderWhateverOrderTheKeysCome) {
+    const QString missing = QStringLiteral("Не удалось прочитать ответ сервера: нет нужных данных.");
+    const QString malformed = QStringLiteral("Не удалось прочитать ответ сервера: неверный формат данных.");
+    const struct {
+        const char* why;
+        QByteArray body;
+        const QString& text;
+    } cases[] = {
+        {"a missing id counts before a wrong title met first",
+         R"({"title":5,"reward_cents":1,"status":"a","child_user_id":"c","child_nickname":"n"})", missing},
+        {"a wrong id counts before a missing title", R"({"child_nickname":"n","id":7,"reward_cents":1})", malformed},
+        {"the last of repeated keys counts", task("1250", R"(,"id":null)"), missing},
+        {"a broken text anywhere outweighs a missing field",
+         R"({"id":"t","title":"x","status":"a","child_user_id":"c","child_nickname":"n","note":tru})", malformed},
+        {"also after the record", task("1250") + " x", malformed},
+        {"an unknown key's number is checked", task("1250", R"(,"x":[01])"), malformed},
+        {"a colon out of place behind a text", task("1250", R"(,"x":"a":"b")"), malformed},
+        {"a colon out of place behind a number", task("1250", R"(,"x":[1:2])"), malformed},
+        {"an unknown key's text is checked", task("1250", R"(,"x":{"y":"\ud800"})"), malformed},
+        {"a raw control character", task("1250", ",\"x\":\"a\tb\""), malformed},
+        {"a number beyond a double", task("1250", R"(,"x":1e400)"), malformed},
+        {"a reward beyond 64 bits", task("-9223372036854775809"), malformed},
+        {"a reward with a fraction", task("12.5e-1"), malformed},
+    };
+    for (const auto& c : cases) {
+        try {
+            FamilyWire::decode<FamilyTask>(c.body);
+            ADD_FAILURE() << c.why;
+        } catch (const DecodingError& error) {
+            EXPECT_EQ(error.errorDescription(), c.text) << c.why;
+        }
+    }
+
+    const struct {
+        const char* why;
+        QByteArray body;
+        const QString& text;
+    } families[] = {
+        {"a null element is a wrong one", R"({"members":[null],"tasks":[]})", malformed},
+        {"the first bad element names the fault",
+         R"({"tasks":[{"id":"t"},{"id":1}],"members":[]})", missing},
+        {"members count before tasks", R"({"tasks":[{"id":1}],"members":[{"id":"p","role":"parent"}]})", missing},
+        {"preferences missing a code", R"({"preferences":{"language_code":"ru"},"members":[],"tasks":[]})", missing},
+        {"preferences of the wrong type", R"({"members":[],"tasks":[],"preferences":"RUB"})", malformed},
+        {"a list that is null", R"({"members":null,"tasks":[]})", missing},
+        {"a second text", R"({"members":[],"tasks":[]} [])", malformed},
+        {"an array", R"([{"members":[],"tasks":[]}])", malformed},
+        {"null", "null", malformed},
+    };
+    for (const auto& c : families) {
+        try {
+            FamilyWire::decode<FamilyResponse>(c.body);
+            ADD_FAILURE() << c.why;
+        } catch (const DecodingError& error) {
+            EXPECT_EQ(error.errorDescription(), c.text) << c.why;
+        }
+    }
+}
+
+TEST(FamilyWireDecoding, ReadsKeysInAnyOrderEscapesRepeatsAndWholeNumbersInAnyForm) {
+    const FamilyTask t = FamilyWire::decode<FamilyTask>(
+        "\xEF\xBB\xBF" R"( {"child_nickname":"\u0410\u043d\u044f","status":"review","x":{"y":[1,{"z":null}]},)"
+        R"("\u0069d":7,"id":"t\"1\"","title":"Купить \ud83c\udf4e\n","reward_cents":12.50e2,)"
+        R"("child_user_id":"c1","approval_count":null,"required_approvals":2E0,"current_user_approved":-0} )");
+    EXPECT_EQ(t.id, "t\"1\"");
+    EXPECT_EQ(t.title, QStringLiteral("Купить 🍎\n"));
+    EXPECT_EQ(t.child_nickname, "Аня");
+    EXPECT_EQ(t.reward_cents, 1250);
+    EXPECT_FALSE(t.approval_count);
+    EXPECT_EQ(t.required_approvals, 2);
+    EXPECT_EQ(t.current_user_approved, 0);
+    for (const auto& [reward, cents] : {std::pair<const char*, qint64>{"-9223372036854775808", INT64_MIN},
+                                        {"9.223372036854775807e18", INT64_MAX}, {"1E2", 100}})
+        EXPECT_EQ(FamilyWire::decode<FamilyTask>(task(reward)).reward_cents, cents) << reward;
+
+    // A large family reads back exactly as it was written, in order.
+    FamilyResponse family;
+    for (int i = 0; i < 3; ++i)
+        family.members.append({QStringLiteral("m%1").arg(i), QStringLiteral("Член «%1»").arg(i),
+                               i ? AppAccountRole::child : AppAccountRole::parent});
+    for (int i = 0; i < 1000; ++i) {
+        FamilyTask task{QStringLiteral("t%1").arg(i), QStringLiteral("Задание \\ %1").arg(i), 2500 + i,
+                        i % 2 ? "review" : "active", "m1", "Член", {}, {}, {}};
+        if (i % 2) task.approval_count = i % 3, task.required_approvals = 2, task.current_user_approved = i % 2;
+        family.tasks.append(task);
+    }
+    family.preferences = AccountPreferences{"RUB", "ru"};
+    const FamilyResponse read = FamilyWire::decode<FamilyResponse>(FamilyWire::encode(family));
+    ASSERT_EQ(read.members.size(), 3);
+    EXPECT_EQ(read.members[2].nickname, "Член «2»");
+    EXPECT_EQ(read.members[0].role, AppAccountRole::parent);
+    EXPECT_EQ(read.tasks, family.tasks);
+    EXPECT_EQ(read.preferences->currency_code, "RUB");
+}
+
 TEST(FamilyWireEncoding, TheCachedUserRoundTripsAndAbsentCountsStayOut) {
     const FamilyUser user{"u1", "kid@family.ru", "Миша \"младший\"", AppAccountRole::child};
     const QJsonObject encoded = jsonObject(FamilyWire::encode(user));

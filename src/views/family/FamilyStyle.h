@@ -78,6 +78,9 @@ inline constexpr int linkPadding = 16;
 inline constexpr int linkRadius = 22;
 inline constexpr int linkTile = 48;
 inline constexpr int linkTileRadius = 16;
+// The scroll range's guess for a task card not measured yet (the board
+// measures its cards down to a screen below what is shown).
+inline constexpr int taskCardEstimate = 100;
 // The scroll range's guess for the cards below the board until they are built.
 inline constexpr int connectionCardEstimate = 230;
 inline constexpr int featureLinkEstimate = 80;

@@ -74,6 +74,8 @@ TaskBoard::TaskBoard(AccountSession& account, QWidget* parent) : QWidget(parent)
     list_ = new PaintedList(delegate_);
     list_->setObjectName(QStringLiteral("boardList"));
     list_->setSpacing(FamilyStyle::boardSpacing);
+    // A family's thousand tasks are not measured to open the page.
+    list_->setMeasuredAhead(FamilyStyle::taskCardEstimate);
     column->addWidget(list_);
     connect(list_, &PaintedList::buttonClicked, this, [this](const QString& id, const QString& key) {
         const auto it = tasks_.constFind(id);
@@ -117,24 +119,37 @@ bool TaskBoard::passes(const FamilyTask& task) const {
 }
 
 void TaskBoard::drawTasks() {
-    // Kept by id: a refresh in which one task changed measures and paints
-    // that one card again.
+    // Kept by id and updated in place: a refresh in which one task changed
+    // copies, measures and paints that one card again.
     const QList<FamilyTask>& tasks = account_.tasks();
-    QHash<QString, FamilyTask> next;
-    next.reserve(tasks.size());
     QStringList changed;
     for (const FamilyTask& task : tasks) {
+        const auto old = tasks_.find(task.id);
+        if (old != tasks_.end() && *old == task) continue;
         // Before the first draw nothing was measured that could be forgotten.
-        const auto old = tasks_.constFind(task.id);
-        if (old == tasks_.constEnd() ? drawn_ : !(*old == task)) {
+        if (old != tasks_.end() || drawn_) {
             changed << task.id;
             delegate_.forget(task.id);
         }
-        next.insert(task.id, task);
+        if (old != tasks_.end())
+            *old = task;
+        else
+            tasks_.insert(task.id, task);
     }
-    for (auto it = tasks_.cbegin(); it != tasks_.cend(); ++it)
-        if (!next.contains(it.key())) delegate_.forget(it.key());
-    tasks_ = std::move(next);
+    // More held than sent: some went (ids are unique in an answer).
+    if (tasks_.size() != tasks.size()) {
+        QSet<QString> sent;
+        sent.reserve(tasks.size());
+        for (const FamilyTask& task : tasks) sent.insert(task.id);
+        for (auto it = tasks_.begin(); it != tasks_.end();) {
+            if (sent.contains(it.key())) {
+                ++it;
+                continue;
+            }
+            delegate_.forget(it.key());
+            it = tasks_.erase(it);
+        }
+    }
     drawn_ = true;
     drawCounts();
     drawList();

@@ -608,3 +608,34 @@ TEST_F(ParentCenterTest, ALongBoardPutsOffTheCardsBelowItAndACardIsMeasuredOnceP
     EXPECT_EQ(list->rowRect("t5").height(), wrapped);
     EXPECT_EQ(list->height(), list->heightForWidth(list->width()));
 }
+
+TEST_F(ParentCenterTest, ARefreshKeepsTheBoardsCardsAndMeasuresOnlyThoseThatChangedOrCameBack) {
+    show(family(2, kTwoKids, {{"t1", "active"}, {"t2", "review"}, {"t3", "done", "child-2"}}));
+    PaintedList* list = view->board()->list();
+    const int shortHeight = list->rowRect("t2").height();
+    const qint64 measured = list->measureCount();
+
+    // The same tasks in another order: the cards follow, none is measured again.
+    reload(family(2, kTwoKids, {{"t3", "done", "child-2"}, {"t1", "active"}, {"t2", "review"}}));
+    EXPECT_EQ(list->rows(), QStringList({"t3", "t1", "t2"}));
+    EXPECT_EQ(list->rowRect("t2").height(), shortHeight);
+    EXPECT_EQ(list->measureCount(), measured);
+
+    // t2 goes, then comes back approved by one parent under a title that wraps,
+    // and t1 waits for review now: the board shows each as it is now.
+    reload(family(2, kTwoKids, {{"t3", "done", "child-2"}, {"t1", "active"}}));
+    EXPECT_FALSE(view->board()->card("t2"));
+    EXPECT_EQ(view->board()->filterChip(ParentTaskFilter::review)->title(), "Проверить 0");
+    const QString longTitle = QStringLiteral("Разобрать шкаф в детской и отнести старые игрушки соседям");
+    Task back{"t2", "active"};
+    back.extra = {{"title", longTitle}};
+    reload(family(2, kTwoKids, {{"t3", "done", "child-2"}, {"t1", "review"}, back}));
+    EXPECT_EQ(list->rows(), QStringList({"t3", "t1", "t2"}));
+    EXPECT_EQ(view->board()->card("t2")->title, longTitle);
+    EXPECT_FALSE(view->board()->card("t2")->review);
+    EXPECT_TRUE(view->board()->card("t1")->review);
+    EXPECT_GT(list->rowRect("t2").height(), list->rowRect("t3").height()) << "the long title wraps";
+    EXPECT_EQ(view->board()->filterChip(ParentTaskFilter::review)->title(), "Проверить 1");
+    view->board()->setSelectedFilter(ParentTaskFilter::review);
+    EXPECT_EQ(list->rows(), QStringList({"t1"}));
+}
