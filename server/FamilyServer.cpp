@@ -31,6 +31,10 @@ namespace {
 // Socket waits are cheap, so two threads carry every connection; the workers
 // take the store calls, and sign-ins (password hashing) have threads of their own.
 constexpr int kIoThreads = 2;
+// A change waits, mostly asleep, for the sync of the batch it was committed
+// in; the more changes wait together, the more one sync carries. They wait on
+// threads of their own, so readers never queue behind a sync.
+constexpr int kChangeThreads = 32;
 constexpr auto kAcceptRetry = std::chrono::milliseconds(100);
 constexpr auto kShutdownPoll = std::chrono::milliseconds(20);
 
@@ -57,6 +61,7 @@ struct FamilyServer::Impl {
     std::atomic<bool> stopping{false};
     std::optional<asio::ssl::context> tls;
     asio::thread_pool workers{workerCount()};
+    asio::thread_pool changes{kChangeThreads};
     std::optional<SignIns> signIns;
     asio::io_context io{kIoThreads};
     // A request on the workers leaves its connection with nothing to wait
@@ -95,7 +100,7 @@ FamilyServer::FamilyServer(FamilyStore& store, ListenOptions options)
         tls_ = true;
     }
     d_->signIns.emplace(store_, options_.signIns);
-    d_->context.emplace(HttpContext{store_, options_, d_->workers, *d_->signIns, d_->headWaits,
+    d_->context.emplace(HttpContext{store_, options_, d_->workers, d_->changes, *d_->signIns, d_->headWaits,
                                     d_->requestsInFlight, d_->stopping});
 }
 
@@ -103,6 +108,7 @@ FamilyServer::~FamilyServer() {
     stop();
     // Their answers are posted to the io_context, which must outlive them.
     d_->workers.join();
+    d_->changes.join();
     d_->signIns.reset();
 }
 

@@ -2,6 +2,7 @@
 
 #include "ApiError.h"
 #include "Database.h"
+#include "GroupCommit.h"
 #include "JsonText.h"
 #include "RewardCents.h"
 #include "Schema.h"
@@ -303,10 +304,24 @@ struct FamilyStore::Impl {
         return *raw;
     }
 
-    // Runs `change` in one write transaction, again when the database was busy
-    // or another transaction won a race the change must see the end of.
+    // SQLite: every change of this process goes through one writer thread, so
+    // concurrent changes share a commit and its sync. PostgreSQL locks rows,
+    // not the database, so there each thread writes on its own connection.
+    std::unique_ptr<GroupCommit> writer;
+
+    // Runs `change` in one write transaction (or one savepoint of a shared
+    // one), again when the database was busy or another transaction won a race
+    // the change must see the end of. Returns once the change is on disk.
     template <class Change>
     auto write(Change&& change) {
+        if (writer) {
+            std::optional<decltype(change(std::declval<Database&>()))> result;
+            writer->run([&](Database& db) {
+                result.reset();
+                result.emplace(change(db));
+            });
+            return std::move(*result);
+        }
         for (int attempt = 1;; ++attempt) {
             Database& connection = db();
             try {
@@ -335,6 +350,7 @@ FamilyStore::FamilyStore(const std::string& location, Clock clock, StoreSettings
     : d_(std::make_unique<Impl>(location, std::move(clock), settings)) {
     initSecrets();
     migrate(d_->db());
+    if (!isPostgresLocation(location)) d_->writer = std::make_unique<GroupCommit>(openDatabase(location), kWriteAttempts);
 }
 
 FamilyStore::~FamilyStore() = default;

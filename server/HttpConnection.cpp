@@ -195,7 +195,8 @@ private:
                                  view(req[http::field::authorization]), req.body(),
                                  view(req["Idempotency-Key"])};
         if (isSignIn(req)) return context_.signIns.submit(request, signInClient(req), std::move(reply));
-        asio::post(context_.workers, [self = this->shared_from_this(), request, reply = std::move(reply)] {
+        auto& pool = req.method() == http::verb::get ? context_.workers : context_.changes;
+        asio::post(pool, [self = this->shared_from_this(), request, reply = std::move(reply)] {
             reply(answerApiRequest(self->context_.store, request));
         });
     }
