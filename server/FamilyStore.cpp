@@ -16,6 +16,7 @@
 #include <semaphore>
 #include <stdexcept>
 #include <thread>
+#include <unordered_map>
 
 namespace family {
 
@@ -480,13 +481,14 @@ Account FamilyStore::authenticate(std::string_view token) {
 
 // ---- family ----
 
-json FamilyStore::family(const Account& viewer) { return json::parse(familyText(viewer)); }
+namespace {
+
+constexpr std::size_t kMaxKeptAnswer = 64 * 1024;  // a big family is read rarely; keep memory for many small ones
+constexpr std::size_t kMaxKeptAnswers = 1024;  // per thread
 
 // Written as text straight from the rows: a family with thousands of tasks
 // would otherwise spend most of its read building and freeing a document.
-std::string FamilyStore::familyText(const Account& viewer) {
-    Database& db = d_->db();
-    Transaction tx(db, Transaction::Read);
+std::string writeFamilyText(Database& db, const Account& viewer) {
     const Account me = currentAccount(db, viewer);
     JsonText out;
     const auto member = [&](bool first, const std::string& id, const std::string& nickname, const std::string& role) {
@@ -537,6 +539,41 @@ std::string FamilyStore::familyText(const Account& viewer) {
     }
     out.raw("]}");
     return std::move(out.text());
+}
+
+}  // namespace
+
+json FamilyStore::family(const Account& viewer) { return json::parse(familyText(viewer)); }
+
+std::string FamilyStore::familyText(const Account& viewer) {
+    Database& db = d_->db();
+    Transaction tx(db, Transaction::Read);
+    // Each thread keeps the answers it wrote last, for as long as nothing at
+    // all has been committed since: a family read again and again between
+    // changes costs one lookup instead of four queries. The reading
+    // connections never write (every change goes through the writer), so any
+    // change shows in the number.
+    struct Answers {
+        std::uint64_t store = 0;
+        std::int64_t version = 0;
+        std::unordered_map<std::string, std::string> byViewer;
+    };
+    thread_local Answers answers;
+    const auto version = d_->writer ? db.othersChanges() : std::nullopt;
+    if (version) {
+        if (answers.store != d_->generation || answers.version != *version) {
+            answers.byViewer.clear();
+            answers.store = d_->generation;
+            answers.version = *version;
+        }
+        if (const auto found = answers.byViewer.find(viewer.id); found != answers.byViewer.end()) return found->second;
+    }
+    auto text = writeFamilyText(db, viewer);
+    if (version && text.size() <= kMaxKeptAnswer) {
+        if (answers.byViewer.size() >= kMaxKeptAnswers) answers.byViewer.clear();
+        answers.byViewer.emplace(viewer.id, text);
+    }
+    return text;
 }
 
 json FamilyStore::setPreferences(const Account& viewer, const std::string& currency, const std::string& language) {
