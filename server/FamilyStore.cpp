@@ -484,7 +484,7 @@ Account FamilyStore::authenticate(std::string_view token) {
 namespace {
 
 constexpr std::size_t kMaxKeptAnswer = 64 * 1024;  // a big family is read rarely; keep memory for many small ones
-constexpr std::size_t kMaxKeptAnswers = 1024;  // per thread
+constexpr std::size_t kMaxKeptAnswers = 256;  // per thread
 
 // Written as text straight from the rows: a family with thousands of tasks
 // would otherwise spend most of its read building and freeing a document.
