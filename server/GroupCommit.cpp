@@ -60,7 +60,18 @@ void GroupCommit::loop() {
 void GroupCommit::commit(std::deque<Queued*>& batch) {
     try {
         Transaction tx(*db_);
-        for (Queued* queued : batch) {
+        for (std::size_t i = 0; i < batch.size(); ++i) {
+            Queued* queued = batch[i];
+            // Changes queued while this batch ran still join it: running one
+            // costs little beside the sync they would otherwise wait a whole
+            // extra round for.
+            if (i + 1 == batch.size() && batch.size() < kMaxBatch) {
+                std::lock_guard lock(mutex_);
+                while (!queue_.empty() && batch.size() < kMaxBatch) {
+                    batch.push_back(queue_.front());
+                    queue_.pop_front();
+                }
+            }
             db_->exec("SAVEPOINT change");
             try {
                 (*queued->change)(*db_);
