@@ -107,6 +107,10 @@ public:
     virtual void setSchemaVersion(int version) = 0;
     // A column that orders rows of `users` as they were inserted.
     virtual const char* insertionOrder() const = 0;
+    // Inside a read transaction: a number that is the same as the last one
+    // this connection read exactly when no other connection has committed
+    // anything since. Nothing where the driver cannot tell.
+    virtual std::optional<std::int64_t> othersChanges() { return std::nullopt; }
 };
 
 // "postgresql://..." or "postgres://..." (a libpq connection URI) opens

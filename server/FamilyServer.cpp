@@ -28,13 +28,17 @@ using asio::ip::tcp;
 
 namespace {
 
-// Socket waits are cheap, so two threads carry every connection; the workers
-// take the store calls, and sign-ins (password hashing) have threads of their own.
-constexpr int kIoThreads = 2;
+// Socket waits cost no thread, and reads are answered on the I/O threads
+// themselves, one per core; sign-ins (password hashing) have threads of
+// their own.
+int ioThreads() { return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 2u, 8u)); }
+
+// A change waits, mostly asleep, for the sync of the batch it was committed
+// in; the more changes wait together, the more one sync carries. They wait on
+// threads of their own, so readers never wait behind a sync.
+constexpr int kChangeThreads = 32;
 constexpr auto kAcceptRetry = std::chrono::milliseconds(100);
 constexpr auto kShutdownPoll = std::chrono::milliseconds(20);
-
-unsigned workerCount() { return std::clamp(std::thread::hardware_concurrency(), 2u, 8u); }
 
 }  // namespace
 
@@ -56,10 +60,10 @@ struct FamilyServer::Impl {
     std::atomic<int> requestsInFlight{0};
     std::atomic<bool> stopping{false};
     std::optional<asio::ssl::context> tls;
-    asio::thread_pool workers{workerCount()};
+    asio::thread_pool changes{kChangeThreads};
     std::optional<SignIns> signIns;
-    asio::io_context io{kIoThreads};
-    // A request on the workers leaves its connection with nothing to wait
+    asio::io_context io{ioThreads()};
+    // A request on another thread leaves its connection with nothing to wait
     // for; without this, run() would return once the acceptor has closed.
     asio::executor_work_guard<asio::io_context::executor_type> keepRunning{io.get_executor()};
     tcp::acceptor acceptor{io};
@@ -95,14 +99,14 @@ FamilyServer::FamilyServer(FamilyStore& store, ListenOptions options)
         tls_ = true;
     }
     d_->signIns.emplace(store_, options_.signIns);
-    d_->context.emplace(HttpContext{store_, options_, d_->workers, *d_->signIns, d_->headWaits,
+    d_->context.emplace(HttpContext{store_, options_, d_->changes, *d_->signIns, d_->headWaits,
                                     d_->requestsInFlight, d_->stopping});
 }
 
 FamilyServer::~FamilyServer() {
     stop();
     // Their answers are posted to the io_context, which must outlive them.
-    d_->workers.join();
+    d_->changes.join();
     d_->signIns.reset();
 }
 
@@ -151,7 +155,7 @@ void FamilyServer::accept() {
 
 void FamilyServer::run() {
     std::vector<std::thread> helpers;
-    for (int i = 1; i < kIoThreads; ++i) helpers.emplace_back([this] { d_->io.run(); });
+    for (int i = 1; i < ioThreads(); ++i) helpers.emplace_back([this] { d_->io.run(); });
     d_->io.run();
     for (auto& helper : helpers) helper.join();
 }

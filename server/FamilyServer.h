@@ -49,8 +49,7 @@ bool isLoopbackHost(std::string_view host);
 // The family protocol over HTTP(S), answering from a FamilyStore. Plain HTTP
 // is offered on loopback only; anything else needs a certificate and key.
 // Connections are served event-driven, so a slow or stalled client holds a
-// socket but never a thread; only complete requests reach the worker threads
-// that call the store.
+// socket but never a thread; only complete requests reach the store.
 class FamilyServer {
 public:
     // Throws std::invalid_argument for a non-loopback host without TLS, or a

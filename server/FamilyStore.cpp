@@ -2,6 +2,7 @@
 
 #include "ApiError.h"
 #include "Database.h"
+#include "GroupCommit.h"
 #include "JsonText.h"
 #include "RewardCents.h"
 #include "Schema.h"
@@ -15,6 +16,7 @@
 #include <semaphore>
 #include <stdexcept>
 #include <thread>
+#include <unordered_map>
 
 namespace family {
 
@@ -303,10 +305,24 @@ struct FamilyStore::Impl {
         return *raw;
     }
 
-    // Runs `change` in one write transaction, again when the database was busy
-    // or another transaction won a race the change must see the end of.
+    // SQLite: every change of this process goes through one writer thread, so
+    // concurrent changes share a commit and its sync. PostgreSQL locks rows,
+    // not the database, so there each thread writes on its own connection.
+    std::unique_ptr<GroupCommit> writer;
+
+    // Runs `change` in one write transaction (or one savepoint of a shared
+    // one), again when the database was busy or another transaction won a race
+    // the change must see the end of. Returns once the change is on disk.
     template <class Change>
     auto write(Change&& change) {
+        if (writer) {
+            std::optional<decltype(change(std::declval<Database&>()))> result;
+            writer->run([&](Database& db) {
+                result.reset();
+                result.emplace(change(db));
+            });
+            return std::move(*result);
+        }
         for (int attempt = 1;; ++attempt) {
             Database& connection = db();
             try {
@@ -335,6 +351,7 @@ FamilyStore::FamilyStore(const std::string& location, Clock clock, StoreSettings
     : d_(std::make_unique<Impl>(location, std::move(clock), settings)) {
     initSecrets();
     migrate(d_->db());
+    if (!isPostgresLocation(location)) d_->writer = std::make_unique<GroupCommit>(openDatabase(location), kWriteAttempts);
 }
 
 FamilyStore::~FamilyStore() = default;
@@ -464,13 +481,14 @@ Account FamilyStore::authenticate(std::string_view token) {
 
 // ---- family ----
 
-json FamilyStore::family(const Account& viewer) { return json::parse(familyText(viewer)); }
+namespace {
+
+constexpr std::size_t kMaxKeptAnswer = 64 * 1024;  // a big family is read rarely; keep memory for many small ones
+constexpr std::size_t kMaxKeptAnswers = 256;  // per thread
 
 // Written as text straight from the rows: a family with thousands of tasks
 // would otherwise spend most of its read building and freeing a document.
-std::string FamilyStore::familyText(const Account& viewer) {
-    Database& db = d_->db();
-    Transaction tx(db, Transaction::Read);
+std::string writeFamilyText(Database& db, const Account& viewer) {
     const Account me = currentAccount(db, viewer);
     JsonText out;
     const auto member = [&](bool first, const std::string& id, const std::string& nickname, const std::string& role) {
@@ -521,6 +539,41 @@ std::string FamilyStore::familyText(const Account& viewer) {
     }
     out.raw("]}");
     return std::move(out.text());
+}
+
+}  // namespace
+
+json FamilyStore::family(const Account& viewer) { return json::parse(familyText(viewer)); }
+
+std::string FamilyStore::familyText(const Account& viewer) {
+    Database& db = d_->db();
+    Transaction tx(db, Transaction::Read);
+    // Each thread keeps the answers it wrote last, for as long as nothing at
+    // all has been committed since: a family read again and again between
+    // changes costs one lookup instead of four queries. The reading
+    // connections never write (every change goes through the writer), so any
+    // change shows in the number.
+    struct Answers {
+        std::uint64_t store = 0;
+        std::int64_t version = 0;
+        std::unordered_map<std::string, std::string> byViewer;
+    };
+    thread_local Answers answers;
+    const auto version = d_->writer ? db.othersChanges() : std::nullopt;
+    if (version) {
+        if (answers.store != d_->generation || answers.version != *version) {
+            answers.byViewer.clear();
+            answers.store = d_->generation;
+            answers.version = *version;
+        }
+        if (const auto found = answers.byViewer.find(viewer.id); found != answers.byViewer.end()) return found->second;
+    }
+    auto text = writeFamilyText(db, viewer);
+    if (version && text.size() <= kMaxKeptAnswer) {
+        if (answers.byViewer.size() >= kMaxKeptAnswers) answers.byViewer.clear();
+        answers.byViewer.emplace(viewer.id, text);
+    }
+    return text;
 }
 
 json FamilyStore::setPreferences(const Account& viewer, const std::string& currency, const std::string& language) {

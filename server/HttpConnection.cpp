@@ -57,8 +57,8 @@ ApiAnswer stoppingAnswer() {
 }
 
 // One connection from the first byte to its close. Every step runs on the
-// connection's strand; only a complete request leaves it, for the workers or
-// the sign-in threads.
+// connection's strand; only a complete request other than a read leaves it,
+// for the threads that wait for changes or the sign-in threads.
 template <class Stream>
 class Connection : public HeadWaiter, public std::enable_shared_from_this<Connection<Stream>> {
 public:
@@ -195,7 +195,10 @@ private:
                                  view(req[http::field::authorization]), req.body(),
                                  view(req["Idempotency-Key"])};
         if (isSignIn(req)) return context_.signIns.submit(request, signInClient(req), std::move(reply));
-        asio::post(context_.workers, [self = this->shared_from_this(), request, reply = std::move(reply)] {
+        // A read is answered here, on an I/O thread: a hand-off to another
+        // thread and back would cost more than most reads themselves.
+        if (req.method() == http::verb::get) return send(answerApiRequest(context_.store, request), keepAlive_);
+        asio::post(context_.changes, [self = this->shared_from_this(), request, reply = std::move(reply)] {
             reply(answerApiRequest(self->context_.store, request));
         });
     }

@@ -17,8 +17,8 @@ struct ListenOptions;
 struct HttpContext {
     FamilyStore& store;
     const ListenOptions& limits;
-    boost::asio::thread_pool& workers;  // runs the store calls, never socket waits
-    SignIns& signIns;                   // runs sign-ins, away from the workers
+    boost::asio::thread_pool& changes;  // runs requests other than reads: they wait for their sync
+    SignIns& signIns;                   // runs sign-ins, away from every other request
     HeadWaits& headWaits;
     std::atomic<int>& requestsInFlight;  // from a whole head to the end of its answer
     std::atomic<bool>& stopping;         // answers end their connection; no new request is read

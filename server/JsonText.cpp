@@ -29,18 +29,24 @@ std::size_t utf8Length(std::string_view s, std::size_t at) {
 JsonText& JsonText::string(std::string_view value) {
     static constexpr char hex[] = "0123456789abcdef";
     out_ += '"';
-    for (std::size_t i = 0; i < value.size(); ++i) {
+    // Text that needs no escape goes out in runs: one append per run, not per byte.
+    std::size_t run = 0;
+    const auto flush = [&](std::size_t end) {
+        out_.append(value.data() + run, end - run);
+    };
+    for (std::size_t i = 0; i < value.size();) {
         const auto c = static_cast<unsigned char>(value[i]);
-        if (c >= 0x80) {
-            const auto length = utf8Length(value, i);
-            if (length == 0) {
-                out_ += "\xEF\xBF\xBD";
-            } else {
-                out_.append(value.substr(i, length));
-                i += length - 1;
-            }
+        if (c >= 0x20 && c < 0x80 && c != '"' && c != '\\') {
+            ++i;
             continue;
         }
+        if (c >= 0x80) {
+            if (const auto length = utf8Length(value, i)) {
+                i += length;
+                continue;
+            }
+        }
+        flush(i);
         switch (c) {
         case '"': out_ += "\\\""; break;
         case '\\': out_ += "\\\\"; break;
@@ -55,10 +61,12 @@ JsonText& JsonText::string(std::string_view value) {
                 out_ += hex[c >> 4];
                 out_ += hex[c & 0xF];
             } else {
-                out_ += static_cast<char>(c);
+                out_ += "\xEF\xBF\xBD";  // not UTF-8
             }
         }
+        run = ++i;
     }
+    flush(value.size());
     out_ += '"';
     return *this;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <charconv>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -20,7 +21,8 @@ public:
     }
     JsonText& string(std::string_view value);
     JsonText& integer(std::int64_t value) {
-        out_ += std::to_string(value);
+        char digits[24];
+        out_.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
         return *this;
     }
     // `"key":` after a comma unless it opens the object.

@@ -99,6 +99,13 @@ constexpr const char* kSqliteVersion3 = R"sql(
 ALTER TABLE tasks ADD COLUMN returned_at INTEGER;
 )sql";
 
+// Version 4: a task's idempotency keys are forgotten by age, per account, on
+// every creation; without an index on the age that reads every key the
+// account still has.
+constexpr const char* kSqliteVersion4 = R"sql(
+CREATE INDEX task_requests_age ON task_requests(user_id, created_at);
+)sql";
+
 // ---- PostgreSQL: the same tables at the newest version, made in one step ----
 
 constexpr const char* kPostgresVersion3 = R"sql(
@@ -176,6 +183,11 @@ constexpr const char* kPostgresFrom2 = R"sql(
 ALTER TABLE tasks ADD COLUMN returned_at BIGINT;
 )sql";
 
+// Version 4, as in SQLite.
+constexpr const char* kPostgresFrom3 = R"sql(
+CREATE INDEX task_requests_age ON task_requests(user_id, created_at);
+)sql";
+
 bool hasColumn(Database& db, const char* table, const char* column) {
     auto s = db.prepare(std::string("SELECT COUNT(*) FROM pragma_table_info('") + table + "') WHERE name = ?");
     s.bind(1, std::string_view(column));
@@ -202,6 +214,7 @@ void apply(Database& db, int version, Run run) {
 void migrate(Database& db) {
     if (db.kind() == Database::Kind::Postgres) {
         apply(db, 3, [&](int found) { db.exec(found >= 2 ? kPostgresFrom2 : kPostgresVersion3); });
+        apply(db, 4, [&](int) { db.exec(kPostgresFrom3); });
         return;
     }
     {
@@ -219,6 +232,7 @@ void migrate(Database& db) {
     apply(db, 1, [&](int) { db.exec(kSqliteVersion1); });
     apply(db, 2, [&](int) { db.exec(kSqliteVersion2); });
     apply(db, 3, [&](int) { db.exec(kSqliteVersion3); });
+    apply(db, 4, [&](int) { db.exec(kSqliteVersion4); });
 }
 
 }  // namespace family

@@ -18,7 +18,7 @@ namespace family {
 class FamilyStore;
 
 // Sign-ins run here, on their own few threads behind a bounded queue, so a
-// flood of password checks never holds the workers that answer everything
+// flood of password checks never holds the threads that answer everything
 // else. Failed sign-ins are counted per client address and per e-mail over
 // the last minute; past the limit a sign-in is refused with 429 before any
 // password is hashed.

@@ -161,6 +161,11 @@ public:
     }
     void setSchemaVersion(int version) override { exec("PRAGMA user_version = " + std::to_string(version)); }
     const char* insertionOrder() const override { return "rowid"; }
+    std::optional<std::int64_t> othersChanges() override {
+        auto stmt = prepare("PRAGMA data_version");
+        if (!stmt.step()) return std::nullopt;
+        return stmt.integer(0);
+    }
 
 private:
     sqlite3* db_ = nullptr;

@@ -1,13 +1,20 @@
 // Load tool for the family server (not a test, not run by ctest): starts one or
-// more real server processes over one store, drives them from N keep-alive
-// clients on loopback with the app's own calls for a bounded time, reports
-// requests per second and p50/p99 latency, and afterwards checks that no task
-// the server acknowledged was lost or made twice. Then it reads one family
-// (2 parents, 2 children, 20 tasks) from 64 connections and, when nginx is
-// installed, reads the same bytes from nginx serving a file, in the same run.
+// more real server processes over one store and drives them from N keep-alive
+// clients on loopback for a bounded time per phase, reporting requests per
+// second and p50/p99 latency:
+//   - mixed: each client creates, completes and approves tasks in its own
+//     family, with a refresh (GET /api/family) after each task;
+//   - writes: the same without the refresh;
+//     after each of the two, no task the server acknowledged may be lost or
+//     made twice, nor be in another state than the last one acknowledged;
+//   - reads: one family (2 parents, 2 children, 20 tasks) from 64 connections
+//     and, when nginx is installed, the same bytes from nginx serving a file;
+//   - isolation: small-family reads alone and beside one client reading a
+//     family of 48,000 tasks back to back.
 //
 //   zanbeck-family-load [--clients 16] [--seconds 10] [--servers 1]
 //                       [--postgres | --database postgresql://...] [--read-connections 64]
+//                       [--big-tasks 48000 (0: no isolation phase)] [--isolation-clients 8]
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,6 +30,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -34,6 +42,7 @@
 #include <vector>
 
 #include "Database.h"
+#include "FamilyStore.h"
 #include "ServerProcess.h"
 #include "TempPostgres.h"
 
@@ -51,6 +60,8 @@ struct Options {
     int seconds = 10;
     int servers = 1;
     int readConnections = 64;
+    int bigTasks = 48000;      // 0: no isolation phase
+    int isolationClients = 8;  // small-family readers beside the big family
     bool postgres = false;
     std::string database;
 };
@@ -73,8 +84,10 @@ public:
             req.body() = body;
             req.prepare_payload();
             http::write(socket_, req);
-            http::response<http::string_body> res;
-            http::read(socket_, buffer_, res);
+            http::response_parser<http::string_body> parser;
+            parser.body_limit(boost::none);  // a big family's answer is several megabytes
+            http::read(socket_, buffer_, parser);
+            auto res = parser.release();
             if (!res.keep_alive()) close();
             return {res.result_int(), std::move(res.body())};
         } catch (const std::exception&) {
@@ -104,9 +117,12 @@ struct Latencies {
         micros.insert(micros.end(), mine.begin(), mine.end());
         failures += failed;
     }
-    void report(const char* what, double seconds) {
+    double percentile(double q) {
         std::sort(micros.begin(), micros.end());
-        const auto at = [&](double q) { return micros.empty() ? 0.0 : micros[std::size_t(q * (micros.size() - 1))]; };
+        return micros.empty() ? 0.0 : micros[std::size_t(q * (micros.size() - 1))];
+    }
+    void report(const char* what, double seconds) {
+        const auto at = [&](double q) { return percentile(q); };
         std::printf("%-44s %9.0f req/s   p50 %7.2f ms   p99 %7.2f ms   (%zu requests, %ld failed)\n", what,
                     micros.size() / seconds, at(0.5) / 1000, at(0.99) / 1000, micros.size(), failures);
     }
@@ -128,10 +144,12 @@ struct Ledger {
     long unanswered = 0;  // writes that got no answer: they may or may not have happened
 };
 
-void mixedClient(int port, const std::string& parent, const std::string& child, const std::string& childId,
-                 Clock::time_point end, Ledger& ledger, std::vector<double>& micros, long& failed) {
+// Create, complete and approve one task after another; with `refresh`, the
+// parent reads the family after each, as the app does.
+void taskClient(int port, const std::string& parent, const std::string& child, const std::string& childId,
+                bool refresh, Clock::time_point end, Ledger& ledger, std::vector<double>& micros, long& failed) {
     Connection p(port), c(port);
-    int n = 0;
+    int n = static_cast<int>(ledger.tasks.size() + ledger.unanswered);  // keys stay new across phases
     const auto timed = [&](Connection& conn, http::verb verb, const char* target, const std::string& token,
                            const std::string& body, const std::string& key = {}) {
         const auto begin = Clock::now();
@@ -159,8 +177,37 @@ void mixedClient(int port, const std::string& parent, const std::string& child, 
             return answer.first == 200;
         };
         if (act(c, child, "complete", "review")) act(p, parent, "approve", "done");
-        timed(p, http::verb::get, "/api/family", parent, "");
+        if (refresh) timed(p, http::verb::get, "/api/family", parent, "");
     }
+}
+
+// Reads each client's family and compares it with what the server acknowledged.
+bool checkLedgers(int port, const std::vector<std::string>& parents, const std::vector<Ledger>& ledgers) {
+    long lost = 0, duplicated = 0, wrong = 0, extra = 0, acknowledged = 0;
+    for (std::size_t i = 0; i < parents.size(); ++i) {
+        const auto [status, body] = Connection(port).send(http::verb::get, "/api/family", parents[i]);
+        if (status != 200) throw std::runtime_error("cannot read a family after the run");
+        std::map<std::string, int> seen;
+        std::map<std::string, std::string> state;
+        const auto family = json::parse(body);
+        for (const auto& task : family["tasks"]) {
+            ++seen[task["id"]];
+            state[task["id"]] = task["status"];
+        }
+        for (const auto& [id, times] : seen) {
+            if (times > 1) duplicated += times - 1;
+            if (!ledgers[i].tasks.count(id)) ++extra;
+        }
+        for (const auto& [id, last] : ledgers[i].tasks) {
+            ++acknowledged;
+            if (!seen.count(id)) ++lost;
+            else if (state[id] != last && ledgers[i].unanswered == 0) ++wrong;
+        }
+    }
+    std::printf("after the run: %ld acknowledged tasks, %ld lost, %ld duplicated, %ld in another state, "
+                "%ld unacknowledged extra\n",
+                acknowledged, lost, duplicated, wrong, extra);
+    return lost == 0 && duplicated == 0 && wrong == 0;
 }
 
 void readClient(int port, const std::string& target, const std::string& token, Clock::time_point end,
@@ -174,12 +221,33 @@ void readClient(int port, const std::string& target, const std::string& token, C
     }
 }
 
+// `connections` clients reading `target` back to back for the run's time,
+// beside `alongside` (given the end) on a thread of its own when set.
+std::unique_ptr<Latencies> readLatencies(const std::vector<int>& ports, const std::string& token, int connections,
+                                         const Options& options,
+                                         const std::function<void(Clock::time_point)>& alongside,
+                                         const std::string& target = "/api/family") {
+    auto all = std::make_unique<Latencies>();
+    const auto end = Clock::now() + std::chrono::seconds(options.seconds);
+    std::vector<std::thread> threads;
+    if (alongside) threads.emplace_back([&] { alongside(end); });
+    for (int i = 0; i < connections; ++i)
+        threads.emplace_back([&, i] {
+            std::vector<double> micros;
+            long failed = 0;
+            readClient(ports[i % ports.size()], target, token, end, micros, failed);
+            all->add(micros, failed);
+        });
+    for (auto& t : threads) t.join();
+    return all;
+}
+
 double readPhase(const char* what, const std::vector<int>& ports, const std::string& target, const std::string& token,
-                 const Options& options) {
+                 int connections, const Options& options) {
     Latencies all;
     const auto end = Clock::now() + std::chrono::seconds(options.seconds);
     std::vector<std::thread> threads;
-    for (int i = 0; i < options.readConnections; ++i)
+    for (int i = 0; i < connections; ++i)
         threads.emplace_back([&, i] {
             std::vector<double> micros;
             long failed = 0;
@@ -244,6 +312,8 @@ Options parse(int argc, char** argv) {
         else if (a == "--seconds") o.seconds = std::stoi(next());
         else if (a == "--servers") o.servers = std::stoi(next());
         else if (a == "--read-connections") o.readConnections = std::stoi(next());
+        else if (a == "--big-tasks") o.bigTasks = std::stoi(next());
+        else if (a == "--isolation-clients") o.isolationClients = std::stoi(next());
         else if (a == "--postgres") o.postgres = true;
         else if (a == "--database") o.database = next();
         else throw std::invalid_argument("unknown option " + a);
@@ -292,6 +362,25 @@ int main(int argc, char** argv) try {
                                        {"kid1@load.test", "Первый", "child", "password1"},
                                        {"kid2@load.test", "Вторая", "child", "password1"}},
                                       true);
+    // The big family, made through the store from many threads at once so
+    // that its tasks share commits.
+    std::string bigParent;
+    if (options.bigTasks > 0) {
+        const auto big = seedStore(store,
+                                   {{"big@load.test", "Большая", "parent", "password1"},
+                                    {"bigkid@load.test", "Ребёнок", "child", "password1"}},
+                                   true);
+        family::FamilyStore bigStore(storeLocationOf(store));
+        std::atomic<int> next{0};
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 32; ++t)
+            threads.emplace_back([&] {
+                for (int i; (i = next++) < options.bigTasks;)
+                    bigStore.addTask(big[0], big[1].id, "Задание из большой семьи номер " + std::to_string(i), 7.5);
+            });
+        for (auto& t : threads) t.join();
+        bigParent = "big@load.test";
+    }
 
     std::vector<std::unique_ptr<ServerProcess>> servers;
     std::vector<int> ports;
@@ -307,49 +396,29 @@ int main(int argc, char** argv) try {
         children.push_back(signIn(ports[i % ports.size()], accounts[2 * i + 1].email));
     }
 
-    // Mixed phase: create, complete, approve, refresh, per client's own family.
+    // Task phases, each client in its own family: the app's calls with a
+    // refresh after each task, while the families are still small, then the
+    // write path alone. After each, nothing acknowledged may be lost and
+    // nothing made twice.
     std::vector<Ledger> ledgers(options.clients);
-    Latencies mixed;
-    {
+    bool intact = true;
+    for (const bool refresh : {true, false}) {
+        Latencies latencies;
         const auto end = Clock::now() + std::chrono::seconds(options.seconds);
         std::vector<std::thread> threads;
         for (int i = 0; i < options.clients; ++i)
             threads.emplace_back([&, i] {
                 std::vector<double> micros;
                 long failed = 0;
-                mixedClient(ports[i % ports.size()], parents[i], children[i], childIds[i], end, ledgers[i], micros,
-                            failed);
-                mixed.add(micros, failed);
+                taskClient(ports[i % ports.size()], parents[i], children[i], childIds[i], refresh, end, ledgers[i],
+                           micros, failed);
+                latencies.add(micros, failed);
             });
         for (auto& t : threads) t.join();
+        latencies.report(refresh ? "mixed (create, complete, approve, refresh)" : "writes (create, complete, approve)",
+                         options.seconds);
+        intact = checkLedgers(ports[0], parents, ledgers) && intact;
     }
-    mixed.report("mixed (create, complete, approve, refresh)", options.seconds);
-
-    // Nothing acknowledged lost, nothing made twice.
-    long lost = 0, duplicated = 0, wrong = 0, extra = 0, acknowledged = 0;
-    for (int i = 0; i < options.clients; ++i) {
-        const auto [status, body] = Connection(ports[0]).send(http::verb::get, "/api/family", parents[i]);
-        if (status != 200) throw std::runtime_error("cannot read a family after the run");
-        std::map<std::string, int> seen;
-        std::map<std::string, std::string> state;
-        const auto family = json::parse(body);
-        for (const auto& task : family["tasks"]) {
-            ++seen[task["id"]];
-            state[task["id"]] = task["status"];
-        }
-        for (const auto& [id, times] : seen) {
-            if (times > 1) duplicated += times - 1;
-            if (!ledgers[i].tasks.count(id)) ++extra;
-        }
-        for (const auto& [id, last] : ledgers[i].tasks) {
-            ++acknowledged;
-            if (!seen.count(id)) ++lost;
-            else if (state[id] != last && ledgers[i].unanswered == 0) ++wrong;
-        }
-    }
-    std::printf("after the run: %ld acknowledged tasks, %ld lost, %ld duplicated, %ld in another state, "
-                "%ld unacknowledged extra\n",
-                acknowledged, lost, duplicated, wrong, extra);
 
     // Read phase: one family of 2 parents, 2 children and 20 tasks.
     const int readPort = ports[0];
@@ -364,10 +433,10 @@ int main(int argc, char** argv) try {
     const auto body = Connection(readPort).send(http::verb::get, "/api/family", mama).second;
     std::printf("GET /api/family: %zu bytes\n", body.size());
     const double server =
-        readPhase("GET /api/family, family server", ports, "/api/family", mama, options);
+        readPhase("GET /api/family, family server", ports, "/api/family", mama, options.readConnections, options);
     if (auto nginx = startNginx(folder / "nginx", body)) {
         const double file = readPhase("GET /api/family, nginx (same bytes, a file)", {nginx->second}, "/api/family",
-                                      "", options);
+                                      "", options.readConnections, options);
         std::printf("family server / nginx: %.1f %%\n", file > 0 ? 100 * server / file : 0.0);
         kill(nginx->first, SIGQUIT);
         waitpid(nginx->first, nullptr, 0);
@@ -375,10 +444,31 @@ int main(int argc, char** argv) try {
         std::printf("nginx is not installed: no comparison\n");
     }
 
+    // Isolation: small-family reads alone, then beside one client reading the
+    // big family back to back.
+    if (!bigParent.empty()) {
+        const auto big = signIn(readPort, bigParent);
+        const auto bigBody = Connection(readPort).send(http::verb::get, "/api/family", big).second;
+        std::printf("big family: %d tasks, %zu bytes\n", options.bigTasks, bigBody.size());
+        const auto alone = readLatencies(ports, mama, options.isolationClients, options, {});
+        Latencies bigReads;
+        const auto beside = readLatencies(ports, mama, options.isolationClients, options, [&](Clock::time_point end) {
+            std::vector<double> micros;
+            long failed = 0;
+            readClient(readPort, "/api/family", big, end, micros, failed);
+            bigReads.add(micros, failed);
+        });
+        const auto p99Alone = alone->percentile(0.99), p99Beside = beside->percentile(0.99);
+        alone->report("small-family reads alone", options.seconds);
+        beside->report("small-family reads beside the big family", options.seconds);
+        bigReads.report("big-family reads", options.seconds);
+        std::printf("the big family's reads add %.2f ms to the small families' p99\n", (p99Beside - p99Alone) / 1000);
+    }
+
     servers.clear();
     std::error_code ec;
     std::filesystem::remove_all(folder, ec);
-    return lost == 0 && duplicated == 0 ? 0 : 1;
+    return intact ? 0 : 1;
 } catch (const std::exception& e) {
     std::fprintf(stderr, "zanbeck-family-load: %s\n", e.what());
     return 1;

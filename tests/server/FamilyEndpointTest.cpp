@@ -47,3 +47,31 @@ TEST_F(FamilyTest, PreferencesAreFamilyWideWhoeverSetsThem) {
     ASSERT_EQ(api_->patch("/api/preferences", R"({"currency":"RUB","language":"auto"})", kidToken_).status, 200);
     EXPECT_EQ(familyOf(mamaToken_)["preferences"], json({{"currency_code", "RUB"}, {"language_code", "auto"}}));
 }
+
+// Family answers may be kept between changes; whichever thread answers, and
+// whoever wrote the change, a read after it is current, and each viewer gets
+// their own answer.
+TEST_F(FamilyTest, EveryReadAfterAChangeIsCurrentAndEachViewerGetsTheirOwn) {
+    pair(mamaToken_, kidToken_);
+    const auto task = addTask(mamaToken_, kid_.id);
+    constexpr int kReads = 24;  // more than the server has threads, so every thread keeps answers
+    const auto everyRead = [&](const std::string& token, const auto& check) {
+        for (int i = 0; i < kReads; ++i) check(familyOf(token));
+    };
+    everyRead(mamaToken_, [&](const json& family) { EXPECT_EQ(family["tasks"].size(), 1u); });
+    everyRead(kidToken_, [&](const json& family) {
+        ASSERT_EQ(family["tasks"].size(), 1u);
+        EXPECT_FALSE(family["tasks"][0].contains("current_user_approved"));
+    });
+
+    ASSERT_EQ(act(kidToken_, task, "complete").status, 200);
+    everyRead(mamaToken_, [&](const json& family) { EXPECT_EQ(taskIn(family, task)["status"], "review"); });
+
+    // Written through the store itself, not through a request.
+    store_->addTask(mama_, kid_.id, "Второе", 3);
+    everyRead(kidToken_, [&](const json& family) { EXPECT_EQ(family["tasks"].size(), 2u); });
+    everyRead(mamaToken_, [&](const json& family) {
+        ASSERT_EQ(family["tasks"].size(), 2u);
+        EXPECT_EQ(family["tasks"][1].value("current_user_approved", -1), 0);
+    });
+}

@@ -105,3 +105,17 @@ TEST_F(FamilyTest, AClaimReadsTheTokenWithoutBlanksAroundItAndOutOfAPayloadOfOur
     EXPECT_EQ(joined.status, 200) << joined.body;
     EXPECT_EQ(claimPairing(mamaToken_, "zanbeck://pair?token= ").status, 404);
 }
+
+// A claim refused after it has already marked the code used and made the
+// claimer a family leaves neither behind: the refusal undoes its own part.
+TEST_F(FamilyTest, AClaimRefusedHalfWayLeavesTheCodeUnusedAndNoFamilyMade) {
+    pair(mamaToken_, kidToken_);
+    const auto code = pairingCode();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const auto refused = claimPairing(papaToken_, code);
+        EXPECT_EQ(refused.status, 409);
+        EXPECT_EQ(refused.error(), "Ребёнок уже состоит в другой семье.") << "attempt " << attempt;
+    }
+    EXPECT_EQ(familyOf(papaToken_)["members"].size(), 1u);
+    EXPECT_EQ(claimPairing(mamaToken_, code).status, 200);
+}
