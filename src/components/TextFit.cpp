@@ -129,6 +129,17 @@ QFont shrunkToFit(const QString& text, const QFont& font, qreal width, qreal min
     return fitted;
 }
 
+QFont wordsShrunkToFit(const QString& text, const QFont& font, qreal width, qreal minimumScale) {
+    QFont fitted = font;
+    const int full = fontSize(font);
+    const int smallest = std::max(1, static_cast<int>(std::ceil(full * minimumScale)));
+    for (int size = full; size > smallest; --size) {
+        if (!overflows(widestWord(text, fitted), width)) return fitted;
+        setFontSize(fitted, size - 1);
+    }
+    return fitted;
+}
+
 TitleBesideAmount::TitleBesideAmount(const QString& title, const QFont& font, const QString& amount,
                                      const QFont& amountFont, int width)
     : titleFont(font) {

@@ -1,6 +1,5 @@
 #include "views/planning/BadgesView.h"
 
-#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPainterPath>
@@ -27,6 +26,19 @@ namespace {
 QColor withAlpha(QColor color, double alpha) {
     color.setAlphaF(alpha);
     return color;
+}
+
+// A locked tile looks as if drawn whole and then laid over the page at
+// lockedTileOpacity. Each of its colours is mixed with the page's background
+// before it is painted (its own alpha kept): blending is linear, so the
+// pixels come out as the faded tile's would, without drawing the tile
+// offscreen first.
+QColor lockedLook(const QColor& color) {
+    const QColor page = Theme::current().color(ColorRole::GroupedBackground);
+    const double a = tools_style::lockedTileOpacity;
+    const auto mix = [a](double own, double under) { return a * own + (1 - a) * under; };
+    return QColor::fromRgbF(float(mix(color.redF(), page.redF())), float(mix(color.greenF(), page.greenF())),
+                            float(mix(color.blueF(), page.blueF())), color.alphaF());
 }
 
 // The tier title on a pale capsule of the tier colour.
@@ -128,54 +140,68 @@ BadgeCell::BadgeCell(QWidget* parent) : QWidget(parent) {
 void BadgeCell::draw(const MoneyBadge& badge) {
     const Theme& theme = Theme::current();
     const BadgeTierStyle tier = badgeTierStyle(badge.tier);
+    faded_ = !badge.isUnlocked;
+    const auto look = [this](const QColor& color) { return faded_ ? lockedLook(color) : color; };
+    const QColor secondary = look(theme.color(ColorRole::SecondaryLabel));
     tierColor_ = theme.color(tier.color);
     tier_->setText(tier.title);
-    tier_->setColor(tierColor_);
-    static_cast<TierCapsule*>(tierCapsule_)->setFill(withAlpha(tierColor_, tools_style::tierCapsuleOpacity));
+    tier_->setColor(look(tierColor_));
+    static_cast<TierCapsule*>(tierCapsule_)->setFill(look(withAlpha(tierColor_, tools_style::tierCapsuleOpacity)));
     points_->setText(QStringLiteral("+") + QString::number(badge.points));
+    points_->setColor(secondary);
     symbol_->setSymbol(badge.symbol);
-    if (badge.isUnlocked)
-        symbol_->setTint(tierColor_);
-    else
-        symbol_->setTint(ColorRole::SecondaryLabel);
-    symbol_->setCircleBackground(withAlpha(tierColor_, badge.isUnlocked
-                                                           ? tools_style::symbolCircleOpacity
-                                                           : tools_style::lockedSymbolCircleOpacity));
+    symbol_->setTint(badge.isUnlocked ? tierColor_ : secondary);
+    symbol_->setCircleBackground(look(withAlpha(tierColor_, badge.isUnlocked
+                                                                ? tools_style::symbolCircleOpacity
+                                                                : tools_style::lockedSymbolCircleOpacity)));
     lock_->setVisible(!badge.isUnlocked);
-    lock_->setTint(ColorRole::White);
-    lock_->setCircleBackground(theme.color(ColorRole::SecondaryLabel));
+    lock_->setTint(look(theme.color(ColorRole::White)));
+    lock_->setCircleBackground(secondary);
     title_->setText(badge.title);
+    title_->setColor(look(theme.color(ColorRole::Label)));
+    fitTitle();
     detail_->setText(badge.detail);
+    detail_->setColor(secondary);
     unlocked_->setVisible(badge.isUnlocked);
     bar_->setVisible(!badge.isUnlocked);
     percent_->setVisible(!badge.isUnlocked);
     const qint64 pct = percent(badge.progress, badge.isUnlocked);
     bar_->setValue(badge.progress);
-    bar_->setTint(tierColor_);
+    bar_->setTint(look(tierColor_));
+    bar_->setTrack(look(theme.color(ColorRole::Fill)));
     percent_->setText(QString::number(pct) + QStringLiteral("%"));
+    percent_->setColor(secondary);
     setAccessibleName(badge.title + QStringLiteral(", ") + tier.title + QStringLiteral(", ") +
                       QString::number(badge.points) + QStringLiteral(" очков"));
     setAccessibleDescription(badge.isUnlocked ? QStringLiteral("Получено")
                                               : QStringLiteral("Выполнено ") + QString::number(pct) +
                                                     QStringLiteral(" процентов"));
-    if (faded_ != !badge.isUnlocked) {
-        faded_ = !badge.isUnlocked;
-        if (faded_) {
-            auto* effect = new QGraphicsOpacityEffect(this);
-            effect->setOpacity(tools_style::lockedTileOpacity);
-            setGraphicsEffect(effect);
-        } else {
-            setGraphicsEffect(nullptr);
-        }
-    }
     update();
+}
+
+void BadgeCell::fitTitle() {
+    // A title never loses a word: one longer than the tile is wide makes the
+    // title smaller until it fits (the other titles wrap between words).
+    const int width = this->width() - 2 * tools_style::tilePadding;
+    if (width <= 0 || (width == fittedWidth_ && title_->text() == fittedTitle_)) return;
+    fittedWidth_ = width;
+    fittedTitle_ = title_->text();
+    const QFont full = Theme::font(TextStyle::Subheadline, QFont::Bold);
+    const QFont fitted = TextFit::wordsShrunkToFit(title_->text(), full, width);
+    title_->setPixelSize(fitted.pixelSize() == full.pixelSize() ? 0 : fitted.pixelSize());
+}
+
+void BadgeCell::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    fitTitle();
 }
 
 void BadgeCell::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
-    p.setBrush(Theme::current().color(ColorRole::SecondaryGroupedBackground));
+    const QColor fill = Theme::current().color(ColorRole::SecondaryGroupedBackground);
+    p.setBrush(faded_ ? lockedLook(fill) : fill);
     p.drawRoundedRect(QRectF(rect()), tools_style::tileRadius, tools_style::tileRadius);
 }
 

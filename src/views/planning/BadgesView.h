@@ -15,7 +15,8 @@ class TextLabel;
 
 // One badge tile: tier capsule and points, the symbol (with a lock while
 // locked), title, description, then "Получено" or the progress. A locked tile
-// is faded.
+// is faded: painted in colours mixed with the page's, not through an opacity
+// effect (which would draw the tile offscreen first).
 class BadgeCell : public QWidget {
     Q_OBJECT
 public:
@@ -38,8 +39,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void fitTitle();
+
     QWidget* tierCapsule_;
     TextLabel* tier_;
     TextLabel* points_;
@@ -52,6 +56,8 @@ private:
     TextLabel* percent_;
     QColor tierColor_;
     bool faded_ = false;
+    int fittedWidth_ = -1;  // the title's width and text its size was fitted to
+    QString fittedTitle_;
 };
 
 // "Медали u/t": the rank summary, the filter and the grid of the badges the

@@ -4,6 +4,8 @@
 
 #include "components/LazyColumn.h"
 #include "components/SymbolView.h"
+#include "components/TextFit.h"
+#include "components/TextLabel.h"
 #include "store/Badges.h"
 #include "store/DemoLedger.h"
 #include "views/planning/BadgeRank.h"
@@ -129,6 +131,54 @@ TEST_F(BadgesTest, SwitchingTheFilterBuildsNoRowAgainAndReadsTheCatalogueOnce) {
     EXPECT_EQ(view.title(), QStringLiteral("Медали %1/%2")
                                 .arg(ledger::unlockedBadges(store->badges()).size())
                                 .arg(store->badges().size()));
+}
+
+// A locked tile is drawn faded in place (colours mixed with the page's),
+// never through an opacity effect that renders it offscreen first.
+TEST_F(BadgesTest, LockedTilesMixTheirColoursWithThePageInsteadOfAnEffect) {
+    BadgesView& view = show<BadgesView>(demoLedger());
+    for (const char* scheme : {"light", "dark"}) {
+        setPreference("appTheme", scheme);
+        settle();
+        const QColor label = Theme::current().color(ColorRole::Label);
+        const QColor page = Theme::current().color(ColorRole::GroupedBackground);
+        const double a = tools_style::lockedTileOpacity;
+        for (int i = 0; i < view.visibleCellCount(); ++i) {
+            BadgeCell* cell = view.cell(i);
+            ASSERT_NE(cell, nullptr);
+            EXPECT_EQ(cell->graphicsEffect(), nullptr) << i;
+            const QColor title = cell->titleLabel()->color();
+            if (!cell->isFaded()) {
+                EXPECT_EQ(title, label) << scheme << " " << i;
+                continue;
+            }
+            EXPECT_NEAR(title.redF(), a * label.redF() + (1 - a) * page.redF(), 0.01) << scheme << " " << i;
+            EXPECT_NEAR(title.blueF(), a * label.blueF() + (1 - a) * page.blueF(), 0.01) << scheme << " " << i;
+        }
+    }
+}
+
+// At a phone's width every title shows whole, light or dark: "Суперсберегатель"
+// is wider than its tile at the title's size, so that title alone is smaller.
+TEST_F(BadgesTest, EveryTitleShowsWholeInItsTile) {
+    BadgesView& view = show<BadgesView>(demoLedger());
+    const int full = Theme::font(TextStyle::Subheadline, QFont::Bold).pixelSize();
+    for (const char* scheme : {"light", "dark"}) {
+        setPreference("appTheme", scheme);
+        for (int i = 0; i < view.visibleCellCount(); ++i) ASSERT_NE(view.cell(i), nullptr);
+        settle();
+        QStringList smaller;
+        for (int i = 0; i < view.visibleCellCount(); ++i) {
+            TextLabel* title = view.cell(i)->titleLabel();
+            const TextFit::WrappedText wrapped(title->text(), title->font(), title->contentsRect().width());
+            EXPECT_EQ(wrapped.lines().join(' ').simplified(), title->text()) << scheme << ": nothing elided";
+            EXPECT_LE(TextFit::widestWord(title->text(), title->font()), title->contentsRect().width())
+                << title->text().toStdString();
+            if (title->font().pixelSize() < full) smaller << title->text();
+        }
+        EXPECT_TRUE(smaller.contains(QStringLiteral("Суперсберегатель"))) << scheme;
+        EXPECT_LT(smaller.size(), view.visibleCellCount() / 2) << "only the titles that need it";
+    }
 }
 
 TEST_F(BadgesTest, Gallery) { galleryOf<BadgesView>("badges", demoLedger()); }
