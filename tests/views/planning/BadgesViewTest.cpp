@@ -178,6 +178,11 @@ TEST_F(BadgesTest, EveryTitleShowsWholeInItsTile) {
         }
         EXPECT_TRUE(smaller.contains(QStringLiteral("Суперсберегатель"))) << scheme;
         EXPECT_LT(smaller.size(), view.visibleCellCount() / 2) << "only the titles that need it";
+        for (int i = 0; i < view.visibleCellCount(); ++i)
+            if (view.cell(i)->titleLabel()->text() == QStringLiteral("Суперсберегатель"))
+                view.body()->ensureWidgetVisible(view.cell(i));
+        settle();
+        EXPECT_FALSE(Gallery::save(*window, QStringLiteral("badges-long-title-%1").arg(scheme)).isEmpty());
     }
 }
 
