@@ -30,6 +30,8 @@ void TextLabel::setColorRole(ColorRole role) {
 }
 
 void TextLabel::setColor(const QColor& color) {
+    // Redraws set the same colour again and again: a new palette and font cost a restyle.
+    if (color_ == color) return;
     color_ = color;
     applyTheme();
 }

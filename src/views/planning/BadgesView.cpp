@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -261,6 +262,7 @@ BadgesView::BadgesView(MoneyStore& store, QWidget* parent)
     grid_->setObjectName(QStringLiteral("badgeGrid"));
     grid_->setSpacing(tools_style::badgeGridSpacing);
     grid_->installEventFilter(this);
+    connect(body()->verticalScrollBar(), &QScrollBar::valueChanged, this, &BadgesView::drawNearRows);
     redraw();
 }
 
@@ -326,8 +328,35 @@ void BadgesView::showFilter() {
         return;
     }
     const int needed = (int(shown_.size()) + columns_ - 1) / columns_;
-    for (int row = 0; row < grid_->count(); ++row) grid_->setCardShown(row, row < needed);
-    grid_->redraw();
+    for (int row = 0; row < grid_->count(); ++row) {
+        grid_->setCardShown(row, row < needed);
+        if (grid_->builtCard(row)) staleRows_.insert(row);
+    }
+    // The rows take their places first: which are near depends on the rows left out.
+    grid_->refresh();
+    drawNearRows();
+}
+
+bool BadgesView::isNear(const QWidget* row) {
+    const QWidget* viewport = body()->viewport();
+    if (!isVisible() || !viewport->isAncestorOf(row)) return true;
+    const int top = row->mapTo(viewport, QPoint(0, 0)).y();
+    const int margin = viewport->height();
+    return top < viewport->height() + margin && top + row->height() > -margin;
+}
+
+void BadgesView::drawNearRows() {
+    bool drawn = false;
+    for (const int row : QSet<int>(staleRows_)) {
+        QWidget* line = grid_->builtCard(row);
+        if (!line) {
+            staleRows_.remove(row);
+        } else if (grid_->isCardShown(row) && isNear(line)) {
+            drawRow(row, line);
+            drawn = true;
+        }
+    }
+    if (drawn) grid_->refresh();
 }
 
 void BadgesView::widthChanged() {
@@ -339,6 +368,7 @@ void BadgesView::layOutRows() {
     AdaptiveGridLayout measure(tools_style::badgeColumnMinimum, tools_style::badgeGridSpacing);
     columns_ = measure.columnCount(grid_->width());
     grid_->clear();
+    staleRows_.clear();
     const int rows = (int(all_->size()) + columns_ - 1) / columns_;
     const int needed = (int(shown_.size()) + columns_ - 1) / columns_;
     for (int row = 0; row < rows; ++row) {
@@ -357,7 +387,8 @@ void BadgesView::layOutRows() {
     grid_->refresh();
 }
 
-void BadgesView::drawRow(int row, QWidget* widget) const {
+void BadgesView::drawRow(int row, QWidget* widget) {
+    staleRows_.remove(row);
     auto* line = static_cast<AdaptiveGrid*>(widget);
     for (int i = 0; i < line->grid()->count(); ++i) {
         const std::size_t position = std::size_t(row * columns_ + i);
@@ -375,7 +406,12 @@ void BadgesView::drawRow(int row, QWidget* widget) const {
 BadgeCell* BadgesView::cell(int position) {
     if (position < 0 || position >= int(shown_.size()) || columns_ <= 0) return nullptr;
     if (!grid_->isCardShown(position / columns_)) return nullptr;
-    auto* line = static_cast<AdaptiveGrid*>(grid_->card(position / columns_));
+    const int row = position / columns_;
+    auto* line = static_cast<AdaptiveGrid*>(grid_->card(row));
+    if (line && staleRows_.contains(row)) {
+        drawRow(row, line);
+        grid_->refresh();
+    }
     QLayoutItem* item = line ? line->grid()->itemAt(position % columns_) : nullptr;
     return item ? static_cast<BadgeCell*>(item->widget()) : nullptr;
 }

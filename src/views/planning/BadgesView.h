@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QWidget>
 #include <memory>
 
@@ -64,8 +65,8 @@ private:
 // filter keeps. The grid's rows stack in a lazy column: a row below the
 // visible area is built when it is scrolled near. The column holds rows for
 // the whole catalogue; a filter only draws the built rows with the badges it
-// keeps and leaves the rows it does not need out, so switching builds
-// nothing again. A change of the number of columns lays the rows out afresh.
+// keeps (those near the view at once, the others as they come near) and
+// leaves the rows it does not need out, so switching builds nothing again. A change of the number of columns lays the rows out afresh.
 // The catalogue is worked out once per state of the store, day and currency:
 // a filter switch or a redraw for the theme reads the same one.
 class BadgesView : public ToolScreen {
@@ -101,7 +102,10 @@ private:
     void showFilter();
     // Lays rows for the whole catalogue out in the current number of columns.
     void layOutRows();
-    void drawRow(int row, QWidget* widget) const;
+    void drawRow(int row, QWidget* widget);
+    // Draws the built rows left stale that are now within a screen of the view.
+    void drawNearRows();
+    bool isNear(const QWidget* row);
     void widthChanged();
 
     Filter filter_ = Filter::all;
@@ -114,5 +118,8 @@ private:
     LazyColumn* grid_;
     std::shared_ptr<const std::vector<MoneyBadge>> all_;  // the catalogue of the last redraw
     std::vector<int> shown_;       // the catalogue positions the filter keeps
+    // Built rows still showing an earlier filter or store: a filter switch
+    // or a redraw draws the rows near the view, the rest as they come near.
+    QSet<int> staleRows_;
     int columns_ = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <QScrollBar>
 
+#include "components/AdaptiveGridLayout.h"
 #include "components/LazyColumn.h"
 #include "components/SymbolView.h"
 #include "components/TextFit.h"
@@ -183,6 +184,52 @@ TEST_F(BadgesTest, EveryTitleShowsWholeInItsTile) {
                 view.body()->ensureWidgetVisible(view.cell(i));
         settle();
         EXPECT_FALSE(Gallery::save(*window, QStringLiteral("badges-long-title-%1").arg(scheme)).isEmpty());
+    }
+}
+
+// A filter switch draws the rows near the view at once and the others as
+// they are scrolled near: wherever the user scrolls, the tiles in view show
+// the filter's badges in order.
+TEST_F(BadgesTest, RowsFarBelowFollowTheFilterWhenScrolledTo) {
+    BadgesView& view = show<BadgesView>(demoLedger());
+    QScrollBar* bar = view.body()->verticalScrollBar();
+    QWidget* viewport = view.body()->viewport();
+    bar->setValue(bar->maximum());  // every row built, drawn for "all"
+    settle();
+    bar->setValue(0);
+    settle();
+    const std::vector<MoneyBadge> all = store->badges();
+    for (const auto filter : {BadgesView::Filter::locked, BadgesView::Filter::unlocked, BadgesView::Filter::all}) {
+        view.setFilter(filter);
+        settle();
+        std::vector<MoneyBadge> kept;
+        for (const MoneyBadge& badge : all)
+            if (filter == BadgesView::Filter::all || badge.isUnlocked == (filter == BadgesView::Filter::unlocked))
+                kept.push_back(badge);
+        int seen = 0;
+        for (int value = 0;; value += viewport->height() / 2) {
+            bar->setValue(std::min(value, bar->maximum()));
+            settle();
+            for (int row = 0; row < view.grid()->count(); ++row) {
+                auto* line = static_cast<AdaptiveGrid*>(view.grid()->builtCard(row));
+                if (!line || !line->isVisible()) continue;
+                const int top = line->mapTo(viewport, QPoint(0, 0)).y();
+                if (top >= viewport->height() || top + line->height() <= 0) continue;
+                for (int i = 0; i < line->grid()->count(); ++i) {
+                    auto* cell = static_cast<BadgeCell*>(line->grid()->itemAt(i)->widget());
+                    const std::size_t position = std::size_t(row * view.columnCount() + i);
+                    ASSERT_EQ(cell->isVisible(), position < kept.size()) << row << " " << i;
+                    if (position >= kept.size()) continue;
+                    EXPECT_EQ(cell->titleLabel()->text(), kept[position].title) << row << " " << i;
+                    EXPECT_EQ(cell->isFaded(), !kept[position].isUnlocked);
+                    ++seen;
+                }
+            }
+            if (bar->value() >= bar->maximum()) break;
+        }
+        EXPECT_GE(seen, int(kept.size())) << "every kept badge came into view";
+        bar->setValue(0);
+        settle();
     }
 }
 
