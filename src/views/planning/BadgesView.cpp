@@ -143,13 +143,20 @@ void BadgeCell::draw(const MoneyBadge& badge) {
     const BadgeTierStyle tier = badgeTierStyle(badge.tier);
     faded_ = !badge.isUnlocked;
     const auto look = [this](const QColor& color) { return faded_ ? lockedLook(color) : color; };
+    // A tile's labels keep their roles while unlocked: only a locked tile's are mixed.
+    const auto colour = [&](TextLabel* label, ColorRole role) {
+        if (faded_)
+            label->setColor(lockedLook(theme.color(role)));
+        else
+            label->setColorRole(role);
+    };
     const QColor secondary = look(theme.color(ColorRole::SecondaryLabel));
     tierColor_ = theme.color(tier.color);
     tier_->setText(tier.title);
     tier_->setColor(look(tierColor_));
     static_cast<TierCapsule*>(tierCapsule_)->setFill(look(withAlpha(tierColor_, tools_style::tierCapsuleOpacity)));
     points_->setText(QStringLiteral("+") + QString::number(badge.points));
-    points_->setColor(secondary);
+    colour(points_, ColorRole::SecondaryLabel);
     symbol_->setSymbol(badge.symbol);
     symbol_->setTint(badge.isUnlocked ? tierColor_ : secondary);
     symbol_->setCircleBackground(look(withAlpha(tierColor_, badge.isUnlocked
@@ -159,10 +166,10 @@ void BadgeCell::draw(const MoneyBadge& badge) {
     lock_->setTint(look(theme.color(ColorRole::White)));
     lock_->setCircleBackground(secondary);
     title_->setText(badge.title);
-    title_->setColor(look(theme.color(ColorRole::Label)));
+    colour(title_, ColorRole::Label);
     fitTitle();
     detail_->setText(badge.detail);
-    detail_->setColor(secondary);
+    colour(detail_, ColorRole::SecondaryLabel);
     unlocked_->setVisible(badge.isUnlocked);
     bar_->setVisible(!badge.isUnlocked);
     percent_->setVisible(!badge.isUnlocked);
@@ -171,7 +178,7 @@ void BadgeCell::draw(const MoneyBadge& badge) {
     bar_->setTint(look(tierColor_));
     bar_->setTrack(look(theme.color(ColorRole::Fill)));
     percent_->setText(QString::number(pct) + QStringLiteral("%"));
-    percent_->setColor(secondary);
+    colour(percent_, ColorRole::SecondaryLabel);
     setAccessibleName(badge.title + QStringLiteral(", ") + tier.title + QStringLiteral(", ") +
                       QString::number(badge.points) + QStringLiteral(" очков"));
     setAccessibleDescription(badge.isUnlocked ? QStringLiteral("Получено")
@@ -188,7 +195,16 @@ void BadgeCell::fitTitle() {
     fittedWidth_ = width;
     fittedTitle_ = title_->text();
     const QFont full = Theme::font(TextStyle::Subheadline, QFont::Bold);
-    const QFont fitted = TextFit::wordsShrunkToFit(title_->text(), full, width);
+    // Most titles fit whatever the width: their widest word is measured once.
+    static QHash<QString, int> widest;
+    if (widest.size() > 256) widest.clear();
+    auto it = widest.constFind(fittedTitle_);
+    if (it == widest.cend()) it = widest.insert(fittedTitle_, TextFit::widestWord(fittedTitle_, full));
+    if (*it <= width) {
+        title_->setPixelSize(0);
+        return;
+    }
+    const QFont fitted = TextFit::wordsShrunkToFit(fittedTitle_, full, width);
     title_->setPixelSize(fitted.pixelSize() == full.pixelSize() ? 0 : fitted.pixelSize());
 }
 
