@@ -11,6 +11,7 @@
 #include <QTimerEvent>
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 #include "components/PaintedListAccessible.h"
 #include "components/Spinner.h"
@@ -154,19 +155,39 @@ void PaintedList::measureDownTo(int bottom) const {
     if (exactRows_ >= ids_.size() || tops_[size_t(exactRows_)] > bottom) return;
     const int oldTotal = tops_.back();
     placeRows(bottom);
-    if (tops_.back() == oldTotal) return;
-    otherTotals_.clear();
     // The list's height follows; what is above the rows just measured stays put.
-    const_cast<PaintedList*>(this)->updateGeometry();
+    if (tops_.back() != oldTotal) heightCorrected();
 }
 
 void PaintedList::measureThrough(int row) const {
     if (row < exactRows_) return;
     const int oldTotal = tops_.back();
     placeRows(-1, row);
-    if (tops_.back() == oldTotal) return;
+    if (tops_.back() != oldTotal) heightCorrected();
+}
+
+void PaintedList::heightCorrected() const {
     otherTotals_.clear();
+    // A jump to the end lands where the estimate put it, and the rows found
+    // there make the list taller or shorter only after the page's layout runs
+    // again: without this the user would stop short of the last row (or
+    // below it), with the scroll bar already at its old maximum.
+    if (const QAbstractScrollArea* area = scrollArea()) {
+        QScrollBar* bar = area->verticalScrollBar();
+        if (bar->maximum() > 0 && bar->value() == bar->maximum()) {
+            endValue_ = bar->value();
+            connect(bar, &QScrollBar::rangeChanged, this, &PaintedList::keepEnd, Qt::UniqueConnection);
+        }
+    }
     const_cast<PaintedList*>(this)->updateGeometry();
+}
+
+void PaintedList::keepEnd(int, int maximum) {
+    const int end = std::exchange(endValue_, -1);
+    const QAbstractScrollArea* area = scrollArea();
+    // Scrolled elsewhere since: the user's place stays.
+    if (end < 0 || !area || area->verticalScrollBar()->value() != end) return;
+    area->verticalScrollBar()->setValue(maximum);
 }
 
 int PaintedList::aheadBottom() const {

@@ -295,6 +295,11 @@ private:
     void measureThrough(int row) const;
     // The bottom of what the user sees of the list, plus a screen (-1 while hidden).
     int aheadBottom() const;
+    // Measuring ahead changed the list's height: the list asks its layout
+    // again, and a page scrolled to its very end (the End key, the scroll
+    // bar dragged down) stays at its end once its range follows.
+    void heightCorrected() const;
+    void keepEnd(int minimum, int maximum);
     int rowAt(int y) const;  // -1 outside every row
     int laidHeight(int row) const;
     QList<PaintedButton> buttonsOf(int row) const;  // in the list's coordinates, enabled as the rules say
@@ -333,6 +338,7 @@ private:
     mutable qint64 exactHeights_ = 0;  // their heights' sum
     int laidWidth_ = -1;
     mutable QHash<int, int> otherTotals_;  // heightForWidth at widths other than laidWidth_
+    mutable int endValue_ = -1;            // the scroll bar's end when a correction was made there
     int spacing_ = 0;
     bool dividers_ = false;
     std::unique_ptr<SwipeGesture> swipe_;

@@ -40,19 +40,25 @@ void ProgressBar::setBarHeight(int height) {
     update();
 }
 
-void ProgressBar::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    paint(&p, QRectF(rect()), value_, tint());
+void ProgressBar::setTrack(const QColor& color) {
+    if (track_ == color) return;
+    track_ = color;
+    update();
 }
 
-void ProgressBar::paint(QPainter* p, const QRectF& rect, double fraction, const QColor& tint) {
+void ProgressBar::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    paint(&p, QRectF(rect()), value_, tint(), track_);
+}
+
+void ProgressBar::paint(QPainter* p, const QRectF& rect, double fraction, const QColor& tint, const QColor& track) {
     if (std::isnan(fraction)) fraction = 0;
     fraction = std::clamp(fraction, 0.0, 1.0);
     p->save();
     p->setRenderHint(QPainter::Antialiasing);
     p->setPen(Qt::NoPen);
     const qreal r = rect.height() / 2.0;
-    p->setBrush(Theme::current().color(ColorRole::Fill));
+    p->setBrush(track.isValid() ? track : Theme::current().color(ColorRole::Fill));
     p->drawRoundedRect(rect, r, r);
     if (fraction > 0) {
         p->setBrush(tint);

@@ -20,8 +20,13 @@ public:
     void setTint(const QColor& color);
     QColor tint() const;
     void setBarHeight(int height);
-    // Draws a bar as the widget does, for painted rows.
-    static void paint(QPainter* painter, const QRectF& rect, double fraction, const QColor& tint);
+    // The track's colour in place of the theme's fill (a tile drawn faded);
+    // an invalid colour returns to the theme's.
+    void setTrack(const QColor& color);
+    // Draws a bar as the widget does, for painted rows; the track in the
+    // theme's fill unless a valid `track` is given.
+    static void paint(QPainter* painter, const QRectF& rect, double fraction, const QColor& tint,
+                      const QColor& track = {});
 
     QSize sizeHint() const override { return {120, height_}; }
     QSize minimumSizeHint() const override { return {16, height_}; }
@@ -34,4 +39,5 @@ private:
     int height_ = 6;
     std::optional<ColorRole> role_;
     std::optional<QColor> color_;
+    QColor track_;
 };

@@ -129,6 +129,29 @@ QFont shrunkToFit(const QString& text, const QFont& font, qreal width, qreal min
     return fitted;
 }
 
+QFont wordsShrunkToFit(const QString& text, const QFont& font, qreal width, qreal minimumScale) {
+    const int widest = widestWord(text, font);
+    if (!overflows(widest, width)) return font;
+    const int full = fontSize(font);
+    const int smallest = std::max(1, static_cast<int>(std::ceil(full * minimumScale)));
+    // A word's width follows the size closely: start at the size that
+    // proportion gives, then step to the largest size whose widest word fits.
+    int size = std::clamp(static_cast<int>(full * width / std::max(widest, 1)), smallest, full - 1);
+    QFont fitted = font;
+    const auto fitsAt = [&](int candidate) {
+        setFontSize(fitted, candidate);
+        return !overflows(widestWord(text, fitted), width);
+    };
+    if (fitsAt(size)) {
+        while (size + 1 < full && fitsAt(size + 1)) ++size;
+    } else {
+        while (size > smallest && !fitsAt(size - 1)) --size;
+        size = std::max(size - 1, smallest);
+    }
+    setFontSize(fitted, size);
+    return fitted;
+}
+
 TitleBesideAmount::TitleBesideAmount(const QString& title, const QFont& font, const QString& amount,
                                      const QFont& amountFont, int width)
     : titleFont(font) {

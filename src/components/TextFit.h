@@ -63,6 +63,12 @@ int wrappedHeight(const QString& text, const QFont& font, int width);
 // never fits).
 QFont shrunkToFit(const QString& text, const QFont& font, qreal width, qreal minimumScale = kMinimumScale);
 
+// The font, made smaller in whole pixels down to `minimumScale` of its size,
+// until the text's widest word fits the width: a text wrapped between words
+// in a narrow place (a tile's title) shows every word whole. The font itself
+// when every word fits already.
+QFont wordsShrunkToFit(const QString& text, const QFont& font, qreal width, qreal minimumScale = kMinimumScale);
+
 // A record's title beside its amount on one line of `width` (the amount at the
 // trailing end, both sharing the width): the title wraps between words on up
 // to two lines. To give it room the amount shrinks first (down to its smallest

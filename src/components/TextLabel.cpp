@@ -24,14 +24,17 @@ void TextLabel::setTextStyle(TextStyle style, int weight) {
 }
 
 void TextLabel::setColorRole(ColorRole role) {
+    // Redraws set the same colour again and again: a new palette costs a restyle.
+    if (role_ == role && !color_) return;
     role_ = role;
     color_.reset();
-    applyTheme();
+    applyColor();
 }
 
 void TextLabel::setColor(const QColor& color) {
+    if (color_ == color) return;
     color_ = color;
-    applyTheme();
+    applyColor();
 }
 
 QColor TextLabel::color() const { return color_ ? *color_ : Theme::current().color(role_); }
@@ -66,6 +69,10 @@ void TextLabel::applyTheme() {
     if (pixelSize_ > 0) f.setPixelSize(pixelSize_);
     if (monospaced_) f.setFamily(Theme::monospacedFontFamily());
     setFont(f);
+    applyColor();
+}
+
+void TextLabel::applyColor() {
     QPalette p = palette();
     p.setColor(QPalette::WindowText, color());
     p.setColor(QPalette::Text, color());

@@ -66,6 +66,7 @@ protected:
 
 private:
     void applyTheme();
+    void applyColor();
     bool wraps() const { return elide_ == Qt::ElideNone && wordWrap(); }
     // The wrapped size at a width. A layout pass asks a wrapping label for its
     // height several times, so the last few answers are kept for as long as

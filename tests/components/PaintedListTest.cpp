@@ -6,10 +6,12 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStyleOptionSlider>
 #include <QTest>
 #include <QVBoxLayout>
 
 #include "KitFixture.h"
+#include "components/PageBody.h"
 #include "components/PaintedList.h"
 #include "components/SwipeGesture.h"
 #include "support/PaintedListInput.h"
@@ -610,6 +612,82 @@ TEST_F(PaintedListTest, MeasuredAheadMeasuresTheRowsInViewAndAScreenBelowAndTheR
     EXPECT_EQ(lazy->measuredRows(), 1000);
     settle();
     EXPECT_EQ(lazy->height(), every.heightForWidth(every.width()));
+}
+
+// Rows not measured yet count at the mean of those measured: when the rows
+// further down turn out taller, the page grows only once they are measured.
+// However the user goes to the end (the wheel, the scroll bar's handle
+// dragged down, End), the page ends with the last row shown whole.
+TEST_F(PaintedListTest, MeasuredAheadTheLastRowIsReachedWholeByWheelDragOrEnd) {
+    QStringList ids;
+    for (int i = 0; i < 60; ++i) {
+        ids << "e" + QString::number(i);
+        delegate.rows.insert(ids.last(), Row{i < 30 ? 10 : 100, true});  // one line, then four
+    }
+    enum class Way { wheel, drag, end };
+    for (const Way way : {Way::wheel, Way::drag, Way::end}) {
+        SCOPED_TRACE(int(way));
+        PageBody page;
+        page.resize(300, 400);
+        auto* lazy = new PaintedList(delegate);
+        lazy->setSpacing(10);
+        lazy->setMeasuredAhead(70);
+        page.addWidget(lazy);
+        lazy->setRows(ids);
+        page.show();
+        settle();
+        paintedlist::paint(lazy);
+        ASSERT_LT(lazy->measuredRows(), 30) << "the tall rows are still estimated";
+        QScrollBar* bar = page.verticalScrollBar();
+        ASSERT_TRUE(bar->isVisible());
+        switch (way) {
+            case Way::wheel:
+                for (int i = 0; i < 200; ++i) {
+                    QWheelEvent wheel(QPointF(100, 200), page.viewport()->mapToGlobal(QPointF(100, 200)), {},
+                                      QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+                    QApplication::sendEvent(page.viewport(), &wheel);
+                    settle();
+                }
+                break;
+            case Way::drag: {
+                QStyleOptionSlider option;
+                option.initFrom(bar);
+                option.orientation = Qt::Vertical;
+                option.minimum = bar->minimum();
+                option.maximum = bar->maximum();
+                option.sliderPosition = option.sliderValue = bar->value();
+                option.singleStep = bar->singleStep();
+                option.pageStep = bar->pageStep();
+                option.subControls = QStyle::SC_All;
+                const QRect handle = bar->style()->subControlRect(QStyle::CC_ScrollBar, &option,
+                                                                  QStyle::SC_ScrollBarSlider, bar);
+                ASSERT_FALSE(handle.isEmpty());
+                QTest::mousePress(bar, Qt::LeftButton, {}, handle.center());
+                for (int y = handle.center().y(); y < bar->height() + 40; y += 20) {
+                    QTest::mouseMove(bar, QPoint(handle.center().x(), y));
+                    settle();
+                }
+                QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(handle.center().x(), bar->height() + 40));
+                break;
+            }
+            case Way::end:
+                QTest::keyClick(bar, Qt::Key_End);
+                break;
+        }
+        settle();
+        paintedlist::paint(lazy);
+        settle();
+        EXPECT_EQ(lazy->measuredRows(), int(ids.size())) << "the end was painted";
+        EXPECT_EQ(bar->value(), bar->maximum());
+        const QRect last = lazy->rowRect(ids.last());
+        const int lastBottom = lazy->mapTo(page.viewport(), last.bottomLeft()).y();
+        EXPECT_GE(lastBottom, 0);
+        EXPECT_LT(lastBottom, page.viewport()->height()) << "the last row shows whole";
+        // Scrolled back up, the page stays where the user put it.
+        bar->setValue(bar->maximum() / 2);
+        settle();
+        EXPECT_EQ(bar->value(), bar->maximum() / 2);
+    }
 }
 
 }  // namespace

@@ -70,4 +70,37 @@ TEST_F(TextFitTest, ATitleBesideItsAmountWrapsOnTwoLinesAndTheAmountShrinksFirst
     }
 }
 
+// A wrapped text in a narrow place: the font gives way until its widest word
+// fits, no further, and every word then shows whole on the lines.
+TEST_F(TextFitTest, WordsShrinkUntilTheWidestFitsAndNoFurther) {
+    QFont bold = Theme::font(TextStyle::Subheadline, QFont::Bold);
+    const QString word = QStringLiteral("Суперсберегатель");
+    const int natural = TextFit::widestWord(word, bold);
+    const struct {
+        const char* name;
+        QString text;
+        int width;
+        bool whole;  // keeps its size
+    } cases[] = {
+        {"fits", QStringLiteral("Первая цель"), 200, true},
+        {"one long word", word, natural - 12, false},
+        {"a long word among short ones", QStringLiteral("Мой ") + word + QStringLiteral(" год"), natural - 12, false},
+        {"exactly as wide", word, natural, true},
+    };
+    for (const auto& c : cases) {
+        const QFont fitted = TextFit::wordsShrunkToFit(c.text, bold, c.width);
+        EXPECT_EQ(sizeOf(fitted) == sizeOf(bold), c.whole) << c.name;
+        EXPECT_LE(TextFit::widestWord(c.text, fitted), c.width) << c.name;
+        const TextFit::WrappedText wrapped(c.text, fitted, c.width);
+        EXPECT_EQ(wrapped.lines().join(QLatin1Char(' ')).simplified(), c.text) << c.name << ": nothing elided";
+        if (!c.whole) {
+            QFont larger = fitted;
+            larger.setPixelSize(sizeOf(fitted) + 1);
+            EXPECT_GT(TextFit::widestWord(c.text, larger), c.width) << c.name << ": shrunk no further than needed";
+        }
+    }
+    // Past the smallest size it stops there.
+    EXPECT_EQ(sizeOf(TextFit::wordsShrunkToFit(word, bold, 10)), int(std::ceil(sizeOf(bold) * TextFit::kMinimumScale)));
+}
+
 }  // namespace

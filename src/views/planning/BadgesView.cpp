@@ -1,9 +1,9 @@
 #include "views/planning/BadgesView.h"
 
-#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -27,6 +27,19 @@ namespace {
 QColor withAlpha(QColor color, double alpha) {
     color.setAlphaF(alpha);
     return color;
+}
+
+// A locked tile looks as if drawn whole and then laid over the page at
+// lockedTileOpacity. Each of its colours is mixed with the page's background
+// before it is painted (its own alpha kept): blending is linear, so the
+// pixels come out as the faded tile's would, without drawing the tile
+// offscreen first.
+QColor lockedLook(const QColor& color) {
+    const QColor page = Theme::current().color(ColorRole::GroupedBackground);
+    const double a = tools_style::lockedTileOpacity;
+    const auto mix = [a](double own, double under) { return a * own + (1 - a) * under; };
+    return QColor::fromRgbF(float(mix(color.redF(), page.redF())), float(mix(color.greenF(), page.greenF())),
+                            float(mix(color.blueF(), page.blueF())), color.alphaF());
 }
 
 // The tier title on a pale capsule of the tier colour.
@@ -128,54 +141,84 @@ BadgeCell::BadgeCell(QWidget* parent) : QWidget(parent) {
 void BadgeCell::draw(const MoneyBadge& badge) {
     const Theme& theme = Theme::current();
     const BadgeTierStyle tier = badgeTierStyle(badge.tier);
+    faded_ = !badge.isUnlocked;
+    const auto look = [this](const QColor& color) { return faded_ ? lockedLook(color) : color; };
+    // A tile's labels keep their roles while unlocked: only a locked tile's are mixed.
+    const auto colour = [&](TextLabel* label, ColorRole role) {
+        if (faded_)
+            label->setColor(lockedLook(theme.color(role)));
+        else
+            label->setColorRole(role);
+    };
+    const QColor secondary = look(theme.color(ColorRole::SecondaryLabel));
     tierColor_ = theme.color(tier.color);
     tier_->setText(tier.title);
-    tier_->setColor(tierColor_);
-    static_cast<TierCapsule*>(tierCapsule_)->setFill(withAlpha(tierColor_, tools_style::tierCapsuleOpacity));
+    tier_->setColor(look(tierColor_));
+    static_cast<TierCapsule*>(tierCapsule_)->setFill(look(withAlpha(tierColor_, tools_style::tierCapsuleOpacity)));
     points_->setText(QStringLiteral("+") + QString::number(badge.points));
+    colour(points_, ColorRole::SecondaryLabel);
     symbol_->setSymbol(badge.symbol);
-    if (badge.isUnlocked)
-        symbol_->setTint(tierColor_);
-    else
-        symbol_->setTint(ColorRole::SecondaryLabel);
-    symbol_->setCircleBackground(withAlpha(tierColor_, badge.isUnlocked
-                                                           ? tools_style::symbolCircleOpacity
-                                                           : tools_style::lockedSymbolCircleOpacity));
+    symbol_->setTint(badge.isUnlocked ? tierColor_ : secondary);
+    symbol_->setCircleBackground(look(withAlpha(tierColor_, badge.isUnlocked
+                                                                ? tools_style::symbolCircleOpacity
+                                                                : tools_style::lockedSymbolCircleOpacity)));
     lock_->setVisible(!badge.isUnlocked);
-    lock_->setTint(ColorRole::White);
-    lock_->setCircleBackground(theme.color(ColorRole::SecondaryLabel));
+    lock_->setTint(look(theme.color(ColorRole::White)));
+    lock_->setCircleBackground(secondary);
     title_->setText(badge.title);
+    colour(title_, ColorRole::Label);
+    fitTitle();
     detail_->setText(badge.detail);
+    colour(detail_, ColorRole::SecondaryLabel);
     unlocked_->setVisible(badge.isUnlocked);
     bar_->setVisible(!badge.isUnlocked);
     percent_->setVisible(!badge.isUnlocked);
     const qint64 pct = percent(badge.progress, badge.isUnlocked);
     bar_->setValue(badge.progress);
-    bar_->setTint(tierColor_);
+    bar_->setTint(look(tierColor_));
+    bar_->setTrack(look(theme.color(ColorRole::Fill)));
     percent_->setText(QString::number(pct) + QStringLiteral("%"));
+    colour(percent_, ColorRole::SecondaryLabel);
     setAccessibleName(badge.title + QStringLiteral(", ") + tier.title + QStringLiteral(", ") +
                       QString::number(badge.points) + QStringLiteral(" очков"));
     setAccessibleDescription(badge.isUnlocked ? QStringLiteral("Получено")
                                               : QStringLiteral("Выполнено ") + QString::number(pct) +
                                                     QStringLiteral(" процентов"));
-    if (faded_ != !badge.isUnlocked) {
-        faded_ = !badge.isUnlocked;
-        if (faded_) {
-            auto* effect = new QGraphicsOpacityEffect(this);
-            effect->setOpacity(tools_style::lockedTileOpacity);
-            setGraphicsEffect(effect);
-        } else {
-            setGraphicsEffect(nullptr);
-        }
-    }
     update();
+}
+
+void BadgeCell::fitTitle() {
+    // A title never loses a word: one longer than the tile is wide makes the
+    // title smaller until it fits (the other titles wrap between words).
+    const int width = this->width() - 2 * tools_style::tilePadding;
+    if (width <= 0 || (width == fittedWidth_ && title_->text() == fittedTitle_)) return;
+    fittedWidth_ = width;
+    fittedTitle_ = title_->text();
+    const QFont full = Theme::font(TextStyle::Subheadline, QFont::Bold);
+    // Most titles fit whatever the width: their widest word is measured once.
+    static QHash<QString, int> widest;
+    if (widest.size() > 256) widest.clear();
+    auto it = widest.constFind(fittedTitle_);
+    if (it == widest.cend()) it = widest.insert(fittedTitle_, TextFit::widestWord(fittedTitle_, full));
+    if (*it <= width) {
+        title_->setPixelSize(0);
+        return;
+    }
+    const QFont fitted = TextFit::wordsShrunkToFit(fittedTitle_, full, width);
+    title_->setPixelSize(fitted.pixelSize() == full.pixelSize() ? 0 : fitted.pixelSize());
+}
+
+void BadgeCell::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    fitTitle();
 }
 
 void BadgeCell::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
-    p.setBrush(Theme::current().color(ColorRole::SecondaryGroupedBackground));
+    const QColor fill = Theme::current().color(ColorRole::SecondaryGroupedBackground);
+    p.setBrush(faded_ ? lockedLook(fill) : fill);
     p.drawRoundedRect(QRectF(rect()), tools_style::tileRadius, tools_style::tileRadius);
 }
 
@@ -235,6 +278,7 @@ BadgesView::BadgesView(MoneyStore& store, QWidget* parent)
     grid_->setObjectName(QStringLiteral("badgeGrid"));
     grid_->setSpacing(tools_style::badgeGridSpacing);
     grid_->installEventFilter(this);
+    connect(body()->verticalScrollBar(), &QScrollBar::valueChanged, this, &BadgesView::drawNearRows);
     redraw();
 }
 
@@ -300,8 +344,35 @@ void BadgesView::showFilter() {
         return;
     }
     const int needed = (int(shown_.size()) + columns_ - 1) / columns_;
-    for (int row = 0; row < grid_->count(); ++row) grid_->setCardShown(row, row < needed);
-    grid_->redraw();
+    for (int row = 0; row < grid_->count(); ++row) {
+        grid_->setCardShown(row, row < needed);
+        if (grid_->builtCard(row)) staleRows_.insert(row);
+    }
+    // The rows take their places first: which are near depends on the rows left out.
+    grid_->refresh();
+    drawNearRows();
+}
+
+bool BadgesView::isNear(const QWidget* row) {
+    const QWidget* viewport = body()->viewport();
+    if (!isVisible() || !viewport->isAncestorOf(row)) return true;
+    const int top = row->mapTo(viewport, QPoint(0, 0)).y();
+    const int margin = viewport->height();
+    return top < viewport->height() + margin && top + row->height() > -margin;
+}
+
+void BadgesView::drawNearRows() {
+    bool drawn = false;
+    for (const int row : QSet<int>(staleRows_)) {
+        QWidget* line = grid_->builtCard(row);
+        if (!line) {
+            staleRows_.remove(row);
+        } else if (grid_->isCardShown(row) && isNear(line)) {
+            drawRow(row, line);
+            drawn = true;
+        }
+    }
+    if (drawn) grid_->refresh();
 }
 
 void BadgesView::widthChanged() {
@@ -313,6 +384,7 @@ void BadgesView::layOutRows() {
     AdaptiveGridLayout measure(tools_style::badgeColumnMinimum, tools_style::badgeGridSpacing);
     columns_ = measure.columnCount(grid_->width());
     grid_->clear();
+    staleRows_.clear();
     const int rows = (int(all_->size()) + columns_ - 1) / columns_;
     const int needed = (int(shown_.size()) + columns_ - 1) / columns_;
     for (int row = 0; row < rows; ++row) {
@@ -331,7 +403,8 @@ void BadgesView::layOutRows() {
     grid_->refresh();
 }
 
-void BadgesView::drawRow(int row, QWidget* widget) const {
+void BadgesView::drawRow(int row, QWidget* widget) {
+    staleRows_.remove(row);
     auto* line = static_cast<AdaptiveGrid*>(widget);
     for (int i = 0; i < line->grid()->count(); ++i) {
         const std::size_t position = std::size_t(row * columns_ + i);
@@ -349,7 +422,12 @@ void BadgesView::drawRow(int row, QWidget* widget) const {
 BadgeCell* BadgesView::cell(int position) {
     if (position < 0 || position >= int(shown_.size()) || columns_ <= 0) return nullptr;
     if (!grid_->isCardShown(position / columns_)) return nullptr;
-    auto* line = static_cast<AdaptiveGrid*>(grid_->card(position / columns_));
+    const int row = position / columns_;
+    auto* line = static_cast<AdaptiveGrid*>(grid_->card(row));
+    if (line && staleRows_.contains(row)) {
+        drawRow(row, line);
+        grid_->refresh();
+    }
     QLayoutItem* item = line ? line->grid()->itemAt(position % columns_) : nullptr;
     return item ? static_cast<BadgeCell*>(item->widget()) : nullptr;
 }

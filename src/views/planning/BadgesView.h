@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QWidget>
 #include <memory>
 
@@ -15,7 +16,8 @@ class TextLabel;
 
 // One badge tile: tier capsule and points, the symbol (with a lock while
 // locked), title, description, then "Получено" or the progress. A locked tile
-// is faded.
+// is faded: painted in colours mixed with the page's, not through an opacity
+// effect (which would draw the tile offscreen first).
 class BadgeCell : public QWidget {
     Q_OBJECT
 public:
@@ -38,8 +40,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void fitTitle();
+
     QWidget* tierCapsule_;
     TextLabel* tier_;
     TextLabel* points_;
@@ -52,14 +57,16 @@ private:
     TextLabel* percent_;
     QColor tierColor_;
     bool faded_ = false;
+    int fittedWidth_ = -1;  // the title's width and text its size was fitted to
+    QString fittedTitle_;
 };
 
 // "Медали u/t": the rank summary, the filter and the grid of the badges the
 // filter keeps. The grid's rows stack in a lazy column: a row below the
 // visible area is built when it is scrolled near. The column holds rows for
 // the whole catalogue; a filter only draws the built rows with the badges it
-// keeps and leaves the rows it does not need out, so switching builds
-// nothing again. A change of the number of columns lays the rows out afresh.
+// keeps (those near the view at once, the others as they come near) and
+// leaves the rows it does not need out, so switching builds nothing again. A change of the number of columns lays the rows out afresh.
 // The catalogue is worked out once per state of the store, day and currency:
 // a filter switch or a redraw for the theme reads the same one.
 class BadgesView : public ToolScreen {
@@ -95,7 +102,10 @@ private:
     void showFilter();
     // Lays rows for the whole catalogue out in the current number of columns.
     void layOutRows();
-    void drawRow(int row, QWidget* widget) const;
+    void drawRow(int row, QWidget* widget);
+    // Draws the built rows left stale that are now within a screen of the view.
+    void drawNearRows();
+    bool isNear(const QWidget* row);
     void widthChanged();
 
     Filter filter_ = Filter::all;
@@ -108,5 +118,8 @@ private:
     LazyColumn* grid_;
     std::shared_ptr<const std::vector<MoneyBadge>> all_;  // the catalogue of the last redraw
     std::vector<int> shown_;       // the catalogue positions the filter keeps
+    // Built rows still showing an earlier filter or store: a filter switch
+    // or a redraw draws the rows near the view, the rest as they come near.
+    QSet<int> staleRows_;
     int columns_ = 0;
 };

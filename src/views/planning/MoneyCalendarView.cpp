@@ -3,6 +3,8 @@
 #include <QCalendarWidget>
 #include <QLocale>
 #include <QPainter>
+#include <QPixmap>
+#include <QTableView>
 
 #include "components/Card.h"
 #include "components/DateText.h"
@@ -13,6 +15,67 @@
 #include "store/MoneyStore.h"
 #include "views/planning/ToolFigures.h"
 #include "views/planning/ToolsStyle.h"
+
+namespace {
+
+// The month grid paints each day's cell from an image of it kept per look:
+// the stock cell asks the calendar's model for a dozen roles (each merging
+// the day's text formats) and lays its number out on every paint, and
+// picking a day paints the whole month again. The image is the stock cell
+// itself, painted once over the grid's background, so the month looks
+// exactly as before.
+class MonthCalendar : public QCalendarWidget {
+public:
+    MonthCalendar() { grid_ = findChild<QTableView*>(); }
+
+protected:
+    void paintCell(QPainter* painter, const QRect& rect, QDate date) const override {
+        const bool picked = date == selectedDate();
+        // The focus frame reaches past its cell: that one cell is painted as it comes.
+        if (!grid_ || rect.isEmpty() || (picked && grid_->hasFocus()))
+            return QCalendarWidget::paintCell(painter, rect, date);
+        const qreal ratio = painter->device()->devicePixelRatioF();
+        // Everything the stock cell's look depends on: the day and whether it
+        // falls in the month shown or the allowed range, its selection, the
+        // grid's state, palette and font, the cell's size.
+        const QString key =
+            QString::number(date.toJulianDay()) + QLatin1Char(':') + QString::number(yearShown()) +
+            QLatin1Char('-') + QString::number(monthShown()) + QLatin1Char(':') +
+            QLatin1Char(picked ? 's' : '-') +
+            QLatin1Char(isEnabled() ? 'e' : '-') + QLatin1Char(isActiveWindow() ? 'a' : '-') +
+            QLatin1Char(date >= minimumDate() && date <= maximumDate() ? 'r' : '-') + QLatin1Char(':') +
+            QString::number(grid_->palette().cacheKey()) + QLatin1Char(':') + grid_->font().key() +
+            QLatin1Char(':') + QString::number(rect.width()) + QLatin1Char('x') + QString::number(rect.height()) +
+            QLatin1Char('@') + QString::number(ratio) + QLatin1Char(':') + locale().name();
+        auto& kept = cells();
+        auto it = kept.constFind(key);
+        if (it == kept.cend()) {
+            QPixmap cell(rect.size() * ratio);
+            cell.setDevicePixelRatio(ratio);
+            cell.fill(Qt::transparent);
+            {
+                QPainter p(&cell);
+                p.fillRect(QRect(QPoint(), rect.size()), grid_->viewport()->palette().brush(grid_->viewport()->backgroundRole()));
+                p.setFont(painter->font());
+                p.setPen(painter->pen());
+                QCalendarWidget::paintCell(&p, QRect(QPoint(), rect.size()), date);
+            }
+            if (kept.size() > 1024) kept.clear();
+            it = kept.insert(key, cell);
+        }
+        painter->drawPixmap(rect.topLeft(), *it);
+    }
+
+private:
+    static QHash<QString, QPixmap>& cells() {
+        static QHash<QString, QPixmap> kept;
+        return kept;
+    }
+
+    QTableView* grid_ = nullptr;
+};
+
+}  // namespace
 
 CalendarDayRow CalendarDayRow::of(const MoneyTransaction& t) {
     return {t, TransactionRow::signedAmountText(t), TransactionRow::detailText(t)};
@@ -66,7 +129,7 @@ void CalendarDayDelegate::paintContent(QPainter* painter, const QString& id, con
 
 MoneyCalendarView::MoneyCalendarView(MoneyStore& store, const QDateTime& selected, QWidget* parent)
     : ToolScreen(store, QStringLiteral("Календарь"), QStringLiteral("moneyCalendar"), parent) {
-    calendar_ = new QCalendarWidget;
+    calendar_ = new MonthCalendar;
     calendar_->setObjectName(QStringLiteral("calendarPicker"));
     calendar_->setAccessibleName(QStringLiteral("Дата"));
     // The device's locale, as the day header below is written in.

@@ -16,6 +16,7 @@
 #include "components/Theme.h"
 #include "components/TransactionRow.h"
 #include "services/AmountInput.h"
+#include "services/GlobalPreferences.h"
 #include "services/MoneyText.h"
 #include "store/MoneyStore.h"
 #include "views/ledger/TransactionFormParts.h"
@@ -111,13 +112,13 @@ RecurringRowDelegate::Layout RecurringRowDelegate::measure(const RecurringRowCon
 }
 
 int RecurringRowDelegate::contentHeight(const QString& id, int width) const {
-    const auto it = rows_.constFind(id);
-    return it == rows_.constEnd() ? 0 : layout(*it, width).height;
+    const RecurringRowContent* it = row_(id);
+    return it ? layout(*it, width).height : 0;
 }
 
 QList<PaintedButton> RecurringRowDelegate::contentButtons(const QString& id, int width) const {
-    const auto it = rows_.constFind(id);
-    if (it == rows_.constEnd()) return {};
+    const RecurringRowContent* it = row_(id);
+    if (!it) return {};
     const Layout l = layout(*it, width);
     const QRect rect(width - l.button.width(), (l.height - l.button.height()) / 2, l.button.width(),
                      l.button.height());
@@ -126,8 +127,8 @@ QList<PaintedButton> RecurringRowDelegate::contentButtons(const QString& id, int
 
 void RecurringRowDelegate::paintContent(QPainter* p, const QString& id, const QRect& content,
                                         const PaintedRowState& state) const {
-    const auto it = rows_.constFind(id);
-    if (it == rows_.constEnd()) return;
+    const RecurringRowContent* it = row_(id);
+    if (!it) return;
     const Layout l = layout(*it, content.width());
     const Theme& theme = Theme::current();
     p->setPen(theme.color(ColorRole::Label));
@@ -153,12 +154,14 @@ RecurringTransactionsView::RecurringTransactionsView(MoneyStore& store, QWidget*
     rows_ = new ToolRows(delegate_);
     rows_->setObjectName(QStringLiteral("recurringList"));
     rows_->list()->setObjectName(QStringLiteral("recurringRows"));
+    // A long list measures the operations the user scrolls near, not all of them.
+    rows_->list()->setMeasuredAhead(tools_style::estimatedRowHeight);
     body()->addWidget(placeholder_);
     body()->addWidget(rows_);
     addEditorButton([this] { return new RecurringEditorView(store_); });
     connect(rows_->list(), &PaintedList::buttonClicked, this, [this](const QString& key, const QString&) {
-        const auto it = content_.constFind(key);
-        if (it != content_.constEnd()) store_.toggleRecurring(it->itemId);
+        const auto it = items_.constFind(key);
+        if (it != items_.constEnd()) store_.toggleRecurring(it->id);
     });
     redraw();
 }
@@ -166,37 +169,55 @@ RecurringTransactionsView::RecurringTransactionsView(MoneyStore& store, QWidget*
 PaintedList* RecurringTransactionsView::list() const { return rows_->list(); }
 
 std::optional<RecurringRowContent> RecurringTransactionsView::row(int index) const {
-    const auto it = content_.constFind(rows_->keyAt(index));
-    if (it == content_.constEnd()) return std::nullopt;
-    return *it;
+    const RecurringRowContent* content = shown(rows_->keyAt(index));
+    if (!content) return std::nullopt;
+    return *content;
 }
 
 void RecurringTransactionsView::redraw() {
     static const std::vector<RecurringTransaction> none;
     const auto& items = store_.data().recurringTransactions ? *store_.data().recurringTransactions : none;
     placeholder_->setVisible(items.empty());
-    const LedgerCalendar calendar = store_.calendar();
-    QStringList ids;
-    ids.reserve(qsizetype(items.size()));
-    for (const RecurringTransaction& item : items) ids.append(item.id);
-    const QStringList keys = ToolRows::keysOf(ids);
-    QHash<QString, RecurringRowContent> next;
-    next.reserve(keys.size());
-    for (qsizetype i = 0; i < keys.size(); ++i) {
-        const RecurringTransaction& item = items[std::size_t(i)];
-        next.insert(keys[i], RecurringRowContent::of(item, dayText(calendar.localDate(item.nextDate))));
+    auto [keys, next] = rowsOf<RecurringTransaction>(
+        items, [](const RecurringTransaction& item) { return item.id; },
+        [](const RecurringTransaction& item) { return item; });
+    // Another currency, language or time zone writes every row anew;
+    // otherwise only the rows whose operation changed are written again.
+    const QString now = formatting();
+    const bool rewritten = now != formatting_;
+    QStringList changed;
+    if (rewritten) {
+        items_ = std::move(next);
+        shown_.clear();
+        dayTexts_.clear();
+    } else {
+        changed = replaceRows(items_, std::move(next));
+        for (const QString& key : changed) shown_.remove(key);
+        for (auto it = shown_.begin(); it != shown_.end();)
+            it = items_.contains(it.key()) ? std::next(it) : shown_.erase(it);
     }
-    rows_->setRows(keys, content_, std::move(next));
+    rows_->setRows(keys, changed);
+    if (rewritten && !formatting_.isEmpty()) rows_->list()->updateAllRows();
+    formatting_ = now;
 }
 
-QString RecurringTransactionsView::dayText(QDate day) {
-    const QString locale = DateText::deviceLocaleName();
-    if (locale != dayTextsLocale_ || dayTexts_.size() > kKeptLayouts) {
-        dayTexts_.clear();
-        dayTextsLocale_ = locale;
-    }
+const RecurringRowContent* RecurringTransactionsView::shown(const QString& key) const {
+    if (const auto it = shown_.constFind(key); it != shown_.cend()) return &*it;
+    const auto item = items_.constFind(key);
+    if (item == items_.cend()) return nullptr;
+    const QString day = dayText(store_.calendar().localDate(item->nextDate));
+    return &*shown_.insert(key, RecurringRowContent::of(*item, day));
+}
+
+QString RecurringTransactionsView::formatting() const {
+    return GlobalPreferences::currencyCode() + QChar(0) + GlobalPreferences::localeIdentifier() + QChar(0) +
+           DateText::deviceLocaleName() + QChar(0) + QString::fromUtf8(store_.timeZone().id());
+}
+
+QString RecurringTransactionsView::dayText(QDate day) const {
     if (const auto it = dayTexts_.constFind(day); it != dayTexts_.cend()) return *it;
-    return *dayTexts_.insert(day, DateText::abbreviatedDate(day, locale));
+    if (dayTexts_.size() > kKeptLayouts) dayTexts_.clear();
+    return *dayTexts_.insert(day, DateText::abbreviatedDate(day, DateText::deviceLocaleName()));
 }
 
 RecurringEditorView::RecurringEditorView(MoneyStore& store, QWidget* parent)

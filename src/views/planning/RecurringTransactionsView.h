@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QWidget>
+#include <functional>
 #include <optional>
 
 #include "models/MoneyModels.h"
@@ -43,7 +44,9 @@ class RecurringRowDelegate : public ToolRowDelegate {
 public:
     static inline const QString kToggle = QStringLiteral("toggle");
 
-    explicit RecurringRowDelegate(const QHash<QString, RecurringRowContent>& rows) : rows_(rows) {}
+    // `row` gives what a row key's row shows (nullptr: no such row).
+    using RowOf = std::function<const RecurringRowContent*(const QString& key)>;
+    explicit RecurringRowDelegate(RowOf row) : row_(std::move(row)) {}
     void forgetMeasurements() const override;
 
 protected:
@@ -63,7 +66,7 @@ private:
     Layout measure(const RecurringRowContent& row, int width) const;
     int lineWidth(const QString& text, const QFont& font, QHash<QString, int>& kept) const;
 
-    const QHash<QString, RecurringRowContent>& rows_;
+    RowOf row_;
     mutable QHash<QString, Layout> layouts_;  // by width, toggle state and texts
     mutable QHash<QString, int> titleWidths_, captionWidths_, amountWidths_;
 };
@@ -80,16 +83,25 @@ public:
     ToolRows* rows() const { return rows_; }
     PaintedList* list() const;
     std::optional<RecurringRowContent> row(int index) const;
+    // How many rows have their texts written out now.
+    int writtenRowCount() const { return int(shown_.size()); }
 
 private:
-    ContentUnavailableView* placeholder_;
-    // A next day's text, formatted once per day and locale.
-    QString dayText(QDate day);
+    // What the row of a row key shows, written out (money, the next day) the
+    // first time the list asks for it: the list measures and paints only the
+    // rows near the view, so a long list formats a screenful, not every item.
+    const RecurringRowContent* shown(const QString& key) const;
+    // A next day's text, formatted once per day while the formatting stays.
+    QString dayText(QDate day) const;
+    // The currency, languages and time zone the rows' texts are written in.
+    QString formatting() const;
 
-    QHash<QString, RecurringRowContent> content_;  // by row key
-    RecurringRowDelegate delegate_{content_};
-    QHash<QDate, QString> dayTexts_;
-    QString dayTextsLocale_;
+    ContentUnavailableView* placeholder_;
+    QHash<QString, RecurringTransaction> items_;         // by row key
+    mutable QHash<QString, RecurringRowContent> shown_;  // by row key, the rows asked for so far
+    QString formatting_;
+    RecurringRowDelegate delegate_{[this](const QString& key) { return shown(key); }};
+    mutable QHash<QDate, QString> dayTexts_;
     ToolRows* rows_;
 };
 

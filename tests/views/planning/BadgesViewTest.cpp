@@ -2,8 +2,11 @@
 
 #include <QScrollBar>
 
+#include "components/AdaptiveGridLayout.h"
 #include "components/LazyColumn.h"
 #include "components/SymbolView.h"
+#include "components/TextFit.h"
+#include "components/TextLabel.h"
 #include "store/Badges.h"
 #include "store/DemoLedger.h"
 #include "views/planning/BadgeRank.h"
@@ -129,6 +132,105 @@ TEST_F(BadgesTest, SwitchingTheFilterBuildsNoRowAgainAndReadsTheCatalogueOnce) {
     EXPECT_EQ(view.title(), QStringLiteral("Медали %1/%2")
                                 .arg(ledger::unlockedBadges(store->badges()).size())
                                 .arg(store->badges().size()));
+}
+
+// A locked tile is drawn faded in place (colours mixed with the page's),
+// never through an opacity effect that renders it offscreen first.
+TEST_F(BadgesTest, LockedTilesMixTheirColoursWithThePageInsteadOfAnEffect) {
+    BadgesView& view = show<BadgesView>(demoLedger());
+    for (const char* scheme : {"light", "dark"}) {
+        setPreference("appTheme", scheme);
+        settle();
+        const QColor label = Theme::current().color(ColorRole::Label);
+        const QColor page = Theme::current().color(ColorRole::GroupedBackground);
+        const double a = tools_style::lockedTileOpacity;
+        for (int i = 0; i < view.visibleCellCount(); ++i) {
+            BadgeCell* cell = view.cell(i);
+            ASSERT_NE(cell, nullptr);
+            EXPECT_EQ(cell->graphicsEffect(), nullptr) << i;
+            const QColor title = cell->titleLabel()->color();
+            if (!cell->isFaded()) {
+                EXPECT_EQ(title, label) << scheme << " " << i;
+                continue;
+            }
+            EXPECT_NEAR(title.redF(), a * label.redF() + (1 - a) * page.redF(), 0.01) << scheme << " " << i;
+            EXPECT_NEAR(title.blueF(), a * label.blueF() + (1 - a) * page.blueF(), 0.01) << scheme << " " << i;
+        }
+    }
+}
+
+// At a phone's width every title shows whole, light or dark: "Суперсберегатель"
+// is wider than its tile at the title's size, so that title alone is smaller.
+TEST_F(BadgesTest, EveryTitleShowsWholeInItsTile) {
+    BadgesView& view = show<BadgesView>(demoLedger());
+    const int full = Theme::font(TextStyle::Subheadline, QFont::Bold).pixelSize();
+    for (const char* scheme : {"light", "dark"}) {
+        setPreference("appTheme", scheme);
+        for (int i = 0; i < view.visibleCellCount(); ++i) ASSERT_NE(view.cell(i), nullptr);
+        settle();
+        QStringList smaller;
+        for (int i = 0; i < view.visibleCellCount(); ++i) {
+            TextLabel* title = view.cell(i)->titleLabel();
+            const TextFit::WrappedText wrapped(title->text(), title->font(), title->contentsRect().width());
+            EXPECT_EQ(wrapped.lines().join(' ').simplified(), title->text()) << scheme << ": nothing elided";
+            EXPECT_LE(TextFit::widestWord(title->text(), title->font()), title->contentsRect().width())
+                << title->text().toStdString();
+            if (title->font().pixelSize() < full) smaller << title->text();
+        }
+        EXPECT_TRUE(smaller.contains(QStringLiteral("Суперсберегатель"))) << scheme;
+        EXPECT_LT(smaller.size(), view.visibleCellCount() / 2) << "only the titles that need it";
+        for (int i = 0; i < view.visibleCellCount(); ++i)
+            if (view.cell(i)->titleLabel()->text() == QStringLiteral("Суперсберегатель"))
+                view.body()->ensureWidgetVisible(view.cell(i));
+        settle();
+        EXPECT_FALSE(Gallery::save(*window, QStringLiteral("badges-long-title-%1").arg(scheme)).isEmpty());
+    }
+}
+
+// A filter switch draws the rows near the view at once and the others as
+// they are scrolled near: wherever the user scrolls, the tiles in view show
+// the filter's badges in order.
+TEST_F(BadgesTest, RowsFarBelowFollowTheFilterWhenScrolledTo) {
+    BadgesView& view = show<BadgesView>(demoLedger());
+    QScrollBar* bar = view.body()->verticalScrollBar();
+    QWidget* viewport = view.body()->viewport();
+    bar->setValue(bar->maximum());  // every row built, drawn for "all"
+    settle();
+    bar->setValue(0);
+    settle();
+    const std::vector<MoneyBadge> all = store->badges();
+    for (const auto filter : {BadgesView::Filter::locked, BadgesView::Filter::unlocked, BadgesView::Filter::all}) {
+        view.setFilter(filter);
+        settle();
+        std::vector<MoneyBadge> kept;
+        for (const MoneyBadge& badge : all)
+            if (filter == BadgesView::Filter::all || badge.isUnlocked == (filter == BadgesView::Filter::unlocked))
+                kept.push_back(badge);
+        int seen = 0;
+        for (int value = 0;; value += viewport->height() / 2) {
+            bar->setValue(std::min(value, bar->maximum()));
+            settle();
+            for (int row = 0; row < view.grid()->count(); ++row) {
+                auto* line = static_cast<AdaptiveGrid*>(view.grid()->builtCard(row));
+                if (!line || !line->isVisible()) continue;
+                const int top = line->mapTo(viewport, QPoint(0, 0)).y();
+                if (top >= viewport->height() || top + line->height() <= 0) continue;
+                for (int i = 0; i < line->grid()->count(); ++i) {
+                    auto* cell = static_cast<BadgeCell*>(line->grid()->itemAt(i)->widget());
+                    const std::size_t position = std::size_t(row * view.columnCount() + i);
+                    ASSERT_EQ(cell->isVisible(), position < kept.size()) << row << " " << i;
+                    if (position >= kept.size()) continue;
+                    EXPECT_EQ(cell->titleLabel()->text(), kept[position].title) << row << " " << i;
+                    EXPECT_EQ(cell->isFaded(), !kept[position].isUnlocked);
+                    ++seen;
+                }
+            }
+            if (bar->value() >= bar->maximum()) break;
+        }
+        EXPECT_GE(seen, int(kept.size())) << "every kept badge came into view";
+        bar->setValue(0);
+        settle();
+    }
 }
 
 TEST_F(BadgesTest, Gallery) { galleryOf<BadgesView>("badges", demoLedger()); }

@@ -125,6 +125,48 @@ TEST_F(CalendarTest, EveryDayShowsTheStoresDayListFromOneReadingPerChange) {
     EXPECT_EQ(tool_figures::timelinesComputed(*store), computed + 1);
 }
 
+// The month grid paints its days from kept images of them: picked, moved to
+// another month, in the dark look and with the keyboard focus on the grid,
+// it shows exactly what the stock calendar paints in its place.
+TEST_F(CalendarTest, TheMonthLooksExactlyAsTheStockCalendarWhateverIsPicked) {
+    MoneyCalendarView& view = show<MoneyCalendarView>(demoLedger(), local(2026, 6, 10, 8));
+    QCalendarWidget* calendar = view.calendar();
+    auto* stock = new QCalendarWidget(calendar->parentWidget());
+    stock->setLocale(calendar->locale());
+    stock->setFirstDayOfWeek(calendar->firstDayOfWeek());
+    stock->setVerticalHeaderFormat(calendar->verticalHeaderFormat());
+    stock->setGeometry(calendar->geometry());
+    stock->show();
+    const auto same = [&](const char* step) {
+        stock->setSelectedDate(calendar->selectedDate());
+        settle();
+        const QImage drawn = calendar->grab().toImage();
+        EXPECT_EQ(drawn, stock->grab().toImage()) << step;
+        return drawn;
+    };
+    const QImage first = same("opened");
+    view.selectDay(QDate(2026, 6, 18));
+    EXPECT_NE(same("another day"), first) << "the pick moved";
+    view.selectDay(QDate(2026, 6, 10));
+    EXPECT_EQ(same("back"), first);
+    view.selectDay(QDate(2026, 5, 31));
+    same("another month");
+    setPreference("appTheme", "dark");
+    settle();
+    same("dark");
+    view.selectDay(QDate(2026, 6, 10));
+    const QImage dark = same("dark, back");
+    EXPECT_NE(dark, first);
+    calendar->setFocus(Qt::TabFocusReason);
+    settle();
+    const QImage focused = calendar->grab().toImage();
+    stock->setFocus(Qt::TabFocusReason);
+    settle();
+    const QImage stockFocused = stock->grab().toImage();
+    EXPECT_EQ(focused, stockFocused) << "focused";
+    EXPECT_NE(focused, dark) << "the focus shows";
+}
+
 TEST_F(CalendarTest, Gallery) { galleryOf<MoneyCalendarView>("calendar", demoLedger(), QDateTime()); }
 
 }  // namespace

@@ -102,6 +102,49 @@ TEST_F(RecurringTest, ADoubleClickTogglesOnceAndOnlyThatRowIsMeasuredAgain) {
     EXPECT_EQ(view.list()->measureCount(), measured + 1);
 }
 
+// A long list writes out (money, days) and measures only the rows near the
+// view; what it wrote follows every change: of one operation (that row
+// alone), of the currency and of the language.
+TEST_F(RecurringTest, RowsAreWrittenOutAsTheyComeNearAndFollowEveryChange) {
+    MoneyData data = MoneyData::emptyLedger();
+    std::vector<RecurringTransaction> items;
+    for (int i = 0; i < 300; ++i)
+        items.push_back({QStringLiteral("r%1").arg(i), QStringLiteral("Подписка %1").arg(i), TransactionKind::expense,
+                         Decimal(100 + i), "Развлечения", RecurringFrequency::monthly, local(2026, 7, 1).addDays(i),
+                         true});
+    data.recurringTransactions = items;
+    RecurringTransactionsView& view = show<RecurringTransactionsView>(data);
+    paintedlist::paint(view.list());
+    ASSERT_EQ(view.rows()->count(), 300);
+    EXPECT_GT(view.writtenRowCount(), 0);
+    EXPECT_LT(view.writtenRowCount(), 60) << "a screenful and the next, not three hundred";
+    EXPECT_LT(view.list()->measuredRows(), 60);
+    const int written = view.writtenRowCount();
+
+    // One operation changes: its row alone is written again.
+    MoneyData changed = store->data();
+    (*changed.recurringTransactions)[1].amount = Decimal(7);
+    store->setData(std::move(changed));
+    settle();
+    EXPECT_EQ(view.row(1)->amount, cnyText(Decimal(7)));
+    EXPECT_EQ(view.row(0)->amount, cnyText(Decimal(100)));
+    EXPECT_LE(view.writtenRowCount(), written + 1);
+
+    // Another currency or language rewrites the rows shown and, when asked
+    // for, the rows far below.
+    const QString rubles = view.row(0)->amount;
+    setPreference("currencyCode", "EUR");
+    settle();
+    EXPECT_NE(view.row(0)->amount, rubles);
+    EXPECT_EQ(view.row(0)->amount, cnyText(Decimal(100)));
+    EXPECT_EQ(view.row(299)->amount, cnyText(Decimal(399)));
+    const QString caption = view.row(299)->caption;
+    setPreference("appLanguage", "en_US");
+    settle();
+    EXPECT_EQ(view.row(299)->amount, cnyText(Decimal(399)));
+    EXPECT_EQ(view.row(299)->caption, caption) << "days are written in the device's locale";
+}
+
 // A row's caption is measured by its parts: its widest word must be the
 // wider of theirs, for either frequency and days written in any locale.
 TEST(RecurringCaptionTest, TheWidestWordOfTheCaptionIsTheWiderOfItsParts) {
