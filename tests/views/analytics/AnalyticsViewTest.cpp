@@ -8,6 +8,7 @@
 #include "components/ProgressBar.h"
 #include "components/TextLabel.h"
 #include "store/DemoLedger.h"
+#include "store/LedgerSummary.h"
 #include "views/PageScrolling.h"
 #include "views/analytics/AchievementsCard.h"
 #include "views/analytics/AnalyticsCards.h"
@@ -315,4 +316,22 @@ TEST_F(AnalyticsTest, RedrawsKeepTheCategoryRowsAndBadgeLinesTheyCanReuse) {
     }
     EXPECT_EQ(view->achievementsCard()->badgeLines(), badgeLines);
     EXPECT_EQ(view->achievementsCard()->findChildren<SymbolLabel*>("badgeLine"), lines);
+}
+
+// The week chart names each of its seven days, also when the zone skipped one
+// of them whole (Samoa left out 30 December 2011): the same names as a week
+// of the same weekdays in a zone that skipped none.
+TEST(WeeklyChartDays, AWeekWithASkippedDayNamesEveryDayByItsPlace) {
+    const auto labels = [](const char* zoneName) {
+        const QTimeZone zone(zoneName);
+        const LedgerCalendar calendar(zone);
+        const QueryContext ctx{calendar, QDateTime(QDate(2012, 1, 2), QTime(18, 0), zone).toUTC()};
+        WeeklyChart chart;
+        chart.draw(ledger::summarize(MoneyData::emptyLedger(), ctx, ledger::LedgerSummary::withDailyRows).weekly,
+                   calendar);
+        return chart.dayAxis()->categories();
+    };
+    const QStringList skipped = labels("Pacific/Apia");
+    ASSERT_EQ(skipped.size(), 7);
+    EXPECT_EQ(skipped, labels("UTC"));
 }
