@@ -144,7 +144,12 @@ private:
         while (!text.empty() &&
                (text.back() == ' ' || text.back() == '\n' || text.back() == '\r' || text.back() == '\t'))
             text.remove_suffix(1);
-        return numberTokenIsSound(text) || fail("malformed number");
+        if (!numberTokenIsSound(text)) return fail("malformed number");
+        // Step the iterator over the value too: one it passes by itself is
+        // passed by depth alone, so a colon or a comma out of place behind it
+        // would go unnoticed.
+        double stepped = 0;
+        return check(v.get_double().get(stepped));
     }
 
     bool stringText(od::value& v, std::string_view& text) {
@@ -155,11 +160,12 @@ private:
         const char* end = soundStringEnd(raw, escaped);
         if (!end) return fail("malformed text");
         // Like a key, a text without escapes is its own bytes (UTF-8 already
-        // checked): nothing to unescape or copy, and the iterator steps over
-        // the value it was not asked to read.
+        // checked): nothing to unescape or copy. The iterator is still
+        // stepped over it, for the reason numbers are.
         if (!escaped) {
             text = std::string_view(raw, std::size_t(end - raw));
-            return true;
+            od::raw_json_string stepped;
+            return check(v.get_raw_json_string().get(stepped));
         }
         return check(v.get_string().get(text));
     }

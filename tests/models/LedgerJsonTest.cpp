@@ -334,6 +334,10 @@ TEST(LedgerJsonReader, EachViolationRejectsTheWholeDocument) {
         {"number out of range", replaced(kMinimal, "\"goalAmount\": 0", "\"goalAmount\": 1e999999999")},
         {"number below range", replaced(kMinimal, "\"goalAmount\": 0", "\"goalAmount\": 1e-999")},
         {"truncated", std::string(kMinimal).substr(0, 40)},
+        {"colon after a read number", withTransaction(replaced(kGoodTransaction, "12.5", "12.5 : 3"))},
+        {"text after a read text", withTransaction(replaced(kGoodTransaction, "\"note\": \"\"", "\"note\": \"\" \"x\""))},
+        {"brace closing a read array",
+         withTransaction(replaced(kGoodTransaction, "\"note\"", "\"tags\": [\"a\", \"b\":1}], \"note\""))},
     };
     for (const auto& [why, json] : bad) {
         LedgerDecodeError error;
@@ -381,7 +385,9 @@ TEST(LedgerJsonReader, StrictEverywhereIncludingIgnoredValues) {
           std::string("-1e999"), std::string("01"), std::string("+1"), std::string(".5"), std::string("1."),
           std::string("1e"), std::string("-"), std::string("1.5x"), std::string("\"a\tb\""),
           std::string("\"\\x\""), std::string("\"\\u12\""), std::string("{\"\\ud800\": 1}"),
-          std::string("{\"a\" 1}"), std::string("{\"a\": 1,}")})
+          std::string("{\"a\" 1}"), std::string("{\"a\": 1,}"), std::string("[1, \"y\":null}]"),
+          std::string("[\"a\": 1]"), std::string("[1: 2]"), std::string("[true: 1]"), std::string("{\"a\": \"b\" \"c\"}"),
+          std::string("{\"a\": 1 : 2}"), std::string("[[1] 2]"), std::string("[{} {}]")})
         EXPECT_FALSE(decode(withExtra(value)).has_value()) << value;
     for (const std::string& value :
          {std::string("1e300"), std::string("-0.0e-999"), std::string("\"\\ud83d\\ude00\""),
