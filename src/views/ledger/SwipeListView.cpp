@@ -104,7 +104,7 @@ void SwipeListView::updateGeometries() {
     }
     const qint64 content = qint64(model()->rowCount()) * rowHeight_;
     const int page = viewport()->height();
-    verticalScrollBar()->setSingleStep(rowHeight_ / 2 > 0 ? rowHeight_ / 2 : 1);
+    verticalScrollBar()->setSingleStep(rowHeight_);  // a wheel step moves by rows, as a list view does
     verticalScrollBar()->setPageStep(page);
     verticalScrollBar()->setRange(0, int(std::clamp<qint64>(content - page, 0, std::numeric_limits<int>::max())));
     horizontalScrollBar()->setRange(0, 0);
