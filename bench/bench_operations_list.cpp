@@ -5,6 +5,8 @@
 // and is reported against the painted floor at the same number of rows
 // (vs_floor: the open against the floor's open, the others against its reset).
 // `height_measures` counts the rows' height computations of one open.
+// `openQueries` times the whole-ledger queries of an open alone (against the
+// floor's reset), so the open's growth can be read without them.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -12,6 +14,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
 #include <QVBoxLayout>
 #include <memory>
 
@@ -24,6 +27,7 @@
 #include "platform/ShareService.h"
 #include "services/Preferences.h"
 #include "store/MoneyStore.h"
+#include "views/ledger/TransactionListIndex.h"
 #include "views/ledger/TransactionListModel.h"
 #include "views/ledger/TransactionRowDelegate.h"
 #include "views/ledger/TransactionsView.h"
@@ -118,8 +122,26 @@ void switchFilter(benchmark::State& state) {
     }
 }
 
+// The whole-ledger queries one open reads, alone, against the floor's reset:
+// the ledger's keys read once (TransactionListIndex), the shown list in the
+// default order and its total. What the open costs beyond these is what it
+// draws.
+void openQueries(benchmark::State& state) {
+    LoadedLedger ledger(static_cast<int>(state.range(0)));
+    const std::vector<MoneyTransaction>& all = ledger.store->data().transactions;
+    VersusFloor ratio(state, static_cast<int>(state.range(0)), VersusFloor::Against::reset);
+    for (auto _ : state) {
+        ratio.start();
+        const TransactionListIndex index(all);
+        const std::vector<int> rows = index.visible(TransactionFilter{}, ledger.store->now(), QTimeZone::systemTimeZone());
+        benchmark::DoNotOptimize(index.total(rows));
+        ratio.stop();
+    }
+}
+
 }  // namespace
 
+BENCHMARK(openQueries)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(openTab)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(typeOneCharacter)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(switchFilter)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -3,8 +3,11 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
+#include <limits>
 
 #include "components/Popups.h"
 #include "components/Symbols.h"
@@ -78,11 +81,146 @@ void SwipeListView::resizeEvent(QResizeEvent* event) {
 void SwipeListView::doItemsLayout() {
     // Rows that are all one line tall share one height: the view then takes
     // it from one row instead of asking every row of the list (a ledger's
-    // worth at every layout). A category that wraps at this width makes the
-    // view ask each row.
+    // worth at every layout), and places them by arithmetic. A category that
+    // wraps at this width makes the list view ask and place each row.
     const auto* rows = qobject_cast<const TransactionRowDelegate*>(itemDelegate());
     if (model()->rowCount() > 0) setUniformItemSizes(rows && rows->allRowsOneLine(viewport()->width()));
+    if (model()->rowCount() > 0 && uniformItemSizes()) {
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        rowHeight_ = std::max(1, itemDelegate()->sizeHint(option, model()->index(0, 0)).height());
+        // What the list view's own layout ends with, without placing a row.
+        QAbstractItemView::doItemsLayout();
+        return;
+    }
+    rowHeight_ = 0;
     QListView::doItemsLayout();
+}
+
+void SwipeListView::updateGeometries() {
+    if (rowHeight_ == 0) {
+        QListView::updateGeometries();
+        return;
+    }
+    const qint64 content = qint64(model()->rowCount()) * rowHeight_;
+    const int page = viewport()->height();
+    verticalScrollBar()->setSingleStep(rowHeight_);  // a wheel step moves by rows, as a list view does
+    verticalScrollBar()->setPageStep(page);
+    verticalScrollBar()->setRange(0, int(std::clamp<qint64>(content - page, 0, std::numeric_limits<int>::max())));
+    horizontalScrollBar()->setRange(0, 0);
+    QAbstractItemView::updateGeometries();
+}
+
+QRect SwipeListView::placedRect(const QModelIndex& index) const {
+    if (!index.isValid() || index.model() != model() || index.row() >= model()->rowCount()) return {};
+    return {0, index.row() * rowHeight_, viewport()->width(), rowHeight_};
+}
+
+QRect SwipeListView::visualRect(const QModelIndex& index) const {
+    if (rowHeight_ == 0) return QListView::visualRect(index);
+    const QRect rect = placedRect(index);
+    return rect.isValid() ? rect.translated(0, -verticalOffset()) : QRect();
+}
+
+QModelIndex SwipeListView::indexAt(const QPoint& point) const {
+    if (rowHeight_ == 0) return QListView::indexAt(point);
+    if (point.x() < 0 || point.x() >= viewport()->width()) return {};
+    const qint64 y = qint64(point.y()) + verticalOffset();
+    if (y < 0) return {};
+    const qint64 row = y / rowHeight_;
+    return row < model()->rowCount() ? model()->index(int(row), 0) : QModelIndex();
+}
+
+int SwipeListView::horizontalOffset() const { return rowHeight_ == 0 ? QListView::horizontalOffset() : 0; }
+
+int SwipeListView::verticalOffset() const {
+    return rowHeight_ == 0 ? QListView::verticalOffset() : verticalScrollBar()->value();
+}
+
+void SwipeListView::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    if (rowHeight_ == 0) {
+        QListView::scrollTo(index, hint);
+        return;
+    }
+    const QRect rect = placedRect(index);
+    if (!rect.isValid()) return;
+    const int page = viewport()->height();
+    const int value = verticalScrollBar()->value();
+    int target = value;
+    switch (hint) {
+        case PositionAtTop:
+            target = rect.top();
+            break;
+        case PositionAtBottom:
+            target = rect.bottom() + 1 - page;
+            break;
+        case PositionAtCenter:
+            target = rect.center().y() - page / 2;
+            break;
+        case EnsureVisible:
+            if (rect.top() < value)
+                target = rect.top();
+            else if (rect.bottom() + 1 > value + page)
+                target = rect.bottom() + 1 - page;
+            break;
+    }
+    verticalScrollBar()->setValue(target);
+}
+
+QModelIndex SwipeListView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) {
+    if (rowHeight_ == 0) return QListView::moveCursor(cursorAction, modifiers);
+    const int count = model()->rowCount();
+    if (count == 0) return {};
+    const int current = currentIndex().isValid() ? currentIndex().row() : -1;
+    const int page = std::max(1, viewport()->height() / rowHeight_);
+    int row = current;
+    switch (cursorAction) {
+        case MoveUp:
+        case MovePrevious:
+            row = current < 0 ? 0 : current - 1;
+            break;
+        case MoveDown:
+        case MoveNext:
+            row = current + 1;
+            break;
+        case MovePageUp:
+            row = current - page;
+            break;
+        case MovePageDown:
+            row = std::max(current, 0) + page;
+            break;
+        case MoveHome:
+            row = 0;
+            break;
+        case MoveEnd:
+            row = count - 1;
+            break;
+        default:
+            break;
+    }
+    return model()->index(std::clamp(row, 0, count - 1), 0);
+}
+
+void SwipeListView::paintEvent(QPaintEvent* event) {
+    if (rowHeight_ == 0) {
+        QListView::paintEvent(event);
+        return;
+    }
+    // The rows the damaged area crosses, and only those.
+    QPainter painter(viewport());
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const QRect area = event->rect();
+    const QModelIndex firstIndex = indexAt(QPoint(0, area.top()));
+    if (!firstIndex.isValid()) return;
+    const int count = model()->rowCount();
+    for (int row = firstIndex.row(); row < count; ++row) {
+        const QModelIndex index = model()->index(row, 0);
+        option.rect = visualRect(index);
+        if (option.rect.top() > area.bottom()) break;
+        option.state = QStyle::State_Enabled | (isActiveWindow() ? QStyle::State_Active : QStyle::State_None);
+        itemDelegate()->paint(&painter, option, index);
+    }
 }
 
 int SwipeListView::offsetOf(const QUuid& id) const { return gesture_.offsetOf(keyOf(id)); }

@@ -44,6 +44,14 @@ public:
 
     void doItemsLayout() override;
 
+    // While the rows share one height, the list places them by arithmetic
+    // (row × height) instead of laying out each of them as a list view
+    // does: an open, a filter or a keystroke then costs the rows on screen,
+    // not the rows of the list. Otherwise the list view lays them out.
+    QRect visualRect(const QModelIndex& index) const override;
+    QModelIndex indexAt(const QPoint& point) const override;
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
 signals:
     void rowTapped(const QUuid& id);
     void actionTriggered(RowAction action, const QUuid& id);
@@ -55,6 +63,11 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void updateGeometries() override;
+    int horizontalOffset() const override;
+    int verticalOffset() const override;
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
 
 private:
     static QString keyOf(const QUuid& id) {
@@ -67,6 +80,10 @@ private:
     std::optional<RowAction> buttonAt(const QPoint& pos) const;
     void trigger(RowAction action, QUuid id);  // by value: closing the row clears the open key
 
+    // The rows' one height while they are placed by arithmetic; 0 while the list view lays them out.
+    int rowHeight_ = 0;
+    // A row's place in the whole list (not scrolled) while placed by arithmetic.
+    QRect placedRect(const QModelIndex& index) const;
     TransactionListModel* model_;
     SwipeGesture gesture_{int(leadingActions().size()), int(trailingActions().size())};
     int scrollStart_ = 0;

@@ -340,8 +340,12 @@ QString TransactionRowDelegate::detailText(const MoneyTransaction& t) const {
 }
 
 int TransactionRowDelegate::amountWidthIn(const MoneyTransaction& t, int cardWidth) const {
+    return amountWidthIn(t, TransactionRow::signedAmountText(t), cardWidth);
+}
+
+int TransactionRowDelegate::amountWidthIn(const MoneyTransaction& t, const QString& amountText, int cardWidth) const {
     if (!amountMetrics_) amountMetrics_.emplace(amountFont());
-    const int natural = amountMetrics_->horizontalAdvance(TransactionRow::signedAmountText(t));
+    const int natural = amountMetrics_->horizontalAdvance(amountText);
     const int room = textRoom(t, cardWidth);
     return TransactionRow::amountWidth(natural, room, neededColumn(t, room), keptWidth(t, room));
 }
@@ -356,9 +360,14 @@ QFont TransactionRowDelegate::amountFace(const MoneyTransaction& t, int cardWidt
 }
 
 int TransactionRowDelegate::fittingAmountSize(const MoneyTransaction& t, int cardWidth) const {
+    const QString text = TransactionRow::signedAmountText(t);
+    return fittingAmountSize(text, amountWidthIn(t, text, cardWidth));
+}
+
+int TransactionRowDelegate::fittingAmountSize(const QString& amountText, int amountWidth) const {
     // Once per amount text and width: the rows on screen ask again after
     // every filter, search keystroke and scroll.
-    std::pair<QString, int> key(TransactionRow::signedAmountText(t), amountWidthIn(t, cardWidth));
+    std::pair<QString, int> key(amountText, amountWidth);
     if (const auto it = fittingSizes_.constFind(key); it != fittingSizes_.constEnd()) return *it;
     const int size = TextFit::shrunkToFit(key.first, amountFont(), key.second).pixelSize();
     if (fittingSizes_.size() > 10'000) fittingSizes_.clear();  // bounded: only rows on screen are asked
@@ -516,14 +525,17 @@ TransactionRowDelegate::RowPaint& TransactionRowDelegate::rowPaint(int position,
     row = {};
     row.cardWidth = cardWidth;
     row.amountText = TransactionRow::signedAmountText(t);
-    row.amountWidth = amountWidthIn(t, cardWidth);
-    row.fittingSize = fittingAmountSize(t, cardWidth);
+    row.amountWidth = amountWidthIn(t, row.amountText, cardWidth);
+    row.fittingSize = fittingAmountSize(row.amountText, row.amountWidth);
     // The text column takes every pixel the amount leaves, measured as for the row's height.
     row.columnWidth = std::max(textWidth(t, cardWidth), 1);
     row.textHeight = categoryHeight(t.category, row.columnWidth);
     row.category = std::make_shared<const TextFit::WrappedText>(t.category, categoryFont(), row.columnWidth);
     if (!detailMetrics_) detailMetrics_.emplace(detailFont());
-    row.detail = detailMetrics_->elidedText(detailLine(t, row.columnWidth), Qt::ElideRight, row.columnWidth);
+    row.detail = detailLine(t, row.columnWidth);
+    // An abbreviated date shown is known to fit; a note or the date in digits may need eliding.
+    if (!t.note.isEmpty() || dateLineWidth(t.date) > row.columnWidth)
+        row.detail = detailMetrics_->elidedText(row.detail, Qt::ElideRight, row.columnWidth);
     return row;
 }
 

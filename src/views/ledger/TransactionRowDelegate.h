@@ -110,7 +110,9 @@ private:
     QString detailText(const MoneyTransaction& t) const;
     // The amount's width in a row of a card that wide, and the size its whole amount fits at there.
     int amountWidthIn(const MoneyTransaction& t, int cardWidth) const;
+    int amountWidthIn(const MoneyTransaction& t, const QString& amountText, int cardWidth) const;
     int fittingAmountSize(const MoneyTransaction& t, int cardWidth) const;
+    int fittingAmountSize(const QString& amountText, int amountWidth) const;
     // The size the amounts of the rows on screen share (TransactionRow::shareAmountSize):
     // the largest every one of them fits at, leaving out one that only fits far smaller.
     int sharedAmountSize(int cardWidth) const;

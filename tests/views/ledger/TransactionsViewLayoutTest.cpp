@@ -333,3 +333,61 @@ TEST_F(OperationsListTest, RowsPaintedAgainDrawWhatAFreshListDraws) {
         EXPECT_TRUE(shown == expected);
     }
 }
+
+// While the rows share one height the list places them itself: the scroll
+// range holds every row, each scroll hint puts its row where a list view
+// puts it, a point finds the row under it (and none beside the list), and
+// the keyboard moves the current row by one, by the rows a page holds whole
+// and to either end, keeping it whole in view.
+TEST_F(OperationsListTest, RowsSharingOneHeightAreScrolledFoundAndMovedThrough) {
+    for (int i = 0; i < 200; ++i) add(TransactionKind::expense, 5 + i, QStringLiteral("Еда"), at(1 + i % 28, 9));
+    open();
+    SwipeListView* list = view->list();
+    ASSERT_TRUE(list->uniformItemSizes());
+    const int rows = view->model()->rowCount();
+    const int height = rowRect(0).height();
+    const int page = viewport()->height();
+    EXPECT_EQ(list->verticalScrollBar()->maximum(), rows * height - page);
+
+    struct Hint {
+        QAbstractItemView::ScrollHint hint;
+        int row;
+        std::function<bool(const QRect&)> placed;
+    };
+    const Hint hints[] = {
+        {QAbstractItemView::PositionAtTop, 50, [](const QRect& r) { return r.top() == 0; }},
+        {QAbstractItemView::PositionAtBottom, 120, [&](const QRect& r) { return r.bottom() == page - 1; }},
+        {QAbstractItemView::PositionAtCenter, 90, [&](const QRect& r) { return std::abs(r.center().y() - page / 2) <= 1; }},
+        {QAbstractItemView::EnsureVisible, 150, [&](const QRect& r) { return r.bottom() == page - 1; }},  // from above
+        {QAbstractItemView::EnsureVisible, 10, [](const QRect& r) { return r.top() == 0; }},             // from below
+        {QAbstractItemView::PositionAtTop, rows - 1, [&](const QRect& r) { return r.bottom() == page - 1; }},  // the end
+    };
+    for (const Hint& h : hints) {
+        SCOPED_TRACE(std::to_string(int(h.hint)) + " row " + std::to_string(h.row));
+        list->scrollTo(view->model()->index(h.row), h.hint);
+        const QRect r = rowRect(h.row);
+        EXPECT_TRUE(h.placed(r)) << r.top() << ".." << r.bottom();
+        EXPECT_EQ(list->indexAt(QPoint(r.center().x(), r.top())).row(), h.row);
+        EXPECT_EQ(list->indexAt(QPoint(r.center().x(), r.bottom())).row(), h.row);
+        EXPECT_FALSE(list->indexAt(QPoint(viewport()->width(), r.center().y())).isValid());
+    }
+
+    list->scrollToTop();
+    list->setFocus();
+    list->setCurrentIndex(view->model()->index(0));
+    const int onePage = page / height;
+    struct Key {
+        Qt::Key key;
+        int row;
+    };
+    for (const Key k : {Key{Qt::Key_Down, 1}, Key{Qt::Key_PageDown, 1 + onePage}, Key{Qt::Key_End, rows - 1},
+                        Key{Qt::Key_Up, rows - 2}, Key{Qt::Key_PageUp, rows - 2 - onePage}, Key{Qt::Key_Home, 0}}) {
+        QTest::keyClick(list, k.key);
+        settle();
+        SCOPED_TRACE(k.key);
+        EXPECT_EQ(list->currentIndex().row(), k.row);
+        const QRect r = rowRect(k.row);
+        EXPECT_GE(r.top(), 0);
+        EXPECT_LE(r.bottom(), page - 1);
+    }
+}
