@@ -14,6 +14,7 @@
 #include "components/ProgressBar.h"
 #include "components/SegmentedControl.h"
 #include "components/SymbolView.h"
+#include "components/Symbols.h"
 #include "components/TextFit.h"
 #include "components/TextLabel.h"
 #include "store/Badges.h"
@@ -42,32 +43,51 @@ QColor lockedLook(const QColor& color) {
                             float(mix(color.blueF(), page.blueF())), color.alphaF());
 }
 
-// The tier title on a pale capsule of the tier colour.
-class TierCapsule : public QWidget {
-public:
-    explicit TierCapsule(TextLabel* label) {
-        auto* line = new QHBoxLayout(this);
-        line->setContentsMargins(8, 4, 8, 4);
-        line->addWidget(label);
-        setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
-    }
-    void setFill(const QColor& fill) {
-        fill_ = fill;
-        update();
-    }
+// The size a one-line label of the kit asks for its text.
+QSize lineSize(const QFont& font, const QString& text) {
+    return QFontMetrics(font).boundingRect(QRect(0, 0, 2000, 2000), Qt::AlignLeft, text).size();
+}
 
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(Qt::NoPen);
-        p.setBrush(fill_);
-        p.drawRoundedRect(QRectF(rect()), height() / 2.0, height() / 2.0);
-    }
+QFont tileFont(TextStyle style, int weight = -1, bool monospaced = false) {
+    QFont font = Theme::font(style, weight);
+    if (monospaced) font.setFamily(Theme::monospacedFontFamily());
+    return font;
+}
 
-private:
-    QColor fill_;
-};
+// The height a text wrapped between words takes at a width, in whole pixels.
+int wrappedHeight(const QString& text, const QFont& font, int width) {
+    const TextFit::WrappedText wrapped(text, font, qMax(1, width), Qt::AlignHCenter | Qt::AlignTop);
+    return int(std::ceil(wrapped.size().height() - 0.01));
+}
+
+const QString& unlockedText() {
+    static const QString text = QStringLiteral("Получено");
+    return text;
+}
+
+int unlockedSymbolSize() { return Symbols::sizeForText(Theme::pointSize(TextStyle::Caption)); }
+
+// Space between the symbol and the title of a symbol before a title.
+constexpr int kSymbolLabelSpacing = 6;
+// The tier title's margins inside its capsule.
+constexpr int kCapsuleMarginX = 8;
+constexpr int kCapsuleMarginY = 4;
+
+// A title never loses a word: one longer than the tile is wide makes the
+// title smaller until it fits (the other titles wrap between words).
+QFont fittedTitleFont(const QString& title, int width) {
+    QFont full = Theme::font(TextStyle::Subheadline, QFont::Bold);
+    if (width <= 0) return full;
+    // Most titles fit whatever the width: their widest word is measured once.
+    static QHash<QString, int> widest;
+    if (widest.size() > 256) widest.clear();
+    auto it = widest.constFind(title);
+    if (it == widest.cend()) it = widest.insert(title, TextFit::widestWord(title, full));
+    if (*it <= width) return full;
+    const QFont fitted = TextFit::wordsShrunkToFit(title, full, width);
+    if (fitted.pixelSize() != full.pixelSize()) full.setPixelSize(fitted.pixelSize());
+    return full;
+}
 
 }  // namespace
 
@@ -81,145 +101,177 @@ qint64 BadgeCell::percent(double progress, bool unlocked) {
 BadgeCell::BadgeCell(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("badgeCell"));
     setMinimumHeight(tools_style::tileMinimumHeight);
-    auto* column = new QVBoxLayout(this);
-    const int pad = tools_style::tilePadding;
-    column->setContentsMargins(pad, pad, pad, pad);
-    column->setSpacing(tools_style::tileSpacing);
-
-    auto* top = new QHBoxLayout;
-    tier_ = new TextLabel({}, TextStyle::Caption2);
-    tier_->setObjectName(QStringLiteral("badgeTier"));
-    tier_->setTextStyle(TextStyle::Caption2, QFont::Bold);
-    tierCapsule_ = new TierCapsule(tier_);
-    top->addWidget(tierCapsule_);
-    top->addStretch(1);
-    points_ = new TextLabel({}, TextStyle::Caption, ColorRole::SecondaryLabel);
-    points_->setTextStyle(TextStyle::Caption, QFont::Bold);
-    points_->setMonospaced(true);
-    top->addWidget(points_);
-    column->addLayout(top);
-
-    symbol_ = new SymbolView({}, tools_style::tileSymbolSize);
-    symbol_->setObjectName(QStringLiteral("badgeSymbol"));
-    symbol_->setFixedSize(tools_style::tileSymbolFrame, tools_style::tileSymbolFrame);
-    lock_ = new SymbolView(QStringLiteral("lock.fill"), tools_style::tileLockSize, symbol_);
-    lock_->setObjectName(QStringLiteral("badgeLock"));
-    const int lockBox = tools_style::tileLockSize + 12;
-    lock_->setFixedSize(lockBox, lockBox);
-    lock_->move(tools_style::tileSymbolFrame - lockBox, tools_style::tileSymbolFrame - lockBox);
-    column->addWidget(symbol_, 0, Qt::AlignHCenter);
-
-    title_ = new TextLabel({}, TextStyle::Subheadline);
-    title_->setObjectName(QStringLiteral("badgeTitle"));
-    title_->setTextStyle(TextStyle::Subheadline, QFont::Bold);
-    title_->setWordWrap(true);
-    title_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    column->addWidget(title_);
-    detail_ = new TextLabel({}, TextStyle::Caption, ColorRole::SecondaryLabel);
-    detail_->setObjectName(QStringLiteral("badgeDetail"));
-    detail_->setWordWrap(true);
-    detail_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    detail_->setMinimumHeight(tools_style::tileDetailMinimumHeight);
-    column->addWidget(detail_);
-
-    unlocked_ = new SymbolLabel(QStringLiteral("Получено"), QStringLiteral("checkmark.seal.fill"),
-                                TextStyle::Caption, ColorRole::Green);
-    unlocked_->setObjectName(QStringLiteral("badgeUnlocked"));
-    unlocked_->setTextStyle(TextStyle::Caption, QFont::Bold);
-    column->addWidget(unlocked_, 0, Qt::AlignHCenter);
-    bar_ = new ProgressBar;
-    bar_->setObjectName(QStringLiteral("badgeBar"));
-    column->addWidget(bar_);
-    percent_ = new TextLabel({}, TextStyle::Caption2, ColorRole::SecondaryLabel);
-    percent_->setObjectName(QStringLiteral("badgePercent"));
-    percent_->setMonospaced(true);
-    percent_->setAlignment(Qt::AlignHCenter);
-    column->addWidget(percent_);
-    column->addStretch(1);
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
+    connect(&Theme::current(), &Theme::changed, this, [this] {
+        parts_ = {};
+        updateGeometry();
+        update();
+    });
 }
 
 void BadgeCell::draw(const MoneyBadge& badge) {
-    const Theme& theme = Theme::current();
+    const bool resized = badge.title != badge_.title || badge.detail != badge_.detail ||
+                         badge.isUnlocked != badge_.isUnlocked || badge.tier != badge_.tier ||
+                         badge.points != badge_.points;
+    badge_ = badge;
     const BadgeTierStyle tier = badgeTierStyle(badge.tier);
-    faded_ = !badge.isUnlocked;
-    const auto look = [this](const QColor& color) { return faded_ ? lockedLook(color) : color; };
-    // A tile's labels keep their roles while unlocked: only a locked tile's are mixed.
-    const auto colour = [&](TextLabel* label, ColorRole role) {
-        if (faded_)
-            label->setColor(lockedLook(theme.color(role)));
-        else
-            label->setColorRole(role);
-    };
-    const QColor secondary = look(theme.color(ColorRole::SecondaryLabel));
-    tierColor_ = theme.color(tier.color);
-    tier_->setText(tier.title);
-    tier_->setColor(look(tierColor_));
-    static_cast<TierCapsule*>(tierCapsule_)->setFill(look(withAlpha(tierColor_, tools_style::tierCapsuleOpacity)));
-    points_->setText(QStringLiteral("+") + QString::number(badge.points));
-    colour(points_, ColorRole::SecondaryLabel);
-    symbol_->setSymbol(badge.symbol);
-    symbol_->setTint(badge.isUnlocked ? tierColor_ : secondary);
-    symbol_->setCircleBackground(look(withAlpha(tierColor_, badge.isUnlocked
-                                                                ? tools_style::symbolCircleOpacity
-                                                                : tools_style::lockedSymbolCircleOpacity)));
-    lock_->setVisible(!badge.isUnlocked);
-    lock_->setTint(look(theme.color(ColorRole::White)));
-    lock_->setCircleBackground(secondary);
-    title_->setText(badge.title);
-    colour(title_, ColorRole::Label);
-    fitTitle();
-    detail_->setText(badge.detail);
-    colour(detail_, ColorRole::SecondaryLabel);
-    unlocked_->setVisible(badge.isUnlocked);
-    bar_->setVisible(!badge.isUnlocked);
-    percent_->setVisible(!badge.isUnlocked);
     const qint64 pct = percent(badge.progress, badge.isUnlocked);
-    bar_->setValue(badge.progress);
-    bar_->setTint(look(tierColor_));
-    bar_->setTrack(look(theme.color(ColorRole::Fill)));
-    percent_->setText(QString::number(pct) + QStringLiteral("%"));
-    colour(percent_, ColorRole::SecondaryLabel);
     setAccessibleName(badge.title + QStringLiteral(", ") + tier.title + QStringLiteral(", ") +
                       QString::number(badge.points) + QStringLiteral(" очков"));
     setAccessibleDescription(badge.isUnlocked ? QStringLiteral("Получено")
                                               : QStringLiteral("Выполнено ") + QString::number(pct) +
                                                     QStringLiteral(" процентов"));
+    if (resized) {
+        parts_ = {};
+        updateGeometry();
+    }
     update();
 }
 
-void BadgeCell::fitTitle() {
-    // A title never loses a word: one longer than the tile is wide makes the
-    // title smaller until it fits (the other titles wrap between words).
-    const int width = this->width() - 2 * tools_style::tilePadding;
-    if (width <= 0 || (width == fittedWidth_ && title_->text() == fittedTitle_)) return;
-    fittedWidth_ = width;
-    fittedTitle_ = title_->text();
-    const QFont full = Theme::font(TextStyle::Subheadline, QFont::Bold);
-    // Most titles fit whatever the width: their widest word is measured once.
-    static QHash<QString, int> widest;
-    if (widest.size() > 256) widest.clear();
-    auto it = widest.constFind(fittedTitle_);
-    if (it == widest.cend()) it = widest.insert(fittedTitle_, TextFit::widestWord(fittedTitle_, full));
-    if (*it <= width) {
-        title_->setPixelSize(0);
-        return;
+QColor BadgeCell::look(const QColor& color) const { return isFaded() ? lockedLook(color) : color; }
+
+BadgeCell::Parts BadgeCell::layOut(int width) const {
+    Parts parts;
+    parts.width = width;
+    const int pad = tools_style::tilePadding;
+    const int gap = tools_style::tileSpacing;
+    const int inner = width - 2 * pad;
+    const BadgeTierStyle tier = badgeTierStyle(badge_.tier);
+    int y = pad;
+
+    const QSize tierText = lineSize(tileFont(TextStyle::Caption2, QFont::Bold), tier.title);
+    const QSize capsule(tierText.width() + 2 * kCapsuleMarginX, tierText.height() + 2 * kCapsuleMarginY);
+    const QSize points =
+        lineSize(tileFont(TextStyle::Caption, QFont::Bold, true), QStringLiteral("+") + QString::number(badge_.points));
+    const int top = qMax(capsule.height(), points.height());
+    parts.capsule = QRect(QPoint(pad, y + (top - capsule.height()) / 2), capsule);
+    parts.points = QRect(width - pad - points.width(), y, points.width(), top);
+    y += top + gap;
+
+    const int frame = tools_style::tileSymbolFrame;
+    parts.symbol = QRect(pad + (inner - frame) / 2, y, frame, frame);
+    y += frame + gap;
+
+    parts.title = fittedTitleFont(badge_.title, inner);
+    parts.titleBox = QRect(pad, y, inner, wrappedHeight(badge_.title, parts.title, inner));
+    y += parts.titleBox.height() + gap;
+    const int detail = wrappedHeight(badge_.detail, tileFont(TextStyle::Caption), inner);
+    parts.detail = QRect(pad, y, inner, qMax(detail, tools_style::tileDetailMinimumHeight));
+    y += parts.detail.height() + gap;
+
+    if (badge_.isUnlocked) {
+        const QSize text = lineSize(tileFont(TextStyle::Caption, QFont::Bold), unlockedText());
+        const int symbol = unlockedSymbolSize();
+        const QSize label(symbol + kSymbolLabelSpacing + text.width(), qMax(symbol, text.height()));
+        parts.unlocked = QRect(QPoint(pad + (inner - label.width()) / 2, y), label);
+        y += label.height();
+    } else {
+        const int bar = ProgressBar::kDefaultHeight;
+        parts.bar = QRect(pad, y, inner, bar);
+        y += bar + gap;
+        const QSize text = lineSize(tileFont(TextStyle::Caption2, -1, true), QStringLiteral("100%"));
+        parts.percent = QRect(pad, y, inner, text.height());
+        y += text.height();
     }
-    const QFont fitted = TextFit::wordsShrunkToFit(fittedTitle_, full, width);
-    title_->setPixelSize(fitted.pixelSize() == full.pixelSize() ? 0 : fitted.pixelSize());
+    parts.height = y + pad;
+    return parts;
 }
+
+const BadgeCell::Parts& BadgeCell::parts() const {
+    if (parts_.width != width()) parts_ = layOut(width());
+    return parts_;
+}
+
+int BadgeCell::heightForWidth(int width) const {
+    return qMax(minimumHeight(), width == parts_.width ? parts_.height : layOut(width).height);
+}
+
+QSize BadgeCell::sizeHint() const {
+    const int width = tools_style::badgeColumnMinimum;
+    return {width, heightForWidth(width)};
+}
+
+QFont BadgeCell::titleFont() const { return parts().title; }
+QRect BadgeCell::titleRect() const { return parts().titleBox; }
+QColor BadgeCell::titleColor() const { return look(Theme::current().color(ColorRole::Label)); }
 
 void BadgeCell::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    fitTitle();
+    parts();
 }
 
 void BadgeCell::paintEvent(QPaintEvent*) {
+    const Theme& theme = Theme::current();
+    const Parts& at = parts();
+    const BadgeTierStyle tier = badgeTierStyle(badge_.tier);
+    const QColor tierColor = theme.color(tier.color);
+    const QColor secondary = look(theme.color(ColorRole::SecondaryLabel));
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
-    const QColor fill = Theme::current().color(ColorRole::SecondaryGroupedBackground);
-    p.setBrush(faded_ ? lockedLook(fill) : fill);
+    p.setBrush(look(theme.color(ColorRole::SecondaryGroupedBackground)));
     p.drawRoundedRect(QRectF(rect()), tools_style::tileRadius, tools_style::tileRadius);
+
+    // Shapes first, each as the kit's own widgets draw it.
+    const qreal capsuleRadius = at.capsule.height() / 2.0;
+    p.setBrush(look(withAlpha(tierColor, tools_style::tierCapsuleOpacity)));
+    p.drawRoundedRect(QRectF(at.capsule), capsuleRadius, capsuleRadius);
+    p.setBrush(look(withAlpha(tierColor, badge_.isUnlocked ? tools_style::symbolCircleOpacity
+                                                           : tools_style::lockedSymbolCircleOpacity)));
+    p.drawEllipse(at.symbol);
+    const qreal dpr = devicePixelRatioF();
+    const int symbolSize = tools_style::tileSymbolSize;
+    if (!badge_.symbol.isEmpty())
+        p.drawPixmap(at.symbol.x() + (at.symbol.width() - symbolSize) / 2,
+                     at.symbol.y() + (at.symbol.height() - symbolSize) / 2,
+                     Symbols::pixmap(badge_.symbol, symbolSize, badge_.isUnlocked ? tierColor : secondary, dpr));
+    if (showsLock()) {
+        const int lockSize = tools_style::tileLockSize;
+        const int box = lockSize + 12;
+        const QRect lock(at.symbol.right() + 1 - box, at.symbol.bottom() + 1 - box, box, box);
+        p.setBrush(secondary);
+        p.drawEllipse(lock);
+        p.drawPixmap(lock.x() + (box - lockSize) / 2, lock.y() + (box - lockSize) / 2,
+                     Symbols::pixmap(QStringLiteral("lock.fill"), lockSize, look(theme.color(ColorRole::White)), dpr));
+    }
+    if (showsProgress())
+        ProgressBar::paint(&p, QRectF(at.bar), badge_.progress, look(tierColor), look(theme.color(ColorRole::Fill)));
+
+    // Texts as the kit's labels draw them: one-line ones in their box, the
+    // wrapped ones from the top of theirs.
+    p.setRenderHint(QPainter::Antialiasing, false);
+    const auto line = [&p](const QRect& box, const QFont& font, const QColor& colour, Qt::Alignment align,
+                           const QString& text) {
+        p.setFont(font);
+        p.setPen(colour);
+        p.drawText(box, int(align), text);
+    };
+    line(at.capsule.adjusted(kCapsuleMarginX, kCapsuleMarginY, -kCapsuleMarginX, -kCapsuleMarginY),
+         tileFont(TextStyle::Caption2, QFont::Bold), look(tierColor), Qt::AlignLeft | Qt::AlignVCenter, tier.title);
+    line(at.points, tileFont(TextStyle::Caption, QFont::Bold, true), secondary, Qt::AlignLeft | Qt::AlignVCenter,
+         QStringLiteral("+") + QString::number(badge_.points));
+    const auto wrapped = [&p](const QRect& box, const QFont& font, const QColor& colour, const QString& text) {
+        p.setPen(colour);
+        TextFit::WrappedText(text, font, box.width(), Qt::AlignHCenter | Qt::AlignTop).draw(&p, box.topLeft());
+    };
+    wrapped(at.titleBox, at.title, titleColor(), badge_.title);
+    wrapped(at.detail, tileFont(TextStyle::Caption), secondary, badge_.detail);
+    if (showsUnlocked()) {
+        const QColor green = theme.color(ColorRole::Green);
+        const int symbol = unlockedSymbolSize();
+        const QFont font = tileFont(TextStyle::Caption, QFont::Bold);
+        const QSize text = lineSize(font, unlockedText());
+        p.drawPixmap(at.unlocked.x(), at.unlocked.y() + (at.unlocked.height() - symbol) / 2,
+                     Symbols::pixmap(QStringLiteral("checkmark.seal.fill"), symbol, green, dpr));
+        const QRect box(at.unlocked.x() + symbol + kSymbolLabelSpacing,
+                        at.unlocked.y() + (at.unlocked.height() - text.height()) / 2, text.width(), text.height());
+        line(box, font, green, Qt::AlignLeft | Qt::AlignVCenter, unlockedText());
+    }
+    if (showsProgress())
+        line(at.percent, tileFont(TextStyle::Caption2, -1, true), secondary, Qt::AlignHCenter,
+             QString::number(percent(badge_.progress, false)) + QStringLiteral("%"));
 }
 
 BadgesView::BadgesView(MoneyStore& store, QWidget* parent)

@@ -4,9 +4,7 @@
 
 #include "components/AdaptiveGridLayout.h"
 #include "components/LazyColumn.h"
-#include "components/SymbolView.h"
 #include "components/TextFit.h"
-#include "components/TextLabel.h"
 #include "store/Badges.h"
 #include "store/DemoLedger.h"
 #include "views/planning/BadgeRank.h"
@@ -78,9 +76,9 @@ TEST_F(BadgesTest, LockedTilesFadeAndShowTheirProgress) {
         BadgeCell* cell = view.cell(int(it - all.begin()));
         ASSERT_NE(cell, nullptr);
         EXPECT_EQ(cell->isFaded(), locked);
-        EXPECT_EQ(cell->lockView()->isVisible(), locked);
-        EXPECT_EQ(cell->bar()->isVisible(), locked);
-        EXPECT_EQ(cell->unlockedLabel()->isVisible(), !locked);
+        EXPECT_EQ(cell->showsLock(), locked);
+        EXPECT_EQ(cell->showsProgress(), locked);
+        EXPECT_EQ(cell->showsUnlocked(), !locked);
         EXPECT_TRUE(cell->accessibleName().startsWith(it->title + ", " + badgeTierStyle(it->tier).title));
         EXPECT_EQ(cell->accessibleDescription().startsWith("Выполнено "), locked);
     }
@@ -148,7 +146,7 @@ TEST_F(BadgesTest, LockedTilesMixTheirColoursWithThePageInsteadOfAnEffect) {
             BadgeCell* cell = view.cell(i);
             ASSERT_NE(cell, nullptr);
             EXPECT_EQ(cell->graphicsEffect(), nullptr) << i;
-            const QColor title = cell->titleLabel()->color();
+            const QColor title = cell->titleColor();
             if (!cell->isFaded()) {
                 EXPECT_EQ(title, label) << scheme << " " << i;
                 continue;
@@ -170,17 +168,21 @@ TEST_F(BadgesTest, EveryTitleShowsWholeInItsTile) {
         settle();
         QStringList smaller;
         for (int i = 0; i < view.visibleCellCount(); ++i) {
-            TextLabel* title = view.cell(i)->titleLabel();
-            const TextFit::WrappedText wrapped(title->text(), title->font(), title->contentsRect().width());
-            EXPECT_EQ(wrapped.lines().join(' ').simplified(), title->text()) << scheme << ": nothing elided";
-            EXPECT_LE(TextFit::widestWord(title->text(), title->font()), title->contentsRect().width())
-                << title->text().toStdString();
-            if (title->font().pixelSize() < full) smaller << title->text();
+            BadgeCell* cell = view.cell(i);
+            const QString title = cell->badge().title;
+            const QRect box = cell->titleRect();
+            const TextFit::WrappedText wrapped(title, cell->titleFont(), box.width());
+            EXPECT_EQ(wrapped.lines().join(' ').simplified(), title) << scheme << ": nothing elided";
+            EXPECT_LE(TextFit::widestWord(title, cell->titleFont()), box.width()) << title.toStdString();
+            // The wrapped title stands inside its tile, every line of it.
+            EXPECT_TRUE(cell->rect().contains(box)) << title.toStdString();
+            EXPECT_GE(box.height(), wrapped.height()) << title.toStdString();
+            if (cell->titleFont().pixelSize() < full) smaller << title;
         }
         EXPECT_TRUE(smaller.contains(QStringLiteral("Суперсберегатель"))) << scheme;
         EXPECT_LT(smaller.size(), view.visibleCellCount() / 2) << "only the titles that need it";
         for (int i = 0; i < view.visibleCellCount(); ++i)
-            if (view.cell(i)->titleLabel()->text() == QStringLiteral("Суперсберегатель"))
+            if (view.cell(i)->badge().title == QStringLiteral("Суперсберегатель"))
                 view.body()->ensureWidgetVisible(view.cell(i));
         settle();
         EXPECT_FALSE(Gallery::save(*window, QStringLiteral("badges-long-title-%1").arg(scheme)).isEmpty());
@@ -220,7 +222,7 @@ TEST_F(BadgesTest, RowsFarBelowFollowTheFilterWhenScrolledTo) {
                     const std::size_t position = std::size_t(row * view.columnCount() + i);
                     ASSERT_EQ(cell->isVisible(), position < kept.size()) << row << " " << i;
                     if (position >= kept.size()) continue;
-                    EXPECT_EQ(cell->titleLabel()->text(), kept[position].title) << row << " " << i;
+                    EXPECT_EQ(cell->badge().title, kept[position].title) << row << " " << i;
                     EXPECT_EQ(cell->isFaded(), !kept[position].isUnlocked);
                     ++seen;
                 }
