@@ -54,11 +54,13 @@ QFont tileFont(TextStyle style, int weight = -1, bool monospaced = false) {
     return font;
 }
 
-// The height a text wrapped between words takes at a width, in whole pixels.
-int wrappedHeight(const QString& text, const QFont& font, int width) {
-    const TextFit::WrappedText wrapped(text, font, qMax(1, width), Qt::AlignHCenter | Qt::AlignTop);
-    return int(std::ceil(wrapped.size().height() - 0.01));
+// A text wrapped between words at a width, as a tile shows it.
+std::shared_ptr<const TextFit::WrappedText> wrapped(const QString& text, const QFont& font, int width) {
+    return std::make_shared<const TextFit::WrappedText>(text, font, qMax(1, width), Qt::AlignHCenter | Qt::AlignTop);
 }
+
+// The height a wrapped text takes, in whole pixels.
+int textHeight(const TextFit::WrappedText& text) { return int(std::ceil(text.size().height() - 0.01)); }
 
 const QString& unlockedText() {
     static const QString text = QStringLiteral("Получено");
@@ -91,6 +93,10 @@ QFont fittedTitleFont(const QString& title, int width) {
 
 }  // namespace
 
+struct BadgeCell::Layouts {
+    QHash<QString, std::shared_ptr<const Parts>> byBadge;
+};
+
 qint64 BadgeCell::percent(double progress, bool unlocked) {
     if (!std::isfinite(progress) || progress <= 0) return 0;
     const double product = std::round(progress * 100.0 * 1e6) / 1e6;
@@ -98,14 +104,16 @@ qint64 BadgeCell::percent(double progress, bool unlocked) {
     return unlocked ? whole : std::min<qint64>(whole, 99);
 }
 
-BadgeCell::BadgeCell(QWidget* parent) : QWidget(parent) {
+BadgeCell::BadgeCell(std::shared_ptr<Layouts> layouts, QWidget* parent)
+    : QWidget(parent), layouts_(layouts ? std::move(layouts) : std::make_shared<Layouts>()) {
     setObjectName(QStringLiteral("badgeCell"));
     setMinimumHeight(tools_style::tileMinimumHeight);
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
     connect(&Theme::current(), &Theme::changed, this, [this] {
-        parts_ = {};
+        layouts_->byBadge.clear();
+        parts_.reset();
         updateGeometry();
         update();
     });
@@ -124,7 +132,7 @@ void BadgeCell::draw(const MoneyBadge& badge) {
                                               : QStringLiteral("Выполнено ") + QString::number(pct) +
                                                     QStringLiteral(" процентов"));
     if (resized) {
-        parts_ = {};
+        parts_.reset();
         updateGeometry();
     }
     update();
@@ -132,8 +140,16 @@ void BadgeCell::draw(const MoneyBadge& badge) {
 
 QColor BadgeCell::look(const QColor& color) const { return isFaded() ? lockedLook(color) : color; }
 
-BadgeCell::Parts BadgeCell::layOut(int width) const {
-    Parts parts;
+std::shared_ptr<const BadgeCell::Parts> BadgeCell::layOut(int width) const {
+    auto& cache = layouts_->byBadge;
+    const QString key = badge_.id + QLatin1Char('\n') + badge_.title + QLatin1Char('\n') + badge_.detail +
+                        QLatin1Char('\n') + QString::number(int(badge_.tier)) + QLatin1Char(' ') +
+                        QString::number(badge_.points) + QLatin1Char(' ') + QString::number(width) +
+                        (badge_.isUnlocked ? QLatin1Char('+') : QLatin1Char('-'));
+    if (const auto it = cache.constFind(key); it != cache.cend()) return *it;
+    if (cache.size() > 512) cache.clear();
+    auto laid = std::make_shared<Parts>();
+    Parts& parts = *laid;
     parts.width = width;
     const int pad = tools_style::tilePadding;
     const int gap = tools_style::tileSpacing;
@@ -155,9 +171,11 @@ BadgeCell::Parts BadgeCell::layOut(int width) const {
     y += frame + gap;
 
     parts.title = fittedTitleFont(badge_.title, inner);
-    parts.titleBox = QRect(pad, y, inner, wrappedHeight(badge_.title, parts.title, inner));
+    parts.titleText = wrapped(badge_.title, parts.title, inner);
+    parts.titleBox = QRect(pad, y, inner, textHeight(*parts.titleText));
     y += parts.titleBox.height() + gap;
-    const int detail = wrappedHeight(badge_.detail, tileFont(TextStyle::Caption), inner);
+    parts.detailText = wrapped(badge_.detail, tileFont(TextStyle::Caption), inner);
+    const int detail = textHeight(*parts.detailText);
     parts.detail = QRect(pad, y, inner, qMax(detail, tools_style::tileDetailMinimumHeight));
     y += parts.detail.height() + gap;
 
@@ -176,16 +194,17 @@ BadgeCell::Parts BadgeCell::layOut(int width) const {
         y += text.height();
     }
     parts.height = y + pad;
-    return parts;
+    cache.insert(key, laid);
+    return laid;
 }
 
 const BadgeCell::Parts& BadgeCell::parts() const {
-    if (parts_.width != width()) parts_ = layOut(width());
-    return parts_;
+    if (!parts_ || parts_->width != width()) parts_ = layOut(width());
+    return *parts_;
 }
 
 int BadgeCell::heightForWidth(int width) const {
-    return qMax(minimumHeight(), width == parts_.width ? parts_.height : layOut(width).height);
+    return qMax(minimumHeight(), parts_ && width == parts_->width ? parts_->height : layOut(width)->height);
 }
 
 QSize BadgeCell::sizeHint() const {
@@ -252,12 +271,10 @@ void BadgeCell::paintEvent(QPaintEvent*) {
          tileFont(TextStyle::Caption2, QFont::Bold), look(tierColor), Qt::AlignLeft | Qt::AlignVCenter, tier.title);
     line(at.points, tileFont(TextStyle::Caption, QFont::Bold, true), secondary, Qt::AlignLeft | Qt::AlignVCenter,
          QStringLiteral("+") + QString::number(badge_.points));
-    const auto wrapped = [&p](const QRect& box, const QFont& font, const QColor& colour, const QString& text) {
-        p.setPen(colour);
-        TextFit::WrappedText(text, font, box.width(), Qt::AlignHCenter | Qt::AlignTop).draw(&p, box.topLeft());
-    };
-    wrapped(at.titleBox, at.title, titleColor(), badge_.title);
-    wrapped(at.detail, tileFont(TextStyle::Caption), secondary, badge_.detail);
+    p.setPen(titleColor());
+    at.titleText->draw(&p, at.titleBox.topLeft());
+    p.setPen(secondary);
+    at.detailText->draw(&p, at.detail.topLeft());
     if (showsUnlocked()) {
         const QColor green = theme.color(ColorRole::Green);
         const int symbol = unlockedSymbolSize();
@@ -275,7 +292,8 @@ void BadgeCell::paintEvent(QPaintEvent*) {
 }
 
 BadgesView::BadgesView(MoneyStore& store, QWidget* parent)
-    : ToolScreen(store, QStringLiteral("Медали"), QStringLiteral("badges"), parent) {
+    : ToolScreen(store, QStringLiteral("Медали"), QStringLiteral("badges"), parent),
+      layouts_(std::make_shared<BadgeCell::Layouts>()) {
     body()->setSpacing(tools_style::badgeStack);
 
     auto* summary = new Card;
@@ -442,11 +460,11 @@ void BadgesView::layOutRows() {
     for (int row = 0; row < rows; ++row) {
         const int columns = columns_;
         grid_->addCard(
-            [columns]() -> QWidget* {
+            [columns, layouts = layouts_]() -> QWidget* {
                 auto* line = new AdaptiveGrid(tools_style::badgeColumnMinimum, tools_style::badgeGridSpacing);
                 line->setObjectName(QStringLiteral("badgeRow"));
                 line->grid()->setFixedColumns(columns);
-                for (int i = 0; i < columns; ++i) line->addWidget(new BadgeCell);
+                for (int i = 0; i < columns; ++i) line->addWidget(new BadgeCell(layouts));
                 return line;
             },
             [this, row](QWidget* widget) { drawRow(row, widget); }, tools_style::tileMinimumHeight, 1);

@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "components/TextFit.h"
 #include "models/MoneyModels.h"
 #include "views/planning/ToolScreen.h"
 
@@ -23,7 +24,9 @@ class TextLabel;
 class BadgeCell : public QWidget {
     Q_OBJECT
 public:
-    explicit BadgeCell(QWidget* parent = nullptr);
+    // Tiles laid out by badge and width, shared by the tiles of one grid.
+    struct Layouts;
+    explicit BadgeCell(std::shared_ptr<Layouts> layouts = nullptr, QWidget* parent = nullptr);
     void draw(const MoneyBadge& badge);
 
     // The whole percent shown for a progress: the product rounded to six
@@ -54,19 +57,24 @@ protected:
 
 private:
     // Where each part goes at a width, top down as a column of them would
-    // stand (every part at its own height, the room left over at the bottom).
+    // stand (every part at its own height, the room left over at the bottom),
+    // with the wrapped texts laid out once. Shared by every tile showing the
+    // same badge at the same width, so a filter switch that moves badges
+    // between places lays none of them out again.
     struct Parts {
         int width = -1;
         QFont title;
         QRect capsule, points, symbol, titleBox, detail, unlocked, bar, percent;
         int height = 0;
+        std::shared_ptr<const TextFit::WrappedText> titleText, detailText;
     };
-    Parts layOut(int width) const;
+    std::shared_ptr<const Parts> layOut(int width) const;
     const Parts& parts() const;
     QColor look(const QColor& color) const;
 
+    std::shared_ptr<Layouts> layouts_;
     MoneyBadge badge_;
-    mutable Parts parts_;  // at the tile's width, for the badge drawn
+    mutable std::shared_ptr<const Parts> parts_;  // at the tile's width, for the badge drawn
 };
 
 // "Медали u/t": the rank summary, the filter and the grid of the badges the
@@ -126,6 +134,7 @@ private:
     LazyColumn* grid_;
     std::shared_ptr<const std::vector<MoneyBadge>> all_;  // the catalogue of the last redraw
     std::vector<int> shown_;       // the catalogue positions the filter keeps
+    std::shared_ptr<BadgeCell::Layouts> layouts_;  // the tiles' layouts, by badge and width
     // Built rows still showing an earlier filter or store: a filter switch
     // or a redraw draws the rows near the view, the rest as they come near.
     QSet<int> staleRows_;
