@@ -214,6 +214,7 @@ QSize BadgeCell::sizeHint() const {
 
 QFont BadgeCell::titleFont() const { return parts().title; }
 QRect BadgeCell::titleRect() const { return parts().titleBox; }
+QRect BadgeCell::symbolRect() const { return parts().symbol; }
 QColor BadgeCell::titleColor() const { return look(Theme::current().color(ColorRole::Label)); }
 
 void BadgeCell::resizeEvent(QResizeEvent* event) {

@@ -46,6 +46,9 @@ public:
     QFont titleFont() const;
     QRect titleRect() const;
     QColor titleColor() const;
+    // The symbol's disc, in the tile's coordinates (the lock sits on its
+    // lower right).
+    QRect symbolRect() const;
 
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;

@@ -235,6 +235,59 @@ TEST_F(BadgesTest, RowsFarBelowFollowTheFilterWhenScrolledTo) {
     }
 }
 
+// A tile paints its own parts from the badge it shows: the page-mixed
+// background and the lock on the symbol only while locked, and a height that
+// follows its description's lines, whichever badge the place showed before.
+TEST_F(BadgesTest, TilesPaintTheirLookAndHeightFromTheBadgeTheyShow) {
+    const QColor page = Theme::current().color(ColorRole::GroupedBackground);
+    const double a = tools_style::lockedTileOpacity;
+    const auto mixed = [&](const QColor& c) {
+        return QColor::fromRgbF(float(a * c.redF() + (1 - a) * page.redF()),
+                                float(a * c.greenF() + (1 - a) * page.greenF()),
+                                float(a * c.blueF() + (1 - a) * page.blueF()));
+    };
+    const auto near = [](QRgb pixel, const QColor& colour) {
+        return std::abs(qRed(pixel) - colour.red()) <= 1 && std::abs(qGreen(pixel) - colour.green()) <= 1 &&
+               std::abs(qBlue(pixel) - colour.blue()) <= 1;
+    };
+    const QString shortDetail = QStringLiteral("Накопи 100 CNY");
+    const QString longDetail = QStringLiteral("Сберегай не меньше двадцати процентов дохода каждый месяц целый год подряд");
+    const struct {
+        bool unlocked;
+        QString detail;
+    } cases[] = {{false, shortDetail}, {true, shortDetail}, {false, longDetail}, {true, longDetail}};
+    const int width = 170;
+    BadgeCell cell;  // one place, showing each badge in turn as a filter switch does
+    int shortHeight = 0;
+    for (const auto& c : cases) {
+        MoneyBadge badge{QStringLiteral("saver"), QStringLiteral("Хранитель"), c.detail, QStringLiteral("shield.fill"),
+                         BadgeTier::silver, 35, c.unlocked ? 1.0 : 0.4, c.unlocked};
+        cell.draw(badge);
+        cell.resize(width, cell.heightForWidth(width));
+        const QImage image = cell.grab().toImage();
+        const QString what = QStringLiteral("%1 %2").arg(c.unlocked ? "unlocked" : "locked", c.detail);
+        const QColor fill = Theme::current().color(ColorRole::SecondaryGroupedBackground);
+        EXPECT_TRUE(near(image.pixel(4, cell.height() / 2), c.unlocked ? fill : mixed(fill))) << what.toStdString();
+        // Inside the lock's disc, left of its glyph: the symbol's disc shows
+        // there unless the lock lies over it.
+        const QRect symbol = cell.symbolRect();
+        const int box = tools_style::tileLockSize + 12;
+        const QPoint lock(symbol.right() + 1 - box + 3, symbol.bottom() + 1 - box / 2);
+        const QPoint disc(symbol.left() + 8, symbol.center().y());
+        EXPECT_EQ(image.pixel(lock) == image.pixel(disc), c.unlocked) << what.toStdString();
+        if (c.detail == shortDetail) {
+            if (!shortHeight) shortHeight = cell.height();
+            EXPECT_EQ(cell.height(), std::max(shortHeight, tools_style::tileMinimumHeight)) << what.toStdString();
+        } else {
+            const int lines = TextFit::WrappedText(c.detail, Theme::font(TextStyle::Caption), cell.titleRect().width())
+                                  .lineCount();
+            ASSERT_GT(lines, 3);
+            EXPECT_GT(cell.height(), shortHeight) << what.toStdString();
+            EXPECT_GT(cell.heightForWidth(width), cell.heightForWidth(2 * width)) << "fewer lines when wider";
+        }
+    }
+}
+
 TEST_F(BadgesTest, Gallery) { galleryOf<BadgesView>("badges", demoLedger()); }
 
 }  // namespace
