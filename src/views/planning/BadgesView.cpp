@@ -1,6 +1,7 @@
 #include "views/planning/BadgesView.h"
 
 #include <QHBoxLayout>
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollBar>
@@ -95,6 +96,26 @@ QFont fittedTitleFont(const QString& title, int width) {
 
 struct BadgeCell::Layouts {
     QHash<QString, std::shared_ptr<const Parts>> byBadge;
+    // A tile's rounded background by size, colour and pixel ratio: the grid's
+    // tiles share a few sizes, and filling a rounded shape smoothly costs
+    // as much as the rest of a tile.
+    QHash<QString, QImage> backgrounds;
+
+    const QImage& background(const QSize& size, const QColor& fill, qreal dpr) {
+        const QString key = QStringLiteral("%1x%2 %3 %4").arg(size.width()).arg(size.height()).arg(fill.rgba()).arg(dpr);
+        if (const auto it = backgrounds.constFind(key); it != backgrounds.cend()) return *it;
+        if (backgrounds.size() > 32) backgrounds.clear();
+        QImage image(size * dpr, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(dpr);
+        image.fill(Qt::transparent);
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(fill);
+        p.drawRoundedRect(QRectF(QPointF(0, 0), QSizeF(size)), tools_style::tileRadius, tools_style::tileRadius);
+        p.end();
+        return *backgrounds.insert(key, image);
+    }
 };
 
 qint64 BadgeCell::percent(double progress, bool unlocked) {
@@ -113,6 +134,7 @@ BadgeCell::BadgeCell(std::shared_ptr<Layouts> layouts, QWidget* parent)
     setSizePolicy(policy);
     connect(&Theme::current(), &Theme::changed, this, [this] {
         layouts_->byBadge.clear();
+        layouts_->backgrounds.clear();
         parts_.reset();
         updateGeometry();
         update();
@@ -231,8 +253,8 @@ void BadgeCell::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
-    p.setBrush(look(theme.color(ColorRole::SecondaryGroupedBackground)));
-    p.drawRoundedRect(QRectF(rect()), tools_style::tileRadius, tools_style::tileRadius);
+    p.drawImage(0, 0, layouts_->background(size(), look(theme.color(ColorRole::SecondaryGroupedBackground)),
+                                           devicePixelRatioF()));
 
     // Shapes first, each as the kit's own widgets draw it.
     const qreal capsuleRadius = at.capsule.height() / 2.0;
