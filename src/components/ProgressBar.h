@@ -12,6 +12,9 @@ class QPainter;
 class ProgressBar : public QWidget {
     Q_OBJECT
 public:
+    // The bar's height unless set otherwise.
+    static constexpr int kDefaultHeight = 6;
+
     explicit ProgressBar(QWidget* parent = nullptr);
 
     void setValue(double fraction);
@@ -36,7 +39,7 @@ protected:
 
 private:
     double value_ = 0;
-    int height_ = 6;
+    int height_ = kDefaultHeight;
     std::optional<ColorRole> role_;
     std::optional<QColor> color_;
     QColor track_;

@@ -1,6 +1,7 @@
 #include "views/planning/BadgesView.h"
 
 #include <QHBoxLayout>
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollBar>
@@ -14,6 +15,7 @@
 #include "components/ProgressBar.h"
 #include "components/SegmentedControl.h"
 #include "components/SymbolView.h"
+#include "components/Symbols.h"
 #include "components/TextFit.h"
 #include "components/TextLabel.h"
 #include "store/Badges.h"
@@ -42,34 +44,79 @@ QColor lockedLook(const QColor& color) {
                             float(mix(color.blueF(), page.blueF())), color.alphaF());
 }
 
-// The tier title on a pale capsule of the tier colour.
-class TierCapsule : public QWidget {
-public:
-    explicit TierCapsule(TextLabel* label) {
-        auto* line = new QHBoxLayout(this);
-        line->setContentsMargins(8, 4, 8, 4);
-        line->addWidget(label);
-        setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
-    }
-    void setFill(const QColor& fill) {
-        fill_ = fill;
-        update();
-    }
+// The size a one-line label of the kit asks for its text.
+QSize lineSize(const QFont& font, const QString& text) {
+    return QFontMetrics(font).boundingRect(QRect(0, 0, 2000, 2000), Qt::AlignLeft, text).size();
+}
 
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(Qt::NoPen);
-        p.setBrush(fill_);
-        p.drawRoundedRect(QRectF(rect()), height() / 2.0, height() / 2.0);
-    }
+QFont tileFont(TextStyle style, int weight = -1, bool monospaced = false) {
+    QFont font = Theme::font(style, weight);
+    if (monospaced) font.setFamily(Theme::monospacedFontFamily());
+    return font;
+}
 
-private:
-    QColor fill_;
-};
+// A text wrapped between words at a width, as a tile shows it.
+std::shared_ptr<const TextFit::WrappedText> wrapped(const QString& text, const QFont& font, int width) {
+    return std::make_shared<const TextFit::WrappedText>(text, font, qMax(1, width), Qt::AlignHCenter | Qt::AlignTop);
+}
+
+// The height a wrapped text takes, in whole pixels.
+int textHeight(const TextFit::WrappedText& text) { return int(std::ceil(text.size().height() - 0.01)); }
+
+const QString& unlockedText() {
+    static const QString text = QStringLiteral("Получено");
+    return text;
+}
+
+int unlockedSymbolSize() { return Symbols::sizeForText(Theme::pointSize(TextStyle::Caption)); }
+
+// Space between the symbol and the title of a symbol before a title.
+constexpr int kSymbolLabelSpacing = 6;
+// The tier title's margins inside its capsule.
+constexpr int kCapsuleMarginX = 8;
+constexpr int kCapsuleMarginY = 4;
+
+// A title never loses a word: one longer than the tile is wide makes the
+// title smaller until it fits (the other titles wrap between words).
+QFont fittedTitleFont(const QString& title, int width) {
+    QFont full = Theme::font(TextStyle::Subheadline, QFont::Bold);
+    if (width <= 0) return full;
+    // Most titles fit whatever the width: their widest word is measured once.
+    static QHash<QString, int> widest;
+    if (widest.size() > 256) widest.clear();
+    auto it = widest.constFind(title);
+    if (it == widest.cend()) it = widest.insert(title, TextFit::widestWord(title, full));
+    if (*it <= width) return full;
+    const QFont fitted = TextFit::wordsShrunkToFit(title, full, width);
+    if (fitted.pixelSize() != full.pixelSize()) full.setPixelSize(fitted.pixelSize());
+    return full;
+}
 
 }  // namespace
+
+struct BadgeCell::Layouts {
+    QHash<QString, std::shared_ptr<const Parts>> byBadge;
+    // A tile's rounded background by size, colour and pixel ratio: the grid's
+    // tiles share a few sizes, and filling a rounded shape smoothly costs
+    // as much as the rest of a tile.
+    QHash<QString, QImage> backgrounds;
+
+    const QImage& background(const QSize& size, const QColor& fill, qreal dpr) {
+        const QString key = QStringLiteral("%1x%2 %3 %4").arg(size.width()).arg(size.height()).arg(fill.rgba()).arg(dpr);
+        if (const auto it = backgrounds.constFind(key); it != backgrounds.cend()) return *it;
+        if (backgrounds.size() > 32) backgrounds.clear();
+        QImage image(size * dpr, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(dpr);
+        image.fill(Qt::transparent);
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(fill);
+        p.drawRoundedRect(QRectF(QPointF(0, 0), QSizeF(size)), tools_style::tileRadius, tools_style::tileRadius);
+        p.end();
+        return *backgrounds.insert(key, image);
+    }
+};
 
 qint64 BadgeCell::percent(double progress, bool unlocked) {
     if (!std::isfinite(progress) || progress <= 0) return 0;
@@ -78,152 +125,198 @@ qint64 BadgeCell::percent(double progress, bool unlocked) {
     return unlocked ? whole : std::min<qint64>(whole, 99);
 }
 
-BadgeCell::BadgeCell(QWidget* parent) : QWidget(parent) {
+BadgeCell::BadgeCell(std::shared_ptr<Layouts> layouts, QWidget* parent)
+    : QWidget(parent), layouts_(layouts ? std::move(layouts) : std::make_shared<Layouts>()) {
     setObjectName(QStringLiteral("badgeCell"));
     setMinimumHeight(tools_style::tileMinimumHeight);
-    auto* column = new QVBoxLayout(this);
-    const int pad = tools_style::tilePadding;
-    column->setContentsMargins(pad, pad, pad, pad);
-    column->setSpacing(tools_style::tileSpacing);
-
-    auto* top = new QHBoxLayout;
-    tier_ = new TextLabel({}, TextStyle::Caption2);
-    tier_->setObjectName(QStringLiteral("badgeTier"));
-    tier_->setTextStyle(TextStyle::Caption2, QFont::Bold);
-    tierCapsule_ = new TierCapsule(tier_);
-    top->addWidget(tierCapsule_);
-    top->addStretch(1);
-    points_ = new TextLabel({}, TextStyle::Caption, ColorRole::SecondaryLabel);
-    points_->setTextStyle(TextStyle::Caption, QFont::Bold);
-    points_->setMonospaced(true);
-    top->addWidget(points_);
-    column->addLayout(top);
-
-    symbol_ = new SymbolView({}, tools_style::tileSymbolSize);
-    symbol_->setObjectName(QStringLiteral("badgeSymbol"));
-    symbol_->setFixedSize(tools_style::tileSymbolFrame, tools_style::tileSymbolFrame);
-    lock_ = new SymbolView(QStringLiteral("lock.fill"), tools_style::tileLockSize, symbol_);
-    lock_->setObjectName(QStringLiteral("badgeLock"));
-    const int lockBox = tools_style::tileLockSize + 12;
-    lock_->setFixedSize(lockBox, lockBox);
-    lock_->move(tools_style::tileSymbolFrame - lockBox, tools_style::tileSymbolFrame - lockBox);
-    column->addWidget(symbol_, 0, Qt::AlignHCenter);
-
-    title_ = new TextLabel({}, TextStyle::Subheadline);
-    title_->setObjectName(QStringLiteral("badgeTitle"));
-    title_->setTextStyle(TextStyle::Subheadline, QFont::Bold);
-    title_->setWordWrap(true);
-    title_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    column->addWidget(title_);
-    detail_ = new TextLabel({}, TextStyle::Caption, ColorRole::SecondaryLabel);
-    detail_->setObjectName(QStringLiteral("badgeDetail"));
-    detail_->setWordWrap(true);
-    detail_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    detail_->setMinimumHeight(tools_style::tileDetailMinimumHeight);
-    column->addWidget(detail_);
-
-    unlocked_ = new SymbolLabel(QStringLiteral("Получено"), QStringLiteral("checkmark.seal.fill"),
-                                TextStyle::Caption, ColorRole::Green);
-    unlocked_->setObjectName(QStringLiteral("badgeUnlocked"));
-    unlocked_->setTextStyle(TextStyle::Caption, QFont::Bold);
-    column->addWidget(unlocked_, 0, Qt::AlignHCenter);
-    bar_ = new ProgressBar;
-    bar_->setObjectName(QStringLiteral("badgeBar"));
-    column->addWidget(bar_);
-    percent_ = new TextLabel({}, TextStyle::Caption2, ColorRole::SecondaryLabel);
-    percent_->setObjectName(QStringLiteral("badgePercent"));
-    percent_->setMonospaced(true);
-    percent_->setAlignment(Qt::AlignHCenter);
-    column->addWidget(percent_);
-    column->addStretch(1);
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
+    connect(&Theme::current(), &Theme::changed, this, [this] {
+        layouts_->byBadge.clear();
+        layouts_->backgrounds.clear();
+        parts_.reset();
+        updateGeometry();
+        update();
+    });
 }
 
 void BadgeCell::draw(const MoneyBadge& badge) {
-    const Theme& theme = Theme::current();
+    const bool resized = badge.title != badge_.title || badge.detail != badge_.detail ||
+                         badge.isUnlocked != badge_.isUnlocked || badge.tier != badge_.tier ||
+                         badge.points != badge_.points;
+    badge_ = badge;
     const BadgeTierStyle tier = badgeTierStyle(badge.tier);
-    faded_ = !badge.isUnlocked;
-    const auto look = [this](const QColor& color) { return faded_ ? lockedLook(color) : color; };
-    // A tile's labels keep their roles while unlocked: only a locked tile's are mixed.
-    const auto colour = [&](TextLabel* label, ColorRole role) {
-        if (faded_)
-            label->setColor(lockedLook(theme.color(role)));
-        else
-            label->setColorRole(role);
-    };
-    const QColor secondary = look(theme.color(ColorRole::SecondaryLabel));
-    tierColor_ = theme.color(tier.color);
-    tier_->setText(tier.title);
-    tier_->setColor(look(tierColor_));
-    static_cast<TierCapsule*>(tierCapsule_)->setFill(look(withAlpha(tierColor_, tools_style::tierCapsuleOpacity)));
-    points_->setText(QStringLiteral("+") + QString::number(badge.points));
-    colour(points_, ColorRole::SecondaryLabel);
-    symbol_->setSymbol(badge.symbol);
-    symbol_->setTint(badge.isUnlocked ? tierColor_ : secondary);
-    symbol_->setCircleBackground(look(withAlpha(tierColor_, badge.isUnlocked
-                                                                ? tools_style::symbolCircleOpacity
-                                                                : tools_style::lockedSymbolCircleOpacity)));
-    lock_->setVisible(!badge.isUnlocked);
-    lock_->setTint(look(theme.color(ColorRole::White)));
-    lock_->setCircleBackground(secondary);
-    title_->setText(badge.title);
-    colour(title_, ColorRole::Label);
-    fitTitle();
-    detail_->setText(badge.detail);
-    colour(detail_, ColorRole::SecondaryLabel);
-    unlocked_->setVisible(badge.isUnlocked);
-    bar_->setVisible(!badge.isUnlocked);
-    percent_->setVisible(!badge.isUnlocked);
     const qint64 pct = percent(badge.progress, badge.isUnlocked);
-    bar_->setValue(badge.progress);
-    bar_->setTint(look(tierColor_));
-    bar_->setTrack(look(theme.color(ColorRole::Fill)));
-    percent_->setText(QString::number(pct) + QStringLiteral("%"));
-    colour(percent_, ColorRole::SecondaryLabel);
     setAccessibleName(badge.title + QStringLiteral(", ") + tier.title + QStringLiteral(", ") +
                       QString::number(badge.points) + QStringLiteral(" очков"));
     setAccessibleDescription(badge.isUnlocked ? QStringLiteral("Получено")
                                               : QStringLiteral("Выполнено ") + QString::number(pct) +
                                                     QStringLiteral(" процентов"));
+    if (resized) {
+        parts_.reset();
+        updateGeometry();
+    }
     update();
 }
 
-void BadgeCell::fitTitle() {
-    // A title never loses a word: one longer than the tile is wide makes the
-    // title smaller until it fits (the other titles wrap between words).
-    const int width = this->width() - 2 * tools_style::tilePadding;
-    if (width <= 0 || (width == fittedWidth_ && title_->text() == fittedTitle_)) return;
-    fittedWidth_ = width;
-    fittedTitle_ = title_->text();
-    const QFont full = Theme::font(TextStyle::Subheadline, QFont::Bold);
-    // Most titles fit whatever the width: their widest word is measured once.
-    static QHash<QString, int> widest;
-    if (widest.size() > 256) widest.clear();
-    auto it = widest.constFind(fittedTitle_);
-    if (it == widest.cend()) it = widest.insert(fittedTitle_, TextFit::widestWord(fittedTitle_, full));
-    if (*it <= width) {
-        title_->setPixelSize(0);
-        return;
+QColor BadgeCell::look(const QColor& color) const { return isFaded() ? lockedLook(color) : color; }
+
+std::shared_ptr<const BadgeCell::Parts> BadgeCell::layOut(int width) const {
+    auto& cache = layouts_->byBadge;
+    const QString key = badge_.id + QLatin1Char('\n') + badge_.title + QLatin1Char('\n') + badge_.detail +
+                        QLatin1Char('\n') + QString::number(int(badge_.tier)) + QLatin1Char(' ') +
+                        QString::number(badge_.points) + QLatin1Char(' ') + QString::number(width) +
+                        (badge_.isUnlocked ? QLatin1Char('+') : QLatin1Char('-'));
+    if (const auto it = cache.constFind(key); it != cache.cend()) return *it;
+    if (cache.size() > 512) cache.clear();
+    auto laid = std::make_shared<Parts>();
+    Parts& parts = *laid;
+    parts.width = width;
+    const int pad = tools_style::tilePadding;
+    const int gap = tools_style::tileSpacing;
+    const int inner = width - 2 * pad;
+    const BadgeTierStyle tier = badgeTierStyle(badge_.tier);
+    int y = pad;
+
+    const QSize tierText = lineSize(tileFont(TextStyle::Caption2, QFont::Bold), tier.title);
+    const QSize capsule(tierText.width() + 2 * kCapsuleMarginX, tierText.height() + 2 * kCapsuleMarginY);
+    const QSize points =
+        lineSize(tileFont(TextStyle::Caption, QFont::Bold, true), QStringLiteral("+") + QString::number(badge_.points));
+    const int top = qMax(capsule.height(), points.height());
+    parts.capsule = QRect(QPoint(pad, y + (top - capsule.height()) / 2), capsule);
+    parts.points = QRect(width - pad - points.width(), y, points.width(), top);
+    y += top + gap;
+
+    const int frame = tools_style::tileSymbolFrame;
+    parts.symbol = QRect(pad + (inner - frame) / 2, y, frame, frame);
+    y += frame + gap;
+
+    parts.title = fittedTitleFont(badge_.title, inner);
+    parts.titleText = wrapped(badge_.title, parts.title, inner);
+    parts.titleBox = QRect(pad, y, inner, textHeight(*parts.titleText));
+    y += parts.titleBox.height() + gap;
+    parts.detailText = wrapped(badge_.detail, tileFont(TextStyle::Caption), inner);
+    const int detail = textHeight(*parts.detailText);
+    parts.detail = QRect(pad, y, inner, qMax(detail, tools_style::tileDetailMinimumHeight));
+    y += parts.detail.height() + gap;
+
+    if (badge_.isUnlocked) {
+        const QSize text = lineSize(tileFont(TextStyle::Caption, QFont::Bold), unlockedText());
+        const int symbol = unlockedSymbolSize();
+        const QSize label(symbol + kSymbolLabelSpacing + text.width(), qMax(symbol, text.height()));
+        parts.unlocked = QRect(QPoint(pad + (inner - label.width()) / 2, y), label);
+        y += label.height();
+    } else {
+        const int bar = ProgressBar::kDefaultHeight;
+        parts.bar = QRect(pad, y, inner, bar);
+        y += bar + gap;
+        const QSize text = lineSize(tileFont(TextStyle::Caption2, -1, true), QStringLiteral("100%"));
+        parts.percent = QRect(pad, y, inner, text.height());
+        y += text.height();
     }
-    const QFont fitted = TextFit::wordsShrunkToFit(fittedTitle_, full, width);
-    title_->setPixelSize(fitted.pixelSize() == full.pixelSize() ? 0 : fitted.pixelSize());
+    parts.height = y + pad;
+    cache.insert(key, laid);
+    return laid;
 }
+
+const BadgeCell::Parts& BadgeCell::parts() const {
+    if (!parts_ || parts_->width != width()) parts_ = layOut(width());
+    return *parts_;
+}
+
+int BadgeCell::heightForWidth(int width) const {
+    return qMax(minimumHeight(), parts_ && width == parts_->width ? parts_->height : layOut(width)->height);
+}
+
+QSize BadgeCell::sizeHint() const {
+    const int width = tools_style::badgeColumnMinimum;
+    return {width, heightForWidth(width)};
+}
+
+QFont BadgeCell::titleFont() const { return parts().title; }
+QRect BadgeCell::titleRect() const { return parts().titleBox; }
+QRect BadgeCell::symbolRect() const { return parts().symbol; }
+QColor BadgeCell::titleColor() const { return look(Theme::current().color(ColorRole::Label)); }
 
 void BadgeCell::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    fitTitle();
+    parts();
 }
 
 void BadgeCell::paintEvent(QPaintEvent*) {
+    const Theme& theme = Theme::current();
+    const Parts& at = parts();
+    const BadgeTierStyle tier = badgeTierStyle(badge_.tier);
+    const QColor tierColor = theme.color(tier.color);
+    const QColor secondary = look(theme.color(ColorRole::SecondaryLabel));
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
-    const QColor fill = Theme::current().color(ColorRole::SecondaryGroupedBackground);
-    p.setBrush(faded_ ? lockedLook(fill) : fill);
-    p.drawRoundedRect(QRectF(rect()), tools_style::tileRadius, tools_style::tileRadius);
+    p.drawImage(0, 0, layouts_->background(size(), look(theme.color(ColorRole::SecondaryGroupedBackground)),
+                                           devicePixelRatioF()));
+
+    // Shapes first, each as the kit's own widgets draw it.
+    const qreal capsuleRadius = at.capsule.height() / 2.0;
+    p.setBrush(look(withAlpha(tierColor, tools_style::tierCapsuleOpacity)));
+    p.drawRoundedRect(QRectF(at.capsule), capsuleRadius, capsuleRadius);
+    p.setBrush(look(withAlpha(tierColor, badge_.isUnlocked ? tools_style::symbolCircleOpacity
+                                                           : tools_style::lockedSymbolCircleOpacity)));
+    p.drawEllipse(at.symbol);
+    const qreal dpr = devicePixelRatioF();
+    const int symbolSize = tools_style::tileSymbolSize;
+    if (!badge_.symbol.isEmpty())
+        p.drawPixmap(at.symbol.x() + (at.symbol.width() - symbolSize) / 2,
+                     at.symbol.y() + (at.symbol.height() - symbolSize) / 2,
+                     Symbols::pixmap(badge_.symbol, symbolSize, badge_.isUnlocked ? tierColor : secondary, dpr));
+    if (showsLock()) {
+        const int lockSize = tools_style::tileLockSize;
+        const int box = lockSize + 12;
+        const QRect lock(at.symbol.right() + 1 - box, at.symbol.bottom() + 1 - box, box, box);
+        p.setBrush(secondary);
+        p.drawEllipse(lock);
+        p.drawPixmap(lock.x() + (box - lockSize) / 2, lock.y() + (box - lockSize) / 2,
+                     Symbols::pixmap(QStringLiteral("lock.fill"), lockSize, look(theme.color(ColorRole::White)), dpr));
+    }
+    if (showsProgress())
+        ProgressBar::paint(&p, QRectF(at.bar), badge_.progress, look(tierColor), look(theme.color(ColorRole::Fill)));
+
+    // Texts as the kit's labels draw them: one-line ones in their box, the
+    // wrapped ones from the top of theirs.
+    p.setRenderHint(QPainter::Antialiasing, false);
+    const auto line = [&p](const QRect& box, const QFont& font, const QColor& colour, Qt::Alignment align,
+                           const QString& text) {
+        p.setFont(font);
+        p.setPen(colour);
+        p.drawText(box, int(align), text);
+    };
+    line(at.capsule.adjusted(kCapsuleMarginX, kCapsuleMarginY, -kCapsuleMarginX, -kCapsuleMarginY),
+         tileFont(TextStyle::Caption2, QFont::Bold), look(tierColor), Qt::AlignLeft | Qt::AlignVCenter, tier.title);
+    line(at.points, tileFont(TextStyle::Caption, QFont::Bold, true), secondary, Qt::AlignLeft | Qt::AlignVCenter,
+         QStringLiteral("+") + QString::number(badge_.points));
+    p.setPen(titleColor());
+    at.titleText->draw(&p, at.titleBox.topLeft());
+    p.setPen(secondary);
+    at.detailText->draw(&p, at.detail.topLeft());
+    if (showsUnlocked()) {
+        const QColor green = theme.color(ColorRole::Green);
+        const int symbol = unlockedSymbolSize();
+        const QFont font = tileFont(TextStyle::Caption, QFont::Bold);
+        const QSize text = lineSize(font, unlockedText());
+        p.drawPixmap(at.unlocked.x(), at.unlocked.y() + (at.unlocked.height() - symbol) / 2,
+                     Symbols::pixmap(QStringLiteral("checkmark.seal.fill"), symbol, green, dpr));
+        const QRect box(at.unlocked.x() + symbol + kSymbolLabelSpacing,
+                        at.unlocked.y() + (at.unlocked.height() - text.height()) / 2, text.width(), text.height());
+        line(box, font, green, Qt::AlignLeft | Qt::AlignVCenter, unlockedText());
+    }
+    if (showsProgress())
+        line(at.percent, tileFont(TextStyle::Caption2, -1, true), secondary, Qt::AlignHCenter,
+             QString::number(percent(badge_.progress, false)) + QStringLiteral("%"));
 }
 
 BadgesView::BadgesView(MoneyStore& store, QWidget* parent)
-    : ToolScreen(store, QStringLiteral("Медали"), QStringLiteral("badges"), parent) {
+    : ToolScreen(store, QStringLiteral("Медали"), QStringLiteral("badges"), parent),
+      layouts_(std::make_shared<BadgeCell::Layouts>()) {
     body()->setSpacing(tools_style::badgeStack);
 
     auto* summary = new Card;
@@ -390,11 +483,11 @@ void BadgesView::layOutRows() {
     for (int row = 0; row < rows; ++row) {
         const int columns = columns_;
         grid_->addCard(
-            [columns]() -> QWidget* {
+            [columns, layouts = layouts_]() -> QWidget* {
                 auto* line = new AdaptiveGrid(tools_style::badgeColumnMinimum, tools_style::badgeGridSpacing);
                 line->setObjectName(QStringLiteral("badgeRow"));
                 line->grid()->setFixedColumns(columns);
-                for (int i = 0; i < columns; ++i) line->addWidget(new BadgeCell);
+                for (int i = 0; i < columns; ++i) line->addWidget(new BadgeCell(layouts));
                 return line;
             },
             [this, row](QWidget* widget) { drawRow(row, widget); }, tools_style::tileMinimumHeight, 1);

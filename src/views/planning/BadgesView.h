@@ -4,24 +4,29 @@
 #include <QWidget>
 #include <memory>
 
+#include "components/TextFit.h"
 #include "models/MoneyModels.h"
 #include "views/planning/ToolScreen.h"
 
 class LazyColumn;
 class ProgressBar;
 class SegmentedControl;
-class SymbolLabel;
 class SymbolView;
 class TextLabel;
 
 // One badge tile: tier capsule and points, the symbol (with a lock while
-// locked), title, description, then "Получено" or the progress. A locked tile
-// is faded: painted in colours mixed with the page's, not through an opacity
-// effect (which would draw the tile offscreen first).
+// locked), title, description, then "Получено" or the progress. The tile
+// paints all of it itself: a filter switch that swaps a locked badge for an
+// unlocked one in a place only paints the place again, with no parts to hide,
+// show and lay out. A locked tile is faded: painted in colours mixed with the
+// page's, not through an opacity effect (which would draw the tile offscreen
+// first).
 class BadgeCell : public QWidget {
     Q_OBJECT
 public:
-    explicit BadgeCell(QWidget* parent = nullptr);
+    // Tiles laid out by badge and width, shared by the tiles of one grid.
+    struct Layouts;
+    explicit BadgeCell(std::shared_ptr<Layouts> layouts = nullptr, QWidget* parent = nullptr);
     void draw(const MoneyBadge& badge);
 
     // The whole percent shown for a progress: the product rounded to six
@@ -29,36 +34,50 @@ public:
     // while the badge is locked.
     static qint64 percent(double progress, bool unlocked);
 
-    TextLabel* tierLabel() const { return tier_; }
-    SymbolView* symbolView() const { return symbol_; }
-    SymbolView* lockView() const { return lock_; }
-    TextLabel* titleLabel() const { return title_; }
-    SymbolLabel* unlockedLabel() const { return unlocked_; }
-    ProgressBar* bar() const { return bar_; }
-    TextLabel* percentLabel() const { return percent_; }
-    bool isFaded() const { return faded_; }
+    const MoneyBadge& badge() const { return badge_; }
+    bool isFaded() const { return !badge_.isUnlocked; }
+    // What the tile shows besides its texts: the lock on the symbol, the bar
+    // with the percent (locked), or "Получено" (unlocked).
+    bool showsLock() const { return !badge_.isUnlocked; }
+    bool showsProgress() const { return !badge_.isUnlocked; }
+    bool showsUnlocked() const { return badge_.isUnlocked; }
+    // The title as painted: its font (fitted to the tile's width), the box it
+    // wraps in, in the tile's coordinates, and its colour.
+    QFont titleFont() const;
+    QRect titleRect() const;
+    QColor titleColor() const;
+    // The symbol's disc, in the tile's coordinates (the lock sits on its
+    // lower right).
+    QRect symbolRect() const;
+
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
+    QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void fitTitle();
+    // Where each part goes at a width, top down as a column of them would
+    // stand (every part at its own height, the room left over at the bottom),
+    // with the wrapped texts laid out once. Shared by every tile showing the
+    // same badge at the same width, so a filter switch that moves badges
+    // between places lays none of them out again.
+    struct Parts {
+        int width = -1;
+        QFont title;
+        QRect capsule, points, symbol, titleBox, detail, unlocked, bar, percent;
+        int height = 0;
+        std::shared_ptr<const TextFit::WrappedText> titleText, detailText;
+    };
+    std::shared_ptr<const Parts> layOut(int width) const;
+    const Parts& parts() const;
+    QColor look(const QColor& color) const;
 
-    QWidget* tierCapsule_;
-    TextLabel* tier_;
-    TextLabel* points_;
-    SymbolView* symbol_;
-    SymbolView* lock_;
-    TextLabel* title_;
-    TextLabel* detail_;
-    SymbolLabel* unlocked_;
-    ProgressBar* bar_;
-    TextLabel* percent_;
-    QColor tierColor_;
-    bool faded_ = false;
-    int fittedWidth_ = -1;  // the title's width and text its size was fitted to
-    QString fittedTitle_;
+    std::shared_ptr<Layouts> layouts_;
+    MoneyBadge badge_;
+    mutable std::shared_ptr<const Parts> parts_;  // at the tile's width, for the badge drawn
 };
 
 // "Медали u/t": the rank summary, the filter and the grid of the badges the
@@ -118,6 +137,7 @@ private:
     LazyColumn* grid_;
     std::shared_ptr<const std::vector<MoneyBadge>> all_;  // the catalogue of the last redraw
     std::vector<int> shown_;       // the catalogue positions the filter keeps
+    std::shared_ptr<BadgeCell::Layouts> layouts_;  // the tiles' layouts, by badge and width
     // Built rows still showing an earlier filter or store: a filter switch
     // or a redraw draws the rows near the view, the rest as they come near.
     QSet<int> staleRows_;

@@ -4,9 +4,7 @@
 
 #include "components/AdaptiveGridLayout.h"
 #include "components/LazyColumn.h"
-#include "components/SymbolView.h"
 #include "components/TextFit.h"
-#include "components/TextLabel.h"
 #include "store/Badges.h"
 #include "store/DemoLedger.h"
 #include "views/planning/BadgeRank.h"
@@ -78,9 +76,9 @@ TEST_F(BadgesTest, LockedTilesFadeAndShowTheirProgress) {
         BadgeCell* cell = view.cell(int(it - all.begin()));
         ASSERT_NE(cell, nullptr);
         EXPECT_EQ(cell->isFaded(), locked);
-        EXPECT_EQ(cell->lockView()->isVisible(), locked);
-        EXPECT_EQ(cell->bar()->isVisible(), locked);
-        EXPECT_EQ(cell->unlockedLabel()->isVisible(), !locked);
+        EXPECT_EQ(cell->showsLock(), locked);
+        EXPECT_EQ(cell->showsProgress(), locked);
+        EXPECT_EQ(cell->showsUnlocked(), !locked);
         EXPECT_TRUE(cell->accessibleName().startsWith(it->title + ", " + badgeTierStyle(it->tier).title));
         EXPECT_EQ(cell->accessibleDescription().startsWith("Выполнено "), locked);
     }
@@ -148,7 +146,7 @@ TEST_F(BadgesTest, LockedTilesMixTheirColoursWithThePageInsteadOfAnEffect) {
             BadgeCell* cell = view.cell(i);
             ASSERT_NE(cell, nullptr);
             EXPECT_EQ(cell->graphicsEffect(), nullptr) << i;
-            const QColor title = cell->titleLabel()->color();
+            const QColor title = cell->titleColor();
             if (!cell->isFaded()) {
                 EXPECT_EQ(title, label) << scheme << " " << i;
                 continue;
@@ -170,17 +168,21 @@ TEST_F(BadgesTest, EveryTitleShowsWholeInItsTile) {
         settle();
         QStringList smaller;
         for (int i = 0; i < view.visibleCellCount(); ++i) {
-            TextLabel* title = view.cell(i)->titleLabel();
-            const TextFit::WrappedText wrapped(title->text(), title->font(), title->contentsRect().width());
-            EXPECT_EQ(wrapped.lines().join(' ').simplified(), title->text()) << scheme << ": nothing elided";
-            EXPECT_LE(TextFit::widestWord(title->text(), title->font()), title->contentsRect().width())
-                << title->text().toStdString();
-            if (title->font().pixelSize() < full) smaller << title->text();
+            BadgeCell* cell = view.cell(i);
+            const QString title = cell->badge().title;
+            const QRect box = cell->titleRect();
+            const TextFit::WrappedText wrapped(title, cell->titleFont(), box.width());
+            EXPECT_EQ(wrapped.lines().join(' ').simplified(), title) << scheme << ": nothing elided";
+            EXPECT_LE(TextFit::widestWord(title, cell->titleFont()), box.width()) << title.toStdString();
+            // The wrapped title stands inside its tile, every line of it.
+            EXPECT_TRUE(cell->rect().contains(box)) << title.toStdString();
+            EXPECT_GE(box.height(), wrapped.height()) << title.toStdString();
+            if (cell->titleFont().pixelSize() < full) smaller << title;
         }
         EXPECT_TRUE(smaller.contains(QStringLiteral("Суперсберегатель"))) << scheme;
         EXPECT_LT(smaller.size(), view.visibleCellCount() / 2) << "only the titles that need it";
         for (int i = 0; i < view.visibleCellCount(); ++i)
-            if (view.cell(i)->titleLabel()->text() == QStringLiteral("Суперсберегатель"))
+            if (view.cell(i)->badge().title == QStringLiteral("Суперсберегатель"))
                 view.body()->ensureWidgetVisible(view.cell(i));
         settle();
         EXPECT_FALSE(Gallery::save(*window, QStringLiteral("badges-long-title-%1").arg(scheme)).isEmpty());
@@ -220,7 +222,7 @@ TEST_F(BadgesTest, RowsFarBelowFollowTheFilterWhenScrolledTo) {
                     const std::size_t position = std::size_t(row * view.columnCount() + i);
                     ASSERT_EQ(cell->isVisible(), position < kept.size()) << row << " " << i;
                     if (position >= kept.size()) continue;
-                    EXPECT_EQ(cell->titleLabel()->text(), kept[position].title) << row << " " << i;
+                    EXPECT_EQ(cell->badge().title, kept[position].title) << row << " " << i;
                     EXPECT_EQ(cell->isFaded(), !kept[position].isUnlocked);
                     ++seen;
                 }
@@ -230,6 +232,59 @@ TEST_F(BadgesTest, RowsFarBelowFollowTheFilterWhenScrolledTo) {
         EXPECT_GE(seen, int(kept.size())) << "every kept badge came into view";
         bar->setValue(0);
         settle();
+    }
+}
+
+// A tile paints its own parts from the badge it shows: the page-mixed
+// background and the lock on the symbol only while locked, and a height that
+// follows its description's lines, whichever badge the place showed before.
+TEST_F(BadgesTest, TilesPaintTheirLookAndHeightFromTheBadgeTheyShow) {
+    const QColor page = Theme::current().color(ColorRole::GroupedBackground);
+    const double a = tools_style::lockedTileOpacity;
+    const auto mixed = [&](const QColor& c) {
+        return QColor::fromRgbF(float(a * c.redF() + (1 - a) * page.redF()),
+                                float(a * c.greenF() + (1 - a) * page.greenF()),
+                                float(a * c.blueF() + (1 - a) * page.blueF()));
+    };
+    const auto near = [](QRgb pixel, const QColor& colour) {
+        return std::abs(qRed(pixel) - colour.red()) <= 1 && std::abs(qGreen(pixel) - colour.green()) <= 1 &&
+               std::abs(qBlue(pixel) - colour.blue()) <= 1;
+    };
+    const QString shortDetail = QStringLiteral("Накопи 100 CNY");
+    const QString longDetail = QStringLiteral("Сберегай не меньше двадцати процентов дохода каждый месяц целый год подряд");
+    const struct {
+        bool unlocked;
+        QString detail;
+    } cases[] = {{false, shortDetail}, {true, shortDetail}, {false, longDetail}, {true, longDetail}};
+    const int width = 170;
+    BadgeCell cell;  // one place, showing each badge in turn as a filter switch does
+    int shortHeight = 0;
+    for (const auto& c : cases) {
+        MoneyBadge badge{QStringLiteral("saver"), QStringLiteral("Хранитель"), c.detail, QStringLiteral("shield.fill"),
+                         BadgeTier::silver, 35, c.unlocked ? 1.0 : 0.4, c.unlocked};
+        cell.draw(badge);
+        cell.resize(width, cell.heightForWidth(width));
+        const QImage image = cell.grab().toImage();
+        const QString what = QStringLiteral("%1 %2").arg(c.unlocked ? "unlocked" : "locked", c.detail);
+        const QColor fill = Theme::current().color(ColorRole::SecondaryGroupedBackground);
+        EXPECT_TRUE(near(image.pixel(4, cell.height() / 2), c.unlocked ? fill : mixed(fill))) << what.toStdString();
+        // Inside the lock's disc, left of its glyph: the symbol's disc shows
+        // there unless the lock lies over it.
+        const QRect symbol = cell.symbolRect();
+        const int box = tools_style::tileLockSize + 12;
+        const QPoint lock(symbol.right() + 1 - box + 3, symbol.bottom() + 1 - box / 2);
+        const QPoint disc(symbol.left() + 8, symbol.center().y());
+        EXPECT_EQ(image.pixel(lock) == image.pixel(disc), c.unlocked) << what.toStdString();
+        if (c.detail == shortDetail) {
+            if (!shortHeight) shortHeight = cell.height();
+            EXPECT_EQ(cell.height(), std::max(shortHeight, tools_style::tileMinimumHeight)) << what.toStdString();
+        } else {
+            const int lines = TextFit::WrappedText(c.detail, Theme::font(TextStyle::Caption), cell.titleRect().width())
+                                  .lineCount();
+            ASSERT_GT(lines, 3);
+            EXPECT_GT(cell.height(), shortHeight) << what.toStdString();
+            EXPECT_GT(cell.heightForWidth(width), cell.heightForWidth(2 * width)) << "fewer lines when wider";
+        }
     }
 }
 
