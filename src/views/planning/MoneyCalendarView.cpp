@@ -1,10 +1,12 @@
 #include "views/planning/MoneyCalendarView.h"
 
 #include <QCalendarWidget>
+#include <QFontMetrics>
 #include <QLocale>
 #include <QPainter>
 #include <QPixmap>
 #include <QTableView>
+#include <algorithm>
 
 #include "components/Card.h"
 #include "components/DateText.h"
@@ -83,7 +85,30 @@ CalendarDayRow CalendarDayRow::of(const MoneyTransaction& t) {
 
 void CalendarDayDelegate::forgetMeasurements() const {
     columns_.clear();
-    sharedWidth_ = -1;
+    forgetSharedSize();
+}
+
+int CalendarDayDelegate::estimatedRowHeight() {
+    return TransactionRowPainter::contentHeight(QFontMetrics(TransactionRow::categoryFont()).height()) +
+           2 * tools_style::listRowPadding;
+}
+
+int CalendarDayDelegate::sharedSize(int width) const {
+    // Only the rows measured so far, as the operations list shares the size
+    // of the rows on screen: a row further down the day is laid out (and
+    // its amount counted) when the user scrolls near it.
+    const QStringList& keys = list_ ? list_->rows() : QStringList();
+    const int count = list_ ? int(std::min<qsizetype>(list_->measuredRows(), keys.size())) : 0;
+    if (sharedWidth_ == width && sharedRows_ == count && count > 0) return sharedSize_;
+    QList<QPair<QString, int>> amounts;
+    amounts.reserve(count);
+    for (int i = 0; i < count; ++i)
+        if (const auto it = rows_.constFind(keys[i]); it != rows_.cend())
+            amounts.append({it->amount, columns(*it, width).amountWidth});
+    sharedSize_ = TransactionRowPainter::sharedAmountSize(amounts);
+    sharedWidth_ = width;
+    sharedRows_ = count;
+    return sharedSize_;
 }
 
 TransactionRowPainter::Columns CalendarDayDelegate::columns(const CalendarDayRow& row, int width) const {
@@ -115,15 +140,8 @@ void CalendarDayDelegate::paintContent(QPainter* painter, const QString& id, con
     const auto it = rows_.constFind(id);
     if (it == rows_.constEnd()) return;
     painter->setRenderHint(QPainter::Antialiasing);
-    if (sharedWidth_ != content.width()) {
-        QList<QPair<QString, int>> amounts;
-        amounts.reserve(rows_.size());
-        for (const CalendarDayRow& row : rows_) amounts.append({row.amount, columns(row, content.width()).amountWidth});
-        sharedSize_ = TransactionRowPainter::sharedAmountSize(amounts);
-        sharedWidth_ = content.width();
-    }
     TransactionRowPainter::Columns laid = columns(*it, content.width());
-    laid.amountPixelSize = sharedSize_;
+    laid.amountPixelSize = sharedSize(content.width());
     TransactionRowPainter::paint(painter, content, it->transaction, laid);
 }
 
@@ -156,6 +174,9 @@ MoneyCalendarView::MoneyCalendarView(MoneyStore& store, const QDateTime& selecte
     rows_ = new ToolRows(delegate_);
     rows_->setObjectName(QStringLiteral("calendarDayList"));
     rows_->list()->setObjectName(QStringLiteral("calendarDayRows"));
+    // A busy day measures the operations the user scrolls near, not all of them.
+    rows_->list()->setMeasuredAhead(CalendarDayDelegate::estimatedRowHeight());
+    delegate_.setList(rows_->list());
     body()->addWidget(rows_);
     connect(calendar_, &QCalendarWidget::selectionChanged, this, &MoneyCalendarView::redraw);
     redraw();

@@ -27,8 +27,13 @@ struct CalendarDayRow {
 class CalendarDayDelegate : public ToolRowDelegate {
 public:
     explicit CalendarDayDelegate(const QHash<QString, CalendarDayRow>& rows) : rows_(rows) {}
+    // The list whose measured rows (those near the view, from the top) share
+    // their amounts' size: a long day is laid out a screenful at a time.
+    void setList(const PaintedList* list) { list_ = list; }
     // The day's rows changed: the amounts' shared size is found again.
-    void forgetSharedSize() const { sharedWidth_ = -1; }
+    void forgetSharedSize() const { sharedWidth_ = -1, sharedRows_ = 0; }
+    // The one-line row's height, as the list guesses the rows it has not measured yet.
+    static int estimatedRowHeight();
     void forgetMeasurements() const override;
     // As the operations list's row says it, with the operation's time.
     QString accessibleName(const QString& id) const override;
@@ -43,9 +48,15 @@ private:
     // a row, shares the amounts' size and paints it with the same columns.
     TransactionRowPainter::Columns columns(const CalendarDayRow& row, int width) const;
 
+    // The size the measured rows' amounts share at `width`, found again only
+    // when the width changes or more rows are measured.
+    int sharedSize(int width) const;
+
     const QHash<QString, CalendarDayRow>& rows_;
+    const PaintedList* list_ = nullptr;
     mutable QHash<QString, TransactionRowPainter::Columns> columns_;
     mutable int sharedWidth_ = -1;  // the content width the shared size was found at
+    mutable int sharedRows_ = 0;    // and how many rows from the top it covers
     mutable int sharedSize_ = 0;
 };
 
