@@ -14,6 +14,7 @@
 #include "components/TextLabel.h"
 #include "components/TransactionRow.h"
 #include "components/TransactionRowPainter.h"
+#include "services/GlobalPreferences.h"
 #include "store/MoneyStore.h"
 #include "views/planning/ToolFigures.h"
 #include "views/planning/ToolsStyle.h"
@@ -103,8 +104,7 @@ int CalendarDayDelegate::sharedSize(int width) const {
     QList<QPair<QString, int>> amounts;
     amounts.reserve(count);
     for (int i = 0; i < count; ++i)
-        if (const auto it = rows_.constFind(keys[i]); it != rows_.cend())
-            amounts.append({it->amount, columns(*it, width).amountWidth});
+        if (const CalendarDayRow* row = row_(keys[i])) amounts.append({row->amount, columns(*row, width).amountWidth});
     sharedSize_ = TransactionRowPainter::sharedAmountSize(amounts);
     sharedWidth_ = width;
     sharedRows_ = count;
@@ -123,22 +123,22 @@ TransactionRowPainter::Columns CalendarDayDelegate::columns(const CalendarDayRow
 }
 
 QString CalendarDayDelegate::accessibleName(const QString& id) const {
-    const auto it = rows_.constFind(id);
-    if (it == rows_.constEnd()) return {};
+    const CalendarDayRow* it = row_(id);
+    if (!it) return {};
     return TransactionRow::accessibleText(it->transaction) + QStringLiteral(", ") +
            DateText::abbreviatedDateTime(it->transaction.date);
 }
 
 int CalendarDayDelegate::contentHeight(const QString& id, int width) const {
-    const auto it = rows_.constFind(id);
-    if (it == rows_.constEnd()) return 0;
+    const CalendarDayRow* it = row_(id);
+    if (!it) return 0;
     return TransactionRowPainter::contentHeight(columns(*it, width).categoryHeight);
 }
 
 void CalendarDayDelegate::paintContent(QPainter* painter, const QString& id, const QRect& content,
                                        const PaintedRowState&) const {
-    const auto it = rows_.constFind(id);
-    if (it == rows_.constEnd()) return;
+    const CalendarDayRow* it = row_(id);
+    if (!it) return;
     painter->setRenderHint(QPainter::Antialiasing);
     TransactionRowPainter::Columns laid = columns(*it, content.width());
     laid.amountPixelSize = sharedSize(content.width());
@@ -197,16 +197,39 @@ void MoneyCalendarView::redraw() {
     ids.reserve(qsizetype(items.size()));
     for (const MoneyTransaction& t : items) ids.append(t.id.toString(QUuid::WithoutBraces));
     const QStringList keys = ToolRows::keysOf(ids);
-    QHash<QString, CalendarDayRow> next;
+    const QString now = formatting();
+    QHash<QString, CalendarDayItem> next;
     next.reserve(keys.size());
-    for (qsizetype i = 0; i < keys.size(); ++i)
-        next.insert(keys[i], CalendarDayRow::of(items[std::size_t(i)]));
+    for (qsizetype i = 0; i < keys.size(); ++i) next.insert(keys[i], {items[std::size_t(i)], now});
+    // Only the rows whose operation (or its writing) changed are written again.
+    const QStringList changed = replaceRows(content_, std::move(next));
+    for (const QString& key : changed) written_.remove(key);
+    for (auto it = written_.begin(); it != written_.end();)
+        it = content_.contains(it.key()) ? std::next(it) : written_.erase(it);
     delegate_.forgetSharedSize();
-    rows_->setRows(keys, content_, std::move(next));
+    rows_->setRows(keys, changed);
+}
+
+const CalendarDayRow* MoneyCalendarView::written(const QString& key) const {
+    if (const auto it = written_.constFind(key); it != written_.cend()) return &*it;
+    const auto item = content_.constFind(key);
+    if (item == content_.cend()) return nullptr;
+    return &*written_.insert(key, CalendarDayRow::of(item->transaction));
+}
+
+QString MoneyCalendarView::formatting() const {
+    return GlobalPreferences::currencyCode() + QChar(0) + GlobalPreferences::localeIdentifier() + QChar(0) +
+           DateText::deviceLocaleName() + QChar(0) + QString::fromUtf8(store_.timeZone().id());
 }
 
 std::optional<MoneyTransaction> MoneyCalendarView::transactionAt(int index) const {
     const auto it = content_.constFind(rows_->keyAt(index));
     if (it == content_.constEnd()) return std::nullopt;
     return it->transaction;
+}
+
+std::optional<CalendarDayRow> MoneyCalendarView::rowAt(int index) const {
+    const CalendarDayRow* row = written(rows_->keyAt(index));
+    if (!row) return std::nullopt;
+    return *row;
 }

@@ -89,10 +89,11 @@ TEST_F(CalendarTest, AnEditMeasuresOneRowAndAHugeAmountStaysInsideTheWindow) {
     EXPECT_EQ(list->measureCount(), measured + 1);
 }
 
-// A busy day measures the rows near the view, the rest as they are asked
-// for; every row is still the day's operation in its place, at the height a
-// fully measured row has, and another day starts measuring afresh.
-TEST_F(CalendarTest, ABusyDayMeasuresTheRowsNearTheViewFirst) {
+// A busy day writes out and measures the rows near the view, the rest as
+// they are asked for; every row is still the day's operation in its place,
+// at the height a fully measured row has, its texts follow an edit (that row
+// alone) and the currency, and another day starts afresh.
+TEST_F(CalendarTest, ABusyDayWritesAndMeasuresTheRowsNearTheViewFirst) {
     MoneyData data = MoneyData::emptyLedger();
     for (int i = 0; i < 200; ++i)
         data.transactions.push_back(
@@ -106,6 +107,22 @@ TEST_F(CalendarTest, ABusyDayMeasuresTheRowsNearTheViewFirst) {
     ASSERT_EQ(view.rows()->count(), 200);
     EXPECT_GT(list->measuredRows(), 0);
     EXPECT_LT(list->measuredRows(), 60) << "a screenful and the next, not two hundred";
+    EXPECT_GT(view.writtenRowCount(), 0);
+    EXPECT_LT(view.writtenRowCount(), 60);
+    const int written = view.writtenRowCount();
+
+    MoneyTransaction edited = *view.transactionAt(1);
+    edited.amount = Decimal(7);
+    store->updateTransaction(edited);
+    settle();
+    EXPECT_EQ(view.rowAt(1)->amount, TransactionRow::signedAmountText(edited));
+    EXPECT_LE(view.writtenRowCount(), written + 1);
+    const QString before = view.rowAt(0)->amount;
+    setPreference("currencyCode", "EUR");
+    settle();
+    EXPECT_NE(view.rowAt(0)->amount, before);
+    EXPECT_EQ(view.rowAt(0)->amount, TransactionRow::signedAmountText(*view.transactionAt(0)));
+    EXPECT_EQ(view.rowAt(1)->amount, TransactionRow::signedAmountText(edited));
     const int oneLine = list->rowRect(list->rows().first()).height();
     EXPECT_EQ(oneLine, CalendarDayDelegate::estimatedRowHeight());
 
@@ -120,6 +137,7 @@ TEST_F(CalendarTest, ABusyDayMeasuresTheRowsNearTheViewFirst) {
     paintedlist::paint(list);
     EXPECT_EQ(view.rows()->count(), 1);
     EXPECT_EQ(list->measuredRows(), 1);
+    EXPECT_EQ(view.writtenRowCount(), 1);
 }
 
 // The day list comes from the ledger's moments read once per change of the
