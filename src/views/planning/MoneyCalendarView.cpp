@@ -98,7 +98,8 @@ int CalendarDayDelegate::sharedSize(int width) const {
     // Only the rows measured so far, as the operations list shares the size
     // of the rows on screen: a row further down the day is laid out (and
     // its amount counted) when the user scrolls near it.
-    const QStringList& keys = list_ ? list_->rows() : QStringList();
+    static const QStringList none;
+    const QStringList& keys = list_ ? list_->rows() : none;
     const int count = list_ ? int(std::min<qsizetype>(list_->measuredRows(), keys.size())) : 0;
     if (sharedWidth_ == width && sharedRows_ == count && count > 0) return sharedSize_;
     QList<QPair<QString, int>> amounts;

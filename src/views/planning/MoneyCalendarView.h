@@ -25,7 +25,7 @@ struct CalendarDayRow {
 };
 
 // An operation of the picked day with the currency, languages and zone its
-// texts are written in: a change of either redraws its row.
+// texts are written in: a change of any of them redraws its row.
 struct CalendarDayItem {
     MoneyTransaction transaction;
     QString formatting;
