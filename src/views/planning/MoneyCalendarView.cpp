@@ -1,10 +1,12 @@
 #include "views/planning/MoneyCalendarView.h"
 
 #include <QCalendarWidget>
+#include <QFontMetrics>
 #include <QLocale>
 #include <QPainter>
 #include <QPixmap>
 #include <QTableView>
+#include <algorithm>
 
 #include "components/Card.h"
 #include "components/DateText.h"
@@ -12,6 +14,7 @@
 #include "components/TextLabel.h"
 #include "components/TransactionRow.h"
 #include "components/TransactionRowPainter.h"
+#include "services/GlobalPreferences.h"
 #include "store/MoneyStore.h"
 #include "views/planning/ToolFigures.h"
 #include "views/planning/ToolsStyle.h"
@@ -83,7 +86,30 @@ CalendarDayRow CalendarDayRow::of(const MoneyTransaction& t) {
 
 void CalendarDayDelegate::forgetMeasurements() const {
     columns_.clear();
-    sharedWidth_ = -1;
+    forgetSharedSize();
+}
+
+int CalendarDayDelegate::estimatedRowHeight() {
+    return TransactionRowPainter::contentHeight(QFontMetrics(TransactionRow::categoryFont()).height()) +
+           2 * tools_style::listRowPadding;
+}
+
+int CalendarDayDelegate::sharedSize(int width) const {
+    // Only the rows measured so far, as the operations list shares the size
+    // of the rows on screen: a row further down the day is laid out (and
+    // its amount counted) when the user scrolls near it.
+    static const QStringList none;
+    const QStringList& keys = list_ ? list_->rows() : none;
+    const int count = list_ ? int(std::min<qsizetype>(list_->measuredRows(), keys.size())) : 0;
+    if (sharedWidth_ == width && sharedRows_ == count && count > 0) return sharedSize_;
+    QList<QPair<QString, int>> amounts;
+    amounts.reserve(count);
+    for (int i = 0; i < count; ++i)
+        if (const CalendarDayRow* row = row_(keys[i])) amounts.append({row->amount, columns(*row, width).amountWidth});
+    sharedSize_ = TransactionRowPainter::sharedAmountSize(amounts);
+    sharedWidth_ = width;
+    sharedRows_ = count;
+    return sharedSize_;
 }
 
 TransactionRowPainter::Columns CalendarDayDelegate::columns(const CalendarDayRow& row, int width) const {
@@ -98,32 +124,25 @@ TransactionRowPainter::Columns CalendarDayDelegate::columns(const CalendarDayRow
 }
 
 QString CalendarDayDelegate::accessibleName(const QString& id) const {
-    const auto it = rows_.constFind(id);
-    if (it == rows_.constEnd()) return {};
+    const CalendarDayRow* it = row_(id);
+    if (!it) return {};
     return TransactionRow::accessibleText(it->transaction) + QStringLiteral(", ") +
            DateText::abbreviatedDateTime(it->transaction.date);
 }
 
 int CalendarDayDelegate::contentHeight(const QString& id, int width) const {
-    const auto it = rows_.constFind(id);
-    if (it == rows_.constEnd()) return 0;
+    const CalendarDayRow* it = row_(id);
+    if (!it) return 0;
     return TransactionRowPainter::contentHeight(columns(*it, width).categoryHeight);
 }
 
 void CalendarDayDelegate::paintContent(QPainter* painter, const QString& id, const QRect& content,
                                        const PaintedRowState&) const {
-    const auto it = rows_.constFind(id);
-    if (it == rows_.constEnd()) return;
+    const CalendarDayRow* it = row_(id);
+    if (!it) return;
     painter->setRenderHint(QPainter::Antialiasing);
-    if (sharedWidth_ != content.width()) {
-        QList<QPair<QString, int>> amounts;
-        amounts.reserve(rows_.size());
-        for (const CalendarDayRow& row : rows_) amounts.append({row.amount, columns(row, content.width()).amountWidth});
-        sharedSize_ = TransactionRowPainter::sharedAmountSize(amounts);
-        sharedWidth_ = content.width();
-    }
     TransactionRowPainter::Columns laid = columns(*it, content.width());
-    laid.amountPixelSize = sharedSize_;
+    laid.amountPixelSize = sharedSize(content.width());
     TransactionRowPainter::paint(painter, content, it->transaction, laid);
 }
 
@@ -156,6 +175,9 @@ MoneyCalendarView::MoneyCalendarView(MoneyStore& store, const QDateTime& selecte
     rows_ = new ToolRows(delegate_);
     rows_->setObjectName(QStringLiteral("calendarDayList"));
     rows_->list()->setObjectName(QStringLiteral("calendarDayRows"));
+    // A busy day measures the operations the user scrolls near, not all of them.
+    rows_->list()->setMeasuredAhead(CalendarDayDelegate::estimatedRowHeight());
+    delegate_.setList(rows_->list());
     body()->addWidget(rows_);
     connect(calendar_, &QCalendarWidget::selectionChanged, this, &MoneyCalendarView::redraw);
     redraw();
@@ -176,16 +198,39 @@ void MoneyCalendarView::redraw() {
     ids.reserve(qsizetype(items.size()));
     for (const MoneyTransaction& t : items) ids.append(t.id.toString(QUuid::WithoutBraces));
     const QStringList keys = ToolRows::keysOf(ids);
-    QHash<QString, CalendarDayRow> next;
+    const QString now = formatting();
+    QHash<QString, CalendarDayItem> next;
     next.reserve(keys.size());
-    for (qsizetype i = 0; i < keys.size(); ++i)
-        next.insert(keys[i], CalendarDayRow::of(items[std::size_t(i)]));
+    for (qsizetype i = 0; i < keys.size(); ++i) next.insert(keys[i], {items[std::size_t(i)], now});
+    // Only the rows whose operation (or its writing) changed are written again.
+    const QStringList changed = replaceRows(content_, std::move(next));
+    for (const QString& key : changed) written_.remove(key);
+    for (auto it = written_.begin(); it != written_.end();)
+        it = content_.contains(it.key()) ? std::next(it) : written_.erase(it);
     delegate_.forgetSharedSize();
-    rows_->setRows(keys, content_, std::move(next));
+    rows_->setRows(keys, changed);
+}
+
+const CalendarDayRow* MoneyCalendarView::written(const QString& key) const {
+    if (const auto it = written_.constFind(key); it != written_.cend()) return &*it;
+    const auto item = content_.constFind(key);
+    if (item == content_.cend()) return nullptr;
+    return &*written_.insert(key, CalendarDayRow::of(item->transaction));
+}
+
+QString MoneyCalendarView::formatting() const {
+    return GlobalPreferences::currencyCode() + QChar(0) + GlobalPreferences::localeIdentifier() + QChar(0) +
+           DateText::deviceLocaleName() + QChar(0) + QString::fromUtf8(store_.timeZone().id());
 }
 
 std::optional<MoneyTransaction> MoneyCalendarView::transactionAt(int index) const {
     const auto it = content_.constFind(rows_->keyAt(index));
     if (it == content_.constEnd()) return std::nullopt;
     return it->transaction;
+}
+
+std::optional<CalendarDayRow> MoneyCalendarView::rowAt(int index) const {
+    const CalendarDayRow* row = written(rows_->keyAt(index));
+    if (!row) return std::nullopt;
+    return *row;
 }

@@ -89,6 +89,57 @@ TEST_F(CalendarTest, AnEditMeasuresOneRowAndAHugeAmountStaysInsideTheWindow) {
     EXPECT_EQ(list->measureCount(), measured + 1);
 }
 
+// A busy day writes out and measures the rows near the view, the rest as
+// they are asked for; every row is still the day's operation in its place,
+// at the height a fully measured row has, its texts follow an edit (that row
+// alone) and the currency, and another day starts afresh.
+TEST_F(CalendarTest, ABusyDayWritesAndMeasuresTheRowsNearTheViewFirst) {
+    MoneyData data = MoneyData::emptyLedger();
+    for (int i = 0; i < 200; ++i)
+        data.transactions.push_back(
+            i % 5 ? expense(Decimal(i + 1), local(2026, 6, 10, 8).addSecs(i * 60))
+                  : income(Decimal::parse(QStringLiteral("1234567.%1").arg(i % 90 + 10)).value(),
+                           local(2026, 6, 10, 8).addSecs(i * 60)));
+    data.transactions.push_back(expense(Decimal(3), local(2026, 6, 11, 9)));
+    MoneyCalendarView& view = show<MoneyCalendarView>(data, local(2026, 6, 10, 8));
+    PaintedList* list = view.rows()->list();
+    paintedlist::paint(list);
+    ASSERT_EQ(view.rows()->count(), 200);
+    EXPECT_GT(list->measuredRows(), 0);
+    EXPECT_LT(list->measuredRows(), 60) << "a screenful and the next, not two hundred";
+    EXPECT_GT(view.writtenRowCount(), 0);
+    EXPECT_LT(view.writtenRowCount(), 60);
+    const int written = view.writtenRowCount();
+
+    MoneyTransaction edited = *view.transactionAt(1);
+    edited.amount = Decimal(7);
+    store->updateTransaction(edited);
+    settle();
+    EXPECT_EQ(view.rowAt(1)->amount, TransactionRow::signedAmountText(edited));
+    EXPECT_LE(view.writtenRowCount(), written + 1);
+    const QString before = view.rowAt(0)->amount;
+    setPreference("currencyCode", "EUR");
+    settle();
+    EXPECT_NE(view.rowAt(0)->amount, before);
+    EXPECT_EQ(view.rowAt(0)->amount, TransactionRow::signedAmountText(*view.transactionAt(0)));
+    EXPECT_EQ(view.rowAt(1)->amount, TransactionRow::signedAmountText(edited));
+    const int oneLine = list->rowRect(list->rows().first()).height();
+    EXPECT_EQ(oneLine, CalendarDayDelegate::estimatedRowHeight());
+
+    // Asked for, the last row is measured with every row above it.
+    const QString last = list->rows().last();
+    EXPECT_EQ(list->rowRect(last).height(), oneLine);
+    EXPECT_EQ(list->measuredRows(), 200);
+    EXPECT_EQ(view.transactionAt(199)->date, local(2026, 6, 10, 8)) << "newest first";
+    EXPECT_EQ(view.transactionAt(0)->date, local(2026, 6, 10, 8).addSecs(199 * 60));
+
+    view.selectDay(QDate(2026, 6, 11));
+    paintedlist::paint(list);
+    EXPECT_EQ(view.rows()->count(), 1);
+    EXPECT_EQ(list->measuredRows(), 1);
+    EXPECT_EQ(view.writtenRowCount(), 1);
+}
+
 // The day list comes from the ledger's moments read once per change of the
 // store: every day shows what the store lists for it, across a clock change
 // and after an edit, and picking days reads no date of the ledger again.
