@@ -1,7 +1,9 @@
 #include <QImage>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QVariantAnimation>
 
 #include "ShellFixture.h"
 #include "components/Button.h"
@@ -60,7 +62,9 @@ TEST_F(LaunchTest, WithoutCodeSplashThenRootWithTheSuggestion) {
     EXPECT_TRUE(view->splashTimer()->isSingleShot());
     EXPECT_EQ(view->splashView()->accessibleName(), "Zanbeck. Твои деньги, твои правила");
     view->splashTimer()->stop();  // the test ends the splash itself, after the picture
-    waitUntil([] { return false; }, 800);  // let the wordmark spring into place
+    // The picture is of the wordmark in place, whenever the spring gets there.
+    QPointer<QVariantAnimation> spring = view->splashView()->findChild<QVariantAnimation*>();
+    ASSERT_TRUE(waitUntil([&] { return !spring || spring->state() == QAbstractAnimation::Stopped; }));
     saveGallery("launch_splash");
 
     view->finishSplash();
