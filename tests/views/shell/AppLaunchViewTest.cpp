@@ -63,10 +63,10 @@ TEST_F(LaunchTest, WithoutCodeSplashThenRootWithTheSuggestion) {
     EXPECT_EQ(view->splashView()->accessibleName(), "Zanbeck. Твои деньги, твои правила");
     view->splashTimer()->stop();  // the test ends the splash itself, after the picture
     // The picture is of the wordmark in place: the spring is taken to its end
-    // rather than waited for, so no frame of it depends on the machine's pace.
+    // rather than waited for, so no frame of it depends on the machine's pace
+    // (on a slow enough one it has ended already, and is gone).
     QPointer<QVariantAnimation> spring = view->splashView()->findChild<QVariantAnimation*>();
-    ASSERT_TRUE(spring);
-    spring->setCurrentTime(spring->duration());
+    if (spring) spring->setCurrentTime(spring->duration());
     EXPECT_TRUE(!spring || spring->state() == QAbstractAnimation::Stopped);
     saveGallery("launch_splash");
 
