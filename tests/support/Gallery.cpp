@@ -1,6 +1,7 @@
 #include "Gallery.h"
 
 #include "FitCheck.h"
+#include "Settle.h"
 
 #include <QApplication>
 #include <QDir>
@@ -22,6 +23,7 @@ void settle() {
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents();
     }
+    settleUntilStill();
 }
 
 QString write(const QImage& image, const QString& name) {

@@ -9,6 +9,7 @@
 #include "components/Theme.h"
 #include "store/StoreFixture.h"
 #include "support/Gallery.h"
+#include "support/Settle.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -18,12 +19,13 @@
 
 namespace viewtest {
 
-// Lets deferred deletes and queued redraws run.
+// Lets deferred deletes, queued redraws and layouts run to their end.
 inline void settle() {
     for (int i = 0; i < 4; ++i) {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCoreApplication::processEvents();
     }
+    settleUntilStill();
 }
 
 // The light scheme, whatever the machine's own, installed on the application.

@@ -74,6 +74,8 @@ TEST_F(RootTest, SignedInChildSeesSixTabsInOrderStartingOnTheFamilyTab) {
     EXPECT_EQ(pageTitle("planner"), "Планировщик");
     EXPECT_EQ(pageTitle("calculator"), "Калькулятор");
     EXPECT_EQ(pageTitle("analytics"), "Аналитика");
+    // The picture is of the family as loaded by the restore the tab started.
+    ASSERT_TRUE(waitUntil([&] { return account().hasLoadedFamily() && account().members().size() == 2; }));
     saveGallery("root_tabs_family");
 
     click(tabs->tabBar()->button("planner"));
