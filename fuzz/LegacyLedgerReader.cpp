@@ -1,4 +1,5 @@
 #include "models/LedgerDateText.h"
+#include "models/JsonTextCache.h"
 #include "models/LedgerFields.h"
 #include "models/LedgerJson.h"
 #include "LegacyLedgerReader.h"
@@ -28,27 +29,8 @@ using ledgerfields::IsOptional;
 // itself keeps no recursion, but nothing in a ledger nests this far.
 constexpr std::size_t kMaxDepth = 64;
 
-// Categories, wallets and tags repeat across thousands of records: one shared
-// QString per distinct short text saves the conversion and the memory.
-class TextCache {
-public:
-    QString get(std::string_view utf8) {
-        if (utf8.size() > kMaxLength) return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
-        if (auto it = texts_.find(utf8); it != texts_.end()) return it->second;
-        QString text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
-        if (texts_.size() < kMaxEntries) texts_.emplace(std::string(utf8), text);
-        return text;
-    }
-
-private:
-    static constexpr std::size_t kMaxLength = 48;
-    static constexpr std::size_t kMaxEntries = 4096;
-    struct Hash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
-    };
-    std::unordered_map<std::string, QString, Hash, std::equal_to<>> texts_;
-};
+// Short texts share one QString, as in the reader that replaced this one.
+using TextCache = JsonTextCache;
 
 struct Scalar {
     enum class Type { null, boolean, integer, unsignedInteger, number, string } type;
@@ -225,6 +207,7 @@ struct SkipOps;
 
 template <typename T>
 bool startField(std::vector<T>& list, bool isObject, Frame& child);
+bool startField(QStringList& list, bool isObject, Frame& child);
 bool startField(QMap<QString, Decimal>& map, bool isObject, Frame& child);
 template <typename T>
 bool startField(std::optional<T>& opt, bool isObject, Frame& child) {
@@ -250,12 +233,12 @@ struct SkipOps {
     static constexpr FrameOps ops{key, scalar, start, end};
 };
 
-template <typename T>
+template <typename L>
 struct ListOps {
     static bool key(Frame&, std::string_view) { return false; }
     static bool scalar(Frame& f, const Scalar& s) {
-        auto& list = *static_cast<std::vector<T>*>(f.target);
-        T value{};
+        auto& list = *static_cast<L*>(f.target);
+        typename L::value_type value{};
         if (!readScalar(value, s)) {
             f.error = "wrong value in a list";
             return false;
@@ -264,7 +247,9 @@ struct ListOps {
         return true;
     }
     static bool start(Frame& f, bool isObject, Frame& child) {
-        if (startElement(*static_cast<std::vector<T>*>(f.target), isObject, child)) return true;
+        if constexpr (!std::is_same_v<L, QStringList>) {
+            if (startElement(*static_cast<L*>(f.target), isObject, child)) return true;
+        }
         f.error = "wrong value in a list";
         return false;
     }
@@ -378,7 +363,15 @@ template <typename T>
 bool startField(std::vector<T>& list, bool isObject, Frame& child) {
     if (isObject) return false;
     list.clear();
-    child.ops = &ListOps<T>::ops;
+    child.ops = &ListOps<std::vector<T>>::ops;
+    child.target = &list;
+    return true;
+}
+
+bool startField(QStringList& list, bool isObject, Frame& child) {
+    if (isObject) return false;
+    list.clear();
+    child.ops = &ListOps<QStringList>::ops;
     child.target = &list;
     return true;
 }
