@@ -39,6 +39,32 @@ int TransactionRow::neededColumn(const MoneyTransaction& t, int shortCategory) {
     return std::max(needed, static_cast<int>(std::ceil(detail.horizontalAdvance(detailText(t)))));
 }
 
+int TransactionRow::keptColumn(int widestWord, int numericDate, int room, int smallestAmount) {
+    return std::max(widestWord, std::min(numericDate, room - smallestAmount));
+}
+
+int TransactionRow::keptColumn(const MoneyTransaction& t, int room) {
+    const int word = TextFit::widestWord(t.category, categoryFont());
+    if (!t.note.isEmpty()) return word;
+    return keptColumn(word, numericDateWidth() - kDateReach, room, smallestAmountWidth(signedAmountText(t)));
+}
+
+int TransactionRow::numericDateWidth() {
+    return QFontMetrics(detailFont()).horizontalAdvance(
+        DateText::numericDateTime(QDateTime(QDate(2000, 10, 20), QTime(20, 0), Qt::UTC)));
+}
+
+int TransactionRow::smallestAmountWidth(const QString& amountText) {
+    return QFontMetrics(TextFit::shrunkToFit(amountText, amountFont(), 0)).horizontalAdvance(amountText) + 1;
+}
+
+TransactionRow::DetailLine TransactionRow::detailLine(const MoneyTransaction& t, int columnWidth) {
+    const QString line = detailText(t);
+    if (!t.note.isEmpty() || QFontMetrics(detailFont()).horizontalAdvance(line) <= columnWidth)
+        return {line, columnWidth};
+    return {DateText::numericDateTime(t.date), columnWidth + kDateReach};
+}
+
 void TransactionRow::shareAmountSize(const QList<TransactionRow*>& rows) {
     const int body = amountFont().pixelSize();
     const int floor = static_cast<int>(std::ceil(body * kSharedSizeFloor));
@@ -113,8 +139,8 @@ TransactionRow::Split TransactionRow::split(int width) const {
     const int natural =
         static_cast<int>(std::ceil(QFontMetricsF(amountFont()).horizontalAdvance(amount_->text()))) + 1;
     const int shortCategory = static_cast<int>(room * kShortCategoryShare);
-    const int amount = amountWidth(natural, room, neededColumn(transaction_, shortCategory),
-                                   TextFit::widestWord(transaction_.category, categoryFont()));
+    const int amount =
+        amountWidth(natural, room, neededColumn(transaction_, shortCategory), keptColumn(transaction_, room));
     return {room - amount, amount};
 }
 
@@ -153,7 +179,10 @@ void TransactionRow::place() {
     const int top = middle - (categoryHeight + kColumnGap + detailHeight) / 2;
     const int left = kIconBox + Spacing::rowSpacing;
     category_->setGeometry(left, top, column, categoryHeight);
-    detail_->setGeometry(left, top + categoryHeight + kColumnGap, column, detailHeight);
+    // Beside a long amount the date may only fit in digits.
+    const DetailLine line = detailLine(transaction_, column);
+    if (detail_->text() != line.text) detail_->setText(line.text);
+    detail_->setGeometry(left, top + categoryHeight + kColumnGap, line.width, detailHeight);
     const int amountHeight = QFontMetrics(amountFont()).height();
     amount_->setGeometry(width() - parts.amount, middle - amountHeight / 2, parts.amount, amountHeight);
     scheduleSharing();

@@ -37,6 +37,29 @@ public:
     // stays on one line), and, when the row shows the date (no note), the
     // whole date line. A note elides instead.
     static int neededColumn(const MoneyTransaction& transaction, int shortCategory);
+    // What a row's text column keeps beside its amount (the `widestWord` of
+    // amountWidth): the category's widest word and, for a row showing its
+    // date, the date in digits (less kDateReach for these rows), but never the room the amount needs whole in
+    // its smallest face (`smallestAmount`): money is not cut for the date.
+    static int keptColumn(int widestWord, int numericDate, int room, int smallestAmount);
+    static int keptColumn(const MoneyTransaction& transaction, int room);
+    // The width of a date in digits: every such date is as wide, the
+    // font's digits being of equal width.
+    static int numericDateWidth();
+    // The amount's width in the smallest face it may shrink to.
+    static int smallestAmountWidth(const QString& amountText);
+    // A date in digits (shown only beside an amount squeezed for it) may
+    // reach this far into the gap before the amount: the flexible gap keeps
+    // its least width.
+    static constexpr int kDateReach = 28;  // the two row spacings around the flexible gap
+    // The note, or the date as it fits a text column `columnWidth` wide:
+    // abbreviated where it fits whole, else in digits reaching kDateReach
+    // past the column; with the width the line is given.
+    struct DetailLine {
+        QString text;
+        int width = 0;
+    };
+    static DetailLine detailLine(const MoneyTransaction& transaction, int columnWidth);
     // The share of the room up to which a category counts as short.
     static constexpr qreal kShortCategoryShare = 0.6;
 

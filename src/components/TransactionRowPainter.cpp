@@ -30,7 +30,7 @@ Columns columns(const MoneyTransaction& t, int contentWidth) {
     const int categoryLine = metrics.horizontalAdvance(t.category);
     const int needed = TransactionRow::neededColumn(t, int(room * TransactionRow::kShortCategoryShare));
     Columns c;
-    c.amountWidth = TransactionRow::amountWidth(natural, room, needed, TextFit::widestWord(t.category, category));
+    c.amountWidth = TransactionRow::amountWidth(natural, room, needed, TransactionRow::keptColumn(t, room));
     c.textWidth = std::max(room - c.amountWidth, 1);
     c.categoryHeight = categoryLine <= c.textWidth
                            ? metrics.height()
@@ -105,9 +105,9 @@ void paint(QPainter* p, const QRect& content, const MoneyTransaction& t, const C
         .draw(p, QPointF(textLeft, top));
     p->setFont(detailFont);
     p->setPen(theme.color(ColorRole::SecondaryLabel));
-    const QString detail =
-        detailMetrics.elidedText(TransactionRow::detailText(t), Qt::ElideRight, c.textWidth);
-    p->drawText(QRect(textLeft, top + c.categoryHeight + TransactionRow::kColumnGap, c.textWidth,
+    const TransactionRow::DetailLine line = TransactionRow::detailLine(t, c.textWidth);
+    const QString detail = detailMetrics.elidedText(line.text, Qt::ElideRight, line.width);
+    p->drawText(QRect(textLeft, top + c.categoryHeight + TransactionRow::kColumnGap, line.width,
                       detailMetrics.height()),
                 Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, detail);
 }

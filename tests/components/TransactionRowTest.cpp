@@ -1,6 +1,7 @@
 #include "KitFixture.h"
 #include "components/DateText.h"
 #include "components/SymbolView.h"
+#include "components/TextFit.h"
 #include "components/TextLabel.h"
 #include "components/TransactionRow.h"
 #include "components/TransactionRowPainter.h"
@@ -122,7 +123,7 @@ TEST_F(KitTest, RowSplitsItsWidthBetweenTheTextAndTheAmount) {
         {"5", "Без категории", true, true},
         {"1234.56", "Без категории", true, true},
         {"99999.99", "Развлечения", true, true},
-        {"12345678901.55", "Еда", false, true},
+        {"12345678901.55", "Еда", true, true},
         {"123456789012345678901234.00", "Еда", false, false},
     };
     const int body = TransactionRow::amountFont().pixelSize();
@@ -141,7 +142,10 @@ TEST_F(KitTest, RowSplitsItsWidthBetweenTheTextAndTheAmount) {
             EXPECT_EQ(category->x(), TransactionRow::kIconBox + 14);
             EXPECT_EQ(amount->x() - (category->geometry().right() + 1), 14 + TransactionRow::kSpacerMin + 14);
             EXPECT_EQ(amount->geometry().right(), width - 1);
-            EXPECT_EQ(detail->width(), category->width());
+            // A date in digits reaches into the gap before the amount, short of the flexible gap.
+            const bool digits = detail->text() == DateText::numericDateTime(row.transaction().date);
+            EXPECT_EQ(detail->width(), category->width() + (digits ? TransactionRow::kDateReach : 0));
+            EXPECT_GE(amount->x() - (detail->geometry().right() + 1), TransactionRow::kSpacerMin);
             EXPECT_EQ(row.height(), std::max(TransactionRow::kIconBox,
                                              category->height() + TransactionRow::kColumnGap + detail->height()));
             // A short category is on one line.
@@ -209,6 +213,60 @@ TEST_F(KitTest, RowsOfOneListShareTheirAmountSize) {
             EXPECT_LE(QFontMetricsF(face).horizontalAdvance(TransactionRow::signedAmountText(t)),
                       TransactionRowPainter::columns(t, l.width).amountWidth + 1)
                 << l.amounts[i];
+        }
+    }
+}
+
+// Beside an amount of eleven digits the date line is whole in digits (where
+// the abbreviated date does not fit), in the widget rows of the dashboard
+// and the painted rows of the calendar's day, and the amount stays whole in
+// the face it may shrink to: money is never cut to make room for the date.
+TEST_F(KitTest, DateLineIsWholeBesideLongAmounts) {
+    const struct Case {
+        TransactionKind kind;
+        const char* amount;
+        const char* category;
+        bool abbreviated;  // beside the dashboard's amounts at 390
+    } cases[] = {
+        {TransactionKind::expense, "167", "Без категории", true},
+        {TransactionKind::expense, "12345678901.55", "Без категории", false},
+        {TransactionKind::income, "98765432109.99", "Зарплата", false},
+    };
+    const QFontMetricsF detailMetrics(TransactionRow::detailFont());
+    // The dashboard's list and the calendar's day at 390, and a little wider.
+    for (const int width : {316, 322, 358}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.amount) + " at " + std::to_string(width));
+            const MoneyTransaction t = operation(c.kind, c.amount, QString::fromUtf8(c.category));
+            const QString abbreviated = DateText::abbreviatedDateTime(t.date);
+            const QString digits = DateText::numericDateTime(t.date);
+            const QString amountText = TransactionRow::signedAmountText(t);
+            // Wider, the abbreviated date may fit beside a long amount too.
+            const auto expected = [&](const QString& shown, int column) {
+                if (width > 322 && !c.abbreviated && shown == abbreviated)
+                    return detailMetrics.horizontalAdvance(abbreviated) <= column ? abbreviated : digits;
+                return c.abbreviated ? abbreviated : digits;
+            };
+
+            TransactionRow row(t);
+            row.resize(width, row.heightForWidth(width));
+            row.show();
+            settle();
+            const TextLabel* detail = row.detailLabel();
+            const TextLabel* amount = row.amountLabel();
+            EXPECT_EQ(detail->text(), expected(detail->text(), detail->width()));
+            EXPECT_LE(detailMetrics.horizontalAdvance(detail->text()), detail->width() + 0.5);
+            EXPECT_GE(amount->x() - (detail->geometry().right() + 1), TransactionRow::kSpacerMin);
+            EXPECT_LE(QFontMetricsF(amount->fittedFont()).horizontalAdvance(amount->text()),
+                      amount->contentsRect().width() + 0.5);
+
+            const TransactionRowPainter::Columns laid = TransactionRowPainter::columns(t, width);
+            const TransactionRow::DetailLine line = TransactionRow::detailLine(t, laid.textWidth);
+            EXPECT_EQ(line.text, expected(line.text, laid.textWidth));
+            EXPECT_LE(detailMetrics.horizontalAdvance(line.text), line.width + 0.5);
+            EXPECT_LE(line.width, laid.textWidth + TransactionRow::kDateReach);
+            const QFont face = TextFit::shrunkToFit(amountText, TransactionRow::amountFont(), laid.amountWidth);
+            EXPECT_LE(QFontMetricsF(face).horizontalAdvance(amountText), laid.amountWidth + 0.5);
         }
     }
 }

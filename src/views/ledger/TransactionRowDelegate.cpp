@@ -189,20 +189,15 @@ int TransactionRowDelegate::keptWidth(const MoneyTransaction& t, int room) const
     // where a long amount leaves too little for the abbreviated date; but
     // never the room the amount needs whole in its smallest face.
     if (!t.note.isEmpty()) return widestWord(t.category);
-    if (numericDateWidth_ == 0) {
-        if (!detailMetrics_) detailMetrics_.emplace(detailFont());
-        numericDateWidth_ = detailMetrics_->horizontalAdvance(
-            DateText::numericDateTime(QDateTime(QDate(2000, 10, 20), QTime(20, 0), Qt::UTC)));
-    }
-    return std::max(widestWord(t.category), std::min(numericDateWidth_, room - smallestAmountAdvance(t)));
+    if (numericDateWidth_ == 0) numericDateWidth_ = TransactionRow::numericDateWidth();
+    return TransactionRow::keptColumn(widestWord(t.category), numericDateWidth_, room, smallestAmountAdvance(t));
 }
 
 int TransactionRowDelegate::smallestAmountAdvance(const MoneyTransaction& t) const {
     const int key = amountShape(t);
     if (const auto it = smallestAmountWidths_.constFind(key); it != smallestAmountWidths_.constEnd()) return *it;
     // The amount of that shape in the smallest face it may shrink to.
-    const QString text = TransactionRow::signedAmountText(t);
-    const int width = QFontMetrics(TextFit::shrunkToFit(text, amountFont(), 0)).horizontalAdvance(text) + 1;
+    const int width = TransactionRow::smallestAmountWidth(TransactionRow::signedAmountText(t));
     smallestAmountWidths_.insert(key, width);
     return width;
 }
