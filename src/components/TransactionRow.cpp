@@ -46,12 +46,24 @@ int TransactionRow::keptColumn(int widestWord, int numericDate, int room, int sm
 int TransactionRow::keptColumn(const MoneyTransaction& t, int room) {
     const int word = TextFit::widestWord(t.category, categoryFont());
     if (!t.note.isEmpty()) return word;
-    return keptColumn(word, numericDateWidth() - kDateReach, room, smallestAmountWidth(signedAmountText(t)));
+    const int date = numericDateWidth() - kDateReach;
+    // The smallest face is worked out only for an amount whose natural width leaves too little.
+    const QString amount = signedAmountText(t);
+    if (room - QFontMetrics(amountFont()).horizontalAdvance(amount) - 1 >= date) return std::max(word, date);
+    return keptColumn(word, date, room, smallestAmountWidth(amount));
 }
 
 int TransactionRow::numericDateWidth() {
-    return QFontMetrics(detailFont()).horizontalAdvance(
-        DateText::numericDateTime(QDateTime(QDate(2000, 10, 20), QTime(20, 0), Qt::UTC)));
+    // Measured once per face: the rows of a list ask for it row by row.
+    static QFont measured;
+    static int width = 0;
+    const QFont face = detailFont();
+    if (width == 0 || face != measured) {
+        measured = face;
+        width = QFontMetrics(face).horizontalAdvance(
+            DateText::numericDateTime(QDateTime(QDate(2000, 10, 20), QTime(20, 0), Qt::UTC)));
+    }
+    return width;
 }
 
 int TransactionRow::smallestAmountWidth(const QString& amountText) {
