@@ -40,6 +40,10 @@ const QUrl& AccountSession::baseURL() const { return client_->baseURL(); }
 
 void AccountSession::setRequestTimeout(std::chrono::milliseconds timeout) { client_->setTimeout(timeout); }
 
+void AccountSession::setRequestDeadline(std::chrono::milliseconds deadline) { client_->setDeadline(deadline); }
+
+void AccountSession::setMaxAnswerBytes(qint64 bytes) { client_->setMaxAnswerBytes(bytes); }
+
 // --- published fields: every write is announced, then changed() --------------
 
 void AccountSession::setUser(const std::optional<FamilyUser>& user) {

@@ -98,8 +98,12 @@ public:
     // as a URL that has one (empty when it has no value), else the whole code.
     static QString tokenFromCode(const QString& code);
 
-    // Per-request time-out (60 seconds unless a test shortens it).
+    // The request layer's limits (see FamilyServerClient), shortened by tests:
+    // the time-out without a byte (60 seconds), the deadline of a whole request
+    // (30 seconds) and the largest answer read (16 MiB).
     void setRequestTimeout(std::chrono::milliseconds timeout);
+    void setRequestDeadline(std::chrono::milliseconds deadline);
+    void setMaxAnswerBytes(qint64 bytes);
 
 signals:
     void userChanged();

@@ -3,6 +3,8 @@
 #include <QCoroNetworkReply>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
+#include <algorithm>
 #include <memory>
 
 #include "account/AccountError.h"
@@ -23,15 +25,18 @@ QString failureMessage(const QByteArray& body) {
     }
 }
 
+// Whether an answer of this status may carry a body at all: 1xx, 204 and 304
+// carry none whatever their headers announce.
+bool carriesBody(int status) { return status >= 200 && status != 204 && status != 304; }
+
 // Whether the body stops short of the length the status line's headers
 // announced. Qt can end such a reply as if it were complete: when the server
 // closes the connection mid-body and no bytes are left to read, the reply is
 // finished with its status (a 401 then reads as a refused token) and the
 // connection's own error never reaches it. A compressed body is counted before
-// Qt inflates it, so its length says nothing about what readAll() returns; and
-// 1xx, 204 and 304 answers carry no body whatever their headers announce.
+// Qt inflates it, so its length says nothing about what readAll() returns.
 bool endedBeforeItsLength(const QNetworkReply& reply, int status, qsizetype received) {
-    if (status < 200 || status == 204 || status == 304) return false;
+    if (!carriesBody(status)) return false;
     const QVariant announced = reply.header(QNetworkRequest::ContentLengthHeader);
     const QByteArray encoding = reply.rawHeader("Content-Encoding").trimmed().toLower();
     if (!announced.isValid() || !(encoding.isEmpty() || encoding == "identity")) return false;
@@ -42,7 +47,46 @@ struct ReplyDeleter {
     void operator()(QNetworkReply* reply) const { reply->deleteLater(); }
 };
 
+// The answer as it arrives. The reply's handlers share it with the coroutine
+// rather than point into its frame: aborting the reply ends the request, and
+// the coroutine may then finish, frame and all, before the handler returns.
+struct Intake {
+    QByteArray body;
+    bool tooLarge = false;
+};
+
+// Moves what the reply holds into `body`, at most one byte past `limit` (enough
+// to tell the answer is too long; the rest stays unread); whether it is over.
+bool takeAvailable(QNetworkReply& reply, qint64 limit, QByteArray& body) {
+    const qint64 room = limit + 1 - body.size();
+    if (room > 0) body += reply.read(std::min(room, reply.bytesAvailable()));
+    return body.size() > limit;
+}
+
+// Reads the reply's body as it arrives, keeping at most `limit` bytes, and
+// aborts the reply as soon as it is announced or found to be longer.
+void takeInAtMost(QNetworkReply* reply, qint64 limit, const std::shared_ptr<Intake>& intake) {
+    const auto refuse = [reply, intake] {
+        intake->tooLarge = true;
+        reply->abort();  // the request ends here; nothing of it may be touched after this
+    };
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, limit, refuse] {
+        const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+        if (status.isValid() && !carriesBody(status.toInt())) return;
+        bool announced = false;
+        const qint64 length = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&announced);
+        if (announced && length > limit) refuse();
+    });
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, limit, intake, refuse] {
+        if (takeAvailable(*reply, limit, intake->body)) refuse();
+    });
+}
+
 }  // namespace
+
+QString answerTooLargeText() {
+    return QStringLiteral("Ответ сервера слишком большой, запрос прерван. Попробуйте ещё раз позже.");
+}
 
 QString transportFailureText(int networkError) {
     switch (static_cast<QNetworkReply::NetworkError>(networkError)) {
@@ -119,7 +163,14 @@ QCoro::Task<QByteArray> FamilyServerClient::exchange(QString path, QByteArray me
     else
         reply.reset(manager_.sendCustomRequest(request, method));
 
+    const auto intake = std::make_shared<Intake>();
+    takeInAtMost(reply.get(), maxAnswerBytes_, intake);
+    // Aborted past its deadline, a request fails as a timed-out one does.
+    QTimer::singleShot(deadline_, reply.get(), [r = reply.get()] { r->abort(); });
+
     co_await reply.get();
+
+    if (intake->tooLarge) throw TransportError(answerTooLargeText());
 
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     const QNetworkReply::NetworkError error = reply->error();
@@ -136,7 +187,9 @@ QCoro::Task<QByteArray> FamilyServerClient::exchange(QString path, QByteArray me
     }
     const int code = status.toInt();
 
-    const QByteArray answer = reply->readAll();
+    // The last bytes may come with the end of the reply rather than before it.
+    if (takeAvailable(*reply, maxAnswerBytes_, intake->body)) throw TransportError(answerTooLargeText());
+    const QByteArray answer = std::move(intake->body);
     if (endedBeforeItsLength(*reply, code, answer.size()))
         throw TransportError(transportFailureText(QNetworkReply::RemoteHostClosedError));
     if (code >= 200 && code <= 299) co_return answer;

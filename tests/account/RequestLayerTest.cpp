@@ -4,7 +4,18 @@
 #include "account/FamilyServerConfig.h"
 #include "account/SessionTokenStore.h"
 
+#include <QNetworkReply>
+
 using namespace accounttest;
+
+// The replies a client still holds once the deletions it asked for have run:
+// a request that ended, however, leaves none.
+struct FamilyServerClientProbe {
+    static qsizetype repliesAlive(const FamilyServerClient& client) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return client.manager_.findChildren<QNetworkReply*>().size();
+    }
+};
 
 namespace {
 
@@ -164,6 +175,88 @@ TEST_F(RequestLayerTest, RequestsWithoutAnAnswerFailWithRussianTexts) {
         const auto failure = run("GET", "/api/family", true);
         EXPECT_TRUE(failedWith<TransportError>(failure)) << c.name;
         EXPECT_EQ(descriptionOf(failure), c.text) << c.name;
+    }
+}
+
+TEST_F(RequestLayerTest, EveryRequestEndsAtItsDeadlineWithTheTimeOutsMessage) {
+    // Each byte comes well within the time-out between bytes; only the deadline ends these.
+    const auto trickled = [](ScriptedResponse response) {
+        response.trickle = std::chrono::milliseconds(40);
+        return response;
+    };
+    const QByteArray longHead = "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nX-Padding: " +
+                                QByteArray(400, 'p') + "\r\nContent-Length: 2\r\n\r\n{}";
+    const QByteArray longBody = "{" + QByteArray(4000, ' ') + "}";
+    const struct {
+        const char* name;
+        ScriptedResponse response;
+    } cases[] = {
+        {"head a byte at a time", trickled(raw(longHead))},
+        {"answer a byte at a time", trickled(ScriptedResponse::json(200, longBody))},
+        {"refusal a byte at a time", trickled(ScriptedResponse::json(500, R"({"error":")" + longBody + "\"}"))},
+    };
+    storeToken("secret-token");
+    client->setDeadline(std::chrono::milliseconds(1000));
+    for (const auto& c : cases) {
+        server.queue("GET", "/api/auth/me", c.response);
+        const auto failure = run("GET", "/api/auth/me", true);
+        EXPECT_TRUE(failedWith<TransportError>(failure)) << c.name;
+        EXPECT_EQ(descriptionOf(failure), "Сервер не ответил вовремя. Попробуйте ещё раз.") << c.name;
+        EXPECT_EQ(FamilyServerClientProbe::repliesAlive(*client), 0) << c.name;
+    }
+    // A quick answer is not cut by the deadline of an earlier request.
+    server.queue("GET", "/api/auth/me", ScriptedResponse::json(200, R"({"ok":1})"));
+    EXPECT_FALSE(run("GET", "/api/auth/me", true));
+    EXPECT_EQ(answer, R"({"ok":1})");
+}
+
+TEST_F(RequestLayerTest, AnswersLongerThanTheLimitAreRefusedWithoutBeingReadWhole) {
+    constexpr qint64 limit = 64 * 1024;
+    constexpr qint64 flood = 64 * 1024 * 1024;
+    client->setMaxAnswerBytes(limit);
+    const auto padded = [](qint64 size) { return "{" + QByteArray(size - 2, ' ') + "}"; };
+    const auto shaped = [](ScriptedResponse response, std::optional<qint64> announced, qint64 flooded = 0,
+                           bool keepOpen = false) {
+        response.announcedLength = announced;
+        response.floodBytes = flooded;
+        response.keepOpen = keepOpen;
+        return response;
+    };
+    constexpr qint64 unannounced = -1;
+    const QString tooLarge = "Ответ сервера слишком большой, запрос прерван. Попробуйте ещё раз позже.";
+    const struct {
+        const char* name;
+        ScriptedResponse response;
+        QString text;  // empty: the answer is taken whole
+    } cases[] = {
+        {"at the limit", ScriptedResponse::json(200, padded(limit)), {}},
+        {"at the limit, length unannounced", shaped(ScriptedResponse::json(200, padded(limit)), unannounced), {}},
+        {"a byte over", ScriptedResponse::json(200, padded(limit + 1)), tooLarge},
+        {"a byte over, length unannounced", shaped(ScriptedResponse::json(200, padded(limit + 1)), unannounced),
+         tooLarge},
+        // Refused on its head: the body it announces never comes.
+        {"announced over, nothing follows", shaped(ScriptedResponse::json(200, {}), flood, 0, true), tooLarge},
+        {"refusal announced over, nothing follows", shaped(ScriptedResponse::json(500, {}), flood, 0, true),
+         tooLarge},
+        {"flood", shaped(ScriptedResponse::json(200, {}), std::nullopt, flood), tooLarge},
+        {"flood, length unannounced", shaped(ScriptedResponse::json(200, {}), unannounced, flood), tooLarge},
+        {"refusal flooding, length unannounced", shaped(ScriptedResponse::json(500, {}), unannounced, flood),
+         tooLarge},
+    };
+    for (const auto& c : cases) {
+        const qint64 floodedBefore = server.floodedBytes();
+        server.queue("GET", "/api/family", c.response);
+        const auto failure = run("GET", "/api/family", true);
+        if (c.text.isEmpty()) {
+            EXPECT_FALSE(failure) << c.name << ": " << descriptionOf(failure).toStdString();
+            EXPECT_EQ(answer.size(), limit) << c.name;
+        } else {
+            EXPECT_TRUE(failedWith<TransportError>(failure)) << c.name;
+            EXPECT_EQ(descriptionOf(failure), c.text) << c.name;
+        }
+        // The client stops taking the flood once it is past the limit.
+        EXPECT_LT(server.floodedBytes() - floodedBefore, flood / 4) << c.name;
+        EXPECT_EQ(FamilyServerClientProbe::repliesAlive(*client), 0) << c.name;
     }
 }
 

@@ -180,6 +180,62 @@ TEST_F(OperationsTest, AFailureShowsItsTextAndChangesNothingElse) {
     }
 }
 
+TEST_F(OperationsTest, AServerThatStallsTricklesOrFloodsEndsTheOperationAsATimeOutDoes) {
+    ASSERT_FALSE(finish(session->refresh()));
+    const QString timedOut = "Сервер не ответил вовремя. Попробуйте ещё раз.";
+    ScriptedResponse silent = held(ScriptedResponse::json(200, "{}"));
+    ScriptedResponse trickling = ScriptedResponse::json(200, "{" + QByteArray(4000, ' ') + "}");
+    trickling.trickle = std::chrono::milliseconds(40);
+    ScriptedResponse flooding = ScriptedResponse::json(200, {});
+    flooding.floodBytes = 64 * 1024 * 1024;
+    flooding.announcedLength = -1;
+    const struct {
+        const char* name;
+        ScriptedResponse response;
+        std::chrono::milliseconds timeout, deadline;
+        QString message;
+    } servers[] = {
+        // What a time-out has always left; the others must leave the same.
+        {"silent", silent, std::chrono::milliseconds(300), std::chrono::seconds(30), timedOut},
+        {"trickling", trickling, std::chrono::seconds(60), std::chrono::milliseconds(1000), timedOut},
+        {"flooding", flooding, std::chrono::seconds(60), std::chrono::seconds(30),
+         "Ответ сервера слишком большой, запрос прерван. Попробуйте ещё раз позже."},
+    };
+    const struct {
+        const char* name;
+        Operation start;
+        QByteArray method, path;
+        QStringList announced;
+        bool offline;  // restore shows its own message for any failure but a refusal
+    } operations[] = {
+        {"pairing code", [](AccountSession& s) { return s.createPairingCode(); }, "POST", "/api/pairing/create",
+         {"isCreatingPairingCode", "errorMessage", "errorMessage", "isCreatingPairingCode"}, false},
+        {"invite", [](AccountSession& s) { return s.createFamilyInvite(); }, "POST", "/api/family/parent-invite",
+         {"isCreatingFamilyInvite", "errorMessage", "errorMessage", "isCreatingFamilyInvite"}, false},
+        {"sign-in", [](AccountSession& s) { return s.login("anya@family.ru", "secret"); }, "POST",
+         "/api/auth/login", {"isBusy", "errorMessage", "errorMessage", "isBusy"}, false},
+        {"restore", [](AccountSession& s) { return s.restore(); }, "GET", "/api/auth/me", {"errorMessage"}, true},
+    };
+    session->setMaxAnswerBytes(64 * 1024);
+    for (const auto& peer : servers) {
+        session->setRequestTimeout(peer.timeout);
+        session->setRequestDeadline(peer.deadline);
+        for (const auto& op : operations) {
+            server.on(op.method, op.path, peer.response);
+            session->setErrorMessage(std::nullopt);
+            SignalLog log(*session);
+            EXPECT_FALSE(finish(op.start(*session))) << peer.name << ", " << op.name;
+            EXPECT_EQ(log.names, op.announced) << peer.name << ", " << op.name;
+            EXPECT_EQ(session->errorMessage(), op.offline ? AccountSession::offlineMessage() : peer.message)
+                << peer.name << ", " << op.name;
+            EXPECT_FALSE(session->isBusy() || session->isCreatingPairingCode() || session->isCreatingFamilyInvite())
+                << peer.name << ", " << op.name;
+            EXPECT_EQ(session->user().value_or(FamilyUser{}).id, "child-1") << peer.name << ", " << op.name;
+            EXPECT_EQ(storedToken(), "token-old") << peer.name << ", " << op.name;
+        }
+    }
+}
+
 TEST(ClaimToken, ComesFromTheTokenQueryItemOrIsTheWholeCode) {
     const std::pair<const char*, const char*> items[] = {
         {"zanbeck://pair?token=abc123&x=1", "abc123"},

@@ -2,12 +2,16 @@
 
 #include <QHostAddress>
 #include <QTcpSocket>
+#include <QTimer>
+#include <memory>
 #include <utility>
 
 namespace {
 
 // Status codes after which HTTP allows no body.
 bool bodyless(int status) { return status == 204 || status == 304 || (status >= 100 && status < 200); }
+
+constexpr qint64 kFloodChunk = 64 * 1024;
 
 }  // namespace
 
@@ -125,17 +129,64 @@ ScriptedResponse ScriptedHttpServer::answerFor(const RecordedRequest& request) {
 void ScriptedHttpServer::reply(QPointer<QTcpSocket> socket, const ScriptedResponse& response) {
     ++answersDue_;
     if (!socket || socket->state() != QAbstractSocket::ConnectedState) return;
-    if (!response.rawResponse.isEmpty()) {
-        socket->write(response.rawResponse);
-    } else {
+    QByteArray bytes = response.rawResponse;  // the head, or everything
+    QByteArray body;                          // trickled after the head when asked to
+    qint64 flooded = 0;
+    if (bytes.isEmpty()) {
+        const bool hasBody = !bodyless(response.status);
+        if (hasBody) body = response.body;
+        flooded = hasBody ? response.floodBytes : 0;
+        const qint64 length = response.announcedLength.value_or(flooded > 0 ? flooded : body.size());
         // Clients read the status code only; one reason phrase serves them all.
-        QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + " Scripted\r\n";
-        for (const auto& [name, value] : response.headers) head += name + ": " + value + "\r\n";
-        if (!bodyless(response.status))
-            head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
-        head += "Connection: close\r\n\r\n";
-        socket->write(head);
-        if (!bodyless(response.status)) socket->write(response.body);
+        bytes = "HTTP/1.1 " + QByteArray::number(response.status) + " Scripted\r\n";
+        for (const auto& [name, value] : response.headers) bytes += name + ": " + value + "\r\n";
+        if (hasBody && length >= 0) bytes += "Content-Length: " + QByteArray::number(length) + "\r\n";
+        bytes += "Connection: close\r\n\r\n";
     }
-    socket->disconnectFromHost();
+    if (response.trickle.count() > 0) {
+        if (!body.isEmpty()) socket->write(bytes);
+        trickle(socket, body.isEmpty() ? bytes : body, response.trickle, response.keepOpen);
+        return;
+    }
+    socket->write(bytes + (flooded > 0 ? QByteArray() : body));
+    if (flooded > 0)
+        flood(socket, flooded, response.keepOpen);
+    else if (!response.keepOpen)
+        socket->disconnectFromHost();
+}
+
+void ScriptedHttpServer::trickle(QTcpSocket* socket, const QByteArray& bytes, std::chrono::milliseconds interval,
+                                 bool keepOpen) {
+    // Parented to the socket, the timer goes when the client does.
+    auto* timer = new QTimer(socket);
+    connect(timer, &QTimer::timeout, socket, [socket, timer, bytes, keepOpen, next = qsizetype(0)]() mutable {
+        if (next < bytes.size()) {
+            socket->write(bytes.mid(next++, 1));
+            return;
+        }
+        timer->stop();
+        timer->deleteLater();
+        if (!keepOpen) socket->disconnectFromHost();
+    });
+    timer->start(interval);
+}
+
+void ScriptedHttpServer::flood(QTcpSocket* socket, qint64 bytes, bool keepOpen) {
+    // Written as the client drains it: a few chunks in flight at most.
+    const QByteArray spaces(kFloodChunk, ' ');
+    auto left = std::make_shared<qint64>(bytes);
+    const auto pump = [this, socket, spaces, left, keepOpen] {
+        while (*left > 0 && socket->bytesToWrite() < 4 * kFloodChunk) {
+            const qint64 n = std::min(*left, kFloodChunk);
+            socket->write(spaces.constData(), n);
+            *left -= n;
+            floodedBytes_ += n;
+        }
+        if (*left == 0) {
+            *left = -1;  // once
+            if (!keepOpen) socket->disconnectFromHost();
+        }
+    };
+    connect(socket, &QTcpSocket::bytesWritten, socket, pump);
+    pump();
 }

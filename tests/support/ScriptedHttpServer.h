@@ -10,6 +10,7 @@
 #include <QQueue>
 #include <QTcpServer>
 #include <QUrl>
+#include <chrono>
 #include <functional>
 #include <optional>
 
@@ -34,6 +35,16 @@ struct ScriptedResponse {
     QList<QPair<QByteArray, QByteArray>> headers;  // Content-Length and Connection are added
     bool held = false;                             // wait until releaseHeld()
     QByteArray rawResponse;                        // when set, written as is instead of the above
+    // A server that keeps the client waiting: when set, the body goes out one
+    // byte per interval after the head (a rawResponse: all of it).
+    std::chrono::milliseconds trickle{0};
+    // A server that floods: when set, the body is this many spaces, written as
+    // fast as the client takes them, never held whole by the server.
+    qint64 floodBytes = 0;
+    // Content-Length to announce instead of the body's own size; a negative
+    // one announces none (the body then ends when the connection closes).
+    std::optional<qint64> announcedLength;
+    bool keepOpen = false;                         // the connection stays open once all is written
 
     static ScriptedResponse json(int status, const QByteArray& body) {
         ScriptedResponse r;
@@ -74,12 +85,16 @@ public:
     int heldCount() const { return static_cast<int>(held_.size()); }
     // Answers whose time has come: written, or dropped because the client had already gone.
     int answersDue() const { return answersDue_; }
+    // Bytes of flooded bodies written so far.
+    qint64 floodedBytes() const { return floodedBytes_; }
 
 private:
     void onNewConnection();
     void onReadyRead(QTcpSocket* socket);
     ScriptedResponse answerFor(const RecordedRequest& request);
     void reply(QPointer<QTcpSocket> socket, const ScriptedResponse& response);
+    void trickle(QTcpSocket* socket, const QByteArray& bytes, std::chrono::milliseconds interval, bool keepOpen);
+    void flood(QTcpSocket* socket, qint64 bytes, bool keepOpen);
 
     QTcpServer server_;
     QHash<QTcpSocket*, QByteArray> buffers_;
@@ -89,4 +104,5 @@ private:
     QList<RecordedRequest> requests_;
     QList<QPair<QPointer<QTcpSocket>, ScriptedResponse>> held_;
     int answersDue_ = 0;
+    qint64 floodedBytes_ = 0;
 };
