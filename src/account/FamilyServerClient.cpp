@@ -53,6 +53,7 @@ struct ReplyDeleter {
 struct Intake {
     QByteArray body;
     bool tooLarge = false;
+    bool pastDeadline = false;
 };
 
 // Moves what the reply holds into `body`, at most one byte past `limit` (enough
@@ -165,12 +166,16 @@ QCoro::Task<QByteArray> FamilyServerClient::exchange(QString path, QByteArray me
 
     const auto intake = std::make_shared<Intake>();
     takeInAtMost(reply.get(), maxAnswerBytes_, intake);
-    // Aborted past its deadline, a request fails as a timed-out one does.
-    QTimer::singleShot(deadline_, reply.get(), [r = reply.get()] { r->abort(); });
+    QTimer::singleShot(deadline_, reply.get(), [r = reply.get(), intake] {
+        intake->pastDeadline = true;
+        r->abort();
+    });
 
     co_await reply.get();
 
     if (intake->tooLarge) throw TransportError(answerTooLargeText());
+    // Past its deadline, a request fails as a timed-out one does.
+    if (intake->pastDeadline) throw TransportError(transportFailureText(QNetworkReply::TimeoutError));
 
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     const QNetworkReply::NetworkError error = reply->error();
