@@ -66,8 +66,12 @@ struct FamilyServer::Impl {
     // A request on another thread leaves its connection with nothing to wait
     // for; without this, run() would return once the acceptor has closed.
     asio::executor_work_guard<asio::io_context::executor_type> keepRunning{io.get_executor()};
-    tcp::acceptor acceptor{io};
-    asio::steady_timer acceptRetry{io};
+    // Accepting, retrying after a failed accept and closing at a stop all run
+    // on this one strand: an accept re-armed on one thread while another
+    // closes the acceptor would use freed descriptor state.
+    asio::strand<asio::io_context::executor_type> acceptStrand{asio::make_strand(io)};
+    tcp::acceptor acceptor{acceptStrand};
+    asio::steady_timer acceptRetry{acceptStrand};
     std::optional<HttpContext> context;
 };
 
@@ -127,18 +131,20 @@ int FamilyServer::bind() {
     } catch (const std::exception&) {
         throw std::runtime_error("cannot listen on " + where);
     }
-    accept();
+    asio::post(d_->acceptStrand, [this] { accept(); });
     return port_;
 }
 
 void FamilyServer::accept() {
     d_->acceptor.async_accept(
         asio::make_strand(d_->io), [this](boost::system::error_code ec, tcp::socket socket) {
-            if (ec == asio::error::operation_aborted) return;
+            if (ec == asio::error::operation_aborted || d_->stopping) return;
             if (ec) {
                 // Out of descriptors or similar: give open connections time to end.
                 d_->acceptRetry.expires_after(kAcceptRetry);
-                d_->acceptRetry.async_wait([this](boost::system::error_code) { accept(); });
+                d_->acceptRetry.async_wait([this](boost::system::error_code retryError) {
+                    if (!retryError && !d_->stopping) accept();
+                });
                 return;
             }
             boost::system::error_code peerError;
@@ -164,7 +170,7 @@ void FamilyServer::stop() { d_->io.stop(); }
 
 void FamilyServer::shutdown(std::chrono::milliseconds grace) {
     d_->stopping = true;
-    asio::post(d_->io, [this] {
+    asio::post(d_->acceptStrand, [this] {
         boost::system::error_code ignored;
         d_->acceptor.close(ignored);
         d_->acceptRetry.cancel();

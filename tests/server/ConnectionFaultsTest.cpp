@@ -1,0 +1,87 @@
+// The real executable against clients that connect in floods, trickle, or
+// guess passwords: it stops cleanly, keeps serving others, and locks nobody out.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+#include "RawConnection.h"
+#include "ServerHarness.h"
+#include "ServerProcess.h"
+
+using nlohmann::json;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct Family {
+    Family() : data(dir.filePath("data").toStdString()) {
+        seedStore(data,
+                  {{"mama@example.com", "Мама", "parent", "password1"},
+                   {"kid@example.com", "Coder", "child", "password1"}},
+                  true);
+    }
+    TempDir dir;
+    std::string data;
+};
+
+// Connects from 127.0.0.1, sends a request head and closes without waiting for
+// the answer; false once nothing listens on the port.
+bool knock(int port) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const timeval bound{5, 0};
+    setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &bound, sizeof bound);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(static_cast<uint16_t>(port));
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool connected = connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
+    if (connected) {
+        const std::string head = requestHead("GET /api/auth/me HTTP/1.1", "Connection: close\r\n");
+        send(fd, head.data(), head.size(), MSG_NOSIGNAL);
+    }
+    close(fd);
+    return connected;
+}
+
+}  // namespace
+
+TEST(ConnectionFaults, AStopWhileClientsKeepConnectingEndsCleanlyEveryTime) {
+    Family family;
+    constexpr int kStops = 25;
+    constexpr int kKnockers = 12;
+    constexpr int kKnocksBeforeStop = 300;
+    constexpr int kMostKnocks = 20000;  // per client and stop: only a server that never stops meets it
+    for (int round = 0; round < kStops; ++round) {
+        SCOPED_TRACE("stop " + std::to_string(round + 1));
+        ServerProcess server(family.data);
+        const int port = server.start();
+        ASSERT_GT(port, 0) << server.output();
+        std::atomic<int> knocks{0};
+        std::vector<std::thread> knockers;
+        for (int k = 0; k < kKnockers; ++k)
+            knockers.emplace_back([&] {
+                for (int i = 0; i < kMostKnocks && knock(port); ++i) ++knocks;
+            });
+        for (int waited = 0; knocks < kKnocksBeforeStop && waited < 10000; ++waited)
+            std::this_thread::sleep_for(1ms);
+        const int status = server.stop(SIGTERM);
+        for (auto& knocker : knockers) knocker.join();
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << "wait status " << status << "\n" << server.log();
+        ASSERT_NE(server.output().find("Stopped."), std::string::npos) << server.output();
+        ASSERT_FALSE(std::filesystem::exists(family.data + "/family.sqlite3-wal"));
+    }
+}
