@@ -1,9 +1,11 @@
 #include "FamilyServer.h"
 
 #include <arpa/inet.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <atomic>
+#include <limits>
 #include <boost/asio/executor_work_guard.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
@@ -39,8 +41,38 @@ int ioThreads() { return static_cast<int>(std::clamp(std::thread::hardware_concu
 constexpr int kChangeThreads = 32;
 constexpr auto kAcceptRetry = std::chrono::milliseconds(100);
 constexpr auto kShutdownPoll = std::chrono::milliseconds(20);
+constexpr std::size_t kReservedDescriptors = 128;
+
+std::size_t connectionCap(const ListenOptions& options) {
+    if (options.maxConnections > 0) return options.maxConnections;
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return connectionCapFor(1024);
+    return connectionCapFor(limit.rlim_cur == RLIM_INFINITY ? std::numeric_limits<std::size_t>::max()
+                                                            : static_cast<std::size_t>(limit.rlim_cur));
+}
 
 }  // namespace
+
+DescriptorLimits raiseDescriptorLimit() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return {};
+    if (limit.rlim_cur < limit.rlim_max) {
+        rlimit raised = limit;
+        raised.rlim_cur = limit.rlim_max;
+        if (setrlimit(RLIMIT_NOFILE, &raised) == 0) limit = raised;
+    }
+    const auto size = [](rlim_t value) {
+        return value == RLIM_INFINITY ? std::numeric_limits<std::size_t>::max() : static_cast<std::size_t>(value);
+    };
+    return {size(limit.rlim_cur), size(limit.rlim_max)};
+}
+
+std::size_t connectionCapFor(std::size_t descriptors) {
+    // The database (a connection per thread on PostgreSQL), the log, the
+    // event loop and connections being refused need descriptors of their own.
+    const std::size_t reserve = std::max<std::size_t>(kReservedDescriptors, descriptors / 8);
+    return descriptors > 2 * reserve ? descriptors - reserve : std::max<std::size_t>(1, descriptors / 2);
+}
 
 bool isLoopbackHost(std::string_view host) {
     if (host == "localhost" || host == "::1") return true;
@@ -52,7 +84,7 @@ bool isLoopbackHost(std::string_view host) {
 
 struct FamilyServer::Impl {
     explicit Impl(const ListenOptions& options)
-        : headWaits(options.maxConnectionsPerAddress, options.stalledAfter) {}
+        : headWaits(options.maxConnectionsPerAddress, options.stalledAfter, connectionCap(options)) {}
 
     // Declared before the io_context: connections still queued in it at
     // destruction tell these that they end.
@@ -183,6 +215,8 @@ void FamilyServer::shutdown(std::chrono::milliseconds grace) {
     std::this_thread::sleep_for(kShutdownPoll);
     stop();
 }
+
+std::size_t FamilyServer::maxConnections() const { return d_->headWaits.maxConnections(); }
 
 std::string FamilyServer::origin() const {
     const bool v6 = options_.host.find(':') != std::string::npos;

@@ -14,6 +14,7 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <thread>
 #include <vector>
 
@@ -84,4 +85,34 @@ TEST(ConnectionFaults, AStopWhileClientsKeepConnectingEndsCleanlyEveryTime) {
         ASSERT_NE(server.output().find("Stopped."), std::string::npos) << server.output();
         ASSERT_FALSE(std::filesystem::exists(family.data + "/family.sqlite3-wal"));
     }
+}
+
+TEST(ConnectionFaults, WrongPasswordsFromOneAddressNeverLockTheOwnerOutFromAnother) {
+    Family family;
+    ServerProcess server(family.data);
+    const int port = server.start();
+    ASSERT_GT(port, 0);
+    const auto signIn = [&](const std::string& source, const std::string& password) {
+        const auto body = json{{"email", "mama@example.com"}, {"password", password}}.dump();
+        RawConnection connection(port,
+                                 requestHead("POST /api/auth/login HTTP/1.1",
+                                             "Connection: close\r\nContent-Length: " +
+                                                 std::to_string(body.size()) + "\r\n") +
+                                     body,
+                                 source);
+        return connection.answer();
+    };
+    std::map<int, int> flood;
+    for (int i = 0; i < 30; ++i) ++flood[signIn("127.0.0.3", "guess " + std::to_string(i)).status];
+    EXPECT_EQ(flood[403], 5) << "each failure counted for the account from that address";
+    EXPECT_EQ(flood[429], 25);
+    const auto stillThere = signIn("127.0.0.3", "password1");
+    EXPECT_EQ(stillThere.status, 429) << "the guessing address stays held back";
+    EXPECT_GT(retryAfter(stillThere), 0);
+
+    const auto owner = signIn("127.0.0.2", "password1");
+    EXPECT_EQ(owner.status, 200) << owner.body;
+    EXPECT_FALSE(owner.json.value("sessionToken", "").empty());
+    EXPECT_EQ(signIn("127.0.0.2", "wrong once").status, 403) << "the owner's own slip is counted apart";
+    EXPECT_EQ(signIn("127.0.0.2", "password1").status, 200);
 }
