@@ -14,6 +14,7 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <map>
 #include <thread>
 #include <vector>
@@ -115,4 +116,72 @@ TEST(ConnectionFaults, WrongPasswordsFromOneAddressNeverLockTheOwnerOutFromAnoth
     EXPECT_FALSE(owner.json.value("sessionToken", "").empty());
     EXPECT_EQ(signIn("127.0.0.2", "wrong once").status, 403) << "the owner's own slip is counted apart";
     EXPECT_EQ(signIn("127.0.0.2", "password1").status, 200);
+}
+
+TEST(ConnectionFaults, TricklingBodiesFromOneAddressNeitherExhaustTheServerNorSlowReadsFromAnother) {
+    constexpr int kTricklers = 1500;
+    constexpr int kReads = 200;
+    constexpr int kMostTrickleRounds = 20;
+    rlimit own{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &own), 0);
+    if (own.rlim_max < kTricklers + 512) GTEST_SKIP() << "the hard descriptor limit " << own.rlim_max << " is too low";
+    // The server starts with the soft limit many systems give a service; the
+    // test itself needs more for its own connections.
+    const rlimit usual{std::min<rlim_t>(1024, own.rlim_max), own.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &usual), 0);
+    Family family;
+    ServerProcess server(family.data);
+    const int port = server.start();
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &own), 0);
+    ASSERT_GT(port, 0);
+    EXPECT_NE(server.output().find("hard limit " + std::to_string(own.rlim_max)), std::string::npos)
+        << server.output();
+
+    const auto signInBody = json{{"email", "mama@example.com"}, {"password", "password1"}}.dump();
+    const auto signInHead =
+        requestHead("POST /api/auth/login HTTP/1.1", "Content-Length: " + std::to_string(signInBody.size()) + "\r\n");
+    RawConnection signIn(port, signInHead + signInBody);
+    const auto token = signIn.answer().json.value("sessionToken", "");
+    ASSERT_FALSE(token.empty());
+
+    // Each sends its head and the first byte of its body, then a byte a second.
+    using Clock = std::chrono::steady_clock;
+    const auto trickleStart = Clock::now();
+    std::vector<std::unique_ptr<RawConnection>> tricklers;
+    for (int i = 0; i < kTricklers; ++i)
+        tricklers.push_back(std::make_unique<RawConnection>(port, signInHead + signInBody.substr(0, 1), "127.0.0.2"));
+    std::atomic<bool> reading{true};
+    std::thread trickle([&] {
+        for (int round = 1; reading && round < kMostTrickleRounds; ++round) {
+            std::this_thread::sleep_for(1s);
+            for (auto& trickler : tricklers) trickler->tryWrite(signInBody.substr(round, 1));
+        }
+    });
+
+    std::vector<Clock::duration> reads;
+    for (int i = 0; i < kReads; ++i) {
+        const auto asked = Clock::now();
+        RawConnection read(port,
+                           requestHead("GET /api/family HTTP/1.1",
+                                       "Authorization: Bearer " + token + "\r\nConnection: close\r\n"));
+        const auto answer = read.answer();
+        reads.push_back(Clock::now() - asked);
+        EXPECT_EQ(answer.status, 200) << "read " << i + 1;
+        if (answer.status != 200) break;  // each unanswered read costs the client's whole wait
+    }
+    reading = false;
+    trickle.join();
+    std::sort(reads.begin(), reads.end());
+    const auto p99 = reads[reads.size() * 99 / 100];
+    EXPECT_LT(p99, 100ms) << std::chrono::duration_cast<std::chrono::milliseconds>(p99).count() << " ms";
+
+    // Every trickler was answered: refused over its address's limit, or 408
+    // for its pace, long before the 30 s a body may take.
+    std::map<int, int> byStatus;
+    for (auto& trickler : tricklers) ++byStatus[trickler->answer().status];
+    const auto answeredWithin = Clock::now() - trickleStart;
+    EXPECT_LT(answeredWithin, 20s);
+    EXPECT_GT(byStatus[408], 0);
+    EXPECT_EQ(byStatus[408] + byStatus[503], kTricklers)
+        << byStatus[0] << " unanswered, " << byStatus[200] << " answered 200";
 }
