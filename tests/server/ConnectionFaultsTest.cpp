@@ -185,3 +185,78 @@ TEST(ConnectionFaults, TricklingBodiesFromOneAddressNeitherExhaustTheServerNorSl
     EXPECT_EQ(byStatus[408] + byStatus[503], kTricklers)
         << byStatus[0] << " unanswered, " << byStatus[200] << " answered 200";
 }
+
+namespace {
+
+// A server whose descriptor limit leaves room for 128 connections.
+struct CappedServer : Family {
+    CappedServer() : server(data) {
+        server.limitDescriptors(256);
+        port = server.start();
+    }
+    ServerProcess server;
+    int port = 0;
+};
+
+constexpr int kCap = 128;
+
+std::string source(int address) { return "127.0.0." + std::to_string(3 + address); }
+
+int linesWith(const std::string& log, const std::string& text) {
+    int count = 0;
+    for (auto at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++count;
+    return count;
+}
+
+}  // namespace
+
+TEST(ConnectionFaults, AtTheConnectionCapAnIdleConnectionMakesRoomAndTheCapIsLoggedOnce) {
+    CappedServer capped;
+    ASSERT_GT(capped.port, 0);
+    EXPECT_NE(capped.server.output().find("up to 128 connections (descriptors: soft limit 256, hard limit 256)"),
+              std::string::npos)
+        << capped.server.output();
+    // The cap filled with keep-alive connections, each answered once, from four
+    // addresses (each well under its own limit).
+    std::vector<std::unique_ptr<RawConnection>> idle;
+    for (int i = 0; i < kCap; ++i) {
+        idle.push_back(std::make_unique<RawConnection>(capped.port, requestHead("GET /api/auth/me HTTP/1.1"),
+                                                       source(i % 4)));
+        ASSERT_EQ(idle.back()->answer().status, 401) << "connection " << i + 1;
+    }
+    const auto closedIdle = [&] {
+        return std::count_if(idle.begin(), idle.end(), [](const auto& connection) { return !connection->waiting(); });
+    };
+    // Each newcomer stays open, so each needs a place of its own, made by
+    // closing one idle connection (its close reaches the client a moment later).
+    std::vector<std::unique_ptr<RawConnection>> newcomers;
+    for (int newcomer = 1; newcomer <= 3; ++newcomer) {
+        newcomers.push_back(
+            std::make_unique<RawConnection>(capped.port, requestHead("GET /api/auth/me HTTP/1.1"), "127.0.0.9"));
+        EXPECT_EQ(newcomers.back()->answer().status, 401) << "newcomer " << newcomer;
+        for (int polls = 0; closedIdle() < newcomer && polls < 2000; ++polls) std::this_thread::sleep_for(1ms);
+        EXPECT_EQ(closedIdle(), newcomer);
+    }
+    const auto log = capped.server.log();
+    EXPECT_EQ(linesWith(log, "connection cap of 128 reached"), 1) << log;
+}
+
+TEST(ConnectionFaults, AtTheConnectionCapWithNothingIdleANewConnectionIsClosedAtOnce) {
+    CappedServer capped;
+    ASSERT_GT(capped.port, 0);
+    // Requests whose bodies are awaited: none of them idle.
+    std::vector<std::unique_ptr<RawConnection>> awaited;
+    int continued = 0;
+    for (int i = 0; i < kCap + 20; ++i) {
+        awaited.push_back(std::make_unique<RawConnection>(
+            capped.port,
+            requestHead("POST /api/tasks HTTP/1.1", "Expect: 100-continue\r\nContent-Length: 10\r\n"),
+            source(i % 5)));
+        const auto answer = awaited.back()->answer();
+        if (answer.status == 100) ++continued;
+        else EXPECT_EQ(answer.status, 0) << "closed without a word: " << answer.head;
+    }
+    EXPECT_EQ(continued, kCap);
+    const auto log = capped.server.log();
+    EXPECT_EQ(linesWith(log, "connection cap of 128 reached"), 1) << log;
+}
