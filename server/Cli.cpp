@@ -254,11 +254,11 @@ int serve(const Arguments& args, std::ostream& out, std::ostream& err) {
         server.bind();
 
         const std::string description = storeDescription(location);
-        const std::string capacity = "up to " + std::to_string(server.maxConnections()) +
-                                     " connections (descriptors: soft limit " + std::to_string(descriptors.soft) +
-                                     ", hard limit " + std::to_string(descriptors.hard) + ")";
-        out << "Zanbeck family server listening on " << server.origin() << " (data in " << description << "), "
-            << capacity << "\n";
+        const std::string capacity =
+            "up to " + std::to_string(server.maxConnections()) + " connections (descriptors: soft limit " +
+            std::to_string(descriptors.soft) + ", hard limit " + std::to_string(descriptors.hard) + ")";
+        out << "Zanbeck family server listening on " << server.origin() << " (data in " << description
+            << "), " << capacity << "\n";
         if (demoWanted) printDemo(demo, dir, out, err);
         out << std::flush;
         logLine("started: listening on " + server.origin() + ", data in " + description + ", " + capacity);

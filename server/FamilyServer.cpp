@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <limits>
 #include <boost/asio/executor_work_guard.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
@@ -14,6 +13,7 @@
 #include <boost/asio/steady_timer.hpp>
 #include <boost/asio/strand.hpp>
 #include <boost/asio/thread_pool.hpp>
+#include <limits>
 #include <optional>
 #include <stdexcept>
 #include <thread>
@@ -62,7 +62,8 @@ DescriptorLimits raiseDescriptorLimit() {
         if (setrlimit(RLIMIT_NOFILE, &raised) == 0) limit = raised;
     }
     const auto size = [](rlim_t value) {
-        return value == RLIM_INFINITY ? std::numeric_limits<std::size_t>::max() : static_cast<std::size_t>(value);
+        return value == RLIM_INFINITY ? std::numeric_limits<std::size_t>::max()
+                                      : static_cast<std::size_t>(value);
     };
     return {size(limit.rlim_cur), size(limit.rlim_max)};
 }

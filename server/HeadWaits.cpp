@@ -70,7 +70,9 @@ bool HeadWaits::begin(const std::shared_ptr<HeadWaiter>& who, const std::string&
         if (static_cast<int>(queue.size()) >= limit_) {
             // Of those that have stalled, an idle keep-alive connection costs
             // its client least: it goes first.
-            const auto stalled = [&](const Queue::iterator& it) { return now - it->second.since >= stalledAfter_; };
+            const auto stalled = [&](const Queue::iterator& it) {
+                return now - it->second.since >= stalledAfter_;
+            };
             auto victim = queue.end();
             for (auto it = queue.begin(); it != queue.end() && victim == queue.end(); ++it)
                 if (idle_.count(it->first) && stalled(it)) victim = it;

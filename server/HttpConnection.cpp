@@ -184,7 +184,8 @@ private:
         bodyStarted_ = std::chrono::steady_clock::now();
         bodyBytes_ = 0;
         bodyBytesChecked_ = 0;
-        if (parser_->is_done() || !beast::iequals(head[http::field::expect], "100-continue")) return readBody();
+        if (parser_->is_done() || !beast::iequals(head[http::field::expect], "100-continue"))
+            return readBody();
         interim_.emplace(http::status::continue_, version_);
         armDeadline(context_.limits.transferDeadline);
         transport().expires_after(context_.limits.transferDeadline);
@@ -233,9 +234,11 @@ private:
         if (std::chrono::steady_clock::now() - bodyStarted_ >= limits.transferDeadline) return false;
         const std::uint64_t got = bodyBytes_ - bodyBytesChecked_;
         bodyBytesChecked_ = bodyBytes_;
-        const std::uint64_t due = limits.minBodyBytesPerSecond * static_cast<std::uint64_t>(limits.bodyPaceWindow.count());
+        const std::uint64_t due =
+            limits.minBodyBytesPerSecond * static_cast<std::uint64_t>(limits.bodyPaceWindow.count());
         // Less than a window's share left: all of it was due in this window.
-        if (const auto left = parser_->content_length_remaining(); left && *left + got <= due) return *left == 0;
+        if (const auto left = parser_->content_length_remaining(); left && *left + got <= due)
+            return *left == 0;
         return got >= due;
     }
 
@@ -357,7 +360,8 @@ private:
     std::optional<http::response<http::string_body>> response_;
     unsigned version_ = 11;
     bool keepAlive_ = false;
-    bool waitingRequest_ = false;  // listed in the address's limit: from its opening or last answer to a whole request
+    // Listed in the address's limit: from its opening or its last answer to a whole request.
+    bool waitingRequest_ = false;
     bool headIn_ = false;
     std::chrono::steady_clock::time_point bodyStarted_;
     std::uint64_t bodyBytes_ = 0;

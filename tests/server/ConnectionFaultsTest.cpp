@@ -14,8 +14,8 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
-#include <memory>
 #include <map>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -81,8 +81,8 @@ TEST(ConnectionFaults, AStopWhileClientsKeepConnectingEndsCleanlyEveryTime) {
             std::this_thread::sleep_for(1ms);
         const int status = server.stop(SIGTERM);
         for (auto& knocker : knockers) knocker.join();
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-            << "wait status " << status << "\n" << server.log();
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status << "\n"
+                                                                   << server.log();
         ASSERT_NE(server.output().find("Stopped."), std::string::npos) << server.output();
         ASSERT_FALSE(std::filesystem::exists(family.data + "/family.sqlite3-wal"));
     }
@@ -95,12 +95,12 @@ TEST(ConnectionFaults, WrongPasswordsFromOneAddressNeverLockTheOwnerOutFromAnoth
     ASSERT_GT(port, 0);
     const auto signIn = [&](const std::string& source, const std::string& password) {
         const auto body = json{{"email", "mama@example.com"}, {"password", password}}.dump();
-        RawConnection connection(port,
-                                 requestHead("POST /api/auth/login HTTP/1.1",
-                                             "Connection: close\r\nContent-Length: " +
-                                                 std::to_string(body.size()) + "\r\n") +
-                                     body,
-                                 source);
+        RawConnection connection(
+            port,
+            requestHead("POST /api/auth/login HTTP/1.1",
+                        "Connection: close\r\nContent-Length: " + std::to_string(body.size()) + "\r\n") +
+                body,
+            source);
         return connection.answer();
     };
     std::map<int, int> flood;
@@ -124,7 +124,8 @@ TEST(ConnectionFaults, TricklingBodiesFromOneAddressNeitherExhaustTheServerNorSl
     constexpr int kMostTrickleRounds = 20;
     rlimit own{};
     ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &own), 0);
-    if (own.rlim_max < kTricklers + 512) GTEST_SKIP() << "the hard descriptor limit " << own.rlim_max << " is too low";
+    if (own.rlim_max < kTricklers + 512)
+        GTEST_SKIP() << "the hard descriptor limit " << own.rlim_max << " is too low";
     // The server starts with the soft limit many systems give a service; the
     // test itself needs more for its own connections.
     const rlimit usual{std::min<rlim_t>(1024, own.rlim_max), own.rlim_max};
@@ -138,8 +139,8 @@ TEST(ConnectionFaults, TricklingBodiesFromOneAddressNeitherExhaustTheServerNorSl
         << server.output();
 
     const auto signInBody = json{{"email", "mama@example.com"}, {"password", "password1"}}.dump();
-    const auto signInHead =
-        requestHead("POST /api/auth/login HTTP/1.1", "Content-Length: " + std::to_string(signInBody.size()) + "\r\n");
+    const auto signInHead = requestHead("POST /api/auth/login HTTP/1.1",
+                                        "Content-Length: " + std::to_string(signInBody.size()) + "\r\n");
     RawConnection signIn(port, signInHead + signInBody);
     const auto token = signIn.answer().json.value("sessionToken", "");
     ASSERT_FALSE(token.empty());
@@ -149,7 +150,8 @@ TEST(ConnectionFaults, TricklingBodiesFromOneAddressNeitherExhaustTheServerNorSl
     const auto trickleStart = Clock::now();
     std::vector<std::unique_ptr<RawConnection>> tricklers;
     for (int i = 0; i < kTricklers; ++i)
-        tricklers.push_back(std::make_unique<RawConnection>(port, signInHead + signInBody.substr(0, 1), "127.0.0.2"));
+        tricklers.push_back(
+            std::make_unique<RawConnection>(port, signInHead + signInBody.substr(0, 1), "127.0.0.2"));
     std::atomic<bool> reading{true};
     std::thread trickle([&] {
         for (int round = 1; reading && round < kMostTrickleRounds; ++round) {
@@ -161,9 +163,8 @@ TEST(ConnectionFaults, TricklingBodiesFromOneAddressNeitherExhaustTheServerNorSl
     std::vector<Clock::duration> reads;
     for (int i = 0; i < kReads; ++i) {
         const auto asked = Clock::now();
-        RawConnection read(port,
-                           requestHead("GET /api/family HTTP/1.1",
-                                       "Authorization: Bearer " + token + "\r\nConnection: close\r\n"));
+        RawConnection read(port, requestHead("GET /api/family HTTP/1.1",
+                                             "Authorization: Bearer " + token + "\r\nConnection: close\r\n"));
         const auto answer = read.answer();
         reads.push_back(Clock::now() - asked);
         EXPECT_EQ(answer.status, 200) << "read " << i + 1;
@@ -213,8 +214,9 @@ int linesWith(const std::string& log, const std::string& text) {
 TEST(ConnectionFaults, AtTheConnectionCapAnIdleConnectionMakesRoomAndTheCapIsLoggedOnce) {
     CappedServer capped;
     ASSERT_GT(capped.port, 0);
-    EXPECT_NE(capped.server.output().find("up to 128 connections (descriptors: soft limit 256, hard limit 256)"),
-              std::string::npos)
+    EXPECT_NE(
+        capped.server.output().find("up to 128 connections (descriptors: soft limit 256, hard limit 256)"),
+        std::string::npos)
         << capped.server.output();
     // The cap filled with keep-alive connections, each answered once, from four
     // addresses (each well under its own limit).
@@ -225,16 +227,18 @@ TEST(ConnectionFaults, AtTheConnectionCapAnIdleConnectionMakesRoomAndTheCapIsLog
         ASSERT_EQ(idle.back()->answer().status, 401) << "connection " << i + 1;
     }
     const auto closedIdle = [&] {
-        return std::count_if(idle.begin(), idle.end(), [](const auto& connection) { return !connection->waiting(); });
+        return std::count_if(idle.begin(), idle.end(),
+                             [](const auto& connection) { return !connection->waiting(); });
     };
     // Each newcomer stays open, so each needs a place of its own, made by
     // closing one idle connection (its close reaches the client a moment later).
     std::vector<std::unique_ptr<RawConnection>> newcomers;
     for (int newcomer = 1; newcomer <= 3; ++newcomer) {
-        newcomers.push_back(
-            std::make_unique<RawConnection>(capped.port, requestHead("GET /api/auth/me HTTP/1.1"), "127.0.0.9"));
+        newcomers.push_back(std::make_unique<RawConnection>(
+            capped.port, requestHead("GET /api/auth/me HTTP/1.1"), "127.0.0.9"));
         EXPECT_EQ(newcomers.back()->answer().status, 401) << "newcomer " << newcomer;
-        for (int polls = 0; closedIdle() < newcomer && polls < 2000; ++polls) std::this_thread::sleep_for(1ms);
+        for (int polls = 0; closedIdle() < newcomer && polls < 2000; ++polls)
+            std::this_thread::sleep_for(1ms);
         EXPECT_EQ(closedIdle(), newcomer);
     }
     const auto log = capped.server.log();
@@ -253,8 +257,10 @@ TEST(ConnectionFaults, AtTheConnectionCapWithNothingIdleANewConnectionIsClosedAt
             requestHead("POST /api/tasks HTTP/1.1", "Expect: 100-continue\r\nContent-Length: 10\r\n"),
             source(i % 5)));
         const auto answer = awaited.back()->answer();
-        if (answer.status == 100) ++continued;
-        else EXPECT_EQ(answer.status, 0) << "closed without a word: " << answer.head;
+        if (answer.status == 100)
+            ++continued;
+        else
+            EXPECT_EQ(answer.status, 0) << "closed without a word: " << answer.head;
     }
     EXPECT_EQ(continued, kCap);
     const auto log = capped.server.log();

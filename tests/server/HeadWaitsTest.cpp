@@ -1,11 +1,11 @@
 // The per-address limit and the overall cap at their edges, without sockets:
 // which connection is asked to give up, and when.
-#include "HeadWaits.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <vector>
+
+#include "HeadWaits.h"
 
 using family::HeadWaits;
 

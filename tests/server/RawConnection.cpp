@@ -32,7 +32,8 @@ void RawConnection::write(const std::string& bytes) {
 }
 
 bool RawConnection::tryWrite(const std::string& bytes) {
-    return send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT) == static_cast<ssize_t>(bytes.size());
+    return send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT) ==
+           static_cast<ssize_t>(bytes.size());
 }
 
 bool RawConnection::waiting() const {

@@ -1,7 +1,5 @@
 // The sign-in threads take the request's text as their own copy: the
 // connection that read it may reuse its buffers before the check runs.
-#include "SignIns.h"
-
 #include <gtest/gtest.h>
 
 #include <future>
@@ -9,6 +7,7 @@
 #include <string>
 
 #include "FamilyStore.h"
+#include "SignIns.h"
 #include "support/TempDir.h"
 
 TEST(SignIns, ARequestWaitingInTheQueueKeepsItsOwnTextWhenTheCallersBufferChanges) {
