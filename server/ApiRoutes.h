@@ -17,6 +17,20 @@ struct ApiRequest {
     std::string_view idempotencyKey = {};  // the Idempotency-Key header, or empty
 };
 
+// A request's text copied out of the connection, for work that runs on
+// another thread: the connection's buffers may be reused before it runs.
+struct OwnedApiRequest {
+    explicit OwnedApiRequest(const ApiRequest& request)
+        : method(request.method),
+          target(request.target),
+          authorization(request.authorization),
+          body(request.body),
+          idempotencyKey(request.idempotencyKey) {}
+    ApiRequest view() const { return {method, target, authorization, body, idempotencyKey}; }
+
+    std::string method, target, authorization, body, idempotencyKey;
+};
+
 // A status and its JSON body, ready to send with the JSON content type.
 struct ApiAnswer {
     int status = 200;

@@ -236,6 +236,7 @@ int serve(const Arguments& args, std::ostream& out, std::ostream& err) {
     if (args.values.count("--trusted-proxy")) listen.trustedProxy = args.values.at("--trusted-proxy");
     FamilyServer::checkListenOptions(listen);  // before anything is written
     const StopSignals stopSignals;  // before the store or the server starts a thread
+    const auto descriptors = raiseDescriptorLimit();
     signal(SIGPIPE, SIG_IGN);
     const bool demoWanted = args.flags.count("--demo") > 0;
     if (demoWanted && !args.values.count("--data"))
@@ -253,10 +254,14 @@ int serve(const Arguments& args, std::ostream& out, std::ostream& err) {
         server.bind();
 
         const std::string description = storeDescription(location);
-        out << "Zanbeck family server listening on " << server.origin() << " (data in " << description << ")\n";
+        const std::string capacity =
+            "up to " + std::to_string(server.maxConnections()) + " connections (descriptors: soft limit " +
+            std::to_string(descriptors.soft) + ", hard limit " + std::to_string(descriptors.hard) + ")";
+        out << "Zanbeck family server listening on " << server.origin() << " (data in " << description
+            << "), " << capacity << "\n";
         if (demoWanted) printDemo(demo, dir, out, err);
         out << std::flush;
-        logLine("started: listening on " + server.origin() + ", data in " + description);
+        logLine("started: listening on " + server.origin() + ", data in " + description + ", " + capacity);
 
         std::thread waiter([&server, &stopSignals] {
             const int received = stopSignals.wait();

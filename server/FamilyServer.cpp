@@ -1,6 +1,7 @@
 #include "FamilyServer.h"
 
 #include <arpa/inet.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <atomic>
@@ -12,6 +13,7 @@
 #include <boost/asio/steady_timer.hpp>
 #include <boost/asio/strand.hpp>
 #include <boost/asio/thread_pool.hpp>
+#include <limits>
 #include <optional>
 #include <stdexcept>
 #include <thread>
@@ -39,8 +41,39 @@ int ioThreads() { return static_cast<int>(std::clamp(std::thread::hardware_concu
 constexpr int kChangeThreads = 32;
 constexpr auto kAcceptRetry = std::chrono::milliseconds(100);
 constexpr auto kShutdownPoll = std::chrono::milliseconds(20);
+constexpr std::size_t kReservedDescriptors = 128;
+
+std::size_t connectionCap(const ListenOptions& options) {
+    if (options.maxConnections > 0) return options.maxConnections;
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return connectionCapFor(1024);
+    return connectionCapFor(limit.rlim_cur == RLIM_INFINITY ? std::numeric_limits<std::size_t>::max()
+                                                            : static_cast<std::size_t>(limit.rlim_cur));
+}
 
 }  // namespace
+
+DescriptorLimits raiseDescriptorLimit() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return {};
+    if (limit.rlim_cur < limit.rlim_max) {
+        rlimit raised = limit;
+        raised.rlim_cur = limit.rlim_max;
+        if (setrlimit(RLIMIT_NOFILE, &raised) == 0) limit = raised;
+    }
+    const auto size = [](rlim_t value) {
+        return value == RLIM_INFINITY ? std::numeric_limits<std::size_t>::max()
+                                      : static_cast<std::size_t>(value);
+    };
+    return {size(limit.rlim_cur), size(limit.rlim_max)};
+}
+
+std::size_t connectionCapFor(std::size_t descriptors) {
+    // The database (a connection per thread on PostgreSQL), the log, the
+    // event loop and connections being refused need descriptors of their own.
+    const std::size_t reserve = std::max<std::size_t>(kReservedDescriptors, descriptors / 8);
+    return descriptors > 2 * reserve ? descriptors - reserve : std::max<std::size_t>(1, descriptors / 2);
+}
 
 bool isLoopbackHost(std::string_view host) {
     if (host == "localhost" || host == "::1") return true;
@@ -52,7 +85,7 @@ bool isLoopbackHost(std::string_view host) {
 
 struct FamilyServer::Impl {
     explicit Impl(const ListenOptions& options)
-        : headWaits(options.maxConnectionsPerAddress, options.stalledAfter) {}
+        : headWaits(options.maxConnectionsPerAddress, options.stalledAfter, connectionCap(options)) {}
 
     // Declared before the io_context: connections still queued in it at
     // destruction tell these that they end.
@@ -66,8 +99,12 @@ struct FamilyServer::Impl {
     // A request on another thread leaves its connection with nothing to wait
     // for; without this, run() would return once the acceptor has closed.
     asio::executor_work_guard<asio::io_context::executor_type> keepRunning{io.get_executor()};
-    tcp::acceptor acceptor{io};
-    asio::steady_timer acceptRetry{io};
+    // Accepting, retrying after a failed accept and closing at a stop all run
+    // on this one strand: an accept re-armed on one thread while another
+    // closes the acceptor would use freed descriptor state.
+    asio::strand<asio::io_context::executor_type> acceptStrand{asio::make_strand(io)};
+    tcp::acceptor acceptor{acceptStrand};
+    asio::steady_timer acceptRetry{acceptStrand};
     std::optional<HttpContext> context;
 };
 
@@ -127,18 +164,20 @@ int FamilyServer::bind() {
     } catch (const std::exception&) {
         throw std::runtime_error("cannot listen on " + where);
     }
-    accept();
+    asio::post(d_->acceptStrand, [this] { accept(); });
     return port_;
 }
 
 void FamilyServer::accept() {
     d_->acceptor.async_accept(
         asio::make_strand(d_->io), [this](boost::system::error_code ec, tcp::socket socket) {
-            if (ec == asio::error::operation_aborted) return;
+            if (ec == asio::error::operation_aborted || d_->stopping) return;
             if (ec) {
                 // Out of descriptors or similar: give open connections time to end.
                 d_->acceptRetry.expires_after(kAcceptRetry);
-                d_->acceptRetry.async_wait([this](boost::system::error_code) { accept(); });
+                d_->acceptRetry.async_wait([this](boost::system::error_code retryError) {
+                    if (!retryError && !d_->stopping) accept();
+                });
                 return;
             }
             boost::system::error_code peerError;
@@ -164,7 +203,7 @@ void FamilyServer::stop() { d_->io.stop(); }
 
 void FamilyServer::shutdown(std::chrono::milliseconds grace) {
     d_->stopping = true;
-    asio::post(d_->io, [this] {
+    asio::post(d_->acceptStrand, [this] {
         boost::system::error_code ignored;
         d_->acceptor.close(ignored);
         d_->acceptRetry.cancel();
@@ -177,6 +216,8 @@ void FamilyServer::shutdown(std::chrono::milliseconds grace) {
     std::this_thread::sleep_for(kShutdownPoll);
     stop();
 }
+
+std::size_t FamilyServer::maxConnections() const { return d_->headWaits.maxConnections(); }
 
 std::string FamilyServer::origin() const {
     const bool v6 = options_.host.find(':') != std::string::npos;

@@ -14,7 +14,7 @@ struct SignInOptions {
     int threads = 2;              // Argon2id checks at once, each with tens of megabytes
     std::size_t queue = 32;       // waiting and running; beyond it a sign-in is answered 503 at once
     int failuresPerAddress = 10;  // failed sign-ins a minute before 429
-    int failuresPerAccount = 5;
+    int failuresPerAccount = 5;   // for one account from one address
 };
 
 struct ListenOptions {
@@ -29,11 +29,20 @@ struct ListenOptions {
     // the bytes trickle; an idle keep-alive connection is closed after it too.
     std::chrono::seconds headDeadline{10};
     std::chrono::seconds transferDeadline{30};  // reading one body, writing one answer
-    // Connections from one address still waiting for a whole request head;
-    // past it the address's oldest stalled one is closed. Connections with a
-    // request under way never count, so a household or a reverse proxy
-    // behind one address is not shut out.
+    // A body must keep pace: in every window of this length, at least
+    // minBodyBytesPerSecond times its seconds must arrive (or the rest of the
+    // body, when less is left), else it is answered 408 and closed.
+    std::chrono::seconds bodyPaceWindow{5};
+    std::size_t minBodyBytesPerSecond = 1024;
+    // Connections from one address still waiting for a whole request (head
+    // and body); past it the address's oldest idle keep-alive one is closed,
+    // else its oldest stalled one. Connections whose request is being answered
+    // never count, so a household or a reverse proxy behind one address is not
+    // shut out.
     int maxConnectionsPerAddress = 64;
+    // Open connections overall; 0: as many as the descriptor limit leaves
+    // room for, beside the database's and the server's own descriptors.
+    std::size_t maxConnections = 0;
     // A waiting connection counts as stalled, and may be closed for a new
     // one, once it has waited this long.
     std::chrono::milliseconds stalledAfter{1000};
@@ -42,6 +51,16 @@ struct ListenOptions {
     // sign-in limits by the last address of their X-Forwarded-For field.
     std::string trustedProxy;
 };
+
+// The process's descriptor limits, its soft limit first raised to the hard
+// one: every connection holds a descriptor.
+struct DescriptorLimits {
+    std::size_t soft = 0;
+    std::size_t hard = 0;
+};
+DescriptorLimits raiseDescriptorLimit();
+// The connection cap that leaves room below `descriptors` for everything else.
+std::size_t connectionCapFor(std::size_t descriptors);
 
 // True for addresses that never leave the machine: 127.0.0.0/8, ::1, "localhost".
 bool isLoopbackHost(std::string_view host);
@@ -70,6 +89,7 @@ public:
     // finish for up to `grace`, then stops; run() returns. Any thread.
     void shutdown(std::chrono::milliseconds grace);
     bool usesTls() const { return tls_; }
+    std::size_t maxConnections() const;
     std::string origin() const;
 
 private:

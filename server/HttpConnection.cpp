@@ -70,7 +70,7 @@ public:
           deadline_(stream_.get_executor()) {}
 
     ~Connection() override {
-        context_.headWaits.end(*this);
+        context_.headWaits.closed(*this);
         finishRequest();
     }
 
@@ -79,10 +79,12 @@ public:
         asio::dispatch(stream_.get_executor(), [self = this->shared_from_this()] { self->open(); });
     }
 
-    // From the per-address limit or the server's stop, on any thread.
+    // From the per-address limit, the connection cap or the server's stop, on any thread.
     void giveUp() override {
         asio::post(stream_.get_executor(), [self = this->shared_from_this()] {
-            if (!self->waitingHead_) return;  // its head arrived meanwhile
+            if (!self->waitingRequest_) return;  // its request arrived meanwhile
+            // At a stop, a request whose head is in is finished like any other under way.
+            if (self->context_.stopping && self->headIn_) return;
             self->gaveUp_ = true;
             self->transport().cancel();
         });
@@ -92,9 +94,16 @@ private:
     static constexpr bool kTls = !std::is_same_v<Stream, beast::tcp_stream>;
 
     void open() {
-        // Counted as waiting for a head from the first moment, the TLS handshake included.
+        if (!context_.headWaits.opened(this->shared_from_this())) {
+            // Over the connection cap with nothing idle to make room: no
+            // descriptor is spent on an answer.
+            error_code ignored;
+            transport().socket().close(ignored);
+            return;
+        }
+        // Counted as waiting from the first moment, the TLS handshake included.
         const bool admitted = context_.headWaits.begin(this->shared_from_this(), client_, true);
-        waitingHead_ = admitted;
+        waitingRequest_ = admitted;
         if constexpr (kTls) {
             transport().expires_after(context_.limits.headDeadline);
             stream_.async_handshake(asio::ssl::stream_base::server,
@@ -146,10 +155,17 @@ private:
             [self = this->shared_from_this()](error_code ec, std::size_t) { self->onHead(ec); });
     }
 
-    void onHead(error_code ec) {
-        waitingHead_ = false;
+    // The request has been read whole, or never will be: it no longer counts
+    // toward its address's limit.
+    void stopWaiting() {
+        waitingRequest_ = false;
+        headIn_ = false;
         context_.headWaits.end(*this);
+    }
+
+    void onHead(error_code ec) {
         disarmDeadline();
+        if (ec) stopWaiting();
         if (ec == asio::error::operation_aborted && (timedOut_ || gaveUp_)) {
             // Nothing of a next request has come: an idle connection just closes.
             if (buffer_.size() == 0) return close();
@@ -157,31 +173,84 @@ private:
             return send(context_.stopping ? stoppingAnswer() : overLimitAnswer(), false);
         }
         if (ec) return refuse(ec);
+        // Still waiting for its body, so still counted for its address, but no longer idle.
+        headIn_ = true;
+        context_.headWaits.headIn(*this);
         requestCounted_ = true;
         ++context_.requestsInFlight;
         const auto& head = parser_->get();
         version_ = head.version();
         keepAlive_ = head.keep_alive();
-        armDeadline(context_.limits.transferDeadline);
-        if (!beast::iequals(head[http::field::expect], "100-continue")) return readBody();
+        bodyStarted_ = std::chrono::steady_clock::now();
+        bodyBytes_ = 0;
+        bodyBytesChecked_ = 0;
+        if (parser_->is_done() || !beast::iequals(head[http::field::expect], "100-continue"))
+            return readBody();
         interim_.emplace(http::status::continue_, version_);
+        armDeadline(context_.limits.transferDeadline);
         transport().expires_after(context_.limits.transferDeadline);
         http::async_write(stream_, *interim_, [self = this->shared_from_this()](error_code ec, std::size_t) {
-            if (ec) return self->disarmDeadline();
+            self->disarmDeadline();
+            if (ec) return self->stopWaiting();
             self->transport().expires_never();
             self->readBody();
         });
     }
 
     void readBody() {
-        http::async_read(stream_, buffer_, *parser_,
-                         [self = this->shared_from_this()](error_code ec, std::size_t) {
-                             self->disarmDeadline();
-                             if (ec == asio::error::operation_aborted && self->timedOut_)
-                                 return self->send(errorAnswer(408, "Запрос не пришёл вовремя."), false);
-                             if (ec) return self->refuse(ec);
-                             self->dispatch();
-                         });
+        if (parser_->is_done()) return onBody({});
+        armPaceCheck();
+        readSomeBody();
+    }
+
+    void readSomeBody() {
+        http::async_read_some(stream_, buffer_, *parser_,
+                              [self = this->shared_from_this()](error_code ec, std::size_t bytes) {
+                                  self->bodyBytes_ += bytes;
+                                  if (ec || self->parser_->is_done()) return self->onBody(ec);
+                                  self->readSomeBody();
+                              });
+    }
+
+    // A body trickled byte by byte would hold its connection, and its place in
+    // the address's limit, for the whole transfer deadline: each window must
+    // bring its share of the body.
+    void armPaceCheck() {
+        const auto now = std::chrono::steady_clock::now();
+        const auto window = std::min<std::chrono::steady_clock::duration>(
+            context_.limits.bodyPaceWindow, bodyStarted_ + context_.limits.transferDeadline - now);
+        const auto generation = ++deadlineGeneration_;
+        deadline_.expires_after(window);
+        deadline_.async_wait([self = this->shared_from_this(), generation](error_code ec) {
+            if (ec || generation != self->deadlineGeneration_) return;
+            if (self->bodyKeepsPace()) return self->armPaceCheck();
+            self->timedOut_ = true;
+            self->transport().cancel();
+        });
+    }
+
+    bool bodyKeepsPace() {
+        const auto& limits = context_.limits;
+        if (std::chrono::steady_clock::now() - bodyStarted_ >= limits.transferDeadline) return false;
+        const std::uint64_t got = bodyBytes_ - bodyBytesChecked_;
+        bodyBytesChecked_ = bodyBytes_;
+        const std::uint64_t due =
+            limits.minBodyBytesPerSecond * static_cast<std::uint64_t>(limits.bodyPaceWindow.count());
+        // Less than a window's share left: all of it was due in this window.
+        if (const auto left = parser_->content_length_remaining(); left && *left + got <= due)
+            return *left == 0;
+        return got >= due;
+    }
+
+    void onBody(error_code ec) {
+        disarmDeadline();
+        stopWaiting();
+        if (ec == asio::error::operation_aborted && timedOut_)
+            return send(errorAnswer(408, "Запрос не пришёл вовремя."), false);
+        if (ec == asio::error::operation_aborted && gaveUp_)
+            return send(context_.stopping ? stoppingAnswer() : overLimitAnswer(), false);
+        if (ec) return refuse(ec);
+        dispatch();
     }
 
     void dispatch() {
@@ -198,8 +267,11 @@ private:
         // A read is answered here, on an I/O thread: a hand-off to another
         // thread and back would cost more than most reads themselves.
         if (req.method() == http::verb::get) return send(answerApiRequest(context_.store, request), keepAlive_);
-        asio::post(context_.changes, [self = this->shared_from_this(), request, reply = std::move(reply)] {
-            reply(answerApiRequest(self->context_.store, request));
+        // The request travels as its own copy (bodies are small): the views
+        // above point into this connection's parser.
+        asio::post(context_.changes, [self = this->shared_from_this(), request = OwnedApiRequest(request),
+                                      reply = std::move(reply)] {
+            reply(answerApiRequest(self->context_.store, request.view()));
         });
     }
 
@@ -244,7 +316,7 @@ private:
                               self->finishRequest();
                               if (ec) return;
                               if (keepAlive && self->context_.headWaits.begin(self, self->client_, false)) {
-                                  self->waitingHead_ = true;
+                                  self->waitingRequest_ = true;
                                   self->readHead();
                               } else {
                                   self->close();
@@ -288,7 +360,12 @@ private:
     std::optional<http::response<http::string_body>> response_;
     unsigned version_ = 11;
     bool keepAlive_ = false;
-    bool waitingHead_ = false;
+    // Listed in the address's limit: from its opening or its last answer to a whole request.
+    bool waitingRequest_ = false;
+    bool headIn_ = false;
+    std::chrono::steady_clock::time_point bodyStarted_;
+    std::uint64_t bodyBytes_ = 0;
+    std::uint64_t bodyBytesChecked_ = 0;
     bool timedOut_ = false;
     bool gaveUp_ = false;
     bool requestCounted_ = false;

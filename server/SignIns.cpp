@@ -70,7 +70,9 @@ void SignIns::recordFailure(const std::string& key, std::chrono::steady_clock::t
 void SignIns::submit(const ApiRequest& request, const std::string& address, Done done) {
     const std::string addressKey = "address " + address;
     const std::string email = accountKey(request.body);
-    const std::string emailKey = "account " + email;
+    // Counted per account and address together: failures from one address
+    // never lock the account's owner out from another.
+    const std::string emailKey = "account " + email + " from " + address;
     int wait = 0;
     {
         std::lock_guard lock(failuresMutex_);
@@ -93,8 +95,9 @@ void SignIns::submit(const ApiRequest& request, const std::string& address, Done
         answer.retryAfterSeconds = kBusyRetrySeconds;
         return done(std::move(answer));
     }
-    boost::asio::post(pool_, [this, request, addressKey, emailKey, email, done = std::move(done)] {
-        auto answer = answerApiRequest(store_, request);
+    boost::asio::post(pool_, [this, request = OwnedApiRequest(request), addressKey, emailKey, email,
+                              done = std::move(done)] {
+        auto answer = answerApiRequest(store_, request.view());
         if (answer.status == kWrongPasswordStatus) {
             std::lock_guard lock(failuresMutex_);
             const auto now = std::chrono::steady_clock::now();

@@ -19,9 +19,10 @@ class FamilyStore;
 
 // Sign-ins run here, on their own few threads behind a bounded queue, so a
 // flood of password checks never holds the threads that answer everything
-// else. Failed sign-ins are counted per client address and per e-mail over
-// the last minute; past the limit a sign-in is refused with 429 before any
-// password is hashed.
+// else. Failed sign-ins are counted per client address, and per e-mail from
+// that address, over the last minute; past either limit a sign-in from that
+// address is refused with 429 before any password is hashed. No count spans
+// addresses, so nobody can lock an account's owner out by knowing the e-mail.
 class SignIns {
 public:
     using Done = std::function<void(ApiAnswer)>;
@@ -30,7 +31,7 @@ public:
     ~SignIns();  // waits for the sign-ins under way
 
     // Calls `done` at once with a refusal, or later from a sign-in thread with
-    // the answer. `request` must stay valid until `done` is called.
+    // the answer. `request` is copied: it need not outlive the call.
     void submit(const ApiRequest& request, const std::string& address, Done done);
 
 private:

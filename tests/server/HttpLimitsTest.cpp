@@ -137,3 +137,39 @@ TEST_F(TightLimit, AFloodOfFreshConnectionsIsAnswered503OnlyFarPastTheLimit) {
     RawConnection elsewhere(port_, head("GET /api/auth/me HTTP/1.1", ""), "127.0.0.3");
     EXPECT_EQ(elsewhere.answer().status, 401);
 }
+
+namespace {
+
+// A body must bring 8 bytes a second, judged every second.
+class BodyPace : public ServerTest {
+protected:
+    family::ListenOptions listenOptions() const override {
+        auto options = ServerTest::listenOptions();
+        options.bodyPaceWindow = std::chrono::seconds(1);
+        options.minBodyBytesPerSecond = 8;
+        return options;
+    }
+};
+
+}  // namespace
+
+TEST_F(BodyPace, ASlowBodyKeepingPaceIsServedAndOneFallingBehindIsAnswered408) {
+    addAccount("mama@example.com", "Мама", "parent");
+    const std::string body = R"({"email":"mama@example.com","password":"password1"})";
+    const auto loginHead = head("POST /api/auth/login HTTP/1.1",
+                                "Content-Length: " + std::to_string(body.size()) + "\r\n");
+    RawConnection steady(port_, loginHead), trickling(port_, loginHead, "127.0.0.2");
+    // Half a second apart: the steady one sends 10 bytes at a time (20 a
+    // second), the trickling one a byte (2 a second).
+    std::size_t sent = 0;
+    for (int step = 0; sent < body.size(); ++step) {
+        steady.write(body.substr(sent, 10));
+        sent += 10;
+        if (trickling.waiting()) trickling.tryWrite(body.substr(step, 1));  // until it is answered
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    }
+    EXPECT_EQ(steady.answer().status, 200);
+    const auto late = trickling.answer();
+    EXPECT_EQ(late.status, 408);
+    EXPECT_EQ(late.error(), "Запрос не пришёл вовремя.");
+}

@@ -31,6 +31,11 @@ void RawConnection::write(const std::string& bytes) {
     EXPECT_EQ(send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL), static_cast<ssize_t>(bytes.size()));
 }
 
+bool RawConnection::tryWrite(const std::string& bytes) {
+    return send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT) ==
+           static_cast<ssize_t>(bytes.size());
+}
+
 bool RawConnection::waiting() const {
     char byte = 0;
     return recv(fd_, &byte, 1, MSG_PEEK | MSG_DONTWAIT) < 0 && errno == EAGAIN;

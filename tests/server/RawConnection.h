@@ -16,6 +16,8 @@ public:
 
     bool connected() const { return connected_; }
     void write(const std::string& bytes);
+    // Like write, for a client that does not care whether the server still listens.
+    bool tryWrite(const std::string& bytes);
     // Neither answered nor closed by the server so far.
     bool waiting() const;
     // Reads one answer: the head (kept in Answer::head) and a Content-Length

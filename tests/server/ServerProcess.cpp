@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <linux/capability.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -70,6 +71,10 @@ int ServerProcess::start() {
         close(fds[0]);
         close(fds[1]);
         dropFileOverride();
+        if (descriptorLimit_ > 0) {
+            const rlimit limit{descriptorLimit_, descriptorLimit_};
+            setrlimit(RLIMIT_NOFILE, &limit);
+        }
         execv(argv[0], argv.data());
         _exit(127);
     }

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -26,6 +27,8 @@ public:
     ServerProcess(const ServerProcess&) = delete;
     ServerProcess& operator=(const ServerProcess&) = delete;
 
+    // The server runs with this descriptor limit, soft and hard (0: as the test's).
+    void limitDescriptors(std::size_t limit) { descriptorLimit_ = limit; }
     // Starts the server and waits until it says it listens; returns the port,
     // or 0 when it exited first (exitStatus() then tells how).
     int start();
@@ -47,4 +50,5 @@ private:
     std::FILE* out_ = nullptr;
     std::string output_;
     int status_ = -1;
+    std::size_t descriptorLimit_ = 0;
 };
