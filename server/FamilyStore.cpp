@@ -345,6 +345,24 @@ struct FamilyStore::Impl {
         return *raw;
     }
 
+    // Kept family answers (SQLite only; see familyText). A change of this
+    // process publishes, after its commit, the families and accounts it
+    // touched with a number from `clock`; a kept answer read at number N
+    // stands while neither its viewer nor its family was published above N.
+    // Declared before the writer, which goes first and may still publish.
+    struct Freshness {
+        std::atomic<std::uint64_t> clock{0};
+        std::atomic<std::uint64_t> begun{0};  // changes of this process started so far
+        // When another process was last seen committing (steady seconds):
+        // for a while after, any commit drops every kept answer.
+        std::atomic<std::int64_t> othersSeenAt{std::numeric_limits<std::int64_t>::min() / 2};
+        std::atomic<std::uint64_t> keptServed{0};
+        std::mutex mutex;
+        std::uint64_t everything = 0;  // the last change whose reach is unknown
+        std::unordered_map<std::string, std::uint64_t> changedAt;
+        std::optional<std::int64_t> writerVersion;  // the writer thread's alone
+    } freshness;
+
     // SQLite: every change of this process goes through one writer thread, so
     // concurrent changes share a commit and its sync. PostgreSQL locks rows,
     // not the database, so there each thread writes on its own connection.
@@ -386,23 +404,6 @@ struct FamilyStore::Impl {
             }
         }
     }
-
-    // Kept family answers (SQLite only; see familyText). A change of this
-    // process publishes, after its commit, the families and accounts it
-    // touched with a number from `clock`; a kept answer read at number N
-    // stands while neither its viewer nor its family was published above N.
-    struct Freshness {
-        std::atomic<std::uint64_t> clock{0};
-        std::atomic<std::uint64_t> begun{0};  // changes of this process started so far
-        // When another process was last seen committing (steady seconds):
-        // for a while after, any commit drops every kept answer.
-        std::atomic<std::int64_t> othersSeenAt{std::numeric_limits<std::int64_t>::min() / 2};
-        std::atomic<std::uint64_t> keptServed{0};
-        std::mutex mutex;
-        std::uint64_t everything = 0;  // the last change whose reach is unknown
-        std::unordered_map<std::string, std::uint64_t> changedAt;
-        std::optional<std::int64_t> writerVersion;  // the writer thread's alone
-    } freshness;
 
     struct TouchScope {
         Touched* outer;
