@@ -54,12 +54,18 @@ json bodyObject(const ApiRequest& req, bool emptyAllowed = false) {
 // What a JSON value is, in the words of "должно быть числом, а не …".
 const char* kindOf(const json& value) {
     switch (value.type()) {
-    case json::value_t::string: return "текстом";
-    case json::value_t::boolean: return "логическим значением";
-    case json::value_t::null: return "null";
-    case json::value_t::array: return "массивом";
-    case json::value_t::object: return "объектом";
-    default: return "числом";
+        case json::value_t::string:
+            return "текстом";
+        case json::value_t::boolean:
+            return "логическим значением";
+        case json::value_t::null:
+            return "null";
+        case json::value_t::array:
+            return "массивом";
+        case json::value_t::object:
+            return "объектом";
+        default:
+            return "числом";
     }
 }
 

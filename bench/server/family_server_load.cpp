@@ -459,9 +459,10 @@ int main(int argc, char** argv) try {
         reads->report("GET /api/family beside the writers", options.seconds);
         writes.report("writes beside the readers", options.seconds);
         const auto share = [](double beside, double alone) { return alone > 0 ? 100 * beside / alone : 0.0; };
-        std::printf("side by side: reads %.1f %% of reads alone (goal: at least 80 %%), writes %.1f %% of writes "
-                    "alone (goal: at least 50 %%)\n",
-                    share(reads->rate(options.seconds), server), share(writes.rate(options.seconds), writesAlone));
+        std::printf(
+            "side by side: reads %.1f %% of reads alone (goal: at least 80 %%), writes %.1f %% of writes "
+            "alone (goal: at least 50 %%)\n",
+            share(reads->rate(options.seconds), server), share(writes.rate(options.seconds), writesAlone));
         intact = checkLedgers(ports[0], parents, ledgers) && intact;
     }
 

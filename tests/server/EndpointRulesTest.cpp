@@ -92,7 +92,8 @@ TEST_F(FamilyTest, AMalformedBodyIsToldWhatIsWrongWithIt) {
     const struct {
         std::string path, body, error;
     } cases[] = {
-        {"/api/tasks", task(R"("12")"), "Некорректный запрос: поле «reward» должно быть числом, а не текстом."},
+        {"/api/tasks", task(R"("12")"),
+         "Некорректный запрос: поле «reward» должно быть числом, а не текстом."},
         {"/api/tasks", task("null"), "Некорректный запрос: поле «reward» должно быть числом, а не null."},
         {"/api/tasks", task("[12]"), "Некорректный запрос: поле «reward» должно быть числом, а не массивом."},
         {"/api/tasks", R"({"childId":")" + kid_.id + R"(","title":"t"})",

@@ -1,7 +1,7 @@
+#include <functional>
+
 #include "ServerHarness.h"
 #include "TempPostgres.h"
-
-#include <functional>
 
 using nlohmann::json;
 
@@ -114,8 +114,13 @@ TEST_F(FamilyTest, AChangeDropsOnlyTheKeptAnswersOfTheFamilyItTouched) {
         {"completed again", [&] { EXPECT_EQ(act(sonToken, task, "complete").status, 200); }},
         {"approved", [&] { EXPECT_EQ(act(papaToken_, task, "approve").status, 200); }},
         {"preferences",
-         [&] { EXPECT_EQ(api_->patch("/api/preferences", R"({"currency":"KZT","language":"ru"})", papaToken_).status, 200); }},
-        {"a child paired", [&] { EXPECT_EQ(claimPairing(papaToken_, pairingCodeOf(thirdToken)).status, 200); }},
+         [&] {
+             EXPECT_EQ(
+                 api_->patch("/api/preferences", R"({"currency":"KZT","language":"ru"})", papaToken_).status,
+                 200);
+         }},
+        {"a child paired",
+         [&] { EXPECT_EQ(claimPairing(papaToken_, pairingCodeOf(thirdToken)).status, 200); }},
         {"a sign-in", [&] { login("papa@example.com"); }, false},
     };
     const std::vector<family::Account> mamas{mama_, kid_}, papas{papa_, son, third};
@@ -125,10 +130,13 @@ TEST_F(FamilyTest, AChangeDropsOnlyTheKeptAnswersOfTheFamilyItTouched) {
         const auto papasBefore = freshAnswer(*store_, papa_);
         c.make();
         const auto kept = store_->keptAnswersServed();
-        for (const auto& viewer : mamas) EXPECT_EQ(store_->familyText(viewer), freshAnswer(*store_, viewer)) << c.change;
-        EXPECT_EQ(store_->keptAnswersServed() - kept, mamas.size()) << c.change << ": the other family's answers were kept";
+        for (const auto& viewer : mamas)
+            EXPECT_EQ(store_->familyText(viewer), freshAnswer(*store_, viewer)) << c.change;
+        EXPECT_EQ(store_->keptAnswersServed() - kept, mamas.size())
+            << c.change << ": the other family's answers were kept";
         for (const auto& viewer : papas)
-            EXPECT_EQ(store_->familyText(viewer), freshAnswer(*store_, viewer)) << c.change << ", " << viewer.nickname;
+            EXPECT_EQ(store_->familyText(viewer), freshAnswer(*store_, viewer))
+                << c.change << ", " << viewer.nickname;
         EXPECT_EQ(freshAnswer(*store_, papa_) != papasBefore, c.touchesPapas) << c.change;
     }
     EXPECT_EQ(taskIn(familyOf(sonToken), task)["status"], "done");
@@ -137,14 +145,16 @@ TEST_F(FamilyTest, AChangeDropsOnlyTheKeptAnswersOfTheFamilyItTouched) {
     // what it touched is unknown, so nothing kept survives it.
     family::StoreSettings settings;
     settings.minimalPasswordCost = true;
-    family::FamilyStore other(dir_.filePath("family.sqlite3").toStdString(), [this] { return now_.load(); }, settings);
+    family::FamilyStore other(
+        dir_.filePath("family.sqlite3").toStdString(), [this] { return now_.load(); }, settings);
     for (const bool besideOurs : {false, true}) {
         store_->familyText(mama_);
         other.addTask(mama_, kid_.id, besideOurs ? "Второе из другого процесса" : "Из другого процесса", 2);
         if (besideOurs) addTask(papaToken_, son.id);
         const auto now = store_->familyText(mama_);
         EXPECT_EQ(now, freshAnswer(*store_, mama_));
-        EXPECT_NE(now.find(besideOurs ? "Второе из другого процесса" : "Из другого процесса"), std::string::npos)
+        EXPECT_NE(now.find(besideOurs ? "Второе из другого процесса" : "Из другого процесса"),
+                  std::string::npos)
             << besideOurs;
     }
 }

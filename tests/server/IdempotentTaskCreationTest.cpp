@@ -84,9 +84,10 @@ TEST(IdempotentTaskCreation, ARepeatedKeyMakesOneTaskPerAccountEvenWhenRacingAnd
     for (const auto& other : {json{{"childId", kid}, {"title", "Другое название"}, {"reward", 5}},
                               json{{"childId", kid}, {"title", "Полить цветы"}, {"reward", 6}},
                               json{{"childId", accounts[0].id}, {"title", "Полить цветы"}, {"reward", 5}}}) {
-        const auto answer = httplib::Client("127.0.0.1", port).Post(
-            "/api/tasks", {{"Authorization", "Bearer " + mama}, {"Idempotency-Key", "key-1"}}, other.dump(),
-            "application/json");
+        const auto answer =
+            httplib::Client("127.0.0.1", port)
+                .Post("/api/tasks", {{"Authorization", "Bearer " + mama}, {"Idempotency-Key", "key-1"}},
+                      other.dump(), "application/json");
         ASSERT_TRUE(answer);
         EXPECT_EQ(answer->status, 422) << other.dump();
         EXPECT_EQ(json::parse(answer->body, nullptr, false).value("error", ""),
@@ -94,7 +95,8 @@ TEST(IdempotentTaskCreation, ARepeatedKeyMakesOneTaskPerAccountEvenWhenRacingAnd
                   "отличаются.")
             << other.dump();
     }
-    EXPECT_EQ(createTask(port, mama, kid, "Полить цветы", "key-1").taskId, first.taskId) << "the first still answers";
+    EXPECT_EQ(createTask(port, mama, kid, "Полить цветы", "key-1").taskId, first.taskId)
+        << "the first still answers";
     EXPECT_EQ(createTask(port, mama, kid, "Слишком длинный ключ", std::string(200, 'k')).status, 400);
 
     // Eight retries of one draft at once: one task, every answer names it.

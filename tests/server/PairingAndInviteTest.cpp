@@ -1,6 +1,6 @@
-#include "ServerHarness.h"
-
 #include <thread>
+
+#include "ServerHarness.h"
 
 using nlohmann::json;
 
@@ -147,8 +147,12 @@ TEST_F(FamilyTest, AClaimRepeatedByTheFamilyThatMadeItGetsTheFirstAnswerAndNobod
     const auto racing = pairingCodeOf(tokenFor(second));
     Answer taps[2];
     {
-        std::thread other([&] { taps[1] = ApiClient("127.0.0.1", port_).post("/api/pairing/claim", json{{"token", racing}}.dump(), mamaToken_); });
-        taps[0] = ApiClient("127.0.0.1", port_).post("/api/pairing/claim", json{{"token", racing}}.dump(), mamaToken_);
+        std::thread other([&] {
+            taps[1] = ApiClient("127.0.0.1", port_)
+                          .post("/api/pairing/claim", json{{"token", racing}}.dump(), mamaToken_);
+        });
+        taps[0] = ApiClient("127.0.0.1", port_)
+                      .post("/api/pairing/claim", json{{"token", racing}}.dump(), mamaToken_);
         other.join();
     }
     for (const auto& tap : taps) {
