@@ -7,6 +7,7 @@
 #include "ApiError.h"
 #include "FamilyStore.h"
 #include "ServerLog.h"
+#include "TextRules.h"
 
 namespace family {
 
@@ -36,25 +37,53 @@ json bodyObject(const ApiRequest& req, bool emptyAllowed = false) {
     // inside would pass with whatever follows it unread.
     if (req.body.find('\0') != std::string_view::npos)
         throw ApiError(400, "Некорректный запрос: ожидается JSON-объект.");
-    json body = json::parse(req.body, nullptr, false);
-    if (body.is_discarded() || !body.is_object())
+    // The parser refuses these too; saying why spares the client a guess.
+    if (!isValidUtf8(req.body)) throw ApiError(400, "Некорректный запрос: текст не в кодировке UTF-8.");
+    json body;
+    try {
+        body = json::parse(req.body);
+    } catch (const json::out_of_range&) {
+        throw ApiError(400, "Некорректный запрос: число вне допустимого диапазона.");
+    } catch (const json::exception&) {
         throw ApiError(400, "Некорректный запрос: ожидается JSON-объект.");
+    }
+    if (!body.is_object()) throw ApiError(400, "Некорректный запрос: ожидается JSON-объект.");
     return body;
 }
 
-std::string textField(const json& body, const char* key) {
-    const auto it = body.find(key);
-    if (it == body.end() || !it->is_string())
-        throw ApiError(400, std::string("Некорректный запрос: нужно текстовое поле «") + key + "».");
-    return it->get<std::string>();
+// What a JSON value is, in the words of "должно быть числом, а не …".
+const char* kindOf(const json& value) {
+    switch (value.type()) {
+        case json::value_t::string:
+            return "текстом";
+        case json::value_t::boolean:
+            return "логическим значением";
+        case json::value_t::null:
+            return "null";
+        case json::value_t::array:
+            return "массивом";
+        case json::value_t::object:
+            return "объектом";
+        default:
+            return "числом";
+    }
 }
 
-double numberField(const json& body, const char* key) {
+// A field of the body; a missing one and one of another type are told apart.
+const json& field(const json& body, const char* key, bool text) {
     const auto it = body.find(key);
-    if (it == body.end() || !it->is_number())
-        throw ApiError(400, std::string("Некорректный запрос: нужно числовое поле «") + key + "».");
-    return it->get<double>();
+    const char* wanted = text ? "текстовое" : "числовое";
+    if (it == body.end())
+        throw ApiError(400, std::string("Некорректный запрос: нужно ") + wanted + " поле «" + key + "».");
+    if (text ? !it->is_string() : !it->is_number())
+        throw ApiError(400, std::string("Некорректный запрос: поле «") + key + "» должно быть " +
+                                (text ? "текстом" : "числом") + ", а не " + kindOf(*it) + ".");
+    return *it;
 }
+
+std::string textField(const json& body, const char* key) { return field(body, key, true).get<std::string>(); }
+
+double numberField(const json& body, const char* key) { return field(body, key, false).get<double>(); }
 
 Account signedIn(FamilyStore& store, const ApiRequest& req) {
     const auto token = bearerToken(req.authorization);

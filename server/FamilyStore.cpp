@@ -12,6 +12,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <limits>
 #include <mutex>
 #include <semaphore>
 #include <stdexcept>
@@ -34,6 +35,22 @@ constexpr const char* kInvite = "parent-invite";
 constexpr int kMaxParents = 2;
 constexpr double kMaxReward = 1e9;  // currency units; keeps cents far inside 64 bits
 constexpr int kWriteAttempts = 8;   // a busy database or a lost race, before the request fails
+
+// What a change touched, for the kept family answers (see FamilyStore::familyText):
+// the families whose members, preferences or tasks it changed and the accounts
+// that changed family. Set on the thread that runs the change while it runs.
+struct Touched {
+    std::vector<std::string> keys;
+    bool everything = false;
+};
+thread_local Touched* touchedNow = nullptr;
+
+void touch(const std::string& key) {
+    if (touchedNow) touchedNow->keys.push_back(key);
+}
+void touch(const std::optional<std::string>& key) {
+    if (key) touch(*key);
+}
 
 constexpr const char* kAccountColumns = "id, email, nickname, role, family_id";
 
@@ -108,6 +125,9 @@ void joinFamily(Database& db, const Account& account, const std::optional<std::s
         throw;
     }
     if (db.changes() == 0) throw DatabaseError("the account changed family meanwhile", DatabaseError::Retry);
+    touch(account.id);
+    touch(from);
+    touch(to);
 }
 
 // The account's family, made on first need: a parent who has not yet paired a
@@ -147,6 +167,7 @@ struct CodeRow {
     std::string selector;
     std::string userId;
     std::optional<std::string> familyId;
+    bool again = false;  // used already, by the family that claims it now
 };
 
 // What a claim presents: a token, often pasted with a line end or a space
@@ -164,7 +185,10 @@ constexpr const char* kCodeUsed = "Этот код уже использован
 
 // Finds the code and marks it used in one step: the conditional update lets
 // only one claim through, however many run at once in however many processes.
-CodeRow claimCode(Database& db, std::string_view rawToken, const std::string& kind, std::int64_t now) {
+// A used code whose family is `claimingFamily` comes back marked `again`: a
+// second tap of the same claim is the first one's repeat, not a refusal.
+CodeRow claimCode(Database& db, std::string_view rawToken, const std::string& kind, std::int64_t now,
+                  const std::optional<std::string>& claimingFamily = std::nullopt) {
     const std::string token = claimedToken(rawToken);
     const auto presented = parseSecret(token);
     if (!presented) throw ApiError(404, "Код не найден. Попросите создать новый QR-код.");
@@ -180,14 +204,22 @@ CodeRow claimCode(Database& db, std::string_view rawToken, const std::string& ki
                            "его камерой в своём приложении.");
         throw ApiError(400, "Это код подключения ребёнка, а не приглашение второго родителя.");
     }
-    if (!s.isNull(6)) throw ApiError(409, kCodeUsed);
-    if (s.integer(5) <= now) throw ApiError(409, "Срок действия кода истёк. Попросите создать новый QR-код.");
     CodeRow code{s.text(0), s.text(3), s.optionalText(4)};
+    if (!s.isNull(6)) {
+        if (claimingFamily && code.familyId == claimingFamily) {
+            code.again = true;
+            return code;
+        }
+        throw ApiError(409, kCodeUsed);
+    }
+    if (s.integer(5) <= now) throw ApiError(409, "Срок действия кода истёк. Попросите создать новый QR-код.");
     db.prepare("UPDATE codes SET used_at = ? WHERE selector = ? AND used_at IS NULL")
         .bind(1, now)
         .bind(2, code.selector)
         .run();
-    if (db.changes() == 0) throw ApiError(409, kCodeUsed);
+    // Another claim won meanwhile: read the code again to tell a repeat of
+    // that claim from someone else's.
+    if (db.changes() == 0) throw DatabaseError("the code was claimed meanwhile", DatabaseError::Retry);
     return code;
 }
 
@@ -272,6 +304,14 @@ json codeAnswer(std::string_view prefix, const std::string& token, std::int64_t 
 
 std::atomic<std::uint64_t> storeGenerations{0};
 
+// Families and accounts whose last change is remembered; past this the
+// memory is emptied and every kept answer read before goes with it.
+constexpr std::size_t kMaxTrackedChanges = 100000;
+// Seconds after another process's commit during which every commit drops
+// every kept answer: while several processes write, none knows what the
+// others touched.
+constexpr std::int64_t kOthersWatched = 60;
+
 }  // namespace
 
 struct FamilyStore::Impl {
@@ -305,6 +345,24 @@ struct FamilyStore::Impl {
         return *raw;
     }
 
+    // Kept family answers (SQLite only; see familyText). A change of this
+    // process publishes, after its commit, the families and accounts it
+    // touched with a number from `clock`; a kept answer read at number N
+    // stands while neither its viewer nor its family was published above N.
+    // Declared before the writer, which goes first and may still publish.
+    struct Freshness {
+        std::atomic<std::uint64_t> clock{0};
+        std::atomic<std::uint64_t> begun{0};  // changes of this process started so far
+        // When another process was last seen committing (steady seconds):
+        // for a while after, any commit drops every kept answer.
+        std::atomic<std::int64_t> othersSeenAt{std::numeric_limits<std::int64_t>::min() / 2};
+        std::atomic<std::uint64_t> keptServed{0};
+        std::mutex mutex;
+        std::uint64_t everything = 0;  // the last change whose reach is unknown
+        std::unordered_map<std::string, std::uint64_t> changedAt;
+        std::optional<std::int64_t> writerVersion;  // the writer thread's alone
+    } freshness;
+
     // SQLite: every change of this process goes through one writer thread, so
     // concurrent changes share a commit and its sync. PostgreSQL locks rows,
     // not the database, so there each thread writes on its own connection.
@@ -316,8 +374,18 @@ struct FamilyStore::Impl {
     template <class Change>
     auto write(Change&& change) {
         if (writer) {
+            freshness.begun.fetch_add(1);
+            Touched touched;
+            // Published once the change is on disk (or failed), before its caller is answered.
+            struct Publish {
+                Impl& impl;
+                const Touched& touched;
+                ~Publish() { impl.publish(touched); }
+            } publish{*this, touched};
             std::optional<decltype(change(std::declval<Database&>()))> result;
             writer->run([&](Database& db) {
+                const TouchScope scope(touched);
+                noteOtherProcesses(db, touched);
                 result.reset();
                 result.emplace(change(db));
             });
@@ -335,6 +403,51 @@ struct FamilyStore::Impl {
                 std::this_thread::sleep_for(std::chrono::milliseconds(attempt * attempt));
             }
         }
+    }
+
+    struct TouchScope {
+        Touched* outer;
+        explicit TouchScope(Touched& touched) : outer(touchedNow) { touchedNow = &touched; }
+        ~TouchScope() { touchedNow = outer; }
+    };
+
+    // The write connection's data version moves only when another process
+    // commits: what that commit touched is unknown, so every kept answer goes.
+    void noteOtherProcesses(Database& db, Touched& touched) {
+        const auto version = db.othersChanges();
+        if (!version || version != freshness.writerVersion) {
+            touched.everything = true;
+            if (freshness.writerVersion) sawOtherProcess();
+        }
+        freshness.writerVersion = version;
+    }
+
+    static std::int64_t steadySeconds() {
+        return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    }
+    void sawOtherProcess() { freshness.othersSeenAt.store(steadySeconds()); }
+    bool otherProcessLately() const { return steadySeconds() - freshness.othersSeenAt.load() < kOthersWatched; }
+
+    void publish(const Touched& touched) {
+        if (!touched.everything && touched.keys.empty()) return;
+        std::lock_guard lock(freshness.mutex);
+        const auto at = freshness.clock.fetch_add(1) + 1;
+        if (touched.everything || freshness.changedAt.size() + touched.keys.size() > kMaxTrackedChanges) {
+            freshness.changedAt.clear();
+            freshness.everything = at;
+            return;
+        }
+        for (const auto& key : touched.keys) freshness.changedAt[key] = at;
+    }
+
+    bool stillFresh(std::uint64_t readAt, const std::string& viewerId, const std::optional<std::string>& familyId) {
+        std::lock_guard lock(freshness.mutex);
+        const auto changed = [&](const std::string& key) {
+            const auto found = freshness.changedAt.find(key);
+            return found != freshness.changedAt.end() && found->second > readAt;
+        };
+        return freshness.everything <= readAt && !changed(viewerId) && !(familyId && changed(*familyId));
     }
 
     PasswordCost cost() const {
@@ -375,6 +488,7 @@ std::vector<Account> FamilyStore::addAccounts(const std::vector<NewAccount>& acc
     if (sameFamily && parents > kMaxParents) throw std::invalid_argument("a family has at most two parents");
     try {
         return d_->write([&](Database& db) {
+            if (touchedNow) touchedNow->everything = true;  // rare, by the operator
             const auto now = d_->clock();
             std::optional<std::string> familyId;
             if (sameFamily) familyId = createFamily(db, now);
@@ -488,8 +602,9 @@ constexpr std::size_t kMaxKeptAnswers = 256;  // per thread
 
 // Written as text straight from the rows: a family with thousands of tasks
 // would otherwise spend most of its read building and freeing a document.
-std::string writeFamilyText(Database& db, const Account& viewer) {
+std::string writeFamilyText(Database& db, const Account& viewer, std::optional<std::string>* familyId = nullptr) {
     const Account me = currentAccount(db, viewer);
+    if (familyId) *familyId = me.familyId;
     JsonText out;
     const auto member = [&](bool first, const std::string& id, const std::string& nickname, const std::string& role) {
         if (!first) out.raw(",");
@@ -547,33 +662,71 @@ json FamilyStore::family(const Account& viewer) { return json::parse(familyText(
 
 std::string FamilyStore::familyText(const Account& viewer) {
     Database& db = d_->db();
-    Transaction tx(db, Transaction::Read);
-    // Each thread keeps the answers it wrote last, for as long as nothing at
-    // all has been committed since: a family read again and again between
-    // changes costs one lookup instead of four queries. The reading
-    // connections never write (every change goes through the writer), so any
-    // change shows in the number.
+    if (!d_->writer) {
+        Transaction tx(db, Transaction::Read);
+        return writeFamilyText(db, viewer);
+    }
+    // Each thread keeps the answers it wrote last: a family read again and
+    // again between its own changes costs one lookup instead of four queries,
+    // whatever other families change meanwhile. An answer stands while neither
+    // its viewer nor its family has changed since it was read (every change of
+    // this process says what it touched), and while no other process has
+    // committed: the reading connections never write, so a data version that
+    // moved with no change of this process begun came from elsewhere, and the
+    // writer sees the others' commits before each of its own.
+    struct Kept {
+        std::string text;
+        std::optional<std::string> familyId;
+        std::uint64_t readAt = 0;
+    };
     struct Answers {
         std::uint64_t store = 0;
         std::int64_t version = 0;
-        std::unordered_map<std::string, std::string> byViewer;
+        std::uint64_t begun = 0;
+        std::unordered_map<std::string, Kept> byViewer;
     };
     thread_local Answers answers;
-    const auto version = d_->writer ? db.othersChanges() : std::nullopt;
-    if (version) {
-        if (answers.store != d_->generation || answers.version != *version) {
-            answers.byViewer.clear();
-            answers.store = d_->generation;
-            answers.version = *version;
-        }
-        if (const auto found = answers.byViewer.find(viewer.id); found != answers.byViewer.end()) return found->second;
+    auto& freshness = d_->freshness;
+    const auto readAt = freshness.clock.load();  // before the snapshot: a change published later may be missing from it
+    // Read on its own, before the snapshot: a kept answer then costs no transaction.
+    const auto version = db.othersChanges();
+    if (!version) {
+        Transaction tx(db, Transaction::Read);
+        return writeFamilyText(db, viewer);
     }
-    auto text = writeFamilyText(db, viewer);
-    if (version && text.size() <= kMaxKeptAnswer) {
+    const auto begun = freshness.begun.load();
+    if (answers.store != d_->generation) {
+        answers.byViewer.clear();
+        answers.store = d_->generation;
+        answers.version = *version;
+        answers.begun = begun;
+    }
+    if (answers.version != *version) {
+        // Committed since this thread last looked: when no change of this
+        // process began meanwhile, another process did it.
+        if (answers.begun == begun || d_->otherProcessLately()) answers.byViewer.clear();
+        answers.version = *version;
+        answers.begun = begun;
+    }
+    if (const auto found = answers.byViewer.find(viewer.id); found != answers.byViewer.end()) {
+        if (d_->stillFresh(found->second.readAt, viewer.id, found->second.familyId)) {
+            freshness.keptServed.fetch_add(1, std::memory_order_relaxed);
+            return found->second.text;
+        }
+        answers.byViewer.erase(found);
+    }
+    std::optional<std::string> familyId;
+    Transaction tx(db, Transaction::Read);
+    auto text = writeFamilyText(db, viewer, &familyId);
+    if (text.size() <= kMaxKeptAnswer) {
         if (answers.byViewer.size() >= kMaxKeptAnswers) answers.byViewer.clear();
-        answers.byViewer.emplace(viewer.id, text);
+        answers.byViewer.insert_or_assign(viewer.id, Kept{text, std::move(familyId), readAt});
     }
     return text;
+}
+
+std::uint64_t FamilyStore::keptAnswersServed() const {
+    return d_->freshness.keptServed.load(std::memory_order_relaxed);
 }
 
 json FamilyStore::setPreferences(const Account& viewer, const std::string& currency, const std::string& language) {
@@ -582,6 +735,7 @@ json FamilyStore::setPreferences(const Account& viewer, const std::string& curre
     d_->write([&](Database& db) {
         Account me = currentAccount(db, viewer);
         const auto familyId = ensureFamily(db, me, d_->clock());
+        touch(familyId);
         db.prepare("UPDATE families SET currency_code = ?, language_code = ? WHERE id = ?")
             .bind(1, currency)
             .bind(2, language)
@@ -642,12 +796,20 @@ json FamilyStore::claimPairingCode(const Account& viewer, std::string_view token
     return d_->write([&](Database& db) {
         const auto now = d_->clock();
         Account me = currentAccount(db, viewer);
-        const auto code = claimCode(db, token, kPairing, now);
+        const auto code = claimCode(db, token, kPairing, now, me.familyId);
         const auto child = accountById(db, code.userId);
         if (!child) throw ApiError(404, "Код не найден. Попросите создать новый QR-код.");
+        const auto member = json{{"member", memberJson(child->id, child->nickname, child->role)}};
+        // A double tap on "add to family": the child is in already, nothing changes.
+        if (code.again) {
+            if (child->familyId != me.familyId) throw ApiError(409, kCodeUsed);
+            return member;
+        }
         const auto familyId = ensureFamily(db, me, now);
         if (child->familyId != familyId) moveToFamily(db, *child, familyId, now, "Ребёнок уже состоит в другой семье.");
-        return json{{"member", memberJson(child->id, child->nickname, child->role)}};
+        // The family that claimed the code, so that its repeat is known.
+        db.prepare("UPDATE codes SET family_id = ? WHERE selector = ?").bind(1, familyId).bind(2, code.selector).run();
+        return member;
     });
 }
 
@@ -665,6 +827,11 @@ json FamilyStore::claimParentInvite(const Account& viewer, std::string_view toke
 }
 
 // ---- tasks ----
+
+namespace {
+constexpr const char* kKeyOfAnotherTask =
+    "Ключ Idempotency-Key уже использован для другого задания: название, награда или ребёнок отличаются.";
+}  // namespace
 
 json FamilyStore::addTask(const Account& viewer, const std::string& childId, const std::string& rawTitle,
                           double reward, std::string_view idempotencyKey) {
@@ -703,9 +870,12 @@ json FamilyStore::addTask(const Account& viewer, const std::string& childId, con
                 earlier.bind(1, me.id).bind(2, idempotencyKey);
                 if (!earlier.step()) throw DatabaseError("the idempotency key vanished", DatabaseError::Retry);
                 const auto taskId = earlier.text(0);
-                auto task = db.prepare("SELECT family_id FROM tasks WHERE id = ?");
+                auto task = db.prepare("SELECT family_id, child_user_id, title, reward_cents FROM tasks WHERE id = ?");
                 task.bind(1, taskId);
                 if (!task.step()) throw ApiError(404, "Задание не найдено.");
+                // A retry repeats its request; the same key on another task is a client's mistake.
+                if (task.text(1) != childId || task.text(2) != title || task.integer(3) != cents)
+                    throw ApiError(422, kKeyOfAnotherTask);
                 return json{{"task", loadTaskJson(db, taskId, me, task.text(0))}};
             }
         }
@@ -724,6 +894,7 @@ json FamilyStore::addTask(const Account& viewer, const std::string& childId, con
             .bind(7, now)
             .bind(8, now)
             .run();
+        touch(me.familyId);
         return json{{"task", loadTaskJson(db, id, me, *me.familyId)}};
     });
 }
@@ -740,6 +911,7 @@ json FamilyStore::actOnTask(const Account& viewer, const std::string& taskId, co
         const auto now = d_->clock();
         const Account me = currentAccount(db, viewer);
         const TaskRow task = lockVisibleTask(db, me, taskId, now);
+        touch(task.familyId);
         if (action == "complete") {
             if (task.status != "active") refuseStatus(task);
             setStatus(db, task, "review", 0);

@@ -91,6 +91,9 @@ public:
 
     static nlohmann::json userJson(const Account& account);
 
+    // How many family reads a thread's kept answer served (tests and benchmarks look).
+    std::uint64_t keptAnswersServed() const;
+
 private:
     struct Impl;
     std::unique_ptr<Impl> d_;

@@ -9,6 +9,8 @@
 //     made twice, nor be in another state than the last one acknowledged;
 //   - reads: one family (2 parents, 2 children, 20 tasks) from 64 connections
 //     and, when nginx is installed, the same bytes from nginx serving a file;
+//   - reads beside writes: the same reads while the N clients run the write
+//     path in their own families, each side against its figure alone;
 //   - isolation: small-family reads alone and beside one client reading a
 //     family of 48,000 tasks back to back.
 //
@@ -402,6 +404,7 @@ int main(int argc, char** argv) try {
     // nothing made twice.
     std::vector<Ledger> ledgers(options.clients);
     bool intact = true;
+    double writesAlone = 0;
     for (const bool refresh : {true, false}) {
         Latencies latencies;
         const auto end = Clock::now() + std::chrono::seconds(options.seconds);
@@ -417,6 +420,7 @@ int main(int argc, char** argv) try {
         for (auto& t : threads) t.join();
         latencies.report(refresh ? "mixed (create, complete, approve, refresh)" : "writes (create, complete, approve)",
                          options.seconds);
+        if (!refresh) writesAlone = latencies.rate(options.seconds);
         intact = checkLedgers(ports[0], parents, ledgers) && intact;
     }
 
@@ -434,6 +438,34 @@ int main(int argc, char** argv) try {
     std::printf("GET /api/family: %zu bytes\n", body.size());
     const double server =
         readPhase("GET /api/family, family server", ports, "/api/family", mama, options.readConnections, options);
+    // Reads beside writes: the same readers while every client runs the
+    // write path in its own family; a change must not cost the readers of
+    // other families their kept answers.
+    {
+        Latencies writes;
+        const auto reads =
+            readLatencies(ports, mama, options.readConnections, options, [&](Clock::time_point end) {
+                std::vector<std::thread> writers;
+                for (int i = 0; i < options.clients; ++i)
+                    writers.emplace_back([&, i] {
+                        std::vector<double> micros;
+                        long failed = 0;
+                        taskClient(ports[i % ports.size()], parents[i], children[i], childIds[i], false, end,
+                                   ledgers[i], micros, failed);
+                        writes.add(micros, failed);
+                    });
+                for (auto& t : writers) t.join();
+            });
+        reads->report("GET /api/family beside the writers", options.seconds);
+        writes.report("writes beside the readers", options.seconds);
+        const auto share = [](double beside, double alone) { return alone > 0 ? 100 * beside / alone : 0.0; };
+        std::printf(
+            "side by side: reads %.1f %% of reads alone (goal: at least 80 %%), writes %.1f %% of writes "
+            "alone (goal: at least 50 %%)\n",
+            share(reads->rate(options.seconds), server), share(writes.rate(options.seconds), writesAlone));
+        intact = checkLedgers(ports[0], parents, ledgers) && intact;
+    }
+
     if (auto nginx = startNginx(folder / "nginx", body)) {
         const double file = readPhase("GET /api/family, nginx (same bytes, a file)", {nginx->second}, "/api/family",
                                       "", options.readConnections, options);

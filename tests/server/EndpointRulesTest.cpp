@@ -82,6 +82,42 @@ TEST_F(FamilyTest, MalformedRequestsAre400AndChangeNothing) {
     EXPECT_EQ(family["tasks"][0]["status"], "active");
 }
 
+// A refused body says what is wrong with it: the field and the type it
+// needs, or why the text is no JSON object at all.
+TEST_F(FamilyTest, AMalformedBodyIsToldWhatIsWrongWithIt) {
+    pair(mamaToken_, kidToken_);
+    const auto task = [&](const std::string& reward) {
+        return R"({"childId":")" + kid_.id + R"(","title":"t","reward":)" + reward + "}";
+    };
+    const struct {
+        std::string path, body, error;
+    } cases[] = {
+        {"/api/tasks", task(R"("12")"),
+         "Некорректный запрос: поле «reward» должно быть числом, а не текстом."},
+        {"/api/tasks", task("null"), "Некорректный запрос: поле «reward» должно быть числом, а не null."},
+        {"/api/tasks", task("[12]"), "Некорректный запрос: поле «reward» должно быть числом, а не массивом."},
+        {"/api/tasks", R"({"childId":")" + kid_.id + R"(","title":"t"})",
+         "Некорректный запрос: нужно числовое поле «reward»."},
+        {"/api/tasks", R"({"childId":")" + kid_.id + R"(","title":7,"reward":1})",
+         "Некорректный запрос: поле «title» должно быть текстом, а не числом."},
+        {"/api/tasks", R"({"childId":{},"title":"t","reward":1})",
+         "Некорректный запрос: поле «childId» должно быть текстом, а не объектом."},
+        {"/api/tasks", task("1e400"), "Некорректный запрос: число вне допустимого диапазона."},
+        {"/api/tasks", std::string(R"({"childId":"x","title":"t)") + "\xff" + R"(","reward":1})",
+         "Некорректный запрос: текст не в кодировке UTF-8."},
+        {"/api/pairing/claim", R"({"token":true})",
+         "Некорректный запрос: поле «token» должно быть текстом, а не логическим значением."},
+        {"/api/tasks", "[]", "Некорректный запрос: ожидается JSON-объект."},
+        {"/api/tasks", R"({"reward":1)", "Некорректный запрос: ожидается JSON-объект."},
+    };
+    for (const auto& c : cases) {
+        const auto answer = api_->post(c.path, c.body, mamaToken_);
+        EXPECT_EQ(answer.status, 400) << c.body;
+        EXPECT_EQ(answer.error(), c.error) << c.body;
+    }
+    EXPECT_TRUE(familyOf(mamaToken_)["tasks"].empty());
+}
+
 TEST_F(FamilyTest, EachRoleMayOnlyTakeItsOwnPart) {
     pair(mamaToken_, kidToken_);
     const auto taskId = addTask(mamaToken_, kid_.id);

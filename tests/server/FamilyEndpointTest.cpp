@@ -1,6 +1,20 @@
+#include <functional>
+
 #include "ServerHarness.h"
+#include "TempPostgres.h"
 
 using nlohmann::json;
+
+namespace {
+
+// What a thread that has kept nothing reads: the answer as the store holds it now.
+std::string freshAnswer(family::FamilyStore& store, const family::Account& viewer) {
+    std::string text;
+    std::thread([&] { text = store.familyText(viewer); }).join();
+    return text;
+}
+
+}  // namespace
 
 TEST_F(FamilyTest, AnAccountWithoutAFamilySeesItselfAndNoPreferences) {
     const auto family = familyOf(mamaToken_);
@@ -74,4 +88,73 @@ TEST_F(FamilyTest, EveryReadAfterAChangeIsCurrentAndEachViewerGetsTheirOwn) {
         ASSERT_EQ(family["tasks"].size(), 2u);
         EXPECT_EQ(family["tasks"][1].value("current_user_approved", -1), 0);
     });
+}
+
+// Two families: mama's and papa's (with a son, and later a third child). Each
+// change in papa's family leaves the answers kept for mama's family as they
+// were, and every answer of papa's family read after it is the current one.
+TEST_F(FamilyTest, AChangeDropsOnlyTheKeptAnswersOfTheFamilyItTouched) {
+    if (testsUsePostgres()) GTEST_SKIP() << "answers are kept only beside SQLite";
+    pair(mamaToken_, kidToken_);
+    addTask(mamaToken_, kid_.id);
+    const auto son = addAccount("son@example.com", "Сын", "child");
+    const auto sonToken = tokenFor(son);
+    pair(papaToken_, sonToken);
+    const auto third = addAccount("third@example.com", "Третий", "child");
+    const auto thirdToken = tokenFor(third);
+    std::string task;
+    const struct {
+        const char* change;
+        std::function<void()> make;
+        bool touchesPapas = true;
+    } changes[] = {
+        {"a task made", [&] { task = addTask(papaToken_, son.id); }},
+        {"completed", [&] { EXPECT_EQ(act(sonToken, task, "complete").status, 200); }},
+        {"returned", [&] { EXPECT_EQ(act(papaToken_, task, "return").status, 200); }},
+        {"completed again", [&] { EXPECT_EQ(act(sonToken, task, "complete").status, 200); }},
+        {"approved", [&] { EXPECT_EQ(act(papaToken_, task, "approve").status, 200); }},
+        {"preferences",
+         [&] {
+             EXPECT_EQ(
+                 api_->patch("/api/preferences", R"({"currency":"KZT","language":"ru"})", papaToken_).status,
+                 200);
+         }},
+        {"a child paired",
+         [&] { EXPECT_EQ(claimPairing(papaToken_, pairingCodeOf(thirdToken)).status, 200); }},
+        {"a sign-in", [&] { login("papa@example.com"); }, false},
+    };
+    const std::vector<family::Account> mamas{mama_, kid_}, papas{papa_, son, third};
+    for (const auto& c : changes) {
+        for (const auto* side : {&mamas, &papas})
+            for (const auto& viewer : *side) store_->familyText(viewer);  // this thread keeps each answer
+        const auto papasBefore = freshAnswer(*store_, papa_);
+        c.make();
+        const auto kept = store_->keptAnswersServed();
+        for (const auto& viewer : mamas)
+            EXPECT_EQ(store_->familyText(viewer), freshAnswer(*store_, viewer)) << c.change;
+        EXPECT_EQ(store_->keptAnswersServed() - kept, mamas.size())
+            << c.change << ": the other family's answers were kept";
+        for (const auto& viewer : papas)
+            EXPECT_EQ(store_->familyText(viewer), freshAnswer(*store_, viewer))
+                << c.change << ", " << viewer.nickname;
+        EXPECT_EQ(freshAnswer(*store_, papa_) != papasBefore, c.touchesPapas) << c.change;
+    }
+    EXPECT_EQ(taskIn(familyOf(sonToken), task)["status"], "done");
+
+    // A commit of another process, alone and then beside one of this process:
+    // what it touched is unknown, so nothing kept survives it.
+    family::StoreSettings settings;
+    settings.minimalPasswordCost = true;
+    family::FamilyStore other(
+        dir_.filePath("family.sqlite3").toStdString(), [this] { return now_.load(); }, settings);
+    for (const bool besideOurs : {false, true}) {
+        store_->familyText(mama_);
+        other.addTask(mama_, kid_.id, besideOurs ? "Второе из другого процесса" : "Из другого процесса", 2);
+        if (besideOurs) addTask(papaToken_, son.id);
+        const auto now = store_->familyText(mama_);
+        EXPECT_EQ(now, freshAnswer(*store_, mama_));
+        EXPECT_NE(now.find(besideOurs ? "Второе из другого процесса" : "Из другого процесса"),
+                  std::string::npos)
+            << besideOurs;
+    }
 }

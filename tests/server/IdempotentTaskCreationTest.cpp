@@ -65,7 +65,7 @@ TEST(IdempotentTaskCreation, ARepeatedKeyMakesOneTaskPerAccountEvenWhenRacingAnd
         bool sameAsFirst;
     } repeats[] = {
         {mama, "Полить цветы", "key-1", true},
-        {mama, "Другое название", "key-1", true},  // the key decides, as a retry of the same draft
+        {mama, " Полить цветы\n", "key-1", true},  // the same title as the server keeps it
         {mama, "Полить цветы", "key-2", false},
         {papa, "Полить цветы", "key-1", false},  // another account's key is its own
         {mama, "Без ключа", "", false},
@@ -78,6 +78,25 @@ TEST(IdempotentTaskCreation, ARepeatedKeyMakesOneTaskPerAccountEvenWhenRacingAnd
         made.insert(again.taskId);
     }
     EXPECT_EQ(made.size(), 5u);
+
+    // The same key on another task is refused and makes nothing: the client
+    // would otherwise take the first task for the one it asked for.
+    for (const auto& other : {json{{"childId", kid}, {"title", "Другое название"}, {"reward", 5}},
+                              json{{"childId", kid}, {"title", "Полить цветы"}, {"reward", 6}},
+                              json{{"childId", accounts[0].id}, {"title", "Полить цветы"}, {"reward", 5}}}) {
+        const auto answer =
+            httplib::Client("127.0.0.1", port)
+                .Post("/api/tasks", {{"Authorization", "Bearer " + mama}, {"Idempotency-Key", "key-1"}},
+                      other.dump(), "application/json");
+        ASSERT_TRUE(answer);
+        EXPECT_EQ(answer->status, 422) << other.dump();
+        EXPECT_EQ(json::parse(answer->body, nullptr, false).value("error", ""),
+                  "Ключ Idempotency-Key уже использован для другого задания: название, награда или ребёнок "
+                  "отличаются.")
+            << other.dump();
+    }
+    EXPECT_EQ(createTask(port, mama, kid, "Полить цветы", "key-1").taskId, first.taskId)
+        << "the first still answers";
     EXPECT_EQ(createTask(port, mama, kid, "Слишком длинный ключ", std::string(200, 'k')).status, 400);
 
     // Eight retries of one draft at once: one task, every answer names it.

@@ -1,3 +1,5 @@
+#include <thread>
+
 #include "ServerHarness.h"
 
 using nlohmann::json;
@@ -22,7 +24,7 @@ TEST_F(FamilyTest, CodesWorkForTenMinutesOnceAndOnlyTheInviteNamesFamilyParent) 
     const auto early = pairingCode();
     advance(599);
     ASSERT_EQ(claimPairing(mamaToken_, early).status, 200);
-    const auto used = claimPairing(mamaToken_, early);
+    const auto used = claimPairing(papaToken_, early);
     EXPECT_EQ(used.status, 409);
     EXPECT_EQ(used.error(), "Этот код уже использован. Попросите создать новый QR-код.");
 
@@ -118,4 +120,45 @@ TEST_F(FamilyTest, AClaimRefusedHalfWayLeavesTheCodeUnusedAndNoFamilyMade) {
     }
     EXPECT_EQ(familyOf(papaToken_)["members"].size(), 1u);
     EXPECT_EQ(claimPairing(mamaToken_, code).status, 200);
+}
+
+// A double tap on "add to family" sends the same claim twice, the second
+// maybe while the first is still under way: both get the first answer and
+// the family is as one claim left it. Anyone outside that family gets 409.
+TEST_F(FamilyTest, AClaimRepeatedByTheFamilyThatMadeItGetsTheFirstAnswerAndNobodyElseDoes) {
+    const auto code = pairingCode();
+    const auto first = claimPairing(mamaToken_, code);
+    ASSERT_EQ(first.status, 200) << first.body;
+    ASSERT_EQ(first.json["member"]["id"], kid_.id);
+    const auto family = familyOf(mamaToken_);
+    for (const auto& presented : {code, " zanbeck://pair?token=" + code + "\n"}) {
+        const auto again = claimPairing(mamaToken_, presented);
+        EXPECT_EQ(again.status, 200) << again.body;
+        EXPECT_EQ(again.json, first.json);
+    }
+    EXPECT_EQ(familyOf(mamaToken_), family);
+
+    const auto stranger = claimPairing(papaToken_, code);
+    EXPECT_EQ(stranger.status, 409);
+    EXPECT_EQ(stranger.error(), "Этот код уже использован. Попросите создать новый QR-код.");
+    EXPECT_EQ(familyOf(papaToken_)["members"].size(), 1u);
+
+    const auto second = addAccount("second@example.com", "Второй", "child");
+    const auto racing = pairingCodeOf(tokenFor(second));
+    Answer taps[2];
+    {
+        std::thread other([&] {
+            taps[1] = ApiClient("127.0.0.1", port_)
+                          .post("/api/pairing/claim", json{{"token", racing}}.dump(), mamaToken_);
+        });
+        taps[0] = ApiClient("127.0.0.1", port_)
+                      .post("/api/pairing/claim", json{{"token", racing}}.dump(), mamaToken_);
+        other.join();
+    }
+    for (const auto& tap : taps) {
+        EXPECT_EQ(tap.status, 200) << tap.body;
+        EXPECT_EQ(tap.json["member"]["id"], second.id);
+    }
+    EXPECT_EQ(familyOf(mamaToken_)["members"].size(), 3u);
+    EXPECT_EQ(claimPairing(papaToken_, racing).status, 409);
 }

@@ -94,7 +94,10 @@ class FamilyTest : public ServerTest {
 protected:
     void SetUp() override;
 
-    std::string pairingCode() { return tokenOf(createPairing(kidToken_).json["qrPayload"]); }
+    std::string pairingCode() { return pairingCodeOf(kidToken_); }
+    std::string pairingCodeOf(const std::string& childToken) {
+        return tokenOf(createPairing(childToken).json["qrPayload"]);
+    }
     std::string inviteCode(const std::string& token) {
         return tokenOf(createInvite(token).json["qrPayload"]);
     }
