@@ -146,18 +146,21 @@ public:
         // A writer waits here for another connection's write to end; what is
         // still busy after this is retried by the store.
         sqlite3_busy_handler(db_, &SqliteDatabase::waitForLock, nullptr);
-        exec("PRAGMA foreign_keys = ON");
-        // WAL keeps readers and the writer apart; FULL syncs every commit so an
-        // acknowledged change survives a crash of the process or of the machine.
-        // A file that was there without a schema is refused before anything
-        // is written to it (see whyNotNew), so it keeps even its journal mode.
-        if (!existed_ || lockedSchemaVersion() != 0) exec("PRAGMA journal_mode = WAL");
-        exec("PRAGMA synchronous = FULL");
+        try {
+            exec("PRAGMA foreign_keys = ON");
+            // WAL keeps readers and the writer apart; FULL syncs every commit so an
+            // acknowledged change survives a crash of the process or of the machine.
+            // A file that was there without a schema is refused before anything
+            // is written to it (see whyNotNew), so it keeps even its journal mode.
+            if (!existed_ || lockedSchemaVersion() != 0) exec("PRAGMA journal_mode = WAL");
+            exec("PRAGMA synchronous = FULL");
+        } catch (const DatabaseError& e) {
+            close();
+            // "file is not a database" and the like, with the file named.
+            throw DatabaseError("cannot open " + path + ": " + e.what(), e.kind());
+        }
     }
-    ~SqliteDatabase() override {
-        for (auto& [sql, cached] : statements_) sqlite3_finalize(cached.stmt);
-        sqlite3_close(db_);
-    }
+    ~SqliteDatabase() override { close(); }
 
     // SQLite's own busy timeout sleeps in steps of up to 100 ms, so a queue of
     // writers hands the lock on slowly; a write takes well under a millisecond,
@@ -221,8 +224,9 @@ public:
     std::optional<std::string> whyNotNew() override {
         if (!existed_) return std::nullopt;
         if (existingSize_ == 0)
-            return std::string("is empty (0 bytes), yet it was there before the server opened it: a failed copy or a "
-                               "truncated file");
+            return std::string(
+                "is empty (0 bytes), yet it was there before the server opened it (perhaps a failed copy or a "
+                "truncated file)");
         return std::string("holds no family schema (its schema version is 0)");
     }
     const char* insertionOrder() const override { return "rowid"; }
@@ -233,6 +237,13 @@ public:
     }
 
 private:
+    void close() {
+        for (auto& [sql, cached] : statements_) sqlite3_finalize(cached.stmt);
+        statements_.clear();
+        sqlite3_close(db_);
+        db_ = nullptr;
+    }
+
     std::string path_;
     Episode& unwritable_;
     bool existed_ = false;
