@@ -190,3 +190,13 @@ TEST(PostgresSchema, ADatabaseWithTablesButNoVersionIsRefusedAtStart) {
     ASSERT_TRUE(users.step());
     EXPECT_EQ(users.integer(0), 1);
 }
+
+// PostgreSQL syncs on the database server: every connection the store opens
+// waits for its commit to be flushed there.
+TEST(PostgresStore, EveryConnectionCommitsSynchronously) {
+    NEW_DATABASE_OR_SKIP(database);
+    const auto connection = family::openDatabase(database);
+    auto setting = connection->prepare("SELECT current_setting('synchronous_commit')");
+    ASSERT_TRUE(setting.step());
+    EXPECT_NE(setting.text(0), "off");
+}

@@ -13,11 +13,9 @@
 #include <functional>
 #include <vector>
 
-#include "Database.h"
 #include "RawConnection.h"
 #include "ServerHarness.h"
 #include "ServerProcess.h"
-#include "TempPostgres.h"
 #include "support/DiskSyncs.h"
 
 using nlohmann::json;
@@ -196,16 +194,4 @@ TEST(SqliteStore, EveryAcknowledgedCommitIsSynced) {
     for (int i = 0; i < kChanges; ++i) store.addTask(accounts[0], accounts[1].id, "Задание " + std::to_string(i), 1);
     // One sync per commit at least; a store that syncs only at checkpoints, or never, makes none here.
     EXPECT_GE(disk_syncs::countIn(QString::fromStdString(data)), kChanges) << disk_syncs::folders().join(", ").toStdString();
-}
-
-// PostgreSQL syncs on the database server: every connection the store opens
-// waits for its commit to be flushed there.
-TEST(PostgresStore, EveryConnectionCommitsSynchronously) {
-    if (!sharedPostgres().installed()) GTEST_SKIP() << "PostgreSQL cannot run here: " << sharedPostgres().problem();
-    const auto database = sharedPostgres().newDatabase();
-    ASSERT_FALSE(database.empty()) << sharedPostgres().problem();
-    const auto connection = family::openDatabase(database);
-    auto setting = connection->prepare("SELECT current_setting('synchronous_commit')");
-    ASSERT_TRUE(setting.step());
-    EXPECT_NE(setting.text(0), "off");
 }
