@@ -4,10 +4,12 @@
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include <chrono>
 #include <map>
@@ -17,21 +19,35 @@ namespace family {
 
 namespace {
 
+// The error numbers of the connection's last failed system calls: the one
+// SQLite keeps for the connection (possibly a later call's), and those the
+// database file and its write-ahead log each kept of their own last failure.
+std::vector<int> systemErrors(sqlite3* db) {
+    std::vector<int> errors{sqlite3_system_errno(db)};
+    int error = 0;
+    if (sqlite3_file_control(db, "main", SQLITE_FCNTL_LAST_ERRNO, &error) == SQLITE_OK) errors.push_back(error);
+    sqlite3_file* log = nullptr;
+    if (sqlite3_file_control(db, "main", SQLITE_FCNTL_JOURNAL_POINTER, &log) == SQLITE_OK && log && log->pMethods &&
+        log->pMethods->xFileControl(log, SQLITE_FCNTL_LAST_ERRNO, &error) == SQLITE_OK)
+        errors.push_back(error);
+    return errors;
+}
+
 // What the disk itself refuses, in words for the log; nothing for any other
 // failure. SQLite names a full disk itself; a write refused for another
-// reason is told apart by the file system's own state, since the error number
-// SQLite keeps may be a later call's.
+// reason is told by its error number, or by the file system's own state.
 std::optional<std::string> unwritableCause(sqlite3* db, const std::string& path) {
     const int primary = sqlite3_extended_errcode(db) & 0xff;
     if (primary == SQLITE_FULL) return "the disk is full";
     if (primary != SQLITE_IOERR && primary != SQLITE_CANTOPEN && primary != SQLITE_READONLY) return std::nullopt;
-    const int error = sqlite3_system_errno(db);
+    const auto errors = systemErrors(db);
+    const auto was = [&](int error) { return std::find(errors.begin(), errors.end(), error) != errors.end(); };
     struct statvfs disk {};
     const auto folder = std::filesystem::path(path).parent_path();
     const bool known = ::statvfs(folder.empty() ? "." : folder.c_str(), &disk) == 0;
-    if (error == EROFS || (known && (disk.f_flag & ST_RDONLY))) return "the file system is read-only";
-    if (error == ENOSPC || (known && disk.f_bavail == 0)) return "the disk is full";
-    if (error == EDQUOT) return "the disk quota is used up";
+    if (was(EROFS) || (known && (disk.f_flag & ST_RDONLY))) return "the file system is read-only";
+    if (was(ENOSPC) || (known && disk.f_bavail == 0)) return "the disk is full";
+    if (was(EDQUOT)) return "the disk quota is used up";
     if (primary == SQLITE_READONLY) return "the database file is read-only";
     return std::nullopt;
 }

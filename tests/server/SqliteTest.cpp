@@ -2,10 +2,12 @@
 // commit that must be on the disk before it is acknowledged.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -76,6 +78,64 @@ private:
     std::string path_;
     std::string problem_;
     bool mounted_ = false;
+};
+
+// SQLite's own hook for a system call of its Unix layer: while set, every
+// write fails as on a file system the kernel remounted read-only after an
+// error (one cannot be remounted so while the server holds files open on it).
+class ReadOnlyWrites {
+public:
+    ReadOnlyWrites() : vfs_(sqlite3_vfs_find(nullptr)) {
+        real_ = vfs_->xGetSystemCall(vfs_, "pwrite64");
+        vfs_->xSetSystemCall(vfs_, "pwrite64", reinterpret_cast<sqlite3_syscall_ptr>(&ReadOnlyWrites::write));
+    }
+    ~ReadOnlyWrites() { vfs_->xSetSystemCall(vfs_, "pwrite64", nullptr); }
+    void refuse(bool on) { refusing_ = on; }
+
+private:
+    static ssize_t write(int fd, const void* bytes, size_t size, off64_t offset) {
+        if (refusing_) {
+            errno = EROFS;
+            return -1;
+        }
+        return reinterpret_cast<ssize_t (*)(int, const void*, size_t, off64_t)>(real_)(fd, bytes, size, offset);
+    }
+
+    sqlite3_vfs* vfs_;
+    static inline sqlite3_syscall_ptr real_ = nullptr;
+    static inline std::atomic<bool> refusing_{false};
+};
+
+// What this process writes to standard error (the server's log) meanwhile.
+class CapturedLog {
+public:
+    CapturedLog() : file_(std::filesystem::temp_directory_path() / ("zanbeck-log-" + std::to_string(getpid()))) {
+        std::fflush(stderr);
+        saved_ = dup(STDERR_FILENO);
+        const int fd = ::open(file_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        dup2(fd, STDERR_FILENO);
+        ::close(fd);
+    }
+    ~CapturedLog() {
+        restore();
+        fs::remove(file_);
+    }
+    std::string text() {
+        restore();
+        std::ifstream in(file_);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+private:
+    void restore() {
+        if (saved_ < 0) return;
+        dup2(saved_, STDERR_FILENO);
+        ::close(saved_);
+        saved_ = -1;
+    }
+
+    fs::path file_;
+    int saved_ = -1;
 };
 
 }  // namespace
@@ -194,4 +254,31 @@ TEST(SqliteStore, EveryAcknowledgedCommitIsSynced) {
     for (int i = 0; i < kChanges; ++i) store.addTask(accounts[0], accounts[1].id, "Задание " + std::to_string(i), 1);
     // One sync per commit at least; a store that syncs only at checkpoints, or never, makes none here.
     EXPECT_GE(disk_syncs::countIn(QString::fromStdString(data)), kChanges) << disk_syncs::folders().join(", ").toStdString();
+}
+
+// On a file system that turned read-only, changes are answered 503 with the
+// text the app shows and reads go on; the cause is logged once, and its end.
+class SqliteReadOnly : public FamilyTest {};
+
+TEST_F(SqliteReadOnly, OnAReadOnlyFileSystemChangesWaitWhileReadsGoOn) {
+    pair(mamaToken_, kidToken_);
+    ReadOnlyWrites disk;
+    CapturedLog log;
+    disk.refuse(true);
+    for (int i = 0; i < 3; ++i) {
+        const auto refused = api_->post(
+            "/api/tasks", json{{"childId", kid_.id}, {"title", "Не сохранится"}, {"reward", 1}}.dump(), mamaToken_);
+        EXPECT_EQ(refused.status, 503) << refused.body;
+        EXPECT_EQ(refused.error(), kCannotSave);
+        EXPECT_GT(retryAfter(refused), 0);
+    }
+    EXPECT_EQ(api_->get("/api/family", kidToken_).status, 200);
+    disk.refuse(false);
+    addTask(mamaToken_, kid_.id);
+    EXPECT_EQ(familyOf(kidToken_)["tasks"].size(), 1u);
+
+    const auto text = log.text();
+    EXPECT_EQ(linesWith(text, "family.sqlite3: the file system is read-only"), 1) << text;
+    EXPECT_EQ(linesWith(text, "family.sqlite3 are saved again"), 1) << text;
+    EXPECT_EQ(linesWith(text, "500 on "), 0) << text;
 }
