@@ -1,5 +1,5 @@
-// The SQLite store as the disk finds it: an emptied file, a full disk, and a
-// commit that must be on the disk before it is acknowledged.
+// The SQLite store as the disk finds it: an emptied file, a full or read-only
+// disk, and a commit that must be on the disk before it is acknowledged.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <fcntl.h>
