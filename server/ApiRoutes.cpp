@@ -2,9 +2,11 @@
 
 #include <cctype>
 #include <functional>
+#include <optional>
 #include <nlohmann/json.hpp>
 
 #include "ApiError.h"
+#include "Database.h"
 #include "FamilyStore.h"
 #include "ServerLog.h"
 #include "TextRules.h"
@@ -177,6 +179,27 @@ void logFailure(const ApiRequest& request, std::string_view path, int status, st
             std::string(cause));
 }
 
+// The service, not the request, is at fault: 503 with the time to wait.
+constexpr int kUnreachableRetrySeconds = 10;
+constexpr int kUnwritableRetrySeconds = 60;
+
+std::optional<ApiAnswer> unavailableAnswer(const DatabaseError& e) {
+    ApiAnswer answer;
+    switch (e.kind()) {
+    case DatabaseError::Unreachable:
+    case DatabaseError::CommitUnknown:
+        answer = errorAnswer(503, "Сервис временно недоступен. Попробуйте ещё раз через минуту.");
+        answer.retryAfterSeconds = kUnreachableRetrySeconds;
+        return answer;
+    case DatabaseError::Unwritable:
+        answer = errorAnswer(503, "Не удаётся сохранить изменения. Попробуйте позже.");
+        answer.retryAfterSeconds = kUnwritableRetrySeconds;
+        return answer;
+    default:
+        return std::nullopt;
+    }
+}
+
 }  // namespace
 
 ApiAnswer errorAnswer(int status, const std::string& message) {
@@ -197,6 +220,14 @@ ApiAnswer answerApiRequest(FamilyStore& store, const ApiRequest& request) {
         } catch (const ApiError& e) {
             if (e.status() >= 500) logFailure(request, path, e.status(), e.what());
             return errorAnswer(e.status(), e.what());
+        } catch (const DatabaseError& e) {
+            if (auto answer = unavailableAnswer(e)) {
+                // The database layer logs an outage or a full disk once, not per request.
+                if (e.kind() == DatabaseError::CommitUnknown) logFailure(request, path, 503, e.what());
+                return std::move(*answer);
+            }
+            logFailure(request, path, 500, e.what());
+            return errorAnswer(500, "Внутренняя ошибка сервера. Попробуйте ещё раз позже.");
         } catch (const std::exception& e) {
             logFailure(request, path, 500, e.what());
             return errorAnswer(500, "Внутренняя ошибка сервера. Попробуйте ещё раз позже.");

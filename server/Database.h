@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -11,13 +12,26 @@
 namespace family {
 
 // Thrown for every database failure; the HTTP layer turns it into a 500 unless
-// the store handles the kind itself.
+// the store handles the kind itself (the last three kinds are a 503: the
+// service, not the request, is at fault, and the database layer logs each
+// episode of them once).
 class DatabaseError : public std::runtime_error {
 public:
     enum Kind {
         Other,
         Conflict,  // a unique or primary key constraint refused the change
         Retry,     // busy, a serialization failure or a deadlock: run the transaction again
+        // The database cannot be reached, or the connection broke before its
+        // transaction's COMMIT was sent: nothing of the transaction is stored,
+        // so it may run once more on a fresh connection.
+        Unreachable,
+        // The connection broke while COMMIT was under way: the change may or
+        // may not be stored, so it is never run again blindly (a client that
+        // repeats it with its Idempotency-Key learns which).
+        CommitUnknown,
+        // Nothing can be written: the disk is full or the file system or the
+        // database is read-only. Reads go on.
+        Unwritable,
     };
     explicit DatabaseError(const std::string& what, Kind kind = Other) : std::runtime_error(what), kind_(kind) {}
     Kind kind() const { return kind_; }
@@ -91,6 +105,8 @@ public:
 
     virtual ~Database() = default;
     virtual Kind kind() const = 0;
+    // The database for messages: the SQLite file's path, or PostgreSQL's name and host (never a password).
+    virtual std::string describe() const = 0;
     // Statements without parameters, possibly several separated by semicolons.
     virtual void exec(std::string_view sql) = 0;
     virtual Statement prepare(std::string_view sql) = 0;
@@ -105,12 +121,41 @@ public:
     // keeps two processes from migrating at once.
     virtual int lockedSchemaVersion() = 0;
     virtual void setSchemaVersion(int version) = 0;
+    // Inside the schema lock, with no schema version found: why the database
+    // is not a new one the store may set up (an SQLite file that was there
+    // before it was opened, empty or not; PostgreSQL tables without a version),
+    // or nothing when it is new.
+    virtual std::optional<std::string> whyNotNew() = 0;
     // A column that orders rows of `users` as they were inserted.
     virtual const char* insertionOrder() const = 0;
     // Inside a read transaction: a number that is the same as the last one
     // this connection read exactly when no other connection has committed
     // anything since. Nothing where the driver cannot tell.
     virtual std::optional<std::int64_t> othersChanges() { return std::nullopt; }
+};
+
+// A condition of one database that lasts a while (unreachable, unable to
+// save): logged once when it begins and once when it ends, however many
+// requests meet it meanwhile. One per database and condition, shared by every
+// connection of the process.
+class Episode {
+public:
+    // `what` names the condition in the log: "PostgreSQL database x on y is unreachable".
+    explicit Episode(std::string what, std::string over) : what_(std::move(what)), over_(std::move(over)) {}
+    // Logs "<what>: <cause>" unless the episode is already under way.
+    void begin(const std::string& cause);
+    // Logs "<over> after N s" when an episode was under way.
+    void end();
+    bool underWay() const;
+
+    // The process's episode of this name for this database, made on first use.
+    static Episode& of(const std::string& database, const std::string& condition, std::string what,
+                       std::string over);
+
+private:
+    std::string what_;
+    std::string over_;
+    std::atomic<std::int64_t> since_{0};  // steady-clock milliseconds, 0 while none is under way
 };
 
 // "postgresql://..." or "postgres://..." (a libpq connection URI) opens

@@ -330,6 +330,18 @@ struct FamilyStore::Impl {
     std::once_flag dummyOnce;
     std::string dummyHash;  // verified against when an e-mail is unknown, so timing does not tell
 
+    // Runs a read made outside any transaction; when it meets a broken
+    // connection, which the driver then replaces, it runs once more.
+    template <class Read>
+    auto read(Read&& read) {
+        try {
+            return read(db());
+        } catch (const DatabaseError& e) {
+            if (e.kind() != DatabaseError::Unreachable) throw;
+        }
+        return read(db());
+    }
+
     // This thread's connection: reads on different threads never wait for each other here.
     Database& db() {
         thread_local std::vector<std::pair<std::uint64_t, Database*>> mine;
@@ -391,6 +403,7 @@ struct FamilyStore::Impl {
             });
             return std::move(*result);
         }
+        bool reconnected = false;
         for (int attempt = 1;; ++attempt) {
             Database& connection = db();
             try {
@@ -399,6 +412,13 @@ struct FamilyStore::Impl {
                 tx.commit();
                 return result;
             } catch (const DatabaseError& e) {
+                // A connection that broke before COMMIT was sent stored
+                // nothing: the change runs once more on a fresh one. One that
+                // broke during COMMIT (CommitUnknown) never runs again here.
+                if (e.kind() == DatabaseError::Unreachable && !reconnected) {
+                    reconnected = true;
+                    continue;
+                }
                 if (e.kind() != DatabaseError::Retry || attempt >= kWriteAttempts) throw;
                 std::this_thread::sleep_for(std::chrono::milliseconds(attempt * attempt));
             }
@@ -544,15 +564,17 @@ std::optional<Account> FamilyStore::findAccountByEmail(std::string_view email) {
 FamilyStore::SignIn FamilyStore::login(std::string_view email, std::string_view password) {
     std::optional<Account> account;
     std::string hash;
-    {
-        auto s = d_->db().prepare(std::string("SELECT ") + kAccountColumns +
-                                  ", password_hash FROM users WHERE lower(email) = lower(?)");
+    d_->read([&](Database& db) {
+        account.reset();
+        auto s = db.prepare(std::string("SELECT ") + kAccountColumns +
+                            ", password_hash FROM users WHERE lower(email) = lower(?)");
         s.bind(1, trimmed(email));
         if (s.step()) {
             account = readAccount(s);
             hash = s.text(5);
         }
-    }
+        return 0;
+    });
     bool ok = false;
     {
         d_->hashing.acquire();
@@ -584,13 +606,15 @@ FamilyStore::SignIn FamilyStore::login(std::string_view email, std::string_view 
 Account FamilyStore::authenticate(std::string_view token) {
     const auto presented = parseSecret(token);
     if (!presented) throw ApiError(401, "Сессия истекла. Войдите снова.");
-    auto s = d_->db().prepare(
-        "SELECT s.verifier_hash, s.expires_at, u.id, u.email, u.nickname, u.role, u.family_id "
-        "FROM sessions s JOIN users u ON u.id = s.user_id WHERE s.selector = ?");
-    s.bind(1, presented->selector);
-    if (!s.step() || !sameHash(s.blob(0), presented->verifierHash) || s.integer(1) <= d_->clock())
-        throw ApiError(401, "Сессия истекла. Войдите снова.");
-    return Account{s.text(2), s.text(3), s.text(4), s.text(5), s.optionalText(6)};
+    return d_->read([&](Database& db) {
+        auto s = db.prepare(
+            "SELECT s.verifier_hash, s.expires_at, u.id, u.email, u.nickname, u.role, u.family_id "
+            "FROM sessions s JOIN users u ON u.id = s.user_id WHERE s.selector = ?");
+        s.bind(1, presented->selector);
+        if (!s.step() || !sameHash(s.blob(0), presented->verifierHash) || s.integer(1) <= d_->clock())
+            throw ApiError(401, "Сессия истекла. Войдите снова.");
+        return Account{s.text(2), s.text(3), s.text(4), s.text(5), s.optionalText(6)};
+    });
 }
 
 // ---- family ----

@@ -91,8 +91,11 @@ void GroupCommit::commit(std::deque<Queued*>& batch) {
         }
         tx.commit();
     } catch (const std::exception& e) {
-        logLine("a batch of " + std::to_string(batch.size()) + " changes failed (" + e.what() +
-                "); each runs again alone");
+        // A disk that takes nothing is logged once per episode by the database itself.
+        const auto* database = dynamic_cast<const DatabaseError*>(&e);
+        if (!database || database->kind() != DatabaseError::Unwritable)
+            logLine("a batch of " + std::to_string(batch.size()) + " changes failed (" + e.what() +
+                    "); each runs again alone");
         for (Queued* queued : batch) {
             queued->error = nullptr;
             queued->alone = true;

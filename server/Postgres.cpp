@@ -2,7 +2,11 @@
 
 #include <libpq-fe.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
+#include <memory>
+#include <mutex>
 #include <unordered_map>
 #include <utility>
 
@@ -35,24 +39,98 @@ std::string numberedParameters(std::string_view sql, int& count) {
     return out;
 }
 
-DatabaseError::Kind kindOf(const PGresult* result, PGconn* conn) {
-    if (PQstatus(conn) != CONNECTION_OK) return DatabaseError::Retry;  // reconnected on the next begin()
-    const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
-    if (!state) return DatabaseError::Other;
-    const std::string_view code(state);
-    if (code == "40001" || code == "40P01" || code == "55P03") return DatabaseError::Retry;
-    if (code == "23505") return DatabaseError::Conflict;
-    if (code.substr(0, 2) == "08" || code == "57P01") return DatabaseError::Retry;
-    return DatabaseError::Other;
+// A failed statement's error code and text, as the store sees it.
+struct Failure {
+    DatabaseError::Kind kind = DatabaseError::Other;
+    std::string message;
+    std::string cause;  // for Unwritable: what is at fault, in words
+};
+
+// libpq's message on one line, as the log takes it.
+std::string oneLine(std::string_view message) {
+    std::string out;
+    for (const char c : message) {
+        const bool blank = c == '\n' || c == '\t' || c == ' ';
+        if (blank && (out.empty() || out.back() == ' ')) continue;
+        out += blank ? ' ' : c;
+    }
+    while (!out.empty() && out.back() == ' ') out.pop_back();
+    return out;
 }
 
-[[noreturn]] void fail(PGconn* conn, PGresult* result, std::string_view what) {
-    std::string message = result ? PQresultErrorMessage(result) : PQerrorMessage(conn);
-    while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
-    const auto kind = kindOf(result, conn);
-    PQclear(result);
-    throw DatabaseError(std::string(what) + ": " + message, kind);
+Failure failureOf(const PGresult* result, PGconn* conn) {
+    Failure failure;
+    failure.message = oneLine(result ? PQresultErrorMessage(result) : conn ? PQerrorMessage(conn) : "out of memory");
+    const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    const std::string_view code(state ? state : "");
+    // A broken connection, an administrator ending the session, a server
+    // shutting down or still starting: nothing more can run on this
+    // connection. libpq's own failures carry no code; a send that failed
+    // leaves the connection looking good until the next read.
+    if (!conn || PQstatus(conn) != CONNECTION_OK || code.empty() || code.substr(0, 2) == "08" ||
+        code == "57P01" || code == "57P02" || code == "57P03")
+        failure.kind = DatabaseError::Unreachable;
+    else if (code == "40001" || code == "40P01" || code == "55P03")
+        failure.kind = DatabaseError::Retry;
+    else if (code == "23505")
+        failure.kind = DatabaseError::Conflict;
+    else if (code == "53100")
+        failure.kind = DatabaseError::Unwritable, failure.cause = "the database server's disk is full";
+    else if (code == "25006")
+        failure.kind = DatabaseError::Unwritable, failure.cause = "the database is read-only";
+    return failure;
 }
+
+std::int64_t steadyMilliseconds() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// While the database is unreachable, the process tries to connect at most
+// once per pause, whichever request thread's turn it is; the others are
+// answered at once. Service resumes within a pause of the database's return.
+constexpr std::int64_t kReconnectPauseMs = 250;
+
+// Whether one database can be reached, shared by every connection of the process to it.
+class Reach {
+public:
+    explicit Reach(const std::string& name) : outage_(name + " is unreachable", name + " is reachable again") {}
+
+    // True when this thread may try to connect now: always while the
+    // database is thought reachable; during an outage, one thread at a time
+    // (a connection attempt may hang until connect_timeout), a pause after the last.
+    bool mayAttempt() {
+        if (!outage_.underWay()) return true;
+        return steadyMilliseconds() >= nextAttempt_ && !attempting_.exchange(true);
+    }
+    void failed(const std::string& cause) {
+        nextAttempt_ = steadyMilliseconds() + kReconnectPauseMs;
+        attempting_ = false;
+        // A database never reached is a refused start, which says so itself.
+        if (reachedOnce_) outage_.begin(cause);
+    }
+    void reached() {
+        attempting_ = false;
+        reachedOnce_ = true;
+        outage_.end();
+    }
+
+    static Reach& of(const std::string& uri) {
+        static std::mutex mutex;
+        static std::unordered_map<std::string, std::unique_ptr<Reach>> all;
+        std::lock_guard lock(mutex);
+        auto& reach = all[uri];
+        if (!reach) reach = std::make_unique<Reach>(describePostgres(uri));
+        return *reach;
+    }
+
+private:
+    Episode outage_;
+    std::atomic<bool> reachedOnce_{false};
+    std::atomic<bool> attempting_{false};
+    std::atomic<std::int64_t> nextAttempt_{0};
+};
 
 struct Result {
     PGresult* handle = nullptr;
@@ -63,8 +141,8 @@ class PostgresDatabase;
 
 class PostgresCursor final : public Cursor {
 public:
-    PostgresCursor(PostgresDatabase& db, std::string name, int parameters)
-        : db_(db), name_(std::move(name)), values_(parameters), binary_(parameters, 0) {}
+    PostgresCursor(PostgresDatabase& db, std::string name, int parameters, std::uint64_t session)
+        : db_(db), name_(std::move(name)), session_(session), values_(parameters), binary_(parameters, 0) {}
 
     void bindText(int index, std::string_view text) override { set(index, std::string(text), false); }
     void bindInteger(int index, std::int64_t value) override { set(index, std::to_string(value), false); }
@@ -98,66 +176,98 @@ private:
 
     PostgresDatabase& db_;
     std::string name_;
+    std::uint64_t session_;  // the connection's session the statement was prepared in
     std::vector<std::optional<std::string>> values_;
     std::vector<int> binary_;
     Result result_;
     int row_ = -1;
 };
 
+// One libpq connection that mends itself: every use outside a transaction
+// first replaces a connection known to be broken (the database restarted, an
+// administrator ended the session), and a broken connection inside a
+// transaction fails the transaction as Unreachable (nothing of it is stored)
+// or, when COMMIT itself was under way, as CommitUnknown.
 class PostgresDatabase final : public Database {
 public:
-    explicit PostgresDatabase(const std::string& uri) : conn_(PQconnectdb(uri.c_str())) {
-        if (PQstatus(conn_) != CONNECTION_OK) {
-            std::string message = conn_ ? PQerrorMessage(conn_) : "out of memory";
-            while (!message.empty() && message.back() == '\n') message.pop_back();
-            PQfinish(conn_);
-            throw DatabaseError("cannot connect to " + describePostgres(uri) + ": " + message);
-        }
-        PQsetNoticeProcessor(conn_, [](void*, const char*) {}, nullptr);
-        exec("SET client_encoding = 'UTF8'");
+    explicit PostgresDatabase(const std::string& uri)
+        : uri_(uri),
+          reach_(Reach::of(uri)),
+          unwritable_(Episode::of(uri, "unwritable", "cannot save changes to " + describePostgres(uri),
+                                  "changes to " + describePostgres(uri) + " are saved again")) {
+        connect();
     }
-    ~PostgresDatabase() override { PQfinish(conn_); }
+    ~PostgresDatabase() override {
+        if (conn_) PQfinish(conn_);
+    }
 
     Kind kind() const override { return Kind::Postgres; }
+    std::string describe() const override { return describePostgres(uri_); }
 
     void exec(std::string_view sql) override {
+        usable();
         Result result{PQexec(conn_, std::string(sql).c_str())};
         const auto status = PQresultStatus(result.handle);
-        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
-            fail(conn_, std::exchange(result.handle, nullptr), "SQL failed");
+        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) fail(result.handle, "SQL failed");
         changes_ = std::atoll(PQcmdTuples(result.handle));
     }
 
     Statement prepare(std::string_view sql) override {
+        usable();
         auto found = prepared_.find(std::string(sql));
         if (found == prepared_.end()) {
             int parameters = 0;
             const auto text = numberedParameters(sql, parameters);
-            const std::string name = "s" + std::to_string(prepared_.size());
+            // Never reused on this connection object, so a statement of an
+            // earlier session can never run another one's text.
+            const std::string name = "s" + std::to_string(++statements_);
             Result result{PQprepare(conn_, name.c_str(), text.c_str(), 0, nullptr)};
-            if (PQresultStatus(result.handle) != PGRES_COMMAND_OK)
-                fail(conn_, std::exchange(result.handle, nullptr), "prepare");
+            if (PQresultStatus(result.handle) != PGRES_COMMAND_OK) fail(result.handle, "prepare");
             found = prepared_.emplace(std::string(sql), Prepared{name, parameters}).first;
         }
-        return Statement(std::make_unique<PostgresCursor>(*this, found->second.name, found->second.parameters));
+        return Statement(
+            std::make_unique<PostgresCursor>(*this, found->second.name, found->second.parameters, session_));
     }
 
     std::int64_t changes() const override { return changes_; }
 
     void begin(Mode mode) override {
-        if (PQstatus(conn_) != CONNECTION_OK) {
-            // The server restarted or the connection broke: start afresh.
-            PQreset(conn_);
-            prepared_.clear();
-            if (PQstatus(conn_) != CONNECTION_OK) fail(conn_, nullptr, "reconnect");
-        }
         // Writes run at READ COMMITTED: each statement sees what committed
         // before it, and the store locks the rows it decides on.
-        exec(mode == Mode::Write ? "BEGIN" : "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+        const char* sql = mode == Mode::Write ? "BEGIN" : "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY";
+        try {
+            exec(sql);
+        } catch (const DatabaseError& e) {
+            // A connection that died while idle is found out only now; BEGIN
+            // does nothing, so it is sent once more on a fresh connection.
+            if (e.kind() != DatabaseError::Unreachable) throw;
+            exec(sql);
+        }
+        inTransaction_ = true;
+        writing_ = mode == Mode::Write;
     }
-    void commit() override { exec("COMMIT"); }
+    void commit() override {
+        const bool writing = std::exchange(writing_, false);
+        inTransaction_ = false;
+        if (broken_ || PQstatus(conn_) != CONNECTION_OK)
+            throw DatabaseError("the connection to " + describe() + " broke before COMMIT", DatabaseError::Unreachable);
+        Result result{PQexec(conn_, "COMMIT")};
+        if (PQresultStatus(result.handle) != PGRES_COMMAND_OK) {
+            auto failure = failureOf(result.handle, conn_);
+            if (failure.kind == DatabaseError::Unreachable && writing) {
+                broken_ = true;
+                throw DatabaseError("the connection to " + describe() + " broke during COMMIT (" + failure.message +
+                                        "): the change may or may not be stored",
+                                    DatabaseError::CommitUnknown);
+            }
+            fail(result.handle, "COMMIT");
+        }
+        if (writing) unwritable_.end();
+    }
     void rollback() override {
-        if (PQstatus(conn_) == CONNECTION_OK) exec("ROLLBACK");
+        inTransaction_ = writing_ = false;
+        // A broken connection's transaction ended with it on the server.
+        if (!broken_ && PQstatus(conn_) == CONNECTION_OK) exec("ROLLBACK");
     }
 
     int lockedSchemaVersion() override {
@@ -170,10 +280,20 @@ public:
         exec("DELETE FROM schema_version");
         exec("INSERT INTO schema_version (version) VALUES (" + std::to_string(version) + ")");
     }
+    std::optional<std::string> whyNotNew() override {
+        auto s = prepare(
+            "SELECT COUNT(*) FROM information_schema.tables WHERE table_schema = current_schema() "
+            "AND table_name <> 'schema_version'");
+        if (!s.step() || s.integer(0) == 0) return std::nullopt;
+        return "holds " + std::to_string(s.integer(0)) + " tables but no schema version (the table schema_version has no row)";
+    }
     const char* insertionOrder() const override { return "seq"; }
 
-    PGresult* run(const std::string& name, const std::vector<std::optional<std::string>>& values,
+    PGresult* run(const std::string& name, std::uint64_t session, const std::vector<std::optional<std::string>>& values,
                   const std::vector<int>& binary) {
+        // Prepared in a session that has since ended: the statement is gone with it.
+        if (session != session_ || broken_)
+            throw DatabaseError("the connection to " + describe() + " broke", DatabaseError::Unreachable);
         std::vector<const char*> pointers;
         std::vector<int> lengths;
         for (const auto& v : values) {
@@ -183,7 +303,10 @@ public:
         PGresult* result = PQexecPrepared(conn_, name.c_str(), static_cast<int>(values.size()), pointers.data(),
                                           lengths.data(), binary.data(), 0);
         const auto status = PQresultStatus(result);
-        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) fail(conn_, result, "step");
+        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+            Result owned{result};
+            fail(result, "step");
+        }
         changes_ = std::atoll(PQcmdTuples(result));
         return result;
     }
@@ -193,13 +316,70 @@ private:
         std::string name;
         int parameters;
     };
-    PGconn* conn_;
+
+    // Opens the first connection, or replaces a broken one.
+    void connect() {
+        if (!reach_.mayAttempt())
+            throw DatabaseError(describe() + " is unreachable; the next attempt to connect is due shortly",
+                                DatabaseError::Unreachable);
+        if (conn_) {
+            PQreset(conn_);
+        } else {
+            // Settings that survive PQreset. Over TCP, a connection attempt
+            // gives up after 5 s and a peer that vanished is noticed within
+            // about 25 s rather than the system's two hours. The URI's own
+            // values win over these.
+            const char* keywords[] = {"connect_timeout", "keepalives_idle", "keepalives_interval", "keepalives_count",
+                                      "client_encoding", "dbname", nullptr};
+            const char* values[] = {"5", "10", "5", "3", "UTF8", uri_.c_str(), nullptr};
+            conn_ = PQconnectdbParams(keywords, values, 1);
+        }
+        prepared_.clear();
+        ++session_;
+        if (!conn_ || PQstatus(conn_) != CONNECTION_OK) {
+            const std::string message = oneLine(conn_ ? PQerrorMessage(conn_) : "out of memory");
+            reach_.failed(message);
+            broken_ = true;
+            throw DatabaseError("cannot connect to " + describe() + ": " + message, DatabaseError::Unreachable);
+        }
+        PQsetNoticeProcessor(conn_, [](void*, const char*) {}, nullptr);
+        broken_ = false;
+        reach_.reached();
+    }
+
+    // Before every use: outside a transaction a broken connection is
+    // replaced; inside one, the transaction is lost with it.
+    void usable() {
+        if (!broken_ && PQstatus(conn_) == CONNECTION_OK) return;
+        broken_ = true;
+        if (inTransaction_)
+            throw DatabaseError("the connection to " + describe() + " broke inside a transaction",
+                                DatabaseError::Unreachable);
+        connect();
+    }
+
+    [[noreturn]] void fail(PGresult* result, std::string_view what) {
+        const auto failure = failureOf(result, conn_);
+        if (failure.kind == DatabaseError::Unreachable) broken_ = true;
+        if (failure.kind == DatabaseError::Unwritable) unwritable_.begin(failure.cause + " (" + failure.message + ")");
+        throw DatabaseError(std::string(what) + ": " + failure.message, failure.kind);
+    }
+
+    const std::string uri_;
+    Reach& reach_;
+    Episode& unwritable_;
+    PGconn* conn_ = nullptr;
+    bool broken_ = false;
+    bool inTransaction_ = false;
+    bool writing_ = false;
+    std::uint64_t session_ = 0;     // counts the connections made, so a cursor knows its own
+    std::uint64_t statements_ = 0;  // names the prepared statements
     std::unordered_map<std::string, Prepared> prepared_;
     std::int64_t changes_ = 0;
 };
 
 bool PostgresCursor::step() {
-    if (row_ < 0 && !result_.handle) result_.handle = db_.run(name_, values_, binary_);
+    if (row_ < 0 && !result_.handle) result_.handle = db_.run(name_, session_, values_, binary_);
     ++row_;
     return row_ < PQntuples(result_.handle);
 }

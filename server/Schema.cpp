@@ -204,6 +204,16 @@ void apply(Database& db, int version, Run run) {
         throw DatabaseError("the database has schema version " + std::to_string(found) +
                             ", newer than this server understands (" + std::to_string(kSchemaVersion) + ")");
     if (found >= version) return;
+    // Only a database that holds nothing is set up afresh: one that lost its
+    // schema (an emptied file, a dropped version row) would otherwise start a
+    // new, empty service, and every account and family would vanish silently.
+    if (found == 0) {
+        if (const auto why = db.whyNotNew())
+            throw DatabaseError(db.describe() + " " + *why +
+                                ". It is refused rather than taken for a new, empty store: restore it from a backup, "
+                                "or, to start a new store, " +
+                                (db.kind() == Database::Kind::Sqlite ? "remove the file" : "use an empty database"));
+    }
     run(found);
     db.setSchemaVersion(version);
     tx.commit();

@@ -26,6 +26,7 @@ Answer ApiClient::send(const std::string& method, const std::string& path, const
         return answer;
     }
     answer.status = result->status;
+    for (const auto& [name, value] : result->headers) answer.head += name + ": " + value + "\r\n";
     answer.body = result->body;
     answer.json = json::parse(result->body, nullptr, false);
     return answer;

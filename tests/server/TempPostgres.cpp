@@ -62,10 +62,8 @@ TempPostgres::TempPostgres(bool durable) {
         return;
     }
     // Unix socket only, in the private folder.
-    const std::string start = as + bin_ + "/pg_ctl -D " + folder_ + "/data -l " + folder_ +
-                              "/server.log -w -o \"-c listen_addresses= -k " + folder_ +
-                              (durable ? "" : " -c fsync=off") + " -c max_connections=300\" start > /dev/null 2>&1";
-    if (std::system(start.c_str()) != 0) {
+    options_ = "-c listen_addresses= -k " + folder_ + (durable ? "" : " -c fsync=off") + " -c max_connections=300";
+    if (!pgCtl("-l " + folder_ + "/server.log -w -o \"" + options_ + "\" start")) {
         problem_ = "pg_ctl start failed (see " + folder_ + "/server.log)";
         return;
     }
@@ -73,11 +71,7 @@ TempPostgres::TempPostgres(bool durable) {
 }
 
 TempPostgres::~TempPostgres() {
-    if (started_) {
-        const std::string as = geteuid() == 0 ? std::string("runuser -u ") + kUnprivilegedUser + " -- " : "";
-        const std::string stop = as + bin_ + "/pg_ctl -D " + folder_ + "/data -m immediate stop > /dev/null 2>&1";
-        [[maybe_unused]] const int ignored = std::system(stop.c_str());
-    }
+    if (started_) pgCtl("-m immediate stop");
     std::error_code ec;
     if (!folder_.empty()) fs::remove_all(folder_, ec);
 }
@@ -89,6 +83,31 @@ std::string TempPostgres::newDatabase() {
     const std::string name = "family" + std::to_string(++databases_);
     family::openDatabase(base + "postgres" + query)->exec("CREATE DATABASE " + name);
     return base + name + query;
+}
+
+bool TempPostgres::pgCtl(const std::string& arguments) const {
+    const std::string as = geteuid() == 0 ? std::string("runuser -u ") + kUnprivilegedUser + " -- " : "";
+    return std::system((as + bin_ + "/pg_ctl -D " + folder_ + "/data " + arguments + " > /dev/null 2>&1").c_str()) == 0;
+}
+
+int TempPostgres::endSessions(const std::string& uri) {
+    if (!started_) return 0;
+    const auto from = uri.find("@/") + 2;  // as newDatabase() writes it
+    const auto name = uri.substr(from, uri.find('?', from) - from);
+    const auto admin = family::openDatabase(std::string("postgresql://") + kSuperuser + "@/postgres?host=" + folder_);
+    auto ended = admin->prepare(
+        "SELECT COUNT(*) FROM (SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+        "WHERE datname = ? AND pid <> pg_backend_pid()) AS t");
+    ended.bind(1, name);
+    return ended.step() ? static_cast<int>(ended.integer(0)) : 0;
+}
+
+bool TempPostgres::restartImmediately() { return started_ && pgCtl("-l " + folder_ + "/server.log -m immediate -w restart"); }
+
+bool TempPostgres::stopImmediately() { return started_ && pgCtl("-m immediate -w stop"); }
+
+bool TempPostgres::startAgain() {
+    return started_ && pgCtl("-l " + folder_ + "/server.log -w -o \"" + options_ + "\" start");
 }
 
 bool testsUsePostgres() {

@@ -20,11 +20,23 @@ public:
     bool installed() const { return !bin_.empty(); }
     // A new empty database in the cluster, as a libpq URI.
     std::string newDatabase();
+    // Ends every session connected to the database of `uri` (pg_terminate_backend); returns how many.
+    int endSessions(const std::string& uri);
+    // Restarts the cluster as after a crash (pg_ctl restart -m immediate) and waits until it
+    // takes connections again; false when it did not come back.
+    bool restartImmediately();
+    // Stops the cluster as a crash would (pg_ctl stop -m immediate), and starts it again.
+    bool stopImmediately();
+    bool startAgain();
 
 private:
+    // Runs a pg_ctl command as the cluster's owner; true when it succeeded.
+    bool pgCtl(const std::string& arguments) const;
+
     std::string folder_;
     std::string bin_;
     std::string problem_;
+    std::string options_;  // the server's own settings, given again at each start
     bool started_ = false;
     int databases_ = 0;
 };
