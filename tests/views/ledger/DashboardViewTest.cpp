@@ -13,6 +13,7 @@
 #include "components/TransactionRow.h"
 #include "views/features/FeatureCenterView.h"
 #include "store/DemoLedger.h"
+#include "support/FitCheck.h"
 #include "support/Gallery.h"
 #include "views/ledger/DashboardView.h"
 #include "views/ledger/dashboard/GoalsCard.h"
@@ -493,6 +494,36 @@ TEST_F(DashboardTest, SaveErrorAlertIsShownOnceTheDashboardIsOnScreenAndDismissi
     settle();
     ASSERT_NE(currentAlert(), nullptr);
     EXPECT_EQ(currentAlert()->title(), "Ошибка сохранения");
+}
+
+// A ledger file that could not be read is set aside at the first save; the
+// dashboard says so once, naming the kept file, and never again once read.
+TEST_F(DashboardTest, ALedgerSetAsideIsToldOnceWithTheKeptFilesName) {
+    closeWindow();
+    writeFile(anonymousFile(), "{\"transactions\": [");
+    reopen();
+    show();
+    settle();
+    EXPECT_EQ(currentAlert(), nullptr) << "nothing is set aside before something is written";
+
+    store->applyTemplate(MoneyStore::defaultTemplates().front().id);
+    settle();
+    Alert* alert = currentAlert();
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->title(), "Новый журнал");
+    EXPECT_EQ(alert->message(), "Файл данных повреждён и сохранён как «anonymous.json.unreadable-20260615-100000». "
+                                "Начат новый журнал.");
+    ASSERT_EQ(alert->buttons().size(), 1);
+    EXPECT_EQ(alert->buttons()[0].title, "Хорошо");
+    EXPECT_EQ(FitCheck::problems(*window), QStringList{});
+    EXPECT_FALSE(Gallery::save(*window, "dashboard-ledger-set-aside").isEmpty());
+
+    click(alert->box()->findChild<QAbstractButton*>("alertButton_0"));
+    EXPECT_FALSE(store->ledgerNotice());
+    store->applyTemplate(MoneyStore::defaultTemplates().front().id);
+    view->redraw();
+    settle();
+    EXPECT_EQ(currentAlert(), nullptr);
 }
 
 TEST_F(DashboardTest, LargeAmountsShrinkOntoOneLineAndCategoriesWrapBetweenWords) {
