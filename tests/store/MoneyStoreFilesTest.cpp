@@ -25,7 +25,7 @@ void bookOneAndSave(MoneyStore& store, const QDateTime& now) {
 QStringList siblingsOf(const QString& path) {
     const QFileInfo info(path);
     return QDir(info.path())
-        .entryList({info.fileName() + "*"}, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+        .entryList({info.fileName() + "*"}, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
                    QDir::Name);
 }
 
