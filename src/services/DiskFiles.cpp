@@ -1,5 +1,9 @@
 #include "services/DiskFiles.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,10 +11,7 @@
 #include <QUuid>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace disk_files {
 namespace {
@@ -108,7 +109,8 @@ bool syncSettings(QSettings& settings, QString* error) {
 }
 
 void createPrivateFile(const QString& path) {
-    const int fd = ::open(encoded(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kPrivateFileMode);
+    const int fd =
+        ::open(encoded(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kPrivateFileMode);
     if (fd < 0) return;  // there already, or not possible: the writer will say
     ::fchmod(fd, kPrivateFileMode);
     ::close(fd);
@@ -132,7 +134,7 @@ bool replace(const QString& path, const QByteArray& bytes, const ReplaceOptions&
     std::optional<mode_t> mode;
     if (options.privateMode) {
         mode = kPrivateFileMode;
-    } else if (struct stat old {}; ::stat(encoded(target).constData(), &old) == 0) {
+    } else if (struct stat old{}; ::stat(encoded(target).constData(), &old) == 0) {
         mode = old.st_mode & 07777;
     }
     const mode_t createMode = options.privateMode ? kPrivateFileMode : 0666;
@@ -167,7 +169,8 @@ bool replace(const QString& path, const QByteArray& bytes, const ReplaceOptions&
     if (temporary.isEmpty()) {
         temporary = uniqueSibling(target, "new");
         const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
-        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, encoded(temporary).constData(), AT_SYMLINK_FOLLOW) != 0) {
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, encoded(temporary).constData(),
+                     AT_SYMLINK_FOLLOW) != 0) {
             code = errno;
             return fail(fd, {});
         }

@@ -1,8 +1,9 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <QByteArray>
 #include <QString>
-#include <sys/types.h>
 
 class QSettings;
 

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDateTime>
 #include <QDir>
@@ -6,7 +7,6 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QTimeZone>
-#include <sys/stat.h>
 
 #include "services/DiskFiles.h"
 #include "services/Preferences.h"
@@ -73,7 +73,8 @@ QString replacesRefused(const QString& folder, const QString& reason) {
             const QString where = QStringLiteral("%1, %2 bytes: ").arg(writer.name).arg(size);
             if (written) wrong += where + "reported done\n";
             if (error != reason) wrong += where + "error \"" + error + "\"\n";
-            if (readAll(path) != kOld) wrong += where + QString("old file now %1 bytes\n").arg(readAll(path).size());
+            if (readAll(path) != kOld)
+                wrong += where + QString("old file now %1 bytes\n").arg(readAll(path).size());
             if (QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name).filter("ledger").size() != 1)
                 wrong += where + "left " + entriesOf(folder).join(", ") + "\n";
         }
@@ -86,13 +87,15 @@ QString replacesRefused(const QString& folder, const QString& reason) {
 TEST(DiskFilesTest, AWriteCutShortByAFileSizeLimitKeepsTheOldFileWhole) {
     TempDir temp;
     writeAll(temp.filePath("ledger.json"), kOld);
-    EXPECT_EQ(limited_disk::withFileSizeLimit(64, [&] { return replacesRefused(temp.path(), "File too large"); }),
-              "");
+    EXPECT_EQ(
+        limited_disk::withFileSizeLimit(64, [&] { return replacesRefused(temp.path(), "File too large"); }),
+        "");
     // The same writes with room to spare land whole.
     for (const Writer& writer : kWriters) {
         const QByteArray bytes(40000, 'y');
         QString error;
-        EXPECT_TRUE(disk_files::replace(temp.filePath("ledger.json"), bytes, writer.options, &error)) << writer.name;
+        EXPECT_TRUE(disk_files::replace(temp.filePath("ledger.json"), bytes, writer.options, &error))
+            << writer.name;
         EXPECT_EQ(readAll(temp.filePath("ledger.json")), bytes) << writer.name;
     }
 }
@@ -117,7 +120,8 @@ TEST(DiskFilesTest, APrivateReplaceSyncsTheFileThenItsFolderAfterTheRename) {
     EXPECT_EQ(disk_syncs::folderSyncsOf(folder), 1);
 
     disk_syncs::reset();
-    ASSERT_TRUE(disk_files::replace(temp.filePath("b.json"), "{}", {ReplaceOptions::Sync::none, true}, nullptr));
+    ASSERT_TRUE(
+        disk_files::replace(temp.filePath("b.json"), "{}", {ReplaceOptions::Sync::none, true}, nullptr));
     EXPECT_TRUE(disk_syncs::folders().isEmpty());
     EXPECT_EQ(entriesOf(temp.path()), (QStringList{"a.json", "b.json"}));
 }
@@ -134,14 +138,15 @@ TEST(DiskFilesTest, FoldersAndFilesArePrivateWhateverTheUmask) {
             ::chmod(QFile::encodeName(temp.filePath("a/old.json")).constData(), 0666);
             ASSERT_TRUE(disk_files::replace(temp.filePath("a/old.json"), "[]", {}, nullptr));
             // A file the user names gets what any new file gets, and keeps its own mode when replaced.
-            ASSERT_TRUE(disk_files::replace(temp.filePath("export.csv"), "x", {ReplaceOptions::Sync::file, false},
-                                            nullptr));
+            ASSERT_TRUE(disk_files::replace(temp.filePath("export.csv"), "x",
+                                            {ReplaceOptions::Sync::file, false}, nullptr));
             writeAll(temp.filePath("mine.csv"), "old");
             ::chmod(QFile::encodeName(temp.filePath("mine.csv")).constData(), 0640);
-            ASSERT_TRUE(disk_files::replace(temp.filePath("mine.csv"), "new", {ReplaceOptions::Sync::file, false},
-                                            nullptr));
+            ASSERT_TRUE(disk_files::replace(temp.filePath("mine.csv"), "new",
+                                            {ReplaceOptions::Sync::file, false}, nullptr));
         }
-        for (const char* folder : {"a", "a/b", "a/b/c"}) EXPECT_EQ(modeOf(temp.filePath(folder)), 0700u) << folder;
+        for (const char* folder : {"a", "a/b", "a/b/c"})
+            EXPECT_EQ(modeOf(temp.filePath(folder)), 0700u) << folder;
         EXPECT_EQ(modeOf(temp.filePath("a/b/c/new.json")), 0600u);
         EXPECT_EQ(modeOf(temp.filePath("a/old.json")), 0600u);
         EXPECT_EQ(readAll(temp.filePath("a/old.json")), "[]");
@@ -260,7 +265,8 @@ TEST(DiskFilesTest, WiderPreferencesAndAppGroupFilesAreNarrowedWhenOpened) {
     QDir().mkpath(temp.filePath("group"));
     writeAll(temp.filePath("config/Zanbeck/preferences.ini"), "[General]\ncurrencyCode=CNY\n");
     writeAll(temp.filePath("group/defaults.ini"), "[General]\nbalance=1\n");
-    for (const char* p : {"config/Zanbeck", "group"}) ::chmod(QFile::encodeName(temp.filePath(p)).constData(), 0777);
+    for (const char* p : {"config/Zanbeck", "group"})
+        ::chmod(QFile::encodeName(temp.filePath(p)).constData(), 0777);
     for (const char* p : {"config/Zanbeck/preferences.ini", "group/defaults.ini"})
         ::chmod(QFile::encodeName(temp.filePath(p)).constData(), 0666);
 

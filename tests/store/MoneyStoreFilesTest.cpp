@@ -25,8 +25,8 @@ void bookOneAndSave(MoneyStore& store, const QDateTime& now) {
 QStringList siblingsOf(const QString& path) {
     const QFileInfo info(path);
     return QDir(info.path())
-        .entryList({info.fileName() + "*"}, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                   QDir::Name);
+        .entryList({info.fileName() + "*"},
+                   QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
 }
 
 mode_t modeOf(const QString& path) {
@@ -225,9 +225,10 @@ TEST_F(MoneyStoreFiles, SnapshotAtOpenCountsTodayInTheStoresZone) {
 }
 
 // Each change of a saved profile replaces the ledger file once and syncs the
-// disk twice, the ledger's bytes and then its folder (the rename); the widget snapshot is written (and the widgets
-// reloaded) only when the balance or one of today's totals moved, and never
-// syncs the disk (it is written again from the ledger at the next start).
+// disk twice, the ledger's bytes and then its folder (the rename); the widget
+// snapshot is written (and the widgets reloaded) only when the balance or one
+// of today's totals moved, and never syncs the disk (it is written again from
+// the ledger at the next start).
 TEST_F(MoneyStoreFiles, EveryChangeSyncsTheLedgerAndItsFolderAndTheSnapshotOnlyWhenItsFiguresMove) {
     MoneyData d = ledgerWith({income(Decimal(40), local(2026, 6, 10))});
     d.startingBalance = Decimal(10);
@@ -276,7 +277,8 @@ TEST_F(MoneyStoreFiles, EveryChangeSyncsTheLedgerAndItsFolderAndTheSnapshotOnlyW
         EXPECT_EQ(disk.snapshotWrites(), groupBefore + (change.movesSnapshot ? 1 : 0)) << change.what;
         EXPECT_EQ(disk_syncs::countIn(ledgerFolder), ledgerSyncsBefore + 2) << change.what;
         EXPECT_EQ(disk_syncs::folderSyncsOf(ledgerFolder), folderSyncsBefore + 1) << change.what;
-        EXPECT_EQ(int(disk_syncs::folders().size()), syncsBefore + 2) << change.what << ": only the ledger syncs";
+        EXPECT_EQ(int(disk_syncs::folders().size()), syncsBefore + 2)
+            << change.what << ": only the ledger syncs";
         EXPECT_EQ(widgets.reloads, reloadsBefore + (change.movesSnapshot ? 1 : 0)) << change.what;
     }
     EXPECT_EQ(saves(), 10);
@@ -324,7 +326,8 @@ TEST_F(MoneyStoreFiles, ASaveOnAFullDiskKeepsTheOldLedgerAndSaysSo) {
     for (const int transactions : {0, 30, 400}) {
         SCOPED_TRACE(transactions);
         MoneyData d = MoneyData::emptyLedger();
-        for (int i = 0; i < transactions; ++i) d.transactions.push_back(expense(Decimal(i + 1), local(2026, 6, 1)));
+        for (int i = 0; i < transactions; ++i)
+            d.transactions.push_back(expense(Decimal(i + 1), local(2026, 6, 1)));
         writeLedger(anonymousFile(), d);
         const QByteArray before = readFile(anonymousFile());
         const QString saveError = limited_disk::withFileSizeLimit(before.size(), [&] {
@@ -421,7 +424,8 @@ TEST_F(MoneyStoreFiles, DataFoldersAndFilesArePrivateWhateverTheUmask) {
             MoneyStore::Environment env = environment();
             store = std::make_unique<MoneyStore>(env, zanbeck("accounts/kid.json"));
         }
-        for (const char* folder : {"", "accounts", "receipts"}) EXPECT_EQ(modeOf(zanbeck(folder)), 0700u) << folder;
+        for (const char* folder : {"", "accounts", "receipts"})
+            EXPECT_EQ(modeOf(zanbeck(folder)), 0700u) << folder;
         EXPECT_EQ(modeOf(temp.filePath("data")), 0700u);
         EXPECT_EQ(modeOf(anonymousFile()), 0600u);
         EXPECT_EQ(modeOf(zanbeck("accounts/kid.json")), 0600u);

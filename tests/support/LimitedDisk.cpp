@@ -1,14 +1,15 @@
 #include "support/LimitedDisk.h"
 
-#include <QFile>
-#include <QUuid>
-#include <csignal>
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <QFile>
+#include <QUuid>
+#include <csignal>
 
 namespace limited_disk {
 namespace {
@@ -58,14 +59,16 @@ QString withFileSizeLimit(qint64 maxBytes, const std::function<QString()>& body)
         body);
 }
 
-std::optional<QString> onSmallTmpfs(const QString& folder, qint64 sizeBytes, const std::function<QString()>& body) {
+std::optional<QString> onSmallTmpfs(const QString& folder, qint64 sizeBytes,
+                                    const std::function<QString()>& body) {
     const QString answer = inChild(
         [&] {
             if (::unshare(CLONE_NEWNS) != 0) return false;
             // Nothing mounted here may reach the parent's namespace.
             if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return false;
             const QByteArray options = "size=" + QByteArray::number(sizeBytes) + ",mode=0700";
-            return ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, options.constData()) == 0;
+            return ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, options.constData()) ==
+                   0;
         },
         body);
     if (answer.toUtf8() == kNotPermitted) return std::nullopt;
@@ -73,13 +76,16 @@ std::optional<QString> onSmallTmpfs(const QString& folder, qint64 sizeBytes, con
 }
 
 void fill(const QString& folder) {
-    const QByteArray name = QFile::encodeName(folder + QStringLiteral("/filler-") + QUuid::createUuid().toString(QUuid::WithoutBraces));
+    const QByteArray name = QFile::encodeName(folder + QStringLiteral("/filler-") +
+                                              QUuid::createUuid().toString(QUuid::WithoutBraces));
     const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) return;
     const QByteArray block(4096, 'f');
-    while (::write(fd, block.constData(), size_t(block.size())) > 0) {}
+    while (::write(fd, block.constData(), size_t(block.size())) > 0) {
+    }
     // The last few bytes a block would not take.
-    while (::write(fd, "f", 1) > 0) {}
+    while (::write(fd, "f", 1) > 0) {
+    }
     ::close(fd);
 }
 

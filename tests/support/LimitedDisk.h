@@ -18,7 +18,8 @@ QString withFileSizeLimit(qint64 maxBytes, const std::function<QString()>& body)
 // In a mount namespace of the child's own, folder becomes an empty tmpfs of
 // sizeBytes, seen by nobody else and gone with the child. nullopt when
 // mounting is not permitted here (not root, no namespaces).
-std::optional<QString> onSmallTmpfs(const QString& folder, qint64 sizeBytes, const std::function<QString()>& body);
+std::optional<QString> onSmallTmpfs(const QString& folder, qint64 sizeBytes,
+                                    const std::function<QString()>& body);
 
 // Fills the file system holding folder until nothing more fits.
 void fill(const QString& folder);

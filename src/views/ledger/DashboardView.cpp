@@ -188,7 +188,12 @@ void DashboardView::syncLedgerNoticeAlert() {
         return;
     }
     if (ledgerNoticeAlert_ || !isVisible()) return;  // shown once, when the page is on screen
-    Alert* alert = Alert::present(this, QStringLiteral("Новый журнал"), *store_.ledgerNotice(),
+    // The kept file's name is one long word to the line breaker, wider than
+    // the alert: it may wrap after its dots and hyphens (a zero-width space).
+    QString message = *store_.ledgerNotice();
+    message.replace(QLatin1Char('.'), QStringLiteral(".\u200B"));
+    message.replace(QLatin1Char('-'), QStringLiteral("-\u200B"));
+    Alert* alert = Alert::present(this, QStringLiteral("Новый журнал"), message,
                                   {{QStringLiteral("Хорошо"), AlertButton::Role::Cancel}});
     ledgerNoticeAlert_ = alert;
     if (!alert) return;
