@@ -518,6 +518,11 @@ TEST_F(DashboardTest, ALedgerSetAsideIsToldOnceWithTheKeptFilesName) {
     EXPECT_EQ(alert->buttons()[0].title, "Хорошо");
     EXPECT_EQ(FitCheck::problems(*window), QStringList{});
     EXPECT_FALSE(Gallery::save(*window, "dashboard-ledger-set-aside").isEmpty());
+    setPreference("appTheme", "dark");
+    Theme::current().refresh();
+    settle();
+    EXPECT_EQ(FitCheck::problems(*window), QStringList{});
+    EXPECT_FALSE(Gallery::save(*window, "dashboard-ledger-set-aside-dark").isEmpty());
 
     click(alert->box()->findChild<QAbstractButton*>("alertButton_0"));
     EXPECT_FALSE(store->ledgerNotice());
