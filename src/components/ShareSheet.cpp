@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QVBoxLayout>
 
@@ -13,6 +12,7 @@
 #include "components/Overlays.h"
 #include "components/TextLabel.h"
 #include "components/Toast.h"
+#include "services/DiskFiles.h"
 
 namespace {
 
@@ -39,18 +39,11 @@ void ShareSheetService::share(const QString& title, const QString& text, const Q
 }
 
 bool ShareSheetService::saveText(const QString& path, const QString& text, QString* error) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    const QByteArray bytes = text.toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error) *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    return true;
+    // A file the user names, in a folder of theirs: its mode is theirs too.
+    disk_files::ReplaceOptions options;
+    options.sync = disk_files::ReplaceOptions::Sync::file;
+    options.privateMode = false;
+    return disk_files::replace(path, text.toUtf8(), options, error);
 }
 
 ShareSheetContent::ShareSheetContent(const QString& title, const QString& text,

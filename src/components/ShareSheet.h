@@ -20,7 +20,9 @@ public:
     // The sheet of the last share while it is open (tests).
     Sheet* currentSheet() const { return sheet_; }
 
-    // Writes the text as UTF-8, atomically; false with the reason in *error.
+    // Writes the text as UTF-8, atomically and every byte checked: on failure
+    // (a full disk among them) the file there stays as it was and *error
+    // holds the reason.
     static bool saveText(const QString& path, const QString& text, QString* error);
 
 private:

@@ -59,11 +59,14 @@ void WindowAppIcons::setAlternateIconName(const QString& name, Done done) {
         QGuiApplication::setWindowIcon(image);
         // Keeping it for the next start is best effort: the icon is already set.
         QDir().mkpath(QFileInfo(stateFile_).path());
+        // Unbuffered, so that a full disk is seen at the write and the old
+        // file stays, rather than an empty one renamed over it at commit().
         QSaveFile file(stateFile_);
-        if (file.open(QIODevice::WriteOnly)) {
-            file.write(name.toUtf8());
+        const QByteArray bytes = name.toUtf8();
+        if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && file.write(bytes) == bytes.size())
             file.commit();
-        }
+        else
+            file.cancelWriting();
     }
     // The phone answers later, never inside the call.
     QTimer::singleShot(0, QCoreApplication::instance(), [done = std::move(done), error] {

@@ -3,7 +3,9 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <mutex>
+#include <utility>
 
+#include "services/DiskFiles.h"
 #include "services/Preferences.h"
 
 using preferences_detail::settingsKey;
@@ -31,7 +33,8 @@ QString AppGroupDefaults::directory() {
 
 std::optional<QString> AppGroupDefaults::usableFile() {
     const QString folder = directory();
-    if (!QDir().mkpath(folder)) return std::nullopt;
+    if (!disk_files::makePrivateFolder(folder, nullptr)) return std::nullopt;
+    disk_files::narrow(folder);
     const QFileInfo folderInfo(folder);
     if (!folderInfo.isDir() || !folderInfo.isWritable()) return std::nullopt;
 
@@ -39,12 +42,14 @@ std::optional<QString> AppGroupDefaults::usableFile() {
     const QFileInfo fileInfo(path);
     if (fileInfo.exists() && (!fileInfo.isFile() || !fileInfo.isReadable() || !fileInfo.isWritable()))
         return std::nullopt;
+    disk_files::narrow(path);
     return path;
 }
 
 std::optional<AppGroupDefaults> AppGroupDefaults::open() {
     const std::optional<QString> path = usableFile();
     if (!path) return std::nullopt;
+    disk_files::createPrivateFile(*path);
     auto settings = std::make_unique<QSettings>(*path, QSettings::IniFormat);
     if (settings->status() == QSettings::AccessError) return std::nullopt;
     return AppGroupDefaults(std::move(settings));
@@ -52,15 +57,18 @@ std::optional<AppGroupDefaults> AppGroupDefaults::open() {
 
 AppGroupDefaults::AppGroupDefaults(std::unique_ptr<QSettings> settings) : settings_(std::move(settings)) {}
 
-AppGroupDefaults::~AppGroupDefaults() {
-    if (settings_) settings_->sync();
+AppGroupDefaults::~AppGroupDefaults() { writeBack(); }
+
+void AppGroupDefaults::writeBack() {
+    if (settings_ && changed_) sync();
 }
 
 AppGroupDefaults::AppGroupDefaults(AppGroupDefaults&&) noexcept = default;
 AppGroupDefaults& AppGroupDefaults::operator=(AppGroupDefaults&& other) noexcept {
     if (this != &other) {
-        if (settings_) settings_->sync();
+        writeBack();
         settings_ = std::move(other.settings_);
+        changed_ = std::exchange(other.changed_, false);
     }
     return *this;
 }
@@ -77,15 +85,17 @@ void AppGroupDefaults::setValue(const QString& key, const QVariant& value) {
         return;
     }
     settings_->setValue(settingsKey(key), value);
+    changed_ = true;
 }
 
 void AppGroupDefaults::remove(const QString& key) {
     if (key.isEmpty() || !settings_) return;  // QSettings would take it for "every key"
     settings_->remove(settingsKey(key));
+    changed_ = true;
 }
 
 bool AppGroupDefaults::sync() {
     if (!settings_) return false;
-    settings_->sync();
-    return settings_->status() == QSettings::NoError;
+    changed_ = false;
+    return disk_files::syncSettings(*settings_, nullptr);
 }

@@ -1,5 +1,7 @@
 #include "services/Preferences.h"
 
+#include "services/DiskFiles.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
@@ -60,7 +62,13 @@ void Preferences::resetStandard(const QString& iniPath) { standard().reopen(iniP
 
 void Preferences::reopen(const QString& iniPath) {
     const QString path = iniPath.isEmpty() ? defaultFilePath() : iniPath;
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    // The preferences hold the cached user's e-mail: the folder and the file
+    // are the user's alone, also when they were made wider before.
+    const QString folder = QFileInfo(path).absolutePath();
+    disk_files::makePrivateFolder(folder, nullptr);
+    disk_files::narrow(folder);
+    disk_files::narrow(path);
+    disk_files::createPrivateFile(path);
     auto settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
     std::lock_guard lock(mutex_);
     settings_ = std::move(settings);
@@ -122,7 +130,7 @@ void Preferences::setValue(const QString& key, const QVariant& value) {
     {
         std::lock_guard lock(mutex_);
         settings_->setValue(settingsKey(key), value);
-        settings_->sync();
+        disk_files::syncSettings(*settings_, nullptr);
     }
     emit changed(key);
 }
@@ -132,7 +140,7 @@ void Preferences::remove(const QString& key) {
     {
         std::lock_guard lock(mutex_);
         settings_->remove(settingsKey(key));
-        settings_->sync();
+        disk_files::syncSettings(*settings_, nullptr);
     }
     emit changed(key);
 }

@@ -40,7 +40,8 @@ public:
     bool boolean(const QString& key, bool fallback) const;
     std::optional<QByteArray> data(const QString& key) const;
 
-    // Each write is flushed to the file at once, then changed(key) is emitted
+    // Each write is flushed to the file at once (whole or not at all: a full
+    // disk leaves the old file as it was), then changed(key) is emitted
     // (also when the value did not change, and for removing an absent key).
     // An invalid QVariant removes the key; the empty key is ignored.
     void setValue(const QString& key, const QVariant& value);
@@ -86,7 +87,9 @@ public:
     QVariant value(const QString& key) const;
     void setValue(const QString& key, const QVariant& value);
     void remove(const QString& key);
-    // Writes reach the file on sync() or when this handle is destroyed.
+    // Writes reach the file on sync() or when this handle is destroyed,
+    // whole or not at all (a full disk leaves the old file; see
+    // disk_files::syncSettings).
     bool sync();  // flushes; false on a write failure
 
     ~AppGroupDefaults();
@@ -95,5 +98,7 @@ public:
 
 private:
     explicit AppGroupDefaults(std::unique_ptr<QSettings> settings);
+    void writeBack();
     std::unique_ptr<QSettings> settings_;
+    bool changed_ = false;  // something to write back
 };

@@ -1,7 +1,8 @@
 #include "services/ReceiptStore.h"
 
+#include "services/DiskFiles.h"
+
 #include <QDir>
-#include <QSaveFile>
 #include <QUuid>
 
 ReceiptStore::ReceiptStore(StorePaths paths) : paths_(std::move(paths)) {}
@@ -23,14 +24,9 @@ std::optional<QString> ReceiptStore::save(const QByteArray& bytes, QString* erro
     if (!folder)
         return std::nullopt;
     const QString name = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + QStringLiteral(".jpg");
-    QSaveFile file(QDir(*folder).filePath(name));
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
+    // Synced with its folder: the transaction that names it is saved next.
+    if (!disk_files::replace(QDir(*folder).filePath(name), bytes, {}, error))
         return std::nullopt;
-    }
     return name;
 }
 

@@ -18,13 +18,15 @@ public:
 
     virtual ~StoreDisk() = default;
 
-    // Writes bytes to a temporary file beside path, flushes it to the disk and
-    // renames it over path, so a reader sees the old ledger or the new one,
-    // never half of one. On failure path is left alone and error says why.
+    // Writes bytes to a temporary file beside path (0600), every byte checked,
+    // syncs it, renames it over path and syncs the folder, so a reader sees
+    // the old ledger or the new one, never half of one, and a save reported
+    // done survives a power loss. On failure (a full disk among them) path
+    // is left alone and error says why.
     virtual bool replaceFile(const QString& path, const QByteArray& bytes, QString& error);
 
-    // Writes bytes to a temporary file beside path and renames it over path,
-    // without asking the disk to sync either: a reader sees the old file or
+    // Writes bytes to a temporary file beside path (0600, every byte checked)
+    // and renames it over path, without asking the disk to sync either: a reader sees the old file or
     // the new one, never half of one, while the system runs; a crash may leave
     // the old file (or, on some file systems, an empty one). Only for files
     // derived from the ledger that are written again from it. On failure path

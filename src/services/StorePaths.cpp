@@ -1,10 +1,10 @@
 #include "services/StorePaths.h"
 
+#include "services/DiskFiles.h"
+
 #include <QDir>
 #include <QStandardPaths>
 #include <QStringView>
-#include <filesystem>
-#include <system_error>
 
 namespace {
 const QString kAppFolder = QStringLiteral("Zanbeck");
@@ -88,16 +88,11 @@ QString StorePaths::sanitisedId(const QString& userId) {
 }
 
 bool StorePaths::makeFolder(const QString& path, QString* error) {
-    std::error_code ec;
-    const std::filesystem::path target(path.toStdString());
-    std::filesystem::create_directories(target, ec);
-    if (!ec && std::filesystem::is_directory(target, ec))
-        return true;
-    if (error) {
-        // create_directories reports a file in the way only as "File exists";
-        // name the folder so the message says which one.
-        const std::string reason = ec ? ec.message() : std::string("Not a directory");
-        *error = QString::fromStdString(reason) + QStringLiteral(" (") + path + QLatin1Char(')');
-    }
-    return false;
+    return disk_files::makePrivateFolder(path, error);
+}
+
+void StorePaths::narrowModes() const {
+    // Zanbeck, its ledgers' and receipts' folders and every file in them; a
+    // ledger set aside as a folder is narrowed itself, not searched.
+    if (root_) disk_files::narrowTree(*root_, 1);
 }

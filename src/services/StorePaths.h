@@ -28,10 +28,15 @@ public:
     // becomes one "_"; the rest is kept as is (no case change, no shortening).
     static QString sanitisedId(const QString& userId);
 
-    // Creates the folder with every missing parent; an existing folder is fine.
-    // false with the system's description in *error otherwise (for example a
-    // file standing where a folder should be).
+    // Creates the folder with every missing parent, each new one 0700 whatever
+    // the umask; an existing folder is fine. false with the system's
+    // description in *error otherwise (for example a file standing where a
+    // folder should be).
     static bool makeFolder(const QString& path, QString* error);
+
+    // Narrows what was made wider before (by an older build, another umask):
+    // the Zanbeck folder and its subfolders to 0700, their files to 0600.
+    void narrowModes() const;
 
 private:
     std::optional<QString> root_;  // cleaned absolute path of <data>/Zanbeck

@@ -17,7 +17,10 @@
 #include <QThreadPool>
 #include <QUuid>
 #include <exception>
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -58,7 +61,8 @@ MoneyStore::MoneyStore(Environment environment, std::optional<QString> filePath,
       widgets_(environment.widgets ? environment.widgets : &ownWidgets_),
       disk_(environment.disk ? environment.disk : &ownDisk_),
       notifications_(environment.notifications),
-      preferences_(environment.preferences ? environment.preferences : &Preferences::standard()) {
+      preferences_(environment.preferences ? environment.preferences : &Preferences::standard()),
+      maxLedgerBytes_(environment.maxLedgerBytes) {
     if (filePath) {
         // A relative path would land in the working folder; treat it as unusable.
         if (QDir::isAbsolutePath(*filePath))
@@ -66,6 +70,9 @@ MoneyStore::MoneyStore(Environment environment, std::optional<QString> filePath,
     } else {
         filePath_ = paths_.anonymousFile();
     }
+    // Ledgers and receipts made readable to others before (another umask, an
+    // older build) are the user's alone from this start on.
+    paths_.narrowModes();
     openActiveProfile(std::nullopt);
 }
 
@@ -94,6 +101,13 @@ void MoneyStore::setSaveError(std::optional<QString> message) {
         return;
     saveError_ = std::move(message);
     emit saveErrorChanged();
+}
+
+void MoneyStore::setLedgerNotice(std::optional<QString> message) {
+    if (ledgerNotice_ == message)
+        return;
+    ledgerNotice_ = std::move(message);
+    emit ledgerNoticeChanged();
 }
 
 void MoneyStore::setCanUndoDelete(bool value) {
@@ -130,15 +144,27 @@ void MoneyStore::openActiveProfile(const std::optional<ProfileUser>& user) {
 MoneyStore::LoadResult MoneyStore::load(const QString& path, MoneyData& into) const {
     if (!somethingAt(path))
         return LoadResult::missing;
-    // From here on the file exists: any failure (a folder in its place, no
-    // permission, an I/O error, damaged JSON) is "unreadable", never "missing".
-    if (QFileInfo(path).isDir())
+    // From here on the file exists: any failure (a folder, a FIFO or a device
+    // in its place, a file far larger than any ledger, no permission, an I/O
+    // error, damaged JSON) is "unreadable", never "missing". Opened without
+    // waiting (a FIFO would hold the start forever) and looked at before a
+    // byte is read.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
         return LoadResult::unreadable;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > maxLedgerBytes_) {
+        ::close(fd);
         return LoadResult::unreadable;
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return LoadResult::unreadable;
+    }
     const std::optional<QByteArray> bytes = readLedgerBytes(file);
-    if (!bytes)
+    // A file that grew past the cap while it was read is refused all the same.
+    if (!bytes || bytes->size() > maxLedgerBytes_)
         return LoadResult::unreadable;
     std::optional<MoneyData> decoded = decodeMoneyData(*bytes);
     if (!decoded)
@@ -189,6 +215,8 @@ bool MoneyStore::setAsideUnreadableFile(QString& error) {
         QFile file(path);
         if (file.rename(target)) {
             unreadableFile_.reset();
+            setLedgerNotice(QStringLiteral("Файл данных повреждён и сохранён как «%1». Начат новый журнал.")
+                                .arg(QFileInfo(target).fileName()));
             return true;
         }
         if (somethingAt(target))  // lost a race for that name: try the next one

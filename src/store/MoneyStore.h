@@ -31,6 +31,10 @@ struct ProfileUser {
     QString email;
 };
 
+// A ledger file larger than this is refused unread, as a damaged one is:
+// 100,000 transactions take about 30 MB.
+inline constexpr qint64 kMaxLedgerFileBytes = qint64(256) * 1024 * 1024;
+
 // Everything the store takes from outside; tests replace any part of it.
 struct MoneyStoreEnvironment {
     StorePaths paths = StorePaths::system();
@@ -42,6 +46,7 @@ struct MoneyStoreEnvironment {
     NotificationCenter* notifications = nullptr;  // none: goal notifications are not posted
     Preferences* preferences = nullptr;           // none: Preferences::standard()
     StoreDisk* disk = nullptr;                    // none: the plain disk (tests count through their own)
+    qint64 maxLedgerBytes = kMaxLedgerFileBytes;  // larger ledger files are not read
 };
 
 // The one owner of a profile's ledger. Holds the whole document in memory,
@@ -76,6 +81,12 @@ public:
 
     const std::optional<QString>& saveError() const { return saveError_; }
     void setSaveError(std::optional<QString> message);
+
+    // Said once to the user, beside saveError and the same way: an unreadable
+    // ledger file was set aside under another name (which the text gives) and
+    // a new ledger begun. The dashboard shows it and clears it when dismissed.
+    const std::optional<QString>& ledgerNotice() const { return ledgerNotice_; }
+    void setLedgerNotice(std::optional<QString> message);
 
     bool canUndoDelete() const { return canUndoDelete_; }
     void setCanUndoDelete(bool value);
@@ -229,6 +240,7 @@ public:
 signals:
     void dataChanged();
     void saveErrorChanged();
+    void ledgerNoticeChanged();
     void canUndoDeleteChanged();
     void activeProfileIDChanged();
 
@@ -286,6 +298,7 @@ private:
     MoneyData data_;
     quint64 revision_ = 0;
     std::optional<QString> saveError_;
+    std::optional<QString> ledgerNotice_;
     bool canUndoDelete_ = false;
     bool unsavedBookings_ = false;
     int snapshotWrites_ = 0;
@@ -304,6 +317,7 @@ private:
     StoreDisk ownDisk_;
     NotificationCenter* notifications_;
     Preferences* preferences_;
+    qint64 maxLedgerBytes_;
     // Set while the active file exists but could not be read or decoded: it is
     // moved aside to a fresh sibling name before the first write to its path.
     std::optional<QString> unreadableFile_;

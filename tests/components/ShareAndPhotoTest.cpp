@@ -13,6 +13,7 @@
 #include "components/Overlays.h"
 #include "components/ShareSheet.h"
 #include "components/Toast.h"
+#include "support/LimitedDisk.h"
 
 namespace {
 
@@ -116,6 +117,24 @@ TEST(ShareSheetSave, ReplacesAnExistingFileWhole) {
     QString error;
     ASSERT_TRUE(ShareSheetService::saveText(path, "{}", &error));
     EXPECT_EQ(readFile(path), "{}");
+}
+
+// An export onto a full disk (a file size limit here) is refused with the
+// system's reason, for the sheet's "Не удалось сохранить файл" alert, and the
+// file it would replace stays as it was.
+TEST(ShareSheetSave, AnExportCutShortKeepsTheOldFileAndSaysWhy) {
+    TempDir dir;
+    const QString path = dir.filePath("out.csv");
+    ASSERT_TRUE(ShareSheetService::saveText(path, "old export", nullptr));
+    for (const int size : {100, 12000, 40000}) {
+        const QString found = limited_disk::withFileSizeLimit(64, [&] {
+            QString error;
+            return ShareSheetService::saveText(path, QString(size, u'ж'), &error) ? QString("saved") : error;
+        });
+        EXPECT_EQ(found, "File too large") << size;
+        EXPECT_EQ(readFile(path), "old export") << size;
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"out.csv"});
 }
 
 class PhotoPickerTest : public KitTest {

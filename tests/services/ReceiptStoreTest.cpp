@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 
 #include "services/ReceiptStore.h"
+#include "support/LimitedDisk.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -63,4 +64,21 @@ TEST(ReceiptStoreTest, OnlyBareNamesResolve) {
     }
     EXPECT_TRUE(receipts.receiptPath("..jpg"));
     EXPECT_TRUE(receipts.receiptPath("чек 1.jpg"));
+}
+
+// On a full disk (a file size limit here) a receipt is refused with the
+// system's reason and leaves nothing: no empty photo a transaction could name.
+TEST(ReceiptStoreTest, AReceiptCutShortIsRefusedAndLeavesNothing) {
+    TempDir temp;
+    ReceiptStore receipts{StorePaths(temp.path())};
+    ASSERT_TRUE(receipts.receiptsDirectory());
+    for (const int size : {100, 12000, 16384, 40000}) {
+        const QString found = limited_disk::withFileSizeLimit(64, [&] {
+            QString error;
+            const std::optional<QString> name = receipts.save(QByteArray(size, 'j'), &error);
+            return name ? "saved as " + *name : error;
+        });
+        EXPECT_EQ(found, "File too large") << size;
+    }
+    EXPECT_TRUE(QDir(temp.path() + "/Zanbeck/receipts").entryList(QDir::Files | QDir::Hidden).isEmpty());
 }

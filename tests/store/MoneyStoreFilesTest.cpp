@@ -1,7 +1,11 @@
 #include "StoreFixture.h"
+#include "services/ReceiptStore.h"
 #include "support/DiskSyncs.h"
+#include "support/LimitedDisk.h"
 
 #include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -21,9 +25,23 @@ void bookOneAndSave(MoneyStore& store, const QDateTime& now) {
 QStringList siblingsOf(const QString& path) {
     const QFileInfo info(path);
     return QDir(info.path())
-        .entryList({info.fileName() + "*"}, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
-                   QDir::Name);
+        .entryList({info.fileName() + "*"},
+                   QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
 }
+
+mode_t modeOf(const QString& path) {
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+class ScopedUmask {
+public:
+    explicit ScopedUmask(mode_t mask) : old_(::umask(mask)) {}
+    ~ScopedUmask() { ::umask(old_); }
+
+private:
+    mode_t old_;
+};
 
 }  // namespace
 
@@ -207,10 +225,11 @@ TEST_F(MoneyStoreFiles, SnapshotAtOpenCountsTodayInTheStoresZone) {
 }
 
 // Each change of a saved profile replaces the ledger file once and syncs the
-// disk once, for the ledger; the widget snapshot is written (and the widgets
-// reloaded) only when the balance or one of today's totals moved, and never
-// syncs the disk (it is written again from the ledger at the next start).
-TEST_F(MoneyStoreFiles, EveryChangeSyncsTheLedgerOnceAndTheSnapshotOnlyWhenItsFiguresMove) {
+// disk twice, the ledger's bytes and then its folder (the rename); the widget
+// snapshot is written (and the widgets reloaded) only when the balance or one
+// of today's totals moved, and never syncs the disk (it is written again from
+// the ledger at the next start).
+TEST_F(MoneyStoreFiles, EveryChangeSyncsTheLedgerAndItsFolderAndTheSnapshotOnlyWhenItsFiguresMove) {
     MoneyData d = ledgerWith({income(Decimal(40), local(2026, 6, 10))});
     d.startingBalance = Decimal(10);
     MoneyStore& s = open(d);
@@ -248,6 +267,7 @@ TEST_F(MoneyStoreFiles, EveryChangeSyncsTheLedgerOnceAndTheSnapshotOnlyWhenItsFi
         const int ledgerBefore = disk.ledgerWrites;
         const int groupBefore = disk.snapshotWrites();
         const int ledgerSyncsBefore = disk_syncs::countIn(ledgerFolder);
+        const int folderSyncsBefore = disk_syncs::folderSyncsOf(ledgerFolder);
         const int syncsBefore = int(disk_syncs::folders().size());
         const int reloadsBefore = widgets.reloads;
         change.apply(s);
@@ -255,14 +275,17 @@ TEST_F(MoneyStoreFiles, EveryChangeSyncsTheLedgerOnceAndTheSnapshotOnlyWhenItsFi
         EXPECT_FALSE(s.saveError()) << change.what;
         EXPECT_EQ(disk.ledgerWrites, ledgerBefore + 1) << change.what;
         EXPECT_EQ(disk.snapshotWrites(), groupBefore + (change.movesSnapshot ? 1 : 0)) << change.what;
-        EXPECT_EQ(disk_syncs::countIn(ledgerFolder), ledgerSyncsBefore + 1) << change.what;
-        EXPECT_EQ(int(disk_syncs::folders().size()), syncsBefore + 1) << change.what << ": only the ledger syncs";
+        EXPECT_EQ(disk_syncs::countIn(ledgerFolder), ledgerSyncsBefore + 2) << change.what;
+        EXPECT_EQ(disk_syncs::folderSyncsOf(ledgerFolder), folderSyncsBefore + 1) << change.what;
+        EXPECT_EQ(int(disk_syncs::folders().size()), syncsBefore + 2)
+            << change.what << ": only the ledger syncs";
         EXPECT_EQ(widgets.reloads, reloadsBefore + (change.movesSnapshot ? 1 : 0)) << change.what;
     }
     EXPECT_EQ(saves(), 10);
     EXPECT_EQ(disk.snapshotWrites(), 1 + snapshotChanges);
     EXPECT_EQ(disk.appGroupWrites, 0) << "no other writer held the group's lock";
-    EXPECT_EQ(disk_syncs::countIn(ledgerFolder), 10);
+    EXPECT_EQ(disk_syncs::countIn(ledgerFolder), 20);
+    EXPECT_EQ(disk_syncs::folderSyncsOf(ledgerFolder), 10);
     EXPECT_EQ(disk_syncs::countIn(groupFolder), 0);
 
     // What the widget reads is the last change's figures: 10 + 40 - 2.5 + 3 + 40 + 0.1 - 40, and
@@ -293,4 +316,143 @@ TEST_F(MoneyStoreFiles, SnapshotIsWrittenAgainWhenTheDayTurnsOrTheSharedFiguresD
     s.setMonthlyBudget(Decimal(130));
     EXPECT_EQ(disk.snapshotWrites(), 3);
     EXPECT_DOUBLE_EQ(AppGroupDefaults::open()->value("balance").toDouble(), -5.0);
+}
+
+// On a full disk (here: a file size limit just at the ledger's own size) a
+// change is not saved: the ledger stays byte for byte, and the failure reaches
+// the dashboard as any failed save does. Small ledgers too, which a buffered
+// writer would have kept whole in memory and renamed over the ledger empty.
+TEST_F(MoneyStoreFiles, ASaveOnAFullDiskKeepsTheOldLedgerAndSaysSo) {
+    for (const int transactions : {0, 30, 400}) {
+        SCOPED_TRACE(transactions);
+        MoneyData d = MoneyData::emptyLedger();
+        for (int i = 0; i < transactions; ++i)
+            d.transactions.push_back(expense(Decimal(i + 1), local(2026, 6, 1)));
+        writeLedger(anonymousFile(), d);
+        const QByteArray before = readFile(anonymousFile());
+        const QString saveError = limited_disk::withFileSizeLimit(before.size(), [&] {
+            MoneyStore opened(environment());
+            opened.add(TransactionKind::expense, Decimal(12), "Еда", "", clock.now(), {}, false, "Основной");
+            return opened.saveError().value_or("no error");
+        });
+        EXPECT_EQ(saveError, "Не удалось сохранить данные: File too large");
+        EXPECT_EQ(readFile(anonymousFile()), before);
+        EXPECT_EQ(siblingsOf(anonymousFile()), QStringList{"anonymous.json"});
+    }
+}
+
+TEST_F(MoneyStoreFiles, AFullTmpfsKeepsTheOldLedgerAndSaysSo) {
+    const QString data = temp.filePath("data");
+    QDir().mkpath(data);
+    const std::optional<QString> found = limited_disk::onSmallTmpfs(data, 128 * 1024, [&] {
+        writeLedger(anonymousFile(), ledgerWith({expense(Decimal(3), local(2026, 6, 1))}));
+        const QByteArray before = readFile(anonymousFile());
+        MoneyStore opened(environment());
+        limited_disk::fill(data);
+        opened.add(TransactionKind::expense, Decimal(12), "Еда", "", clock.now(), {}, false, "Основной");
+        QString wrong;
+        if (opened.saveError() != QString("Не удалось сохранить данные: No space left on device"))
+            wrong += "save error: " + opened.saveError().value_or("none") + "\n";
+        if (readFile(anonymousFile()) != before) wrong += "the ledger changed\n";
+        return wrong;
+    });
+    if (!found) GTEST_SKIP() << "mounting a tmpfs is not permitted here";
+    EXPECT_EQ(*found, "");
+}
+
+// Whatever stands at the ledger's path and cannot be read as a ledger (a
+// FIFO, which must not hold the start, a folder, a file over the size cap,
+// damaged JSON) starts an empty ledger without a word and without a write;
+// the first save sets it aside byte for byte and says so once, naming it.
+TEST_F(MoneyStoreFiles, AnUnreadableLedgerIsSetAsideAtTheFirstSaveAndTheUserToldItsNameOnce) {
+    const QByteArray valid = encodeMoneyData(ledgerWith({expense(Decimal(3), local(2026, 6, 1))}));
+    const struct {
+        const char* name;
+        std::function<void(const QString&)> make;
+        std::function<bool(const QString&)> kept;
+    } cases[] = {
+        {"FIFO", [](const QString& p) { ASSERT_EQ(::mkfifo(QFile::encodeName(p).constData(), 0600), 0); },
+         [](const QString& p) { return QFileInfo(p).isFile() == false && QFileInfo(p).exists(); }},
+        {"folder", [](const QString& p) { QDir().mkpath(p + "/inside"); },
+         [](const QString& p) { return QFileInfo(p + "/inside").isDir(); }},
+        {"over the cap", [&](const QString& p) { writeFile(p, valid + QByteArray(1000, ' ')); },
+         [&](const QString& p) { return readFile(p) == valid + QByteArray(1000, ' '); }},
+        {"damaged", [](const QString& p) { writeFile(p, "{\"transactions\": ["); },
+         [](const QString& p) { return readFile(p) == "{\"transactions\": ["; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(zanbeck("accounts")).removeRecursively();
+        QDir().mkpath(zanbeck("accounts"));
+        c.make(anonymousFile());
+        MoneyStore::Environment env = environment();
+        env.maxLedgerBytes = valid.size() + 999;  // the valid ledger alone would be read
+        store = std::make_unique<MoneyStore>(env);
+        MoneyStore& s = *store;
+        QSignalSpy notices(&s, &MoneyStore::ledgerNoticeChanged);
+        EXPECT_EQ(s.data(), MoneyData::emptyLedger());
+        EXPECT_FALSE(s.saveError());
+        EXPECT_FALSE(s.ledgerNotice());
+        EXPECT_TRUE(c.kept(anonymousFile())) << "untouched while nothing is written";
+
+        bookOneAndSave(s, clock.now());
+        EXPECT_FALSE(s.saveError());
+        const QString aside = "anonymous.json.unreadable-20260615-120000";
+        EXPECT_EQ(siblingsOf(anonymousFile()), (QStringList{"anonymous.json", aside}));
+        EXPECT_TRUE(c.kept(zanbeck("accounts/" + aside)));
+        EXPECT_EQ(s.ledgerNotice(),
+                  "Файл данных повреждён и сохранён как «" + aside + "». Начат новый журнал.");
+        EXPECT_EQ(notices.count(), 1);
+
+        s.setLedgerNotice(std::nullopt);  // the user has read it
+        bookOneAndSave(s, clock.now());
+        EXPECT_FALSE(s.ledgerNotice());
+        EXPECT_EQ(notices.count(), 2);
+        EXPECT_EQ(readLedger(anonymousFile())->transactions.size(), 2u);
+    }
+}
+
+TEST_F(MoneyStoreFiles, DataFoldersAndFilesArePrivateWhateverTheUmask) {
+    for (const mode_t mask : {mode_t(000), mode_t(022)}) {
+        SCOPED_TRACE(mask);
+        QDir(temp.filePath("data")).removeRecursively();
+        {
+            const ScopedUmask scoped(mask);
+            MoneyStore& s = reopen();
+            s.setMonthlyBudget(Decimal(100));
+            ASSERT_TRUE(ReceiptStore(s.paths()).save("jpeg bytes"));
+            MoneyStore::Environment env = environment();
+            store = std::make_unique<MoneyStore>(env, zanbeck("accounts/kid.json"));
+        }
+        for (const char* folder : {"", "accounts", "receipts"})
+            EXPECT_EQ(modeOf(zanbeck(folder)), 0700u) << folder;
+        EXPECT_EQ(modeOf(temp.filePath("data")), 0700u);
+        EXPECT_EQ(modeOf(anonymousFile()), 0600u);
+        EXPECT_EQ(modeOf(zanbeck("accounts/kid.json")), 0600u);
+        const QStringList receipts = QDir(zanbeck("receipts")).entryList(QDir::Files);
+        ASSERT_EQ(receipts.size(), 1);
+        EXPECT_EQ(modeOf(zanbeck("receipts/" + receipts[0])), 0600u);
+        EXPECT_EQ(modeOf(temp.filePath("group/defaults.ini")), 0600u);
+        EXPECT_EQ(modeOf(temp.filePath("group")), 0700u);
+    }
+}
+
+TEST_F(MoneyStoreFiles, WiderModesFoundAtStartAreNarrowed) {
+    openEmpty();
+    ASSERT_TRUE(ReceiptStore(store->paths()).save("jpeg bytes"));
+    store.reset();
+    const QString receipt = zanbeck("receipts/" + QDir(zanbeck("receipts")).entryList(QDir::Files).value(0));
+    writeFile(zanbeck("money_data.json"), encodeMoneyData(MoneyData::emptyLedger()));
+    for (const QString& folder : {zanbeck(""), zanbeck("accounts"), zanbeck("receipts")})
+        ::chmod(QFile::encodeName(folder).constData(), 0777);
+    for (const QString& file : {anonymousFile(), receipt, zanbeck("money_data.json")})
+        ::chmod(QFile::encodeName(file).constData(), 0666);
+
+    const QByteArray ledger = readFile(anonymousFile());
+    reopen();
+    for (const QString& folder : {zanbeck(""), zanbeck("accounts"), zanbeck("receipts")})
+        EXPECT_EQ(modeOf(folder), 0700u) << folder.toStdString();
+    for (const QString& file : {anonymousFile(), receipt, zanbeck("money_data.json")})
+        EXPECT_EQ(modeOf(file), 0600u) << file.toStdString();
+    EXPECT_EQ(readFile(anonymousFile()), ledger) << "narrowing writes nothing";
 }

@@ -3,28 +3,36 @@
 #include <QFileInfo>
 #include <dlfcn.h>
 #include <mutex>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 std::mutex syncsMutex;
 QStringList syncedFolders;
+QStringList folderSyncs;
 std::function<void(const QString&)> afterSync;
 
 // The folder of an open descriptor's file; a QSaveFile's unnamed temporary
-// ("/folder/#123 (deleted)") counts for the folder it will be linked into.
-QString folderOf(int fd) {
+// ("/folder/#123 (deleted)") counts for the folder it will be linked into,
+// and a folder's own descriptor for that folder.
+QString folderOf(int fd, bool* isFolder) {
     char target[4096];
     const QByteArray link = "/proc/self/fd/" + QByteArray::number(fd);
     const ssize_t n = readlink(link.constData(), target, sizeof target - 1);
     if (n <= 0) return {};
-    return QFileInfo(QString::fromLocal8Bit(target, n)).absolutePath();
+    struct stat info {};
+    *isFolder = fstat(fd, &info) == 0 && S_ISDIR(info.st_mode);
+    const QString path = QString::fromLocal8Bit(target, n);
+    return *isFolder ? path : QFileInfo(path).absolutePath();
 }
 
 QString record(int fd) {
-    const QString folder = folderOf(fd);
+    bool isFolder = false;
+    const QString folder = folderOf(fd, &isFolder);
     std::lock_guard lock(syncsMutex);
     syncedFolders.append(folder);
+    if (isFolder) folderSyncs.append(folder);
     return folder;
 }
 
@@ -69,9 +77,16 @@ int countIn(const QString& folder) {
     return int(syncedFolders.count(wanted));
 }
 
+int folderSyncsOf(const QString& folder) {
+    const QString wanted = QFileInfo(folder).canonicalFilePath();
+    std::lock_guard lock(syncsMutex);
+    return int(folderSyncs.count(wanted));
+}
+
 void reset() {
     std::lock_guard lock(syncsMutex);
     syncedFolders.clear();
+    folderSyncs.clear();
 }
 
 void setAfterSync(std::function<void(const QString& folder)> hook) {

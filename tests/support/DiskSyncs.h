@@ -12,7 +12,10 @@ namespace disk_syncs {
 
 // The folders of the files synced since the last reset, in order.
 QStringList folders();
+// Syncs of files in the folder and of the folder itself (its entries).
 int countIn(const QString& folder);
+// Syncs of the folder itself only.
+int folderSyncsOf(const QString& folder);
 void reset();
 
 // Called with the folder of each file right after it was synced (for a test

@@ -61,6 +61,7 @@ DashboardView::DashboardView(MoneyStore& store, Haptics& haptics, AddTransaction
 
     connect(&store_, &MoneyStore::dataChanged, this, &DashboardView::redraw);
     connect(&store_, &MoneyStore::saveErrorChanged, this, &DashboardView::syncSaveErrorAlert);
+    connect(&store_, &MoneyStore::ledgerNoticeChanged, this, &DashboardView::syncLedgerNoticeAlert);
     connect(&Preferences::standard(), &Preferences::changed, this, [this](const QString& key) {
         if (shownPreferences().contains(key)) redraw();
     });
@@ -69,6 +70,7 @@ DashboardView::DashboardView(MoneyStore& store, Haptics& haptics, AddTransaction
     connect(this, &NavigationPage::appeared, this, [this] {
         redraw();
         syncSaveErrorAlert();
+        syncLedgerNoticeAlert();
     });
     redraw();
 }
@@ -125,6 +127,7 @@ void DashboardView::addParts() {
 DashboardView::~DashboardView() {
     // The alerts live in the window's overlay host; take ours along.
     dropSaveErrorAlert();
+    dropLedgerNoticeAlert();
     if (completionAlert_) {
         disconnect(completionAlert_, nullptr, this, nullptr);
         completionAlert_->cancel();
@@ -176,6 +179,36 @@ void DashboardView::openFeatureCenter() {
 void DashboardView::showEvent(QShowEvent* event) {
     NavigationPage::showEvent(event);
     syncSaveErrorAlert();
+    syncLedgerNoticeAlert();
+}
+
+void DashboardView::syncLedgerNoticeAlert() {
+    if (!store_.ledgerNotice()) {
+        dropLedgerNoticeAlert();
+        return;
+    }
+    if (ledgerNoticeAlert_ || !isVisible()) return;  // shown once, when the page is on screen
+    // The kept file's name is one long word to the line breaker, wider than
+    // the alert: it may wrap after its dots and hyphens (a zero-width space).
+    QString message = *store_.ledgerNotice();
+    message.replace(QLatin1Char('.'), QStringLiteral(".\u200B"));
+    message.replace(QLatin1Char('-'), QStringLiteral("-\u200B"));
+    Alert* alert = Alert::present(this, QStringLiteral("Новый журнал"), message,
+                                  {{QStringLiteral("Хорошо"), AlertButton::Role::Cancel}});
+    ledgerNoticeAlert_ = alert;
+    if (!alert) return;
+    connect(alert, &Alert::finished, this, [this] {
+        ledgerNoticeAlert_ = nullptr;
+        store_.setLedgerNotice(std::nullopt);
+    });
+}
+
+void DashboardView::dropLedgerNoticeAlert() {
+    if (!ledgerNoticeAlert_) return;
+    Alert* alert = ledgerNoticeAlert_;
+    ledgerNoticeAlert_ = nullptr;
+    disconnect(alert, nullptr, this, nullptr);
+    alert->cancel();
 }
 
 void DashboardView::syncSaveErrorAlert() {

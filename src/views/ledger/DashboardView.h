@@ -54,6 +54,7 @@ public:
     const std::optional<RewardTask>& completedTask() const { return completedTask_; }
     int completionFeedback() const { return completionFeedback_; }
     Alert* saveErrorAlert() const { return saveErrorAlert_; }
+    Alert* ledgerNoticeAlert() const { return ledgerNoticeAlert_; }
     Alert* completionAlert() const { return completionAlert_; }
 
 protected:
@@ -63,6 +64,8 @@ private:
     void addParts();
     void syncSaveErrorAlert();
     void dropSaveErrorAlert();
+    void syncLedgerNoticeAlert();
+    void dropLedgerNoticeAlert();
     void showCompletionAlert(const RewardTask& task);
 
     MoneyStore& store_;
@@ -76,5 +79,6 @@ private:
     int completionFeedback_ = 0;
     QPointer<Alert> saveErrorAlert_;
     QString saveErrorAlertText_;
+    QPointer<Alert> ledgerNoticeAlert_;
     QPointer<Alert> completionAlert_;
 };

@@ -13,6 +13,7 @@
 #include "components/TransactionRow.h"
 #include "views/features/FeatureCenterView.h"
 #include "store/DemoLedger.h"
+#include "support/FitCheck.h"
 #include "support/Gallery.h"
 #include "views/ledger/DashboardView.h"
 #include "views/ledger/dashboard/GoalsCard.h"
@@ -493,6 +494,42 @@ TEST_F(DashboardTest, SaveErrorAlertIsShownOnceTheDashboardIsOnScreenAndDismissi
     settle();
     ASSERT_NE(currentAlert(), nullptr);
     EXPECT_EQ(currentAlert()->title(), "Ошибка сохранения");
+}
+
+// A ledger file that could not be read is set aside at the first save; the
+// dashboard says so once, naming the kept file, and never again once read.
+TEST_F(DashboardTest, ALedgerSetAsideIsToldOnceWithTheKeptFilesName) {
+    closeWindow();
+    writeFile(anonymousFile(), "{\"transactions\": [");
+    reopen();
+    show();
+    settle();
+    EXPECT_EQ(currentAlert(), nullptr) << "nothing is set aside before something is written";
+
+    store->add(TransactionKind::expense, Decimal(12), "Еда", "", clock.now(), {}, false, "Основной");
+    settle();
+    Alert* alert = currentAlert();
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->title(), "Новый журнал");
+    EXPECT_EQ(QString(alert->message()).remove(QChar(0x200B)),
+              "Файл данных повреждён и сохранён как «anonymous.json.unreadable-20260615-100000». "
+              "Начат новый журнал.");
+    ASSERT_EQ(alert->buttons().size(), 1);
+    EXPECT_EQ(alert->buttons()[0].title, "Хорошо");
+    EXPECT_EQ(FitCheck::problems(*window), QStringList{});
+    EXPECT_FALSE(Gallery::save(*window, "dashboard-ledger-set-aside").isEmpty());
+    setPreference("appTheme", "dark");
+    Theme::current().refresh();
+    settle();
+    EXPECT_EQ(FitCheck::problems(*window), QStringList{});
+    EXPECT_FALSE(Gallery::save(*window, "dashboard-ledger-set-aside-dark").isEmpty());
+
+    click(alert->box()->findChild<QAbstractButton*>("alertButton_0"));
+    EXPECT_FALSE(store->ledgerNotice());
+    store->add(TransactionKind::expense, Decimal(12), "Еда", "", clock.now(), {}, false, "Основной");
+    view->redraw();
+    settle();
+    EXPECT_EQ(currentAlert(), nullptr);
 }
 
 TEST_F(DashboardTest, LargeAmountsShrinkOntoOneLineAndCategoriesWrapBetweenWords) {

@@ -1,0 +1,267 @@
+#include "services/DiskFiles.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QUuid>
+#include <cerrno>
+#include <cstring>
+#include <optional>
+
+namespace disk_files {
+namespace {
+
+QString systemError(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
+
+QByteArray encoded(const QString& path) { return QFile::encodeName(path); }
+
+// Writes every byte or says why not; a short count is followed by one more
+// write, which reports why the rest did not fit (EFBIG, ENOSPC).
+bool writeAll(int fd, const QByteArray& bytes, int* code) {
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            *code = n < 0 ? errno : EIO;
+            return false;
+        }
+        done += n;
+    }
+    return true;
+}
+
+QString uniqueSibling(const QString& path, const char* what) {
+    return path + QLatin1Char('.') + QLatin1String(what) + QLatin1Char('-') +
+           QUuid::createUuid().toString(QUuid::WithoutBraces).left(8);
+}
+
+// The file a replace writes: a link is followed to the file it names, as an
+// editor would, so that the link stays.
+QString finalPath(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isSymLink() && info.exists()) return info.canonicalFilePath();
+    return path;
+}
+
+// A value as the INI file gives it back: numbers and booleans come back as
+// text, a one-item list as its item.
+bool sameValue(const QVariant& a, const QVariant& b) {
+    const auto isList = [](const QVariant& v) {
+        return v.typeId() == QMetaType::QStringList || v.typeId() == QMetaType::QVariantList;
+    };
+    if (isList(a) || isList(b)) return a.toStringList() == b.toStringList();
+    if (a.typeId() == QMetaType::QByteArray || b.typeId() == QMetaType::QByteArray)
+        return a.toByteArray() == b.toByteArray();
+    return a.toString() == b.toString();
+}
+
+// Whether the file holds every key and value of settings. Read through a
+// name of its own, so that QSettings' cache of the file's own name does not
+// answer instead of the disk. Where no such name can be made, the file is
+// taken on trust.
+bool fileHolds(const QString& file, QSettings& settings) {
+    const QString check = uniqueSibling(file, "check");
+    if (::link(encoded(file).constData(), encoded(check).constData()) != 0)
+        return errno != ENOENT || settings.allKeys().isEmpty();
+    bool holds;
+    {
+        QSettings read(check, QSettings::IniFormat);
+        QStringList expected = settings.allKeys();
+        QStringList found = read.allKeys();
+        expected.sort();
+        found.sort();
+        holds = read.status() == QSettings::NoError && expected == found;
+        for (qsizetype i = 0; holds && i < expected.size(); ++i)
+            holds = sameValue(settings.value(expected[i]), read.value(expected[i]));
+    }
+    ::unlink(encoded(check).constData());
+    return holds;
+}
+
+}  // namespace
+
+bool syncSettings(QSettings& settings, QString* error) {
+    const QString file = settings.fileName();
+    const QString kept = uniqueSibling(file, "kept");
+    const bool keptOld = ::link(encoded(file).constData(), encoded(kept).constData()) == 0;
+    settings.sync();
+    bool written = settings.status() == QSettings::NoError;
+    if (!written && error) *error = QStringLiteral("the settings file could not be written (") + file + u')';
+    if (written && !fileHolds(file, settings)) {
+        written = false;
+        if (error) *error = QStringLiteral("the settings file was written short (") + file + u')';
+    }
+    if (keptOld) {
+        if (written)
+            ::unlink(encoded(kept).constData());
+        else
+            ::rename(encoded(kept).constData(), encoded(file).constData());
+    }
+    if (written) written = syncFolder(QFileInfo(file).absolutePath(), error);
+    narrow(file);
+    return written;
+}
+
+void createPrivateFile(const QString& path) {
+    const int fd =
+        ::open(encoded(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kPrivateFileMode);
+    if (fd < 0) return;  // there already, or not possible: the writer will say
+    ::fchmod(fd, kPrivateFileMode);
+    ::close(fd);
+}
+
+bool replace(const QString& path, const QByteArray& bytes, const ReplaceOptions& options, QString* error) {
+    const QString target = finalPath(path);
+    const QString folder = QFileInfo(target).absolutePath();
+    const QByteArray folderName = encoded(folder);
+    int code = 0;
+    const auto fail = [&](int fd, const QString& temporary) {
+        if (fd >= 0) ::close(fd);
+        if (!temporary.isEmpty()) ::unlink(encoded(temporary).constData());
+        if (error) *error = systemError(code);
+        return false;
+    };
+
+    // The mode: exactly 0600 whatever the umask, or for a file the user
+    // names the mode of the file it replaces, else what the umask leaves of
+    // 0666 (as for any new file).
+    std::optional<mode_t> mode;
+    if (options.privateMode) {
+        mode = kPrivateFileMode;
+    } else if (struct stat old{}; ::stat(encoded(target).constData(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    }
+    const mode_t createMode = options.privateMode ? kPrivateFileMode : 0666;
+
+    // An unnamed file in the folder, linked in only once it is whole, so that
+    // a crash leaves nothing beside the file; a named one where the file
+    // system has no unnamed files.
+    QString temporary;
+    int fd = ::open(folderName.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, createMode);
+    if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+        temporary = uniqueSibling(target, "new");
+        fd = ::open(encoded(temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, createMode);
+        if (fd < 0) temporary.clear();
+    }
+    if (fd < 0) {
+        code = errno;
+        return fail(-1, {});
+    }
+    // Every write goes straight to the system and is checked: a full disk
+    // or a file size limit stops the replace here, with the old file whole.
+    // (A buffered QSaveFile keeps up to 16 KiB until commit(), whose flush
+    // goes unchecked, and renames an empty or cut file over the old one.)
+    if (mode && ::fchmod(fd, *mode) != 0) {
+        code = errno;
+        return fail(fd, temporary);
+    }
+    if (!writeAll(fd, bytes, &code)) return fail(fd, temporary);
+    if (options.sync != ReplaceOptions::Sync::none && ::fdatasync(fd) != 0) {
+        code = errno;
+        return fail(fd, temporary);
+    }
+    if (temporary.isEmpty()) {
+        temporary = uniqueSibling(target, "new");
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, encoded(temporary).constData(),
+                     AT_SYMLINK_FOLLOW) != 0) {
+            code = errno;
+            return fail(fd, {});
+        }
+    }
+    if (::close(fd) != 0) {
+        code = errno;
+        return fail(-1, temporary);
+    }
+    if (::rename(encoded(temporary).constData(), encoded(target).constData()) != 0) {
+        code = errno;
+        return fail(-1, temporary);
+    }
+    if (options.sync == ReplaceOptions::Sync::fileAndFolder) return syncFolder(folder, error);
+    return true;
+}
+
+bool syncFolder(const QString& folder, QString* error) {
+    const int fd = ::open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        if (error) *error = systemError(errno) + QStringLiteral(" (") + folder + QLatin1Char(')');
+        return false;
+    }
+    const int result = ::fsync(fd);
+    const int code = errno;
+    ::close(fd);
+    // Some file systems cannot sync a folder at all: their renames are as
+    // durable as they get.
+    if (result == 0 || code == EINVAL || code == ENOTSUP) return true;
+    if (error) *error = systemError(code) + QStringLiteral(" (") + folder + QLatin1Char(')');
+    return false;
+}
+
+bool makePrivateFolder(const QString& path, QString* error) {
+    const QString target = QDir::cleanPath(path);
+    const auto fail = [&](int code) {
+        if (error) *error = systemError(code) + QStringLiteral(" (") + target + QLatin1Char(')');
+        return false;
+    };
+    // From the top down: every folder made here is 0700 from its first moment.
+    qsizetype from = target.startsWith(QLatin1Char('/')) ? 1 : 0;
+    while (true) {
+        const qsizetype slash = target.indexOf(QLatin1Char('/'), from);
+        const QString step = slash < 0 ? target : target.left(slash);
+        if (!step.isEmpty()) {
+            const QByteArray name = encoded(step);
+            if (::mkdir(name.constData(), kPrivateFolderMode) == 0) {
+                // The umask may have taken owner bits too: exactly 0700.
+                if (::chmod(name.constData(), kPrivateFolderMode) != 0) return fail(errno);
+            } else if (errno != EEXIST) {
+                return fail(errno);
+            }
+        }
+        if (slash < 0) break;
+        from = slash + 1;
+    }
+    struct stat info {};
+    if (::stat(encoded(target).constData(), &info) != 0) return fail(errno);
+    if (!S_ISDIR(info.st_mode)) return fail(ENOTDIR);
+    return true;
+}
+
+void narrow(const QString& path) {
+    const QByteArray name = encoded(path);
+    struct stat before {};
+    if (::lstat(name.constData(), &before) != 0 || before.st_uid != ::geteuid()) return;
+    const bool folder = S_ISDIR(before.st_mode);
+    if (!folder && !S_ISREG(before.st_mode)) return;  // links, FIFOs, sockets: left alone
+    const mode_t allowed = folder ? kPrivateFolderMode : kPrivateFileMode;
+    if ((before.st_mode & 07777 & ~allowed) == 0) return;
+    // Through a descriptor of the very entry looked at, so that nothing put
+    // in its place meanwhile (a link to someone else's file) is changed.
+    const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return;
+    struct stat opened {};
+    if (::fstat(fd, &opened) == 0 && opened.st_dev == before.st_dev && opened.st_ino == before.st_ino)
+        ::fchmod(fd, opened.st_mode & allowed);
+    ::close(fd);
+}
+
+void narrowTree(const QString& folder, int depth) {
+    narrow(folder);
+    const QFileInfo info(folder);
+    if (info.isSymLink() || !info.isDir()) return;
+    const QFileInfoList entries =
+        QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo& entry : entries) {
+        if (depth > 0 && entry.isDir() && !entry.isSymLink())
+            narrowTree(entry.filePath(), depth - 1);
+        else
+            narrow(entry.filePath());
+    }
+}
+
+}  // namespace disk_files
