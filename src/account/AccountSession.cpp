@@ -96,6 +96,8 @@ void AccountSession::setCreatingFamilyInvite(bool on) {
 
 void AccountSession::setErrorMessage(const std::optional<QString>& message) {
     errorFromRestore_ = false;
+    errorAboutConnection_ = false;
+    ++errorsWritten_;
     errorMessage_ = message;
     emit errorMessageChanged();
     emit changed();
@@ -106,8 +108,13 @@ void AccountSession::setRestoreError(const QString& message) {
     errorFromRestore_ = true;
 }
 
-void AccountSession::clearRestoreError() {
-    if (errorFromRestore_) setErrorMessage(std::nullopt);
+void AccountSession::setOperationError(const LocalizedError& error) {
+    setErrorMessage(error.errorDescription());
+    errorAboutConnection_ = dynamic_cast<const TransportError*>(&error) != nullptr;
+}
+
+void AccountSession::clearErrorsTheServerAnswered(quint64 errorsAtStart) {
+    if (errorFromRestore_ || (errorAboutConnection_ && errorsWritten_ == errorsAtStart)) setErrorMessage(std::nullopt);
 }
 
 // --- local state ----------------------------------------------------------------
@@ -201,7 +208,7 @@ QCoro::Task<> AccountSession::login(QString email, QString password) {
         }
     } catch (const LocalizedError& error) {
         const bool ended = signOutCount_ != signOuts || (adopted && !isCurrent(*adopted));
-        if (!ended) setErrorMessage(error.errorDescription());
+        if (!ended) setOperationError(error);
     }
     setBusy(false);
 }

@@ -16,6 +16,7 @@
 class Keychain;
 class Preferences;
 class FamilyServerClient;
+class LocalizedError;
 class SessionTokenStore;
 
 // The family account client: who is signed in, the family's members and tasks,
@@ -26,9 +27,10 @@ class SessionTokenStore;
 // The asynchronous operations are coroutines; screens start them and do not
 // await them. Only refresh() throws: every other operation reports its failure
 // in errorMessage. The other operations clear it when they start; restore()
-// and refresh() clear only the message a failed restore left (the cause is
-// gone once the family loads again), and signing out clears any message, so
-// that nothing of the previous account is shown on the sign-in form.
+// and refresh() clear only the message a failed restore left and one that
+// said the server could not be reached (the cause is gone once the family
+// loads again), and signing out clears any message, so that nothing of the
+// previous account is shown on the sign-in form.
 //
 // Operations may overlap. An answer that arrives after the session it was asked
 // for has ended (signed out, refused by a restore, or replaced by a newer
@@ -138,7 +140,14 @@ private:
     // A failure of restore() (the server unreachable, the keychain silent):
     // the loaded family's own message, which the next load that succeeds clears.
     void setRestoreError(const QString& message);
-    void clearRestoreError();
+    // An operation's failure as its message; one that reached no server is
+    // marked as about the connection.
+    void setOperationError(const LocalizedError& error);
+    // A family loaded by a refresh that started when the message had been
+    // written `errorsAtStart` messages ago: the message of a failed restore
+    // goes, and so does one about the connection written before the refresh
+    // started (the server answers again); any other message stays.
+    void clearErrorsTheServerAnswered(quint64 errorsAtStart);
     bool isCurrent(quint64 generation) const { return generation == sessionGeneration_; }
     using Headers = QList<QPair<QByteArray, QByteArray>>;
     // Sends an encoded body with authorization and drops the (JSON) answer.
@@ -160,7 +169,9 @@ private:
     bool isCreatingPairingCode_ = false;
     bool isCreatingFamilyInvite_ = false;
     std::optional<QString> errorMessage_;
-    bool errorFromRestore_ = false;  // errorMessage_ was set by setRestoreError
+    bool errorFromRestore_ = false;     // errorMessage_ was set by setRestoreError
+    bool errorAboutConnection_ = false;  // errorMessage_ tells that no server answered
+    quint64 errorsWritten_ = 0;          // counts every write of errorMessage_
     bool familyLoaded_ = false;
     // Which session the awaited answers belong to: an operation notes it when it
     // starts and checks it after every await.

@@ -9,6 +9,7 @@
 
 QCoro::Task<> AccountSession::refresh() {
     const quint64 generation = sessionGeneration_;
+    const quint64 errorsAtStart = errorsWritten_;
     const FamilyResponse family =
         co_await client_->request<FamilyResponse>(QStringLiteral("/api/family"), "GET", std::nullopt, true);
     // The family of a session that has ended is nobody's to show, and its
@@ -18,7 +19,7 @@ QCoro::Task<> AccountSession::refresh() {
     setMembers(family.members);
     setTasks(family.tasks);
     // The server answers again: "no connection" and the like are over.
-    clearRestoreError();
+    clearErrorsTheServerAnswered(errorsAtStart);
     if (family.preferences) writePreferences(family.preferences->currency_code, family.preferences->language_code);
 }
 
@@ -35,7 +36,7 @@ QCoro::Task<> AccountSession::sendThenRefresh(QString path, QByteArray method, Q
         if (!isCurrent(generation)) co_return;
         co_await refresh();
     } catch (const LocalizedError& error) {
-        if (isCurrent(generation)) setErrorMessage(error.errorDescription());
+        if (isCurrent(generation)) setOperationError(error);
     }
 }
 
@@ -46,7 +47,7 @@ QCoro::Task<> AccountSession::updatePreferences(QString currency, QString langua
         co_await send(QStringLiteral("/api/preferences"), "PATCH", RequestBody::preferences(currency, language));
         if (isCurrent(generation)) writePreferences(currency, language);
     } catch (const LocalizedError& error) {
-        if (isCurrent(generation)) setErrorMessage(error.errorDescription());
+        if (isCurrent(generation)) setOperationError(error);
     }
 }
 
@@ -59,7 +60,7 @@ QCoro::Task<> AccountSession::createPairingCode() {
             QStringLiteral("/api/pairing/create"), "POST", RequestBody::createPairingCode(), true);
         if (isCurrent(generation)) setPairingPayload(answer.qrPayload);
     } catch (const LocalizedError& error) {
-        if (isCurrent(generation)) setErrorMessage(error.errorDescription());
+        if (isCurrent(generation)) setOperationError(error);
     }
     setCreatingPairingCode(false);
 }
@@ -73,7 +74,7 @@ QCoro::Task<> AccountSession::createFamilyInvite() {
             QStringLiteral("/api/family/parent-invite"), "POST", RequestBody::createFamilyInvite(), true);
         if (isCurrent(generation)) setFamilyInvitePayload(answer.qrPayload);
     } catch (const LocalizedError& error) {
-        if (isCurrent(generation)) setErrorMessage(error.errorDescription());
+        if (isCurrent(generation)) setOperationError(error);
     }
     setCreatingFamilyInvite(false);
 }
@@ -108,7 +109,7 @@ QCoro::Task<> AccountSession::addTask(QString title, double reward, QString chil
     try {
         body = RequestBody::addTask(childId, title, reward);
     } catch (const LocalizedError& error) {
-        setErrorMessage(error.errorDescription());
+        setOperationError(error);
         co_return;
     }
     if (idempotencyKey.isEmpty()) idempotencyKey = newIdempotencyKey();

@@ -2,6 +2,7 @@
 
 #include <QTextBoundaryFinder>
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -208,4 +209,18 @@ CalculatorEngine::Result CalculatorEngine::evaluate(QStringView text) const {
     } catch (const Failure& failure) {
         return failure.error;
     }
+}
+
+QString CalculatorEngine::formatResult(double value) {
+    // Fixed notation of the largest double: 309 digits, a sign, a point and 8 decimals.
+    std::array<char, 330> buffer{};
+    const auto [end, ec] =
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed, 8);
+    if (ec != std::errc()) return QStringLiteral("Ошибка");
+    QString text = QString::fromLatin1(buffer.data(), end - buffer.data());
+    if (!text.contains(QLatin1Char('.'))) return text;  // "inf" or "nan"
+    while (text.endsWith(QLatin1Char('0'))) text.chop(1);
+    if (text.endsWith(QLatin1Char('.'))) text.chop(1);
+    if (text == QLatin1String("-0")) text = QStringLiteral("0");
+    return text;
 }

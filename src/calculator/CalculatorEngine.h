@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QStringView>
 #include <variant>
 
@@ -29,4 +30,9 @@ public:
     // The value of the whole text, or the first error met reading it left to
     // right (nothing after a failure is looked at).
     Result evaluate(QStringView text) const;
+
+    // A result as the display shows it: "%.8f" with "." whatever the locale,
+    // then trailing zeros and a trailing "." removed. A zero has no sign, also
+    // one that only rounds to zero (-1e-09 shows "0"). "inf" and "nan" as is.
+    static QString formatResult(double value);
 };

@@ -5,6 +5,7 @@
 #include <QTextOption>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace TextFit {
 
@@ -157,58 +158,58 @@ TitleBesideAmount::TitleBesideAmount(const QString& title, const QFont& font, co
     : titleFont(font) {
     width = std::max(width, 2);
     const int natural = std::min(QFontMetrics(amountFont).horizontalAdvance(amount) + 1, width - 1);
-    int widest = widestWord(title, titleFont);
-    // The title as last laid out at the current font (width -1: none yet).
-    int laidWidth = -1, laidLines = 0, laidHeight = 0;
-    const auto layOut = [&](int at) {
-        const WrappedText wrapped(title, titleFont, at);
-        laidWidth = at, laidLines = wrapped.lineCount(), laidHeight = wrapped.height();
-    };
-    const auto fits = [&](int at) {
-        if (widest > at) return false;
-        if (laidWidth != at) layOut(at);
-        return laidLines <= 2;
-    };
-    const auto settle = [&] {
-        titleWidth = width - amountWidth;
-        if (laidWidth != titleWidth) layOut(titleWidth);
-        titleLines = laidLines;
-        titleHeight = laidHeight;
-    };
-    // Most titles fit beside the whole amount.
-    if (fits(width - natural)) {
-        amountWidth = natural;
-        settle();
-        return;
-    }
     // At its smallest size the amount still shows whole.
     const int least =
         std::min(natural, QFontMetrics(shrunkToFit(amount, amountFont, 0)).horizontalAdvance(amount) + 1);
-    if (!fits(width - least)) {
-        // Two lines are out of reach even beside the smallest amount: the
-        // title shrinks, down to its own smallest size.
-        const int full = fontSize(font);
-        const int smallest = std::max(1, static_cast<int>(std::ceil(full * kMinimumScale)));
-        for (int size = full - 1; size >= smallest && !fits(width - least); --size) {
-            setFontSize(titleFont, size);
-            widest = widestWord(title, titleFont);
-            laidWidth = -1;
-        }
+    // The title keeps its size: only a word too wide for the room the
+    // smallest amount leaves makes it smaller, so that no word is split.
+    titleFont = wordsShrunkToFit(title, font, width - least);
+    const int widest = widestWord(title, titleFont);
+    // The title's lines at a width, laid out once per width asked.
+    int laidWidth = -1, laidLines = 0, laidHeight = 0;
+    const auto layOut = [&](int at) {
+        if (laidWidth == at) return;
+        const WrappedText wrapped(title, titleFont, at);
+        laidWidth = at, laidLines = wrapped.lineCount(), laidHeight = wrapped.height();
+    };
+    const auto linesAt = [&](int at) {
+        if (widest > at) return std::numeric_limits<int>::max();
+        layOut(at);
+        return laidLines;
+    };
+    // Most titles take two lines at most beside the whole amount. Otherwise
+    // the amount gives way, but only as far as the title gains by it: down to
+    // two lines, or to as few as the smallest amount leaves it.
+    const int most = std::max(2, linesAt(width - least));
+    // A title that the amount beside it, even at its smallest, would push
+    // past two lines and past what the whole width needs: the amount goes
+    // under it, at its own size, and the title takes the width.
+    if (widest <= width - least && most > 2 && most > linesAt(width)) {
+        amountBelow = true;
+        amountWidth = std::min(QFontMetrics(amountFont).horizontalAdvance(amount) + 1, width);
+        titleWidth = width;
+        layOut(titleWidth);
+        titleLines = laidLines;
+        titleHeight = laidHeight;
+        return;
     }
-    if (fits(width - natural)) {
+    if (widest > width - least) {
+        amountWidth = least;  // a word elided whatever the amount does: it gets all the room it can
+    } else if (linesAt(width - natural) <= most) {
         amountWidth = natural;
-    } else if (fits(width - least)) {
-        // The widest amount that leaves the title two lines.
+    } else {
+        // The widest amount that leaves the title that many lines.
         int fitting = least, tooWide = natural;
         while (tooWide - fitting > 1) {
             const int middle = (fitting + tooWide) / 2;
-            (fits(width - middle) ? fitting : tooWide) = middle;
+            (linesAt(width - middle) <= most ? fitting : tooWide) = middle;
         }
         amountWidth = fitting;
-    } else {
-        amountWidth = least;
     }
-    settle();
+    titleWidth = width - amountWidth;
+    layOut(titleWidth);
+    titleLines = laidLines;
+    titleHeight = laidHeight;
 }
 
 void drawOneLine(QPainter* painter, const QRectF& rect, const QString& text, const QFont& font,

@@ -70,22 +70,26 @@ QFont shrunkToFit(const QString& text, const QFont& font, qreal width, qreal min
 QFont wordsShrunkToFit(const QString& text, const QFont& font, qreal width, qreal minimumScale = kMinimumScale);
 
 // A record's title beside its amount on one line of `width` (the amount at the
-// trailing end, both sharing the width): the title wraps between words on up
-// to two lines. To give it room the amount shrinks first (down to its smallest
-// size, still whole); only when two lines beside the smallest amount cannot
-// hold the title does its font shrink too, to the largest size that two lines
-// hold, and the amount then takes what that title leaves. A title that needs
-// more than two lines even at its smallest size wraps on as many as it needs.
-// No word is ever split and no line cut.
+// trailing end, both sharing the width): the title wraps between words at its
+// own size. To give it room the amount shrinks first (down to its smallest
+// size, still whole), as far as the title gains a line by it: to two lines,
+// or, for a title longer than two lines beside the smallest amount, to as
+// few lines as that leaves it. When even the smallest amount beside it would
+// cost the title lines past two and past what the whole width needs, the
+// amount goes on a line of its own under the title, at its own size, and the
+// title takes the whole width. The title's font is made smaller only when a
+// single word of it would not fit beside the smallest amount. No word is ever
+// split, no line cut, and the amount always shows whole.
 struct TitleBesideAmount {
     TitleBesideAmount() = default;
     TitleBesideAmount(const QString& title, const QFont& titleFont, const QString& amount, const QFont& amountFont,
                       int width);
-    QFont titleFont;      // the title's size: smaller only when two lines at its own cannot hold it
+    QFont titleFont;      // the title's size: smaller only for a word too wide for any room
     int titleWidth = 0;   // the title's column, from the leading end
     int amountWidth = 0;  // the amount's column at the trailing end (drawOneLine shrinks it to fit)
     int titleLines = 0;
     int titleHeight = 0;
+    bool amountBelow = false;  // the amount on a line of its own under the title, at the trailing end
 };
 
 // Draws one line of text in `rect` with shrunkToFit's font, elided when even

@@ -63,7 +63,9 @@ TEST(FamilyWireDecoding, RejectsEveryAnswerThatIsNotTheExpectedRecord) {
         {"pairing: a numeric expiry is required", decodeAs<PairingResponse>,
          {R"({"qrPayload":"x"})", R"({"qrPayload":"x","expiresAt":"soon"})"}},
         {"error: text under \"error\"", decodeAs<APIError>, {R"({"error":{"text":"x"}})", R"({"message":"x"})"}},
-        {"empty answer: still one JSON text", decodeAs<EmptyResponse>, {"", "OK", "{", "{} {}"}},
+        {"empty answer: still one JSON text", decodeAs<EmptyResponse>,
+         {"", "OK", "{", "{} {}", "01", "-01", "1.5x", "1.", ".5", "+1", "-", "1e", "1e+", "0x10", "1 2", "tru",
+          "nul", "truex", "\"ok", "\"a\\q\"", "\"\x01\"", "Infinity", "NaN"}},
     };
     for (const auto& c : cases) {
         for (const QByteArray& body : c.bodies) {
@@ -156,6 +158,13 @@ TEST(FamilyWireDecoding, JudgesTheWholeTextFirstThenTheFieldsInTheirOrderWhateve
         const QString& text;
     } families[] = {
         {"a null element is a wrong one", R"({"members":[null],"tasks":[]})", malformed},
+        {"a task without its reward",
+         R"({"members":[],"tasks":[{"id":"t","title":"x","status":"active","child_user_id":"c","child_nickname":"n"}]})",
+         missing},
+        {"a task whose reward is null",
+         R"({"members":[],"tasks":[{"id":"t","title":"x","reward_cents":null,"status":"active","child_user_id":"c",)"
+         R"("child_nickname":"n"}]})",
+         missing},
         {"the first bad element names the fault",
          R"({"tasks":[{"id":"t"},{"id":1}],"members":[]})", missing},
         {"members count before tasks", R"({"tasks":[{"id":1}],"members":[{"id":"p","role":"parent"}]})", missing},

@@ -262,3 +262,66 @@ TEST_F(OperationsTest, OverlappingOperationsLastAnswerWins) {
     EXPECT_EQ(session->errorMessage(), "медленная ошибка");
     EXPECT_EQ(session->tasks().size(), 1);
 }
+
+// A message that says the server could not be reached is untrue once the
+// family loads again; any message the server itself gave stays until the next
+// operation starts.
+TEST_F(OperationsTest, ARefreshThatLoadsTheFamilyClearsAMessageAboutTheConnectionAndNoOther) {
+    const quint16 port = server.port();
+    const QString refused = "Не удалось подключиться к серверу: соединение отклонено.";
+    const Operation approve = [](AccountSession& s) { return s.act("t1", "approve"); };
+    const Operation claim = [](AccountSession& s) { return s.claim("abc"); };
+    const struct {
+        const char* name;
+        Operation start;
+        QByteArray method, path;
+        std::optional<ScriptedResponse> answer;  // none: the server is down
+        QString message;
+        bool cleared;
+    } cases[] = {
+        {"action, server down", approve, "PATCH", "/api/tasks", std::nullopt, refused, true},
+        {"claim, server down", claim, "POST", "/api/pairing/claim", std::nullopt, refused, true},
+        {"pairing code, server down", [](AccountSession& s) { return s.createPairingCode(); }, "POST",
+         "/api/pairing/create", std::nullopt, refused, true},
+        {"line dropped", approve, "PATCH", "/api/tasks", ScriptedResponse{.rawResponse = "not HTTP\r\n\r\n"},
+         "Сервер неожиданно закрыл соединение.", true},
+        {"server busy", approve, "PATCH", "/api/tasks", ScriptedResponse::json(500, R"({"error":"Сервер занят."})"),
+         "Сервер занят.", false},
+        {"code used", claim, "POST", "/api/pairing/claim", ScriptedResponse::json(409, R"({"error":"Код занят"})"),
+         "Код занят", false},
+    };
+    for (const auto& c : cases) {
+        if (c.answer && !c.answer->rawResponse.isEmpty()) {
+            server.on(c.method, c.path, *c.answer);  // standing: the client may send again after a dropped line
+        } else if (c.answer) {
+            server.queue(c.method, c.path, *c.answer);
+        } else {
+            server.close();
+        }
+        finish(c.start(*session));
+        ASSERT_EQ(session->errorMessage(), c.message) << c.name;
+        if (!c.answer) ASSERT_TRUE(server.listen(port)) << c.name;
+        ASSERT_FALSE(finish(session->refresh())) << c.name;
+        EXPECT_EQ(session->errorMessage(), c.cleared ? std::nullopt : std::optional<QString>(c.message)) << c.name;
+        session->setErrorMessage(std::nullopt);
+    }
+
+    // Offline again after a refresh was asked: its answer predates the
+    // failure it would otherwise clear.
+    server.queue("GET", "/api/family", held(ScriptedResponse::json(200, kFamily)));
+    auto refreshing = session->refresh();
+    ASSERT_TRUE(waitUntil([&] { return server.heldCount() == 1; }));
+    server.close();
+    finish(session->act("t1", "approve"));
+    ASSERT_EQ(session->errorMessage(), refused);
+    ASSERT_TRUE(server.listen(port));
+    server.releaseHeld();
+    ASSERT_TRUE(waitUntil([&] { return refreshing.isReady(); }));
+    EXPECT_EQ(session->errorMessage(), refused);
+    // And a refresh that fails leaves it.
+    server.queue("GET", "/api/family", ScriptedResponse::json(503, R"({"error":"x"})"));
+    EXPECT_TRUE(finish(session->refresh()));
+    EXPECT_EQ(session->errorMessage(), refused);
+    ASSERT_FALSE(finish(session->refresh()));
+    EXPECT_FALSE(session->errorMessage());
+}

@@ -127,3 +127,22 @@ TEST(CalculatorEngine, IgnoresADecimalCommaLocale) {
     if (!comma.active()) GTEST_SKIP() << "no locale with a decimal comma available";
     expectTable();
 }
+
+// What "=" shows: eight decimals at most, no trailing zeros, and a zero
+// without a sign, also one that only rounds to zero.
+TEST(CalculatorEngine, FormatsAResultWithEightDecimalsAndAZeroWithoutASign) {
+    const struct {
+        double value;
+        const char* shown;
+    } rows[] = {
+        {2.5, "2.5"},          {100.0, "100"},         {1.0 / 3, "0.33333333"}, {-2.0 / 3, "-0.66666667"},
+        {0.0, "0"},            {-0.0, "0"},            {-1e-09, "0"},           {-4e-09, "0"},
+        {1e-09, "0"},          {-6e-09, "-0.00000001"}, {-1e-08, "-0.00000001"}, {-123456789.5, "-123456789.5"},
+        {1e20, "100000000000000000000"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(CalculatorEngine::formatResult(row.value), QString::fromLatin1(row.shown)) << row.value;
+    // Evaluated and shown as the screen does.
+    const auto value = std::get<double>(CalculatorEngine().evaluate(u"1-1.000000001"));
+    EXPECT_EQ(CalculatorEngine::formatResult(value), "0");
+}

@@ -15,9 +15,11 @@ QFont monospaced(TextStyle style) {
 
 int sizeOf(const QFont& font) { return font.pixelSize() > 0 ? font.pixelSize() : font.pointSize(); }
 
-// A title beside its amount: two lines at most, the amount gives way first,
-// then the title's size, and never a word split or a line cut.
-TEST_F(TextFitTest, ATitleBesideItsAmountWrapsOnTwoLinesAndTheAmountShrinksFirst) {
+// A title beside its amount: the title keeps its size and wraps between
+// words, the amount gives way first (never below its smallest whole size) and
+// only as far as the title gains a line by it, or takes a line of its own
+// under a title it would push past two lines; never a word split or a line cut.
+TEST_F(TextFitTest, ATitleBesideItsAmountKeepsItsSizeAndTheAmountShrinksFirst) {
     const QFont title = Theme::font(TextStyle::Headline);
     const QFont amount = monospaced(TextStyle::Subheadline);
     struct Case {
@@ -28,27 +30,39 @@ TEST_F(TextFitTest, ATitleBesideItsAmountWrapsOnTwoLinesAndTheAmountShrinksFirst
         bool amountWhole;   // the amount keeps its natural width
         bool titleWhole;    // the title keeps its size
         int mostLines;
+        bool below = false;  // the amount on a line of its own
     };
+    const QString longTitle = QStringLiteral("Очень длинное название желания, которое не поместится в две строки ни при "
+                                             "каком размере шрифта, сколько его ни уменьшай");
     const QList<Case> cases = {
         {"short", QStringLiteral("Велосипед"), QStringLiteral("100,00 ¥"), 300, true, true, 1},
         {"long beside a long amount", QStringLiteral("Большие наушники с шумоподавлением"),
          QStringLiteral("12 345 678 901,00 ¥"), 300, false, true, 2},
         {"longer than two lines hold", QStringLiteral("Наушники с шумоподавлением и длинным названием"),
-         QStringLiteral("2 500,00 ¥"), 280, false, false, 2},
-        {"longer than two lines at the smallest size",
-         QStringLiteral("Очень длинное название желания, которое не поместится в две строки ни при каком "
-                        "размере шрифта, сколько его ни уменьшай"),
-         QStringLiteral("2 500,00 ¥"), 200, false, false, 100},
+         QStringLiteral("2 500,00 ¥"), 240, true, true, 3, true},
+        {"longer than two lines beside the smallest amount", longTitle, QStringLiteral("2 500,00 ¥"), 200, true,
+         true, 100, true},
+        {"as many lines beside a short amount as without it", longTitle, QStringLiteral("5 ¥"), 210, true, true, 100},
+        {"long beside eleven digits", longTitle, QStringLiteral("99 999 999 999,99 ₽"), 296, true, true, 5, true},
+        {"a word wider than any room", QStringLiteral("Сверхсуперсберегательница"),
+         QStringLiteral("99 999 999 999,99 ₽"), 300, false, false, 1},
     };
     for (const Case& c : cases) {
         const TextFit::TitleBesideAmount fit(c.title, title, c.amount, amount, c.width);
         const int amountNatural = QFontMetrics(amount).horizontalAdvance(c.amount) + 1;
-        EXPECT_EQ(fit.titleWidth + fit.amountWidth, c.width) << c.name;
+        EXPECT_EQ(fit.amountBelow, c.below) << c.name;
+        EXPECT_EQ(fit.titleWidth + (fit.amountBelow ? 0 : fit.amountWidth), c.width) << c.name;
         EXPECT_EQ(fit.amountWidth == amountNatural, c.amountWhole) << c.name << " " << fit.amountWidth;
         EXPECT_EQ(sizeOf(fit.titleFont) == sizeOf(title), c.titleWhole) << c.name;
         EXPECT_GE(sizeOf(fit.titleFont), int(std::ceil(sizeOf(title) * TextFit::kMinimumScale))) << c.name;
         EXPECT_LE(fit.titleLines, c.mostLines) << c.name;
-        EXPECT_EQ(fit.titleLines > 2, c.mostLines > 2) << c.name << ": more lines only past the smallest size";
+        // More than two lines beside the amount only where the smallest
+        // amount leaves no room for two and the whole width no fewer lines.
+        if (fit.titleLines > 2 && !fit.amountBelow) {
+            const int leastWidth = QFontMetrics(TextFit::shrunkToFit(c.amount, amount, 0)).horizontalAdvance(c.amount) + 1;
+            EXPECT_GT(TextFit::WrappedText(c.title, fit.titleFont, c.width - leastWidth).lineCount(), 2) << c.name;
+            EXPECT_EQ(TextFit::WrappedText(c.title, fit.titleFont, c.width).lineCount(), fit.titleLines) << c.name;
+        }
         // No word split: every word fits the title's column whole, and the
         // lines hold every word of the title (nothing cut).
         EXPECT_LE(TextFit::widestWord(c.title, fit.titleFont), fit.titleWidth) << c.name;
@@ -59,11 +73,11 @@ TEST_F(TextFitTest, ATitleBesideItsAmountWrapsOnTwoLinesAndTheAmountShrinksFirst
         const QFont least = TextFit::shrunkToFit(c.amount, amount, 0);
         EXPECT_GE(fit.amountWidth, std::min(amountNatural, QFontMetrics(least).horizontalAdvance(c.amount) + 1))
             << c.name;
-        if (!c.amountWhole && c.titleWhole) {
-            // It gave way only as far as the title needs: one pixel less and
-            // the title would no longer fit two lines.
+        if (!c.amountWhole && c.titleWhole && !c.below) {
+            // It gave way only as far as the title gains by it: one pixel
+            // less and the title would take another line.
             const int narrower = fit.titleWidth - 1;
-            EXPECT_TRUE(TextFit::WrappedText(c.title, title, narrower).lineCount() > 2 ||
+            EXPECT_TRUE(TextFit::WrappedText(c.title, title, narrower).lineCount() > std::max(2, fit.titleLines) ||
                         TextFit::widestWord(c.title, title) > narrower)
                 << c.name;
         }

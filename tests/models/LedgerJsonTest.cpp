@@ -282,6 +282,22 @@ TEST(LedgerJsonReader, DecimalsSurviveACommaLocale) {
     EXPECT_EQ(data->goalAmount, D("127.5"));
 }
 
+// An id is read in its one form, 8-4-4-4-12: a hyphen's place holds a hyphen
+// and nothing else, not even a digit that would keep the length.
+TEST(LedgerJsonReader, AnIdWithAnotherCharacterWhereAHyphenBelongsIsRefused) {
+    const std::string id = "3F2504E0-4F89-11D3-9A0C-0305E82C3301";
+    ASSERT_TRUE(decode(withTransaction(kGoodTransaction)).has_value());
+    ASSERT_NE(kGoodTransaction.find(id), std::string::npos);
+    for (const std::size_t hyphen : {8u, 13u, 18u, 23u}) {
+        for (const char other : {'0', 'A', '_', ' ', '+', ':'}) {
+            std::string wrong = id;
+            wrong[hyphen] = other;
+            EXPECT_FALSE(decode(withTransaction(replaced(kGoodTransaction, id, wrong))).has_value())
+                << wrong;
+        }
+    }
+}
+
 TEST(LedgerJsonReader, EachViolationRejectsTheWholeDocument) {
     const std::string good = withTransaction(kGoodTransaction + ", " + kGoodTransaction);
     ASSERT_TRUE(decode(good).has_value());

@@ -2,14 +2,19 @@
 
 #include <QAbstractScrollArea>
 #include <QAbstractSpinBox>
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QPaintDevice>
+#include <QPaintEngine>
+#include <QPainter>
 #include <QWidget>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -224,9 +229,96 @@ void visit(const QWidget* widget, QStringList& out) {
     }
 }
 
+// Records the text a widget draws and nothing else.
+class TextRecorder : public QPaintEngine {
+public:
+    TextRecorder() : QPaintEngine(QPaintEngine::AllFeatures) {}
+    bool begin(QPaintDevice*) override { return true; }
+    bool end() override { return true; }
+    void updateState(const QPaintEngineState&) override {}
+    Type type() const override { return QPaintEngine::User; }
+    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+    void drawImage(const QRectF&, const QImage&, const QRectF&, Qt::ImageConversionFlags) override {}
+    void drawPath(const QPainterPath&) override {}
+    void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+    void drawRects(const QRectF*, int) override {}
+    void drawLines(const QLineF*, int) override {}
+    void drawEllipse(const QRectF&) override {}
+    void drawTextItem(const QPointF& at, const QTextItem& item) override {
+        const QTransform toDevice = painter()->deviceTransform();
+        const QPointF baseline = toDevice.map(at);
+        FitCheck::DrawnText piece;
+        piece.text = item.text();
+        piece.font = item.font();
+        piece.box = QRectF(baseline.x(), baseline.y() - item.ascent(), item.width(), item.ascent() + item.descent());
+        piece.baseline = baseline.y();
+        pieces.append(piece);
+    }
+    QList<FitCheck::DrawnText> pieces;
+};
+
+class RecordingDevice : public QPaintDevice {
+public:
+    explicit RecordingDevice(const QWidget& like) : size_(like.size()), dpiX_(like.logicalDpiX()), dpiY_(like.logicalDpiY()) {}
+    QPaintEngine* paintEngine() const override { return &recorder_; }
+    QList<FitCheck::DrawnText>& pieces() { return recorder_.pieces; }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override {
+        switch (metric) {
+            case PdmWidth: return size_.width();
+            case PdmHeight: return size_.height();
+            case PdmWidthMM: return size_.width() * 254 / (10 * dpiX_);
+            case PdmHeightMM: return size_.height() * 254 / (10 * dpiY_);
+            case PdmNumColors: return INT_MAX;
+            case PdmDepth: return 32;
+            case PdmDpiX:
+            case PdmPhysicalDpiX: return dpiX_;
+            case PdmDpiY:
+            case PdmPhysicalDpiY: return dpiY_;
+            case PdmDevicePixelRatio: return 1;
+            case PdmDevicePixelRatioScaled: return int(devicePixelRatioFScale());
+            default: return 0;
+        }
+    }
+
+private:
+    QSize size_;
+    int dpiX_, dpiY_;
+    mutable TextRecorder recorder_;
+};
+
 }  // namespace
 
 namespace FitCheck {
+
+int DrawnText::pixelSize() const {
+    return font.pixelSize() > 0 ? font.pixelSize() : int(std::lround(QFontInfo(font).pixelSize()));
+}
+
+QList<DrawnText> drawnTexts(QWidget& widget) {
+    RecordingDevice device(widget);
+    widget.render(&device, QPoint(), QRegion(), QWidget::DrawChildren);
+    QList<DrawnText> pieces = device.pieces();
+    // Runs: pieces in drawing order that continue one another on one baseline.
+    QList<DrawnText> runs;
+    for (const DrawnText& piece : pieces) {
+        if (!runs.isEmpty()) {
+            DrawnText& last = runs.last();
+            if (std::abs(last.baseline - piece.baseline) < 1.5 && std::abs(piece.box.left() - last.box.right()) < 1.5) {
+                last.text += piece.text;
+                last.box = last.box.united(piece.box);
+                continue;
+            }
+        }
+        runs.append(piece);
+    }
+    std::stable_sort(runs.begin(), runs.end(), [](const DrawnText& a, const DrawnText& b) {
+        if (std::abs(a.baseline - b.baseline) >= 1) return a.baseline < b.baseline;
+        return a.box.left() < b.box.left();
+    });
+    return runs;
+}
 
 QStringList problems(const QWidget& window) {
     QStringList out;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QFont>
+#include <QList>
+#include <QRectF>
 #include <QStringList>
 
 class QWidget;
@@ -17,5 +20,21 @@ class QWidget;
 namespace FitCheck {
 
 QStringList problems(const QWidget& window);
+
+// One run of text as a widget paints it: pieces drawn side by side on one
+// baseline (a fallback font's "₽" beside the digits) are one run. The box is
+// in the widget's coordinates, from the baseline's ascent to its descent.
+struct DrawnText {
+    QString text;
+    QFont font;  // of the run's first piece
+    QRectF box;
+    qreal baseline = 0;
+    int pixelSize() const;  // the font's size in pixels
+};
+
+// What the widget paints as text, children included, top to bottom and left
+// to right: painted rows show their fit (sizes, whole or elided texts) only
+// here, as no label holds them.
+QList<DrawnText> drawnTexts(QWidget& widget);
 
 }  // namespace FitCheck

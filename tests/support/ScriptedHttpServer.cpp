@@ -33,7 +33,9 @@ ScriptedHttpServer::ScriptedHttpServer(QObject* parent) : QObject(parent) {
 
 ScriptedHttpServer::~ScriptedHttpServer() = default;
 
-bool ScriptedHttpServer::listen() { return server_.listen(QHostAddress::LocalHost, 0); }
+bool ScriptedHttpServer::listen(quint16 port) { return server_.listen(QHostAddress::LocalHost, port); }
+
+void ScriptedHttpServer::close() { server_.close(); }
 
 quint16 ScriptedHttpServer::port() const { return server_.serverPort(); }
 

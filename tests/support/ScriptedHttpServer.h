@@ -66,7 +66,9 @@ public:
     explicit ScriptedHttpServer(QObject* parent = nullptr);
     ~ScriptedHttpServer() override;
 
-    bool listen();  // on 127.0.0.1, a free port
+    bool listen(quint16 port = 0);  // on 127.0.0.1, a free port unless given one
+    // Stops listening, as a server that went away: connections are refused.
+    void close();
     quint16 port() const;
     QUrl origin() const;  // "http://127.0.0.1:<port>"
 

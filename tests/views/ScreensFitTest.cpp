@@ -10,6 +10,10 @@
 #include <functional>
 
 #include "components/DateField.h"
+#include "components/DateText.h"
+#include "components/PaintedList.h"
+#include "services/MoneyText.h"
+#include "support/FitCheck.h"
 #include "components/Toggle.h"
 #include "components/TextLabel.h"
 #include "components/TransactionRow.h"
@@ -27,6 +31,7 @@
 #include "views/planning/ToolRows.h"
 #include "views/planning/MoneyToolsFixture.h"
 #include "views/planning/RecurringTransactionsView.h"
+#include "views/planning/WishlistView.h"
 
 namespace {
 
@@ -174,6 +179,78 @@ TEST_F(ScreensFitTest, EveryEditorsDateFieldShowsItsWholeValue) {
         // Inside the window, not pushed past its right edge.
         EXPECT_LE(field->mapTo(window.get(), QPoint(field->width(), 0)).x(), window->width());
         saveBothSchemes(QStringLiteral("date-field-") + QString::fromLatin1(editor.name));
+    }
+}
+
+// A long title beside an amount of eleven digits, on every painted list
+// that sets a title beside its amount: the title keeps its size and wraps
+// between words, the amount is drawn whole with its currency, nothing is
+// elided, and a date is never split.
+TEST_F(ScreensFitTest, LongTitlesBesideElevenDigitAmountsKeepTheirSizeAndTheAmountShowsWhole) {
+    const QString title = QStringLiteral("Подарок бабушке на юбилей: большой набор для рисования с мольбертом");
+    const Decimal amount = dec("99999999999.99");
+    const QDateTime due = clock.now().addDays(30);
+    struct Screen {
+        const char* name;
+        TextStyle titleStyle;
+        int mostTitleLines;
+        std::function<PaintedList*()> open;
+    };
+    const Screen screens[] = {
+        {"wishlist", TextStyle::Headline, 3,
+         [&] {
+             MoneyData data = MoneyData::emptyLedger();
+             data.wishes = std::vector<WishItem>{{"w1", title, amount, dec("10"), clock.now(), false}};
+             return show<WishlistView>(data).list();
+         }},
+        {"debts", TextStyle::Body, 3,
+         [&] {
+             MoneyData data = MoneyData::emptyLedger();
+             data.debts = std::vector<DebtRecord>{{"d1", title, amount, DebtDirection::iOwe, "", due, false}};
+             return show<DebtsView>(data).list()->list();
+         }},
+        {"recurring", TextStyle::Body, 4,
+         [&] {
+             MoneyData data = MoneyData::emptyLedger();
+             data.recurringTransactions = std::vector<RecurringTransaction>{
+                 {"r1", title, TransactionKind::expense, amount, "Подарки", RecurringFrequency::monthly, due, true}};
+             return show<RecurringTransactionsView>(data).list();
+         }},
+    };
+    for (const Screen& screen : screens) {
+        SCOPED_TRACE(screen.name);
+        setPreference("currencyCode", "RUB");
+        PaintedList* list = screen.open();
+        ASSERT_NE(list, nullptr);
+        settle();
+        const QList<FitCheck::DrawnText> texts = FitCheck::drawnTexts(*list);
+        const QString money = cnyText(amount);
+        const int titleSize = Theme::font(screen.titleStyle).pixelSize() > 0
+                                  ? Theme::font(screen.titleStyle).pixelSize()
+                                  : QFontInfo(Theme::font(screen.titleStyle)).pixelSize();
+        bool amountWhole = false;
+        QStringList titleLines;
+        for (const FitCheck::DrawnText& text : texts) {
+            EXPECT_FALSE(text.text.contains(QChar(0x2026))) << "elided: " << text.text.toStdString();
+            EXPECT_LE(text.box.right(), list->width() + 1) << text.text.toStdString();
+            if (text.text.trimmed() == money) amountWhole = true;
+            if (title.contains(text.text.trimmed())) {
+                titleLines << text.text.trimmed();
+                EXPECT_EQ(text.pixelSize(), titleSize) << "the title keeps its size: " << text.text.toStdString();
+            }
+        }
+        EXPECT_TRUE(amountWhole) << "the amount is drawn whole: " << money.toStdString();
+        EXPECT_EQ(titleLines.join(QLatin1Char(' ')), title);
+        EXPECT_LE(titleLines.size(), screen.mostTitleLines) << titleLines.join(QLatin1String(" / ")).toStdString();
+        if (QLatin1String(screen.name) == QLatin1String("recurring")) {
+            // The next date stands whole on one line.
+            const QString day = DateText::abbreviatedDate(store->calendar().localDate(due));
+            bool whole = false;
+            for (const FitCheck::DrawnText& text : texts)
+                whole = whole || QString(text.text).replace(QChar::Nbsp, QLatin1Char(' ')).contains(day);
+            EXPECT_TRUE(whole) << day.toStdString();
+        }
+        saveBothSchemes(QStringLiteral("long-title-") + QString::fromLatin1(screen.name));
     }
 }
 

@@ -117,6 +117,10 @@ InsightsGrid::InsightsGrid(QWidget* parent) : AdaptiveGrid(tileMinimumWidth, gri
         tiles_[i]->setObjectName(QString::fromUtf8(tiles[i].name));
         addWidget(tiles_[i]);
     }
+    // An amount is shown whole: it shrinks as far as money does anywhere
+    // rather than lose its last digits at the tile's usual smallest size.
+    for (const Tile money : {averagePerDay, projection, safeToday})
+        tiles_[money]->valueLabel()->setMinimumScaleFactor(TextFit::kMinimumScale);
 }
 
 void InsightsGrid::draw(const AnalyticsFigures& f) {

@@ -6,6 +6,7 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 #include <charconv>
+#include <cmath>
 
 #include "components/Button.h"
 #include "components/Card.h"
@@ -135,19 +136,6 @@ QString CalculatorView::face(CalculatorKey key) { return QString::fromUtf8(info(
 
 QString CalculatorView::accessibilityLabel(CalculatorKey key) { return QString::fromUtf8(info(key).label); }
 
-QString CalculatorView::formatResult(double value) {
-    // Fixed notation of the largest double: 309 digits, a sign, a point and 8 decimals.
-    std::array<char, 330> buffer{};
-    const auto [end, ec] =
-        std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed, 8);
-    if (ec != std::errc()) return QStringLiteral("Ошибка");
-    QString text = QString::fromLatin1(buffer.data(), end - buffer.data());
-    if (!text.contains(QLatin1Char('.'))) return text;  // "inf" or "nan"
-    while (text.endsWith(QLatin1Char('0'))) text.chop(1);
-    if (text.endsWith(QLatin1Char('.'))) text.chop(1);
-    return text;
-}
-
 CalculatorView::CalculatorView(Haptics& haptics, QWidget* parent)
     : NavigationPage(QStringLiteral("Калькулятор"), parent), haptics_(haptics) {
     setObjectName(QStringLiteral("calculatorView"));
@@ -236,7 +224,8 @@ QWidget* CalculatorView::buildDisplayCard() {
     displayLabel_->setPixelSize(style::displayPixelSize);
     displayLabel_->setTextStyle(TextStyle::LargeTitle, QFont::Bold);
     // Cut at the leading side: the end of the expression is what was just typed.
-    displayLabel_->setElideMode(Qt::ElideLeft);
+    // Shrunk first, then cut at its end: the sign and the leading digits stay in view.
+    displayLabel_->setElideMode(Qt::ElideRight);
     displayLabel_->setMinimumScaleFactor(style::displayMinimumScale);
     displayLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     displayLabel_->setMinimumHeight(style::displayMinHeight);
@@ -351,7 +340,7 @@ void CalculatorView::calculate() {
         showResult(QStringLiteral("Ошибка"));  // both errors alike, and no history row
         return;
     }
-    const QString text = formatResult(*value);
+    const QString text = CalculatorEngine::formatResult(*value);
     history_.prepend({QUuid::createUuid(), expression, text});
     while (history_.size() > kHistoryLength) history_.removeLast();
     historyView_->setItems(history_);
@@ -360,8 +349,10 @@ void CalculatorView::calculate() {
 
 QString CalculatorView::formatSignOrPercent(double value) {
     // Like a result of "=" wherever that text reads back as the same number.
-    const QString fixed = formatResult(value);
-    if (decimalNumber(fixed) == value) return fixed;
+    const QString fixed = CalculatorEngine::formatResult(value);
+    // The same number with the same sign: "=" writes a zero without one, "%g" keeps it.
+    const std::optional<double> readBack = decimalNumber(fixed);
+    if (readBack == value && std::signbit(*readBack) == std::signbit(value)) return fixed;
     // Beyond it ("=" would show 0.000000001 as "0"): "%g", with more digits
     // only when six would change the number, up to the fifteen that any typed
     // number keeps (so 0.333333333 stays whole, while 1e-07 % shows 1e-09

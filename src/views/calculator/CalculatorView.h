@@ -47,10 +47,9 @@ public:
     static QString face(CalculatorKey key);
     // What a screen reader says for the key.
     static QString accessibilityLabel(CalculatorKey key);
-    // "%.8f" with "." whatever the locale, then trailing zeros and a trailing "." removed.
-    static QString formatResult(double value);
-    // What "±" and "%" show: formatResult's text when it reads back as the
-    // value, else the "%g" form (1e-09), as many digits as the value needs.
+    // What "±" and "%" show: the text "=" would show (CalculatorEngine::formatResult)
+    // when it reads back as the value, sign included, else the "%g" form
+    // (1e-09, -0), as many digits as the value needs.
     static QString formatSignOrPercent(double value);
 
     void press(CalculatorKey key);

@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QImage>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollBar>
@@ -14,6 +15,7 @@
 #include "components/PageBody.h"
 #include "components/ProgressBar.h"
 #include "components/SegmentedControl.h"
+#include "components/SwipeGesture.h"
 #include "components/SymbolView.h"
 #include "components/Symbols.h"
 #include "components/TextFit.h"
@@ -371,6 +373,7 @@ BadgesView::BadgesView(MoneyStore& store, QWidget* parent)
     grid_->setObjectName(QStringLiteral("badgeGrid"));
     grid_->setSpacing(tools_style::badgeGridSpacing);
     grid_->installEventFilter(this);
+    body()->viewport()->installEventFilter(this);
     connect(body()->verticalScrollBar(), &QScrollBar::valueChanged, this, &BadgesView::drawNearRows);
     redraw();
 }
@@ -380,7 +383,41 @@ bool BadgesView::eventFilter(QObject* watched, QEvent* event) {
     // again once the resize is over.
     if (watched == grid_ && event->type() == QEvent::Resize)
         QMetaObject::invokeMethod(this, &BadgesView::widthChanged, Qt::QueuedConnection);
+    if (watched == body()->viewport() &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove ||
+         event->type() == QEvent::MouseButtonRelease) &&
+        dragScroll(static_cast<QMouseEvent*>(event)))
+        return true;
     return ToolScreen::eventFilter(watched, event);
+}
+
+bool BadgesView::dragScroll(QMouseEvent* event) {
+    QScrollBar* bar = body()->verticalScrollBar();
+    const QPoint at = event->globalPosition().toPoint();
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            if (event->button() != Qt::LeftButton) return false;
+            dragFrom_ = at;
+            dragStart_ = bar->value();
+            dragging_ = false;
+            return false;
+        case QEvent::MouseMove:
+            if (!dragFrom_ || !(event->buttons() & Qt::LeftButton)) return false;
+            // A little movement is still a press, as a list's row counts it.
+            if (!dragging_ && std::abs(at.y() - dragFrom_->y()) < SwipeGesture::kDragThreshold) return false;
+            dragging_ = true;
+            bar->setValue(dragStart_ - (at.y() - dragFrom_->y()));
+            return true;
+        case QEvent::MouseButtonRelease: {
+            if (event->button() != Qt::LeftButton) return false;
+            const bool dragged = dragging_;
+            dragFrom_.reset();
+            dragging_ = false;
+            return dragged;
+        }
+        default:
+            return false;
+    }
 }
 
 bool BadgesView::refreshCatalogue() {

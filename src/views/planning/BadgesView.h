@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QSet>
 #include <QWidget>
 #include <memory>
@@ -9,6 +11,7 @@
 #include "views/planning/ToolScreen.h"
 
 class LazyColumn;
+class QMouseEvent;
 class ProgressBar;
 class SegmentedControl;
 class SymbolView;
@@ -126,6 +129,9 @@ private:
     void drawNearRows();
     bool isNear(const QWidget* row);
     void widthChanged();
+    // A press and drag on the page (its tiles take no press) scrolls it, as
+    // the lists' rows do: true for the moves and the release it took.
+    bool dragScroll(QMouseEvent* event);
 
     Filter filter_ = Filter::all;
     SegmentedControl* picker_;
@@ -142,4 +148,9 @@ private:
     // or a redraw draws the rows near the view, the rest as they come near.
     QSet<int> staleRows_;
     int columns_ = 0;
+    // The press of a drag: where it started and the page's offset then;
+    // none while no button is down.
+    std::optional<QPoint> dragFrom_;
+    int dragStart_ = 0;
+    bool dragging_ = false;
 };

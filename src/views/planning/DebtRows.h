@@ -23,8 +23,8 @@ struct DebtRowContent {
     bool operator==(const DebtRowContent&) const = default;
 };
 
-// Paints a debt: the direction's symbol and the name (semibold, up to two
-// lines) with the amount at the trailing end, the detail line, the due line
+// Paints a debt: the direction's symbol and the name (semibold, wrapped
+// between words) with the whole amount at the trailing end, the detail line, the due line
 // when there is one, and "Закрыть долг" (key "settle").
 class DebtRowDelegate : public ToolRowDelegate {
 public:

@@ -14,7 +14,6 @@
 #include "components/TextFit.h"
 #include "components/TextLabel.h"
 #include "components/Theme.h"
-#include "components/TransactionRow.h"
 #include "services/AmountInput.h"
 #include "services/GlobalPreferences.h"
 #include "services/MoneyText.h"
@@ -52,7 +51,10 @@ Button::Face toggleFace(const RecurringRowContent& row) {
 
 RecurringRowContent RecurringRowContent::of(const RecurringTransaction& item, const QString& nextDay) {
     const QString lead = recurringFrequencyTitle(item.frequency) + QStringLiteral(" · следующая");
-    return {item.id, item.title, lead + QLatin1Char(' ') + nextDay, cnyText(item.amount), item.isActive, lead, nextDay};
+    // A date is read as one piece: the caption wraps before it, never inside it.
+    QString day = nextDay;
+    day.replace(QLatin1Char(' '), QChar::Nbsp);
+    return {item.id, item.title, lead + QLatin1Char(' ') + day, cnyText(item.amount), item.isActive, lead, day};
 }
 
 QString RecurringRowContent::toggleName() const {
@@ -90,24 +92,37 @@ RecurringRowDelegate::Layout RecurringRowDelegate::measure(const RecurringRowCon
     const QFontMetrics title(titleFont()), caption(captionFont());
     const int titleLine = lineWidth(row.title, titleFont(), titleWidths_),
               captionLine = lineWidth(row.caption, captionFont(), captionWidths_);
+    l.titleFont = titleFont();
     // Most rows fit on one line each beside the whole amount: nothing is laid out.
     if (std::max(titleLine, captionLine) <= room - natural) {
         l.amountWidth = natural;
     } else {
-        // A space breaks the caption between its parts: its widest word is
-        // the wider of theirs, and the few leads and days are measured once.
-        const int widest = std::max({widestWord(row.title, titleFont()), widestWord(row.captionLead, captionFont()),
-                                     widestWord(row.nextDay, captionFont())});
-        l.amountWidth = TransactionRow::amountWidth(natural, room, widest, widest);
+        // The title beside the amount by the kit's rule: it keeps its size and
+        // the amount gives way as far as the title gains a line by it.
+        const TextFit::TitleBesideAmount fit(row.title, titleFont(), row.amount, amountFont(), room);
+        l.titleFont = fit.titleFont;
+        // The caption's words keep their width too (its date is one word),
+        // while the amount stays whole at its smallest size.
+        const int least = std::min(
+            natural, QFontMetrics(TextFit::shrunkToFit(row.amount, amountFont(), 0)).horizontalAdvance(row.amount) + 1);
+        const int captionWord =
+            std::max(widestWord(row.captionLead, captionFont()), widestWord(row.nextDay, captionFont()));
+        l.amountWidth = fit.amountBelow ? fit.amountWidth : std::max(std::min(fit.amountWidth, room - captionWord), least);
+        l.amountBelow = fit.amountBelow;
     }
-    l.textWidth = std::max(room - l.amountWidth, 1);
-    l.titleHeight =
-        titleLine <= l.textWidth ? title.height() : wrappedHeight(row.title, titleFont(), l.textWidth);
+    l.textWidth = std::max(l.amountBelow ? room : room - l.amountWidth, 1);
+    l.titleHeight = titleLine <= l.textWidth && l.titleFont == titleFont()
+                        ? title.height()
+                        : wrappedHeight(row.title, l.titleFont, l.textWidth);
     l.captionTop = l.titleHeight + tools_style::recurringLineSpacing;
     const int texts =
         l.captionTop + (captionLine <= l.textWidth ? caption.height()
                                                    : wrappedHeight(row.caption, captionFont(), l.textWidth));
-    l.height = std::max({texts, l.button.height(), QFontMetrics(amountFont()).height()});
+    // An amount under a long title and its caption has a line of its own.
+    l.amountTop = l.amountBelow ? texts + tools_style::recurringLineSpacing : 0;
+    const int amountLine = QFontMetrics(amountFont()).height();
+    l.height = l.amountBelow ? std::max(l.amountTop + amountLine, l.button.height())
+                             : std::max({texts, l.button.height(), amountLine});
     return l;
 }
 
@@ -132,13 +147,16 @@ void RecurringRowDelegate::paintContent(QPainter* p, const QString& id, const QR
     const Layout l = layout(*it, content.width());
     const Theme& theme = Theme::current();
     p->setPen(theme.color(ColorRole::Label));
-    TextFit::WrappedText(it->title, titleFont(), l.textWidth).draw(p, content.topLeft());
+    TextFit::WrappedText(it->title, l.titleFont, l.textWidth).draw(p, content.topLeft());
     p->setPen(theme.color(ColorRole::SecondaryLabel));
     TextFit::WrappedText(it->caption, captionFont(), l.textWidth)
         .draw(p, QPointF(content.left(), content.top() + l.captionTop));
     const int amountRight = content.right() + 1 - l.button.width() - tools_style::buttonGap;
     p->setPen(theme.color(ColorRole::Label));
-    TextFit::drawOneLine(p, QRect(amountRight - l.amountWidth, content.top(), l.amountWidth, l.height),
+    const QRect amountBox = l.amountBelow ? QRect(amountRight - l.amountWidth, content.top() + l.amountTop, l.amountWidth,
+                                                  l.height - l.amountTop)
+                                          : QRect(amountRight - l.amountWidth, content.top(), l.amountWidth, l.height);
+    TextFit::drawOneLine(p, amountBox,
                          it->amount, amountFont(), Qt::AlignRight | Qt::AlignVCenter);
     // Content buttons are placed from the content's top left.
     for (const PaintedButton& button : contentButtons(id, content.width()))

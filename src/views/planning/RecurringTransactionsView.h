@@ -37,9 +37,10 @@ struct RecurringRowContent {
 };
 
 // Paints a recurring operation: the title in semibold over the caption, both
-// wrapped between words, then the amount and the toggle (key "toggle") at the
-// trailing end. The amount keeps its size while the title's widest word fits
-// beside it and shrinks first otherwise.
+// wrapped between words (a date never split), then the amount and the toggle
+// (key "toggle") at the trailing end. The title keeps its size; the amount
+// shrinks first, as far as the title gains a line by it, and stays whole (on
+// a line of its own under a title that it would push past two lines).
 class RecurringRowDelegate : public ToolRowDelegate {
 public:
     static inline const QString kToggle = QStringLiteral("toggle");
@@ -59,6 +60,9 @@ private:
     struct Layout {
         int textWidth = 0, titleHeight = 0, captionTop = 0, amountWidth = 0, height = 0;
         QSize button;
+        QFont titleFont;  // smaller than the row's title size only for a word too wide for any room
+        bool amountBelow = false;  // on a line of its own under the caption, beside the toggle
+        int amountTop = 0;
     };
     // Worked out once per row content and width: the list asks for a row's
     // height, buttons and paint at up to three widths while a page is laid out.

@@ -119,7 +119,8 @@ TitleLine::TitleLine(const QString& title, const QFont& titleFont, const QString
       titleLeft(symbol + kSymbolGap),
       width(lineWidth),
       fit(title, titleFont, trailingText, trailingTextFont, titleLineWidth(symbol, lineWidth)),
-      height(std::max({fit.titleHeight, symbol, QFontMetrics(trailingTextFont).height()})) {}
+      height(fit.amountBelow ? std::max(fit.titleHeight, symbol) + QFontMetrics(trailingTextFont).height()
+                             : std::max({fit.titleHeight, symbol, QFontMetrics(trailingTextFont).height()})) {}
 
 void TitleLine::paint(QPainter* p, const QPoint& topLeft, const QString& symbol, const QColor& titleColor,
                       const QColor& trailingColor) const {
@@ -130,7 +131,8 @@ void TitleLine::paint(QPainter* p, const QPoint& topLeft, const QString& symbol,
     p->setPen(titleColor);
     TextFit::WrappedText(titleText, fit.titleFont, fit.titleWidth).draw(p, QPointF(topLeft.x() + titleLeft, topLeft.y()));
     p->setPen(trailingColor);
-    TextFit::drawOneLine(p, QRect(topLeft.x() + width - fit.amountWidth, topLeft.y(), fit.amountWidth,
+    const int trailingTop = topLeft.y() + (fit.amountBelow ? std::max(fit.titleHeight, symbolSize) : 0);
+    TextFit::drawOneLine(p, QRect(topLeft.x() + width - fit.amountWidth, trailingTop, fit.amountWidth,
                                   QFontMetrics(trailingFont).height()),
                          trailing, trailingFont, Qt::AlignRight | Qt::AlignVCenter);
 }

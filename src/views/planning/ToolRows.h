@@ -133,8 +133,8 @@ private:
 };
 
 // The first line of a tool's row: a symbol, then the title beside a trailing
-// text (an amount, a percentage) by TextFit's rule: the title wraps on two
-// lines at most, and the trailing text shrinks first.
+// text (an amount, a percentage) by TextFit's rule: the title wraps between
+// words at its own size, and the trailing text shrinks first, staying whole.
 struct TitleLine {
     TitleLine(const QString& title, const QFont& titleFont, const QString& trailing, const QFont& trailingFont,
               int symbolSize, int width);

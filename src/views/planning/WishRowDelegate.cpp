@@ -76,7 +76,9 @@ WishRowDelegate::Layout WishRowDelegate::measure(const WishRowContent& c, int wi
     l.priceWidth = fit.amountWidth;
     l.titleLines = fit.titleLines;
     l.titleHeight = fit.titleHeight;
-    const int header = std::max({l.titleHeight, l.symbolSize, QFontMetrics(priceFont()).height()});
+    // A price under a long title has a line of its own.
+    l.priceTop = fit.amountBelow ? std::max(l.titleHeight, l.symbolSize) : 0;
+    const int header = std::max({l.titleHeight, l.symbolSize, l.priceTop + QFontMetrics(priceFont()).height()});
     l.barTop = header + tools_style::wishRowSpacing;
     l.captionTop = l.barTop + kBarHeight + tools_style::wishRowSpacing;
     l.captionHeight = TextFit::wrappedHeight(c.caption, captionFont(), std::max(width, 1));
@@ -145,7 +147,8 @@ void WishRowDelegate::paintRow(QPainter* p, const QString& id, const QRect& rect
     p->setPen(tint);
     TextFit::WrappedText(c.title, l.titleFont, l.titleWidth).draw(p, QPointF(rect.left() + l.titleLeft, top));
     p->setPen(theme.color(ColorRole::Label));
-    TextFit::drawOneLine(p, QRect(rect.right() + 1 - l.priceWidth, top, l.priceWidth, QFontMetrics(priceFont()).height()),
+    TextFit::drawOneLine(p, QRect(rect.right() + 1 - l.priceWidth, top + l.priceTop, l.priceWidth,
+                                  QFontMetrics(priceFont()).height()),
                          c.price, priceFont(), Qt::AlignRight | Qt::AlignTop);
     ProgressBar::paint(p, QRectF(rect.left(), top + l.barTop, rect.width(), kBarHeight), c.share,
                        theme.color(c.barTint));

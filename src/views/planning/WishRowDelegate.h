@@ -26,9 +26,10 @@ struct WishRowContent {
     static double savedShare(const WishItem& wish);
 };
 
-// Paints a wish: the title with its symbol, wrapped between words on up to
-// two lines beside the price (the price shrinks first to leave it room), the
-// bar, the caption and, while the wish is open, the contribution buttons.
+// Paints a wish: the title with its symbol, wrapped between words beside the
+// price at its own size (the price shrinks first to leave it room, and stays
+// whole), the bar, the caption and, while the wish is open, the contribution
+// buttons.
 class WishRowDelegate : public PaintedRowDelegate {
 public:
     static inline const QString kPlus10 = QStringLiteral("plus10");
@@ -52,9 +53,10 @@ public:
     // Where the title and price go at a width (for the fit tests).
     struct Layout {
         int symbolSize = 0;
-        QFont titleFont;  // smaller than the headline only for a title two lines cannot hold
+        QFont titleFont;  // smaller than the headline only for a word too wide for any room
         int titleLeft = 0, titleWidth = 0, titleHeight = 0, titleLines = 0;
         int priceWidth = 0;
+        int priceTop = 0;  // below the title when a long title leaves the price no room beside it
         int barTop = 0, captionTop = 0, captionHeight = 0;
         int buttonsTop = -1;  // -1: no buttons
         int height = 0;

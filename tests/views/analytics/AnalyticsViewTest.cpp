@@ -9,6 +9,8 @@
 #include "components/TextLabel.h"
 #include "store/DemoLedger.h"
 #include "store/LedgerSummary.h"
+#include "support/FitCheck.h"
+#include "support/Gallery.h"
 #include "views/PageScrolling.h"
 #include "views/analytics/AchievementsCard.h"
 #include "views/analytics/AnalyticsCards.h"
@@ -105,6 +107,30 @@ TEST_F(AnalyticsTest, AveragePerDayDividesByTheDayOfTheMonth) {
         setNow(local(2026, 6, c.day, 10));
         show(ledgerWith({expense(30, local(2026, 6, 1, 0, 0))}));
         EXPECT_EQ(tileText(InsightsGrid::averagePerDay), cnyText(dec(c.average))) << c.day;
+    }
+}
+
+// Eleven-digit amounts in the narrow tiles: each money tile draws its whole
+// amount (smaller), none cut with "…", light and dark.
+TEST_F(AnalyticsTest, MoneyTilesShowLargeAmountsWholeAtThePhonesWidth) {
+    setNow(local(2026, 6, 7, 10));
+    MoneyData data = ledgerWith({expense(dec("99999999999.99"), local(2026, 6, 1, 9)), income(dec("1"), local(2026, 6, 2))});
+    data.monthlyBudget = dec("999999999999.99");
+    show(data);
+    for (const char* scheme : {"light", "dark"}) {
+        setPreference("appTheme", scheme);
+        settle();
+        for (const InsightsGrid::Tile which : {InsightsGrid::averagePerDay, InsightsGrid::projection, InsightsGrid::safeToday}) {
+            TextLabel* value = tile(which).valueLabel();
+            ASSERT_GE(value->text().size(), 17) << value->text().toStdString();
+            const QList<FitCheck::DrawnText> drawn = FitCheck::drawnTexts(*value);
+            ASSERT_EQ(drawn.size(), 1) << value->text().toStdString();
+            EXPECT_EQ(drawn.front().text, value->text()) << tile(which).title().toStdString();
+            EXPECT_LE(drawn.front().box.right(), value->width() + 1);
+        }
+        view->body()->ensureWidgetVisible(view->insightsGrid());
+        settle();
+        EXPECT_FALSE(Gallery::save(*window, QStringLiteral("analytics-large-amounts-") + QString::fromLatin1(scheme)).isEmpty());
     }
 }
 

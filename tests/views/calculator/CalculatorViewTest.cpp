@@ -6,6 +6,8 @@
 #include "components/NavigationStack.h"
 #include "components/TextLabel.h"
 #include "support/FakeHaptics.h"
+#include "support/FitCheck.h"
+#include "support/Gallery.h"
 #include "views/ViewFixture.h"
 #include "views/calculator/CalculatorView.h"
 
@@ -64,6 +66,9 @@ TEST_F(CalculatorViewTest, KeySequencesGiveTheDisplay) {
         {"2 ÷ 3 =", "0.66666667"},
         {"1 − 4 × . 5 =", "-1"},
         {"1 ÷ 3 × 3 − 1 =", "0"},
+        // A result that rounds to zero is a zero, and a zero has no sign.
+        {"1 − 1 . 0 0 0 0 0 0 0 0 1 =", "0"},
+        {"0 − 0 . 0 0 0 0 0 0 0 0 4 =", "0"},
         // The memory row: M+ keeps the text as it is, MR shows it as a result.
         {"2 + 3 M+ C MR", "2+3"},
         {"1 ÷ 0 = M+ C MR", "Ошибка"},
@@ -168,4 +173,32 @@ TEST_F(CalculatorViewTest, GalleryImages) {
     EXPECT_FALSE(Gallery::save(*window, "calculator-history-dark").isEmpty());
     view->selectSection(CalculatorSection::calculator);
     EXPECT_FALSE(Gallery::save(*window, "calculator-error-dark").isEmpty());
+}
+
+// A result too long for the display shrinks, then is cut at its end: the sign
+// and the leading digits stay in view, so "±" visibly changes it.
+TEST_F(CalculatorViewTest, ALongResultKeepsItsSignAndLeadingDigitsInView) {
+    click("9 9 9 9 9 9 9 9 9 9 9 9 9 9 9 × 9 9 9 9 9 9 9 9 9 9 9 9 9 9 =");
+    const QString result = view->display();
+    ASSERT_GE(result.size(), 25) << result.toStdString();
+    const auto shown = [&] {
+        settle();
+        const QList<FitCheck::DrawnText> drawn = FitCheck::drawnTexts(*view->displayLabel());
+        return drawn.size() == 1 ? drawn.front().text : QString();
+    };
+    const QString before = shown();
+    EXPECT_LT(view->displayLabel()->fittedFont().pixelSize(), 44) << "shrinks before it is cut";
+    EXPECT_TRUE(before.startsWith(result.left(8))) << before.toStdString();
+    EXPECT_TRUE(before.endsWith(QChar(0x2026))) << before.toStdString();
+    click("±");
+    const QString after = shown();
+    EXPECT_TRUE(after.startsWith(QLatin1Char('-') + result.left(7))) << after.toStdString();
+    EXPECT_NE(after, before);
+    for (const char* scheme : {"light", "dark"}) {
+        Preferences::standard().setValue("appTheme", scheme);
+        Theme::current().refresh();
+        EXPECT_FALSE(Gallery::save(*window, QStringLiteral("calculator-long-negative-") + QString::fromLatin1(scheme)).isEmpty());
+    }
+    Preferences::standard().setValue("appTheme", "light");
+    Theme::current().refresh();
 }

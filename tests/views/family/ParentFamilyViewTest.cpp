@@ -527,6 +527,42 @@ TEST_F(ParentCenterTest, InviteManualCodeAndScannedCodesReachTheRightClaim) {
     EXPECT_FALSE(view->scannerAlert());
 }
 
+TEST_F(ParentCenterTest, TheBannerSaysNoConnectionOnlyUntilARefreshReachesTheServer) {
+    show(family(1, {{"child-1", "Аня"}}, {{"r", "review"}}));
+    const quint16 port = server.port();
+    server.close();
+    ASSERT_TRUE(paintedlist::clickButton(view->board()->list(), "r", "approve"));
+    ASSERT_TRUE(waitUntil([&] { return view->errorBanner()->isVisible(); }));
+    EXPECT_EQ(view->errorLabel()->text(), "Не удалось подключиться к серверу: соединение отклонено.");
+
+    ASSERT_TRUE(server.listen(port));
+    page->refreshAction()->trigger();
+    ASSERT_TRUE(waitUntil([&] { return !view->errorBanner()->isVisible(); }));
+    EXPECT_EQ(server.requestsTo("GET", "/api/family").size(), 2);
+
+    // The server's own refusal is no news about the connection: it stays.
+    server.queue("PATCH", "/api/tasks", failure());
+    ASSERT_TRUE(paintedlist::clickButton(view->board()->list(), "r", "approve"));
+    ASSERT_TRUE(waitUntil([&] { return view->errorBanner()->isVisible(); }));
+    page->refreshAction()->trigger();
+    ASSERT_TRUE(waitUntil([&] { return server.requestsTo("GET", "/api/family").size() == 3; }));
+    settle();
+    EXPECT_TRUE(view->errorBanner()->isVisible());
+    EXPECT_EQ(view->errorLabel()->text(), "Сервер занят.");
+}
+
+// The header counts only what waits: with nothing in review it says nothing.
+TEST_F(ParentCenterTest, TheBoardsHeaderShowsTheWaitingCountOnlyWhileATaskAwaitsReview) {
+    show(family(1, {{"child-1", "Аня"}}, {{"a", "active"}, {"d", "done"}}));
+    auto* waiting = view->board()->waitingLabel();
+    EXPECT_FALSE(waiting->isVisible()) << waiting->text().toStdString();
+    reload(family(1, {{"child-1", "Аня"}}, {{"a", "review"}, {"d", "done"}}));
+    EXPECT_TRUE(waiting->isVisible());
+    EXPECT_EQ(waiting->text(), "1 ждут вас");
+    reload(family(1, {{"child-1", "Аня"}}, {{"a", "done"}, {"d", "done"}}));
+    EXPECT_FALSE(waiting->isVisible());
+}
+
 TEST_F(ParentCenterTest, RefreshIsSilentAndSigningOutMidRequestSendsNothingAndCrashesNothing) {
     show(family(2, {{"child-1", "Аня"}}, {{"r", "review"}}));
     server.on("GET", "/api/family", failure());

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QScrollBar>
+#include <QTest>
 
 #include "components/AdaptiveGridLayout.h"
 #include "components/LazyColumn.h"
@@ -291,3 +292,37 @@ TEST_F(BadgesTest, TilesPaintTheirLookAndHeightFromTheBadgeTheyShow) {
 TEST_F(BadgesTest, Gallery) { galleryOf<BadgesView>("badges", demoLedger()); }
 
 }  // namespace
+
+// The page scrolls under a press and drag on its tiles, as every page of
+// rows does; a small movement is still a press.
+TEST_F(BadgesTest, APressAndDragOnTheTilesScrollsThePage) {
+    BadgesView& view = show<BadgesView>(demoLedger());
+    QScrollBar* bar = view.body()->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 400);
+    QWidget* tile = view.cell(0);
+    ASSERT_NE(tile, nullptr);
+    ASSERT_EQ(bar->value(), 0);
+    const QPoint from = tile->rect().center();
+    // Where the pointer is on the screen, while the tile moves under it.
+    QPoint origin = tile->mapToGlobal(QPoint());
+    const auto moveTo = [&](const QPoint& to) {
+        QMouseEvent move(QEvent::MouseMove, to, origin + to, Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(tile, &move);
+        settle();
+    };
+    QTest::mousePress(tile, Qt::LeftButton, {}, from);
+    moveTo(from + QPoint(0, -4));
+    EXPECT_EQ(bar->value(), 0) << "a little movement is no drag";
+    for (int step = 1; step <= 6; ++step) moveTo(from - QPoint(0, 50 * step));
+    EXPECT_EQ(bar->value(), 300);
+    moveTo(from - QPoint(0, 200));
+    QTest::mouseRelease(tile, Qt::LeftButton, {}, from - QPoint(0, 200));
+    settle();
+    EXPECT_EQ(bar->value(), 200);
+    // The next press starts afresh from where the page stands.
+    origin = tile->mapToGlobal(QPoint());
+    QTest::mousePress(tile, Qt::LeftButton, {}, from);
+    moveTo(from + QPoint(0, 120));
+    QTest::mouseRelease(tile, Qt::LeftButton, {}, from + QPoint(0, 120));
+    EXPECT_EQ(bar->value(), 80);
+}

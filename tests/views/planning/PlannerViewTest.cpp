@@ -70,6 +70,22 @@ TEST_F(PlannerTest, BudgetIsTealAtExactlyTheBudgetAndRedAboveIt) {
     EXPECT_EQ(budget().bar()->tint(), Theme::current().color(ColorRole::Red));
 }
 
+TEST_F(PlannerTest, ACategoryLimitIsTealWhenSpentExactlyAndRedOnlyAboveIt) {
+    MoneyData d = ledgerWith({expense(30, local(2026, 6, 2), kFood), expense(dec("19.99"), local(2026, 6, 3), kFood)});
+    d.categoryBudgets = QMap<QString, Decimal>{{kFood, dec("49.99")}};
+    show(d);
+    const auto expectTint = [&](ColorRole role, const char* when) {
+        EXPECT_EQ(limitRow(kFood).bar()->tint(), Theme::current().color(role)) << when;
+        EXPECT_EQ(limitRow(kFood).spentLabel()->color(), Theme::current().color(
+                      role == ColorRole::Red ? ColorRole::Red : ColorRole::SecondaryLabel)) << when;
+    };
+    ASSERT_TRUE(limitRow(kFood).progressLines()->isVisible());
+    EXPECT_EQ(limitRow(kFood).bar()->value(), 1.0);
+    expectTint(ColorRole::Teal, "spent exactly the limit");
+    store->add(TransactionKind::expense, dec("0.01"), kFood, {}, store->now(), {}, false, "Основной");
+    expectTint(ColorRole::Red, "a cent above it");
+}
+
 TEST_F(PlannerTest, CategoriesAreTheDefaultsAndEveryExpenseCategoryInCodePointOrder) {
     MoneyData d = ledgerWith({expense(1, local(2025, 1, 1), "игры"), expense(1, local(2025, 1, 1), "Books"),
                               expense(1, local(2025, 1, 1), "🎮"), expense(1, local(2025, 1, 1), "Ａ"),
