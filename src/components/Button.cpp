@@ -204,10 +204,14 @@ void Button::paintFace(QPainter* painter, const QRect& rect, const Face& face) {
         path.addRoundedRect(box, radius, radius);
         p.fillPath(path, fill);
     }
-    if (face.focused && face.style != Style::Plain) {
-        QColor ring = base;
-        ring.setAlphaF(0.5f);
+    if (face.focused) {
+        // Every face shows the keyboard's focus, light or dark: on a fill the
+        // ring takes the label's colour (the fill's own would vanish into
+        // it), elsewhere the tint's.
+        QColor ring = face.style == Style::BorderedProminent ? fg : base;
+        ring.setAlphaF(face.style == Style::Bordered ? 0.5f : 0.85f);
         p.setPen(QPen(ring, 2));
+        p.setBrush(Qt::NoBrush);
         p.drawRoundedRect(box.adjusted(1, 1, -1, -1), radius, radius);
     }
 

@@ -46,6 +46,7 @@ PaintedList::~PaintedList() = default;
 // ---- rows and heights ----
 
 void PaintedList::setRows(const QStringList& ids) {
+    invalidateItems();
     ids_ = ids;
     index_.clear();
     index_.reserve(ids_.size());
@@ -71,6 +72,7 @@ void PaintedList::setRows(const QStringList& ids) {
 }
 
 void PaintedList::updateRow(const QString& id) {
+    invalidateItems();
     if (!index_.contains(id)) {
         measures_by_id_.remove(id);  // a hidden row is measured when it is shown
         return;
@@ -85,6 +87,7 @@ void PaintedList::updateRow(const QString& id) {
 }
 
 void PaintedList::updateAllRows() {
+    invalidateItems();
     delegate_.forgetMeasurements();
     measures_by_id_.clear();
     otherTotals_.clear();
@@ -118,6 +121,8 @@ int PaintedList::measuredHeight(const QString& id, int width) const {
 }
 
 void PaintedList::layoutRows() {
+    // A new width may lay a row's buttons out otherwise.
+    invalidateItems();
     const int oldTotal = tops_.back();
     tops_.assign(size_t(ids_.size()) + 1, 0);
     laidWidth_ = width();
@@ -366,11 +371,13 @@ bool PaintedList::pressButton(const QString& id, const QString& key) {
 void PaintedList::setHeld(bool held) {
     if (held_ == held) return;
     held_ = held;
+    invalidateItems();
     update();
 }
 
 void PaintedList::setBusy(const QString& id, bool busy) {
     if (busy_.contains(id) == busy) return;
+    invalidateItems();
     if (busy)
         busy_.insert(id);
     else
@@ -421,7 +428,10 @@ void PaintedList::timerEvent(QTimerEvent* event) {
 
 void PaintedList::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::EnabledChange) update();
+    if (event->type() == QEvent::EnabledChange) {
+        invalidateItems();
+        update();
+    }
 }
 
 // ---- painting ----
@@ -629,6 +639,7 @@ void PaintedList::mouseReleaseEvent(QMouseEvent* event) {
 void PaintedList::setSwipeActions(const QList<SwipeAction>& leading, const QList<SwipeAction>& trailing) {
     leading_ = leading;
     trailing_ = trailing;
+    invalidateItems();
     if (leading.isEmpty() && trailing.isEmpty())
         swipe_.reset();
     else
@@ -752,14 +763,16 @@ void PaintedList::dropGoneFocus() {
 }
 
 bool PaintedList::moveFocus(int step) {
-    QList<ButtonRef> all;
-    for (int row = 0; row < ids_.size(); ++row) all += focusStops(row);
-    int at = all.indexOf(focus_);
+    // From the focused stop outward: a walk costs the stops it passes.
+    const std::vector<Item>& all = items();
+    int at = focus_.key.isEmpty() ? -1 : indexOfAccessibleItem(focus_);
     if (at < 0) at = step > 0 ? -1 : int(all.size());
-    const int next = at + step;
-    if (next < 0 || next >= all.size()) return false;
-    setFocusButton(all.at(next));
-    return true;
+    for (int next = at + step; next >= 0 && size_t(next) < all.size(); next += step)
+        if (all[size_t(next)].stop) {
+            setFocusButton(all[size_t(next)].ref);
+            return true;
+        }
+    return false;
 }
 
 bool PaintedList::moveFocusRow(int step) {

@@ -84,10 +84,11 @@ class SwipeGesture;
 // picked: no key runs one by itself.
 //
 // Accessibility: every button of every row is a child of the list's
-// accessible interface (role Button, its name, its state, a press action).
-// A row the delegate names, or any row of a list with swipe actions, is a
-// child too (role ListItem, ahead of its buttons), offering the row's swipe
-// actions and the menu as actions.
+// accessible interface (role Button, its name, its record as description,
+// its state, a press action). A row the delegate names, or any row of a
+// list with swipe actions, is a child too (role ListItem, ahead of its
+// buttons), offering the row's swipe actions and the menu as actions. A
+// delegate of records names every row (accessibleName).
 //
 // Swipes (optional, setSwipeActions): a row dragged sideways slides over its
 // actions, as the operations list's rows do (SwipeGesture): released past the
@@ -149,10 +150,17 @@ public:
     // Drops what the delegate keeps to measure faster (font metrics, text
     // widths); the list calls it from updateAllRows() (theme, currency).
     virtual void forgetMeasurements() const {}
-    // What a screen reader says for the whole row, as the operations list's
-    // rows say it; empty: the row is not announced on its own.
+    // What a screen reader says for the whole row: the label its screen gives
+    // it, or else what the row shows in reading order (title, amount,
+    // status, due date); empty: the row is not announced on its own.
     virtual QString accessibleName(const QString& id) const {
         Q_UNUSED(id) return {};
+    }
+    // The record a button of the row acts on, said after the button's name,
+    // so that the "Закрыть долг" of one debt can be told from another's:
+    // the row's name unless the delegate tells better.
+    virtual QString accessibleDescription(const QString& id, const QString& key) const {
+        Q_UNUSED(key) return accessibleName(id);
     }
 };
 
@@ -243,10 +251,20 @@ public:
     };
     QList<ButtonRef> allButtons() const;
     // What the accessible interface lists, in order: for every row, the row
-    // itself (key kRowKey) when it is named or has swipe actions, then its buttons.
+    // itself (key kRowKey) when it is named or has swipe actions, then its
+    // buttons. Worked out once per revision of the rows (their order, a
+    // record, the held, busy and enabled states): a screen reader walking
+    // the list asks for one item after another.
     QList<ButtonRef> accessibleItems() const;
+    int accessibleItemCount() const { return int(items().size()); }
+    ButtonRef accessibleItem(int index) const;
+    int indexOfAccessibleItem(const ButtonRef& item) const;  // -1 when absent
+    // The button, else the listed row, under a point in the list's coordinates.
+    ButtonRef accessibleItemAt(const QPoint& pos) const;
     QString rowName(const QString& id) const;
     QString buttonName(const QString& id, const QString& key) const;
+    // The record the button acts on (the delegate's accessibleDescription).
+    QString buttonDescription(const QString& id, const QString& key) const;
     // Presses a button as Space would (nothing when it cannot be pressed).
     bool pressButton(const QString& id, const QString& key);
 
@@ -312,6 +330,14 @@ private:
     // The keyboard stops of a row: its own (with swipe actions), then its enabled buttons.
     QList<ButtonRef> focusStops(int row) const;
     bool hasRowStops() const { return bool(swipe_); }
+    // The accessible items, each marked when it is a keyboard stop, made
+    // when first asked for after a change of the rows or their states.
+    struct Item {
+        ButtonRef ref;
+        bool stop = false;
+    };
+    const std::vector<Item>& items() const;
+    void invalidateItems() { itemsValid_ = false; }
     bool moveFocus(int step);      // along all enabled buttons; false past the ends
     bool moveFocusRow(int step);   // to a neighbouring row
     void ensureFocusVisible();
@@ -358,4 +384,7 @@ private:
     Qt::FocusReason focusReason_ = Qt::OtherFocusReason;
     QBasicTimer spinnerTimer_;
     int spinnerStep_ = 0;
+    mutable std::vector<Item> items_;
+    mutable QHash<QString, int> itemIndex_;  // by row id, a zero character and key
+    mutable bool itemsValid_ = false;
 };

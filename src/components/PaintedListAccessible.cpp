@@ -44,7 +44,11 @@ public:
 
     bool isValid() const override { return list_ && list_->buttonKeys(id_).contains(key_); }
     QString text(QAccessible::Text t) const override {
-        return t == QAccessible::Name && list_ ? list_->buttonName(id_, key_) : QString();
+        if (!list_) return {};
+        // The name is the button's own text; the description, the record it acts on.
+        if (t == QAccessible::Name) return list_->buttonName(id_, key_);
+        if (t == QAccessible::Description) return list_->buttonDescription(id_, key_);
+        return {};
     }
     QRect rect() const override {
         if (!list_) return {};
@@ -78,7 +82,7 @@ class RowAccessible : public PartAccessible {
 public:
     using PartAccessible::PartAccessible;
 
-    bool isValid() const override { return list_ && list_->rows().contains(id_); }
+    bool isValid() const override { return list_ && list_->contains(id_); }
     QString text(QAccessible::Text t) const override {
         return t == QAccessible::Name && list_ ? list_->rowName(id_) : QString();
     }
@@ -147,31 +151,24 @@ QAccessibleInterface* PaintedListAccessible::buttonChild(const QString& id, cons
     return child;
 }
 
-int PaintedListAccessible::childCount() const { return int(list()->accessibleItems().size()); }
+int PaintedListAccessible::childCount() const { return list()->accessibleItemCount(); }
 
 QAccessibleInterface* PaintedListAccessible::child(int index) const {
-    const QList<PaintedList::ButtonRef> all = list()->accessibleItems();
-    if (index < 0 || index >= all.size()) return nullptr;
-    return buttonChild(all.at(index).id, all.at(index).key);
+    const PaintedList::ButtonRef item = list()->accessibleItem(index);
+    return item.id.isEmpty() && item.key.isEmpty() ? nullptr : buttonChild(item.id, item.key);
 }
 
 int PaintedListAccessible::indexOfChild(const QAccessibleInterface* child) const {
     if (const auto* row = dynamic_cast<const RowAccessible*>(child))
-        return int(list()->accessibleItems().indexOf(PaintedList::ButtonRef{row->id(), PaintedList::kRowKey}));
+        return list()->indexOfAccessibleItem({row->id(), PaintedList::kRowKey});
     const auto* button = dynamic_cast<const ButtonAccessible*>(child);
     if (!button) return -1;
-    return int(list()->accessibleItems().indexOf(PaintedList::ButtonRef{button->id(), button->key()}));
+    return list()->indexOfAccessibleItem({button->id(), button->key()});
 }
 
 QAccessibleInterface* PaintedListAccessible::childAt(int x, int y) const {
-    const QPoint local = list()->mapFromGlobal(QPoint(x, y));
-    for (const PaintedList::ButtonRef& b : list()->allButtons())
-        if (list()->buttonRect(b.id, b.key).contains(local)) return buttonChild(b.id, b.key);
-    // Outside a button: the row itself, when it is a child.
-    for (const PaintedList::ButtonRef& item : list()->accessibleItems())
-        if (item.key == PaintedList::kRowKey && list()->rowRect(item.id).contains(local))
-            return buttonChild(item.id, item.key);
-    return nullptr;
+    const PaintedList::ButtonRef item = list()->accessibleItemAt(list()->mapFromGlobal(QPoint(x, y)));
+    return item.key.isEmpty() ? nullptr : buttonChild(item.id, item.key);
 }
 
 QAccessibleInterface* PaintedListAccessible::focusChild() const {

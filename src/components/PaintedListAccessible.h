@@ -6,9 +6,10 @@
 class PaintedList;
 
 // The accessible side of a PaintedList: the list is a list, and every button
-// of every row is a child of it (role Button, the delegate's name, disabled
-// and focused states, a press action), so that screen readers and tests find
-// the painted buttons as they find widget buttons. A row the delegate names,
+// of every row is a child of it (role Button, the delegate's name, the record
+// it acts on as description, disabled and focused states, a press action), so
+// that screen readers and tests find the painted buttons as they find widget
+// buttons. A row the delegate names,
 // or any row of a list with swipe actions, is a child too (role ListItem,
 // ahead of its buttons), whose actions are the row's swipe actions.
 class PaintedListAccessible : public QAccessibleWidget {

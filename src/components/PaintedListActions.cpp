@@ -19,18 +19,59 @@ QList<PaintedList::ButtonRef> PaintedList::focusStops(int row) const {
     return stops;
 }
 
-QList<PaintedList::ButtonRef> PaintedList::accessibleItems() const {
-    QList<ButtonRef> items;
+namespace {
+QString itemKey(const QString& id, const QString& key) { return id + QChar(0) + key; }
+}  // namespace
+
+const std::vector<PaintedList::Item>& PaintedList::items() const {
+    if (itemsValid_) return items_;
+    items_.clear();
+    itemIndex_.clear();
+    const bool rowStops = hasRowStops();
+    const bool enabled = isEnabled();
     for (int row = 0; row < ids_.size(); ++row) {
         const QString& id = ids_.at(row);
-        if (hasRowStops() || !rowName(id).isEmpty()) items.append({id, kRowKey});
-        for (const PaintedButton& b : buttonsOf(row)) items.append({id, b.key});
+        if (rowStops || !rowName(id).isEmpty()) items_.push_back({{id, kRowKey}, rowStops});
+        for (const PaintedButton& b : buttonsOf(row)) items_.push_back({{id, b.key}, b.enabled && enabled});
     }
-    return items;
+    itemIndex_.reserve(qsizetype(items_.size()));
+    for (size_t i = 0; i < items_.size(); ++i) itemIndex_.insert(itemKey(items_[i].ref.id, items_[i].ref.key), int(i));
+    itemsValid_ = true;
+    return items_;
+}
+
+QList<PaintedList::ButtonRef> PaintedList::accessibleItems() const {
+    QList<ButtonRef> refs;
+    for (const Item& item : items()) refs.append(item.ref);
+    return refs;
+}
+
+PaintedList::ButtonRef PaintedList::accessibleItem(int index) const {
+    const std::vector<Item>& all = items();
+    return index >= 0 && size_t(index) < all.size() ? all[size_t(index)].ref : ButtonRef{};
+}
+
+int PaintedList::indexOfAccessibleItem(const ButtonRef& item) const {
+    items();
+    return itemIndex_.value(itemKey(item.id, item.key), -1);
+}
+
+PaintedList::ButtonRef PaintedList::accessibleItemAt(const QPoint& pos) const {
+    int row = -1;
+    const ButtonRef button = buttonAt(pos, &row);
+    if (!button.key.isEmpty()) return button;
+    // Outside a button: the row itself, when it is listed.
+    if (row < 0) return {};
+    const ButtonRef self{ids_.at(row), kRowKey};
+    return indexOfAccessibleItem(self) >= 0 ? self : ButtonRef{};
 }
 
 QString PaintedList::rowName(const QString& id) const {
     return index_.contains(id) ? delegate_.accessibleName(id) : QString();
+}
+
+QString PaintedList::buttonDescription(const QString& id, const QString& key) const {
+    return index_.contains(id) ? delegate_.accessibleDescription(id, key) : QString();
 }
 
 bool PaintedList::runSwipeAction(const QString& id, const QString& key) {

@@ -1,11 +1,13 @@
 #include "components/PullToRefresh.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+#include <cmath>
 
 #include "components/PageBody.h"
 #include "components/Spinner.h"
@@ -36,7 +38,9 @@ PullToRefresh::PullToRefresh(PageBody* body, std::function<QCoro::Task<>()> refr
     body_->stack()->insertWidget(0, strip_);
     // Out of the stack's spacing until the page is pulled.
     strip_->hide();
-    body_->viewport()->installEventFilter(this);
+    // The page's widgets take their presses first (a painted list accepts
+    // every press on its rows), so the pull watches what reaches any of them.
+    qApp->installEventFilter(this);
     lastWheel_.invalidate();
 }
 
@@ -86,30 +90,82 @@ QCoro::Task<> PullToRefresh::run() {
     emit refreshFinished();
 }
 
+bool PullToRefresh::onPage(QObject* object) const {
+    if (!object->isWidgetType()) return false;
+    auto* widget = static_cast<QWidget*>(object);
+    const QWidget* viewport = body_->viewport();
+    return widget == viewport || viewport->isAncestorOf(widget);
+}
+
 bool PullToRefresh::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != body_->viewport()) return false;
     switch (event->type()) {
-        case QEvent::MouseButtonPress: {
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            dragging_ = mouse->button() == Qt::LeftButton && atTop() && !refreshing_;
-            dragStart_ = mouse->globalPosition().y();
-            return false;
-        }
-        case QEvent::MouseMove: {
-            if (!dragging_) return false;
-            pullTo(static_cast<QMouseEvent*>(event)->globalPosition().y() - dragStart_);
-            return true;
-        }
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseMove:
         case QEvent::MouseButtonRelease:
+        case QEvent::Wheel:
+            break;
+        default:
+            return false;
+    }
+    if (cancelling_ || !onPage(watched)) return false;
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            return press(watched, static_cast<QMouseEvent*>(event));
+        case QEvent::MouseMove:
+            return move(static_cast<QMouseEvent*>(event));
+        case QEvent::MouseButtonRelease:
+            if (!tracking_) return false;
+            tracking_ = false;
+            // A tap: what it touched has it.
             if (!dragging_) return false;
             dragging_ = false;
             release();
             return true;
-        case QEvent::Wheel:
-            return wheel(static_cast<QWheelEvent*>(event));
         default:
-            return false;
+            // A wheel over a widget that does not take it reaches the viewport in turn.
+            return watched == body_->viewport() && wheel(static_cast<QWheelEvent*>(event));
     }
+}
+
+bool PullToRefresh::press(QObject* watched, QMouseEvent* event) {
+    // A press a widget left to its parent comes by again: the first one counts.
+    if (tracking_ && event->timestamp() == pressTime_ && event->globalPosition() == dragStart_) return false;
+    tracking_ = event->button() == Qt::LeftButton && atTop() && !refreshing_;
+    dragging_ = false;
+    dragStart_ = event->globalPosition();
+    pressTime_ = event->timestamp();
+    pressed_ = static_cast<QWidget*>(watched);
+    return false;
+}
+
+bool PullToRefresh::move(QMouseEvent* event) {
+    if (!tracking_) return false;
+    const QPointF by = event->globalPosition() - dragStart_;
+    if (!dragging_) {
+        const int slop = QApplication::startDragDistance();
+        // Sideways (a row's swipe) or up (the page scrolls): no pull.
+        if (std::abs(by.x()) >= slop && std::abs(by.x()) >= by.y()) tracking_ = false;
+        if (by.y() <= -slop) tracking_ = false;
+        if (!tracking_ || by.y() < slop) return false;
+        dragging_ = true;
+        cancelPress();
+    }
+    pullTo(by.y());
+    return true;
+}
+
+void PullToRefresh::cancelPress() {
+    QWidget* widget = pressed_;
+    pressed_ = nullptr;
+    if (!widget) return;
+    // Released away from every part of the widget: a button is let go
+    // unpressed, and a painted list's row takes it for no tap.
+    const QPointF away(-1, -1);
+    QMouseEvent letGo(QEvent::MouseButtonRelease, away, widget->mapToGlobal(away), Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+    cancelling_ = true;
+    QCoreApplication::sendEvent(widget, &letGo);
+    cancelling_ = false;
 }
 
 bool PullToRefresh::wheel(QWheelEvent* event) {

@@ -3,10 +3,12 @@
 #include <QCoroTask>
 #include <QElapsedTimer>
 #include <QObject>
+#include <QPointF>
+#include <QPointer>
+#include <QWidget>
 #include <functional>
 
 class PageBody;
-class QWidget;
 class Spinner;
 
 // Pull to refresh on a scrolling page: dragging the page down at its top (with
@@ -15,6 +17,12 @@ class Spinner;
 // the refresh. A spinner shows at the top of the page until the awaited
 // refresh ends; a pull meanwhile starts nothing. A failure of the refresh is
 // the caller's to report; here it only ends the spinner.
+//
+// A pull may start anywhere on the page, on a painted list's rows or a
+// button as well: the press goes on to what is under it, and once the drag
+// goes down further than a tap's slop it becomes the pull and the press is
+// let go outside its widget, so that a pull never presses a button. A tap
+// stays the tap of what it touched.
 //
 //   new PullToRefresh(body, [&account] { return account.refresh(); }, this);
 class PullToRefresh : public QObject {
@@ -40,6 +48,11 @@ protected:
 
 private:
     bool atTop() const;
+    bool onPage(QObject* object) const;
+    bool press(QObject* watched, class QMouseEvent* event);
+    bool move(class QMouseEvent* event);
+    // Lets go of the press a pull started with, away from its widget.
+    void cancelPress();
     void pullTo(qreal distance);
     void release();
     bool wheel(class QWheelEvent* event);
@@ -50,8 +63,12 @@ private:
     QWidget* strip_;
     Spinner* spinner_;
     bool refreshing_ = false;
-    bool dragging_ = false;
-    qreal dragStart_ = 0;
+    bool tracking_ = false;  // a press at the top: it may become a pull
+    bool dragging_ = false;  // it did
+    bool cancelling_ = false;
+    QPointF dragStart_;
+    quint64 pressTime_ = 0;
+    QPointer<QWidget> pressed_;
     qreal pull_ = 0;
     qreal wheelPull_ = 0;
     QElapsedTimer lastWheel_;

@@ -1,6 +1,10 @@
+#include <QImage>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 #include <cmath>
+#include <functional>
+#include <optional>
 
 #include "KitFixture.h"
 #include "components/TextFit.h"
@@ -147,5 +151,67 @@ TEST_F(KitTest, WrappedLabelKeepsToItsLineLimit) {
         EXPECT_EQ(shown.lines().last().endsWith(QChar(0x2026)), c.cut);
         const int line = QFontMetrics(label.font()).lineSpacing();
         EXPECT_NEAR(label.heightForWidth(c.width), lines * line, lines);
+    }
+}
+
+// The keyboard's focus shows on every face, light and dark: a ring that
+// stands out from the face's own fill (a lime "Подтвердить" drawn with a
+// lime ring showed nothing) and from the card behind a face without one.
+TEST_F(KitTest, EveryButtonFaceShowsTheKeyboardFocusInLightAndDark) {
+    struct Case {
+        const char* name;
+        Button::Style style;
+        const char* text;
+        const char* symbol;
+        std::function<QColor()> tint;
+        std::optional<QColor> label;
+    };
+    const QList<Case> cases = {
+        {"lime prominent", Button::Style::BorderedProminent, "Подтвердить", "checkmark",
+         [] { return QColor::fromRgbF(0.78f, 0.96f, 0.2f); }, QColor(Qt::black)},
+        {"black prominent", Button::Style::BorderedProminent, "Готово", "", [] { return QColor(Qt::black); },
+         QColor(Qt::white)},
+        {"accent prominent", Button::Style::BorderedProminent, "Сохранить", "",
+         [] { return Theme::current().color(ColorRole::Accent); }, std::nullopt},
+        {"bordered", Button::Style::Bordered, "Вернуть", "arrow.uturn.backward",
+         [] { return Theme::current().color(ColorRole::Label); }, std::nullopt},
+        {"plain symbol", Button::Style::Plain, "", "trash", [] { return Theme::current().color(ColorRole::Red); },
+         std::nullopt},
+        {"plain text", Button::Style::Plain, "Добавить", "", [] { return Theme::current().color(ColorRole::Accent); },
+         std::nullopt},
+    };
+    for (const ColorScheme scheme : {ColorScheme::Light, ColorScheme::Dark}) {
+        Theme::current().setSystemScheme(scheme);
+        Theme::current().refresh();
+        const QColor card = Theme::current().color(ColorRole::SecondaryGroupedBackground);
+        for (const Case& c : cases) {
+            Button::Face face;
+            face.style = c.style;
+            face.text = QString::fromUtf8(c.text);
+            face.symbol = QString::fromUtf8(c.symbol);
+            face.tint = c.tint();
+            face.labelColor = c.label;
+            const QRect rect(QPoint(4, 4), QSize(std::max(Button::faceSize(face).width(), 44), 34));
+            auto paint = [&](bool focused) {
+                QImage image(rect.size() + QSize(8, 8), QImage::Format_ARGB32);
+                image.fill(card);
+                QPainter p(&image);
+                face.focused = focused;
+                Button::paintFace(&p, rect, face);
+                return image;
+            };
+            const QImage plain = paint(false), focused = paint(true);
+            // Pixels the ring changes clearly, as an eye tells them apart.
+            int changed = 0;
+            for (int y = 0; y < plain.height(); ++y)
+                for (int x = 0; x < plain.width(); ++x) {
+                    const QColor a = plain.pixelColor(x, y), b = focused.pixelColor(x, y);
+                    changed += std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
+                                         std::abs(a.blue() - b.blue())}) > 48;
+                }
+            // At least half of the ring's outline.
+            EXPECT_GT(changed, rect.width() + rect.height())
+                << c.name << (scheme == ColorScheme::Dark ? " dark" : " light");
+        }
     }
 }

@@ -29,12 +29,14 @@ class TextDelegate : public PaintedRowDelegate {
 public:
     QHash<QString, Row> rows;
     mutable QHash<QString, int> painted;
+    mutable qint64 buttonCalls = 0;
 
     static int lines(const Row& row, int width) { return std::max(1, (row.chars * 10 + width - 1) / std::max(width, 1)); }
     int rowHeight(const QString& id, int width, bool busy) const override {
         return lines(rows.value(id), width) * 20 + 40 + (busy ? 20 : 0);
     }
     QList<PaintedButton> buttons(const QString& id, int width, bool) const override {
+        ++buttonCalls;
         const Row row = rows.value(id);
         const int top = lines(row, width) * 20 + 4;
         if (!row.twoButtons) return {{"a", QRect(0, top, width, 32), "Кнопка " + id}};
@@ -241,6 +243,50 @@ TEST_F(PaintedListTest, EveryButtonIsAnAccessibleChildWithItsNameStateAndPress) 
     list->setRows({"r1"});
     EXPECT_FALSE(second->isValid());
     EXPECT_EQ(iface->childCount(), 2);
+}
+
+// A screen reader reading every button of a long list, and Tab walking it,
+// cost the delegate a few calls a row, not a walk of every row per step; and
+// the walk follows what changed since (a busy row, a row that lost a button).
+TEST_F(PaintedListTest, WalkingAThousandRowsAsksTheDelegateAFewTimesARow) {
+    constexpr int kRows = 1000;
+    QStringList ids;
+    for (int i = 0; i < kRows; ++i) {
+        ids << QStringLiteral("n%1").arg(i);
+        delegate.rows.insert(ids.last(), Row{});
+    }
+    list->setRows(ids);
+    settle();
+    delegate.buttonCalls = 0;
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(list);
+    ASSERT_EQ(iface->childCount(), 2 * kRows);
+    for (int i = 0; i < iface->childCount(); ++i) {
+        QAccessibleInterface* child = iface->child(i);
+        ASSERT_TRUE(child);
+        EXPECT_EQ(iface->indexOfChild(child), i);
+        EXPECT_FALSE(child->text(QAccessible::Name).isEmpty());
+    }
+    EXPECT_LT(delegate.buttonCalls, 8 * kRows);
+
+    before->setFocus(Qt::TabFocusReason);
+    delegate.buttonCalls = 0;
+    QTest::keyClick(before, Qt::Key_Tab);
+    for (int i = 1; i < 2 * kRows; ++i) QTest::keyClick(list, Qt::Key_Tab);
+    EXPECT_EQ(list->focusedRow(), "n999");
+    EXPECT_EQ(list->focusedButton(), "b");
+    EXPECT_LT(delegate.buttonCalls, 8 * kRows);
+
+    // Back up from n501: the busy n500 has no stop; n499 lost its "b".
+    list->setBusy("n500", true);
+    delegate.rows["n499"].twoButtons = false;
+    list->updateRow("n499");
+    for (int i = 0; i < 2 * (kRows - 501) - 1; ++i) QTest::keyClick(list, Qt::Key_Backtab);
+    ASSERT_EQ(list->focusedRow(), "n501");
+    ASSERT_EQ(list->focusedButton(), "a");
+    QTest::keyClick(list, Qt::Key_Backtab);
+    EXPECT_EQ(list->focusedRow(), "n499");
+    EXPECT_EQ(list->focusedButton(), "a");
+    EXPECT_EQ(iface->childCount(), 2 * kRows - 1);
 }
 
 TEST_F(PaintedListTest, AnUpdateByIdMeasuresAndPaintsThatRowOnly) {

@@ -143,3 +143,10 @@ void ChildTaskList::setTasks(const QList<FamilyTask>& tasks, const QString& curr
     }
     for (const QString& key : std::as_const(changed)) list_->updateRow(key);
 }
+
+QString ChildTaskDelegate::accessibleName(const QString& id) const {
+    const auto it = tasks_.constFind(id);
+    if (it == tasks_.constEnd()) return {};
+    const ChildTaskContent c = ChildTaskContent::of(*it, currency_);
+    return c.title + QStringLiteral(", ") + c.reward + QStringLiteral(", ") + c.status;
+}

@@ -36,6 +36,8 @@ public:
     QList<PaintedButton> buttons(const QString& id, int width, bool busy) const override;
     void paintRow(QPainter* painter, const QString& id, const QRect& rect,
                   const PaintedRowState& state) const override;
+    // "<title>, <reward>, <status>", whatever the task's status.
+    QString accessibleName(const QString& id) const override;
 
 private:
     struct Layout {

@@ -275,3 +275,21 @@ void TaskCardDelegate::paintRow(QPainter* p, const QString& id, const QRect& rec
         PaintedList::paintSpinner(p, QPoint(rect.center().x(), rect.top() + l.spinnerTop + Spinner::kDefaultSize / 2),
                                   state);
 }
+
+QString TaskCardDelegate::accessibleName(const QString& id) const {
+    const auto task = tasks_.constFind(id);
+    if (task == tasks_.constEnd()) return {};
+    const TaskCardContent c = TaskCardContent::of(*task, currency_);
+    QStringList parts{c.title, c.reward};
+    if (!task->child_nickname.isEmpty()) parts << task->child_nickname;
+    parts << TaskCardContent::statusWord(task->status);
+    if (c.review) parts << c.approvals;
+    if (c.ownVote) parts << QStringLiteral("Ваш голос учтён");
+    return parts.join(QStringLiteral(", "));
+}
+
+QString TaskCardDelegate::accessibleDescription(const QString& id, const QString&) const {
+    const auto task = tasks_.constFind(id);
+    if (task == tasks_.constEnd()) return {};
+    return task->child_nickname.isEmpty() ? task->title : task->title + QStringLiteral(", ") + task->child_nickname;
+}

@@ -44,6 +44,11 @@ public:
     void paintRow(QPainter* painter, const QString& id, const QRect& rect,
                   const PaintedRowState& state) const override;
     void forgetMeasurements() const override;
+    // The card as it reads: title, reward, child, status, and while it awaits
+    // review the approvals and the own vote.
+    QString accessibleName(const QString& id) const override;
+    // The task a button acts on: its title and child.
+    QString accessibleDescription(const QString& id, const QString& key) const override;
     // The task changed or went: its card is measured again when next asked.
     void forget(const QString& id) { cards_.remove(id); }
 

@@ -179,3 +179,10 @@ void FeatureRowDelegate::paintRow(QPainter* painter, const QString& id, const QR
                                         theme.color(ColorRole::TertiaryLabel), ratio));
     painter->restore();
 }
+
+QString FeatureRowDelegate::accessibleName(const QString& id) const {
+    const auto it = records_.constFind(id);
+    if (it == records_.constEnd()) return headerTitle(id);
+    return it->module.titleText() + QStringLiteral(", ") + it->module.detailText() + QStringLiteral(", ") +
+           badgeText(id);
+}

@@ -40,6 +40,8 @@ public:
     void paintRow(QPainter* painter, const QString& id, const QRect& rect,
                   const PaintedRowState& state) const override;
     void forgetMeasurements() const override { layouts_.clear(); }
+    // A module: "<title>, <detail>, <Работает or Скоро>"; a header: its group's title.
+    QString accessibleName(const QString& id) const override;
 
 private:
     struct Record {

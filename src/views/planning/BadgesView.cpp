@@ -1,5 +1,6 @@
 #include "views/planning/BadgesView.h"
 
+#include <QAccessibleWidget>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QMouseEvent>
@@ -8,6 +9,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <cmath>
+#include <mutex>
 
 #include "components/AdaptiveGridLayout.h"
 #include "components/Card.h"
@@ -127,8 +129,31 @@ qint64 BadgeCell::percent(double progress, bool unlocked) {
     return unlocked ? whole : std::min<qint64>(whole, 99);
 }
 
+namespace {
+
+// A tile is one element with a name and a value, as a screen reader reads a
+// badge: QWidget can set a name and a description, not a value.
+class BadgeCellAccessible : public QAccessibleWidget {
+public:
+    explicit BadgeCellAccessible(BadgeCell* cell) : QAccessibleWidget(cell, QAccessible::ListItem) {}
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value) return static_cast<const BadgeCell*>(widget())->accessibleValue();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface* badgeCellFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String("BadgeCell") && object && object->isWidgetType())
+        return new BadgeCellAccessible(static_cast<BadgeCell*>(object));
+    return nullptr;
+}
+
+}  // namespace
+
 BadgeCell::BadgeCell(std::shared_ptr<Layouts> layouts, QWidget* parent)
     : QWidget(parent), layouts_(layouts ? std::move(layouts) : std::make_shared<Layouts>()) {
+    static std::once_flag accessible;
+    std::call_once(accessible, [] { QAccessible::installFactory(badgeCellFactory); });
     setObjectName(QStringLiteral("badgeCell"));
     setMinimumHeight(tools_style::tileMinimumHeight);
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
@@ -149,17 +174,20 @@ void BadgeCell::draw(const MoneyBadge& badge) {
                          badge.points != badge_.points;
     badge_ = badge;
     const BadgeTierStyle tier = badgeTierStyle(badge.tier);
-    const qint64 pct = percent(badge.progress, badge.isUnlocked);
     setAccessibleName(badge.title + QStringLiteral(", ") + tier.title + QStringLiteral(", ") +
                       QString::number(badge.points) + QStringLiteral(" очков"));
-    setAccessibleDescription(badge.isUnlocked ? QStringLiteral("Получено")
-                                              : QStringLiteral("Выполнено ") + QString::number(pct) +
-                                                    QStringLiteral(" процентов"));
     if (resized) {
         parts_.reset();
         updateGeometry();
     }
     update();
+}
+
+QString BadgeCell::accessibleValue() const {
+    if (badge_.id.isEmpty()) return {};  // a spare tile, showing no badge
+    if (badge_.isUnlocked) return QStringLiteral("Получено");
+    return QStringLiteral("Выполнено ") + QString::number(percent(badge_.progress, false)) +
+           QStringLiteral(" процентов");
 }
 
 QColor BadgeCell::look(const QColor& color) const { return isFaded() ? lockedLook(color) : color; }

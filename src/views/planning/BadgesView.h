@@ -38,6 +38,9 @@ public:
     static qint64 percent(double progress, bool unlocked);
 
     const MoneyBadge& badge() const { return badge_; }
+    // The tile's accessible value (its name is the title, tier and points):
+    // "Получено", or "Выполнено <percent> процентов" while locked.
+    QString accessibleValue() const;
     bool isFaded() const { return !badge_.isUnlocked; }
     // What the tile shows besides its texts: the lock on the symbol, the bar
     // with the percent (locked), or "Получено" (unlocked).

@@ -125,3 +125,9 @@ void ChallengeRowDelegate::paintContent(QPainter* p, const QString& id, const QR
     for (const PaintedButton& button : contentButtons(id, rect.width()))
         PaintedList::paintButton(p, rect, button, stepFace(row.step), state);
 }
+
+QString ChallengeRowDelegate::accessibleName(const QString& id) const {
+    const auto it = rows_.constFind(id);
+    if (it == rows_.constEnd()) return {};
+    return it->title + QStringLiteral(", ") + it->percent + QStringLiteral(", ") + it->caption;
+}

@@ -37,6 +37,8 @@ public:
         ToolRowDelegate::forgetMeasurements();
         measured_.clear();
     }
+    // "<title>, <percent>, <caption>" as the row reads.
+    QString accessibleName(const QString& id) const override;
 
 protected:
     int contentHeight(const QString& id, int width) const override;

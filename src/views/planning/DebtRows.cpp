@@ -115,3 +115,11 @@ void DebtRowDelegate::paintContent(QPainter* p, const QString& id, const QRect& 
     for (const PaintedButton& button : contentButtons(id, rect.width()))
         PaintedList::paintButton(p, rect, button, settleFace(), state);
 }
+
+QString DebtRowDelegate::accessibleName(const QString& id) const {
+    const auto it = rows_.constFind(id);
+    if (it == rows_.constEnd()) return {};
+    QStringList parts{it->person, it->amount, it->detail};
+    if (!it->due.isEmpty()) parts << it->due;
+    return parts.join(QStringLiteral(", "));
+}

@@ -36,6 +36,8 @@ public:
         ToolRowDelegate::forgetMeasurements();
         measured_.clear();
     }
+    // "<name>, <amount>, <detail>, <due>" as the row reads.
+    QString accessibleName(const QString& id) const override;
 
 protected:
     int contentHeight(const QString& id, int width) const override;

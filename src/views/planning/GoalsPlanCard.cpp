@@ -142,3 +142,12 @@ std::optional<GoalPlanContent> GoalsPlanCard::rowAt(int index) const {
     const auto it = rows_.constFind(keyAt(index));
     return it == rows_.constEnd() ? std::nullopt : std::optional(*it);
 }
+
+QString GoalPlanDelegate::accessibleName(const QString& id) const {
+    const GoalPlanContent* row = find(id);
+    if (!row) return {};
+    QStringList parts{row->name, row->left};
+    if (!row->days.isEmpty()) parts << row->days;
+    if (!row->perDay.isEmpty()) parts << row->perDay;
+    return parts.join(QStringLiteral(", "));
+}

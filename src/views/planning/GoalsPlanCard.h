@@ -47,6 +47,8 @@ public:
     QList<PaintedButton> buttons(const QString& id, int width, bool busy) const override;
     void paintRow(QPainter* painter, const QString& id, const QRect& rect,
                   const PaintedRowState& state) const override;
+    // "<name>, <left>, <days>, <per day>" as the row reads.
+    QString accessibleName(const QString& id) const override;
 
 protected:
     GoalPlanLayout measure(const GoalPlanContent& row, int width) const override;

@@ -288,3 +288,9 @@ void RecurringEditorView::commit(const QString& name, const Decimal& amount) {
         recurringFrequencyFromRaw(frequency_->currentData().toString()).value_or(RecurringFrequency::monthly);
     store_.addRecurring(name, kind, amount, category_->text(), frequency, nextDate());
 }
+
+QString RecurringRowDelegate::accessibleName(const QString& id) const {
+    const RecurringRowContent* row = row_(id);
+    if (!row) return {};
+    return row->title + QStringLiteral(", ") + row->amount + QStringLiteral(", ") + row->caption;
+}

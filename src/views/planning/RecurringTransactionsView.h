@@ -49,6 +49,8 @@ public:
     using RowOf = std::function<const RecurringRowContent*(const QString& key)>;
     explicit RecurringRowDelegate(RowOf row) : row_(std::move(row)) {}
     void forgetMeasurements() const override;
+    // "<title>, <amount>, <caption>" as the row reads.
+    QString accessibleName(const QString& id) const override;
 
 protected:
     int contentHeight(const QString& id, int width) const override;

@@ -41,6 +41,10 @@ public:
     QList<PaintedButton> buttons(const QString& id, int width, bool busy) const override;
     void paintRow(QPainter* painter, const QString& id, const QRect& rect,
                   const PaintedRowState& state) const override;
+    QString accessibleName(const QString& id) const override {
+        const TemplateRowContent* row = find(id);
+        return row ? row->accessibleName() : QString();
+    }
 
 protected:
     TemplateRowLayout measure(const TemplateRowContent& row, int width) const override;

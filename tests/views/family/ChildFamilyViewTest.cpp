@@ -1,6 +1,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QWheelEvent>
 
 #include "account/AccountTestSupport.h"
@@ -224,6 +225,50 @@ TEST_F(ChildFamilyTest, PullAndWheelRefreshOneAtATimeAndAFailedPullKeepsTheRowsS
     EXPECT_EQ(rows().size(), 2);
     EXPECT_FALSE(view->errorLabel()->isVisible());
     EXPECT_FALSE(view->pullToRefresh()->spinner()->isVisible());
+}
+
+// A pull starts wherever the finger goes down on the page: on a task's
+// "Готово", on a row's text, on a button of the page or between them. Each
+// refreshes and presses nothing; a tap on "Готово" is still a tap.
+TEST_F(ChildFamilyTest, APullFromAnywhereOnThePageRefreshesAndPressesNothing) {
+    show({{"a", 500, "active"}, {"b", 700, "review"}});
+    paintedlist::paint(list());
+    const QRect done = list()->buttonRect("a", ChildTaskDelegate::kDone);
+    const QRect rowB = list()->rowRect("b");
+    ASSERT_FALSE(done.isEmpty());
+    struct Start {
+        const char* name;
+        QWidget* widget;
+        QPoint at;
+    };
+    const QList<Start> starts = {
+        {"a task's button", list(), done.center()},
+        {"a task row's text", list(), QPoint(rowB.left() + 20, rowB.top() + 10)},
+        {"a button of the page", view->createButton(), view->createButton()->rect().center()},
+        {"the page between its parts", view->body()->viewport(), QPoint(195, 4)},
+    };
+    int refreshes = families();
+    for (const Start& start : starts) {
+        ASSERT_EQ(view->body()->verticalScrollBar()->value(), 0) << start.name;
+        QTest::mousePress(start.widget, Qt::LeftButton, {}, start.at);
+        for (int step = 1; step <= 8; ++step) QTest::mouseMove(start.widget, start.at + QPoint(0, 20 * step));
+        QTest::mouseRelease(start.widget, Qt::LeftButton, {}, start.at + QPoint(0, 160));
+        ++refreshes;
+        EXPECT_TRUE(waitUntil([&] { return families() == refreshes && !view->pullToRefresh()->isRefreshing(); }))
+            << "a pull from " << start.name;
+        settle();
+    }
+    EXPECT_TRUE(server.requestsTo("PATCH", "/api/tasks").isEmpty()) << "a pull never presses Готово";
+    EXPECT_TRUE(server.requestsTo("POST", "/api/pairing/create").isEmpty()) << "nor a button of the page";
+
+    // A tap is still a tap, and a short slip of the finger keeps it one.
+    server.queue("PATCH", "/api/tasks", ScriptedResponse::json(200, "{}"));
+    paintedlist::paint(list());
+    QTest::mousePress(list(), Qt::LeftButton, {}, done.center());
+    QTest::mouseMove(list(), done.center() + QPoint(0, 2));
+    QTest::mouseRelease(list(), Qt::LeftButton, {}, done.center() + QPoint(0, 2));
+    EXPECT_TRUE(waitUntil([&] { return server.requestsTo("PATCH", "/api/tasks").size() == 1; }));
+    EXPECT_EQ(families(), refreshes + 1) << "the tap's reload, and no pull";
 }
 
 TEST_F(ChildFamilyTest, AnOfflineStartSaysNothingIsLoadedAndMessagesEndWithTheirCause) {

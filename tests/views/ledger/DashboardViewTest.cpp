@@ -19,6 +19,7 @@
 #include "views/ledger/dashboard/GoalsCard.h"
 #include "views/ledger/dashboard/QuickTemplatesCard.h"
 #include "views/ledger/dashboard/TasksCard.h"
+#include "support/AccessibleTree.h"
 #include "support/PaintedListInput.h"
 
 namespace {
@@ -226,6 +227,11 @@ TEST_F(DashboardTest, GoalsShareTheWholeBalanceAndCanBeDeleted) {
     EXPECT_DOUBLE_EQ(rows[0].fraction, 1.0);
     EXPECT_DOUBLE_EQ(rows[1].fraction, 0.5);
     EXPECT_EQ(rows[1].accessibleName(), "Цель Ноутбук, " + cnyText(Decimal(300)) + ", накоплено 50 процентов");
+    // The label reaches a screen reader: the row is an element of that name,
+    // and its trash button says which goal it deletes.
+    const QList<accessibletree::Element> tree = accessibletree::elements(goalsCard()->list());
+    EXPECT_TRUE(tree.contains({QAccessible::ListItem, rows[1].accessibleName()}));
+    EXPECT_TRUE(tree.contains({QAccessible::Button, "Удалить цель", rows[1].accessibleName()}));
     EXPECT_EQ(goalsCard()->list()->buttonName("G-1", GoalRowDelegate::kDelete), "Удалить цель");
     EXPECT_EQ(dividersIn(goalsCard()->list()), 1);
     EXPECT_TRUE(view->findChild<QWidget*>("goalsPlaceholder")->isHidden());

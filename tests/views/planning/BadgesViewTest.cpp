@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QScrollBar>
 #include <QTest>
 
@@ -81,7 +82,13 @@ TEST_F(BadgesTest, LockedTilesFadeAndShowTheirProgress) {
         EXPECT_EQ(cell->showsProgress(), locked);
         EXPECT_EQ(cell->showsUnlocked(), !locked);
         EXPECT_TRUE(cell->accessibleName().startsWith(it->title + ", " + badgeTierStyle(it->tier).title));
-        EXPECT_EQ(cell->accessibleDescription().startsWith("Выполнено "), locked);
+        // The state is the tile's value, as a screen reader reads it, not a description.
+        QAccessibleInterface* tile = QAccessible::queryAccessibleInterface(cell);
+        ASSERT_NE(tile, nullptr);
+        EXPECT_EQ(tile->text(QAccessible::Name), cell->accessibleName());
+        EXPECT_EQ(tile->text(QAccessible::Value).startsWith("Выполнено "), locked);
+        EXPECT_EQ(tile->text(QAccessible::Value) == "Получено", !locked);
+        EXPECT_TRUE(tile->text(QAccessible::Description).isEmpty());
     }
 }
 

@@ -77,3 +77,8 @@ void GoalRowDelegate::paintRow(QPainter* p, const QString& id, const QRect& rect
     p->drawText(QRect(rect.left(), rect.top() + l.percentTop, rect.width(), QFontMetrics(percentFont()).height()),
                 Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, row.percentText());
 }
+
+QString GoalRowDelegate::accessibleName(const QString& id) const {
+    const GoalRowContent* row = find(id);
+    return row ? row->accessibleName() : QString();
+}

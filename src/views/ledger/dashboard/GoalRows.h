@@ -43,6 +43,8 @@ public:
     QList<PaintedButton> buttons(const QString& id, int width, bool busy) const override;
     void paintRow(QPainter* painter, const QString& id, const QRect& rect,
                   const PaintedRowState& state) const override;
+    // GoalRowContent::accessibleName.
+    QString accessibleName(const QString& id) const override;
 
 protected:
     GoalRowLayout measure(const GoalRowContent& row, int width) const override;

@@ -100,3 +100,11 @@ void TaskRowDelegate::paintRow(QPainter* p, const QString& id, const QRect& rect
     for (const PaintedButton& button : buttons(id, rect.width(), state.busy))
         PaintedList::paintButton(p, rect, button, button.key == kDone ? doneFace() : moreFace(), state);
 }
+
+QString TaskRowDelegate::accessibleName(const QString& id) const {
+    const TaskRowContent* row = find(id);
+    if (!row) return {};
+    QString name = row->title + QStringLiteral(", ") + row->reward;
+    if (!row->due.isEmpty()) name += QStringLiteral(", ") + row->due;
+    return name;
+}

@@ -34,6 +34,8 @@ public:
     QList<PaintedButton> buttons(const QString& id, int width, bool busy) const override;
     void paintRow(QPainter* painter, const QString& id, const QRect& rect,
                   const PaintedRowState& state) const override;
+    // "<title>, <reward line>, <due line>" as the row reads.
+    QString accessibleName(const QString& id) const override;
 
 protected:
     TaskRowLayout measure(const TaskRowContent& row, int width) const override;

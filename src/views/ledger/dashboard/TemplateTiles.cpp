@@ -91,3 +91,9 @@ void TemplateTileDelegate::paintRow(QPainter* p, const QString&, const QRect& re
     }
     p->restore();
 }
+
+QString TemplateTileDelegate::accessibleDescription(const QString&, const QString& key) const {
+    for (const TemplateTile& tile : tiles_)
+        if (tile.key == key) return tile.title + QStringLiteral(", ") + tile.amount;
+    return {};
+}

@@ -39,6 +39,8 @@ public:
     void paintRow(QPainter* painter, const QString& id, const QRect& rect,
                   const PaintedRowState& state) const override;
     void forgetMeasurements() const override { widths_.clear(); }
+    // The strip is no record; each tile's button names its template and amount.
+    QString accessibleDescription(const QString& id, const QString& key) const override;
 
 private:
     int textWidth(const QString& text, const QFont& font) const;
