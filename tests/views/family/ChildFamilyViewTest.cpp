@@ -268,6 +268,9 @@ TEST_F(ChildFamilyTest, APullFromAnywhereOnThePageRefreshesAndPressesNothing) {
     QTest::mouseMove(list(), done.center() + QPoint(0, 2));
     QTest::mouseRelease(list(), Qt::LeftButton, {}, done.center() + QPoint(0, 2));
     EXPECT_TRUE(waitUntil([&] { return server.requestsTo("PATCH", "/api/tasks").size() == 1; }));
+    // The tap's reload follows the answer to its PATCH.
+    EXPECT_TRUE(waitUntil([&] { return families() >= refreshes + 1; }));
+    settle();
     EXPECT_EQ(families(), refreshes + 1) << "the tap's reload, and no pull";
 }
 
