@@ -58,7 +58,11 @@ void medians(benchmark::State& state) {
     const int rows = int(state.range(0));
     for (auto _ : state) benchmark::DoNotOptimize(paintedFloor(rows));
     state.counters["open_ms"] = paintedFloor(rows).openMs;
+    state.counters["open_low_ms"] = paintedFloor(rows).open.lowMs;
+    state.counters["open_high_ms"] = paintedFloor(rows).open.highMs;
     state.counters["reset_ms"] = paintedFloor(rows).resetMs;
+    state.counters["reset_low_ms"] = paintedFloor(rows).reset.lowMs;
+    state.counters["reset_high_ms"] = paintedFloor(rows).reset.highMs;
     state.counters["held_KiB"] = double(paintedFloor(rows).heldBytes) / 1024.0;
 }
 

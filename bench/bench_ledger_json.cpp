@@ -3,15 +3,28 @@
 #include <simdjson.h>
 
 #include <chrono>
+#include <cstring>
 
 #include "LedgerGenerator.h"
 #include "models/LedgerJson.h"
+
+namespace {
+// The bytes as the store reads them from a file (readLedgerBytes): padded
+// behind their end, so the reader decodes them where they are.
+QByteArray readAsTheStoreDoes(const QByteArray& document) {
+    QByteArray bytes(document.size() + kLedgerReadPadding, ' ');
+    std::memcpy(bytes.data(), document.constData(), std::size_t(document.size()));
+    bytes.resize(document.size());  // keeps the capacity and the spaces behind the end
+    return bytes;
+}
+
+}  // namespace
 
 // Decoding and encoding whole ledgers of 1,000 to 100,000 transactions: the
 // store does one of each on every load and every save.
 
 static void BM_DecodeLedger(benchmark::State& state) {
-    const QByteArray bytes = encodeMoneyData(generateLedger(int(state.range(0))));
+    const QByteArray bytes = readAsTheStoreDoes(encodeMoneyData(generateLedger(int(state.range(0)))));
     for (auto _ : state) {
         auto data = decodeMoneyData(bytes);
         if (!data) state.SkipWithError("the generated ledger did not decode");
@@ -58,16 +71,22 @@ std::size_t walk(simdjson::ondemand::value value) {
 }  // namespace
 
 namespace {
-// Copies the bytes into simdjson's padded buffer (the reader does the same),
-// parses and walks the whole document.
-std::size_t parseAndWalk(const QByteArray& bytes) {
-    const simdjson::padded_string input(bytes.constData(), std::size_t(bytes.size()));
-    simdjson::ondemand::parser parser;
-    auto doc = parser.iterate(input);
-    std::size_t n = 0;
-    for (auto field : doc.get_object()) n += walk(field.value());
-    return n;
-}
+// The anchor's input and parser are made once, as simdjson's own benchmarks
+// do: what is timed is the parse and the walk alone.
+class ParseAndWalk {
+public:
+    explicit ParseAndWalk(const QByteArray& bytes) : input_(bytes.constData(), std::size_t(bytes.size())) {}
+    std::size_t operator()() {
+        auto doc = parser_.iterate(input_);
+        std::size_t n = 0;
+        for (auto field : doc.get_object()) n += walk(field.value());
+        return n;
+    }
+
+private:
+    const simdjson::padded_string input_;
+    simdjson::ondemand::parser parser_;
+};
 
 double millisecondsOf(const auto& work) {
     const auto start = std::chrono::steady_clock::now();
@@ -78,7 +97,8 @@ double millisecondsOf(const auto& work) {
 
 static void BM_SimdjsonWalk(benchmark::State& state) {
     const QByteArray bytes = encodeMoneyData(generateLedger(int(state.range(0))));
-    for (auto _ : state) benchmark::DoNotOptimize(parseAndWalk(bytes));
+    ParseAndWalk parseAndWalk(bytes);
+    for (auto _ : state) benchmark::DoNotOptimize(parseAndWalk());
     state.SetBytesProcessed(int64_t(state.iterations()) * bytes.size());
 }
 BENCHMARK(BM_SimdjsonWalk)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
@@ -86,7 +106,8 @@ BENCHMARK(BM_SimdjsonWalk)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::
 // Decoding beside its anchor in one run, alternating, so that the machine's
 // load weighs on both alike: decode_ms, walk_ms and their ratio.
 static void BM_DecodeOverParseAndWalk(benchmark::State& state) {
-    const QByteArray bytes = encodeMoneyData(generateLedger(int(state.range(0))));
+    const QByteArray bytes = readAsTheStoreDoes(encodeMoneyData(generateLedger(int(state.range(0)))));
+    ParseAndWalk parseAndWalk(bytes);
     double decodeMs = 0;
     double walkMs = 0;
     for (auto _ : state) {
@@ -94,7 +115,7 @@ static void BM_DecodeOverParseAndWalk(benchmark::State& state) {
         decodeMs += millisecondsOf([&] { data = decodeMoneyData(bytes); });
         if (!data) state.SkipWithError("the generated ledger did not decode");
         data.reset();
-        walkMs += millisecondsOf([&] { benchmark::DoNotOptimize(parseAndWalk(bytes)); });
+        walkMs += millisecondsOf([&] { benchmark::DoNotOptimize(parseAndWalk()); });
     }
     const double n = double(state.iterations());
     state.counters["decode_ms"] = decodeMs / n;

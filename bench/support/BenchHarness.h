@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "LedgerGenerator.h"
+#include "PaintedFloor.h"
 #include "store/MoneyStore.h"
 
 class NavigationPage;
@@ -106,7 +107,8 @@ struct ShownStack {
 // timer, and reports them against the painted floor at the same number of
 // records (PaintedFloor.h) measured in the same run:
 //   step_ms    the mean of the timed steps
-//   floor_ms   the floor's open (or reset) at that size
+//   floor_ms   the floor's open (or reset) at that size: its median
+//   floor_low_ms, floor_high_ms  the floor's 10th and 90th percentiles
 //   vs_floor   step_ms / floor_ms
 //
 //   VersusFloor ratio(state, transactions, VersusFloor::Against::open);
@@ -130,7 +132,7 @@ public:
 
 private:
     benchmark::State& state_;
-    double floorMs_;
+    FloorTime floor_;
     QElapsedTimer timer_;
     qint64 totalNs_ = 0;
     qint64 steps_ = 0;

@@ -66,6 +66,14 @@ private:
     int generation_ = 0;
 };
 
+// The median of a floor's samples and the spread around it: the 10th and
+// 90th percentiles, in milliseconds.
+struct FloorTime {
+    double medianMs = 0;
+    double lowMs = 0;
+    double highMs = 0;
+};
+
 // The painted floor's costs at one size: construction to the first full paint
 // of the phone window and one model reset plus repaint, in milliseconds, and
 // the bytes the opened window holds.
@@ -73,9 +81,14 @@ struct FloorFigures {
     double openMs = 0;
     double resetMs = 0;
     qint64 heldBytes = 0;  // what the opened window holds on the heap (heapBytesInUse)
+    FloorTime open;
+    FloorTime reset;
 };
 
-// Measured once per program run for each size (the median of several opens
-// and resets), so a screen benchmark can state its ratio to the floor of the
-// same run, which holds on a busy machine where absolute times do not.
+// Measured once per program run for each size, exactly as bench_floor's
+// paintedOpen and paintedReset measure it (opens of a new window; resets of
+// one open window, again and again), after warm-up runs that are not counted,
+// so a screen benchmark states its ratio to the same floor bench_floor
+// reports, measured in the same run: that ratio holds on a busy machine where
+// absolute times do not.
 const FloorFigures& paintedFloor(int rows);

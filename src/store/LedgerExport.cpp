@@ -26,7 +26,8 @@ QString csvExport(const MoneyData& data) {
     QStringList lines;
     lines.reserve(qsizetype(data.transactions.size()) + 1);
     lines.append(QStringLiteral("date,type,amount,category,note,wallet,tags"));
-    for (const MoneyTransaction& t : sortedTransactions(data)) {
+    for (std::size_t i : sortedOrder(data)) {
+        const MoneyTransaction& t = data.transactions[i];
         const QStringList fields{
             quoted(formatLedgerDate(t.date)),
             quoted(rawValue(t.kind)),

@@ -215,27 +215,37 @@ std::vector<QString> customCategories(const MoneyData& data, TransactionKind kin
 }
 
 namespace {
-// Newest first, equal dates in list order. Sorts (date, position) keys and
-// copies each transaction once, rather than moving whole records around.
-std::vector<MoneyTransaction> newestFirst(const std::vector<MoneyTransaction>& source,
-                                          const std::vector<std::size_t>& picked) {
+// Newest first, equal dates in list order. Sorts (date, position) keys, so no
+// record is copied or moved: a 100,000-record ledger is 22 MB of records but
+// only 1.6 MB of keys.
+std::vector<std::size_t> newestFirst(const std::vector<MoneyTransaction>& source, std::vector<std::size_t> picked) {
     std::vector<std::pair<qint64, std::size_t>> keys;
     keys.reserve(picked.size());
     for (std::size_t i : picked) keys.emplace_back(msecs(source[i]), i);
     std::sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) {
         return a.first != b.first ? b.first < a.first : a.second < b.second;
     });
+    for (std::size_t k = 0; k < keys.size(); ++k) picked[k] = keys[k].second;
+    return picked;
+}
+
+std::vector<MoneyTransaction> copied(const std::vector<MoneyTransaction>& source,
+                                     const std::vector<std::size_t>& order) {
     std::vector<MoneyTransaction> list;
-    list.reserve(keys.size());
-    for (const auto& key : keys) list.push_back(source[key.second]);
+    list.reserve(order.size());
+    for (std::size_t i : order) list.push_back(source[i]);
     return list;
 }
 }  // namespace
 
-std::vector<MoneyTransaction> sortedTransactions(const MoneyData& data) {
+std::vector<std::size_t> sortedOrder(const MoneyData& data) {
     std::vector<std::size_t> all(data.transactions.size());
     for (std::size_t i = 0; i < all.size(); ++i) all[i] = i;
-    return newestFirst(data.transactions, all);
+    return newestFirst(data.transactions, std::move(all));
+}
+
+std::vector<MoneyTransaction> sortedTransactions(const MoneyData& data) {
+    return copied(data.transactions, sortedOrder(data));
 }
 
 std::vector<MoneyTransaction> newestTransactions(const MoneyData& data, std::size_t count) {
@@ -255,10 +265,7 @@ std::vector<MoneyTransaction> newestTransactions(const MoneyData& data, std::siz
         if (best.size() > count) best.pop_back();
         if (best.size() == count && all[best.back()].date.isValid()) entry = msecs(all[best.back()]);
     }
-    std::vector<MoneyTransaction> result;
-    result.reserve(best.size());
-    for (std::size_t i : best) result.push_back(all[i]);
-    return result;
+    return copied(all, best);
 }
 
 std::vector<MoneyTransaction> transactionsOn(const MoneyData& data, const QDateTime& day,
@@ -269,7 +276,7 @@ std::vector<MoneyTransaction> transactionsOn(const MoneyData& data, const QDateT
     std::vector<std::size_t> picked;
     for (std::size_t i = 0; i < data.transactions.size(); ++i)
         if (span.contains(msecs(data.transactions[i]))) picked.push_back(i);
-    return newestFirst(data.transactions, picked);
+    return copied(data.transactions, newestFirst(data.transactions, std::move(picked)));
 }
 
 std::vector<MoneyTransaction> monthTransactions(const MoneyData& data, TransactionKind kind,

@@ -91,7 +91,9 @@ Decimal totalIOwe(const MoneyData& data);
 
 std::vector<QString> customCategories(const MoneyData& data, TransactionKind kind);
 
-// Newest first; equal dates keep ledger order.
+// Positions in data.transactions, newest first; equal dates keep ledger order.
+std::vector<std::size_t> sortedOrder(const MoneyData& data);
+// The same order as copies of the records.
 std::vector<MoneyTransaction> sortedTransactions(const MoneyData& data);
 // The first `count` of sortedTransactions, without sorting the whole ledger.
 std::vector<MoneyTransaction> newestTransactions(const MoneyData& data, std::size_t count);

@@ -46,22 +46,29 @@ struct DayBounds {
     }
 };
 
-// Distinct texts met in a walk (wallets). Texts the ledger reader shares are
-// recognised by their data alone; others are compared, and past a few dozen
-// distinct ones, hashed.
+// Distinct texts met in a walk (wallets, expense categories), in order of
+// first appearance. Texts the ledger reader shares are recognised by their
+// data alone; others are compared, and past a few dozen distinct ones, hashed.
 class DistinctTexts {
 public:
     void add(const QString& text) {
-        for (const QString& known : list_)
-            if (known.isSharedWith(text)) return;
+        const std::size_t scanned = std::min(list_.size(), kListed);
+        for (std::size_t i = 0; i < scanned; ++i)
+            if (list_[i].isSharedWith(text)) return;
         if (many_) {
+            if (many_->contains(text)) return;
             many_->insert(text);
-        } else if (std::find(list_.begin(), list_.end(), text) == list_.end()) {
-            list_.push_back(text);
-            if (list_.size() > kListed) many_.emplace(list_.begin(), list_.end());
+        } else {
+            if (std::find(list_.begin(), list_.end(), text) != list_.end()) return;
+            if (list_.size() == kListed) {
+                many_.emplace(list_.begin(), list_.end());
+                many_->insert(text);
+            }
         }
+        list_.push_back(text);
     }
-    qint64 count() const { return many_ ? many_->size() : qint64(list_.size()); }
+    qint64 count() const { return qint64(list_.size()); }
+    std::vector<QString> take() { return std::move(list_); }
 
 private:
     static constexpr std::size_t kListed = 32;
@@ -257,7 +264,7 @@ LedgerSummary summarize(const MoneyData& data, const QueryContext& ctx, unsigned
         trend(wantRows ? kTrendDays : 0);
     CategorySums categories;
     const MoneyTransaction* largest = nullptr;
-    DistinctTexts wallets;
+    DistinctTexts wallets, expenseCategories;
     // The instants, for their local days once the range is known.
     std::vector<qint64> instants;
     qint64 firstAt = std::numeric_limits<qint64>::max(), lastAt = std::numeric_limits<qint64>::min();
@@ -279,6 +286,7 @@ LedgerSummary summarize(const MoneyData& data, const QueryContext& ctx, unsigned
             if (today.contains(at)) (income ? todayIncome : todayExpense).add(t.amount);
             if (previous.contains(at)) (income ? previousIncome : previousExpense).add(t.amount);
         }
+        if (wantCategories && !income) expenseCategories.add(t.category);
         if (wantMonth && month.contains(at)) {
             if (wantTotals) {
                 (income ? monthIncome : monthExpense).add(t.amount);
@@ -317,6 +325,7 @@ LedgerSummary summarize(const MoneyData& data, const QueryContext& ctx, unsigned
     }
     if (wantCategories) {
         s.categories = categories.rows();
+        s.expenseCategoryNames = expenseCategories.take();
         if (largest) s.largestExpense = *largest;
     }
     if (wantRows) {

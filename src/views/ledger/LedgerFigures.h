@@ -37,6 +37,8 @@ public:
     Decimal monthExpense() { return summary().month.expense; }
     // This month's expenses by category (largest first).
     std::vector<CategoryAmount> monthExpenseByCategory() { return summary().categories; }
+    // Every expense category of any month, distinct, in order of first appearance.
+    const std::vector<QString>& expenseCategoryNames() { return summary().expenseCategoryNames; }
     Decimal safeToSpendToday();
     // The tip for today, as MoneyStore::smartTip gives it.
     QString smartTip();

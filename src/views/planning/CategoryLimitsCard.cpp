@@ -119,20 +119,10 @@ bool CategoryLimitsCard::codePointLess(const QString& a, const QString& b) {
     return a.size() < b.size();
 }
 
-QStringList CategoryLimitsCard::expenseCategories(const MoneyData& data) {
+QStringList CategoryLimitsCard::expenseCategories(const std::vector<QString>& spent) {
     QStringList names = defaultCategories();
-    QSet<QString> seen(names.begin(), names.end());
-    const QString* previous = nullptr;
-    for (const MoneyTransaction& t : data.transactions) {
-        if (t.kind != TransactionKind::expense) continue;
-        // Runs of one category are common; skip the lookup for them.
-        if (previous && *previous == t.category) continue;
-        previous = &t.category;
-        if (!seen.contains(t.category)) {
-            seen.insert(t.category);
-            names.append(t.category);
-        }
-    }
+    for (const QString& category : spent)
+        if (!names.contains(category)) names.append(category);
     std::sort(names.begin(), names.end(), codePointLess);
     return names;
 }

@@ -52,9 +52,10 @@ public:
 
     // "Еда", "Транспорт", "Покупки", "Развлечения", "Здоровье", "Учёба", "Счета".
     static const QStringList& defaultCategories();
-    // The defaults and the category of every expense of any month, each text
-    // once (exact comparison), in Unicode code-point order.
-    static QStringList expenseCategories(const MoneyData& data);
+    // The defaults and `spent` (the category of every expense of any month, as
+    // the ledger summary gathers them), each text once (exact comparison), in
+    // Unicode code-point order.
+    static QStringList expenseCategories(const std::vector<QString>& spent);
     // Whether a sorts before b by Unicode code points (QString's own < compares
     // UTF-16 units, which puts characters beyond U+FFFF before U+E000…U+FFFF).
     static bool codePointLess(const QString& a, const QString& b);

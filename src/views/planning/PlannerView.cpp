@@ -108,8 +108,8 @@ void PlannerView::addParts() {
                         auto* card = static_cast<CategoryLimitsCard*>(widget);
                         LedgerFigures figures(store_);
                         card->draw(figures.monthExpenseByCategory(),
-                                   figures.shared<QStringList>(QStringLiteral("expenseCategories"), [this] {
-                                       return CategoryLimitsCard::expenseCategories(store_.data());
+                                   figures.shared<QStringList>(QStringLiteral("expenseCategories"), [&figures] {
+                                       return CategoryLimitsCard::expenseCategories(figures.expenseCategoryNames());
                                    }));
                         if (refillLimits_) {
                             refillLimits_ = false;

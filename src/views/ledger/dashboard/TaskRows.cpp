@@ -58,11 +58,14 @@ TaskRowContent TaskRowContent::of(const RewardTask& task) {
 TaskRowLayout TaskRowDelegate::measure(const TaskRowContent& row, int width) const {
     TaskRowLayout l;
     l.textWidth = std::max(width - buttonsWidth(), 1);
-    l.rewardTop = texts_.wrappedHeight(row.title, titleFont(), l.textWidth) + style::taskTextSpacing;
-    int y = l.rewardTop + texts_.wrappedHeight(row.reward, rewardFont(), l.textWidth);
+    l.title = std::make_shared<const TextFit::WrappedText>(row.title, titleFont(), l.textWidth);
+    l.reward = std::make_shared<const TextFit::WrappedText>(row.reward, rewardFont(), l.textWidth);
+    l.rewardTop = l.title->height() + style::taskTextSpacing;
+    int y = l.rewardTop + l.reward->height();
     if (!row.due.isEmpty()) {
+        l.due = std::make_shared<const TextFit::WrappedText>(row.due, dueFont(), l.textWidth);
         l.dueTop = y + style::taskTextSpacing;
-        y = l.dueTop + texts_.wrappedHeight(row.due, dueFont(), l.textWidth);
+        y = l.dueTop + l.due->height();
     }
     l.textHeight = y;
     l.height = std::max({y, Button::faceSize(doneFace()).height(), Button::faceSize(moreFace()).height()});
@@ -92,11 +95,10 @@ void TaskRowDelegate::paintRow(QPainter* p, const QString& id, const QRect& rect
     // The texts are centred on the row as the buttons are.
     const int top = rect.top() + (l.height - l.textHeight) / 2;
     p->setPen(theme.color(ColorRole::Label));
-    TextFit::WrappedText(row.title, titleFont(), l.textWidth).draw(p, QPointF(rect.left(), top));
+    l.title->draw(p, QPointF(rect.left(), top));
     p->setPen(theme.color(ColorRole::SecondaryLabel));
-    TextFit::WrappedText(row.reward, rewardFont(), l.textWidth).draw(p, QPointF(rect.left(), top + l.rewardTop));
-    if (!row.due.isEmpty())
-        TextFit::WrappedText(row.due, dueFont(), l.textWidth).draw(p, QPointF(rect.left(), top + l.dueTop));
+    l.reward->draw(p, QPointF(rect.left(), top + l.rewardTop));
+    if (l.due) l.due->draw(p, QPointF(rect.left(), top + l.dueTop));
     for (const PaintedButton& button : buttons(id, rect.width(), state.busy))
         PaintedList::paintButton(p, rect, button, button.key == kDone ? doneFace() : moreFace(), state);
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QHash>
+#include <memory>
 
 #include "components/PaintedList.h"
+#include "components/TextFit.h"
 #include "models/MoneyModels.h"
 #include "views/planning/ToolRows.h"
 
@@ -17,7 +19,10 @@ struct TaskRowContent {
     bool operator==(const TaskRowContent&) const = default;
 };
 
+// A row's texts are laid out once per content and width and kept with the
+// row's measurements, so painting the row again (a scroll) shapes nothing.
 struct TaskRowLayout {
+    std::shared_ptr<const TextFit::WrappedText> title, reward, due;  // due: none without a due date
     int textWidth = 0, rewardTop = 0, dueTop = 0, textHeight = 0, height = 0;
 };
 
