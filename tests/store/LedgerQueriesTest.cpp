@@ -1,4 +1,6 @@
+#include <functional>
 #include <limits>
+#include <numeric>
 
 #include "StoreFixture.h"
 
@@ -317,4 +319,32 @@ TEST_F(LedgerLists, NewestTransactionsAreTheHeadOfTheSortedListWithTiesInLedgerO
     for (const MoneyTransaction& t : five) amounts << t.amount.toString();
     EXPECT_EQ(amounts, (QStringList{"7", "2", "5", "6", "1"}));
     EXPECT_TRUE(ledger::newestTransactions(MoneyData::emptyLedger(), 5).empty());
+}
+
+TEST_F(LedgerLists, ALongLedgerSortsNewestFirstWithTiesInLedgerOrderAsAShortOneDoes) {
+    // Long enough for the byte-at-a-time sort: instants before and after 1970,
+    // a shared high part, many ties, and lists already in either order.
+    const struct {
+        const char* name;
+        std::function<qint64(int)> secs;
+    } cases[] = {
+        {"random, many ties", [](int i) { return qint64((i * 7919) % 97) * 86'400 + 1'700'000'000; }},
+        {"around 1970", [](int i) { return qint64((i * 31) % 201 - 100) * 3'600; }},
+        {"oldest first", [](int i) { return qint64(i / 3) * 60 + 1'600'000'000; }},
+        {"newest first", [](int i) { return 1'600'000'000 - qint64(i / 3) * 60; }},
+        {"one instant", [](int) { return qint64(1'650'000'000); }},
+    };
+    for (const auto& c : cases) {
+        std::vector<MoneyTransaction> list;
+        for (int i = 0; i < 1'000; ++i)
+            list.push_back(income(Decimal(i), QDateTime::fromSecsSinceEpoch(c.secs(i), QTimeZone::utc())));
+        MoneyData d = MoneyData::emptyLedger();
+        d.transactions = list;
+        std::vector<std::size_t> expected(d.transactions.size());
+        std::iota(expected.begin(), expected.end(), std::size_t(0));
+        std::stable_sort(expected.begin(), expected.end(), [&d](std::size_t a, std::size_t b) {
+            return d.transactions[b].date < d.transactions[a].date;
+        });
+        EXPECT_EQ(ledger::sortedOrder(d), expected) << c.name;
+    }
 }
