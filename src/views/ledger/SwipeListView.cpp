@@ -111,6 +111,18 @@ void SwipeListView::updateGeometries() {
     QAbstractItemView::updateGeometries();
 }
 
+void SwipeListView::scrollContentsBy(int dx, int dy) {
+    if (rowHeight_ == 0) {
+        QListView::scrollContentsBy(dx, dy);
+        return;
+    }
+    // The list view moves the pixels on screen by its own layout, which
+    // holds no row while the rows are placed by arithmetic: it would move
+    // nothing, and the rows already on screen would stay where they were
+    // drawn. The offset is the scroll bar's, so the pixels move by its change.
+    viewport()->scroll(dx, dy);
+}
+
 QRect SwipeListView::placedRect(const QModelIndex& index) const {
     if (!index.isValid() || index.model() != model() || index.row() >= model()->rowCount()) return {};
     return {0, index.row() * rowHeight_, viewport()->width(), rowHeight_};

@@ -65,6 +65,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void updateGeometries() override;
+    void scrollContentsBy(int dx, int dy) override;
     int horizontalOffset() const override;
     int verticalOffset() const override;
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
