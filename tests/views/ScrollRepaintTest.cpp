@@ -111,7 +111,9 @@ protected:
     // The family tab signed in as `user`, its tasks loaded from the scripted server.
     void showFamily(const QByteArray& user, const char* role) {
         build.emplace(QJsonObject{{"ZanbeckRole", role}});
-        if (!listening) ASSERT_TRUE(server.listen());
+        if (!listening) {
+            ASSERT_TRUE(server.listen());
+        }
         listening = true;
         server.on("GET", "/api/auth/me", ScriptedResponse::json(200, "{\"user\":" + user + "}"));
         server.on("GET", "/api/family", ScriptedResponse::json(200, familyWithTasks(40)));
