@@ -90,7 +90,7 @@ class SwipeRows;
 // actions and the menu as actions.
 //
 // Swipes (optional, setSwipeActions): a row dragged sideways slides over its
-// actions, as the operations list's rows do (SwipeGesture): released past the
+// actions, as the operations list's rows do (both through SwipeRows): released past the
 // middle of its actions it stays open, dragged beyond half the row it runs the
 // first action of that side (a full swipe). A drag that is mostly vertical
 // scrolls the enclosing scroll area; a drag is never a tap, not even one that

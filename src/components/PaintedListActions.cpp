@@ -2,12 +2,9 @@
 // keyboard stop, the menu (right-click, the Menu key, Shift+F10) and the
 // accessible row's actions.
 #include <QContextMenuEvent>
-#include <QMenu>
 
 #include "components/PaintedList.h"
-#include "components/Popups.h"
 #include "components/SwipeRows.h"
-#include "components/Symbols.h"
 
 QList<PaintedList::ButtonRef> PaintedList::focusStops(int row) const {
     QList<ButtonRef> stops;
