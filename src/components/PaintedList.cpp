@@ -15,7 +15,7 @@
 
 #include "components/PaintedListAccessible.h"
 #include "components/Spinner.h"
-#include "components/SwipeGesture.h"
+#include "components/SwipeRows.h"
 #include "components/Symbols.h"
 #include "components/Theme.h"
 
@@ -61,9 +61,7 @@ void PaintedList::setRows(const QStringList& ids) {
     if (!index_.contains(hover_.id)) hover_ = {};
     if (!index_.contains(pressed_.id)) pressed_ = {};
     // A row that went can be neither open nor dragged.
-    if (swipe_ && ((!swipe_->openKey().isEmpty() && !index_.contains(swipe_->openKey())) ||
-                   (!swipe_->pressedKey().isEmpty() && !index_.contains(swipe_->pressedKey()))))
-        swipe_->reset();
+    if (swipe_) swipe_->dropGone([this](const QString& id) { return index_.contains(id); });
     dropGoneFocus();
     otherTotals_.clear();
     layoutRows();
@@ -463,7 +461,7 @@ void PaintedList::paintEvent(QPaintEvent* event) {
         p.save();
         if (offset != 0) {
             // The row slides over its actions; the pointer's hover stays behind.
-            paintSwipeActions(&p, rect, offset);
+            swipe_->paintActions(&p, rect, offset);
             p.setClipRect(rect);
             p.translate(offset, 0);
             state.hoverKey.clear();
@@ -471,14 +469,7 @@ void PaintedList::paintEvent(QPaintEvent* event) {
         if (state.focusKey == kRowKey) {
             // The row's own stop: the whole row is tinted under its content,
             // which keeps every edge clear.
-            QColor tint = Theme::current().color(ColorRole::Accent);
-            tint.setAlphaF(0.16f);
-            p.save();
-            p.setRenderHint(QPainter::Antialiasing);
-            p.setPen(Qt::NoPen);
-            p.setBrush(tint);
-            p.drawRoundedRect(QRectF(rect), Spacing::controlRadius, Spacing::controlRadius);
-            p.restore();
+            SwipeRows::paintKeyboardRow(&p, rect);
         }
         delegate_.paintRow(&p, id, rect, state);
         p.restore();
@@ -493,39 +484,6 @@ void PaintedList::paintEvent(QPaintEvent* event) {
             if (y > exposed.bottom()) break;
             p.fillRect(QRect(0, y, laidWidth_, 1), line);
         }
-    }
-}
-
-void PaintedList::paintSwipeActions(QPainter* p, const QRect& rowRect, int offset) const {
-    const QList<SwipeAction>& actions = offset > 0 ? leading_ : trailing_;
-    if (actions.isEmpty()) return;
-    const int shown = std::abs(offset);
-    const QRect area = offset > 0 ? QRect(rowRect.left(), rowRect.top(), shown, rowRect.height())
-                                  : QRect(rowRect.right() + 1 - shown, rowRect.top(), shown, rowRect.height());
-    const Theme& theme = Theme::current();
-    const QColor white = theme.color(ColorRole::White);
-    const int symbol = 20;
-    const int slot = std::max(shown / int(actions.size()), 1);
-    p->setRenderHint(QPainter::Antialiasing);
-    for (int i = 0; i < actions.size(); ++i) {
-        const SwipeAction& action = actions.at(i);
-        // The first action at the outer edge; a full swipe widens it alone.
-        const int width = i == 0 ? shown - slot * (int(actions.size()) - 1) : slot;
-        const int fromEdge = i == 0 ? 0 : shown - slot * (int(actions.size()) - i);
-        const QRect cell = offset > 0 ? QRect(area.left() + fromEdge, area.top(), width, area.height())
-                                      : QRect(area.right() + 1 - fromEdge - width, area.top(), width, area.height());
-        p->fillRect(cell, theme.color(action.color));
-        // The label stays beside the row as the cell widens.
-        const int labelWidth = std::min(cell.width(), SwipeGesture::kActionWidth);
-        const QRect label = offset > 0 ? QRect(cell.right() + 1 - labelWidth, cell.top(), labelWidth, cell.height())
-                                       : QRect(cell.left(), cell.top(), labelWidth, cell.height());
-        if (label.width() < symbol) continue;
-        p->drawPixmap(label.center().x() - symbol / 2, label.center().y() - symbol,
-                      Symbols::pixmap(action.symbol, symbol, white, devicePixelRatioF()));
-        p->setPen(white);
-        p->setFont(Theme::font(TextStyle::Caption));
-        p->drawText(label.adjusted(0, symbol + 4, 0, 0), Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine,
-                    action.title);
     }
 }
 
@@ -566,7 +524,7 @@ void PaintedList::mousePressEvent(QMouseEvent* event) {
         // A press always starts afresh: a release lost to another window leaves no drag behind.
         pressSwipe(event, false);
         // While a row is open a press only runs one of its actions or closes it.
-        if (!swipe_->openKey().isEmpty()) return;
+        if (!swipe_->openRow().isEmpty()) return;
     }
     int row = -1;
     const QPoint pos = event->position().toPoint();
@@ -591,8 +549,7 @@ void PaintedList::mouseDoubleClickEvent(QMouseEvent* event) {
     // The second press of a double-click is never a press of a button, nor
     // of a swipe action; it may still start a drag.
     event->accept();
-    if (swipe_ && event->button() == Qt::LeftButton && swipe_->phase() == SwipeGesture::Phase::idle)
-        pressSwipe(event, true);
+    if (swipe_ && event->button() == Qt::LeftButton && !swipe_->isFollowing()) pressSwipe(event, true);
 }
 
 void PaintedList::mouseMoveEvent(QMouseEvent* event) {
@@ -637,25 +594,35 @@ void PaintedList::mouseReleaseEvent(QMouseEvent* event) {
 // ---- swipes ----
 
 void PaintedList::setSwipeActions(const QList<SwipeAction>& leading, const QList<SwipeAction>& trailing) {
-    leading_ = leading;
-    trailing_ = trailing;
+    // The rows' keyboard stops depend on whether there are swipe actions.
     invalidateItems();
-    if (leading.isEmpty() && trailing.isEmpty())
+    if (leading.isEmpty() && trailing.isEmpty()) {
         swipe_.reset();
-    else
-        swipe_ = std::make_unique<SwipeGesture>(int(leading.size()), int(trailing.size()));
+    } else {
+        SwipeRows::Host host;
+        host.rowAt = [this](const QPoint& pos) {
+            const int row = rowAt(pos.y());
+            return row >= 0 ? ids_.at(row) : QString();
+        };
+        host.rowRect = [this](const QString& id) { return rowRect(id); };
+        host.repaintRow = [this](const QString& id) { repaintRow(id); };
+        host.scrollBar = [this]() -> QScrollBar* {
+            QAbstractScrollArea* area = scrollArea();
+            return area ? area->verticalScrollBar() : nullptr;
+        };
+        swipe_ = std::make_unique<SwipeRows>(leading, trailing, std::move(host));
+    }
     update();
 }
 
+QList<SwipeAction> PaintedList::swipeActions() const { return swipe_ ? swipe_->actions() : QList<SwipeAction>(); }
+
 int PaintedList::swipeOffset(const QString& id) const { return swipe_ ? swipe_->offsetOf(id) : 0; }
 
-QString PaintedList::openRow() const { return swipe_ ? swipe_->openKey() : QString(); }
+QString PaintedList::openRow() const { return swipe_ ? swipe_->openRow() : QString(); }
 
 void PaintedList::closeOpenRow() {
-    if (!swipe_) return;
-    const QString open = swipe_->openKey();
-    swipe_->closeOpenRow();
-    repaintRow(open);
+    if (swipe_) swipe_->closeOpenRow();
 }
 
 QAbstractScrollArea* PaintedList::scrollArea() const {
@@ -665,20 +632,13 @@ QAbstractScrollArea* PaintedList::scrollArea() const {
 }
 
 void PaintedList::pressSwipe(QMouseEvent* event, bool doubleClick) {
-    const int row = rowAt(event->position().toPoint().y());
-    // On the screen: the list moves under the finger while it scrolls the page.
-    swipe_->press(event->globalPosition().toPoint(), row >= 0 ? ids_.at(row) : QString());
-    swipeFromDoubleClick_ = doubleClick;
-    if (QAbstractScrollArea* area = scrollArea()) scrollStart_ = area->verticalScrollBar()->value();
+    swipe_->press(event->position().toPoint(), event->globalPosition().toPoint(), doubleClick);
 }
 
 bool PaintedList::moveSwipe(QMouseEvent* event) {
-    if (!swipe_ || swipe_->phase() == SwipeGesture::Phase::idle) return false;
-    QString closed;
-    const QPoint global = event->globalPosition().toPoint();
-    const SwipeGesture::Phase phase = swipe_->move(global, laidWidth_, &closed);
-    if (!closed.isEmpty()) repaintRow(closed);
-    if (phase == SwipeGesture::Phase::pending) return true;
+    if (!swipe_) return false;
+    const SwipeRows::Move move = swipe_->move(event->globalPosition().toPoint());
+    if (move != SwipeRows::Move::dragging) return move == SwipeRows::Move::pending;
     // A drag is never a tap: the button it started on is let go.
     if (!pressed_.key.isEmpty()) repaintRow(pressed_.id);
     pressed_ = {};
@@ -688,51 +648,20 @@ bool PaintedList::moveSwipe(QMouseEvent* event) {
         repaintRow(hover_.id);
         hover_ = {};
     }
-    if (phase == SwipeGesture::Phase::swipe) {
-        repaintRow(swipe_->pressedKey());
-    } else if (QAbstractScrollArea* area = scrollArea()) {
-        area->verticalScrollBar()->setValue(scrollStart_ - swipe_->scrollDelta(global));
-    }
     return true;
 }
 
-std::optional<SwipeAction> PaintedList::openActionAt(const QPoint& pos) const {
-    const QRect rect = rowRect(swipe_->openKey());
-    if (rect.isEmpty() || pos.y() < rect.top() || pos.y() > rect.bottom()) return std::nullopt;
-    const int side = swipe_->openSide();
-    const std::optional<int> index = swipe_->buttonAt(side > 0 ? pos.x() - rect.left() : rect.right() - pos.x());
-    if (!index) return std::nullopt;
-    return (side > 0 ? leading_ : trailing_).value(*index);
-}
-
 bool PaintedList::releaseSwipe(QMouseEvent* event) {
-    if (!swipe_ || swipe_->phase() == SwipeGesture::Phase::idle) return false;
-    const QPoint pos = event->position().toPoint();
-    const int row = rowAt(pos.y());
-    // Read before the release: a tap on an open row's action needs the row still open.
-    const std::optional<SwipeAction> action = openActionAt(pos);
-    const bool doubleClick = swipeFromDoubleClick_;
-    swipeFromDoubleClick_ = false;
-    const SwipeGesture::Release release = swipe_->release(row >= 0 ? ids_.at(row) : QString(), laidWidth_);
-    using Kind = SwipeGesture::Release::Kind;
-    switch (release.kind) {
-        case Kind::tapWhileOpen: {
-            const QString open = release.key;
-            closeOpenRow();
-            if (action && !doubleClick) emit swipeActionTriggered(open, action->key);
+    if (!swipe_) return false;
+    const SwipeRows::Outcome outcome = swipe_->release(event->position().toPoint());
+    switch (outcome.kind) {
+        case SwipeRows::Outcome::Kind::action:
+            emit swipeActionTriggered(outcome.id, outcome.key);
             return true;
-        }
-        case Kind::fullSwipe: {
-            repaintRow(release.key);
-            const QList<SwipeAction>& side = release.side > 0 ? leading_ : trailing_;
-            if (!side.isEmpty()) emit swipeActionTriggered(release.key, side.first().key);
+        case SwipeRows::Outcome::Kind::handled:
             return true;
-        }
-        case Kind::settled:
-            repaintRow(release.key);
-            return true;
-        case Kind::tap:
-        case Kind::none:
+        case SwipeRows::Outcome::Kind::tap:
+        case SwipeRows::Outcome::Kind::none:
             // A tap is the list's own click; after a scroll nothing is pressed any more.
             return false;
     }

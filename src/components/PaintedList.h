@@ -17,7 +17,7 @@
 
 class QAbstractScrollArea;
 class QPainter;
-class SwipeGesture;
+class SwipeRows;
 
 // A list of records painted by a delegate instead of one widget tree per
 // record: it stays as cheap at a thousand records as at ten. Records are named
@@ -91,7 +91,7 @@ class SwipeGesture;
 // delegate of records names every row (accessibleName).
 //
 // Swipes (optional, setSwipeActions): a row dragged sideways slides over its
-// actions, as the operations list's rows do (SwipeGesture): released past the
+// actions, as the operations list's rows do (both through SwipeRows): released past the
 // middle of its actions it stays open, dragged beyond half the row it runs the
 // first action of that side (a full swipe). A drag that is mostly vertical
 // scrolls the enclosing scroll area; a drag is never a tap, not even one that
@@ -207,7 +207,7 @@ public:
     // The row's swipe actions as a menu at `globalPos` (below the row when
     // none is given); a picked action is reported as a swipe's would be.
     void showRowActions(const QString& id, const QPoint& globalPos = {});
-    QList<SwipeAction> swipeActions() const { return leading_ + trailing_; }
+    QList<SwipeAction> swipeActions() const;
     // Runs one of the row's swipe actions, as picking it in the menu does.
     bool runSwipeAction(const QString& id, const QString& key);
 
@@ -347,8 +347,6 @@ private:
     void pressSwipe(QMouseEvent* event, bool doubleClick);
     bool moveSwipe(QMouseEvent* event);     // true when the gesture took the move
     bool releaseSwipe(QMouseEvent* event);  // true when the gesture took the release
-    std::optional<SwipeAction> openActionAt(const QPoint& pos) const;
-    void paintSwipeActions(QPainter* p, const QRect& rowRect, int offset) const;
     QAbstractScrollArea* scrollArea() const;
 
     const PaintedRowDelegate& delegate_;
@@ -367,11 +365,7 @@ private:
     mutable int endValue_ = -1;            // the scroll bar's end when a correction was made there
     int spacing_ = 0;
     bool dividers_ = false;
-    std::unique_ptr<SwipeGesture> swipe_;
-    QList<SwipeAction> leading_;
-    QList<SwipeAction> trailing_;
-    int scrollStart_ = 0;
-    bool swipeFromDoubleClick_ = false;
+    std::unique_ptr<SwipeRows> swipe_;  // the swipe actions' controller, shared with the operations list
     bool held_ = false;
     QSet<QString> busy_;
     QHash<QString, Seen> seen_;

@@ -2,12 +2,9 @@
 // keyboard stop, the menu (right-click, the Menu key, Shift+F10) and the
 // accessible row's actions.
 #include <QContextMenuEvent>
-#include <QMenu>
 
 #include "components/PaintedList.h"
-#include "components/Popups.h"
-#include "components/SwipeGesture.h"
-#include "components/Symbols.h"
+#include "components/SwipeRows.h"
 
 QList<PaintedList::ButtonRef> PaintedList::focusStops(int row) const {
     QList<ButtonRef> stops;
@@ -76,10 +73,7 @@ QString PaintedList::buttonDescription(const QString& id, const QString& key) co
 
 bool PaintedList::runSwipeAction(const QString& id, const QString& key) {
     // The row may have gone while its menu was open.
-    if (!index_.contains(id)) return false;
-    const QList<SwipeAction> actions = swipeActions();
-    if (std::none_of(actions.begin(), actions.end(), [&](const SwipeAction& a) { return a.key == key; }))
-        return false;
+    if (!index_.contains(id) || !swipe_ || !swipe_->hasAction(key)) return false;
     closeOpenRow();
     emit swipeActionTriggered(id, key);
     return true;
@@ -88,23 +82,10 @@ bool PaintedList::runSwipeAction(const QString& id, const QString& key) {
 void PaintedList::showRowActions(const QString& id, const QPoint& globalPos) {
     if (!hasRowStops() || !index_.contains(id)) return;
     closeOpenRow();
-    auto* menu = new QMenu(this);
-    menu->setObjectName(QStringLiteral("rowActionsMenu"));
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    for (const SwipeAction& action : swipeActions()) {
-        const bool destructive = action.color == ColorRole::Red;
-        QAction* item = menu->addAction(destructive ? Symbols::icon(action.symbol, ColorRole::Red)
-                                                    : Symbols::menuIcon(action.symbol),
-                                        action.title);
-        item->setObjectName(QStringLiteral("rowAction_") + action.key);
-        if (destructive) Popups::setDestructive(item);
-        connect(item, &QAction::triggered, this, [this, id, key = action.key] { runSwipeAction(id, key); });
-    }
     const QRect row = rowRect(id);
-    menu->popup(globalPos.isNull() ? mapToGlobal(QPoint(row.left() + row.width() / 2, row.bottom())) : globalPos);
-    // Nothing is chosen until the user moves to an action: a second Enter
-    // or Space right after the one that opened the menu runs nothing.
-    menu->setActiveAction(nullptr);
+    swipe_->showMenu(this, id,
+                     globalPos.isNull() ? mapToGlobal(QPoint(row.left() + row.width() / 2, row.bottom())) : globalPos,
+                     [this](const QString& row, const QString& key) { runSwipeAction(row, key); });
 }
 
 void PaintedList::contextMenuEvent(QContextMenuEvent* event) {

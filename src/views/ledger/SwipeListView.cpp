@@ -1,7 +1,8 @@
 #include "views/ledger/SwipeListView.h"
 
 #include <QContextMenuEvent>
-#include <QMenu>
+#include <QKeyEvent>
+#include <QPainterPath>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -9,11 +10,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "components/Popups.h"
-#include "components/Symbols.h"
-#include "components/Theme.h"
 #include "views/ledger/TransactionListModel.h"
-#include "views/ledger/TransactionRowDelegate.h"
 
 SwipeListView::SwipeListView(TransactionListModel* model, QWidget* parent)
     : QListView(parent), model_(model) {
@@ -26,44 +23,73 @@ SwipeListView::SwipeListView(TransactionListModel* model, QWidget* parent)
     setFrameShape(QFrame::NoFrame);
     setResizeMode(QListView::Adjust);  // row heights depend on the width (long categories wrap)
     setMouseTracking(false);
+    // As every painted list: the keyboard comes by Tab, never by a click, so
+    // that a key never repeats on a row what the mouse just did.
+    setFocusPolicy(Qt::TabFocus);
     viewport()->setAutoFillBackground(false);
     setAutoFillBackground(false);
+    SwipeRows::Host host;
+    host.rowAt = [this](const QPoint& pos) { return rowKeyAt(pos); };
+    host.rowRect = [this](const QString& key) { return cardOf(key); };
+    host.repaintRow = [this](const QString& key) { repaintRow(key); };
+    host.scrollBar = [this] { return verticalScrollBar(); };
+    swipes_ = std::make_unique<SwipeRows>(leadingActions(), trailingActions(), std::move(host));
     // A reset means a new list: no row stays open, no drag goes on.
-    connect(model_, &QAbstractItemModel::modelReset, this, [this] { gesture_.reset(); });
+    connect(model_, &QAbstractItemModel::modelReset, this, [this] { swipes_->reset(); });
 }
 
-QString SwipeListView::title(RowAction action) {
+SwipeListView::~SwipeListView() = default;
+
+QString SwipeListView::keyOf(RowAction action) {
     switch (action) {
         case RowAction::favorite:
-            return QStringLiteral("Избранное");
+            return QStringLiteral("favorite");
         case RowAction::copy:
-            return QStringLiteral("Копия");
+            return QStringLiteral("copy");
         case RowAction::remove:
-            return QStringLiteral("Удалить");
+            return QStringLiteral("remove");
     }
     return {};
 }
 
-QString SwipeListView::symbol(RowAction action) {
-    switch (action) {
-        case RowAction::favorite:
-            return QStringLiteral("star");
-        case RowAction::copy:
-            return QStringLiteral("plus.square.on.square");
-        case RowAction::remove:
-            return QStringLiteral("trash");
-    }
-    return {};
+std::optional<RowAction> SwipeListView::actionOf(const QString& key) {
+    for (RowAction action : {RowAction::favorite, RowAction::copy, RowAction::remove})
+        if (keyOf(action) == key) return action;
+    return std::nullopt;
+}
+
+QList<SwipeAction> SwipeListView::leadingActions() {
+    return {{keyOf(RowAction::favorite), QStringLiteral("Избранное"), QStringLiteral("star"), ColorRole::Yellow},
+            {keyOf(RowAction::copy), QStringLiteral("Копия"), QStringLiteral("plus.square.on.square"), ColorRole::Teal}};
+}
+
+QList<SwipeAction> SwipeListView::trailingActions() {
+    return {{keyOf(RowAction::remove), QStringLiteral("Удалить"), QStringLiteral("trash"), ColorRole::Red}};
 }
 
 QRect SwipeListView::cardRect(const QRect& itemRect) {
     return itemRect.adjusted(kSideMargin, 0, -kSideMargin, 0);
 }
 
-bool SwipeListView::isFullSwipe(int offset, int cardWidth) {
-    return SwipeGesture(int(leadingActions().size()), int(trailingActions().size()))
-        .isFullSwipe(offset, cardWidth);
+QPainterPath SwipeListView::cardShape(const QRectF& card, bool first, bool last) {
+    constexpr qreal r = 12;  // the rows' card
+    QPainterPath path;
+    if (!first && !last) {
+        path.addRect(card);
+        return path;
+    }
+    path.moveTo(card.left(), card.top() + (first ? r : 0));
+    if (first) path.arcTo(QRectF(card.left(), card.top(), 2 * r, 2 * r), 180, -90);
+    path.lineTo(card.right() - (first ? r : 0), card.top());
+    if (first) path.arcTo(QRectF(card.right() - 2 * r, card.top(), 2 * r, 2 * r), 90, -90);
+    path.lineTo(card.right(), card.bottom() - (last ? r : 0));
+    if (last) path.arcTo(QRectF(card.right() - 2 * r, card.bottom() - 2 * r, 2 * r, 2 * r), 0, -90);
+    path.lineTo(card.left() + (last ? r : 0), card.bottom());
+    if (last) path.arcTo(QRectF(card.left(), card.bottom() - 2 * r, 2 * r, 2 * r), 270, -90);
+    path.closeSubpath();
+    return path;
 }
+
 void SwipeListView::resizeEvent(QResizeEvent* event) {
     QListView::resizeEvent(event);
     // A list flowing top to bottom lays its rows out again only when its
@@ -73,8 +99,7 @@ void SwipeListView::resizeEvent(QResizeEvent* event) {
     // at both widths keep their height (each takes the viewport's width as
     // it is drawn), so nothing needs laying out.
     if (event->size().width() == event->oldSize().width()) return;
-    const auto* rows = qobject_cast<const TransactionRowDelegate*>(itemDelegate());
-    if (uniformItemSizes() && rows && rows->allRowsOneLine(viewport()->width())) return;
+    if (uniformItemSizes() && rowsShareHeight(viewport()->width())) return;
     scheduleDelayedItemsLayout();
 }
 
@@ -83,11 +108,11 @@ void SwipeListView::doItemsLayout() {
     // it from one row instead of asking every row of the list (a ledger's
     // worth at every layout), and places them by arithmetic. A category that
     // wraps at this width makes the list view ask and place each row.
-    const auto* rows = qobject_cast<const TransactionRowDelegate*>(itemDelegate());
-    if (model()->rowCount() > 0) setUniformItemSizes(rows && rows->allRowsOneLine(viewport()->width()));
+    if (model()->rowCount() > 0) setUniformItemSizes(rowsShareHeight(viewport()->width()));
     if (model()->rowCount() > 0 && uniformItemSizes()) {
         QStyleOptionViewItem option;
         initViewItemOption(&option);
+        option.rect = viewport()->rect();
         rowHeight_ = std::max(1, itemDelegate()->sizeHint(option, model()->index(0, 0)).height());
         // What the list view's own layout ends with, without placing a row.
         QAbstractItemView::doItemsLayout();
@@ -109,6 +134,18 @@ void SwipeListView::updateGeometries() {
     verticalScrollBar()->setRange(0, int(std::clamp<qint64>(content - page, 0, std::numeric_limits<int>::max())));
     horizontalScrollBar()->setRange(0, 0);
     QAbstractItemView::updateGeometries();
+}
+
+void SwipeListView::scrollContentsBy(int dx, int dy) {
+    if (rowHeight_ == 0) {
+        QListView::scrollContentsBy(dx, dy);
+        return;
+    }
+    // The list view moves the pixels on screen by its own layout, which
+    // holds no row while the rows are placed by arithmetic: it would move
+    // nothing, and the rows already on screen would stay where they were
+    // drawn. The offset is the scroll bar's, so the pixels move by its change.
+    viewport()->scroll(dx, dy);
 }
 
 QRect SwipeListView::placedRect(const QModelIndex& index) const {
@@ -173,15 +210,17 @@ QModelIndex SwipeListView::moveCursor(CursorAction cursorAction, Qt::KeyboardMod
     if (count == 0) return {};
     const int current = currentIndex().isValid() ? currentIndex().row() : -1;
     const int page = std::max(1, viewport()->height() / rowHeight_);
+    // With no current row the walk starts where the user looks.
+    const int onScreen = std::max(rowsOnScreen().first, 0);
     int row = current;
     switch (cursorAction) {
         case MoveUp:
         case MovePrevious:
-            row = current < 0 ? 0 : current - 1;
+            row = current < 0 ? onScreen : current - 1;
             break;
         case MoveDown:
         case MoveNext:
-            row = current + 1;
+            row = current < 0 ? onScreen : current + 1;
             break;
         case MovePageUp:
             row = current - page;
@@ -201,145 +240,173 @@ QModelIndex SwipeListView::moveCursor(CursorAction cursorAction, Qt::KeyboardMod
     return model()->index(std::clamp(row, 0, count - 1), 0);
 }
 
+std::pair<int, int> SwipeListView::rowsOnScreen() const {
+    const QRect area = viewport()->rect();
+    const QModelIndex top = indexAt(QPoint(area.center().x(), area.top()));
+    if (!top.isValid()) return {-1, -1};
+    const QModelIndex bottom = indexAt(QPoint(area.center().x(), area.bottom()));
+    return {top.row(), bottom.isValid() ? bottom.row() : model()->rowCount() - 1};
+}
+
 void SwipeListView::paintEvent(QPaintEvent* event) {
-    if (rowHeight_ == 0) {
-        QListView::paintEvent(event);
-        return;
-    }
-    // The rows the damaged area crosses, and only those.
+    // The rows the damaged area crosses, and only those, each on its card,
+    // pushed aside over its swipe actions, tinted while it is the current
+    // row of a list that has the keyboard.
     QPainter painter(viewport());
     QStyleOptionViewItem option;
     initViewItemOption(&option);
     const QRect area = event->rect();
-    const QModelIndex firstIndex = indexAt(QPoint(0, area.top()));
+    const QModelIndex firstIndex = indexAt(QPoint(viewport()->width() / 2, area.top()));
     if (!firstIndex.isValid()) return;
     const int count = model()->rowCount();
+    const QModelIndex current = hasFocus() ? currentIndex() : QModelIndex();
+    const QStyle::State base = QStyle::State_Enabled | (isActiveWindow() ? QStyle::State_Active : QStyle::State_None);
     for (int row = firstIndex.row(); row < count; ++row) {
         const QModelIndex index = model()->index(row, 0);
-        option.rect = visualRect(index);
-        if (option.rect.top() > area.bottom()) break;
-        option.state = QStyle::State_Enabled | (isActiveWindow() ? QStyle::State_Active : QStyle::State_None);
+        const QRect rect = visualRect(index);
+        if (rect.top() > area.bottom()) break;
+        const QRect card = cardRect(rect);
+        const int offset = swipes_->offsetOf(keyOf(index.data(TransactionListModel::IdRole).toUuid()));
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setClipPath(cardShape(card, row == 0, row == count - 1));
+        swipes_->paintActions(&painter, card, offset);
+        painter.translate(offset, 0);
+        option.rect = rect;
+        option.state = base | (index == current ? QStyle::State_HasFocus : QStyle::State_None);
         itemDelegate()->paint(&painter, option, index);
+        painter.restore();
     }
 }
 
-int SwipeListView::offsetOf(const QUuid& id) const { return gesture_.offsetOf(keyOf(id)); }
+int SwipeListView::offsetOf(const QUuid& id) const { return swipes_->offsetOf(keyOf(id)); }
 
-void SwipeListView::closeOpenRow() {
-    const QUuid was = openRow();
-    gesture_.closeOpenRow();
-    repaintRow(was);
-}
+QUuid SwipeListView::openRow() const { return QUuid::fromString(swipes_->openRow()); }
 
-QUuid SwipeListView::idAt(const QPoint& pos) const {
+void SwipeListView::closeOpenRow() { swipes_->closeOpenRow(); }
+
+QString SwipeListView::rowKeyAt(const QPoint& pos) const {
     const QModelIndex index = indexAt(pos);
     if (!index.isValid() || !cardRect(visualRect(index)).contains(pos)) return {};
-    return index.data(TransactionListModel::IdRole).toUuid();
+    return keyOf(index.data(TransactionListModel::IdRole).toUuid());
 }
 
-int SwipeListView::cardWidthOf(const QUuid& id) const {
-    const int row = model_->rowOf(id);
-    return row >= 0 ? cardRect(visualRect(model_->index(row))).width() : 0;
+QRect SwipeListView::cardOf(const QString& key) const {
+    const int row = key.isEmpty() ? -1 : model_->rowOf(QUuid::fromString(key));
+    return row >= 0 ? cardRect(visualRect(model_->index(row))) : QRect();
 }
 
-void SwipeListView::repaintRow(const QUuid& id) {
-    if (id.isNull()) return;
-    const int row = model_->rowOf(id);
+void SwipeListView::repaintRow(const QString& key) {
+    const int row = key.isEmpty() ? -1 : model_->rowOf(QUuid::fromString(key));
     if (row >= 0) viewport()->update(visualRect(model_->index(row)));
 }
 
-std::optional<RowAction> SwipeListView::buttonAt(const QPoint& pos) const {
-    const QUuid open = openRow();
-    const int row = model_->rowOf(open);
-    if (open.isNull() || row < 0) return std::nullopt;
-    const QRect card = cardRect(visualRect(model_->index(row)));
-    if (pos.y() < card.top() || pos.y() > card.bottom()) return std::nullopt;
-    const bool leading = gesture_.openSide() > 0;
-    const std::optional<int> index =
-        gesture_.buttonAt(leading ? pos.x() - card.left() : card.right() - pos.x());
-    if (!index) return std::nullopt;
-    return (leading ? leadingActions() : trailingActions()).at(*index);
-}
-
 void SwipeListView::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || gesture_.phase() != SwipeGesture::Phase::idle) {
-        event->accept();
-        return;
-    }
-    gesture_.press(event->position().toPoint(), keyOf(idAt(event->position().toPoint())));
-    scrollStart_ = verticalScrollBar()->value();
     event->accept();
+    // A press always starts afresh: a release lost to another window leaves no drag behind.
+    if (event->button() == Qt::LeftButton)
+        swipes_->press(event->position().toPoint(), event->globalPosition().toPoint(), false);
 }
 
-void SwipeListView::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(event); }
+void SwipeListView::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The second press of a double-click opens no row and runs no action;
+    // it may still start a drag.
+    event->accept();
+    if (event->button() == Qt::LeftButton && !swipes_->isFollowing())
+        swipes_->press(event->position().toPoint(), event->globalPosition().toPoint(), true);
+}
 
 void SwipeListView::mouseMoveEvent(QMouseEvent* event) {
-    if (gesture_.phase() == SwipeGesture::Phase::idle) return;
-    const QUuid pressed = QUuid::fromString(gesture_.pressedKey());
-    QString closed;
-    const SwipeGesture::Phase phase =
-        gesture_.move(event->position().toPoint(), cardWidthOf(pressed), &closed);
-    if (!closed.isEmpty()) repaintRow(QUuid::fromString(closed));
-    if (phase == SwipeGesture::Phase::swipe)
-        repaintRow(pressed);
-    else if (phase == SwipeGesture::Phase::scroll)
-        verticalScrollBar()->setValue(scrollStart_ - gesture_.scrollDelta(event->position().toPoint()));
+    swipes_->move(event->globalPosition().toPoint());
     event->accept();
 }
 
 void SwipeListView::mouseReleaseEvent(QMouseEvent* event) {
-    if (gesture_.phase() == SwipeGesture::Phase::idle || event->button() != Qt::LeftButton) return;
-    const QPoint pos = event->position().toPoint();
-    const QUuid pressed = QUuid::fromString(gesture_.pressedKey());
-    // Read before the release: a tap on an open row's button needs the row still open.
-    const std::optional<RowAction> button = buttonAt(pos);
-    const SwipeGesture::Release release = gesture_.release(keyOf(idAt(pos)), cardWidthOf(pressed));
-    const QUuid id = QUuid::fromString(release.key);
-    switch (release.kind) {
-        case SwipeGesture::Release::Kind::tapWhileOpen:
-            // While a row is open a tap only acts on its buttons or closes it.
-            if (button)
-                trigger(*button, id);
-            else
-                closeOpenRow();
-            break;
-        case SwipeGesture::Release::Kind::tap:
-            emit rowTapped(id);
-            break;
-        case SwipeGesture::Release::Kind::fullSwipe:
-            trigger(release.side > 0 ? leadingActions().first() : trailingActions().first(), id);
-            break;
-        case SwipeGesture::Release::Kind::settled:
-            repaintRow(id);
-            break;
-        case SwipeGesture::Release::Kind::none:
-            break;
-    }
     event->accept();
+    if (event->button() != Qt::LeftButton) return;
+    const SwipeRows::Outcome outcome = swipes_->release(event->position().toPoint());
+    const QUuid id = QUuid::fromString(outcome.id);
+    if (outcome.kind == SwipeRows::Outcome::Kind::tap) {
+        emit rowTapped(id);
+    } else if (outcome.kind == SwipeRows::Outcome::Kind::action) {
+        if (const std::optional<RowAction> action = actionOf(outcome.key)) emit actionTriggered(*action, id);
+    }
 }
 
-void SwipeListView::trigger(RowAction action, QUuid id) {
+void SwipeListView::showRowActions(const QUuid& id, const QPoint& globalPos) {
+    const int row = model_->rowOf(id);
+    if (row < 0) return;
     closeOpenRow();
-    repaintRow(id);
-    emit actionTriggered(action, id);
+    const QRect rect = visualRect(model_->index(row));
+    const QPoint at = globalPos.isNull() ? viewport()->mapToGlobal(QPoint(rect.center().x(), rect.bottom())) : globalPos;
+    swipes_->showMenu(this, keyOf(id), at, [this](const QString& key, const QString& action) {
+        // The row may have gone while its menu was open.
+        const QUuid row = QUuid::fromString(key);
+        const std::optional<RowAction> picked = actionOf(action);
+        if (picked && model_->rowOf(row) >= 0) emit actionTriggered(*picked, row);
+    });
 }
 
 void SwipeListView::contextMenuEvent(QContextMenuEvent* event) {
-    const QUuid id = idAt(event->pos());
-    if (id.isNull()) return;
-    closeOpenRow();
-    auto* menu = new QMenu(this);
-    menu->setObjectName(QStringLiteral("rowContextMenu"));
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    for (RowAction action : {RowAction::favorite, RowAction::copy, RowAction::remove}) {
-        const QIcon icon = action == RowAction::remove ? Symbols::icon(symbol(action), ColorRole::Red)
-                                                       : Symbols::menuIcon(symbol(action));
-        QAction* item = menu->addAction(icon, title(action));
-        static const char* const names[] = {"rowAction_favorite", "rowAction_copy", "rowAction_remove"};
-        item->setObjectName(QString::fromLatin1(names[static_cast<int>(action)]));
-        if (action == RowAction::remove) Popups::setDestructive(item);
-        connect(item, &QAction::triggered, this, [this, action, id] { emit actionTriggered(action, id); });
-    }
-    menu->popup(event->globalPos());
     event->accept();
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        if (currentIndex().isValid()) showRowActions(currentIndex().data(TransactionListModel::IdRole).toUuid());
+        return;
+    }
+    const QString key = rowKeyAt(event->pos());
+    if (!key.isEmpty()) showRowActions(QUuid::fromString(key), event->globalPos());
+}
+
+void SwipeListView::keyPressEvent(QKeyEvent* event) {
+    const bool menuKey = event->key() == Qt::Key_Menu ||
+                         (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier);
+    const bool pressKey =
+        event->key() == Qt::Key_Space || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Return;
+    if (menuKey || pressKey) {
+        // The current row's actions as a menu: no key runs one by itself,
+        // and a held key (which repeats) opens it once.
+        if (!event->isAutoRepeat() && currentIndex().isValid())
+            showRowActions(currentIndex().data(TransactionListModel::IdRole).toUuid());
+        event->accept();
+        return;
+    }
+    std::optional<CursorAction> walk;
+    switch (event->key()) {
+        case Qt::Key_Up:
+            walk = MoveUp;
+            break;
+        case Qt::Key_Down:
+            walk = MoveDown;
+            break;
+        case Qt::Key_PageUp:
+            walk = MovePageUp;
+            break;
+        case Qt::Key_PageDown:
+            walk = MovePageDown;
+            break;
+        case Qt::Key_Home:
+            walk = MoveHome;
+            break;
+        case Qt::Key_End:
+            walk = MoveEnd;
+            break;
+        default:
+            // No typing to find a row and no selection: the search field finds rows.
+            event->ignore();
+            return;
+    }
+    // The list selects nothing, so the item view would not move its current
+    // row at all: the walk moves it here, and the row comes into view.
+    event->accept();
+    closeOpenRow();
+    const QModelIndex next = moveCursor(*walk, event->modifiers());
+    if (!next.isValid()) return;
+    selectionModel()->setCurrentIndex(next, QItemSelectionModel::NoUpdate);
+    scrollTo(next);
+}
+
+void SwipeListView::focusOutEvent(QFocusEvent* event) {
+    QListView::focusOutEvent(event);
+    // The current row is drawn only while the list has the keyboard.
+    if (currentIndex().isValid()) viewport()->update(visualRect(currentIndex()));
 }

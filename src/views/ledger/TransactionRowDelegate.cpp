@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "components/DateText.h"
+#include "components/SwipeRows.h"
 #include "components/Symbols.h"
 #include "components/TextFit.h"
 #include "components/Theme.h"
@@ -26,42 +27,19 @@ QFont categoryFont() { return TransactionRow::categoryFont(); }
 QFont detailFont() { return TransactionRow::detailFont(); }
 QFont amountFont() { return TransactionRow::amountFont(); }
 
-QPainterPath cardShape(const QRectF& card, bool first, bool last) {
-    const qreal r = kCornerRadius;
-    QPainterPath path;
-    if (!first && !last) {
-        path.addRect(card);
-        return path;
-    }
-    path.moveTo(card.left(), card.top() + (first ? r : 0));
-    if (first) path.arcTo(QRectF(card.left(), card.top(), 2 * r, 2 * r), 180, -90);
-    path.lineTo(card.right() - (first ? r : 0), card.top());
-    if (first) path.arcTo(QRectF(card.right() - 2 * r, card.top(), 2 * r, 2 * r), 90, -90);
-    path.lineTo(card.right(), card.bottom() - (last ? r : 0));
-    if (last) path.arcTo(QRectF(card.right() - 2 * r, card.bottom() - 2 * r, 2 * r, 2 * r), 0, -90);
-    path.lineTo(card.left() + (last ? r : 0), card.bottom());
-    if (last) path.arcTo(QRectF(card.left(), card.bottom() - 2 * r, 2 * r, 2 * r), 270, -90);
-    path.closeSubpath();
-    return path;
-}
-
-QColor actionColor(RowAction action) {
-    const Theme& theme = Theme::current();
-    switch (action) {
-        case RowAction::favorite:
-            return theme.color(ColorRole::Yellow);
-        case RowAction::copy:
-            return theme.color(ColorRole::Teal);
-        case RowAction::remove:
-            return theme.color(ColorRole::Red);
-    }
-    return theme.color(ColorRole::Gray);
-}
-
 }  // namespace
 
-TransactionRowDelegate::TransactionRowDelegate(SwipeListView* view)
-    : QStyledItemDelegate(view), view_(view) {}
+TransactionRowDelegate::TransactionRowDelegate(const TransactionListModel& rows, Placement placement,
+                                               QObject* parent)
+    : QStyledItemDelegate(parent), rows_(rows), placement_(std::move(placement)) {
+    // Any change of the rows may change the amounts on screen.
+    const auto forgetShared = [this] { shared_ = {}; };
+    connect(&rows_, &QAbstractItemModel::modelReset, this, forgetShared);
+    connect(&rows_, &QAbstractItemModel::layoutChanged, this, forgetShared);
+    connect(&rows_, &QAbstractItemModel::dataChanged, this, forgetShared);
+    connect(&rows_, &QAbstractItemModel::rowsInserted, this, forgetShared);
+    connect(&rows_, &QAbstractItemModel::rowsRemoved, this, forgetShared);
+}
 
 void TransactionRowDelegate::clearMeasurements() {
     categoryMetrics_.reset();
@@ -239,8 +217,7 @@ const std::vector<TransactionRowDelegate::CategoryAmounts>& TransactionRowDelega
         size_t category = 0;
     };
     std::array<Seen, 256> seen{};
-    const auto* model = static_cast<const TransactionListModel*>(view_->model());
-    for (const MoneyTransaction& t : model->ledger()) {
+    for (const MoneyTransaction& t : rows_.ledger()) {
         const QChar* data = t.category.constData();
         Seen& slot = seen[(quintptr(data) >> 4) & (seen.size() - 1)];
         size_t last = slot.category;
@@ -371,22 +348,13 @@ int TransactionRowDelegate::fittingAmountSize(const QString& amountText, int amo
 }
 
 int TransactionRowDelegate::sharedAmountSize(int cardWidth) const {
-    const auto* model = static_cast<const TransactionListModel*>(view_->model());
-    if (watchedModel_ != model) {
-        // Any change of the rows may change the amounts on screen.
-        watchedModel_ = model;
-        connect(model, &QAbstractItemModel::modelReset, this, [this] { shared_ = {}; });
-        connect(model, &QAbstractItemModel::layoutChanged, this, [this] { shared_ = {}; });
-        connect(model, &QAbstractItemModel::dataChanged, this, [this] { shared_ = {}; });
-        connect(model, &QAbstractItemModel::rowsInserted, this, [this] { shared_ = {}; });
-        connect(model, &QAbstractItemModel::rowsRemoved, this, [this] { shared_ = {}; });
-    }
+    const TransactionListModel* model = &rows_;
     const int body = amountFont().pixelSize();
-    const QRect viewport = view_->viewport()->rect();
-    const QModelIndex top = view_->indexAt(QPoint(viewport.center().x(), viewport.top() + 1));
-    QModelIndex bottom = view_->indexAt(QPoint(viewport.center().x(), viewport.bottom() - 1));
-    if (!top.isValid()) return body;
-    if (!bottom.isValid()) bottom = model->index(model->rowCount() - 1, 0);
+    const auto [topRow, bottomRow] = placement_.rowsOnScreen ? placement_.rowsOnScreen() : std::pair(-1, -1);
+    if (topRow < 0) return body;
+    const QModelIndex top = model->index(topRow, 0);
+    const QModelIndex bottom = model->index(std::max(bottomRow, topRow), 0);
+    if (!top.isValid() || !bottom.isValid()) return body;
     const MoneyTransaction* first = model->transactionAt(top.row());
     const MoneyTransaction* last = model->transactionAt(bottom.row());
     if (!first || !last) return body;
@@ -422,10 +390,10 @@ int TransactionRowDelegate::categoryHeight(const QString& category, int width) c
 }
 
 QSize TransactionRowDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const {
-    const auto* model = static_cast<const TransactionListModel*>(index.model());
-    // Measured for the viewport's width of this moment: the list lays its rows
+    const TransactionListModel* model = &rows_;
+    // Measured for the rows' width of this moment: the list lays its rows
     // out again whenever that width changes (a scroll bar comes or goes).
-    const int viewWidth = view_->viewport()->width();
+    const int viewWidth = placement_.rowWidth ? placement_.rowWidth() : 0;
     const int cardWidth = SwipeListView::cardRect(QRect(0, 0, viewWidth, 1)).width();
     const int position = model->positionAt(index.row());
     const MoneyTransaction* t = model->transactionAt(index.row());
@@ -489,22 +457,16 @@ TransactionRowDelegate::MeasuredHeight TransactionRowDelegate::measureHeight(con
 
 void TransactionRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                    const QModelIndex& index) const {
-    const auto* model = static_cast<const TransactionListModel*>(index.model());
-    const MoneyTransaction* t = model->transactionAt(index.row());
+    const MoneyTransaction* t = rows_.transactionAt(index.row());
     if (!t) return;
-    const bool first = index.row() == 0;
-    const bool last = index.row() == model->rowCount() - 1;
+    const bool last = index.row() == rows_.rowCount() - 1;
     const QRect card = SwipeListView::cardRect(option.rect);
-    const int offset = view_->offsetOf(t->id);
-
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
-    painter->setClipPath(cardShape(card, first, last));
-    if (offset != 0) paintActions(painter, card, offset, first, last);
-    painter->translate(offset, 0);
     // The shared size first: working it out may keep other rows' paint, which moves this row's.
     const int shared = sharedAmountSize(card.width());
-    paintContent(painter, card, *t, rowPaint(model->positionAt(index.row()), *t, card.width()), shared, last);
+    paintContent(painter, card, *t, rowPaint(rows_.positionAt(index.row()), *t, card.width()), shared, last,
+                 option.state.testFlag(QStyle::State_HasFocus));
     painter->restore();
 }
 
@@ -535,11 +497,13 @@ TransactionRowDelegate::RowPaint& TransactionRowDelegate::rowPaint(int position,
 }
 
 void TransactionRowDelegate::paintContent(QPainter* p, const QRect& card, const MoneyTransaction& t,
-                                          RowPaint& row, int sharedSize, bool last) const {
+                                          RowPaint& row, int sharedSize, bool last, bool current) const {
     const Theme& theme = Theme::current();
     const bool income = t.kind == TransactionKind::income;
     const QColor kindColor = theme.color(income ? ColorRole::Green : ColorRole::Orange);
     p->fillRect(card, theme.color(ColorRole::SecondaryGroupedBackground));
+    // The current row, as every painted list shows the row that has the keyboard.
+    if (current) SwipeRows::paintKeyboardRow(p, card);
 
     // Kind arrow on its pale disc.
     const QRect icon(card.left() + kPaddingH, card.center().y() - kIconBox / 2, kIconBox, kIconBox);
@@ -597,36 +561,5 @@ void TransactionRowDelegate::paintContent(QPainter* p, const QRect& card, const 
     if (!last) {
         p->setPen(QPen(theme.color(ColorRole::Separator), 0.5));
         p->drawLine(QPointF(textLeft, card.bottom() + 0.75), QPointF(card.right() + 1, card.bottom() + 0.75));
-    }
-}
-
-void TransactionRowDelegate::paintActions(QPainter* p, const QRect& card, int offset, bool, bool) const {
-    const QVector<RowAction> actions =
-        offset > 0 ? SwipeListView::leadingActions() : SwipeListView::trailingActions();
-    const int revealed = std::abs(offset);
-    // A full swipe lets the first action take the whole uncovered width.
-    const bool full = SwipeListView::isFullSwipe(offset, card.width());
-    const int count = full ? 1 : actions.size();
-    const int width = revealed / count;
-    const QFont titleFont = Theme::font(TextStyle::Caption, QFont::DemiBold);
-    const qreal dpr = p->device() ? p->device()->devicePixelRatioF() : 1.0;
-    for (int i = 0; i < count; ++i) {
-        // The first action is the outermost one.
-        const int w = i == count - 1 ? revealed - width * (count - 1) : width;
-        const int x = offset > 0 ? card.left() + i * width : card.right() + 1 - i * width - w;
-        const QRect button(x, card.top(), w, card.height());
-        p->fillRect(button, actionColor(actions.at(i)));
-        const int symbolSize = 20;
-        const int centre = full ? (offset > 0 ? button.right() - SwipeListView::kActionWidth / 2
-                                              : button.left() + SwipeListView::kActionWidth / 2)
-                                : button.center().x();
-        p->drawPixmap(
-            QRect(centre - symbolSize / 2, button.center().y() - symbolSize, symbolSize, symbolSize),
-            Symbols::pixmap(SwipeListView::symbol(actions.at(i)), symbolSize, Qt::white, dpr));
-        p->setFont(titleFont);
-        p->setPen(Qt::white);
-        p->drawText(QRect(centre - SwipeListView::kActionWidth / 2, button.center().y() + 2,
-                          SwipeListView::kActionWidth, QFontMetrics(titleFont).height()),
-                    Qt::AlignHCenter | Qt::AlignTop, SwipeListView::title(actions.at(i)));
     }
 }

@@ -2,10 +2,10 @@
 
 #include <QFontMetrics>
 #include <QHash>
-#include <QPointer>
 #include <QStyledItemDelegate>
 #include <QUuid>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -14,15 +14,17 @@
 #include "components/TextFit.h"
 #include "components/TransactionRow.h"
 
-class SwipeListView;
+class TransactionListModel;
 struct MoneyTransaction;
 
 // Paints an operation of the list as the kit's TransactionRow draws it (kind
 // arrow on a pale disc, category over note or date, signed amount), followed
-// by a yellow star for a favourite, on the rows' card, with the swipe buttons
-// under a row that is pushed aside. Only visible rows are ever painted, and
-// a row's height is found without laying out text except for a category too
-// long for one line.
+// by a yellow star for a favourite, on the rows' card, tinted while it is the
+// current row of a list that has the keyboard (State_HasFocus). Only visible
+// rows are ever painted, and a row's height is found without laying out text
+// except for a category too long for one line. It reads its rows' records
+// and its state; what it needs of where the rows are shown (their width, the
+// rows on screen) the screen hands in as Placement.
 class TransactionRowDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
@@ -31,7 +33,12 @@ public:
     static constexpr int kIconBox = TransactionRow::kIconBox;
     static constexpr int kStarGap = 8;
 
-    explicit TransactionRowDelegate(SwipeListView* view);
+    // Where the rows are shown: their width, and the first and last rows on screen.
+    struct Placement {
+        std::function<int()> rowWidth;
+        std::function<std::pair<int, int>()> rowsOnScreen;
+    };
+    TransactionRowDelegate(const TransactionListModel& rows, Placement placement, QObject* parent = nullptr);
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
@@ -137,10 +144,10 @@ private:
     };
     RowPaint& rowPaint(int position, const MoneyTransaction& t, int cardWidth) const;
     void paintContent(QPainter* painter, const QRect& card, const MoneyTransaction& t, RowPaint& row,
-                      int sharedSize, bool last) const;
-    void paintActions(QPainter* painter, const QRect& card, int offset, bool first, bool last) const;
+                      int sharedSize, bool last, bool current) const;
 
-    SwipeListView* view_;
+    const TransactionListModel& rows_;
+    Placement placement_;
     mutable std::optional<QFontMetrics> categoryMetrics_;
     mutable std::optional<QFontMetrics> amountMetrics_;
     mutable std::optional<QFontMetrics> detailMetrics_;
@@ -180,5 +187,4 @@ private:
         int size = 0;
     };
     mutable SharedSize shared_;
-    mutable QPointer<const QAbstractItemModel> watchedModel_;
 };

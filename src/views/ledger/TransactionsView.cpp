@@ -152,8 +152,13 @@ QWidget* TransactionsView::buildContent() {
 
     model_ = new TransactionListModel(store_, this);
     list_ = new SwipeListView(model_);
-    delegate_ = new TransactionRowDelegate(list_);
+    // The rows take the viewport's width as they are drawn, whether or not the scroll bar shows.
+    TransactionRowDelegate::Placement placement;
+    placement.rowWidth = [list = list_] { return list->viewport()->width(); };
+    placement.rowsOnScreen = [list = list_] { return list->rowsOnScreen(); };
+    delegate_ = new TransactionRowDelegate(*model_, std::move(placement), list_);
     list_->setItemDelegate(delegate_);
+    list_->setRowsShareHeight([rows = delegate_](int width) { return rows->allRowsOneLine(width); });
     connect(list_, &SwipeListView::rowTapped, this, &TransactionsView::select);
     connect(list_, &SwipeListView::actionTriggered, this, &TransactionsView::perform);
 

@@ -190,7 +190,7 @@ TEST_F(OperationsListTest, ContextMenuOffersTheSameActions) {
     const QPoint inRow = rowCentre(0);
     QContextMenuEvent event(QContextMenuEvent::Mouse, inRow, viewport()->mapToGlobal(inRow));
     QApplication::sendEvent(viewport(), &event);
-    auto* menu = view->list()->findChild<QMenu*>("rowContextMenu");
+    auto* menu = view->list()->findChild<QMenu*>("rowActionsMenu");
     ASSERT_NE(menu, nullptr);
     List titles;
     for (QAction* a : menu->actions()) titles.push_back(a->text());
