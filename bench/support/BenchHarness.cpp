@@ -102,10 +102,33 @@ PhoneWindow::PhoneWindow(QWidget* content) {
     redraw();
 }
 
+namespace {
+// Counts the events the event loop delivers, to tell when a step has settled.
+class DeliveredEvents : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent*) override {
+        ++count;
+        return false;
+    }
+    qint64 count = 0;
+};
+constexpr int kMostSettlingPasses = 8;
+}  // namespace
+
 void PhoneWindow::redraw() {
     // The event loop paints what the step changed into the window, once, as
-    // on a screen; a grab() on top would paint the whole window a second time.
-    QCoreApplication::processEvents();
+    // on a screen (a grab() on top would paint the whole window a second
+    // time). A step can take more than one pass: a model reset lays its rows
+    // out on a zero timer and paints on the pass after it, so passes go on
+    // until one delivers nothing (or a running animation keeps them busy).
+    DeliveredEvents delivered;
+    QCoreApplication::instance()->installEventFilter(&delivered);
+    for (int pass = 0; pass < kMostSettlingPasses; ++pass) {
+        const qint64 before = delivered.count;
+        QCoreApplication::processEvents();
+        if (delivered.count == before) break;
+    }
+    QCoreApplication::instance()->removeEventFilter(&delivered);
 }
 
 ShownStack::ShownStack()
