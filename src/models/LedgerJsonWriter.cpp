@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
+#include <string_view>
 #include <string>
 #include <utility>
 
@@ -14,6 +16,16 @@ namespace {
 class LedgerWriter {
 public:
     std::string out;
+
+    LedgerWriter() = default;
+    // Starts at an indent depth, for a record written alone that is later put
+    // in its place in the document.
+    explicit LedgerWriter(int depth) : depth_(depth) {}
+
+    // Set: the ledger's transactions are left out, their place remembered in
+    // transactionsAt, for the caller to put encoded records there.
+    bool spliceTransactions = false;
+    std::size_t transactionsAt = 0;
 
     template <typename R>
     void record(const R& r) {
@@ -118,6 +130,13 @@ private:
     void write(const std::vector<T>& list) {
         writeList(list);
     }
+    void write(const std::vector<MoneyTransaction>& list) {
+        if (spliceTransactions) {
+            transactionsAt = out.size();
+            return;
+        }
+        writeList(list);
+    }
     template <typename T>
     void write(const QList<T>& list) {
         writeList(list);
@@ -210,4 +229,121 @@ QByteArray encodeMoneyData(const MoneyData& data) {
     writer.out.reserve(4096 + data.transactions.size() * 320);
     writer.record(data);
     return QByteArray(writer.out.data(), qsizetype(writer.out.size()));
+}
+
+namespace {
+
+// A transaction's record as it stands in the document: inside the ledger's
+// object and the transactions' list, so at depth 2.
+constexpr int kTransactionDepth = 2;
+constexpr std::string_view kTransactionSeparator = "\n    ";  // newline, then depth 2
+constexpr std::string_view kTransactionsEnd = "\n  ]";       // newline at depth 1, then "]"
+// How far past the expected place a record is looked for before the whole
+// previous list is indexed (a few records deleted together).
+constexpr std::size_t kLookAhead = 16;
+
+std::string encodeTransaction(const MoneyTransaction& t) {
+    LedgerWriter writer(kTransactionDepth);
+    writer.out.reserve(400);
+    writer.record(t);
+    return std::move(writer.out);
+}
+
+}  // namespace
+
+void LedgerEncoder::clear() {
+    entries_.clear();
+    reencoded_ = 0;
+}
+
+std::size_t LedgerEncoder::reuse(const MoneyTransaction& t, std::size_t& cursor, std::vector<bool>& taken,
+                                 std::size_t& left, std::optional<QHash<QUuid, std::size_t>>& index) {
+    constexpr std::size_t kNone = std::size_t(-1);
+    if (left == 0) return kNone;  // every kept record is placed: t is new
+    std::size_t at = kNone;
+    const std::size_t ahead = std::min(entries_.size(), cursor + kLookAhead);
+    for (std::size_t i = cursor; i < ahead; ++i) {
+        if (!taken[i] && entries_[i].record.id == t.id) {
+            at = i;
+            break;
+        }
+    }
+    if (at == kNone) {
+        if (!index) {
+            index.emplace();
+            index->reserve(qsizetype(entries_.size()));
+            // The first of equal ids wins, as a walk from the front finds it.
+            for (std::size_t i = entries_.size(); i-- > 0;) index->insert(entries_[i].record.id, i);
+        }
+        const auto found = index->constFind(t.id);
+        if (found == index->cend() || taken[*found]) return kNone;
+        at = *found;
+    }
+    // Kept bytes are only ever those of an equal record: anything that
+    // differs in any field is encoded again.
+    if (!(entries_[at].record == t)) return kNone;
+    taken[at] = true;
+    --left;
+    cursor = at + 1;
+    return at;
+}
+
+QByteArray LedgerEncoder::encode(const MoneyData& data) {
+    LedgerWriter writer;
+    writer.spliceTransactions = true;
+    writer.out.reserve(4096);
+    writer.record(data);
+    const std::string& rest = writer.out;
+
+    std::vector<Entry> entries;
+    entries.reserve(data.transactions.size());
+    std::vector<bool> taken(entries_.size(), false);
+    std::size_t left = entries_.size();
+    std::size_t cursor = 0;
+    std::optional<QHash<QUuid, std::size_t>> index;
+    reencoded_ = 0;
+    std::size_t listBytes = 0;
+    try {
+        for (const MoneyTransaction& t : data.transactions) {
+            const std::size_t at = reuse(t, cursor, taken, left, index);
+            if (at != std::size_t(-1)) {
+                entries.push_back(std::move(entries_[at]));
+            } else {
+                entries.push_back(Entry{t, encodeTransaction(t)});
+                ++reencoded_;
+            }
+            listBytes += kTransactionSeparator.size() + entries.back().bytes.size() + 1;
+        }
+    } catch (...) {
+        // Some kept entries are moved out: none may be compared again.
+        clear();
+        throw;
+    }
+    entries_ = std::move(entries);
+
+    // The list: "[]" when empty, else "[" then each record on its own line
+    // after a comma (none before the first), then the closing line.
+    const std::size_t total =
+        rest.size() + (entries_.empty() ? 2 : 1 + listBytes - 1 + kTransactionsEnd.size());
+    QByteArray bytes(qsizetype(total), Qt::Uninitialized);
+    char* w = bytes.data();
+    const auto put = [&w](std::string_view part) {
+        std::memcpy(w, part.data(), part.size());
+        w += part.size();
+    };
+    put(std::string_view(rest).substr(0, writer.transactionsAt));
+    if (entries_.empty()) {
+        put("[]");
+    } else {
+        put("[");
+        for (std::size_t i = 0; i < entries_.size(); ++i) {
+            if (i > 0) put(",");
+            put(kTransactionSeparator);
+            put(entries_[i].bytes);
+        }
+        put(kTransactionsEnd);
+    }
+    put(std::string_view(rest).substr(writer.transactionsAt));
+    Q_ASSERT(w == bytes.data() + bytes.size());
+    return bytes;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "models/LedgerJson.h"
 #include "models/MoneyModels.h"
 #include "platform/Clock.h"
 #include "platform/WidgetCenter.h"
@@ -46,8 +47,8 @@ struct MoneyStoreEnvironment {
 
 // The one owner of a profile's ledger. Holds the whole document in memory,
 // switches between the anonymous profile and one profile per family user,
-// rewrites the whole file (atomically, on the calling thread) after every
-// change and books recurring operations that have fallen due.
+// rewrites the whole file (atomically, on the calling thread, encoding again
+// only the transactions that changed) after every change and books recurring operations that have fallen due.
 //
 // Change signals follow the order in which the state is written; each write of
 // a value emits its signal, data on every change, the others only when the
@@ -284,6 +285,9 @@ private:
     bool setAsideUnreadableFile(QString& error);
 
     MoneyData data_;
+    // The file's bytes as the last save wrote them, per transaction: a save
+    // encodes again only the transactions that changed since.
+    LedgerEncoder encoder_;
     quint64 revision_ = 0;
     std::optional<QString> saveError_;
     bool canUndoDelete_ = false;
