@@ -28,7 +28,9 @@ QByteArray encodeMoneyData(const MoneyData& data);
 // encoded. A ledger that changed in a few records costs their encoding, a
 // walk comparing the others and the copy of the document; the rest of the
 // document (settings, goals, lists) is encoded whole every time. Holds a copy
-// of every transaction (its texts shared with the ledger) and its bytes.
+// of every transaction (its texts shared with the ledger), its bytes and the
+// last document, whose bytes before the first changed record are not copied
+// again when nobody else holds that document any more.
 class LedgerEncoder {
 public:
     QByteArray encode(const MoneyData& data);
@@ -42,11 +44,25 @@ private:
         MoneyTransaction record;
         std::string bytes;
     };
+    // The part of the previous list a change is matched against.
+    struct Window {
+        std::size_t begin = 0;
+        std::size_t end = 0;
+        std::size_t cursor = 0;  // where the next record is looked for first
+        std::vector<bool> taken;
+        std::size_t left = 0;  // not taken yet
+        std::optional<QHash<QUuid, std::size_t>> index;
+    };
+    // Brings entries_ to the list, encoding only the records not kept.
+    void update(const std::vector<MoneyTransaction>& list);
     // Index into entries_ of the bytes kept for t, or -1 when t must be encoded.
-    std::size_t reuse(const MoneyTransaction& t, std::size_t& cursor, std::vector<bool>& taken, std::size_t& left,
-                      std::optional<QHash<QUuid, std::size_t>>& index);
+    std::size_t reuse(const MoneyTransaction& t, Window& old);
 
     std::vector<Entry> entries_;  // in the order of the last encode's transactions
+    std::size_t prefix_ = 0;      // records unchanged at the front by the last update
+    QByteArray out_;              // the last document, when outValid_
+    std::string head_;            // its part before the transactions' list
+    bool outValid_ = false;
     std::size_t reencoded_ = 0;
 };
 

@@ -64,7 +64,12 @@ const std::vector<Change>& changes() {
         {"edit tags", [](MoneyData& d) { middle(d).tags = QStringList{QStringLiteral("новый")}; }, 1},
         {"favourite toggled", [](MoneyData& d) { middle(d).isFavorite = !middle(d).isFavorite.value_or(false); }, 1},
         {"favourite absent to false", [](MoneyData& d) { middle(d).isFavorite = middle(d).isFavorite ? std::optional<bool>() : std::optional(false); }, 1},
-        {"wallet", [](MoneyData& d) { middle(d).wallet = QStringLiteral("Карта"); }, 1},
+        {"wallet",
+         [](MoneyData& d) {
+             MoneyTransaction& t = middle(d);
+             t.wallet = t.wallet == QStringLiteral("Карта") ? QStringLiteral("Копилка") : QStringLiteral("Карта");
+         },
+         1},
         {"receipt removed", [](MoneyData& d) { middle(d).receiptFilename = middle(d).receiptFilename ? std::optional<QString>() : std::optional(QStringLiteral("r.jpg")); }, 1},
         {"edit id", [](MoneyData& d) { middle(d).id = QUuid::createUuid(); }, 1},
         {"delete one", [](MoneyData& d) { if (!d.transactions.empty()) d.transactions.erase(d.transactions.begin() + qsizetype(d.transactions.size() / 2)); }, 0},
@@ -124,6 +129,13 @@ const std::vector<Change>& changes() {
              d.categoryBudgets->insert(QStringLiteral("Кино"), D("250"));
          },
          0},
+        {"a wish (written after the transactions)",
+         [](MoneyData& d) {
+             if (!d.wishes) d.wishes.emplace();
+             d.wishes->push_back(WishItem{QStringLiteral("w-1"), QStringLiteral("Скейт / доска"), D("3500"), D("0"),
+                                          QDateTime(QDate(2026, 10, 1), QTime(9, 0), Qt::UTC), false});
+         },
+         0},
         {"a custom category and a goal",
          [](MoneyData& d) {
              if (!d.customExpenseCategories) d.customExpenseCategories.emplace();
@@ -160,6 +172,16 @@ TEST_P(LedgerEncoderChanges, GiveTheWholeEncodingsBytesAndEncodeOnlyWhatChanged)
 }
 
 INSTANTIATE_TEST_SUITE_P(GeneratedLedgers, LedgerEncoderChanges, ::testing::Values(0, 1, 2, 40, 700));
+
+TEST(LedgerEncoder, LeavesADocumentStillHeldAsItWas) {
+    MoneyData d = generateLedger(60);
+    LedgerEncoder encoder;
+    const QByteArray held = encoder.encode(d);
+    d.transactions.push_back(fresh(1));
+    EXPECT_TRUE(sameBytes(encoder.encode(d), encodeMoneyData(d)));
+    d.transactions.pop_back();
+    EXPECT_TRUE(sameBytes(held, encodeMoneyData(d)));
+}
 
 TEST(LedgerEncoder, EncodesEverythingAgainAfterClear) {
     const MoneyData d = generateLedger(50);
