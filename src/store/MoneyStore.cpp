@@ -42,9 +42,10 @@ bool somethingAt(const QString& path) {
 // counts, which any thread may drop.
 constexpr std::size_t kReleaseAsideFrom = 4096;
 
-void releaseAside(MoneyData&& old, LedgerEncoder&& encoded) {
+void releaseAside(MoneyData&& old, std::unique_ptr<LedgerEncoder>&& encoded) {
     if (old.transactions.size() < kReleaseAsideFrom) return;  // small: the caller lets it go at once
-    auto held = std::make_shared<std::pair<MoneyData, LedgerEncoder>>(std::move(old), std::move(encoded));
+    auto held = std::make_shared<std::pair<MoneyData, std::unique_ptr<LedgerEncoder>>>(std::move(old),
+                                                                                       std::move(encoded));
     QThreadPool::globalInstance()->start([held = std::move(held)]() mutable { held.reset(); });
 }
 
@@ -58,7 +59,8 @@ MoneyStore::MoneyStore(Environment environment, std::optional<QString> filePath,
       widgets_(environment.widgets ? environment.widgets : &ownWidgets_),
       disk_(environment.disk ? environment.disk : &ownDisk_),
       notifications_(environment.notifications),
-      preferences_(environment.preferences ? environment.preferences : &Preferences::standard()) {
+      preferences_(environment.preferences ? environment.preferences : &Preferences::standard()),
+      encoder_(std::make_unique<LedgerEncoder>()) {
     if (filePath) {
         // A relative path would land in the working folder; treat it as unusable.
         if (QDir::isAbsolutePath(*filePath))
@@ -85,7 +87,7 @@ void MoneyStore::saveBookings() {
 
 void MoneyStore::setData(MoneyData data) {
     // The kept bytes are those of the old ledger: let go of them with it.
-    releaseAside(std::exchange(data_, std::move(data)), std::exchange(encoder_, LedgerEncoder{}));
+    releaseAside(std::exchange(data_, std::move(data)), std::exchange(encoder_, std::make_unique<LedgerEncoder>()));
     sharedTexts_.reset();
     publishData();
 }
@@ -209,7 +211,7 @@ void MoneyStore::save() {
     } else if (StorePaths::makeFolder(QFileInfo(*filePath_).path(), &error)) {
         QByteArray bytes;
         try {
-            bytes = encoder_.encode(data_);
+            bytes = encoder_->encode(data_);
         } catch (const std::exception& e) {
             error = QString::fromUtf8(e.what());
         }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "models/LedgerJson.h"
 #include "models/MoneyModels.h"
 #include "platform/Clock.h"
 #include "platform/WidgetCenter.h"
@@ -16,10 +15,12 @@
 #include <QUuid>
 #include <QString>
 #include <QTimeZone>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
 
+class LedgerEncoder;
 class NotificationCenter;
 class Preferences;
 
@@ -285,9 +286,6 @@ private:
     bool setAsideUnreadableFile(QString& error);
 
     MoneyData data_;
-    // The file's bytes as the last save wrote them, per transaction: a save
-    // encodes again only the transactions that changed since.
-    LedgerEncoder encoder_;
     quint64 revision_ = 0;
     std::optional<QString> saveError_;
     bool canUndoDelete_ = false;
@@ -311,4 +309,7 @@ private:
     // Set while the active file exists but could not be read or decoded: it is
     // moved aside to a fresh sibling name before the first write to its path.
     std::optional<QString> unreadableFile_;
+    // The file's bytes as the last save wrote them, per transaction: a save
+    // encodes again only the transactions that changed since.
+    std::unique_ptr<LedgerEncoder> encoder_;
 };
