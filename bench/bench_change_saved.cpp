@@ -12,6 +12,7 @@
 //   file_ms     of which the file's replacement (write, sync, rename)
 //   snapshot_ms of which the widget snapshot's file (written, not synced)
 //   file_MiB    the size of the ledger's file
+//   peak_rss_MiB the process's peak resident memory so far
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -223,6 +224,7 @@ void changeSaved(benchmark::State& state) {
     state.counters["file_ms"] = double(fileNs) / 1e6 / double(std::max<qint64>(changes, 1));
     state.counters["snapshot_ms"] = double(groupNs) / 1e6 / double(std::max<qint64>(changes, 1));
     state.counters["file_MiB"] = double(ledger.disk.fileBytes) / (1024.0 * 1024.0);
+    state.counters["peak_rss_MiB"] = peakResidentMiB();
 }
 
 void changes(benchmark::internal::Benchmark* b) {
