@@ -59,8 +59,7 @@ MoneyStore::MoneyStore(Environment environment, std::optional<QString> filePath,
       widgets_(environment.widgets ? environment.widgets : &ownWidgets_),
       disk_(environment.disk ? environment.disk : &ownDisk_),
       notifications_(environment.notifications),
-      preferences_(environment.preferences ? environment.preferences : &Preferences::standard()),
-      encoder_(std::make_unique<LedgerEncoder>()) {
+      preferences_(environment.preferences ? environment.preferences : &Preferences::standard()) {
     if (filePath) {
         // A relative path would land in the working folder; treat it as unusable.
         if (QDir::isAbsolutePath(*filePath))
@@ -87,7 +86,7 @@ void MoneyStore::saveBookings() {
 
 void MoneyStore::setData(MoneyData data) {
     // The kept bytes are those of the old ledger: let go of them with it.
-    releaseAside(std::exchange(data_, std::move(data)), std::exchange(encoder_, std::make_unique<LedgerEncoder>()));
+    releaseAside(std::exchange(data_, std::move(data)), std::exchange(encoder_, nullptr));
     sharedTexts_.reset();
     publishData();
 }
@@ -211,6 +210,8 @@ void MoneyStore::save() {
     } else if (StorePaths::makeFolder(QFileInfo(*filePath_).path(), &error)) {
         QByteArray bytes;
         try {
+            if (!encoder_)
+                encoder_ = std::make_unique<LedgerEncoder>();
             bytes = encoder_->encode(data_);
         } catch (const std::exception& e) {
             error = QString::fromUtf8(e.what());

@@ -310,6 +310,7 @@ private:
     // moved aside to a fresh sibling name before the first write to its path.
     std::optional<QString> unreadableFile_;
     // The file's bytes as the last save wrote them, per transaction: a save
-    // encodes again only the transactions that changed since.
+    // encodes again only the transactions that changed since. Made by the
+    // first save of a ledger; a replaced ledger lets go of it.
     std::unique_ptr<LedgerEncoder> encoder_;
 };
