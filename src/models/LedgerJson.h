@@ -5,8 +5,12 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QFile>
+#include <QHash>
+#include <QUuid>
 #include <QString>
 #include <optional>
+#include <string>
+#include <vector>
 
 // The ledger document's JSON form. Reading is strict and all-or-nothing;
 // writing is pretty-printed with ascending keys in every object, "/" escaped as
@@ -16,6 +20,51 @@ struct LedgerDecodeError {
 };
 
 QByteArray encodeMoneyData(const MoneyData& data);
+
+// Encodes ledgers exactly as encodeMoneyData does, byte for byte, keeping each
+// transaction's encoded bytes from one call to the next: a transaction equal
+// in every field to one encoded by the previous call (found by its id) is
+// copied, any other (added, changed, or after its equal's bytes were used) is
+// encoded. A ledger that changed in a few records costs their encoding, a
+// walk comparing the others and the copy of the document; the rest of the
+// document (settings, goals, lists) is encoded whole every time. Holds a copy
+// of every transaction (its texts shared with the ledger), its bytes and the
+// last document, whose bytes before the first changed record are not copied
+// again when nobody else holds that document any more.
+class LedgerEncoder {
+public:
+    QByteArray encode(const MoneyData& data);
+    // Lets go of what is kept; the next encode encodes every transaction.
+    void clear();
+    // The transactions the last encode had to encode (for tests and benchmarks).
+    std::size_t reencodedCount() const { return reencoded_; }
+
+private:
+    struct Entry {
+        MoneyTransaction record;
+        std::string bytes;
+    };
+    // The part of the previous list a change is matched against.
+    struct Window {
+        std::size_t begin = 0;
+        std::size_t end = 0;
+        std::size_t cursor = 0;  // where the next record is looked for first
+        std::vector<bool> taken;
+        std::size_t left = 0;  // not taken yet
+        std::optional<QHash<QUuid, std::size_t>> index;
+    };
+    // Brings entries_ to the list, encoding only the records not kept.
+    void update(const std::vector<MoneyTransaction>& list);
+    // Index into entries_ of the bytes kept for t, or -1 when t must be encoded.
+    std::size_t reuse(const MoneyTransaction& t, Window& old);
+
+    std::vector<Entry> entries_;  // in the order of the last encode's transactions
+    std::size_t prefix_ = 0;      // records unchanged at the front by the last update
+    QByteArray out_;              // the last document, when outValid_
+    std::string head_;            // its part before the transactions' list
+    bool outValid_ = false;
+    std::size_t reencoded_ = 0;
+};
 
 // nullopt (with *error filled when given) for any violation anywhere, and for
 // hostile input: nesting deeper than 64, invalid UTF-8, lone surrogates,

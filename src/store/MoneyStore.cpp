@@ -45,9 +45,10 @@ bool somethingAt(const QString& path) {
 // counts, which any thread may drop.
 constexpr std::size_t kReleaseAsideFrom = 4096;
 
-void releaseAside(MoneyData&& old) {
+void releaseAside(MoneyData&& old, std::unique_ptr<LedgerEncoder>&& encoded) {
     if (old.transactions.size() < kReleaseAsideFrom) return;  // small: the caller lets it go at once
-    auto held = std::make_shared<MoneyData>(std::move(old));
+    auto held = std::make_shared<std::pair<MoneyData, std::unique_ptr<LedgerEncoder>>>(std::move(old),
+                                                                                       std::move(encoded));
     QThreadPool::globalInstance()->start([held = std::move(held)]() mutable { held.reset(); });
 }
 
@@ -91,7 +92,8 @@ void MoneyStore::saveBookings() {
 }
 
 void MoneyStore::setData(MoneyData data) {
-    releaseAside(std::exchange(data_, std::move(data)));
+    // The kept bytes are those of the old ledger: let go of them with it.
+    releaseAside(std::exchange(data_, std::move(data)), std::exchange(encoder_, nullptr));
     sharedTexts_.reset();
     publishData();
 }
@@ -236,7 +238,9 @@ void MoneyStore::save() {
     } else if (StorePaths::makeFolder(QFileInfo(*filePath_).path(), &error)) {
         QByteArray bytes;
         try {
-            bytes = encodeMoneyData(data_);
+            if (!encoder_)
+                encoder_ = std::make_unique<LedgerEncoder>();
+            bytes = encoder_->encode(data_);
         } catch (const std::exception& e) {
             error = QString::fromUtf8(e.what());
         }

@@ -15,10 +15,12 @@
 #include <QUuid>
 #include <QString>
 #include <QTimeZone>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
 
+class LedgerEncoder;
 class NotificationCenter;
 class Preferences;
 
@@ -51,8 +53,8 @@ struct MoneyStoreEnvironment {
 
 // The one owner of a profile's ledger. Holds the whole document in memory,
 // switches between the anonymous profile and one profile per family user,
-// rewrites the whole file (atomically, on the calling thread) after every
-// change and books recurring operations that have fallen due.
+// rewrites the whole file (atomically, on the calling thread, encoding again
+// only the transactions that changed) after every change and books recurring operations that have fallen due.
 //
 // Change signals follow the order in which the state is written; each write of
 // a value emits its signal, data on every change, the others only when the
@@ -321,4 +323,8 @@ private:
     // Set while the active file exists but could not be read or decoded: it is
     // moved aside to a fresh sibling name before the first write to its path.
     std::optional<QString> unreadableFile_;
+    // The file's bytes as the last save wrote them, per transaction: a save
+    // encodes again only the transactions that changed since. Made by the
+    // first save of a ledger; a replaced ledger lets go of it.
+    std::unique_ptr<LedgerEncoder> encoder_;
 };
