@@ -63,7 +63,16 @@ int contentHeight(int categoryHeight) {
     return std::max(TransactionRow::kIconBox, column);
 }
 
-void paint(QPainter* p, const QRect& content, const MoneyTransaction& t, const Columns& c) {
+FittedAmount fittedAmount(const QString& amountText, const QFont& face, int width) {
+    // As TextFit::drawOneLine fits and elides one line.
+    FittedAmount out{TextFit::shrunkToFit(amountText, face, width), amountText};
+    const QFontMetricsF metrics(out.font);
+    if (metrics.horizontalAdvance(amountText) > width + 0.5)
+        out.text = metrics.elidedText(amountText, Qt::ElideRight, width);
+    return out;
+}
+
+void paint(QPainter* p, const QRect& content, const MoneyTransaction& t, const Laid& laid, int trailing) {
     const Theme& theme = Theme::current();
     const bool income = t.kind == TransactionKind::income;
     const QColor kindColor = theme.color(income ? ColorRole::Green : ColorRole::Orange);
@@ -86,30 +95,47 @@ void paint(QPainter* p, const QRect& content, const MoneyTransaction& t, const C
                         symbolSize, symbolSize),
                   arrow);
 
-    // The amount at the trailing end, shrunk and then elided inside its width.
-    const QRect amount(content.right() + 1 - c.amountWidth, content.top(), c.amountWidth, content.height());
+    // The amount at the trailing end, as fitted to its width.
+    const QRect amount(content.right() + 1 - trailing - laid.amountWidth, content.top(), laid.amountWidth,
+                       content.height());
     p->setPen(theme.color(income ? ColorRole::Green : ColorRole::Label));
-    QFont amountFont = TransactionRow::amountFont();
-    if (c.amountPixelSize > 0) amountFont.setPixelSize(c.amountPixelSize);
-    TextFit::drawOneLine(p, amount, TransactionRow::signedAmountText(t), amountFont,
-                         Qt::AlignRight | Qt::AlignVCenter);
+    p->setFont(laid.amountFont);
+    p->drawText(amount.adjusted(-1, 0, 1, 0), Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, laid.amount);
 
     // Category over the note (or the date).
     const int textLeft = icon.right() + 1 + Spacing::rowSpacing;
-    const QFont detailFont = TransactionRow::detailFont();
-    const QFontMetrics detailMetrics(detailFont);
-    const int columnHeight = c.categoryHeight + TransactionRow::kColumnGap + detailMetrics.height();
+    static QFont detailFace;
+    static int detailHeight = 0;
+    if (const QFont face = TransactionRow::detailFont(); detailHeight == 0 || face != detailFace) {
+        detailFace = face;
+        detailHeight = QFontMetrics(face).height();
+    }
+    const int columnHeight = laid.categoryHeight + TransactionRow::kColumnGap + detailHeight;
     const int top = content.center().y() - columnHeight / 2;
     p->setPen(theme.color(ColorRole::Label));
-    TextFit::WrappedText(t.category, TransactionRow::categoryFont(), c.textWidth)
-        .draw(p, QPointF(textLeft, top));
-    p->setFont(detailFont);
+    if (laid.category) laid.category->draw(p, QPointF(textLeft, top));
+    p->setFont(detailFace);
     p->setPen(theme.color(ColorRole::SecondaryLabel));
+    p->drawText(QRect(textLeft, top + laid.categoryHeight + TransactionRow::kColumnGap, laid.detailWidth, detailHeight),
+                Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, laid.detail);
+}
+
+void paint(QPainter* p, const QRect& content, const MoneyTransaction& t, const Columns& c) {
+    const TextFit::WrappedText category(t.category, TransactionRow::categoryFont(), c.textWidth);
+    Laid laid;
+    laid.category = &category;
+    laid.categoryHeight = c.categoryHeight;
+    laid.columnWidth = c.textWidth;
     const TransactionRow::DetailLine line = TransactionRow::detailLine(t, c.textWidth);
-    const QString detail = detailMetrics.elidedText(line.text, Qt::ElideRight, line.width);
-    p->drawText(QRect(textLeft, top + c.categoryHeight + TransactionRow::kColumnGap, line.width,
-                      detailMetrics.height()),
-                Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, detail);
+    laid.detail = QFontMetrics(TransactionRow::detailFont()).elidedText(line.text, Qt::ElideRight, line.width);
+    laid.detailWidth = line.width;
+    QFont face = TransactionRow::amountFont();
+    if (c.amountPixelSize > 0) face.setPixelSize(c.amountPixelSize);
+    FittedAmount fitted = fittedAmount(TransactionRow::signedAmountText(t), face, c.amountWidth);
+    laid.amount = std::move(fitted.text);
+    laid.amountFont = fitted.font;
+    laid.amountWidth = c.amountWidth;
+    paint(p, content, t, laid);
 }
 
 }  // namespace TransactionRowPainter

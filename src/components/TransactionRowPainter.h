@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QList>
 #include <QPair>
 #include <QRect>
@@ -7,12 +8,15 @@
 
 class QPainter;
 struct MoneyTransaction;
+namespace TextFit {
+class WrappedText;
+}
 
 // Paints a ledger operation as TransactionRow lays it out (the kind arrow on
 // a pale disc, the category over the note or date, the signed amount), for
 // every painted list that shows operations: the operations list and the
-// calendar's day. The amount shrinks and then elides inside its width, so a
-// row never widens its page.
+// calendar's day both draw a row's content here and nowhere else. The amount
+// shrinks and then elides inside its width, so a row never widens its page.
 namespace TransactionRowPainter {
 
 // How a row's content shares its width.
@@ -38,8 +42,31 @@ int sharedAmountSize(const QList<const MoneyTransaction*>& rows, int contentWidt
 int sharedAmountSize(const QList<QPair<QString, int>>& amounts);
 // The content's height: the icon's, or the text column's when taller.
 int contentHeight(int categoryHeight);
-// Paints the content in `content`: the icon at its left edge, the amount
-// ending at its right edge, the texts between, centred on its middle.
+// A row laid out at one width: every text as drawn, so that a list may keep
+// it and paint the row again without measuring, wrapping or eliding.
+struct Laid {
+    const TextFit::WrappedText* category = nullptr;  // wrapped at the text column's width
+    int categoryHeight = 0;
+    int columnWidth = 0;
+    QString detail;       // the second line, already elided to its box
+    int detailWidth = 0;  // its box: the column, or more for a date in digits
+    QString amount;       // the amount as drawn: whole, or elided
+    QFont amountFont;     // and its face, shrunk to fit
+    int amountWidth = 0;
+};
+// The amount in `width` from the face `face`: shrunk (TextFit::shrunkToFit),
+// then elided where even the smallest face is too wide.
+struct FittedAmount {
+    QFont font;
+    QString text;
+};
+FittedAmount fittedAmount(const QString& amountText, const QFont& face, int width);
+// Paints a laid row in `content`: the icon at its left edge, the amount
+// ending `trailing` pixels short of its right edge (a list's mark after the
+// amount, such as a favourite's star, takes that room), the texts between,
+// all centred on its middle. The painter's font, pen and brush are left changed.
+void paint(QPainter* painter, const QRect& content, const MoneyTransaction& t, const Laid& laid, int trailing = 0);
+// Lays the row out from its columns and paints it so.
 void paint(QPainter* painter, const QRect& content, const MoneyTransaction& t, const Columns& columns);
 
 }  // namespace TransactionRowPainter

@@ -112,6 +112,52 @@ TEST_F(ScreensFitTest, ElevenDigitAmountsShrinkInsteadOfWideningAnyPage) {
     saveBothSchemes(QStringLiteral("huge-amount-operations"));
 }
 
+TEST_F(ScreensFitTest, AnOperationReadsAlikeInTheOperationsListTheDashboardAndTheCalendarDay) {
+    // The operation row is painted alike in all three lists: each shows the
+    // same category, second line (the note, or the date) and signed amount,
+    // whole (the sizes follow each list's own width).
+    MoneyData data = MoneyData::emptyLedger();
+    const QDateTime when = clock.now().addSecs(-3600);
+    MoneyTransaction lunch = expense(dec("45.5"), when, "Еда");
+    lunch.note = QStringLiteral("Обед с друзьями");
+    MoneyTransaction salary = StoreFixture::income(dec("1200"), when.addSecs(60));
+    salary.category = QStringLiteral("Зарплата");
+    data.transactions = {lunch, salary};
+    // The row texts a widget paints, in order.
+    const auto rowTexts = [&](QWidget& widget) {
+        QStringList out;
+        for (const FitCheck::DrawnText& drawn : FitCheck::drawnTexts(widget)) {
+            const QString text = drawn.text.trimmed();
+            for (const MoneyTransaction& t : data.transactions)
+                if (text == t.category || text == TransactionRow::detailText(t) ||
+                    text == TransactionRow::signedAmountText(t))
+                    out << text;
+        }
+        out.sort();
+        return out;
+    };
+
+    open(data);
+    auto* dashboard = new DashboardView(*store, haptics, [](TransactionKind) {}, [] {}, [] {});
+    showInWindow(dashboard);
+    settle();
+    QStringList onDashboard;
+    for (TransactionRow* row : dashboard->findChildren<TransactionRow*>()) onDashboard << rowTexts(*row);
+    onDashboard.sort();
+    ASSERT_EQ(onDashboard.size(), 6) << onDashboard.join(QLatin1String(" | ")).toStdString();
+
+    auto& calendar = show<MoneyCalendarView>(data, when);
+    settle();
+    const auto joined = [](const QStringList& texts) { return texts.join(QLatin1String(" | ")).toStdString(); };
+    EXPECT_EQ(joined(rowTexts(*calendar.rows()->list())), joined(onDashboard));
+
+    open(data);
+    auto* operations = new TransactionsView(*store, [](TransactionKind) {}, share, photos);
+    showInWindow(operations);
+    settle();
+    EXPECT_EQ(joined(rowTexts(*operations->list())), joined(onDashboard));
+}
+
 TEST_F(ScreensFitTest, EveryEditorsDateFieldShowsItsWholeValue) {
     struct Editor {
         const char* name;

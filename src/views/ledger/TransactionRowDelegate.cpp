@@ -482,83 +482,58 @@ TransactionRowDelegate::RowPaint& TransactionRowDelegate::rowPaint(int position,
     row = {};
     row.cardWidth = cardWidth;
     row.amountText = TransactionRow::signedAmountText(t);
-    row.amountWidth = amountWidthIn(t, row.amountText, cardWidth);
-    row.fittingSize = fittingAmountSize(row.amountText, row.amountWidth);
+    TransactionRowPainter::Laid& laid = row.laid;
+    laid.amountWidth = amountWidthIn(t, row.amountText, cardWidth);
+    row.fittingSize = fittingAmountSize(row.amountText, laid.amountWidth);
     // The text column takes every pixel the amount leaves, measured as for the row's height.
-    row.columnWidth = std::max(textWidth(t, cardWidth), 1);
-    row.textHeight = categoryHeight(t.category, row.columnWidth);
-    row.category = std::make_shared<const TextFit::WrappedText>(t.category, categoryFont(), row.columnWidth);
+    laid.columnWidth = std::max(textWidth(t, cardWidth), 1);
+    laid.categoryHeight = categoryHeight(t.category, laid.columnWidth);
+    row.category = std::make_shared<const TextFit::WrappedText>(t.category, categoryFont(), laid.columnWidth);
+    laid.category = row.category.get();
     if (!detailMetrics_) detailMetrics_.emplace(detailFont());
-    row.detail = detailLine(t, row.columnWidth);
+    laid.detail = detailLine(t, laid.columnWidth);
+    laid.detailWidth = laid.columnWidth;
     // An abbreviated date shown is known to fit; a note or the date in digits may need eliding.
-    if (!t.note.isEmpty() || dateLineWidth(t.date) > row.columnWidth)
-        row.detail = detailMetrics_->elidedText(row.detail, Qt::ElideRight, row.columnWidth);
+    if (!t.note.isEmpty() || dateLineWidth(t.date) > laid.columnWidth)
+        laid.detail = detailMetrics_->elidedText(laid.detail, Qt::ElideRight, laid.columnWidth);
     return row;
 }
 
 void TransactionRowDelegate::paintContent(QPainter* p, const QRect& card, const MoneyTransaction& t,
                                           RowPaint& row, int sharedSize, bool last, bool current) const {
     const Theme& theme = Theme::current();
-    const bool income = t.kind == TransactionKind::income;
-    const QColor kindColor = theme.color(income ? ColorRole::Green : ColorRole::Orange);
     p->fillRect(card, theme.color(ColorRole::SecondaryGroupedBackground));
     // The current row, as every painted list shows the row that has the keyboard.
     if (current) SwipeRows::paintKeyboardRow(p, card);
 
-    // Kind arrow on its pale disc.
-    const QRect icon(card.left() + kPaddingH, card.center().y() - kIconBox / 2, kIconBox, kIconBox);
-    QColor pale = kindColor;
-    pale.setAlphaF(0.12f);
-    p->setPen(Qt::NoPen);
-    p->setBrush(pale);
-    p->drawEllipse(icon);
-    const int symbolSize = Symbols::sizeForText(Theme::pointSize(TextStyle::Headline));
-    const qreal dpr = p->device() ? p->device()->devicePixelRatioF() : 1.0;
-    const QPixmap arrow = Symbols::pixmap(TransactionRow::kindSymbol(t.kind), symbolSize, kindColor, dpr);
-    p->drawPixmap(QRect(icon.center().x() - symbolSize / 2 + 1, icon.center().y() - symbolSize / 2 + 1,
-                        symbolSize, symbolSize),
-                  arrow);
-
-    // Trailing star and amount.
-    int right = card.right() - kPaddingH + 1;
+    // A favourite's star after the amount, which moves left to make room.
+    const QRect content = card.adjusted(kPaddingH, 0, -kPaddingH, 0);
+    int trailing = 0;
     if (t.isFavorite.value_or(false)) {
+        const int right = content.right() + 1;
         const QRect star(right - kStarSize, card.center().y() - kStarSize / 2, kStarSize, kStarSize);
+        const qreal dpr = p->device() ? p->device()->devicePixelRatioF() : 1.0;
         p->drawPixmap(star, Symbols::pixmap(QStringLiteral("star.fill"), kStarSize,
                                             theme.color(ColorRole::Yellow), dpr));
-        right = star.left() - kStarGap;
+        trailing = kStarSize + kStarGap;
     }
     // The size the rows on screen share, unless this amount only fits far smaller.
     const int floor = static_cast<int>(std::ceil(amountFont().pixelSize() * TransactionRow::kSharedSizeFloor));
     const int size = row.fittingSize >= floor ? std::min(row.fittingSize, sharedSize) : row.fittingSize;
     if (row.drawnSize != size) {
-        // As TextFit::drawOneLine fits and elides it, once per size.
+        // Fitted once per size.
         QFont face = amountFont();
         face.setPixelSize(size);
-        row.drawnFont = TextFit::shrunkToFit(row.amountText, face, row.amountWidth);
-        const QFontMetricsF metrics(row.drawnFont);
-        row.drawnText = metrics.horizontalAdvance(row.amountText) <= row.amountWidth + 0.5
-                            ? row.amountText
-                            : metrics.elidedText(row.amountText, Qt::ElideRight, row.amountWidth);
+        TransactionRowPainter::FittedAmount fitted =
+            TransactionRowPainter::fittedAmount(row.amountText, face, row.laid.amountWidth);
+        row.laid.amountFont = fitted.font;
+        row.laid.amount = std::move(fitted.text);
         row.drawnSize = size;
     }
-    const QRect amount(right - row.amountWidth, card.top(), row.amountWidth, card.height());
-    p->setPen(theme.color(income ? ColorRole::Green : ColorRole::Label));
-    p->setFont(row.drawnFont);
-    p->drawText(amount.adjusted(-1, 0, 1, 0), Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, row.drawnText);
-
-    // Category over the note (or the date).
-    const int textLeft = icon.right() + 1 + kSpacing;
-    if (detailHeight_ == 0) detailHeight_ = QFontMetrics(detailFont()).height();
-    const int columnHeight = row.textHeight + kColumnGap + detailHeight_;
-    const int top = card.center().y() - columnHeight / 2;
-    p->setPen(theme.color(ColorRole::Label));
-    row.category->draw(p, QPointF(textLeft, top));
-    p->setFont(detailFont());
-    p->setPen(theme.color(ColorRole::SecondaryLabel));
-    p->drawText(QRect(textLeft, top + row.textHeight + kColumnGap, row.columnWidth, detailHeight_),
-                Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, row.detail);
+    TransactionRowPainter::paint(p, content, t, row.laid, trailing);
 
     if (!last) {
+        const int textLeft = content.left() + kIconBox + kSpacing;
         p->setPen(QPen(theme.color(ColorRole::Separator), 0.5));
         p->drawLine(QPointF(textLeft, card.bottom() + 0.75), QPointF(card.right() + 1, card.bottom() + 0.75));
     }

@@ -13,12 +13,13 @@
 
 #include "components/TextFit.h"
 #include "components/TransactionRow.h"
+#include "components/TransactionRowPainter.h"
 
 class TransactionListModel;
 struct MoneyTransaction;
 
-// Paints an operation of the list as the kit's TransactionRow draws it (kind
-// arrow on a pale disc, category over note or date, signed amount), followed
+// Paints an operation of the list with TransactionRowPainter (kind arrow on
+// a pale disc, category over note or date, signed amount), followed
 // by a yellow star for a favourite, on the rows' card, tinted while it is the
 // current row of a list that has the keyboard (State_HasFocus). Only visible
 // rows are ever painted, and a row's height is found without laying out text
@@ -131,16 +132,11 @@ private:
     struct RowPaint {
         int cardWidth = -1;
         QString amountText;
-        int amountWidth = 0;
         int fittingSize = 0;  // the size the amount fits at alone
-        int columnWidth = 0;
-        int textHeight = 0;
         std::shared_ptr<const TextFit::WrappedText> category;
-        QString detail;  // the second line, elided to the column
-        // The amount as drawn at a shared size: its face and text.
-        int drawnSize = 0;
-        QFont drawnFont;
-        QString drawnText;
+        // The row as TransactionRowPainter draws it; its category is the one above.
+        TransactionRowPainter::Laid laid;
+        int drawnSize = 0;  // the shared size the laid amount was fitted at
     };
     RowPaint& rowPaint(int position, const MoneyTransaction& t, int cardWidth) const;
     void paintContent(QPainter* painter, const QRect& card, const MoneyTransaction& t, RowPaint& row,
