@@ -188,6 +188,9 @@ TitleBesideAmount::TitleBesideAmount(const QString& title, const QFont& font, co
         amountBelow = true;
         amountWidth = std::min(QFontMetrics(amountFont).horizontalAdvance(amount) + 1, width);
         titleWidth = width;
+        // With the whole width the title needs no smaller size than its words do there.
+        titleFont = wordsShrunkToFit(title, font, width);
+        laidWidth = -1;
         layOut(titleWidth);
         titleLines = laidLines;
         titleHeight = laidHeight;

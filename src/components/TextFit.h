@@ -78,7 +78,8 @@ QFont wordsShrunkToFit(const QString& text, const QFont& font, qreal width, qrea
 // cost the title lines past two and past what the whole width needs, the
 // amount goes on a line of its own under the title, at its own size, and the
 // title takes the whole width. The title's font is made smaller only when a
-// single word of it would not fit beside the smallest amount. No word is ever
+// single word of it would not fit beside the smallest amount (or, with the
+// amount under it, in the whole width). No word is ever
 // split, no line cut, and the amount always shows whole.
 struct TitleBesideAmount {
     TitleBesideAmount() = default;

@@ -44,6 +44,9 @@ TEST_F(TextFitTest, ATitleBesideItsAmountKeepsItsSizeAndTheAmountShrinksFirst) {
          true, 100, true},
         {"as many lines beside a short amount as without it", longTitle, QStringLiteral("5 ¥"), 210, true, true, 100},
         {"long beside eleven digits", longTitle, QStringLiteral("99 999 999 999,99 ₽"), 296, true, true, 5, true},
+        // A word too wide beside the smallest amount shrinks nothing once the amount goes under.
+        {"a long word and the amount under it", QStringLiteral("Константинопольский Александр Владимирович"),
+         QStringLiteral("99 999 999 999,99 ₽"), 280, true, true, 3, true},
         {"a word wider than any room", QStringLiteral("Сверхсуперсберегательница"),
          QStringLiteral("99 999 999 999,99 ₽"), 300, false, false, 1},
     };

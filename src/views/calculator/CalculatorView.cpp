@@ -223,8 +223,7 @@ QWidget* CalculatorView::buildDisplayCard() {
     displayLabel_->setAccessibleName(QStringLiteral("Экран калькулятора"));
     displayLabel_->setPixelSize(style::displayPixelSize);
     displayLabel_->setTextStyle(TextStyle::LargeTitle, QFont::Bold);
-    // Cut at the leading side: the end of the expression is what was just typed.
-    // Shrunk first, then cut at its end: the sign and the leading digits stay in view.
+    // Shrunk first, then cut (showDisplay picks the side).
     displayLabel_->setElideMode(Qt::ElideRight);
     displayLabel_->setMinimumScaleFactor(style::displayMinimumScale);
     displayLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -397,6 +396,9 @@ void CalculatorView::showResult(const QString& text) {
 }
 
 void CalculatorView::showDisplay() {
+    // A result is cut at its end, so its sign and leading digits stay in view;
+    // typed input at its start, so the key just pressed always shows.
+    displayLabel_->setElideMode(resultIsShown_ ? Qt::ElideRight : Qt::ElideLeft);
     displayLabel_->setText(display_);
     displayLabel_->setAccessibleDescription(display_);  // the display's value
 }

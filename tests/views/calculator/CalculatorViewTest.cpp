@@ -202,3 +202,23 @@ TEST_F(CalculatorViewTest, ALongResultKeepsItsSignAndLeadingDigitsInView) {
     Preferences::standard().setValue("appTheme", "light");
     Theme::current().refresh();
 }
+
+// Typed input too long for the display is cut at its start instead: the key
+// just pressed shows at the end, so every press visibly changes the display.
+TEST_F(CalculatorViewTest, ALongTypedExpressionKeepsTheKeyJustPressedInView) {
+    click("0 − 1 ÷ 9 9 9 9 9 9 9 9 9 ÷ 9 9 9 9 9 9 9 9 9 ÷ 9 9 9");
+    const auto shown = [&] {
+        settle();
+        const QList<FitCheck::DrawnText> drawn = FitCheck::drawnTexts(*view->displayLabel());
+        return drawn.size() == 1 ? drawn.front().text : QString();
+    };
+    const QString before = shown();
+    ASSERT_TRUE(before.startsWith(QChar(0x2026))) << before.toStdString();
+    click("8");
+    const QString after = shown();
+    EXPECT_TRUE(after.endsWith(QStringLiteral("÷9998"))) << after.toStdString();
+    EXPECT_NE(after, before);
+    // "=" shows the result, cut (if at all) at its end again.
+    click("=");
+    EXPECT_FALSE(shown().startsWith(QChar(0x2026)));
+}
