@@ -16,7 +16,30 @@
 namespace disk_files {
 namespace {
 
-QString systemError(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
+// The system's description of a failed file operation, as the user reads it
+// after "Не удалось сохранить данные: ": in Russian for the failures a user
+// can meet and act on, the C library's own words for the rest.
+QString systemError(int code) {
+    switch (code) {
+        case ENOSPC:
+            return QStringLiteral("на диске нет места");
+        case EDQUOT:
+            return QStringLiteral("превышена квота на диске");
+        case EFBIG:
+            return QStringLiteral("файл слишком большой");
+        case EROFS:
+            return QStringLiteral("диск доступен только для чтения");
+        case EACCES:
+        case EPERM:
+            return QStringLiteral("нет прав на запись");
+        case EIO:
+            return QStringLiteral("ошибка ввода-вывода");
+        case ENOTDIR:
+            return QStringLiteral("на месте папки лежит файл");
+        default:
+            return QString::fromLocal8Bit(std::strerror(code));
+    }
+}
 
 QByteArray encoded(const QString& path) { return QFile::encodeName(path); }
 
@@ -92,10 +115,10 @@ bool syncSettings(QSettings& settings, QString* error) {
     const bool keptOld = ::link(encoded(file).constData(), encoded(kept).constData()) == 0;
     settings.sync();
     bool written = settings.status() == QSettings::NoError;
-    if (!written && error) *error = QStringLiteral("the settings file could not be written (") + file + u')';
+    if (!written && error) *error = QStringLiteral("не удалось записать файл настроек (") + file + u')';
     if (written && !fileHolds(file, settings)) {
         written = false;
-        if (error) *error = QStringLiteral("the settings file was written short (") + file + u')';
+        if (error) *error = QStringLiteral("файл настроек записан не полностью (") + file + u')';
     }
     if (keptOld) {
         if (written)

@@ -11,7 +11,7 @@ std::optional<QString> ReceiptStore::receiptsDirectory(QString* error) const {
     const std::optional<QString> folder = paths_.receiptsFolder();
     if (!folder) {
         if (error)
-            *error = QStringLiteral("No data folder is available");
+            *error = QStringLiteral("нет папки для данных");
         return std::nullopt;
     }
     if (!StorePaths::makeFolder(*folder, error))

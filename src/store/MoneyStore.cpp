@@ -223,10 +223,10 @@ bool MoneyStore::setAsideUnreadableFile(QString& error) {
         }
         if (somethingAt(target))  // lost a race for that name: try the next one
             continue;
-        error = QStringLiteral("could not move the unreadable file %1 aside: %2").arg(path, file.errorString());
+        error = QStringLiteral("не удалось отложить нечитаемый файл %1: %2").arg(path, file.errorString());
         return false;
     }
-    error = QStringLiteral("could not find a free name to move the unreadable file %1 aside").arg(path);
+    error = QStringLiteral("не нашлось свободного имени, чтобы отложить нечитаемый файл %1").arg(path);
     return false;
 }
 
@@ -234,7 +234,7 @@ void MoneyStore::save() {
     QString error;
     bool written = false;
     if (!filePath_) {
-        error = QStringLiteral("no data folder is available to keep the ledger in");
+        error = QStringLiteral("нет папки для данных");
     } else if (StorePaths::makeFolder(QFileInfo(*filePath_).path(), &error)) {
         QByteArray bytes;
         try {

@@ -131,7 +131,7 @@ TEST(ShareSheetSave, AnExportCutShortKeepsTheOldFileAndSaysWhy) {
             QString error;
             return ShareSheetService::saveText(path, QString(size, u'ж'), &error) ? QString("saved") : error;
         });
-        EXPECT_EQ(found, "File too large") << size;
+        EXPECT_EQ(found, "файл слишком большой") << size;
         EXPECT_EQ(readFile(path), "old export") << size;
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"out.csv"});

@@ -88,7 +88,7 @@ TEST(DiskFilesTest, AWriteCutShortByAFileSizeLimitKeepsTheOldFileWhole) {
     TempDir temp;
     writeAll(temp.filePath("ledger.json"), kOld);
     EXPECT_EQ(
-        limited_disk::withFileSizeLimit(64, [&] { return replacesRefused(temp.path(), "File too large"); }),
+        limited_disk::withFileSizeLimit(64, [&] { return replacesRefused(temp.path(), "файл слишком большой"); }),
         "");
     // The same writes with room to spare land whole.
     for (const Writer& writer : kWriters) {
@@ -105,7 +105,7 @@ TEST(DiskFilesTest, AFullTmpfsKeepsTheOldFileWhole) {
     const std::optional<QString> wrong = limited_disk::onSmallTmpfs(temp.path(), 256 * 1024, [&] {
         writeAll(temp.filePath("ledger.json"), kOld);
         limited_disk::fill(temp.path());
-        return replacesRefused(temp.path(), "No space left on device");
+        return replacesRefused(temp.path(), "на диске нет места");
     });
     if (!wrong) GTEST_SKIP() << "mounting a tmpfs is not permitted here";
     EXPECT_EQ(*wrong, "");

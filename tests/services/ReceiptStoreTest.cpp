@@ -78,7 +78,7 @@ TEST(ReceiptStoreTest, AReceiptCutShortIsRefusedAndLeavesNothing) {
             const std::optional<QString> name = receipts.save(QByteArray(size, 'j'), &error);
             return name ? "saved as " + *name : error;
         });
-        EXPECT_EQ(found, "File too large") << size;
+        EXPECT_EQ(found, "файл слишком большой") << size;
     }
     EXPECT_TRUE(QDir(temp.path() + "/Zanbeck/receipts").entryList(QDir::Files | QDir::Hidden).isEmpty());
 }

@@ -335,7 +335,7 @@ TEST_F(MoneyStoreFiles, ASaveOnAFullDiskKeepsTheOldLedgerAndSaysSo) {
             opened.add(TransactionKind::expense, Decimal(12), "Еда", "", clock.now(), {}, false, "Основной");
             return opened.saveError().value_or("no error");
         });
-        EXPECT_EQ(saveError, "Не удалось сохранить данные: File too large");
+        EXPECT_EQ(saveError, "Не удалось сохранить данные: файл слишком большой");
         EXPECT_EQ(readFile(anonymousFile()), before);
         EXPECT_EQ(siblingsOf(anonymousFile()), QStringList{"anonymous.json"});
     }
@@ -351,7 +351,7 @@ TEST_F(MoneyStoreFiles, AFullTmpfsKeepsTheOldLedgerAndSaysSo) {
         limited_disk::fill(data);
         opened.add(TransactionKind::expense, Decimal(12), "Еда", "", clock.now(), {}, false, "Основной");
         QString wrong;
-        if (opened.saveError() != QString("Не удалось сохранить данные: No space left on device"))
+        if (opened.saveError() != QString("Не удалось сохранить данные: на диске нет места"))
             wrong += "save error: " + opened.saveError().value_or("none") + "\n";
         if (readFile(anonymousFile()) != before) wrong += "the ledger changed\n";
         return wrong;
