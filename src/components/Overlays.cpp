@@ -483,3 +483,19 @@ void Alert::finish(int) {
     }
     host_->removeAlert(this);
 }
+
+Alert* HeldAlert::hold(Alert* alert) {
+    reset();
+    alert_ = alert;
+    // First of the owner's handlers, so that they see the handle empty.
+    if (alert) QObject::connect(alert, &Alert::finished, owner_, [this] { alert_ = nullptr; });
+    return alert;
+}
+
+void HeldAlert::reset() {
+    Alert* alert = alert_;
+    alert_ = nullptr;
+    if (!alert) return;
+    QObject::disconnect(alert, nullptr, owner_, nullptr);
+    alert->cancel();
+}

@@ -168,3 +168,26 @@ private:
     QPointer<QWidget> box_;
     bool finished_ = false;
 };
+
+// An alert a screen presented and may take back: replacing it, reset() or the
+// handle's end (the screen's destructor) cancels the alert without running the
+// screen's handlers of its `finished`. An alert that finished by itself leaves
+// the handle empty.
+class HeldAlert {
+public:
+    explicit HeldAlert(QObject* owner) : owner_(owner) {}
+    ~HeldAlert() { reset(); }
+    HeldAlert(const HeldAlert&) = delete;
+    HeldAlert& operator=(const HeldAlert&) = delete;
+
+    // Holds `alert` (null when none could be shown) after cancelling the one held.
+    Alert* hold(Alert* alert);
+    void reset();
+    Alert* get() const { return alert_; }
+    explicit operator bool() const { return alert_ != nullptr; }
+
+private:
+    QObject* owner_;
+    QPointer<Alert> alert_;
+};
+

@@ -124,15 +124,7 @@ void DashboardView::addParts() {
         cards_, [&store] { return new RecentCard(store); }, style::listCardEstimate);
 }
 
-DashboardView::~DashboardView() {
-    // The alerts live in the window's overlay host; take ours along.
-    dropSaveErrorAlert();
-    dropLedgerNoticeAlert();
-    if (completionAlert_) {
-        disconnect(completionAlert_, nullptr, this, nullptr);
-        completionAlert_->cancel();
-    }
-}
+DashboardView::~DashboardView() = default;
 
 QString DashboardView::mask() { return dashboard::mask(); }
 
@@ -158,15 +150,10 @@ void DashboardView::completeTask(const QString& id) {
 }
 
 void DashboardView::showCompletionAlert(const RewardTask& task) {
-    if (completionAlert_) {
-        disconnect(completionAlert_, nullptr, this, nullptr);
-        completionAlert_->cancel();
-    }
-    Alert* alert =
+    Alert* alert = completionAlert_.hold(
         Alert::present(this, QStringLiteral("Задание выполнено!"),
                        QStringLiteral("+") + cnyText(task.reward) + QStringLiteral(" добавлено в копилку"),
-                       {{QStringLiteral("Отлично"), AlertButton::Role::Default}});
-    completionAlert_ = alert;
+                       {{QStringLiteral("Отлично"), AlertButton::Role::Default}}));
     if (!alert) return;
     connect(alert, &Alert::finished, this, [this] { completedTask_.reset(); });
 }
@@ -184,7 +171,7 @@ void DashboardView::showEvent(QShowEvent* event) {
 
 void DashboardView::syncLedgerNoticeAlert() {
     if (!store_.ledgerNotice()) {
-        dropLedgerNoticeAlert();
+        ledgerNoticeAlert_.reset();
         return;
     }
     if (ledgerNoticeAlert_ || !isVisible()) return;  // shown once, when the page is on screen
@@ -193,51 +180,26 @@ void DashboardView::syncLedgerNoticeAlert() {
     QString message = *store_.ledgerNotice();
     message.replace(QLatin1Char('.'), QStringLiteral(".\u200B"));
     message.replace(QLatin1Char('-'), QStringLiteral("-\u200B"));
-    Alert* alert = Alert::present(this, QStringLiteral("Новый журнал"), message,
-                                  {{QStringLiteral("Хорошо"), AlertButton::Role::Cancel}});
-    ledgerNoticeAlert_ = alert;
+    Alert* alert = ledgerNoticeAlert_.hold(Alert::present(
+        this, QStringLiteral("Новый журнал"), message, {{QStringLiteral("Хорошо"), AlertButton::Role::Cancel}}));
     if (!alert) return;
-    connect(alert, &Alert::finished, this, [this] {
-        ledgerNoticeAlert_ = nullptr;
-        store_.setLedgerNotice(std::nullopt);
-    });
-}
-
-void DashboardView::dropLedgerNoticeAlert() {
-    if (!ledgerNoticeAlert_) return;
-    Alert* alert = ledgerNoticeAlert_;
-    ledgerNoticeAlert_ = nullptr;
-    disconnect(alert, nullptr, this, nullptr);
-    alert->cancel();
+    connect(alert, &Alert::finished, this, [this] { store_.setLedgerNotice(std::nullopt); });
 }
 
 void DashboardView::syncSaveErrorAlert() {
     const std::optional<QString>& error = store_.saveError();
     if (!error) {
         // A later successful save took the error away: so goes the alert.
-        dropSaveErrorAlert();
+        saveErrorAlert_.reset();
         return;
     }
     const QString message = *error;
     if (saveErrorAlert_ && saveErrorAlertText_ == message) return;
     if (!isVisible()) return;  // shown when the page is next on screen
-    dropSaveErrorAlert();
-    Alert* alert = Alert::present(this, QStringLiteral("Ошибка сохранения"), message,
-                                  {{QStringLiteral("Хорошо"), AlertButton::Role::Cancel}});
-    saveErrorAlert_ = alert;
+    Alert* alert = saveErrorAlert_.hold(Alert::present(
+        this, QStringLiteral("Ошибка сохранения"), message, {{QStringLiteral("Хорошо"), AlertButton::Role::Cancel}}));
     saveErrorAlertText_ = message;
     if (!alert) return;
     // However the alert goes away, acknowledging it clears the error for everyone.
-    connect(alert, &Alert::finished, this, [this] {
-        saveErrorAlert_ = nullptr;
-        store_.setSaveError(std::nullopt);
-    });
-}
-
-void DashboardView::dropSaveErrorAlert() {
-    if (!saveErrorAlert_) return;
-    Alert* alert = saveErrorAlert_;
-    saveErrorAlert_ = nullptr;
-    disconnect(alert, nullptr, this, nullptr);
-    alert->cancel();
+    connect(alert, &Alert::finished, this, [this] { store_.setSaveError(std::nullopt); });
 }

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "components/NavigationStack.h"
+#include "components/Overlays.h"
 #include "models/MoneyModels.h"
 
 class Alert;
@@ -53,9 +54,9 @@ public:
     QWidget* part(Part part);
     const std::optional<RewardTask>& completedTask() const { return completedTask_; }
     int completionFeedback() const { return completionFeedback_; }
-    Alert* saveErrorAlert() const { return saveErrorAlert_; }
-    Alert* ledgerNoticeAlert() const { return ledgerNoticeAlert_; }
-    Alert* completionAlert() const { return completionAlert_; }
+    Alert* saveErrorAlert() const { return saveErrorAlert_.get(); }
+    Alert* ledgerNoticeAlert() const { return ledgerNoticeAlert_.get(); }
+    Alert* completionAlert() const { return completionAlert_.get(); }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -63,9 +64,7 @@ protected:
 private:
     void addParts();
     void syncSaveErrorAlert();
-    void dropSaveErrorAlert();
     void syncLedgerNoticeAlert();
-    void dropLedgerNoticeAlert();
     void showCompletionAlert(const RewardTask& task);
 
     MoneyStore& store_;
@@ -77,8 +76,9 @@ private:
 
     std::optional<RewardTask> completedTask_;
     int completionFeedback_ = 0;
-    QPointer<Alert> saveErrorAlert_;
+    // The alerts live in the window's overlay host; these take them along.
+    HeldAlert saveErrorAlert_{this};
     QString saveErrorAlertText_;
-    QPointer<Alert> ledgerNoticeAlert_;
-    QPointer<Alert> completionAlert_;
+    HeldAlert ledgerNoticeAlert_{this};
+    HeldAlert completionAlert_{this};
 };
