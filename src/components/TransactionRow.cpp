@@ -1,15 +1,13 @@
 #include "components/TransactionRow.h"
 
 #include <QFontMetricsF>
+#include <QPainter>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
 
 #include "components/DateText.h"
-#include "components/SymbolView.h"
-#include "components/Symbols.h"
 #include "components/TextFit.h"
-#include "components/TextLabel.h"
 #include "components/Theme.h"
 #include "services/MoneyText.h"
 
@@ -78,20 +76,16 @@ TransactionRow::DetailLine TransactionRow::detailLine(const MoneyTransaction& t,
 }
 
 void TransactionRow::shareAmountSize(const QList<TransactionRow*>& rows) {
-    const int body = amountFont().pixelSize();
-    const int floor = static_cast<int>(std::ceil(body * kSharedSizeFloor));
-    int shared = body;
+    QList<QPair<QString, int>> amounts;
+    amounts.reserve(rows.size());
     for (const TransactionRow* row : rows)
-        if (const int size = row->fittingAmountSize(); size >= floor) shared = std::min(shared, size);
+        amounts.append({signedAmountText(row->transaction_), row->columnsAt(row->width()).amountWidth});
+    const int shared = TransactionRowPainter::sharedAmountSize(amounts);
     for (TransactionRow* row : rows) {
-        const bool alone = row->fittingAmountSize() < floor;
-        row->amount_->setPixelSize(alone || shared == body ? 0 : shared);
+        if (row->sharedPixelSize_ == shared) continue;
+        row->sharedPixelSize_ = shared;
+        row->update();
     }
-}
-
-int TransactionRow::fittingAmountSize() const {
-    const int allowed = split(width()).amount;
-    return TextFit::shrunkToFit(amount_->text(), amountFont(), allowed).pixelSize();
 }
 
 void TransactionRow::scheduleSharing() {
@@ -120,53 +114,27 @@ TransactionRow::TransactionRow(const MoneyTransaction& transaction, QWidget* par
     QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
-
-    // Laid out by hand (place()): the text column takes every pixel the
-    // amount leaves, which a box layout would share out by size hints.
-    icon_ = new SymbolView({}, Symbols::sizeForText(Theme::pointSize(TextStyle::Headline)), this);
-    icon_->setObjectName(QStringLiteral("kindIcon"));
-    icon_->setFixedSize(kIconBox, kIconBox);
-
-    category_ = new TextLabel({}, TextStyle::Body, ColorRole::Label, this);
-    category_->setObjectName(QStringLiteral("category"));
-    category_->setTextStyle(TextStyle::Body, QFont::Medium);
-    category_->setWordWrap(true);
-    detail_ = new TextLabel({}, TextStyle::Caption, ColorRole::SecondaryLabel, this);
-    detail_->setObjectName(QStringLiteral("detail"));
-    detail_->setElideMode(Qt::ElideRight);
-
-    amount_ = new TextLabel({}, TextStyle::Body, ColorRole::Label, this);
-    amount_->setObjectName(QStringLiteral("amount"));
-    amount_->setTextStyle(TextStyle::Body, QFont::DemiBold);
-    amount_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    amount_->setMinimumScaleFactor(TextFit::kMinimumScale);
-
     refresh();
     connect(&Theme::current(), &Theme::changed, this, &TransactionRow::refresh);
 }
 
-TransactionRow::Split TransactionRow::split(int width) const {
-    const int room = std::max(width - kChrome, 0);
-    // Measured in the body size, whatever size the list shares now.
-    const int natural =
-        static_cast<int>(std::ceil(QFontMetricsF(amountFont()).horizontalAdvance(amount_->text()))) + 1;
-    const int shortCategory = static_cast<int>(room * kShortCategoryShare);
-    const int amount =
-        amountWidth(natural, room, neededColumn(transaction_, shortCategory), keptColumn(transaction_, room));
-    return {room - amount, amount};
-}
-
-int TransactionRow::columnHeight(int columnWidth) const {
-    return category_->heightForWidth(columnWidth) + kColumnGap + detail_->sizeHint().height();
+const TransactionRowPainter::Columns& TransactionRow::columnsAt(int width) const {
+    if (width != measuredWidth_) {
+        columns_ = TransactionRowPainter::columns(transaction_, width);
+        measuredWidth_ = width;
+    }
+    return columns_;
 }
 
 int TransactionRow::heightForWidth(int width) const {
-    return std::max(kIconBox, columnHeight(std::max(split(width).column, 1)));
+    return TransactionRowPainter::contentHeight(columnsAt(width).categoryHeight);
 }
 
 QSize TransactionRow::sizeHint() const {
-    const int column = std::max(category_->sizeHint().width(), detail_->sizeHint().width());
-    const int width = kChrome + column + QFontMetrics(amountFont()).horizontalAdvance(amount_->text()) + 1;
+    const int category = QFontMetrics(categoryFont()).horizontalAdvance(transaction_.category);
+    const int detail = QFontMetrics(detailFont()).horizontalAdvance(detailText(transaction_));
+    const int width = kChrome + std::max(category, detail) +
+                      QFontMetrics(amountFont()).horizontalAdvance(signedAmountText(transaction_));
     return {width, heightForWidth(width)};
 }
 
@@ -178,26 +146,15 @@ QSize TransactionRow::minimumSizeHint() const {
 
 void TransactionRow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    place();
+    scheduleSharing();
 }
 
-void TransactionRow::place() {
-    const Split parts = split(width());
-    const int middle = height() / 2;
-    icon_->move(0, middle - kIconBox / 2);
-    const int column = std::max(parts.column, 1);
-    const int categoryHeight = category_->heightForWidth(column);
-    const int detailHeight = detail_->sizeHint().height();
-    const int top = middle - (categoryHeight + kColumnGap + detailHeight) / 2;
-    const int left = kIconBox + Spacing::rowSpacing;
-    category_->setGeometry(left, top, column, categoryHeight);
-    // Beside a long amount the date may only fit in digits.
-    const DetailLine line = detailLine(transaction_, column);
-    if (detail_->text() != line.text) detail_->setText(line.text);
-    detail_->setGeometry(left, top + categoryHeight + kColumnGap, line.width, detailHeight);
-    const int amountHeight = QFontMetrics(amountFont()).height();
-    amount_->setGeometry(width() - parts.amount, middle - amountHeight / 2, parts.amount, amountHeight);
-    scheduleSharing();
+void TransactionRow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    TransactionRowPainter::Columns laid = columnsAt(width());
+    laid.amountPixelSize = sharedPixelSize_;
+    TransactionRowPainter::paint(&painter, rect(), transaction_, laid);
 }
 
 void TransactionRow::setTransaction(const MoneyTransaction& transaction) {
@@ -226,25 +183,9 @@ QString TransactionRow::accessibleText(const MoneyTransaction& t) {
 }
 
 void TransactionRow::refresh() {
-    const Theme& theme = Theme::current();
-    const bool income = transaction_.kind == TransactionKind::income;
-    const QColor kindColor = theme.color(income ? ColorRole::Green : ColorRole::Orange);
-
-    icon_->setSymbol(kindSymbol(transaction_.kind));
-    icon_->setTint(kindColor);
-    QColor pale = kindColor;
-    pale.setAlphaF(0.12f);
-    icon_->setCircleBackground(pale);
-
-    category_->setText(transaction_.category);
-    detail_->setText(detailText(transaction_));
-    amount_->setText(signedAmountText(transaction_));
-    if (income)
-        amount_->setColorRole(ColorRole::Green);
-    else
-        amount_->setColorRole(ColorRole::Label);
-
+    measuredWidth_ = -1;  // the operation or the fonts changed
     setAccessibleName(accessibleText(transaction_));
     updateGeometry();
-    place();
+    scheduleSharing();
+    update();
 }

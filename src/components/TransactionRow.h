@@ -1,16 +1,16 @@
 #pragma once
 
+#include "components/TransactionRowPainter.h"
 #include "models/MoneyModels.h"
 
 #include <QFont>
 #include <QWidget>
 
-class SymbolView;
-class TextLabel;
-
 // One ledger operation on one line: the kind arrow on a pale disc, the
 // category over the note (or the date when the note is empty), and the signed
 // amount. Display only: taps, swipes and links belong to the screen placing it.
+// Measured and painted by TransactionRowPainter, as the painted lists of
+// operations are, so an operation looks and fits alike everywhere.
 class TransactionRow : public QWidget {
     Q_OBJECT
 public:
@@ -76,11 +76,6 @@ public:
     void setTransaction(const MoneyTransaction& transaction);
     const MoneyTransaction& transaction() const { return transaction_; }
 
-    SymbolView* kindIcon() const { return icon_; }
-    TextLabel* categoryLabel() const { return category_; }
-    TextLabel* detailLabel() const { return detail_; }
-    TextLabel* amountLabel() const { return amount_; }
-
     // "+" for an income, "−" (U+2212) for an expense, then the money text.
     static QString signedAmountText(const MoneyTransaction& transaction);
     // The note, or the date when the note is empty.
@@ -96,24 +91,17 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
-    // The text column's width and the amount's at a row width.
-    struct Split {
-        int column;
-        int amount;
-    };
-    Split split(int width) const;
-    // The pixel size at which the whole amount fits the row now (at least the smallest face).
-    int fittingAmountSize() const;
     void scheduleSharing();
-    int columnHeight(int columnWidth) const;
     void refresh();
-    void place();
+    // The row's columns at a width, measured once per width (layouts ask
+    // for the height again and again, and every paint needs them).
+    const TransactionRowPainter::Columns& columnsAt(int width) const;
 
     MoneyTransaction transaction_;
-    SymbolView* icon_;
-    TextLabel* category_;
-    TextLabel* detail_;
-    TextLabel* amount_;
+    mutable int measuredWidth_ = -1;
+    mutable TransactionRowPainter::Columns columns_;
+    int sharedPixelSize_ = 0;  // the size the list's amounts share; 0: the amount's own
 };

@@ -1,11 +1,14 @@
 #include "KitFixture.h"
 #include "components/DateText.h"
-#include "components/SymbolView.h"
+#include "components/Symbols.h"
 #include "components/TextFit.h"
-#include "components/TextLabel.h"
 #include "components/TransactionRow.h"
 #include "components/TransactionRowPainter.h"
 #include "services/MoneyText.h"
+#include "support/DrawnTransactionRow.h"
+
+#include <QImage>
+#include <QPainter>
 
 namespace {
 
@@ -23,6 +26,34 @@ MoneyTransaction operation(TransactionKind kind, const char* amount, const QStri
     return t;
 }
 
+using DrawnRow = DrawnTransactionRow;
+DrawnRow drawn(QWidget& row) { return DrawnRow::of(row); }
+
+// The share of the symbol's solid pixels that the row shows in `tint`
+// inside its icon box (the best of a few placements around the centre).
+double symbolMatch(const QImage& row, const QString& symbol, const QColor& tint) {
+    const int size = Symbols::sizeForText(Theme::pointSize(TextStyle::Headline));
+    const QImage glyph = Symbols::pixmap(symbol, size, tint, 1.0).toImage();
+    const int box = TransactionRow::kIconBox;
+    const int top = row.height() / 2 - box / 2;
+    double best = 0;
+    for (int dx = -2; dx <= 3; ++dx)
+        for (int dy = -2; dy <= 3; ++dy) {
+            int solid = 0, shown = 0;
+            for (int y = 0; y < glyph.height(); ++y)
+                for (int x = 0; x < glyph.width(); ++x) {
+                    if (qAlpha(glyph.pixel(x, y)) < 250) continue;
+                    ++solid;
+                    const QColor at = row.pixelColor(box / 2 - size / 2 + dx + x, top + box / 2 - size / 2 + dy + y);
+                    if (std::abs(at.red() - tint.red()) + std::abs(at.green() - tint.green()) +
+                            std::abs(at.blue() - tint.blue()) <= 12)
+                        ++shown;
+                }
+            if (solid > 0) best = std::max(best, double(shown) / solid);
+        }
+    return best;
+}
+
 }  // namespace
 
 TEST_F(KitTest, RowShowsTheKindBySignColourArrowAndAccessibleName) {
@@ -32,24 +63,37 @@ TEST_F(KitTest, RowShowsTheKindBySignColourArrowAndAccessibleName) {
         QString sign;
         ColorRole amount, arrow;
         const char* symbol;
+        const char* other;
         const char* spoken;
     } cases[] = {
         {TransactionKind::expense, QString(kMinus), ColorRole::Label, ColorRole::Orange, "arrow.up.right",
-         "Расход, "},  // not '-'
+         "arrow.down.left", "Расход, "},  // not '-'
         {TransactionKind::income, QStringLiteral("+"), ColorRole::Green, ColorRole::Green, "arrow.down.left",
-         "Доход, "},
+         "arrow.up.right", "Доход, "},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.symbol);
         TransactionRow row(operation(c.kind, "5", QStringLiteral("Еда"), QStringLiteral("Обед")));
-        EXPECT_EQ(row.amountLabel()->text(), c.sign + cnyText(Decimal(5)));
-        EXPECT_EQ(row.amountLabel()->color(), theme.color(c.amount));
-        EXPECT_EQ(row.kindIcon()->symbol(), QString::fromLatin1(c.symbol));
-        EXPECT_EQ(row.kindIcon()->tint(), theme.color(c.arrow));
-        QColor pale = theme.color(c.arrow);
-        pale.setAlphaF(0.12f);
-        EXPECT_EQ(row.kindIcon()->circleBackground(), pale);
-        EXPECT_EQ(row.categoryLabel()->text(), QStringLiteral("Еда"));
-        EXPECT_EQ(row.detailLabel()->text(), QStringLiteral("Обед"));
+        row.resize(358, row.heightForWidth(358));
+        const DrawnRow texts = drawn(row);
+        ASSERT_EQ(texts.amount.size(), 1);
+        EXPECT_EQ(texts.amount[0].text, c.sign + cnyText(Decimal(5)));
+        EXPECT_EQ(texts.amount[0].color, theme.color(c.amount));
+        EXPECT_EQ(texts.categoryText(), QStringLiteral("Еда"));
+        ASSERT_EQ(texts.detail.size(), 1);
+        EXPECT_EQ(texts.detail[0].text, QStringLiteral("Обед"));
+
+        // The kind's arrow in its colour on a disc of that colour, pale.
+        const QImage image = row.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QColor tint = theme.color(c.arrow);
+        EXPECT_GT(symbolMatch(image, QString::fromLatin1(c.symbol), tint), 0.9);
+        EXPECT_LT(symbolMatch(image, QString::fromLatin1(c.other), tint), 0.9);
+        const QColor ground = image.pixelColor(0, 0);  // outside the disc
+        const QColor disc = image.pixelColor(4, image.height() / 2);  // inside it, left of the arrow
+        const auto pale = [&](int g, int k) { return g + (k - g) * 0.12; };
+        EXPECT_NEAR(disc.red(), pale(ground.red(), tint.red()), 3);
+        EXPECT_NEAR(disc.green(), pale(ground.green(), tint.green()), 3);
+        EXPECT_NEAR(disc.blue(), pale(ground.blue(), tint.blue()), 3);
         // One accessible element: kind, amount and category.
         EXPECT_EQ(row.accessibleName(), QString::fromUtf8(c.spoken) + cnyText(Decimal(5)) + ", Еда");
     }
@@ -57,22 +101,31 @@ TEST_F(KitTest, RowShowsTheKindBySignColourArrowAndAccessibleName) {
 
 TEST_F(KitTest, RowTextsFollowTheCurrencyAndTheTheme) {
     TransactionRow row(operation(TransactionKind::income, "12.5", QStringLiteral("Подарок")));
+    row.resize(358, row.heightForWidth(358));
     setPreference("currencyCode", "USD");
     row.setTransaction(row.transaction());
-    EXPECT_TRUE(row.amountLabel()->text().contains(QStringLiteral("$")));
+    ASSERT_EQ(drawn(row).amount.size(), 1);
+    EXPECT_TRUE(drawn(row).amount[0].text.contains(QStringLiteral("$")));
     setPreference("appTheme", "dark");
-    EXPECT_EQ(row.amountLabel()->color(), QColor(48, 209, 88));  // the dark green
+    EXPECT_EQ(drawn(row).amount[0].color, QColor(48, 209, 88));  // the dark green
 }
 
 TEST_F(KitTest, EmptyNoteShowsTheDateInTheGivenLocaleWhileABlankNoteStays) {
     const MoneyTransaction dated = operation(TransactionKind::expense, "3", QStringLiteral("Транспорт"));
     TransactionRow row(dated);
-    EXPECT_EQ(row.detailLabel()->text(), DateText::abbreviatedDateTime(dated.date));
-    EXPECT_FALSE(row.detailLabel()->text().isEmpty());
+    row.resize(358, row.heightForWidth(358));
+    const DrawnRow texts = drawn(row);
+    ASSERT_EQ(texts.detail.size(), 1);
+    EXPECT_EQ(texts.detail[0].text, DateText::abbreviatedDateTime(dated.date));
+    EXPECT_FALSE(texts.detail[0].text.isEmpty());
 
     TransactionRow blank(
         operation(TransactionKind::expense, "3", QStringLiteral("Транспорт"), QStringLiteral("   ")));
-    EXPECT_EQ(blank.detailLabel()->text(), QStringLiteral("   "));
+    blank.resize(358, blank.heightForWidth(358));
+    // The blank note stands where the date would: no date is shown.
+    EXPECT_EQ(TransactionRow::detailText(blank.transaction()), QStringLiteral("   "));
+    for (const FitCheck::DrawnText& text : drawn(blank).detail)
+        EXPECT_EQ(text.text.trimmed(), QString()) << text.text.toStdString();
 
     const QDateTime when = dated.date;  // TZ is UTC in tests
     EXPECT_EQ(DateText::abbreviatedDateTime(when, QStringLiteral("ru_RU")),
@@ -91,22 +144,24 @@ TEST_F(KitTest, LongCategoryWrapsWhileLongNoteStaysOnOneLine) {
     row.resize(358, row.heightForWidth(358) > 0 ? row.heightForWidth(358) : row.sizeHint().height());
     row.show();
     settle();
-    EXPECT_TRUE(row.categoryLabel()->wordWrap());
-    EXPECT_EQ(row.detailLabel()->elideMode(), Qt::ElideRight);
-    const int line = QFontMetrics(row.categoryLabel()->font()).height();
-    EXPECT_GT(row.categoryLabel()->height(), line + line / 2);  // two lines or more
-    EXPECT_LE(row.detailLabel()->height(), QFontMetrics(row.detailLabel()->font()).height() + 2);
+    const DrawnRow texts = drawn(row);
+    const int line = QFontMetrics(TransactionRow::categoryFont()).height();
+    EXPECT_GE(texts.category.size(), 2);  // two lines or more
+    ASSERT_EQ(texts.detail.size(), 1);  // the note on one line, elided
+    EXPECT_TRUE(texts.detail[0].text.endsWith(QChar(0x2026))) << texts.detail[0].text.toStdString();
+    EXPECT_GE(row.height(), int(texts.category.size()) * line + TransactionRow::kColumnGap +
+                                QFontMetrics(TransactionRow::detailFont()).height());
     // The whole category is shown, as typed.
-    EXPECT_EQ(row.categoryLabel()->text(), longText);
+    EXPECT_EQ(texts.categoryText(), longText);
     // The amount shows whole beside the wrapped text (shrunk, as here, to
     // leave the category's widest word room).
-    TextLabel* amount = row.amountLabel();
-    EXPECT_LE(QFontMetrics(amount->fittedFont()).horizontalAdvance(amount->text()), amount->width() + 1);
-    EXPECT_LE(row.amountLabel()->geometry().right(), row.width());
+    ASSERT_EQ(texts.amount.size(), 1);
+    EXPECT_EQ(texts.amount[0].text, TransactionRow::signedAmountText(row.transaction()));
+    EXPECT_LE(texts.amount[0].box.right(), row.width() + 1);
     // 14 after the icon; before the amount the row spacing on both sides of a
     // flexible gap of at least 8.
-    EXPECT_EQ(row.categoryLabel()->x() - (row.kindIcon()->geometry().right() + 1), 14);
-    EXPECT_GE(row.amountLabel()->x() - (row.categoryLabel()->geometry().right() + 1), 14 + 8 + 14);
+    for (const FitCheck::DrawnText& l : texts.category) EXPECT_EQ(l.box.left(), TransactionRow::kIconBox + 14);
+    EXPECT_GE(texts.amount[0].box.left() - texts.categoryRight(), 14 + 8 + 14);
 }
 
 // Rows as wide as the dashboard's list (322) and the calendar's at 390: the
@@ -135,29 +190,40 @@ TEST_F(KitTest, RowSplitsItsWidthBetweenTheTextAndTheAmount) {
             row.resize(width, row.heightForWidth(width));
             row.show();
             settle();
-            TextLabel* amount = row.amountLabel();
-            TextLabel* category = row.categoryLabel();
-            TextLabel* detail = row.detailLabel();
-            // Every pixel between the icon and the amount's gap is the column's.
-            EXPECT_EQ(category->x(), TransactionRow::kIconBox + 14);
-            EXPECT_EQ(amount->x() - (category->geometry().right() + 1), 14 + TransactionRow::kSpacerMin + 14);
-            EXPECT_EQ(amount->geometry().right(), width - 1);
+            const DrawnRow texts = drawn(row);
+            ASSERT_EQ(texts.category.size(), 1);  // a short category is on one line
+            ASSERT_EQ(texts.detail.size(), 1);
+            ASSERT_EQ(texts.amount.size(), 1);
+            const FitCheck::DrawnText& amount = texts.amount[0];
+            const FitCheck::DrawnText& detail = texts.detail[0];
+            // Every pixel between the icon and the amount's gap is the column's:
+            // the amount ends at the row's end, the column starts after the icon,
+            // and the two share the rest as the painted lists share it.
+            const TransactionRowPainter::Columns columns = TransactionRowPainter::columns(row.transaction(), width);
+            EXPECT_EQ(texts.category[0].box.left(), TransactionRow::kIconBox + 14);
+            EXPECT_EQ(columns.textWidth + columns.amountWidth, TransactionRowPainter::textRoom(width));
+            EXPECT_EQ(TransactionRowPainter::textRoom(width),
+                      width - TransactionRow::kIconBox - 14 - (14 + TransactionRow::kSpacerMin + 14));
+            EXPECT_NEAR(amount.box.right(), width + 1, 1.5);
+            EXPECT_GE(amount.box.left(), width - columns.amountWidth - 1.5);
+            EXPECT_LE(texts.categoryRight(), TransactionRow::kIconBox + 14 + columns.textWidth + 0.5);
             // A date in digits reaches into the gap before the amount, short of the flexible gap.
-            const bool digits = detail->text() == DateText::numericDateTime(row.transaction().date);
-            EXPECT_EQ(detail->width(), category->width() + (digits ? TransactionRow::kDateReach : 0));
-            EXPECT_GE(amount->x() - (detail->geometry().right() + 1), TransactionRow::kSpacerMin);
+            // (It is in digits whole, or elided where even they do not fit.)
+            const QString numeric = DateText::numericDateTime(row.transaction().date);
+            const bool digits =
+                detail.text == numeric || (detail.text.endsWith(QChar(0x2026)) && numeric.startsWith(detail.text.chopped(1)));
+            EXPECT_LE(detail.box.right(),
+                      TransactionRow::kIconBox + 14 + columns.textWidth + (digits ? TransactionRow::kDateReach : 0) + 0.5);
+            EXPECT_GE(amount.box.left() - detail.box.right(), TransactionRow::kSpacerMin);
+            const int line = QFontMetrics(TransactionRow::categoryFont()).height();
             EXPECT_EQ(row.height(), std::max(TransactionRow::kIconBox,
-                                             category->height() + TransactionRow::kColumnGap + detail->height()));
-            // A short category is on one line.
-            EXPECT_EQ(category->height(), QFontMetrics(category->font()).height());
-            const bool dateWhole =
-                QFontMetricsF(detail->font()).horizontalAdvance(detail->text()) <= detail->width() + 0.5;
-            if (c.dateWhole) EXPECT_TRUE(dateWhole);
-            const QFont fitted = amount->fittedFont();
-            EXPECT_GE(fitted.pixelSize() * 2, body);
-            const bool whole =
-                QFontMetricsF(fitted).horizontalAdvance(amount->text()) <= amount->contentsRect().width() + 0.5;
-            EXPECT_EQ(whole, c.amountWhole);
+                                             line + TransactionRow::kColumnGap +
+                                                 QFontMetrics(TransactionRow::detailFont()).height()));
+            const bool dateWhole = !detail.text.contains(QChar(0x2026));
+            if (c.dateWhole) EXPECT_TRUE(dateWhole) << detail.text.toStdString();
+            EXPECT_GE(amount.pixelSize() * 2, body);
+            const bool whole = amount.text == TransactionRow::signedAmountText(row.transaction());
+            EXPECT_EQ(whole, c.amountWhole) << amount.text.toStdString();
         }
     }
 }
@@ -186,16 +252,21 @@ TEST_F(KitTest, RowsOfOneListShareTheirAmountSize) {
         for (TransactionRow* row : rows) row->resize(l.width, row->heightForWidth(l.width));
         list.show();
         settle();
-        const int shared = rows[0]->amountLabel()->fittedFont().pixelSize();
-        const qsizetype together = rows.size() - (l.lastAlone ? 1 : 0);
-        for (qsizetype i = 1; i < together; ++i)
-            EXPECT_EQ(rows[i]->amountLabel()->fittedFont().pixelSize(), shared) << l.amounts[i];
-        if (l.lastAlone) EXPECT_LT(rows.last()->amountLabel()->fittedFont().pixelSize(), shared);
-        else EXPECT_EQ(shared, body);
+        QList<FitCheck::DrawnText> amounts;
         for (TransactionRow* row : rows) {
-            const TextLabel* amount = row->amountLabel();
-            EXPECT_LE(QFontMetricsF(amount->fittedFont()).horizontalAdvance(amount->text()),
-                      amount->contentsRect().width() + 0.5);
+            const DrawnRow texts = drawn(*row);
+            ASSERT_EQ(texts.amount.size(), 1);
+            amounts << texts.amount[0];
+        }
+        const int shared = amounts[0].pixelSize();
+        const qsizetype together = rows.size() - (l.lastAlone ? 1 : 0);
+        for (qsizetype i = 1; i < together; ++i) EXPECT_EQ(amounts[i].pixelSize(), shared) << l.amounts[i];
+        if (l.lastAlone) EXPECT_LT(amounts.last().pixelSize(), shared);
+        else EXPECT_EQ(shared, body);
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            EXPECT_EQ(amounts[i].text, TransactionRow::signedAmountText(rows[i]->transaction()));
+            EXPECT_LE(amounts[i].box.width(),
+                      TransactionRowPainter::columns(rows[i]->transaction(), l.width).amountWidth + 1.5);
         }
 
         // Painted rows of one list (the calendar's day) share their size by the same rule.
@@ -206,6 +277,7 @@ TEST_F(KitTest, RowsOfOneListShareTheirAmountSize) {
             EXPECT_EQ(paintedShared, TransactionRowPainter::sharedAmountSize(painted.mid(0, together), l.width));
         else
             EXPECT_EQ(paintedShared, 0);
+        EXPECT_EQ(paintedShared == 0 ? body : paintedShared, shared);
         QFont face = TransactionRow::amountFont();
         if (paintedShared > 0) face.setPixelSize(paintedShared);
         for (qsizetype i = 0; i < together; ++i) {
@@ -252,15 +324,19 @@ TEST_F(KitTest, DateLineIsWholeBesideLongAmounts) {
             row.resize(width, row.heightForWidth(width));
             row.show();
             settle();
-            const TextLabel* detail = row.detailLabel();
-            const TextLabel* amount = row.amountLabel();
-            EXPECT_EQ(detail->text(), expected(detail->text(), detail->width()));
-            EXPECT_LE(detailMetrics.horizontalAdvance(detail->text()), detail->width() + 0.5);
-            EXPECT_GE(amount->x() - (detail->geometry().right() + 1), TransactionRow::kSpacerMin);
-            EXPECT_LE(QFontMetricsF(amount->fittedFont()).horizontalAdvance(amount->text()),
-                      amount->contentsRect().width() + 0.5);
-
             const TransactionRowPainter::Columns laid = TransactionRowPainter::columns(t, width);
+            const DrawnRow texts = drawn(row);
+            ASSERT_EQ(texts.detail.size(), 1);
+            ASSERT_EQ(texts.amount.size(), 1);
+            const FitCheck::DrawnText& detail = texts.detail[0];
+            const FitCheck::DrawnText& amount = texts.amount[0];
+            EXPECT_EQ(detail.text, expected(detail.text, laid.textWidth));
+            EXPECT_LE(detail.box.right(),
+                      TransactionRow::kIconBox + 14 + TransactionRow::detailLine(t, laid.textWidth).width + 0.5);
+            EXPECT_GE(amount.box.left() - detail.box.right(), TransactionRow::kSpacerMin);
+            EXPECT_EQ(amount.text, amountText);  // whole
+            EXPECT_LE(amount.box.width(), laid.amountWidth + 1.5);
+
             const TransactionRow::DetailLine line = TransactionRow::detailLine(t, laid.textWidth);
             EXPECT_EQ(line.text, expected(line.text, laid.textWidth));
             EXPECT_LE(detailMetrics.horizontalAdvance(line.text), line.width + 0.5);

@@ -250,6 +250,7 @@ public:
         FitCheck::DrawnText piece;
         piece.text = item.text();
         piece.font = item.font();
+        piece.color = painter()->pen().color();
         piece.box = QRectF(baseline.x(), baseline.y() - item.ascent(), item.width(), item.ascent() + item.descent());
         piece.baseline = baseline.y();
         pieces.append(piece);

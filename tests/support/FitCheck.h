@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QList>
 #include <QRectF>
@@ -27,6 +28,7 @@ QStringList problems(const QWidget& window);
 struct DrawnText {
     QString text;
     QFont font;  // of the run's first piece
+    QColor color;  // the pen it was drawn with
     QRectF box;
     qreal baseline = 0;
     int pixelSize() const;  // the font's size in pixels

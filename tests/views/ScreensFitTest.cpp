@@ -13,6 +13,7 @@
 #include "components/DateText.h"
 #include "components/PaintedList.h"
 #include "services/MoneyText.h"
+#include "support/DrawnTransactionRow.h"
 #include "support/FitCheck.h"
 #include "components/Toggle.h"
 #include "components/TextLabel.h"
@@ -72,15 +73,20 @@ protected:
         const QList<TransactionRow*> rows = window->findChildren<TransactionRow*>();
         for (TransactionRow* row : rows) {
             if (!row->isVisible()) continue;
-            SCOPED_TRACE(row->categoryLabel()->text().toStdString());
-            EXPECT_LE(row->amountLabel()->geometry().right(), row->width() - 1);
-            EXPECT_GE(row->amountLabel()->x(), row->detailLabel()->geometry().right() + 1);
+            SCOPED_TRACE(row->transaction().category.toStdString());
+            const DrawnTransactionRow drawn = DrawnTransactionRow::of(*row);
+            ASSERT_EQ(drawn.amount.size(), 1);
+            ASSERT_EQ(drawn.detail.size(), 1);
+            const FitCheck::DrawnText& amount = drawn.amount[0];
+            const FitCheck::DrawnText& detail = drawn.detail[0];
+            // The amount's advance ends on the row's last pixel (its right bearing a pixel past it).
+            EXPECT_LE(amount.box.right(), row->width() + 1.5);
+            EXPECT_GE(amount.box.left(), detail.box.right() + 1);
+            EXPECT_GE(amount.box.left(), drawn.categoryRight() + 1);
             // The date line is whole unless an amount too long for the row took part of it.
-            const bool fullSize = row->amountLabel()->fittedFont() == row->amountLabel()->font();
-            if (row->transaction().note.isEmpty() && fullSize) {
-                const QFontMetricsF detail(row->detailLabel()->font());
-                EXPECT_LE(detail.horizontalAdvance(row->detailLabel()->text()), row->detailLabel()->width() + 0.5);
-            }
+            const bool fullSize = amount.pixelSize() == TransactionRow::amountFont().pixelSize();
+            if (row->transaction().note.isEmpty() && fullSize)
+                EXPECT_FALSE(detail.text.contains(QChar(0x2026))) << detail.text.toStdString();
         }
     }
 

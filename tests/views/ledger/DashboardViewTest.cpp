@@ -1,4 +1,5 @@
 #include <QMenu>
+#include <QRegularExpression>
 #include <QScrollBar>
 
 #include "DashboardFixture.h"
@@ -13,6 +14,7 @@
 #include "components/TransactionRow.h"
 #include "views/features/FeatureCenterView.h"
 #include "store/DemoLedger.h"
+#include "support/DrawnTransactionRow.h"
 #include "support/FitCheck.h"
 #include "support/Gallery.h"
 #include "views/ledger/DashboardView.h"
@@ -154,7 +156,7 @@ TEST_F(DashboardTest, MaskingHidesExactlyBalanceBudgetRestAndTemplateAmounts) {
     for (const QString& reward : column(taskRows(), &TaskRowContent::reward)) EXPECT_FALSE(reward.contains(mask));
     const QList<TransactionRow*> recent = all<TransactionRow>("recentRow");
     ASSERT_EQ(recent.size(), 2);
-    EXPECT_EQ(recent[0]->amountLabel()->text(), QString::fromUtf8("−") + cnyText(dec("45.5")));
+    EXPECT_EQ(DrawnTransactionRow::of(*recent[0]).amountText(), QString::fromUtf8("−") + cnyText(dec("45.5")));
     EXPECT_EQ(text("currencyBadge"), "RUB");
 
     setPreference("hideBalances", false);
@@ -561,11 +563,24 @@ TEST_F(DashboardTest, LargeAmountsShrinkOntoOneLineAndCategoriesWrapBetweenWords
     const QList<TransactionRow*> rows = all<TransactionRow>("recentRow");
     ASSERT_EQ(rows.size(), 2);
     for (TransactionRow* row : rows) {
-        TextLabel* category = row->categoryLabel();
-        EXPECT_EQ(category->height(), category->heightForWidth(category->width()));  // no line cut
-        // The amount shrinks rather than cut a word of the category.
-        const TextFit::WrappedText lines(category->text(), category->font(), category->width());
-        EXPECT_FALSE(lines.lines().join(QString()).contains(QChar(0x2026))) << category->text().toStdString();
+        const DrawnTransactionRow drawn = DrawnTransactionRow::of(*row);
+        const QString category = row->transaction().category;
+        ASSERT_FALSE(drawn.category.isEmpty());
+        // No line cut: every line of the category and the second line lie inside the row.
+        const int line = QFontMetrics(TransactionRow::categoryFont()).height();
+        EXPECT_GE(row->height(), int(drawn.category.size()) * line + TransactionRow::kColumnGap +
+                                     QFontMetrics(TransactionRow::detailFont()).height())
+            << category.toStdString();
+        for (const FitCheck::DrawnText& text : drawn.category + drawn.detail) {
+            EXPECT_GE(text.box.top(), -0.5) << text.text.toStdString();
+            EXPECT_LE(text.box.bottom(), row->height() + 0.5) << text.text.toStdString();
+        }
+        // The amount shrinks rather than cut a word of the category: every
+        // letter of it is shown (the lines break at spaces or after "/").
+        const auto letters = [](QString text) { return text.remove(QRegularExpression(QStringLiteral("\\s"))); };
+        EXPECT_EQ(letters(drawn.categoryText()), letters(category));
+        EXPECT_FALSE(drawn.categoryText().contains(QChar(0x2026))) << category.toStdString();
+        EXPECT_EQ(drawn.amountText(), TransactionRow::signedAmountText(row->transaction()));
     }
     for (const char* scheme : {"light", "dark"}) {
         setPreference("appTheme", scheme);
@@ -605,7 +620,7 @@ TEST_F(DashboardTest, CardsBelowTheScreenAreBuiltWhenScrolledToAndShowTheLatestR
     ASSERT_TRUE(column->isBuilt(recent));
     const QList<TransactionRow*> rows = all<TransactionRow>("recentRow");
     ASSERT_EQ(rows.size(), 5);
-    EXPECT_EQ(rows[0]->categoryLabel()->text(), QStringLiteral("Подарок"));
+    EXPECT_EQ(DrawnTransactionRow::of(*rows[0]).categoryText(), QStringLiteral("Подарок"));
     EXPECT_TRUE(rows[0]->isVisible());
 }
 
