@@ -67,6 +67,11 @@ bool takeAvailable(QNetworkReply& reply, qint64 limit, QByteArray& body) {
 // Reads the reply's body as it arrives, keeping at most `limit` bytes, and
 // aborts the reply as soon as it is announced or found to be longer.
 void takeInAtMost(QNetworkReply* reply, qint64 limit, const std::shared_ptr<Intake>& intake) {
+    // Qt reads a reply on a thread of its own: unbounded, it could take in a
+    // flood whole before the first readyRead here. Past this much unread, it
+    // waits for us.
+    constexpr qint64 kReadAhead = 256 * 1024;
+    reply->setReadBufferSize(kReadAhead);
     const auto refuse = [reply, intake] {
         intake->tooLarge = true;
         reply->abort();  // the request ends here; nothing of it may be touched after this
