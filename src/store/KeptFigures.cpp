@@ -71,7 +71,8 @@ int computations(const MoneyStore& store, const QString& key) {
 std::shared_ptr<const ledger::LedgerSummary> sums(const MoneyStore& store) {
     return get<ledger::LedgerSummary>(store, kSumsKey, [&] {
         return ledger::summarize(store.data(), store.queryContext(),
-                                 ledger::LedgerSummary::withTotals | ledger::LedgerSummary::withCategories);
+                                 ledger::LedgerSummary::withTotals | ledger::LedgerSummary::withCategories |
+                                     ledger::LedgerSummary::withCategoryNames);
     });
 }
 

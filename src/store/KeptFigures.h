@@ -55,7 +55,7 @@ std::shared_ptr<const T> get(const MoneyStore& store, const QString& key, Comput
 // How many times the figure under `key` was worked out for this store.
 int computations(const MoneyStore& store, const QString& key);
 
-// The ledger's sums (LedgerSummary's totals and this month's categories) for
+// The ledger's sums (LedgerSummary's totals, this month's categories and every expense category) for
 // the store as it is now: the balance and today's and this month's totals
 // that the screens, the widget snapshot and the goal notifications read
 // after a change come from one walk.

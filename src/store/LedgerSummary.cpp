@@ -243,6 +243,7 @@ LedgerSummary summarize(const MoneyData& data, const QueryContext& ctx, unsigned
     using Span = LedgerCalendar::Span;
     const bool wantTotals = parts & LedgerSummary::withTotals;
     const bool wantCategories = parts & LedgerSummary::withCategories;
+    const bool wantCategoryNames = parts & LedgerSummary::withCategoryNames;
     const bool wantRows = parts & LedgerSummary::withDailyRows;
     const bool wantBadges = parts & LedgerSummary::withBadgeCounts;
     // Where a transaction needs its instant: the month and day spans.
@@ -286,7 +287,7 @@ LedgerSummary summarize(const MoneyData& data, const QueryContext& ctx, unsigned
             if (today.contains(at)) (income ? todayIncome : todayExpense).add(t.amount);
             if (previous.contains(at)) (income ? previousIncome : previousExpense).add(t.amount);
         }
-        if (wantCategories && !income) expenseCategories.add(t.category);
+        if (wantCategoryNames && !income) expenseCategories.add(t.category);
         if (wantMonth && month.contains(at)) {
             if (wantTotals) {
                 (income ? monthIncome : monthExpense).add(t.amount);
@@ -325,9 +326,9 @@ LedgerSummary summarize(const MoneyData& data, const QueryContext& ctx, unsigned
     }
     if (wantCategories) {
         s.categories = categories.rows();
-        s.expenseCategoryNames = expenseCategories.take();
         if (largest) s.largestExpense = *largest;
     }
+    if (wantCategoryNames) s.expenseCategoryNames = expenseCategories.take();
     if (wantRows) {
         s.weekly.reserve(2 * kWeekDays);
         for (int i = 0; i < kWeekDays; ++i) {

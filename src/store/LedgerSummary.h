@@ -15,9 +15,10 @@ namespace ledger {
 struct LedgerSummary {
     enum Part : unsigned {
         withTotals = 1u << 0,       // balance, today, this and the previous month, counts per kind
-        withCategories = 1u << 1,   // this month's expenses per category, its largest expense, every expense category
+        withCategories = 1u << 1,   // this month's expenses per category, its largest expense
         withDailyRows = 1u << 2,    // the 7-day and 30-day chart rows
         withBadgeCounts = 1u << 3,  // receipts, favourites, tags, wallets, days, streak, span
+        withCategoryNames = 1u << 4,  // every expense category of any month (the planner's limits)
         everything = withTotals | withCategories | withDailyRows | withBadgeCounts,
     };
 
@@ -34,7 +35,7 @@ struct LedgerSummary {
     // withCategories
     std::vector<CategoryAmount> categories;        // as expenseByCategoryForCurrentMonth
     std::optional<MoneyTransaction> largestExpense;  // as ledger::largestExpense
-    std::vector<QString> expenseCategoryNames;       // of every expense, distinct, in order of first appearance
+    std::vector<QString> expenseCategoryNames;       // withCategoryNames: distinct, in order of first appearance
 
     // withDailyRows
     std::vector<DailyAmount> weekly;      // as weeklyAmounts(now)

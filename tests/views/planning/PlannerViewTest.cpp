@@ -391,7 +391,7 @@ TEST(CategoryLimitsList, EveryExpenseCategoryOnceWhetherItsTextsAreSharedOrNot) 
         data.transactions.push_back(spend(TransactionKind::expense, CategoryLimitsCard::defaultCategories().front()));
         data.transactions.push_back(spend(TransactionKind::expense, QString()));
         const QueryContext ctx{LedgerCalendar(QTimeZone::utc()), QDateTime::currentDateTimeUtc()};
-        const auto spent = ledger::summarize(data, ctx, ledger::LedgerSummary::withCategories).expenseCategoryNames;
+        const auto spent = ledger::summarize(data, ctx, ledger::LedgerSummary::withCategoryNames).expenseCategoryNames;
         EXPECT_EQ(CategoryLimitsCard::expenseCategories(spent), reference(data)) << c.ledger;
     }
 }
