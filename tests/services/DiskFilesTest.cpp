@@ -12,6 +12,7 @@
 #include "services/Preferences.h"
 #include "support/DiskSyncs.h"
 #include "support/LimitedDisk.h"
+#include "support/ScopedUmask.h"
 #include "support/TempDir.h"
 
 using disk_files::ReplaceOptions;
@@ -38,14 +39,6 @@ QStringList entriesOf(const QString& folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
-class ScopedUmask {
-public:
-    explicit ScopedUmask(mode_t mask) : old_(::umask(mask)) {}
-    ~ScopedUmask() { ::umask(old_); }
-
-private:
-    mode_t old_;
-};
 
 const QByteArray kOld = "{\"old\": \"ledger, kept byte for byte\"}\n";
 

@@ -1,6 +1,7 @@
 #include "StoreFixture.h"
 #include "services/ReceiptStore.h"
 #include "support/DiskSyncs.h"
+#include "support/ScopedUmask.h"
 #include "support/LimitedDisk.h"
 
 #include <functional>
@@ -34,14 +35,6 @@ mode_t modeOf(const QString& path) {
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
 
-class ScopedUmask {
-public:
-    explicit ScopedUmask(mode_t mask) : old_(::umask(mask)) {}
-    ~ScopedUmask() { ::umask(old_); }
-
-private:
-    mode_t old_;
-};
 
 }  // namespace
 
