@@ -311,6 +311,8 @@ constexpr std::size_t kMaxTrackedChanges = 100000;
 // every kept answer: while several processes write, none knows what the
 // others touched.
 constexpr std::int64_t kOthersWatched = 60;
+// Sessions each thread keeps (see FamilyStore::authenticate).
+constexpr std::size_t kMaxKeptSessions = 1024;
 
 }  // namespace
 
@@ -606,15 +608,60 @@ FamilyStore::SignIn FamilyStore::login(std::string_view email, std::string_view 
 Account FamilyStore::authenticate(std::string_view token) {
     const auto presented = parseSecret(token);
     if (!presented) throw ApiError(401, "Сессия истекла. Войдите снова.");
-    return d_->read([&](Database& db) {
+    struct Session {
+        std::vector<unsigned char> verifierHash;
+        std::int64_t expiresAt = 0;
+        Account account;
+    };
+    const auto lookUp = [&](Database& db) -> std::optional<Session> {
         auto s = db.prepare(
             "SELECT s.verifier_hash, s.expires_at, u.id, u.email, u.nickname, u.role, u.family_id "
             "FROM sessions s JOIN users u ON u.id = s.user_id WHERE s.selector = ?");
         s.bind(1, presented->selector);
-        if (!s.step() || !sameHash(s.blob(0), presented->verifierHash) || s.integer(1) <= d_->clock())
+        if (!s.step()) return std::nullopt;
+        return Session{s.blob(0), s.integer(1), Account{s.text(2), s.text(3), s.text(4), s.text(5), s.optionalText(6)}};
+    };
+    const auto admit = [&](const Session& session) {
+        if (!sameHash(session.verifierHash, presented->verifierHash) || session.expiresAt <= d_->clock())
             throw ApiError(401, "Сессия истекла. Войдите снова.");
-        return Account{s.text(2), s.text(3), s.text(4), s.text(5), s.optionalText(6)};
-    });
+        return session.account;
+    };
+    const auto refuse = [] { return ApiError(401, "Сессия истекла. Войдите снова."); };
+    Database& db = d_->db();
+    const auto version = d_->writer ? db.othersChanges() : std::nullopt;
+    if (!version) {
+        const auto session = d_->read(lookUp);
+        if (!session) throw refuse();
+        return admit(*session);
+    }
+    // Each thread keeps the sessions it looked up, so a request whose family
+    // answer is kept touches no database at all. A session is forgotten once
+    // any commit of another connection, of this process or another, is seen
+    // through the data version: stricter than the kept answers, as which
+    // process committed is never guessed, so a sign-out or an account change
+    // anywhere refuses or corrects the very next request. Its verifier and
+    // expiry are checked on every request, as a looked-up one's are.
+    struct Sessions {
+        std::uint64_t store = 0;
+        std::int64_t version = 0;
+        std::unordered_map<std::string, Session> bySelector;
+    };
+    thread_local Sessions sessions;
+    if (sessions.store != d_->generation || sessions.version != *version) {
+        sessions.bySelector.clear();
+        sessions.store = d_->generation;
+        sessions.version = *version;
+    }
+    if (const auto found = sessions.bySelector.find(presented->selector); found != sessions.bySelector.end())
+        return admit(found->second);
+    // Read after the data version: at worst it sees a later commit, and the
+    // next request, seeing the version moved, looks it up again.
+    auto session = lookUp(db);
+    if (!session) throw refuse();
+    const auto account = admit(*session);
+    if (sessions.bySelector.size() >= kMaxKeptSessions) sessions.bySelector.clear();
+    sessions.bySelector.insert_or_assign(presented->selector, std::move(*session));
+    return account;
 }
 
 // ---- family ----

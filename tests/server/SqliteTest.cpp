@@ -282,3 +282,48 @@ TEST_F(SqliteReadOnly, OnAReadOnlyFileSystemChangesWaitWhileReadsGoOn) {
     EXPECT_EQ(linesWith(text, "family.sqlite3 are saved again"), 1) << text;
     EXPECT_EQ(linesWith(text, "500 on "), 0) << text;
 }
+
+// Each server thread keeps the sessions it looked up. A session ended or an
+// account changed by another process's commit on the same file is seen on
+// the very next request, by every thread, while other sessions stay valid.
+TEST(SqliteStore, SessionsEndedOrChangedByAnotherProcessCountFromTheNextRequest) {
+    struct Case {
+        const char* what;
+        const char* sql;  // %s: the account's id
+        int status;
+        const char* nickname;
+    };
+    const Case cases[] = {
+        {"its sessions deleted (signed out everywhere)", "DELETE FROM sessions WHERE user_id = '%s'", 401, nullptr},
+        {"its session expired", "UPDATE sessions SET expires_at = 1 WHERE user_id = '%s'", 401, nullptr},
+        {"its nickname changed", "UPDATE users SET nickname = 'Мамочка' WHERE id = '%s'", 200, "Мамочка"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const auto data = dir.filePath("data").toStdString();
+        const auto accounts = seedStore(data,
+                                        {{"mama@example.com", "Мама", "parent", "password1"},
+                                         {"kid@example.com", "Coder", "child", "password1"}},
+                                        true);
+        ServerProcess server(data);
+        const int port = server.start();
+        ASSERT_GT(port, 0) << server.output();
+        ApiClient api("127.0.0.1", port);
+        const auto mama = signIn(api, "mama@example.com"), kid = signIn(api, "kid@example.com");
+        ASSERT_FALSE(mama.empty());
+        // Enough requests for every server thread to keep the session.
+        for (int i = 0; i < 64; ++i) ASSERT_EQ(api.get("/api/auth/me", mama).status, 200);
+
+        char sql[200];
+        std::snprintf(sql, sizeof sql, c.sql, accounts[0].id.c_str());
+        runSql(data + "/family.sqlite3", sql);
+
+        for (int i = 0; i < 64; ++i) {
+            const auto me = api.get("/api/auth/me", mama);
+            ASSERT_EQ(me.status, c.status) << "request " << i << " after the change";
+            if (c.nickname) ASSERT_EQ(me.json["user"]["nickname"], c.nickname) << "request " << i;
+            ASSERT_EQ(api.get("/api/auth/me", kid).status, 200) << "another account's session stays";
+        }
+    }
+}
