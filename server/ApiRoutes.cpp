@@ -87,11 +87,13 @@ std::string textField(const json& body, const char* key) { return field(body, ke
 
 double numberField(const json& body, const char* key) { return field(body, key, false).get<double>(); }
 
-Account signedIn(FamilyStore& store, const ApiRequest& req) {
+std::string signedInToken(const ApiRequest& req) {
     const auto token = bearerToken(req.authorization);
     if (token.empty()) throw ApiError(401, "Войдите в аккаунт.");
-    return store.authenticate(token);
+    return token;
 }
+
+Account signedIn(FamilyStore& store, const ApiRequest& req) { return store.authenticate(signedInToken(req)); }
 
 // A handler returns the success body and may change the status from 200.
 using Handler = std::function<json(FamilyStore&, const ApiRequest&, int& status)>;
@@ -121,7 +123,7 @@ const std::vector<Route>& routes() {
              return json{{"user", FamilyStore::userJson(signedIn(store, req))}};
          }},
         {"GET", "/api/family", nullptr,
-         [](FamilyStore& store, const ApiRequest& req) { return store.familyText(signedIn(store, req)); }},
+         [](FamilyStore& store, const ApiRequest& req) { return store.familyTextFor(signedInToken(req)); }},
         {"PATCH", "/api/preferences",
          [](FamilyStore& store, const ApiRequest& req, int&) {
              const auto me = signedIn(store, req);

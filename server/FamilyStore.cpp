@@ -316,6 +316,12 @@ constexpr std::size_t kMaxKeptSessions = 1024;
 
 }  // namespace
 
+struct FamilyStore::Look {
+    std::uint64_t readAt = 0;
+    std::optional<std::int64_t> version;
+    std::uint64_t begun = 0;
+};
+
 struct FamilyStore::Impl {
     Impl(std::string where, Clock c, StoreSettings s)
         : location(std::move(where)), generation(++storeGenerations), clock(std::move(c)), settings(s) {}
@@ -472,6 +478,18 @@ struct FamilyStore::Impl {
         return freshness.everything <= readAt && !changed(viewerId) && !(familyId && changed(*familyId));
     }
 
+    // What a request's kept things are judged by, read once before any
+    // snapshot it reads (SQLite only: no version beside PostgreSQL).
+    Look look() {
+        Look at;
+        if (!writer) return at;
+        at.readAt = freshness.clock.load();  // before the snapshot: a change published later may be missing from it
+        // Read on its own, before the snapshot: kept things then cost no transaction.
+        at.version = db().othersChanges();
+        at.begun = freshness.begun.load();
+        return at;
+    }
+
     PasswordCost cost() const {
         return settings.minimalPasswordCost ? minimalPasswordCost() : interactivePasswordCost();
     }
@@ -605,7 +623,9 @@ FamilyStore::SignIn FamilyStore::login(std::string_view email, std::string_view 
     return SignIn{*account, secret.text};
 }
 
-Account FamilyStore::authenticate(std::string_view token) {
+Account FamilyStore::authenticate(std::string_view token) { return authenticate(token, d_->look()); }
+
+Account FamilyStore::authenticate(std::string_view token, const Look& look) {
     const auto presented = parseSecret(token);
     if (!presented) throw ApiError(401, "Сессия истекла. Войдите снова.");
     struct Session {
@@ -628,7 +648,7 @@ Account FamilyStore::authenticate(std::string_view token) {
     };
     const auto refuse = [] { return ApiError(401, "Сессия истекла. Войдите снова."); };
     Database& db = d_->db();
-    const auto version = d_->writer ? db.othersChanges() : std::nullopt;
+    const auto& version = look.version;
     if (!version) {
         const auto session = d_->read(lookUp);
         if (!session) throw refuse();
@@ -731,12 +751,15 @@ std::string writeFamilyText(Database& db, const Account& viewer, std::optional<s
 
 json FamilyStore::family(const Account& viewer) { return json::parse(familyText(viewer)); }
 
-std::string FamilyStore::familyText(const Account& viewer) {
+std::string FamilyStore::familyText(const Account& viewer) { return familyText(viewer, d_->look()); }
+
+std::string FamilyStore::familyTextFor(std::string_view token) {
+    const auto look = d_->look();
+    return familyText(authenticate(token, look), look);
+}
+
+std::string FamilyStore::familyText(const Account& viewer, const Look& look) {
     Database& db = d_->db();
-    if (!d_->writer) {
-        Transaction tx(db, Transaction::Read);
-        return writeFamilyText(db, viewer);
-    }
     // Each thread keeps the answers it wrote last: a family read again and
     // again between its own changes costs one lookup instead of four queries,
     // whatever other families change meanwhile. An answer stands while neither
@@ -758,14 +781,13 @@ std::string FamilyStore::familyText(const Account& viewer) {
     };
     thread_local Answers answers;
     auto& freshness = d_->freshness;
-    const auto readAt = freshness.clock.load();  // before the snapshot: a change published later may be missing from it
-    // Read on its own, before the snapshot: a kept answer then costs no transaction.
-    const auto version = db.othersChanges();
+    const auto readAt = look.readAt;
+    const auto& version = look.version;
     if (!version) {
         Transaction tx(db, Transaction::Read);
         return writeFamilyText(db, viewer);
     }
-    const auto begun = freshness.begun.load();
+    const auto begun = look.begun;
     if (answers.store != d_->generation) {
         answers.byViewer.clear();
         answers.store = d_->generation;

@@ -78,6 +78,10 @@ public:
     nlohmann::json family(const Account& viewer);
     // The same answer as JSON text, written without building a document: what GET /api/family sends.
     std::string familyText(const Account& viewer);
+    // GET /api/family whole: the token's account (as authenticate) and its
+    // family's answer, judged by one reading of what changed, so a kept
+    // session and a kept answer together cost no database work beyond it.
+    std::string familyTextFor(std::string_view token);
     nlohmann::json setPreferences(const Account& viewer, const std::string& currency, const std::string& language);
     nlohmann::json createPairingCode(const Account& viewer);
     nlohmann::json createParentInvite(const Account& viewer);
@@ -95,7 +99,10 @@ public:
     std::uint64_t keptAnswersServed() const;
 
 private:
+    struct Look;
     struct Impl;
+    Account authenticate(std::string_view token, const Look& look);
+    std::string familyText(const Account& viewer, const Look& look);
     std::unique_ptr<Impl> d_;
 };
 

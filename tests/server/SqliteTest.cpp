@@ -322,7 +322,9 @@ TEST(SqliteStore, SessionsEndedOrChangedByAnotherProcessCountFromTheNextRequest)
         for (int i = 0; i < 64; ++i) {
             const auto me = api.get("/api/auth/me", mama);
             ASSERT_EQ(me.status, c.status) << "request " << i << " after the change";
-            if (c.nickname) ASSERT_EQ(me.json["user"]["nickname"], c.nickname) << "request " << i;
+            if (c.nickname) {
+                ASSERT_EQ(me.json["user"]["nickname"], c.nickname) << "request " << i;
+            }
             ASSERT_EQ(api.get("/api/auth/me", kid).status, 200) << "another account's session stays";
         }
     }
