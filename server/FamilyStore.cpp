@@ -15,6 +15,7 @@
 #include <limits>
 #include <mutex>
 #include <semaphore>
+#include <shared_mutex>
 #include <stdexcept>
 #include <thread>
 #include <unordered_map>
@@ -377,7 +378,7 @@ struct FamilyStore::Impl {
         // for a while after, any commit drops every kept answer.
         std::atomic<std::int64_t> othersSeenAt{std::numeric_limits<std::int64_t>::min() / 2};
         std::atomic<std::uint64_t> keptServed{0};
-        std::mutex mutex;
+        std::shared_mutex mutex;  // every kept read checks, a change now and then publishes
         std::uint64_t everything = 0;  // the last change whose reach is unknown
         std::unordered_map<std::string, std::uint64_t> changedAt;
         std::optional<std::int64_t> writerVersion;  // the writer thread's alone
@@ -469,13 +470,21 @@ struct FamilyStore::Impl {
         for (const auto& key : touched.keys) freshness.changedAt[key] = at;
     }
 
-    bool stillFresh(std::uint64_t readAt, const std::string& viewerId, const std::optional<std::string>& familyId) {
-        std::lock_guard lock(freshness.mutex);
+    // `checkedAt`: the clock when the answer was last found fresh (at first
+    // its readAt). While nothing has been published since, it still is, and
+    // the check takes no lock: every read would otherwise meet every other.
+    bool stillFresh(std::uint64_t readAt, std::uint64_t& checkedAt, const std::string& viewerId,
+                    const std::optional<std::string>& familyId) {
+        if (freshness.clock.load() == checkedAt) return true;
+        std::shared_lock lock(freshness.mutex);
+        const auto now = freshness.clock.load();  // publish moves it only under the lock held exclusively
         const auto changed = [&](const std::string& key) {
             const auto found = freshness.changedAt.find(key);
             return found != freshness.changedAt.end() && found->second > readAt;
         };
-        return freshness.everything <= readAt && !changed(viewerId) && !(familyId && changed(*familyId));
+        const bool fresh = freshness.everything <= readAt && !changed(viewerId) && !(familyId && changed(*familyId));
+        if (fresh) checkedAt = now;
+        return fresh;
     }
 
     // What a request's kept things are judged by, read once before any
@@ -772,6 +781,7 @@ std::string FamilyStore::familyText(const Account& viewer, const Look& look) {
         std::string text;
         std::optional<std::string> familyId;
         std::uint64_t readAt = 0;
+        std::uint64_t checkedAt = 0;
     };
     struct Answers {
         std::uint64_t store = 0;
@@ -802,7 +812,7 @@ std::string FamilyStore::familyText(const Account& viewer, const Look& look) {
         answers.begun = begun;
     }
     if (const auto found = answers.byViewer.find(viewer.id); found != answers.byViewer.end()) {
-        if (d_->stillFresh(found->second.readAt, viewer.id, found->second.familyId)) {
+        if (d_->stillFresh(found->second.readAt, found->second.checkedAt, viewer.id, found->second.familyId)) {
             freshness.keptServed.fetch_add(1, std::memory_order_relaxed);
             return found->second.text;
         }
@@ -813,7 +823,7 @@ std::string FamilyStore::familyText(const Account& viewer, const Look& look) {
     auto text = writeFamilyText(db, viewer, &familyId);
     if (text.size() <= kMaxKeptAnswer) {
         if (answers.byViewer.size() >= kMaxKeptAnswers) answers.byViewer.clear();
-        answers.byViewer.insert_or_assign(viewer.id, Kept{text, std::move(familyId), readAt});
+        answers.byViewer.insert_or_assign(viewer.id, Kept{text, std::move(familyId), readAt, readAt});
     }
     return text;
 }
