@@ -78,10 +78,7 @@ struct Stream {
 // is made twice.
 TEST(PostgresOutage, TheServerMendsItsConnectionsAndLosesNothingAcknowledged) {
     NEW_DATABASE_OR_SKIP(database);
-    const auto childId = seedStore(database,
-                                   {{"mama@example.com", "Мама", "parent", "password1"},
-                                    {"kid@example.com", "Coder", "child", "password1"}},
-                                   true)[1]
+    const auto childId = seedParentAndChild(database)[1]
                              .id;
     ServerProcess server(database);
     const int port = server.start();

@@ -111,3 +111,10 @@ std::string ServerProcess::log() const {
     text << in.rdbuf();
     return text.str();
 }
+
+std::vector<family::Account> seedParentAndChild(const std::string& dataDir) {
+    return seedStore(dataDir,
+                     {{"mama@example.com", "Мама", "parent", "password1"},
+                      {"kid@example.com", "Coder", "child", "password1"}},
+                     true);
+}

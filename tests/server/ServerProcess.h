@@ -15,6 +15,9 @@
 // hashing), as an operator would before the first start.
 std::vector<family::Account> seedStore(const std::string& dataDir,
                                        const std::vector<family::NewAccount>& accounts, bool sameFamily);
+// The usual pair: "mama@example.com" (parent) and "kid@example.com" (child
+// Coder) in one family, both with "password1"; the parent first.
+std::vector<family::Account> seedParentAndChild(const std::string& dataDir);
 
 // The real zanbeck-family-server executable, started on 127.0.0.1 with a free
 // port over a data folder, as an operator would run it. Run by root, it runs

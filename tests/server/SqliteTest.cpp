@@ -190,10 +190,7 @@ TEST(SqliteStore, OnAFullDiskChangesWaitWhileReadsGoOn) {
     SmallDisk disk("2m");
     if (!disk.mounted()) GTEST_SKIP() << "a small file system cannot be mounted here: " << disk.problem();
     const auto data = disk.path() + "/data";
-    const auto childId = seedStore(data,
-                                   {{"mama@example.com", "Мама", "parent", "password1"},
-                                    {"kid@example.com", "Coder", "child", "password1"}},
-                                   true)[1]
+    const auto childId = seedParentAndChild(data)[1]
                              .id;
     ServerProcess server(data);
     const int port = server.start();
@@ -242,10 +239,7 @@ TEST(SqliteStore, OnAFullDiskChangesWaitWhileReadsGoOn) {
 TEST(SqliteStore, EveryAcknowledgedCommitIsSynced) {
     TempDir dir;
     const auto data = dir.filePath("data").toStdString();
-    const auto accounts = seedStore(data,
-                                    {{"mama@example.com", "Мама", "parent", "password1"},
-                                     {"kid@example.com", "Coder", "child", "password1"}},
-                                    true);
+    const auto accounts = seedParentAndChild(data);
     family::StoreSettings settings;
     settings.minimalPasswordCost = true;
     family::FamilyStore store(data + "/family.sqlite3", family::systemClock, settings);
@@ -302,10 +296,7 @@ TEST(SqliteStore, SessionsEndedOrChangedByAnotherProcessCountFromTheNextRequest)
         SCOPED_TRACE(c.what);
         TempDir dir;
         const auto data = dir.filePath("data").toStdString();
-        const auto accounts = seedStore(data,
-                                        {{"mama@example.com", "Мама", "parent", "password1"},
-                                         {"kid@example.com", "Coder", "child", "password1"}},
-                                        true);
+        const auto accounts = seedParentAndChild(data);
         ServerProcess server(data);
         const int port = server.start();
         ASSERT_GT(port, 0) << server.output();
