@@ -220,19 +220,17 @@ private:
     bool read(od::value& v, QUuid& id) {
         std::string_view text;
         if (!stringText(v, text) || text.size() != 36) return false;
+        if (text[8] != '-' || text[13] != '-' || text[18] != '-' || text[23] != '-') return false;
+        // Where each byte's two digits stand; any digit that is none turns `bad` negative.
+        static constexpr std::uint8_t kDigitPairs[16] = {0, 2, 4, 6, 9, 11, 14, 16, 19, 21, 24, 26, 28, 30, 32, 34};
         std::uint8_t bytes[16];
-        int n = 0;
-        for (std::size_t i = 0; i < 36;) {
-            if (i == 8 || i == 13 || i == 18 || i == 23) {
-                if (text[i] != '-') return false;
-                ++i;
-                continue;
-            }
-            const int hi = hexValue(text[i]), lo = hexValue(text[i + 1]);
-            if (hi < 0 || lo < 0) return false;
-            bytes[n++] = std::uint8_t(hi << 4 | lo);
-            i += 2;
+        int bad = 0;
+        for (int k = 0; k < 16; ++k) {
+            const int hi = hexValue(text[kDigitPairs[k]]), lo = hexValue(text[kDigitPairs[k] + 1]);
+            bad |= hi | lo;
+            bytes[k] = std::uint8_t((hi & 0xF) << 4 | (lo & 0xF));
         }
+        if (bad < 0) return false;
         id = QUuid::fromRfc4122(QByteArrayView(reinterpret_cast<const char*>(bytes), 16));
         return true;
     }
@@ -354,27 +352,42 @@ private:
         std::size_t next = layout.first;
         for (auto member : object) {
             od::field field;
-            std::string_view key;
-            if (!check(std::move(member).get(field)) || !readKey(field, key)) return false;
-            const int index = layout.indexOf(key, next);
+            if (!check(std::move(member).get(field))) return false;
+            // Written documents name the expected key next. Its bytes and a
+            // closing quote behind them are that key, sound and unescaped (no
+            // name holds a quote, a backslash or a control character); the
+            // comparison may read past a shorter key, into the document or the
+            // padding simdjson requires behind it.
+            const char* raw = field.key().raw();
+            const std::string_view expected = layout.names[next];
+            int index;
+            if (jsontokens::sameBytes(raw, expected.data(), expected.size()) && raw[expected.size()] == '"') {
+                index = int(next);
+            } else {
+                std::string_view key;
+                if (!readKey(field, key)) return false;
+                index = layout.indexOf(key, next);
+            }
             if (index >= 0) next = layout.after[std::size_t(index)];
             if (index < 0) {
                 if (!skip(field.value())) return false;
                 continue;
             }
-            bool wasNull = false;
             int i = 0;
             bool ok = false;
+            bool required = false;
             ledgerfields::fields(record, [&](const char*, auto& target) {
                 if (i++ != index) return;
-                if constexpr (!IsOptional<std::remove_cvref_t<decltype(target)>>::value) {
-                    od::json_type type{};
-                    wasNull =
-                        field.value().type().get(type) == simdjson::SUCCESS && type == od::json_type::null;
-                }
+                required = !IsOptional<std::remove_cvref_t<decltype(target)>>::value;
                 ok = read(field.value(), target);
             });
-            if (!ok) return failField<R>(wasNull ? "null for required key" : "wrong value for key", index);
+            if (!ok) {
+                // A value's type is read at its start, however far a failed read went into it.
+                od::json_type type{};
+                const bool wasNull = required && field.value().type().get(type) == simdjson::SUCCESS &&
+                                     type == od::json_type::null;
+                return failField<R>(wasNull ? "null for required key" : "wrong value for key", index);
+            }
             seen |= std::uint32_t(1) << index;
         }
         const std::uint32_t missing = layout.required & ~seen;
