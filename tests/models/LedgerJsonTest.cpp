@@ -4,6 +4,7 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QTemporaryFile>
+#include <cctype>
 #include <clocale>
 
 #include "models/LedgerJson.h"
@@ -295,6 +296,64 @@ TEST(LedgerJsonReader, AnIdWithAnotherCharacterWhereAHyphenBelongsIsRefused) {
             EXPECT_FALSE(decode(withTransaction(replaced(kGoodTransaction, id, wrong))).has_value())
                 << wrong;
         }
+    }
+}
+
+// Every digit place of an id takes the sixteen hex digits of either case and
+// nothing else, and the id read is the one Qt reads from the same text.
+TEST(LedgerJsonReader, EachDigitOfAnIdIsAHexDigitOfEitherCase) {
+    const std::string id = "3F2504E0-4F89-11D3-9A0C-0305E82C3301";
+    for (std::size_t at = 0; at < id.size(); ++at) {
+        if (id[at] == '-') continue;
+        for (char c = ' '; c <= '~'; ++c) {
+            if (c == '"' || c == '\\') continue;
+            std::string other = id;
+            other[at] = c;
+            const std::string json = withTransaction(replaced(kGoodTransaction, id, other));
+            const auto data = decodeMoneyData(QByteArrayView(json.data(), qsizetype(json.size())));
+            const bool hex = std::isxdigit(static_cast<unsigned char>(c)) != 0;
+            ASSERT_EQ(data.has_value(), hex) << other;
+            if (hex) {
+                EXPECT_EQ(data->transactions[0].id, QUuid(QString::fromStdString(other))) << other;
+            }
+        }
+    }
+}
+
+// Keys are recognised by their bytes when they come in written order: a key
+// that only begins like the expected one, or goes on past it, is another key,
+// and the expected key with an escape in it is still that key.
+TEST(LedgerJsonReader, AKeyInWrittenOrderIsThatKeyExactly) {
+    const std::string written =
+        R"({"amount": 12.5, "category": "Еда", "date": "2026-10-04T02:26:58Z",
+            "id": "3F2504E0-4F89-11D3-9A0C-0305E82C3301", "kind": "expense", "note": "x", "wallet": "Карта"})";
+    ASSERT_TRUE(decode(withTransaction(written)).has_value());
+    struct Case {
+        const char* key;
+        const char* as;
+        bool read;
+    };
+    const Case cases[] = {
+        {"\"note\"", "\"not\"", false},         {"\"note\"", "\"notes\"", false},
+        {"\"note\"", "\"Note\"", false},        {"\"note\"", "\"note\\\"\"", false},
+        {"\"note\"", "\"no\\u0074e\"", true}, {"\"amount\"", "\"amoun\"", false},
+        {"\"amount\"", "\"amount2\"", false},   {"\"wallet\"", "\"walle\"", true},
+        {"\"wallet\"", "\"wallets\"", true},    {"\"wallet\"", "\"wall\\u0065t\"", true},
+        {"\"id\"", "\"i\"", false},             {"\"id\"", "\"idx\"", false},
+    };
+    for (const Case& c : cases) {
+        const auto data = decode(withTransaction(replaced(written, c.key, c.as)));
+        ASSERT_EQ(data.has_value(), c.read) << c.as;
+        if (!data) continue;
+        const MoneyTransaction& t = data->transactions[0];
+        const bool walletRead = std::string(c.as).find("wall\\u0065t") != std::string::npos ||
+                                std::string(c.key) != "\"wallet\"";
+        EXPECT_EQ(t.wallet.has_value(), walletRead) << c.as;
+        if (walletRead) {
+            EXPECT_EQ(*t.wallet, QStringLiteral("Карта")) << c.as;
+        }
+        EXPECT_EQ(t.note, QStringLiteral("x")) << c.as;
+        EXPECT_EQ(t.amount, D("12.5")) << c.as;
     }
 }
 
