@@ -7,7 +7,9 @@
 //
 // The folder is made in $ZANBECK_BENCH_DISK when set, else in the system's
 // temporary folder; on a memory file system (tmpfs) the benchmarks refuse to
-// run, since the sync would cost nothing there.
+// run, since the sync would cost nothing there. With ZANBECK_BENCH_ONE_WRITE=1
+// the ledger's file is written in one call, as before it went in chunks (to
+// measure what the chunks gain, in runs alternated with ordinary ones).
 //   change_ms   the mean of the timed changes (save and redraw)
 //   file_ms     of which the file's replacement (write, sync, rename)
 //   snapshot_ms of which the widget snapshot's file (written, not synced)
@@ -32,6 +34,7 @@
 #include "platform/Keychain.h"
 #include "platform/PhotoPicker.h"
 #include "platform/ShareService.h"
+#include "services/DiskFiles.h"
 #include "services/Preferences.h"
 #include "services/StoreDisk.h"
 #include "store/MoneyStore.h"
@@ -44,13 +47,18 @@ namespace {
 
 constexpr long kTmpfsMagic = 0x01021994;
 
+bool oneWrite() { return qEnvironmentVariableIntValue("ZANBECK_BENCH_ONE_WRITE") == 1; }
+
 // The plain disk, timing what reaches it.
 class TimedDisk : public StoreDisk {
 public:
     bool replaceFile(const QString& path, const QByteArray& bytes, QString& error) override {
         QElapsedTimer timer;
         timer.start();
-        const bool done = StoreDisk::replaceFile(path, bytes, error);
+        disk_files::ReplaceOptions inOneWrite;
+        inOneWrite.syncedWriteChunk = 0;
+        const bool done = oneWrite_ ? disk_files::replace(path, bytes, inOneWrite, &error)
+                                    : StoreDisk::replaceFile(path, bytes, error);
         fileNs += timer.nsecsElapsed();
         fileBytes = bytes.size();
         return done;
@@ -72,6 +80,9 @@ public:
     qint64 fileNs = 0;
     qint64 groupNs = 0;
     qint64 fileBytes = 0;
+
+private:
+    const bool oneWrite_ = oneWrite();
 };
 
 QString diskFolder() {
@@ -278,11 +289,32 @@ void replaceFileAlone(benchmark::State& state) {
     state.counters["file_MiB"] = double(bytes.size()) / (1024.0 * 1024.0);
 }
 
+// The same replacement with the file written in chunks of chunk_KiB, each
+// handed to the disk once written (0: in one write, as before the chunks),
+// to choose the chunk and show the gain. Run with
+// --benchmark_enable_random_interleaving=true so the sizes are measured
+// side by side under the same load.
+void replaceFileByChunk(benchmark::State& state) {
+    QTemporaryDir dir(diskFolder() + QStringLiteral("/zanbeck-file-XXXXXX"));
+    const QByteArray bytes = encodeMoneyData(generateLedger(static_cast<int>(state.range(0))));
+    const QString path = dir.filePath(QStringLiteral("ledger.json"));
+    disk_files::ReplaceOptions options;
+    options.syncedWriteChunk = state.range(1) * 1024;
+    QString error;
+    for (auto _ : state)
+        if (!disk_files::replace(path, bytes, options, &error)) state.SkipWithError(error.toStdString().c_str());
+}
+
 }  // namespace
 
 BENCHMARK(encodeAfterChange)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(encodeWhole)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(replaceFileAlone)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(replaceFileByChunk)
+    ->ArgNames({"transactions", "chunk_KiB"})
+    ->ArgsProduct({{10'000, 100'000}, {0, 256, 512, 1024, 2048, 4096}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(changeSaved<Dashboard>)->Apply(changes);
 BENCHMARK(changeSaved<Operations>)->Apply(changes);
 BENCHMARK(changeSaved<Planner>)->Apply(changes);

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QUuid>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -45,16 +46,32 @@ QByteArray encoded(const QString& path) { return QFile::encodeName(path); }
 
 // Writes every byte or says why not; a short count is followed by one more
 // write, which reports why the rest did not fit (EFBIG, ENOSPC).
-bool writeAll(int fd, const QByteArray& bytes, int* code) {
+bool writeAll(int fd, const char* data, qint64 size, int* code) {
     qint64 done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+    while (done < size) {
+        const ssize_t n = ::write(fd, data + done, size_t(size - done));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             *code = n < 0 ? errno : EIO;
             return false;
         }
         done += n;
+    }
+    return true;
+}
+
+// The same, a chunk at a time, each chunk's writeback started as soon as it
+// is written: the disk works on the first megabytes while the rest is still
+// copied into the page cache, and the sync that follows waits for less. The
+// start is only a hint: where it fails (a file system without it, a pipe)
+// the sync writes everything, and a real write error of a started chunk is
+// kept for the file and reported by that sync.
+bool writeChunked(int fd, const QByteArray& bytes, qint64 chunk, int* code) {
+    bool start = true;
+    for (qint64 at = 0; at < bytes.size(); at += chunk) {
+        const qint64 length = std::min(chunk, bytes.size() - at);
+        if (!writeAll(fd, bytes.constData() + at, length, code)) return false;
+        if (start && ::sync_file_range(fd, at, length, SYNC_FILE_RANGE_WRITE) != 0) start = false;
     }
     return true;
 }
@@ -184,7 +201,11 @@ bool replace(const QString& path, const QByteArray& bytes, const ReplaceOptions&
         code = errno;
         return fail(fd, temporary);
     }
-    if (!writeAll(fd, bytes, &code)) return fail(fd, temporary);
+    const bool inChunks = options.sync != ReplaceOptions::Sync::none && options.syncedWriteChunk > 0 &&
+                          bytes.size() > options.syncedWriteChunk;
+    if (!(inChunks ? writeChunked(fd, bytes, options.syncedWriteChunk, &code)
+                   : writeAll(fd, bytes.constData(), bytes.size(), &code)))
+        return fail(fd, temporary);
     if (options.sync != ReplaceOptions::Sync::none && ::fdatasync(fd) != 0) {
         code = errno;
         return fail(fd, temporary);
