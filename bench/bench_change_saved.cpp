@@ -7,9 +7,10 @@
 //
 // The folder is made in $ZANBECK_BENCH_DISK when set, else in the system's
 // temporary folder; on a memory file system (tmpfs) the benchmarks refuse to
-// run, since the sync would cost nothing there. With ZANBECK_BENCH_ONE_WRITE=1
-// the ledger's file is written in one call, as before it went in chunks (to
-// measure what the chunks gain, in runs alternated with ordinary ones).
+// run, since the sync would cost nothing there. With ZANBECK_BENCH_SAVE_AS_BEFORE=1
+// the ledger's file is saved as before its chunks: written in one call, the
+// old file freed inside the rename (to measure the gain, in runs alternated
+// with ordinary ones).
 //   change_ms   the mean of the timed changes (save and redraw)
 //   file_ms     of which the file's replacement (write, sync, rename)
 //   snapshot_ms of which the widget snapshot's file (written, not synced)
@@ -47,7 +48,7 @@ namespace {
 
 constexpr long kTmpfsMagic = 0x01021994;
 
-bool oneWrite() { return qEnvironmentVariableIntValue("ZANBECK_BENCH_ONE_WRITE") == 1; }
+bool saveAsBefore() { return qEnvironmentVariableIntValue("ZANBECK_BENCH_SAVE_AS_BEFORE") == 1; }
 
 // The plain disk, timing what reaches it.
 class TimedDisk : public StoreDisk {
@@ -55,9 +56,10 @@ public:
     bool replaceFile(const QString& path, const QByteArray& bytes, QString& error) override {
         QElapsedTimer timer;
         timer.start();
-        disk_files::ReplaceOptions inOneWrite;
-        inOneWrite.syncedWriteChunk = 0;
-        const bool done = oneWrite_ ? disk_files::replace(path, bytes, inOneWrite, &error)
+        disk_files::ReplaceOptions before;
+        before.syncedWriteChunk = 0;
+        before.freeOldAside = false;
+        const bool done = asBefore_ ? disk_files::replace(path, bytes, before, &error)
                                     : StoreDisk::replaceFile(path, bytes, error);
         fileNs += timer.nsecsElapsed();
         fileBytes = bytes.size();
@@ -82,7 +84,7 @@ public:
     qint64 fileBytes = 0;
 
 private:
-    const bool oneWrite_ = oneWrite();
+    const bool asBefore_ = saveAsBefore();
 };
 
 QString diskFolder() {
@@ -290,16 +292,18 @@ void replaceFileAlone(benchmark::State& state) {
 }
 
 // The same replacement with the file written in chunks of chunk_KiB, each
-// handed to the disk once written (0: in one write, as before the chunks),
-// to choose the chunk and show the gain. Run with
-// --benchmark_enable_random_interleaving=true so the sizes are measured
-// side by side under the same load.
-void replaceFileByChunk(benchmark::State& state) {
+// handed to the disk once written (0: in one write), and the old file freed
+// on a worker (free_aside 1) or inside the rename (0); 0/0 is the save as it
+// was before both. To choose the chunk and show each gain, run with
+// --benchmark_enable_random_interleaving=true, so that the variants are
+// measured side by side under the same load.
+void replaceFileWays(benchmark::State& state) {
     QTemporaryDir dir(diskFolder() + QStringLiteral("/zanbeck-file-XXXXXX"));
     const QByteArray bytes = encodeMoneyData(generateLedger(static_cast<int>(state.range(0))));
     const QString path = dir.filePath(QStringLiteral("ledger.json"));
     disk_files::ReplaceOptions options;
     options.syncedWriteChunk = state.range(1) * 1024;
+    options.freeOldAside = state.range(2) != 0;
     QString error;
     for (auto _ : state)
         if (!disk_files::replace(path, bytes, options, &error)) state.SkipWithError(error.toStdString().c_str());
@@ -310,9 +314,9 @@ void replaceFileByChunk(benchmark::State& state) {
 BENCHMARK(encodeAfterChange)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(encodeWhole)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(replaceFileAlone)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(replaceFileByChunk)
-    ->ArgNames({"transactions", "chunk_KiB"})
-    ->ArgsProduct({{10'000, 100'000}, {0, 256, 512, 1024, 2048, 4096}})
+BENCHMARK(replaceFileWays)
+    ->ArgNames({"transactions", "chunk_KiB", "free_aside"})
+    ->ArgsProduct({{10'000, 100'000}, {0, 512, 1024, 2048}, {0, 1}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(changeSaved<Dashboard>)->Apply(changes);

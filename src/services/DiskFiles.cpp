@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QThreadPool>
 #include <QUuid>
 #include <algorithm>
 #include <cerrno>
@@ -74,6 +75,27 @@ bool writeChunked(int fd, const QByteArray& bytes, qint64 chunk, int* code) {
         if (start && ::sync_file_range(fd, at, length, SYNC_FILE_RANGE_WRITE) != 0) start = false;
     }
     return true;
+}
+
+// The file a rename is about to replace, held open so that its blocks are
+// not freed inside the rename; -1 when there is none (or not a plain file:
+// a FIFO must not be waited on).
+int openOldFile(const QString& target) {
+    const int fd = ::open(encoded(target).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) return fd;
+    ::close(fd);
+    return -1;
+}
+
+// The system frees a replaced file's blocks when its last name and its last
+// descriptor are gone: about 8 ms for a 30 MiB ledger here, in whatever call
+// drops the last one. Nothing depends on when that happens (a crash before
+// it leaves the file on the orphan list, freed when the disk is mounted), so
+// the last descriptor is closed on a worker while the save goes on.
+void closeAside(int fd) {
+    QThreadPool::globalInstance()->start([fd] { ::close(fd); });
 }
 
 QString uniqueSibling(const QString& path, const char* what) {
@@ -223,10 +245,13 @@ bool replace(const QString& path, const QByteArray& bytes, const ReplaceOptions&
         code = errno;
         return fail(-1, temporary);
     }
+    const int old = options.freeOldAside && bytes.size() > kSyncedWriteChunk ? openOldFile(target) : -1;
     if (::rename(encoded(temporary).constData(), encoded(target).constData()) != 0) {
         code = errno;
+        if (old >= 0) ::close(old);
         return fail(-1, temporary);
     }
+    if (old >= 0) closeAside(old);
     if (options.sync == ReplaceOptions::Sync::fileAndFolder) return syncFolder(folder, error);
     return true;
 }

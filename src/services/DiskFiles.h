@@ -14,12 +14,14 @@ class QSettings;
 // byte of it checked (a full disk or a file size limit is seen at the write
 // that meets it, never left to a buffer flushed inside the rename step),
 // synced when asked, and only then renamed over the old one, so that a reader
-// finds the old file whole or the new one whole. A large file that is to be
-// synced is written in chunks, the disk asked to start on each chunk as soon
-// as it is written, so that the disk's work overlaps the copying of the rest
-// and the one sync at the end waits for less. The app's folders are made
-// 0700 and its files 0600, whatever the umask: ledgers, receipts and
-// preferences (which hold the cached e-mail) are nobody else's business.
+// finds the old file whole or the new one whole. A large file to be synced is
+// written in chunks, the disk asked to start on each chunk once it is
+// written, so that the disk's work overlaps the copying of the rest and the
+// one sync at the end waits for less; the large file it replaces is let go on
+// a worker, which frees its blocks after the rename instead of inside it.
+// The app's folders are made 0700 and its files 0600, whatever the umask:
+// ledgers, receipts and preferences (which hold the cached e-mail) are
+// nobody else's business.
 namespace disk_files {
 
 inline constexpr mode_t kPrivateFolderMode = 0700;
@@ -43,6 +45,9 @@ struct ReplaceOptions {
     // to start writing them back; 0 writes the whole file in one call (only
     // to measure what the chunks gain).
     qint64 syncedWriteChunk = kSyncedWriteChunk;
+    // Whether a large file's predecessor is freed on a worker after the
+    // rename; off frees it inside the rename (only to measure).
+    bool freeOldAside = true;
 };
 
 // Replaces (or creates) path with exactly bytes. On failure path is left as
