@@ -6,7 +6,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QThreadPool>
 #include <QTimeZone>
+#include <functional>
 
 #include "services/DiskFiles.h"
 #include "services/Preferences.h"
@@ -192,6 +194,48 @@ TEST(DiskFilesTest, AWritebackStartThatFailsLeavesTheSaveToItsSync) {
         EXPECT_TRUE(readAll(temp.filePath("ledger.json")) == bytes);
         disk_syncs::reset();
     }
+}
+
+TEST(DiskFilesTest, TheFileALargeReplaceDropsIsLetGoAndNothingStaysOpen) {
+    // What may stand where a large file is written: nothing, a small file, a
+    // large one (held open across the rename, then closed on a worker), a
+    // FIFO (which must not be waited on).
+    const auto openDescriptors = [] {
+        return QDir("/proc/self/fd").entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size();
+    };
+    TempDir temp;
+    const QString path = temp.filePath("ledger.json");
+    const auto fifo = [&] {
+        QFile::remove(path);
+        ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    };
+    struct Case {
+        const char* standing;
+        std::function<void()> put;
+        ReplaceOptions options;
+    };
+    const Case cases[] = {
+        {"nothing", [&] { QFile::remove(path); }, {}},
+        {"a small file", [&] { writeAll(path, kOld); }, {}},
+        {"a large file", [] {}, {}},
+        {"a large file, replaced by an export", [] {}, kWriters[1].options},
+        {"a large file, replaced by a derived file", [] {}, kWriters[2].options},
+        {"a FIFO", fifo, {}},
+    };
+    QThreadPool::globalInstance()->waitForDone();  // what earlier tests let go
+    const qsizetype before = openDescriptors();
+    qint64 size = 2 * kChunk;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.standing);
+        c.put();
+        const QByteArray bytes = patterned(++size);
+        QString error;
+        EXPECT_TRUE(disk_files::replace(path, bytes, c.options, &error)) << error.toStdString();
+        EXPECT_TRUE(readAll(path) == bytes);
+        EXPECT_EQ(entriesOf(temp.path()), QStringList{"ledger.json"});
+    }
+    QThreadPool::globalInstance()->waitForDone();
+    EXPECT_EQ(openDescriptors(), before);
 }
 
 TEST(DiskFilesTest, AFullTmpfsKeepsTheOldFileWhole) {
