@@ -95,7 +95,10 @@ int openOldFile(const QString& target) {
 // it leaves the file on the orphan list, freed when the disk is mounted), so
 // the last descriptor is closed on a worker while the save goes on.
 void closeAside(int fd) {
-    QThreadPool::globalInstance()->start([fd] { ::close(fd); });
+    if (QThreadPool* workers = QThreadPool::globalInstance())
+        workers->start([fd] { ::close(fd); });
+    else
+        ::close(fd);  // the program is ending: no workers left
 }
 
 QString uniqueSibling(const QString& path, const char* what) {
