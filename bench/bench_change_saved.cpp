@@ -7,7 +7,10 @@
 //
 // The folder is made in $ZANBECK_BENCH_DISK when set, else in the system's
 // temporary folder; on a memory file system (tmpfs) the benchmarks refuse to
-// run, since the sync would cost nothing there.
+// run, since the sync would cost nothing there. With ZANBECK_BENCH_SAVE_AS_BEFORE=1
+// the ledger's file is saved as before its chunks: written in one call, the
+// old file freed inside the rename (to measure the gain, in runs alternated
+// with ordinary ones).
 //   change_ms   the mean of the timed changes (save and redraw)
 //   file_ms     of which the file's replacement (write, sync, rename)
 //   snapshot_ms of which the widget snapshot's file (written, not synced)
@@ -32,6 +35,7 @@
 #include "platform/Keychain.h"
 #include "platform/PhotoPicker.h"
 #include "platform/ShareService.h"
+#include "services/DiskFiles.h"
 #include "services/Preferences.h"
 #include "services/StoreDisk.h"
 #include "store/MoneyStore.h"
@@ -44,13 +48,19 @@ namespace {
 
 constexpr long kTmpfsMagic = 0x01021994;
 
+bool saveAsBefore() { return qEnvironmentVariableIntValue("ZANBECK_BENCH_SAVE_AS_BEFORE") == 1; }
+
 // The plain disk, timing what reaches it.
 class TimedDisk : public StoreDisk {
 public:
     bool replaceFile(const QString& path, const QByteArray& bytes, QString& error) override {
         QElapsedTimer timer;
         timer.start();
-        const bool done = StoreDisk::replaceFile(path, bytes, error);
+        disk_files::ReplaceOptions before;
+        before.syncedWriteChunk = 0;
+        before.freeOldAside = false;
+        const bool done = asBefore_ ? disk_files::replace(path, bytes, before, &error)
+                                    : StoreDisk::replaceFile(path, bytes, error);
         fileNs += timer.nsecsElapsed();
         fileBytes = bytes.size();
         return done;
@@ -72,6 +82,9 @@ public:
     qint64 fileNs = 0;
     qint64 groupNs = 0;
     qint64 fileBytes = 0;
+
+private:
+    const bool asBefore_ = saveAsBefore();
 };
 
 QString diskFolder() {
@@ -278,11 +291,39 @@ void replaceFileAlone(benchmark::State& state) {
     state.counters["file_MiB"] = double(bytes.size()) / (1024.0 * 1024.0);
 }
 
+// The same replacement with the file written in chunks of chunk_KiB, each
+// handed to the disk once written (0: in one write), and the old file freed
+// on a worker (free_aside 1) or inside the rename (0); 0/0 is the save as it
+// was before both. To choose the chunk and show each gain, run with
+// --benchmark_enable_random_interleaving=true, so that the variants are
+// measured side by side under the same load.
+void replaceFileWays(benchmark::State& state) {
+    QTemporaryDir dir(diskFolder() + QStringLiteral("/zanbeck-file-XXXXXX"));
+    const QByteArray bytes = encodeMoneyData(generateLedger(static_cast<int>(state.range(0))));
+    const QString path = dir.filePath(QStringLiteral("ledger.json"));
+    disk_files::ReplaceOptions options;
+    options.syncedWriteChunk = state.range(1) * 1024;
+    options.freeOldAside = state.range(2) != 0;
+    QString error;
+    for (auto _ : state)
+        if (!disk_files::replace(path, bytes, options, &error)) state.SkipWithError(error.toStdString().c_str());
+}
+
 }  // namespace
 
 BENCHMARK(encodeAfterChange)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(encodeWhole)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(replaceFileAlone)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(replaceFileWays)
+    ->ArgNames({"transactions", "chunk_KiB", "free_aside"})
+    ->Apply([](benchmark::internal::Benchmark* b) {
+        // Each gain alone and both, then the chunk's size either side.
+        for (const int count : {10'000, 100'000})
+            for (const auto& [chunk, aside] : {std::pair{0, 0}, {0, 1}, {1024, 0}, {1024, 1}, {512, 1}, {2048, 1}})
+                b->Args({count, chunk, aside});
+    })
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(changeSaved<Dashboard>)->Apply(changes);
 BENCHMARK(changeSaved<Operations>)->Apply(changes);
 BENCHMARK(changeSaved<Planner>)->Apply(changes);

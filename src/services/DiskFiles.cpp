@@ -8,7 +8,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QThreadPool>
 #include <QUuid>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -45,10 +47,10 @@ QByteArray encoded(const QString& path) { return QFile::encodeName(path); }
 
 // Writes every byte or says why not; a short count is followed by one more
 // write, which reports why the rest did not fit (EFBIG, ENOSPC).
-bool writeAll(int fd, const QByteArray& bytes, int* code) {
+bool writeAll(int fd, const char* data, qint64 size, int* code) {
     qint64 done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+    while (done < size) {
+        const ssize_t n = ::write(fd, data + done, size_t(size - done));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             *code = n < 0 ? errno : EIO;
@@ -57,6 +59,46 @@ bool writeAll(int fd, const QByteArray& bytes, int* code) {
         done += n;
     }
     return true;
+}
+
+// The same, a chunk at a time, each chunk's writeback started as soon as it
+// is written: the disk works on the first megabytes while the rest is still
+// copied into the page cache, and the sync that follows waits for less. The
+// start is only a hint: where it fails (a file system without it, a pipe)
+// the sync writes everything, and a real write error of a started chunk is
+// kept for the file and reported by that sync.
+bool writeChunked(int fd, const QByteArray& bytes, qint64 chunk, int* code) {
+    bool start = true;
+    for (qint64 at = 0; at < bytes.size(); at += chunk) {
+        const qint64 length = std::min(chunk, bytes.size() - at);
+        if (!writeAll(fd, bytes.constData() + at, length, code)) return false;
+        if (start && ::sync_file_range(fd, at, length, SYNC_FILE_RANGE_WRITE) != 0) start = false;
+    }
+    return true;
+}
+
+// The file a rename is about to replace, held open so that its blocks are
+// not freed inside the rename; -1 when there is none (or not a plain file:
+// a FIFO must not be waited on).
+int openOldFile(const QString& target) {
+    const int fd = ::open(encoded(target).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) return fd;
+    ::close(fd);
+    return -1;
+}
+
+// The system frees a replaced file's blocks when its last name and its last
+// descriptor are gone: about 8 ms for a 30 MiB ledger here, in whatever call
+// drops the last one. Nothing depends on when that happens (a crash before
+// it leaves the file on the orphan list, freed when the disk is mounted), so
+// the last descriptor is closed on a worker while the save goes on.
+void closeAside(int fd) {
+    if (QThreadPool* workers = QThreadPool::globalInstance())
+        workers->start([fd] { ::close(fd); });
+    else
+        ::close(fd);  // the program is ending: no workers left
 }
 
 QString uniqueSibling(const QString& path, const char* what) {
@@ -184,7 +226,11 @@ bool replace(const QString& path, const QByteArray& bytes, const ReplaceOptions&
         code = errno;
         return fail(fd, temporary);
     }
-    if (!writeAll(fd, bytes, &code)) return fail(fd, temporary);
+    const bool inChunks = options.sync != ReplaceOptions::Sync::none && options.syncedWriteChunk > 0 &&
+                          bytes.size() > options.syncedWriteChunk;
+    if (!(inChunks ? writeChunked(fd, bytes, options.syncedWriteChunk, &code)
+                   : writeAll(fd, bytes.constData(), bytes.size(), &code)))
+        return fail(fd, temporary);
     if (options.sync != ReplaceOptions::Sync::none && ::fdatasync(fd) != 0) {
         code = errno;
         return fail(fd, temporary);
@@ -202,10 +248,13 @@ bool replace(const QString& path, const QByteArray& bytes, const ReplaceOptions&
         code = errno;
         return fail(-1, temporary);
     }
+    const int old = options.freeOldAside && bytes.size() > kSyncedWriteChunk ? openOldFile(target) : -1;
     if (::rename(encoded(temporary).constData(), encoded(target).constData()) != 0) {
         code = errno;
+        if (old >= 0) ::close(old);
         return fail(-1, temporary);
     }
+    if (old >= 0) closeAside(old);
     if (options.sync == ReplaceOptions::Sync::fileAndFolder) return syncFolder(folder, error);
     return true;
 }

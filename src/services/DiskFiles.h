@@ -14,13 +14,22 @@ class QSettings;
 // byte of it checked (a full disk or a file size limit is seen at the write
 // that meets it, never left to a buffer flushed inside the rename step),
 // synced when asked, and only then renamed over the old one, so that a reader
-// finds the old file whole or the new one whole. The app's folders are made
-// 0700 and its files 0600, whatever the umask: ledgers, receipts and
-// preferences (which hold the cached e-mail) are nobody else's business.
+// finds the old file whole or the new one whole. A large file to be synced is
+// written in chunks, the disk asked to start on each chunk once it is
+// written, so that the disk's work overlaps the copying of the rest and the
+// one sync at the end waits for less; the large file it replaces is let go on
+// a worker, which frees its blocks after the rename instead of inside it.
+// The app's folders are made 0700 and its files 0600, whatever the umask:
+// ledgers, receipts and preferences (which hold the cached e-mail) are
+// nobody else's business.
 namespace disk_files {
 
 inline constexpr mode_t kPrivateFolderMode = 0700;
 inline constexpr mode_t kPrivateFileMode = 0600;
+// The chunk of a synced file handed to the disk at a time. Larger chunks
+// leave the disk idle longer at the start, smaller ones cost more calls; a
+// file no larger than one chunk is written in one call.
+inline constexpr qint64 kSyncedWriteChunk = qint64(1) << 20;
 
 struct ReplaceOptions {
     enum class Sync {
@@ -32,6 +41,13 @@ struct ReplaceOptions {
     // 0600 for the app's own files; off keeps the mode a new file gets from
     // the umask (or the mode of the file replaced), for a file the user names.
     bool privateMode = true;
+    // The chunk of a synced file's bytes written before the disk is asked
+    // to start writing them back; 0 writes the whole file in one call (only
+    // to measure what the chunks gain).
+    qint64 syncedWriteChunk = kSyncedWriteChunk;
+    // Whether a large file's predecessor is freed on a worker after the
+    // rename; off frees it inside the rename (only to measure).
+    bool freeOldAside = true;
 };
 
 // Replaces (or creates) path with exactly bytes. On failure path is left as

@@ -6,7 +6,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QThreadPool>
 #include <QTimeZone>
+#include <functional>
 
 #include "services/DiskFiles.h"
 #include "services/Preferences.h"
@@ -16,6 +18,10 @@
 #include "support/TempDir.h"
 
 using disk_files::ReplaceOptions;
+
+namespace disk_syncs {
+void PrintTo(const Range& range, std::ostream* out) { *out << "{" << range.offset << ", " << range.length << "}"; }
+}  // namespace disk_syncs
 
 namespace {
 
@@ -52,15 +58,28 @@ const Writer kWriters[] = {
     {"derived snapshot (no sync)", {ReplaceOptions::Sync::none, true}},
 };
 // Below, at and above what a buffered writer keeps until its commit (16 KiB).
-const int kSizes[] = {100, 3000, 12000, 16384, 40000};
+const QList<qint64> kSizes = {100, 3000, 12000, 16384, 40000};
+// A synced file larger than this goes to the disk a chunk at a time.
+constexpr qint64 kChunk = disk_files::kSyncedWriteChunk;
+
+// Bytes in which no chunk repeats another, nor the same chunk shifted.
+QByteArray patterned(qint64 size) {
+    QByteArray bytes(size, Qt::Uninitialized);
+    quint32 state = 12345;
+    for (qint64 i = 0; i < size; ++i) {
+        state = state * 1103515245u + 12345u;
+        bytes[i] = char(state >> 24);
+    }
+    return bytes;
+}
 
 // In the child: each writer, each size, onto path holding kOld, must fail
 // with the system's reason and leave kOld and nothing else.
-QString replacesRefused(const QString& folder, const QString& reason) {
+QString replacesRefused(const QString& folder, const QString& reason, const QList<qint64>& sizes = kSizes) {
     const QString path = folder + "/ledger.json";
     QString wrong;
     for (const Writer& writer : kWriters) {
-        for (const int size : kSizes) {
+        for (const qint64 size : sizes) {
             QString error;
             const bool written = disk_files::replace(path, QByteArray(size, 'n'), writer.options, &error);
             const QString where = QStringLiteral("%1, %2 bytes: ").arg(writer.name).arg(size);
@@ -78,11 +97,30 @@ QString replacesRefused(const QString& folder, const QString& reason) {
 }  // namespace
 
 TEST(DiskFilesTest, AWriteCutShortByAFileSizeLimitKeepsTheOldFileWhole) {
+    // Small files go in one write; a synced file over a chunk in chunks, and
+    // the limit may meet it anywhere in them.
+    struct Cut {
+        const char* where;
+        qint64 limit;
+        QList<qint64> sizes;
+    };
+    const Cut cuts[] = {
+        {"within one write", 64, kSizes},
+        {"inside the first chunk", kChunk / 2, {3 * kChunk + 100}},
+        {"at the first chunk's end", kChunk, {kChunk + 1, 3 * kChunk + 100}},
+        {"one byte into the second chunk", kChunk + 1, {3 * kChunk + 100}},
+        {"at a later chunk's end", 3 * kChunk, {3 * kChunk + 100}},
+        {"inside the last chunk", 3 * kChunk + 50, {3 * kChunk + 100}},
+        {"one byte short of the end", 3 * kChunk + 99, {3 * kChunk + 100}},
+    };
     TempDir temp;
     writeAll(temp.filePath("ledger.json"), kOld);
-    EXPECT_EQ(
-        limited_disk::withFileSizeLimit(64, [&] { return replacesRefused(temp.path(), "файл слишком большой"); }),
-        "");
+    for (const Cut& cut : cuts) {
+        EXPECT_EQ(limited_disk::withFileSizeLimit(
+                      cut.limit, [&] { return replacesRefused(temp.path(), "файл слишком большой", cut.sizes); }),
+                  "")
+            << cut.where;
+    }
     // The same writes with room to spare land whole.
     for (const Writer& writer : kWriters) {
         const QByteArray bytes(40000, 'y');
@@ -91,6 +129,113 @@ TEST(DiskFilesTest, AWriteCutShortByAFileSizeLimitKeepsTheOldFileWhole) {
             << writer.name;
         EXPECT_EQ(readAll(temp.filePath("ledger.json")), bytes) << writer.name;
     }
+}
+
+TEST(DiskFilesTest, AFileWrittenInChunksHoldsExactlyTheBytesGiven) {
+    const qint64 sizes[] = {kChunk - 1, kChunk, kChunk + 1, 2 * kChunk, 2 * kChunk + 1, 3 * kChunk + 100};
+    TempDir temp;
+    const QString path = temp.filePath("ledger.json");
+    for (const Writer& writer : kWriters) {
+        for (const qint64 size : sizes) {
+            const QByteArray bytes = patterned(size);
+            QString error;
+            EXPECT_TRUE(disk_files::replace(path, bytes, writer.options, &error)) << writer.name << ", " << size;
+            EXPECT_TRUE(readAll(path) == bytes) << writer.name << ", " << size << " bytes: read back differ";
+        }
+    }
+}
+
+TEST(DiskFilesTest, ALargeSyncedFileIsHandedToTheDiskChunkByChunkThenSyncedOnce) {
+    using disk_syncs::Range;
+    struct Case {
+        const char* name;
+        ReplaceOptions options;
+        qint64 size;
+        QList<Range> starts;
+    };
+    const QList<Range> threeAndABit = {{0, kChunk}, {kChunk, kChunk}, {2 * kChunk, kChunk}, {3 * kChunk, 7}};
+    const Case cases[] = {
+        {"ledger, one chunk", {}, kChunk, {}},
+        {"ledger, over three chunks", {}, 3 * kChunk + 7, threeAndABit},
+        {"export, over three chunks", {ReplaceOptions::Sync::file, false}, 3 * kChunk + 7, threeAndABit},
+        // Nothing to hand over early when no sync waits for it.
+        {"derived snapshot", {ReplaceOptions::Sync::none, true}, 3 * kChunk + 7, {}},
+        {"ledger, measured in one write", {ReplaceOptions::Sync::fileAndFolder, true, 0}, 3 * kChunk + 7, {}},
+    };
+    TempDir temp;
+    const QString folder = QFileInfo(temp.path()).canonicalFilePath();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        disk_syncs::reset();
+        const QByteArray bytes = patterned(c.size);
+        ASSERT_TRUE(disk_files::replace(temp.filePath("ledger.json"), bytes, c.options, nullptr));
+        EXPECT_EQ(disk_syncs::writebackStarts(), c.starts);
+        const int fileSyncs = c.options.sync == ReplaceOptions::Sync::none ? 0 : 1;
+        EXPECT_EQ(disk_syncs::countIn(folder) - disk_syncs::folderSyncsOf(folder), fileSyncs);
+        EXPECT_TRUE(readAll(temp.filePath("ledger.json")) == bytes);
+    }
+}
+
+TEST(DiskFilesTest, AWritebackStartThatFailsLeavesTheSaveToItsSync) {
+    // A file system without the hint says EINVAL or ESPIPE; even an EIO
+    // from it is no verdict: the sync that follows writes every byte and
+    // reports a real write error itself.
+    for (const int code : {EINVAL, ESPIPE, EIO}) {
+        SCOPED_TRACE(code);
+        TempDir temp;
+        const QString folder = QFileInfo(temp.path()).canonicalFilePath();
+        disk_syncs::reset();
+        disk_syncs::failWritebackStarts(code);
+        const QByteArray bytes = patterned(2 * kChunk + 1);
+        QString error;
+        EXPECT_TRUE(disk_files::replace(temp.filePath("ledger.json"), bytes, {}, &error)) << error.toStdString();
+        EXPECT_FALSE(disk_syncs::writebackStarts().isEmpty());
+        EXPECT_EQ(disk_syncs::countIn(folder) - disk_syncs::folderSyncsOf(folder), 1);
+        EXPECT_TRUE(readAll(temp.filePath("ledger.json")) == bytes);
+        disk_syncs::reset();
+    }
+}
+
+TEST(DiskFilesTest, TheFileALargeReplaceDropsIsLetGoAndNothingStaysOpen) {
+    // What may stand where a large file is written: nothing, a small file, a
+    // large one (held open across the rename, then closed on a worker), a
+    // FIFO (which must not be waited on).
+    const auto openDescriptors = [] {
+        return QDir("/proc/self/fd").entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size();
+    };
+    TempDir temp;
+    const QString path = temp.filePath("ledger.json");
+    const auto fifo = [&] {
+        QFile::remove(path);
+        ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    };
+    struct Case {
+        const char* standing;
+        std::function<void()> put;
+        ReplaceOptions options;
+    };
+    const Case cases[] = {
+        {"nothing", [&] { QFile::remove(path); }, {}},
+        {"a small file", [&] { writeAll(path, kOld); }, {}},
+        {"a large file", [] {}, {}},
+        {"a large file, replaced by an export", [] {}, kWriters[1].options},
+        {"a large file, replaced by a derived file", [] {}, kWriters[2].options},
+        {"a FIFO", fifo, {}},
+    };
+    QThreadPool::globalInstance()->waitForDone();  // what earlier tests let go
+    const qsizetype before = openDescriptors();
+    qint64 size = 2 * kChunk;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.standing);
+        c.put();
+        const QByteArray bytes = patterned(++size);
+        QString error;
+        EXPECT_TRUE(disk_files::replace(path, bytes, c.options, &error)) << error.toStdString();
+        EXPECT_TRUE(readAll(path) == bytes);
+        EXPECT_EQ(entriesOf(temp.path()), QStringList{"ledger.json"});
+    }
+    QThreadPool::globalInstance()->waitForDone();
+    EXPECT_EQ(openDescriptors(), before);
 }
 
 TEST(DiskFilesTest, AFullTmpfsKeepsTheOldFileWhole) {

@@ -1,7 +1,9 @@
 #include "support/DiskSyncs.h"
 
 #include <QFileInfo>
+#include <cerrno>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +14,8 @@ std::mutex syncsMutex;
 QStringList syncedFolders;
 QStringList folderSyncs;
 std::function<void(const QString&)> afterSync;
+QList<disk_syncs::Range> starts;
+int startError = 0;
 
 // The folder of an open descriptor's file; a QSaveFile's unnamed temporary
 // ("/folder/#123 (deleted)") counts for the folder it will be linked into,
@@ -64,6 +68,19 @@ extern "C" int fdatasync(int fd) {
     return synced(fd, libc(fd));
 }
 
+extern "C" int sync_file_range(int fd, off64_t offset, off64_t length, unsigned int flags) {
+    static const auto libc = real<int (*)(int, off64_t, off64_t, unsigned int)>("sync_file_range");
+    int code = 0;
+    {
+        std::lock_guard lock(syncsMutex);
+        starts.append({qint64(offset), qint64(length)});
+        code = startError;
+    }
+    if (code == 0) return libc(fd, offset, length, flags);
+    errno = code;
+    return -1;
+}
+
 namespace disk_syncs {
 
 QStringList folders() {
@@ -83,10 +100,22 @@ int folderSyncsOf(const QString& folder) {
     return int(folderSyncs.count(wanted));
 }
 
+QList<Range> writebackStarts() {
+    std::lock_guard lock(syncsMutex);
+    return starts;
+}
+
+void failWritebackStarts(int code) {
+    std::lock_guard lock(syncsMutex);
+    startError = code;
+}
+
 void reset() {
     std::lock_guard lock(syncsMutex);
     syncedFolders.clear();
     folderSyncs.clear();
+    starts.clear();
+    startError = 0;
 }
 
 void setAfterSync(std::function<void(const QString& folder)> hook) {
