@@ -66,7 +66,7 @@ public:
         if (limit == limit_ && spent == spent_) return;
         limit_ = limit;
         spent_ = spent;
-        hints_.reset();
+        minimumHint_.reset();
         heights_.clear();
         updateGeometry();
     }
@@ -80,7 +80,7 @@ public:
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(row_);
         row_->show();
-        hints_.reset();
+        minimumHint_.reset();
         heights_.clear();
         return row_;
     }
@@ -95,8 +95,15 @@ public:
         heights_.emplace_back(width, h);
         return h;
     }
-    QSize sizeHint() const override { return row_ ? QWidget::sizeHint() : hints().first; }
-    QSize minimumSizeHint() const override { return row_ ? QWidget::minimumSizeHint() : hints().second; }
+    QSize sizeHint() const override {
+        if (row_) return QWidget::sizeHint();
+        // As wide as the list it is given the whole of, at its height there,
+        // rather than its row's narrower wish: the list's own size hint then
+        // asks for no second width, which would measure every place again.
+        if (const int width = listWidth(); width > 0) return {width, heightForWidth(width)};
+        return card_.measuringRow(*this).sizeHint();
+    }
+    QSize minimumSizeHint() const override { return row_ ? QWidget::minimumSizeHint() : minimumHint(); }
 
 protected:
     // Moved by the list's layout (a row above it grew, a row came or went):
@@ -111,16 +118,21 @@ protected:
     }
 
 private:
-    // The row's size hint and minimum size hint for this content, and its
-    // height at the list's width, which the layout asks next: the measuring
-    // row takes this content once for all three.
-    const std::pair<QSize, QSize>& hints() const {
-        if (!hints_) {
-            const CategoryBudgetRow& row = card_.measuringRow(*this);
-            hints_.emplace(row.sizeHint(), row.minimumSizeHint());
-            if (const int width = parentWidget() ? parentWidget()->width() : 0; width > 0) heightForWidth(width);
+    // The width the list is laid out at, 0 before its first layout.
+    int listWidth() const {
+        const QWidget* list = parentWidget();
+        return list && list->testAttribute(Qt::WA_Resized) ? list->width() : 0;
+    }
+
+    // The row's minimum size for this content, and its height at the list's
+    // width, which the layout asks next: the measuring row takes this
+    // content once for both.
+    QSize minimumHint() const {
+        if (!minimumHint_) {
+            minimumHint_ = card_.measuringRow(*this).minimumSizeHint();
+            if (const int width = listWidth(); width > 0) heightForWidth(width);
         }
-        return *hints_;
+        return *minimumHint_;
     }
 
     CategoryLimitsCard& card_;
@@ -128,7 +140,7 @@ private:
     Decimal limit_;
     Decimal spent_;
     CategoryBudgetRow* row_ = nullptr;
-    mutable std::optional<std::pair<QSize, QSize>> hints_;
+    mutable std::optional<QSize> minimumHint_;
     mutable std::vector<std::pair<int, int>> heights_;  // (width, height) measured for this content
 };
 
