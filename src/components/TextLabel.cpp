@@ -49,6 +49,7 @@ void TextLabel::setElideMode(Qt::TextElideMode mode) {
 void TextLabel::setMaximumLineCount(int lines) {
     maximumLines_ = std::max(lines, 0);
     measured_.clear();
+    oneLine_.reset();
     updateGeometry();
     update();
 }
@@ -97,10 +98,19 @@ QSizeF TextLabel::measure(qreal width) const {
         measuredFont_ = font();
         measuredAlignment_ = alignment();
         measured_.clear();
+        oneLine_.reset();
     }
     for (const Measured& m : measured_)
         if (m.width == width) return m.size;
-    const QSizeF size = TextFit::WrappedText(text(), font(), width, alignment(), maximumLines_).size();
+    // A text laid out on one line at its natural width stays that line at any
+    // width it fits with room to spare (the room covers what its last glyph
+    // may reach past its advance, which line breaking counts): no new layout.
+    if (oneLine_ && width >= oneLine_->width() + QFontMetricsF(font()).height()) return *oneLine_;
+    const TextFit::WrappedText wrapped(text(), font(), width, alignment(), maximumLines_);
+    const QSizeF size = wrapped.size();
+    if (width >= kNatural && wrapped.lineCount() == 1 && !wrapped.truncated() && !text().isEmpty() &&
+        !text().back().isSpace())
+        oneLine_ = size;
     if (measured_.size() == 4) measured_.removeFirst();
     measured_.append({width, size});
     return size;
@@ -129,7 +139,7 @@ QSize TextLabel::minimumSizeHint() const {
 QSize TextLabel::sizeHint() const {
     if (wraps()) {
         const QMargins m = contentsMargins();
-        const QSizeF natural = measure(1e6);
+        const QSizeF natural = measure(kNatural);
         const int width = qMin(static_cast<int>(std::ceil(natural.width())), 320);
         return {width + m.left() + m.right(), heightForWidth(width + m.left() + m.right())};
     }

@@ -90,6 +90,9 @@ private:
     mutable QFont measuredFont_;
     mutable Qt::Alignment measuredAlignment_;
     mutable QList<Measured> measured_;
+    // The size on one line, when the text measured at kNatural took one.
+    mutable std::optional<QSizeF> oneLine_;
+    static constexpr qreal kNatural = 1e6;  // a width no text reaches: the text's natural size
 };
 
 // The platform's Label: a symbol before a title, both in one colour.

@@ -154,6 +154,45 @@ TEST_F(KitTest, WrappedLabelKeepsToItsLineLimit) {
     }
 }
 
+// A wrapping label measured at its natural width first (as a layout asks for
+// its size hint) answers every later width exactly as a label measured only
+// at that width: a text that took one line is not laid out again where it
+// fits with room, and one that wraps, ends in a space, breaks a line or
+// needs the last pixel is laid out at the width asked.
+TEST_F(KitTest, AWrappingLabelMeasuresEveryWidthAsAFreshLayoutDoes) {
+    const QString lines = QStringLiteral("Еда") + QChar::LineSeparator + QStringLiteral("Транспорт");
+    const QString cases[] = {QStringLiteral("Еда"),
+                             QStringLiteral("Подарки на день рождения бабушки и дедушки в деревне"),
+                             QStringLiteral("Кино "),
+                             QStringLiteral("Игры 🎮 и Ａ"),
+                             QStringLiteral("Потрачено 512,00 CN¥ из 1 239,15 CN¥"),
+                             QStringLiteral("Еда\nТранспорт"),
+                             lines,
+                             QString()};
+    for (const QString& text : cases) {
+        for (const int limit : {0, 1}) {
+            TextLabel measured(text, TextStyle::Body);
+            measured.setWordWrap(true);
+            measured.setMaximumLineCount(limit);
+            const QSize hint = measured.sizeHint();
+            const int natural = TextFit::WrappedText(text, measured.font(), 1e6).size().width();
+            for (const int width : {natural - 1, natural, natural + 1, natural + 3, natural + 30, 40, 120, 358}) {
+                if (width <= 0) continue;
+                SCOPED_TRACE(text.toStdString() + " " + std::to_string(limit) + " " + std::to_string(width));
+                TextLabel fresh(text, TextStyle::Body);
+                fresh.setWordWrap(true);
+                fresh.setMaximumLineCount(limit);
+                EXPECT_EQ(measured.heightForWidth(width), fresh.heightForWidth(width));
+            }
+            TextLabel fresh(text, TextStyle::Body);
+            fresh.setWordWrap(true);
+            fresh.setMaximumLineCount(limit);
+            EXPECT_EQ(measured.sizeHint(), hint);
+            EXPECT_EQ(fresh.sizeHint(), hint);
+        }
+    }
+}
+
 // The keyboard's focus shows on every face, light and dark: a ring that
 // stands out from the face's own fill (a lime "Подтвердить" drawn with a
 // lime ring showed nothing) and from the card behind a face without one.

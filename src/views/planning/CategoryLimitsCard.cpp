@@ -1,10 +1,15 @@
 #include "views/planning/CategoryLimitsCard.h"
 
+#include <QAbstractScrollArea>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QSet>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 
 #include "components/Button.h"
 #include "components/ProgressBar.h"
@@ -30,7 +35,114 @@ char16_t codePointOrder(char16_t unit) {
     return unit;
 }
 
+// Posted to the card once the rows have moved: builds the rows then in view.
+const QEvent::Type kBuildRowsInView = QEvent::Type(QEvent::registerEventType());
+
 }  // namespace
+
+// A category's place in the limits card. Until its row is built it takes the
+// height the row would take at its width (measured on the card's measuring
+// row, once per content and width) and paints nothing; built, it holds the
+// row edge to edge.
+class CategoryLimitSlot : public QWidget {
+public:
+    CategoryLimitSlot(CategoryLimitsCard& card, const QString& category) : card_(card), category_(category) {
+        setObjectName(QStringLiteral("categoryLimitSlot"));
+        QSizePolicy policy = sizePolicy();
+        policy.setHeightForWidth(true);
+        setSizePolicy(policy);
+    }
+
+    const QString& category() const { return category_; }
+    const Decimal& limit() const { return limit_; }
+    const Decimal& spent() const { return spent_; }
+    CategoryBudgetRow* row() const { return row_; }
+
+    void draw(const Decimal& limit, const Decimal& spent) {
+        if (row_) {
+            row_->draw(limit, spent);
+            return;
+        }
+        if (limit == limit_ && spent == spent_) return;
+        limit_ = limit;
+        spent_ = spent;
+        minimumHint_.reset();
+        heights_.clear();
+        updateGeometry();
+    }
+
+    CategoryBudgetRow* build() {
+        if (row_) return row_;
+        row_ = new CategoryBudgetRow(card_.store_, category_,
+                                     CategoryLimitsCard::limitText(card_.store_.data(), category_));
+        row_->draw(limit_, spent_);
+        auto* layout = new QVBoxLayout(this);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(row_);
+        row_->show();
+        minimumHint_.reset();
+        heights_.clear();
+        return row_;
+    }
+
+    int heightForWidth(int width) const override {
+        if (row_) return QWidget::heightForWidth(width);
+        for (const auto& [w, h] : heights_)
+            if (w == width) return h;
+        // A layout asks at one or two widths: the last few answers are kept.
+        const int h = card_.measuringRow(*this).layout()->totalHeightForWidth(width);
+        if (heights_.size() == 4) heights_.erase(heights_.begin());
+        heights_.emplace_back(width, h);
+        return h;
+    }
+    QSize sizeHint() const override {
+        if (row_) return QWidget::sizeHint();
+        // As wide as the list it is given the whole of, at its height there,
+        // rather than its row's narrower wish: the list's own size hint then
+        // asks for no second width, which would measure every place again.
+        if (const int width = listWidth(); width > 0) return {width, heightForWidth(width)};
+        return card_.measuringRow(*this).sizeHint();
+    }
+    QSize minimumSizeHint() const override { return row_ ? QWidget::minimumSizeHint() : minimumHint(); }
+
+protected:
+    // Moved by the list's layout (a row above it grew, a row came or went):
+    // it may have come into view.
+    void moveEvent(QMoveEvent* event) override {
+        QWidget::moveEvent(event);
+        if (!row_) card_.scheduleBuild();
+    }
+    void resizeEvent(QResizeEvent* event) override {
+        QWidget::resizeEvent(event);
+        if (!row_) card_.scheduleBuild();
+    }
+
+private:
+    // The width the list is laid out at, 0 before its first layout.
+    int listWidth() const {
+        const QWidget* list = parentWidget();
+        return list && list->testAttribute(Qt::WA_Resized) ? list->width() : 0;
+    }
+
+    // The row's minimum size for this content, and its height at the list's
+    // width, which the layout asks next: the measuring row takes this
+    // content once for both.
+    QSize minimumHint() const {
+        if (!minimumHint_) {
+            minimumHint_ = card_.measuringRow(*this).minimumSizeHint();
+            if (const int width = listWidth(); width > 0) heightForWidth(width);
+        }
+        return *minimumHint_;
+    }
+
+    CategoryLimitsCard& card_;
+    QString category_;
+    Decimal limit_;
+    Decimal spent_;
+    CategoryBudgetRow* row_ = nullptr;
+    mutable std::optional<QSize> minimumHint_;
+    mutable std::vector<std::pair<int, int>> heights_;  // (width, height) measured for this content
+};
 
 CategoryBudgetRow::CategoryBudgetRow(MoneyStore& store, const QString& category, const QString& amountText,
                                      QWidget* parent)
@@ -40,12 +152,12 @@ CategoryBudgetRow::CategoryBudgetRow(MoneyStore& store, const QString& category,
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(planner_style::limitRowSpacing);
 
-    auto* line = new QHBoxLayout;
+    auto* line = line_ = new QHBoxLayout;
     line->setSpacing(planner_style::rowGap);
-    auto* name = new TextLabel(category, TextStyle::Body);
-    name->setObjectName(QStringLiteral("categoryName"));
-    name->setWordWrap(true);
-    line->addWidget(name, 1);
+    name_ = new TextLabel(category, TextStyle::Body);
+    name_->setObjectName(QStringLiteral("categoryName"));
+    name_->setWordWrap(true);
+    line->addWidget(name_, 1);
     field_ = new QLineEdit(amountText);
     field_->setObjectName(QStringLiteral("categoryLimitField"));
     field_->setPlaceholderText(QStringLiteral("0"));
@@ -86,6 +198,20 @@ void CategoryBudgetRow::draw(const Decimal& limit, const Decimal& spent) {
     bar_->setTint(over ? ColorRole::Red : ColorRole::Teal);
     spent_->setText(QStringLiteral("Потрачено ") + cnyText(spent) + QStringLiteral(" из ") + cnyText(limit));
     spent_->setColorRole(over ? ColorRole::Red : ColorRole::SecondaryLabel);
+}
+
+void CategoryBudgetRow::showContent(const QString& category, const Decimal& limit, const Decimal& spent) {
+    name_->setText(category);
+    draw(limit, spent);
+    // Never shown, this row's layouts never run on their own: what they and
+    // the texts' places in them keep of the last content is forgotten here
+    // (the field and the button measure the same for every category).
+    name_->updateGeometry();
+    spent_->updateGeometry();
+    lines_->updateGeometry();
+    lines_->layout()->invalidate();
+    line_->invalidate();
+    layout()->invalidate();
 }
 
 void CategoryBudgetRow::save() {
@@ -136,24 +262,119 @@ void CategoryLimitsCard::draw(const std::vector<CategoryAmount>& monthSpent, con
     const MoneyData& data = store_.data();
     QHash<QString, Decimal> spent;
     for (const CategoryAmount& row : monthSpent) spent.insert(row.name, row.amount);
+    const bool added = categories != rows_->keys();
     rows_->setKeys(
-        categories,
-        [this, &data](const QString& category) -> QWidget* {
-            return new CategoryBudgetRow(store_, category, limitText(data, category));
-        },
+        categories, [this](const QString& category) -> QWidget* { return new CategoryLimitSlot(*this, category); },
         [&data, &spent](int, QWidget* widget) {
-            auto* row = static_cast<CategoryBudgetRow*>(widget);
-            row->draw(storedLimit(data, row->category()), spent.value(row->category()));
+            auto* slot = static_cast<CategoryLimitSlot*>(widget);
+            slot->draw(storedLimit(data, slot->category()), spent.value(slot->category()));
         });
+    if (added) scheduleBuild();
 }
 
 void CategoryLimitsCard::refill() {
+    // A row not built yet reads the stored limit when it is.
     const MoneyData& data = store_.data();
-    for (const QString& category : rows_->keys()) row(category)->field()->setText(limitText(data, category));
+    for (const QString& category : rows_->keys())
+        if (CategoryBudgetRow* built = builtRow(category)) built->field()->setText(limitText(data, category));
 }
 
 QStringList CategoryLimitsCard::categories() const { return rows_->keys(); }
 
-CategoryBudgetRow* CategoryLimitsCard::row(const QString& category) const {
-    return rows_->rowAs<CategoryBudgetRow>(category);
+CategoryLimitSlot* CategoryLimitsCard::slot(const QString& category) const {
+    return rows_->rowAs<CategoryLimitSlot>(category);
+}
+
+CategoryBudgetRow* CategoryLimitsCard::row(const QString& category) {
+    CategoryLimitSlot* place = slot(category);
+    return place ? place->build() : nullptr;
+}
+
+CategoryBudgetRow* CategoryLimitsCard::builtRow(const QString& category) const {
+    CategoryLimitSlot* place = slot(category);
+    return place ? place->row() : nullptr;
+}
+
+const CategoryBudgetRow& CategoryLimitsCard::measuringRow(const CategoryLimitSlot& slot) const {
+    if (!measuring_) {
+        measuring_ = std::make_unique<CategoryBudgetRow>(store_, QString(), QString());
+        measuring_->setObjectName(QStringLiteral("categoryBudgetMeasuringRow"));
+        measuringName_.clear();
+        measuringLimit_ = measuringSpent_ = Decimal();
+    }
+    if (slot.category() != measuringName_ || slot.limit() != measuringLimit_ || slot.spent() != measuringSpent_) {
+        measuringName_ = slot.category();
+        measuringLimit_ = slot.limit();
+        measuringSpent_ = slot.spent();
+        measuring_->showContent(measuringName_, measuringLimit_, measuringSpent_);
+    }
+    return *measuring_;
+}
+
+void CategoryLimitsCard::watchScrolling() {
+    QAbstractScrollArea* area = nullptr;
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget())
+        if (auto* candidate = qobject_cast<QAbstractScrollArea*>(w)) {
+            if (candidate->viewport()->isAncestorOf(this)) area = candidate;
+            break;
+        }
+    if (area == scrollArea_) return;
+    if (scrollArea_) {
+        scrollArea_->verticalScrollBar()->disconnect(this);
+        scrollArea_->viewport()->removeEventFilter(this);
+    }
+    scrollArea_ = area;
+    if (!area) return;
+    // At once, so that the scroll's paint finds the rows it brings into view.
+    connect(area->verticalScrollBar(), &QScrollBar::valueChanged, this, &CategoryLimitsCard::buildRowsInView);
+    area->viewport()->installEventFilter(this);
+}
+
+void CategoryLimitsCard::scheduleBuild() {
+    // Before the paint, which waits behind every event posted at the usual priority.
+    if (buildScheduled_ || !isVisible()) return;
+    buildScheduled_ = true;
+    QCoreApplication::postEvent(this, new QEvent(kBuildRowsInView));
+}
+
+void CategoryLimitsCard::buildRowsInView() {
+    buildScheduled_ = false;
+    if (!isVisible()) return;
+    const QWidget* view = scrollArea_ ? scrollArea_->viewport() : window();
+    const QRect inView(mapFrom(view, QPoint(0, 0)), view->size());
+    for (const QString& category : rows_->keys()) {
+        CategoryLimitSlot* place = slot(category);
+        if (place->row() || place->isHidden()) continue;
+        if (QRect(place->mapTo(this, QPoint(0, 0)), place->size()).intersects(inView)) place->build();
+    }
+}
+
+bool CategoryLimitsCard::event(QEvent* event) {
+    if (event->type() == kBuildRowsInView) {
+        if (buildScheduled_) buildRowsInView();
+        return true;
+    }
+    if (event->type() == QEvent::ParentChange) watchScrolling();
+    return MoneyCard::event(event);
+}
+
+bool CategoryLimitsCard::eventFilter(QObject* watched, QEvent* event) {
+    if (scrollArea_ && watched == scrollArea_->viewport() && event->type() == QEvent::Resize) scheduleBuild();
+    return MoneyCard::eventFilter(watched, event);
+}
+
+void CategoryLimitsCard::moveEvent(QMoveEvent* event) {
+    MoneyCard::moveEvent(event);
+    buildRowsInView();
+}
+
+void CategoryLimitsCard::resizeEvent(QResizeEvent* event) {
+    MoneyCard::resizeEvent(event);
+    buildRowsInView();
+}
+
+void CategoryLimitsCard::showEvent(QShowEvent* event) {
+    MoneyCard::showEvent(event);
+    watchScrolling();
+    scheduleBuild();
 }

@@ -1,15 +1,20 @@
 #pragma once
 
 #include <QHash>
+#include <QPointer>
 #include <QStringList>
+#include <memory>
 
 #include "components/MoneyCard.h"
 #include "models/MoneyModels.h"
 
 class Button;
+class CategoryLimitSlot;
 class KeyedRowList;
 class MoneyStore;
 class ProgressBar;
+class QAbstractScrollArea;
+class QHBoxLayout;
 class QLineEdit;
 
 // One category of the limits card: its name, the limit field and "OK"; while
@@ -24,6 +29,10 @@ public:
     const QString& category() const { return category_; }
     // Shows the progress lines for a limit above 0.
     void draw(const Decimal& limit, const Decimal& spent);
+    // Shows another category's name, limit and spending, for a row kept for
+    // measuring (never shown), which takes the content of each row not built
+    // yet in turn.
+    void showContent(const QString& category, const Decimal& limit, const Decimal& spent);
     // "OK": text that does not read as an amount, 0 or less removes the limit.
     void save();
 
@@ -36,6 +45,8 @@ public:
 private:
     MoneyStore& store_;
     QString category_;
+    TextLabel* name_;
+    QHBoxLayout* line_;
     QLineEdit* field_;
     Button* ok_;
     QWidget* lines_;
@@ -45,6 +56,13 @@ private:
 
 // "Лимиты категорий": one row per expense category (the defaults and every
 // category an expense uses), in code-point order.
+//
+// A row is built when it comes into view (a field, its style sheet and its
+// buttons cost as much as the rest of the tab): until then the category's
+// place takes the exact height its row will take, measured on one row kept
+// for measuring, so the card and the page are as tall from the start as with
+// every row built. A row once built stays (typed text and focus survive),
+// and a row built late reads the store's limit as it is then.
 class CategoryLimitsCard : public MoneyCard {
     Q_OBJECT
 public:
@@ -69,9 +87,38 @@ public:
     void refill();
 
     QStringList categories() const;
-    CategoryBudgetRow* row(const QString& category) const;
+    // The category's row, built now if it was not yet (for what needs the
+    // row itself, such as typing into it); nullptr for a category not listed.
+    CategoryBudgetRow* row(const QString& category);
+    // The row if it is built, without building it.
+    CategoryBudgetRow* builtRow(const QString& category) const;
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    friend class CategoryLimitSlot;
+
+    CategoryLimitSlot* slot(const QString& category) const;
+    // The row kept for measuring, showing the slot's content (never shown itself).
+    const CategoryBudgetRow& measuringRow(const CategoryLimitSlot& slot) const;
+    // Builds the rows within the scroll area's viewport (the window's, outside one).
+    void buildRowsInView();
+    // Runs buildRowsInView once pending layouts have placed the rows.
+    void scheduleBuild();
+    void watchScrolling();
+
     MoneyStore& store_;
     KeyedRowList* rows_;
+    mutable std::unique_ptr<CategoryBudgetRow> measuring_;
+    // The content the measuring row shows now.
+    mutable QString measuringName_;
+    mutable Decimal measuringLimit_;
+    mutable Decimal measuringSpent_;
+    QPointer<QAbstractScrollArea> scrollArea_;
+    bool buildScheduled_ = false;
 };

@@ -1,5 +1,6 @@
 #include "PlannerFixture.h"
 #include "components/MoneyFocus.h"
+#include "support/FreshPaint.h"
 #include "views/PageScrolling.h"
 #include "store/DemoLedger.h"
 #include "store/LedgerSummary.h"
@@ -24,6 +25,42 @@ RewardTask task(qint64 completions) {
     t.completionCount = completions;
     t.difficulty = 1;
     return t;
+}
+
+// Twenty expense categories beyond the defaults, most with a limit and this
+// month's spending, one whose name wraps and one drawn from other fonts: more
+// rows than a screen holds.
+MoneyData manyCategories() {
+    MoneyData d = MoneyData::emptyLedger();
+    QMap<QString, Decimal> limits;
+    for (int i = 0; i < 20; ++i) {
+        QString name = QStringLiteral("Категория %1").arg(i, 2, 10, QLatin1Char('0'));
+        if (i == 7) name = QStringLiteral("Категория подарков на день рождения бабушки и дедушки в деревне");
+        if (i == 13) name = QStringLiteral("Категория 🎮 Ａ");
+        MoneyTransaction spent;
+        spent.id = QUuid::createUuid();
+        spent.kind = TransactionKind::expense;
+        spent.amount = Decimal(10 + i);
+        spent.category = name;
+        spent.date = QDateTime(QDate(2026, 6, 1 + i % 14), QTime(12, 0), QTimeZone::utc());
+        d.transactions.push_back(spent);
+        if (i % 4 != 3) limits.insert(name, Decimal(20 + 5 * i));
+    }
+    d.categoryBudgets = limits;
+    return d;
+}
+
+// The window as it is on screen at each half screen from the top to the end.
+QList<QImage> scrolledThrough(QWidget& window, PageBody* body) {
+    QList<QImage> pictures;
+    QScrollBar* bar = body->verticalScrollBar();
+    bar->setValue(0);
+    for (int guard = 0; guard < 100; ++guard) {
+        pictures << freshpaint::onScreen(window);
+        if (bar->value() >= bar->maximum()) break;
+        bar->setValue(bar->value() + body->viewport()->height() / 2);
+    }
+    return pictures;
 }
 
 }  // namespace
@@ -140,6 +177,60 @@ TEST_F(PlannerTest, AProfileSwitchRefillsEveryLimitField) {
     store->activateProfile(ProfileUser{"child-2", "Петя", "petya@family.ru"});
     EXPECT_EQ(limitRow(kFood).field()->text(), "75");
     EXPECT_EQ(limitRow("Счета").field()->text(), "0");
+}
+
+// The limits card builds only the rows in view; the others take the height
+// their row will take and are built as they are scrolled to, each then the
+// row it would have been, where it would have been: the card is as tall, and
+// the window shows the same at every step, as with every row built at once.
+TEST_F(PlannerTest, LimitRowsAreBuiltWhenScrolledToAndShowWhatRowsBuiltAtOnceShow) {
+    const MoneyData d = manyCategories();
+    show(d);
+    CategoryLimitsCard* card = view->limitsCard();
+    const QStringList categories = card->categories();
+    ASSERT_EQ(categories.size(), 27);
+    const QWidget* viewport = view->body()->viewport();
+    const QRect inView(QPoint(0, 0), viewport->size());
+    int built = 0;
+    for (const QString& category : categories) {
+        const CategoryBudgetRow* row = card->builtRow(category);
+        built += row ? 1 : 0;
+        if (row) EXPECT_TRUE(QRect(row->mapTo(viewport, QPoint(0, 0)), row->size()).intersects(inView)) << category.toStdString();
+    }
+    EXPECT_GT(built, 0);
+    EXPECT_LT(built, 8) << "only the rows in view are built";
+    const int lazyHeight = card->height();
+    const QList<QImage> lazy = scrolledThrough(*window, view->body());
+    for (const QString& category : categories) EXPECT_NE(card->builtRow(category), nullptr) << category.toStdString();
+    EXPECT_EQ(card->height(), lazyHeight);
+
+    show(d);
+    for (const QString& category : view->limitsCard()->categories()) view->limitsCard()->row(category);
+    settle();
+    EXPECT_EQ(view->limitsCard()->height(), lazyHeight);
+    const QList<QImage> eager = scrolledThrough(*window, view->body());
+    ASSERT_EQ(eager.size(), lazy.size());
+    for (int step = 0; step < lazy.size(); ++step)
+        EXPECT_TRUE(freshpaint::difference(lazy[step], eager[step]).isEmpty()) << "step " << step;
+}
+
+// A row not built yet has no typed text to keep: built, it shows the limit
+// stored then, and a redraw before that builds nothing.
+TEST_F(PlannerTest, ALimitRowBuiltLateShowsTheLimitStoredThen) {
+    show(manyCategories());
+    const QString last = view->limitsCard()->categories().constLast();
+    ASSERT_EQ(view->limitsCard()->builtRow(last), nullptr);
+    store->setCategoryBudget(last, Decimal(42));
+    settle();
+    EXPECT_EQ(view->limitsCard()->builtRow(last), nullptr);
+    QScrollBar* bar = view->body()->verticalScrollBar();
+    for (int guard = 0; guard < 100 && !view->limitsCard()->builtRow(last) && bar->value() < bar->maximum(); ++guard) {
+        bar->setValue(bar->value() + view->body()->viewport()->height() / 2);
+        settle();
+    }
+    ASSERT_NE(view->limitsCard()->builtRow(last), nullptr);
+    EXPECT_EQ(view->limitsCard()->builtRow(last)->field()->text(), "42");
+    EXPECT_TRUE(view->limitsCard()->builtRow(last)->progressLines()->isVisible());
 }
 
 TEST_F(PlannerTest, GoalsPlanShowsWhatIsLeftTheDaysAndThePerDayAmount) {
