@@ -14,9 +14,14 @@
 //   - isolation: small-family reads alone and beside one client reading a
 //     family of 48,000 tasks back to back.
 //
+// Each phase also prints the CPU time the server processes and the tool itself
+// spent, per request, and how busy the machine's CPUs were.
+//
 //   zanbeck-family-load [--clients 16] [--seconds 10] [--servers 1]
 //                       [--postgres | --database postgresql://...] [--read-connections 64]
 //                       [--big-tasks 48000 (0: no isolation phase)] [--isolation-clients 8]
+//                       [--server-executable PATH (another build's server)]
+//                       [--side-by-side (only writes alone, reads alone and both together)]
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -39,6 +44,7 @@
 #include <mutex>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -66,6 +72,75 @@ struct Options {
     int isolationClients = 8;  // small-family readers beside the big family
     bool postgres = false;
     std::string database;
+    std::string serverExecutable;  // empty: this build's
+    bool sideBySideOnly = false;   // no mixed, nginx or isolation phase
+};
+
+// CPU seconds (user and system) a process has used, from /proc/<pid>/stat.
+double processCpuSeconds(pid_t pid) {
+    std::ifstream in("/proc/" + (pid > 0 ? std::to_string(pid) : std::string("self")) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto afterName = text.rfind(')');
+    if (afterName == std::string::npos) return 0;
+    std::istringstream fields(text.substr(afterName + 2));
+    std::string field;
+    unsigned long long utime = 0, stime = 0;
+    // Fields 3 to 13 come before utime (14) and stime (15).
+    for (int i = 3; i <= 13 && fields >> field; ++i) {}
+    fields >> utime >> stime;
+    return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
+}
+
+// Busy and all CPU time of the whole machine, from /proc/stat.
+std::pair<double, double> machineCpuSeconds() {
+    std::ifstream in("/proc/stat");
+    std::string cpu;
+    unsigned long long v[8] = {};
+    in >> cpu >> v[0] >> v[1] >> v[2] >> v[3] >> v[4] >> v[5] >> v[6] >> v[7];
+    const double tick = double(sysconf(_SC_CLK_TCK));
+    unsigned long long all = 0;
+    for (const auto x : v) all += x;
+    return {double(all - v[3] - v[4]) / tick, double(all) / tick};  // idle and I/O wait are not busy
+}
+
+std::string loadAverage() {
+    std::ifstream in("/proc/loadavg");
+    double one = 0, five = 0, fifteen = 0;
+    in >> one >> five >> fifteen;
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f %.2f %.2f", one, five, fifteen);
+    return text;
+}
+
+// The CPU a phase cost: the server processes', the tool's own and the machine's.
+class CpuMeter {
+public:
+    explicit CpuMeter(std::vector<pid_t> servers) : servers_(std::move(servers)) { restart(); }
+    void restart() {
+        server_ = serverSeconds();
+        tool_ = processCpuSeconds(0);
+        machine_ = machineCpuSeconds();
+    }
+    void report(const char* what, double requests) const {
+        const double server = serverSeconds() - server_, tool = processCpuSeconds(0) - tool_;
+        const auto [busy, all] = machineCpuSeconds();
+        std::printf("  cpu, %s: server %.2f s (%.1f us a request), tool %.2f s (%.1f us a request), "
+                    "machine busy %.0f %% of %ld CPUs\n",
+                    what, server, requests > 0 ? 1e6 * server / requests : 0.0, tool,
+                    requests > 0 ? 1e6 * tool / requests : 0.0,
+                    all > machine_.second ? 100 * (busy - machine_.first) / (all - machine_.second) : 0.0,
+                    sysconf(_SC_NPROCESSORS_ONLN));
+    }
+
+private:
+    double serverSeconds() const {
+        double sum = 0;
+        for (const auto pid : servers_) sum += processCpuSeconds(pid);
+        return sum;
+    }
+    std::vector<pid_t> servers_;
+    double server_ = 0, tool_ = 0;
+    std::pair<double, double> machine_;
 };
 
 // One keep-alive HTTP/1.1 connection; reconnects after a failure.
@@ -123,6 +198,7 @@ struct Latencies {
         std::sort(micros.begin(), micros.end());
         return micros.empty() ? 0.0 : micros[std::size_t(q * (micros.size() - 1))];
     }
+    std::size_t count() const { return micros.size(); }
     void report(const char* what, double seconds) {
         const auto at = [&](double q) { return percentile(q); };
         std::printf("%-44s %9.0f req/s   p50 %7.2f ms   p99 %7.2f ms   (%zu requests, %ld failed)\n", what,
@@ -245,8 +321,9 @@ std::unique_ptr<Latencies> readLatencies(const std::vector<int>& ports, const st
 }
 
 double readPhase(const char* what, const std::vector<int>& ports, const std::string& target, const std::string& token,
-                 int connections, const Options& options) {
+                 int connections, const Options& options, CpuMeter* cpu) {
     Latencies all;
+    if (cpu) cpu->restart();
     const auto end = Clock::now() + std::chrono::seconds(options.seconds);
     std::vector<std::thread> threads;
     for (int i = 0; i < connections; ++i)
@@ -258,6 +335,7 @@ double readPhase(const char* what, const std::vector<int>& ports, const std::str
         });
     for (auto& t : threads) t.join();
     all.report(what, options.seconds);
+    if (cpu) cpu->report(what, double(all.count()));
     return all.rate(options.seconds);
 }
 
@@ -318,6 +396,8 @@ Options parse(int argc, char** argv) {
         else if (a == "--isolation-clients") o.isolationClients = std::stoi(next());
         else if (a == "--postgres") o.postgres = true;
         else if (a == "--database") o.database = next();
+        else if (a == "--server-executable") o.serverExecutable = next();
+        else if (a == "--side-by-side") o.sideBySideOnly = true;
         else throw std::invalid_argument("unknown option " + a);
     }
     return o;
@@ -339,9 +419,10 @@ int main(int argc, char** argv) try {
         store = cluster->newDatabase();
     }
     if (store.empty()) store = (folder / "data").string();
-    std::printf("store: %s, %d server process(es), %d clients for %d s\n",
+    std::printf("store: %s, %d server process(es), %d clients for %d s; load average at the start %s\n",
                 family::isPostgresLocation(store) ? "PostgreSQL" : "SQLite", options.servers, options.clients,
-                options.seconds);
+                options.seconds, loadAverage().c_str());
+    if (!options.serverExecutable.empty()) std::printf("server: %s\n", options.serverExecutable.c_str());
 
     // One family per client, and the family the read phase reads.
     std::vector<family::NewAccount> accounts;
@@ -388,9 +469,13 @@ int main(int argc, char** argv) try {
     std::vector<int> ports;
     for (int i = 0; i < options.servers; ++i) {
         servers.push_back(std::make_unique<ServerProcess>(store));
+        if (!options.serverExecutable.empty()) servers.back()->useExecutable(options.serverExecutable);
         ports.push_back(servers.back()->start());
         if (ports.back() == 0) throw std::runtime_error("the server did not start");
     }
+    std::vector<pid_t> pids;
+    for (const auto& server : servers) pids.push_back(server->pid());
+    CpuMeter cpu(pids);
 
     std::vector<std::string> parents, children;
     for (int i = 0; i < options.clients; ++i) {
@@ -406,7 +491,9 @@ int main(int argc, char** argv) try {
     bool intact = true;
     double writesAlone = 0;
     for (const bool refresh : {true, false}) {
+        if (refresh && options.sideBySideOnly) continue;
         Latencies latencies;
+        cpu.restart();
         const auto end = Clock::now() + std::chrono::seconds(options.seconds);
         std::vector<std::thread> threads;
         for (int i = 0; i < options.clients; ++i)
@@ -418,8 +505,9 @@ int main(int argc, char** argv) try {
                 latencies.add(micros, failed);
             });
         for (auto& t : threads) t.join();
-        latencies.report(refresh ? "mixed (create, complete, approve, refresh)" : "writes (create, complete, approve)",
-                         options.seconds);
+        const char* phase = refresh ? "mixed (create, complete, approve, refresh)" : "writes (create, complete, approve)";
+        latencies.report(phase, options.seconds);
+        cpu.report(phase, double(latencies.count()));
         if (!refresh) writesAlone = latencies.rate(options.seconds);
         intact = checkLedgers(ports[0], parents, ledgers) && intact;
     }
@@ -437,12 +525,13 @@ int main(int argc, char** argv) try {
     const auto body = Connection(readPort).send(http::verb::get, "/api/family", mama).second;
     std::printf("GET /api/family: %zu bytes\n", body.size());
     const double server =
-        readPhase("GET /api/family, family server", ports, "/api/family", mama, options.readConnections, options);
+        readPhase("GET /api/family, family server", ports, "/api/family", mama, options.readConnections, options, &cpu);
     // Reads beside writes: the same readers while every client runs the
     // write path in its own family; a change must not cost the readers of
     // other families their kept answers.
     {
         Latencies writes;
+        cpu.restart();
         const auto reads =
             readLatencies(ports, mama, options.readConnections, options, [&](Clock::time_point end) {
                 std::vector<std::thread> writers;
@@ -458,6 +547,7 @@ int main(int argc, char** argv) try {
             });
         reads->report("GET /api/family beside the writers", options.seconds);
         writes.report("writes beside the readers", options.seconds);
+        cpu.report("reads and writes side by side", double(reads->count() + writes.count()));
         const auto share = [](double beside, double alone) { return alone > 0 ? 100 * beside / alone : 0.0; };
         std::printf(
             "side by side: reads %.1f %% of reads alone (goal: at least 80 %%), writes %.1f %% of writes "
@@ -466,19 +556,20 @@ int main(int argc, char** argv) try {
         intact = checkLedgers(ports[0], parents, ledgers) && intact;
     }
 
-    if (auto nginx = startNginx(folder / "nginx", body)) {
+    auto nginx = options.sideBySideOnly ? std::nullopt : startNginx(folder / "nginx", body);
+    if (nginx) {
         const double file = readPhase("GET /api/family, nginx (same bytes, a file)", {nginx->second}, "/api/family",
-                                      "", options.readConnections, options);
+                                      "", options.readConnections, options, nullptr);
         std::printf("family server / nginx: %.1f %%\n", file > 0 ? 100 * server / file : 0.0);
         kill(nginx->first, SIGQUIT);
         waitpid(nginx->first, nullptr, 0);
-    } else {
+    } else if (!options.sideBySideOnly) {
         std::printf("nginx is not installed: no comparison\n");
     }
 
     // Isolation: small-family reads alone, then beside one client reading the
     // big family back to back.
-    if (!bigParent.empty()) {
+    if (!bigParent.empty() && !options.sideBySideOnly) {
         const auto big = signIn(readPort, bigParent);
         const auto bigBody = Connection(readPort).send(http::verb::get, "/api/family", big).second;
         std::printf("big family: %d tasks, %zu bytes\n", options.bigTasks, bigBody.size());
@@ -497,6 +588,7 @@ int main(int argc, char** argv) try {
         std::printf("the big family's reads add %.2f ms to the small families' p99\n", (p99Beside - p99Alone) / 1000);
     }
 
+    std::printf("load average at the end %s\n", loadAverage().c_str());
     servers.clear();
     std::error_code ec;
     std::filesystem::remove_all(folder, ec);
