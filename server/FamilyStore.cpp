@@ -382,11 +382,12 @@ struct FamilyStore::Impl {
         // When another process was last seen committing (steady seconds):
         // for a while after, any commit drops every kept answer.
         std::atomic<std::int64_t> othersSeenAt{std::numeric_limits<std::int64_t>::min() / 2};
-        std::atomic<std::uint64_t> keptServed{0};
+        // Counted by every kept read: on a cache line of its own, away from the clock every read looks at.
+        alignas(64) std::atomic<std::uint64_t> keptServed{0};
         // Publishers one at a time, and a reader whose marks say its answer
         // may have changed; the other kept reads take no lock, so they never
         // meet each other nor make a change wait for them.
-        std::mutex publishing;
+        alignas(64) std::mutex publishing;
         std::atomic<std::uint64_t> everything{0};  // the last change whose reach is unknown
         std::unordered_map<std::string, std::uint64_t> changedAt;  // under `publishing`
         // Written before the clock moves past them: a reader that sees the
