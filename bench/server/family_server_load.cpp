@@ -15,7 +15,8 @@
 //     family of 48,000 tasks back to back.
 //
 // Each phase also prints the CPU time the server processes and the tool itself
-// spent, per request, and how busy the machine's CPUs were.
+// spent, per request, how often a server thread gave up its CPU to wait, per
+// request, and how busy the machine's CPUs were.
 //
 //   zanbeck-family-load [--clients 16] [--seconds 10] [--servers 1]
 //                       [--postgres | --database postgresql://...] [--read-connections 64]
@@ -91,6 +92,19 @@ double processCpuSeconds(pid_t pid) {
     return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
 }
 
+// Times the threads of a process gave up their CPU to wait (a lock, a
+// condition, a socket), summed over /proc/<pid>/task/*/status.
+double voluntarySwitches(pid_t pid) {
+    double sum = 0;
+    std::error_code ec;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", ec)) {
+        std::ifstream in(task.path() / "status");
+        for (std::string line; std::getline(in, line);)
+            if (line.rfind("voluntary_ctxt_switches:", 0) == 0) sum += std::stod(line.substr(24));
+    }
+    return sum;
+}
+
 // Busy and all CPU time of the whole machine, from /proc/stat.
 std::pair<double, double> machineCpuSeconds() {
     std::ifstream in("/proc/stat");
@@ -118,15 +132,18 @@ public:
     explicit CpuMeter(std::vector<pid_t> servers) : servers_(std::move(servers)) { restart(); }
     void restart() {
         server_ = serverSeconds();
+        waits_ = serverWaits();
         tool_ = processCpuSeconds(0);
         machine_ = machineCpuSeconds();
     }
     void report(const char* what, double requests) const {
         const double server = serverSeconds() - server_, tool = processCpuSeconds(0) - tool_;
+        const double waits = serverWaits() - waits_;
         const auto [busy, all] = machineCpuSeconds();
-        std::printf("  cpu, %s: server %.2f s (%.1f us a request), tool %.2f s (%.1f us a request), "
-                    "machine busy %.0f %% of %ld CPUs\n",
-                    what, server, requests > 0 ? 1e6 * server / requests : 0.0, tool,
+        std::printf("  cpu, %s: server %.2f s (%.1f us a request, %.2f waits a request), tool %.2f s "
+                    "(%.1f us a request), machine busy %.0f %% of %ld CPUs\n",
+                    what, server, requests > 0 ? 1e6 * server / requests : 0.0,
+                    requests > 0 ? waits / requests : 0.0, tool,
                     requests > 0 ? 1e6 * tool / requests : 0.0,
                     all > machine_.second ? 100 * (busy - machine_.first) / (all - machine_.second) : 0.0,
                     sysconf(_SC_NPROCESSORS_ONLN));
@@ -138,8 +155,13 @@ private:
         for (const auto pid : servers_) sum += processCpuSeconds(pid);
         return sum;
     }
+    double serverWaits() const {
+        double sum = 0;
+        for (const auto pid : servers_) sum += voluntarySwitches(pid);
+        return sum;
+    }
     std::vector<pid_t> servers_;
-    double server_ = 0, tool_ = 0;
+    double server_ = 0, tool_ = 0, waits_ = 0;
     std::pair<double, double> machine_;
 };
 
