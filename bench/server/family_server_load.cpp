@@ -22,12 +22,14 @@
 //                       [--postgres | --database postgresql://...] [--read-connections 64]
 //                       [--big-tasks 48000 (0: no isolation phase)] [--isolation-clients 8]
 //                       [--server-executable PATH (another build's server)]
-//                       [--side-by-side (only writes alone, reads alone and both together)]
+//                       [--side-by-side (only writes alone, reads alone and both together, a
+//                        second each in turn)]
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <boost/asio/connect.hpp>
 #include <boost/asio/ip/tcp.hpp>
@@ -48,6 +50,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "Database.h"
@@ -74,7 +77,7 @@ struct Options {
     bool postgres = false;
     std::string database;
     std::string serverExecutable;  // empty: this build's
-    bool sideBySideOnly = false;   // no mixed, nginx or isolation phase
+    bool sideBySideOnly = false;   // only the three side-by-side phases, interleaved
 };
 
 // CPU seconds (user and system) a process has used, from /proc/<pid>/stat.
@@ -126,43 +129,49 @@ std::string loadAverage() {
     return text;
 }
 
-// The CPU a phase cost: the server processes', the tool's own and the machine's.
+// The CPU a phase cost: the server processes', the tool's own and the
+// machine's, over one stretch or added up over several.
 class CpuMeter {
 public:
     explicit CpuMeter(std::vector<pid_t> servers) : servers_(std::move(servers)) { restart(); }
+    // Forgets what was counted and counts from now.
     void restart() {
-        server_ = serverSeconds();
-        waits_ = serverWaits();
-        tool_ = processCpuSeconds(0);
-        machine_ = machineCpuSeconds();
+        total_ = {};
+        resume();
     }
-    void report(const char* what, double requests) const {
-        const double server = serverSeconds() - server_, tool = processCpuSeconds(0) - tool_;
-        const double waits = serverWaits() - waits_;
-        const auto [busy, all] = machineCpuSeconds();
+    void resume() { from_ = now(); }
+    // Adds what was spent since the last restart() or resume().
+    void pause() {
+        const auto to = now();
+        for (std::size_t i = 0; i < total_.size(); ++i) total_[i] += to[i] - from_[i];
+    }
+    void report(const char* what, double requests) {
+        pause();
+        const auto [server, waits, tool, busy, all] = total_;
         std::printf("  cpu, %s: server %.2f s (%.1f us a request, %.2f waits a request), tool %.2f s "
                     "(%.1f us a request), machine busy %.0f %% of %ld CPUs\n",
                     what, server, requests > 0 ? 1e6 * server / requests : 0.0,
-                    requests > 0 ? waits / requests : 0.0, tool,
-                    requests > 0 ? 1e6 * tool / requests : 0.0,
-                    all > machine_.second ? 100 * (busy - machine_.first) / (all - machine_.second) : 0.0,
-                    sysconf(_SC_NPROCESSORS_ONLN));
+                    requests > 0 ? waits / requests : 0.0, tool, requests > 0 ? 1e6 * tool / requests : 0.0,
+                    all > 0 ? 100 * busy / all : 0.0, sysconf(_SC_NPROCESSORS_ONLN));
+        total_ = {};
+        resume();
     }
 
 private:
-    double serverSeconds() const {
-        double sum = 0;
-        for (const auto pid : servers_) sum += processCpuSeconds(pid);
-        return sum;
-    }
-    double serverWaits() const {
-        double sum = 0;
-        for (const auto pid : servers_) sum += voluntarySwitches(pid);
-        return sum;
+    // Server CPU seconds, server waits, tool CPU seconds, machine busy and all CPU seconds.
+    using Counts = std::array<double, 5>;
+    Counts now() const {
+        Counts counts{};
+        for (const auto pid : servers_) {
+            counts[0] += processCpuSeconds(pid);
+            counts[1] += voluntarySwitches(pid);
+        }
+        counts[2] = processCpuSeconds(0);
+        std::tie(counts[3], counts[4]) = machineCpuSeconds();
+        return counts;
     }
     std::vector<pid_t> servers_;
-    double server_ = 0, tool_ = 0, waits_ = 0;
-    std::pair<double, double> machine_;
+    Counts from_{}, total_{};
 };
 
 // One keep-alive HTTP/1.1 connection; reconnects after a failure.
@@ -513,7 +522,7 @@ int main(int argc, char** argv) try {
     bool intact = true;
     double writesAlone = 0;
     for (const bool refresh : {true, false}) {
-        if (refresh && options.sideBySideOnly) continue;
+        if (options.sideBySideOnly) break;
         Latencies latencies;
         cpu.restart();
         const auto end = Clock::now() + std::chrono::seconds(options.seconds);
@@ -546,6 +555,70 @@ int main(int argc, char** argv) try {
     }
     const auto body = Connection(readPort).send(http::verb::get, "/api/family", mama).second;
     std::printf("GET /api/family: %zu bytes\n", body.size());
+    if (options.sideBySideOnly) {
+        // Writes alone, reads alone and both together, a second each in turn
+        // for the run's time per phase: on a machine whose other load comes
+        // and goes, all three meet it alike.
+        const auto writers = [&](Clock::time_point end, Latencies& into) {
+            std::vector<std::thread> threads;
+            for (int i = 0; i < options.clients; ++i)
+                threads.emplace_back([&, i] {
+                    std::vector<double> micros;
+                    long failed = 0;
+                    taskClient(ports[i % ports.size()], parents[i], children[i], childIds[i], false, end, ledgers[i],
+                               micros, failed);
+                    into.add(micros, failed);
+                });
+            for (auto& t : threads) t.join();
+        };
+        const auto readers = [&](Clock::time_point end, Latencies& into) {
+            std::vector<std::thread> threads;
+            for (int i = 0; i < options.readConnections; ++i)
+                threads.emplace_back([&, i] {
+                    std::vector<double> micros;
+                    long failed = 0;
+                    readClient(ports[i % ports.size()], "/api/family", mama, end, micros, failed);
+                    into.add(micros, failed);
+                });
+            for (auto& t : threads) t.join();
+        };
+        Latencies writesAloneSlices, readsAloneSlices, readsBeside, writesBeside;
+        CpuMeter writesCpu(pids), readsCpu(pids), bothCpu(pids);
+        for (int slice = 0; slice < options.seconds; ++slice) {
+            const auto second = [] { return Clock::now() + std::chrono::seconds(1); };
+            writesCpu.resume();
+            writers(second(), writesAloneSlices);
+            writesCpu.pause();
+            readsCpu.resume();
+            readers(second(), readsAloneSlices);
+            readsCpu.pause();
+            bothCpu.resume();
+            const auto end = second();
+            std::thread writing([&] { writers(end, writesBeside); });
+            readers(end, readsBeside);
+            writing.join();
+            bothCpu.pause();
+        }
+        const double seconds = options.seconds;
+        writesAloneSlices.report("writes alone (1 s slices)", seconds);
+        writesCpu.report("writes alone", double(writesAloneSlices.count()));
+        readsAloneSlices.report("GET /api/family alone (1 s slices)", seconds);
+        readsCpu.report("reads alone", double(readsAloneSlices.count()));
+        readsBeside.report("GET /api/family beside the writers", seconds);
+        writesBeside.report("writes beside the readers", seconds);
+        bothCpu.report("reads and writes side by side", double(readsBeside.count() + writesBeside.count()));
+        const auto share = [](double beside, double alone) { return alone > 0 ? 100 * beside / alone : 0.0; };
+        std::printf("side by side: reads %.1f %% of reads alone (goal: at least 80 %%), writes %.1f %% of writes "
+                    "alone (goal: at least 50 %%)\n",
+                    share(readsBeside.rate(seconds), readsAloneSlices.rate(seconds)),
+                    share(writesBeside.rate(seconds), writesAloneSlices.rate(seconds)));
+        intact = checkLedgers(ports[0], parents, ledgers) && intact;
+        std::printf("load average at the end %s\n", loadAverage().c_str());
+        servers.clear();
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+        return intact ? 0 : 1;
+    }
     const double server =
         readPhase("GET /api/family, family server", ports, "/api/family", mama, options.readConnections, options, &cpu);
     // Reads beside writes: the same readers while every client runs the
@@ -578,20 +651,19 @@ int main(int argc, char** argv) try {
         intact = checkLedgers(ports[0], parents, ledgers) && intact;
     }
 
-    auto nginx = options.sideBySideOnly ? std::nullopt : startNginx(folder / "nginx", body);
-    if (nginx) {
+    if (auto nginx = startNginx(folder / "nginx", body)) {
         const double file = readPhase("GET /api/family, nginx (same bytes, a file)", {nginx->second}, "/api/family",
                                       "", options.readConnections, options, nullptr);
         std::printf("family server / nginx: %.1f %%\n", file > 0 ? 100 * server / file : 0.0);
         kill(nginx->first, SIGQUIT);
         waitpid(nginx->first, nullptr, 0);
-    } else if (!options.sideBySideOnly) {
+    } else {
         std::printf("nginx is not installed: no comparison\n");
     }
 
     // Isolation: small-family reads alone, then beside one client reading the
     // big family back to back.
-    if (!bigParent.empty() && !options.sideBySideOnly) {
+    if (!bigParent.empty()) {
         const auto big = signIn(readPort, bigParent);
         const auto bigBody = Connection(readPort).send(http::verb::get, "/api/family", big).second;
         std::printf("big family: %d tasks, %zu bytes\n", options.bigTasks, bigBody.size());
