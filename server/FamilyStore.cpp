@@ -13,10 +13,10 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <mutex>
 #include <semaphore>
-#include <functional>
 #include <stdexcept>
 #include <thread>
 #include <unordered_map>
