@@ -9,13 +9,14 @@
 #include "Secrets.h"
 #include "TextRules.h"
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <mutex>
 #include <semaphore>
-#include <shared_mutex>
 #include <stdexcept>
 #include <thread>
 #include <unordered_map>
@@ -308,6 +309,10 @@ std::atomic<std::uint64_t> storeGenerations{0};
 // Families and accounts whose last change is remembered; past this the
 // memory is emptied and every kept answer read before goes with it.
 constexpr std::size_t kMaxTrackedChanges = 100000;
+// Marks, by the hash of a family's or an account's id, of the last change
+// that may have touched it: a kept read whose marks are older than the answer
+// needs no lock.
+constexpr std::size_t kChangeMarks = 16384;
 // Seconds after another process's commit during which every commit drops
 // every kept answer: while several processes write, none knows what the
 // others touched.
@@ -377,11 +382,22 @@ struct FamilyStore::Impl {
         // When another process was last seen committing (steady seconds):
         // for a while after, any commit drops every kept answer.
         std::atomic<std::int64_t> othersSeenAt{std::numeric_limits<std::int64_t>::min() / 2};
-        std::atomic<std::uint64_t> keptServed{0};
-        std::shared_mutex mutex;  // every kept read checks, a change now and then publishes
-        std::uint64_t everything = 0;  // the last change whose reach is unknown
-        std::unordered_map<std::string, std::uint64_t> changedAt;
+        // Counted by every kept read: on a cache line of its own, away from the clock every read looks at.
+        alignas(64) std::atomic<std::uint64_t> keptServed{0};
+        // Publishers one at a time, and a reader whose marks say its answer
+        // may have changed; the other kept reads take no lock, so they never
+        // meet each other nor make a change wait for them.
+        alignas(64) std::mutex publishing;
+        std::atomic<std::uint64_t> everything{0};  // the last change whose reach is unknown
+        std::unordered_map<std::string, std::uint64_t> changedAt;  // under `publishing`
+        // Written before the clock moves past them: a reader that sees the
+        // clock at N sees every mark up to N.
+        std::array<std::atomic<std::uint64_t>, kChangeMarks> marks{};
         std::optional<std::int64_t> writerVersion;  // the writer thread's alone
+
+        std::atomic<std::uint64_t>& mark(const std::string& key) {
+            return marks[std::hash<std::string>{}(key) % kChangeMarks];
+        }
     } freshness;
 
     // SQLite: every change of this process goes through one writer thread, so
@@ -458,33 +474,50 @@ struct FamilyStore::Impl {
     void sawOtherProcess() { freshness.othersSeenAt.store(steadySeconds()); }
     bool otherProcessLately() const { return steadySeconds() - freshness.othersSeenAt.load() < kOthersWatched; }
 
+    // Records what `touched` names as changed at the next number, and only
+    // then moves the clock to it.
     void publish(const Touched& touched) {
         if (!touched.everything && touched.keys.empty()) return;
-        std::lock_guard lock(freshness.mutex);
-        const auto at = freshness.clock.fetch_add(1) + 1;
+        std::lock_guard lock(freshness.publishing);
+        const auto at = freshness.clock.load(std::memory_order_relaxed) + 1;
         if (touched.everything || freshness.changedAt.size() + touched.keys.size() > kMaxTrackedChanges) {
             freshness.changedAt.clear();
-            freshness.everything = at;
-            return;
+            freshness.everything.store(at, std::memory_order_relaxed);
+        } else {
+            for (const auto& key : touched.keys) {
+                freshness.changedAt[key] = at;
+                freshness.mark(key).store(at, std::memory_order_relaxed);
+            }
         }
-        for (const auto& key : touched.keys) freshness.changedAt[key] = at;
+        freshness.clock.store(at, std::memory_order_release);
     }
 
     // `checkedAt`: the clock when the answer was last found fresh (at first
-    // its readAt). While nothing has been published since, it still is, and
-    // the check takes no lock: every read would otherwise meet every other.
+    // its readAt). While nothing has been published since, it still is. Else
+    // the marks tell, without a lock, that neither the viewer nor the family
+    // changed; only when one may have (or shares its mark) is the exact
+    // record looked up. A mark of a later change seen early only costs that
+    // lookup, and one not seen yet moves the clock after it.
     bool stillFresh(std::uint64_t readAt, std::uint64_t& checkedAt, const std::string& viewerId,
                     const std::optional<std::string>& familyId) {
-        if (freshness.clock.load() == checkedAt) return true;
-        std::shared_lock lock(freshness.mutex);
-        const auto now = freshness.clock.load();  // publish moves it only under the lock held exclusively
-        const auto changed = [&](const std::string& key) {
-            const auto found = freshness.changedAt.find(key);
-            return found != freshness.changedAt.end() && found->second > readAt;
+        const auto now = freshness.clock.load(std::memory_order_acquire);
+        if (now == checkedAt) return true;
+        if (freshness.everything.load(std::memory_order_relaxed) > readAt) return false;
+        const auto marked = [&](const std::string& key) {
+            return freshness.mark(key).load(std::memory_order_relaxed) > readAt;
         };
-        const bool fresh = freshness.everything <= readAt && !changed(viewerId) && !(familyId && changed(*familyId));
-        if (fresh) checkedAt = now;
-        return fresh;
+        if (marked(viewerId) || (familyId && marked(*familyId))) {
+            std::lock_guard lock(freshness.publishing);
+            const auto changed = [&](const std::string& key) {
+                const auto found = freshness.changedAt.find(key);
+                return found != freshness.changedAt.end() && found->second > readAt;
+            };
+            if (freshness.everything.load(std::memory_order_relaxed) > readAt || changed(viewerId) ||
+                (familyId && changed(*familyId)))
+                return false;
+        }
+        checkedAt = now;
+        return true;
     }
 
     // What a request's kept things are judged by, read once before any

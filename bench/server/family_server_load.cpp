@@ -14,14 +14,22 @@
 //   - isolation: small-family reads alone and beside one client reading a
 //     family of 48,000 tasks back to back.
 //
+// Each phase also prints the CPU time the server processes and the tool itself
+// spent, per request, how often a server thread gave up its CPU to wait, per
+// request, and how busy the machine's CPUs were.
+//
 //   zanbeck-family-load [--clients 16] [--seconds 10] [--servers 1]
 //                       [--postgres | --database postgresql://...] [--read-connections 64]
 //                       [--big-tasks 48000 (0: no isolation phase)] [--isolation-clients 8]
+//                       [--server-executable PATH (another build's server)]
+//                       [--side-by-side (only writes alone, reads alone and both together, a
+//                        second each in turn)]
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <boost/asio/connect.hpp>
 #include <boost/asio/ip/tcp.hpp>
@@ -39,8 +47,10 @@
 #include <mutex>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "Database.h"
@@ -66,6 +76,102 @@ struct Options {
     int isolationClients = 8;  // small-family readers beside the big family
     bool postgres = false;
     std::string database;
+    std::string serverExecutable;  // empty: this build's
+    bool sideBySideOnly = false;   // only the three side-by-side phases, interleaved
+};
+
+// CPU seconds (user and system) a process has used, from /proc/<pid>/stat.
+double processCpuSeconds(pid_t pid) {
+    std::ifstream in("/proc/" + (pid > 0 ? std::to_string(pid) : std::string("self")) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto afterName = text.rfind(')');
+    if (afterName == std::string::npos) return 0;
+    std::istringstream fields(text.substr(afterName + 2));
+    std::string field;
+    unsigned long long utime = 0, stime = 0;
+    // Fields 3 to 13 come before utime (14) and stime (15).
+    for (int i = 3; i <= 13 && fields >> field; ++i) {}
+    fields >> utime >> stime;
+    return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
+}
+
+// Times the threads of a process gave up their CPU to wait (a lock, a
+// condition, a socket), summed over /proc/<pid>/task/*/status.
+double voluntarySwitches(pid_t pid) {
+    double sum = 0;
+    std::error_code ec;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", ec)) {
+        std::ifstream in(task.path() / "status");
+        for (std::string line; std::getline(in, line);)
+            if (line.rfind("voluntary_ctxt_switches:", 0) == 0) sum += std::stod(line.substr(24));
+    }
+    return sum;
+}
+
+// Busy and all CPU time of the whole machine, from /proc/stat.
+std::pair<double, double> machineCpuSeconds() {
+    std::ifstream in("/proc/stat");
+    std::string cpu;
+    unsigned long long v[8] = {};
+    in >> cpu >> v[0] >> v[1] >> v[2] >> v[3] >> v[4] >> v[5] >> v[6] >> v[7];
+    const double tick = double(sysconf(_SC_CLK_TCK));
+    unsigned long long all = 0;
+    for (const auto x : v) all += x;
+    return {double(all - v[3] - v[4]) / tick, double(all) / tick};  // idle and I/O wait are not busy
+}
+
+std::string loadAverage() {
+    std::ifstream in("/proc/loadavg");
+    double one = 0, five = 0, fifteen = 0;
+    in >> one >> five >> fifteen;
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f %.2f %.2f", one, five, fifteen);
+    return text;
+}
+
+// The CPU a phase cost: the server processes', the tool's own and the
+// machine's, over one stretch or added up over several.
+class CpuMeter {
+public:
+    explicit CpuMeter(std::vector<pid_t> servers) : servers_(std::move(servers)) { restart(); }
+    // Forgets what was counted and counts from now.
+    void restart() {
+        total_ = {};
+        resume();
+    }
+    void resume() { from_ = now(); }
+    // Adds what was spent since the last restart() or resume().
+    void pause() {
+        const auto to = now();
+        for (std::size_t i = 0; i < total_.size(); ++i) total_[i] += to[i] - from_[i];
+    }
+    void report(const char* what, double requests) {
+        pause();
+        const auto [server, waits, tool, busy, all] = total_;
+        std::printf("  cpu, %s: server %.2f s (%.1f us a request, %.2f waits a request), tool %.2f s "
+                    "(%.1f us a request), machine busy %.0f %% of %ld CPUs\n",
+                    what, server, requests > 0 ? 1e6 * server / requests : 0.0,
+                    requests > 0 ? waits / requests : 0.0, tool, requests > 0 ? 1e6 * tool / requests : 0.0,
+                    all > 0 ? 100 * busy / all : 0.0, sysconf(_SC_NPROCESSORS_ONLN));
+        total_ = {};
+        resume();
+    }
+
+private:
+    // Server CPU seconds, server waits, tool CPU seconds, machine busy and all CPU seconds.
+    using Counts = std::array<double, 5>;
+    Counts now() const {
+        Counts counts{};
+        for (const auto pid : servers_) {
+            counts[0] += processCpuSeconds(pid);
+            counts[1] += voluntarySwitches(pid);
+        }
+        counts[2] = processCpuSeconds(0);
+        std::tie(counts[3], counts[4]) = machineCpuSeconds();
+        return counts;
+    }
+    std::vector<pid_t> servers_;
+    Counts from_{}, total_{};
 };
 
 // One keep-alive HTTP/1.1 connection; reconnects after a failure.
@@ -123,6 +229,7 @@ struct Latencies {
         std::sort(micros.begin(), micros.end());
         return micros.empty() ? 0.0 : micros[std::size_t(q * (micros.size() - 1))];
     }
+    std::size_t count() const { return micros.size(); }
     void report(const char* what, double seconds) {
         const auto at = [&](double q) { return percentile(q); };
         std::printf("%-44s %9.0f req/s   p50 %7.2f ms   p99 %7.2f ms   (%zu requests, %ld failed)\n", what,
@@ -245,8 +352,9 @@ std::unique_ptr<Latencies> readLatencies(const std::vector<int>& ports, const st
 }
 
 double readPhase(const char* what, const std::vector<int>& ports, const std::string& target, const std::string& token,
-                 int connections, const Options& options) {
+                 int connections, const Options& options, CpuMeter* cpu) {
     Latencies all;
+    if (cpu) cpu->restart();
     const auto end = Clock::now() + std::chrono::seconds(options.seconds);
     std::vector<std::thread> threads;
     for (int i = 0; i < connections; ++i)
@@ -258,6 +366,7 @@ double readPhase(const char* what, const std::vector<int>& ports, const std::str
         });
     for (auto& t : threads) t.join();
     all.report(what, options.seconds);
+    if (cpu) cpu->report(what, double(all.count()));
     return all.rate(options.seconds);
 }
 
@@ -318,6 +427,8 @@ Options parse(int argc, char** argv) {
         else if (a == "--isolation-clients") o.isolationClients = std::stoi(next());
         else if (a == "--postgres") o.postgres = true;
         else if (a == "--database") o.database = next();
+        else if (a == "--server-executable") o.serverExecutable = next();
+        else if (a == "--side-by-side") o.sideBySideOnly = true;
         else throw std::invalid_argument("unknown option " + a);
     }
     return o;
@@ -339,9 +450,10 @@ int main(int argc, char** argv) try {
         store = cluster->newDatabase();
     }
     if (store.empty()) store = (folder / "data").string();
-    std::printf("store: %s, %d server process(es), %d clients for %d s\n",
+    std::printf("store: %s, %d server process(es), %d clients for %d s; load average at the start %s\n",
                 family::isPostgresLocation(store) ? "PostgreSQL" : "SQLite", options.servers, options.clients,
-                options.seconds);
+                options.seconds, loadAverage().c_str());
+    if (!options.serverExecutable.empty()) std::printf("server: %s\n", options.serverExecutable.c_str());
 
     // One family per client, and the family the read phase reads.
     std::vector<family::NewAccount> accounts;
@@ -388,9 +500,13 @@ int main(int argc, char** argv) try {
     std::vector<int> ports;
     for (int i = 0; i < options.servers; ++i) {
         servers.push_back(std::make_unique<ServerProcess>(store));
+        if (!options.serverExecutable.empty()) servers.back()->useExecutable(options.serverExecutable);
         ports.push_back(servers.back()->start());
         if (ports.back() == 0) throw std::runtime_error("the server did not start");
     }
+    std::vector<pid_t> pids;
+    for (const auto& server : servers) pids.push_back(server->pid());
+    CpuMeter cpu(pids);
 
     std::vector<std::string> parents, children;
     for (int i = 0; i < options.clients; ++i) {
@@ -406,7 +522,9 @@ int main(int argc, char** argv) try {
     bool intact = true;
     double writesAlone = 0;
     for (const bool refresh : {true, false}) {
+        if (options.sideBySideOnly) break;
         Latencies latencies;
+        cpu.restart();
         const auto end = Clock::now() + std::chrono::seconds(options.seconds);
         std::vector<std::thread> threads;
         for (int i = 0; i < options.clients; ++i)
@@ -418,8 +536,9 @@ int main(int argc, char** argv) try {
                 latencies.add(micros, failed);
             });
         for (auto& t : threads) t.join();
-        latencies.report(refresh ? "mixed (create, complete, approve, refresh)" : "writes (create, complete, approve)",
-                         options.seconds);
+        const char* phase = refresh ? "mixed (create, complete, approve, refresh)" : "writes (create, complete, approve)";
+        latencies.report(phase, options.seconds);
+        cpu.report(phase, double(latencies.count()));
         if (!refresh) writesAlone = latencies.rate(options.seconds);
         intact = checkLedgers(ports[0], parents, ledgers) && intact;
     }
@@ -436,13 +555,78 @@ int main(int argc, char** argv) try {
     }
     const auto body = Connection(readPort).send(http::verb::get, "/api/family", mama).second;
     std::printf("GET /api/family: %zu bytes\n", body.size());
+    if (options.sideBySideOnly) {
+        // Writes alone, reads alone and both together, a second each in turn
+        // for the run's time per phase: on a machine whose other load comes
+        // and goes, all three meet it alike.
+        const auto writers = [&](Clock::time_point end, Latencies& into) {
+            std::vector<std::thread> threads;
+            for (int i = 0; i < options.clients; ++i)
+                threads.emplace_back([&, i] {
+                    std::vector<double> micros;
+                    long failed = 0;
+                    taskClient(ports[i % ports.size()], parents[i], children[i], childIds[i], false, end, ledgers[i],
+                               micros, failed);
+                    into.add(micros, failed);
+                });
+            for (auto& t : threads) t.join();
+        };
+        const auto readers = [&](Clock::time_point end, Latencies& into) {
+            std::vector<std::thread> threads;
+            for (int i = 0; i < options.readConnections; ++i)
+                threads.emplace_back([&, i] {
+                    std::vector<double> micros;
+                    long failed = 0;
+                    readClient(ports[i % ports.size()], "/api/family", mama, end, micros, failed);
+                    into.add(micros, failed);
+                });
+            for (auto& t : threads) t.join();
+        };
+        Latencies writesAloneSlices, readsAloneSlices, readsBeside, writesBeside;
+        CpuMeter writesCpu(pids), readsCpu(pids), bothCpu(pids);
+        for (int slice = 0; slice < options.seconds; ++slice) {
+            const auto second = [] { return Clock::now() + std::chrono::seconds(1); };
+            writesCpu.resume();
+            writers(second(), writesAloneSlices);
+            writesCpu.pause();
+            readsCpu.resume();
+            readers(second(), readsAloneSlices);
+            readsCpu.pause();
+            bothCpu.resume();
+            const auto end = second();
+            std::thread writing([&] { writers(end, writesBeside); });
+            readers(end, readsBeside);
+            writing.join();
+            bothCpu.pause();
+        }
+        const double seconds = options.seconds;
+        writesAloneSlices.report("writes alone (1 s slices)", seconds);
+        writesCpu.report("writes alone", double(writesAloneSlices.count()));
+        readsAloneSlices.report("GET /api/family alone (1 s slices)", seconds);
+        readsCpu.report("reads alone", double(readsAloneSlices.count()));
+        readsBeside.report("GET /api/family beside the writers", seconds);
+        writesBeside.report("writes beside the readers", seconds);
+        bothCpu.report("reads and writes side by side", double(readsBeside.count() + writesBeside.count()));
+        const auto share = [](double beside, double alone) { return alone > 0 ? 100 * beside / alone : 0.0; };
+        std::printf("side by side: reads %.1f %% of reads alone (goal: at least 80 %%), writes %.1f %% of writes "
+                    "alone (goal: at least 50 %%)\n",
+                    share(readsBeside.rate(seconds), readsAloneSlices.rate(seconds)),
+                    share(writesBeside.rate(seconds), writesAloneSlices.rate(seconds)));
+        intact = checkLedgers(ports[0], parents, ledgers) && intact;
+        std::printf("load average at the end %s\n", loadAverage().c_str());
+        servers.clear();
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+        return intact ? 0 : 1;
+    }
     const double server =
-        readPhase("GET /api/family, family server", ports, "/api/family", mama, options.readConnections, options);
+        readPhase("GET /api/family, family server", ports, "/api/family", mama, options.readConnections, options, &cpu);
     // Reads beside writes: the same readers while every client runs the
     // write path in its own family; a change must not cost the readers of
     // other families their kept answers.
     {
         Latencies writes;
+        cpu.restart();
         const auto reads =
             readLatencies(ports, mama, options.readConnections, options, [&](Clock::time_point end) {
                 std::vector<std::thread> writers;
@@ -458,6 +642,7 @@ int main(int argc, char** argv) try {
             });
         reads->report("GET /api/family beside the writers", options.seconds);
         writes.report("writes beside the readers", options.seconds);
+        cpu.report("reads and writes side by side", double(reads->count() + writes.count()));
         const auto share = [](double beside, double alone) { return alone > 0 ? 100 * beside / alone : 0.0; };
         std::printf(
             "side by side: reads %.1f %% of reads alone (goal: at least 80 %%), writes %.1f %% of writes "
@@ -468,7 +653,7 @@ int main(int argc, char** argv) try {
 
     if (auto nginx = startNginx(folder / "nginx", body)) {
         const double file = readPhase("GET /api/family, nginx (same bytes, a file)", {nginx->second}, "/api/family",
-                                      "", options.readConnections, options);
+                                      "", options.readConnections, options, nullptr);
         std::printf("family server / nginx: %.1f %%\n", file > 0 ? 100 * server / file : 0.0);
         kill(nginx->first, SIGQUIT);
         waitpid(nginx->first, nullptr, 0);
@@ -497,6 +682,7 @@ int main(int argc, char** argv) try {
         std::printf("the big family's reads add %.2f ms to the small families' p99\n", (p99Beside - p99Alone) / 1000);
     }
 
+    std::printf("load average at the end %s\n", loadAverage().c_str());
     servers.clear();
     std::error_code ec;
     std::filesystem::remove_all(folder, ec);

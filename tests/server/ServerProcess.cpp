@@ -58,7 +58,7 @@ int ServerProcess::start() {
     if (pipe(fds) != 0) return 0;
     const char* storeOption = family::isPostgresLocation(dataDir_) ? "--database" : "--data";
     std::vector<std::string> args{
-        ZANBECK_SERVER_EXECUTABLE, "serve", storeOption, dataDir_, "--host", "127.0.0.1", "--port", "0"};
+        executable_.empty() ? ZANBECK_SERVER_EXECUTABLE : executable_, "serve", storeOption, dataDir_, "--host", "127.0.0.1", "--port", "0"};
     args.insert(args.end(), extraArguments_.begin(), extraArguments_.end());
     std::vector<char*> argv;
     for (auto& arg : args) argv.push_back(arg.data());

@@ -38,6 +38,10 @@ public:
     // Sends `signal`, waits for the process to end and returns its wait status.
     int stop(int signal);
     bool running() const { return pid_ > 0; }
+    pid_t pid() const { return pid_; }
+    // Runs this executable instead of the build's own server (a load tool
+    // comparing two builds); call before start().
+    void useExecutable(std::string path) { executable_ = std::move(path); }
     int exitStatus() const { return status_; }
     // What it wrote to standard output and standard error; whole once it has ended.
     std::string output() const { return output_; }
@@ -48,6 +52,7 @@ private:
 
     std::string dataDir_;
     std::vector<std::string> extraArguments_;
+    std::string executable_;  // empty: the build's own
     std::string logPath_;
     pid_t pid_ = -1;
     std::FILE* out_ = nullptr;
