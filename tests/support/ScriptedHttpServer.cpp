@@ -4,6 +4,9 @@
 #include <QTcpSocket>
 #include <QTimer>
 #include <memory>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -31,11 +34,36 @@ ScriptedHttpServer::ScriptedHttpServer(QObject* parent) : QObject(parent) {
     connect(&server_, &QTcpServer::newConnection, this, &ScriptedHttpServer::onNewConnection);
 }
 
-ScriptedHttpServer::~ScriptedHttpServer() = default;
+ScriptedHttpServer::~ScriptedHttpServer() { releaseHeldPort(); }
 
-bool ScriptedHttpServer::listen(quint16 port) { return server_.listen(QHostAddress::LocalHost, port); }
+bool ScriptedHttpServer::listen(quint16 port) {
+    releaseHeldPort();
+    return server_.listen(QHostAddress::LocalHost, port);
+}
 
-void ScriptedHttpServer::close() { server_.close(); }
+void ScriptedHttpServer::close() {
+    const quint16 port = server_.serverPort();
+    server_.close();
+    if (port == 0 || heldPort_ >= 0) return;
+    // Tests run side by side: a free port can become another test's local
+    // end of a connection before listen() asks for it again. A socket bound
+    // to it without listening keeps it ours, and a connection to it is
+    // refused exactly as to no server at all.
+    heldPort_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int on = 1;
+    ::setsockopt(heldPort_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::bind(heldPort_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) releaseHeldPort();
+}
+
+void ScriptedHttpServer::releaseHeldPort() {
+    if (heldPort_ < 0) return;
+    ::close(heldPort_);
+    heldPort_ = -1;
+}
 
 quint16 ScriptedHttpServer::port() const { return server_.serverPort(); }
 

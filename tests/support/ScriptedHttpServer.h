@@ -68,6 +68,8 @@ public:
 
     bool listen(quint16 port = 0);  // on 127.0.0.1, a free port unless given one
     // Stops listening, as a server that went away: connections are refused.
+    // The port stays held (bound, not listening) until listen() takes it
+    // again, so that no other test's connection can be given it meanwhile.
     void close();
     quint16 port() const;
     QUrl origin() const;  // "http://127.0.0.1:<port>"
@@ -98,7 +100,11 @@ private:
     void trickle(QTcpSocket* socket, const QByteArray& bytes, std::chrono::milliseconds interval, bool keepOpen);
     void flood(QTcpSocket* socket, qint64 bytes, bool keepOpen);
 
+    // Releases the port close() held, if any.
+    void releaseHeldPort();
+
     QTcpServer server_;
+    int heldPort_ = -1;  // a socket bound to the closed port, not listening
     QHash<QTcpSocket*, QByteArray> buffers_;
     QMap<QPair<QByteArray, QByteArray>, ScriptedResponse> standing_;
     QMap<QPair<QByteArray, QByteArray>, QQueue<ScriptedResponse>> queued_;
