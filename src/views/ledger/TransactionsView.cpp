@@ -69,7 +69,7 @@ TransactionsView::TransactionsView(MoneyStore& store, std::function<void(Transac
     buildToolbar();
 
     connect(&store_, &MoneyStore::dataChanged, this, [this] {
-        delegate_->forgetHeights();  // measured for the ledger before this change
+        delegate_->ledgerChanged(store_.lastChange());  // measured for the ledger before this change
         refreshIfShown();
     });
     connect(&store_, &MoneyStore::canUndoDeleteChanged, this, &TransactionsView::updateUndoBar);

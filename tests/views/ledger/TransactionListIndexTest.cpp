@@ -250,7 +250,7 @@ TEST(TransactionListIndexFollowing, AnswersAsAFreshIndexAfterEveryChange) {
     for (TransactionSort sort : kTransactionSorts)
         for (TransactionDateFilter date : kTransactionDateFilters)
             for (int kind = 0; kind < 3; ++kind)
-                for (const QString search : {QString(), QStringLiteral("ёж"), QStringLiteral("ЁЛ")}) {
+                for (const QString& search : {QString(), QStringLiteral("ёж"), QStringLiteral("ЁЛ")}) {
                     TransactionFilter f;
                     f.sort = sort;
                     f.date = date;
