@@ -98,11 +98,12 @@ void MoneyStore::duplicateTransaction(const QUuid& id) {
 }
 
 void MoneyStore::updateTransaction(const MoneyTransaction& transaction) {
-    if (!findTransaction(data_, transaction.id)) return;
+    // One search of the ledger: sharing the texts reads the ledger, never moves it.
+    MoneyTransaction* t = findTransaction(data_, transaction.id);
+    if (!t) return;
     MoneyTransaction replacement = transaction;
     replacement.date = replacement.date.toUTC();
     shareTexts(replacement);
-    MoneyTransaction* t = findTransaction(data_, transaction.id);
     MoneyTransaction before = std::exchange(*t, std::move(replacement));
     publishOne(LedgerChange::Kind::replaced, positionOf(data_, *t), std::move(before));
 }
