@@ -424,32 +424,46 @@ RunningSummary::RunningSummary(const MoneyData& data, const QueryContext& ctx) :
     if (monthAgo.isValid()) previous_ = ctx.calendar.monthSpan(monthAgo);
 
     if (!tame(startingBalance_)) ++untame_;
-    // The categories' first positions and counts; the texts a ledger read
-    // from its file shares are recognised without hashing, as in summarize.
-    std::vector<std::pair<QString, Name*>> recent;
+    // The categories' first positions and counts, found as DistinctTexts
+    // finds them: texts a ledger read from its file shares by their data
+    // alone, a few dozen others by comparing, past that by hashing.
+    constexpr std::size_t kListed = 32;
+    std::vector<QString> listed;
+    std::vector<Name> counted;
+    std::optional<QHash<QString, std::size_t>> many;
     for (std::size_t i = 0; i < data.transactions.size(); ++i) {
         const MoneyTransaction& t = data.transactions[i];
         if (!tame(t.amount)) ++untame_;
         if (t.kind == TransactionKind::income) continue;
         if (month_.contains(t.date.toMSecsSinceEpoch())) monthExpenses_.push_back(i);
-        Name* name = nullptr;
-        for (const auto& [text, entry] : recent)
-            if (text.isSharedWith(t.category)) {
-                name = entry;
+        std::size_t found = listed.size();
+        const std::size_t scanned = std::min(listed.size(), kListed);
+        for (std::size_t j = 0; j < scanned; ++j)
+            if (listed[j].isSharedWith(t.category)) {
+                found = j;
                 break;
             }
-        if (!name) {
-            auto it = names_.find(t.category);
-            if (it == names_.end()) {
-                // An insertion may move every entry: the pointers go with it.
-                recent.clear();
-                it = names_.insert(t.category, Name{0, i});
+        if (found == listed.size()) {
+            if (many) {
+                if (const auto it = many->constFind(t.category); it != many->constEnd()) found = *it;
+            } else {
+                found = std::size_t(std::find(listed.begin(), listed.end(), t.category) - listed.begin());
             }
-            name = &*it;
-            if (recent.size() < 32) recent.emplace_back(t.category, name);
         }
-        ++name->count;
+        if (found == listed.size()) {
+            listed.push_back(t.category);
+            counted.push_back(Name{0, i});
+            if (many) {
+                many->insert(t.category, found);
+            } else if (listed.size() > kListed) {
+                many.emplace();
+                for (std::size_t j = 0; j < listed.size(); ++j) many->insert(listed[j], j);
+            }
+        }
+        ++counted[found].count;
     }
+    names_.reserve(qsizetype(listed.size()));
+    for (std::size_t j = 0; j < listed.size(); ++j) names_.insert(listed[j], counted[j]);
 }
 
 bool RunningSummary::inMonth(const MoneyTransaction& t) const {
