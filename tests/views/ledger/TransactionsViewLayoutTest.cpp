@@ -397,8 +397,9 @@ TEST_F(OperationsListTest, RowsSharingOneHeightAreScrolledFoundAndMovedThrough) 
 // amount; after a change of one operation the list counts that one in, out
 // or moved, and answers at every width as a list that counts the whole
 // ledger afresh: the widest amount of a category removed, edited smaller or
-// moved to another category, a category's only row removed, the last row.
-TEST_F(OperationsListTest, OneLineAnswerFollowsChangesAsAFreshCountAnswers) {
+// moved to another category, a category's only row removed, the last row;
+// and the rows shown are those of an index built afresh, in every sort.
+TEST_F(OperationsListTest, AChangeOfOneOperationShowsWhatAFreshListShows) {
     const QStringList categories = {QStringLiteral("Еда"), QStringLiteral("Книги и игры"),
                                     QStringLiteral("Транспорт и такси домой")};
     const int amounts[] = {5, 250, 1234567, 123456789, 1999999999};
@@ -425,5 +426,10 @@ TEST_F(OperationsListTest, OneLineAnswerFollowsChangesAsAFreshCountAnswers) {
         const TransactionRowDelegate fresh(*view->model(), {});
         for (int width = 240; width <= 420; width += 15)
             ASSERT_EQ(delegate->allRowsOneLine(width), fresh.allRowsOneLine(width)) << "step " << step << ", width " << width;
+        // The rows shown, from the index the screen moved by the store's change.
+        const TransactionListIndex index(store->data().transactions);
+        ASSERT_EQ(view->model()->rows(), index.visible(view->filter(), store->now(), QTimeZone::systemTimeZone()))
+            << "step " << step;
+        view->setSort(kTransactionSorts[std::size_t(step) % kTransactionSorts.size()]);
     }
 }
