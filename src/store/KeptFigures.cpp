@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <optional>
 
 #include "store/LedgerSummary.h"
 #include "store/MoneyStore.h"
@@ -36,6 +37,10 @@ public:
 
     QHash<QString, std::shared_ptr<const void>> values;
     QHash<QString, int> computations;
+    // The sums as they follow the ledger from change to change, and the
+    // state they were last brought to.
+    std::optional<ledger::RunningSummary> running;
+    State runningState;
 
 private:
     State state_;
@@ -68,12 +73,44 @@ int computations(const MoneyStore& store, const QString& key) {
     return kept ? kept->computations.value(key) : 0;
 }
 
+namespace {
+
+// Brings the running sums from the state before the store's last change to
+// the state after it; false when that change is not one transaction's, the
+// sums were last brought to an earlier state, or the day or the zone moved.
+bool follow(ledger::RunningSummary& running, const State& was, const State& now, const MoneyStore& store) {
+    const LedgerChange& change = store.lastChange();
+    if (was.day != now.day || was.zone != now.zone || was.revision + 1 != now.revision ||
+        change.revision != now.revision)
+        return false;
+    switch (change.kind) {
+        case LedgerChange::Kind::added:
+            return running.added(store.data());
+        case LedgerChange::Kind::removed:
+            return change.before && running.removed(store.data(), change.position, *change.before);
+        case LedgerChange::Kind::replaced:
+            return change.before && running.replaced(store.data(), change.position, *change.before);
+        case LedgerChange::Kind::whole:
+            break;
+    }
+    return false;
+}
+
+}  // namespace
+
 std::shared_ptr<const ledger::LedgerSummary> sums(const MoneyStore& store) {
-    return get<ledger::LedgerSummary>(store, kSumsKey, [&] {
-        return ledger::summarize(store.data(), store.queryContext(),
-                                 ledger::LedgerSummary::withTotals | ledger::LedgerSummary::withCategories |
-                                     ledger::LedgerSummary::withCategoryNames);
-    });
+    if (std::shared_ptr<const void> kept = detail::find(store, kSumsKey))
+        return std::static_pointer_cast<const ledger::LedgerSummary>(kept);
+    Kept& kept = Kept::of(store);
+    const State now = stateOf(store);
+    if (!kept.running || !follow(*kept.running, kept.runningState, now, store)) {
+        kept.running.emplace(store.data(), store.queryContext());
+        ++kept.computations[kSumsKey];
+    }
+    kept.runningState = now;
+    auto value = std::make_shared<const ledger::LedgerSummary>(kept.running->summary(store.data()));
+    kept.values.insert(kSumsKey, value);
+    return value;
 }
 
 int sumsComputed(const MoneyStore& store) { return computations(store, kSumsKey); }

@@ -58,8 +58,10 @@ int computations(const MoneyStore& store, const QString& key);
 // The ledger's sums (LedgerSummary's totals, this month's categories and every expense category) for
 // the store as it is now: the balance and today's and this month's totals
 // that the screens, the widget snapshot and the goal notifications read
-// after a change come from one walk.
+// after a change come from one walk, and a change of one transaction on the
+// same day moves them by that transaction alone (ledger::RunningSummary).
 std::shared_ptr<const ledger::LedgerSummary> sums(const MoneyStore& store);
+// How many times the whole ledger was walked for the sums.
 int sumsComputed(const MoneyStore& store);
 
 }  // namespace kept_figures

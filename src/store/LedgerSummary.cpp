@@ -383,3 +383,212 @@ double budgetProgress(const MoneyData& data, const Decimal& monthExpense) {
 }
 
 }  // namespace ledger
+
+namespace ledger {
+
+namespace {
+
+// An amount whose every sum with the others of a ledger is exact, both
+// stepped one by one (as summarize does) and moved by one amount (as a
+// running summary does): at most twelve fraction digits and below 10^12, so
+// a billion of them still fit in 34 of Decimal's 38 digits.
+constexpr int kTameScale = 12;
+bool tame(const Decimal& amount) {
+    if (amount.isZero()) return true;
+    const int e = amount.exponent();
+    if (e < -kTameScale || e > kTameScale) return false;
+    const Decimal::Coefficient c = amount.coefficient();
+    const Decimal::Coefficient bound = money_sum::kPow10[std::size_t(kTameScale - e)];
+    return c < bound && c > -bound;
+}
+
+}  // namespace
+
+RunningSummary::RunningSummary(const MoneyData& data, const QueryContext& ctx) : startingBalance_(data.startingBalance) {
+    const LedgerSummary totals = summarize(data, ctx, LedgerSummary::withTotals);
+    balance_ = totals.balance;
+    totalIncome_ = totals.totalIncome;
+    todayIncome_ = totals.today.income;
+    todayExpense_ = totals.today.expense;
+    monthIncome_ = totals.month.income;
+    monthExpense_ = totals.month.expense;
+    previousIncome_ = totals.previousMonth.income;
+    previousExpense_ = totals.previousMonth.expense;
+    incomes_ = totals.incomes;
+    expenses_ = totals.expenses;
+    monthCount_ = totals.monthTransactionCount;
+    // The same spans as summarize's.
+    today_ = ctx.calendar.daySpan(ctx.now);
+    month_ = ctx.calendar.monthSpan(ctx.now);
+    const QDate monthAgo = ctx.calendar.localDate(ctx.now).addMonths(-1);
+    if (monthAgo.isValid()) previous_ = ctx.calendar.monthSpan(monthAgo);
+
+    if (!tame(startingBalance_)) ++untame_;
+    // The categories' first positions and counts, found as DistinctTexts
+    // finds them: texts a ledger read from its file shares by their data
+    // alone, a few dozen others by comparing, past that by hashing.
+    constexpr std::size_t kListed = 32;
+    std::vector<QString> listed;
+    std::vector<Name> counted;
+    std::optional<QHash<QString, std::size_t>> many;
+    for (std::size_t i = 0; i < data.transactions.size(); ++i) {
+        const MoneyTransaction& t = data.transactions[i];
+        if (!tame(t.amount)) ++untame_;
+        if (t.kind == TransactionKind::income) continue;
+        if (month_.contains(t.date.toMSecsSinceEpoch())) monthExpenses_.push_back(i);
+        std::size_t found = listed.size();
+        const std::size_t scanned = std::min(listed.size(), kListed);
+        for (std::size_t j = 0; j < scanned; ++j)
+            if (listed[j].isSharedWith(t.category)) {
+                found = j;
+                break;
+            }
+        if (found == listed.size()) {
+            if (many) {
+                if (const auto it = many->constFind(t.category); it != many->constEnd()) found = *it;
+            } else {
+                found = std::size_t(std::find(listed.begin(), listed.end(), t.category) - listed.begin());
+            }
+        }
+        if (found == listed.size()) {
+            listed.push_back(t.category);
+            counted.push_back(Name{0, i});
+            if (many) {
+                many->insert(t.category, found);
+            } else if (listed.size() > kListed) {
+                many.emplace();
+                for (std::size_t j = 0; j < listed.size(); ++j) many->insert(listed[j], j);
+            }
+        }
+        ++counted[found].count;
+    }
+    names_.reserve(qsizetype(listed.size()));
+    for (std::size_t j = 0; j < listed.size(); ++j) names_.insert(listed[j], counted[j]);
+}
+
+bool RunningSummary::inMonth(const MoneyTransaction& t) const {
+    return t.kind != TransactionKind::income && month_.contains(t.date.toMSecsSinceEpoch());
+}
+
+void RunningSummary::count(const MoneyTransaction& t, int sign) {
+    const auto step = [sign](Decimal& sum, const Decimal& amount) { sum = sign > 0 ? sum + amount : sum - amount; };
+    const bool income = t.kind == TransactionKind::income;
+    const qint64 at = t.date.toMSecsSinceEpoch();
+    if (income) {
+        step(balance_, t.amount);
+        step(totalIncome_, t.amount);
+        incomes_ += sign;
+    } else {
+        step(balance_, -t.amount);
+        expenses_ += sign;
+    }
+    if (today_.contains(at)) step(income ? todayIncome_ : todayExpense_, t.amount);
+    if (previous_.contains(at)) step(income ? previousIncome_ : previousExpense_, t.amount);
+    if (month_.contains(at)) {
+        step(income ? monthIncome_ : monthExpense_, t.amount);
+        monthCount_ += sign;
+    }
+}
+
+void RunningSummary::addName(const QString& category, std::size_t position) {
+    auto it = names_.find(category);
+    if (it == names_.end()) {
+        names_.insert(category, Name{1, position});
+        return;
+    }
+    ++it->count;
+    it->first = std::min(it->first, position);
+}
+
+void RunningSummary::dropName(const MoneyData& data, const QString& category, std::size_t position,
+                              std::size_t shift) {
+    auto it = names_.find(category);
+    if (it == names_.end()) return;
+    if (--it->count == 0) {
+        names_.erase(it);
+        return;
+    }
+    if (it->first != position) return;
+    // The category's first expense went: the next one is its first now.
+    const std::vector<MoneyTransaction>& all = data.transactions;
+    for (std::size_t i = position + 1 - shift; i < all.size(); ++i)
+        if (all[i].kind != TransactionKind::income && all[i].category == category) {
+            it->first = i;
+            return;
+        }
+}
+
+bool RunningSummary::added(const MoneyData& data) {
+    if (data.transactions.empty()) return false;
+    const std::size_t position = data.transactions.size() - 1;
+    const MoneyTransaction& t = data.transactions.back();
+    if (untame_ > 0 || !tame(t.amount) || data.startingBalance != startingBalance_) return false;
+    count(t, +1);
+    if (t.kind != TransactionKind::income) {
+        addName(t.category, position);
+        if (inMonth(t)) monthExpenses_.push_back(position);
+    }
+    return true;
+}
+
+bool RunningSummary::removed(const MoneyData& data, std::size_t position, const MoneyTransaction& before) {
+    if (untame_ > 0 || !tame(before.amount) || data.startingBalance != startingBalance_) return false;
+    count(before, -1);
+    // The later transactions moved up by one.
+    for (auto it = names_.begin(); it != names_.end(); ++it)
+        if (it->first > position) --it->first;
+    if (before.kind != TransactionKind::income) dropName(data, before.category, position, 1);
+    auto at = std::lower_bound(monthExpenses_.begin(), monthExpenses_.end(), position);
+    if (at != monthExpenses_.end() && *at == position) at = monthExpenses_.erase(at);
+    for (; at != monthExpenses_.end(); ++at) --*at;
+    return true;
+}
+
+bool RunningSummary::replaced(const MoneyData& data, std::size_t position, const MoneyTransaction& before) {
+    if (position >= data.transactions.size()) return false;
+    const MoneyTransaction& t = data.transactions[position];
+    if (untame_ > 0 || !tame(before.amount) || !tame(t.amount) || data.startingBalance != startingBalance_)
+        return false;
+    count(before, -1);
+    count(t, +1);
+    if (before.kind != TransactionKind::income) dropName(data, before.category, position, 0);
+    if (t.kind != TransactionKind::income) addName(t.category, position);
+    const auto at = std::lower_bound(monthExpenses_.begin(), monthExpenses_.end(), position);
+    const bool listed = at != monthExpenses_.end() && *at == position;
+    if (listed && !inMonth(t))
+        monthExpenses_.erase(at);
+    else if (!listed && inMonth(t))
+        monthExpenses_.insert(at, position);
+    return true;
+}
+
+LedgerSummary RunningSummary::summary(const MoneyData& data) const {
+    LedgerSummary s;
+    s.balance = balance_;
+    s.totalIncome = totalIncome_;
+    s.incomes = incomes_;
+    s.expenses = expenses_;
+    s.today = {todayIncome_, todayExpense_};
+    s.month = {monthIncome_, monthExpense_};
+    s.previousMonth = {previousIncome_, previousExpense_};
+    s.monthTransactionCount = monthCount_;
+    // This month's expenses, in ledger order, as summarize walks them.
+    CategorySums categories;
+    const MoneyTransaction* largest = nullptr;
+    for (const std::size_t i : monthExpenses_) {
+        const MoneyTransaction& t = data.transactions[i];
+        categories.add(t.category, t.amount);
+        if (!largest || largest->amount < t.amount) largest = &t;
+    }
+    s.categories = categories.rows();
+    if (largest) s.largestExpense = *largest;
+    std::vector<std::pair<std::size_t, QString>> names;
+    names.reserve(std::size_t(names_.size()));
+    for (auto it = names_.begin(); it != names_.end(); ++it) names.emplace_back(it->first, it.key());
+    std::sort(names.begin(), names.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    s.expenseCategoryNames.reserve(names.size());
+    for (auto& [first, name] : names) s.expenseCategoryNames.push_back(std::move(name));
+    return s;
+}
+
+}  // namespace ledger

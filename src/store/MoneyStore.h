@@ -51,6 +51,20 @@ struct MoneyStoreEnvironment {
     qint64 maxLedgerBytes = kMaxLedgerFileBytes;  // larger ledger files are not read
 };
 
+// What the change that led to a store's revision did to its transactions,
+// for a screen that keeps something per transaction and would rather update
+// the one entry a change touched than work everything out again. Anything
+// but one transaction added at the end, removed, or replaced where it stands
+// (a replaced ledger, several transactions, any other part of the ledger) is
+// `whole`, and whatever was kept must be worked out afresh.
+struct LedgerChange {
+    enum class Kind { whole, added, removed, replaced };
+    Kind kind = Kind::whole;
+    quint64 revision = 0;      // the revision this change led to
+    std::size_t position = 0;  // added: the new last one; removed, replaced: where it stands (stood)
+    std::optional<MoneyTransaction> before;  // removed, replaced: the transaction as it was
+};
+
 // The one owner of a profile's ledger. Holds the whole document in memory,
 // switches between the anonymous profile and one profile per family user,
 // rewrites the whole file (atomically, on the calling thread, encoding again
@@ -77,6 +91,8 @@ public:
     // value worked out from the ledger at one revision is current exactly
     // while the revision stays the same.
     quint64 revision() const { return revision_; }
+    // What the change to the current revision did (see LedgerChange).
+    const LedgerChange& lastChange() const { return lastChange_; }
     // Replaces the ledger in memory and publishes it; not saved by itself (the
     // next save of an operation writes it).
     void setData(MoneyData data);
@@ -262,10 +278,18 @@ private:
         save();
     }
     // Publishes a change already made to data_ (for operations that must
-    // interleave other state changes before saving).
-    void publishData() {
+    // interleave other state changes before saving); `change` says what it
+    // did when it touched one transaction only.
+    void publishData(LedgerChange change = {}) {
         ++revision_;
+        change.revision = revision_;
+        lastChange_ = std::move(change);
         emit dataChanged();
+    }
+    // Publishes one transaction changed in place or added at the end, then saves once.
+    void publishOne(LedgerChange::Kind kind, std::size_t position, std::optional<MoneyTransaction> before) {
+        publishData(LedgerChange{kind, 0, position, std::move(before)});
+        save();
     }
 
     // Writes the whole ledger to the active profile's file. On success clears
@@ -299,6 +323,7 @@ private:
 
     MoneyData data_;
     quint64 revision_ = 0;
+    LedgerChange lastChange_;
     std::optional<QString> saveError_;
     std::optional<QString> ledgerNotice_;
     bool canUndoDelete_ = false;

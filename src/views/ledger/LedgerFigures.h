@@ -12,12 +12,13 @@
 class MoneyStore;
 
 // The whole-ledger figures the dashboard's and the planner's cards show (the
-// balance, today's and this month's totals, ...), all from one walk of the
-// ledger per state of the store and day of its calendar, made once a card
-// asks for any of them: the cards of one redraw, a redraw for the theme or
-// the currency and the page coming back on screen share that walk. A change
-// of the ledger, of the day or of the time zone walks it afresh, so a shared
-// value is never stale.
+// balance, today's and this month's totals, ...), all from one set of sums
+// per state of the store and day of its calendar, made once a card asks for
+// any of them: the cards of one redraw, a redraw for the theme or the
+// currency and the page coming back on screen share it. A change of one
+// transaction moves the sums by that transaction; any other change of the
+// ledger, of the day or of the time zone walks it afresh, so a shared value
+// is never stale.
 //
 //   LedgerFigures figures(store);  // at the start of a card's draw
 //   balance_->setText(cnyText(figures.balance()));

@@ -84,6 +84,34 @@ QChar* writeFolded(QChar* out, QStringView text) {
     return out;
 }
 
+// The text a search looks in: category, note, wallet and tags, joined by
+// single spaces (a character pair never spans a space, so folding the parts
+// folds the whole). Its length at most, and the text written at `at`.
+qsizetype rowLength(const MoneyTransaction& t) {
+    qsizetype length = t.category.size() + t.note.size() + 3 + (t.wallet ? t.wallet->size() : 0);
+    if (t.tags)
+        for (const QString& tag : *t.tags) length += tag.size() + 1;
+    return length;
+}
+
+QChar* writeRow(QChar* at, const MoneyTransaction& t) {
+    at = writeFolded(at, t.category);
+    *at++ = u' ';
+    at = writeFolded(at, t.note);
+    *at++ = u' ';
+    if (t.wallet) at = writeFolded(at, *t.wallet);
+    *at++ = u' ';
+    if (t.tags) {
+        bool first = true;
+        for (const QString& tag : *t.tags) {
+            if (!first) *at++ = u' ';
+            at = writeFolded(at, tag);
+            first = false;
+        }
+    }
+    return at;
+}
+
 // Orders positions by their keys, smallest first, equal keys keeping their
 // order: a byte at a time from the lowest (bytes every key shares are
 // skipped), which costs a few passes over the ledger where comparing sorts
@@ -205,15 +233,8 @@ QString TransactionListIndex::folded(QStringView text) {
 
 void TransactionListIndex::foldTexts() const {
     if (texts_) return;
-    // The text a search looks in: category, note, wallet and tags, joined by
-    // single spaces (a character pair never spans a space, so folding the
-    // parts folds the whole).
     qsizetype length = 0;
-    for (const MoneyTransaction& t : transactions_) {
-        length += t.category.size() + t.note.size() + 3 + (t.wallet ? t.wallet->size() : 0);
-        if (t.tags)
-            for (const QString& tag : *t.tags) length += tag.size() + 1;
-    }
+    for (const MoneyTransaction& t : transactions_) length += rowLength(t);
     QString& texts = texts_.emplace(length, Qt::Uninitialized);
     QChar* const begin = texts.data();
     QChar* at = begin;
@@ -221,23 +242,115 @@ void TransactionListIndex::foldTexts() const {
     textStarts_.reserve(transactions_.size() + 1);
     for (const MoneyTransaction& t : transactions_) {
         textStarts_.push_back(at - begin);
-        at = writeFolded(at, t.category);
-        *at++ = u' ';
-        at = writeFolded(at, t.note);
-        *at++ = u' ';
-        if (t.wallet) at = writeFolded(at, *t.wallet);
-        *at++ = u' ';
-        if (t.tags) {
-            bool first = true;
-            for (const QString& tag : *t.tags) {
-                if (!first) *at++ = u' ';
-                at = writeFolded(at, tag);
-                first = false;
-            }
-        }
+        at = writeRow(at, t);
     }
     textStarts_.push_back(at - begin);
     texts.truncate(at - begin);  // counted a space over for each row with tags
+}
+
+QString TransactionListIndex::rowText(const MoneyTransaction& t) {
+    QString text(rowLength(t), Qt::Uninitialized);
+    text.truncate(writeRow(text.data(), t) - text.constData());
+    return text;
+}
+
+bool TransactionListIndex::read(std::size_t i) {
+    const MoneyTransaction& t = transactions_[i];
+    at_[i] = t.date.toMSecsSinceEpoch();
+    flags_[i] = std::uint8_t((t.kind == TransactionKind::income ? income : 0) |
+                             (t.isFavorite.value_or(false) ? favorite : 0));
+    if (!unitsExact_) return false;
+    const Decimal& amount = t.amount;
+    if (amount.isZero()) {
+        units_[i] = 0;
+        return true;
+    }
+    const int scale = amount.exponent() - unitExponent_;
+    Decimal::Coefficient units = amount.coefficient();
+    if (scale < 0 || scale > kWidestScale || units > kLargestUnits || units < -kLargestUnits) return false;
+    for (int s = 0; s < scale; ++s) units *= 10;
+    if (units > kLargestUnits || units < -kLargestUnits) return false;
+    units_[i] = static_cast<qint64>(units);
+    return true;
+}
+
+quint64 TransactionListIndex::key(TransactionSort sort, int i) const {
+    const bool byDate = sort == TransactionSort::newest || sort == TransactionSort::oldest;
+    const bool largestFirst = sort == TransactionSort::newest || sort == TransactionSort::biggest;
+    const qint64 value = byDate ? at_[size_t(i)] : units_[size_t(i)];
+    return largestFirst ? descending(value) : ascending(value);
+}
+
+void TransactionListIndex::place(int i) {
+    for (size_t s = 0; s < orders_.size(); ++s) {
+        if (!orders_[s]) continue;
+        std::vector<int>& order = *orders_[s];
+        const auto sort = static_cast<TransactionSort>(s);
+        const quint64 k = key(sort, i);
+        // Equal keys stay in ledger order.
+        const auto at = std::lower_bound(order.begin(), order.end(), i, [&](int a, int b) {
+            const quint64 ka = key(sort, a);
+            return ka < k || (ka == k && a < b);
+        });
+        order.insert(at, i);
+    }
+}
+
+bool TransactionListIndex::added() {
+    const size_t n = transactions_.size();
+    if (!unitsExact_ || n != at_.size() + 1) return false;
+    at_.resize(n);
+    flags_.resize(n);
+    units_.resize(n);
+    if (!read(n - 1)) return false;
+    place(int(n - 1));
+    if (texts_) {
+        texts_->append(rowText(transactions_.back()));
+        textStarts_.push_back(texts_->size());
+    }
+    return true;
+}
+
+bool TransactionListIndex::removed(std::size_t position) {
+    if (!unitsExact_ || transactions_.size() + 1 != at_.size() || position >= at_.size()) return false;
+    const auto gone = std::ptrdiff_t(position);
+    at_.erase(at_.begin() + gone);
+    flags_.erase(flags_.begin() + gone);
+    units_.erase(units_.begin() + gone);
+    const int p = int(position);
+    for (std::optional<std::vector<int>>& order : orders_) {
+        if (!order) continue;
+        // Out, and every later position one less.
+        auto out = order->begin();
+        for (const int i : *order)
+            if (i != p) *out++ = i > p ? i - 1 : i;
+        order->erase(out, order->end());
+    }
+    if (texts_) {
+        const qsizetype start = textStarts_[position];
+        const qsizetype length = textStarts_[position + 1] - start;
+        texts_->remove(start, length);
+        textStarts_.erase(textStarts_.begin() + gone);
+        for (size_t i = position; i < textStarts_.size(); ++i) textStarts_[i] -= length;
+    }
+    return true;
+}
+
+bool TransactionListIndex::replaced(std::size_t position) {
+    if (!unitsExact_ || transactions_.size() != at_.size() || position >= at_.size()) return false;
+    if (!read(position)) return false;
+    const int p = int(position);
+    for (std::optional<std::vector<int>>& order : orders_)
+        if (order) order->erase(std::find(order->begin(), order->end(), p));
+    place(p);
+    if (texts_) {
+        const QString row = rowText(transactions_[position]);
+        const qsizetype start = textStarts_[position];
+        const qsizetype delta = row.size() - (textStarts_[position + 1] - start);
+        texts_->replace(start, textStarts_[position + 1] - start, row);
+        for (size_t i = position + 1; i < textStarts_.size(); ++i) textStarts_[i] += delta;
+    }
+    return true;
 }
 
 std::vector<int> TransactionListIndex::visible(const TransactionFilter& filter, const QDateTime& now,

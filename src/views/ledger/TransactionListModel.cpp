@@ -14,6 +14,8 @@ void TransactionListModel::setRows(std::vector<int> rows) {
 
 const std::vector<MoneyTransaction>& TransactionListModel::ledger() const { return store_.data().transactions; }
 
+quint64 TransactionListModel::ledgerRevision() const { return store_.revision(); }
+
 const MoneyTransaction* TransactionListModel::transactionAt(int row) const {
     if (row < 0 || row >= static_cast<int>(rows_.size())) return nullptr;
     const auto& all = store_.data().transactions;

@@ -28,8 +28,9 @@ public:
     int positionAt(int row) const {
         return row >= 0 && row < static_cast<int>(rows_.size()) ? rows_[static_cast<size_t>(row)] : -1;
     }
-    // The whole ledger the rows are positions in.
+    // The whole ledger the rows are positions in, and the store's revision of it.
     const std::vector<MoneyTransaction>& ledger() const;
+    quint64 ledgerRevision() const;
     // The transaction on a row; null for a row outside the list.
     const MoneyTransaction* transactionAt(int row) const;
     // The row showing the transaction with this id; -1 when it is not shown.

@@ -12,6 +12,7 @@
 #include "components/TextFit.h"
 #include "components/Theme.h"
 #include "components/TransactionRow.h"
+#include "store/MoneyStore.h"
 #include "views/ledger/SwipeListView.h"
 #include "views/ledger/TransactionListModel.h"
 
@@ -61,11 +62,61 @@ void TransactionRowDelegate::clearMeasurements() {
     forgetHeights();
 }
 
-void TransactionRowDelegate::forgetHeights() {
+void TransactionRowDelegate::forgetRows() {
     heights_.clear();
     rowPaints_.clear();
     categoryAmounts_.reset();
     oneLineAt_.reset();
+}
+
+void TransactionRowDelegate::forgetHeights() {
+    forgetRows();
+    shapes_.reset();
+}
+
+void TransactionRowDelegate::ledgerChanged(const LedgerChange& change) {
+    forgetRows();
+    if (!shapes_) return;
+    const std::vector<MoneyTransaction>& ledger = rows_.ledger();
+    if (shapesRevision_ + 1 == change.revision) {
+        shapesRevision_ = change.revision;
+        switch (change.kind) {
+            case LedgerChange::Kind::added:
+                if (!ledger.empty()) {
+                    countShape(ledger.back(), +1);
+                    return;
+                }
+                break;
+            case LedgerChange::Kind::removed:
+                if (change.before) {
+                    countShape(*change.before, -1);
+                    return;
+                }
+                break;
+            case LedgerChange::Kind::replaced:
+                if (change.before && change.position < ledger.size()) {
+                    countShape(*change.before, -1);
+                    countShape(ledger[change.position], +1);
+                    return;
+                }
+                break;
+            case LedgerChange::Kind::whole:
+                break;
+        }
+    }
+    shapes_.reset();
+}
+
+void TransactionRowDelegate::countShape(const MoneyTransaction& t, int sign) const {
+    auto it = shapeIndex_.constFind(t.category);
+    if (it == shapeIndex_.constEnd()) {
+        it = shapeIndex_.insert(t.category, shapes_->size());
+        shapes_->push_back({t.category, {}});
+    }
+    const int shape = amountShape(t);
+    (*shapes_)[*it].rows[size_t(shape & 3)][size_t(shape >> 2)] += sign;
+    // Measured with a row of its own, as a walk of the ledger would measure it.
+    if (sign > 0) amountAdvance(t);
 }
 
 int TransactionRowDelegate::categoryAdvance(const QString& category) const {
@@ -200,13 +251,14 @@ int TransactionRowDelegate::neededBesideDate(const QString& category, int room) 
     return word;
 }
 
-const std::vector<TransactionRowDelegate::CategoryAmounts>& TransactionRowDelegate::categoryAmounts() const {
-    if (categoryAmounts_) return *categoryAmounts_;
-    categoryAmounts_.emplace();
-    std::vector<CategoryAmounts>& out = *categoryAmounts_;
-    QHash<QString, size_t> byText;  // for texts shared with no category found before
+void TransactionRowDelegate::countShapes() const {
+    shapes_.emplace();
+    shapeIndex_.clear();
+    shapesRevision_ = rows_.ledgerRevision();
+    std::vector<CategoryShapes>& out = *shapes_;
     // An amount's width follows from its shape: a row with the most whole
-    // digits of each kind and sign stands for all the category's rows.
+    // digits of each kind and sign stands for all the category's rows, and
+    // is measured now.
     std::vector<std::array<std::pair<int, const MoneyTransaction*>, 4>> widest;
     // A ledger read from its file shares each repeated text: most rows find
     // their category by where its characters are, in a small table of the
@@ -222,29 +274,52 @@ const std::vector<TransactionRowDelegate::CategoryAmounts>& TransactionRowDelega
         Seen& slot = seen[(quintptr(data) >> 4) & (seen.size() - 1)];
         size_t last = slot.category;
         if (slot.data != data || slot.size != t.category.size()) {
-            const auto it = byText.constFind(t.category);
-            if (it != byText.constEnd()) {
+            const auto it = shapeIndex_.constFind(t.category);
+            if (it != shapeIndex_.constEnd()) {
                 last = *it;
             } else {
                 last = out.size();
-                byText.insert(t.category, last);
-                out.push_back({t.category, 0});
+                shapeIndex_.insert(t.category, last);
+                out.push_back({t.category, {}});
                 widest.emplace_back();
             }
             slot = {data, t.category.size(), last};
         }
-        // The most whole digits of each kind and sign, with a row that has them.
         const int shape = amountShape(t);
+        ++out[last].rows[size_t(shape & 3)][size_t(shape >> 2)];
         auto& [digits, row] = widest[last][static_cast<size_t>(shape & 3)];
         if (shape >> 2 > digits) {
             digits = shape >> 2;
             row = &t;
         }
     }
-    for (size_t i = 0; i < out.size(); ++i)
-        for (const auto& [digits, row] : widest[i])
-            if (row) out[i].widestAmount = std::max(out[i].widestAmount, amountAdvance(*row));
-    return out;
+    for (const auto& rows : widest)
+        for (const auto& [digits, row] : rows)
+            if (row) amountAdvance(*row);
+}
+
+const std::vector<TransactionRowDelegate::CategoryAmounts>& TransactionRowDelegate::categoryAmounts() const {
+    if (categoryAmounts_) return *categoryAmounts_;
+    if (!shapes_ || shapesRevision_ != rows_.ledgerRevision()) countShapes();
+    categoryAmounts_.emplace();
+    for (const CategoryShapes& c : *shapes_) {
+        int widest = 0;
+        bool any = false;
+        for (size_t kind = 0; kind < c.rows.size(); ++kind)
+            for (int digits = kShapeDigits; digits > 0; --digits) {
+                if (c.rows[kind][size_t(digits)] <= 0) continue;
+                // A stand-in of the shape; its width was measured with a row of it.
+                MoneyTransaction sample;
+                sample.kind = kind & 2 ? TransactionKind::income : TransactionKind::expense;
+                sample.amount = Decimal::parse(QString(digits, u'8') + QStringLiteral(".88")).value_or(Decimal(0));
+                if (kind & 1) sample.amount = -sample.amount;
+                widest = std::max(widest, amountAdvance(sample));
+                any = true;
+                break;
+            }
+        if (any) categoryAmounts_->push_back({c.category, widest});
+    }
+    return *categoryAmounts_;
 }
 
 bool TransactionRowDelegate::allRowsOneLine(int viewportWidth) const {

@@ -26,6 +26,8 @@ struct MoneyTransaction;
 // except for a category too long for one line. It reads its rows' records
 // and its state; what it needs of where the rows are shown (their width, the
 // rows on screen) the screen hands in as Placement.
+struct LedgerChange;
+
 class TransactionRowDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
@@ -50,6 +52,9 @@ public:
     // Forgets the row heights (after the ledger changed: a row's position may
     // now hold another transaction, or the same one with other texts).
     void forgetHeights();
+    // The same after the store's change to the ledger, keeping what it counts
+    // of the categories' amounts when the change touched one transaction.
+    void ledgerChanged(const LedgerChange& change);
     // How many row heights were worked out (not read back) in this process.
     static qint64 heightMeasurements() { return heightMeasurements_; }
     // Whether every operation of the ledger is one line tall in a view of
@@ -171,6 +176,20 @@ private:
         int widestAmount = 0;
     };
     mutable std::optional<std::vector<CategoryAmounts>> categoryAmounts_;
+    // How many rows of each amount shape (kind and sign, whole digits) each
+    // category holds, for the ledger at shapesRevision_: a change of one row
+    // moves two counts, and categoryAmounts_ is read from them.
+    static constexpr int kShapeDigits = 19;
+    struct CategoryShapes {
+        QString category;
+        std::array<std::array<int, kShapeDigits + 1>, 4> rows{};
+    };
+    mutable std::optional<std::vector<CategoryShapes>> shapes_;
+    mutable QHash<QString, size_t> shapeIndex_;
+    mutable quint64 shapesRevision_ = 0;
+    void countShapes() const;
+    void countShape(const MoneyTransaction& t, int sign) const;
+    void forgetRows();
     mutable std::optional<std::pair<int, bool>> oneLineAt_;  // viewport width, answer
     const std::vector<CategoryAmounts>& categoryAmounts() const;
     static inline qint64 heightMeasurements_ = 0;

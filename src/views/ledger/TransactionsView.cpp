@@ -69,7 +69,7 @@ TransactionsView::TransactionsView(MoneyStore& store, std::function<void(Transac
     buildToolbar();
 
     connect(&store_, &MoneyStore::dataChanged, this, [this] {
-        delegate_->forgetHeights();  // measured for the ledger before this change
+        delegate_->ledgerChanged(store_.lastChange());  // measured for the ledger before this change
         refreshIfShown();
     });
     connect(&store_, &MoneyStore::canUndoDeleteChanged, this, &TransactionsView::updateUndoBar);
@@ -309,8 +309,23 @@ std::vector<MoneyTransaction> TransactionsView::visibleTransactions() const {
 
 const TransactionListIndex& TransactionsView::index() const {
     // Read once per state of the ledger: every filter, search keystroke and
-    // sort of that state walks it.
-    if (!index_ || indexRevision_ != store_.revision()) {
+    // sort of that state walks it. A change of one transaction right after
+    // the state it holds moves that one alone; anything else reads it afresh.
+    if (index_ && indexRevision_ != store_.revision()) {
+        const LedgerChange& change = store_.lastChange();
+        bool followed = false;
+        if (indexRevision_ + 1 == store_.revision() && change.revision == store_.revision()) {
+            switch (change.kind) {
+                case LedgerChange::Kind::added: followed = index_->added(); break;
+                case LedgerChange::Kind::removed: followed = index_->removed(change.position); break;
+                case LedgerChange::Kind::replaced: followed = index_->replaced(change.position); break;
+                case LedgerChange::Kind::whole: break;
+            }
+        }
+        if (!followed) index_.reset();
+        indexRevision_ = store_.revision();
+    }
+    if (!index_) {
         index_.emplace(store_.data().transactions);
         indexRevision_ = store_.revision();
     }

@@ -1,5 +1,6 @@
 #include "views/ledger/TransactionListIndex.h"
 
+#include <random>
 #include <QTimeZone>
 #include <gtest/gtest.h>
 
@@ -214,4 +215,100 @@ TEST(TransactionListIndexQueries, LedgersAlreadyInDateOrderSortAsStablyAsOthers)
             EXPECT_EQ(index.visible(filter, kNow, kUtc), expected) << ledger.name << " " << rawValue(sort).toStdString();
         }
     }
+}
+
+// An index that follows one transaction added, edited or removed answers
+// every filter, sort and search after every step exactly as an index built
+// afresh from the changed ledger: edits that move a transaction across days,
+// months, kinds, amounts and texts, removals of the first, the last and the
+// only transaction, equal instants and equal amounts (whose order is the
+// ledger's). An amount finer than the index's units is refused, never
+// answered wrongly.
+TEST(TransactionListIndexFollowing, AnswersAsAFreshIndexAfterEveryChange) {
+    const QStringList categories = {"Еда", "Кино", "ёлка", "Игры"};
+    const QDateTime instants[] = {june(15, 9), june(15, 9), june(14, 23), june(1, 0), june(10),
+                                  QDateTime(QDate(2026, 5, 31), QTime(23, 0), kUtc), june(30, 23)};
+    const char* amounts[] = {"7", "7", "0.5", "123.45", "0", "1000000"};
+    std::mt19937 random(20261207);
+    const auto pick = [&](int n) { return int(random() % unsigned(n)); };
+    const auto some = [&] {
+        MoneyTransaction t = op(categories[pick(4)], pick(3) == 0 ? TransactionKind::income : TransactionKind::expense,
+                                pick(30) == 0 ? "0.001" : amounts[pick(6)], instants[pick(7)],
+                                pick(2) ? QStringLiteral("Ёж") : QString());
+        t.isFavorite = pick(2) == 0;
+        if (pick(3) == 0) t.tags = QStringList{"Подарок", "ЁЛКА"};
+        if (pick(2) == 0) t.wallet = QStringLiteral("Основной");
+        return t;
+    };
+    std::vector<MoneyTransaction> all;
+    for (int i = 0; i < 3; ++i) {
+        all.push_back(some());
+        all.back().amount = Decimal(i + 1);
+    }
+    std::optional<TransactionListIndex> index(std::in_place, all);
+    std::vector<TransactionFilter> filters;
+    for (TransactionSort sort : kTransactionSorts)
+        for (TransactionDateFilter date : kTransactionDateFilters)
+            for (int kind = 0; kind < 3; ++kind)
+                for (const QString& search : {QString(), QStringLiteral("ёж"), QStringLiteral("ЁЛ")}) {
+                    TransactionFilter f;
+                    f.sort = sort;
+                    f.date = date;
+                    f.kind = kind == 0 ? std::nullopt : std::optional(kind == 1 ? TransactionKind::income : TransactionKind::expense);
+                    f.favoritesOnly = kind == 2 && search.isEmpty();
+                    f.searchText = search;
+                    filters.push_back(f);
+                }
+    const QDateTime now = june(15, 12);
+    // Every order and the search texts worked out, so each is followed.
+    for (const TransactionFilter& f : filters) index->visible(f, now, kUtc);
+
+    int followed = 0, refused = 0;
+    for (int step = 0; step < 300; ++step) {
+        const int choice = all.empty() ? 0 : pick(10);
+        bool kept = false;
+        std::string what;
+        if (choice < 4) {
+            all.push_back(some());
+            kept = index->added();
+            what = "add";
+        } else if (choice < 8) {
+            const int which = pick(3);
+            const std::size_t at = which == 0 ? 0 : which == 1 ? all.size() - 1 : std::size_t(pick(int(all.size())));
+            const MoneyTransaction other = some();
+            MoneyTransaction& t = all[at];
+            switch (pick(5)) {
+                case 0: t.amount = other.amount; break;
+                case 1: t.date = other.date; break;
+                case 2: t.category = other.category; t.note = other.note; t.tags = other.tags; break;
+                case 3: t.isFavorite = other.isFavorite; t.kind = other.kind; break;
+                default: t = other; t.id = all[at].id; break;
+            }
+            kept = index->replaced(at);
+            what = "edit at " + std::to_string(at);
+        } else {
+            const int which = pick(3);
+            const std::size_t at = which == 0 ? 0 : which == 1 ? all.size() - 1 : std::size_t(pick(int(all.size())));
+            all.erase(all.begin() + std::ptrdiff_t(at));
+            kept = index->removed(at);
+            what = "removal at " + std::to_string(at);
+        }
+        (kept ? followed : refused) += 1;
+        if (!kept) {
+            index.emplace(all);
+            for (const TransactionFilter& f : filters) index->visible(f, now, kUtc);
+        }
+        const TransactionListIndex fresh(all);
+        ASSERT_EQ(index->size(), fresh.size()) << step << ": " << what;
+        for (const TransactionFilter& f : filters) {
+            const std::vector<int> shown = index->visible(f, now, kUtc);
+            ASSERT_EQ(shown, fresh.visible(f, now, kUtc))
+                << step << ": " << what << ", sort " << int(f.sort) << ", period " << int(f.date) << ", search "
+                << f.searchText.toStdString();
+            ASSERT_EQ(index->total(shown), decimalSum(all, shown)) << step << ": " << what;
+        }
+    }
+    // Refused only for an amount finer than the units (or after one).
+    EXPECT_GT(followed, 200);
+    EXPECT_GT(refused, 0);
 }

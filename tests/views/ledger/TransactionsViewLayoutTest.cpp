@@ -1,5 +1,6 @@
 #include "OperationsListFixture.h"
 
+#include <random>
 #include <functional>
 #include <map>
 
@@ -389,5 +390,46 @@ TEST_F(OperationsListTest, RowsSharingOneHeightAreScrolledFoundAndMovedThrough) 
         const QRect r = rowRect(k.row);
         EXPECT_GE(r.top(), 0);
         EXPECT_LE(r.bottom(), page - 1);
+    }
+}
+
+// Whether every row is one line tall is settled by each category's widest
+// amount; after a change of one operation the list counts that one in, out
+// or moved, and answers at every width as a list that counts the whole
+// ledger afresh: the widest amount of a category removed, edited smaller or
+// moved to another category, a category's only row removed, the last row;
+// and the rows shown are those of an index built afresh, in every sort.
+TEST_F(OperationsListTest, AChangeOfOneOperationShowsWhatAFreshListShows) {
+    const QStringList categories = {QStringLiteral("Еда"), QStringLiteral("Книги и игры"),
+                                    QStringLiteral("Транспорт и такси домой")};
+    const int amounts[] = {5, 250, 1234567, 123456789, 1999999999};
+    for (int i = 0; i < 6; ++i) add(TransactionKind::expense, amounts[i % 3], categories[i % 2], at(1 + i));
+    open();
+    auto* delegate = static_cast<TransactionRowDelegate*>(view->list()->itemDelegate());
+    std::mt19937 random(20261207);
+    const auto pick = [&](int n) { return int(random() % unsigned(n)); };
+    for (int step = 0; step < 120; ++step) {
+        const auto& all = store->data().transactions;
+        const int choice = all.empty() ? 0 : pick(3);
+        const TransactionKind kind = pick(3) == 0 ? TransactionKind::income : TransactionKind::expense;
+        if (choice == 0) {
+            add(kind, amounts[pick(5)], categories[pick(3)], at(1 + pick(20)));
+        } else if (choice == 1) {
+            MoneyTransaction t = all[pick(2) ? all.size() - 1 : std::size_t(pick(int(all.size())))];
+            if (pick(2)) t.amount = Decimal(amounts[pick(5)]);
+            else t.category = categories[pick(3)];
+            t.kind = kind;
+            store->updateTransaction(t);
+        } else {
+            store->deleteTransactions({all[pick(2) ? all.size() - 1 : std::size_t(pick(int(all.size())))].id});
+        }
+        const TransactionRowDelegate fresh(*view->model(), {});
+        for (int width = 240; width <= 420; width += 15)
+            ASSERT_EQ(delegate->allRowsOneLine(width), fresh.allRowsOneLine(width)) << "step " << step << ", width " << width;
+        // The rows shown, from the index the screen moved by the store's change.
+        const TransactionListIndex index(store->data().transactions);
+        ASSERT_EQ(view->model()->rows(), index.visible(view->filter(), store->now(), QTimeZone::systemTimeZone()))
+            << "step " << step;
+        view->setSort(kTransactionSorts[std::size_t(step) % kTransactionSorts.size()]);
     }
 }
