@@ -2,15 +2,18 @@
 
 #include <unicode/dtfmtsym.h>
 
+#include <QAbstractScrollArea>
 #include <QAreaSeries>
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QCoreApplication>
 #include <QDateTimeAxis>
 #include <QLegend>
 #include <QLineSeries>
+#include <QScrollBar>
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
@@ -111,11 +114,122 @@ double plotted(const Decimal& amount) {
     return std::clamp(value, std::numeric_limits<double>::lowest(), std::numeric_limits<double>::max());
 }
 
+// Where a chart card's chart goes: as tall as the chart, painting nothing;
+// the chart, once built, fills it edge to edge.
+class ChartPlace : public QWidget {
+public:
+    explicit ChartPlace(int height) {
+        setObjectName(QStringLiteral("chartPlace"));
+        setFixedHeight(height);
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QWidget::resizeEvent(event);
+        for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) child->setGeometry(rect());
+    }
+};
+
+// Posted to a chart card once it is shown: builds its chart if it is then in view.
+const QEvent::Type kBuildChartInView = QEvent::Type(QEvent::registerEventType());
+
 }  // namespace
 
+ChartCard::ChartCard(const QString& title, const QString& systemImage, int chartHeight, QWidget* parent)
+    : MoneyCard(title, systemImage, nullptr, parent), place_(new ChartPlace(chartHeight)) {
+    addWidget(place_);
+}
+
+QChartView* ChartCard::view() const {
+    ensureChart();
+    return view_;
+}
+
+void ChartCard::ensureChart() const {
+    if (view_) return;
+    auto* self = const_cast<ChartCard*>(this);
+    self->view_ = self->makeChart();
+    self->view_->setParent(place_);
+    self->view_->setGeometry(place_->rect());
+    self->drawChart();
+    if (!place_->isHidden()) self->view_->show();
+}
+
+void ChartCard::drawn() {
+    if (view_) drawChart();
+}
+
+void ChartCard::watchScrolling() {
+    QAbstractScrollArea* area = nullptr;
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget())
+        if (auto* candidate = qobject_cast<QAbstractScrollArea*>(w)) {
+            if (candidate->viewport()->isAncestorOf(this)) area = candidate;
+            break;
+        }
+    if (area == scrollArea_) return;
+    if (scrollArea_) {
+        scrollArea_->verticalScrollBar()->disconnect(this);
+        scrollArea_->viewport()->removeEventFilter(this);
+    }
+    scrollArea_ = area;
+    if (!area) return;
+    // At once, so that the scroll's paint finds the chart it brings into view.
+    connect(area->verticalScrollBar(), &QScrollBar::valueChanged, this, &ChartCard::buildIfInView);
+    area->viewport()->installEventFilter(this);
+}
+
+void ChartCard::scheduleBuild() {
+    // Before the paint, which waits behind every event posted at the usual priority.
+    if (buildScheduled_ || view_ || !isVisible()) return;
+    buildScheduled_ = true;
+    QCoreApplication::postEvent(this, new QEvent(kBuildChartInView));
+}
+
+void ChartCard::buildIfInView() {
+    buildScheduled_ = false;
+    if (view_ || !isVisible()) return;
+    const QWidget* seen = scrollArea_ ? scrollArea_->viewport() : window();
+    const QRect inView(seen->mapTo(window(), QPoint(0, 0)), seen->size());
+    const QRect place(place_->mapTo(window(), QPoint(0, 0)), place_->size());
+    if (place.intersects(inView)) ensureChart();
+}
+
+bool ChartCard::event(QEvent* event) {
+    if (event->type() == kBuildChartInView) {
+        if (buildScheduled_) buildIfInView();
+        return true;
+    }
+    if (event->type() == QEvent::ParentChange) watchScrolling();
+    return MoneyCard::event(event);
+}
+
+bool ChartCard::eventFilter(QObject* watched, QEvent* event) {
+    if (scrollArea_ && watched == scrollArea_->viewport() && event->type() == QEvent::Resize) scheduleBuild();
+    return MoneyCard::eventFilter(watched, event);
+}
+
+void ChartCard::moveEvent(QMoveEvent* event) {
+    MoneyCard::moveEvent(event);
+    buildIfInView();
+}
+
+void ChartCard::resizeEvent(QResizeEvent* event) {
+    MoneyCard::resizeEvent(event);
+    buildIfInView();
+}
+
+void ChartCard::showEvent(QShowEvent* event) {
+    MoneyCard::showEvent(event);
+    watchScrolling();
+    scheduleBuild();
+}
+
 WeeklyChart::WeeklyChart(QWidget* parent)
-    : MoneyCard(QStringLiteral("Последние 7 дней"), QStringLiteral("chart.bar.xaxis"), nullptr, parent) {
+    : ChartCard(QStringLiteral("Последние 7 дней"), QStringLiteral("chart.bar.xaxis"), weeklyChartHeight, parent) {
     setObjectName(QStringLiteral("weeklyChart"));
+}
+
+QChartView* WeeklyChart::makeChart() {
     chart_ = quietChart();
     auto* series = new QBarSeries;
     income_ = new QBarSet(QStringLiteral("Доход"));
@@ -134,13 +248,21 @@ WeeklyChart::WeeklyChart(QWidget* parent)
     series->attachAxis(days_);
     series->attachAxis(values_);
     chart_->legend()->setAlignment(Qt::AlignBottom);
-    view_ = chartView(chart_, weeklyChartHeight,
-                      QStringLiteral("График доходов и расходов за последние семь дней"));
-    view_->setObjectName(QStringLiteral("weeklyChartView"));
-    addWidget(view_);
+    QChartView* view =
+        chartView(chart_, weeklyChartHeight, QStringLiteral("График доходов и расходов за последние семь дней"));
+    view->setObjectName(QStringLiteral("weeklyChartView"));
+    return view;
 }
 
 void WeeklyChart::draw(const std::vector<DailyAmount>& weekly, const LedgerCalendar& calendar) {
+    weekly_ = weekly;
+    calendar_ = calendar;
+    drawn();
+}
+
+void WeeklyChart::drawChart() {
+    const std::vector<DailyAmount>& weekly = weekly_;
+    const LedgerCalendar& calendar = calendar_;
     const QStringList weekdays = narrowWeekdays();
     QStringList labels;
     QList<qreal> incomes;
@@ -194,9 +316,12 @@ void WeeklyChart::draw(const std::vector<DailyAmount>& weekly, const LedgerCalen
 }
 
 TrendChart::TrendChart(QWidget* parent)
-    : MoneyCard(QStringLiteral("Тренд расходов за 30 дней"), QStringLiteral("chart.xyaxis.line"), nullptr,
+    : ChartCard(QStringLiteral("Тренд расходов за 30 дней"), QStringLiteral("chart.xyaxis.line"), trendChartHeight,
                 parent) {
     setObjectName(QStringLiteral("trendChart"));
+}
+
+QChartView* TrendChart::makeChart() {
     chart_ = quietChart();
     areaEdge_ = new QLineSeries;
     area_ = new QAreaSeries(areaEdge_);
@@ -221,12 +346,19 @@ TrendChart::TrendChart(QWidget* parent)
         series->attachAxis(values_);
     }
     chart_->legend()->hide();
-    view_ = chartView(chart_, trendChartHeight, QStringLiteral("График расходов за последние тридцать дней"));
-    view_->setObjectName(QStringLiteral("trendChartView"));
-    addWidget(view_);
+    QChartView* view =
+        chartView(chart_, trendChartHeight, QStringLiteral("График расходов за последние тридцать дней"));
+    view->setObjectName(QStringLiteral("trendChartView"));
+    return view;
 }
 
 void TrendChart::draw(const std::vector<DailyAmount>& days) {
+    days_ = days;
+    drawn();
+}
+
+void TrendChart::drawChart() {
+    const std::vector<DailyAmount>& days = days_;
     QList<QPointF> points;
     double largest = 0;
     for (const DailyAmount& day : days) {
@@ -256,7 +388,7 @@ void TrendChart::draw(const std::vector<DailyAmount>& days) {
 
 QList<QPointF> TrendChart::dayPoints() const {
     QList<QPointF> result;
-    const QList<QPointF> curve = line_->points();
+    const QList<QPointF> curve = line()->points();
     for (qsizetype i = 0; i < curve.size(); i += trendSamplesPerDay) result << curve[i];
     return result;
 }

@@ -1,5 +1,6 @@
 #include <QBarCategoryAxis>
 #include <QBarSet>
+#include <QChartView>
 #include <QScrollBar>
 #include <QValueAxis>
 #include <functional>
@@ -10,6 +11,7 @@
 #include "store/DemoLedger.h"
 #include "store/LedgerSummary.h"
 #include "support/FitCheck.h"
+#include "support/FreshPaint.h"
 #include "support/Gallery.h"
 #include "views/PageScrolling.h"
 #include "views/analytics/AchievementsCard.h"
@@ -40,6 +42,24 @@ protected:
     AnalyticsView* view = nullptr;
     NavigationStack* stack = nullptr;
 };
+
+// The window as it is on screen at each half screen from the top to the end.
+QList<QImage> scrolledThrough(QWidget& window, PageBody* body) {
+    QList<QImage> pictures;
+    QScrollBar* bar = body->verticalScrollBar();
+    bar->setValue(0);
+    for (int guard = 0; guard < 100; ++guard) {
+        pictures << freshpaint::onScreen(window);
+        if (bar->value() >= bar->maximum()) break;
+        bar->setValue(bar->value() + body->viewport()->height() / 2);
+    }
+    return pictures;
+}
+
+bool inView(const QWidget& widget, const PageBody& body) {
+    const QWidget* viewport = body.viewport();
+    return QRect(widget.mapTo(viewport, QPoint(0, 0)), widget.size()).intersects(viewport->rect());
+}
 
 }  // namespace
 
@@ -277,6 +297,80 @@ TEST_F(AnalyticsTest, GalleryImages) {
     for (const int part : {0, 2}) {
         scroll->setValue(scroll->maximum() * part / 3);
         EXPECT_FALSE(Gallery::save(*window, "analytics-dark-" + QString::number(part)).isEmpty());
+    }
+}
+
+// The page opens with both charts below the fold: their cards take the
+// chart's height from the start and build the chart as it is scrolled to,
+// each then the chart it would have been: the window shows the same at every
+// step, as with both charts built at once.
+TEST_F(AnalyticsTest, ChartsAreBuiltWhenScrolledToAndShowWhatChartsBuiltAtOnceShow) {
+    setNow(local(2026, 10, 4, 21));
+    show(demoLedger());
+    const std::vector<ChartCard*> charts{view->weeklyChart(), view->trendChart()};
+    for (ChartCard* chart : charts) {
+        ASSERT_FALSE(inView(*chart->findChild<QWidget*>("chartPlace"), *view->body())) << "a chart below the fold";
+        EXPECT_FALSE(chart->isChartBuilt()) << chart->objectName().toStdString();
+    }
+    const int lazyHeight = view->body()->widget()->height();
+    const QList<QImage> lazy = scrolledThrough(*window, view->body());
+    for (ChartCard* chart : charts) EXPECT_TRUE(chart->isChartBuilt()) << chart->objectName().toStdString();
+    EXPECT_EQ(view->body()->widget()->height(), lazyHeight);
+
+    show(demoLedger());
+    for (ChartCard* chart : {static_cast<ChartCard*>(view->weeklyChart()), static_cast<ChartCard*>(view->trendChart())})
+        EXPECT_NE(chart->view(), nullptr);
+    settle();
+    EXPECT_EQ(view->body()->widget()->height(), lazyHeight);
+    const QList<QImage> eager = scrolledThrough(*window, view->body());
+    ASSERT_EQ(eager.size(), lazy.size());
+    for (int step = 0; step < lazy.size(); ++step)
+        EXPECT_TRUE(freshpaint::difference(lazy[step], eager[step]).isEmpty()) << "step " << step;
+}
+
+// A chart built after several drawings shows the last of them, as a chart
+// built first and drawn the same does.
+TEST_F(AnalyticsTest, AChartBuiltLateShowsTheLastValuesItWasGiven) {
+    const auto rows = [](int income, int expense) {
+        std::vector<DailyAmount> weekly;
+        const QDateTime day(QDate(2026, 6, 10), QTime(0, 0), QTimeZone::utc());
+        for (int i = 0; i < 7; ++i) weekly.push_back({day.addDays(i), TransactionKind::income, Decimal(income * i)});
+        for (int i = 0; i < 7; ++i) weekly.push_back({day.addDays(i), TransactionKind::expense, Decimal(expense + i)});
+        return weekly;
+    };
+    const auto days = [](int expense) {
+        std::vector<DailyAmount> thirty;
+        const QDateTime day(QDate(2026, 6, 1), QTime(0, 0), QTimeZone::utc());
+        for (int i = 0; i < 30; ++i) thirty.push_back({day.addDays(i), TransactionKind::expense, Decimal(expense * (i % 7))});
+        return thirty;
+    };
+    const LedgerCalendar calendar(QTimeZone::utc());
+    WeeklyChart eager;
+    TrendChart eagerTrend;
+    ASSERT_NE(eager.view(), nullptr);
+    ASSERT_NE(eagerTrend.view(), nullptr);
+    eager.draw(rows(5, 3), calendar);
+    eagerTrend.draw(days(4));
+
+    WeeklyChart late;
+    TrendChart lateTrend;
+    late.draw(rows(1, 1), calendar);
+    lateTrend.draw(days(1));
+    late.draw(rows(5, 3), calendar);
+    lateTrend.draw(days(4));
+    EXPECT_FALSE(late.isChartBuilt());
+    EXPECT_FALSE(lateTrend.isChartBuilt());
+    EXPECT_EQ(values(late.incomeSet()), (QList<qreal>{0, 5, 10, 15, 20, 25, 30}));
+    EXPECT_TRUE(late.isChartBuilt());
+    EXPECT_EQ(values(late.expenseSet()), values(eager.expenseSet()));
+    EXPECT_EQ(late.dayAxis()->categories(), eager.dayAxis()->categories());
+    EXPECT_EQ(lateTrend.dayPoints(), eagerTrend.dayPoints());
+    for (auto [built, drawnFirst] : {std::pair<QWidget*, QWidget*>{&late, &eager}, {&lateTrend, &eagerTrend}}) {
+        for (QWidget* card : {built, drawnFirst}) {
+            card->resize(358, card->sizeHint().height());
+            card->layout()->activate();
+        }
+        EXPECT_EQ(built->grab().toImage(), drawnFirst->grab().toImage()) << built->objectName().toStdString();
     }
 }
 
