@@ -38,9 +38,10 @@ constexpr int kMaxParents = 2;
 constexpr double kMaxReward = 1e9;  // currency units; keeps cents far inside 64 bits
 constexpr int kWriteAttempts = 8;   // a busy database or a lost race, before the request fails
 
-// What a change touched, for the kept family answers (see FamilyStore::familyText):
-// the families whose members, preferences or tasks it changed and the accounts
-// that changed family. Set on the thread that runs the change while it runs.
+// What a change touched, for the kept family answers and sessions (see
+// FamilyStore::familyText and authenticate): the families whose members,
+// preferences or tasks it changed, the accounts that changed family and those
+// whose sessions it ended. Set on the thread that runs the change while it runs.
 struct Touched {
     std::vector<std::string> keys;
     bool everything = false;
@@ -384,6 +385,7 @@ struct FamilyStore::Impl {
         std::atomic<std::int64_t> othersSeenAt{std::numeric_limits<std::int64_t>::min() / 2};
         // Counted by every kept read: on a cache line of its own, away from the clock every read looks at.
         alignas(64) std::atomic<std::uint64_t> keptServed{0};
+        std::atomic<std::uint64_t> sessionLookUps{0};  // beside keptServed: counted only off the kept path
         // Publishers one at a time, and a reader whose marks say its answer
         // may have changed; the other kept reads take no lock, so they never
         // meet each other nor make a change wait for them.
@@ -652,6 +654,8 @@ FamilyStore::SignIn FamilyStore::login(std::string_view email, std::string_view 
     d_->write([&](Database& db) {
         const auto now = d_->clock();
         db.prepare("DELETE FROM sessions WHERE user_id = ? AND expires_at <= ?").bind(1, account->id).bind(2, now).run();
+        // Sessions are kept under their account's mark (see authenticate).
+        if (db.changes() > 0) touch(account->id);
         db.prepare(
               "INSERT INTO sessions (selector, verifier_hash, user_id, created_at, expires_at) VALUES (?, ?, ?, ?, ?)")
             .bind(1, secret.selector)
@@ -697,32 +701,53 @@ Account FamilyStore::authenticate(std::string_view token, const Look& look) {
         return admit(*session);
     }
     // Each thread keeps the sessions it looked up, so a request whose family
-    // answer is kept touches no database at all. A session is forgotten once
-    // any commit of another connection, of this process or another, is seen
-    // through the data version: stricter than the kept answers, as which
-    // process committed is never guessed, so a sign-out or an account change
-    // anywhere refuses or corrects the very next request. Its verifier and
-    // expiry are checked on every request, as a looked-up one's are.
+    // answer is kept touches no database at all. A kept session follows the
+    // rule of the kept answers: it stands while its account has not changed
+    // since it was read (every change of this process that ends a session or
+    // changes an account marks the account, see `touch`), and all are
+    // forgotten once a commit not begun by this process is seen, or a change
+    // whose reach is unknown, so a sign-out or an account change anywhere
+    // refuses or corrects the next request. Its verifier and expiry are
+    // checked on every request, as a looked-up one's are.
+    struct Kept {
+        Session session;
+        std::uint64_t readAt = 0;
+        std::uint64_t checkedAt = 0;
+    };
     struct Sessions {
         std::uint64_t store = 0;
         std::int64_t version = 0;
-        std::unordered_map<std::string, Session> bySelector;
+        std::uint64_t begun = 0;
+        std::unordered_map<std::string, Kept> bySelector;
     };
     thread_local Sessions sessions;
-    if (sessions.store != d_->generation || sessions.version != *version) {
+    if (sessions.store != d_->generation) {
         sessions.bySelector.clear();
         sessions.store = d_->generation;
         sessions.version = *version;
+        sessions.begun = look.begun;
     }
-    if (const auto found = sessions.bySelector.find(presented->selector); found != sessions.bySelector.end())
-        return admit(found->second);
-    // Read after the data version: at worst it sees a later commit, and the
-    // next request, seeing the version moved, looks it up again.
+    if (sessions.version != *version) {
+        // Committed since this thread last looked: when no change of this
+        // process began meanwhile, another process did it.
+        if (sessions.begun == look.begun || d_->otherProcessLately()) sessions.bySelector.clear();
+        sessions.version = *version;
+        sessions.begun = look.begun;
+    }
+    if (const auto found = sessions.bySelector.find(presented->selector); found != sessions.bySelector.end()) {
+        auto& kept = found->second;
+        if (d_->stillFresh(kept.readAt, kept.checkedAt, kept.session.account.id, std::nullopt))
+            return admit(kept.session);
+        sessions.bySelector.erase(found);
+    }
+    // Read after the data version and the clock: a change it may already
+    // see, published later, only makes the next request look it up again.
+    d_->freshness.sessionLookUps.fetch_add(1, std::memory_order_relaxed);
     auto session = lookUp(db);
     if (!session) throw refuse();
     const auto account = admit(*session);
     if (sessions.bySelector.size() >= kMaxKeptSessions) sessions.bySelector.clear();
-    sessions.bySelector.insert_or_assign(presented->selector, std::move(*session));
+    sessions.bySelector.insert_or_assign(presented->selector, Kept{std::move(*session), look.readAt, look.readAt});
     return account;
 }
 
@@ -863,6 +888,10 @@ std::string FamilyStore::familyText(const Account& viewer, const Look& look) {
 
 std::uint64_t FamilyStore::keptAnswersServed() const {
     return d_->freshness.keptServed.load(std::memory_order_relaxed);
+}
+
+std::uint64_t FamilyStore::sessionLookUps() const {
+    return d_->freshness.sessionLookUps.load(std::memory_order_relaxed);
 }
 
 json FamilyStore::setPreferences(const Account& viewer, const std::string& currency, const std::string& language) {

@@ -97,6 +97,8 @@ public:
 
     // How many family reads a thread's kept answer served (tests and benchmarks look).
     std::uint64_t keptAnswersServed() const;
+    // How many sessions the threads that keep them looked up in the database (tests look).
+    std::uint64_t sessionLookUps() const;
 
 private:
     struct Look;
