@@ -2,23 +2,21 @@
 
 #include <unicode/dtfmtsym.h>
 
-#include <QAbstractScrollArea>
 #include <QAreaSeries>
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
-#include <QCoreApplication>
 #include <QDateTimeAxis>
 #include <QLegend>
 #include <QLineSeries>
-#include <QScrollBar>
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
+#include "components/InViewWatch.h"
 #include "services/GlobalPreferences.h"
 #include "services/IcuText.h"
 #include "views/analytics/AnalyticsStyle.h"
@@ -130,14 +128,14 @@ protected:
     }
 };
 
-// Posted to a chart card once it is shown: builds its chart if it is then in view.
-const QEvent::Type kBuildChartInView = QEvent::Type(QEvent::registerEventType());
-
 }  // namespace
 
 ChartCard::ChartCard(const QString& title, const QString& systemImage, int chartHeight, QWidget* parent)
     : MoneyCard(title, systemImage, nullptr, parent), place_(new ChartPlace(chartHeight)) {
     addWidget(place_);
+    new InViewWatch(this, [this](const QRect& inView) {
+        if (!view_ && QRect(place_->mapTo(this, QPoint(0, 0)), place_->size()).intersects(inView)) ensureChart();
+    });
 }
 
 QChartView* ChartCard::view() const {
@@ -157,71 +155,6 @@ void ChartCard::ensureChart() const {
 
 void ChartCard::drawn() {
     if (view_) drawChart();
-}
-
-void ChartCard::watchScrolling() {
-    QAbstractScrollArea* area = nullptr;
-    for (QWidget* w = parentWidget(); w; w = w->parentWidget())
-        if (auto* candidate = qobject_cast<QAbstractScrollArea*>(w)) {
-            if (candidate->viewport()->isAncestorOf(this)) area = candidate;
-            break;
-        }
-    if (area == scrollArea_) return;
-    if (scrollArea_) {
-        scrollArea_->verticalScrollBar()->disconnect(this);
-        scrollArea_->viewport()->removeEventFilter(this);
-    }
-    scrollArea_ = area;
-    if (!area) return;
-    // At once, so that the scroll's paint finds the chart it brings into view.
-    connect(area->verticalScrollBar(), &QScrollBar::valueChanged, this, &ChartCard::buildIfInView);
-    area->viewport()->installEventFilter(this);
-}
-
-void ChartCard::scheduleBuild() {
-    // Before the paint, which waits behind every event posted at the usual priority.
-    if (buildScheduled_ || view_ || !isVisible()) return;
-    buildScheduled_ = true;
-    QCoreApplication::postEvent(this, new QEvent(kBuildChartInView));
-}
-
-void ChartCard::buildIfInView() {
-    buildScheduled_ = false;
-    if (view_ || !isVisible()) return;
-    const QWidget* seen = scrollArea_ ? scrollArea_->viewport() : window();
-    const QRect inView(seen->mapTo(window(), QPoint(0, 0)), seen->size());
-    const QRect place(place_->mapTo(window(), QPoint(0, 0)), place_->size());
-    if (place.intersects(inView)) ensureChart();
-}
-
-bool ChartCard::event(QEvent* event) {
-    if (event->type() == kBuildChartInView) {
-        if (buildScheduled_) buildIfInView();
-        return true;
-    }
-    if (event->type() == QEvent::ParentChange) watchScrolling();
-    return MoneyCard::event(event);
-}
-
-bool ChartCard::eventFilter(QObject* watched, QEvent* event) {
-    if (scrollArea_ && watched == scrollArea_->viewport() && event->type() == QEvent::Resize) scheduleBuild();
-    return MoneyCard::eventFilter(watched, event);
-}
-
-void ChartCard::moveEvent(QMoveEvent* event) {
-    MoneyCard::moveEvent(event);
-    buildIfInView();
-}
-
-void ChartCard::resizeEvent(QResizeEvent* event) {
-    MoneyCard::resizeEvent(event);
-    buildIfInView();
-}
-
-void ChartCard::showEvent(QShowEvent* event) {
-    MoneyCard::showEvent(event);
-    watchScrolling();
-    scheduleBuild();
 }
 
 WeeklyChart::WeeklyChart(QWidget* parent)

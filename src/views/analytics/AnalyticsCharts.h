@@ -2,7 +2,6 @@
 
 #include <QList>
 #include <QPointF>
-#include <QPointer>
 #include <vector>
 
 #include "components/MoneyCard.h"
@@ -46,21 +45,9 @@ protected:
     void drawn();
     void ensureChart() const;
 
-    bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-
 private:
-    void watchScrolling();
-    void scheduleBuild();
-    void buildIfInView();
-
     QWidget* place_;
     QChartView* view_ = nullptr;
-    QPointer<QAbstractScrollArea> scrollArea_;
-    bool buildScheduled_ = false;
 };
 
 // "Последние 7 дней": income and expense bars side by side for each day,

@@ -1,17 +1,15 @@
 #include "views/planning/CategoryLimitsCard.h"
 
-#include <QAbstractScrollArea>
-#include <QCoreApplication>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLineEdit>
-#include <QScrollBar>
 #include <QSet>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <optional>
 
 #include "components/Button.h"
+#include "components/InViewWatch.h"
 #include "components/ProgressBar.h"
 #include "components/TextLabel.h"
 #include "services/AmountInput.h"
@@ -34,9 +32,6 @@ char16_t codePointOrder(char16_t unit) {
     if (unit >= 0xD800) return char16_t(unit + 0x2000);
     return unit;
 }
-
-// Posted to the card once the rows have moved: builds the rows then in view.
-const QEvent::Type kBuildRowsInView = QEvent::Type(QEvent::registerEventType());
 
 }  // namespace
 
@@ -110,11 +105,11 @@ protected:
     // it may have come into view.
     void moveEvent(QMoveEvent* event) override {
         QWidget::moveEvent(event);
-        if (!row_) card_.scheduleBuild();
+        if (!row_) card_.inView_->schedule();
     }
     void resizeEvent(QResizeEvent* event) override {
         QWidget::resizeEvent(event);
-        if (!row_) card_.scheduleBuild();
+        if (!row_) card_.inView_->schedule();
     }
 
 private:
@@ -222,7 +217,8 @@ void CategoryBudgetRow::save() {
 CategoryLimitsCard::CategoryLimitsCard(MoneyStore& store, QWidget* parent)
     : MoneyCard(QStringLiteral("Лимиты категорий"), QStringLiteral("chart.pie"), nullptr, parent),
       store_(store),
-      rows_(new KeyedRowList(planner_style::listSpacing)) {
+      rows_(new KeyedRowList(planner_style::listSpacing)),
+      inView_(new InViewWatch(this, [this](const QRect& inView) { buildRowsIn(inView); })) {
     setObjectName(QStringLiteral("categoryLimitsCard"));
     addWidget(rows_);
 }
@@ -269,7 +265,7 @@ void CategoryLimitsCard::draw(const std::vector<CategoryAmount>& monthSpent, con
             auto* slot = static_cast<CategoryLimitSlot*>(widget);
             slot->draw(storedLimit(data, slot->category()), spent.value(slot->category()));
         });
-    if (added) scheduleBuild();
+    if (added) inView_->schedule();
 }
 
 void CategoryLimitsCard::refill() {
@@ -311,70 +307,10 @@ const CategoryBudgetRow& CategoryLimitsCard::measuringRow(const CategoryLimitSlo
     return *measuring_;
 }
 
-void CategoryLimitsCard::watchScrolling() {
-    QAbstractScrollArea* area = nullptr;
-    for (QWidget* w = parentWidget(); w; w = w->parentWidget())
-        if (auto* candidate = qobject_cast<QAbstractScrollArea*>(w)) {
-            if (candidate->viewport()->isAncestorOf(this)) area = candidate;
-            break;
-        }
-    if (area == scrollArea_) return;
-    if (scrollArea_) {
-        scrollArea_->verticalScrollBar()->disconnect(this);
-        scrollArea_->viewport()->removeEventFilter(this);
-    }
-    scrollArea_ = area;
-    if (!area) return;
-    // At once, so that the scroll's paint finds the rows it brings into view.
-    connect(area->verticalScrollBar(), &QScrollBar::valueChanged, this, &CategoryLimitsCard::buildRowsInView);
-    area->viewport()->installEventFilter(this);
-}
-
-void CategoryLimitsCard::scheduleBuild() {
-    // Before the paint, which waits behind every event posted at the usual priority.
-    if (buildScheduled_ || !isVisible()) return;
-    buildScheduled_ = true;
-    QCoreApplication::postEvent(this, new QEvent(kBuildRowsInView));
-}
-
-void CategoryLimitsCard::buildRowsInView() {
-    buildScheduled_ = false;
-    if (!isVisible()) return;
-    const QWidget* view = scrollArea_ ? scrollArea_->viewport() : window();
-    const QRect inView(mapFrom(view, QPoint(0, 0)), view->size());
+void CategoryLimitsCard::buildRowsIn(const QRect& inView) {
     for (const QString& category : rows_->keys()) {
         CategoryLimitSlot* place = slot(category);
         if (place->row() || place->isHidden()) continue;
         if (QRect(place->mapTo(this, QPoint(0, 0)), place->size()).intersects(inView)) place->build();
     }
-}
-
-bool CategoryLimitsCard::event(QEvent* event) {
-    if (event->type() == kBuildRowsInView) {
-        if (buildScheduled_) buildRowsInView();
-        return true;
-    }
-    if (event->type() == QEvent::ParentChange) watchScrolling();
-    return MoneyCard::event(event);
-}
-
-bool CategoryLimitsCard::eventFilter(QObject* watched, QEvent* event) {
-    if (scrollArea_ && watched == scrollArea_->viewport() && event->type() == QEvent::Resize) scheduleBuild();
-    return MoneyCard::eventFilter(watched, event);
-}
-
-void CategoryLimitsCard::moveEvent(QMoveEvent* event) {
-    MoneyCard::moveEvent(event);
-    buildRowsInView();
-}
-
-void CategoryLimitsCard::resizeEvent(QResizeEvent* event) {
-    MoneyCard::resizeEvent(event);
-    buildRowsInView();
-}
-
-void CategoryLimitsCard::showEvent(QShowEvent* event) {
-    MoneyCard::showEvent(event);
-    watchScrolling();
-    scheduleBuild();
 }

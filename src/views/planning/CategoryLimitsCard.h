@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QHash>
-#include <QPointer>
 #include <QStringList>
 #include <memory>
 
@@ -10,10 +9,10 @@
 
 class Button;
 class CategoryLimitSlot;
+class InViewWatch;
 class KeyedRowList;
 class MoneyStore;
 class ProgressBar;
-class QAbstractScrollArea;
 class QHBoxLayout;
 class QLineEdit;
 
@@ -93,24 +92,14 @@ public:
     // The row if it is built, without building it.
     CategoryBudgetRow* builtRow(const QString& category) const;
 
-protected:
-    bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-
 private:
     friend class CategoryLimitSlot;
 
     CategoryLimitSlot* slot(const QString& category) const;
     // The row kept for measuring, showing the slot's content (never shown itself).
     const CategoryBudgetRow& measuringRow(const CategoryLimitSlot& slot) const;
-    // Builds the rows within the scroll area's viewport (the window's, outside one).
-    void buildRowsInView();
-    // Runs buildRowsInView once pending layouts have placed the rows.
-    void scheduleBuild();
-    void watchScrolling();
+    // Builds the rows within `inView` (the card's coordinates).
+    void buildRowsIn(const QRect& inView);
 
     MoneyStore& store_;
     KeyedRowList* rows_;
@@ -119,6 +108,6 @@ private:
     mutable QString measuringName_;
     mutable Decimal measuringLimit_;
     mutable Decimal measuringSpent_;
-    QPointer<QAbstractScrollArea> scrollArea_;
-    bool buildScheduled_ = false;
+    // Builds the rows that come into view; asked again once layouts settle.
+    InViewWatch* inView_;
 };

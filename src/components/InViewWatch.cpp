@@ -1,0 +1,84 @@
+#include "components/InViewWatch.h"
+
+#include <QAbstractScrollArea>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QScrollBar>
+#include <QWidget>
+#include <utility>
+
+namespace {
+const QEvent::Type kCheckInView = QEvent::Type(QEvent::registerEventType());
+}  // namespace
+
+InViewWatch::InViewWatch(QWidget* widget, Check check)
+    : QObject(widget), widget_(widget), check_(std::move(check)) {
+    widget->installEventFilter(this);
+    watchScrolling();
+}
+
+void InViewWatch::watchScrolling() {
+    QAbstractScrollArea* area = nullptr;
+    for (QWidget* w = widget_->parentWidget(); w; w = w->parentWidget())
+        if (auto* candidate = qobject_cast<QAbstractScrollArea*>(w)) {
+            if (candidate->viewport()->isAncestorOf(widget_)) area = candidate;
+            break;
+        }
+    if (area == scrollArea_) return;
+    if (scrollArea_) {
+        scrollArea_->verticalScrollBar()->disconnect(this);
+        scrollArea_->viewport()->removeEventFilter(this);
+    }
+    scrollArea_ = area;
+    if (!area) return;
+    // At once, so that the scroll's paint finds what it brings into view.
+    connect(area->verticalScrollBar(), &QScrollBar::valueChanged, this, &InViewWatch::checkNow);
+    area->viewport()->installEventFilter(this);
+}
+
+void InViewWatch::schedule() {
+    // Before the paint, which waits behind every event posted at the usual priority.
+    if (scheduled_ || !widget_->isVisible()) return;
+    scheduled_ = true;
+    QCoreApplication::postEvent(this, new QEvent(kCheckInView));
+}
+
+void InViewWatch::checkNow() {
+    scheduled_ = false;
+    if (!widget_->isVisible()) return;
+    const QWidget* seen = scrollArea_ ? static_cast<QWidget*>(scrollArea_->viewport()) : widget_->window();
+    check_(QRect(widget_->mapFrom(seen, QPoint(0, 0)), seen->size()));
+}
+
+bool InViewWatch::event(QEvent* event) {
+    if (event->type() == kCheckInView) {
+        if (scheduled_) checkNow();
+        return true;
+    }
+    return QObject::event(event);
+}
+
+bool InViewWatch::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == widget_) {
+        switch (event->type()) {
+            case QEvent::ParentChange:
+                watchScrolling();
+                break;
+            case QEvent::Move:
+            case QEvent::Resize:
+                // A filter sees a resize before the widget's layout places its
+                // children by it: check once they are placed.
+                schedule();
+                break;
+            case QEvent::Show:
+                watchScrolling();
+                schedule();
+                break;
+            default:
+                break;
+        }
+    } else if (scrollArea_ && watched == scrollArea_->viewport() && event->type() == QEvent::Resize) {
+        schedule();
+    }
+    return QObject::eventFilter(watched, event);
+}
