@@ -17,13 +17,15 @@ InViewWatch::InViewWatch(QWidget* widget, Check check)
     watchScrolling();
 }
 
+QAbstractScrollArea* enclosingScrollArea(const QWidget* widget) {
+    for (QWidget* w = widget->parentWidget(); w; w = w->parentWidget())
+        if (auto* candidate = qobject_cast<QAbstractScrollArea*>(w))
+            return candidate->viewport()->isAncestorOf(widget) ? candidate : nullptr;
+    return nullptr;
+}
+
 void InViewWatch::watchScrolling() {
-    QAbstractScrollArea* area = nullptr;
-    for (QWidget* w = widget_->parentWidget(); w; w = w->parentWidget())
-        if (auto* candidate = qobject_cast<QAbstractScrollArea*>(w)) {
-            if (candidate->viewport()->isAncestorOf(widget_)) area = candidate;
-            break;
-        }
+    QAbstractScrollArea* const area = enclosingScrollArea(widget_);
     if (area == scrollArea_) return;
     if (scrollArea_) {
         scrollArea_->verticalScrollBar()->disconnect(this);

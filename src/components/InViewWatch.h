@@ -8,6 +8,11 @@
 class QAbstractScrollArea;
 class QWidget;
 
+// The scroll area whose viewport holds `widget`, if any: the nearest one
+// above it, and only when the widget is inside its viewport (not, say, one of
+// its scroll bars or margins).
+QAbstractScrollArea* enclosingScrollArea(const QWidget* widget);
+
 // Tells a widget that builds its costly parts only once they are seen when
 // some of it may have come into view: at once on a scroll of the scroll area
 // it sits in (so that the scroll's paint finds what it brings), on its own

@@ -1,5 +1,7 @@
 #include "components/LazyColumn.h"
 
+#include "components/InViewWatch.h"
+
 #include <QAbstractScrollArea>
 #include <QCoreApplication>
 #include <QEvent>
@@ -7,6 +9,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include "components/InViewWatch.h"
 #include "components/PageBody.h"
 
 namespace {
@@ -345,13 +348,7 @@ void LazyColumn::refresh() {
 }
 
 void LazyColumn::attachToScrollArea() {
-    QAbstractScrollArea* area = nullptr;
-    for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
-        if (auto* candidate = qobject_cast<QAbstractScrollArea*>(w)) {
-            if (candidate->viewport()->isAncestorOf(this)) area = candidate;
-            break;
-        }
-    }
+    QAbstractScrollArea* const area = enclosingScrollArea(this);
     if (area == scrollArea_) return;
     if (scrollArea_) {
         scrollArea_->verticalScrollBar()->disconnect(this);

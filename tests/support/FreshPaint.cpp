@@ -40,6 +40,18 @@ void flush() {
 
 }  // namespace
 
+QList<QImage> scrolledThrough(QWidget& window, QAbstractScrollArea& area) {
+    QList<QImage> pictures;
+    QScrollBar* bar = area.verticalScrollBar();
+    bar->setValue(0);
+    for (int guard = 0; guard < 100; ++guard) {
+        pictures << onScreen(window);
+        if (bar->value() >= bar->maximum()) break;
+        bar->setValue(bar->value() + area.viewport()->height() / 2);
+    }
+    return pictures;
+}
+
 QImage onScreen(QWidget& window) {
     flush();
     QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();

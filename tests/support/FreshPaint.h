@@ -7,6 +7,7 @@
 // (on the offscreen platform, the window's backing store) keeps it.
 
 #include <QImage>
+#include <QList>
 #include <QRect>
 #include <QString>
 
@@ -22,6 +23,9 @@ QImage painted(QWidget& window);
 // The smallest rectangle holding every pixel where the two differ by more
 // than a shade (antialiased edges painted in strips); empty when none.
 QRect difference(const QImage& a, const QImage& b);
+// The window as it is on screen at each half of `area`'s viewport from the
+// top to the end, set by its scroll bar.
+QList<QImage> scrolledThrough(QWidget& window, QAbstractScrollArea& area);
 
 }  // namespace freshpaint
 

@@ -43,19 +43,6 @@ protected:
     NavigationStack* stack = nullptr;
 };
 
-// The window as it is on screen at each half screen from the top to the end.
-QList<QImage> scrolledThrough(QWidget& window, PageBody* body) {
-    QList<QImage> pictures;
-    QScrollBar* bar = body->verticalScrollBar();
-    bar->setValue(0);
-    for (int guard = 0; guard < 100; ++guard) {
-        pictures << freshpaint::onScreen(window);
-        if (bar->value() >= bar->maximum()) break;
-        bar->setValue(bar->value() + body->viewport()->height() / 2);
-    }
-    return pictures;
-}
-
 bool inView(const QWidget& widget, const PageBody& body) {
     const QWidget* viewport = body.viewport();
     return QRect(widget.mapTo(viewport, QPoint(0, 0)), widget.size()).intersects(viewport->rect());
@@ -313,7 +300,7 @@ TEST_F(AnalyticsTest, ChartsAreBuiltWhenScrolledToAndShowWhatChartsBuiltAtOnceSh
         EXPECT_FALSE(chart->isChartBuilt()) << chart->objectName().toStdString();
     }
     const int lazyHeight = view->body()->widget()->height();
-    const QList<QImage> lazy = scrolledThrough(*window, view->body());
+    const QList<QImage> lazy = freshpaint::scrolledThrough(*window, *view->body());
     for (ChartCard* chart : charts) EXPECT_TRUE(chart->isChartBuilt()) << chart->objectName().toStdString();
     EXPECT_EQ(view->body()->widget()->height(), lazyHeight);
 
@@ -322,7 +309,7 @@ TEST_F(AnalyticsTest, ChartsAreBuiltWhenScrolledToAndShowWhatChartsBuiltAtOnceSh
         EXPECT_NE(chart->view(), nullptr);
     settle();
     EXPECT_EQ(view->body()->widget()->height(), lazyHeight);
-    const QList<QImage> eager = scrolledThrough(*window, view->body());
+    const QList<QImage> eager = freshpaint::scrolledThrough(*window, *view->body());
     ASSERT_EQ(eager.size(), lazy.size());
     for (int step = 0; step < lazy.size(); ++step)
         EXPECT_TRUE(freshpaint::difference(lazy[step], eager[step]).isEmpty()) << "step " << step;

@@ -50,19 +50,6 @@ MoneyData manyCategories() {
     return d;
 }
 
-// The window as it is on screen at each half screen from the top to the end.
-QList<QImage> scrolledThrough(QWidget& window, PageBody* body) {
-    QList<QImage> pictures;
-    QScrollBar* bar = body->verticalScrollBar();
-    bar->setValue(0);
-    for (int guard = 0; guard < 100; ++guard) {
-        pictures << freshpaint::onScreen(window);
-        if (bar->value() >= bar->maximum()) break;
-        bar->setValue(bar->value() + body->viewport()->height() / 2);
-    }
-    return pictures;
-}
-
 }  // namespace
 
 TEST_F(PlannerTest, BudgetFieldShowsTheStoredBudgetOnEveryAppearance) {
@@ -200,7 +187,7 @@ TEST_F(PlannerTest, LimitRowsAreBuiltWhenScrolledToAndShowWhatRowsBuiltAtOnceSho
     EXPECT_GT(built, 0);
     EXPECT_LT(built, 8) << "only the rows in view are built";
     const int lazyHeight = card->height();
-    const QList<QImage> lazy = scrolledThrough(*window, view->body());
+    const QList<QImage> lazy = freshpaint::scrolledThrough(*window, *view->body());
     for (const QString& category : categories) EXPECT_NE(card->builtRow(category), nullptr) << category.toStdString();
     EXPECT_EQ(card->height(), lazyHeight);
 
@@ -208,7 +195,7 @@ TEST_F(PlannerTest, LimitRowsAreBuiltWhenScrolledToAndShowWhatRowsBuiltAtOnceSho
     for (const QString& category : view->limitsCard()->categories()) view->limitsCard()->row(category);
     settle();
     EXPECT_EQ(view->limitsCard()->height(), lazyHeight);
-    const QList<QImage> eager = scrolledThrough(*window, view->body());
+    const QList<QImage> eager = freshpaint::scrolledThrough(*window, *view->body());
     ASSERT_EQ(eager.size(), lazy.size());
     for (int step = 0; step < lazy.size(); ++step)
         EXPECT_TRUE(freshpaint::difference(lazy[step], eager[step]).isEmpty()) << "step " << step;
