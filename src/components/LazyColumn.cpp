@@ -1,7 +1,5 @@
 #include "components/LazyColumn.h"
 
-#include "components/InViewWatch.h"
-
 #include <QAbstractScrollArea>
 #include <QCoreApplication>
 #include <QEvent>
