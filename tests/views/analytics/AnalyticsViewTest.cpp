@@ -266,6 +266,7 @@ TEST_F(AnalyticsTest, SharedFiguresFollowEveryChangeOfTheStoreAndTheDay) {
 }
 
 TEST_F(AnalyticsTest, GalleryImages) {
+    setPreference("appLanguage", "ru_RU");  // the app's own default, as a user first sees it
     show(MoneyData::emptyLedger());
     viewtest::scrollThrough(view->body());
     expectFitsWidth(view->body());

@@ -353,6 +353,7 @@ TEST_F(PlannerTest, ToolRowsAndTheSettingsLinkPushTheirScreens) {
 }
 
 TEST_F(PlannerTest, GalleryImages) {
+    setPreference("appLanguage", "ru_RU");  // the app's own default, as a user first sees it
     show(MoneyData::emptyLedger());
     expectFitsWidth(view->body());
     EXPECT_FALSE(Gallery::save(*window, "planner-empty").isEmpty());
