@@ -98,6 +98,19 @@ private:
 // NOTHING, UPDATE ... RETURNING, IS NOT DISTINCT FROM). What differs (schema
 // types, the schema version's home, transaction modes) lives in the drivers and
 // in Schema.cpp.
+// What a connection tells, on its own thread, around each commit of a write
+// transaction begun on it.
+class CommitWatch {
+public:
+    virtual ~CommitWatch() = default;
+    // Just before the commit: what commitsSeen gives once it is made.
+    virtual void committing(std::int64_t next) = 0;
+    // Just after: whether it was made. A commit that changed nothing, or
+    // failed, leaves the commits seen as they were, and only then may another
+    // connection make `next`.
+    virtual void committed(bool made) = 0;
+};
+
 class Database {
 public:
     enum class Kind { Sqlite, Postgres };
@@ -128,10 +141,13 @@ public:
     virtual std::optional<std::string> whyNotNew() = 0;
     // A column that orders rows of `users` as they were inserted.
     virtual const char* insertionOrder() const = 0;
-    // Inside a read transaction: a number that is the same as the last one
-    // this connection read exactly when no other connection has committed
-    // anything since. Nothing where the driver cannot tell.
-    virtual std::optional<std::int64_t> othersChanges() { return std::nullopt; }
+    // In a transaction or outside any: a number that moves with every commit
+    // to the database, by any connection of any process, and with nothing
+    // else. Nothing where the driver cannot tell.
+    virtual std::optional<std::int64_t> commitsSeen() { return std::nullopt; }
+    // Told around each commit of the connection's write transactions (see
+    // CommitWatch); a driver without commitsSeen tells nothing.
+    virtual void watchCommits(CommitWatch* watch) { (void)watch; }
 };
 
 // A condition of one database that lasts a while (unreachable, unable to

@@ -325,8 +325,15 @@ constexpr std::size_t kMaxKeptSessions = 1024;
 
 struct FamilyStore::Look {
     std::uint64_t readAt = 0;
-    std::optional<std::int64_t> version;
-    std::uint64_t begun = 0;
+    std::optional<std::int64_t> version;  // the commits seen (see Database::commitsSeen)
+    std::int64_t committing = -1;         // see Freshness
+    std::int64_t ownCommit = -1;
+};
+
+// What a thread's kept things last saw of the commits (see Impl::forget).
+struct FamilyStore::SeenCommits {
+    std::uint64_t store = 0;
+    std::int64_t version = 0;
 };
 
 struct FamilyStore::Impl {
@@ -379,7 +386,12 @@ struct FamilyStore::Impl {
     // Declared before the writer, which goes first and may still publish.
     struct Freshness {
         std::atomic<std::uint64_t> clock{0};
-        std::atomic<std::uint64_t> begun{0};  // changes of this process started so far
+        // The commits seen once the commit this process's writer is making
+        // is made, or -1; and after its latest commit made, or -1 before its
+        // first. A reader that finds either knows the latest commit is this
+        // process's (or about to be, and then published before anyone is answered).
+        std::atomic<std::int64_t> committing{-1};
+        std::atomic<std::int64_t> ownCommit{-1};
         // When another process was last seen committing (steady seconds):
         // for a while after, any commit drops every kept answer.
         std::atomic<std::int64_t> othersSeenAt{std::numeric_limits<std::int64_t>::min() / 2};
@@ -395,12 +407,44 @@ struct FamilyStore::Impl {
         // Written before the clock moves past them: a reader that sees the
         // clock at N sees every mark up to N.
         std::array<std::atomic<std::uint64_t>, kChangeMarks> marks{};
-        std::optional<std::int64_t> writerVersion;  // the writer thread's alone
+        std::optional<std::int64_t> judgedAt;  // the writer thread's alone: the commits seen when it last judged
 
         std::atomic<std::uint64_t>& mark(const std::string& key) {
             return marks[std::hash<std::string>{}(key) % kChangeMarks];
         }
     } freshness;
+
+    // The writer's commits, as its connection tells them.
+    struct OwnCommits final : CommitWatch {
+        Impl& impl;
+        Database* connection = nullptr;
+        std::int64_t next = -1;
+        explicit OwnCommits(Impl& i) : impl(i) {}
+
+        void committing(std::int64_t n) override {
+            next = n;
+            impl.freshness.committing.store(n);
+        }
+        void committed(bool made) override {
+            auto& freshness = impl.freshness;
+            if (made) {
+                freshness.ownCommit.store(next);
+                return;
+            }
+            freshness.committing.store(-1);
+            // Another process may have made `next` since this one gave up the
+            // lock, and a reader then taken it for this process's: every kept
+            // answer goes. Once the store above is seen, no reader takes a
+            // later commit for this process's.
+            std::atomic_thread_fence(std::memory_order_seq_cst);
+            if (connection->commitsSeen() != static_cast<std::uint32_t>(next - 1)) {
+                Touched everything;
+                everything.everything = true;
+                impl.publish(everything);
+            }
+        }
+    };
+    OwnCommits ownCommits{*this};  // declared before the writer, which may still commit as it goes
 
     // SQLite: every change of this process goes through one writer thread, so
     // concurrent changes share a commit and its sync. PostgreSQL locks rows,
@@ -413,7 +457,6 @@ struct FamilyStore::Impl {
     template <class Change>
     auto write(Change&& change) {
         if (writer) {
-            freshness.begun.fetch_add(1);
             Touched touched;
             // Published once the change is on disk (or failed), before its caller is answered.
             struct Publish {
@@ -458,15 +501,20 @@ struct FamilyStore::Impl {
         ~TouchScope() { touchedNow = outer; }
     };
 
-    // The write connection's data version moves only when another process
-    // commits: what that commit touched is unknown, so every kept answer goes.
+    // Under the write lock nobody else commits, so the commits seen now are
+    // those just after this process's latest commit unless another process
+    // committed since. What that commit touched is unknown, so every kept
+    // answer goes, and at once: before this commit tells the readers that the
+    // latest commit is this process's (they then leave the judging to this).
     void noteOtherProcesses(Database& db, Touched& touched) {
-        const auto version = db.othersChanges();
-        if (!version || version != freshness.writerVersion) {
-            touched.everything = true;
-            if (freshness.writerVersion) sawOtherProcess();
-        }
-        freshness.writerVersion = version;
+        const auto seen = db.commitsSeen();
+        if (seen && seen == freshness.judgedAt) return;  // judged already, earlier in this batch
+        freshness.judgedAt = seen;
+        const auto own = freshness.ownCommit.load(std::memory_order_relaxed);
+        if (seen && own >= 0 && *seen == own) return;
+        touched.everything = true;
+        if (own >= 0) sawOtherProcess();
+        publish(touched);
     }
 
     static std::int64_t steadySeconds() {
@@ -529,9 +577,26 @@ struct FamilyStore::Impl {
         if (!writer) return at;
         at.readAt = freshness.clock.load();  // before the snapshot: a change published later may be missing from it
         // Read on its own, before the snapshot: kept things then cost no transaction.
-        at.version = db().othersChanges();
-        at.begun = freshness.begun.load();
+        at.version = db().commitsSeen();
+        // In this order: a commit seen was said to be coming before it was
+        // made, and said to be made before the next one was said to be coming.
+        at.committing = freshness.committing.load();
+        at.ownCommit = freshness.ownCommit.load();
         return at;
+    }
+
+    // Whether a thread's kept things must all go: they are another store's,
+    // or a commit was made since they last looked that may not be this
+    // process's. When the latest commit is this process's, its writer judged
+    // every commit before it (see noteOtherProcesses); what this process
+    // changed itself goes by the marks (see stillFresh).
+    bool forget(SeenCommits& seen, const Look& look) {
+        const bool otherStore = seen.store != generation;
+        const bool moved = !otherStore && seen.version != *look.version;
+        seen.store = generation;
+        seen.version = *look.version;
+        const bool ours = *look.version == look.committing || *look.version == look.ownCommit;
+        return otherStore || (moved && (!ours || otherProcessLately()));
     }
 
     PasswordCost cost() const {
@@ -548,7 +613,12 @@ FamilyStore::FamilyStore(const std::string& location, Clock clock, StoreSettings
     : d_(std::make_unique<Impl>(location, std::move(clock), settings)) {
     initSecrets();
     migrate(d_->db());
-    if (!isPostgresLocation(location)) d_->writer = std::make_unique<GroupCommit>(openDatabase(location), kWriteAttempts);
+    if (!isPostgresLocation(location)) {
+        auto connection = openDatabase(location);
+        d_->ownCommits.connection = connection.get();
+        connection->watchCommits(&d_->ownCommits);
+        d_->writer = std::make_unique<GroupCommit>(std::move(connection), kWriteAttempts);
+    }
 }
 
 FamilyStore::~FamilyStore() = default;
@@ -705,9 +775,9 @@ Account FamilyStore::authenticate(std::string_view token, const Look& look) {
     // rule of the kept answers: it stands while its account has not changed
     // since it was read (every change of this process that ends a session or
     // changes an account marks the account, see `touch`), and all are
-    // forgotten once a commit not begun by this process is seen, or a change
-    // whose reach is unknown, so a sign-out or an account change anywhere
-    // refuses or corrects the next request. Its verifier and expiry are
+    // forgotten once a commit of another process is seen, or a change whose
+    // reach is unknown, so a sign-out or an account change anywhere refuses
+    // or corrects the next request. Its verifier and expiry are
     // checked on every request, as a looked-up one's are.
     struct Kept {
         Session session;
@@ -715,25 +785,11 @@ Account FamilyStore::authenticate(std::string_view token, const Look& look) {
         std::uint64_t checkedAt = 0;
     };
     struct Sessions {
-        std::uint64_t store = 0;
-        std::int64_t version = 0;
-        std::uint64_t begun = 0;
+        SeenCommits seen;
         std::unordered_map<std::string, Kept> bySelector;
     };
     thread_local Sessions sessions;
-    if (sessions.store != d_->generation) {
-        sessions.bySelector.clear();
-        sessions.store = d_->generation;
-        sessions.version = *version;
-        sessions.begun = look.begun;
-    }
-    if (sessions.version != *version) {
-        // Committed since this thread last looked: when no change of this
-        // process began meanwhile, another process did it.
-        if (sessions.begun == look.begun || d_->otherProcessLately()) sessions.bySelector.clear();
-        sessions.version = *version;
-        sessions.begun = look.begun;
-    }
+    if (d_->forget(sessions.seen, look)) sessions.bySelector.clear();
     if (const auto found = sessions.bySelector.find(presented->selector); found != sessions.bySelector.end()) {
         auto& kept = found->second;
         if (d_->stillFresh(kept.readAt, kept.checkedAt, kept.session.account.id, std::nullopt))
@@ -832,9 +888,8 @@ std::string FamilyStore::familyText(const Account& viewer, const Look& look) {
     // whatever other families change meanwhile. An answer stands while neither
     // its viewer nor its family has changed since it was read (every change of
     // this process says what it touched), and while no other process has
-    // committed: the reading connections never write, so a data version that
-    // moved with no change of this process begun came from elsewhere, and the
-    // writer sees the others' commits before each of its own.
+    // committed: a reader sees whether the latest commit was this process's,
+    // and the writer sees the others' commits before each of its own.
     struct Kept {
         std::string text;
         std::optional<std::string> familyId;
@@ -842,9 +897,7 @@ std::string FamilyStore::familyText(const Account& viewer, const Look& look) {
         std::uint64_t checkedAt = 0;
     };
     struct Answers {
-        std::uint64_t store = 0;
-        std::int64_t version = 0;
-        std::uint64_t begun = 0;
+        SeenCommits seen;
         std::unordered_map<std::string, Kept> byViewer;
     };
     thread_local Answers answers;
@@ -855,20 +908,7 @@ std::string FamilyStore::familyText(const Account& viewer, const Look& look) {
         Transaction tx(db, Transaction::Read);
         return writeFamilyText(db, viewer);
     }
-    const auto begun = look.begun;
-    if (answers.store != d_->generation) {
-        answers.byViewer.clear();
-        answers.store = d_->generation;
-        answers.version = *version;
-        answers.begun = begun;
-    }
-    if (answers.version != *version) {
-        // Committed since this thread last looked: when no change of this
-        // process began meanwhile, another process did it.
-        if (answers.begun == begun || d_->otherProcessLately()) answers.byViewer.clear();
-        answers.version = *version;
-        answers.begun = begun;
-    }
+    if (d_->forget(answers.seen, look)) answers.byViewer.clear();
     if (const auto found = answers.byViewer.find(viewer.id); found != answers.byViewer.end()) {
         if (d_->stillFresh(found->second.readAt, found->second.checkedAt, viewer.id, found->second.familyId)) {
             freshness.keptServed.fetch_add(1, std::memory_order_relaxed);

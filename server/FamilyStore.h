@@ -102,6 +102,7 @@ public:
 
 private:
     struct Look;
+    struct SeenCommits;
     struct Impl;
     Account authenticate(std::string_view token, const Look& look);
     std::string familyText(const Account& viewer, const Look& look);

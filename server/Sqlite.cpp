@@ -5,6 +5,7 @@
 #include <sys/statvfs.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cerrno>
 #include <filesystem>
 #include <optional>
@@ -151,6 +152,11 @@ public:
         struct stat status {};
         existed_ = ::stat(path.c_str(), &status) == 0;
         existingSize_ = existed_ ? status.st_size : 0;
+        static const bool quiet = [] {
+            sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+            return true;
+        }();
+        (void)quiet;
         // One connection per thread: no mutex of SQLite's own is needed on it.
         const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
         if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
@@ -220,15 +226,30 @@ public:
     void begin(Mode mode) override {
         exec(mode == Mode::Write ? "BEGIN IMMEDIATE" : "BEGIN");
         writing_ = mode == Mode::Write;
+        // Under the write lock: the next commit to the file is this one.
+        writeBeganAt_ = writing_ && watch_ ? commitsSeen() : std::nullopt;
     }
     void commit() override {
         const bool writing = std::exchange(writing_, false);
-        exec("COMMIT");
+        const auto began = std::exchange(writeBeganAt_, std::nullopt);
+        if (began) {
+            // The commit counter moves by one, as a 32-bit word, with each commit.
+            watch_->committing(static_cast<std::uint32_t>(*began + 1));
+            logWritten_ = false;
+        }
+        try {
+            exec("COMMIT");
+        } catch (...) {
+            if (began) watch_->committed(false);
+            throw;
+        }
+        if (began) watch_->committed(logWritten_);
         // Only a write that reached the disk ends an episode; reads go on through one.
         if (writing) unwritable_.end();
     }
     void rollback() override {
         writing_ = false;
+        writeBeganAt_.reset();
         exec("ROLLBACK");
     }
 
@@ -246,13 +267,60 @@ public:
         return std::string("holds no family schema (its schema version is 0)");
     }
     const char* insertionOrder() const override { return "rowid"; }
-    std::optional<std::int64_t> othersChanges() override {
-        auto stmt = prepare("PRAGMA data_version");
-        if (!stmt.step()) return std::nullopt;
-        return stmt.integer(0);
+    // The commit counter in the header of the write-ahead log's shared index,
+    // which every connection of every process maps and which a commit updates
+    // once it is on disk, before its writer can answer anyone. PRAGMA
+    // data_version would begin and end a read transaction (two locks on the
+    // index file and SQLite mutexes shared with the writer) on every family
+    // read, and it does not move with the connection's own commits.
+    std::optional<std::int64_t> commitsSeen() override {
+        const auto* header = walIndexHeader();
+        if (!header) return std::nullopt;
+        // Version, unused, the commit counter, then a byte that says the index is set up.
+        constexpr std::uint32_t kWalIndexVersion = 3007000;
+        const auto* initialised = reinterpret_cast<const unsigned char*>(header) + 12;
+        if (__atomic_load_n(&header[0], __ATOMIC_ACQUIRE) != kWalIndexVersion ||
+            __atomic_load_n(initialised, __ATOMIC_ACQUIRE) == 0)
+            return std::nullopt;
+        return __atomic_load_n(&header[2], __ATOMIC_ACQUIRE);
+    }
+
+    // SQLite calls its hook after each commit that wrote to the log (one
+    // that changed nothing writes nothing), and only then; the hook replaces
+    // its automatic checkpoint, so it checkpoints as that would.
+    void watchCommits(CommitWatch* watch) override {
+        watch_ = watch;
+        sqlite3_wal_hook(db_, &SqliteDatabase::logWritten, this);
     }
 
 private:
+    static int logWritten(void* self, sqlite3* db, const char* name, int frames) {
+        static_cast<SqliteDatabase*>(self)->logWritten_ = true;
+        constexpr int kCheckpointFrames = 1000;  // SQLite's own default
+        if (frames >= kCheckpointFrames) sqlite3_wal_checkpoint_v2(db, name, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+        return SQLITE_OK;
+    }
+
+    // The first page of the shared index as SQLite itself maps it (the same
+    // mapping stays until the connection closes): an index file opened and
+    // closed here would release every lock the process holds on it. Only a
+    // database in WAL mode has one.
+    const std::uint32_t* walIndexHeader() {
+        if (walIndexProbed_) return walIndex_;
+        walIndexProbed_ = true;
+        auto mode = prepare("PRAGMA journal_mode");
+        if (!mode.step() || mode.text(0) != "wal") return nullptr;
+        sqlite3_file* file = nullptr;
+        if (sqlite3_file_control(db_, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file ||
+            !file->pMethods || file->pMethods->iVersion < 2 || !file->pMethods->xShmMap)
+            return nullptr;
+        constexpr int kWalIndexPage = 32768;  // SQLite maps its index in regions of this size
+        void volatile* region = nullptr;
+        if (file->pMethods->xShmMap(file, 0, kWalIndexPage, 0, &region) != SQLITE_OK || !region) return nullptr;
+        walIndex_ = const_cast<const std::uint32_t*>(static_cast<volatile std::uint32_t*>(region));
+        return walIndex_;
+    }
+
     void close() {
         for (auto& [sql, cached] : statements_) sqlite3_finalize(cached.stmt);
         statements_.clear();
@@ -265,6 +333,11 @@ private:
     bool existed_ = false;
     std::int64_t existingSize_ = 0;
     bool writing_ = false;
+    bool walIndexProbed_ = false;
+    CommitWatch* watch_ = nullptr;
+    std::optional<std::int64_t> writeBeganAt_;  // the commits seen when this write transaction began
+    bool logWritten_ = false;
+    const std::uint32_t* walIndex_ = nullptr;
     sqlite3* db_ = nullptr;
     std::map<std::string, CachedStatement, std::less<>> statements_;
 };

@@ -15,6 +15,7 @@
 #include <functional>
 #include <vector>
 
+#include "Database.h"
 #include "RawConnection.h"
 #include "ServerHarness.h"
 #include "ServerProcess.h"
@@ -248,6 +249,73 @@ TEST(SqliteStore, EveryAcknowledgedCommitIsSynced) {
     for (int i = 0; i < kChanges; ++i) store.addTask(accounts[0], accounts[1].id, "Задание " + std::to_string(i), 1);
     // One sync per commit at least; a store that syncs only at checkpoints, or never, makes none here.
     EXPECT_GE(disk_syncs::countIn(QString::fromStdString(data)), kChanges) << disk_syncs::folders().join(", ").toStdString();
+}
+
+// A reading connection learns of every commit to the file without a
+// transaction of its own (kept answers and sessions are judged by it on every
+// read), and the writing connection tells, before each of its commits, what
+// the readers will see once it is made, and then whether it was: a reader
+// that finds that number knows the latest commit is its own process's.
+TEST(SqliteStore, TheCommitsSeenMoveWithEveryCommitAndTheWriterTellsItsOwn) {
+    TempDir dir;
+    const auto file = dir.filePath("family.sqlite3").toStdString();
+    const auto reader = family::openDatabase(file);
+    const auto writer = family::openDatabase(file);
+    const auto other = family::openDatabase(file);
+    struct Told final : family::CommitWatch {
+        std::vector<std::int64_t> coming;
+        std::vector<bool> made;
+        void committing(std::int64_t next) override { coming.push_back(next); }
+        void committed(bool m) override { made.push_back(m); }
+    } told;
+    writer->watchCommits(&told);
+    other->exec("CREATE TABLE t (x INTEGER)");
+    const auto transaction = [&](const char* sql, bool commit) {
+        writer->begin(family::Database::Mode::Write);
+        if (*sql) writer->exec(sql);
+        if (commit) writer->commit();
+        else writer->rollback();
+    };
+    enum Tells { Nothing, Made, NotMade };
+    struct Step {
+        const char* what;
+        std::function<void()> step;
+        bool moves;  // the commits seen move
+        Tells tells;
+    };
+    const std::vector<Step> steps{
+        {"nothing", [] {}, false, Nothing},
+        {"another connection's commit", [&] { other->exec("INSERT INTO t VALUES (1)"); }, true, Nothing},
+        // PRAGMA data_version stays here: a connection's own commits are not "changes by others".
+        {"the reader's own commit", [&] { reader->exec("INSERT INTO t VALUES (2)"); }, true, Nothing},
+        {"the writer's commit", [&] { transaction("INSERT INTO t VALUES (3)", true); }, true, Made},
+        {"the writer's second commit", [&] { transaction("UPDATE t SET x = x + 1", true); }, true, Made},
+        {"a read", [&] { other->exec("SELECT count(*) FROM t"); }, false, Nothing},
+        {"a write rolled back", [&] { transaction("INSERT INTO t VALUES (4)", false); }, false, Nothing},
+        {"a commit that changed nothing", [&] { transaction("", true); }, false, NotMade},
+        {"a checkpoint", [&] { other->exec("PRAGMA wal_checkpoint(TRUNCATE)"); }, false, Nothing},
+        {"the writer's commit after the log restarted", [&] { transaction("INSERT INTO t VALUES (5)", true); }, true,
+         Made},
+        {"another connection's commit after the writer's", [&] { other->exec("DELETE FROM t"); }, true, Nothing},
+    };
+    auto last = reader->commitsSeen();
+    ASSERT_TRUE(last);
+    for (const auto& step : steps) {
+        told = {};
+        step.step();
+        const auto now = reader->commitsSeen();
+        ASSERT_TRUE(now) << step.what;
+        EXPECT_EQ(*now != *last, step.moves) << step.what;
+        EXPECT_EQ(writer->commitsSeen(), now) << step.what;
+        last = now;
+        if (step.tells == Nothing) {
+            EXPECT_TRUE(told.coming.empty() && told.made.empty()) << step.what;
+            continue;
+        }
+        // The number told before the commit is the one after it, had it been made.
+        EXPECT_EQ(told.coming, std::vector<std::int64_t>{step.tells == Made ? *now : *now + 1}) << step.what;
+        EXPECT_EQ(told.made, std::vector<bool>{step.tells == Made}) << step.what;
+    }
 }
 
 // On a file system that turned read-only, changes are answered 503 with the
