@@ -170,7 +170,7 @@ int FamilyServer::bind() {
 
 void FamilyServer::accept() {
     d_->acceptor.async_accept(
-        asio::make_strand(d_->io), [this](boost::system::error_code ec, tcp::socket socket) {
+        asio::make_strand(d_->io), [this](boost::system::error_code ec, ConnectionSocket socket) {
             if (ec == asio::error::operation_aborted || d_->stopping) return;
             if (ec) {
                 // Out of descriptors or similar: give open connections time to end.

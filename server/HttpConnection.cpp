@@ -23,6 +23,9 @@ namespace asio = boost::asio;
 namespace beast = boost::beast;
 namespace http = beast::http;
 using beast::error_code;
+using Transport = beast::basic_stream<asio::ip::tcp, ConnectionStrand>;
+using TlsTransport = beast::ssl_stream<Transport>;
+using DeadlineTimer = asio::steady_timer::rebind_executor<ConnectionStrand>::other;
 
 // After a refusal or a "Connection: close" answer the client may still be
 // sending; reading a little of it before closing keeps the kernel from
@@ -91,7 +94,7 @@ public:
     }
 
 private:
-    static constexpr bool kTls = !std::is_same_v<Stream, beast::tcp_stream>;
+    static constexpr bool kTls = !std::is_same_v<Stream, Transport>;
 
     void open() {
         if (!context_.headWaits.opened(this->shared_from_this())) {
@@ -122,7 +125,7 @@ private:
         }
     }
 
-    beast::tcp_stream& transport() { return beast::get_lowest_layer(stream_); }
+    Transport& transport() { return beast::get_lowest_layer(stream_); }
 
     // Socket deadlines of the stream itself close the socket at once; reads
     // use this timer instead, so a late head or body can still be answered 408.
@@ -352,7 +355,7 @@ private:
     Stream stream_;
     HttpContext context_;
     std::string client_;  // the peer's address
-    asio::steady_timer deadline_;
+    DeadlineTimer deadline_;
     std::uint64_t deadlineGeneration_ = 0;
     beast::flat_buffer buffer_;
     std::optional<http::request_parser<http::string_body>> parser_;
@@ -374,15 +377,13 @@ private:
 
 }  // namespace
 
-void serveHttp(asio::ip::tcp::socket socket, const HttpContext& context, std::string address) {
-    std::make_shared<Connection<beast::tcp_stream>>(context, std::move(address), std::move(socket))->start();
+void serveHttp(ConnectionSocket socket, const HttpContext& context, std::string address) {
+    std::make_shared<Connection<Transport>>(context, std::move(address), std::move(socket))->start();
 }
 
-void serveHttps(asio::ip::tcp::socket socket, asio::ssl::context& tls, const HttpContext& context,
+void serveHttps(ConnectionSocket socket, asio::ssl::context& tls, const HttpContext& context,
                 std::string address) {
-    std::make_shared<Connection<beast::ssl_stream<beast::tcp_stream>>>(context, std::move(address),
-                                                                       std::move(socket), tls)
-        ->start();
+    std::make_shared<Connection<TlsTransport>>(context, std::move(address), std::move(socket), tls)->start();
 }
 
 }  // namespace family
