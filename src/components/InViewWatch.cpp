@@ -24,18 +24,23 @@ QAbstractScrollArea* enclosingScrollArea(const QWidget* widget) {
     return nullptr;
 }
 
-void InViewWatch::watchScrolling() {
-    QAbstractScrollArea* const area = enclosingScrollArea(widget_);
-    if (area == scrollArea_) return;
-    if (scrollArea_) {
-        scrollArea_->verticalScrollBar()->disconnect(this);
-        scrollArea_->viewport()->removeEventFilter(this);
+void followEnclosingScrollArea(QObject* watcher, const QWidget* widget, QPointer<QAbstractScrollArea>& watched,
+                               const std::function<void()>& onScroll) {
+    QAbstractScrollArea* const area = enclosingScrollArea(widget);
+    if (area == watched) return;
+    if (watched) {
+        watched->verticalScrollBar()->disconnect(watcher);
+        watched->viewport()->removeEventFilter(watcher);
     }
-    scrollArea_ = area;
+    watched = area;
     if (!area) return;
+    QObject::connect(area->verticalScrollBar(), &QScrollBar::valueChanged, watcher, onScroll);
+    area->viewport()->installEventFilter(watcher);
+}
+
+void InViewWatch::watchScrolling() {
     // At once, so that the scroll's paint finds what it brings into view.
-    connect(area->verticalScrollBar(), &QScrollBar::valueChanged, this, &InViewWatch::checkNow);
-    area->viewport()->installEventFilter(this);
+    followEnclosingScrollArea(this, widget_, scrollArea_, [this] { checkNow(); });
 }
 
 void InViewWatch::schedule() {

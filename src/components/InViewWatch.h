@@ -13,6 +13,13 @@ class QWidget;
 // its scroll bars or margins).
 QAbstractScrollArea* enclosingScrollArea(const QWidget* widget);
 
+// Moves `watcher`'s watch to the scroll area that now encloses `widget`
+// (`watched` is the one it followed until now, and becomes the new one): a
+// move of its vertical scroll bar calls `onScroll`, and `watcher` filters its
+// viewport's events. Nothing happens while the area stays the same.
+void followEnclosingScrollArea(QObject* watcher, const QWidget* widget, QPointer<QAbstractScrollArea>& watched,
+                               const std::function<void()>& onScroll);
+
 // Tells a widget that builds its costly parts only once they are seen when
 // some of it may have come into view: at once on a scroll of the scroll area
 // it sits in (so that the scroll's paint finds what it brings), on its own

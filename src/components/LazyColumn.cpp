@@ -346,16 +346,7 @@ void LazyColumn::refresh() {
 }
 
 void LazyColumn::attachToScrollArea() {
-    QAbstractScrollArea* const area = enclosingScrollArea(this);
-    if (area == scrollArea_) return;
-    if (scrollArea_) {
-        scrollArea_->verticalScrollBar()->disconnect(this);
-        scrollArea_->viewport()->removeEventFilter(this);
-    }
-    scrollArea_ = area;
-    if (!area) return;
-    connect(area->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { refresh(); });
-    area->viewport()->installEventFilter(this);
+    followEnclosingScrollArea(this, this, scrollArea_, [this] { refresh(); });
 }
 
 void LazyColumn::scheduleRefresh() { QCoreApplication::postEvent(this, new QEvent(QEvent::LayoutRequest)); }
