@@ -521,11 +521,8 @@ int main(int argc, char** argv) try {
     std::vector<Ledger> ledgers(options.clients);
     bool intact = true;
     double writesAlone = 0;
-    for (const bool refresh : {true, false}) {
-        if (options.sideBySideOnly) break;
-        Latencies latencies;
-        cpu.restart();
-        const auto end = Clock::now() + std::chrono::seconds(options.seconds);
+    // Every client runs the app's task calls in its own family until `end`.
+    const auto taskClients = [&](bool refresh, Clock::time_point end, Latencies& into) {
         std::vector<std::thread> threads;
         for (int i = 0; i < options.clients; ++i)
             threads.emplace_back([&, i] {
@@ -533,9 +530,15 @@ int main(int argc, char** argv) try {
                 long failed = 0;
                 taskClient(ports[i % ports.size()], parents[i], children[i], childIds[i], refresh, end, ledgers[i],
                            micros, failed);
-                latencies.add(micros, failed);
+                into.add(micros, failed);
             });
         for (auto& t : threads) t.join();
+    };
+    for (const bool refresh : {true, false}) {
+        if (options.sideBySideOnly) break;
+        Latencies latencies;
+        cpu.restart();
+        taskClients(refresh, Clock::now() + std::chrono::seconds(options.seconds), latencies);
         const char* phase = refresh ? "mixed (create, complete, approve, refresh)" : "writes (create, complete, approve)";
         latencies.report(phase, options.seconds);
         cpu.report(phase, double(latencies.count()));
@@ -559,18 +562,7 @@ int main(int argc, char** argv) try {
         // Writes alone, reads alone and both together, a second each in turn
         // for the run's time per phase: on a machine whose other load comes
         // and goes, all three meet it alike.
-        const auto writers = [&](Clock::time_point end, Latencies& into) {
-            std::vector<std::thread> threads;
-            for (int i = 0; i < options.clients; ++i)
-                threads.emplace_back([&, i] {
-                    std::vector<double> micros;
-                    long failed = 0;
-                    taskClient(ports[i % ports.size()], parents[i], children[i], childIds[i], false, end, ledgers[i],
-                               micros, failed);
-                    into.add(micros, failed);
-                });
-            for (auto& t : threads) t.join();
-        };
+        const auto writers = [&](Clock::time_point end, Latencies& into) { taskClients(false, end, into); };
         const auto readers = [&](Clock::time_point end, Latencies& into) {
             std::vector<std::thread> threads;
             for (int i = 0; i < options.readConnections; ++i)
@@ -628,18 +620,8 @@ int main(int argc, char** argv) try {
         Latencies writes;
         cpu.restart();
         const auto reads =
-            readLatencies(ports, mama, options.readConnections, options, [&](Clock::time_point end) {
-                std::vector<std::thread> writers;
-                for (int i = 0; i < options.clients; ++i)
-                    writers.emplace_back([&, i] {
-                        std::vector<double> micros;
-                        long failed = 0;
-                        taskClient(ports[i % ports.size()], parents[i], children[i], childIds[i], false, end,
-                                   ledgers[i], micros, failed);
-                        writes.add(micros, failed);
-                    });
-                for (auto& t : writers) t.join();
-            });
+            readLatencies(ports, mama, options.readConnections, options,
+                          [&](Clock::time_point end) { taskClients(false, end, writes); });
         reads->report("GET /api/family beside the writers", options.seconds);
         writes.report("writes beside the readers", options.seconds);
         cpu.report("reads and writes side by side", double(reads->count() + writes.count()));
